@@ -1,0 +1,32 @@
+// Reading whole files and writing them crash-safe. Every file the programs write (records,
+// settings, databases) goes through writeFileAtomically: the target is either the old file or
+// the complete new one, never a partial write.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+enum class WriteResult : int {
+    Ok = 0,
+    CannotCreate = 1,  // the temporary file could not be created (folder missing, not writable)
+    WriteFailed = 2,   // writing, flushing or renaming failed (disk full, I/O error)
+};
+
+// Writes bytes to path through a temporary file in the same folder: write, flush, fsync, rename
+// over the target, fsync the folder. An existing target keeps its permissions. On any failure
+// the old file is untouched and the temporary file is removed.
+[[nodiscard]] WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// The default largest file readFile accepts.
+inline constexpr std::size_t kMaxReadBytes = 64u * 1024u * 1024u;
+
+// The whole content of a regular file; nullopt when it cannot be opened or read, is not a
+// regular file, or is larger than maxBytes.
+[[nodiscard]] std::optional<std::string> readFile(const std::string& path,
+                                                  std::size_t maxBytes = kMaxReadBytes);
+
+}  // namespace core
