@@ -75,7 +75,8 @@ constexpr int pieceTypeOfId(int id) {
 
 constexpr int pieceType(PieceByte p) { return p & kTypeMask; }
 constexpr SideByte sideOf(PieceByte p) { return static_cast<SideByte>(p & kSideBlack); }
-constexpr bool belongsTo(PieceByte p, SideByte side) { return (p & kSideMask) == side; }
+// Whether the cell holds a piece of side (never true for an empty cell or a wall).
+constexpr bool belongsTo(PieceByte p, SideByte side) { return p != 0 && (p & kSideMask) == side; }
 constexpr SideByte opponent(SideByte side) { return static_cast<SideByte>(side ^ kSideBlack); }
 constexpr PieceByte makePiece(SideByte side, int type) {
     return static_cast<PieceByte>(side | (type & kTypeMask));
