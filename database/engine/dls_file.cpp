@@ -275,7 +275,8 @@ std::string_view cleanLine(std::string_view line, std::size_t maxBytes) {
 }
 
 bool hasContent(std::string_view s) {
-    return std::any_of(s.begin(), s.end(), [](char c) { return !isBlank(c) && c != '\r'; });
+    return std::any_of(s.begin(), s.end(),
+                       [](char c) { return !isBlank(c) && c != '\r' && c != '\n'; });
 }
 
 std::string lineNumberText(const char* formatUtf8, int number) {
