@@ -1,0 +1,86 @@
+// Writing and reading back the index file of a database of 10,000 records.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/sjis.h"
+#include "database/engine/dls_file.h"
+#include "database/engine/index_table.h"
+
+namespace {
+
+constexpr int kRecords = 10000;
+
+database::IndexTable generatedTable() {
+    using core::sjis;
+    using database::IndexText;
+    const std::string players[] = {sjis("羽生善治"), sjis("谷川浩司"), sjis("森内俊之"),
+                                   sjis("佐藤康光"), sjis("渡辺明")};
+    const std::string openings[] = {sjis("矢倉"), sjis("四間飛車"), sjis("角換わり"),
+                                    sjis("横歩取り")};
+    database::IndexTable table(kRecords);
+    for (int i = 0; i < kRecords; ++i) {
+        database::IndexEntry e;
+        e.setText(IndexText::Path,
+                  "/home/user/kifu/" + std::to_string(i / 100) + "/" + std::to_string(i) + ".KIF");
+        e.setText(IndexText::BlackPlayer, players[i % 5]);
+        e.setText(IndexText::WhitePlayer, players[(i + 2) % 5]);
+        e.handicap = static_cast<uint8_t>(i % 16);
+        e.start = {static_cast<uint16_t>(1980 + i % 40), static_cast<uint8_t>(1 + i % 12),
+                   static_cast<uint8_t>(1 + i % 28)};
+        e.setText(IndexText::Event, sjis("第") + std::to_string(i % 70) + sjis("期名人戦"));
+        e.setText(IndexText::Opening, openings[i % 4]);
+        e.setText(IndexText::Title, sjis("七番勝負第") + std::to_string(1 + i % 7) + sjis("局"));
+        e.moveCount = static_cast<uint16_t>(60 + i % 150);
+        e.result = static_cast<uint8_t>(i % 8);
+        e.marks = static_cast<uint8_t>(i % 16);
+        e.setText(IndexText::TimeLimit, sjis("各９時間"));
+        e.setText(IndexText::Place, sjis("東京・将棋会館"));
+        (void)table.append(std::move(e));
+    }
+    table.rebuildDisplayOrder();
+    return table;
+}
+
+void BM_WriteAndReadDls10000(benchmark::State& state) {
+    database::IndexTable table = generatedTable();
+    auto path = (std::filesystem::temp_directory_path() /
+                 ("dls_bench_" + std::to_string(getpid()) + ".DLS"))
+                    .string();
+    database::IndexTable back(kRecords);
+    for (auto _ : state) {
+        if (database::writeDls(table, path) != database::DlsWriteResult::Ok) {
+            state.SkipWithError("write failed");
+            break;
+        }
+        auto result = database::readDls(back, path);
+        if (result.code != database::DlsReadCode::Ok || back.size() != kRecords) {
+            state.SkipWithError("read failed");
+            break;
+        }
+        benchmark::DoNotOptimize(back.entries().data());
+    }
+    std::filesystem::remove(path);
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_WriteAndReadDls10000)->Unit(benchmark::kMillisecond);
+
+void BM_FormatDls10000(benchmark::State& state) {
+    database::IndexTable table = generatedTable();
+    for (auto _ : state) benchmark::DoNotOptimize(database::formatDls(table));
+}
+BENCHMARK(BM_FormatDls10000)->Unit(benchmark::kMillisecond);
+
+void BM_LoadDls10000(benchmark::State& state) {
+    std::string text = database::formatDls(generatedTable());
+    database::IndexTable back(kRecords);
+    for (auto _ : state) {
+        auto result = database::loadDls(back, "/tmp/x.DLS", text);
+        benchmark::DoNotOptimize(result.records);
+    }
+}
+BENCHMARK(BM_LoadDls10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
