@@ -1,0 +1,68 @@
+// The environment file "<name>.env" in the settings folder: every viewer setting as one
+// "key : value" line, read once at start-up into the Settings record and rewritten in full at
+// exit. One table of keys drives reading, writing and setting a value by key.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "viewer/settings/settings.h"
+
+namespace viewer {
+
+inline constexpr std::string_view kDefaultEnvironmentName = "Tavrel95";
+inline constexpr std::string_view kEnvironmentVersion = "V6.54";
+
+// folder (ending with '/') + name + ".env"; the FTP settings file folder + "ftp.env".
+std::string environmentFilePath(const std::string& folder, std::string_view name);
+std::string ftpSettingsPath(const std::string& folder);
+
+// Applies the lines of an environment file's text to settings: unknown keys and comment lines
+// are ignored, the folder settings normalised ("." or "./" becomes empty, a '/' is appended to
+// any other non-empty folder).
+void parseEnvironmentText(std::string_view text, Settings& settings);
+// The text of the environment file: header line, then every key in table order with the section
+// lines, CP932 with CR LF.
+std::string formatEnvironmentText(const Settings& settings);
+
+// Reads the environment file at path into settings. Returns 0, or -1 when it does not open (the
+// settings are then untouched).
+[[nodiscard]] int ReadEnvironmentFile(const std::string& path, Settings& settings);
+// Writes the environment file crash-safe. Returns 0, -1 when it cannot be created, -2 when
+// writing failed (an existing file is then untouched).
+[[nodiscard]] int WriteEnvironmentFile(const std::string& path, const Settings& settings);
+
+// Start-up reading: the environment file of that name in folder (".env", or ".ENV" as copied
+// from elsewhere), then the FTP settings file. When the FTP file does not exist and the older
+// key ftpサーバ held a server, one destination "設定1" is made from the older keys.
+// Returns the result of reading the environment file (-1: missing, defaults stand).
+[[nodiscard]] int loadEnvironment(const std::string& folder, std::string_view name,
+                                  Settings& settings);
+// Exit writing: the environment file, then the FTP settings file (which now holds any migrated
+// destination, whose password the environment file never stores). Returns 0 or the first
+// failure as WriteEnvironmentFile does.
+[[nodiscard]] int saveEnvironment(const std::string& folder, std::string_view name,
+                                  const Settings& settings);
+
+enum class SetKeyResult : int {
+    Set = 0,
+    UnknownKey = -1,  // not a key of the environment file (nothing changed)
+    BadValue = -2,    // the value does not read as the key's kind (nothing changed)
+};
+
+// Sets one setting from its key and its value text as the file holds them (CP932), e.g.
+// ("棋譜最大サイズ", "3000") or ("盤面色", "0 128 255") or ("ツール引数1", "\"\\\"%K\\\"\"").
+// Unlike reading a file, a value without a number leaves an integer setting unchanged.
+[[nodiscard]] SetKeyResult setFromKeyValue(Settings& settings, std::string_view key,
+                                           std::string_view value);
+
+// The value text of a written key as the file would hold it (without the trailing comment);
+// nullopt for an unknown key.
+std::optional<std::string> valueText(const Settings& settings, std::string_view key);
+
+// Every written key in file order (tool keys with their numbers), CP932.
+std::vector<std::string> environmentKeys();
+
+}  // namespace viewer
