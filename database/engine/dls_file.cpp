@@ -331,7 +331,8 @@ std::string formatDls(const IndexTable& table, DlsWriteMode mode, std::span<cons
     out += kDlsVersion;
     out += kEol;
     appendKey(out, Key::FileName);
-    out += table.path();
+    std::string_view path = table.path();
+    out += path.substr(0, path.find_first_of(std::string_view("\r\n\0", 3)));  // one line
     out += kEol;
     appendKey(out, Key::Version);
     out += kDlsVersion;

@@ -147,6 +147,14 @@ TEST(DlsWriteTest, ATextCannotCarryAQuoteOrALineEndIntoTheFile) {
     EXPECT_EQ(b.publishedIn(), sjis("新聞"));
 }
 
+TEST(DlsWriteTest, APathWithALineEndStaysOnItsLine) {
+    IndexTable table = sampleTable(1);
+    table.setPath("/db/a\n000001,\"/evil.KIF\".DLS");
+    IndexTable back;
+    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, DlsReadCode::Ok);
+    EXPECT_EQ(back.entries(), table.entries());
+}
+
 TEST(DlsWriteTest, WidthsOfFourDigitsAreLimitedSoTheColumnsStayInStep) {
     IndexTable table;
     table.settings().columnWidth[0] = 1200;
