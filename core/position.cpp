@@ -165,7 +165,6 @@ bool undoMove(Position& pos, int origin, int destination, PieceByte moved, Piece
         }
     }
     if (drop) place(pos, takeHandSlot(pos), moved, movedId);
-    if (movedId == 0 && !drop) pos.pieceAt[at(origin)] = 0;
     return found;
 }
 
