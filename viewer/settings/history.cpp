@@ -1,0 +1,106 @@
+#include "viewer/settings/history.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/safe_file.h"
+#include "viewer/settings/setting_line.h"
+
+namespace viewer {
+
+namespace {
+
+constexpr std::array<std::string_view, kHistoryFieldCount> kFileNames = {
+    "棋戦",           "戦型",   "持ち時間", "場所",     "表題",   "掲載",   "開始日時",
+    "保存棋譜初期名", "対局者", "しおり",   "作品番号", "作者",   "発表誌", "発表年月",
+    "出典",           "完全性", "分類",     "受賞",     "作品名", "手数",   "備考",
+    "user1",          "user2",  "user3",    "user4",    "user5",
+};
+
+int writeResultCode(core::WriteResult r) {
+    switch (r) {
+        case core::WriteResult::Ok:
+            return 0;
+        case core::WriteResult::CannotCreate:
+            return -1;
+        case core::WriteResult::WriteFailed:
+            return -2;
+    }
+    return -2;
+}
+
+}  // namespace
+
+std::string_view historyFileName(HistoryField field) {
+    return kFileNames[static_cast<std::size_t>(field)];
+}
+
+std::string historyFilePath(const std::string& folder, HistoryField field) {
+    return folder + std::string(historyFileName(field)) + ".his";
+}
+
+History::History(int maximum) : m_maximum(std::clamp(maximum, 0, kCapacity)) {}
+
+std::string_view History::value(int i) const {
+    if (i < 0 || i >= count()) return {};
+    return m_entries[static_cast<std::size_t>(i)];
+}
+
+bool History::contains(std::string_view v) const {
+    return std::find(m_entries.begin(), m_entries.end(), v) != m_entries.end();
+}
+
+HistoryAdd History::add(std::string_view v) {
+    std::string entry = cutText(singleLine(v), kEntryBytes);
+    if (entry.empty() || m_maximum <= 0) return HistoryAdd::Ignored;
+    auto found = std::find(m_entries.begin(), m_entries.end(), entry);
+    if (found != m_entries.end()) {
+        std::rotate(m_entries.begin(), found, found + 1);
+        return HistoryAdd::MovedToFront;
+    }
+    m_entries.insert(m_entries.begin(), std::move(entry));
+    if (count() > m_maximum) m_entries.resize(static_cast<std::size_t>(m_maximum));
+    return HistoryAdd::Inserted;
+}
+
+int History::read(const std::string& path) {
+    m_entries.clear();
+    if (m_maximum <= 0) return 0;
+    std::optional<std::string> text = core::readFile(path);
+    if (!text) return -1;
+    for (std::string_view line : splitLines(*text)) {
+        if (count() >= m_maximum) break;
+        if (line.empty() || line[0] == '#') continue;
+        m_entries.push_back(cutText(line, kEntryBytes));
+    }
+    return 0;
+}
+
+int History::write(const std::string& path) const {
+    if (m_maximum <= 0) return 0;
+    std::string out;
+    for (const std::string& e : m_entries) appendLine(out, e);
+    return writeResultCode(core::writeFileAtomically(path, out));
+}
+
+Histories::Histories(int maximum) { m_items.fill(History(maximum)); }
+
+void Histories::readAll(const std::string& folder) {
+    for (int i = 0; i < kHistoryFieldCount; ++i) {
+        auto field = static_cast<HistoryField>(i);
+        // A missing file is an empty history, not an error.
+        (void)m_items[index(field)].read(historyFilePath(folder, field));
+    }
+}
+
+int Histories::writeAll(const std::string& folder) const {
+    int result = 0;
+    for (int i = 0; i < kHistoryFieldCount; ++i) {
+        auto field = static_cast<HistoryField>(i);
+        int r = m_items[index(field)].write(historyFilePath(folder, field));
+        if (r != 0 && result == 0) result = r;
+    }
+    return result;
+}
+
+}  // namespace viewer
