@@ -5,6 +5,7 @@
 #include <new>
 #include <utility>
 
+#include "core/notation.h"
 #include "core/sjis.h"
 
 namespace core {
@@ -318,11 +319,8 @@ int RecordStore::repetitionCount() {
 // ---- Changing moves ----
 
 std::uint8_t RecordStore::notationHint(std::uint8_t from, std::uint8_t to) const {
-    // Terminal entries always read unambiguously. The hint of a real move comes from the notation
-    // code once it is wired in here; until then 0 ("no direction word known").
-    (void)from;
-    if (isTerminalCode(to)) return 1;
-    return 0;
+    // Slot 0 still shows the position before the move.
+    return computeNotationHint(m_slots[0], from, to);
 }
 
 AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t seconds) {
