@@ -43,7 +43,7 @@ using IntsRef = IntRefs (*)(Settings&);
 
 // One key. `head` is written before the value: the key, its padding and ": " (for a section, the
 // section's name); `tail` after it. The key itself is the head up to the first blank. Literals
-// are UTF-8 here and converted once (see keys()).
+// are UTF-8 here and converted once (see keyTable()).
 struct KeyDef {
     Kind kind = Kind::Section;
     std::string_view head;
@@ -315,7 +315,6 @@ const std::vector<KeyDef>& keyDefs() {
         // Read, never written.
         readOnlyInt("コメント表示", &nested<&Settings::commentWindow, &PanelSetting::mode>),
         legacyPassword("ftpパス", &field<&Settings::legacyFtpPassword>),
-
     };
     return defs;
 }

@@ -1,5 +1,5 @@
 // The FTP upload destinations and their file "ftp.env" beside the environment file. The list is
-// part of the viewer's settings record; the upload itself lives elsewhere.
+// held in the viewer's settings record; the upload itself lives elsewhere.
 #pragma once
 
 #include <string>
