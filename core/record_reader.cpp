@@ -346,6 +346,8 @@ private:
     bool m_failed = false;
     bool m_capacity = false;
     bool m_stopped = false;
+    // The node last read on the current line of play: comments after a move line belong to it.
+    NodeIndex m_lastNode = kRootNode;
     AddMode m_savedAddMode = AddMode::Branch;
 };
 
@@ -386,6 +388,7 @@ bool LineReader::variationMarker(std::string_view q) {
     std::string_view rest = q.substr(m_v.variation.size());
     if (auto n = readNumber(rest)) {
         if (*n >= 1) m_store.backTo(*n - 1);
+        m_lastNode = m_store.current();
         m_lineEnded = false;
     }
     return true;
@@ -497,7 +500,8 @@ void LineReader::readHand(std::string_view text, SideByte side) {
         }
         if (type >= kKing) return;  // a king or a promoted piece ends the list
         text.remove_prefix(length);
-        if (text.empty()) return;
+        // A name at the very end of the text still counts one piece (the line may simply have
+        // had no newline).
         int numeral = numeralFromText(text);
         int digit = fullWidthDigitFromText(text);
         int count = 1;
@@ -512,8 +516,10 @@ void LineReader::readHand(std::string_view text, SideByte side) {
                 count = 10 + secondDigit;
                 text.remove_prefix(2);
             } else {
+                // The separator after a lone "十" or "１" goes with it (one character, so a
+                // name after an ASCII blank is not cut in half).
                 count = numeral == 10 ? 10 : 1;
-                text.remove_prefix(std::min<std::size_t>(2, text.size()));
+                if (!text.empty()) text.remove_prefix(charLength(text, 0));
             }
         } else if (numeral >= 1) {
             count = numeral;
@@ -635,9 +641,25 @@ void LineReader::warnRule(MoveCheck code, std::string_view text, int ply) {
 }
 
 MoveOutcome LineReader::addTerminal(int code, int seconds) {
-    AddResult r = m_store.addAndAdvance(kAddStoreAll, terminalMove(static_cast<Terminal>(code)),
-                                        static_cast<std::uint16_t>(seconds));
+    PackedMove move = terminalMove(static_cast<Terminal>(code));
+    NodeIndex parent = m_store.current();
+    AddResult r = m_store.addAndAdvance(kAddStoreAll, move, static_cast<std::uint16_t>(seconds));
     if (r == AddResult::CapacityReached) return MoveOutcome::Capacity;
+    if (r == AddResult::Ok) {
+        if (m_store.current() != parent) {
+            m_lastNode = m_store.current();
+        } else {
+            // A terminal entry other than 投了 does not become current: find it among the
+            // children (a dropped 中断 leaves the last node as it was).
+            for (NodeIndex c = m_store.node(parent).next; c != kNoNode;
+                 c = m_store.node(c).sibling) {
+                if (m_store.node(c).sameMove(moveOrigin(move), moveDestination(move))) {
+                    m_lastNode = c;
+                    break;
+                }
+            }
+        }
+    }
     return MoveOutcome::Terminal;
 }
 
@@ -697,6 +719,7 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         setError(text);
         return MoveOutcome::Error;
     }
+    m_lastNode = m_store.current();
     if (check != MoveCheck::Legal) warnRule(check, text, ply);
     return MoveOutcome::Added;
 }
@@ -706,9 +729,7 @@ MoveOutcome LineReader::moveText(std::string_view text, int seconds) {
     for (const ResultWord& w : m_v.resultWords) {
         if (w.viewerOnly && isDatabase()) continue;
         if (!startsWithText(t, w.word)) continue;
-        if (w.noteInComment) {
-            (void)m_store.appendComment(m_store.currentPly(), w.word);
-        }
+        if (w.noteInComment) (void)m_store.appendCommentTo(m_store.current(), w.word);
         return addTerminal(w.code, seconds);
     }
     if (startsWith(t, m_v.made)) {
@@ -716,9 +737,7 @@ MoveOutcome LineReader::moveText(std::string_view text, int seconds) {
         for (const ResultWord& w : m_v.afterMade) {
             if (w.viewerOnly && isDatabase()) continue;
             if (findText(rest, w.word) == std::string_view::npos) continue;
-            if (w.noteInComment) {
-                (void)m_store.appendComment(m_store.currentPly(), w.word);
-            }
+            if (w.noteInComment) (void)m_store.appendCommentTo(m_store.current(), w.word);
             return addTerminal(w.code, 0);
         }
         return MoveOutcome::NotAMove;
@@ -865,6 +884,8 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     }
     int ply = m_store.currentPly();
     if (*number != ply + 1 && *number != ply + 2) return std::nullopt;
+    // A side mark before the move text is not part of it.
+    move.remove_prefix(sideMarkLength(move));
     MoveOutcome r = moveText(move, seconds.value_or(0));
     if (r == MoveOutcome::NotAMove) return std::nullopt;
     return r;
@@ -969,7 +990,7 @@ bool LineReader::line(std::string_view text) {
             std::string_view comment = q.substr(1);
             std::string c(withoutNewline(comment));
             c += '\n';
-            (void)m_store.appendComment(m_store.lineEnd(), c);
+            (void)m_store.appendCommentTo(m_lastNode, c);
         }
         return true;
     }

@@ -45,6 +45,9 @@ struct ReadReport {
     std::string fileName;
     // The bytes were UTF-8 and were converted.
     bool wasUtf8 = false;
+    // The text a reader shows itself for the failure (the CSA reader's dialog), CP932; empty
+    // when the caller composes the message from the store's readingError.
+    std::string message;
 };
 
 // Reader result messages and captions (CP932).

@@ -518,6 +518,11 @@ void RecordStore::setComment(MoveNode& n, std::string text) {
 CommentResult RecordStore::appendComment(int ply, std::string_view text) {
     NodeIndex x = nodeAtPly(ply);
     if (x == kNoNode) return CommentResult::NoNode;
+    return appendCommentTo(x, text);
+}
+
+CommentResult RecordStore::appendCommentTo(NodeIndex x, std::string_view text) {
+    if (!isInUse(x)) return CommentResult::NoNode;
     MoveNode& n = at(x);
     const bool newline = text.empty() || text.back() != '\n';
     const std::size_t size = n.commentText().size() + text.size() + (newline ? 1 : 0);

@@ -224,6 +224,8 @@ public:
 
     // Appends text (plus "\n" when it does not end with one) to the comment at ply n.
     CommentResult appendComment(int n, std::string_view text);
+    // The same for a node given by its index.
+    CommentResult appendCommentTo(NodeIndex node, std::string_view text);
     // Replaces the comment at ply n; an empty text deletes it.
     CommentResult replaceComment(int n, std::string_view text);
     // Empty when the ply has no node or no comment.
