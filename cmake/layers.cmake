@@ -40,7 +40,8 @@ function(tavrel_add_tests name dir)
         return()
     endif()
     add_executable(${name} ${tests} ${ARGN})
-    target_link_libraries(${name} PRIVATE tavrel_flags GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE tavrel_flags tavrel_testsupport GTest::gtest GTest::gmock
+        GTest::gtest_main)
     target_compile_definitions(${name} PRIVATE
         TAVREL_TEST_DATA="${TAVREL_TEST_DATA}"
         TAVREL_INTEROP_DATA="${TAVREL_INTEROP_DATA}"
