@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <vector>
 
 #include "core/legality.h"
 #include "core/move_generator.h"
 #include "core/piece_text.h"
+#include "core/record_reader.h"
 #include "core/sjis.h"
 
 namespace core {
@@ -243,6 +245,54 @@ TEST(NotationTest, FullFileSlide) {
     EXPECT_EQ(findOrigin(two, 11, B(kRook), sjis("上不成")), 19);
 }
 
+// Reads the traditional text of a node back on the position before it, as the KI2 reader does:
+// the origin found, 0 for a drop.
+int readBack(const Position& before, const MoveNode& node, int previous) {
+    std::string text =
+        traditionalText(node, previous, DestinationForm::FullWidth, MarkStyle::None, 0);
+    std::string_view rest(text);
+    if (rest.starts_with(sjis("同　"))) {
+        rest.remove_prefix(4);
+    } else if (rest.starts_with(sjis("同"))) {
+        rest.remove_prefix(2);
+    } else {
+        rest.remove_prefix(4);
+    }
+    std::size_t wordLength = 0;
+    int type = pieceTypeFromText(rest, wordLength);
+    EXPECT_EQ(type, pieceType(node.piece)) << toUtf8Lossy(text);
+    rest.remove_prefix(wordLength);
+    // "打" says drop; otherwise the board is searched, and no origin means a drop.
+    if (rest.starts_with(sjis("打"))) return 0;
+    return findOrigin(before, node.destination(), node.piece, rest);
+}
+
+// The records of other programs: every move of every line reads back to itself.
+TEST(NotationTest, InteropRecordsReadBack) {
+    namespace fs = std::filesystem;
+    fs::path root(TAVREL_INTEROP_DATA);
+    if (!fs::exists(root)) GTEST_SKIP();
+    int checked = 0;
+    RecordStore store;
+    Position before;
+    for (const char* folder : {"kif", "ki2"}) {
+        for (const auto& e : fs::directory_iterator(root / folder)) {
+            ASSERT_EQ(readRecordFile(store, e.path().string(), {}).result, ReadResult::Ok);
+            for (NodeIndex n = 1; n < store.capacity(); ++n) {
+                if (!store.isInUse(n) || store.node(n).isTerminal()) continue;
+                NodeIndex parent = store.parentOf(n);
+                ASSERT_EQ(store.positionAt(parent, before), EditResult::Ok);
+                const MoveNode& node = store.node(n);
+                int previous = parent == kRootNode ? 0 : store.node(parent).destination();
+                int expected = node.isDrop() ? 0 : node.from;
+                EXPECT_EQ(readBack(before, node, previous), expected) << e.path();
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 300);
+}
+
 // Over many generated games: the traditional text of every move, read back with findOrigin on
 // the position before it, names the same move.
 TEST(NotationTest, TraditionalTextReadsBackToTheSameMove) {
@@ -260,29 +310,9 @@ TEST(NotationTest, TraditionalTextReadsBackToTheSameMove) {
             int origin = moveOrigin(m);
             int destination = moveDestination(m);
             MoveNode node = nodeFor(pos, origin, destination);
-            std::string text =
-                traditionalText(node, previous, DestinationForm::FullWidth, MarkStyle::None, 0);
-            // Skip the destination ("同" or a square) and the piece word, as a reader does.
-            std::string_view rest(text);
-            if (rest.starts_with(sjis("同　"))) {
-                rest.remove_prefix(4);
-            } else if (rest.starts_with(sjis("同"))) {
-                rest.remove_prefix(2);
-            } else {
-                rest.remove_prefix(4);
-            }
-            std::size_t wordLength = 0;
-            int type = pieceTypeFromText(rest, wordLength);
-            ASSERT_EQ(type, pieceType(node.piece)) << toUtf8Lossy(text);
-            rest.remove_prefix(wordLength);
             int dest = destination & ~kPromoteFlag;
-            // "打" says drop; otherwise the board is searched, and no origin means a drop.
-            int found = rest.starts_with(sjis("打")) ? 0 : findOrigin(pos, dest, node.piece, rest);
-            if (node.isDrop()) {
-                EXPECT_EQ(found, 0) << toUtf8Lossy(text);
-            } else {
-                EXPECT_EQ(found, origin) << toUtf8Lossy(text) << " game " << game << " ply " << ply;
-            }
+            int found = readBack(pos, node, previous);
+            EXPECT_EQ(found, node.isDrop() ? 0 : origin) << " game " << game << " ply " << ply;
             ++checked;
             previous = dest;
             ASSERT_TRUE(applyMove(pos, origin, dest, (destination & kPromoteFlag) != 0));
