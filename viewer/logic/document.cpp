@@ -1,0 +1,277 @@
+#include "viewer/logic/document.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/csa_writer.h"
+#include "core/ki2_writer.h"
+#include "core/kif_writer.h"
+#include "core/record_loader.h"
+#include "core/sjis.h"
+#include "core/version.h"
+#include "viewer/logic/title.h"
+#include "viewer/settings/engine_options.h"
+
+namespace viewer {
+
+namespace {
+
+std::string format1(std::string_view utf8Format, std::string_view arg) {
+    std::string f = core::sjis(utf8Format);
+    std::size_t p = f.find("%s");
+    if (p == std::string::npos) return f;
+    return f.substr(0, p) + std::string(arg) + f.substr(p + 2);
+}
+
+std::string product() { return std::string(core::kProgramName); }
+
+}  // namespace
+
+std::string pathToText(const std::string& path) {
+    core::Cp932Conversion c = core::utf8ToCp932(path);
+    return c.ok ? c.text : path;
+}
+
+std::string textToPath(const std::string& text) { return core::toUtf8Lossy(text); }
+
+CTavrelDoc::CTavrelDoc(core::RecordStore& store, Settings& settings, DocumentUi& ui)
+    : m_store(store), m_settings(settings), m_ui(ui) {}
+
+std::string CTavrelDoc::recordFolder() const { return textToPath(m_settings.recordFolder); }
+
+void CTavrelDoc::setNamesFromPath(const std::string& path) {
+    m_recordPath = path;
+    m_recordFileName =
+        std::string(core::cutToBytes(pathToText(std::string(fileNameOf(path))), kRecordNameBytes));
+    m_recordName =
+        std::string(core::cutToBytes(pathToText(recordNameFromPath(path)), kRecordNameBytes));
+    std::string folder = folderOf(path);
+    if (!folder.empty()) m_settings.recordFolder = pathToText(folder);
+}
+
+void CTavrelDoc::setNewRecordNames() {
+    m_recordName = newRecordName();
+    m_recordFileName = newRecordName();
+    m_recordPath = recordFolder() + textToPath(newRecordName());
+}
+
+std::string CTavrelDoc::title() const {
+    TitleInput in;
+    in.mode = m_mode;
+    in.recordName = m_recordName;
+    in.recordFileName = m_recordFileName;
+    in.modified = modified();
+    in.branchOnEntry = m_settings.addVariationMode != 0;
+    in.application = applicationTitle(m_environment);
+    return titleText(in);
+}
+
+void CTavrelDoc::warningSound() {
+    if (m_settings.warningSound != 0) m_ui.beep();
+}
+
+core::ReadOptions CTavrelDoc::readOptionsFor(const std::string& path) const {
+    core::ReadOptions o = readOptions(m_settings);
+    o.fileName = pathToText(std::string(fileNameOf(path)));
+    return o;
+}
+
+void CTavrelDoc::showWarnings(const std::vector<std::string>& warnings) {
+    if (warnings.empty()) return;
+    std::string text;
+    for (const std::string& w : warnings) {
+        if (!text.empty() && text.back() != '\n') text += '\n';
+        text += w;
+    }
+    m_ui.showMessage(text, product());
+}
+
+void CTavrelDoc::showLoadResult(const core::ReadReport& report, const std::string& path) {
+    std::string shownPath = pathToText(path);
+    showWarnings(report.warnings);
+    switch (report.result) {
+        case core::ReadResult::Ok:
+            return;
+        case core::ReadResult::CannotOpen:
+            warningSound();
+            m_ui.showMessage(core::msgFileMissing(shownPath), core::captionReadError());
+            return;
+        case core::ReadResult::CapacityReached:
+            warningSound();
+            m_ui.showMessage(core::msgReadError(shownPath, core::msgRecordSizeOver()), product());
+            return;
+        case core::ReadResult::LineFailed:
+            warningSound();
+            if (!report.message.empty()) {
+                m_ui.showMessage(report.message, product());
+            } else {
+                m_ui.showMessage(core::msgReadError(shownPath, m_store.readingError()), product());
+            }
+            return;
+    }
+}
+
+void CTavrelDoc::dropMovesWhileEditing() {
+    if (m_store.moveCount() == 0 && m_store.node(core::kRootNode).next == core::kNoNode) return;
+    m_store.reset();
+    m_store.restoreStartPosition(m_store.position());
+    m_store.markDirty();
+    warningSound();
+    m_ui.showMessage(core::sjis("局面編集中なので、棋譜は消しました。"), core::sjis("警告"));
+}
+
+int CTavrelDoc::loadRecordFile(const std::string& path) {
+    if (core::formatOfPath(path) == core::RecordFormat::Unsupported) {
+        warningSound();
+        m_ui.showMessage(core::msgCannotReadFile(pathToText(path)), product());
+        return -1;
+    }
+    m_ui.setBusy(true);
+    core::ReadReport report = core::loadRecordFile(m_store, path, readOptionsFor(path));
+    m_ui.setBusy(false);
+    if (report.result != core::ReadResult::CannotOpen) setNamesFromPath(path);
+    showLoadResult(report, path);
+    m_ui.setStatusText({});
+    if (isEditing(m_mode)) dropMovesWhileEditing();
+    if (report.result == core::ReadResult::CannotOpen) return -1;
+    m_recent.add(path);
+    if (!applyLoadPosition(m_settings.positionAfterLoad)) return -1;
+    return report.result == core::ReadResult::Ok ? 0 : -1;
+}
+
+bool CTavrelDoc::applyLoadPosition(int setting) {
+    core::NodeIndex node = core::nodeAfterLoad(m_store, setting);
+    if (node == core::kNoNode || !m_store.isInUse(node)) return false;
+    return m_store.goTo(node) == core::EditResult::Ok;
+}
+
+void CTavrelDoc::showPly(int n) {
+    (void)m_store.goTo(core::kRootNode);
+    while (m_store.currentPly() < n) {
+        core::NodeIndex next = m_store.node(m_store.current()).next;
+        if (next == core::kNoNode) break;
+        if (m_store.stepForward(next) != core::EditResult::Ok) break;
+    }
+}
+
+int CTavrelDoc::pasteRecord(const std::optional<std::string>& text) {
+    if (askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
+    if (!text) {
+        warningSound();
+        m_ui.showMessage(core::sjis("クリップボードが使用できません。"), core::sjis("エラー"));
+        return -1;
+    }
+    bool editing = isEditing(m_mode);
+    if (!editing) setNewRecordNames();
+    core::ReadReport report =
+        core::readRecordText(m_store, *text, false, readOptionsFor(textToPath(newRecordName())));
+    showWarnings(report.warnings);
+    if (editing) {
+        dropMovesWhileEditing();
+    } else if (m_settings.positionAfterLoad == 1 || m_settings.positionAfterLoad == 2) {
+        applyLoadPosition(m_settings.positionAfterLoad);
+    }
+    switch (report.result) {
+        case core::ReadResult::Ok:
+            m_ui.setStatusText(core::sjis("クリップボードから棋譜、局面を読み込みました。"));
+            return 0;
+        case core::ReadResult::CapacityReached:
+            warningSound();
+            m_ui.showMessage(core::msgRecordSizeOver(), product());
+            return -1;
+        default:
+            warningSound();
+            m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + m_store.readingError(),
+                             product());
+            return -1;
+    }
+}
+
+Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
+    if (!modified()) return Answer::No;
+    if (onlyWithConfirmSetting && m_settings.confirmSave == 0) return Answer::No;
+    bool ki2 = m_settings.standardFormat == 1;
+    std::string name = hasNoFile(m_recordName) ? todayName() : m_recordName;
+    std::string proposed = m_settings.recordFolder + name + (ki2 ? ".KI2" : ".KIF");
+    Answer a =
+        m_ui.ask(format1("棋譜(%s)を保存しますか？", proposed), core::sjis("棋譜保存"), true);
+    if (a != Answer::Yes) return a;
+    std::string path = textToPath(proposed);
+    core::RecordWriteOptions options = writeOptions(m_settings);
+    core::WriteResult r = ki2 ? core::writeKi2File(m_store, path, options)
+                              : core::writeKifFile(m_store, path, options);
+    if (r != core::WriteResult::Ok) {
+        warningSound();
+        m_ui.showMessage(format1("棋譜保存エラー(%s)", proposed), product());
+        // The record is still unsaved: whatever was about to discard it must not go on.
+        return Answer::Cancel;
+    }
+    m_store.markClean();
+    m_ui.setStatusText(format1("棋譜ファイル(%s)を出力しました。", proposed));
+    return Answer::Yes;
+}
+
+bool CTavrelDoc::canWrite(SaveFormat format) {
+    return format == SaveFormat::Kif || format == SaveFormat::Ki2 || format == SaveFormat::Csa;
+}
+
+SaveResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
+    core::RecordWriteOptions options = writeOptions(m_settings);
+    core::WriteResult r;
+    switch (format) {
+        case SaveFormat::Kif:
+            r = core::writeKifFile(m_store, path, options);
+            break;
+        case SaveFormat::Ki2:
+            r = core::writeKi2File(m_store, path, options);
+            break;
+        case SaveFormat::Csa:
+            r = core::writeCsaFile(m_store, path);
+            break;
+        default:
+            return SaveResult::Unsupported;
+    }
+    if (r == core::WriteResult::CannotCreate) return SaveResult::CannotCreate;
+    if (r == core::WriteResult::WriteFailed) return SaveResult::WriteFailed;
+    m_store.markClean();
+    setNamesFromPath(path);
+    m_recent.add(path);
+    return SaveResult::Ok;
+}
+
+bool CTavrelDoc::backupCopy(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return true;
+    auto opts = fs::copy_options::overwrite_existing;
+    if (fs::copy_file(path, primaryBackupPath(path), opts, ec)) return true;
+    ec.clear();
+    return fs::copy_file(path, fallbackBackupPath(path), opts, ec);
+}
+
+std::optional<SaveResult> CTavrelDoc::saveInPlace() {
+    if (hasNoFile(m_recordName)) return std::nullopt;
+    std::optional<SaveFormat> format = overwriteFormat(m_recordPath);
+    if (!format) return std::nullopt;
+    bool position = *format == SaveFormat::Bod;
+    std::string shown = pathToText(m_recordPath);
+    if (!canWrite(*format)) {
+        warningSound();
+        m_ui.showMessage(format1(position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", shown),
+                         product());
+        return SaveResult::Unsupported;
+    }
+    if (m_settings.backup == 1) backupCopy(m_recordPath);
+    SaveResult r = writeRecord(*format, m_recordPath);
+    if (r != SaveResult::Ok) {
+        warningSound();
+        m_ui.showMessage(format1(position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", shown),
+                         product());
+        return r;
+    }
+    m_ui.setStatusText(format1(
+        position ? "局面ファイル(%s)を出力しました。" : "棋譜ファイル(%s)を保存しました。", shown));
+    return r;
+}
+
+}  // namespace viewer

@@ -1,0 +1,149 @@
+#include "viewer/logic/file_rules.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <ctime>
+
+#include "core/sjis.h"
+
+namespace viewer {
+
+using core::lowerExtension;
+
+namespace {
+
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool anyOf(std::string_view ext, std::initializer_list<std::string_view> list) {
+    return std::find(list.begin(), list.end(), ext) != list.end();
+}
+
+// The name without extension with single-byte letters upper-cased, never touching the second
+// byte of a two-byte character.
+std::string sortKey(std::string_view name) {
+    std::size_t dot = name.rfind('.');
+    std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    std::string key;
+    core::forEachChar(stem, [&](std::size_t i, std::size_t n) {
+        if (n == 1) {
+            key += upperAscii(stem[i]);
+        } else {
+            key.append(stem.substr(i, n));
+        }
+    });
+    return key;
+}
+
+}  // namespace
+
+std::string_view fileNameOf(std::string_view path) {
+    std::size_t sep = path.rfind('/');
+    return sep == std::string_view::npos ? path : path.substr(sep + 1);
+}
+
+std::string folderOf(std::string_view path) {
+    std::size_t sep = path.rfind('/');
+    return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep + 1));
+}
+
+const std::string& newRecordName() {
+    static const std::string name = core::sjis("新規棋譜");
+    return name;
+}
+
+std::string recordNameFromPath(std::string_view path) {
+    std::string_view name = fileNameOf(path);
+    if (anyOf(lowerExtension(name), {"kif", "ki2", "bod"})) name = name.substr(0, name.rfind('.'));
+    return std::string(name);
+}
+
+bool hasNoFile(std::string_view recordName) {
+    return recordName.empty() || recordName == newRecordName();
+}
+
+std::string dateName(int year, int month, int day) {
+    static constexpr std::array<const char*, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const char* mon =
+        (month >= 1 && month <= 12) ? kMonths[static_cast<std::size_t>(month - 1)] : "???";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02d%3s%02d", ((year % 100) + 100) % 100, mon, day);
+    return buf;
+}
+
+std::string todayName() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return dateName(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+}
+
+std::string_view saveFilterExtension(int filter) {
+    static constexpr std::array<std::string_view, kSaveFilterCount> kExt{"kif", "ki2", "csa",
+                                                                         "bod", "gam", "txt"};
+    if (filter < 1 || filter > kSaveFilterCount) return "kif";
+    return kExt[static_cast<std::size_t>(filter - 1)];
+}
+
+std::optional<SaveFormat> overwriteFormat(std::string_view path) {
+    std::string ext = lowerExtension(path);
+    if (ext == "kif") return SaveFormat::Kif;
+    if (ext == "ki2") return SaveFormat::Ki2;
+    if (ext == "bod") return SaveFormat::Bod;
+    if (ext == "csa") return SaveFormat::Csa;
+    return std::nullopt;
+}
+
+int initialSaveFilter(ViewerMode mode, int lastUsed, std::string_view currentPath,
+                      int standardFormat) {
+    if (isEditing(mode)) return static_cast<int>(SaveFormat::Bod);
+    if (lastUsed >= 1 && lastUsed <= kSaveFilterCount) return lastUsed;
+    std::string ext = lowerExtension(currentPath);
+    if (ext == "ki2") return 2;
+    if (!anyOf(ext, {"kif", "ki2", "bod"}) && standardFormat == 1) return 2;
+    return 1;
+}
+
+int initialOpenFilter(int standardFormat) { return standardFormat == 1 ? 2 : 1; }
+
+std::string applySaveExtension(std::string_view name, int filter) {
+    std::string ext = lowerExtension(name);
+    std::string_view own = saveFilterExtension(filter);
+    bool matches = (filter == 1 || filter == 2 || filter == 5) ? anyOf(ext, {"kif", "ki2", "gam"})
+                                                               : ext == own;
+    std::string result(name);
+    if (!matches) result += "." + std::string(own);
+    return result;
+}
+
+std::optional<std::string> siblingFile(const std::vector<std::string>& folderNames,
+                                       std::string_view currentName, bool forward) {
+    std::string ext = lowerExtension(currentName);
+    std::vector<std::pair<std::string, std::string>> list;  // key, name
+    for (const std::string& n : folderNames) {
+        if (list.size() >= kMaxFolderEntries) break;
+        if (lowerExtension(n) == ext) list.emplace_back(sortKey(n), n);
+    }
+    std::stable_sort(list.begin(), list.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::string currentKey = sortKey(currentName);
+    if (forward) {
+        for (const auto& [key, n] : list) {
+            if (key > currentKey) return n;
+        }
+    } else {
+        for (auto it = list.rbegin(); it != list.rend(); ++it) {
+            if (it->first < currentKey) return it->second;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string primaryBackupPath(std::string_view path) {
+    return folderOf(path) + "bak/" + std::string(fileNameOf(path)) + ".bak";
+}
+
+std::string fallbackBackupPath(std::string_view path) { return std::string(path) + ".bak"; }
+
+}  // namespace viewer

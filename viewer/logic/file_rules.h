@@ -1,0 +1,71 @@
+// Rules about record file names: which reader takes an extension, the record's names from its
+// path, the Save As filters and their extension rule, the date name of a record without file,
+// next/previous file in a folder, and the backup copy's places. Paths are the file system's bytes
+// with '/' as separator; names shown to the user are converted by the caller.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/record_loader.h"
+#include "viewer/logic/viewer_mode.h"
+
+namespace viewer {
+
+// The file name without its folder.
+std::string_view fileNameOf(std::string_view path);
+// The folder of path with a trailing '/', empty when path has no folder.
+std::string folderOf(std::string_view path);
+
+// "新規棋譜" (CP932): the name of a record that has no file.
+const std::string& newRecordName();
+// The file name without folder, and without its extension when that is kif, ki2 or bod.
+std::string recordNameFromPath(std::string_view path);
+// Whether a RecordName stands for a record without file (empty or "新規棋譜").
+bool hasNoFile(std::string_view recordName);
+
+// "%02d%3s%02d": two-digit year, "Jan".."Dec", two-digit day (13Feb07).
+std::string dateName(int year, int month, int day);
+// dateName of today (local time).
+std::string todayName();
+
+// Save As filters 1..6: kif, ki2, csa, bod, gam, txt.
+enum class SaveFormat {
+    Kif = 1,
+    Ki2 = 2,
+    Csa = 3,
+    Bod = 4,
+    EnglishRecord = 5,
+    EnglishPosition = 6
+};
+inline constexpr int kSaveFilterCount = 6;
+std::string_view saveFilterExtension(int filter);
+// The format an existing file is rewritten in by Save: kif, ki2, bod, csa; nullopt otherwise.
+std::optional<SaveFormat> overwriteFormat(std::string_view path);
+
+// The filter the Save As dialog starts with: 4 in Editing; else the one used last (0: none);
+// else 2 when the current file is KI2, or when it has no kif/ki2/bod extension and the standard
+// format (標準棋譜) is 1; else 1.
+int initialSaveFilter(ViewerMode mode, int lastUsed, std::string_view currentPath,
+                      int standardFormat);
+// The Open dialog's first filter: 2 when the standard format is KI2, else 1.
+int initialOpenFilter(int standardFormat);
+// Appends the filter's extension unless the name already ends in a matching one (for filters 1,
+// 2 and 5 any of kif, ki2 and gam match; otherwise only the filter's own, in any case).
+std::string applySaveExtension(std::string_view name, int filter);
+
+// The entry after (forward) or before the current file among names of one folder with the same
+// extension (case-insensitive), ordered by name without extension with single-byte letters
+// upper-cased (two-byte characters compared as they are). nullopt when there is none.
+std::optional<std::string> siblingFile(const std::vector<std::string>& folderNames,
+                                       std::string_view currentName, bool forward);
+inline constexpr std::size_t kMaxFolderEntries = 10000;
+
+// Where a backup copy goes first ("<folder>bak/<name>.bak") and where when that fails
+// ("<path>.bak").
+std::string primaryBackupPath(std::string_view path);
+std::string fallbackBackupPath(std::string_view path);
+
+}  // namespace viewer

@@ -1,0 +1,43 @@
+// The texts of the information area beside the board: player names, their time texts, handicap,
+// ply, the current move, the side to move and the three template lines. All CP932.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/record_store.h"
+#include "viewer/settings/settings.h"
+
+namespace viewer {
+
+inline constexpr int kInfoLineCount = 11;
+// nullopt: nothing is drawn on that line (the move line at the terminal entry 中断).
+using InfoLines = std::array<std::optional<std::string>, kInfoLineCount>;
+
+struct InfoContext {
+    std::string recordName;  // CP932, for "%f"
+    // The clock texts of a game in progress (lines 1 and 3); empty outside play, when the lines
+    // show the consumed times of the moves played so far.
+    std::optional<std::string> blackClock;
+    std::optional<std::string> whiteClock;
+};
+
+InfoLines informationLines(const core::RecordStore& store, const Settings& settings,
+                           const InfoContext& context);
+
+// The current move as the viewer shows it (display style 指し手表記, without side mark), for the
+// move of `node` whose predecessor moved to previousDestination.
+std::string displayMoveText(const core::MoveNode& node, int previousDestination,
+                            const Settings& settings);
+
+// The three template lines until the template language is wired in: the header placeholders
+// (%b %w %g %G %e %E %i %s %u %m %h %r %1..%5 %/x %f %n %%) are filled in, others give nothing.
+std::string expandInfoTemplate(std::string_view format, const core::RecordStore& store,
+                               const InfoContext& context, const Settings& settings);
+
+// Whether the record is a mating problem (the author field is set, or Black has no king).
+bool isProblemRecord(const core::RecordStore& store);
+
+}  // namespace viewer
