@@ -1,5 +1,6 @@
 #include "core/record_store.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdio>
 #include <new>
@@ -387,6 +388,7 @@ AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t sec
     if (target == kNoNode) {
         target = findFree();
         if (target == kNoNode) return AddResult::CapacityReached;
+        m_usedEnd = std::max(m_usedEnd, target + 1);
         MoveNode& fresh = at(target);
         fresh.parent = m_current;
         if (elder == kNoNode) {
@@ -480,11 +482,12 @@ EditResult RecordStore::truncateAfter(int n) {
 }
 
 void RecordStore::reset() {
-    for (NodeIndex i = 1; i < capacity(); ++i) {
+    for (NodeIndex i = 1; i < m_usedEnd; ++i) {
         if (!at(i).isFree()) at(i) = MoveNode{};
     }
     at(kRootNode) = MoveNode{};
     m_freeHint = 1;
+    m_usedEnd = 1;
     m_bookmarks.clear();
     m_current = kRootNode;
     m_currentPly = 0;

@@ -320,6 +320,8 @@ private:
     std::vector<MoveNode> m_nodes;
     // Lowest index that may be free: every node in 1..m_freeHint-1 is in use.
     mutable NodeIndex m_freeHint = 1;
+    // One past the highest node allocated since the last reset: reset clears no further.
+    NodeIndex m_usedEnd = 1;
     // Scratch for replaying a path and walking subtrees, sized to the capacity once.
     mutable std::vector<NodeIndex> m_path;
     std::vector<NodeIndex> m_stack;
