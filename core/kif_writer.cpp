@@ -1,6 +1,6 @@
 #include "core/kif_writer.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -123,12 +123,30 @@ const std::string& sidePrefix(const RecordStore& store, SideByte side) {
     return side == kSideBlack ? w.sideBlack : w.sideWhite;
 }
 
-// "%2d:%02d/%02d:%02d:%02d": this move's minutes and seconds, the mover's running total.
-std::string timeText(std::uint32_t seconds, std::uint32_t total) {
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%2u:%02u/%02u:%02u:%02u", seconds / 60, seconds % 60,
-                  (total / 3600) % 100, (total / 60) % 60, total % 60);
-    return buf;
+// v in decimal, right-aligned in width with fill.
+void appendNumber(std::string& out, std::uint32_t v, int width, char fill) {
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    if (n < width) out.append(static_cast<std::size_t>(width - n), fill);
+    while (n > 0) out += digits[--n];
+}
+
+// "%2d:%02d/%02d:%02d:%02d": this move's minutes and seconds, the mover's running total (hours
+// modulo 100).
+void appendTime(std::string& out, std::uint32_t seconds, std::uint32_t total) {
+    appendNumber(out, seconds / 60, 2, ' ');
+    out += ':';
+    appendNumber(out, seconds % 60, 2, '0');
+    out += '/';
+    appendNumber(out, (total / 3600) % 100, 2, '0');
+    out += ':';
+    appendNumber(out, (total / 60) % 60, 2, '0');
+    out += ':';
+    appendNumber(out, total % 60, 2, '0');
 }
 
 enum class Layout { File, Clipboard, ClipboardLine };
@@ -185,16 +203,16 @@ private:
         appendBookmarkLine(m_out, m_store, kRootNode);
     }
 
-    void writeMove(NodeIndex x, int ply, bool plus) {
+    // total: the mover's consumed seconds up to and including this move.
+    void writeMove(NodeIndex x, int ply, std::uint32_t total, bool plus) {
         const MoveNode& n = m_store.node(x);
-        char number[16];
-        std::snprintf(number, sizeof number, "%4d ", ply);
-        m_out += number;
+        appendNumber(m_out, static_cast<std::uint32_t>(ply), 4, ' ');
+        m_out += ' ';
         int previous = n.parent == kNoNode ? 0 : m_store.node(n.parent).to;
         m_out += originFormText(n, previous, MarkStyle::None, kKifMoveWidth, m_notation);
         if (m_withTimes) {
             m_out += " (";
-            m_out += timeText(n.seconds, m_store.cumulativeSeconds(x));
+            appendTime(m_out, n.seconds, total);
             m_out += ')';
             if (plus) m_out += '+';
         } else if (plus) {
@@ -208,12 +226,18 @@ private:
     // Depth first: a line to its end, then the alternatives of its deepest branch point first.
     void writeTree() {
         std::vector<std::pair<NodeIndex, int>> pending;
+        // Running totals by ply along the line being written; a popped alternative at ply n
+        // shares plies below n with the line written before it.
+        std::vector<std::uint32_t> totals;
         NodeIndex x = m_store.node(kRootNode).next;
         int ply = 1;
         while (x != kNoNode) {
             const MoveNode& n = m_store.node(x);
             bool hasAlternative = n.sibling != kNoNode;
-            writeMove(x, ply, hasAlternative);
+            auto p = static_cast<std::size_t>(ply);
+            if (totals.size() <= p) totals.resize(p + 1, 0);
+            totals[p] = n.seconds + (p >= 2 ? totals[p - 2] : 0);
+            writeMove(x, ply, totals[p], hasAlternative);
             if (hasAlternative) pending.emplace_back(n.sibling, ply);
             if (n.next != kNoNode) {
                 x = n.next;
@@ -235,7 +259,7 @@ private:
         for (int ply = 1; ply <= end; ++ply) {
             last = m_store.nodeAtPly(ply);
             if (last == kNoNode) break;
-            writeMove(last, ply, false);
+            writeMove(last, ply, m_store.cumulativeSeconds(last), false);
         }
         line("");
         line(last == kRootNode || last == kNoNode ? std::string()
