@@ -1,14 +1,342 @@
-// dalmir-cli: Dalmir's database engine from the command line.
+// dalmir-cli: Dalmir's database engine from the command line. The engine does the work; this
+// file parses the arguments, opens and saves the database, answers the engine's questions from
+// the options and prints.
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_common.h"
+#include "core/record_reader.h"
+#include "core/sjis.h"
+#include "database/engine/binary_store.h"
+#include "database/engine/database.h"
+#include "database/engine/error_log.h"
+#include "database/engine/fs_paths.h"
+#include "database/engine/list_cells.h"
+#include "database/engine/registration.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace database;
+
+constexpr const char* kUsage =
+    "usage: dalmir-cli COMMAND DB [options] ARGS\n"
+    "  add DB PATH...       register record files and folders\n"
+    "                       (--subfolders --kind N --player T --event T --opening T\n"
+    "                        --skip-duplicates)\n"
+    "  list DB              the listed records, one line each (--all-columns)\n"
+    "  update DB            re-read every record file (--missing keep|delete)\n"
+    "  remove DB DIR        remove the records of a folder (--subfolders --kind N)\n"
+    "  convert DB OUT.DLB   write the binary pair from a text database\n"
+    "options: --set SECTION/KEY=VALUE  --encoding utf8|sjis\n";
+
+// Profile keys (section/key) a command may be given; the ones the commands use are read below.
+constexpr const char* kProfileKeys[] = {
+    "Env/user1",         "Env/user2",          "Env/user3",          "Env/user4",
+    "Env/user5",         "Tool/replay_cmd_v6", "Tool/replay_opt",    "Tool/edit_cmd",
+    "Tool/edit_opt",     "Tool/play_opt",      "Tool/print_opt",     "Tool/dia_opt",
+    "View/default_sort", "Option/find_hanten", "Option/find_hasifu", "Option/del_confirm",
+    "Option/dupli_del",  "Option/add_error",   "Option/history_n",   "Option/max_records",
+    "Option/date_from",  "Option/date_to"};
+
+struct Options {
+    std::string command;
+    std::vector<std::string> args;
+    std::map<std::string, std::string> profile;
+    cli::Encoding encoding = cli::Encoding::Utf8;
+    bool subfolders = false;
+    std::optional<int> kind;
+    std::optional<std::string> player, event, opening;
+    bool skipDuplicates = false;
+    bool allColumns = false;
+    MissingFileMode missing = MissingFileMode::Keep;
+};
+
+int usage(const std::string& problem) {
+    if (!problem.empty()) std::fprintf(stderr, "dalmir-cli: %s\n", problem.c_str());
+    std::fputs(kUsage, stderr);
+    return cli::kExitUsage;
+}
+
+std::optional<std::string> parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc) return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (a == "--set") {
+            auto v = value();
+            std::size_t eq = v ? v->find('=') : std::string::npos;
+            if (eq == std::string::npos) return "--set needs SECTION/KEY=VALUE";
+            std::string key = v->substr(0, eq);
+            bool known = false;
+            for (const char* k : kProfileKeys) known = known || key == k;
+            if (!known) return "unknown setting " + key;
+            o.profile[key] = v->substr(eq + 1);
+        } else if (a == "--encoding") {
+            auto v = value();
+            if (!v || (*v != "utf8" && *v != "sjis")) return "--encoding is utf8 or sjis";
+            o.encoding = *v == "sjis" ? cli::Encoding::Sjis : cli::Encoding::Utf8;
+        } else if (a == "--subfolders") {
+            o.subfolders = true;
+        } else if (a == "--kind") {
+            auto v = value();
+            auto n = v ? cli::parseInt(*v) : std::nullopt;
+            if (!n || *n < 0) return "--kind needs a number";
+            o.kind = *n;
+        } else if (a == "--player" || a == "--event" || a == "--opening") {
+            auto v = value();
+            if (!v) return a + " needs a text";
+            (a == "--player" ? o.player : a == "--event" ? o.event : o.opening) = *v;
+        } else if (a == "--skip-duplicates") {
+            o.skipDuplicates = true;
+        } else if (a == "--all-columns") {
+            o.allColumns = true;
+        } else if (a == "--missing") {
+            auto v = value();
+            if (!v || (*v != "keep" && *v != "delete")) return "--missing is keep or delete";
+            o.missing = *v == "keep" ? MissingFileMode::Keep : MissingFileMode::Delete;
+        } else if (a.starts_with("--")) {
+            return "unknown option " + a;
+        } else if (o.command.empty()) {
+            o.command = a;
+        } else {
+            o.args.push_back(a);
+        }
+    }
+    return std::nullopt;
+}
+
+int profileNumber(const Options& o, const std::string& key, int fallback) {
+    auto it = o.profile.find(key);
+    if (it == o.profile.end() || it->second.empty()) return fallback;
+    return cli::parseInt(it->second).value_or(fallback);
+}
+
+// Prints the engine's messages; answers its questions from the options.
+class CliHost : public OperationHost {
+public:
+    explicit CliHost(cli::Encoding encoding) : m_encoding(encoding) {}
+
+    void message(std::string_view text) override { printError(text); }
+    ReadErrorAnswer askReadError(std::string_view question, bool) override {
+        printError(question);
+        return ReadErrorAnswer::Continue;
+    }
+    void offerErrorLog(std::string_view question, std::string_view logPath) override {
+        std::string_view firstLine = question.substr(0, question.find('\n'));
+        std::fprintf(stderr, "%s %.*s\n", cli::printable(firstLine, m_encoding).c_str(),
+                     static_cast<int>(logPath.size()), logPath.data());
+    }
+
+    void printError(std::string_view text) const {
+        std::fprintf(stderr, "%s\n", cli::printable(text, m_encoding).c_str());
+    }
+    void print(std::string_view text) const {
+        std::printf("%s\n", cli::printable(text, m_encoding).c_str());
+    }
+
+private:
+    cli::Encoding m_encoding;
+};
+
+// The error log in the per-user data folder, created when missing.
+std::string errorLogPath() {
+    fs::path base;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
+        base = xdg;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = fs::path(home) / ".local" / "share";
+    } else {
+        return {};
+    }
+    fs::path folder = base / "VESK" / "Dalmir";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return ec ? std::string() : (folder / kErrorLogName).string();
+}
+
+// Opens the database, or starts a new one when the file does not exist yet.
+bool openOrCreate(Database& db, const std::string& path, const Options& o, const CliHost& host) {
+    DatabaseKind kind = databaseKindOf(path);
+    if (kind == DatabaseKind::Unknown) {
+        host.printError(openErrorMessage(OpenCode::NotDatabase, core::sjis(path)));
+        return false;
+    }
+    std::string base(withoutExtension(path));
+    bool exists = fs::exists(path) || (kind == DatabaseKind::Binary &&
+                                       (fs::exists(base + ".KIX") || fs::exists(base + ".kix")));
+    if (!exists) {
+        db.reset(kind == DatabaseKind::Binary);
+        return true;
+    }
+    OpenResult r = openDatabase(db, path, profileNumber(o, "View/default_sort", 0));
+    for (const std::string& notice : r.notices) host.printError(notice);
+    for (const DlsMessage& m : r.index.messages) host.printError(m.text);
+    if (r.code != OpenCode::Ok) {
+        host.printError(openErrorMessage(r.code, cli::argumentText(path)));
+        return false;
+    }
+    return true;
+}
+
+bool save(Database& db, const std::string& path, const CliHost& host) {
+    if (saveDatabase(db, path) == SaveCode::Ok) return true;
+    host.printError(saveErrorMessage(cli::argumentText(path)));
+    return false;
+}
+
+UserFieldNames userNames(const Options& o) {
+    UserFieldNames names;
+    for (int k = 0; k < kUserFieldCount; ++k) {
+        auto it = o.profile.find("Env/user" + std::to_string(k + 1));
+        if (it != o.profile.end())
+            names[static_cast<std::size_t>(k)] = cli::argumentText(it->second);
+    }
+    return names;
+}
+
+int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) {
+    if (o.args.size() < 2) return usage("add needs DB and at least one PATH");
+    IndexSettings& s = db.table().settings();
+    FolderAdd request;
+    request.subfolders = o.subfolders;
+    request.kind = o.kind.value_or(s.addKind);
+    if (o.player) request.filters.player = cli::argumentText(*o.player);
+    if (o.event) request.filters.event = cli::argumentText(*o.event);
+    if (o.opening) request.filters.opening = cli::argumentText(*o.opening);
+    request.filters.skipDuplicates = o.skipDuplicates;
+
+    AddCounts total;
+    bool ended = false;
+    bool failed = false;  // a file named on the command line could not be read
+    for (std::size_t i = 1; i < o.args.size() && !ended; ++i) {
+        const std::string& path = o.args[i];
+        std::error_code ec;
+        RunResult run;
+        if (fs::is_directory(path, ec)) {
+            request.folder = path;
+            run = registrar.addFolder(request);
+            // The run's choices become the database's adding settings, as the dialog keeps them.
+            if (auto stored =
+                    storedFromFileSystem(fs::absolute(path).lexically_normal().string())) {
+                s.addPath = std::string(core::cutToBytes(*stored, kAddPathMaxBytes));
+            }
+            s.addSubfolders = request.subfolders;
+            s.addKind = request.kind;
+            s.addPlayer = request.filters.player;
+            s.addEvent = request.filters.event;
+            s.addOpening = request.filters.opening;
+        } else {
+            run = registrar.addSingle(path);
+            if (run.end == AddCode::CannotOpen) {
+                host.printError(core::msgFileMissing(cli::argumentText(path)));
+            }
+            failed = failed || run.end == AddCode::CannotOpen || run.end == AddCode::ReadFailed;
+        }
+        total.added += run.counts.added;
+        total.updated += run.counts.updated;
+        total.errors += run.counts.errors;
+        ended = run.end == AddCode::TableFull || run.end == AddCode::Stopped;
+    }
+    db.table().rebuildDisplayOrder();
+    if (!save(db, o.args[0], host)) return cli::kExitFile;
+    host.print(addEndStatus(total));
+    return failed ? cli::kExitFile : cli::kExitOk;
+}
+
+int runList(const Database& db, const Options& o, const CliHost& host) {
+    const IndexTable& table = db.table();
+    UserFieldNames names = userNames(o);
+    std::vector<int> columns;
+    for (int c = 0; c < kColumnCount; ++c) {
+        if (o.allColumns || isColumnShown(table.settings(), c, names)) columns.push_back(c);
+    }
+    for (int row = 0; row < static_cast<int>(table.displayOrder().size()); ++row) {
+        std::string line;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            if (i > 0) line += '\t';
+            line += cellText(table, row, columns[i]);
+        }
+        host.print(line);
+    }
+    return cli::kExitOk;
+}
+
+int runUpdate(Database& db, Registrar& registrar, const Options& o, const CliHost& host) {
+    MissingFileMode mode = o.missing;
+    (void)registrar.update(mode);
+    db.table().rebuildDisplayOrder();
+    return save(db, o.args[0], host) ? cli::kExitOk : cli::kExitFile;
+}
+
+int runRemove(Database& db, Registrar& registrar, const Options& o, CliHost& host) {
+    if (o.args.size() != 2) return usage("remove needs DB and DIR");
+    if (o.args[1].empty()) {
+        host.printError(core::sjis("フォルダが指定されていません。"));
+        return cli::kExitUsage;
+    }
+    FolderDeleteResult r = registrar.deleteByFolder(o.args[1], o.kind.value_or(5), o.subfolders);
+    if (!save(db, o.args[0], host)) return cli::kExitFile;
+    host.print(r.status);
+    return cli::kExitOk;
+}
+
+int runConvert(Database& db, RecordExtractor& extractor, const Options& o, CliHost& host) {
+    if (o.args.size() != 2) return usage("convert needs DB and OUT.DLB");
+    std::string target = conversionTarget(o.args[1]);
+    std::string base(withoutExtension(cli::argumentText(target)));
+    if (db.isBinary()) {
+        if (saveBinary(db, target) != BinaryCode::Ok) {
+            host.printError(binarySaveErrorMessage(cli::argumentText(target)));
+            return cli::kExitFile;
+        }
+    } else {
+        ConvertResult r = convertToBinary(db, target, extractor, host);
+        if (r.code != ConvertCode::Ok) {
+            host.printError(binarySaveErrorMessage(cli::argumentText(target)));
+            return cli::kExitFile;
+        }
+    }
+    host.print(binarySavedMessage(base));
+    return cli::kExitOk;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: dalmir-cli add|list|update|remove|convert|find|search-position|"
-                     "search-sequence|stats|duplicates DB ...\n");
-        return 2;
-    }
-    std::fprintf(stderr, "dalmir-cli: the command \"%s\" is not available in this build\n",
-                 argv[1]);
-    return 1;
+    Options o;
+    if (auto problem = parse(argc, argv, o)) return usage(*problem);
+    if (o.command.empty()) return usage("");
+    const bool known = o.command == "add" || o.command == "list" || o.command == "update" ||
+                       o.command == "remove" || o.command == "convert";
+    if (!known) return usage("unknown command " + o.command);
+    if (o.args.empty()) return usage(o.command + " needs DB");
+
+    CliHost host(o.encoding);
+    Database db(std::max(profileNumber(o, "Option/max_records", kDefaultMaxRecords), 1));
+    if (!openOrCreate(db, o.args[0], o, host)) return cli::kExitFile;
+
+    UserFieldNames names = userNames(o);
+    std::array<std::string, core::kUserHeaderFieldCount> keys;
+    for (std::size_t k = 0; k < keys.size(); ++k) keys[k] = names[k];
+    RecordExtractor extractor(keys);
+    ErrorLog log(errorLogPath());
+    RegistrationOptions options;
+    options.quietErrors = profileNumber(o, "Option/add_error", 1) != 0;
+    Registrar registrar(db, extractor, log, host, options);
+
+    if (o.command == "add") return runAdd(db, registrar, o, host);
+    if (o.command == "list") return runList(db, o, host);
+    if (o.command == "update") return runUpdate(db, registrar, o, host);
+    if (o.command == "remove") return runRemove(db, registrar, o, host);
+    return runConvert(db, extractor, o, host);
 }

@@ -47,6 +47,21 @@ std::string pairPath(std::string_view fsPath, std::string_view upperExtension) {
     return out;
 }
 
+// As pairPath, for reading: the other case of the extension when only that file exists.
+std::string existingPairPath(std::string_view fsPath, std::string_view upperExtension) {
+    std::string path = pairPath(fsPath, upperExtension);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) return path;
+    std::string other = path;
+    std::size_t dot = other.size() - upperExtension.size();
+    for (std::size_t i = dot; i < other.size(); ++i) {
+        char c = other[i];
+        other[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A')
+                                          : static_cast<char>(c - 'A' + 'a');
+    }
+    return std::filesystem::exists(other, ec) ? other : path;
+}
+
 BinaryCode fromWrite(core::WriteResult r) {
     switch (r) {
         case core::WriteResult::Ok:
@@ -152,8 +167,8 @@ DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveLi
 }
 
 BinaryCode saveBinary(Database& db, const std::string& fsPath) {
-    std::string dlb = pairPath(fsPath, "DLB");
-    std::string kix = pairPath(fsPath, "KIX");
+    std::string dlb = existingPairPath(fsPath, "DLB");
+    std::string kix = existingPairPath(fsPath, "KIX");
     std::optional<std::string> storedKix = storedFromFileSystem(kix);
     if (!storedKix) return BinaryCode::BadPath;
     IndexTable& table = db.table();
@@ -169,8 +184,8 @@ BinaryCode saveBinary(Database& db, const std::string& fsPath) {
 
 BinaryLoadResult loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
     BinaryLoadResult result;
-    std::string kix = pairPath(fsPath, "KIX");
-    std::string dlb = pairPath(fsPath, "DLB");
+    std::string kix = existingPairPath(fsPath, "KIX");
+    std::string dlb = existingPairPath(fsPath, "DLB");
     std::optional<std::string> index = core::readFile(kix, std::size_t{1} << 30);
     if (!index) {
         result.code = BinaryCode::CannotOpen;
