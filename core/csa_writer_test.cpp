@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/csa_reader.h"
+#include "core/kif_writer.h"
 #include "core/move_generator.h"
 #include "core/record_reader.h"
 #include "core/sjis.h"
@@ -243,6 +244,36 @@ TEST_F(CsaWriterTest, KifToCsaKeepsTheMainLineAndTimes) {
     EXPECT_EQ(fromCsa.playerName(PlayerField::White), fromKif.playerName(PlayerField::White));
     EXPECT_EQ(fromCsa.comment(3), fromKif.comment(3));
     EXPECT_FALSE(fromCsa.hasVariations());
+}
+
+// The numbered move lines of a KIF text before its first variation (UTF-8).
+std::vector<std::string> kifMoveLines(const std::string& cp932) {
+    std::vector<std::string> out;
+    std::string utf8 = toUtf8Lossy(cp932);
+    std::size_t at = 0;
+    while (at < utf8.size()) {
+        std::size_t nl = utf8.find('\n', at);
+        std::string l = utf8.substr(at, nl == std::string::npos ? std::string::npos : nl - at);
+        at = nl == std::string::npos ? utf8.size() : nl + 1;
+        if (l.starts_with("変化：")) break;
+        std::size_t digit = l.find_first_not_of(' ');
+        if (digit != std::string::npos && l[digit] >= '0' && l[digit] <= '9') out.push_back(l);
+    }
+    return out;
+}
+
+TEST_F(CsaWriterTest, KifThroughCsaWritesTheSameKifMoves) {
+    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+        generateGame(m_store, seed, 120);
+        if (m_store.node(m_store.nodeAtPly(m_store.lineEnd())).to == 3) continue;
+        RecordStore fromKif;
+        ASSERT_EQ(readRecordLines(fromKif, kifText(m_store, {}), {}).result, ReadResult::Ok);
+        RecordStore fromCsa;
+        ASSERT_EQ(readCsaLines(fromCsa, csaText(fromKif), {}).result, ReadResult::Ok);
+        std::vector<std::string> before = kifMoveLines(kifText(fromKif, {}));
+        EXPECT_GT(before.size(), 10u);
+        EXPECT_EQ(kifMoveLines(kifText(fromCsa, {})), before) << seed;
+    }
 }
 
 TEST_F(CsaWriterTest, InteropKifFilesKeepTheirMainLine) {
