@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "core/csa_reader.h"
 #include "core/safe_file.h"
 #include "core/sjis.h"
 #include "database/engine/fs_paths.h"
@@ -22,7 +23,6 @@ struct ExtractWords {
     std::string variation = core::sjis("変化：");
     std::string branch = core::sjis("分岐：");
     std::string blank = core::sjis("　");
-    std::string csaUnavailable = core::sjis("CSA形式の棋譜は読めません。");
 };
 
 const ExtractWords& words() {
@@ -141,15 +141,13 @@ ExtractCode RecordExtractor::extract(const std::string& path, IndexEntry& entry)
     if (!bytes) return ExtractCode::CannotOpen;
 
     std::string extension = lowerExtension(path);
-    if (extension == "csa") {
-        m_errorText = words().csaUnavailable;
-        return ExtractCode::ReadFailed;
-    }
     core::DecodedText decoded = core::decodeRecordBytes(*bytes, extension);
     std::optional<std::string> stored = storedFromFileSystem(path);
     std::string storedPath = stored ? std::move(*stored) : path;
     m_options.fileName = std::string(fileNameOf(storedPath));
-    core::ReadReport report = core::readRecordLines(m_store, decoded.text, m_options);
+    const bool csa = core::isCsaPath(path);
+    core::ReadReport report = csa ? core::readCsaLines(m_store, decoded.text, m_options)
+                                  : core::readRecordLines(m_store, decoded.text, m_options);
     switch (report.result) {
         case core::ReadResult::Ok:
             break;
@@ -162,7 +160,7 @@ ExtractCode RecordExtractor::extract(const std::string& path, IndexEntry& entry)
             m_errorText = m_store.readingError();
             return ExtractCode::ReadFailed;
     }
-    fill(entry, storedPath, hasVariationMarker(decoded.text));
+    fill(entry, storedPath, !csa && hasVariationMarker(decoded.text));
     return ExtractCode::Ok;
 }
 

@@ -40,8 +40,8 @@ public:
 
     void setUserKeys(const std::array<std::string, core::kUserHeaderFieldCount>& userKeys);
 
-    // Reads the file (CSA by the extension "csa", KIF/KI2 otherwise) and fills entry from it;
-    // the entry's path is fsPath in stored (CP932) form. After a failure the entry is left as
+    // Reads the file (CSA by the extension "csa" or "csau", KIF/KI2 otherwise) and fills entry from
+    // it; the entry's path is fsPath in stored (CP932) form. After a failure the entry is left as
     // it was.
     [[nodiscard]] ExtractCode extract(const std::string& fsPath, IndexEntry& entry);
 

@@ -138,6 +138,23 @@ TEST_F(RegistrationTest, ClosingEntriesDecideTheResult) {
     }
 }
 
+TEST_F(RegistrationTest, CsaFilesGoToTheCsaReader) {
+    std::string path = files.write("c.csa", {"V2.2", "N+先手名人", "N-後手王将", "$EVENT:順位戦",
+                                             "$START_TIME:2013/06/01 10:00:00", "PI", "+",
+                                             "+7776FU", "-3334FU", "+8822UM", "%TORYO"});
+    IndexEntry e;
+    ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok) << extractor.errorText();
+    EXPECT_EQ(e.blackPlayer(), sjis("先手名人"));
+    EXPECT_EQ(e.whitePlayer(), sjis("後手王将"));
+    EXPECT_EQ(e.start, (IndexDate{2013, 6, 1}));
+    EXPECT_EQ(e.moveCount, 3);
+    EXPECT_EQ(e.result, static_cast<uint8_t>(IndexResult::BlackWins));
+    std::vector<ListMove> list;
+    extractor.buildMoveList(list);
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[2], (ListMove{88, 22 | core::kPromoteFlag}));
+}
+
 TEST_F(RegistrationTest, ReadErrorsAreLoggedAndMissingFilesAreNot) {
     std::string bad = files.write("bad.kif", kifRecord({"７六歩(77)", "９九竜王"}));
     EXPECT_EQ(add(files.file("none.kif")), AddCode::CannotOpen);
@@ -440,6 +457,10 @@ TEST_F(RegistrationTest, InteropRecordsReadWithoutHarm) {
     RunResult run = addFolder(request);
     EXPECT_EQ(run.counts.added, 11);
     EXPECT_EQ(run.counts.errors, 0);
+    request.kind = 3;  // the CSA records
+    run = addFolder(request);
+    EXPECT_GE(run.counts.added, 12);
+    EXPECT_EQ(run.counts.added + run.counts.errors, 15);
     // UTF-8 records under their own extensions are read when added one by one.
     Registrar r = registrar();
     for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
