@@ -15,7 +15,9 @@ TEST(DiagramBlockTest, EvenStartWithNames) {
     Position pos;
     setupHandicap(pos, kHandicapEven);
     std::string out;
-    DiagramNames names{sjis("先手氏"), sjis("後手氏")};
+    std::string black = sjis("先手氏");
+    std::string white = sjis("後手氏");
+    DiagramNames names{black, white};
     appendDiagramBlock(out, pos, kHandicapEven, &names);
     EXPECT_EQ(utf8(out),
               "後手：後手氏\r\n"
