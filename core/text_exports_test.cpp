@@ -124,7 +124,8 @@ TEST_F(TextExportsTest, VariationDiagramWithDepthOneListsTheNextMoves) {
 
 TEST_F(TextExportsTest, VariationDiagramConnectorsAndCompactForm) {
     load({"   1 ７六歩(77)", "   2 ３四歩(33)", "   3 ２六歩(27)", "", "変化：3手",
-          "   3 ６八銀(79)", "", "変化：2手", "   2 ８四歩(83)", "   3 投了"});
+          "   3 ６八銀(79)", "", "変化：3手", "   3 投了", "", "変化：2手", "   2 ８四歩(83)",
+          "   3 投了"});
     VariationTreeOptions tree;
     tree.compact = true;
     std::string text = variationDiagramText(expander, tree);
@@ -133,6 +134,8 @@ TEST_F(TextExportsTest, VariationDiagramConnectorsAndCompactForm) {
               "\r\n▲76歩--△34歩--▲26歩\r\n"
               "               |\r\n"
               "               +▲68銀\r\n"
+              "               |\r\n"
+              "               + 投了\r\n"
               "       |\r\n"
               "       +△84歩--投了\r\n");
 }
