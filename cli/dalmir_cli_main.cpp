@@ -333,6 +333,11 @@ int main(int argc, char** argv) {
     RegistrationOptions options;
     options.quietErrors = profileNumber(o, "Option/add_error", 1) != 0;
     Registrar registrar(db, extractor, log, host, options);
+    if (db.table().settings().autoUpdate) {
+        // 自動更新: the records are re-read silently whenever the database is opened.
+        MissingFileMode silent = MissingFileMode::SilentKeep;
+        (void)registrar.update(silent);
+    }
 
     if (o.command == "add") return runAdd(db, registrar, o, host);
     if (o.command == "list") return runList(db, o, host);
