@@ -621,7 +621,8 @@ ReadReport readCsaFile(RecordStore& store, const std::string& path, const ReadOp
     if (encoding == "SHIFT_JIS" || encoding == "SHIFT-JIS" || encoding == "CP932") {
         decoded.text = std::move(*bytes);
     } else {
-        decoded = decodeRecordBytes(*bytes, encoding == "UTF-8" ? "csau" : lowerExtension(path));
+        decoded = decodeRecordBytes(std::move(*bytes),
+                                    encoding == "UTF-8" ? "csau" : lowerExtension(path));
     }
     ReadReport report;
     report.wasUtf8 = decoded.wasUtf8;

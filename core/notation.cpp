@@ -136,6 +136,26 @@ bool canPromoteFrom(int origin, int destination, PieceByte piece) {
     return promotionState(origin, destination, piece) != Promotion::Impossible;
 }
 
+// Whether the piece on square from can move to square to (empty or the opponent's, which the
+// caller knows), along its one line towards it.
+bool canReach(const Position& pos, int from, int to) {
+    PieceByte p = pos.cells[static_cast<std::size_t>(from)];
+    int sign = sideOf(p) == kSideBlack ? 1 : -1;
+    int dir = moveDirection(from, to);
+    if (dir == 100) return false;
+    int k = directionIndex(dir * sign);
+    if (k < 0) return false;
+    std::uint8_t how =
+        kPieceMoves[static_cast<std::size_t>(pieceType(p))][static_cast<std::size_t>(k)];
+    if (how == kMoveNone) return false;
+    if (from + dir == to) return true;
+    if (how != kMoveSlide) return false;
+    for (int sq = from + dir; sq != to; sq += dir) {
+        if (pos.cells[static_cast<std::size_t>(sq)] != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int moveDirection(int o, int d) {
@@ -297,12 +317,20 @@ std::uint8_t computeNotationHint(const Position& before, int origin, int destina
     if (!drop && !promote && canPromoteFrom(origin, dest, mover)) hint |= kHintNoPromotion;
 
     SideByte side = sideOf(mover);
-    Attackers all = attackers(before, dest, side);
-    std::array<int, 10> others{};
+    // Other pieces of exactly the same kind that can reach the destination: only the ids of the
+    // mover's type range can be such pieces.
+    std::array<int, 18> others{};
     int otherCount = 0;
-    for (int sq : all) {
-        if (sq != origin && before.cells[static_cast<std::size_t>(sq)] == mover) {
-            others[static_cast<std::size_t>(otherCount++)] = sq;
+    int base = pieceType(mover) == kKing ? kKing : (pieceType(mover) & 7);
+    if (base != kKing) {
+        for (int id = kPieceIdFirst[static_cast<std::size_t>(base)];
+             id <= kPieceIdLast[static_cast<std::size_t>(base)]; ++id) {
+            int sq = before.whereIs[static_cast<std::size_t>(id)];
+            if (sq == origin || !isSquare(sq) ||
+                before.cells[static_cast<std::size_t>(sq)] != mover) {
+                continue;
+            }
+            if (canReach(before, sq, dest)) others[static_cast<std::size_t>(otherCount++)] = sq;
         }
     }
     if (otherCount == 0) return hint | kHintUnique;

@@ -77,8 +77,12 @@ constexpr std::string_view kDashNumeral = "\x81\x7C";       // －
 constexpr std::string_view kLongVowelNumeral = "\x81\x5B";  // ー
 constexpr std::string_view kKatakanaNi = "\x83\x6A";        // ニ
 
-bool startsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
+// The first two bytes of text as one number (0 when text is shorter): every entry of the tables
+// is one two-byte character, so recognising one is comparing two numbers.
+constexpr unsigned code(std::string_view text) {
+    return text.size() < 2 ? 0u
+                           : (static_cast<unsigned>(static_cast<unsigned char>(text[0])) << 8) |
+                                 static_cast<unsigned char>(text[1]);
 }
 
 }  // namespace
@@ -90,21 +94,24 @@ std::string_view handicapName(HandicapType type) {
 
 int pieceTypeFromText(std::string_view text, std::size_t& length) {
     length = 2;
-    if (startsWith(text, kKingAlt)) return kKing;
-    if (startsWith(text, kPromotedPrefix)) {
-        std::string_view rest = text.substr(kPromotedPrefix.size());
+    const unsigned c = code(text);
+    if (c == 0) {
+        length = 0;
+        return 0;
+    }
+    if (c == code(kKingAlt)) return kKing;
+    if (c == code(kPromotedPrefix)) {
+        const unsigned rest = code(text.substr(2));
         for (int type : {kLance, kKnight, kSilver}) {
-            if (startsWith(rest, kPieceKanji[static_cast<std::size_t>(type)])) {
+            if (rest == code(kPieceKanji[static_cast<std::size_t>(type)])) {
                 length = 4;
                 return type + kPromotedBit;
             }
         }
     }
-    if (startsWith(text, kDragonAlt)) return kDragon;
-    if (text.size() >= 2) {
-        for (int type = 1; type <= 15; ++type) {
-            if (startsWith(text, kPieceKanji[static_cast<std::size_t>(type)])) return type;
-        }
+    if (c == code(kDragonAlt)) return kDragon;
+    for (int type = 1; type <= 15; ++type) {
+        if (c == code(kPieceKanji[static_cast<std::size_t>(type)])) return type;
     }
     length = 0;
     return 0;
@@ -116,21 +123,20 @@ int pieceTypeFromText(std::string_view text) {
 }
 
 int numeralFromText(std::string_view text) {
-    if (text.size() < 2) return 0;
+    const unsigned c = code(text);
+    if (c == 0) return 0;
     for (int n = 1; n <= 10; ++n) {
-        if (startsWith(text, kRankNumerals[static_cast<std::size_t>(n)])) return n;
+        if (c == code(kRankNumerals[static_cast<std::size_t>(n)])) return n;
     }
-    if (startsWith(text, kDashNumeral) || startsWith(text, kLongVowelNumeral)) return 1;
-    if (startsWith(text, kKatakanaNi)) return 2;
+    if (c == code(kDashNumeral) || c == code(kLongVowelNumeral)) return 1;
+    if (c == code(kKatakanaNi)) return 2;
     return 0;
 }
 
 int fullWidthDigitFromText(std::string_view text) {
-    if (text.size() < 2) return -1;
-    for (int n = 0; n <= 9; ++n) {
-        if (startsWith(text, kFullWidthDigits[static_cast<std::size_t>(n)])) return n;
-    }
-    return -1;
+    // "０".."９" are 0x824F..0x8258.
+    const unsigned c = code(text);
+    return c >= 0x824F && c <= 0x8258 ? static_cast<int>(c - 0x824F) : -1;
 }
 
 }  // namespace core

@@ -93,6 +93,9 @@ struct Vocabulary {
     std::string noPromotionChoice = sjis("手目 成・不成指定なし\n");
     std::string replaced = sjis("警告：Shift-JISにない文字を「？」に置き換えました（");
     std::string replacedEnd = sjis("文字）");
+    // First bytes of every key a line is tested for (header, handicap, side-to-move, player,
+    // hand and file-name keys): a line starting with none of them is no such line.
+    std::array<bool, 256> keyFirstByte{};
     std::array<std::string, 4> mergeMessages{"", sjis("手合が違います。"), sjis("手番が違います。"),
                                              sjis("開始局面が違います。")};
 
@@ -194,6 +197,17 @@ struct Vocabulary {
         result(afterMade, "必至", 1);
         result(afterMade, "切れ負け", 9);
         result(afterMade, "駒余り", 6, true, true);
+
+        auto first = [&](const std::string& k) {
+            if (!k.empty()) keyFirstByte[static_cast<unsigned char>(k[0])] = true;
+        };
+        for (const HeaderKey& k : headerKeys) first(k.key);
+        for (const PlayerKey& k : playerKeys) first(k.key);
+        for (const std::string& k : whiteFirst) first(k);
+        for (const std::string& k : blackFirst) first(k);
+        first(handicapKey);
+        first(flippedKey);
+        first(fileNameKey);
     }
 };
 
@@ -284,6 +298,8 @@ std::optional<int> readTime(std::string_view s) {
 }
 
 std::size_t sideMarkLength(std::string_view s) {
+    // Every mark starts with 0x81 or 0xF0.
+    if (s.size() < 2 || (s[0] != '\x81' && s[0] != '\xF0')) return 0;
     for (const std::string& m : vocab().marks) {
         if (s.starts_with(m)) return m.size();
     }
@@ -299,11 +315,18 @@ enum class MoveOutcome { Added, Terminal, NotAMove, Error, Capacity };
 class LineReader {
 public:
     LineReader(RecordStore& store, const ReadOptions& options, Mode mode, ReadReport& report)
-        : m_store(store), m_options(options), m_mode(mode), m_report(report), m_v(vocab()) {}
+        : m_store(store), m_options(options), m_mode(mode), m_report(report), m_v(vocab()) {
+        m_keyFirstByte = m_v.keyFirstByte;
+        for (const std::string& k : options.userKeys) {
+            if (!k.empty()) m_keyFirstByte[static_cast<unsigned char>(k[0])] = true;
+        }
+    }
 
     void begin();
     // Processes one line (with its "\n" when it had one). False when reading must stop.
-    bool line(std::string_view text);
+    // text is one line without its line end; hadNewline tells whether it had one (the last line
+    // of a text may not, and a few tests count the line end as a character).
+    bool line(std::string_view text, bool hadNewline);
     // Fixes the start if needed and returns the store to the start position.
     void finish();
 
@@ -327,6 +350,10 @@ private:
     std::optional<MoveOutcome> kifLine(std::string_view l);
     MoveOutcome ki2Line(std::string_view l);
     MoveOutcome moveText(std::string_view text, int seconds);
+    // A text that does not start with a square: a result word, "同...", or no move.
+    MoveOutcome resultOrOther(std::string_view t, std::string_view text, int seconds);
+    // The move of a text from its destination on.
+    MoveOutcome move(std::string_view t, std::string_view text, int seconds);
     MoveOutcome addTerminal(int code, int seconds);
     MoveOutcome addParsed(int origin, int destination, int type, bool promote,
                           std::string_view rest, int seconds, std::string_view moveText);
@@ -346,6 +373,8 @@ private:
     bool m_failed = false;
     bool m_capacity = false;
     bool m_stopped = false;
+    std::array<bool, 256> m_keyFirstByte{};
+    bool m_hadNewline = false;
     // The node last read on the current line of play: comments after a move line belong to it.
     NodeIndex m_lastNode = kRootNode;
     AddMode m_savedAddMode = AddMode::Branch;
@@ -726,6 +755,15 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
 
 MoveOutcome LineReader::moveText(std::string_view text, int seconds) {
     std::string_view t = skipFullWidthSpaces(text);
+    // A move starts with a square (a full-width digit, 0x82 0x4F..0x58, or an ASCII digit) or
+    // "同"; no result word does.
+    bool square = (t.size() >= 2 && t[0] == '\x82' && t[1] >= '\x4F' && t[1] <= '\x58') ||
+                  (!t.empty() && t[0] >= '1' && t[0] <= '9');
+    if (!square) return resultOrOther(t, text, seconds);
+    return move(t, text, seconds);
+}
+
+MoveOutcome LineReader::resultOrOther(std::string_view t, std::string_view text, int seconds) {
     for (const ResultWord& w : m_v.resultWords) {
         if (w.viewerOnly && isDatabase()) continue;
         if (!startsWithText(t, w.word)) continue;
@@ -743,7 +781,10 @@ MoveOutcome LineReader::moveText(std::string_view text, int seconds) {
         return MoveOutcome::NotAMove;
     }
     if (startsWith(t, m_v.sente) || startsWith(t, m_v.gote)) return MoveOutcome::NotAMove;
+    return move(t, text, seconds);
+}
 
+MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seconds) {
     int destination = 0;
     if (startsWith(t, m_v.same)) {
         t.remove_prefix(m_v.same.size());
@@ -837,7 +878,7 @@ MoveOutcome LineReader::moveText(std::string_view text, int seconds) {
 std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     std::string_view s = skipFullWidthSpaces(l);
     if (!isDatabase()) {
-        if (withoutNewline(s) == m_v.mate && s.ends_with('\n')) return addTerminal(6, 0);
+        if (s == m_v.mate && m_hadNewline) return addTerminal(6, 0);
         if (findText(s, m_v.resignDashes) != std::string_view::npos) {
             int seconds = 0;
             std::size_t paren = findText(s, m_v.resignDashes) + m_v.resignDashes.size();
@@ -849,21 +890,24 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     auto number = readNumber(t, 3);
     if (!number) return std::nullopt;
     t = skipAsciiSpace(t);
-    if (t.size() < 12) return std::nullopt;
+    // Exactly 12 bytes of move text, the line end counting as one.
+    if (t.size() + (m_hadNewline ? 1 : 0) < 12) return std::nullopt;
     std::string_view move = t.substr(0, 12);
-    std::optional<int> seconds = readTime(t.substr(12));
-    if (!seconds) {
+    constexpr int kNoTime = -1;
+    int seconds = kNoTime;
+    if (t.size() > 12) seconds = readTime(t.substr(12)).value_or(kNoTime);
+    if (seconds == kNoTime) {
         // The move text as a word, if that reading finds the time.
         std::string_view w = s;
         readNumber(w, 3);
         if (auto word = readWord(w)) {
             if (auto time = readTime(w)) {
                 move = *word;
-                seconds = time;
+                seconds = *time;
             }
         }
     }
-    if (!seconds) {
+    if (seconds == kNoTime) {
         std::size_t colon = s.find(':');
         if (colon != std::string_view::npos) {
             std::string_view w = s;
@@ -875,7 +919,7 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
             if (colon >= 6) {
                 auto time = readTime(s.substr(colon - 6));
                 if (!time) return MoveOutcome::Error;
-                seconds = time;
+                seconds = *time;
             }
         } else if (std::size_t mark = sideMarkLength(move); mark > 0) {
             std::string_view w = t;
@@ -886,7 +930,7 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     if (*number != ply + 1 && *number != ply + 2) return std::nullopt;
     // A side mark before the move text is not part of it.
     move.remove_prefix(sideMarkLength(move));
-    MoveOutcome r = moveText(move, seconds.value_or(0));
+    MoveOutcome r = moveText(move, std::max(seconds, 0));
     if (r == MoveOutcome::NotAMove) return std::nullopt;
     return r;
 }
@@ -969,7 +1013,8 @@ bool LineReader::moveLine(std::string_view l) {
     return true;
 }
 
-bool LineReader::line(std::string_view text) {
+bool LineReader::line(std::string_view text, bool hadNewline) {
+    m_hadNewline = hadNewline;
     if (m_mode != Mode::File && text.starts_with('<')) {
         std::size_t close = text.find('>');
         text.remove_prefix(close == std::string_view::npos ? text.size() : close + 1);
@@ -978,9 +1023,11 @@ bool LineReader::line(std::string_view text) {
     std::string_view q = skipBlanks(text);
 
     if (m_mode != Mode::MergeCheck && variationMarker(q)) return !m_stopped;
-    if (headerLine(l)) return true;
+    // Most lines are moves: they start with no key's first byte and skip the key tables.
+    bool mayBeKey = !q.empty() && m_keyFirstByte[static_cast<unsigned char>(q[0])];
+    if (mayBeKey && headerLine(l)) return true;
     if (text.starts_with('#')) return true;
-    if (m_mode == Mode::Text && startsWith(q, m_v.fileNameKey)) {
+    if (m_mode == Mode::Text && mayBeKey && startsWith(q, m_v.fileNameKey)) {
         m_report.fileName = std::string(
             cutToBytes(withoutNewline(q.substr(m_v.fileNameKey.size())), kTextFileNameBytes));
         return true;
@@ -1003,8 +1050,8 @@ bool LineReader::line(std::string_view text) {
     }
     if (m_lineEnded) return true;
     if (!m_startFixed) {
-        if (handicapOrSideLine(l)) return true;
-        if (playerOrHandLine(l)) return true;
+        if (mayBeKey && handicapOrSideLine(l)) return true;
+        if (mayBeKey && playerOrHandLine(l)) return true;
         int row = diagramRow(l);
         if (row < 0) {
             m_store.setReadingError("");
@@ -1012,7 +1059,7 @@ bool LineReader::line(std::string_view text) {
             return false;
         }
         if (row > 0) return true;
-    } else if (playerOrHandLine(l)) {
+    } else if (mayBeKey && playerOrHandLine(l)) {
         // Player lines after the moves began still name the players.
         return true;
     }
@@ -1041,24 +1088,20 @@ void LineReader::finish() {
 // Splits text into lines (each with its "\n" when it had one; "\r\n" becomes "\n") of at most
 // maxBytes, never splitting a two-byte character, and feeds them to reader until it stops.
 void feedLines(LineReader& reader, std::string_view text, std::size_t maxBytes) {
-    std::string buffer;
     while (!text.empty()) {
         std::size_t nl = text.find('\n');
-        std::string_view physical = nl == std::string_view::npos ? text : text.substr(0, nl + 1);
-        text.remove_prefix(physical.size());
-        bool hadNewline = physical.ends_with('\n');
-        std::string_view body = hadNewline ? physical.substr(0, physical.size() - 1) : physical;
-        if (body.ends_with('\r')) body.remove_suffix(1);
+        bool hadNewline = nl != std::string_view::npos;
+        std::string_view line = hadNewline ? text.substr(0, nl) : text;
+        text.remove_prefix(hadNewline ? nl + 1 : text.size());
+        if (hadNewline && line.ends_with('\r')) line.remove_suffix(1);
         // A longer line is read as several lines.
-        while (body.size() > maxBytes) {
-            std::string_view part = cutToBytes(body, maxBytes);
-            if (part.empty()) part = body.substr(0, maxBytes);
-            if (!reader.line(part)) return;
-            body.remove_prefix(part.size());
+        while (line.size() > maxBytes) {
+            std::string_view part = cutToBytes(line, maxBytes);
+            if (part.empty()) part = line.substr(0, maxBytes);
+            if (!reader.line(part, false)) return;
+            line.remove_prefix(part.size());
         }
-        buffer.assign(body);
-        if (hadNewline) buffer += '\n';
-        if (!reader.line(buffer)) return;
+        if (!reader.line(line, hadNewline)) return;
     }
 }
 
@@ -1097,7 +1140,7 @@ std::string msgReplacedCharacters(int count) {
     return vocab().replaced + std::to_string(count) + vocab().replacedEnd;
 }
 
-DecodedText decodeRecordBytes(std::string_view bytes, std::string_view extension) {
+DecodedText decodeRecordBytes(std::string bytes, std::string_view extension) {
     DecodedText out;
     std::string ext(extension);
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -1105,11 +1148,12 @@ DecodedText decodeRecordBytes(std::string_view bytes, std::string_view extension
     bool utf8 = bom || ext == "kifu" || ext == "ki2u" || ext == "csau" ||
                 (hasMultiByteUtf8(bytes) && isValidUtf8(bytes));
     if (!utf8) {
-        out.text.assign(bytes);
+        out.text = std::move(bytes);
         return out;
     }
-    if (bom) bytes.remove_prefix(3);
-    Cp932Conversion c = utf8ToCp932(bytes);
+    std::string_view content(bytes);
+    if (bom) content.remove_prefix(3);
+    Cp932Conversion c = utf8ToCp932(content);
     out.text = std::move(c.text);
     out.wasUtf8 = true;
     out.replaced = c.replaced;
@@ -1133,11 +1177,13 @@ ReadReport readRecordFile(RecordStore& store, const std::string& path, const Rea
         report.result = ReadResult::CannotOpen;
         return report;
     }
-    DecodedText decoded = decodeRecordBytes(*bytes, extensionOf(path));
+    DecodedText decoded = decodeRecordBytes(std::move(*bytes), extensionOf(path));
     ReadReport report = readRecordLines(store, decoded.text, options);
     report.wasUtf8 = decoded.wasUtf8;
     if (decoded.replaced > 0) {
-        report.warnings.insert(report.warnings.begin(), msgReplacedCharacters(decoded.replaced));
+        // The conversion warning comes first: it happened before any line was read.
+        report.warnings.push_back(msgReplacedCharacters(decoded.replaced));
+        std::rotate(report.warnings.rbegin(), report.warnings.rbegin() + 1, report.warnings.rend());
     }
     return report;
 }

@@ -66,7 +66,7 @@ struct DecodedText {
     int replaced = 0;        // characters replaced by "？"
     bool truncated = false;  // a broken UTF-8 sequence ended the conversion
 };
-DecodedText decodeRecordBytes(std::string_view bytes, std::string_view extension);
+DecodedText decodeRecordBytes(std::string bytes, std::string_view extension);
 
 // The warning for characters replaced while converting a UTF-8 file (CP932).
 std::string msgReplacedCharacters(int count);

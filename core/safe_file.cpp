@@ -93,14 +93,22 @@ std::optional<std::string> readFile(const std::string& path, std::size_t maxByte
     bool ok = true;
     while (true) {
         if (got == data.size()) {
-            // The file may have grown since fstat; read on up to the limit.
-            if (data.size() >= maxBytes) {
-                char probe;
-                ssize_t n = ::read(fd, &probe, 1);
-                if (n > 0) ok = false;
+            // The file may have grown since fstat: probe before making room for more.
+            char probe[4096];
+            ssize_t n = ::read(fd, probe, sizeof probe);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                ok = false;
                 break;
             }
-            data.resize(std::min(maxBytes, data.size() + 65536));
+            if (n == 0) break;
+            if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
+                ok = false;
+                break;
+            }
+            data.append(probe, static_cast<std::size_t>(n));
+            got = data.size();
+            continue;
         }
         ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {

@@ -95,8 +95,11 @@ std::size_t findByte(std::string_view s, char c, std::size_t from) {
 
 std::size_t findText(std::string_view s, std::string_view needle, std::size_t from) {
     if (needle.empty()) return from <= s.size() ? from : std::string_view::npos;
-    for (std::size_t i = from; i < s.size(); i += charLength(s, i)) {
-        if (s.substr(i, needle.size()) == needle) return i;
+    std::size_t boundary = from;  // a character boundary at or before every candidate looked at
+    for (std::size_t at = s.find(needle, from); at != std::string_view::npos;
+         at = s.find(needle, at + 1)) {
+        while (boundary < at) boundary += charLength(s, boundary);
+        if (boundary == at) return at;
     }
     return std::string_view::npos;
 }
@@ -119,7 +122,8 @@ int compareChars(std::string_view a, std::string_view b, std::size_t n) {
 }
 
 bool startsWithText(std::string_view text, std::string_view key) {
-    return compareChars(text, key, charCount(key)) == 0 && text.size() >= key.size();
+    // Both start on a boundary, so equal leading bytes are equal leading characters.
+    return text.starts_with(key);
 }
 
 bool isValidCp932(std::string_view s) {

@@ -144,7 +144,7 @@ ExtractCode RecordExtractor::extract(const std::string& path, IndexEntry& entry)
     if (!bytes) return ExtractCode::CannotOpen;
 
     std::string extension = lowerExtension(path);
-    core::DecodedText decoded = core::decodeRecordBytes(*bytes, extension);
+    core::DecodedText decoded = core::decodeRecordBytes(std::move(*bytes), extension);
     std::optional<std::string> stored = storedFromFileSystem(path);
     std::string storedPath = stored ? std::move(*stored) : path;
     m_options.fileName = std::string(fileNameOf(storedPath));
