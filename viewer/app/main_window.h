@@ -1,0 +1,117 @@
+// Tavrel's main window: the board, the menu bar with every command and its accelerator, the
+// status bar, drag and drop, the file dialogs and the command line. It implements the document's
+// user interface and owns the document, the board widget and the record window. Settings and the
+// record store belong to the application and are passed in.
+#pragma once
+
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolBar>
+#include <optional>
+
+#include "viewer/app/board_widget.h"
+#include "viewer/app/record_window.h"
+#include "viewer/logic/command_line.h"
+#include "viewer/logic/document.h"
+
+namespace viewer {
+
+// What start-up hands the main window.
+struct AppContext {
+    Settings* settings = nullptr;
+    core::RecordStore* store = nullptr;
+    int instance = 1;
+    QString programFolder;  // ends with '/'
+    bool folderWritable = true;
+    std::optional<std::string> environmentName;  // given with "/E"
+    // Where the recent-file list is kept (the product name of the profile); empty: not kept.
+    QString profileName = QStringLiteral("Tavrel");
+    // Messages and questions are recorded instead of shown (tests); questions answer No.
+    bool quiet = false;
+};
+
+class MainWindow : public QMainWindow, public DocumentUi {
+    Q_OBJECT
+public:
+    explicit MainWindow(const AppContext& context);
+    ~MainWindow() override;
+
+    CTavrelDoc& document() { return m_doc; }
+    BoardWidget* board() { return m_board; }
+    RecordWindow* recordWindow() { return m_recordWindow; }
+    // ProcessCommandLine.
+    void processCommandLine(const CommandLine& commandLine);
+    // Loads a file the way Open does after its dialog; 0 or -1.
+    int openFile(const QString& path);
+    // UpdateTitle.
+    void updateTitle();
+    // Redraws board and information, refreshes the record window and the title.
+    void refreshAll();
+    // Whether the window's environment file is written when it is destroyed.
+    bool writesEnvironment() const { return m_context.folderWritable; }
+    QString statusText() const;
+    QAction* action(const QString& objectName) const;
+    // The messages and questions of a quiet window.
+    const std::vector<std::string>& shownMessages() const { return m_shown; }
+
+    // DocumentUi
+    void showMessage(const std::string& text, const std::string& caption) override;
+    Answer ask(const std::string& text, const std::string& caption, bool withCancel) override;
+    void setStatusText(const std::string& text) override;
+    void beep() override;
+    void setBusy(bool busy) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildFileMenu();
+    void buildEditMenu();
+    void buildPlayMenu();
+    void buildPositionMenu();
+    void buildToolMenu();
+    void buildViewMenu();
+    void buildHelpMenu();
+    QAction* addCommand(QMenu* menu, const char* text, const QList<QKeySequence>& keys = {},
+                        std::function<void()> run = {});
+    void rebuildRecentMenu();
+    void updateCommandStates();
+    void placeWindows();
+    void storeWindowPlaces();
+
+    void open();
+    void openSibling(bool forward);
+    void save();
+    void saveAs(bool ki2Only);
+    void paste();
+    void step(int how);
+    void notYet(const char* feature);
+    void chooseColour(Rgb& colour);
+    void pieceSettings();
+    void showRecordWindow(bool shown);
+
+    AppContext m_context;
+    Settings& m_settings;
+    core::RecordStore& m_store;
+    CTavrelDoc m_doc;
+    BoardWidget* m_board;
+    RecordWindow* m_recordWindow;
+    QLabel* m_status;
+    QToolBar* m_toolbar = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_exitAction = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    QList<QAction*> m_recentActions;
+    QAction* m_recordWindowAction = nullptr;
+    int m_openFilter = 0;
+    int m_saveFilter = 0;
+    bool m_quiet = false;
+    std::vector<std::string> m_shown;
+};
+
+}  // namespace viewer
