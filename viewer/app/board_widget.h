@@ -29,7 +29,12 @@ public:
     BoardGeometry geometry() const { return BoardGeometry(m_pictures.cell(), m_turned); }
     bool turned() const { return m_turned; }
     void setTurned(bool turned);
-    void setRecordName(const std::string& cp932) { m_recordName = cp932; }
+    // The names and the date the template lines of the information area read.
+    void setTextContext(const core::TemplateEnvironment& environment,
+                        core::DateTimeSnapshot* snapshot) {
+        m_environment = environment;
+        m_snapshot = snapshot;
+    }
     // Nothing is drawn but the background (the print preview has the window).
     void setPreview(bool preview);
 
@@ -58,7 +63,8 @@ private:
     QImage m_standGrain;
     bool m_turned = false;
     bool m_preview = false;
-    std::string m_recordName;
+    core::TemplateEnvironment m_environment;
+    core::DateTimeSnapshot* m_snapshot = nullptr;
 };
 
 QColor toColour(const Rgb& c);

@@ -207,7 +207,7 @@ void MainWindow::updateTitle() {
 }
 
 void MainWindow::refreshAll() {
-    m_board->setRecordName(m_doc.recordName());
+    m_board->setTextContext(m_doc.templateEnvironment(), &m_doc.snapshot());
     m_board->update();
     updateTitle();
     updateCommandStates();
@@ -665,7 +665,8 @@ void MainWindow::saveAs(bool ki2Only) {
                 std::string(core::kProgramName));
             return;
         }
-        setStatusText(cp("棋譜ファイル(") + shown(path) + cp(")を保存しました。"));
+        setStatusText(position ? cp("局面ファイル(") + shown(path) + cp(")を出力しました。")
+                               : cp("棋譜ファイル(") + shown(path) + cp(")を保存しました。"));
         refreshAll();
         return;
     }

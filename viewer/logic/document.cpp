@@ -4,11 +4,14 @@
 #include <system_error>
 
 #include "core/csa_writer.h"
+#include "core/english_notation.h"
 #include "core/ki2_writer.h"
 #include "core/kif_writer.h"
+#include "core/position_text.h"
 #include "core/record_loader.h"
 #include "core/sjis.h"
 #include "core/version.h"
+#include "viewer/logic/text_options.h"
 #include "viewer/logic/title.h"
 #include "viewer/settings/engine_options.h"
 
@@ -212,30 +215,59 @@ Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
 }
 
 bool CTavrelDoc::canWrite(SaveFormat format) {
-    return format == SaveFormat::Kif || format == SaveFormat::Ki2 || format == SaveFormat::Csa;
+    int f = static_cast<int>(format);
+    return f >= 1 && f <= kSaveFilterCount;
+}
+
+core::TemplateEnvironment CTavrelDoc::templateEnvironment() const {
+    core::TemplateEnvironment env;
+    env.recordName = m_recordName;
+    env.recordFileName = m_recordFileName;
+    env.recordFolder = m_settings.recordFolder;
+    env.recordPath = pathToText(m_recordPath);
+    return env;
 }
 
 SaveResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
     core::RecordWriteOptions options = writeOptions(m_settings);
-    core::WriteResult r;
+    core::TextOutputOptions text = textOutputOptions(m_settings);
+    core::TemplateEnvironment env = templateEnvironment();
+    core::TemplateExpander expander(
+        m_store, text, env, m_snapshot, [this](std::string_view caption, std::string_view message) {
+            m_ui.showMessage(std::string(message), std::string(caption));
+        });
+    bool record = false;
+    core::WriteResult r = core::WriteResult::Ok;
     switch (format) {
         case SaveFormat::Kif:
             r = core::writeKifFile(m_store, path, options);
+            record = true;
             break;
         case SaveFormat::Ki2:
             r = core::writeKi2File(m_store, path, options);
+            record = true;
             break;
         case SaveFormat::Csa:
             r = core::writeCsaFile(m_store, path);
+            record = true;
             break;
-        default:
-            return SaveResult::Unsupported;
+        case SaveFormat::Bod:
+            r = core::writePositionFile(expander, path);
+            break;
+        case SaveFormat::EnglishRecord:
+            r = core::saveEnglishRecord(m_store, text, path);
+            break;
+        case SaveFormat::EnglishPosition:
+            r = core::saveEnglishPosition(expander, path);
+            break;
     }
     if (r == core::WriteResult::CannotCreate) return SaveResult::CannotCreate;
     if (r == core::WriteResult::WriteFailed) return SaveResult::WriteFailed;
-    m_store.markClean();
-    setNamesFromPath(path);
-    m_recent.add(path);
+    if (record) {
+        m_store.markClean();
+        setNamesFromPath(path);
+        m_recent.add(path);
+    }
     return SaveResult::Ok;
 }
 

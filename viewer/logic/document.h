@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "core/date_time_snapshot.h"
 #include "core/record_reader.h"
 #include "core/record_store.h"
 #include "core/record_writer_options.h"
+#include "core/template_expander.h"
 #include "viewer/logic/document_ui.h"
 #include "viewer/logic/file_rules.h"
 #include "viewer/logic/recent_file_list.h"
@@ -75,8 +77,9 @@ public:
     // Shows ply n of the main line (the end when shorter).
     void showPly(int n);
 
-    // Writes the record (or the position, for Bod) to path in format; on success a record file
-    // (kif, ki2, csa) becomes the current file and joins the recent-file list.
+    // Writes the record (the position for Bod and EnglishPosition) to path in format; on success
+    // a record file (kif, ki2, csa) becomes the current file, joins the recent-file list and the
+    // record counts as saved.
     SaveResult writeRecord(SaveFormat format, const std::string& path);
     // Whether this program can write the format.
     static bool canWrite(SaveFormat format);
@@ -85,6 +88,10 @@ public:
     std::optional<SaveResult> saveInPlace();
     // The backup copy before overwriting; false when neither place could be written.
     static bool backupCopy(const std::string& path);
+
+    // The names and folders the templates read (CP932).
+    core::TemplateEnvironment templateEnvironment() const;
+    core::DateTimeSnapshot& snapshot() { return m_snapshot; }
 
     // The reader's options for a file (its name goes into the warnings).
     core::ReadOptions readOptionsFor(const std::string& path) const;
@@ -103,6 +110,7 @@ private:
     std::string m_recordPath;
     std::optional<std::string> m_environment;
     RecentFileList m_recent;
+    core::DateTimeSnapshot m_snapshot;
 };
 
 // Conversions of paths between the file system (UTF-8) and the program's text (CP932).

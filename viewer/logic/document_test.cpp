@@ -50,10 +50,13 @@ protected:
         return path;
     }
     std::string line(int k) {
-        auto lines = informationLines(store, settings, InfoContext{doc.recordName(), {}, {}});
-        return lines[static_cast<std::size_t>(k)]
-                   ? core::toUtf8Lossy(*lines[static_cast<std::size_t>(k)])
-                   : "<none>";
+        auto lines = informationLines(store, settings,
+                                      InfoContext{doc.templateEnvironment(), nullptr, {}, {}});
+        const auto& text = lines[static_cast<std::size_t>(k)];
+        if (!text) return "<none>";
+        std::string utf8 = core::toUtf8Lossy(*text);
+        while (k >= 8 && !utf8.empty() && utf8.back() == ' ') utf8.pop_back();
+        return utf8;
     }
 
     fs::path dir;
@@ -177,6 +180,29 @@ TEST_F(DocumentTest, SaveInPlaceWithBackupAndKi2IntoKif) {
     EXPECT_EQ(bytes->find(sjis("７六歩(77)")), std::string::npos);
     EXPECT_NE(bytes->find(sjis("▲７六歩")), std::string::npos);
     EXPECT_EQ(doc.recordFileName(), "t.kif");
+}
+
+TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
+    std::string path = write("p.kif", sjis(kSample));
+    ASSERT_EQ(doc.loadRecordFile(path), 0);
+    store.markDirty();
+    for (SaveFormat f : {SaveFormat::Bod, SaveFormat::EnglishRecord, SaveFormat::EnglishPosition}) {
+        std::string target = (dir / applySaveExtension("out", static_cast<int>(f))).string();
+        ASSERT_EQ(doc.writeRecord(f, target), SaveResult::Ok);
+        EXPECT_TRUE(fs::exists(target)) << target;
+    }
+    EXPECT_TRUE(doc.modified());
+    EXPECT_EQ(doc.recordPath(), path);
+    auto bod = core::readFile((dir / "out.bod").string());
+    ASSERT_TRUE(bod);
+    EXPECT_NE(bod->find(sjis("手数＝2")), std::string::npos);
+}
+
+TEST_F(DocumentTest, MatingProblemUsesItsInformationTemplates) {
+    std::string text = sjis("作者：山田\r\n作品名：習作\r\n") + sjis(kSample);
+    ASSERT_EQ(doc.loadRecordFile(write("q.kif", text)), 0);
+    EXPECT_EQ(line(8), "作者：山田");
+    EXPECT_EQ(line(10), "作品：習作");
 }
 
 TEST_F(DocumentTest, NoFileRecordHasNoSaveInPlace) {

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
+#include "core/kif_writer.h"
 #include "core/notation.h"
 #include "core/piece_text.h"
 #include "core/sjis.h"
+#include "viewer/logic/text_options.h"
 
 namespace viewer {
 
@@ -30,25 +32,7 @@ std::string consumedText(const core::RecordStore& store, core::SideByte side) {
     return {};
 }
 
-std::string cutAtDateEnd(const std::string& field) {
-    std::size_t end = field.size();
-    std::size_t blank = core::findByte(field, ' ');
-    std::size_t paren = core::findByte(field, '(');
-    std::size_t wide = core::findText(field, core::sjis("　"));
-    for (std::size_t p : {blank, paren, wide}) {
-        if (p != std::string::npos && p < end) end = p;
-    }
-    return field.substr(0, end);
-}
-
 }  // namespace
-
-bool isProblemRecord(const core::RecordStore& store) {
-    if (!store.header(core::HeaderField::Author).empty()) return true;
-    core::Position start;
-    store.restoreStartPosition(start);
-    return core::kingSquare(start, core::kSideBlack) == 0;
-}
 
 std::string displayMoveText(const core::MoveNode& node, int previousDestination,
                             const Settings& settings) {
@@ -63,107 +47,6 @@ std::string displayMoveText(const core::MoveNode& node, int previousDestination,
             : core::originFormText(node, previousDestination, core::MarkStyle::None, 0, options);
     while (!text.empty() && text.back() == ' ') text.pop_back();
     return text;
-}
-
-std::string expandInfoTemplate(std::string_view format, const core::RecordStore& store,
-                               const InfoContext& context, const Settings& settings) {
-    using core::HeaderField;
-    std::string out;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        std::size_t n = core::charLength(format, i);
-        if (n == 2 || format[i] != '%') {
-            out.append(format.substr(i, n));
-            i += n - 1;
-            continue;
-        }
-        if (i + 1 >= format.size()) break;
-        char c = format[++i];
-        switch (c) {
-            case '%':
-                out += '%';
-                break;
-            case 'n':
-            case 'N':
-                out += std::to_string(store.currentPly());
-                break;
-            case 'b':
-            case 'B':
-                out += store.playerName(core::PlayerField::Black);
-                break;
-            case 'w':
-            case 'W':
-                out += store.playerName(core::PlayerField::White);
-                break;
-            case 'g':
-                out += cutAtDateEnd(store.header(HeaderField::StartDateTime));
-                break;
-            case 'G':
-                out += store.header(HeaderField::StartDateTime);
-                break;
-            case 'e':
-                out += cutAtDateEnd(store.header(HeaderField::EndDateTime));
-                break;
-            case 'E':
-                out += store.header(HeaderField::EndDateTime);
-                break;
-            case 'i':
-            case 'I':
-                out += store.header(HeaderField::Event);
-                break;
-            case 's':
-            case 'S':
-                out += store.header(HeaderField::Opening);
-                break;
-            case 'u':
-            case 'U':
-                out += store.header(HeaderField::Title);
-                break;
-            case 'm':
-            case 'M':
-                out += store.header(HeaderField::TimeLimit);
-                break;
-            case 'h':
-            case 'H':
-                out += store.header(HeaderField::Place);
-                break;
-            case 'r':
-            case 'R':
-                out += store.header(HeaderField::PublishedIn);
-                break;
-            case 'f':
-            case 'F':
-                out += context.recordName;
-                break;
-            case '1':
-            case '2':
-            case '3':
-            case '4':
-            case '5':
-                out += store.header(
-                    static_cast<HeaderField>(static_cast<int>(HeaderField::User1) + (c - '1')));
-                break;
-            case '/': {
-                if (i + 1 >= format.size()) break;
-                char k = format[++i];
-                static constexpr HeaderField kProblem[] = {
-                    HeaderField::Remarks,      HeaderField::WorkNumber,
-                    HeaderField::WorkName,     HeaderField::Author,
-                    HeaderField::Magazine,     HeaderField::PublicationDate,
-                    HeaderField::Source,       HeaderField::MoveCount,
-                    HeaderField::Completeness, HeaderField::Classification};
-                if (k >= '0' && k <= '9') {
-                    out += store.header(kProblem[k - '0']);
-                } else if (k == 'a' || k == 'A') {
-                    out += store.header(HeaderField::Award);
-                }
-                break;
-            }
-            default:
-                break;
-        }
-    }
-    (void)settings;
-    return out;
 }
 
 InfoLines informationLines(const core::RecordStore& store, const Settings& settings,
@@ -208,10 +91,14 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
                         : sjis(blackToMove ? "先手番" : "後手番");
 
     const auto& formats =
-        isProblemRecord(store) ? settings.problemInfoFormats : settings.infoFormats;
+        core::isMatingProblem(store) ? settings.problemInfoFormats : settings.infoFormats;
+    core::TextOutputOptions options = textOutputOptions(settings);
+    core::DateTimeSnapshot now;
+    core::TemplateExpander expander(store, options, context.environment,
+                                    context.snapshot ? *context.snapshot : now);
     for (int k = 0; k < kInfoFormatCount; ++k) {
         lines[static_cast<std::size_t>(8 + k)] =
-            expandInfoTemplate(formats[static_cast<std::size_t>(k)], store, context, settings);
+            core::informationLine(expander, formats[static_cast<std::size_t>(k)]);
     }
     return lines;
 }

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/date_time_snapshot.h"
 #include "core/record_store.h"
+#include "core/template_expander.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {
@@ -17,7 +19,10 @@ inline constexpr int kInfoLineCount = 11;
 using InfoLines = std::array<std::optional<std::string>, kInfoLineCount>;
 
 struct InfoContext {
-    std::string recordName;  // CP932, for "%f"
+    // The names the template lines read ("%f", "%F").
+    core::TemplateEnvironment environment;
+    // The date and time "%y" and "%t" show; null: taken now.
+    core::DateTimeSnapshot* snapshot = nullptr;
     // The clock texts of a game in progress (lines 1 and 3); empty outside play, when the lines
     // show the consumed times of the moves played so far.
     std::optional<std::string> blackClock;
@@ -31,13 +36,5 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
 // move of `node` whose predecessor moved to previousDestination.
 std::string displayMoveText(const core::MoveNode& node, int previousDestination,
                             const Settings& settings);
-
-// The three template lines until the template language is wired in: the header placeholders
-// (%b %w %g %G %e %E %i %s %u %m %h %r %1..%5 %/x %f %n %%) are filled in, others give nothing.
-std::string expandInfoTemplate(std::string_view format, const core::RecordStore& store,
-                               const InfoContext& context, const Settings& settings);
-
-// Whether the record is a mating problem (the author field is set, or Black has no king).
-bool isProblemRecord(const core::RecordStore& store);
 
 }  // namespace viewer
