@@ -2,8 +2,10 @@
 #
 # tavrel_flags: the one interface target that carries the language level, the warnings and the
 # sanitizer switch. Every target of the project links it.
+find_package(Threads REQUIRED)
 add_library(tavrel_flags INTERFACE)
 target_compile_features(tavrel_flags INTERFACE cxx_std_20)
+target_link_libraries(tavrel_flags INTERFACE Threads::Threads)
 target_compile_options(tavrel_flags INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
     -Wunused -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough

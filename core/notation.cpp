@@ -140,6 +140,12 @@ bool canPromoteFrom(int origin, int destination, PieceByte piece) {
 // caller knows), along its one line towards it.
 bool canReach(const Position& pos, int from, int to) {
     PieceByte p = pos.cells[static_cast<std::size_t>(from)];
+    // Pieces that only step reach no farther than a knight's jump.
+    int type = pieceType(p);
+    if (!isLongRange(type) && type != kLance &&
+        (std::abs(fileOf(to) - fileOf(from)) > 1 || std::abs(rankOf(to) - rankOf(from)) > 2)) {
+        return false;
+    }
     int sign = sideOf(p) == kSideBlack ? 1 : -1;
     int dir = moveDirection(from, to);
     if (dir == 100) return false;
@@ -380,19 +386,29 @@ std::uint8_t computeNotationHint(const Position& before, int origin, int destina
     return hint | kHintAmbiguous;
 }
 
+int readDirectionWord(std::string_view text, std::size_t& length) {
+    length = 0;
+    // Every word starts with one of 左 右 寄 直 引 上 行, whose lead bytes are 0x88..0x92.
+    if (text.size() < 2) return 0;
+    auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x88 || lead > 0x92) return 0;
+    for (std::uint8_t c : kReadOrder) {
+        std::string_view w = directionWord(c);
+        if (text.starts_with(w)) {
+            length = w.size();
+            return c;
+        }
+    }
+    return 0;
+}
+
 int findOrigin(const Position& pos, int destination, PieceByte piece, std::string_view text) {
     int dest = destination & ~kPromoteFlag;
     if (!isSquare(dest)) return 0;
     const Texts& t = texts();
-    int code = 0;
-    for (std::uint8_t c : kReadOrder) {
-        std::string_view w = directionWord(c);
-        if (text.starts_with(w)) {
-            code = c;
-            text.remove_prefix(w.size());
-            break;
-        }
-    }
+    std::size_t wordLength = 0;
+    int code = readDirectionWord(text, wordLength);
+    text.remove_prefix(wordLength);
     bool mustPromote = text.starts_with(t.promote) || text.starts_with(t.notPromoting) ||
                        text.starts_with(t.rawPromoting);
     auto accept = [&](int origin) { return !mustPromote || canPromoteFrom(origin, dest, piece); };

@@ -71,6 +71,10 @@ std::string traditionalText(const MoveNode& node, int previousDestination, Desti
 // promoted and did not. Terminal moves (destination below 11) give kHintUnique.
 std::uint8_t computeNotationHint(const Position& before, int origin, int destination);
 
+// The direction word at the start of text, longest first ("左上" before "左"): its code 2..14,
+// 0 when there is none; length receives its bytes.
+int readDirectionWord(std::string_view text, std::size_t& length);
+
 // The origin square of piece (side and type as on the board) moving to destination, read from
 // the text after the piece word in traditional form (a direction word, then perhaps "成", "不成"
 // or "生"). 0 when no board piece fits: the move is then a drop.
