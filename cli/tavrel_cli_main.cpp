@@ -12,15 +12,20 @@
 
 #include "cli/cli_common.h"
 #include "core/csa_writer.h"
+#include "core/date_time_snapshot.h"
 #include "core/diagram_block.h"
+#include "core/english_notation.h"
 #include "core/ki2_writer.h"
 #include "core/kif_writer.h"
 #include "core/parallel_for.h"
+#include "core/position_text.h"
 #include "core/record_loader.h"
 #include "core/safe_file.h"
 #include "core/sjis.h"
+#include "core/template_expander.h"
 #include "core/usi.h"
 #include "viewer/logic/record_list_text.h"
+#include "viewer/logic/text_options.h"
 #include "viewer/settings/engine_options.h"
 #include "viewer/settings/environment_file.h"
 
@@ -167,6 +172,23 @@ int convert(const Options& o, const viewer::Settings& settings) {
     if (ext == "csa") return writeOutput(out, core::csaText(store));
     if (ext == "kifu") return writeOutput(out, core::toUtf8Lossy(core::kifText(store, w)));
     if (ext == "ki2u") return writeOutput(out, core::toUtf8Lossy(core::ki2Text(store, w)));
+    if (ext == "bod" || ext == "gam" || ext == "txt") {
+        // The templated texts: the position diagram and the English record and position.
+        core::TextOutputOptions text = viewer::textOutputOptions(settings);
+        core::TemplateEnvironment environment;
+        environment.recordPath = cli::argumentText(o.args[0]);
+        environment.recordFileName = cli::argumentText(cli::fileNameOf(o.args[0]));
+        core::DateTimeSnapshot snapshot;
+        core::TemplateExpander expander(
+            store, text, environment, snapshot,
+            [&](std::string_view caption, std::string_view msg) {
+                std::fprintf(stderr, "%s: %s\n", cli::printable(caption, o.encoding).c_str(),
+                             cli::printable(msg, o.encoding).c_str());
+            });
+        if (ext == "bod") return writeOutput(out, core::positionFileText(expander));
+        if (ext == "gam") return writeOutput(out, core::englishRecordText(store, text));
+        return writeOutput(out, core::englishPositionText(expander));
+    }
     return usage("cannot write the format of " + out);
 }
 

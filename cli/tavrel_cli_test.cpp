@@ -107,6 +107,19 @@ TEST_F(TavrelCliTest, ConvertToEveryFormatKeepsTheMainLine) {
         ASSERT_EQ(r.exitCode, 0) << ext << r.err;
         EXPECT_EQ(tavrel({"usi", out}).out, usi) << ext;
     }
+    // The position diagram reads back as the position shown.
+    std::string bod = (m_dir / "out.bod").string();
+    ASSERT_EQ(tavrel({"convert", path, bod, "--ply", "3"}).exitCode, 0);
+    EXPECT_EQ(tavrel({"sfen", bod}).out,
+              "lnsgkgsnl/1r5+B1/pppppp1pp/6p2/9/2P6/PP1PPPPPP/7R1/LNSGKGSNL w B 1\n");
+    // English record and position.
+    std::string gam = (m_dir / "out.gam").string();
+    ASSERT_EQ(tavrel({"convert", path, gam}).exitCode, 0);
+    auto english = core::readFile(gam);
+    ASSERT_TRUE(english.has_value());
+    EXPECT_NE(english->find("P-7f"), std::string::npos) << *english;
+    EXPECT_NE(english->find("Bx2b+"), std::string::npos) << *english;
+    ASSERT_EQ(tavrel({"convert", path, (m_dir / "out.txt").string()}).exitCode, 0);
     EXPECT_EQ(tavrel({"convert", path, (m_dir / "out.xyz").string()}).exitCode, 2);
     EXPECT_EQ(tavrel({"convert", path, "/no/such/folder/out.kif"}).exitCode, 1);
 }

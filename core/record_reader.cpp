@@ -428,6 +428,7 @@ bool LineReader::variationMarker(std::string_view q) {
     if (m_options.mainLineOnly) {
         m_lineEnded = true;
         m_stopped = true;
+        m_report.stoppedAtVariation = true;
         return true;
     }
     std::string_view rest = q.substr(m_v.variation.size());
@@ -686,6 +687,8 @@ void LineReader::warnRule(MoveCheck code, std::string_view text, int ply) {
 }
 
 MoveOutcome LineReader::addTerminal(int code, int seconds) {
+    // A move never goes onto a start that is still being read.
+    if (!m_startFixed) fixStart();
     PackedMove move = terminalMove(static_cast<Terminal>(code));
     NodeIndex parent = m_store.current();
     AddResult r = m_store.addAndAdvance(kAddStoreAll, move, static_cast<std::uint16_t>(seconds));
@@ -710,6 +713,7 @@ MoveOutcome LineReader::addTerminal(int code, int seconds) {
 
 MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool promote,
                                   std::string_view rest, int seconds, std::string_view text) {
+    if (!m_startFixed) fixStart();
     int ply = m_store.currentPly() + 1;
     SideByte side = m_store.moverOfPly(ply);
     PieceByte piece = makePiece(side, type);
@@ -996,12 +1000,6 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
 
 bool LineReader::moveLine(std::string_view l) {
     if (!m_startFixed && looksLikeFirstMove(l)) fixStart();
-    if (!m_startFixed) {
-        // A move line must not run on an unfixed start; lines that are no moves need none.
-        std::string_view s = skipFullWidthSpaces(l);
-        if (sideMarkLength(s) == 0 && findText(s, m_v.made) == std::string_view::npos) return true;
-        fixStart();
-    }
     std::optional<MoveOutcome> r = kifLine(l);
     if (!r || *r == MoveOutcome::Error) r = ki2Line(l);
     switch (*r) {

@@ -45,6 +45,8 @@ struct ReadReport {
     std::string fileName;
     // The bytes were UTF-8 and were converted.
     bool wasUtf8 = false;
+    // Reading with mainLineOnly stopped at a variation marker (the record has variations).
+    bool stoppedAtVariation = false;
     // The text a reader shows itself for the failure (the CSA reader's dialog), CP932; empty
     // when the caller composes the message from the store's readingError.
     std::string message;

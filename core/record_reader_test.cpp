@@ -378,6 +378,26 @@ TEST_F(ReaderTest, HeaderKeys) {
     EXPECT_EQ(m_store.header(HeaderField::Title).size(), 99u);
 }
 
+// A position file ends with its "手数＝… まで" line, then the side to move.
+TEST_F(ReaderTest, SideLineAfterThePositionFilesMoveLine) {
+    read({"後手の持駒：なし", "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一", "先手の持駒：金",
+          "手数＝3  ▲２二角成  まで", "後手番"});
+    EXPECT_EQ(m_report.result, ReadResult::Ok);
+    EXPECT_EQ(m_store.firstMover(), kSideWhite);
+    EXPECT_TRUE(line().empty());
+}
+
+TEST_F(ReaderTest, MainLineOnlyStopsAtTheFirstVariation) {
+    m_options.mainLineOnly = true;
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)", "変化：2手", "   2 ８四歩(83)"});
+    EXPECT_TRUE(m_report.stoppedAtVariation);
+    EXPECT_EQ(m_store.moveCount(), 2);
+    m_options.mainLineOnly = false;
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)", "変化：2手", "   2 ８四歩(83)"});
+    EXPECT_FALSE(m_report.stoppedAtVariation);
+    EXPECT_EQ(m_store.moveCount(), 3);
+}
+
 TEST_F(ReaderTest, HandicapAndSideLines) {
     read({"手合割：香落ち", "△３四歩"});
     EXPECT_EQ(m_store.handicap(), 1);

@@ -19,41 +19,6 @@ using core::HeaderField;
 using core::NodeIndex;
 using core::Terminal;
 
-struct ExtractWords {
-    std::string variation = core::sjis("変化：");
-    std::string branch = core::sjis("分岐：");
-    std::string blank = core::sjis("　");
-};
-
-const ExtractWords& words() {
-    static const ExtractWords w;
-    return w;
-}
-
-// Whether a line of the text begins (after blanks) with a variation marker: the reader stops
-// there, so the record has more moves than its main line.
-bool hasVariationMarker(std::string_view text) {
-    const ExtractWords& w = words();
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
-        for (;;) {
-            if (line.starts_with(' ')) {
-                line.remove_prefix(1);
-            } else if (line.starts_with(w.blank)) {
-                line.remove_prefix(w.blank.size());
-            } else {
-                break;
-            }
-        }
-        if (line.starts_with(w.variation) || line.starts_with(w.branch)) return true;
-    }
-    return false;
-}
-
 uint8_t winnerResult(core::SideByte winner) {
     return static_cast<uint8_t>(winner == core::kSideBlack ? IndexResult::BlackWins
                                                            : IndexResult::WhiteWins);
@@ -163,7 +128,7 @@ ExtractCode RecordExtractor::extract(const std::string& path, IndexEntry& entry)
             m_errorText = m_store.readingError();
             return ExtractCode::ReadFailed;
     }
-    fill(entry, storedPath, !csa && hasVariationMarker(decoded.text));
+    fill(entry, storedPath, report.stoppedAtVariation);
     return ExtractCode::Ok;
 }
 

@@ -42,7 +42,7 @@ std::string padded(std::string text) {
 }
 
 std::string plyNumber(int n) {
-    char buf[8];
+    char buf[16];
     if (n > 999) {
         std::snprintf(buf, sizeof buf, "%03d", n % 1000);
     } else {
