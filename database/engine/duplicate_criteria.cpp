@@ -7,8 +7,6 @@
 
 namespace database {
 
-namespace {
-
 std::string withoutBlanks(std::string_view name) {
     static const std::string kBlank = core::sjis("　");
     std::string out;
@@ -18,6 +16,8 @@ std::string withoutBlanks(std::string_view name) {
     });
     return out;
 }
+
+namespace {
 
 bool namesAgree(std::string_view a, std::string_view b, const DuplicateCriteria& c) {
     std::string x = c.ignoreBlanks ? withoutBlanks(a) : std::string(a);

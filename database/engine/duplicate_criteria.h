@@ -22,6 +22,9 @@ struct DuplicateCriteria {
     int moveTolerance = 0;
 };
 
+// name without its blanks (ASCII spaces and the double-byte space), CP932.
+std::string withoutBlanks(std::string_view name);
+
 // year * 360 + month * 30 + day; 0 when any part is 0.
 int dateKey(IndexDate date);
 

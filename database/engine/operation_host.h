@@ -1,12 +1,37 @@
-// How a long database operation (adding, updating, deleting, converting) reaches whoever runs
-// it: progress texts, the cancel flag, messages and the few questions the operations ask. The
-// window implements it with its status bar, menu and message boxes, dalmir-cli by printing and
-// answering from its options; every default does nothing and answers "go on".
+// How a long database operation (adding, updating, deleting, converting, searching, checking for
+// duplicates) reaches whoever runs it: progress texts, the cancel flag, messages and the few
+// questions the operations ask. The window implements it with its status bar, menu and message
+// boxes, dalmir-cli by printing and answering from its options; every default does nothing and
+// answers "go on".
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace database {
+
+// The buttons of the duplicate question "重複の確認".
+enum class DuplicateAnswer : int {
+    DeleteFirst = 0,   // "&1 を削除"
+    DeleteSecond = 1,  // "&2 を削除"
+    Stop = 2,          // "終了(&X)": flagged records are still deleted
+    AlwaysFirst = 3,   // "全て1を削除"
+    AlwaysSecond = 4,  // "全て2を削除"
+    Next = 5,          // "次へ(&N)"
+    Cancel = 6,        // "ｷｬﾝｾﾙ": nothing is deleted
+};
+
+// One pair the duplicate check found, as the question shows it.
+struct DuplicatePair {
+    int firstRow = 0;  // list positions, 1-based
+    int secondRow = 0;
+    int firstSlot = 0;
+    int secondSlot = 0;
+    std::string firstLine;   // "1: No.%4d: " and the path (CP932)
+    std::string secondLine;  // "2: No.%4d: " and the path
+    std::string firstMarks;  // the mark characters of each record
+    std::string secondMarks;
+};
 
 enum class ReadErrorAnswer : int {
     Continue = 0,      // no: go on with the next record
@@ -52,6 +77,22 @@ public:
     // Errors were logged during an add: question is "エラーが %d ありました。\n記録を見ますか？";
     // the window asks and opens the log (logPath, file-system form) on yes.
     virtual void offerErrorLog(std::string_view /*question*/, std::string_view /*logPath*/) {}
+
+    // A record failed to read during a search: "棋譜読み込みエラー(%s)\n%s" with OK and Cancel.
+    // True (Cancel) ends the search, keeping the hits found so far.
+    virtual bool askSearchReadError(std::string_view /*question*/) { return false; }
+    // Opens a record in the viewer at a ply (automatic replay of search hits).
+    virtual void openInViewer(int /*slot*/, int /*ply*/) {}
+
+    // The duplicate check found a pair. deleteFile carries the check box
+    // "削除する際、棋譜をごみ箱に移動する" in and out. Replaying or editing both records stays
+    // inside the dialog.
+    virtual DuplicateAnswer askDuplicate(const DuplicatePair& /*pair*/, bool& /*deleteFile*/) {
+        return DuplicateAnswer::Next;
+    }
+    // Moves a record file to the trash (with the shell's confirmation when confirm); false when
+    // it was not moved.
+    virtual bool moveToTrash(std::string_view /*fsPath*/, bool /*confirm*/) { return false; }
 };
 
 }  // namespace database
