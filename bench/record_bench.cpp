@@ -8,44 +8,11 @@
 
 #include "core/legality.h"
 #include "core/record_store.h"
+#include "tests/support/random_record.h"
 
 namespace {
 
 constexpr int kPlies = 200;
-
-struct Candidate {
-    int origin;
-    int destination;
-};
-
-// Every legal move of the side to move (board moves with their promotion choices, drops).
-std::vector<Candidate> legalMoves(const core::Position& pos) {
-    std::vector<Candidate> moves;
-    const core::SideByte side = pos.sideToMove;
-    for (int from = 11; from <= 99; ++from) {
-        if (!core::isSquare(from) || pos.cells[from] == 0 ||
-            !core::belongsTo(pos.cells[from], side)) {
-            continue;
-        }
-        for (core::Square to : core::destinations(pos, from, side)) {
-            for (int promote : {0, int{core::kPromoteFlag}}) {
-                if (core::checkMove(pos, from, to + promote, side) == core::MoveCheck::Legal) {
-                    moves.push_back({from, to + promote});
-                }
-            }
-        }
-    }
-    for (int slot = core::kFirstHandSlot; slot < pos.handEnd; ++slot) {
-        if (pos.cells[slot] == 0 || !core::belongsTo(pos.cells[slot], side)) continue;
-        for (int to = 11; to <= 99; ++to) {
-            if (core::isSquare(to) &&
-                core::checkMove(pos, slot, to, side) == core::MoveCheck::Legal) {
-                moves.push_back({slot, to});
-            }
-        }
-    }
-    return moves;
-}
 
 // A record of kPlies legal moves chosen with a fixed seed (a game that runs out of moves early is
 // thrown away and the next seed tried). Leaves the store at the start.
@@ -55,10 +22,9 @@ void buildRecord(core::RecordStore& store) {
         store.reset();
         (void)store.goTo(core::kRootNode);
         while (store.currentPly() < kPlies) {
-            std::vector<Candidate> moves = legalMoves(store.position());
-            if (moves.empty()) break;
-            const Candidate& m = moves[rng() % moves.size()];
-            if (store.addAndAdvance(core::kAddStoreAll, core::packMove(m.origin, m.destination),
+            core::PackedMove m = testsupport::randomLegalMove(store.position(), rng);
+            if (m == 0) break;
+            if (store.addAndAdvance(core::kAddStoreAll, m,
                                     static_cast<std::uint16_t>(rng() % 120)) !=
                 core::AddResult::Ok) {
                 break;

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/csa_codes.h"
+#include "core/path_text.h"
 #include "core/safe_file.h"
 #include "core/sjis.h"
 
@@ -550,17 +551,6 @@ void feedLines(CsaReader& reader, std::string_view text, std::size_t maxBytes) {
         }
         if (!reader.line(physical)) return;
     }
-}
-
-std::string lowerExtension(std::string_view path) {
-    std::size_t slash = path.rfind('/');
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
-        return "";
-    }
-    std::string ext(path.substr(dot + 1));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
 }
 
 // The encoding a version 3.0 file declares on its first line: "UTF-8", "SHIFT_JIS" or empty.

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/move_generator.h"
+
 namespace core {
 namespace {
 
@@ -277,34 +279,20 @@ TEST(LegalityTest, AttackersInPieceIdOrder) {
     EXPECT_FALSE(isAttacked(pos, 50, kSideBlack));
 }
 
-// Legal moves: board moves from destinations with both promotion choices where optional,
-// promotion only where compulsory, drops of each kind in hand to every empty square.
+// Legal moves come from the move generator: board moves from destinations with both promotion
+// choices where optional, promotion only where compulsory, drops of each kind in hand to every
+// empty square.
 struct Move {
     int origin;
     int destination;
 };
 
 void legalMoves(const Position& pos, SideByte side, std::vector<Move>& out) {
+    thread_local std::vector<PackedMove> packed;
+    packed.clear();
+    core::legalMoves(pos, side, packed);
     out.clear();
-    auto add = [&](int o, int d) {
-        if (checkMove(pos, o, d, side) == MoveCheck::Legal) out.push_back({o, d});
-    };
-    for (int sq = 11; sq <= 99; ++sq) {
-        const PieceByte p = pos.cells[sq];
-        if (!isSquare(sq) || !belongsTo(p, side)) continue;
-        for (Square d : destinations(pos, sq, side)) {
-            const Promotion state = promotionState(sq, d, p);
-            if (state != Promotion::Compulsory) add(sq, d);
-            if (state != Promotion::Impossible) add(sq, P(d));
-        }
-    }
-    for (int type = kPawn; type <= kRook; ++type) {
-        const int slot = findHandSlot(pos, side, type);
-        if (slot == 0) continue;
-        for (int sq = 11; sq <= 99; ++sq) {
-            if (isSquare(sq) && pos.cells[sq] == 0) add(slot, sq);
-        }
-    }
+    for (PackedMove m : packed) out.push_back({moveOrigin(m), moveDestination(m)});
 }
 
 std::uint64_t perft(Position& pos, SideByte side, int depth) {

@@ -1,21 +1,10 @@
 #include "core/record_loader.h"
 
-#include <cctype>
-
 #include "core/csa_reader.h"
+#include "core/record_writer_options.h"
 #include "core/sjis.h"
 
 namespace core {
-
-std::string lowerExtension(std::string_view path) {
-    std::size_t slash = path.rfind('/');
-    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-    std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return "";
-    std::string ext(name.substr(dot + 1));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
 
 RecordFormat formatOfPath(std::string_view path) {
     std::string ext = lowerExtension(path);
@@ -64,7 +53,7 @@ NodeIndex nodeAfterLoad(const RecordStore& store, int setting) {
         case 2:
             return mainLineEnd(true);
         case 3: {
-            NodeIndex n = store.bookmarkByName(sjis("読み込み時表示"));
+            NodeIndex n = store.bookmarkByName(loadBookmarkName());
             return n >= 0 ? n : kNoNode;
         }
         case 4:

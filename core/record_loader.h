@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/path_text.h"
 #include "core/record_reader.h"
 #include "core/record_store.h"
 
@@ -16,9 +17,6 @@ enum class RecordFormat { KifKi2, Csa, Unsupported };
 // The reader for a path: "csa"/"csau" (any case) -> Csa; "kif", "ki2", "bod", "txt", "rsk", "mal",
 // "ma2", their UTF-8 forms "kifu"/"ki2u", or no extension -> KifKi2; anything else Unsupported.
 RecordFormat formatOfPath(std::string_view path);
-
-// The extension after the last "." of the file name, lower-cased ASCII; empty when none.
-std::string lowerExtension(std::string_view path);
 
 // Reads the file with the reader its extension chooses. An unsupported extension gives
 // CannotOpen with report.message = msgCannotReadFile(path).

@@ -9,6 +9,7 @@
 
 #include "core/legality.h"
 #include "core/notation.h"
+#include "core/path_text.h"
 #include "core/piece_text.h"
 #include "core/safe_file.h"
 #include "core/sjis.h"
@@ -1114,17 +1115,6 @@ void feedLines(LineReader& reader, std::string_view text, std::size_t maxBytes) 
     }
 }
 
-std::string extensionOf(std::string_view path) {
-    std::size_t slash = path.rfind('/');
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) {
-        return "";
-    }
-    std::string ext(path.substr(dot + 1));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
 bool hasMultiByteUtf8(std::string_view s) {
     for (char c : s) {
         if (static_cast<unsigned char>(c) >= 0x80) return true;
@@ -1186,7 +1176,7 @@ ReadReport readRecordFile(RecordStore& store, const std::string& path, const Rea
         report.result = ReadResult::CannotOpen;
         return report;
     }
-    DecodedText decoded = decodeRecordBytes(std::move(*bytes), extensionOf(path));
+    DecodedText decoded = decodeRecordBytes(std::move(*bytes), lowerExtension(path));
     ReadReport report = readRecordLines(store, decoded.text, options);
     report.wasUtf8 = decoded.wasUtf8;
     if (decoded.replaced > 0) {

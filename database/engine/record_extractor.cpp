@@ -32,20 +32,6 @@ bool isRecordExtension(std::string_view extension) {
     return std::find(kAccepted.begin(), kAccepted.end(), extension) != kAccepted.end();
 }
 
-std::string lowerExtension(std::string_view path) {
-    std::string_view name = fileNameOf(path);
-    std::size_t dot = std::string_view::npos;
-    core::forEachChar(name, [&](std::size_t i, std::size_t n) {
-        if (n == 1 && name[i] == '.') dot = i;
-    });
-    if (dot == std::string_view::npos) return {};
-    std::string ext(name.substr(dot + 1));
-    for (char& c : ext) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return ext;
-}
-
 void setResultAndMoveCount(const core::RecordStore& store, IndexEntry& entry, int& entries) {
     entries = 0;
     NodeIndex last = core::kRootNode;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/path_text.h"
 #include "core/record_reader.h"
 #include "core/record_store.h"
 #include "database/engine/index_entry.h"
@@ -21,8 +22,7 @@ inline constexpr int kExtractStoreCapacity = kMaxListMoves + 1;
 
 // Record-file extensions a database takes (lower case).
 bool isRecordExtension(std::string_view extension);
-// The extension of a path's file name in lower case, without the "."; empty when none.
-std::string lowerExtension(std::string_view path);
+using core::lowerExtension;
 
 enum class ExtractCode : int {
     Ok = 0,

@@ -8,12 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/version.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {
 
 inline constexpr std::string_view kDefaultEnvironmentName = "Tavrel95";
-inline constexpr std::string_view kEnvironmentVersion = "V6.54";
+inline constexpr std::string_view kEnvironmentVersion = core::kProgramVersion;
 
 // folder (ending with '/') + name + ".env"; the FTP settings file folder + "ftp.env".
 std::string environmentFilePath(const std::string& folder, std::string_view name);
