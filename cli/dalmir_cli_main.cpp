@@ -12,14 +12,18 @@
 #include <vector>
 
 #include "cli/cli_common.h"
+#include "core/record_loader.h"
 #include "core/record_reader.h"
 #include "core/sjis.h"
 #include "database/engine/binary_store.h"
 #include "database/engine/database.h"
+#include "database/engine/duplicate_check.h"
 #include "database/engine/error_log.h"
 #include "database/engine/fs_paths.h"
 #include "database/engine/list_cells.h"
 #include "database/engine/registration.h"
+#include "database/engine/search.h"
+#include "database/engine/statistics.h"
 
 namespace {
 
@@ -35,6 +39,16 @@ constexpr const char* kUsage =
     "  update DB            re-read every record file (--missing keep|delete)\n"
     "  remove DB DIR        remove the records of a folder (--subfolders --kind N)\n"
     "  convert DB OUT.DLB   write the binary pair from a text database\n"
+    "  find DB              search by header (--black T --white T --player T [--player T]\n"
+    "                       --event T --opening T --file T --published T --handicap CODE\n"
+    "                       --from Y/M/D --to Y/M/D --ignore-blanks)\n"
+    "  search-position DB RECORD   records reaching RECORD's position (--ply N --side\n"
+    "                       --reverse --ignore-edge-pawns)\n"
+    "  search-sequence DB PATTERN  records playing the move pattern\n"
+    "  stats DB KIND        results | handicaps | openings | next | player NAME\n"
+    "                       (--position RECORD [--ply N ...] or --sequence PATTERN first)\n"
+    "  duplicates DB        pairs of the same game (--no-date --no-players --name-bytes N\n"
+    "                       --ignore-blanks --no-count --moves T --delete first|second)\n"
     "options: --set SECTION/KEY=VALUE  --encoding utf8|sjis\n";
 
 // Profile keys (section/key) a command may be given; the ones the commands use are read below.
@@ -57,7 +71,33 @@ struct Options {
     bool skipDuplicates = false;
     bool allColumns = false;
     MissingFileMode missing = MissingFileMode::Keep;
+    // Searches, statistics and duplicates.
+    std::vector<std::string> players;  // every --player, in order
+    std::optional<std::string> black, white, file, published;
+    std::optional<int> handicap;
+    std::optional<IndexDate> from, to;
+    bool ignoreBlanks = false;
+    std::optional<int> ply;
+    bool side = false, reverse = false, edgePawns = false;
+    std::optional<std::string> position, sequence;
+    bool noDate = false, noPlayers = false, noCount = false;
+    std::optional<int> nameBytes, moves;
+    DuplicateMode deleteMode = DuplicateMode::Ask;
 };
+
+// "Y/M/D" as a date of the index.
+std::optional<IndexDate> parseDate(const std::string& text) {
+    std::size_t a = text.find('/');
+    std::size_t b = a == std::string::npos ? a : text.find('/', a + 1);
+    if (b == std::string::npos) return std::nullopt;
+    auto y = cli::parseInt(text.substr(0, a));
+    auto m = cli::parseInt(text.substr(a + 1, b - a - 1));
+    auto d = cli::parseInt(text.substr(b + 1));
+    if (!y || !m || !d || *y < 0 || *y > 9999 || *m < 0 || *m > 12 || *d < 0 || *d > 31) {
+        return std::nullopt;
+    }
+    return IndexDate{static_cast<uint16_t>(*y), static_cast<uint8_t>(*m), static_cast<uint8_t>(*d)};
+}
 
 int usage(const std::string& problem) {
     if (!problem.empty()) std::fprintf(stderr, "dalmir-cli: %s\n", problem.c_str());
@@ -96,6 +136,50 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             auto v = value();
             if (!v) return a + " needs a text";
             (a == "--player" ? o.player : a == "--event" ? o.event : o.opening) = *v;
+            if (a == "--player") o.players.push_back(*v);
+        } else if (a == "--black" || a == "--white" || a == "--file" || a == "--published" ||
+                   a == "--position" || a == "--sequence") {
+            auto v = value();
+            if (!v) return a + " needs a text";
+            (a == "--black"       ? o.black
+             : a == "--white"     ? o.white
+             : a == "--file"      ? o.file
+             : a == "--published" ? o.published
+             : a == "--position"  ? o.position
+                                  : o.sequence) = *v;
+        } else if (a == "--handicap" || a == "--ply" || a == "--name-bytes" || a == "--moves") {
+            auto v = value();
+            auto n = v ? cli::parseInt(*v) : std::nullopt;
+            if (!n || *n < 0 || (a == "--handicap" && *n >= kHandicapCount)) {
+                return a + " needs a number";
+            }
+            (a == "--handicap"     ? o.handicap
+             : a == "--ply"        ? o.ply
+             : a == "--name-bytes" ? o.nameBytes
+                                   : o.moves) = *n;
+        } else if (a == "--from" || a == "--to") {
+            auto v = value();
+            auto d = v ? parseDate(*v) : std::nullopt;
+            if (!d) return a + " needs a date Y/M/D";
+            (a == "--from" ? o.from : o.to) = *d;
+        } else if (a == "--delete") {
+            auto v = value();
+            if (!v || (*v != "first" && *v != "second")) return "--delete is first or second";
+            o.deleteMode = *v == "first" ? DuplicateMode::AlwaysFirst : DuplicateMode::AlwaysSecond;
+        } else if (a == "--ignore-blanks") {
+            o.ignoreBlanks = true;
+        } else if (a == "--side") {
+            o.side = true;
+        } else if (a == "--reverse") {
+            o.reverse = true;
+        } else if (a == "--ignore-edge-pawns") {
+            o.edgePawns = true;
+        } else if (a == "--no-date") {
+            o.noDate = true;
+        } else if (a == "--no-players") {
+            o.noPlayers = true;
+        } else if (a == "--no-count") {
+            o.noCount = true;
         } else if (a == "--skip-duplicates") {
             o.skipDuplicates = true;
         } else if (a == "--all-columns") {
@@ -130,6 +214,10 @@ public:
     ReadErrorAnswer askReadError(std::string_view question, bool) override {
         printError(question);
         return ReadErrorAnswer::Continue;
+    }
+    bool askSearchReadError(std::string_view question) override {
+        printError(question);
+        return false;
     }
     void offerErrorLog(std::string_view question, std::string_view logPath) override {
         std::string_view firstLine = question.substr(0, question.find('\n'));
@@ -253,12 +341,16 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
     return failed ? cli::kExitFile : cli::kExitOk;
 }
 
-int runList(const Database& db, const Options& o, const CliHost& host) {
+// The listed records as the list shows them; searches that record next moves add that column.
+void printList(const Database& db, const Options& o, const CliHost& host, bool withNextMove) {
     const IndexTable& table = db.table();
     UserFieldNames names = userNames(o);
     std::vector<int> columns;
     for (int c = 0; c < kColumnCount; ++c) {
-        if (o.allColumns || isColumnShown(table.settings(), c, names)) columns.push_back(c);
+        if (o.allColumns || isColumnShown(table.settings(), c, names) ||
+            (withNextMove && c == static_cast<int>(ListColumn::NextMove))) {
+            columns.push_back(c);
+        }
     }
     for (int row = 0; row < static_cast<int>(table.displayOrder().size()); ++row) {
         std::string line;
@@ -268,6 +360,10 @@ int runList(const Database& db, const Options& o, const CliHost& host) {
         }
         host.print(line);
     }
+}
+
+int runList(const Database& db, const Options& o, const CliHost& host) {
+    printList(db, o, host, false);
     return cli::kExitOk;
 }
 
@@ -310,6 +406,169 @@ int runConvert(Database& db, RecordExtractor& extractor, const Options& o, CliHo
     return cli::kExitOk;
 }
 
+HeaderCriteria headerCriteria(const Options& o) {
+    HeaderCriteria c;
+    auto text = [](const std::optional<std::string>& v) {
+        return v ? cli::argumentText(*v) : std::string();
+    };
+    c.black = text(o.black);
+    c.white = text(o.white);
+    if (!o.players.empty()) c.playerA = cli::argumentText(o.players[0]);
+    if (o.players.size() > 1) c.playerB = cli::argumentText(o.players[1]);
+    c.event = text(o.event);
+    c.opening = text(o.opening);
+    c.fileName = text(o.file);
+    c.publishedIn = text(o.published);
+    c.handicap = o.handicap ? *o.handicap + 1 : 0;
+    c.fromOn = o.from.has_value();
+    c.from = o.from.value_or(IndexDate{});
+    c.toOn = o.to.has_value();
+    c.to = o.to.value_or(IndexDate{});
+    c.ignoreBlanks = o.ignoreBlanks;
+    return c;
+}
+
+// The search target: the position of a record file after its main line (or at --ply).
+bool targetOf(const std::string& path, const Options& o, const CliHost& host,
+              core::Position& target) {
+    core::RecordStore store;
+    core::ReadOptions read;
+    read.ruleCheck = false;
+    read.fileName = cli::fileNameOf(path);
+    core::ReadReport r = core::loadRecordFile(store, path, read);
+    if (r.result != core::ReadResult::Ok) {
+        host.printError(cli::readFailureText(r, store, path));
+        if (r.result == core::ReadResult::CannotOpen) return false;
+    }
+    if (o.ply && store.nodeAtPly(*o.ply) == core::kNoNode) {
+        std::fprintf(stderr, "dalmir-cli: the main line has no ply %d\n", *o.ply);
+        return false;
+    }
+    target = positionOfRecord(store, o.ply.value_or(-1));
+    return true;
+}
+
+PositionSearchOptions positionOptions(const Options& o) {
+    PositionSearchOptions p;
+    p.sideMustMatch = o.side;
+    p.alsoReversed = o.reverse || profileNumber(o, "Option/find_hanten", 0) != 0;
+    p.ignoreEdgePawns = o.edgePawns || profileNumber(o, "Option/find_hasifu", 0) != 0;
+    return p;
+}
+
+// Runs a position search (record given) or a sequence search (pattern given). The exit code is
+// set when the search could not run.
+std::optional<SearchResult> search(Searcher& searcher, const std::optional<std::string>& record,
+                                   const std::optional<std::string>& pattern, const Options& o,
+                                   const CliHost& host, int& exitCode) {
+    if (record) {
+        core::Position target;
+        if (!targetOf(*record, o, host, target)) {
+            exitCode = cli::kExitFile;
+            return std::nullopt;
+        }
+        return searcher.findPosition(target, positionOptions(o));
+    }
+    SearchResult r = searcher.findSequence(cli::argumentText(pattern.value_or("")));
+    if (!r.error.empty()) {
+        exitCode = cli::kExitUsage;
+        return std::nullopt;
+    }
+    return r;
+}
+
+int printHits(const Database& db, const SearchResult& r, const Options& o, const CliHost& host,
+              bool withNextMove) {
+    if (r.hits == 0) {
+        host.printError(core::sjis("検出できませんでした。"));
+    } else {
+        printList(db, o, host, withNextMove);
+    }
+    return cli::kExitOk;
+}
+
+int runFind(Database& db, Searcher& searcher, const Options& o, const CliHost& host) {
+    if (o.args.size() != 1) return usage("find needs DB only");
+    return printHits(db, searcher.findByHeader(headerCriteria(o)), o, host, false);
+}
+
+int runSearch(Database& db, Searcher& searcher, const Options& o, const CliHost& host) {
+    const bool position = o.command == "search-position";
+    if (o.args.size() != 2) {
+        return usage(o.command + (position ? " needs DB and RECORD" : " needs DB and PATTERN"));
+    }
+    int exitCode = cli::kExitOk;
+    std::optional<SearchResult> r =
+        position ? search(searcher, o.args[1], std::nullopt, o, host, exitCode)
+                 : search(searcher, std::nullopt, o.args[1], o, host, exitCode);
+    return r ? printHits(db, *r, o, host, true) : exitCode;
+}
+
+int runStats(Database& db, Searcher& searcher, const Options& o, const CliHost& host) {
+    if (o.args.size() < 2) return usage("stats needs DB and KIND");
+    const std::string& kind = o.args[1];
+    const bool player = kind == "player";
+    if (player ? o.args.size() != 3 : o.args.size() != 2) {
+        return usage(player ? "stats player needs a NAME" : "stats takes one KIND");
+    }
+    if (!player && kind != "results" && kind != "handicaps" && kind != "openings" &&
+        kind != "next") {
+        return usage("unknown statistics " + kind);
+    }
+    if (o.position && o.sequence) return usage("give --position or --sequence, not both");
+    if (o.position || o.sequence) {
+        int exitCode = cli::kExitOk;
+        std::optional<SearchResult> r = search(searcher, o.position, o.sequence, o, host, exitCode);
+        if (!r) return exitCode;
+        if (r->hits == 0) host.printError(core::sjis("検出できませんでした。"));
+    }
+    const IndexTable& table = db.table();
+    std::string report;
+    if (player) {
+        PlayerStatistics stats;
+        report = stats.compute(table, cli::argumentText(o.args[2]), o.ignoreBlanks);
+    } else if (kind == "results") {
+        report = resultsReport(table);
+    } else if (kind == "handicaps") {
+        report = handicapsReport(table);
+    } else if (kind == "openings") {
+        report = openingsReport(table);
+    } else {
+        report = nextMoveReport(table);
+    }
+    // The report's CR LF line ends become the terminal's.
+    std::string text;
+    for (std::size_t i = 0; i < report.size(); ++i) {
+        if (report[i] == '\r' && i + 1 < report.size() && report[i + 1] == '\n') continue;
+        text += report[i];
+    }
+    host.print(cli::withoutTrailingNewline(text));
+    return cli::kExitOk;
+}
+
+int runDuplicates(Database& db, const Options& o, CliHost& host) {
+    if (o.args.size() != 1) return usage("duplicates needs DB only");
+    DuplicateCriteria c;
+    c.sameDate = !o.noDate;
+    c.samePlayers = !o.noPlayers;
+    c.nameBytes = o.nameBytes.value_or(c.nameBytes);
+    c.ignoreBlanks = o.ignoreBlanks;
+    c.sameMoveCount = !o.noCount;
+    c.compareMoves = db.isBinary();
+    c.moveTolerance = o.moves.value_or(0);
+    DuplicateCheckOptions options;
+    options.mode = o.deleteMode;
+    DuplicateCheckResult r = checkDuplicates(db, c, host, options);
+    for (const DuplicatePair& p : r.found) {
+        std::string line = "No." + std::to_string(p.firstRow) + "\tNo." +
+                           std::to_string(p.secondRow) + "\t" +
+                           std::string(db.table().entry(p.firstSlot).path());
+        host.print(line + "\t" + std::string(db.table().entry(p.secondSlot).path()));
+    }
+    if (r.deleted > 0 && !save(db, o.args[0], host)) return cli::kExitFile;
+    return cli::kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -317,7 +576,9 @@ int main(int argc, char** argv) {
     if (auto problem = parse(argc, argv, o)) return usage(*problem);
     if (o.command.empty()) return usage("");
     const bool known = o.command == "add" || o.command == "list" || o.command == "update" ||
-                       o.command == "remove" || o.command == "convert";
+                       o.command == "remove" || o.command == "convert" || o.command == "find" ||
+                       o.command == "search-position" || o.command == "search-sequence" ||
+                       o.command == "stats" || o.command == "duplicates";
     if (!known) return usage("unknown command " + o.command);
     if (o.args.empty()) return usage(o.command + " needs DB");
 
@@ -343,5 +604,12 @@ int main(int argc, char** argv) {
     if (o.command == "list") return runList(db, o, host);
     if (o.command == "update") return runUpdate(db, registrar, o, host);
     if (o.command == "remove") return runRemove(db, registrar, o, host);
+    if (o.command == "duplicates") return runDuplicates(db, o, host);
+    Searcher searcher(db, extractor, host);
+    if (o.command == "find") return runFind(db, searcher, o, host);
+    if (o.command == "search-position" || o.command == "search-sequence") {
+        return runSearch(db, searcher, o, host);
+    }
+    if (o.command == "stats") return runStats(db, searcher, o, host);
     return runConvert(db, extractor, o, host);
 }

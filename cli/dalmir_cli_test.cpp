@@ -170,4 +170,106 @@ TEST_F(DalmirCliTest, CapacityAndEncodingFollowTheOptions) {
               10);  // ten columns and user column 1
 }
 
+// Three games: a and b open with 7六歩 3四歩 (b at its third move), c does not.
+class DalmirCliSearchTest : public DalmirCliTest {
+protected:
+    DalmirCliSearchTest() {
+        db = files.file("s.dls");
+        std::string a =
+            files.write("a.kif", kifRecord(kGame, "2013/06/01", "羽生善治", "谷川浩司"));
+        std::string b = files.write(
+            "b.kif", kifRecord({"２六歩(27)", "８四歩(83)", "７六歩(77)", "３四歩(33)", "投了"},
+                               "1996/02/14", "森内俊之", "羽生 善治"));
+        std::string c = files.write("c.kif", kifRecord({"７六歩(77)", "８四歩(83)", "投了"},
+                                                       "2000/01/01", "佐藤康光", "森内俊之"));
+        EXPECT_EQ(run({"add", db, a, b, c}).exitCode, 0);
+    }
+    // The file-name column of each printed row, and its last column.
+    std::vector<std::string> names(const cli::RunResult& r) {
+        std::vector<std::string> out;
+        for (const std::string& row : lines(r.out)) {
+            std::size_t t1 = row.find('\t');
+            out.push_back(row.substr(t1 + 1, row.find('\t', t1 + 1) - t1 - 1) + " " +
+                          row.substr(row.rfind('\t') + 1));
+        }
+        return out;
+    }
+
+    std::string db;
+};
+
+TEST_F(DalmirCliSearchTest, FindByHeaderCriteria) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--ignore-blanks"})),
+              (V{"a.KIF ", "b.KIF "}));
+    EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--player", "谷川"})), V{"a.KIF "});
+    EXPECT_EQ(names(run({"find", db, "--from", "2000/1/1", "--to", "2012/12/31"})), V{"c.KIF "});
+    EXPECT_EQ(names(run({"find", db, "--file", "b.kif"})), V{"b.KIF "});
+    cli::RunResult none = run({"find", db, "--black", "加藤"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "検出できませんでした。\n");
+    EXPECT_EQ(run({"find", db, "--from", "2000-1-1"}).exitCode, 2);
+}
+
+TEST_F(DalmirCliSearchTest, SequenceAndPositionSearchesShowTheNextMove) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(names(run({"search-sequence", db, "+76歩,-34歩"})),
+              (V{"a.KIF ７六歩(77)", "b.KIF ７六歩(77)"}));
+    cli::RunResult bad = run({"search-sequence", db, "+76歩,-34猫"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_EQ(bad.err, "駒の指定が間違っています。(-34猫)\n");
+
+    std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
+    EXPECT_EQ(names(run({"search-position", db, target})), V{"a.KIF ２六歩(27)"});
+    EXPECT_EQ(names(run({"search-position", db, target, "--ply", "1"})),
+              (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+    EXPECT_EQ(run({"search-position", db, files.file("none.kif")}).exitCode, 1);
+}
+
+TEST_F(DalmirCliSearchTest, StatisticsOverTheListOrASearch) {
+    cli::RunResult r = run({"stats", db, "results"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "先手(下手)勝ち：     1\n後手(上手)勝ち：     2\n千日手　　　　：     0\n"
+              "持将棋　　　　：     0\n先手(下手)勝率： 0.333\n後手(上手)勝率： 0.667\n"
+              "平均手数　　　： 3.000\n");
+    r = run({"stats", db, "next", "--sequence", "+76歩"});
+    EXPECT_NE(r.out.find(" 1.７六歩(77)     3 (100%)     0.333      1勝      2敗\n"),
+              std::string::npos)
+        << r.out;
+    r = run({"stats", db, "player", "羽生善治", "--ignore-blanks"});
+    EXPECT_TRUE(r.out.starts_with("棋譜数：    2\n\n勝ち　：    2\n負け　：    0\n")) << r.out;
+    EXPECT_EQ(run({"stats", db, "player"}).exitCode, 2);
+    EXPECT_EQ(run({"stats", db, "colours"}).exitCode, 2);
+}
+
+TEST_F(DalmirCliTest, DuplicatesInTextAndBinaryDatabases) {
+    // Same players, date and move count: a and b have the same moves, c other moves.
+    std::string a = files.write("d/a.kif", kifRecord(kGame));
+    std::string b = files.write("d/b.kif", kifRecord(kGame));
+    std::string c =
+        files.write("d/c.kif", kifRecord({"２六歩(27)", "３四歩(33)", "７六歩(77)", "投了"}));
+    std::string text = files.file("t.dls");
+    ASSERT_EQ(run({"add", text, a, b, c}).exitCode, 0);
+    cli::RunResult r = run({"duplicates", text});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::string> pairs = lines(r.out);
+    ASSERT_EQ(pairs.size(), 3u);  // a-b, a-c, b-c: every question is answered "次へ"
+    // Paths as registered, with the extension upper-cased.
+    EXPECT_EQ(pairs[0], "No.1\tNo.2\t" + files.file("d/a.KIF") + "\t" + files.file("d/b.KIF"));
+    EXPECT_EQ(lines(run({"list", text}).out).size(), 3u);
+
+    std::string binary = files.file("b.dlb");
+    ASSERT_EQ(run({"add", binary, a, b, c}).exitCode, 0);
+    EXPECT_EQ(lines(run({"duplicates", binary}).out).size(), 1u);  // the moves of c differ
+    EXPECT_EQ(lines(run({"duplicates", binary, "--moves", "2"}).out).size(), 3u);
+
+    // "全て2を削除": every later duplicate of a goes.
+    r = run({"duplicates", text, "--delete", "second"});
+    EXPECT_EQ(lines(r.out).size(), 2u);
+    EXPECT_EQ(lines(run({"list", text}).out).size(), 1u);
+    EXPECT_EQ(run({"duplicates", text, "--delete", "both"}).exitCode, 2);
+}
+
 }  // namespace
