@@ -20,30 +20,32 @@ export TAVREL_CORPUS="$(cd "$corpus" && pwd)"
 filter="${1:-.}"
 results=$(mktemp -d)
 for b in "$build"/bench/*_bench; do
-    "$b" --benchmark_filter="$filter" --benchmark_format=csv 2>/dev/null \
-        > "$results/$(basename "$b").csv" || true
+    "$b" --benchmark_filter="$filter" --benchmark_format=json 2>/dev/null \
+        > "$results/$(basename "$b").json" || echo "$(basename "$b") failed" >&2
 done
 python3 - "$results" <<'PY'
-import csv, glob, os, sys
-standard = {"name", "iterations", "real_time", "cpu_time", "time_unit", "bytes_per_second",
-            "items_per_second", "label", "error_occurred", "error_message"}
-print(f"{'benchmark':<46} {'real':>11} {'cpu':>11}  unit  counters")
-for path in sorted(glob.glob(os.path.join(sys.argv[1], "*.csv"))):
-    lines = [l for l in open(path) if l.strip()]
-    start = next((i for i, l in enumerate(lines) if l.startswith("name,")), None)
-    if start is None:
-        continue
-    for row in csv.DictReader(lines[start:]):
-        if row.get("error_occurred") == "true":
-            print(f"{row['name']:<46} skipped: {row.get('error_message', '')}")
+import glob, json, os, sys
+standard = {"name", "run_name", "run_type", "repetitions", "repetition_index", "threads",
+            "iterations", "real_time", "cpu_time", "time_unit", "family_index",
+            "per_family_instance_index", "bytes_per_second", "items_per_second", "label",
+            "error_occurred", "error_message", "aggregate_name", "aggregate_unit"}
+print(f"{'benchmark':<52} {'real':>11} {'cpu':>11}  unit  counters")
+for path in sorted(glob.glob(os.path.join(sys.argv[1], "*.json"))):
+    try:
+        runs = json.load(open(path)).get("benchmarks", [])
+    except ValueError:
+        continue  # the filter matched none of its benchmarks
+    for r in runs:
+        if r.get("error_occurred"):
+            print(f"{r['name']:<52} skipped: {r.get('error_message', '')}")
             continue
-        counters = " ".join(f"{k}={float(v):g}" for k, v in row.items()
-                            if k not in standard and v not in (None, ""))
-        if row.get("bytes_per_second"):
-            counters += f" MB/s={float(row['bytes_per_second']) / 1e6:.1f}"
-        if row.get("items_per_second"):
-            counters += f" items/s={float(row['items_per_second']):.4g}"
-        print(f"{row['name']:<46} {float(row['real_time']):>11.3f} "
-              f"{float(row['cpu_time']):>11.3f}  {row['time_unit']:<4}  {counters.strip()}")
+        counters = " ".join(f"{k}={v:g}" for k, v in r.items()
+                            if k not in standard and isinstance(v, (int, float)))
+        if "bytes_per_second" in r:
+            counters += f" MB/s={r['bytes_per_second'] / 1e6:.1f}"
+        if "items_per_second" in r:
+            counters += f" items/s={r['items_per_second']:.4g}"
+        print(f"{r['name']:<52} {r['real_time']:>11.3f} {r['cpu_time']:>11.3f}  "
+              f"{r['time_unit']:<4}  {counters.strip()}")
 PY
 rm -rf "$results"
