@@ -560,10 +560,8 @@ int runDuplicates(Database& db, const Options& o, CliHost& host) {
     options.mode = o.deleteMode;
     DuplicateCheckResult r = checkDuplicates(db, c, host, options);
     for (const DuplicatePair& p : r.found) {
-        std::string line = "No." + std::to_string(p.firstRow) + "\tNo." +
-                           std::to_string(p.secondRow) + "\t" +
-                           std::string(db.table().entry(p.firstSlot).path());
-        host.print(line + "\t" + std::string(db.table().entry(p.secondSlot).path()));
+        host.print("No." + std::to_string(p.firstRow) + "\tNo." + std::to_string(p.secondRow) +
+                   "\t" + p.firstPath + "\t" + p.secondPath);
     }
     if (r.deleted > 0 && !save(db, o.args[0], host)) return cli::kExitFile;
     return cli::kExitOk;

@@ -80,6 +80,8 @@ DuplicateCheckResult checkDuplicates(Database& db, const DuplicateCriteria& crit
             pair.secondRow = static_cast<int>(jj) + 1;
             pair.firstSlot = i;
             pair.secondSlot = j;
+            pair.firstPath = a.path();
+            pair.secondPath = b.path();
             pair.firstLine = rowLine(1, pair.firstRow, a.path());
             pair.secondLine = rowLine(2, pair.secondRow, b.path());
             pair.firstMarks = markText(a.marks);

@@ -100,6 +100,8 @@ TEST_F(DuplicateCheckTest, AlwaysDeleteSecondFlagsEveryLaterDuplicateWithoutAski
     EXPECT_EQ(r.pairs, 3);
     EXPECT_EQ(r.deleted, 3);
     EXPECT_EQ(paths(), (std::vector<std::string>{"/a.kif", "/c.kif"}));
+    ASSERT_EQ(r.found.size(), 3u);  // the pairs keep their paths after the deletion
+    EXPECT_EQ(r.found[2].secondPath, "/e.kif");
     EXPECT_TRUE(db.isModified());
     EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{0, 1}));
 }

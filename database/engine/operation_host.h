@@ -25,8 +25,10 @@ enum class DuplicateAnswer : int {
 struct DuplicatePair {
     int firstRow = 0;  // list positions, 1-based
     int secondRow = 0;
-    int firstSlot = 0;
+    int firstSlot = 0;  // slots when found; deleting at the end renumbers them
     int secondSlot = 0;
+    std::string firstPath;  // the records' stored paths (CP932)
+    std::string secondPath;
     std::string firstLine;   // "1: No.%4d: " and the path (CP932)
     std::string secondLine;  // "2: No.%4d: " and the path
     std::string firstMarks;  // the mark characters of each record

@@ -14,6 +14,10 @@ struct Texts {
     std::string notFound = core::sjis("検出できませんでした。");
     std::string readError = core::sjis("棋譜読み込みエラー(%s)\n%s");
     std::string cannotAdvance = core::sjis("次の手を進められませんでした。");
+    std::string noClipboard = core::sjis("クリップボードが使用できません。");
+    std::string targetFailed = core::sjis("棋譜・局面の読み込みに失敗しました。");
+    std::string noTarget = core::sjis("クリップボードから局面を読み込めませんでした。");
+    std::string targetRead = core::sjis("クリップボードから棋譜、局面を読み込みました。");
 };
 
 const Texts& texts() {
@@ -190,6 +194,32 @@ LineHit PositionMatcher::find(const ReplayBoard& start, std::span<const ListMove
         previousDestination = step.to;
     }
     return hit;
+}
+
+TargetRead readTarget(std::string_view clipboardText) {
+    TargetRead out;
+    if (clipboardText.empty()) {
+        out.message = texts().noClipboard;
+        return out;
+    }
+    core::RecordStore store;
+    core::ReadOptions options;
+    options.ruleCheck = false;
+    core::ReadReport r = core::readRecordText(store, clipboardText, false, options);
+    if (r.result != core::ReadResult::Ok) {
+        out.message = texts().targetFailed;
+        return out;
+    }
+    const core::NodeIndex first = store.node(core::kRootNode).next;
+    const bool hasMove = first != core::kNoNode && !store.node(first).isTerminal();
+    if (!hasMove && !store.customStart() && store.handicap() == core::kHandicapEven) {
+        out.message = texts().noTarget;
+        return out;
+    }
+    out.ok = true;
+    out.position = positionOfRecord(store, -1);
+    out.message = texts().targetRead;
+    return out;
 }
 
 core::Position positionOfRecord(const core::RecordStore& store, int ply) {

@@ -91,6 +91,18 @@ private:
     PositionSearchOptions m_options;
 };
 
+// The target of a position search read from clipboard text (a position diagram or a record,
+// read with the shared readers): the position after the last move read.
+struct TargetRead {
+    bool ok = false;
+    core::Position position;
+    // The status text on success, else the message to show (CP932): "クリップボードが使用できま
+    // せん。" for no text, "棋譜・局面の読み込みに失敗しました。" when the reader fails,
+    // "クリップボードから局面を読み込めませんでした。" when the text holds no position or move.
+    std::string message;
+};
+TargetRead readTarget(std::string_view clipboardText);
+
 // A game record's position as a search target: the position at ply (the end of the main line
 // when ply is negative or beyond it).
 core::Position positionOfRecord(const core::RecordStore& store, int ply);

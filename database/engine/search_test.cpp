@@ -58,8 +58,9 @@ protected:
         ErrorLog log;
         Registrar registrar(db, extractor, log, host);
         for (const auto& moves : games) {
-            std::string path =
-                files.write("g" + std::to_string(counter++) + ".kif", kifRecord(moves));
+            std::string name = std::to_string(counter++);
+            name += ".kif";
+            std::string path = files.write(name, kifRecord(moves));
             ASSERT_EQ(registrar.addFile(path, 0, nullptr), AddCode::Added);
         }
         db.table().rebuildDisplayOrder();
@@ -231,6 +232,18 @@ TEST(SearchReadErrorTest, AMissingFileAsksAndCancelEndsTheSearch) {
     EXPECT_TRUE(host.questions[0].starts_with(sjis("棋譜読み込みエラー(")));
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.hits, 0);
+}
+
+TEST(ReadTargetTest, ClipboardTextGivesThePositionAfterItsLastMove) {
+    TargetRead t = readTarget(sjis("手合割：平手\r\n▲７六歩　△３四歩\r\n"));
+    ASSERT_TRUE(t.ok) << t.message;
+    EXPECT_EQ(t.message, sjis("クリップボードから棋譜、局面を読み込みました。"));
+    EXPECT_EQ(t.position.cells[76], core::makePiece(core::kSideBlack, core::kPawn));
+    EXPECT_EQ(t.position.cells[34], core::makePiece(core::kSideWhite, core::kPawn));
+    EXPECT_EQ(t.position.sideToMove, core::kSideBlack);
+    EXPECT_EQ(readTarget("").message, sjis("クリップボードが使用できません。"));
+    EXPECT_EQ(readTarget("hello\r\n").message,
+              sjis("クリップボードから局面を読み込めませんでした。"));
 }
 
 // ---- The matcher on its own ----
