@@ -16,6 +16,7 @@ struct Texts {
     std::string deleting = core::sjis("データ削除中...  %d / %d");
     std::string noDuplicates = core::sjis("棋譜の重複はありませんでした。");
     std::string ended = core::sjis("重複検査終了");
+    std::string noDifference = core::sjis("違いは、ありません。");
 };
 
 const Texts& texts() {
@@ -152,6 +153,8 @@ RecordComparison compareRecords(const Database& db, int slotA, int slotB) {
     c.identical = a.size() == b.size() && k == a.size();
     return c;
 }
+
+const std::string& msgNoDifference() { return texts().noDifference; }
 
 std::pair<int, int> replayPlies(const Database& db, int slotA, int slotB) {
     const IndexTable& table = db.table();
