@@ -58,7 +58,9 @@ HistoryAdd History::add(std::string_view v) {
         std::rotate(m_entries.begin(), found, found + 1);
         return HistoryAdd::MovedToFront;
     }
-    m_entries.insert(m_entries.begin(), std::move(entry));
+    // Newest first: appended, then turned to the front.
+    m_entries.push_back(std::move(entry));
+    std::rotate(m_entries.rbegin(), m_entries.rbegin() + 1, m_entries.rend());
     if (count() > m_maximum) m_entries.resize(static_cast<std::size_t>(m_maximum));
     return HistoryAdd::Inserted;
 }
