@@ -113,7 +113,10 @@ std::string applySaveExtension(std::string_view name, int filter) {
     bool matches = (filter == 1 || filter == 2 || filter == 5) ? anyOf(ext, {"kif", "ki2", "gam"})
                                                                : ext == own;
     std::string result(name);
-    if (!matches) result += "." + std::string(own);
+    if (!matches) {
+        result += '.';
+        result += own;
+    }
     return result;
 }
 

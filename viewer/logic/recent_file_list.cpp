@@ -7,7 +7,9 @@ namespace viewer {
 void RecentFileList::add(const std::string& path) {
     if (path.empty() || path.size() > kRecentPathBytes) return;
     remove(path);
-    m_entries.insert(m_entries.begin(), path);
+    // Newest first: appended, then turned to the front.
+    m_entries.push_back(path);
+    std::rotate(m_entries.rbegin(), m_entries.rbegin() + 1, m_entries.rend());
     if (m_entries.size() > static_cast<std::size_t>(kRecentFileCount)) {
         m_entries.resize(kRecentFileCount);
     }
@@ -47,7 +49,11 @@ std::string shortenedPath(std::string_view path) {
 
 std::string recentMenuText(int index, std::string_view path) {
     int digit = (index + 1) % 10;
-    return "&" + std::to_string(digit) + " " + shortenedPath(path);
+    std::string text = "&";
+    text += std::to_string(digit);
+    text += ' ';
+    text += shortenedPath(path);
+    return text;
 }
 
 }  // namespace viewer

@@ -573,7 +573,12 @@ std::string joinInts(const IntRefs& refs) {
     return out;
 }
 
-std::string quote(std::string_view text) { return "\"" + std::string(singleLine(text)) + "\""; }
+std::string quote(std::string_view text) {
+    std::string q = "\"";
+    q += singleLine(text);
+    q += '"';
+    return q;
+}
 
 // The value part of a written line. Settings is only read: the accessors hand out references.
 std::string formatValue(const KeyDef& d, const Settings& settings) {
@@ -617,7 +622,11 @@ std::string formatValue(const KeyDef& d, const Settings& settings) {
 
 std::string formatToolValue(const ToolKey& t, const ToolEntry& tool) {
     const std::string& text = tool.*(t.def->member);
-    return t.def->escaped ? "\"" + escapeToolText(singleLine(text)) + "\"" : quote(text);
+    if (!t.def->escaped) return quote(text);
+    std::string q = "\"";
+    q += escapeToolText(singleLine(text));
+    q += '"';
+    return q;
 }
 
 std::string toolKey(const ToolKey& t, int n) { return t.prefix + std::to_string(n); }
