@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/template_test_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace core {
 namespace {
@@ -20,9 +21,8 @@ std::string golden(const std::string& name) {
 
 class PositionTextTest : public TemplateTest {
 protected:
-    fs::path dir = fs::path(testing::TempDir()) / "bod";
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
+    testsupport::TempFolder folder;
+    fs::path dir = folder.path();
 };
 
 TEST_F(PositionTextTest, FileTextMatchesGolden) {

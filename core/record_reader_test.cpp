@@ -9,6 +9,7 @@
 #include "core/legality.h"
 #include "core/notation.h"
 #include "core/sjis.h"
+#include "tests/support/temp_folder.h"
 
 namespace core {
 namespace {
@@ -485,7 +486,8 @@ TEST(ReaderDecodeTest, Utf8IsConvertedAndUnmappableCharactersWarned) {
     EXPECT_EQ(detected.text, sjis("先手：？太郎"));
 
     RecordStore store;
-    fs::path file = fs::temp_directory_path() / "tavrel-reader-utf8.kif";
+    testsupport::TempFolder folder;
+    fs::path file = folder.file("utf8.kif");
     {
         std::string content = "先手：😀\n▲７六歩\n";
         FILE* f = std::fopen(file.c_str(), "wb");
@@ -493,7 +495,6 @@ TEST(ReaderDecodeTest, Utf8IsConvertedAndUnmappableCharactersWarned) {
         std::fclose(f);
     }
     ReadReport r = readRecordFile(store, file.string(), {});
-    fs::remove(file);
     EXPECT_TRUE(r.wasUtf8);
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_EQ(r.warnings[0], msgReplacedCharacters(1));
