@@ -63,27 +63,26 @@ int usage(const std::string& problem) {
 std::optional<std::string> parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        auto value = [&](const char* name) -> std::optional<std::string> {
+        auto value = [&]() -> std::optional<std::string> {
             if (i + 1 >= argc) return std::nullopt;
-            (void)name;
             return std::string(argv[++i]);
         };
         if (a == "--ply") {
-            auto v = value("--ply");
+            auto v = value();
             if (!v) return "--ply needs a number";
             auto n = cli::parseInt(*v);
             if (!n || *n < 0) return "--ply needs a number, not " + *v;
             o.ply = *n;
         } else if (a == "--env") {
-            auto v = value("--env");
+            auto v = value();
             if (!v) return "--env needs a file";
             o.envFile = *v;
         } else if (a == "--set") {
-            auto v = value("--set");
+            auto v = value();
             if (!v || v->find('=') == std::string::npos) return "--set needs KEY=VALUE";
             o.sets.push_back(*v);
         } else if (a == "--encoding") {
-            auto v = value("--encoding");
+            auto v = value();
             if (!v || (*v != "utf8" && *v != "sjis")) return "--encoding is utf8 or sjis";
             o.encoding = *v == "sjis" ? cli::Encoding::Sjis : cli::Encoding::Utf8;
         } else if (a.starts_with("--")) {

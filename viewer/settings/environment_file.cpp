@@ -678,15 +678,7 @@ int ReadEnvironmentFile(const std::string& path, Settings& settings) {
 }
 
 int WriteEnvironmentFile(const std::string& path, const Settings& settings) {
-    switch (core::writeFileAtomically(path, formatEnvironmentText(settings))) {
-        case core::WriteResult::Ok:
-            return 0;
-        case core::WriteResult::CannotCreate:
-            return -1;
-        case core::WriteResult::WriteFailed:
-            return -2;
-    }
-    return -2;
+    return writeSettingsFile(path, formatEnvironmentText(settings));
 }
 
 int loadEnvironment(const std::string& folder, std::string_view name, Settings& settings) {

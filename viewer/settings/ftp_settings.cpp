@@ -148,15 +148,7 @@ int ReadFtpSettings(const std::string& path, FtpSettings& settings) {
 }
 
 int WriteFtpSettings(const std::string& path, const FtpSettings& settings) {
-    switch (core::writeFileAtomically(path, formatFtpSettings(settings))) {
-        case core::WriteResult::Ok:
-            return 0;
-        case core::WriteResult::CannotCreate:
-            return -1;
-        case core::WriteResult::WriteFailed:
-            return -2;
-    }
-    return -2;
+    return writeSettingsFile(path, formatFtpSettings(settings));
 }
 
 }  // namespace viewer

@@ -17,18 +17,6 @@ constexpr std::array<std::string_view, kHistoryFieldCount> kFileNames = {
     "user1",          "user2",  "user3",    "user4",    "user5",
 };
 
-int writeResultCode(core::WriteResult r) {
-    switch (r) {
-        case core::WriteResult::Ok:
-            return 0;
-        case core::WriteResult::CannotCreate:
-            return -1;
-        case core::WriteResult::WriteFailed:
-            return -2;
-    }
-    return -2;
-}
-
 }  // namespace
 
 std::string_view historyFileName(HistoryField field) {
@@ -82,7 +70,7 @@ int History::write(const std::string& path) const {
     if (m_maximum <= 0) return 0;
     std::string out;
     for (const std::string& e : m_entries) appendLine(out, e);
-    return writeResultCode(core::writeFileAtomically(path, out));
+    return writeSettingsFile(path, out);
 }
 
 Histories::Histories(int maximum) { m_items.fill(History(maximum)); }
