@@ -328,15 +328,27 @@ std::uint8_t computeNotationHint(const Position& before, int origin, int destina
     std::array<int, 18> others{};
     int otherCount = 0;
     int base = pieceType(mover) == kKing ? kKing : (pieceType(mover) & 7);
-    if (base != kKing) {
+    auto consider = [&](int sq) {
+        if (sq != origin && before.cells[static_cast<std::size_t>(sq)] == mover &&
+            canReach(before, sq, dest)) {
+            others[static_cast<std::size_t>(otherCount++)] = sq;
+        }
+    };
+    if (base == kKing) {
+        // A side has one king.
+    } else if (isLongRange(pieceType(mover)) || pieceType(mover) == kLance) {
+        // Few of them, and they may stand far away: look where each one is.
         for (int id = kPieceIdFirst[static_cast<std::size_t>(base)];
              id <= kPieceIdLast[static_cast<std::size_t>(base)]; ++id) {
             int sq = before.whereIs[static_cast<std::size_t>(id)];
-            if (sq == origin || !isSquare(sq) ||
-                before.cells[static_cast<std::size_t>(sq)] != mover) {
-                continue;
-            }
-            if (canReach(before, sq, dest)) others[static_cast<std::size_t>(otherCount++)] = sq;
+            if (isSquare(sq)) consider(sq);
+        }
+    } else {
+        // A piece that steps stands next to the destination or a knight's jump away.
+        static constexpr std::array<int, 12> kAround{1,  -1,  9,  -9,  10, -10,
+                                                     11, -11, 12, -12, 8,  -8};
+        for (int offset : kAround) {
+            if (isSquare(dest + offset)) consider(dest + offset);
         }
     }
     if (otherCount == 0) return hint | kHintUnique;

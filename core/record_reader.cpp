@@ -264,28 +264,25 @@ std::string_view withoutNewline(std::string_view s) {
 // A decimal number as %d reads it (leading white space, a sign, digits); at most maxDigits
 // digits when maxDigits > 0. Advances s past it.
 std::optional<int> readNumber(std::string_view& s, int maxDigits = 0) {
-    std::size_t i = 0;
-    const std::size_t n = s.size();
-    while (i < n && (s[i] == ' ' || s[i] == '\t' || s[i] == '\r' || s[i] == '\n' || s[i] == '\v' ||
-                     s[i] == '\f')) {
-        ++i;
-    }
+    const char* p = s.data();
+    const char* const e = p + s.size();
+    // ' ' and '\t' '\n' '\v' '\f' '\r' (9..13).
+    while (p < e && (*p == ' ' || static_cast<unsigned char>(*p - '\t') <= 4)) ++p;
     bool negative = false;
-    if (i < n && (s[i] == '-' || s[i] == '+')) {
-        negative = s[i] == '-';
-        ++i;
+    if (p < e && (*p == '-' || *p == '+')) {
+        negative = *p == '-';
+        ++p;
     }
-    const std::size_t first = i;
-    const std::size_t limit =
-        maxDigits > 0 ? std::min(n, first + static_cast<std::size_t>(maxDigits)) : n;
-    long value = 0;
-    while (i < limit && s[i] >= '0' && s[i] <= '9') {
-        if (value < 100000000) value = value * 10 + (s[i] - '0');
-        ++i;
+    const char* const first = p;
+    const char* const limit = (maxDigits > 0 && e - p > maxDigits) ? p + maxDigits : e;
+    int value = 0;
+    while (p < limit && static_cast<unsigned char>(*p - '0') <= 9) {
+        if (value < 100000000) value = value * 10 + (*p - '0');
+        ++p;
     }
-    if (i == first) return std::nullopt;
-    s.remove_prefix(i);
-    return static_cast<int>(negative ? -value : value);
+    if (p == first) return std::nullopt;
+    s.remove_prefix(static_cast<std::size_t>(p - s.data()));
+    return negative ? -value : value;
 }
 
 // A whitespace-delimited word as %s reads it.
