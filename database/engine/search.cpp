@@ -359,11 +359,11 @@ SearchResult Searcher::findSequence(std::string_view patternText, bool autoRepla
         m_host.message(parsed.error);
         return result;
     }
-    return findSequence(parsed.specs, autoReplay);
+    return findSequence(parsed.steps, autoReplay);
 }
 
-SearchResult Searcher::findSequence(std::span<const MoveSpec> specs, bool autoReplay) {
-    const std::vector<MoveSpec> pattern(specs.begin(), specs.end());
+SearchResult Searcher::findSequence(std::span<const PatternStep> steps, bool autoReplay) {
+    const std::vector<PatternStep> pattern(steps.begin(), steps.end());
     return run("手順検索中...", "手順検索中...  棋譜： %s / %d  検出： %d", autoReplay,
                [&](const ReplayBoard& start, std::span<const ListMove> moves) {
                    LineHit hit;
@@ -381,7 +381,7 @@ SearchResult Searcher::findSequence(std::span<const MoveSpec> specs, bool autoRe
                        bool all = true;
                        for (std::size_t i = 0; i < n && all; ++i) {
                            const ReplayStep* previous = a + i > 0 ? &m_steps[a + i - 1] : nullptr;
-                           all = specMatches(pattern[i], m_steps[a + i], previous);
+                           all = stepMatches(pattern[i], m_steps[a + i], previous);
                        }
                        if (!all) continue;
                        hit.ply = static_cast<int>(a);

@@ -121,7 +121,7 @@ public:
     // Saves the target for findNextPosition.
     SearchResult findPosition(const core::Position& target, const PositionSearchOptions& options);
     SearchResult findSequence(std::string_view patternText, bool autoReplay = false);
-    SearchResult findSequence(std::span<const MoveSpec> specs, bool autoReplay = false);
+    SearchResult findSequence(std::span<const PatternStep> steps, bool autoReplay = false);
     // 次の手検索 for the record at display row: plays its next move on the saved target and
     // searches the listed records again. "次の手を進められませんでした。" goes to the host when
     // the row has no next move or no position search was made.

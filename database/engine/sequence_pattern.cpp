@@ -48,7 +48,7 @@ const Words& words() {
 
 bool startsWith(std::string_view text, std::string_view word) { return text.starts_with(word); }
 
-// Splits off the next specification; blanks are ASCII white space and the double-byte space.
+// Splits off the next step; blanks are ASCII white space and the double-byte space.
 std::vector<std::string_view> splitSpecs(std::string_view text) {
     std::vector<std::string_view> out;
     std::size_t start = 0;
@@ -74,53 +74,53 @@ int squareDigit(char c) {
     return -1;
 }
 
-bool parseSpec(std::string_view text, MoveSpec& spec) {
+bool parseStep(std::string_view text, PatternStep& step) {
     const Words& w = words();
-    spec = MoveSpec{};
+    step = PatternStep{};
     if (text == w.mate || text == w.resign) {
-        spec.endMarker = true;
+        step.endMarker = true;
         return true;
     }
     if (startsWith(text, "+") || startsWith(text, w.blackUp)) {
-        spec.side = 1;
+        step.side = 1;
         text.remove_prefix(startsWith(text, "+") ? 1 : w.blackUp.size());
     } else if (startsWith(text, "-") || startsWith(text, w.whiteDown) ||
                startsWith(text, w.whiteUp)) {
-        spec.side = 2;
+        step.side = 2;
         text.remove_prefix(startsWith(text, "-") ? 1 : w.whiteUp.size());
     }
     if (startsWith(text, w.same)) {
-        spec.file = kSameSquare;
+        step.file = kSameSquare;
         text.remove_prefix(w.same.size());
     } else {
         if (text.size() < 2) return false;
         int file = squareDigit(text[0]);
         int rank = squareDigit(text[1]);
         if (file < 0 || rank < 0) return false;
-        spec.file = static_cast<uint8_t>(file);
-        spec.rank = static_cast<uint8_t>(rank);
+        step.file = static_cast<uint8_t>(file);
+        step.rank = static_cast<uint8_t>(rank);
         text.remove_prefix(2);
     }
     std::size_t length = 0;
     int kind = pieceKindOfWord(text, length);
     if (kind < 0) return false;
-    spec.piece = static_cast<uint8_t>(kind);
+    step.piece = static_cast<uint8_t>(kind);
     text.remove_prefix(length);
     if (text.empty()) return true;
     if (text == w.promote) {
-        spec.kind = MoveKind::Promotes;
+        step.kind = MoveKind::Promotes;
     } else if (text == w.decline || text == w.declineFull) {
-        spec.kind = MoveKind::Declines;
+        step.kind = MoveKind::Declines;
     } else if (text == w.drop) {
-        spec.kind = MoveKind::Drop;
+        step.kind = MoveKind::Drop;
     } else if (text == w.capture) {
-        spec.kind = MoveKind::Captures;
+        step.kind = MoveKind::Captures;
     } else if (text == w.interpose) {
-        spec.kind = MoveKind::Interposition;
+        step.kind = MoveKind::Interposition;
     } else if (text == w.interposeByMoving) {
-        spec.kind = MoveKind::InterpositionByMoving;
+        step.kind = MoveKind::InterpositionByMoving;
     } else if (text == w.boardMove) {
-        spec.kind = MoveKind::BoardMove;
+        step.kind = MoveKind::BoardMove;
     } else {
         return false;
     }
@@ -167,37 +167,37 @@ PatternParse parsePattern(std::string_view text) {
     std::size_t comment = core::findByte(text, '#');
     if (comment != std::string_view::npos) text = text.substr(0, comment);
     for (std::string_view part : splitSpecs(text)) {
-        if (static_cast<int>(result.specs.size()) >= kMaxMoveSpecs) break;
-        MoveSpec spec;
-        if (!parseSpec(part, spec)) {
-            result.specs.clear();
+        if (static_cast<int>(result.steps.size()) >= kMaxPatternSteps) break;
+        PatternStep step;
+        if (!parseStep(part, step)) {
+            result.steps.clear();
             result.error = formatMessage(words().badPiece, {part});
             return result;
         }
-        result.specs.push_back(spec);
+        result.steps.push_back(step);
     }
     return result;
 }
 
-bool specMatches(const MoveSpec& spec, const ReplayStep& move, const ReplayStep* previous) {
-    if (spec.side == 1 && move.side != core::kSideBlack) return false;
-    if (spec.side == 2 && move.side != core::kSideWhite) return false;
-    if (spec.endMarker) {
+bool stepMatches(const PatternStep& step, const ReplayStep& move, const ReplayStep* previous) {
+    if (step.side == 1 && move.side != core::kSideBlack) return false;
+    if (step.side == 2 && move.side != core::kSideWhite) return false;
+    if (step.endMarker) {
         return move.closing && (move.to == core::terminalByte(core::Terminal::Resign) ||
                                 move.to == core::terminalByte(core::Terminal::Mate));
     }
     if (move.closing) return false;
-    if (spec.file == kSameSquare) {
+    if (step.file == kSameSquare) {
         if (previous == nullptr || previous->closing || previous->to != move.to) return false;
     } else {
-        if (spec.file != 0 && core::fileOf(move.to) != spec.file) return false;
-        if (spec.rank != 0 && core::rankOf(move.to) != spec.rank) return false;
+        if (step.file != 0 && core::fileOf(move.to) != step.file) return false;
+        if (step.rank != 0 && core::rankOf(move.to) != step.rank) return false;
     }
     const int type = core::pieceType(move.moved);
-    if (spec.piece != 0 && type != spec.piece) return false;
+    if (step.piece != 0 && type != step.piece) return false;
     const bool white = move.side == core::kSideWhite;
     const bool quietNonKing = !move.drop && type != core::kKing && move.captured == 0;
-    switch (spec.kind) {
+    switch (step.kind) {
         case MoveKind::Any:
             return true;
         case MoveKind::Promotes:

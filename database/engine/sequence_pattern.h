@@ -1,6 +1,6 @@
-// The pattern language of the sequence search: up to 20 move specifications ("+76歩,-34歩",
+// The pattern language of the sequence search: up to 20 move steps ("+76歩,-34歩",
 // "同銀成", "**角打", "投") parsed from CP932 text, and the test of one replayed move against
-// one specification.
+// one step.
 #pragma once
 
 #include <cstdint>
@@ -23,11 +23,11 @@ enum class MoveKind : uint8_t {
     InterpositionByMoving = 7,  // 移動合
 };
 
-// file value of a specification that asks for the previous move's destination ("同").
+// file value of a step that asks for the previous move's destination ("同").
 inline constexpr uint8_t kSameSquare = 10;
-inline constexpr int kMaxMoveSpecs = 20;
+inline constexpr int kMaxPatternSteps = 20;
 
-struct MoveSpec {
+struct PatternStep {
     uint8_t side = 0;   // 0 any, 1 Black (先手/下手), 2 White (後手/上手)
     uint8_t file = 0;   // 0 any, 1..9, or kSameSquare
     uint8_t rank = 0;   // 0 any, 1..9
@@ -35,28 +35,28 @@ struct MoveSpec {
     MoveKind kind = MoveKind::Any;
     bool endMarker = false;  // "詰" or "投": the game ends here by 投了 or 詰み
 
-    bool operator==(const MoveSpec&) const = default;
+    bool operator==(const PatternStep&) const = default;
 };
 
 struct PatternParse {
-    std::vector<MoveSpec> specs;
-    // "駒の指定が間違っています。(%s)" with the faulty specification (CP932); empty when parsed.
+    std::vector<PatternStep> steps;
+    // "駒の指定が間違っています。(%s)" with the faulty step (CP932); empty when parsed.
     std::string error;
 
     bool ok() const { return error.empty(); }
 };
 
-// Parses a pattern (CP932). Everything from "#" on is a comment; specifications are separated
-// by "," or blanks; only the first kMaxMoveSpecs are read.
+// Parses a pattern (CP932). Everything from "#" on is a comment; steps are separated
+// by "," or blanks; only the first kMaxPatternSteps are read.
 PatternParse parsePattern(std::string_view text);
 
 // The piece kind of the word at the start of text (0 for the wildcards "＊", "X", "×", "＃"),
 // with its length in bytes; -1 when text starts with no piece word.
 int pieceKindOfWord(std::string_view text, std::size_t& length);
 
-// Whether a replayed move fits a specification; previous is the move before it (null for the
+// Whether a replayed move fits a step; previous is the move before it (null for the
 // first move of the line).
-bool specMatches(const MoveSpec& spec, const ReplayStep& move, const ReplayStep* previous);
+bool stepMatches(const PatternStep& step, const ReplayStep& move, const ReplayStep* previous);
 
 // The help text of the sequence dialog (CP932, CR LF).
 const std::string& sequenceHelpText();

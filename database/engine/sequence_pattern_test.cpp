@@ -14,7 +14,7 @@ using core::sjis;
 TEST(SequencePatternTest, ParsesSidesSquaresPiecesAndKinds) {
     struct Case {
         const char* text;
-        MoveSpec spec;
+        PatternStep step;
     };
     const Case cases[] = {
         {"+76歩", {1, 7, 6, 1, MoveKind::Any, false}},
@@ -33,22 +33,22 @@ TEST(SequencePatternTest, ParsesSidesSquaresPiecesAndKinds) {
     };
     for (const Case& c : cases) {
         PatternParse p = parsePattern(sjis(c.text));
-        if (c.spec == MoveSpec{}) {
+        if (c.step == PatternStep{}) {
             EXPECT_EQ(p.error, sjis("駒の指定が間違っています。(") + sjis(c.text) + ")");
             continue;
         }
         ASSERT_TRUE(p.ok()) << c.text;
-        ASSERT_EQ(p.specs.size(), 1u) << c.text;
-        EXPECT_EQ(p.specs[0], c.spec) << c.text;
+        ASSERT_EQ(p.steps.size(), 1u) << c.text;
+        EXPECT_EQ(p.steps[0], c.step) << c.text;
     }
 }
 
 TEST(SequencePatternTest, SeparatorsCommentsAndTheLimitOfTwenty) {
-    EXPECT_EQ(parsePattern(sjis("+76歩,-34歩　+26歩 -84歩")).specs.size(), 4u);
-    EXPECT_EQ(parsePattern(sjis("+76歩 # -34歩")).specs.size(), 1u);
+    EXPECT_EQ(parsePattern(sjis("+76歩,-34歩　+26歩 -84歩")).steps.size(), 4u);
+    EXPECT_EQ(parsePattern(sjis("+76歩 # -34歩")).steps.size(), 1u);
     std::string many;
     for (int i = 0; i < 25; ++i) many += sjis("**歩,");
-    EXPECT_EQ(parsePattern(many).specs.size(), 20u);
+    EXPECT_EQ(parsePattern(many).steps.size(), 20u);
     for (const char* bad : {"76", "7歩", "+76歩打打", "同"}) {
         EXPECT_FALSE(parsePattern(sjis(bad)).ok()) << bad;
     }
@@ -99,32 +99,32 @@ TEST(SequencePatternTest, KindsOfMove) {
         {MoveKind::InterpositionByMoving, &quiet, true},
     };
     for (const Case& c : cases) {
-        MoveSpec spec;
-        spec.kind = c.kind;
-        EXPECT_EQ(specMatches(spec, *c.move, nullptr), c.expected) << static_cast<int>(c.kind);
+        PatternStep step;
+        step.kind = c.kind;
+        EXPECT_EQ(stepMatches(step, *c.move, nullptr), c.expected) << static_cast<int>(c.kind);
     }
 }
 
 TEST(SequencePatternTest, SameSquareNeedsAPreviousMoveAndTheEndMarkerAClosingEntry) {
-    MoveSpec same;
+    PatternStep same;
     same.file = kSameSquare;
     const ReplayStep take = boardMove(core::kSideWhite, core::kPawn, 23, 24, 0x81);
-    EXPECT_FALSE(specMatches(same, take, nullptr));
+    EXPECT_FALSE(stepMatches(same, take, nullptr));
     const ReplayStep before = boardMove(core::kSideBlack, core::kPawn, 25, 24);
-    EXPECT_TRUE(specMatches(same, take, &before));
+    EXPECT_TRUE(stepMatches(same, take, &before));
     const ReplayStep elsewhere = boardMove(core::kSideBlack, core::kPawn, 27, 26);
-    EXPECT_FALSE(specMatches(same, take, &elsewhere));
+    EXPECT_FALSE(stepMatches(same, take, &elsewhere));
 
-    MoveSpec end;
+    PatternStep end;
     end.endMarker = true;
     ReplayStep closing;
     closing.closing = true;
     for (int code = 0; code <= 10; ++code) {
         closing.to = static_cast<uint8_t>(code);
-        EXPECT_EQ(specMatches(end, closing, &before), code == 0 || code == 6) << code;
+        EXPECT_EQ(stepMatches(end, closing, &before), code == 0 || code == 6) << code;
     }
-    EXPECT_FALSE(specMatches(end, take, &before));
-    EXPECT_FALSE(specMatches(MoveSpec{}, closing, &before));
+    EXPECT_FALSE(stepMatches(end, take, &before));
+    EXPECT_FALSE(stepMatches(PatternStep{}, closing, &before));
 }
 
 TEST(SequencePatternTest, HelpText) {
