@@ -1,10 +1,24 @@
 #include "cli/cli_common.h"
 
 #include <charconv>
+#include <cstdio>
 
 #include "core/sjis.h"
 
 namespace cli {
+
+int usageError(std::string_view program, std::string_view usageText, std::string_view problem) {
+    std::string text;
+    if (!problem.empty()) {
+        text += program;
+        text += ": ";
+        text += problem;
+        text += '\n';
+    }
+    text += usageText;
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    return kExitUsage;
+}
 
 std::optional<int> parseInt(std::string_view text) {
     int value = 0;

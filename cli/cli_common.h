@@ -17,6 +17,10 @@ inline constexpr int kExitUsage = 2;  // wrong usage
 
 enum class Encoding { Utf8, Sjis };
 
+// Reports a usage error: "PROGRAM: problem" (when there is one) and the usage text on stderr.
+// Returns kExitUsage.
+int usageError(std::string_view program, std::string_view usageText, std::string_view problem);
+
 // A whole decimal number, nullopt for anything else.
 std::optional<int> parseInt(std::string_view text);
 

@@ -99,11 +99,7 @@ std::optional<IndexDate> parseDate(const std::string& text) {
     return IndexDate{static_cast<uint16_t>(*y), static_cast<uint8_t>(*m), static_cast<uint8_t>(*d)};
 }
 
-int usage(const std::string& problem) {
-    if (!problem.empty()) std::fprintf(stderr, "dalmir-cli: %s\n", problem.c_str());
-    std::fputs(kUsage, stderr);
-    return cli::kExitUsage;
-}
+int usage(const std::string& problem) { return cli::usageError("dalmir-cli", kUsage, problem); }
 
 std::optional<std::string> parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {

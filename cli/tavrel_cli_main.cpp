@@ -53,11 +53,7 @@ struct Options {
     cli::Encoding encoding = cli::Encoding::Utf8;
 };
 
-int usage(const std::string& problem) {
-    if (!problem.empty()) std::fprintf(stderr, "tavrel-cli: %s\n", problem.c_str());
-    std::fputs(kUsage, stderr);
-    return cli::kExitUsage;
-}
+int usage(const std::string& problem) { return cli::usageError("tavrel-cli", kUsage, problem); }
 
 // Parses the command line; a message for a usage error.
 std::optional<std::string> parse(int argc, char** argv, Options& o) {
@@ -202,13 +198,8 @@ int show(const Options& o, const viewer::Settings& settings) {
     core::DiagramNames names{store.playerName(core::PlayerField::Black),
                              store.playerName(core::PlayerField::White)};
     core::appendDiagramBlock(text, store.position(), store.handicap(), &names);
-    viewer::RecordListStyle style;
-    style.moveTextStyle = settings.moveTextStyle;
-    style.userMarks = settings.privateCharUse.screen != 0;
-    style.ruleCheck = settings.checkRules != 0;
-    style.dragonAsRyu = settings.dragonNotation != 0;
-    for (const std::string& line :
-         viewer::recordListLines(store, viewer::RecordListForm::Times, style)) {
+    for (const std::string& line : viewer::recordListLines(store, viewer::RecordListForm::Times,
+                                                           viewer::recordListStyle(settings))) {
         text += line;
         text += "\r\n";
     }

@@ -47,20 +47,7 @@ protected:
     // White's king alone on 51, Black with two golds, the rest in White's hand; a mate in 4
     // (after the king takes twice) with a shorter alternative at ply 3.
     void buildMatingProblem() {
-        Position p;
-        clearPosition(p);
-        p.cells[51] = makePiece(kSideWhite, kKing);
-        p.cells[111] = makePiece(kSideBlack, kGold);
-        p.cells[112] = makePiece(kSideBlack, kGold);
-        p.handEnd = 113;
-        buildPieceList(p);
-        ASSERT_TRUE(fillWhiteHandWithRest(p));
-        buildPieceList(p);
-        p.sideToMove = kSideBlack;
-        store.setCustomStart(true);
-        store.position() = p;
-        store.saveStartPosition(p);
-        store.setHeader(HeaderField::Author, sjis("詰将棋作者"));
+        testing_support::setUpMatingProblem(store);
         play.drop(kGold, 52);
         play.bookmark("飛ばされる");
         play.move(51, 52);

@@ -47,28 +47,8 @@ protected:
         play.end(Terminal::Resign, 10);
     }
 
-    // White's king alone on 51, Black with two golds, White holding the rest; even, Black first.
-    void setUpMatingProblem() {
-        Position p;
-        clearPosition(p);
-        p.cells[51] = makePiece(kSideWhite, kKing);
-        p.cells[111] = makePiece(kSideBlack, kGold);
-        p.cells[112] = makePiece(kSideBlack, kGold);
-        p.handEnd = 113;
-        buildPieceList(p);
-        ASSERT_TRUE(fillWhiteHandWithRest(p));
-        buildPieceList(p);
-        p.sideToMove = kSideBlack;
-        store.setHandicap(kHandicapEven);
-        store.setFirstMover(kSideBlack);
-        store.setCustomStart(true);
-        store.position() = p;
-        store.saveStartPosition(p);
-        store.setHeader(HeaderField::Author, sjis("詰将棋作者"));
-    }
-
     void buildMatingProblem() {
-        setUpMatingProblem();
+        testing_support::setUpMatingProblem(store);
         play.drop(kGold, 52);
         play.move(51, 52);
         play.drop(kGold, 53);

@@ -9,28 +9,20 @@
 #include <vector>
 
 #include "core/move_generator.h"
+#include "tests/support/positions.h"
 
 namespace core {
 namespace {
 
-constexpr PieceByte B(int type) { return makePiece(kSideBlack, type); }
-constexpr PieceByte W(int type) { return makePiece(kSideWhite, type); }
+using testsupport::B;
+using testsupport::diagram;
+using testsupport::W;
+
 constexpr int P(int sq) { return sq | kPromoteFlag; }
 
 Position standard() {
     Position pos;
     setupHandicap(pos, kHandicapEven);
-    return pos;
-}
-
-// A position from a diagram: cells filled (hand slots from 111), then the piece list built.
-Position diagram(std::initializer_list<std::pair<int, PieceByte>> cells) {
-    Position pos;
-    for (auto [cell, piece] : cells) {
-        pos.cells[cell] = piece;
-        if (isHandSlot(cell) && cell >= pos.handEnd) pos.handEnd = static_cast<uint8_t>(cell + 1);
-    }
-    buildPieceList(pos);
     return pos;
 }
 

@@ -11,26 +11,14 @@
 #include "core/piece_text.h"
 #include "core/record_reader.h"
 #include "core/sjis.h"
+#include "tests/support/positions.h"
 
 namespace core {
 namespace {
 
-constexpr PieceByte B(int type) { return makePiece(kSideBlack, type); }
-constexpr PieceByte W(int type) { return makePiece(kSideWhite, type); }
-
-// A position with the given pieces on the board (and optionally in hand), kings included only
-// when listed.
-Position board(std::initializer_list<std::pair<int, PieceByte>> pieces,
-               std::initializer_list<PieceByte> hand = {}) {
-    Position pos;
-    clearPosition(pos);
-    for (auto [sq, p] : pieces) pos.cells[static_cast<std::size_t>(sq)] = p;
-    int slot = kFirstHandSlot;
-    for (PieceByte p : hand) pos.cells[static_cast<std::size_t>(slot++)] = p;
-    pos.handEnd = static_cast<std::uint8_t>(slot);
-    buildPieceList(pos);
-    return pos;
-}
+using testsupport::B;
+using testsupport::diagram;
+using testsupport::W;
 
 // The node addMove would store for the move on pos, hint included.
 MoveNode nodeFor(const Position& pos, int origin, int destination) {
@@ -56,7 +44,7 @@ std::string kif(const Position& pos, int origin, int destination, int previous =
 }
 
 TEST(NotationTest, GoldsSeparatedByLeftAndRight) {
-    Position pos = board({{58, B(kGold)}, {78, B(kGold)}});
+    Position pos = diagram({{58, B(kGold)}, {78, B(kGold)}});
     EXPECT_EQ(computeNotationHint(pos, 78, 68), 8);
     EXPECT_EQ(computeNotationHint(pos, 58, 68), 7);
     EXPECT_EQ(ki2(pos, 78, 68), "６八金左");
@@ -110,40 +98,40 @@ TEST(NotationTest, DirectionWords) {
 
 TEST(NotationTest, WhiteWordsAreSeenFromWhite) {
     // White's right is the side of the larger file numbers.
-    Position pos = board({{62, W(kGold)}, {42, W(kGold)}});
+    Position pos = diagram({{62, W(kGold)}, {42, W(kGold)}});
     EXPECT_EQ(ki2(pos, 62, 52), "５二金右");
     EXPECT_EQ(ki2(pos, 42, 52), "５二金左");
-    Position up = board({{42, W(kGold)}, {54, W(kGold)}});
+    Position up = diagram({{42, W(kGold)}, {54, W(kGold)}});
     EXPECT_EQ(ki2(up, 42, 53), "５三金上");
     EXPECT_EQ(ki2(up, 54, 53), "５三金引");
 }
 
 TEST(NotationTest, HorsesAndDragons) {
     // Both dragons slide along rank 8 to 58: the one on the right is "右".
-    Position dragons = board({{28, B(kDragon)}, {88, B(kDragon)}});
+    Position dragons = diagram({{28, B(kDragon)}, {88, B(kDragon)}});
     EXPECT_EQ(ki2(dragons, 28, 58), "５八龍右");
     EXPECT_EQ(ki2(dragons, 88, 58), "５八龍左");
     // The destination lies beyond both horses' ranks: right and left by file.
-    Position horses = board({{37, B(kHorse)}, {77, B(kHorse)}});
+    Position horses = diagram({{37, B(kHorse)}, {77, B(kHorse)}});
     EXPECT_EQ(ki2(horses, 37, 55), "５五馬右");
     EXPECT_EQ(ki2(horses, 77, 55), "５五馬左");
     EXPECT_EQ(findOrigin(horses, 55, B(kHorse), sjis("右")), 37);
     EXPECT_EQ(findOrigin(horses, 55, B(kHorse), sjis("左")), 77);
     // Between their ranks: up and back.
-    Position between = board({{45, B(kHorse)}, {63, B(kHorse)}});
+    Position between = diagram({{45, B(kHorse)}, {63, B(kHorse)}});
     EXPECT_EQ(ki2(between, 45, 54), "５四馬上");
     EXPECT_EQ(ki2(between, 63, 54), "５四馬引");
     // White's "右" is Black's left.
-    Position white = board({{37, W(kHorse)}, {77, W(kHorse)}});
+    Position white = diagram({{37, W(kHorse)}, {77, W(kHorse)}});
     EXPECT_EQ(ki2(white, 77, 55), "５五馬右");
     EXPECT_EQ(findOrigin(white, 55, W(kHorse), sjis("右")), 77);
 }
 
 TEST(NotationTest, RepeatedDestination) {
-    Position pos = board({{57, B(kPawn)}, {56, W(kPawn)}, {67, B(kGold)}, {47, B(kGold)}});
+    Position pos = diagram({{57, B(kPawn)}, {56, W(kPawn)}, {67, B(kGold)}, {47, B(kGold)}});
     EXPECT_EQ(ki2(pos, 57, 56, 56), "同　歩");
     EXPECT_EQ(kif(pos, 57, 56, 56), "同　歩(57)");
-    Position golds = board({{67, B(kGold)}, {47, B(kGold)}, {56, W(kPawn)}});
+    Position golds = diagram({{67, B(kGold)}, {47, B(kGold)}, {56, W(kPawn)}});
     EXPECT_EQ(ki2(golds, 47, 56, 56), "同金右");
     // Promotion bits of either destination do not matter.
     EXPECT_EQ(ki2(golds, 47, 56, 56 | kPromoteFlag), "同金右");
@@ -157,7 +145,7 @@ TEST(NotationTest, RepeatedDestination) {
 }
 
 TEST(NotationTest, PromotionAndNonPromotion) {
-    Position pos = board({{44, B(kSilver)}, {28, B(kRook)}});
+    Position pos = diagram({{44, B(kSilver)}, {28, B(kRook)}});
     MoveNode silver = nodeFor(pos, 44, 33);
     EXPECT_EQ(silver.notation, kHintUnique | kHintNoPromotion);
     EXPECT_EQ(ki2(pos, 44, 33), "３三銀不成");
@@ -169,22 +157,22 @@ TEST(NotationTest, PromotionAndNonPromotion) {
     EXPECT_EQ(ki2(pos, 28, 26), "２六飛");
     // "不成" read back only accepts an origin from which the piece could promote.
     EXPECT_EQ(findOrigin(pos, 33, B(kSilver), sjis("不成")), 44);
-    Position far = board({{46, B(kSilver)}});
+    Position far = diagram({{46, B(kSilver)}});
     EXPECT_EQ(findOrigin(far, 35, B(kSilver), sjis("成")), 0);
     EXPECT_EQ(findOrigin(far, 35, B(kSilver), ""), 46);
 }
 
 TEST(NotationTest, DragonWordFollowsTheSetting) {
-    Position pos = board({{28, B(kDragon)}});
+    Position pos = diagram({{28, B(kDragon)}});
     NotationOptions ryu{.dragonAsRyu = true};
     EXPECT_EQ(kif(pos, 28, 23, 0, ryu), "２三竜(28)");
     EXPECT_EQ(kif(pos, 28, 23), "２三龍(28)");
-    Position promoted = board({{19, B(kPromotedLance)}});
+    Position promoted = diagram({{19, B(kPromotedLance)}});
     EXPECT_EQ(kif(promoted, 19, 18), "１八成香(19)");
 }
 
 TEST(NotationTest, Drops) {
-    Position pos = board({{51, W(kKing)}, {62, B(kGold)}}, {B(kPawn), B(kGold)});
+    Position pos = diagram({{51, W(kKing)}, {62, B(kGold)}, {111, B(kPawn)}, {112, B(kGold)}});
     // No board pawn could reach 55: no "打".
     EXPECT_EQ(computeNotationHint(pos, 111, 55), kHintUnique);
     EXPECT_EQ(ki2(pos, 111, 55), "５五歩");
@@ -215,7 +203,7 @@ TEST(NotationTest, MarksTerminalsAndPadding) {
     EXPECT_EQ(terminalWord(3), "");
     EXPECT_EQ(toUtf8Lossy(std::string(terminalWord(10))), "入玉勝ち");
 
-    Position pos = board({{77, B(kPawn)}});
+    Position pos = diagram({{77, B(kPawn)}});
     std::string padded = originFormText(nodeFor(pos, 77, 76), 0, MarkStyle::None, 12);
     EXPECT_EQ(padded, sjis("７六歩(77)") + "  ");
     EXPECT_EQ(originFormText(nodeFor(pos, 77, 76), 0, MarkStyle::UserUp, 0),
@@ -235,10 +223,10 @@ TEST(NotationTest, DirectionOfAMove) {
 
 // A rook sliding from rank 9 to rank 1 is written and read back like any other move.
 TEST(NotationTest, FullFileSlide) {
-    Position pos = board({{19, B(kRook)}});
+    Position pos = diagram({{19, B(kRook)}});
     EXPECT_EQ(ki2(pos, 19, 11 | kPromoteFlag), "１一飛成");
     EXPECT_EQ(findOrigin(pos, 11, B(kRook), sjis("成")), 19);
-    Position two = board({{19, B(kRook)}, {31, B(kRook)}});
+    Position two = diagram({{19, B(kRook)}, {31, B(kRook)}});
     // 19 slides up the file, 31 along the rank: "上" separates them.
     EXPECT_EQ(ki2(two, 19, 11), "１一飛上不成");
     EXPECT_EQ(ki2(two, 31, 11), "１一飛寄不成");

@@ -7,11 +7,14 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/positions.h"
+
 namespace core {
 namespace {
 
-constexpr PieceByte B(int type) { return makePiece(kSideBlack, type); }
-constexpr PieceByte W(int type) { return makePiece(kSideWhite, type); }
+using testsupport::B;
+using testsupport::diagram;
+using testsupport::W;
 
 // Every piece in the piece list stands where whereIs says, every id on a cell points back to it,
 // and the walls are intact.
@@ -42,17 +45,6 @@ void expectConsistent(const Position& pos) {
 Position standard(HandicapType type = kHandicapEven) {
     Position pos;
     EXPECT_TRUE(setupHandicap(pos, type));
-    return pos;
-}
-
-// A position from a diagram: cells filled, then the piece list built.
-Position diagram(std::initializer_list<std::pair<int, PieceByte>> cells) {
-    Position pos;
-    for (auto [cell, piece] : cells) {
-        pos.cells[cell] = piece;
-        if (isHandSlot(cell) && cell >= pos.handEnd) pos.handEnd = static_cast<uint8_t>(cell + 1);
-    }
-    buildPieceList(pos);
     return pos;
 }
 

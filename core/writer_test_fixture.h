@@ -34,6 +34,27 @@ inline ReadOptions readOptionsFor(const RecordWriteOptions& w) {
     return r;
 }
 
+// The start of the writers' mating problem: White's king alone on 51, Black with two golds in
+// hand, White holding the rest; even, Black first, an author so the record is a problem.
+inline void setUpMatingProblem(RecordStore& store) {
+    Position p;
+    clearPosition(p);
+    p.cells[51] = makePiece(kSideWhite, kKing);
+    p.cells[111] = makePiece(kSideBlack, kGold);
+    p.cells[112] = makePiece(kSideBlack, kGold);
+    p.handEnd = 113;
+    buildPieceList(p);
+    ASSERT_TRUE(fillWhiteHandWithRest(p));
+    buildPieceList(p);
+    p.sideToMove = kSideBlack;
+    store.setHandicap(kHandicapEven);
+    store.setFirstMover(kSideBlack);
+    store.setCustomStart(true);
+    store.position() = p;
+    store.saveStartPosition(p);
+    store.setHeader(HeaderField::Author, sjis("詰将棋作者"));
+}
+
 class RecordBuilder {
 public:
     explicit RecordBuilder(RecordStore& store) : m_store(store) {}

@@ -2,9 +2,8 @@
 
 #include <QVBoxLayout>
 
-#include "core/notation.h"
 #include "core/sjis.h"
-#include "viewer/logic/info_lines.h"
+#include "viewer/logic/record_list_text.h"
 #include "viewer/logic/title.h"
 
 namespace viewer {
@@ -30,22 +29,11 @@ RecordWindow::RecordWindow(const core::RecordStore& store, const Settings& setti
 void RecordWindow::refresh() {
     m_refreshing = true;
     m_list->clear();
-    m_list->addItem(QString::fromStdString(core::toUtf8Lossy(core::sjis("=== 開始局面 ==="))));
-    bool down = m_settings.moveTextStyle == 1 || m_settings.moveTextStyle == 3;
-    int previous = 0;
-    int end = m_store.lineEnd();
-    for (int ply = 1; ply <= end; ++ply) {
-        core::NodeIndex n = m_store.nodeAtPly(ply);
-        if (n == core::kNoNode) break;
-        const core::MoveNode& node = m_store.node(n);
-        bool black = core::moverOf(node) == core::kSideBlack;
-        std::string mark = core::sjis(black ? "▲" : (down ? "▽" : "△"));
-        std::string text = displayMoveText(node, previous, m_settings);
-        char label[16];
-        std::snprintf(label, sizeof label, "%3d%c ", ply, node.comment ? '*' : ' ');
-        if (m_store.hasAlternativeAt(ply)) text += "+";
-        m_list->addItem(QString::fromStdString(core::toUtf8Lossy(label + mark + text)));
-        previous = node.isTerminal() ? 0 : node.destination();
+    // One line per ply of the current line, line 0 the start position.
+    RecordListForm form =
+        m_settings.recordWindow.form == 1 ? RecordListForm::Branches : RecordListForm::Times;
+    for (const std::string& line : recordListLines(m_store, form, recordListStyle(m_settings))) {
+        m_list->addItem(QString::fromStdString(core::toUtf8Lossy(line)));
     }
     m_list->setCurrentRow(m_store.currentPly());
     setWindowTitle(QString::fromStdString(

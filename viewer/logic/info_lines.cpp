@@ -34,8 +34,8 @@ std::string consumedText(const core::RecordStore& store, core::SideByte side) {
 
 }  // namespace
 
-std::string displayMoveText(const core::MoveNode& node, int previousDestination,
-                            const Settings& settings) {
+std::string lastMoveText(const core::MoveNode& node, int previousDestination,
+                         const Settings& settings) {
     core::NotationOptions options;
     options.dragonAsRyu = settings.dragonNotation != 0;
     options.dropMarkOnLast = settings.markFinalDrop != 0;
@@ -82,8 +82,8 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
                 if (!p.isTerminal()) previous = p.destination();
             }
             bool byBlack = core::moverOf(node) == core::kSideBlack;
-            lines[6] = (byBlack ? black : white) + displayMoveText(node, previous, settings) +
-                       sjis("まで　");
+            lines[6] =
+                (byBlack ? black : white) + lastMoveText(node, previous, settings) + sjis("まで　");
         }
     }
     bool blackToMove = store.position().sideToMove == core::kSideBlack;

@@ -34,7 +34,7 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
 
 // The current move as the viewer shows it (display style 指し手表記, without side mark), for the
 // move of `node` whose predecessor moved to previousDestination.
-std::string displayMoveText(const core::MoveNode& node, int previousDestination,
-                            const Settings& settings);
+std::string lastMoveText(const core::MoveNode& node, int previousDestination,
+                         const Settings& settings);
 
 }  // namespace viewer

@@ -53,6 +53,15 @@ std::string plyNumber(int n) {
 
 }  // namespace
 
+RecordListStyle recordListStyle(const Settings& settings) {
+    RecordListStyle style;
+    style.moveTextStyle = settings.moveTextStyle;
+    style.userMarks = settings.privateCharUse.screen != 0;
+    style.ruleCheck = settings.checkRules != 0;
+    style.dragonAsRyu = settings.dragonNotation != 0;
+    return style;
+}
+
 std::string displayMoveText(const core::MoveNode& node, int previousDestination,
                             const RecordListStyle& style) {
     bool down = style.moveTextStyle == 1 || style.moveTextStyle == 3;

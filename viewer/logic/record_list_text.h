@@ -8,6 +8,7 @@
 
 #include "core/notation.h"
 #include "core/record_store.h"
+#include "viewer/settings/settings.h"
 
 namespace viewer {
 
@@ -20,6 +21,10 @@ struct RecordListStyle {
     bool bookmarkNames = false;
     bool dragonAsRyu = false;
 };
+
+// The style the settings ask for: "指し手表記", the display flag of "外字使用", "ルール確認",
+// "棋譜竜表記".
+RecordListStyle recordListStyle(const Settings& settings);
 
 enum class RecordListForm : int { Times = 0, Branches = 1 };
 
