@@ -16,6 +16,7 @@ fi
 
 jobs=$(nproc)
 ./scripts/check-format.sh
+./scripts/check-layers.sh
 cmake -S . -B "$build" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$build" -j "$jobs"
 ctest --test-dir "$build" --output-on-failure -j "$jobs"

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/csa_reader.h"
-#include "core/csa_writer.h"
-#include "core/move_generator.h"
-#include "core/record_store.h"
-#include "core/sjis.h"
+#include "core/formats/csa_reader.h"
+#include "core/formats/csa_writer.h"
+#include "core/record/record_store.h"
+#include "core/rules/move_generator.h"
+#include "core/text/sjis.h"
 
 namespace {
 

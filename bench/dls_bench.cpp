@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "core/sjis.h"
-#include "database/engine/dls_file.h"
-#include "database/engine/index_table.h"
+#include "core/text/sjis.h"
+#include "database/engine/index/dls_file.h"
+#include "database/engine/index/index_table.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "core/legality.h"
-#include "core/position.h"
+#include "core/rules/legality.h"
+#include "core/rules/position.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <random>
 #include <string>
 
-#include "core/csa_writer.h"
-#include "core/ki2_writer.h"
-#include "core/kif_writer.h"
-#include "core/safe_file.h"
+#include "core/formats/csa_writer.h"
+#include "core/formats/ki2_writer.h"
+#include "core/formats/kif_writer.h"
+#include "core/text/safe_file.h"
 #include "tests/support/random_record.h"
 
 int main(int argc, char** argv) {

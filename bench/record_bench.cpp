@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "core/legality.h"
-#include "core/record_store.h"
+#include "core/record/record_store.h"
+#include "core/rules/legality.h"
 #include "tests/support/random_record.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "core/kif_writer.h"
-#include "core/move_generator.h"
-#include "core/record_store.h"
-#include "core/sjis.h"
-#include "database/engine/database.h"
-#include "database/engine/registration.h"
+#include "core/formats/kif_writer.h"
+#include "core/record/record_store.h"
+#include "core/rules/move_generator.h"
+#include "core/text/sjis.h"
+#include "database/engine/registration/registration.h"
+#include "database/engine/store/database.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "core/sjis.h"
-#include "database/engine/database.h"
-#include "database/engine/duplicate_check.h"
-#include "database/engine/record_extractor.h"
-#include "database/engine/search.h"
-#include "database/engine/statistics.h"
+#include "core/text/sjis.h"
+#include "database/engine/index/record_extractor.h"
+#include "database/engine/search/duplicate_check.h"
+#include "database/engine/search/search.h"
+#include "database/engine/search/statistics.h"
+#include "database/engine/store/database.h"
 #include "tests/support/random_record.h"
 
 namespace {

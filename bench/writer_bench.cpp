@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/ki2_writer.h"
-#include "core/kif_writer.h"
+#include "core/formats/ki2_writer.h"
+#include "core/formats/kif_writer.h"
 #include "tests/support/random_record.h"
 
 namespace {

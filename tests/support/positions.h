@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "core/position.h"
+#include "core/rules/position.h"
 
 namespace testsupport {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/move_generator.h"
-#include "core/sjis.h"
+#include "core/rules/move_generator.h"
+#include "core/text/sjis.h"
 
 namespace testsupport {
 

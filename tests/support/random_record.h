@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <random>
 
-#include "core/record_store.h"
+#include "core/record/record_store.h"
 
 namespace testsupport {
 

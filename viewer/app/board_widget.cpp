@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QThread>
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 

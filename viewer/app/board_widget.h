@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <optional>
 
-#include "core/record_store.h"
+#include "core/record/record_store.h"
 #include "viewer/app/piece_pictures.h"
 #include "viewer/logic/board_geometry.h"
 #include "viewer/logic/info_lines.h"

@@ -5,9 +5,9 @@
 #include <QMessageBox>
 #include <QStandardPaths>
 
-#include "core/record_store.h"
-#include "core/sjis.h"
-#include "core/version.h"
+#include "core/record/record_store.h"
+#include "core/text/sjis.h"
+#include "core/text/version.h"
 #include "viewer/app/main_window.h"
 #include "viewer/logic/startup.h"
 #include "viewer/platform/instance_lock.h"

@@ -24,8 +24,8 @@
 #include <QStatusBar>
 #include <QUrl>
 
-#include "core/sjis.h"
-#include "core/version.h"
+#include "core/text/sjis.h"
+#include "core/text/version.h"
 #include "viewer/logic/startup.h"
 #include "viewer/platform/clipboard_text.h"
 #include "viewer/platform/recent_file_store.h"

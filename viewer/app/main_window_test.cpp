@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 #include "viewer/settings/environment_file.h"
 
 // fontconfig keeps its caches until the process ends; the leak checker is told so.

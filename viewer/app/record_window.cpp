@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 #include "viewer/logic/record_list_text.h"
 #include "viewer/logic/title.h"
 

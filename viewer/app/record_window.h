@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QWidget>
 
-#include "core/record_store.h"
+#include "core/record/record_store.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/position.h"
+#include "core/rules/position.h"
 
 namespace viewer {
 

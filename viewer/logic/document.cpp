@@ -3,14 +3,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/csa_writer.h"
-#include "core/english_notation.h"
-#include "core/ki2_writer.h"
-#include "core/kif_writer.h"
-#include "core/position_text.h"
-#include "core/record_loader.h"
-#include "core/sjis.h"
-#include "core/version.h"
+#include "core/formats/csa_writer.h"
+#include "core/formats/ki2_writer.h"
+#include "core/formats/kif_writer.h"
+#include "core/formats/record_loader.h"
+#include "core/templates/english_exports.h"
+#include "core/templates/position_text.h"
+#include "core/text/sjis.h"
+#include "core/text/version.h"
 #include "viewer/logic/text_options.h"
 #include "viewer/logic/title.h"
 #include "viewer/settings/engine_options.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "core/date_time_snapshot.h"
-#include "core/record_reader.h"
-#include "core/record_store.h"
-#include "core/record_writer_options.h"
-#include "core/template_expander.h"
+#include "core/formats/record_reader.h"
+#include "core/formats/record_writer_options.h"
+#include "core/record/record_store.h"
+#include "core/templates/date_time_snapshot.h"
+#include "core/templates/template_expander.h"
 #include "viewer/logic/document_ui.h"
 #include "viewer/logic/file_rules.h"
 #include "viewer/logic/recent_file_list.h"

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/safe_file.h"
-#include "core/sjis.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
 #include "viewer/logic/info_lines.h"
 
 namespace viewer {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 

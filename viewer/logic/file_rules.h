@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/record_loader.h"
+#include "core/formats/record_loader.h"
 #include "viewer/logic/viewer_mode.h"
 
 namespace viewer {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 namespace {

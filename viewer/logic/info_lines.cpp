@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "core/kif_writer.h"
-#include "core/notation.h"
-#include "core/piece_text.h"
-#include "core/sjis.h"
+#include "core/formats/kif_writer.h"
+#include "core/notation/notation.h"
+#include "core/notation/piece_text.h"
+#include "core/text/sjis.h"
 #include "viewer/logic/text_options.h"
 
 namespace viewer {

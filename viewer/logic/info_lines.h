@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/date_time_snapshot.h"
-#include "core/record_store.h"
-#include "core/template_expander.h"
+#include "core/record/record_store.h"
+#include "core/templates/date_time_snapshot.h"
+#include "core/templates/template_expander.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 

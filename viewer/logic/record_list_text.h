@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/notation.h"
-#include "core/record_store.h"
+#include "core/notation/notation.h"
+#include "core/record/record_store.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {

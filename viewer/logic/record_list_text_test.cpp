@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/record_reader.h"
-#include "core/sjis.h"
+#include "core/formats/record_reader.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 

@@ -2,7 +2,7 @@
 // from the viewer's settings.
 #pragma once
 
-#include "core/text_output_options.h"
+#include "core/templates/text_output_options.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {

@@ -1,7 +1,7 @@
 #include "viewer/logic/title.h"
 
-#include "core/sjis.h"
-#include "core/version.h"
+#include "core/text/sjis.h"
+#include "core/text/version.h"
 #include "viewer/logic/file_rules.h"
 
 namespace viewer {

@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 

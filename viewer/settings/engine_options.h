@@ -2,9 +2,9 @@
 // one place that knows which environment key drives which engine option.
 #pragma once
 
-#include "core/record_reader.h"
-#include "core/record_store.h"
-#include "core/record_writer_options.h"
+#include "core/formats/record_reader.h"
+#include "core/formats/record_writer_options.h"
+#include "core/record/record_store.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {

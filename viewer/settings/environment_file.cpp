@@ -5,8 +5,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "core/safe_file.h"
-#include "core/sjis.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
 #include "viewer/settings/setting_line.h"
 
 namespace viewer {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/version.h"
+#include "core/text/version.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <random>
 
-#include "core/safe_file.h"
-#include "core/sjis.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "core/safe_file.h"
+#include "core/text/safe_file.h"
 #include "viewer/settings/setting_line.h"
 
 namespace viewer {

@@ -4,8 +4,8 @@
 #include <array>
 #include <optional>
 
-#include "core/safe_file.h"
-#include "core/sjis.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
 #include "viewer/settings/setting_line.h"
 
 namespace viewer {

@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "core/safe_file.h"
-#include "core/sjis.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 

@@ -1,6 +1,6 @@
 #include "viewer/settings/settings.h"
 
-#include "core/sjis.h"
+#include "core/text/sjis.h"
 
 namespace viewer {
 

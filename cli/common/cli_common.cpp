@@ -1,0 +1,66 @@
+#include "cli/common/cli_common.h"
+
+#include <charconv>
+#include <cstdio>
+
+#include "core/text/sjis.h"
+
+namespace cli {
+
+int usageError(std::string_view program, std::string_view usageText, std::string_view problem) {
+    std::string text;
+    if (!problem.empty()) {
+        text += program;
+        text += ": ";
+        text += problem;
+        text += '\n';
+    }
+    text += usageText;
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    return kExitUsage;
+}
+
+std::optional<int> parseInt(std::string_view text) {
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+    return value;
+}
+
+std::string printable(std::string_view cp932, Encoding encoding) {
+    if (encoding == Encoding::Sjis) return std::string(cp932);
+    return core::toUtf8Lossy(cp932);
+}
+
+std::string argumentText(std::string_view argument) {
+    if (!core::isValidUtf8(argument)) return std::string(argument);
+    return core::utf8ToCp932(argument).text;
+}
+
+std::string fileNameOf(std::string_view path) {
+    std::size_t slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string_view withoutTrailingNewline(std::string_view text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    return text;
+}
+
+std::string readFailureText(const core::ReadReport& report, const core::RecordStore& store,
+                            std::string_view path) {
+    if (!report.message.empty()) return report.message;
+    switch (report.result) {
+        case core::ReadResult::Ok:
+            return "";
+        case core::ReadResult::CannotOpen:
+            return core::msgFileMissing(path);
+        case core::ReadResult::CapacityReached:
+            return core::msgReadError(path, core::msgRecordSizeOver());
+        case core::ReadResult::LineFailed:
+            break;
+    }
+    return core::msgReadError(path, store.readingError());
+}
+
+}  // namespace cli

@@ -1,0 +1,45 @@
+// What tavrel-cli and dalmir-cli share: exit codes, the printed encoding, arguments given in the
+// terminal's UTF-8, and the texts of reading failures.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/formats/record_reader.h"
+#include "core/record/record_store.h"
+
+namespace cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFile = 1;   // a file could not be read or written
+inline constexpr int kExitUsage = 2;  // wrong usage
+
+enum class Encoding { Utf8, Sjis };
+
+// Reports a usage error: "PROGRAM: problem" (when there is one) and the usage text on stderr.
+// Returns kExitUsage.
+int usageError(std::string_view program, std::string_view usageText, std::string_view problem);
+
+// A whole decimal number, nullopt for anything else.
+std::optional<int> parseInt(std::string_view text);
+
+// CP932 program text as printed: converted to UTF-8, or as it is for Shift-JIS output.
+std::string printable(std::string_view cp932, Encoding encoding);
+
+// A command-line argument as program text: UTF-8 converted to CP932; bytes that are not UTF-8
+// are taken to be CP932 already.
+std::string argumentText(std::string_view argument);
+
+// The file name part of a path.
+std::string fileNameOf(std::string_view path);
+
+// text without its trailing line breaks.
+std::string_view withoutTrailingNewline(std::string_view text);
+
+// The reader's own text for a failed read (CP932): the missing file, the record size, or the
+// failing line.
+std::string readFailureText(const core::ReadReport& report, const core::RecordStore& store,
+                            std::string_view path);
+
+}  // namespace cli

@@ -1,0 +1,275 @@
+// dalmir-cli run on small record folders: adding, listing, updating, removing, converting.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/common/cli_test_support.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+#include "tests/support/test_records.h"
+
+namespace {
+
+using database::testing::kifRecord;
+using database::testing::TempFolder;
+
+const std::vector<std::string> kGame = {"７六歩(77)", "３四歩(33)", "２六歩(27)", "投了"};
+
+class DalmirCliTest : public ::testing::Test {
+protected:
+    DalmirCliTest() : files("dalmir_cli") {
+        // The error log goes to the per-user data folder; keep it inside the test folder.
+        ::setenv("XDG_DATA_HOME", files.file("data").c_str(), 1);
+    }
+
+    cli::RunResult run(std::vector<std::string> args) {
+        return cli::runProgram("dalmir-cli", args);
+    }
+    std::vector<std::string> lines(const std::string& text) {
+        std::vector<std::string> out;
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            std::size_t end = text.find('\n', pos);
+            out.push_back(text.substr(pos, end - pos));
+            pos = end == std::string::npos ? text.size() : end + 1;
+        }
+        return out;
+    }
+
+    TempFolder files;
+};
+
+TEST_F(DalmirCliTest, AddListsAndUpdatesOnTheSecondAdd) {
+    files.write("g/a.kif", kifRecord(kGame, "2013/06/01", "羽生善治", "谷川浩司"));
+    files.write("g/sub/b.kif", kifRecord({"７六歩(77)", "投了"}, "1996/2/14", "森内俊之"));
+    std::string db = files.file("games.dls");
+
+    cli::RunResult added = run({"add", db, files.file("g"), "--subfolders", "--kind", "0"});
+    ASSERT_EQ(added.exitCode, 0) << added.err;
+    EXPECT_EQ(added.out, "追加終了　新規追加：2 更新：0（計：2）\n");
+
+    cli::RunResult again = run({"add", db, files.file("g"), "--subfolders", "--kind", "0"});
+    EXPECT_EQ(again.out, "追加終了　新規追加：0 更新：2（計：2）\n");
+
+    cli::RunResult listed = run({"list", db});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    std::vector<std::string> rows = lines(listed.out);
+    ASSERT_EQ(rows.size(), 2u);
+    std::sort(rows.begin(), rows.end(), [](const std::string& a, const std::string& b) {
+        return a.substr(a.find('\t')) < b.substr(b.find('\t'));
+    });
+    // No., file name, players, start date, event, opening, moves, result, next move.
+    EXPECT_EQ(rows[0].substr(rows[0].find('\t')),
+              "\ta.KIF\t羽生善治\t谷川浩司\t13/06/01\t名人戦\t矢倉\t3\t先手の勝ち\t");
+    EXPECT_EQ(rows[1].substr(rows[1].find('\t')),
+              "\tb.KIF\t森内俊之\t谷川浩司\t96/02/14\t名人戦\t矢倉\t1\t先手の勝ち\t");
+
+    std::string everyColumn = lines(run({"list", db, "--all-columns"}).out)[0];
+    EXPECT_EQ(std::count(everyColumn.begin(), everyColumn.end(), '\t'), 21);
+}
+
+TEST_F(DalmirCliTest, FiltersAndKindsChooseTheFiles) {
+    files.write("g/a.kif", kifRecord(kGame, "2013/06/01", "羽生善治", "谷川浩司"));
+    files.write("g/b.kif", kifRecord(kGame, "2013/06/01", "森内俊之", "佐藤康光"));
+    files.write("g/c.ki2", kifRecord(kGame, "2013/06/01", "羽生善治", "佐藤康光"));
+    std::string db = files.file("f.dls");
+    cli::RunResult r = run({"add", db, files.file("g"), "--kind", "2", "--player", "羽生"});
+    EXPECT_EQ(r.out, "追加終了　新規追加：2 更新：0（計：2）\n");
+    // A registered record is a duplicate of itself: only b.kif, a game of other players, is new.
+    r = run({"add", db, files.file("g"), "--kind", "5", "--skip-duplicates"});
+    EXPECT_EQ(r.out, "追加終了　新規追加：1 更新：0（計：1）\n");
+    // The run's choices are kept in the database as the dialog keeps them.
+    std::optional<std::string> text = core::readFile(db);
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find(core::sjis("$追加種類    :5")), std::string::npos);
+}
+
+TEST_F(DalmirCliTest, UpdateDeletesMissingFilesOnlyWhenAsked) {
+    files.write("g/a.kif", kifRecord(kGame));
+    std::string gone = files.write("g/b.kif", kifRecord(kGame));
+    std::string db = files.file("u.dls");
+    ASSERT_EQ(run({"add", db, files.file("g"), "--kind", "0"}).exitCode, 0);
+    std::filesystem::remove(gone);
+
+    EXPECT_EQ(run({"update", db}).exitCode, 0);
+    EXPECT_EQ(lines(run({"list", db}).out).size(), 2u);
+    EXPECT_EQ(run({"update", db, "--missing", "delete"}).exitCode, 0);
+    EXPECT_EQ(lines(run({"list", db}).out).size(), 1u);
+    EXPECT_EQ(run({"update", db, "--missing", "maybe"}).exitCode, 2);
+}
+
+TEST_F(DalmirCliTest, RemoveTakesAFolderWithOrWithoutSubfolders) {
+    files.write("g/a.kif", kifRecord(kGame));
+    files.write("g/sub/b.kif", kifRecord(kGame));
+    files.write("h/c.kif", kifRecord(kGame));
+    std::string db = files.file("r.dls");
+    ASSERT_EQ(run({"add", db, files.file("g"), files.file("h"), "--subfolders", "--kind", "0"}).out,
+              "追加終了　新規追加：3 更新：0（計：3）\n");
+    EXPECT_EQ(run({"remove", db, files.file("g")}).out, "1 棋譜削除しました。\n");
+    EXPECT_EQ(run({"remove", db, files.file("g"), "--kind", "1", "--subfolders"}).out,
+              "削除棋譜は、ありませんでした。\n");
+    EXPECT_EQ(run({"remove", db, files.file("g"), "--subfolders"}).out, "1 棋譜削除しました。\n");
+    EXPECT_EQ(lines(run({"list", db}).out).size(), 1u);
+}
+
+TEST_F(DalmirCliTest, ConvertWritesTheBinaryPair) {
+    files.write("g/a.kif", kifRecord(kGame));
+    files.write("g/b.kif", kifRecord({}));  // no moves: no list
+    std::string db = files.file("c.dls");
+    ASSERT_EQ(run({"add", db, files.file("g"), "--kind", "0"}).exitCode, 0);
+    cli::RunResult r = run({"convert", db, files.file("bin")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "バイナリ棋譜(" + files.file("bin") + ".DLB/KIX)を保存しました。\n");
+    EXPECT_TRUE(std::filesystem::exists(files.file("bin.DLB")));
+    EXPECT_EQ(lines(run({"list", files.file("bin.DLB")}).out).size(), 1u);
+
+    // A binary database takes only records it can hold.
+    std::string binary = files.file("new.dlb");
+    r = run({"add", binary, files.file("g"), "--kind", "0"});
+    EXPECT_EQ(r.out, "追加終了　新規追加：1 更新：0（計：1）\n");
+    EXPECT_TRUE(std::filesystem::exists(files.file("new.kix")));
+}
+
+TEST_F(DalmirCliTest, ErrorsAndUsage) {
+    std::string bad = files.write("bad.kif", kifRecord({"７六歩(77)", "９九竜王"}));
+    std::string db = files.file("e.dls");
+    cli::RunResult r = run({"add", db, bad});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("棋譜を登録できませんでした。"), std::string::npos);
+    std::optional<std::string> log = core::readFile(files.file("data/VESK/Dalmir/errorlog.txt"));
+    ASSERT_TRUE(log);
+    EXPECT_NE(log->find(bad), std::string::npos);
+
+    EXPECT_EQ(run({"add", db, files.file("none.kif")}).exitCode, 1);
+    EXPECT_EQ(run({"list", files.file("x.txt")}).exitCode, 1);
+    core::WriteResult w = core::writeFileAtomically(files.file("locked.dls"), "");
+    ASSERT_EQ(w, core::WriteResult::Ok);
+    EXPECT_EQ(run({"list"}).exitCode, 2);
+    EXPECT_EQ(run({"frobnicate", db}).exitCode, 2);
+    EXPECT_EQ(run({"add", db}).exitCode, 2);
+    EXPECT_EQ(run({"list", db, "--set", "Nowhere/key=1"}).exitCode, 2);
+    EXPECT_EQ(run({"add", db, "--kind", "x", bad}).exitCode, 2);
+}
+
+TEST_F(DalmirCliTest, CapacityAndEncodingFollowTheOptions) {
+    for (int i = 0; i < 3; ++i) files.write("g/" + std::to_string(i) + ".kif", kifRecord(kGame));
+    std::string db = files.file("m.dls");
+    cli::RunResult r =
+        run({"add", db, files.file("g"), "--kind", "0", "--set", "Option/max_records=2"});
+    EXPECT_EQ(r.out, "追加終了　新規追加：2 更新：0（計：2）\n");
+    EXPECT_NE(r.err.find("登録が最大数(2)を超えました。"), std::string::npos);
+
+    r = run({"list", db, "--encoding", "sjis", "--set", "Env/user1=棋戦名"});
+    std::vector<std::string> rows = lines(r.out);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_NE(rows[0].find(core::sjis("先手の勝ち")), std::string::npos);
+    EXPECT_EQ(std::count(rows[0].begin(), rows[0].end(), '\t'),
+              10);  // ten columns and user column 1
+}
+
+// Three games: a and b open with 7六歩 3四歩 (b at its third move), c does not.
+class DalmirCliSearchTest : public DalmirCliTest {
+protected:
+    DalmirCliSearchTest() {
+        db = files.file("s.dls");
+        std::string a =
+            files.write("a.kif", kifRecord(kGame, "2013/06/01", "羽生善治", "谷川浩司"));
+        std::string b = files.write(
+            "b.kif", kifRecord({"２六歩(27)", "８四歩(83)", "７六歩(77)", "３四歩(33)", "投了"},
+                               "1996/02/14", "森内俊之", "羽生 善治"));
+        std::string c = files.write("c.kif", kifRecord({"７六歩(77)", "８四歩(83)", "投了"},
+                                                       "2000/01/01", "佐藤康光", "森内俊之"));
+        EXPECT_EQ(run({"add", db, a, b, c}).exitCode, 0);
+    }
+    // The file-name column of each printed row, and its last column.
+    std::vector<std::string> names(const cli::RunResult& r) {
+        std::vector<std::string> out;
+        for (const std::string& row : lines(r.out)) {
+            std::size_t t1 = row.find('\t');
+            out.push_back(row.substr(t1 + 1, row.find('\t', t1 + 1) - t1 - 1) + " " +
+                          row.substr(row.rfind('\t') + 1));
+        }
+        return out;
+    }
+
+    std::string db;
+};
+
+TEST_F(DalmirCliSearchTest, FindByHeaderCriteria) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--ignore-blanks"})),
+              (V{"a.KIF ", "b.KIF "}));
+    EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--player", "谷川"})), V{"a.KIF "});
+    EXPECT_EQ(names(run({"find", db, "--from", "2000/1/1", "--to", "2012/12/31"})), V{"c.KIF "});
+    EXPECT_EQ(names(run({"find", db, "--file", "b.kif"})), V{"b.KIF "});
+    cli::RunResult none = run({"find", db, "--black", "加藤"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_EQ(none.err, "検出できませんでした。\n");
+    EXPECT_EQ(run({"find", db, "--from", "2000-1-1"}).exitCode, 2);
+}
+
+TEST_F(DalmirCliSearchTest, SequenceAndPositionSearchesShowTheNextMove) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(names(run({"search-sequence", db, "+76歩,-34歩"})),
+              (V{"a.KIF ７六歩(77)", "b.KIF ７六歩(77)"}));
+    cli::RunResult bad = run({"search-sequence", db, "+76歩,-34猫"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_EQ(bad.err, "駒の指定が間違っています。(-34猫)\n");
+
+    std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
+    EXPECT_EQ(names(run({"search-position", db, target})), V{"a.KIF ２六歩(27)"});
+    EXPECT_EQ(names(run({"search-position", db, target, "--ply", "1"})),
+              (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+    EXPECT_EQ(run({"search-position", db, files.file("none.kif")}).exitCode, 1);
+}
+
+TEST_F(DalmirCliSearchTest, StatisticsOverTheListOrASearch) {
+    cli::RunResult r = run({"stats", db, "results"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "先手(下手)勝ち：     1\n後手(上手)勝ち：     2\n千日手　　　　：     0\n"
+              "持将棋　　　　：     0\n先手(下手)勝率： 0.333\n後手(上手)勝率： 0.667\n"
+              "平均手数　　　： 3.000\n");
+    r = run({"stats", db, "next", "--sequence", "+76歩"});
+    EXPECT_NE(r.out.find(" 1.７六歩(77)     3 (100%)     0.333      1勝      2敗\n"),
+              std::string::npos)
+        << r.out;
+    r = run({"stats", db, "player", "羽生善治", "--ignore-blanks"});
+    EXPECT_TRUE(r.out.starts_with("棋譜数：    2\n\n勝ち　：    2\n負け　：    0\n")) << r.out;
+    EXPECT_EQ(run({"stats", db, "player"}).exitCode, 2);
+    EXPECT_EQ(run({"stats", db, "colours"}).exitCode, 2);
+}
+
+TEST_F(DalmirCliTest, DuplicatesInTextAndBinaryDatabases) {
+    // Same players, date and move count: a and b have the same moves, c other moves.
+    std::string a = files.write("d/a.kif", kifRecord(kGame));
+    std::string b = files.write("d/b.kif", kifRecord(kGame));
+    std::string c =
+        files.write("d/c.kif", kifRecord({"２六歩(27)", "３四歩(33)", "７六歩(77)", "投了"}));
+    std::string text = files.file("t.dls");
+    ASSERT_EQ(run({"add", text, a, b, c}).exitCode, 0);
+    cli::RunResult r = run({"duplicates", text});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::string> pairs = lines(r.out);
+    ASSERT_EQ(pairs.size(), 3u);  // a-b, a-c, b-c: every question is answered "次へ"
+    // Paths as registered, with the extension upper-cased.
+    EXPECT_EQ(pairs[0], "No.1\tNo.2\t" + files.file("d/a.KIF") + "\t" + files.file("d/b.KIF"));
+    EXPECT_EQ(lines(run({"list", text}).out).size(), 3u);
+
+    std::string binary = files.file("b.dlb");
+    ASSERT_EQ(run({"add", binary, a, b, c}).exitCode, 0);
+    EXPECT_EQ(lines(run({"duplicates", binary}).out).size(), 1u);  // the moves of c differ
+    EXPECT_EQ(lines(run({"duplicates", binary, "--moves", "2"}).out).size(), 3u);
+
+    // "全て2を削除": every later duplicate of a goes.
+    r = run({"duplicates", text, "--delete", "second"});
+    EXPECT_EQ(lines(r.out).size(), 2u);
+    EXPECT_EQ(lines(run({"list", text}).out).size(), 1u);
+    EXPECT_EQ(run({"duplicates", text, "--delete", "both"}).exitCode, 2);
+}
+
+}  // namespace

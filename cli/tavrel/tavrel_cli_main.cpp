@@ -1,0 +1,324 @@
+// tavrel-cli: Tavrel's record engine from the command line. Everything it does is done by the
+// engine; this file parses the arguments, loads and writes, and prints.
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/common/cli_common.h"
+#include "core/formats/csa_writer.h"
+#include "core/formats/diagram_block.h"
+#include "core/formats/ki2_writer.h"
+#include "core/formats/kif_writer.h"
+#include "core/formats/record_loader.h"
+#include "core/formats/usi.h"
+#include "core/templates/date_time_snapshot.h"
+#include "core/templates/english_exports.h"
+#include "core/templates/position_text.h"
+#include "core/templates/template_expander.h"
+#include "core/text/parallel_for.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+#include "viewer/logic/record_list_text.h"
+#include "viewer/logic/text_options.h"
+#include "viewer/settings/engine_options.h"
+#include "viewer/settings/environment_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage: tavrel-cli COMMAND [options] ARGS\n"
+    "  convert IN OUT   write IN in the format of OUT's extension\n"
+    "                   (.kif .ki2 .csa .kifu .ki2u .bod .gam .txt)\n"
+    "  show IN          header fields, position diagram and move list\n"
+    "  usi IN           the main line as a USI position command\n"
+    "  sfen IN          the SFEN of every position of the main line\n"
+    "  check PATH...    read files (folders: every record file below) and report\n"
+    "  env              print the environment file the options produce\n"
+    "options: --ply N  --env FILE  --set KEY=VALUE  --encoding utf8|sjis\n";
+
+struct Options {
+    std::string command;
+    std::vector<std::string> args;
+    std::optional<int> ply;
+    std::optional<std::string> envFile;
+    std::vector<std::string> sets;
+    cli::Encoding encoding = cli::Encoding::Utf8;
+};
+
+int usage(const std::string& problem) { return cli::usageError("tavrel-cli", kUsage, problem); }
+
+// Parses the command line; a message for a usage error.
+std::optional<std::string> parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc) return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (a == "--ply") {
+            auto v = value();
+            if (!v) return "--ply needs a number";
+            auto n = cli::parseInt(*v);
+            if (!n || *n < 0) return "--ply needs a number, not " + *v;
+            o.ply = *n;
+        } else if (a == "--env") {
+            auto v = value();
+            if (!v) return "--env needs a file";
+            o.envFile = *v;
+        } else if (a == "--set") {
+            auto v = value();
+            if (!v || v->find('=') == std::string::npos) return "--set needs KEY=VALUE";
+            o.sets.push_back(*v);
+        } else if (a == "--encoding") {
+            auto v = value();
+            if (!v || (*v != "utf8" && *v != "sjis")) return "--encoding is utf8 or sjis";
+            o.encoding = *v == "sjis" ? cli::Encoding::Sjis : cli::Encoding::Utf8;
+        } else if (a.starts_with("--")) {
+            return "unknown option " + a;
+        } else if (o.command.empty()) {
+            o.command = a;
+        } else {
+            o.args.push_back(a);
+        }
+    }
+    return std::nullopt;
+}
+
+// The settings the options produce: defaults, then --env, then each --set.
+int loadSettings(const Options& o, viewer::Settings& settings) {
+    if (o.envFile && viewer::ReadEnvironmentFile(*o.envFile, settings) != 0) {
+        std::fprintf(stderr, "tavrel-cli: %s\n",
+                     cli::printable(core::msgFileMissing(*o.envFile), o.encoding).c_str());
+        return cli::kExitFile;
+    }
+    for (const std::string& s : o.sets) {
+        std::size_t eq = s.find('=');
+        std::string key = cli::argumentText(s.substr(0, eq));
+        std::string value = cli::argumentText(s.substr(eq + 1));
+        switch (viewer::setFromKeyValue(settings, key, value)) {
+            case viewer::SetKeyResult::Set:
+                break;
+            case viewer::SetKeyResult::UnknownKey:
+                std::fprintf(stderr, "tavrel-cli: unknown setting %s\n", s.substr(0, eq).c_str());
+                return cli::kExitUsage;
+            case viewer::SetKeyResult::BadValue:
+                std::fprintf(stderr, "tavrel-cli: bad value for %s\n", s.c_str());
+                return cli::kExitUsage;
+        }
+    }
+    return cli::kExitOk;
+}
+
+// Loads a record as Tavrel does and makes the requested ply current. Prints the reader's
+// messages; returns false when the file could not be read at all.
+bool load(const Options& o, const viewer::Settings& settings, core::RecordStore& store,
+          const std::string& path) {
+    core::ReadOptions read = viewer::readOptions(settings);
+    read.fileName = cli::fileNameOf(path);
+    core::ReadReport r = core::loadRecordFile(store, path, read);
+    for (const std::string& w : r.warnings) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), cli::printable(w, o.encoding).c_str());
+    }
+    if (r.result != core::ReadResult::Ok) {
+        std::fprintf(stderr, "%s\n",
+                     cli::printable(cli::readFailureText(r, store, path), o.encoding).c_str());
+        if (r.result == core::ReadResult::CannotOpen) return false;
+    }
+    core::NodeIndex target = core::kRootNode;
+    if (o.ply) {
+        target = store.nodeAtPly(*o.ply);
+        if (target == core::kNoNode) {
+            std::fprintf(stderr, "tavrel-cli: the main line has no ply %d\n", *o.ply);
+            return false;
+        }
+    } else {
+        target = core::nodeAfterLoad(store, settings.positionAfterLoad);
+        if (target == core::kNoNode) target = core::kRootNode;
+    }
+    (void)store.goTo(target);
+    return true;
+}
+
+int writeOutput(const std::string& path, const std::string& bytes) {
+    if (core::writeFileAtomically(path, bytes) != core::WriteResult::Ok) {
+        std::fprintf(stderr, "tavrel-cli: cannot write %s\n", path.c_str());
+        return cli::kExitFile;
+    }
+    return cli::kExitOk;
+}
+
+int convert(const Options& o, const viewer::Settings& settings) {
+    if (o.args.size() != 2) return usage("convert takes IN and OUT");
+    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    const std::string& out = o.args[1];
+    std::string ext = core::lowerExtension(out);
+    core::RecordWriteOptions w = viewer::writeOptions(settings);
+    if (ext == "kif") return writeOutput(out, core::kifText(store, w));
+    if (ext == "ki2") return writeOutput(out, core::ki2Text(store, w));
+    if (ext == "csa") return writeOutput(out, core::csaText(store));
+    if (ext == "kifu") return writeOutput(out, core::toUtf8Lossy(core::kifText(store, w)));
+    if (ext == "ki2u") return writeOutput(out, core::toUtf8Lossy(core::ki2Text(store, w)));
+    if (ext == "bod" || ext == "gam" || ext == "txt") {
+        // The templated texts: the position diagram and the English record and position.
+        core::TextOutputOptions text = viewer::textOutputOptions(settings);
+        core::TemplateEnvironment environment;
+        environment.recordPath = cli::argumentText(o.args[0]);
+        environment.recordFileName = cli::argumentText(cli::fileNameOf(o.args[0]));
+        core::DateTimeSnapshot snapshot;
+        core::TemplateExpander expander(
+            store, text, environment, snapshot,
+            [&](std::string_view caption, std::string_view msg) {
+                std::fprintf(stderr, "%s: %s\n", cli::printable(caption, o.encoding).c_str(),
+                             cli::printable(msg, o.encoding).c_str());
+            });
+        if (ext == "bod") return writeOutput(out, core::positionFileText(expander));
+        if (ext == "gam") return writeOutput(out, core::englishRecordText(store, text));
+        return writeOutput(out, core::englishPositionText(expander));
+    }
+    return usage("cannot write the format of " + out);
+}
+
+// Header fields, the diagram of the current position, and the record window's list.
+int show(const Options& o, const viewer::Settings& settings) {
+    if (o.args.size() != 1) return usage("show takes one record file");
+    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    core::RecordWriteOptions w = viewer::writeOptions(settings);
+    std::string text;
+    core::appendHeaderLines(text, store, w);
+    core::DiagramNames names{store.playerName(core::PlayerField::Black),
+                             store.playerName(core::PlayerField::White)};
+    core::appendDiagramBlock(text, store.position(), store.handicap(), &names);
+    for (const std::string& line : viewer::recordListLines(store, viewer::RecordListForm::Times,
+                                                           viewer::recordListStyle(settings))) {
+        text += line;
+        text += "\r\n";
+    }
+    std::string printed = cli::printable(text, o.encoding);
+    if (o.encoding == cli::Encoding::Utf8) {
+        // Terminals want plain line ends.
+        std::string lf;
+        for (char c : printed) {
+            if (c != '\r') lf += c;
+        }
+        printed = lf;
+    }
+    std::fwrite(printed.data(), 1, printed.size(), stdout);
+    return cli::kExitOk;
+}
+
+int usi(const Options& o, const viewer::Settings& settings) {
+    if (o.args.size() != 1) return usage("usi takes one record file");
+    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    std::printf("%s\n", core::usiPositionCommand(store).c_str());
+    return cli::kExitOk;
+}
+
+int sfen(const Options& o, const viewer::Settings& settings) {
+    if (o.args.size() != 1) return usage("sfen takes one record file");
+    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    core::Position pos;
+    store.restoreStartPosition(pos);
+    int ply = 0;
+    std::printf("%s\n", core::sfen(pos, 1).c_str());
+    for (core::NodeIndex n = store.node(core::kRootNode).next; n != core::kNoNode;
+         n = store.node(n).next) {
+        const core::MoveNode& m = store.node(n);
+        if (m.isTerminal() || !core::RecordStore::applyNodeMove(m, pos)) break;
+        pos.sideToMove = core::opponent(pos.sideToMove);
+        ++ply;
+        std::printf("%s\n", core::sfen(pos, ply + 1).c_str());
+    }
+    return cli::kExitOk;
+}
+
+// Every record file below a folder, sorted; the path itself when it is a file.
+void collect(const fs::path& path, std::vector<std::string>& files) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        std::vector<std::string> found;
+        for (fs::recursive_directory_iterator it(path, ec), end; it != end; it.increment(ec)) {
+            if (ec) break;
+            if (it->is_regular_file(ec) &&
+                core::formatOfPath(it->path().string()) != core::RecordFormat::Unsupported &&
+                !core::lowerExtension(it->path().string()).empty()) {
+                found.push_back(it->path().string());
+            }
+        }
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    } else {
+        files.push_back(path.string());
+    }
+}
+
+int check(const Options& o, const viewer::Settings& settings) {
+    if (o.args.empty()) return usage("check takes files or folders");
+    std::vector<std::string> files;
+    for (const std::string& a : o.args) collect(a, files);
+    // Files are read on every core, each worker with its own record; the reports are printed in
+    // file order.
+    unsigned workers = core::workerCount(files.size());
+    std::vector<std::unique_ptr<core::RecordStore>> stores;
+    for (unsigned w = 0; w < workers; ++w) {
+        stores.push_back(std::make_unique<core::RecordStore>(settings.recordCapacity,
+                                                             viewer::recordOptions(settings)));
+    }
+    core::ReadOptions base = viewer::readOptions(settings);
+    base.ruleCheck = true;
+    std::vector<std::string> reports(files.size());
+    std::atomic<bool> failed{false};
+    core::parallelFor(files.size(), workers, [&](unsigned worker, std::size_t i) {
+        const std::string& path = files[i];
+        core::ReadOptions read = base;
+        read.fileName = cli::fileNameOf(path);
+        core::RecordStore& store = *stores[worker];
+        core::ReadReport r = core::loadRecordFile(store, path, read);
+        std::string& out = reports[i];
+        for (const std::string& w : r.warnings) {
+            out += path + ": " + cli::printable(cli::withoutTrailingNewline(w), o.encoding) + "\n";
+        }
+        if (r.result != core::ReadResult::Ok) {
+            failed = true;
+            out += path + ": " + cli::printable(cli::readFailureText(r, store, path), o.encoding) +
+                   "\n";
+        }
+    });
+    for (const std::string& out : reports) std::fwrite(out.data(), 1, out.size(), stdout);
+    return failed ? cli::kExitFile : cli::kExitOk;
+}
+
+int env(const Options& o, const viewer::Settings& settings) {
+    if (!o.args.empty()) return usage("env takes no arguments");
+    std::string text = viewer::formatEnvironmentText(settings);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return cli::kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (auto problem = parse(argc, argv, o)) return usage(*problem);
+    if (o.command.empty()) return usage("");
+    viewer::Settings settings;
+    if (int r = loadSettings(o, settings); r != cli::kExitOk) return r;
+    if (o.command == "convert") return convert(o, settings);
+    if (o.command == "show") return show(o, settings);
+    if (o.command == "usi") return usi(o, settings);
+    if (o.command == "sfen") return sfen(o, settings);
+    if (o.command == "check") return check(o, settings);
+    if (o.command == "env") return env(o, settings);
+    return usage("unknown command " + o.command);
+}

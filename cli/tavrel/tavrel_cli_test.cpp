@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "cli/common/cli_test_support.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TavrelCliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "tavrel-cli-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        m_dir = tmpl;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    // Writes a record file from UTF-8 text (stored as Shift-JIS with CR LF).
+    std::string record(const std::string& name, const std::string& utf8) {
+        std::string text;
+        for (char c : core::sjis(utf8)) {
+            if (c == '\n') text += '\r';
+            text += c;
+        }
+        std::string path = (m_dir / name).string();
+        fs::create_directories(fs::path(path).parent_path());
+        EXPECT_EQ(core::writeFileAtomically(path, text), core::WriteResult::Ok);
+        return path;
+    }
+    RunResult tavrel(const std::vector<std::string>& args) {
+        return runProgram("tavrel-cli", args);
+    }
+
+    fs::path m_dir;
+};
+
+const char* kGame =
+    "開始日時：2026/12/01\n"
+    "先手：先手の人\n"
+    "後手：後手の人\n"
+    "手数----指手---------消費時間--\n"
+    "   1 ７六歩(77)   ( 0:03/00:00:03)\n"
+    "   2 ３四歩(33)   ( 0:02/00:00:02)\n"
+    "   3 ２二角成(88) ( 0:05/00:00:08)\n"
+    "   4 同　銀(31)   ( 0:04/00:00:06)\n"
+    "   5 ５五角打     ( 0:01/00:00:09)\n"
+    "   6 中断         ( 0:00/00:00:06)\n";
+
+TEST_F(TavrelCliTest, UsageErrorsExitTwo) {
+    EXPECT_EQ(tavrel({}).exitCode, 2);
+    EXPECT_EQ(tavrel({"frobnicate"}).exitCode, 2);
+    RunResult r = tavrel({"usi", "a.kif", "--colour"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown option --colour"), std::string::npos);
+    EXPECT_EQ(tavrel({"usi"}).exitCode, 2);
+    EXPECT_EQ(tavrel({"env", "--set", "novalue"}).exitCode, 2);
+    EXPECT_EQ(tavrel({"env", "--set", "存在しない=1"}).exitCode, 2);
+    EXPECT_EQ(tavrel({"usi", "a.kif", "--ply", "x"}).exitCode, 2);
+}
+
+TEST_F(TavrelCliTest, UsiAndSfen) {
+    std::string path = record("game.kif", kGame);
+    RunResult r = tavrel({"usi", path});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "position startpos moves 7g7f 3c3d 8h2b+ 3a2b B*5e\n");
+    r = tavrel({"sfen", path});
+    EXPECT_EQ(r.out,
+              "lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1\n"
+              "lnsgkgsnl/1r5b1/ppppppppp/9/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL w - 2\n"
+              "lnsgkgsnl/1r5b1/pppppp1pp/6p2/9/2P6/PP1PPPPPP/1B5R1/LNSGKGSNL b - 3\n"
+              "lnsgkgsnl/1r5+B1/pppppp1pp/6p2/9/2P6/PP1PPPPPP/7R1/LNSGKGSNL w B 4\n"
+              "lnsgkg1nl/1r5s1/pppppp1pp/6p2/9/2P6/PP1PPPPPP/7R1/LNSGKGSNL b Bb 5\n"
+              "lnsgkg1nl/1r5s1/pppppp1pp/6p2/4B4/2P6/PP1PPPPPP/7R1/LNSGKGSNL w b 6\n");
+    std::string handicap = record("h.ki2", "手合割：角落ち\n△３四歩▲７六歩\n");
+    r = tavrel({"usi", handicap});
+    EXPECT_EQ(r.out,
+              "position sfen lnsgkgsnl/1r7/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL w - 1 moves "
+              "3c3d 7g7f\n");
+}
+
+TEST_F(TavrelCliTest, ShowPrintsHeaderDiagramAndList) {
+    std::string path = record("game.kif", kGame);
+    RunResult r = tavrel({"show", path, "--ply", "2"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("開始日時：2026/12/01\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("後手の持駒：なし\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("|v香v桂v銀v金v玉v金v銀v桂v香|一\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("| ・ ・ ・ ・ ・ ・v歩 ・ ・|四\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  5 ▲５五角      00:01 / 00:00:09\n"), std::string::npos) << r.out;
+    // Without --ply the record ending with 中断 opens at its end; Shift-JIS keeps CR LF.
+    RunResult sjisOut = tavrel({"show", path, "--encoding", "sjis"});
+    EXPECT_NE(sjisOut.out.find(core::sjis("後手の持駒：角　\r\n")), std::string::npos);
+}
+
+TEST_F(TavrelCliTest, ConvertToEveryFormatKeepsTheMainLine) {
+    std::string path = record("game.kif", kGame);
+    std::string usi = tavrel({"usi", path}).out;
+    for (const char* ext : {"kif", "ki2", "csa", "kifu", "ki2u"}) {
+        std::string out = (m_dir / (std::string("out.") + ext)).string();
+        RunResult r = tavrel({"convert", path, out});
+        ASSERT_EQ(r.exitCode, 0) << ext << r.err;
+        EXPECT_EQ(tavrel({"usi", out}).out, usi) << ext;
+    }
+    // The position diagram reads back as the position shown.
+    std::string bod = (m_dir / "out.bod").string();
+    ASSERT_EQ(tavrel({"convert", path, bod, "--ply", "3"}).exitCode, 0);
+    EXPECT_EQ(tavrel({"sfen", bod}).out,
+              "lnsgkgsnl/1r5+B1/pppppp1pp/6p2/9/2P6/PP1PPPPPP/7R1/LNSGKGSNL w B 1\n");
+    // English record and position.
+    std::string gam = (m_dir / "out.gam").string();
+    ASSERT_EQ(tavrel({"convert", path, gam}).exitCode, 0);
+    auto english = core::readFile(gam);
+    ASSERT_TRUE(english.has_value());
+    EXPECT_NE(english->find("P-7f"), std::string::npos) << *english;
+    EXPECT_NE(english->find("Bx2b+"), std::string::npos) << *english;
+    ASSERT_EQ(tavrel({"convert", path, (m_dir / "out.txt").string()}).exitCode, 0);
+    EXPECT_EQ(tavrel({"convert", path, (m_dir / "out.xyz").string()}).exitCode, 2);
+    EXPECT_EQ(tavrel({"convert", path, "/no/such/folder/out.kif"}).exitCode, 1);
+}
+
+TEST_F(TavrelCliTest, CheckReportsWarningsAndErrors) {
+    record("good.kif", kGame);
+    record("sub/.keep", "");
+    record("twopawns.ki2",
+           "▲７六歩△３四歩▲２六歩△８四歩▲２五歩△８五歩▲２四歩△同歩▲同飛\n"
+           "△２三歩▲２八飛△３二金▲７七歩\n");
+    std::string bad = record("broken.kif", "   1 ７六歩(77)\n   2 ４二銀不成(55)\n");
+    RunResult r = tavrel({"check", m_dir.string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find(bad + ": 棋譜読込みエラー(" + bad + ")\n2手目:\"４二銀不成(55)\""),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("twopawns.ki2: 警告：ルールエラー（二歩）：twopawns.ki2 13手目 ７七歩"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("good.kif"), std::string::npos);
+    RunResult good = tavrel({"check", (m_dir / "good.kif").string()});
+    EXPECT_EQ(good.exitCode, 0);
+    EXPECT_EQ(good.out, "");
+    RunResult missing = tavrel({"check", (m_dir / "none.kif").string()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.out.find("ファイルがありません。"), std::string::npos);
+}
+
+TEST_F(TavrelCliTest, EnvPrintsTheEnvironmentFile) {
+    RunResult r = tavrel({"env"});
+    EXPECT_EQ(r.exitCode, 0);
+    auto golden = core::readFile(std::string(TAVREL_TEST_DATA) + "/settings/default.env");
+    ASSERT_TRUE(golden.has_value());
+    EXPECT_EQ(r.out, *golden);
+    RunResult changed = tavrel({"env", "--set", "KI2半角形式=1"});
+    EXPECT_NE(changed.out, *golden);
+    EXPECT_NE(changed.out.find(core::sjis("KI2半角形式")), std::string::npos);
+    // A file written by --set reads back through --env.
+    std::string env = (m_dir / "x.env").string();
+    ASSERT_EQ(core::writeFileAtomically(env, changed.out), core::WriteResult::Ok);
+    EXPECT_EQ(tavrel({"env", "--env", env}).out, changed.out);
+    EXPECT_EQ(tavrel({"env", "--env", (m_dir / "missing.env").string()}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace cli

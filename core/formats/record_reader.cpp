@@ -1,0 +1,1235 @@
+#include "core/formats/record_reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "core/notation/notation.h"
+#include "core/notation/piece_text.h"
+#include "core/rules/legality.h"
+#include "core/text/path_text.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+
+namespace core {
+
+namespace {
+
+// The longest line the reader takes at once; a longer physical line is read as several.
+constexpr std::size_t kFileLineBytes = 5999;
+constexpr std::size_t kTextLineBytes = 8000;
+constexpr std::size_t kErrorTextBytes = 250;
+constexpr std::size_t kTextFileNameBytes = 511;
+constexpr int kFirstDiagramRow = 1;
+constexpr int kLastDiagramRow = 9;
+
+enum class Mode { File, Text, Merge, MergeCheck };
+
+// Which header field a key fills and how.
+enum class KeyRule { Set, AppendAfterSpace, IfEmpty };
+struct HeaderKey {
+    std::string key;
+    HeaderField field;
+    KeyRule rule;
+    bool viewerOnly;  // not in Dalmir's vocabulary
+};
+
+struct PlayerKey {
+    std::string key;
+    int target;  // 0..3 PlayerField, 4 Black's hand, 5 White's hand
+    bool viewerOnly;
+};
+
+struct ResultWord {
+    std::string word;
+    int code;
+    bool viewerOnly;
+    bool noteInComment;  // the word is also appended to the comment of the current ply
+};
+
+// Every fixed word of the reader, converted once.
+struct Vocabulary {
+    std::vector<HeaderKey> headerKeys;
+    std::size_t firstUserCheckedKey = 0;  // keys from here on let user keys be tried as well
+    std::vector<PlayerKey> playerKeys;
+    std::vector<ResultWord> resultWords;
+    std::vector<ResultWord> afterMade;  // searched after "まで"
+    std::string blank = sjis("　");
+    std::string variation = sjis("変化：");
+    std::string branch = sjis("分岐：");
+    std::string handicapKey = sjis("手合割：");
+    std::vector<std::string> whiteFirst{sjis("後手番"), sjis("上手番"), sjis("手番：後手"),
+                                        sjis("手番：上手")};
+    std::vector<std::string> blackFirst{sjis("先手番"), sjis("下手番"), sjis("手番：先手"),
+                                        sjis("手番：下手")};
+    std::string flippedKey = sjis("盤面回転");
+    std::string none = sjis("なし");
+    std::string mate = sjis("詰み");
+    std::string resignDashes = sjis("－－－(00)");
+    std::string made = sjis("まで");
+    std::string sente = sjis("先");
+    std::string gote = sjis("後");
+    std::string same = sjis("同");
+    std::string drop = sjis("打");
+    std::string interpose = sjis("合");
+    std::string promote = sjis("成");
+    std::string notPromote = sjis("不成");
+    std::string colon = sjis("：");
+    std::string dot = sjis("・");
+    std::string fileNameKey = sjis("ファイル名：");
+    std::vector<std::string> marks{std::string(kMarkBlack),      std::string(kMarkWhite),
+                                   std::string(kMarkWhiteAlt),   std::string(kMarkBlackUser),
+                                   std::string(kMarkWhiteUser1), std::string(kMarkWhiteUser2)};
+    std::string fileMissing = sjis("ファイルがありません。");
+    std::string readError = sjis("棋譜読込みエラー");
+    std::string sizeOver = sjis("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。");
+    std::string ply = sjis("手目");
+    std::string ruleError = sjis("警告：ルールエラー：");
+    std::string ruleTwoPawns = sjis("警告：ルールエラー（二歩）：");
+    std::string rulePawnDropMate = sjis("警告：ルールエラー（打歩詰）：");
+    std::string ruleKingExposed = sjis("警告：ルールエラー（王手になる）：");
+    std::string warningPrefix = sjis("警告：");
+    std::string noPromotionChoice = sjis("手目 成・不成指定なし\n");
+    std::string replaced = sjis("警告：Shift-JISにない文字を「？」に置き換えました（");
+    std::string replacedEnd = sjis("文字）");
+    // First bytes of every key a line is tested for (header, handicap, side-to-move, player,
+    // hand and file-name keys): a line starting with none of them is no such line.
+    std::array<bool, 256> keyFirstByte{};
+    std::array<std::string, 4> mergeMessages{"", sjis("手合が違います。"), sjis("手番が違います。"),
+                                             sjis("開始局面が違います。")};
+
+    Vocabulary() {
+        auto header = [&](const char* k, HeaderField f, KeyRule r = KeyRule::Set,
+                          bool viewerOnly = false) {
+            headerKeys.push_back({sjis(k), f, r, viewerOnly});
+        };
+        using F = HeaderField;
+        header("対局日：", F::StartDateTime);
+        header("開始日時：", F::StartDateTime);
+        header("# 対  局  日：", F::StartDateTime);
+        header("# 開始時刻  ：", F::StartDateTime, KeyRule::AppendAfterSpace);
+        header("終了日時：", F::EndDateTime);
+        header("棋戦：", F::Event);
+        header("棋戦名：", F::Event);
+        header("戦型：", F::Opening);
+        header("戦　型：", F::Opening);
+        header("表題：", F::Title);
+        firstUserCheckedKey = headerKeys.size();
+        header("持ち時間：", F::TimeLimit);
+        header("時間：", F::TimeLimit);
+        header("消費時間：", F::TimeUsed, KeyRule::Set, true);
+        header("場所：", F::Place);
+        header("於：", F::Place);
+        header("掲載：", F::PublishedIn);
+        header("作者：", F::Author);
+        header("作品番号：", F::WorkNumber);
+        header("発表：", F::PublicationDate);
+        header("発表日付：", F::PublicationDate);
+        header("発表年月：", F::PublicationDate);
+        header("発表誌：", F::Magazine);
+        header("原典：", F::Magazine, KeyRule::IfEmpty);
+        header("出典：", F::Source);
+        header("作品名：", F::WorkName);
+        header("手数：", F::MoveCount);
+        header("詰手数：", F::MoveCount, KeyRule::Set, true);
+        header("完全性：", F::Completeness);
+        header("分類：", F::Classification);
+        header("作品分類：", F::Classification, KeyRule::IfEmpty);
+        header("受賞：", F::Award);
+        header("備考：", F::Remarks);
+        header("記事：", F::Remarks, KeyRule::IfEmpty);
+
+        auto player = [&](const char* k, int target, bool viewerOnly = false) {
+            playerKeys.push_back({sjis(k), target, viewerOnly});
+        };
+        player("先手：", 0);
+        player("下手：", 0);
+        player("先手:", 0, true);
+        player("下手:", 0, true);
+        player("後手：", 1);
+        player("上手：", 1);
+        player("後手:", 1, true);
+        player("上手:", 1, true);
+        player("携帯先手：", 2, true);
+        player("先手省略名：", 2, true);
+        player("携帯後手：", 3, true);
+        player("後手省略名：", 3, true);
+        player("先手の持駒：", 4);
+        player("下手の持駒：", 4);
+        player("先手持駒：", 4);
+        player("下手持駒：", 4);
+        player("持駒：", 4);
+        player("後手の持駒：", 5);
+        player("上手の持駒：", 5);
+        player("後手持駒：", 5);
+        player("上手持駒：", 5);
+
+        auto result = [&](std::vector<ResultWord>& list, const char* w, int code,
+                          bool viewerOnly = false, bool note = false) {
+            list.push_back({sjis(w), code, viewerOnly, note});
+        };
+        result(resultWords, "投了", 0);
+        result(resultWords, "投　了", 0);
+        result(resultWords, "中断", 1);
+        result(resultWords, "封じ手", 1);
+        result(resultWords, "持将棋", 5);
+        result(resultWords, "詰", 6);
+        result(resultWords, "不詰", 8);
+        result(resultWords, "千日手", 7);
+        result(resultWords, "切れ負け", 9);
+        result(resultWords, "時間切れ", 9);
+        result(resultWords, "入玉勝ち", 10, true);
+        result(resultWords, "反則勝ち", 4);
+        result(resultWords, "反則負け", 2);
+        result(resultWords, "引き分け", 1, false, true);
+
+        result(afterMade, "入玉勝ち", 10, true);
+        result(afterMade, "反則勝ち", 4);
+        result(afterMade, "反則負け", 2);
+        result(afterMade, "時間切れ", 9, true);
+        result(afterMade, "勝ち", 0);
+        result(afterMade, "中断", 1);
+        result(afterMade, "持将棋", 5);
+        result(afterMade, "不詰", 8);
+        result(afterMade, "詰", 6);
+        result(afterMade, "千日手", 7);
+        result(afterMade, "必至", 1);
+        result(afterMade, "切れ負け", 9);
+        result(afterMade, "駒余り", 6, true, true);
+
+        auto first = [&](const std::string& k) {
+            if (!k.empty()) keyFirstByte[static_cast<unsigned char>(k[0])] = true;
+        };
+        for (const HeaderKey& k : headerKeys) first(k.key);
+        for (const PlayerKey& k : playerKeys) first(k.key);
+        for (const std::string& k : whiteFirst) first(k);
+        for (const std::string& k : blackFirst) first(k);
+        first(handicapKey);
+        first(flippedKey);
+        first(fileNameKey);
+    }
+};
+
+const Vocabulary& vocab() {
+    static const Vocabulary v;
+    return v;
+}
+
+// Most tests fail on the first byte; compare the rest only when it matches.
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() &&
+           (prefix.empty() ||
+            (s[0] == prefix[0] && std::memcmp(s.data(), prefix.data(), prefix.size()) == 0));
+}
+
+// The full-width space "　".
+bool startsWithFullWidthSpace(std::string_view s) {
+    return s.size() >= 2 && s[0] == '\x81' && s[1] == '\x40';
+}
+
+// Without leading ASCII and full-width spaces.
+std::string_view skipBlanks(std::string_view s) {
+    for (;;) {
+        if (!s.empty() && s[0] == ' ') {
+            s.remove_prefix(1);
+        } else if (startsWithFullWidthSpace(s)) {
+            s.remove_prefix(2);
+        } else {
+            return s;
+        }
+    }
+}
+
+std::string_view skipFullWidthSpaces(std::string_view s) {
+    while (startsWithFullWidthSpace(s)) s.remove_prefix(2);
+    return s;
+}
+
+std::string_view skipAsciiSpace(std::string_view s) {
+    while (!s.empty() && (s[0] == ' ' || s[0] == '\t' || s[0] == '\r' || s[0] == '\n' ||
+                          s[0] == '\v' || s[0] == '\f')) {
+        s.remove_prefix(1);
+    }
+    return s;
+}
+
+std::string_view withoutNewline(std::string_view s) {
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+// A decimal number as %d reads it (leading white space, a sign, digits); at most maxDigits
+// digits when maxDigits > 0. Advances s past it.
+std::optional<int> readNumber(std::string_view& s, int maxDigits = 0) {
+    const char* p = s.data();
+    const char* const e = p + s.size();
+    // ' ' and '\t' '\n' '\v' '\f' '\r' (9..13).
+    while (p < e && (*p == ' ' || static_cast<unsigned char>(*p - '\t') <= 4)) ++p;
+    bool negative = false;
+    if (p < e && (*p == '-' || *p == '+')) {
+        negative = *p == '-';
+        ++p;
+    }
+    const char* const first = p;
+    const char* const limit = (maxDigits > 0 && e - p > maxDigits) ? p + maxDigits : e;
+    int value = 0;
+    while (p < limit && static_cast<unsigned char>(*p - '0') <= 9) {
+        if (value < 100000000) value = value * 10 + (*p - '0');
+        ++p;
+    }
+    if (p == first) return std::nullopt;
+    s.remove_prefix(static_cast<std::size_t>(p - s.data()));
+    return negative ? -value : value;
+}
+
+// A whitespace-delimited word as %s reads it.
+std::optional<std::string_view> readWord(std::string_view& s) {
+    std::string_view t = skipAsciiSpace(s);
+    std::size_t n = 0;
+    while (n < t.size() && t[n] != ' ' && t[n] != '\t' && t[n] != '\n' && t[n] != '\r' &&
+           t[n] != '\v' && t[n] != '\f') {
+        ++n;
+    }
+    if (n == 0) return std::nullopt;
+    s = t.substr(n);
+    return t.substr(0, n);
+}
+
+// " (" minutes ":" seconds, as the time field of a KIF move line.
+std::optional<int> readTime(std::string_view s) {
+    s = skipAsciiSpace(s);
+    if (!s.starts_with('(')) return std::nullopt;
+    s.remove_prefix(1);
+    auto minutes = readNumber(s);
+    if (!minutes || !s.starts_with(':')) return std::nullopt;
+    s.remove_prefix(1);
+    auto seconds = readNumber(s);
+    if (!seconds) return std::nullopt;
+    return *minutes * 60 + *seconds;
+}
+
+std::size_t sideMarkLength(std::string_view s) {
+    // Every mark starts with 0x81 or 0xF0.
+    if (s.size() < 2 || (s[0] != '\x81' && s[0] != '\xF0')) return 0;
+    for (const std::string& m : vocab().marks) {
+        if (s.starts_with(m)) return m.size();
+    }
+    return 0;
+}
+
+std::string plyText(int ply) { return std::to_string(ply) + vocab().ply; }
+
+// What parsing a move text came to.
+enum class MoveOutcome { Added, Terminal, NotAMove, Error, Capacity };
+
+// Everything a reading run keeps besides the store.
+class LineReader {
+public:
+    LineReader(RecordStore& store, const ReadOptions& options, Mode mode, ReadReport& report)
+        : m_store(store), m_options(options), m_mode(mode), m_report(report), m_v(vocab()) {
+        m_keyFirstByte = m_v.keyFirstByte;
+        for (const std::string& k : options.userKeys) {
+            if (!k.empty()) m_keyFirstByte[static_cast<unsigned char>(k[0])] = true;
+        }
+    }
+
+    void begin();
+    // Processes one line (with its "\n" when it had one). False when reading must stop.
+    // text is one line without its line end; hadNewline tells whether it had one (the last line
+    // of a text may not, and a few tests count the line end as a character).
+    bool line(std::string_view text, bool hadNewline);
+    // Fixes the start if needed and returns the store to the start position.
+    void finish();
+
+private:
+    bool isDatabase() const { return m_options.database; }
+    Position& pos() { return m_store.position(); }
+
+    bool variationMarker(std::string_view q);
+    bool headerLine(std::string_view l);
+    bool handicapOrSideLine(std::string_view l);
+    bool playerOrHandLine(std::string_view l);
+    void readHand(std::string_view text, SideByte side);
+    // 1 a row was read, 0 not a row, -1 malformed.
+    int diagramRow(std::string_view l);
+    bool looksLikeFirstMove(std::string_view l) const;
+    void fixStart();
+    void fixStartOnce();
+    // Returns false when reading stops.
+    bool moveLine(std::string_view l);
+    // nullopt: not a KIF line (or it failed); otherwise the outcome.
+    std::optional<MoveOutcome> kifLine(std::string_view l);
+    MoveOutcome ki2Line(std::string_view l);
+    MoveOutcome moveText(std::string_view text, int seconds);
+    // A text that does not start with a square: a result word, "同...", or no move.
+    MoveOutcome resultOrOther(std::string_view t, std::string_view text, int seconds);
+    // The move of a text from its destination on.
+    MoveOutcome move(std::string_view t, std::string_view text, int seconds);
+    MoveOutcome addTerminal(int code, int seconds);
+    MoveOutcome addParsed(int origin, int destination, int type, bool promote,
+                          std::string_view rest, int seconds, std::string_view moveText);
+    void setError(std::string_view text);
+    void warnRule(MoveCheck code, std::string_view text, int ply);
+
+    RecordStore& m_store;
+    const ReadOptions& m_options;
+    Mode m_mode;
+    ReadReport& m_report;
+    const Vocabulary& m_v;
+
+    int m_diagramRow = kFirstDiagramRow;
+    bool m_startFixed = false;
+    bool m_lineEnded = false;
+    bool m_whiteHandGiven = false;
+    bool m_failed = false;
+    bool m_capacity = false;
+    bool m_stopped = false;
+    std::array<bool, 256> m_keyFirstByte{};
+    bool m_hadNewline = false;
+    // The node last read on the current line of play: comments after a move line belong to it.
+    NodeIndex m_lastNode = kRootNode;
+    AddMode m_savedAddMode = AddMode::Branch;
+};
+
+void LineReader::begin() {
+    m_savedAddMode = m_store.options().addMode;
+    m_store.setAddMode(AddMode::Branch);
+    clearPosition(pos());
+    if (m_mode == Mode::File || m_mode == Mode::Text) {
+        m_store.reset();
+        m_store.clearHeader();
+        m_store.setFlipped(false);
+    } else if (m_mode == Mode::Merge) {
+        (void)m_store.goTo(kRootNode);
+        clearPosition(pos());
+    }
+    m_store.setHandicap(kHandicapEven);
+    m_store.setCustomStart(false);
+    m_store.setFirstMover(kSideBlack);
+    pos().sideToMove = kSideBlack;
+    m_store.setReadingError("");
+}
+
+void LineReader::setError(std::string_view text) {
+    std::string e = std::to_string(m_store.currentPly() + 1) + m_v.ply + ":\"";
+    e += cutToBytes(withoutNewline(text), kErrorTextBytes);
+    e += "\"";
+    m_store.setReadingError(e);
+}
+
+bool LineReader::variationMarker(std::string_view q) {
+    if (!startsWith(q, m_v.variation) && !startsWith(q, m_v.branch)) return false;
+    if (m_store.currentPly() <= 0) return false;
+    if (m_options.mainLineOnly) {
+        m_lineEnded = true;
+        m_stopped = true;
+        m_report.stoppedAtVariation = true;
+        return true;
+    }
+    std::string_view rest = q.substr(m_v.variation.size());
+    if (auto n = readNumber(rest)) {
+        if (*n >= 1) m_store.backTo(*n - 1);
+        m_lastNode = m_store.current();
+        m_lineEnded = false;
+    }
+    return true;
+}
+
+bool LineReader::headerLine(std::string_view l) {
+    std::string_view q = skipBlanks(l);
+    auto value = [&](std::size_t keyLength) {
+        return cutToBytes(withoutNewline(q.substr(keyLength)), kHeaderFieldBytes);
+    };
+    std::size_t i = 0;
+    for (; i < m_v.headerKeys.size(); ++i) {
+        const HeaderKey& k = m_v.headerKeys[i];
+        if (k.viewerOnly && isDatabase()) continue;
+        if (!startsWith(q, k.key)) continue;
+        std::string_view v = value(k.key.size());
+        switch (k.rule) {
+            case KeyRule::Set:
+                m_store.setHeader(k.field, v);
+                break;
+            case KeyRule::IfEmpty:
+                if (m_store.header(k.field).empty()) m_store.setHeader(k.field, v);
+                break;
+            case KeyRule::AppendAfterSpace: {
+                std::string old = m_store.header(k.field);
+                if (old.size() < kHeaderFieldBytes &&
+                    old.size() + 1 + v.size() <= kHeaderFieldBytes) {
+                    m_store.setHeader(k.field, old + " " + std::string(v));
+                }
+                break;
+            }
+        }
+        break;
+    }
+    bool matched = i < m_v.headerKeys.size();
+    if (matched && i < m_v.firstUserCheckedKey) return true;
+    // The user keys are tried for every line no key up to "表題：" took.
+    for (int u = 0; u < kUserHeaderFieldCount; ++u) {
+        const std::string& name = m_options.userKeys[static_cast<std::size_t>(u)];
+        if (name.empty()) continue;
+        if (startsWith(q, name) && startsWith(q.substr(name.size()), m_v.colon)) {
+            m_store.setHeader(static_cast<HeaderField>(kFixedHeaderFieldCount + u),
+                              value(name.size() + m_v.colon.size()));
+            matched = true;
+            break;
+        }
+    }
+    return matched;
+}
+
+bool LineReader::handicapOrSideLine(std::string_view l) {
+    std::string_view q = skipBlanks(l);
+    if (startsWith(q, m_v.handicapKey)) {
+        std::string_view name = q.substr(m_v.handicapKey.size());
+        HandicapType type = kHandicapUnknown;
+        for (int t = 0; t <= kHandicapOther; ++t) {
+            if (compareChars(name, handicapName(t), 2) == 0 && charCount(name) >= 2) {
+                type = t;
+                break;
+            }
+        }
+        m_store.setHandicap(type);
+        if (type != kHandicapEven) {
+            m_store.setFirstMover(kSideWhite);
+            pos().sideToMove = kSideWhite;
+        }
+        return true;
+    }
+    for (const std::string& k : m_v.whiteFirst) {
+        if (startsWith(q, k)) {
+            m_store.setFirstMover(kSideWhite);
+            pos().sideToMove = kSideWhite;
+        }
+    }
+    for (const std::string& k : m_v.blackFirst) {
+        if (startsWith(q, k)) {
+            m_store.setFirstMover(kSideBlack);
+            pos().sideToMove = kSideBlack;
+        }
+    }
+    if (startsWith(q, m_v.flippedKey)) m_store.setFlipped(true);
+    return false;
+}
+
+void LineReader::readHand(std::string_view text, SideByte side) {
+    text = withoutNewline(text);
+    if (startsWith(text, m_v.none)) return;
+    Position& p = pos();
+    auto add = [&](int type, int count) {
+        for (int i = 0; i < count && p.handEnd < kHandSlotEnd; ++i) {
+            p.cells[p.handEnd] = makePiece(side, type);
+            ++p.handEnd;
+        }
+    };
+    while (!text.empty()) {
+        if (text[0] == ' ' || text[0] == ',') {
+            text.remove_prefix(1);
+            continue;
+        }
+        if (startsWith(text, m_v.blank)) {
+            text.remove_prefix(m_v.blank.size());
+            continue;
+        }
+        std::size_t length = 0;
+        int type = pieceTypeFromText(text, length);
+        if (type == 0) {
+            text.remove_prefix(std::min<std::size_t>(2, text.size()));
+            continue;
+        }
+        if (type >= kKing) return;  // a king or a promoted piece ends the list
+        text.remove_prefix(length);
+        // A name at the very end of the text still counts one piece (the line may simply have
+        // had no newline).
+        int numeral = numeralFromText(text);
+        int digit = fullWidthDigitFromText(text);
+        int count = 1;
+        if (numeral == 10 || digit == 1) {
+            text.remove_prefix(2);
+            int second = numeralFromText(text);
+            int secondDigit = fullWidthDigitFromText(text);
+            if (second >= 1 && second <= 9) {
+                count = 10 + second;
+                text.remove_prefix(2);
+            } else if (secondDigit >= 1) {
+                count = 10 + secondDigit;
+                text.remove_prefix(2);
+            } else {
+                // The separator after a lone "十" or "１" goes with it (one character, so a
+                // name after an ASCII blank is not cut in half).
+                count = numeral == 10 ? 10 : 1;
+                if (!text.empty()) text.remove_prefix(charLength(text, 0));
+            }
+        } else if (numeral >= 1) {
+            count = numeral;
+            text.remove_prefix(2);
+        } else if (digit >= 1) {
+            count = digit;
+            text.remove_prefix(2);
+        }
+        add(type, count);
+    }
+}
+
+bool LineReader::playerOrHandLine(std::string_view l) {
+    std::string_view q = skipBlanks(l);
+    for (const PlayerKey& k : m_v.playerKeys) {
+        if (k.viewerOnly && isDatabase()) continue;
+        if (!startsWith(q, k.key)) continue;
+        std::string_view value = withoutNewline(q.substr(k.key.size()));
+        if (k.target <= 3) {
+            m_store.setPlayerName(static_cast<PlayerField>(k.target),
+                                  cutToBytes(value, kPlayerNameBytes));
+        } else if (m_startFixed) {
+            // A hand given after the moves began would change the position mid-game.
+        } else if (k.target == 4) {
+            readHand(value, kSideBlack);
+        } else {
+            readHand(value, kSideWhite);
+            m_whiteHandGiven = true;
+        }
+        return true;
+    }
+    return false;
+}
+
+int LineReader::diagramRow(std::string_view l) {
+    if (m_diagramRow > kLastDiagramRow) return 0;
+    std::string_view q = skipBlanks(l);
+    if (q.starts_with(':')) q.remove_prefix(1);
+    if (!q.starts_with('|')) return 0;
+    q.remove_prefix(1);
+    Position& p = pos();
+    for (int file = 9; file >= 1; --file) {
+        if (q.empty()) return -1;
+        char side = q[0];
+        if (side == '|') {
+            q.remove_prefix(1);
+            continue;
+        }
+        SideByte owner;
+        if (side == ' ' || side == '+' || side == '^') {
+            owner = kSideBlack;
+        } else if (side == '-' || side == 'V' || side == 'v') {
+            owner = kSideWhite;
+        } else {
+            return -1;
+        }
+        q.remove_prefix(1);
+        std::string_view name = q.substr(0, std::min<std::size_t>(2, q.size()));
+        q.remove_prefix(name.size());
+        int type = name.size() == 2 ? pieceTypeFromText(name) : 0;
+        p.cells[static_cast<std::size_t>(makeSquare(file, m_diagramRow))] =
+            type == 0 ? 0 : makePiece(owner, type);
+    }
+    m_store.setCustomStart(true);
+    ++m_diagramRow;
+    return 1;
+}
+
+bool LineReader::looksLikeFirstMove(std::string_view l) const {
+    std::string_view s = skipFullWidthSpaces(l);
+    if (sideMarkLength(s) > 0) return true;
+    std::string_view t = s;
+    return readNumber(t) && readWord(t);
+}
+
+void LineReader::fixStartOnce() {
+    Position& p = pos();
+    buildPieceList(p);
+    HandicapType type = inferHandicap(p, m_store.handicap());
+    m_store.setHandicap(type);
+    p.sideToMove = m_store.firstMover();
+    m_store.saveStartPosition(p);
+    Position standard;
+    if (setupHandicap(standard, type) && comparePositions(p, standard) == 0 &&
+        m_store.firstMover() == firstMoverOf(type)) {
+        m_store.setCustomStart(false);
+    }
+}
+
+void LineReader::fixStart() {
+    if (m_store.customStart()) {
+        fixStartOnce();
+        if (m_store.customStart() && !m_whiteHandGiven) {
+            fillWhiteHandWithRest(pos());
+            fixStartOnce();
+        }
+    }
+    if (!m_store.customStart()) {
+        setupHandicap(pos(), m_store.handicap(), false);
+        pos().sideToMove = m_store.firstMover();
+        m_store.saveStartPosition(pos());
+    }
+    m_startFixed = true;
+}
+
+void LineReader::warnRule(MoveCheck code, std::string_view text, int ply) {
+    const std::string* kind = &m_v.ruleError;
+    if (code == MoveCheck::SecondPawn) kind = &m_v.ruleTwoPawns;
+    if (code == MoveCheck::PawnDropMate) kind = &m_v.rulePawnDropMate;
+    if (code == MoveCheck::LeavesKingAttacked && !isDatabase()) kind = &m_v.ruleKingExposed;
+    std::string moveText(withoutNewline(text));
+    if (!isDatabase()) {
+        m_report.warnings.push_back(*kind + m_options.fileName + " " + plyText(ply) + " " +
+                                    moveText);
+    }
+    // The reading error keeps the short form; 王手になる has none of its own there.
+    const std::string* shortKind = kind == &m_v.ruleKingExposed ? &m_v.ruleError : kind;
+    m_store.setReadingError(plyText(ply) + ":" + *shortKind + moveText);
+}
+
+MoveOutcome LineReader::addTerminal(int code, int seconds) {
+    // A move never goes onto a start that is still being read.
+    if (!m_startFixed) fixStart();
+    PackedMove move = terminalMove(static_cast<Terminal>(code));
+    NodeIndex parent = m_store.current();
+    AddResult r = m_store.addAndAdvance(kAddStoreAll, move, static_cast<std::uint16_t>(seconds));
+    if (r == AddResult::CapacityReached) return MoveOutcome::Capacity;
+    if (r == AddResult::Ok) {
+        if (m_store.current() != parent) {
+            m_lastNode = m_store.current();
+        } else {
+            // A terminal entry other than 投了 does not become current: find it among the
+            // children (a dropped 中断 leaves the last node as it was).
+            for (NodeIndex c = m_store.node(parent).next; c != kNoNode;
+                 c = m_store.node(c).sibling) {
+                if (m_store.node(c).sameMove(moveOrigin(move), moveDestination(move))) {
+                    m_lastNode = c;
+                    break;
+                }
+            }
+        }
+    }
+    return MoveOutcome::Terminal;
+}
+
+MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool promote,
+                                  std::string_view rest, int seconds, std::string_view text) {
+    if (!m_startFixed) fixStart();
+    int ply = m_store.currentPly() + 1;
+    SideByte side = m_store.moverOfPly(ply);
+    PieceByte piece = makePiece(side, type);
+    Position& p = pos();
+    if (origin < 0) {  // to be searched on the board
+        origin = findOrigin(p, destination, piece, rest);
+        std::size_t wordLength = 0;
+        readDirectionWord(rest, wordLength);
+        std::string_view afterWord = rest.substr(wordLength);
+        if (startsWith(afterWord, m_v.promote)) {
+            promote = true;
+        } else if (m_options.ruleCheck && withoutNewline(rest).empty() && origin != 0 &&
+                   promotionState(origin, destination, p.cells[static_cast<std::size_t>(origin)]) ==
+                       Promotion::Optional &&
+                   !isDatabase()) {
+            m_report.warnings.push_back(m_v.warningPrefix + std::to_string(ply) +
+                                        m_v.noPromotionChoice);
+            promote = type == kPawn || type == kBishop || type == kRook;
+        }
+    }
+    if (origin == 0) {  // a drop
+        origin = findHandSlot(p, side, type);
+        if (origin == 0 || promote) {
+            setError(text);
+            return MoveOutcome::Error;
+        }
+        if (p.cells[static_cast<std::size_t>(destination)] != 0) {
+            setError(text);
+            return MoveOutcome::Error;
+        }
+    } else {
+        PieceByte mover = isSquare(origin) ? p.cells[static_cast<std::size_t>(origin)] : 0;
+        PieceByte target = p.cells[static_cast<std::size_t>(destination)];
+        // A move from an empty square or of the other side's piece cannot be replayed.
+        if (mover == 0 || !belongsTo(mover, side) || (target != 0 && belongsTo(target, side))) {
+            setError(text);
+            return MoveOutcome::Error;
+        }
+    }
+    int to = destination | (promote ? kPromoteFlag : 0);
+    MoveCheck check = MoveCheck::Legal;
+    if (m_options.ruleCheck) check = checkMove(p, origin, to, side);
+    AddResult r = m_store.addAndAdvance(kAddStoreAll, packMove(origin, to),
+                                        static_cast<std::uint16_t>(std::clamp(seconds, 0, 65535)));
+    if (r == AddResult::CapacityReached) return MoveOutcome::Capacity;
+    if (r != AddResult::Ok) {
+        setError(text);
+        return MoveOutcome::Error;
+    }
+    m_lastNode = m_store.current();
+    if (check != MoveCheck::Legal) warnRule(check, text, ply);
+    return MoveOutcome::Added;
+}
+
+MoveOutcome LineReader::moveText(std::string_view text, int seconds) {
+    std::string_view t = skipFullWidthSpaces(text);
+    // A move starts with a square (a full-width digit, 0x82 0x4F..0x58, or an ASCII digit) or
+    // "同"; no result word does.
+    bool square = (t.size() >= 2 && t[0] == '\x82' && t[1] >= '\x4F' && t[1] <= '\x58') ||
+                  (!t.empty() && t[0] >= '1' && t[0] <= '9');
+    if (!square) return resultOrOther(t, text, seconds);
+    return move(t, text, seconds);
+}
+
+MoveOutcome LineReader::resultOrOther(std::string_view t, std::string_view text, int seconds) {
+    for (const ResultWord& w : m_v.resultWords) {
+        if (w.viewerOnly && isDatabase()) continue;
+        if (!startsWithText(t, w.word)) continue;
+        if (w.noteInComment) (void)m_store.appendCommentTo(m_store.current(), w.word);
+        return addTerminal(w.code, seconds);
+    }
+    if (startsWith(t, m_v.made)) {
+        std::string_view rest = t.substr(m_v.made.size());
+        for (const ResultWord& w : m_v.afterMade) {
+            if (w.viewerOnly && isDatabase()) continue;
+            if (findText(rest, w.word) == std::string_view::npos) continue;
+            if (w.noteInComment) (void)m_store.appendCommentTo(m_store.current(), w.word);
+            return addTerminal(w.code, 0);
+        }
+        return MoveOutcome::NotAMove;
+    }
+    if (startsWith(t, m_v.sente) || startsWith(t, m_v.gote)) return MoveOutcome::NotAMove;
+    return move(t, text, seconds);
+}
+
+MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seconds) {
+    int destination = 0;
+    if (startsWith(t, m_v.same)) {
+        t.remove_prefix(m_v.same.size());
+        if (t.starts_with("  ")) {
+            t.remove_prefix(2);
+        } else if (t.starts_with(' ')) {
+            t.remove_prefix(1);
+        } else if (startsWith(t, m_v.blank)) {
+            t.remove_prefix(m_v.blank.size());
+        }
+        NodeIndex previous = m_store.current();
+        if (previous == kRootNode || m_store.node(previous).isTerminal()) {
+            setError(text);
+            return MoveOutcome::Error;
+        }
+        destination = m_store.node(previous).destination();
+    } else if (int file = fullWidthDigitFromText(t); file >= 0) {
+        t.remove_prefix(2);
+        int rank = numeralFromText(t);
+        if (rank == 0) rank = fullWidthDigitFromText(t);
+        if (file < 1 || rank < 1 || rank > 9) {
+            setError(text);
+            return MoveOutcome::Error;
+        }
+        t.remove_prefix(2);
+        destination = makeSquare(file, rank);
+        if (startsWith(t, m_v.same)) t.remove_prefix(m_v.same.size());
+    } else if (!t.empty() && t[0] >= '1' && t[0] <= '9') {
+        int asciiFile = t[0] - '0';
+        t.remove_prefix(1);
+        int rank = 0;
+        if (!t.empty() && t[0] >= '1' && t[0] <= '9') {
+            rank = t[0] - '0';
+            t.remove_prefix(1);
+        } else if (int n = numeralFromText(t); n >= 1 && n <= 9) {
+            rank = n;
+            t.remove_prefix(2);
+        }
+        if (rank == 0) {
+            setError(text);
+            return MoveOutcome::Error;
+        }
+        destination = makeSquare(asciiFile, rank);
+    } else {
+        return MoveOutcome::NotAMove;
+    }
+
+    std::size_t nameLength = 0;
+    int type = pieceTypeFromText(t, nameLength);
+    if (type == 0) {
+        setError(text);
+        return MoveOutcome::Error;
+    }
+    bool namedPromoted = startsWith(t, m_v.promote);
+    t.remove_prefix(nameLength);
+    std::string_view rest = t;
+
+    int origin = -1;  // -1: search the board
+    bool promote = false;
+    auto readOrigin = [&](std::string_view s) {
+        // "(" and two digits.
+        if (!s.starts_with('(')) return -1;
+        s.remove_prefix(1);
+        auto n = readNumber(s, 2);
+        return n ? *n : -1;
+    };
+    if (startsWith(t, m_v.drop) || startsWith(t, m_v.interpose)) {
+        origin = 0;
+    } else if (startsWith(t, m_v.promote)) {
+        promote = true;
+        origin = readOrigin(t.substr(m_v.promote.size()));
+    } else if (namedPromoted) {
+        origin = readOrigin(t);
+    } else if (startsWith(t, m_v.notPromote) && t.substr(m_v.notPromote.size()).starts_with('(')) {
+        origin = readOrigin(t.substr(m_v.notPromote.size()));
+    } else if (t.starts_with('(')) {
+        origin = readOrigin(t);
+    }
+    if (origin >= 1 && origin <= 10) origin = -1;
+    if (origin == 0 && !(startsWith(t, m_v.drop) || startsWith(t, m_v.interpose))) {
+        promote = false;  // "(00)": a drop
+    }
+    if (origin < 0) promote = false;  // decided from the text while searching
+    if (origin > 10 && !isSquare(origin)) {
+        setError(text);
+        return MoveOutcome::Error;
+    }
+    return addParsed(origin, destination, type, promote, rest, seconds, text);
+}
+
+std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
+    std::string_view s = skipFullWidthSpaces(l);
+    if (!isDatabase()) {
+        if (s == m_v.mate && m_hadNewline) return addTerminal(6, 0);
+        if (findText(s, m_v.resignDashes) != std::string_view::npos) {
+            int seconds = 0;
+            std::size_t paren = findText(s, m_v.resignDashes) + m_v.resignDashes.size();
+            if (auto t = readTime(s.substr(paren))) seconds = *t;
+            return addTerminal(0, seconds);
+        }
+    }
+    std::string_view t = s;
+    auto number = readNumber(t, 3);
+    if (!number) return std::nullopt;
+    t = skipAsciiSpace(t);
+    // Exactly 12 bytes of move text, the line end counting as one.
+    if (t.size() + (m_hadNewline ? 1 : 0) < 12) return std::nullopt;
+    std::string_view move = t.substr(0, 12);
+    constexpr int kNoTime = -1;
+    int seconds = kNoTime;
+    if (t.size() > 12) seconds = readTime(t.substr(12)).value_or(kNoTime);
+    if (seconds == kNoTime) {
+        // The move text as a word, if that reading finds the time.
+        std::string_view w = s;
+        readNumber(w, 3);
+        if (auto word = readWord(w)) {
+            if (auto time = readTime(w)) {
+                move = *word;
+                seconds = *time;
+            }
+        }
+    }
+    if (seconds == kNoTime) {
+        std::size_t colon = s.find(':');
+        if (colon != std::string_view::npos) {
+            std::string_view w = s;
+            auto n = readNumber(w);
+            auto word = readWord(w);
+            if (!n || !word) return MoveOutcome::Error;
+            number = n;
+            move = *word;
+            if (colon >= 6) {
+                auto time = readTime(s.substr(colon - 6));
+                if (!time) return MoveOutcome::Error;
+                seconds = *time;
+            }
+        } else if (std::size_t mark = sideMarkLength(move); mark > 0) {
+            std::string_view w = t;
+            if (auto word = readWord(w)) move = word->substr(mark);
+        }
+    }
+    int ply = m_store.currentPly();
+    if (*number != ply + 1 && *number != ply + 2) return std::nullopt;
+    // A side mark before the move text is not part of it.
+    move.remove_prefix(sideMarkLength(move));
+    MoveOutcome r = moveText(move, std::max(seconds, 0));
+    if (r == MoveOutcome::NotAMove) return std::nullopt;
+    return r;
+}
+
+MoveOutcome LineReader::ki2Line(std::string_view l) {
+    std::string_view s = withoutNewline(l);
+    bool any = false;
+    for (;;) {
+        while (!s.empty()) {
+            if (s[0] == ' ' || s[0] == '|') {
+                s.remove_prefix(1);
+            } else if (startsWith(s, m_v.blank)) {
+                s.remove_prefix(m_v.blank.size());
+            } else {
+                break;
+            }
+        }
+        if (s.empty()) break;
+        std::string_view token;
+        bool lastToken = false;
+        if (std::size_t mark = sideMarkLength(s); mark > 0) {
+            token = s.substr(mark);
+        } else if (std::size_t made = findText(s, m_v.made); made != std::string_view::npos) {
+            token = s.substr(made);
+        } else {
+            std::string_view w = s;
+            auto number = readNumber(w);
+            auto word = readWord(w);
+            int ply = m_store.currentPly();
+            if (!number || !word || (*number != ply + 1 && *number != ply + 2)) break;
+            token = word->substr(sideMarkLength(*word));
+            lastToken = true;
+        }
+        // The token ends before the next side mark.
+        std::size_t end = token.size();
+        for (std::size_t i = 0; i < token.size(); i += charLength(token, i)) {
+            if (sideMarkLength(token.substr(i)) > 0) {
+                end = i;
+                break;
+            }
+        }
+        std::string_view move = token.substr(0, end);
+        MoveOutcome r = moveText(move, 0);
+        if (r == MoveOutcome::Error || r == MoveOutcome::Capacity) return r;
+        if (r == MoveOutcome::NotAMove) break;
+        any = true;
+        if (r == MoveOutcome::Terminal || lastToken) break;
+        s = token.substr(end);
+    }
+    return any ? MoveOutcome::Added : MoveOutcome::NotAMove;
+}
+
+bool LineReader::moveLine(std::string_view l) {
+    if (!m_startFixed && looksLikeFirstMove(l)) fixStart();
+    std::optional<MoveOutcome> r = kifLine(l);
+    if (!r || *r == MoveOutcome::Error) r = ki2Line(l);
+    switch (*r) {
+        case MoveOutcome::Capacity:
+            m_capacity = true;
+            return false;
+        case MoveOutcome::Error:
+            m_failed = true;
+            return false;
+        case MoveOutcome::Terminal:
+            m_lineEnded = true;
+            break;
+        case MoveOutcome::Added:
+            // A KI2 line may end with a terminal entry.
+            if (m_store.node(m_store.current()).isTerminal()) m_lineEnded = true;
+            break;
+        case MoveOutcome::NotAMove:
+            break;
+    }
+    return true;
+}
+
+bool LineReader::line(std::string_view text, bool hadNewline) {
+    m_hadNewline = hadNewline;
+    if (m_mode != Mode::File && text.starts_with('<')) {
+        std::size_t close = text.find('>');
+        text.remove_prefix(close == std::string_view::npos ? text.size() : close + 1);
+    }
+    std::string_view l = text.starts_with(' ') ? text.substr(1) : text;
+    std::string_view q = skipBlanks(text);
+
+    if (m_mode != Mode::MergeCheck && variationMarker(q)) return !m_stopped;
+    // Most lines are moves: they start with no key's first byte and skip the key tables.
+    bool mayBeKey = !q.empty() && m_keyFirstByte[static_cast<unsigned char>(q[0])];
+    if (mayBeKey && headerLine(l)) return true;
+    if (text.starts_with('#')) return true;
+    if (m_mode == Mode::Text && mayBeKey && startsWith(q, m_v.fileNameKey)) {
+        m_report.fileName = std::string(
+            cutToBytes(withoutNewline(q.substr(m_v.fileNameKey.size())), kTextFileNameBytes));
+        return true;
+    }
+    if (q.starts_with('*')) {
+        if (m_mode != Mode::MergeCheck) {
+            std::string_view comment = q.substr(1);
+            std::string c(withoutNewline(comment));
+            c += '\n';
+            (void)m_store.appendCommentTo(m_lastNode, c);
+        }
+        return true;
+    }
+    if (text.starts_with('&')) {
+        std::string_view name = withoutNewline(text.substr(1));
+        if (!name.empty() && m_mode != Mode::MergeCheck) {
+            (void)m_store.setBookmark(m_store.current(), name);
+        }
+        return true;
+    }
+    if (m_lineEnded) return true;
+    if (!m_startFixed) {
+        if (mayBeKey && handicapOrSideLine(l)) return true;
+        if (mayBeKey && playerOrHandLine(l)) return true;
+        int row = diagramRow(l);
+        if (row < 0) {
+            m_store.setReadingError("");
+            m_failed = true;
+            return false;
+        }
+        if (row > 0) return true;
+    } else if (mayBeKey && playerOrHandLine(l)) {
+        // Player lines after the moves began still name the players.
+        return true;
+    }
+    if (m_mode == Mode::MergeCheck) return true;
+    return moveLine(l);
+}
+
+void LineReader::finish() {
+    if (!m_startFixed) fixStart();
+    if (m_mode != Mode::MergeCheck) {
+        if (m_options.autoTimeUsed && m_store.header(HeaderField::TimeUsed).empty()) {
+            m_store.fillTimeUsed();
+        }
+        m_store.setAddMode(m_savedAddMode);
+        m_store.restoreStartPosition(m_store.position());
+        (void)m_store.goTo(kRootNode);
+        m_store.markClean();
+    }
+    if (m_capacity) {
+        m_report.result = ReadResult::CapacityReached;
+    } else if (m_failed) {
+        m_report.result = ReadResult::LineFailed;
+    }
+}
+
+// Splits text into lines (each with its "\n" when it had one; "\r\n" becomes "\n") of at most
+// maxBytes, never splitting a two-byte character, and feeds them to reader until it stops.
+void feedLines(LineReader& reader, std::string_view text, std::size_t maxBytes) {
+    while (!text.empty()) {
+        std::size_t nl = text.find('\n');
+        bool hadNewline = nl != std::string_view::npos;
+        std::string_view line = hadNewline ? text.substr(0, nl) : text;
+        text.remove_prefix(hadNewline ? nl + 1 : text.size());
+        if (hadNewline && line.ends_with('\r')) line.remove_suffix(1);
+        // A longer line is read as several lines.
+        while (line.size() > maxBytes) {
+            std::string_view part = cutToBytes(line, maxBytes);
+            if (part.empty()) part = line.substr(0, maxBytes);
+            if (!reader.line(part, false)) return;
+            line.remove_prefix(part.size());
+        }
+        if (!reader.line(line, hadNewline)) return;
+    }
+}
+
+bool hasMultiByteUtf8(std::string_view s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string msgFileMissing(std::string_view path) {
+    return vocab().fileMissing + "(" + std::string(path) + ")";
+}
+
+std::string msgReadError(std::string_view path, std::string_view detail) {
+    return vocab().readError + "(" + std::string(path) + ")\n" + std::string(detail);
+}
+
+const std::string& msgRecordSizeOver() { return vocab().sizeOver; }
+const std::string& captionReadError() { return vocab().readError; }
+
+std::string msgReplacedCharacters(int count) {
+    return vocab().replaced + std::to_string(count) + vocab().replacedEnd;
+}
+
+DecodedText decodeRecordBytes(std::string bytes, std::string_view extension) {
+    DecodedText out;
+    std::string ext(extension);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    bool bom = bytes.starts_with("\xEF\xBB\xBF");
+    bool utf8 = bom || ext == "kifu" || ext == "ki2u" || ext == "csau" ||
+                (hasMultiByteUtf8(bytes) && isValidUtf8(bytes));
+    if (!utf8) {
+        out.text = std::move(bytes);
+        return out;
+    }
+    std::string_view content(bytes);
+    if (bom) content.remove_prefix(3);
+    Cp932Conversion c = utf8ToCp932(content);
+    out.text = std::move(c.text);
+    out.wasUtf8 = true;
+    out.replaced = c.replaced;
+    out.truncated = !c.ok;
+    return out;
+}
+
+ReadReport readRecordLines(RecordStore& store, std::string_view text, const ReadOptions& options) {
+    ReadReport report;
+    LineReader reader(store, options, Mode::File, report);
+    reader.begin();
+    feedLines(reader, text, kFileLineBytes);
+    reader.finish();
+    return report;
+}
+
+ReadReport readRecordFile(RecordStore& store, const std::string& path, const ReadOptions& options) {
+    std::optional<std::string> bytes = readFile(path);
+    if (!bytes) {
+        ReadReport report;
+        report.result = ReadResult::CannotOpen;
+        return report;
+    }
+    DecodedText decoded = decodeRecordBytes(std::move(*bytes), lowerExtension(path));
+    ReadReport report = readRecordLines(store, decoded.text, options);
+    report.wasUtf8 = decoded.wasUtf8;
+    if (decoded.replaced > 0) {
+        // The conversion warning comes first: it happened before any line was read.
+        report.warnings.push_back(msgReplacedCharacters(decoded.replaced));
+        std::rotate(report.warnings.rbegin(), report.warnings.rbegin() + 1, report.warnings.rend());
+    }
+    return report;
+}
+
+ReadReport readRecordText(RecordStore& store, std::string_view text, bool merge,
+                          const ReadOptions& options) {
+    ReadReport report;
+    LineReader reader(store, options, merge ? Mode::Merge : Mode::Text, report);
+    reader.begin();
+    feedLines(reader, text, kTextLineBytes);
+    reader.finish();
+    return report;
+}
+
+MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const ReadOptions& options) {
+    // The record's start, kept aside and put back whatever the text says.
+    Position recordStart;
+    store.restoreStartPosition(recordStart);
+    HandicapType handicap = store.handicap();
+    SideByte firstMover = store.firstMover();
+    bool customStart = store.customStart();
+    StartSnapshot snapshot = store.startSnapshot();
+    Position shown = store.position();
+
+    ReadReport report;
+    LineReader reader(store, options, Mode::MergeCheck, report);
+    reader.begin();
+    feedLines(reader, text, kTextLineBytes);
+    reader.finish();
+
+    MergeCheck result = MergeCheck::Ok;
+    if (store.handicap() != handicap) {
+        result = MergeCheck::HandicapDiffers;
+    } else if (store.firstMover() != firstMover) {
+        result = MergeCheck::SideDiffers;
+    } else if (comparePositions(store.position(), recordStart) != 0) {
+        result = MergeCheck::StartDiffers;
+    }
+    store.setHandicap(handicap);
+    store.setFirstMover(firstMover);
+    store.setCustomStart(customStart);
+    Position snap;
+    restoreStart(snapshot, snap);
+    store.saveStartPosition(snap);
+    store.position() = shown;
+    return result;
+}
+
+std::string_view mergeCheckMessage(MergeCheck check) {
+    return vocab().mergeMessages[static_cast<std::size_t>(check)];
+}
+
+}  // namespace core

@@ -1,0 +1,638 @@
+#include "core/formats/record_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/notation/notation.h"
+#include "core/rules/legality.h"
+#include "core/text/sjis.h"
+#include "tests/support/temp_folder.h"
+
+namespace core {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Reads UTF-8 test text (converted to Shift-JIS, lines joined with CR LF) and describes the
+// record as KI2 move texts.
+class ReaderTest : public ::testing::Test {
+protected:
+    ReadReport read(const std::vector<std::string>& lines) {
+        std::string text;
+        for (const auto& l : lines) text += sjis(l) + "\r\n";
+        return readBytes(text);
+    }
+    ReadReport readBytes(std::string_view cp932) {
+        m_report = readRecordLines(m_store, cp932, m_options);
+        return m_report;
+    }
+
+    // The moves of the line through `node` (the main line by default) as "▲７六歩" texts.
+    std::vector<std::string> line(NodeIndex from = kRootNode) const {
+        std::vector<std::string> out;
+        int previous = 0;
+        for (NodeIndex n = m_store.node(from).next; n != kNoNode; n = m_store.node(n).next) {
+            const MoveNode& m = m_store.node(n);
+            out.push_back(toUtf8Lossy(
+                traditionalText(m, previous, DestinationForm::FullWidth, MarkStyle::Up, 0)));
+            previous = m.isTerminal() ? 0 : m.destination();
+        }
+        return out;
+    }
+    const MoveNode& nodeAt(int ply) const {
+        NodeIndex n = kRootNode;
+        for (int i = 0; i < ply; ++i) n = m_store.node(n).next;
+        return m_store.node(n);
+    }
+    std::string header(HeaderField f) const { return toUtf8Lossy(m_store.header(f)); }
+    std::string error() const { return toUtf8Lossy(m_store.readingError()); }
+    std::vector<std::string> warnings() const {
+        std::vector<std::string> out;
+        for (const auto& w : m_report.warnings) out.push_back(toUtf8Lossy(w));
+        return out;
+    }
+
+    RecordStore m_store{5000};
+    ReadOptions m_options;
+    ReadReport m_report;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(ReaderTest, KifMoveLineWithTime) {
+    read({"手合割：平手", "手数----指手---------消費時間--", "   1 ７六歩(77)   ( 0:01/00:00:01)",
+          "   2 ３四歩(33)   ( 1:05/00:01:05)", "   3 ２二角成(88) ( 0:10/00:00:11)",
+          "   4 同　銀(31)   ( 0:02/00:01:07)", "   5 投了         ( 0:03/00:00:14)"});
+    EXPECT_EQ(m_report.result, ReadResult::Ok);
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２二角成", "△同　銀", "▲投了"}));
+    EXPECT_EQ(nodeAt(1).from, 77);
+    EXPECT_EQ(nodeAt(1).seconds, 1);
+    EXPECT_EQ(nodeAt(2).seconds, 65);
+    EXPECT_EQ(nodeAt(5).seconds, 3);
+    EXPECT_EQ(m_store.currentPly(), 0);
+    EXPECT_EQ(m_store.dirty(), 0u);
+}
+
+TEST_F(ReaderTest, KifLineForms) {
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)        ", "3 ▲２六歩(27) ( 0:05/00:00:05)",
+          "   4 ８四歩(83)   (00:07/00:00:07)", "   5 投了"});
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲投了"}));
+    EXPECT_EQ(nodeAt(3).seconds, 5);
+    EXPECT_EQ(nodeAt(4).seconds, 7);
+}
+
+TEST_F(ReaderTest, MoveNumbersMayJumpByOneAndThreeDigitsAtMost) {
+    // Ply 12 after ply 10 is taken as ply 11.
+    std::vector<std::string> lines;
+    const char* moves[] = {"７六歩(77)", "３四歩(33)", "２六歩(27)", "８四歩(83)", "２五歩(26)",
+                           "８五歩(84)", "７八金(69)", "３二金(41)", "２四歩(25)", "同　歩(23)"};
+    for (int i = 0; i < 10; ++i) {
+        lines.push_back(std::to_string(i + 1) + " " + moves[i] + "   ( 0:01/00:00:01)");
+    }
+    lines.push_back("  12 同　飛(28)   ( 0:09/00:00:09)");
+    lines.push_back("  14 ２三歩打     ( 0:01/00:00:01)");  // 14 after 11 is not a move line
+    read(lines);
+    ASSERT_EQ(line().size(), 11u);
+    EXPECT_EQ(line()[10], "▲同　飛");
+    EXPECT_EQ(nodeAt(11).seconds, 9);
+}
+
+TEST_F(ReaderTest, FourDigitMoveNumbersFallBackToKi2AndLoseTheTime) {
+    // Reach ply 999 by a diagram-free shortcut: the KIF line "1000 ..." is read by the KI2
+    // attempt only when the number matches, which a 4-digit number never does for %3d.
+    read({"   1 ７六歩(77)   ( 0:01/00:00:01)", "1002 ３四歩(33)   ( 0:05/00:00:05)"});
+    EXPECT_EQ(line(), (Lines{"▲７六歩"}));
+}
+
+TEST_F(ReaderTest, VariationsGoBackAndAddAlternatives) {
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)", "   3 ２六歩(27)", "   4 ８四歩(83)",
+          "   5 ２五歩(26)", "変化：3手", "   3 ６六歩(67)", "   4 ８四歩(83)", "", "変化：2手",
+          "   2 ８四歩(83)"});
+    EXPECT_EQ(m_report.result, ReadResult::Ok);
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩"}));
+    NodeIndex third = m_store.node(m_store.node(m_store.node(kRootNode).next).next).next;
+    NodeIndex alt = m_store.node(third).sibling;
+    ASSERT_NE(alt, kNoNode);
+    EXPECT_EQ(m_store.node(alt).from, 67);
+    EXPECT_EQ(m_store.alternativeIndex(alt), 2);
+    NodeIndex second = m_store.node(m_store.node(kRootNode).next).next;
+    ASSERT_NE(m_store.node(second).sibling, kNoNode);
+    EXPECT_EQ(m_store.node(m_store.node(second).sibling).from, 83);
+}
+
+TEST_F(ReaderTest, Ki2MovesSeveralPerLineAndTheClosingLine) {
+    read({"手合割：平手", "▲７六歩　△３四歩　▲２六歩", "まで3手で先手の勝ち"});
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△投了"}));
+}
+
+TEST_F(ReaderTest, ResultWordsAfterMade) {
+    struct Case {
+        const char* text;
+        int code;
+    };
+    const Case cases[] = {
+        {"まで1手で中断", 1},           {"まで1手で後手の反則勝ち", 4},
+        {"まで1手で先手の反則負け", 2}, {"まで1手で時間切れにより先手の勝ち", 9},
+        {"まで1手で千日手", 7},         {"まで1手で持将棋", 5},
+        {"まで1手で詰み", 6},           {"まで1手で不詰", 8},
+        {"まで1手で入玉勝ち", 10},      {"まで1手で先手の勝ち", 0},
+    };
+    for (const Case& c : cases) {
+        read({"▲７六歩", c.text});
+        ASSERT_EQ(line().size(), 2u) << c.text;
+        EXPECT_EQ(nodeAt(2).to, c.code) << c.text;
+    }
+    read({"▲７六歩", "まで1手で駒余り"});
+    EXPECT_EQ(nodeAt(2).to, 6);
+    EXPECT_EQ(toUtf8Lossy(std::string(m_store.comment(1))), "駒余り\n");
+    // Dalmir's vocabulary has no 入玉勝ち: "勝ち" is found instead.
+    m_options.database = true;
+    read({"▲７六歩", "まで1手で入玉勝ち"});
+    EXPECT_EQ(nodeAt(2).to, 0);
+}
+
+TEST_F(ReaderTest, ResultWordsAsMoves) {
+    read({"   1 ７六歩(77)", "   2 不詰"});
+    EXPECT_EQ(nodeAt(2).to, 8);  // never taken for 詰
+    read({"   1 ７六歩(77)", "詰み"});
+    EXPECT_EQ(nodeAt(2).to, 6);
+    read({"   1 ７六歩(77)", "   2 －－－(00) ( 0:04/00:00:04)"});
+    EXPECT_EQ(nodeAt(2).to, 0);
+    EXPECT_EQ(nodeAt(2).seconds, 4);
+    read({"   1 ７六歩(77)", "   2 引き分け"});
+    EXPECT_EQ(nodeAt(2).to, 1);
+    EXPECT_EQ(toUtf8Lossy(std::string(m_store.comment(1))), "引き分け\n");
+    // After a terminal entry the line ignores further moves.
+    read({"   1 ７六歩(77)", "   2 中断", "   3 ２六歩(27)"});
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△中断"}));
+}
+
+TEST_F(ReaderTest, SameSquareForms) {
+    for (const char* same : {"同　歩", "同歩", "同 歩", "同  歩"}) {
+        read({"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩", "△８五歩", "▲２四歩",
+              std::string("△") + same});
+        ASSERT_EQ(line().size(), 8u) << same << error();
+        EXPECT_EQ(nodeAt(8).from, 23) << same;
+        EXPECT_EQ(nodeAt(8).to, 24) << same;
+    }
+    // 同 right after the start has nothing to repeat.
+    read({"▲同歩"});
+    EXPECT_EQ(m_report.result, ReadResult::LineFailed);
+}
+
+TEST_F(ReaderTest, Ki2DropsAndPromotions) {
+    // A pawn in hand and no board pawn able to reach 76 after the exchange: read as a drop.
+    read({"▲７六歩", "△３四歩", "▲２二角成", "△同銀", "▲５五角"});
+    EXPECT_TRUE(nodeAt(5).isDrop());
+    EXPECT_EQ(line()[4], "▲５五角");
+    // A board piece that can reach the square is taken before the hand.
+    read({"▲７六歩", "△３四歩", "▲２二角成", "△同銀", "▲７七角"});
+    EXPECT_TRUE(nodeAt(5).isDrop()) << "no board bishop left";
+    read({"▲７六歩", "△３四歩", "▲２二角成", "△同銀", "▲７七桂"});
+    EXPECT_EQ(nodeAt(5).from, 89);
+
+    read({"▲７六歩", "△３四歩", "▲２二角不成", "△同銀"});
+    EXPECT_FALSE(nodeAt(3).promotes());
+    EXPECT_TRUE(warnings().empty());
+    read({"▲７六歩", "△３四歩", "▲２二角", "△同銀"});
+    EXPECT_TRUE(nodeAt(3).promotes()) << "a bishop with no word promotes after the warning";
+    EXPECT_EQ(warnings(), (std::vector<std::string>{"警告：3手目 成・不成指定なし\n"}));
+    m_options.ruleCheck = false;
+    read({"▲７六歩", "△３四歩", "▲２二角", "△同銀"});
+    EXPECT_FALSE(nodeAt(3).promotes());
+    m_options.ruleCheck = true;
+}
+
+const Lines kSilverAndPawn{"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一",
+                           "| ・ ・ ・ ・ ・ ・ ・ ・ ・|二",
+                           "| ・ ・ ・ ・ ・ ・ ・ ・ ・|三",
+                           "| ・ ・ ・ ・ ・ 銀 ・ 歩 ・|四",
+                           "| ・ ・ ・ ・ ・ ・ ・ ・ ・|五",
+                           "| ・ ・ ・ ・ ・ ・ ・ ・ ・|六",
+                           "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七",
+                           "| ・ ・ ・ ・ ・ ・ ・ ・ ・|八",
+                           "| ・ ・ ・ ・ 玉 ・ ・ ・ ・|九",
+                           "先手の持駒：なし",
+                           "後手の持駒：なし"};
+
+TEST_F(ReaderTest, PromotionWithoutWord) {
+    // A silver reaching the zone with no word stays unpromoted; a pawn is promoted after the
+    // warning; "成" and "不成" say it outright.
+    Lines silver = kSilverAndPawn;
+    silver.push_back("▲３三銀");
+    read(silver);
+    ASSERT_EQ(line().size(), 1u) << error();
+    EXPECT_FALSE(nodeAt(1).promotes());
+    EXPECT_EQ(warnings().size(), 1u);
+    Lines pawn = kSilverAndPawn;
+    pawn.push_back("▲２三歩");
+    read(pawn);
+    EXPECT_TRUE(nodeAt(1).promotes());
+    EXPECT_EQ(warnings(), (std::vector<std::string>{"警告：1手目 成・不成指定なし\n"}));
+    Lines stated = kSilverAndPawn;
+    stated.push_back("▲２三歩不成");
+    read(stated);
+    EXPECT_FALSE(nodeAt(1).promotes());
+    EXPECT_TRUE(warnings().empty());
+    Lines kif = kSilverAndPawn;
+    kif.push_back("   1 ３三銀不成(44)");
+    read(kif);
+    EXPECT_FALSE(nodeAt(1).promotes());
+    EXPECT_EQ(nodeAt(1).from, 44);
+}
+
+TEST_F(ReaderTest, KifOriginForms) {
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)", "   3 ２二角成(88)", "   4 同　銀(31)",
+          "   5 ５五角打", "   6 ４二銀不成(31)"});
+    // 6: no silver on 31 any more (it went to 22): an error.
+    EXPECT_EQ(m_report.result, ReadResult::LineFailed);
+    EXPECT_EQ(error(), "6手目:\"４二銀不成(31)\"");
+    EXPECT_EQ(line().size(), 5u) << "what was read stays";
+    EXPECT_TRUE(nodeAt(5).isDrop());
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)", "   3 ２二角成(88)", "   4 同　銀(31)",
+          "   5 ５五角(00)"});
+    EXPECT_TRUE(nodeAt(5).isDrop()) << "(00) is a drop";
+}
+
+TEST_F(ReaderTest, HandsAndDiagram) {
+    read({"後手の持駒：なし", "  ９ ８ ７ ６ ５ ４ ３ ２ １", "+---------------------------+",
+          "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一", "| ・ ・ ・ ・ ・ ・ ・ ・ ・|二",
+          "| ・ ・ ・ ・ 歩 ・ ・ ・ ・|三", "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四",
+          "| ・ ・ ・ ・ ・ ・ ・ ・ ・|五", "| ・ ・ ・ ・ ・ ・ ・ ・ ・|六",
+          "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七", "| ・ ・ ・ ・ ・ ・ ・ ・ ・|八",
+          "| ・ ・ ・ ・ ・ ・ ・ ・ ・|九", "+---------------------------+",
+          "持駒：飛　角　金二　歩十八", "▲５二金"});
+    EXPECT_EQ(m_report.result, ReadResult::Ok) << error();
+    EXPECT_TRUE(m_store.customStart());
+    EXPECT_EQ(m_store.handicap(), kHandicapOther);
+    Position start;
+    m_store.restoreStartPosition(start);
+    HandCounts hand = countHand(start);
+    EXPECT_EQ(hand.count(kSideBlack, kRook), 1);
+    EXPECT_EQ(hand.count(kSideBlack, kBishop), 1);
+    EXPECT_EQ(hand.count(kSideBlack, kGold), 2);
+    EXPECT_EQ(hand.count(kSideBlack, kPawn), 17) << "18 pawns, one of them on 53";
+    EXPECT_EQ(hand.count(kSideWhite, kGold), 0);
+    EXPECT_EQ(start.cells[51], makePiece(kSideWhite, kKing));
+    EXPECT_EQ(line(), (Lines{"▲５二金"}));
+}
+
+TEST_F(ReaderTest, DiagramWithoutWhiteHandGivesWhiteTheRest) {
+    read({"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一", "| ・ ・ ・ ・ ・ ・ ・ ・ ・|二",
+          "| ・ ・ ・ ・ 金 ・ ・ ・ ・|三", "| ・ ・ ・ ・ ・ ・ ・ ・ ・|四",
+          "| ・ ・ ・ ・ ・ ・ ・ ・ ・|五", "| ・ ・ ・ ・ ・ ・ ・ ・ ・|六",
+          "| ・ ・ ・ ・ ・ ・ ・ ・ ・|七", "| ・ ・ ・ ・ ・ ・ ・ ・ ・|八",
+          "| ・ ・ ・ ・ ・ ・ ・ ・ ・|九", "先手の持駒：金"});
+    Position start;
+    m_store.restoreStartPosition(start);
+    HandCounts hand = countHand(start);
+    EXPECT_EQ(hand.count(kSideWhite, kPawn), 18);
+    EXPECT_EQ(hand.count(kSideWhite, kGold), 2);
+    EXPECT_EQ(hand.count(kSideWhite, kRook), 2);
+    EXPECT_EQ(hand.count(kSideBlack, kGold), 1);
+}
+
+TEST_F(ReaderTest, HandTextRules) {
+    struct Case {
+        const char* text;
+        int pawns, golds, silvers;
+    };
+    const Case cases[] = {
+        {"なし", 0, 0, 0},        {"歩十八", 18, 0, 0},
+        {"歩１８　金", 18, 1, 0}, {"歩十　金", 10, 1, 0},   // "十" alone skips the blank after it
+        {"歩十 金２", 10, 2, 0},  {"金　と　銀", 0, 1, 0},  // a promoted piece ends the list
+        {"銀二,金", 0, 1, 2},     {"歩", 1, 0, 0},  // a name at the end of the text counts one
+        {"歩０", 1, 0, 0},        {"金ニ", 0, 2, 0},
+    };
+    for (const Case& c : cases) {
+        read({std::string("先手の持駒：") + c.text, "後手の持駒：なし",
+              "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一"});
+        Position start;
+        m_store.restoreStartPosition(start);
+        HandCounts hand = countHand(start);
+        EXPECT_EQ(hand.count(kSideBlack, kPawn), c.pawns) << c.text;
+        EXPECT_EQ(hand.count(kSideBlack, kGold), c.golds) << c.text;
+        EXPECT_EQ(hand.count(kSideBlack, kSilver), c.silvers) << c.text;
+    }
+}
+
+TEST_F(ReaderTest, MalformedDiagramRowStopsWithEmptyError) {
+    read({"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一", "|*・ ・ ・ ・ ・ ・ ・ ・ ・|二", "▲５五歩"});
+    EXPECT_EQ(m_report.result, ReadResult::LineFailed);
+    EXPECT_EQ(error(), "");
+    // A row of eight cells: the closing bar takes the ninth file's place.
+    read({"| ・ ・ ・ ・v玉 ・ ・ ・|一"});
+    EXPECT_EQ(m_report.result, ReadResult::Ok);
+}
+
+TEST_F(ReaderTest, HeaderKeys) {
+    m_options.userKeys[0] = sjis("解説");
+    m_options.userKeys[1] = sjis("場所");
+    read({"開始日時：2026/12/01 10:00",
+          "# 開始時刻  ：10:05",
+          "棋戦名：名人戦",
+          "戦　型：矢倉",
+          "原典：一",
+          "発表誌：二",
+          "原典：三",
+          "作品分類：A",
+          "分類：B",
+          "記事：r1",
+          "記事：r2",
+          "解説：誰か",
+          "場所：東京",
+          "先手：羽生",
+          "後手:谷川",
+          "先手省略名：羽",
+          "#comment",
+          "* 初手の前",
+          "手数----指手---------消費時間--",
+          "   1 ７六歩(77)",
+          "*一手目",
+          "&しおり",
+          "   2 中断"});
+    EXPECT_EQ(header(HeaderField::StartDateTime), "2026/12/01 10:00 10:05");
+    EXPECT_EQ(header(HeaderField::Event), "名人戦");
+    EXPECT_EQ(header(HeaderField::Opening), "矢倉");
+    EXPECT_EQ(header(HeaderField::Magazine), "二");
+    EXPECT_EQ(header(HeaderField::Classification), "B");
+    EXPECT_EQ(header(HeaderField::Remarks), "r1");
+    EXPECT_EQ(header(HeaderField::User1), "誰か");
+    EXPECT_EQ(header(HeaderField::Place), "東京");
+    EXPECT_EQ(header(HeaderField::User2), "東京")
+        << "a fixed key from 持ち時間 on fills a user key";
+    EXPECT_EQ(toUtf8Lossy(m_store.playerName(PlayerField::Black)), "羽生");
+    EXPECT_EQ(toUtf8Lossy(m_store.playerName(PlayerField::White)), "谷川");
+    EXPECT_EQ(toUtf8Lossy(m_store.playerName(PlayerField::BlackShort)), "羽");
+    EXPECT_EQ(toUtf8Lossy(std::string(m_store.comment(0))), " 初手の前\n");
+    EXPECT_EQ(toUtf8Lossy(std::string(m_store.comment(1))), "一手目\n");
+    ASSERT_EQ(m_store.bookmarkCount(), 1);
+    EXPECT_EQ(m_store.bookmarkAt(0)->node, m_store.node(kRootNode).next);
+    // Values are cut to 100 bytes without splitting a character.
+    read({"表題：" + std::string(60, 'a') + std::string(30, 'x') + "漢字漢字漢字"});
+    EXPECT_EQ(m_store.header(HeaderField::Title).size(), 100u);
+    read({"表題：a" + std::string("漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字"
+                                  "漢字漢字漢字漢字漢字漢字漢字漢字漢字")});
+    EXPECT_EQ(m_store.header(HeaderField::Title).size(), 99u);
+}
+
+// A position file ends with its "手数＝… まで" line, then the side to move.
+TEST_F(ReaderTest, SideLineAfterThePositionFilesMoveLine) {
+    read({"後手の持駒：なし", "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一", "先手の持駒：金",
+          "手数＝3  ▲２二角成  まで", "後手番"});
+    EXPECT_EQ(m_report.result, ReadResult::Ok);
+    EXPECT_EQ(m_store.firstMover(), kSideWhite);
+    EXPECT_TRUE(line().empty());
+}
+
+TEST_F(ReaderTest, MainLineOnlyStopsAtTheFirstVariation) {
+    m_options.mainLineOnly = true;
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)", "変化：2手", "   2 ８四歩(83)"});
+    EXPECT_TRUE(m_report.stoppedAtVariation);
+    EXPECT_EQ(m_store.moveCount(), 2);
+    m_options.mainLineOnly = false;
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)", "変化：2手", "   2 ８四歩(83)"});
+    EXPECT_FALSE(m_report.stoppedAtVariation);
+    EXPECT_EQ(m_store.moveCount(), 3);
+}
+
+TEST_F(ReaderTest, HandicapAndSideLines) {
+    read({"手合割：香落ち", "△３四歩"});
+    EXPECT_EQ(m_store.handicap(), 1);
+    EXPECT_EQ(m_store.firstMover(), kSideWhite);
+    EXPECT_EQ(line(), (Lines{"△３四歩"}));
+    read({"手合割：左五枚落ち", "△３四歩"});
+    EXPECT_EQ(m_store.handicap(), 10);
+    read({"手合割：何か", "▲７六歩"});
+    EXPECT_EQ(m_store.handicap(), kHandicapUnknown);
+    EXPECT_TRUE(line().empty()) << "no set-up: the board stays empty";
+    read({"盤面回転", "▲７六歩"});
+    EXPECT_TRUE(m_store.flipped());
+}
+
+TEST_F(ReaderTest, RuleWarningsKeepTheMove) {
+    m_options.fileName = "a.kif";
+    read({"▲７六歩", "△３四歩", "▲７五歩", "△３五歩", "▲３三歩"});  // drop with no pawn in hand
+    EXPECT_EQ(m_report.result, ReadResult::LineFailed);
+    EXPECT_EQ(error(), "5手目:\"３三歩\"");
+    // No board pawn can reach 77: a pawn from the hand, on the file of the pawn on 76.
+    const Lines twoPawns{"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩",
+                         "△８五歩", "▲２四歩", "△同歩",   "▲同飛",   "△２三歩",
+                         "▲２八飛", "△３二金", "▲７七歩"};
+    read(twoPawns);
+    EXPECT_EQ(m_report.result, ReadResult::Ok);
+    ASSERT_EQ(line().size(), 13u);
+    EXPECT_TRUE(nodeAt(13).isDrop());
+    EXPECT_EQ(warnings(),
+              (std::vector<std::string>{"警告：ルールエラー（二歩）：a.kif 13手目 ７七歩"}));
+    EXPECT_EQ(error(), "13手目:警告：ルールエラー（二歩）：７七歩");
+    // Without rule checking there is no warning, and the move stays all the same.
+    m_options.ruleCheck = false;
+    read(twoPawns);
+    EXPECT_EQ(line().size(), 13u);
+    EXPECT_TRUE(warnings().empty());
+}
+
+TEST_F(ReaderTest, MalformedInputNeverCrashes) {
+    std::string bytes = sjis("▲７六歩\r\n△３四歩\r\n");
+    bytes += std::string("\0\0\x81", 3);
+    bytes += sjis("\n▲２六歩\r\n");
+    bytes += "\x8F";  // a lead byte cut off at the end
+    readBytes(bytes);
+    EXPECT_EQ(line().size(), 3u);
+    // A move to a square held by the mover's own piece.
+    read({"   1 ７六歩(77)", "   2 ３四歩(33)", "   3 ６九飛(28)"});
+    EXPECT_EQ(line().size(), 2u);
+    EXPECT_EQ(m_report.result, ReadResult::LineFailed);
+    // Random bytes.
+    std::string noise;
+    unsigned state = 12345;
+    for (int round = 0; round < 200; ++round) {
+        noise.clear();
+        for (int i = 0; i < 400; ++i) {
+            state = state * 1103515245 + 12345;
+            noise += static_cast<char>(state >> 16);
+            if (i % 37 == 0) noise += sjis("▲同成(|\n");
+        }
+        readBytes(noise);
+    }
+    // A line longer than the reader takes at once is read in pieces.
+    readBytes(std::string(20000, 'x') + sjis("\n▲７六歩\n"));
+    EXPECT_EQ(line().size(), 1u);
+}
+
+TEST_F(ReaderTest, CapacityReachedKeepsWhatWasRead) {
+    RecordStore small(4);
+    ReadReport r = readRecordLines(small, sjis("▲７六歩△３四歩▲２六歩△８四歩▲２五歩\n"), {});
+    EXPECT_EQ(r.result, ReadResult::CapacityReached);
+    EXPECT_EQ(small.lineEnd(), 3);
+    EXPECT_EQ(small.currentPly(), 0);
+}
+
+TEST(ReaderDecodeTest, Utf8IsConvertedAndUnmappableCharactersWarned) {
+    DecodedText plain = decodeRecordBytes(sjis("▲７六歩"), "kif");
+    EXPECT_FALSE(plain.wasUtf8);
+    DecodedText bom = decodeRecordBytes("\xEF\xBB\xBF▲７六歩", "kif");
+    EXPECT_TRUE(bom.wasUtf8);
+    EXPECT_EQ(bom.text, sjis("▲７六歩"));
+    DecodedText byExtension = decodeRecordBytes("abc", "KIFU");
+    EXPECT_TRUE(byExtension.wasUtf8);
+    DecodedText detected = decodeRecordBytes("先手：😀太郎", "kif");
+    EXPECT_TRUE(detected.wasUtf8);
+    EXPECT_EQ(detected.replaced, 1);
+    EXPECT_EQ(detected.text, sjis("先手：？太郎"));
+
+    RecordStore store;
+    testsupport::TempFolder folder;
+    fs::path file = folder.file("utf8.kif");
+    {
+        std::string content = "先手：😀\n▲７六歩\n";
+        FILE* f = std::fopen(file.c_str(), "wb");
+        std::fwrite(content.data(), 1, content.size(), f);
+        std::fclose(f);
+    }
+    ReadReport r = readRecordFile(store, file.string(), {});
+    EXPECT_TRUE(r.wasUtf8);
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_EQ(r.warnings[0], msgReplacedCharacters(1));
+    EXPECT_EQ(store.playerName(PlayerField::Black), sjis("？"));
+    EXPECT_EQ(readRecordFile(store, "/no/such/file.kif", {}).result, ReadResult::CannotOpen);
+}
+
+// Every record of other programs opens without a reading error.
+TEST(ReaderInteropTest, EveryInteropRecordReads) {
+    int files = 0;
+    for (const char* folder : {"kif", "ki2"}) {
+        fs::path dir = fs::path(TAVREL_INTEROP_DATA) / folder;
+        if (!fs::exists(dir)) GTEST_SKIP() << "no interop records at " << dir;
+        for (const auto& e : fs::directory_iterator(dir)) {
+            RecordStore store;
+            ReadReport r = readRecordFile(store, e.path().string(), {});
+            EXPECT_EQ(r.result, ReadResult::Ok)
+                << e.path() << ": " << toUtf8Lossy(store.readingError());
+            EXPECT_NE(store.node(kRootNode).next, kNoNode) << e.path();
+            ++files;
+        }
+    }
+    EXPECT_GE(files, 10);
+}
+
+TEST(ReaderInteropTest, MainLinesAreWhatTheFilesSay) {
+    fs::path dir(TAVREL_INTEROP_DATA);
+    if (!fs::exists(dir)) GTEST_SKIP();
+    RecordStore store;
+    ASSERT_EQ(readRecordFile(store, (dir / "kif/pyshogi-habu-fujii-2006.kif").string(), {}).result,
+              ReadResult::Ok);
+    EXPECT_EQ(store.currentPly(), 0);  // the root is current
+    EXPECT_EQ(toUtf8Lossy(store.playerName(PlayerField::Black)), "羽生善治");
+    EXPECT_EQ(toUtf8Lossy(store.header(HeaderField::Event)), "順位戦");
+    NodeIndex n = store.node(kRootNode).next;
+    EXPECT_EQ(store.node(n).from, 77);
+    EXPECT_EQ(store.node(n).to, 76);
+    EXPECT_EQ(toUtf8Lossy(std::string(store.comment(0))).substr(0, 12), "棋戦詳細");
+
+    ASSERT_EQ(
+        readRecordFile(store, (dir / "kif/shogihome-e2e03-nyugyoku.kifu").string(), {}).result,
+        ReadResult::Ok);
+    EXPECT_TRUE(store.customStart());
+    EXPECT_EQ(store.firstMover(), kSideWhite);
+    EXPECT_EQ(store.node(store.node(kRootNode).next).to, 10);  // 入玉勝ち
+
+    ASSERT_EQ(
+        readRecordFile(store, (dir / "ki2/shogihome-sfen-to-ki2-000003.ki2u").string(), {}).result,
+        ReadResult::Ok);
+    // ▲２六歩 △８四歩 ... △７七角成 ▲同　銀: ply 10 captures the bishop on 77.
+    NodeIndex x = kRootNode;
+    for (int i = 0; i < 11; ++i) x = store.node(x).next;
+    EXPECT_EQ(store.node(x).from, 88);
+    EXPECT_EQ(store.node(x).to, 77);
+}
+
+class TextReaderTest : public ReaderTest {
+protected:
+    ReadReport text(const std::vector<std::string>& lines, bool merge) {
+        std::string t;
+        for (const auto& l : lines) t += sjis(l) + "\r\n";
+        m_report = readRecordText(m_store, t, merge, m_options);
+        return m_report;
+    }
+    MergeCheck check(const std::vector<std::string>& lines) {
+        std::string t;
+        for (const auto& l : lines) t += sjis(l) + "\r\n";
+        return checkMergeStart(m_store, t, m_options);
+    }
+};
+
+std::vector<std::string> game(int plies) {
+    static const char* moves[] = {"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩", "△８五歩",
+                                  "▲７八金", "△３二金", "▲２四歩", "△同歩",   "▲同飛",   "△８六歩",
+                                  "▲同歩",   "△同飛",   "▲３四飛", "△３三角", "▲３六飛", "△８四飛",
+                                  "▲２六飛", "△２二銀", "▲８七歩", "△２三歩", "▲６八玉", "△５二玉"};
+    std::vector<std::string> out;
+    for (int i = 0; i < plies; ++i) out.push_back(moves[i]);
+    return out;
+}
+
+TEST_F(TextReaderTest, MergingAddsOnlyWhatDiffers) {
+    std::vector<std::string> record = game(24);
+    ASSERT_EQ(text(record, false).result, ReadResult::Ok) << error();
+    ASSERT_EQ(line().size(), 24u);
+    int before = m_store.moveCount();
+
+    std::vector<std::string> other = game(20);
+    other.push_back("▲５八玉");
+    other.push_back("△５二玉");
+    ASSERT_EQ(check(other), MergeCheck::Ok);
+    ASSERT_EQ(text(other, true).result, ReadResult::Ok) << error();
+    EXPECT_EQ(m_store.moveCount(), before + 2);
+    EXPECT_EQ(line().size(), 24u) << "the main line stays first";
+    NodeIndex ply21 = m_store.node(kRootNode).next;
+    for (int i = 1; i < 21; ++i) ply21 = m_store.node(ply21).next;
+    EXPECT_NE(m_store.node(ply21).sibling, kNoNode);
+
+    // The same record twice: no new node, comments appended again.
+    std::vector<std::string> commented = game(24);
+    commented.insert(commented.begin() + 1, "*良い手");
+    ASSERT_EQ(text(commented, true).result, ReadResult::Ok);
+    ASSERT_EQ(text(commented, true).result, ReadResult::Ok);
+    EXPECT_EQ(m_store.moveCount(), before + 2);
+    EXPECT_EQ(toUtf8Lossy(std::string(m_store.comment(1))), "良い手\n良い手\n");
+}
+
+TEST_F(TextReaderTest, MergeCheckRefusesADifferentStart) {
+    ASSERT_EQ(text(game(10), false).result, ReadResult::Ok);
+    int before = m_store.moveCount();
+    EXPECT_EQ(check({"手合割：香落ち", "棋戦：練習", "△３四歩"}), MergeCheck::HandicapDiffers);
+    EXPECT_EQ(toUtf8Lossy(std::string(mergeCheckMessage(MergeCheck::HandicapDiffers))),
+              "手合が違います。");
+    EXPECT_EQ(header(HeaderField::Event), "練習") << "header lines are taken over";
+    EXPECT_EQ(m_store.handicap(), kHandicapEven);
+    EXPECT_EQ(m_store.firstMover(), kSideBlack);
+    EXPECT_EQ(m_store.moveCount(), before);
+    EXPECT_EQ(check({"後手番", "△３四歩"}), MergeCheck::SideDiffers);
+    EXPECT_EQ(check({"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一", "先手番", "▲５二金"}),
+              MergeCheck::StartDiffers);
+    Position start;
+    m_store.restoreStartPosition(start);
+    Position standard;
+    setupHandicap(standard, kHandicapEven);
+    EXPECT_EQ(comparePositions(start, standard), 0);
+    EXPECT_EQ(m_store.position(), start) << "the shown position is the start again";
+}
+
+TEST_F(TextReaderTest, ClipboardTextForms) {
+    text({"<td>▲７六歩　△３四歩</td>", "<p>まで2手で中断", "ファイル名：棋譜.kif"}, false);
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲中断"}));
+    EXPECT_EQ(toUtf8Lossy(m_report.fileName), "棋譜.kif");
+    // A diagram alone replaces the record by that position.
+    text({"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一", "先手の持駒：金", "後手の持駒：なし"}, false);
+    EXPECT_EQ(m_report.result, ReadResult::Ok);
+    EXPECT_TRUE(line().empty());
+    EXPECT_TRUE(m_store.customStart());
+}
+
+}  // namespace
+}  // namespace core

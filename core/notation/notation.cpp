@@ -1,0 +1,460 @@
+#include "core/notation/notation.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/notation/piece_text.h"
+#include "core/rules/legality.h"
+#include "core/text/sjis.h"
+
+namespace core {
+
+namespace {
+
+constexpr std::uint8_t kCodeUp = 3;
+constexpr std::uint8_t kCodeStraight = 5;
+constexpr std::uint8_t kCodeRight = 7;
+constexpr std::uint8_t kCodeLeft = 8;
+constexpr std::uint8_t kCodeRightBack = 9;
+constexpr std::uint8_t kCodeRightUp = 11;
+constexpr std::uint8_t kCodeLeftBack = 12;
+constexpr std::uint8_t kCodeLeftUp = 14;
+
+// Offsets (Black's view) each direction word covers. For "右" and "左" the last two (straight
+// forward and back) count only for bishops, rooks, horses and dragons.
+struct WordOffsets {
+    std::uint8_t count;
+    std::array<std::int8_t, 10> offsets;
+};
+constexpr std::array<WordOffsets, kDirectionWordCount> kWordOffsets{{
+    {10, {-12, -11, -10, -9, -1, 1, 8, 9, 10, 11}},  // 0: any
+    {0, {}},                                         // 1: unambiguous
+    {3, {-11, -1, 9}},                               // 2: 行
+    {3, {-11, -1, 9}},                               // 3: 上
+    {3, {11, 1, -9}},                                // 4: 引
+    {1, {-1}},                                       // 5: 直
+    {2, {-10, 10}},                                  // 6: 寄
+    {6, {8, 9, 10, 11, -1, 1}},                      // 7: 右
+    {6, {-9, -10, -11, -12, -1, 1}},                 // 8: 左
+    {1, {11}},                                       // 9: 右引
+    {1, {10}},                                       // 10: 右寄
+    {1, {9}},                                        // 11: 右上
+    {1, {-9}},                                       // 12: 左引
+    {1, {-10}},                                      // 13: 左寄
+    {1, {-11}},                                      // 14: 左上
+}};
+
+// Bishops, rooks, horses and dragons: "右"/"左" cover straight moves for them, "直" never applies.
+constexpr bool isLongRange(int type) { return (type & 7) == kBishop || (type & 7) == kRook; }
+
+constexpr bool isHorseOrDragon(int type) { return type == kHorse || type == kDragon; }
+
+int offsetCount(int code, int type) {
+    const WordOffsets& w = kWordOffsets[static_cast<std::size_t>(code)];
+    if ((code == kCodeRight || code == kCodeLeft) && !isLongRange(type)) return w.count - 2;
+    return w.count;
+}
+
+bool fits(int code, int direction, int type) {
+    const WordOffsets& w = kWordOffsets[static_cast<std::size_t>(code)];
+    int n = offsetCount(code, type);
+    for (int i = 0; i < n; ++i) {
+        if (w.offsets[static_cast<std::size_t>(i)] == direction) return true;
+    }
+    return false;
+}
+
+// Index in the piece movement table of an offset (Black's view); -1 if none.
+int directionIndex(int offset) {
+    for (int i = 0; i < kDirectionCount; ++i) {
+        if (kDirectionOffsets[static_cast<std::size_t>(i)] == offset) return i;
+    }
+    return -1;
+}
+
+// Direction words in CP932, by code.
+const std::array<std::string, kDirectionWordCount>& words() {
+    static const std::array<std::string, kDirectionWordCount> w{
+        "",           "",           sjis("行"),   sjis("上"),   sjis("引"),
+        sjis("直"),   sjis("寄"),   sjis("右"),   sjis("左"),   sjis("右引"),
+        sjis("右寄"), sjis("右上"), sjis("左引"), sjis("左寄"), sjis("左上"),
+    };
+    return w;
+}
+
+struct Texts {
+    std::array<std::string, 11> terminals{
+        sjis("投了"),     sjis("中断"),     sjis("反則負け"), "",
+        sjis("反則勝ち"), sjis("持将棋"),   sjis("詰み"),     sjis("千日手"),
+        sjis("不詰"),     sjis("切れ負け"), sjis("入玉勝ち"),
+    };
+    std::string same = sjis("同");
+    std::string sameSpace = sjis("同　");
+    std::string promote = sjis("成");
+    std::string noPromote = sjis("不成");
+    std::string drop = sjis("打");
+    std::string fullSpace = sjis("　");
+    std::string promotedLance = sjis("成香");
+    std::string promotedKnight = sjis("成桂");
+    std::string promotedSilver = sjis("成銀");
+    std::string dragonRyu = sjis("竜");
+    std::string notPromoting = sjis("不");
+    std::string rawPromoting = sjis("生");
+};
+
+const Texts& texts() {
+    static const Texts t;
+    return t;
+}
+
+// Direction words in the order findOrigin tries them: longest first.
+constexpr std::array<std::uint8_t, 13> kReadOrder{14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2};
+
+void padTo(std::string& s, int width) {
+    if (width > 0 && s.size() < static_cast<std::size_t>(width)) {
+        s.append(static_cast<std::size_t>(width) - s.size(), ' ');
+    }
+}
+
+// The two squares, lowest first, holding exactly piece; second is 0 when there is only one.
+std::pair<int, int> twoSquaresOf(const Position& pos, PieceByte piece) {
+    int first = 0;
+    int second = 0;
+    for (int sq = 11; sq <= 99; ++sq) {
+        if (pos.cells[static_cast<std::size_t>(sq)] != piece) continue;
+        if (first == 0) {
+            first = sq;
+        } else {
+            second = sq;
+        }
+    }
+    return {first, second};
+}
+
+bool canPromoteFrom(int origin, int destination, PieceByte piece) {
+    return promotionState(origin, destination, piece) != Promotion::Impossible;
+}
+
+// Whether the piece on square from can move to square to (empty or the opponent's, which the
+// caller knows), along its one line towards it.
+bool canReach(const Position& pos, int from, int to) {
+    PieceByte p = pos.cells[static_cast<std::size_t>(from)];
+    // Pieces that only step reach no farther than a knight's jump.
+    int type = pieceType(p);
+    if (!isLongRange(type) && type != kLance &&
+        (std::abs(fileOf(to) - fileOf(from)) > 1 || std::abs(rankOf(to) - rankOf(from)) > 2)) {
+        return false;
+    }
+    int sign = sideOf(p) == kSideBlack ? 1 : -1;
+    int dir = moveDirection(from, to);
+    if (dir == 100) return false;
+    int k = directionIndex(dir * sign);
+    if (k < 0) return false;
+    std::uint8_t how =
+        kPieceMoves[static_cast<std::size_t>(pieceType(p))][static_cast<std::size_t>(k)];
+    if (how == kMoveNone) return false;
+    if (from + dir == to) return true;
+    if (how != kMoveSlide) return false;
+    for (int sq = from + dir; sq != to; sq += dir) {
+        if (pos.cells[static_cast<std::size_t>(sq)] != 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int moveDirection(int o, int d) {
+    int diff = d - o;
+    if (diff == 0 || !isSquare(o) || !isSquare(d)) return 100;
+    int sign = diff > 0 ? 1 : -1;
+    int df = fileOf(d) - fileOf(o);
+    int dr = rankOf(d) - rankOf(o);
+    // The file test comes first: a slide from rank 9 to rank 1 differs by 8 like a knight jump.
+    if (df == 0) return sign;
+    if (dr == 0) return 10 * sign;
+    if (std::abs(df) == 1 && std::abs(dr) == 2) return diff;  // ±12 or ±8
+    if (df == dr) return 11 * sign;
+    if (df == -dr) return 9 * sign;
+    return 100;
+}
+
+std::string_view directionWord(int code) {
+    if (code < 0 || code >= kDirectionWordCount) return {};
+    return words()[static_cast<std::size_t>(code)];
+}
+
+std::string_view terminalWord(int code) {
+    if (code < 0 || code > kLastTerminalCode) return {};
+    return texts().terminals[static_cast<std::size_t>(code)];
+}
+
+std::string_view pieceWord(int type, bool dragonAsRyu) {
+    const Texts& t = texts();
+    switch (type) {
+        case kPromotedLance:
+            return t.promotedLance;
+        case kPromotedKnight:
+            return t.promotedKnight;
+        case kPromotedSilver:
+            return t.promotedSilver;
+        case kDragon:
+            return dragonAsRyu ? std::string_view(t.dragonRyu) : kPieceKanji[kDragon];
+        default:
+            break;
+    }
+    if (type < 0 || type > 15) return {};
+    return kPieceKanji[static_cast<std::size_t>(type)];
+}
+
+std::string_view sideMark(SideByte side, MarkStyle style) {
+    bool black = side == kSideBlack;
+    switch (style) {
+        case MarkStyle::None:
+            return {};
+        case MarkStyle::Up:
+            return black ? kMarkBlack : kMarkWhite;
+        case MarkStyle::Down:
+            return black ? kMarkBlack : kMarkWhiteAlt;
+        case MarkStyle::UserUp:
+            return black ? kMarkBlackUser : kMarkWhiteUser1;
+        case MarkStyle::UserDown:
+            return black ? kMarkBlackUser : kMarkWhiteUser2;
+    }
+    return {};
+}
+
+std::string originFormText(const MoveNode& node, int previousDestination, MarkStyle style,
+                           int width, const NotationOptions& options) {
+    std::string s(sideMark(moverOf(node), style));
+    if (node.isTerminal()) {
+        s += terminalWord(node.to);
+        padTo(s, width);
+        return s;
+    }
+    int dest = node.destination();
+    if (dest == (previousDestination & ~kPromoteFlag)) {
+        s += texts().sameSpace;
+    } else {
+        s += kFullWidthDigits[static_cast<std::size_t>(fileOf(dest))];
+        s += kRankNumerals[static_cast<std::size_t>(rankOf(dest))];
+    }
+    s += pieceWord(pieceType(node.piece), options.dragonAsRyu);
+    if (node.isDrop()) {
+        s += texts().drop;
+    } else {
+        if (node.promotes()) s += texts().promote;
+        char origin[8];
+        std::snprintf(origin, sizeof origin, "(%d)", node.from);
+        s += origin;
+    }
+    padTo(s, width);
+    return s;
+}
+
+std::string traditionalText(const MoveNode& node, int previousDestination, DestinationForm form,
+                            MarkStyle style, int width, const NotationOptions& options) {
+    const Texts& t = texts();
+    std::string s(sideMark(moverOf(node), style));
+    std::size_t afterMark = s.size();
+    if (node.isTerminal()) {
+        s += terminalWord(node.to);
+        padTo(s, width);
+        return s;
+    }
+    int dest = node.destination();
+    bool repeat = dest == (previousDestination & ~kPromoteFlag);
+    switch (form) {
+        case DestinationForm::FullWidth:
+            if (repeat) {
+                s += t.sameSpace;
+                break;
+            }
+            [[fallthrough]];
+        case DestinationForm::SquareAndSame:
+            s += kFullWidthDigits[static_cast<std::size_t>(fileOf(dest))];
+            s += kRankNumerals[static_cast<std::size_t>(rankOf(dest))];
+            if (repeat) s += t.same;
+            break;
+        case DestinationForm::HalfWidth:
+        case DestinationForm::HalfWidthAlt:
+            if (repeat) {
+                s += t.same;
+            } else {
+                s += std::to_string(dest);
+            }
+            break;
+    }
+    s += pieceWord(pieceType(node.piece), options.dragonAsRyu);
+    int code = node.notation & kHintCodeMask;
+    if (node.isDrop()) {
+        if (code == kHintAmbiguous ||
+            (form == DestinationForm::SquareAndSame && options.dropMarkOnLast)) {
+            s += t.drop;
+        }
+    } else {
+        s += directionWord(code);
+        if (node.promotes()) {
+            s += t.promote;
+        } else if (node.notation & kHintNoPromotion) {
+            s += t.noPromote;
+        }
+    }
+    if (form == DestinationForm::FullWidth || form == DestinationForm::SquareAndSame) {
+        std::string_view body(s);
+        body.remove_prefix(afterMark);
+        if (body.starts_with(t.sameSpace) && body.size() > t.sameSpace.size() + 2) {
+            s.erase(afterMark + t.same.size(), t.fullSpace.size());
+        }
+    }
+    padTo(s, width);
+    return s;
+}
+
+std::uint8_t computeNotationHint(const Position& before, int origin, int destination) {
+    if (destination <= kLastTerminalCode) return kHintUnique;
+    int dest = destination & ~kPromoteFlag;
+    bool promote = (destination & kPromoteFlag) != 0;
+    if (origin < 0 || origin >= kCellCount || !isSquare(dest)) return kHintUnique;
+    bool drop = origin >= 100;
+    PieceByte mover = before.cells[static_cast<std::size_t>(origin)];
+    if (mover == 0 || mover == kWall) return kHintUnique;
+    std::uint8_t hint = 0;
+    if (!drop && !promote && canPromoteFrom(origin, dest, mover)) hint |= kHintNoPromotion;
+
+    SideByte side = sideOf(mover);
+    // Other pieces of exactly the same kind that can reach the destination: only the ids of the
+    // mover's type range can be such pieces.
+    std::array<int, 18> others{};
+    int otherCount = 0;
+    int base = pieceType(mover) == kKing ? kKing : (pieceType(mover) & 7);
+    auto consider = [&](int sq) {
+        if (sq != origin && before.cells[static_cast<std::size_t>(sq)] == mover &&
+            canReach(before, sq, dest)) {
+            others[static_cast<std::size_t>(otherCount++)] = sq;
+        }
+    };
+    if (base == kKing) {
+        // A side has one king.
+    } else if (isLongRange(pieceType(mover)) || pieceType(mover) == kLance) {
+        // Few of them, and they may stand far away: look where each one is.
+        for (int id = kPieceIdFirst[static_cast<std::size_t>(base)];
+             id <= kPieceIdLast[static_cast<std::size_t>(base)]; ++id) {
+            int sq = before.whereIs[static_cast<std::size_t>(id)];
+            if (isSquare(sq)) consider(sq);
+        }
+    } else {
+        // A piece that steps stands next to the destination or a knight's jump away.
+        static constexpr std::array<int, 12> kAround{1,  -1,  9,  -9,  10, -10,
+                                                     11, -11, 12, -12, 8,  -8};
+        for (int offset : kAround) {
+            if (isSquare(dest + offset)) consider(dest + offset);
+        }
+    }
+    if (otherCount == 0) return hint | kHintUnique;
+    if (drop) return hint | kHintAmbiguous;
+
+    int type = pieceType(mover);
+    int sign = side == kSideBlack ? 1 : -1;
+    bool horseOrDragon = isHorseOrDragon(type);
+    bool pairOnSameRank = false;
+    if (horseOrDragon) {
+        auto [low, high] = twoSquaresOf(before, mover);
+        if (high != 0 && fileOf(low) != fileOf(high)) {
+            int r = rankOf(dest);
+            if ((r < rankOf(low) && r < rankOf(high)) || (r > rankOf(low) && r > rankOf(high))) {
+                int other = low == origin ? high : low;
+                bool otherOnSmallerFile = fileOf(other) < fileOf(origin);
+                bool left = side == kSideBlack ? otherOnSmallerFile : !otherOnSmallerFile;
+                return hint | (left ? kCodeLeft : kCodeRight);
+            }
+        }
+        pairOnSameRank = high != 0 && rankOf(low) == rankOf(high);
+    }
+
+    int direction = moveDirection(origin, dest) * sign;
+    for (int code = kCodeUp; code < kDirectionWordCount; ++code) {
+        if (code == kCodeStraight && isLongRange(type)) continue;
+        if (!fits(code, direction, type)) continue;
+        int word = code;
+        if (horseOrDragon && pairOnSameRank) {
+            if (code == kCodeRightBack || code == kCodeRightUp) word = kCodeRight;
+            if (code == kCodeLeftBack || code == kCodeLeftUp) word = kCodeLeft;
+        }
+        bool separates = true;
+        for (int i = 0; i < otherCount; ++i) {
+            int other = others[static_cast<std::size_t>(i)];
+            if (horseOrDragon && (word == kCodeRight || word == kCodeLeft) &&
+                fileOf(other) != fileOf(origin)) {
+                continue;
+            }
+            if (fits(word, moveDirection(other, dest) * sign, type)) {
+                separates = false;
+                break;
+            }
+        }
+        if (separates) return static_cast<std::uint8_t>(hint | word);
+    }
+    return hint | kHintAmbiguous;
+}
+
+int readDirectionWord(std::string_view text, std::size_t& length) {
+    length = 0;
+    // Every word starts with one of 左 右 寄 直 引 上 行, whose lead bytes are 0x88..0x92.
+    if (text.size() < 2) return 0;
+    auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x88 || lead > 0x92) return 0;
+    for (std::uint8_t c : kReadOrder) {
+        std::string_view w = directionWord(c);
+        if (text.starts_with(w)) {
+            length = w.size();
+            return c;
+        }
+    }
+    return 0;
+}
+
+int findOrigin(const Position& pos, int destination, PieceByte piece, std::string_view text) {
+    int dest = destination & ~kPromoteFlag;
+    if (!isSquare(dest)) return 0;
+    const Texts& t = texts();
+    std::size_t wordLength = 0;
+    int code = readDirectionWord(text, wordLength);
+    text.remove_prefix(wordLength);
+    bool mustPromote = text.starts_with(t.promote) || text.starts_with(t.notPromoting) ||
+                       text.starts_with(t.rawPromoting);
+    auto accept = [&](int origin) { return !mustPromote || canPromoteFrom(origin, dest, piece); };
+    SideByte side = sideOf(piece);
+    int type = pieceType(piece);
+
+    if (isHorseOrDragon(type) && (code == kCodeRight || code == kCodeLeft)) {
+        auto [low, high] = twoSquaresOf(pos, piece);
+        if (high != 0 && fileOf(low) != fileOf(high)) {
+            // low has the smaller file number: it stands on Black's right.
+            bool wantSmallerFile = (code == kCodeRight) == (side == kSideBlack);
+            int origin = wantSmallerFile ? low : high;
+            return accept(origin) ? origin : 0;
+        }
+    }
+
+    int sign = side == kSideBlack ? 1 : -1;
+    const WordOffsets& w = kWordOffsets[static_cast<std::size_t>(code)];
+    int n = offsetCount(code, type);
+    const MoveRow& moves = kPieceMoves[static_cast<std::size_t>(type)];
+    for (int i = 0; i < n; ++i) {
+        int offset = w.offsets[static_cast<std::size_t>(i)];
+        int dir = directionIndex(offset);
+        if (dir < 0) continue;
+        std::uint8_t how = moves[static_cast<std::size_t>(dir)];
+        if (how == kMoveNone) continue;
+        int step = offset * sign;
+        for (int cell = dest - step; isSquare(cell); cell -= step) {
+            PieceByte p = pos.cells[static_cast<std::size_t>(cell)];
+            if (p == piece && accept(cell)) return cell;
+            if (p != 0 || how == kMoveStep) break;
+        }
+    }
+    return 0;
+}
+
+}  // namespace core

@@ -1,0 +1,314 @@
+#include "core/notation/notation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include "core/formats/record_reader.h"
+#include "core/notation/piece_text.h"
+#include "core/rules/legality.h"
+#include "core/rules/move_generator.h"
+#include "core/text/sjis.h"
+#include "tests/support/positions.h"
+
+namespace core {
+namespace {
+
+using testsupport::B;
+using testsupport::diagram;
+using testsupport::W;
+
+// The node addMove would store for the move on pos, hint included.
+MoveNode nodeFor(const Position& pos, int origin, int destination) {
+    MoveNode n;
+    PieceByte p = pos.cells[static_cast<std::size_t>(origin)];
+    n.from = origin >= 100 ? encodeDrop(p) : static_cast<std::uint8_t>(origin);
+    n.to = static_cast<std::uint8_t>(destination);
+    n.piece = p;
+    n.captured = pos.cells[static_cast<std::size_t>(destination & ~kPromoteFlag)];
+    n.notation = computeNotationHint(pos, origin, destination);
+    return n;
+}
+
+std::string ki2(const Position& pos, int origin, int destination, int previous = 0) {
+    return toUtf8Lossy(traditionalText(nodeFor(pos, origin, destination), previous,
+                                       DestinationForm::FullWidth, MarkStyle::None, 0));
+}
+
+std::string kif(const Position& pos, int origin, int destination, int previous = 0,
+                NotationOptions options = {}) {
+    return toUtf8Lossy(
+        originFormText(nodeFor(pos, origin, destination), previous, MarkStyle::None, 0, options));
+}
+
+TEST(NotationTest, GoldsSeparatedByLeftAndRight) {
+    Position pos = diagram({{58, B(kGold)}, {78, B(kGold)}});
+    EXPECT_EQ(computeNotationHint(pos, 78, 68), 8);
+    EXPECT_EQ(computeNotationHint(pos, 58, 68), 7);
+    EXPECT_EQ(ki2(pos, 78, 68), "６八金左");
+    EXPECT_EQ(ki2(pos, 58, 68), "６八金右");
+    EXPECT_EQ(kif(pos, 78, 68), "６八金(78)");
+}
+
+struct WordCase {
+    const char* name;
+    std::vector<std::pair<int, PieceByte>> pieces;
+    int origin;
+    int destination;
+    const char* text;
+};
+
+TEST(NotationTest, DirectionWords) {
+    const PieceByte g = B(kGold);
+    const PieceByte s = B(kSilver);
+    const std::vector<WordCase> cases{
+        {"straight", {{58, g}, {48, g}}, 58, 57, "５七金直"},
+        {"up", {{68, g}, {56, g}}, 68, 57, "５七金上"},
+        {"back", {{68, g}, {56, g}}, 56, 57, "５七金引"},
+        {"sideways", {{67, g}, {58, g}}, 67, 57, "５七金寄"},
+        {"silver left", {{68, s}, {48, s}}, 68, 57, "５七銀左"},
+        {"silver right", {{68, s}, {48, s}}, 48, 57, "５七銀右"},
+        {"right among three", {{68, g}, {48, g}, {58, g}}, 48, 57, "５七金右"},
+        {"straight among three", {{68, g}, {48, g}, {58, g}}, 58, 57, "５七金直"},
+        {"right and up", {{48, g}, {47, g}, {68, g}}, 48, 57, "５七金右上"},
+        {"sideways among three", {{48, g}, {47, g}, {68, g}}, 47, 57, "５七金寄"},
+        {"right and sideways", {{47, g}, {67, g}, {48, g}}, 47, 57, "５七金右寄"},
+        {"right and back", {{46, s}, {66, s}, {48, s}}, 46, 57, "５七銀右引"},
+        {"left and back", {{46, s}, {66, s}, {68, s}}, 66, 57, "５七銀左引"},
+        {"left and sideways", {{67, g}, {47, g}, {68, g}}, 67, 57, "５七金左寄"},
+        {"left and up", {{68, g}, {48, g}, {67, g}}, 68, 57, "５七金左上"},
+        {"alone", {{58, g}, {99, g}}, 58, 57, "５七金"},
+    };
+    for (const auto& c : cases) {
+        Position pos;
+        clearPosition(pos);
+        for (auto [sq, p] : c.pieces) pos.cells[static_cast<std::size_t>(sq)] = p;
+        buildPieceList(pos);
+        EXPECT_EQ(ki2(pos, c.origin, c.destination), c.text) << c.name;
+        // Read back, the words lead to the same piece.
+        std::string rest = sjis(c.text).substr(6);
+        EXPECT_EQ(
+            findOrigin(pos, c.destination, pos.cells[static_cast<std::size_t>(c.origin)], rest),
+            c.origin)
+            << c.name;
+    }
+}
+
+TEST(NotationTest, WhiteWordsAreSeenFromWhite) {
+    // White's right is the side of the larger file numbers.
+    Position pos = diagram({{62, W(kGold)}, {42, W(kGold)}});
+    EXPECT_EQ(ki2(pos, 62, 52), "５二金右");
+    EXPECT_EQ(ki2(pos, 42, 52), "５二金左");
+    Position up = diagram({{42, W(kGold)}, {54, W(kGold)}});
+    EXPECT_EQ(ki2(up, 42, 53), "５三金上");
+    EXPECT_EQ(ki2(up, 54, 53), "５三金引");
+}
+
+TEST(NotationTest, HorsesAndDragons) {
+    // Both dragons slide along rank 8 to 58: the one on the right is "右".
+    Position dragons = diagram({{28, B(kDragon)}, {88, B(kDragon)}});
+    EXPECT_EQ(ki2(dragons, 28, 58), "５八龍右");
+    EXPECT_EQ(ki2(dragons, 88, 58), "５八龍左");
+    // The destination lies beyond both horses' ranks: right and left by file.
+    Position horses = diagram({{37, B(kHorse)}, {77, B(kHorse)}});
+    EXPECT_EQ(ki2(horses, 37, 55), "５五馬右");
+    EXPECT_EQ(ki2(horses, 77, 55), "５五馬左");
+    EXPECT_EQ(findOrigin(horses, 55, B(kHorse), sjis("右")), 37);
+    EXPECT_EQ(findOrigin(horses, 55, B(kHorse), sjis("左")), 77);
+    // Between their ranks: up and back.
+    Position between = diagram({{45, B(kHorse)}, {63, B(kHorse)}});
+    EXPECT_EQ(ki2(between, 45, 54), "５四馬上");
+    EXPECT_EQ(ki2(between, 63, 54), "５四馬引");
+    // White's "右" is Black's left.
+    Position white = diagram({{37, W(kHorse)}, {77, W(kHorse)}});
+    EXPECT_EQ(ki2(white, 77, 55), "５五馬右");
+    EXPECT_EQ(findOrigin(white, 55, W(kHorse), sjis("右")), 77);
+}
+
+TEST(NotationTest, RepeatedDestination) {
+    Position pos = diagram({{57, B(kPawn)}, {56, W(kPawn)}, {67, B(kGold)}, {47, B(kGold)}});
+    EXPECT_EQ(ki2(pos, 57, 56, 56), "同　歩");
+    EXPECT_EQ(kif(pos, 57, 56, 56), "同　歩(57)");
+    Position golds = diagram({{67, B(kGold)}, {47, B(kGold)}, {56, W(kPawn)}});
+    EXPECT_EQ(ki2(golds, 47, 56, 56), "同金右");
+    // Promotion bits of either destination do not matter.
+    EXPECT_EQ(ki2(golds, 47, 56, 56 | kPromoteFlag), "同金右");
+    MoveNode n = nodeFor(golds, 47, 56);
+    EXPECT_EQ(toUtf8Lossy(traditionalText(n, 56, DestinationForm::SquareAndSame, MarkStyle::Up, 0)),
+              "▲５六同金右");
+    EXPECT_EQ(toUtf8Lossy(traditionalText(n, 56, DestinationForm::HalfWidth, MarkStyle::None, 0)),
+              "同金右");
+    EXPECT_EQ(toUtf8Lossy(traditionalText(n, 0, DestinationForm::HalfWidth, MarkStyle::None, 0)),
+              "56金右");
+}
+
+TEST(NotationTest, PromotionAndNonPromotion) {
+    Position pos = diagram({{44, B(kSilver)}, {28, B(kRook)}});
+    MoveNode silver = nodeFor(pos, 44, 33);
+    EXPECT_EQ(silver.notation, kHintUnique | kHintNoPromotion);
+    EXPECT_EQ(ki2(pos, 44, 33), "３三銀不成");
+    EXPECT_EQ(kif(pos, 44, 33), "３三銀(44)");
+    EXPECT_EQ(ki2(pos, 44, 33 | kPromoteFlag), "３三銀成");
+    EXPECT_EQ(kif(pos, 44, 33 | kPromoteFlag), "３三銀成(44)");
+    EXPECT_EQ(kif(pos, 28, 23), "２三飛(28)");
+    // A move that cannot promote never gets "不成".
+    EXPECT_EQ(ki2(pos, 28, 26), "２六飛");
+    // "不成" read back only accepts an origin from which the piece could promote.
+    EXPECT_EQ(findOrigin(pos, 33, B(kSilver), sjis("不成")), 44);
+    Position far = diagram({{46, B(kSilver)}});
+    EXPECT_EQ(findOrigin(far, 35, B(kSilver), sjis("成")), 0);
+    EXPECT_EQ(findOrigin(far, 35, B(kSilver), ""), 46);
+}
+
+TEST(NotationTest, DragonWordFollowsTheSetting) {
+    Position pos = diagram({{28, B(kDragon)}});
+    NotationOptions ryu{.dragonAsRyu = true};
+    EXPECT_EQ(kif(pos, 28, 23, 0, ryu), "２三竜(28)");
+    EXPECT_EQ(kif(pos, 28, 23), "２三龍(28)");
+    Position promoted = diagram({{19, B(kPromotedLance)}});
+    EXPECT_EQ(kif(promoted, 19, 18), "１八成香(19)");
+}
+
+TEST(NotationTest, Drops) {
+    Position pos = diagram({{51, W(kKing)}, {62, B(kGold)}, {111, B(kPawn)}, {112, B(kGold)}});
+    // No board pawn could reach 55: no "打".
+    EXPECT_EQ(computeNotationHint(pos, 111, 55), kHintUnique);
+    EXPECT_EQ(ki2(pos, 111, 55), "５五歩");
+    EXPECT_EQ(kif(pos, 111, 55), "５五歩打");
+    // The gold on 62 could also move to 52: "打".
+    EXPECT_EQ(computeNotationHint(pos, 112, 52), kHintAmbiguous);
+    EXPECT_EQ(ki2(pos, 112, 52), "５二金打");
+    // The last-move display writes "打" on every drop when asked to.
+    MoveNode n = nodeFor(pos, 111, 55);
+    NotationOptions options{.dropMarkOnLast = true};
+    EXPECT_EQ(toUtf8Lossy(traditionalText(n, 0, DestinationForm::SquareAndSame, MarkStyle::None, 0,
+                                          options)),
+              "５五歩打");
+    // A drop is found as no origin.
+    EXPECT_EQ(findOrigin(pos, 55, B(kPawn), ""), 0);
+}
+
+TEST(NotationTest, MarksTerminalsAndPadding) {
+    MoveNode resign;
+    resign.from = 1;
+    resign.to = 0;
+    resign.piece = kSideWhite;
+    EXPECT_EQ(toUtf8Lossy(originFormText(resign, 0, MarkStyle::Up, 0)), "△投了");
+    EXPECT_EQ(
+        toUtf8Lossy(traditionalText(resign, 0, DestinationForm::FullWidth, MarkStyle::Down, 0)),
+        "▽投了");
+    EXPECT_EQ(originFormText(resign, 0, MarkStyle::UserDown, 0), "\xF0\xA6" + sjis("投了"));
+    EXPECT_EQ(terminalWord(3), "");
+    EXPECT_EQ(toUtf8Lossy(std::string(terminalWord(10))), "入玉勝ち");
+
+    Position pos = diagram({{77, B(kPawn)}});
+    std::string padded = originFormText(nodeFor(pos, 77, 76), 0, MarkStyle::None, 12);
+    EXPECT_EQ(padded, sjis("７六歩(77)") + "  ");
+    EXPECT_EQ(originFormText(nodeFor(pos, 77, 76), 0, MarkStyle::UserUp, 0),
+              "\xF0\xA7" + sjis("７六歩(77)"));
+}
+
+TEST(NotationTest, DirectionOfAMove) {
+    EXPECT_EQ(moveDirection(19, 11), -1);  // a slide over the whole file, not a knight jump
+    EXPECT_EQ(moveDirection(11, 19), 1);
+    EXPECT_EQ(moveDirection(29, 17), -12);
+    EXPECT_EQ(moveDirection(29, 37), 8);
+    EXPECT_EQ(moveDirection(11, 99), 11);  // the long diagonal
+    EXPECT_EQ(moveDirection(91, 19), -9);
+    EXPECT_EQ(moveDirection(28, 58), 10);
+    EXPECT_EQ(moveDirection(28, 57), 100);
+}
+
+// A rook sliding from rank 9 to rank 1 is written and read back like any other move.
+TEST(NotationTest, FullFileSlide) {
+    Position pos = diagram({{19, B(kRook)}});
+    EXPECT_EQ(ki2(pos, 19, 11 | kPromoteFlag), "１一飛成");
+    EXPECT_EQ(findOrigin(pos, 11, B(kRook), sjis("成")), 19);
+    Position two = diagram({{19, B(kRook)}, {31, B(kRook)}});
+    // 19 slides up the file, 31 along the rank: "上" separates them.
+    EXPECT_EQ(ki2(two, 19, 11), "１一飛上不成");
+    EXPECT_EQ(ki2(two, 31, 11), "１一飛寄不成");
+    EXPECT_EQ(findOrigin(two, 11, B(kRook), sjis("上不成")), 19);
+}
+
+// Reads the traditional text of a node back on the position before it, as the KI2 reader does:
+// the origin found, 0 for a drop.
+int readBack(const Position& before, const MoveNode& node, int previous) {
+    std::string text =
+        traditionalText(node, previous, DestinationForm::FullWidth, MarkStyle::None, 0);
+    std::string_view rest(text);
+    if (rest.starts_with(sjis("同　"))) {
+        rest.remove_prefix(4);
+    } else if (rest.starts_with(sjis("同"))) {
+        rest.remove_prefix(2);
+    } else {
+        rest.remove_prefix(4);
+    }
+    std::size_t wordLength = 0;
+    int type = pieceTypeFromText(rest, wordLength);
+    EXPECT_EQ(type, pieceType(node.piece)) << toUtf8Lossy(text);
+    rest.remove_prefix(wordLength);
+    // "打" says drop; otherwise the board is searched, and no origin means a drop.
+    if (rest.starts_with(sjis("打"))) return 0;
+    return findOrigin(before, node.destination(), node.piece, rest);
+}
+
+// The records of other programs: every move of every line reads back to itself.
+TEST(NotationTest, InteropRecordsReadBack) {
+    namespace fs = std::filesystem;
+    fs::path root(TAVREL_INTEROP_DATA);
+    if (!fs::exists(root)) GTEST_SKIP();
+    int checked = 0;
+    RecordStore store;
+    Position before;
+    for (const char* folder : {"kif", "ki2"}) {
+        for (const auto& e : fs::directory_iterator(root / folder)) {
+            ASSERT_EQ(readRecordFile(store, e.path().string(), {}).result, ReadResult::Ok);
+            for (NodeIndex n = 1; n < store.capacity(); ++n) {
+                if (!store.isInUse(n) || store.node(n).isTerminal()) continue;
+                NodeIndex parent = store.parentOf(n);
+                ASSERT_EQ(store.positionAt(parent, before), EditResult::Ok);
+                const MoveNode& node = store.node(n);
+                int previous = parent == kRootNode ? 0 : store.node(parent).destination();
+                int expected = node.isDrop() ? 0 : node.from;
+                EXPECT_EQ(readBack(before, node, previous), expected) << e.path();
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 300);
+}
+
+// Over many generated games: the traditional text of every move, read back with findOrigin on
+// the position before it, names the same move.
+TEST(NotationTest, TraditionalTextReadsBackToTheSameMove) {
+    std::mt19937 rng(20261208);
+    std::vector<PackedMove> moves;
+    int checked = 0;
+    for (int game = 0; game < 60; ++game) {
+        Position pos;
+        setupHandicap(pos, game % 10 == 0 ? 6 : 0);
+        int previous = 0;
+        for (int ply = 0; ply < 160; ++ply) {
+            moves.clear();
+            if (legalMoves(pos, pos.sideToMove, moves) == 0) break;
+            PackedMove m = moves[rng() % moves.size()];
+            int origin = moveOrigin(m);
+            int destination = moveDestination(m);
+            MoveNode node = nodeFor(pos, origin, destination);
+            int dest = destination & ~kPromoteFlag;
+            int found = readBack(pos, node, previous);
+            EXPECT_EQ(found, node.isDrop() ? 0 : origin) << " game " << game << " ply " << ply;
+            ++checked;
+            previous = dest;
+            ASSERT_TRUE(applyMove(pos, origin, dest, (destination & kPromoteFlag) != 0));
+            pos.sideToMove = opponent(pos.sideToMove);
+        }
+    }
+    EXPECT_GT(checked, 5000);
+}
+
+}  // namespace
+}  // namespace core

@@ -1,0 +1,142 @@
+#include "core/notation/piece_text.h"
+
+namespace core {
+
+// The tables are CP932 bytes written out, so they are ready before anything runs; the tests check
+// each entry against its UTF-8 spelling.
+const std::array<std::string_view, 16> kPieceKanji{
+    "\x81\x40",  // 　
+    "\x95\xE0",  // 歩
+    "\x8D\x81",  // 香
+    "\x8C\x6A",  // 桂
+    "\x8B\xE2",  // 銀
+    "\x8B\xE0",  // 金
+    "\x8A\x70",  // 角
+    "\x94\xF2",  // 飛
+    "\x8B\xCA",  // 玉
+    "\x82\xC6",  // と
+    "\x88\xC7",  // 杏
+    "\x8C\x5C",  // 圭
+    "\x91\x53",  // 全
+    "\x8B\xE0",  // 金
+    "\x94\x6E",  // 馬
+    "\x97\xB4",  // 龍
+};
+
+const std::array<std::string_view, 10> kFullWidthDigits{
+    "\x82\x4F", "\x82\x50", "\x82\x51", "\x82\x52", "\x82\x53",
+    "\x82\x54", "\x82\x55", "\x82\x56", "\x82\x57", "\x82\x58",
+};
+
+const std::array<std::string_view, 11> kRankNumerals{
+    "\x97\xEB",  // 零
+    "\x88\xEA",  // 一
+    "\x93\xF1",  // 二
+    "\x8E\x4F",  // 三
+    "\x8E\x6C",  // 四
+    "\x8C\xDC",  // 五
+    "\x98\x5A",  // 六
+    "\x8E\xB5",  // 七
+    "\x94\xAA",  // 八
+    "\x8B\xE3",  // 九
+    "\x8F\x5C",  // 十
+};
+
+const std::string_view kMarkBlack = "\x81\xA3";     // ▲
+const std::string_view kMarkWhite = "\x81\xA2";     // △
+const std::string_view kMarkWhiteAlt = "\x81\xA4";  // ▽
+const std::string_view kMarkBlackUser = "\xF0\xA7";
+const std::string_view kMarkWhiteUser1 = "\xF0\xA5";
+const std::string_view kMarkWhiteUser2 = "\xF0\xA6";
+
+namespace {
+
+constexpr std::array<std::string_view, 16> kHandicapNames{
+    "\x95\xBD\x8E\xE8\x81\x40\x81\x40",          // 平手　　
+    "\x8D\x81\x97\x8E\x82\xBF\x81\x40",          // 香落ち　
+    "\x89\x45\x8D\x81\x97\x8E\x82\xBF",          // 右香落ち
+    "\x8A\x70\x97\x8E\x82\xBF\x81\x40",          // 角落ち　
+    "\x94\xF2\x8E\xD4\x97\x8E\x82\xBF",          // 飛車落ち
+    "\x94\xF2\x8D\x81\x97\x8E\x82\xBF",          // 飛香落ち
+    "\x93\xF1\x96\x87\x97\x8E\x82\xBF",          // 二枚落ち
+    "\x8E\x4F\x96\x87\x97\x8E\x82\xBF",          // 三枚落ち
+    "\x8E\x6C\x96\x87\x97\x8E\x82\xBF",          // 四枚落ち
+    "\x8C\xDC\x96\x87\x97\x8E\x82\xBF",          // 五枚落ち
+    "\x8D\xB6\x8C\xDC\x96\x87\x97\x8E\x82\xBF",  // 左五枚落ち
+    "\x98\x5A\x96\x87\x97\x8E\x82\xBF",          // 六枚落ち
+    "\x94\xAA\x96\x87\x97\x8E\x82\xBF",          // 八枚落ち
+    "\x8F\x5C\x96\x87\x97\x8E\x82\xBF",          // 十枚落ち
+    "\x82\xBB\x82\xCC\x91\xBC\x81\x40",          // その他　
+    "",
+};
+
+constexpr std::string_view kKingAlt = "\x89\xA4";           // 王
+constexpr std::string_view kDragonAlt = "\x97\xB3";         // 竜
+constexpr std::string_view kPromotedPrefix = "\x90\xAC";    // 成
+constexpr std::string_view kDashNumeral = "\x81\x7C";       // －
+constexpr std::string_view kLongVowelNumeral = "\x81\x5B";  // ー
+constexpr std::string_view kKatakanaNi = "\x83\x6A";        // ニ
+
+// The first two bytes of text as one number (0 when text is shorter): every entry of the tables
+// is one two-byte character, so recognising one is comparing two numbers.
+constexpr unsigned code(std::string_view text) {
+    return text.size() < 2 ? 0u
+                           : (static_cast<unsigned>(static_cast<unsigned char>(text[0])) << 8) |
+                                 static_cast<unsigned char>(text[1]);
+}
+
+}  // namespace
+
+std::string_view handicapName(HandicapType type) {
+    if (type < 0 || type >= kHandicapCount) return {};
+    return kHandicapNames[static_cast<std::size_t>(type)];
+}
+
+int pieceTypeFromText(std::string_view text, std::size_t& length) {
+    length = 2;
+    const unsigned c = code(text);
+    if (c == 0) {
+        length = 0;
+        return 0;
+    }
+    if (c == code(kKingAlt)) return kKing;
+    if (c == code(kPromotedPrefix)) {
+        const unsigned rest = code(text.substr(2));
+        for (int type : {kLance, kKnight, kSilver}) {
+            if (rest == code(kPieceKanji[static_cast<std::size_t>(type)])) {
+                length = 4;
+                return type + kPromotedBit;
+            }
+        }
+    }
+    if (c == code(kDragonAlt)) return kDragon;
+    for (int type = 1; type <= 15; ++type) {
+        if (c == code(kPieceKanji[static_cast<std::size_t>(type)])) return type;
+    }
+    length = 0;
+    return 0;
+}
+
+int pieceTypeFromText(std::string_view text) {
+    std::size_t length = 0;
+    return pieceTypeFromText(text, length);
+}
+
+int numeralFromText(std::string_view text) {
+    const unsigned c = code(text);
+    if (c == 0) return 0;
+    for (int n = 1; n <= 10; ++n) {
+        if (c == code(kRankNumerals[static_cast<std::size_t>(n)])) return n;
+    }
+    if (c == code(kDashNumeral) || c == code(kLongVowelNumeral)) return 1;
+    if (c == code(kKatakanaNi)) return 2;
+    return 0;
+}
+
+int fullWidthDigitFromText(std::string_view text) {
+    // "０".."９" are 0x824F..0x8258.
+    const unsigned c = code(text);
+    return c >= 0x824F && c <= 0x8258 ? static_cast<int>(c - 0x824F) : -1;
+}
+
+}  // namespace core

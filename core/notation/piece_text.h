@@ -1,0 +1,52 @@
+// The fixed Shift-JIS texts every reader and writer of Japanese record text shares: piece kanji,
+// full-width file digits, rank numerals, side marks and handicap names, and the recognisers that
+// read a piece name or a numeral. Every entry is CP932 bytes; the tables are constant.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "core/rules/position.h"
+
+namespace core {
+
+// Kanji of piece types 0..15, one two-byte character each; entry 0 is the full-width space "　",
+// entry 13 (no piece) is "金" again, promoted pieces use their one-character forms ("杏", "圭",
+// "全"; writers that need "成香" and the like spell them out).
+extern const std::array<std::string_view, 16> kPieceKanji;
+
+// "０".."９", index = value.
+extern const std::array<std::string_view, 10> kFullWidthDigits;
+
+// "零" "一" .. "十", index = value.
+extern const std::array<std::string_view, 11> kRankNumerals;
+
+// Side marks: "▲" Black, "△" and "▽" White, and the user-defined-area alternatives drawn by the
+// user's glyph font: 0xF0A7 for Black, 0xF0A5 and 0xF0A6 for White.
+extern const std::string_view kMarkBlack;
+extern const std::string_view kMarkWhite;
+extern const std::string_view kMarkWhiteAlt;
+extern const std::string_view kMarkBlackUser;
+extern const std::string_view kMarkWhiteUser1;
+extern const std::string_view kMarkWhiteUser2;
+
+// Handicap names as stored after "手合割：", padded with full-width spaces to four characters
+// ("左五枚落ち" is five characters, unpadded). Type 15 (unrecognised) has the empty name.
+std::string_view handicapName(HandicapType type);
+
+// Piece type 0..15 of the piece name at the start of text: "王" is the king, "成香" "成桂" "成銀"
+// are 10..12 (four bytes), "竜" is the dragon, otherwise the first entry 1..15 of kPieceKanji
+// equal to the first character (so "金" reads 5). 0 for anything else, "・" included.
+int pieceTypeFromText(std::string_view text);
+// As above; length receives the bytes the name takes (0 when no piece).
+int pieceTypeFromText(std::string_view text, std::size_t& length);
+
+// Rank numeral at the start of text: "一".."十" give 1..10, "－" and "ー" read as 1 and the
+// katakana "ニ" as 2; 0 for anything else.
+int numeralFromText(std::string_view text);
+
+// Full-width digit "０".."９" at the start of text: 0..9, or -1.
+int fullWidthDigitFromText(std::string_view text);
+
+}  // namespace core

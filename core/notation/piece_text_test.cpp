@@ -1,0 +1,80 @@
+#include "core/notation/piece_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/text/sjis.h"
+
+namespace core {
+namespace {
+
+TEST(PieceTextTest, TablesHoldTheirCharacters) {
+    const char* kanji[16] = {"　", "歩", "香", "桂", "銀", "金", "角", "飛",
+                             "玉", "と", "杏", "圭", "全", "金", "馬", "龍"};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(kPieceKanji[i], sjis(kanji[i])) << i;
+    const char* digits[10] = {"０", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(kFullWidthDigits[i], sjis(digits[i])) << i;
+    const char* numerals[11] = {"零", "一", "二", "三", "四", "五", "六", "七", "八", "九", "十"};
+    for (int i = 0; i < 11; ++i) EXPECT_EQ(kRankNumerals[i], sjis(numerals[i])) << i;
+    EXPECT_EQ(kMarkBlack, sjis("▲"));
+    EXPECT_EQ(kMarkWhite, sjis("△"));
+    EXPECT_EQ(kMarkWhiteAlt, sjis("▽"));
+    EXPECT_EQ(cp932ToUtf8(kMarkBlackUser), "\uE066");
+    EXPECT_EQ(cp932ToUtf8(kMarkWhiteUser1), "\uE064");
+    EXPECT_EQ(cp932ToUtf8(kMarkWhiteUser2), "\uE065");
+}
+
+TEST(PieceTextTest, HandicapNames) {
+    const char* names[15] = {"平手　　",   "香落ち　", "右香落ち", "角落ち　", "飛車落ち",
+                             "飛香落ち",   "二枚落ち", "三枚落ち", "四枚落ち", "五枚落ち",
+                             "左五枚落ち", "六枚落ち", "八枚落ち", "十枚落ち", "その他　"};
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(handicapName(i), sjis(names[i])) << i;
+    EXPECT_EQ(handicapName(10).size(), 10u);
+    EXPECT_EQ(handicapName(0).size(), 8u);
+    EXPECT_EQ(handicapName(15), "");
+    EXPECT_EQ(handicapName(16), "");
+    EXPECT_EQ(handicapName(-1), "");
+}
+
+TEST(PieceTextTest, PieceNames) {
+    struct Case {
+        const char* text;
+        int type;
+        std::size_t length;
+    };
+    const Case cases[] = {
+        {"金", 5, 2},  {"金打", 5, 2},  {"王", 8, 2},    {"玉", 8, 2},   {"成香", 10, 4},
+        {"杏", 10, 2}, {"成桂", 11, 4}, {"成銀", 12, 4}, {"全", 12, 2},  {"竜", 15, 2},
+        {"龍", 15, 2}, {"と", 9, 2},    {"馬", 14, 2},   {"歩", 1, 2},   {"飛", 7, 2},
+        {"・", 0, 0},  {"　", 0, 0},    {"成", 0, 0},    {"成金", 0, 0}, {"", 0, 0},
+        {"x", 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::size_t length = 99;
+        EXPECT_EQ(pieceTypeFromText(sjis(c.text), length), c.type) << c.text;
+        EXPECT_EQ(length, c.length) << c.text;
+    }
+    // A lone lead byte never matches and never reads past the text.
+    EXPECT_EQ(pieceTypeFromText(std::string("\x8B")), 0);
+}
+
+TEST(PieceTextTest, Numerals) {
+    struct Case {
+        const char* text;
+        int value;
+    };
+    const Case cases[] = {{"一", 1}, {"五", 5}, {"九", 9}, {"十", 10}, {"十一", 10},
+                          {"－", 1}, {"ー", 1}, {"ニ", 2}, {"二", 2},  {"零", 0},
+                          {"1", 0},  {"１", 0}, {"", 0}};
+    for (const Case& c : cases) EXPECT_EQ(numeralFromText(sjis(c.text)), c.value) << c.text;
+
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(fullWidthDigitFromText(kFullWidthDigits[i]), i);
+    EXPECT_EQ(fullWidthDigitFromText(sjis("７六歩")), 7);
+    EXPECT_EQ(fullWidthDigitFromText("7"), -1);
+    EXPECT_EQ(fullWidthDigitFromText(sjis("一")), -1);
+    EXPECT_EQ(fullWidthDigitFromText(""), -1);
+}
+
+}  // namespace
+}  // namespace core

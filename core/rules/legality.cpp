@@ -1,0 +1,303 @@
+#include "core/rules/legality.h"
+
+#include <cstddef>
+
+namespace core {
+namespace {
+
+constexpr std::size_t at(int i) { return static_cast<std::size_t>(i); }
+
+// kNeighbour[o][sq][dir]: the square one step (or one knight jump) from sq in direction dir for
+// orientation o (0 Black, 1 White), 0 when it leaves the board. Knight jumps that would wrap from
+// rank 1 to rank 9 (or back) are not neighbours.
+using NeighbourTable = std::array<std::array<std::array<Square, kDirectionCount>, 100>, 2>;
+constexpr NeighbourTable makeNeighbours() {
+    NeighbourTable t{};
+    for (int o = 0; o < 2; ++o) {
+        for (int sq = 11; sq <= 99; ++sq) {
+            if (!isSquare(sq)) continue;
+            for (int dir = 0; dir < kDirectionCount; ++dir) {
+                int off = o == 0 ? kDirectionOffsets[at(dir)] : -kDirectionOffsets[at(dir)];
+                int d = sq + off;
+                if (!isSquare(d)) continue;
+                int rankStep = rankOf(d) - rankOf(sq);
+                if (dir >= 8 && rankStep != 2 && rankStep != -2) continue;
+                if (dir < 8 && (rankStep > 1 || rankStep < -1)) continue;
+                t[at(o)][at(sq)][at(dir)] = static_cast<Square>(d);
+            }
+        }
+    }
+    return t;
+}
+constexpr NeighbourTable kNeighbour = makeNeighbours();
+
+constexpr int orientation(SideByte side) { return side == kSideBlack ? 0 : 1; }
+constexpr int next(int o, int sq, int dir) { return kNeighbour[at(o)][at(sq)][at(dir)]; }
+
+constexpr bool isPieceByte(PieceByte p) { return p != 0 && p != kWall && pieceType(p) != 0; }
+
+// Cell readers: the position as it stands, or with one move made on it (from emptied, to taking
+// the moving piece) and optionally one more square filled.
+struct Cells {
+    const Position& pos;
+    PieceByte operator()(int sq) const { return pos.cells[at(sq)]; }
+};
+struct CellsAfter {
+    const Position& pos;
+    int from;
+    int to;
+    PieceByte piece;
+    int extra = -1;
+    PieceByte extraPiece = 0;
+    PieceByte operator()(int sq) const {
+        if (sq == to) return piece;
+        if (sq == from) return 0;
+        if (sq == extra) return extraPiece;
+        return pos.cells[at(sq)];
+    }
+};
+
+// Calls found(square) for every piece of side that attacks sq; stops early when found returns
+// true and reports whether it did.
+template <class CellsT, class Found>
+bool scanAttackers(const CellsT& cells, int sq, SideByte side, Found&& found) {
+    // The piece attacking sq in direction dir stands against that direction as seen by side, which
+    // is the same direction in the other orientation.
+    const int back = 1 - orientation(side);
+    for (int dir = 0; dir < kDirectionCount; ++dir) {
+        int s = next(back, sq, dir);
+        if (s == 0) continue;
+        PieceByte p = cells(s);
+        if (p != 0) {
+            if (belongsTo(p, side) && kPieceMoves[at(pieceType(p))][at(dir)] != kMoveNone &&
+                found(s)) {
+                return true;
+            }
+            continue;
+        }
+        if (dir >= 8) continue;
+        for (s = next(back, s, dir); s != 0; s = next(back, s, dir)) {
+            p = cells(s);
+            if (p == 0) continue;
+            if (belongsTo(p, side) && kPieceMoves[at(pieceType(p))][at(dir)] == kMoveSlide &&
+                found(s)) {
+                return true;
+            }
+            break;
+        }
+    }
+    return false;
+}
+
+template <class CellsT>
+bool attackedBy(const CellsT& cells, int sq, SideByte side) {
+    return scanAttackers(cells, sq, side, [](int) { return true; });
+}
+
+// Calls visit(square) for every destination of piece p on sq oriented for side; stops early when
+// visit returns true and reports whether it did.
+template <class CellsT, class Visit>
+bool scanDestinations(const CellsT& cells, int sq, PieceByte p, SideByte side, Visit&& visit) {
+    const int o = orientation(side);
+    const MoveRow& row = kPieceMoves[at(pieceType(p))];
+    for (int dir = 0; dir < kDirectionCount; ++dir) {
+        const std::uint8_t kind = row[at(dir)];
+        if (kind == kMoveNone) continue;
+        for (int s = next(o, sq, dir); s != 0; s = next(o, s, dir)) {
+            PieceByte q = cells(s);
+            if (q != 0 && belongsTo(q, side)) break;
+            if (visit(s)) return true;
+            if (q != 0 || kind == kMoveStep) break;
+        }
+    }
+    return false;
+}
+
+bool reaches(const Position& pos, int from, int to, SideByte side) {
+    return scanDestinations(Cells{pos}, from, pos.cells[at(from)], side,
+                            [to](int s) { return s == to; });
+}
+
+int relativeRank(int sq, SideByte side) {
+    return side == kSideBlack ? rankOf(sq) : 10 - rankOf(sq);
+}
+
+}  // namespace
+
+Destinations destinations(const Position& pos, int square, SideByte side) {
+    Destinations list;
+    if (!isSquare(square) || !isPieceByte(pos.cells[at(square)])) return list;
+    scanDestinations(Cells{pos}, square, pos.cells[at(square)], side, [&list](int s) {
+        list.push(s);
+        return false;
+    });
+    return list;
+}
+
+Attackers attackers(const Position& pos, int square, SideByte side) {
+    Attackers list;
+    if (!isSquare(square) || belongsTo(pos.cells[at(square)], side)) return list;
+    scanAttackers(Cells{pos}, square, side, [&list](int s) {
+        list.push(s);
+        return false;
+    });
+    // Insertion sort by PieceId: at most ten entries.
+    for (int i = 1; i < list.count; ++i) {
+        Square s = list.squares[at(i)];
+        int j = i;
+        for (; j > 0 && pos.pieceAt[list.squares[at(j - 1)]] > pos.pieceAt[s]; --j) {
+            list.squares[at(j)] = list.squares[at(j - 1)];
+        }
+        list.squares[at(j)] = s;
+    }
+    return list;
+}
+
+bool isAttacked(const Position& pos, int square, SideByte side) {
+    return isSquare(square) && attackedBy(Cells{pos}, square, side);
+}
+
+Promotion promotionState(int origin, int destination, PieceByte piece) {
+    if (!isSquare(origin) || destination < 0 || (destination & kPromoteFlag) != 0 ||
+        !isSquare(destination)) {
+        return Promotion::Impossible;
+    }
+    const int type = pieceType(piece);
+    if ((piece & kPromotedBit) != 0 || type == kGold || type == 0) return Promotion::Impossible;
+    const SideByte side = sideOf(piece);
+    const int from = relativeRank(origin, side);
+    const int to = relativeRank(destination, side);
+    if (to > 3 && from > 3) return Promotion::Impossible;
+    const bool stuck =
+        ((type == kPawn || type == kLance) && to == 1) || (type == kKnight && to <= 2);
+    return stuck ? Promotion::Compulsory : Promotion::Optional;
+}
+
+bool dropAllowed(PieceByte piece, int square, SideByte side) {
+    const int type = pieceType(piece);
+    const int rank = relativeRank(square, side);
+    if ((type == kPawn || type == kLance) && rank == 1) return false;
+    if (type == kKnight && rank <= 2) return false;
+    return true;
+}
+
+bool pawnOnFile(const Position& pos, int square, SideByte side) {
+    const int file = fileOf(square);
+    if (file == 0) return false;
+    const PieceByte pawn = makePiece(side, kPawn);
+    for (int rank = 1; rank <= 9; ++rank) {
+        if (pos.cells[at(file * 10 + rank)] == pawn) return true;
+    }
+    return false;
+}
+
+PinTable pinnedPieces(const Position& pos, SideByte side) {
+    PinTable table;
+    const int king = kingSquare(pos, side);
+    if (!isSquare(king)) return table;
+    const int o = orientation(side);
+    const SideByte enemy = opponent(side);
+    for (int dir = 0; dir < 8; ++dir) {
+        int shield = 0;
+        for (int s = next(o, king, dir); s != 0; s = next(o, s, dir)) {
+            PieceByte p = pos.cells[at(s)];
+            if (p == 0) continue;
+            if (shield == 0) {
+                if (!belongsTo(p, side)) break;
+                shield = s;
+                continue;
+            }
+            // Seen from the enemy's side, moving towards the king is the same direction index.
+            if (belongsTo(p, enemy) && kPieceMoves[at(pieceType(p))][at(dir)] == kMoveSlide) {
+                table.pins[table.count++] =
+                    Pin{static_cast<Square>(shield), static_cast<std::uint8_t>(dir)};
+            }
+            break;
+        }
+    }
+    return table;
+}
+
+bool isPawnDropMate(const Position& pos, int handSlot, int square) {
+    if (!isHandSlot(handSlot) || !isSquare(square)) return false;
+    const PieceByte pawn = pos.cells[at(handSlot)];
+    if (pieceType(pawn) != kPawn) return false;
+    const SideByte side = sideOf(pawn);
+    const SideByte defender = opponent(side);
+    const int kingSq = side == kSideBlack ? square - 1 : square + 1;
+    if (!isSquare(kingSq)) return false;
+    const PieceByte king = pos.cells[at(kingSq)];
+    if (king != makePiece(defender, kKing)) return false;
+
+    // Can a defender other than the king take the pawn?
+    const PinTable pins = pinnedPieces(pos, defender);
+    const int o = orientation(defender);
+    auto canCapture = [&](int from) {
+        if (from == kingSq) return false;
+        for (int i = 0; i < pins.count; ++i) {
+            if (pins.pins[at(i)].square != from) continue;
+            const int dir = pins.pins[at(i)].direction;
+            for (int s = next(o, kingSq, dir); s != 0; s = next(o, s, dir)) {
+                if (s == square) return true;
+            }
+            return false;
+        }
+        return true;
+    };
+    if (scanAttackers(Cells{pos}, square, defender, canCapture)) return false;
+
+    // Can the king step to a square the dropping side does not attack, the pawn's included?
+    const CellsAfter withPawn{pos, -1, square, pawn};
+    const bool escapes = scanDestinations(withPawn, kingSq, king, defender, [&](int s) {
+        return !attackedBy(CellsAfter{pos, kingSq, s, king, square, pawn}, s, side);
+    });
+    return !escapes;
+}
+
+MoveCheck checkMove(const Position& pos, int origin, int destination, SideByte side) {
+    if (origin < 11) return MoveCheck::NoOrigin;
+    if (origin >= kCellCount) return MoveCheck::BeyondHand;
+    const PieceByte piece = pos.cells[at(origin)];
+    if (piece == 0) return MoveCheck::OriginEmpty;
+    if (!belongsTo(piece, side)) return MoveCheck::NotOwnPiece;
+    const bool drop = origin >= 100;
+    const bool promote = destination >= 0 && (destination & kPromoteFlag) != 0;
+    if (promote && drop) return MoveCheck::PromotionImpossible;
+    const int to = destination & ~kPromoteFlag;
+    if (destination < 0 || !isSquare(to)) return MoveCheck::NotASquare;
+    const PieceByte target = pos.cells[at(to)];
+    if (target != 0 && belongsTo(target, side)) return MoveCheck::OwnPieceOnDestination;
+    if (pieceType(target) == kKing) return MoveCheck::CapturesKing;
+
+    if (!drop) {
+        const Promotion state = promotionState(origin, to, piece);
+        if (state == Promotion::Compulsory && !promote) return MoveCheck::PromotionMissing;
+        if (state == Promotion::Impossible && promote) return MoveCheck::PromotionImpossible;
+        const int fromRank = rankOf(origin);
+        const int toRank = rankOf(to);
+        if (pieceType(piece) == kKnight &&
+            ((fromRank == 1 && toRank == 9) || (fromRank == 9 && toRank == 1))) {
+            return MoveCheck::CannotReach;
+        }
+        if (!reaches(pos, origin, to, side)) return MoveCheck::CannotReach;
+    } else {
+        if (origin >= pos.handEnd) return MoveCheck::BeyondHand;
+        if (target != 0) return MoveCheck::DropOnOccupied;
+        if (sideOf(piece) != side) return MoveCheck::NotOwnPiece;
+        if (!dropAllowed(piece, to, side)) return MoveCheck::DeadDrop;
+        if (pieceType(piece) == kPawn) {
+            if (pawnOnFile(pos, to, side)) return MoveCheck::SecondPawn;
+            if (isPawnDropMate(pos, origin, to)) return MoveCheck::PawnDropMate;
+        }
+    }
+
+    const int king = kingSquare(pos, side);
+    if (!isSquare(king)) return MoveCheck::Legal;
+    const PieceByte moving = promote ? static_cast<PieceByte>(piece | kPromotedBit) : piece;
+    const int kingAfter = origin == king ? to : king;
+    const bool attacked =
+        attackedBy(CellsAfter{pos, origin, to, moving}, kingAfter, opponent(side));
+    return attacked ? MoveCheck::LeavesKingAttacked : MoveCheck::Legal;
+}
+
+}  // namespace core

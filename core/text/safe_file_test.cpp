@@ -1,0 +1,129 @@
+#include "core/text/safe_file.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
+namespace core {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "tavrel-safe-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        m_dir = tmpl;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string path(const std::string& name) const { return (m_dir / name).string(); }
+
+    // Names in the folder other than the given one: leftovers of a failed write.
+    std::vector<std::string> others(const std::string& keep) const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(m_dir)) {
+            if (e.path().filename() != keep) names.push_back(e.path().filename().string());
+        }
+        return names;
+    }
+
+    fs::path m_dir;
+};
+
+TEST_F(SafeFileTest, WritesAndReadsBack) {
+    std::string data("a\0b\r\n\x8F\x5C", 7);
+    ASSERT_EQ(writeFileAtomically(path("r.kif"), data), WriteResult::Ok);
+    EXPECT_EQ(readFile(path("r.kif")), data);
+    ASSERT_EQ(writeFileAtomically(path("r.kif"), "second"), WriteResult::Ok);
+    EXPECT_EQ(readFile(path("r.kif")), "second");
+    ASSERT_EQ(writeFileAtomically(path("empty"), ""), WriteResult::Ok);
+    EXPECT_EQ(readFile(path("empty")), "");
+    EXPECT_TRUE(others("r.kif").size() == 1);  // only "empty" besides it
+}
+
+TEST_F(SafeFileTest, KeepsPermissionsOfTheOldFile) {
+    ASSERT_EQ(writeFileAtomically(path("p"), "old"), WriteResult::Ok);
+    ASSERT_EQ(::chmod(path("p").c_str(), 0640), 0);
+    ASSERT_EQ(writeFileAtomically(path("p"), "new"), WriteResult::Ok);
+    struct stat st {};
+    ASSERT_EQ(::stat(path("p").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(SafeFileTest, MissingFolderOrDirectoryTargetFails) {
+    EXPECT_EQ(writeFileAtomically(path("no/such/file"), "x"), WriteResult::CannotCreate);
+    fs::create_directory(path("sub"));
+    EXPECT_EQ(writeFileAtomically(path("sub"), "x"), WriteResult::CannotCreate);
+    EXPECT_EQ(writeFileAtomically("", "x"), WriteResult::CannotCreate);
+    EXPECT_TRUE(fs::is_directory(path("sub")));
+}
+
+// A write that runs out of space (here: the file size limit, which fails write() the way a full
+// disk does) reports failure, keeps the old file and leaves no temporary file behind.
+TEST_F(SafeFileTest, FailedWriteKeepsOldFile) {
+    ASSERT_EQ(writeFileAtomically(path("t"), "old content"), WriteResult::Ok);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit lim {
+            4096, 4096
+        };
+        ::setrlimit(RLIMIT_FSIZE, &lim);
+        WriteResult r = writeFileAtomically(path("t"), std::string(100000, 'x'));
+        ::_exit(r == WriteResult::WriteFailed ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(path("t")), "old content");
+    EXPECT_TRUE(others("t").empty());
+}
+
+TEST_F(SafeFileTest, ReadRefusesFoldersMissingFilesAndOversizedFiles) {
+    EXPECT_FALSE(readFile(path("missing")).has_value());
+    EXPECT_FALSE(readFile(m_dir.string()).has_value());
+    ASSERT_EQ(writeFileAtomically(path("big"), std::string(1000, 'b')), WriteResult::Ok);
+    EXPECT_FALSE(readFile(path("big"), 999).has_value());
+    EXPECT_TRUE(readFile(path("big"), 1000).has_value());
+}
+
+// A writer killed at any point leaves the target either entirely old or entirely new.
+TEST_F(SafeFileTest, KilledWriterNeverLeavesAPartialTarget) {
+    const std::string oldData(300000, 'o');
+    const std::string newData(300000, 'n');
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 12; ++round) {
+        ASSERT_EQ(writeFileAtomically(path("k"), oldData), WriteResult::Ok);
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            for (;;) {
+                if (writeFileAtomically(path("k"), newData) != WriteResult::Ok) ::_exit(1);
+                if (writeFileAtomically(path("k"), oldData) != WriteResult::Ok) ::_exit(1);
+            }
+        }
+        ::usleep(std::uniform_int_distribution<int>(0, 20000)(rng));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        auto got = readFile(path("k"));
+        ASSERT_TRUE(got.has_value());
+        EXPECT_TRUE(*got == oldData || *got == newData) << "partial target, size " << got->size();
+        for (const auto& name : others("k")) fs::remove(path(name));
+    }
+}
+
+}  // namespace
+}  // namespace core

@@ -1,0 +1,114 @@
+// The index file (DLS, and the KIX beside a binary database): a CP932 text with a comment line,
+// the database's settings as "$key :value" lines and one record line per entry. Reading fills
+// an `IndexTable` and keeps what was read before any fault; writing is crash-safe with CR LF.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/engine/index/index_entry.h"
+#include "database/engine/index/index_settings.h"
+#include "database/engine/index/index_table.h"
+
+namespace database {
+
+inline constexpr std::string_view kDlsVersion = "6.20";
+inline constexpr std::size_t kDlsMaxLineBytes = 4095;
+
+enum class DlsWriteMode : uint8_t {
+    AllRecords = 0,  // every registered record (saving a DLS file)
+    Unskipped = 1,   // only slots whose skip flag is 0 (the KIX after a conversion)
+    AllSlots = 2,    // every slot (the KIX of a binary save)
+};
+
+enum class DlsWriteResult : int {
+    Ok = 0,
+    CannotCreate = -1,
+    WriteFailed = -2,
+};
+
+// The whole file text. skip[i] != 0 leaves slot i out in mode Unskipped (slots beyond the span
+// are written). "$棋譜数" is always the number of registered records.
+std::string formatDls(const IndexTable& table, DlsWriteMode mode = DlsWriteMode::AllRecords,
+                      std::span<const uint8_t> skip = {});
+
+// Makes path the table's path, then writes the file crash-safe: either the old file stays or
+// the complete new one replaces it.
+[[nodiscard]] DlsWriteResult writeDls(IndexTable& table, const std::string& path,
+                                      DlsWriteMode mode = DlsWriteMode::AllRecords,
+                                      std::span<const uint8_t> skip = {});
+
+enum class DlsReadCode : int {
+    Ok = 0,
+    LineFailed = 1,  // a line could not be read completely; see the messages
+    CannotOpen = -1,
+};
+
+enum class DlsNote : uint8_t {
+    OldVersion,      // written before 5.2: handicap codes are converted (a notice, not a failure)
+    EventMissing,    // "kisen error": the record keeps the fields read before
+    OpeningMissing,  // "戦型error"
+    TitleMissing,    // "表題error"
+    TableFull,       // the record lines from here on were not read (capacity)
+    ReadingStopped,  // a line without a double quote ended the reading before further lines
+};
+
+struct DlsMessage {
+    int line = 0;  // 1-based line number in the file or text
+    DlsNote note = DlsNote::OldVersion;
+    std::string text;  // the CP932 message to show
+};
+
+struct DlsReadResult {
+    DlsReadCode code = DlsReadCode::Ok;
+    int records = 0;          // record lines read into the table
+    bool oldVersion = false;  // handicap codes were converted
+    std::vector<DlsMessage> messages;
+};
+
+// Reads an index file. Returns CannotOpen and leaves the table untouched when the file can't be
+// read; otherwise empties the table (entries, display order, the three adding filters, the date
+// filter, relative paths and automatic update off, the sort order set to defaultSortOrder; the
+// column settings and the other settings stay until the file sets them), stores the path,
+// reads every line and lists all records in slot order.
+[[nodiscard]] DlsReadResult readDls(IndexTable& table, const std::string& path,
+                                    int defaultSortOrder = 0);
+
+// readDls over a text already in memory.
+[[nodiscard]] DlsReadResult loadDls(IndexTable& table, const std::string& path,
+                                    std::string_view content, int defaultSortOrder = 0);
+
+enum class RecordLineStatus : int {
+    Ok = 0,
+    NoQuote = -1,        // the line holds no double quote: not a record line
+    EventMissing = 1,    // the event field, or a field before it, is missing
+    OpeningMissing = 2,  // the opening field is missing
+    TitleMissing = 3,    // the title field is missing
+};
+
+// Parses one record line into entry, which is reset first. With a positive status the entry
+// holds the fields read before the missing one; later fields are empty or zero. oldVersion
+// converts the handicap code of a file written before 5.2.
+[[nodiscard]] RecordLineStatus parseRecordLine(std::string_view line, IndexEntry& entry,
+                                               bool oldVersion = false);
+
+// Appends one record line with CR LF: serial number, path (given separately, as the line must
+// show it) and the entry's stored fields.
+void appendRecordLine(std::string& out, int serial, std::string_view path, const IndexEntry& entry);
+
+// The message for a parse status > 0 ("kisen error", "戦型error", "表題error").
+std::string recordLineMessage(RecordLineStatus status);
+
+enum class SettingsLineResult : uint8_t {
+    Ignored,     // not a settings line this database keeps
+    Applied,     // a setting or a current version
+    OldVersion,  // "バージョン" below 5.2
+};
+
+// Applies one settings line given without its "$".
+SettingsLineResult applySettingsLine(std::string_view text, IndexSettings& settings);
+
+}  // namespace database

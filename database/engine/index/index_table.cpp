@@ -1,0 +1,64 @@
+#include "database/engine/index/index_table.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/text/sjis.h"
+#include "database/engine/index/index_paths.h"
+
+namespace database {
+
+std::string tableFullMessage(int capacity) {
+    static const std::string kFormat = core::sjis("登録が最大数(%d)を超えました。");
+    std::string out = kFormat;
+    std::size_t at = out.find("%d");  // the format holds only ASCII around %d
+    out.replace(at, 2, std::to_string(capacity));
+    return out;
+}
+
+IndexTable::IndexTable(int capacity) : m_capacity(std::max(capacity, 1)) {}
+
+void IndexTable::setCapacity(int capacity) { m_capacity = std::max(capacity, 1); }
+
+int IndexTable::append(IndexEntry entry) {
+    if (isFull()) return -3;
+    m_entries.push_back(std::move(entry));
+    return size() - 1;
+}
+
+void IndexTable::removeSlot(int slot) {
+    if (slot < 0 || slot >= size()) return;
+    m_entries.erase(m_entries.begin() + slot);
+    std::erase(m_displayOrder, slot);
+    for (int32_t& s : m_displayOrder) {
+        if (s > slot) --s;
+    }
+}
+
+void IndexTable::clear() {
+    m_entries.clear();
+    m_displayOrder.clear();
+}
+
+void IndexTable::rebuildDisplayOrder() {
+    m_displayOrder.resize(m_entries.size());
+    for (std::size_t i = 0; i < m_displayOrder.size(); ++i) {
+        m_displayOrder[i] = static_cast<int32_t>(i);
+    }
+}
+
+std::string_view IndexTable::folder() const { return folderOf(m_path); }
+
+std::string IndexTable::resolve(std::string_view storedPath) const {
+    return resolvePath(folder(), storedPath);
+}
+
+int IndexTable::findPath(std::string_view path) const {
+    std::string wanted = pathKey(normalisePath(resolve(path)));
+    for (int slot = 0; slot < size(); ++slot) {
+        if (pathKey(normalisePath(resolve(entry(slot).path()))) == wanted) return slot;
+    }
+    return -1;
+}
+
+}  // namespace database

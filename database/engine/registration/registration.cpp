@@ -1,0 +1,630 @@
+#include "database/engine/registration/registration.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+#include "database/engine/index/fs_paths.h"
+#include "database/engine/index/index_paths.h"
+#include "database/engine/index/message_format.h"
+
+namespace database {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// How many records (or slots, or files) pass between two progress steps.
+constexpr int kProgressStep = 10;
+// A folder add of this many records ends with a beep.
+constexpr int kBeepAfterRecords = 500;
+
+struct Texts {
+    std::string readErrorHeading = core::sjis("棋譜読み込みエラー(%s)\n%s\n");
+    std::string askEditor = core::sjis("エディタで開きますか？");
+    std::string askStop = core::sjis("追加を中止しますか？");
+    std::string addingFolder = core::sjis("パス：%s  追加中...");
+    std::string adding = core::sjis("棋譜追加中...  %d");
+    std::string addEnd = core::sjis("追加終了　新規追加：%d 更新：%d（計：%d）");
+    std::string errorsFound = core::sjis("エラーが %d ありました。\n記録を見ますか？");
+    std::string notRegistered = core::sjis("棋譜を登録できませんでした。");
+    std::string merging = core::sjis("DLS棋譜追加中...  %s %d / %d");
+    std::string dropped = core::sjis("%s がドロップされました。");
+    std::string updating = core::sjis("データ更新中...  %d / %d");
+    std::string unreadable = core::sjis("%sが読めませんでした。");
+    std::string deleting = core::sjis("データ削除中...  %d / %d");
+    std::string deleted = core::sjis("%d 棋譜削除しました。");
+    std::string noneDeleted = core::sjis("削除棋譜は、ありませんでした。");
+    std::string notRelative = core::sjis("相対パスにできない棋譜が %d局ありました。");
+    std::string badFileName = core::sjis("ファイル名に使えない文字があります。");
+};
+
+const Texts& texts() {
+    static const Texts t;
+    return t;
+}
+
+std::string number(int n) { return std::to_string(n); }
+
+std::string absoluteFsPath(const std::string& fsPath) {
+    if (!fsPath.empty() && fsPath[0] == '/') return fsPath;
+    std::error_code ec;
+    fs::path p = fs::absolute(fsPath, ec);
+    return ec ? fsPath : p.lexically_normal().string();
+}
+
+// The last-write date of a file as local year, month, day; false when it can't be read.
+bool fileDate(const std::string& fsPath, IndexDate& date) {
+    struct stat st {};
+    if (::stat(fsPath.c_str(), &st) != 0) return false;
+    std::tm local{};
+    if (!localtime_r(&st.st_mtime, &local)) return false;
+    date = {static_cast<uint16_t>(local.tm_year + 1900), static_cast<uint8_t>(local.tm_mon + 1),
+            static_cast<uint8_t>(local.tm_mday)};
+    return true;
+}
+
+bool contains(std::string_view text, std::string_view part) {
+    return part.empty() || core::findText(text, part) != std::string_view::npos;
+}
+
+bool passesFilters(const IndexEntry& e, const AddFilters& f) {
+    if (!f.player.empty() && !contains(e.blackPlayer(), f.player) &&
+        !contains(e.whitePlayer(), f.player)) {
+        return false;
+    }
+    return contains(e.event(), f.event) && contains(e.opening(), f.opening);
+}
+
+std::string folderWithSlash(std::string_view folder) {
+    std::string out(folder);
+    if (out.empty() || out.back() != '/') out += '/';
+    return out;
+}
+
+}  // namespace
+
+bool kindTakes(int kind, std::string_view ext) {
+    switch (kind) {
+        case 0:
+            return ext == "kif";
+        case 1:
+            return ext == "ki2";
+        case 2:
+            return ext == "kif" || ext == "ki2";
+        case 3:
+            return ext == "csa";
+        case 4:
+            return ext == "bod";
+        default:
+            return isRecordExtension(ext);
+    }
+}
+
+bool deleteKindTakes(int kind, std::string_view ext) {
+    switch (kind) {
+        case 0:
+            return ext == "kif";
+        case 1:
+            return ext == "ki2";
+        case 2:
+            return ext.size() == 3 && ext.starts_with("ki");
+        case 3:
+            return ext == "csa";
+        default:
+            return true;
+    }
+}
+
+FolderAdd folderAddFromSettings(const IndexSettings& s) {
+    FolderAdd r;
+    r.folder = fileSystemFromStored(s.addPath);
+    r.subfolders = s.addSubfolders;
+    r.kind = s.addKind;
+    r.dateFilter = s.addDateFilter;
+    r.year = s.addYear;
+    r.month = s.addMonth;
+    r.day = s.addDay;
+    r.filters.player = s.addPlayer;
+    r.filters.event = s.addEvent;
+    r.filters.opening = s.addOpening;
+    return r;
+}
+
+std::string addEndStatus(const AddCounts& c) {
+    return formatMessage(texts().addEnd,
+                         {number(c.added), number(c.updated), number(c.added + c.updated)});
+}
+
+Registrar::Registrar(Database& db, RecordExtractor& extractor, ErrorLog& log, OperationHost& host,
+                     RegistrationOptions options)
+    : m_db(db), m_extractor(extractor), m_log(log), m_host(host), m_options(options) {}
+
+ExtractCode Registrar::extract(const std::string& fsPath, IndexEntry& entry, bool quiet) {
+    ExtractCode code = m_extractor.extract(fsPath, entry);
+    if (code != ExtractCode::ReadFailed) return code;
+
+    std::optional<std::string> stored = storedFromFileSystem(fsPath);
+    std::string path = stored ? *stored : fsPath;
+    m_log.appendReadError(path, m_extractor.errorText());
+    ++m_counts.errors;
+    if (quiet) return code;
+
+    const Texts& t = texts();
+    std::string question = formatMessage(t.readErrorHeading, {path, m_extractor.errorText()});
+    question += m_options.editorConfigured ? t.askEditor : t.askStop;
+    switch (m_host.askReadError(question, m_options.editorConfigured)) {
+        case ReadErrorAnswer::Stop:
+            return ExtractCode::Stopped;
+        case ReadErrorAnswer::OpenInEditor:
+            m_host.openInEditor(fsPath);
+            break;
+        case ReadErrorAnswer::Continue:
+            break;
+    }
+    return code;
+}
+
+std::string Registrar::keyOf(std::string_view storedPath) const {
+    return pathKey(normalisePath(m_db.table().resolve(storedPath)));
+}
+
+void Registrar::buildKeys() {
+    m_keys.clear();
+    const IndexTable& table = m_db.table();
+    m_keys.reserve(static_cast<std::size_t>(table.size()) * 2 + 16);
+    for (int slot = 0; slot < table.size(); ++slot) {
+        m_keys.emplace(keyOf(table.entry(slot).path()), slot);
+    }
+    m_keysValid = true;
+}
+
+int Registrar::findKey(const std::string& key, int compareLimit) {
+    if (!m_keysValid) buildKeys();
+    auto it = m_keys.find(key);
+    if (it == m_keys.end()) return -1;
+    if (compareLimit >= 0 && it->second >= compareLimit) return -1;
+    return it->second;
+}
+
+std::string Registrar::storedPath(std::string_view absoluteStored) const {
+    const IndexTable& table = m_db.table();
+    if (table.settings().relativePaths) {
+        if (std::optional<std::string> rel = relativeTo(table.folder(), absoluteStored)) {
+            return *rel;
+        }
+    }
+    return std::string(absoluteStored);
+}
+
+AddCode Registrar::addEntry(IndexEntry entry, int compareLimit) {
+    bool binary = m_db.isBinary();
+    if (binary &&
+        (entry.handicap >= static_cast<uint8_t>(IndexHandicap::Other) || entry.moveCount == 0 ||
+         m_extractor.setUpStart() || m_extractor.entryCount() == 0)) {
+        return AddCode::Refused;
+    }
+    std::string absolute = normalisePath(m_db.table().resolve(entry.path()));
+    std::string key = pathKey(absolute);
+    entry.setText(IndexText::Path, storedPath(absolute));
+    std::vector<ListMove> list;
+    if (binary) m_extractor.buildMoveList(list);
+
+    IndexTable& table = m_db.table();
+    int slot = findKey(key, compareLimit);
+    if (slot >= 0) {
+        uint8_t kept = table.entry(slot).marks & (kMarkUser1 | kMarkUser2);
+        entry.marks =
+            static_cast<uint8_t>(kept | (entry.marks & (kMarkComments | kMarkVariations)));
+        m_db.replace(slot, std::move(entry), std::move(list));
+        return AddCode::Updated;
+    }
+    if (table.isFull()) {
+        m_host.message(tableFullMessage(table.capacity()));
+        return AddCode::TableFull;
+    }
+    slot = m_db.append(std::move(entry), std::move(list));
+    if (m_keysValid) m_keys.emplace(std::move(key), slot);
+    return AddCode::Added;
+}
+
+bool Registrar::isDuplicate(const IndexEntry& entry, const DuplicateCriteria& criteria) {
+    DuplicateCriteria c = criteria;
+    if (!m_db.isBinary()) c.compareMoves = false;
+    if (c.compareMoves) m_extractor.buildMoveList(m_moves);
+    const IndexTable& table = m_db.table();
+    for (int slot = 0; slot < table.size(); ++slot) {
+        if (isDuplicatePair(table.entry(slot), m_db.lists().list(slot), entry, m_moves, c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+AddCode Registrar::addFile(const std::string& fsPathGiven, int compareLimit,
+                           const AddFilters* filters) {
+    std::string fsPath = absoluteFsPath(fsPathGiven);
+    if (!storedFromFileSystem(fsPath)) {
+        // The index can't hold this name; the file is reported like an unreadable record.
+        m_log.appendReadError(fsPath, texts().badFileName);
+        ++m_counts.errors;
+        return AddCode::ReadFailed;
+    }
+    IndexEntry entry;
+    switch (extract(fsPath, entry, m_options.quietErrors)) {
+        case ExtractCode::Ok:
+            break;
+        case ExtractCode::CannotOpen:
+            return AddCode::CannotOpen;
+        case ExtractCode::ReadFailed:
+            return AddCode::ReadFailed;
+        case ExtractCode::Stopped:
+            return AddCode::Stopped;
+    }
+    if (filters) {
+        if (!passesFilters(entry, *filters)) return AddCode::Filtered;
+        if (filters->skipDuplicates && isDuplicate(entry, filters->duplicates)) {
+            return AddCode::Filtered;
+        }
+    }
+    AddCode code = addEntry(std::move(entry), compareLimit);
+    switch (code) {
+        case AddCode::Added:
+            ++m_counts.added;
+            break;
+        case AddCode::Updated:
+            ++m_counts.updated;
+            break;
+        case AddCode::Refused:
+            return AddCode::NotTaken;
+        default:
+            break;
+    }
+    return code;
+}
+
+bool Registrar::walk(const std::string& folder, const FolderAdd& request, int compareLimit,
+                     RunResult& run) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) return true;
+    const IndexDate from{static_cast<uint16_t>(std::clamp(request.year, 0, 0xFFFF)),
+                         static_cast<uint8_t>(std::clamp(request.month, 0, 0xFF)),
+                         static_cast<uint8_t>(std::clamp(request.day, 0, 0xFF))};
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) break;
+        const fs::directory_entry& e = *it;
+        std::string path = e.path().string();
+        // Folders are walked only when they are real folders: a link could lead in a circle.
+        if (e.is_directory(ec) && !e.is_symlink(ec)) {
+            if (request.subfolders && !walk(path, request, compareLimit, run)) return false;
+            continue;
+        }
+        if (!e.is_regular_file(ec)) continue;
+        if (!kindTakes(request.kind, lowerExtension(e.path().filename().string()))) continue;
+        if (request.dateFilter) {
+            IndexDate written;
+            if (!fileDate(path, written) || written < from) continue;
+        }
+        if (++m_visited % kProgressStep == 0 && m_host.cancelRequested()) {
+            m_host.beep();
+            run.cancelled = true;
+            run.end = AddCode::Stopped;
+            return false;
+        }
+        int before = m_counts.added + m_counts.updated;
+        AddCode code = addFile(path, compareLimit, &request.filters);
+        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+            run.end = code;
+            return false;
+        }
+        int done = m_counts.added + m_counts.updated;
+        if (done != before && done % kProgressStep == 0) {
+            m_host.status(formatMessage(texts().adding, {number(done)}));
+            if (m_host.cancelRequested()) {
+                m_host.beep();
+                run.cancelled = true;
+                run.end = AddCode::Stopped;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void Registrar::finishAdd(RunResult& run, bool showStatus) {
+    run.counts = m_counts;
+    if (m_counts.added + m_counts.updated > 0) m_db.setModified();
+    run.status = addEndStatus(m_counts);
+    if (showStatus) m_host.status(run.status);
+    if (m_counts.added + m_counts.updated >= kBeepAfterRecords) m_host.beep();
+    if (m_counts.errors > 0) {
+        m_log.appendSummary();
+        m_host.offerErrorLog(formatMessage(texts().errorsFound, {number(m_counts.errors)}),
+                             m_log.path());
+    }
+}
+
+RunResult Registrar::addFolder(const FolderAdd& request) {
+    RunResult run;
+    m_counts = {};
+    m_log.resetCount();
+    m_visited = 0;
+    std::string folder = absoluteFsPath(request.folder);
+    std::optional<std::string> stored = storedFromFileSystem(folder);
+    m_host.status(formatMessage(texts().addingFolder, {stored ? *stored : folder}));
+    walk(folder, request, m_db.table().size(), run);
+    m_db.table().rebuildDisplayOrder();
+    finishAdd(run, true);
+    return run;
+}
+
+RunResult Registrar::mergeDls(const std::string& fsPath) {
+    RunResult run;
+    m_counts = {};
+    m_log.resetCount();
+    std::optional<std::string> content = core::readFile(fsPath, std::size_t{1} << 30);
+    if (!content) {
+        run.end = AddCode::CannotOpen;
+        run.status = openErrorMessage(OpenCode::CannotOpen, fsPath);
+        return run;
+    }
+    // The other database's records, with their paths resolved against its own folder.
+    std::optional<std::string> stored = storedFromFileSystem(absoluteFsPath(fsPath));
+    std::string otherPath = stored ? *stored : fsPath;
+    IndexTable other(std::numeric_limits<int>::max() / 2);
+    (void)loadDls(other, otherPath, *content);
+    std::string name(fileNameOf(otherPath));
+    const int limit = m_db.table().size();
+    const int total = other.size();
+    for (int i = 0; i < total; ++i) {
+        if (i % kProgressStep == 0) {
+            m_host.status(formatMessage(texts().merging, {name, number(i), number(total)}));
+            if (m_host.cancelRequested()) {
+                m_host.beep();
+                run.cancelled = true;
+                run.end = AddCode::Stopped;
+                break;
+            }
+        }
+        std::string path = locateFile(fileSystemFromStored(other.resolve(other.entry(i).path())));
+        AddCode code = addFile(path, limit, nullptr);
+        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+            run.end = code;
+            break;
+        }
+    }
+    finishAdd(run, false);
+    return run;
+}
+
+RunResult Registrar::addSingle(const std::string& fsPathGiven) {
+    std::string fsPath = absoluteFsPath(fsPathGiven);
+    RunResult run;
+    if (lowerExtension(fsPath) == "dls") {
+        run = mergeDls(fsPath);
+    } else {
+        m_counts = {};
+        m_log.resetCount();
+        run.end = addFile(fsPath, -1, nullptr);
+        if (run.end != AddCode::Added && run.end != AddCode::Updated &&
+            run.end != AddCode::Stopped && run.end != AddCode::TableFull) {
+            m_host.message(texts().notRegistered);
+        }
+        finishAdd(run, false);
+    }
+    if (std::optional<std::string> folder = storedFromFileSystem(std::string(folderOf(fsPath)))) {
+        m_db.table().settings().addPath = std::string(core::cutToBytes(*folder, kAddPathMaxBytes));
+    }
+    m_db.setModified();
+    return run;
+}
+
+RunResult Registrar::addDropped(std::span<const std::string> fsPaths) {
+    RunResult run;
+    m_counts = {};
+    m_log.resetCount();
+    for (const std::string& path : fsPaths) {
+        std::string ext = lowerExtension(path);
+        if (!ext.empty() && !isRecordExtension(ext)) continue;
+        AddCode code = addFile(path, -1, nullptr);
+        if (code == AddCode::Added || code == AddCode::Updated) {
+            std::optional<std::string> stored = storedFromFileSystem(path);
+            m_host.status(formatMessage(texts().dropped, {stored ? *stored : path}));
+        }
+        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+            run.end = code;
+            break;
+        }
+    }
+    run.counts = m_counts;
+    if (m_counts.added + m_counts.updated > 0) m_db.setModified();
+    m_host.beep();
+    return run;
+}
+
+int Registrar::updateSlot(int slot) {
+    IndexTable& table = m_db.table();
+    if (slot < 0 || slot >= table.size()) return -1;
+    const IndexEntry& old = table.entry(slot);
+    IndexEntry entry;
+    if (extract(locateFile(fileSystemFromStored(table.resolve(old.path()))), entry, true) !=
+        ExtractCode::Ok) {
+        return -1;
+    }
+    std::vector<ListMove> list;
+    if (m_db.isBinary()) {
+        if (entry.handicap >= static_cast<uint8_t>(IndexHandicap::Other) || entry.moveCount == 0 ||
+            m_extractor.setUpStart() || m_extractor.entryCount() == 0) {
+            return 0;
+        }
+        m_extractor.buildMoveList(list);
+    }
+    entry.setText(IndexText::Path, old.path());
+    entry.marks = static_cast<uint8_t>((old.marks & (kMarkUser1 | kMarkUser2)) |
+                                       (entry.marks & (kMarkComments | kMarkVariations)));
+    m_db.replace(slot, std::move(entry), std::move(list));
+    return 0;
+}
+
+UpdateResult Registrar::update(MissingFileMode& mode, std::span<const int32_t> chosen) {
+    UpdateResult result;
+    m_counts = {};
+    m_log.resetCount();
+    std::vector<int32_t> slots(chosen.begin(), chosen.end());
+    if (chosen.empty()) {
+        slots.resize(static_cast<std::size_t>(m_db.table().size()));
+        for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<int32_t>(i);
+    } else {
+        std::sort(slots.begin(), slots.end());
+        slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    }
+    const int total = static_cast<int>(slots.size());
+    int removed = 0;  // earlier slots deleted so far: later slot numbers moved down by this
+    const Texts& t = texts();
+    for (int i = 0; i < total; ++i) {
+        if (i % kProgressStep == 0) {
+            m_host.status(formatMessage(t.updating, {number(i), number(total)}));
+            if (m_host.cancelRequested()) {
+                result.cancelled = true;
+                break;
+            }
+        }
+        int slot = slots[static_cast<std::size_t>(i)] - removed;
+        if (slot < 0 || slot >= m_db.table().size()) continue;
+        if (updateSlot(slot) == 0) {
+            ++result.updated;
+            continue;
+        }
+        ++result.unreadable;
+        std::string path(m_db.table().entry(slot).path());
+        bool remove = false;
+        switch (mode) {
+            case MissingFileMode::Keep:
+                m_host.status(formatMessage(t.unreadable, {path}));
+                break;
+            case MissingFileMode::Ask:
+                m_host.beep();
+                switch (m_host.askDeleteMissing(path)) {
+                    case MissingFileAnswer::Delete:
+                        remove = true;
+                        break;
+                    case MissingFileAnswer::Keep:
+                        break;
+                    case MissingFileAnswer::DeleteAll:
+                        remove = true;
+                        mode = MissingFileMode::Delete;
+                        break;
+                    case MissingFileAnswer::KeepAll:
+                        mode = MissingFileMode::Keep;
+                        break;
+                }
+                break;
+            case MissingFileMode::Delete:
+                m_host.status(formatMessage(t.unreadable, {path}));
+                remove = true;
+                break;
+            case MissingFileMode::SilentKeep:
+                break;
+        }
+        if (remove) {
+            deleteSlot(slot);
+            ++removed;
+            ++result.deleted;
+        }
+    }
+    m_db.setModified();
+    return result;
+}
+
+void Registrar::deleteSlot(int slot) {
+    if (slot < 0 || slot >= m_db.table().size()) return;
+    m_db.removeSlot(slot);
+    m_keysValid = false;
+    m_db.setModified();
+}
+
+FolderDeleteResult Registrar::deleteByFolder(const std::string& fsFolder, int kind,
+                                             bool subfolders) {
+    FolderDeleteResult result;
+    if (fsFolder.empty()) {
+        result.code = FolderDeleteCode::NoFolder;
+        return result;
+    }
+    std::optional<std::string> stored = storedFromFileSystem(absoluteFsPath(fsFolder));
+    if (!stored) {
+        result.status = texts().noneDeleted;
+        return result;
+    }
+    const std::string prefix = pathKey(folderWithSlash(*stored));
+    IndexTable& table = m_db.table();
+    const int total = table.size();
+    for (int slot = total - 1, done = 0; slot >= 0; --slot, ++done) {
+        if (done % kProgressStep == 0) {
+            m_host.status(formatMessage(texts().deleting, {number(done), number(total)}));
+            if (m_host.cancelRequested()) {
+                result.code = FolderDeleteCode::Cancelled;
+                break;
+            }
+        }
+        std::string key = keyOf(table.entry(slot).path());
+        if (!key.starts_with(prefix)) continue;
+        std::string_view rest = std::string_view(key).substr(prefix.size());
+        if (!subfolders && core::findByte(rest, '/') != std::string_view::npos) continue;
+        if (!deleteKindTakes(kind, lowerExtension(rest))) continue;
+        deleteSlot(slot);
+        ++result.deleted;
+    }
+    result.status = result.deleted > 0 ? formatMessage(texts().deleted, {number(result.deleted)})
+                                       : texts().noneDeleted;
+    return result;
+}
+
+PathModeResult Registrar::makePathsRelative() {
+    PathModeResult result;
+    IndexTable& table = m_db.table();
+    if (table.path().empty() || table.empty()) {
+        result.code = PathModeCode::Unavailable;
+        return result;
+    }
+    std::string folder(table.folder());
+    for (int slot = 0; slot < table.size(); ++slot) {
+        IndexEntry& e = table.entry(slot);
+        if (!isAbsolutePath(e.path())) continue;
+        if (std::optional<std::string> rel = relativeTo(folder, e.path())) {
+            e.setText(IndexText::Path, *rel);
+        } else {
+            ++result.notRelative;
+        }
+    }
+    if (result.notRelative > 0) {
+        result.message = formatMessage(texts().notRelative, {number(result.notRelative)});
+    }
+    table.settings().relativePaths = true;
+    m_db.setModified();
+    return result;
+}
+
+PathModeResult Registrar::makePathsAbsolute() {
+    PathModeResult result;
+    IndexTable& table = m_db.table();
+    if (table.path().empty() || table.empty()) {
+        result.code = PathModeCode::Unavailable;
+        return result;
+    }
+    for (int slot = 0; slot < table.size(); ++slot) {
+        IndexEntry& e = table.entry(slot);
+        if (!isAbsolutePath(e.path())) e.setText(IndexText::Path, table.resolve(e.path()));
+    }
+    table.settings().relativePaths = false;
+    m_db.setModified();
+    return result;
+}
+
+}  // namespace database

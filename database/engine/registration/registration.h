@@ -1,0 +1,195 @@
+// Registering record files in a database, bringing entries up to date and removing them: one
+// file, a folder tree, the records of another DLS file, dropped files; updating all or chosen
+// slots; deleting slots, deleting by folder, and switching between relative and absolute
+// paths. A Registrar works on the document's database for one operation and reports through
+// the host; it never waits for anything itself.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "database/engine/index/duplicate_criteria.h"
+#include "database/engine/index/operation_host.h"
+#include "database/engine/index/record_extractor.h"
+#include "database/engine/registration/error_log.h"
+#include "database/engine/store/database.h"
+
+namespace database {
+
+// The profile settings adding consults.
+struct RegistrationOptions {
+    bool quietErrors = true;        // add_error: read errors are logged, never asked about
+    bool editorConfigured = false;  // the read-error question offers the editor
+};
+
+// Which files adding by folder takes (追加種類): 0 kif, 1 ki2, 2 kif or ki2, 3 csa, 4 bod,
+// 5 and above every record extension.
+bool kindTakes(int kind, std::string_view lowerExtension);
+// Which registered paths deleting by folder takes: 0 KIF, 1 KI2, 2 KI?, 3 CSA, otherwise all.
+bool deleteKindTakes(int kind, std::string_view lowerExtension);
+
+struct AddFilters {
+    std::string player;   // contained in the black or the white player (CP932); empty: any
+    std::string event;    // contained in the event
+    std::string opening;  // contained in the opening
+    bool skipDuplicates = false;
+    DuplicateCriteria duplicates;
+};
+
+struct FolderAdd {
+    std::string folder;  // file-system path
+    bool subfolders = false;
+    int kind = 5;
+    // Files last written before this local date are skipped (when dateFilter is on).
+    bool dateFilter = false;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    AddFilters filters;
+};
+
+// The folder add the database's settings describe (追加パス, 追加サブ, 追加種類, the filters and
+// the date filter).
+FolderAdd folderAddFromSettings(const IndexSettings& settings);
+
+enum class AddCode : int {
+    Added = 0,
+    Updated = 1,
+    Refused = 2,  // a binary database can't hold the record
+    CannotOpen = -1,
+    ReadFailed = -2,
+    TableFull = -3,
+    Filtered = -4,  // a filter rejected the record
+    Stopped = -5,   // the user stopped the run
+    NotTaken = -6,  // addFile: the entry was refused
+};
+
+struct AddCounts {
+    int added = 0;
+    int updated = 0;
+    int errors = 0;  // read errors written to the log
+};
+
+struct RunResult {
+    AddCode end = AddCode::Added;  // TableFull or Stopped when the run ended early
+    AddCounts counts;
+    bool cancelled = false;  // the cancel flag ended the run
+    std::string status;      // the final status text (CP932)
+};
+
+enum class MissingFileMode : int {
+    Keep = 0,        // "削除しない"
+    Ask = 1,         // "削除を問い合わせる"
+    Delete = 2,      // "削除する"
+    SilentKeep = 3,  // on opening with 自動更新: nothing is shown
+};
+
+struct UpdateResult {
+    int updated = 0;
+    int unreadable = 0;
+    int deleted = 0;
+    bool cancelled = false;
+};
+
+enum class FolderDeleteCode : int { Ok = 0, NoFolder = -1, Cancelled = -5 };
+
+struct FolderDeleteResult {
+    FolderDeleteCode code = FolderDeleteCode::Ok;
+    int deleted = 0;
+    std::string status;  // "%d 棋譜削除しました。" or "削除棋譜は、ありませんでした。"
+};
+
+enum class PathModeCode : int { Ok = 0, Unavailable = -1 };  // untitled or empty database
+
+struct PathModeResult {
+    PathModeCode code = PathModeCode::Ok;
+    int notRelative = 0;  // paths outside the index folder (turning relative paths on)
+    std::string message;  // "相対パスにできない棋譜が %d局ありました。" when there were such paths
+};
+
+class Registrar {
+public:
+    Registrar(Database& db, RecordExtractor& extractor, ErrorLog& log, OperationHost& host,
+              RegistrationOptions options = {});
+
+    // Reads a record file into entry. A read error is logged and counted and, unless quiet,
+    // asked about (the answer may stop the run: Stopped). CannotOpen is neither logged nor asked.
+    [[nodiscard]] ExtractCode extract(const std::string& fsPath, IndexEntry& entry, bool quiet);
+
+    // Adds the entry of the record the extractor has just read. Only the first compareLimit
+    // slots are searched for the same path (negative: all); a match is updated, keeping its
+    // marks 1 and 2. The full-table message goes to the host.
+    [[nodiscard]] AddCode addEntry(IndexEntry entry, int compareLimit);
+
+    // Extracts (quiet by the add_error option) and adds one file; filters may be null.
+    [[nodiscard]] AddCode addFile(const std::string& fsPath, int compareLimit,
+                                  const AddFilters* filters);
+
+    // Walks a folder (and its subfolders when asked) and adds every file the kind and the date
+    // filter take. Ends early on a full table, a stop or the cancel flag. The display order
+    // then lists every record.
+    RunResult addFolder(const FolderAdd& request);
+
+    // The menu's single add: a DLS file is merged, any other file added; the add folder becomes
+    // the file's folder. A failure other than a stop shows "棋譜を登録できませんでした。".
+    RunResult addSingle(const std::string& fsPath);
+
+    // Adds the records another DLS file lists, reading each record file again.
+    RunResult mergeDls(const std::string& fsPath);
+
+    // Adds dropped record files (accepted extension or none); others are passed over.
+    RunResult addDropped(std::span<const std::string> fsPaths);
+
+    // Re-reads one slot's file and replaces its entry (marks 1 and 2 kept). -1 when the file
+    // can't be read, 0 otherwise (also when a binary database refuses the new entry, which
+    // leaves the slot unchanged).
+    [[nodiscard]] int updateSlot(int slot);
+
+    // Re-reads every slot (slots empty) or the given slots. mode may change when the user
+    // answers "全て削除する" or "全て削除しない".
+    UpdateResult update(MissingFileMode& mode, std::span<const int32_t> slots = {});
+
+    // Removes one slot (with its list).
+    void deleteSlot(int slot);
+
+    // Removes, from the last slot to the first, every record in the folder (or below it with
+    // subfolders) whose extension fits the kind.
+    FolderDeleteResult deleteByFolder(const std::string& fsFolder, int kind, bool subfolders);
+
+    PathModeResult makePathsRelative();
+    PathModeResult makePathsAbsolute();
+
+    const AddCounts& counts() const { return m_counts; }
+
+private:
+    // The comparison key of a stored path: resolved, extension upper-cased, ASCII case folded.
+    std::string keyOf(std::string_view storedPath) const;
+    void buildKeys();
+    int findKey(const std::string& key, int compareLimit);
+    bool isDuplicate(const IndexEntry& entry, const DuplicateCriteria& criteria);
+    bool walk(const std::string& folder, const FolderAdd& request, int compareLimit,
+              RunResult& run);
+    void finishAdd(RunResult& run, bool showStatus);
+    std::string storedPath(std::string_view absoluteStored) const;
+
+    Database& m_db;
+    RecordExtractor& m_extractor;
+    ErrorLog& m_log;
+    OperationHost& m_host;
+    RegistrationOptions m_options;
+    AddCounts m_counts;
+    // Lowest slot of each path key; built when first needed, dropped when slots move.
+    std::unordered_map<std::string, int> m_keys;
+    bool m_keysValid = false;
+    std::vector<ListMove> m_moves;
+    int m_visited = 0;
+};
+
+// The messages of adding (CP932).
+std::string addEndStatus(const AddCounts& counts);  // "追加終了　新規追加：%d 更新：%d（計：%d）"
+
+}  // namespace database

@@ -1,0 +1,282 @@
+#include "database/engine/store/binary_store.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+#include "database/engine/index/fs_paths.h"
+#include "database/engine/index/index_paths.h"
+#include "database/engine/index/message_format.h"
+
+namespace database {
+
+namespace {
+
+constexpr std::size_t kCountOffset = 16;
+constexpr std::size_t kMaxDlbBytes = std::size_t{1} << 31;
+
+void putLe32(std::string& out, std::size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+}
+
+uint32_t le32(std::string_view s, std::size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(s[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+uint16_t le16(std::string_view s, std::size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) |
+                                 (static_cast<unsigned char>(s[at + 1]) << 8));
+}
+
+// The path of one file of the pair: the base and the extension, lower case when the given
+// path's extension was written in lower case.
+std::string pairPath(std::string_view fsPath, std::string_view upperExtension) {
+    std::string_view base = withoutExtension(fsPath);
+    std::string_view given = fsPath.substr(base.size());
+    bool lower = given.size() > 1 && std::all_of(given.begin() + 1, given.end(),
+                                                 [](char c) { return c >= 'a' && c <= 'z'; });
+    std::string out(base);
+    out += '.';
+    for (char c : upperExtension) out += lower ? static_cast<char>(c - 'A' + 'a') : c;
+    return out;
+}
+
+// As pairPath, for reading: the other case of the extension when only that file exists.
+std::string existingPairPath(std::string_view fsPath, std::string_view upperExtension) {
+    std::string path = pairPath(fsPath, upperExtension);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) return path;
+    std::string other = path;
+    std::size_t dot = other.size() - upperExtension.size();
+    for (std::size_t i = dot; i < other.size(); ++i) {
+        char c = other[i];
+        other[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A')
+                                          : static_cast<char>(c - 'A' + 'a');
+    }
+    return std::filesystem::exists(other, ec) ? other : path;
+}
+
+BinaryCode fromWrite(core::WriteResult r) {
+    switch (r) {
+        case core::WriteResult::Ok:
+            return BinaryCode::Ok;
+        case core::WriteResult::CannotCreate:
+            return BinaryCode::CannotOpen;
+        case core::WriteResult::WriteFailed:
+            break;
+    }
+    return BinaryCode::Failed;
+}
+
+// The list of the record the extractor holds, when the record can have one.
+bool takesList(const RecordExtractor& extractor, const IndexEntry& entry) {
+    return !extractor.setUpStart() && entry.handicap < static_cast<uint8_t>(IndexHandicap::Other) &&
+           extractor.entryCount() > 0;
+}
+
+}  // namespace
+
+std::string_view withoutExtension(std::string_view path) {
+    std::size_t nameStart = folderOf(path).size();
+    std::string_view name = path.substr(nameStart);
+    std::size_t dot = std::string_view::npos;
+    core::forEachChar(name, [&](std::size_t i, std::size_t n) {
+        if (n == 1 && name[i] == '.') dot = i;
+    });
+    return dot == std::string_view::npos ? path : path.substr(0, nameStart + dot);
+}
+
+std::string formatDlb(const MoveList& lists, int count) {
+    count = std::max(count, 0);
+    std::size_t moves = 0;
+    for (int i = 0; i < count; ++i) moves += lists.list(i).size();
+    std::string out(kDlbHeaderBytes + 2 * static_cast<std::size_t>(count) + 2 * moves, '\0');
+    std::memcpy(out.data(), "DLB", 3);
+    std::memcpy(out.data() + 8, "1.00", 4);
+    putLe32(out, kCountOffset, static_cast<uint32_t>(count));
+    std::size_t at = kDlbHeaderBytes;
+    for (int i = 0; i < count; ++i) {
+        std::size_t n = std::min<std::size_t>(lists.list(i).size(), 0xFFFF);
+        out[at++] = static_cast<char>(n & 0xFF);
+        out[at++] = static_cast<char>(n >> 8);
+    }
+    for (int i = 0; i < count; ++i) {
+        std::span<const ListMove> l = lists.list(i);
+        for (std::size_t k = 0; k < std::min<std::size_t>(l.size(), 0xFFFF); ++k) {
+            out[at++] = static_cast<char>(l[k].origin);
+            out[at++] = static_cast<char>(l[k].destination);
+        }
+    }
+    out.resize(at);
+    return out;
+}
+
+DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists) {
+    DlbReadResult result;
+    lists.clear();
+    lists.resize(records);
+    static const std::string kDamaged = core::sjis("データ異常");
+    static const std::string kTooMany =
+        core::sjis("データ異常：棋譜数が最大登録数を超えています。");
+    if (bytes.size() < kDlbHeaderBytes) {
+        result.code = DlbReadCode::Truncated;
+        result.message = kDamaged;
+        return result;
+    }
+    uint32_t raw = le32(bytes, kCountOffset);
+    // A count beyond what the counts block could hold is damage, not a count.
+    std::size_t fileCount = std::min<std::size_t>(raw, (bytes.size() - kDlbHeaderBytes) / 2 + 1);
+    result.fileCount = static_cast<int>(std::min<uint32_t>(raw, 0x7FFFFFFF));
+    std::size_t used = std::min<std::size_t>(fileCount, static_cast<std::size_t>(records));
+    if (raw != static_cast<uint32_t>(records)) {
+        result.code = DlbReadCode::CountMismatch;
+        result.message = raw > static_cast<uint32_t>(capacity) ? kTooMany : kDamaged;
+    }
+    std::size_t countsEnd = kDlbHeaderBytes + 2 * fileCount;
+    if (countsEnd > bytes.size()) {
+        result.code = DlbReadCode::Truncated;
+        result.message = kDamaged;
+        return result;
+    }
+    std::size_t at = countsEnd;
+    for (std::size_t i = 0; i < fileCount; ++i) {
+        std::size_t n = le16(bytes, kDlbHeaderBytes + 2 * i);
+        if (n == 0) continue;
+        if (bytes.size() - at < 2 * n) {
+            result.code = DlbReadCode::Truncated;
+            result.message = kDamaged;
+            return result;
+        }
+        if (i < used) {
+            std::vector<ListMove> l(n);
+            for (std::size_t k = 0; k < n; ++k) {
+                l[k] = {static_cast<uint8_t>(bytes[at + 2 * k]),
+                        static_cast<uint8_t>(bytes[at + 2 * k + 1])};
+            }
+            lists.set(static_cast<int>(i), std::move(l));
+        }
+        at += 2 * n;
+    }
+    return result;
+}
+
+BinaryCode saveBinary(Database& db, const std::string& fsPath) {
+    std::string dlb = existingPairPath(fsPath, "DLB");
+    std::string kix = existingPairPath(fsPath, "KIX");
+    std::optional<std::string> storedKix = storedFromFileSystem(kix);
+    if (!storedKix) return BinaryCode::BadPath;
+    IndexTable& table = db.table();
+    db.lists().resize(table.size());
+    BinaryCode code =
+        fromWrite(core::writeFileAtomically(dlb, formatDlb(db.lists(), table.size())));
+    if (code != BinaryCode::Ok) return code;
+    table.setPath(*storedKix);
+    code = fromWrite(core::writeFileAtomically(kix, formatDls(table, DlsWriteMode::AllSlots)));
+    if (code == BinaryCode::Ok) db.setModified(false);
+    return code;
+}
+
+BinaryLoadResult loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
+    BinaryLoadResult result;
+    std::string kix = existingPairPath(fsPath, "KIX");
+    std::string dlb = existingPairPath(fsPath, "DLB");
+    std::optional<std::string> index = core::readFile(kix, std::size_t{1} << 30);
+    if (!index) {
+        result.code = BinaryCode::CannotOpen;
+        return result;
+    }
+    std::optional<std::string> stored = storedFromFileSystem(kix);
+    result.index = loadDls(db.table(), stored ? *stored : kix, *index, defaultSortOrder);
+    db.setBinary(true);
+    std::optional<std::string> bytes = core::readFile(dlb, kMaxDlbBytes);
+    if (!bytes) {
+        db.lists().clear();
+        db.lists().resize(db.table().size());
+        result.code = BinaryCode::CannotOpen;
+        return result;
+    }
+    result.lists = parseDlb(*bytes, db.table().size(), db.table().capacity(), db.lists());
+    if (result.lists.code == DlbReadCode::Truncated) result.code = BinaryCode::Failed;
+    return result;
+}
+
+std::string conversionTarget(std::string_view fsPath) {
+    std::string ext = lowerExtension(fsPath);
+    if (ext == "dlb" || ext == "kix") return std::string(fsPath);
+    return std::string(fsPath) + ".DLB";
+}
+
+ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
+                              RecordExtractor& extractor, OperationHost& host) {
+    ConvertResult result;
+    const IndexTable& table = db.table();
+    std::string dlb = pairPath(fsTarget, "DLB");
+    std::string kix = pairPath(fsTarget, "KIX");
+    std::optional<std::string> storedKix = storedFromFileSystem(kix);
+    if (!storedKix) {
+        result.code = ConvertCode::BadPath;
+        return result;
+    }
+
+    // The KIX keeps every entry of the source with its path as the new index folder needs it,
+    // and leaves out the slots that got no list.
+    IndexTable out(std::max(table.capacity(), table.size()));
+    out.settings() = table.settings();
+    out.setPath(*storedKix);
+    std::vector<uint8_t> skip(static_cast<std::size_t>(table.size()), 1);
+    MoveList lists;
+    IndexEntry read;
+    std::vector<ListMove> moves;
+    const int total = table.size();
+    for (int slot = 0; slot < total; ++slot) {
+        if (slot % 10 == 0) {
+            host.status(formatMessageUtf8("データ変換中...  %d / %d",
+                                          {std::to_string(slot), std::to_string(total)}));
+            if (host.cancelRequested()) {
+                host.beep();
+                result.code = ConvertCode::Cancelled;
+                result.converted = 0;
+                return result;
+            }
+        }
+        IndexEntry entry = table.entry(slot);
+        std::string absolute = table.resolve(entry.path());
+        if (extractor.extract(locateFile(fileSystemFromStored(absolute)), read) ==
+                ExtractCode::Ok &&
+            takesList(extractor, read)) {
+            extractor.buildMoveList(moves);
+            lists.append(moves);
+            skip[static_cast<std::size_t>(slot)] = 0;
+            ++result.converted;
+        }
+        std::optional<std::string> relative;
+        if (out.settings().relativePaths) relative = relativeTo(out.folder(), absolute);
+        entry.setText(IndexText::Path, relative ? *relative : absolute);
+        (void)out.append(std::move(entry));
+    }
+
+    BinaryCode code = fromWrite(core::writeFileAtomically(dlb, formatDlb(lists, lists.size())));
+    if (code == BinaryCode::Ok) {
+        code = fromWrite(
+            core::writeFileAtomically(kix, formatDls(out, DlsWriteMode::Unskipped, skip)));
+    }
+    if (code == BinaryCode::CannotOpen) result.code = ConvertCode::CannotCreate;
+    if (code == BinaryCode::Failed) result.code = ConvertCode::WriteFailed;
+    return result;
+}
+
+std::string binarySavedMessage(std::string_view baseStoredPath) {
+    return formatMessageUtf8("バイナリ棋譜(%s.DLB/KIX)を保存しました。", {baseStoredPath});
+}
+
+std::string binarySaveErrorMessage(std::string_view storedPath) {
+    return formatMessageUtf8("保存エラー(%s)", {storedPath});
+}
+
+}  // namespace database

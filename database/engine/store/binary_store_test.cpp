@@ -1,0 +1,230 @@
+#include "database/engine/store/binary_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+#include "database/engine/registration/registration.h"
+#include "tests/support/test_records.h"
+
+namespace database {
+namespace {
+
+using core::sjis;
+using testing::kifRecord;
+using testing::TempFolder;
+
+// ▲２二角成 promotes; △５五角打 is a drop by the second player; ▲３三角打 one by the first.
+const std::vector<std::string> kPromotionAndDrops = {"７六歩(77)", "３四歩(33)", "２二角成(88)",
+                                                     "同　銀(31)", "６八玉(59)", "５五角打",
+                                                     "３三角打",   "投了"};
+
+class BinaryStoreTest : public ::testing::Test {
+protected:
+    BinaryStoreTest() : files("bin") {}
+
+    // Adds the files to db through the registration, as the window does.
+    void add(Database& db, const std::vector<std::string>& paths) {
+        Registrar r(db, extractor, log, host);
+        for (const std::string& p : paths) (void)r.addFile(p, -1, nullptr);
+    }
+
+    TempFolder files;
+    RecordExtractor extractor;
+    ErrorLog log;
+    OperationHost host;
+};
+
+TEST_F(BinaryStoreTest, BuildsListsWithDropKindsAndThePromotionBit) {
+    std::string path = files.write("a.kif", kifRecord(kPromotionAndDrops));
+    IndexEntry e;
+    ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok);
+    std::vector<ListMove> list;
+    extractor.buildMoveList(list);
+    ASSERT_EQ(list.size(), 8u);
+    EXPECT_EQ(list[0], (ListMove{77, 76}));
+    EXPECT_EQ(list[2], (ListMove{88, 22 | core::kPromoteFlag}));
+    EXPECT_EQ(list[5], (ListMove{core::kBishop, 55}));
+    EXPECT_EQ(list[6], (ListMove{core::kBishop, 33}));
+    EXPECT_TRUE(list[7].isClosing());
+    EXPECT_EQ(list[7].destination, 0);
+}
+
+TEST_F(BinaryStoreTest, SavedListsLoadBackAndReplayToTheSamePositions) {
+    Database db;
+    db.reset(true);
+    add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops)),
+             files.write("b.kif", kifRecord({"７六歩(77)", "３四歩(33)"}))});
+    ASSERT_EQ(db.table().size(), 2);
+    ASSERT_EQ(saveBinary(db, files.file("games.DLB")), BinaryCode::Ok);
+    EXPECT_TRUE(std::filesystem::exists(files.file("games.KIX")));
+    EXPECT_EQ(db.table().path(), files.file("games.KIX"));
+
+    Database back;
+    OpenResult opened = openDatabase(back, files.file("games.KIX"));
+    ASSERT_EQ(opened.code, OpenCode::Ok);
+    EXPECT_TRUE(back.isBinary());
+    ASSERT_EQ(back.lists().size(), 2);
+    for (int slot = 0; slot < 2; ++slot) {
+        EXPECT_TRUE(std::ranges::equal(back.lists().list(slot), db.lists().list(slot)));
+    }
+    EXPECT_EQ(back.lists().list(0)[2].destination, 22 | core::kPromoteFlag);
+
+    // Replaying the list reaches the position the record reached.
+    IndexEntry e;
+    ASSERT_EQ(extractor.extract(files.file("a.kif"), e), ExtractCode::Ok);
+    core::Position expected;
+    ASSERT_EQ(extractor.store().positionAt(extractor.store().nodeAtPly(7), expected),
+              core::EditResult::Ok);
+    core::RecordStore replayed(kExtractStoreCapacity);
+    ASSERT_EQ(replayList(back.lists().list(0), back.table().entry(0).handicap, replayed),
+              ReplayResult::Ok);
+    core::Position got;
+    ASSERT_EQ(replayed.positionAt(replayed.nodeAtPly(7), got), core::EditResult::Ok);
+    EXPECT_EQ(core::comparePositions(got, expected), 0);
+    EXPECT_TRUE(replayed.node(replayed.nodeAtPly(8)).isTerminal());
+}
+
+TEST_F(BinaryStoreTest, TheDlbLayoutIsFixed) {
+    MoveList lists;
+    lists.append({{77, 76}, {33, 34}});
+    lists.append({});
+    lists.append({{0x07, 0x55}});
+    std::string bytes = formatDlb(lists, 3);
+    ASSERT_EQ(bytes.size(), 64u + 6 + 6);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("DLB\0", 4));
+    EXPECT_EQ(bytes.substr(8, 8), std::string("1.00\0\0\0\0", 8));
+    EXPECT_EQ(bytes.substr(16, 4), std::string("\3\0\0\0", 4));
+    EXPECT_EQ(bytes.substr(64, 6), std::string("\2\0\0\0\1\0", 6));
+    EXPECT_EQ(bytes.substr(70), std::string("\x4d\x4c\x21\x22\x07\x55", 6));
+}
+
+TEST_F(BinaryStoreTest, ACountLargerThanTheIndexLoadsOnlyItsRecords) {
+    MoveList lists;
+    for (int i = 0; i < 5; ++i) lists.append({{77, 76}, {static_cast<uint8_t>(33 + i), 34}});
+    std::string bytes = formatDlb(lists, 5);
+
+    MoveList read;
+    DlbReadResult small = parseDlb(bytes, 3, 1000, read);
+    EXPECT_EQ(small.code, DlbReadCode::CountMismatch);
+    EXPECT_EQ(small.message, sjis("データ異常"));
+    ASSERT_EQ(read.size(), 3);
+    EXPECT_EQ(read.list(2)[1].origin, 35);
+
+    DlbReadResult over = parseDlb(bytes, 3, 4, read);
+    EXPECT_EQ(over.message, sjis("データ異常：棋譜数が最大登録数を超えています。"));
+
+    DlbReadResult fewer = parseDlb(bytes, 7, 1000, read);
+    EXPECT_EQ(fewer.code, DlbReadCode::CountMismatch);
+    EXPECT_EQ(read.size(), 7);
+    EXPECT_TRUE(read.hasList(4));
+    EXPECT_FALSE(read.hasList(5));
+}
+
+TEST_F(BinaryStoreTest, DamagedDlbBytesNeverOverrun) {
+    MoveList lists;
+    for (int i = 0; i < 20; ++i) lists.append(std::vector<ListMove>(30, {77, 76}));
+    std::string good = formatDlb(lists, 20);
+    MoveList read;
+    EXPECT_EQ(parseDlb(good.substr(0, 40), 20, 1000, read).code, DlbReadCode::Truncated);
+    DlbReadResult cut = parseDlb(good.substr(0, good.size() - 1), 20, 1000, read);
+    EXPECT_EQ(cut.code, DlbReadCode::Truncated);
+    EXPECT_EQ(read.size(), 20);
+    EXPECT_TRUE(read.hasList(18));
+
+    std::mt19937 rng(7);
+    core::RecordStore store(kExtractStoreCapacity);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = good;
+        for (int k = 0; k < 8; ++k) {
+            bytes[rng() % bytes.size()] = static_cast<char>(rng());
+        }
+        (void)parseDlb(bytes, 20, 1000, read);
+        for (int slot = 0; slot < read.size(); ++slot) {
+            (void)replayList(read.list(slot), static_cast<uint8_t>(rng() % 16), store);
+        }
+    }
+}
+
+TEST_F(BinaryStoreTest, ConvertingKeepsOnlyRecordsThatCanHaveAList) {
+    std::string dls = files.file("text.DLS");
+    Database text;
+    add(text, {files.write("g/a.kif", kifRecord(kPromotionAndDrops)),
+               files.write("g/empty.kif", kifRecord({})),
+               files.write("g/b.kif", kifRecord({"７六歩(77)", "中断"}))});
+    ASSERT_EQ(text.table().size(), 3);
+    ASSERT_EQ(saveDatabase(text, dls), SaveCode::Ok);
+
+    EXPECT_EQ(conversionTarget(files.file("out")), files.file("out.DLB"));
+    EXPECT_EQ(conversionTarget(files.file("out.kix")), files.file("out.kix"));
+    ConvertResult result =
+        convertToBinary(text, conversionTarget(files.file("out")), extractor, host);
+    ASSERT_EQ(result.code, ConvertCode::Ok);
+    EXPECT_EQ(result.converted, 2);
+    EXPECT_FALSE(text.isBinary());
+
+    std::optional<std::string> kix = core::readFile(files.file("out.KIX"));
+    ASSERT_TRUE(kix);
+    EXPECT_NE(kix->find(sjis("$棋譜数      :3\r\n")), std::string::npos);
+    EXPECT_NE(kix->find("000001,\"" + files.file("g/a.KIF")), std::string::npos);
+    EXPECT_NE(kix->find("000002,\"" + files.file("g/b.KIF")), std::string::npos);
+    EXPECT_EQ(kix->find("empty"), std::string::npos);
+
+    Database binary;
+    ASSERT_EQ(openDatabase(binary, files.file("out.DLB")).code, OpenCode::Ok);
+    ASSERT_EQ(binary.table().size(), 2);
+    EXPECT_EQ(binary.lists().list(0).size(), 8u);
+    EXPECT_EQ(binary.lists().list(1).size(), 2u);
+}
+
+TEST_F(BinaryStoreTest, ADatabaseOfSetUpRecordsConvertsToNoLists) {
+    std::vector<std::string> diagram = {"後手の持駒：なし", "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一"};
+    for (const char* rank : {"二", "三", "四", "五", "六", "七", "八"}) {
+        diagram.push_back(std::string("| ・ ・ ・ ・ ・ ・ ・ ・ ・|") + rank);
+    }
+    diagram.push_back("| ・ ・ ・ ・ 玉 ・ ・ ・ ・|九");
+    diagram.push_back("   1 ５八玉(59)");
+    Database text;
+    add(text, {files.write("p.kif", diagram)});
+    ASSERT_EQ(text.table().size(), 1);
+    EXPECT_EQ(text.table().entry(0).handicap, static_cast<uint8_t>(IndexHandicap::Other));
+
+    ASSERT_EQ(convertToBinary(text, files.file("set.DLB"), extractor, host).converted, 0);
+    std::optional<std::string> dlb = core::readFile(files.file("set.DLB"));
+    ASSERT_TRUE(dlb);
+    EXPECT_EQ(dlb->size(), kDlbHeaderBytes);
+    std::optional<std::string> kix = core::readFile(files.file("set.KIX"));
+    ASSERT_TRUE(kix);
+    EXPECT_NE(kix->find(sjis("$再現マーク")), std::string::npos);
+    EXPECT_EQ(kix->find("000001,"), std::string::npos);
+}
+
+TEST_F(BinaryStoreTest, CancellingAConversionWritesNothing) {
+    class Cancelling : public OperationHost {
+    public:
+        bool cancelRequested() override { return true; }
+    } cancel;
+    Database text;
+    add(text, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
+    EXPECT_EQ(convertToBinary(text, files.file("c.DLB"), extractor, cancel).code,
+              ConvertCode::Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(files.file("c.DLB")));
+}
+
+TEST_F(BinaryStoreTest, OpeningPicksTheKindByExtension) {
+    Database db;
+    EXPECT_EQ(openDatabase(db, files.file("x.txt")).code, OpenCode::NotDatabase);
+    EXPECT_EQ(openDatabase(db, files.file("missing.DLS")).code, OpenCode::CannotOpen);
+    EXPECT_EQ(openDatabase(db, files.file("missing.dlb")).code, OpenCode::CannotOpen);
+    EXPECT_EQ(openErrorMessage(OpenCode::NotDatabase, "a.txt"),
+              sjis("ファイル(a.txt)は、読めません。"));
+    EXPECT_EQ(binarySavedMessage("/d/x"), sjis("バイナリ棋譜(/d/x.DLB/KIX)を保存しました。"));
+}
+
+}  // namespace
+}  // namespace database

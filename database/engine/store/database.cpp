@@ -1,0 +1,144 @@
+#include "database/engine/store/database.h"
+
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+#include "database/engine/index/fs_paths.h"
+#include "database/engine/index/message_format.h"
+#include "database/engine/index/record_extractor.h"
+#include "database/engine/store/binary_store.h"
+
+namespace database {
+
+namespace {
+
+std::string withPath(const char* formatUtf8, std::string_view path) {
+    return formatMessageUtf8(formatUtf8, {path});
+}
+
+std::string storedOrRaw(const std::string& fsPath) {
+    std::optional<std::string> stored = storedFromFileSystem(fsPath);
+    return stored ? std::move(*stored) : fsPath;
+}
+
+}  // namespace
+
+void Database::reset(bool binary) {
+    m_table.clear();
+    m_table.setPath({});
+    m_lists.clear();
+    m_binary = binary;
+    m_modified = false;
+}
+
+void Database::setBinary(bool binary) {
+    m_binary = binary;
+    if (binary) {
+        m_lists.resize(m_table.size());
+    } else {
+        m_lists.clear();
+    }
+}
+
+int Database::append(IndexEntry entry, std::vector<ListMove> list) {
+    int slot = m_table.append(std::move(entry));
+    if (slot < 0) return slot;
+    if (m_binary) m_lists.set(slot, std::move(list));
+    m_table.displayOrder().push_back(slot);
+    return slot;
+}
+
+void Database::replace(int slot, IndexEntry entry, std::vector<ListMove> list) {
+    if (slot < 0 || slot >= m_table.size()) return;
+    m_table.entry(slot) = std::move(entry);
+    if (m_binary) m_lists.set(slot, std::move(list));
+}
+
+void Database::removeSlot(int slot) {
+    if (slot < 0 || slot >= m_table.size()) return;
+    m_table.removeSlot(slot);
+    m_lists.remove(slot);
+}
+
+DatabaseKind databaseKindOf(std::string_view path) {
+    std::string ext = lowerExtension(path);
+    if (ext == "dls") return DatabaseKind::Text;
+    if (ext == "dlb" || ext == "kix") return DatabaseKind::Binary;
+    return DatabaseKind::Unknown;
+}
+
+OpenResult openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder) {
+    OpenResult result;
+    switch (databaseKindOf(fsPath)) {
+        case DatabaseKind::Unknown:
+            result.code = OpenCode::NotDatabase;
+            return result;
+        case DatabaseKind::Binary: {
+            BinaryLoadResult loaded = loadBinary(db, fsPath, defaultSortOrder);
+            result.index = std::move(loaded.index);
+            if (!loaded.lists.message.empty()) result.notices.push_back(loaded.lists.message);
+            if (loaded.code == BinaryCode::CannotOpen) {
+                result.code = OpenCode::CannotOpen;
+            } else if (loaded.code != BinaryCode::Ok) {
+                result.code = OpenCode::ReadFailed;
+            }
+            db.setModified(false);
+            return result;
+        }
+        case DatabaseKind::Text:
+            break;
+    }
+    std::optional<std::string> content = core::readFile(fsPath, std::size_t{1} << 30);
+    if (!content) {
+        result.code = OpenCode::CannotOpen;
+        return result;
+    }
+    db.setBinary(false);
+    result.index = loadDls(db.table(), storedOrRaw(fsPath), *content, defaultSortOrder);
+    db.setModified(false);
+    return result;
+}
+
+SaveCode saveDatabase(Database& db, const std::string& fsPath) {
+    if (db.isBinary()) {
+        switch (saveBinary(db, fsPath)) {
+            case BinaryCode::Ok:
+                return SaveCode::Ok;
+            case BinaryCode::CannotOpen:
+                return SaveCode::CannotCreate;
+            case BinaryCode::BadPath:
+                return SaveCode::BadPath;
+            case BinaryCode::Failed:
+                break;
+        }
+        return SaveCode::WriteFailed;
+    }
+    std::optional<std::string> stored = storedFromFileSystem(fsPath);
+    if (!stored) return SaveCode::BadPath;
+    db.table().setPath(*stored);
+    switch (core::writeFileAtomically(fsPath, formatDls(db.table()))) {
+        case core::WriteResult::Ok:
+            db.setModified(false);
+            return SaveCode::Ok;
+        case core::WriteResult::CannotCreate:
+            return SaveCode::CannotCreate;
+        case core::WriteResult::WriteFailed:
+            break;
+    }
+    return SaveCode::WriteFailed;
+}
+
+std::string openErrorMessage(OpenCode code, std::string_view path) {
+    if (code == OpenCode::NotDatabase) return withPath("ファイル(%s)は、読めません。", path);
+    return withPath("棋譜情報読込みエラー(%s)", path);
+}
+
+std::string saveErrorMessage(std::string_view path) {
+    return withPath("ファイル保存エラー(%s)", path);
+}
+
+std::string savedMessage(const Database& db, std::string_view path) {
+    if (db.isBinary()) return binarySavedMessage(withoutExtension(path));
+    return withPath("棋譜情報ファイル(%s)を保存しました。", path);
+}
+
+}  // namespace database

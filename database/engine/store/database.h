@@ -1,0 +1,91 @@
+// One open Dalmir database: its index table, and for a binary database the move list of every
+// slot, kept slot for slot with the table. The document owns one; opening and saving pick the
+// index file (DLS) or the binary pair (DLB and KIX) by the extension.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "database/engine/index/dls_file.h"
+#include "database/engine/index/index_table.h"
+#include "database/engine/index/move_list.h"
+
+namespace database {
+
+class Database {
+public:
+    explicit Database(int capacity = kDefaultMaxRecords) : m_table(capacity) {}
+
+    IndexTable& table() { return m_table; }
+    const IndexTable& table() const { return m_table; }
+    MoveList& lists() { return m_lists; }
+    const MoveList& lists() const { return m_lists; }
+
+    bool isBinary() const { return m_binary; }
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified = true) { m_modified = modified; }
+
+    // "New": no records, no path, not modified; binary or text as chosen. The settings stay.
+    void reset(bool binary);
+    // Switches the kind without touching the records (after opening a file of the other kind).
+    void setBinary(bool binary);
+
+    // Puts the entry into the next slot (with its list in a binary database) and lists it at
+    // the end of the display order. Returns the slot, or -3 when the table is full.
+    [[nodiscard]] int append(IndexEntry entry, std::vector<ListMove> list = {});
+    // Replaces a slot's entry (and its list in a binary database).
+    void replace(int slot, IndexEntry entry, std::vector<ListMove> list = {});
+    // Removes a slot from the table and its list with it.
+    void removeSlot(int slot);
+
+private:
+    IndexTable m_table;
+    MoveList m_lists;
+    bool m_binary = false;
+    bool m_modified = false;
+};
+
+enum class DatabaseKind : uint8_t { Text, Binary, Unknown };
+
+// By the extension: DLS a text database, DLB or KIX a binary one (any case).
+DatabaseKind databaseKindOf(std::string_view path);
+
+enum class OpenCode : int {
+    Ok = 0,
+    CannotOpen = -1,   // "棋譜情報読込みエラー(%s)"
+    ReadFailed = -2,   // the move lists could not be read completely; what was read stays
+    NotDatabase = -3,  // "ファイル(%s)は、読めません。"
+};
+
+struct OpenResult {
+    OpenCode code = OpenCode::Ok;
+    DlsReadResult index;               // what reading the index file reported
+    std::vector<std::string> notices;  // CP932 texts to show, such as "データ異常"
+};
+
+// Opens a database file (file-system path). The table's path becomes the index file's path in
+// stored (CP932) form: the DLS, or the KIX of a binary pair. The database is then unmodified.
+[[nodiscard]] OpenResult openDatabase(Database& db, const std::string& fsPath,
+                                      int defaultSortOrder = 0);
+
+enum class SaveCode : int {
+    Ok = 0,
+    CannotCreate = -1,
+    WriteFailed = -2,
+    BadPath = -3,  // the path holds characters the index can't store
+};
+
+// Saves a text database as a DLS file, or a binary one as its DLB and KIX pair (the extension
+// of fsPath is replaced). The table's path becomes the written index file's path.
+[[nodiscard]] SaveCode saveDatabase(Database& db, const std::string& fsPath);
+
+// "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path
+// in CP932.
+std::string openErrorMessage(OpenCode code, std::string_view path);
+std::string saveErrorMessage(std::string_view path);
+// "棋譜情報ファイル(%s)を保存しました。" or, for a binary database,
+// "バイナリ棋譜(%s.DLB/KIX)を保存しました。" with the path without its extension.
+std::string savedMessage(const Database& db, std::string_view path);
+
+}  // namespace database
