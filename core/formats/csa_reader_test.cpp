@@ -11,6 +11,7 @@
 
 #include "core/notation/notation.h"
 #include "core/text/sjis.h"
+#include "tests/support/interop.h"
 
 namespace core {
 namespace {
@@ -391,17 +392,17 @@ FileLine mainLineOf(const fs::path& path) {
     return out;
 }
 
-TEST_F(CsaReaderTest, InteropFilesReadWhole) {
-    fs::path dir = fs::path(TAVREL_INTEROP_DATA) / "csa";
-    ASSERT_TRUE(fs::exists(dir));
+using CsaInteropTest = testsupport::WithInterop<CsaReaderTest>;
+
+TEST_F(CsaInteropTest, FilesReadWhole) {
     int files = 0;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        if (!isCsaPath(entry.path().string())) continue;
+    for (const auto& file : testsupport::interopFiles("csa")) {
+        if (!isCsaPath(file.string())) continue;
         ++files;
-        SCOPED_TRACE(entry.path().filename().string());
-        ReadReport r = readCsaFile(m_store, entry.path().string(), m_options);
-        EXPECT_EQ(r.result, ReadResult::Ok) << utf8(r.message);
-        FileLine expected = mainLineOf(entry.path());
+        SCOPED_TRACE(file.filename().string());
+        ReadReport r = readCsaFile(m_store, file.string(), m_options);
+        ASSERT_EQ(r.result, ReadResult::Ok) << utf8(r.message);
+        FileLine expected = mainLineOf(file);
         EXPECT_EQ(m_store.moveCount(), expected.moves);
         EXPECT_EQ(lastTerminal() >= 0, expected.terminal);
         EXPECT_FALSE(m_store.readingError().size());
@@ -409,9 +410,14 @@ TEST_F(CsaReaderTest, InteropFilesReadWhole) {
     EXPECT_GE(files, 15);
 }
 
-TEST_F(CsaReaderTest, InteropFilesCheckedByHand) {
-    fs::path dir = fs::path(TAVREL_INTEROP_DATA) / "csa";
-    readCsaFile(m_store, (dir / "csars-v2_2.csa").string(), m_options);
+TEST_F(CsaInteropTest, FilesCheckedByHand) {
+    const fs::path dir = interop("csa");
+    auto read = [&](const char* name) {
+        ReadReport r = readCsaFile(m_store, (dir / name).string(), m_options);
+        EXPECT_EQ(r.result, ReadResult::Ok) << name << ": " << utf8(r.message);
+        return r.result == ReadResult::Ok;
+    };
+    ASSERT_TRUE(read("csars-v2_2.csa"));
     EXPECT_EQ(line(), (Lines{"▲２六歩", "△３四歩", "▲中断"}));
     EXPECT_EQ(nodeAt(1).seconds, 12);
     EXPECT_EQ(nodeAt(2).seconds, 6);
@@ -420,15 +426,15 @@ TEST_F(CsaReaderTest, InteropFilesCheckedByHand) {
     EXPECT_EQ(m_store.header(HeaderField::TimeLimit), "00:25+00");
     EXPECT_FALSE(m_store.customStart());
 
-    readCsaFile(m_store, (dir / "sbq-test-drop.csa").string(), m_options);
+    ASSERT_TRUE(read("sbq-test-drop.csa"));
     EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２二角成", "△同　銀", "▲５五角"}));
 
-    readCsaFile(m_store, (dir / "sbq-test-handicap-2piece.csa").string(), m_options);
+    ASSERT_TRUE(read("sbq-test-handicap-2piece.csa"));
     EXPECT_EQ(m_store.handicap(), 6);
     EXPECT_FALSE(m_store.customStart());
     EXPECT_EQ(line(), (Lines{"△３四歩", "▲７六歩"}));
 
-    readCsaFile(m_store, (dir / "shogihome-e2e27.csa").string(), m_options);
+    ASSERT_TRUE(read("shogihome-e2e27.csa"));
     EXPECT_EQ(utf8(m_store.playerName(PlayerField::Black)), "Enemy");
     EXPECT_EQ(m_store.header(HeaderField::TimeLimit), "30+0+5");
     EXPECT_EQ(utf8(nodeAt(2).commentText()),
@@ -437,7 +443,7 @@ TEST_F(CsaReaderTest, InteropFilesCheckedByHand) {
     EXPECT_EQ(nodeAt(1).seconds, 2);
     EXPECT_EQ(line().back(), "▲投了");
 
-    readCsaFile(m_store, (dir / "sbq-test-basic.csa").string(), m_options);
+    ASSERT_TRUE(read("sbq-test-basic.csa"));
     EXPECT_EQ(utf8(m_store.playerName(PlayerField::White)), "テスト後手");
 }
 

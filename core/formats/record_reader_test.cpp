@@ -9,6 +9,7 @@
 #include "core/notation/notation.h"
 #include "core/rules/legality.h"
 #include "core/text/sjis.h"
+#include "tests/support/interop.h"
 #include "tests/support/temp_folder.h"
 
 namespace core {
@@ -503,26 +504,25 @@ TEST(ReaderDecodeTest, Utf8IsConvertedAndUnmappableCharactersWarned) {
 }
 
 // Every record of other programs opens without a reading error.
-TEST(ReaderInteropTest, EveryInteropRecordReads) {
+using ReaderInteropTest = testsupport::InteropTest;
+
+TEST_F(ReaderInteropTest, EveryRecordReads) {
     int files = 0;
     for (const char* folder : {"kif", "ki2"}) {
-        fs::path dir = fs::path(TAVREL_INTEROP_DATA) / folder;
-        if (!fs::exists(dir)) GTEST_SKIP() << "no interop records at " << dir;
-        for (const auto& e : fs::directory_iterator(dir)) {
+        for (const auto& file : testsupport::interopFiles(folder)) {
             RecordStore store;
-            ReadReport r = readRecordFile(store, e.path().string(), {});
+            ReadReport r = readRecordFile(store, file.string(), {});
             EXPECT_EQ(r.result, ReadResult::Ok)
-                << e.path() << ": " << toUtf8Lossy(store.readingError());
-            EXPECT_NE(store.node(kRootNode).next, kNoNode) << e.path();
+                << file << ": " << toUtf8Lossy(store.readingError());
+            EXPECT_NE(store.node(kRootNode).next, kNoNode) << file;
             ++files;
         }
     }
     EXPECT_GE(files, 10);
 }
 
-TEST(ReaderInteropTest, MainLinesAreWhatTheFilesSay) {
-    fs::path dir(TAVREL_INTEROP_DATA);
-    if (!fs::exists(dir)) GTEST_SKIP();
+TEST_F(ReaderInteropTest, MainLinesAreWhatTheFilesSay) {
+    const fs::path dir = testsupport::interopFolder();
     RecordStore store;
     ASSERT_EQ(readRecordFile(store, (dir / "kif/pyshogi-habu-fujii-2006.kif").string(), {}).result,
               ReadResult::Ok);

@@ -11,6 +11,7 @@
 #include "core/rules/legality.h"
 #include "core/rules/move_generator.h"
 #include "core/text/sjis.h"
+#include "tests/support/interop.h"
 #include "tests/support/positions.h"
 
 namespace core {
@@ -256,16 +257,15 @@ int readBack(const Position& before, const MoveNode& node, int previous) {
 }
 
 // The records of other programs: every move of every line reads back to itself.
-TEST(NotationTest, InteropRecordsReadBack) {
-    namespace fs = std::filesystem;
-    fs::path root(TAVREL_INTEROP_DATA);
-    if (!fs::exists(root)) GTEST_SKIP();
+using NotationInteropTest = testsupport::InteropTest;
+
+TEST_F(NotationInteropTest, RecordsReadBack) {
     int checked = 0;
     RecordStore store;
     Position before;
     for (const char* folder : {"kif", "ki2"}) {
-        for (const auto& e : fs::directory_iterator(root / folder)) {
-            ASSERT_EQ(readRecordFile(store, e.path().string(), {}).result, ReadResult::Ok);
+        for (const auto& file : testsupport::interopFiles(folder)) {
+            ASSERT_EQ(readRecordFile(store, file.string(), {}).result, ReadResult::Ok) << file;
             for (NodeIndex n = 1; n < store.capacity(); ++n) {
                 if (!store.isInUse(n) || store.node(n).isTerminal()) continue;
                 NodeIndex parent = store.parentOf(n);
@@ -273,7 +273,7 @@ TEST(NotationTest, InteropRecordsReadBack) {
                 const MoveNode& node = store.node(n);
                 int previous = parent == kRootNode ? 0 : store.node(parent).destination();
                 int expected = node.isDrop() ? 0 : node.from;
-                EXPECT_EQ(readBack(before, node, previous), expected) << e.path();
+                EXPECT_EQ(readBack(before, node, previous), expected) << file;
                 ++checked;
             }
         }

@@ -7,6 +7,7 @@
 
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
+#include "tests/support/interop.h"
 #include "viewer/logic/info_lines.h"
 
 namespace viewer {
@@ -211,14 +212,14 @@ TEST_F(DocumentTest, NoFileRecordHasNoSaveInPlace) {
 }
 
 // Every interop record loads with names set and the information lines filled.
-TEST_F(DocumentTest, InteropRecordsLoad) {
+using DocumentInteropTest = testsupport::WithInterop<DocumentTest>;
+
+TEST_F(DocumentInteropTest, RecordsLoad) {
     settings.positionAfterLoad = 1;
     int loaded = 0;
     for (const char* sub : {"kif", "ki2", "csa"}) {
-        fs::path folder = fs::path(TAVREL_INTEROP_DATA) / sub;
-        if (!fs::exists(folder)) continue;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            std::string path = entry.path().string();
+        for (const auto& file : testsupport::interopFiles(sub)) {
+            std::string path = file.string();
             ui.messages.clear();
             int r = doc.loadRecordFile(path);
             SCOPED_TRACE(path);

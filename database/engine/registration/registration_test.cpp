@@ -12,6 +12,7 @@
 #include "core/text/sjis.h"
 #include "database/engine/index/index_codes.h"
 #include "database/engine/index/index_paths.h"
+#include "tests/support/interop.h"
 #include "tests/support/test_records.h"
 
 namespace database {
@@ -449,18 +450,19 @@ TEST_F(RegistrationTest, TheCancelFlagEndsAFolderAddWithABeep) {
     EXPECT_GE(host.beeps, 1);
 }
 
-TEST_F(RegistrationTest, InteropRecordsReadWithoutHarm) {
-    const std::filesystem::path root = TAVREL_INTEROP_DATA;
-    if (!std::filesystem::exists(root)) GTEST_SKIP() << "no interop records";
+using RegistrationInteropTest = testsupport::WithInterop<RegistrationTest>;
+
+TEST_F(RegistrationInteropTest, RecordsReadWithoutHarm) {
+    const std::filesystem::path root = testsupport::interopFolder();
     FolderAdd request = folder(root.string());
     request.kind = 2;
     RunResult run = addFolder(request);
-    EXPECT_EQ(run.counts.added, 11);
+    EXPECT_GE(run.counts.added, 11);
     EXPECT_EQ(run.counts.errors, 0);
     request.kind = 3;  // the CSA records
     run = addFolder(request);
     EXPECT_GE(run.counts.added, 12);
-    EXPECT_EQ(run.counts.added + run.counts.errors, 15);
+    EXPECT_GE(run.counts.added + run.counts.errors, 15);
     // UTF-8 records under their own extensions are read when added one by one.
     Registrar r = registrar();
     for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
@@ -477,9 +479,8 @@ TEST_F(RegistrationTest, InteropRecordsReadWithoutHarm) {
     EXPECT_NE(entry(slot).result, 0);
     slot =
         db.table().findPath(normalisePath((root / "kif/shogihome-e2e05-sennichite.kifu").string()));
-    if (slot >= 0) {
-        EXPECT_EQ(entry(slot).result, static_cast<uint8_t>(IndexResult::Repetition));
-    }
+    ASSERT_GE(slot, 0);
+    EXPECT_EQ(entry(slot).result, static_cast<uint8_t>(IndexResult::Repetition));
 }
 
 }  // namespace
