@@ -1,17 +1,35 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite. ./test.sh --sanitize runs it in a separate
-# AddressSanitizer + UBSan build (build-asan/).
+# Builds and runs the whole test suite.
+#   ./test.sh [--sanitize] [-DOPTION=VALUE ...]
+# --sanitize runs it in a separate Debug build with asserts, AddressSanitizer and UBSan
+# (build-asan/). Arguments starting with -D go to CMake (CI passes -DTAVREL_REQUIRE_INTEROP=ON
+# -DTAVREL_WERROR=ON).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ./scripts/install-deps.sh
 
 build=build
-flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BENCH=ON)
-if [[ "${1:-}" == "--sanitize" ]]; then
-    build=build-asan
-    flags=(-DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON -DTAVREL_BENCH=OFF)
-    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BENCH=ON -DTAVREL_SANITIZE=OFF)
+for arg in "$@"; do
+    case "$arg" in
+        --sanitize)
+            build=build-asan
+            flags=(-DCMAKE_BUILD_TYPE=Debug -DTAVREL_SANITIZE=ON -DTAVREL_BENCH=OFF)
+            export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+            export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+            ;;
+        -D*) ;;
+        *)
+            echo "usage: ./test.sh [--sanitize] [-DOPTION=VALUE ...]" >&2
+            exit 2
+            ;;
+    esac
+done
+for arg in "$@"; do
+    [[ "$arg" == -D* ]] && flags+=("$arg")
+done
+if command -v ccache >/dev/null; then
+    flags+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
 jobs=$(nproc)

@@ -1,7 +1,7 @@
 # Build helpers shared by every layer.
 #
-# tavrel_flags: the one interface target that carries the language level, the warnings and the
-# sanitizer switch. Every target of the project links it.
+# tavrel_flags: the one interface target that carries the language level, the warnings (errors
+# with TAVREL_WERROR) and the sanitizer switch. Every target of the project links it.
 find_package(Threads REQUIRED)
 add_library(tavrel_flags INTERFACE)
 target_compile_features(tavrel_flags INTERFACE cxx_std_20)
@@ -10,7 +10,10 @@ target_compile_options(tavrel_flags INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast -Wcast-align
     -Wunused -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough
     -Wno-multichar)
-if(SANITIZE)
+if(TAVREL_WERROR)
+    target_compile_options(tavrel_flags INTERFACE -Werror)
+endif()
+if(TAVREL_SANITIZE)
     target_compile_options(tavrel_flags INTERFACE
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(tavrel_flags INTERFACE -fsanitize=address,undefined)
