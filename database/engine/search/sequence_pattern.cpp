@@ -49,7 +49,7 @@ const Words& words() {
 bool startsWith(std::string_view text, std::string_view word) { return text.starts_with(word); }
 
 // Splits off the next step; blanks are ASCII white space and the double-byte space.
-std::vector<std::string_view> splitSpecs(std::string_view text) {
+std::vector<std::string_view> splitSteps(std::string_view text) {
     std::vector<std::string_view> out;
     std::size_t start = 0;
     auto flush = [&](std::size_t end) {
@@ -166,7 +166,7 @@ PatternParse parsePattern(std::string_view text) {
     PatternParse result;
     std::size_t comment = core::findByte(text, '#');
     if (comment != std::string_view::npos) text = text.substr(0, comment);
-    for (std::string_view part : splitSpecs(text)) {
+    for (std::string_view part : splitSteps(text)) {
         if (static_cast<int>(result.steps.size()) >= kMaxPatternSteps) break;
         PatternStep step;
         if (!parseStep(part, step)) {

@@ -1,0 +1,25 @@
+# Installs the build under a fresh prefix and checks that the programs, the sample record, the
+# desktop entry, the MIME types and the icon are where a desktop looks for them.
+#   cmake -DBUILD=DIR -DPREFIX=DIR -DGUI=ON|OFF -P install_check.cmake
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}"
+    RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+set(expected bin/tavrel-cli bin/dalmir-cli share/tavrel/samples/sample.kif
+    share/applications/tavrel.desktop share/mime/packages/tavrel.xml
+    share/icons/hicolor/scalable/apps/tavrel.svg)
+if(GUI)
+    list(APPEND expected bin/tavrel)
+endif()
+foreach(f IN LISTS expected)
+    if(NOT EXISTS "${PREFIX}/${f}")
+        message(FATAL_ERROR "missing after install: ${f}")
+    endif()
+endforeach()
+file(GLOB stray "${PREFIX}/bin/*_tests")
+if(stray)
+    message(FATAL_ERROR "test programs were installed: ${stray}")
+endif()
+file(REMOVE_RECURSE "${PREFIX}")
