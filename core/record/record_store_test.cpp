@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/text/sjis.h"
+#include "tests/support/positions.h"
 
 namespace core {
 namespace {
@@ -351,6 +352,25 @@ TEST_F(RecordTest, SteppingBackAndForthReproducesEveryReplayedPosition) {
     EXPECT_EQ(store.currentPly(), 123);
     EXPECT_EQ(comparePositions(store.position(), seen[123]), 0);
     EXPECT_EQ(store.position().sideToMove, seen[123].sideToMove);
+}
+
+// A capture the board has no hand slot for is kept in the record but leaves the shown position
+// as it was; stepping back over it must not take back a move that was never made.
+TEST_F(RecordTest, SteppingBackOverAMoveTheBoardCouldNotMakeKeepsThePosition) {
+    Position start = testsupport::diagram(
+        {{59, makePiece(kSideBlack, kKing)}, {58, makePiece(kSideWhite, kKing)}});
+    ASSERT_TRUE(fillWhiteHandWithRest(start));  // every slot of the hands is taken
+    store.position() = start;
+    store.saveStartPosition();
+    store.setCustomStart(true);
+    ASSERT_EQ(play(59, 58), AddResult::Ok);
+    EXPECT_EQ(store.currentPly(), 1);
+    EXPECT_EQ(comparePositions(store.position(), start), 0);
+    EXPECT_EQ(store.repetitionCount(), 1);
+    EXPECT_TRUE(isConsistent(store.slot(kRepetitionSlot)));
+    EXPECT_TRUE(store.backOne());
+    EXPECT_EQ(store.position(), start);
+    EXPECT_TRUE(isConsistent(store.position()));
 }
 
 TEST_F(RecordTest, RepetitionIsCountedAcrossTheWholeLine) {

@@ -336,11 +336,13 @@ TEST(LegalityTest, RandomGameUndoesToItsStart) {
             const Move m = moves[rng() % moves.size()];
             played.push_back({m, pos.cells[m.origin], pos.cells[m.destination & ~kPromoteFlag]});
             ASSERT_TRUE(applyMove(pos, m.origin, m.destination, (m.destination & kPromoteFlag)));
+            ASSERT_TRUE(isConsistent(pos)) << "game " << game << " ply " << ply;
             side = opponent(side);
         }
         for (auto it = played.rbegin(); it != played.rend(); ++it) {
             ASSERT_TRUE(
                 undoMove(pos, it->move.origin, it->move.destination, it->piece, it->captured));
+            ASSERT_TRUE(isConsistent(pos)) << "game " << game;
         }
         ASSERT_EQ(comparePositions(pos, start), 0) << "game " << game;
         for (int id = 1; id < kPieceIdCount; ++id) {

@@ -1,6 +1,7 @@
 #include "core/rules/position.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstddef>
 
 namespace core {
@@ -131,6 +132,7 @@ bool applyMove(Position& pos, int origin, int destination, bool promote) {
     place(pos, to, pos.cells[at(origin)], id);
     pos.cells[at(origin)] = 0;
     pos.pieceAt[at(origin)] = 0;
+    assert(isConsistent(pos));
     return true;
 }
 
@@ -140,7 +142,13 @@ bool undoMove(Position& pos, int origin, int destination, PieceByte moved, Piece
     bool drop = origin >= 100;
     if (!isSquare(to) || (!drop && !isSquare(origin))) return false;
     if (drop && !hasHandRoom(pos)) return false;
-    if ((destination & kPromoteFlag) != 0) {
+    const bool promoted = (destination & kPromoteFlag) != 0;
+    const PieceByte landed = promoted ? static_cast<PieceByte>(moved | kPromotedBit) : moved;
+    if (pieceType(moved) == 0 || pos.cells[at(to)] != landed ||
+        (!drop && pos.cells[at(origin)] != 0)) {
+        return false;
+    }
+    if (promoted && pieceType(moved) != kKing) {
         moved = static_cast<PieceByte>(moved & (kSideBlack | 0x07));
     }
 
@@ -165,7 +173,44 @@ bool undoMove(Position& pos, int origin, int destination, PieceByte moved, Piece
         }
     }
     if (drop) place(pos, takeHandSlot(pos), moved, movedId);
+    // A captured piece missing from the hand is left on the destination without an id.
+    assert(!found || isConsistent(pos));
     return found;
+}
+
+bool isConsistent(const Position& pos) {
+    if (pos.sideToMove != kSideBlack && pos.sideToMove != kSideWhite) return false;
+    if (pos.handEnd < kFirstHandSlot || pos.handEnd > kHandSlotEnd) return false;
+    std::array<int, 2> boardKings{};
+    for (int cell = 0; cell < kCellCount; ++cell) {
+        const PieceByte p = pos.cells[at(cell)];
+        const PieceId id = pos.pieceAt[at(cell)];
+        const bool hand = isHandSlot(cell);
+        if (!isSquare(cell) && !hand) {
+            if (p != kWall || id != 0) return false;
+            continue;
+        }
+        if (p == 0) {
+            if (id != 0) return false;
+            continue;
+        }
+        const int type = pieceType(p);
+        if ((p & ~(kSideBlack | kTypeMask)) != 0 || type == 0) return false;
+        if (hand && (cell >= pos.handEnd || type > kKing)) return false;
+        if (id == 0 || id >= kPieceIdCount || pos.whereIs[id] != cell) return false;
+        const int idType = pieceTypeOfId(id);
+        if (type == kKing) {
+            if (idType != kKing) return false;
+            if (!hand && ++boardKings[sideOf(p) == kSideBlack ? 1 : 0] > 1) return false;
+        } else if ((type & 0x07) != idType) {
+            return false;
+        }
+    }
+    for (int id = 1; id < kPieceIdCount; ++id) {
+        const int where = pos.whereIs[at(id)];
+        if (where != 0 && (where >= kCellCount || pos.pieceAt[at(where)] != id)) return false;
+    }
+    return true;
 }
 
 HandCounts countHand(const Position& pos) {

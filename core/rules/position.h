@@ -195,6 +195,17 @@ constexpr SideByte firstMoverOf(HandicapType type) {
 // Types 14, 15 and out-of-range values change nothing and return false.
 bool setupHandicap(Position& pos, HandicapType type, bool setSideToMove = true);
 
+// Whether the position keeps the invariants every operation here relies on and preserves:
+// - cells that are neither squares nor hand slots hold kWall; hand slots from handEnd on are free;
+// - every other cell is empty or holds a side bit and a type 1..15, unpromoted in a hand slot;
+// - a cell holds a piece exactly when pieceAt names an id for it, and whereIs of that id is the
+//   cell; an id in play stands where whereIs says (0: not in play);
+// - the piece's type agrees with its id: kings are ids 39 and 40 only, and any other id holds a
+//   piece of its range's type, promoted or not, so there are never more than two kings;
+// - no side has two kings on the board; the side to move is kSideBlack or kSideWhite.
+// applyMove and undoMove assert it in debug builds.
+bool isConsistent(const Position& pos);
+
 // Moves the piece on origin (a square, or a hand slot below handEnd for a drop) to destination
 // (its promotion bit is ignored), capturing what stands there into the mover's hand; with promote
 // the piece lands promoted. A destination below 11 (a terminal code) changes nothing and returns
@@ -205,8 +216,10 @@ bool applyMove(Position& pos, int origin, int destination, bool promote);
 // Inverse of applyMove given the four bytes the record keeps per move: origin (a square, or for a
 // drop any value >= 100), destination (with the promotion bit when the move promoted), the piece
 // as it stood before the move and the piece captured (0 if none). Returns whether the captured
-// piece was found in the hand (true when nothing was captured); false also when the bytes name no
-// move (then nothing changes).
+// piece was found in the hand (true when nothing was captured). False and nothing changes when
+// the bytes name no move or are not the last move made on pos: the destination must hold the
+// moved piece as the move left it and, for a board move, the origin must be empty. A king marked
+// as promoting goes back a king.
 bool undoMove(Position& pos, int origin, int destination, PieceByte moved, PieceByte captured);
 
 // 0 when a and b hold the same pieces on the same squares and the same pieces in hand; otherwise

@@ -16,32 +16,6 @@ using testsupport::B;
 using testsupport::diagram;
 using testsupport::W;
 
-// Every piece in the piece list stands where whereIs says, every id on a cell points back to it,
-// and the walls are intact.
-void expectConsistent(const Position& pos) {
-    for (int cell = 0; cell < kCellCount; ++cell) {
-        bool usable = isSquare(cell) || isHandSlot(cell);
-        if (!usable) {
-            EXPECT_EQ(pos.cells[cell], kWall) << "wall " << cell;
-            continue;
-        }
-        PieceId id = pos.pieceAt[cell];
-        if (id != 0) {
-            EXPECT_EQ(pos.whereIs[id], cell) << "id " << int(id);
-            EXPECT_NE(pos.cells[cell], 0) << "cell " << cell;
-        } else {
-            EXPECT_EQ(pos.cells[cell], 0) << "piece without id on " << cell;
-        }
-    }
-    for (int id = 1; id < kPieceIdCount; ++id) {
-        int where = pos.whereIs[id];
-        if (where == 0) continue;
-        EXPECT_EQ(pos.pieceAt[where], id) << "id " << id;
-        EXPECT_EQ(pos.cells[where] & 0x07, pieceTypeOfId(id) & 0x07) << "id " << id;
-    }
-    for (int s = pos.handEnd; s < kHandSlotEnd; ++s) EXPECT_EQ(pos.cells[s], 0) << "slot " << s;
-}
-
 Position standard(HandicapType type = kHandicapEven) {
     Position pos;
     EXPECT_TRUE(setupHandicap(pos, type));
@@ -67,7 +41,7 @@ TEST(PositionTest, SquareTablesKnowOnlyRealSquares) {
 
 TEST(PositionTest, EmptyPositionHasWallsAndNoHand) {
     Position pos;
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
     EXPECT_EQ(pos.handEnd, kFirstHandSlot);
     EXPECT_EQ(pos.sideToMove, kSideBlack);
     EXPECT_EQ(pos.cells[55], 0);
@@ -77,7 +51,7 @@ TEST(PositionTest, EmptyPositionHasWallsAndNoHand) {
 
 TEST(PositionTest, StandardSetUp) {
     Position pos = standard();
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
     EXPECT_EQ(pos.cells[59], B(kKing));
     EXPECT_EQ(pos.cells[51], W(kKing));
     EXPECT_EQ(pos.cells[88], B(kBishop));
@@ -114,7 +88,7 @@ TEST(PositionTest, HandicapSetUpsRemoveWhitePiecesAndGiveWhiteTheMove) {
     for (int type = 0; type < 14; ++type) {
         SCOPED_TRACE(type);
         Position pos = standard(type);
-        expectConsistent(pos);
+        EXPECT_TRUE(isConsistent(pos));
         for (int sq : removed[type]) EXPECT_EQ(pos.cells[sq], 0) << sq;
         EXPECT_EQ(countOnBoard(pos, kSideWhite), 20 - int(removed[type].size()));
         EXPECT_EQ(countOnBoard(pos, kSideBlack), 20);
@@ -157,7 +131,7 @@ TEST(PositionTest, CapturingPromotedRookGivesUnpromotedRook) {
     const Position before = pos;
     const PieceId dragon = pos.pieceAt[55];
     ASSERT_TRUE(applyMove(pos, 56, 55, false));
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
     EXPECT_EQ(pos.cells[111], B(kRook));
     EXPECT_EQ(pos.whereIs[dragon], 111);
     EXPECT_EQ(pos.handEnd, 112);
@@ -165,7 +139,7 @@ TEST(PositionTest, CapturingPromotedRookGivesUnpromotedRook) {
     EXPECT_EQ(countHand(pos).count(kSideBlack, kRook), 1);
 
     EXPECT_TRUE(undoMove(pos, 56, 55, B(kGold), W(kDragon)));
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
     EXPECT_EQ(comparePositions(pos, before), 0);
     EXPECT_EQ(pos.whereIs[dragon], 55);
     EXPECT_EQ(pos.cells[111], 0);
@@ -179,7 +153,7 @@ TEST(PositionTest, CapturedKingKeepsItsType) {
     EXPECT_TRUE(undoMove(pos, 59, 58, B(kKing), W(kKing)));
     EXPECT_EQ(pos.cells[58], W(kKing));
     EXPECT_EQ(pos.whereIs[kWhiteKingId], 58);
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
 }
 
 TEST(PositionTest, DropFreesSlotAndLaterCaptureReusesIt) {
@@ -199,12 +173,12 @@ TEST(PositionTest, DropFreesSlotAndLaterCaptureReusesIt) {
     ASSERT_TRUE(applyMove(pos, 111, 25, false));  // Black drops the pawn
     EXPECT_EQ(pos.cells[111], 0);
     EXPECT_EQ(pos.handEnd, 113);  // drops never shrink the hand
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
 
     ASSERT_TRUE(applyMove(pos, 25, 24, false));  // Black takes the gold: reuses slot 111
     EXPECT_EQ(pos.cells[111], B(kGold));
     EXPECT_EQ(pos.handEnd, 113);
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
 
     // Undo the capture, then the drop: the pawn returns to the first free slot.
     EXPECT_TRUE(undoMove(pos, 25, 24, B(kPawn), W(kGold)));
@@ -212,7 +186,7 @@ TEST(PositionTest, DropFreesSlotAndLaterCaptureReusesIt) {
     EXPECT_TRUE(undoMove(pos, 0x80 + 0x10 + kPawn, 25, B(kPawn), 0));
     EXPECT_EQ(pos.cells[111], B(kPawn));
     EXPECT_EQ(pos.cells[25], 0);
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
 }
 
 TEST(PositionTest, PromotionAndItsUndo) {
@@ -225,7 +199,7 @@ TEST(PositionTest, PromotionAndItsUndo) {
     EXPECT_TRUE(undoMove(pos, 88, 22 | kPromoteFlag, B(kBishop), W(kBishop)));
     EXPECT_EQ(pos.cells[88], B(kBishop));
     EXPECT_EQ(pos.cells[22], W(kBishop));
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
 }
 
 TEST(PositionTest, MovesThatCannotBeMadeChangeNothing) {
@@ -250,6 +224,74 @@ TEST(PositionTest, UndoReportsMissingCapturedPiece) {
     EXPECT_FALSE(undoMove(pos, 77, 76, B(kPawn), W(kSilver)));
     EXPECT_EQ(pos.cells[77], B(kPawn));
     EXPECT_EQ(pos.cells[76], W(kSilver));
+}
+
+// Bytes that are not the last move made on the position are refused whole: a position walked
+// back by a record whose move could not be applied stays as it is.
+TEST(PositionTest, UndoRefusesBytesThatAreNotTheLastMove) {
+    Position pos = standard();
+    ASSERT_TRUE(applyMove(pos, 77, 76, false));
+    const Position after = pos;
+    EXPECT_FALSE(undoMove(pos, 77, 75, B(kPawn), 0));                 // destination empty
+    EXPECT_FALSE(undoMove(pos, 77, 76, B(kSilver), 0));               // another piece stands there
+    EXPECT_FALSE(undoMove(pos, 77, 76, W(kPawn), 0));                 // the other side's
+    EXPECT_FALSE(undoMove(pos, 77, 76 | kPromoteFlag, B(kPawn), 0));  // it did not promote
+    EXPECT_FALSE(undoMove(pos, 79, 76, B(kPawn), 0));                 // the origin is occupied
+    EXPECT_FALSE(undoMove(pos, 77, 76, 0, 0));                        // no piece named
+    EXPECT_EQ(pos, after);
+    EXPECT_TRUE(undoMove(pos, 77, 76, B(kPawn), 0));
+    EXPECT_EQ(pos, standard());
+}
+
+// A record may mark a king's move as promoting; the king keeps its type on the way back.
+TEST(PositionTest, KingMarkedAsPromotingIsStillAKingAfterUndo) {
+    Position pos = diagram({{59, B(kKing)}, {51, W(kKing)}});
+    const Position before = pos;
+    ASSERT_TRUE(applyMove(pos, 59, 58 | kPromoteFlag, true));
+    EXPECT_EQ(pos.cells[58], B(kKing));
+    EXPECT_TRUE(undoMove(pos, 59, 58 | kPromoteFlag, B(kKing), 0));
+    EXPECT_EQ(pos, before);
+    EXPECT_TRUE(isConsistent(pos));
+}
+
+// Each invariant broken on its own is caught.
+TEST(PositionTest, ConsistencyCheckCatchesEachBrokenInvariant) {
+    Position base = standard();
+    ASSERT_TRUE(applyMove(base, 77, 76, false));
+    ASSERT_TRUE(applyMove(base, 33, 34, false));
+    ASSERT_TRUE(applyMove(base, 88, 22, false));  // Black holds a bishop in slot 111
+    ASSERT_TRUE(isConsistent(base));
+    struct Case {
+        const char* what;
+        void (*breakIt)(Position&);
+    };
+    const Case cases[] = {
+        {"wall gone", [](Position& p) { p.cells[50] = 0; }},
+        {"id on a wall", [](Position& p) { p.pieceAt[10] = 5; }},
+        {"piece without id", [](Position& p) { p.cells[55] = B(kGold); }},
+        {"id without piece", [](Position& p) { p.cells[59] = 0; }},
+        {"id points elsewhere", [](Position& p) { p.whereIs[kBlackKingId] = 51; }},
+        {"id of a piece not in play", [](Position& p) { p.whereIs[35] = 0; }},
+        {"type against id", [](Position& p) { p.cells[76] = B(kLance); }},
+        {"king on a non-king id", [](Position& p) { p.cells[76] = B(kKing); }},
+        {"non-king on a king id", [](Position& p) { p.cells[59] = B(kGold); }},
+        {"empty type", [](Position& p) { p.cells[76] = kSideBlack; }},
+        {"stray bit", [](Position& p) { p.cells[76] = B(kPawn) | 0x40; }},
+        {"promoted in hand", [](Position& p) { p.cells[111] = B(kHorse); }},
+        {"piece beyond handEnd", [](Position& p) { p.handEnd = kFirstHandSlot; }},
+        {"handEnd past the slots", [](Position& p) { p.handEnd = kHandSlotEnd + 1; }},
+        {"side to move", [](Position& p) { p.sideToMove = 0x40; }},
+        {"two kings of a side", [](Position& p) { p.cells[51] = B(kKing); }},
+    };
+    for (const Case& c : cases) {
+        Position pos = base;
+        c.breakIt(pos);
+        EXPECT_FALSE(isConsistent(pos)) << c.what;
+    }
+    // A captured king in the capturer's hand is in order.
+    Position kings = diagram({{59, B(kKing)}, {58, W(kKing)}});
+    ASSERT_TRUE(applyMove(kings, 59, 58, false));
+    EXPECT_TRUE(isConsistent(kings));
 }
 
 TEST(PositionTest, CompareReportsFirstSquareThenHandType) {
@@ -308,7 +350,7 @@ TEST(PositionTest, PieceListFromDiagramDropsSurplusAndShrinksHand) {
     for (auto [cell, piece] : cells) pos.cells[cell] = piece;
     pos.handEnd = 127;
     buildPieceList(pos);
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
 
     EXPECT_EQ(pos.whereIs[1], 12);  // the promoted pawn counts as a pawn, first in square order
     EXPECT_EQ(pos.whereIs[2], 17);
@@ -361,7 +403,7 @@ TEST(PositionTest, RestOfPiecesGoToWhiteHand) {
     // A mating problem: White's king, two Black pieces on the board, nothing else given.
     Position pos = diagram({{51, W(kKing)}, {53, B(kPawn)}, {111, B(kGold)}});
     ASSERT_TRUE(fillWhiteHandWithRest(pos));
-    expectConsistent(pos);
+    EXPECT_TRUE(isConsistent(pos));
     HandCounts hand = countHand(pos);
     EXPECT_EQ(hand.count(kSideWhite, kPawn), 17);
     EXPECT_EQ(hand.count(kSideWhite, kGold), 3);
