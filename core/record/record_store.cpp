@@ -1,7 +1,6 @@
 #include "core/record/record_store.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstdio>
 #include <new>
 #include <utility>
@@ -17,11 +16,6 @@ namespace {
 std::string_view firstLine(std::string_view text) {
     std::size_t end = text.find_first_of("\r\n");
     return end == std::string_view::npos ? text : text.substr(0, end);
-}
-
-const MoveNode& emptyNode() {
-    static const MoveNode kEmpty;
-    return kEmpty;
 }
 
 }  // namespace
@@ -47,11 +41,6 @@ RecordStore::RecordStore(int capacity, RecordOptions options) : m_options(option
     m_stack.resize(static_cast<std::size_t>(capacity));
     setupHandicap(m_slots[0], kHandicapEven);
     m_start = saveStart(m_slots[0]);
-}
-
-const MoveNode& RecordStore::node(NodeIndex i) const {
-    assert(validIndex(i));
-    return validIndex(i) ? at(i) : emptyNode();
 }
 
 bool RecordStore::isInUse(NodeIndex i) const {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -117,9 +118,10 @@ public:
     void setDuplicateBookmarkNames(bool allow) { m_options.duplicateBookmarkNames = allow; }
 
     int capacity() const { return static_cast<int>(m_nodes.size()); }
-    // The node at index i; i must be 0..capacity()-1.
-    const MoveNode& node(NodeIndex i) const;
-    // Whether i is the root or an allocated node.
+    // The node at index i (a free node reads as free; see isInUse).
+    // REQUIRES: 0 <= i < capacity()
+    const MoveNode& node(NodeIndex i) const { return at(i); }
+    // Whether i is the root or an allocated node; any i may be asked.
     bool isInUse(NodeIndex i) const;
 
     NodeIndex current() const { return m_current; }
@@ -128,7 +130,11 @@ public:
     // Position slot 0, the position at `current`; slots 1.. are scratch.
     Position& position() { return m_slots[0]; }
     const Position& position() const { return m_slots[0]; }
-    Position& slot(int i) { return m_slots[i]; }
+    // REQUIRES: 0 <= i < kPositionSlotCount
+    Position& slot(int i) {
+        assert(i >= 0 && i < kPositionSlotCount);
+        return m_slots[i];
+    }
 
     // Modification counter: every change adds 1; readers and writers reset it.
     std::uint32_t dirty() const { return m_dirty; }
@@ -298,8 +304,15 @@ public:
     void setReadingError(std::string_view text);
 
 private:
-    MoveNode& at(NodeIndex i) { return m_nodes[static_cast<std::size_t>(i)]; }
-    const MoveNode& at(NodeIndex i) const { return m_nodes[static_cast<std::size_t>(i)]; }
+    // REQUIRES: validIndex(i)
+    MoveNode& at(NodeIndex i) {
+        assert(validIndex(i));
+        return m_nodes[static_cast<std::size_t>(i)];
+    }
+    const MoveNode& at(NodeIndex i) const {
+        assert(validIndex(i));
+        return m_nodes[static_cast<std::size_t>(i)];
+    }
     bool validIndex(NodeIndex i) const { return i >= 0 && i < capacity(); }
 
     NodeIndex findFree() const;
