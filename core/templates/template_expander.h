@@ -12,24 +12,10 @@
 
 #include "core/record/record_store.h"
 #include "core/templates/date_time_snapshot.h"
+#include "core/templates/template_contexts.h"
 #include "core/templates/text_output_options.h"
 
 namespace core {
-
-enum class TemplateContext : std::uint8_t {
-    InfoLine,           // the three lines beside the board; unknown placeholders stay literally
-    PositionFile,       // "盤面書式" into a .bod file
-    PositionClipboard,  // "盤面書式" onto the clipboard ("局面書式エラー")
-    EnglishBoard,       // "英語盤面書式" ("盤面書式エラー")
-    MailFile,           // "メール書式１/２" into .mal/.ma2 ("メール書式エラー")
-    MailClipboard,      // the same onto the clipboard
-    MailLink,           // "Iメール…" in a mailto URL: line breaks "%0D%0A"
-    SimpleMail,         // "Iメール…" as plain texts for sending with the record attached
-    PrintPosition,      // "印刷盤面書式", walked by a drawing back end
-    PrintRecord,        // "印刷棋譜書式"
-    ImageName,          // "画像ファイル名書式"; unknown placeholders stay literally
-    ToolCommand,        // "ツール引数n"
-};
 
 // What a print header asks the back end to draw besides text.
 enum class TemplateBlock : std::uint8_t {
@@ -71,11 +57,8 @@ using TemplateErrorHandler = std::function<void(std::string_view caption, std::s
 // An included file larger than this is refused as unreadable.
 inline constexpr std::size_t kMaxIncludeBytes = 1024 * 1024;
 
-// Captions and messages of the template errors (CP932).
-const std::string& captionPositionTemplateError();  // "局面書式エラー"
-const std::string& captionBoardTemplateError();     // "盤面書式エラー"
-const std::string& captionMailTemplateError();      // "メール書式エラー"
-std::string msgPlaceholderUnusable(char c);         // "%c は、使用できません。"
+// The message of an unusable placeholder (CP932); the captions are in template_contexts.h.
+std::string msgPlaceholderUnusable(char c);  // "%c は、使用できません。"
 
 class TemplateExpander {
 public:
@@ -99,9 +82,6 @@ public:
     void report(std::string_view caption, std::string_view text) const;
 
 private:
-    struct Run;
-    void run(Run& r);
-
     const RecordStore& m_store;
     const TextOutputOptions& m_options;
     const TemplateEnvironment& m_env;
