@@ -11,18 +11,14 @@
 #include <vector>
 
 #include "cli/common/cli_common.h"
-#include "core/formats/csa_writer.h"
 #include "core/formats/diagram_block.h"
-#include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
 #include "core/formats/record_loader.h"
 #include "core/formats/usi.h"
 #include "core/templates/date_time_snapshot.h"
-#include "core/templates/english_exports.h"
-#include "core/templates/position_text.h"
+#include "core/templates/record_saver.h"
 #include "core/templates/template_expander.h"
 #include "core/text/parallel_for.h"
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "viewer/logic/record_list_text.h"
 #include "viewer/logic/text_options.h"
@@ -147,44 +143,30 @@ bool load(const Options& o, const viewer::Settings& settings, core::RecordStore&
     return true;
 }
 
-int writeOutput(const std::string& path, const std::string& bytes) {
-    if (core::writeFileAtomically(path, bytes) != core::WriteResult::Ok) {
-        std::fprintf(stderr, "tavrel-cli: cannot write %s\n", path.c_str());
-        return cli::kExitFile;
-    }
-    return cli::kExitOk;
-}
-
 int convert(const Options& o, const viewer::Settings& settings) {
     if (o.args.size() != 2) return usage("convert takes IN and OUT");
     core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
     if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
     const std::string& out = o.args[1];
-    std::string ext = core::lowerExtension(out);
+    std::optional<core::SaveFormat> format = core::saveFormatOfPath(out);
+    if (!format) return usage("cannot write the format of " + out);
     core::RecordWriteOptions w = viewer::writeOptions(settings);
-    if (ext == "kif") return writeOutput(out, core::kifText(store, w));
-    if (ext == "ki2") return writeOutput(out, core::ki2Text(store, w));
-    if (ext == "csa") return writeOutput(out, core::csaText(store));
-    if (ext == "kifu") return writeOutput(out, core::toUtf8Lossy(core::kifText(store, w)));
-    if (ext == "ki2u") return writeOutput(out, core::toUtf8Lossy(core::ki2Text(store, w)));
-    if (ext == "bod" || ext == "gam" || ext == "txt") {
-        // The templated texts: the position diagram and the English record and position.
-        core::TextOutputOptions text = viewer::textOutputOptions(settings);
-        core::TemplateEnvironment environment;
-        environment.recordPath = cli::argumentText(o.args[0]);
-        environment.recordFileName = cli::argumentText(cli::fileNameOf(o.args[0]));
-        core::DateTimeSnapshot snapshot;
-        core::TemplateExpander expander(
-            store, text, environment, snapshot,
-            [&](std::string_view caption, std::string_view msg) {
-                std::fprintf(stderr, "%s: %s\n", cli::printable(caption, o.encoding).c_str(),
-                             cli::printable(msg, o.encoding).c_str());
-            });
-        if (ext == "bod") return writeOutput(out, core::positionFileText(expander));
-        if (ext == "gam") return writeOutput(out, core::englishRecordText(store, text));
-        return writeOutput(out, core::englishPositionText(expander));
+    // The templated texts (the position diagram, the English position) read these.
+    core::TextOutputOptions text = viewer::textOutputOptions(settings);
+    core::TemplateEnvironment environment;
+    environment.recordPath = cli::argumentText(o.args[0]);
+    environment.recordFileName = cli::argumentText(cli::fileNameOf(o.args[0]));
+    core::DateTimeSnapshot snapshot;
+    core::TemplateExpander expander(
+        store, text, environment, snapshot, [&](std::string_view caption, std::string_view msg) {
+            std::fprintf(stderr, "%s: %s\n", cli::printable(caption, o.encoding).c_str(),
+                         cli::printable(msg, o.encoding).c_str());
+        });
+    if (core::saveRecordFile(store, *format, out, w, expander) != core::WriteResult::Ok) {
+        std::fprintf(stderr, "tavrel-cli: cannot write %s\n", out.c_str());
+        return cli::kExitFile;
     }
-    return usage("cannot write the format of " + out);
+    return cli::kExitOk;
 }
 
 // Header fields, the diagram of the current position, and the record window's list.

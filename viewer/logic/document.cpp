@@ -3,12 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/formats/csa_writer.h"
-#include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
 #include "core/formats/record_loader.h"
-#include "core/templates/english_exports.h"
-#include "core/templates/position_text.h"
+#include "core/templates/record_saver.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 #include "viewer/logic/text_options.h"
@@ -199,10 +196,7 @@ Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     Answer a =
         m_ui.ask(format1("棋譜(%s)を保存しますか？", proposed), core::sjis("棋譜保存"), true);
     if (a != Answer::Yes) return a;
-    std::string path = textToPath(proposed);
-    core::RecordWriteOptions options = writeOptions(m_settings);
-    core::WriteResult r = ki2 ? core::writeKi2File(m_store, path, options)
-                              : core::writeKifFile(m_store, path, options);
+    core::WriteResult r = writeFile(ki2 ? SaveFormat::Ki2 : SaveFormat::Kif, textToPath(proposed));
     if (r != core::WriteResult::Ok) {
         warningSound();
         m_ui.showMessage(format1("棋譜保存エラー(%s)", proposed), product());
@@ -228,7 +222,7 @@ core::TemplateEnvironment CTavrelDoc::templateEnvironment() const {
     return env;
 }
 
-SaveResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
+core::WriteResult CTavrelDoc::writeFile(SaveFormat format, const std::string& path) {
     core::RecordWriteOptions options = writeOptions(m_settings);
     core::TextOutputOptions text = textOutputOptions(m_settings);
     core::TemplateEnvironment env = templateEnvironment();
@@ -236,35 +230,16 @@ SaveResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
         m_store, text, env, m_snapshot, [this](std::string_view caption, std::string_view message) {
             m_ui.showMessage(std::string(message), std::string(caption));
         });
-    bool record = false;
-    core::WriteResult r = core::WriteResult::Ok;
-    switch (format) {
-        case SaveFormat::Kif:
-            r = core::writeKifFile(m_store, path, options);
-            record = true;
-            break;
-        case SaveFormat::Ki2:
-            r = core::writeKi2File(m_store, path, options);
-            record = true;
-            break;
-        case SaveFormat::Csa:
-            r = core::writeCsaFile(m_store, path);
-            record = true;
-            break;
-        case SaveFormat::Bod:
-            r = core::writePositionFile(expander, path);
-            break;
-        case SaveFormat::EnglishRecord:
-            r = core::saveEnglishRecord(m_store, text, path);
-            break;
-        case SaveFormat::EnglishPosition:
-            r = core::saveEnglishPosition(expander, path);
-            break;
-    }
+    // A KIF file written by the viewer returns to the position shown when 棋譜読込局面 is 3.
+    if (format == SaveFormat::Kif) core::markLoadPosition(m_store, options);
+    return core::saveRecordFile(m_store, format, path, options, expander);
+}
+
+SaveResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
+    core::WriteResult r = writeFile(format, path);
     if (r == core::WriteResult::CannotCreate) return SaveResult::CannotCreate;
     if (r == core::WriteResult::WriteFailed) return SaveResult::WriteFailed;
-    if (record) {
-        m_store.markClean();
+    if (core::isRecordFormat(format)) {
         setNamesFromPath(path);
         m_recent.add(path);
     }

@@ -97,6 +97,8 @@ public:
     core::ReadOptions readOptionsFor(const std::string& path) const;
 
 private:
+    // Writes the file in format with the viewer's options; the record's names stay.
+    core::WriteResult writeFile(SaveFormat format, const std::string& path);
     void showWarnings(const std::vector<std::string>& warnings);
     void showLoadResult(const core::ReadReport& report, const std::string& path);
     void dropMovesWhileEditing();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/formats/record_loader.h"
+#include "core/templates/record_saver.h"
 #include "viewer/logic/viewer_mode.h"
 
 namespace viewer {
@@ -31,15 +32,8 @@ std::string dateName(int year, int month, int day);
 // dateName of today (local time).
 std::string todayName();
 
-// Save As filters 1..6: kif, ki2, csa, bod, gam, txt.
-enum class SaveFormat {
-    Kif = 1,
-    Ki2 = 2,
-    Csa = 3,
-    Bod = 4,
-    EnglishRecord = 5,
-    EnglishPosition = 6
-};
+// Save As filters 1..6: kif, ki2, csa, bod, gam, txt (the first six save formats).
+using SaveFormat = core::SaveFormat;
 inline constexpr int kSaveFilterCount = 6;
 std::string_view saveFilterExtension(int filter);
 // The format an existing file is rewritten in by Save: kif, ki2, bod, csa; nullopt otherwise.
