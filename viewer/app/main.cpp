@@ -10,6 +10,7 @@
 #include "core/text/version.h"
 #include "viewer/app/main_window.h"
 #include "viewer/logic/startup.h"
+#include "viewer/logic/window_placement.h"
 #include "viewer/platform/instance_lock.h"
 #include "viewer/platform/program_folder.h"
 #include "viewer/settings/engine_options.h"
@@ -43,10 +44,7 @@ int main(int argc, char* argv[]) {
             QString::fromStdString(core::toUtf8Lossy(viewer::environmentMissingWarning(
                 viewer::pathToText(folderBytes), viewer::pathToText(environment)))));
     }
-    if (commandLine.windowX) settings.mainWindow.x = *commandLine.windowX;
-    if (commandLine.windowY) settings.mainWindow.y = *commandLine.windowY;
-    if (commandLine.recordWindowX) settings.recordWindow.x = *commandLine.recordWindowX;
-    if (commandLine.recordWindowY) settings.recordWindow.y = *commandLine.recordWindowY;
+    viewer::applyPlaceSwitches(commandLine, settings);
     std::string folderText = viewer::pathToText(folderBytes);
     settings.databaseProgram = viewer::absoluteProgramPath(settings.databaseProgram, folderText);
     settings.problemDatabaseProgram =

@@ -26,7 +26,7 @@
 
 #include "core/text/sjis.h"
 #include "core/text/version.h"
-#include "viewer/logic/startup.h"
+#include "viewer/logic/window_placement.h"
 #include "viewer/platform/clipboard_text.h"
 #include "viewer/platform/recent_file_store.h"
 #include "viewer/settings/environment_file.h"
@@ -118,48 +118,26 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::storeWindowPlaces() {
-    int n = m_context.instance;
-    m_settings.recordWindow.shown = m_recordWindow->isVisible() ? 1 : 0;
-    if (m_toolbar) m_settings.toolbar[0] = m_toolbar->isVisible() ? 1 : 0;
+    WindowState state;
     QRect main = geometry();
-    if (main.height() >= 50) {
-        m_settings.mainWindow =
-            storedPlacement({main.x(), main.y(), main.width(), main.height()}, n);
-    }
-    QRect rw = m_recordWindow->geometry();
-    WindowRect stored = storedPlacement({rw.x(), rw.y(), rw.width(), rw.height()}, n);
-    m_settings.recordWindow.x = stored.x;
-    m_settings.recordWindow.y = stored.y;
-    m_settings.recordWindow.width = stored.width;
-    m_settings.recordWindow.height = stored.height;
-    for (PanelSetting* panel : {&m_settings.branchWindow, &m_settings.commentWindow}) {
-        WindowRect p =
-            storedPlacement(WindowRect{panel->x + instanceOffset(n), panel->y + instanceOffset(n),
-                                       panel->width, panel->height},
-                            n);
-        panel->x = p.x;
-        panel->y = p.y;
-    }
+    QRect record = m_recordWindow->geometry();
+    state.main = {main.x(), main.y(), main.width(), main.height()};
+    state.record = {record.x(), record.y(), record.width(), record.height()};
+    state.recordShown = m_recordWindow->isVisible();
+    if (m_toolbar) state.toolbarShown = m_toolbar->isVisible();
+    viewer::storeWindowPlaces(m_settings, m_context.instance, state);
 }
 
 void MainWindow::placeWindows() {
-    QScreen* screen = QGuiApplication::primaryScreen();
     Desktop desk;
-    if (screen)
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
         desk = Desktop{screen->availableGeometry().width(), screen->availableGeometry().height()};
-    BoardGeometry g = m_board->geometry();
-    int menuAndStatus = 60;
-    WindowRect def{0, 0, g.defaultClientWidth(), g.defaultClientHeight() + menuAndStatus};
-    if (m_settings.mainWindow.height < 50) {
-        m_settings.recordWindow.x = 10;
-        m_settings.recordWindow.y = 250;
     }
-    WindowRect r = mainWindowPlacement(m_settings.mainWindow, m_context.instance, desk, def);
-    setGeometry(r.x, r.y, r.width, r.height);
-    const RecordWindowSetting& rs = m_settings.recordWindow;
-    WindowRect rw =
-        recordWindowPlacement({rs.x, rs.y, rs.width, rs.height}, m_context.instance, desk);
-    m_recordWindow->setGeometry(rw.x, rw.y, std::max(rw.width, 60), std::max(rw.height, 60));
+    WindowPlaces places =
+        initialWindowPlaces(m_settings, m_context.instance, desk, m_board->geometry());
+    setGeometry(places.main.x, places.main.y, places.main.width, places.main.height);
+    m_recordWindow->setGeometry(places.record.x, places.record.y, places.record.width,
+                                places.record.height);
 }
 
 // ---- DocumentUi ----
