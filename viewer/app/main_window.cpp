@@ -26,6 +26,9 @@
 
 #include "core/text/sjis.h"
 #include "core/text/version.h"
+#include "viewer/logic/navigation.h"
+#include "viewer/logic/open_commands.h"
+#include "viewer/logic/save_as.h"
 #include "viewer/logic/window_placement.h"
 #include "viewer/platform/clipboard_text.h"
 #include "viewer/platform/recent_file_store.h"
@@ -42,7 +45,6 @@ std::string nativePath(const QString& path) { return QFile::encodeName(path).toS
 QString fromNative(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
-std::string shown(const std::string& nativePathBytes) { return pathToText(nativePathBytes); }
 
 const char* const kOpenFilters[] = {"棋譜(*.kif *.KIF)",
                                     "棋譜(*.ki2 *.KI2)",
@@ -50,8 +52,6 @@ const char* const kOpenFilters[] = {"棋譜(*.kif *.KIF)",
                                     "CSA棋譜(*.csa *.CSA)",
                                     "棋譜(*.kif *.ki2 *.KIF *.KI2)",
                                     "すべてのﾌｧｲﾙ (*)"};
-const char* const kSaveFilters[] = {"棋譜(*.kif)", "棋譜(*.ki2)",         "CSA棋譜(*.csa)",
-                                    "局面(*.bod)", "英語表記棋譜(*.gam)", "英語表記局面(*.txt)"};
 
 QString filterList(const char* const* filters, int count) {
     QStringList list;
@@ -71,7 +71,6 @@ int filterIndex(const char* const* filters, int count, const QString& chosen) {
 MainWindow::MainWindow(const AppContext& context)
     : m_context(context),
       m_settings(*context.settings),
-      m_store(*context.store),
       m_doc(*context.store, *context.settings, *this),
       m_board(new BoardWidget(*context.store, *context.settings, this)),
       m_recordWindow(new RecordWindow(*context.store, *context.settings, this)),
@@ -90,12 +89,8 @@ MainWindow::MainWindow(const AppContext& context)
     statusBar()->setVisible(m_settings.showStatusBar != 0);
     setAcceptDrops(true);
     buildMenus();
-    connect(m_recordWindow, &RecordWindow::plyChosen, this, [this](int ply) {
-        if (isPlaying(m_doc.mode()) || isEditing(m_doc.mode())) return;
-        (void)m_store.goToPly(ply);
-        m_board->update();
-        updateTitle();
-    });
+    connect(m_recordWindow, &RecordWindow::plyChosen, this,
+            [this](int ply) { showChosenPly(m_doc, ply); });
     placeWindows();
     std::string pictureMessage = m_board->reloadPictures();
     if (!pictureMessage.empty()) showMessage(pictureMessage, std::string(core::kProgramName));
@@ -163,11 +158,28 @@ Answer MainWindow::ask(const std::string& text, const std::string& caption, bool
     return Answer::Cancel;
 }
 
+std::optional<SaveFileChoice> MainWindow::chooseSaveFile(const SaveFileRequest& request) {
+    if (m_quiet) return std::nullopt;
+    QStringList filters;
+    for (const std::string& f : request.filters) filters << qtext(f);
+    QString selected = filters.value(request.selected);
+    QString chosen = QFileDialog::getSaveFileName(
+        this, qtext(request.title),
+        QDir(fromNative(request.folder)).filePath(fromNative(request.name)),
+        filters.join(QStringLiteral(";;")), &selected, QFileDialog::DontConfirmOverwrite);
+    if (chosen.isEmpty()) return std::nullopt;
+    return SaveFileChoice{nativePath(chosen), static_cast<int>(filters.indexOf(selected))};
+}
+
+std::optional<std::string> MainWindow::clipboardText() { return viewer::clipboardText(); }
+
 void MainWindow::setStatusText(const std::string& text) { m_status->setText(qtext(text)); }
 
 QString MainWindow::statusText() const { return m_status->text(); }
 
 void MainWindow::beep() { QApplication::beep(); }
+
+void MainWindow::documentChanged() { refreshAll(); }
 
 void MainWindow::setBusy(bool busy) {
     if (busy) {
@@ -240,12 +252,12 @@ void MainWindow::buildFileMenu() {
     addCommand(m, "前のファイルを開く(&U)", {QKeySequence(Qt::Key_PageUp)},
                [this] { openSibling(false); });
     addCommand(m, "上書き保存(&S)", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] {
-        save();
+        save(m_doc);
     })->setObjectName(QStringLiteral("save"));
     addCommand(m, "名前を付けて保存(&A)...", {QKeySequence(Qt::ALT | Qt::Key_S)}, [this] {
-        saveAs(false);
+        saveAs(m_doc, SaveAsKind::AnyFormat);
     })->setObjectName(QStringLiteral("saveAs"));
-    // "KI2形式で棋譜を保存(&K)..." is taken out of the menu at start-up; saveAs(true) is its
+    // "KI2形式で棋譜を保存(&K)..." is taken out of the menu at start-up; SaveAsKind::Ki2Only is
     // command.
     addCommand(m, "上書き保存し、FTP転送(&F)", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     addCommand(m, "画像の保存(&G)...");
@@ -321,7 +333,7 @@ void MainWindow::buildEditMenu() {
     addCommand(m, "ビットマップのコピー(&B)");
     addCommand(m, "棋譜・局面の貼り付け(&P)",
                {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
-               [this] { paste(); })
+               [this] { paste(m_doc); })
         ->setObjectName(QStringLiteral("paste"));
     addCommand(m, "棋譜の合成(&A)");
     addCommand(m, "棋譜の変化図コピー(&Z)...");
@@ -355,12 +367,8 @@ void MainWindow::buildPlayMenu() {
                {QKeySequence(Qt::ALT | Qt::Key_A), QKeySequence(Qt::ALT | Qt::Key_BracketLeft)});
     if (m_settings.oldReplay != 0) {
         m->addSeparator();
-        addCommand(m, "棋譜の再現(&K)", {QKeySequence(Qt::CTRL | Qt::Key_K)}, [this] {
-            if (m_store.lineEnd() == 0) return;
-            m_doc.setMode(m_doc.mode() == ViewerMode::Replaying ? ViewerMode::Viewing
-                                                                : ViewerMode::Replaying);
-            refreshAll();
-        });
+        addCommand(m, "棋譜の再現(&K)", {QKeySequence(Qt::CTRL | Qt::Key_K)},
+                   [this] { toggleReplay(m_doc); });
     }
     m->addSeparator();
     addCommand(m, "投了(&G)", {QKeySequence(Qt::CTRL | Qt::Key_G)});
@@ -403,17 +411,19 @@ void MainWindow::buildToolMenu() {
 void MainWindow::buildViewMenu() {
     QMenu* m = menuBar()->addMenu(qs("表示(&V)"));
     QMenu* replay = m->addMenu(qs("棋譜再現(&G)"));
-    addCommand(replay, "開始局面へ(&T)", {QKeySequence(Qt::Key_Home)}, [this] { step(-2); });
+    addCommand(replay, "開始局面へ(&T)", {QKeySequence(Qt::Key_Home)},
+               [this] { step(m_doc, Step::ToStart); });
     addCommand(replay, "連続して戻す(&P)", {QKeySequence(Qt::SHIFT | Qt::Key_Left)});
     addCommand(replay, "１手戻す(&B)",
                {QKeySequence(Qt::Key_Left), QKeySequence(Qt::CTRL | Qt::Key_B)},
-               [this] { step(-1); });
+               [this] { step(m_doc, Step::Back); });
     addCommand(replay, "再現停止(&S)", {QKeySequence(Qt::Key_Space)});
     addCommand(replay, "１手進める(&F)",
                {QKeySequence(Qt::Key_Right), QKeySequence(Qt::CTRL | Qt::Key_F)},
-               [this] { step(1); });
+               [this] { step(m_doc, Step::Forward); });
     addCommand(replay, "連続して進める(&N)", {QKeySequence(Qt::SHIFT | Qt::Key_Right)});
-    addCommand(replay, "最終局面へ(&E)", {QKeySequence(Qt::Key_End)}, [this] { step(2); });
+    addCommand(replay, "最終局面へ(&E)", {QKeySequence(Qt::Key_End)},
+               [this] { step(m_doc, Step::ToEnd); });
     addCommand(replay, "前の分岐まで戻す(&M)", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)});
     addCommand(replay, "次の分岐まで進める(&A)",
                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)});
@@ -523,12 +533,6 @@ void MainWindow::buildHelpMenu() {
 
 // ---- Commands ----
 
-void MainWindow::notYet(const char* feature) {
-    m_doc.warningSound();
-    showMessage(core::sjis(feature) + cp("は、この版ではまだ使用できません。"),
-                std::string(core::kProgramName));
-}
-
 int MainWindow::openFile(const QString& path) {
     int r = m_doc.loadRecordFile(nativePath(path));
     refreshAll();
@@ -567,124 +571,6 @@ void MainWindow::openSibling(bool forward) {
     }
     if (m_doc.askSaveBeforeDiscard(false) == Answer::Cancel) return;
     openFile(dir.filePath(fromNative(textToPath(*next))));
-}
-
-void MainWindow::save() {
-    if (isPlaying(m_doc.mode()) || m_doc.mode() == ViewerMode::PrintPreview) {
-        m_doc.warningSound();
-        return;
-    }
-    if (isEditing(m_doc.mode())) {
-        saveAs(false);
-        return;
-    }
-    std::optional<SaveResult> r = m_doc.saveInPlace();
-    if (!r) {
-        saveAs(false);
-        return;
-    }
-    refreshAll();
-}
-
-void MainWindow::saveAs(bool ki2Only) {
-    QString initialName = hasNoFile(m_doc.recordName())
-                              ? qtext(todayName())
-                              : fromNative(std::string(fileNameOf(m_doc.recordPath())));
-    int filter = ki2Only ? 2
-                         : initialSaveFilter(m_doc.mode(), m_saveFilter, m_doc.recordPath(),
-                                             m_settings.standardFormat);
-    QString filters = ki2Only ? qs(kSaveFilters[1]) : filterList(kSaveFilters, kSaveFilterCount);
-    QString title = ki2Only ? qs("KI2形式棋譜ファイルの保存") : qs("棋譜・局面ファイルの保存");
-    for (;;) {
-        QString selected = qs(kSaveFilters[filter - 1]);
-        QString chosen = QFileDialog::getSaveFileName(
-            this, title, QDir(fromNative(m_doc.recordFolder())).filePath(initialName), filters,
-            &selected, QFileDialog::DontConfirmOverwrite);
-        if (chosen.isEmpty()) return;
-        if (!ki2Only) {
-            if (int f = filterIndex(kSaveFilters, kSaveFilterCount, selected)) filter = f;
-            m_saveFilter = filter;
-        }
-        std::string path =
-            ki2Only ? nativePath(chosen) : applySaveExtension(nativePath(chosen), filter);
-        if (ki2Only && core::lowerExtension(path) != "ki2") path += ".ki2";
-        SaveFormat format = static_cast<SaveFormat>(filter);
-        bool position = format == SaveFormat::Bod || format == SaveFormat::EnglishPosition;
-        QFileInfo info(fromNative(path));
-        if (info.fileName().isEmpty() || info.isDir()) {
-            showMessage(cp("ファイル名(") + shown(path) + cp(")が無効です。"),
-                        std::string(core::kProgramName));
-            continue;
-        }
-        if (info.exists()) {
-            std::string q =
-                position ? cp("同名の局面(") + shown(path) + cp(")があります。書き換えますか？")
-                         : cp("同名の棋譜(") + shown(path) + cp(")があります。書き換えますか？");
-            if (ask(q, cp(position ? "局面保存" : "棋譜保存"), false) != Answer::Yes) {
-                initialName = info.fileName();
-                continue;
-            }
-        }
-        if (format == SaveFormat::Csa && m_store.hasVariations()) {
-            if (ask(cp("CSA形式では分岐を保存できませんが、継続しますか？"), cp("CSA形式棋譜保存"),
-                    false) != Answer::Yes) {
-                return;
-            }
-        }
-        if (!CTavrelDoc::canWrite(format)) {
-            notYet(kSaveFilters[filter - 1]);
-            return;
-        }
-        SaveResult r = m_doc.writeRecord(format, path);
-        if (r != SaveResult::Ok) {
-            m_doc.warningSound();
-            showMessage(
-                (position ? cp("局面保存エラー(") : cp("棋譜保存エラー(")) + shown(path) + ")",
-                std::string(core::kProgramName));
-            return;
-        }
-        setStatusText(position ? cp("局面ファイル(") + shown(path) + cp(")を出力しました。")
-                               : cp("棋譜ファイル(") + shown(path) + cp(")を保存しました。"));
-        refreshAll();
-        return;
-    }
-}
-
-void MainWindow::paste() {
-    if (isPlaying(m_doc.mode()) || m_doc.mode() == ViewerMode::PrintPreview) {
-        m_doc.warningSound();
-        return;
-    }
-    m_doc.pasteRecord(clipboardText());
-    refreshAll();
-}
-
-void MainWindow::step(int how) {
-    if (isPlaying(m_doc.mode()) || isEditing(m_doc.mode())) {
-        m_doc.warningSound();
-        return;
-    }
-    switch (how) {
-        case -2:
-            m_store.backTo(0);
-            break;
-        case -1:
-            if (!m_store.backOne()) m_doc.warningSound();
-            break;
-        case 1:
-            if (m_store.node(m_store.current()).next == core::kNoNode ||
-                m_store.stepForward() != core::EditResult::Ok) {
-                m_doc.warningSound();
-            }
-            break;
-        default:
-            while (m_store.node(m_store.current()).next != core::kNoNode &&
-                   m_store.stepForward() == core::EditResult::Ok) {
-            }
-            break;
-    }
-    m_board->update();
-    updateTitle();
 }
 
 void MainWindow::chooseColour(Rgb& colour) {
@@ -749,38 +635,9 @@ void MainWindow::showRecordWindow(bool shown) {
 
 // ---- Command line ----
 
-void MainWindow::processCommandLine(const CommandLine& cl) {
+void MainWindow::processCommandLine(const CommandLine& commandLine) {
     showRecordWindow(m_settings.recordWindow.shown != 0);
-    bool resume = cl.resumeGame;
-    auto withPly = [&](auto load) {
-        int saved = m_settings.positionAfterLoad;
-        if (cl.ply) m_settings.positionAfterLoad = 0;
-        int r = load();
-        m_settings.positionAfterLoad = saved;
-        if (r == 0 && cl.ply) m_doc.showPly(*cl.ply);
-        refreshAll();
-        return r;
-    };
-    if (cl.file) {
-        int r = withPly([&] { return m_doc.loadRecordFile(*cl.file); });
-        if (r != 0) resume = false;
-    } else if (cl.clipboard) {
-        withPly([&] { return m_doc.pasteRecord(clipboardText()); });
-    }
-    if (cl.replay) {
-        if (m_settings.oldReplay != 0 && m_store.lineEnd() > 0) {
-            m_doc.setMode(ViewerMode::Replaying);
-            refreshAll();
-        }
-    } else if (cl.autoReplay || cl.autoReplayThenClose) {
-        notYet("連続再現");
-    } else if (resume) {
-        notYet("中断局面から再開");
-    } else if (cl.editPosition) {
-        notYet("盤面編集");
-    } else if (cl.print) {
-        notYet("印刷");
-    }
+    viewer::processCommandLine(m_doc, commandLine);
 }
 
 // ---- Closing, drag and drop ----
@@ -807,29 +664,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
     event->acceptProposedAction();
-    std::string path = nativePath(urls.first().toLocalFile());
-    if (core::formatOfPath(path) == core::RecordFormat::Unsupported) {
-        m_doc.warningSound();
-        return;
-    }
-    if (isPlaying(m_doc.mode())) {
-        m_doc.warningSound();
-        showMessage(cp("対局中は、ドロップできません。"), std::string(core::kProgramName));
-        return;
-    }
-    if (m_doc.mode() == ViewerMode::PrintPreview) {
-        m_doc.warningSound();
-        showMessage(cp("プレビュー中は、ドロップできません。"), std::string(core::kProgramName));
-        return;
-    }
-    if (m_doc.modified()) {
-        m_doc.warningSound();
-        if (m_doc.askSaveBeforeDiscard(false) == Answer::Cancel) return;
-    }
-    m_doc.loadRecordFile(path);
-    refreshAll();
-    setStatusText(shown(path) + cp(" がドロップされました。"));
-    m_doc.warningSound();
+    dropFile(m_doc, nativePath(urls.first().toLocalFile()));
 }
 
 }  // namespace viewer

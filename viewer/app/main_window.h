@@ -1,7 +1,7 @@
 // Tavrel's main window: the board, the menu bar with every command and its accelerator, the
-// status bar, drag and drop, the file dialogs and the command line. It implements the document's
-// user interface and owns the document, the board widget and the record window. Settings and the
-// record store belong to the application and are passed in.
+// status bar and the dialogs. Commands, drops and the command line go to viewer/logic, which
+// decides; the window presents it through DocumentUi. It owns the document, the board widget and
+// the record window. Settings and the record store belong to the application and are passed in.
 #pragma once
 
 #include <QAction>
@@ -41,7 +41,7 @@ public:
     CTavrelDoc& document() { return m_doc; }
     BoardWidget* board() { return m_board; }
     RecordWindow* recordWindow() { return m_recordWindow; }
-    // ProcessCommandLine.
+    // ProcessCommandLine: shows the record window as stored, then acts on the command line.
     void processCommandLine(const CommandLine& commandLine);
     // Loads a file the way Open does after its dialog; 0 or -1.
     int openFile(const QString& path);
@@ -59,9 +59,13 @@ public:
     // DocumentUi
     void showMessage(const std::string& text, const std::string& caption) override;
     Answer ask(const std::string& text, const std::string& caption, bool withCancel) override;
+    // A quiet window cancels the dialog.
+    std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) override;
+    std::optional<std::string> clipboardText() override;
     void setStatusText(const std::string& text) override;
     void beep() override;
     void setBusy(bool busy) override;
+    void documentChanged() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,18 +90,12 @@ private:
 
     void open();
     void openSibling(bool forward);
-    void save();
-    void saveAs(bool ki2Only);
-    void paste();
-    void step(int how);
-    void notYet(const char* feature);
     void chooseColour(Rgb& colour);
     void pieceSettings();
     void showRecordWindow(bool shown);
 
     AppContext m_context;
     Settings& m_settings;
-    core::RecordStore& m_store;
     CTavrelDoc m_doc;
     BoardWidget* m_board;
     RecordWindow* m_recordWindow;
@@ -109,7 +107,6 @@ private:
     QList<QAction*> m_recentActions;
     QAction* m_recordWindowAction = nullptr;
     int m_openFilter = 0;
-    int m_saveFilter = 0;
     bool m_quiet = false;
     std::vector<std::string> m_shown;
 };

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <filesystem>
 
@@ -103,6 +105,19 @@ TEST_F(MainWindowTest, CommandLineFileAndPly) {
     EXPECT_EQ(settings.positionAfterLoad, 2);              // restored after the load
     w->processCommandLine(parseCommandLine(argumentTokens({"/B"})));
     ASSERT_FALSE(w->shownMessages().empty());
+}
+
+// The window hands a dropped file to the logic and shows what it decided.
+TEST_F(MainWindowTest, DroppedFileIsLoadedAndNamedInTheStatusLine) {
+    auto w = makeWindow();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(sample()))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: without a drag in progress the application would not deliver it.
+    static_cast<QObject*>(w.get())->event(&drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("sample.kif - Tavrel"));
+    EXPECT_TRUE(w->statusText().endsWith(QString::fromUtf8("sample.kif がドロップされました。")));
 }
 
 TEST_F(MainWindowTest, MenusCarryAccelerators) {

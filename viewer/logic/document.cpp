@@ -70,6 +70,11 @@ void CTavrelDoc::warningSound() {
     if (m_settings.warningSound != 0) m_ui.beep();
 }
 
+void CTavrelDoc::notAvailableYet(const std::string& feature) {
+    warningSound();
+    m_ui.showMessage(feature + core::sjis("は、この版ではまだ使用できません。"), product());
+}
+
 core::ReadOptions CTavrelDoc::readOptionsFor(const std::string& path) const {
     core::ReadOptions o = readOptions(m_settings);
     o.fileName = pathToText(std::string(fileNameOf(path)));

@@ -38,6 +38,7 @@ public:
     core::RecordStore& store() { return m_store; }
     const core::RecordStore& store() const { return m_store; }
     Settings& settings() { return m_settings; }
+    DocumentUi& ui() { return m_ui; }
 
     ViewerMode mode() const { return m_mode; }
     void setMode(ViewerMode mode) { m_mode = mode; }
@@ -62,6 +63,12 @@ public:
 
     // The warning sound, unless 警告音 is 0.
     void warningSound();
+    // The warning sound and "<feature>は、この版ではまだ使用できません。" (feature CP932).
+    void notAvailableYet(const std::string& feature);
+
+    // The Save As filter chosen last (1..6; 0: none yet). The next Save As starts with it.
+    int saveFilter() const { return m_saveFilter; }
+    void setSaveFilter(int filter) { m_saveFilter = filter; }
 
     // LoadRecordFile: 0 on success, -1 when nothing was loaded (also when 棋譜読込局面 3 or 4
     // finds no bookmark; the record then stays at its start). Shows every message itself.
@@ -107,6 +114,7 @@ private:
     Settings& m_settings;
     DocumentUi& m_ui;
     ViewerMode m_mode = ViewerMode::Viewing;
+    int m_saveFilter = 0;
     std::string m_recordName;
     std::string m_recordFileName;
     std::string m_recordPath;

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "tests/support/interop.h"
+#include "viewer/logic/document_test_fixture.h"
 #include "viewer/logic/info_lines.h"
 
 namespace viewer {
@@ -16,40 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using core::sjis;
 
-struct FakeUi : DocumentUi {
-    std::vector<std::pair<std::string, std::string>> messages;  // text, caption
-    std::vector<std::string> questions;
-    std::string status;
-    int beeps = 0;
-    Answer answer = Answer::No;
-
-    void showMessage(const std::string& text, const std::string& caption) override {
-        messages.emplace_back(text, caption);
-    }
-    Answer ask(const std::string& text, const std::string&, bool) override {
-        questions.push_back(text);
-        return answer;
-    }
-    void setStatusText(const std::string& text) override { status = text; }
-    void beep() override { ++beeps; }
-    void setBusy(bool) override {}
-};
-
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public testing_support::DocumentFixture {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("tavrel_doc_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string write(const std::string& name, const std::string& bytes) {
-        std::string path = (dir / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
     std::string line(int k) {
         auto lines = informationLines(store, settings,
                                       InfoContext{doc.templateEnvironment(), nullptr, {}, {}});
@@ -59,19 +27,9 @@ protected:
         while (k >= 8 && !utf8.empty() && utf8.back() == ' ') utf8.pop_back();
         return utf8;
     }
-
-    fs::path dir;
-    core::RecordStore store;
-    Settings settings;
-    FakeUi ui;
-    CTavrelDoc doc{store, settings, ui};
 };
 
-const char* kSample =
-    "開始日時：2026/12/01\r\n棋戦：見本対局\r\n手合割：平手\r\n先手：先手の人\r\n後手：後手の人\r\n"
-    "手数----指手---------消費時間--\r\n"
-    "   1 ７六歩(77)   ( 0:03/00:00:03)\r\n   2 ３四歩(33)   ( 0:02/00:00:02)\r\n"
-    "   3 中断         ( 0:00/00:00:03)\r\n";
+const char* const kSample = testing_support::kSampleRecord;
 
 TEST_F(DocumentTest, LoadSetsNamesFolderRecentAndEndPosition) {
     std::string path = write("sample.KIF", sjis(kSample));

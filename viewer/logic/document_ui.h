@@ -1,12 +1,32 @@
-// What the document needs from the windows: message boxes, questions, the status line, the
-// warning sound and the wait cursor. The main window implements it; tests use a recording fake.
+// What the document and the commands in viewer/logic need from the windows: message boxes,
+// questions, the Save As file dialog, the clipboard, the status line, the warning sound, the wait
+// cursor and a redraw after the record changed. The main window implements it; tests use a
+// recording fake.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace viewer {
 
 enum class Answer { Yes, No, Cancel };
+
+// What the Save As file dialog shows (texts CP932, folder and name the file system's bytes).
+struct SaveFileRequest {
+    std::string title;
+    std::string folder;  // ends with '/', or empty
+    std::string name;    // the file name proposed
+    std::vector<std::string> filters;
+    int selected = 0;  // index into filters
+};
+
+// The name chosen: the path (file system's bytes) and the index of the filter chosen, -1 when the
+// dialog reports none of the filters.
+struct SaveFileChoice {
+    std::string path;
+    int filter = -1;
+};
 
 class DocumentUi {
 public:
@@ -15,11 +35,18 @@ public:
     virtual void showMessage(const std::string& text, const std::string& caption) = 0;
     // A Yes/No (withCancel: Yes/No/Cancel) question.
     virtual Answer ask(const std::string& text, const std::string& caption, bool withCancel) = 0;
+    // The Save As dialog; it never asks about an existing file itself. nullopt when cancelled.
+    virtual std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) = 0;
+    // The clipboard's text as CP932; nullopt when the clipboard holds no text.
+    virtual std::optional<std::string> clipboardText() = 0;
     // The status bar's message line (SetStatusText).
     virtual void setStatusText(const std::string& text) = 0;
     // The warning sound itself; the document checks the setting 警告音 first.
     virtual void beep() = 0;
     virtual void setBusy(bool busy) = 0;
+    // The record, its names or the mode changed: board, information, record window, title and
+    // command states are drawn again.
+    virtual void documentChanged() = 0;
 };
 
 }  // namespace viewer
