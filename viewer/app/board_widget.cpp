@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include "core/text/sjis.h"
+#include "viewer/platform/setting_font.h"
 
 namespace viewer {
 
@@ -70,14 +71,6 @@ void BoardWidget::setPreview(bool preview) {
 QSize BoardWidget::sizeHint() const {
     BoardGeometry g = geometry();
     return QSize(g.defaultClientWidth(), g.defaultClientHeight() - 40);
-}
-
-QFont BoardWidget::settingFont(const FontSetting& f) const {
-    QFont font(qtext(f.face));
-    font.setPixelSize(std::max(6, std::abs(f.height == 0 ? 12 : f.height)));
-    font.setBold(f.bold);
-    font.setItalic(f.italic);
-    return font;
 }
 
 int BoardWidget::lastSquare() const {

@@ -4,7 +4,6 @@
 // pictures.
 #pragma once
 
-#include <QFont>
 #include <QImage>
 #include <QWidget>
 #include <optional>
@@ -52,7 +51,6 @@ private:
                    const core::HandCounts& hands) const;
     void drawInformation(QPainter& p, const BoardGeometry& g) const;
     void fillArea(QPainter& p, const QRect& r, const QImage& grain, const Rgb& plain) const;
-    QFont settingFont(const FontSetting& f) const;
     // The destination square of the current move, 0 at the start or a terminal entry.
     int lastSquare() const;
 

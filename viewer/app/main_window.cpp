@@ -32,6 +32,7 @@
 #include "viewer/logic/window_placement.h"
 #include "viewer/platform/clipboard_text.h"
 #include "viewer/platform/recent_file_store.h"
+#include "viewer/platform/setting_font.h"
 #include "viewer/settings/environment_file.h"
 
 namespace viewer {
@@ -82,9 +83,7 @@ MainWindow::MainWindow(const AppContext& context)
         loadRecentFiles(m_doc.recentFiles(), context.profileName);
     }
     setCentralWidget(m_board);
-    QFont statusFont(qtext(m_settings.statusFont.face));
-    statusFont.setPixelSize(std::max(6, std::abs(m_settings.statusFont.height)));
-    m_status->setFont(statusFont);
+    m_status->setFont(settingFont(m_settings.statusFont));
     statusBar()->addWidget(m_status, 1);
     statusBar()->setVisible(m_settings.showStatusBar != 0);
     setAcceptDrops(true);

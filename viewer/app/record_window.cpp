@@ -5,6 +5,7 @@
 #include "core/text/sjis.h"
 #include "viewer/logic/record_list_text.h"
 #include "viewer/logic/title.h"
+#include "viewer/platform/setting_font.h"
 
 namespace viewer {
 
@@ -17,9 +18,7 @@ RecordWindow::RecordWindow(const core::RecordStore& store, const Settings& setti
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-    QFont font(QString::fromStdString(core::toUtf8Lossy(settings.recordFont.face)));
-    font.setPixelSize(std::max(6, std::abs(settings.recordFont.height)));
-    m_list->setFont(font);
+    m_list->setFont(settingFont(settings.recordFont));
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
         if (!m_refreshing && row >= 0) Q_EMIT plyChosen(row);
     });
