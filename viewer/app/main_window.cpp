@@ -47,24 +47,10 @@ QString fromNative(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-const char* const kOpenFilters[] = {"棋譜(*.kif *.KIF)",
-                                    "棋譜(*.ki2 *.KI2)",
-                                    "局面(*.bod *.BOD)",
-                                    "CSA棋譜(*.csa *.CSA)",
-                                    "棋譜(*.kif *.ki2 *.KIF *.KI2)",
-                                    "すべてのﾌｧｲﾙ (*)"};
-
-QString filterList(const char* const* filters, int count) {
-    QStringList list;
-    for (int i = 0; i < count; ++i) list << qs(filters[i]);
-    return list.join(QStringLiteral(";;"));
-}
-
-int filterIndex(const char* const* filters, int count, const QString& chosen) {
-    for (int i = 0; i < count; ++i) {
-        if (chosen == qs(filters[i])) return i + 1;
-    }
-    return 0;
+QStringList filterTexts(const FileDialogRequest& request) {
+    QStringList filters;
+    for (const std::string& f : request.filters) filters << qtext(f);
+    return filters;
 }
 
 }  // namespace
@@ -157,17 +143,27 @@ Answer MainWindow::ask(const std::string& text, const std::string& caption, bool
     return Answer::Cancel;
 }
 
-std::optional<SaveFileChoice> MainWindow::chooseSaveFile(const SaveFileRequest& request) {
+std::optional<FileChoice> MainWindow::chooseOpenFile(const FileDialogRequest& request) {
     if (m_quiet) return std::nullopt;
-    QStringList filters;
-    for (const std::string& f : request.filters) filters << qtext(f);
+    QStringList filters = filterTexts(request);
+    QString selected = filters.value(request.selected);
+    QString chosen =
+        QFileDialog::getOpenFileName(this, qtext(request.title), fromNative(request.folder),
+                                     filters.join(QStringLiteral(";;")), &selected);
+    if (chosen.isEmpty()) return std::nullopt;
+    return FileChoice{nativePath(chosen), static_cast<int>(filters.indexOf(selected))};
+}
+
+std::optional<FileChoice> MainWindow::chooseSaveFile(const FileDialogRequest& request) {
+    if (m_quiet) return std::nullopt;
+    QStringList filters = filterTexts(request);
     QString selected = filters.value(request.selected);
     QString chosen = QFileDialog::getSaveFileName(
         this, qtext(request.title),
         QDir(fromNative(request.folder)).filePath(fromNative(request.name)),
         filters.join(QStringLiteral(";;")), &selected, QFileDialog::DontConfirmOverwrite);
     if (chosen.isEmpty()) return std::nullopt;
-    return SaveFileChoice{nativePath(chosen), static_cast<int>(filters.indexOf(selected))};
+    return FileChoice{nativePath(chosen), static_cast<int>(filters.indexOf(selected))};
 }
 
 std::optional<std::string> MainWindow::clipboardText() { return viewer::clipboardText(); }
@@ -244,12 +240,12 @@ void MainWindow::buildFileMenu() {
     QMenu* m = menuBar()->addMenu(qs("ファイル(&F)"));
     m_fileMenu = m;
     addCommand(m, "開く(&O)...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] {
-        open();
+        openRecord(m_doc);
     })->setObjectName(QStringLiteral("open"));
     addCommand(m, "次のファイルを開く(&D)", {QKeySequence(Qt::Key_PageDown)},
-               [this] { openSibling(true); });
+               [this] { openSiblingFile(m_doc, true); });
     addCommand(m, "前のファイルを開く(&U)", {QKeySequence(Qt::Key_PageUp)},
-               [this] { openSibling(false); });
+               [this] { openSiblingFile(m_doc, false); });
     addCommand(m, "上書き保存(&S)", {QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] {
         save(m_doc);
     })->setObjectName(QStringLiteral("save"));
@@ -300,10 +296,7 @@ void MainWindow::rebuildRecentMenu() {
         std::string path = entries[static_cast<std::size_t>(i)];
         QAction* a = new QAction(qtext(recentMenuText(i, pathToText(path))), this);
         a->setData(fromNative(path));
-        connect(a, &QAction::triggered, this, [this, path] {
-            if (m_doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
-            openFile(fromNative(path));
-        });
+        connect(a, &QAction::triggered, this, [this, path] { openRecentFile(m_doc, path); });
         m_fileMenu->insertAction(m_exitAction, a);
         m_recentActions << a;
     }
@@ -532,45 +525,7 @@ void MainWindow::buildHelpMenu() {
 
 // ---- Commands ----
 
-int MainWindow::openFile(const QString& path) {
-    int r = m_doc.loadRecordFile(nativePath(path));
-    refreshAll();
-    return r;
-}
-
-void MainWindow::open() {
-    if (m_doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
-    if (m_openFilter == 0) m_openFilter = initialOpenFilter(m_settings.standardFormat);
-    QString selected = qs(kOpenFilters[m_openFilter - 1]);
-    QString path = QFileDialog::getOpenFileName(this, qs("棋譜・局面ファイルの読み込み"),
-                                                fromNative(m_doc.recordFolder()),
-                                                filterList(kOpenFilters, 6), &selected);
-    if (path.isEmpty()) return;
-    if (int f = filterIndex(kOpenFilters, 6, selected)) m_openFilter = f;
-    openFile(path);
-}
-
-void MainWindow::openSibling(bool forward) {
-    if (m_doc.recordPath().empty() || hasNoFile(m_doc.recordName())) {
-        m_doc.warningSound();
-        return;
-    }
-    QFileInfo current(fromNative(m_doc.recordPath()));
-    QDir dir = current.dir();
-    std::vector<std::string> names;
-    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
-    for (const QString& e : entries) {
-        if (names.size() >= kMaxFolderEntries) break;
-        names.push_back(pathToText(nativePath(e)));
-    }
-    auto next = siblingFile(names, pathToText(nativePath(current.fileName())), forward);
-    if (!next) {
-        m_doc.warningSound();
-        return;
-    }
-    if (m_doc.askSaveBeforeDiscard(false) == Answer::Cancel) return;
-    openFile(dir.filePath(fromNative(textToPath(*next))));
-}
+int MainWindow::openFile(const QString& path) { return openRecordFile(m_doc, nativePath(path)); }
 
 void MainWindow::chooseColour(Rgb& colour) {
     QColor chosen = QColorDialog::getColor(toColour(colour), this);

@@ -59,8 +59,9 @@ public:
     // DocumentUi
     void showMessage(const std::string& text, const std::string& caption) override;
     Answer ask(const std::string& text, const std::string& caption, bool withCancel) override;
-    // A quiet window cancels the dialog.
-    std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) override;
+    // A quiet window cancels the dialogs.
+    std::optional<FileChoice> chooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<FileChoice> chooseSaveFile(const FileDialogRequest& request) override;
     std::optional<std::string> clipboardText() override;
     void setStatusText(const std::string& text) override;
     void beep() override;
@@ -88,8 +89,6 @@ private:
     void placeWindows();
     void storeWindowPlaces();
 
-    void open();
-    void openSibling(bool forward);
     void chooseColour(Rgb& colour);
     void pieceSettings();
     void showRecordWindow(bool shown);
@@ -106,7 +105,6 @@ private:
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentActions;
     QAction* m_recordWindowAction = nullptr;
-    int m_openFilter = 0;
     bool m_quiet = false;
     std::vector<std::string> m_shown;
 };

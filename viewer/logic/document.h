@@ -69,6 +69,9 @@ public:
     // The Save As filter chosen last (1..6; 0: none yet). The next Save As starts with it.
     int saveFilter() const { return m_saveFilter; }
     void setSaveFilter(int filter) { m_saveFilter = filter; }
+    // The Open filter chosen last (1..6; 0: none yet), as saveFilter.
+    int openFilter() const { return m_openFilter; }
+    void setOpenFilter(int filter) { m_openFilter = filter; }
 
     // LoadRecordFile: 0 on success, -1 when nothing was loaded (also when 棋譜読込局面 3 or 4
     // finds no bookmark; the record then stays at its start). Shows every message itself.
@@ -115,6 +118,7 @@ private:
     DocumentUi& m_ui;
     ViewerMode m_mode = ViewerMode::Viewing;
     int m_saveFilter = 0;
+    int m_openFilter = 0;
     std::string m_recordName;
     std::string m_recordFileName;
     std::string m_recordPath;

@@ -22,7 +22,7 @@ namespace viewer::testing_support {
 struct RecordingUi : DocumentUi {
     std::vector<std::pair<std::string, std::string>> messages;  // text, caption
     std::vector<std::string> questions;
-    std::vector<SaveFileRequest> dialogs;
+    std::vector<FileDialogRequest> dialogs;  // Open and Save As
     std::string status;
     int beeps = 0;
     int changes = 0;
@@ -34,7 +34,7 @@ struct RecordingUi : DocumentUi {
     std::deque<Answer> answers;
     Answer answer = Answer::No;
     // The names chosen in the dialogs in turn; cancelled once they are used up.
-    std::deque<SaveFileChoice> choices;
+    std::deque<FileChoice> choices;
     std::optional<std::string> clipboard;
 
     void showMessage(const std::string& text, const std::string& caption) override {
@@ -49,11 +49,14 @@ struct RecordingUi : DocumentUi {
         answers.pop_front();
         return a;
     }
-    std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) override {
+    std::optional<FileChoice> chooseOpenFile(const FileDialogRequest& request) override {
+        return chooseSaveFile(request);
+    }
+    std::optional<FileChoice> chooseSaveFile(const FileDialogRequest& request) override {
         dialogs.push_back(request);
         events.push_back("dialog: " + core::toUtf8Lossy(request.title));
         if (choices.empty()) return std::nullopt;
-        SaveFileChoice c = choices.front();
+        FileChoice c = choices.front();
         choices.pop_front();
         return c;
     }

@@ -1,7 +1,7 @@
 // What the document and the commands in viewer/logic need from the windows: message boxes,
-// questions, the Save As file dialog, the clipboard, the status line, the warning sound, the wait
-// cursor and a redraw after the record changed. The main window implements it; tests use a
-// recording fake.
+// questions, the Open and Save As file dialogs, the clipboard, the status line, the warning sound,
+// the wait cursor and a redraw after the record changed. The main window implements it; tests
+// use a recording fake.
 #pragma once
 
 #include <optional>
@@ -12,18 +12,18 @@ namespace viewer {
 
 enum class Answer { Yes, No, Cancel };
 
-// What the Save As file dialog shows (texts CP932, folder and name the file system's bytes).
-struct SaveFileRequest {
+// What a file dialog shows (texts CP932, folder and name the file system's bytes).
+struct FileDialogRequest {
     std::string title;
     std::string folder;  // ends with '/', or empty
-    std::string name;    // the file name proposed
+    std::string name;    // the file name proposed (Save As only)
     std::vector<std::string> filters;
     int selected = 0;  // index into filters
 };
 
 // The name chosen: the path (file system's bytes) and the index of the filter chosen, -1 when the
 // dialog reports none of the filters.
-struct SaveFileChoice {
+struct FileChoice {
     std::string path;
     int filter = -1;
 };
@@ -35,8 +35,10 @@ public:
     virtual void showMessage(const std::string& text, const std::string& caption) = 0;
     // A Yes/No (withCancel: Yes/No/Cancel) question.
     virtual Answer ask(const std::string& text, const std::string& caption, bool withCancel) = 0;
+    // The Open dialog, for an existing file. nullopt when cancelled.
+    virtual std::optional<FileChoice> chooseOpenFile(const FileDialogRequest& request) = 0;
     // The Save As dialog; it never asks about an existing file itself. nullopt when cancelled.
-    virtual std::optional<SaveFileChoice> chooseSaveFile(const SaveFileRequest& request) = 0;
+    virtual std::optional<FileChoice> chooseSaveFile(const FileDialogRequest& request) = 0;
     // The clipboard's text as CP932; nullopt when the clipboard holds no text.
     virtual std::optional<std::string> clipboardText() = 0;
     // The status bar's message line (SetStatusText).

@@ -1,5 +1,10 @@
 #include "viewer/logic/open_commands.h"
 
+#include <array>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
 #include "core/formats/record_loader.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
@@ -12,7 +17,81 @@ using core::sjis;
 
 std::string product() { return std::string(core::kProgramName); }
 
+constexpr std::array<const char*, kOpenFilterCount> kOpenFilters = {"棋譜(*.kif *.KIF)",
+                                                                    "棋譜(*.ki2 *.KI2)",
+                                                                    "局面(*.bod *.BOD)",
+                                                                    "CSA棋譜(*.csa *.CSA)",
+                                                                    "棋譜(*.kif *.ki2 *.KIF *.KI2)",
+                                                                    "すべてのﾌｧｲﾙ (*)"};
+
+// The names of the files in a folder (hidden ones too; links to files count, broken links and
+// folders do not), at most kMaxFolderEntries, in the order the folder gives them. Empty when the
+// folder cannot be read.
+std::vector<std::string> folderFileNames(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        if (names.size() >= kMaxFolderEntries) break;
+        std::error_code typeError;
+        if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
+    }
+    return names;
+}
+
 }  // namespace
+
+std::string openFilterText(int filter) {
+    if (filter < 1 || filter > kOpenFilterCount) return {};
+    return sjis(kOpenFilters[static_cast<std::size_t>(filter - 1)]);
+}
+
+int openRecordFile(CTavrelDoc& doc, const std::string& path) {
+    int r = doc.loadRecordFile(path);
+    doc.ui().documentChanged();
+    return r;
+}
+
+void openRecord(CTavrelDoc& doc) {
+    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
+    if (doc.openFilter() == 0) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
+    FileDialogRequest request;
+    request.title = sjis("棋譜・局面ファイルの読み込み");
+    request.folder = doc.recordFolder();
+    for (int f = 1; f <= kOpenFilterCount; ++f) request.filters.push_back(openFilterText(f));
+    request.selected = doc.openFilter() - 1;
+    std::optional<FileChoice> choice = doc.ui().chooseOpenFile(request);
+    if (!choice) return;
+    if (choice->filter >= 0 && choice->filter < kOpenFilterCount) {
+        doc.setOpenFilter(choice->filter + 1);
+    }
+    openRecordFile(doc, choice->path);
+}
+
+void openRecentFile(CTavrelDoc& doc, const std::string& path) {
+    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
+    openRecordFile(doc, path);
+}
+
+void openSiblingFile(CTavrelDoc& doc, bool forward) {
+    const std::string& current = doc.recordPath();
+    if (current.empty() || hasNoFile(doc.recordName())) {
+        doc.warningSound();
+        return;
+    }
+    std::string folder = folderOf(current);
+    std::vector<std::string> names;
+    for (const std::string& name : folderFileNames(folder)) names.push_back(pathToText(name));
+    std::optional<std::string> next =
+        siblingFile(names, pathToText(std::string(fileNameOf(current))), forward);
+    if (!next) {
+        doc.warningSound();
+        return;
+    }
+    if (doc.askSaveBeforeDiscard(false) == Answer::Cancel) return;
+    openRecordFile(doc, (folder.empty() ? std::string("./") : folder) + textToPath(*next));
+}
 
 void dropFile(CTavrelDoc& doc, const std::string& path) {
     DocumentUi& ui = doc.ui();

@@ -1,6 +1,7 @@
-// The ways a record comes in besides the Open dialog: a file dropped on the window, the clipboard
-// (棋譜・局面の貼り付け) and the command line at start-up, which also starts the mode its switches
-// ask for. The windows only hand over the input and redraw when told (documentChanged).
+// The ways a record comes in: the Open dialog, the recent-file list, the next or previous file of
+// the folder, a file dropped on the window, the clipboard (棋譜・局面の貼り付け) and the command
+// line at start-up, which also starts the mode its switches ask for. The windows only show the
+// dialog asked for, hand over the input and redraw when told (documentChanged).
 #pragma once
 
 #include <string>
@@ -9,6 +10,25 @@
 #include "viewer/logic/document.h"
 
 namespace viewer {
+
+inline constexpr int kOpenFilterCount = 6;
+// The Open filter text of filter 1..6 (CP932), "棋譜(*.kif *.KIF)" ... "すべてのﾌｧｲﾙ (*)".
+std::string openFilterText(int filter);
+
+// Loads a file and redraws; loadRecordFile's 0 or -1.
+int openRecordFile(CTavrelDoc& doc, const std::string& path);
+
+// 開く: the save question (with 棋譜保存確認 on), then the Open dialog in 棋譜パス with the filter
+// chosen last (at first the standard format's), then the file chosen.
+void openRecord(CTavrelDoc& doc);
+
+// An entry of the recent-file list: the save question (with 棋譜保存確認 on), then the file.
+void openRecentFile(CTavrelDoc& doc, const std::string& path);
+
+// 次のファイルを開く (forward) and 前のファイルを開く: the file after or before the current one in
+// its folder, in siblingFile's order. The warning sound for a record without file and when there
+// is no such file; a modified record is always offered for saving first.
+void openSiblingFile(CTavrelDoc& doc, bool forward);
 
 // A file dropped on the window. Only a readable record extension is taken, never during a game
 // or the print preview; a modified record is offered for saving first. The status line then

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/text/sjis.h"
 #include "viewer/logic/document_test_fixture.h"
 
@@ -23,6 +25,87 @@ protected:
         return "message: " + feature + "は、この版ではまだ使用できません。";
     }
 };
+
+TEST_F(OpenCommandsTest, OpenAsksFirstAndStartsWithTheFilterChosenLast) {
+    settings.recordFolder = dir.string() + "/";
+    settings.standardFormat = 1;  // KI2: the first dialog starts with 棋譜(*.ki2 *.KI2)
+    std::string path = sample("o.kif");
+    ASSERT_EQ(doc.pasteRecord(sjis(testing_support::kSampleRecord)), 0);
+    store.markDirty();
+    ui.events.clear();
+    ui.answer = Answer::Cancel;
+    openRecord(doc);
+    ASSERT_EQ(ui.events.size(), 1u);
+    EXPECT_EQ(ui.events[0].rfind("ask: 棋譜(", 0), 0u);
+    EXPECT_TRUE(ui.dialogs.empty());
+
+    ui.answer = Answer::No;
+    openRecord(doc);  // the dialog is cancelled: nothing is read
+    ASSERT_EQ(ui.dialogs.size(), 1u);
+    const FileDialogRequest& first = ui.dialogs[0];
+    EXPECT_EQ(first.title, sjis("棋譜・局面ファイルの読み込み"));
+    EXPECT_EQ(first.folder, dir.string() + "/");
+    ASSERT_EQ(first.filters.size(), 6u);
+    EXPECT_EQ(first.filters[0], sjis("棋譜(*.kif *.KIF)"));
+    EXPECT_EQ(first.filters[5], sjis("すべてのﾌｧｲﾙ (*)"));
+    EXPECT_EQ(first.selected, 1);
+    EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
+
+    ui.choices = {FileChoice{path, 3}, FileChoice{path, -1}};
+    openRecord(doc);
+    EXPECT_EQ(doc.recordPath(), path);
+    EXPECT_EQ(ui.events.back(), "changed");
+    openRecord(doc);  // a filter the dialog does not report keeps the last one
+    openRecord(doc);
+    ASSERT_EQ(ui.dialogs.size(), 4u);
+    EXPECT_EQ(ui.dialogs[2].selected, 3);
+    EXPECT_EQ(ui.dialogs[3].selected, 3);
+}
+
+TEST_F(OpenCommandsTest, RecentFileAsksOnlyWithTheConfirmSetting) {
+    std::string path = sample("r.kif");
+    store.markDirty();
+    ui.answer = Answer::Cancel;
+    openRecentFile(doc, path);
+    EXPECT_EQ(ui.questions.size(), 1u);
+    EXPECT_TRUE(doc.recordPath().empty());
+    settings.confirmSave = 0;
+    openRecentFile(doc, path);
+    EXPECT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(doc.recordPath(), path);
+    EXPECT_EQ(ui.events.back(), "changed");
+}
+
+// The folder holds a.kif, B.KIF, c.ki2, d.kif, a folder c.kif and a broken link bc.kif: the kif
+// files in name order, letters compared in upper case, are a, B, d.
+TEST_F(OpenCommandsTest, NextAndPreviousFileOfTheFolder) {
+    for (const char* name : {"a.kif", "B.KIF", "c.ki2", "d.kif"}) sample(name);
+    std::filesystem::create_directory(dir / "c.kif");
+    std::filesystem::create_symlink(dir / "missing.kif", dir / "bc.kif");
+    openSiblingFile(doc, true);  // no file yet
+    EXPECT_EQ(ui.events, (Events{"beep"}));
+
+    ASSERT_EQ(doc.loadRecordFile(path("B.KIF")), 0);
+    openSiblingFile(doc, true);
+    EXPECT_EQ(doc.recordPath(), path("d.kif"));
+    openSiblingFile(doc, false);
+    openSiblingFile(doc, false);
+    EXPECT_EQ(doc.recordPath(), path("a.kif"));
+    ui.events.clear();
+    openSiblingFile(doc, false);
+    EXPECT_EQ(ui.events, (Events{"beep"}));
+    EXPECT_EQ(doc.recordPath(), path("a.kif"));
+
+    // A modified record is offered for saving even with 棋譜保存確認 off.
+    settings.confirmSave = 0;
+    store.markDirty();
+    ui.events.clear();
+    ui.answer = Answer::Cancel;
+    openSiblingFile(doc, true);
+    ASSERT_EQ(ui.events.size(), 1u);
+    EXPECT_EQ(ui.events[0].rfind("ask: ", 0), 0u);
+    EXPECT_EQ(doc.recordPath(), path("a.kif"));
+}
 
 TEST_F(OpenCommandsTest, DropLoadsAndNamesTheFile) {
     std::string path = sample("d.kif");

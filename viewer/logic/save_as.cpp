@@ -82,7 +82,7 @@ void saveAs(CTavrelDoc& doc, SaveAsKind kind) {
     int filter = ki2Only ? kKi2Filter
                          : initialSaveFilter(doc.mode(), doc.saveFilter(), doc.recordPath(),
                                              doc.settings().standardFormat);
-    SaveFileRequest request;
+    FileDialogRequest request;
     request.title = sjis(ki2Only ? "KI2形式棋譜ファイルの保存" : "棋譜・局面ファイルの保存");
     request.folder = doc.recordFolder();
     request.name = hasNoFile(doc.recordName()) ? textToPath(todayName())
@@ -94,7 +94,7 @@ void saveAs(CTavrelDoc& doc, SaveAsKind kind) {
     }
     for (;;) {
         request.selected = ki2Only ? 0 : filter - 1;
-        std::optional<SaveFileChoice> choice = doc.ui().chooseSaveFile(request);
+        std::optional<FileChoice> choice = doc.ui().chooseSaveFile(request);
         if (!choice) return;
         if (!ki2Only) {
             if (choice->filter >= 0 && choice->filter < kSaveFilterCount) {

@@ -29,7 +29,7 @@ protected:
         ui.changes = 0;
     }
     void choose(const std::string& name, int filter) {
-        ui.choices.push_back(SaveFileChoice{path(name), filter});
+        ui.choices.push_back(FileChoice{path(name), filter});
     }
     std::string saved(const std::string& name) {
         return "status: 棋譜ファイル(" + path(name) + ")を保存しました。";
@@ -52,7 +52,7 @@ TEST_F(SaveAsTest, NewRecordGetsTodaysNameAndTheFilterIsRemembered) {
     choose("game", 1);  // 棋譜(*.ki2)
     saveAs(doc, SaveAsKind::AnyFormat);
     ASSERT_EQ(ui.dialogs.size(), 1u);
-    const SaveFileRequest& first = ui.dialogs[0];
+    const FileDialogRequest& first = ui.dialogs[0];
     EXPECT_EQ(first.title, sjis("棋譜・局面ファイルの保存"));
     EXPECT_EQ(first.folder, dir.string() + "/");
     EXPECT_EQ(first.name, todayName());
