@@ -26,6 +26,7 @@
 
 #include "core/text/sjis.h"
 #include "core/text/version.h"
+#include "viewer/logic/menu_state.h"
 #include "viewer/logic/navigation.h"
 #include "viewer/logic/open_commands.h"
 #include "viewer/logic/save_as.h"
@@ -199,10 +200,10 @@ void MainWindow::refreshAll() {
 }
 
 void MainWindow::updateCommandStates() {
-    ViewerMode mode = m_doc.mode();
-    bool blocked = isPlaying(mode) || mode == ViewerMode::PrintPreview;
-    for (QAction* a : m_recentActions) a->setEnabled(!blocked && !a->data().isNull());
-    if (QAction* a = action(QStringLiteral("save"))) a->setEnabled(!blocked);
+    CommandStates states = commandStates(m_doc.mode());
+    // Only the entries that carry a file can be chosen.
+    for (QAction* a : m_recentActions) a->setEnabled(states.recentFiles && !a->data().isNull());
+    if (QAction* a = action(QStringLiteral("save"))) a->setEnabled(states.save);
 }
 
 QAction* MainWindow::action(const QString& objectName) const {
@@ -285,18 +286,15 @@ void MainWindow::rebuildRecentMenu() {
         a->deleteLater();
     }
     m_recentActions.clear();
-    const auto& entries = m_doc.recentFiles().entries();
-    if (entries.empty()) {
-        QAction* a = new QAction(qs("最近使ったファイル"), this);
-        a->setEnabled(false);
-        m_fileMenu->insertAction(m_exitAction, a);
-        m_recentActions << a;
-    }
-    for (int i = 0; i < static_cast<int>(entries.size()); ++i) {
-        std::string path = entries[static_cast<std::size_t>(i)];
-        QAction* a = new QAction(qtext(recentMenuText(i, pathToText(path))), this);
-        a->setData(fromNative(path));
-        connect(a, &QAction::triggered, this, [this, path] { openRecentFile(m_doc, path); });
+    for (const RecentMenuEntry& entry : recentMenuEntries(m_doc.recentFiles())) {
+        QAction* a = new QAction(qtext(entry.text), this);
+        if (entry.path) {
+            std::string path = *entry.path;
+            a->setData(fromNative(path));
+            connect(a, &QAction::triggered, this, [this, path] { openRecentFile(m_doc, path); });
+        } else {
+            a->setEnabled(false);
+        }
         m_fileMenu->insertAction(m_exitAction, a);
         m_recentActions << a;
     }
@@ -393,8 +391,7 @@ void MainWindow::buildToolMenu() {
     m->addSeparator();
     addCommand(m, "ツールメニュー設定(&M)...");
     for (int i = 0; i < kToolCount; ++i) {
-        const std::string& text = m_settings.tools[static_cast<std::size_t>(i)].menu;
-        QAction* a = m->addAction(text.empty() ? qs("ツールメニュー%1").arg(i + 1) : qtext(text));
+        QAction* a = m->addAction(qtext(toolMenuText(m_settings, i)));
         a->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)));
         a->setEnabled(false);
     }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <filesystem>
@@ -118,6 +119,30 @@ TEST_F(MainWindowTest, DroppedFileIsLoadedAndNamedInTheStatusLine) {
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(w->windowTitle(), QStringLiteral("sample.kif - Tavrel"));
     EXPECT_TRUE(w->statusText().endsWith(QString::fromUtf8("sample.kif がドロップされました。")));
+}
+
+// The File menu lists what the logic gives and enables it as the mode allows.
+TEST_F(MainWindowTest, RecentFilesFollowTheListAndTheMode) {
+    auto w = makeWindow();
+    QMenu* file = w->menuBar()->actions().value(0)->menu();
+    ASSERT_TRUE(file);
+    auto recent = [&]() -> QAction* {
+        for (QAction* a : file->actions()) {
+            if (a->data().toString() == QString::fromStdString(sample())) return a;
+        }
+        return nullptr;
+    };
+    EXPECT_FALSE(recent());
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    Q_EMIT file->aboutToShow();
+    QAction* entry = recent();
+    ASSERT_TRUE(entry);
+    EXPECT_TRUE(entry->text().startsWith(QStringLiteral("&1 ")));
+    EXPECT_TRUE(entry->isEnabled());
+    w->document().setMode(ViewerMode::Playing);
+    w->refreshAll();
+    EXPECT_FALSE(entry->isEnabled());
+    EXPECT_FALSE(w->action(QStringLiteral("save"))->isEnabled());
 }
 
 TEST_F(MainWindowTest, MenusCarryAccelerators) {
