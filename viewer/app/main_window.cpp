@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -29,6 +28,7 @@
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/navigation.h"
 #include "viewer/logic/open_commands.h"
+#include "viewer/logic/program_commands.h"
 #include "viewer/logic/save_as.h"
 #include "viewer/logic/window_placement.h"
 #include "viewer/platform/clipboard_text.h"
@@ -42,7 +42,6 @@ namespace {
 
 QString qtext(std::string_view cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
 QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
-std::string cp(const char* utf8) { return core::sjis(utf8); }
 std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString fromNative(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -176,6 +175,11 @@ QString MainWindow::statusText() const { return m_status->text(); }
 void MainWindow::beep() { QApplication::beep(); }
 
 void MainWindow::documentChanged() { refreshAll(); }
+
+bool MainWindow::openWithDesktop(const std::string& path) {
+    if (m_quiet) return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(fromNative(path)));
+}
 
 void MainWindow::setBusy(bool busy) {
     if (busy) {
@@ -500,24 +504,13 @@ void MainWindow::buildViewMenu() {
 
 void MainWindow::buildHelpMenu() {
     QMenu* m = menuBar()->addMenu(qs("ヘルプ(&H)"));
-    addCommand(m, "目次(&C)", {QKeySequence(Qt::Key_F1)}, [this] {
-        QString index = m_context.programFolder + QStringLiteral("help/index.html");
-        if (!QFileInfo::exists(index) || !QDesktopServices::openUrl(QUrl::fromLocalFile(index))) {
-            m_doc.warningSound();
-        }
-    });
+    addCommand(m, "目次(&C)", {QKeySequence(Qt::Key_F1)},
+               [this] { showHelpIndex(m_doc, nativePath(m_context.programFolder)); });
     addCommand(m, "Veskのサイト(&K)", {}, [] {
         QDesktopServices::openUrl(QUrl(QStringLiteral("https://vesk.example.org/")));
     });
-    addCommand(m, "バージョン情報(&A)...", {}, [this] {
-        QMessageBox::about(
-            this, qs("バージョン情報"),
-            QStringLiteral("%1 %2").arg(
-                QString::fromLatin1(core::kProgramName.data(),
-                                    static_cast<int>(core::kProgramName.size())),
-                QString::fromLatin1(core::kProgramVersion.data(),
-                                    static_cast<int>(core::kProgramVersion.size()))));
-    });
+    addCommand(m, "バージョン情報(&A)...", {},
+               [this] { QMessageBox::about(this, qtext(versionCaption()), qtext(versionText())); });
 }
 
 // ---- Commands ----
@@ -594,12 +587,7 @@ void MainWindow::processCommandLine(const CommandLine& commandLine) {
 // ---- Closing, drag and drop ----
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (isEditing(m_doc.mode()) &&
-        ask(cp("プログラムを終了しますか？"), cp("終了確認"), false) != Answer::Yes) {
-        event->ignore();
-        return;
-    }
-    if (m_doc.askSaveBeforeDiscard(false) == Answer::Cancel) {
+    if (!confirmClose(m_doc)) {
         event->ignore();
         return;
     }

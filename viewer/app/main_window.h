@@ -66,6 +66,8 @@ public:
     void setStatusText(const std::string& text) override;
     void beep() override;
     void setBusy(bool busy) override;
+    // A quiet window starts nothing.
+    bool openWithDesktop(const std::string& path) override;
     void documentChanged() override;
 
 protected:

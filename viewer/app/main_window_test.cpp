@@ -145,6 +145,18 @@ TEST_F(MainWindowTest, RecentFilesFollowTheListAndTheMode) {
     EXPECT_FALSE(w->action(QStringLiteral("save"))->isEnabled());
 }
 
+// A quiet window answers No: while a position is edited it stays open.
+TEST_F(MainWindowTest, CloseWhileEditingAsksFirst) {
+    auto w = makeWindow();
+    w->show();
+    w->document().setMode(ViewerMode::Editing);
+    EXPECT_FALSE(w->close());
+    ASSERT_FALSE(w->shownMessages().empty());
+    EXPECT_EQ(w->shownMessages().back(), sjis("プログラムを終了しますか？"));
+    w->document().setMode(ViewerMode::Viewing);
+    EXPECT_TRUE(w->close());
+}
+
 TEST_F(MainWindowTest, MenusCarryAccelerators) {
     auto w = makeWindow();
     QAction* open = w->action(QStringLiteral("open"));

@@ -23,11 +23,12 @@ struct RecordingUi : DocumentUi {
     std::vector<std::pair<std::string, std::string>> messages;  // text, caption
     std::vector<std::string> questions;
     std::vector<FileDialogRequest> dialogs;  // Open and Save As
+    std::vector<std::string> desktopFiles;
     std::string status;
     int beeps = 0;
     int changes = 0;
     // Everything in order, as UTF-8: "message: T", "ask: T", "dialog: TITLE", "status: T",
-    // "beep", "changed".
+    // "beep", "desktop: PATH", "changed".
     std::vector<std::string> events;
 
     // Answers to the questions in turn; `answer` once they are used up.
@@ -36,6 +37,7 @@ struct RecordingUi : DocumentUi {
     // The names chosen in the dialogs in turn; cancelled once they are used up.
     std::deque<FileChoice> choices;
     std::optional<std::string> clipboard;
+    bool desktopOpens = true;
 
     void showMessage(const std::string& text, const std::string& caption) override {
         messages.emplace_back(text, caption);
@@ -70,6 +72,11 @@ struct RecordingUi : DocumentUi {
         events.push_back("beep");
     }
     void setBusy(bool) override {}
+    bool openWithDesktop(const std::string& path) override {
+        desktopFiles.push_back(path);
+        events.push_back("desktop: " + path);
+        return desktopOpens;
+    }
     void documentChanged() override {
         ++changes;
         events.push_back("changed");

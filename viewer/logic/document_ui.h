@@ -1,7 +1,7 @@
 // What the document and the commands in viewer/logic need from the windows: message boxes,
 // questions, the Open and Save As file dialogs, the clipboard, the status line, the warning sound,
-// the wait cursor and a redraw after the record changed. The main window implements it; tests
-// use a recording fake.
+// the wait cursor, a file shown by the desktop (the help) and a redraw after the record changed.
+// The main window implements it; tests use a recording fake.
 #pragma once
 
 #include <optional>
@@ -46,6 +46,9 @@ public:
     // The warning sound itself; the document checks the setting 警告音 first.
     virtual void beep() = 0;
     virtual void setBusy(bool busy) = 0;
+    // Shows a local file with the desktop's program for it (the browser for HTML); false when
+    // that could not be started.
+    virtual bool openWithDesktop(const std::string& path) = 0;
     // The record, its names or the mode changed: board, information, record window, title and
     // command states are drawn again.
     virtual void documentChanged() = 0;
