@@ -28,6 +28,7 @@
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/navigation.h"
 #include "viewer/logic/open_commands.h"
+#include "viewer/logic/piece_choices.h"
 #include "viewer/logic/program_commands.h"
 #include "viewer/logic/save_as.h"
 #include "viewer/logic/window_placement.h"
@@ -526,28 +527,30 @@ void MainWindow::chooseColour(Rgb& colour) {
 }
 
 void MainWindow::pieceSettings() {
+    PieceChoices choices = pieceChoices(m_settings);
     QDialog dialog(this);
     dialog.setWindowTitle(qs("盤・駒の設定"));
     auto* form = new QFormLayout(&dialog);
     auto* set = new QSpinBox(&dialog);
     set->setRange(0, kPieceSetCount - 1);
-    set->setValue(m_settings.pieceSet);
+    set->setValue(choices.pieceSet);
     form->addRow(qs("駒の種類"), set);
-    auto woodChoices = [&](int value) {
+    // The items in the order of WoodChoice.
+    auto woodChoices = [&](WoodChoice value) {
         auto* box = new QComboBox(&dialog);
         box->addItems({qs("木目１"), qs("木目２"), qs("単色")});
-        box->setCurrentIndex(value == 0 || value == 1 ? value : 2);
+        box->setCurrentIndex(static_cast<int>(value));
         return box;
     };
-    QComboBox* board = woodChoices(m_settings.boardType);
-    QComboBox* stand = woodChoices(m_settings.standType);
+    QComboBox* board = woodChoices(choices.board);
+    QComboBox* stand = woodChoices(choices.stand);
     form->addRow(qs("盤の種類"), board);
     form->addRow(qs("駒台の種類"), stand);
     auto* external = new QCheckBox(qs("外部駒を使う"), &dialog);
-    external->setChecked(m_settings.externalPieces == 1);
+    external->setChecked(choices.externalPieces);
     form->addRow(external);
     auto* pathRow = new QHBoxLayout;
-    auto* path = new QLineEdit(qtext(m_settings.pieceBitmap), &dialog);
+    auto* path = new QLineEdit(qtext(choices.pieceBitmap), &dialog);
     auto* browse = new QPushButton(qs("参照..."), &dialog);
     pathRow->addWidget(path);
     pathRow->addWidget(browse);
@@ -562,12 +565,12 @@ void MainWindow::pieceSettings() {
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted) return;
-    m_settings.pieceSet = set->value();
-    m_settings.boardType = board->currentIndex();
-    m_settings.standType = stand->currentIndex();
-    m_settings.externalPieces = external->isChecked() ? 1 : 0;
-    m_settings.pieceBitmap = std::string(
-        core::cutToBytes(core::utf8ToCp932(path->text().toStdString()).text, kSettingTextBytes));
+    choices.pieceSet = set->value();
+    choices.board = static_cast<WoodChoice>(board->currentIndex());
+    choices.stand = static_cast<WoodChoice>(stand->currentIndex());
+    choices.externalPieces = external->isChecked();
+    choices.pieceBitmap = core::utf8ToCp932(path->text().toStdString()).text;
+    applyPieceChoices(choices, m_settings);
     std::string message = m_board->reloadPictures();
     if (!message.empty()) showMessage(message, std::string(core::kProgramName));
 }
