@@ -51,7 +51,7 @@ void BM_WriteAndReadDls10000(benchmark::State& state) {
                     .string();
     database::IndexTable back(kRecords);
     for (auto _ : state) {
-        if (database::writeDls(table, path) != database::DlsWriteResult::Ok) {
+        if (database::writeDls(table, path) != core::WriteResult::Ok) {
             state.SkipWithError("write failed");
             break;
         }

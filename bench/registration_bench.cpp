@@ -122,7 +122,7 @@ void BM_WriteAndReadRegisteredDls(benchmark::State& state) {
     std::string path = corpus().folder() + "/registered.DLS";
     database::Database back(kRecords * 2);
     for (auto _ : state) {
-        if (database::saveDatabase(db, path) != database::SaveCode::Ok) {
+        if (database::saveDatabase(db, path) != core::WriteResult::Ok) {
             state.SkipWithError("write failed");
             break;
         }

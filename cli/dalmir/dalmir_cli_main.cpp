@@ -273,7 +273,7 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
 }
 
 bool save(Database& db, const std::string& path, const CliHost& host) {
-    if (saveDatabase(db, path) == SaveCode::Ok) return true;
+    if (saveDatabase(db, path) == core::WriteResult::Ok) return true;
     host.printError(saveErrorMessage(cli::argumentText(path)));
     return false;
 }
@@ -387,13 +387,13 @@ int runConvert(Database& db, RecordExtractor& extractor, const Options& o, CliHo
     std::string target = conversionTarget(o.args[1]);
     std::string base(withoutExtension(cli::argumentText(target)));
     if (db.isBinary()) {
-        if (saveBinary(db, target) != BinaryCode::Ok) {
+        if (saveBinary(db, target) != core::WriteResult::Ok) {
             host.printError(binarySaveErrorMessage(cli::argumentText(target)));
             return cli::kExitFile;
         }
     } else {
         ConvertResult r = convertToBinary(db, target, extractor, host);
-        if (r.code != ConvertCode::Ok) {
+        if (r.code != core::WriteResult::Ok) {
             host.printError(binarySaveErrorMessage(cli::argumentText(target)));
             return cli::kExitFile;
         }

@@ -10,10 +10,17 @@
 
 namespace core {
 
+// The result of writing a file, shared by every writer of the programs: 0 success, negative
+// failures, positive alternatives. writeFileAtomically gives Ok, CannotCreate or WriteFailed;
+// the others come from the writers that decide more than the bytes.
 enum class WriteResult : int {
     Ok = 0,
-    CannotCreate = 1,  // the temporary file could not be created (folder missing, not writable)
-    WriteFailed = 2,   // writing, flushing or renaming failed (disk full, I/O error)
+    CannotCreate = -1,  // the file (or its temporary file) could not be created: folder missing,
+                        // not writable, or the target is not a regular file
+    WriteFailed = -2,   // writing, flushing or renaming failed (disk full, I/O error)
+    BadPath = -3,       // the path holds characters the written file cannot store (database index)
+    Cancelled = -5,     // the user stopped before anything was written
+    Unsupported = 3,    // nothing was written: the program has no writer for that format
 };
 
 // Writes bytes to path through a temporary file in the same folder: write, flush, fsync, rename

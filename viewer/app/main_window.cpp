@@ -600,7 +600,7 @@ void MainWindow::save() {
         saveAs(false);
         return;
     }
-    std::optional<SaveResult> r = m_doc.saveInPlace();
+    std::optional<core::WriteResult> r = m_doc.saveInPlace();
     if (!r) {
         saveAs(false);
         return;
@@ -657,8 +657,8 @@ void MainWindow::saveAs(bool ki2Only) {
             notYet(kSaveFilters[filter - 1]);
             return;
         }
-        SaveResult r = m_doc.writeRecord(format, path);
-        if (r != SaveResult::Ok) {
+        core::WriteResult r = m_doc.writeRecord(format, path);
+        if (r != core::WriteResult::Ok) {
             m_doc.warningSound();
             showMessage(
                 (position ? cp("局面保存エラー(") : cp("棋譜保存エラー(")) + shown(path) + ")",

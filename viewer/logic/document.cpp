@@ -228,7 +228,7 @@ core::TemplateEnvironment CTavrelDoc::templateEnvironment() const {
     return env;
 }
 
-SaveResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
+core::WriteResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
     core::RecordWriteOptions options = writeOptions(m_settings);
     core::TextOutputOptions text = textOutputOptions(m_settings);
     core::TemplateEnvironment env = templateEnvironment();
@@ -261,14 +261,13 @@ SaveResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
             r = core::saveEnglishPosition(expander, path);
             break;
     }
-    if (r == core::WriteResult::CannotCreate) return SaveResult::CannotCreate;
-    if (r == core::WriteResult::WriteFailed) return SaveResult::WriteFailed;
+    if (r != core::WriteResult::Ok) return r;
     if (record) {
         m_store.markClean();
         setNamesFromPath(path);
         m_recent.add(path);
     }
-    return SaveResult::Ok;
+    return core::WriteResult::Ok;
 }
 
 bool CTavrelDoc::backupCopy(const std::string& path) {
@@ -281,7 +280,7 @@ bool CTavrelDoc::backupCopy(const std::string& path) {
     return fs::copy_file(path, fallbackBackupPath(path), opts, ec);
 }
 
-std::optional<SaveResult> CTavrelDoc::saveInPlace() {
+std::optional<core::WriteResult> CTavrelDoc::saveInPlace() {
     if (hasNoFile(m_recordName)) return std::nullopt;
     std::optional<SaveFormat> format = overwriteFormat(m_recordPath);
     if (!format) return std::nullopt;
@@ -291,11 +290,11 @@ std::optional<SaveResult> CTavrelDoc::saveInPlace() {
         warningSound();
         m_ui.showMessage(format1(position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", shown),
                          product());
-        return SaveResult::Unsupported;
+        return core::WriteResult::Unsupported;
     }
     if (m_settings.backup == 1) backupCopy(m_recordPath);
-    SaveResult r = writeRecord(*format, m_recordPath);
-    if (r != SaveResult::Ok) {
+    core::WriteResult r = writeRecord(*format, m_recordPath);
+    if (r != core::WriteResult::Ok) {
         warningSound();
         m_ui.showMessage(format1(position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", shown),
                          product());

@@ -13,6 +13,7 @@
 #include "core/record/record_store.h"
 #include "core/templates/date_time_snapshot.h"
 #include "core/templates/template_expander.h"
+#include "core/text/safe_file.h"
 #include "viewer/logic/document_ui.h"
 #include "viewer/logic/file_rules.h"
 #include "viewer/logic/recent_file_list.h"
@@ -22,14 +23,6 @@
 namespace viewer {
 
 inline constexpr std::size_t kRecordNameBytes = 1023;
-
-// Result of writing a record file.
-enum class SaveResult : int {
-    Ok = 0,
-    CannotCreate = 1,
-    WriteFailed = 2,
-    Unsupported = 3,  // no writer for that format in this program yet
-};
 
 class CTavrelDoc {
 public:
@@ -80,12 +73,12 @@ public:
     // Writes the record (the position for Bod and EnglishPosition) to path in format; on success
     // a record file (kif, ki2, csa) becomes the current file, joins the recent-file list and the
     // record counts as saved.
-    SaveResult writeRecord(SaveFormat format, const std::string& path);
+    core::WriteResult writeRecord(SaveFormat format, const std::string& path);
     // Whether this program can write the format.
     static bool canWrite(SaveFormat format);
     // Save (上書き保存) of a record that has a kif/ki2/bod/csa file: backup, write, message.
     // Returns nullopt when the record has no such file (the caller goes on with Save As).
-    std::optional<SaveResult> saveInPlace();
+    std::optional<core::WriteResult> saveInPlace();
     // The backup copy before overwriting; false when neither place could be written.
     static bool backupCopy(const std::string& path);
 

@@ -677,8 +677,8 @@ int ReadEnvironmentFile(const std::string& path, Settings& settings) {
     return 0;
 }
 
-int WriteEnvironmentFile(const std::string& path, const Settings& settings) {
-    return writeSettingsFile(path, formatEnvironmentText(settings));
+core::WriteResult WriteEnvironmentFile(const std::string& path, const Settings& settings) {
+    return core::writeFileAtomically(path, formatEnvironmentText(settings));
 }
 
 int loadEnvironment(const std::string& folder, std::string_view name, Settings& settings) {
@@ -702,9 +702,10 @@ int loadEnvironment(const std::string& folder, std::string_view name, Settings& 
     return result;
 }
 
-int saveEnvironment(const std::string& folder, std::string_view name, const Settings& settings) {
-    int result = WriteEnvironmentFile(environmentFilePath(folder, name), settings);
-    if (result != 0) return result;
+core::WriteResult saveEnvironment(const std::string& folder, std::string_view name,
+                                  const Settings& settings) {
+    core::WriteResult result = WriteEnvironmentFile(environmentFilePath(folder, name), settings);
+    if (result != core::WriteResult::Ok) return result;
     return WriteFtpSettings(ftpSettingsPath(folder), settings.ftp);
 }
 

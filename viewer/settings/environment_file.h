@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
 #include "core/text/version.h"
 #include "viewer/settings/settings.h"
 
@@ -31,9 +32,9 @@ std::string formatEnvironmentText(const Settings& settings);
 // Reads the environment file at path into settings. Returns 0, or -1 when it does not open (the
 // settings are then untouched).
 [[nodiscard]] int ReadEnvironmentFile(const std::string& path, Settings& settings);
-// Writes the environment file crash-safe. Returns 0, -1 when it cannot be created, -2 when
-// writing failed (an existing file is then untouched).
-[[nodiscard]] int WriteEnvironmentFile(const std::string& path, const Settings& settings);
+// Writes the environment file crash-safe (on failure an existing file is untouched).
+[[nodiscard]] core::WriteResult WriteEnvironmentFile(const std::string& path,
+                                                     const Settings& settings);
 
 // Start-up reading: the environment file of that name in folder (".env", or ".ENV" as copied
 // from elsewhere), then the FTP settings file. When the FTP file does not exist and the older
@@ -42,10 +43,10 @@ std::string formatEnvironmentText(const Settings& settings);
 [[nodiscard]] int loadEnvironment(const std::string& folder, std::string_view name,
                                   Settings& settings);
 // Exit writing: the environment file, then the FTP settings file (which now holds any migrated
-// destination, whose password the environment file never stores). Returns 0 or the first
-// failure as WriteEnvironmentFile does.
-[[nodiscard]] int saveEnvironment(const std::string& folder, std::string_view name,
-                                  const Settings& settings);
+// destination, whose password the environment file never stores). Returns Ok or the first
+// failure.
+[[nodiscard]] core::WriteResult saveEnvironment(const std::string& folder, std::string_view name,
+                                                const Settings& settings);
 
 enum class SetKeyResult : int {
     Set = 0,

@@ -178,7 +178,7 @@ TEST(EnvironmentText, DefaultsWrittenByteForByte) {
 }
 
 TEST_F(EnvironmentFileTest, WriteCreatesTheGoldenFile) {
-    ASSERT_EQ(WriteEnvironmentFile(path("Tavrel95.env"), Settings{}), 0);
+    ASSERT_EQ(WriteEnvironmentFile(path("Tavrel95.env"), Settings{}), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path("Tavrel95.env")), golden());
 }
 
@@ -500,7 +500,8 @@ TEST_F(EnvironmentFileTest, MissingFileLeavesDefaults) {
 }
 
 TEST_F(EnvironmentFileTest, WriteIntoMissingFolderFails) {
-    EXPECT_EQ(WriteEnvironmentFile(path("no/such/Tavrel95.env"), Settings{}), -1);
+    EXPECT_EQ(WriteEnvironmentFile(path("no/such/Tavrel95.env"), Settings{}),
+              core::WriteResult::CannotCreate);
 }
 
 TEST_F(EnvironmentFileTest, OlderSingleServerBecomesSettingOne) {
@@ -521,7 +522,7 @@ TEST_F(EnvironmentFileTest, OlderSingleServerBecomesSettingOne) {
     EXPECT_TRUE(e.passive);
 
     // Saving keeps the password in the FTP file, so the next start still has it.
-    ASSERT_EQ(saveEnvironment(m_dir, kDefaultEnvironmentName, s), 0);
+    ASSERT_EQ(saveEnvironment(m_dir, kDefaultEnvironmentName, s), core::WriteResult::Ok);
     Settings next;
     ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, next), 0);
     EXPECT_EQ(next.ftp, s.ftp);
@@ -531,7 +532,7 @@ TEST_F(EnvironmentFileTest, ExistingFtpFileWinsOverOlderKeys) {
     put("Tavrel95.env", sjis("ftpサーバ : old.example.org\n"));
     FtpSettings ftp;
     ftp.entries.push_back(FtpSetting{"new", "new.example.org", "u", "p", "/", false, true});
-    ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), 0);
+    ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), core::WriteResult::Ok);
     Settings s;
     ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), 0);
     EXPECT_EQ(s.ftp, ftp);
@@ -547,7 +548,7 @@ TEST_F(EnvironmentFileTest, NoOlderServerMeansNoSetting) {
 TEST_F(EnvironmentFileTest, FtpSettingsAreReadEvenWithoutEnvironmentFile) {
     FtpSettings ftp;
     ftp.entries.push_back(FtpSetting{"a", "h", "u", "p", "/", true, false});
-    ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), 0);
+    ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), core::WriteResult::Ok);
     Settings s;
     EXPECT_EQ(loadEnvironment(m_dir, "Other", s), -1);
     EXPECT_EQ(s.ftp, ftp);
@@ -563,7 +564,7 @@ TEST_F(EnvironmentFileTest, UpperCaseExtensionIsFound) {
 TEST_F(EnvironmentFileTest, NamedEnvironmentsAreSeparate) {
     Settings a;
     a.replaySpeed = 3;
-    ASSERT_EQ(saveEnvironment(m_dir, "A", a), 0);
+    ASSERT_EQ(saveEnvironment(m_dir, "A", a), core::WriteResult::Ok);
     EXPECT_TRUE(fs::exists(path("A.env")));
     Settings b;
     EXPECT_EQ(loadEnvironment(m_dir, "B", b), -1);

@@ -147,8 +147,8 @@ int ReadFtpSettings(const std::string& path, FtpSettings& settings) {
     return 0;
 }
 
-int WriteFtpSettings(const std::string& path, const FtpSettings& settings) {
-    return writeSettingsFile(path, formatFtpSettings(settings));
+core::WriteResult WriteFtpSettings(const std::string& path, const FtpSettings& settings) {
+    return core::writeFileAtomically(path, formatFtpSettings(settings));
 }
 
 }  // namespace viewer

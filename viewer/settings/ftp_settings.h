@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
+
 namespace viewer {
 
 // Byte capacity of each text of a destination.
@@ -47,8 +49,8 @@ std::string formatFtpSettings(const FtpSettings& settings);
 
 // Reads path into settings. Returns 0, or -1 when the file does not open (settings untouched).
 [[nodiscard]] int ReadFtpSettings(const std::string& path, FtpSettings& settings);
-// Writes settings to path crash-safe. Returns 0, -1 when the file cannot be created, -2 when
-// writing it failed (the old file is then untouched).
-[[nodiscard]] int WriteFtpSettings(const std::string& path, const FtpSettings& settings);
+// Writes settings to path crash-safe (on failure the old file is untouched).
+[[nodiscard]] core::WriteResult WriteFtpSettings(const std::string& path,
+                                                 const FtpSettings& settings);
 
 }  // namespace viewer

@@ -66,11 +66,11 @@ int History::read(const std::string& path) {
     return 0;
 }
 
-int History::write(const std::string& path) const {
-    if (m_maximum <= 0) return 0;
+core::WriteResult History::write(const std::string& path) const {
+    if (m_maximum <= 0) return core::WriteResult::Ok;
     std::string out;
     for (const std::string& e : m_entries) appendLine(out, e);
-    return writeSettingsFile(path, out);
+    return core::writeFileAtomically(path, out);
 }
 
 Histories::Histories(int maximum) { m_items.fill(History(maximum)); }
@@ -83,12 +83,12 @@ void Histories::readAll(const std::string& folder) {
     }
 }
 
-int Histories::writeAll(const std::string& folder) const {
-    int result = 0;
+core::WriteResult Histories::writeAll(const std::string& folder) const {
+    core::WriteResult result = core::WriteResult::Ok;
     for (int i = 0; i < kHistoryFieldCount; ++i) {
         auto field = static_cast<HistoryField>(i);
-        int r = m_items[index(field)].write(historyFilePath(folder, field));
-        if (r != 0 && result == 0) result = r;
+        core::WriteResult r = m_items[index(field)].write(historyFilePath(folder, field));
+        if (r != core::WriteResult::Ok && result == core::WriteResult::Ok) result = r;
     }
     return result;
 }

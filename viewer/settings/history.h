@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
+
 namespace viewer {
 
 // Every field that keeps a history; the order is the order of historyFileName.
@@ -78,9 +80,8 @@ public:
     // `maximum` entries. Nothing is read when the maximum is 0. Returns 0, or -1 when the file
     // does not open (the history is then left empty).
     [[nodiscard]] int read(const std::string& path);
-    // Writes the entries, one per line; nothing is written when the maximum is 0. Returns 0, -1
-    // when the file cannot be created, -2 when writing failed.
-    [[nodiscard]] int write(const std::string& path) const;
+    // Writes the entries, one per line, crash-safe; nothing is written when the maximum is 0.
+    [[nodiscard]] core::WriteResult write(const std::string& path) const;
 
     friend bool operator==(const History&, const History&) = default;
 
@@ -99,8 +100,8 @@ public:
 
     // Reads every field's file from folder; a missing file leaves that history empty.
     void readAll(const std::string& folder);
-    // Writes every field's file into folder. Returns 0, or the first failure of History::write.
-    [[nodiscard]] int writeAll(const std::string& folder) const;
+    // Writes every field's file into folder. Returns Ok, or the first failure of History::write.
+    [[nodiscard]] core::WriteResult writeAll(const std::string& folder) const;
 
 private:
     static std::size_t index(HistoryField f) { return static_cast<std::size_t>(f); }

@@ -91,7 +91,7 @@ TEST_F(HistoryFileTest, WriteAndReadBack) {
     (void)h.add(sjis("名人戦"));
     const std::string path = historyFilePath(m_dir, HistoryField::Event);
     EXPECT_EQ(path, m_dir + "棋戦.his");
-    ASSERT_EQ(h.write(path), 0);
+    ASSERT_EQ(h.write(path), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path), sjis("名人戦\r\nc\r\nb\r\na\r\n"));
     History read;
     ASSERT_EQ(read.read(path), 0);
@@ -118,7 +118,7 @@ TEST_F(HistoryFileTest, ZeroMaximumNeitherReadsNorWrites) {
     History h(0);
     EXPECT_EQ(h.read(path), 0);
     EXPECT_EQ(h.count(), 0);
-    EXPECT_EQ(h.write(path), 0);
+    EXPECT_EQ(h.write(path), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path), "a\n");
 }
 
@@ -132,7 +132,7 @@ TEST_F(HistoryFileTest, AllFieldsHaveTheirOwnFile) {
     Histories all(10);
     all[HistoryField::Players].add(sjis("羽生"));
     all[HistoryField::User5].add("u5");
-    ASSERT_EQ(all.writeAll(m_dir), 0);
+    ASSERT_EQ(all.writeAll(m_dir), core::WriteResult::Ok);
     EXPECT_TRUE(fs::exists(m_dir + "対局者.his"));
     EXPECT_TRUE(fs::exists(m_dir + "user5.his"));
     EXPECT_TRUE(fs::exists(m_dir + "保存棋譜初期名.his"));

@@ -376,18 +376,10 @@ std::string formatDls(const IndexTable& table, DlsWriteMode mode, std::span<cons
     return out;
 }
 
-DlsWriteResult writeDls(IndexTable& table, const std::string& path, DlsWriteMode mode,
-                        std::span<const uint8_t> skip) {
+core::WriteResult writeDls(IndexTable& table, const std::string& path, DlsWriteMode mode,
+                           std::span<const uint8_t> skip) {
     table.setPath(path);
-    switch (core::writeFileAtomically(path, formatDls(table, mode, skip))) {
-        case core::WriteResult::Ok:
-            return DlsWriteResult::Ok;
-        case core::WriteResult::CannotCreate:
-            return DlsWriteResult::CannotCreate;
-        case core::WriteResult::WriteFailed:
-            break;
-    }
-    return DlsWriteResult::WriteFailed;
+    return core::writeFileAtomically(path, formatDls(table, mode, skip));
 }
 
 RecordLineStatus parseRecordLine(std::string_view line, IndexEntry& entry, bool oldVersion) {

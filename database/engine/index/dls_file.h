@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
 #include "database/engine/index/index_entry.h"
 #include "database/engine/index/index_settings.h"
 #include "database/engine/index/index_table.h"
@@ -24,12 +25,6 @@ enum class DlsWriteMode : uint8_t {
     AllSlots = 2,    // every slot (the KIX of a binary save)
 };
 
-enum class DlsWriteResult : int {
-    Ok = 0,
-    CannotCreate = -1,
-    WriteFailed = -2,
-};
-
 // The whole file text. skip[i] != 0 leaves slot i out in mode Unskipped (slots beyond the span
 // are written). "$棋譜数" is always the number of registered records.
 std::string formatDls(const IndexTable& table, DlsWriteMode mode = DlsWriteMode::AllRecords,
@@ -37,9 +32,9 @@ std::string formatDls(const IndexTable& table, DlsWriteMode mode = DlsWriteMode:
 
 // Makes path the table's path, then writes the file crash-safe: either the old file stays or
 // the complete new one replaces it.
-[[nodiscard]] DlsWriteResult writeDls(IndexTable& table, const std::string& path,
-                                      DlsWriteMode mode = DlsWriteMode::AllRecords,
-                                      std::span<const uint8_t> skip = {});
+[[nodiscard]] core::WriteResult writeDls(IndexTable& table, const std::string& path,
+                                         DlsWriteMode mode = DlsWriteMode::AllRecords,
+                                         std::span<const uint8_t> skip = {});
 
 enum class DlsReadCode : int {
     Ok = 0,

@@ -170,7 +170,7 @@ TEST(DlsFileTest, WritesAndReadsAFileAndReportsFailures) {
     std::filesystem::create_directories(dir);
     std::string path = (dir / "a.DLS").string();
     IndexTable table = sampleTable(3);
-    ASSERT_EQ(writeDls(table, path), DlsWriteResult::Ok);
+    ASSERT_EQ(writeDls(table, path), core::WriteResult::Ok);
     EXPECT_EQ(table.path(), path);
 
     IndexTable back;
@@ -185,7 +185,7 @@ TEST(DlsFileTest, WritesAndReadsAFileAndReportsFailures) {
     EXPECT_EQ(back.size(), 3);
     EXPECT_EQ(back.path(), path);
 
-    EXPECT_EQ(writeDls(table, (dir / "no/such/b.DLS").string()), DlsWriteResult::CannotCreate);
+    EXPECT_EQ(writeDls(table, (dir / "no/such/b.DLS").string()), core::WriteResult::CannotCreate);
     std::filesystem::remove_all(dir);
 }
 

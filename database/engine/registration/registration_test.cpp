@@ -421,7 +421,7 @@ TEST_F(RegistrationTest, MergingADlsReadsTheRecordsItLists) {
     files.write("g/a.kif", kifRecord(kShortGame));
     files.write("g/b.kif", kifRecord(kShortGame));
     addFolder(folder(files.file("g")));
-    ASSERT_EQ(saveDatabase(db, files.file("other.DLS")), SaveCode::Ok);
+    ASSERT_EQ(saveDatabase(db, files.file("other.DLS")), core::WriteResult::Ok);
 
     Database target;
     Registrar r(target, extractor, log, host);

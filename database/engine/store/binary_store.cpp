@@ -62,18 +62,6 @@ std::string existingPairPath(std::string_view fsPath, std::string_view upperExte
     return std::filesystem::exists(other, ec) ? other : path;
 }
 
-BinaryCode fromWrite(core::WriteResult r) {
-    switch (r) {
-        case core::WriteResult::Ok:
-            return BinaryCode::Ok;
-        case core::WriteResult::CannotCreate:
-            return BinaryCode::CannotOpen;
-        case core::WriteResult::WriteFailed:
-            break;
-    }
-    return BinaryCode::Failed;
-}
-
 // The list of the record the extractor holds, when the record can have one.
 bool takesList(const RecordExtractor& extractor, const IndexEntry& entry) {
     return !extractor.setUpStart() && entry.handicap < static_cast<uint8_t>(IndexHandicap::Other) &&
@@ -166,19 +154,18 @@ DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveLi
     return result;
 }
 
-BinaryCode saveBinary(Database& db, const std::string& fsPath) {
+core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
     std::string dlb = existingPairPath(fsPath, "DLB");
     std::string kix = existingPairPath(fsPath, "KIX");
     std::optional<std::string> storedKix = storedFromFileSystem(kix);
-    if (!storedKix) return BinaryCode::BadPath;
+    if (!storedKix) return core::WriteResult::BadPath;
     IndexTable& table = db.table();
     db.lists().resize(table.size());
-    BinaryCode code =
-        fromWrite(core::writeFileAtomically(dlb, formatDlb(db.lists(), table.size())));
-    if (code != BinaryCode::Ok) return code;
+    core::WriteResult code = core::writeFileAtomically(dlb, formatDlb(db.lists(), table.size()));
+    if (code != core::WriteResult::Ok) return code;
     table.setPath(*storedKix);
-    code = fromWrite(core::writeFileAtomically(kix, formatDls(table, DlsWriteMode::AllSlots)));
-    if (code == BinaryCode::Ok) db.setModified(false);
+    code = core::writeFileAtomically(kix, formatDls(table, DlsWriteMode::AllSlots));
+    if (code == core::WriteResult::Ok) db.setModified(false);
     return code;
 }
 
@@ -188,7 +175,7 @@ BinaryLoadResult loadBinary(Database& db, const std::string& fsPath, int default
     std::string dlb = existingPairPath(fsPath, "DLB");
     std::optional<std::string> index = core::readFile(kix, std::size_t{1} << 30);
     if (!index) {
-        result.code = BinaryCode::CannotOpen;
+        result.code = OpenCode::CannotOpen;
         return result;
     }
     std::optional<std::string> stored = storedFromFileSystem(kix);
@@ -198,11 +185,11 @@ BinaryLoadResult loadBinary(Database& db, const std::string& fsPath, int default
     if (!bytes) {
         db.lists().clear();
         db.lists().resize(db.table().size());
-        result.code = BinaryCode::CannotOpen;
+        result.code = OpenCode::CannotOpen;
         return result;
     }
     result.lists = parseDlb(*bytes, db.table().size(), db.table().capacity(), db.lists());
-    if (result.lists.code == DlbReadCode::Truncated) result.code = BinaryCode::Failed;
+    if (result.lists.code == DlbReadCode::Truncated) result.code = OpenCode::ReadFailed;
     return result;
 }
 
@@ -220,7 +207,7 @@ ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
     std::string kix = pairPath(fsTarget, "KIX");
     std::optional<std::string> storedKix = storedFromFileSystem(kix);
     if (!storedKix) {
-        result.code = ConvertCode::BadPath;
+        result.code = core::WriteResult::BadPath;
         return result;
     }
 
@@ -240,7 +227,7 @@ ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
                                           {std::to_string(slot), std::to_string(total)}));
             if (host.cancelRequested()) {
                 host.beep();
-                result.code = ConvertCode::Cancelled;
+                result.code = core::WriteResult::Cancelled;
                 result.converted = 0;
                 return result;
             }
@@ -261,13 +248,10 @@ ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
         (void)out.append(std::move(entry));
     }
 
-    BinaryCode code = fromWrite(core::writeFileAtomically(dlb, formatDlb(lists, lists.size())));
-    if (code == BinaryCode::Ok) {
-        code = fromWrite(
-            core::writeFileAtomically(kix, formatDls(out, DlsWriteMode::Unskipped, skip)));
+    result.code = core::writeFileAtomically(dlb, formatDlb(lists, lists.size()));
+    if (result.code == core::WriteResult::Ok) {
+        result.code = core::writeFileAtomically(kix, formatDls(out, DlsWriteMode::Unskipped, skip));
     }
-    if (code == BinaryCode::CannotOpen) result.code = ConvertCode::CannotCreate;
-    if (code == BinaryCode::Failed) result.code = ConvertCode::WriteFailed;
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
 #include "database/engine/index/move_list.h"
 #include "database/engine/index/operation_host.h"
 #include "database/engine/index/record_extractor.h"
@@ -38,19 +39,13 @@ struct DlbReadResult {
 // the wording of the mismatch message). The lists are emptied first and sized to the records.
 DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists);
 
-enum class BinaryCode : int {
-    Ok = 0,
-    CannotOpen = -1,  // a file can't be opened or created
-    Failed = -2,      // a write failed, or the DLB could not be read completely
-    BadPath = -3,     // the path holds characters the index can't store
-};
-
 // Writes "%s.DLB" from the lists and then "%s.KIX" with every slot (fsPath without its
-// extension). The table's path becomes the KIX.
-[[nodiscard]] BinaryCode saveBinary(Database& db, const std::string& fsPath);
+// extension). The table's path becomes the KIX. BadPath when the KIX path holds characters the
+// index can't store.
+[[nodiscard]] core::WriteResult saveBinary(Database& db, const std::string& fsPath);
 
 struct BinaryLoadResult {
-    BinaryCode code = BinaryCode::Ok;
+    OpenCode code = OpenCode::Ok;  // CannotOpen, or ReadFailed when the DLB is damaged
     DlsReadResult index;
     DlbReadResult lists;
 };
@@ -59,16 +54,9 @@ struct BinaryLoadResult {
 [[nodiscard]] BinaryLoadResult loadBinary(Database& db, const std::string& fsPath,
                                           int defaultSortOrder = 0);
 
-enum class ConvertCode : int {
-    Ok = 0,
-    CannotCreate = -1,
-    WriteFailed = -2,
-    BadPath = -3,
-    Cancelled = -5,  // the user stopped; nothing was written
-};
-
 struct ConvertResult {
-    ConvertCode code = ConvertCode::Ok;
+    // CannotCreate, WriteFailed, BadPath, or Cancelled when the user stopped (nothing written).
+    core::WriteResult code = core::WriteResult::Ok;
     int converted = 0;  // slots that got a list (= record lines of the KIX)
 };
 

@@ -61,7 +61,7 @@ TEST_F(BinaryStoreTest, SavedListsLoadBackAndReplayToTheSamePositions) {
     add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops)),
              files.write("b.kif", kifRecord({"７六歩(77)", "３四歩(33)"}))});
     ASSERT_EQ(db.table().size(), 2);
-    ASSERT_EQ(saveBinary(db, files.file("games.DLB")), BinaryCode::Ok);
+    ASSERT_EQ(saveBinary(db, files.file("games.DLB")), core::WriteResult::Ok);
     EXPECT_TRUE(std::filesystem::exists(files.file("games.KIX")));
     EXPECT_EQ(db.table().path(), files.file("games.KIX"));
 
@@ -158,13 +158,13 @@ TEST_F(BinaryStoreTest, ConvertingKeepsOnlyRecordsThatCanHaveAList) {
                files.write("g/empty.kif", kifRecord({})),
                files.write("g/b.kif", kifRecord({"７六歩(77)", "中断"}))});
     ASSERT_EQ(text.table().size(), 3);
-    ASSERT_EQ(saveDatabase(text, dls), SaveCode::Ok);
+    ASSERT_EQ(saveDatabase(text, dls), core::WriteResult::Ok);
 
     EXPECT_EQ(conversionTarget(files.file("out")), files.file("out.DLB"));
     EXPECT_EQ(conversionTarget(files.file("out.kix")), files.file("out.kix"));
     ConvertResult result =
         convertToBinary(text, conversionTarget(files.file("out")), extractor, host);
-    ASSERT_EQ(result.code, ConvertCode::Ok);
+    ASSERT_EQ(result.code, core::WriteResult::Ok);
     EXPECT_EQ(result.converted, 2);
     EXPECT_FALSE(text.isBinary());
 
@@ -212,8 +212,31 @@ TEST_F(BinaryStoreTest, CancellingAConversionWritesNothing) {
     Database text;
     add(text, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
     EXPECT_EQ(convertToBinary(text, files.file("c.DLB"), extractor, cancel).code,
-              ConvertCode::Cancelled);
+              core::WriteResult::Cancelled);
     EXPECT_FALSE(std::filesystem::exists(files.file("c.DLB")));
+}
+
+// Saving reports why nothing was written, with the codes every writer shares, and leaves the
+// database modified.
+TEST_F(BinaryStoreTest, SavingToAPathThatCannotBeWrittenFailsWithItsReason) {
+    for (bool binary : {false, true}) {
+        SCOPED_TRACE(binary ? "binary" : "text");
+        Database db;
+        db.reset(binary);
+        add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
+        db.setModified(true);
+        // U+1F600 has no CP932 form, so the index can't store the path.
+        std::string unstorable = files.file("\xF0\x9F\x98\x80") + (binary ? ".DLB" : ".DLS");
+        EXPECT_EQ(saveDatabase(db, unstorable), core::WriteResult::BadPath);
+        EXPECT_EQ(saveDatabase(db, files.file(binary ? "none/x.DLB" : "none/x.DLS")),
+                  core::WriteResult::CannotCreate);
+        EXPECT_TRUE(db.isModified());
+        EXPECT_FALSE(std::filesystem::exists(unstorable));
+    }
+    Database text;
+    add(text, {files.write("b.kif", kifRecord(kPromotionAndDrops))});
+    EXPECT_EQ(convertToBinary(text, files.file("\xF0\x9F\x98\x80.DLB"), extractor, host).code,
+              core::WriteResult::BadPath);
 }
 
 TEST_F(BinaryStoreTest, OpeningPicksTheKindByExtension) {

@@ -76,11 +76,7 @@ OpenResult openDatabase(Database& db, const std::string& fsPath, int defaultSort
             BinaryLoadResult loaded = loadBinary(db, fsPath, defaultSortOrder);
             result.index = std::move(loaded.index);
             if (!loaded.lists.message.empty()) result.notices.push_back(loaded.lists.message);
-            if (loaded.code == BinaryCode::CannotOpen) {
-                result.code = OpenCode::CannotOpen;
-            } else if (loaded.code != BinaryCode::Ok) {
-                result.code = OpenCode::ReadFailed;
-            }
+            result.code = loaded.code;
             db.setModified(false);
             return result;
         }
@@ -98,33 +94,14 @@ OpenResult openDatabase(Database& db, const std::string& fsPath, int defaultSort
     return result;
 }
 
-SaveCode saveDatabase(Database& db, const std::string& fsPath) {
-    if (db.isBinary()) {
-        switch (saveBinary(db, fsPath)) {
-            case BinaryCode::Ok:
-                return SaveCode::Ok;
-            case BinaryCode::CannotOpen:
-                return SaveCode::CannotCreate;
-            case BinaryCode::BadPath:
-                return SaveCode::BadPath;
-            case BinaryCode::Failed:
-                break;
-        }
-        return SaveCode::WriteFailed;
-    }
+core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
+    if (db.isBinary()) return saveBinary(db, fsPath);
     std::optional<std::string> stored = storedFromFileSystem(fsPath);
-    if (!stored) return SaveCode::BadPath;
+    if (!stored) return core::WriteResult::BadPath;
     db.table().setPath(*stored);
-    switch (core::writeFileAtomically(fsPath, formatDls(db.table()))) {
-        case core::WriteResult::Ok:
-            db.setModified(false);
-            return SaveCode::Ok;
-        case core::WriteResult::CannotCreate:
-            return SaveCode::CannotCreate;
-        case core::WriteResult::WriteFailed:
-            break;
-    }
-    return SaveCode::WriteFailed;
+    core::WriteResult r = core::writeFileAtomically(fsPath, formatDls(db.table()));
+    if (r == core::WriteResult::Ok) db.setModified(false);
+    return r;
 }
 
 std::string openErrorMessage(OpenCode code, std::string_view path) {

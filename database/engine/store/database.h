@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
 #include "database/engine/index/dls_file.h"
 #include "database/engine/index/index_table.h"
 #include "database/engine/index/move_list.h"
@@ -69,16 +70,10 @@ struct OpenResult {
 [[nodiscard]] OpenResult openDatabase(Database& db, const std::string& fsPath,
                                       int defaultSortOrder = 0);
 
-enum class SaveCode : int {
-    Ok = 0,
-    CannotCreate = -1,
-    WriteFailed = -2,
-    BadPath = -3,  // the path holds characters the index can't store
-};
-
 // Saves a text database as a DLS file, or a binary one as its DLB and KIX pair (the extension
-// of fsPath is replaced). The table's path becomes the written index file's path.
-[[nodiscard]] SaveCode saveDatabase(Database& db, const std::string& fsPath);
+// of fsPath is replaced). The table's path becomes the written index file's path. BadPath when
+// the path holds characters the index can't store.
+[[nodiscard]] core::WriteResult saveDatabase(Database& db, const std::string& fsPath);
 
 // "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path
 // in CP932.
