@@ -56,7 +56,7 @@ void BM_WriteAndReadDls10000(benchmark::State& state) {
             break;
         }
         auto result = database::readDls(back, path);
-        if (result.code != database::DlsReadCode::Ok || back.size() != kRecords) {
+        if (result.code != core::ReadResult::Ok || back.size() != kRecords) {
             state.SkipWithError("read failed");
             break;
         }

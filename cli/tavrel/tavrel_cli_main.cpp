@@ -94,7 +94,7 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
 
 // The settings the options produce: defaults, then --env, then each --set.
 int loadSettings(const Options& o, viewer::Settings& settings) {
-    if (o.envFile && viewer::ReadEnvironmentFile(*o.envFile, settings) != 0) {
+    if (o.envFile && viewer::ReadEnvironmentFile(*o.envFile, settings) != core::ReadResult::Ok) {
         std::fprintf(stderr, "tavrel-cli: %s\n",
                      cli::printable(core::msgFileMissing(*o.envFile), o.encoding).c_str());
         return cli::kExitFile;

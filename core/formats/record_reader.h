@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/record/record_store.h"
+#include "core/text/safe_file.h"
 
 namespace core {
 
@@ -29,14 +30,10 @@ struct ReadOptions {
     std::string fileName;
 };
 
-enum class ReadResult : int {
-    Ok = 0,
-    CannotOpen = -1,       // the file cannot be opened (text reading: a line failed)
-    CapacityReached = -2,  // the record store ran out of nodes
-    LineFailed = 1,        // a move text or diagram row failed; the store's readingError says which
-};
-
 struct ReadReport {
+    // CannotOpen (text reading: a line failed), CapacityReached (the record store ran out of
+    // nodes) or LineFailed (a move text or diagram row failed; the store's readingError says
+    // which).
     ReadResult result = ReadResult::Ok;
     // Warnings in reading order, CP932: rule violations, unspecified promotions, characters a
     // UTF-8 file had that Shift-JIS cannot hold.

@@ -23,6 +23,15 @@ enum class WriteResult : int {
     Unsupported = 3,    // nothing was written: the program has no writer for that format
 };
 
+// The result of reading a file into the program's data, shared by every reader: 0 success,
+// negative failures, positive alternatives. A reader keeps what it read before a fault.
+enum class ReadResult : int {
+    Ok = 0,
+    CannotOpen = -1,       // the file cannot be opened
+    CapacityReached = -2,  // the store being filled ran out of room
+    LineFailed = 1,        // a line could not be read completely; the reader says which
+};
+
 // Writes bytes to path through a temporary file in the same folder: write, flush, fsync, rename
 // over the target, fsync the folder. An existing target keeps its permissions. On any failure
 // the old file is untouched and the temporary file is removed.

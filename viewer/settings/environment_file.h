@@ -29,9 +29,9 @@ void parseEnvironmentText(std::string_view text, Settings& settings);
 // lines, CP932 with CR LF.
 std::string formatEnvironmentText(const Settings& settings);
 
-// Reads the environment file at path into settings. Returns 0, or -1 when it does not open (the
-// settings are then untouched).
-[[nodiscard]] int ReadEnvironmentFile(const std::string& path, Settings& settings);
+// Reads the environment file at path into settings. Returns Ok, or CannotOpen when it does not
+// open (the settings are then untouched).
+[[nodiscard]] core::ReadResult ReadEnvironmentFile(const std::string& path, Settings& settings);
 // Writes the environment file crash-safe (on failure an existing file is untouched).
 [[nodiscard]] core::WriteResult WriteEnvironmentFile(const std::string& path,
                                                      const Settings& settings);
@@ -39,9 +39,9 @@ std::string formatEnvironmentText(const Settings& settings);
 // Start-up reading: the environment file of that name in folder (".env", or ".ENV" as copied
 // from elsewhere), then the FTP settings file. When the FTP file does not exist and the older
 // key ftpサーバ held a server, one destination "設定1" is made from the older keys.
-// Returns the result of reading the environment file (-1: missing, defaults stand).
-[[nodiscard]] int loadEnvironment(const std::string& folder, std::string_view name,
-                                  Settings& settings);
+// Returns the result of reading the environment file (CannotOpen: missing, defaults stand).
+[[nodiscard]] core::ReadResult loadEnvironment(const std::string& folder, std::string_view name,
+                                               Settings& settings);
 // Exit writing: the environment file, then the FTP settings file (which now holds any migrated
 // destination, whose password the environment file never stores). Returns Ok or the first
 // failure.

@@ -47,8 +47,9 @@ FtpSettings parseFtpSettings(std::string_view text);
 // The text of an FTP settings file (CP932, CR LF), passwords scrambled.
 std::string formatFtpSettings(const FtpSettings& settings);
 
-// Reads path into settings. Returns 0, or -1 when the file does not open (settings untouched).
-[[nodiscard]] int ReadFtpSettings(const std::string& path, FtpSettings& settings);
+// Reads path into settings. Returns Ok, or CannotOpen when the file does not open (settings
+// untouched).
+[[nodiscard]] core::ReadResult ReadFtpSettings(const std::string& path, FtpSettings& settings);
 // Writes settings to path crash-safe (on failure the old file is untouched).
 [[nodiscard]] core::WriteResult WriteFtpSettings(const std::string& path,
                                                  const FtpSettings& settings);

@@ -53,17 +53,17 @@ HistoryAdd History::add(std::string_view v) {
     return HistoryAdd::Inserted;
 }
 
-int History::read(const std::string& path) {
+core::ReadResult History::read(const std::string& path) {
     m_entries.clear();
-    if (m_maximum <= 0) return 0;
+    if (m_maximum <= 0) return core::ReadResult::Ok;
     std::optional<std::string> text = core::readFile(path);
-    if (!text) return -1;
+    if (!text) return core::ReadResult::CannotOpen;
     for (std::string_view line : splitLines(*text)) {
         if (count() >= m_maximum) break;
         if (line.empty() || line[0] == '#') continue;
         m_entries.push_back(cutText(line, kEntryBytes));
     }
-    return 0;
+    return core::ReadResult::Ok;
 }
 
 core::WriteResult History::write(const std::string& path) const {

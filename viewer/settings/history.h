@@ -77,9 +77,9 @@ public:
     HistoryAdd add(std::string_view v);
 
     // Reads a history file: one entry per line, "#" lines and empty lines ignored, at most
-    // `maximum` entries. Nothing is read when the maximum is 0. Returns 0, or -1 when the file
-    // does not open (the history is then left empty).
-    [[nodiscard]] int read(const std::string& path);
+    // `maximum` entries. Nothing is read when the maximum is 0. Returns Ok, or CannotOpen when the
+    // file does not open (the history is then left empty).
+    [[nodiscard]] core::ReadResult read(const std::string& path);
     // Writes the entries, one per line, crash-safe; nothing is written when the maximum is 0.
     [[nodiscard]] core::WriteResult write(const std::string& path) const;
 

@@ -94,7 +94,7 @@ TEST_F(HistoryFileTest, WriteAndReadBack) {
     ASSERT_EQ(h.write(path), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path), sjis("名人戦\r\nc\r\nb\r\na\r\n"));
     History read;
-    ASSERT_EQ(read.read(path), 0);
+    ASSERT_EQ(read.read(path), core::ReadResult::Ok);
     EXPECT_EQ(read, h);
 }
 
@@ -104,10 +104,10 @@ TEST_F(HistoryFileTest, ReadSkipsCommentsAndBlankLinesAndCapsCount) {
                   path, "# note\r\na\r\n\r\nb\nc\nd\n" + std::string(300, 'e') + "\n"),
               core::WriteResult::Ok);
     History three(3);
-    ASSERT_EQ(three.read(path), 0);
+    ASSERT_EQ(three.read(path), core::ReadResult::Ok);
     EXPECT_EQ(three.entries(), values({"a", "b", "c"}));
     History all;
-    ASSERT_EQ(all.read(path), 0);
+    ASSERT_EQ(all.read(path), core::ReadResult::Ok);
     EXPECT_EQ(all.count(), 5);
     EXPECT_EQ(all.value(4), std::string(255, 'e'));
 }
@@ -116,7 +116,7 @@ TEST_F(HistoryFileTest, ZeroMaximumNeitherReadsNorWrites) {
     const std::string path = m_dir + "x.his";
     ASSERT_EQ(core::writeFileAtomically(path, "a\n"), core::WriteResult::Ok);
     History h(0);
-    EXPECT_EQ(h.read(path), 0);
+    EXPECT_EQ(h.read(path), core::ReadResult::Ok);
     EXPECT_EQ(h.count(), 0);
     EXPECT_EQ(h.write(path), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path), "a\n");
@@ -124,7 +124,7 @@ TEST_F(HistoryFileTest, ZeroMaximumNeitherReadsNorWrites) {
 
 TEST_F(HistoryFileTest, MissingFileGivesEmptyHistory) {
     History h = filled(20, {"a"});
-    EXPECT_EQ(h.read(m_dir + "none.his"), -1);
+    EXPECT_EQ(h.read(m_dir + "none.his"), core::ReadResult::CannotOpen);
     EXPECT_EQ(h.count(), 0);
 }
 
@@ -150,7 +150,7 @@ TEST_F(HistoryFileTest, MalformedFileNeverCrashes) {
     std::string bytes = std::string("\x95\0\x81\n\r\r\n", 7) + std::string(5000, '\x81') + "\n";
     ASSERT_EQ(core::writeFileAtomically(path, bytes), core::WriteResult::Ok);
     History h;
-    ASSERT_EQ(h.read(path), 0);
+    ASSERT_EQ(h.read(path), core::ReadResult::Ok);
     EXPECT_EQ(h.count(), 3);
     EXPECT_EQ(h.value(0), "\x95");
     EXPECT_EQ(h.value(2).size(), 254u);

@@ -558,7 +558,7 @@ DlsReadResult loadDls(IndexTable& table, const std::string& path, std::string_vi
 
     DlsReadResult result;
     auto report = [&](int line, DlsNote note, std::string text) {
-        if (note != DlsNote::OldVersion) result.code = DlsReadCode::LineFailed;
+        if (note != DlsNote::OldVersion) result.code = core::ReadResult::LineFailed;
         result.messages.push_back({line, note, std::move(text)});
     };
 
@@ -606,7 +606,7 @@ DlsReadResult readDls(IndexTable& table, const std::string& path, int defaultSor
     auto content = core::readFile(path, kMaxDlsFileBytes);
     if (!content) {
         DlsReadResult result;
-        result.code = DlsReadCode::CannotOpen;
+        result.code = core::ReadResult::CannotOpen;
         return result;
     }
     return loadDls(table, path, *content, defaultSortOrder);

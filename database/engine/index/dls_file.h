@@ -36,12 +36,6 @@ std::string formatDls(const IndexTable& table, DlsWriteMode mode = DlsWriteMode:
                                          DlsWriteMode mode = DlsWriteMode::AllRecords,
                                          std::span<const uint8_t> skip = {});
 
-enum class DlsReadCode : int {
-    Ok = 0,
-    LineFailed = 1,  // a line could not be read completely; see the messages
-    CannotOpen = -1,
-};
-
 enum class DlsNote : uint8_t {
     OldVersion,      // written before 5.2: handicap codes are converted (a notice, not a failure)
     EventMissing,    // "kisen error": the record keeps the fields read before
@@ -58,9 +52,9 @@ struct DlsMessage {
 };
 
 struct DlsReadResult {
-    DlsReadCode code = DlsReadCode::Ok;
-    int records = 0;          // record lines read into the table
-    bool oldVersion = false;  // handicap codes were converted
+    core::ReadResult code = core::ReadResult::Ok;  // or LineFailed (see messages), CannotOpen
+    int records = 0;                               // record lines read into the table
+    bool oldVersion = false;                       // handicap codes were converted
     std::vector<DlsMessage> messages;
 };
 

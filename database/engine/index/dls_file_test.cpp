@@ -109,7 +109,7 @@ TEST(DlsWriteTest, RoundTripKeepsEntriesSettingsAndBytes) {
     std::string first = formatDls(table);
     IndexTable back;
     DlsReadResult r = loadDls(back, "/db/main.DLS", first);
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(r.records, 40);
     EXPECT_EQ(back.entries(), table.entries());
     EXPECT_EQ(back.settings(), table.settings());
@@ -137,7 +137,7 @@ TEST(DlsWriteTest, ATextCannotCarryAQuoteOrALineEndIntoTheFile) {
     e.setText(IndexText::Opening, "x\x82");  // a lead byte without its second byte
     ASSERT_EQ(table.append(e), 0);
     IndexTable back;
-    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, DlsReadCode::Ok);
+    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, core::ReadResult::Ok);
     const IndexEntry& b = back.entry(0);
     EXPECT_EQ(b.title(), "ab");  // the field ends at the quote
     EXPECT_EQ(b.event(), "one");
@@ -151,7 +151,7 @@ TEST(DlsWriteTest, APathWithALineEndStaysOnItsLine) {
     IndexTable table = sampleTable(1);
     table.setPath("/db/a\n000001,\"/evil.KIF\".DLS");
     IndexTable back;
-    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, DlsReadCode::Ok);
+    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, core::ReadResult::Ok);
     EXPECT_EQ(back.entries(), table.entries());
 }
 
@@ -160,7 +160,7 @@ TEST(DlsWriteTest, WidthsOfFourDigitsAreLimitedSoTheColumnsStayInStep) {
     table.settings().columnWidth[0] = 1200;
     table.settings().columnWidth[1] = 30;
     IndexTable back;
-    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, DlsReadCode::Ok);
+    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, core::ReadResult::Ok);
     EXPECT_EQ(back.settings().columnWidth[0], 999);
     EXPECT_EQ(back.settings().columnWidth[1], 30);
 }
@@ -175,13 +175,13 @@ TEST(DlsFileTest, WritesAndReadsAFileAndReportsFailures) {
 
     IndexTable back;
     DlsReadResult r = readDls(back, path, 7);
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(back.path(), path);
     EXPECT_EQ(back.entries(), table.entries());
     EXPECT_EQ(back.settings().sortOrder, 15);  // the file sets it
 
     // A file that can't be read leaves the table as it was.
-    EXPECT_EQ(readDls(back, (dir / "missing.DLS").string()).code, DlsReadCode::CannotOpen);
+    EXPECT_EQ(readDls(back, (dir / "missing.DLS").string()).code, core::ReadResult::CannotOpen);
     EXPECT_EQ(back.size(), 3);
     EXPECT_EQ(back.path(), path);
 
@@ -194,7 +194,7 @@ TEST(DlsReadTest, ReadingResetsTheFiltersButKeepsTheColumns) {
     table.settings().addDateFilter = true;
     std::string text = "# x\r\n$" + sjis("追加年      :1999\r\n") + line(kFullLine);
     DlsReadResult r = loadDls(table, "/db/b.DLS", text, 3);
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     const IndexSettings& s = table.settings();
     EXPECT_EQ(table.size(), 1);
     EXPECT_TRUE(s.addPlayer.empty() && s.addEvent.empty() && s.addOpening.empty());
@@ -260,7 +260,7 @@ TEST(DlsReadTest, VersionsBefore52ConvertHandicapCodes) {
             sjis("$バージョン  :") + c.version + "\r\n" + line(fields) + line(fields);
         IndexTable table;
         DlsReadResult r = loadDls(table, "", text);
-        EXPECT_EQ(r.code, DlsReadCode::Ok);
+        EXPECT_EQ(r.code, core::ReadResult::Ok);
         EXPECT_EQ(r.oldVersion, c.old);
         ASSERT_EQ(table.size(), 2);
         EXPECT_EQ(table.entry(1).handicap, c.expected) << c.version << " " << c.storedHandicap;
@@ -279,7 +279,7 @@ TEST(DlsReadTest, FieldsOfAllKindsAreReadAndCut) {
     std::string fields = kFullLine;
     fields.replace(fields.find(sjis("\"棋戦\"")), sjis("\"棋戦\"").size(), "\"" + longText + "\"");
     IndexTable table;
-    ASSERT_EQ(loadDls(table, "", line(fields) + "LF only\n").code, DlsReadCode::Ok);
+    ASSERT_EQ(loadDls(table, "", line(fields) + "LF only\n").code, core::ReadResult::Ok);
     const IndexEntry& e = table.entry(0);
     EXPECT_EQ(e.path(), "/g/a.KIF");
     EXPECT_EQ(e.blackPlayer(), sjis("先手"));
@@ -302,7 +302,7 @@ TEST(DlsReadTest, LinesOfOlderVersionsEndEarly) {
         std::string fields = kFullLine.substr(0, kFullLine.find(cut));
         IndexTable table;
         DlsReadResult r = loadDls(table, "", line(fields));
-        EXPECT_EQ(r.code, DlsReadCode::Ok) << fields;
+        EXPECT_EQ(r.code, core::ReadResult::Ok) << fields;
         ASSERT_EQ(table.size(), 1);
         EXPECT_EQ(table.entry(0).title(), sjis("表題"));
         EXPECT_EQ(table.entry(0).moveCount, 87);
@@ -327,7 +327,7 @@ TEST(DlsReadTest, MissingTextFieldsAreReportedAndTheRecordKeepsWhatWasRead) {
     for (const Case& c : cases) {
         IndexTable table;
         DlsReadResult r = loadDls(table, "", "# c\r\n" + line(c.fields) + line(kFullLine));
-        EXPECT_EQ(r.code, DlsReadCode::LineFailed) << c.fields;
+        EXPECT_EQ(r.code, core::ReadResult::LineFailed) << c.fields;
         ASSERT_EQ(r.messages.size(), 1u);
         EXPECT_EQ(r.messages[0].line, 2);
         EXPECT_EQ(r.messages[0].note, c.note);
@@ -344,14 +344,14 @@ TEST(DlsReadTest, ALineWithoutAQuoteEndsTheReading) {
     IndexTable table;
     DlsReadResult r = loadDls(table, "", line(kFullLine) + "\r\n" + line(kFullLine));
     EXPECT_EQ(table.size(), 1);
-    EXPECT_EQ(r.code, DlsReadCode::LineFailed);
+    EXPECT_EQ(r.code, core::ReadResult::LineFailed);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].note, DlsNote::ReadingStopped);
     EXPECT_EQ(r.messages[0].line, 2);
 
     // Trailing empty lines lose nothing and say nothing.
     r = loadDls(table, "", line(kFullLine) + "\r\n\r\n");
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(table.size(), 1);
 }
 
@@ -365,14 +365,14 @@ TEST(DlsReadTest, CapacityLimitsTheRecordsRead) {
     EXPECT_EQ(table.size(), 1000);
     EXPECT_EQ(r.records, 1000);
     EXPECT_EQ(table.entry(999).path(), "/g/999.KIF");
-    EXPECT_EQ(r.code, DlsReadCode::LineFailed);
+    EXPECT_EQ(r.code, core::ReadResult::LineFailed);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].line, 1001);
     EXPECT_EQ(r.messages[0].text, sjis("登録が最大数(1000)を超えました。"));
 
     IndexTable large(200000);
     r = loadDls(large, "", text);
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(large.size(), 1001);
     EXPECT_EQ(large.displayOrder().size(), 1001u);
 }
@@ -414,7 +414,7 @@ TEST(DlsReadTest, OverlongLinesAreCutAndKeepTheirRecord) {
     std::string fields = kFullLine;
     fields.replace(1, 8, "/" + std::string(5000, 'p'));  // replaces /g/a.KIF
     IndexTable table;
-    ASSERT_EQ(loadDls(table, "", line(fields)).code, DlsReadCode::LineFailed);
+    ASSERT_EQ(loadDls(table, "", line(fields)).code, core::ReadResult::LineFailed);
     EXPECT_EQ(table.entry(0).path().size(), 259u);
 }
 
