@@ -89,7 +89,7 @@ const Corpus& corpus() {
     return c;
 }
 
-database::RunResult registerCorpus(database::Database& db) {
+database::RunReport registerCorpus(database::Database& db) {
     database::RecordExtractor extractor;
     database::ErrorLog log;
     database::OperationHost host;
@@ -105,7 +105,7 @@ void BM_RegisterFolder10000(benchmark::State& state) {
     (void)corpus();
     for (auto _ : state) {
         database::Database db(kRecords * 2);
-        database::RunResult run = registerCorpus(db);
+        database::RunReport run = registerCorpus(db);
         if (run.counts.added != kRecords) {
             state.SkipWithError("not every record was added");
             break;
@@ -126,8 +126,8 @@ void BM_WriteAndReadRegisteredDls(benchmark::State& state) {
             state.SkipWithError("write failed");
             break;
         }
-        database::OpenResult r = database::openDatabase(back, path);
-        if (r.code != database::OpenCode::Ok || back.table().size() != kRecords) {
+        database::OpenReport r = database::openDatabase(back, path);
+        if (r.code != database::OpenResult::Ok || back.table().size() != kRecords) {
             state.SkipWithError("read failed");
             break;
         }

@@ -252,7 +252,7 @@ std::string errorLogPath() {
 bool openOrCreate(Database& db, const std::string& path, const Options& o, const CliHost& host) {
     DatabaseKind kind = databaseKindOf(path);
     if (kind == DatabaseKind::Unknown) {
-        host.printError(openErrorMessage(OpenCode::NotDatabase, core::sjis(path)));
+        host.printError(openErrorMessage(OpenResult::NotDatabase, core::sjis(path)));
         return false;
     }
     std::string base(withoutExtension(path));
@@ -262,10 +262,10 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
         db.reset(kind == DatabaseKind::Binary);
         return true;
     }
-    OpenResult r = openDatabase(db, path, profileNumber(o, "View/default_sort", 0));
+    OpenReport r = openDatabase(db, path, profileNumber(o, "View/default_sort", 0));
     for (const std::string& notice : r.notices) host.printError(notice);
     for (const DlsMessage& m : r.index.messages) host.printError(m.text);
-    if (r.code != OpenCode::Ok) {
+    if (r.code != OpenResult::Ok) {
         host.printError(openErrorMessage(r.code, cli::argumentText(path)));
         return false;
     }
@@ -305,7 +305,7 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
     for (std::size_t i = 1; i < o.args.size() && !ended; ++i) {
         const std::string& path = o.args[i];
         std::error_code ec;
-        RunResult run;
+        RunReport run;
         if (fs::is_directory(path, ec)) {
             request.folder = path;
             run = registrar.addFolder(request);
@@ -321,15 +321,16 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
             s.addOpening = request.filters.opening;
         } else {
             run = registrar.addSingle(path);
-            if (run.end == AddCode::CannotOpen) {
+            if (run.end == AddFileResult::CannotOpen) {
                 host.printError(core::msgFileMissing(cli::argumentText(path)));
             }
-            failed = failed || run.end == AddCode::CannotOpen || run.end == AddCode::ReadFailed;
+            failed = failed || run.end == AddFileResult::CannotOpen ||
+                     run.end == AddFileResult::ReadFailed;
         }
         total.added += run.counts.added;
         total.updated += run.counts.updated;
         total.errors += run.counts.errors;
-        ended = run.end == AddCode::TableFull || run.end == AddCode::Stopped;
+        ended = run.end == AddFileResult::TableFull || run.end == AddFileResult::Stopped;
     }
     db.table().rebuildDisplayOrder();
     if (!save(db, o.args[0], host)) return cli::kExitFile;
@@ -376,7 +377,7 @@ int runRemove(Database& db, Registrar& registrar, const Options& o, CliHost& hos
         host.printError(core::sjis("フォルダが指定されていません。"));
         return cli::kExitUsage;
     }
-    FolderDeleteResult r = registrar.deleteByFolder(o.args[1], o.kind.value_or(5), o.subfolders);
+    FolderDeleteReport r = registrar.deleteByFolder(o.args[1], o.kind.value_or(5), o.subfolders);
     if (!save(db, o.args[0], host)) return cli::kExitFile;
     host.print(r.status);
     return cli::kExitOk;
@@ -392,7 +393,7 @@ int runConvert(Database& db, RecordExtractor& extractor, const Options& o, CliHo
             return cli::kExitFile;
         }
     } else {
-        ConvertResult r = convertToBinary(db, target, extractor, host);
+        ConvertReport r = convertToBinary(db, target, extractor, host);
         if (r.code != core::WriteResult::Ok) {
             host.printError(binarySaveErrorMessage(cli::argumentText(target)));
             return cli::kExitFile;
@@ -454,7 +455,7 @@ PositionSearchOptions positionOptions(const Options& o) {
 
 // Runs a position search (record given) or a sequence search (pattern given). The exit code is
 // set when the search could not run.
-std::optional<SearchResult> search(Searcher& searcher, const std::optional<std::string>& record,
+std::optional<SearchReport> search(Searcher& searcher, const std::optional<std::string>& record,
                                    const std::optional<std::string>& pattern, const Options& o,
                                    const CliHost& host, int& exitCode) {
     if (record) {
@@ -465,7 +466,7 @@ std::optional<SearchResult> search(Searcher& searcher, const std::optional<std::
         }
         return searcher.findPosition(target, positionOptions(o));
     }
-    SearchResult r = searcher.findSequence(cli::argumentText(pattern.value_or("")));
+    SearchReport r = searcher.findSequence(cli::argumentText(pattern.value_or("")));
     if (!r.error.empty()) {
         exitCode = cli::kExitUsage;
         return std::nullopt;
@@ -473,7 +474,7 @@ std::optional<SearchResult> search(Searcher& searcher, const std::optional<std::
     return r;
 }
 
-int printHits(const Database& db, const SearchResult& r, const Options& o, const CliHost& host,
+int printHits(const Database& db, const SearchReport& r, const Options& o, const CliHost& host,
               bool withNextMove) {
     if (r.hits == 0) {
         host.printError(core::sjis("検出できませんでした。"));
@@ -494,7 +495,7 @@ int runSearch(Database& db, Searcher& searcher, const Options& o, const CliHost&
         return usage(o.command + (position ? " needs DB and RECORD" : " needs DB and PATTERN"));
     }
     int exitCode = cli::kExitOk;
-    std::optional<SearchResult> r =
+    std::optional<SearchReport> r =
         position ? search(searcher, o.args[1], std::nullopt, o, host, exitCode)
                  : search(searcher, std::nullopt, o.args[1], o, host, exitCode);
     return r ? printHits(db, *r, o, host, true) : exitCode;
@@ -514,7 +515,7 @@ int runStats(Database& db, Searcher& searcher, const Options& o, const CliHost& 
     if (o.position && o.sequence) return usage("give --position or --sequence, not both");
     if (o.position || o.sequence) {
         int exitCode = cli::kExitOk;
-        std::optional<SearchResult> r = search(searcher, o.position, o.sequence, o, host, exitCode);
+        std::optional<SearchReport> r = search(searcher, o.position, o.sequence, o, host, exitCode);
         if (!r) return exitCode;
         if (r->hits == 0) host.printError(core::sjis("検出できませんでした。"));
     }
@@ -554,7 +555,7 @@ int runDuplicates(Database& db, const Options& o, CliHost& host) {
     c.moveTolerance = o.moves.value_or(0);
     DuplicateCheckOptions options;
     options.mode = o.deleteMode;
-    DuplicateCheckResult r = checkDuplicates(db, c, host, options);
+    DuplicateCheckReport r = checkDuplicates(db, c, host, options);
     for (const DuplicatePair& p : r.found) {
         host.print("No." + std::to_string(p.firstRow) + "\tNo." + std::to_string(p.secondRow) +
                    "\t" + p.firstPath + "\t" + p.secondPath);

@@ -372,7 +372,7 @@ private:
     MoveOutcome addParsed(int origin, int destination, int type, bool promote,
                           std::string_view rest, int seconds, std::string_view moveText);
     void setError(std::string_view text);
-    void warnRule(MoveCheck code, std::string_view text, int ply);
+    void warnRule(MoveCheckResult code, std::string_view text, int ply);
 
     RecordStore& m_store;
     const ReadOptions& m_options;
@@ -669,11 +669,11 @@ void LineReader::fixStart() {
     m_startFixed = true;
 }
 
-void LineReader::warnRule(MoveCheck code, std::string_view text, int ply) {
+void LineReader::warnRule(MoveCheckResult code, std::string_view text, int ply) {
     const std::string* kind = &m_v.ruleError;
-    if (code == MoveCheck::SecondPawn) kind = &m_v.ruleTwoPawns;
-    if (code == MoveCheck::PawnDropMate) kind = &m_v.rulePawnDropMate;
-    if (code == MoveCheck::LeavesKingAttacked && !isDatabase()) kind = &m_v.ruleKingExposed;
+    if (code == MoveCheckResult::SecondPawn) kind = &m_v.ruleTwoPawns;
+    if (code == MoveCheckResult::PawnDropMate) kind = &m_v.rulePawnDropMate;
+    if (code == MoveCheckResult::LeavesKingAttacked && !isDatabase()) kind = &m_v.ruleKingExposed;
     std::string moveText(withoutNewline(text));
     if (!isDatabase()) {
         m_report.warnings.push_back(*kind + m_options.fileName + " " + plyText(ply) + " " +
@@ -752,7 +752,7 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         }
     }
     int to = destination | (promote ? kPromoteFlag : 0);
-    MoveCheck check = MoveCheck::Legal;
+    MoveCheckResult check = MoveCheckResult::Legal;
     if (m_options.ruleCheck) check = checkMove(p, origin, to, side);
     AddResult r = m_store.addAndAdvance(kAddStoreAll, packMove(origin, to),
                                         static_cast<std::uint16_t>(std::clamp(seconds, 0, 65535)));
@@ -762,7 +762,7 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         return MoveOutcome::Error;
     }
     m_lastNode = m_store.current();
-    if (check != MoveCheck::Legal) warnRule(check, text, ply);
+    if (check != MoveCheckResult::Legal) warnRule(check, text, ply);
     return MoveOutcome::Added;
 }
 
@@ -1194,7 +1194,8 @@ ReadReport readRecordText(RecordStore& store, std::string_view text, bool merge,
     return report;
 }
 
-MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const ReadOptions& options) {
+MergeCheckResult checkMergeStart(RecordStore& store, std::string_view text,
+                                 const ReadOptions& options) {
     // The record's start, kept aside and put back whatever the text says.
     Position recordStart;
     store.restoreStartPosition(recordStart);
@@ -1210,13 +1211,13 @@ MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const Read
     feedLines(reader, text, kTextLineBytes);
     reader.finish();
 
-    MergeCheck result = MergeCheck::Ok;
+    MergeCheckResult result = MergeCheckResult::Ok;
     if (store.handicap() != handicap) {
-        result = MergeCheck::HandicapDiffers;
+        result = MergeCheckResult::HandicapDiffers;
     } else if (store.firstMover() != firstMover) {
-        result = MergeCheck::SideDiffers;
+        result = MergeCheckResult::SideDiffers;
     } else if (comparePositions(store.position(), recordStart) != 0) {
-        result = MergeCheck::StartDiffers;
+        result = MergeCheckResult::StartDiffers;
     }
     store.setHandicap(handicap);
     store.setFirstMover(firstMover);
@@ -1228,7 +1229,7 @@ MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const Read
     return result;
 }
 
-std::string_view mergeCheckMessage(MergeCheck check) {
+std::string_view mergeCheckMessage(MergeCheckResult check) {
     return vocab().mergeMessages[static_cast<std::size_t>(check)];
 }
 

@@ -86,11 +86,12 @@ ReadReport readRecordText(RecordStore& store, std::string_view text, bool merge,
                           const ReadOptions& options);
 
 // Whether a text may be merged into the record: it must start from the same position.
-enum class MergeCheck : int { Ok = 0, HandicapDiffers, SideDiffers, StartDiffers };
+enum class MergeCheckResult : int { Ok = 0, HandicapDiffers, SideDiffers, StartDiffers };
 // Reads only what defines the text's start (and takes over its header lines and player names),
 // compares it with the record's start, and leaves the record's start as it was.
-MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const ReadOptions& options);
+MergeCheckResult checkMergeStart(RecordStore& store, std::string_view text,
+                                 const ReadOptions& options);
 // "手合が違います。", "手番が違います。", "開始局面が違います。"; empty for Ok (CP932).
-std::string_view mergeCheckMessage(MergeCheck check);
+std::string_view mergeCheckMessage(MergeCheckResult check);
 
 }  // namespace core

@@ -559,7 +559,7 @@ protected:
         m_report = readRecordText(m_store, t, merge, m_options);
         return m_report;
     }
-    MergeCheck check(const std::vector<std::string>& lines) {
+    MergeCheckResult check(const std::vector<std::string>& lines) {
         std::string t;
         for (const auto& l : lines) t += sjis(l) + "\r\n";
         return checkMergeStart(m_store, t, m_options);
@@ -585,7 +585,7 @@ TEST_F(TextReaderTest, MergingAddsOnlyWhatDiffers) {
     std::vector<std::string> other = game(20);
     other.push_back("▲５八玉");
     other.push_back("△５二玉");
-    ASSERT_EQ(check(other), MergeCheck::Ok);
+    ASSERT_EQ(check(other), MergeCheckResult::Ok);
     ASSERT_EQ(text(other, true).result, ReadResult::Ok) << error();
     EXPECT_EQ(m_store.moveCount(), before + 2);
     EXPECT_EQ(line().size(), 24u) << "the main line stays first";
@@ -605,16 +605,17 @@ TEST_F(TextReaderTest, MergingAddsOnlyWhatDiffers) {
 TEST_F(TextReaderTest, MergeCheckRefusesADifferentStart) {
     ASSERT_EQ(text(game(10), false).result, ReadResult::Ok);
     int before = m_store.moveCount();
-    EXPECT_EQ(check({"手合割：香落ち", "棋戦：練習", "△３四歩"}), MergeCheck::HandicapDiffers);
-    EXPECT_EQ(toUtf8Lossy(std::string(mergeCheckMessage(MergeCheck::HandicapDiffers))),
+    EXPECT_EQ(check({"手合割：香落ち", "棋戦：練習", "△３四歩"}),
+              MergeCheckResult::HandicapDiffers);
+    EXPECT_EQ(toUtf8Lossy(std::string(mergeCheckMessage(MergeCheckResult::HandicapDiffers))),
               "手合が違います。");
     EXPECT_EQ(header(HeaderField::Event), "練習") << "header lines are taken over";
     EXPECT_EQ(m_store.handicap(), kHandicapEven);
     EXPECT_EQ(m_store.firstMover(), kSideBlack);
     EXPECT_EQ(m_store.moveCount(), before);
-    EXPECT_EQ(check({"後手番", "△３四歩"}), MergeCheck::SideDiffers);
+    EXPECT_EQ(check({"後手番", "△３四歩"}), MergeCheckResult::SideDiffers);
     EXPECT_EQ(check({"| ・ ・ ・ ・v玉 ・ ・ ・ ・|一", "先手番", "▲５二金"}),
-              MergeCheck::StartDiffers);
+              MergeCheckResult::StartDiffers);
     Position start;
     m_store.restoreStartPosition(start);
     Position standard;

@@ -38,19 +38,19 @@ bool History::contains(std::string_view v) const {
     return std::find(m_entries.begin(), m_entries.end(), v) != m_entries.end();
 }
 
-HistoryAdd History::add(std::string_view v) {
+HistoryAddResult History::add(std::string_view v) {
     std::string entry = cutText(singleLine(v), kEntryBytes);
-    if (entry.empty() || m_maximum <= 0) return HistoryAdd::Ignored;
+    if (entry.empty() || m_maximum <= 0) return HistoryAddResult::Ignored;
     auto found = std::find(m_entries.begin(), m_entries.end(), entry);
     if (found != m_entries.end()) {
         std::rotate(m_entries.begin(), found, found + 1);
-        return HistoryAdd::MovedToFront;
+        return HistoryAddResult::MovedToFront;
     }
     // Newest first: appended, then turned to the front.
     m_entries.push_back(std::move(entry));
     std::rotate(m_entries.rbegin(), m_entries.rbegin() + 1, m_entries.rend());
     if (count() > m_maximum) m_entries.resize(static_cast<std::size_t>(m_maximum));
-    return HistoryAdd::Inserted;
+    return HistoryAddResult::Inserted;
 }
 
 core::ReadResult History::read(const std::string& path) {

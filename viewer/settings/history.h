@@ -50,7 +50,7 @@ std::string_view historyFileName(HistoryField field);
 std::string historyFilePath(const std::string& folder, HistoryField field);
 
 // Result of History::add.
-enum class HistoryAdd : int {
+enum class HistoryAddResult : int {
     Ignored = 0,  // empty value, or a history that keeps nothing
     MovedToFront = 1,
     Inserted = 2,
@@ -74,7 +74,7 @@ public:
 
     // Cuts v to one line of kEntryBytes; an empty value is ignored; a value already present moves
     // to the front; otherwise it becomes the first entry, the oldest falling off at the maximum.
-    HistoryAdd add(std::string_view v);
+    HistoryAddResult add(std::string_view v);
 
     // Reads a history file: one entry per line, "#" lines and empty lines ignored, at most
     // `maximum` entries. Nothing is read when the maximum is 0. Returns Ok, or CannotOpen when the

@@ -38,16 +38,16 @@ protected:
 TEST(History, FullHistoryDropsTheOldest) {
     History h = filled(5, {"a", "b", "c", "d", "e"});
     EXPECT_EQ(h.entries(), values({"e", "d", "c", "b", "a"}));
-    EXPECT_EQ(h.add("f"), HistoryAdd::Inserted);
+    EXPECT_EQ(h.add("f"), HistoryAddResult::Inserted);
     EXPECT_EQ(h.entries(), values({"f", "e", "d", "c", "b"}));
     EXPECT_FALSE(h.contains("a"));
 }
 
 TEST(History, ExistingValueMovesToFront) {
     History h = filled(5, {"a", "b", "c"});
-    EXPECT_EQ(h.add("a"), HistoryAdd::MovedToFront);
+    EXPECT_EQ(h.add("a"), HistoryAddResult::MovedToFront);
     EXPECT_EQ(h.entries(), values({"a", "c", "b"}));
-    EXPECT_EQ(h.add("a"), HistoryAdd::MovedToFront);
+    EXPECT_EQ(h.add("a"), HistoryAddResult::MovedToFront);
     EXPECT_EQ(h.count(), 3);
 }
 
@@ -64,7 +64,7 @@ TEST(History, CapacityIsTwenty) {
 
 TEST(History, ValuesAreCutToOneLineOf255Bytes) {
     History h;
-    EXPECT_EQ(h.add(std::string(300, 'x')), HistoryAdd::Inserted);
+    EXPECT_EQ(h.add(std::string(300, 'x')), HistoryAddResult::Inserted);
     EXPECT_EQ(h.value(0), std::string(255, 'x'));
     std::string japanese;
     for (int i = 0; i < 150; ++i) japanese += sjis("表");
@@ -73,15 +73,15 @@ TEST(History, ValuesAreCutToOneLineOf255Bytes) {
     (void)h.add("first\r\nsecond");
     EXPECT_EQ(h.value(0), "first");
     // The cut value is what is compared: a longer text with the same first 255 bytes is present.
-    EXPECT_EQ(h.add(std::string(400, 'x')), HistoryAdd::MovedToFront);
+    EXPECT_EQ(h.add(std::string(400, 'x')), HistoryAddResult::MovedToFront);
 }
 
 TEST(History, NothingIsAddedWhenIgnored) {
     History h;
-    EXPECT_EQ(h.add(""), HistoryAdd::Ignored);
-    EXPECT_EQ(h.add("\nx"), HistoryAdd::Ignored);
+    EXPECT_EQ(h.add(""), HistoryAddResult::Ignored);
+    EXPECT_EQ(h.add("\nx"), HistoryAddResult::Ignored);
     History none(0);
-    EXPECT_EQ(none.add("a"), HistoryAdd::Ignored);
+    EXPECT_EQ(none.add("a"), HistoryAddResult::Ignored);
     EXPECT_EQ(none.count(), 0);
     EXPECT_EQ(History(-3).maximum(), 0);
 }

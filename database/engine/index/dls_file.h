@@ -51,7 +51,7 @@ struct DlsMessage {
     std::string text;  // the CP932 message to show
 };
 
-struct DlsReadResult {
+struct DlsReadReport {
     core::ReadResult code = core::ReadResult::Ok;  // or LineFailed (see messages), CannotOpen
     int records = 0;                               // record lines read into the table
     bool oldVersion = false;                       // handicap codes were converted
@@ -63,14 +63,14 @@ struct DlsReadResult {
 // filter, relative paths and automatic update off, the sort order set to defaultSortOrder; the
 // column settings and the other settings stay until the file sets them), stores the path,
 // reads every line and lists all records in slot order.
-[[nodiscard]] DlsReadResult readDls(IndexTable& table, const std::string& path,
+[[nodiscard]] DlsReadReport readDls(IndexTable& table, const std::string& path,
                                     int defaultSortOrder = 0);
 
 // readDls over a text already in memory.
-[[nodiscard]] DlsReadResult loadDls(IndexTable& table, const std::string& path,
+[[nodiscard]] DlsReadReport loadDls(IndexTable& table, const std::string& path,
                                     std::string_view content, int defaultSortOrder = 0);
 
-enum class RecordLineStatus : int {
+enum class RecordLineResult : int {
     Ok = 0,
     NoQuote = -1,        // the line holds no double quote: not a record line
     EventMissing = 1,    // the event field, or a field before it, is missing
@@ -81,7 +81,7 @@ enum class RecordLineStatus : int {
 // Parses one record line into entry, which is reset first. With a positive status the entry
 // holds the fields read before the missing one; later fields are empty or zero. oldVersion
 // converts the handicap code of a file written before 5.2.
-[[nodiscard]] RecordLineStatus parseRecordLine(std::string_view line, IndexEntry& entry,
+[[nodiscard]] RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry,
                                                bool oldVersion = false);
 
 // Appends one record line with CR LF: serial number, path (given separately, as the line must
@@ -89,7 +89,7 @@ enum class RecordLineStatus : int {
 void appendRecordLine(std::string& out, int serial, std::string_view path, const IndexEntry& entry);
 
 // The message for a parse status > 0 ("kisen error", "戦型error", "表題error").
-std::string recordLineMessage(RecordLineStatus status);
+std::string recordLineMessage(RecordLineResult status);
 
 enum class SettingsLineResult : uint8_t {
     Ignored,     // not a settings line this database keeps

@@ -108,7 +108,7 @@ TEST(DlsWriteTest, RoundTripKeepsEntriesSettingsAndBytes) {
     IndexTable table = sampleTable(40);
     std::string first = formatDls(table);
     IndexTable back;
-    DlsReadResult r = loadDls(back, "/db/main.DLS", first);
+    DlsReadReport r = loadDls(back, "/db/main.DLS", first);
     EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(r.records, 40);
     EXPECT_EQ(back.entries(), table.entries());
@@ -174,7 +174,7 @@ TEST(DlsFileTest, WritesAndReadsAFileAndReportsFailures) {
     EXPECT_EQ(table.path(), path);
 
     IndexTable back;
-    DlsReadResult r = readDls(back, path, 7);
+    DlsReadReport r = readDls(back, path, 7);
     EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(back.path(), path);
     EXPECT_EQ(back.entries(), table.entries());
@@ -193,7 +193,7 @@ TEST(DlsReadTest, ReadingResetsTheFiltersButKeepsTheColumns) {
     IndexTable table = sampleTable(2);
     table.settings().addDateFilter = true;
     std::string text = "# x\r\n$" + sjis("追加年      :1999\r\n") + line(kFullLine);
-    DlsReadResult r = loadDls(table, "/db/b.DLS", text, 3);
+    DlsReadReport r = loadDls(table, "/db/b.DLS", text, 3);
     EXPECT_EQ(r.code, core::ReadResult::Ok);
     const IndexSettings& s = table.settings();
     EXPECT_EQ(table.size(), 1);
@@ -259,7 +259,7 @@ TEST(DlsReadTest, VersionsBefore52ConvertHandicapCodes) {
         std::string text =
             sjis("$バージョン  :") + c.version + "\r\n" + line(fields) + line(fields);
         IndexTable table;
-        DlsReadResult r = loadDls(table, "", text);
+        DlsReadReport r = loadDls(table, "", text);
         EXPECT_EQ(r.code, core::ReadResult::Ok);
         EXPECT_EQ(r.oldVersion, c.old);
         ASSERT_EQ(table.size(), 2);
@@ -301,7 +301,7 @@ TEST(DlsReadTest, LinesOfOlderVersionsEndEarly) {
     for (std::string cut : {sjis(",\"持ち時間\""), std::string(",c,"), std::string(",\"u1\"")}) {
         std::string fields = kFullLine.substr(0, kFullLine.find(cut));
         IndexTable table;
-        DlsReadResult r = loadDls(table, "", line(fields));
+        DlsReadReport r = loadDls(table, "", line(fields));
         EXPECT_EQ(r.code, core::ReadResult::Ok) << fields;
         ASSERT_EQ(table.size(), 1);
         EXPECT_EQ(table.entry(0).title(), sjis("表題"));
@@ -326,7 +326,7 @@ TEST(DlsReadTest, MissingTextFieldsAreReportedAndTheRecordKeepsWhatWasRead) {
     };
     for (const Case& c : cases) {
         IndexTable table;
-        DlsReadResult r = loadDls(table, "", "# c\r\n" + line(c.fields) + line(kFullLine));
+        DlsReadReport r = loadDls(table, "", "# c\r\n" + line(c.fields) + line(kFullLine));
         EXPECT_EQ(r.code, core::ReadResult::LineFailed) << c.fields;
         ASSERT_EQ(r.messages.size(), 1u);
         EXPECT_EQ(r.messages[0].line, 2);
@@ -342,7 +342,7 @@ TEST(DlsReadTest, MissingTextFieldsAreReportedAndTheRecordKeepsWhatWasRead) {
 
 TEST(DlsReadTest, ALineWithoutAQuoteEndsTheReading) {
     IndexTable table;
-    DlsReadResult r = loadDls(table, "", line(kFullLine) + "\r\n" + line(kFullLine));
+    DlsReadReport r = loadDls(table, "", line(kFullLine) + "\r\n" + line(kFullLine));
     EXPECT_EQ(table.size(), 1);
     EXPECT_EQ(r.code, core::ReadResult::LineFailed);
     ASSERT_EQ(r.messages.size(), 1u);
@@ -361,7 +361,7 @@ TEST(DlsReadTest, CapacityLimitsTheRecordsRead) {
         text += line("\"/g/" + std::to_string(i) + ".KIF\"" + kFullLine.substr(10));
     }
     IndexTable table;
-    DlsReadResult r = loadDls(table, "", text);
+    DlsReadReport r = loadDls(table, "", text);
     EXPECT_EQ(table.size(), 1000);
     EXPECT_EQ(r.records, 1000);
     EXPECT_EQ(table.entry(999).path(), "/g/999.KIF");
@@ -381,7 +381,7 @@ TEST(DlsReadTest, NulBytesAndInvalidTextNeverBreakTheReader) {
     std::string withNul = line(kFullLine);
     withNul.insert(withNul.find(sjis("\"戦型\"")), std::string("\0", 1));
     IndexTable table;
-    DlsReadResult r = loadDls(table, "", line(kFullLine) + withNul + line(kFullLine));
+    DlsReadReport r = loadDls(table, "", line(kFullLine) + withNul + line(kFullLine));
     ASSERT_EQ(table.size(), 3);
     EXPECT_EQ(r.messages.at(0).note, DlsNote::OpeningMissing);  // the line ends at the NUL
     EXPECT_EQ(table.entry(1).event(), sjis("棋戦"));

@@ -89,10 +89,10 @@ void RecordExtractor::setUserKeys(
     m_options.userKeys = userKeys;
 }
 
-ExtractCode RecordExtractor::extract(const std::string& path, IndexEntry& entry) {
+ExtractResult RecordExtractor::extract(const std::string& path, IndexEntry& entry) {
     m_errorText.clear();
     std::optional<std::string> bytes = core::readFile(path);
-    if (!bytes) return ExtractCode::CannotOpen;
+    if (!bytes) return ExtractResult::CannotOpen;
 
     std::string extension = lowerExtension(path);
     core::DecodedText decoded = core::decodeRecordBytes(std::move(*bytes), extension);
@@ -106,16 +106,16 @@ ExtractCode RecordExtractor::extract(const std::string& path, IndexEntry& entry)
         case core::ReadResult::Ok:
             break;
         case core::ReadResult::CannotOpen:
-            return ExtractCode::CannotOpen;
+            return ExtractResult::CannotOpen;
         case core::ReadResult::CapacityReached:
             m_errorText = core::msgRecordSizeOver();
-            return ExtractCode::ReadFailed;
+            return ExtractResult::ReadFailed;
         case core::ReadResult::LineFailed:
             m_errorText = m_store.readingError();
-            return ExtractCode::ReadFailed;
+            return ExtractResult::ReadFailed;
     }
     fill(entry, storedPath, report.stoppedAtVariation);
-    return ExtractCode::Ok;
+    return ExtractResult::Ok;
 }
 
 void RecordExtractor::fill(IndexEntry& entry, std::string_view path, bool variationFollows) {

@@ -146,9 +146,9 @@ Registrar::Registrar(Database& db, RecordExtractor& extractor, ErrorLog& log, Op
                      RegistrationOptions options)
     : m_db(db), m_extractor(extractor), m_log(log), m_host(host), m_options(options) {}
 
-ExtractCode Registrar::extract(const std::string& fsPath, IndexEntry& entry, bool quiet) {
-    ExtractCode code = m_extractor.extract(fsPath, entry);
-    if (code != ExtractCode::ReadFailed) return code;
+ExtractResult Registrar::extract(const std::string& fsPath, IndexEntry& entry, bool quiet) {
+    ExtractResult code = m_extractor.extract(fsPath, entry);
+    if (code != ExtractResult::ReadFailed) return code;
 
     std::optional<std::string> stored = storedFromFileSystem(fsPath);
     std::string path = stored ? *stored : fsPath;
@@ -161,7 +161,7 @@ ExtractCode Registrar::extract(const std::string& fsPath, IndexEntry& entry, boo
     question += m_options.editorConfigured ? t.askEditor : t.askStop;
     switch (m_host.askReadError(question, m_options.editorConfigured)) {
         case ReadErrorAnswer::Stop:
-            return ExtractCode::Stopped;
+            return ExtractResult::Stopped;
         case ReadErrorAnswer::OpenInEditor:
             m_host.openInEditor(fsPath);
             break;
@@ -203,12 +203,12 @@ std::string Registrar::storedPath(std::string_view absoluteStored) const {
     return std::string(absoluteStored);
 }
 
-AddCode Registrar::addEntry(IndexEntry entry, int compareLimit) {
+AddFileResult Registrar::addEntry(IndexEntry entry, int compareLimit) {
     bool binary = m_db.isBinary();
     if (binary &&
         (entry.handicap >= static_cast<uint8_t>(IndexHandicap::Other) || entry.moveCount == 0 ||
          m_extractor.setUpStart() || m_extractor.entryCount() == 0)) {
-        return AddCode::Refused;
+        return AddFileResult::Refused;
     }
     std::string absolute = normalisePath(m_db.table().resolve(entry.path()));
     std::string key = pathKey(absolute);
@@ -223,15 +223,15 @@ AddCode Registrar::addEntry(IndexEntry entry, int compareLimit) {
         entry.marks =
             static_cast<uint8_t>(kept | (entry.marks & (kMarkComments | kMarkVariations)));
         m_db.replace(slot, std::move(entry), std::move(list));
-        return AddCode::Updated;
+        return AddFileResult::Updated;
     }
     if (table.isFull()) {
         m_host.message(tableFullMessage(table.capacity()));
-        return AddCode::TableFull;
+        return AddFileResult::TableFull;
     }
     slot = m_db.append(std::move(entry), std::move(list));
     if (m_keysValid) m_keys.emplace(std::move(key), slot);
-    return AddCode::Added;
+    return AddFileResult::Added;
 }
 
 bool Registrar::isDuplicate(const IndexEntry& entry, const DuplicateCriteria& criteria) {
@@ -247,42 +247,42 @@ bool Registrar::isDuplicate(const IndexEntry& entry, const DuplicateCriteria& cr
     return false;
 }
 
-AddCode Registrar::addFile(const std::string& fsPathGiven, int compareLimit,
-                           const AddFilters* filters) {
+AddFileResult Registrar::addFile(const std::string& fsPathGiven, int compareLimit,
+                                 const AddFilters* filters) {
     std::string fsPath = absoluteFsPath(fsPathGiven);
     if (!storedFromFileSystem(fsPath)) {
         // The index can't hold this name; the file is reported like an unreadable record.
         m_log.appendReadError(fsPath, texts().badFileName);
         ++m_counts.errors;
-        return AddCode::ReadFailed;
+        return AddFileResult::ReadFailed;
     }
     IndexEntry entry;
     switch (extract(fsPath, entry, m_options.quietErrors)) {
-        case ExtractCode::Ok:
+        case ExtractResult::Ok:
             break;
-        case ExtractCode::CannotOpen:
-            return AddCode::CannotOpen;
-        case ExtractCode::ReadFailed:
-            return AddCode::ReadFailed;
-        case ExtractCode::Stopped:
-            return AddCode::Stopped;
+        case ExtractResult::CannotOpen:
+            return AddFileResult::CannotOpen;
+        case ExtractResult::ReadFailed:
+            return AddFileResult::ReadFailed;
+        case ExtractResult::Stopped:
+            return AddFileResult::Stopped;
     }
     if (filters) {
-        if (!passesFilters(entry, *filters)) return AddCode::Filtered;
+        if (!passesFilters(entry, *filters)) return AddFileResult::Filtered;
         if (filters->skipDuplicates && isDuplicate(entry, filters->duplicates)) {
-            return AddCode::Filtered;
+            return AddFileResult::Filtered;
         }
     }
-    AddCode code = addEntry(std::move(entry), compareLimit);
+    AddFileResult code = addEntry(std::move(entry), compareLimit);
     switch (code) {
-        case AddCode::Added:
+        case AddFileResult::Added:
             ++m_counts.added;
             break;
-        case AddCode::Updated:
+        case AddFileResult::Updated:
             ++m_counts.updated;
             break;
-        case AddCode::Refused:
-            return AddCode::NotTaken;
+        case AddFileResult::Refused:
+            return AddFileResult::NotTaken;
         default:
             break;
     }
@@ -290,7 +290,7 @@ AddCode Registrar::addFile(const std::string& fsPathGiven, int compareLimit,
 }
 
 bool Registrar::walk(const std::string& folder, const FolderAdd& request, int compareLimit,
-                     RunResult& run) {
+                     RunReport& run) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) return true;
@@ -315,12 +315,12 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
         if (++m_visited % kProgressStep == 0 && m_host.cancelRequested()) {
             m_host.beep();
             run.cancelled = true;
-            run.end = AddCode::Stopped;
+            run.end = AddFileResult::Stopped;
             return false;
         }
         int before = m_counts.added + m_counts.updated;
-        AddCode code = addFile(path, compareLimit, &request.filters);
-        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+        AddFileResult code = addFile(path, compareLimit, &request.filters);
+        if (code == AddFileResult::TableFull || code == AddFileResult::Stopped) {
             run.end = code;
             return false;
         }
@@ -330,7 +330,7 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 run.cancelled = true;
-                run.end = AddCode::Stopped;
+                run.end = AddFileResult::Stopped;
                 return false;
             }
         }
@@ -338,7 +338,7 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
     return true;
 }
 
-void Registrar::finishAdd(RunResult& run, bool showStatus) {
+void Registrar::finishAdd(RunReport& run, bool showStatus) {
     run.counts = m_counts;
     if (m_counts.added + m_counts.updated > 0) m_db.setModified();
     run.status = addEndStatus(m_counts);
@@ -351,8 +351,8 @@ void Registrar::finishAdd(RunResult& run, bool showStatus) {
     }
 }
 
-RunResult Registrar::addFolder(const FolderAdd& request) {
-    RunResult run;
+RunReport Registrar::addFolder(const FolderAdd& request) {
+    RunReport run;
     m_counts = {};
     m_log.resetCount();
     m_visited = 0;
@@ -365,14 +365,14 @@ RunResult Registrar::addFolder(const FolderAdd& request) {
     return run;
 }
 
-RunResult Registrar::mergeDls(const std::string& fsPath) {
-    RunResult run;
+RunReport Registrar::mergeDls(const std::string& fsPath) {
+    RunReport run;
     m_counts = {};
     m_log.resetCount();
     std::optional<std::string> content = core::readFile(fsPath, std::size_t{1} << 30);
     if (!content) {
-        run.end = AddCode::CannotOpen;
-        run.status = openErrorMessage(OpenCode::CannotOpen, fsPath);
+        run.end = AddFileResult::CannotOpen;
+        run.status = openErrorMessage(OpenResult::CannotOpen, fsPath);
         return run;
     }
     // The other database's records, with their paths resolved against its own folder.
@@ -389,13 +389,13 @@ RunResult Registrar::mergeDls(const std::string& fsPath) {
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 run.cancelled = true;
-                run.end = AddCode::Stopped;
+                run.end = AddFileResult::Stopped;
                 break;
             }
         }
         std::string path = locateFile(fileSystemFromStored(other.resolve(other.entry(i).path())));
-        AddCode code = addFile(path, limit, nullptr);
-        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+        AddFileResult code = addFile(path, limit, nullptr);
+        if (code == AddFileResult::TableFull || code == AddFileResult::Stopped) {
             run.end = code;
             break;
         }
@@ -404,17 +404,17 @@ RunResult Registrar::mergeDls(const std::string& fsPath) {
     return run;
 }
 
-RunResult Registrar::addSingle(const std::string& fsPathGiven) {
+RunReport Registrar::addSingle(const std::string& fsPathGiven) {
     std::string fsPath = absoluteFsPath(fsPathGiven);
-    RunResult run;
+    RunReport run;
     if (lowerExtension(fsPath) == "dls") {
         run = mergeDls(fsPath);
     } else {
         m_counts = {};
         m_log.resetCount();
         run.end = addFile(fsPath, -1, nullptr);
-        if (run.end != AddCode::Added && run.end != AddCode::Updated &&
-            run.end != AddCode::Stopped && run.end != AddCode::TableFull) {
+        if (run.end != AddFileResult::Added && run.end != AddFileResult::Updated &&
+            run.end != AddFileResult::Stopped && run.end != AddFileResult::TableFull) {
             m_host.message(texts().notRegistered);
         }
         finishAdd(run, false);
@@ -426,19 +426,19 @@ RunResult Registrar::addSingle(const std::string& fsPathGiven) {
     return run;
 }
 
-RunResult Registrar::addDropped(std::span<const std::string> fsPaths) {
-    RunResult run;
+RunReport Registrar::addDropped(std::span<const std::string> fsPaths) {
+    RunReport run;
     m_counts = {};
     m_log.resetCount();
     for (const std::string& path : fsPaths) {
         std::string ext = lowerExtension(path);
         if (!ext.empty() && !isRecordExtension(ext)) continue;
-        AddCode code = addFile(path, -1, nullptr);
-        if (code == AddCode::Added || code == AddCode::Updated) {
+        AddFileResult code = addFile(path, -1, nullptr);
+        if (code == AddFileResult::Added || code == AddFileResult::Updated) {
             std::optional<std::string> stored = storedFromFileSystem(path);
             m_host.status(formatMessage(texts().dropped, {stored ? *stored : path}));
         }
-        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+        if (code == AddFileResult::TableFull || code == AddFileResult::Stopped) {
             run.end = code;
             break;
         }
@@ -455,7 +455,7 @@ int Registrar::updateSlot(int slot) {
     const IndexEntry& old = table.entry(slot);
     IndexEntry entry;
     if (extract(locateFile(fileSystemFromStored(table.resolve(old.path()))), entry, true) !=
-        ExtractCode::Ok) {
+        ExtractResult::Ok) {
         return -1;
     }
     std::vector<ListMove> list;
@@ -473,8 +473,8 @@ int Registrar::updateSlot(int slot) {
     return 0;
 }
 
-UpdateResult Registrar::update(MissingFileMode& mode, std::span<const int32_t> chosen) {
-    UpdateResult result;
+UpdateReport Registrar::update(MissingFileMode& mode, std::span<const int32_t> chosen) {
+    UpdateReport result;
     m_counts = {};
     m_log.resetCount();
     std::vector<int32_t> slots(chosen.begin(), chosen.end());
@@ -550,11 +550,11 @@ void Registrar::deleteSlot(int slot) {
     m_db.setModified();
 }
 
-FolderDeleteResult Registrar::deleteByFolder(const std::string& fsFolder, int kind,
+FolderDeleteReport Registrar::deleteByFolder(const std::string& fsFolder, int kind,
                                              bool subfolders) {
-    FolderDeleteResult result;
+    FolderDeleteReport result;
     if (fsFolder.empty()) {
-        result.code = FolderDeleteCode::NoFolder;
+        result.code = FolderDeleteResult::NoFolder;
         return result;
     }
     std::optional<std::string> stored = storedFromFileSystem(absoluteFsPath(fsFolder));
@@ -569,7 +569,7 @@ FolderDeleteResult Registrar::deleteByFolder(const std::string& fsFolder, int ki
         if (done % kProgressStep == 0) {
             m_host.status(formatMessage(texts().deleting, {number(done), number(total)}));
             if (m_host.cancelRequested()) {
-                result.code = FolderDeleteCode::Cancelled;
+                result.code = FolderDeleteResult::Cancelled;
                 break;
             }
         }
@@ -586,11 +586,11 @@ FolderDeleteResult Registrar::deleteByFolder(const std::string& fsFolder, int ki
     return result;
 }
 
-PathModeResult Registrar::makePathsRelative() {
-    PathModeResult result;
+PathModeReport Registrar::makePathsRelative() {
+    PathModeReport result;
     IndexTable& table = m_db.table();
     if (table.path().empty() || table.empty()) {
-        result.code = PathModeCode::Unavailable;
+        result.code = PathModeResult::Unavailable;
         return result;
     }
     std::string folder(table.folder());
@@ -611,11 +611,11 @@ PathModeResult Registrar::makePathsRelative() {
     return result;
 }
 
-PathModeResult Registrar::makePathsAbsolute() {
-    PathModeResult result;
+PathModeReport Registrar::makePathsAbsolute() {
+    PathModeReport result;
     IndexTable& table = m_db.table();
     if (table.path().empty() || table.empty()) {
-        result.code = PathModeCode::Unavailable;
+        result.code = PathModeResult::Unavailable;
         return result;
     }
     for (int slot = 0; slot < table.size(); ++slot) {

@@ -57,11 +57,11 @@ protected:
     Registrar registrar(RegistrationOptions options = {}) {
         return Registrar(db, extractor, log, host, options);
     }
-    AddCode add(const std::string& path) {
+    AddFileResult add(const std::string& path) {
         Registrar r = registrar();
         return r.addFile(path, -1, nullptr);
     }
-    RunResult addFolder(FolderAdd request) {
+    RunReport addFolder(FolderAdd request) {
         Registrar r = registrar();
         return r.addFolder(request);
     }
@@ -91,7 +91,7 @@ TEST_F(RegistrationTest, ExtractsHeaderMarksAndResult) {
     std::string path = files.write("a.kif", lines);
 
     IndexEntry e;
-    ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok);
+    ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok);
     EXPECT_EQ(e.path(), path);
     EXPECT_EQ(e.blackPlayer(), sjis("羽生善治"));
     EXPECT_EQ(e.whitePlayer(), sjis("谷川浩司"));
@@ -132,7 +132,7 @@ TEST_F(RegistrationTest, ClosingEntriesDecideTheResult) {
     for (const Case& c : cases) {
         std::string path = files.write("r.kif", kifRecord(c.moves));
         IndexEntry e;
-        ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok);
+        ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok);
         EXPECT_EQ(e.result, static_cast<uint8_t>(c.result)) << c.moves.back();
         EXPECT_EQ(e.moveCount, c.count);
     }
@@ -143,7 +143,7 @@ TEST_F(RegistrationTest, CsaFilesGoToTheCsaReader) {
                                              "$START_TIME:2013/06/01 10:00:00", "PI", "+",
                                              "+7776FU", "-3334FU", "+8822UM", "%TORYO"});
     IndexEntry e;
-    ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok) << extractor.errorText();
+    ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok) << extractor.errorText();
     EXPECT_EQ(e.blackPlayer(), sjis("先手名人"));
     EXPECT_EQ(e.whitePlayer(), sjis("後手王将"));
     EXPECT_EQ(e.start, (IndexDate{2013, 6, 1}));
@@ -157,8 +157,8 @@ TEST_F(RegistrationTest, CsaFilesGoToTheCsaReader) {
 
 TEST_F(RegistrationTest, ReadErrorsAreLoggedAndMissingFilesAreNot) {
     std::string bad = files.write("bad.kif", kifRecord({"７六歩(77)", "９九竜王"}));
-    EXPECT_EQ(add(files.file("none.kif")), AddCode::CannotOpen);
-    EXPECT_EQ(add(bad), AddCode::ReadFailed);
+    EXPECT_EQ(add(files.file("none.kif")), AddFileResult::CannotOpen);
+    EXPECT_EQ(add(bad), AddFileResult::ReadFailed);
     EXPECT_EQ(db.table().size(), 0);
 
     std::optional<std::string> text = core::readFile(log.path());
@@ -177,7 +177,7 @@ TEST_F(RegistrationTest, AskedReadErrorsMayStopTheRun) {
     std::string bad = files.write("bad.kif", kifRecord({"９九竜王"}));
     host.readErrorAnswer = ReadErrorAnswer::Stop;
     Registrar r = registrar({.quietErrors = false, .editorConfigured = false});
-    EXPECT_EQ(r.addFile(bad, -1, nullptr), AddCode::Stopped);
+    EXPECT_EQ(r.addFile(bad, -1, nullptr), AddFileResult::Stopped);
     ASSERT_EQ(host.questions.size(), 1u);
     EXPECT_TRUE(host.questions[0].starts_with(sjis("棋譜読み込みエラー(") + bad + ")\n"));
     EXPECT_TRUE(host.questions[0].ends_with(sjis("追加を中止しますか？")));
@@ -185,12 +185,12 @@ TEST_F(RegistrationTest, AskedReadErrorsMayStopTheRun) {
 
 TEST_F(RegistrationTest, AddingTheSameFileTwiceUpdatesItAndKeepsUserMarks) {
     std::string path = files.write("game.kif", kifRecord(kShortGame));
-    RunResult first = addFolder(folder(files.path()));
+    RunReport first = addFolder(folder(files.path()));
     EXPECT_EQ(first.counts.added, 1);
     db.table().entry(0).marks |= kMarkUser1 | kMarkUser2;
 
     files.write("game.kif", kifRecord({"７六歩(77)", "投了"}, "2001/2/3"));
-    RunResult second = addFolder(folder(files.path()));
+    RunReport second = addFolder(folder(files.path()));
     EXPECT_EQ(second.counts.added, 0);
     EXPECT_EQ(second.counts.updated, 1);
     EXPECT_EQ(second.status, sjis("追加終了　新規追加：0 更新：1（計：1）"));
@@ -203,17 +203,17 @@ TEST_F(RegistrationTest, AddingTheSameFileTwiceUpdatesItAndKeepsUserMarks) {
 TEST_F(RegistrationTest, PathsAreStoredWithAnUpperCaseExtensionAndComparedIgnoringCase) {
     std::string lower = files.write("a.kif", kifRecord(kShortGame));
     std::string upper = files.write("A.KIF", kifRecord(kShortGame));
-    EXPECT_EQ(add(lower), AddCode::Added);
+    EXPECT_EQ(add(lower), AddFileResult::Added);
     EXPECT_EQ(entry(0).path(), files.file("a.KIF"));
-    EXPECT_EQ(add(upper), AddCode::Updated);
+    EXPECT_EQ(add(upper), AddFileResult::Updated);
     EXPECT_EQ(db.table().size(), 1);
 }
 
 TEST_F(RegistrationTest, AFullTableStopsTheFolderAddAndKeepsWhatFits) {
     db.table().setCapacity(3);
     for (int i = 0; i < 5; ++i) files.write(std::to_string(i) + ".kif", kifRecord(kShortGame));
-    RunResult run = addFolder(folder(files.path()));
-    EXPECT_EQ(run.end, AddCode::TableFull);
+    RunReport run = addFolder(folder(files.path()));
+    EXPECT_EQ(run.end, AddFileResult::TableFull);
     EXPECT_EQ(db.table().size(), 3);
     EXPECT_EQ(db.table().displayOrder().size(), 3u);
     ASSERT_EQ(host.messages.size(), 1u);
@@ -264,7 +264,7 @@ TEST_F(RegistrationTest, TheDateFilterSkipsFilesWrittenBeforeTheDay) {
     request.year = 2001;
     request.month = 1;
     request.day = 16;
-    RunResult run = addFolder(request);
+    RunReport run = addFolder(request);
     EXPECT_EQ(run.counts.added, 1);
     EXPECT_EQ(fileNameOf(entry(0).path()), "new.KIF");
     request.day = 15;
@@ -279,7 +279,7 @@ TEST_F(RegistrationTest, SkipDuplicatesLeavesOutTheSameGameFromAnotherFile) {
     request.filters.skipDuplicates = true;
     EXPECT_EQ(addFolder(request).counts.added, 1);
     request.folder = files.file("y");
-    RunResult run = addFolder(request);
+    RunReport run = addFolder(request);
     EXPECT_EQ(run.counts.added, 1);  // only c.kif: another day
     EXPECT_EQ(db.table().size(), 2);
 }
@@ -302,9 +302,9 @@ TEST_F(RegistrationTest, ABinaryDatabaseRefusesRecordsItCannotHold) {
     std::string good = files.write("good.kif", kifRecord(kShortGame));
 
     Registrar r = registrar();
-    EXPECT_EQ(r.addFile(set, -1, nullptr), AddCode::NotTaken);
-    EXPECT_EQ(r.addFile(empty, -1, nullptr), AddCode::NotTaken);
-    EXPECT_EQ(r.addFile(good, -1, nullptr), AddCode::Added);
+    EXPECT_EQ(r.addFile(set, -1, nullptr), AddFileResult::NotTaken);
+    EXPECT_EQ(r.addFile(empty, -1, nullptr), AddFileResult::NotTaken);
+    EXPECT_EQ(r.addFile(good, -1, nullptr), AddFileResult::Added);
     EXPECT_EQ(r.counts().added, 1);
     EXPECT_EQ(r.counts().updated, 0);
     ASSERT_EQ(db.table().size(), 1);
@@ -327,7 +327,7 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
 
     Registrar r = registrar();
     MissingFileMode keep = MissingFileMode::Keep;
-    UpdateResult kept = r.update(keep);
+    UpdateReport kept = r.update(keep);
     EXPECT_EQ(kept.updated, 2);
     EXPECT_EQ(kept.unreadable, 2);
     EXPECT_EQ(db.table().size(), 4);
@@ -339,7 +339,7 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
     // Ask: the first answer is "全て削除する", which deletes this one and every later one.
     host.missingAnswers = {MissingFileAnswer::DeleteAll};
     MissingFileMode ask = MissingFileMode::Ask;
-    UpdateResult asked = r.update(ask);
+    UpdateReport asked = r.update(ask);
     EXPECT_EQ(host.asked.size(), 1u);
     EXPECT_EQ(ask, MissingFileMode::Delete);
     EXPECT_EQ(asked.deleted, 2);
@@ -356,7 +356,7 @@ TEST_F(RegistrationTest, UpdateAsksPerFileUntilTheUserAnswersForAll) {
     host.missingAnswers = {MissingFileAnswer::Keep, MissingFileAnswer::KeepAll};
     Registrar r = registrar();
     MissingFileMode mode = MissingFileMode::Ask;
-    UpdateResult result = r.update(mode);
+    UpdateReport result = r.update(mode);
     EXPECT_EQ(host.asked.size(), 2u);
     EXPECT_EQ(mode, MissingFileMode::Keep);
     EXPECT_EQ(result.deleted, 0);
@@ -378,37 +378,37 @@ TEST_F(RegistrationTest, DeleteByFolderTakesTheFolderTheKindAndSubfolders) {
     ASSERT_EQ(db.table().size(), 4);
 
     Registrar r = registrar();
-    FolderDeleteResult none = r.deleteByFolder(files.file("db"), 3, true);
+    FolderDeleteReport none = r.deleteByFolder(files.file("db"), 3, true);
     EXPECT_EQ(none.status, sjis("削除棋譜は、ありませんでした。"));
-    FolderDeleteResult direct = r.deleteByFolder(files.file("db"), 0, false);
+    FolderDeleteReport direct = r.deleteByFolder(files.file("db"), 0, false);
     EXPECT_EQ(direct.deleted, 1);
     EXPECT_EQ(direct.status, sjis("1 棋譜削除しました。"));
-    FolderDeleteResult below = r.deleteByFolder(files.file("db") + "/", 2, true);
+    FolderDeleteReport below = r.deleteByFolder(files.file("db") + "/", 2, true);
     EXPECT_EQ(below.deleted, 2);
     ASSERT_EQ(db.table().size(), 1);
     EXPECT_EQ(fileNameOf(entry(0).path()), "d.KIF");
-    EXPECT_EQ(r.deleteByFolder("", 5, true).code, FolderDeleteCode::NoFolder);
+    EXPECT_EQ(r.deleteByFolder("", 5, true).code, FolderDeleteResult::NoFolder);
 }
 
 TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
     files.write("db/games/a.kif", kifRecord(kShortGame));
     std::string outside = files.write("elsewhere/b.kif", kifRecord(kShortGame));
     Registrar r = registrar();
-    EXPECT_EQ(r.makePathsRelative().code, PathModeCode::Unavailable);  // untitled
+    EXPECT_EQ(r.makePathsRelative().code, PathModeResult::Unavailable);  // untitled
 
     db.table().setPath(files.file("db/main.DLS"));
     addFolder(folder(files.file("db")));
-    EXPECT_EQ(r.addFile(outside, -1, nullptr), AddCode::Added);
-    PathModeResult on = r.makePathsRelative();
+    EXPECT_EQ(r.addFile(outside, -1, nullptr), AddFileResult::Added);
+    PathModeReport on = r.makePathsRelative();
     EXPECT_EQ(on.notRelative, 1);
     EXPECT_EQ(on.message, sjis("相対パスにできない棋譜が 1局ありました。"));
     EXPECT_EQ(entry(0).path(), "games/a.KIF");
     EXPECT_EQ(entry(1).path(), normalisePath(outside));
     // A relative entry still names the same file when added again, and a new record inside the
     // folder is stored relative.
-    EXPECT_EQ(r.addFile(files.file("db/games/a.kif"), -1, nullptr), AddCode::Updated);
+    EXPECT_EQ(r.addFile(files.file("db/games/a.kif"), -1, nullptr), AddFileResult::Updated);
     std::string c = files.write("db/c.kif", kifRecord(kShortGame));
-    EXPECT_EQ(r.addFile(c, -1, nullptr), AddCode::Added);
+    EXPECT_EQ(r.addFile(c, -1, nullptr), AddFileResult::Added);
     EXPECT_EQ(entry(2).path(), "c.KIF");
 
     r.makePathsAbsolute();
@@ -425,7 +425,7 @@ TEST_F(RegistrationTest, MergingADlsReadsTheRecordsItLists) {
 
     Database target;
     Registrar r(target, extractor, log, host);
-    RunResult run = r.addSingle(files.file("other.DLS"));
+    RunReport run = r.addSingle(files.file("other.DLS"));
     EXPECT_EQ(run.counts.added, 2);
     EXPECT_EQ(target.table().size(), 2);
     EXPECT_EQ(target.table().settings().addPath, files.path() + "/");
@@ -434,8 +434,8 @@ TEST_F(RegistrationTest, MergingADlsReadsTheRecordsItLists) {
 
 TEST_F(RegistrationTest, ASingleAddThatFailsSaysSo) {
     Registrar r = registrar();
-    RunResult run = r.addSingle(files.file("missing.kif"));
-    EXPECT_EQ(run.end, AddCode::CannotOpen);
+    RunReport run = r.addSingle(files.file("missing.kif"));
+    EXPECT_EQ(run.end, AddFileResult::CannotOpen);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], sjis("棋譜を登録できませんでした。"));
 }
@@ -443,7 +443,7 @@ TEST_F(RegistrationTest, ASingleAddThatFailsSaysSo) {
 TEST_F(RegistrationTest, TheCancelFlagEndsAFolderAddWithABeep) {
     for (int i = 0; i < 30; ++i) files.write(std::to_string(i) + ".kif", kifRecord(kShortGame));
     host.cancelAfterPolls = 1;
-    RunResult run = addFolder(folder(files.path()));
+    RunReport run = addFolder(folder(files.path()));
     EXPECT_TRUE(run.cancelled);
     EXPECT_LT(db.table().size(), 30);
     EXPECT_GE(host.beeps, 1);
@@ -454,7 +454,7 @@ TEST_F(RegistrationTest, InteropRecordsReadWithoutHarm) {
     if (!std::filesystem::exists(root)) GTEST_SKIP() << "no interop records";
     FolderAdd request = folder(root.string());
     request.kind = 2;
-    RunResult run = addFolder(request);
+    RunReport run = addFolder(request);
     EXPECT_EQ(run.counts.added, 11);
     EXPECT_EQ(run.counts.errors, 0);
     request.kind = 3;  // the CSA records
@@ -466,7 +466,7 @@ TEST_F(RegistrationTest, InteropRecordsReadWithoutHarm) {
     for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
         std::string ext = e.path().extension().string();
         if (ext == ".kifu" || ext == ".ki2u") {
-            EXPECT_EQ(r.addFile(e.path().string(), -1, nullptr), AddCode::Added) << e.path();
+            EXPECT_EQ(r.addFile(e.path().string(), -1, nullptr), AddFileResult::Added) << e.path();
         }
     }
     int slot =

@@ -40,10 +40,10 @@ uint64_t quickKey(const IndexEntry& e, const DuplicateCriteria& c) {
 
 }  // namespace
 
-DuplicateCheckResult checkDuplicates(Database& db, const DuplicateCriteria& criteria,
+DuplicateCheckReport checkDuplicates(Database& db, const DuplicateCriteria& criteria,
                                      OperationHost& host, const DuplicateCheckOptions& options) {
     IndexTable& table = db.table();
-    DuplicateCheckResult result;
+    DuplicateCheckReport result;
     std::vector<uint8_t> flags(static_cast<std::size_t>(table.size()), kKeepRecord);
     const std::vector<int32_t> order = table.displayOrder();
     const std::size_t n = order.size();

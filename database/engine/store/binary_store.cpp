@@ -105,15 +105,15 @@ std::string formatDlb(const MoveList& lists, int count) {
     return out;
 }
 
-DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists) {
-    DlbReadResult result;
+DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists) {
+    DlbReadReport result;
     lists.clear();
     lists.resize(records);
     static const std::string kDamaged = core::sjis("データ異常");
     static const std::string kTooMany =
         core::sjis("データ異常：棋譜数が最大登録数を超えています。");
     if (bytes.size() < kDlbHeaderBytes) {
-        result.code = DlbReadCode::Truncated;
+        result.code = DlbReadResult::Truncated;
         result.message = kDamaged;
         return result;
     }
@@ -123,12 +123,12 @@ DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveLi
     result.fileCount = static_cast<int>(std::min<uint32_t>(raw, 0x7FFFFFFF));
     std::size_t used = std::min<std::size_t>(fileCount, static_cast<std::size_t>(records));
     if (raw != static_cast<uint32_t>(records)) {
-        result.code = DlbReadCode::CountMismatch;
+        result.code = DlbReadResult::CountMismatch;
         result.message = raw > static_cast<uint32_t>(capacity) ? kTooMany : kDamaged;
     }
     std::size_t countsEnd = kDlbHeaderBytes + 2 * fileCount;
     if (countsEnd > bytes.size()) {
-        result.code = DlbReadCode::Truncated;
+        result.code = DlbReadResult::Truncated;
         result.message = kDamaged;
         return result;
     }
@@ -137,7 +137,7 @@ DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveLi
         std::size_t n = le16(bytes, kDlbHeaderBytes + 2 * i);
         if (n == 0) continue;
         if (bytes.size() - at < 2 * n) {
-            result.code = DlbReadCode::Truncated;
+            result.code = DlbReadResult::Truncated;
             result.message = kDamaged;
             return result;
         }
@@ -169,13 +169,13 @@ core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
     return code;
 }
 
-BinaryLoadResult loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
-    BinaryLoadResult result;
+BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
+    BinaryLoadReport result;
     std::string kix = existingPairPath(fsPath, "KIX");
     std::string dlb = existingPairPath(fsPath, "DLB");
     std::optional<std::string> index = core::readFile(kix, std::size_t{1} << 30);
     if (!index) {
-        result.code = OpenCode::CannotOpen;
+        result.code = OpenResult::CannotOpen;
         return result;
     }
     std::optional<std::string> stored = storedFromFileSystem(kix);
@@ -185,11 +185,11 @@ BinaryLoadResult loadBinary(Database& db, const std::string& fsPath, int default
     if (!bytes) {
         db.lists().clear();
         db.lists().resize(db.table().size());
-        result.code = OpenCode::CannotOpen;
+        result.code = OpenResult::CannotOpen;
         return result;
     }
     result.lists = parseDlb(*bytes, db.table().size(), db.table().capacity(), db.lists());
-    if (result.lists.code == DlbReadCode::Truncated) result.code = OpenCode::ReadFailed;
+    if (result.lists.code == DlbReadResult::Truncated) result.code = OpenResult::ReadFailed;
     return result;
 }
 
@@ -199,9 +199,9 @@ std::string conversionTarget(std::string_view fsPath) {
     return std::string(fsPath) + ".DLB";
 }
 
-ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
+ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
                               RecordExtractor& extractor, OperationHost& host) {
-    ConvertResult result;
+    ConvertReport result;
     const IndexTable& table = db.table();
     std::string dlb = pairPath(fsTarget, "DLB");
     std::string kix = pairPath(fsTarget, "KIX");
@@ -235,7 +235,7 @@ ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
         IndexEntry entry = table.entry(slot);
         std::string absolute = table.resolve(entry.path());
         if (extractor.extract(locateFile(fileSystemFromStored(absolute)), read) ==
-                ExtractCode::Ok &&
+                ExtractResult::Ok &&
             takesList(extractor, read)) {
             extractor.buildMoveList(moves);
             lists.append(moves);

@@ -66,14 +66,14 @@ DatabaseKind databaseKindOf(std::string_view path) {
     return DatabaseKind::Unknown;
 }
 
-OpenResult openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder) {
-    OpenResult result;
+OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder) {
+    OpenReport result;
     switch (databaseKindOf(fsPath)) {
         case DatabaseKind::Unknown:
-            result.code = OpenCode::NotDatabase;
+            result.code = OpenResult::NotDatabase;
             return result;
         case DatabaseKind::Binary: {
-            BinaryLoadResult loaded = loadBinary(db, fsPath, defaultSortOrder);
+            BinaryLoadReport loaded = loadBinary(db, fsPath, defaultSortOrder);
             result.index = std::move(loaded.index);
             if (!loaded.lists.message.empty()) result.notices.push_back(loaded.lists.message);
             result.code = loaded.code;
@@ -85,7 +85,7 @@ OpenResult openDatabase(Database& db, const std::string& fsPath, int defaultSort
     }
     std::optional<std::string> content = core::readFile(fsPath, std::size_t{1} << 30);
     if (!content) {
-        result.code = OpenCode::CannotOpen;
+        result.code = OpenResult::CannotOpen;
         return result;
     }
     db.setBinary(false);
@@ -104,8 +104,8 @@ core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
     return r;
 }
 
-std::string openErrorMessage(OpenCode code, std::string_view path) {
-    if (code == OpenCode::NotDatabase) return withPath("ファイル(%s)は、読めません。", path);
+std::string openErrorMessage(OpenResult code, std::string_view path) {
+    if (code == OpenResult::NotDatabase) return withPath("ファイル(%s)は、読めません。", path);
     return withPath("棋譜情報読込みエラー(%s)", path);
 }
 
