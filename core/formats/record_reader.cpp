@@ -989,8 +989,10 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
         MoveOutcome r = moveText(move, 0);
         if (r == MoveOutcome::Error || r == MoveOutcome::Capacity) return r;
         if (r == MoveOutcome::NotAMove) break;
+        // A terminal entry ends the line even when it does not become current (中断).
+        if (r == MoveOutcome::Terminal) return r;
         any = true;
-        if (r == MoveOutcome::Terminal || lastToken) break;
+        if (lastToken) break;
         s = token.substr(end);
     }
     return any ? MoveOutcome::Added : MoveOutcome::NotAMove;

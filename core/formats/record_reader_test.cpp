@@ -166,7 +166,7 @@ TEST_F(ReaderTest, ResultWordsAsMoves) {
     EXPECT_EQ(nodeAt(2).to, 1);
     EXPECT_EQ(toUtf8Lossy(std::string(m_store.comment(1))), "引き分け\n");
     // After a terminal entry the line ignores further moves.
-    read({"   1 ７六歩(77)", "   2 中断", "   3 ２六歩(27)"});
+    EXPECT_EQ(read({"   1 ７六歩(77)", "   2 中断", "   3 ２六歩(27)"}).result, ReadResult::Ok);
     EXPECT_EQ(line(), (Lines{"▲７六歩", "△中断"}));
 }
 
