@@ -105,7 +105,7 @@ TEST_F(CsaWriterTest, HandsGroupedBlackFirstAndSideToMove) {
     EXPECT_NE(t.find("P+00HI00KI00FU00FU\nP-00KA00KY\n-\n"), std::string::npos);
 
     RecordStore back;
-    readCsaLines(back, csaText(m_store), {});
+    ASSERT_EQ(readCsaLines(back, csaText(m_store), {}).result, ReadResult::Ok);
     EXPECT_EQ(comparePositions(back.position(), p), 0);
     EXPECT_EQ(back.firstMover(), kSideWhite);
     EXPECT_EQ(csaText(back), csaText(m_store));
@@ -137,7 +137,7 @@ TEST_F(CsaWriterTest, FoulWinSignFollowsTheSideToMove) {
         EXPECT_EQ(t.substr(t.rfind('\n', t.size() - 2) + 1), std::string(c.word) + "\n");
         // Read back, the sign gives the same code.
         RecordStore back;
-        readCsaLines(back, csaText(m_store), {});
+        ASSERT_EQ(readCsaLines(back, csaText(m_store), {}).result, ReadResult::Ok);
         EXPECT_EQ(csaText(back), csaText(m_store));
     }
 }

@@ -30,7 +30,7 @@ struct ReadOptions {
     std::string fileName;
 };
 
-struct ReadReport {
+struct [[nodiscard]] ReadReport {
     // CannotOpen (text reading: a line failed), CapacityReached (the record store ran out of
     // nodes) or LineFailed (a move text or diagram row failed; the store's readingError says
     // which).
@@ -86,7 +86,12 @@ ReadReport readRecordText(RecordStore& store, std::string_view text, bool merge,
                           const ReadOptions& options);
 
 // Whether a text may be merged into the record: it must start from the same position.
-enum class MergeCheckResult : int { Ok = 0, HandicapDiffers, SideDiffers, StartDiffers };
+enum class [[nodiscard]] MergeCheckResult : int{
+    Ok = 0,
+    HandicapDiffers,
+    SideDiffers,
+    StartDiffers,
+};
 // Reads only what defines the text's start (and takes over its header lines and player names),
 // compares it with the record's start, and leaves the record's start as it was.
 MergeCheckResult checkMergeStart(RecordStore& store, std::string_view text,

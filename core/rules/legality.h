@@ -13,7 +13,7 @@ namespace core {
 // Result of checkMove. When a move breaks several rules the first failing test, in the order of
 // the values below (not their numbers), decides: 3, 4, 5, 9 (drop asked to promote), 14, 6, 16,
 // then for a board move 10/9, 11, for a drop 15, 7, 5, 8, 13, 2, and last 12.
-enum class MoveCheckResult : std::uint8_t {
+enum class [[nodiscard]] MoveCheckResult : std::uint8_t{
     Legal = 0,
     PawnDropMate = 2,           // "打歩詰"
     NoOrigin = 3,               // origin below 11

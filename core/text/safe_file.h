@@ -13,7 +13,7 @@ namespace core {
 // The result of writing a file, shared by every writer of the programs: 0 success, negative
 // failures, positive alternatives. writeFileAtomically gives Ok, CannotCreate or WriteFailed;
 // the others come from the writers that decide more than the bytes.
-enum class WriteResult : int {
+enum class [[nodiscard]] WriteResult : int{
     Ok = 0,
     CannotCreate = -1,  // the file (or its temporary file) could not be created: folder missing,
                         // not writable, or the target is not a regular file
@@ -25,7 +25,7 @@ enum class WriteResult : int {
 
 // The result of reading a file into the program's data, shared by every reader: 0 success,
 // negative failures, positive alternatives. A reader keeps what it read before a fault.
-enum class ReadResult : int {
+enum class [[nodiscard]] ReadResult : int{
     Ok = 0,
     CannotOpen = -1,       // the file cannot be opened
     CapacityReached = -2,  // the store being filled ran out of room

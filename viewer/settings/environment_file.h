@@ -48,7 +48,7 @@ std::string formatEnvironmentText(const Settings& settings);
 [[nodiscard]] core::WriteResult saveEnvironment(const std::string& folder, std::string_view name,
                                                 const Settings& settings);
 
-enum class SetKeyResult : int {
+enum class [[nodiscard]] SetKeyResult : int{
     Set = 0,
     UnknownKey = -1,  // not a key of the environment file (nothing changed)
     BadValue = -2,    // the value does not read as the key's kind (nothing changed)

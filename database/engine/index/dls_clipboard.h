@@ -22,13 +22,13 @@ inline constexpr std::size_t kPasteMaxLineBytes = 2047;
 // is its slot number plus one and its path is absolute.
 std::string copyRecordsAsText(const IndexTable& table, std::span<const int32_t> slots);
 
-enum class PasteResult : int {
+enum class [[nodiscard]] PasteResult : int{
     Ok = 0,
     NotRecords = -1,  // the text does not begin with the line "DLS"
     TableFull = -3,   // the table filled up; the records before stay added
 };
 
-struct PasteReport {
+struct [[nodiscard]] PasteReport {
     PasteResult code = PasteResult::Ok;
     int added = 0;
     int alreadyRegistered = 0;         // records whose file is registered already

@@ -51,7 +51,7 @@ struct DlsMessage {
     std::string text;  // the CP932 message to show
 };
 
-struct DlsReadReport {
+struct [[nodiscard]] DlsReadReport {
     core::ReadResult code = core::ReadResult::Ok;  // or LineFailed (see messages), CannotOpen
     int records = 0;                               // record lines read into the table
     bool oldVersion = false;                       // handicap codes were converted
@@ -70,7 +70,7 @@ struct DlsReadReport {
 [[nodiscard]] DlsReadReport loadDls(IndexTable& table, const std::string& path,
                                     std::string_view content, int defaultSortOrder = 0);
 
-enum class RecordLineResult : int {
+enum class [[nodiscard]] RecordLineResult : int{
     Ok = 0,
     NoQuote = -1,        // the line holds no double quote: not a record line
     EventMissing = 1,    // the event field, or a field before it, is missing
@@ -91,7 +91,7 @@ void appendRecordLine(std::string& out, int serial, std::string_view path, const
 // The message for a parse status > 0 ("kisen error", "戦型error", "表題error").
 std::string recordLineMessage(RecordLineResult status);
 
-enum class SettingsLineResult : uint8_t {
+enum class [[nodiscard]] SettingsLineResult : uint8_t{
     Ignored,     // not a settings line this database keeps
     Applied,     // a setting or a current version
     OldVersion,  // "バージョン" below 5.2

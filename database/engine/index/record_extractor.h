@@ -24,7 +24,7 @@ inline constexpr int kExtractStoreCapacity = kMaxListMoves + 1;
 bool isRecordExtension(std::string_view extension);
 using core::lowerExtension;
 
-enum class ExtractResult : int {
+enum class [[nodiscard]] ExtractResult : int{
     Ok = 0,
     CannotOpen = -1,  // the file can't be opened
     ReadFailed = -2,  // the reader reported an error (errorText says which)

@@ -56,16 +56,16 @@ struct FolderAdd {
 // the date filter).
 FolderAdd folderAddFromSettings(const IndexSettings& settings);
 
-enum class AddFileResult : int {
-    Added = 0,
-    Updated = 1,
-    Refused = 2,  // a binary database can't hold the record
-    CannotOpen = -1,
-    ReadFailed = -2,
-    TableFull = -3,
-    Filtered = -4,  // a filter rejected the record
-    Stopped = -5,   // the user stopped the run
-    NotTaken = -6,  // addFile: the entry was refused
+enum class [[nodiscard]] AddFileResult : int{
+    Added = 0,        // a new entry
+    Updated = 1,      // the file was registered already; its entry was read again
+    Refused = 2,      // a binary database can't hold the record
+    CannotOpen = -1,  // neither logged nor asked about
+    ReadFailed = -2,  // the reader reported an error (logged)
+    TableFull = -3,   // no free slot
+    Filtered = -4,    // a filter rejected the record
+    Stopped = -5,     // the user stopped the run
+    NotTaken = -6,    // addFile: the entry was refused
 };
 
 struct AddCounts {
@@ -74,7 +74,7 @@ struct AddCounts {
     int errors = 0;  // read errors written to the log
 };
 
-struct RunReport {
+struct [[nodiscard]] RunReport {
     AddFileResult end = AddFileResult::Added;  // TableFull or Stopped when the run ended early
     AddCounts counts;
     bool cancelled = false;  // the cancel flag ended the run
@@ -88,24 +88,31 @@ enum class MissingFileMode : int {
     SilentKeep = 3,  // on opening with 自動更新: nothing is shown
 };
 
-struct UpdateReport {
+struct [[nodiscard]] UpdateReport {
     int updated = 0;
     int unreadable = 0;
     int deleted = 0;
     bool cancelled = false;
 };
 
-enum class FolderDeleteResult : int { Ok = 0, NoFolder = -1, Cancelled = -5 };
+enum class [[nodiscard]] FolderDeleteResult : int{
+    Ok = 0,
+    NoFolder = -1,
+    Cancelled = -5,
+};
 
-struct FolderDeleteReport {
+struct [[nodiscard]] FolderDeleteReport {
     FolderDeleteResult code = FolderDeleteResult::Ok;
     int deleted = 0;
     std::string status;  // "%d 棋譜削除しました。" or "削除棋譜は、ありませんでした。"
 };
 
-enum class PathModeResult : int { Ok = 0, Unavailable = -1 };  // untitled or empty database
+enum class [[nodiscard]] PathModeResult : int{
+    Ok = 0,
+    Unavailable = -1,  // untitled or empty database
+};
 
-struct PathModeReport {
+struct [[nodiscard]] PathModeReport {
     PathModeResult code = PathModeResult::Ok;
     int notRelative = 0;  // paths outside the index folder (turning relative paths on)
     std::string message;  // "相対パスにできない棋譜が %d局ありました。" when there were such paths

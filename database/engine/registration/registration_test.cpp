@@ -317,7 +317,7 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
     for (int i = 0; i < 4; ++i) {
         paths.push_back(files.write(std::to_string(i) + ".kif", kifRecord(kShortGame)));
     }
-    addFolder(folder(files.path()));
+    ASSERT_EQ(addFolder(folder(files.path())).counts.added, 4);
     ASSERT_EQ(db.table().size(), 4);
     // Slot order follows the folder's order; find the slots by name.
     auto slotOf = [&](const std::string& path) { return db.table().findPath(normalisePath(path)); };
@@ -351,7 +351,7 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
 
 TEST_F(RegistrationTest, UpdateAsksPerFileUntilTheUserAnswersForAll) {
     for (int i = 0; i < 3; ++i) files.write(std::to_string(i) + ".kif", kifRecord(kShortGame));
-    addFolder(folder(files.path()));
+    ASSERT_EQ(addFolder(folder(files.path())).counts.added, 3);
     std::filesystem::remove_all(files.path());
     host.missingAnswers = {MissingFileAnswer::Keep, MissingFileAnswer::KeepAll};
     Registrar r = registrar();
@@ -374,7 +374,7 @@ TEST_F(RegistrationTest, DeleteByFolderTakesTheFolderTheKindAndSubfolders) {
     files.write("db/b.ki2", kifRecord(kShortGame));
     files.write("db/sub/c.kif", kifRecord(kShortGame));
     files.write("dbx/d.kif", kifRecord(kShortGame));  // a folder whose name only begins alike
-    addFolder(folder(files.path()));
+    ASSERT_EQ(addFolder(folder(files.path())).counts.added, 4);
     ASSERT_EQ(db.table().size(), 4);
 
     Registrar r = registrar();
@@ -397,7 +397,7 @@ TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
     EXPECT_EQ(r.makePathsRelative().code, PathModeResult::Unavailable);  // untitled
 
     db.table().setPath(files.file("db/main.DLS"));
-    addFolder(folder(files.file("db")));
+    ASSERT_EQ(addFolder(folder(files.file("db"))).counts.added, 1);
     EXPECT_EQ(r.addFile(outside, -1, nullptr), AddFileResult::Added);
     PathModeReport on = r.makePathsRelative();
     EXPECT_EQ(on.notRelative, 1);
@@ -411,7 +411,7 @@ TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
     EXPECT_EQ(r.addFile(c, -1, nullptr), AddFileResult::Added);
     EXPECT_EQ(entry(2).path(), "c.KIF");
 
-    r.makePathsAbsolute();
+    EXPECT_EQ(r.makePathsAbsolute().code, PathModeResult::Ok);
     EXPECT_FALSE(db.table().settings().relativePaths);
     EXPECT_EQ(entry(0).path(), files.file("db/games/a.KIF"));
     EXPECT_EQ(entry(2).path(), files.file("db/c.KIF"));
@@ -420,7 +420,7 @@ TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
 TEST_F(RegistrationTest, MergingADlsReadsTheRecordsItLists) {
     files.write("g/a.kif", kifRecord(kShortGame));
     files.write("g/b.kif", kifRecord(kShortGame));
-    addFolder(folder(files.file("g")));
+    ASSERT_EQ(addFolder(folder(files.file("g"))).counts.added, 2);
     ASSERT_EQ(saveDatabase(db, files.file("other.DLS")), core::WriteResult::Ok);
 
     Database target;

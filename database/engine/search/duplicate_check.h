@@ -27,7 +27,7 @@ struct DuplicateCheckOptions {
     bool confirmTrash = false;  // del_confirm: the shell asks before moving a file
 };
 
-struct DuplicateCheckReport {
+struct [[nodiscard]] DuplicateCheckReport {
     int code = 0;  // pairs found, or -1 when stopped or cancelled
     int pairs = 0;
     int flagged = 0;

@@ -107,7 +107,7 @@ TargetRead readTarget(std::string_view clipboardText);
 // when ply is negative or beyond it).
 core::Position positionOfRecord(const core::RecordStore& store, int ply);
 
-struct SearchReport {
+struct [[nodiscard]] SearchReport {
     int hits = 0;
     bool cancelled = false;  // the cancel flag or a read-error answer ended the search
     std::string error;       // the pattern's error; the search did not run

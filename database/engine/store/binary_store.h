@@ -23,13 +23,13 @@ std::string_view withoutExtension(std::string_view path);
 // The DLB bytes of the first `lists` slots: header, counts, then the moves.
 std::string formatDlb(const MoveList& lists, int count);
 
-enum class DlbReadResult : int {
+enum class [[nodiscard]] DlbReadResult : int{
     Ok = 0,
     CountMismatch = 1,  // the file's list count differs from the records; the smaller was used
     Truncated = -2,     // the file ends early or has no header; the lists read before stay
 };
 
-struct DlbReadReport {
+struct [[nodiscard]] DlbReadReport {
     DlbReadResult code = DlbReadResult::Ok;
     int fileCount = 0;    // the count field of the file
     std::string message;  // "データ異常..." (CP932) for a mismatch or a damaged file
@@ -44,7 +44,7 @@ DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveLi
 // index can't store.
 [[nodiscard]] core::WriteResult saveBinary(Database& db, const std::string& fsPath);
 
-struct BinaryLoadReport {
+struct [[nodiscard]] BinaryLoadReport {
     OpenResult code = OpenResult::Ok;  // CannotOpen, or ReadFailed when the DLB is damaged
     DlsReadReport index;
     DlbReadReport lists;
@@ -54,7 +54,7 @@ struct BinaryLoadReport {
 [[nodiscard]] BinaryLoadReport loadBinary(Database& db, const std::string& fsPath,
                                           int defaultSortOrder = 0);
 
-struct ConvertReport {
+struct [[nodiscard]] ConvertReport {
     // CannotCreate, WriteFailed, BadPath, or Cancelled when the user stopped (nothing written).
     core::WriteResult code = core::WriteResult::Ok;
     int converted = 0;  // slots that got a list (= record lines of the KIX)

@@ -52,14 +52,14 @@ enum class DatabaseKind : uint8_t { Text, Binary, Unknown };
 // By the extension: DLS a text database, DLB or KIX a binary one (any case).
 DatabaseKind databaseKindOf(std::string_view path);
 
-enum class OpenResult : int {
+enum class [[nodiscard]] OpenResult : int{
     Ok = 0,
     CannotOpen = -1,   // "棋譜情報読込みエラー(%s)"
     ReadFailed = -2,   // the move lists could not be read completely; what was read stays
     NotDatabase = -3,  // "ファイル(%s)は、読めません。"
 };
 
-struct OpenReport {
+struct [[nodiscard]] OpenReport {
     OpenResult code = OpenResult::Ok;
     DlsReadReport index;               // what reading the index file reported
     std::vector<std::string> notices;  // CP932 texts to show, such as "データ異常"
