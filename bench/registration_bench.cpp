@@ -39,7 +39,8 @@ void playGame(core::RecordStore& store, std::mt19937& rng) {
             break;
         }
     }
-    (void)store.addAndAdvance(core::kAddStoreAll, core::terminalMove(core::Terminal::Resign), 0);
+    (void)store.addAndAdvance(core::kAddStoreAll, core::terminalMove(core::TerminalCode::Resign),
+                              0);
     (void)store.goTo(core::kRootNode);
 }
 

@@ -349,23 +349,23 @@ std::string endOfLineText(const RecordStore& store, NodeIndex last, int ply) {
     SideByte winner = opponent(toMove);
     std::string moves = std::to_string(ply - 1);
     std::string s = w.made + moves + w.plyAnd;
-    switch (static_cast<Terminal>(n.to)) {
-        case Terminal::Resign:
+    switch (static_cast<TerminalCode>(n.to)) {
+        case TerminalCode::Resign:
             return s + sidePrefix(store, winner) + w.wins;
-        case Terminal::FoulLoss:
+        case TerminalCode::FoulLoss:
             return s + sidePrefix(store, toMove) + w.foulLoss;
-        case Terminal::FoulWin:
+        case TerminalCode::FoulWin:
             return s + sidePrefix(store, toMove) + w.foulWin;
-        case Terminal::Mate:
+        case TerminalCode::Mate:
             return isMatingProblem(store) ? w.made + moves + w.plyMate : s + w.mate;
-        case Terminal::TimeLoss:
+        case TerminalCode::TimeLoss:
             return s + w.timeOut + sidePrefix(store, winner) + w.wins;
-        case Terminal::EnteringKingWin:
+        case TerminalCode::EnteringKingWin:
             return s + sidePrefix(store, toMove) + w.enteringKing;
-        case Terminal::Suspend:
-        case Terminal::Impasse:
-        case Terminal::Repetition:
-        case Terminal::NoMate:
+        case TerminalCode::Suspend:
+        case TerminalCode::Impasse:
+        case TerminalCode::Repetition:
+        case TerminalCode::NoMate:
             return s + std::string(terminalWord(n.to));
     }
     return {};

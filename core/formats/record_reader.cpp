@@ -37,15 +37,43 @@ struct HeaderKey {
     bool viewerOnly;  // not in Dalmir's vocabulary
 };
 
+// What a player or hand line sets.
+enum class PlayerKeyTarget : std::uint8_t {
+    BlackName,
+    WhiteName,
+    BlackShort,
+    WhiteShort,
+    BlackHand,
+    WhiteHand
+};
+
+// The name field a target sets; nullopt for a hand.
+std::optional<PlayerField> playerFieldOf(PlayerKeyTarget target) {
+    switch (target) {
+        case PlayerKeyTarget::BlackName:
+            return PlayerField::Black;
+        case PlayerKeyTarget::WhiteName:
+            return PlayerField::White;
+        case PlayerKeyTarget::BlackShort:
+            return PlayerField::BlackShort;
+        case PlayerKeyTarget::WhiteShort:
+            return PlayerField::WhiteShort;
+        case PlayerKeyTarget::BlackHand:
+        case PlayerKeyTarget::WhiteHand:
+            break;
+    }
+    return std::nullopt;
+}
+
 struct PlayerKey {
     std::string key;
-    int target;  // 0..3 PlayerField, 4 Black's hand, 5 White's hand
+    PlayerKeyTarget target;
     bool viewerOnly;
 };
 
 struct ResultWord {
     std::string word;
-    int code;
+    TerminalCode code;
     bool viewerOnly;
     bool noteInComment;  // the word is also appended to the comment of the current ply
 };
@@ -142,63 +170,65 @@ struct Vocabulary {
         header("備考：", F::Remarks);
         header("記事：", F::Remarks, KeyRule::IfEmpty);
 
-        auto player = [&](const char* k, int target, bool viewerOnly = false) {
+        using P = PlayerKeyTarget;
+        auto player = [&](const char* k, P target, bool viewerOnly = false) {
             playerKeys.push_back({sjis(k), target, viewerOnly});
         };
-        player("先手：", 0);
-        player("下手：", 0);
-        player("先手:", 0, true);
-        player("下手:", 0, true);
-        player("後手：", 1);
-        player("上手：", 1);
-        player("後手:", 1, true);
-        player("上手:", 1, true);
-        player("携帯先手：", 2, true);
-        player("先手省略名：", 2, true);
-        player("携帯後手：", 3, true);
-        player("後手省略名：", 3, true);
-        player("先手の持駒：", 4);
-        player("下手の持駒：", 4);
-        player("先手持駒：", 4);
-        player("下手持駒：", 4);
-        player("持駒：", 4);
-        player("後手の持駒：", 5);
-        player("上手の持駒：", 5);
-        player("後手持駒：", 5);
-        player("上手持駒：", 5);
+        player("先手：", P::BlackName);
+        player("下手：", P::BlackName);
+        player("先手:", P::BlackName, true);
+        player("下手:", P::BlackName, true);
+        player("後手：", P::WhiteName);
+        player("上手：", P::WhiteName);
+        player("後手:", P::WhiteName, true);
+        player("上手:", P::WhiteName, true);
+        player("携帯先手：", P::BlackShort, true);
+        player("先手省略名：", P::BlackShort, true);
+        player("携帯後手：", P::WhiteShort, true);
+        player("後手省略名：", P::WhiteShort, true);
+        player("先手の持駒：", P::BlackHand);
+        player("下手の持駒：", P::BlackHand);
+        player("先手持駒：", P::BlackHand);
+        player("下手持駒：", P::BlackHand);
+        player("持駒：", P::BlackHand);
+        player("後手の持駒：", P::WhiteHand);
+        player("上手の持駒：", P::WhiteHand);
+        player("後手持駒：", P::WhiteHand);
+        player("上手持駒：", P::WhiteHand);
 
-        auto result = [&](std::vector<ResultWord>& list, const char* w, int code,
+        using T = TerminalCode;
+        auto result = [&](std::vector<ResultWord>& list, const char* w, T code,
                           bool viewerOnly = false, bool note = false) {
             list.push_back({sjis(w), code, viewerOnly, note});
         };
-        result(resultWords, "投了", 0);
-        result(resultWords, "投　了", 0);
-        result(resultWords, "中断", 1);
-        result(resultWords, "封じ手", 1);
-        result(resultWords, "持将棋", 5);
-        result(resultWords, "詰", 6);
-        result(resultWords, "不詰", 8);
-        result(resultWords, "千日手", 7);
-        result(resultWords, "切れ負け", 9);
-        result(resultWords, "時間切れ", 9);
-        result(resultWords, "入玉勝ち", 10, true);
-        result(resultWords, "反則勝ち", 4);
-        result(resultWords, "反則負け", 2);
-        result(resultWords, "引き分け", 1, false, true);
+        result(resultWords, "投了", T::Resign);
+        result(resultWords, "投　了", T::Resign);
+        result(resultWords, "中断", T::Suspend);
+        result(resultWords, "封じ手", T::Suspend);
+        result(resultWords, "持将棋", T::Impasse);
+        result(resultWords, "詰", T::Mate);
+        result(resultWords, "不詰", T::NoMate);
+        result(resultWords, "千日手", T::Repetition);
+        result(resultWords, "切れ負け", T::TimeLoss);
+        result(resultWords, "時間切れ", T::TimeLoss);
+        result(resultWords, "入玉勝ち", T::EnteringKingWin, true);
+        result(resultWords, "反則勝ち", T::FoulWin);
+        result(resultWords, "反則負け", T::FoulLoss);
+        result(resultWords, "引き分け", T::Suspend, false, true);
 
-        result(afterMade, "入玉勝ち", 10, true);
-        result(afterMade, "反則勝ち", 4);
-        result(afterMade, "反則負け", 2);
-        result(afterMade, "時間切れ", 9, true);
-        result(afterMade, "勝ち", 0);
-        result(afterMade, "中断", 1);
-        result(afterMade, "持将棋", 5);
-        result(afterMade, "不詰", 8);
-        result(afterMade, "詰", 6);
-        result(afterMade, "千日手", 7);
-        result(afterMade, "必至", 1);
-        result(afterMade, "切れ負け", 9);
-        result(afterMade, "駒余り", 6, true, true);
+        result(afterMade, "入玉勝ち", T::EnteringKingWin, true);
+        result(afterMade, "反則勝ち", T::FoulWin);
+        result(afterMade, "反則負け", T::FoulLoss);
+        result(afterMade, "時間切れ", T::TimeLoss, true);
+        result(afterMade, "勝ち", T::Resign);
+        result(afterMade, "中断", T::Suspend);
+        result(afterMade, "持将棋", T::Impasse);
+        result(afterMade, "不詰", T::NoMate);
+        result(afterMade, "詰", T::Mate);
+        result(afterMade, "千日手", T::Repetition);
+        result(afterMade, "必至", T::Suspend);
+        result(afterMade, "切れ負け", T::TimeLoss);
+        result(afterMade, "駒余り", T::Mate, true, true);
 
         auto first = [&](const std::string& k) {
             if (!k.empty()) keyFirstByte[static_cast<unsigned char>(k[0])] = true;
@@ -368,7 +398,7 @@ private:
     MoveOutcome resultOrOther(std::string_view t, std::string_view text, int seconds);
     // The move of a text from its destination on.
     MoveOutcome move(std::string_view t, std::string_view text, int seconds);
-    MoveOutcome addTerminal(int code, int seconds);
+    MoveOutcome addTerminal(TerminalCode code, int seconds);
     MoveOutcome addParsed(int origin, int destination, int type, bool promote,
                           std::string_view rest, int seconds, std::string_view moveText);
     void setError(std::string_view text);
@@ -582,12 +612,11 @@ bool LineReader::playerOrHandLine(std::string_view l) {
         if (k.viewerOnly && isDatabase()) continue;
         if (!startsWith(q, k.key)) continue;
         std::string_view value = withoutNewline(q.substr(k.key.size()));
-        if (k.target <= 3) {
-            m_store.setPlayerName(static_cast<PlayerField>(k.target),
-                                  cutToBytes(value, kPlayerNameBytes));
+        if (std::optional<PlayerField> field = playerFieldOf(k.target)) {
+            m_store.setPlayerName(*field, cutToBytes(value, kPlayerNameBytes));
         } else if (m_startFixed) {
             // A hand given after the moves began would change the position mid-game.
-        } else if (k.target == 4) {
+        } else if (k.target == PlayerKeyTarget::BlackHand) {
             readHand(value, kSideBlack);
         } else {
             readHand(value, kSideWhite);
@@ -684,10 +713,10 @@ void LineReader::warnRule(MoveCheckResult code, std::string_view text, int ply) 
     m_store.setReadingError(plyText(ply) + ":" + *shortKind + moveText);
 }
 
-MoveOutcome LineReader::addTerminal(int code, int seconds) {
+MoveOutcome LineReader::addTerminal(TerminalCode code, int seconds) {
     // A move never goes onto a start that is still being read.
     if (!m_startFixed) fixStart();
-    PackedMove move = terminalMove(static_cast<Terminal>(code));
+    PackedMove move = terminalMove(code);
     NodeIndex parent = m_store.current();
     AddResult r = m_store.addAndAdvance(kAddStoreAll, move, static_cast<std::uint16_t>(seconds));
     if (r == AddResult::CapacityReached) return MoveOutcome::Capacity;
@@ -891,12 +920,12 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
 std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     std::string_view s = skipFullWidthSpaces(l);
     if (!isDatabase()) {
-        if (s == m_v.mate && m_hadNewline) return addTerminal(6, 0);
+        if (s == m_v.mate && m_hadNewline) return addTerminal(TerminalCode::Mate, 0);
         if (findText(s, m_v.resignDashes) != std::string_view::npos) {
             int seconds = 0;
             std::size_t paren = findText(s, m_v.resignDashes) + m_v.resignDashes.size();
             if (auto t = readTime(s.substr(paren))) seconds = *t;
-            return addTerminal(0, seconds);
+            return addTerminal(TerminalCode::Resign, seconds);
         }
     }
     std::string_view t = s;

@@ -328,7 +328,7 @@ AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t sec
     const std::uint8_t o = moveOrigin(move);
     const std::uint8_t t = moveDestination(move);
     const bool terminal = isTerminalCode(t);
-    const bool suspend = t == terminalByte(Terminal::Suspend);
+    const bool suspend = t == terminalByte(TerminalCode::Suspend);
     const Position& pos = m_slots[0];
 
     // Nothing follows a terminal entry.
@@ -364,7 +364,7 @@ AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t sec
     const NodeIndex child = parent.next;
     if (child == kNoNode) {
         // a new first child
-    } else if (at(child).to == terminalByte(Terminal::Suspend)) {
+    } else if (at(child).to == terminalByte(TerminalCode::Suspend)) {
         target = child;
     } else if (at(child).isTerminal() && terminal) {
         if (suspend) return AddResult::Ok;
@@ -405,7 +405,7 @@ AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t sec
     n.captured = captured;
     if (!(kind & kAddNoNotation)) n.notation = notationHint(o, t);
     if (!(kind & kAddNoSeconds)) n.seconds = seconds;
-    if (!terminal || t == terminalByte(Terminal::Resign)) m_current = target;
+    if (!terminal || t == terminalByte(TerminalCode::Resign)) m_current = target;
     ++m_dirty;
     return AddResult::Ok;
 }

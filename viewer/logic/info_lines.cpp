@@ -72,7 +72,7 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
         lines[6] = sjis("　　　　　　");
     } else {
         const core::MoveNode& node = store.node(cur);
-        if (node.isTerminal() && node.to == core::terminalByte(core::Terminal::Suspend)) {
+        if (node.isTerminal() && node.to == core::terminalByte(core::TerminalCode::Suspend)) {
             lines[6] = std::nullopt;
         } else {
             core::NodeIndex parent = store.parentOf(cur);

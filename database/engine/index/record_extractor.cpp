@@ -17,7 +17,7 @@ namespace {
 
 using core::HeaderField;
 using core::NodeIndex;
-using core::Terminal;
+using core::TerminalCode;
 
 uint8_t winnerResult(core::SideByte winner) {
     return static_cast<uint8_t>(winner == core::kSideBlack ? IndexResult::BlackWins
@@ -47,25 +47,25 @@ void setResultAndMoveCount(const core::RecordStore& store, IndexEntry& entry, in
     entry.moveCount = static_cast<uint16_t>(entries - 1);
     core::SideByte toMove = store.moverOfPly(entries);
     IndexResult result = IndexResult::None;
-    switch (static_cast<Terminal>(store.node(last).to)) {
-        case Terminal::Resign:
-        case Terminal::FoulLoss:
-        case Terminal::TimeLoss:
+    switch (static_cast<TerminalCode>(store.node(last).to)) {
+        case TerminalCode::Resign:
+        case TerminalCode::FoulLoss:
+        case TerminalCode::TimeLoss:
             entry.result = winnerResult(core::opponent(toMove));
             return;
-        case Terminal::FoulWin:
+        case TerminalCode::FoulWin:
             entry.result = winnerResult(toMove);
             return;
-        case Terminal::Impasse:
+        case TerminalCode::Impasse:
             result = IndexResult::Jishogi;
             break;
-        case Terminal::Repetition:
+        case TerminalCode::Repetition:
             result = IndexResult::Repetition;
             break;
-        case Terminal::Suspend:
+        case TerminalCode::Suspend:
             result = IndexResult::Suspended;
             break;
-        case Terminal::Mate:
+        case TerminalCode::Mate:
             result = IndexResult::Mate;
             break;
         default:

@@ -183,8 +183,8 @@ bool stepMatches(const PatternStep& step, const ReplayStep& move, const ReplaySt
     if (step.side == 1 && move.side != core::kSideBlack) return false;
     if (step.side == 2 && move.side != core::kSideWhite) return false;
     if (step.endMarker) {
-        return move.closing && (move.to == core::terminalByte(core::Terminal::Resign) ||
-                                move.to == core::terminalByte(core::Terminal::Mate));
+        return move.closing && (move.to == core::terminalByte(core::TerminalCode::Resign) ||
+                                move.to == core::terminalByte(core::TerminalCode::Mate));
     }
     if (move.closing) return false;
     if (step.file == kSameSquare) {
