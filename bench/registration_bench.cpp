@@ -98,7 +98,7 @@ database::RunReport registerCorpus(database::Database& db) {
     database::FolderAdd request;
     request.folder = corpus().folder();
     request.subfolders = true;
-    request.kind = 0;
+    request.kind = database::AddKind::Kif;
     return registrar.addFolder(request);
 }
 

@@ -293,7 +293,7 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
     IndexSettings& s = db.table().settings();
     FolderAdd request;
     request.subfolders = o.subfolders;
-    request.kind = o.kind.value_or(s.addKind);
+    request.kind = static_cast<AddKind>(o.kind.value_or(s.addKind));
     if (o.player) request.filters.player = cli::argumentText(*o.player);
     if (o.event) request.filters.event = cli::argumentText(*o.event);
     if (o.opening) request.filters.opening = cli::argumentText(*o.opening);
@@ -315,7 +315,7 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
                 s.addPath = std::string(core::cutToBytes(*stored, kAddPathMaxBytes));
             }
             s.addSubfolders = request.subfolders;
-            s.addKind = request.kind;
+            s.addKind = static_cast<int>(request.kind);
             s.addPlayer = request.filters.player;
             s.addEvent = request.filters.event;
             s.addOpening = request.filters.opening;
@@ -377,7 +377,8 @@ int runRemove(Database& db, Registrar& registrar, const Options& o, CliHost& hos
         host.printError(core::sjis("フォルダが指定されていません。"));
         return cli::kExitUsage;
     }
-    FolderDeleteReport r = registrar.deleteByFolder(o.args[1], o.kind.value_or(5), o.subfolders);
+    DeleteKind kind = o.kind ? static_cast<DeleteKind>(*o.kind) : DeleteKind::All;
+    FolderDeleteReport r = registrar.deleteByFolder(o.args[1], kind, o.subfolders);
     if (!save(db, o.args[0], host)) return cli::kExitFile;
     host.print(r.status);
     return cli::kExitOk;

@@ -90,43 +90,45 @@ std::string folderWithSlash(std::string_view folder) {
 
 }  // namespace
 
-bool kindTakes(int kind, std::string_view ext) {
+bool kindTakes(AddKind kind, std::string_view ext) {
     switch (kind) {
-        case 0:
+        case AddKind::Kif:
             return ext == "kif";
-        case 1:
+        case AddKind::Ki2:
             return ext == "ki2";
-        case 2:
+        case AddKind::KifOrKi2:
             return ext == "kif" || ext == "ki2";
-        case 3:
+        case AddKind::Csa:
             return ext == "csa";
-        case 4:
+        case AddKind::Bod:
             return ext == "bod";
-        default:
-            return isRecordExtension(ext);
+        case AddKind::AnyRecord:
+            break;
     }
+    return isRecordExtension(ext);
 }
 
-bool deleteKindTakes(int kind, std::string_view ext) {
+bool deleteKindTakes(DeleteKind kind, std::string_view ext) {
     switch (kind) {
-        case 0:
+        case DeleteKind::Kif:
             return ext == "kif";
-        case 1:
+        case DeleteKind::Ki2:
             return ext == "ki2";
-        case 2:
+        case DeleteKind::AnyKi:
             return ext.size() == 3 && ext.starts_with("ki");
-        case 3:
+        case DeleteKind::Csa:
             return ext == "csa";
-        default:
-            return true;
+        case DeleteKind::All:
+            break;
     }
+    return true;
 }
 
 FolderAdd folderAddFromSettings(const IndexSettings& s) {
     FolderAdd r;
     r.folder = fileSystemFromStored(s.addPath);
     r.subfolders = s.addSubfolders;
-    r.kind = s.addKind;
+    r.kind = static_cast<AddKind>(s.addKind);
     r.dateFilter = s.addDateFilter;
     r.year = s.addYear;
     r.month = s.addMonth;
@@ -550,7 +552,7 @@ void Registrar::deleteSlot(int slot) {
     m_db.setModified();
 }
 
-FolderDeleteReport Registrar::deleteByFolder(const std::string& fsFolder, int kind,
+FolderDeleteReport Registrar::deleteByFolder(const std::string& fsFolder, DeleteKind kind,
                                              bool subfolders) {
     FolderDeleteReport result;
     if (fsFolder.empty()) {

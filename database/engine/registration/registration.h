@@ -26,11 +26,26 @@ struct RegistrationOptions {
     bool editorConfigured = false;  // the read-error question offers the editor
 };
 
-// Which files adding by folder takes (追加種類): 0 kif, 1 ki2, 2 kif or ki2, 3 csa, 4 bod,
-// 5 and above every record extension.
-bool kindTakes(int kind, std::string_view lowerExtension);
-// Which registered paths deleting by folder takes: 0 KIF, 1 KI2, 2 KI?, 3 CSA, otherwise all.
-bool deleteKindTakes(int kind, std::string_view lowerExtension);
+// Which files adding by folder takes (追加種類, stored as its number).
+enum class AddKind : int {
+    Kif = 0,
+    Ki2 = 1,
+    KifOrKi2 = 2,
+    Csa = 3,
+    Bod = 4,
+    AnyRecord = 5,  // this and every other number: every record extension
+};
+bool kindTakes(AddKind kind, std::string_view lowerExtension);
+
+// Which registered paths deleting by folder takes.
+enum class DeleteKind : int {
+    Kif = 0,
+    Ki2 = 1,
+    AnyKi = 2,  // KI?
+    Csa = 3,
+    All = 4,  // this and every other number
+};
+bool deleteKindTakes(DeleteKind kind, std::string_view lowerExtension);
 
 struct AddFilters {
     std::string player;   // contained in the black or the white player (CP932); empty: any
@@ -43,7 +58,7 @@ struct AddFilters {
 struct FolderAdd {
     std::string folder;  // file-system path
     bool subfolders = false;
-    int kind = 5;
+    AddKind kind = AddKind::AnyRecord;
     // Files last written before this local date are skipped (when dateFilter is on).
     bool dateFilter = false;
     int year = 0;
@@ -165,7 +180,8 @@ public:
 
     // Removes, from the last slot to the first, every record in the folder (or below it with
     // subfolders) whose extension fits the kind.
-    FolderDeleteReport deleteByFolder(const std::string& fsFolder, int kind, bool subfolders);
+    FolderDeleteReport deleteByFolder(const std::string& fsFolder, DeleteKind kind,
+                                      bool subfolders);
 
     PathModeReport makePathsRelative();
     PathModeReport makePathsAbsolute();

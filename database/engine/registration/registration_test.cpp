@@ -65,7 +65,7 @@ protected:
         Registrar r = registrar();
         return r.addFolder(request);
     }
-    FolderAdd folder(std::string path, bool subfolders = true, int kind = 5) {
+    FolderAdd folder(std::string path, bool subfolders = true, AddKind kind = AddKind::AnyRecord) {
         FolderAdd f;
         f.folder = std::move(path);
         f.subfolders = subfolders;
@@ -80,6 +80,26 @@ protected:
     ErrorLog log;
     RecordingHost host;
 };
+
+// The kinds are stored as numbers a file may set to anything: a number without a kind of its
+// own takes every record file (adding) or every path (deleting).
+TEST(FolderKindTest, KindsTakeTheirExtensionsAndOtherNumbersTakeAll) {
+    EXPECT_TRUE(kindTakes(AddKind::Kif, "kif"));
+    EXPECT_FALSE(kindTakes(AddKind::Kif, "ki2"));
+    EXPECT_TRUE(kindTakes(AddKind::KifOrKi2, "ki2"));
+    EXPECT_FALSE(kindTakes(AddKind::KifOrKi2, "csa"));
+    EXPECT_TRUE(kindTakes(AddKind::Bod, "bod"));
+    for (int number : {5, 6, 99, -1}) {
+        SCOPED_TRACE(number);
+        EXPECT_TRUE(kindTakes(static_cast<AddKind>(number), "csa"));
+        EXPECT_FALSE(kindTakes(static_cast<AddKind>(number), "dat"));
+    }
+    EXPECT_TRUE(deleteKindTakes(DeleteKind::AnyKi, "kix"));
+    EXPECT_FALSE(deleteKindTakes(DeleteKind::AnyKi, "csa"));
+    for (int number : {4, 5, -1}) {
+        EXPECT_TRUE(deleteKindTakes(static_cast<DeleteKind>(number), "dat")) << number;
+    }
+}
 
 TEST_F(RegistrationTest, ExtractsHeaderMarksAndResult) {
     std::vector<std::string> lines = kifRecord(kShortGame, "平成25年6月1日");
@@ -227,17 +247,17 @@ TEST_F(RegistrationTest, AFolderAddTakesTheKindSubfoldersAndFilters) {
     files.write("d.txt", {"no record here"});
     files.write("e.dat", kifRecord(kShortGame));
 
-    EXPECT_EQ(addFolder(folder(files.path(), false, 0)).counts.added, 1);  // a.kif
+    EXPECT_EQ(addFolder(folder(files.path(), false, AddKind::Kif)).counts.added, 1);  // a.kif
     db.reset(false);
-    EXPECT_EQ(addFolder(folder(files.path(), true, 0)).counts.added, 2);  // + sub/c.kif
+    EXPECT_EQ(addFolder(folder(files.path(), true, AddKind::Kif)).counts.added, 2);  // + sub/c.kif
     db.reset(false);
-    EXPECT_EQ(addFolder(folder(files.path(), true, 2)).counts.added, 3);  // + b.ki2
+    EXPECT_EQ(addFolder(folder(files.path(), true, AddKind::KifOrKi2)).counts.added, 3);  // + b.ki2
     db.reset(false);
     // Every record extension: d.txt reads as a record without moves; e.dat is not taken.
-    EXPECT_EQ(addFolder(folder(files.path(), true, 5)).counts.added, 4);
+    EXPECT_EQ(addFolder(folder(files.path(), true, AddKind::AnyRecord)).counts.added, 4);
 
     db.reset(false);
-    FolderAdd filtered = folder(files.path(), true, 5);
+    FolderAdd filtered = folder(files.path(), true, AddKind::AnyRecord);
     filtered.filters.player = sjis("渡辺");
     EXPECT_EQ(addFolder(filtered).counts.added, 2);
     db.reset(false);
@@ -378,16 +398,16 @@ TEST_F(RegistrationTest, DeleteByFolderTakesTheFolderTheKindAndSubfolders) {
     ASSERT_EQ(db.table().size(), 4);
 
     Registrar r = registrar();
-    FolderDeleteReport none = r.deleteByFolder(files.file("db"), 3, true);
+    FolderDeleteReport none = r.deleteByFolder(files.file("db"), DeleteKind::Csa, true);
     EXPECT_EQ(none.status, sjis("削除棋譜は、ありませんでした。"));
-    FolderDeleteReport direct = r.deleteByFolder(files.file("db"), 0, false);
+    FolderDeleteReport direct = r.deleteByFolder(files.file("db"), DeleteKind::Kif, false);
     EXPECT_EQ(direct.deleted, 1);
     EXPECT_EQ(direct.status, sjis("1 棋譜削除しました。"));
-    FolderDeleteReport below = r.deleteByFolder(files.file("db") + "/", 2, true);
+    FolderDeleteReport below = r.deleteByFolder(files.file("db") + "/", DeleteKind::AnyKi, true);
     EXPECT_EQ(below.deleted, 2);
     ASSERT_EQ(db.table().size(), 1);
     EXPECT_EQ(fileNameOf(entry(0).path()), "d.KIF");
-    EXPECT_EQ(r.deleteByFolder("", 5, true).code, FolderDeleteResult::NoFolder);
+    EXPECT_EQ(r.deleteByFolder("", DeleteKind::All, true).code, FolderDeleteResult::NoFolder);
 }
 
 TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
@@ -453,11 +473,11 @@ TEST_F(RegistrationTest, InteropRecordsReadWithoutHarm) {
     const std::filesystem::path root = TAVREL_INTEROP_DATA;
     if (!std::filesystem::exists(root)) GTEST_SKIP() << "no interop records";
     FolderAdd request = folder(root.string());
-    request.kind = 2;
+    request.kind = AddKind::KifOrKi2;
     RunReport run = addFolder(request);
     EXPECT_EQ(run.counts.added, 11);
     EXPECT_EQ(run.counts.errors, 0);
-    request.kind = 3;  // the CSA records
+    request.kind = AddKind::Csa;
     run = addFolder(request);
     EXPECT_GE(run.counts.added, 12);
     EXPECT_EQ(run.counts.added + run.counts.errors, 15);
