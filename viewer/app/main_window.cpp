@@ -59,11 +59,18 @@ QString filterList(const char* const* filters, int count) {
     return list.join(QStringLiteral(";;"));
 }
 
+// The number (from 1) of the chosen filter text, 0 when it is none of them.
 int filterIndex(const char* const* filters, int count, const QString& chosen) {
     for (int i = 0; i < count; ++i) {
         if (chosen == qs(filters[i])) return i + 1;
     }
     return 0;
+}
+
+// The text of a filter numbered from 1 in its dialog's order.
+template <class Filter>
+QString filterText(const char* const* filters, Filter filter) {
+    return qs(filters[static_cast<int>(filter) - 1]);
 }
 
 }  // namespace
@@ -559,13 +566,15 @@ int MainWindow::openFile(const QString& path) {
 
 void MainWindow::open() {
     if (m_doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
-    if (m_openFilter == 0) m_openFilter = initialOpenFilter(m_settings.standardFormat);
-    QString selected = qs(kOpenFilters[m_openFilter - 1]);
-    QString path = QFileDialog::getOpenFileName(this, qs("棋譜・局面ファイルの読み込み"),
-                                                fromNative(m_doc.recordFolder()),
-                                                filterList(kOpenFilters, 6), &selected);
+    if (!m_openFilter) m_openFilter = initialOpenFilter(m_settings.standardFormat);
+    QString selected = filterText(kOpenFilters, *m_openFilter);
+    QString path = QFileDialog::getOpenFileName(
+        this, qs("棋譜・局面ファイルの読み込み"), fromNative(m_doc.recordFolder()),
+        filterList(kOpenFilters, kOpenFilterCount), &selected);
     if (path.isEmpty()) return;
-    if (int f = filterIndex(kOpenFilters, 6, selected)) m_openFilter = f;
+    if (int f = filterIndex(kOpenFilters, kOpenFilterCount, selected)) {
+        m_openFilter = static_cast<OpenFilter>(f);
+    }
     openFile(path);
 }
 
@@ -612,25 +621,27 @@ void MainWindow::saveAs(bool ki2Only) {
     QString initialName = hasNoFile(m_doc.recordName())
                               ? qtext(todayName())
                               : fromNative(std::string(fileNameOf(m_doc.recordPath())));
-    int filter = ki2Only ? 2
-                         : initialSaveFilter(m_doc.mode(), m_saveFilter, m_doc.recordPath(),
-                                             m_settings.standardFormat);
-    QString filters = ki2Only ? qs(kSaveFilters[1]) : filterList(kSaveFilters, kSaveFilterCount);
+    SaveFormat format = ki2Only ? SaveFormat::Ki2
+                                : initialSaveFilter(m_doc.mode(), m_saveFilter, m_doc.recordPath(),
+                                                    m_settings.standardFormat);
+    QString filters = ki2Only ? filterText(kSaveFilters, SaveFormat::Ki2)
+                              : filterList(kSaveFilters, kSaveFilterCount);
     QString title = ki2Only ? qs("KI2形式棋譜ファイルの保存") : qs("棋譜・局面ファイルの保存");
     for (;;) {
-        QString selected = qs(kSaveFilters[filter - 1]);
+        QString selected = filterText(kSaveFilters, format);
         QString chosen = QFileDialog::getSaveFileName(
             this, title, QDir(fromNative(m_doc.recordFolder())).filePath(initialName), filters,
             &selected, QFileDialog::DontConfirmOverwrite);
         if (chosen.isEmpty()) return;
         if (!ki2Only) {
-            if (int f = filterIndex(kSaveFilters, kSaveFilterCount, selected)) filter = f;
-            m_saveFilter = filter;
+            if (int f = filterIndex(kSaveFilters, kSaveFilterCount, selected)) {
+                format = static_cast<SaveFormat>(f);
+            }
+            m_saveFilter = format;
         }
         std::string path =
-            ki2Only ? nativePath(chosen) : applySaveExtension(nativePath(chosen), filter);
+            ki2Only ? nativePath(chosen) : applySaveExtension(nativePath(chosen), format);
         if (ki2Only && core::lowerExtension(path) != "ki2") path += ".ki2";
-        SaveFormat format = static_cast<SaveFormat>(filter);
         bool position = format == SaveFormat::Bod || format == SaveFormat::EnglishPosition;
         QFileInfo info(fromNative(path));
         if (info.fileName().isEmpty() || info.isDir()) {
@@ -654,7 +665,7 @@ void MainWindow::saveAs(bool ki2Only) {
             }
         }
         if (!CTavrelDoc::canWrite(format)) {
-            notYet(kSaveFilters[filter - 1]);
+            notYet(kSaveFilters[static_cast<int>(format) - 1]);
             return;
         }
         core::WriteResult r = m_doc.writeRecord(format, path);

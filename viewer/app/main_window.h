@@ -108,8 +108,8 @@ private:
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentActions;
     QAction* m_recordWindowAction = nullptr;
-    int m_openFilter = 0;
-    int m_saveFilter = 0;
+    std::optional<OpenFilter> m_openFilter;  // the filter chosen last, none before the first
+    std::optional<SaveFormat> m_saveFilter;
     bool m_quiet = false;
     std::vector<std::string> m_shown;
 };

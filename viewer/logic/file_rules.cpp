@@ -79,11 +79,12 @@ std::string todayName() {
     return dateName(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-std::string_view saveFilterExtension(int filter) {
+std::string_view saveFilterExtension(SaveFormat filter) {
     static constexpr std::array<std::string_view, kSaveFilterCount> kExt{"kif", "ki2", "csa",
                                                                          "bod", "gam", "txt"};
-    if (filter < 1 || filter > kSaveFilterCount) return "kif";
-    return kExt[static_cast<std::size_t>(filter - 1)];
+    int n = static_cast<int>(filter);
+    if (n < 1 || n > kSaveFilterCount) return "kif";
+    return kExt[static_cast<std::size_t>(n - 1)];
 }
 
 std::optional<SaveFormat> overwriteFormat(std::string_view path) {
@@ -95,23 +96,29 @@ std::optional<SaveFormat> overwriteFormat(std::string_view path) {
     return std::nullopt;
 }
 
-int initialSaveFilter(ViewerMode mode, int lastUsed, std::string_view currentPath,
-                      int standardFormat) {
-    if (isEditing(mode)) return static_cast<int>(SaveFormat::Bod);
-    if (lastUsed >= 1 && lastUsed <= kSaveFilterCount) return lastUsed;
+SaveFormat initialSaveFilter(ViewerMode mode, std::optional<SaveFormat> lastUsed,
+                             std::string_view currentPath, int standardFormat) {
+    if (isEditing(mode)) return SaveFormat::Bod;
+    if (lastUsed && static_cast<int>(*lastUsed) >= 1 &&
+        static_cast<int>(*lastUsed) <= kSaveFilterCount) {
+        return *lastUsed;
+    }
     std::string ext = lowerExtension(currentPath);
-    if (ext == "ki2") return 2;
-    if (!anyOf(ext, {"kif", "ki2", "bod"}) && standardFormat == 1) return 2;
-    return 1;
+    if (ext == "ki2") return SaveFormat::Ki2;
+    if (!anyOf(ext, {"kif", "ki2", "bod"}) && standardFormat == 1) return SaveFormat::Ki2;
+    return SaveFormat::Kif;
 }
 
-int initialOpenFilter(int standardFormat) { return standardFormat == 1 ? 2 : 1; }
+OpenFilter initialOpenFilter(int standardFormat) {
+    return standardFormat == 1 ? OpenFilter::Ki2 : OpenFilter::Kif;
+}
 
-std::string applySaveExtension(std::string_view name, int filter) {
+std::string applySaveExtension(std::string_view name, SaveFormat filter) {
     std::string ext = lowerExtension(name);
     std::string_view own = saveFilterExtension(filter);
-    bool matches = (filter == 1 || filter == 2 || filter == 5) ? anyOf(ext, {"kif", "ki2", "gam"})
-                                                               : ext == own;
+    bool record = filter == SaveFormat::Kif || filter == SaveFormat::Ki2 ||
+                  filter == SaveFormat::EnglishRecord;
+    bool matches = record ? anyOf(ext, {"kif", "ki2", "gam"}) : ext == own;
     std::string result(name);
     if (!matches) {
         result += '.';
