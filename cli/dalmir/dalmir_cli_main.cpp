@@ -14,6 +14,7 @@
 #include "cli/common/cli_common.h"
 #include "core/formats/record_loader.h"
 #include "core/formats/record_reader.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/list_cells.h"
@@ -255,7 +256,7 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
         host.printError(openErrorMessage(OpenResult::NotDatabase, core::sjis(path)));
         return false;
     }
-    std::string base(withoutExtension(path));
+    std::string base(core::withoutExtension(path));
     bool exists = fs::exists(path) || (kind == DatabaseKind::Binary &&
                                        (fs::exists(base + ".KIX") || fs::exists(base + ".kix")));
     if (!exists) {
@@ -387,7 +388,7 @@ int runRemove(Database& db, Registrar& registrar, const Options& o, CliHost& hos
 int runConvert(Database& db, RecordExtractor& extractor, const Options& o, CliHost& host) {
     if (o.args.size() != 2) return usage("convert needs DB and OUT.DLB");
     std::string target = conversionTarget(o.args[1]);
-    std::string base(withoutExtension(cli::argumentText(target)));
+    std::string base(core::withoutExtension(cli::argumentText(target)));
     if (db.isBinary()) {
         if (saveBinary(db, target) != core::WriteResult::Ok) {
             host.printError(binarySaveErrorMessage(cli::argumentText(target)));
@@ -432,7 +433,7 @@ bool targetOf(const std::string& path, const Options& o, const CliHost& host,
     core::RecordStore store;
     core::ReadOptions read;
     read.ruleCheck = false;
-    read.fileName = cli::fileNameOf(path);
+    read.fileName = core::fileNameOf(path);
     core::ReadReport r = core::loadRecordFile(store, path, read);
     if (r.result != core::ReadResult::Ok) {
         host.printError(cli::readFailureText(r, store, path));

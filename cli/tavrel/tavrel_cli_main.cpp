@@ -22,6 +22,7 @@
 #include "core/templates/position_text.h"
 #include "core/templates/template_expander.h"
 #include "core/text/parallel_for.h"
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "viewer/logic/record_list_text.h"
@@ -122,7 +123,7 @@ int loadSettings(const Options& o, viewer::Settings& settings) {
 bool load(const Options& o, const viewer::Settings& settings, core::RecordStore& store,
           const std::string& path) {
     core::ReadOptions read = viewer::readOptions(settings);
-    read.fileName = cli::fileNameOf(path);
+    read.fileName = core::fileNameOf(path);
     core::ReadReport r = core::loadRecordFile(store, path, read);
     for (const std::string& w : r.warnings) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), cli::printable(w, o.encoding).c_str());
@@ -172,7 +173,7 @@ int convert(const Options& o, const viewer::Settings& settings) {
         core::TextOutputOptions text = viewer::textOutputOptions(settings);
         core::TemplateEnvironment environment;
         environment.recordPath = cli::argumentText(o.args[0]);
-        environment.recordFileName = cli::argumentText(cli::fileNameOf(o.args[0]));
+        environment.recordFileName = cli::argumentText(core::fileNameOf(o.args[0]));
         core::DateTimeSnapshot snapshot;
         core::TemplateExpander expander(
             store, text, environment, snapshot,
@@ -282,7 +283,7 @@ int check(const Options& o, const viewer::Settings& settings) {
     core::parallelFor(files.size(), workers, [&](unsigned worker, std::size_t i) {
         const std::string& path = files[i];
         core::ReadOptions read = base;
-        read.fileName = cli::fileNameOf(path);
+        read.fileName = core::fileNameOf(path);
         core::RecordStore& store = *stores[worker];
         core::ReadReport r = core::loadRecordFile(store, path, read);
         std::string& out = reports[i];

@@ -11,6 +11,7 @@
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
 #include "core/notation/english_notation.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 
@@ -875,19 +876,13 @@ void TemplateExpander::run(Run& r) {
                 r.put(m_env.recordFileName);
                 break;
             case Ph::RecordDir: {
-                std::size_t slash = m_env.recordPath.rfind('/');
-                if (slash != std::string::npos) r.put(m_env.recordPath.substr(0, slash));
+                std::string_view folder = folderOf(m_env.recordPath);
+                if (!folder.empty()) r.put(folder.substr(0, folder.size() - 1));
                 break;
             }
-            case Ph::PathNoExt: {
-                const std::string& p = m_env.recordPath;
-                std::size_t slash = p.rfind('/');
-                std::size_t dot = p.rfind('.');
-                bool hasExt =
-                    dot != std::string::npos && (slash == std::string::npos || dot > slash);
-                r.put(hasExt ? p.substr(0, dot) : p);
+            case Ph::PathNoExt:
+                r.put(withoutExtension(m_env.recordPath));
                 break;
-            }
         }
     }
 }

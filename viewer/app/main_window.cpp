@@ -24,6 +24,7 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 #include "viewer/logic/startup.h"
@@ -620,7 +621,7 @@ void MainWindow::save() {
 void MainWindow::saveAs(bool ki2Only) {
     QString initialName = hasNoFile(m_doc.recordName())
                               ? qtext(todayName())
-                              : fromNative(std::string(fileNameOf(m_doc.recordPath())));
+                              : fromNative(std::string(core::fileNameOf(m_doc.recordPath())));
     SaveFormat format = ki2Only ? SaveFormat::Ki2
                                 : initialSaveFilter(m_doc.mode(), m_saveFilter, m_doc.recordPath(),
                                                     m_settings.standardFormat);

@@ -9,6 +9,7 @@
 #include "core/formats/record_loader.h"
 #include "core/templates/english_exports.h"
 #include "core/templates/position_text.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 #include "viewer/logic/text_options.h"
@@ -44,11 +45,11 @@ std::string CTavrelDoc::recordFolder() const { return textToPath(m_settings.reco
 
 void CTavrelDoc::setNamesFromPath(const std::string& path) {
     m_recordPath = path;
-    m_recordFileName =
-        std::string(core::cutToBytes(pathToText(std::string(fileNameOf(path))), kRecordNameBytes));
+    m_recordFileName = std::string(
+        core::cutToBytes(pathToText(std::string(core::fileNameOf(path))), kRecordNameBytes));
     m_recordName =
         std::string(core::cutToBytes(pathToText(recordNameFromPath(path)), kRecordNameBytes));
-    std::string folder = folderOf(path);
+    std::string folder(core::folderOf(path));
     if (!folder.empty()) m_settings.recordFolder = pathToText(folder);
 }
 
@@ -75,7 +76,7 @@ void CTavrelDoc::warningSound() {
 
 core::ReadOptions CTavrelDoc::readOptionsFor(const std::string& path) const {
     core::ReadOptions o = readOptions(m_settings);
-    o.fileName = pathToText(std::string(fileNameOf(path)));
+    o.fileName = pathToText(std::string(core::fileNameOf(path)));
     return o;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 
 namespace viewer {
@@ -22,8 +23,7 @@ bool anyOf(std::string_view ext, std::initializer_list<std::string_view> list) {
 // The name without extension with single-byte letters upper-cased, never touching the second
 // byte of a two-byte character.
 std::string sortKey(std::string_view name) {
-    std::size_t dot = name.rfind('.');
-    std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    std::string_view stem = core::withoutExtension(name);
     std::string key;
     core::forEachChar(stem, [&](std::size_t i, std::size_t n) {
         if (n == 1) {
@@ -37,24 +37,14 @@ std::string sortKey(std::string_view name) {
 
 }  // namespace
 
-std::string_view fileNameOf(std::string_view path) {
-    std::size_t sep = path.rfind('/');
-    return sep == std::string_view::npos ? path : path.substr(sep + 1);
-}
-
-std::string folderOf(std::string_view path) {
-    std::size_t sep = path.rfind('/');
-    return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep + 1));
-}
-
 const std::string& newRecordName() {
     static const std::string name = core::sjis("新規棋譜");
     return name;
 }
 
 std::string recordNameFromPath(std::string_view path) {
-    std::string_view name = fileNameOf(path);
-    if (anyOf(lowerExtension(name), {"kif", "ki2", "bod"})) name = name.substr(0, name.rfind('.'));
+    std::string_view name = core::fileNameOf(path);
+    if (anyOf(lowerExtension(name), {"kif", "ki2", "bod"})) name = core::withoutExtension(name);
     return std::string(name);
 }
 
@@ -151,7 +141,8 @@ std::optional<std::string> siblingFile(const std::vector<std::string>& folderNam
 }
 
 std::string primaryBackupPath(std::string_view path) {
-    return folderOf(path) + "bak/" + std::string(fileNameOf(path)) + ".bak";
+    return std::string(core::folderOf(path)) + "bak/" + std::string(core::fileNameOf(path)) +
+           ".bak";
 }
 
 std::string fallbackBackupPath(std::string_view path) { return std::string(path) + ".bak"; }

@@ -14,11 +14,6 @@
 
 namespace viewer {
 
-// The file name without its folder.
-std::string_view fileNameOf(std::string_view path);
-// The folder of path with a trailing '/', empty when path has no folder.
-std::string folderOf(std::string_view path);
-
 // "新規棋譜" (CP932): the name of a record that has no file.
 const std::string& newRecordName();
 // The file name without folder, and without its extension when that is kif, ki2 or bod.

@@ -53,7 +53,6 @@ TEST(FileRules, RecordNames) {
     EXPECT_FALSE(hasNoFile("game"));
     EXPECT_EQ(dateName(2013, 2, 7), "13Feb07");
     EXPECT_EQ(dateName(2009, 12, 31), "09Dec31");
-    EXPECT_EQ(folderOf("/r/s/game.kif"), "/r/s/");
     EXPECT_EQ(primaryBackupPath("/r/game.kif"), "/r/bak/game.kif.bak");
     EXPECT_EQ(fallbackBackupPath("/r/game.kif"), "/r/game.kif.bak");
 }

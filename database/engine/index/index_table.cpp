@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/index_paths.h"
 
@@ -47,7 +48,7 @@ void IndexTable::rebuildDisplayOrder() {
     }
 }
 
-std::string_view IndexTable::folder() const { return folderOf(m_path); }
+std::string_view IndexTable::folder() const { return core::folderOf(m_path); }
 
 std::string IndexTable::resolve(std::string_view storedPath) const {
     return resolvePath(folder(), storedPath);

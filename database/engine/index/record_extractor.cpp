@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/formats/csa_reader.h"
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
@@ -98,7 +99,7 @@ ExtractResult RecordExtractor::extract(const std::string& path, IndexEntry& entr
     core::DecodedText decoded = core::decodeRecordBytes(std::move(*bytes), extension);
     std::optional<std::string> stored = storedFromFileSystem(path);
     std::string storedPath = stored ? std::move(*stored) : path;
-    m_options.fileName = std::string(fileNameOf(storedPath));
+    m_options.fileName = std::string(core::fileNameOf(storedPath));
     const bool csa = core::isCsaPath(path);
     core::ReadReport report = csa ? core::readCsaLines(m_store, decoded.text, m_options)
                                   : core::readRecordLines(m_store, decoded.text, m_options);

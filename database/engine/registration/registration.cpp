@@ -8,6 +8,7 @@
 #include <limits>
 #include <system_error>
 
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
@@ -382,7 +383,7 @@ RunReport Registrar::mergeDls(const std::string& fsPath) {
     std::string otherPath = stored ? *stored : fsPath;
     IndexTable other(std::numeric_limits<int>::max() / 2);
     (void)loadDls(other, otherPath, *content);
-    std::string name(fileNameOf(otherPath));
+    std::string name(core::fileNameOf(otherPath));
     const int limit = m_db.table().size();
     const int total = other.size();
     for (int i = 0; i < total; ++i) {
@@ -421,7 +422,8 @@ RunReport Registrar::addSingle(const std::string& fsPathGiven) {
         }
         finishAdd(run, false);
     }
-    if (std::optional<std::string> folder = storedFromFileSystem(std::string(folderOf(fsPath)))) {
+    if (std::optional<std::string> folder =
+            storedFromFileSystem(std::string(core::folderOf(fsPath)))) {
         m_db.table().settings().addPath = std::string(core::cutToBytes(*folder, kAddPathMaxBytes));
     }
     m_db.setModified();

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/index_codes.h"
@@ -286,7 +287,7 @@ TEST_F(RegistrationTest, TheDateFilterSkipsFilesWrittenBeforeTheDay) {
     request.day = 16;
     RunReport run = addFolder(request);
     EXPECT_EQ(run.counts.added, 1);
-    EXPECT_EQ(fileNameOf(entry(0).path()), "new.KIF");
+    EXPECT_EQ(core::fileNameOf(entry(0).path()), "new.KIF");
     request.day = 15;
     EXPECT_EQ(addFolder(request).counts.added, 1);
 }
@@ -406,7 +407,7 @@ TEST_F(RegistrationTest, DeleteByFolderTakesTheFolderTheKindAndSubfolders) {
     FolderDeleteReport below = r.deleteByFolder(files.file("db") + "/", DeleteKind::AnyKi, true);
     EXPECT_EQ(below.deleted, 2);
     ASSERT_EQ(db.table().size(), 1);
-    EXPECT_EQ(fileNameOf(entry(0).path()), "d.KIF");
+    EXPECT_EQ(core::fileNameOf(entry(0).path()), "d.KIF");
     EXPECT_EQ(r.deleteByFolder("", DeleteKind::All, true).code, FolderDeleteResult::NoFolder);
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
@@ -37,7 +38,7 @@ uint16_t le16(std::string_view s, std::size_t at) {
 // The path of one file of the pair: the base and the extension, lower case when the given
 // path's extension was written in lower case.
 std::string pairPath(std::string_view fsPath, std::string_view upperExtension) {
-    std::string_view base = withoutExtension(fsPath);
+    std::string_view base = core::withoutExtension(fsPath);
     std::string_view given = fsPath.substr(base.size());
     bool lower = given.size() > 1 && std::all_of(given.begin() + 1, given.end(),
                                                  [](char c) { return c >= 'a' && c <= 'z'; });
@@ -69,16 +70,6 @@ bool takesList(const RecordExtractor& extractor, const IndexEntry& entry) {
 }
 
 }  // namespace
-
-std::string_view withoutExtension(std::string_view path) {
-    std::size_t nameStart = folderOf(path).size();
-    std::string_view name = path.substr(nameStart);
-    std::size_t dot = std::string_view::npos;
-    core::forEachChar(name, [&](std::size_t i, std::size_t n) {
-        if (n == 1 && name[i] == '.') dot = i;
-    });
-    return dot == std::string_view::npos ? path : path.substr(0, nameStart + dot);
-}
 
 std::string formatDlb(const MoveList& lists, int count) {
     count = std::max(count, 0);

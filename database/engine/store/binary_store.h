@@ -17,9 +17,6 @@ namespace database {
 
 inline constexpr std::size_t kDlbHeaderBytes = 64;
 
-// The path without the extension of its file name (the base of a DLB and KIX pair).
-std::string_view withoutExtension(std::string_view path);
-
 // The DLB bytes of the first `lists` slots: header, counts, then the moves.
 std::string formatDlb(const MoveList& lists, int count);
 

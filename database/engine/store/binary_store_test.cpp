@@ -239,6 +239,21 @@ TEST_F(BinaryStoreTest, SavingToAPathThatCannotBeWrittenFailsWithItsReason) {
               core::WriteResult::BadPath);
 }
 
+// File-system paths are UTF-8: their bytes must never be taken for Shift-JIS characters that
+// would swallow the "." before the extension.
+TEST_F(BinaryStoreTest, APairWithAJapaneseNameKeepsItsName) {
+    Database db;
+    db.reset(true);
+    add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
+    ASSERT_EQ(saveBinary(db, files.file("棋譜.DLB")), core::WriteResult::Ok);
+    EXPECT_TRUE(std::filesystem::exists(files.file("棋譜.DLB")));
+    EXPECT_TRUE(std::filesystem::exists(files.file("棋譜.KIX")));
+    Database back;
+    ASSERT_EQ(openDatabase(back, files.file("棋譜.DLB")).code, OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), 1);
+    EXPECT_EQ(back.lists().list(0).size(), kPromotionAndDrops.size());
+}
+
 TEST_F(BinaryStoreTest, OpeningPicksTheKindByExtension) {
     Database db;
     EXPECT_EQ(openDatabase(db, files.file("x.txt")).code, OpenResult::NotDatabase);

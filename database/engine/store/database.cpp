@@ -1,5 +1,6 @@
 #include "database/engine/store/database.h"
 
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
@@ -114,7 +115,7 @@ std::string saveErrorMessage(std::string_view path) {
 }
 
 std::string savedMessage(const Database& db, std::string_view path) {
-    if (db.isBinary()) return binarySavedMessage(withoutExtension(path));
+    if (db.isBinary()) return binarySavedMessage(core::withoutExtension(path));
     return withPath("棋譜情報ファイル(%s)を保存しました。", path);
 }
 
