@@ -9,6 +9,7 @@
 #include "core/formats/record_loader.h"
 #include "core/templates/english_exports.h"
 #include "core/templates/position_text.h"
+#include "core/text/message_format.h"
 #include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
@@ -19,13 +20,6 @@
 namespace viewer {
 
 namespace {
-
-std::string format1(std::string_view utf8Format, std::string_view arg) {
-    std::string f = core::sjis(utf8Format);
-    std::size_t p = f.find("%s");
-    if (p == std::string::npos) return f;
-    return f.substr(0, p) + std::string(arg) + f.substr(p + 2);
-}
 
 std::string product() { return std::string(core::kProgramName); }
 
@@ -197,8 +191,8 @@ Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     bool ki2 = m_settings.standardFormat == 1;
     std::string name = hasNoFile(m_recordName) ? todayName() : m_recordName;
     std::string proposed = m_settings.recordFolder + name + (ki2 ? ".KI2" : ".KIF");
-    Answer a =
-        m_ui.ask(format1("棋譜(%s)を保存しますか？", proposed), core::sjis("棋譜保存"), true);
+    Answer a = m_ui.ask(core::formatMessageUtf8("棋譜(%s)を保存しますか？", {proposed}),
+                        core::sjis("棋譜保存"), true);
     if (a != Answer::Yes) return a;
     std::string path = textToPath(proposed);
     core::RecordWriteOptions options = writeOptions(m_settings);
@@ -206,12 +200,12 @@ Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
                               : core::writeKifFile(m_store, path, options);
     if (r != core::WriteResult::Ok) {
         warningSound();
-        m_ui.showMessage(format1("棋譜保存エラー(%s)", proposed), product());
+        m_ui.showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {proposed}), product());
         // The record is still unsaved: whatever was about to discard it must not go on.
         return Answer::Cancel;
     }
     m_store.markClean();
-    m_ui.setStatusText(format1("棋譜ファイル(%s)を出力しました。", proposed));
+    m_ui.setStatusText(core::formatMessageUtf8("棋譜ファイル(%s)を出力しました。", {proposed}));
     return Answer::Yes;
 }
 
@@ -289,7 +283,8 @@ std::optional<core::WriteResult> CTavrelDoc::saveInPlace() {
     std::string shown = pathToText(m_recordPath);
     if (!canWrite(*format)) {
         warningSound();
-        m_ui.showMessage(format1(position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", shown),
+        m_ui.showMessage(core::formatMessageUtf8(
+                             position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
                          product());
         return core::WriteResult::Unsupported;
     }
@@ -297,12 +292,14 @@ std::optional<core::WriteResult> CTavrelDoc::saveInPlace() {
     core::WriteResult r = writeRecord(*format, m_recordPath);
     if (r != core::WriteResult::Ok) {
         warningSound();
-        m_ui.showMessage(format1(position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", shown),
+        m_ui.showMessage(core::formatMessageUtf8(
+                             position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
                          product());
         return r;
     }
-    m_ui.setStatusText(format1(
-        position ? "局面ファイル(%s)を出力しました。" : "棋譜ファイル(%s)を保存しました。", shown));
+    m_ui.setStatusText(core::formatMessageUtf8(
+        position ? "局面ファイル(%s)を出力しました。" : "棋譜ファイル(%s)を保存しました。",
+        {shown}));
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "core/text/message_format.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/index_codes.h"
@@ -277,12 +278,6 @@ std::string_view cleanLine(std::string_view line, std::size_t maxBytes) {
 bool hasContent(std::string_view s) {
     return std::any_of(s.begin(), s.end(),
                        [](char c) { return !isBlank(c) && c != '\r' && c != '\n'; });
-}
-
-std::string lineNumberText(const char* formatUtf8, int number) {
-    std::string text = core::sjis(formatUtf8);
-    text.replace(text.find("%d"), 2, std::to_string(number));
-    return text;
 }
 
 }  // namespace
@@ -581,7 +576,8 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
             // The reading ends here; say so when record lines would have followed.
             if (pos < content.size() && hasContent(content.substr(pos))) {
                 report(lineNumber, DlsNote::ReadingStopped,
-                       lineNumberText("棋譜情報の%d行目以降は読み込めませんでした。", lineNumber));
+                       core::formatMessageUtf8("棋譜情報の%d行目以降は読み込めませんでした。",
+                                               {std::to_string(lineNumber)}));
             }
             break;
         }

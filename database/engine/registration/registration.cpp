@@ -8,12 +8,12 @@
 #include <limits>
 #include <system_error>
 
+#include "core/text/message_format.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/index_paths.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -141,8 +141,8 @@ FolderAdd folderAddFromSettings(const IndexSettings& s) {
 }
 
 std::string addEndStatus(const AddCounts& c) {
-    return formatMessage(texts().addEnd,
-                         {number(c.added), number(c.updated), number(c.added + c.updated)});
+    return core::formatMessage(texts().addEnd,
+                               {number(c.added), number(c.updated), number(c.added + c.updated)});
 }
 
 Registrar::Registrar(Database& db, RecordExtractor& extractor, ErrorLog& log, OperationHost& host,
@@ -160,7 +160,7 @@ ExtractResult Registrar::extract(const std::string& fsPath, IndexEntry& entry, b
     if (quiet) return code;
 
     const Texts& t = texts();
-    std::string question = formatMessage(t.readErrorHeading, {path, m_extractor.errorText()});
+    std::string question = core::formatMessage(t.readErrorHeading, {path, m_extractor.errorText()});
     question += m_options.editorConfigured ? t.askEditor : t.askStop;
     switch (m_host.askReadError(question, m_options.editorConfigured)) {
         case ReadErrorAnswer::Stop:
@@ -329,7 +329,7 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
         }
         int done = m_counts.added + m_counts.updated;
         if (done != before && done % kProgressStep == 0) {
-            m_host.status(formatMessage(texts().adding, {number(done)}));
+            m_host.status(core::formatMessage(texts().adding, {number(done)}));
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 run.cancelled = true;
@@ -349,7 +349,7 @@ void Registrar::finishAdd(RunReport& run, bool showStatus) {
     if (m_counts.added + m_counts.updated >= kBeepAfterRecords) m_host.beep();
     if (m_counts.errors > 0) {
         m_log.appendSummary();
-        m_host.offerErrorLog(formatMessage(texts().errorsFound, {number(m_counts.errors)}),
+        m_host.offerErrorLog(core::formatMessage(texts().errorsFound, {number(m_counts.errors)}),
                              m_log.path());
     }
 }
@@ -361,7 +361,7 @@ RunReport Registrar::addFolder(const FolderAdd& request) {
     m_visited = 0;
     std::string folder = absoluteFsPath(request.folder);
     std::optional<std::string> stored = storedFromFileSystem(folder);
-    m_host.status(formatMessage(texts().addingFolder, {stored ? *stored : folder}));
+    m_host.status(core::formatMessage(texts().addingFolder, {stored ? *stored : folder}));
     walk(folder, request, m_db.table().size(), run);
     m_db.table().rebuildDisplayOrder();
     finishAdd(run, true);
@@ -388,7 +388,7 @@ RunReport Registrar::mergeDls(const std::string& fsPath) {
     const int total = other.size();
     for (int i = 0; i < total; ++i) {
         if (i % kProgressStep == 0) {
-            m_host.status(formatMessage(texts().merging, {name, number(i), number(total)}));
+            m_host.status(core::formatMessage(texts().merging, {name, number(i), number(total)}));
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 run.cancelled = true;
@@ -440,7 +440,7 @@ RunReport Registrar::addDropped(std::span<const std::string> fsPaths) {
         AddFileResult code = addFile(path, -1, nullptr);
         if (code == AddFileResult::Added || code == AddFileResult::Updated) {
             std::optional<std::string> stored = storedFromFileSystem(path);
-            m_host.status(formatMessage(texts().dropped, {stored ? *stored : path}));
+            m_host.status(core::formatMessage(texts().dropped, {stored ? *stored : path}));
         }
         if (code == AddFileResult::TableFull || code == AddFileResult::Stopped) {
             run.end = code;
@@ -494,7 +494,7 @@ UpdateReport Registrar::update(MissingFileMode& mode, std::span<const int32_t> c
     const Texts& t = texts();
     for (int i = 0; i < total; ++i) {
         if (i % kProgressStep == 0) {
-            m_host.status(formatMessage(t.updating, {number(i), number(total)}));
+            m_host.status(core::formatMessage(t.updating, {number(i), number(total)}));
             if (m_host.cancelRequested()) {
                 result.cancelled = true;
                 break;
@@ -511,7 +511,7 @@ UpdateReport Registrar::update(MissingFileMode& mode, std::span<const int32_t> c
         bool remove = false;
         switch (mode) {
             case MissingFileMode::Keep:
-                m_host.status(formatMessage(t.unreadable, {path}));
+                m_host.status(core::formatMessage(t.unreadable, {path}));
                 break;
             case MissingFileMode::Ask:
                 m_host.beep();
@@ -531,7 +531,7 @@ UpdateReport Registrar::update(MissingFileMode& mode, std::span<const int32_t> c
                 }
                 break;
             case MissingFileMode::Delete:
-                m_host.status(formatMessage(t.unreadable, {path}));
+                m_host.status(core::formatMessage(t.unreadable, {path}));
                 remove = true;
                 break;
             case MissingFileMode::SilentKeep:
@@ -571,7 +571,7 @@ FolderDeleteReport Registrar::deleteByFolder(const std::string& fsFolder, Delete
     const int total = table.size();
     for (int slot = total - 1, done = 0; slot >= 0; --slot, ++done) {
         if (done % kProgressStep == 0) {
-            m_host.status(formatMessage(texts().deleting, {number(done), number(total)}));
+            m_host.status(core::formatMessage(texts().deleting, {number(done), number(total)}));
             if (m_host.cancelRequested()) {
                 result.code = FolderDeleteResult::Cancelled;
                 break;
@@ -585,8 +585,9 @@ FolderDeleteReport Registrar::deleteByFolder(const std::string& fsFolder, Delete
         deleteSlot(slot);
         ++result.deleted;
     }
-    result.status = result.deleted > 0 ? formatMessage(texts().deleted, {number(result.deleted)})
-                                       : texts().noneDeleted;
+    result.status = result.deleted > 0
+                        ? core::formatMessage(texts().deleted, {number(result.deleted)})
+                        : texts().noneDeleted;
     return result;
 }
 
@@ -608,7 +609,7 @@ PathModeReport Registrar::makePathsRelative() {
         }
     }
     if (result.notRelative > 0) {
-        result.message = formatMessage(texts().notRelative, {number(result.notRelative)});
+        result.message = core::formatMessage(texts().notRelative, {number(result.notRelative)});
     }
     table.settings().relativePaths = true;
     m_db.setModified();

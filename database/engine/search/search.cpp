@@ -1,10 +1,10 @@
 #include "database/engine/search/search.h"
 
 #include "core/formats/record_reader.h"
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/duplicate_criteria.h"
 #include "database/engine/index/fs_paths.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -262,7 +262,7 @@ Searcher::Load Searcher::loadLine(int slot, ReplayBoard& start, std::span<const 
     }
     std::string detail = code == ExtractResult::CannotOpen ? core::msgFileMissing(e.path())
                                                            : m_extractor.errorText();
-    std::string question = formatMessage(texts().readError, {e.path(), detail});
+    std::string question = core::formatMessage(texts().readError, {e.path(), detail});
     return m_host.askSearchReadError(question) ? Load::Stop : Load::Skip;
 }
 
@@ -282,8 +282,8 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
         if (k % every == 0) {
             char buf[80];
             std::snprintf(buf, sizeof buf, "%4d", k);
-            m_host.status(
-                formatMessage(progress, {buf, std::to_string(total), std::to_string(hits.size())}));
+            m_host.status(core::formatMessage(
+                progress, {buf, std::to_string(total), std::to_string(hits.size())}));
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 result.cancelled = true;

@@ -4,8 +4,8 @@
 
 #include "core/rules/legality.h"
 #include "core/rules/move_node.h"
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -171,7 +171,7 @@ PatternParse parsePattern(std::string_view text) {
         PatternStep step;
         if (!parseStep(part, step)) {
             result.steps.clear();
-            result.error = formatMessage(words().badPiece, {part});
+            result.error = core::formatMessage(words().badPiece, {part});
             return result;
         }
         result.steps.push_back(step);

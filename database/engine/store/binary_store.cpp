@@ -4,12 +4,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/text/message_format.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/index_paths.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -214,8 +214,8 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
     const int total = table.size();
     for (int slot = 0; slot < total; ++slot) {
         if (slot % 10 == 0) {
-            host.status(formatMessageUtf8("データ変換中...  %d / %d",
-                                          {std::to_string(slot), std::to_string(total)}));
+            host.status(core::formatMessageUtf8("データ変換中...  %d / %d",
+                                                {std::to_string(slot), std::to_string(total)}));
             if (host.cancelRequested()) {
                 host.beep();
                 result.code = core::WriteResult::Cancelled;
@@ -247,11 +247,11 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
 }
 
 std::string binarySavedMessage(std::string_view baseStoredPath) {
-    return formatMessageUtf8("バイナリ棋譜(%s.DLB/KIX)を保存しました。", {baseStoredPath});
+    return core::formatMessageUtf8("バイナリ棋譜(%s.DLB/KIX)を保存しました。", {baseStoredPath});
 }
 
 std::string binarySaveErrorMessage(std::string_view storedPath) {
-    return formatMessageUtf8("保存エラー(%s)", {storedPath});
+    return core::formatMessageUtf8("保存エラー(%s)", {storedPath});
 }
 
 }  // namespace database

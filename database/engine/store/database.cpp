@@ -1,10 +1,10 @@
 #include "database/engine/store/database.h"
 
+#include "core/text/message_format.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
-#include "database/engine/index/message_format.h"
 #include "database/engine/index/record_extractor.h"
 #include "database/engine/store/binary_store.h"
 
@@ -13,7 +13,7 @@ namespace database {
 namespace {
 
 std::string withPath(const char* formatUtf8, std::string_view path) {
-    return formatMessageUtf8(formatUtf8, {path});
+    return core::formatMessageUtf8(formatUtf8, {path});
 }
 
 std::string storedOrRaw(const std::string& fsPath) {
