@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/notation/notation.h"
+#include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
 
 namespace core {
@@ -639,8 +640,6 @@ std::string RecordStore::timeUsedText() const {
     const std::uint32_t black = sideTotal(kSideBlack);
     const std::uint32_t white = sideTotal(kSideWhite);
     if (black == 0 && white == 0) return {};
-    static const std::string kBlackMark = sjis("▲");
-    static const std::string kWhiteMark = sjis("△");
     static const std::string kHours = sjis("時間");
     static const std::string kMinutes = sjis("分");
     static const std::string kSeconds = sjis("秒");
@@ -651,9 +650,9 @@ std::string RecordStore::timeUsedText() const {
     } else if (black >= 3600 || white >= 3600) {
         form = Form::HoursMinutesSeconds;
     }
-    auto side = [&](const std::string& mark, std::uint32_t total) {
+    auto side = [&](std::string_view mark, std::uint32_t total) {
         char buf[16];
-        std::string s = mark;
+        std::string s(mark);
         if (form != Form::MinutesSeconds) {
             std::snprintf(buf, sizeof buf, "%u", static_cast<unsigned>(total / 3600));
             s += buf;
@@ -671,7 +670,7 @@ std::string RecordStore::timeUsedText() const {
         }
         return s;
     };
-    return side(kBlackMark, black) + side(kWhiteMark, white);
+    return side(kMarkBlack, black) + side(kMarkWhite, white);
 }
 
 void RecordStore::fillTimeUsed() {

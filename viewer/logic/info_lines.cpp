@@ -55,12 +55,12 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
     InfoLines lines;
     bool handicap = store.handicap() != core::kHandicapEven;
     bool downMark = settings.moveTextStyle == 1 || settings.moveTextStyle == 3;
-    const std::string black = sjis("▲");
-    const std::string white = sjis(downMark ? "▽" : "△");
+    const std::string black(core::kMarkBlack);
+    const std::string white(downMark ? core::kMarkWhiteAlt : core::kMarkWhite);
 
-    lines[0] = sjis("▲") + store.playerName(core::PlayerField::Black);
+    lines[0] = black + store.playerName(core::PlayerField::Black);
     lines[1] = context.blackClock ? *context.blackClock : consumedText(store, core::kSideBlack);
-    lines[2] = sjis("△") + store.playerName(core::PlayerField::White);
+    lines[2] = std::string(core::kMarkWhite) + store.playerName(core::PlayerField::White);
     lines[3] = context.whiteClock ? *context.whiteClock : consumedText(store, core::kSideWhite);
     lines[4] = sjis("手合割：") + std::string(core::handicapName(store.handicap()));
     char ply[16];

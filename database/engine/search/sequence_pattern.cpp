@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/notation/piece_text.h"
 #include "core/rules/legality.h"
 #include "core/rules/move_node.h"
 #include "core/text/message_format.h"
@@ -22,9 +23,6 @@ struct Words {
     std::string same = core::sjis("同");
     std::string mate = core::sjis("詰");
     std::string resign = core::sjis("投");
-    std::string blackUp = core::sjis("▲");
-    std::string whiteDown = core::sjis("▽");
-    std::string whiteUp = core::sjis("△");
     std::string blank = core::sjis("　");
     std::string promote = core::sjis("成");
     std::string decline = core::sjis("不");
@@ -81,13 +79,13 @@ bool parseStep(std::string_view text, PatternStep& step) {
         step.endMarker = true;
         return true;
     }
-    if (startsWith(text, "+") || startsWith(text, w.blackUp)) {
+    if (startsWith(text, "+") || startsWith(text, core::kMarkBlack)) {
         step.side = 1;
-        text.remove_prefix(startsWith(text, "+") ? 1 : w.blackUp.size());
-    } else if (startsWith(text, "-") || startsWith(text, w.whiteDown) ||
-               startsWith(text, w.whiteUp)) {
+        text.remove_prefix(startsWith(text, "+") ? 1 : core::kMarkBlack.size());
+    } else if (startsWith(text, "-") || startsWith(text, core::kMarkWhiteAlt) ||
+               startsWith(text, core::kMarkWhite)) {
         step.side = 2;
-        text.remove_prefix(startsWith(text, "-") ? 1 : w.whiteUp.size());
+        text.remove_prefix(startsWith(text, "-") ? 1 : core::kMarkWhite.size());
     }
     if (startsWith(text, w.same)) {
         step.file = kSameSquare;
