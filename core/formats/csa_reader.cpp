@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/formats/csa_codes.h"
+#include "core/notation/piece_text.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
@@ -68,7 +69,7 @@ constexpr std::array<TerminalWord, 14> kTerminalWords{{
 
 struct Texts {
     std::string lineMark = sjis("行: ");
-    std::string ply = sjis("手目");
+    std::string ply{kWordPly};
     std::string noPiece = sjis("手目 駒がありません。");
     std::string cannotDrop = sjis("手目 打てません。");
     std::string badMove = sjis("手目 指せません。");

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
@@ -85,26 +86,26 @@ struct Vocabulary {
     std::vector<PlayerKey> playerKeys;
     std::vector<ResultWord> resultWords;
     std::vector<ResultWord> afterMade;  // searched after "まで"
-    std::string blank = sjis("　");
-    std::string variation = sjis("変化：");
+    std::string blank{kFullWidthSpace};
+    std::string variation{kKeyVariation};
     std::string branch = sjis("分岐：");
-    std::string handicapKey = sjis("手合割：");
-    std::vector<std::string> whiteFirst{sjis("後手番"), sjis("上手番"), sjis("手番：後手"),
-                                        sjis("手番：上手")};
-    std::vector<std::string> blackFirst{sjis("先手番"), sjis("下手番"), sjis("手番：先手"),
-                                        sjis("手番：下手")};
-    std::string flippedKey = sjis("盤面回転");
-    std::string none = sjis("なし");
+    std::string handicapKey{kKeyHandicap};
+    std::vector<std::string> whiteFirst{std::string(kWhiteToMove), std::string(kUpperToMove),
+                                        sjis("手番：後手"), sjis("手番：上手")};
+    std::vector<std::string> blackFirst{std::string(kBlackToMove), std::string(kLowerToMove),
+                                        sjis("手番：先手"), sjis("手番：下手")};
+    std::string flippedKey{kKeyFlipped};
+    std::string none{kHandNone};
     std::string mate = sjis("詰み");
     std::string resignDashes = sjis("－－－(00)");
-    std::string made = sjis("まで");
+    std::string made{kWordUpTo};
     std::string sente = sjis("先");
     std::string gote = sjis("後");
-    std::string same = sjis("同");
-    std::string drop = sjis("打");
+    std::string same{kWordSame};
+    std::string drop{kWordDrop};
     std::string interpose = sjis("合");
-    std::string promote = sjis("成");
-    std::string notPromote = sjis("不成");
+    std::string promote{kWordPromote};
+    std::string notPromote{kWordNoPromote};
     std::string colon = sjis("：");
     std::string dot = sjis("・");
     std::string fileNameKey = sjis("ファイル名：");
@@ -114,7 +115,7 @@ struct Vocabulary {
     std::string fileMissing = sjis("ファイルがありません。");
     std::string readError = sjis("棋譜読込みエラー");
     std::string sizeOver = sjis("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。");
-    std::string ply = sjis("手目");
+    std::string ply{kWordPly};
     std::string ruleError = sjis("警告：ルールエラー：");
     std::string ruleTwoPawns = sjis("警告：ルールエラー（二歩）：");
     std::string rulePawnDropMate = sjis("警告：ルールエラー（打歩詰）：");
@@ -171,30 +172,30 @@ struct Vocabulary {
         header("記事：", F::Remarks, KeyRule::IfEmpty);
 
         using P = PlayerKeyTarget;
-        auto player = [&](const char* k, P target, bool viewerOnly = false) {
-            playerKeys.push_back({sjis(k), target, viewerOnly});
+        auto player = [&](std::string k, P target, bool viewerOnly = false) {
+            playerKeys.push_back({std::move(k), target, viewerOnly});
         };
-        player("先手：", P::BlackName);
-        player("下手：", P::BlackName);
-        player("先手:", P::BlackName, true);
-        player("下手:", P::BlackName, true);
-        player("後手：", P::WhiteName);
-        player("上手：", P::WhiteName);
-        player("後手:", P::WhiteName, true);
-        player("上手:", P::WhiteName, true);
-        player("携帯先手：", P::BlackShort, true);
-        player("先手省略名：", P::BlackShort, true);
-        player("携帯後手：", P::WhiteShort, true);
-        player("後手省略名：", P::WhiteShort, true);
-        player("先手の持駒：", P::BlackHand);
-        player("下手の持駒：", P::BlackHand);
-        player("先手持駒：", P::BlackHand);
-        player("下手持駒：", P::BlackHand);
-        player("持駒：", P::BlackHand);
-        player("後手の持駒：", P::WhiteHand);
-        player("上手の持駒：", P::WhiteHand);
-        player("後手持駒：", P::WhiteHand);
-        player("上手持駒：", P::WhiteHand);
+        player(std::string(kKeyBlack), P::BlackName);
+        player(std::string(kKeyLower), P::BlackName);
+        player(sjis("先手:"), P::BlackName, true);
+        player(sjis("下手:"), P::BlackName, true);
+        player(std::string(kKeyWhite), P::WhiteName);
+        player(std::string(kKeyUpper), P::WhiteName);
+        player(sjis("後手:"), P::WhiteName, true);
+        player(sjis("上手:"), P::WhiteName, true);
+        player(sjis("携帯先手："), P::BlackShort, true);
+        player(sjis("先手省略名："), P::BlackShort, true);
+        player(sjis("携帯後手："), P::WhiteShort, true);
+        player(sjis("後手省略名："), P::WhiteShort, true);
+        player(sjis("先手の持駒："), P::BlackHand);
+        player(sjis("下手の持駒："), P::BlackHand);
+        player(sjis("先手持駒："), P::BlackHand);
+        player(sjis("下手持駒："), P::BlackHand);
+        player(sjis("持駒："), P::BlackHand);
+        player(sjis("後手の持駒："), P::WhiteHand);
+        player(sjis("上手の持駒："), P::WhiteHand);
+        player(sjis("後手持駒："), P::WhiteHand);
+        player(sjis("上手持駒："), P::WhiteHand);
 
         using T = TerminalCode;
         auto result = [&](std::vector<ResultWord>& list, const char* w, T code,

@@ -11,6 +11,7 @@
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
 #include "core/notation/english_notation.h"
+#include "core/notation/piece_text.h"
 #include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
@@ -321,7 +322,7 @@ bool refreshesSnapshot(TemplateContext c) {
 }
 
 struct Texts {
-    std::string startPosition = sjis("開始局面");
+    std::string startPosition{kWordStartPosition};
     std::string variationLine = sjis("変化手順");
     std::string mainLine = sjis("本手順");
     std::string positionError = sjis("局面書式エラー");

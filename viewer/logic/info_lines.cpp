@@ -62,7 +62,7 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
     lines[1] = context.blackClock ? *context.blackClock : consumedText(store, core::kSideBlack);
     lines[2] = std::string(core::kMarkWhite) + store.playerName(core::PlayerField::White);
     lines[3] = context.whiteClock ? *context.whiteClock : consumedText(store, core::kSideWhite);
-    lines[4] = sjis("手合割：") + std::string(core::handicapName(store.handicap()));
+    lines[4] = std::string(core::kKeyHandicap) + std::string(core::handicapName(store.handicap()));
     char ply[16];
     std::snprintf(ply, sizeof ply, "%3d", store.currentPly());
     lines[5] = sjis("手　数：") + ply + "     ";
@@ -87,8 +87,8 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
         }
     }
     bool blackToMove = store.position().sideToMove == core::kSideBlack;
-    lines[7] = handicap ? sjis(blackToMove ? "下手番" : "上手番")
-                        : sjis(blackToMove ? "先手番" : "後手番");
+    lines[7] = std::string(handicap ? (blackToMove ? core::kLowerToMove : core::kUpperToMove)
+                                    : (blackToMove ? core::kBlackToMove : core::kWhiteToMove));
 
     const auto& formats =
         core::isMatingProblem(store) ? settings.problemInfoFormats : settings.infoFormats;

@@ -14,20 +14,21 @@ namespace {
 
 struct Words {
     std::string king = core::sjis("王");
-    std::array<std::string, 3> promotedMinor = {core::sjis("成香"), core::sjis("成桂"),
-                                                core::sjis("成銀")};
-    std::string dragon = core::sjis("竜");
+    std::array<std::string, 3> promotedMinor{std::string(core::kPromotedLanceName),
+                                             std::string(core::kPromotedKnightName),
+                                             std::string(core::kPromotedSilverName)};
+    std::string dragon{core::kDragonRyu};
     std::array<std::string, 4> anyPiece = {core::sjis("＊"), "X", core::sjis("×"),
                                            core::sjis("＃")};
     std::string kinds = core::sjis("歩香桂銀金角飛玉と杏圭全金馬龍");
-    std::string same = core::sjis("同");
+    std::string same{core::kWordSame};
     std::string mate = core::sjis("詰");
     std::string resign = core::sjis("投");
-    std::string blank = core::sjis("　");
-    std::string promote = core::sjis("成");
+    std::string blank{core::kFullWidthSpace};
+    std::string promote{core::kWordPromote};
     std::string decline = core::sjis("不");
-    std::string declineFull = core::sjis("不成");
-    std::string drop = core::sjis("打");
+    std::string declineFull{core::kWordNoPromote};
+    std::string drop{core::kWordDrop};
     std::string capture = core::sjis("取");
     std::string interpose = core::sjis("合");
     std::string interposeByMoving = core::sjis("移動合");
