@@ -39,7 +39,8 @@ std::string generateGame(std::uint32_t seed) {
             break;
         }
     }
-    (void)store.addAndAdvance(core::kAddStoreAll, core::terminalMove(core::Terminal::Resign), 1);
+    (void)store.addAndAdvance(core::kAddStoreAll, core::terminalMove(core::TerminalCode::Resign),
+                              1);
     return core::csaText(store);
 }
 

@@ -51,12 +51,12 @@ void BM_WriteAndReadDls10000(benchmark::State& state) {
                     .string();
     database::IndexTable back(kRecords);
     for (auto _ : state) {
-        if (database::writeDls(table, path) != database::DlsWriteResult::Ok) {
+        if (database::writeDls(table, path) != core::WriteResult::Ok) {
             state.SkipWithError("write failed");
             break;
         }
         auto result = database::readDls(back, path);
-        if (result.code != database::DlsReadCode::Ok || back.size() != kRecords) {
+        if (result.code != core::ReadResult::Ok || back.size() != kRecords) {
             state.SkipWithError("read failed");
             break;
         }

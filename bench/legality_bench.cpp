@@ -35,7 +35,7 @@ Position middleGame() {
     setupHandicap(pos, kHandicapEven);
     for (const Move& m : line) {
         int origin = m.origin > 100 ? findHandSlot(pos, pos.sideToMove, m.origin - 100) : m.origin;
-        if (checkMove(pos, origin, m.destination, pos.sideToMove) != MoveCheck::Legal ||
+        if (checkMove(pos, origin, m.destination, pos.sideToMove) != MoveCheckResult::Legal ||
             !applyMove(pos, origin, m.destination, false)) {
             fail("the opening line holds an illegal move");
         }
@@ -92,7 +92,8 @@ std::vector<Move> randomGame(const Position& start, int plies) {
         while (static_cast<int>(game.size()) < plies) {
             std::vector<Move> legal;
             for (const Move& m : pseudoMoves(pos, pos.sideToMove)) {
-                if (checkMove(pos, m.origin, m.destination, pos.sideToMove) == MoveCheck::Legal) {
+                if (checkMove(pos, m.origin, m.destination, pos.sideToMove) ==
+                    MoveCheckResult::Legal) {
                     legal.push_back(m);
                 }
             }

@@ -39,7 +39,8 @@ void playGame(core::RecordStore& store, std::mt19937& rng) {
             break;
         }
     }
-    (void)store.addAndAdvance(core::kAddStoreAll, core::terminalMove(core::Terminal::Resign), 0);
+    (void)store.addAndAdvance(core::kAddStoreAll, core::terminalMove(core::TerminalCode::Resign),
+                              0);
     (void)store.goTo(core::kRootNode);
 }
 
@@ -89,7 +90,7 @@ const Corpus& corpus() {
     return c;
 }
 
-database::RunResult registerCorpus(database::Database& db) {
+database::RunReport registerCorpus(database::Database& db) {
     database::RecordExtractor extractor;
     database::ErrorLog log;
     database::OperationHost host;
@@ -97,7 +98,7 @@ database::RunResult registerCorpus(database::Database& db) {
     database::FolderAdd request;
     request.folder = corpus().folder();
     request.subfolders = true;
-    request.kind = 0;
+    request.kind = database::AddKind::Kif;
     return registrar.addFolder(request);
 }
 
@@ -105,7 +106,7 @@ void BM_RegisterFolder10000(benchmark::State& state) {
     (void)corpus();
     for (auto _ : state) {
         database::Database db(kRecords * 2);
-        database::RunResult run = registerCorpus(db);
+        database::RunReport run = registerCorpus(db);
         if (run.counts.added != kRecords) {
             state.SkipWithError("not every record was added");
             break;
@@ -118,16 +119,19 @@ BENCHMARK(BM_RegisterFolder10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_WriteAndReadRegisteredDls(benchmark::State& state) {
     database::Database db(kRecords * 2);
-    registerCorpus(db);
+    if (registerCorpus(db).counts.added != kRecords) {
+        state.SkipWithError("not every record was added");
+        return;
+    }
     std::string path = corpus().folder() + "/registered.DLS";
     database::Database back(kRecords * 2);
     for (auto _ : state) {
-        if (database::saveDatabase(db, path) != database::SaveCode::Ok) {
+        if (database::saveDatabase(db, path) != core::WriteResult::Ok) {
             state.SkipWithError("write failed");
             break;
         }
-        database::OpenResult r = database::openDatabase(back, path);
-        if (r.code != database::OpenCode::Ok || back.table().size() != kRecords) {
+        database::OpenReport r = database::openDatabase(back, path);
+        if (r.code != database::OpenResult::Ok || back.table().size() != kRecords) {
             state.SkipWithError("read failed");
             break;
         }

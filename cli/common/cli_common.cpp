@@ -37,11 +37,6 @@ std::string argumentText(std::string_view argument) {
     return core::utf8ToCp932(argument).text;
 }
 
-std::string fileNameOf(std::string_view path) {
-    std::size_t slash = path.rfind('/');
-    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 std::string_view withoutTrailingNewline(std::string_view text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
     return text;

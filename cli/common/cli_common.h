@@ -31,9 +31,6 @@ std::string printable(std::string_view cp932, Encoding encoding);
 // are taken to be CP932 already.
 std::string argumentText(std::string_view argument);
 
-// The file name part of a path.
-std::string fileNameOf(std::string_view path);
-
 // text without its trailing line breaks.
 std::string_view withoutTrailingNewline(std::string_view text);
 

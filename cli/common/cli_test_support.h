@@ -14,7 +14,7 @@ extern char** environ;
 
 namespace cli {
 
-struct RunResult {
+struct RunReport {
     int exitCode = -1;
     std::string out;
     std::string err;
@@ -36,7 +36,7 @@ inline std::string slurp(const std::string& path) {
 }
 
 // Runs TAVREL_CLI_DIR/program with args; stdin is empty.
-inline RunResult runProgram(const std::string& program, const std::vector<std::string>& args) {
+inline RunReport runProgram(const std::string& program, const std::vector<std::string>& args) {
     std::string exe = std::string(TAVREL_CLI_DIR) + "/" + program;
     std::string outPath = "/tmp/tavrel-cli-out-" + std::to_string(::getpid());
     std::string errPath = "/tmp/tavrel-cli-err-" + std::to_string(::getpid());
@@ -53,7 +53,7 @@ inline RunResult runProgram(const std::string& program, const std::vector<std::s
                                      0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
-    RunResult r;
+    RunReport r;
     pid_t pid = 0;
     if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
         int status = 0;

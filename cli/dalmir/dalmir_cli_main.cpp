@@ -14,6 +14,7 @@
 #include "cli/common/cli_common.h"
 #include "core/formats/record_loader.h"
 #include "core/formats/record_reader.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/list_cells.h"
@@ -252,20 +253,20 @@ std::string errorLogPath() {
 bool openOrCreate(Database& db, const std::string& path, const Options& o, const CliHost& host) {
     DatabaseKind kind = databaseKindOf(path);
     if (kind == DatabaseKind::Unknown) {
-        host.printError(openErrorMessage(OpenCode::NotDatabase, core::sjis(path)));
+        host.printError(openErrorMessage(OpenResult::NotDatabase, core::sjis(path)));
         return false;
     }
-    std::string base(withoutExtension(path));
+    std::string base(core::withoutExtension(path));
     bool exists = fs::exists(path) || (kind == DatabaseKind::Binary &&
                                        (fs::exists(base + ".KIX") || fs::exists(base + ".kix")));
     if (!exists) {
         db.reset(kind == DatabaseKind::Binary);
         return true;
     }
-    OpenResult r = openDatabase(db, path, profileNumber(o, "View/default_sort", 0));
+    OpenReport r = openDatabase(db, path, profileNumber(o, "View/default_sort", 0));
     for (const std::string& notice : r.notices) host.printError(notice);
     for (const DlsMessage& m : r.index.messages) host.printError(m.text);
-    if (r.code != OpenCode::Ok) {
+    if (r.code != OpenResult::Ok) {
         host.printError(openErrorMessage(r.code, cli::argumentText(path)));
         return false;
     }
@@ -273,7 +274,7 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
 }
 
 bool save(Database& db, const std::string& path, const CliHost& host) {
-    if (saveDatabase(db, path) == SaveCode::Ok) return true;
+    if (saveDatabase(db, path) == core::WriteResult::Ok) return true;
     host.printError(saveErrorMessage(cli::argumentText(path)));
     return false;
 }
@@ -293,7 +294,7 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
     IndexSettings& s = db.table().settings();
     FolderAdd request;
     request.subfolders = o.subfolders;
-    request.kind = o.kind.value_or(s.addKind);
+    request.kind = static_cast<AddKind>(o.kind.value_or(s.addKind));
     if (o.player) request.filters.player = cli::argumentText(*o.player);
     if (o.event) request.filters.event = cli::argumentText(*o.event);
     if (o.opening) request.filters.opening = cli::argumentText(*o.opening);
@@ -305,7 +306,7 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
     for (std::size_t i = 1; i < o.args.size() && !ended; ++i) {
         const std::string& path = o.args[i];
         std::error_code ec;
-        RunResult run;
+        RunReport run;
         if (fs::is_directory(path, ec)) {
             request.folder = path;
             run = registrar.addFolder(request);
@@ -315,21 +316,22 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
                 s.addPath = std::string(core::cutToBytes(*stored, kAddPathMaxBytes));
             }
             s.addSubfolders = request.subfolders;
-            s.addKind = request.kind;
+            s.addKind = static_cast<int>(request.kind);
             s.addPlayer = request.filters.player;
             s.addEvent = request.filters.event;
             s.addOpening = request.filters.opening;
         } else {
             run = registrar.addSingle(path);
-            if (run.end == AddCode::CannotOpen) {
+            if (run.end == AddFileResult::CannotOpen) {
                 host.printError(core::msgFileMissing(cli::argumentText(path)));
             }
-            failed = failed || run.end == AddCode::CannotOpen || run.end == AddCode::ReadFailed;
+            failed = failed || run.end == AddFileResult::CannotOpen ||
+                     run.end == AddFileResult::ReadFailed;
         }
         total.added += run.counts.added;
         total.updated += run.counts.updated;
         total.errors += run.counts.errors;
-        ended = run.end == AddCode::TableFull || run.end == AddCode::Stopped;
+        ended = run.end == AddFileResult::TableFull || run.end == AddFileResult::Stopped;
     }
     db.table().rebuildDisplayOrder();
     if (!save(db, o.args[0], host)) return cli::kExitFile;
@@ -376,7 +378,8 @@ int runRemove(Database& db, Registrar& registrar, const Options& o, CliHost& hos
         host.printError(core::sjis("フォルダが指定されていません。"));
         return cli::kExitUsage;
     }
-    FolderDeleteResult r = registrar.deleteByFolder(o.args[1], o.kind.value_or(5), o.subfolders);
+    DeleteKind kind = o.kind ? static_cast<DeleteKind>(*o.kind) : DeleteKind::All;
+    FolderDeleteReport r = registrar.deleteByFolder(o.args[1], kind, o.subfolders);
     if (!save(db, o.args[0], host)) return cli::kExitFile;
     host.print(r.status);
     return cli::kExitOk;
@@ -385,15 +388,15 @@ int runRemove(Database& db, Registrar& registrar, const Options& o, CliHost& hos
 int runConvert(Database& db, RecordExtractor& extractor, const Options& o, CliHost& host) {
     if (o.args.size() != 2) return usage("convert needs DB and OUT.DLB");
     std::string target = conversionTarget(o.args[1]);
-    std::string base(withoutExtension(cli::argumentText(target)));
+    std::string base(core::withoutExtension(cli::argumentText(target)));
     if (db.isBinary()) {
-        if (saveBinary(db, target) != BinaryCode::Ok) {
+        if (saveBinary(db, target) != core::WriteResult::Ok) {
             host.printError(binarySaveErrorMessage(cli::argumentText(target)));
             return cli::kExitFile;
         }
     } else {
-        ConvertResult r = convertToBinary(db, target, extractor, host);
-        if (r.code != ConvertCode::Ok) {
+        ConvertReport r = convertToBinary(db, target, extractor, host);
+        if (r.code != core::WriteResult::Ok) {
             host.printError(binarySaveErrorMessage(cli::argumentText(target)));
             return cli::kExitFile;
         }
@@ -430,7 +433,7 @@ bool targetOf(const std::string& path, const Options& o, const CliHost& host,
     core::RecordStore store;
     core::ReadOptions read;
     read.ruleCheck = false;
-    read.fileName = cli::fileNameOf(path);
+    read.fileName = core::fileNameOf(path);
     core::ReadReport r = core::loadRecordFile(store, path, read);
     if (r.result != core::ReadResult::Ok) {
         host.printError(cli::readFailureText(r, store, path));
@@ -454,7 +457,7 @@ PositionSearchOptions positionOptions(const Options& o) {
 
 // Runs a position search (record given) or a sequence search (pattern given). The exit code is
 // set when the search could not run.
-std::optional<SearchResult> search(Searcher& searcher, const std::optional<std::string>& record,
+std::optional<SearchReport> search(Searcher& searcher, const std::optional<std::string>& record,
                                    const std::optional<std::string>& pattern, const Options& o,
                                    const CliHost& host, int& exitCode) {
     if (record) {
@@ -465,7 +468,7 @@ std::optional<SearchResult> search(Searcher& searcher, const std::optional<std::
         }
         return searcher.findPosition(target, positionOptions(o));
     }
-    SearchResult r = searcher.findSequence(cli::argumentText(pattern.value_or("")));
+    SearchReport r = searcher.findSequence(cli::argumentText(pattern.value_or("")));
     if (!r.error.empty()) {
         exitCode = cli::kExitUsage;
         return std::nullopt;
@@ -473,7 +476,7 @@ std::optional<SearchResult> search(Searcher& searcher, const std::optional<std::
     return r;
 }
 
-int printHits(const Database& db, const SearchResult& r, const Options& o, const CliHost& host,
+int printHits(const Database& db, const SearchReport& r, const Options& o, const CliHost& host,
               bool withNextMove) {
     if (r.hits == 0) {
         host.printError(core::sjis("検出できませんでした。"));
@@ -494,7 +497,7 @@ int runSearch(Database& db, Searcher& searcher, const Options& o, const CliHost&
         return usage(o.command + (position ? " needs DB and RECORD" : " needs DB and PATTERN"));
     }
     int exitCode = cli::kExitOk;
-    std::optional<SearchResult> r =
+    std::optional<SearchReport> r =
         position ? search(searcher, o.args[1], std::nullopt, o, host, exitCode)
                  : search(searcher, std::nullopt, o.args[1], o, host, exitCode);
     return r ? printHits(db, *r, o, host, true) : exitCode;
@@ -514,7 +517,7 @@ int runStats(Database& db, Searcher& searcher, const Options& o, const CliHost& 
     if (o.position && o.sequence) return usage("give --position or --sequence, not both");
     if (o.position || o.sequence) {
         int exitCode = cli::kExitOk;
-        std::optional<SearchResult> r = search(searcher, o.position, o.sequence, o, host, exitCode);
+        std::optional<SearchReport> r = search(searcher, o.position, o.sequence, o, host, exitCode);
         if (!r) return exitCode;
         if (r->hits == 0) host.printError(core::sjis("検出できませんでした。"));
     }
@@ -554,7 +557,7 @@ int runDuplicates(Database& db, const Options& o, CliHost& host) {
     c.moveTolerance = o.moves.value_or(0);
     DuplicateCheckOptions options;
     options.mode = o.deleteMode;
-    DuplicateCheckResult r = checkDuplicates(db, c, host, options);
+    DuplicateCheckReport r = checkDuplicates(db, c, host, options);
     for (const DuplicatePair& p : r.found) {
         host.print("No." + std::to_string(p.firstRow) + "\tNo." + std::to_string(p.secondRow) +
                    "\t" + p.firstPath + "\t" + p.secondPath);

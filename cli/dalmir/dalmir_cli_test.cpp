@@ -25,7 +25,7 @@ protected:
         ::setenv("XDG_DATA_HOME", files.file("data").c_str(), 1);
     }
 
-    cli::RunResult run(std::vector<std::string> args) {
+    cli::RunReport run(std::vector<std::string> args) {
         return cli::runProgram("dalmir-cli", args);
     }
     std::vector<std::string> lines(const std::string& text) {
@@ -47,14 +47,14 @@ TEST_F(DalmirCliTest, AddListsAndUpdatesOnTheSecondAdd) {
     files.write("g/sub/b.kif", kifRecord({"７六歩(77)", "投了"}, "1996/2/14", "森内俊之"));
     std::string db = files.file("games.dls");
 
-    cli::RunResult added = run({"add", db, files.file("g"), "--subfolders", "--kind", "0"});
+    cli::RunReport added = run({"add", db, files.file("g"), "--subfolders", "--kind", "0"});
     ASSERT_EQ(added.exitCode, 0) << added.err;
     EXPECT_EQ(added.out, "追加終了　新規追加：2 更新：0（計：2）\n");
 
-    cli::RunResult again = run({"add", db, files.file("g"), "--subfolders", "--kind", "0"});
+    cli::RunReport again = run({"add", db, files.file("g"), "--subfolders", "--kind", "0"});
     EXPECT_EQ(again.out, "追加終了　新規追加：0 更新：2（計：2）\n");
 
-    cli::RunResult listed = run({"list", db});
+    cli::RunReport listed = run({"list", db});
     ASSERT_EQ(listed.exitCode, 0) << listed.err;
     std::vector<std::string> rows = lines(listed.out);
     ASSERT_EQ(rows.size(), 2u);
@@ -76,7 +76,7 @@ TEST_F(DalmirCliTest, FiltersAndKindsChooseTheFiles) {
     files.write("g/b.kif", kifRecord(kGame, "2013/06/01", "森内俊之", "佐藤康光"));
     files.write("g/c.ki2", kifRecord(kGame, "2013/06/01", "羽生善治", "佐藤康光"));
     std::string db = files.file("f.dls");
-    cli::RunResult r = run({"add", db, files.file("g"), "--kind", "2", "--player", "羽生"});
+    cli::RunReport r = run({"add", db, files.file("g"), "--kind", "2", "--player", "羽生"});
     EXPECT_EQ(r.out, "追加終了　新規追加：2 更新：0（計：2）\n");
     // A registered record is a duplicate of itself: only b.kif, a game of other players, is new.
     r = run({"add", db, files.file("g"), "--kind", "5", "--skip-duplicates"});
@@ -120,7 +120,7 @@ TEST_F(DalmirCliTest, ConvertWritesTheBinaryPair) {
     files.write("g/b.kif", kifRecord({}));  // no moves: no list
     std::string db = files.file("c.dls");
     ASSERT_EQ(run({"add", db, files.file("g"), "--kind", "0"}).exitCode, 0);
-    cli::RunResult r = run({"convert", db, files.file("bin")});
+    cli::RunReport r = run({"convert", db, files.file("bin")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "バイナリ棋譜(" + files.file("bin") + ".DLB/KIX)を保存しました。\n");
     EXPECT_TRUE(std::filesystem::exists(files.file("bin.DLB")));
@@ -136,7 +136,7 @@ TEST_F(DalmirCliTest, ConvertWritesTheBinaryPair) {
 TEST_F(DalmirCliTest, ErrorsAndUsage) {
     std::string bad = files.write("bad.kif", kifRecord({"７六歩(77)", "９九竜王"}));
     std::string db = files.file("e.dls");
-    cli::RunResult r = run({"add", db, bad});
+    cli::RunReport r = run({"add", db, bad});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("棋譜を登録できませんでした。"), std::string::npos);
     std::optional<std::string> log = core::readFile(files.file("data/VESK/Dalmir/errorlog.txt"));
@@ -157,7 +157,7 @@ TEST_F(DalmirCliTest, ErrorsAndUsage) {
 TEST_F(DalmirCliTest, CapacityAndEncodingFollowTheOptions) {
     for (int i = 0; i < 3; ++i) files.write("g/" + std::to_string(i) + ".kif", kifRecord(kGame));
     std::string db = files.file("m.dls");
-    cli::RunResult r =
+    cli::RunReport r =
         run({"add", db, files.file("g"), "--kind", "0", "--set", "Option/max_records=2"});
     EXPECT_EQ(r.out, "追加終了　新規追加：2 更新：0（計：2）\n");
     EXPECT_NE(r.err.find("登録が最大数(2)を超えました。"), std::string::npos);
@@ -185,7 +185,7 @@ protected:
         EXPECT_EQ(run({"add", db, a, b, c}).exitCode, 0);
     }
     // The file-name column of each printed row, and its last column.
-    std::vector<std::string> names(const cli::RunResult& r) {
+    std::vector<std::string> names(const cli::RunReport& r) {
         std::vector<std::string> out;
         for (const std::string& row : lines(r.out)) {
             std::size_t t1 = row.find('\t');
@@ -205,7 +205,7 @@ TEST_F(DalmirCliSearchTest, FindByHeaderCriteria) {
     EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--player", "谷川"})), V{"a.KIF "});
     EXPECT_EQ(names(run({"find", db, "--from", "2000/1/1", "--to", "2012/12/31"})), V{"c.KIF "});
     EXPECT_EQ(names(run({"find", db, "--file", "b.kif"})), V{"b.KIF "});
-    cli::RunResult none = run({"find", db, "--black", "加藤"});
+    cli::RunReport none = run({"find", db, "--black", "加藤"});
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(none.err, "検出できませんでした。\n");
@@ -216,7 +216,7 @@ TEST_F(DalmirCliSearchTest, SequenceAndPositionSearchesShowTheNextMove) {
     using V = std::vector<std::string>;
     EXPECT_EQ(names(run({"search-sequence", db, "+76歩,-34歩"})),
               (V{"a.KIF ７六歩(77)", "b.KIF ７六歩(77)"}));
-    cli::RunResult bad = run({"search-sequence", db, "+76歩,-34猫"});
+    cli::RunReport bad = run({"search-sequence", db, "+76歩,-34猫"});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_EQ(bad.err, "駒の指定が間違っています。(-34猫)\n");
 
@@ -228,7 +228,7 @@ TEST_F(DalmirCliSearchTest, SequenceAndPositionSearchesShowTheNextMove) {
 }
 
 TEST_F(DalmirCliSearchTest, StatisticsOverTheListOrASearch) {
-    cli::RunResult r = run({"stats", db, "results"});
+    cli::RunReport r = run({"stats", db, "results"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "先手(下手)勝ち：     1\n後手(上手)勝ち：     2\n千日手　　　　：     0\n"
@@ -252,7 +252,7 @@ TEST_F(DalmirCliTest, DuplicatesInTextAndBinaryDatabases) {
         files.write("d/c.kif", kifRecord({"２六歩(27)", "３四歩(33)", "７六歩(77)", "投了"}));
     std::string text = files.file("t.dls");
     ASSERT_EQ(run({"add", text, a, b, c}).exitCode, 0);
-    cli::RunResult r = run({"duplicates", text});
+    cli::RunReport r = run({"duplicates", text});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::vector<std::string> pairs = lines(r.out);
     ASSERT_EQ(pairs.size(), 3u);  // a-b, a-c, b-c: every question is answered "次へ"

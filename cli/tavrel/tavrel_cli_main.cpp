@@ -19,6 +19,8 @@
 #include "core/templates/record_saver.h"
 #include "core/templates/template_expander.h"
 #include "core/text/parallel_for.h"
+#include "core/text/path_text.h"
+#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "viewer/logic/record_list_text.h"
 #include "viewer/logic/text_options.h"
@@ -90,7 +92,7 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
 
 // The settings the options produce: defaults, then --env, then each --set.
 int loadSettings(const Options& o, viewer::Settings& settings) {
-    if (o.envFile && viewer::ReadEnvironmentFile(*o.envFile, settings) != 0) {
+    if (o.envFile && viewer::ReadEnvironmentFile(*o.envFile, settings) != core::ReadResult::Ok) {
         std::fprintf(stderr, "tavrel-cli: %s\n",
                      cli::printable(core::msgFileMissing(*o.envFile), o.encoding).c_str());
         return cli::kExitFile;
@@ -118,7 +120,7 @@ int loadSettings(const Options& o, viewer::Settings& settings) {
 bool load(const Options& o, const viewer::Settings& settings, core::RecordStore& store,
           const std::string& path) {
     core::ReadOptions read = viewer::readOptions(settings);
-    read.fileName = cli::fileNameOf(path);
+    read.fileName = core::fileNameOf(path);
     core::ReadReport r = core::loadRecordFile(store, path, read);
     for (const std::string& w : r.warnings) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), cli::printable(w, o.encoding).c_str());
@@ -155,7 +157,7 @@ int convert(const Options& o, const viewer::Settings& settings) {
     core::TextOutputOptions text = viewer::textOutputOptions(settings);
     core::TemplateEnvironment environment;
     environment.recordPath = cli::argumentText(o.args[0]);
-    environment.recordFileName = cli::argumentText(cli::fileNameOf(o.args[0]));
+    environment.recordFileName = cli::argumentText(core::fileNameOf(o.args[0]));
     core::DateTimeSnapshot snapshot;
     core::TemplateExpander expander(
         store, text, environment, snapshot, [&](std::string_view caption, std::string_view msg) {
@@ -264,7 +266,7 @@ int check(const Options& o, const viewer::Settings& settings) {
     core::parallelFor(files.size(), workers, [&](unsigned worker, std::size_t i) {
         const std::string& path = files[i];
         core::ReadOptions read = base;
-        read.fileName = cli::fileNameOf(path);
+        read.fileName = core::fileNameOf(path);
         core::RecordStore& store = *stores[worker];
         core::ReadReport r = core::loadRecordFile(store, path, read);
         std::string& out = reports[i];

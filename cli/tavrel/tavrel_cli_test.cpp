@@ -33,7 +33,7 @@ protected:
         EXPECT_EQ(core::writeFileAtomically(path, text), core::WriteResult::Ok);
         return path;
     }
-    RunResult tavrel(const std::vector<std::string>& args) {
+    RunReport tavrel(const std::vector<std::string>& args) {
         return runProgram("tavrel-cli", args);
     }
 
@@ -55,7 +55,7 @@ const char* kGame =
 TEST_F(TavrelCliTest, UsageErrorsExitTwo) {
     EXPECT_EQ(tavrel({}).exitCode, 2);
     EXPECT_EQ(tavrel({"frobnicate"}).exitCode, 2);
-    RunResult r = tavrel({"usi", "a.kif", "--colour"});
+    RunReport r = tavrel({"usi", "a.kif", "--colour"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("unknown option --colour"), std::string::npos);
     EXPECT_EQ(tavrel({"usi"}).exitCode, 2);
@@ -66,7 +66,7 @@ TEST_F(TavrelCliTest, UsageErrorsExitTwo) {
 
 TEST_F(TavrelCliTest, UsiAndSfen) {
     std::string path = record("game.kif", kGame);
-    RunResult r = tavrel({"usi", path});
+    RunReport r = tavrel({"usi", path});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "position startpos moves 7g7f 3c3d 8h2b+ 3a2b B*5e\n");
     r = tavrel({"sfen", path});
@@ -86,7 +86,7 @@ TEST_F(TavrelCliTest, UsiAndSfen) {
 
 TEST_F(TavrelCliTest, ShowPrintsHeaderDiagramAndList) {
     std::string path = record("game.kif", kGame);
-    RunResult r = tavrel({"show", path, "--ply", "2"});
+    RunReport r = tavrel({"show", path, "--ply", "2"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("開始日時：2026/12/01\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("後手の持駒：なし\n"), std::string::npos) << r.out;
@@ -94,7 +94,7 @@ TEST_F(TavrelCliTest, ShowPrintsHeaderDiagramAndList) {
     EXPECT_NE(r.out.find("| ・ ・ ・ ・ ・ ・v歩 ・ ・|四\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("  5 ▲５五角      00:01 / 00:00:09\n"), std::string::npos) << r.out;
     // Without --ply the record ending with 中断 opens at its end; Shift-JIS keeps CR LF.
-    RunResult sjisOut = tavrel({"show", path, "--encoding", "sjis"});
+    RunReport sjisOut = tavrel({"show", path, "--encoding", "sjis"});
     EXPECT_NE(sjisOut.out.find(core::sjis("後手の持駒：角　\r\n")), std::string::npos);
 }
 
@@ -103,7 +103,7 @@ TEST_F(TavrelCliTest, ConvertToEveryFormatKeepsTheMainLine) {
     std::string usi = tavrel({"usi", path}).out;
     for (const char* ext : {"kif", "ki2", "csa", "kifu", "ki2u"}) {
         std::string out = (m_dir / (std::string("out.") + ext)).string();
-        RunResult r = tavrel({"convert", path, out});
+        RunReport r = tavrel({"convert", path, out});
         ASSERT_EQ(r.exitCode, 0) << ext << r.err;
         EXPECT_EQ(tavrel({"usi", out}).out, usi) << ext;
     }
@@ -131,7 +131,7 @@ TEST_F(TavrelCliTest, CheckReportsWarningsAndErrors) {
            "▲７六歩△３四歩▲２六歩△８四歩▲２五歩△８五歩▲２四歩△同歩▲同飛\n"
            "△２三歩▲２八飛△３二金▲７七歩\n");
     std::string bad = record("broken.kif", "   1 ７六歩(77)\n   2 ４二銀不成(55)\n");
-    RunResult r = tavrel({"check", m_dir.string()});
+    RunReport r = tavrel({"check", m_dir.string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find(bad + ": 棋譜読込みエラー(" + bad + ")\n2手目:\"４二銀不成(55)\""),
               std::string::npos)
@@ -140,21 +140,21 @@ TEST_F(TavrelCliTest, CheckReportsWarningsAndErrors) {
               std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("good.kif"), std::string::npos);
-    RunResult good = tavrel({"check", (m_dir / "good.kif").string()});
+    RunReport good = tavrel({"check", (m_dir / "good.kif").string()});
     EXPECT_EQ(good.exitCode, 0);
     EXPECT_EQ(good.out, "");
-    RunResult missing = tavrel({"check", (m_dir / "none.kif").string()});
+    RunReport missing = tavrel({"check", (m_dir / "none.kif").string()});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.out.find("ファイルがありません。"), std::string::npos);
 }
 
 TEST_F(TavrelCliTest, EnvPrintsTheEnvironmentFile) {
-    RunResult r = tavrel({"env"});
+    RunReport r = tavrel({"env"});
     EXPECT_EQ(r.exitCode, 0);
     auto golden = core::readFile(std::string(TAVREL_TEST_DATA) + "/settings/default.env");
     ASSERT_TRUE(golden.has_value());
     EXPECT_EQ(r.out, *golden);
-    RunResult changed = tavrel({"env", "--set", "KI2半角形式=1"});
+    RunReport changed = tavrel({"env", "--set", "KI2半角形式=1"});
     EXPECT_NE(changed.out, *golden);
     EXPECT_NE(changed.out.find(core::sjis("KI2半角形式")), std::string::npos);
     // A file written by --set reads back through --env.

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "core/formats/csa_codes.h"
+#include "core/notation/piece_text.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
@@ -40,35 +41,35 @@ constexpr std::array<HeaderKey, 8> kHeaderKeys{{
     {"$NOTE:", HeaderField::Remarks, false},
 }};
 
-// Terminal words after "%", compared over the given length. code -1: "ILLEGAL_ACTION" with a
-// sign, decided by the side to move.
+// Terminal words after "%", compared over the given length.
 struct TerminalWord {
     std::string_view word;
     std::size_t length;
-    int code;
+    TerminalCode code;
+    bool bySign;    // "ILLEGAL_ACTION": the sign names the offender; the side to move decides
     bool database;  // in Dalmir's vocabulary too
 };
 constexpr std::array<TerminalWord, 14> kTerminalWords{{
-    {"TORYO", 5, 0, true},
-    {"CHUDAN", 6, 1, true},
-    {"ILLEGAL_MOVE", 12, 2, false},
-    {"+ILLEGAL_ACTION", 15, -1, false},
-    {"-ILLEGAL_ACTION", 15, -1, false},
-    {"JISHOGI", 7, 5, true},
-    {"HIKIWAKE", 8, 5, true},
-    {"TSUMI", 5, 6, true},
-    {"SENNICHITE", 9, 7, true},
-    {"FUZUMI", 6, 8, false},
-    {"TIME_UP", 7, 9, false},
-    {"KACHI", 5, 10, true},
+    {"TORYO", 5, TerminalCode::Resign, false, true},
+    {"CHUDAN", 6, TerminalCode::Suspend, false, true},
+    {"ILLEGAL_MOVE", 12, TerminalCode::FoulLoss, false, false},
+    {"+ILLEGAL_ACTION", 15, TerminalCode::FoulLoss, true, false},
+    {"-ILLEGAL_ACTION", 15, TerminalCode::FoulLoss, true, false},
+    {"JISHOGI", 7, TerminalCode::Impasse, false, true},
+    {"HIKIWAKE", 8, TerminalCode::Impasse, false, true},
+    {"TSUMI", 5, TerminalCode::Mate, false, true},
+    {"SENNICHITE", 9, TerminalCode::Repetition, false, true},
+    {"FUZUMI", 6, TerminalCode::NoMate, false, false},
+    {"TIME_UP", 7, TerminalCode::TimeLoss, false, false},
+    {"KACHI", 5, TerminalCode::EnteringKingWin, false, true},
     // Version 3.0: the game reached its move limit.
-    {"MAX_MOVES", 9, 1, false},
-    {"", 0, 0, false},
+    {"MAX_MOVES", 9, TerminalCode::Suspend, false, false},
+    {"", 0, TerminalCode::Resign, false, false},
 }};
 
 struct Texts {
     std::string lineMark = sjis("行: ");
-    std::string ply = sjis("手目");
+    std::string ply{kWordPly};
     std::string noPiece = sjis("手目 駒がありません。");
     std::string cannotDrop = sjis("手目 打てません。");
     std::string badMove = sjis("手目 指せません。");
@@ -446,27 +447,25 @@ void CsaReader::setLastSeconds(std::uint16_t seconds) {
 }
 
 bool CsaReader::terminal(std::string_view word) {
-    int code = -2;
+    std::optional<TerminalCode> code;
     for (const TerminalWord& w : kTerminalWords) {
         if (w.length == 0) break;
         if (database() && !w.database) continue;
         if (word.substr(0, w.length) != w.word.substr(0, w.length)) continue;
         code = w.code;
-        if (code == -1) {
-            // The sign names the side that broke the rules.
+        if (w.bySign) {
             const SideByte offender = word[0] == '+' ? kSideBlack : kSideWhite;
-            code = pos().sideToMove == offender ? terminalByte(Terminal::FoulLoss)
-                                                : terminalByte(Terminal::FoulWin);
+            code = pos().sideToMove == offender ? TerminalCode::FoulLoss : TerminalCode::FoulWin;
         }
         break;
     }
     m_ended = true;
-    if (code < 0) {
+    if (!code) {
         // A word without a code ends the record without a terminal entry.
         m_stopped = true;
         return false;
     }
-    AddResult r = m_store.addAndAdvance(kAddStoreAll, terminalMove(static_cast<Terminal>(code)), 0);
+    AddResult r = m_store.addAndAdvance(kAddStoreAll, terminalMove(*code), 0);
     if (r == AddResult::CapacityReached) {
         m_report.result = ReadResult::CapacityReached;
         m_stopped = true;

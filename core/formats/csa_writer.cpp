@@ -131,7 +131,7 @@ std::string csaText(const RecordStore& store) {
     for (NodeIndex x = store.node(kRootNode).next; x != kNoNode; x = store.node(x).next, ++ply) {
         const MoveNode& n = store.node(x);
         if (n.isTerminal()) {
-            if (n.to == terminalByte(Terminal::FoulWin)) {
+            if (n.to == terminalByte(TerminalCode::FoulWin)) {
                 // The side that broke the rules: the one not to move at the terminal entry.
                 out += store.moverOfPly(ply) == kSideBlack ? "%-" : "%+";
             }

@@ -27,7 +27,7 @@ protected:
         ASSERT_EQ(m_store.addAndAdvance(kAddStoreAll, packMove(origin, destination), seconds),
                   AddResult::Ok);
     }
-    void end(Terminal t, std::uint16_t seconds = 0) {
+    void end(TerminalCode t, std::uint16_t seconds = 0) {
         ASSERT_EQ(m_store.addAndAdvance(kAddStoreAll, terminalMove(t), seconds), AddResult::Ok);
     }
     // Writer output in UTF-8 with "\n" for each CR LF.
@@ -71,7 +71,7 @@ TEST_F(CsaWriterTest, GoldenEvenGame) {
     play(88, 22 + kPromoteFlag, 5);
     play(31, 22, 1);
     play(findHandSlot(m_store.position(), kSideBlack, kBishop), 55, 65535);
-    end(Terminal::Resign, 7);
+    end(TerminalCode::Resign, 7);
     std::string expected =
         std::string(
             "' ---- Tavrel V6.54 CSA形式棋譜ファイル ----\nV2.2\nN+先手太郎\nN-Hanako\n"
@@ -106,7 +106,7 @@ TEST_F(CsaWriterTest, HandsGroupedBlackFirstAndSideToMove) {
     EXPECT_NE(t.find("P+00HI00KI00FU00FU\nP-00KA00KY\n-\n"), std::string::npos);
 
     RecordStore back;
-    readCsaLines(back, csaText(m_store), {});
+    ASSERT_EQ(readCsaLines(back, csaText(m_store), {}).result, ReadResult::Ok);
     EXPECT_EQ(comparePositions(back.position(), p), 0);
     EXPECT_EQ(back.firstMover(), kSideWhite);
     EXPECT_EQ(csaText(back), csaText(m_store));
@@ -133,12 +133,12 @@ TEST_F(CsaWriterTest, FoulWinSignFollowsTheSideToMove) {
         }
         m_store.restoreStartPosition(m_store.position());
         if (c.plies == 1) play(c.first == kSideBlack ? 77 : 51, c.first == kSideBlack ? 76 : 52);
-        end(Terminal::FoulWin);
+        end(TerminalCode::FoulWin);
         std::string t = text();
         EXPECT_EQ(t.substr(t.rfind('\n', t.size() - 2) + 1), std::string(c.word) + "\n");
         // Read back, the sign gives the same code.
         RecordStore back;
-        readCsaLines(back, csaText(m_store), {});
+        ASSERT_EQ(readCsaLines(back, csaText(m_store), {}).result, ReadResult::Ok);
         EXPECT_EQ(csaText(back), csaText(m_store));
     }
 }

@@ -18,13 +18,13 @@ struct Words {
     std::string upper = sjis("上");
     std::string handKey = sjis("手の持駒：");
     std::string nameKey = sjis("手：");
-    std::string none = sjis("なし");
-    std::string fullSpace = sjis("　");
+    std::string none{kHandNone};
+    std::string fullSpace{kFullWidthSpace};
     std::string fileHeader = sjis("  ９ ８ ７ ６ ５ ４ ３ ２ １");
     std::string frame = "+---------------------------+";
     std::string emptySquare = sjis(" ・");
-    std::string lowerFirst = sjis("下手番");
-    std::string whiteFirst = sjis("後手番");
+    std::string lowerFirst{kLowerToMove};
+    std::string whiteFirst{kWhiteToMove};
 };
 
 const Words& words() {
@@ -127,8 +127,10 @@ void appendRecordBoardBlock(std::string& out, const RecordStore& store) {
 
 std::string sideToMoveLine(const RecordStore& store) {
     const bool handicap = store.handicap() != kHandicapEven;
-    if (store.position().sideToMove == kSideWhite) return sjis(handicap ? "上手番" : "後手番");
-    return handicap ? sjis("下手番") : std::string();
+    if (store.position().sideToMove == kSideWhite) {
+        return std::string(handicap ? kUpperToMove : kWhiteToMove);
+    }
+    return handicap ? std::string(kLowerToMove) : std::string();
 }
 
 void appendSideToMoveLine(std::string& text, const RecordStore& store, bool clipboard) {

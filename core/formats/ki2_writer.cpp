@@ -19,12 +19,12 @@ constexpr int kFullWidthColumn = 12;
 constexpr int kHalfWidthColumn = 8;
 
 struct Words {
-    std::string flipped = sjis("盤面回転");
-    std::string handicap = sjis("手合割：");
-    std::string black = sjis("先手：");
-    std::string white = sjis("後手：");
-    std::string lower = sjis("下手：");
-    std::string upper = sjis("上手：");
+    std::string flipped{kKeyFlipped};
+    std::string handicap{kKeyHandicap};
+    std::string black{kKeyBlack};
+    std::string white{kKeyWhite};
+    std::string lower{kKeyLower};
+    std::string upper{kKeyUpper};
     std::string comma = sjis("、");
     std::string copied = sjis("クリップボードへ棋譜(KI2形式)を出力しました。");
     std::string copiedProblem = sjis("クリップボードへ棋譜(詰将棋形式)を出力しました。");

@@ -41,7 +41,7 @@ protected:
         play.move(28, 24);
         play.drop(kPawn, 23);
         play.move(24, 28);
-        play.end(Terminal::Resign);
+        play.end(TerminalCode::Resign);
     }
 
     // White's king alone on 51, Black with two golds, the rest in White's hand; a mate in 4
@@ -53,10 +53,10 @@ protected:
         play.move(51, 52);
         play.drop(kGold, 53);
         play.move(52, 53);
-        play.end(Terminal::Mate);
+        play.end(TerminalCode::Mate);
         play.back(2);
         play.drop(kGold, 62);
-        play.end(Terminal::Mate);
+        play.end(TerminalCode::Mate);
     }
 };
 
@@ -121,7 +121,7 @@ TEST_F(Ki2WriterTest, SeventhMoveStartsANewLineAndFortyOneMovesEndWithTheResult)
         play.move(72, 82);
     }
     play.move(77, 76);
-    play.end(Terminal::Resign);
+    play.end(TerminalCode::Resign);
     std::string text = ki2();
     std::string first = sjis("▲３八飛    △７二飛    ▲２八飛    △８二飛    ▲３八飛    △７二飛\r\n");
     EXPECT_EQ(text.substr(2, first.size()), first) << readable(text);
@@ -163,7 +163,7 @@ TEST_F(Ki2WriterTest, SameSquareKeepsItsSpaceOnlyBeforeAOneKanjiPiece) {
 TEST_F(Ki2WriterTest, TerminalWithACommentIsWrittenAsAMove) {
     play.move(77, 76);
     play.move(33, 34);
-    play.end(Terminal::Suspend);
+    play.end(TerminalCode::Suspend);
     ASSERT_EQ(store.appendCommentTo(store.node(store.nodeAtPly(2)).next, sjis("封じ手")),
               CommentResult::Ok);
     EXPECT_TRUE(
@@ -177,7 +177,7 @@ TEST_F(Ki2WriterTest, CurrentLineStopsBeforeTheTerminalAndEndsWithItsText) {
     play.move(33, 34);
     play.move(27, 26);
     play.move(83, 84);
-    play.end(Terminal::Resign);
+    play.end(TerminalCode::Resign);
     play.back(2);
     play.move(88, 22 + kPromoteFlag);
     play.comment("角交換");

@@ -20,20 +20,20 @@ constexpr int kKifMoveWidth = 12;
 struct Words {
     std::string fileTitle = sjis(" 棋譜ファイル ---");
     std::string clipboardTitle = sjis(" 棋譜ファイル  ----");
-    std::string flipped = sjis("盤面回転");
+    std::string flipped{kKeyFlipped};
     std::string colon = sjis("：");
-    std::string handicap = sjis("手合割：");
-    std::string black = sjis("先手：");
-    std::string white = sjis("後手：");
-    std::string lower = sjis("下手：");
-    std::string upper = sjis("上手：");
+    std::string handicap{kKeyHandicap};
+    std::string black{kKeyBlack};
+    std::string white{kKeyWhite};
+    std::string lower{kKeyLower};
+    std::string upper{kKeyUpper};
     std::string blackShort = sjis("先手省略名：");
     std::string whiteShort = sjis("後手省略名：");
     std::string columnsWithTime = sjis("手数----指手---------消費時間--");
     std::string columnsNoTime = sjis("手数----指手--");
-    std::string variation = sjis("変化：");
+    std::string variation{kKeyVariation};
     std::string ply = sjis("手");
-    std::string made = sjis("まで");
+    std::string made{kWordUpTo};
     std::string plyAnd = sjis("手で");
     std::string plyMate = sjis("手詰");
     std::string timeOut = sjis("時間切れにより");
@@ -349,23 +349,23 @@ std::string endOfLineText(const RecordStore& store, NodeIndex last, int ply) {
     SideByte winner = opponent(toMove);
     std::string moves = std::to_string(ply - 1);
     std::string s = w.made + moves + w.plyAnd;
-    switch (static_cast<Terminal>(n.to)) {
-        case Terminal::Resign:
+    switch (static_cast<TerminalCode>(n.to)) {
+        case TerminalCode::Resign:
             return s + sidePrefix(store, winner) + w.wins;
-        case Terminal::FoulLoss:
+        case TerminalCode::FoulLoss:
             return s + sidePrefix(store, toMove) + w.foulLoss;
-        case Terminal::FoulWin:
+        case TerminalCode::FoulWin:
             return s + sidePrefix(store, toMove) + w.foulWin;
-        case Terminal::Mate:
+        case TerminalCode::Mate:
             return isMatingProblem(store) ? w.made + moves + w.plyMate : s + w.mate;
-        case Terminal::TimeLoss:
+        case TerminalCode::TimeLoss:
             return s + w.timeOut + sidePrefix(store, winner) + w.wins;
-        case Terminal::EnteringKingWin:
+        case TerminalCode::EnteringKingWin:
             return s + sidePrefix(store, toMove) + w.enteringKing;
-        case Terminal::Suspend:
-        case Terminal::Impasse:
-        case Terminal::Repetition:
-        case Terminal::NoMate:
+        case TerminalCode::Suspend:
+        case TerminalCode::Impasse:
+        case TerminalCode::Repetition:
+        case TerminalCode::NoMate:
             return s + std::string(terminalWord(n.to));
     }
     return {};

@@ -44,7 +44,7 @@ protected:
         play.move(57, 56, 2);
         play.back(2);
         play.move(27, 26, 5);
-        play.end(Terminal::Resign, 10);
+        play.end(TerminalCode::Resign, 10);
     }
 
     void buildMatingProblem() {
@@ -53,10 +53,10 @@ protected:
         play.move(51, 52);
         play.drop(kGold, 53);
         play.move(52, 53);
-        play.end(Terminal::Mate);
+        play.end(TerminalCode::Mate);
         play.back(2);
         play.drop(kGold, 62);
-        play.end(Terminal::Mate);
+        play.end(TerminalCode::Mate);
     }
 };
 
@@ -180,7 +180,7 @@ TEST_F(KifWriterTest, HandicapRecordUsesUpperAndLowerWords) {
     setupHandicap(store.position(), 6);
     store.saveStartPosition();
     play.move(51, 52);
-    play.end(Terminal::Resign);
+    play.end(TerminalCode::Resign);
     std::string text = kif();
     EXPECT_NE(text.find(sjis("手合割：二枚落ち\r\n下手：\r\n上手：\r\n")), std::string::npos)
         << readable(text);
@@ -190,22 +190,22 @@ TEST_F(KifWriterTest, HandicapRecordUsesUpperAndLowerWords) {
 // The end-of-line text of every terminal code, for an even game and a handicap game.
 TEST_F(KifWriterTest, EndOfLineTextForEveryTerminalCode) {
     struct Case {
-        Terminal code;
+        TerminalCode code;
         const char* even;      // Black made the last real move (ply 1), White to move
         const char* handicap;  // White (上手) made the last real move, 下手 to move
     };
     const Case cases[] = {
-        {Terminal::Resign, "まで1手で先手の勝ち", "まで1手で上手の勝ち"},
-        {Terminal::Suspend, "まで1手で中断", "まで1手で中断"},
-        {Terminal::FoulLoss, "まで1手で後手の反則負け", "まで1手で下手の反則負け"},
-        {Terminal::FoulWin, "まで1手で後手の反則勝ち", "まで1手で下手の反則勝ち"},
-        {Terminal::Impasse, "まで1手で持将棋", "まで1手で持将棋"},
-        {Terminal::Mate, "まで1手で詰", "まで1手で詰"},
-        {Terminal::Repetition, "まで1手で千日手", "まで1手で千日手"},
-        {Terminal::NoMate, "まで1手で不詰", "まで1手で不詰"},
-        {Terminal::TimeLoss, "まで1手で時間切れにより先手の勝ち",
+        {TerminalCode::Resign, "まで1手で先手の勝ち", "まで1手で上手の勝ち"},
+        {TerminalCode::Suspend, "まで1手で中断", "まで1手で中断"},
+        {TerminalCode::FoulLoss, "まで1手で後手の反則負け", "まで1手で下手の反則負け"},
+        {TerminalCode::FoulWin, "まで1手で後手の反則勝ち", "まで1手で下手の反則勝ち"},
+        {TerminalCode::Impasse, "まで1手で持将棋", "まで1手で持将棋"},
+        {TerminalCode::Mate, "まで1手で詰", "まで1手で詰"},
+        {TerminalCode::Repetition, "まで1手で千日手", "まで1手で千日手"},
+        {TerminalCode::NoMate, "まで1手で不詰", "まで1手で不詰"},
+        {TerminalCode::TimeLoss, "まで1手で時間切れにより先手の勝ち",
          "まで1手で時間切れにより上手の勝ち"},
-        {Terminal::EnteringKingWin, "まで1手で後手の入玉勝ち", "まで1手で下手の入玉勝ち"},
+        {TerminalCode::EnteringKingWin, "まで1手で後手の入玉勝ち", "まで1手で下手の入玉勝ち"},
     };
     for (bool handicap : {false, true}) {
         for (const Case& c : cases) {
@@ -230,7 +230,7 @@ TEST_F(KifWriterTest, EndOfLineTextForEveryTerminalCode) {
 
 TEST_F(KifWriterTest, MateInNWhenAuthorIsSetOrBlackHasNoKing) {
     play.move(77, 76);
-    play.end(Terminal::Mate);
+    play.end(TerminalCode::Mate);
     NodeIndex terminal = store.node(store.nodeAtPly(1)).next;
     EXPECT_EQ(readable(endOfLineText(store, terminal, 2)), "まで1手で詰");
     store.setHeader(HeaderField::Author, sjis("作者"));

@@ -41,7 +41,7 @@ NodeIndex nodeAfterLoad(const RecordStore& store, int setting) {
             NodeIndex next = store.node(n).next;
             if (next == kNoNode) return onlyIfSuspended ? kRootNode : n;
             if (store.node(next).isTerminal()) {
-                bool suspended = store.node(next).to == terminalByte(Terminal::Suspend);
+                bool suspended = store.node(next).to == terminalByte(TerminalCode::Suspend);
                 return onlyIfSuspended && !suspended ? kRootNode : n;
             }
             n = next;

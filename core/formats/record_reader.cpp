@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
@@ -37,15 +38,43 @@ struct HeaderKey {
     bool viewerOnly;  // not in Dalmir's vocabulary
 };
 
+// What a player or hand line sets.
+enum class PlayerKeyTarget : std::uint8_t {
+    BlackName,
+    WhiteName,
+    BlackShort,
+    WhiteShort,
+    BlackHand,
+    WhiteHand
+};
+
+// The name field a target sets; nullopt for a hand.
+std::optional<PlayerField> playerFieldOf(PlayerKeyTarget target) {
+    switch (target) {
+        case PlayerKeyTarget::BlackName:
+            return PlayerField::Black;
+        case PlayerKeyTarget::WhiteName:
+            return PlayerField::White;
+        case PlayerKeyTarget::BlackShort:
+            return PlayerField::BlackShort;
+        case PlayerKeyTarget::WhiteShort:
+            return PlayerField::WhiteShort;
+        case PlayerKeyTarget::BlackHand:
+        case PlayerKeyTarget::WhiteHand:
+            break;
+    }
+    return std::nullopt;
+}
+
 struct PlayerKey {
     std::string key;
-    int target;  // 0..3 PlayerField, 4 Black's hand, 5 White's hand
+    PlayerKeyTarget target;
     bool viewerOnly;
 };
 
 struct ResultWord {
     std::string word;
-    int code;
+    TerminalCode code;
     bool viewerOnly;
     bool noteInComment;  // the word is also appended to the comment of the current ply
 };
@@ -57,26 +86,26 @@ struct Vocabulary {
     std::vector<PlayerKey> playerKeys;
     std::vector<ResultWord> resultWords;
     std::vector<ResultWord> afterMade;  // searched after "まで"
-    std::string blank = sjis("　");
-    std::string variation = sjis("変化：");
+    std::string blank{kFullWidthSpace};
+    std::string variation{kKeyVariation};
     std::string branch = sjis("分岐：");
-    std::string handicapKey = sjis("手合割：");
-    std::vector<std::string> whiteFirst{sjis("後手番"), sjis("上手番"), sjis("手番：後手"),
-                                        sjis("手番：上手")};
-    std::vector<std::string> blackFirst{sjis("先手番"), sjis("下手番"), sjis("手番：先手"),
-                                        sjis("手番：下手")};
-    std::string flippedKey = sjis("盤面回転");
-    std::string none = sjis("なし");
+    std::string handicapKey{kKeyHandicap};
+    std::vector<std::string> whiteFirst{std::string(kWhiteToMove), std::string(kUpperToMove),
+                                        sjis("手番：後手"), sjis("手番：上手")};
+    std::vector<std::string> blackFirst{std::string(kBlackToMove), std::string(kLowerToMove),
+                                        sjis("手番：先手"), sjis("手番：下手")};
+    std::string flippedKey{kKeyFlipped};
+    std::string none{kHandNone};
     std::string mate = sjis("詰み");
     std::string resignDashes = sjis("－－－(00)");
-    std::string made = sjis("まで");
+    std::string made{kWordUpTo};
     std::string sente = sjis("先");
     std::string gote = sjis("後");
-    std::string same = sjis("同");
-    std::string drop = sjis("打");
+    std::string same{kWordSame};
+    std::string drop{kWordDrop};
     std::string interpose = sjis("合");
-    std::string promote = sjis("成");
-    std::string notPromote = sjis("不成");
+    std::string promote{kWordPromote};
+    std::string notPromote{kWordNoPromote};
     std::string colon = sjis("：");
     std::string dot = sjis("・");
     std::string fileNameKey = sjis("ファイル名：");
@@ -86,7 +115,7 @@ struct Vocabulary {
     std::string fileMissing = sjis("ファイルがありません。");
     std::string readError = sjis("棋譜読込みエラー");
     std::string sizeOver = sjis("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。");
-    std::string ply = sjis("手目");
+    std::string ply{kWordPly};
     std::string ruleError = sjis("警告：ルールエラー：");
     std::string ruleTwoPawns = sjis("警告：ルールエラー（二歩）：");
     std::string rulePawnDropMate = sjis("警告：ルールエラー（打歩詰）：");
@@ -142,63 +171,65 @@ struct Vocabulary {
         header("備考：", F::Remarks);
         header("記事：", F::Remarks, KeyRule::IfEmpty);
 
-        auto player = [&](const char* k, int target, bool viewerOnly = false) {
-            playerKeys.push_back({sjis(k), target, viewerOnly});
+        using P = PlayerKeyTarget;
+        auto player = [&](std::string k, P target, bool viewerOnly = false) {
+            playerKeys.push_back({std::move(k), target, viewerOnly});
         };
-        player("先手：", 0);
-        player("下手：", 0);
-        player("先手:", 0, true);
-        player("下手:", 0, true);
-        player("後手：", 1);
-        player("上手：", 1);
-        player("後手:", 1, true);
-        player("上手:", 1, true);
-        player("携帯先手：", 2, true);
-        player("先手省略名：", 2, true);
-        player("携帯後手：", 3, true);
-        player("後手省略名：", 3, true);
-        player("先手の持駒：", 4);
-        player("下手の持駒：", 4);
-        player("先手持駒：", 4);
-        player("下手持駒：", 4);
-        player("持駒：", 4);
-        player("後手の持駒：", 5);
-        player("上手の持駒：", 5);
-        player("後手持駒：", 5);
-        player("上手持駒：", 5);
+        player(std::string(kKeyBlack), P::BlackName);
+        player(std::string(kKeyLower), P::BlackName);
+        player(sjis("先手:"), P::BlackName, true);
+        player(sjis("下手:"), P::BlackName, true);
+        player(std::string(kKeyWhite), P::WhiteName);
+        player(std::string(kKeyUpper), P::WhiteName);
+        player(sjis("後手:"), P::WhiteName, true);
+        player(sjis("上手:"), P::WhiteName, true);
+        player(sjis("携帯先手："), P::BlackShort, true);
+        player(sjis("先手省略名："), P::BlackShort, true);
+        player(sjis("携帯後手："), P::WhiteShort, true);
+        player(sjis("後手省略名："), P::WhiteShort, true);
+        player(sjis("先手の持駒："), P::BlackHand);
+        player(sjis("下手の持駒："), P::BlackHand);
+        player(sjis("先手持駒："), P::BlackHand);
+        player(sjis("下手持駒："), P::BlackHand);
+        player(sjis("持駒："), P::BlackHand);
+        player(sjis("後手の持駒："), P::WhiteHand);
+        player(sjis("上手の持駒："), P::WhiteHand);
+        player(sjis("後手持駒："), P::WhiteHand);
+        player(sjis("上手持駒："), P::WhiteHand);
 
-        auto result = [&](std::vector<ResultWord>& list, const char* w, int code,
+        using T = TerminalCode;
+        auto result = [&](std::vector<ResultWord>& list, const char* w, T code,
                           bool viewerOnly = false, bool note = false) {
             list.push_back({sjis(w), code, viewerOnly, note});
         };
-        result(resultWords, "投了", 0);
-        result(resultWords, "投　了", 0);
-        result(resultWords, "中断", 1);
-        result(resultWords, "封じ手", 1);
-        result(resultWords, "持将棋", 5);
-        result(resultWords, "詰", 6);
-        result(resultWords, "不詰", 8);
-        result(resultWords, "千日手", 7);
-        result(resultWords, "切れ負け", 9);
-        result(resultWords, "時間切れ", 9);
-        result(resultWords, "入玉勝ち", 10, true);
-        result(resultWords, "反則勝ち", 4);
-        result(resultWords, "反則負け", 2);
-        result(resultWords, "引き分け", 1, false, true);
+        result(resultWords, "投了", T::Resign);
+        result(resultWords, "投　了", T::Resign);
+        result(resultWords, "中断", T::Suspend);
+        result(resultWords, "封じ手", T::Suspend);
+        result(resultWords, "持将棋", T::Impasse);
+        result(resultWords, "詰", T::Mate);
+        result(resultWords, "不詰", T::NoMate);
+        result(resultWords, "千日手", T::Repetition);
+        result(resultWords, "切れ負け", T::TimeLoss);
+        result(resultWords, "時間切れ", T::TimeLoss);
+        result(resultWords, "入玉勝ち", T::EnteringKingWin, true);
+        result(resultWords, "反則勝ち", T::FoulWin);
+        result(resultWords, "反則負け", T::FoulLoss);
+        result(resultWords, "引き分け", T::Suspend, false, true);
 
-        result(afterMade, "入玉勝ち", 10, true);
-        result(afterMade, "反則勝ち", 4);
-        result(afterMade, "反則負け", 2);
-        result(afterMade, "時間切れ", 9, true);
-        result(afterMade, "勝ち", 0);
-        result(afterMade, "中断", 1);
-        result(afterMade, "持将棋", 5);
-        result(afterMade, "不詰", 8);
-        result(afterMade, "詰", 6);
-        result(afterMade, "千日手", 7);
-        result(afterMade, "必至", 1);
-        result(afterMade, "切れ負け", 9);
-        result(afterMade, "駒余り", 6, true, true);
+        result(afterMade, "入玉勝ち", T::EnteringKingWin, true);
+        result(afterMade, "反則勝ち", T::FoulWin);
+        result(afterMade, "反則負け", T::FoulLoss);
+        result(afterMade, "時間切れ", T::TimeLoss, true);
+        result(afterMade, "勝ち", T::Resign);
+        result(afterMade, "中断", T::Suspend);
+        result(afterMade, "持将棋", T::Impasse);
+        result(afterMade, "不詰", T::NoMate);
+        result(afterMade, "詰", T::Mate);
+        result(afterMade, "千日手", T::Repetition);
+        result(afterMade, "必至", T::Suspend);
+        result(afterMade, "切れ負け", T::TimeLoss);
+        result(afterMade, "駒余り", T::Mate, true, true);
 
         auto first = [&](const std::string& k) {
             if (!k.empty()) keyFirstByte[static_cast<unsigned char>(k[0])] = true;
@@ -368,11 +399,11 @@ private:
     MoveOutcome resultOrOther(std::string_view t, std::string_view text, int seconds);
     // The move of a text from its destination on.
     MoveOutcome move(std::string_view t, std::string_view text, int seconds);
-    MoveOutcome addTerminal(int code, int seconds);
+    MoveOutcome addTerminal(TerminalCode code, int seconds);
     MoveOutcome addParsed(int origin, int destination, int type, bool promote,
                           std::string_view rest, int seconds, std::string_view moveText);
     void setError(std::string_view text);
-    void warnRule(MoveCheck code, std::string_view text, int ply);
+    void warnRule(MoveCheckResult code, std::string_view text, int ply);
 
     RecordStore& m_store;
     const ReadOptions& m_options;
@@ -582,12 +613,11 @@ bool LineReader::playerOrHandLine(std::string_view l) {
         if (k.viewerOnly && isDatabase()) continue;
         if (!startsWith(q, k.key)) continue;
         std::string_view value = withoutNewline(q.substr(k.key.size()));
-        if (k.target <= 3) {
-            m_store.setPlayerName(static_cast<PlayerField>(k.target),
-                                  cutToBytes(value, kPlayerNameBytes));
+        if (std::optional<PlayerField> field = playerFieldOf(k.target)) {
+            m_store.setPlayerName(*field, cutToBytes(value, kPlayerNameBytes));
         } else if (m_startFixed) {
             // A hand given after the moves began would change the position mid-game.
-        } else if (k.target == 4) {
+        } else if (k.target == PlayerKeyTarget::BlackHand) {
             readHand(value, kSideBlack);
         } else {
             readHand(value, kSideWhite);
@@ -669,11 +699,11 @@ void LineReader::fixStart() {
     m_startFixed = true;
 }
 
-void LineReader::warnRule(MoveCheck code, std::string_view text, int ply) {
+void LineReader::warnRule(MoveCheckResult code, std::string_view text, int ply) {
     const std::string* kind = &m_v.ruleError;
-    if (code == MoveCheck::SecondPawn) kind = &m_v.ruleTwoPawns;
-    if (code == MoveCheck::PawnDropMate) kind = &m_v.rulePawnDropMate;
-    if (code == MoveCheck::LeavesKingAttacked && !isDatabase()) kind = &m_v.ruleKingExposed;
+    if (code == MoveCheckResult::SecondPawn) kind = &m_v.ruleTwoPawns;
+    if (code == MoveCheckResult::PawnDropMate) kind = &m_v.rulePawnDropMate;
+    if (code == MoveCheckResult::LeavesKingAttacked && !isDatabase()) kind = &m_v.ruleKingExposed;
     std::string moveText(withoutNewline(text));
     if (!isDatabase()) {
         m_report.warnings.push_back(*kind + m_options.fileName + " " + plyText(ply) + " " +
@@ -684,10 +714,10 @@ void LineReader::warnRule(MoveCheck code, std::string_view text, int ply) {
     m_store.setReadingError(plyText(ply) + ":" + *shortKind + moveText);
 }
 
-MoveOutcome LineReader::addTerminal(int code, int seconds) {
+MoveOutcome LineReader::addTerminal(TerminalCode code, int seconds) {
     // A move never goes onto a start that is still being read.
     if (!m_startFixed) fixStart();
-    PackedMove move = terminalMove(static_cast<Terminal>(code));
+    PackedMove move = terminalMove(code);
     NodeIndex parent = m_store.current();
     AddResult r = m_store.addAndAdvance(kAddStoreAll, move, static_cast<std::uint16_t>(seconds));
     if (r == AddResult::CapacityReached) return MoveOutcome::Capacity;
@@ -752,7 +782,7 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         }
     }
     int to = destination | (promote ? kPromoteFlag : 0);
-    MoveCheck check = MoveCheck::Legal;
+    MoveCheckResult check = MoveCheckResult::Legal;
     if (m_options.ruleCheck) check = checkMove(p, origin, to, side);
     AddResult r = m_store.addAndAdvance(kAddStoreAll, packMove(origin, to),
                                         static_cast<std::uint16_t>(std::clamp(seconds, 0, 65535)));
@@ -762,7 +792,7 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         return MoveOutcome::Error;
     }
     m_lastNode = m_store.current();
-    if (check != MoveCheck::Legal) warnRule(check, text, ply);
+    if (check != MoveCheckResult::Legal) warnRule(check, text, ply);
     return MoveOutcome::Added;
 }
 
@@ -891,12 +921,12 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
 std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     std::string_view s = skipFullWidthSpaces(l);
     if (!isDatabase()) {
-        if (s == m_v.mate && m_hadNewline) return addTerminal(6, 0);
+        if (s == m_v.mate && m_hadNewline) return addTerminal(TerminalCode::Mate, 0);
         if (findText(s, m_v.resignDashes) != std::string_view::npos) {
             int seconds = 0;
             std::size_t paren = findText(s, m_v.resignDashes) + m_v.resignDashes.size();
             if (auto t = readTime(s.substr(paren))) seconds = *t;
-            return addTerminal(0, seconds);
+            return addTerminal(TerminalCode::Resign, seconds);
         }
     }
     std::string_view t = s;
@@ -989,8 +1019,10 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
         MoveOutcome r = moveText(move, 0);
         if (r == MoveOutcome::Error || r == MoveOutcome::Capacity) return r;
         if (r == MoveOutcome::NotAMove) break;
+        // A terminal entry ends the line even when it does not become current (中断).
+        if (r == MoveOutcome::Terminal) return r;
         any = true;
-        if (r == MoveOutcome::Terminal || lastToken) break;
+        if (lastToken) break;
         s = token.substr(end);
     }
     return any ? MoveOutcome::Added : MoveOutcome::NotAMove;
@@ -1194,7 +1226,8 @@ ReadReport readRecordText(RecordStore& store, std::string_view text, bool merge,
     return report;
 }
 
-MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const ReadOptions& options) {
+MergeCheckResult checkMergeStart(RecordStore& store, std::string_view text,
+                                 const ReadOptions& options) {
     // The record's start, kept aside and put back whatever the text says.
     Position recordStart;
     store.restoreStartPosition(recordStart);
@@ -1210,13 +1243,13 @@ MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const Read
     feedLines(reader, text, kTextLineBytes);
     reader.finish();
 
-    MergeCheck result = MergeCheck::Ok;
+    MergeCheckResult result = MergeCheckResult::Ok;
     if (store.handicap() != handicap) {
-        result = MergeCheck::HandicapDiffers;
+        result = MergeCheckResult::HandicapDiffers;
     } else if (store.firstMover() != firstMover) {
-        result = MergeCheck::SideDiffers;
+        result = MergeCheckResult::SideDiffers;
     } else if (comparePositions(store.position(), recordStart) != 0) {
-        result = MergeCheck::StartDiffers;
+        result = MergeCheckResult::StartDiffers;
     }
     store.setHandicap(handicap);
     store.setFirstMover(firstMover);
@@ -1228,7 +1261,7 @@ MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const Read
     return result;
 }
 
-std::string_view mergeCheckMessage(MergeCheck check) {
+std::string_view mergeCheckMessage(MergeCheckResult check) {
     return vocab().mergeMessages[static_cast<std::size_t>(check)];
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/record/record_store.h"
+#include "core/text/safe_file.h"
 
 namespace core {
 
@@ -29,14 +30,10 @@ struct ReadOptions {
     std::string fileName;
 };
 
-enum class ReadResult : int {
-    Ok = 0,
-    CannotOpen = -1,       // the file cannot be opened (text reading: a line failed)
-    CapacityReached = -2,  // the record store ran out of nodes
-    LineFailed = 1,        // a move text or diagram row failed; the store's readingError says which
-};
-
-struct ReadReport {
+struct [[nodiscard]] ReadReport {
+    // CannotOpen (text reading: a line failed), CapacityReached (the record store ran out of
+    // nodes) or LineFailed (a move text or diagram row failed; the store's readingError says
+    // which).
     ReadResult result = ReadResult::Ok;
     // Warnings in reading order, CP932: rule violations, unspecified promotions, characters a
     // UTF-8 file had that Shift-JIS cannot hold.
@@ -89,11 +86,17 @@ ReadReport readRecordText(RecordStore& store, std::string_view text, bool merge,
                           const ReadOptions& options);
 
 // Whether a text may be merged into the record: it must start from the same position.
-enum class MergeCheck : int { Ok = 0, HandicapDiffers, SideDiffers, StartDiffers };
+enum class [[nodiscard]] MergeCheckResult : int{
+    Ok = 0,
+    HandicapDiffers,
+    SideDiffers,
+    StartDiffers,
+};
 // Reads only what defines the text's start (and takes over its header lines and player names),
 // compares it with the record's start, and leaves the record's start as it was.
-MergeCheck checkMergeStart(RecordStore& store, std::string_view text, const ReadOptions& options);
+MergeCheckResult checkMergeStart(RecordStore& store, std::string_view text,
+                                 const ReadOptions& options);
 // "手合が違います。", "手番が違います。", "開始局面が違います。"; empty for Ok (CP932).
-std::string_view mergeCheckMessage(MergeCheck check);
+std::string_view mergeCheckMessage(MergeCheckResult check);
 
 }  // namespace core

@@ -109,14 +109,15 @@ void decorate(RecordStore& store, std::mt19937& rng, const RecordWriteOptions& o
         if (!n.isTerminal()) moves.push_back(i);
         if (n.next == kNoNode) ends.push_back(i);
     }
-    const Terminal codes[] = {Terminal::Resign,         Terminal::Suspend, Terminal::FoulLoss,
-                              Terminal::FoulWin,        Terminal::Impasse, Terminal::Mate,
-                              Terminal::Repetition,     Terminal::NoMate,  Terminal::TimeLoss,
-                              Terminal::EnteringKingWin};
+    const TerminalCode codes[] = {TerminalCode::Resign,     TerminalCode::Suspend,
+                                  TerminalCode::FoulLoss,   TerminalCode::FoulWin,
+                                  TerminalCode::Impasse,    TerminalCode::Mate,
+                                  TerminalCode::Repetition, TerminalCode::NoMate,
+                                  TerminalCode::TimeLoss,   TerminalCode::EnteringKingWin};
     for (NodeIndex end : ends) {
         if (store.node(end).isTerminal() || pick(3) == 0) continue;
         ASSERT_EQ(store.goTo(end), EditResult::Ok);
-        Terminal t = codes[pick(10)];
+        TerminalCode t = codes[pick(10)];
         ASSERT_EQ(
             store.addMove(kAddStoreAll, terminalMove(t), static_cast<std::uint16_t>(pick(90))),
             AddResult::Ok);

@@ -72,7 +72,7 @@ public:
         ASSERT_NE(slot, 0) << "no piece of type " << type << " in hand";
         move(slot, to, seconds);
     }
-    void end(Terminal t, std::uint16_t seconds = 0) {
+    void end(TerminalCode t, std::uint16_t seconds = 0) {
         ASSERT_EQ(m_store.addAndAdvance(kAddStoreAll, terminalMove(t), seconds), AddResult::Ok);
     }
     void comment(std::string_view utf8) {

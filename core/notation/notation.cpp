@@ -89,16 +89,7 @@ struct Texts {
         sjis("反則勝ち"), sjis("持将棋"),   sjis("詰み"),     sjis("千日手"),
         sjis("不詰"),     sjis("切れ負け"), sjis("入玉勝ち"),
     };
-    std::string same = sjis("同");
     std::string sameSpace = sjis("同　");
-    std::string promote = sjis("成");
-    std::string noPromote = sjis("不成");
-    std::string drop = sjis("打");
-    std::string fullSpace = sjis("　");
-    std::string promotedLance = sjis("成香");
-    std::string promotedKnight = sjis("成桂");
-    std::string promotedSilver = sjis("成銀");
-    std::string dragonRyu = sjis("竜");
     std::string notPromoting = sjis("不");
     std::string rawPromoting = sjis("生");
 };
@@ -190,16 +181,15 @@ std::string_view terminalWord(int code) {
 }
 
 std::string_view pieceWord(int type, bool dragonAsRyu) {
-    const Texts& t = texts();
     switch (type) {
         case kPromotedLance:
-            return t.promotedLance;
+            return kPromotedLanceName;
         case kPromotedKnight:
-            return t.promotedKnight;
+            return kPromotedKnightName;
         case kPromotedSilver:
-            return t.promotedSilver;
+            return kPromotedSilverName;
         case kDragon:
-            return dragonAsRyu ? std::string_view(t.dragonRyu) : kPieceKanji[kDragon];
+            return dragonAsRyu ? kDragonRyu : kPieceKanji[kDragon];
         default:
             break;
     }
@@ -241,9 +231,9 @@ std::string originFormText(const MoveNode& node, int previousDestination, MarkSt
     }
     s += pieceWord(pieceType(node.piece), options.dragonAsRyu);
     if (node.isDrop()) {
-        s += texts().drop;
+        s += kWordDrop;
     } else {
-        if (node.promotes()) s += texts().promote;
+        if (node.promotes()) s += kWordPromote;
         char origin[8];
         std::snprintf(origin, sizeof origin, "(%d)", node.from);
         s += origin;
@@ -274,12 +264,12 @@ std::string traditionalText(const MoveNode& node, int previousDestination, Desti
         case DestinationForm::SquareAndSame:
             s += kFullWidthDigits[static_cast<std::size_t>(fileOf(dest))];
             s += kRankNumerals[static_cast<std::size_t>(rankOf(dest))];
-            if (repeat) s += t.same;
+            if (repeat) s += kWordSame;
             break;
         case DestinationForm::HalfWidth:
         case DestinationForm::HalfWidthAlt:
             if (repeat) {
-                s += t.same;
+                s += kWordSame;
             } else {
                 s += std::to_string(dest);
             }
@@ -290,21 +280,21 @@ std::string traditionalText(const MoveNode& node, int previousDestination, Desti
     if (node.isDrop()) {
         if (code == kHintAmbiguous ||
             (form == DestinationForm::SquareAndSame && options.dropMarkOnLast)) {
-            s += t.drop;
+            s += kWordDrop;
         }
     } else {
         s += directionWord(code);
         if (node.promotes()) {
-            s += t.promote;
+            s += kWordPromote;
         } else if (node.notation & kHintNoPromotion) {
-            s += t.noPromote;
+            s += kWordNoPromote;
         }
     }
     if (form == DestinationForm::FullWidth || form == DestinationForm::SquareAndSame) {
         std::string_view body(s);
         body.remove_prefix(afterMark);
         if (body.starts_with(t.sameSpace) && body.size() > t.sameSpace.size() + 2) {
-            s.erase(afterMark + t.same.size(), t.fullSpace.size());
+            s.erase(afterMark + kWordSame.size(), kFullWidthSpace.size());
         }
     }
     padTo(s, width);
@@ -421,7 +411,7 @@ int findOrigin(const Position& pos, int destination, PieceByte piece, std::strin
     std::size_t wordLength = 0;
     int code = readDirectionWord(text, wordLength);
     text.remove_prefix(wordLength);
-    bool mustPromote = text.starts_with(t.promote) || text.starts_with(t.notPromoting) ||
+    bool mustPromote = text.starts_with(kWordPromote) || text.starts_with(t.notPromoting) ||
                        text.starts_with(t.rawPromoting);
     auto accept = [&](int origin) { return !mustPromote || canPromoteFrom(origin, dest, piece); };
     SideByte side = sideOf(piece);

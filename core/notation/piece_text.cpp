@@ -49,6 +49,31 @@ const std::string_view kMarkBlackUser = "\xF0\xA7";
 const std::string_view kMarkWhiteUser1 = "\xF0\xA5";
 const std::string_view kMarkWhiteUser2 = "\xF0\xA6";
 
+const std::string_view kWordSame = "\x93\xAF";                    // 同
+const std::string_view kWordPromote = "\x90\xAC";                 // 成
+const std::string_view kWordNoPromote = "\x95\x73\x90\xAC";       // 不成
+const std::string_view kWordDrop = "\x91\xC5";                    // 打
+const std::string_view kPromotedLanceName = "\x90\xAC\x8D\x81";   // 成香
+const std::string_view kPromotedKnightName = "\x90\xAC\x8C\x6A";  // 成桂
+const std::string_view kPromotedSilverName = "\x90\xAC\x8B\xE2";  // 成銀
+const std::string_view kDragonRyu = "\x97\xB3";                   // 竜
+
+const std::string_view kKeyHandicap = "\x8E\xE8\x8D\x87\x8A\x84\x81\x46";        // 手合割：
+const std::string_view kKeyBlack = "\x90\xE6\x8E\xE8\x81\x46";                   // 先手：
+const std::string_view kKeyWhite = "\x8C\xE3\x8E\xE8\x81\x46";                   // 後手：
+const std::string_view kKeyLower = "\x89\xBA\x8E\xE8\x81\x46";                   // 下手：
+const std::string_view kKeyUpper = "\x8F\xE3\x8E\xE8\x81\x46";                   // 上手：
+const std::string_view kKeyVariation = "\x95\xCF\x89\xBB\x81\x46";               // 変化：
+const std::string_view kKeyFlipped = "\x94\xD5\x96\xCA\x89\xF1\x93\x5D";         // 盤面回転
+const std::string_view kBlackToMove = "\x90\xE6\x8E\xE8\x94\xD4";                // 先手番
+const std::string_view kWhiteToMove = "\x8C\xE3\x8E\xE8\x94\xD4";                // 後手番
+const std::string_view kLowerToMove = "\x89\xBA\x8E\xE8\x94\xD4";                // 下手番
+const std::string_view kUpperToMove = "\x8F\xE3\x8E\xE8\x94\xD4";                // 上手番
+const std::string_view kHandNone = "\x82\xC8\x82\xB5";                           // なし
+const std::string_view kWordUpTo = "\x82\xDC\x82\xC5";                           // まで
+const std::string_view kWordStartPosition = "\x8A\x4A\x8E\x6E\x8B\xC7\x96\xCA";  // 開始局面
+const std::string_view kWordPly = "\x8E\xE8\x96\xDA";                            // 手目
+
 namespace {
 
 constexpr std::array<std::string_view, 16> kHandicapNames{
@@ -71,8 +96,6 @@ constexpr std::array<std::string_view, 16> kHandicapNames{
 };
 
 constexpr std::string_view kKingAlt = "\x89\xA4";           // 王
-constexpr std::string_view kDragonAlt = "\x97\xB3";         // 竜
-constexpr std::string_view kPromotedPrefix = "\x90\xAC";    // 成
 constexpr std::string_view kDashNumeral = "\x81\x7C";       // －
 constexpr std::string_view kLongVowelNumeral = "\x81\x5B";  // ー
 constexpr std::string_view kKatakanaNi = "\x83\x6A";        // ニ
@@ -100,7 +123,7 @@ int pieceTypeFromText(std::string_view text, std::size_t& length) {
         return 0;
     }
     if (c == code(kKingAlt)) return kKing;
-    if (c == code(kPromotedPrefix)) {
+    if (c == code(kWordPromote)) {
         const unsigned rest = code(text.substr(2));
         for (int type : {kLance, kKnight, kSilver}) {
             if (rest == code(kPieceKanji[static_cast<std::size_t>(type)])) {
@@ -109,7 +132,7 @@ int pieceTypeFromText(std::string_view text, std::size_t& length) {
             }
         }
     }
-    if (c == code(kDragonAlt)) return kDragon;
+    if (c == code(kDragonRyu)) return kDragon;
     for (int type = 1; type <= 15; ++type) {
         if (c == code(kPieceKanji[static_cast<std::size_t>(type)])) return type;
     }

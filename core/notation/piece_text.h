@@ -1,6 +1,7 @@
 // The fixed Shift-JIS texts every reader and writer of Japanese record text shares: piece kanji,
-// full-width file digits, rank numerals, side marks and handicap names, and the recognisers that
-// read a piece name or a numeral. Every entry is CP932 bytes; the tables are constant.
+// full-width file digits, rank numerals, side marks, handicap names, the words of the notation
+// and the keys of the record texts, and the recognisers that read a piece name or a numeral.
+// Every entry is CP932 bytes; the tables are constant.
 #pragma once
 
 #include <array>
@@ -30,6 +31,37 @@ extern const std::string_view kMarkWhiteAlt;
 extern const std::string_view kMarkBlackUser;
 extern const std::string_view kMarkWhiteUser1;
 extern const std::string_view kMarkWhiteUser2;
+
+// Words of the notation: "同", "成", "不成", "打"; the two-character names of the promoted lance,
+// knight and silver ("成香", "成桂", "成銀"); "竜", the dragon as many texts write it.
+extern const std::string_view kWordSame;
+extern const std::string_view kWordPromote;
+extern const std::string_view kWordNoPromote;
+extern const std::string_view kWordDrop;
+extern const std::string_view kPromotedLanceName;
+extern const std::string_view kPromotedKnightName;
+extern const std::string_view kPromotedSilverName;
+extern const std::string_view kDragonRyu;
+
+// Keys and words of the record texts: "手合割：", the players "先手：" and "後手：" ("下手："
+// and "上手：" in a handicap game), "変化：", "盤面回転"; the side-to-move lines "先手番",
+// "後手番", "下手番", "上手番"; "なし" for an empty hand; "まで" before the closing words;
+// "開始局面" (the start position); "手目" after a ply number.
+extern const std::string_view kKeyHandicap;
+extern const std::string_view kKeyBlack;
+extern const std::string_view kKeyWhite;
+extern const std::string_view kKeyLower;
+extern const std::string_view kKeyUpper;
+extern const std::string_view kKeyVariation;
+extern const std::string_view kKeyFlipped;
+extern const std::string_view kBlackToMove;
+extern const std::string_view kWhiteToMove;
+extern const std::string_view kLowerToMove;
+extern const std::string_view kUpperToMove;
+extern const std::string_view kHandNone;
+extern const std::string_view kWordUpTo;
+extern const std::string_view kWordStartPosition;
+extern const std::string_view kWordPly;
 
 // Handicap names as stored after "手合割：", padded with full-width spaces to four characters
 // ("左五枚落ち" is five characters, unpadded). Type 15 (unrecognised) has the empty name.

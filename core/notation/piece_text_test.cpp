@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "core/text/sjis.h"
 
@@ -23,6 +24,36 @@ TEST(PieceTextTest, TablesHoldTheirCharacters) {
     EXPECT_EQ(cp932ToUtf8(kMarkBlackUser), "\uE066");
     EXPECT_EQ(cp932ToUtf8(kMarkWhiteUser1), "\uE064");
     EXPECT_EQ(cp932ToUtf8(kMarkWhiteUser2), "\uE065");
+    EXPECT_EQ(kFullWidthSpace, sjis("　"));
+}
+
+TEST(PieceTextTest, WordsAndKeysHoldTheirText) {
+    const std::pair<std::string_view, const char*> words[] = {
+        {kWordSame, "同"},
+        {kWordPromote, "成"},
+        {kWordNoPromote, "不成"},
+        {kWordDrop, "打"},
+        {kPromotedLanceName, "成香"},
+        {kPromotedKnightName, "成桂"},
+        {kPromotedSilverName, "成銀"},
+        {kDragonRyu, "竜"},
+        {kKeyHandicap, "手合割："},
+        {kKeyBlack, "先手："},
+        {kKeyWhite, "後手："},
+        {kKeyLower, "下手："},
+        {kKeyUpper, "上手："},
+        {kKeyVariation, "変化："},
+        {kKeyFlipped, "盤面回転"},
+        {kBlackToMove, "先手番"},
+        {kWhiteToMove, "後手番"},
+        {kLowerToMove, "下手番"},
+        {kUpperToMove, "上手番"},
+        {kHandNone, "なし"},
+        {kWordUpTo, "まで"},
+        {kWordStartPosition, "開始局面"},
+        {kWordPly, "手目"},
+    };
+    for (const auto& [bytes, utf8] : words) EXPECT_EQ(bytes, sjis(utf8)) << utf8;
 }
 
 TEST(PieceTextTest, HandicapNames) {

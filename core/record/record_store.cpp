@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/notation/notation.h"
+#include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
 
 namespace core {
@@ -317,7 +318,7 @@ AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t sec
     const std::uint8_t o = moveOrigin(move);
     const std::uint8_t t = moveDestination(move);
     const bool terminal = isTerminalCode(t);
-    const bool suspend = t == terminalByte(Terminal::Suspend);
+    const bool suspend = t == terminalByte(TerminalCode::Suspend);
     const Position& pos = m_slots[0];
 
     // Nothing follows a terminal entry.
@@ -353,7 +354,7 @@ AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t sec
     const NodeIndex child = parent.next;
     if (child == kNoNode) {
         // a new first child
-    } else if (at(child).to == terminalByte(Terminal::Suspend)) {
+    } else if (at(child).to == terminalByte(TerminalCode::Suspend)) {
         target = child;
     } else if (at(child).isTerminal() && terminal) {
         if (suspend) return AddResult::Ok;
@@ -394,7 +395,7 @@ AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t sec
     n.captured = captured;
     if (!(kind & kAddNoNotation)) n.notation = notationHint(o, t);
     if (!(kind & kAddNoSeconds)) n.seconds = seconds;
-    if (!terminal || t == terminalByte(Terminal::Resign)) m_current = target;
+    if (!terminal || t == terminalByte(TerminalCode::Resign)) m_current = target;
     ++m_dirty;
     return AddResult::Ok;
 }
@@ -628,8 +629,6 @@ std::string RecordStore::timeUsedText() const {
     const std::uint32_t black = sideTotal(kSideBlack);
     const std::uint32_t white = sideTotal(kSideWhite);
     if (black == 0 && white == 0) return {};
-    static const std::string kBlackMark = sjis("▲");
-    static const std::string kWhiteMark = sjis("△");
     static const std::string kHours = sjis("時間");
     static const std::string kMinutes = sjis("分");
     static const std::string kSeconds = sjis("秒");
@@ -640,9 +639,9 @@ std::string RecordStore::timeUsedText() const {
     } else if (black >= 3600 || white >= 3600) {
         form = Form::HoursMinutesSeconds;
     }
-    auto side = [&](const std::string& mark, std::uint32_t total) {
+    auto side = [&](std::string_view mark, std::uint32_t total) {
         char buf[16];
-        std::string s = mark;
+        std::string s(mark);
         if (form != Form::MinutesSeconds) {
             std::snprintf(buf, sizeof buf, "%u", static_cast<unsigned>(total / 3600));
             s += buf;
@@ -660,7 +659,7 @@ std::string RecordStore::timeUsedText() const {
         }
         return s;
     };
-    return side(kBlackMark, black) + side(kWhiteMark, white);
+    return side(kMarkBlack, black) + side(kMarkWhite, white);
 }
 
 void RecordStore::fillTimeUsed() {

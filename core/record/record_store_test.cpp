@@ -27,7 +27,7 @@ protected:
         EXPECT_NE(slot, 0) << "no piece of type " << type << " in hand";
         return play(slot, to);
     }
-    AddResult end(Terminal t) { return store.addAndAdvance(kAddStoreAll, terminalMove(t), 0); }
+    AddResult end(TerminalCode t) { return store.addAndAdvance(kAddStoreAll, terminalMove(t), 0); }
     void overwriteMode() { store.setAddMode(AddMode::Overwrite); }
     void back(int plies) { store.backTo(store.currentPly() - plies); }
 
@@ -135,14 +135,14 @@ TEST_F(RecordTest, OverwriteModeDiscardsContinuationAlternativesCommentsAndBookm
 }
 
 TEST_F(RecordTest, SuspensionIsNeverRecordedOverAContinuationOrAtTheStart) {
-    EXPECT_EQ(end(Terminal::Suspend), AddResult::Ok);
+    EXPECT_EQ(end(TerminalCode::Suspend), AddResult::Ok);
     EXPECT_EQ(nodesInUse(), 0);
 
     playOpening(2);
     back(1);
     for (AddMode mode : {AddMode::Branch, AddMode::Overwrite}) {
         store.setAddMode(mode);
-        EXPECT_EQ(end(Terminal::Suspend), AddResult::Ok);
+        EXPECT_EQ(end(TerminalCode::Suspend), AddResult::Ok);
         EXPECT_EQ(nodesInUse(), 2);
         EXPECT_EQ(childrenOf(store.current()).size(), 1u);
     }
@@ -150,7 +150,7 @@ TEST_F(RecordTest, SuspensionIsNeverRecordedOverAContinuationOrAtTheStart) {
 
 TEST_F(RecordTest, SuspensionAtTheEndOfALineIsTakenOverByTheNextMove) {
     playOpening(1);
-    ASSERT_EQ(end(Terminal::Suspend), AddResult::Ok);
+    ASSERT_EQ(end(TerminalCode::Suspend), AddResult::Ok);
     NodeIndex suspend = store.node(store.current()).next;
     ASSERT_NE(suspend, kNoNode);
     EXPECT_EQ(store.current(), store.nodeAtPly(1));  // only 投了 becomes current
@@ -166,14 +166,14 @@ TEST_F(RecordTest, SuspensionAtTheEndOfALineIsTakenOverByTheNextMove) {
 
 TEST_F(RecordTest, TerminalEntriesReplaceEachOtherAndResignationEndsTheLine) {
     playOpening(2);
-    ASSERT_EQ(end(Terminal::Impasse), AddResult::Ok);
+    ASSERT_EQ(end(TerminalCode::Impasse), AddResult::Ok);
     NodeIndex t = store.node(store.current()).next;
-    ASSERT_EQ(end(Terminal::Suspend), AddResult::Ok);  // dropped: a result is already there
-    EXPECT_EQ(store.node(t).to, terminalByte(Terminal::Impasse));
-    ASSERT_EQ(end(Terminal::Resign), AddResult::Ok);  // replaces it in place
+    ASSERT_EQ(end(TerminalCode::Suspend), AddResult::Ok);  // dropped: a result is already there
+    EXPECT_EQ(store.node(t).to, terminalByte(TerminalCode::Impasse));
+    ASSERT_EQ(end(TerminalCode::Resign), AddResult::Ok);  // replaces it in place
     EXPECT_EQ(store.current(), t);
     EXPECT_EQ(store.currentPly(), 3);
-    EXPECT_EQ(store.node(t).to, terminalByte(Terminal::Resign));
+    EXPECT_EQ(store.node(t).to, terminalByte(TerminalCode::Resign));
     EXPECT_EQ(store.node(t).from, 1);  // never 0 with code 0: the node is not free
     EXPECT_EQ(store.node(t).piece, kSideBlack);
     EXPECT_EQ(store.node(t).notation, 1);
@@ -215,7 +215,7 @@ TEST_F(RecordTest, TheNodeBeyondCapacityIsRefusedAndTheRecordStaysAsItWas) {
     EXPECT_EQ(store.moveCount(), 4999);
     // Not even a terminal entry fits at the end of the full line.
     ASSERT_EQ(store.goToPly(4999), EditResult::Ok);
-    EXPECT_EQ(end(Terminal::Resign), AddResult::CapacityReached);
+    EXPECT_EQ(end(TerminalCode::Resign), AddResult::CapacityReached);
 }
 
 TEST_F(RecordTest, CumulativeSecondsAddEverySecondPlyOfTheSameSide) {
@@ -526,7 +526,7 @@ TEST_F(RecordTest, HandicapRecordsStartWithWhiteAndReplayFromTheirSetUp) {
     ASSERT_EQ(play(77, 76, 20), AddResult::Ok);
     EXPECT_EQ(store.node(store.nodeAtPly(1)).piece, makePiece(kSideWhite, kPawn));
     EXPECT_EQ(store.sideTotal(kSideWhite), 10u);
-    ASSERT_EQ(end(Terminal::Resign), AddResult::Ok);
+    ASSERT_EQ(end(TerminalCode::Resign), AddResult::Ok);
     EXPECT_EQ(store.node(store.current()).piece, kSideWhite);
 
     // A diagram start replays from the saved snapshot.

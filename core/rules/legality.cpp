@@ -254,50 +254,50 @@ bool isPawnDropMate(const Position& pos, int handSlot, int square) {
     return !escapes;
 }
 
-MoveCheck checkMove(const Position& pos, int origin, int destination, SideByte side) {
-    if (origin < 11) return MoveCheck::NoOrigin;
-    if (origin >= kCellCount) return MoveCheck::BeyondHand;
+MoveCheckResult checkMove(const Position& pos, int origin, int destination, SideByte side) {
+    if (origin < 11) return MoveCheckResult::NoOrigin;
+    if (origin >= kCellCount) return MoveCheckResult::BeyondHand;
     const PieceByte piece = pos.cells[at(origin)];
-    if (piece == 0) return MoveCheck::OriginEmpty;
-    if (!belongsTo(piece, side)) return MoveCheck::NotOwnPiece;
+    if (piece == 0) return MoveCheckResult::OriginEmpty;
+    if (!belongsTo(piece, side)) return MoveCheckResult::NotOwnPiece;
     const bool drop = origin >= 100;
     const bool promote = destination >= 0 && (destination & kPromoteFlag) != 0;
-    if (promote && drop) return MoveCheck::PromotionImpossible;
+    if (promote && drop) return MoveCheckResult::PromotionImpossible;
     const int to = destination & ~kPromoteFlag;
-    if (destination < 0 || !isSquare(to)) return MoveCheck::NotASquare;
+    if (destination < 0 || !isSquare(to)) return MoveCheckResult::NotASquare;
     const PieceByte target = pos.cells[at(to)];
-    if (target != 0 && belongsTo(target, side)) return MoveCheck::OwnPieceOnDestination;
-    if (pieceType(target) == kKing) return MoveCheck::CapturesKing;
+    if (target != 0 && belongsTo(target, side)) return MoveCheckResult::OwnPieceOnDestination;
+    if (pieceType(target) == kKing) return MoveCheckResult::CapturesKing;
 
     if (!drop) {
         const Promotion state = promotionState(origin, to, piece);
-        if (state == Promotion::Compulsory && !promote) return MoveCheck::PromotionMissing;
-        if (state == Promotion::Impossible && promote) return MoveCheck::PromotionImpossible;
+        if (state == Promotion::Compulsory && !promote) return MoveCheckResult::PromotionMissing;
+        if (state == Promotion::Impossible && promote) return MoveCheckResult::PromotionImpossible;
         const int fromRank = rankOf(origin);
         const int toRank = rankOf(to);
         if (pieceType(piece) == kKnight &&
             ((fromRank == 1 && toRank == 9) || (fromRank == 9 && toRank == 1))) {
-            return MoveCheck::CannotReach;
+            return MoveCheckResult::CannotReach;
         }
-        if (!reaches(pos, origin, to, side)) return MoveCheck::CannotReach;
+        if (!reaches(pos, origin, to, side)) return MoveCheckResult::CannotReach;
     } else {
-        if (origin >= pos.handEnd) return MoveCheck::BeyondHand;
-        if (target != 0) return MoveCheck::DropOnOccupied;
-        if (sideOf(piece) != side) return MoveCheck::NotOwnPiece;
-        if (!dropAllowed(piece, to, side)) return MoveCheck::DeadDrop;
+        if (origin >= pos.handEnd) return MoveCheckResult::BeyondHand;
+        if (target != 0) return MoveCheckResult::DropOnOccupied;
+        if (sideOf(piece) != side) return MoveCheckResult::NotOwnPiece;
+        if (!dropAllowed(piece, to, side)) return MoveCheckResult::DeadDrop;
         if (pieceType(piece) == kPawn) {
-            if (pawnOnFile(pos, to, side)) return MoveCheck::SecondPawn;
-            if (isPawnDropMate(pos, origin, to)) return MoveCheck::PawnDropMate;
+            if (pawnOnFile(pos, to, side)) return MoveCheckResult::SecondPawn;
+            if (isPawnDropMate(pos, origin, to)) return MoveCheckResult::PawnDropMate;
         }
     }
 
     const int king = kingSquare(pos, side);
-    if (!isSquare(king)) return MoveCheck::Legal;
+    if (!isSquare(king)) return MoveCheckResult::Legal;
     const PieceByte moving = promote ? static_cast<PieceByte>(piece | kPromotedBit) : piece;
     const int kingAfter = origin == king ? to : king;
     const bool attacked =
         attackedBy(CellsAfter{pos, origin, to, moving}, kingAfter, opponent(side));
-    return attacked ? MoveCheck::LeavesKingAttacked : MoveCheck::Legal;
+    return attacked ? MoveCheckResult::LeavesKingAttacked : MoveCheckResult::Legal;
 }
 
 }  // namespace core

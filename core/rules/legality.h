@@ -13,7 +13,7 @@ namespace core {
 // Result of checkMove. When a move breaks several rules the first failing test, in the order of
 // the values below (not their numbers), decides: 3, 4, 5, 9 (drop asked to promote), 14, 6, 16,
 // then for a board move 10/9, 11, for a drop 15, 7, 5, 8, 13, 2, and last 12.
-enum class MoveCheck : std::uint8_t {
+enum class [[nodiscard]] MoveCheckResult : std::uint8_t{
     Legal = 0,
     PawnDropMate = 2,           // "打歩詰"
     NoOrigin = 3,               // origin below 11
@@ -34,7 +34,8 @@ enum class MoveCheck : std::uint8_t {
 
 // Checks the move from origin (a square 11..99 or a hand slot 111..148) to destination (a square,
 // plus kPromoteFlag when the move promotes) for side (the mover's side byte).
-[[nodiscard]] MoveCheck checkMove(const Position& pos, int origin, int destination, SideByte side);
+[[nodiscard]] MoveCheckResult checkMove(const Position& pos, int origin, int destination,
+                                        SideByte side);
 
 // Up to a few dozen squares, count first; no allocation.
 template <std::size_t N>

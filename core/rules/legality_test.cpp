@@ -47,7 +47,7 @@ struct CheckCase {
     int origin;
     int destination;
     SideByte side;
-    MoveCheck want;
+    MoveCheckResult want;
 };
 
 TEST(LegalityTest, EveryResultCode) {
@@ -75,48 +75,52 @@ TEST(LegalityTest, EveryResultCode) {
                                    {28, W(kPawn)}});
 
     const std::vector<CheckCase> cases{
-        {"legal pawn push", start, 77, 76, kSideBlack, MoveCheck::Legal},
-        {"legal white reply", start, 33, 34, kSideWhite, MoveCheck::Legal},
-        {"pawn drop mate", dropMateFrame(), 111, 52, kSideBlack, MoveCheck::PawnDropMate},
-        {"origin is a terminal code", start, 5, 76, kSideBlack, MoveCheck::NoOrigin},
-        {"origin empty", start, 55, 54, kSideBlack, MoveCheck::OriginEmpty},
-        {"hand slot empty", hand, 115, 55, kSideBlack, MoveCheck::OriginEmpty},
-        {"opponent's piece", start, 33, 34, kSideBlack, MoveCheck::NotOwnPiece},
-        {"wall as origin", start, 20, 21, kSideBlack, MoveCheck::NotOwnPiece},
-        {"opponent's hand piece", hand, 114, 55, kSideBlack, MoveCheck::NotOwnPiece},
-        {"own piece on destination", start, 88, 79, kSideBlack, MoveCheck::OwnPieceOnDestination},
-        {"drop onto a piece", hand, 111, 33, kSideBlack, MoveCheck::DropOnOccupied},
-        {"drop onto own piece", hand, 111, 77, kSideBlack, MoveCheck::OwnPieceOnDestination},
-        {"pawn drop on last rank", hand, 111, 51 - 10, kSideBlack, MoveCheck::DeadDrop},
-        {"knight drop on rank 2", hand, 112, 42, kSideBlack, MoveCheck::DeadDrop},
-        {"lance drop on rank 1", hand, 113, 41, kSideBlack, MoveCheck::DeadDrop},
-        {"knight drop on rank 3", hand, 112, 43, kSideBlack, MoveCheck::Legal},
-        {"drop asked to promote", hand, 111, P(55), kSideBlack, MoveCheck::PromotionImpossible},
-        {"gold asked to promote", start, 69, P(68), kSideBlack, MoveCheck::PromotionImpossible},
-        {"promotion out of the zone", start, 77, P(76), kSideBlack, MoveCheck::PromotionImpossible},
-        {"lance to rank 1 unpromoted", edge, 15, 11, kSideBlack, MoveCheck::PromotionMissing},
-        {"lance to rank 1 promoted", edge, 15, P(11), kSideBlack, MoveCheck::Legal},
-        {"pawn two steps", start, 77, 75, kSideBlack, MoveCheck::CannotReach},
-        {"rook through a piece", start, 28, 25, kSideBlack, MoveCheck::CannotReach},
-        {"knight wrapping over the edge", edge, 91, 99, kSideBlack, MoveCheck::CannotReach},
-        {"knight to a wall", edge, 21, 9, kSideBlack, MoveCheck::NotASquare},
-        {"shield leaves the file", pin, 57, 67, kSideBlack, MoveCheck::LeavesKingAttacked},
-        {"shield stays on the file", pin, 57, 56, kSideBlack, MoveCheck::Legal},
-        {"shield captures the rook", pin, 57, 53, kSideBlack, MoveCheck::CannotReach},
-        {"no Black king in a problem", problem, 57, 67, kSideBlack, MoveCheck::Legal},
+        {"legal pawn push", start, 77, 76, kSideBlack, MoveCheckResult::Legal},
+        {"legal white reply", start, 33, 34, kSideWhite, MoveCheckResult::Legal},
+        {"pawn drop mate", dropMateFrame(), 111, 52, kSideBlack, MoveCheckResult::PawnDropMate},
+        {"origin is a terminal code", start, 5, 76, kSideBlack, MoveCheckResult::NoOrigin},
+        {"origin empty", start, 55, 54, kSideBlack, MoveCheckResult::OriginEmpty},
+        {"hand slot empty", hand, 115, 55, kSideBlack, MoveCheckResult::OriginEmpty},
+        {"opponent's piece", start, 33, 34, kSideBlack, MoveCheckResult::NotOwnPiece},
+        {"wall as origin", start, 20, 21, kSideBlack, MoveCheckResult::NotOwnPiece},
+        {"opponent's hand piece", hand, 114, 55, kSideBlack, MoveCheckResult::NotOwnPiece},
+        {"own piece on destination", start, 88, 79, kSideBlack,
+         MoveCheckResult::OwnPieceOnDestination},
+        {"drop onto a piece", hand, 111, 33, kSideBlack, MoveCheckResult::DropOnOccupied},
+        {"drop onto own piece", hand, 111, 77, kSideBlack, MoveCheckResult::OwnPieceOnDestination},
+        {"pawn drop on last rank", hand, 111, 51 - 10, kSideBlack, MoveCheckResult::DeadDrop},
+        {"knight drop on rank 2", hand, 112, 42, kSideBlack, MoveCheckResult::DeadDrop},
+        {"lance drop on rank 1", hand, 113, 41, kSideBlack, MoveCheckResult::DeadDrop},
+        {"knight drop on rank 3", hand, 112, 43, kSideBlack, MoveCheckResult::Legal},
+        {"drop asked to promote", hand, 111, P(55), kSideBlack,
+         MoveCheckResult::PromotionImpossible},
+        {"gold asked to promote", start, 69, P(68), kSideBlack,
+         MoveCheckResult::PromotionImpossible},
+        {"promotion out of the zone", start, 77, P(76), kSideBlack,
+         MoveCheckResult::PromotionImpossible},
+        {"lance to rank 1 unpromoted", edge, 15, 11, kSideBlack, MoveCheckResult::PromotionMissing},
+        {"lance to rank 1 promoted", edge, 15, P(11), kSideBlack, MoveCheckResult::Legal},
+        {"pawn two steps", start, 77, 75, kSideBlack, MoveCheckResult::CannotReach},
+        {"rook through a piece", start, 28, 25, kSideBlack, MoveCheckResult::CannotReach},
+        {"knight wrapping over the edge", edge, 91, 99, kSideBlack, MoveCheckResult::CannotReach},
+        {"knight to a wall", edge, 21, 9, kSideBlack, MoveCheckResult::NotASquare},
+        {"shield leaves the file", pin, 57, 67, kSideBlack, MoveCheckResult::LeavesKingAttacked},
+        {"shield stays on the file", pin, 57, 56, kSideBlack, MoveCheckResult::Legal},
+        {"shield captures the rook", pin, 57, 53, kSideBlack, MoveCheckResult::CannotReach},
+        {"no Black king in a problem", problem, 57, 67, kSideBlack, MoveCheckResult::Legal},
         {"king steps into a knight's reach", edge, 59, 48, kSideBlack,
-         MoveCheck::LeavesKingAttacked},
-        {"second pawn on the file", hand, 111, 75, kSideBlack, MoveCheck::SecondPawn},
+         MoveCheckResult::LeavesKingAttacked},
+        {"second pawn on the file", hand, 111, 75, kSideBlack, MoveCheckResult::SecondPawn},
         {"second pawn before drop mate", dropMateFrame({{56, B(kPawn)}}), 111, 52, kSideBlack,
-         MoveCheck::SecondPawn},
-        {"destination 50", start, 59, 50, kSideBlack, MoveCheck::NotASquare},
-        {"destination 100", edge, 91, 100, kSideBlack, MoveCheck::NotASquare},
-        {"drop on 50", hand, 111, 50, kSideBlack, MoveCheck::NotASquare},
-        {"drop on a terminal code", hand, 111, 3, kSideBlack, MoveCheck::NotASquare},
-        {"hand slot beyond handEnd", beyondHand, 120, 55, kSideBlack, MoveCheck::BeyondHand},
-        {"origin beyond every cell", start, 200, 55, kSideBlack, MoveCheck::BeyondHand},
-        {"rook takes the king", edge, 55, 51, kSideBlack, MoveCheck::CapturesKing},
-        {"king capture before movement", start, 77, 51, kSideBlack, MoveCheck::CapturesKing},
+         MoveCheckResult::SecondPawn},
+        {"destination 50", start, 59, 50, kSideBlack, MoveCheckResult::NotASquare},
+        {"destination 100", edge, 91, 100, kSideBlack, MoveCheckResult::NotASquare},
+        {"drop on 50", hand, 111, 50, kSideBlack, MoveCheckResult::NotASquare},
+        {"drop on a terminal code", hand, 111, 3, kSideBlack, MoveCheckResult::NotASquare},
+        {"hand slot beyond handEnd", beyondHand, 120, 55, kSideBlack, MoveCheckResult::BeyondHand},
+        {"origin beyond every cell", start, 200, 55, kSideBlack, MoveCheckResult::BeyondHand},
+        {"rook takes the king", edge, 55, 51, kSideBlack, MoveCheckResult::CapturesKing},
+        {"king capture before movement", start, 77, 51, kSideBlack, MoveCheckResult::CapturesKing},
     };
     for (const CheckCase& c : cases) {
         const Position before = c.pos;
@@ -130,31 +134,31 @@ TEST(LegalityTest, PawnDropMateNeedsEveryEscapeClosed) {
     Position bare = diagram(
         {{99, B(kKing)}, {51, W(kKing)}, {111, B(kPawn)}, {32, B(kSilver)}, {72, B(kSilver)}});
     EXPECT_FALSE(isPawnDropMate(bare, 111, 52));
-    EXPECT_EQ(checkMove(bare, 111, 52, kSideBlack), MoveCheck::Legal);
+    EXPECT_EQ(checkMove(bare, 111, 52, kSideBlack), MoveCheckResult::Legal);
 
     // A free square left for the king.
     Position open = dropMateFrame();
     open.cells[72] = 0;
     buildPieceList(open);
-    EXPECT_EQ(checkMove(open, 111, 52, kSideBlack), MoveCheck::Legal);
+    EXPECT_EQ(checkMove(open, 111, 52, kSideBlack), MoveCheckResult::Legal);
 
     // A White silver on 41 takes the pawn.
     Position defended = dropMateFrame({{32, 0}, {41, W(kSilver)}});
-    EXPECT_EQ(checkMove(defended, 111, 52, kSideBlack), MoveCheck::Legal);
+    EXPECT_EQ(checkMove(defended, 111, 52, kSideBlack), MoveCheckResult::Legal);
 
     // The same silver pinned by a Black bishop on the diagonal 51-62..: it may not leave it, mate.
     Position pinned = dropMateFrame({{63, 0}, {62, W(kGold)}, {84, B(kBishop)}});
     PinTable pins = pinnedPieces(pinned, kSideWhite);
     ASSERT_EQ(pins.count, 1);
     EXPECT_EQ(pins.pins[0].square, 62);
-    EXPECT_EQ(checkMove(pinned, 111, 52, kSideBlack), MoveCheck::PawnDropMate);
+    EXPECT_EQ(checkMove(pinned, 111, 52, kSideBlack), MoveCheckResult::PawnDropMate);
     Position unpinned = dropMateFrame({{63, 0}, {62, W(kGold)}});
-    EXPECT_EQ(checkMove(unpinned, 111, 52, kSideBlack), MoveCheck::Legal);
+    EXPECT_EQ(checkMove(unpinned, 111, 52, kSideBlack), MoveCheckResult::Legal);
 
     // A rook pinned along the file may still take the pawn: the capture stays on the pin line.
     Position onLine = dropMateFrame({{54, W(kRook)}, {57, B(kLance)}});
     ASSERT_EQ(pinnedPieces(onLine, kSideWhite).count, 1);
-    EXPECT_EQ(checkMove(onLine, 111, 52, kSideBlack), MoveCheck::Legal);
+    EXPECT_EQ(checkMove(onLine, 111, 52, kSideBlack), MoveCheckResult::Legal);
 
     // White's drop against Black's king mirrors it.
     Position white = diagram({{11, W(kKing)},
@@ -165,7 +169,7 @@ TEST(LegalityTest, PawnDropMateNeedsEveryEscapeClosed) {
                               {38, W(kSilver)},
                               {111, W(kPawn)}});
     EXPECT_TRUE(isPawnDropMate(white, 111, 58));
-    EXPECT_EQ(checkMove(white, 111, 58, kSideWhite), MoveCheck::PawnDropMate);
+    EXPECT_EQ(checkMove(white, 111, 58, kSideWhite), MoveCheckResult::PawnDropMate);
     // Not in front of the king, or not a pawn: no mate.
     EXPECT_FALSE(isPawnDropMate(white, 111, 57));
 }

@@ -7,7 +7,7 @@ namespace core {
 int legalMoves(const Position& pos, SideByte side, std::vector<PackedMove>& moves) {
     std::size_t before = moves.size();
     auto tryMove = [&](int origin, int destination) {
-        if (checkMove(pos, origin, destination, side) == MoveCheck::Legal) {
+        if (checkMove(pos, origin, destination, side) == MoveCheckResult::Legal) {
             moves.push_back(packMove(origin, destination));
         }
     };

@@ -20,7 +20,8 @@ TEST(MoveGeneratorTest, CountsTheStartAndAHandicap) {
     EXPECT_EQ(pos.sideToMove, kSideWhite);
     EXPECT_GT(legalMoves(pos, kSideWhite, moves), 0);
     for (PackedMove m : moves) {
-        EXPECT_EQ(checkMove(pos, moveOrigin(m), moveDestination(m), kSideWhite), MoveCheck::Legal);
+        EXPECT_EQ(checkMove(pos, moveOrigin(m), moveDestination(m), kSideWhite),
+                  MoveCheckResult::Legal);
     }
 }
 

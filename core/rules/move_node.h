@@ -17,7 +17,7 @@ inline constexpr NodeIndex kNoNode = -1;
 inline constexpr NodeIndex kRootNode = 0;
 
 // A destination byte of 0..10 ends a line of play with one of these results.
-enum class Terminal : std::uint8_t {
+enum class TerminalCode : std::uint8_t {
     Resign = 0,           // 投了: the side to move resigns
     Suspend = 1,          // 中断: the game is suspended
     FoulLoss = 2,         // 反則負け: the side to move loses by a foul
@@ -34,7 +34,7 @@ inline constexpr std::uint8_t kLastTerminalCode = 10;
 constexpr bool isTerminalCode(int destination) {
     return destination >= 0 && destination <= kLastTerminalCode;
 }
-constexpr std::uint8_t terminalByte(Terminal t) { return static_cast<std::uint8_t>(t); }
+constexpr std::uint8_t terminalByte(TerminalCode t) { return static_cast<std::uint8_t>(t); }
 
 // A move as the record operations take it: origin in the low byte (a square, a hand slot 111..148
 // for a drop, or any byte for a terminal entry), destination in the high byte (a square plus
@@ -46,7 +46,7 @@ constexpr PackedMove packMove(int origin, int destination) {
 }
 constexpr std::uint8_t moveOrigin(PackedMove m) { return static_cast<std::uint8_t>(m & 0xFF); }
 constexpr std::uint8_t moveDestination(PackedMove m) { return static_cast<std::uint8_t>(m >> 8); }
-constexpr PackedMove terminalMove(Terminal t, int origin = 1) {
+constexpr PackedMove terminalMove(TerminalCode t, int origin = 1) {
     return packMove(origin, terminalByte(t));
 }
 

@@ -10,6 +10,8 @@
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
 #include "core/notation/english_notation.h"
+#include "core/notation/piece_text.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 
@@ -21,7 +23,7 @@ constexpr std::string_view kEol = "\r\n";
 constexpr std::string_view kUrlEol = "%0D%0A";
 
 struct Texts {
-    std::string startPosition = sjis("開始局面");
+    std::string startPosition{kWordStartPosition};
     std::string variationLine = sjis("変化手順");
     std::string mainLine = sjis("本手順");
     std::string unusable = sjis(" は、使用できません。");
@@ -593,19 +595,13 @@ private:
                 put(m_env.recordPath);
                 break;
             case Placeholder::RecordDir: {
-                const std::size_t slash = m_env.recordPath.rfind('/');
-                if (slash != std::string::npos) put(m_env.recordPath.substr(0, slash));
+                std::string_view folder = folderOf(m_env.recordPath);
+                if (!folder.empty()) put(folder.substr(0, folder.size() - 1));
                 break;
             }
-            case Placeholder::PathNoExt: {
-                const std::string& p = m_env.recordPath;
-                const std::size_t slash = p.rfind('/');
-                const std::size_t dot = p.rfind('.');
-                const bool hasExt =
-                    dot != std::string::npos && (slash == std::string::npos || dot > slash);
-                put(hasExt ? p.substr(0, dot) : p);
+            case Placeholder::PathNoExt:
+                put(withoutExtension(m_env.recordPath));
                 break;
-            }
             case Placeholder::ProgramDir:
                 put(m_env.programFolder);
                 break;

@@ -5,6 +5,7 @@
 
 #include "core/formats/kif_writer.h"
 #include "core/notation/notation.h"
+#include "core/notation/piece_text.h"
 #include "core/templates/position_text.h"
 #include "core/templates/template_expander.h"
 #include "core/text/sjis.h"
@@ -93,7 +94,7 @@ std::string variationDiagramText(TemplateExpander& expander, const VariationTree
         out += sjis("第") + head + sjis("手、") +
                std::string(sideMark(moverOf(store.node(current)), marks)) +
                moveText(store, options, current, SameSquare::Allowed, MarkStyle::None) +
-               sjis("まで");
+               std::string(kWordUpTo);
         out += kEol;
         out += kEol;
     }

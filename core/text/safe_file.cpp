@@ -10,15 +10,18 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/text/path_text.h"
+
 namespace core {
 
 namespace {
 
-std::string folderOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+// The folder to open for syncing the rename: "." for a bare name, "/" for the root.
+std::string syncedFolderOf(const std::string& path) {
+    std::string_view folder = folderOf(path);
+    if (folder.empty()) return ".";
+    if (folder.size() == 1) return "/";
+    return std::string(folder.substr(0, folder.size() - 1));
 }
 
 bool writeAll(int fd, std::string_view bytes) {
@@ -74,7 +77,7 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes)
         ::unlink(tmp.c_str());
         return WriteResult::WriteFailed;
     }
-    syncFolder(folderOf(path));
+    syncFolder(syncedFolderOf(path));
     return WriteResult::Ok;
 }
 

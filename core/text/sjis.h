@@ -17,6 +17,9 @@ constexpr bool isLeadByte(unsigned char c) {
 }
 constexpr bool isLeadByte(char c) { return isLeadByte(static_cast<unsigned char>(c)); }
 
+// The full-width space "　", the blank of Japanese texts.
+inline constexpr std::string_view kFullWidthSpace = "\x81\x40";
+
 // Byte length of the character that starts at s[i]: 2 for a lead byte with a byte after it,
 // 1 otherwise (a lead byte cut off at the end of the text counts as one byte).
 constexpr std::size_t charLength(std::string_view s, std::size_t i) {

@@ -82,14 +82,16 @@ void makeRandomRecord(core::RecordStore& store, std::mt19937& rng,
     // The ending of the main line.
     switch (draw(rng, 0, 3)) {
         case 0:
-            (void)store.addMove(core::kAddStoreAll, core::terminalMove(core::Terminal::Resign), 0);
+            (void)store.addMove(core::kAddStoreAll, core::terminalMove(core::TerminalCode::Resign),
+                                0);
             break;
         case 1:
-            (void)store.addMove(core::kAddStoreAll, core::terminalMove(core::Terminal::Suspend), 0);
+            (void)store.addMove(core::kAddStoreAll, core::terminalMove(core::TerminalCode::Suspend),
+                                0);
             break;
         case 2:
-            (void)store.addMove(core::kAddStoreAll, core::terminalMove(core::Terminal::TimeLoss),
-                                0);
+            (void)store.addMove(core::kAddStoreAll,
+                                core::terminalMove(core::TerminalCode::TimeLoss), 0);
             break;
         default:
             break;

@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
                                   : std::string(viewer::kDefaultEnvironmentName);
 
     viewer::Settings settings;
-    if (viewer::loadEnvironment(folderBytes, environment, settings) != 0 &&
+    if (viewer::loadEnvironment(folderBytes, environment, settings) != core::ReadResult::Ok &&
         commandLine.environmentName) {
         QApplication::beep();
         QMessageBox::warning(

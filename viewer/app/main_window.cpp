@@ -23,6 +23,7 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 #include "viewer/logic/menu_state.h"
@@ -52,6 +53,12 @@ QStringList filterTexts(const FileDialogRequest& request) {
     QStringList filters;
     for (const std::string& f : request.filters) filters << qtext(f);
     return filters;
+}
+
+// The text of a filter numbered from 1 in its dialog's order.
+template <class Filter>
+QString filterText(const char* const* filters, Filter filter) {
+    return qs(filters[static_cast<int>(filter) - 1]);
 }
 
 }  // namespace

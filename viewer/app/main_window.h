@@ -107,6 +107,8 @@ private:
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentActions;
     QAction* m_recordWindowAction = nullptr;
+    std::optional<OpenFilter> m_openFilter;  // the filter chosen last, none before the first
+    std::optional<SaveFormat> m_saveFilter;
     bool m_quiet = false;
     std::vector<std::string> m_shown;
 };

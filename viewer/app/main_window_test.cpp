@@ -179,7 +179,7 @@ TEST_F(MainWindowTest, EnvironmentWrittenOnlyToWritableFolder) {
     makeWindow(true).reset();
     ASSERT_TRUE(std::filesystem::exists(env));
     Settings read;
-    EXPECT_EQ(ReadEnvironmentFile(env, read), 0);
+    EXPECT_EQ(ReadEnvironmentFile(env, read), core::ReadResult::Ok);
     EXPECT_EQ(read.pieceSet, 7);
 }
 

@@ -5,7 +5,11 @@
 
 #include "core/formats/kif_writer.h"
 #include "core/formats/record_loader.h"
+#include "core/templates/english_exports.h"
+#include "core/templates/position_text.h"
 #include "core/templates/record_saver.h"
+#include "core/text/message_format.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 #include "viewer/logic/text_options.h"
@@ -15,13 +19,6 @@
 namespace viewer {
 
 namespace {
-
-std::string format1(std::string_view utf8Format, std::string_view arg) {
-    std::string f = core::sjis(utf8Format);
-    std::size_t p = f.find("%s");
-    if (p == std::string::npos) return f;
-    return f.substr(0, p) + std::string(arg) + f.substr(p + 2);
-}
 
 std::string product() { return std::string(core::kProgramName); }
 
@@ -41,11 +38,11 @@ std::string CTavrelDoc::recordFolder() const { return textToPath(m_settings.reco
 
 void CTavrelDoc::setNamesFromPath(const std::string& path) {
     m_recordPath = path;
-    m_recordFileName =
-        std::string(core::cutToBytes(pathToText(std::string(fileNameOf(path))), kRecordNameBytes));
+    m_recordFileName = std::string(
+        core::cutToBytes(pathToText(std::string(core::fileNameOf(path))), kRecordNameBytes));
     m_recordName =
         std::string(core::cutToBytes(pathToText(recordNameFromPath(path)), kRecordNameBytes));
-    std::string folder = folderOf(path);
+    std::string folder(core::folderOf(path));
     if (!folder.empty()) m_settings.recordFolder = pathToText(folder);
 }
 
@@ -77,7 +74,7 @@ void CTavrelDoc::notAvailableYet(const std::string& feature) {
 
 core::ReadOptions CTavrelDoc::readOptionsFor(const std::string& path) const {
     core::ReadOptions o = readOptions(m_settings);
-    o.fileName = pathToText(std::string(fileNameOf(path)));
+    o.fileName = pathToText(std::string(core::fileNameOf(path)));
     return o;
 }
 
@@ -198,18 +195,18 @@ Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     bool ki2 = m_settings.standardFormat == 1;
     std::string name = hasNoFile(m_recordName) ? todayName() : m_recordName;
     std::string proposed = m_settings.recordFolder + name + (ki2 ? ".KI2" : ".KIF");
-    Answer a =
-        m_ui.ask(format1("棋譜(%s)を保存しますか？", proposed), core::sjis("棋譜保存"), true);
+    Answer a = m_ui.ask(core::formatMessageUtf8("棋譜(%s)を保存しますか？", {proposed}),
+                        core::sjis("棋譜保存"), true);
     if (a != Answer::Yes) return a;
     core::WriteResult r = writeFile(ki2 ? SaveFormat::Ki2 : SaveFormat::Kif, textToPath(proposed));
     if (r != core::WriteResult::Ok) {
         warningSound();
-        m_ui.showMessage(format1("棋譜保存エラー(%s)", proposed), product());
+        m_ui.showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {proposed}), product());
         // The record is still unsaved: whatever was about to discard it must not go on.
         return Answer::Cancel;
     }
     m_store.markClean();
-    m_ui.setStatusText(format1("棋譜ファイル(%s)を出力しました。", proposed));
+    m_ui.setStatusText(core::formatMessageUtf8("棋譜ファイル(%s)を出力しました。", {proposed}));
     return Answer::Yes;
 }
 
@@ -240,15 +237,14 @@ core::WriteResult CTavrelDoc::writeFile(SaveFormat format, const std::string& pa
     return core::saveRecordFile(m_store, format, path, options, expander);
 }
 
-SaveResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
+core::WriteResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
     core::WriteResult r = writeFile(format, path);
-    if (r == core::WriteResult::CannotCreate) return SaveResult::CannotCreate;
-    if (r == core::WriteResult::WriteFailed) return SaveResult::WriteFailed;
+    if (r != core::WriteResult::Ok) return r;
     if (core::isRecordFormat(format)) {
         setNamesFromPath(path);
         m_recent.add(path);
     }
-    return SaveResult::Ok;
+    return core::WriteResult::Ok;
 }
 
 bool CTavrelDoc::backupCopy(const std::string& path) {
@@ -261,7 +257,7 @@ bool CTavrelDoc::backupCopy(const std::string& path) {
     return fs::copy_file(path, fallbackBackupPath(path), opts, ec);
 }
 
-std::optional<SaveResult> CTavrelDoc::saveInPlace() {
+std::optional<core::WriteResult> CTavrelDoc::saveInPlace() {
     if (hasNoFile(m_recordName)) return std::nullopt;
     std::optional<SaveFormat> format = overwriteFormat(m_recordPath);
     if (!format) return std::nullopt;
@@ -269,20 +265,23 @@ std::optional<SaveResult> CTavrelDoc::saveInPlace() {
     std::string shown = pathToText(m_recordPath);
     if (!canWrite(*format)) {
         warningSound();
-        m_ui.showMessage(format1(position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", shown),
+        m_ui.showMessage(core::formatMessageUtf8(
+                             position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
                          product());
-        return SaveResult::Unsupported;
+        return core::WriteResult::Unsupported;
     }
     if (m_settings.backup == 1) backupCopy(m_recordPath);
-    SaveResult r = writeRecord(*format, m_recordPath);
-    if (r != SaveResult::Ok) {
+    core::WriteResult r = writeRecord(*format, m_recordPath);
+    if (r != core::WriteResult::Ok) {
         warningSound();
-        m_ui.showMessage(format1(position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", shown),
+        m_ui.showMessage(core::formatMessageUtf8(
+                             position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
                          product());
         return r;
     }
-    m_ui.setStatusText(format1(
-        position ? "局面ファイル(%s)を出力しました。" : "棋譜ファイル(%s)を保存しました。", shown));
+    m_ui.setStatusText(core::formatMessageUtf8(
+        position ? "局面ファイル(%s)を出力しました。" : "棋譜ファイル(%s)を保存しました。",
+        {shown}));
     return r;
 }
 

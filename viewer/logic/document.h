@@ -13,6 +13,7 @@
 #include "core/record/record_store.h"
 #include "core/templates/date_time_snapshot.h"
 #include "core/templates/template_expander.h"
+#include "core/text/safe_file.h"
 #include "viewer/logic/document_ui.h"
 #include "viewer/logic/file_rules.h"
 #include "viewer/logic/recent_file_list.h"
@@ -22,14 +23,6 @@
 namespace viewer {
 
 inline constexpr std::size_t kRecordNameBytes = 1023;
-
-// Result of writing a record file.
-enum class SaveResult : int {
-    Ok = 0,
-    CannotCreate = 1,
-    WriteFailed = 2,
-    Unsupported = 3,  // no writer for that format in this program yet
-};
 
 class CTavrelDoc {
 public:
@@ -67,11 +60,11 @@ public:
     void notAvailableYet(const std::string& feature);
 
     // The Save As filter chosen last (1..6; 0: none yet). The next Save As starts with it.
-    int saveFilter() const { return m_saveFilter; }
-    void setSaveFilter(int filter) { m_saveFilter = filter; }
+    std::optional<SaveFormat> saveFilter() const { return m_saveFilter; }
+    void setSaveFilter(SaveFormat filter) { m_saveFilter = filter; }
     // The Open filter chosen last (1..6; 0: none yet), as saveFilter.
-    int openFilter() const { return m_openFilter; }
-    void setOpenFilter(int filter) { m_openFilter = filter; }
+    std::optional<OpenFilter> openFilter() const { return m_openFilter; }
+    void setOpenFilter(OpenFilter filter) { m_openFilter = filter; }
 
     // LoadRecordFile: 0 on success, -1 when nothing was loaded (also when 棋譜読込局面 3 or 4
     // finds no bookmark; the record then stays at its start). Shows every message itself.
@@ -90,12 +83,12 @@ public:
     // Writes the record (the position for Bod and EnglishPosition) to path in format; on success
     // a record file (kif, ki2, csa) becomes the current file, joins the recent-file list and the
     // record counts as saved.
-    SaveResult writeRecord(SaveFormat format, const std::string& path);
+    core::WriteResult writeRecord(SaveFormat format, const std::string& path);
     // Whether this program can write the format.
     static bool canWrite(SaveFormat format);
     // Save (上書き保存) of a record that has a kif/ki2/bod/csa file: backup, write, message.
     // Returns nullopt when the record has no such file (the caller goes on with Save As).
-    std::optional<SaveResult> saveInPlace();
+    std::optional<core::WriteResult> saveInPlace();
     // The backup copy before overwriting; false when neither place could be written.
     static bool backupCopy(const std::string& path);
 
@@ -117,8 +110,8 @@ private:
     Settings& m_settings;
     DocumentUi& m_ui;
     ViewerMode m_mode = ViewerMode::Viewing;
-    int m_saveFilter = 0;
-    int m_openFilter = 0;
+    std::optional<SaveFormat> m_saveFilter;  // the filter chosen last, none before the first
+    std::optional<OpenFilter> m_openFilter;
     std::string m_recordName;
     std::string m_recordFileName;
     std::string m_recordPath;

@@ -128,12 +128,12 @@ TEST_F(DocumentTest, SaveInPlaceWithBackupAndKi2IntoKif) {
     ASSERT_EQ(doc.loadRecordFile(path), 0);
     settings.backup = 1;
     fs::create_directories(dir / "bak");
-    ASSERT_EQ(doc.saveInPlace(), SaveResult::Ok);
+    ASSERT_EQ(doc.saveInPlace(), core::WriteResult::Ok);
     EXPECT_TRUE(fs::exists(dir / "bak" / "s.kif.bak"));
     EXPECT_EQ(ui.status, sjis("棋譜ファイル(") + path + sjis(")を保存しました。"));
     // Save As with filter 2 onto a .kif name writes KI2 into it.
-    std::string target = (dir / applySaveExtension("t.kif", 2)).string();
-    ASSERT_EQ(doc.writeRecord(SaveFormat::Ki2, target), SaveResult::Ok);
+    std::string target = (dir / applySaveExtension("t.kif", SaveFormat::Ki2)).string();
+    ASSERT_EQ(doc.writeRecord(SaveFormat::Ki2, target), core::WriteResult::Ok);
     auto bytes = core::readFile(target);
     ASSERT_TRUE(bytes);
     EXPECT_EQ(bytes->find(sjis("７六歩(77)")), std::string::npos);
@@ -146,8 +146,8 @@ TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
     ASSERT_EQ(doc.loadRecordFile(path), 0);
     store.markDirty();
     for (SaveFormat f : {SaveFormat::Bod, SaveFormat::EnglishRecord, SaveFormat::EnglishPosition}) {
-        std::string target = (dir / applySaveExtension("out", static_cast<int>(f))).string();
-        ASSERT_EQ(doc.writeRecord(f, target), SaveResult::Ok);
+        std::string target = (dir / applySaveExtension("out", f)).string();
+        ASSERT_EQ(doc.writeRecord(f, target), core::WriteResult::Ok);
         EXPECT_TRUE(fs::exists(target)) << target;
     }
     EXPECT_TRUE(doc.modified());

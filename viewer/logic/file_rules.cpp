@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 
 namespace viewer {
@@ -22,8 +23,7 @@ bool anyOf(std::string_view ext, std::initializer_list<std::string_view> list) {
 // The name without extension with single-byte letters upper-cased, never touching the second
 // byte of a two-byte character.
 std::string sortKey(std::string_view name) {
-    std::size_t dot = name.rfind('.');
-    std::string_view stem = dot == std::string_view::npos ? name : name.substr(0, dot);
+    std::string_view stem = core::withoutExtension(name);
     std::string key;
     core::forEachChar(stem, [&](std::size_t i, std::size_t n) {
         if (n == 1) {
@@ -37,24 +37,14 @@ std::string sortKey(std::string_view name) {
 
 }  // namespace
 
-std::string_view fileNameOf(std::string_view path) {
-    std::size_t sep = path.rfind('/');
-    return sep == std::string_view::npos ? path : path.substr(sep + 1);
-}
-
-std::string folderOf(std::string_view path) {
-    std::size_t sep = path.rfind('/');
-    return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep + 1));
-}
-
 const std::string& newRecordName() {
     static const std::string name = core::sjis("新規棋譜");
     return name;
 }
 
 std::string recordNameFromPath(std::string_view path) {
-    std::string_view name = fileNameOf(path);
-    if (anyOf(lowerExtension(name), {"kif", "ki2", "bod"})) name = name.substr(0, name.rfind('.'));
+    std::string_view name = core::fileNameOf(path);
+    if (anyOf(lowerExtension(name), {"kif", "ki2", "bod"})) name = core::withoutExtension(name);
     return std::string(name);
 }
 
@@ -79,11 +69,12 @@ std::string todayName() {
     return dateName(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-std::string_view saveFilterExtension(int filter) {
+std::string_view saveFilterExtension(SaveFormat filter) {
     static constexpr std::array<std::string_view, kSaveFilterCount> kExt{"kif", "ki2", "csa",
                                                                          "bod", "gam", "txt"};
-    if (filter < 1 || filter > kSaveFilterCount) return "kif";
-    return kExt[static_cast<std::size_t>(filter - 1)];
+    int n = static_cast<int>(filter);
+    if (n < 1 || n > kSaveFilterCount) return "kif";
+    return kExt[static_cast<std::size_t>(n - 1)];
 }
 
 std::optional<SaveFormat> overwriteFormat(std::string_view path) {
@@ -95,23 +86,29 @@ std::optional<SaveFormat> overwriteFormat(std::string_view path) {
     return std::nullopt;
 }
 
-int initialSaveFilter(ViewerMode mode, int lastUsed, std::string_view currentPath,
-                      int standardFormat) {
-    if (isEditing(mode)) return static_cast<int>(SaveFormat::Bod);
-    if (lastUsed >= 1 && lastUsed <= kSaveFilterCount) return lastUsed;
+SaveFormat initialSaveFilter(ViewerMode mode, std::optional<SaveFormat> lastUsed,
+                             std::string_view currentPath, int standardFormat) {
+    if (isEditing(mode)) return SaveFormat::Bod;
+    if (lastUsed && static_cast<int>(*lastUsed) >= 1 &&
+        static_cast<int>(*lastUsed) <= kSaveFilterCount) {
+        return *lastUsed;
+    }
     std::string ext = lowerExtension(currentPath);
-    if (ext == "ki2") return 2;
-    if (!anyOf(ext, {"kif", "ki2", "bod"}) && standardFormat == 1) return 2;
-    return 1;
+    if (ext == "ki2") return SaveFormat::Ki2;
+    if (!anyOf(ext, {"kif", "ki2", "bod"}) && standardFormat == 1) return SaveFormat::Ki2;
+    return SaveFormat::Kif;
 }
 
-int initialOpenFilter(int standardFormat) { return standardFormat == 1 ? 2 : 1; }
+OpenFilter initialOpenFilter(int standardFormat) {
+    return standardFormat == 1 ? OpenFilter::Ki2 : OpenFilter::Kif;
+}
 
-std::string applySaveExtension(std::string_view name, int filter) {
+std::string applySaveExtension(std::string_view name, SaveFormat filter) {
     std::string ext = lowerExtension(name);
     std::string_view own = saveFilterExtension(filter);
-    bool matches = (filter == 1 || filter == 2 || filter == 5) ? anyOf(ext, {"kif", "ki2", "gam"})
-                                                               : ext == own;
+    bool record = filter == SaveFormat::Kif || filter == SaveFormat::Ki2 ||
+                  filter == SaveFormat::EnglishRecord;
+    bool matches = record ? anyOf(ext, {"kif", "ki2", "gam"}) : ext == own;
     std::string result(name);
     if (!matches) {
         result += '.';
@@ -144,7 +141,8 @@ std::optional<std::string> siblingFile(const std::vector<std::string>& folderNam
 }
 
 std::string primaryBackupPath(std::string_view path) {
-    return folderOf(path) + "bak/" + std::string(fileNameOf(path)) + ".bak";
+    return std::string(core::folderOf(path)) + "bak/" + std::string(core::fileNameOf(path)) +
+           ".bak";
 }
 
 std::string fallbackBackupPath(std::string_view path) { return std::string(path) + ".bak"; }

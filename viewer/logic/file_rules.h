@@ -15,11 +15,6 @@
 
 namespace viewer {
 
-// The file name without its folder.
-std::string_view fileNameOf(std::string_view path);
-// The folder of path with a trailing '/', empty when path has no folder.
-std::string folderOf(std::string_view path);
-
 // "新規棋譜" (CP932): the name of a record that has no file.
 const std::string& newRecordName();
 // The file name without folder, and without its extension when that is kif, ki2 or bod.
@@ -35,20 +30,31 @@ std::string todayName();
 // Save As filters 1..6: kif, ki2, csa, bod, gam, txt (the first six save formats).
 using SaveFormat = core::SaveFormat;
 inline constexpr int kSaveFilterCount = 6;
-std::string_view saveFilterExtension(int filter);
+std::string_view saveFilterExtension(SaveFormat filter);
 // The format an existing file is rewritten in by Save: kif, ki2, bod, csa; nullopt otherwise.
 std::optional<SaveFormat> overwriteFormat(std::string_view path);
 
-// The filter the Save As dialog starts with: 4 in Editing; else the one used last (0: none);
-// else 2 when the current file is KI2, or when it has no kif/ki2/bod extension and the standard
-// format (標準棋譜) is 1; else 1.
-int initialSaveFilter(ViewerMode mode, int lastUsed, std::string_view currentPath,
-                      int standardFormat);
-// The Open dialog's first filter: 2 when the standard format is KI2, else 1.
-int initialOpenFilter(int standardFormat);
-// Appends the filter's extension unless the name already ends in a matching one (for filters 1,
-// 2 and 5 any of kif, ki2 and gam match; otherwise only the filter's own, in any case).
-std::string applySaveExtension(std::string_view name, int filter);
+// The Open dialog's filters in the dialog's order, numbered from 1.
+enum class OpenFilter {
+    Kif = 1,
+    Ki2 = 2,
+    Bod = 3,
+    Csa = 4,
+    KifOrKi2 = 5,
+    All = 6,
+};
+inline constexpr int kOpenFilterCount = 6;
+
+// The filter the Save As dialog starts with: Bod in Editing; else the one used last; else Ki2
+// when the current file is KI2, or when it has no kif/ki2/bod extension and the standard format
+// (標準棋譜) is 1; else Kif.
+SaveFormat initialSaveFilter(ViewerMode mode, std::optional<SaveFormat> lastUsed,
+                             std::string_view currentPath, int standardFormat);
+// The Open dialog's first filter: Ki2 when the standard format is KI2, else Kif.
+OpenFilter initialOpenFilter(int standardFormat);
+// Appends the filter's extension unless the name already ends in a matching one (for Kif, Ki2
+// and EnglishRecord any of kif, ki2 and gam match; otherwise only the filter's own, in any case).
+std::string applySaveExtension(std::string_view name, SaveFormat filter);
 
 // The entry after (forward) or before the current file among names of one folder with the same
 // extension (case-insensitive), ordered by name without extension with single-byte letters

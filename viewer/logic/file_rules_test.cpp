@@ -10,28 +10,38 @@ namespace {
 TEST(FileRules, SaveAsExtensionRule) {
     struct Case {
         const char* name;
-        int filter;
+        SaveFormat filter;
         const char* expected;
     } cases[] = {
-        {"game", 1, "game.kif"},         {"game.kif", 2, "game.kif"},  // KI2 written into .kif
-        {"game.KI2", 1, "game.KI2"},     {"game.gam", 2, "game.gam"}, {"game.kif", 5, "game.kif"},
-        {"game.kif", 3, "game.kif.csa"}, {"game.CSA", 3, "game.CSA"}, {"pos", 4, "pos.bod"},
-        {"pos.kif", 4, "pos.kif.bod"},   {"pos.txt", 6, "pos.txt"},   {"pos.gam", 6, "pos.gam.txt"},
+        {"game", SaveFormat::Kif, "game.kif"},
+        {"game.kif", SaveFormat::Ki2, "game.kif"},  // KI2 written into .kif
+        {"game.KI2", SaveFormat::Kif, "game.KI2"},
+        {"game.gam", SaveFormat::Ki2, "game.gam"},
+        {"game.kif", SaveFormat::EnglishRecord, "game.kif"},
+        {"game.kif", SaveFormat::Csa, "game.kif.csa"},
+        {"game.CSA", SaveFormat::Csa, "game.CSA"},
+        {"pos", SaveFormat::Bod, "pos.bod"},
+        {"pos.kif", SaveFormat::Bod, "pos.kif.bod"},
+        {"pos.txt", SaveFormat::EnglishPosition, "pos.txt"},
+        {"pos.gam", SaveFormat::EnglishPosition, "pos.gam.txt"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(applySaveExtension(c.name, c.filter), c.expected) << c.name << " " << c.filter;
+        EXPECT_EQ(applySaveExtension(c.name, c.filter), c.expected)
+            << c.name << " " << static_cast<int>(c.filter);
     }
 }
 
 TEST(FileRules, InitialSaveFilter) {
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Editing, 3, "/a.kif", 0), 4);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, 3, "/a.kif", 0), 3);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, 0, "/a.KI2", 0), 2);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, 0, "/a.csa", 1), 2);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, 0, "/a.kif", 1), 1);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, 0, "/a.csa", 0), 1);
-    EXPECT_EQ(initialOpenFilter(1), 2);
-    EXPECT_EQ(initialOpenFilter(0), 1);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Editing, SaveFormat::Csa, "/a.kif", 0),
+              SaveFormat::Bod);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, SaveFormat::Csa, "/a.kif", 0),
+              SaveFormat::Csa);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.KI2", 0), SaveFormat::Ki2);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.csa", 1), SaveFormat::Ki2);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.kif", 1), SaveFormat::Kif);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.csa", 0), SaveFormat::Kif);
+    EXPECT_EQ(initialOpenFilter(1), OpenFilter::Ki2);
+    EXPECT_EQ(initialOpenFilter(0), OpenFilter::Kif);
 }
 
 TEST(FileRules, RecordNames) {
@@ -43,7 +53,6 @@ TEST(FileRules, RecordNames) {
     EXPECT_FALSE(hasNoFile("game"));
     EXPECT_EQ(dateName(2013, 2, 7), "13Feb07");
     EXPECT_EQ(dateName(2009, 12, 31), "09Dec31");
-    EXPECT_EQ(folderOf("/r/s/game.kif"), "/r/s/");
     EXPECT_EQ(primaryBackupPath("/r/game.kif"), "/r/bak/game.kif.bak");
     EXPECT_EQ(fallbackBackupPath("/r/game.kif"), "/r/game.kif.bak");
 }

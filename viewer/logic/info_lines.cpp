@@ -55,14 +55,14 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
     InfoLines lines;
     bool handicap = store.handicap() != core::kHandicapEven;
     bool downMark = settings.moveTextStyle == 1 || settings.moveTextStyle == 3;
-    const std::string black = sjis("▲");
-    const std::string white = sjis(downMark ? "▽" : "△");
+    const std::string black(core::kMarkBlack);
+    const std::string white(downMark ? core::kMarkWhiteAlt : core::kMarkWhite);
 
-    lines[0] = sjis("▲") + store.playerName(core::PlayerField::Black);
+    lines[0] = black + store.playerName(core::PlayerField::Black);
     lines[1] = context.blackClock ? *context.blackClock : consumedText(store, core::kSideBlack);
-    lines[2] = sjis("△") + store.playerName(core::PlayerField::White);
+    lines[2] = std::string(core::kMarkWhite) + store.playerName(core::PlayerField::White);
     lines[3] = context.whiteClock ? *context.whiteClock : consumedText(store, core::kSideWhite);
-    lines[4] = sjis("手合割：") + std::string(core::handicapName(store.handicap()));
+    lines[4] = std::string(core::kKeyHandicap) + std::string(core::handicapName(store.handicap()));
     char ply[16];
     std::snprintf(ply, sizeof ply, "%3d", store.currentPly());
     lines[5] = sjis("手　数：") + ply + "     ";
@@ -72,7 +72,7 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
         lines[6] = sjis("　　　　　　");
     } else {
         const core::MoveNode& node = store.node(cur);
-        if (node.isTerminal() && node.to == core::terminalByte(core::Terminal::Suspend)) {
+        if (node.isTerminal() && node.to == core::terminalByte(core::TerminalCode::Suspend)) {
             lines[6] = std::nullopt;
         } else {
             core::NodeIndex parent = store.parentOf(cur);
@@ -87,8 +87,8 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
         }
     }
     bool blackToMove = store.position().sideToMove == core::kSideBlack;
-    lines[7] = handicap ? sjis(blackToMove ? "下手番" : "上手番")
-                        : sjis(blackToMove ? "先手番" : "後手番");
+    lines[7] = std::string(handicap ? (blackToMove ? core::kLowerToMove : core::kUpperToMove)
+                                    : (blackToMove ? core::kBlackToMove : core::kWhiteToMove));
 
     const auto& formats =
         core::isMatingProblem(store) ? settings.problemInfoFormats : settings.infoFormats;

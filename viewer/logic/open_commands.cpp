@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/formats/record_loader.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 
@@ -55,16 +56,16 @@ int openRecordFile(CTavrelDoc& doc, const std::string& path) {
 
 void openRecord(CTavrelDoc& doc) {
     if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
-    if (doc.openFilter() == 0) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
+    if (!doc.openFilter()) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
     FileDialogRequest request;
     request.title = sjis("棋譜・局面ファイルの読み込み");
     request.folder = doc.recordFolder();
     for (int f = 1; f <= kOpenFilterCount; ++f) request.filters.push_back(openFilterText(f));
-    request.selected = doc.openFilter() - 1;
+    request.selected = static_cast<int>(*doc.openFilter()) - 1;
     std::optional<FileChoice> choice = doc.ui().chooseOpenFile(request);
     if (!choice) return;
     if (choice->filter >= 0 && choice->filter < kOpenFilterCount) {
-        doc.setOpenFilter(choice->filter + 1);
+        doc.setOpenFilter(static_cast<OpenFilter>(choice->filter + 1));
     }
     openRecordFile(doc, choice->path);
 }
@@ -80,11 +81,11 @@ void openSiblingFile(CTavrelDoc& doc, bool forward) {
         doc.warningSound();
         return;
     }
-    std::string folder = folderOf(current);
+    std::string folder(core::folderOf(current));
     std::vector<std::string> names;
     for (const std::string& name : folderFileNames(folder)) names.push_back(pathToText(name));
     std::optional<std::string> next =
-        siblingFile(names, pathToText(std::string(fileNameOf(current))), forward);
+        siblingFile(names, pathToText(std::string(core::fileNameOf(current))), forward);
     if (!next) {
         doc.warningSound();
         return;

@@ -11,7 +11,6 @@
 
 namespace viewer {
 
-inline constexpr int kOpenFilterCount = 6;
 // The Open filter text of filter 1..6 (CP932), "棋譜(*.kif *.KIF)" ... "すべてのﾌｧｲﾙ (*)".
 std::string openFilterText(int filter);
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
 
 namespace viewer {
@@ -85,14 +86,14 @@ std::vector<std::string> recordListLines(const core::RecordStore& store, RecordL
     if (form == RecordListForm::Times) {
         std::string l = " ==";
         l += commentMark;
-        l += core::sjis("開始局面");
+        l += core::kWordStartPosition;
         l += rootBookmark >= 0 ? '&' : ' ';
         l += core::sjis("==       消費時間(1手/累積)");
         lines.push_back(l);
     } else {
         std::string l = " ==";
         l += commentMark;
-        l += core::sjis("開始局面");
+        l += core::kWordStartPosition;
         if (rootBookmark >= 0) {
             l += '&';
             if (style.bookmarkNames) l += store.bookmarkAt(rootBookmark)->name;

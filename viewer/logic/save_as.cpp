@@ -18,14 +18,12 @@ constexpr std::array<const char*, kSaveFilterCount> kSaveFilters = {
     "棋譜(*.kif)", "棋譜(*.ki2)",         "CSA棋譜(*.csa)",
     "局面(*.bod)", "英語表記棋譜(*.gam)", "英語表記局面(*.txt)"};
 
-constexpr int kKi2Filter = static_cast<int>(SaveFormat::Ki2);
-
 std::string product() { return std::string(core::kProgramName); }
 
 // Whether a dialog's path names no file: no name after the last '/', or an existing folder.
 bool isInvalidName(const std::string& path) {
     std::error_code ec;
-    return fileNameOf(path).empty() || std::filesystem::is_directory(path, ec);
+    return core::fileNameOf(path).empty() || std::filesystem::is_directory(path, ec);
 }
 
 bool fileExists(const std::string& path) {
@@ -35,9 +33,10 @@ bool fileExists(const std::string& path) {
 
 }  // namespace
 
-std::string saveFilterText(int filter) {
-    if (filter < 1 || filter > kSaveFilterCount) return {};
-    return sjis(kSaveFilters[static_cast<std::size_t>(filter - 1)]);
+std::string saveFilterText(SaveFormat filter) {
+    const int n = static_cast<int>(filter);
+    if (n < 1 || n > kSaveFilterCount) return {};
+    return sjis(kSaveFilters[static_cast<std::size_t>(n - 1)]);
 }
 
 SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat format) {
@@ -62,10 +61,10 @@ SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat for
         }
     }
     if (!CTavrelDoc::canWrite(format)) {
-        doc.notAvailableYet(saveFilterText(static_cast<int>(format)));
+        doc.notAvailableYet(saveFilterText(format));
         return SaveAsResult::Stopped;
     }
-    if (doc.writeRecord(format, path) != SaveResult::Ok) {
+    if (doc.writeRecord(format, path) != core::WriteResult::Ok) {
         doc.warningSound();
         ui.showMessage(sjis(position ? "局面保存エラー(" : "棋譜保存エラー(") + shown + ")",
                        product());
@@ -79,36 +78,38 @@ SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat for
 
 void saveAs(CTavrelDoc& doc, SaveAsKind kind) {
     bool ki2Only = kind == SaveAsKind::Ki2Only;
-    int filter = ki2Only ? kKi2Filter
-                         : initialSaveFilter(doc.mode(), doc.saveFilter(), doc.recordPath(),
-                                             doc.settings().standardFormat);
+    SaveFormat filter = ki2Only ? SaveFormat::Ki2
+                                : initialSaveFilter(doc.mode(), doc.saveFilter(), doc.recordPath(),
+                                                    doc.settings().standardFormat);
     FileDialogRequest request;
     request.title = sjis(ki2Only ? "KI2形式棋譜ファイルの保存" : "棋譜・局面ファイルの保存");
     request.folder = doc.recordFolder();
     request.name = hasNoFile(doc.recordName()) ? textToPath(todayName())
-                                               : std::string(fileNameOf(doc.recordPath()));
+                                               : std::string(core::fileNameOf(doc.recordPath()));
     if (ki2Only) {
-        request.filters = {saveFilterText(kKi2Filter)};
+        request.filters = {saveFilterText(SaveFormat::Ki2)};
     } else {
-        for (int f = 1; f <= kSaveFilterCount; ++f) request.filters.push_back(saveFilterText(f));
+        for (int f = 1; f <= kSaveFilterCount; ++f) {
+            request.filters.push_back(saveFilterText(static_cast<SaveFormat>(f)));
+        }
     }
     for (;;) {
-        request.selected = ki2Only ? 0 : filter - 1;
+        request.selected = ki2Only ? 0 : static_cast<int>(filter) - 1;
         std::optional<FileChoice> choice = doc.ui().chooseSaveFile(request);
         if (!choice) return;
         if (!ki2Only) {
             if (choice->filter >= 0 && choice->filter < kSaveFilterCount) {
-                filter = choice->filter + 1;
+                filter = static_cast<SaveFormat>(choice->filter + 1);
             }
             doc.setSaveFilter(filter);
         }
         std::string path = ki2Only ? choice->path : applySaveExtension(choice->path, filter);
         if (ki2Only && core::lowerExtension(path) != "ki2") path += ".ki2";
-        switch (saveAsFile(doc, path, static_cast<SaveFormat>(filter))) {
+        switch (saveAsFile(doc, path, filter)) {
             case SaveAsResult::InvalidName:
                 continue;
             case SaveAsResult::KeptExisting:
-                request.name = std::string(fileNameOf(path));
+                request.name = std::string(core::fileNameOf(path));
                 continue;
             case SaveAsResult::Saved:
             case SaveAsResult::Stopped:

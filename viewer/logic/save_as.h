@@ -10,7 +10,7 @@
 namespace viewer {
 
 // The Save As filter text of filter 1..6 (CP932), "棋譜(*.kif)" ... "英語表記局面(*.txt)".
-std::string saveFilterText(int filter);
+std::string saveFilterText(SaveFormat filter);
 
 enum class SaveAsKind { AnyFormat, Ki2Only };
 

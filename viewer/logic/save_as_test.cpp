@@ -41,11 +41,11 @@ protected:
 };
 
 TEST(SaveAsFilters, TextsOfTheSixFilters) {
-    EXPECT_EQ(saveFilterText(1), sjis("棋譜(*.kif)"));
-    EXPECT_EQ(saveFilterText(3), sjis("CSA棋譜(*.csa)"));
-    EXPECT_EQ(saveFilterText(6), sjis("英語表記局面(*.txt)"));
-    EXPECT_EQ(saveFilterText(0), "");
-    EXPECT_EQ(saveFilterText(7), "");
+    EXPECT_EQ(saveFilterText(SaveFormat::Kif), sjis("棋譜(*.kif)"));
+    EXPECT_EQ(saveFilterText(SaveFormat::Csa), sjis("CSA棋譜(*.csa)"));
+    EXPECT_EQ(saveFilterText(SaveFormat::EnglishPosition), sjis("英語表記局面(*.txt)"));
+    EXPECT_EQ(saveFilterText(static_cast<SaveFormat>(0)), "");
+    EXPECT_EQ(saveFilterText(static_cast<SaveFormat>(7)), "");
 }
 
 TEST_F(SaveAsTest, NewRecordGetsTodaysNameAndTheFilterIsRemembered) {
@@ -62,7 +62,7 @@ TEST_F(SaveAsTest, NewRecordGetsTodaysNameAndTheFilterIsRemembered) {
     EXPECT_EQ(ui.events, (Events{kTitle, saved("game.ki2"), "changed"}));
     EXPECT_TRUE(fs::exists(dir / "game.ki2"));
     EXPECT_EQ(doc.recordFileName(), "game.ki2");
-    EXPECT_EQ(doc.saveFilter(), 2);
+    EXPECT_EQ(doc.saveFilter(), SaveFormat::Ki2);
 
     saveAs(doc, SaveAsKind::AnyFormat);  // cancelled
     ASSERT_EQ(ui.dialogs.size(), 2u);
@@ -146,7 +146,7 @@ TEST_F(SaveAsTest, FailedWriteWarnsAndStops) {
 
 TEST_F(SaveAsTest, Ki2OnlyWritesKi2WhateverTheName) {
     load("k.kif");
-    doc.setSaveFilter(4);
+    doc.setSaveFilter(SaveFormat::Bod);
     choose("k.kif", 0);
     saveAs(doc, SaveAsKind::Ki2Only);
     ASSERT_EQ(ui.dialogs.size(), 1u);
@@ -157,7 +157,7 @@ TEST_F(SaveAsTest, Ki2OnlyWritesKi2WhateverTheName) {
     auto text = core::readFile(path("k.kif.ki2"));
     ASSERT_TRUE(text);
     EXPECT_NE(text->find(sjis("▲７六歩")), std::string::npos);
-    EXPECT_EQ(doc.saveFilter(), 4);
+    EXPECT_EQ(doc.saveFilter(), SaveFormat::Bod);
 
     choose("K.KI2", 5);
     saveAs(doc, SaveAsKind::Ki2Only);

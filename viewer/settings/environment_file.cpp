@@ -670,23 +670,26 @@ std::string formatEnvironmentText(const Settings& settings) {
     return out;
 }
 
-int ReadEnvironmentFile(const std::string& path, Settings& settings) {
+core::ReadResult ReadEnvironmentFile(const std::string& path, Settings& settings) {
     std::optional<std::string> text = core::readFile(path);
-    if (!text) return -1;
+    if (!text) return core::ReadResult::CannotOpen;
     parseEnvironmentText(*text, settings);
-    return 0;
+    return core::ReadResult::Ok;
 }
 
-int WriteEnvironmentFile(const std::string& path, const Settings& settings) {
-    return writeSettingsFile(path, formatEnvironmentText(settings));
+core::WriteResult WriteEnvironmentFile(const std::string& path, const Settings& settings) {
+    return core::writeFileAtomically(path, formatEnvironmentText(settings));
 }
 
-int loadEnvironment(const std::string& folder, std::string_view name, Settings& settings) {
-    int result = ReadEnvironmentFile(environmentFilePath(folder, name), settings);
-    if (result != 0) result = ReadEnvironmentFile(folder + std::string(name) + ".ENV", settings);
+core::ReadResult loadEnvironment(const std::string& folder, std::string_view name,
+                                 Settings& settings) {
+    core::ReadResult result = ReadEnvironmentFile(environmentFilePath(folder, name), settings);
+    if (result != core::ReadResult::Ok) {
+        result = ReadEnvironmentFile(folder + std::string(name) + ".ENV", settings);
+    }
     // The FTP settings are read even without an environment file, so that a later save cannot
     // replace the destinations with an empty list.
-    if (ReadFtpSettings(ftpSettingsPath(folder), settings.ftp) != 0) {
+    if (ReadFtpSettings(ftpSettingsPath(folder), settings.ftp) != core::ReadResult::Ok) {
         settings.ftp = FtpSettings{};
         if (!settings.ftpServer.empty()) {
             FtpSetting migrated;
@@ -702,9 +705,10 @@ int loadEnvironment(const std::string& folder, std::string_view name, Settings& 
     return result;
 }
 
-int saveEnvironment(const std::string& folder, std::string_view name, const Settings& settings) {
-    int result = WriteEnvironmentFile(environmentFilePath(folder, name), settings);
-    if (result != 0) return result;
+core::WriteResult saveEnvironment(const std::string& folder, std::string_view name,
+                                  const Settings& settings) {
+    core::WriteResult result = WriteEnvironmentFile(environmentFilePath(folder, name), settings);
+    if (result != core::WriteResult::Ok) return result;
     return WriteFtpSettings(ftpSettingsPath(folder), settings.ftp);
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
 #include "core/text/version.h"
 #include "viewer/settings/settings.h"
 
@@ -28,26 +29,26 @@ void parseEnvironmentText(std::string_view text, Settings& settings);
 // lines, CP932 with CR LF.
 std::string formatEnvironmentText(const Settings& settings);
 
-// Reads the environment file at path into settings. Returns 0, or -1 when it does not open (the
-// settings are then untouched).
-[[nodiscard]] int ReadEnvironmentFile(const std::string& path, Settings& settings);
-// Writes the environment file crash-safe. Returns 0, -1 when it cannot be created, -2 when
-// writing failed (an existing file is then untouched).
-[[nodiscard]] int WriteEnvironmentFile(const std::string& path, const Settings& settings);
+// Reads the environment file at path into settings. Returns Ok, or CannotOpen when it does not
+// open (the settings are then untouched).
+[[nodiscard]] core::ReadResult ReadEnvironmentFile(const std::string& path, Settings& settings);
+// Writes the environment file crash-safe (on failure an existing file is untouched).
+[[nodiscard]] core::WriteResult WriteEnvironmentFile(const std::string& path,
+                                                     const Settings& settings);
 
 // Start-up reading: the environment file of that name in folder (".env", or ".ENV" as copied
 // from elsewhere), then the FTP settings file. When the FTP file does not exist and the older
 // key ftpサーバ held a server, one destination "設定1" is made from the older keys.
-// Returns the result of reading the environment file (-1: missing, defaults stand).
-[[nodiscard]] int loadEnvironment(const std::string& folder, std::string_view name,
-                                  Settings& settings);
+// Returns the result of reading the environment file (CannotOpen: missing, defaults stand).
+[[nodiscard]] core::ReadResult loadEnvironment(const std::string& folder, std::string_view name,
+                                               Settings& settings);
 // Exit writing: the environment file, then the FTP settings file (which now holds any migrated
-// destination, whose password the environment file never stores). Returns 0 or the first
-// failure as WriteEnvironmentFile does.
-[[nodiscard]] int saveEnvironment(const std::string& folder, std::string_view name,
-                                  const Settings& settings);
+// destination, whose password the environment file never stores). Returns Ok or the first
+// failure.
+[[nodiscard]] core::WriteResult saveEnvironment(const std::string& folder, std::string_view name,
+                                                const Settings& settings);
 
-enum class SetKeyResult : int {
+enum class [[nodiscard]] SetKeyResult : int{
     Set = 0,
     UnknownKey = -1,  // not a key of the environment file (nothing changed)
     BadValue = -2,    // the value does not read as the key's kind (nothing changed)

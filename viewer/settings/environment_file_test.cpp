@@ -178,7 +178,7 @@ TEST(EnvironmentText, DefaultsWrittenByteForByte) {
 }
 
 TEST_F(EnvironmentFileTest, WriteCreatesTheGoldenFile) {
-    ASSERT_EQ(WriteEnvironmentFile(path("Tavrel95.env"), Settings{}), 0);
+    ASSERT_EQ(WriteEnvironmentFile(path("Tavrel95.env"), Settings{}), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path("Tavrel95.env")), golden());
 }
 
@@ -495,12 +495,13 @@ TEST(SetFromKeyValue, EveryKeyTakesItsOwnWrittenValue) {
 TEST_F(EnvironmentFileTest, MissingFileLeavesDefaults) {
     Settings s = everyValueChanged();
     const Settings before = s;
-    EXPECT_EQ(ReadEnvironmentFile(path("none.env"), s), -1);
+    EXPECT_EQ(ReadEnvironmentFile(path("none.env"), s), core::ReadResult::CannotOpen);
     EXPECT_EQ(s, before);
 }
 
 TEST_F(EnvironmentFileTest, WriteIntoMissingFolderFails) {
-    EXPECT_EQ(WriteEnvironmentFile(path("no/such/Tavrel95.env"), Settings{}), -1);
+    EXPECT_EQ(WriteEnvironmentFile(path("no/such/Tavrel95.env"), Settings{}),
+              core::WriteResult::CannotCreate);
 }
 
 TEST_F(EnvironmentFileTest, OlderSingleServerBecomesSettingOne) {
@@ -510,7 +511,7 @@ TEST_F(EnvironmentFileTest, OlderSingleServerBecomesSettingOne) {
                              "ftpパス          : ") +
                             scramblePassword("s3cret pw") + "\r\n");
     Settings s;
-    ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), 0);
+    ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), core::ReadResult::Ok);
     ASSERT_EQ(s.ftp.entries.size(), 1u);
     const FtpSetting& e = s.ftp.entries[0];
     EXPECT_EQ(e.name, sjis("設定1"));
@@ -521,9 +522,9 @@ TEST_F(EnvironmentFileTest, OlderSingleServerBecomesSettingOne) {
     EXPECT_TRUE(e.passive);
 
     // Saving keeps the password in the FTP file, so the next start still has it.
-    ASSERT_EQ(saveEnvironment(m_dir, kDefaultEnvironmentName, s), 0);
+    ASSERT_EQ(saveEnvironment(m_dir, kDefaultEnvironmentName, s), core::WriteResult::Ok);
     Settings next;
-    ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, next), 0);
+    ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, next), core::ReadResult::Ok);
     EXPECT_EQ(next.ftp, s.ftp);
 }
 
@@ -531,44 +532,44 @@ TEST_F(EnvironmentFileTest, ExistingFtpFileWinsOverOlderKeys) {
     put("Tavrel95.env", sjis("ftpサーバ : old.example.org\n"));
     FtpSettings ftp;
     ftp.entries.push_back(FtpSetting{"new", "new.example.org", "u", "p", "/", false, true});
-    ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), 0);
+    ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), core::WriteResult::Ok);
     Settings s;
-    ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), 0);
+    ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), core::ReadResult::Ok);
     EXPECT_EQ(s.ftp, ftp);
 }
 
 TEST_F(EnvironmentFileTest, NoOlderServerMeansNoSetting) {
     put("Tavrel95.env", sjis("ftpユーザ : someone\n"));
     Settings s;
-    ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), 0);
+    ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), core::ReadResult::Ok);
     EXPECT_TRUE(s.ftp.entries.empty());
 }
 
 TEST_F(EnvironmentFileTest, FtpSettingsAreReadEvenWithoutEnvironmentFile) {
     FtpSettings ftp;
     ftp.entries.push_back(FtpSetting{"a", "h", "u", "p", "/", true, false});
-    ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), 0);
+    ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), core::WriteResult::Ok);
     Settings s;
-    EXPECT_EQ(loadEnvironment(m_dir, "Other", s), -1);
+    EXPECT_EQ(loadEnvironment(m_dir, "Other", s), core::ReadResult::CannotOpen);
     EXPECT_EQ(s.ftp, ftp);
 }
 
 TEST_F(EnvironmentFileTest, UpperCaseExtensionIsFound) {
     put("Tavrel95.ENV", sjis("再現速度 : 8\r\n"));
     Settings s;
-    EXPECT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), 0);
+    EXPECT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), core::ReadResult::Ok);
     EXPECT_EQ(s.replaySpeed, 8);
 }
 
 TEST_F(EnvironmentFileTest, NamedEnvironmentsAreSeparate) {
     Settings a;
     a.replaySpeed = 3;
-    ASSERT_EQ(saveEnvironment(m_dir, "A", a), 0);
+    ASSERT_EQ(saveEnvironment(m_dir, "A", a), core::WriteResult::Ok);
     EXPECT_TRUE(fs::exists(path("A.env")));
     Settings b;
-    EXPECT_EQ(loadEnvironment(m_dir, "B", b), -1);
+    EXPECT_EQ(loadEnvironment(m_dir, "B", b), core::ReadResult::CannotOpen);
     EXPECT_EQ(b.replaySpeed, 5);
-    EXPECT_EQ(loadEnvironment(m_dir, "A", b), 0);
+    EXPECT_EQ(loadEnvironment(m_dir, "A", b), core::ReadResult::Ok);
     EXPECT_EQ(b.replaySpeed, 3);
 }
 

@@ -140,15 +140,15 @@ std::string formatFtpSettings(const FtpSettings& settings) {
     return out;
 }
 
-int ReadFtpSettings(const std::string& path, FtpSettings& settings) {
+core::ReadResult ReadFtpSettings(const std::string& path, FtpSettings& settings) {
     std::optional<std::string> text = core::readFile(path);
-    if (!text) return -1;
+    if (!text) return core::ReadResult::CannotOpen;
     settings = parseFtpSettings(*text);
-    return 0;
+    return core::ReadResult::Ok;
 }
 
-int WriteFtpSettings(const std::string& path, const FtpSettings& settings) {
-    return writeSettingsFile(path, formatFtpSettings(settings));
+core::WriteResult WriteFtpSettings(const std::string& path, const FtpSettings& settings) {
+    return core::writeFileAtomically(path, formatFtpSettings(settings));
 }
 
 }  // namespace viewer

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
+
 namespace viewer {
 
 // Byte capacity of each text of a destination.
@@ -45,10 +47,11 @@ FtpSettings parseFtpSettings(std::string_view text);
 // The text of an FTP settings file (CP932, CR LF), passwords scrambled.
 std::string formatFtpSettings(const FtpSettings& settings);
 
-// Reads path into settings. Returns 0, or -1 when the file does not open (settings untouched).
-[[nodiscard]] int ReadFtpSettings(const std::string& path, FtpSettings& settings);
-// Writes settings to path crash-safe. Returns 0, -1 when the file cannot be created, -2 when
-// writing it failed (the old file is then untouched).
-[[nodiscard]] int WriteFtpSettings(const std::string& path, const FtpSettings& settings);
+// Reads path into settings. Returns Ok, or CannotOpen when the file does not open (settings
+// untouched).
+[[nodiscard]] core::ReadResult ReadFtpSettings(const std::string& path, FtpSettings& settings);
+// Writes settings to path crash-safe (on failure the old file is untouched).
+[[nodiscard]] core::WriteResult WriteFtpSettings(const std::string& path,
+                                                 const FtpSettings& settings);
 
 }  // namespace viewer

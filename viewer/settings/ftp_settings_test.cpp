@@ -121,13 +121,13 @@ TEST(FtpSettingsFile, ReadWrite) {
     ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
     const std::string path = tmpl + "/ftp.env";
     FtpSettings s = twoDestinations();
-    EXPECT_EQ(ReadFtpSettings(path, s), -1);
+    EXPECT_EQ(ReadFtpSettings(path, s), core::ReadResult::CannotOpen);
     EXPECT_EQ(s, twoDestinations());
-    ASSERT_EQ(WriteFtpSettings(path, s), 0);
+    ASSERT_EQ(WriteFtpSettings(path, s), core::WriteResult::Ok);
     FtpSettings read;
-    ASSERT_EQ(ReadFtpSettings(path, read), 0);
+    ASSERT_EQ(ReadFtpSettings(path, read), core::ReadResult::Ok);
     EXPECT_EQ(read, s);
-    EXPECT_EQ(WriteFtpSettings(tmpl + "/missing/ftp.env", s), -1);
+    EXPECT_EQ(WriteFtpSettings(tmpl + "/missing/ftp.env", s), core::WriteResult::CannotCreate);
     fs::remove_all(tmpl);
 }
 

@@ -38,39 +38,39 @@ bool History::contains(std::string_view v) const {
     return std::find(m_entries.begin(), m_entries.end(), v) != m_entries.end();
 }
 
-HistoryAdd History::add(std::string_view v) {
+HistoryAddResult History::add(std::string_view v) {
     std::string entry = cutText(singleLine(v), kEntryBytes);
-    if (entry.empty() || m_maximum <= 0) return HistoryAdd::Ignored;
+    if (entry.empty() || m_maximum <= 0) return HistoryAddResult::Ignored;
     auto found = std::find(m_entries.begin(), m_entries.end(), entry);
     if (found != m_entries.end()) {
         std::rotate(m_entries.begin(), found, found + 1);
-        return HistoryAdd::MovedToFront;
+        return HistoryAddResult::MovedToFront;
     }
     // Newest first: appended, then turned to the front.
     m_entries.push_back(std::move(entry));
     std::rotate(m_entries.rbegin(), m_entries.rbegin() + 1, m_entries.rend());
     if (count() > m_maximum) m_entries.resize(static_cast<std::size_t>(m_maximum));
-    return HistoryAdd::Inserted;
+    return HistoryAddResult::Inserted;
 }
 
-int History::read(const std::string& path) {
+core::ReadResult History::read(const std::string& path) {
     m_entries.clear();
-    if (m_maximum <= 0) return 0;
+    if (m_maximum <= 0) return core::ReadResult::Ok;
     std::optional<std::string> text = core::readFile(path);
-    if (!text) return -1;
+    if (!text) return core::ReadResult::CannotOpen;
     for (std::string_view line : splitLines(*text)) {
         if (count() >= m_maximum) break;
         if (line.empty() || line[0] == '#') continue;
         m_entries.push_back(cutText(line, kEntryBytes));
     }
-    return 0;
+    return core::ReadResult::Ok;
 }
 
-int History::write(const std::string& path) const {
-    if (m_maximum <= 0) return 0;
+core::WriteResult History::write(const std::string& path) const {
+    if (m_maximum <= 0) return core::WriteResult::Ok;
     std::string out;
     for (const std::string& e : m_entries) appendLine(out, e);
-    return writeSettingsFile(path, out);
+    return core::writeFileAtomically(path, out);
 }
 
 Histories::Histories(int maximum) { m_items.fill(History(maximum)); }
@@ -83,12 +83,12 @@ void Histories::readAll(const std::string& folder) {
     }
 }
 
-int Histories::writeAll(const std::string& folder) const {
-    int result = 0;
+core::WriteResult Histories::writeAll(const std::string& folder) const {
+    core::WriteResult result = core::WriteResult::Ok;
     for (int i = 0; i < kHistoryFieldCount; ++i) {
         auto field = static_cast<HistoryField>(i);
-        int r = m_items[index(field)].write(historyFilePath(folder, field));
-        if (r != 0 && result == 0) result = r;
+        core::WriteResult r = m_items[index(field)].write(historyFilePath(folder, field));
+        if (r != core::WriteResult::Ok && result == core::WriteResult::Ok) result = r;
     }
     return result;
 }

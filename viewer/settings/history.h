@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
+
 namespace viewer {
 
 // Every field that keeps a history; the order is the order of historyFileName.
@@ -48,7 +50,7 @@ std::string_view historyFileName(HistoryField field);
 std::string historyFilePath(const std::string& folder, HistoryField field);
 
 // Result of History::add.
-enum class HistoryAdd : int {
+enum class HistoryAddResult : int {
     Ignored = 0,  // empty value, or a history that keeps nothing
     MovedToFront = 1,
     Inserted = 2,
@@ -72,15 +74,14 @@ public:
 
     // Cuts v to one line of kEntryBytes; an empty value is ignored; a value already present moves
     // to the front; otherwise it becomes the first entry, the oldest falling off at the maximum.
-    HistoryAdd add(std::string_view v);
+    HistoryAddResult add(std::string_view v);
 
     // Reads a history file: one entry per line, "#" lines and empty lines ignored, at most
-    // `maximum` entries. Nothing is read when the maximum is 0. Returns 0, or -1 when the file
-    // does not open (the history is then left empty).
-    [[nodiscard]] int read(const std::string& path);
-    // Writes the entries, one per line; nothing is written when the maximum is 0. Returns 0, -1
-    // when the file cannot be created, -2 when writing failed.
-    [[nodiscard]] int write(const std::string& path) const;
+    // `maximum` entries. Nothing is read when the maximum is 0. Returns Ok, or CannotOpen when the
+    // file does not open (the history is then left empty).
+    [[nodiscard]] core::ReadResult read(const std::string& path);
+    // Writes the entries, one per line, crash-safe; nothing is written when the maximum is 0.
+    [[nodiscard]] core::WriteResult write(const std::string& path) const;
 
     friend bool operator==(const History&, const History&) = default;
 
@@ -99,8 +100,8 @@ public:
 
     // Reads every field's file from folder; a missing file leaves that history empty.
     void readAll(const std::string& folder);
-    // Writes every field's file into folder. Returns 0, or the first failure of History::write.
-    [[nodiscard]] int writeAll(const std::string& folder) const;
+    // Writes every field's file into folder. Returns Ok, or the first failure of History::write.
+    [[nodiscard]] core::WriteResult writeAll(const std::string& folder) const;
 
 private:
     static std::size_t index(HistoryField f) { return static_cast<std::size_t>(f); }

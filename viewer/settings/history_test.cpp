@@ -38,16 +38,16 @@ protected:
 TEST(History, FullHistoryDropsTheOldest) {
     History h = filled(5, {"a", "b", "c", "d", "e"});
     EXPECT_EQ(h.entries(), values({"e", "d", "c", "b", "a"}));
-    EXPECT_EQ(h.add("f"), HistoryAdd::Inserted);
+    EXPECT_EQ(h.add("f"), HistoryAddResult::Inserted);
     EXPECT_EQ(h.entries(), values({"f", "e", "d", "c", "b"}));
     EXPECT_FALSE(h.contains("a"));
 }
 
 TEST(History, ExistingValueMovesToFront) {
     History h = filled(5, {"a", "b", "c"});
-    EXPECT_EQ(h.add("a"), HistoryAdd::MovedToFront);
+    EXPECT_EQ(h.add("a"), HistoryAddResult::MovedToFront);
     EXPECT_EQ(h.entries(), values({"a", "c", "b"}));
-    EXPECT_EQ(h.add("a"), HistoryAdd::MovedToFront);
+    EXPECT_EQ(h.add("a"), HistoryAddResult::MovedToFront);
     EXPECT_EQ(h.count(), 3);
 }
 
@@ -64,7 +64,7 @@ TEST(History, CapacityIsTwenty) {
 
 TEST(History, ValuesAreCutToOneLineOf255Bytes) {
     History h;
-    EXPECT_EQ(h.add(std::string(300, 'x')), HistoryAdd::Inserted);
+    EXPECT_EQ(h.add(std::string(300, 'x')), HistoryAddResult::Inserted);
     EXPECT_EQ(h.value(0), std::string(255, 'x'));
     std::string japanese;
     for (int i = 0; i < 150; ++i) japanese += sjis("表");
@@ -73,15 +73,15 @@ TEST(History, ValuesAreCutToOneLineOf255Bytes) {
     (void)h.add("first\r\nsecond");
     EXPECT_EQ(h.value(0), "first");
     // The cut value is what is compared: a longer text with the same first 255 bytes is present.
-    EXPECT_EQ(h.add(std::string(400, 'x')), HistoryAdd::MovedToFront);
+    EXPECT_EQ(h.add(std::string(400, 'x')), HistoryAddResult::MovedToFront);
 }
 
 TEST(History, NothingIsAddedWhenIgnored) {
     History h;
-    EXPECT_EQ(h.add(""), HistoryAdd::Ignored);
-    EXPECT_EQ(h.add("\nx"), HistoryAdd::Ignored);
+    EXPECT_EQ(h.add(""), HistoryAddResult::Ignored);
+    EXPECT_EQ(h.add("\nx"), HistoryAddResult::Ignored);
     History none(0);
-    EXPECT_EQ(none.add("a"), HistoryAdd::Ignored);
+    EXPECT_EQ(none.add("a"), HistoryAddResult::Ignored);
     EXPECT_EQ(none.count(), 0);
     EXPECT_EQ(History(-3).maximum(), 0);
 }
@@ -91,10 +91,10 @@ TEST_F(HistoryFileTest, WriteAndReadBack) {
     (void)h.add(sjis("名人戦"));
     const std::string path = historyFilePath(m_dir, HistoryField::Event);
     EXPECT_EQ(path, m_dir + "棋戦.his");
-    ASSERT_EQ(h.write(path), 0);
+    ASSERT_EQ(h.write(path), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path), sjis("名人戦\r\nc\r\nb\r\na\r\n"));
     History read;
-    ASSERT_EQ(read.read(path), 0);
+    ASSERT_EQ(read.read(path), core::ReadResult::Ok);
     EXPECT_EQ(read, h);
 }
 
@@ -104,10 +104,10 @@ TEST_F(HistoryFileTest, ReadSkipsCommentsAndBlankLinesAndCapsCount) {
                   path, "# note\r\na\r\n\r\nb\nc\nd\n" + std::string(300, 'e') + "\n"),
               core::WriteResult::Ok);
     History three(3);
-    ASSERT_EQ(three.read(path), 0);
+    ASSERT_EQ(three.read(path), core::ReadResult::Ok);
     EXPECT_EQ(three.entries(), values({"a", "b", "c"}));
     History all;
-    ASSERT_EQ(all.read(path), 0);
+    ASSERT_EQ(all.read(path), core::ReadResult::Ok);
     EXPECT_EQ(all.count(), 5);
     EXPECT_EQ(all.value(4), std::string(255, 'e'));
 }
@@ -116,15 +116,15 @@ TEST_F(HistoryFileTest, ZeroMaximumNeitherReadsNorWrites) {
     const std::string path = m_dir + "x.his";
     ASSERT_EQ(core::writeFileAtomically(path, "a\n"), core::WriteResult::Ok);
     History h(0);
-    EXPECT_EQ(h.read(path), 0);
+    EXPECT_EQ(h.read(path), core::ReadResult::Ok);
     EXPECT_EQ(h.count(), 0);
-    EXPECT_EQ(h.write(path), 0);
+    EXPECT_EQ(h.write(path), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path), "a\n");
 }
 
 TEST_F(HistoryFileTest, MissingFileGivesEmptyHistory) {
     History h = filled(20, {"a"});
-    EXPECT_EQ(h.read(m_dir + "none.his"), -1);
+    EXPECT_EQ(h.read(m_dir + "none.his"), core::ReadResult::CannotOpen);
     EXPECT_EQ(h.count(), 0);
 }
 
@@ -132,7 +132,7 @@ TEST_F(HistoryFileTest, AllFieldsHaveTheirOwnFile) {
     Histories all(10);
     all[HistoryField::Players].add(sjis("羽生"));
     all[HistoryField::User5].add("u5");
-    ASSERT_EQ(all.writeAll(m_dir), 0);
+    ASSERT_EQ(all.writeAll(m_dir), core::WriteResult::Ok);
     EXPECT_TRUE(fs::exists(m_dir + "対局者.his"));
     EXPECT_TRUE(fs::exists(m_dir + "user5.his"));
     EXPECT_TRUE(fs::exists(m_dir + "保存棋譜初期名.his"));
@@ -150,7 +150,7 @@ TEST_F(HistoryFileTest, MalformedFileNeverCrashes) {
     std::string bytes = std::string("\x95\0\x81\n\r\r\n", 7) + std::string(5000, '\x81') + "\n";
     ASSERT_EQ(core::writeFileAtomically(path, bytes), core::WriteResult::Ok);
     History h;
-    ASSERT_EQ(h.read(path), 0);
+    ASSERT_EQ(h.read(path), core::ReadResult::Ok);
     EXPECT_EQ(h.count(), 3);
     EXPECT_EQ(h.value(0), "\x95");
     EXPECT_EQ(h.value(2).size(), 254u);

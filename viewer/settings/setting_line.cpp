@@ -2,7 +2,6 @@
 
 #include <climits>
 
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 
 namespace viewer {
@@ -98,18 +97,6 @@ std::string cutText(std::string_view s, std::size_t n) {
 void appendLine(std::string& out, std::string_view line) {
     out.append(line);
     out.append("\r\n");
-}
-
-int writeSettingsFile(const std::string& path, std::string_view text) {
-    switch (core::writeFileAtomically(path, text)) {
-        case core::WriteResult::Ok:
-            return 0;
-        case core::WriteResult::CannotCreate:
-            return -1;
-        case core::WriteResult::WriteFailed:
-            return -2;
-    }
-    return -2;
 }
 
 }  // namespace viewer

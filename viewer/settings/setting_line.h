@@ -53,8 +53,4 @@ std::string cutText(std::string_view s, std::size_t n);
 // Appends CR LF to out after line.
 void appendLine(std::string& out, std::string_view line);
 
-// Writes text to path crash-safe: 0, -1 when it cannot be created, -2 when writing failed (an
-// existing file is then untouched).
-int writeSettingsFile(const std::string& path, std::string_view text);
-
 }  // namespace viewer

@@ -43,12 +43,12 @@ std::string copyRecordsAsText(const IndexTable& table, std::span<const int32_t> 
     return out;
 }
 
-PasteResult pasteRecordsFromText(IndexTable& table, std::string_view text,
+PasteReport pasteRecordsFromText(IndexTable& table, std::string_view text,
                                  std::size_t displayPosition, const PasteAccept& accept) {
-    PasteResult result;
+    PasteReport result;
     std::size_t pos = 0;
     if (text.empty() || nextLine(text, pos) != kHeader) {
-        result.code = PasteCode::NotRecords;
+        result.code = PasteResult::NotRecords;
         return result;
     }
 
@@ -62,11 +62,11 @@ PasteResult pasteRecordsFromText(IndexTable& table, std::string_view text,
     for (int lineNumber = 2; pos < text.size(); ++lineNumber) {
         std::string_view line = core::cutToBytes(nextLine(text, pos), kPasteMaxLineBytes);
         if (!line.empty() && line[0] == '#') continue;
-        RecordLineStatus status = parseRecordLine(line, entry);
-        if (status == RecordLineStatus::NoQuote) break;
-        if (status != RecordLineStatus::Ok) {
-            DlsNote note = status == RecordLineStatus::EventMissing     ? DlsNote::EventMissing
-                           : status == RecordLineStatus::OpeningMissing ? DlsNote::OpeningMissing
+        RecordLineResult status = parseRecordLine(line, entry);
+        if (status == RecordLineResult::NoQuote) break;
+        if (status != RecordLineResult::Ok) {
+            DlsNote note = status == RecordLineResult::EventMissing     ? DlsNote::EventMissing
+                           : status == RecordLineResult::OpeningMissing ? DlsNote::OpeningMissing
                                                                         : DlsNote::TitleMissing;
             result.messages.push_back({lineNumber, note, recordLineMessage(status)});
         }
@@ -78,7 +78,7 @@ PasteResult pasteRecordsFromText(IndexTable& table, std::string_view text,
             continue;
         }
         if (table.isFull()) {
-            result.code = PasteCode::TableFull;
+            result.code = PasteResult::TableFull;
             result.messages.push_back(
                 {lineNumber, DlsNote::TableFull, tableFullMessage(table.capacity())});
             break;

@@ -22,14 +22,14 @@ inline constexpr std::size_t kPasteMaxLineBytes = 2047;
 // is its slot number plus one and its path is absolute.
 std::string copyRecordsAsText(const IndexTable& table, std::span<const int32_t> slots);
 
-enum class PasteCode : int {
+enum class [[nodiscard]] PasteResult : int{
     Ok = 0,
     NotRecords = -1,  // the text does not begin with the line "DLS"
     TableFull = -3,   // the table filled up; the records before stay added
 };
 
-struct PasteResult {
-    PasteCode code = PasteCode::Ok;
+struct [[nodiscard]] PasteReport {
+    PasteResult code = PasteResult::Ok;
     int added = 0;
     int alreadyRegistered = 0;         // records whose file is registered already
     int refused = 0;                   // records the accept function refused
@@ -44,7 +44,7 @@ using PasteAccept = std::function<bool(IndexEntry& entry)>;
 // new record gets the next slot and is inserted into the display order at displayPosition (in
 // the order of the text), its path stored relative when the database keeps relative paths and
 // the file lies in the index folder.
-[[nodiscard]] PasteResult pasteRecordsFromText(IndexTable& table, std::string_view text,
+[[nodiscard]] PasteReport pasteRecordsFromText(IndexTable& table, std::string_view text,
                                                std::size_t displayPosition,
                                                const PasteAccept& accept = {});
 

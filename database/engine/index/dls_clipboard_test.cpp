@@ -50,8 +50,8 @@ TEST_F(DlsClipboardTest, CopyNumbersBySlotWithAbsolutePaths) {
 }
 
 TEST_F(DlsClipboardTest, PasteAddsNewRecordsWhereThePasteWasMade) {
-    PasteResult r = pasteRecordsFromText(target, copy({0, 1, 2}), 1);
-    EXPECT_EQ(r.code, PasteCode::Ok);
+    PasteReport r = pasteRecordsFromText(target, copy({0, 1, 2}), 1);
+    EXPECT_EQ(r.code, PasteResult::Ok);
     EXPECT_EQ(r.added, 3);
     ASSERT_EQ(target.size(), 5);
     EXPECT_EQ(target.entry(2).path(), "/src/a.KIF");
@@ -65,7 +65,7 @@ TEST_F(DlsClipboardTest, RegisteredFilesAreNotAddedTwice) {
     std::string text =
         copy({1}) + "000009,\"/DST/x.kif\",\"\",\"\",0,0,0,0,0,0,0,\"\",\"\",\"\"\r\n";
     ASSERT_EQ(pasteRecordsFromText(target, text, 99).added, 1);
-    PasteResult again = pasteRecordsFromText(target, copy({1, 1}), 0);
+    PasteReport again = pasteRecordsFromText(target, copy({1, 1}), 0);
     EXPECT_EQ(again.added, 0);
     EXPECT_EQ(again.alreadyRegistered, 2);
     EXPECT_EQ(target.size(), 3);
@@ -73,8 +73,8 @@ TEST_F(DlsClipboardTest, RegisteredFilesAreNotAddedTwice) {
 
 TEST_F(DlsClipboardTest, AFullTableEndsThePasteWithTheCapacityMessage) {
     target.setCapacity(3);
-    PasteResult r = pasteRecordsFromText(target, copy({0, 1, 2}), 2);
-    EXPECT_EQ(r.code, PasteCode::TableFull);
+    PasteReport r = pasteRecordsFromText(target, copy({0, 1, 2}), 2);
+    EXPECT_EQ(r.code, PasteResult::TableFull);
     EXPECT_EQ(r.added, 1);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].line, 3);
@@ -88,7 +88,7 @@ TEST_F(DlsClipboardTest, PathsInsideTheIndexFolderAreStoredRelativeWhenTheDataba
         "DLS\n# comment\n000001,\"/dst/sub/new.kif\",\"\",\"\",0,0,0,0,0,0,0,"
         "\"e\",\"o\",\"t\"\n" +
         copy({1}).substr(5);
-    PasteResult r = pasteRecordsFromText(target, text, 0);
+    PasteReport r = pasteRecordsFromText(target, text, 0);
     EXPECT_EQ(r.added, 2);
     EXPECT_EQ(target.entry(2).path(), "sub/new.KIF");
     EXPECT_EQ(target.entry(3).path(), "/other/b.KIF");
@@ -96,7 +96,7 @@ TEST_F(DlsClipboardTest, PathsInsideTheIndexFolderAreStoredRelativeWhenTheDataba
 
 TEST_F(DlsClipboardTest, TheAcceptFunctionSeesAbsolutePathsAndMayRefuse) {
     std::vector<std::string> seen;
-    PasteResult r = pasteRecordsFromText(target, copy({0, 1}), 0, [&](IndexEntry& e) {
+    PasteReport r = pasteRecordsFromText(target, copy({0, 1}), 0, [&](IndexEntry& e) {
         seen.emplace_back(e.path());
         return e.path() != "/src/a.KIF";
     });
@@ -106,11 +106,12 @@ TEST_F(DlsClipboardTest, TheAcceptFunctionSeesAbsolutePathsAndMayRefuse) {
 }
 
 TEST_F(DlsClipboardTest, OtherTextsAndBrokenLinesAreHandled) {
-    EXPECT_EQ(pasteRecordsFromText(target, "", 0).code, PasteCode::NotRecords);
-    EXPECT_EQ(pasteRecordsFromText(target, sjis("先手：\"x\"\r\n"), 0).code, PasteCode::NotRecords);
+    EXPECT_EQ(pasteRecordsFromText(target, "", 0).code, PasteResult::NotRecords);
+    EXPECT_EQ(pasteRecordsFromText(target, sjis("先手：\"x\"\r\n"), 0).code,
+              PasteResult::NotRecords);
     std::string text = copy({0}) + "000002,\"/q.KIF\",\"b\"\r\n" + "no quote\r\n" + copy({2});
-    PasteResult r = pasteRecordsFromText(target, text, 0);
-    EXPECT_EQ(r.code, PasteCode::Ok);
+    PasteReport r = pasteRecordsFromText(target, text, 0);
+    EXPECT_EQ(r.code, PasteResult::Ok);
     EXPECT_EQ(r.added, 2);  // a line without a quote ends the paste
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].note, DlsNote::EventMissing);

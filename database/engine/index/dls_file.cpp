@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 
+#include "core/text/message_format.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/index_codes.h"
@@ -279,12 +280,6 @@ bool hasContent(std::string_view s) {
                        [](char c) { return !isBlank(c) && c != '\r' && c != '\n'; });
 }
 
-std::string lineNumberText(const char* formatUtf8, int number) {
-    std::string text = core::sjis(formatUtf8);
-    text.replace(text.find("%d"), 2, std::to_string(number));
-    return text;
-}
-
 }  // namespace
 
 void appendRecordLine(std::string& out, int serial, std::string_view path,
@@ -376,36 +371,28 @@ std::string formatDls(const IndexTable& table, DlsWriteMode mode, std::span<cons
     return out;
 }
 
-DlsWriteResult writeDls(IndexTable& table, const std::string& path, DlsWriteMode mode,
-                        std::span<const uint8_t> skip) {
+core::WriteResult writeDls(IndexTable& table, const std::string& path, DlsWriteMode mode,
+                           std::span<const uint8_t> skip) {
     table.setPath(path);
-    switch (core::writeFileAtomically(path, formatDls(table, mode, skip))) {
-        case core::WriteResult::Ok:
-            return DlsWriteResult::Ok;
-        case core::WriteResult::CannotCreate:
-            return DlsWriteResult::CannotCreate;
-        case core::WriteResult::WriteFailed:
-            break;
-    }
-    return DlsWriteResult::WriteFailed;
+    return core::writeFileAtomically(path, formatDls(table, mode, skip));
 }
 
-RecordLineStatus parseRecordLine(std::string_view line, IndexEntry& entry, bool oldVersion) {
+RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry, bool oldVersion) {
     entry = IndexEntry();
     FieldReader fields(line);
     std::string_view text;
-    if (!fields.path(text)) return RecordLineStatus::NoQuote;
+    if (!fields.path(text)) return RecordLineResult::NoQuote;
     entry.setText(IndexText::Path, text);
 
-    if (!fields.text(text)) return RecordLineStatus::EventMissing;
+    if (!fields.text(text)) return RecordLineResult::EventMissing;
     entry.setText(IndexText::BlackPlayer, text);
-    if (!fields.text(text)) return RecordLineStatus::EventMissing;
+    if (!fields.text(text)) return RecordLineResult::EventMissing;
     entry.setText(IndexText::WhitePlayer, text);
 
     long long numbers[7];
     for (long long& n : numbers) {
         auto value = fields.number();
-        if (!value) return RecordLineStatus::EventMissing;
+        if (!value) return RecordLineResult::EventMissing;
         n = *value;
     }
     if (oldVersion) {
@@ -420,41 +407,41 @@ RecordLineStatus parseRecordLine(std::string_view line, IndexEntry& entry, bool 
     entry.end = {fitOrZero<uint16_t>(numbers[4]), fitOrZero<uint8_t>(numbers[5]),
                  fitOrZero<uint8_t>(numbers[6])};
 
-    if (!fields.text(text)) return RecordLineStatus::EventMissing;
+    if (!fields.text(text)) return RecordLineResult::EventMissing;
     entry.setText(IndexText::Event, text);
-    if (!fields.text(text)) return RecordLineStatus::OpeningMissing;
+    if (!fields.text(text)) return RecordLineResult::OpeningMissing;
     entry.setText(IndexText::Opening, text);
-    if (!fields.text(text)) return RecordLineStatus::TitleMissing;
+    if (!fields.text(text)) return RecordLineResult::TitleMissing;
     entry.setText(IndexText::Title, text);
 
     // Older versions end their lines earlier; what is missing from here on stays empty.
     auto moveCount = fields.number();
-    if (!moveCount) return RecordLineStatus::Ok;
+    if (!moveCount) return RecordLineResult::Ok;
     entry.moveCount = fitOrZero<uint16_t>(*moveCount);
     auto result = fields.number();
-    if (!result) return RecordLineStatus::Ok;
+    if (!result) return RecordLineResult::Ok;
     entry.result = *result >= 0 && *result < kResultCount ? static_cast<uint8_t>(*result) : 0;
     for (int k = 0; k < kUserFieldCount; ++k) {
-        if (!fields.text(text)) return RecordLineStatus::Ok;
+        if (!fields.text(text)) return RecordLineResult::Ok;
         entry.setText(userField(k), text);
     }
     auto marks = fields.number(16);
-    if (!marks) return RecordLineStatus::Ok;
+    if (!marks) return RecordLineResult::Ok;
     entry.marks = static_cast<uint8_t>(fitOrZero<unsigned>(*marks) & 0xFF);
     for (IndexText field : {IndexText::TimeLimit, IndexText::Place, IndexText::PublishedIn}) {
-        if (!fields.text(text)) return RecordLineStatus::Ok;
+        if (!fields.text(text)) return RecordLineResult::Ok;
         entry.setText(field, text);
     }
-    return RecordLineStatus::Ok;
+    return RecordLineResult::Ok;
 }
 
-std::string recordLineMessage(RecordLineStatus status) {
+std::string recordLineMessage(RecordLineResult status) {
     switch (status) {
-        case RecordLineStatus::EventMissing:
+        case RecordLineResult::EventMissing:
             return "kisen error";
-        case RecordLineStatus::OpeningMissing:
+        case RecordLineResult::OpeningMissing:
             return core::sjis("戦型error");
-        case RecordLineStatus::TitleMissing:
+        case RecordLineResult::TitleMissing:
             return core::sjis("表題error");
         default:
             return {};
@@ -551,7 +538,7 @@ SettingsLineResult applySettingsLine(std::string_view text, IndexSettings& s) {
     return SettingsLineResult::Applied;
 }
 
-DlsReadResult loadDls(IndexTable& table, const std::string& path, std::string_view content,
+DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_view content,
                       int defaultSortOrder) {
     table.clear();
     IndexSettings& s = table.settings();
@@ -564,9 +551,9 @@ DlsReadResult loadDls(IndexTable& table, const std::string& path, std::string_vi
     s.sortOrder = defaultSortOrder;
     table.setPath(path);
 
-    DlsReadResult result;
+    DlsReadReport result;
     auto report = [&](int line, DlsNote note, std::string text) {
-        if (note != DlsNote::OldVersion) result.code = DlsReadCode::LineFailed;
+        if (note != DlsNote::OldVersion) result.code = core::ReadResult::LineFailed;
         result.messages.push_back({line, note, std::move(text)});
     };
 
@@ -584,12 +571,13 @@ DlsReadResult loadDls(IndexTable& table, const std::string& path, std::string_vi
             }
             continue;
         }
-        RecordLineStatus status = parseRecordLine(line, entry, result.oldVersion);
-        if (status == RecordLineStatus::NoQuote) {
+        RecordLineResult status = parseRecordLine(line, entry, result.oldVersion);
+        if (status == RecordLineResult::NoQuote) {
             // The reading ends here; say so when record lines would have followed.
             if (pos < content.size() && hasContent(content.substr(pos))) {
                 report(lineNumber, DlsNote::ReadingStopped,
-                       lineNumberText("棋譜情報の%d行目以降は読み込めませんでした。", lineNumber));
+                       core::formatMessageUtf8("棋譜情報の%d行目以降は読み込めませんでした。",
+                                               {std::to_string(lineNumber)}));
             }
             break;
         }
@@ -597,9 +585,9 @@ DlsReadResult loadDls(IndexTable& table, const std::string& path, std::string_vi
             report(lineNumber, DlsNote::TableFull, tableFullMessage(table.capacity()));
             break;
         }
-        if (status != RecordLineStatus::Ok) {
-            DlsNote note = status == RecordLineStatus::EventMissing     ? DlsNote::EventMissing
-                           : status == RecordLineStatus::OpeningMissing ? DlsNote::OpeningMissing
+        if (status != RecordLineResult::Ok) {
+            DlsNote note = status == RecordLineResult::EventMissing     ? DlsNote::EventMissing
+                           : status == RecordLineResult::OpeningMissing ? DlsNote::OpeningMissing
                                                                         : DlsNote::TitleMissing;
             report(lineNumber, note, recordLineMessage(status));
         }
@@ -610,11 +598,11 @@ DlsReadResult loadDls(IndexTable& table, const std::string& path, std::string_vi
     return result;
 }
 
-DlsReadResult readDls(IndexTable& table, const std::string& path, int defaultSortOrder) {
+DlsReadReport readDls(IndexTable& table, const std::string& path, int defaultSortOrder) {
     auto content = core::readFile(path, kMaxDlsFileBytes);
     if (!content) {
-        DlsReadResult result;
-        result.code = DlsReadCode::CannotOpen;
+        DlsReadReport result;
+        result.code = core::ReadResult::CannotOpen;
         return result;
     }
     return loadDls(table, path, *content, defaultSortOrder);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
 #include "database/engine/index/index_entry.h"
 #include "database/engine/index/index_settings.h"
 #include "database/engine/index/index_table.h"
@@ -24,12 +25,6 @@ enum class DlsWriteMode : uint8_t {
     AllSlots = 2,    // every slot (the KIX of a binary save)
 };
 
-enum class DlsWriteResult : int {
-    Ok = 0,
-    CannotCreate = -1,
-    WriteFailed = -2,
-};
-
 // The whole file text. skip[i] != 0 leaves slot i out in mode Unskipped (slots beyond the span
 // are written). "$棋譜数" is always the number of registered records.
 std::string formatDls(const IndexTable& table, DlsWriteMode mode = DlsWriteMode::AllRecords,
@@ -37,15 +32,9 @@ std::string formatDls(const IndexTable& table, DlsWriteMode mode = DlsWriteMode:
 
 // Makes path the table's path, then writes the file crash-safe: either the old file stays or
 // the complete new one replaces it.
-[[nodiscard]] DlsWriteResult writeDls(IndexTable& table, const std::string& path,
-                                      DlsWriteMode mode = DlsWriteMode::AllRecords,
-                                      std::span<const uint8_t> skip = {});
-
-enum class DlsReadCode : int {
-    Ok = 0,
-    LineFailed = 1,  // a line could not be read completely; see the messages
-    CannotOpen = -1,
-};
+[[nodiscard]] core::WriteResult writeDls(IndexTable& table, const std::string& path,
+                                         DlsWriteMode mode = DlsWriteMode::AllRecords,
+                                         std::span<const uint8_t> skip = {});
 
 enum class DlsNote : uint8_t {
     OldVersion,      // written before 5.2: handicap codes are converted (a notice, not a failure)
@@ -62,10 +51,10 @@ struct DlsMessage {
     std::string text;  // the CP932 message to show
 };
 
-struct DlsReadResult {
-    DlsReadCode code = DlsReadCode::Ok;
-    int records = 0;          // record lines read into the table
-    bool oldVersion = false;  // handicap codes were converted
+struct [[nodiscard]] DlsReadReport {
+    core::ReadResult code = core::ReadResult::Ok;  // or LineFailed (see messages), CannotOpen
+    int records = 0;                               // record lines read into the table
+    bool oldVersion = false;                       // handicap codes were converted
     std::vector<DlsMessage> messages;
 };
 
@@ -74,14 +63,14 @@ struct DlsReadResult {
 // filter, relative paths and automatic update off, the sort order set to defaultSortOrder; the
 // column settings and the other settings stay until the file sets them), stores the path,
 // reads every line and lists all records in slot order.
-[[nodiscard]] DlsReadResult readDls(IndexTable& table, const std::string& path,
+[[nodiscard]] DlsReadReport readDls(IndexTable& table, const std::string& path,
                                     int defaultSortOrder = 0);
 
 // readDls over a text already in memory.
-[[nodiscard]] DlsReadResult loadDls(IndexTable& table, const std::string& path,
+[[nodiscard]] DlsReadReport loadDls(IndexTable& table, const std::string& path,
                                     std::string_view content, int defaultSortOrder = 0);
 
-enum class RecordLineStatus : int {
+enum class [[nodiscard]] RecordLineResult : int{
     Ok = 0,
     NoQuote = -1,        // the line holds no double quote: not a record line
     EventMissing = 1,    // the event field, or a field before it, is missing
@@ -92,7 +81,7 @@ enum class RecordLineStatus : int {
 // Parses one record line into entry, which is reset first. With a positive status the entry
 // holds the fields read before the missing one; later fields are empty or zero. oldVersion
 // converts the handicap code of a file written before 5.2.
-[[nodiscard]] RecordLineStatus parseRecordLine(std::string_view line, IndexEntry& entry,
+[[nodiscard]] RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry,
                                                bool oldVersion = false);
 
 // Appends one record line with CR LF: serial number, path (given separately, as the line must
@@ -100,9 +89,9 @@ enum class RecordLineStatus : int {
 void appendRecordLine(std::string& out, int serial, std::string_view path, const IndexEntry& entry);
 
 // The message for a parse status > 0 ("kisen error", "戦型error", "表題error").
-std::string recordLineMessage(RecordLineStatus status);
+std::string recordLineMessage(RecordLineResult status);
 
-enum class SettingsLineResult : uint8_t {
+enum class [[nodiscard]] SettingsLineResult : uint8_t{
     Ignored,     // not a settings line this database keeps
     Applied,     // a setting or a current version
     OldVersion,  // "バージョン" below 5.2

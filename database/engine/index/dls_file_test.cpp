@@ -108,8 +108,8 @@ TEST(DlsWriteTest, RoundTripKeepsEntriesSettingsAndBytes) {
     IndexTable table = sampleTable(40);
     std::string first = formatDls(table);
     IndexTable back;
-    DlsReadResult r = loadDls(back, "/db/main.DLS", first);
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    DlsReadReport r = loadDls(back, "/db/main.DLS", first);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(r.records, 40);
     EXPECT_EQ(back.entries(), table.entries());
     EXPECT_EQ(back.settings(), table.settings());
@@ -137,7 +137,7 @@ TEST(DlsWriteTest, ATextCannotCarryAQuoteOrALineEndIntoTheFile) {
     e.setText(IndexText::Opening, "x\x82");  // a lead byte without its second byte
     ASSERT_EQ(table.append(e), 0);
     IndexTable back;
-    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, DlsReadCode::Ok);
+    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, core::ReadResult::Ok);
     const IndexEntry& b = back.entry(0);
     EXPECT_EQ(b.title(), "ab");  // the field ends at the quote
     EXPECT_EQ(b.event(), "one");
@@ -151,7 +151,7 @@ TEST(DlsWriteTest, APathWithALineEndStaysOnItsLine) {
     IndexTable table = sampleTable(1);
     table.setPath("/db/a\n000001,\"/evil.KIF\".DLS");
     IndexTable back;
-    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, DlsReadCode::Ok);
+    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, core::ReadResult::Ok);
     EXPECT_EQ(back.entries(), table.entries());
 }
 
@@ -160,7 +160,7 @@ TEST(DlsWriteTest, WidthsOfFourDigitsAreLimitedSoTheColumnsStayInStep) {
     table.settings().columnWidth[0] = 1200;
     table.settings().columnWidth[1] = 30;
     IndexTable back;
-    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, DlsReadCode::Ok);
+    ASSERT_EQ(loadDls(back, "", formatDls(table)).code, core::ReadResult::Ok);
     EXPECT_EQ(back.settings().columnWidth[0], 999);
     EXPECT_EQ(back.settings().columnWidth[1], 30);
 }
@@ -170,22 +170,22 @@ TEST(DlsFileTest, WritesAndReadsAFileAndReportsFailures) {
     std::filesystem::create_directories(dir);
     std::string path = (dir / "a.DLS").string();
     IndexTable table = sampleTable(3);
-    ASSERT_EQ(writeDls(table, path), DlsWriteResult::Ok);
+    ASSERT_EQ(writeDls(table, path), core::WriteResult::Ok);
     EXPECT_EQ(table.path(), path);
 
     IndexTable back;
-    DlsReadResult r = readDls(back, path, 7);
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    DlsReadReport r = readDls(back, path, 7);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(back.path(), path);
     EXPECT_EQ(back.entries(), table.entries());
     EXPECT_EQ(back.settings().sortOrder, 15);  // the file sets it
 
     // A file that can't be read leaves the table as it was.
-    EXPECT_EQ(readDls(back, (dir / "missing.DLS").string()).code, DlsReadCode::CannotOpen);
+    EXPECT_EQ(readDls(back, (dir / "missing.DLS").string()).code, core::ReadResult::CannotOpen);
     EXPECT_EQ(back.size(), 3);
     EXPECT_EQ(back.path(), path);
 
-    EXPECT_EQ(writeDls(table, (dir / "no/such/b.DLS").string()), DlsWriteResult::CannotCreate);
+    EXPECT_EQ(writeDls(table, (dir / "no/such/b.DLS").string()), core::WriteResult::CannotCreate);
     std::filesystem::remove_all(dir);
 }
 
@@ -193,8 +193,8 @@ TEST(DlsReadTest, ReadingResetsTheFiltersButKeepsTheColumns) {
     IndexTable table = sampleTable(2);
     table.settings().addDateFilter = true;
     std::string text = "# x\r\n$" + sjis("追加年      :1999\r\n") + line(kFullLine);
-    DlsReadResult r = loadDls(table, "/db/b.DLS", text, 3);
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    DlsReadReport r = loadDls(table, "/db/b.DLS", text, 3);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     const IndexSettings& s = table.settings();
     EXPECT_EQ(table.size(), 1);
     EXPECT_TRUE(s.addPlayer.empty() && s.addEvent.empty() && s.addOpening.empty());
@@ -259,8 +259,8 @@ TEST(DlsReadTest, VersionsBefore52ConvertHandicapCodes) {
         std::string text =
             sjis("$バージョン  :") + c.version + "\r\n" + line(fields) + line(fields);
         IndexTable table;
-        DlsReadResult r = loadDls(table, "", text);
-        EXPECT_EQ(r.code, DlsReadCode::Ok);
+        DlsReadReport r = loadDls(table, "", text);
+        EXPECT_EQ(r.code, core::ReadResult::Ok);
         EXPECT_EQ(r.oldVersion, c.old);
         ASSERT_EQ(table.size(), 2);
         EXPECT_EQ(table.entry(1).handicap, c.expected) << c.version << " " << c.storedHandicap;
@@ -279,7 +279,7 @@ TEST(DlsReadTest, FieldsOfAllKindsAreReadAndCut) {
     std::string fields = kFullLine;
     fields.replace(fields.find(sjis("\"棋戦\"")), sjis("\"棋戦\"").size(), "\"" + longText + "\"");
     IndexTable table;
-    ASSERT_EQ(loadDls(table, "", line(fields) + "LF only\n").code, DlsReadCode::Ok);
+    ASSERT_EQ(loadDls(table, "", line(fields) + "LF only\n").code, core::ReadResult::Ok);
     const IndexEntry& e = table.entry(0);
     EXPECT_EQ(e.path(), "/g/a.KIF");
     EXPECT_EQ(e.blackPlayer(), sjis("先手"));
@@ -301,8 +301,8 @@ TEST(DlsReadTest, LinesOfOlderVersionsEndEarly) {
     for (std::string cut : {sjis(",\"持ち時間\""), std::string(",c,"), std::string(",\"u1\"")}) {
         std::string fields = kFullLine.substr(0, kFullLine.find(cut));
         IndexTable table;
-        DlsReadResult r = loadDls(table, "", line(fields));
-        EXPECT_EQ(r.code, DlsReadCode::Ok) << fields;
+        DlsReadReport r = loadDls(table, "", line(fields));
+        EXPECT_EQ(r.code, core::ReadResult::Ok) << fields;
         ASSERT_EQ(table.size(), 1);
         EXPECT_EQ(table.entry(0).title(), sjis("表題"));
         EXPECT_EQ(table.entry(0).moveCount, 87);
@@ -326,8 +326,8 @@ TEST(DlsReadTest, MissingTextFieldsAreReportedAndTheRecordKeepsWhatWasRead) {
     };
     for (const Case& c : cases) {
         IndexTable table;
-        DlsReadResult r = loadDls(table, "", "# c\r\n" + line(c.fields) + line(kFullLine));
-        EXPECT_EQ(r.code, DlsReadCode::LineFailed) << c.fields;
+        DlsReadReport r = loadDls(table, "", "# c\r\n" + line(c.fields) + line(kFullLine));
+        EXPECT_EQ(r.code, core::ReadResult::LineFailed) << c.fields;
         ASSERT_EQ(r.messages.size(), 1u);
         EXPECT_EQ(r.messages[0].line, 2);
         EXPECT_EQ(r.messages[0].note, c.note);
@@ -342,16 +342,16 @@ TEST(DlsReadTest, MissingTextFieldsAreReportedAndTheRecordKeepsWhatWasRead) {
 
 TEST(DlsReadTest, ALineWithoutAQuoteEndsTheReading) {
     IndexTable table;
-    DlsReadResult r = loadDls(table, "", line(kFullLine) + "\r\n" + line(kFullLine));
+    DlsReadReport r = loadDls(table, "", line(kFullLine) + "\r\n" + line(kFullLine));
     EXPECT_EQ(table.size(), 1);
-    EXPECT_EQ(r.code, DlsReadCode::LineFailed);
+    EXPECT_EQ(r.code, core::ReadResult::LineFailed);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].note, DlsNote::ReadingStopped);
     EXPECT_EQ(r.messages[0].line, 2);
 
     // Trailing empty lines lose nothing and say nothing.
     r = loadDls(table, "", line(kFullLine) + "\r\n\r\n");
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(table.size(), 1);
 }
 
@@ -361,18 +361,18 @@ TEST(DlsReadTest, CapacityLimitsTheRecordsRead) {
         text += line("\"/g/" + std::to_string(i) + ".KIF\"" + kFullLine.substr(10));
     }
     IndexTable table;
-    DlsReadResult r = loadDls(table, "", text);
+    DlsReadReport r = loadDls(table, "", text);
     EXPECT_EQ(table.size(), 1000);
     EXPECT_EQ(r.records, 1000);
     EXPECT_EQ(table.entry(999).path(), "/g/999.KIF");
-    EXPECT_EQ(r.code, DlsReadCode::LineFailed);
+    EXPECT_EQ(r.code, core::ReadResult::LineFailed);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].line, 1001);
     EXPECT_EQ(r.messages[0].text, sjis("登録が最大数(1000)を超えました。"));
 
     IndexTable large(200000);
     r = loadDls(large, "", text);
-    EXPECT_EQ(r.code, DlsReadCode::Ok);
+    EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_EQ(large.size(), 1001);
     EXPECT_EQ(large.displayOrder().size(), 1001u);
 }
@@ -381,7 +381,7 @@ TEST(DlsReadTest, NulBytesAndInvalidTextNeverBreakTheReader) {
     std::string withNul = line(kFullLine);
     withNul.insert(withNul.find(sjis("\"戦型\"")), std::string("\0", 1));
     IndexTable table;
-    DlsReadResult r = loadDls(table, "", line(kFullLine) + withNul + line(kFullLine));
+    DlsReadReport r = loadDls(table, "", line(kFullLine) + withNul + line(kFullLine));
     ASSERT_EQ(table.size(), 3);
     EXPECT_EQ(r.messages.at(0).note, DlsNote::OpeningMissing);  // the line ends at the NUL
     EXPECT_EQ(table.entry(1).event(), sjis("棋戦"));
@@ -414,7 +414,7 @@ TEST(DlsReadTest, OverlongLinesAreCutAndKeepTheirRecord) {
     std::string fields = kFullLine;
     fields.replace(1, 8, "/" + std::string(5000, 'p'));  // replaces /g/a.KIF
     IndexTable table;
-    ASSERT_EQ(loadDls(table, "", line(fields)).code, DlsReadCode::LineFailed);
+    ASSERT_EQ(loadDls(table, "", line(fields)).code, core::ReadResult::LineFailed);
     EXPECT_EQ(table.entry(0).path().size(), 259u);
 }
 

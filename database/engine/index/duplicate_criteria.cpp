@@ -8,11 +8,10 @@
 namespace database {
 
 std::string withoutBlanks(std::string_view name) {
-    static const std::string kBlank = core::sjis("　");
     std::string out;
     core::forEachChar(name, [&](std::size_t i, std::size_t n) {
         std::string_view c = name.substr(i, n);
-        if (c != " " && c != kBlank) out.append(c);
+        if (c != " " && c != core::kFullWidthSpace) out.append(c);
     });
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 
 namespace database {
@@ -53,8 +54,7 @@ bool isFile(const std::string& path) {
 
 std::string locateFile(std::string fsPath) {
     if (isFile(fsPath)) return fsPath;
-    std::size_t slash = fsPath.rfind('/');
-    std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t nameStart = core::folderOf(fsPath).size();
     std::size_t dot = fsPath.rfind('.');
     if (dot != std::string::npos && dot > nameStart) {
         std::string lowered = fsPath;

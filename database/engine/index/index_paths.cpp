@@ -1,5 +1,6 @@
 #include "database/engine/index/index_paths.h"
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 
 namespace database {
@@ -36,13 +37,6 @@ bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {
 
 }  // namespace
 
-std::string_view folderOf(std::string_view path) {
-    std::size_t slash = findLastByte(path, '/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-std::string_view fileNameOf(std::string_view path) { return path.substr(folderOf(path).size()); }
-
 std::string resolvePath(std::string_view indexFolder, std::string_view path) {
     if (isAbsolutePath(path)) return std::string(path);
     std::string out(indexFolder);
@@ -52,7 +46,7 @@ std::string resolvePath(std::string_view indexFolder, std::string_view path) {
 
 std::string normalisePath(std::string_view path) {
     std::string out(path);
-    std::size_t nameStart = folderOf(path).size();
+    std::size_t nameStart = core::folderOf(path).size();
     std::size_t dot = findLastByte(path.substr(nameStart), '.');
     if (dot == std::string_view::npos) return out;
     std::string_view extension = path.substr(nameStart + dot + 1);

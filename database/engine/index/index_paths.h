@@ -11,12 +11,6 @@ namespace database {
 
 inline bool isAbsolutePath(std::string_view path) { return !path.empty() && path[0] == '/'; }
 
-// The folder of a file path including its final "/"; empty when the path names no folder.
-std::string_view folderOf(std::string_view path);
-
-// The file name: the part after the last "/".
-std::string_view fileNameOf(std::string_view path);
-
 // A stored path as a path to open: an absolute path as it stands, a relative one behind the
 // index folder (which ends in "/", or is empty for an untitled database).
 std::string resolvePath(std::string_view indexFolder, std::string_view path);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/index_table.h"
 
@@ -20,9 +21,9 @@ TEST(IndexPathsTest, NormalisingUpperCasesOnlyTheExtension) {
 }
 
 TEST(IndexPathsTest, FoldersAndResolving) {
-    EXPECT_EQ(folderOf("/db/index.DLS"), "/db/");
-    EXPECT_EQ(folderOf("index.DLS"), "");
-    EXPECT_EQ(fileNameOf(sjis("/db/棋譜.KIF")), sjis("棋譜.KIF"));
+    EXPECT_EQ(core::folderOf("/db/index.DLS"), "/db/");
+    EXPECT_EQ(core::folderOf("index.DLS"), "");
+    EXPECT_EQ(core::fileNameOf(sjis("/db/棋譜.KIF")), sjis("棋譜.KIF"));
     EXPECT_EQ(resolvePath("/db/", "sub/a.KIF"), "/db/sub/a.KIF");
     EXPECT_EQ(resolvePath("/db/", "/other/a.KIF"), "/other/a.KIF");
     EXPECT_EQ(resolvePath("", "a.KIF"), "a.KIF");

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/text/message_format.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/index_paths.h"
 
@@ -10,10 +12,7 @@ namespace database {
 
 std::string tableFullMessage(int capacity) {
     static const std::string kFormat = core::sjis("登録が最大数(%d)を超えました。");
-    std::string out = kFormat;
-    std::size_t at = out.find("%d");  // the format holds only ASCII around %d
-    out.replace(at, 2, std::to_string(capacity));
-    return out;
+    return core::formatMessage(kFormat, {std::to_string(capacity)});
 }
 
 IndexTable::IndexTable(int capacity) : m_capacity(std::max(capacity, 1)) {}
@@ -47,7 +46,7 @@ void IndexTable::rebuildDisplayOrder() {
     }
 }
 
-std::string_view IndexTable::folder() const { return folderOf(m_path); }
+std::string_view IndexTable::folder() const { return core::folderOf(m_path); }
 
 std::string IndexTable::resolve(std::string_view storedPath) const {
     return resolvePath(folder(), storedPath);

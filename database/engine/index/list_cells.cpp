@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/era_table.h"
 #include "database/engine/index/index_codes.h"
@@ -40,14 +41,14 @@ std::string dateCellText(IndexDate date, int yearStyle) {
 }
 
 std::string fileNameCellText(std::string_view storedPath, int style, bool keepExtension) {
-    std::string_view name = fileNameOf(storedPath);
+    std::string_view name = core::fileNameOf(storedPath);
     std::string out;
     if (style == 1) {
         out = storedPath;
     } else if (style == 2) {
-        std::string_view folder = folderOf(storedPath);
+        std::string_view folder = core::folderOf(storedPath);
         if (!folder.empty()) folder.remove_suffix(1);
-        std::string_view parent = fileNameOf(folder);
+        std::string_view parent = core::fileNameOf(folder);
         if (!parent.empty()) {
             out = parent;
             out += '/';

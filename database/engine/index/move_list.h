@@ -32,7 +32,7 @@ inline constexpr int kMaxListMoves = 2000;
 // dropped piece as its origin.
 void buildList(const core::RecordStore& store, std::vector<ListMove>& out);
 
-enum class ReplayResult : int {
+enum class [[nodiscard]] ReplayResult : int{
     Ok = 0,
     NoList = -1,       // the list is empty
     BadHandicap = -2,  // the handicap has no set-up of its own (その他, 詰将棋)

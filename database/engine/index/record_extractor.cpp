@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/formats/csa_reader.h"
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
@@ -17,7 +18,7 @@ namespace {
 
 using core::HeaderField;
 using core::NodeIndex;
-using core::Terminal;
+using core::TerminalCode;
 
 uint8_t winnerResult(core::SideByte winner) {
     return static_cast<uint8_t>(winner == core::kSideBlack ? IndexResult::BlackWins
@@ -47,25 +48,25 @@ void setResultAndMoveCount(const core::RecordStore& store, IndexEntry& entry, in
     entry.moveCount = static_cast<uint16_t>(entries - 1);
     core::SideByte toMove = store.moverOfPly(entries);
     IndexResult result = IndexResult::None;
-    switch (static_cast<Terminal>(store.node(last).to)) {
-        case Terminal::Resign:
-        case Terminal::FoulLoss:
-        case Terminal::TimeLoss:
+    switch (static_cast<TerminalCode>(store.node(last).to)) {
+        case TerminalCode::Resign:
+        case TerminalCode::FoulLoss:
+        case TerminalCode::TimeLoss:
             entry.result = winnerResult(core::opponent(toMove));
             return;
-        case Terminal::FoulWin:
+        case TerminalCode::FoulWin:
             entry.result = winnerResult(toMove);
             return;
-        case Terminal::Impasse:
+        case TerminalCode::Impasse:
             result = IndexResult::Jishogi;
             break;
-        case Terminal::Repetition:
+        case TerminalCode::Repetition:
             result = IndexResult::Repetition;
             break;
-        case Terminal::Suspend:
+        case TerminalCode::Suspend:
             result = IndexResult::Suspended;
             break;
-        case Terminal::Mate:
+        case TerminalCode::Mate:
             result = IndexResult::Mate;
             break;
         default:
@@ -89,16 +90,16 @@ void RecordExtractor::setUserKeys(
     m_options.userKeys = userKeys;
 }
 
-ExtractCode RecordExtractor::extract(const std::string& path, IndexEntry& entry) {
+ExtractResult RecordExtractor::extract(const std::string& path, IndexEntry& entry) {
     m_errorText.clear();
     std::optional<std::string> bytes = core::readFile(path);
-    if (!bytes) return ExtractCode::CannotOpen;
+    if (!bytes) return ExtractResult::CannotOpen;
 
     std::string extension = lowerExtension(path);
     core::DecodedText decoded = core::decodeRecordBytes(std::move(*bytes), extension);
     std::optional<std::string> stored = storedFromFileSystem(path);
     std::string storedPath = stored ? std::move(*stored) : path;
-    m_options.fileName = std::string(fileNameOf(storedPath));
+    m_options.fileName = std::string(core::fileNameOf(storedPath));
     const bool csa = core::isCsaPath(path);
     core::ReadReport report = csa ? core::readCsaLines(m_store, decoded.text, m_options)
                                   : core::readRecordLines(m_store, decoded.text, m_options);
@@ -106,16 +107,16 @@ ExtractCode RecordExtractor::extract(const std::string& path, IndexEntry& entry)
         case core::ReadResult::Ok:
             break;
         case core::ReadResult::CannotOpen:
-            return ExtractCode::CannotOpen;
+            return ExtractResult::CannotOpen;
         case core::ReadResult::CapacityReached:
             m_errorText = core::msgRecordSizeOver();
-            return ExtractCode::ReadFailed;
+            return ExtractResult::ReadFailed;
         case core::ReadResult::LineFailed:
             m_errorText = m_store.readingError();
-            return ExtractCode::ReadFailed;
+            return ExtractResult::ReadFailed;
     }
     fill(entry, storedPath, report.stoppedAtVariation);
-    return ExtractCode::Ok;
+    return ExtractResult::Ok;
 }
 
 void RecordExtractor::fill(IndexEntry& entry, std::string_view path, bool variationFollows) {

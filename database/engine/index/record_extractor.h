@@ -24,7 +24,7 @@ inline constexpr int kExtractStoreCapacity = kMaxListMoves + 1;
 bool isRecordExtension(std::string_view extension);
 using core::lowerExtension;
 
-enum class ExtractCode : int {
+enum class [[nodiscard]] ExtractResult : int{
     Ok = 0,
     CannotOpen = -1,  // the file can't be opened
     ReadFailed = -2,  // the reader reported an error (errorText says which)
@@ -43,7 +43,7 @@ public:
     // Reads the file (CSA by the extension "csa" or "csau", KIF/KI2 otherwise) and fills entry from
     // it; the entry's path is fsPath in stored (CP932) form. After a failure the entry is left as
     // it was.
-    [[nodiscard]] ExtractCode extract(const std::string& fsPath, IndexEntry& entry);
+    [[nodiscard]] ExtractResult extract(const std::string& fsPath, IndexEntry& entry);
 
     // The reader's error text of the last failed extract (CP932).
     const std::string& errorText() const { return m_errorText; }

@@ -8,11 +8,12 @@
 #include <limits>
 #include <system_error>
 
+#include "core/text/message_format.h"
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/index_paths.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -90,43 +91,45 @@ std::string folderWithSlash(std::string_view folder) {
 
 }  // namespace
 
-bool kindTakes(int kind, std::string_view ext) {
+bool kindTakes(AddKind kind, std::string_view ext) {
     switch (kind) {
-        case 0:
+        case AddKind::Kif:
             return ext == "kif";
-        case 1:
+        case AddKind::Ki2:
             return ext == "ki2";
-        case 2:
+        case AddKind::KifOrKi2:
             return ext == "kif" || ext == "ki2";
-        case 3:
+        case AddKind::Csa:
             return ext == "csa";
-        case 4:
+        case AddKind::Bod:
             return ext == "bod";
-        default:
-            return isRecordExtension(ext);
+        case AddKind::AnyRecord:
+            break;
     }
+    return isRecordExtension(ext);
 }
 
-bool deleteKindTakes(int kind, std::string_view ext) {
+bool deleteKindTakes(DeleteKind kind, std::string_view ext) {
     switch (kind) {
-        case 0:
+        case DeleteKind::Kif:
             return ext == "kif";
-        case 1:
+        case DeleteKind::Ki2:
             return ext == "ki2";
-        case 2:
+        case DeleteKind::AnyKi:
             return ext.size() == 3 && ext.starts_with("ki");
-        case 3:
+        case DeleteKind::Csa:
             return ext == "csa";
-        default:
-            return true;
+        case DeleteKind::All:
+            break;
     }
+    return true;
 }
 
 FolderAdd folderAddFromSettings(const IndexSettings& s) {
     FolderAdd r;
     r.folder = fileSystemFromStored(s.addPath);
     r.subfolders = s.addSubfolders;
-    r.kind = s.addKind;
+    r.kind = static_cast<AddKind>(s.addKind);
     r.dateFilter = s.addDateFilter;
     r.year = s.addYear;
     r.month = s.addMonth;
@@ -138,17 +141,17 @@ FolderAdd folderAddFromSettings(const IndexSettings& s) {
 }
 
 std::string addEndStatus(const AddCounts& c) {
-    return formatMessage(texts().addEnd,
-                         {number(c.added), number(c.updated), number(c.added + c.updated)});
+    return core::formatMessage(texts().addEnd,
+                               {number(c.added), number(c.updated), number(c.added + c.updated)});
 }
 
 Registrar::Registrar(Database& db, RecordExtractor& extractor, ErrorLog& log, OperationHost& host,
                      RegistrationOptions options)
     : m_db(db), m_extractor(extractor), m_log(log), m_host(host), m_options(options) {}
 
-ExtractCode Registrar::extract(const std::string& fsPath, IndexEntry& entry, bool quiet) {
-    ExtractCode code = m_extractor.extract(fsPath, entry);
-    if (code != ExtractCode::ReadFailed) return code;
+ExtractResult Registrar::extract(const std::string& fsPath, IndexEntry& entry, bool quiet) {
+    ExtractResult code = m_extractor.extract(fsPath, entry);
+    if (code != ExtractResult::ReadFailed) return code;
 
     std::optional<std::string> stored = storedFromFileSystem(fsPath);
     std::string path = stored ? *stored : fsPath;
@@ -157,11 +160,11 @@ ExtractCode Registrar::extract(const std::string& fsPath, IndexEntry& entry, boo
     if (quiet) return code;
 
     const Texts& t = texts();
-    std::string question = formatMessage(t.readErrorHeading, {path, m_extractor.errorText()});
+    std::string question = core::formatMessage(t.readErrorHeading, {path, m_extractor.errorText()});
     question += m_options.editorConfigured ? t.askEditor : t.askStop;
     switch (m_host.askReadError(question, m_options.editorConfigured)) {
         case ReadErrorAnswer::Stop:
-            return ExtractCode::Stopped;
+            return ExtractResult::Stopped;
         case ReadErrorAnswer::OpenInEditor:
             m_host.openInEditor(fsPath);
             break;
@@ -203,12 +206,12 @@ std::string Registrar::storedPath(std::string_view absoluteStored) const {
     return std::string(absoluteStored);
 }
 
-AddCode Registrar::addEntry(IndexEntry entry, int compareLimit) {
+AddFileResult Registrar::addEntry(IndexEntry entry, int compareLimit) {
     bool binary = m_db.isBinary();
     if (binary &&
         (entry.handicap >= static_cast<uint8_t>(IndexHandicap::Other) || entry.moveCount == 0 ||
          m_extractor.setUpStart() || m_extractor.entryCount() == 0)) {
-        return AddCode::Refused;
+        return AddFileResult::Refused;
     }
     std::string absolute = normalisePath(m_db.table().resolve(entry.path()));
     std::string key = pathKey(absolute);
@@ -223,15 +226,15 @@ AddCode Registrar::addEntry(IndexEntry entry, int compareLimit) {
         entry.marks =
             static_cast<uint8_t>(kept | (entry.marks & (kMarkComments | kMarkVariations)));
         m_db.replace(slot, std::move(entry), std::move(list));
-        return AddCode::Updated;
+        return AddFileResult::Updated;
     }
     if (table.isFull()) {
         m_host.message(tableFullMessage(table.capacity()));
-        return AddCode::TableFull;
+        return AddFileResult::TableFull;
     }
     slot = m_db.append(std::move(entry), std::move(list));
     if (m_keysValid) m_keys.emplace(std::move(key), slot);
-    return AddCode::Added;
+    return AddFileResult::Added;
 }
 
 bool Registrar::isDuplicate(const IndexEntry& entry, const DuplicateCriteria& criteria) {
@@ -247,42 +250,42 @@ bool Registrar::isDuplicate(const IndexEntry& entry, const DuplicateCriteria& cr
     return false;
 }
 
-AddCode Registrar::addFile(const std::string& fsPathGiven, int compareLimit,
-                           const AddFilters* filters) {
+AddFileResult Registrar::addFile(const std::string& fsPathGiven, int compareLimit,
+                                 const AddFilters* filters) {
     std::string fsPath = absoluteFsPath(fsPathGiven);
     if (!storedFromFileSystem(fsPath)) {
         // The index can't hold this name; the file is reported like an unreadable record.
         m_log.appendReadError(fsPath, texts().badFileName);
         ++m_counts.errors;
-        return AddCode::ReadFailed;
+        return AddFileResult::ReadFailed;
     }
     IndexEntry entry;
     switch (extract(fsPath, entry, m_options.quietErrors)) {
-        case ExtractCode::Ok:
+        case ExtractResult::Ok:
             break;
-        case ExtractCode::CannotOpen:
-            return AddCode::CannotOpen;
-        case ExtractCode::ReadFailed:
-            return AddCode::ReadFailed;
-        case ExtractCode::Stopped:
-            return AddCode::Stopped;
+        case ExtractResult::CannotOpen:
+            return AddFileResult::CannotOpen;
+        case ExtractResult::ReadFailed:
+            return AddFileResult::ReadFailed;
+        case ExtractResult::Stopped:
+            return AddFileResult::Stopped;
     }
     if (filters) {
-        if (!passesFilters(entry, *filters)) return AddCode::Filtered;
+        if (!passesFilters(entry, *filters)) return AddFileResult::Filtered;
         if (filters->skipDuplicates && isDuplicate(entry, filters->duplicates)) {
-            return AddCode::Filtered;
+            return AddFileResult::Filtered;
         }
     }
-    AddCode code = addEntry(std::move(entry), compareLimit);
+    AddFileResult code = addEntry(std::move(entry), compareLimit);
     switch (code) {
-        case AddCode::Added:
+        case AddFileResult::Added:
             ++m_counts.added;
             break;
-        case AddCode::Updated:
+        case AddFileResult::Updated:
             ++m_counts.updated;
             break;
-        case AddCode::Refused:
-            return AddCode::NotTaken;
+        case AddFileResult::Refused:
+            return AddFileResult::NotTaken;
         default:
             break;
     }
@@ -290,7 +293,7 @@ AddCode Registrar::addFile(const std::string& fsPathGiven, int compareLimit,
 }
 
 bool Registrar::walk(const std::string& folder, const FolderAdd& request, int compareLimit,
-                     RunResult& run) {
+                     RunReport& run) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) return true;
@@ -315,22 +318,22 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
         if (++m_visited % kProgressStep == 0 && m_host.cancelRequested()) {
             m_host.beep();
             run.cancelled = true;
-            run.end = AddCode::Stopped;
+            run.end = AddFileResult::Stopped;
             return false;
         }
         int before = m_counts.added + m_counts.updated;
-        AddCode code = addFile(path, compareLimit, &request.filters);
-        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+        AddFileResult code = addFile(path, compareLimit, &request.filters);
+        if (code == AddFileResult::TableFull || code == AddFileResult::Stopped) {
             run.end = code;
             return false;
         }
         int done = m_counts.added + m_counts.updated;
         if (done != before && done % kProgressStep == 0) {
-            m_host.status(formatMessage(texts().adding, {number(done)}));
+            m_host.status(core::formatMessage(texts().adding, {number(done)}));
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 run.cancelled = true;
-                run.end = AddCode::Stopped;
+                run.end = AddFileResult::Stopped;
                 return false;
             }
         }
@@ -338,7 +341,7 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
     return true;
 }
 
-void Registrar::finishAdd(RunResult& run, bool showStatus) {
+void Registrar::finishAdd(RunReport& run, bool showStatus) {
     run.counts = m_counts;
     if (m_counts.added + m_counts.updated > 0) m_db.setModified();
     run.status = addEndStatus(m_counts);
@@ -346,33 +349,33 @@ void Registrar::finishAdd(RunResult& run, bool showStatus) {
     if (m_counts.added + m_counts.updated >= kBeepAfterRecords) m_host.beep();
     if (m_counts.errors > 0) {
         m_log.appendSummary();
-        m_host.offerErrorLog(formatMessage(texts().errorsFound, {number(m_counts.errors)}),
+        m_host.offerErrorLog(core::formatMessage(texts().errorsFound, {number(m_counts.errors)}),
                              m_log.path());
     }
 }
 
-RunResult Registrar::addFolder(const FolderAdd& request) {
-    RunResult run;
+RunReport Registrar::addFolder(const FolderAdd& request) {
+    RunReport run;
     m_counts = {};
     m_log.resetCount();
     m_visited = 0;
     std::string folder = absoluteFsPath(request.folder);
     std::optional<std::string> stored = storedFromFileSystem(folder);
-    m_host.status(formatMessage(texts().addingFolder, {stored ? *stored : folder}));
+    m_host.status(core::formatMessage(texts().addingFolder, {stored ? *stored : folder}));
     walk(folder, request, m_db.table().size(), run);
     m_db.table().rebuildDisplayOrder();
     finishAdd(run, true);
     return run;
 }
 
-RunResult Registrar::mergeDls(const std::string& fsPath) {
-    RunResult run;
+RunReport Registrar::mergeDls(const std::string& fsPath) {
+    RunReport run;
     m_counts = {};
     m_log.resetCount();
     std::optional<std::string> content = core::readFile(fsPath, std::size_t{1} << 30);
     if (!content) {
-        run.end = AddCode::CannotOpen;
-        run.status = openErrorMessage(OpenCode::CannotOpen, fsPath);
+        run.end = AddFileResult::CannotOpen;
+        run.status = openErrorMessage(OpenResult::CannotOpen, fsPath);
         return run;
     }
     // The other database's records, with their paths resolved against its own folder.
@@ -380,22 +383,22 @@ RunResult Registrar::mergeDls(const std::string& fsPath) {
     std::string otherPath = stored ? *stored : fsPath;
     IndexTable other(std::numeric_limits<int>::max() / 2);
     (void)loadDls(other, otherPath, *content);
-    std::string name(fileNameOf(otherPath));
+    std::string name(core::fileNameOf(otherPath));
     const int limit = m_db.table().size();
     const int total = other.size();
     for (int i = 0; i < total; ++i) {
         if (i % kProgressStep == 0) {
-            m_host.status(formatMessage(texts().merging, {name, number(i), number(total)}));
+            m_host.status(core::formatMessage(texts().merging, {name, number(i), number(total)}));
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 run.cancelled = true;
-                run.end = AddCode::Stopped;
+                run.end = AddFileResult::Stopped;
                 break;
             }
         }
         std::string path = locateFile(fileSystemFromStored(other.resolve(other.entry(i).path())));
-        AddCode code = addFile(path, limit, nullptr);
-        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+        AddFileResult code = addFile(path, limit, nullptr);
+        if (code == AddFileResult::TableFull || code == AddFileResult::Stopped) {
             run.end = code;
             break;
         }
@@ -404,41 +407,42 @@ RunResult Registrar::mergeDls(const std::string& fsPath) {
     return run;
 }
 
-RunResult Registrar::addSingle(const std::string& fsPathGiven) {
+RunReport Registrar::addSingle(const std::string& fsPathGiven) {
     std::string fsPath = absoluteFsPath(fsPathGiven);
-    RunResult run;
+    RunReport run;
     if (lowerExtension(fsPath) == "dls") {
         run = mergeDls(fsPath);
     } else {
         m_counts = {};
         m_log.resetCount();
         run.end = addFile(fsPath, -1, nullptr);
-        if (run.end != AddCode::Added && run.end != AddCode::Updated &&
-            run.end != AddCode::Stopped && run.end != AddCode::TableFull) {
+        if (run.end != AddFileResult::Added && run.end != AddFileResult::Updated &&
+            run.end != AddFileResult::Stopped && run.end != AddFileResult::TableFull) {
             m_host.message(texts().notRegistered);
         }
         finishAdd(run, false);
     }
-    if (std::optional<std::string> folder = storedFromFileSystem(std::string(folderOf(fsPath)))) {
+    if (std::optional<std::string> folder =
+            storedFromFileSystem(std::string(core::folderOf(fsPath)))) {
         m_db.table().settings().addPath = std::string(core::cutToBytes(*folder, kAddPathMaxBytes));
     }
     m_db.setModified();
     return run;
 }
 
-RunResult Registrar::addDropped(std::span<const std::string> fsPaths) {
-    RunResult run;
+RunReport Registrar::addDropped(std::span<const std::string> fsPaths) {
+    RunReport run;
     m_counts = {};
     m_log.resetCount();
     for (const std::string& path : fsPaths) {
         std::string ext = lowerExtension(path);
         if (!ext.empty() && !isRecordExtension(ext)) continue;
-        AddCode code = addFile(path, -1, nullptr);
-        if (code == AddCode::Added || code == AddCode::Updated) {
+        AddFileResult code = addFile(path, -1, nullptr);
+        if (code == AddFileResult::Added || code == AddFileResult::Updated) {
             std::optional<std::string> stored = storedFromFileSystem(path);
-            m_host.status(formatMessage(texts().dropped, {stored ? *stored : path}));
+            m_host.status(core::formatMessage(texts().dropped, {stored ? *stored : path}));
         }
-        if (code == AddCode::TableFull || code == AddCode::Stopped) {
+        if (code == AddFileResult::TableFull || code == AddFileResult::Stopped) {
             run.end = code;
             break;
         }
@@ -455,7 +459,7 @@ int Registrar::updateSlot(int slot) {
     const IndexEntry& old = table.entry(slot);
     IndexEntry entry;
     if (extract(locateFile(fileSystemFromStored(table.resolve(old.path()))), entry, true) !=
-        ExtractCode::Ok) {
+        ExtractResult::Ok) {
         return -1;
     }
     std::vector<ListMove> list;
@@ -473,8 +477,8 @@ int Registrar::updateSlot(int slot) {
     return 0;
 }
 
-UpdateResult Registrar::update(MissingFileMode& mode, std::span<const int32_t> chosen) {
-    UpdateResult result;
+UpdateReport Registrar::update(MissingFileMode& mode, std::span<const int32_t> chosen) {
+    UpdateReport result;
     m_counts = {};
     m_log.resetCount();
     std::vector<int32_t> slots(chosen.begin(), chosen.end());
@@ -490,7 +494,7 @@ UpdateResult Registrar::update(MissingFileMode& mode, std::span<const int32_t> c
     const Texts& t = texts();
     for (int i = 0; i < total; ++i) {
         if (i % kProgressStep == 0) {
-            m_host.status(formatMessage(t.updating, {number(i), number(total)}));
+            m_host.status(core::formatMessage(t.updating, {number(i), number(total)}));
             if (m_host.cancelRequested()) {
                 result.cancelled = true;
                 break;
@@ -507,7 +511,7 @@ UpdateResult Registrar::update(MissingFileMode& mode, std::span<const int32_t> c
         bool remove = false;
         switch (mode) {
             case MissingFileMode::Keep:
-                m_host.status(formatMessage(t.unreadable, {path}));
+                m_host.status(core::formatMessage(t.unreadable, {path}));
                 break;
             case MissingFileMode::Ask:
                 m_host.beep();
@@ -527,7 +531,7 @@ UpdateResult Registrar::update(MissingFileMode& mode, std::span<const int32_t> c
                 }
                 break;
             case MissingFileMode::Delete:
-                m_host.status(formatMessage(t.unreadable, {path}));
+                m_host.status(core::formatMessage(t.unreadable, {path}));
                 remove = true;
                 break;
             case MissingFileMode::SilentKeep:
@@ -550,11 +554,11 @@ void Registrar::deleteSlot(int slot) {
     m_db.setModified();
 }
 
-FolderDeleteResult Registrar::deleteByFolder(const std::string& fsFolder, int kind,
+FolderDeleteReport Registrar::deleteByFolder(const std::string& fsFolder, DeleteKind kind,
                                              bool subfolders) {
-    FolderDeleteResult result;
+    FolderDeleteReport result;
     if (fsFolder.empty()) {
-        result.code = FolderDeleteCode::NoFolder;
+        result.code = FolderDeleteResult::NoFolder;
         return result;
     }
     std::optional<std::string> stored = storedFromFileSystem(absoluteFsPath(fsFolder));
@@ -567,9 +571,9 @@ FolderDeleteResult Registrar::deleteByFolder(const std::string& fsFolder, int ki
     const int total = table.size();
     for (int slot = total - 1, done = 0; slot >= 0; --slot, ++done) {
         if (done % kProgressStep == 0) {
-            m_host.status(formatMessage(texts().deleting, {number(done), number(total)}));
+            m_host.status(core::formatMessage(texts().deleting, {number(done), number(total)}));
             if (m_host.cancelRequested()) {
-                result.code = FolderDeleteCode::Cancelled;
+                result.code = FolderDeleteResult::Cancelled;
                 break;
             }
         }
@@ -581,16 +585,17 @@ FolderDeleteResult Registrar::deleteByFolder(const std::string& fsFolder, int ki
         deleteSlot(slot);
         ++result.deleted;
     }
-    result.status = result.deleted > 0 ? formatMessage(texts().deleted, {number(result.deleted)})
-                                       : texts().noneDeleted;
+    result.status = result.deleted > 0
+                        ? core::formatMessage(texts().deleted, {number(result.deleted)})
+                        : texts().noneDeleted;
     return result;
 }
 
-PathModeResult Registrar::makePathsRelative() {
-    PathModeResult result;
+PathModeReport Registrar::makePathsRelative() {
+    PathModeReport result;
     IndexTable& table = m_db.table();
     if (table.path().empty() || table.empty()) {
-        result.code = PathModeCode::Unavailable;
+        result.code = PathModeResult::Unavailable;
         return result;
     }
     std::string folder(table.folder());
@@ -604,18 +609,18 @@ PathModeResult Registrar::makePathsRelative() {
         }
     }
     if (result.notRelative > 0) {
-        result.message = formatMessage(texts().notRelative, {number(result.notRelative)});
+        result.message = core::formatMessage(texts().notRelative, {number(result.notRelative)});
     }
     table.settings().relativePaths = true;
     m_db.setModified();
     return result;
 }
 
-PathModeResult Registrar::makePathsAbsolute() {
-    PathModeResult result;
+PathModeReport Registrar::makePathsAbsolute() {
+    PathModeReport result;
     IndexTable& table = m_db.table();
     if (table.path().empty() || table.empty()) {
-        result.code = PathModeCode::Unavailable;
+        result.code = PathModeResult::Unavailable;
         return result;
     }
     for (int slot = 0; slot < table.size(); ++slot) {

@@ -26,11 +26,26 @@ struct RegistrationOptions {
     bool editorConfigured = false;  // the read-error question offers the editor
 };
 
-// Which files adding by folder takes (追加種類): 0 kif, 1 ki2, 2 kif or ki2, 3 csa, 4 bod,
-// 5 and above every record extension.
-bool kindTakes(int kind, std::string_view lowerExtension);
-// Which registered paths deleting by folder takes: 0 KIF, 1 KI2, 2 KI?, 3 CSA, otherwise all.
-bool deleteKindTakes(int kind, std::string_view lowerExtension);
+// Which files adding by folder takes (追加種類, stored as its number).
+enum class AddKind : int {
+    Kif = 0,
+    Ki2 = 1,
+    KifOrKi2 = 2,
+    Csa = 3,
+    Bod = 4,
+    AnyRecord = 5,  // this and every other number: every record extension
+};
+bool kindTakes(AddKind kind, std::string_view lowerExtension);
+
+// Which registered paths deleting by folder takes.
+enum class DeleteKind : int {
+    Kif = 0,
+    Ki2 = 1,
+    AnyKi = 2,  // KI?
+    Csa = 3,
+    All = 4,  // this and every other number
+};
+bool deleteKindTakes(DeleteKind kind, std::string_view lowerExtension);
 
 struct AddFilters {
     std::string player;   // contained in the black or the white player (CP932); empty: any
@@ -43,7 +58,7 @@ struct AddFilters {
 struct FolderAdd {
     std::string folder;  // file-system path
     bool subfolders = false;
-    int kind = 5;
+    AddKind kind = AddKind::AnyRecord;
     // Files last written before this local date are skipped (when dateFilter is on).
     bool dateFilter = false;
     int year = 0;
@@ -56,16 +71,16 @@ struct FolderAdd {
 // the date filter).
 FolderAdd folderAddFromSettings(const IndexSettings& settings);
 
-enum class AddCode : int {
-    Added = 0,
-    Updated = 1,
-    Refused = 2,  // a binary database can't hold the record
-    CannotOpen = -1,
-    ReadFailed = -2,
-    TableFull = -3,
-    Filtered = -4,  // a filter rejected the record
-    Stopped = -5,   // the user stopped the run
-    NotTaken = -6,  // addFile: the entry was refused
+enum class [[nodiscard]] AddFileResult : int{
+    Added = 0,        // a new entry
+    Updated = 1,      // the file was registered already; its entry was read again
+    Refused = 2,      // a binary database can't hold the record
+    CannotOpen = -1,  // neither logged nor asked about
+    ReadFailed = -2,  // the reader reported an error (logged)
+    TableFull = -3,   // no free slot
+    Filtered = -4,    // a filter rejected the record
+    Stopped = -5,     // the user stopped the run
+    NotTaken = -6,    // addFile: the entry was refused
 };
 
 struct AddCounts {
@@ -74,8 +89,8 @@ struct AddCounts {
     int errors = 0;  // read errors written to the log
 };
 
-struct RunResult {
-    AddCode end = AddCode::Added;  // TableFull or Stopped when the run ended early
+struct [[nodiscard]] RunReport {
+    AddFileResult end = AddFileResult::Added;  // TableFull or Stopped when the run ended early
     AddCounts counts;
     bool cancelled = false;  // the cancel flag ended the run
     std::string status;      // the final status text (CP932)
@@ -88,25 +103,32 @@ enum class MissingFileMode : int {
     SilentKeep = 3,  // on opening with 自動更新: nothing is shown
 };
 
-struct UpdateResult {
+struct [[nodiscard]] UpdateReport {
     int updated = 0;
     int unreadable = 0;
     int deleted = 0;
     bool cancelled = false;
 };
 
-enum class FolderDeleteCode : int { Ok = 0, NoFolder = -1, Cancelled = -5 };
+enum class [[nodiscard]] FolderDeleteResult : int{
+    Ok = 0,
+    NoFolder = -1,
+    Cancelled = -5,
+};
 
-struct FolderDeleteResult {
-    FolderDeleteCode code = FolderDeleteCode::Ok;
+struct [[nodiscard]] FolderDeleteReport {
+    FolderDeleteResult code = FolderDeleteResult::Ok;
     int deleted = 0;
     std::string status;  // "%d 棋譜削除しました。" or "削除棋譜は、ありませんでした。"
 };
 
-enum class PathModeCode : int { Ok = 0, Unavailable = -1 };  // untitled or empty database
+enum class [[nodiscard]] PathModeResult : int{
+    Ok = 0,
+    Unavailable = -1,  // untitled or empty database
+};
 
-struct PathModeResult {
-    PathModeCode code = PathModeCode::Ok;
+struct [[nodiscard]] PathModeReport {
+    PathModeResult code = PathModeResult::Ok;
     int notRelative = 0;  // paths outside the index folder (turning relative paths on)
     std::string message;  // "相対パスにできない棋譜が %d局ありました。" when there were such paths
 };
@@ -118,31 +140,31 @@ public:
 
     // Reads a record file into entry. A read error is logged and counted and, unless quiet,
     // asked about (the answer may stop the run: Stopped). CannotOpen is neither logged nor asked.
-    [[nodiscard]] ExtractCode extract(const std::string& fsPath, IndexEntry& entry, bool quiet);
+    [[nodiscard]] ExtractResult extract(const std::string& fsPath, IndexEntry& entry, bool quiet);
 
     // Adds the entry of the record the extractor has just read. Only the first compareLimit
     // slots are searched for the same path (negative: all); a match is updated, keeping its
     // marks 1 and 2. The full-table message goes to the host.
-    [[nodiscard]] AddCode addEntry(IndexEntry entry, int compareLimit);
+    [[nodiscard]] AddFileResult addEntry(IndexEntry entry, int compareLimit);
 
     // Extracts (quiet by the add_error option) and adds one file; filters may be null.
-    [[nodiscard]] AddCode addFile(const std::string& fsPath, int compareLimit,
-                                  const AddFilters* filters);
+    [[nodiscard]] AddFileResult addFile(const std::string& fsPath, int compareLimit,
+                                        const AddFilters* filters);
 
     // Walks a folder (and its subfolders when asked) and adds every file the kind and the date
     // filter take. Ends early on a full table, a stop or the cancel flag. The display order
     // then lists every record.
-    RunResult addFolder(const FolderAdd& request);
+    RunReport addFolder(const FolderAdd& request);
 
     // The menu's single add: a DLS file is merged, any other file added; the add folder becomes
     // the file's folder. A failure other than a stop shows "棋譜を登録できませんでした。".
-    RunResult addSingle(const std::string& fsPath);
+    RunReport addSingle(const std::string& fsPath);
 
     // Adds the records another DLS file lists, reading each record file again.
-    RunResult mergeDls(const std::string& fsPath);
+    RunReport mergeDls(const std::string& fsPath);
 
     // Adds dropped record files (accepted extension or none); others are passed over.
-    RunResult addDropped(std::span<const std::string> fsPaths);
+    RunReport addDropped(std::span<const std::string> fsPaths);
 
     // Re-reads one slot's file and replaces its entry (marks 1 and 2 kept). -1 when the file
     // can't be read, 0 otherwise (also when a binary database refuses the new entry, which
@@ -151,17 +173,18 @@ public:
 
     // Re-reads every slot (slots empty) or the given slots. mode may change when the user
     // answers "全て削除する" or "全て削除しない".
-    UpdateResult update(MissingFileMode& mode, std::span<const int32_t> slots = {});
+    UpdateReport update(MissingFileMode& mode, std::span<const int32_t> slots = {});
 
     // Removes one slot (with its list).
     void deleteSlot(int slot);
 
     // Removes, from the last slot to the first, every record in the folder (or below it with
     // subfolders) whose extension fits the kind.
-    FolderDeleteResult deleteByFolder(const std::string& fsFolder, int kind, bool subfolders);
+    FolderDeleteReport deleteByFolder(const std::string& fsFolder, DeleteKind kind,
+                                      bool subfolders);
 
-    PathModeResult makePathsRelative();
-    PathModeResult makePathsAbsolute();
+    PathModeReport makePathsRelative();
+    PathModeReport makePathsAbsolute();
 
     const AddCounts& counts() const { return m_counts; }
 
@@ -172,8 +195,8 @@ private:
     int findKey(const std::string& key, int compareLimit);
     bool isDuplicate(const IndexEntry& entry, const DuplicateCriteria& criteria);
     bool walk(const std::string& folder, const FolderAdd& request, int compareLimit,
-              RunResult& run);
-    void finishAdd(RunResult& run, bool showStatus);
+              RunReport& run);
+    void finishAdd(RunReport& run, bool showStatus);
     std::string storedPath(std::string_view absoluteStored) const;
 
     Database& m_db;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/index_codes.h"
@@ -58,15 +59,15 @@ protected:
     Registrar registrar(RegistrationOptions options = {}) {
         return Registrar(db, extractor, log, host, options);
     }
-    AddCode add(const std::string& path) {
+    AddFileResult add(const std::string& path) {
         Registrar r = registrar();
         return r.addFile(path, -1, nullptr);
     }
-    RunResult addFolder(FolderAdd request) {
+    RunReport addFolder(FolderAdd request) {
         Registrar r = registrar();
         return r.addFolder(request);
     }
-    FolderAdd folder(std::string path, bool subfolders = true, int kind = 5) {
+    FolderAdd folder(std::string path, bool subfolders = true, AddKind kind = AddKind::AnyRecord) {
         FolderAdd f;
         f.folder = std::move(path);
         f.subfolders = subfolders;
@@ -82,6 +83,26 @@ protected:
     RecordingHost host;
 };
 
+// The kinds are stored as numbers a file may set to anything: a number without a kind of its
+// own takes every record file (adding) or every path (deleting).
+TEST(FolderKindTest, KindsTakeTheirExtensionsAndOtherNumbersTakeAll) {
+    EXPECT_TRUE(kindTakes(AddKind::Kif, "kif"));
+    EXPECT_FALSE(kindTakes(AddKind::Kif, "ki2"));
+    EXPECT_TRUE(kindTakes(AddKind::KifOrKi2, "ki2"));
+    EXPECT_FALSE(kindTakes(AddKind::KifOrKi2, "csa"));
+    EXPECT_TRUE(kindTakes(AddKind::Bod, "bod"));
+    for (int number : {5, 6, 99, -1}) {
+        SCOPED_TRACE(number);
+        EXPECT_TRUE(kindTakes(static_cast<AddKind>(number), "csa"));
+        EXPECT_FALSE(kindTakes(static_cast<AddKind>(number), "dat"));
+    }
+    EXPECT_TRUE(deleteKindTakes(DeleteKind::AnyKi, "kix"));
+    EXPECT_FALSE(deleteKindTakes(DeleteKind::AnyKi, "csa"));
+    for (int number : {4, 5, -1}) {
+        EXPECT_TRUE(deleteKindTakes(static_cast<DeleteKind>(number), "dat")) << number;
+    }
+}
+
 TEST_F(RegistrationTest, ExtractsHeaderMarksAndResult) {
     std::vector<std::string> lines = kifRecord(kShortGame, "平成25年6月1日");
     lines.insert(lines.begin(), "終了日時：96/2/14");
@@ -92,7 +113,7 @@ TEST_F(RegistrationTest, ExtractsHeaderMarksAndResult) {
     std::string path = files.write("a.kif", lines);
 
     IndexEntry e;
-    ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok);
+    ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok);
     EXPECT_EQ(e.path(), path);
     EXPECT_EQ(e.blackPlayer(), sjis("羽生善治"));
     EXPECT_EQ(e.whitePlayer(), sjis("谷川浩司"));
@@ -133,7 +154,7 @@ TEST_F(RegistrationTest, ClosingEntriesDecideTheResult) {
     for (const Case& c : cases) {
         std::string path = files.write("r.kif", kifRecord(c.moves));
         IndexEntry e;
-        ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok);
+        ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok);
         EXPECT_EQ(e.result, static_cast<uint8_t>(c.result)) << c.moves.back();
         EXPECT_EQ(e.moveCount, c.count);
     }
@@ -144,7 +165,7 @@ TEST_F(RegistrationTest, CsaFilesGoToTheCsaReader) {
                                              "$START_TIME:2013/06/01 10:00:00", "PI", "+",
                                              "+7776FU", "-3334FU", "+8822UM", "%TORYO"});
     IndexEntry e;
-    ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok) << extractor.errorText();
+    ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok) << extractor.errorText();
     EXPECT_EQ(e.blackPlayer(), sjis("先手名人"));
     EXPECT_EQ(e.whitePlayer(), sjis("後手王将"));
     EXPECT_EQ(e.start, (IndexDate{2013, 6, 1}));
@@ -158,8 +179,8 @@ TEST_F(RegistrationTest, CsaFilesGoToTheCsaReader) {
 
 TEST_F(RegistrationTest, ReadErrorsAreLoggedAndMissingFilesAreNot) {
     std::string bad = files.write("bad.kif", kifRecord({"７六歩(77)", "９九竜王"}));
-    EXPECT_EQ(add(files.file("none.kif")), AddCode::CannotOpen);
-    EXPECT_EQ(add(bad), AddCode::ReadFailed);
+    EXPECT_EQ(add(files.file("none.kif")), AddFileResult::CannotOpen);
+    EXPECT_EQ(add(bad), AddFileResult::ReadFailed);
     EXPECT_EQ(db.table().size(), 0);
 
     std::optional<std::string> text = core::readFile(log.path());
@@ -178,7 +199,7 @@ TEST_F(RegistrationTest, AskedReadErrorsMayStopTheRun) {
     std::string bad = files.write("bad.kif", kifRecord({"９九竜王"}));
     host.readErrorAnswer = ReadErrorAnswer::Stop;
     Registrar r = registrar({.quietErrors = false, .editorConfigured = false});
-    EXPECT_EQ(r.addFile(bad, -1, nullptr), AddCode::Stopped);
+    EXPECT_EQ(r.addFile(bad, -1, nullptr), AddFileResult::Stopped);
     ASSERT_EQ(host.questions.size(), 1u);
     EXPECT_TRUE(host.questions[0].starts_with(sjis("棋譜読み込みエラー(") + bad + ")\n"));
     EXPECT_TRUE(host.questions[0].ends_with(sjis("追加を中止しますか？")));
@@ -186,12 +207,12 @@ TEST_F(RegistrationTest, AskedReadErrorsMayStopTheRun) {
 
 TEST_F(RegistrationTest, AddingTheSameFileTwiceUpdatesItAndKeepsUserMarks) {
     std::string path = files.write("game.kif", kifRecord(kShortGame));
-    RunResult first = addFolder(folder(files.path()));
+    RunReport first = addFolder(folder(files.path()));
     EXPECT_EQ(first.counts.added, 1);
     db.table().entry(0).marks |= kMarkUser1 | kMarkUser2;
 
     files.write("game.kif", kifRecord({"７六歩(77)", "投了"}, "2001/2/3"));
-    RunResult second = addFolder(folder(files.path()));
+    RunReport second = addFolder(folder(files.path()));
     EXPECT_EQ(second.counts.added, 0);
     EXPECT_EQ(second.counts.updated, 1);
     EXPECT_EQ(second.status, sjis("追加終了　新規追加：0 更新：1（計：1）"));
@@ -204,17 +225,17 @@ TEST_F(RegistrationTest, AddingTheSameFileTwiceUpdatesItAndKeepsUserMarks) {
 TEST_F(RegistrationTest, PathsAreStoredWithAnUpperCaseExtensionAndComparedIgnoringCase) {
     std::string lower = files.write("a.kif", kifRecord(kShortGame));
     std::string upper = files.write("A.KIF", kifRecord(kShortGame));
-    EXPECT_EQ(add(lower), AddCode::Added);
+    EXPECT_EQ(add(lower), AddFileResult::Added);
     EXPECT_EQ(entry(0).path(), files.file("a.KIF"));
-    EXPECT_EQ(add(upper), AddCode::Updated);
+    EXPECT_EQ(add(upper), AddFileResult::Updated);
     EXPECT_EQ(db.table().size(), 1);
 }
 
 TEST_F(RegistrationTest, AFullTableStopsTheFolderAddAndKeepsWhatFits) {
     db.table().setCapacity(3);
     for (int i = 0; i < 5; ++i) files.write(std::to_string(i) + ".kif", kifRecord(kShortGame));
-    RunResult run = addFolder(folder(files.path()));
-    EXPECT_EQ(run.end, AddCode::TableFull);
+    RunReport run = addFolder(folder(files.path()));
+    EXPECT_EQ(run.end, AddFileResult::TableFull);
     EXPECT_EQ(db.table().size(), 3);
     EXPECT_EQ(db.table().displayOrder().size(), 3u);
     ASSERT_EQ(host.messages.size(), 1u);
@@ -228,17 +249,17 @@ TEST_F(RegistrationTest, AFolderAddTakesTheKindSubfoldersAndFilters) {
     files.write("d.txt", {"no record here"});
     files.write("e.dat", kifRecord(kShortGame));
 
-    EXPECT_EQ(addFolder(folder(files.path(), false, 0)).counts.added, 1);  // a.kif
+    EXPECT_EQ(addFolder(folder(files.path(), false, AddKind::Kif)).counts.added, 1);  // a.kif
     db.reset(false);
-    EXPECT_EQ(addFolder(folder(files.path(), true, 0)).counts.added, 2);  // + sub/c.kif
+    EXPECT_EQ(addFolder(folder(files.path(), true, AddKind::Kif)).counts.added, 2);  // + sub/c.kif
     db.reset(false);
-    EXPECT_EQ(addFolder(folder(files.path(), true, 2)).counts.added, 3);  // + b.ki2
+    EXPECT_EQ(addFolder(folder(files.path(), true, AddKind::KifOrKi2)).counts.added, 3);  // + b.ki2
     db.reset(false);
     // Every record extension: d.txt reads as a record without moves; e.dat is not taken.
-    EXPECT_EQ(addFolder(folder(files.path(), true, 5)).counts.added, 4);
+    EXPECT_EQ(addFolder(folder(files.path(), true, AddKind::AnyRecord)).counts.added, 4);
 
     db.reset(false);
-    FolderAdd filtered = folder(files.path(), true, 5);
+    FolderAdd filtered = folder(files.path(), true, AddKind::AnyRecord);
     filtered.filters.player = sjis("渡辺");
     EXPECT_EQ(addFolder(filtered).counts.added, 2);
     db.reset(false);
@@ -265,9 +286,9 @@ TEST_F(RegistrationTest, TheDateFilterSkipsFilesWrittenBeforeTheDay) {
     request.year = 2001;
     request.month = 1;
     request.day = 16;
-    RunResult run = addFolder(request);
+    RunReport run = addFolder(request);
     EXPECT_EQ(run.counts.added, 1);
-    EXPECT_EQ(fileNameOf(entry(0).path()), "new.KIF");
+    EXPECT_EQ(core::fileNameOf(entry(0).path()), "new.KIF");
     request.day = 15;
     EXPECT_EQ(addFolder(request).counts.added, 1);
 }
@@ -280,7 +301,7 @@ TEST_F(RegistrationTest, SkipDuplicatesLeavesOutTheSameGameFromAnotherFile) {
     request.filters.skipDuplicates = true;
     EXPECT_EQ(addFolder(request).counts.added, 1);
     request.folder = files.file("y");
-    RunResult run = addFolder(request);
+    RunReport run = addFolder(request);
     EXPECT_EQ(run.counts.added, 1);  // only c.kif: another day
     EXPECT_EQ(db.table().size(), 2);
 }
@@ -303,9 +324,9 @@ TEST_F(RegistrationTest, ABinaryDatabaseRefusesRecordsItCannotHold) {
     std::string good = files.write("good.kif", kifRecord(kShortGame));
 
     Registrar r = registrar();
-    EXPECT_EQ(r.addFile(set, -1, nullptr), AddCode::NotTaken);
-    EXPECT_EQ(r.addFile(empty, -1, nullptr), AddCode::NotTaken);
-    EXPECT_EQ(r.addFile(good, -1, nullptr), AddCode::Added);
+    EXPECT_EQ(r.addFile(set, -1, nullptr), AddFileResult::NotTaken);
+    EXPECT_EQ(r.addFile(empty, -1, nullptr), AddFileResult::NotTaken);
+    EXPECT_EQ(r.addFile(good, -1, nullptr), AddFileResult::Added);
     EXPECT_EQ(r.counts().added, 1);
     EXPECT_EQ(r.counts().updated, 0);
     ASSERT_EQ(db.table().size(), 1);
@@ -318,7 +339,7 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
     for (int i = 0; i < 4; ++i) {
         paths.push_back(files.write(std::to_string(i) + ".kif", kifRecord(kShortGame)));
     }
-    addFolder(folder(files.path()));
+    ASSERT_EQ(addFolder(folder(files.path())).counts.added, 4);
     ASSERT_EQ(db.table().size(), 4);
     // Slot order follows the folder's order; find the slots by name.
     auto slotOf = [&](const std::string& path) { return db.table().findPath(normalisePath(path)); };
@@ -328,7 +349,7 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
 
     Registrar r = registrar();
     MissingFileMode keep = MissingFileMode::Keep;
-    UpdateResult kept = r.update(keep);
+    UpdateReport kept = r.update(keep);
     EXPECT_EQ(kept.updated, 2);
     EXPECT_EQ(kept.unreadable, 2);
     EXPECT_EQ(db.table().size(), 4);
@@ -340,7 +361,7 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
     // Ask: the first answer is "全て削除する", which deletes this one and every later one.
     host.missingAnswers = {MissingFileAnswer::DeleteAll};
     MissingFileMode ask = MissingFileMode::Ask;
-    UpdateResult asked = r.update(ask);
+    UpdateReport asked = r.update(ask);
     EXPECT_EQ(host.asked.size(), 1u);
     EXPECT_EQ(ask, MissingFileMode::Delete);
     EXPECT_EQ(asked.deleted, 2);
@@ -352,12 +373,12 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
 
 TEST_F(RegistrationTest, UpdateAsksPerFileUntilTheUserAnswersForAll) {
     for (int i = 0; i < 3; ++i) files.write(std::to_string(i) + ".kif", kifRecord(kShortGame));
-    addFolder(folder(files.path()));
+    ASSERT_EQ(addFolder(folder(files.path())).counts.added, 3);
     std::filesystem::remove_all(files.path());
     host.missingAnswers = {MissingFileAnswer::Keep, MissingFileAnswer::KeepAll};
     Registrar r = registrar();
     MissingFileMode mode = MissingFileMode::Ask;
-    UpdateResult result = r.update(mode);
+    UpdateReport result = r.update(mode);
     EXPECT_EQ(host.asked.size(), 2u);
     EXPECT_EQ(mode, MissingFileMode::Keep);
     EXPECT_EQ(result.deleted, 0);
@@ -375,44 +396,44 @@ TEST_F(RegistrationTest, DeleteByFolderTakesTheFolderTheKindAndSubfolders) {
     files.write("db/b.ki2", kifRecord(kShortGame));
     files.write("db/sub/c.kif", kifRecord(kShortGame));
     files.write("dbx/d.kif", kifRecord(kShortGame));  // a folder whose name only begins alike
-    addFolder(folder(files.path()));
+    ASSERT_EQ(addFolder(folder(files.path())).counts.added, 4);
     ASSERT_EQ(db.table().size(), 4);
 
     Registrar r = registrar();
-    FolderDeleteResult none = r.deleteByFolder(files.file("db"), 3, true);
+    FolderDeleteReport none = r.deleteByFolder(files.file("db"), DeleteKind::Csa, true);
     EXPECT_EQ(none.status, sjis("削除棋譜は、ありませんでした。"));
-    FolderDeleteResult direct = r.deleteByFolder(files.file("db"), 0, false);
+    FolderDeleteReport direct = r.deleteByFolder(files.file("db"), DeleteKind::Kif, false);
     EXPECT_EQ(direct.deleted, 1);
     EXPECT_EQ(direct.status, sjis("1 棋譜削除しました。"));
-    FolderDeleteResult below = r.deleteByFolder(files.file("db") + "/", 2, true);
+    FolderDeleteReport below = r.deleteByFolder(files.file("db") + "/", DeleteKind::AnyKi, true);
     EXPECT_EQ(below.deleted, 2);
     ASSERT_EQ(db.table().size(), 1);
-    EXPECT_EQ(fileNameOf(entry(0).path()), "d.KIF");
-    EXPECT_EQ(r.deleteByFolder("", 5, true).code, FolderDeleteCode::NoFolder);
+    EXPECT_EQ(core::fileNameOf(entry(0).path()), "d.KIF");
+    EXPECT_EQ(r.deleteByFolder("", DeleteKind::All, true).code, FolderDeleteResult::NoFolder);
 }
 
 TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
     files.write("db/games/a.kif", kifRecord(kShortGame));
     std::string outside = files.write("elsewhere/b.kif", kifRecord(kShortGame));
     Registrar r = registrar();
-    EXPECT_EQ(r.makePathsRelative().code, PathModeCode::Unavailable);  // untitled
+    EXPECT_EQ(r.makePathsRelative().code, PathModeResult::Unavailable);  // untitled
 
     db.table().setPath(files.file("db/main.DLS"));
-    addFolder(folder(files.file("db")));
-    EXPECT_EQ(r.addFile(outside, -1, nullptr), AddCode::Added);
-    PathModeResult on = r.makePathsRelative();
+    ASSERT_EQ(addFolder(folder(files.file("db"))).counts.added, 1);
+    EXPECT_EQ(r.addFile(outside, -1, nullptr), AddFileResult::Added);
+    PathModeReport on = r.makePathsRelative();
     EXPECT_EQ(on.notRelative, 1);
     EXPECT_EQ(on.message, sjis("相対パスにできない棋譜が 1局ありました。"));
     EXPECT_EQ(entry(0).path(), "games/a.KIF");
     EXPECT_EQ(entry(1).path(), normalisePath(outside));
     // A relative entry still names the same file when added again, and a new record inside the
     // folder is stored relative.
-    EXPECT_EQ(r.addFile(files.file("db/games/a.kif"), -1, nullptr), AddCode::Updated);
+    EXPECT_EQ(r.addFile(files.file("db/games/a.kif"), -1, nullptr), AddFileResult::Updated);
     std::string c = files.write("db/c.kif", kifRecord(kShortGame));
-    EXPECT_EQ(r.addFile(c, -1, nullptr), AddCode::Added);
+    EXPECT_EQ(r.addFile(c, -1, nullptr), AddFileResult::Added);
     EXPECT_EQ(entry(2).path(), "c.KIF");
 
-    r.makePathsAbsolute();
+    EXPECT_EQ(r.makePathsAbsolute().code, PathModeResult::Ok);
     EXPECT_FALSE(db.table().settings().relativePaths);
     EXPECT_EQ(entry(0).path(), files.file("db/games/a.KIF"));
     EXPECT_EQ(entry(2).path(), files.file("db/c.KIF"));
@@ -421,12 +442,12 @@ TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
 TEST_F(RegistrationTest, MergingADlsReadsTheRecordsItLists) {
     files.write("g/a.kif", kifRecord(kShortGame));
     files.write("g/b.kif", kifRecord(kShortGame));
-    addFolder(folder(files.file("g")));
-    ASSERT_EQ(saveDatabase(db, files.file("other.DLS")), SaveCode::Ok);
+    ASSERT_EQ(addFolder(folder(files.file("g"))).counts.added, 2);
+    ASSERT_EQ(saveDatabase(db, files.file("other.DLS")), core::WriteResult::Ok);
 
     Database target;
     Registrar r(target, extractor, log, host);
-    RunResult run = r.addSingle(files.file("other.DLS"));
+    RunReport run = r.addSingle(files.file("other.DLS"));
     EXPECT_EQ(run.counts.added, 2);
     EXPECT_EQ(target.table().size(), 2);
     EXPECT_EQ(target.table().settings().addPath, files.path() + "/");
@@ -435,8 +456,8 @@ TEST_F(RegistrationTest, MergingADlsReadsTheRecordsItLists) {
 
 TEST_F(RegistrationTest, ASingleAddThatFailsSaysSo) {
     Registrar r = registrar();
-    RunResult run = r.addSingle(files.file("missing.kif"));
-    EXPECT_EQ(run.end, AddCode::CannotOpen);
+    RunReport run = r.addSingle(files.file("missing.kif"));
+    EXPECT_EQ(run.end, AddFileResult::CannotOpen);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0], sjis("棋譜を登録できませんでした。"));
 }
@@ -444,7 +465,7 @@ TEST_F(RegistrationTest, ASingleAddThatFailsSaysSo) {
 TEST_F(RegistrationTest, TheCancelFlagEndsAFolderAddWithABeep) {
     for (int i = 0; i < 30; ++i) files.write(std::to_string(i) + ".kif", kifRecord(kShortGame));
     host.cancelAfterPolls = 1;
-    RunResult run = addFolder(folder(files.path()));
+    RunReport run = addFolder(folder(files.path()));
     EXPECT_TRUE(run.cancelled);
     EXPECT_LT(db.table().size(), 30);
     EXPECT_GE(host.beeps, 1);
@@ -455,11 +476,11 @@ using RegistrationInteropTest = testsupport::WithInterop<RegistrationTest>;
 TEST_F(RegistrationInteropTest, RecordsReadWithoutHarm) {
     const std::filesystem::path root = testsupport::interopFolder();
     FolderAdd request = folder(root.string());
-    request.kind = 2;
-    RunResult run = addFolder(request);
+    request.kind = AddKind::KifOrKi2;
+    RunReport run = addFolder(request);
     EXPECT_GE(run.counts.added, 11);
     EXPECT_EQ(run.counts.errors, 0);
-    request.kind = 3;  // the CSA records
+    request.kind = AddKind::Csa;
     run = addFolder(request);
     EXPECT_GE(run.counts.added, 12);
     EXPECT_GE(run.counts.added + run.counts.errors, 15);
@@ -468,7 +489,7 @@ TEST_F(RegistrationInteropTest, RecordsReadWithoutHarm) {
     for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
         std::string ext = e.path().extension().string();
         if (ext == ".kifu" || ext == ".ki2u") {
-            EXPECT_EQ(r.addFile(e.path().string(), -1, nullptr), AddCode::Added) << e.path();
+            EXPECT_EQ(r.addFile(e.path().string(), -1, nullptr), AddFileResult::Added) << e.path();
         }
     }
     int slot =

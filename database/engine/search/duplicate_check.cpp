@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -40,10 +40,10 @@ uint64_t quickKey(const IndexEntry& e, const DuplicateCriteria& c) {
 
 }  // namespace
 
-DuplicateCheckResult checkDuplicates(Database& db, const DuplicateCriteria& criteria,
+DuplicateCheckReport checkDuplicates(Database& db, const DuplicateCriteria& criteria,
                                      OperationHost& host, const DuplicateCheckOptions& options) {
     IndexTable& table = db.table();
-    DuplicateCheckResult result;
+    DuplicateCheckReport result;
     std::vector<uint8_t> flags(static_cast<std::size_t>(table.size()), kKeepRecord);
     const std::vector<int32_t> order = table.displayOrder();
     const std::size_t n = order.size();
@@ -58,7 +58,7 @@ DuplicateCheckResult checkDuplicates(Database& db, const DuplicateCriteria& crit
     auto flag = [&](int slot) {
         flags[static_cast<std::size_t>(slot)] = deleteFile ? kDeleteRecordAndFile : kDeleteRecord;
         ++result.flagged;
-        host.status(formatMessage(texts().flagged, {std::to_string(result.flagged)}));
+        host.status(core::formatMessage(texts().flagged, {std::to_string(result.flagged)}));
     };
     bool end = false;
     for (std::size_t ii = 0; ii < n && !end; ++ii) {
@@ -129,7 +129,7 @@ DuplicateCheckResult checkDuplicates(Database& db, const DuplicateCriteria& crit
         }
         db.removeSlot(slot);
         ++result.deleted;
-        host.status(formatMessage(
+        host.status(core::formatMessage(
             texts().deleting, {std::to_string(result.deleted), std::to_string(result.flagged)}));
         (void)host.cancelRequested();  // lets the window process pending events
     }

@@ -27,7 +27,7 @@ struct DuplicateCheckOptions {
     bool confirmTrash = false;  // del_confirm: the shell asks before moving a file
 };
 
-struct DuplicateCheckResult {
+struct [[nodiscard]] DuplicateCheckReport {
     int code = 0;  // pairs found, or -1 when stopped or cancelled
     int pairs = 0;
     int flagged = 0;
@@ -40,7 +40,7 @@ struct DuplicateCheckResult {
 // Runs the check and deletes what was flagged. Afterwards the status shows
 // "棋譜の重複はありませんでした。" or "重複検査終了" when no record was deleted; otherwise the
 // database is marked modified (the caller redraws and re-sorts the list).
-DuplicateCheckResult checkDuplicates(Database& db, const DuplicateCriteria& criteria,
+DuplicateCheckReport checkDuplicates(Database& db, const DuplicateCriteria& criteria,
                                      OperationHost& host,
                                      const DuplicateCheckOptions& options = {});
 

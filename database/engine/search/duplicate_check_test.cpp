@@ -71,7 +71,7 @@ TEST_F(DuplicateCheckTest, DifferentMovesPairInATextDatabaseOnly) {
     DuplicateCriteria criteria;
     criteria.compareMoves = true;
     make(records, false);
-    DuplicateCheckResult text = checkDuplicates(db, criteria, host);
+    DuplicateCheckReport text = checkDuplicates(db, criteria, host);
     EXPECT_EQ(text.code, 1);
     ASSERT_EQ(host.asked.size(), 1u);
     EXPECT_EQ(host.asked[0].firstLine, "1: No.   1: /a.kif");
@@ -95,7 +95,7 @@ TEST_F(DuplicateCheckTest, AnIncompleteDateIsNeverPaired) {
 TEST_F(DuplicateCheckTest, AlwaysDeleteSecondFlagsEveryLaterDuplicateWithoutAsking) {
     make({{"/a.kif"}, {"/b.kif"}, {"/c.kif", {2014, 1, 1}}, {"/d.kif"}, {"/e.kif"}}, false);
     host.answers = {DuplicateAnswer::AlwaysSecond};
-    DuplicateCheckResult r = checkDuplicates(db, DuplicateCriteria{}, host);
+    DuplicateCheckReport r = checkDuplicates(db, DuplicateCriteria{}, host);
     EXPECT_EQ(host.asked.size(), 1u);
     EXPECT_EQ(r.pairs, 3);
     EXPECT_EQ(r.deleted, 3);
@@ -110,7 +110,7 @@ TEST_F(DuplicateCheckTest, DeleteFirstMovesOnAndTheFileGoesToTheTrash) {
     make({{"/a.kif"}, {"/b.kif"}, {"/c.kif"}}, false);
     host.answers = {DuplicateAnswer::DeleteFirst, DuplicateAnswer::Next};
     host.tickDeleteFile = true;
-    DuplicateCheckResult r = checkDuplicates(db, DuplicateCriteria{}, host);
+    DuplicateCheckReport r = checkDuplicates(db, DuplicateCriteria{}, host);
     // a is flagged against b; then b and c are asked about and kept.
     ASSERT_EQ(host.asked.size(), 2u);
     EXPECT_EQ(host.asked[1].firstRow, 2);
@@ -125,7 +125,7 @@ TEST_F(DuplicateCheckTest, StopDeletesWhatWasFlaggedAndCancelNothing) {
     make(records, false);
     host.answers = {DuplicateAnswer::DeleteSecond, DuplicateAnswer::DeleteSecond,
                     DuplicateAnswer::Stop};
-    DuplicateCheckResult r = checkDuplicates(db, DuplicateCriteria{}, host);
+    DuplicateCheckReport r = checkDuplicates(db, DuplicateCriteria{}, host);
     EXPECT_EQ(r.code, -1);
     EXPECT_EQ(r.deleted, 2);
     EXPECT_EQ(paths(), (std::vector<std::string>{"/a.kif", "/d.kif"}));

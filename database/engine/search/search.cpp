@@ -1,10 +1,10 @@
 #include "database/engine/search/search.h"
 
 #include "core/formats/record_reader.h"
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/duplicate_criteria.h"
 #include "database/engine/index/fs_paths.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -251,8 +251,8 @@ Searcher::Load Searcher::loadLine(int slot, ReplayBoard& start, std::span<const 
     }
     IndexEntry scratch;
     std::string fsPath = locateFile(fileSystemFromStored(table.resolve(e.path())));
-    ExtractCode code = m_extractor.extract(fsPath, scratch);
-    if (code == ExtractCode::Ok) {
+    ExtractResult code = m_extractor.extract(fsPath, scratch);
+    if (code == ExtractResult::Ok) {
         core::Position pos;
         m_extractor.store().restoreStartPosition(pos);
         start.load(pos);
@@ -260,14 +260,14 @@ Searcher::Load Searcher::loadLine(int slot, ReplayBoard& start, std::span<const 
         moves = m_moves;
         return Load::Ok;
     }
-    std::string detail =
-        code == ExtractCode::CannotOpen ? core::msgFileMissing(e.path()) : m_extractor.errorText();
-    std::string question = formatMessage(texts().readError, {e.path(), detail});
+    std::string detail = code == ExtractResult::CannotOpen ? core::msgFileMissing(e.path())
+                                                           : m_extractor.errorText();
+    std::string question = core::formatMessage(texts().readError, {e.path(), detail});
     return m_host.askSearchReadError(question) ? Load::Stop : Load::Skip;
 }
 
 template <class Test>
-SearchResult Searcher::run(const char* statusUtf8, const char* progressUtf8, bool autoReplay,
+SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, bool autoReplay,
                            Test&& test) {
     IndexTable& table = m_db.table();
     const std::vector<int32_t> listed = table.displayOrder();
@@ -276,14 +276,14 @@ SearchResult Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
     const std::string progress = core::sjis(progressUtf8);
     m_host.status(core::sjis(statusUtf8));
     std::vector<int32_t> hits;
-    SearchResult result;
+    SearchReport result;
     int replayed = 0;
     for (int k = 0; k < total; ++k) {
         if (k % every == 0) {
             char buf[80];
             std::snprintf(buf, sizeof buf, "%4d", k);
-            m_host.status(
-                formatMessage(progress, {buf, std::to_string(total), std::to_string(hits.size())}));
+            m_host.status(core::formatMessage(
+                progress, {buf, std::to_string(total), std::to_string(hits.size())}));
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 result.cancelled = true;
@@ -319,13 +319,13 @@ SearchResult Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
     return result;
 }
 
-SearchResult Searcher::findByHeader(const HeaderCriteria& criteria) {
+SearchReport Searcher::findByHeader(const HeaderCriteria& criteria) {
     IndexTable& table = m_db.table();
     std::vector<int32_t> hits;
     for (int32_t slot : table.displayOrder()) {
         if (matchesHeader(table.entry(slot), criteria)) hits.push_back(slot);
     }
-    SearchResult result;
+    SearchReport result;
     result.hits = static_cast<int>(hits.size());
     if (hits.empty()) {
         m_host.beep();
@@ -336,7 +336,7 @@ SearchResult Searcher::findByHeader(const HeaderCriteria& criteria) {
     return result;
 }
 
-SearchResult Searcher::findPosition(const core::Position& target,
+SearchReport Searcher::findPosition(const core::Position& target,
                                     const PositionSearchOptions& options) {
     m_target = target;
     m_lastOptions = options;
@@ -351,10 +351,10 @@ SearchResult Searcher::findPosition(const core::Position& target,
                });
 }
 
-SearchResult Searcher::findSequence(std::string_view patternText, bool autoReplay) {
+SearchReport Searcher::findSequence(std::string_view patternText, bool autoReplay) {
     PatternParse parsed = parsePattern(patternText);
     if (!parsed.ok()) {
-        SearchResult result;
+        SearchReport result;
         result.error = parsed.error;
         m_host.message(parsed.error);
         return result;
@@ -362,7 +362,7 @@ SearchResult Searcher::findSequence(std::string_view patternText, bool autoRepla
     return findSequence(parsed.steps, autoReplay);
 }
 
-SearchResult Searcher::findSequence(std::span<const PatternStep> steps, bool autoReplay) {
+SearchReport Searcher::findSequence(std::span<const PatternStep> steps, bool autoReplay) {
     const std::vector<PatternStep> pattern(steps.begin(), steps.end());
     return run("手順検索中...", "手順検索中...  棋譜： %s / %d  検出： %d", autoReplay,
                [&](const ReplayBoard& start, std::span<const ListMove> moves) {
@@ -395,7 +395,7 @@ SearchResult Searcher::findSequence(std::span<const PatternStep> steps, bool aut
                });
 }
 
-SearchResult Searcher::findNextPosition(int row) {
+SearchReport Searcher::findNextPosition(int row) {
     IndexTable& table = m_db.table();
     const auto& order = table.displayOrder();
     if (!m_target || row < 0 || row >= static_cast<int>(order.size()) ||

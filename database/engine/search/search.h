@@ -107,7 +107,7 @@ TargetRead readTarget(std::string_view clipboardText);
 // when ply is negative or beyond it).
 core::Position positionOfRecord(const core::RecordStore& store, int ply);
 
-struct SearchResult {
+struct [[nodiscard]] SearchReport {
     int hits = 0;
     bool cancelled = false;  // the cancel flag or a read-error answer ended the search
     std::string error;       // the pattern's error; the search did not run
@@ -117,15 +117,15 @@ class Searcher {
 public:
     Searcher(Database& db, RecordExtractor& extractor, OperationHost& host);
 
-    SearchResult findByHeader(const HeaderCriteria& criteria);
+    SearchReport findByHeader(const HeaderCriteria& criteria);
     // Saves the target for findNextPosition.
-    SearchResult findPosition(const core::Position& target, const PositionSearchOptions& options);
-    SearchResult findSequence(std::string_view patternText, bool autoReplay = false);
-    SearchResult findSequence(std::span<const PatternStep> steps, bool autoReplay = false);
+    SearchReport findPosition(const core::Position& target, const PositionSearchOptions& options);
+    SearchReport findSequence(std::string_view patternText, bool autoReplay = false);
+    SearchReport findSequence(std::span<const PatternStep> steps, bool autoReplay = false);
     // 次の手検索 for the record at display row: plays its next move on the saved target and
     // searches the listed records again. "次の手を進められませんでした。" goes to the host when
     // the row has no next move or no position search was made.
-    SearchResult findNextPosition(int row);
+    SearchReport findNextPosition(int row);
 
     const std::optional<core::Position>& target() const { return m_target; }
 
@@ -133,7 +133,7 @@ private:
     enum class Load { Ok, Skip, Stop };
     Load loadLine(int slot, ReplayBoard& start, std::span<const ListMove>& moves);
     template <class Test>
-    SearchResult run(const char* statusUtf8, const char* progressUtf8, bool autoReplay,
+    SearchReport run(const char* statusUtf8, const char* progressUtf8, bool autoReplay,
                      Test&& test);
 
     Database& m_db;

@@ -61,7 +61,7 @@ protected:
             std::string name = std::to_string(counter++);
             name += ".kif";
             std::string path = files.write(name, kifRecord(moves));
-            ASSERT_EQ(registrar.addFile(path, 0, nullptr), AddCode::Added);
+            ASSERT_EQ(registrar.addFile(path, 0, nullptr), AddFileResult::Added);
         }
         db.table().rebuildDisplayOrder();
     }
@@ -89,7 +89,7 @@ protected:
 TEST_P(SearchTest, SequenceFindsTheOpeningAtAnyPointWithItsPlyAndNextMove) {
     addGames({kOpening, kLate, kOther});
     Searcher searcher(db, extractor, host);
-    SearchResult r = searcher.findSequence(sjis("+76歩,-34歩"));
+    SearchReport r = searcher.findSequence(sjis("+76歩,-34歩"));
     ASSERT_EQ(r.hits, 2);
     EXPECT_EQ(order(), (std::vector<int32_t>{0, 1}));
     EXPECT_EQ(listed(0).hitPly, 0);
@@ -119,7 +119,7 @@ TEST_P(SearchTest, NoHitLeavesTheListAndABadPieceWordStopsBeforeStarting) {
     Searcher searcher(db, extractor, host);
     const std::vector<int32_t> before = {1, 0};
     db.table().displayOrder() = before;
-    SearchResult r = searcher.findSequence(sjis("+55玉"));
+    SearchReport r = searcher.findSequence(sjis("+55玉"));
     EXPECT_EQ(r.hits, 0);
     EXPECT_EQ(order(), before);
     EXPECT_EQ(host.beeps, 1);
@@ -134,7 +134,7 @@ TEST_P(SearchTest, NoHitLeavesTheListAndABadPieceWordStopsBeforeStarting) {
 TEST_P(SearchTest, PositionSearchListsTheHitWithTheMoveAfterIt) {
     addGames({kLate, kOpening, kOther});
     Searcher searcher(db, extractor, host);
-    SearchResult r = searcher.findPosition(positionAfter({"７六歩(77)", "３四歩(33)"}), {});
+    SearchReport r = searcher.findPosition(positionAfter({"７六歩(77)", "３四歩(33)"}), {});
     ASSERT_EQ(r.hits, 1);
     EXPECT_EQ(order(), (std::vector<int32_t>{1}));
     EXPECT_EQ(listed(0).hitPly, 2);
@@ -188,7 +188,7 @@ TEST_P(SearchTest, CancellingKeepsTheHitsFoundSoFar) {
     addGames(games);
     host.cancelAfterPolls = 2;  // polled at records 0 and 10 (text) or 0 and 100 (binary)
     Searcher searcher(db, extractor, host);
-    SearchResult r = searcher.findSequence(sjis("+76歩"));
+    SearchReport r = searcher.findSequence(sjis("+76歩"));
     EXPECT_TRUE(r.cancelled);
     const int done = GetParam() ? 200 : 20;
     EXPECT_EQ(r.hits, done);
@@ -221,13 +221,13 @@ TEST(SearchReadErrorTest, AMissingFileAsksAndCancelEndsTheSearch) {
     Registrar registrar(db, extractor, log, host);
     std::string a = files.write("a.kif", kifRecord(kOpening));
     std::string b = files.write("b.kif", kifRecord(kOpening));
-    ASSERT_EQ(registrar.addFile(a, 0, nullptr), AddCode::Added);
-    ASSERT_EQ(registrar.addFile(b, 0, nullptr), AddCode::Added);
+    ASSERT_EQ(registrar.addFile(a, 0, nullptr), AddFileResult::Added);
+    ASSERT_EQ(registrar.addFile(b, 0, nullptr), AddFileResult::Added);
     db.table().rebuildDisplayOrder();
     std::filesystem::remove(a);
     host.stopOnReadError = true;
     Searcher searcher(db, extractor, host);
-    SearchResult r = searcher.findSequence(sjis("+76歩"));
+    SearchReport r = searcher.findSequence(sjis("+76歩"));
     ASSERT_EQ(host.questions.size(), 1u);
     EXPECT_TRUE(host.questions[0].starts_with(sjis("棋譜読み込みエラー(")));
     EXPECT_TRUE(r.cancelled);

@@ -2,10 +2,11 @@
 
 #include <array>
 
+#include "core/notation/piece_text.h"
 #include "core/rules/legality.h"
 #include "core/rules/move_node.h"
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -13,23 +14,21 @@ namespace {
 
 struct Words {
     std::string king = core::sjis("王");
-    std::array<std::string, 3> promotedMinor = {core::sjis("成香"), core::sjis("成桂"),
-                                                core::sjis("成銀")};
-    std::string dragon = core::sjis("竜");
+    std::array<std::string, 3> promotedMinor{std::string(core::kPromotedLanceName),
+                                             std::string(core::kPromotedKnightName),
+                                             std::string(core::kPromotedSilverName)};
+    std::string dragon{core::kDragonRyu};
     std::array<std::string, 4> anyPiece = {core::sjis("＊"), "X", core::sjis("×"),
                                            core::sjis("＃")};
     std::string kinds = core::sjis("歩香桂銀金角飛玉と杏圭全金馬龍");
-    std::string same = core::sjis("同");
+    std::string same{core::kWordSame};
     std::string mate = core::sjis("詰");
     std::string resign = core::sjis("投");
-    std::string blackUp = core::sjis("▲");
-    std::string whiteDown = core::sjis("▽");
-    std::string whiteUp = core::sjis("△");
-    std::string blank = core::sjis("　");
-    std::string promote = core::sjis("成");
+    std::string blank{core::kFullWidthSpace};
+    std::string promote{core::kWordPromote};
     std::string decline = core::sjis("不");
-    std::string declineFull = core::sjis("不成");
-    std::string drop = core::sjis("打");
+    std::string declineFull{core::kWordNoPromote};
+    std::string drop{core::kWordDrop};
     std::string capture = core::sjis("取");
     std::string interpose = core::sjis("合");
     std::string interposeByMoving = core::sjis("移動合");
@@ -81,13 +80,13 @@ bool parseStep(std::string_view text, PatternStep& step) {
         step.endMarker = true;
         return true;
     }
-    if (startsWith(text, "+") || startsWith(text, w.blackUp)) {
+    if (startsWith(text, "+") || startsWith(text, core::kMarkBlack)) {
         step.side = 1;
-        text.remove_prefix(startsWith(text, "+") ? 1 : w.blackUp.size());
-    } else if (startsWith(text, "-") || startsWith(text, w.whiteDown) ||
-               startsWith(text, w.whiteUp)) {
+        text.remove_prefix(startsWith(text, "+") ? 1 : core::kMarkBlack.size());
+    } else if (startsWith(text, "-") || startsWith(text, core::kMarkWhiteAlt) ||
+               startsWith(text, core::kMarkWhite)) {
         step.side = 2;
-        text.remove_prefix(startsWith(text, "-") ? 1 : w.whiteUp.size());
+        text.remove_prefix(startsWith(text, "-") ? 1 : core::kMarkWhite.size());
     }
     if (startsWith(text, w.same)) {
         step.file = kSameSquare;
@@ -171,7 +170,7 @@ PatternParse parsePattern(std::string_view text) {
         PatternStep step;
         if (!parseStep(part, step)) {
             result.steps.clear();
-            result.error = formatMessage(words().badPiece, {part});
+            result.error = core::formatMessage(words().badPiece, {part});
             return result;
         }
         result.steps.push_back(step);
@@ -183,8 +182,8 @@ bool stepMatches(const PatternStep& step, const ReplayStep& move, const ReplaySt
     if (step.side == 1 && move.side != core::kSideBlack) return false;
     if (step.side == 2 && move.side != core::kSideWhite) return false;
     if (step.endMarker) {
-        return move.closing && (move.to == core::terminalByte(core::Terminal::Resign) ||
-                                move.to == core::terminalByte(core::Terminal::Mate));
+        return move.closing && (move.to == core::terminalByte(core::TerminalCode::Resign) ||
+                                move.to == core::terminalByte(core::TerminalCode::Mate));
     }
     if (move.closing) return false;
     if (step.file == kSameSquare) {

@@ -4,11 +4,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/text/message_format.h"
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/index_paths.h"
-#include "database/engine/index/message_format.h"
 
 namespace database {
 
@@ -37,7 +38,7 @@ uint16_t le16(std::string_view s, std::size_t at) {
 // The path of one file of the pair: the base and the extension, lower case when the given
 // path's extension was written in lower case.
 std::string pairPath(std::string_view fsPath, std::string_view upperExtension) {
-    std::string_view base = withoutExtension(fsPath);
+    std::string_view base = core::withoutExtension(fsPath);
     std::string_view given = fsPath.substr(base.size());
     bool lower = given.size() > 1 && std::all_of(given.begin() + 1, given.end(),
                                                  [](char c) { return c >= 'a' && c <= 'z'; });
@@ -62,18 +63,6 @@ std::string existingPairPath(std::string_view fsPath, std::string_view upperExte
     return std::filesystem::exists(other, ec) ? other : path;
 }
 
-BinaryCode fromWrite(core::WriteResult r) {
-    switch (r) {
-        case core::WriteResult::Ok:
-            return BinaryCode::Ok;
-        case core::WriteResult::CannotCreate:
-            return BinaryCode::CannotOpen;
-        case core::WriteResult::WriteFailed:
-            break;
-    }
-    return BinaryCode::Failed;
-}
-
 // The list of the record the extractor holds, when the record can have one.
 bool takesList(const RecordExtractor& extractor, const IndexEntry& entry) {
     return !extractor.setUpStart() && entry.handicap < static_cast<uint8_t>(IndexHandicap::Other) &&
@@ -81,16 +70,6 @@ bool takesList(const RecordExtractor& extractor, const IndexEntry& entry) {
 }
 
 }  // namespace
-
-std::string_view withoutExtension(std::string_view path) {
-    std::size_t nameStart = folderOf(path).size();
-    std::string_view name = path.substr(nameStart);
-    std::size_t dot = std::string_view::npos;
-    core::forEachChar(name, [&](std::size_t i, std::size_t n) {
-        if (n == 1 && name[i] == '.') dot = i;
-    });
-    return dot == std::string_view::npos ? path : path.substr(0, nameStart + dot);
-}
 
 std::string formatDlb(const MoveList& lists, int count) {
     count = std::max(count, 0);
@@ -117,15 +96,15 @@ std::string formatDlb(const MoveList& lists, int count) {
     return out;
 }
 
-DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists) {
-    DlbReadResult result;
+DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists) {
+    DlbReadReport result;
     lists.clear();
     lists.resize(records);
     static const std::string kDamaged = core::sjis("データ異常");
     static const std::string kTooMany =
         core::sjis("データ異常：棋譜数が最大登録数を超えています。");
     if (bytes.size() < kDlbHeaderBytes) {
-        result.code = DlbReadCode::Truncated;
+        result.code = DlbReadResult::Truncated;
         result.message = kDamaged;
         return result;
     }
@@ -135,12 +114,12 @@ DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveLi
     result.fileCount = static_cast<int>(std::min<uint32_t>(raw, 0x7FFFFFFF));
     std::size_t used = std::min<std::size_t>(fileCount, static_cast<std::size_t>(records));
     if (raw != static_cast<uint32_t>(records)) {
-        result.code = DlbReadCode::CountMismatch;
+        result.code = DlbReadResult::CountMismatch;
         result.message = raw > static_cast<uint32_t>(capacity) ? kTooMany : kDamaged;
     }
     std::size_t countsEnd = kDlbHeaderBytes + 2 * fileCount;
     if (countsEnd > bytes.size()) {
-        result.code = DlbReadCode::Truncated;
+        result.code = DlbReadResult::Truncated;
         result.message = kDamaged;
         return result;
     }
@@ -149,7 +128,7 @@ DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveLi
         std::size_t n = le16(bytes, kDlbHeaderBytes + 2 * i);
         if (n == 0) continue;
         if (bytes.size() - at < 2 * n) {
-            result.code = DlbReadCode::Truncated;
+            result.code = DlbReadResult::Truncated;
             result.message = kDamaged;
             return result;
         }
@@ -166,29 +145,28 @@ DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveLi
     return result;
 }
 
-BinaryCode saveBinary(Database& db, const std::string& fsPath) {
+core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
     std::string dlb = existingPairPath(fsPath, "DLB");
     std::string kix = existingPairPath(fsPath, "KIX");
     std::optional<std::string> storedKix = storedFromFileSystem(kix);
-    if (!storedKix) return BinaryCode::BadPath;
+    if (!storedKix) return core::WriteResult::BadPath;
     IndexTable& table = db.table();
     db.lists().resize(table.size());
-    BinaryCode code =
-        fromWrite(core::writeFileAtomically(dlb, formatDlb(db.lists(), table.size())));
-    if (code != BinaryCode::Ok) return code;
+    core::WriteResult code = core::writeFileAtomically(dlb, formatDlb(db.lists(), table.size()));
+    if (code != core::WriteResult::Ok) return code;
     table.setPath(*storedKix);
-    code = fromWrite(core::writeFileAtomically(kix, formatDls(table, DlsWriteMode::AllSlots)));
-    if (code == BinaryCode::Ok) db.setModified(false);
+    code = core::writeFileAtomically(kix, formatDls(table, DlsWriteMode::AllSlots));
+    if (code == core::WriteResult::Ok) db.setModified(false);
     return code;
 }
 
-BinaryLoadResult loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
-    BinaryLoadResult result;
+BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
+    BinaryLoadReport result;
     std::string kix = existingPairPath(fsPath, "KIX");
     std::string dlb = existingPairPath(fsPath, "DLB");
     std::optional<std::string> index = core::readFile(kix, std::size_t{1} << 30);
     if (!index) {
-        result.code = BinaryCode::CannotOpen;
+        result.code = OpenResult::CannotOpen;
         return result;
     }
     std::optional<std::string> stored = storedFromFileSystem(kix);
@@ -198,11 +176,11 @@ BinaryLoadResult loadBinary(Database& db, const std::string& fsPath, int default
     if (!bytes) {
         db.lists().clear();
         db.lists().resize(db.table().size());
-        result.code = BinaryCode::CannotOpen;
+        result.code = OpenResult::CannotOpen;
         return result;
     }
     result.lists = parseDlb(*bytes, db.table().size(), db.table().capacity(), db.lists());
-    if (result.lists.code == DlbReadCode::Truncated) result.code = BinaryCode::Failed;
+    if (result.lists.code == DlbReadResult::Truncated) result.code = OpenResult::ReadFailed;
     return result;
 }
 
@@ -212,15 +190,15 @@ std::string conversionTarget(std::string_view fsPath) {
     return std::string(fsPath) + ".DLB";
 }
 
-ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
+ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
                               RecordExtractor& extractor, OperationHost& host) {
-    ConvertResult result;
+    ConvertReport result;
     const IndexTable& table = db.table();
     std::string dlb = pairPath(fsTarget, "DLB");
     std::string kix = pairPath(fsTarget, "KIX");
     std::optional<std::string> storedKix = storedFromFileSystem(kix);
     if (!storedKix) {
-        result.code = ConvertCode::BadPath;
+        result.code = core::WriteResult::BadPath;
         return result;
     }
 
@@ -236,11 +214,11 @@ ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
     const int total = table.size();
     for (int slot = 0; slot < total; ++slot) {
         if (slot % 10 == 0) {
-            host.status(formatMessageUtf8("データ変換中...  %d / %d",
-                                          {std::to_string(slot), std::to_string(total)}));
+            host.status(core::formatMessageUtf8("データ変換中...  %d / %d",
+                                                {std::to_string(slot), std::to_string(total)}));
             if (host.cancelRequested()) {
                 host.beep();
-                result.code = ConvertCode::Cancelled;
+                result.code = core::WriteResult::Cancelled;
                 result.converted = 0;
                 return result;
             }
@@ -248,7 +226,7 @@ ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
         IndexEntry entry = table.entry(slot);
         std::string absolute = table.resolve(entry.path());
         if (extractor.extract(locateFile(fileSystemFromStored(absolute)), read) ==
-                ExtractCode::Ok &&
+                ExtractResult::Ok &&
             takesList(extractor, read)) {
             extractor.buildMoveList(moves);
             lists.append(moves);
@@ -261,22 +239,19 @@ ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
         (void)out.append(std::move(entry));
     }
 
-    BinaryCode code = fromWrite(core::writeFileAtomically(dlb, formatDlb(lists, lists.size())));
-    if (code == BinaryCode::Ok) {
-        code = fromWrite(
-            core::writeFileAtomically(kix, formatDls(out, DlsWriteMode::Unskipped, skip)));
+    result.code = core::writeFileAtomically(dlb, formatDlb(lists, lists.size()));
+    if (result.code == core::WriteResult::Ok) {
+        result.code = core::writeFileAtomically(kix, formatDls(out, DlsWriteMode::Unskipped, skip));
     }
-    if (code == BinaryCode::CannotOpen) result.code = ConvertCode::CannotCreate;
-    if (code == BinaryCode::Failed) result.code = ConvertCode::WriteFailed;
     return result;
 }
 
 std::string binarySavedMessage(std::string_view baseStoredPath) {
-    return formatMessageUtf8("バイナリ棋譜(%s.DLB/KIX)を保存しました。", {baseStoredPath});
+    return core::formatMessageUtf8("バイナリ棋譜(%s.DLB/KIX)を保存しました。", {baseStoredPath});
 }
 
 std::string binarySaveErrorMessage(std::string_view storedPath) {
-    return formatMessageUtf8("保存エラー(%s)", {storedPath});
+    return core::formatMessageUtf8("保存エラー(%s)", {storedPath});
 }
 
 }  // namespace database

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
 #include "database/engine/index/move_list.h"
 #include "database/engine/index/operation_host.h"
 #include "database/engine/index/record_extractor.h"
@@ -16,59 +17,43 @@ namespace database {
 
 inline constexpr std::size_t kDlbHeaderBytes = 64;
 
-// The path without the extension of its file name (the base of a DLB and KIX pair).
-std::string_view withoutExtension(std::string_view path);
-
 // The DLB bytes of the first `lists` slots: header, counts, then the moves.
 std::string formatDlb(const MoveList& lists, int count);
 
-enum class DlbReadCode : int {
+enum class [[nodiscard]] DlbReadResult : int{
     Ok = 0,
     CountMismatch = 1,  // the file's list count differs from the records; the smaller was used
     Truncated = -2,     // the file ends early or has no header; the lists read before stay
 };
 
-struct DlbReadResult {
-    DlbReadCode code = DlbReadCode::Ok;
+struct [[nodiscard]] DlbReadReport {
+    DlbReadResult code = DlbReadResult::Ok;
     int fileCount = 0;    // the count field of the file
     std::string message;  // "データ異常..." (CP932) for a mismatch or a damaged file
 };
 
 // Reads the lists of a DLB's bytes for a table of `records` slots (capacity: the table's, for
 // the wording of the mismatch message). The lists are emptied first and sized to the records.
-DlbReadResult parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists);
-
-enum class BinaryCode : int {
-    Ok = 0,
-    CannotOpen = -1,  // a file can't be opened or created
-    Failed = -2,      // a write failed, or the DLB could not be read completely
-    BadPath = -3,     // the path holds characters the index can't store
-};
+DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists);
 
 // Writes "%s.DLB" from the lists and then "%s.KIX" with every slot (fsPath without its
-// extension). The table's path becomes the KIX.
-[[nodiscard]] BinaryCode saveBinary(Database& db, const std::string& fsPath);
+// extension). The table's path becomes the KIX. BadPath when the KIX path holds characters the
+// index can't store.
+[[nodiscard]] core::WriteResult saveBinary(Database& db, const std::string& fsPath);
 
-struct BinaryLoadResult {
-    BinaryCode code = BinaryCode::Ok;
-    DlsReadResult index;
-    DlbReadResult lists;
+struct [[nodiscard]] BinaryLoadReport {
+    OpenResult code = OpenResult::Ok;  // CannotOpen, or ReadFailed when the DLB is damaged
+    DlsReadReport index;
+    DlbReadReport lists;
 };
 
 // Reads "%s.KIX" (emptying the table) and then "%s.DLB"; the database becomes binary.
-[[nodiscard]] BinaryLoadResult loadBinary(Database& db, const std::string& fsPath,
+[[nodiscard]] BinaryLoadReport loadBinary(Database& db, const std::string& fsPath,
                                           int defaultSortOrder = 0);
 
-enum class ConvertCode : int {
-    Ok = 0,
-    CannotCreate = -1,
-    WriteFailed = -2,
-    BadPath = -3,
-    Cancelled = -5,  // the user stopped; nothing was written
-};
-
-struct ConvertResult {
-    ConvertCode code = ConvertCode::Ok;
+struct [[nodiscard]] ConvertReport {
+    // CannotCreate, WriteFailed, BadPath, or Cancelled when the user stopped (nothing written).
+    core::WriteResult code = core::WriteResult::Ok;
     int converted = 0;  // slots that got a list (= record lines of the KIX)
 };
 
@@ -80,7 +65,7 @@ std::string conversionTarget(std::string_view fsPath);
 // a slot gets a list when it reads, has no set-up start, a handicap below 14 and an entry.
 // Writes "%s.DLB" and a KIX of the converted slots. db itself stays the text database it was.
 // Progress: "データ変換中...  %d / %d" every 10 slots.
-[[nodiscard]] ConvertResult convertToBinary(const Database& db, const std::string& fsTarget,
+[[nodiscard]] ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
                                             RecordExtractor& extractor, OperationHost& host);
 
 // "バイナリ棋譜(%s.DLB/KIX)を保存しました。" and "保存エラー(%s)" (CP932, path without extension

@@ -43,7 +43,7 @@ protected:
 TEST_F(BinaryStoreTest, BuildsListsWithDropKindsAndThePromotionBit) {
     std::string path = files.write("a.kif", kifRecord(kPromotionAndDrops));
     IndexEntry e;
-    ASSERT_EQ(extractor.extract(path, e), ExtractCode::Ok);
+    ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok);
     std::vector<ListMove> list;
     extractor.buildMoveList(list);
     ASSERT_EQ(list.size(), 8u);
@@ -61,13 +61,13 @@ TEST_F(BinaryStoreTest, SavedListsLoadBackAndReplayToTheSamePositions) {
     add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops)),
              files.write("b.kif", kifRecord({"７六歩(77)", "３四歩(33)"}))});
     ASSERT_EQ(db.table().size(), 2);
-    ASSERT_EQ(saveBinary(db, files.file("games.DLB")), BinaryCode::Ok);
+    ASSERT_EQ(saveBinary(db, files.file("games.DLB")), core::WriteResult::Ok);
     EXPECT_TRUE(std::filesystem::exists(files.file("games.KIX")));
     EXPECT_EQ(db.table().path(), files.file("games.KIX"));
 
     Database back;
-    OpenResult opened = openDatabase(back, files.file("games.KIX"));
-    ASSERT_EQ(opened.code, OpenCode::Ok);
+    OpenReport opened = openDatabase(back, files.file("games.KIX"));
+    ASSERT_EQ(opened.code, OpenResult::Ok);
     EXPECT_TRUE(back.isBinary());
     ASSERT_EQ(back.lists().size(), 2);
     for (int slot = 0; slot < 2; ++slot) {
@@ -77,7 +77,7 @@ TEST_F(BinaryStoreTest, SavedListsLoadBackAndReplayToTheSamePositions) {
 
     // Replaying the list reaches the position the record reached.
     IndexEntry e;
-    ASSERT_EQ(extractor.extract(files.file("a.kif"), e), ExtractCode::Ok);
+    ASSERT_EQ(extractor.extract(files.file("a.kif"), e), ExtractResult::Ok);
     core::Position expected;
     ASSERT_EQ(extractor.store().positionAt(extractor.store().nodeAtPly(7), expected),
               core::EditResult::Ok);
@@ -110,17 +110,17 @@ TEST_F(BinaryStoreTest, ACountLargerThanTheIndexLoadsOnlyItsRecords) {
     std::string bytes = formatDlb(lists, 5);
 
     MoveList read;
-    DlbReadResult small = parseDlb(bytes, 3, 1000, read);
-    EXPECT_EQ(small.code, DlbReadCode::CountMismatch);
+    DlbReadReport small = parseDlb(bytes, 3, 1000, read);
+    EXPECT_EQ(small.code, DlbReadResult::CountMismatch);
     EXPECT_EQ(small.message, sjis("データ異常"));
     ASSERT_EQ(read.size(), 3);
     EXPECT_EQ(read.list(2)[1].origin, 35);
 
-    DlbReadResult over = parseDlb(bytes, 3, 4, read);
+    DlbReadReport over = parseDlb(bytes, 3, 4, read);
     EXPECT_EQ(over.message, sjis("データ異常：棋譜数が最大登録数を超えています。"));
 
-    DlbReadResult fewer = parseDlb(bytes, 7, 1000, read);
-    EXPECT_EQ(fewer.code, DlbReadCode::CountMismatch);
+    DlbReadReport fewer = parseDlb(bytes, 7, 1000, read);
+    EXPECT_EQ(fewer.code, DlbReadResult::CountMismatch);
     EXPECT_EQ(read.size(), 7);
     EXPECT_TRUE(read.hasList(4));
     EXPECT_FALSE(read.hasList(5));
@@ -131,9 +131,9 @@ TEST_F(BinaryStoreTest, DamagedDlbBytesNeverOverrun) {
     for (int i = 0; i < 20; ++i) lists.append(std::vector<ListMove>(30, {77, 76}));
     std::string good = formatDlb(lists, 20);
     MoveList read;
-    EXPECT_EQ(parseDlb(good.substr(0, 40), 20, 1000, read).code, DlbReadCode::Truncated);
-    DlbReadResult cut = parseDlb(good.substr(0, good.size() - 1), 20, 1000, read);
-    EXPECT_EQ(cut.code, DlbReadCode::Truncated);
+    EXPECT_EQ(parseDlb(good.substr(0, 40), 20, 1000, read).code, DlbReadResult::Truncated);
+    DlbReadReport cut = parseDlb(good.substr(0, good.size() - 1), 20, 1000, read);
+    EXPECT_EQ(cut.code, DlbReadResult::Truncated);
     EXPECT_EQ(read.size(), 20);
     EXPECT_TRUE(read.hasList(18));
 
@@ -158,13 +158,13 @@ TEST_F(BinaryStoreTest, ConvertingKeepsOnlyRecordsThatCanHaveAList) {
                files.write("g/empty.kif", kifRecord({})),
                files.write("g/b.kif", kifRecord({"７六歩(77)", "中断"}))});
     ASSERT_EQ(text.table().size(), 3);
-    ASSERT_EQ(saveDatabase(text, dls), SaveCode::Ok);
+    ASSERT_EQ(saveDatabase(text, dls), core::WriteResult::Ok);
 
     EXPECT_EQ(conversionTarget(files.file("out")), files.file("out.DLB"));
     EXPECT_EQ(conversionTarget(files.file("out.kix")), files.file("out.kix"));
-    ConvertResult result =
+    ConvertReport result =
         convertToBinary(text, conversionTarget(files.file("out")), extractor, host);
-    ASSERT_EQ(result.code, ConvertCode::Ok);
+    ASSERT_EQ(result.code, core::WriteResult::Ok);
     EXPECT_EQ(result.converted, 2);
     EXPECT_FALSE(text.isBinary());
 
@@ -176,7 +176,7 @@ TEST_F(BinaryStoreTest, ConvertingKeepsOnlyRecordsThatCanHaveAList) {
     EXPECT_EQ(kix->find("empty"), std::string::npos);
 
     Database binary;
-    ASSERT_EQ(openDatabase(binary, files.file("out.DLB")).code, OpenCode::Ok);
+    ASSERT_EQ(openDatabase(binary, files.file("out.DLB")).code, OpenResult::Ok);
     ASSERT_EQ(binary.table().size(), 2);
     EXPECT_EQ(binary.lists().list(0).size(), 8u);
     EXPECT_EQ(binary.lists().list(1).size(), 2u);
@@ -212,16 +212,54 @@ TEST_F(BinaryStoreTest, CancellingAConversionWritesNothing) {
     Database text;
     add(text, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
     EXPECT_EQ(convertToBinary(text, files.file("c.DLB"), extractor, cancel).code,
-              ConvertCode::Cancelled);
+              core::WriteResult::Cancelled);
     EXPECT_FALSE(std::filesystem::exists(files.file("c.DLB")));
+}
+
+// Saving reports why nothing was written, with the codes every writer shares, and leaves the
+// database modified.
+TEST_F(BinaryStoreTest, SavingToAPathThatCannotBeWrittenFailsWithItsReason) {
+    for (bool binary : {false, true}) {
+        SCOPED_TRACE(binary ? "binary" : "text");
+        Database db;
+        db.reset(binary);
+        add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
+        db.setModified(true);
+        // U+1F600 has no CP932 form, so the index can't store the path.
+        std::string unstorable = files.file("\xF0\x9F\x98\x80") + (binary ? ".DLB" : ".DLS");
+        EXPECT_EQ(saveDatabase(db, unstorable), core::WriteResult::BadPath);
+        EXPECT_EQ(saveDatabase(db, files.file(binary ? "none/x.DLB" : "none/x.DLS")),
+                  core::WriteResult::CannotCreate);
+        EXPECT_TRUE(db.isModified());
+        EXPECT_FALSE(std::filesystem::exists(unstorable));
+    }
+    Database text;
+    add(text, {files.write("b.kif", kifRecord(kPromotionAndDrops))});
+    EXPECT_EQ(convertToBinary(text, files.file("\xF0\x9F\x98\x80.DLB"), extractor, host).code,
+              core::WriteResult::BadPath);
+}
+
+// File-system paths are UTF-8: their bytes must never be taken for Shift-JIS characters that
+// would swallow the "." before the extension.
+TEST_F(BinaryStoreTest, APairWithAJapaneseNameKeepsItsName) {
+    Database db;
+    db.reset(true);
+    add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
+    ASSERT_EQ(saveBinary(db, files.file("棋譜.DLB")), core::WriteResult::Ok);
+    EXPECT_TRUE(std::filesystem::exists(files.file("棋譜.DLB")));
+    EXPECT_TRUE(std::filesystem::exists(files.file("棋譜.KIX")));
+    Database back;
+    ASSERT_EQ(openDatabase(back, files.file("棋譜.DLB")).code, OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), 1);
+    EXPECT_EQ(back.lists().list(0).size(), kPromotionAndDrops.size());
 }
 
 TEST_F(BinaryStoreTest, OpeningPicksTheKindByExtension) {
     Database db;
-    EXPECT_EQ(openDatabase(db, files.file("x.txt")).code, OpenCode::NotDatabase);
-    EXPECT_EQ(openDatabase(db, files.file("missing.DLS")).code, OpenCode::CannotOpen);
-    EXPECT_EQ(openDatabase(db, files.file("missing.dlb")).code, OpenCode::CannotOpen);
-    EXPECT_EQ(openErrorMessage(OpenCode::NotDatabase, "a.txt"),
+    EXPECT_EQ(openDatabase(db, files.file("x.txt")).code, OpenResult::NotDatabase);
+    EXPECT_EQ(openDatabase(db, files.file("missing.DLS")).code, OpenResult::CannotOpen);
+    EXPECT_EQ(openDatabase(db, files.file("missing.dlb")).code, OpenResult::CannotOpen);
+    EXPECT_EQ(openErrorMessage(OpenResult::NotDatabase, "a.txt"),
               sjis("ファイル(a.txt)は、読めません。"));
     EXPECT_EQ(binarySavedMessage("/d/x"), sjis("バイナリ棋譜(/d/x.DLB/KIX)を保存しました。"));
 }

@@ -1,9 +1,10 @@
 #include "database/engine/store/database.h"
 
+#include "core/text/message_format.h"
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
-#include "database/engine/index/message_format.h"
 #include "database/engine/index/record_extractor.h"
 #include "database/engine/store/binary_store.h"
 
@@ -12,7 +13,7 @@ namespace database {
 namespace {
 
 std::string withPath(const char* formatUtf8, std::string_view path) {
-    return formatMessageUtf8(formatUtf8, {path});
+    return core::formatMessageUtf8(formatUtf8, {path});
 }
 
 std::string storedOrRaw(const std::string& fsPath) {
@@ -66,21 +67,17 @@ DatabaseKind databaseKindOf(std::string_view path) {
     return DatabaseKind::Unknown;
 }
 
-OpenResult openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder) {
-    OpenResult result;
+OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder) {
+    OpenReport result;
     switch (databaseKindOf(fsPath)) {
         case DatabaseKind::Unknown:
-            result.code = OpenCode::NotDatabase;
+            result.code = OpenResult::NotDatabase;
             return result;
         case DatabaseKind::Binary: {
-            BinaryLoadResult loaded = loadBinary(db, fsPath, defaultSortOrder);
+            BinaryLoadReport loaded = loadBinary(db, fsPath, defaultSortOrder);
             result.index = std::move(loaded.index);
             if (!loaded.lists.message.empty()) result.notices.push_back(loaded.lists.message);
-            if (loaded.code == BinaryCode::CannotOpen) {
-                result.code = OpenCode::CannotOpen;
-            } else if (loaded.code != BinaryCode::Ok) {
-                result.code = OpenCode::ReadFailed;
-            }
+            result.code = loaded.code;
             db.setModified(false);
             return result;
         }
@@ -89,7 +86,7 @@ OpenResult openDatabase(Database& db, const std::string& fsPath, int defaultSort
     }
     std::optional<std::string> content = core::readFile(fsPath, std::size_t{1} << 30);
     if (!content) {
-        result.code = OpenCode::CannotOpen;
+        result.code = OpenResult::CannotOpen;
         return result;
     }
     db.setBinary(false);
@@ -98,37 +95,18 @@ OpenResult openDatabase(Database& db, const std::string& fsPath, int defaultSort
     return result;
 }
 
-SaveCode saveDatabase(Database& db, const std::string& fsPath) {
-    if (db.isBinary()) {
-        switch (saveBinary(db, fsPath)) {
-            case BinaryCode::Ok:
-                return SaveCode::Ok;
-            case BinaryCode::CannotOpen:
-                return SaveCode::CannotCreate;
-            case BinaryCode::BadPath:
-                return SaveCode::BadPath;
-            case BinaryCode::Failed:
-                break;
-        }
-        return SaveCode::WriteFailed;
-    }
+core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
+    if (db.isBinary()) return saveBinary(db, fsPath);
     std::optional<std::string> stored = storedFromFileSystem(fsPath);
-    if (!stored) return SaveCode::BadPath;
+    if (!stored) return core::WriteResult::BadPath;
     db.table().setPath(*stored);
-    switch (core::writeFileAtomically(fsPath, formatDls(db.table()))) {
-        case core::WriteResult::Ok:
-            db.setModified(false);
-            return SaveCode::Ok;
-        case core::WriteResult::CannotCreate:
-            return SaveCode::CannotCreate;
-        case core::WriteResult::WriteFailed:
-            break;
-    }
-    return SaveCode::WriteFailed;
+    core::WriteResult r = core::writeFileAtomically(fsPath, formatDls(db.table()));
+    if (r == core::WriteResult::Ok) db.setModified(false);
+    return r;
 }
 
-std::string openErrorMessage(OpenCode code, std::string_view path) {
-    if (code == OpenCode::NotDatabase) return withPath("ファイル(%s)は、読めません。", path);
+std::string openErrorMessage(OpenResult code, std::string_view path) {
+    if (code == OpenResult::NotDatabase) return withPath("ファイル(%s)は、読めません。", path);
     return withPath("棋譜情報読込みエラー(%s)", path);
 }
 
@@ -137,7 +115,7 @@ std::string saveErrorMessage(std::string_view path) {
 }
 
 std::string savedMessage(const Database& db, std::string_view path) {
-    if (db.isBinary()) return binarySavedMessage(withoutExtension(path));
+    if (db.isBinary()) return binarySavedMessage(core::withoutExtension(path));
     return withPath("棋譜情報ファイル(%s)を保存しました。", path);
 }
 

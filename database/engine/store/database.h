@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/safe_file.h"
 #include "database/engine/index/dls_file.h"
 #include "database/engine/index/index_table.h"
 #include "database/engine/index/move_list.h"
@@ -51,38 +52,32 @@ enum class DatabaseKind : uint8_t { Text, Binary, Unknown };
 // By the extension: DLS a text database, DLB or KIX a binary one (any case).
 DatabaseKind databaseKindOf(std::string_view path);
 
-enum class OpenCode : int {
+enum class [[nodiscard]] OpenResult : int{
     Ok = 0,
     CannotOpen = -1,   // "棋譜情報読込みエラー(%s)"
     ReadFailed = -2,   // the move lists could not be read completely; what was read stays
     NotDatabase = -3,  // "ファイル(%s)は、読めません。"
 };
 
-struct OpenResult {
-    OpenCode code = OpenCode::Ok;
-    DlsReadResult index;               // what reading the index file reported
+struct [[nodiscard]] OpenReport {
+    OpenResult code = OpenResult::Ok;
+    DlsReadReport index;               // what reading the index file reported
     std::vector<std::string> notices;  // CP932 texts to show, such as "データ異常"
 };
 
 // Opens a database file (file-system path). The table's path becomes the index file's path in
 // stored (CP932) form: the DLS, or the KIX of a binary pair. The database is then unmodified.
-[[nodiscard]] OpenResult openDatabase(Database& db, const std::string& fsPath,
+[[nodiscard]] OpenReport openDatabase(Database& db, const std::string& fsPath,
                                       int defaultSortOrder = 0);
 
-enum class SaveCode : int {
-    Ok = 0,
-    CannotCreate = -1,
-    WriteFailed = -2,
-    BadPath = -3,  // the path holds characters the index can't store
-};
-
 // Saves a text database as a DLS file, or a binary one as its DLB and KIX pair (the extension
-// of fsPath is replaced). The table's path becomes the written index file's path.
-[[nodiscard]] SaveCode saveDatabase(Database& db, const std::string& fsPath);
+// of fsPath is replaced). The table's path becomes the written index file's path. BadPath when
+// the path holds characters the index can't store.
+[[nodiscard]] core::WriteResult saveDatabase(Database& db, const std::string& fsPath);
 
 // "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path
 // in CP932.
-std::string openErrorMessage(OpenCode code, std::string_view path);
+std::string openErrorMessage(OpenResult code, std::string_view path);
 std::string saveErrorMessage(std::string_view path);
 // "棋譜情報ファイル(%s)を保存しました。" or, for a binary database,
 // "バイナリ棋譜(%s.DLB/KIX)を保存しました。" with the path without its extension.

@@ -1,15 +1,15 @@
-#include "database/engine/index/message_format.h"
+#include "core/text/message_format.h"
 
 #include "core/text/sjis.h"
 
-namespace database {
+namespace core {
 
 std::string formatMessage(std::string_view format, std::initializer_list<std::string_view> args) {
     std::string out;
     out.reserve(format.size() + 64);
     auto arg = args.begin();
     for (std::size_t i = 0; i < format.size();) {
-        std::size_t n = core::charLength(format, i);
+        std::size_t n = charLength(format, i);
         if (n == 1 && format[i] == '%' && i + 1 < format.size() &&
             (format[i + 1] == 's' || format[i + 1] == 'd') && arg != args.end()) {
             out += *arg++;
@@ -24,7 +24,7 @@ std::string formatMessage(std::string_view format, std::initializer_list<std::st
 
 std::string formatMessageUtf8(const char* formatUtf8,
                               std::initializer_list<std::string_view> args) {
-    return formatMessage(core::sjis(formatUtf8), args);
+    return formatMessage(sjis(formatUtf8), args);
 }
 
-}  // namespace database
+}  // namespace core
