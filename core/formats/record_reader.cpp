@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,6 +94,7 @@ struct Vocabulary {
     std::string ruleKingExposed = sjis("警告：ルールエラー（王手になる）：");
     std::string warningPrefix = sjis("警告：");
     std::string noPromotionChoice = sjis("手目 成・不成指定なし\n");
+    std::string timeTooLarge = sjis("手目 消費時間が大きすぎます\n");
     std::string replaced = sjis("警告：Shift-JISにない文字を「？」に置き換えました（");
     std::string replacedEnd = sjis("文字）");
     // First bytes of every key a line is tested for (header, handicap, side-to-move, player,
@@ -298,8 +300,12 @@ std::optional<std::string_view> readWord(std::string_view& s) {
     return t.substr(0, n);
 }
 
-// " (" minutes ":" seconds, as the time field of a KIF move line.
-std::optional<int> readTime(std::string_view s) {
+// The longest thinking time a move holds, in seconds.
+constexpr std::int64_t kMaxMoveSeconds = 65535;
+
+// " (" minutes ":" seconds, as the time field of a KIF move line. Each number has at most nine
+// significant digits, so the sum never overflows; the caller holds it to kMaxMoveSeconds.
+std::optional<std::int64_t> readTime(std::string_view s) {
     s = skipAsciiSpace(s);
     if (!s.starts_with('(')) return std::nullopt;
     s.remove_prefix(1);
@@ -308,7 +314,12 @@ std::optional<int> readTime(std::string_view s) {
     s.remove_prefix(1);
     auto seconds = readNumber(s);
     if (!seconds) return std::nullopt;
-    return *minutes * 60 + *seconds;
+    return std::int64_t{*minutes} * 60 + *seconds;
+}
+
+// A time as a move holds it: 0..kMaxMoveSeconds.
+int heldSeconds(std::int64_t seconds) {
+    return static_cast<int>(std::clamp<std::int64_t>(seconds, 0, kMaxMoveSeconds));
 }
 
 std::size_t sideMarkLength(std::string_view s) {
@@ -362,6 +373,8 @@ private:
     bool moveLine(std::string_view l);
     // nullopt: not a KIF line (or it failed); otherwise the outcome.
     std::optional<MoveOutcome> kifLine(std::string_view l);
+    // The time a move line gave does not fit a move and was held at kMaxMoveSeconds.
+    void warnTimeTooLarge(int ply);
     MoveOutcome ki2Line(std::string_view l);
     MoveOutcome moveText(std::string_view text, int seconds);
     // A text that does not start with a square: a result word, "同...", or no move.
@@ -893,10 +906,11 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     if (!isDatabase()) {
         if (s == m_v.mate && m_hadNewline) return addTerminal(6, 0);
         if (findText(s, m_v.resignDashes) != std::string_view::npos) {
-            int seconds = 0;
+            std::int64_t seconds = 0;
             std::size_t paren = findText(s, m_v.resignDashes) + m_v.resignDashes.size();
             if (auto t = readTime(s.substr(paren))) seconds = *t;
-            return addTerminal(0, seconds);
+            if (seconds > kMaxMoveSeconds) warnTimeTooLarge(m_store.currentPly() + 1);
+            return addTerminal(0, heldSeconds(seconds));
         }
     }
     std::string_view t = s;
@@ -906,8 +920,8 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     // Exactly 12 bytes of move text, the line end counting as one.
     if (t.size() + (m_hadNewline ? 1 : 0) < 12) return std::nullopt;
     std::string_view move = t.substr(0, 12);
-    constexpr int kNoTime = -1;
-    int seconds = kNoTime;
+    constexpr std::int64_t kNoTime = -1;
+    std::int64_t seconds = kNoTime;
     if (t.size() > 12) seconds = readTime(t.substr(12)).value_or(kNoTime);
     if (seconds == kNoTime) {
         // The move text as a word, if that reading finds the time.
@@ -943,9 +957,17 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     if (*number != ply + 1 && *number != ply + 2) return std::nullopt;
     // A side mark before the move text is not part of it.
     move.remove_prefix(sideMarkLength(move));
-    MoveOutcome r = moveText(move, std::max(seconds, 0));
+    MoveOutcome r = moveText(move, heldSeconds(seconds));
     if (r == MoveOutcome::NotAMove) return std::nullopt;
+    if (seconds > kMaxMoveSeconds && (r == MoveOutcome::Added || r == MoveOutcome::Terminal)) {
+        warnTimeTooLarge(ply + 1);
+    }
     return r;
+}
+
+void LineReader::warnTimeTooLarge(int ply) {
+    if (isDatabase()) return;
+    m_report.warnings.push_back(m_v.warningPrefix + std::to_string(ply) + m_v.timeTooLarge);
 }
 
 MoveOutcome LineReader::ki2Line(std::string_view l) {

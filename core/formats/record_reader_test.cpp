@@ -77,6 +77,27 @@ TEST_F(ReaderTest, KifMoveLineWithTime) {
     EXPECT_EQ(m_store.dirty(), 0u);
 }
 
+// A time too large for a move (65535 seconds at most) is held at that limit with a warning,
+// however many digits it has; the reader never computes with an overflowing number.
+TEST_F(ReaderTest, KifTimeTooLargeIsWarnedAndHeldAtTheLimit) {
+    read({"   1 ７六歩(77)   (444444444:00/00:00:01)", "   2 ３四歩(33)   (1092:15/00:00:01)",
+          "   3 ２六歩(27)   (1092:16/00:00:01)", "   4 投了         (99999999:99/00:00:01)"});
+    EXPECT_EQ(m_report.result, ReadResult::Ok);
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△投了"}));
+    EXPECT_EQ(nodeAt(1).seconds, 65535);
+    EXPECT_EQ(nodeAt(2).seconds, 65535);
+    EXPECT_EQ(nodeAt(3).seconds, 65535);
+    EXPECT_EQ(nodeAt(4).seconds, 65535);
+    EXPECT_EQ(warnings(),
+              (Lines{"警告：1手目 消費時間が大きすぎます\n", "警告：3手目 消費時間が大きすぎます\n",
+                     "警告：4手目 消費時間が大きすぎます\n"}));
+    // Dalmir's reading shows no warnings, but holds the time at the limit all the same.
+    m_options.database = true;
+    read({"   1 ７六歩(77)   (444444444:00/00:00:01)"});
+    EXPECT_EQ(nodeAt(1).seconds, 65535);
+    EXPECT_TRUE(warnings().empty());
+}
+
 TEST_F(ReaderTest, KifLineForms) {
     read({"   1 ７六歩(77)", "   2 ３四歩(33)        ", "3 ▲２六歩(27) ( 0:05/00:00:05)",
           "   4 ８四歩(83)   (00:07/00:00:07)", "   5 投了"});
