@@ -225,30 +225,44 @@ int sfen(const Options& o, const viewer::Settings& settings) {
     return cli::kExitOk;
 }
 
-// Every record file below a folder, sorted; the path itself when it is a file.
-void collect(const fs::path& path, std::vector<std::string>& files) {
+// Every record file below a folder, sorted; the path itself when it is a file. A folder that
+// cannot be read (or read to the end) adds "FOLDER: reason" to problems and the walk goes on
+// with the others. Links to folders are not followed.
+void collect(const fs::path& path, std::vector<std::string>& files,
+             std::vector<std::string>& problems) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        std::vector<std::string> found;
-        for (fs::recursive_directory_iterator it(path, ec), end; it != end; it.increment(ec)) {
-            if (ec) break;
-            if (it->is_regular_file(ec) &&
-                core::formatOfPath(it->path().string()) != core::RecordFormat::Unsupported &&
-                !core::lowerExtension(it->path().string()).empty()) {
+    if (!fs::is_directory(path, ec)) {
+        files.push_back(path.string());
+        return;
+    }
+    std::vector<std::string> found;
+    std::vector<fs::path> folders{path};
+    while (!folders.empty()) {
+        fs::path folder = std::move(folders.back());
+        folders.pop_back();
+        fs::directory_iterator it(folder, ec);
+        for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+            std::error_code typeError;
+            if (it->symlink_status(typeError).type() == fs::file_type::directory) {
+                folders.push_back(it->path());
+            } else if (it->is_regular_file(typeError) &&
+                       core::formatOfPath(it->path().string()) != core::RecordFormat::Unsupported &&
+                       !core::lowerExtension(it->path().string()).empty()) {
                 found.push_back(it->path().string());
             }
         }
-        std::sort(found.begin(), found.end());
-        files.insert(files.end(), found.begin(), found.end());
-    } else {
-        files.push_back(path.string());
+        if (ec) problems.push_back(folder.string() + ": " + ec.message() + "\n");
     }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
 }
 
 int check(const Options& o, const viewer::Settings& settings) {
     if (o.args.empty()) return usage("check takes files or folders");
     std::vector<std::string> files;
-    for (const std::string& a : o.args) collect(a, files);
+    std::vector<std::string> problems;
+    for (const std::string& a : o.args) collect(a, files, problems);
+    std::sort(problems.begin(), problems.end());
     // Files are read on every core, each worker with its own record; the reports are printed in
     // file order.
     unsigned workers = core::workerCount(files.size());
@@ -277,8 +291,9 @@ int check(const Options& o, const viewer::Settings& settings) {
                    "\n";
         }
     });
+    for (const std::string& out : problems) std::fwrite(out.data(), 1, out.size(), stdout);
     for (const std::string& out : reports) std::fwrite(out.data(), 1, out.size(), stdout);
-    return failed ? cli::kExitFile : cli::kExitOk;
+    return failed || !problems.empty() ? cli::kExitFile : cli::kExitOk;
 }
 
 int env(const Options& o, const viewer::Settings& settings) {
