@@ -114,12 +114,14 @@ int loadSettings(const Options& o, viewer::Settings& settings) {
 }
 
 // Loads a record as Tavrel does and makes the requested ply current. Prints the reader's
-// messages; returns false when the file could not be read at all.
+// messages; returns false when the file could not be read at all. troubled (when given) is set
+// when the file had bytes that are not UTF-8.
 bool load(const Options& o, const viewer::Settings& settings, core::RecordStore& store,
-          const std::string& path) {
+          const std::string& path, bool* troubled = nullptr) {
     core::ReadOptions read = viewer::readOptions(settings);
     read.fileName = cli::fileNameOf(path);
     core::ReadReport r = core::loadRecordFile(store, path, read);
+    if (troubled) *troubled = r.invalidUtf8;
     for (const std::string& w : r.warnings) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), cli::printable(w, o.encoding).c_str());
     }
@@ -146,7 +148,8 @@ bool load(const Options& o, const viewer::Settings& settings, core::RecordStore&
 int convert(const Options& o, const viewer::Settings& settings) {
     if (o.args.size() != 2) return usage("convert takes IN and OUT");
     core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
-    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    bool troubled = false;
+    if (!load(o, settings, store, o.args[0], &troubled)) return cli::kExitFile;
     const std::string& out = o.args[1];
     std::optional<core::SaveFormat> format = core::saveFormatOfPath(out);
     if (!format) return usage("cannot write the format of " + out);
@@ -166,7 +169,8 @@ int convert(const Options& o, const viewer::Settings& settings) {
         std::fprintf(stderr, "tavrel-cli: cannot write %s\n", out.c_str());
         return cli::kExitFile;
     }
-    return cli::kExitOk;
+    // The record is written with "？" for the bad bytes, but the run still reports the trouble.
+    return troubled ? cli::kExitFile : cli::kExitOk;
 }
 
 // Header fields, the diagram of the current position, and the record window's list.

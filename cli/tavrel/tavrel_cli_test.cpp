@@ -151,6 +151,22 @@ TEST_F(TavrelCliTest, CheckReportsWarningsAndErrors) {
     EXPECT_NE(missing.out.find("ファイルがありません。"), std::string::npos);
 }
 
+// A UTF-8 record with bytes that are not UTF-8 converts whole, with the warning and exit 1.
+TEST_F(TavrelCliTest, ConvertWarnsAboutInvalidUtf8AndKeepsTheRest) {
+    std::string in = (m_dir / "bad.kifu").string();
+    ASSERT_EQ(core::writeFileAtomically(in, "先手：太郎\xFF\n▲７六歩△３四歩▲２六歩\n"),
+              core::WriteResult::Ok);
+    std::string out = (m_dir / "out.kif").string();
+    RunResult r = tavrel({"convert", in, out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(in + ": 警告：UTF-8でないバイトを「？」に置き換えました（1行目）"),
+              std::string::npos)
+        << r.err;
+    auto written = core::readFile(out);
+    ASSERT_TRUE(written.has_value());
+    EXPECT_NE(written->find(core::sjis("２六歩")), std::string::npos) << "the record was cut";
+}
+
 // Runs tavrel-cli as the unprivileged user when the tests run as root, so that a folder without
 // permissions really cannot be read; otherwise as runProgram does.
 RunResult tavrelUnprivileged(const std::vector<std::string>& args) {

@@ -97,6 +97,9 @@ struct Vocabulary {
     std::string timeTooLarge = sjis("手目 消費時間が大きすぎます\n");
     std::string replaced = sjis("警告：Shift-JISにない文字を「？」に置き換えました（");
     std::string replacedEnd = sjis("文字）");
+    std::string invalidUtf8 = sjis("警告：UTF-8でないバイトを「？」に置き換えました（");
+    std::string invalidUtf8End = sjis("行目）");
+    std::string questionMark = sjis("？");
     // First bytes of every key a line is tested for (header, handicap, side-to-move, player,
     // hand and file-name keys): a line starting with none of them is no such line.
     std::array<bool, 256> keyFirstByte{};
@@ -1158,6 +1161,38 @@ std::string msgReplacedCharacters(int count) {
     return vocab().replaced + std::to_string(count) + vocab().replacedEnd;
 }
 
+std::string msgInvalidUtf8(int line) {
+    return vocab().invalidUtf8 + std::to_string(line) + vocab().invalidUtf8End;
+}
+
+std::vector<std::string> decodeWarnings(const DecodedText& decoded) {
+    std::vector<std::string> warnings;
+    if (decoded.replaced > 0) warnings.push_back(msgReplacedCharacters(decoded.replaced));
+    for (int line : decoded.invalidLines) warnings.push_back(msgInvalidUtf8(line));
+    return warnings;
+}
+
+namespace {
+
+// The length of the longest start of s that is well-formed UTF-8.
+std::size_t validUtf8Length(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t len = c < 0x80   ? 1
+                          : c < 0xC2 ? 0
+                          : c < 0xE0 ? 2
+                          : c < 0xF0 ? 3
+                          : c < 0xF5 ? 4
+                                     : 0;
+        if (len == 0 || i + len > s.size() || !isValidUtf8(s.substr(i, len))) break;
+        i += len;
+    }
+    return i;
+}
+
+}  // namespace
+
 DecodedText decodeRecordBytes(std::string bytes, std::string_view extension) {
     DecodedText out;
     std::string ext(extension);
@@ -1171,11 +1206,25 @@ DecodedText decodeRecordBytes(std::string bytes, std::string_view extension) {
     }
     std::string_view content(bytes);
     if (bom) content.remove_prefix(3);
-    Cp932Conversion c = utf8ToCp932(content);
-    out.text = std::move(c.text);
     out.wasUtf8 = true;
-    out.replaced = c.replaced;
-    out.truncated = !c.ok;
+    out.text.reserve(content.size());
+    // Every well-formed stretch is converted; each byte between them becomes "？" and its line
+    // is noted, so that a broken byte never cuts the record short.
+    int line = 1;
+    while (!content.empty()) {
+        std::size_t good = validUtf8Length(content);
+        std::string_view chunk = content.substr(0, good);
+        Cp932Conversion c = utf8ToCp932(chunk);
+        out.text += c.text;
+        out.replaced += c.replaced;
+        line += static_cast<int>(std::count(chunk.begin(), chunk.end(), '\n'));
+        if (good == content.size()) break;
+        out.text += vocab().questionMark;
+        if (out.invalidLines.empty() || out.invalidLines.back() != line) {
+            out.invalidLines.push_back(line);
+        }
+        content.remove_prefix(good + 1);
+    }
     return out;
 }
 
@@ -1198,11 +1247,10 @@ ReadReport readRecordFile(RecordStore& store, const std::string& path, const Rea
     DecodedText decoded = decodeRecordBytes(std::move(*bytes), lowerExtension(path));
     ReadReport report = readRecordLines(store, decoded.text, options);
     report.wasUtf8 = decoded.wasUtf8;
-    if (decoded.replaced > 0) {
-        // The conversion warning comes first: it happened before any line was read.
-        report.warnings.push_back(msgReplacedCharacters(decoded.replaced));
-        std::rotate(report.warnings.rbegin(), report.warnings.rbegin() + 1, report.warnings.rend());
-    }
+    report.invalidUtf8 = !decoded.invalidLines.empty();
+    // The conversion warnings come first: they happened before any line was read.
+    std::vector<std::string> warnings = decodeWarnings(decoded);
+    report.warnings.insert(report.warnings.begin(), warnings.begin(), warnings.end());
     return report;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/formats/csa_reader.h"
 #include "core/notation/notation.h"
 #include "core/rules/legality.h"
 #include "core/text/sjis.h"
@@ -522,6 +523,43 @@ TEST(ReaderDecodeTest, Utf8IsConvertedAndUnmappableCharactersWarned) {
     EXPECT_EQ(r.warnings[0], msgReplacedCharacters(1));
     EXPECT_EQ(store.playerName(PlayerField::Black), sjis("？"));
     EXPECT_EQ(readRecordFile(store, "/no/such/file.kif", {}).result, ReadResult::CannotOpen);
+}
+
+// Bytes that are not UTF-8 in a UTF-8 record become "？", each line that had them is warned, and
+// everything after them is still read: the KIF and the CSA reader alike.
+TEST(ReaderDecodeTest, InvalidUtf8IsReplacedAndWarnedWithTheLine) {
+    DecodedText d = decodeRecordBytes(
+        "a\nb\xFF\xFE"
+        "c\nd\xC3\n\xE6\xAD",
+        "kifu");
+    EXPECT_EQ(d.text, "a\nb" + sjis("？？") + "c\nd" + sjis("？") + "\n" + sjis("？？"));
+    EXPECT_EQ(d.invalidLines, (std::vector<int>{2, 3, 4}));
+
+    testsupport::TempFolder folder;
+    auto write = [&](const std::string& name, const std::string& content) {
+        std::string path = folder.file(name);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(content.data(), 1, content.size(), f);
+        std::fclose(f);
+        return path;
+    };
+    RecordStore store;
+    ReadReport kif = readRecordFile(
+        store, write("bad.kifu", "先手：太郎\xFF\n後手：花子\n▲７六歩△３四歩\n"), {});
+    EXPECT_EQ(kif.result, ReadResult::Ok);
+    EXPECT_EQ(kif.warnings, (std::vector<std::string>{msgInvalidUtf8(1)}));
+    EXPECT_EQ(toUtf8Lossy(msgInvalidUtf8(1)),
+              "警告：UTF-8でないバイトを「？」に置き換えました（1行目）");
+    EXPECT_EQ(store.playerName(PlayerField::Black), sjis("太郎？"));
+    EXPECT_EQ(store.playerName(PlayerField::White), sjis("花子"));
+    EXPECT_EQ(store.lineEnd(), 2);
+
+    ReadReport csa = readCsaFile(
+        store, write("bad.csau", "V2.2\nN+太郎\xFF\nN-花子\nPI\n+\n+7776FU\n-3334FU\n"), {});
+    EXPECT_EQ(csa.result, ReadResult::Ok);
+    EXPECT_EQ(csa.warnings, (std::vector<std::string>{msgInvalidUtf8(2)}));
+    EXPECT_EQ(store.playerName(PlayerField::White), sjis("花子"));
+    EXPECT_EQ(store.lineEnd(), 2);
 }
 
 // Every record of other programs opens without a reading error.
