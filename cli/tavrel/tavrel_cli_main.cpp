@@ -116,12 +116,14 @@ int loadSettings(const Options& o, viewer::Settings& settings) {
 }
 
 // Loads a record as Tavrel does and makes the requested ply current. Prints the reader's
-// messages; returns false when the file could not be read at all.
+// messages; returns false when the file could not be read at all. troubled (when given) is set
+// when the file had bytes that are not UTF-8.
 bool load(const Options& o, const viewer::Settings& settings, core::RecordStore& store,
-          const std::string& path) {
+          const std::string& path, bool* troubled = nullptr) {
     core::ReadOptions read = viewer::readOptions(settings);
     read.fileName = core::fileNameOf(path);
     core::ReadReport r = core::loadRecordFile(store, path, read);
+    if (troubled) *troubled = r.invalidUtf8;
     for (const std::string& w : r.warnings) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), cli::printable(w, o.encoding).c_str());
     }
@@ -148,7 +150,8 @@ bool load(const Options& o, const viewer::Settings& settings, core::RecordStore&
 int convert(const Options& o, const viewer::Settings& settings) {
     if (o.args.size() != 2) return usage("convert takes IN and OUT");
     core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
-    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    bool troubled = false;
+    if (!load(o, settings, store, o.args[0], &troubled)) return cli::kExitFile;
     const std::string& out = o.args[1];
     std::optional<core::SaveFormat> format = core::saveFormatOfPath(out);
     if (!format) return usage("cannot write the format of " + out);
@@ -168,7 +171,8 @@ int convert(const Options& o, const viewer::Settings& settings) {
         std::fprintf(stderr, "tavrel-cli: cannot write %s\n", out.c_str());
         return cli::kExitFile;
     }
-    return cli::kExitOk;
+    // The record is written with "？" for the bad bytes, but the run still reports the trouble.
+    return troubled ? cli::kExitFile : cli::kExitOk;
 }
 
 // Header fields, the diagram of the current position, and the record window's list.
@@ -227,30 +231,44 @@ int sfen(const Options& o, const viewer::Settings& settings) {
     return cli::kExitOk;
 }
 
-// Every record file below a folder, sorted; the path itself when it is a file.
-void collect(const fs::path& path, std::vector<std::string>& files) {
+// Every record file below a folder, sorted; the path itself when it is a file. A folder that
+// cannot be read (or read to the end) adds "FOLDER: reason" to problems and the walk goes on
+// with the others. Links to folders are not followed.
+void collect(const fs::path& path, std::vector<std::string>& files,
+             std::vector<std::string>& problems) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        std::vector<std::string> found;
-        for (fs::recursive_directory_iterator it(path, ec), end; it != end; it.increment(ec)) {
-            if (ec) break;
-            if (it->is_regular_file(ec) &&
-                core::formatOfPath(it->path().string()) != core::RecordFormat::Unsupported &&
-                !core::lowerExtension(it->path().string()).empty()) {
+    if (!fs::is_directory(path, ec)) {
+        files.push_back(path.string());
+        return;
+    }
+    std::vector<std::string> found;
+    std::vector<fs::path> folders{path};
+    while (!folders.empty()) {
+        fs::path folder = std::move(folders.back());
+        folders.pop_back();
+        fs::directory_iterator it(folder, ec);
+        for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+            std::error_code typeError;
+            if (it->symlink_status(typeError).type() == fs::file_type::directory) {
+                folders.push_back(it->path());
+            } else if (it->is_regular_file(typeError) &&
+                       core::formatOfPath(it->path().string()) != core::RecordFormat::Unsupported &&
+                       !core::lowerExtension(it->path().string()).empty()) {
                 found.push_back(it->path().string());
             }
         }
-        std::sort(found.begin(), found.end());
-        files.insert(files.end(), found.begin(), found.end());
-    } else {
-        files.push_back(path.string());
+        if (ec) problems.push_back(folder.string() + ": " + ec.message() + "\n");
     }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
 }
 
 int check(const Options& o, const viewer::Settings& settings) {
     if (o.args.empty()) return usage("check takes files or folders");
     std::vector<std::string> files;
-    for (const std::string& a : o.args) collect(a, files);
+    std::vector<std::string> problems;
+    for (const std::string& a : o.args) collect(a, files, problems);
+    std::sort(problems.begin(), problems.end());
     // Files are read on every core, each worker with its own record; the reports are printed in
     // file order.
     unsigned workers = core::workerCount(files.size());
@@ -279,8 +297,9 @@ int check(const Options& o, const viewer::Settings& settings) {
                    "\n";
         }
     });
+    for (const std::string& out : problems) std::fwrite(out.data(), 1, out.size(), stdout);
     for (const std::string& out : reports) std::fwrite(out.data(), 1, out.size(), stdout);
-    return failed ? cli::kExitFile : cli::kExitOk;
+    return failed || !problems.empty() ? cli::kExitFile : cli::kExitOk;
 }
 
 int env(const Options& o, const viewer::Settings& settings) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -146,6 +149,79 @@ TEST_F(TavrelCliTest, CheckReportsWarningsAndErrors) {
     RunReport missing = tavrel({"check", (m_dir / "none.kif").string()});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.out.find("ファイルがありません。"), std::string::npos);
+}
+
+// A UTF-8 record with bytes that are not UTF-8 converts whole, with the warning and exit 1.
+TEST_F(TavrelCliTest, ConvertWarnsAboutInvalidUtf8AndKeepsTheRest) {
+    std::string in = (m_dir / "bad.kifu").string();
+    ASSERT_EQ(core::writeFileAtomically(in, "先手：太郎\xFF\n▲７六歩△３四歩▲２六歩\n"),
+              core::WriteResult::Ok);
+    std::string out = (m_dir / "out.kif").string();
+    RunReport r = tavrel({"convert", in, out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(in + ": 警告：UTF-8でないバイトを「？」に置き換えました（1行目）"),
+              std::string::npos)
+        << r.err;
+    auto written = core::readFile(out);
+    ASSERT_TRUE(written.has_value());
+    EXPECT_NE(written->find(core::sjis("２六歩")), std::string::npos) << "the record was cut";
+}
+
+// Runs tavrel-cli as the unprivileged user when the tests run as root, so that a folder without
+// permissions really cannot be read; otherwise as runProgram does.
+RunReport tavrelUnprivileged(const std::vector<std::string>& args) {
+    if (::geteuid() != 0) return runProgram("tavrel-cli", args);
+    std::string exe = std::string(TAVREL_CLI_DIR) + "/tavrel-cli";
+    std::string outPath = "/tmp/tavrel-cli-out-" + std::to_string(::getpid());
+    std::vector<char*> argv{exe.data()};
+    std::vector<std::string> copies = args;
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    RunReport r;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int null = ::open("/dev/null", O_RDWR);
+        if (out < 0 || null < 0 || ::dup2(null, 0) < 0 || ::dup2(out, 1) < 0 ||
+            ::dup2(null, 2) < 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(99);
+        }
+        ::execv(exe.c_str(), argv.data());
+        ::_exit(98);
+    }
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) {
+        r.exitCode = WEXITSTATUS(status);
+    }
+    r.out = slurp(outPath);
+    ::unlink(outPath.c_str());
+    return r;
+}
+
+// A folder that cannot be read is reported like a file that cannot be, and the walk goes on
+// with the folders beside it.
+TEST_F(TavrelCliTest, CheckReportsUnreadableFoldersAndGoesOn) {
+    for (const char* folder : {"a", "b", "c", "d"}) {
+        record(std::string(folder) + "/good.kif", kGame);
+        record(std::string(folder) + "/locked/inside.kif", kGame);
+    }
+    std::string bad = record("c/broken.kif", "   1 ７六歩(77)\n   2 ４二銀不成(55)\n");
+    std::vector<std::string> locked;
+    for (const char* folder : {"a", "b", "c", "d"}) {
+        locked.push_back((m_dir / folder / "locked").string());
+        fs::permissions(locked.back(), fs::perms::none);
+    }
+    fs::permissions(m_dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
+    RunReport r = tavrelUnprivileged({"check", m_dir.string()});
+    for (const std::string& folder : locked) fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_EQ(r.exitCode, 1);
+    for (const std::string& folder : locked) {
+        EXPECT_NE(r.out.find(folder + ": " + std::strerror(EACCES) + "\n"), std::string::npos)
+            << r.out;
+    }
+    EXPECT_NE(r.out.find(bad + ": "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("good.kif"), std::string::npos) << r.out;
 }
 
 TEST_F(TavrelCliTest, EnvPrintsTheEnvironmentFile) {

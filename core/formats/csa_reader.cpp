@@ -615,7 +615,8 @@ ReadReport readCsaFile(RecordStore& store, const std::string& path, const ReadOp
     }
     ReadReport report;
     report.wasUtf8 = decoded.wasUtf8;
-    if (decoded.replaced > 0) report.warnings.push_back(msgReplacedCharacters(decoded.replaced));
+    report.invalidUtf8 = !decoded.invalidLines.empty();
+    report.warnings = decodeWarnings(decoded);
     readInto(store, decoded.text, options, report);
     return report;
 }

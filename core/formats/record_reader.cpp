@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -122,8 +123,12 @@ struct Vocabulary {
     std::string ruleKingExposed = sjis("警告：ルールエラー（王手になる）：");
     std::string warningPrefix = sjis("警告：");
     std::string noPromotionChoice = sjis("手目 成・不成指定なし\n");
+    std::string timeTooLarge = sjis("手目 消費時間が大きすぎます\n");
     std::string replaced = sjis("警告：Shift-JISにない文字を「？」に置き換えました（");
     std::string replacedEnd = sjis("文字）");
+    std::string invalidUtf8 = sjis("警告：UTF-8でないバイトを「？」に置き換えました（");
+    std::string invalidUtf8End = sjis("行目）");
+    std::string questionMark = sjis("？");
     // First bytes of every key a line is tested for (header, handicap, side-to-move, player,
     // hand and file-name keys): a line starting with none of them is no such line.
     std::array<bool, 256> keyFirstByte{};
@@ -329,8 +334,12 @@ std::optional<std::string_view> readWord(std::string_view& s) {
     return t.substr(0, n);
 }
 
-// " (" minutes ":" seconds, as the time field of a KIF move line.
-std::optional<int> readTime(std::string_view s) {
+// The longest thinking time a move holds, in seconds.
+constexpr std::int64_t kMaxMoveSeconds = 65535;
+
+// " (" minutes ":" seconds, as the time field of a KIF move line. Each number has at most nine
+// significant digits, so the sum never overflows; the caller holds it to kMaxMoveSeconds.
+std::optional<std::int64_t> readTime(std::string_view s) {
     s = skipAsciiSpace(s);
     if (!s.starts_with('(')) return std::nullopt;
     s.remove_prefix(1);
@@ -339,7 +348,12 @@ std::optional<int> readTime(std::string_view s) {
     s.remove_prefix(1);
     auto seconds = readNumber(s);
     if (!seconds) return std::nullopt;
-    return *minutes * 60 + *seconds;
+    return std::int64_t{*minutes} * 60 + *seconds;
+}
+
+// A time as a move holds it: 0..kMaxMoveSeconds.
+int heldSeconds(std::int64_t seconds) {
+    return static_cast<int>(std::clamp<std::int64_t>(seconds, 0, kMaxMoveSeconds));
 }
 
 std::size_t sideMarkLength(std::string_view s) {
@@ -393,6 +407,8 @@ private:
     bool moveLine(std::string_view l);
     // nullopt: not a KIF line (or it failed); otherwise the outcome.
     std::optional<MoveOutcome> kifLine(std::string_view l);
+    // The time a move line gave does not fit a move and was held at kMaxMoveSeconds.
+    void warnTimeTooLarge(int ply);
     MoveOutcome ki2Line(std::string_view l);
     MoveOutcome moveText(std::string_view text, int seconds);
     // A text that does not start with a square: a result word, "同...", or no move.
@@ -923,10 +939,11 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     if (!isDatabase()) {
         if (s == m_v.mate && m_hadNewline) return addTerminal(TerminalCode::Mate, 0);
         if (findText(s, m_v.resignDashes) != std::string_view::npos) {
-            int seconds = 0;
+            std::int64_t seconds = 0;
             std::size_t paren = findText(s, m_v.resignDashes) + m_v.resignDashes.size();
             if (auto t = readTime(s.substr(paren))) seconds = *t;
-            return addTerminal(TerminalCode::Resign, seconds);
+            if (seconds > kMaxMoveSeconds) warnTimeTooLarge(m_store.currentPly() + 1);
+            return addTerminal(TerminalCode::Resign, heldSeconds(seconds));
         }
     }
     std::string_view t = s;
@@ -936,8 +953,8 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     // Exactly 12 bytes of move text, the line end counting as one.
     if (t.size() + (m_hadNewline ? 1 : 0) < 12) return std::nullopt;
     std::string_view move = t.substr(0, 12);
-    constexpr int kNoTime = -1;
-    int seconds = kNoTime;
+    constexpr std::int64_t kNoTime = -1;
+    std::int64_t seconds = kNoTime;
     if (t.size() > 12) seconds = readTime(t.substr(12)).value_or(kNoTime);
     if (seconds == kNoTime) {
         // The move text as a word, if that reading finds the time.
@@ -973,9 +990,17 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     if (*number != ply + 1 && *number != ply + 2) return std::nullopt;
     // A side mark before the move text is not part of it.
     move.remove_prefix(sideMarkLength(move));
-    MoveOutcome r = moveText(move, std::max(seconds, 0));
+    MoveOutcome r = moveText(move, heldSeconds(seconds));
     if (r == MoveOutcome::NotAMove) return std::nullopt;
+    if (seconds > kMaxMoveSeconds && (r == MoveOutcome::Added || r == MoveOutcome::Terminal)) {
+        warnTimeTooLarge(ply + 1);
+    }
     return r;
+}
+
+void LineReader::warnTimeTooLarge(int ply) {
+    if (isDatabase()) return;
+    m_report.warnings.push_back(m_v.warningPrefix + std::to_string(ply) + m_v.timeTooLarge);
 }
 
 MoveOutcome LineReader::ki2Line(std::string_view l) {
@@ -1168,6 +1193,38 @@ std::string msgReplacedCharacters(int count) {
     return vocab().replaced + std::to_string(count) + vocab().replacedEnd;
 }
 
+std::string msgInvalidUtf8(int line) {
+    return vocab().invalidUtf8 + std::to_string(line) + vocab().invalidUtf8End;
+}
+
+std::vector<std::string> decodeWarnings(const DecodedText& decoded) {
+    std::vector<std::string> warnings;
+    if (decoded.replaced > 0) warnings.push_back(msgReplacedCharacters(decoded.replaced));
+    for (int line : decoded.invalidLines) warnings.push_back(msgInvalidUtf8(line));
+    return warnings;
+}
+
+namespace {
+
+// The length of the longest start of s that is well-formed UTF-8.
+std::size_t validUtf8Length(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        std::size_t len = c < 0x80   ? 1
+                          : c < 0xC2 ? 0
+                          : c < 0xE0 ? 2
+                          : c < 0xF0 ? 3
+                          : c < 0xF5 ? 4
+                                     : 0;
+        if (len == 0 || i + len > s.size() || !isValidUtf8(s.substr(i, len))) break;
+        i += len;
+    }
+    return i;
+}
+
+}  // namespace
+
 DecodedText decodeRecordBytes(std::string bytes, std::string_view extension) {
     DecodedText out;
     std::string ext(extension);
@@ -1181,11 +1238,25 @@ DecodedText decodeRecordBytes(std::string bytes, std::string_view extension) {
     }
     std::string_view content(bytes);
     if (bom) content.remove_prefix(3);
-    Cp932Conversion c = utf8ToCp932(content);
-    out.text = std::move(c.text);
     out.wasUtf8 = true;
-    out.replaced = c.replaced;
-    out.truncated = !c.ok;
+    out.text.reserve(content.size());
+    // Every well-formed stretch is converted; each byte between them becomes "？" and its line
+    // is noted, so that a broken byte never cuts the record short.
+    int line = 1;
+    while (!content.empty()) {
+        std::size_t good = validUtf8Length(content);
+        std::string_view chunk = content.substr(0, good);
+        Cp932Conversion c = utf8ToCp932(chunk);
+        out.text += c.text;
+        out.replaced += c.replaced;
+        line += static_cast<int>(std::count(chunk.begin(), chunk.end(), '\n'));
+        if (good == content.size()) break;
+        out.text += vocab().questionMark;
+        if (out.invalidLines.empty() || out.invalidLines.back() != line) {
+            out.invalidLines.push_back(line);
+        }
+        content.remove_prefix(good + 1);
+    }
     return out;
 }
 
@@ -1208,11 +1279,10 @@ ReadReport readRecordFile(RecordStore& store, const std::string& path, const Rea
     DecodedText decoded = decodeRecordBytes(std::move(*bytes), lowerExtension(path));
     ReadReport report = readRecordLines(store, decoded.text, options);
     report.wasUtf8 = decoded.wasUtf8;
-    if (decoded.replaced > 0) {
-        // The conversion warning comes first: it happened before any line was read.
-        report.warnings.push_back(msgReplacedCharacters(decoded.replaced));
-        std::rotate(report.warnings.rbegin(), report.warnings.rbegin() + 1, report.warnings.rend());
-    }
+    report.invalidUtf8 = !decoded.invalidLines.empty();
+    // The conversion warnings come first: they happened before any line was read.
+    std::vector<std::string> warnings = decodeWarnings(decoded);
+    report.warnings.insert(report.warnings.begin(), warnings.begin(), warnings.end());
     return report;
 }
 

@@ -42,6 +42,8 @@ struct [[nodiscard]] ReadReport {
     std::string fileName;
     // The bytes were UTF-8 and were converted.
     bool wasUtf8 = false;
+    // Some of those bytes were not UTF-8 (replaced by "？" and warned about with their lines).
+    bool invalidUtf8 = false;
     // Reading with mainLineOnly stopped at a variation marker (the record has variations).
     bool stoppedAtVariation = false;
     // The text a reader shows itself for the failure (the CSA reader's dialog), CP932; empty
@@ -62,13 +64,18 @@ const std::string& captionReadError();              // "棋譜読込みエラー
 struct DecodedText {
     std::string text;
     bool wasUtf8 = false;
-    int replaced = 0;        // characters replaced by "？"
-    bool truncated = false;  // a broken UTF-8 sequence ended the conversion
+    int replaced = 0;  // characters replaced by "？"
+    // Lines (from 1) that had bytes that are not UTF-8; each such byte became "？".
+    std::vector<int> invalidLines;
 };
 DecodedText decodeRecordBytes(std::string bytes, std::string_view extension);
 
 // The warning for characters replaced while converting a UTF-8 file (CP932).
 std::string msgReplacedCharacters(int count);
+// The warning for a line of a UTF-8 file that had bytes that are not UTF-8 (CP932).
+std::string msgInvalidUtf8(int line);
+// The warnings converting a file gave, in the order they come before the reader's own.
+std::vector<std::string> decodeWarnings(const DecodedText& decoded);
 
 // Reads a KIF/KI2 record file (any extension but CSA) into store, replacing what it held.
 // After any result the store holds what was read before the failure, the start position is set

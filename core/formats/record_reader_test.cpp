@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/formats/csa_reader.h"
 #include "core/notation/notation.h"
 #include "core/rules/legality.h"
 #include "core/text/sjis.h"
@@ -77,6 +78,29 @@ TEST_F(ReaderTest, KifMoveLineWithTime) {
     EXPECT_EQ(nodeAt(5).seconds, 3);
     EXPECT_EQ(m_store.currentPly(), 0);
     EXPECT_EQ(m_store.dirty(), 0u);
+}
+
+// A time too large for a move (65535 seconds at most) is held at that limit with a warning,
+// however many digits it has; the reader never computes with an overflowing number.
+TEST_F(ReaderTest, KifTimeTooLargeIsWarnedAndHeldAtTheLimit) {
+    EXPECT_EQ(
+        read({"   1 ７六歩(77)   (444444444:00/00:00:01)", "   2 ３四歩(33)   (1092:15/00:00:01)",
+              "   3 ２六歩(27)   (1092:16/00:00:01)", "   4 投了         (99999999:99/00:00:01)"})
+            .result,
+        ReadResult::Ok);
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△投了"}));
+    EXPECT_EQ(nodeAt(1).seconds, 65535);
+    EXPECT_EQ(nodeAt(2).seconds, 65535);
+    EXPECT_EQ(nodeAt(3).seconds, 65535);
+    EXPECT_EQ(nodeAt(4).seconds, 65535);
+    EXPECT_EQ(warnings(),
+              (Lines{"警告：1手目 消費時間が大きすぎます\n", "警告：3手目 消費時間が大きすぎます\n",
+                     "警告：4手目 消費時間が大きすぎます\n"}));
+    // Dalmir's reading shows no warnings, but holds the time at the limit all the same.
+    m_options.database = true;
+    EXPECT_EQ(read({"   1 ７六歩(77)   (444444444:00/00:00:01)"}).result, ReadResult::Ok);
+    EXPECT_EQ(nodeAt(1).seconds, 65535);
+    EXPECT_TRUE(warnings().empty());
 }
 
 TEST_F(ReaderTest, KifLineForms) {
@@ -530,6 +554,43 @@ TEST(ReaderDecodeTest, Utf8IsConvertedAndUnmappableCharactersWarned) {
     EXPECT_EQ(r.warnings[0], msgReplacedCharacters(1));
     EXPECT_EQ(store.playerName(PlayerField::Black), sjis("？"));
     EXPECT_EQ(readRecordFile(store, "/no/such/file.kif", {}).result, ReadResult::CannotOpen);
+}
+
+// Bytes that are not UTF-8 in a UTF-8 record become "？", each line that had them is warned, and
+// everything after them is still read: the KIF and the CSA reader alike.
+TEST(ReaderDecodeTest, InvalidUtf8IsReplacedAndWarnedWithTheLine) {
+    DecodedText d = decodeRecordBytes(
+        "a\nb\xFF\xFE"
+        "c\nd\xC3\n\xE6\xAD",
+        "kifu");
+    EXPECT_EQ(d.text, "a\nb" + sjis("？？") + "c\nd" + sjis("？") + "\n" + sjis("？？"));
+    EXPECT_EQ(d.invalidLines, (std::vector<int>{2, 3, 4}));
+
+    testsupport::TempFolder folder;
+    auto write = [&](const std::string& name, const std::string& content) {
+        std::string path = folder.file(name);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(content.data(), 1, content.size(), f);
+        std::fclose(f);
+        return path;
+    };
+    RecordStore store;
+    ReadReport kif = readRecordFile(
+        store, write("bad.kifu", "先手：太郎\xFF\n後手：花子\n▲７六歩△３四歩\n"), {});
+    EXPECT_EQ(kif.result, ReadResult::Ok);
+    EXPECT_EQ(kif.warnings, (std::vector<std::string>{msgInvalidUtf8(1)}));
+    EXPECT_EQ(toUtf8Lossy(msgInvalidUtf8(1)),
+              "警告：UTF-8でないバイトを「？」に置き換えました（1行目）");
+    EXPECT_EQ(store.playerName(PlayerField::Black), sjis("太郎？"));
+    EXPECT_EQ(store.playerName(PlayerField::White), sjis("花子"));
+    EXPECT_EQ(store.lineEnd(), 2);
+
+    ReadReport csa = readCsaFile(
+        store, write("bad.csau", "V2.2\nN+太郎\xFF\nN-花子\nPI\n+\n+7776FU\n-3334FU\n"), {});
+    EXPECT_EQ(csa.result, ReadResult::Ok);
+    EXPECT_EQ(csa.warnings, (std::vector<std::string>{msgInvalidUtf8(2)}));
+    EXPECT_EQ(store.playerName(PlayerField::White), sjis("花子"));
+    EXPECT_EQ(store.lineEnd(), 2);
 }
 
 // Every record of other programs opens without a reading error.

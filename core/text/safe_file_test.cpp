@@ -99,6 +99,27 @@ TEST_F(SafeFileTest, ReadRefusesFoldersMissingFilesAndOversizedFiles) {
     EXPECT_TRUE(readFile(path("big"), 1000).has_value());
 }
 
+// A FIFO (or any file that is not a regular file) is refused at once, never waited on: opening a
+// FIFO for reading would otherwise block until some writer appears. The read runs in a child
+// process with an alarm, so a regression fails the test (the child dies of SIGALRM) instead of
+// hanging it.
+TEST_F(SafeFileTest, ReadRefusesAFifoWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(path("pipe.kif").c_str(), 0600), 0);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::alarm(5);
+        bool refused = !readFile(path("pipe.kif")).has_value() &&
+                       !readFile("/dev/null").has_value() && !readFile("/dev/zero", 10).has_value();
+        ::_exit(refused ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "the read blocked (killed by signal "
+                                   << (WIFSIGNALED(status) ? WTERMSIG(status) : 0) << ")";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 // A writer killed at any point leaves the target either entirely old or entirely new.
 TEST_F(SafeFileTest, KilledWriterNeverLeavesAPartialTarget) {
     const std::string oldData(300000, 'o');

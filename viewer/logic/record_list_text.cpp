@@ -106,6 +106,9 @@ std::vector<std::string> recordListLines(const core::RecordStore& store, RecordL
 
     int ply = 0;
     int previous = 0;
+    // Each side's running total of seconds (what cumulativeSeconds gives for the node), kept as
+    // the line is walked so that the list stays linear in its length.
+    std::uint32_t sideTotals[2] = {0, 0};
     for (core::NodeIndex n : currentLine(store)) {
         ++ply;
         const core::MoveNode& m = store.node(n);
@@ -127,7 +130,8 @@ std::vector<std::string> recordListLines(const core::RecordStore& store, RecordL
         line += m.comment ? '*' : ' ';
         line += text;
         if (form == RecordListForm::Times) {
-            std::uint32_t total = store.cumulativeSeconds(n);
+            std::uint32_t& total = sideTotals[ply % 2];
+            total += m.seconds;
             char times[48];
             std::snprintf(times, sizeof times, "%02d:%02d / %02u:%02u:%02u", m.seconds / 60,
                           m.seconds % 60, (total / 3600) % 100, (total / 60) % 60, total % 60);

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
 #include "core/formats/record_reader.h"
 #include "core/text/sjis.h"
+#include "tests/support/random_record.h"
 
 namespace viewer {
 namespace {
@@ -39,6 +44,47 @@ TEST(RecordListTextTest, TimeForm) {
                   "  3 ▲２六歩+     00:20 / 00:00:25",
                   "  4 △投了        00:00 / 00:01:10",
               }));
+}
+
+// The running total of each line is the side's cumulative time through that node, also when the
+// current node lies in a variation and the line goes on past it.
+TEST(RecordListTextTest, TimeFormTotalsFollowTheLineThroughTheCurrentNode) {
+    testsupport::RandomRecordOptions options;
+    options.variationPercent = 100;
+    options.timesPercent = 100;
+    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+        std::mt19937 rng(seed);
+        core::RecordStore store;
+        testsupport::makeRandomRecord(store, rng, options);
+        // Any node of the tree made current, often one inside a variation.
+        std::vector<core::NodeIndex> used;
+        for (core::NodeIndex n = 1; n < store.capacity(); ++n) {
+            if (store.isInUse(n) && n != core::kRootNode) used.push_back(n);
+        }
+        ASSERT_FALSE(used.empty());
+        core::NodeIndex target = used[rng() % used.size()];
+        ASSERT_EQ(store.goTo(target), core::EditResult::Ok);
+
+        std::vector<core::NodeIndex> line;
+        for (core::NodeIndex n = store.current(); n != core::kRootNode; n = store.parentOf(n)) {
+            line.push_back(n);
+        }
+        std::reverse(line.begin(), line.end());
+        for (core::NodeIndex n = store.node(store.current()).next; n != core::kNoNode;
+             n = store.node(n).next) {
+            line.push_back(n);
+        }
+        std::vector<std::string> lines = recordListLines(store, RecordListForm::Times, {});
+        ASSERT_EQ(lines.size(), line.size() + 1) << "seed " << seed;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            std::uint32_t total = store.cumulativeSeconds(line[i]);
+            char expected[32];
+            std::snprintf(expected, sizeof expected, " / %02u:%02u:%02u", (total / 3600) % 100,
+                          (total / 60) % 60, total % 60);
+            EXPECT_TRUE(lines[i + 1].ends_with(expected))
+                << "seed " << seed << " ply " << i + 1 << ": " << lines[i + 1];
+        }
+    }
 }
 
 TEST(RecordListTextTest, BranchFormAndOriginStyle) {
