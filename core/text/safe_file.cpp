@@ -92,12 +92,7 @@ std::optional<std::string> readFile(const std::string& path, std::size_t maxByte
         ::close(fd);
         return std::nullopt;
     }
-    // A regular file: back to ordinary blocking reads.
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return std::nullopt;
-    }
+    // O_NONBLOCK does not change reads of a regular file, so it can stay set.
     std::string data;
     data.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
