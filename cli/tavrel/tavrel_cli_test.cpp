@@ -9,6 +9,7 @@
 #include "cli/common/cli_test_support.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
+#include "tests/support/temp_folder.h"
 
 namespace cli {
 namespace {
@@ -168,10 +169,19 @@ TEST_F(TavrelCliTest, ConvertWarnsAboutInvalidUtf8AndKeepsTheRest) {
 }
 
 // Runs tavrel-cli as the unprivileged user when the tests run as root, so that a folder without
-// permissions really cannot be read; otherwise as runProgram does.
+// permissions really cannot be read; otherwise as runProgram does. The build folder may lie
+// below one that user cannot enter (root's home), so a copy of the program is run from a folder
+// of its own under /tmp.
 RunReport tavrelUnprivileged(const std::vector<std::string>& args) {
     if (::geteuid() != 0) return runProgram("tavrel-cli", args);
-    std::string exe = std::string(TAVREL_CLI_DIR) + "/tavrel-cli";
+    testsupport::TempFolder programFolder;
+    const auto openPerms = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                           fs::perms::others_read | fs::perms::others_exec;
+    std::string exe = programFolder.file("tavrel-cli");
+    std::error_code ec;
+    fs::permissions(programFolder.path(), openPerms, ec);
+    fs::copy_file(std::string(TAVREL_CLI_DIR) + "/tavrel-cli", exe, ec);
+    fs::permissions(exe, openPerms, ec);
     std::string outPath = "/tmp/tavrel-cli-out-" + std::to_string(::getpid());
     std::vector<char*> argv{exe.data()};
     std::vector<std::string> copies = args;
