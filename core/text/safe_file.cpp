@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "core/text/path_text.h"
@@ -47,10 +48,30 @@ void syncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+// The file a save of path writes: path itself, or, when path is a symbolic link, the file at
+// the end of its chain of links (which need not exist yet), so that the links stay. nullopt for a
+// loop or a link that cannot be read.
+std::optional<std::string> saveTarget(std::string path) {
+    constexpr int kMaxLinks = 40;  // as the system's own limit on following links
+    for (int i = 0; i < kMaxLinks; ++i) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::vector<char> buffer(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) return std::nullopt;
+        std::string link(buffer.data(), static_cast<std::size_t>(n));
+        path = link.front() == '/' ? link : std::string(folderOf(path)) + link;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-WriteResult writeFileAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty() || path.back() == '/') return WriteResult::CannotCreate;
+WriteResult writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
+    if (linkOrPath.empty() || linkOrPath.back() == '/') return WriteResult::CannotCreate;
+    const std::optional<std::string> target = saveTarget(linkOrPath);
+    if (!target) return WriteResult::CannotCreate;
+    const std::string& path = *target;
     struct stat old {};
     bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) return WriteResult::CannotCreate;

@@ -34,7 +34,8 @@ enum class [[nodiscard]] ReadResult : int{
 
 // Writes bytes to path through a temporary file in the same folder: write, flush, fsync, rename
 // over the target, fsync the folder. An existing target keeps its permissions. On any failure
-// the old file is untouched and the temporary file is removed.
+// the old file is untouched and the temporary file is removed. A path that is a symbolic link
+// writes the file at the end of its links, which stay as they are; a loop gives CannotCreate.
 [[nodiscard]] WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
 
 // The default largest file readFile accepts.

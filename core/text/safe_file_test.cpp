@@ -60,6 +60,30 @@ TEST_F(SafeFileTest, KeepsPermissionsOfTheOldFile) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+// Saving through a symbolic link writes its target and keeps the link, through a chain of
+// links, a relative one and one whose target does not exist yet.
+TEST_F(SafeFileTest, SavingThroughALinkWritesItsTarget) {
+    fs::create_directories(m_dir / "real");
+    ASSERT_EQ(writeFileAtomically(path("real/game.kif"), "old"), WriteResult::Ok);
+    fs::create_symlink("real/game.kif", m_dir / "near.kif");
+    fs::create_symlink(m_dir / "near.kif", m_dir / "far.kif");
+    ASSERT_EQ(writeFileAtomically(path("far.kif"), "new"), WriteResult::Ok);
+    EXPECT_TRUE(fs::is_symlink(m_dir / "far.kif"));
+    EXPECT_TRUE(fs::is_symlink(m_dir / "near.kif"));
+    EXPECT_EQ(readFile(path("real/game.kif")), "new");
+
+    fs::create_symlink("real/later.kif", m_dir / "dangling.kif");
+    ASSERT_EQ(writeFileAtomically(path("dangling.kif"), "made"), WriteResult::Ok);
+    EXPECT_TRUE(fs::is_symlink(m_dir / "dangling.kif"));
+    EXPECT_EQ(readFile(path("real/later.kif")), "made");
+
+    // A loop of links has no target: nothing is written over either link.
+    fs::create_symlink(m_dir / "loop2", m_dir / "loop1");
+    fs::create_symlink(m_dir / "loop1", m_dir / "loop2");
+    EXPECT_NE(writeFileAtomically(path("loop1"), "x"), WriteResult::Ok);
+    EXPECT_TRUE(fs::is_symlink(m_dir / "loop1"));
+}
+
 TEST_F(SafeFileTest, MissingFolderOrDirectoryTargetFails) {
     EXPECT_EQ(writeFileAtomically(path("no/such/file"), "x"), WriteResult::CannotCreate);
     fs::create_directory(path("sub"));
