@@ -86,7 +86,7 @@ MainWindow::MainWindow(const AppContext& context)
             [this](int ply) { showChosenPly(m_doc, ply); });
     placeWindows();
     std::string pictureMessage = m_board->reloadPictures();
-    if (!pictureMessage.empty()) showMessage(pictureMessage, std::string(core::kProgramName));
+    if (!pictureMessage.empty()) showMessage(pictureMessage, programCaption());
     refreshAll();
 }
 
@@ -579,7 +579,7 @@ void MainWindow::pieceSettings() {
     choices.pieceBitmap = core::utf8ToCp932(path->text().toStdString()).text;
     applyPieceChoices(choices, m_settings);
     std::string message = m_board->reloadPictures();
-    if (!message.empty()) showMessage(message, std::string(core::kProgramName));
+    if (!message.empty()) showMessage(message, programCaption());
 }
 
 void MainWindow::showRecordWindow(bool shown) {

@@ -18,16 +18,12 @@
 
 namespace viewer {
 
-namespace {
-
-std::string product() { return std::string(core::kProgramName); }
-
-}  // namespace
-
 std::string pathToText(const std::string& path) {
     core::Cp932Conversion c = core::utf8ToCp932(path);
     return c.ok ? c.text : path;
 }
+
+std::string programCaption() { return std::string(core::kProgramName); }
 
 std::string textToPath(const std::string& text) { return core::toUtf8Lossy(text); }
 
@@ -69,7 +65,7 @@ void CTavrelDoc::warningSound() {
 
 void CTavrelDoc::notAvailableYet(const std::string& feature) {
     warningSound();
-    m_ui.showMessage(feature + core::sjis("は、この版ではまだ使用できません。"), product());
+    m_ui.showMessage(feature + core::sjis("は、この版ではまだ使用できません。"), programCaption());
 }
 
 core::ReadOptions CTavrelDoc::readOptionsFor(const std::string& path) const {
@@ -85,7 +81,7 @@ void CTavrelDoc::showWarnings(const std::vector<std::string>& warnings) {
         if (!text.empty() && text.back() != '\n') text += '\n';
         text += w;
     }
-    m_ui.showMessage(text, product());
+    m_ui.showMessage(text, programCaption());
 }
 
 void CTavrelDoc::showLoadResult(const core::ReadReport& report, const std::string& path) {
@@ -100,14 +96,16 @@ void CTavrelDoc::showLoadResult(const core::ReadReport& report, const std::strin
             return;
         case core::ReadResult::CapacityReached:
             warningSound();
-            m_ui.showMessage(core::msgReadError(shownPath, core::msgRecordSizeOver()), product());
+            m_ui.showMessage(core::msgReadError(shownPath, core::msgRecordSizeOver()),
+                             programCaption());
             return;
         case core::ReadResult::LineFailed:
             warningSound();
             if (!report.message.empty()) {
-                m_ui.showMessage(report.message, product());
+                m_ui.showMessage(report.message, programCaption());
             } else {
-                m_ui.showMessage(core::msgReadError(shownPath, m_store.readingError()), product());
+                m_ui.showMessage(core::msgReadError(shownPath, m_store.readingError()),
+                                 programCaption());
             }
             return;
     }
@@ -125,7 +123,7 @@ void CTavrelDoc::dropMovesWhileEditing() {
 int CTavrelDoc::loadRecordFile(const std::string& path) {
     if (core::formatOfPath(path) == core::RecordFormat::Unsupported) {
         warningSound();
-        m_ui.showMessage(core::msgCannotReadFile(pathToText(path)), product());
+        m_ui.showMessage(core::msgCannotReadFile(pathToText(path)), programCaption());
         return -1;
     }
     m_ui.setBusy(true);
@@ -179,12 +177,12 @@ int CTavrelDoc::pasteRecord(const std::optional<std::string>& text) {
             return 0;
         case core::ReadResult::CapacityReached:
             warningSound();
-            m_ui.showMessage(core::msgRecordSizeOver(), product());
+            m_ui.showMessage(core::msgRecordSizeOver(), programCaption());
             return -1;
         default:
             warningSound();
             m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + m_store.readingError(),
-                             product());
+                             programCaption());
             return -1;
     }
 }
@@ -201,7 +199,8 @@ Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     core::WriteResult r = writeFile(ki2 ? SaveFormat::Ki2 : SaveFormat::Kif, textToPath(proposed));
     if (r != core::WriteResult::Ok) {
         warningSound();
-        m_ui.showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {proposed}), product());
+        m_ui.showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {proposed}),
+                         programCaption());
         // The record is still unsaved: whatever was about to discard it must not go on.
         return Answer::Cancel;
     }
@@ -267,7 +266,7 @@ std::optional<core::WriteResult> CTavrelDoc::saveInPlace() {
         warningSound();
         m_ui.showMessage(core::formatMessageUtf8(
                              position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
-                         product());
+                         programCaption());
         return core::WriteResult::Unsupported;
     }
     if (m_settings.backup == 1) backupCopy(m_recordPath);
@@ -276,7 +275,7 @@ std::optional<core::WriteResult> CTavrelDoc::saveInPlace() {
         warningSound();
         m_ui.showMessage(core::formatMessageUtf8(
                              position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
-                         product());
+                         programCaption());
         return r;
     }
     m_ui.setStatusText(core::formatMessageUtf8(

@@ -124,4 +124,7 @@ private:
 std::string pathToText(const std::string& path);
 std::string textToPath(const std::string& text);
 
+// The caption of the program's message boxes: the program's name.
+std::string programCaption();
+
 }  // namespace viewer

@@ -16,8 +16,6 @@ namespace {
 
 using core::sjis;
 
-std::string product() { return std::string(core::kProgramName); }
-
 constexpr std::array<const char*, kOpenFilterCount> kOpenFilters = {"棋譜(*.kif *.KIF)",
                                                                     "棋譜(*.ki2 *.KI2)",
                                                                     "局面(*.bod *.BOD)",
@@ -102,12 +100,12 @@ void dropFile(CTavrelDoc& doc, const std::string& path) {
     }
     if (isPlaying(doc.mode())) {
         doc.warningSound();
-        ui.showMessage(sjis("対局中は、ドロップできません。"), product());
+        ui.showMessage(sjis("対局中は、ドロップできません。"), programCaption());
         return;
     }
     if (doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
-        ui.showMessage(sjis("プレビュー中は、ドロップできません。"), product());
+        ui.showMessage(sjis("プレビュー中は、ドロップできません。"), programCaption());
         return;
     }
     if (doc.modified()) {

@@ -18,8 +18,6 @@ constexpr std::array<const char*, kSaveFilterCount> kSaveFilters = {
     "棋譜(*.kif)", "棋譜(*.ki2)",         "CSA棋譜(*.csa)",
     "局面(*.bod)", "英語表記棋譜(*.gam)", "英語表記局面(*.txt)"};
 
-std::string product() { return std::string(core::kProgramName); }
-
 // Whether a dialog's path names no file: no name after the last '/', or an existing folder.
 bool isInvalidName(const std::string& path) {
     std::error_code ec;
@@ -44,7 +42,7 @@ SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat for
     bool position = format == SaveFormat::Bod || format == SaveFormat::EnglishPosition;
     std::string shown = pathToText(path);
     if (isInvalidName(path)) {
-        ui.showMessage(sjis("ファイル名(") + shown + sjis(")が無効です。"), product());
+        ui.showMessage(sjis("ファイル名(") + shown + sjis(")が無効です。"), programCaption());
         return SaveAsResult::InvalidName;
     }
     if (fileExists(path)) {
@@ -67,7 +65,7 @@ SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat for
     if (doc.writeRecord(format, path) != core::WriteResult::Ok) {
         doc.warningSound();
         ui.showMessage(sjis(position ? "局面保存エラー(" : "棋譜保存エラー(") + shown + ")",
-                       product());
+                       programCaption());
         return SaveAsResult::Failed;
     }
     ui.setStatusText(position ? sjis("局面ファイル(") + shown + sjis(")を出力しました。")
