@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "viewer/logic/hit_test.h"
+#include "viewer/logic/board_hit.h"
 #include "viewer/logic/play_move.h"
 #include "viewer/logic/position_editor.h"
 

@@ -289,6 +289,7 @@ void continuePlay(CTavrelDoc& doc, MoveClock& clock) {
     if (store.current() != core::kRootNode && store.node(store.current()).isTerminal()) {
         (void)store.backOne();
     }
+    if (doc.recordName().empty()) doc.setNewRecordNames();
     doc.setMode(ViewerMode::Playing);
     clock.restart();
     doc.ui().documentChanged();

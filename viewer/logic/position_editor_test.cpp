@@ -5,8 +5,8 @@
 #include <random>
 
 #include "core/text/sjis.h"
+#include "viewer/logic/board_hit.h"
 #include "viewer/logic/document_test_fixture.h"
-#include "viewer/logic/hit_test.h"
 
 namespace viewer {
 namespace {

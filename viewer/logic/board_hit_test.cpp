@@ -1,4 +1,4 @@
-#include "viewer/logic/hit_test.h"
+#include "viewer/logic/board_hit.h"
 
 #include <gtest/gtest.h>
 
