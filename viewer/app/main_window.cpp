@@ -190,6 +190,7 @@ QString MainWindow::statusText() const { return m_status->text(); }
 void MainWindow::beep() { QApplication::beep(); }
 
 void MainWindow::documentChanged() {
+    m_input.forgetIfNotHeld();
     followEditingMode();
     refreshAll();
 }
@@ -204,7 +205,6 @@ void MainWindow::followEditingMode() {
         m_recordShownBeforeEditing = m_recordWindow->isVisible();
         showRecordWindow(false);
     } else {
-        if (m_input.held()) m_input.putBack();
         if (m_recordShownBeforeEditing) showRecordWindow(true);
     }
 }

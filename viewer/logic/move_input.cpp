@@ -115,6 +115,13 @@ void MoveInput::putBack() {
     m_doc.ui().documentChanged();
 }
 
+void MoveInput::forgetIfNotHeld() {
+    ViewerMode mode = m_doc.mode();
+    if (mode != ViewerMode::PlayingPieceHeld && mode != ViewerMode::EditingPieceHeld) {
+        m_held.reset();
+    }
+}
+
 bool MoveInput::rightClick(const BoardGeometry& g, Point p) {
     if (m_held) {
         putBack();

@@ -40,6 +40,9 @@ public:
     bool rightClick(const BoardGeometry& g, Point p);
     // Puts a held piece back (also when the mode is left).
     void putBack();
+    // Forgets a held piece once the document has left the held modes (a command ended the game
+    // or the editing meanwhile); nothing is redrawn.
+    void forgetIfNotHeld();
 
 private:
     void putDownInPlay(const BoardGeometry& g, const BoardHit& hit, Modifiers modifiers);

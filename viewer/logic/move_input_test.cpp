@@ -60,6 +60,18 @@ TEST_F(MoveInputTest, PickUpFollowsTheSideToMoveAndPutsBack) {
     EXPECT_TRUE(clock.running());
 }
 
+TEST_F(MoveInputTest, ACommandEndingTheGameDropsTheHeldPiece) {
+    input.press(g, centre(77), {});
+    ASSERT_TRUE(input.held());
+    enterTerminal(doc, clock, core::TerminalCode::Suspend);
+    EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
+    input.forgetIfNotHeld();
+    EXPECT_FALSE(input.held());
+    input.release(g, centre(76), {});  // a late release does nothing
+    EXPECT_EQ(store.currentPly(), 0);
+    EXPECT_EQ(cell(77), core::makePiece(core::kSideBlack, core::kPawn));
+}
+
 TEST_F(MoveInputTest, IllegalMovesNameTheirReasonAndLeaveTheRecord) {
     play({{77, 76}, {33, 34}, {88, 22}});  // 8八角成 asked: answered No
     ASSERT_EQ(store.currentPly(), 3);
