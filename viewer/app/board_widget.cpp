@@ -1,11 +1,16 @@
 #include "viewer/app/board_widget.h"
 
+#include <QCursor>
 #include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QThread>
 
 #include "core/text/sjis.h"
+#include "viewer/logic/board_hit.h"
+#include "viewer/logic/move_animation.h"
 #include "viewer/platform/setting_font.h"
 
 namespace viewer {
@@ -26,6 +31,10 @@ QColor toColour(const Rgb& c) { return QColor(c.red, c.green, c.blue); }
 BoardWidget::BoardWidget(const core::RecordStore& store, Settings& settings, QWidget* parent)
     : QWidget(parent), m_store(store), m_settings(settings) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    m_animationTimer.setSingleShot(false);
+    connect(&m_animationTimer, &QTimer::timeout, this, [this] { animationStep(); });
     // The owner calls reloadPictures() to take the external picture and show its message.
     m_pictures.buildBuiltIn(m_settings.pieceSet);
 }
@@ -139,6 +148,11 @@ void BoardWidget::drawBoard(QPainter& p, const BoardGeometry& g) const {
                                           (emphasis == 2 && m_pictures.external()));
             if (paintSquare) p.fillRect(qrect(rect), lastColour);
             if (piece == 0 || piece == core::kWall) continue;
+            if (m_flight && m_flight->hiddenSquare == sq) continue;
+            if (m_input && m_input->held() && m_input->held()->origin.place == EditPlace::Square &&
+                m_input->held()->origin.square == sq) {
+                continue;
+            }
             bool black = core::sideOf(piece) == core::kSideBlack;
             // The second player's pictures are drawn upside down; turning swaps the sets.
             bool pictureSet = black != m_turned;
@@ -161,15 +175,16 @@ void BoardWidget::drawStand(QPainter& p, const BoardGeometry& g, core::SideByte 
 
     bool black = side == core::kSideBlack;
     bool pictureSet = black != m_turned;
-    std::array<int, 8> slotOf = g.handSlots(hands, side);
+    std::array<int, 9> slotOf = standSlots(g, hands, side);
     QFont countFont = settingFont(m_settings.coordinateFont);
     countFont.setBold(true);
     p.setFont(countFont);
-    for (int type = 1; type <= 7; ++type) {
+    for (int type = 1; type <= core::kKing; ++type) {
         int slot = slotOf[static_cast<std::size_t>(type)];
         if (slot == 0) continue;
         Point at = g.handSlotTopLeft(stand, slot);
-        p.drawImage(at.x, at.y, m_pictures.picture(pictureSet, type));
+        p.drawImage(at.x, at.y,
+                    m_pictures.picture(pictureSet, pictureCode(core::makePiece(side, type))));
         int count = hands.count(side, type);
         if (count > 1) {
             QRect badge(at.x + g.cell().w - 11, at.y + g.cell().h - 12, 13, 12);
@@ -217,15 +232,232 @@ void BoardWidget::drawInformation(QPainter& p, const BoardGeometry& g) const {
     p.restore();
 }
 
+void BoardWidget::drawPiece(QPainter& p, core::PieceByte piece, Point topLeft) const {
+    bool black = core::sideOf(piece) == core::kSideBlack;
+    p.drawImage(topLeft.x, topLeft.y, m_pictures.picture(black != m_turned, pictureCode(piece)));
+}
+
+void BoardWidget::drawBox(QPainter& p, const BoardGeometry& g) const {
+    QRect box = qrect(pieceBoxRect(g));
+    p.fillRect(box, toColour(m_settings.pieceBoxColour));
+    p.setPen(QPen(QColor(90, 60, 30), 1));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    QFont countFont = settingFont(m_settings.coordinateFont);
+    countFont.setBold(true);
+    p.setFont(countFont);
+    const core::Position& pos = m_store.position();
+    for (int type = 1; type <= core::kKing; ++type) {
+        int count = boxCount(pos, type);
+        if (m_input && m_input->held() && m_input->held()->origin.place == EditPlace::Box &&
+            m_input->held()->origin.type == type) {
+            --count;
+        }
+        if (count <= 0) continue;
+        Point at = boxSlotTopLeft(g, type);
+        drawPiece(p, core::makePiece(core::kSideBlack, type), at);
+        if (count > 1) {
+            QRect badge(at.x + g.cell().w - 11, at.y + g.cell().h - 12, 13, 12);
+            p.fillRect(badge, QColor(255, 255, 255, 200));
+            p.setPen(QColor(0, 0, 0));
+            p.drawText(badge, Qt::AlignCenter, QString::number(count));
+        }
+    }
+}
+
 void BoardWidget::draw(QPainter& p) const {
     p.fillRect(rect(), toColour(m_settings.backgroundColour));
     if (m_preview) return;
     BoardGeometry g = geometry();
     drawBoard(p, g);
     core::HandCounts hands = core::countHand(m_store.position());
+    const std::optional<HeldPiece>* held = m_input ? &m_input->held() : nullptr;
+    if (held && *held && (*held)->origin.place == EditPlace::Hand) {
+        auto& side = (*held)->origin.side == core::kSideBlack ? hands.black : hands.white;
+        auto& n = side[static_cast<std::size_t>((*held)->origin.type)];
+        if (n > 0) --n;
+    }
     drawStand(p, g, core::kSideBlack, hands);
     drawStand(p, g, core::kSideWhite, hands);
+    if (m_doc && isEditing(m_doc->mode())) drawBox(p, g);
     drawInformation(p, g);
+    CellSize c = g.cell();
+    if (held && *held) {
+        drawPiece(p, (*held)->piece, Point{m_pointer.x() - c.w / 2, m_pointer.y() - c.h / 2});
+    }
+    if (m_flight) {
+        Point at = animationPoint(m_flight->from, m_flight->to, m_flight->step, m_flight->steps);
+        drawPiece(p, m_flight->piece, Point{at.x - c.w / 2, at.y - c.h / 2});
+    }
+}
+
+// ---- Input ----
+
+void BoardWidget::attachInput(const CTavrelDoc* doc, MoveInput* input) {
+    m_doc = doc;
+    m_input = input;
+}
+
+bool BoardWidget::taking() const {
+    return m_doc && m_input && (isPlaying(m_doc->mode()) || isEditing(m_doc->mode()));
+}
+
+void BoardWidget::setPointer(Point p) {
+    m_pointer = QPoint(p.x, p.y);
+    QCursor::setPos(mapToGlobal(m_pointer));
+    update();
+}
+
+bool BoardWidget::isPointerKey(const QKeyEvent* e) const {
+    if (!taking()) return false;
+    switch (e->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            return true;
+        default:
+            return (e->modifiers() & Qt::ControlModifier) && e->key() >= Qt::Key_1 &&
+                   e->key() <= Qt::Key_7;
+    }
+}
+
+bool BoardWidget::event(QEvent* e) {
+    // The pointer keys belong to the board while a game is played or a position edited, before
+    // any menu shortcut on the same key.
+    if (e->type() == QEvent::ShortcutOverride && isPointerKey(static_cast<QKeyEvent*>(e))) {
+        e->accept();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+namespace {
+
+Modifiers modifiersOf(Qt::KeyboardModifiers m) {
+    return Modifiers{(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0};
+}
+
+Point pointOf(const QPointF& p) { return Point{static_cast<int>(p.x()), static_cast<int>(p.y())}; }
+
+}  // namespace
+
+void BoardWidget::mousePressEvent(QMouseEvent* e) {
+    finishAnimation();
+    m_pointer = e->position().toPoint();
+    if (!taking()) {
+        if (e->button() == Qt::RightButton) {
+            Q_EMIT contextMenuWanted(e->globalPosition().toPoint(),
+                                     (e->modifiers() & Qt::ShiftModifier) != 0);
+        }
+        return;
+    }
+    if (e->button() == Qt::LeftButton) {
+        m_input->press(geometry(), pointOf(e->position()), modifiersOf(e->modifiers()));
+    } else if (e->button() == Qt::RightButton) {
+        if (!m_input->rightClick(geometry(), pointOf(e->position()))) {
+            Q_EMIT contextMenuWanted(e->globalPosition().toPoint(),
+                                     (e->modifiers() & Qt::ShiftModifier) != 0);
+        }
+    }
+    update();
+}
+
+void BoardWidget::mouseMoveEvent(QMouseEvent* e) {
+    m_pointer = e->position().toPoint();
+    if (m_input && m_input->held()) update();
+}
+
+void BoardWidget::mouseReleaseEvent(QMouseEvent* e) {
+    m_pointer = e->position().toPoint();
+    if (!taking() || e->button() != Qt::LeftButton || !m_input->held()) return;
+    m_input->release(geometry(), pointOf(e->position()), modifiersOf(e->modifiers()));
+    update();
+}
+
+void BoardWidget::keyPressEvent(QKeyEvent* e) {
+    bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (enter && (e->modifiers() & Qt::ShiftModifier) && m_doc &&
+        m_doc->mode() == ViewerMode::Playing) {
+        finishAnimation();
+        Q_EMIT typedMoveWanted();
+        return;
+    }
+    if (!isPointerKey(e)) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    finishAnimation();
+    BoardGeometry g = geometry();
+    Point at{m_pointer.x(), m_pointer.y()};
+    switch (e->key()) {
+        case Qt::Key_Left:
+            setPointer(movePointer(g, at, PointerMove::Left));
+            return;
+        case Qt::Key_Right:
+            setPointer(movePointer(g, at, PointerMove::Right));
+            return;
+        case Qt::Key_Up:
+            setPointer(movePointer(g, at, PointerMove::Up));
+            return;
+        case Qt::Key_Down:
+            setPointer(movePointer(g, at, PointerMove::Down));
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            m_input->press(g, at, modifiersOf(e->modifiers()));
+            update();
+            return;
+        case Qt::Key_Escape:
+            if (!m_input->rightClick(g, at)) {
+                Q_EMIT contextMenuWanted(mapToGlobal(m_pointer), false);
+            }
+            update();
+            return;
+        default: {
+            // Ctrl+1..7: the hand slot of pawn .. rook of the side to move.
+            int type = e->key() - Qt::Key_0;
+            const core::Position& pos = m_store.position();
+            setPointer(spotCentre(g, BoardSpot{0, pos.sideToMove, type}, core::countHand(pos)));
+            return;
+        }
+    }
+}
+
+// ---- Animation ----
+
+void BoardWidget::animateMove(const AnimatedMove& move) {
+    finishAnimation();
+    BoardGeometry g = geometry();
+    Flight f;
+    f.piece = move.piece;
+    f.from = spotCentre(g, move.from, move.hands);
+    f.to = spotCentre(g, move.to, move.hands);
+    f.steps = animationSteps(f.from, f.to, g.cell().w, m_settings.animationSpeed);
+    f.hiddenSquare = move.to.square;
+    if (f.steps <= 1 || !isVisible()) return;
+    f.step = 1;
+    m_flight = f;
+    m_animationTimer.start(animationInterval(m_settings.animationSpeed));
+    update();
+}
+
+void BoardWidget::animationStep() {
+    if (!m_flight) return;
+    if (++m_flight->step >= m_flight->steps) {
+        finishAnimation();
+        return;
+    }
+    update();
+}
+
+void BoardWidget::finishAnimation() {
+    m_animationTimer.stop();
+    if (!m_flight) return;
+    m_flight.reset();
+    update();
 }
 
 QImage BoardWidget::render() const {

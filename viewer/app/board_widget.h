@@ -1,10 +1,17 @@
 // The main window's drawing of one position: the board with its lines, star points and
 // coordinates, both piece stands with the pieces in hand, the side labels, the last-piece
-// emphasis and the information area. It reads the record store and the settings; it owns its
-// pictures.
+// emphasis, the information area, the piece box while editing, a held piece following the
+// pointer and a move travelling on a timer. Mouse and keys go to MoveInput; the widget decides
+// nothing itself. It reads the record store and the settings; it owns its pictures.
+//
+// Input during a move's travel: the travel is cut short (the piece lands at once) and the input
+// is handled straight away, the same for every key, click and command; nothing is queued or
+// dropped.
 #pragma once
 
 #include <QImage>
+#include <QPoint>
+#include <QTimer>
 #include <QWidget>
 #include <optional>
 
@@ -12,6 +19,7 @@
 #include "viewer/app/piece_pictures.h"
 #include "viewer/logic/board_geometry.h"
 #include "viewer/logic/info_lines.h"
+#include "viewer/logic/move_input.h"
 #include "viewer/settings/settings.h"
 
 namespace viewer {
@@ -41,8 +49,31 @@ public:
     // Renders the whole drawing into an image of the widget's size.
     QImage render() const;
 
+    // Mouse and keys go to input while the document plays or edits.
+    void attachInput(const CTavrelDoc* doc, MoveInput* input);
+    // Starts a move's travel; one still running lands first.
+    void animateMove(const AnimatedMove& move);
+    bool animating() const { return m_flight.has_value(); }
+    // Lands a travelling piece at once.
+    void finishAnimation();
+    // One step of the travel (the timer's tick).
+    void animationStep();
+    // The keyboard pointer (client pixels).
+    QPoint pointer() const { return m_pointer; }
+
+Q_SIGNALS:
+    // The right button or Escape found nothing to put back or change: the mode's context menu.
+    void contextMenuWanted(const QPoint& globalPos, bool shift);
+    // Shift+Enter in play: the move dialog.
+    void typedMoveWanted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void draw(QPainter& p) const;
@@ -53,6 +84,22 @@ private:
     void fillArea(QPainter& p, const QRect& r, const QImage& grain, const Rgb& plain) const;
     // The destination square of the current move, 0 at the start or a terminal entry.
     int lastSquare() const;
+    void drawBox(QPainter& p, const BoardGeometry& g) const;
+    void drawPiece(QPainter& p, core::PieceByte piece, Point topLeft) const;
+    // Whether keys and the mouse are the input's now (play or editing).
+    bool taking() const;
+    bool isPointerKey(const QKeyEvent* event) const;
+    void setPointer(Point p);
+
+    // A piece travelling from one point to another.
+    struct Flight {
+        core::PieceByte piece = 0;
+        Point from;
+        Point to;
+        int step = 0;
+        int steps = 0;
+        int hiddenSquare = 0;  // the destination, drawn empty until the piece lands
+    };
 
     const core::RecordStore& m_store;
     Settings& m_settings;
@@ -63,6 +110,11 @@ private:
     bool m_preview = false;
     core::TemplateEnvironment m_environment;
     core::DateTimeSnapshot* m_snapshot = nullptr;
+    const CTavrelDoc* m_doc = nullptr;
+    MoveInput* m_input = nullptr;
+    QPoint m_pointer;
+    std::optional<Flight> m_flight;
+    QTimer m_animationTimer;
 };
 
 QColor toColour(const Rgb& c);

@@ -26,12 +26,14 @@
 #include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
-#include "viewer/logic/menu_state.h"
+#include "viewer/app/sasite_dlg.h"
 #include "viewer/logic/navigation.h"
 #include "viewer/logic/open_commands.h"
 #include "viewer/logic/piece_choices.h"
+#include "viewer/logic/position_editor.h"
 #include "viewer/logic/program_commands.h"
 #include "viewer/logic/save_as.h"
+#include "viewer/logic/typed_move.h"
 #include "viewer/logic/window_placement.h"
 #include "viewer/platform/clipboard_text.h"
 #include "viewer/platform/recent_file_store.h"
@@ -84,6 +86,11 @@ MainWindow::MainWindow(const AppContext& context)
     buildMenus();
     connect(m_recordWindow, &RecordWindow::plyChosen, this,
             [this](int ply) { showChosenPly(m_doc, ply); });
+    m_board->attachInput(&m_doc, &m_input);
+    connect(m_board, &BoardWidget::contextMenuWanted, this,
+            [this](const QPoint& at, bool shift) { showContextMenu(at, shift); });
+    connect(m_board, &BoardWidget::typedMoveWanted, this, [this] { typedMoveDialog(); });
+    m_board->setFocus();
     placeWindows();
     std::string pictureMessage = m_board->reloadPictures();
     if (!pictureMessage.empty()) showMessage(pictureMessage, programCaption());
@@ -182,7 +189,25 @@ QString MainWindow::statusText() const { return m_status->text(); }
 
 void MainWindow::beep() { QApplication::beep(); }
 
-void MainWindow::documentChanged() { refreshAll(); }
+void MainWindow::documentChanged() {
+    m_input.forgetIfNotHeld();
+    followEditingMode();
+    refreshAll();
+}
+
+void MainWindow::animateMove(const AnimatedMove& move) { m_board->animateMove(move); }
+
+void MainWindow::followEditingMode() {
+    bool editing = isEditing(m_doc.mode());
+    if (editing == m_wasEditing) return;
+    m_wasEditing = editing;
+    if (editing) {
+        m_recordShownBeforeEditing = m_recordWindow->isVisible();
+        showRecordWindow(false);
+    } else {
+        if (m_recordShownBeforeEditing) showRecordWindow(true);
+    }
+}
 
 bool MainWindow::openWithDesktop(const std::string& path) {
     if (m_quiet) return false;
@@ -216,6 +241,26 @@ void MainWindow::updateCommandStates() {
     // Only the entries that carry a file can be chosen.
     for (QAction* a : m_recentActions) a->setEnabled(states.recentFiles && !a->data().isNull());
     if (QAction* a = action(QStringLiteral("save"))) a->setEnabled(states.save);
+    PlayCommandStates play = playCommandStates(m_doc.mode(), m_doc.store(), m_settings);
+    auto enable = [this](const char* name, bool on) {
+        if (QAction* a = action(QString::fromLatin1(name))) a->setEnabled(on);
+    };
+    enable("resign", play.resign);
+    for (const char* name : {"suspend", "endInput", "impasse", "timeLoss", "foulLoss", "foulWin",
+                             "repetition", "mate", "noMate", "suspendMail"}) {
+        enable(name, play.terminals);
+    }
+    enable("takeBack", play.takeBack);
+    enable("continuePlay", play.continuePlay);
+    enable("editing", play.editing);
+    for (const char* name :
+         {"evenSetup", "mateSetup", "allToBox", "boxToWhite", "flip", "changeSide"}) {
+        enable(name, play.editCommands);
+    }
+    if (QAction* a = action(QStringLiteral("editing"))) {
+        QString text = qtext(editingEntryText(m_doc.mode()));
+        a->setText(text.section(QLatin1Char('\t'), 0, 0));
+    }
 }
 
 QAction* MainWindow::action(const QString& objectName) const {
@@ -363,7 +408,10 @@ void MainWindow::buildEditMenu() {
 void MainWindow::buildPlayMenu() {
     QMenu* m = menuBar()->addMenu(qs("対局(&P)"));
     addCommand(m, "新規対局(&N)...", {QKeySequence(Qt::CTRL | Qt::Key_N)});
-    addCommand(m, "継続対局(&C)", {QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addCommand(m, "継続対局(&C)", {QKeySequence(Qt::CTRL | Qt::Key_Y)}, [this] {
+        if (isEditing(m_doc.mode())) endEditing(m_doc);
+        continuePlay(m_doc, m_clock);
+    })->setObjectName(QStringLiteral("continuePlay"));
     addCommand(m, "中断局面から再開(&S)", {QKeySequence(Qt::CTRL | Qt::Key_A)});
     addCommand(m, "対局者名変更(&P)...",
                {QKeySequence(Qt::ALT | Qt::Key_A), QKeySequence(Qt::ALT | Qt::Key_BracketLeft)});
@@ -373,23 +421,56 @@ void MainWindow::buildPlayMenu() {
                    [this] { toggleReplay(m_doc); });
     }
     m->addSeparator();
-    addCommand(m, "投了(&G)", {QKeySequence(Qt::CTRL | Qt::Key_G)});
-    addCommand(m, "中断(&Q)", {QKeySequence(Qt::CTRL | Qt::Key_Q)});
-    addCommand(m, "入力終了(&E)", {QKeySequence(Qt::CTRL | Qt::Key_M)});
-    addCommand(m, "入力の取り消し(&R)", {QKeySequence(Qt::CTRL | Qt::Key_R)});
-    for (const char* t : {"持将棋(&J)", "時間切れで負け(&I)", "反則負け(&B)", "反則勝ち(&H)",
-                          "千日手(&I)", "詰み(&T)", "不詰(&F)"}) {
-        addCommand(m, t);
-    }
-    addCommand(m, "中断し、メールを出力(&W)", {QKeySequence(Qt::CTRL | Qt::Key_W)});
+    auto terminal = [this, m](const char* text, const char* name, core::TerminalCode code,
+                              QList<QKeySequence> keys = {}) {
+        addCommand(m, text, keys, [this, code] {
+            m_board->finishAnimation();
+            enterTerminal(m_doc, m_clock, code);
+        })->setObjectName(QString::fromLatin1(name));
+    };
+    terminal("投了(&G)", "resign", core::TerminalCode::Resign,
+             {QKeySequence(Qt::CTRL | Qt::Key_G)});
+    terminal("中断(&Q)", "suspend", core::TerminalCode::Suspend,
+             {QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    addCommand(m, "入力終了(&E)", {QKeySequence(Qt::CTRL | Qt::Key_M)}, [this] {
+        if (isPlaying(m_doc.mode())) endGame(m_doc, m_clock);
+    })->setObjectName(QStringLiteral("endInput"));
+    addCommand(m, "入力の取り消し(&R)", {QKeySequence(Qt::CTRL | Qt::Key_R)}, [this] {
+        if (isPlaying(m_doc.mode())) takeBack(m_doc, m_clock);
+    })->setObjectName(QStringLiteral("takeBack"));
+    terminal("持将棋(&J)", "impasse", core::TerminalCode::Impasse);
+    terminal("時間切れで負け(&I)", "timeLoss", core::TerminalCode::TimeLoss);
+    terminal("反則負け(&B)", "foulLoss", core::TerminalCode::FoulLoss);
+    terminal("反則勝ち(&H)", "foulWin", core::TerminalCode::FoulWin);
+    terminal("千日手(&I)", "repetition", core::TerminalCode::Repetition);
+    terminal("詰み(&T)", "mate", core::TerminalCode::Mate);
+    terminal("不詰(&F)", "noMate", core::TerminalCode::NoMate);
+    addCommand(m, "中断し、メールを出力(&W)", {QKeySequence(Qt::CTRL | Qt::Key_W)}, [this] {
+        enterTerminal(m_doc, m_clock, core::TerminalCode::Suspend);
+        m_doc.notAvailableYet(core::sjis("メール出力"));
+    })->setObjectName(QStringLiteral("suspendMail"));
 }
 
 void MainWindow::buildPositionMenu() {
     QMenu* m = menuBar()->addMenu(qs("局面編集(&B)"));
-    addCommand(m, "盤面編集の開始(&E)", {QKeySequence(Qt::CTRL | Qt::Key_E)});
-    for (const char* t : {"平手初期配置(&H)", "詰将棋用配置(&M)", "全ての駒を駒箱へ(&K)",
-                          "駒箱の駒を後手の持駒に(&G)", "先後反転(&I)", "手番変更(&T)"}) {
-        addCommand(m, t);
+    addCommand(m, "局面編集の開始(&E)", {QKeySequence(Qt::CTRL | Qt::Key_E)}, [this] {
+        toggleEditing();
+    })->setObjectName(QStringLiteral("editing"));
+    struct Entry {
+        const char* text;
+        const char* name;
+        EditCommand command;
+    };
+    for (Entry e : {Entry{"平手初期配置(&H)", "evenSetup", EditCommand::EvenSetup},
+                    Entry{"詰将棋用配置(&M)", "mateSetup", EditCommand::MateSetup},
+                    Entry{"全ての駒を駒箱へ(&K)", "allToBox", EditCommand::AllToBox},
+                    Entry{"駒箱の駒を後手の持駒に(&G)", "boxToWhite", EditCommand::BoxToWhite},
+                    Entry{"先後反転(&I)", "flip", EditCommand::Flip},
+                    Entry{"手番変更(&T)", "changeSide", EditCommand::ChangeSide}}) {
+        addCommand(m, e.text, {}, [this, e] {
+            if (m_input.held()) m_input.putBack();
+            editCommand(m_doc, e.command);
+        })->setObjectName(QString::fromLatin1(e.name));
     }
 }
 
@@ -417,11 +498,27 @@ void MainWindow::buildViewMenu() {
     addCommand(replay, "連続して戻す(&P)", {QKeySequence(Qt::SHIFT | Qt::Key_Left)});
     addCommand(replay, "１手戻す(&B)",
                {QKeySequence(Qt::Key_Left), QKeySequence(Qt::CTRL | Qt::Key_B)},
-               [this] { step(m_doc, Step::Back); });
+               [this] {
+                   m_board->finishAnimation();
+                   if (m_doc.mode() == ViewerMode::Playing) {
+                       stepBackInPlay(m_doc, m_clock);
+                   } else {
+                       step(m_doc, Step::Back);
+                   }
+               })
+        ->setObjectName(QStringLiteral("stepBack"));
     addCommand(replay, "再現停止(&S)", {QKeySequence(Qt::Key_Space)});
     addCommand(replay, "１手進める(&F)",
                {QKeySequence(Qt::Key_Right), QKeySequence(Qt::CTRL | Qt::Key_F)},
-               [this] { step(m_doc, Step::Forward); });
+               [this] {
+                   m_board->finishAnimation();
+                   if (m_doc.mode() == ViewerMode::Playing) {
+                       stepForwardInPlay(m_doc, m_clock);
+                   } else {
+                       step(m_doc, Step::Forward);
+                   }
+               })
+        ->setObjectName(QStringLiteral("stepForward"));
     addCommand(replay, "連続して進める(&N)", {QKeySequence(Qt::SHIFT | Qt::Key_Right)});
     addCommand(replay, "最終局面へ(&E)", {QKeySequence(Qt::Key_End)},
                [this] { step(m_doc, Step::ToEnd); });
@@ -585,6 +682,106 @@ void MainWindow::pieceSettings() {
 void MainWindow::showRecordWindow(bool shown) {
     m_recordWindow->setVisible(shown);
     if (m_recordWindowAction) m_recordWindowAction->setChecked(shown);
+}
+
+void MainWindow::toggleEditing() {
+    if (m_input.held()) m_input.putBack();
+    if (isEditing(m_doc.mode())) {
+        endEditing(m_doc);
+    } else {
+        (void)startEditing(m_doc);
+    }
+}
+
+void MainWindow::typedMoveDialog() {
+    if (m_doc.mode() != ViewerMode::Playing) return;
+    CSasiteDlg dialog(this);
+    for (;;) {
+        std::optional<std::string> text = m_typedMoveSource ? m_typedMoveSource() : dialog.ask();
+        if (!text || !enterTypedMove(m_doc, m_clock, *text)) return;
+    }
+}
+
+QMenu* MainWindow::buildContextMenu(bool shift) {
+    delete m_contextMenu;
+    m_contextMenu = new QMenu(this);
+    for (const ContextEntry& e :
+         contextMenuEntries(m_doc.mode(), m_doc.store(), m_settings, shift)) {
+        if (e.command == ContextCommand::Separator) {
+            m_contextMenu->addSeparator();
+            continue;
+        }
+        QAction* a = m_contextMenu->addAction(qtext(e.text));
+        ContextCommand c = e.command;
+        connect(a, &QAction::triggered, this, [this, c] { runContextCommand(c); });
+        switch (c) {
+            case ContextCommand::PositionPreview:
+            case ContextCommand::GoToBookmark:
+            case ContextCommand::AddBookmark:
+            case ContextCommand::SaveImageAs:
+            case ContextCommand::SaveImage:
+            case ContextCommand::CopyBitmap:
+                a->setEnabled(false);  // built with a later part of the program
+                break;
+            default:
+                break;
+        }
+    }
+    return m_contextMenu;
+}
+
+void MainWindow::showContextMenu(const QPoint& globalPos, bool shift) {
+    QMenu* menu = buildContextMenu(shift);
+    if (menu->isEmpty() || m_quiet) return;
+    menu->popup(globalPos);
+}
+
+void MainWindow::runContextCommand(ContextCommand command) {
+    switch (command) {
+        case ContextCommand::Suspend:
+            enterTerminal(m_doc, m_clock, core::TerminalCode::Suspend);
+            return;
+        case ContextCommand::Resign:
+            enterTerminal(m_doc, m_clock, core::TerminalCode::Resign);
+            return;
+        case ContextCommand::EndInput:
+            endGame(m_doc, m_clock);
+            return;
+        case ContextCommand::TakeBack:
+            takeBack(m_doc, m_clock);
+            return;
+        case ContextCommand::SuspendAndMail:
+            enterTerminal(m_doc, m_clock, core::TerminalCode::Suspend);
+            m_doc.notAvailableYet(core::sjis("メール出力"));
+            return;
+        case ContextCommand::Mate:
+            enterTerminal(m_doc, m_clock, core::TerminalCode::Mate);
+            return;
+        case ContextCommand::Repetition:
+            enterTerminal(m_doc, m_clock, core::TerminalCode::Repetition);
+            return;
+        case ContextCommand::StartEditing:
+        case ContextCommand::EndEditing:
+            toggleEditing();
+            return;
+        case ContextCommand::EvenSetup:
+            editCommand(m_doc, EditCommand::EvenSetup);
+            return;
+        case ContextCommand::MateSetup:
+            editCommand(m_doc, EditCommand::MateSetup);
+            return;
+        case ContextCommand::AllToBox:
+            editCommand(m_doc, EditCommand::AllToBox);
+            return;
+        case ContextCommand::Flip:
+            editCommand(m_doc, EditCommand::Flip);
+            return;
+        case ContextCommand::ChangeSide:
+            editCommand(m_doc, EditCommand::ChangeSide);
+            return;
+        default:
+            return;
+    }
 }
 
 // ---- Command line ----

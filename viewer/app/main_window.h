@@ -15,6 +15,8 @@
 #include "viewer/app/record_window.h"
 #include "viewer/logic/command_line.h"
 #include "viewer/logic/document.h"
+#include "viewer/logic/menu_state.h"
+#include "viewer/logic/move_input.h"
 
 namespace viewer {
 
@@ -69,6 +71,20 @@ public:
     // A quiet window starts nothing.
     bool openWithDesktop(const std::string& path) override;
     void documentChanged() override;
+    // A warning is the desktop's beep; the piece sound makes none until sounds exist.
+    void pieceSound() override {}
+    void animateMove(const AnimatedMove& move) override;
+
+    MoveInput& moveInput() { return m_input; }
+    MoveClock& moveClock() { return m_clock; }
+    // The move dialog (Shift+Enter): asks until a text is accepted or the dialog is cancelled.
+    void typedMoveDialog();
+    // Where the move dialog's texts come from (tests); by default the dialog CSasiteDlg.
+    void setTypedMoveSource(std::function<std::optional<std::string>()> source) {
+        m_typedMoveSource = std::move(source);
+    }
+    // The context menu of the mode, as built for a right click (shift: Shift was held).
+    QMenu* buildContextMenu(bool shift);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -94,6 +110,11 @@ private:
     void chooseColour(Rgb& colour);
     void pieceSettings();
     void showRecordWindow(bool shown);
+    void toggleEditing();
+    void runContextCommand(ContextCommand command);
+    void showContextMenu(const QPoint& globalPos, bool shift);
+    // The record window hides while a position is edited and comes back after if it was shown.
+    void followEditingMode();
 
     AppContext m_context;
     Settings& m_settings;
@@ -111,6 +132,12 @@ private:
     std::optional<SaveFormat> m_saveFilter;
     bool m_quiet = false;
     std::vector<std::string> m_shown;
+    MoveClock m_clock;
+    MoveInput m_input{m_doc, m_clock};
+    bool m_wasEditing = false;
+    bool m_recordShownBeforeEditing = false;
+    std::function<std::optional<std::string>()> m_typedMoveSource;
+    QMenu* m_contextMenu = nullptr;
 };
 
 }  // namespace viewer

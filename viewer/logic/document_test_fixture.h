@@ -27,8 +27,10 @@ struct RecordingUi : DocumentUi {
     std::string status;
     int beeps = 0;
     int changes = 0;
+    int pieceSounds = 0;
+    std::vector<AnimatedMove> animations;
     // Everything in order, as UTF-8: "message: T", "ask: T", "dialog: TITLE", "status: T",
-    // "beep", "desktop: PATH", "changed".
+    // "beep", "desktop: PATH", "changed", "piece", "animate".
     std::vector<std::string> events;
 
     // Answers to the questions in turn; `answer` once they are used up.
@@ -80,6 +82,14 @@ struct RecordingUi : DocumentUi {
     void documentChanged() override {
         ++changes;
         events.push_back("changed");
+    }
+    void pieceSound() override {
+        ++pieceSounds;
+        events.push_back("piece");
+    }
+    void animateMove(const AnimatedMove& move) override {
+        animations.push_back(move);
+        events.push_back("animate");
     }
 };
 

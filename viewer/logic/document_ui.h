@@ -8,9 +8,27 @@
 #include <string>
 #include <vector>
 
+#include "core/rules/position.h"
+
 namespace viewer {
 
 enum class Answer { Yes, No, Cancel };
+
+// One end of a move drawn travelling: a square, or the stand slot of a kind in a side's hand.
+struct BoardSpot {
+    int square = 0;  // 11..99; 0 for a stand
+    core::SideByte side = core::kSideBlack;
+    int handType = 0;  // 1..7 on a stand
+};
+
+// A move to draw travelling over the position now shown: the piece leaves `from` and lands on
+// `to`; `hands` are the hands the stand ends are placed with.
+struct AnimatedMove {
+    core::PieceByte piece = 0;
+    BoardSpot from;
+    BoardSpot to;
+    core::HandCounts hands;
+};
 
 // What a file dialog shows (texts CP932, folder and name the file system's bytes).
 struct FileDialogRequest {
@@ -52,6 +70,11 @@ public:
     // The record, its names or the mode changed: board, information, record window, title and
     // command states are drawn again.
     virtual void documentChanged() = 0;
+    // The piece sound (駒音種類). Until sounds exist it makes none.
+    virtual void pieceSound() {}
+    // Draws a move travelling over the position just changed; the window shows the piece at its
+    // destination until then. Windows without animation ignore it.
+    virtual void animateMove(const AnimatedMove&) {}
 };
 
 }  // namespace viewer

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/record/record_store.h"
 #include "viewer/logic/recent_file_list.h"
 #include "viewer/logic/viewer_mode.h"
 #include "viewer/settings/settings.h"
@@ -20,6 +21,56 @@ struct CommandStates {
     bool recentFiles = true;
 };
 CommandStates commandStates(ViewerMode mode);
+
+// The 対局 and 局面編集 menus' commands that follow the mode and the record.
+struct PlayCommandStates {
+    bool resign = false;  // 投了: in play, with 棋譜追加モード 1 or at the end of the line
+    bool terminals = false;     // 中断, 入力終了 and the other terminal entries: in play
+    bool takeBack = false;      // 入力の取り消し: in play after a move
+    bool continuePlay = false;  // 継続対局: outside play and the preview
+    bool editing = false;       // 局面編集の開始/終了: not in play nor in the preview
+    bool editCommands = false;  // 平手初期配置 ... 手番変更: while editing
+};
+PlayCommandStates playCommandStates(ViewerMode mode, const core::RecordStore& store,
+                                    const Settings& settings);
+
+// The text of the position editing entry: "局面編集の終了(&E)\tCtrl+E" while editing, else
+// "局面編集の開始(&E)\tCtrl+E" (CP932).
+std::string editingEntryText(ViewerMode mode);
+
+// The commands of the context menu (right mouse button).
+enum class ContextCommand {
+    Separator,
+    Suspend,
+    Resign,
+    EndInput,
+    TakeBack,
+    SuspendAndMail,
+    Mate,
+    Repetition,
+    PositionPreview,
+    StartEditing,
+    GoToBookmark,
+    AddBookmark,
+    SaveImageAs,
+    SaveImage,
+    CopyBitmap,
+    EndEditing,
+    EvenSetup,
+    MateSetup,
+    AllToBox,
+    Flip,
+    ChangeSide,
+};
+struct ContextEntry {
+    ContextCommand command;
+    std::string text;  // CP932; empty for the separator
+};
+// The entries of the mode's context menu; shift: Shift was held (千日手 in play). imageName is the
+// proposed image file name of the preview's "画像を保存(%s)" (CP932).
+std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::RecordStore& store,
+                                             const Settings& settings, bool shift,
+                                             const std::string& imageName = {});
 
 // One entry of the File menu's recent-file part: its text (CP932) and the file it opens; nullopt
 // for the entry "最近使ったファイル" that stands, never chosen, for an empty list.

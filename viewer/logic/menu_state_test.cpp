@@ -24,6 +24,55 @@ TEST(MenuState, SaveAndRecentFilesRefusedWhilePlayingAndInPreview) {
     }
 }
 
+std::vector<ContextCommand> commandsOf(const std::vector<ContextEntry>& entries) {
+    std::vector<ContextCommand> c;
+    for (const ContextEntry& e : entries) c.push_back(e.command);
+    return c;
+}
+
+TEST(MenuState, TerminalEntriesOnlyInPlayAndResignAtTheEndOrWithBranches) {
+    core::RecordStore store;
+    store.restoreStartPosition(store.position());
+    Settings settings;
+    ASSERT_EQ(store.addAndAdvance(core::kAddStoreAll, core::packMove(77, 76), 0),
+              core::AddResult::Ok);
+    ASSERT_EQ(store.addAndAdvance(core::kAddStoreAll, core::packMove(33, 34), 0),
+              core::AddResult::Ok);
+    store.backTo(1);
+    for (ViewerMode mode : {ViewerMode::Viewing, ViewerMode::Editing, ViewerMode::Replaying,
+                            ViewerMode::PrintPreview}) {
+        PlayCommandStates s = playCommandStates(mode, store, settings);
+        EXPECT_FALSE(s.resign || s.terminals || s.takeBack);
+        EXPECT_EQ(s.editing, mode != ViewerMode::PrintPreview);
+        EXPECT_EQ(s.editCommands, mode == ViewerMode::Editing);
+    }
+    PlayCommandStates s = playCommandStates(ViewerMode::PlayingPieceHeld, store, settings);
+    EXPECT_TRUE(s.resign && s.terminals && s.takeBack);
+    EXPECT_FALSE(s.editing || s.continuePlay);
+    settings.addVariationMode = 0;  // not at the end of the line
+    EXPECT_FALSE(playCommandStates(ViewerMode::Playing, store, settings).resign);
+    EXPECT_EQ(commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, false)),
+              (std::vector{ContextCommand::Suspend, ContextCommand::EndInput,
+                           ContextCommand::SuspendAndMail, ContextCommand::Mate}));
+    ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
+    EXPECT_TRUE(playCommandStates(ViewerMode::Playing, store, settings).resign);
+    EXPECT_EQ(
+        commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, true)),
+        (std::vector{ContextCommand::Suspend, ContextCommand::Resign, ContextCommand::EndInput,
+                     ContextCommand::TakeBack, ContextCommand::SuspendAndMail, ContextCommand::Mate,
+                     ContextCommand::Repetition}));
+    EXPECT_EQ(editingEntryText(ViewerMode::EditingPieceHeld), sjis("局面編集の終了(&E)\tCtrl+E"));
+    EXPECT_EQ(editingEntryText(ViewerMode::Viewing), sjis("局面編集の開始(&E)\tCtrl+E"));
+    auto viewing = contextMenuEntries(ViewerMode::Viewing, store, settings, false);
+    EXPECT_EQ(commandsOf(viewing),
+              (std::vector{ContextCommand::PositionPreview, ContextCommand::StartEditing,
+                           ContextCommand::AddBookmark}));
+    auto editing = contextMenuEntries(ViewerMode::Editing, store, settings, false);
+    ASSERT_EQ(editing.size(), 7u);
+    EXPECT_EQ(editing[1].command, ContextCommand::Separator);
+    EXPECT_EQ(editing[6].text, sjis("手番変更(&T)"));
+}
+
 TEST(MenuState, RecentEntriesNewestFirstWithTheirTexts) {
     RecentFileList list;
     std::vector<RecentMenuEntry> entries = recentMenuEntries(list);

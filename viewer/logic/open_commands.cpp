@@ -9,6 +9,7 @@
 #include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
+#include "viewer/logic/position_editor.h"
 
 namespace viewer {
 
@@ -157,7 +158,7 @@ void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine) {
     } else if (resume) {
         doc.notAvailableYet(sjis("中断局面から再開"));
     } else if (cl.editPosition) {
-        doc.notAvailableYet(sjis("盤面編集"));
+        (void)startEditing(doc);
     } else if (cl.print) {
         doc.notAvailableYet(sjis("印刷"));
     }

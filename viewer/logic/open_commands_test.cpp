@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/text/sjis.h"
@@ -198,7 +199,6 @@ TEST_F(OpenCommandsTest, CommandLineModes) {
         {{"/A", "/G", "/B", path}, "連続再現"},
         {{"/a", path}, "連続再現"},
         {{"/G", "/B", path}, "中断局面から再開"},
-        {{"/B", "/P", path}, "盤面編集"},
         {{"/P", path}, "印刷"},
     };
     for (const auto& [args, feature] : cases) {
@@ -206,6 +206,14 @@ TEST_F(OpenCommandsTest, CommandLineModes) {
         processCommandLine(doc, commandLine(args));
         EXPECT_EQ(ui.events, (Events{"changed", "beep", notYet(feature)})) << feature;
     }
+    // "/B" starts position editing on the record's position, before the print request.
+    ui.events.clear();
+    processCommandLine(doc, commandLine({"/B", "/P", path}));
+    EXPECT_EQ(doc.mode(), ViewerMode::Editing);
+    EXPECT_EQ(store.moveCount(), 0);
+    EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "beep"), 0);
+    doc.setMode(ViewerMode::Viewing);
+
     // Resuming needs a record that was read.
     ui.events.clear();
     processCommandLine(doc, commandLine({"/G", path + ".missing.kif"}));

@@ -1,0 +1,80 @@
+// A move entered on the board (PlayMove kind 0) with the redraw it causes: the board widget
+// painted and the record window's list rebuilt, offscreen, at the end of a 300-ply record. The
+// frame budget is 16 ms.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <random>
+
+#include "tests/support/random_record.h"
+#include "viewer/app/main_window.h"
+#include "viewer/logic/play_move.h"
+
+namespace {
+
+constexpr int kPlies = 300;
+
+void buildRecord(core::RecordStore& store) {
+    for (std::uint32_t seed = 1;; ++seed) {
+        std::mt19937 rng(seed);
+        store.reset();
+        store.restoreStartPosition(store.position());
+        while (store.currentPly() < kPlies) {
+            core::PackedMove m = testsupport::randomLegalMove(store.position(), rng);
+            if (m == 0 || store.addAndAdvance(core::kAddStoreAll, m, 0) != core::AddResult::Ok) {
+                break;
+            }
+        }
+        if (store.currentPly() == kPlies) break;
+    }
+}
+
+void BM_EnteredMoveWithRedraw(benchmark::State& state) {
+    QTemporaryDir folder;
+    viewer::Settings settings;
+    core::RecordStore store;
+    buildRecord(store);
+    viewer::AppContext c;
+    c.settings = &settings;
+    c.store = &store;
+    c.programFolder = folder.path() + QStringLiteral("/");
+    c.folderWritable = false;
+    c.profileName.clear();
+    c.quiet = true;
+    viewer::MainWindow window(c);
+    window.resize(640, 480);
+    window.show();
+    window.recordWindow()->show();
+    window.document().setMode(viewer::ViewerMode::Playing);
+    QApplication::processEvents();
+    std::mt19937 rng(7);
+    core::PackedMove move = testsupport::randomLegalMove(store.position(), rng);
+    core::NodeIndex at = store.current();
+    for (auto _ : state) {
+        if (viewer::playMove(window.document(), window.moveClock(), viewer::PlayKind::Entered, move,
+                             1) == viewer::PlayResult::Refused) {
+            state.SkipWithError("refused");
+        }
+        window.board()->repaint();
+        window.recordWindow()->repaint();
+        QApplication::processEvents();
+        state.PauseTiming();
+        (void)store.backOne();
+        (void)store.deleteChildMove(at, move);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EnteredMoveWithRedraw)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

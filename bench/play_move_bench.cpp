@@ -1,0 +1,112 @@
+// PlayMove without windows: the silent step (kind 4) the replay uses to fast-forward, and a move
+// entered by hand (kind 0) with its storing, thinking time and repetition count, on a 300-ply
+// record.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "core/record/record_store.h"
+#include "tests/support/random_record.h"
+#include "viewer/logic/play_move.h"
+
+namespace {
+
+constexpr int kPlies = 300;
+
+struct QuietUi : viewer::DocumentUi {
+    void showMessage(const std::string&, const std::string&) override {}
+    viewer::Answer ask(const std::string&, const std::string&, bool) override {
+        return viewer::Answer::Yes;
+    }
+    std::optional<viewer::FileChoice> chooseOpenFile(const viewer::FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<viewer::FileChoice> chooseSaveFile(const viewer::FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> clipboardText() override { return std::nullopt; }
+    void setStatusText(const std::string&) override {}
+    void beep() override {}
+    void setBusy(bool) override {}
+    bool openWithDesktop(const std::string&) override { return false; }
+    void documentChanged() override {}
+};
+
+// A record of kPlies legal moves (a seed whose game ends early is skipped); left at the start.
+void buildRecord(core::RecordStore& store) {
+    for (std::uint32_t seed = 1;; ++seed) {
+        std::mt19937 rng(seed);
+        store.reset();
+        store.restoreStartPosition(store.position());
+        while (store.currentPly() < kPlies) {
+            core::PackedMove m = testsupport::randomLegalMove(store.position(), rng);
+            if (m == 0 || store.addAndAdvance(core::kAddStoreAll, m, 0) != core::AddResult::Ok) {
+                break;
+            }
+        }
+        if (store.currentPly() == kPlies) break;
+    }
+    store.backTo(0);
+}
+
+// The move of the current node's first child as a caller gives it (a drop from its hand slot).
+core::PackedMove nextMove(const core::RecordStore& store) {
+    const core::MoveNode& n = store.node(store.node(store.current()).next);
+    int origin = n.from;
+    if (n.isDrop()) {
+        core::PieceByte p = core::dropPiece(n.from);
+        origin = core::findHandSlot(store.position(), core::sideOf(p), core::pieceType(p));
+    }
+    return core::packMove(origin, n.to);
+}
+
+void BM_SilentStep(benchmark::State& state) {
+    core::RecordStore store;
+    buildRecord(store);
+    viewer::Settings settings;
+    QuietUi ui;
+    viewer::CTavrelDoc doc(store, settings, ui);
+    viewer::MoveClock clock([] { return std::int64_t{0}; });
+    for (auto _ : state) {
+        for (int k = 0; k < kPlies; ++k) {
+            if (viewer::playMove(doc, clock, viewer::PlayKind::Silent, nextMove(store), 0) !=
+                viewer::PlayResult::Done) {
+                state.SkipWithError("step refused");
+            }
+        }
+        state.PauseTiming();
+        store.backTo(0);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kPlies);
+}
+BENCHMARK(BM_SilentStep);
+
+void BM_EnteredMoveAtPly300(benchmark::State& state) {
+    core::RecordStore store;
+    buildRecord(store);
+    while (store.node(store.current()).next != core::kNoNode) (void)store.stepForward();
+    viewer::Settings settings;
+    QuietUi ui;
+    viewer::CTavrelDoc doc(store, settings, ui);
+    doc.setMode(viewer::ViewerMode::Playing);
+    viewer::MoveClock clock([] { return std::int64_t{0}; });
+    std::mt19937 rng(7);
+    core::PackedMove move = testsupport::randomLegalMove(store.position(), rng);
+    core::NodeIndex at = store.current();
+    for (auto _ : state) {
+        if (viewer::playMove(doc, clock, viewer::PlayKind::Entered, move, 1) ==
+            viewer::PlayResult::Refused) {
+            state.SkipWithError("refused");
+        }
+        state.PauseTiming();
+        (void)store.backOne();
+        (void)store.deleteChildMove(at, move);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EnteredMoveAtPly300);
+
+}  // namespace
