@@ -1,8 +1,11 @@
 #include "cli/common/cli_common.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
+#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 
 namespace cli {
@@ -42,14 +45,37 @@ std::string_view withoutTrailingNewline(std::string_view text) {
     return text;
 }
 
+namespace {
+
+// strerror_r fills the buffer (POSIX) or returns the text (GNU).
+[[maybe_unused]] const char* errorText(int, const char* buffer) { return buffer; }
+[[maybe_unused]] const char* errorText(const char* text, const char*) { return text; }
+
+}  // namespace
+
+std::string systemReason(const std::string& fsPath) {
+    errno = 0;
+    if (core::readFile(fsPath)) return {};
+    const int error = errno;
+    if (error == 0) return {};
+    char buffer[256] = {};
+    return errorText(strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
+std::string withSystemReason(std::string text, const std::string& fsPath) {
+    std::string reason = systemReason(fsPath);
+    if (!reason.empty()) text += " (" + reason + ")";
+    return text;
+}
+
 std::string readFailureText(const core::ReadReport& report, const core::RecordStore& store,
-                            std::string_view path) {
+                            const std::string& path) {
     if (!report.message.empty()) return report.message;
     switch (report.result) {
         case core::ReadResult::Ok:
             return "";
         case core::ReadResult::CannotOpen:
-            return core::msgFileMissing(path);
+            return withSystemReason(core::msgFileMissing(path), path);
         case core::ReadResult::CapacityReached:
             return core::msgReadError(path, core::msgRecordSizeOver());
         case core::ReadResult::LineFailed:

@@ -34,9 +34,17 @@ std::string argumentText(std::string_view argument);
 // text without its trailing line breaks.
 std::string_view withoutTrailingNewline(std::string_view text);
 
-// The reader's own text for a failed read (CP932): the missing file, the record size, or the
-// failing line.
+// The system's reason a file cannot be read, in strerror's words ("No such file or directory",
+// "Is a directory", "Permission denied"); empty when it can be read now.
+std::string systemReason(const std::string& fsPath);
+
+// text followed by " (REASON)" with the system's reason the file cannot be read, when there is
+// one.
+std::string withSystemReason(std::string text, const std::string& fsPath);
+
+// The reader's own text for a failed read (CP932): the missing file (with the system's reason),
+// the record size, or the failing line.
 std::string readFailureText(const core::ReadReport& report, const core::RecordStore& store,
-                            std::string_view path);
+                            const std::string& path);
 
 }  // namespace cli

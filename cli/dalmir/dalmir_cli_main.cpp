@@ -249,8 +249,9 @@ std::string errorLogPath() {
     return ec ? std::string() : (folder / kErrorLogName).string();
 }
 
-// Opens the database, or starts a new one when the file does not exist yet.
-bool openOrCreate(Database& db, const std::string& path, const Options& o, const CliHost& host) {
+// Opens the database, or starts a new one when the file does not exist yet and create is set.
+bool openOrCreate(Database& db, const std::string& path, const Options& o, const CliHost& host,
+                  bool create) {
     DatabaseKind kind = databaseKindOf(path);
     if (kind == DatabaseKind::Unknown) {
         host.printError(openErrorMessage(OpenResult::NotDatabase, core::sjis(path)));
@@ -260,6 +261,12 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
     bool exists = fs::exists(path) || (kind == DatabaseKind::Binary &&
                                        (fs::exists(base + ".KIX") || fs::exists(base + ".kix")));
     if (!exists) {
+        if (!create) {
+            // Only adding makes a database; anything else would answer for an empty one.
+            host.printError(cli::withSystemReason(
+                openErrorMessage(OpenResult::CannotOpen, cli::argumentText(path)), path));
+            return false;
+        }
         db.reset(kind == DatabaseKind::Binary);
         return true;
     }
@@ -267,7 +274,8 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
     for (const std::string& notice : r.notices) host.printError(notice);
     for (const DlsMessage& m : r.index.messages) host.printError(m.text);
     if (r.code != OpenResult::Ok) {
-        host.printError(openErrorMessage(r.code, cli::argumentText(path)));
+        host.printError(
+            cli::withSystemReason(openErrorMessage(r.code, cli::argumentText(path)), path));
         return false;
     }
     return true;
@@ -302,12 +310,13 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
 
     AddCounts total;
     bool ended = false;
-    bool failed = false;  // a file named on the command line could not be read
+    bool failed = false;  // a file could not be read, was refused, or read with a warning
     for (std::size_t i = 1; i < o.args.size() && !ended; ++i) {
         const std::string& path = o.args[i];
         std::error_code ec;
         RunReport run;
-        if (fs::is_directory(path, ec)) {
+        const bool folder = fs::is_directory(path, ec);
+        if (folder) {
             request.folder = path;
             run = registrar.addFolder(request);
             // The run's choices become the database's adding settings, as the dialog keeps them.
@@ -322,12 +331,18 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
             s.addOpening = request.filters.opening;
         } else {
             run = registrar.addSingle(path);
-            if (run.end == AddFileResult::CannotOpen) {
-                host.printError(core::msgFileMissing(cli::argumentText(path)));
-            }
-            failed = failed || run.end == AddFileResult::CannotOpen ||
-                     run.end == AddFileResult::ReadFailed;
         }
+        for (const std::string& warning : run.warnings) host.printError(warning);
+        for (const SkippedFile& skipped : run.skipped) {
+            std::string shown = cli::argumentText(folder ? skipped.fsPath : path);
+            if (skipped.code == AddFileResult::CannotOpen) {
+                host.printError(cli::withSystemReason(core::msgFileMissing(shown), skipped.fsPath));
+            } else if (folder) {
+                // A single file's refusal has been told by the registration itself.
+                host.printError(core::sjis("棋譜を登録できませんでした。") + "(" + shown + ")");
+            }
+        }
+        failed = failed || run.counts.errors > 0 || run.counts.warnings > 0 || !run.skipped.empty();
         total.added += run.counts.added;
         total.updated += run.counts.updated;
         total.errors += run.counts.errors;
@@ -367,7 +382,8 @@ int runList(const Database& db, const Options& o, const CliHost& host) {
 
 int runUpdate(Database& db, Registrar& registrar, const Options& o, const CliHost& host) {
     MissingFileMode mode = o.missing;
-    (void)registrar.update(mode);
+    UpdateReport report = registrar.update(mode);
+    for (const std::string& warning : report.warnings) host.printError(warning);
     db.table().rebuildDisplayOrder();
     return save(db, o.args[0], host) ? cli::kExitOk : cli::kExitFile;
 }
@@ -581,7 +597,7 @@ int main(int argc, char** argv) {
 
     CliHost host(o.encoding);
     Database db(std::max(profileNumber(o, "Option/max_records", kDefaultMaxRecords), 1));
-    if (!openOrCreate(db, o.args[0], o, host)) return cli::kExitFile;
+    if (!openOrCreate(db, o.args[0], o, host, o.command == "add")) return cli::kExitFile;
 
     UserFieldNames names = userNames(o);
     std::array<std::string, core::kUserHeaderFieldCount> keys;

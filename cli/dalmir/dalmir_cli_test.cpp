@@ -130,7 +130,70 @@ TEST_F(DalmirCliTest, ConvertWritesTheBinaryPair) {
     std::string binary = files.file("new.dlb");
     r = run({"add", binary, files.file("g"), "--kind", "0"});
     EXPECT_EQ(r.out, "追加終了　新規追加：1 更新：0（計：1）\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("棋譜を登録できませんでした。(" + files.file("g/b.kif") + ")"),
+              std::string::npos)
+        << r.err;
     EXPECT_TRUE(std::filesystem::exists(files.file("new.kix")));
+}
+
+// Adding says which files it could not take, and why, and exits 1; the rest are registered.
+TEST_F(DalmirCliTest, AddExitsOneWhenAFileWasNotTaken) {
+    struct Case {
+        std::string file;   // written with a record beside a good one, then the folder is added
+        std::string bytes;  // the file's bytes; empty: a good record
+        std::string err;    // a part of what stderr must say
+        int added;
+    };
+    std::string kif = "\xEF\xBB\xBF";
+    for (const std::string& l : kifRecord(kGame)) kif += l + "\r\n";
+    std::string broken = kif;
+    broken.insert(broken.find("名人戦"), "\xFF");
+    const std::vector<Case> cases = {
+        {"minus\u2212.kif", "", "エラーが 1 ありました。", 1},
+        {"quote\".kif", "", "エラーが 1 ありました。", 1},
+        {"bad.kif", broken, "警告：UTF-8でないバイトを「？」に置き換えました（2行目）", 2},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string folder = "case" + std::to_string(++n) + "/";
+        files.write(folder + "good.kif", kifRecord(kGame));
+        std::string path = c.bytes.empty() ? files.write(folder + c.file, kifRecord(kGame))
+                                           : files.writeBytes(folder + c.file, c.bytes);
+        cli::RunReport r = run({"add", files.file("a" + std::to_string(n) + ".dls"),
+                                files.file(folder), "--kind", "0"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "追加終了　新規追加：" + std::to_string(c.added) + " 更新：0（計：" +
+                             std::to_string(c.added) + "）\n");
+    }
+    cli::RunReport missing = run({"add", files.file("m.dls"), files.file("none.kif")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("ファイルがありません。(" + files.file("none.kif") +
+                               ") (No such file or directory)"),
+              std::string::npos)
+        << missing.err;
+}
+
+// Only adding makes a database; every other command refuses a database that is not there.
+TEST_F(DalmirCliTest, AMissingDatabaseIsAnErrorButForAdding) {
+    std::string db = files.file("none.dls");
+    for (std::vector<std::string> args :
+         std::vector<std::vector<std::string>>{{"list", db},
+                                               {"update", db},
+                                               {"find", db},
+                                               {"duplicates", db},
+                                               {"remove", db, files.path()},
+                                               {"stats", db, "results"}}) {
+        SCOPED_TRACE(args[0]);
+        cli::RunReport r = run(args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("棋譜情報読込みエラー(" + db + ") (No such file or directory)"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(db));
+    }
 }
 
 TEST_F(DalmirCliTest, ErrorsAndUsage) {

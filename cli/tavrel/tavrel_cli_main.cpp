@@ -93,8 +93,8 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
 // The settings the options produce: defaults, then --env, then each --set.
 int loadSettings(const Options& o, viewer::Settings& settings) {
     if (o.envFile && viewer::ReadEnvironmentFile(*o.envFile, settings) != core::ReadResult::Ok) {
-        std::fprintf(stderr, "tavrel-cli: %s\n",
-                     cli::printable(core::msgFileMissing(*o.envFile), o.encoding).c_str());
+        std::string text = cli::withSystemReason(core::msgFileMissing(*o.envFile), *o.envFile);
+        std::fprintf(stderr, "tavrel-cli: %s\n", cli::printable(text, o.encoding).c_str());
         return cli::kExitFile;
     }
     for (const std::string& s : o.sets) {
@@ -115,43 +115,55 @@ int loadSettings(const Options& o, viewer::Settings& settings) {
     return cli::kExitOk;
 }
 
+// How loading a record went.
+enum class Loaded {
+    Clean,
+    Troubled,    // read whole, but bytes that were not UTF-8 became "？": output, then exit 1
+    Broken,      // a reading error: what came before it was read; exit 1, convert writes nothing
+    Unreadable,  // nothing to work on (no file, or no such ply): exit 1
+};
+
 // Loads a record as Tavrel does and makes the requested ply current. Prints the reader's
-// messages; returns false when the file could not be read at all. troubled (when given) is set
-// when the file had bytes that are not UTF-8.
-bool load(const Options& o, const viewer::Settings& settings, core::RecordStore& store,
-          const std::string& path, bool* troubled = nullptr) {
+// messages.
+Loaded load(const Options& o, const viewer::Settings& settings, core::RecordStore& store,
+            const std::string& path) {
     core::ReadOptions read = viewer::readOptions(settings);
     read.fileName = core::fileNameOf(path);
     core::ReadReport r = core::loadRecordFile(store, path, read);
-    if (troubled) *troubled = r.invalidUtf8;
     for (const std::string& w : r.warnings) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), cli::printable(w, o.encoding).c_str());
     }
+    Loaded loaded = r.invalidUtf8 ? Loaded::Troubled : Loaded::Clean;
     if (r.result != core::ReadResult::Ok) {
         std::fprintf(stderr, "%s\n",
                      cli::printable(cli::readFailureText(r, store, path), o.encoding).c_str());
-        if (r.result == core::ReadResult::CannotOpen) return false;
+        if (r.result == core::ReadResult::CannotOpen) return Loaded::Unreadable;
+        loaded = Loaded::Broken;
     }
     core::NodeIndex target = core::kRootNode;
     if (o.ply) {
         target = store.nodeAtPly(*o.ply);
         if (target == core::kNoNode) {
             std::fprintf(stderr, "tavrel-cli: the main line has no ply %d\n", *o.ply);
-            return false;
+            return Loaded::Unreadable;
         }
     } else {
         target = core::nodeAfterLoad(store, settings.positionAfterLoad);
         if (target == core::kNoNode) target = core::kRootNode;
     }
     (void)store.goTo(target);
-    return true;
+    return loaded;
 }
+
+// The exit code of a command that printed what it could of a record loaded so.
+int exitAfter(Loaded loaded) { return loaded == Loaded::Clean ? cli::kExitOk : cli::kExitFile; }
 
 int convert(const Options& o, const viewer::Settings& settings) {
     if (o.args.size() != 2) return usage("convert takes IN and OUT");
     core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
-    bool troubled = false;
-    if (!load(o, settings, store, o.args[0], &troubled)) return cli::kExitFile;
+    const Loaded loaded = load(o, settings, store, o.args[0]);
+    // A record cut short by a reading error is not written as if it were the whole game.
+    if (loaded == Loaded::Unreadable || loaded == Loaded::Broken) return cli::kExitFile;
     const std::string& out = o.args[1];
     std::optional<core::SaveFormat> format = core::saveFormatOfPath(out);
     if (!format) return usage("cannot write the format of " + out);
@@ -172,14 +184,15 @@ int convert(const Options& o, const viewer::Settings& settings) {
         return cli::kExitFile;
     }
     // The record is written with "？" for the bad bytes, but the run still reports the trouble.
-    return troubled ? cli::kExitFile : cli::kExitOk;
+    return exitAfter(loaded);
 }
 
 // Header fields, the diagram of the current position, and the record window's list.
 int show(const Options& o, const viewer::Settings& settings) {
     if (o.args.size() != 1) return usage("show takes one record file");
     core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
-    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    const Loaded loaded = load(o, settings, store, o.args[0]);
+    if (loaded == Loaded::Unreadable) return cli::kExitFile;
     core::RecordWriteOptions w = viewer::writeOptions(settings);
     std::string text;
     core::appendHeaderLines(text, store, w);
@@ -201,21 +214,23 @@ int show(const Options& o, const viewer::Settings& settings) {
         printed = lf;
     }
     std::fwrite(printed.data(), 1, printed.size(), stdout);
-    return cli::kExitOk;
+    return exitAfter(loaded);
 }
 
 int usi(const Options& o, const viewer::Settings& settings) {
     if (o.args.size() != 1) return usage("usi takes one record file");
     core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
-    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    const Loaded loaded = load(o, settings, store, o.args[0]);
+    if (loaded == Loaded::Unreadable) return cli::kExitFile;
     std::printf("%s\n", core::usiPositionCommand(store).c_str());
-    return cli::kExitOk;
+    return exitAfter(loaded);
 }
 
 int sfen(const Options& o, const viewer::Settings& settings) {
     if (o.args.size() != 1) return usage("sfen takes one record file");
     core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
-    if (!load(o, settings, store, o.args[0])) return cli::kExitFile;
+    const Loaded loaded = load(o, settings, store, o.args[0]);
+    if (loaded == Loaded::Unreadable) return cli::kExitFile;
     core::Position pos;
     store.restoreStartPosition(pos);
     int ply = 0;
@@ -228,7 +243,7 @@ int sfen(const Options& o, const viewer::Settings& settings) {
         ++ply;
         std::printf("%s\n", core::sfen(pos, ply + 1).c_str());
     }
-    return cli::kExitOk;
+    return exitAfter(loaded);
 }
 
 // Every record file below a folder, sorted; the path itself when it is a file. A folder that
@@ -291,6 +306,8 @@ int check(const Options& o, const viewer::Settings& settings) {
         for (const std::string& w : r.warnings) {
             out += path + ": " + cli::printable(cli::withoutTrailingNewline(w), o.encoding) + "\n";
         }
+        // Bytes that became "？" were not read either, though the record was.
+        if (r.invalidUtf8) failed = true;
         if (r.result != core::ReadResult::Ok) {
             failed = true;
             out += path + ": " + cli::printable(cli::readFailureText(r, store, path), o.encoding) +

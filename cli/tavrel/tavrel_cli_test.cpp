@@ -152,6 +152,41 @@ TEST_F(TavrelCliTest, CheckReportsWarningsAndErrors) {
     EXPECT_NE(missing.out.find("ファイルがありません。"), std::string::npos);
 }
 
+// A reading error is a failure of every command: exit 1. What was read is still shown, but
+// convert writes no record that the error cut short.
+TEST_F(TavrelCliTest, AReadingErrorExitsOneAndConvertWritesNothing) {
+    std::string bad = record("broken.kif", "   1 ７六歩(77)\n   2 ４二銀不成(55)\n");
+    for (const char* command : {"show", "usi", "sfen"}) {
+        RunReport r = tavrel({command, bad});
+        EXPECT_EQ(r.exitCode, 1) << command;
+        EXPECT_NE(r.err.find("棋譜読込みエラー(" + bad + ")"), std::string::npos) << r.err;
+        EXPECT_FALSE(r.out.empty()) << command;
+    }
+    std::string out = (m_dir / "out.kif").string();
+    RunReport r = tavrel({"convert", bad, out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(fs::exists(out));
+}
+
+// A file that cannot be read says so with the system's reason after the message.
+TEST_F(TavrelCliTest, AnUnreadableFileGivesTheSystemsReason) {
+    struct Case {
+        const char* command;
+        std::string path;
+        const char* reason;
+    };
+    fs::create_directories(m_dir / "folder.kif");
+    const std::string none = (m_dir / "none.kif").string();
+    for (const Case& c : {Case{"show", none, "No such file or directory"},
+                          Case{"check", none, "No such file or directory"},
+                          Case{"usi", (m_dir / "folder.kif").string(), "Is a directory"}}) {
+        RunReport r = tavrel({c.command, c.path});
+        EXPECT_EQ(r.exitCode, 1) << c.command;
+        std::string expected = "ファイルがありません。(" + c.path + ") (" + c.reason + ")";
+        EXPECT_NE((r.err + r.out).find(expected), std::string::npos) << r.err << r.out;
+    }
+}
+
 // A UTF-8 record with bytes that are not UTF-8 converts whole, with the warning and exit 1.
 TEST_F(TavrelCliTest, ConvertWarnsAboutInvalidUtf8AndKeepsTheRest) {
     std::string in = (m_dir / "bad.kifu").string();

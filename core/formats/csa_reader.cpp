@@ -592,6 +592,16 @@ std::string msgCsaBadMove(int line, std::string_view text, int ply) {
 }
 const std::string& msgCsaMoreGames() { return texts().moreGames; }
 
+DecodedText decodeCsaBytes(std::string bytes, std::string_view extension) {
+    std::string encoding = declaredEncoding(bytes);
+    if (encoding == "SHIFT_JIS" || encoding == "SHIFT-JIS" || encoding == "CP932") {
+        DecodedText decoded;
+        decoded.text = std::move(bytes);
+        return decoded;
+    }
+    return decodeRecordBytes(std::move(bytes), encoding == "UTF-8" ? "csau" : extension);
+}
+
 ReadReport readCsaLines(RecordStore& store, std::string_view text, const ReadOptions& options) {
     ReadReport report;
     readInto(store, text, options, report);
@@ -605,14 +615,7 @@ ReadReport readCsaFile(RecordStore& store, const std::string& path, const ReadOp
         report.result = ReadResult::CannotOpen;
         return report;
     }
-    std::string encoding = declaredEncoding(*bytes);
-    DecodedText decoded;
-    if (encoding == "SHIFT_JIS" || encoding == "SHIFT-JIS" || encoding == "CP932") {
-        decoded.text = std::move(*bytes);
-    } else {
-        decoded = decodeRecordBytes(std::move(*bytes),
-                                    encoding == "UTF-8" ? "csau" : lowerExtension(path));
-    }
+    DecodedText decoded = decodeCsaBytes(std::move(*bytes), lowerExtension(path));
     ReadReport report;
     report.wasUtf8 = decoded.wasUtf8;
     report.invalidUtf8 = !decoded.invalidLines.empty();

@@ -23,6 +23,10 @@ bool isCsaPath(std::string_view path);
 // position is fixed, slot 0 shows it and the root is current; dirty is 0.
 ReadReport readCsaFile(RecordStore& store, const std::string& path, const ReadOptions& options);
 
+// CSA file bytes as CP932 text: as decodeRecordBytes, but a file that declares its encoding
+// ("'CSA encoding=UTF-8" or "=SHIFT_JIS" on its first line) is taken at its word.
+DecodedText decodeCsaBytes(std::string bytes, std::string_view extension);
+
 // As readCsaFile on CP932 text already in memory.
 ReadReport readCsaLines(RecordStore& store, std::string_view text, const ReadOptions& options);
 

@@ -13,6 +13,9 @@ namespace core {
 
 namespace {
 
+// Nodes a store holds before it first grows.
+constexpr int kInitialNodes = 1024;
+
 // A text up to its first line break.
 std::string_view firstLine(std::string_view text) {
     std::size_t end = text.find_first_of("\r\n");
@@ -35,11 +38,16 @@ const std::string& headerKeyword(HeaderField field) {
     return kKeys[static_cast<std::size_t>(field)];
 }
 
+const MoveNode RecordStore::kFreeNode{};
+
 RecordStore::RecordStore(int capacity, RecordOptions options) : m_options(options) {
     if (capacity < 1) capacity = kDefaultRecordCapacity;
-    m_nodes.resize(static_cast<std::size_t>(capacity));
-    m_path.resize(static_cast<std::size_t>(capacity));
-    m_stack.resize(static_cast<std::size_t>(capacity));
+    m_capacity = std::min(capacity, kMaxRecordCapacity);
+    // The root, and room for a record of ordinary length before the first growth.
+    const auto first = static_cast<std::size_t>(std::min(m_capacity, kInitialNodes));
+    m_nodes.resize(first);
+    m_path.resize(first);
+    m_stack.resize(first);
     setupHandicap(m_slots[0], kHandicapEven);
     m_start = saveStart(m_slots[0]);
 }
@@ -50,15 +58,33 @@ bool RecordStore::isInUse(NodeIndex i) const {
 
 // ---- Allocation and unlinking ----
 
-NodeIndex RecordStore::findFree() const {
-    for (NodeIndex i = m_freeHint; i < capacity(); ++i) {
+NodeIndex RecordStore::findFree() {
+    for (NodeIndex i = m_freeHint; i < allocated(); ++i) {
         if (at(i).isFree()) {
             m_freeHint = i;
             return i;
         }
     }
-    m_freeHint = capacity();
-    return kNoNode;
+    // Every node held is in use: the first new one is free.
+    m_freeHint = allocated();
+    if (!grow()) return kNoNode;
+    return m_freeHint;
+}
+
+bool RecordStore::grow() {
+    const std::size_t now = m_nodes.size();
+    const auto limit = static_cast<std::size_t>(m_capacity);
+    if (now >= limit) return false;
+    const std::size_t wanted = std::min(limit, std::max(now * 2, std::size_t{kInitialNodes}));
+    try {
+        // The scratch arrays first: they may be longer than m_nodes, never shorter.
+        m_path.resize(wanted);
+        m_stack.resize(wanted);
+        m_nodes.resize(wanted);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 void RecordStore::freeNode(NodeIndex i) {
@@ -164,7 +190,7 @@ int RecordStore::lineEndOfMoves() const {
 
 int RecordStore::moveCount() const {
     int count = 0;
-    for (NodeIndex i = 1; i < capacity(); ++i) {
+    for (NodeIndex i = 1; i < allocated(); ++i) {
         const MoveNode& n = at(i);
         if (!n.isFree() && !n.isTerminal()) ++count;
     }
@@ -619,7 +645,7 @@ std::uint32_t RecordStore::sideTotal(SideByte side) const {
 
 std::uint32_t RecordStore::totalSeconds() const {
     std::uint32_t sum = at(kRootNode).seconds;
-    for (NodeIndex i = 1; i < capacity(); ++i) {
+    for (NodeIndex i = 1; i < allocated(); ++i) {
         if (!at(i).isFree()) sum += at(i).seconds;
     }
     return sum;

@@ -20,6 +20,9 @@
 namespace core {
 
 inline constexpr int kDefaultRecordCapacity = 5000;
+// The largest capacity a store takes: far beyond any real record, small enough that a store
+// filled to it fits in memory (about 50 MB).
+inline constexpr int kMaxRecordCapacity = 1000000;
 inline constexpr std::size_t kHeaderFieldBytes = 100;
 inline constexpr std::size_t kPlayerNameBytes = 79;
 inline constexpr std::size_t kShortNameBytes = 255;
@@ -107,8 +110,11 @@ enum class PlayerField : std::uint8_t {
 
 class RecordStore {
 public:
-    // A capacity below 1 means kDefaultRecordCapacity. The capacity counts the root: a store of
-    // 5000 nodes holds 4999 moves and alternatives.
+    // A capacity below 1 means kDefaultRecordCapacity, one above kMaxRecordCapacity means
+    // kMaxRecordCapacity. The capacity counts the root: a store of 5000 nodes holds 4999 moves
+    // and alternatives. Node storage grows as moves are added, so a large capacity costs nothing
+    // until it is used; a node's index never changes, but adding a move may move the nodes in
+    // memory (references to them do not survive addMove).
     explicit RecordStore(int capacity = kDefaultRecordCapacity, RecordOptions options = {});
     RecordStore(const RecordStore&) = delete;
     RecordStore& operator=(const RecordStore&) = delete;
@@ -117,10 +123,13 @@ public:
     void setAddMode(AddMode mode) { m_options.addMode = mode; }
     void setDuplicateBookmarkNames(bool allow) { m_options.duplicateBookmarkNames = allow; }
 
-    int capacity() const { return static_cast<int>(m_nodes.size()); }
+    int capacity() const { return m_capacity; }
     // The node at index i (a free node reads as free; see isInUse).
     // REQUIRES: 0 <= i < capacity()
-    const MoveNode& node(NodeIndex i) const { return at(i); }
+    const MoveNode& node(NodeIndex i) const {
+        assert(i >= 0 && i < m_capacity);
+        return validIndex(i) ? at(i) : kFreeNode;
+    }
     // Whether i is the root or an allocated node; any i may be asked.
     bool isInUse(NodeIndex i) const;
 
@@ -313,9 +322,15 @@ private:
         assert(validIndex(i));
         return m_nodes[static_cast<std::size_t>(i)];
     }
-    bool validIndex(NodeIndex i) const { return i >= 0 && i < capacity(); }
+    // Whether node storage holds index i yet (every index of capacity() once it has grown).
+    bool validIndex(NodeIndex i) const { return i >= 0 && i < allocated(); }
+    NodeIndex allocated() const { return static_cast<NodeIndex>(m_nodes.size()); }
 
-    NodeIndex findFree() const;
+    // A free node, growing the storage when every node held is in use; kNoNode when the
+    // capacity is reached (or memory for more nodes cannot be had).
+    NodeIndex findFree();
+    // Enlarges node storage (and the scratch arrays sized with it) towards the capacity.
+    bool grow();
     void freeNode(NodeIndex i);
     // Frees i, its `next` subtree and its younger alternatives (links not cleaned above i).
     void freeChain(NodeIndex i);
@@ -329,13 +344,16 @@ private:
     std::uint8_t notationHint(std::uint8_t from, std::uint8_t to) const;
     void setComment(MoveNode& n, std::string text);
 
+    static const MoveNode kFreeNode;
+
     RecordOptions m_options;
+    int m_capacity = kDefaultRecordCapacity;
     std::vector<MoveNode> m_nodes;
     // Lowest index that may be free: every node in 1..m_freeHint-1 is in use.
-    mutable NodeIndex m_freeHint = 1;
+    NodeIndex m_freeHint = 1;
     // One past the highest node allocated since the last reset: reset clears no further.
     NodeIndex m_usedEnd = 1;
-    // Scratch for replaying a path and walking subtrees, sized to the capacity once.
+    // Scratch for replaying a path and walking subtrees, as long as m_nodes.
     mutable std::vector<NodeIndex> m_path;
     std::vector<NodeIndex> m_stack;
     NodeIndex m_current = kRootNode;

@@ -1,6 +1,7 @@
 #include "core/record/record_store.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <random>
 #include <string>
@@ -568,6 +569,55 @@ TEST(RecordStoreCapacityTest, ANonPositiveCapacityMeansTheDefault) {
     EXPECT_EQ(tiny.addAndAdvance(kAddStoreAll, packMove(27, 26), 0), AddResult::CapacityReached);
     EXPECT_EQ(tiny.currentPly(), 2);
 }
+
+// Kings stepping back and forth: a line of any length without captures.
+PackedMove shuttle(int ply) {
+    static const int kSteps[4][2] = {{59, 58}, {51, 52}, {58, 59}, {52, 51}};
+    return packMove(kSteps[ply % 4][0], kSteps[ply % 4][1]);
+}
+
+// Nodes are allocated as the record grows: a store asks for memory only for what it holds, node
+// indices stay where they were, and the capacity still refuses the node beyond it.
+TEST(RecordStoreCapacityTest, StorageGrowsOnDemandUpToTheCapacity) {
+    RecordStore huge(2000000000);
+    EXPECT_EQ(huge.capacity(), kMaxRecordCapacity);
+    EXPECT_FALSE(huge.isInUse(kMaxRecordCapacity - 1));
+    EXPECT_TRUE(huge.node(kMaxRecordCapacity - 1).isFree());
+
+    const int capacity = 3001;  // beyond the first allocation, and not a power of two
+    RecordStore store(capacity);
+    for (int ply = 0; ply < capacity - 1; ++ply) {
+        ASSERT_EQ(store.addAndAdvance(kAddStoreAll, shuttle(ply), 0), AddResult::Ok) << ply;
+    }
+    EXPECT_EQ(store.addAndAdvance(kAddStoreAll, shuttle(capacity - 1), 0),
+              AddResult::CapacityReached);
+    ASSERT_EQ(store.goToPly(1), EditResult::Ok);
+    EXPECT_EQ(store.addAndAdvance(kAddStoreAll, packMove(77, 76), 0),
+              AddResult::CapacityReached);  // nor an alternative
+    EXPECT_EQ(store.node(1).from, 59);
+    EXPECT_EQ(store.node(capacity - 1).parent, capacity - 2);
+    Position end;
+    ASSERT_EQ(store.positionAt(capacity - 1, end), EditResult::Ok);
+    EXPECT_EQ(end.cells[59], kSideBlack | kKing);
+
+    // A freed node is reused before the storage grows again.
+    ASSERT_EQ(store.truncateAfter(capacity - 3), EditResult::Ok);
+    ASSERT_EQ(store.goToPly(capacity - 3), EditResult::Ok);
+    ASSERT_EQ(store.addAndAdvance(kAddStoreAll, shuttle(capacity - 3), 0), AddResult::Ok);
+    EXPECT_EQ(store.current(), capacity - 2);
+}
+
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+TEST(RecordStoreCapacityTest, ALargeCapacityCostsNothingUntilUsed) {
+    auto inUse = [] {
+        struct mallinfo2 m = mallinfo2();
+        return m.uordblks + m.hblkhd;
+    };
+    const std::size_t before = inUse();
+    RecordStore store(kMaxRecordCapacity);
+    EXPECT_LT(inUse() - before, std::size_t{1} << 20);
+}
+#endif
 
 }  // namespace
 }  // namespace core

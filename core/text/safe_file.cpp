@@ -107,17 +107,23 @@ std::optional<std::string> readFile(const std::string& path, std::size_t maxByte
     // can refuse it (and devices, sockets) before any read.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) > maxBytes) {
+    // Closes the file keeping the errno that says why reading failed.
+    auto fail = [fd](int error) -> std::optional<std::string> {
         ::close(fd);
+        errno = error;
         return std::nullopt;
-    }
+    };
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return fail(errno);
+    if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+    if (!S_ISREG(st.st_mode)) return fail(EINVAL);
+    if (static_cast<std::size_t>(st.st_size) > maxBytes) return fail(EFBIG);
     // O_NONBLOCK does not change reads of a regular file, so it can stay set.
     std::string data;
     data.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
     bool ok = true;
+    int error = 0;
     while (true) {
         if (got == data.size()) {
             // The file may have grown since fstat: probe before making room for more.
@@ -126,11 +132,13 @@ std::optional<std::string> readFile(const std::string& path, std::size_t maxByte
             if (n < 0 && errno == EINTR) continue;
             if (n < 0) {
                 ok = false;
+                error = errno;
                 break;
             }
             if (n == 0) break;
             if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
                 ok = false;
+                error = EFBIG;
                 break;
             }
             data.append(probe, static_cast<std::size_t>(n));
@@ -141,13 +149,14 @@ std::optional<std::string> readFile(const std::string& path, std::size_t maxByte
         if (n < 0) {
             if (errno == EINTR) continue;
             ok = false;
+            error = errno;
             break;
         }
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
+    if (!ok) return fail(error);
     ::close(fd);
-    if (!ok) return std::nullopt;
     data.resize(got);
     return data;
 }

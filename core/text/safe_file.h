@@ -42,7 +42,8 @@ enum class [[nodiscard]] ReadResult : int{
 inline constexpr std::size_t kMaxReadBytes = 64u * 1024u * 1024u;
 
 // The whole content of a regular file; nullopt when it cannot be opened or read, is not a
-// regular file, or is larger than maxBytes.
+// regular file, or is larger than maxBytes. errno then says why (EISDIR for a folder, EINVAL
+// for another file that is not a regular file, EFBIG for one too large).
 [[nodiscard]] std::optional<std::string> readFile(const std::string& path,
                                                   std::size_t maxBytes = kMaxReadBytes);
 

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -115,11 +116,21 @@ TEST_F(SafeFileTest, FailedWriteKeepsOldFile) {
     EXPECT_TRUE(others("t").empty());
 }
 
+// Each refusal leaves the reason in errno, for messages that say why.
 TEST_F(SafeFileTest, ReadRefusesFoldersMissingFilesAndOversizedFiles) {
-    EXPECT_FALSE(readFile(path("missing")).has_value());
-    EXPECT_FALSE(readFile(m_dir.string()).has_value());
     ASSERT_EQ(writeFileAtomically(path("big"), std::string(1000, 'b')), WriteResult::Ok);
-    EXPECT_FALSE(readFile(path("big"), 999).has_value());
+    struct Case {
+        std::string path;
+        std::size_t maxBytes;
+        int error;
+    };
+    for (const Case& c :
+         {Case{path("missing"), kMaxReadBytes, ENOENT}, Case{m_dir.string(), kMaxReadBytes, EISDIR},
+          Case{path("big"), 999, EFBIG}, Case{"/dev/null", kMaxReadBytes, EINVAL}}) {
+        errno = 0;
+        EXPECT_FALSE(readFile(c.path, c.maxBytes).has_value()) << c.path;
+        EXPECT_EQ(errno, c.error) << c.path;
+    }
     EXPECT_TRUE(readFile(path("big"), 1000).has_value());
 }
 

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "core/record/record_store.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "viewer/settings/setting_line.h"
@@ -54,6 +55,7 @@ struct KeyDef {
     FontRef fontRef = nullptr;
     IntsRef intsRef = nullptr;
     int minimum = INT_MIN;     // Int: smaller values are ignored
+    int maximum = INT_MAX;     // Int: larger values are ignored
     std::size_t required = 0;  // Ints: numbers that must be present (the rest become 0)
     std::size_t limit = kSettingTextBytes;  // texts: byte capacity
     bool folder = false;                    // texts: normalised as a folder
@@ -101,10 +103,12 @@ KeyDef keyDef(Kind kind, std::string_view head, std::string_view tail = {}) {
 }
 
 KeyDef section(std::string_view name) { return keyDef(Kind::Section, name); }
-KeyDef integer(std::string_view head, IntRef r, std::string_view tail = {}, int minimum = INT_MIN) {
+KeyDef integer(std::string_view head, IntRef r, std::string_view tail = {}, int minimum = INT_MIN,
+               int maximum = INT_MAX) {
     KeyDef d = keyDef(Kind::Int, head, tail);
     d.intRef = r;
     d.minimum = minimum;
+    d.maximum = maximum;
     return d;
 }
 KeyDef hex(std::string_view head, IntRef r, std::string_view tail) {
@@ -260,7 +264,8 @@ const std::vector<KeyDef>& keyDefs() {
         plain("画像ファイル名書式    : ", &field<&Settings::imageNameFormat>),
         font("印刷持駒フォント : ", &field<&Settings::printHandFont>),
         section("棋譜"),
-        integer("棋譜最大サイズ   : ", &field<&Settings::recordCapacity>, "\t# ", 1),
+        integer("棋譜最大サイズ   : ", &field<&Settings::recordCapacity>, "\t# ", 1,
+                core::kMaxRecordCapacity),
         integer("棋譜追加モード   : ", &field<&Settings::addVariationMode>, "\t# "),
         integer("棋譜竜表記       : ", &field<&Settings::dragonNotation>, "\t# "),
         integer("棋譜最終手の打   : ", &field<&Settings::markFinalDrop>, "\t# "),
@@ -490,7 +495,9 @@ Applied applyValue(const KeyDef& d, Settings& s, std::string_view value, bool st
         case Kind::Int:
         case Kind::ReadOnlyInt: {
             LeadingInt n = leadingInt(value);
-            if ((strict && !n.digits) || n.value < d.minimum) return Applied::BadValue;
+            if ((strict && !n.digits) || n.value < d.minimum || n.value > d.maximum) {
+                return Applied::BadValue;
+            }
             d.intRef(s) = n.value;
             return Applied::Set;
         }

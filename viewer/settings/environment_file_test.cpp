@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 
+#include "core/record/record_store.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 
@@ -214,11 +215,12 @@ TEST(EnvironmentText, KeyListHasEveryKeyOnce) {
     EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
 }
 
-TEST(EnvironmentText, RecordCapacityBelowOneIsIgnored) {
-    for (const char* value : {"0", "-5", "abc", ""}) {
+TEST(EnvironmentText, RecordCapacityOutsideItsRangeIsIgnored) {
+    for (const char* value : {"0", "-5", "abc", "", "1000001", "2000000000", "99999999999"}) {
         EXPECT_EQ(load(std::string("棋譜最大サイズ   : ") + value).recordCapacity, 5000) << value;
     }
     EXPECT_EQ(load("棋譜最大サイズ   : 1").recordCapacity, 1);
+    EXPECT_EQ(load("棋譜最大サイズ   : 1000000").recordCapacity, core::kMaxRecordCapacity);
 }
 
 TEST(EnvironmentText, IntegersReadAsAtoi) {
@@ -475,6 +477,7 @@ TEST(SetFromKeyValue, RefusesUnknownKeysAndBadValuesWithoutChange) {
     EXPECT_EQ(setFromKeyValue(s, sjis("ツールメニュー6"), "x"), SetKeyResult::UnknownKey);
     EXPECT_EQ(setFromKeyValue(s, "", "1"), SetKeyResult::UnknownKey);
     EXPECT_EQ(setFromKeyValue(s, sjis("棋譜最大サイズ"), "0"), SetKeyResult::BadValue);
+    EXPECT_EQ(setFromKeyValue(s, sjis("棋譜最大サイズ"), "2000000000"), SetKeyResult::BadValue);
     EXPECT_EQ(setFromKeyValue(s, sjis("警告音"), "yes"), SetKeyResult::BadValue);
     EXPECT_EQ(setFromKeyValue(s, sjis("盤面色"), "1 2"), SetKeyResult::BadValue);
     EXPECT_EQ(setFromKeyValue(s, sjis("外字先頭"), "xyz"), SetKeyResult::BadValue);

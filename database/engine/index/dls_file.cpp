@@ -282,6 +282,10 @@ bool hasContent(std::string_view s) {
 
 }  // namespace
 
+bool fitsQuotedField(std::string_view text) {
+    return text.find_first_of(std::string_view("\"\r\n\0", 4)) == std::string_view::npos;
+}
+
 void appendRecordLine(std::string& out, int serial, std::string_view path,
                       const IndexEntry& entry) {
     appendPadded(out, serial, 6);

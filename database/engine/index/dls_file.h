@@ -84,6 +84,10 @@ enum class [[nodiscard]] RecordLineResult : int{
 [[nodiscard]] RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry,
                                                bool oldVersion = false);
 
+// Whether text is stored whole between double quotes: a double quote, a line end or a NUL would
+// end the field there.
+bool fitsQuotedField(std::string_view text);
+
 // Appends one record line with CR LF: serial number, path (given separately, as the line must
 // show it) and the entry's stored fields.
 void appendRecordLine(std::string& out, int serial, std::string_view path, const IndexEntry& entry);

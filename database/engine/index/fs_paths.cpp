@@ -24,6 +24,9 @@ std::optional<std::string> storedFromFileSystem(std::string_view fsPath) {
     if (!core::isValidUtf8(fsPath)) return std::nullopt;
     core::Cp932Conversion c = core::utf8ToCp932(fsPath);
     if (!c.ok || c.replaced > 0) return std::nullopt;
+    // Some characters share one CP932 form (U+2212 and U+FF0D both become 0x817C); the stored
+    // path must lead back to this file, not to its look-alike.
+    if (fileSystemFromStored(c.text) != fsPath) return std::nullopt;
     return std::move(c.text);
 }
 

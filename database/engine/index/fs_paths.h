@@ -8,8 +8,9 @@
 
 namespace database {
 
-// The CP932 form of a file-system path; nullopt when the path is not UTF-8 or holds a character
-// CP932 has no form for (such a file can't be registered).
+// The CP932 form of a file-system path; nullopt when the path is not UTF-8, holds a character
+// CP932 has no form for, or one whose CP932 form converts back to another character (such a
+// file can't be registered).
 std::optional<std::string> storedFromFileSystem(std::string_view fsPath);
 
 // The file-system path of a stored (CP932) path. Bytes that are not CP932 are kept as they are.

@@ -92,15 +92,17 @@ void RecordExtractor::setUserKeys(
 
 ExtractResult RecordExtractor::extract(const std::string& path, IndexEntry& entry) {
     m_errorText.clear();
+    m_warnings.clear();
     std::optional<std::string> bytes = core::readFile(path);
     if (!bytes) return ExtractResult::CannotOpen;
 
     std::string extension = lowerExtension(path);
-    core::DecodedText decoded = core::decodeRecordBytes(std::move(*bytes), extension);
+    const bool csa = core::isCsaPath(path);
+    core::DecodedText decoded = csa ? core::decodeCsaBytes(std::move(*bytes), extension)
+                                    : core::decodeRecordBytes(std::move(*bytes), extension);
     std::optional<std::string> stored = storedFromFileSystem(path);
     std::string storedPath = stored ? std::move(*stored) : path;
     m_options.fileName = std::string(core::fileNameOf(storedPath));
-    const bool csa = core::isCsaPath(path);
     core::ReadReport report = csa ? core::readCsaLines(m_store, decoded.text, m_options)
                                   : core::readRecordLines(m_store, decoded.text, m_options);
     switch (report.result) {
@@ -116,6 +118,7 @@ ExtractResult RecordExtractor::extract(const std::string& path, IndexEntry& entr
             return ExtractResult::ReadFailed;
     }
     fill(entry, storedPath, report.stoppedAtVariation);
+    for (int line : decoded.invalidLines) m_warnings.push_back(core::msgInvalidUtf8(line));
     return ExtractResult::Ok;
 }
 

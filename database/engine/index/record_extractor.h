@@ -47,6 +47,9 @@ public:
 
     // The reader's error text of the last failed extract (CP932).
     const std::string& errorText() const { return m_errorText; }
+    // The warnings of the last extract that read (CP932): lines of a UTF-8 file whose bytes
+    // were not UTF-8 and became "？". The record itself is read.
+    const std::vector<std::string>& warnings() const { return m_warnings; }
 
     // The record just read.
     const core::RecordStore& store() const { return m_store; }
@@ -64,6 +67,7 @@ private:
     core::RecordStore m_store;
     core::ReadOptions m_options;
     std::string m_errorText;
+    std::vector<std::string> m_warnings;
     int m_entries = 0;
     bool m_setUpStart = false;
 };

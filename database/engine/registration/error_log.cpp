@@ -30,8 +30,17 @@ std::string ErrorLog::timeStamp(const std::tm& local) {
 }
 
 bool ErrorLog::appendReadError(std::string_view path, std::string_view errorText) {
-    ++m_errors;
     static const std::string kHeading = core::sjis("棋譜読み込みエラー");
+    return appendEntry(kHeading, path, errorText);
+}
+
+bool ErrorLog::appendWarning(std::string_view path, std::string_view warning) {
+    return appendEntry({}, path, warning);
+}
+
+bool ErrorLog::appendEntry(std::string_view heading, std::string_view path,
+                           std::string_view detail) {
+    ++m_errors;
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -39,11 +48,13 @@ bool ErrorLog::appendReadError(std::string_view path, std::string_view errorText
     text += kEol;
     text += timeStamp(local);
     text += kEol;
-    text += kHeading;
-    text += kEol;
+    if (!heading.empty()) {
+        text += heading;
+        text += kEol;
+    }
     text += path;
     text += kEol;
-    text += errorText;
+    text += detail;
     text += kEol;
     return append(text);
 }

@@ -1,5 +1,6 @@
 // The error log "errorlog.txt" in the data folder: record files that failed to read while
-// adding are appended to it with the time and the reader's error; it is never truncated.
+// adding, or read with a warning, are appended to it with the time and the reader's text; it is
+// never truncated.
 #pragma once
 
 #include <ctime>
@@ -22,6 +23,9 @@ public:
     // Appends "---", the date and time, "棋譜読み込みエラー", the record path and the error text
     // (CP932), and counts the error. False when the log can't be written.
     bool appendReadError(std::string_view path, std::string_view errorText);
+    // Appends "---", the date and time, the record path and the warning (CP932) of a record
+    // that was read all the same, and counts it with the errors.
+    bool appendWarning(std::string_view path, std::string_view warning);
     // Appends "---", " エラー数 %d" with the errors counted and "======".
     bool appendSummary();
 
@@ -29,6 +33,8 @@ public:
     static std::string timeStamp(const std::tm& local);
 
 private:
+    // "---", the time, the heading (when not empty), the path and the detail.
+    bool appendEntry(std::string_view heading, std::string_view path, std::string_view detail);
     bool append(std::string_view text);
 
     std::string m_path;

@@ -12,6 +12,7 @@
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
+#include "database/engine/index/dls_file.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/index_paths.h"
 
@@ -44,6 +45,7 @@ struct Texts {
     std::string noneDeleted = core::sjis("削除棋譜は、ありませんでした。");
     std::string notRelative = core::sjis("相対パスにできない棋譜が %d局ありました。");
     std::string badFileName = core::sjis("ファイル名に使えない文字があります。");
+    std::string pathTooLong = core::sjis("ファイルのパスが長すぎます。");
 };
 
 const Texts& texts() {
@@ -151,10 +153,18 @@ Registrar::Registrar(Database& db, RecordExtractor& extractor, ErrorLog& log, Op
 
 ExtractResult Registrar::extract(const std::string& fsPath, IndexEntry& entry, bool quiet) {
     ExtractResult code = m_extractor.extract(fsPath, entry);
-    if (code != ExtractResult::ReadFailed) return code;
+    if (code != ExtractResult::ReadFailed && m_extractor.warnings().empty()) return code;
 
     std::optional<std::string> stored = storedFromFileSystem(fsPath);
     std::string path = stored ? *stored : fsPath;
+    if (code == ExtractResult::Ok) {
+        for (const std::string& warning : m_extractor.warnings()) {
+            m_log.appendWarning(path, warning);
+            ++m_counts.warnings;
+            m_warnings.push_back(path + ": " + warning);
+        }
+        return code;
+    }
     m_log.appendReadError(path, m_extractor.errorText());
     ++m_counts.errors;
     if (quiet) return code;
@@ -253,9 +263,17 @@ bool Registrar::isDuplicate(const IndexEntry& entry, const DuplicateCriteria& cr
 AddFileResult Registrar::addFile(const std::string& fsPathGiven, int compareLimit,
                                  const AddFilters* filters) {
     std::string fsPath = absoluteFsPath(fsPathGiven);
-    if (!storedFromFileSystem(fsPath)) {
-        // The index can't hold this name; the file is reported like an unreadable record.
-        m_log.appendReadError(fsPath, texts().badFileName);
+    // A path the index can't hold as it is would be stored as another file's (or a folder's)
+    // and lost at the next update; such a file is reported like an unreadable record.
+    std::optional<std::string> stored = storedFromFileSystem(fsPath);
+    const std::string* refusal = nullptr;
+    if (!stored || !fitsQuotedField(*stored)) {
+        refusal = &texts().badFileName;
+    } else if (stored->size() > maxTextBytes(IndexText::Path)) {
+        refusal = &texts().pathTooLong;
+    }
+    if (refusal) {
+        m_log.appendReadError(stored ? *stored : fsPath, *refusal);
         ++m_counts.errors;
         return AddFileResult::ReadFailed;
     }
@@ -264,6 +282,7 @@ AddFileResult Registrar::addFile(const std::string& fsPathGiven, int compareLimi
         case ExtractResult::Ok:
             break;
         case ExtractResult::CannotOpen:
+            m_skipped.push_back({AddFileResult::CannotOpen, fsPath});
             return AddFileResult::CannotOpen;
         case ExtractResult::ReadFailed:
             return AddFileResult::ReadFailed;
@@ -285,6 +304,8 @@ AddFileResult Registrar::addFile(const std::string& fsPathGiven, int compareLimi
             ++m_counts.updated;
             break;
         case AddFileResult::Refused:
+            ++m_counts.refused;
+            m_skipped.push_back({AddFileResult::NotTaken, fsPath});
             return AddFileResult::NotTaken;
         default:
             break;
@@ -343,21 +364,31 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
 
 void Registrar::finishAdd(RunReport& run, bool showStatus) {
     run.counts = m_counts;
+    run.warnings = m_warnings;
+    run.skipped = m_skipped;
     if (m_counts.added + m_counts.updated > 0) m_db.setModified();
     run.status = addEndStatus(m_counts);
     if (showStatus) m_host.status(run.status);
     if (m_counts.added + m_counts.updated >= kBeepAfterRecords) m_host.beep();
-    if (m_counts.errors > 0) {
+    // Warnings are in the log beside the errors: the user is offered both.
+    const int logged = m_counts.errors + m_counts.warnings;
+    if (logged > 0) {
         m_log.appendSummary();
-        m_host.offerErrorLog(core::formatMessage(texts().errorsFound, {number(m_counts.errors)}),
+        m_host.offerErrorLog(core::formatMessage(texts().errorsFound, {number(logged)}),
                              m_log.path());
     }
 }
 
+void Registrar::startRun() {
+    m_counts = {};
+    m_warnings.clear();
+    m_skipped.clear();
+    m_log.resetCount();
+}
+
 RunReport Registrar::addFolder(const FolderAdd& request) {
     RunReport run;
-    m_counts = {};
-    m_log.resetCount();
+    startRun();
     m_visited = 0;
     std::string folder = absoluteFsPath(request.folder);
     std::optional<std::string> stored = storedFromFileSystem(folder);
@@ -370,8 +401,7 @@ RunReport Registrar::addFolder(const FolderAdd& request) {
 
 RunReport Registrar::mergeDls(const std::string& fsPath) {
     RunReport run;
-    m_counts = {};
-    m_log.resetCount();
+    startRun();
     std::optional<std::string> content = core::readFile(fsPath, std::size_t{1} << 30);
     if (!content) {
         run.end = AddFileResult::CannotOpen;
@@ -413,8 +443,7 @@ RunReport Registrar::addSingle(const std::string& fsPathGiven) {
     if (lowerExtension(fsPath) == "dls") {
         run = mergeDls(fsPath);
     } else {
-        m_counts = {};
-        m_log.resetCount();
+        startRun();
         run.end = addFile(fsPath, -1, nullptr);
         if (run.end != AddFileResult::Added && run.end != AddFileResult::Updated &&
             run.end != AddFileResult::Stopped && run.end != AddFileResult::TableFull) {
@@ -432,8 +461,7 @@ RunReport Registrar::addSingle(const std::string& fsPathGiven) {
 
 RunReport Registrar::addDropped(std::span<const std::string> fsPaths) {
     RunReport run;
-    m_counts = {};
-    m_log.resetCount();
+    startRun();
     for (const std::string& path : fsPaths) {
         std::string ext = lowerExtension(path);
         if (!ext.empty() && !isRecordExtension(ext)) continue;
@@ -448,6 +476,8 @@ RunReport Registrar::addDropped(std::span<const std::string> fsPaths) {
         }
     }
     run.counts = m_counts;
+    run.warnings = m_warnings;
+    run.skipped = m_skipped;
     if (m_counts.added + m_counts.updated > 0) m_db.setModified();
     m_host.beep();
     return run;
@@ -479,8 +509,7 @@ int Registrar::updateSlot(int slot) {
 
 UpdateReport Registrar::update(MissingFileMode& mode, std::span<const int32_t> chosen) {
     UpdateReport result;
-    m_counts = {};
-    m_log.resetCount();
+    startRun();
     std::vector<int32_t> slots(chosen.begin(), chosen.end());
     if (chosen.empty()) {
         slots.resize(static_cast<std::size_t>(m_db.table().size()));
@@ -543,6 +572,7 @@ UpdateReport Registrar::update(MissingFileMode& mode, std::span<const int32_t> c
             ++result.deleted;
         }
     }
+    result.warnings = m_warnings;
     m_db.setModified();
     return result;
 }

@@ -86,7 +86,15 @@ enum class [[nodiscard]] AddFileResult : int{
 struct AddCounts {
     int added = 0;
     int updated = 0;
-    int errors = 0;  // read errors written to the log
+    int errors = 0;    // read errors and refused file names written to the log
+    int warnings = 0;  // records read with a warning (written to the log, and still taken)
+    int refused = 0;   // records a binary database could not hold
+};
+
+// A file a run could not take, besides the read errors in the log.
+struct SkippedFile {
+    AddFileResult code = AddFileResult::CannotOpen;  // CannotOpen, or NotTaken (refused)
+    std::string fsPath;
 };
 
 struct [[nodiscard]] RunReport {
@@ -94,6 +102,10 @@ struct [[nodiscard]] RunReport {
     AddCounts counts;
     bool cancelled = false;  // the cancel flag ended the run
     std::string status;      // the final status text (CP932)
+    // "PATH: TEXT" of every warning written to the log (CP932), in reading order.
+    std::vector<std::string> warnings;
+    // Files that could not be opened or that the database refused, in reading order.
+    std::vector<SkippedFile> skipped;
 };
 
 enum class MissingFileMode : int {
@@ -107,6 +119,7 @@ struct [[nodiscard]] UpdateReport {
     int updated = 0;
     int unreadable = 0;
     int deleted = 0;
+    std::vector<std::string> warnings;  // "PATH: TEXT" of records read with a warning (CP932)
     bool cancelled = false;
 };
 
@@ -140,6 +153,8 @@ public:
 
     // Reads a record file into entry. A read error is logged and counted and, unless quiet,
     // asked about (the answer may stop the run: Stopped). CannotOpen is neither logged nor asked.
+    // The warnings of a record that reads (bytes of a UTF-8 file that were not UTF-8) are logged
+    // and counted; the record is Ok.
     [[nodiscard]] ExtractResult extract(const std::string& fsPath, IndexEntry& entry, bool quiet);
 
     // Adds the entry of the record the extractor has just read. Only the first compareLimit
@@ -147,7 +162,10 @@ public:
     // marks 1 and 2. The full-table message goes to the host.
     [[nodiscard]] AddFileResult addEntry(IndexEntry entry, int compareLimit);
 
-    // Extracts (quiet by the add_error option) and adds one file; filters may be null.
+    // Extracts (quiet by the add_error option) and adds one file; filters may be null. A file
+    // whose path the index can't hold as it is (a character CP932 lacks or would turn into
+    // another, a double quote or line end, more bytes than the path field holds) is refused
+    // before reading: logged and counted as an error, ReadFailed.
     [[nodiscard]] AddFileResult addFile(const std::string& fsPath, int compareLimit,
                                         const AddFilters* filters);
 
@@ -197,6 +215,8 @@ private:
     bool walk(const std::string& folder, const FolderAdd& request, int compareLimit,
               RunReport& run);
     void finishAdd(RunReport& run, bool showStatus);
+    // Clears the counters, the warnings and the log's count for a new run.
+    void startRun();
     std::string storedPath(std::string_view absoluteStored) const;
 
     Database& m_db;
@@ -205,6 +225,8 @@ private:
     OperationHost& m_host;
     RegistrationOptions m_options;
     AddCounts m_counts;
+    std::vector<std::string> m_warnings;  // "PATH: TEXT" of the run's warnings
+    std::vector<SkippedFile> m_skipped;
     // Lowest slot of each path key; built when first needed, dropped when slots move.
     std::unordered_map<std::string, int> m_keys;
     bool m_keysValid = false;

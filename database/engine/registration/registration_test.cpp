@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "core/formats/record_reader.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
@@ -469,6 +471,82 @@ TEST_F(RegistrationTest, TheCancelFlagEndsAFolderAddWithABeep) {
     EXPECT_TRUE(run.cancelled);
     EXPECT_LT(db.table().size(), 30);
     EXPECT_GE(host.beeps, 1);
+}
+
+// A path the index can't hold as it is would be stored as another path (cut to a folder, cut at
+// a quote or line end, or another character) and dropped by the next update although the file
+// is there. Such files are refused and logged; paths that fit are taken whole.
+TEST_F(RegistrationTest, PathsTheIndexCannotHoldAreRefusedAndLogged) {
+    const std::string base = files.path() + "/";
+    // The longest path the field holds: 259 bytes.
+    const std::string deep = std::string(90, 'd') + "/" + std::string(90, 'e') + "/";
+    const std::size_t fill = 259 - base.size() - deep.size() - 4;
+    const std::string fits =
+        files.write(deep + std::string(fill, 'f') + ".kif", kifRecord(kShortGame));
+    ASSERT_EQ(fits.size(), 259u);
+    const std::string plain = files.write("plain.kif", kifRecord(kShortGame));
+    struct Case {
+        std::string name;
+        const char* message;
+    };
+    const std::vector<Case> refused = {
+        {deep + std::string(fill + 1, 'f') + ".kif", "ファイルのパスが長すぎます。"},
+        {"quote\"d.kif", "ファイル名に使えない文字があります。"},
+        {"line\nfeed.kif", "ファイル名に使えない文字があります。"},
+        {"minus\u2212sign.kif",
+         "ファイル名に使えない文字があります。"},  // would come back as U+FF0D
+        {"wave\u301Cdash.kif", "ファイル名に使えない文字があります。"},
+    };
+    for (const Case& c : refused) files.write(c.name, kifRecord(kShortGame));
+
+    RunReport run = addFolder(folder(files.path()));
+    EXPECT_EQ(run.counts.added, 2);
+    EXPECT_EQ(run.counts.errors, static_cast<int>(refused.size()));
+    ASSERT_EQ(db.table().size(), 2);
+    EXPECT_GE(db.table().findPath(normalisePath(fits)), 0);
+    EXPECT_GE(db.table().findPath(normalisePath(plain)), 0);
+    std::optional<std::string> logged = core::readFile(log.path());
+    ASSERT_TRUE(logged);
+    for (const Case& c : refused) {
+        EXPECT_NE(logged->find(sjis(c.message)), std::string::npos) << c.name;
+    }
+
+    // What was taken is found again by the update.
+    Registrar r = registrar();
+    MissingFileMode mode = MissingFileMode::Delete;
+    UpdateReport updated = r.update(mode);
+    EXPECT_EQ(updated.updated, 2);
+    EXPECT_EQ(updated.deleted, 0);
+}
+
+// A byte that is not UTF-8 in a UTF-8 record becomes "？": the record is taken, and the warning
+// with its line goes to the log and the run's report.
+TEST_F(RegistrationTest, BytesThatAreNotUtf8AreTakenWithALoggedWarning) {
+    std::string kif = "\xEF\xBB\xBF";
+    std::vector<std::string> lines = kifRecord(kShortGame);
+    lines[1] = "棋戦：名人\xFF戦";
+    for (const std::string& l : lines) kif += l + "\r\n";
+    const std::string kifPath = files.writeBytes("u.kif", kif);
+    const std::string csaPath = files.writeBytes(
+        "u.csa", "'CSA encoding=UTF-8\nV3.0\nN+先手\xC0\nN-後手\nPI\n+\n+7776FU\n%TORYO\n");
+
+    RunReport run = addFolder(folder(files.path()));
+    EXPECT_EQ(run.counts.added, 2);
+    EXPECT_EQ(run.counts.errors, 0);
+    EXPECT_EQ(run.counts.warnings, 2);
+    EXPECT_EQ(entry(db.table().findPath(normalisePath(kifPath))).event(), sjis("名人？戦"));
+    EXPECT_EQ(entry(db.table().findPath(normalisePath(csaPath))).blackPlayer(), sjis("先手？"));
+    std::vector<std::string> expected = {kifPath + ": " + core::msgInvalidUtf8(2),
+                                         csaPath + ": " + core::msgInvalidUtf8(3)};
+    std::sort(run.warnings.begin(), run.warnings.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(run.warnings, expected);
+    std::optional<std::string> logged = core::readFile(log.path());
+    ASSERT_TRUE(logged);
+    EXPECT_NE(logged->find(kifPath + "\r\n" + core::msgInvalidUtf8(2) + "\r\n"), std::string::npos);
+    EXPECT_EQ(logged->find(sjis("棋譜読み込みエラー")), std::string::npos);
+    ASSERT_EQ(host.offers.size(), 1u);
+    EXPECT_TRUE(host.offers[0].starts_with(sjis("エラーが 2 ありました。")));
 }
 
 using RegistrationInteropTest = testsupport::WithInterop<RegistrationTest>;
