@@ -387,7 +387,6 @@ private:
             expect(c->is_array(), where);
             for (std::size_t i = 0; i < c->size(); ++i) {
                 expect((*c)[i].is_string(), child(where, i));
-                if (database()) continue;
                 (void)m_store.appendCommentTo(node, text((*c)[i].get<std::string>()));
             }
         }
@@ -591,6 +590,12 @@ private:
 }  // namespace
 
 bool isJkfPath(std::string_view path) { return lowerExtension(path) == "jkf"; }
+
+bool looksLikeJkf(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::size_t i = text.find_first_not_of(" \t\r\n");
+    return i != std::string_view::npos && text[i] == '{';
+}
 
 ReadReport readJkfText(RecordStore& store, std::string_view bytes, const ReadOptions& options) {
     ReadReport report;

@@ -17,6 +17,9 @@ namespace core {
 // Whether the path names a JSON kifu file: its extension is "jkf" in any case.
 bool isJkfPath(std::string_view path);
 
+// Whether text (after blanks) starts with "{": pasted text that is meant as a JSON kifu record.
+bool looksLikeJkf(std::string_view text);
+
 // Reads a JSON kifu file into store, replacing what it held. result: Ok; CannotOpen (-1) when the
 // file cannot be read; LineFailed (1) when the text is not JSON, a field is missing or has the
 // wrong type, or a move cannot be made: reading stopped there, report.message and the store's
