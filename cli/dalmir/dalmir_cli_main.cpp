@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/common/cli_common.h"
+#include "cli/common/cli_help.h"
 #include "cli/dalmir/dalmir_export.h"
 #include "core/formats/record_loader.h"
 #include "core/formats/record_reader.h"
@@ -596,6 +597,7 @@ int runDuplicates(Database& db, const Options& o, CliHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto code = cli::answerInfoOptions(cli::dalmirCliHelp(), argc, argv)) return *code;
     Options o;
     if (auto problem = parse(argc, argv, o)) return usage(*problem);
     if (o.command.empty()) return usage("");
