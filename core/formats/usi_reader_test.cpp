@@ -5,8 +5,10 @@
 #include <random>
 #include <string>
 
+#include "core/formats/record_loader.h"
 #include "core/formats/usi.h"
 #include "core/text/sjis.h"
+#include "tests/support/interop.h"
 #include "tests/support/random_record.h"
 
 namespace core {
@@ -33,6 +35,25 @@ TEST(UsiReaderTest, GeneratedRecordsSurviveUsiToRecordToUsi) {
         EXPECT_EQ(copy.handicap(), store.handicap()) << usi;
         EXPECT_EQ(copy.customStart(), store.customStart()) << usi;
     }
+}
+
+using UsiReaderInteropTest = testsupport::InteropTest;
+
+TEST_F(UsiReaderInteropTest, EveryInteropRecordSurvivesUsiToRecordToUsi) {
+    int records = 0;
+    for (const char* folder : {"kif", "ki2", "csa"}) {
+        for (const auto& path : testsupport::interopFiles(folder)) {
+            RecordStore store;
+            if (loadRecordFile(store, path.string(), {}).result != ReadResult::Ok) continue;
+            ++records;
+            const std::string usi = usiPositionCommand(store);
+            RecordStore copy;
+            ReadReport r = readUsiText(copy, usi, {});
+            ASSERT_EQ(r.result, ReadResult::Ok) << path << "\n" << toUtf8Lossy(r.message);
+            EXPECT_EQ(usiPositionCommand(copy), usi) << path;
+        }
+    }
+    EXPECT_GE(records, 30);
 }
 
 TEST(UsiReaderTest, EveryFormOfTheCommandReads) {
