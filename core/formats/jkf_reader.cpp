@@ -165,6 +165,9 @@ private:
 
     void finish() {
         if (m_replaced > 0) m_report.warnings.push_back(msgReplacedCharacters(m_replaced));
+        if (m_options.autoTimeUsed && m_store.header(HeaderField::TimeUsed).empty()) {
+            m_store.fillTimeUsed();
+        }
         m_store.restoreStartPosition(m_store.position());
         (void)m_store.goTo(kRootNode);
         m_store.setAddMode(m_savedAddMode);

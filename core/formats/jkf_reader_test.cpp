@@ -286,6 +286,15 @@ TEST(JkfReaderTest, UnknownSpecialWarnsAndOddEndsMapBySide) {
     EXPECT_NE(readable(r.warnings[0]).find("SOMETHING"), std::string::npos);
 }
 
+TEST(JkfReaderTest, TimesFillTheTimeUsedFieldWhenAsked) {
+    ReadOptions options;
+    options.autoTimeUsed = true;
+    RecordStore store;
+    ASSERT_EQ(readJkfText(store, kShortForms, options).result, ReadResult::Ok);
+    EXPECT_EQ(store.header(HeaderField::TimeUsed), store.timeUsedText());
+    EXPECT_FALSE(store.header(HeaderField::TimeUsed).empty());
+}
+
 TEST(JkfReaderTest, MainLineOnlySkipsForks) {
     RecordStore store;
     ReadOptions options;
