@@ -365,11 +365,36 @@ std::string bashCompletion(const ProgramHelp& h) {
     return out;
 }
 
+namespace {
+
+// Whether the option takes a value ("--ply N"), by any table of the program.
+bool takesValue(const ProgramHelp& h, std::string_view option) {
+    auto in = [&](std::span<const OptionHelp> list) {
+        for (const OptionHelp& o : list) {
+            std::string_view name = o.name;
+            std::size_t blank = name.find(' ');
+            if (blank != std::string_view::npos && name.substr(0, blank) == option) return true;
+        }
+        return false;
+    };
+    if (in(h.commonOptions)) return true;
+    for (const CommandHelp& c : h.commands) {
+        if (in(c.options)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::optional<int> answerInfoOptions(const ProgramHelp& h, int argc, char** argv) {
     std::string command;
     bool help = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view a = argv[i];
+        if (a.starts_with('-') && takesValue(h, a) && i + 1 < argc) {
+            ++i;  // its value is no command
+            continue;
+        }
         std::string text;
         if (a == "--version") {
             text = std::string(h.program) + " (" + std::string(core::kProgramName) + " " +

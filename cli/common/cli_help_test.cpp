@@ -32,6 +32,11 @@ TEST(CliHelpTest, EveryCommandAnswersHelpAndIsKnownToItsProgram) {
         EXPECT_EQ(version.exitCode, 0);
         EXPECT_EQ(version.out.rfind(h->program, 0), 0u);
         EXPECT_EQ(runProgram(h->program, {"no-such-command", "--help"}).exitCode, 2);
+        // An option's value before the command is not taken for the command.
+        RunReport late =
+            runProgram(h->program, {"--encoding", "utf8", h->commands[0].name, "--help"});
+        EXPECT_EQ(late.exitCode, 0) << late.err;
+        EXPECT_EQ(late.out, *commandHelpText(*h, h->commands[0].name));
     }
 }
 
