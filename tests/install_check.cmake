@@ -9,7 +9,9 @@ if(NOT result EQUAL 0)
 endif()
 set(expected bin/tavrel-cli bin/dalmir-cli share/tavrel/samples/sample.kif
     share/applications/tavrel.desktop share/mime/packages/tavrel.xml
-    share/icons/hicolor/scalable/apps/tavrel.svg)
+    share/icons/hicolor/scalable/apps/tavrel.svg
+    share/man/man1/tavrel-cli.1 share/man/man1/dalmir-cli.1
+    share/bash-completion/completions/tavrel-cli share/bash-completion/completions/dalmir-cli)
 if(GUI)
     list(APPEND expected bin/tavrel)
 endif()

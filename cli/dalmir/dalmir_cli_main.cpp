@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "cli/common/cli_common.h"
+#include "cli/common/cli_help.h"
+#include "cli/dalmir/dalmir_export.h"
 #include "core/formats/record_loader.h"
 #include "core/formats/record_reader.h"
 #include "core/text/path_text.h"
@@ -19,6 +21,7 @@
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/list_cells.h"
 #include "database/engine/registration/error_log.h"
+#include "database/engine/registration/folder_census.h"
 #include "database/engine/registration/registration.h"
 #include "database/engine/search/duplicate_check.h"
 #include "database/engine/search/search.h"
@@ -36,7 +39,10 @@ constexpr const char* kUsage =
     "  add DB PATH...       register record files and folders\n"
     "                       (--subfolders --kind N --player T --event T --opening T\n"
     "                        --skip-duplicates)\n"
-    "  list DB              the listed records, one line each (--all-columns)\n"
+    "  list DB              the listed records, one line each (--all-columns\n"
+    "                       --format csv|jsonl)\n"
+    "  export DB            the listed records for analysis tools (--format csv|jsonl\n"
+    "                       --moves usi|kif -o FILE)\n"
     "  update DB            re-read every record file (--missing keep|delete)\n"
     "  remove DB DIR        remove the records of a folder (--subfolders --kind N)\n"
     "  convert DB OUT.DLB   write the binary pair from a text database\n"
@@ -84,6 +90,9 @@ struct Options {
     bool noDate = false, noPlayers = false, noCount = false;
     std::optional<int> nameBytes, moves;
     DuplicateMode deleteMode = DuplicateMode::Ask;
+    // export, and list --format
+    std::optional<ExportFormat> format;
+    cli::ExportCommand exportCommand;
 };
 
 // "Y/M/D" as a date of the index.
@@ -144,6 +153,17 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
              : a == "--published" ? o.published
              : a == "--position"  ? o.position
                                   : o.sequence) = *v;
+        } else if (a == "--format") {
+            auto v = value();
+            o.format = v ? cli::exportFormatNamed(*v) : std::nullopt;
+            if (!o.format) return "--format is csv or jsonl";
+            o.exportCommand.format = *o.format;
+        } else if (a == "-o") {
+            auto v = value();
+            if (!v) return "-o needs a file";
+            o.exportCommand.output = *v;
+        } else if (a == "--moves" && i + 1 < argc && cli::exportMovesNamed(argv[i + 1])) {
+            o.exportCommand.moves = *cli::exportMovesNamed(argv[++i]);
         } else if (a == "--handicap" || a == "--ply" || a == "--name-bytes" || a == "--moves") {
             auto v = value();
             auto n = v ? cli::parseInt(*v) : std::nullopt;
@@ -302,7 +322,8 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
     IndexSettings& s = db.table().settings();
     FolderAdd request;
     request.subfolders = o.subfolders;
-    request.kind = static_cast<AddKind>(o.kind.value_or(s.addKind));
+    // Without --kind every record type is taken; the window's own setting stays as it is.
+    request.kind = o.kind ? static_cast<AddKind>(*o.kind) : AddKind::AnyRecord;
     if (o.player) request.filters.player = cli::argumentText(*o.player);
     if (o.event) request.filters.event = cli::argumentText(*o.event);
     if (o.opening) request.filters.opening = cli::argumentText(*o.opening);
@@ -319,13 +340,19 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
         if (folder) {
             request.folder = path;
             run = registrar.addFolder(request);
+            if (run.counts.added + run.counts.updated + run.counts.errors == 0 && !run.cancelled) {
+                FolderCensus census = countFolderFiles(path, request.subfolders, request.kind);
+                if (census.taken == 0) {
+                    host.printError(msgNothingToAdd(cli::argumentText(path), census));
+                }
+            }
             // The run's choices become the database's adding settings, as the dialog keeps them.
             if (auto stored =
                     storedFromFileSystem(fs::absolute(path).lexically_normal().string())) {
                 s.addPath = std::string(core::cutToBytes(*stored, kAddPathMaxBytes));
             }
             s.addSubfolders = request.subfolders;
-            s.addKind = static_cast<int>(request.kind);
+            if (o.kind) s.addKind = static_cast<int>(request.kind);
             s.addPlayer = request.filters.player;
             s.addEvent = request.filters.event;
             s.addOpening = request.filters.opening;
@@ -376,6 +403,7 @@ void printList(const Database& db, const Options& o, const CliHost& host, bool w
 }
 
 int runList(const Database& db, const Options& o, const CliHost& host) {
+    if (o.format) return cli::runExportCommand(db.table(), o.exportCommand);
     printList(db, o, host, false);
     return cli::kExitOk;
 }
@@ -585,13 +613,14 @@ int runDuplicates(Database& db, const Options& o, CliHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto code = cli::answerInfoOptions(cli::dalmirCliHelp(), argc, argv)) return *code;
     Options o;
     if (auto problem = parse(argc, argv, o)) return usage(*problem);
     if (o.command.empty()) return usage("");
     const bool known = o.command == "add" || o.command == "list" || o.command == "update" ||
                        o.command == "remove" || o.command == "convert" || o.command == "find" ||
                        o.command == "search-position" || o.command == "search-sequence" ||
-                       o.command == "stats" || o.command == "duplicates";
+                       o.command == "stats" || o.command == "duplicates" || o.command == "export";
     if (!known) return usage("unknown command " + o.command);
     if (o.args.empty()) return usage(o.command + " needs DB");
 
@@ -615,6 +644,10 @@ int main(int argc, char** argv) {
 
     if (o.command == "add") return runAdd(db, registrar, o, host);
     if (o.command == "list") return runList(db, o, host);
+    if (o.command == "export") {
+        if (o.args.size() != 1) return usage("export needs DB only");
+        return cli::runExportCommand(db.table(), o.exportCommand);
+    }
     if (o.command == "update") return runUpdate(db, registrar, o, host);
     if (o.command == "remove") return runRemove(db, registrar, o, host);
     if (o.command == "duplicates") return runDuplicates(db, o, host);

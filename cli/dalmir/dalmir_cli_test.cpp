@@ -87,6 +87,49 @@ TEST_F(DalmirCliTest, FiltersAndKindsChooseTheFiles) {
     EXPECT_NE(text->find(core::sjis("$追加種類    :5")), std::string::npos);
 }
 
+TEST_F(DalmirCliTest, AddWithoutAKindTakesEveryRecordTypeAndKeepsTheWindowsKind) {
+    files.write("g/a.kif", kifRecord(kGame));
+    files.write("g/b.csa", {"PI", "+", "+7776FU", "%TORYO"});
+    files.writeBytes("g/c.jkf", R"({"moves":[{},{"move":{"to":{"x":7,"y":6},"piece":"FU"}}]})");
+    files.writeBytes("g/notes.txt.bak", "x");
+    std::string db = files.file("k.dls");
+    cli::RunReport r = run({"add", db, files.file("g")});
+    EXPECT_EQ(r.out, "追加終了　新規追加：3 更新：0（計：3）\n") << r.err;
+    std::optional<std::string> text = core::readFile(db);
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find(core::sjis("$追加種類    :0")), std::string::npos);
+
+    // A run that finds nothing for the chosen kind says so.
+    r = run({"add", db, files.file("g"), "--kind", "4"});
+    EXPECT_EQ(r.out, "追加終了　新規追加：0 更新：0（計：0）\n");
+    EXPECT_NE(r.err.find("に追加種類の棋譜ファイルがありません。（種類の違うファイル：4）"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST_F(DalmirCliTest, ExportWritesItsFileWholeOrNotAtAll) {
+    files.write("g/a.kif", kifRecord(kGame));
+    std::string db = files.file("e.dls");
+    ASSERT_EQ(run({"add", db, files.file("g")}).exitCode, 0);
+    cli::RunReport r =
+        run({"export", db, "--format", "jsonl", "--moves", "kif", "-o", files.file("out.jsonl")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::optional<std::string> out = core::readFile(files.file("out.jsonl"));
+    ASSERT_TRUE(out);
+    EXPECT_NE(out->find(R"("main_line":"７六歩(77) ３四歩(33) ２六歩(27) 投了")"),
+              std::string::npos)
+        << *out;
+    r = run({"export", db, "-o", files.file("missing/out.csv")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot write"), std::string::npos);
+    EXPECT_EQ(run({"export", db, "--format", "xml"}).exitCode, 2);
+    // A record file gone since registration leaves its main line empty and says so.
+    std::filesystem::remove(files.file("g/a.kif"));
+    r = run({"export", db, "--moves", "usi"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("/a.KIF,\r"), std::string::npos) << r.out;
+}
+
 TEST_F(DalmirCliTest, UpdateDeletesMissingFilesOnlyWhenAsked) {
     files.write("g/a.kif", kifRecord(kGame));
     std::string gone = files.write("g/b.kif", kifRecord(kGame));

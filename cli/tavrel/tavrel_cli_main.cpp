@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/common/cli_common.h"
+#include "cli/common/cli_help.h"
 #include "core/formats/diagram_block.h"
 #include "core/formats/kif_writer.h"
 #include "core/formats/record_loader.h"
@@ -34,7 +35,7 @@ namespace fs = std::filesystem;
 constexpr const char* kUsage =
     "usage: tavrel-cli COMMAND [options] ARGS\n"
     "  convert IN OUT   write IN in the format of OUT's extension\n"
-    "                   (.kif .ki2 .csa .kifu .ki2u .bod .gam .txt)\n"
+    "                   (.kif .ki2 .csa .kifu .ki2u .jkf .usi .bod .gam .txt)\n"
     "  show IN          header fields, position diagram and move list\n"
     "  usi IN           the main line as a USI position command\n"
     "  sfen IN          the SFEN of every position of the main line\n"
@@ -329,6 +330,7 @@ int env(const Options& o, const viewer::Settings& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto code = cli::answerInfoOptions(cli::tavrelCliHelp(), argc, argv)) return *code;
     Options o;
     if (auto problem = parse(argc, argv, o)) return usage(*problem);
     if (o.command.empty()) return usage("");

@@ -105,12 +105,23 @@ TEST_F(TavrelCliTest, ShowPrintsHeaderDiagramAndList) {
 TEST_F(TavrelCliTest, ConvertToEveryFormatKeepsTheMainLine) {
     std::string path = record("game.kif", kGame);
     std::string usi = tavrel({"usi", path}).out;
-    for (const char* ext : {"kif", "ki2", "csa", "kifu", "ki2u"}) {
+    for (const char* ext : {"kif", "ki2", "csa", "kifu", "ki2u", "jkf", "usi"}) {
         std::string out = (m_dir / (std::string("out.") + ext)).string();
         RunReport r = tavrel({"convert", path, out});
         ASSERT_EQ(r.exitCode, 0) << ext << r.err;
         EXPECT_EQ(tavrel({"usi", out}).out, usi) << ext;
     }
+    // Back from JKF the KIF file is the one written from the original.
+    ASSERT_EQ(
+        tavrel({"convert", (m_dir / "out.jkf").string(), (m_dir / "back.kif").string()}).exitCode,
+        0);
+    EXPECT_EQ(core::readFile((m_dir / "back.kif").string()),
+              core::readFile((m_dir / "out.kif").string()));
+    // A bare SFEN reads as a start position.
+    std::string sfen = (m_dir / "p.sfen").string();
+    ASSERT_EQ(core::writeFileAtomically(sfen, "4k4/9/9/9/9/9/9/9/4K4 b G 1\n"),
+              core::WriteResult::Ok);
+    EXPECT_EQ(tavrel({"usi", sfen}).out, "position sfen 4k4/9/9/9/9/9/9/9/4K4 b G 1\n");
     // The position diagram reads back as the position shown.
     std::string bod = (m_dir / "out.bod").string();
     ASSERT_EQ(tavrel({"convert", path, bod, "--ply", "3"}).exitCode, 0);

@@ -1,7 +1,9 @@
 #include "core/formats/record_loader.h"
 
 #include "core/formats/csa_reader.h"
+#include "core/formats/jkf_reader.h"
 #include "core/formats/record_writer_options.h"
+#include "core/formats/usi_reader.h"
 #include "core/text/sjis.h"
 
 namespace core {
@@ -9,6 +11,8 @@ namespace core {
 RecordFormat formatOfPath(std::string_view path) {
     std::string ext = lowerExtension(path);
     if (ext == "csa" || ext == "csau") return RecordFormat::Csa;
+    if (ext == "jkf") return RecordFormat::Jkf;
+    if (ext == "usi" || ext == "sfen") return RecordFormat::Usi;
     for (const char* e : {"", "kif", "ki2", "bod", "txt", "rsk", "mal", "ma2", "kifu", "ki2u"}) {
         if (ext == e) return RecordFormat::KifKi2;
     }
@@ -25,6 +29,10 @@ ReadReport loadRecordFile(RecordStore& store, const std::string& path, const Rea
             return readCsaFile(store, path, options);
         case RecordFormat::KifKi2:
             return readRecordFile(store, path, options);
+        case RecordFormat::Jkf:
+            return readJkfFile(store, path, options);
+        case RecordFormat::Usi:
+            return readUsiFile(store, path, options);
         case RecordFormat::Unsupported:
             break;
     }

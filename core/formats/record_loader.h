@@ -12,10 +12,11 @@
 
 namespace core {
 
-enum class RecordFormat { KifKi2, Csa, Unsupported };
+enum class RecordFormat { KifKi2, Csa, Unsupported, Jkf, Usi };
 
 // The reader for a path: "csa"/"csau" (any case) -> Csa; "kif", "ki2", "bod", "txt", "rsk", "mal",
-// "ma2", their UTF-8 forms "kifu"/"ki2u", or no extension -> KifKi2; anything else Unsupported.
+// "ma2", their UTF-8 forms "kifu"/"ki2u", or no extension -> KifKi2; "jkf" -> Jkf; "usi", "sfen"
+// -> Usi; anything else Unsupported.
 RecordFormat formatOfPath(std::string_view path);
 
 // Reads the file with the reader its extension chooses. An unsupported extension gives

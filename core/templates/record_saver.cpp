@@ -3,8 +3,10 @@
 #include <cassert>
 
 #include "core/formats/csa_writer.h"
+#include "core/formats/jkf_writer.h"
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
+#include "core/formats/usi.h"
 #include "core/templates/english_exports.h"
 #include "core/templates/position_text.h"
 #include "core/text/path_text.h"
@@ -22,6 +24,7 @@ std::optional<SaveFormat> saveFormatOfPath(std::string_view path) {
         {"csa", SaveFormat::Csa},           {"kifu", SaveFormat::KifUtf8},
         {"ki2u", SaveFormat::Ki2Utf8},      {"bod", SaveFormat::Bod},
         {"gam", SaveFormat::EnglishRecord}, {"txt", SaveFormat::EnglishPosition},
+        {"jkf", SaveFormat::Jkf},           {"usi", SaveFormat::Usi},
     };
     std::string ext = lowerExtension(path);
     for (const Extension& e : kExtensions) {
@@ -37,7 +40,9 @@ bool isRecordFormat(SaveFormat format) {
         case SaveFormat::Csa:
         case SaveFormat::KifUtf8:
         case SaveFormat::Ki2Utf8:
+        case SaveFormat::Jkf:
             return true;
+        case SaveFormat::Usi:
         case SaveFormat::Bod:
         case SaveFormat::EnglishRecord:
         case SaveFormat::EnglishPosition:
@@ -66,6 +71,10 @@ std::string savedFileText(const RecordStore& store, SaveFormat format,
             return englishRecordText(store, expander.options());
         case SaveFormat::EnglishPosition:
             return englishPositionText(expander);
+        case SaveFormat::Jkf:
+            return jkfText(store, options);
+        case SaveFormat::Usi:
+            return usiPositionCommand(store) + "\n";
     }
     return {};
 }

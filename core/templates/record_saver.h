@@ -26,14 +26,17 @@ enum class SaveFormat : int {
     EnglishPosition = 6,
     KifUtf8 = 7,
     Ki2Utf8 = 8,
+    Jkf = 9,   // the JSON kifu format, UTF-8
+    Usi = 10,  // the main line as one USI position command
 };
 
 // The format of an output file by its extension (any case): kif, ki2, csa, kifu, ki2u, bod, gam
-// (English record), txt (English position); nullopt for any other extension and for none.
+// (English record), txt (English position), jkf, usi; nullopt for any other extension and for
+// none.
 std::optional<SaveFormat> saveFormatOfPath(std::string_view path);
 
-// Whether the format holds the record itself (KIF, KI2, CSA and the UTF-8 forms) rather than a
-// text made from it (the position diagram, the English texts).
+// Whether the format holds the record itself (KIF, KI2, CSA, JKF and the UTF-8 forms) rather than
+// a text made from it (the position diagram, the English texts, the USI line).
 bool isRecordFormat(SaveFormat format);
 
 // The bytes of the file. REQUIRES: expander reads store; its text options and templates make the

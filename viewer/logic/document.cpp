@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/formats/jkf_reader.h"
 #include "core/formats/kif_writer.h"
 #include "core/formats/record_loader.h"
+#include "core/formats/usi_reader.h"
 #include "core/templates/english_exports.h"
 #include "core/templates/position_text.h"
 #include "core/templates/record_saver.h"
@@ -163,8 +165,12 @@ int CTavrelDoc::pasteRecord(const std::optional<std::string>& text) {
     }
     bool editing = isEditing(m_mode);
     if (!editing) setNewRecordNames();
-    core::ReadReport report =
-        core::readRecordText(m_store, *text, false, readOptionsFor(textToPath(newRecordName())));
+    const core::ReadOptions options = readOptionsFor(textToPath(newRecordName()));
+    // A USI position or a JSON kifu text is read by its own reader, everything else as KIF/KI2.
+    core::ReadReport report = core::looksLikeUsi(*text) ? core::readUsiText(m_store, *text, options)
+                              : core::looksLikeJkf(*text)
+                                  ? core::readJkfText(m_store, core::toUtf8Lossy(*text), options)
+                                  : core::readRecordText(m_store, *text, false, options);
     showWarnings(report.warnings);
     if (editing) {
         dropMovesWhileEditing();
@@ -209,10 +215,7 @@ Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     return Answer::Yes;
 }
 
-bool CTavrelDoc::canWrite(SaveFormat format) {
-    int f = static_cast<int>(format);
-    return f >= 1 && f <= kSaveFilterCount;
-}
+bool CTavrelDoc::canWrite(SaveFormat format) { return saveFilterNumber(format) != 0; }
 
 core::TemplateEnvironment CTavrelDoc::templateEnvironment() const {
     core::TemplateEnvironment env;

@@ -101,6 +101,18 @@ TEST_F(DocumentTest, PasteNamesNewRecord) {
     EXPECT_EQ(ui.messages.back().second, sjis("エラー"));
 }
 
+TEST_F(DocumentTest, PasteTakesUsiAndJsonKifuText) {
+    ASSERT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 3c3d\r\n")), 0);
+    EXPECT_EQ(store.moveCount(), 2);
+    ASSERT_EQ(doc.pasteRecord(sjis(R"({"header":{"先手":"甲"},"moves":[{},
+        {"move":{"from":{"x":2,"y":7},"to":{"x":2,"y":6},"piece":"FU"}}]})")),
+              0);
+    EXPECT_EQ(store.moveCount(), 1);
+    EXPECT_EQ(store.playerName(core::PlayerField::Black), sjis("甲"));
+    EXPECT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 7g7f")), -1);
+    EXPECT_NE(ui.messages.back().first.find(sjis("2手目")), std::string::npos);
+}
+
 TEST_F(DocumentTest, AskSaveWritesProposedFileOrStops) {
     settings.recordFolder = dir.string() + "/";
     ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kSample))), 0);

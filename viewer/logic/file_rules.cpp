@@ -69,11 +69,30 @@ std::string todayName() {
     return dateName(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
+namespace {
+constexpr std::array<SaveFormat, kSaveFilterCount> kFilterFormats{
+    SaveFormat::Kif, SaveFormat::Ki2,           SaveFormat::Csa,
+    SaveFormat::Bod, SaveFormat::EnglishRecord, SaveFormat::EnglishPosition,
+    SaveFormat::Jkf};
+}  // namespace
+
+SaveFormat saveFilterFormat(int n) {
+    if (n < 1 || n > kSaveFilterCount) return SaveFormat::Kif;
+    return kFilterFormats[static_cast<std::size_t>(n - 1)];
+}
+
+int saveFilterNumber(SaveFormat format) {
+    for (int n = 1; n <= kSaveFilterCount; ++n) {
+        if (kFilterFormats[static_cast<std::size_t>(n - 1)] == format) return n;
+    }
+    return 0;
+}
+
 std::string_view saveFilterExtension(SaveFormat filter) {
-    static constexpr std::array<std::string_view, kSaveFilterCount> kExt{"kif", "ki2", "csa",
-                                                                         "bod", "gam", "txt"};
-    int n = static_cast<int>(filter);
-    if (n < 1 || n > kSaveFilterCount) return "kif";
+    static constexpr std::array<std::string_view, kSaveFilterCount> kExt{"kif", "ki2", "csa", "bod",
+                                                                         "gam", "txt", "jkf"};
+    int n = saveFilterNumber(filter);
+    if (n == 0) return "kif";
     return kExt[static_cast<std::size_t>(n - 1)];
 }
 
@@ -83,14 +102,14 @@ std::optional<SaveFormat> overwriteFormat(std::string_view path) {
     if (ext == "ki2") return SaveFormat::Ki2;
     if (ext == "bod") return SaveFormat::Bod;
     if (ext == "csa") return SaveFormat::Csa;
+    if (ext == "jkf") return SaveFormat::Jkf;
     return std::nullopt;
 }
 
 SaveFormat initialSaveFilter(ViewerMode mode, std::optional<SaveFormat> lastUsed,
                              std::string_view currentPath, int standardFormat) {
     if (isEditing(mode)) return SaveFormat::Bod;
-    if (lastUsed && static_cast<int>(*lastUsed) >= 1 &&
-        static_cast<int>(*lastUsed) <= kSaveFilterCount) {
+    if (lastUsed && saveFilterNumber(*lastUsed) != 0) {
         return *lastUsed;
     }
     std::string ext = lowerExtension(currentPath);

@@ -27,11 +27,15 @@ std::string dateName(int year, int month, int day);
 // dateName of today (local time).
 std::string todayName();
 
-// Save As filters 1..6: kif, ki2, csa, bod, gam, txt (the first six save formats).
+// Save As filters 1..7: kif, ki2, csa, bod, gam, txt (the first six save formats), then jkf.
 using SaveFormat = core::SaveFormat;
-inline constexpr int kSaveFilterCount = 6;
+inline constexpr int kSaveFilterCount = 7;
 std::string_view saveFilterExtension(SaveFormat filter);
-// The format an existing file is rewritten in by Save: kif, ki2, bod, csa; nullopt otherwise.
+// The format of filter n (1..kSaveFilterCount; Kif for anything else) and back (0 when the
+// format has no filter).
+SaveFormat saveFilterFormat(int n);
+int saveFilterNumber(SaveFormat format);
+// The format an existing file is rewritten in by Save: kif, ki2, bod, csa, jkf; nullopt otherwise.
 std::optional<SaveFormat> overwriteFormat(std::string_view path);
 
 // The Open dialog's filters in the dialog's order, numbered from 1.
@@ -41,9 +45,11 @@ enum class OpenFilter {
     Bod = 3,
     Csa = 4,
     KifOrKi2 = 5,
-    All = 6,
+    Jkf = 6,
+    Usi = 7,
+    All = 8,
 };
-inline constexpr int kOpenFilterCount = 6;
+inline constexpr int kOpenFilterCount = 8;
 
 // The filter the Save As dialog starts with: Bod in Editing; else the one used last; else Ki2
 // when the current file is KI2, or when it has no kif/ki2/bod extension and the standard format

@@ -31,6 +31,19 @@ TEST(FileRules, SaveAsExtensionRule) {
     }
 }
 
+TEST(FileRules, JkfIsTheSeventhSaveFilter) {
+    for (int n = 1; n <= kSaveFilterCount; ++n) {
+        EXPECT_EQ(saveFilterNumber(saveFilterFormat(n)), n);
+    }
+    EXPECT_EQ(saveFilterFormat(7), SaveFormat::Jkf);
+    EXPECT_EQ(saveFilterNumber(SaveFormat::KifUtf8), 0);
+    EXPECT_EQ(applySaveExtension("game", SaveFormat::Jkf), "game.jkf");
+    EXPECT_EQ(applySaveExtension("game.JKF", SaveFormat::Jkf), "game.JKF");
+    EXPECT_EQ(overwriteFormat("/r/game.Jkf"), SaveFormat::Jkf);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, SaveFormat::Jkf, "/a.kif", 0),
+              SaveFormat::Jkf);
+}
+
 TEST(FileRules, InitialSaveFilter) {
     EXPECT_EQ(initialSaveFilter(ViewerMode::Editing, SaveFormat::Csa, "/a.kif", 0),
               SaveFormat::Bod);

@@ -22,6 +22,8 @@ constexpr std::array<const char*, kOpenFilterCount> kOpenFilters = {"棋譜(*.ki
                                                                     "局面(*.bod *.BOD)",
                                                                     "CSA棋譜(*.csa *.CSA)",
                                                                     "棋譜(*.kif *.ki2 *.KIF *.KI2)",
+                                                                    "JSON棋譜(*.jkf *.JKF)",
+                                                                    "USI(*.usi *.sfen)",
                                                                     "すべてのﾌｧｲﾙ (*)"};
 
 // The names of the files in a folder (hidden ones too; links to files count, broken links and

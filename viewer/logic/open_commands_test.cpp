@@ -46,9 +46,10 @@ TEST_F(OpenCommandsTest, OpenAsksFirstAndStartsWithTheFilterChosenLast) {
     const FileDialogRequest& first = ui.dialogs[0];
     EXPECT_EQ(first.title, sjis("棋譜・局面ファイルの読み込み"));
     EXPECT_EQ(first.folder, dir.string() + "/");
-    ASSERT_EQ(first.filters.size(), 6u);
+    ASSERT_EQ(first.filters.size(), 8u);
     EXPECT_EQ(first.filters[0], sjis("棋譜(*.kif *.KIF)"));
-    EXPECT_EQ(first.filters[5], sjis("すべてのﾌｧｲﾙ (*)"));
+    EXPECT_EQ(first.filters[5], sjis("JSON棋譜(*.jkf *.JKF)"));
+    EXPECT_EQ(first.filters[7], sjis("すべてのﾌｧｲﾙ (*)"));
     EXPECT_EQ(first.selected, 1);
     EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
 

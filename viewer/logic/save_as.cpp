@@ -15,8 +15,8 @@ namespace {
 using core::sjis;
 
 constexpr std::array<const char*, kSaveFilterCount> kSaveFilters = {
-    "棋譜(*.kif)", "棋譜(*.ki2)",         "CSA棋譜(*.csa)",
-    "局面(*.bod)", "英語表記棋譜(*.gam)", "英語表記局面(*.txt)"};
+    "棋譜(*.kif)",         "棋譜(*.ki2)",         "CSA棋譜(*.csa)", "局面(*.bod)",
+    "英語表記棋譜(*.gam)", "英語表記局面(*.txt)", "JSON棋譜(*.jkf)"};
 
 // Whether a dialog's path names no file: no name after the last '/', or an existing folder.
 bool isInvalidName(const std::string& path) {
@@ -32,8 +32,8 @@ bool fileExists(const std::string& path) {
 }  // namespace
 
 std::string saveFilterText(SaveFormat filter) {
-    const int n = static_cast<int>(filter);
-    if (n < 1 || n > kSaveFilterCount) return {};
+    const int n = saveFilterNumber(filter);
+    if (n == 0) return {};
     return sjis(kSaveFilters[static_cast<std::size_t>(n - 1)]);
 }
 
@@ -88,16 +88,16 @@ void saveAs(CTavrelDoc& doc, SaveAsKind kind) {
         request.filters = {saveFilterText(SaveFormat::Ki2)};
     } else {
         for (int f = 1; f <= kSaveFilterCount; ++f) {
-            request.filters.push_back(saveFilterText(static_cast<SaveFormat>(f)));
+            request.filters.push_back(saveFilterText(saveFilterFormat(f)));
         }
     }
     for (;;) {
-        request.selected = ki2Only ? 0 : static_cast<int>(filter) - 1;
+        request.selected = ki2Only ? 0 : saveFilterNumber(filter) - 1;
         std::optional<FileChoice> choice = doc.ui().chooseSaveFile(request);
         if (!choice) return;
         if (!ki2Only) {
             if (choice->filter >= 0 && choice->filter < kSaveFilterCount) {
-                filter = static_cast<SaveFormat>(choice->filter + 1);
+                filter = saveFilterFormat(choice->filter + 1);
             }
             doc.setSaveFilter(filter);
         }

@@ -56,8 +56,9 @@ TEST_F(SaveAsTest, NewRecordGetsTodaysNameAndTheFilterIsRemembered) {
     EXPECT_EQ(first.title, sjis("棋譜・局面ファイルの保存"));
     EXPECT_EQ(first.folder, dir.string() + "/");
     EXPECT_EQ(first.name, todayName());
-    ASSERT_EQ(first.filters.size(), 6u);
+    ASSERT_EQ(first.filters.size(), 7u);
     EXPECT_EQ(first.filters[1], sjis("棋譜(*.ki2)"));
+    EXPECT_EQ(first.filters[6], sjis("JSON棋譜(*.jkf)"));
     EXPECT_EQ(first.selected, 0);
     EXPECT_EQ(ui.events, (Events{kTitle, saved("game.ki2"), "changed"}));
     EXPECT_TRUE(fs::exists(dir / "game.ki2"));

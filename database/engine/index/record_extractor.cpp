@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/formats/csa_reader.h"
+#include "core/formats/jkf_reader.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
@@ -28,8 +29,8 @@ uint8_t winnerResult(core::SideByte winner) {
 }  // namespace
 
 bool isRecordExtension(std::string_view extension) {
-    static constexpr std::array<std::string_view, 6> kAccepted = {"kif", "ki2", "csa",
-                                                                  "bod", "txt", "rsk"};
+    static constexpr std::array<std::string_view, 7> kAccepted = {"kif", "ki2", "csa", "bod",
+                                                                  "txt", "rsk", "jkf"};
     return std::find(kAccepted.begin(), kAccepted.end(), extension) != kAccepted.end();
 }
 
@@ -97,14 +98,23 @@ ExtractResult RecordExtractor::extract(const std::string& path, IndexEntry& entr
     if (!bytes) return ExtractResult::CannotOpen;
 
     std::string extension = lowerExtension(path);
+    // JSON kifu files are UTF-8 by definition; their reader converts the texts itself.
+    const bool jkf = core::isJkfPath(path);
     const bool csa = core::isCsaPath(path);
-    core::DecodedText decoded = csa ? core::decodeCsaBytes(std::move(*bytes), extension)
-                                    : core::decodeRecordBytes(std::move(*bytes), extension);
+    core::DecodedText decoded;
+    if (jkf) {
+        decoded.text = std::move(*bytes);
+    } else if (csa) {
+        decoded = core::decodeCsaBytes(std::move(*bytes), extension);
+    } else {
+        decoded = core::decodeRecordBytes(std::move(*bytes), extension);
+    }
     std::optional<std::string> stored = storedFromFileSystem(path);
     std::string storedPath = stored ? std::move(*stored) : path;
     m_options.fileName = std::string(core::fileNameOf(storedPath));
-    core::ReadReport report = csa ? core::readCsaLines(m_store, decoded.text, m_options)
-                                  : core::readRecordLines(m_store, decoded.text, m_options);
+    core::ReadReport report = jkf   ? core::readJkfText(m_store, decoded.text, m_options)
+                              : csa ? core::readCsaLines(m_store, decoded.text, m_options)
+                                    : core::readRecordLines(m_store, decoded.text, m_options);
     switch (report.result) {
         case core::ReadResult::Ok:
             break;

@@ -179,6 +179,30 @@ TEST_F(RegistrationTest, CsaFilesGoToTheCsaReader) {
     EXPECT_EQ(list[2], (ListMove{88, 22 | core::kPromoteFlag}));
 }
 
+TEST_F(RegistrationTest, JsonKifuFilesGoToTheirReader) {
+    EXPECT_TRUE(kindTakes(AddKind::AnyRecord, "jkf"));
+    std::string path = files.writeBytes("j.jkf", R"({"header":{"先手":"先手名人","後手":"後手王将",
+      "開始日時":"2013/06/01","棋戦":"順位戦"},
+      "moves":[{},{"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6},"piece":"FU"}},
+      {"move":{"from":{"x":3,"y":3},"to":{"x":3,"y":4},"piece":"FU"},"comments":["好手"]},
+      {"move":{"from":{"x":8,"y":8},"to":{"x":2,"y":2},"piece":"KA","promote":true},
+       "forks":[[{"move":{"from":{"x":2,"y":7},"to":{"x":2,"y":6},"piece":"FU"}}]]},
+      {"special":"TORYO"}]})");
+    IndexEntry e;
+    ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok) << extractor.errorText();
+    EXPECT_EQ(e.blackPlayer(), sjis("先手名人"));
+    EXPECT_EQ(e.whitePlayer(), sjis("後手王将"));
+    EXPECT_EQ(e.event(), sjis("順位戦"));
+    EXPECT_EQ(e.start, (IndexDate{2013, 6, 1}));
+    EXPECT_EQ(e.moveCount, 3);
+    EXPECT_EQ(e.result, static_cast<uint8_t>(IndexResult::BlackWins));
+    EXPECT_EQ(e.marks, kMarkComments | kMarkVariations);
+
+    std::string bad = files.writeBytes("bad.jkf", "{\"moves\": [}");
+    EXPECT_EQ(extractor.extract(bad, e), ExtractResult::ReadFailed);
+    EXPECT_NE(extractor.errorText().find(sjis("JSONとして読めません。")), std::string::npos);
+}
+
 TEST_F(RegistrationTest, ReadErrorsAreLoggedAndMissingFilesAreNot) {
     std::string bad = files.write("bad.kif", kifRecord({"７六歩(77)", "９九竜王"}));
     EXPECT_EQ(add(files.file("none.kif")), AddFileResult::CannotOpen);

@@ -1,0 +1,620 @@
+#include "core/formats/jkf_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <vector>
+
+#include "core/formats/csa_codes.h"
+#include "core/formats/jkf_format.h"
+#include "core/formats/rule_warning.h"
+#include "core/notation/notation.h"
+#include "core/notation/piece_text.h"
+#include "core/rules/legality.h"
+#include "core/text/path_text.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+
+namespace core {
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr std::size_t kErrorTextBytes = 250;
+constexpr std::size_t kDatabaseHeaderBytes = 59;
+
+struct Texts {
+    std::string notJson = sjis("JSONとして読めません。");
+    std::string line = sjis("行");
+    std::string column = sjis("桁");
+    std::string missing = sjis("項目がありません。");
+    std::string wrongType = sjis("型が違います。");
+    std::string badValue = sjis("値が正しくありません。");
+    std::string ply{kWordPly};
+    std::string noPiece = sjis("手目 駒がありません。");
+    std::string cannotDrop = sjis("手目 打てません。");
+    std::string badMove = sjis("手目 指せません。");
+    std::string afterEnd = sjis("手目 終局の後に指し手があります。");
+    std::string tooDeep = sjis("変化が深すぎます。");
+    std::string unknownSpecial = sjis("警告：終局の種類が分かりません：");
+    std::string handicapKey = sjis("手合割");
+    std::string blackKeys[2] = {sjis("先手"), sjis("下手")};
+    std::string whiteKeys[2] = {sjis("後手"), sjis("上手")};
+    std::string blackShort = sjis("先手省略名");
+    std::string whiteShort = sjis("後手省略名");
+    std::string flipped{kKeyFlipped};
+    std::string colon = sjis("：");
+};
+
+const Texts& texts() {
+    static const Texts t;
+    return t;
+}
+
+// The fields read before any user key is tried, as the KIF reader does.
+constexpr std::array<HeaderField, 5> kFirstFields{HeaderField::StartDateTime,
+                                                  HeaderField::EndDateTime, HeaderField::Title,
+                                                  HeaderField::Event, HeaderField::Opening};
+
+std::string pointerToken(std::string_view key) {
+    std::string s;
+    for (char c : key) {
+        if (c == '~') {
+            s += "~0";
+        } else if (c == '/') {
+            s += "~1";
+        } else {
+            s += c;
+        }
+    }
+    return s;
+}
+
+std::string child(const std::string& pointer, std::string_view key) {
+    return pointer + "/" + pointerToken(key);
+}
+std::string child(const std::string& pointer, std::size_t index) {
+    return pointer + "/" + std::to_string(index);
+}
+
+// Handicap type of a name as KIF writes it after "手合割：", compared without padding.
+std::optional<HandicapType> handicapOfName(std::string_view name) {
+    while (name.ends_with(kFullWidthSpace)) name.remove_suffix(kFullWidthSpace.size());
+    if (name.empty()) return std::nullopt;
+    for (HandicapType t = 0; t < kHandicapCount; ++t) {
+        std::string_view n = handicapName(t);
+        while (n.ends_with(kFullWidthSpace)) n.remove_suffix(kFullWidthSpace.size());
+        if (n == name) return t;
+    }
+    return std::nullopt;
+}
+
+// The direction word of a relative word ("LU" -> "左上"); "H" (a drop) is left out.
+std::string directionText(std::string_view relative) {
+    std::string s;
+    for (char c : relative) {
+        switch (c) {
+            case 'L':
+                s += sjis("左");
+                break;
+            case 'R':
+                s += sjis("右");
+                break;
+            case 'C':
+                s += sjis("直");
+                break;
+            case 'U':
+                s += sjis("上");
+                break;
+            case 'M':
+                s += sjis("寄");
+                break;
+            case 'D':
+                s += sjis("引");
+                break;
+            default:
+                break;
+        }
+    }
+    return s;
+}
+
+// Thrown inside the reader only: reading stops at the field the pointer names.
+struct Stop {};
+
+class JkfReader {
+public:
+    JkfReader(RecordStore& store, const ReadOptions& options, ReadReport& report)
+        : m_store(store), m_options(options), m_report(report) {}
+
+    void read(std::string_view bytes) {
+        begin();
+        try {
+            readDocument(bytes);
+        } catch (const Stop&) {
+            // The report says why; what was read stays.
+        } catch (const Json::exception&) {
+            // Every access is checked first; should one slip through, it is a bad file.
+            m_store.setReadingError(texts().notJson);
+            m_report.message = texts().notJson;
+            m_report.result = ReadResult::LineFailed;
+        }
+        finish();
+    }
+
+private:
+    bool database() const { return m_options.database; }
+
+    void begin() {
+        m_savedAddMode = m_store.options().addMode;
+        m_store.setAddMode(AddMode::Branch);
+        clearPosition(m_store.position());
+        m_store.reset();
+        m_store.clearHeader();
+        m_store.setHandicap(kHandicapEven);
+        m_store.setFirstMover(kSideBlack);
+        m_store.setCustomStart(false);
+        m_store.setFlipped(false);
+        m_store.setReadingError("");
+        setupHandicap(m_store.position(), kHandicapEven);
+        m_store.saveStartPosition();
+    }
+
+    void finish() {
+        if (m_replaced > 0) m_report.warnings.push_back(msgReplacedCharacters(m_replaced));
+        if (m_options.autoTimeUsed && m_store.header(HeaderField::TimeUsed).empty()) {
+            m_store.fillTimeUsed();
+        }
+        m_store.restoreStartPosition(m_store.position());
+        (void)m_store.goTo(kRootNode);
+        m_store.setAddMode(m_savedAddMode);
+        m_store.markClean();
+    }
+
+    [[noreturn]] void fail(const std::string& where, const std::string& detail,
+                           ReadResult result = ReadResult::LineFailed) {
+        std::string text = (where.empty() ? std::string("/") : where) + ": " + detail;
+        m_store.setReadingError(cutToBytes(text, kErrorTextBytes));
+        m_report.message = text;
+        m_report.result = result;
+        throw Stop{};
+    }
+    [[noreturn]] void failAtPly(const std::string& where, const std::string& tail) {
+        fail(where, std::to_string(m_store.currentPly() + 1) + tail);
+    }
+
+    std::string text(std::string_view utf8) {
+        Cp932Conversion c = utf8ToCp932(utf8);
+        m_replaced += c.replaced;
+        return std::move(c.text);
+    }
+
+    const Json& require(const Json& object, std::string_view key, const std::string& pointer) {
+        auto it = object.find(key);
+        if (it == object.end()) fail(child(pointer, key), texts().missing);
+        return *it;
+    }
+    const Json* optional(const Json& object, std::string_view key) {
+        auto it = object.find(key);
+        return it == object.end() ? nullptr : &*it;
+    }
+    void expect(bool ok, const std::string& pointer) {
+        if (!ok) fail(pointer, texts().wrongType);
+    }
+    int integer(const Json& j, const std::string& pointer, int low, int high) {
+        expect(j.is_number_integer() || j.is_number_unsigned(), pointer);
+        if (j.is_number_unsigned()
+                ? j.get<std::uint64_t>() > static_cast<std::uint64_t>(high)
+                : (j.get<std::int64_t>() < low || j.get<std::int64_t>() > high)) {
+            fail(pointer, texts().badValue);
+        }
+        return static_cast<int>(j.get<std::int64_t>());
+    }
+
+    void readDocument(std::string_view bytes) {
+        if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+        Json doc;
+        try {
+            doc = Json::parse(bytes.begin(), bytes.end());
+        } catch (const Json::parse_error& e) {
+            std::size_t at = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, bytes.size());
+            std::string_view before = bytes.substr(0, at);
+            const auto line = std::count(before.begin(), before.end(), '\n') + 1;
+            std::size_t lineStart = before.rfind('\n');
+            const std::size_t column =
+                at - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+            fail(std::to_string(line) + texts().line + std::to_string(column) + texts().column,
+                 texts().notJson);
+        }
+        expect(doc.is_object(), "");
+        if (const Json* h = optional(doc, "header")) readHeader(*h, "/header");
+        readInitial(optional(doc, "initial"));
+        const Json& moves = require(doc, "moves", "");
+        expect(moves.is_array(), "/moves");
+        if (!moves.empty()) {
+            const Json& first = moves[0];
+            expect(first.is_object(), "/moves/0");
+            // The first entry stands for the start position unless it holds a move.
+            if (!first.contains("move") && !first.contains("special")) {
+                readNotes(first, "/moves/0", kRootNode);
+                readLine(moves, 1, "/moves", 0);
+            } else {
+                readLine(moves, 0, "/moves", 0);
+            }
+        }
+    }
+
+    void readHeader(const Json& h, const std::string& pointer) {
+        expect(h.is_object(), pointer);
+        const Texts& t = texts();
+        for (auto it = h.begin(); it != h.end(); ++it) {
+            const std::string where = child(pointer, utf8ToCp932(it.key()).text);
+            expect(it.value().is_string(), where);
+            const std::string key = text(it.key());
+            std::string value = text(it.value().get<std::string>());
+            if (database()) value = std::string(cutToBytes(value, kDatabaseHeaderBytes));
+            if (key == t.handicapKey) {
+                m_handicapName = handicapOfName(value);
+            } else if (key == t.blackKeys[0] || key == t.blackKeys[1]) {
+                m_store.setPlayerName(PlayerField::Black, value);
+            } else if (key == t.whiteKeys[0] || key == t.whiteKeys[1]) {
+                m_store.setPlayerName(PlayerField::White, value);
+            } else if (key == t.blackShort) {
+                m_store.setPlayerName(PlayerField::BlackShort, value);
+            } else if (key == t.whiteShort) {
+                m_store.setPlayerName(PlayerField::WhiteShort, value);
+            } else if (key == t.flipped) {
+                m_store.setFlipped(true);
+            } else {
+                headerField(key, value);
+            }
+        }
+    }
+
+    void headerField(const std::string& key, const std::string& value) {
+        for (HeaderField f : kFirstFields) {
+            if (headerKeyword(f) == key) {
+                m_store.setHeader(f, value);
+                return;
+            }
+        }
+        for (int u = 0; u < kUserHeaderFieldCount; ++u) {
+            const std::string& userKey = m_options.userKeys[static_cast<std::size_t>(u)];
+            if (!userKey.empty() && userKey == key) {
+                m_store.setHeader(
+                    static_cast<HeaderField>(static_cast<int>(HeaderField::User1) + u), value);
+                return;
+            }
+        }
+        for (int f = 0; f < kFixedHeaderFieldCount; ++f) {
+            if (headerKeyword(static_cast<HeaderField>(f)) == key) {
+                m_store.setHeader(static_cast<HeaderField>(f), value);
+                return;
+            }
+        }
+    }
+
+    void readInitial(const Json* initial) {
+        Position& p = m_store.position();
+        if (initial == nullptr) {
+            setStandard(m_handicapName.value_or(kHandicapEven));
+            return;
+        }
+        expect(initial->is_object(), "/initial");
+        const Json& preset = require(*initial, "preset", "/initial");
+        expect(preset.is_string(), "/initial/preset");
+        if (auto type = handicapOfJkfPreset(preset.get<std::string>())) {
+            setStandard(*type);
+            return;
+        }
+        if (preset.get<std::string>() != "OTHER") fail("/initial/preset", texts().badValue);
+        const Json& data = require(*initial, "data", "/initial");
+        expect(data.is_object(), "/initial/data");
+        const int color =
+            integer(require(data, "color", "/initial/data"), "/initial/data/color", 0, 1);
+        const Json& board = require(data, "board", "/initial/data");
+        expect(board.is_array() && board.size() == 9, "/initial/data/board");
+        clearPosition(p);
+        for (int file = 1; file <= 9; ++file) {
+            const std::string column =
+                child("/initial/data/board", static_cast<std::size_t>(file - 1));
+            const Json& cells = board[static_cast<std::size_t>(file - 1)];
+            expect(cells.is_array() && cells.size() == 9, column);
+            for (int rank = 1; rank <= 9; ++rank) {
+                const std::string where = child(column, static_cast<std::size_t>(rank - 1));
+                const Json& cell = cells[static_cast<std::size_t>(rank - 1)];
+                expect(cell.is_object(), where);
+                if (cell.empty()) continue;
+                const int side =
+                    integer(require(cell, "color", where), child(where, "color"), 0, 1);
+                const Json& kind = require(cell, "kind", where);
+                expect(kind.is_string(), child(where, "kind"));
+                const int type = csaPieceType(kind.get<std::string>());
+                if (type == 0 || kind.get<std::string>().size() != 2) {
+                    fail(child(where, "kind"), texts().badValue);
+                }
+                p.cells[makeSquare(file, rank)] =
+                    makePiece(side == 0 ? kSideBlack : kSideWhite, type);
+            }
+        }
+        const Json& hands = require(data, "hands", "/initial/data");
+        expect(hands.is_array() && hands.size() == 2, "/initial/data/hands");
+        for (std::size_t s = 0; s < 2; ++s) {
+            const std::string where = child("/initial/data/hands", s);
+            expect(hands[s].is_object(), where);
+            for (auto it = hands[s].begin(); it != hands[s].end(); ++it) {
+                const int type = csaPieceType(it.key());
+                if (type < kPawn || type > kRook || it.key().size() != 2) {
+                    fail(child(where, it.key()), texts().badValue);
+                }
+                const int count = integer(it.value(), child(where, it.key()), 0, 18);
+                for (int n = 0; n < count && p.handEnd < kHandSlotEnd; ++n) {
+                    p.cells[p.handEnd] = makePiece(s == 0 ? kSideBlack : kSideWhite, type);
+                    ++p.handEnd;
+                }
+            }
+        }
+        // As the KIF reader settles a diagram: a position equal to a standard set-up with its
+        // usual first mover is that set-up.
+        buildPieceList(p);
+        const HandicapType type = inferHandicap(p, m_handicapName.value_or(kHandicapEven));
+        const SideByte first = color == 0 ? kSideBlack : kSideWhite;
+        m_store.setHandicap(type);
+        m_store.setFirstMover(first);
+        m_store.setCustomStart(true);
+        p.sideToMove = first;
+        m_store.saveStartPosition(p);
+        Position standard;
+        if (setupHandicap(standard, type) && comparePositions(p, standard) == 0 &&
+            first == firstMoverOf(type)) {
+            m_store.setCustomStart(false);
+        }
+    }
+
+    void setStandard(HandicapType type) {
+        Position& p = m_store.position();
+        setupHandicap(p, type);
+        m_store.setHandicap(type);
+        m_store.setFirstMover(firstMoverOf(type));
+        m_store.setCustomStart(false);
+        m_store.saveStartPosition(p);
+    }
+
+    // Comments, time and bookmark of an entry, given to node.
+    void readNotes(const Json& entry, const std::string& pointer, NodeIndex node) {
+        if (const Json* c = optional(entry, "comments")) {
+            const std::string where = child(pointer, "comments");
+            expect(c->is_array(), where);
+            for (std::size_t i = 0; i < c->size(); ++i) {
+                expect((*c)[i].is_string(), child(where, i));
+                (void)m_store.appendCommentTo(node, text((*c)[i].get<std::string>()));
+            }
+        }
+        if (const Json* b = optional(entry, "bookmark")) {
+            expect(b->is_string(), child(pointer, "bookmark"));
+            if (!database()) (void)m_store.setBookmark(node, text(b->get<std::string>()));
+        }
+    }
+
+    std::uint16_t seconds(const Json& entry, const std::string& pointer) {
+        const Json* time = optional(entry, "time");
+        if (time == nullptr) return 0;
+        const std::string where = child(pointer, "time");
+        expect(time->is_object(), where);
+        const Json& now = require(*time, "now", where);
+        const std::string nowAt = child(where, "now");
+        expect(now.is_object(), nowAt);
+        long total = 0;
+        for (auto [key, factor] :
+             {std::pair{"h", 3600L}, std::pair{"m", 60L}, std::pair{"s", 1L}}) {
+            if (const Json* v = optional(now, key)) {
+                total += factor * integer(*v, child(nowAt, key), 0, 1000000);
+            }
+        }
+        return static_cast<std::uint16_t>(std::min(total, 65535L));
+    }
+
+    int square(const Json& j, const std::string& pointer) {
+        expect(j.is_object(), pointer);
+        const int x = integer(require(j, "x", pointer), child(pointer, "x"), 1, 9);
+        const int y = integer(require(j, "y", pointer), child(pointer, "y"), 1, 9);
+        return makeSquare(x, y);
+    }
+
+    // One line of play from moves[first] on, after the current node; then the forks its moves
+    // carry, each from the position before the move they stand for.
+    void readLine(const Json& moves, std::size_t first, const std::string& pointer, int depth) {
+        if (depth > m_store.capacity()) fail(pointer, texts().tooDeep);
+        struct Forks {
+            const Json* forks;
+            NodeIndex parent;
+            std::string pointer;
+        };
+        std::vector<Forks> pending;
+        bool ended = false;
+        for (std::size_t i = first; i < moves.size(); ++i) {
+            const std::string where = child(pointer, i);
+            const Json& entry = moves[i];
+            expect(entry.is_object(), where);
+            const NodeIndex parent = m_store.current();
+            if (const Json* forks = optional(entry, "forks")) {
+                expect(forks->is_array(), child(where, "forks"));
+                if (!forks->empty()) pending.push_back({forks, parent, child(where, "forks")});
+            }
+            const Json* move = optional(entry, "move");
+            const Json* special = optional(entry, "special");
+            if (move == nullptr && special == nullptr) {
+                // An entry with notes only belongs to the move before it.
+                readNotes(entry, where, parent);
+                continue;
+            }
+            if (ended) failAtPly(where, texts().afterEnd);
+            NodeIndex node = kNoNode;
+            if (move != nullptr) {
+                node = addMove(*move, child(where, "move"), seconds(entry, where));
+            } else {
+                node = addSpecial(*special, child(where, "special"), seconds(entry, where));
+                ended = true;
+            }
+            if (node != kNoNode) readNotes(entry, where, node);
+        }
+        if (m_options.mainLineOnly) {
+            if (!pending.empty()) m_report.stoppedAtVariation = true;
+            return;
+        }
+        for (const Forks& f : pending) {
+            for (std::size_t k = 0; k < f.forks->size(); ++k) {
+                const std::string where = child(f.pointer, k);
+                const Json& line = (*f.forks)[k];
+                expect(line.is_array(), where);
+                if (m_store.goTo(f.parent) != EditResult::Ok) fail(where, texts().badValue);
+                readLine(line, 0, where, depth + 1);
+            }
+        }
+    }
+
+    void capacity(AddResult r) {
+        if (r == AddResult::CapacityReached) {
+            m_report.result = ReadResult::CapacityReached;
+            throw Stop{};
+        }
+    }
+
+    NodeIndex addSpecial(const Json& special, const std::string& pointer, std::uint16_t secs) {
+        expect(special.is_string(), pointer);
+        const SideByte toMove = m_store.moverOfPly(m_store.currentPly() + 1);
+        const std::string& word = special.get_ref<const std::string&>();
+        std::optional<TerminalCode> code = terminalOfJkfSpecial(word, toMove);
+        if (!code) {
+            if (!database()) m_report.warnings.push_back(texts().unknownSpecial + text(word));
+            return kNoNode;
+        }
+        const NodeIndex parent = m_store.current();
+        const PackedMove move = terminalMove(*code);
+        AddResult r = m_store.addAndAdvance(kAddStoreAll, move, secs);
+        capacity(r);
+        if (r != AddResult::Ok) failAtPly(pointer, texts().badMove);
+        if (m_store.current() != parent) return m_store.current();
+        // A closing entry other than 投了 does not become current.
+        for (NodeIndex c = m_store.node(parent).next; c != kNoNode; c = m_store.node(c).sibling) {
+            if (m_store.node(c).sameMove(moveOrigin(move), moveDestination(move))) return c;
+        }
+        return kNoNode;
+    }
+
+    NodeIndex addMove(const Json& move, const std::string& pointer, std::uint16_t secs) {
+        expect(move.is_object(), pointer);
+        const Texts& t = texts();
+        Position& p = m_store.position();
+        const int ply = m_store.currentPly() + 1;
+        const SideByte side = m_store.moverOfPly(ply);
+        if (const Json* c = optional(move, "color")) {
+            const int color = integer(*c, child(pointer, "color"), 0, 1);
+            if ((color == 0 ? kSideBlack : kSideWhite) != side) failAtPly(pointer, t.badMove);
+        }
+        const Json& pieceJson = require(move, "piece", pointer);
+        expect(pieceJson.is_string(), child(pointer, "piece"));
+        const std::string& code = pieceJson.get_ref<const std::string&>();
+        const int type = code.size() == 2 ? csaPieceType(code) : 0;
+        if (type == 0) fail(child(pointer, "piece"), t.badValue);
+        bool promote = false;
+        if (const Json* pr = optional(move, "promote")) {
+            expect(pr->is_boolean(), child(pointer, "promote"));
+            promote = pr->get<bool>();
+        }
+        bool same = false;
+        if (const Json* s = optional(move, "same")) {
+            expect(s->is_boolean(), child(pointer, "same"));
+            same = s->get<bool>();
+        }
+        std::string relative;
+        if (const Json* r = optional(move, "relative")) {
+            expect(r->is_string(), child(pointer, "relative"));
+            relative = r->get<std::string>();
+        }
+        int destination = 0;
+        if (const Json* to = optional(move, "to")) {
+            destination = square(*to, child(pointer, "to"));
+        } else if (same) {
+            const NodeIndex previous = m_store.current();
+            if (previous == kRootNode || m_store.node(previous).isTerminal()) {
+                failAtPly(pointer, t.badMove);
+            }
+            destination = m_store.node(previous).destination();
+        } else {
+            fail(child(pointer, "to"), t.missing);
+        }
+
+        int origin = 0;
+        if (const Json* from = optional(move, "from")) {
+            origin = square(*from, child(pointer, "from"));
+        } else if (relative.find('H') == std::string::npos) {
+            origin = findOrigin(p, destination, makePiece(side, type), directionText(relative));
+        }
+        if (origin == 0) {
+            origin = findHandSlot(p, side, type);
+            if (origin == 0 || promote || type > kRook) failAtPly(pointer, t.cannotDrop);
+            if (p.cells[static_cast<std::size_t>(destination)] != 0) failAtPly(pointer, t.badMove);
+        } else {
+            const PieceByte mover = p.cells[static_cast<std::size_t>(origin)];
+            if (mover == 0) failAtPly(pointer, t.noPiece);
+            const PieceByte target = p.cells[static_cast<std::size_t>(destination)];
+            // The piece named must be the one on the origin, and only an unpromoted piece other
+            // than a gold or king can promote.
+            if (!belongsTo(mover, side) || pieceType(mover) != type ||
+                (target != 0 && belongsTo(target, side)) ||
+                (promote && (type >= kGold && type != kBishop && type != kRook))) {
+                failAtPly(pointer, t.badMove);
+            }
+        }
+        const int to = destination | (promote ? kPromoteFlag : 0);
+        MoveCheckResult check = MoveCheckResult::Legal;
+        if (m_options.ruleCheck) check = checkMove(p, origin, to, side);
+        AddResult r = m_store.addAndAdvance(kAddStoreAll, packMove(origin, to), secs);
+        capacity(r);
+        if (r != AddResult::Ok) failAtPly(pointer, t.badMove);
+        if (check != MoveCheckResult::Legal) {
+            warnRuleViolation(m_store, m_report, m_options, check, ply);
+        }
+        return m_store.current();
+    }
+
+    RecordStore& m_store;
+    const ReadOptions& m_options;
+    ReadReport& m_report;
+    AddMode m_savedAddMode = AddMode::Branch;
+    std::optional<HandicapType> m_handicapName;
+    int m_replaced = 0;
+};
+
+}  // namespace
+
+bool isJkfPath(std::string_view path) { return lowerExtension(path) == "jkf"; }
+
+bool looksLikeJkf(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::size_t i = text.find_first_not_of(" \t\r\n");
+    return i != std::string_view::npos && text[i] == '{';
+}
+
+ReadReport readJkfText(RecordStore& store, std::string_view bytes, const ReadOptions& options) {
+    ReadReport report;
+    report.wasUtf8 = true;
+    JkfReader(store, options, report).read(bytes);
+    return report;
+}
+
+ReadReport readJkfFile(RecordStore& store, const std::string& path, const ReadOptions& options) {
+    std::optional<std::string> bytes = readFile(path);
+    if (!bytes) {
+        ReadReport report;
+        report.result = ReadResult::CannotOpen;
+        return report;
+    }
+    return readJkfText(store, *bytes, options);
+}
+
+}  // namespace core
