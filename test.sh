@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite.
-#   ./test.sh [--sanitize] [-DOPTION=VALUE ...]
+#   ./test.sh [--sanitize] [--slow] [-DOPTION=VALUE ...]
 # --sanitize runs it in a separate Debug build with asserts, AddressSanitizer and UBSan
 # (build-asan/). Arguments starting with -D go to CMake (CI passes -DTAVREL_REQUIRE_INTEROP=ON
-# -DTAVREL_WERROR=ON).
+# -DTAVREL_WERROR=ON). Tests labelled "slow" (the crash test) run only with --slow.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 ./scripts/install-deps.sh
 
 build=build
 flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVREL_BENCH=ON -DTAVREL_SANITIZE=OFF)
+select=(-LE slow)
 for arg in "$@"; do
     case "$arg" in
         --sanitize)
@@ -18,9 +19,10 @@ for arg in "$@"; do
             export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
             export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
             ;;
+        --slow) select=() ;;
         -D*) ;;
         *)
-            echo "usage: ./test.sh [--sanitize] [-DOPTION=VALUE ...]" >&2
+            echo "usage: ./test.sh [--sanitize] [--slow] [-DOPTION=VALUE ...]" >&2
             exit 2
             ;;
     esac
@@ -37,4 +39,4 @@ jobs=$(nproc)
 ./scripts/check-layers.sh
 cmake -S . -B "$build" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$build" -j "$jobs"
-ctest --test-dir "$build" --output-on-failure -j "$jobs"
+ctest --test-dir "$build" --output-on-failure -j "$jobs" "${select[@]}"

@@ -3,12 +3,14 @@
 // the options and prints.
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/common/cli_common.h"
@@ -28,6 +30,7 @@
 #include "database/engine/search/statistics.h"
 #include "database/engine/store/binary_store.h"
 #include "database/engine/store/database.h"
+#include "database/engine/store/database_lock.h"
 
 namespace {
 
@@ -56,7 +59,8 @@ constexpr const char* kUsage =
     "                       (--position RECORD [--ply N ...] or --sequence PATTERN first)\n"
     "  duplicates DB        pairs of the same game (--no-date --no-players --name-bytes N\n"
     "                       --ignore-blanks --no-count --moves T --delete first|second)\n"
-    "options: --set SECTION/KEY=VALUE  --encoding utf8|sjis\n";
+    "options: --set SECTION/KEY=VALUE  --encoding utf8|sjis\n"
+    "         --no-wait  fail at once when another program is saving DB\n";
 
 // Profile keys (section/key) a command may be given; the ones the commands use are read below.
 constexpr const char* kProfileKeys[] = {
@@ -77,6 +81,7 @@ struct Options {
     std::optional<std::string> player, event, opening;
     bool skipDuplicates = false;
     bool allColumns = false;
+    bool noWait = false;
     MissingFileMode missing = MissingFileMode::Keep;
     // Searches, statistics and duplicates.
     std::vector<std::string> players;  // every --player, in order
@@ -201,6 +206,8 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             o.skipDuplicates = true;
         } else if (a == "--all-columns") {
             o.allColumns = true;
+        } else if (a == "--no-wait") {
+            o.noWait = true;
         } else if (a == "--missing") {
             auto v = value();
             if (!v || (*v != "keep" && *v != "delete")) return "--missing is keep or delete";
@@ -302,9 +309,41 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
 }
 
 bool save(Database& db, const std::string& path, const CliHost& host) {
-    if (saveDatabase(db, path) == core::WriteResult::Ok) return true;
+    core::WriteResult r = saveDatabase(db, path);
+    if (r == core::WriteResult::Ok) return true;
     host.printError(saveErrorMessage(cli::argumentText(path)));
+    if (r == core::WriteResult::NotReadWhole) {
+        std::fprintf(stderr, "dalmir-cli: %s was not read whole and is left as it was\n",
+                     path.c_str());
+    }
     return false;
+}
+
+// The database a command saves, which it must lock from loading to saving; nullopt for the
+// commands that only read.
+std::optional<std::string> savedDatabase(const Options& o) {
+    if (o.command == "add" || o.command == "update" || o.command == "remove" ||
+        (o.command == "duplicates" && o.deleteMode != DuplicateMode::Ask)) {
+        return o.args[0];
+    }
+    if (o.command == "convert" && o.args.size() == 2) return conversionTarget(o.args[1]);
+    return std::nullopt;
+}
+
+// Takes the lock of the database a saving command writes; a second writer waits (saying so) or,
+// with --no-wait, fails at once.
+bool lockForSaving(const std::string& path, const Options& o, DatabaseLock& lock) {
+    LockResult r = lockDatabase(path, lock, !o.noWait, [&] {
+        std::fprintf(stderr, "dalmir-cli: %s is being saved by another program; waiting\n",
+                     path.c_str());
+    });
+    if (r == LockResult::Busy) {
+        std::fprintf(stderr, "dalmir-cli: %s is being saved by another program\n", path.c_str());
+    } else if (r == LockResult::CannotCreate) {
+        std::fprintf(stderr, "dalmir-cli: cannot lock %s: %s\n", lockPathOf(path).c_str(),
+                     std::generic_category().message(errno).c_str());
+    }
+    return r == LockResult::Ok;
 }
 
 UserFieldNames userNames(const Options& o) {
@@ -374,6 +413,7 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
         total.updated += run.counts.updated;
         total.errors += run.counts.errors;
         ended = run.end == AddFileResult::TableFull || run.end == AddFileResult::Stopped;
+        failed = failed || run.end == AddFileResult::TableFull;  // the rest was refused
     }
     db.table().rebuildDisplayOrder();
     if (!save(db, o.args[0], host)) return cli::kExitFile;
@@ -625,6 +665,10 @@ int main(int argc, char** argv) {
     if (o.args.empty()) return usage(o.command + " needs DB");
 
     CliHost host(o.encoding);
+    DatabaseLock lock;  // held until the program ends, after its save
+    if (auto saved = savedDatabase(o); saved && !lockForSaving(*saved, o, lock)) {
+        return cli::kExitFile;
+    }
     Database db(std::max(profileNumber(o, "Option/max_records", kDefaultMaxRecords), 1));
     if (!openOrCreate(db, o.args[0], o, host, o.command == "add")) return cli::kExitFile;
 

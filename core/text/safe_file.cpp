@@ -1,6 +1,8 @@
 #include "core/text/safe_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +67,37 @@ std::optional<std::string> saveTarget(std::string path) {
     return std::nullopt;
 }
 
+constexpr std::string_view kTempInfix = ".tmp";
+constexpr std::size_t kTempSuffixBytes = 6;  // the XXXXXX that mkstemp fills
+
+// Removes the temporary files that killed writers of path left behind. A writer holds an
+// exclusive flock on its temporary file until it renames or removes it, so a file that can be
+// locked has no live writer.
+void removeStaleTemporaries(const std::string& path) {
+    const std::string folder = syncedFolderOf(path);
+    const std::string prefix = std::string(fileNameOf(path)) + std::string(kTempInfix);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    std::vector<std::string> stale;
+    while (const dirent* e = ::readdir(dir)) {
+        std::string_view name = e->d_name;
+        if (name.size() != prefix.size() + kTempSuffixBytes || !name.starts_with(prefix)) continue;
+        stale.emplace_back(name);
+    }
+    ::closedir(dir);
+    const std::string base = folder == "/" ? "/" : folder + "/";
+    for (const std::string& name : stale) {
+        const std::string file = base + name;
+        int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlink(file.c_str());
+        }
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
 WriteResult writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
@@ -76,12 +109,16 @@ WriteResult writeFileAtomically(const std::string& linkOrPath, std::string_view 
     bool exists = ::stat(path.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) return WriteResult::CannotCreate;
 
-    std::string tmpl = path + ".tmpXXXXXX";
+    std::string tmpl = path + std::string(kTempInfix) + std::string(kTempSuffixBytes, 'X');
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
     if (fd < 0) return WriteResult::CannotCreate;
     std::string tmp(name.data());
+    // Held through a second descriptor until the file is renamed or removed: tells a later
+    // save that this writer is alive.
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
+    const int keeper = ::dup(fd);
 
     mode_t mode;
     if (exists) {
@@ -94,11 +131,39 @@ WriteResult writeFileAtomically(const std::string& linkOrPath, std::string_view 
     bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
     if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        ::unlink(tmp.c_str());
+    if (!ok) ::unlink(tmp.c_str());
+    if (keeper >= 0) ::close(keeper);
+    if (!ok) return WriteResult::WriteFailed;
+    removeStaleTemporaries(path);
+    syncFolder(syncedFolderOf(path));
+    return WriteResult::Ok;
+}
+
+std::string stagedPathOf(const std::string& path) {
+    return saveTarget(path).value_or(path) + ".new";
+}
+
+WriteResult stageFile(const std::string& path, std::string_view bytes) {
+    const std::optional<std::string> target = saveTarget(path);
+    if (!target) return WriteResult::CannotCreate;
+    const std::string staged = *target + ".new";
+    WriteResult r = writeFileAtomically(staged, bytes);
+    if (r != WriteResult::Ok) return r;
+    struct stat old {};
+    if (::stat(target->c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::chmod(staged.c_str(), old.st_mode & 07777) != 0) {
+        ::unlink(staged.c_str());
         return WriteResult::WriteFailed;
     }
-    syncFolder(syncedFolderOf(path));
+    return WriteResult::Ok;
+}
+
+WriteResult commitStaged(const std::string& path) {
+    const std::optional<std::string> target = saveTarget(path);
+    if (!target) return WriteResult::CannotCreate;
+    const std::string staged = *target + ".new";
+    if (::rename(staged.c_str(), target->c_str()) != 0) return WriteResult::WriteFailed;
+    syncFolder(syncedFolderOf(*target));
     return WriteResult::Ok;
 }
 

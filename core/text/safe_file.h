@@ -19,6 +19,8 @@ enum class [[nodiscard]] WriteResult : int{
                         // not writable, or the target is not a regular file
     WriteFailed = -2,   // writing, flushing or renaming failed (disk full, I/O error)
     BadPath = -3,       // the path holds characters the written file cannot store (database index)
+    NotReadWhole = -4,  // nothing was written: the file to replace was not read whole, and
+                        // saving over it would drop what was not read
     Cancelled = -5,     // the user stopped before anything was written
     Unsupported = 3,    // nothing was written: the program has no writer for that format
 };
@@ -34,9 +36,21 @@ enum class [[nodiscard]] ReadResult : int{
 
 // Writes bytes to path through a temporary file in the same folder: write, flush, fsync, rename
 // over the target, fsync the folder. An existing target keeps its permissions. On any failure
-// the old file is untouched and the temporary file is removed. A path that is a symbolic link
-// writes the file at the end of its links, which stay as they are; a loop gives CannotCreate.
+// the old file is untouched and the temporary file is removed. A successful save also removes
+// the temporary files ("NAME.tmpXXXXXX") that killed writers of the same target left. A path that
+// is a symbolic link writes the file at the end of its links, which stay as they are; a loop gives
+// CannotCreate.
 [[nodiscard]] WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// Saving files that must change together, in two steps. stageFile writes the complete new
+// content crash-safe as stagedPathOf(path), with the permissions of the target when it exists;
+// commitStaged then renames the staged file over the target and syncs the folder. A crash
+// between the commits of several files leaves each of them either old or new: their content
+// must tell which belong together, and a reader may look for the staged file to complete a set.
+[[nodiscard]] WriteResult stageFile(const std::string& path, std::string_view bytes);
+[[nodiscard]] WriteResult commitStaged(const std::string& path);
+// "TARGET.new" beside the file a save of path writes (the end of its symbolic links).
+std::string stagedPathOf(const std::string& path);
 
 // The default largest file readFile accepts.
 inline constexpr std::size_t kMaxReadBytes = 64u * 1024u * 1024u;

@@ -1,13 +1,16 @@
 #include "core/text/safe_file.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -179,6 +182,27 @@ TEST_F(SafeFileTest, KilledWriterNeverLeavesAPartialTarget) {
         EXPECT_TRUE(*got == oldData || *got == newData) << "partial target, size " << got->size();
         for (const auto& name : others("k")) fs::remove(path(name));
     }
+}
+
+// The temporary files of killed writers go with the next successful save of the same target;
+// a writer still at work (its file locked), other targets' files and look-alikes stay.
+TEST_F(SafeFileTest, SaveRemovesTemporariesOfKilledWriters) {
+    ASSERT_EQ(writeFileAtomically(path("k"), "old"), WriteResult::Ok);
+    for (const char* name : {"k.tmpAb12Cd", "k.tmpzzzzzz", "k.tmpLIVE00", "k.tmpshort",
+                             "j.tmpAb12Cd", "k.tmpAb12Cd.x"}) {
+        ASSERT_EQ(writeFileAtomically(path(name), "partial"), WriteResult::Ok);
+    }
+    int live = ::open(path("k.tmpLIVE00").c_str(), O_RDONLY);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(::flock(live, LOCK_EX | LOCK_NB), 0);
+
+    ASSERT_EQ(writeFileAtomically(path("k"), "new"), WriteResult::Ok);
+    ::close(live);
+    std::vector<std::string> left = others("k");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"j.tmpAb12Cd", "k.tmpAb12Cd.x", "k.tmpLIVE00",
+                                              "k.tmpshort"}));
+    EXPECT_EQ(readFile(path("k")), "new");
 }
 
 }  // namespace

@@ -43,8 +43,9 @@ enum class Key : uint8_t {
     AutoUpdate,
     ReplayMark,
     RecordCount,
+    Generation,  // the KIX's half of the binary pair's generation; not a setting
 };
-constexpr int kKeyCount = 22;
+constexpr int kKeyCount = 23;
 
 struct KeyInfo {
     const char* nameUtf8;
@@ -59,7 +60,7 @@ constexpr KeyInfo kKeys[kKeyCount] = {
     {"追加対局者", "  "},    {"追加棋戦", "    "},      {"追加戦型", "    "},
     {"追加年", "      "},    {"追加月", "      "},      {"追加日", "      "},
     {"自動再現数", "  "},    {"自動更新", "    "},      {"再現マーク", "  "},
-    {"棋譜数", "      "},
+    {"棋譜数", "      "},    {"世代", "        "},
 };
 
 // The CP932 key names, converted once.
@@ -322,7 +323,8 @@ void appendRecordLine(std::string& out, int serial, std::string_view path,
     out += kEol;
 }
 
-std::string formatDls(const IndexTable& table, DlsWriteMode mode, std::span<const uint8_t> skip) {
+std::string formatDls(const IndexTable& table, DlsWriteMode mode, std::span<const uint8_t> skip,
+                      uint32_t generation) {
     const IndexSettings& s = table.settings();
     std::string out;
     out.reserve(2048 + static_cast<std::size_t>(table.size()) * 320);
@@ -363,6 +365,7 @@ std::string formatDls(const IndexTable& table, DlsWriteMode mode, std::span<cons
     appendIntLine(out, Key::AutoReplayCount, s.autoReplayCount);
     appendIntLine(out, Key::AutoUpdate, s.autoUpdate);
     appendIntLine(out, Key::ReplayMark, s.replayMark);
+    if (generation != 0) appendIntLine(out, Key::Generation, generation);
     appendIntLine(out, Key::RecordCount, table.size());
 
     int serial = 0;
@@ -452,15 +455,39 @@ std::string recordLineMessage(RecordLineResult status) {
     }
 }
 
-SettingsLineResult applySettingsLine(std::string_view text, IndexSettings& s) {
+namespace {
+
+// The key of a settings line given without its "$", when it is one of the file's keys, and the
+// text after the colon.
+std::optional<std::pair<Key, std::string_view>> splitSettingsLine(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && isBlank(text[i])) ++i;
     std::size_t keyStart = i;
     while (i < text.size() && !isBlank(text[i]) && text[i] != ':') i += core::charLength(text, i);
     auto key = findKey(text.substr(keyStart, i - keyStart));
     while (i < text.size() && isBlank(text[i])) ++i;
-    if (!key || i >= text.size() || text[i] != ':') return SettingsLineResult::Ignored;
-    std::string_view value = text.substr(i + 1);
+    if (!key || i >= text.size() || text[i] != ':') return std::nullopt;
+    return std::pair{*key, text.substr(i + 1)};
+}
+
+// The generation a settings line carries, or nullopt for any other line.
+std::optional<uint32_t> generationOf(std::string_view text) {
+    auto kv = splitSettingsLine(text);
+    if (!kv || kv->first != Key::Generation) return std::nullopt;
+    std::string_view v = kv->second;
+    while (!v.empty() && isBlank(v.front())) v.remove_prefix(1);
+    uint32_t generation = 0;
+    (void)std::from_chars(v.data(), v.data() + v.size(), generation);
+    return generation;
+}
+
+}  // namespace
+
+SettingsLineResult applySettingsLine(std::string_view text, IndexSettings& s) {
+    auto kv = splitSettingsLine(text);
+    if (!kv) return SettingsLineResult::Ignored;
+    auto key = std::optional<Key>(kv->first);
+    std::string_view value = kv->second;
 
     std::string_view word = value;
     while (!word.empty() && isBlank(word.front())) word.remove_prefix(1);
@@ -537,9 +564,21 @@ SettingsLineResult applySettingsLine(std::string_view text, IndexSettings& s) {
             break;
         case Key::FileName:
         case Key::RecordCount:
+        case Key::Generation:
             return SettingsLineResult::Ignored;
     }
     return SettingsLineResult::Applied;
+}
+
+uint32_t dlsGeneration(std::string_view content) {
+    std::size_t pos = 0;
+    while (pos < content.size()) {
+        std::string_view line = cleanLine(nextLine(content, pos), kDlsMaxLineBytes);
+        if (!line.empty() && line[0] == '#') continue;
+        if (line.empty() || line[0] != '$') break;
+        if (std::optional<uint32_t> generation = generationOf(line.substr(1))) return *generation;
+    }
+    return 0;
 }
 
 DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_view content,
@@ -567,6 +606,10 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
         std::string_view line = cleanLine(nextLine(content, pos), kDlsMaxLineBytes);
         if (!line.empty() && line[0] == '#') continue;
         if (!line.empty() && line[0] == '$') {
+            if (std::optional<uint32_t> generation = generationOf(line.substr(1))) {
+                result.generation = *generation;
+                continue;
+            }
             if (applySettingsLine(line.substr(1), s) == SettingsLineResult::OldVersion &&
                 !result.oldVersion) {
                 result.oldVersion = true;
@@ -585,17 +628,13 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
             }
             break;
         }
-        if (table.isFull()) {
-            report(lineNumber, DlsNote::TableFull, tableFullMessage(table.capacity()));
-            break;
-        }
         if (status != RecordLineResult::Ok) {
             DlsNote note = status == RecordLineResult::EventMissing     ? DlsNote::EventMissing
                            : status == RecordLineResult::OpeningMissing ? DlsNote::OpeningMissing
                                                                         : DlsNote::TitleMissing;
             report(lineNumber, note, recordLineMessage(status));
         }
-        (void)table.append(std::move(entry));
+        table.appendLoaded(std::move(entry));
         ++result.records;
     }
     table.rebuildDisplayOrder();

@@ -3,6 +3,7 @@
 // an `IndexTable` and keeps what was read before any fault; writing is crash-safe with CR LF.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,9 +27,11 @@ enum class DlsWriteMode : uint8_t {
 };
 
 // The whole file text. skip[i] != 0 leaves slot i out in mode Unskipped (slots beyond the span
-// are written). "$棋譜数" is always the number of registered records.
+// are written). "$棋譜数" is always the number of registered records. A generation other than 0
+// (a KIX) is written as the line "$世代        :%u" before "$棋譜数"; readers that do not know
+// the key ignore it, as they do every unknown key.
 std::string formatDls(const IndexTable& table, DlsWriteMode mode = DlsWriteMode::AllRecords,
-                      std::span<const uint8_t> skip = {});
+                      std::span<const uint8_t> skip = {}, uint32_t generation = 0);
 
 // Makes path the table's path, then writes the file crash-safe: either the old file stays or
 // the complete new one replaces it.
@@ -41,7 +44,8 @@ enum class DlsNote : uint8_t {
     EventMissing,    // "kisen error": the record keeps the fields read before
     OpeningMissing,  // "戦型error"
     TitleMissing,    // "表題error"
-    TableFull,       // the record lines from here on were not read (capacity)
+    TableFull,       // the record lines from here on were not pasted (capacity; a file's
+                     // records are all read, beyond the capacity if need be)
     ReadingStopped,  // a line without a double quote ended the reading before further lines
 };
 
@@ -55,7 +59,16 @@ struct [[nodiscard]] DlsReadReport {
     core::ReadResult code = core::ReadResult::Ok;  // or LineFailed (see messages), CannotOpen
     int records = 0;                               // record lines read into the table
     bool oldVersion = false;                       // handicap codes were converted
+    uint32_t generation = 0;  // the "$世代" line of a KIX; 0 when the file has none
     std::vector<DlsMessage> messages;
+
+    // Every record line of the text is in the table (a damaged line with the fields read before
+    // its fault). Saving over a file read only in part would drop the rest.
+    bool whole() const {
+        return std::none_of(messages.begin(), messages.end(), [](const DlsMessage& m) {
+            return m.note == DlsNote::ReadingStopped || m.note == DlsNote::TableFull;
+        });
+    }
 };
 
 // Reads an index file. Returns CannotOpen and leaves the table untouched when the file can't be
@@ -69,6 +82,9 @@ struct [[nodiscard]] DlsReadReport {
 // readDls over a text already in memory.
 [[nodiscard]] DlsReadReport loadDls(IndexTable& table, const std::string& path,
                                     std::string_view content, int defaultSortOrder = 0);
+
+// The generation of a KIX's text (its "$世代" line before the first record line); 0 for none.
+uint32_t dlsGeneration(std::string_view content);
 
 enum class [[nodiscard]] RecordLineResult : int{
     Ok = 0,

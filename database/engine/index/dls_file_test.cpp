@@ -347,6 +347,7 @@ TEST(DlsReadTest, ALineWithoutAQuoteEndsTheReading) {
     EXPECT_EQ(r.code, core::ReadResult::LineFailed);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].note, DlsNote::ReadingStopped);
+    EXPECT_FALSE(r.whole());
     EXPECT_EQ(r.messages[0].line, 2);
 
     // Trailing empty lines lose nothing and say nothing.
@@ -355,26 +356,27 @@ TEST(DlsReadTest, ALineWithoutAQuoteEndsTheReading) {
     EXPECT_EQ(table.size(), 1);
 }
 
-TEST(DlsReadTest, CapacityLimitsTheRecordsRead) {
+// A file holding more records than the capacity is read whole: the table is then over its
+// capacity and refuses additions, and saving it writes every record again.
+TEST(DlsReadTest, RecordsBeyondTheCapacityAreAllRead) {
     std::string text;
-    for (int i = 0; i < 1001; ++i) {
+    for (int i = 0; i < 1999; ++i) {
         text += line("\"/g/" + std::to_string(i) + ".KIF\"" + kFullLine.substr(10));
     }
     IndexTable table;
     DlsReadReport r = loadDls(table, "", text);
-    EXPECT_EQ(table.size(), 1000);
-    EXPECT_EQ(r.records, 1000);
-    EXPECT_EQ(table.entry(999).path(), "/g/999.KIF");
-    EXPECT_EQ(r.code, core::ReadResult::LineFailed);
-    ASSERT_EQ(r.messages.size(), 1u);
-    EXPECT_EQ(r.messages[0].line, 1001);
-    EXPECT_EQ(r.messages[0].text, sjis("登録が最大数(1000)を超えました。"));
-
-    IndexTable large(200000);
-    r = loadDls(large, "", text);
     EXPECT_EQ(r.code, core::ReadResult::Ok);
-    EXPECT_EQ(large.size(), 1001);
-    EXPECT_EQ(large.displayOrder().size(), 1001u);
+    EXPECT_TRUE(r.whole());
+    EXPECT_EQ(r.records, 1999);
+    ASSERT_EQ(table.size(), 1999);
+    EXPECT_EQ(table.entry(1998).path(), "/g/1998.KIF");
+    EXPECT_EQ(table.displayOrder().size(), 1999u);
+    EXPECT_TRUE(table.isFull());
+    EXPECT_EQ(table.append(IndexEntry{}), -3);
+
+    IndexTable again;
+    (void)loadDls(again, "", formatDls(table));
+    EXPECT_EQ(again.size(), 1999);
 }
 
 TEST(DlsReadTest, NulBytesAndInvalidTextNeverBreakTheReader) {

@@ -25,6 +25,8 @@ int IndexTable::append(IndexEntry entry) {
     return size() - 1;
 }
 
+void IndexTable::appendLoaded(IndexEntry entry) { m_entries.push_back(std::move(entry)); }
+
 void IndexTable::removeSlot(int slot) {
     if (slot < 0 || slot >= size()) return;
     m_entries.erase(m_entries.begin() + slot);

@@ -38,6 +38,10 @@ public:
     // Puts the entry into the next slot and returns the slot number, or -3 when the table is
     // full. The display order is left as it is.
     [[nodiscard]] int append(IndexEntry entry);
+    // Puts an entry read from a stored index into the next slot, beyond the capacity if need
+    // be: loading never drops records. A table holding more than its capacity refuses additions
+    // until slots are removed.
+    void appendLoaded(IndexEntry entry);
 
     // Removes a slot: later slots move down by one, the slot leaves the display order and every
     // larger slot number in it decreases by one.

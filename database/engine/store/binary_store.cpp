@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "core/text/message_format.h"
 #include "core/text/path_text.h"
@@ -48,7 +49,23 @@ std::string pairPath(std::string_view fsPath, std::string_view upperExtension) {
     return out;
 }
 
-// As pairPath, for reading: the other case of the extension when only that file exists.
+// The list of the record the extractor holds, when the record can have one.
+bool takesList(const RecordExtractor& extractor, const IndexEntry& entry) {
+    return !extractor.setUpStart() && entry.handicap < static_cast<uint8_t>(IndexHandicap::Other) &&
+           extractor.entryCount() > 0;
+}
+
+// The first bytes of a file (at most n); empty when it can't be read.
+std::string headOf(const std::string& path, std::size_t n) {
+    std::ifstream in(path, std::ios::binary);
+    std::string out(n, '\0');
+    in.read(out.data(), static_cast<std::streamsize>(n));
+    out.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return out;
+}
+
+}  // namespace
+
 std::string existingPairPath(std::string_view fsPath, std::string_view upperExtension) {
     std::string path = pairPath(fsPath, upperExtension);
     std::error_code ec;
@@ -63,15 +80,36 @@ std::string existingPairPath(std::string_view fsPath, std::string_view upperExte
     return std::filesystem::exists(other, ec) ? other : path;
 }
 
-// The list of the record the extractor holds, when the record can have one.
-bool takesList(const RecordExtractor& extractor, const IndexEntry& entry) {
-    return !extractor.setUpStart() && entry.handicap < static_cast<uint8_t>(IndexHandicap::Other) &&
-           extractor.entryCount() > 0;
+uint32_t dlbGeneration(std::string_view bytes) {
+    if (bytes.size() < kDlbHeaderBytes) return 0;
+    return le32(bytes, kDlbGenerationOffset);
 }
 
-}  // namespace
+core::WriteResult writePair(const std::string& dlbPath, std::string_view dlb,
+                            const std::string& kixPath, std::string_view kix) {
+    core::WriteResult code = core::stageFile(dlbPath, dlb);
+    if (code == core::WriteResult::Ok) code = core::stageFile(kixPath, kix);
+    if (code == core::WriteResult::Ok) code = core::commitStaged(dlbPath);
+    if (code != core::WriteResult::Ok) {
+        // Nothing was switched: the old pair stands, and the staged files go.
+        std::error_code ec;
+        std::filesystem::remove(core::stagedPathOf(dlbPath), ec);
+        std::filesystem::remove(core::stagedPathOf(kixPath), ec);
+        return code;
+    }
+    // The new DLB is in place; the staged KIX completes its pair even if this rename fails.
+    return core::commitStaged(kixPath);
+}
 
-std::string formatDlb(const MoveList& lists, int count) {
+uint32_t nextGeneration(const std::string& dlbPath, uint32_t loaded) {
+    uint32_t highest = loaded;
+    for (const std::string& file : {dlbPath, core::stagedPathOf(dlbPath)}) {
+        highest = std::max(highest, dlbGeneration(headOf(file, kDlbHeaderBytes)));
+    }
+    return highest == UINT32_MAX ? 1 : highest + 1;
+}
+
+std::string formatDlb(const MoveList& lists, int count, uint32_t generation) {
     count = std::max(count, 0);
     std::size_t moves = 0;
     for (int i = 0; i < count; ++i) moves += lists.list(i).size();
@@ -79,6 +117,7 @@ std::string formatDlb(const MoveList& lists, int count) {
     std::memcpy(out.data(), "DLB", 3);
     std::memcpy(out.data() + 8, "1.00", 4);
     putLe32(out, kCountOffset, static_cast<uint32_t>(count));
+    putLe32(out, kDlbGenerationOffset, generation);
     std::size_t at = kDlbHeaderBytes;
     for (int i = 0; i < count; ++i) {
         std::size_t n = std::min<std::size_t>(lists.list(i).size(), 0xFFFF);
@@ -152,34 +191,99 @@ core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
     if (!storedKix) return core::WriteResult::BadPath;
     IndexTable& table = db.table();
     db.lists().resize(table.size());
-    core::WriteResult code = core::writeFileAtomically(dlb, formatDlb(db.lists(), table.size()));
-    if (code != core::WriteResult::Ok) return code;
     table.setPath(*storedKix);
-    code = core::writeFileAtomically(kix, formatDls(table, DlsWriteMode::AllSlots));
-    if (code == core::WriteResult::Ok) db.setModified(false);
+    const uint32_t generation = nextGeneration(dlb, db.generation());
+    core::WriteResult code = writePair(dlb, formatDlb(db.lists(), table.size(), generation), kix,
+                                       formatDls(table, DlsWriteMode::AllSlots, {}, generation));
+    if (code == core::WriteResult::Ok) {
+        db.setGeneration(generation);
+        db.setPartialSource({});
+        db.setModified(false);
+    }
     return code;
 }
+
+namespace {
+
+struct PairFiles {
+    std::string kix, dlb;  // contents
+    bool complete = false;
+};
+
+// The contents of a pair whose generations match: the files in place, or one of them with the
+// staged file of the other's generation. complete is false when no such pair was found.
+std::optional<PairFiles> readPair(const std::string& kixPath, const std::string& dlbPath) {
+    PairFiles files;
+    std::optional<std::string> kix = core::readFile(kixPath, std::size_t{1} << 30);
+    if (!kix) return std::nullopt;
+    files.kix = std::move(*kix);
+    std::optional<std::string> dlb = core::readFile(dlbPath, kMaxDlbBytes);
+    if (!dlb) return std::nullopt;
+    files.dlb = std::move(*dlb);
+    const uint32_t kixGeneration = dlsGeneration(files.kix);
+    const uint32_t dlbGen = dlbGeneration(files.dlb);
+    if (kixGeneration == dlbGen) {
+        files.complete = true;
+        return files;
+    }
+    if (std::optional<std::string> staged =
+            core::readFile(core::stagedPathOf(kixPath), std::size_t{1} << 30);
+        staged && dlsGeneration(*staged) == dlbGen) {
+        files.kix = std::move(*staged);
+        files.complete = true;
+        return files;
+    }
+    if (std::optional<std::string> staged =
+            core::readFile(core::stagedPathOf(dlbPath), kMaxDlbBytes);
+        staged && dlbGeneration(*staged) == kixGeneration) {
+        files.dlb = std::move(*staged);
+        files.complete = true;
+    }
+    return files;
+}
+
+}  // namespace
 
 BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
     BinaryLoadReport result;
     std::string kix = existingPairPath(fsPath, "KIX");
     std::string dlb = existingPairPath(fsPath, "DLB");
-    std::optional<std::string> index = core::readFile(kix, std::size_t{1} << 30);
-    if (!index) {
+    // A save running now may switch the files between the two reads: read again.
+    constexpr int kAttempts = 3;
+    std::optional<PairFiles> files;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        files = readPair(kix, dlb);
+        if (files && files->complete) break;
+    }
+    if (!files) {
+        // As before: the KIX read when it can be, and no lists.
+        std::optional<std::string> index = core::readFile(kix, std::size_t{1} << 30);
+        if (index) {
+            std::optional<std::string> stored = storedFromFileSystem(kix);
+            result.index = loadDls(db.table(), stored ? *stored : kix, *index, defaultSortOrder);
+            db.setBinary(true);
+            db.lists().clear();
+            db.lists().resize(db.table().size());
+        }
         result.code = OpenResult::CannotOpen;
         return result;
     }
     std::optional<std::string> stored = storedFromFileSystem(kix);
-    result.index = loadDls(db.table(), stored ? *stored : kix, *index, defaultSortOrder);
+    result.index = loadDls(db.table(), stored ? *stored : kix, files->kix, defaultSortOrder);
+    result.generation = result.index.generation;
     db.setBinary(true);
-    std::optional<std::string> bytes = core::readFile(dlb, kMaxDlbBytes);
-    if (!bytes) {
+    db.setGeneration(std::max(result.index.generation, dlbGeneration(files->dlb)));
+    if (!files->complete) {
+        // The lists would belong to other records: keep the records only.
+        result.pairMismatch = true;
         db.lists().clear();
         db.lists().resize(db.table().size());
-        result.code = OpenResult::CannotOpen;
+        result.lists.code = DlbReadResult::Truncated;
+        result.lists.message = core::sjis("データ異常");
+        result.code = OpenResult::ReadFailed;
         return result;
     }
-    result.lists = parseDlb(*bytes, db.table().size(), db.table().capacity(), db.lists());
+    result.lists = parseDlb(files->dlb, db.table().size(), db.table().capacity(), db.lists());
     if (result.lists.code == DlbReadResult::Truncated) result.code = OpenResult::ReadFailed;
     return result;
 }
@@ -239,10 +343,9 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
         (void)out.append(std::move(entry));
     }
 
-    result.code = core::writeFileAtomically(dlb, formatDlb(lists, lists.size()));
-    if (result.code == core::WriteResult::Ok) {
-        result.code = core::writeFileAtomically(kix, formatDls(out, DlsWriteMode::Unskipped, skip));
-    }
+    const uint32_t generation = nextGeneration(dlb, 0);
+    result.code = writePair(dlb, formatDlb(lists, lists.size(), generation), kix,
+                            formatDls(out, DlsWriteMode::Unskipped, skip, generation));
     return result;
 }
 

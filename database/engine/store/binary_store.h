@@ -16,9 +16,29 @@
 namespace database {
 
 inline constexpr std::size_t kDlbHeaderBytes = 64;
+// The pair's generation sits in the header's reserved zero block (offsets 20..63) as a
+// little-endian uint32; the KIX carries the same number in its "$世代" line. A file written
+// without one reads as generation 0, so an old pair (both 0) still matches.
+inline constexpr std::size_t kDlbGenerationOffset = 20;
 
-// The DLB bytes of the first `lists` slots: header, counts, then the moves.
-std::string formatDlb(const MoveList& lists, int count);
+// The DLB bytes of the first `count` slots: header, counts, then the moves.
+std::string formatDlb(const MoveList& lists, int count, uint32_t generation = 0);
+// The generation in a DLB's header; 0 when it has none or the header is short.
+uint32_t dlbGeneration(std::string_view bytes);
+
+// The path of one file of a pair ("DLB" or "KIX"): for reading, the existing file whichever
+// case its extension has; else the case of the given path's extension.
+std::string existingPairPath(std::string_view fsPath, std::string_view upperExtension);
+
+// Writes a DLB and its KIX so that they change as a pair: both are staged complete (as
+// "NAME.new"), then the DLB and then the KIX are renamed into place. Killed between the two
+// renames, the new DLB stands beside the old KIX and the staged new KIX, which loadBinary
+// pairs by their generations.
+[[nodiscard]] core::WriteResult writePair(const std::string& dlbPath, std::string_view dlb,
+                                          const std::string& kixPath, std::string_view kix);
+// The generation for the next save of the pair at dlbPath: one above the highest of
+// `loaded` and those of the DLB and staged DLB on disk.
+uint32_t nextGeneration(const std::string& dlbPath, uint32_t loaded);
 
 enum class [[nodiscard]] DlbReadResult : int{
     Ok = 0,
@@ -42,12 +62,24 @@ DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveLi
 [[nodiscard]] core::WriteResult saveBinary(Database& db, const std::string& fsPath);
 
 struct [[nodiscard]] BinaryLoadReport {
-    OpenResult code = OpenResult::Ok;  // CannotOpen, or ReadFailed when the DLB is damaged
+    // CannotOpen, or ReadFailed when the DLB is damaged or no DLB matches the KIX's generation
+    // (the records are then read without lists).
+    OpenResult code = OpenResult::Ok;
     DlsReadReport index;
     DlbReadReport lists;
+    bool pairMismatch = false;  // the files on disk were no complete pair
+    uint32_t generation = 0;    // of the pair read
+
+    bool whole() const {
+        return code == OpenResult::Ok && index.whole() && lists.code == DlbReadResult::Ok &&
+               !pairMismatch;
+    }
 };
 
-// Reads "%s.KIX" (emptying the table) and then "%s.DLB"; the database becomes binary.
+// Reads "%s.KIX" (emptying the table) and then "%s.DLB"; the database becomes binary. When the
+// two files' generations differ (a save killed between its renames, or one running now), the
+// staged file of the other generation completes the pair; failing that the reading is tried
+// again, and then the records are kept without lists ("データ異常").
 [[nodiscard]] BinaryLoadReport loadBinary(Database& db, const std::string& fsPath,
                                           int defaultSortOrder = 0);
 

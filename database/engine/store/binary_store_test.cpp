@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/registration/registration.h"
@@ -95,9 +97,13 @@ TEST_F(BinaryStoreTest, TheDlbLayoutIsFixed) {
     lists.append({{77, 76}, {33, 34}});
     lists.append({});
     lists.append({{0x07, 0x55}});
-    std::string bytes = formatDlb(lists, 3);
+    std::string bytes = formatDlb(lists, 3, 0x01020304);
     ASSERT_EQ(bytes.size(), 64u + 6 + 6);
     EXPECT_EQ(bytes.substr(0, 4), std::string("DLB\0", 4));
+    EXPECT_EQ(bytes.substr(4, 4), std::string(4, '\0'));
+    EXPECT_EQ(bytes.substr(20, 4), "\4\3\2\1");
+    EXPECT_EQ(bytes.substr(24, 40), std::string(40, '\0'));
+    EXPECT_EQ(dlbGeneration(bytes), 0x01020304u);
     EXPECT_EQ(bytes.substr(8, 8), std::string("1.00\0\0\0\0", 8));
     EXPECT_EQ(bytes.substr(16, 4), std::string("\3\0\0\0", 4));
     EXPECT_EQ(bytes.substr(64, 6), std::string("\2\0\0\0\1\0", 6));
@@ -252,6 +258,91 @@ TEST_F(BinaryStoreTest, APairWithAJapaneseNameKeepsItsName) {
     ASSERT_EQ(openDatabase(back, files.file("棋譜.DLB")).code, OpenResult::Ok);
     EXPECT_EQ(back.table().size(), 1);
     EXPECT_EQ(back.lists().list(0).size(), kPromotionAndDrops.size());
+}
+
+// Every loaded list must be the list of the record its slot names: a list attached to another
+// record gives false hits.
+void expectListsOfTheirRecords(const Database& db,
+                               const std::map<std::string, std::vector<ListMove>>& byName) {
+    for (int slot = 0; slot < db.table().size(); ++slot) {
+        std::string name(core::fileNameOf(db.table().entry(slot).path()));
+        ASSERT_TRUE(byName.count(name)) << name;
+        EXPECT_TRUE(std::ranges::equal(db.lists().list(slot), byName.at(name))) << name;
+    }
+}
+
+// A save killed between its two renames leaves the new DLB beside the old KIX (and the new KIX
+// staged). Loading pairs files by their generation, never the new lists with the old index.
+TEST_F(BinaryStoreTest, AKilledSaveNeverPairsAListWithAnotherRecord) {
+    const std::string a = files.write("a.kif", kifRecord(kPromotionAndDrops));
+    const std::string b = files.write("b.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
+    Database first;
+    first.reset(true);
+    add(first, {a, b});
+    std::map<std::string, std::vector<ListMove>> byName;
+    for (int slot = 0; slot < 2; ++slot) {
+        auto l = first.lists().list(slot);
+        byName[std::string(core::fileNameOf(first.table().entry(slot).path()))] = {l.begin(),
+                                                                                   l.end()};
+    }
+    const std::string dlb = files.file("games.DLB");
+    const std::string kix = files.file("games.KIX");
+    ASSERT_EQ(saveBinary(first, dlb), core::WriteResult::Ok);
+    const std::string oldKix = *core::readFile(kix);
+
+    Database second;  // the same records in the other order
+    second.reset(true);
+    add(second, {b, a});
+    ASSERT_EQ(saveBinary(second, dlb), core::WriteResult::Ok);
+    const std::string newKix = *core::readFile(kix);
+    ASSERT_NE(oldKix, newKix);
+
+    files.writeBytes("games.KIX", oldKix);
+    files.writeBytes("games.KIX.new", newKix);
+    Database back;
+    OpenReport opened = openDatabase(back, kix);
+    EXPECT_EQ(opened.code, OpenResult::Ok);
+    ASSERT_EQ(back.table().size(), 2);
+    EXPECT_EQ(core::fileNameOf(back.table().entry(0).path()), "b.KIF");
+    expectListsOfTheirRecords(back, byName);
+
+    // Without the staged KIX no complete pair is left: the records stay, without lists.
+    std::filesystem::remove(files.file("games.KIX.new"));
+    opened = openDatabase(back, dlb);
+    EXPECT_EQ(opened.code, OpenResult::ReadFailed);
+    ASSERT_EQ(back.table().size(), 2);
+    EXPECT_FALSE(back.lists().hasList(0));
+    EXPECT_FALSE(back.lists().hasList(1));
+    EXPECT_FALSE(opened.whole);
+    EXPECT_EQ(saveDatabase(back, dlb), core::WriteResult::NotReadWhole);
+    EXPECT_EQ(*core::readFile(kix), oldKix);
+}
+
+// The generation rides in the DLB header's reserved bytes and in an extra KIX settings line;
+// files written without it (both 0) still load as a pair, and each save raises it.
+TEST_F(BinaryStoreTest, PairsWithoutAGenerationStillLoad) {
+    Database db;
+    db.reset(true);
+    add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
+    files.writeBytes("old.DLB", formatDlb(db.lists(), 1));
+    files.writeBytes("old.KIX", formatDls(db.table(), DlsWriteMode::AllSlots));
+    Database back;
+    OpenReport opened = openDatabase(back, files.file("old.DLB"));
+    ASSERT_EQ(opened.code, OpenResult::Ok);
+    EXPECT_TRUE(opened.whole);
+    EXPECT_EQ(back.generation(), 0u);
+    EXPECT_EQ(back.lists().list(0).size(), kPromotionAndDrops.size());
+
+    ASSERT_EQ(saveDatabase(back, files.file("old.DLB")), core::WriteResult::Ok);
+    ASSERT_EQ(saveDatabase(back, files.file("old.DLB")), core::WriteResult::Ok);
+    EXPECT_EQ(back.generation(), 2u);
+    std::string kixText = *core::readFile(files.file("old.KIX"));
+    EXPECT_NE(kixText.find(sjis("$世代        :2\r\n$棋譜数")), std::string::npos);
+    EXPECT_EQ(dlbGeneration(*core::readFile(files.file("old.DLB"))), 2u);
+    IndexSettings settings;
+    EXPECT_EQ(applySettingsLine(sjis("世代        :2"), settings), SettingsLineResult::Ignored);
+    EXPECT_FALSE(std::filesystem::exists(files.file("old.DLB.new")));
+    EXPECT_FALSE(std::filesystem::exists(files.file("old.KIX.new")));
 }
 
 TEST_F(BinaryStoreTest, OpeningPicksTheKindByExtension) {

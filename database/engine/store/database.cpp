@@ -1,5 +1,7 @@
 #include "database/engine/store/database.h"
 
+#include <filesystem>
+
 #include "core/text/message_format.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
@@ -21,12 +23,31 @@ std::string storedOrRaw(const std::string& fsPath) {
     return stored ? std::move(*stored) : fsPath;
 }
 
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
+// Whether two database paths name the same stored database: the same file, or for a binary
+// pair the same DLB or KIX.
+bool isSameDatabase(const std::string& a, const std::string& b) {
+    if (databaseKindOf(a) != DatabaseKind::Binary || databaseKindOf(b) != DatabaseKind::Binary) {
+        return sameFile(a, b);
+    }
+    for (const char* ext : {"DLB", "KIX"}) {
+        if (sameFile(existingPairPath(a, ext), existingPairPath(b, ext))) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void Database::reset(bool binary) {
     m_table.clear();
     m_table.setPath({});
     m_lists.clear();
+    m_partialSource.clear();
+    m_generation = 0;
     m_binary = binary;
     m_modified = false;
 }
@@ -78,6 +99,8 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
             result.index = std::move(loaded.index);
             if (!loaded.lists.message.empty()) result.notices.push_back(loaded.lists.message);
             result.code = loaded.code;
+            result.whole = loaded.whole();
+            db.setPartialSource(result.whole ? std::string() : fsPath);
             db.setModified(false);
             return result;
         }
@@ -91,11 +114,17 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
     }
     db.setBinary(false);
     result.index = loadDls(db.table(), storedOrRaw(fsPath), *content, defaultSortOrder);
+    result.whole = result.index.whole();
+    db.setPartialSource(result.whole ? std::string() : fsPath);
+    db.setGeneration(0);
     db.setModified(false);
     return result;
 }
 
 core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
+    if (!db.partialSource().empty() && isSameDatabase(fsPath, db.partialSource())) {
+        return core::WriteResult::NotReadWhole;
+    }
     if (db.isBinary()) return saveBinary(db, fsPath);
     std::optional<std::string> stored = storedFromFileSystem(fsPath);
     if (!stored) return core::WriteResult::BadPath;

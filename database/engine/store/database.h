@@ -3,6 +3,7 @@
 // index file (DLS) or the binary pair (DLB and KIX) by the extension.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,9 +41,21 @@ public:
     // Removes a slot from the table and its list with it.
     void removeSlot(int slot);
 
+    // The file (file-system path) this database was opened from when it could not be read
+    // whole, else empty. saveDatabase refuses to write over it.
+    const std::string& partialSource() const { return m_partialSource; }
+    void setPartialSource(std::string fsPath) { m_partialSource = std::move(fsPath); }
+
+    // The generation of the binary pair last read or written (0: none, or a pair written
+    // without one). Each save of the pair writes a higher one into both files.
+    uint32_t generation() const { return m_generation; }
+    void setGeneration(uint32_t generation) { m_generation = generation; }
+
 private:
     IndexTable m_table;
     MoveList m_lists;
+    std::string m_partialSource;
+    uint32_t m_generation = 0;
     bool m_binary = false;
     bool m_modified = false;
 };
@@ -63,16 +76,21 @@ struct [[nodiscard]] OpenReport {
     OpenResult code = OpenResult::Ok;
     DlsReadReport index;               // what reading the index file reported
     std::vector<std::string> notices;  // CP932 texts to show, such as "データ異常"
+    // Every record and list of the file is in the database. When not, the records read are
+    // kept but the database refuses to be saved over the file.
+    bool whole = true;
 };
 
 // Opens a database file (file-system path). The table's path becomes the index file's path in
 // stored (CP932) form: the DLS, or the KIX of a binary pair. The database is then unmodified.
+// Every record line is read, beyond the table's capacity if need be.
 [[nodiscard]] OpenReport openDatabase(Database& db, const std::string& fsPath,
                                       int defaultSortOrder = 0);
 
 // Saves a text database as a DLS file, or a binary one as its DLB and KIX pair (the extension
 // of fsPath is replaced). The table's path becomes the written index file's path. BadPath when
-// the path holds characters the index can't store.
+// the path holds characters the index can't store; NotReadWhole, writing nothing, when fsPath
+// names the file the database was opened from and that file was not read whole.
 [[nodiscard]] core::WriteResult saveDatabase(Database& db, const std::string& fsPath);
 
 // "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path
