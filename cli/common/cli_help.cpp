@@ -169,6 +169,8 @@ constexpr OptionHelp kDalmirCommon[] = {
      "Env/user1=棋戦名",
      ""},
     {"--encoding ENC", "encoding of printed text: utf8 (default) or sjis", "utf8 sjis"},
+    {"--no-wait",
+     "fail at once when another program is saving DB, instead of waiting for it to finish", ""},
     {"--help", "print this help, or a command's help after the command", ""},
     {"--version", "print the program's version", ""},
 };
@@ -248,6 +250,21 @@ std::string helpText(const ProgramHelp& h) {
     appendOptions(out, h.commonOptions, "  ");
     out += "\nexit codes:\n";
     out += exitCodeHelp();
+    return out;
+}
+
+std::string usageText(const ProgramHelp& h) {
+    std::string out = std::string("usage: ") + h.program + " COMMAND [options] ARGS\n";
+    for (const CommandHelp& c : h.commands) {
+        out += "  ";
+        out += c.name;
+        if (*c.synopsis != '\0') {
+            out += ' ';
+            out += c.synopsis;
+        }
+        out += '\n';
+    }
+    out += std::string("See '") + h.program + " --help' for the options.\n";
     return out;
 }
 

@@ -39,6 +39,8 @@ std::string_view exitCodeHelp();
 
 // The whole help: usage, commands with their options, common options, exit codes.
 std::string helpText(const ProgramHelp& help);
+// The short usage for a wrong call: the commands with their arguments, one a line.
+std::string usageText(const ProgramHelp& help);
 // The help of one command; nullopt when the program has no such command.
 std::optional<std::string> commandHelpText(const ProgramHelp& help, std::string_view command);
 // The manual page in roff (man(7)).

@@ -37,31 +37,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace database;
 
-constexpr const char* kUsage =
-    "usage: dalmir-cli COMMAND DB [options] ARGS\n"
-    "  add DB PATH...       register record files and folders\n"
-    "                       (--subfolders --kind N --player T --event T --opening T\n"
-    "                        --skip-duplicates)\n"
-    "  list DB              the listed records, one line each (--all-columns\n"
-    "                       --format csv|jsonl)\n"
-    "  export DB            the listed records for analysis tools (--format csv|jsonl\n"
-    "                       --moves usi|kif -o FILE)\n"
-    "  update DB            re-read every record file (--missing keep|delete)\n"
-    "  remove DB DIR        remove the records of a folder (--subfolders --kind N)\n"
-    "  convert DB OUT.DLB   write the binary pair from a text database\n"
-    "  find DB              search by header (--black T --white T --player T [--player T]\n"
-    "                       --event T --opening T --file T --published T --handicap CODE\n"
-    "                       --from Y/M/D --to Y/M/D --ignore-blanks)\n"
-    "  search-position DB RECORD   records reaching RECORD's position (--ply N --side\n"
-    "                       --reverse --ignore-edge-pawns)\n"
-    "  search-sequence DB PATTERN  records playing the move pattern\n"
-    "  stats DB KIND        results | handicaps | openings | next | player NAME\n"
-    "                       (--position RECORD [--ply N ...] or --sequence PATTERN first)\n"
-    "  duplicates DB        pairs of the same game (--no-date --no-players --name-bytes N\n"
-    "                       --ignore-blanks --no-count --moves T --delete first|second)\n"
-    "options: --set SECTION/KEY=VALUE  --encoding utf8|sjis\n"
-    "         --no-wait  fail at once when another program is saving DB\n";
-
 // Profile keys (section/key) a command may be given; the ones the commands use are read below.
 constexpr const char* kProfileKeys[] = {
     "Env/user1",         "Env/user2",          "Env/user3",          "Env/user4",
@@ -114,7 +89,9 @@ std::optional<IndexDate> parseDate(const std::string& text) {
     return IndexDate{static_cast<uint16_t>(*y), static_cast<uint8_t>(*m), static_cast<uint8_t>(*d)};
 }
 
-int usage(const std::string& problem) { return cli::usageError("dalmir-cli", kUsage, problem); }
+int usage(const std::string& problem) {
+    return cli::usageError("dalmir-cli", cli::usageText(cli::dalmirCliHelp()), problem);
+}
 
 std::optional<std::string> parse(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {

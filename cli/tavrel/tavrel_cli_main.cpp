@@ -32,17 +32,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kUsage =
-    "usage: tavrel-cli COMMAND [options] ARGS\n"
-    "  convert IN OUT   write IN in the format of OUT's extension\n"
-    "                   (.kif .ki2 .csa .kifu .ki2u .jkf .usi .bod .gam .txt)\n"
-    "  show IN          header fields, position diagram and move list\n"
-    "  usi IN           the main line as a USI position command\n"
-    "  sfen IN          the SFEN of every position of the main line\n"
-    "  check PATH...    read files (folders: every record file below) and report\n"
-    "  env              print the environment file the options produce\n"
-    "options: --ply N  --env FILE  --set KEY=VALUE  --encoding utf8|sjis\n";
-
 struct Options {
     std::string command;
     std::vector<std::string> args;
@@ -52,7 +41,9 @@ struct Options {
     cli::Encoding encoding = cli::Encoding::Utf8;
 };
 
-int usage(const std::string& problem) { return cli::usageError("tavrel-cli", kUsage, problem); }
+int usage(const std::string& problem) {
+    return cli::usageError("tavrel-cli", cli::usageText(cli::tavrelCliHelp()), problem);
+}
 
 // Parses the command line; a message for a usage error.
 std::optional<std::string> parse(int argc, char** argv, Options& o) {
