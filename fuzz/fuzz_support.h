@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/formats/csa_writer.h"
 #include "core/formats/diagram_block.h"
@@ -101,11 +102,21 @@ inline core::TextOutputOptions outputOptions(unsigned bits) {
     return o;
 }
 
+// outputOptions(bits & 255), built once: building converts the default texts.
+inline const core::TextOutputOptions& cachedOutputOptions(unsigned bits) {
+    static const std::vector<core::TextOutputOptions> sets = [] {
+        std::vector<core::TextOutputOptions> all;
+        for (unsigned b = 0; b < 256; ++b) all.push_back(outputOptions(b));
+        return all;
+    }();
+    return sets[bits & 255u];
+}
+
 // Every writer and text of the record over what store holds: KIF, KI2 (file and clipboard forms),
 // CSA, the position diagram (.bod), USI and the English texts, at the node a loaded record is
 // shown at.
 inline void writeEverything(core::RecordStore& store, unsigned bits) {
-    const core::TextOutputOptions options = outputOptions(bits);
+    const core::TextOutputOptions& options = cachedOutputOptions(bits);
     core::NodeIndex shown = core::nodeAfterLoad(store, static_cast<int>(bits % 5u));
     if (shown != core::kNoNode) (void)store.goTo(shown);
 

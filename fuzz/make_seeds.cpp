@@ -23,6 +23,10 @@
 #include "tests/support/test_records.h"
 #include "viewer/settings/environment_file.h"
 #include "viewer/settings/ftp_settings.h"
+#if __has_include("core/formats/jkf_writer.h")
+#include "core/formats/jkf_writer.h"
+#define TAVREL_FUZZ_JKF 1
+#endif
 
 namespace {
 
@@ -55,6 +59,9 @@ void recordSeeds(const fs::path& root, int records) {
     Corpus csa(root, "csa_reader");
     Corpus dls(root, "dls_round_trip");
     Corpus pair(root, "binary_pair");
+#ifdef TAVREL_FUZZ_JKF
+    Corpus jkf(root, "jkf_reader");
+#endif
 
     std::mt19937 rng(20130201);
     testsupport::RandomRecordOptions small;
@@ -74,6 +81,9 @@ void recordSeeds(const fs::path& root, int records) {
         kif.add(text);
         kif.add(core::ki2Text(store, options));
         csa.add(core::csaText(store));
+#ifdef TAVREL_FUZZ_JKF
+        jkf.add(core::jkfText(store, options));
+#endif
         paths.push_back(folder.writeBytes("r" + std::to_string(i) + ".kif", text));
     }
     // A hand-written record of the test helpers, with its UTF-8 form.
@@ -375,6 +385,26 @@ void dictionaries(const fs::path& root) {
     }
     writeDictionary(root, "environment_file", env);
     writeDictionary(root, "ftp_settings", env);
+#ifdef TAVREL_FUZZ_JKF
+    writeDictionary(root, "jkf_reader", {"{",           "}",           "[",
+                                         "]",           ":",           ",",
+                                         "\"header\"",  "\"initial\"", "\"preset\"",
+                                         "\"data\"",    "\"board\"",   "\"hands\"",
+                                         "\"color\"",   "\"moves\"",   "\"move\"",
+                                         "\"from\"",    "\"to\"",      "\"x\"",
+                                         "\"y\"",       "\"piece\"",   "\"same\"",
+                                         "\"promote\"", "\"capture\"", "\"relative\"",
+                                         "\"forks\"",   "\"special\"", "\"comments\"",
+                                         "\"time\"",    "\"now\"",     "\"total\"",
+                                         "\"h\"",       "\"m\"",       "\"s\"",
+                                         "\"kind\"",    "\"HIRATE\"",  "\"OTHER\"",
+                                         "\"TORYO\"",   "\"CHUDAN\"",  "\"FU\"",
+                                         "\"HI\"",      "\"OU\"",      "\"RY\"",
+                                         "true",        "false",       "null",
+                                         "\\u",         "0",           "-1",
+                                         "9",           "10"},
+                    true);
+#endif
 }
 
 void patternSeeds(const fs::path& root) {

@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     (void)store.goToPly((data[1] >> 2) % 8);
     const std::string_view tpl = fuzz::bytesOf(data + 2, size - 2);
 
-    core::TextOutputOptions options = fuzz::outputOptions(data[1] >> 4);
+    core::TextOutputOptions options = fuzz::cachedOutputOptions(data[1] >> 4);
     core::TemplateEnvironment environment;
     environment.recordName = "game";
     environment.recordFileName = "game.kif";
