@@ -57,7 +57,6 @@ public:
     InputFile& operator=(const InputFile&) = delete;
 
     const std::string& write(std::string_view bytes) {
-        require(::ftruncate(m_fd, 0) == 0, "cannot truncate the input file");
         std::size_t done = 0;
         while (done < bytes.size()) {
             ssize_t n =
@@ -65,6 +64,10 @@ public:
             require(n > 0, "cannot write the input file");
             done += static_cast<std::size_t>(n);
         }
+        // Truncating after the write, to the new size: a truncation to 0 makes some file
+        // systems (ext4) flush the file at every close, which would cost most of the time.
+        require(::ftruncate(m_fd, static_cast<off_t>(bytes.size())) == 0,
+                "cannot truncate the input file");
         return m_path;
     }
     const std::string& path() const { return m_path; }
