@@ -56,6 +56,7 @@ std::string utf8Lines(const std::vector<std::string>& lines) {
 // KIF, KI2 and CSA texts of generated records, and the databases registered from the KIF files.
 void recordSeeds(const fs::path& root, int records) {
     Corpus kif(root, "kif_reader");
+    Corpus kifRoundTrip(root, "kif_round_trip");
     Corpus csa(root, "csa_reader");
     Corpus dls(root, "dls_round_trip");
     Corpus pair(root, "binary_pair");
@@ -80,6 +81,7 @@ void recordSeeds(const fs::path& root, int records) {
         const std::string text = core::kifText(store, options);
         kif.add(text);
         kif.add(core::ki2Text(store, options));
+        kifRoundTrip.add(text);
         csa.add(core::csaText(store));
 #ifdef TAVREL_FUZZ_JKF
         jkf.add(core::jkfText(store, options));
@@ -298,6 +300,7 @@ void dictionaries(const fs::path& root) {
                                     "   1 ",
                                     "  10 "};
     writeDictionary(root, "kif_reader", kif);
+    writeDictionary(root, "kif_round_trip", kif);
     writeDictionary(
         root, "template_expander",
         {"%",   "%%",  "%c", "%n", "%N",  "%a", "%A", "%l", "%L", "%p",  "%P", "%+", "%o",
