@@ -18,6 +18,14 @@ if(TAVREL_SANITIZE)
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(tavrel_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(TAVREL_FUZZ)
+    # Every library gets the coverage the fuzzers steer by; only the fuzz targets link libFuzzer
+    # itself (fuzz/CMakeLists.txt). A sanitizer finding stops the run.
+    target_compile_options(tavrel_flags INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+        -fno-omit-frame-pointer)
+    target_link_options(tavrel_flags INTERFACE -fsanitize=address,undefined)
+endif()
 
 # Source files of one layer folder: every .cpp below DIR except tests (*_test.cpp) and
 # program entry points (main.cpp).

@@ -36,6 +36,7 @@ declare -A allowed=(
     [cli/tavrel]="$core_all viewer/settings viewer/logic cli/common cli/tavrel"
     [cli/dalmir]="$engine_all cli/common cli/dalmir"
     [tests/support]="$core_all tests/support"
+    [fuzz]="$engine_all viewer/settings tests/support fuzz"
 )
 # The library a folder belongs to, for the wider rule of tests.
 library_of() {
@@ -68,5 +69,5 @@ while IFS= read -r file; do
         echo "$file: includes $target, which $folder must not depend on"
         status=1
     done < <(sed -n 's/^#include "\([^"]*\/[^"]*\)".*/\1/p' "$file")
-done < <(find core viewer database cli tests/support -name '*.h' -o -name '*.cpp' | sort)
+done < <(find core viewer database cli tests/support fuzz -name '*.h' -o -name '*.cpp' | sort)
 exit $status

@@ -711,6 +711,9 @@ void LineReader::fixStart() {
         setupHandicap(pos(), m_store.handicap(), false);
         pos().sideToMove = m_store.firstMover();
         m_store.saveStartPosition(pos());
+        // A set-up with the other side to move ("手番：後手" in an even game) is a start of its
+        // own: the writers keep its side to move only with the diagram.
+        if (m_store.firstMover() != firstMoverOf(m_store.handicap())) m_store.setCustomStart(true);
     }
     m_startFixed = true;
 }

@@ -135,6 +135,35 @@ void decorate(RecordStore& store, std::mt19937& rng, const RecordWriteOptions& o
     ASSERT_EQ(store.goTo(kRootNode), EditResult::Ok);
 }
 
+// A set-up whose side to move is not its own, given by a side line without a diagram, is kept by
+// every writer: the saved record opens with all its moves.
+TEST(WriterRoundTripTest, ASetUpWithTheOtherSideToMoveSurvives) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        SideByte firstMover;
+    };
+    const Case cases[] = {
+        {"even, White first", {"手番：後手", "1７四歩"}, kSideWhite},
+        {"even, 後手番",
+         {"手合割：平手", "後手番", "   1 ３四歩(33)", "   2 ７六歩(77)"},
+         kSideWhite},
+        {"handicap, Black first", {"手合割：香落ち", "下手番", "   1 ７六歩(77)"}, kSideBlack},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string text;
+        for (const std::string& l : c.lines) text += sjis(l) + "\r\n";
+        RecordStore store;
+        ASSERT_EQ(readRecordLines(store, text, ReadOptions{}).result, ReadResult::Ok);
+        ASSERT_EQ(store.firstMover(), c.firstMover);
+        EXPECT_TRUE(store.customStart());
+        const RecordWriteOptions options;
+        expectRoundTrip(store, Format::Kif, options, "as KIF");
+        expectRoundTrip(store, Format::Ki2, options, "as KI2");
+    }
+}
+
 TEST(WriterRoundTripTest, GeneratedRecordsWithEverythingSurviveKifAndKi2) {
     std::mt19937 rng(20240611);
     testsupport::RandomRecordOptions generate;

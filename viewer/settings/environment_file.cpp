@@ -417,6 +417,18 @@ std::string unescapeToolText(std::string_view value) {
     return out;
 }
 
+// The text without lead bytes that form no character (escapeCharLength 1): written between
+// quotes, such a byte would pair with the escape or the quote after it and read back otherwise.
+std::string withoutStrayLeadBytes(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t n = escapeCharLength(text, i);
+        if (n == 2 || !core::isLeadByte(text[i])) out.append(text.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
 std::string escapeToolText(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
@@ -472,9 +484,9 @@ Applied applyFont(FontSetting& f, std::string_view value, std::size_t limit) {
             value.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
         pos = close == std::string_view::npos ? value.size() : close + 1;
     } else {
-        while (pos < value.size() && value[pos] != ' ' && value[pos] != '\t') {
-            pos += core::charLength(value, pos);
-        }
+        // Blanks and double quotes are never second bytes, so a byte search is exact; a face
+        // never holds a double quote, which the written (quoted) form could not hold.
+        pos = std::min(value.find_first_of(" \t\""), value.size());
         face = value.substr(0, pos);
         if (face.empty()) return Applied::BadValue;
     }
@@ -551,7 +563,8 @@ Applied applyToolValue(const ToolKey& t, std::string_view number, Settings& s,
         return Applied::Unknown;
     }
     ToolEntry& tool = s.tools[static_cast<std::size_t>(number[0] - '1')];
-    std::string text = t.def->escaped ? unescapeToolText(value) : std::string(textValue(value));
+    std::string text = t.def->escaped ? withoutStrayLeadBytes(unescapeToolText(value))
+                                      : std::string(textValue(value));
     tool.*(t.def->member) = cutText(text, kSettingTextBytes);
     return Applied::Set;
 }

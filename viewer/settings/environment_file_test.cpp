@@ -445,6 +445,30 @@ TEST(EnvironmentText, MalformedInputNeverCrashes) {
     EXPECT_EQ(s.replaySpeed, 4);
 }
 
+// Values that a damaged or foreign file gives are read as the writer can write them, so the
+// file written at exit reads back to the same settings.
+TEST(EnvironmentText, WhatIsReadIsWhatIsWrittenBack) {
+    const std::vector<std::string> inputs = {
+        sjis("警告音 : 0\r再現速度 : 9\r情報表示書式1 : x\ry"),  // line ends of a lone CR
+        sjis("Iメール件名:\r\r"),
+        sjis("印刷フォント:") + "\xdc\"",  // a lead byte before a quote in an unquoted face
+        sjis("コメントフォント : a\"b 12 1 0"),
+        sjis("ツール引数1:") + "\x83\"",  // a stray lead byte before an escaped quote
+        sjis("ツール引数2 : \"x\x95\\\\\""),
+    };
+    for (const std::string& input : inputs) {
+        Settings first;
+        parseEnvironmentText(input, first);
+        Settings second;
+        parseEnvironmentText(formatEnvironmentText(first), second);
+        EXPECT_EQ(second, first) << core::toUtf8Lossy(input);
+    }
+    Settings s = load("警告音 : 0\r再現速度 : 9\r");
+    EXPECT_EQ(s.warningSound, 0);
+    EXPECT_EQ(s.replaySpeed, 9);
+    EXPECT_EQ(load("コメントフォント : a\"b 12 1 0").commentFont.face, "a");
+}
+
 TEST(EnvironmentText, ValuesWithLineBreaksCannotAddLines) {
     Settings s;
     s.infoFormats[0] = "%g\r\n警告音 : 0";

@@ -70,6 +70,16 @@ TEST(FtpSettingsText, RoundTrip) {
     EXPECT_EQ(parseFtpSettings(text), written);
 }
 
+TEST(FtpSettingsText, ALoneCrEndsALineAndNoValueHoldsOne) {
+    const std::string text = sjis("設定数 : 1\r01サーバ : h\r01ユーザ : u\r\r\n01フォルダ:\r\x90");
+    const FtpSettings s = parseFtpSettings(text);
+    ASSERT_EQ(s.entries.size(), 1u);
+    EXPECT_EQ(s.entries[0].server, "h");
+    EXPECT_EQ(s.entries[0].user, "u");
+    EXPECT_EQ(s.entries[0].folder, "");
+    EXPECT_EQ(parseFtpSettings(formatFtpSettings(s)), s);
+}
+
 TEST(FtpSettingsText, MissingPasvLinesMeanPassive) {
     FtpSettings s =
         parseFtpSettings(sjis("設定数 : 2\n選択   : 0\n"

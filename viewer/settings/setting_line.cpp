@@ -18,11 +18,12 @@ std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
-        std::string_view line =
-            text.substr(pos, (end == std::string_view::npos ? text.size() : end) - pos);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // CR and LF are never second bytes of two-byte characters, so a byte search is exact.
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::size_t next = end + 1;
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') next = end + 2;
+        std::string_view line = text.substr(pos, end - pos);
         std::size_t nul = line.find('\0');
         if (nul != std::string_view::npos) line = line.substr(0, nul);
         lines.push_back(core::cutToBytes(line, kMaxLineBytes));

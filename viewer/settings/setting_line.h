@@ -14,9 +14,10 @@ namespace viewer {
 // The longest line a reader looks at, in bytes; the rest of a longer line is ignored.
 inline constexpr std::size_t kMaxLineBytes = 1023;
 
-// The lines of a file's text: split at LF, a CR before the LF removed, each line cut at its
-// first NUL byte and to kMaxLineBytes (never inside a two-byte character). A last line without
-// a line end counts as a line; the empty piece after a final line end does not.
+// The lines of a file's text: split at CR LF, LF or a lone CR (no value read can hold a line
+// break, which the writers could not write back), each line cut at its first NUL byte and to
+// kMaxLineBytes (never inside a two-byte character). A last line without a line end counts as a
+// line; the empty piece after a final line end does not.
 std::vector<std::string_view> splitLines(std::string_view text);
 
 // A line "key : value". `value` starts after the colon and one blank or tab following it.

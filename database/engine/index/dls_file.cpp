@@ -104,11 +104,13 @@ void appendHex(std::string& out, unsigned value) {
     out.append(buffer, r.ptr);
 }
 
-// Appends text as a field between double quotes. A double quote, a line end or a NUL can't be
-// stored inside one: the text ends there. A lead byte without its second byte is dropped, so
-// the closing quote is never read as the second byte of a character.
-void appendQuoted(std::string& out, std::string_view text) {
-    out += '"';
+// The part of text a field between double quotes can hold. A double quote, a line end or a NUL
+// can't be stored inside one: the text ends there. A lead byte without a valid second byte is
+// dropped, so the closing quote is never read as the second byte of a character. The reader
+// keeps fields in this form too, so that a table read and written again stays the same.
+std::string quotableText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         char c = text[i];
         if (core::isLeadByte(c)) {
@@ -121,6 +123,13 @@ void appendQuoted(std::string& out, std::string_view text) {
         out += c;
         ++i;
     }
+    return out;
+}
+
+// Appends text as a field between double quotes (see quotableText).
+void appendQuoted(std::string& out, std::string_view text) {
+    out += '"';
+    out += quotableText(text);
     out += '"';
 }
 
@@ -249,7 +258,8 @@ std::string textValue(std::string_view value, std::size_t maxBytes) {
         std::size_t close = core::findByte(value, '"');
         if (close != std::string_view::npos) value = value.substr(0, close);
     }
-    return std::string(core::cutToBytes(value, maxBytes));
+    const std::string text = quotableText(value);
+    return std::string(core::cutToBytes(text, maxBytes));
 }
 
 bool isOldVersion(std::string_view version) {
@@ -389,12 +399,12 @@ RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry, bool 
     FieldReader fields(line);
     std::string_view text;
     if (!fields.path(text)) return RecordLineResult::NoQuote;
-    entry.setText(IndexText::Path, text);
+    entry.setText(IndexText::Path, quotableText(text));
 
     if (!fields.text(text)) return RecordLineResult::EventMissing;
-    entry.setText(IndexText::BlackPlayer, text);
+    entry.setText(IndexText::BlackPlayer, quotableText(text));
     if (!fields.text(text)) return RecordLineResult::EventMissing;
-    entry.setText(IndexText::WhitePlayer, text);
+    entry.setText(IndexText::WhitePlayer, quotableText(text));
 
     long long numbers[7];
     for (long long& n : numbers) {
@@ -415,11 +425,11 @@ RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry, bool 
                  fitOrZero<uint8_t>(numbers[6])};
 
     if (!fields.text(text)) return RecordLineResult::EventMissing;
-    entry.setText(IndexText::Event, text);
+    entry.setText(IndexText::Event, quotableText(text));
     if (!fields.text(text)) return RecordLineResult::OpeningMissing;
-    entry.setText(IndexText::Opening, text);
+    entry.setText(IndexText::Opening, quotableText(text));
     if (!fields.text(text)) return RecordLineResult::TitleMissing;
-    entry.setText(IndexText::Title, text);
+    entry.setText(IndexText::Title, quotableText(text));
 
     // Older versions end their lines earlier; what is missing from here on stays empty.
     auto moveCount = fields.number();
@@ -430,14 +440,14 @@ RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry, bool 
     entry.result = *result >= 0 && *result < kResultCount ? static_cast<uint8_t>(*result) : 0;
     for (int k = 0; k < kUserFieldCount; ++k) {
         if (!fields.text(text)) return RecordLineResult::Ok;
-        entry.setText(userField(k), text);
+        entry.setText(userField(k), quotableText(text));
     }
     auto marks = fields.number(16);
     if (!marks) return RecordLineResult::Ok;
     entry.marks = static_cast<uint8_t>(fitOrZero<unsigned>(*marks) & 0xFF);
     for (IndexText field : {IndexText::TimeLimit, IndexText::Place, IndexText::PublishedIn}) {
         if (!fields.text(text)) return RecordLineResult::Ok;
-        entry.setText(field, text);
+        entry.setText(field, quotableText(text));
     }
     return RecordLineResult::Ok;
 }
@@ -508,7 +518,8 @@ SettingsLineResult applySettingsLine(std::string_view text, IndexSettings& s) {
             break;
         case Key::ColumnWidth:
             readColumns(value, 4, s.columnWidth, [](long long v) {
-                return static_cast<int>(std::clamp(v, -9999LL, 9999LL));
+                // Widths are written in three digits.
+                return static_cast<int>(std::clamp(v, 0LL, 999LL));
             });
             break;
         case Key::RelativePaths:

@@ -165,6 +165,40 @@ TEST(DlsWriteTest, WidthsOfFourDigitsAreLimitedSoTheColumnsStayInStep) {
     EXPECT_EQ(back.settings().columnWidth[1], 30);
 }
 
+// Whatever a damaged file gives, the table read is the table written: saving it and opening the
+// save again changes nothing (texts with bytes the file can't hold, widths it can't write).
+TEST(DlsReadTest, WhatIsReadIsWhatIsWrittenBack) {
+    struct Case {
+        const char* what;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"a path of a lone lead byte", "000001,\"\x95"},
+        {"a lead byte before a control byte",
+         "000001,\"a\x95\x01"
+         "b\",\"p\",\"q\""},
+        {"a lead byte before the closing quote", line("\"/g/\x82\",\"x\x82\",\"y\"")},
+        {"a lead byte ending a settings text", "$" + sjis("追加パス") + "    :\"/a\x82"},
+        {"a width of four digits", "$" + sjis("表示項目幅") + "  :6200 040"},
+        {"a negative width", "$" + sjis("表示項目幅") + "  :-12 040"},
+    };
+    for (const Case& c : cases) {
+        IndexTable first;
+        (void)loadDls(first, "/db/x.DLS", c.text);
+        const std::string written = formatDls(first);
+        IndexTable second;
+        EXPECT_EQ(loadDls(second, "/db/x.DLS", written).code, core::ReadResult::Ok) << c.what;
+        EXPECT_EQ(second.entries(), first.entries()) << c.what;
+        EXPECT_EQ(second.settings(), first.settings()) << c.what;
+        EXPECT_EQ(formatDls(second), written) << c.what;
+    }
+    IndexTable table;
+    (void)loadDls(table, "", "$" + sjis("表示項目幅") + "  :6200 -12 040");
+    EXPECT_EQ(table.settings().columnWidth[0], 999);
+    EXPECT_EQ(table.settings().columnWidth[1], 0);
+    EXPECT_EQ(table.settings().columnWidth[2], 40);
+}
+
 TEST(DlsFileTest, WritesAndReadsAFileAndReportsFailures) {
     auto dir = std::filesystem::temp_directory_path() / ("dls_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);

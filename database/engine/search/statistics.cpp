@@ -1,6 +1,5 @@
 #include "database/engine/search/statistics.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <vector>
 
@@ -11,13 +10,14 @@ namespace database {
 
 namespace {
 
-// The formats hold CP932 text; a '%' is never the second byte of a two-byte character.
-void appendf(std::string& out, const std::string& format, ...) {
+// The formats hold CP932 text; a '%' is never the second byte of a two-byte character. A
+// template, not "...": va_start after a reference parameter is undefined.
+template <typename... Args>
+void appendf(std::string& out, const std::string& format, Args... args) {
     char buf[512];
-    va_list args;
-    va_start(args, format);
-    int n = std::vsnprintf(buf, sizeof buf, format.c_str(), args);
-    va_end(args);
+    // The trailing 0 is never read; it keeps a format without arguments (which still has "%%"
+    // to print) from looking like text passed as a format.
+    int n = std::snprintf(buf, sizeof buf, format.c_str(), args..., 0);
     if (n > 0) out.append(buf, static_cast<std::size_t>(std::min<int>(n, sizeof buf - 1)));
 }
 
