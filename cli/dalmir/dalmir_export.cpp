@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "cli/common/cli_common.h"
-#include "core/text/streamed_file.h"
+#include "core/text/safe_file.h"
 
 namespace cli {
 

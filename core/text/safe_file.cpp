@@ -100,25 +100,39 @@ void removeStaleTemporaries(const std::string& path) {
 
 }  // namespace
 
-WriteResult writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
+StreamedFile::~StreamedFile() { discard(); }
+
+void StreamedFile::discard() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    if (!m_temporary.empty()) ::unlink(m_temporary.c_str());
+    m_temporary.clear();
+    if (m_keeper >= 0) ::close(m_keeper);
+    m_keeper = -1;
+    m_buffer.clear();
+}
+
+WriteResult StreamedFile::open(const std::string& linkOrPath) {
+    discard();
+    m_failed = false;
     if (linkOrPath.empty() || linkOrPath.back() == '/') return WriteResult::CannotCreate;
     const std::optional<std::string> target = saveTarget(linkOrPath);
     if (!target) return WriteResult::CannotCreate;
-    const std::string& path = *target;
     struct stat old {};
-    bool exists = ::stat(path.c_str(), &old) == 0;
+    const bool exists = ::stat(target->c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) return WriteResult::CannotCreate;
 
-    std::string tmpl = path + std::string(kTempInfix) + std::string(kTempSuffixBytes, 'X');
+    std::string tmpl = *target + std::string(kTempInfix) + std::string(kTempSuffixBytes, 'X');
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
-    int fd = ::mkstemp(name.data());
-    if (fd < 0) return WriteResult::CannotCreate;
-    std::string tmp(name.data());
+    m_fd = ::mkstemp(name.data());
+    if (m_fd < 0) return WriteResult::CannotCreate;
+    m_temporary = name.data();
+    m_target = *target;
     // Held through a second descriptor until the file is renamed or removed: tells a later
     // save that this writer is alive.
-    (void)::flock(fd, LOCK_EX | LOCK_NB);
-    const int keeper = ::dup(fd);
+    (void)::flock(m_fd, LOCK_EX | LOCK_NB);
+    m_keeper = ::dup(m_fd);
 
     mode_t mode;
     if (exists) {
@@ -128,15 +142,50 @@ WriteResult writeFileAtomically(const std::string& linkOrPath, std::string_view 
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmp.c_str());
-    if (keeper >= 0) ::close(keeper);
-    if (!ok) return WriteResult::WriteFailed;
-    removeStaleTemporaries(path);
-    syncFolder(syncedFolderOf(path));
+    if (::fchmod(m_fd, mode) != 0) m_failed = true;
     return WriteResult::Ok;
+}
+
+bool StreamedFile::flushBuffer() {
+    if (!m_failed && !writeAll(m_fd, m_buffer)) m_failed = true;
+    m_buffer.clear();
+    return !m_failed;
+}
+
+bool StreamedFile::write(std::string_view bytes) {
+    constexpr std::size_t kBufferBytes = 1 << 16;
+    if (m_fd < 0 || m_failed) return false;
+    if (m_buffer.empty() && bytes.size() >= kBufferBytes) {
+        if (!writeAll(m_fd, bytes)) m_failed = true;
+        return !m_failed;
+    }
+    m_buffer += bytes;
+    if (m_buffer.size() >= kBufferBytes) return flushBuffer();
+    return true;
+}
+
+WriteResult StreamedFile::commit() {
+    if (m_fd < 0) return WriteResult::WriteFailed;
+    bool ok = flushBuffer() && ::fsync(m_fd) == 0;
+    if (::close(m_fd) != 0) ok = false;
+    m_fd = -1;
+    if (ok && ::rename(m_temporary.c_str(), m_target.c_str()) != 0) ok = false;
+    if (!ok) {
+        discard();
+        return WriteResult::WriteFailed;
+    }
+    m_temporary.clear();
+    discard();
+    removeStaleTemporaries(m_target);
+    syncFolder(syncedFolderOf(m_target));
+    return WriteResult::Ok;
+}
+
+WriteResult writeFileAtomically(const std::string& path, std::string_view bytes) {
+    StreamedFile file;
+    if (WriteResult r = file.open(path); r != WriteResult::Ok) return r;
+    (void)file.write(bytes);
+    return file.commit();
 }
 
 std::string stagedPathOf(const std::string& path) {

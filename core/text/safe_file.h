@@ -42,6 +42,37 @@ enum class [[nodiscard]] ReadResult : int{
 // CannotCreate.
 [[nodiscard]] WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
 
+// The same crash-safe write for outputs too large to hold (exports): the bytes come piece by
+// piece into the temporary file, and commit() puts it in place only when complete. The object
+// owns the temporary file and removes it unless commit() succeeded.
+class StreamedFile {
+public:
+    StreamedFile() = default;
+    ~StreamedFile();
+    StreamedFile(const StreamedFile&) = delete;
+    StreamedFile& operator=(const StreamedFile&) = delete;
+
+    // Creates the temporary file for path (a symbolic link: for the file at the end of its
+    // links). Ok or CannotCreate.
+    [[nodiscard]] WriteResult open(const std::string& path);
+    // Adds bytes (buffered). False once any write has failed; the failure is kept for commit.
+    bool write(std::string_view bytes);
+    // Writes what is buffered, syncs, and renames over the target: Ok, or WriteFailed with the
+    // old file untouched and the temporary file removed.
+    [[nodiscard]] WriteResult commit();
+
+private:
+    bool flushBuffer();
+    void discard();
+
+    int m_fd = -1;
+    int m_keeper = -1;  // holds the flock that tells later saves this writer is alive
+    bool m_failed = false;
+    std::string m_target;
+    std::string m_temporary;
+    std::string m_buffer;
+};
+
 // Saving files that must change together, in two steps. stageFile writes the complete new
 // content crash-safe as stagedPathOf(path), with the permissions of the target when it exists;
 // commitStaged then renames the staged file over the target and syncs the folder. A crash

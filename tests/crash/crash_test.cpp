@@ -32,6 +32,7 @@
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/dls_file.h"
+#include "database/engine/index/export_rows.h"
 #include "database/engine/store/binary_store.h"
 #include "database/engine/store/database.h"
 #include "tests/support/random_record.h"
@@ -229,6 +230,49 @@ Saver databaseSaver(bool binary) {
     return s;
 }
 
+// ---- exports ----
+
+// dalmir-cli export -o: the rows streamed into the file, which appears only when complete.
+std::string exportOf(const database::Database& db, const fs::path& file, bool& ok) {
+    std::string text;
+    core::StreamedFile out;
+    ok = !file.empty() && out.open(file.string()) == core::WriteResult::Ok;
+    database::ExportSink sink = [&](std::string_view bytes) {
+        if (file.empty()) {
+            text += bytes;
+            return true;
+        }
+        return out.write(bytes);
+    };
+    database::ExportReport r = database::exportListedRows(db.table(), database::ExportFormat::Csv,
+                                                          database::ExportMoves::None, sink);
+    if (!file.empty()) ok = ok && !r.stopped && out.commit() == core::WriteResult::Ok;
+    return text;
+}
+
+Saver exportSaver() {
+    auto oldDb = makeDatabase(false, 2000, 3);
+    auto newDb = makeDatabase(false, 2500, 4);
+    bool ignored = false;
+    auto oldBytes = std::make_shared<std::string>(exportOf(*oldDb, {}, ignored));
+    auto newBytes = std::make_shared<std::string>(exportOf(*newDb, {}, ignored));
+    Saver s;
+    s.name = "export";
+    s.writeOld = [=](const fs::path& dir) {
+        bool ok = false;
+        (void)exportOf(*oldDb, dir / "games.csv", ok);
+    };
+    s.save = [=](const fs::path& dir) {
+        bool ok = false;
+        (void)exportOf(*newDb, dir / "games.csv", ok);
+        return ok;
+    };
+    s.check = [=](const fs::path& dir) {
+        return oldOrNew(dir / "games.csv", *oldBytes, *newBytes);
+    };
+    return s;
+}
+
 // Temporary and staged files left in the folder.
 std::vector<std::string> leftovers(const fs::path& dir) {
     std::vector<std::string> out;
@@ -321,10 +365,9 @@ int main(int argc, char** argv) {
     const fs::path dir = root / "run";
 
     std::mt19937 rng(static_cast<std::mt19937::result_type>(seed));
-    // Every saver the programs have. When dalmir-cli export -o writes its file, add it here
-    // the same way: the old export, the new one, and a check that reads it back.
+    // Every saver the programs have.
     std::vector<Saver> savers = {recordSaver(rng), environmentSaver(), databaseSaver(false),
-                                 databaseSaver(true)};
+                                 databaseSaver(true), exportSaver()};
     for (std::size_t i = 0; i < savers.size(); ++i) {
         Saver& s = savers[i];
         s.oldFolder = root / ("old-" + std::to_string(i));
