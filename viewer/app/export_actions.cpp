@@ -240,6 +240,10 @@ void ExportActions::preview(PrintKind kind) {
     m_doc.ui().documentChanged();
 }
 
+void ExportActions::refreshPreview() {
+    if (m_preview) m_preview->setPage(m_preview->page());
+}
+
 void ExportActions::closePreview() {
     if (!m_preview) return;
     m_preview->hide();

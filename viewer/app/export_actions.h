@@ -53,6 +53,8 @@ public:
     // is shown already.
     void preview(PrintKind kind);
     void closePreview();
+    // The record or the position shown changed: the previewed page is drawn again.
+    void refreshPreview();
     PrintPreviewView* previewView() const { return m_preview; }
 
     void suspendAndMail();

@@ -237,6 +237,7 @@ void MainWindow::updateTitle() {
 void MainWindow::refreshAll() {
     m_board->setTextContext(m_doc.templateEnvironment(), &m_doc.snapshot());
     m_board->update();
+    if (m_exports) m_exports->refreshPreview();
     updateTitle();
     updateCommandStates();
 }

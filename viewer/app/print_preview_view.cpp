@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "viewer/logic/image_export.h"
@@ -12,7 +13,7 @@ namespace viewer {
 namespace {
 constexpr double kA4Width = 210;
 constexpr double kA4Height = 297;
-constexpr int kPageGap = 4;
+constexpr double kPreviewDpi = 100;
 }  // namespace
 
 PrintPreviewView::PrintPreviewView(CTavrelDoc& doc, PrintKind kind, QWidget* parent)
@@ -22,18 +23,13 @@ PrintPreviewView::PrintPreviewView(CTavrelDoc& doc, PrintKind kind, QWidget* par
 }
 
 PageArea PrintPreviewView::pageArea() const {
-    const int availableH = std::max(1, height() - kPreviewBand - 2 * kPageGap);
-    const int availableW = std::max(1, width() - 2 * kPageGap);
-    int h = availableH;
-    int w = static_cast<int>(h * kA4Width / kA4Height);
-    if (w > availableW) {
-        w = availableW;
-        h = static_cast<int>(w * kA4Height / kA4Width);
-    }
+    // One page unit (0.01 inch) to a pixel, whatever the window's size, so that the trimming area
+    // in window pixels always takes the same part of the page.
     PageArea area;
-    area.rect = QRect(kPageGap, kPreviewBand + kPageGap, w, h);
-    area.dpiX = w / (kA4Width / 25.4);
-    area.dpiY = h / (kA4Height / 25.4);
+    area.dpiX = kPreviewDpi;
+    area.dpiY = kPreviewDpi;
+    area.rect = QRect(1, kPreviewBand + 1, static_cast<int>(kA4Width / 25.4 * kPreviewDpi),
+                      static_cast<int>(kA4Height / 25.4 * kPreviewDpi));
     return area;
 }
 
@@ -64,15 +60,22 @@ void PrintPreviewView::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Escape:
             Q_EMIT closeWanted();
             return;
-        case Qt::Key_PageDown:
+        case Qt::Key_Down:
             setPage(m_page + 1);
             return;
-        case Qt::Key_PageUp:
+        case Qt::Key_Up:
             setPage(m_page - 1);
             return;
         default:
             QWidget::keyPressEvent(event);
     }
+}
+
+void PrintPreviewView::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y();
+    if (steps < 0) setPage(m_page + 1);
+    if (steps > 0) setPage(m_page - 1);
+    event->accept();
 }
 
 void PrintPreviewView::contextMenuEvent(QContextMenuEvent* event) {

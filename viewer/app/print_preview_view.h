@@ -1,6 +1,7 @@
 // The print preview inside the main view (viewer mode PrintPreview): a 20-pixel band at the top,
-// then the previewed page in a frame, drawn by the same painter as the printed page. Page Up and
-// Page Down turn pages; Esc asks to close; the right button asks for the context menu.
+// then the previewed page in a frame, drawn by the same painter as the printed page. The mouse
+// wheel and the Up and Down keys turn pages; Esc asks to close; the right button asks for the
+// context menu.
 #pragma once
 
 #include <QWidget>
@@ -18,7 +19,8 @@ public:
     int page() const { return m_page; }
     int pageCount() const;
     void setPage(int page);
-    // Where the page is drawn in the view: below the band, A4 upright, as large as fits.
+    // Where the page is drawn in the view: below the band, A4 upright, a page unit (0.01 inch) to
+    // a pixel.
     PageArea pageArea() const;
 
 Q_SIGNALS:
@@ -29,6 +31,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     CTavrelDoc& m_doc;
