@@ -116,11 +116,19 @@ TEST_F(PrintToPdfTest, RecordFormCarriesCaptionsNamesAndResult) {
     int pages = 0;
     const QString text = print(PrintKind::Form, &pages);
     EXPECT_EQ(pages, 1);
-    for (const char* expected : {"見本戦", "手", "合", "割", "甲田", "乙川", "2手で後手の勝ち",
+    for (const char* expected : {"見本戦", "手", "合", "割", "甲", "乙", "2手で後手の勝ち",
                                  "▲７六歩", "昼休", "記録係", "備考"}) {
         EXPECT_TRUE(has(text, expected)) << expected << "\n" << text.toStdString();
     }
     EXPECT_FALSE(text.contains(QStringLiteral("Page")));
+
+    // Written across, the names keep to their character counts.
+    settings.printNamesVertical = 0;
+    settings.printWhiteNameChars = 1;
+    const QString across = print(PrintKind::Form, &pages);
+    EXPECT_TRUE(has(across, "甲田")) << across.toStdString();
+    EXPECT_TRUE(has(across, "乙")) << across.toStdString();
+    EXPECT_FALSE(has(across, "乙川")) << across.toStdString();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The record form (棋譜用紙): a fixed score sheet laid out in millimetres: a header of four bands
 // and a grid of 26 rows by 6 column pairs (move, time), one sheet per 156 moves.
 #include <QFontMetrics>
+#include <algorithm>
 #include <vector>
 
 #include "core/notation/piece_text.h"
@@ -88,14 +89,27 @@ void drawHeader(FormSheet& f, const core::RecordStore& store, const Settings& se
            qs("消 費 時 間　▲") + qtext(formTimeUsed(store, 0)));
     f.text(2 * third + 2, kBand * 1.5, third - 2, kBand / 2,
            qs("　　　　　　△") + qtext(formTimeUsed(store, 1)));
-    // Band 3: the players and the result.
-    f.font(13);
-    f.text(2, 2 * kBand, third - 2, kBand,
-           qs(handicap ? "下手 ▲" : "先手 ▲") +
-               cutName(store.playerName(core::PlayerField::Black), settings.printBlackNameChars));
-    f.text(third + 2, 2 * kBand, third - 2, kBand,
-           qs(handicap ? "上手 △" : "後手 △") +
-               cutName(store.playerName(core::PlayerField::White), settings.printWhiteNameChars));
+    // Band 3: the players (with 印刷対局者名縦 their names written downwards) and the result.
+    const QString names[2] = {
+        cutName(store.playerName(core::PlayerField::Black), settings.printBlackNameChars),
+        cutName(store.playerName(core::PlayerField::White), settings.printWhiteNameChars)};
+    const char* const captions[2] = {handicap ? "下手 ▲" : "先手 ▲",
+                                     handicap ? "上手 △" : "後手 △"};
+    for (int side = 0; side < 2; ++side) {
+        const double left = side * third + 2;
+        f.font(13);
+        if (settings.printNamesVertical == 0) {
+            f.text(left, 2 * kBand, third - 2, kBand, qs(captions[side]) + names[side]);
+            continue;
+        }
+        f.text(left, 2 * kBand, 16, kBand, qs(captions[side]));
+        const int count = static_cast<int>(names[side].size());
+        const double step = count > 0 ? std::min(5.0, (kBand - 1) / count) : 0;
+        for (int i = 0; i < count; ++i) {
+            f.text(left + 16, 2 * kBand + 0.5 + i * step, 6, step, names[side].mid(i, 1),
+                   Qt::AlignCenter);
+        }
+    }
     f.font(9);
     f.text(2 * third + 2, 2 * kBand, third - 2, kBand, qtext(formResultLine(store)));
     // Band 4: opening, site, recorder, remarks, time before the breaks.
