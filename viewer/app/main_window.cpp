@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUrl>
 
 #include "core/text/path_text.h"
@@ -84,6 +85,10 @@ MainWindow::MainWindow(const AppContext& context)
     statusBar()->setVisible(m_settings.showStatusBar != 0);
     setAcceptDrops(true);
     buildMenus();
+    m_exports = new ExportActions(this, m_doc, m_board, m_clock, m_quiet);
+    m_exports->connectActions();
+    connect(m_exports, &ExportActions::previewContextMenu, this,
+            [this](const QPoint& at) { showContextMenu(at, false); });
     connect(m_recordWindow, &RecordWindow::plyChosen, this,
             [this](int ply) { showChosenPly(m_doc, ply); });
     m_board->attachInput(&m_doc, &m_input);
@@ -232,6 +237,7 @@ void MainWindow::updateTitle() {
 void MainWindow::refreshAll() {
     m_board->setTextContext(m_doc.templateEnvironment(), &m_doc.snapshot());
     m_board->update();
+    if (m_exports) m_exports->refreshPreview();
     updateTitle();
     updateCommandStates();
 }
@@ -313,23 +319,27 @@ void MainWindow::buildFileMenu() {
     // "KI2形式で棋譜を保存(&K)..." is taken out of the menu at start-up; SaveAsKind::Ki2Only is
     // command.
     addCommand(m, "上書き保存し、FTP転送(&F)", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
-    addCommand(m, "画像の保存(&G)...");
+    addCommand(m, "画像の保存(&G)...")->setObjectName(QStringLiteral("saveImage"));
     m->addSeparator();
     QMenu* mail = m->addMenu(qs("メール"));
-    addCommand(mail, "インターネットメールの送信(&I)...",
-               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)});
-    addCommand(mail, "棋譜ファイルをメールで送信(&T)...");
-    addCommand(mail, "メール(MAL)作成(&L)");
-    addCommand(mail, "メール(MA2)作成(&B)");
-    addCommand(mail, "メール作成(&M)...");
+    // The output commands are connected by ExportActions through these object names.
+    auto named = [](QAction* a, const char* name) { a->setObjectName(QString::fromLatin1(name)); };
+    named(addCommand(mail, "インターネットメールの送信(&I)...",
+                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)}),
+          "mailLink");
+    named(addCommand(mail, "棋譜ファイルをメールで送信(&T)..."), "mailAttach");
+    named(addCommand(mail, "メール(MAL)作成(&L)"), "mailMal");
+    named(addCommand(mail, "メール(MA2)作成(&B)"), "mailMa2");
+    named(addCommand(mail, "メール作成(&M)..."), "mailDialog");
     QMenu* print = m->addMenu(qs("印刷(&P)"));
-    addCommand(print, "局面の印刷(&P)...", {QKeySequence(Qt::CTRL | Qt::Key_P)});
-    addCommand(print, "棋譜の印刷(&K)...");
-    addCommand(print, "棋譜用紙印刷(&Y)...");
+    named(addCommand(print, "局面の印刷(&P)...", {QKeySequence(Qt::CTRL | Qt::Key_P)}),
+          "printPosition");
+    named(addCommand(print, "棋譜の印刷(&K)..."), "printRecord");
+    named(addCommand(print, "棋譜用紙印刷(&Y)..."), "printForm");
     QMenu* preview = m->addMenu(qs("印刷プレビュー(&V)"));
-    addCommand(preview, "局面(&P)", {QKeySequence(Qt::CTRL | Qt::Key_U)});
-    addCommand(preview, "棋譜(&K)");
-    addCommand(preview, "棋譜用紙(&Y)");
+    named(addCommand(preview, "局面(&P)", {QKeySequence(Qt::CTRL | Qt::Key_U)}), "previewPosition");
+    named(addCommand(preview, "棋譜(&K)"), "previewRecord");
+    named(addCommand(preview, "棋譜用紙(&Y)"), "previewForm");
     m_recentSeparator = m->addSeparator();
     m->addSeparator();
     m_exitAction = addCommand(m, "終了(&X)", {}, [this] { close(); });
@@ -365,25 +375,28 @@ void MainWindow::rebuildRecentMenu() {
 
 void MainWindow::buildEditMenu() {
     QMenu* m = menuBar()->addMenu(qs("編集(&E)"));
+    // The copies are connected by ExportActions through these object names.
+    auto named = [](QAction* a, const char* name) { a->setObjectName(QString::fromLatin1(name)); };
     QMenu* copy = m->addMenu(qs("棋譜のコピー(&K)"));
-    addCommand(copy, "時間付き（KI&F形式）");
-    addCommand(copy, "時間無し（KI&2形式）");
-    addCommand(copy, "現在の変化だけ(KIF形式)(&H)");
-    addCommand(copy, "現在の変化だけ(KI2形式)(&I)");
-    addCommand(copy, "英語表記(&E)");
+    named(addCommand(copy, "時間付き（KI&F形式）"), "copyKif");
+    named(addCommand(copy, "時間無し（KI&2形式）"), "copyKi2");
+    named(addCommand(copy, "現在の変化だけ(KIF形式)(&H)"), "copyKifLine");
+    named(addCommand(copy, "現在の変化だけ(KI2形式)(&I)"), "copyKi2Line");
+    named(addCommand(copy, "英語表記(&E)"), "copyEnglishRecord");
+    named(addCommand(copy, "dharma/Win用(&D)"), "copyDharma");
     QMenu* pos = m->addMenu(qs("局面・メールのコピー(&D)"));
-    addCommand(pos, "通常(&U)");
-    addCommand(pos, "等幅タグ付き(&T)");
-    addCommand(pos, "英語表記(&E)");
-    addCommand(pos, "メールのコピー(&1)");
-    addCommand(pos, "メールのコピー(&2)");
-    addCommand(m, "ビットマップのコピー(&B)");
+    named(addCommand(pos, "通常(&U)"), "copyPosition");
+    named(addCommand(pos, "等幅タグ付き(&T)"), "copyPositionHtml");
+    named(addCommand(pos, "英語表記(&E)"), "copyEnglishPosition");
+    named(addCommand(pos, "メールのコピー(&1)"), "copyMail1");
+    named(addCommand(pos, "メールのコピー(&2)"), "copyMail2");
+    named(addCommand(m, "ビットマップのコピー(&B)"), "copyBitmap");
     addCommand(m, "棋譜・局面の貼り付け(&P)",
                {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
                [this] { paste(m_doc); })
         ->setObjectName(QStringLiteral("paste"));
     addCommand(m, "棋譜の合成(&A)");
-    addCommand(m, "棋譜の変化図コピー(&Z)...");
+    named(addCommand(m, "棋譜の変化図コピー(&Z)..."), "copyVariations");
     m->addSeparator();
     addCommand(m, "棋譜情報(&I)...", {QKeySequence(Qt::CTRL | Qt::Key_I)});
     addCommand(m, "詰将棋情報(&M)...", {QKeySequence(Qt::CTRL | Qt::Key_F5)});
@@ -446,8 +459,8 @@ void MainWindow::buildPlayMenu() {
     terminal("詰み(&T)", "mate", core::TerminalCode::Mate);
     terminal("不詰(&F)", "noMate", core::TerminalCode::NoMate);
     addCommand(m, "中断し、メールを出力(&W)", {QKeySequence(Qt::CTRL | Qt::Key_W)}, [this] {
-        enterTerminal(m_doc, m_clock, core::TerminalCode::Suspend);
-        m_doc.notAvailableYet(core::sjis("メール出力"));
+        m_board->finishAnimation();
+        m_exports->suspendAndMail();
     })->setObjectName(QStringLiteral("suspendMail"));
 }
 
@@ -705,8 +718,10 @@ void MainWindow::typedMoveDialog() {
 QMenu* MainWindow::buildContextMenu(bool shift) {
     delete m_contextMenu;
     m_contextMenu = new QMenu(this);
+    const std::string imageName =
+        m_doc.mode() == ViewerMode::PrintPreview ? m_exports->proposedImageName() : std::string();
     for (const ContextEntry& e :
-         contextMenuEntries(m_doc.mode(), m_doc.store(), m_settings, shift)) {
+         contextMenuEntries(m_doc.mode(), m_doc.store(), m_settings, shift, imageName)) {
         if (e.command == ContextCommand::Separator) {
             m_contextMenu->addSeparator();
             continue;
@@ -715,12 +730,8 @@ QMenu* MainWindow::buildContextMenu(bool shift) {
         ContextCommand c = e.command;
         connect(a, &QAction::triggered, this, [this, c] { runContextCommand(c); });
         switch (c) {
-            case ContextCommand::PositionPreview:
             case ContextCommand::GoToBookmark:
             case ContextCommand::AddBookmark:
-            case ContextCommand::SaveImageAs:
-            case ContextCommand::SaveImage:
-            case ContextCommand::CopyBitmap:
                 a->setEnabled(false);  // built with a later part of the program
                 break;
             default:
@@ -751,8 +762,19 @@ void MainWindow::runContextCommand(ContextCommand command) {
             takeBack(m_doc, m_clock);
             return;
         case ContextCommand::SuspendAndMail:
-            enterTerminal(m_doc, m_clock, core::TerminalCode::Suspend);
-            m_doc.notAvailableYet(core::sjis("メール出力"));
+            m_exports->suspendAndMail();
+            return;
+        case ContextCommand::PositionPreview:
+            m_exports->preview(PrintKind::Position);
+            return;
+        case ContextCommand::SaveImageAs:
+            m_exports->saveImageAs();
+            return;
+        case ContextCommand::SaveImage:
+            m_exports->saveImageNamed();
+            return;
+        case ContextCommand::CopyBitmap:
+            m_exports->copyBitmap();
             return;
         case ContextCommand::Mate:
             enterTerminal(m_doc, m_clock, core::TerminalCode::Mate);
@@ -788,7 +810,12 @@ void MainWindow::runContextCommand(ContextCommand command) {
 
 void MainWindow::processCommandLine(const CommandLine& commandLine) {
     showRecordWindow(m_settings.recordWindow.shown != 0);
-    viewer::processCommandLine(m_doc, commandLine);
+    std::optional<PrintRequest> request = viewer::processCommandLine(m_doc, commandLine);
+    if (!request) return;
+    // "/P": print without a dialog, then close.
+    (void)m_exports->print(*request == PrintRequest::Form ? PrintKind::Form : PrintKind::Position,
+                           true);
+    QTimer::singleShot(0, this, [this] { close(); });
 }
 
 // ---- Closing, drag and drop ----

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "viewer/app/board_widget.h"
+#include "viewer/app/export_actions.h"
 #include "viewer/app/record_window.h"
 #include "viewer/logic/command_line.h"
 #include "viewer/logic/document.h"
@@ -83,6 +84,7 @@ public:
     void setTypedMoveSource(std::function<std::optional<std::string>()> source) {
         m_typedMoveSource = std::move(source);
     }
+    ExportActions& exports() { return *m_exports; }
     // The context menu of the mode, as built for a right click (shift: Shift was held).
     QMenu* buildContextMenu(bool shift);
 
@@ -138,6 +140,7 @@ private:
     bool m_recordShownBeforeEditing = false;
     std::function<std::optional<std::string>()> m_typedMoveSource;
     QMenu* m_contextMenu = nullptr;
+    ExportActions* m_exports = nullptr;
 };
 
 }  // namespace viewer

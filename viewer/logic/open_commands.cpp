@@ -130,7 +130,7 @@ void paste(CTavrelDoc& doc) {
     doc.ui().documentChanged();
 }
 
-void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine) {
+std::optional<PrintRequest> processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine) {
     const CommandLine& cl = commandLine;
     Settings& settings = doc.settings();
     // "+n" overrides 棋譜読込局面 for this one load.
@@ -162,8 +162,12 @@ void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine) {
     } else if (cl.editPosition) {
         (void)startEditing(doc);
     } else if (cl.print) {
-        doc.notAvailableYet(sjis("印刷"));
+        // A record file without a ply prints as the record form, anything else as the position.
+        const std::string ext = cl.file ? core::lowerExtension(*cl.file) : std::string();
+        const bool record = ext == "csa" || ext == "kif" || ext == "ki2";
+        return record && !cl.ply ? PrintRequest::Form : PrintRequest::Position;
     }
+    return std::nullopt;
 }
 
 }  // namespace viewer

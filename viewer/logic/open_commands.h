@@ -4,6 +4,7 @@
 // dialog asked for, hand over the input and redraw when told (documentChanged).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "viewer/logic/command_line.h"
@@ -41,7 +42,8 @@ void paste(CTavrelDoc& doc);
 // clipboard with "/C"), at the ply given with "+n" instead of 棋譜読込局面, then starts the first
 // mode asked for: replay ("/R", with 旧再現 on and a move to replay), automatic replay ("/A",
 // "/a"), resuming the game ("/G", only when the file was read), position editing ("/B"),
-// printing ("/P").
-void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine);
+// printing ("/P"), which the window does: the page it is to print is returned.
+enum class PrintRequest { Position, Form };
+std::optional<PrintRequest> processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine);
 
 }  // namespace viewer

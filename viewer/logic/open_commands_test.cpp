@@ -200,20 +200,24 @@ TEST_F(OpenCommandsTest, CommandLineModes) {
         {{"/A", "/G", "/B", path}, "連続再現"},
         {{"/a", path}, "連続再現"},
         {{"/G", "/B", path}, "中断局面から再開"},
-        {{"/P", path}, "印刷"},
     };
     for (const auto& [args, feature] : cases) {
         ui.events.clear();
-        processCommandLine(doc, commandLine(args));
+        EXPECT_FALSE(processCommandLine(doc, commandLine(args)));
         EXPECT_EQ(ui.events, (Events{"changed", "beep", notYet(feature)})) << feature;
     }
     // "/B" starts position editing on the record's position, before the print request.
     ui.events.clear();
-    processCommandLine(doc, commandLine({"/B", "/P", path}));
+    EXPECT_FALSE(processCommandLine(doc, commandLine({"/B", "/P", path})));
     EXPECT_EQ(doc.mode(), ViewerMode::Editing);
     EXPECT_EQ(store.moveCount(), 0);
     EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "beep"), 0);
     doc.setMode(ViewerMode::Viewing);
+
+    // "/P" asks the window to print: a record file as the form, with a ply the position.
+    EXPECT_EQ(processCommandLine(doc, commandLine({"/P", path})), PrintRequest::Form);
+    EXPECT_EQ(processCommandLine(doc, commandLine({"/P", path, "+1"})), PrintRequest::Position);
+    EXPECT_EQ(processCommandLine(doc, commandLine({"/P", "/C"})), PrintRequest::Position);
 
     // Resuming needs a record that was read.
     ui.events.clear();

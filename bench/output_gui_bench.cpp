@@ -1,0 +1,138 @@
+// The record's outputs a user waits for: a picture of the view encoded as GIF (exact colours and
+// quantised), the record page of a 300-ply record printed to a PDF file, one previewed page
+// painted, and the variation diagram and printed record lines built.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <random>
+
+#include "tests/support/random_record.h"
+#include "viewer/app/main_window.h"
+#include "viewer/app/print_painter.h"
+#include "viewer/logic/copy_commands.h"
+#include "viewer/logic/print_layout.h"
+#include "viewer/logic/text_options.h"
+#include "viewer/platform/gif_writer.h"
+
+namespace {
+
+constexpr int kPlies = 300;
+
+void buildRecord(core::RecordStore& store) {
+    for (std::uint32_t seed = 1;; ++seed) {
+        std::mt19937 rng(seed);
+        store.reset();
+        store.restoreStartPosition(store.position());
+        while (store.currentPly() < kPlies) {
+            core::PackedMove m = testsupport::randomLegalMove(store.position(), rng);
+            if (m == 0 || store.addAndAdvance(core::kAddStoreAll, m, 7) != core::AddResult::Ok) {
+                break;
+            }
+        }
+        if (store.currentPly() == kPlies) break;
+    }
+}
+
+// A quiet main window over a 300-ply record, shown offscreen.
+struct Fixture {
+    Fixture() {
+        buildRecord(store);
+        viewer::AppContext c;
+        c.settings = &settings;
+        c.store = &store;
+        c.programFolder = folder.path() + QStringLiteral("/");
+        c.folderWritable = false;
+        c.profileName.clear();
+        c.quiet = true;
+        window = std::make_unique<viewer::MainWindow>(c);
+        window->resize(640, 480);
+        window->show();
+        QApplication::processEvents();
+    }
+    QTemporaryDir folder;
+    viewer::Settings settings;
+    core::RecordStore store;
+    std::unique_ptr<viewer::MainWindow> window;
+};
+
+void BM_GifOfTheBoardView(benchmark::State& state) {
+    Fixture f;
+    const QImage picture = f.window->exports().captureView();
+    for (auto _ : state) benchmark::DoNotOptimize(viewer::encodeGif(picture));
+    state.SetLabel(std::to_string(picture.width()) + "x" + std::to_string(picture.height()));
+}
+BENCHMARK(BM_GifOfTheBoardView)->Unit(benchmark::kMillisecond);
+
+void BM_GifQuantised640x480(benchmark::State& state) {
+    QImage picture(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) picture.setPixel(x, y, qRgb(x % 256, y % 256, (x ^ y) % 256));
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(viewer::encodeGif(picture));
+}
+BENCHMARK(BM_GifQuantised640x480)->Unit(benchmark::kMillisecond);
+
+void BM_PrintRecordToPdf(benchmark::State& state) {
+    Fixture f;
+    const QString pdf = f.folder.filePath(QStringLiteral("out.pdf"));
+    for (auto _ : state) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        if (viewer::printDocument(printer, f.window->document(), viewer::PrintKind::Record) != 0) {
+            state.SkipWithError("print failed");
+        }
+    }
+}
+BENCHMARK(BM_PrintRecordToPdf)->Unit(benchmark::kMillisecond);
+
+void BM_PreviewPage(benchmark::State& state) {
+    Fixture f;
+    const auto kind = static_cast<viewer::PrintKind>(state.range(0));
+    QImage page(600, 850, QImage::Format_RGB32);
+    viewer::PageArea area;
+    area.rect = page.rect();
+    area.dpiX = area.dpiY = 600 / (210 / 25.4);
+    for (auto _ : state) {
+        page.fill(Qt::white);
+        QPainter p(&page);
+        viewer::PrintPainter(f.window->document()).drawPage(p, area, kind, 0);
+    }
+}
+BENCHMARK(BM_PreviewPage)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BM_PrintedRecordLines(benchmark::State& state) {
+    core::RecordStore store;
+    buildRecord(store);
+    const viewer::Settings settings;
+    const core::TextOutputOptions text = viewer::textOutputOptions(settings);
+    const viewer::PrintRecordOptions options = viewer::printRecordOptions(settings, true);
+    for (auto _ : state) benchmark::DoNotOptimize(viewer::printedRecordLines(store, text, options));
+}
+BENCHMARK(BM_PrintedRecordLines)->Unit(benchmark::kMicrosecond);
+
+void BM_VariationDiagramText(benchmark::State& state) {
+    Fixture f;
+    f.store.backTo(0);
+    f.settings.recordTree[0] = kPlies;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            viewer::productText(f.window->document(), viewer::CopyProduct::VariationDiagram));
+    }
+}
+BENCHMARK(BM_VariationDiagramText)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
