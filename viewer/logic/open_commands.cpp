@@ -55,8 +55,8 @@ int openRecordFile(CTavrelDoc& doc, const std::string& path) {
     return r;
 }
 
-void openRecord(CTavrelDoc& doc) {
-    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
+int openRecord(CTavrelDoc& doc) {
+    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
     if (!doc.openFilter()) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
     FileDialogRequest request;
     request.title = sjis("棋譜・局面ファイルの読み込み");
@@ -64,11 +64,11 @@ void openRecord(CTavrelDoc& doc) {
     for (int f = 1; f <= kOpenFilterCount; ++f) request.filters.push_back(openFilterText(f));
     request.selected = static_cast<int>(*doc.openFilter()) - 1;
     std::optional<FileChoice> choice = doc.ui().chooseOpenFile(request);
-    if (!choice) return;
+    if (!choice) return -1;
     if (choice->filter >= 0 && choice->filter < kOpenFilterCount) {
         doc.setOpenFilter(static_cast<OpenFilter>(choice->filter + 1));
     }
-    openRecordFile(doc, choice->path);
+    return openRecordFile(doc, choice->path);
 }
 
 void openRecentFile(CTavrelDoc& doc, const std::string& path) {

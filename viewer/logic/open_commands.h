@@ -18,8 +18,9 @@ std::string openFilterText(int filter);
 int openRecordFile(CTavrelDoc& doc, const std::string& path);
 
 // 開く: the save question (with 棋譜保存確認 on), then the Open dialog in 棋譜パス with the filter
-// chosen last (at first the standard format's), then the file chosen.
-void openRecord(CTavrelDoc& doc);
+// chosen last (at first the standard format's), then the file chosen. 0 when a file was loaded,
+// -1 when cancelled or nothing was loaded.
+int openRecord(CTavrelDoc& doc);
 
 // An entry of the recent-file list: the save question (with 棋譜保存確認 on), then the file.
 void openRecentFile(CTavrelDoc& doc, const std::string& path);
