@@ -72,20 +72,28 @@ void step(CTavrelDoc& doc, Step how) {
     doc.ui().documentChanged();
 }
 
+bool playChild(CTavrelDoc& doc, MoveClock& clock, core::NodeIndex child) {
+    core::RecordStore& store = doc.store();
+    if (child == core::kNoNode || store.parentOf(child) != store.current()) return false;
+    const core::MoveNode& m = store.node(child);
+    if (m.isTerminal()) return false;
+    int origin = m.from;
+    if (m.isDrop()) {
+        core::PieceByte p = core::dropPiece(m.from);
+        origin = core::findHandSlot(store.position(), core::sideOf(p), core::pieceType(p));
+        if (origin == 0) return false;
+    }
+    core::NodeIndex before = store.current();
+    (void)playMove(doc, clock, PlayKind::Replay, core::packMove(origin, m.to), kDisplayAnimated);
+    return store.current() != before;
+}
+
 void chooseVariation(CTavrelDoc& doc, MoveClock& clock, int n) {
     if (stepsRefused(doc.mode()) || n < 1) return;
     core::RecordStore& store = doc.store();
     core::NodeIndex child = store.node(store.current()).next;
     for (int i = 1; i < n && child != core::kNoNode; ++i) child = store.node(child).sibling;
-    if (child == core::kNoNode || store.node(child).isTerminal()) return;
-    const core::MoveNode& m = store.node(child);
-    int origin = m.from;
-    if (m.isDrop()) {
-        core::PieceByte p = core::dropPiece(m.from);
-        origin = core::findHandSlot(store.position(), core::sideOf(p), core::pieceType(p));
-        if (origin == 0) return;
-    }
-    (void)playMove(doc, clock, PlayKind::Replay, core::packMove(origin, m.to), kDisplayAnimated);
+    (void)playChild(doc, clock, child);
 }
 
 void jumpToPly(CTavrelDoc& doc, int n) {

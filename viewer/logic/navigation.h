@@ -22,6 +22,10 @@ enum class Step {
 // The jumps move silently and redraw once.
 void step(CTavrelDoc& doc, Step how);
 
+// Plays a child of the node shown as the next move (a replay step, animated, with the piece
+// sound); false when it is no child there, a terminal entry or cannot be made.
+bool playChild(CTavrelDoc& doc, MoveClock& clock, core::NodeIndex child);
+
 // Choosing variation n (1..9; 1 is the main continuation) at the position shown: played as a
 // replay step, animated. Nothing when it does not exist or is a terminal entry.
 void chooseVariation(CTavrelDoc& doc, MoveClock& clock, int n);
