@@ -15,6 +15,9 @@ StopDecision byOneSetting(int setting, int waitMs) {
     return {};
 }
 
+// Never while a position is edited or the preview is shown.
+bool replayAllowed(ViewerMode mode) { return !isEditing(mode) && mode != ViewerMode::PrintPreview; }
+
 StopDecision pauseFor(int ms) {
     if (ms <= 0) return {};
     return {StopDecision::Kind::Pause, ms};
@@ -84,7 +87,7 @@ ContinuousReplay::ContinuousReplay(CTavrelDoc& doc, MoveClock& clock, ReplayHost
 int ContinuousReplay::interval() const { return clampedInterval(m_doc.settings().replaySpeed); }
 
 bool ContinuousReplay::start(ReplayDirection direction) {
-    if (running()) return false;
+    if (running() || !replayAllowed(m_doc.mode())) return false;
     m_direction = direction;
     if (isPlaying(m_doc.mode())) m_clock.stop();
     m_phase = Phase::Interval;  // running from here on
@@ -94,7 +97,7 @@ bool ContinuousReplay::start(ReplayDirection direction) {
 }
 
 bool ContinuousReplay::startAfter(int delayMs) {
-    if (running()) return false;
+    if (running() || !replayAllowed(m_doc.mode())) return false;
     m_direction = ReplayDirection::Forward;
     if (isPlaying(m_doc.mode())) m_clock.stop();
     m_phase = Phase::Delay;

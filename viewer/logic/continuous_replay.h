@@ -82,7 +82,8 @@ public:
     bool running() const { return m_phase != Phase::Idle; }
     ReplayDirection direction() const { return m_direction; }
 
-    // Starts replaying; false (and nothing happens) when already running. The stop check runs
+    // Starts replaying; false (and nothing happens) when already running, or while a position
+    // is edited or the preview shown. The stop check runs
     // once at the position shown before the first step, except at the position where the last
     // replay was stopped by it (so that resuming goes on).
     bool start(ReplayDirection direction);

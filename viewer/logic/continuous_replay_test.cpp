@@ -221,6 +221,13 @@ TEST_F(ContinuousReplayTest, AChangeFromOutsideEndsIt) {
     EXPECT_FALSE(replay.pauseMessageShown());
 }
 
+TEST_F(ContinuousReplayTest, NotWhileEditing) {
+    doc.setMode(ViewerMode::Editing);
+    EXPECT_FALSE(replay.start(ReplayDirection::Forward));
+    EXPECT_FALSE(replay.startAfter(0));
+    EXPECT_TRUE(host.runningChanges.empty());
+}
+
 TEST_F(ContinuousReplayTest, StartAfterWaitsFirst) {
     ASSERT_TRUE(replay.startAfter(500));
     EXPECT_EQ(store.currentPly(), 0);

@@ -115,7 +115,9 @@ std::string stepBackMenuText(bool arrowsAct) {
     return core::sjis(arrowsAct ? "１手戻す(&B)\t←" : "１手戻す(&B)");
 }
 
-bool arrowKeysStep(ViewerMode mode) { return !isEditing(mode) && mode != ViewerMode::PrintPreview; }
+bool arrowKeysStep(ViewerMode mode) {
+    return mode == ViewerMode::Viewing || mode == ViewerMode::Replaying;
+}
 
 void chooseReplayMode(CTavrelDoc& doc) {
     if (doc.mode() == ViewerMode::Replaying) {

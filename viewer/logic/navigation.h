@@ -38,7 +38,7 @@ void jumpToPly(CTavrelDoc& doc, int n);
 std::string stepForwardMenuText(bool arrowsAct);
 std::string stepBackMenuText(bool arrowsAct);
 // Whether the arrow keys step through the record in this mode (not while the board takes them
-// for editing).
+// as its pointer keys in play and editing).
 bool arrowKeysStep(ViewerMode mode);
 
 // The record window's choice of a ply on the current line; ignored while playing or editing.

@@ -155,6 +155,7 @@ TEST_F(BranchedNavigationTest, JumpToPlyAndMenuTexts) {
     EXPECT_EQ(stepBackMenuText(true), sjis("１手戻す(&B)\t←"));
     EXPECT_EQ(stepBackMenuText(false), sjis("１手戻す(&B)"));
     EXPECT_FALSE(arrowKeysStep(ViewerMode::Editing));
+    EXPECT_FALSE(arrowKeysStep(ViewerMode::Playing));
     EXPECT_TRUE(arrowKeysStep(ViewerMode::Viewing));
 }
 

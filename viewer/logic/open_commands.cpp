@@ -130,7 +130,8 @@ void paste(CTavrelDoc& doc) {
     doc.ui().documentChanged();
 }
 
-void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine) {
+void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine,
+                        const std::function<void(bool closeAfter)>& autoReplay) {
     const CommandLine& cl = commandLine;
     Settings& settings = doc.settings();
     // "+n" overrides 棋譜読込局面 for this one load.
@@ -156,7 +157,11 @@ void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine) {
             doc.ui().documentChanged();
         }
     } else if (cl.autoReplay || cl.autoReplayThenClose) {
-        doc.notAvailableYet(sjis("連続再現"));
+        if (autoReplay) {
+            autoReplay(cl.autoReplayThenClose);
+        } else {
+            doc.notAvailableYet(sjis("連続再現"));
+        }
     } else if (resume) {
         doc.notAvailableYet(sjis("中断局面から再開"));
     } else if (cl.editPosition) {

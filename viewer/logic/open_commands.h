@@ -4,6 +4,7 @@
 // dialog asked for, hand over the input and redraw when told (documentChanged).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "viewer/logic/command_line.h"
@@ -42,7 +43,9 @@ void paste(CTavrelDoc& doc);
 // clipboard with "/C"), at the ply given with "+n" instead of 棋譜読込局面, then starts the first
 // mode asked for: replay ("/R", with 旧再現 on and a move to replay), automatic replay ("/A",
 // "/a"), resuming the game ("/G", only when the file was read), position editing ("/B"),
-// printing ("/P").
-void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine);
+// printing ("/P"). autoReplay starts continuous replay (closeAfter for "/a"); without it the
+// switches are reported as not available.
+void processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine,
+                        const std::function<void(bool closeAfter)>& autoReplay = {});
 
 }  // namespace viewer
