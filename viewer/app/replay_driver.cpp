@@ -8,7 +8,7 @@ ReplayDriver::ReplayDriver(CTavrelDoc& doc, MoveClock& clock, QObject* parent)
     : QObject(parent), m_timer(this), m_replay(doc, clock, *this) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, [this] { m_replay.timerFired(); });
+    connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
 }
 
 bool ReplayDriver::shiftHeld() const {

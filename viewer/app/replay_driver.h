@@ -19,6 +19,8 @@ public:
     QTimer& timer() { return m_timer; }
     // Tests hold Shift through this instead of the keyboard.
     void setShiftSource(std::function<bool()> source) { m_shift = std::move(source); }
+    // What the timer's tick does.
+    void tick() { m_replay.timerFired(); }
 
     void startReplayTimer(int ms) override { m_timer.start(ms); }
     void stopReplayTimer() override { m_timer.stop(); }
