@@ -165,6 +165,22 @@ TEST_F(NavigationWindowTest, TimedReplayAdvancesAndStopsAtAComment) {
     EXPECT_FALSE(driver->timer().isActive());
 }
 
+// "/a" replays the record from the position shown and closes the program when it ends; closing
+// is refused while it runs.
+TEST_F(NavigationWindowTest, AutoReplaySwitchClosesAtTheEnd) {
+    settings.stopAtBranches = 0;  // else it would stop before ply 3
+    std::string path = folder.filePath(QStringLiteral("n.kif")).toStdString();
+    window->processCommandLine(parseCommandLine(argumentTokens({"/a", path})));
+    ReplayDriver* driver = window->replayDriver();
+    ASSERT_TRUE(driver->replay().running());
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    for (int i = 0; i < 20 && driver->replay().running(); ++i) driver->tick();
+    EXPECT_FALSE(driver->replay().running());
+    EXPECT_EQ(store.currentPly(), 4);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
+}
+
 TEST_F(NavigationWindowTest, ReplayModeShowsItsDialog) {
     settings.oldReplay = 1;
     window->document().setMode(ViewerMode::Viewing);
