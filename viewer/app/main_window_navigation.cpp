@@ -182,9 +182,10 @@ void MainWindow::updateNavigationStates() {
     bool arrows = arrowKeysStep(m_doc.mode());
     m_stepForwardAction->setText(qtext(stepForwardMenuText(arrows)));
     m_stepBackAction->setText(qtext(stepBackMenuText(arrows)));
-    QList<QKeySequence> forward{key(Qt::Key_D), QKeySequence(Qt::CTRL | Qt::Key_F)};
-    QList<QKeySequence> back{key(Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_B)};
-    if (arrows || isPlaying(m_doc.mode())) {
+    // Without the arrows the menu shows the first key left: Ctrl+F and Ctrl+B.
+    QList<QKeySequence> forward{QKeySequence(Qt::CTRL | Qt::Key_F), key(Qt::Key_D)};
+    QList<QKeySequence> back{QKeySequence(Qt::CTRL | Qt::Key_B), key(Qt::Key_S)};
+    if (arrows) {
         forward.prepend(key(Qt::Key_Right));
         back.prepend(key(Qt::Key_Left));
     }

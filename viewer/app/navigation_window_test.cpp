@@ -86,6 +86,14 @@ TEST_F(NavigationWindowTest, KeysStepTheBoard) {
     EXPECT_NE(store.position().cells[76], 0);
     EXPECT_EQ(store.position().cells[77], 0);
     EXPECT_EQ(window->recordWindow()->model()->current(), 1);
+
+    // The menu names the arrow keys only where they step.
+    QAction* forward = window->action(QStringLiteral("stepForward"));
+    EXPECT_EQ(forward->text(), QString::fromUtf8("１手進める(&F)\t→"));
+    window->document().setMode(ViewerMode::Playing);
+    window->document().ui().documentChanged();
+    EXPECT_EQ(forward->text(), QString::fromUtf8("１手進める(&F)"));
+    EXPECT_EQ(forward->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
 }
 
 TEST_F(NavigationWindowTest, ClickOnARecordLineJumpsThere) {

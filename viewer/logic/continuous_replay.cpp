@@ -145,6 +145,8 @@ void ContinuousReplay::stepOnce() {
     (void)playMove(m_doc, m_clock, PlayKind::Replay, forward ? kNextMoveMarker : kStepBackMarker,
                    replayDisplayFlag(interval()));
     m_stepping = false;
+    // A message shown by the step (a repetition) lets the user stop the replay meanwhile.
+    if (!running()) return;
     if (isPlaying(m_doc.mode())) m_clock.stop();
     if (store.current() == before) {  // the move could not be made here
         finish(false);
