@@ -2,6 +2,7 @@
 // windows, and a replay running on its timer. Offscreen.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -98,6 +99,8 @@ TEST_F(NavigationWindowTest, KeysStepTheBoard) {
 
 TEST_F(NavigationWindowTest, ClickOnARecordLineJumpsThere) {
     RecordWindow* rw = window->recordWindow();
+    QAbstractItemModelTester tester(rw->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
     ASSERT_EQ(rw->model()->rowCount(), 6);
     QTest::mouseClick(rw->view()->viewport(), Qt::LeftButton, {}, rw->linePoint(3));
     EXPECT_EQ(store.currentPly(), 3);
