@@ -84,13 +84,13 @@ MainWindow::MainWindow(const AppContext& context)
     statusBar()->addWidget(m_status, 1);
     statusBar()->setVisible(m_settings.showStatusBar != 0);
     setAcceptDrops(true);
+    m_replayDriver = new ReplayDriver(m_doc, m_clock, this);
     buildMenus();
     m_exports = new ExportActions(this, m_doc, m_board, m_clock, m_quiet);
     m_exports->connectActions();
     connect(m_exports, &ExportActions::previewContextMenu, this,
             [this](const QPoint& at) { showContextMenu(at, false); });
-    connect(m_recordWindow, &RecordWindow::plyChosen, this,
-            [this](int ply) { showChosenPly(m_doc, ply); });
+    setUpNavigation();
     m_board->attachInput(&m_doc, &m_input);
     connect(m_board, &BoardWidget::contextMenuWanted, this,
             [this](const QPoint& at, bool shift) { showContextMenu(at, shift); });
@@ -195,9 +195,11 @@ QString MainWindow::statusText() const { return m_status->text(); }
 void MainWindow::beep() { QApplication::beep(); }
 
 void MainWindow::documentChanged() {
+    if (m_replayDriver) m_replayDriver->replay().documentChanged();
     m_input.forgetIfNotHeld();
     followEditingMode();
     refreshAll();
+    followNavigationWindows();
 }
 
 void MainWindow::animateMove(const AnimatedMove& move) { m_board->animateMove(move); }
@@ -267,6 +269,7 @@ void MainWindow::updateCommandStates() {
         QString text = qtext(editingEntryText(m_doc.mode()));
         a->setText(text.section(QLatin1Char('\t'), 0, 0));
     }
+    updateNavigationStates();
 }
 
 QAction* MainWindow::action(const QString& objectName) const {
@@ -431,7 +434,7 @@ void MainWindow::buildPlayMenu() {
     if (m_settings.oldReplay != 0) {
         m->addSeparator();
         addCommand(m, "棋譜の再現(&K)", {QKeySequence(Qt::CTRL | Qt::Key_K)},
-                   [this] { toggleReplay(m_doc); });
+                   [this] { chooseReplayMode(m_doc); });
     }
     m->addSeparator();
     auto terminal = [this, m](const char* text, const char* name, core::TerminalCode code,
@@ -505,40 +508,7 @@ void MainWindow::buildToolMenu() {
 
 void MainWindow::buildViewMenu() {
     QMenu* m = menuBar()->addMenu(qs("表示(&V)"));
-    QMenu* replay = m->addMenu(qs("棋譜再現(&G)"));
-    addCommand(replay, "開始局面へ(&T)", {QKeySequence(Qt::Key_Home)},
-               [this] { step(m_doc, Step::ToStart); });
-    addCommand(replay, "連続して戻す(&P)", {QKeySequence(Qt::SHIFT | Qt::Key_Left)});
-    addCommand(replay, "１手戻す(&B)",
-               {QKeySequence(Qt::Key_Left), QKeySequence(Qt::CTRL | Qt::Key_B)},
-               [this] {
-                   m_board->finishAnimation();
-                   if (m_doc.mode() == ViewerMode::Playing) {
-                       stepBackInPlay(m_doc, m_clock);
-                   } else {
-                       step(m_doc, Step::Back);
-                   }
-               })
-        ->setObjectName(QStringLiteral("stepBack"));
-    addCommand(replay, "再現停止(&S)", {QKeySequence(Qt::Key_Space)});
-    addCommand(replay, "１手進める(&F)",
-               {QKeySequence(Qt::Key_Right), QKeySequence(Qt::CTRL | Qt::Key_F)},
-               [this] {
-                   m_board->finishAnimation();
-                   if (m_doc.mode() == ViewerMode::Playing) {
-                       stepForwardInPlay(m_doc, m_clock);
-                   } else {
-                       step(m_doc, Step::Forward);
-                   }
-               })
-        ->setObjectName(QStringLiteral("stepForward"));
-    addCommand(replay, "連続して進める(&N)", {QKeySequence(Qt::SHIFT | Qt::Key_Right)});
-    addCommand(replay, "最終局面へ(&E)", {QKeySequence(Qt::Key_End)},
-               [this] { step(m_doc, Step::ToEnd); });
-    addCommand(replay, "前の分岐まで戻す(&M)", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)});
-    addCommand(replay, "次の分岐まで進める(&A)",
-               {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)});
-    addCommand(replay, "指定手数へ(&J)...");
+    buildReplayMenu(m->addMenu(qs("棋譜再現(&G)")));
 
     QAction* turn = addCommand(m, "盤面の回転(&T)", {QKeySequence(Qt::CTRL | Qt::Key_T)},
                                [this] { m_board->setTurned(!m_board->turned()); });
@@ -591,8 +561,16 @@ void MainWindow::buildViewMenu() {
     addCommand(colours, "駒台色(&P)...", {}, [this] { chooseColour(m_settings.pieceBoxColour); });
     addCommand(colours, "最終駒・枡目の色(&L)...", {},
                [this] { chooseColour(m_settings.lastPieceColour); });
-    addCommand(colours, "棋譜最終手の色(&K)...");
-    addCommand(colours, "棋譜変化の色(&E)...");
+    addCommand(colours, "棋譜最終手の色(&K)...", {}, [this] {
+        chooseColour(m_settings.currentMoveColour);
+        m_recordWindow->invalidate();
+        m_recordWindow->refresh();
+    });
+    addCommand(colours, "棋譜変化の色(&E)...", {}, [this] {
+        chooseColour(m_settings.variationColour);
+        m_recordWindow->invalidate();
+        m_recordWindow->refresh();
+    });
     addCommand(colours, "背景色(&H)...", {}, [this] { chooseColour(m_settings.backgroundColour); });
     QMenu* fonts = m->addMenu(qs("フォントの設定(&F)"));
     for (const char* t : {"情報フォント(&I)...", "メッセージフォント(&M)...", "棋譜フォント(&K)...",
@@ -605,13 +583,7 @@ void MainWindow::buildViewMenu() {
     m_recordWindowAction = addCommand(rw, "表示(&V)", {QKeySequence(Qt::CTRL | Qt::Key_L)},
                                       [this] { showRecordWindow(!m_recordWindow->isVisible()); });
     m_recordWindowAction->setCheckable(true);
-    addCommand(rw, "消費時間を表示する(&S)");
-    addCommand(rw, "分岐の指し手を表示する(&B)");
-    addCommand(rw, "しおり名を表示する(&N)");
-    QMenu* branch = m->addMenu(qs("分岐ウィンドウ(&B)"));
-    for (const char* t : {"表示しない(&0)", "表示する(&1)", "分岐があるとき表示する(&2)"}) {
-        addCommand(branch, t);
-    }
+    buildListWindowMenus(rw, m->addMenu(qs("分岐ウィンドウ(&B)")));
     QMenu* comment = m->addMenu(qs("棋譜コメント(&*)"));
     for (const char* t :
          {"表示しない(&0)", "メインウィンドウに表示する(&1)", "コメントウィンドウに表示する(&2)",
@@ -810,7 +782,8 @@ void MainWindow::runContextCommand(ContextCommand command) {
 
 void MainWindow::processCommandLine(const CommandLine& commandLine) {
     showRecordWindow(m_settings.recordWindow.shown != 0);
-    std::optional<PrintRequest> request = viewer::processCommandLine(m_doc, commandLine);
+    std::optional<PrintRequest> request = viewer::processCommandLine(
+        m_doc, commandLine, [this](bool closeAfter) { startAutoReplay(closeAfter); });
     if (!request) return;
     // "/P": print without a dialog, then close.
     (void)m_exports->print(*request == PrintRequest::Form ? PrintKind::Form : PrintKind::Position,
@@ -821,11 +794,18 @@ void MainWindow::processCommandLine(const CommandLine& commandLine) {
 // ---- Closing, drag and drop ----
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_replayDriver->replay().running()) {
+        m_doc.warningSound();
+        event->ignore();
+        return;
+    }
     if (!confirmClose(m_doc)) {
         event->ignore();
         return;
     }
     m_recordWindow->hide();
+    m_branchWindow->hide();
+    if (m_replayDlg) m_replayDlg->hide();
     event->accept();
 }
 

@@ -12,8 +12,11 @@
 #include <optional>
 
 #include "viewer/app/board_widget.h"
+#include "viewer/app/branch_window.h"
 #include "viewer/app/export_actions.h"
 #include "viewer/app/record_window.h"
+#include "viewer/app/replay_control_dlg.h"
+#include "viewer/app/replay_driver.h"
 #include "viewer/logic/command_line.h"
 #include "viewer/logic/document.h"
 #include "viewer/logic/menu_state.h"
@@ -44,6 +47,14 @@ public:
     CTavrelDoc& document() { return m_doc; }
     BoardWidget* board() { return m_board; }
     RecordWindow* recordWindow() { return m_recordWindow; }
+    CBraWnd* branchWindow() { return m_branchWindow; }
+    ReplayDriver* replayDriver() { return m_replayDriver; }
+    // The replay control dialog of Replaying; null before the mode was first entered.
+    CReplayDlg* replayDialog() { return m_replayDlg; }
+    // The record window's context menu for a click on line `ply` at character column `column`,
+    // and the branch window's for row `row`, as built for a right click.
+    QMenu* buildRecordMenu(int ply, int column);
+    QMenu* buildBranchMenu(int row);
     // ProcessCommandLine: shows the record window as stored, then acts on the command line.
     void processCommandLine(const CommandLine& commandLine);
     // Loads a file the way Open does after its dialog; 0 or -1.
@@ -118,6 +129,19 @@ private:
     // The record window hides while a position is edited and comes back after if it was shown.
     void followEditingMode();
 
+    // Navigation and replay (main_window_navigation.cpp).
+    void setUpNavigation();
+    void buildReplayMenu(QMenu* menu);
+    void buildListWindowMenus(QMenu* recordWindowMenu, QMenu* branchWindowMenu);
+    // Runs a navigation command: refused while a continuous replay runs; a pause message goes.
+    void navigate(const std::function<void()>& command);
+    void updateNavigationStates();
+    // The branch window and the replay dialog follow the record and the mode.
+    void followNavigationWindows();
+    void replayRunningChanged(bool running);
+    void startAutoReplay(bool closeAfter);
+    void jumpToPlyDialog(int proposed);
+
     AppContext m_context;
     Settings& m_settings;
     CTavrelDoc m_doc;
@@ -141,6 +165,16 @@ private:
     std::function<std::optional<std::string>()> m_typedMoveSource;
     QMenu* m_contextMenu = nullptr;
     ExportActions* m_exports = nullptr;
+    ReplayDriver* m_replayDriver = nullptr;
+    CBraWnd* m_branchWindow = nullptr;
+    CReplayDlg* m_replayDlg = nullptr;
+    QMenu* m_recordMenu = nullptr;
+    QMenu* m_branchMenu = nullptr;
+    QList<QAction*> m_navigationActions;  // disabled while a continuous replay runs
+    QList<QAction*> m_replayKeys;         // Backspace, Enter, Up, Down: only while it runs
+    QAction* m_stepForwardAction = nullptr;
+    QAction* m_stepBackAction = nullptr;
+    bool m_closeAfterReplay = false;
 };
 
 }  // namespace viewer

@@ -31,6 +31,7 @@ public:
     core::RecordStore& store() { return m_store; }
     const core::RecordStore& store() const { return m_store; }
     Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
     DocumentUi& ui() { return m_ui; }
 
     ViewerMode mode() const { return m_mode; }

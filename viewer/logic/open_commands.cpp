@@ -55,8 +55,8 @@ int openRecordFile(CTavrelDoc& doc, const std::string& path) {
     return r;
 }
 
-void openRecord(CTavrelDoc& doc) {
-    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
+int openRecord(CTavrelDoc& doc) {
+    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
     if (!doc.openFilter()) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
     FileDialogRequest request;
     request.title = sjis("棋譜・局面ファイルの読み込み");
@@ -64,11 +64,11 @@ void openRecord(CTavrelDoc& doc) {
     for (int f = 1; f <= kOpenFilterCount; ++f) request.filters.push_back(openFilterText(f));
     request.selected = static_cast<int>(*doc.openFilter()) - 1;
     std::optional<FileChoice> choice = doc.ui().chooseOpenFile(request);
-    if (!choice) return;
+    if (!choice) return -1;
     if (choice->filter >= 0 && choice->filter < kOpenFilterCount) {
         doc.setOpenFilter(static_cast<OpenFilter>(choice->filter + 1));
     }
-    openRecordFile(doc, choice->path);
+    return openRecordFile(doc, choice->path);
 }
 
 void openRecentFile(CTavrelDoc& doc, const std::string& path) {
@@ -130,7 +130,9 @@ void paste(CTavrelDoc& doc) {
     doc.ui().documentChanged();
 }
 
-std::optional<PrintRequest> processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine) {
+std::optional<PrintRequest> processCommandLine(
+    CTavrelDoc& doc, const CommandLine& commandLine,
+    const std::function<void(bool closeAfter)>& autoReplay) {
     const CommandLine& cl = commandLine;
     Settings& settings = doc.settings();
     // "+n" overrides 棋譜読込局面 for this one load.
@@ -156,7 +158,11 @@ std::optional<PrintRequest> processCommandLine(CTavrelDoc& doc, const CommandLin
             doc.ui().documentChanged();
         }
     } else if (cl.autoReplay || cl.autoReplayThenClose) {
-        doc.notAvailableYet(sjis("連続再現"));
+        if (autoReplay) {
+            autoReplay(cl.autoReplayThenClose);
+        } else {
+            doc.notAvailableYet(sjis("連続再現"));
+        }
     } else if (resume) {
         doc.notAvailableYet(sjis("中断局面から再開"));
     } else if (cl.editPosition) {

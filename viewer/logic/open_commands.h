@@ -4,6 +4,7 @@
 // dialog asked for, hand over the input and redraw when told (documentChanged).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,8 +20,9 @@ std::string openFilterText(int filter);
 int openRecordFile(CTavrelDoc& doc, const std::string& path);
 
 // 開く: the save question (with 棋譜保存確認 on), then the Open dialog in 棋譜パス with the filter
-// chosen last (at first the standard format's), then the file chosen.
-void openRecord(CTavrelDoc& doc);
+// chosen last (at first the standard format's), then the file chosen. 0 when a file was loaded,
+// -1 when cancelled or nothing was loaded.
+int openRecord(CTavrelDoc& doc);
 
 // An entry of the recent-file list: the save question (with 棋譜保存確認 on), then the file.
 void openRecentFile(CTavrelDoc& doc, const std::string& path);
@@ -42,8 +44,11 @@ void paste(CTavrelDoc& doc);
 // clipboard with "/C"), at the ply given with "+n" instead of 棋譜読込局面, then starts the first
 // mode asked for: replay ("/R", with 旧再現 on and a move to replay), automatic replay ("/A",
 // "/a"), resuming the game ("/G", only when the file was read), position editing ("/B"),
-// printing ("/P"), which the window does: the page it is to print is returned.
+// printing ("/P"), which the window does: the page it is to print is returned. autoReplay starts
+// continuous replay (closeAfter for "/a"); without it the switches are reported as not available.
 enum class PrintRequest { Position, Form };
-std::optional<PrintRequest> processCommandLine(CTavrelDoc& doc, const CommandLine& commandLine);
+std::optional<PrintRequest> processCommandLine(
+    CTavrelDoc& doc, const CommandLine& commandLine,
+    const std::function<void(bool closeAfter)>& autoReplay = {});
 
 }  // namespace viewer

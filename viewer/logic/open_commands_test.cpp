@@ -206,6 +206,14 @@ TEST_F(OpenCommandsTest, CommandLineModes) {
         EXPECT_FALSE(processCommandLine(doc, commandLine(args)));
         EXPECT_EQ(ui.events, (Events{"changed", "beep", notYet(feature)})) << feature;
     }
+    // With a replay to start, "/A" and "/a" start it (the latter asking to close afterwards).
+    std::vector<bool> started;
+    auto replay = [&](bool closeAfter) { started.push_back(closeAfter); };
+    processCommandLine(doc, commandLine({"/A", "/G", path}), replay);
+    processCommandLine(doc, commandLine({"/a", path}), replay);
+    processCommandLine(doc, commandLine({path}), replay);
+    EXPECT_EQ(started, (std::vector<bool>{false, true}));
+
     // "/B" starts position editing on the record's position, before the print request.
     ui.events.clear();
     EXPECT_FALSE(processCommandLine(doc, commandLine({"/B", "/P", path})));

@@ -11,6 +11,10 @@ namespace {
 
 // Width the move text is padded to, in bytes.
 constexpr std::size_t kMoveTextWidth = 14;
+// Where the alternatives of the branch form begin: the ply number, the comment mark, the move text
+// and a blank.
+constexpr int kFirstAlternativeColumn = 4 + static_cast<int>(kMoveTextWidth) + 1;
+constexpr int kMaxListedAlternatives = 9;
 
 std::vector<core::NodeIndex> currentLine(const core::RecordStore& store) {
     std::vector<core::NodeIndex> path;
@@ -60,6 +64,7 @@ RecordListStyle recordListStyle(const Settings& settings) {
     style.userMarks = settings.privateCharUse.screen != 0;
     style.ruleCheck = settings.checkRules != 0;
     style.dragonAsRyu = settings.dragonNotation != 0;
+    style.bookmarkNames = settings.showBookmarkNames == 1;
     return style;
 }
 
@@ -80,6 +85,48 @@ std::string displayMoveText(const core::MoveNode& node, int previousDestination,
 std::vector<std::string> recordListLines(const core::RecordStore& store, RecordListForm form,
                                          const RecordListStyle& style) {
     std::vector<std::string> lines;
+    for (RecordListRow& row : recordListRows(store, form, style)) {
+        lines.push_back(std::move(row.text));
+    }
+    return lines;
+}
+
+Rgb recordLineColour(bool current, bool alternatives, Rgb currentColour, Rgb variationColour,
+                     bool manyColours) {
+    if (current && alternatives && manyColours) {
+        auto channel = [](std::uint8_t c, std::uint8_t v) {
+            int reduced = c - (255 - v) / 2;
+            return static_cast<std::uint8_t>(reduced < 0 ? 0 : reduced);
+        };
+        return Rgb{channel(currentColour.red, variationColour.red),
+                   channel(currentColour.green, variationColour.green),
+                   channel(currentColour.blue, variationColour.blue)};
+    }
+    if (current) return currentColour;
+    if (alternatives) return variationColour;
+    return Rgb{255, 255, 255};
+}
+
+int alternativeColumnAt(int column) {
+    if (column < kFirstAlternativeColumn) return 0;
+    int k = (column - kFirstAlternativeColumn) / static_cast<int>(kMoveTextWidth) + 1;
+    return k > kMaxListedAlternatives ? 0 : k;
+}
+
+std::vector<core::NodeIndex> listedAlternatives(const core::RecordStore& store,
+                                                core::NodeIndex node) {
+    std::vector<core::NodeIndex> out;
+    if (node == core::kRootNode || !store.isInUse(node)) return out;
+    for (core::NodeIndex a = store.node(store.parentOf(node)).next; a != core::kNoNode;
+         a = store.node(a).sibling) {
+        if (a != node) out.push_back(a);
+    }
+    return out;
+}
+
+std::vector<RecordListRow> recordListRows(const core::RecordStore& store, RecordListForm form,
+                                          const RecordListStyle& style) {
+    std::vector<RecordListRow> lines;
     const core::MoveNode& root = store.node(core::kRootNode);
     char commentMark = root.comment ? '*' : ' ';
     int rootBookmark = store.bookmarkOf(core::kRootNode);
@@ -89,7 +136,7 @@ std::vector<std::string> recordListLines(const core::RecordStore& store, RecordL
         l += core::kWordStartPosition;
         l += rootBookmark >= 0 ? '&' : ' ';
         l += core::sjis("==       消費時間(1手/累積)");
-        lines.push_back(l);
+        lines.push_back({l, false, core::kRootNode});
     } else {
         std::string l = " ==";
         l += commentMark;
@@ -101,7 +148,7 @@ std::vector<std::string> recordListLines(const core::RecordStore& store, RecordL
             l += ' ';
         }
         l += core::sjis("==  分岐                     ");
-        lines.push_back(l);
+        lines.push_back({l, false, core::kRootNode});
     }
 
     int ply = 0;
@@ -144,7 +191,7 @@ std::vector<std::string> recordListLines(const core::RecordStore& store, RecordL
                 line += padded(displayMoveText(store.node(a), previous, style));
             }
         }
-        lines.push_back(line);
+        lines.push_back({std::move(line), alternatives, n});
         previous = m.isTerminal() ? 0 : m.destination();
     }
     return lines;

@@ -33,8 +33,33 @@ enum class RecordListForm : int { Times = 0, Branches = 1 };
 std::string displayMoveText(const core::MoveNode& node, int previousDestination,
                             const RecordListStyle& style);
 
-// Line 0 (the start position) and one line per ply, CP932, no line ends.
+// One line of the list: its text (CP932, no line end), whether its move has alternatives, and
+// its node (the root for line 0).
+struct RecordListRow {
+    std::string text;
+    bool alternatives = false;
+    core::NodeIndex node = core::kRootNode;
+};
+
+// Line 0 (the start position) and one line per ply.
+std::vector<RecordListRow> recordListRows(const core::RecordStore& store, RecordListForm form,
+                                          const RecordListStyle& style);
+// The texts of recordListRows.
 std::vector<std::string> recordListLines(const core::RecordStore& store, RecordListForm form,
                                          const RecordListStyle& style);
+
+// The background of a line: 最終手の色 for the current line, 棋譜変化の色 for a line whose move has
+// alternatives, white otherwise. The current line with alternatives, on a display of more than
+// 256 colours, takes 最終手の色 darkened channel by channel by half of what 棋譜変化の色 lacks of
+// white.
+Rgb recordLineColour(bool current, bool alternatives, Rgb currentColour, Rgb variationColour,
+                     bool manyColours = true);
+
+// In the branch form, the other alternative whose column holds character column `column` of a
+// line (0-based, in single-byte widths): 1 for the first one listed, ...; 0 left of the columns.
+int alternativeColumnAt(int column);
+// The alternatives of a line in the order the branch form lists them (the line's move left out).
+std::vector<core::NodeIndex> listedAlternatives(const core::RecordStore& store,
+                                                core::NodeIndex node);
 
 }  // namespace viewer
