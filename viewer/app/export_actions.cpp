@@ -181,8 +181,7 @@ void ExportActions::saveImage(const std::string& path) {
 void ExportActions::saveImageAs() {
     std::optional<std::string> path = chooseImagePath(m_doc, desktopFolders(), m_imageFilter);
     if (!path) return;
-    // The dialog leaves the screen before the view is captured.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // grab() paints the view afresh, so the closed dialog is never in the picture.
     saveImage(*path);
 }
 
