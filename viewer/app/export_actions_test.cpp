@@ -90,6 +90,7 @@ TEST_F(ExportActionsTest, PreviewTrimsTheSavedPictureAndLeavesAgain) {
     ASSERT_EQ(window->document().mode(), ViewerMode::PrintPreview);
     ASSERT_TRUE(window->exports().previewView());
     EXPECT_TRUE(window->exports().previewView()->isVisible());
+    EXPECT_TRUE(window->windowTitle().endsWith(QString::fromUtf8("（プレビュー）")));
     const QImage picture = window->exports().captureView();
     EXPECT_EQ(picture.size(), QSize(250, 252));
     EXPECT_EQ(picture.format(), QImage::Format_Mono);
@@ -111,6 +112,7 @@ TEST_F(ExportActionsTest, PreviewTrimsTheSavedPictureAndLeavesAgain) {
     trigger("previewPosition");
     EXPECT_EQ(window->document().mode(), ViewerMode::Viewing);
     EXPECT_FALSE(window->exports().previewView());
+    EXPECT_FALSE(window->windowTitle().contains(QString::fromUtf8("プレビュー")));
     EXPECT_EQ(window->exports().captureView().size(), window->board()->size());
 }
 
