@@ -5,6 +5,7 @@
 #include "core/text/sjis.h"
 #include "database/engine/index/duplicate_criteria.h"
 #include "database/engine/index/fs_paths.h"
+#include "database/engine/store/position_index.h"
 
 namespace database {
 
@@ -238,6 +239,26 @@ core::Position positionOfRecord(const core::RecordStore& store, int ply) {
     return pos;
 }
 
+bool Searcher::narrowByIndex(const core::Position& target, const PositionSearchOptions& options,
+                             std::vector<uint8_t>& candidates) const {
+    const PositionIndex* index = m_db.isBinary() ? m_db.positionIndex() : nullptr;
+    ReplayBoard board;
+    board.load(target);
+    if (index == nullptr || !holdsEveryPiece(board)) return false;
+    // With edge pawns left out, the other pawns may stand anywhere too: only the pawnless key
+    // is certain to agree.
+    const PositionKey key = options.ignoreEdgePawns ? PositionKey::WithoutPawns : PositionKey::Full;
+    const auto k = static_cast<std::size_t>(key);
+    candidates.assign(static_cast<std::size_t>(m_db.table().size()), 0);
+    for (uint32_t slot : index->slotsOf(key, positionKeys(board)[k])) candidates[slot] = 1;
+    if (options.alsoReversed) {
+        for (uint32_t slot : index->slotsOf(key, positionKeys(reversedBoard(board))[k])) {
+            candidates[slot] = 1;
+        }
+    }
+    return true;
+}
+
 Searcher::Searcher(Database& db, RecordExtractor& extractor, OperationHost& host)
     : m_db(db), m_extractor(extractor), m_host(host) {}
 
@@ -268,7 +289,7 @@ Searcher::Load Searcher::loadLine(int slot, ReplayBoard& start, std::span<const 
 
 template <class Test>
 SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, bool autoReplay,
-                           Test&& test) {
+                           const std::vector<uint8_t>* candidates, Test&& test) {
     IndexTable& table = m_db.table();
     const std::vector<int32_t> listed = table.displayOrder();
     const int total = static_cast<int>(listed.size());
@@ -291,6 +312,7 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
             }
         }
         const int slot = listed[static_cast<std::size_t>(k)];
+        if (candidates && (*candidates)[static_cast<std::size_t>(slot)] == 0) continue;
         ReplayBoard start;
         std::span<const ListMove> moves;
         Load load = loadLine(slot, start, moves);
@@ -345,7 +367,10 @@ SearchReport Searcher::findPosition(const core::Position& target,
         table.rebuildDisplayOrder();
     }
     PositionMatcher matcher(target, options);
+    std::vector<uint8_t> candidates;
+    m_usedIndex = narrowByIndex(target, options, candidates);
     return run("局面検索中...", "局面検索中...  棋譜： %s / %d  検出： %d", options.autoReplay,
+               m_usedIndex ? &candidates : nullptr,
                [&](const ReplayBoard& start, std::span<const ListMove> moves) {
                    return matcher.find(start, moves);
                });
@@ -364,7 +389,7 @@ SearchReport Searcher::findSequence(std::string_view patternText, bool autoRepla
 
 SearchReport Searcher::findSequence(std::span<const PatternStep> steps, bool autoReplay) {
     const std::vector<PatternStep> pattern(steps.begin(), steps.end());
-    return run("手順検索中...", "手順検索中...  棋譜： %s / %d  検出： %d", autoReplay,
+    return run("手順検索中...", "手順検索中...  棋譜： %s / %d  検出： %d", autoReplay, nullptr,
                [&](const ReplayBoard& start, std::span<const ListMove> moves) {
                    LineHit hit;
                    if (pattern.empty()) return hit;

@@ -128,19 +128,27 @@ public:
     SearchReport findNextPosition(int row);
 
     const std::optional<core::Position>& target() const { return m_target; }
+    // Whether the last position search was narrowed by the database's position index.
+    bool usedPositionIndex() const { return m_usedIndex; }
 
 private:
     enum class Load { Ok, Skip, Stop };
+    // Marks the slots the position index leaves to compare; false when there is no usable
+    // index or the target leaves pieces out.
+    bool narrowByIndex(const core::Position& target, const PositionSearchOptions& options,
+                       std::vector<uint8_t>& candidates) const;
     Load loadLine(int slot, ReplayBoard& start, std::span<const ListMove>& moves);
+    // candidates, when given, marks the slots worth replaying; the others can't hit.
     template <class Test>
     SearchReport run(const char* statusUtf8, const char* progressUtf8, bool autoReplay,
-                     Test&& test);
+                     const std::vector<uint8_t>* candidates, Test&& test);
 
     Database& m_db;
     RecordExtractor& m_extractor;
     OperationHost& m_host;
     std::optional<core::Position> m_target;
     PositionSearchOptions m_lastOptions;
+    bool m_usedIndex = false;
     std::vector<ListMove> m_moves;
     std::vector<ReplayStep> m_steps;
 };
