@@ -1,5 +1,9 @@
 #include "database/engine/search/search.h"
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 #include "core/formats/record_reader.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
@@ -40,6 +44,8 @@ std::string upperAscii(std::string_view text) {
 }
 
 constexpr int kReverse = 110;  // square s turned round is 110 - s
+// Records of a binary database compared together on every core before their hits are taken.
+constexpr int kParallelBlock = 4096;
 
 bool isEdgePawn(int square, core::PieceByte piece) {
     int file = core::fileOf(square);
@@ -299,7 +305,39 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
     std::vector<int32_t> hits;
     SearchReport result;
     int replayed = 0;
+    // A binary database is compared on every core a block at a time; the hits are then taken in
+    // list order with the progress and cancel checks at the same records as one by one.
+    const int threads =
+        m_threads > 0 ? m_threads : static_cast<int>(std::thread::hardware_concurrency());
+    const bool parallel = m_db.isBinary() && threads > 1 && total >= 2 * kParallelBlock;
+    std::vector<LineHit> block;
+    int blockStart = 0;
     for (int k = 0; k < total; ++k) {
+        if (parallel && (k == 0 || k - blockStart >= kParallelBlock)) {
+            blockStart = k;
+            const int end = std::min(total, k + kParallelBlock);
+            block.assign(static_cast<std::size_t>(end - k), LineHit{});
+            std::atomic<int> next{k};
+            auto work = [&] {
+                constexpr int kChunk = 64;
+                for (int from = next.fetch_add(kChunk); from < end; from = next.fetch_add(kChunk)) {
+                    for (int j = from; j < std::min(end, from + kChunk); ++j) {
+                        const int slot = listed[static_cast<std::size_t>(j)];
+                        if (candidates && (*candidates)[static_cast<std::size_t>(slot)] == 0) {
+                            continue;
+                        }
+                        ReplayBoard start;
+                        if (!startBoard(table.entry(slot).handicap, start)) continue;
+                        block[static_cast<std::size_t>(j - k)] =
+                            test(start, m_db.lists().list(slot));
+                    }
+                }
+            };
+            std::vector<std::thread> pool;
+            for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+            work();
+            for (std::thread& t : pool) t.join();
+        }
         if (k % every == 0) {
             char buf[80];
             std::snprintf(buf, sizeof buf, "%4d", k);
@@ -312,16 +350,21 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
             }
         }
         const int slot = listed[static_cast<std::size_t>(k)];
-        if (candidates && (*candidates)[static_cast<std::size_t>(slot)] == 0) continue;
-        ReplayBoard start;
-        std::span<const ListMove> moves;
-        Load load = loadLine(slot, start, moves);
-        if (load == Load::Stop) {
-            result.cancelled = true;
-            break;
+        LineHit hit;
+        if (parallel) {
+            hit = block[static_cast<std::size_t>(k - blockStart)];
+        } else {
+            if (candidates && (*candidates)[static_cast<std::size_t>(slot)] == 0) continue;
+            ReplayBoard start;
+            std::span<const ListMove> moves;
+            Load load = loadLine(slot, start, moves);
+            if (load == Load::Stop) {
+                result.cancelled = true;
+                break;
+            }
+            if (load == Load::Skip) continue;
+            hit = test(start, moves);
         }
-        if (load == Load::Skip) continue;
-        LineHit hit = test(start, moves);
         if (hit.ply < 0) continue;
         setHit(table.entry(slot), hit.ply, hit.hasNext ? &hit.next : nullptr, hit.nextMove,
                hit.previousDestination);
@@ -394,26 +437,28 @@ SearchReport Searcher::findSequence(std::span<const PatternStep> steps, bool aut
                    LineHit hit;
                    if (pattern.empty()) return hit;
                    ReplayBoard board = start;
-                   m_steps.clear();
+                   // Each thread of a parallel search keeps its own steps.
+                   thread_local std::vector<ReplayStep> played;
+                   played.clear();
                    ReplayStep step;
                    for (ListMove m : moves) {
                        if (!playListMove(board, m, step)) break;
-                       m_steps.push_back(step);
+                       played.push_back(step);
                        if (step.closing) break;
                    }
                    const std::size_t n = pattern.size();
-                   for (std::size_t a = 0; a + n <= m_steps.size(); ++a) {
+                   for (std::size_t a = 0; a + n <= played.size(); ++a) {
                        bool all = true;
                        for (std::size_t i = 0; i < n && all; ++i) {
-                           const ReplayStep* previous = a + i > 0 ? &m_steps[a + i - 1] : nullptr;
-                           all = stepMatches(pattern[i], m_steps[a + i], previous);
+                           const ReplayStep* previous = a + i > 0 ? &played[a + i - 1] : nullptr;
+                           all = stepMatches(pattern[i], played[a + i], previous);
                        }
                        if (!all) continue;
                        hit.ply = static_cast<int>(a);
                        hit.hasNext = true;
-                       hit.next = m_steps[a];
+                       hit.next = played[a];
                        hit.nextMove = moves[a];
-                       hit.previousDestination = a > 0 ? m_steps[a - 1].to : 0;
+                       hit.previousDestination = a > 0 ? played[a - 1].to : 0;
                        return hit;
                    }
                    return hit;

@@ -128,6 +128,9 @@ public:
     SearchReport findNextPosition(int row);
 
     const std::optional<core::Position>& target() const { return m_target; }
+    // Threads comparing the records of a binary database (0: one per core). The hits, their
+    // order and the progress texts are the same for any number.
+    void setThreads(int threads) { m_threads = threads; }
     // Whether the last position search was narrowed by the database's position index.
     bool usedPositionIndex() const { return m_usedIndex; }
 
@@ -149,8 +152,8 @@ private:
     std::optional<core::Position> m_target;
     PositionSearchOptions m_lastOptions;
     bool m_usedIndex = false;
+    int m_threads = 0;
     std::vector<ListMove> m_moves;
-    std::vector<ReplayStep> m_steps;
 };
 
 }  // namespace database

@@ -266,5 +266,67 @@ TEST(PositionKeysTest, CompleteSetsAndTurnedBoards) {
     EXPECT_FALSE(holdsEveryPiece(b));
 }
 
+// A binary database large enough to be compared a block at a time on several threads: the
+// hits, their data, the progress texts and a cancel land exactly as on one thread.
+TEST(ParallelSearchTest, ThreadsGiveTheSameHitsProgressAndCancel) {
+    Database source(100000);
+    source.reset(true);
+    std::mt19937 rng(3);
+    addRandomGames(source, rng, 150);
+    Database db(100000);
+    db.reset(true);
+    for (int i = 0; i < 9000; ++i) {
+        int from = (i * 7919) % source.table().size();
+        std::span<const ListMove> l = source.lists().list(from);
+        ASSERT_GE(db.append(source.table().entry(from), std::vector<ListMove>(l.begin(), l.end())),
+                  0);
+    }
+    class Host : public OperationHost {
+    public:
+        void status(std::string_view text) override { statuses.emplace_back(text); }
+        bool cancelRequested() override { return ++polls > cancelAfter; }
+        std::vector<std::string> statuses;
+        int polls = 0;
+        int cancelAfter = 1 << 30;
+    };
+    struct Run {
+        Outcome outcome;
+        std::vector<std::string> statuses;
+        bool cancelled = false;
+        bool operator==(const Run&) const = default;
+    };
+    auto run = [&](int threads, int cancelAfter, bool sequence) {
+        db.table().rebuildDisplayOrder();
+        RecordExtractor extractor;
+        Host host;
+        host.cancelAfter = cancelAfter;
+        Searcher searcher(db, extractor, host);
+        searcher.setThreads(threads);
+        PositionSearchOptions o;
+        o.alsoReversed = true;
+        SearchReport r = sequence ? searcher.findSequence(core::sjis("+**歩,-**歩,+**銀"))
+                                  : searcher.findPosition(positionOf(db, 5, 6), o);
+        Run out;
+        out.cancelled = r.cancelled;
+        out.statuses = host.statuses;
+        out.outcome.order = db.table().displayOrder();
+        for (int32_t slot : out.outcome.order) {
+            const IndexEntry& e = db.table().entry(slot);
+            out.outcome.hits.emplace_back(e.hitPly, std::string(e.nextMove()));
+        }
+        return out;
+    };
+    for (bool sequence : {false, true}) {
+        for (int cancelAfter : {1 << 30, 57}) {
+            SCOPED_TRACE(std::string(sequence ? "sequence" : "position") + " cancel after " +
+                         std::to_string(cancelAfter));
+            Run one = run(1, cancelAfter, sequence);
+            EXPECT_GT(one.outcome.order.size(), 30u);
+            EXPECT_EQ(one.cancelled, cancelAfter < 100);
+            EXPECT_EQ(run(3, cancelAfter, sequence), one);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace database
