@@ -239,24 +239,30 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
     const uint32_t bits = bucketBits(lists.moveCount() + slots);
     const std::size_t buckets = std::size_t{1} << bits;
 
-    // Count the slots of every bucket (a slot once per bucket), then lay them out.
-    std::array<std::vector<uint64_t>, 2> count;
-    std::array<std::vector<uint32_t>, 2> last;
-    for (std::size_t k = 0; k < 2; ++k) {
-        count[k].assign(buckets + 1, 0);
-        last[k].assign(buckets, std::numeric_limits<uint32_t>::max());
-    }
-    for (std::size_t slot = 0; slot < slots; ++slot) {
-        const auto s = static_cast<uint32_t>(slot);
+    // The buckets of one slot's positions, each once; gathered per slot so that the passes over
+    // the large bucket tables touch each place once per slot.
+    std::array<std::vector<uint32_t>, 2> mine;
+    auto bucketsOf = [&](std::size_t slot) {
+        for (auto& m : mine) m.clear();
         forEachPosition(table.entry(static_cast<int>(slot)).handicap, listOf(slot),
                         [&](const std::array<uint64_t, 2>& h) {
                             for (std::size_t k = 0; k < 2; ++k) {
-                                std::size_t b = bucketOf(h[k], bits);
-                                if (last[k][b] == s) continue;
-                                last[k][b] = s;
-                                ++count[k][b + 1];
+                                mine[k].push_back(static_cast<uint32_t>(bucketOf(h[k], bits)));
                             }
                         });
+        for (auto& m : mine) {
+            std::sort(m.begin(), m.end());
+            m.erase(std::unique(m.begin(), m.end()), m.end());
+        }
+    };
+    // Count the slots of every bucket, then lay them out.
+    std::array<std::vector<uint64_t>, 2> count;
+    for (std::size_t k = 0; k < 2; ++k) count[k].assign(buckets + 1, 0);
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        bucketsOf(slot);
+        for (std::size_t k = 0; k < 2; ++k) {
+            for (uint32_t bucket : mine[k]) ++count[k][bucket + 1];
+        }
     }
     std::array<uint64_t, 2> entries{};
     for (std::size_t k = 0; k < 2; ++k) {
@@ -284,20 +290,15 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
         for (std::size_t b = 0; b <= buckets; ++b) {
             put(out, offsetsAt[k] + b * 4, static_cast<uint32_t>(count[k][b]));
         }
-        std::fill(last[k].begin(), last[k].end(), std::numeric_limits<uint32_t>::max());
     }
     // count[k][b] now runs as the next free place of bucket b.
     for (std::size_t slot = 0; slot < slots; ++slot) {
-        const auto s = static_cast<uint32_t>(slot);
-        forEachPosition(table.entry(static_cast<int>(slot)).handicap, listOf(slot),
-                        [&](const std::array<uint64_t, 2>& h) {
-                            for (std::size_t k = 0; k < 2; ++k) {
-                                std::size_t b = bucketOf(h[k], bits);
-                                if (last[k][b] == s) continue;
-                                last[k][b] = s;
-                                put(out, slotsAt[k] + count[k][b]++ * 4, s);
-                            }
-                        });
+        bucketsOf(slot);
+        for (std::size_t k = 0; k < 2; ++k) {
+            for (uint32_t bucket : mine[k]) {
+                put(out, slotsAt[k] + count[k][bucket]++ * 4, static_cast<uint32_t>(slot));
+            }
+        }
     }
 
     std::memcpy(out.data(), kMagic, 4);
