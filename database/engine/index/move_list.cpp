@@ -88,21 +88,25 @@ std::size_t MoveList::moveCount() const {
 
 void MoveList::set(int slot, std::vector<ListMove> moves) {
     if (slot < 0) return;
+    ++m_revision;
     if (slot >= size()) resize(slot + 1);
     m_lists[static_cast<std::size_t>(slot)] = std::move(moves);
 }
 
 void MoveList::clearSlot(int slot) {
+    ++m_revision;
     if (slot >= 0 && slot < size()) {
         std::vector<ListMove>().swap(m_lists[static_cast<std::size_t>(slot)]);
     }
 }
 
 void MoveList::remove(int slot) {
+    ++m_revision;
     if (slot >= 0 && slot < size()) m_lists.erase(m_lists.begin() + slot);
 }
 
 void MoveList::reorder(std::span<const int32_t> slots) {
+    ++m_revision;
     std::vector<std::vector<ListMove>> out;
     out.reserve(slots.size());
     for (int32_t s : slots) {

@@ -55,21 +55,35 @@ public:
     // Total of all elements.
     std::size_t moveCount() const;
 
+    // Counts every change to the lists, so that what was derived from them (a position index)
+    // can tell whether it still describes them.
+    uint64_t revision() const { return m_revision; }
+
     // Sets the list of a slot, growing the table of lists when the slot lies beyond its end.
     void set(int slot, std::vector<ListMove> moves);
     void clearSlot(int slot);
     // Appends a list for the next slot.
-    void append(std::vector<ListMove> moves) { m_lists.push_back(std::move(moves)); }
+    void append(std::vector<ListMove> moves) {
+        ++m_revision;
+        m_lists.push_back(std::move(moves));
+    }
     // Removes a slot's list; later lists move down by one, as the table's slots do.
     void remove(int slot);
     // Keeps the lists of these slots, in this order (the table was rearranged the same way).
     void reorder(std::span<const int32_t> slots);
-    void resize(int slots) { m_lists.resize(static_cast<std::size_t>(std::max(slots, 0))); }
+    void resize(int slots) {
+        ++m_revision;
+        m_lists.resize(static_cast<std::size_t>(std::max(slots, 0)));
+    }
     // Frees every list.
-    void clear() { m_lists.clear(); }
+    void clear() {
+        ++m_revision;
+        m_lists.clear();
+    }
 
 private:
     std::vector<std::vector<ListMove>> m_lists;
+    uint64_t m_revision = 0;
 };
 
 }  // namespace database

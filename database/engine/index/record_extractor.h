@@ -39,6 +39,9 @@ public:
     RecordExtractor& operator=(const RecordExtractor&) = delete;
 
     void setUserKeys(const std::array<std::string, core::kUserHeaderFieldCount>& userKeys);
+    const std::array<std::string, core::kUserHeaderFieldCount>& userKeys() const {
+        return m_options.userKeys;
+    }
 
     // Reads the file (CSA by the extension "csa" or "csau", KIF/KI2 otherwise) and fills entry from
     // it; the entry's path is fsPath in stored (CP932) form. After a failure the entry is left as

@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <ctime>
 #include <filesystem>
 #include <limits>
 #include <system_error>
+#include <thread>
 
 #include "core/text/message_format.h"
 #include "core/text/path_text.h"
@@ -24,6 +26,9 @@ namespace fs = std::filesystem;
 
 // How many records (or slots, or files) pass between two progress steps.
 constexpr int kProgressStep = 10;
+// Files of a folder add read ahead together: enough to keep every core busy, few enough that a
+// cancel or a stop wastes little reading.
+constexpr std::size_t kBatchFiles = 256;
 // A folder add of this many records ends with a beep.
 constexpr int kBeepAfterRecords = 500;
 
@@ -151,14 +156,35 @@ Registrar::Registrar(Database& db, RecordExtractor& extractor, ErrorLog& log, Op
                      RegistrationOptions options)
     : m_db(db), m_extractor(extractor), m_log(log), m_host(host), m_options(options) {}
 
+struct Registrar::Prefetch {
+    ExtractResult code = ExtractResult::CannotOpen;
+    IndexEntry entry;
+    std::vector<std::string> warnings;
+    std::vector<ListMove> list;
+    int entryCount = 0;
+    bool setUpStart = false;
+};
+
 ExtractResult Registrar::extract(const std::string& fsPath, IndexEntry& entry, bool quiet) {
-    ExtractResult code = m_extractor.extract(fsPath, entry);
-    if (code != ExtractResult::ReadFailed && m_extractor.warnings().empty()) return code;
+    ExtractResult code;
+    const std::vector<std::string>* warnings = nullptr;
+    if (m_prefetch && m_prefetch->code != ExtractResult::ReadFailed) {
+        code = m_prefetch->code;
+        if (code == ExtractResult::Ok) entry = m_prefetch->entry;
+        warnings = &m_prefetch->warnings;
+    } else {
+        // A record that failed is read again here, so that its error text and question are
+        // those of the one reader.
+        m_prefetch = nullptr;
+        code = m_extractor.extract(fsPath, entry);
+        warnings = &m_extractor.warnings();
+    }
+    if (code != ExtractResult::ReadFailed && warnings->empty()) return code;
 
     std::optional<std::string> stored = storedFromFileSystem(fsPath);
     std::string path = stored ? *stored : fsPath;
     if (code == ExtractResult::Ok) {
-        for (const std::string& warning : m_extractor.warnings()) {
+        for (const std::string& warning : *warnings) {
             m_log.appendWarning(path, warning);
             ++m_counts.warnings;
             m_warnings.push_back(path + ": " + warning);
@@ -218,16 +244,23 @@ std::string Registrar::storedPath(std::string_view absoluteStored) const {
 
 AddFileResult Registrar::addEntry(IndexEntry entry, int compareLimit) {
     bool binary = m_db.isBinary();
-    if (binary &&
-        (entry.handicap >= static_cast<uint8_t>(IndexHandicap::Other) || entry.moveCount == 0 ||
-         m_extractor.setUpStart() || m_extractor.entryCount() == 0)) {
+    const bool setUpStart = m_prefetch ? m_prefetch->setUpStart : m_extractor.setUpStart();
+    const int entryCount = m_prefetch ? m_prefetch->entryCount : m_extractor.entryCount();
+    if (binary && (entry.handicap >= static_cast<uint8_t>(IndexHandicap::Other) ||
+                   entry.moveCount == 0 || setUpStart || entryCount == 0)) {
         return AddFileResult::Refused;
     }
     std::string absolute = normalisePath(m_db.table().resolve(entry.path()));
     std::string key = pathKey(absolute);
     entry.setText(IndexText::Path, storedPath(absolute));
     std::vector<ListMove> list;
-    if (binary) m_extractor.buildMoveList(list);
+    if (binary) {
+        if (m_prefetch) {
+            list = std::move(m_prefetch->list);
+        } else {
+            m_extractor.buildMoveList(list);
+        }
+    }
 
     IndexTable& table = m_db.table();
     int slot = findKey(key, compareLimit);
@@ -250,7 +283,13 @@ AddFileResult Registrar::addEntry(IndexEntry entry, int compareLimit) {
 bool Registrar::isDuplicate(const IndexEntry& entry, const DuplicateCriteria& criteria) {
     DuplicateCriteria c = criteria;
     if (!m_db.isBinary()) c.compareMoves = false;
-    if (c.compareMoves) m_extractor.buildMoveList(m_moves);
+    if (c.compareMoves) {
+        if (m_prefetch) {
+            m_moves = m_prefetch->list;
+        } else {
+            m_extractor.buildMoveList(m_moves);
+        }
+    }
     const IndexTable& table = m_db.table();
     for (int slot = 0; slot < table.size(); ++slot) {
         if (isDuplicatePair(table.entry(slot), m_db.lists().list(slot), entry, m_moves, c)) {
@@ -336,6 +375,44 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
             IndexDate written;
             if (!fileDate(path, written) || written < from) continue;
         }
+        m_batch.push_back(std::move(path));
+        if (m_batch.size() >= kBatchFiles && !flushBatch(request, compareLimit, run)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Registrar::prefetch(std::vector<Prefetch>& out) const {
+    out.assign(m_batch.size(), Prefetch{});
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        RecordExtractor extractor(m_extractor.userKeys());
+        for (std::size_t i = next++; i < m_batch.size(); i = next++) {
+            Prefetch& p = out[i];
+            p.code = extractor.extract(absoluteFsPath(m_batch[i]), p.entry);
+            if (p.code != ExtractResult::Ok) continue;
+            p.warnings = extractor.warnings();
+            p.entryCount = extractor.entryCount();
+            p.setUpStart = extractor.setUpStart();
+            extractor.buildMoveList(p.list);
+        }
+    };
+    int threads = m_options.threads > 0 ? m_options.threads
+                                        : static_cast<int>(std::thread::hardware_concurrency());
+    threads = std::clamp(threads, 1, static_cast<int>(std::max<std::size_t>(m_batch.size(), 1)));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool) t.join();
+}
+
+bool Registrar::flushBatch(const FolderAdd& request, int compareLimit, RunReport& run) {
+    std::vector<Prefetch> read;
+    prefetch(read);
+    std::vector<std::string> batch = std::move(m_batch);
+    m_batch.clear();
+    for (std::size_t i = 0; i < batch.size(); ++i) {
         if (++m_visited % kProgressStep == 0 && m_host.cancelRequested()) {
             m_host.beep();
             run.cancelled = true;
@@ -343,7 +420,9 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
             return false;
         }
         int before = m_counts.added + m_counts.updated;
-        AddFileResult code = addFile(path, compareLimit, &request.filters);
+        m_prefetch = &read[i];
+        AddFileResult code = addFile(batch[i], compareLimit, &request.filters);
+        m_prefetch = nullptr;
         if (code == AddFileResult::TableFull || code == AddFileResult::Stopped) {
             run.end = code;
             return false;
@@ -393,7 +472,10 @@ RunReport Registrar::addFolder(const FolderAdd& request) {
     std::string folder = absoluteFsPath(request.folder);
     std::optional<std::string> stored = storedFromFileSystem(folder);
     m_host.status(core::formatMessage(texts().addingFolder, {stored ? *stored : folder}));
-    walk(folder, request, m_db.table().size(), run);
+    m_batch.clear();
+    const int compareLimit = m_db.table().size();
+    if (walk(folder, request, compareLimit, run)) (void)flushBatch(request, compareLimit, run);
+    m_batch.clear();
     m_db.table().rebuildDisplayOrder();
     finishAdd(run, true);
     return run;

@@ -24,6 +24,9 @@ namespace database {
 struct RegistrationOptions {
     bool quietErrors = true;        // add_error: read errors are logged, never asked about
     bool editorConfigured = false;  // the read-error question offers the editor
+    // Files a folder add reads at once (0: one per core). The entries are appended in the order
+    // of the walk whatever the number, so the database comes out the same.
+    int threads = 0;
 };
 
 // Which files adding by folder takes (追加種類, stored as its number).
@@ -219,6 +222,12 @@ private:
     void startRun();
     std::string storedPath(std::string_view absoluteStored) const;
 
+    // A file of a folder add read ahead on a worker thread.
+    struct Prefetch;
+    // Reads the files of m_batch on the worker threads and adds them in order as addFile does.
+    bool flushBatch(const FolderAdd& request, int compareLimit, RunReport& run);
+    void prefetch(std::vector<Prefetch>& out) const;
+
     Database& m_db;
     RecordExtractor& m_extractor;
     ErrorLog& m_log;
@@ -232,6 +241,8 @@ private:
     bool m_keysValid = false;
     std::vector<ListMove> m_moves;
     int m_visited = 0;
+    std::vector<std::string> m_batch;  // files of the walk not yet added
+    Prefetch* m_prefetch = nullptr;    // what addFile uses instead of reading the file
 };
 
 // The messages of adding (CP932).

@@ -6,16 +6,22 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/formats/csa_writer.h"
+#include "core/formats/kif_writer.h"
 #include "core/formats/record_reader.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/index_codes.h"
 #include "database/engine/index/index_paths.h"
+#include "database/engine/store/binary_store.h"
 #include "tests/support/interop.h"
+#include "tests/support/random_record.h"
 #include "tests/support/test_records.h"
 
 namespace database {
@@ -604,6 +610,76 @@ TEST_F(RegistrationInteropTest, RecordsReadWithoutHarm) {
         db.table().findPath(normalisePath((root / "kif/shogihome-e2e05-sennichite.kifu").string()));
     ASSERT_GE(slot, 0);
     EXPECT_EQ(entry(slot).result, static_cast<uint8_t>(IndexResult::Repetition));
+}
+
+// Several folders of generated KIF and CSA records (more than one batch of read-ahead), with
+// unreadable files and handicap games among them: every thread count appends the same entries
+// and lists in the same order, and logs the same errors.
+TEST(ParallelRegistrationTest, ThreadsGiveTheSameDatabaseBytes) {
+    TempFolder files("parallel");
+    std::mt19937 rng(11);
+    core::RecordStore store;
+    testsupport::RandomRecordOptions ro;
+    ro.minPlies = 4;
+    ro.maxPlies = 40;
+    ro.handicapPercent = 15;
+    for (int i = 0; i < 600; ++i) {
+        std::string name = "records/f" + std::to_string(i % 7) + "/sub" + std::to_string(i % 3) +
+                           "/" + std::to_string(i);
+        if (i % 97 == 5) {
+            (void)files.write(name + ".kif", kifRecord({"７六歩(77)", "９九竜王"}));
+            continue;
+        }
+        testsupport::makeRandomRecord(store, rng, ro);
+        core::RecordWriteOptions options;
+        if (i % 2 == 0) {
+            (void)files.writeBytes(name + ".csa", core::csaText(store));
+        } else {
+            (void)files.writeBytes(name + ".kif", core::kifText(store, options));
+        }
+    }
+    for (bool binary : {false, true}) {
+        SCOPED_TRACE(binary ? "binary" : "text");
+        std::vector<std::string> dls, dlb, logs;
+        std::vector<int> added;
+        for (int threads : {1, 2, 5}) {
+            Database db(1000);
+            db.reset(binary);
+            RecordExtractor extractor;
+            const std::string logPath = files.path() + "/log" + std::to_string(threads) + ".txt";
+            ErrorLog log(logPath);
+            OperationHost host;
+            RegistrationOptions options;
+            options.threads = threads;
+            Registrar registrar(db, extractor, log, host, options);
+            FolderAdd request;
+            request.folder = files.path() + "/records";
+            request.subfolders = true;
+            request.kind = AddKind::AnyRecord;
+            RunReport run = registrar.addFolder(request);
+            added.push_back(run.counts.added);
+            dls.push_back(formatDls(db.table()));
+            dlb.push_back(formatDlb(db.lists(), db.table().size()));
+            std::optional<std::string> logText = core::readFile(logPath);
+            // Without the lines that carry the time of writing.
+            std::string kept;
+            std::istringstream lines(logText ? *logText : std::string());
+            for (std::string l; std::getline(lines, l);) {
+                if (l.find(':') == std::string::npos || l.find('/') == std::string::npos) {
+                    kept += l + "\n";
+                }
+            }
+            logs.push_back(kept);
+            EXPECT_GT(run.counts.errors, 0);
+        }
+        EXPECT_GT(added[0], 400);
+        for (std::size_t k = 1; k < dls.size(); ++k) {
+            EXPECT_EQ(added[k], added[0]);
+            EXPECT_EQ(dls[k], dls[0]);
+            EXPECT_EQ(dlb[k], dlb[0]);
+            EXPECT_EQ(logs[k], logs[0]);
+        }
+    }
 }
 
 }  // namespace

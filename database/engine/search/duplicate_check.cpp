@@ -49,6 +49,14 @@ DuplicateCheckReport checkDuplicates(Database& db, const DuplicateCriteria& crit
     const std::size_t n = order.size();
     std::vector<uint64_t> keys(n);
     for (std::size_t k = 0; k < n; ++k) keys[k] = quickKey(table.entry(order[k]), criteria);
+    // The rows by key, in list order within a key: a row is compared with the later rows of its
+    // own key only, in list order, as a walk over all later rows would.
+    std::vector<uint32_t> byKey(n);
+    for (std::size_t k = 0; k < n; ++k) byKey[k] = static_cast<uint32_t>(k);
+    std::stable_sort(byKey.begin(), byKey.end(),
+                     [&](uint32_t x, uint32_t y) { return keys[x] < keys[y]; });
+    std::vector<uint32_t> place(n);
+    for (std::size_t p = 0; p < n; ++p) place[byKey[p]] = static_cast<uint32_t>(p);
     DuplicateMode mode = options.mode;
     bool deleteFile = options.deleteFile;
     const bool compareMoves = criteria.compareMoves && db.isBinary();
@@ -70,9 +78,10 @@ DuplicateCheckReport checkDuplicates(Database& db, const DuplicateCriteria& crit
             result.stopped = true;
             break;
         }
-        for (std::size_t jj = ii + 1; jj < n; ++jj) {
+        for (std::size_t p = place[ii] + 1; p < n && keys[byKey[p]] == keys[ii]; ++p) {
+            const std::size_t jj = byKey[p];
             const int j = order[jj];
-            if (keys[jj] != keys[ii] || flags[static_cast<std::size_t>(j)] != kKeepRecord) continue;
+            if (flags[static_cast<std::size_t>(j)] != kKeepRecord) continue;
             const IndexEntry& b = table.entry(j);
             if (!isDuplicatePair(a, db.lists().list(i), b, db.lists().list(j), effective)) continue;
             ++result.pairs;

@@ -155,5 +155,39 @@ TEST_F(DuplicateCheckTest, ComparingTwoRecordsFindsTheFirstDifference) {
     EXPECT_EQ(replayPlies(db, 0, 1), (std::pair<int, int>{3, 3}));
 }
 
+// Rows of several keys mixed in a scrambled list: every pair of the same date and move count is
+// offered once, in list order of the first row and then of the second.
+TEST_F(DuplicateCheckTest, PairsComeInListOrderAcrossMixedKeys) {
+    std::vector<Record> records;
+    std::vector<std::string> names;
+    for (int i = 0; i < 24; ++i) names.push_back("/r" + std::to_string(i) + ".kif");
+    for (int i = 0; i < 24; ++i) {
+        Record r{names[static_cast<std::size_t>(i)].c_str()};
+        r.date = {static_cast<uint16_t>(2000 + i % 3), 1, static_cast<uint8_t>(i % 4 == 0 ? 0 : 1)};
+        r.moves = static_cast<uint16_t>(3 + i % 2);
+        records.push_back(r);
+    }
+    make(records, false);
+    std::vector<int32_t> order;
+    for (int i = 0; i < 24; ++i) order.push_back((i * 7) % 24);
+    db.table().displayOrder() = order;
+    std::vector<std::pair<int, int>> expected;
+    for (std::size_t a = 0; a < order.size(); ++a) {
+        for (std::size_t b = a + 1; b < order.size(); ++b) {
+            const Record& x = records[static_cast<std::size_t>(order[a])];
+            const Record& y = records[static_cast<std::size_t>(order[b])];
+            if (x.date.day != 0 && x.date == y.date && x.moves == y.moves) {
+                expected.emplace_back(order[a], order[b]);
+            }
+        }
+    }
+    DuplicateCheckReport r = checkDuplicates(db, DuplicateCriteria{}, host);
+    std::vector<std::pair<int, int>> asked;
+    for (const DuplicatePair& p : host.asked) asked.emplace_back(p.firstSlot, p.secondSlot);
+    EXPECT_EQ(asked, expected);
+    EXPECT_EQ(r.pairs, static_cast<int>(expected.size()));
+    EXPECT_GT(expected.size(), 10u);
+}
+
 }  // namespace
 }  // namespace database

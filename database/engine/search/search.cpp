@@ -1,10 +1,15 @@
 #include "database/engine/search/search.h"
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 #include "core/formats/record_reader.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/duplicate_criteria.h"
 #include "database/engine/index/fs_paths.h"
+#include "database/engine/store/position_index.h"
 
 namespace database {
 
@@ -39,6 +44,8 @@ std::string upperAscii(std::string_view text) {
 }
 
 constexpr int kReverse = 110;  // square s turned round is 110 - s
+// Records of a binary database compared together on every core before their hits are taken.
+constexpr int kParallelBlock = 4096;
 
 bool isEdgePawn(int square, core::PieceByte piece) {
     int file = core::fileOf(square);
@@ -238,6 +245,26 @@ core::Position positionOfRecord(const core::RecordStore& store, int ply) {
     return pos;
 }
 
+bool Searcher::narrowByIndex(const core::Position& target, const PositionSearchOptions& options,
+                             std::vector<uint8_t>& candidates) const {
+    const PositionIndex* index = m_db.isBinary() ? m_db.positionIndex() : nullptr;
+    ReplayBoard board;
+    board.load(target);
+    if (index == nullptr || !holdsEveryPiece(board)) return false;
+    // With edge pawns left out, the other pawns may stand anywhere too: only the pawnless key
+    // is certain to agree.
+    const PositionKey key = options.ignoreEdgePawns ? PositionKey::WithoutPawns : PositionKey::Full;
+    const auto k = static_cast<std::size_t>(key);
+    candidates.assign(static_cast<std::size_t>(m_db.table().size()), 0);
+    for (uint32_t slot : index->slotsOf(key, positionKeys(board)[k])) candidates[slot] = 1;
+    if (options.alsoReversed) {
+        for (uint32_t slot : index->slotsOf(key, positionKeys(reversedBoard(board))[k])) {
+            candidates[slot] = 1;
+        }
+    }
+    return true;
+}
+
 Searcher::Searcher(Database& db, RecordExtractor& extractor, OperationHost& host)
     : m_db(db), m_extractor(extractor), m_host(host) {}
 
@@ -268,7 +295,7 @@ Searcher::Load Searcher::loadLine(int slot, ReplayBoard& start, std::span<const 
 
 template <class Test>
 SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, bool autoReplay,
-                           Test&& test) {
+                           const std::vector<uint8_t>* candidates, Test&& test) {
     IndexTable& table = m_db.table();
     const std::vector<int32_t> listed = table.displayOrder();
     const int total = static_cast<int>(listed.size());
@@ -278,7 +305,39 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
     std::vector<int32_t> hits;
     SearchReport result;
     int replayed = 0;
+    // A binary database is compared on every core a block at a time; the hits are then taken in
+    // list order with the progress and cancel checks at the same records as one by one.
+    const int threads =
+        m_threads > 0 ? m_threads : static_cast<int>(std::thread::hardware_concurrency());
+    const bool parallel = m_db.isBinary() && threads > 1 && total >= 2 * kParallelBlock;
+    std::vector<LineHit> block;
+    int blockStart = 0;
     for (int k = 0; k < total; ++k) {
+        if (parallel && (k == 0 || k - blockStart >= kParallelBlock)) {
+            blockStart = k;
+            const int end = std::min(total, k + kParallelBlock);
+            block.assign(static_cast<std::size_t>(end - k), LineHit{});
+            std::atomic<int> next{k};
+            auto work = [&] {
+                constexpr int kChunk = 64;
+                for (int from = next.fetch_add(kChunk); from < end; from = next.fetch_add(kChunk)) {
+                    for (int j = from; j < std::min(end, from + kChunk); ++j) {
+                        const int slot = listed[static_cast<std::size_t>(j)];
+                        if (candidates && (*candidates)[static_cast<std::size_t>(slot)] == 0) {
+                            continue;
+                        }
+                        ReplayBoard start;
+                        if (!startBoard(table.entry(slot).handicap, start)) continue;
+                        block[static_cast<std::size_t>(j - k)] =
+                            test(start, m_db.lists().list(slot));
+                    }
+                }
+            };
+            std::vector<std::thread> pool;
+            for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+            work();
+            for (std::thread& t : pool) t.join();
+        }
         if (k % every == 0) {
             char buf[80];
             std::snprintf(buf, sizeof buf, "%4d", k);
@@ -291,15 +350,21 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
             }
         }
         const int slot = listed[static_cast<std::size_t>(k)];
-        ReplayBoard start;
-        std::span<const ListMove> moves;
-        Load load = loadLine(slot, start, moves);
-        if (load == Load::Stop) {
-            result.cancelled = true;
-            break;
+        LineHit hit;
+        if (parallel) {
+            hit = block[static_cast<std::size_t>(k - blockStart)];
+        } else {
+            if (candidates && (*candidates)[static_cast<std::size_t>(slot)] == 0) continue;
+            ReplayBoard start;
+            std::span<const ListMove> moves;
+            Load load = loadLine(slot, start, moves);
+            if (load == Load::Stop) {
+                result.cancelled = true;
+                break;
+            }
+            if (load == Load::Skip) continue;
+            hit = test(start, moves);
         }
-        if (load == Load::Skip) continue;
-        LineHit hit = test(start, moves);
         if (hit.ply < 0) continue;
         setHit(table.entry(slot), hit.ply, hit.hasNext ? &hit.next : nullptr, hit.nextMove,
                hit.previousDestination);
@@ -345,7 +410,10 @@ SearchReport Searcher::findPosition(const core::Position& target,
         table.rebuildDisplayOrder();
     }
     PositionMatcher matcher(target, options);
+    std::vector<uint8_t> candidates;
+    m_usedIndex = narrowByIndex(target, options, candidates);
     return run("局面検索中...", "局面検索中...  棋譜： %s / %d  検出： %d", options.autoReplay,
+               m_usedIndex ? &candidates : nullptr,
                [&](const ReplayBoard& start, std::span<const ListMove> moves) {
                    return matcher.find(start, moves);
                });
@@ -364,31 +432,33 @@ SearchReport Searcher::findSequence(std::string_view patternText, bool autoRepla
 
 SearchReport Searcher::findSequence(std::span<const PatternStep> steps, bool autoReplay) {
     const std::vector<PatternStep> pattern(steps.begin(), steps.end());
-    return run("手順検索中...", "手順検索中...  棋譜： %s / %d  検出： %d", autoReplay,
+    return run("手順検索中...", "手順検索中...  棋譜： %s / %d  検出： %d", autoReplay, nullptr,
                [&](const ReplayBoard& start, std::span<const ListMove> moves) {
                    LineHit hit;
                    if (pattern.empty()) return hit;
                    ReplayBoard board = start;
-                   m_steps.clear();
+                   // Each thread of a parallel search keeps its own steps.
+                   thread_local std::vector<ReplayStep> played;
+                   played.clear();
                    ReplayStep step;
                    for (ListMove m : moves) {
                        if (!playListMove(board, m, step)) break;
-                       m_steps.push_back(step);
+                       played.push_back(step);
                        if (step.closing) break;
                    }
                    const std::size_t n = pattern.size();
-                   for (std::size_t a = 0; a + n <= m_steps.size(); ++a) {
+                   for (std::size_t a = 0; a + n <= played.size(); ++a) {
                        bool all = true;
                        for (std::size_t i = 0; i < n && all; ++i) {
-                           const ReplayStep* previous = a + i > 0 ? &m_steps[a + i - 1] : nullptr;
-                           all = stepMatches(pattern[i], m_steps[a + i], previous);
+                           const ReplayStep* previous = a + i > 0 ? &played[a + i - 1] : nullptr;
+                           all = stepMatches(pattern[i], played[a + i], previous);
                        }
                        if (!all) continue;
                        hit.ply = static_cast<int>(a);
                        hit.hasNext = true;
-                       hit.next = m_steps[a];
+                       hit.next = played[a];
                        hit.nextMove = moves[a];
-                       hit.previousDestination = a > 0 ? m_steps[a - 1].to : 0;
+                       hit.previousDestination = a > 0 ? played[a - 1].to : 0;
                        return hit;
                    }
                    return hit;

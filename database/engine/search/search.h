@@ -128,21 +128,32 @@ public:
     SearchReport findNextPosition(int row);
 
     const std::optional<core::Position>& target() const { return m_target; }
+    // Threads comparing the records of a binary database (0: one per core). The hits, their
+    // order and the progress texts are the same for any number.
+    void setThreads(int threads) { m_threads = threads; }
+    // Whether the last position search was narrowed by the database's position index.
+    bool usedPositionIndex() const { return m_usedIndex; }
 
 private:
     enum class Load { Ok, Skip, Stop };
+    // Marks the slots the position index leaves to compare; false when there is no usable
+    // index or the target leaves pieces out.
+    bool narrowByIndex(const core::Position& target, const PositionSearchOptions& options,
+                       std::vector<uint8_t>& candidates) const;
     Load loadLine(int slot, ReplayBoard& start, std::span<const ListMove>& moves);
+    // candidates, when given, marks the slots worth replaying; the others can't hit.
     template <class Test>
     SearchReport run(const char* statusUtf8, const char* progressUtf8, bool autoReplay,
-                     Test&& test);
+                     const std::vector<uint8_t>* candidates, Test&& test);
 
     Database& m_db;
     RecordExtractor& m_extractor;
     OperationHost& m_host;
     std::optional<core::Position> m_target;
     PositionSearchOptions m_lastOptions;
+    bool m_usedIndex = false;
+    int m_threads = 0;
     std::vector<ListMove> m_moves;
-    std::vector<ReplayStep> m_steps;
 };
 
 }  // namespace database

@@ -11,6 +11,7 @@
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/index_paths.h"
+#include "database/engine/store/position_index.h"
 
 namespace database {
 
@@ -199,6 +200,12 @@ core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
         db.setGeneration(generation);
         db.setPartialSource({});
         db.setModified(false);
+        // The index is optional: a failure to write it leaves the old file, which the next
+        // opening finds stale and searches without.
+        std::shared_ptr<const PositionIndex> index = db.attachedPositionIndex();
+        if (db.positionIndex() == nullptr) index = PositionIndex::build(table, db.lists());
+        db.setPositionIndex(index);
+        if (index) (void)writePositionIndex(dlb, *index);
     }
     return code;
 }

@@ -9,6 +9,7 @@
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/record_extractor.h"
 #include "database/engine/store/binary_store.h"
+#include "database/engine/store/position_index.h"
 
 namespace database {
 
@@ -50,6 +51,25 @@ void Database::reset(bool binary) {
     m_generation = 0;
     m_binary = binary;
     m_modified = false;
+}
+
+const PositionIndex* Database::positionIndex() const {
+    if (!m_index || !m_binary || m_indexRevision != m_lists.revision() ||
+        m_index->slots() != m_table.size()) {
+        return nullptr;
+    }
+    std::span<const uint8_t> handicaps = m_index->handicaps();
+    for (int slot = 0; slot < m_table.size(); ++slot) {
+        if (handicaps[static_cast<std::size_t>(slot)] != m_table.entry(slot).handicap) {
+            return nullptr;
+        }
+    }
+    return m_index.get();
+}
+
+void Database::setPositionIndex(std::shared_ptr<const PositionIndex> index) {
+    m_index = std::move(index);
+    m_indexRevision = m_lists.revision();
 }
 
 void Database::setBinary(bool binary) {
@@ -102,6 +122,10 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
             result.whole = loaded.whole();
             db.setPartialSource(result.whole ? std::string() : fsPath);
             db.setModified(false);
+            PositionIndexReadResult read = PositionIndexReadResult::Missing;
+            std::string indexPath = positionIndexPath(fsPath);
+            db.setPositionIndex(PositionIndex::open(indexPath, db.table(), db.lists(), read));
+            result.indexNotice = positionIndexNotice(read, storedOrRaw(indexPath));
             return result;
         }
         case DatabaseKind::Text:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "database/engine/index/move_list.h"
 
 namespace database {
+
+class PositionIndex;
 
 class Database {
 public:
@@ -51,9 +54,18 @@ public:
     uint32_t generation() const { return m_generation; }
     void setGeneration(uint32_t generation) { m_generation = generation; }
 
+    // The position index of a binary database while it still describes the lists and handicap
+    // codes (null after any change to them, until one is attached again).
+    const PositionIndex* positionIndex() const;
+    void setPositionIndex(std::shared_ptr<const PositionIndex> index);
+    // The attached index even when it no longer describes the lists.
+    const std::shared_ptr<const PositionIndex>& attachedPositionIndex() const { return m_index; }
+
 private:
     IndexTable m_table;
     MoveList m_lists;
+    std::shared_ptr<const PositionIndex> m_index;
+    uint64_t m_indexRevision = 0;
     std::string m_partialSource;
     uint32_t m_generation = 0;
     bool m_binary = false;
@@ -79,6 +91,9 @@ struct [[nodiscard]] OpenReport {
     // Every record and list of the file is in the database. When not, the records read are
     // kept but the database refuses to be saved over the file.
     bool whole = true;
+    // A status text when the position index beside a binary database was found but not used
+    // (stale or damaged); the database then searches without one.
+    std::string indexNotice;
 };
 
 // Opens a database file (file-system path). The table's path becomes the index file's path in
@@ -88,9 +103,10 @@ struct [[nodiscard]] OpenReport {
                                       int defaultSortOrder = 0);
 
 // Saves a text database as a DLS file, or a binary one as its DLB and KIX pair (the extension
-// of fsPath is replaced). The table's path becomes the written index file's path. BadPath when
-// the path holds characters the index can't store; NotReadWhole, writing nothing, when fsPath
-// names the file the database was opened from and that file was not read whole.
+// of fsPath is replaced) with its position index. The table's path becomes the written index file's
+// path. BadPath when the path holds characters the index can't store; NotReadWhole, writing
+// nothing, when fsPath names the file the database was opened from and that file was not read
+// whole.
 [[nodiscard]] core::WriteResult saveDatabase(Database& db, const std::string& fsPath);
 
 // "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path

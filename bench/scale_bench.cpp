@@ -1,0 +1,298 @@
+// The large benchmarks: a folder of make_corpus --scale records (TAVREL_SCALE_CORPUS) registered
+// into a binary database, saved as DLB/KIX with its position index and as a DLS, opened again,
+// searched, counted and checked for duplicates. Each benchmark skips when the corpus is not
+// given, so the default run stays short; bench/run.sh --scale N runs them one per process (the
+// peak memory counter is then that benchmark's own) after BM_ScaleRegister has written the files
+// into TAVREL_SCALE_WORK.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "core/text/sjis.h"
+#include "database/engine/index/record_extractor.h"
+#include "database/engine/registration/registration.h"
+#include "database/engine/search/duplicate_check.h"
+#include "database/engine/search/search.h"
+#include "database/engine/search/statistics.h"
+#include "database/engine/store/database.h"
+#include "database/engine/store/position_index.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace database;
+
+constexpr int kCapacity = 4000000;
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+std::string corpusFolder() { return env("TAVREL_SCALE_CORPUS"); }
+fs::path workFolder() {
+    std::string w = env("TAVREL_SCALE_WORK");
+    return w.empty() ? fs::path(corpusFolder()).parent_path() / "work" : fs::path(w);
+}
+std::string dlbPath() { return (workFolder() / "scale.DLB").string(); }
+std::string dlsPath() { return (workFolder() / "scale.DLS").string(); }
+
+// The peak resident memory of this process so far, in MB.
+double peakMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    }
+    return 0;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool haveCorpus(benchmark::State& state) {
+    if (corpusFolder().empty()) {
+        state.SkipWithError("TAVREL_SCALE_CORPUS not set (bench/run.sh --scale N)");
+        return false;
+    }
+    return true;
+}
+
+// The saved binary database, opened once per process.
+Database* opened(benchmark::State& state) {
+    static std::unique_ptr<Database> db;
+    static std::string notice;
+    if (!db) {
+        auto d = std::make_unique<Database>(kCapacity);
+        OpenReport r = openDatabase(*d, dlbPath());
+        if (r.code != OpenResult::Ok) {
+            state.SkipWithError("no saved database: run BM_ScaleRegister first");
+            return nullptr;
+        }
+        notice = r.indexNotice;
+        db = std::move(d);
+    }
+    return db.get();
+}
+
+// The slot of the corpus's record i (make_corpus names it %07d), or 0.
+int slotOfRecord(const Database& db, int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%07d.", i);
+    for (int slot = 0; slot < db.table().size(); ++slot) {
+        if (db.table().entry(slot).path().find(name) != std::string_view::npos) return slot;
+    }
+    return 0;
+}
+
+// A position of record i's list after ply moves, as a search target.
+core::Position targetOf(const Database& db, int record, int ply) {
+    const int slot = slotOfRecord(db, record);
+    ReplayBoard b;
+    (void)startBoard(db.table().entry(slot).handicap, b);
+    ReplayStep step;
+    std::span<const ListMove> list = db.lists().list(slot);
+    for (int k = 0; k < ply && k < static_cast<int>(list.size()); ++k) {
+        if (!playListMove(b, list[static_cast<std::size_t>(k)], step) || step.closing) break;
+    }
+    core::Position target;
+    core::clearPosition(target);
+    for (int sq = 11; sq <= 99; ++sq) {
+        if (core::isSquare(sq)) target.cells[static_cast<std::size_t>(sq)] = b.cells[sq];
+    }
+    int hand = core::kFirstHandSlot;
+    for (int side = 0; side < 2; ++side) {
+        for (int type = 1; type <= 8; ++type) {
+            for (int n = 0; n < b.hand[side][type]; ++n) {
+                target.cells[static_cast<std::size_t>(hand++)] =
+                    core::makePiece(side ? core::kSideBlack : core::kSideWhite, type);
+            }
+        }
+    }
+    target.handEnd = static_cast<uint8_t>(hand);
+    target.sideToMove = b.sideToMove;
+    return target;
+}
+
+void BM_ScaleRegister(benchmark::State& state) {
+    if (!haveCorpus(state)) return;
+    fs::create_directories(workFolder());
+    for (auto _ : state) {
+        Database db(kCapacity);
+        db.reset(true);
+        RecordExtractor extractor;
+        ErrorLog log;
+        OperationHost host;
+        Registrar registrar(db, extractor, log, host);
+        FolderAdd request;
+        request.folder = corpusFolder();
+        request.subfolders = true;
+        request.kind = AddKind::AnyRecord;
+        RunReport run = registrar.addFolder(request);
+        state.PauseTiming();
+        state.counters["records"] = run.counts.added;
+        state.counters["peak_MB"] = peakMegabytes();
+        auto t = std::chrono::steady_clock::now();
+        auto index = PositionIndex::build(db.table(), db.lists());
+        state.counters["index_build_s"] = secondsSince(t);
+        state.counters["index_MB"] = index ? index->bytes().size() / 1e6 : 0;
+        index.reset();
+        t = std::chrono::steady_clock::now();
+        if (saveDatabase(db, dlbPath()) != core::WriteResult::Ok) {
+            state.SkipWithError("saving the binary database failed");
+            break;
+        }
+        state.counters["save_dlb_with_index_s"] = secondsSince(t);
+        state.counters["moves"] = static_cast<double>(db.lists().moveCount());
+        db.setBinary(false);
+        t = std::chrono::steady_clock::now();
+        if (saveDatabase(db, dlsPath()) != core::WriteResult::Ok) {
+            state.SkipWithError("saving the DLS failed");
+            break;
+        }
+        state.counters["save_dls_s"] = secondsSince(t);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ScaleRegister)->Unit(benchmark::kSecond)->Iterations(1);
+
+void openAndList(benchmark::State& state, bool binary) {
+    if (!haveCorpus(state)) return;
+    int records = 0;
+    for (auto _ : state) {
+        Database db(kCapacity);
+        OpenReport r = openDatabase(db, binary ? dlbPath() : dlsPath());
+        if (r.code != OpenResult::Ok) {
+            state.SkipWithError("no saved database: run BM_ScaleRegister first");
+            return;
+        }
+        db.table().rebuildDisplayOrder();
+        records = db.table().size();
+        state.counters["index_used"] = db.positionIndex() != nullptr;
+        benchmark::DoNotOptimize(db.table().displayOrder().data());
+    }
+    state.counters["records"] = records;
+    state.counters["peak_MB"] = peakMegabytes();
+}
+void BM_ScaleOpenDlbAndList(benchmark::State& state) { openAndList(state, true); }
+BENCHMARK(BM_ScaleOpenDlbAndList)->Unit(benchmark::kSecond)->Iterations(1);
+void BM_ScaleOpenDlsAndList(benchmark::State& state) { openAndList(state, false); }
+BENCHMARK(BM_ScaleOpenDlsAndList)->Unit(benchmark::kSecond)->Iterations(1);
+
+// Position search for a position of a shared opening (record 0 opens with one; many hits) or
+// from the middle of one game (few hits), with the index or as a full scan.
+void positionSearch(benchmark::State& state, int record, int ply, bool useIndex) {
+    if (!haveCorpus(state)) return;
+    Database* db = opened(state);
+    if (!db) return;
+    auto index = db->attachedPositionIndex();
+    if (!useIndex) db->setPositionIndex(nullptr);
+    const core::Position target = targetOf(*db, record, ply);
+    RecordExtractor extractor;
+    OperationHost host;
+    Searcher searcher(*db, extractor, host);
+    PositionSearchOptions options;
+    options.alsoReversed = true;
+    int hits = 0;
+    for (auto _ : state) {
+        db->table().rebuildDisplayOrder();
+        hits = searcher.findPosition(target, options).hits;
+    }
+    state.counters["hits"] = hits;
+    state.counters["index_used"] = searcher.usedPositionIndex();
+    state.counters["peak_MB"] = peakMegabytes();
+    db->setPositionIndex(index);
+}
+void BM_ScalePositionSearchOpeningIndexed(benchmark::State& s) { positionSearch(s, 0, 12, true); }
+BENCHMARK(BM_ScalePositionSearchOpeningIndexed)->Unit(benchmark::kMillisecond)->Iterations(3);
+void BM_ScalePositionSearchMiddleIndexed(benchmark::State& s) { positionSearch(s, 1, 50, true); }
+BENCHMARK(BM_ScalePositionSearchMiddleIndexed)->Unit(benchmark::kMillisecond)->Iterations(3);
+void BM_ScalePositionSearchMiddleScan(benchmark::State& s) { positionSearch(s, 1, 50, false); }
+BENCHMARK(BM_ScalePositionSearchMiddleScan)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ScaleNextMoveSearchIndexed(benchmark::State& state) {
+    if (!haveCorpus(state)) return;
+    Database* db = opened(state);
+    if (!db) return;
+    RecordExtractor extractor;
+    OperationHost host;
+    Searcher searcher(*db, extractor, host);
+    PositionSearchOptions options;
+    options.alsoReversed = true;
+    const core::Position target = targetOf(*db, 0, 10);
+    int hits = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        db->table().rebuildDisplayOrder();
+        (void)searcher.findPosition(target, options);
+        state.ResumeTiming();
+        hits = searcher.findNextPosition(0).hits;
+    }
+    state.counters["hits"] = hits;
+    state.counters["index_used"] = searcher.usedPositionIndex();
+}
+BENCHMARK(BM_ScaleNextMoveSearchIndexed)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ScaleSequenceSearch(benchmark::State& state) {
+    if (!haveCorpus(state)) return;
+    Database* db = opened(state);
+    if (!db) return;
+    RecordExtractor extractor;
+    OperationHost host;
+    Searcher searcher(*db, extractor, host);
+    const std::string pattern = core::sjis("+**歩,-**歩,+**銀,-同歩");
+    int hits = 0;
+    for (auto _ : state) {
+        db->table().rebuildDisplayOrder();
+        hits = searcher.findSequence(pattern).hits;
+    }
+    state.counters["hits"] = hits;
+}
+BENCHMARK(BM_ScaleSequenceSearch)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ScaleAllStatistics(benchmark::State& state) {
+    if (!haveCorpus(state)) return;
+    Database* db = opened(state);
+    if (!db) return;
+    RecordExtractor extractor;
+    OperationHost host;
+    Searcher searcher(*db, extractor, host);
+    db->table().rebuildDisplayOrder();
+    core::Position empty;
+    core::clearPosition(empty);
+    (void)searcher.findPosition(empty, {});  // the next moves become the first moves
+    PlayerStatistics player;
+    const std::string name = core::sjis("山田太郎");
+    for (auto _ : state) {
+        std::size_t bytes = resultsReport(db->table()).size();
+        bytes += player.compute(db->table(), name, true).size();
+        bytes += openingsReport(db->table()).size();
+        bytes += handicapsReport(db->table()).size();
+        bytes += nextMoveReport(db->table()).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_ScaleAllStatistics)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ScaleDuplicateCheck(benchmark::State& state) {
+    if (!haveCorpus(state)) return;
+    Database* db = opened(state);
+    if (!db) return;
+    OperationHost host;  // answers "次へ" to every pair
+    DuplicateCriteria criteria;
+    criteria.compareMoves = true;
+    criteria.moveTolerance = 5;
+    int pairs = 0;
+    for (auto _ : state) pairs = checkDuplicates(*db, criteria, host).pairs;
+    state.counters["pairs"] = pairs;
+}
+BENCHMARK(BM_ScaleDuplicateCheck)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace

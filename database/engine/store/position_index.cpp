@@ -1,0 +1,445 @@
+#include "database/engine/store/position_index.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "core/text/message_format.h"
+#include "core/text/sjis.h"
+
+namespace database {
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 64;
+constexpr char kMagic[4] = {'D', 'P', 'X', '1'};
+constexpr uint32_t kVersion = 1;
+constexpr uint32_t kMinBits = 8;
+constexpr uint32_t kMaxBits = 24;
+constexpr int kHandCounts = 20;
+constexpr std::array<int, 9> kFullSet = {0, 18, 4, 4, 4, 4, 2, 2, 2};
+
+uint64_t splitMix(uint64_t& state) {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+}
+
+// Random words for every piece on every square and every hand count: a position's key is the
+// exclusive or of its words, so a move changes it by the words of what it changed.
+struct Zobrist {
+    std::array<std::array<uint64_t, 32>, 100> cell{};
+    std::array<std::array<std::array<uint64_t, kHandCounts>, 9>, 2> hand{};
+    Zobrist() {
+        uint64_t state = 0x5EED0F1DE7A11ULL;
+        for (auto& square : cell) {
+            for (auto& w : square) w = splitMix(state);
+        }
+        for (auto& side : hand) {
+            for (auto& type : side) {
+                for (std::size_t n = 1; n < type.size(); ++n) type[n] = splitMix(state);
+            }
+        }
+    }
+};
+
+const Zobrist& zobrist() {
+    static const Zobrist z;
+    return z;
+}
+
+int pieceCode(core::PieceByte p) { return ((p & core::kSideBlack) ? 16 : 0) | (p & 0x0F); }
+
+bool isPawnKind(core::PieceByte p) {
+    int t = core::pieceType(p);
+    return t == core::kPawn || t == core::kPromotedPawn;
+}
+
+// The keys as a move list changes them.
+struct Keys {
+    std::array<uint64_t, 2> h{};
+
+    void cell(int square, core::PieceByte piece) {
+        if (piece == 0 || piece == core::kWall) return;
+        uint64_t w =
+            zobrist()
+                .cell[static_cast<std::size_t>(square)][static_cast<std::size_t>(pieceCode(piece))];
+        h[0] ^= w;
+        if (!isPawnKind(piece)) h[1] ^= w;
+    }
+    void hand(int side, int type, int count) {
+        if (count <= 0) return;
+        uint64_t w = zobrist().hand[static_cast<std::size_t>(side)][static_cast<std::size_t>(type)]
+                                   [static_cast<std::size_t>(std::min(count, kHandCounts - 1))];
+        h[0] ^= w;
+        if (type != core::kPawn) h[1] ^= w;
+    }
+};
+
+Keys keysOf(const ReplayBoard& board) {
+    Keys k;
+    for (int sq = 11; sq <= 99; ++sq) {
+        if (core::isSquare(sq)) k.cell(sq, board.cells[static_cast<std::size_t>(sq)]);
+    }
+    for (int side = 0; side < 2; ++side) {
+        for (int type = 1; type < 9; ++type) {
+            k.hand(side, type,
+                   board.hand[static_cast<std::size_t>(side)][static_cast<std::size_t>(type)]);
+        }
+    }
+    return k;
+}
+
+// Calls visit(keys) for every position a slot's list passes through, as the position search
+// steps through them: the start, then the position after each move played, up to a closing
+// entry or a move that can't be played.
+template <class Visit>
+void forEachPosition(uint8_t handicap, std::span<const ListMove> moves, Visit&& visit) {
+    ReplayBoard board;
+    if (!startBoard(handicap, board)) return;
+    Keys keys = keysOf(board);
+    visit(keys.h);
+    ReplayStep step;
+    for (const ListMove m : moves) {
+        const int to = m.destination & ~core::kPromoteFlag;
+        const core::PieceByte before =
+            core::isSquare(to) ? board.cells[static_cast<std::size_t>(to)] : core::PieceByte{0};
+        const int mover = ReplayBoard::handIndex(board.sideToMove);
+        if (!playListMove(board, m, step) || step.closing) return;
+        auto& hand = board.hand[static_cast<std::size_t>(mover)];
+        if (step.drop) {
+            int left = hand[step.from];
+            keys.hand(mover, step.from, left + 1);
+            keys.hand(mover, step.from, left);
+        } else {
+            keys.cell(step.from, step.moved);
+        }
+        keys.cell(step.to, before);
+        keys.cell(step.to, board.cells[step.to]);
+        if (step.captured != 0) {
+            core::PieceByte inHand = core::capturedForm(step.captured);
+            int type = core::pieceType(inHand) == core::kKing ? core::kKing : (inHand & 0x07);
+            int now = hand[static_cast<std::size_t>(type)];
+            keys.hand(mover, type, now - 1);
+            keys.hand(mover, type, now);
+        }
+        visit(keys.h);
+    }
+}
+
+uint64_t mixWord(uint64_t h, uint64_t w) {
+    h ^= w + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
+    return h * 0xFF51AFD7ED558CCDULL;
+}
+
+uint64_t checksum(const char* data, std::size_t size) {
+    uint64_t h = 0xCBF29CE484222325ULL ^ size;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, data + i, 8);
+        h = mixWord(h, w);
+    }
+    uint64_t tail = 0;
+    std::memcpy(&tail, data + i, size - i);
+    return mixWord(h, tail);
+}
+
+template <class T>
+void put(std::string& out, std::size_t at, T value) {
+    std::memcpy(out.data() + at, &value, sizeof value);
+}
+
+template <class T>
+T get(const char* data, std::size_t at) {
+    T value;
+    std::memcpy(&value, data + at, sizeof value);
+    return value;
+}
+
+std::size_t padded(std::size_t n) { return (n + 7) / 8 * 8; }
+
+uint32_t bucketBits(std::size_t positions) {
+    uint32_t bits = kMinBits;
+    while (bits < kMaxBits && (std::size_t{1} << bits) * 4 < positions) ++bits;
+    return bits;
+}
+
+std::size_t bucketOf(uint64_t hash, uint32_t bits) {
+    return static_cast<std::size_t>(hash >> (64 - bits));
+}
+
+}  // namespace
+
+std::array<uint64_t, 2> positionKeys(const ReplayBoard& board) { return keysOf(board).h; }
+
+ReplayBoard reversedBoard(const ReplayBoard& board) {
+    ReplayBoard out;
+    for (int sq = 11; sq <= 99; ++sq) {
+        core::PieceByte p = board.cells[static_cast<std::size_t>(sq)];
+        if (!core::isSquare(sq) || p == 0 || p == core::kWall) continue;
+        out.cells[static_cast<std::size_t>(110 - sq)] = static_cast<core::PieceByte>(p ^ 0x80);
+    }
+    out.hand[0] = board.hand[1];
+    out.hand[1] = board.hand[0];
+    out.sideToMove = core::opponent(board.sideToMove);
+    return out;
+}
+
+bool holdsEveryPiece(const ReplayBoard& board) {
+    std::array<int, 9> count{};
+    for (int sq = 11; sq <= 99; ++sq) {
+        core::PieceByte p = board.cells[static_cast<std::size_t>(sq)];
+        if (!core::isSquare(sq) || p == 0 || p == core::kWall) continue;
+        int type = core::pieceType(p);
+        ++count[static_cast<std::size_t>(type == core::kKing ? core::kKing : (type & 0x07))];
+    }
+    for (const auto& side : board.hand) {
+        for (std::size_t t = 1; t < 9; ++t) count[t] += side[t];
+    }
+    return count == kFullSet;
+}
+
+uint64_t listsFingerprint(const IndexTable& table, const MoveList& lists) {
+    uint64_t h = mixWord(0x243F6A8885A308D3ULL, static_cast<uint64_t>(table.size()));
+    std::vector<char> buffer;
+    for (int slot = 0; slot < table.size(); ++slot) {
+        std::span<const ListMove> list =
+            slot < lists.size() ? lists.list(slot) : std::span<const ListMove>{};
+        h = mixWord(h, (static_cast<uint64_t>(table.entry(slot).handicap) << 32) | list.size());
+        buffer.resize(list.size() * 2);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            buffer[2 * i] = static_cast<char>(list[i].origin);
+            buffer[2 * i + 1] = static_cast<char>(list[i].destination);
+        }
+        h = mixWord(h, checksum(buffer.data(), buffer.size()));
+    }
+    return h;
+}
+
+PositionIndex::~PositionIndex() {
+    if (m_mapping != nullptr) ::munmap(m_mapping, m_size);
+}
+
+std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& table,
+                                                          const MoveList& lists) {
+    const std::size_t slots = static_cast<std::size_t>(table.size());
+    auto listOf = [&](std::size_t slot) {
+        return static_cast<int>(slot) < lists.size() ? lists.list(static_cast<int>(slot))
+                                                     : std::span<const ListMove>{};
+    };
+    const uint32_t bits = bucketBits(lists.moveCount() + slots);
+    const std::size_t buckets = std::size_t{1} << bits;
+
+    // The buckets of one slot's positions, each once; gathered per slot so that the passes over
+    // the large bucket tables touch each place once per slot.
+    std::array<std::vector<uint32_t>, 2> mine;
+    auto bucketsOf = [&](std::size_t slot) {
+        for (auto& m : mine) m.clear();
+        forEachPosition(table.entry(static_cast<int>(slot)).handicap, listOf(slot),
+                        [&](const std::array<uint64_t, 2>& h) {
+                            for (std::size_t k = 0; k < 2; ++k) {
+                                mine[k].push_back(static_cast<uint32_t>(bucketOf(h[k], bits)));
+                            }
+                        });
+        for (auto& m : mine) {
+            std::sort(m.begin(), m.end());
+            m.erase(std::unique(m.begin(), m.end()), m.end());
+        }
+    };
+    // Count the slots of every bucket, then lay them out.
+    std::array<std::vector<uint64_t>, 2> count;
+    for (std::size_t k = 0; k < 2; ++k) count[k].assign(buckets + 1, 0);
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        bucketsOf(slot);
+        for (std::size_t k = 0; k < 2; ++k) {
+            for (uint32_t bucket : mine[k]) ++count[k][bucket + 1];
+        }
+    }
+    std::array<uint64_t, 2> entries{};
+    for (std::size_t k = 0; k < 2; ++k) {
+        for (std::size_t b = 0; b < buckets; ++b) count[k][b + 1] += count[k][b];
+        entries[k] = count[k][buckets];
+        if (entries[k] > std::numeric_limits<uint32_t>::max()) return nullptr;
+    }
+
+    auto index = std::shared_ptr<PositionIndex>(new PositionIndex);
+    std::string& out = index->m_owned;
+    const std::size_t handicapAt = kHeaderBytes;
+    std::array<std::size_t, 2> offsetsAt{}, slotsAt{};
+    std::size_t at = handicapAt + padded(slots);
+    for (std::size_t k = 0; k < 2; ++k) {
+        offsetsAt[k] = at;
+        at += (buckets + 1) * 4;
+        slotsAt[k] = at;
+        at += padded(static_cast<std::size_t>(entries[k]) * 4);
+    }
+    out.assign(at, '\0');
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        out[handicapAt + slot] = static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
+    }
+    for (std::size_t k = 0; k < 2; ++k) {
+        for (std::size_t b = 0; b <= buckets; ++b) {
+            put(out, offsetsAt[k] + b * 4, static_cast<uint32_t>(count[k][b]));
+        }
+    }
+    // count[k][b] now runs as the next free place of bucket b.
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        bucketsOf(slot);
+        for (std::size_t k = 0; k < 2; ++k) {
+            for (uint32_t bucket : mine[k]) {
+                put(out, slotsAt[k] + count[k][bucket]++ * 4, static_cast<uint32_t>(slot));
+            }
+        }
+    }
+
+    std::memcpy(out.data(), kMagic, 4);
+    put(out, 4, kVersion);
+    put(out, 8, static_cast<uint32_t>(slots));
+    put(out, 12, bits);
+    put(out, 16, listsFingerprint(table, lists));
+    put(out, 24, entries[0]);
+    put(out, 32, entries[1]);
+    put(out, 40, checksum(out.data() + kHeaderBytes, out.size() - kHeaderBytes));
+    put(out, 48, checksum(out.data(), 48));
+    if (!index->attach(out.data(), out.size())) return nullptr;
+    return index;
+}
+
+bool PositionIndex::attach(const char* data, std::size_t size) {
+    if (size < kHeaderBytes || std::memcmp(data, kMagic, 4) != 0 ||
+        get<uint32_t>(data, 4) != kVersion || get<uint64_t>(data, 48) != checksum(data, 48)) {
+        return false;
+    }
+    m_slots = get<uint32_t>(data, 8);
+    m_bits = get<uint32_t>(data, 12);
+    m_fingerprint = get<uint64_t>(data, 16);
+    m_entries = {get<uint64_t>(data, 24), get<uint64_t>(data, 32)};
+    if (m_bits < kMinBits || m_bits > kMaxBits) return false;
+    const std::size_t buckets = std::size_t{1} << m_bits;
+    std::size_t at = kHeaderBytes + padded(m_slots);
+    std::array<std::size_t, 2> offsetsAt{}, slotsAt{};
+    for (std::size_t k = 0; k < 2; ++k) {
+        if (m_entries[k] > std::numeric_limits<uint32_t>::max()) return false;
+        offsetsAt[k] = at;
+        at += (buckets + 1) * 4;
+        slotsAt[k] = at;
+        at += padded(static_cast<std::size_t>(m_entries[k]) * 4);
+    }
+    if (at != size ||
+        get<uint64_t>(data, 40) != checksum(data + kHeaderBytes, size - kHeaderBytes)) {
+        return false;
+    }
+    m_data = data;
+    m_size = size;
+    m_handicaps = reinterpret_cast<const uint8_t*>(data + kHeaderBytes);
+    for (std::size_t k = 0; k < 2; ++k) {
+        // Both regions start at multiples of 8 from the header, and the data is page-aligned
+        // (a mapping) or comes from the allocator.
+        m_offsets[k] = reinterpret_cast<const uint32_t*>(data + offsetsAt[k]);
+        m_slotLists[k] = reinterpret_cast<const uint32_t*>(data + slotsAt[k]);
+        // Offsets must rise and stay within the slots, and every slot number must be a slot.
+        uint32_t previous = 0;
+        for (std::size_t b = 0; b <= buckets; ++b) {
+            uint32_t o = m_offsets[k][b];
+            if (o < previous || o > m_entries[k]) return false;
+            previous = o;
+        }
+        if (m_offsets[k][0] != 0 || m_offsets[k][buckets] != m_entries[k]) return false;
+        for (uint64_t i = 0; i < m_entries[k]; ++i) {
+            if (m_slotLists[k][i] >= m_slots) return false;
+        }
+    }
+    return true;
+}
+
+std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPath,
+                                                         const IndexTable& table,
+                                                         const MoveList& lists,
+                                                         PositionIndexReadResult& result) {
+    int fd = ::open(fsPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result = errno == ENOENT ? PositionIndexReadResult::Missing
+                                 : PositionIndexReadResult::CannotRead;
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        result = PositionIndexReadResult::CannotRead;
+        return nullptr;
+    }
+    const auto size = static_cast<std::size_t>(st.st_size);
+    if (size < kHeaderBytes) {
+        ::close(fd);
+        result = PositionIndexReadResult::Damaged;
+        return nullptr;
+    }
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED) {
+        result = PositionIndexReadResult::CannotRead;
+        return nullptr;
+    }
+    auto index = std::shared_ptr<PositionIndex>(new PositionIndex);
+    index->m_mapping = map;
+    index->m_size = size;
+    if (!index->attach(static_cast<const char*>(map), size)) {
+        result = PositionIndexReadResult::Damaged;
+        return nullptr;
+    }
+    // Checking read every page; the search needs only the buckets it looks up.
+    ::madvise(map, size, MADV_DONTNEED);
+    if (index->m_slots != static_cast<uint32_t>(table.size()) ||
+        index->m_fingerprint != listsFingerprint(table, lists)) {
+        result = PositionIndexReadResult::Stale;
+        return nullptr;
+    }
+    result = PositionIndexReadResult::Ok;
+    return index;
+}
+
+std::span<const uint32_t> PositionIndex::slotsOf(PositionKey key, uint64_t hash) const {
+    const auto k = static_cast<std::size_t>(key);
+    const std::size_t b = bucketOf(hash, m_bits);
+    const uint32_t* offsets = m_offsets[k];
+    return {m_slotLists[k] + offsets[b], m_slotLists[k] + offsets[b + 1]};
+}
+
+std::string positionIndexPath(std::string_view fsPath) {
+    std::string path(fsPath);
+    std::size_t slash = path.rfind('/');
+    std::size_t dot = path.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
+    return path + ".DPX";
+}
+
+core::WriteResult writePositionIndex(const std::string& fsPath, const PositionIndex& index) {
+    return core::writeFileAtomically(positionIndexPath(fsPath), index.bytes());
+}
+
+std::string positionIndexNotice(PositionIndexReadResult result, std::string_view storedPath) {
+    const char* text = nullptr;
+    switch (result) {
+        case PositionIndexReadResult::Stale:
+            text = "局面インデックス(%s)が古いため、使わずに検索します。";
+            break;
+        case PositionIndexReadResult::Damaged:
+        case PositionIndexReadResult::CannotRead:
+            text = "局面インデックス(%s)が壊れているため、使わずに検索します。";
+            break;
+        default:
+            return {};
+    }
+    return core::formatMessage(core::sjis(text), {std::string(storedPath)});
+}
+
+}  // namespace database
