@@ -1,0 +1,728 @@
+#include "database/app/main_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+
+#include "core/text/path_text.h"
+#include "database/app/qt_text.h"
+#include "database/engine/index/dls_clipboard.h"
+#include "database/engine/index/fs_paths.h"
+#include "database/logic/sort_order.h"
+
+namespace dalmir {
+
+namespace {
+
+QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+MainWindow::MainWindow(DalmirContext context, QWidget* parent)
+    : QMainWindow(parent),
+      m_context(std::move(context)),
+      m_settings(*m_context.settings),
+      m_db(m_context.capacity),
+      m_log(fsPath(m_context.dataFolder) + "errorlog.txt") {
+    m_userNames = userNames();
+    std::array<std::string, core::kUserHeaderFieldCount> keys;
+    for (std::size_t k = 0; k < keys.size() && k < m_userNames.size(); ++k)
+        keys[k] = m_userNames[k];
+    m_extractor.setUserKeys(keys);
+    m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
+    m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
+    m_searcher = std::make_unique<database::Searcher>(m_db, m_extractor, m_runner);
+    m_db.table().settings().sortOrder = m_settings.defaultSort;
+
+    m_model = new ListModel(m_db, m_userNames, this);
+    m_view = new QTableView(this);
+    m_view->setModel(m_model);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->setShowGrid(false);
+    m_view->setWordWrap(false);
+    m_view->verticalHeader()->hide();
+    // Fixed row heights: the view then never measures rows it does not paint.
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->horizontalHeader()->setSectionsClickable(true);
+    m_view->horizontalHeader()->setHighlightSections(false);
+    QFont listFont(QString::fromStdString(m_settings.listFont.name));
+    if (m_settings.listFont.size < 0) listFont.setPixelSize(-m_settings.listFont.size);
+    if (m_settings.listFont.size > 0) listFont.setPointSize(m_settings.listFont.size);
+    listFont.setItalic(m_settings.listFont.italic);
+    m_view->setFont(listFont);
+    m_view->verticalHeader()->setDefaultSectionSize(QFontMetrics(listFont).height() + 4);
+    setCentralWidget(m_view);
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        clickHeader(section, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+    });
+    connect(m_view, &QTableView::doubleClicked, this,
+            [this](const QModelIndex&) { launchSelected(LaunchCommand::Replay); });
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { refreshState(); });
+
+    for (int i = 0; i < 3; ++i) {
+        m_panes[i] = new QLabel(this);
+        statusBar()->addWidget(m_panes[i], i == 0 ? 1 : 0);
+    }
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 0);
+    m_progress->setMaximumWidth(160);
+    m_progress->hide();
+    m_cancel = new QPushButton(qs("中止"), this);
+    m_cancel->hide();
+    statusBar()->addPermanentWidget(m_progress);
+    statusBar()->addPermanentWidget(m_cancel);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { cancelOperation(); });
+
+    connect(&m_runner, &OperationRunner::statusChanged, this,
+            [this](const QString& text) { m_panes[0]->setText(text); });
+    connect(&m_runner, &OperationRunner::messageShown, this, &MainWindow::showMessage);
+    m_runner.setAsker(
+        [this](const QString& text, const QStringList& buttons, std::function<void(int)> answer) {
+            askNonBlocking(text, buttons, std::move(answer));
+        });
+    m_starter = [](const QString& program, const QStringList& args) {
+        return QProcess::startDetached(program, args);
+    };
+
+    setAcceptDrops(true);
+    buildMenus();
+    refreshList();
+    resize(900, 600);
+}
+
+MainWindow::~MainWindow() { m_runner.cancel(); }
+
+database::UserFieldNames MainWindow::userNames() const {
+    database::UserFieldNames names;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        names[k] = core::sjis(m_settings.userFieldNames[k]);
+    }
+    return names;
+}
+
+std::string MainWindow::errorLogPath() const { return m_log.path(); }
+
+QAction* MainWindow::addCommand(QMenu* menu, Command command, const QString& text,
+                                const QKeySequence& key, std::function<void()> run) {
+    QAction* action = menu->addAction(text);
+    if (!key.isEmpty()) action->setShortcut(key);
+    connect(action, &QAction::triggered, this, [this, command, run = std::move(run)] {
+        if (isEnabled(command)) run();
+    });
+    m_actions[command] = action;
+    return action;
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(qs("ファイル(&F)"));
+    addCommand(file, Command::New, qs("新規作成(&N)..."), QKeySequence(qs("Ctrl+N")),
+               [this] { menuNew(); });
+    addCommand(file, Command::Open, qs("開く(&O)..."), QKeySequence(qs("Ctrl+O")),
+               [this] { menuOpen(); });
+    addCommand(file, Command::Save, qs("上書き保存(&S)"), QKeySequence(qs("Ctrl+S")), [this] {
+        if (m_db.table().path().empty()) {
+            menuSaveAs();
+        } else {
+            saveFile();
+        }
+    });
+    addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {}, [this] { menuSaveAs(); });
+    file->addSeparator();
+    file->addAction(qs("Dalmirの終了(&X)"), this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(qs("編集(&E)"));
+    addCommand(edit, Command::Cut, qs("切り取り(&T)"), QKeySequence(qs("Ctrl+X")),
+               [this] { copyRecords(true); });
+    addCommand(edit, Command::Copy, qs("コピー(&C)"), QKeySequence(qs("Ctrl+C")),
+               [this] { copyRecords(false); });
+    addCommand(edit, Command::Paste, qs("貼り付け(&P)"), QKeySequence(qs("Ctrl+V")),
+               [this] { pasteRecords(); });
+    addCommand(edit, Command::Delete, qs("削除(&D)"), QKeySequence(Qt::Key_Delete),
+               [this] { deleteSelected(); });
+    addCommand(edit, Command::ListInfo, qs("棋譜情報出力(&O)"), {}, [this] { copyListInfo(); });
+    addCommand(edit, Command::SelectAll, qs("すべてを選択(&A)"), QKeySequence(qs("Ctrl+A")),
+               [this] { m_view->selectAll(); });
+
+    QMenu* table = menuBar()->addMenu(qs("表操作(&O)"));
+    addCommand(table, Command::PositionSearch, qs("局面検索(&Y)..."), QKeySequence(qs("Ctrl+D")),
+               [this] { startPositionSearch(QApplication::clipboard()->text()); });
+    addCommand(table, Command::ShowAll, qs("全棋譜表示(&A)"), QKeySequence(qs("Ctrl+L")),
+               [this] { showAll(); });
+    addCommand(table, Command::AddFolder, qs("フォルダ指定追加(&P)..."), QKeySequence(qs("Ctrl+R")),
+               [this] { menuAddFolder(); });
+    addCommand(table, Command::AddFile, qs("単独追加(&O)..."), {}, [this] { menuAddFile(); });
+    addCommand(table, Command::KeepListed, qs("表示棋譜以外を削除(&I)"), {},
+               [this] { keepListed(); });
+    addCommand(table, Command::UpdateAll, qs("全データ更新(&U)..."), QKeySequence(qs("Ctrl+U")),
+               [this] { startUpdate(); });
+    addCommand(table, Command::ShowOnlySelected, qs("選択した棋譜だけを表示する(&V)"), {},
+               [this] { showOnlySelected(true); });
+    addCommand(table, Command::HideSelected, qs("選択した棋譜を表示しない(&B)"), {},
+               [this] { showOnlySelected(false); });
+    addCommand(table, Command::ToggleMark, qs("マーク(&1)を反転"), {}, [this] { toggleMarks(); });
+    addCommand(table, Command::ClearMarks, qs("マークをすべて解除(&R)"), {},
+               [this] { clearMarks(); });
+    addCommand(table, Command::AdoptListOrder, qs("棋譜登録順の変更(&C)"), {},
+               [this] { adoptOrder(); });
+
+    QMenu* tools = menuBar()->addMenu(qs("ツール(&T)"));
+    addCommand(tools, Command::Replay, qs("再現(&R)"), {},
+               [this] { launchSelected(LaunchCommand::Replay); });
+    addCommand(tools, Command::Play, qs("対局(&G)"), QKeySequence(qs("Ctrl+G")),
+               [this] { launchSelected(LaunchCommand::Play); });
+    addCommand(tools, Command::PrintRecord, qs("印刷(&P)"), {},
+               [this] { launchSelected(LaunchCommand::Print); });
+    addCommand(tools, Command::Editor, qs("エディタで開く(&E)"), QKeySequence(qs("Ctrl+E")),
+               [this] { launchSelected(LaunchCommand::Editor); });
+    addCommand(tools, Command::PositionEdit, qs("局面編集(&B)"), {},
+               [this] { launchSelected(LaunchCommand::PositionEdit); });
+
+    QMenu* view = menuBar()->addMenu(qs("表示(&V)"));
+    QMenu* names = view->addMenu(qs("ファイル名(&N)"));
+    names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
+    names->addAction(qs("フォルダを１段表示(&1)"), this, [this] { setFileNameStyle(2); });
+    names->addAction(qs("フルパス表示(&F)"), this, [this] { setFileNameStyle(1); });
+    names->addAction(qs("ファイル名の拡張子(&E)"), this, [this] { toggleExtension(); });
+    QMenu* years = view->addMenu(qs("年の表示"));
+    years->addAction(qs("西暦２桁(&2)"), this, [this] { setYearStyle(0); });
+    years->addAction(qs("西暦４桁(&4)"), this, [this] { setYearStyle(1); });
+    years->addAction(qs("年号(&N)"), this, [this] { setYearStyle(2); });
+
+    QMenu* help = menuBar()->addMenu(qs("ヘルプ(&H)"));
+    help->addAction(qs("バージョン情報(&A)..."), this,
+                    [this] { showMessage(qs("Dalmir ") + QString::number(m_context.instance)); });
+}
+
+void MainWindow::refreshList() {
+    m_model->rebuild();
+    for (int section = 0; section < m_model->columnCount(); ++section) {
+        m_view->setColumnWidth(section,
+                               m_model->columns()[static_cast<std::size_t>(section)].width);
+    }
+    refreshState();
+}
+
+WindowState stateOf(const database::Database& db, bool busy, int selected, bool editor) {
+    WindowState s;
+    s.busy = busy;
+    s.selected = selected;
+    s.listed = static_cast<int>(db.table().displayOrder().size());
+    s.registered = db.table().size();
+    s.hasEditor = editor;
+    s.clipboardHasRecords = !busy && !db.isBinary();
+    return s;
+}
+
+bool MainWindow::isEnabled(Command command) const {
+    const int selected = m_view->selectionModel()
+                             ? static_cast<int>(m_view->selectionModel()->selectedRows().size())
+                             : 0;
+    return dalmir::isEnabled(
+        command, stateOf(m_db, isBusy(), selected, !m_settings.tools.editCommand.empty()));
+}
+
+void MainWindow::refreshState() {
+    for (auto& [command, action] : m_actions) action->setEnabled(isEnabled(command));
+    m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
+    m_panes[2]->setText(fromCp932(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
+    setWindowTitle(fromUtf8(dalmir::windowTitle(m_db)) + qs(" - Dalmir"));
+}
+
+QString MainWindow::statusPane(int pane) const {
+    return pane >= 0 && pane < 3 ? m_panes[pane]->text() : QString();
+}
+
+std::vector<int> MainWindow::selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_view->selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void MainWindow::showMessage(const QString& message) {
+    m_messages.push_back(message);
+    if (m_context.quiet) return;
+    auto* box =
+        new QMessageBox(QMessageBox::Information, qs("Dalmir"), message, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void MainWindow::askNonBlocking(const QString& text, const QStringList& buttons,
+                                std::function<void(int)> answer) {
+    m_messages.push_back(text);
+    if (m_context.quiet) {
+        answer(-1);
+        return;
+    }
+    auto* box =
+        new QMessageBox(QMessageBox::Question, qs("Dalmir"), text, QMessageBox::NoButton, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    std::vector<QAbstractButton*> made;
+    for (const QString& b : buttons) made.push_back(box->addButton(b, QMessageBox::ActionRole));
+    auto shared = std::make_shared<std::function<void(int)>>(std::move(answer));
+    connect(box, &QMessageBox::finished, this, [box, made, shared] {
+        int choice = -1;
+        for (std::size_t i = 0; i < made.size(); ++i) {
+            if (box->clickedButton() == made[i]) choice = static_cast<int>(i);
+        }
+        if (*shared) (*shared)(choice);
+        *shared = nullptr;
+    });
+    box->open();
+}
+
+bool MainWindow::confirmDiscard() {
+    if (!m_db.isModified() || m_context.quiet) return true;
+    const QString name = fromUtf8(dalmir::windowTitle(m_db)).remove(qs(" *"));
+    auto answer = QMessageBox::warning(this, qs("Dalmir"), name + qs(" への変更を保存しますか？"),
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::Yes) {
+        if (m_db.table().path().empty()) {
+            menuSaveAs();
+            return !m_db.isModified();
+        }
+        return saveFile();
+    }
+    return true;
+}
+
+bool MainWindow::takeLock(const QString& path, database::DatabaseLock& lock) {
+    const database::LockResult r = database::lockDatabase(fsPath(path), lock, false);
+    if (r == database::LockResult::Busy) {
+        showMessage(qs("データベース(") + path + qs(")は、ほかのプログラムが保存中です。"));
+        return false;
+    }
+    if (r != database::LockResult::Ok) {
+        showMessage(qs("データベース(") + path + qs(")をロックできませんでした。"));
+        return false;
+    }
+    return true;
+}
+
+bool MainWindow::openFile(const QString& path) {
+    if (isBusy()) return false;
+    const std::string fs = fsPath(path);
+    if (database::databaseKindOf(fs) == database::DatabaseKind::Unknown) {
+        showMessage(fromUtf8(unreadableFileMessage(path.toStdString())));
+        return false;
+    }
+    database::DatabaseLock lock;
+    if (!takeLock(path, lock)) return false;
+    database::Database opened(m_context.capacity);
+    const database::OpenReport report = database::openDatabase(opened, fs, m_settings.defaultSort);
+    if (report.code != database::OpenResult::Ok &&
+        report.code != database::OpenResult::ReadFailed) {
+        showMessage(fromCp932(database::openErrorMessage(report.code, toCp932(path))));
+        return false;
+    }
+    for (const auto& notice : report.notices) showMessage(fromCp932(notice));
+    m_view->clearSelection();
+    m_db = std::move(opened);
+    m_lock = std::move(lock);
+    (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    m_panes[0]->setText(QString());
+    refreshList();
+    return true;
+}
+
+bool MainWindow::saveFile(const QString& path) {
+    if (isBusy()) return false;
+    QString target =
+        path.isEmpty() ? fromFsPath(database::fileSystemFromStored(m_db.table().path())) : path;
+    if (target.isEmpty()) return false;
+    // A binary database saves as its pair; the lock is the pair's.
+    database::DatabaseLock lock;
+    const bool sameFile = m_lock.isHeld() && m_lock.path() == database::lockPathOf(fsPath(target));
+    if (!sameFile && !takeLock(target, lock)) return false;
+    const core::WriteResult r = database::saveDatabase(m_db, fsPath(target));
+    if (r != core::WriteResult::Ok) {
+        QApplication::beep();
+        if (r == core::WriteResult::NotReadWhole) {
+            showMessage(qs(
+                "このデータベースは読み込みが途中で終わったため、元のファイルには保存できません。"
+                "名前を付けて保存してください。"));
+        } else {
+            showMessage(fromCp932(database::saveErrorMessage(toCp932(target))));
+        }
+        return false;
+    }
+    if (!sameFile) m_lock = std::move(lock);
+    m_db.setModified(false);
+    m_panes[0]->setText(fromCp932(database::savedMessage(m_db, m_db.table().path())));
+    refreshState();
+    return true;
+}
+
+void MainWindow::newDatabase(bool binary) {
+    if (isBusy()) return;
+    m_view->clearSelection();
+    m_db.reset(binary);
+    m_lock.release();
+    refreshList();
+}
+
+void MainWindow::openFiles(const QStringList& files) {
+    std::vector<std::string> list;
+    for (const QString& f : files) list.push_back(f.toStdString());
+    const OpenRequest request = openRequest(list);
+    for (const auto& message : request.messages) showMessage(fromUtf8(message));
+    if (!request.database.empty()) openFile(QString::fromStdString(request.database));
+}
+
+void MainWindow::clickHeader(int section, bool shift) {
+    if (isBusy()) return;
+    const int column = m_model->columnOfSection(section);
+    const int code =
+        headerClickOrder(column, m_db.table().settings().sortOrder, shift, m_userNames);
+    if (code >= 0) setSortOrder(code);
+}
+
+void MainWindow::setSortOrder(int code) {
+    if (isBusy() || !changeSortOrder(m_db.table(), code)) return;
+    m_view->clearSelection();
+    m_model->rebuild();
+    refreshState();
+}
+
+void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job job,
+                                std::function<void()> done) {
+    m_view->clearSelection();
+    m_model->setFrozen(true);
+    m_view->setEnabled(false);
+    m_progress->show();
+    m_cancel->setText(cancelText);
+    m_cancel->show();
+    m_runner.start(std::move(job), [this, done = std::move(done)] {
+        if (done) done();
+        finishOperation();
+    });
+    refreshState();
+}
+
+void MainWindow::finishOperation() {
+    m_progress->hide();
+    m_cancel->hide();
+    m_view->setEnabled(true);
+    m_model->setFrozen(false);
+    refreshList();
+    Q_EMIT operationDone();
+}
+
+bool MainWindow::startPositionSearch(const QString& clipboardText) {
+    if (isBusy()) return false;
+    const database::TargetRead target = database::readTarget(toCp932(clipboardText));
+    if (!target.ok) {
+        showMessage(fromCp932(target.message));
+        return false;
+    }
+    database::PositionSearchOptions options;
+    options.alsoReversed = m_settings.findReversed;
+    options.ignoreEdgePawns = m_settings.findIgnoreEdges;
+    options.allRecords = true;
+    auto report = std::make_shared<database::SearchReport>();
+    startOperation(
+        qs("局面検索の中止(&Q)"),
+        [this, position = target.position, options, report](database::OperationHost&) {
+            *report = m_searcher->findPosition(position, options);
+        },
+        [this, report] {
+            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+            if (!report->error.empty()) showMessage(fromCp932(report->error));
+        });
+    return true;
+}
+
+bool MainWindow::startFolderAdd(const database::FolderAdd& request) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, request](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const database::RunReport run = registrar.addFolder(request);
+            (void)run;
+        },
+        [this] {
+            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+            m_db.setModified();
+        });
+    return true;
+}
+
+bool MainWindow::startUpdate() {
+    if (isBusy()) return false;
+    startOperation(
+        qs("データ更新の中止(&Q)"),
+        [this](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            database::MissingFileMode mode = database::MissingFileMode::Ask;
+            const database::UpdateReport report = registrar.update(mode);
+            if (report.updated > 0 || report.deleted > 0) m_db.setModified();
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+void MainWindow::launchSelected(LaunchCommand command) {
+    if (isBusy()) return;
+    ToolSettings tools = m_settings.tools;
+    if (tools.replayCommand.empty()) {
+        tools.replayCommand = defaultViewer(
+            fsPath(m_context.programFolder),
+            [](const std::string& p) { return QFileInfo(fromFsPath(p)).isExecutable(); });
+    }
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    auto start = [&](const LaunchPlan& plan) {
+        QStringList args;
+        for (const auto& a : plan.argv) args << fromUtf8(a);
+        if (!m_starter(fromUtf8(plan.program), args)) {
+            QApplication::beep();
+            showMessage(fromUtf8(launchFailedMessage(plan.program, plan.arguments)));
+            return false;
+        }
+        return true;
+    };
+    if (command == LaunchCommand::PositionEdit) {
+        start(launchPlan(command, tools, {}, {}, 0));
+        return;
+    }
+    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
+        database::IndexEntry& entry = m_db.table().entry(slot);
+        const std::string path = database::fileSystemFromStored(entry.path());
+        const std::string resolved =
+            database::locateFile(path.empty() || path.front() == '/' ? path : folder + path);
+        if (!QFileInfo::exists(fromFsPath(resolved))) {
+            showMessage(fromUtf8(missingRecordMessage(path)));
+            continue;
+        }
+        const int move = command == LaunchCommand::Replay ? replayMove(entry) : 0;
+        if (start(launchPlan(command, tools, resolved, {}, move)) &&
+            command == LaunchCommand::Replay && m_db.table().settings().replayMark &&
+            !(entry.marks & database::kMarkUser1)) {
+            entry.marks |= database::kMarkUser1;
+            m_db.setModified();
+        }
+    }
+    m_model->rebuild();
+    refreshState();
+}
+
+void MainWindow::menuNew() {
+    if (!confirmDiscard()) return;
+    QMessageBox box(QMessageBox::Question, qs("新規作成形式"), qs("新規作成形式"),
+                    QMessageBox::Cancel, this);
+    QAbstractButton* text = box.addButton(qs("DLS 棋譜情報"), QMessageBox::AcceptRole);
+    QAbstractButton* binary = box.addButton(qs("DLB ﾊﾞｲﾅﾘ棋譜"), QMessageBox::AcceptRole);
+    box.exec();
+    if (box.clickedButton() == text) newDatabase(false);
+    if (box.clickedButton() == binary) newDatabase(true);
+}
+
+void MainWindow::menuOpen() {
+    if (!confirmDiscard()) return;
+    const QString path = QFileDialog::getOpenFileName(
+        this, qs("開く"), {}, qs("データベース (*.dls *.DLS *.dlb *.DLB *.kix *.KIX)"));
+    if (!path.isEmpty()) openFile(path);
+}
+
+void MainWindow::menuSaveAs() {
+    const QString filter =
+        m_db.isBinary() ? qs("バイナリ棋譜 (*.dlb *.DLB)") : qs("棋譜情報 (*.dls *.DLS)");
+    const QString path = QFileDialog::getSaveFileName(this, qs("名前を付けて保存"), {}, filter);
+    if (!path.isEmpty()) saveFile(path);
+}
+
+void MainWindow::copyRecords(bool cut) {
+    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    std::vector<int32_t> ordered(slots.begin(), slots.end());
+    QApplication::clipboard()->setText(
+        fromCp932(database::copyRecordsAsText(m_db.table(), ordered)));
+    if (cut) deleteSelected();
+}
+
+void MainWindow::pasteRecords() {
+    if (m_db.isBinary()) return;
+    const std::vector<int> rows = selectedRows();
+    const std::size_t at =
+        rows.empty() ? m_db.table().displayOrder().size() : static_cast<std::size_t>(rows.front());
+    const database::PasteReport report = database::pasteRecordsFromText(
+        m_db.table(), toCp932(QApplication::clipboard()->text()), at);
+    for (const auto& message : report.messages) showMessage(fromCp932(message.text));
+    if (report.added > 0) m_db.setModified();
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::deleteSelected() {
+    deleteSlots(m_db, slotsOfRows(m_db.table(), selectedRows()));
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::copyListInfo() {
+    QApplication::clipboard()->setText(
+        fromCp932(listInfoText(m_db.table(), selectedRows(), m_userNames)));
+}
+
+void MainWindow::showAll() {
+    m_db.table().rebuildDisplayOrder();
+    (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::menuAddFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(this, qs("フォルダ指定追加"));
+    if (folder.isEmpty()) return;
+    database::FolderAdd request = database::folderAddFromSettings(m_db.table().settings());
+    request.folder = fsPath(folder);
+    startFolderAdd(request);
+}
+
+void MainWindow::menuAddFile() {
+    const QString path = QFileDialog::getOpenFileName(this, qs("単独追加"));
+    if (path.isEmpty()) return;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, fs = fsPath(path)](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const database::RunReport run = registrar.addSingle(fs);
+            (void)run;
+        },
+        [this] {
+            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+            m_db.setModified();
+        });
+}
+
+void MainWindow::showOnlySelected(bool keep) {
+    const std::vector<int> rows = selectedRows();
+    if (keep) {
+        showOnlyRows(m_db.table(), rows);
+    } else {
+        hideRows(m_db.table(), rows);
+    }
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::toggleMarks() {
+    toggleMarkOne(m_db, slotsOfRows(m_db.table(), selectedRows()));
+    m_view->viewport()->update();
+    refreshState();
+}
+
+void MainWindow::clearMarks() {
+    clearListedMarks(m_db);
+    m_view->viewport()->update();
+    refreshState();
+}
+
+void MainWindow::adoptOrder() {
+    if (adoptListOrder(m_db) == TableCommandResult::Done) {
+        (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    }
+    refreshList();
+}
+
+void MainWindow::keepListed() {
+    if (keepListedOnly(m_db) == TableCommandResult::Done) {
+        (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    }
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::setFileNameStyle(int style) {
+    m_db.table().settings().fileNameStyle = style;
+    m_db.setModified();
+    refreshList();
+}
+
+void MainWindow::toggleExtension() {
+    auto& s = m_db.table().settings();
+    s.fileNameExtension = !s.fileNameExtension;
+    m_db.setModified();
+    refreshList();
+}
+
+void MainWindow::setYearStyle(int style) {
+    m_db.table().settings().yearStyle = style;
+    m_db.setModified();
+    refreshList();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (isBusy()) {
+        // The operation ends at its next step; the window closes when asked again.
+        cancelOperation();
+        event->ignore();
+        return;
+    }
+    if (!confirmDiscard()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QStringList databases;
+    std::vector<std::string> records;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString file = url.toLocalFile();
+        if (database::databaseKindOf(fsPath(file)) != database::DatabaseKind::Unknown) {
+            databases << file;
+        } else {
+            records.push_back(fsPath(file));
+        }
+    }
+    if (!databases.isEmpty()) {
+        openFiles(databases);
+    } else if (!records.empty()) {
+        startDroppedAdd(std::move(records));
+    }
+}
+
+bool MainWindow::startDroppedAdd(std::vector<std::string> fsPaths) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, files = std::move(fsPaths)](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const database::RunReport run = registrar.addDropped(files);
+            (void)run;
+        },
+        [this] {
+            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+            m_db.setModified();
+        });
+    return true;
+}
+
+}  // namespace dalmir
