@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include "database/app/main_window.h"
+#include "database/app/request_server.h"
 #include "viewer/platform/instance_lock.h"
 
 namespace {
@@ -39,7 +41,16 @@ int main(int argc, char* argv[]) {
     QSettings store(QStringLiteral("VESK"), QStringLiteral("Dalmir"));
     dalmir::AppSettings settings = dalmir::readSettings(qsettingsStore(store));
 
+    dalmir::RecentDatabases recent;
+    std::vector<std::string> recentPaths;
+    for (int i = 1; i <= dalmir::kRecentDatabaseCount; ++i) {
+        const QString key = QStringLiteral("Recent File List/File%1").arg(i);
+        recentPaths.push_back(QFile::encodeName(store.value(key).toString()).toStdString());
+    }
+    recent.assign(recentPaths);
+
     dalmir::DalmirContext context;
+    context.recent = &recent;
     context.settings = &settings;
     context.programFolder = programFolder + QLatin1Char('/');
     context.dataFolder = dataFolder + QLatin1Char('/');
@@ -48,8 +59,18 @@ int main(int argc, char* argv[]) {
     auto* window = new dalmir::MainWindow(context);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
+    dalmir::RequestServer server;
+    QObject::connect(&server, &dalmir::RequestServer::requested, window,
+                     &dalmir::MainWindow::handleRequest);
+    // Only the first copy of a user answers the viewer's requests.
+    (void)server.listen();
     window->openFiles(QApplication::arguments().mid(1));
     const int code = app.exec();
     dalmir::writeSettings(settings, qsettingsStore(store));
+    store.remove(QStringLiteral("Recent File List"));
+    for (std::size_t i = 0; i < recent.entries().size(); ++i) {
+        store.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1),
+                       QFile::decodeName(QByteArray::fromStdString(recent.entries()[i])));
+    }
     return code;
 }

@@ -144,8 +144,20 @@ void MainWindow::buildMenus() {
         }
     });
     addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {}, [this] { menuSaveAs(); });
+    m_recentMenu = file->addMenu(qs("最近使ったファイル"));
+    rebuildRecentMenu();
     file->addSeparator();
     file->addAction(qs("Dalmirの終了(&X)"), this, &QWidget::close);
+    auto* recentKey = new QAction(this);
+    recentKey->setShortcut(QKeySequence(Qt::Key_F4));
+    connect(recentKey, &QAction::triggered, this,
+            [this] { handleRequest(core::DatabaseRequest::OpenRecent); });
+    addAction(recentKey);
+    auto* searchKey = new QAction(this);
+    searchKey->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(searchKey, &QAction::triggered, this,
+            [this] { handleRequest(core::DatabaseRequest::SearchPosition); });
+    addAction(searchKey);
 
     QMenu* edit = menuBar()->addMenu(qs("編集(&E)"));
     addCommand(edit, Command::Cut, qs("切り取り(&T)"), QKeySequence(qs("Ctrl+X")),
@@ -210,6 +222,62 @@ void MainWindow::buildMenus() {
                     [this] { showMessage(qs("Dalmir ") + QString::number(m_context.instance)); });
 }
 
+void MainWindow::rebuildRecentMenu() {
+    if (!m_recentMenu) return;
+    m_recentMenu->clear();
+    if (!m_context.recent) return;
+    const auto& entries = m_context.recent->entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const QString path = fromFsPath(entries[i]);
+        m_recentMenu->addAction(fromUtf8(recentMenuText(static_cast<int>(i), path.toStdString())),
+                                this, [this, path] {
+                                    if (!isBusy() && confirmDiscard()) openFile(path);
+                                });
+    }
+}
+
+void MainWindow::handleRequest(core::DatabaseRequest request) {
+    if (isBusy()) {
+        m_pendingRequests.push_back(request);
+        return;
+    }
+    runRequest(request);
+}
+
+void MainWindow::runRequest(core::DatabaseRequest request) {
+    switch (request) {
+        case core::DatabaseRequest::OpenRecent:
+            if (m_context.recent && !m_context.recent->entries().empty() && confirmDiscard()) {
+                openFile(fromFsPath(m_context.recent->entries().front()));
+            }
+            break;
+        case core::DatabaseRequest::SearchPosition:
+            startPositionSearch(QApplication::clipboard()->text());
+            break;
+        case core::DatabaseRequest::RegisterRecord: {
+            const QString path = QApplication::clipboard()->text().trimmed();
+            if (path.isEmpty()) break;
+            auto* box = new QMessageBox(QMessageBox::Question, qs("棋譜登録の確認"),
+                                        qs("棋譜(") + path + qs(")を登録しますか？"),
+                                        QMessageBox::Yes | QMessageBox::No, this);
+            m_messages.push_back(box->text());
+            if (m_context.quiet) {
+                delete box;
+                break;
+            }
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            connect(box, &QMessageBox::finished, this, [this, box, path] {
+                if (box->result() == QMessageBox::Yes) {
+                    if (isBusy()) return;
+                    startSingleAdd(path);
+                }
+            });
+            box->open();
+            break;
+        }
+    }
+}
+
 void MainWindow::refreshList() {
     m_model->rebuild();
     for (int section = 0; section < m_model->columnCount(); ++section) {
@@ -231,6 +299,8 @@ WindowState stateOf(const database::Database& db, bool busy, int selected, bool 
 }
 
 bool MainWindow::isEnabled(Command command) const {
+    // While the worker changes the database, nothing here reads it.
+    if (isBusy()) return false;
     const int selected = m_view->selectionModel()
                              ? static_cast<int>(m_view->selectionModel()->selectedRows().size())
                              : 0;
@@ -240,6 +310,7 @@ bool MainWindow::isEnabled(Command command) const {
 
 void MainWindow::refreshState() {
     for (auto& [command, action] : m_actions) action->setEnabled(isEnabled(command));
+    if (isBusy()) return;
     m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
     m_panes[2]->setText(fromCp932(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
     setWindowTitle(fromUtf8(dalmir::windowTitle(m_db)) + qs(" - Dalmir"));
@@ -342,6 +413,8 @@ bool MainWindow::openFile(const QString& path) {
     m_lock = std::move(lock);
     (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
     m_panes[0]->setText(QString());
+    if (m_context.recent) m_context.recent->add(fs);
+    rebuildRecentMenu();
     refreshList();
     return true;
 }
@@ -369,6 +442,10 @@ bool MainWindow::saveFile(const QString& path) {
     }
     if (!sameFile) m_lock = std::move(lock);
     m_db.setModified(false);
+    if (m_context.recent) {
+        m_context.recent->add(database::fileSystemFromStored(m_db.table().path()));
+    }
+    rebuildRecentMenu();
     m_panes[0]->setText(fromCp932(database::savedMessage(m_db, m_db.table().path())));
     refreshState();
     return true;
@@ -413,11 +490,11 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
     m_progress->show();
     m_cancel->setText(cancelText);
     m_cancel->show();
+    for (auto& entry : m_actions) entry.second->setEnabled(false);
     m_runner.start(std::move(job), [this, done = std::move(done)] {
         if (done) done();
         finishOperation();
     });
-    refreshState();
 }
 
 void MainWindow::finishOperation() {
@@ -427,6 +504,13 @@ void MainWindow::finishOperation() {
     m_model->setFrozen(false);
     refreshList();
     Q_EMIT operationDone();
+    // Requests that came while the operation ran, in their order; one that starts another
+    // operation leaves the rest waiting for that one.
+    while (!m_pendingRequests.empty() && !isBusy()) {
+        const core::DatabaseRequest next = m_pendingRequests.front();
+        m_pendingRequests.erase(m_pendingRequests.begin());
+        runRequest(next);
+    }
 }
 
 bool MainWindow::startPositionSearch(const QString& clipboardText) {
@@ -462,10 +546,7 @@ bool MainWindow::startFolderAdd(const database::FolderAdd& request) {
             const database::RunReport run = registrar.addFolder(request);
             (void)run;
         },
-        [this] {
-            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
-            m_db.setModified();
-        });
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
     return true;
 }
 
@@ -601,7 +682,11 @@ void MainWindow::menuAddFolder() {
 
 void MainWindow::menuAddFile() {
     const QString path = QFileDialog::getOpenFileName(this, qs("単独追加"));
-    if (path.isEmpty()) return;
+    if (!path.isEmpty()) startSingleAdd(path);
+}
+
+bool MainWindow::startSingleAdd(const QString& path) {
+    if (isBusy()) return false;
     startOperation(
         qs("追加の中止(&Q)"),
         [this, fs = fsPath(path)](database::OperationHost& host) {
@@ -609,10 +694,8 @@ void MainWindow::menuAddFile() {
             const database::RunReport run = registrar.addSingle(fs);
             (void)run;
         },
-        [this] {
-            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
-            m_db.setModified();
-        });
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
 }
 
 void MainWindow::showOnlySelected(bool keep) {
@@ -718,10 +801,7 @@ bool MainWindow::startDroppedAdd(std::vector<std::string> fsPaths) {
             const database::RunReport run = registrar.addDropped(files);
             (void)run;
         },
-        [this] {
-            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
-            m_db.setModified();
-        });
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/text/database_request.h"
 #include "database/app/list_model.h"
 #include "database/app/operation_runner.h"
 #include "database/engine/index/record_extractor.h"
@@ -20,6 +21,7 @@
 #include "database/engine/store/database_lock.h"
 #include "database/logic/app_settings.h"
 #include "database/logic/command_state.h"
+#include "database/logic/recent_databases.h"
 
 class QAction;
 class QLabel;
@@ -34,7 +36,8 @@ struct DalmirContext {
     QString programFolder;  // ends with '/'
     QString dataFolder;     // ends with '/'; the error log lies here
     int instance = 1;
-    int capacity = 100000;  // records a database may hold
+    int capacity = 100000;              // records a database may hold
+    RecentDatabases* recent = nullptr;  // the File menu's list; kept by the caller
     // Tests: messages and questions are recorded (questions answered with their default)
     // instead of shown.
     bool quiet = false;
@@ -63,6 +66,10 @@ public:
     bool startPositionSearch(const QString& clipboardText);
     bool startFolderAdd(const database::FolderAdd& request);
     bool startUpdate();
+    // Registers one record file (the single add, and the viewer's registration request).
+    bool startSingleAdd(const QString& path);
+    // A request of the viewer; one that arrives while an operation runs waits for its end.
+    void handleRequest(core::DatabaseRequest request);
     // Registers dropped record files (file-system paths).
     bool startDroppedAdd(std::vector<std::string> fsPaths);
     void cancelOperation() { m_runner.cancel(); }
@@ -93,6 +100,8 @@ protected:
 
 private:
     void buildMenus();
+    void rebuildRecentMenu();
+    void runRequest(core::DatabaseRequest request);
     QAction* addCommand(QMenu* menu, Command command, const QString& text, const QKeySequence& key,
                         std::function<void()> run);
     void refreshList();
@@ -144,6 +153,8 @@ private:
     QPushButton* m_cancel = nullptr;
     std::map<Command, QAction*> m_actions;
     QStringList m_messages;
+    QMenu* m_recentMenu = nullptr;
+    std::vector<core::DatabaseRequest> m_pendingRequests;
     Starter m_starter;
 };
 
