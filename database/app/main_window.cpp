@@ -13,6 +13,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,6 +23,7 @@
 #include <QTableView>
 
 #include "core/text/path_text.h"
+#include "database/app/list_printer.h"
 #include "database/app/qt_text.h"
 #include "database/engine/index/dls_clipboard.h"
 #include "database/engine/index/fs_paths.h"
@@ -144,6 +148,18 @@ void MainWindow::buildMenus() {
         }
     });
     addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {}, [this] { menuSaveAs(); });
+    file->addSeparator();
+    addCommand(file, Command::PrintList, qs("印刷(&P)..."), QKeySequence(qs("Ctrl+P")),
+               [this] { menuPrint(); });
+    addCommand(file, Command::PrintPreview, qs("印刷プレビュー(&V)"), {},
+               [this] { menuPreview(); });
+    addCommand(file, Command::PrintList, qs("PDFに出力(&D)..."), {}, [this] { menuPdf(); });
+    file->addAction(qs("ページレイアウトの設定(&L)..."), this, [this] {
+        auto* dialog = new PageLayoutDialog(m_settings, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    });
+    file->addSeparator();
     m_recentMenu = file->addMenu(qs("最近使ったファイル"));
     rebuildRecentMenu();
     file->addSeparator();
@@ -207,6 +223,7 @@ void MainWindow::buildMenus() {
                [this] { launchSelected(LaunchCommand::PositionEdit); });
 
     QMenu* view = menuBar()->addMenu(qs("表示(&V)"));
+    addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
     QMenu* names = view->addMenu(qs("ファイル名(&N)"));
     names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
     names->addAction(qs("フォルダを１段表示(&1)"), this, [this] { setFileNameStyle(2); });
@@ -617,6 +634,60 @@ void MainWindow::menuNew() {
     box.exec();
     if (box.clickedButton() == text) newDatabase(false);
     if (box.clickedButton() == binary) newDatabase(true);
+}
+
+bool MainWindow::printListTo(QPrinter& printer) {
+    if (isBusy()) return false;
+    const PrintReport report =
+        printList(printer, m_db, m_userNames, m_settings, QDateTime::currentDateTime());
+    if (!report.error.isEmpty()) {
+        showMessage(report.error);
+        return false;
+    }
+    return true;
+}
+
+bool MainWindow::printListToPdf(const QString& path) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return printListTo(printer);
+}
+
+void MainWindow::menuPrint() {
+    auto* printer = new QPrinter(QPrinter::HighResolution);
+    auto* dialog = new QPrintDialog(printer, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [this, printer](int result) {
+        if (result == QDialog::Accepted) printListTo(*printer);
+        delete printer;
+    });
+    dialog->open();
+}
+
+void MainWindow::menuPreview() {
+    auto* printer = new QPrinter(QPrinter::HighResolution);
+    auto* dialog = new QPrintPreviewDialog(printer, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { printListTo(*p); });
+    connect(dialog, &QDialog::finished, this, [printer] { delete printer; });
+    dialog->open();
+}
+
+void MainWindow::menuPdf() {
+    const QString path = QFileDialog::getSaveFileName(this, qs("PDFに出力"), {}, qs("PDF (*.pdf)"));
+    if (!path.isEmpty()) printListToPdf(path);
+}
+
+void MainWindow::showCard() {
+    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    const database::IndexEntry* entry =
+        slots.empty() ? nullptr : &m_db.table().entry(slots.front());
+    auto* dialog = new CardDialog(entry, m_db.table().settings(), m_userNames, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void MainWindow::menuOpen() {

@@ -24,6 +24,7 @@
 #include "database/logic/recent_databases.h"
 
 class QAction;
+class QPrinter;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -82,6 +83,11 @@ public:
     void setStarter(Starter starter) { m_starter = std::move(starter); }
     void launchSelected(LaunchCommand command);
 
+    // Prints the list on printer (a PDF printer too); false, with the message shown, when
+    // nothing could be printed.
+    bool printListTo(QPrinter& printer);
+    bool printListToPdf(const QString& path);
+
     database::Database& database() { return m_db; }
     QTableView* listView() { return m_view; }
     ListModel* listModel() { return m_model; }
@@ -118,6 +124,10 @@ private:
     std::string errorLogPath() const;
 
     void menuNew();
+    void menuPrint();
+    void menuPreview();
+    void menuPdf();
+    void showCard();
     void menuOpen();
     void menuSaveAs();
     void copyRecords(bool cut);
