@@ -415,8 +415,11 @@ bool MainWindow::openFile(const QString& path) {
         showMessage(fromUtf8(unreadableFileMessage(path.toStdString())));
         return false;
     }
+    // Opening the database this window holds again keeps its lock: a second lock on the same
+    // file would be refused as if another program held it.
     database::DatabaseLock lock;
-    if (!takeLock(path, lock)) return false;
+    const bool sameFile = m_lock.isHeld() && m_lock.path() == database::lockPathOf(fs);
+    if (!sameFile && !takeLock(path, lock)) return false;
     database::Database opened(m_context.capacity);
     const database::OpenReport report = database::openDatabase(opened, fs, m_settings.defaultSort);
     if (report.code != database::OpenResult::Ok &&
@@ -427,7 +430,7 @@ bool MainWindow::openFile(const QString& path) {
     for (const auto& notice : report.notices) showMessage(fromCp932(notice));
     m_view->clearSelection();
     m_db = std::move(opened);
-    m_lock = std::move(lock);
+    if (!sameFile) m_lock = std::move(lock);
     (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
     m_panes[0]->setText(QString());
     if (m_context.recent) m_context.recent->add(fs);

@@ -85,6 +85,8 @@ TEST_F(MainWindowTest, OpenSortAndSearch) {
     auto window = makeWindow();
     ASSERT_TRUE(window->openFile(fromFsPath(path)));
     EXPECT_EQ(window->listModel()->rowCount(), 2000);
+    // Opening the same database again (F4 on the most recent one) keeps the window's own lock.
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
     EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：2000 / 2000"));
 
     int dateSection = -1;
