@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -27,6 +28,7 @@
 #include "database/app/qt_text.h"
 #include "database/engine/index/dls_clipboard.h"
 #include "database/engine/index/fs_paths.h"
+#include "database/engine/search/duplicate_check.h"
 #include "database/logic/sort_order.h"
 
 namespace dalmir {
@@ -42,7 +44,8 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
       m_context(std::move(context)),
       m_settings(*m_context.settings),
       m_db(m_context.capacity),
-      m_log(fsPath(m_context.dataFolder) + "errorlog.txt") {
+      m_log(fsPath(m_context.dataFolder) + "errorlog.txt"),
+      m_histories(m_context.dataFolder, *m_context.settings) {
     m_userNames = userNames();
     std::array<std::string, core::kUserHeaderFieldCount> keys;
     for (std::size_t k = 0; k < keys.size() && k < m_userNames.size(); ++k)
@@ -189,8 +192,14 @@ void MainWindow::buildMenus() {
                [this] { m_view->selectAll(); });
 
     QMenu* table = menuBar()->addMenu(qs("表操作(&O)"));
+    addCommand(table, Command::HeaderSearch, qs("条件検索(&F)..."), QKeySequence(qs("Ctrl+F")),
+               [this] { menuHeaderSearch(); });
     addCommand(table, Command::PositionSearch, qs("局面検索(&Y)..."), QKeySequence(qs("Ctrl+D")),
                [this] { startPositionSearch(QApplication::clipboard()->text()); });
+    addCommand(table, Command::NextMoveSearch, qs("次の手検索(&N)"), {},
+               [this] { startNextMoveSearch(); });
+    addCommand(table, Command::SequenceSearch, qs("手順検索(&T)..."), QKeySequence(qs("Ctrl+Y")),
+               [this] { menuSequenceSearch(); });
     addCommand(table, Command::ShowAll, qs("全棋譜表示(&A)"), QKeySequence(qs("Ctrl+L")),
                [this] { showAll(); });
     addCommand(table, Command::AddFolder, qs("フォルダ指定追加(&P)..."), QKeySequence(qs("Ctrl+R")),
@@ -209,6 +218,8 @@ void MainWindow::buildMenus() {
                [this] { clearMarks(); });
     addCommand(table, Command::AdoptListOrder, qs("棋譜登録順の変更(&C)"), {},
                [this] { adoptOrder(); });
+    addCommand(table, Command::Duplicates, qs("棋譜の重複を調べる(&D)..."),
+               QKeySequence(qs("Ctrl+J")), [this] { menuDuplicates(); });
 
     QMenu* tools = menuBar()->addMenu(qs("ツール(&T)"));
     addCommand(tools, Command::Replay, qs("再現(&R)"), {},
@@ -221,6 +232,17 @@ void MainWindow::buildMenus() {
                [this] { launchSelected(LaunchCommand::Editor); });
     addCommand(tools, Command::PositionEdit, qs("局面編集(&B)"), {},
                [this] { launchSelected(LaunchCommand::PositionEdit); });
+    tools->addSeparator();
+    addCommand(tools, Command::Statistics, qs("統計計算(&S)..."), QKeySequence(qs("Ctrl+T")),
+               [this] { startStatistics(0); });
+    addCommand(tools, Command::Statistics, qs("対局者の統計計算(&T)..."), {},
+               [this] { menuPlayerStatistics(); });
+    addCommand(tools, Command::Statistics, qs("次の手分析(&N)..."), QKeySequence(qs("Ctrl+M")),
+               [this] { startStatistics(2); });
+    addCommand(tools, Command::Statistics, qs("戦型分析(&O)..."), {},
+               [this] { startStatistics(3); });
+    addCommand(tools, Command::Statistics, qs("手合割分析(&H)..."), {},
+               [this] { startStatistics(4); });
 
     QMenu* view = menuBar()->addMenu(qs("表示(&V)"));
     addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
@@ -555,6 +577,133 @@ bool MainWindow::startPositionSearch(const QString& clipboardText) {
             if (!report->error.empty()) showMessage(fromCp932(report->error));
         });
     return true;
+}
+
+bool MainWindow::startHeaderSearch(const database::HeaderCriteria& criteria) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, criteria](database::OperationHost&) { (void)m_searcher->findByHeader(criteria); },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+bool MainWindow::startSequenceSearch(const QString& pattern) {
+    if (isBusy()) return false;
+    auto report = std::make_shared<database::SearchReport>();
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, text = toCp932(pattern), report](database::OperationHost&) {
+            *report = m_searcher->findSequence(text);
+        },
+        [this, report] {
+            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+            if (!report->error.empty()) showMessage(fromCp932(report->error));
+        });
+    return true;
+}
+
+bool MainWindow::startNextMoveSearch() {
+    if (isBusy()) return false;
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) return false;
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, row = rows.front()](database::OperationHost&) {
+            (void)m_searcher->findNextPosition(row);
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+bool MainWindow::startDuplicateCheck(const database::DuplicateCriteria& criteria) {
+    if (isBusy()) return false;
+    database::DuplicateCheckOptions options;
+    options.deleteFile = m_settings.duplicateDeleteFile;
+    options.confirmTrash = m_settings.deleteConfirm;
+    startOperation(
+        qs("重複検査の中止(&Q)"),
+        [this, criteria, options](database::OperationHost& host) {
+            (void)database::checkDuplicates(m_db, criteria, host, options);
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+bool MainWindow::startStatistics(int which, const QString& player) {
+    if (isBusy()) return false;
+    static const char* const kTitles[] = {"統計計算", "対局者の統計計算", "次の手分析", "戦型分析",
+                                          "手合割分析"};
+    if (which < 0 || which > 4) return false;
+    auto text = std::make_shared<std::string>();
+    startOperation(
+        qs("統計計算の中止(&Q)"),
+        [this, which, name = toCp932(player), text](database::OperationHost&) {
+            const database::IndexTable& table = m_db.table();
+            switch (which) {
+                case 0:
+                    *text = database::resultsReport(table);
+                    break;
+                case 1:
+                    *text = m_playerStatistics.compute(table, name, false);
+                    break;
+                case 2:
+                    *text = database::nextMoveReport(table);
+                    break;
+                case 3:
+                    *text = database::openingsReport(table);
+                    break;
+                default:
+                    *text = database::handicapsReport(table);
+                    break;
+            }
+        },
+        [this, which, text] {
+            m_lastReport = fromCp932(*text);
+            if (m_context.quiet) return;
+            auto* dialog = new ReportDialog(qs(kTitles[which]), m_lastReport, this);
+            dialog->setAttribute(Qt::WA_DeleteOnClose);
+            dialog->open();
+        });
+    return true;
+}
+
+void MainWindow::menuHeaderSearch() {
+    HeaderSearchDialog dialog(m_settings, m_histories, m_context.programFolder, this);
+    if (dialog.exec() == QDialog::Accepted) startHeaderSearch(dialog.criteria());
+}
+
+void MainWindow::menuSequenceSearch() {
+    QStringList patterns;
+    QFile list(m_context.programFolder + qs("手順.txt"));
+    if (list.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : list.readAll().split('\n')) {
+            const QString text = fromCp932(line.trimmed().toStdString());
+            if (!text.isEmpty()) patterns << text;
+        }
+    }
+    bool ok = false;
+    const QString pattern =
+        QInputDialog::getItem(this, qs("手順検索"), qs("手順："), patterns, 0, true, &ok);
+    if (ok && !pattern.trimmed().isEmpty()) startSequenceSearch(pattern.trimmed());
+}
+
+void MainWindow::menuDuplicates() {
+    DuplicateDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted) startDuplicateCheck(dialog.criteria());
+}
+
+void MainWindow::menuPlayerStatistics() {
+    bool ok = false;
+    QStringList names;
+    if (InputHistory* h = m_histories.find(qs("対局者"))) {
+        for (const auto& e : h->entries()) names << fromUtf8(e);
+    }
+    const QString name =
+        QInputDialog::getItem(this, qs("対局者の統計計算"), qs("対局者："), names, 0, true, &ok);
+    if (!ok) return;
+    m_histories.enter(qs("対局者"), name.trimmed());
+    startStatistics(1, name.trimmed());
 }
 
 bool MainWindow::startFolderAdd(const database::FolderAdd& request) {

@@ -13,10 +13,12 @@
 #include "core/text/database_request.h"
 #include "database/app/list_model.h"
 #include "database/app/operation_runner.h"
+#include "database/app/search_dialogs.h"
 #include "database/engine/index/record_extractor.h"
 #include "database/engine/registration/error_log.h"
 #include "database/engine/registration/registration.h"
 #include "database/engine/search/search.h"
+#include "database/engine/search/statistics.h"
 #include "database/engine/store/database.h"
 #include "database/engine/store/database_lock.h"
 #include "database/logic/app_settings.h"
@@ -67,6 +69,17 @@ public:
     bool startPositionSearch(const QString& clipboardText);
     bool startFolderAdd(const database::FolderAdd& request);
     bool startUpdate();
+    bool startHeaderSearch(const database::HeaderCriteria& criteria);
+    bool startSequenceSearch(const QString& pattern);
+    bool startNextMoveSearch();
+    bool startDuplicateCheck(const database::DuplicateCriteria& criteria);
+    // Statistics: which is 0 results, 1 a player's record (player), 2 next moves, 3 openings,
+    // 4 handicaps. The report opens in its window when done.
+    bool startStatistics(int which, const QString& player = {});
+    // 全棋譜表示: every record, in the current order.
+    void showAll();
+    // The last statistics report (tests).
+    const QString& lastReport() const { return m_lastReport; }
     // Registers one record file (the single add, and the viewer's registration request).
     bool startSingleAdd(const QString& path);
     // A request of the viewer; one that arrives while an operation runs waits for its end.
@@ -124,6 +137,10 @@ private:
     std::string errorLogPath() const;
 
     void menuNew();
+    void menuHeaderSearch();
+    void menuSequenceSearch();
+    void menuDuplicates();
+    void menuPlayerStatistics();
     void menuPrint();
     void menuPreview();
     void menuPdf();
@@ -134,7 +151,6 @@ private:
     void pasteRecords();
     void deleteSelected();
     void copyListInfo();
-    void showAll();
     void menuAddFolder();
     void menuAddFile();
     void showOnlySelected(bool keep);
@@ -164,6 +180,9 @@ private:
     std::map<Command, QAction*> m_actions;
     QStringList m_messages;
     QMenu* m_recentMenu = nullptr;
+    InputHistories m_histories;
+    database::PlayerStatistics m_playerStatistics;
+    QString m_lastReport;
     std::vector<core::DatabaseRequest> m_pendingRequests;
     Starter m_starter;
 };

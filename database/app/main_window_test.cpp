@@ -216,5 +216,55 @@ TEST_F(MainWindowTest, LaunchesTheViewer) {
     EXPECT_EQ(window->messages().back(), QStringLiteral("起動に失敗しました。(viewer /B)"));
 }
 
+// Header search, statistics and the duplicate check run on the worker and leave their results:
+// the hits listed, the report kept, the duplicates asked about (the quiet window cancels, so
+// nothing is deleted).
+TEST_F(MainWindowTest, SearchesStatisticsAndDuplicates) {
+    const std::string path = writeBinaryDatabase(40);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+
+    database::HeaderCriteria criteria;
+    criteria.black = "p3";
+    ASSERT_TRUE(window->startHeaderSearch(criteria));
+    waitForOperation(*window);
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：6 / 40"));  // 3, 10, 17, 24, 31, 38
+
+    ASSERT_TRUE(window->startStatistics(0));
+    waitForOperation(*window);
+    EXPECT_FALSE(window->lastReport().isEmpty());
+    ASSERT_TRUE(window->startStatistics(1, QStringLiteral("p3")));
+    waitForOperation(*window);
+    EXPECT_TRUE(window->lastReport().startsWith(QStringLiteral("棋譜数：    6")))
+        << window->lastReport().toStdString();
+
+    window->showAll();
+    database::DuplicateCriteria same;
+    same.sameDate = false;
+    same.samePlayers = false;
+    same.sameMoveCount = true;  // every record has two moves: all are pairs
+    ASSERT_TRUE(window->startDuplicateCheck(same));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 40);
+    EXPECT_FALSE(window->messages().isEmpty());
+}
+
+TEST_F(MainWindowTest, InputHistoriesAreKeptInTheDataFolder) {
+    const QString data = QString::fromStdString(folder.path()) + QStringLiteral("/");
+    {
+        InputHistories histories(data, settings);
+        histories.enter(QStringLiteral("棋戦"), QStringLiteral("名人戦"));
+        histories.enter(QStringLiteral("棋戦"), QStringLiteral("竜王戦"));
+        histories.enter(QStringLiteral("棋戦"), QString());
+    }
+    InputHistories again(data, settings);
+    ASSERT_NE(again.find(QStringLiteral("棋戦")), nullptr);
+    EXPECT_EQ(again.find(QStringLiteral("棋戦"))->entries(),
+              (std::vector<std::string>{"竜王戦", "名人戦"}));
+    settings.historyEvent = false;
+    InputHistories off(data, settings);
+    EXPECT_EQ(off.find(QStringLiteral("棋戦")), nullptr);
+}
+
 }  // namespace
 }  // namespace dalmir
