@@ -1,8 +1,11 @@
 #include "database/app/main_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,10 +25,13 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
+#include <QUrl>
+#include <QVBoxLayout>
 
 #include "core/text/path_text.h"
 #include "database/app/list_printer.h"
 #include "database/app/qt_text.h"
+#include "database/app/settings_dialog.h"
 #include "database/engine/index/dls_clipboard.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/search/duplicate_check.h"
@@ -80,6 +86,8 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     });
     connect(m_view, &QTableView::doubleClicked, this,
             [this](const QModelIndex&) { launchSelected(LaunchCommand::Replay); });
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, &MainWindow::showPopup);
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { refreshState(); });
 
@@ -151,6 +159,8 @@ void MainWindow::buildMenus() {
         }
     });
     addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {}, [this] { menuSaveAs(); });
+    addCommand(file, Command::RelativePaths, qs("棋譜を相対パスにする(&K)"), {},
+               [this] { toggleRelativePaths(); });
     file->addSeparator();
     addCommand(file, Command::PrintList, qs("印刷(&P)..."), QKeySequence(qs("Ctrl+P")),
                [this] { menuPrint(); });
@@ -187,9 +197,12 @@ void MainWindow::buildMenus() {
                [this] { pasteRecords(); });
     addCommand(edit, Command::Delete, qs("削除(&D)"), QKeySequence(Qt::Key_Delete),
                [this] { deleteSelected(); });
+    addCommand(edit, Command::DeleteWithFiles, qs("棋譜も削除(&S)"), {},
+               [this] { deleteSelectedWithFiles(); });
     addCommand(edit, Command::ListInfo, qs("棋譜情報出力(&O)"), {}, [this] { copyListInfo(); });
     addCommand(edit, Command::SelectAll, qs("すべてを選択(&A)"), QKeySequence(qs("Ctrl+A")),
                [this] { m_view->selectAll(); });
+    edit->addAction(qs("エラー記録を見る"), this, [this] { showErrorLog(); });
 
     QMenu* table = menuBar()->addMenu(qs("表操作(&O)"));
     addCommand(table, Command::HeaderSearch, qs("条件検索(&F)..."), QKeySequence(qs("Ctrl+F")),
@@ -213,6 +226,8 @@ void MainWindow::buildMenus() {
                [this] { showOnlySelected(true); });
     addCommand(table, Command::HideSelected, qs("選択した棋譜を表示しない(&B)"), {},
                [this] { showOnlySelected(false); });
+    addCommand(table, Command::EditMarks, qs("マークの編集(&M)..."), {},
+               [this] { menuEditMarks(); });
     addCommand(table, Command::ToggleMark, qs("マーク(&1)を反転"), {}, [this] { toggleMarks(); });
     addCommand(table, Command::ClearMarks, qs("マークをすべて解除(&R)"), {},
                [this] { clearMarks(); });
@@ -230,6 +245,7 @@ void MainWindow::buildMenus() {
                [this] { launchSelected(LaunchCommand::Print); });
     addCommand(tools, Command::Editor, qs("エディタで開く(&E)"), QKeySequence(qs("Ctrl+E")),
                [this] { launchSelected(LaunchCommand::Editor); });
+    addCommand(tools, Command::OpenFolder, qs("フォルダを開く(&F)"), {}, [this] { openFolders(); });
     addCommand(tools, Command::PositionEdit, qs("局面編集(&B)"), {},
                [this] { launchSelected(LaunchCommand::PositionEdit); });
     tools->addSeparator();
@@ -243,8 +259,12 @@ void MainWindow::buildMenus() {
                [this] { startStatistics(3); });
     addCommand(tools, Command::Statistics, qs("手合割分析(&H)..."), {},
                [this] { startStatistics(4); });
+    tools->addSeparator();
+    addCommand(tools, Command::Settings, qs("設定(&C)..."), QKeySequence(Qt::Key_F2),
+               [this] { menuSettings(); });
 
     QMenu* view = menuBar()->addMenu(qs("表示(&V)"));
+    addCommand(view, Command::ColumnsDialog, qs("表示項目(&I)..."), {}, [this] { menuColumns(); });
     addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
     QMenu* names = view->addMenu(qs("ファイル名(&N)"));
     names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
@@ -840,6 +860,133 @@ void MainWindow::showCard() {
     auto* dialog = new CardDialog(entry, m_db.table().settings(), m_userNames, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
+}
+
+void MainWindow::showPopup(const QPoint& at) {
+    if (isBusy() || selectedRows().empty()) return;
+    QMenu menu(this);
+    const Command order[] = {Command::Replay, Command::Play, Command::PrintRecord, Command::Editor,
+                             Command::OpenFolder};
+    for (Command c : order) {
+        if (c == Command::Editor && m_settings.tools.editCommand.empty()) continue;
+        if (auto it = m_actions.find(c); it != m_actions.end()) menu.addAction(it->second);
+    }
+    menu.addSeparator();
+    menu.addAction(m_actions[Command::Card]);
+    menu.addSeparator();
+    if (selectedRows().size() == 1) menu.addAction(m_actions[Command::EditMarks]);
+    menu.addAction(m_actions[Command::ToggleMark]);
+    menu.addSeparator();
+    menu.addAction(m_actions[Command::ShowOnlySelected]);
+    menu.addAction(m_actions[Command::HideSelected]);
+    menu.exec(m_view->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::menuSettings() {
+    database::IndexSettings before = m_db.table().settings();
+    SettingsDialog dialog(m_settings, m_db.table().settings(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!(before == m_db.table().settings())) m_db.setModified();
+    m_userNames = userNames();
+    std::array<std::string, core::kUserHeaderFieldCount> keys;
+    for (std::size_t k = 0; k < keys.size() && k < m_userNames.size(); ++k)
+        keys[k] = m_userNames[k];
+    m_extractor.setUserKeys(keys);
+    m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
+    m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
+    refreshList();
+}
+
+void MainWindow::menuColumns() {
+    ColumnsDialog dialog(m_db.table().settings(), m_userNames, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_db.setModified();
+    refreshList();
+}
+
+void MainWindow::menuEditMarks() {
+    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    if (slots.size() != 1) return;
+    const uint8_t marks = m_db.table().entry(slots.front()).marks;
+    QDialog dialog(this);
+    dialog.setWindowTitle(qs("マークの編集"));
+    auto* one = new QCheckBox(qs("マーク&1 (*)"), &dialog);
+    one->setChecked(marks & database::kMarkUser1);
+    auto* two = new QCheckBox(qs("マーク&2 (#)"), &dialog);
+    two->setChecked(marks & database::kMarkUser2);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(one);
+    layout->addWidget(two);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return;
+    editMarks(m_db, slots.front(), one->isChecked(), two->isChecked());
+    m_view->viewport()->update();
+    refreshState();
+}
+
+void MainWindow::deleteSelectedWithFiles() {
+    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    if (m_settings.deleteConfirm && !m_context.quiet &&
+        QMessageBox::question(
+            this, qs("Dalmir"),
+            qs("%1 個の棋譜ファイルをごみ箱に移動しますか？").arg(slots.size())) !=
+            QMessageBox::Yes) {
+        return;
+    }
+    for (const int slot : slots) {
+        std::string path = database::fileSystemFromStored(m_db.table().entry(slot).path());
+        if (!path.empty() && path.front() != '/') path = folder + path;
+        const QString file = fromFsPath(database::locateFile(path));
+        if (QFileInfo::exists(file) && !QFile::moveToTrash(file)) {
+            showMessage(qs("ファイル(") + file + qs(")をごみ箱に移動できませんでした。"));
+        }
+    }
+    deleteSlots(m_db, slots);
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::toggleRelativePaths() {
+    database::Registrar registrar(m_db, m_extractor, m_log, m_runner, m_registrationOptions);
+    const database::PathModeReport report = m_db.table().settings().relativePaths
+                                                ? registrar.makePathsAbsolute()
+                                                : registrar.makePathsRelative();
+    if (report.code == database::PathModeResult::Ok) m_db.setModified();
+    if (!report.message.empty()) showMessage(fromCp932(report.message));
+    if (auto it = m_actions.find(Command::RelativePaths); it != m_actions.end()) {
+        it->second->setCheckable(true);
+        it->second->setChecked(m_db.table().settings().relativePaths);
+    }
+    refreshList();
+}
+
+void MainWindow::openFolders() {
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
+        std::string path = database::fileSystemFromStored(m_db.table().entry(slot).path());
+        if (!path.empty() && path.front() != '/') path = folder + path;
+        const QString dir = QFileInfo(fromFsPath(path)).absolutePath();
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(dir))) {
+            QApplication::beep();
+            showMessage(qs("フォルダ(") + dir + qs(")が開けませんでした。"));
+        }
+    }
+}
+
+void MainWindow::showErrorLog() {
+    const QString log = fromFsPath(m_log.path());
+    if (log.isEmpty() || !QFileInfo::exists(log)) {
+        showMessage(qs("エラー記録はありません。"));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(log))) {
+        QApplication::beep();
+        showMessage(qs("エラー記録の表示に失敗しました。"));
+    }
 }
 
 void MainWindow::menuOpen() {

@@ -137,6 +137,14 @@ private:
     std::string errorLogPath() const;
 
     void menuNew();
+    void menuSettings();
+    void menuColumns();
+    void menuEditMarks();
+    void deleteSelectedWithFiles();
+    void toggleRelativePaths();
+    void openFolders();
+    void showErrorLog();
+    void showPopup(const QPoint& at);
     void menuHeaderSearch();
     void menuSequenceSearch();
     void menuDuplicates();
