@@ -35,6 +35,7 @@
 #include "database/engine/index/dls_clipboard.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/search/duplicate_check.h"
+#include "database/logic/clipboard_record.h"
 #include "database/logic/sort_order.h"
 
 namespace dalmir {
@@ -781,19 +782,32 @@ void MainWindow::launchSelected(LaunchCommand command) {
         const std::string path = database::fileSystemFromStored(entry.path());
         const std::string resolved =
             database::locateFile(path.empty() || path.front() == '/' ? path : folder + path);
-        if (!QFileInfo::exists(fromFsPath(resolved))) {
-            showMessage(fromUtf8(missingRecordMessage(path)));
-            continue;
-        }
         const int move = command == LaunchCommand::Replay ? replayMove(entry) : 0;
-        if (start(launchPlan(command, tools, resolved, {}, move)) &&
+        LaunchCommand actual = command;
+        if (!QFileInfo::exists(fromFsPath(resolved))) {
+            // A binary record whose file is gone replays from its move list, handed over on
+            // the clipboard.
+            std::optional<std::string> text;
+            if (command == LaunchCommand::Replay) {
+                text = clipboardRecordText(m_db, slot, core::sjis(dalmir::windowTitle(m_db)));
+            }
+            if (!text) {
+                showMessage(fromUtf8(missingRecordMessage(path)));
+                continue;
+            }
+            QApplication::clipboard()->setText(fromCp932(*text));
+            m_panes[0]->setText(fromUtf8(clipboardRecordStatus()));
+            actual = LaunchCommand::ClipboardReplay;
+        }
+        if (start(launchPlan(actual, tools, resolved, {}, move)) &&
             command == LaunchCommand::Replay && m_db.table().settings().replayMark &&
             !(entry.marks & database::kMarkUser1)) {
             entry.marks |= database::kMarkUser1;
             m_db.setModified();
         }
     }
-    m_model->rebuild();
+    // Only marks may have changed: a redraw keeps the selection.
+    m_view->viewport()->update();
     refreshState();
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QSignalSpy>
 #include <QTableView>
 #include <atomic>
@@ -214,6 +215,33 @@ TEST_F(MainWindowTest, LaunchesTheViewer) {
     window->setStarter([](const QString&, const QStringList&) { return false; });
     window->launchSelected(LaunchCommand::PositionEdit);
     EXPECT_EQ(window->messages().back(), QStringLiteral("起動に失敗しました。(viewer /B)"));
+}
+
+// A binary record whose file is gone replays from its list: KI2 on the clipboard and "/C +%n".
+TEST_F(MainWindowTest, BinaryRecordWithoutFileGoesOnTheClipboard) {
+    const std::string path = writeBinaryDatabase(3);
+    settings.tools.replayCommand = "viewer";
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    std::vector<QStringList> started;
+    window->setStarter([&](const QString&, const QStringList& args) {
+        started.push_back(args);
+        return true;
+    });
+    window->listView()->selectRow(1);
+    window->launchSelected(LaunchCommand::Replay);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], (QStringList{QStringLiteral("/C"), QStringLiteral("+0")}));
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("big.kix No.2")))
+        << QApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(window->statusPane(0),
+              QStringLiteral("クリップボードへ棋譜(KI2形式)を出力しました。"));
+
+    // Play needs the file itself.
+    window->launchSelected(LaunchCommand::Play);
+    EXPECT_EQ(started.size(), 1u);
+    ASSERT_FALSE(window->messages().isEmpty());
+    EXPECT_EQ(window->messages().back(), QStringLiteral("棋譜(/nowhere/1.KIF)がありません。"));
 }
 
 // Header search, statistics and the duplicate check run on the worker and leave their results:
