@@ -221,8 +221,12 @@ void MainWindow::buildMenus() {
     addCommand(table, Command::AddFile, qs("単独追加(&O)..."), {}, [this] { menuAddFile(); });
     addCommand(table, Command::KeepListed, qs("表示棋譜以外を削除(&I)"), {},
                [this] { keepListed(); });
+    addCommand(table, Command::DeleteFolder, qs("フォルダ指定削除(&E)..."), {},
+               [this] { menuDeleteFolder(); });
     addCommand(table, Command::UpdateAll, qs("全データ更新(&U)..."), QKeySequence(qs("Ctrl+U")),
                [this] { startUpdate(); });
+    addCommand(table, Command::UpdateSelected, qs("選択棋譜の更新(&S)..."), {},
+               [this] { startUpdate(slotsOfRows(m_db.table(), selectedRows())); });
     addCommand(table, Command::ShowOnlySelected, qs("選択した棋譜だけを表示する(&V)"), {},
                [this] { showOnlySelected(true); });
     addCommand(table, Command::HideSelected, qs("選択した棋譜を表示しない(&B)"), {},
@@ -278,6 +282,8 @@ void MainWindow::buildMenus() {
     years->addAction(qs("年号(&N)"), this, [this] { setYearStyle(2); });
 
     QMenu* help = menuBar()->addMenu(qs("ヘルプ(&H)"));
+    QAction* contents = help->addAction(qs("目次(&C)"), this, [this] { showHelp(); });
+    contents->setShortcut(QKeySequence(Qt::Key_F1));
     help->addAction(qs("バージョン情報(&A)..."), this,
                     [this] { showMessage(qs("Dalmir ") + QString::number(m_context.instance)); });
 }
@@ -740,14 +746,15 @@ bool MainWindow::startFolderAdd(const database::FolderAdd& request) {
     return true;
 }
 
-bool MainWindow::startUpdate() {
+bool MainWindow::startUpdate(std::vector<int> slotList) {
     if (isBusy()) return false;
     startOperation(
         qs("データ更新の中止(&Q)"),
-        [this](database::OperationHost& host) {
+        [this, slotList = std::vector<int32_t>(slotList.begin(), slotList.end())](
+            database::OperationHost& host) {
             database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
             database::MissingFileMode mode = database::MissingFileMode::Ask;
-            const database::UpdateReport report = registrar.update(mode);
+            const database::UpdateReport report = registrar.update(mode, slotList);
             if (report.updated > 0 || report.deleted > 0) m_db.setModified();
         },
         [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
@@ -991,6 +998,18 @@ void MainWindow::openFolders() {
     }
 }
 
+void MainWindow::showHelp() {
+    // Beside the program when run from the build, else where the install puts it.
+    const QStringList candidates = {
+        m_context.programFolder + qs("help/index.html"),
+        m_context.programFolder + qs("../share/dalmir/help/dalmir/index.html")};
+    for (const QString& file : candidates) {
+        if (QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
+    }
+    QApplication::beep();
+    showMessage(qs("ヘルプ(") + candidates.back() + qs(")が開けませんでした。"));
+}
+
 void MainWindow::showErrorLog() {
     const QString log = fromFsPath(m_log.path());
     if (log.isEmpty() || !QFileInfo::exists(log)) {
@@ -1062,6 +1081,20 @@ void MainWindow::menuAddFolder() {
     database::FolderAdd request = database::folderAddFromSettings(m_db.table().settings());
     request.folder = fsPath(folder);
     startFolderAdd(request);
+}
+
+void MainWindow::menuDeleteFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(this, qs("フォルダ指定削除"));
+    if (folder.isEmpty()) return;
+    startOperation(
+        qs("削除の中止(&Q)"),
+        [this, fs = fsPath(folder)](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const database::FolderDeleteReport report =
+                registrar.deleteByFolder(fs, database::DeleteKind::All, true);
+            if (!report.status.empty()) host.status(report.status);
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
 }
 
 void MainWindow::menuAddFile() {

@@ -68,7 +68,8 @@ public:
     // Long operations; false when one runs already.
     bool startPositionSearch(const QString& clipboardText);
     bool startFolderAdd(const database::FolderAdd& request);
-    bool startUpdate();
+    // 全データ更新, or 選択棋譜の更新 with the given slots.
+    bool startUpdate(std::vector<int> slots = {});
     bool startHeaderSearch(const database::HeaderCriteria& criteria);
     bool startSequenceSearch(const QString& pattern);
     bool startNextMoveSearch();
@@ -144,6 +145,8 @@ private:
     void toggleRelativePaths();
     void openFolders();
     void showErrorLog();
+    void showHelp();
+    void menuDeleteFolder();
     void showPopup(const QPoint& at);
     void menuHeaderSearch();
     void menuSequenceSearch();
