@@ -36,6 +36,7 @@
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/search/duplicate_check.h"
 #include "database/logic/clipboard_record.h"
+#include "database/logic/copy_files.h"
 #include "database/logic/sort_order.h"
 
 namespace dalmir {
@@ -227,6 +228,8 @@ void MainWindow::buildMenus() {
                [this] { startUpdate(); });
     addCommand(table, Command::UpdateSelected, qs("選択棋譜の更新(&S)..."), {},
                [this] { startUpdate(slotsOfRows(m_db.table(), selectedRows())); });
+    addCommand(table, Command::CopySelectedFiles, qs("選択棋譜のコピー(&G)..."), {},
+               [this] { menuCopyFiles(); });
     addCommand(table, Command::ShowOnlySelected, qs("選択した棋譜だけを表示する(&V)"), {},
                [this] { showOnlySelected(true); });
     addCommand(table, Command::HideSelected, qs("選択した棋譜を表示しない(&B)"), {},
@@ -1095,6 +1098,34 @@ void MainWindow::menuDeleteFolder() {
             if (!report.status.empty()) host.status(report.status);
         },
         [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+}
+
+void MainWindow::menuCopyFiles() {
+    const QString target = QFileDialog::getExistingDirectory(this, qs("選択棋譜のコピー"));
+    if (target.isEmpty()) return;
+    const bool overwrite =
+        QMessageBox::question(this, qs("選択棋譜のコピー"),
+                              qs("同じ名前のファイルがあるとき、上書きしますか？")) ==
+        QMessageBox::Yes;
+    startCopyFiles(target, overwrite);
+}
+
+bool MainWindow::startCopyFiles(const QString& targetFolder, bool overwrite) {
+    if (isBusy()) return false;
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    std::vector<std::string> sources;
+    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
+        std::string path = database::fileSystemFromStored(m_db.table().entry(slot).path());
+        if (!path.empty() && path.front() != '/') path = folder + path;
+        sources.push_back(database::locateFile(path));
+    }
+    startOperation(
+        qs("コピーの中止(&Q)"),
+        [sources, target = fsPath(targetFolder), overwrite](database::OperationHost& host) {
+            (void)copyRecordFiles(sources, target, overwrite, host);
+        },
+        {});
+    return true;
 }
 
 void MainWindow::menuAddFile() {

@@ -68,6 +68,8 @@ public:
     // Long operations; false when one runs already.
     bool startPositionSearch(const QString& clipboardText);
     bool startFolderAdd(const database::FolderAdd& request);
+    // Copies the selected records' files into a folder.
+    bool startCopyFiles(const QString& targetFolder, bool overwrite);
     // 全データ更新, or 選択棋譜の更新 with the given slots.
     bool startUpdate(std::vector<int> slots = {});
     bool startHeaderSearch(const database::HeaderCriteria& criteria);
@@ -147,6 +149,7 @@ private:
     void showErrorLog();
     void showHelp();
     void menuDeleteFolder();
+    void menuCopyFiles();
     void showPopup(const QPoint& at);
     void menuHeaderSearch();
     void menuSequenceSearch();
