@@ -1,0 +1,208 @@
+// The database window at scale, offscreen: opening a DLS of 100,000 records and showing the
+// list, sorting 100,000 rows by player, scrolling (with the number of cells the view asks for
+// per screen), and a position search over a binary database run from the window against the
+// same search run on the engine directly.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <filesystem>
+
+#include "core/text/sjis.h"
+#include "database/app/main_window.h"
+#include "database/app/qt_text.h"
+#include "database/engine/search/search.h"
+#include "database/logic/sort_order.h"
+
+namespace {
+
+using core::sjis;
+using database::IndexText;
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "dalmir_window_gui_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication* a = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QApplication(argc, argv);
+    }();
+    return *a;
+}
+
+std::string tempPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() /
+            ("dalmir_bench_" + std::to_string(getpid()) + "_" + name))
+        .string();
+}
+
+database::IndexEntry generatedEntry(int i) {
+    static const std::string players[] = {sjis("羽生善治"), sjis("谷川浩司"), sjis("森内俊之"),
+                                          sjis("佐藤康光"), sjis("渡辺明"),   sjis("藤井聡太")};
+    database::IndexEntry e;
+    e.setText(IndexText::Path,
+              "/home/user/kifu/" + std::to_string(i / 100) + "/" + std::to_string(i) + ".KIF");
+    e.setText(IndexText::BlackPlayer, players[(i * 7919) % 6] + std::to_string(i % 97));
+    e.setText(IndexText::WhitePlayer, players[(i + 2) % 6]);
+    e.start = {static_cast<uint16_t>(1980 + i % 40), static_cast<uint8_t>(1 + i % 12),
+               static_cast<uint8_t>(1 + i % 28)};
+    e.setText(IndexText::Event, sjis("第") + std::to_string(i % 70) + sjis("期名人戦"));
+    e.setText(IndexText::Opening, sjis("矢倉"));
+    e.moveCount = static_cast<uint16_t>(60 + i % 150);
+    e.result = static_cast<uint8_t>(i % 8);
+    return e;
+}
+
+std::string writeDls(int records) {
+    database::Database db(records);
+    for (int i = 0; i < records; ++i) (void)db.append(generatedEntry(i));
+    const std::string path = tempPath(std::to_string(records) + ".DLS");
+    if (database::saveDatabase(db, path) != core::WriteResult::Ok) return {};
+    return path;
+}
+
+dalmir::DalmirContext context(dalmir::AppSettings& settings) {
+    dalmir::DalmirContext c;
+    c.settings = &settings;
+    c.quiet = true;
+    c.capacity = 200000;
+    return c;
+}
+
+void BM_OpenDls100000AndShowList(benchmark::State& state) {
+    app();
+    static const std::string path = writeDls(100000);
+    dalmir::AppSettings settings;
+    dalmir::MainWindow window(context(settings));
+    window.resize(1000, 700);
+    window.show();
+    for (auto _ : state) {
+        if (!window.openFile(dalmir::fromFsPath(path))) state.SkipWithError("open failed");
+        benchmark::DoNotOptimize(window.listView()->viewport()->grab());
+    }
+    state.counters["rows"] = window.listModel()->rowCount();
+}
+BENCHMARK(BM_OpenDls100000AndShowList)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_SortByPlayer100000(benchmark::State& state) {
+    database::IndexTable table(100000);
+    for (int i = 0; i < 100000; ++i) (void)table.append(generatedEntry(i));
+    table.rebuildDisplayOrder();
+    for (auto _ : state) {
+        state.PauseTiming();
+        (void)dalmir::sortDisplayOrder(table, 0);
+        state.ResumeTiming();
+        (void)dalmir::sortDisplayOrder(table, 6);
+    }
+}
+BENCHMARK(BM_SortByPlayer100000)->Unit(benchmark::kMillisecond);
+
+// Counts the cells a view asks for.
+class CountingModel : public QIdentityProxyModel {
+public:
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role == Qt::DisplayRole) ++cells;
+        return QIdentityProxyModel::data(index, role);
+    }
+    mutable long cells = 0;
+};
+
+void BM_ScrollOnePage100000(benchmark::State& state) {
+    app();
+    static const std::string path = writeDls(100000);
+    dalmir::AppSettings settings;
+    dalmir::MainWindow window(context(settings));
+    window.resize(1000, 700);
+    window.show();
+    if (!window.openFile(dalmir::fromFsPath(path))) state.SkipWithError("open failed");
+    CountingModel counting;
+    counting.setSourceModel(window.listModel());
+    QTableView view;
+    view.setModel(&counting);
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view.resize(1000, 700);
+    view.show();
+    QApplication::processEvents();
+    (void)view.viewport()->grab();
+    QScrollBar* bar = view.verticalScrollBar();
+    long screens = 0;
+    counting.cells = 0;
+    for (auto _ : state) {
+        bar->setValue((bar->value() + bar->pageStep()) % std::max(1, bar->maximum()));
+        // Renders the viewport as a paint event would.
+        benchmark::DoNotOptimize(view.viewport()->grab());
+        ++screens;
+    }
+    state.counters["cells_per_screen"] =
+        static_cast<double>(counting.cells) / static_cast<double>(std::max(1L, screens));
+}
+BENCHMARK(BM_ScrollOnePage100000)->Unit(benchmark::kMillisecond);
+
+std::string writeBinary(int records) {
+    database::Database db(records);
+    db.reset(true);
+    for (int i = 0; i < records; ++i) {
+        std::vector<database::ListMove> list = {
+            i % 2 ? database::ListMove{27, 26} : database::ListMove{77, 76},
+            database::ListMove{33, 34}, database::ListMove{88, 22 + 0x80}};
+        database::IndexEntry e = generatedEntry(i);
+        e.moveCount = 3;
+        (void)db.append(std::move(e), std::move(list));
+    }
+    const std::string path = tempPath(std::to_string(records) + ".dlb");
+    if (database::saveDatabase(db, path) != core::WriteResult::Ok) return {};
+    return path;
+}
+
+QString targetText() {
+    return QStringLiteral("手合割：平手\n手数----指手---------消費時間--\n   1 ７六歩(77)\n");
+}
+
+void BM_PositionSearchFromWindow50000(benchmark::State& state) {
+    app();
+    static const std::string path = writeBinary(50000);
+    dalmir::AppSettings settings;
+    dalmir::MainWindow window(context(settings));
+    if (!window.openFile(dalmir::fromFsPath(path))) state.SkipWithError("open failed");
+    for (auto _ : state) {
+        QSignalSpy done(&window, &dalmir::MainWindow::operationDone);
+        if (!window.startPositionSearch(targetText())) state.SkipWithError("no search");
+        if (!done.wait(60000)) state.SkipWithError("timeout");
+    }
+    state.counters["hits"] = window.listModel()->rowCount();
+}
+BENCHMARK(BM_PositionSearchFromWindow50000)->Unit(benchmark::kMillisecond);
+
+void BM_PositionSearchEngine50000(benchmark::State& state) {
+    static const std::string path = writeBinary(50000);
+    database::Database db(200000);
+    if (database::openDatabase(db, path).code != database::OpenResult::Ok) {
+        state.SkipWithError("open failed");
+    }
+    database::RecordExtractor extractor;
+    database::OperationHost host;
+    database::Searcher searcher(db, extractor, host);
+    const database::TargetRead target = database::readTarget(dalmir::toCp932(targetText()));
+    database::PositionSearchOptions options;
+    options.alsoReversed = true;
+    options.allRecords = true;
+    int hits = 0;
+    for (auto _ : state) hits = searcher.findPosition(target.position, options).hits;
+    state.counters["hits"] = hits;
+}
+BENCHMARK(BM_PositionSearchEngine50000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    app();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

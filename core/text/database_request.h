@@ -1,0 +1,28 @@
+// The requests the viewer sends to a running database program through the per-user local
+// socket: open the most recent database (F4), search the position on the clipboard (F5), and
+// register the record file whose path is on the clipboard (1324). Each request is one line of
+// ASCII text; the clipboard carries the data, as the two programs have always exchanged it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+enum class DatabaseRequest : int {
+    OpenRecent = 4,         // "F4"
+    SearchPosition = 5,     // "F5"
+    RegisterRecord = 1324,  // "1324"
+};
+
+// The local socket's name for a user: "DalmirClass." and the user id, so that each user's
+// copy answers only that user's viewer.
+std::string databaseServerName(unsigned userId);
+
+// The line that carries a request, without its line end.
+std::string_view requestLine(DatabaseRequest request);
+// A received line (surrounding blanks and the line end ignored); nullopt for anything else.
+std::optional<DatabaseRequest> parseRequestLine(std::string_view line);
+
+}  // namespace core

@@ -1,0 +1,1256 @@
+#include "database/app/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "core/text/path_text.h"
+#include "database/app/list_printer.h"
+#include "database/app/qt_text.h"
+#include "database/app/settings_dialog.h"
+#include "database/engine/index/dls_clipboard.h"
+#include "database/engine/index/fs_paths.h"
+#include "database/engine/search/duplicate_check.h"
+#include "database/logic/clipboard_record.h"
+#include "database/logic/copy_files.h"
+#include "database/logic/sort_order.h"
+
+namespace dalmir {
+
+namespace {
+
+QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+MainWindow::MainWindow(DalmirContext context, QWidget* parent)
+    : QMainWindow(parent),
+      m_context(std::move(context)),
+      m_settings(*m_context.settings),
+      m_db(m_context.capacity),
+      m_log(fsPath(m_context.dataFolder) + "errorlog.txt"),
+      m_histories(m_context.dataFolder, *m_context.settings) {
+    m_userNames = userNames();
+    std::array<std::string, core::kUserHeaderFieldCount> keys;
+    for (std::size_t k = 0; k < keys.size() && k < m_userNames.size(); ++k)
+        keys[k] = m_userNames[k];
+    m_extractor.setUserKeys(keys);
+    m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
+    m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
+    m_searcher = std::make_unique<database::Searcher>(m_db, m_extractor, m_runner);
+    m_db.table().settings().sortOrder = m_settings.defaultSort;
+
+    m_model = new ListModel(m_db, m_userNames, this);
+    m_view = new QTableView(this);
+    m_view->setModel(m_model);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->setShowGrid(false);
+    m_view->setWordWrap(false);
+    m_view->verticalHeader()->hide();
+    // Fixed row heights: the view then never measures rows it does not paint.
+    m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->horizontalHeader()->setSectionsClickable(true);
+    m_view->horizontalHeader()->setHighlightSections(false);
+    QFont listFont(QString::fromStdString(m_settings.listFont.name));
+    if (m_settings.listFont.size < 0) listFont.setPixelSize(-m_settings.listFont.size);
+    if (m_settings.listFont.size > 0) listFont.setPointSize(m_settings.listFont.size);
+    listFont.setItalic(m_settings.listFont.italic);
+    m_view->setFont(listFont);
+    m_view->verticalHeader()->setDefaultSectionSize(QFontMetrics(listFont).height() + 4);
+    setCentralWidget(m_view);
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        clickHeader(section, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+    });
+    connect(m_view, &QTableView::doubleClicked, this,
+            [this](const QModelIndex&) { launchSelected(LaunchCommand::Replay); });
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, &MainWindow::showPopup);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { refreshState(); });
+
+    for (int i = 0; i < 3; ++i) {
+        m_panes[i] = new QLabel(this);
+        statusBar()->addWidget(m_panes[i], i == 0 ? 1 : 0);
+    }
+    m_progress = new QProgressBar(this);
+    m_progress->setRange(0, 0);
+    m_progress->setMaximumWidth(160);
+    m_progress->hide();
+    m_cancel = new QPushButton(qs("中止"), this);
+    m_cancel->hide();
+    statusBar()->addPermanentWidget(m_progress);
+    statusBar()->addPermanentWidget(m_cancel);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { cancelOperation(); });
+
+    connect(&m_runner, &OperationRunner::statusChanged, this,
+            [this](const QString& text) { m_panes[0]->setText(text); });
+    connect(&m_runner, &OperationRunner::messageShown, this, &MainWindow::showMessage);
+    m_runner.setAsker(
+        [this](const QString& text, const QStringList& buttons, std::function<void(int)> answer) {
+            askNonBlocking(text, buttons, std::move(answer));
+        });
+    m_starter = [](const QString& program, const QStringList& args) {
+        return QProcess::startDetached(program, args);
+    };
+
+    setAcceptDrops(true);
+    buildMenus();
+    refreshList();
+    resize(900, 600);
+}
+
+MainWindow::~MainWindow() { m_runner.cancel(); }
+
+database::UserFieldNames MainWindow::userNames() const {
+    database::UserFieldNames names;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        names[k] = core::sjis(m_settings.userFieldNames[k]);
+    }
+    return names;
+}
+
+std::string MainWindow::errorLogPath() const { return m_log.path(); }
+
+QAction* MainWindow::addCommand(QMenu* menu, Command command, const QString& text,
+                                const QKeySequence& key, std::function<void()> run) {
+    QAction* action = menu->addAction(text);
+    if (!key.isEmpty()) action->setShortcut(key);
+    connect(action, &QAction::triggered, this, [this, command, run = std::move(run)] {
+        if (isEnabled(command)) run();
+    });
+    m_actions[command] = action;
+    return action;
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(qs("ファイル(&F)"));
+    addCommand(file, Command::New, qs("新規作成(&N)..."), QKeySequence(qs("Ctrl+N")),
+               [this] { menuNew(); });
+    addCommand(file, Command::Open, qs("開く(&O)..."), QKeySequence(qs("Ctrl+O")),
+               [this] { menuOpen(); });
+    addCommand(file, Command::Save, qs("上書き保存(&S)"), QKeySequence(qs("Ctrl+S")), [this] {
+        if (m_db.table().path().empty()) {
+            menuSaveAs();
+        } else {
+            saveFile();
+        }
+    });
+    addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {}, [this] { menuSaveAs(); });
+    addCommand(file, Command::RelativePaths, qs("棋譜を相対パスにする(&K)"), {},
+               [this] { toggleRelativePaths(); });
+    file->addSeparator();
+    addCommand(file, Command::PrintList, qs("印刷(&P)..."), QKeySequence(qs("Ctrl+P")),
+               [this] { menuPrint(); });
+    addCommand(file, Command::PrintPreview, qs("印刷プレビュー(&V)"), {},
+               [this] { menuPreview(); });
+    addCommand(file, Command::PrintList, qs("PDFに出力(&D)..."), {}, [this] { menuPdf(); });
+    file->addAction(qs("ページレイアウトの設定(&L)..."), this, [this] {
+        auto* dialog = new PageLayoutDialog(m_settings, this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    });
+    file->addSeparator();
+    m_recentMenu = file->addMenu(qs("最近使ったファイル"));
+    rebuildRecentMenu();
+    file->addSeparator();
+    file->addAction(qs("Dalmirの終了(&X)"), this, &QWidget::close);
+    auto* recentKey = new QAction(this);
+    recentKey->setShortcut(QKeySequence(Qt::Key_F4));
+    connect(recentKey, &QAction::triggered, this,
+            [this] { handleRequest(core::DatabaseRequest::OpenRecent); });
+    addAction(recentKey);
+    auto* searchKey = new QAction(this);
+    searchKey->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(searchKey, &QAction::triggered, this,
+            [this] { handleRequest(core::DatabaseRequest::SearchPosition); });
+    addAction(searchKey);
+
+    QMenu* edit = menuBar()->addMenu(qs("編集(&E)"));
+    addCommand(edit, Command::Cut, qs("切り取り(&T)"), QKeySequence(qs("Ctrl+X")),
+               [this] { copyRecords(true); });
+    addCommand(edit, Command::Copy, qs("コピー(&C)"), QKeySequence(qs("Ctrl+C")),
+               [this] { copyRecords(false); });
+    addCommand(edit, Command::Paste, qs("貼り付け(&P)"), QKeySequence(qs("Ctrl+V")),
+               [this] { pasteRecords(); });
+    addCommand(edit, Command::Delete, qs("削除(&D)"), QKeySequence(Qt::Key_Delete),
+               [this] { deleteSelected(); });
+    addCommand(edit, Command::DeleteWithFiles, qs("棋譜も削除(&S)"), {},
+               [this] { deleteSelectedWithFiles(); });
+    addCommand(edit, Command::ListInfo, qs("棋譜情報出力(&O)"), {}, [this] { copyListInfo(); });
+    addCommand(edit, Command::SelectAll, qs("すべてを選択(&A)"), QKeySequence(qs("Ctrl+A")),
+               [this] { m_view->selectAll(); });
+    edit->addAction(qs("エラー記録を見る"), this, [this] { showErrorLog(); });
+
+    QMenu* table = menuBar()->addMenu(qs("表操作(&O)"));
+    addCommand(table, Command::HeaderSearch, qs("条件検索(&F)..."), QKeySequence(qs("Ctrl+F")),
+               [this] { menuHeaderSearch(); });
+    addCommand(table, Command::PositionSearch, qs("局面検索(&Y)..."), QKeySequence(qs("Ctrl+D")),
+               [this] { startPositionSearch(QApplication::clipboard()->text()); });
+    addCommand(table, Command::NextMoveSearch, qs("次の手検索(&N)"), {},
+               [this] { startNextMoveSearch(); });
+    addCommand(table, Command::SequenceSearch, qs("手順検索(&T)..."), QKeySequence(qs("Ctrl+Y")),
+               [this] { menuSequenceSearch(); });
+    addCommand(table, Command::ShowAll, qs("全棋譜表示(&A)"), QKeySequence(qs("Ctrl+L")),
+               [this] { showAll(); });
+    addCommand(table, Command::AddFolder, qs("フォルダ指定追加(&P)..."), QKeySequence(qs("Ctrl+R")),
+               [this] { menuAddFolder(); });
+    addCommand(table, Command::AddFile, qs("単独追加(&O)..."), {}, [this] { menuAddFile(); });
+    addCommand(table, Command::KeepListed, qs("表示棋譜以外を削除(&I)"), {},
+               [this] { keepListed(); });
+    addCommand(table, Command::DeleteFolder, qs("フォルダ指定削除(&E)..."), {},
+               [this] { menuDeleteFolder(); });
+    addCommand(table, Command::UpdateAll, qs("全データ更新(&U)..."), QKeySequence(qs("Ctrl+U")),
+               [this] { startUpdate(); });
+    addCommand(table, Command::UpdateSelected, qs("選択棋譜の更新(&S)..."), {},
+               [this] { startUpdate(slotsOfRows(m_db.table(), selectedRows())); });
+    addCommand(table, Command::CopySelectedFiles, qs("選択棋譜のコピー(&G)..."), {},
+               [this] { menuCopyFiles(); });
+    addCommand(table, Command::ShowOnlySelected, qs("選択した棋譜だけを表示する(&V)"), {},
+               [this] { showOnlySelected(true); });
+    addCommand(table, Command::HideSelected, qs("選択した棋譜を表示しない(&B)"), {},
+               [this] { showOnlySelected(false); });
+    addCommand(table, Command::EditMarks, qs("マークの編集(&M)..."), {},
+               [this] { menuEditMarks(); });
+    addCommand(table, Command::ToggleMark, qs("マーク(&1)を反転"), {}, [this] { toggleMarks(); });
+    addCommand(table, Command::ClearMarks, qs("マークをすべて解除(&R)"), {},
+               [this] { clearMarks(); });
+    addCommand(table, Command::AdoptListOrder, qs("棋譜登録順の変更(&C)"), {},
+               [this] { adoptOrder(); });
+    addCommand(table, Command::Duplicates, qs("棋譜の重複を調べる(&D)..."),
+               QKeySequence(qs("Ctrl+J")), [this] { menuDuplicates(); });
+
+    QMenu* tools = menuBar()->addMenu(qs("ツール(&T)"));
+    addCommand(tools, Command::Replay, qs("再現(&R)"), {},
+               [this] { launchSelected(LaunchCommand::Replay); });
+    addCommand(tools, Command::Play, qs("対局(&G)"), QKeySequence(qs("Ctrl+G")),
+               [this] { launchSelected(LaunchCommand::Play); });
+    addCommand(tools, Command::PrintRecord, qs("印刷(&P)"), {},
+               [this] { launchSelected(LaunchCommand::Print); });
+    addCommand(tools, Command::Editor, qs("エディタで開く(&E)"), QKeySequence(qs("Ctrl+E")),
+               [this] { launchSelected(LaunchCommand::Editor); });
+    addCommand(tools, Command::OpenFolder, qs("フォルダを開く(&F)"), {}, [this] { openFolders(); });
+    addCommand(tools, Command::PositionEdit, qs("局面編集(&B)"), {},
+               [this] { launchSelected(LaunchCommand::PositionEdit); });
+    tools->addSeparator();
+    addCommand(tools, Command::Statistics, qs("統計計算(&S)..."), QKeySequence(qs("Ctrl+T")),
+               [this] { startStatistics(0); });
+    addCommand(tools, Command::Statistics, qs("対局者の統計計算(&T)..."), {},
+               [this] { menuPlayerStatistics(); });
+    addCommand(tools, Command::Statistics, qs("次の手分析(&N)..."), QKeySequence(qs("Ctrl+M")),
+               [this] { startStatistics(2); });
+    addCommand(tools, Command::Statistics, qs("戦型分析(&O)..."), {},
+               [this] { startStatistics(3); });
+    addCommand(tools, Command::Statistics, qs("手合割分析(&H)..."), {},
+               [this] { startStatistics(4); });
+    tools->addSeparator();
+    addCommand(tools, Command::Settings, qs("設定(&C)..."), QKeySequence(Qt::Key_F2),
+               [this] { menuSettings(); });
+
+    QMenu* view = menuBar()->addMenu(qs("表示(&V)"));
+    addCommand(view, Command::ColumnsDialog, qs("表示項目(&I)..."), {}, [this] { menuColumns(); });
+    addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
+    QMenu* names = view->addMenu(qs("ファイル名(&N)"));
+    names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
+    names->addAction(qs("フォルダを１段表示(&1)"), this, [this] { setFileNameStyle(2); });
+    names->addAction(qs("フルパス表示(&F)"), this, [this] { setFileNameStyle(1); });
+    names->addAction(qs("ファイル名の拡張子(&E)"), this, [this] { toggleExtension(); });
+    QMenu* years = view->addMenu(qs("年の表示"));
+    years->addAction(qs("西暦２桁(&2)"), this, [this] { setYearStyle(0); });
+    years->addAction(qs("西暦４桁(&4)"), this, [this] { setYearStyle(1); });
+    years->addAction(qs("年号(&N)"), this, [this] { setYearStyle(2); });
+
+    QMenu* help = menuBar()->addMenu(qs("ヘルプ(&H)"));
+    QAction* contents = help->addAction(qs("目次(&C)"), this, [this] { showHelp(); });
+    contents->setShortcut(QKeySequence(Qt::Key_F1));
+    help->addAction(qs("バージョン情報(&A)..."), this,
+                    [this] { showMessage(qs("Dalmir ") + QString::number(m_context.instance)); });
+}
+
+void MainWindow::rebuildRecentMenu() {
+    if (!m_recentMenu) return;
+    m_recentMenu->clear();
+    if (!m_context.recent) return;
+    const auto& entries = m_context.recent->entries();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const QString path = fromFsPath(entries[i]);
+        m_recentMenu->addAction(fromUtf8(recentMenuText(static_cast<int>(i), path.toStdString())),
+                                this, [this, path] {
+                                    if (!isBusy() && confirmDiscard()) openFile(path);
+                                });
+    }
+}
+
+void MainWindow::handleRequest(core::DatabaseRequest request) {
+    if (isBusy()) {
+        m_pendingRequests.push_back(request);
+        return;
+    }
+    runRequest(request);
+}
+
+void MainWindow::runRequest(core::DatabaseRequest request) {
+    switch (request) {
+        case core::DatabaseRequest::OpenRecent:
+            if (m_context.recent && !m_context.recent->entries().empty() && confirmDiscard()) {
+                openFile(fromFsPath(m_context.recent->entries().front()));
+            }
+            break;
+        case core::DatabaseRequest::SearchPosition:
+            startPositionSearch(QApplication::clipboard()->text());
+            break;
+        case core::DatabaseRequest::RegisterRecord: {
+            const QString path = QApplication::clipboard()->text().trimmed();
+            if (path.isEmpty()) break;
+            auto* box = new QMessageBox(QMessageBox::Question, qs("棋譜登録の確認"),
+                                        qs("棋譜(") + path + qs(")を登録しますか？"),
+                                        QMessageBox::Yes | QMessageBox::No, this);
+            m_messages.push_back(box->text());
+            if (m_context.quiet) {
+                delete box;
+                break;
+            }
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            connect(box, &QMessageBox::finished, this, [this, box, path] {
+                if (box->result() == QMessageBox::Yes) {
+                    if (isBusy()) return;
+                    startSingleAdd(path);
+                }
+            });
+            box->open();
+            break;
+        }
+    }
+}
+
+void MainWindow::refreshList() {
+    m_model->rebuild();
+    for (int section = 0; section < m_model->columnCount(); ++section) {
+        m_view->setColumnWidth(section,
+                               m_model->columns()[static_cast<std::size_t>(section)].width);
+    }
+    refreshState();
+}
+
+WindowState stateOf(const database::Database& db, bool busy, int selected, bool editor) {
+    WindowState s;
+    s.busy = busy;
+    s.selected = selected;
+    s.listed = static_cast<int>(db.table().displayOrder().size());
+    s.registered = db.table().size();
+    s.hasEditor = editor;
+    s.clipboardHasRecords = !busy && !db.isBinary();
+    return s;
+}
+
+bool MainWindow::isEnabled(Command command) const {
+    // While the worker changes the database, nothing here reads it.
+    if (isBusy()) return false;
+    const int selected = m_view->selectionModel()
+                             ? static_cast<int>(m_view->selectionModel()->selectedRows().size())
+                             : 0;
+    return dalmir::isEnabled(
+        command, stateOf(m_db, isBusy(), selected, !m_settings.tools.editCommand.empty()));
+}
+
+void MainWindow::refreshState() {
+    for (auto& [command, action] : m_actions) action->setEnabled(isEnabled(command));
+    if (isBusy()) return;
+    m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
+    m_panes[2]->setText(fromCp932(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
+    setWindowTitle(fromUtf8(dalmir::windowTitle(m_db)) + qs(" - Dalmir"));
+}
+
+QString MainWindow::statusPane(int pane) const {
+    return pane >= 0 && pane < 3 ? m_panes[pane]->text() : QString();
+}
+
+std::vector<int> MainWindow::selectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_view->selectionModel()->selectedRows()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void MainWindow::showMessage(const QString& message) {
+    m_messages.push_back(message);
+    if (m_context.quiet) return;
+    auto* box =
+        new QMessageBox(QMessageBox::Information, qs("Dalmir"), message, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void MainWindow::askNonBlocking(const QString& text, const QStringList& buttons,
+                                std::function<void(int)> answer) {
+    m_messages.push_back(text);
+    if (m_context.quiet) {
+        answer(-1);
+        return;
+    }
+    auto* box =
+        new QMessageBox(QMessageBox::Question, qs("Dalmir"), text, QMessageBox::NoButton, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    std::vector<QAbstractButton*> made;
+    for (const QString& b : buttons) made.push_back(box->addButton(b, QMessageBox::ActionRole));
+    auto shared = std::make_shared<std::function<void(int)>>(std::move(answer));
+    connect(box, &QMessageBox::finished, this, [box, made, shared] {
+        int choice = -1;
+        for (std::size_t i = 0; i < made.size(); ++i) {
+            if (box->clickedButton() == made[i]) choice = static_cast<int>(i);
+        }
+        if (*shared) (*shared)(choice);
+        *shared = nullptr;
+    });
+    box->open();
+}
+
+bool MainWindow::confirmDiscard() {
+    if (!m_db.isModified() || m_context.quiet) return true;
+    const QString name = fromUtf8(dalmir::windowTitle(m_db)).remove(qs(" *"));
+    auto answer = QMessageBox::warning(this, qs("Dalmir"), name + qs(" への変更を保存しますか？"),
+                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) return false;
+    if (answer == QMessageBox::Yes) {
+        if (m_db.table().path().empty()) {
+            menuSaveAs();
+            return !m_db.isModified();
+        }
+        return saveFile();
+    }
+    return true;
+}
+
+bool MainWindow::takeLock(const QString& path, database::DatabaseLock& lock) {
+    const database::LockResult r = database::lockDatabase(fsPath(path), lock, false);
+    if (r == database::LockResult::Busy) {
+        showMessage(qs("データベース(") + path + qs(")は、ほかのプログラムが保存中です。"));
+        return false;
+    }
+    if (r != database::LockResult::Ok) {
+        showMessage(qs("データベース(") + path + qs(")をロックできませんでした。"));
+        return false;
+    }
+    return true;
+}
+
+bool MainWindow::openFile(const QString& path) {
+    if (isBusy()) return false;
+    const std::string fs = fsPath(path);
+    if (database::databaseKindOf(fs) == database::DatabaseKind::Unknown) {
+        showMessage(fromUtf8(unreadableFileMessage(path.toStdString())));
+        return false;
+    }
+    // Opening the database this window holds again keeps its lock: a second lock on the same
+    // file would be refused as if another program held it.
+    database::DatabaseLock lock;
+    const bool sameFile = m_lock.isHeld() && m_lock.path() == database::lockPathOf(fs);
+    if (!sameFile && !takeLock(path, lock)) return false;
+    database::Database opened(m_context.capacity);
+    const database::OpenReport report = database::openDatabase(opened, fs, m_settings.defaultSort);
+    if (report.code != database::OpenResult::Ok &&
+        report.code != database::OpenResult::ReadFailed) {
+        showMessage(fromCp932(database::openErrorMessage(report.code, toCp932(path))));
+        return false;
+    }
+    for (const auto& notice : report.notices) showMessage(fromCp932(notice));
+    m_view->clearSelection();
+    m_db = std::move(opened);
+    if (!sameFile) m_lock = std::move(lock);
+    (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    m_panes[0]->setText(QString());
+    if (m_context.recent) m_context.recent->add(fs);
+    rebuildRecentMenu();
+    refreshList();
+    return true;
+}
+
+bool MainWindow::saveFile(const QString& path) {
+    if (isBusy()) return false;
+    QString target =
+        path.isEmpty() ? fromFsPath(database::fileSystemFromStored(m_db.table().path())) : path;
+    if (target.isEmpty()) return false;
+    // A binary database saves as its pair; the lock is the pair's.
+    database::DatabaseLock lock;
+    const bool sameFile = m_lock.isHeld() && m_lock.path() == database::lockPathOf(fsPath(target));
+    if (!sameFile && !takeLock(target, lock)) return false;
+    const core::WriteResult r = database::saveDatabase(m_db, fsPath(target));
+    if (r != core::WriteResult::Ok) {
+        QApplication::beep();
+        if (r == core::WriteResult::NotReadWhole) {
+            showMessage(qs(
+                "このデータベースは読み込みが途中で終わったため、元のファイルには保存できません。"
+                "名前を付けて保存してください。"));
+        } else {
+            showMessage(fromCp932(database::saveErrorMessage(toCp932(target))));
+        }
+        return false;
+    }
+    if (!sameFile) m_lock = std::move(lock);
+    m_db.setModified(false);
+    if (m_context.recent) {
+        m_context.recent->add(database::fileSystemFromStored(m_db.table().path()));
+    }
+    rebuildRecentMenu();
+    m_panes[0]->setText(fromCp932(database::savedMessage(m_db, m_db.table().path())));
+    refreshState();
+    return true;
+}
+
+void MainWindow::newDatabase(bool binary) {
+    if (isBusy()) return;
+    m_view->clearSelection();
+    m_db.reset(binary);
+    m_lock.release();
+    refreshList();
+}
+
+void MainWindow::openFiles(const QStringList& files) {
+    std::vector<std::string> list;
+    for (const QString& f : files) list.push_back(f.toStdString());
+    const OpenRequest request = openRequest(list);
+    for (const auto& message : request.messages) showMessage(fromUtf8(message));
+    if (!request.database.empty()) openFile(QString::fromStdString(request.database));
+}
+
+void MainWindow::clickHeader(int section, bool shift) {
+    if (isBusy()) return;
+    const int column = m_model->columnOfSection(section);
+    const int code =
+        headerClickOrder(column, m_db.table().settings().sortOrder, shift, m_userNames);
+    if (code >= 0) setSortOrder(code);
+}
+
+void MainWindow::setSortOrder(int code) {
+    if (isBusy() || !changeSortOrder(m_db.table(), code)) return;
+    m_view->clearSelection();
+    m_model->rebuild();
+    refreshState();
+}
+
+void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job job,
+                                std::function<void()> done) {
+    m_view->clearSelection();
+    m_model->setFrozen(true);
+    m_view->setEnabled(false);
+    m_progress->show();
+    m_cancel->setText(cancelText);
+    m_cancel->show();
+    for (auto& entry : m_actions) entry.second->setEnabled(false);
+    m_runner.start(std::move(job), [this, done = std::move(done)] {
+        if (done) done();
+        finishOperation();
+    });
+}
+
+void MainWindow::finishOperation() {
+    m_progress->hide();
+    m_cancel->hide();
+    m_view->setEnabled(true);
+    m_model->setFrozen(false);
+    refreshList();
+    Q_EMIT operationDone();
+    // Requests that came while the operation ran, in their order; one that starts another
+    // operation leaves the rest waiting for that one.
+    while (!m_pendingRequests.empty() && !isBusy()) {
+        const core::DatabaseRequest next = m_pendingRequests.front();
+        m_pendingRequests.erase(m_pendingRequests.begin());
+        runRequest(next);
+    }
+}
+
+bool MainWindow::startPositionSearch(const QString& clipboardText) {
+    if (isBusy()) return false;
+    const database::TargetRead target = database::readTarget(toCp932(clipboardText));
+    if (!target.ok) {
+        showMessage(fromCp932(target.message));
+        return false;
+    }
+    database::PositionSearchOptions options;
+    options.alsoReversed = m_settings.findReversed;
+    options.ignoreEdgePawns = m_settings.findIgnoreEdges;
+    options.allRecords = true;
+    auto report = std::make_shared<database::SearchReport>();
+    startOperation(
+        qs("局面検索の中止(&Q)"),
+        [this, position = target.position, options, report](database::OperationHost&) {
+            *report = m_searcher->findPosition(position, options);
+        },
+        [this, report] {
+            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+            if (!report->error.empty()) showMessage(fromCp932(report->error));
+        });
+    return true;
+}
+
+bool MainWindow::startHeaderSearch(const database::HeaderCriteria& criteria) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, criteria](database::OperationHost&) { (void)m_searcher->findByHeader(criteria); },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+bool MainWindow::startSequenceSearch(const QString& pattern) {
+    if (isBusy()) return false;
+    auto report = std::make_shared<database::SearchReport>();
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, text = toCp932(pattern), report](database::OperationHost&) {
+            *report = m_searcher->findSequence(text);
+        },
+        [this, report] {
+            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+            if (!report->error.empty()) showMessage(fromCp932(report->error));
+        });
+    return true;
+}
+
+bool MainWindow::startNextMoveSearch() {
+    if (isBusy()) return false;
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) return false;
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, row = rows.front()](database::OperationHost&) {
+            (void)m_searcher->findNextPosition(row);
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+bool MainWindow::startDuplicateCheck(const database::DuplicateCriteria& criteria) {
+    if (isBusy()) return false;
+    database::DuplicateCheckOptions options;
+    options.deleteFile = m_settings.duplicateDeleteFile;
+    options.confirmTrash = m_settings.deleteConfirm;
+    startOperation(
+        qs("重複検査の中止(&Q)"),
+        [this, criteria, options](database::OperationHost& host) {
+            (void)database::checkDuplicates(m_db, criteria, host, options);
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+bool MainWindow::startStatistics(int which, const QString& player) {
+    if (isBusy()) return false;
+    static const char* const kTitles[] = {"統計計算", "対局者の統計計算", "次の手分析", "戦型分析",
+                                          "手合割分析"};
+    if (which < 0 || which > 4) return false;
+    auto text = std::make_shared<std::string>();
+    startOperation(
+        qs("統計計算の中止(&Q)"),
+        [this, which, name = toCp932(player), text](database::OperationHost&) {
+            const database::IndexTable& table = m_db.table();
+            switch (which) {
+                case 0:
+                    *text = database::resultsReport(table);
+                    break;
+                case 1:
+                    *text = m_playerStatistics.compute(table, name, false);
+                    break;
+                case 2:
+                    *text = database::nextMoveReport(table);
+                    break;
+                case 3:
+                    *text = database::openingsReport(table);
+                    break;
+                default:
+                    *text = database::handicapsReport(table);
+                    break;
+            }
+        },
+        [this, which, text] {
+            m_lastReport = fromCp932(*text);
+            if (m_context.quiet) return;
+            auto* dialog = new ReportDialog(qs(kTitles[which]), m_lastReport, this);
+            dialog->setAttribute(Qt::WA_DeleteOnClose);
+            dialog->open();
+        });
+    return true;
+}
+
+void MainWindow::menuHeaderSearch() {
+    HeaderSearchDialog dialog(m_settings, m_histories, m_context.programFolder, this);
+    if (dialog.exec() == QDialog::Accepted) startHeaderSearch(dialog.criteria());
+}
+
+void MainWindow::menuSequenceSearch() {
+    QStringList patterns;
+    QFile list(m_context.programFolder + qs("手順.txt"));
+    if (list.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : list.readAll().split('\n')) {
+            const QString text = fromCp932(line.trimmed().toStdString());
+            if (!text.isEmpty()) patterns << text;
+        }
+    }
+    bool ok = false;
+    const QString pattern =
+        QInputDialog::getItem(this, qs("手順検索"), qs("手順："), patterns, 0, true, &ok);
+    if (ok && !pattern.trimmed().isEmpty()) startSequenceSearch(pattern.trimmed());
+}
+
+void MainWindow::menuDuplicates() {
+    DuplicateDialog dialog(this);
+    if (dialog.exec() == QDialog::Accepted) startDuplicateCheck(dialog.criteria());
+}
+
+void MainWindow::menuPlayerStatistics() {
+    bool ok = false;
+    QStringList names;
+    if (InputHistory* h = m_histories.find(qs("対局者"))) {
+        for (const auto& e : h->entries()) names << fromUtf8(e);
+    }
+    const QString name =
+        QInputDialog::getItem(this, qs("対局者の統計計算"), qs("対局者："), names, 0, true, &ok);
+    if (!ok) return;
+    m_histories.enter(qs("対局者"), name.trimmed());
+    startStatistics(1, name.trimmed());
+}
+
+bool MainWindow::startFolderAdd(const database::FolderAdd& request) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, request](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const database::RunReport run = registrar.addFolder(request);
+            (void)run;
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+bool MainWindow::startUpdate(std::vector<int> slotList) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("データ更新の中止(&Q)"),
+        [this, slotList = std::vector<int32_t>(slotList.begin(), slotList.end())](
+            database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            database::MissingFileMode mode = database::MissingFileMode::Ask;
+            const database::UpdateReport report = registrar.update(mode, slotList);
+            if (report.updated > 0 || report.deleted > 0) m_db.setModified();
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+void MainWindow::launchSelected(LaunchCommand command) {
+    if (isBusy()) return;
+    ToolSettings tools = m_settings.tools;
+    if (tools.replayCommand.empty()) {
+        tools.replayCommand = defaultViewer(
+            fsPath(m_context.programFolder),
+            [](const std::string& p) { return QFileInfo(fromFsPath(p)).isExecutable(); });
+    }
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    auto start = [&](const LaunchPlan& plan) {
+        QStringList args;
+        for (const auto& a : plan.argv) args << fromUtf8(a);
+        if (!m_starter(fromUtf8(plan.program), args)) {
+            QApplication::beep();
+            showMessage(fromUtf8(launchFailedMessage(plan.program, plan.arguments)));
+            return false;
+        }
+        return true;
+    };
+    if (command == LaunchCommand::PositionEdit) {
+        start(launchPlan(command, tools, {}, {}, 0));
+        return;
+    }
+    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
+        database::IndexEntry& entry = m_db.table().entry(slot);
+        const std::string path = database::fileSystemFromStored(entry.path());
+        const std::string resolved =
+            database::locateFile(path.empty() || path.front() == '/' ? path : folder + path);
+        const int move = command == LaunchCommand::Replay ? replayMove(entry) : 0;
+        LaunchCommand actual = command;
+        if (!QFileInfo::exists(fromFsPath(resolved))) {
+            // A binary record whose file is gone replays from its move list, handed over on
+            // the clipboard.
+            std::optional<std::string> text;
+            if (command == LaunchCommand::Replay) {
+                text = clipboardRecordText(m_db, slot, core::sjis(dalmir::windowTitle(m_db)));
+            }
+            if (!text) {
+                showMessage(fromUtf8(missingRecordMessage(path)));
+                continue;
+            }
+            QApplication::clipboard()->setText(fromCp932(*text));
+            m_panes[0]->setText(fromUtf8(clipboardRecordStatus()));
+            actual = LaunchCommand::ClipboardReplay;
+        }
+        if (start(launchPlan(actual, tools, resolved, {}, move)) &&
+            command == LaunchCommand::Replay && m_db.table().settings().replayMark &&
+            !(entry.marks & database::kMarkUser1)) {
+            entry.marks |= database::kMarkUser1;
+            m_db.setModified();
+        }
+    }
+    // Only marks may have changed: a redraw keeps the selection.
+    m_view->viewport()->update();
+    refreshState();
+}
+
+void MainWindow::menuNew() {
+    if (!confirmDiscard()) return;
+    QMessageBox box(QMessageBox::Question, qs("新規作成形式"), qs("新規作成形式"),
+                    QMessageBox::Cancel, this);
+    QAbstractButton* text = box.addButton(qs("DLS 棋譜情報"), QMessageBox::AcceptRole);
+    QAbstractButton* binary = box.addButton(qs("DLB ﾊﾞｲﾅﾘ棋譜"), QMessageBox::AcceptRole);
+    box.exec();
+    if (box.clickedButton() == text) newDatabase(false);
+    if (box.clickedButton() == binary) newDatabase(true);
+}
+
+bool MainWindow::printListTo(QPrinter& printer) {
+    if (isBusy()) return false;
+    const PrintReport report =
+        printList(printer, m_db, m_userNames, m_settings, QDateTime::currentDateTime());
+    if (!report.error.isEmpty()) {
+        showMessage(report.error);
+        return false;
+    }
+    return true;
+}
+
+bool MainWindow::printListToPdf(const QString& path) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return printListTo(printer);
+}
+
+void MainWindow::menuPrint() {
+    auto* printer = new QPrinter(QPrinter::HighResolution);
+    auto* dialog = new QPrintDialog(printer, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::finished, this, [this, printer](int result) {
+        if (result == QDialog::Accepted) printListTo(*printer);
+        delete printer;
+    });
+    dialog->open();
+}
+
+void MainWindow::menuPreview() {
+    auto* printer = new QPrinter(QPrinter::HighResolution);
+    auto* dialog = new QPrintPreviewDialog(printer, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { printListTo(*p); });
+    connect(dialog, &QDialog::finished, this, [printer] { delete printer; });
+    dialog->open();
+}
+
+void MainWindow::menuPdf() {
+    const QString path = QFileDialog::getSaveFileName(this, qs("PDFに出力"), {}, qs("PDF (*.pdf)"));
+    if (!path.isEmpty()) printListToPdf(path);
+}
+
+void MainWindow::showCard() {
+    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    const database::IndexEntry* entry =
+        slots.empty() ? nullptr : &m_db.table().entry(slots.front());
+    auto* dialog = new CardDialog(entry, m_db.table().settings(), m_userNames, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void MainWindow::showPopup(const QPoint& at) {
+    if (isBusy() || selectedRows().empty()) return;
+    QMenu menu(this);
+    const Command order[] = {Command::Replay, Command::Play, Command::PrintRecord, Command::Editor,
+                             Command::OpenFolder};
+    for (Command c : order) {
+        if (c == Command::Editor && m_settings.tools.editCommand.empty()) continue;
+        if (auto it = m_actions.find(c); it != m_actions.end()) menu.addAction(it->second);
+    }
+    menu.addSeparator();
+    menu.addAction(m_actions[Command::Card]);
+    menu.addSeparator();
+    if (selectedRows().size() == 1) menu.addAction(m_actions[Command::EditMarks]);
+    menu.addAction(m_actions[Command::ToggleMark]);
+    menu.addSeparator();
+    menu.addAction(m_actions[Command::ShowOnlySelected]);
+    menu.addAction(m_actions[Command::HideSelected]);
+    menu.exec(m_view->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::menuSettings() {
+    database::IndexSettings before = m_db.table().settings();
+    SettingsDialog dialog(m_settings, m_db.table().settings(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!(before == m_db.table().settings())) m_db.setModified();
+    m_userNames = userNames();
+    std::array<std::string, core::kUserHeaderFieldCount> keys;
+    for (std::size_t k = 0; k < keys.size() && k < m_userNames.size(); ++k)
+        keys[k] = m_userNames[k];
+    m_extractor.setUserKeys(keys);
+    m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
+    m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
+    refreshList();
+}
+
+void MainWindow::menuColumns() {
+    ColumnsDialog dialog(m_db.table().settings(), m_userNames, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_db.setModified();
+    refreshList();
+}
+
+void MainWindow::menuEditMarks() {
+    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    if (slots.size() != 1) return;
+    const uint8_t marks = m_db.table().entry(slots.front()).marks;
+    QDialog dialog(this);
+    dialog.setWindowTitle(qs("マークの編集"));
+    auto* one = new QCheckBox(qs("マーク&1 (*)"), &dialog);
+    one->setChecked(marks & database::kMarkUser1);
+    auto* two = new QCheckBox(qs("マーク&2 (#)"), &dialog);
+    two->setChecked(marks & database::kMarkUser2);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(one);
+    layout->addWidget(two);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return;
+    editMarks(m_db, slots.front(), one->isChecked(), two->isChecked());
+    m_view->viewport()->update();
+    refreshState();
+}
+
+void MainWindow::deleteSelectedWithFiles() {
+    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    if (m_settings.deleteConfirm && !m_context.quiet &&
+        QMessageBox::question(
+            this, qs("Dalmir"),
+            qs("%1 個の棋譜ファイルをごみ箱に移動しますか？").arg(slots.size())) !=
+            QMessageBox::Yes) {
+        return;
+    }
+    for (const int slot : slots) {
+        std::string path = database::fileSystemFromStored(m_db.table().entry(slot).path());
+        if (!path.empty() && path.front() != '/') path = folder + path;
+        const QString file = fromFsPath(database::locateFile(path));
+        if (QFileInfo::exists(file) && !QFile::moveToTrash(file)) {
+            showMessage(qs("ファイル(") + file + qs(")をごみ箱に移動できませんでした。"));
+        }
+    }
+    deleteSlots(m_db, slots);
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::toggleRelativePaths() {
+    database::Registrar registrar(m_db, m_extractor, m_log, m_runner, m_registrationOptions);
+    const database::PathModeReport report = m_db.table().settings().relativePaths
+                                                ? registrar.makePathsAbsolute()
+                                                : registrar.makePathsRelative();
+    if (report.code == database::PathModeResult::Ok) m_db.setModified();
+    if (!report.message.empty()) showMessage(fromCp932(report.message));
+    if (auto it = m_actions.find(Command::RelativePaths); it != m_actions.end()) {
+        it->second->setCheckable(true);
+        it->second->setChecked(m_db.table().settings().relativePaths);
+    }
+    refreshList();
+}
+
+void MainWindow::openFolders() {
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
+        std::string path = database::fileSystemFromStored(m_db.table().entry(slot).path());
+        if (!path.empty() && path.front() != '/') path = folder + path;
+        const QString dir = QFileInfo(fromFsPath(path)).absolutePath();
+        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(dir))) {
+            QApplication::beep();
+            showMessage(qs("フォルダ(") + dir + qs(")が開けませんでした。"));
+        }
+    }
+}
+
+void MainWindow::showHelp() {
+    // Beside the program when run from the build, else where the install puts it.
+    const QStringList candidates = {
+        m_context.programFolder + qs("help/index.html"),
+        m_context.programFolder + qs("../share/dalmir/help/dalmir/index.html")};
+    for (const QString& file : candidates) {
+        if (QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
+    }
+    QApplication::beep();
+    showMessage(qs("ヘルプ(") + candidates.back() + qs(")が開けませんでした。"));
+}
+
+void MainWindow::showErrorLog() {
+    const QString log = fromFsPath(m_log.path());
+    if (log.isEmpty() || !QFileInfo::exists(log)) {
+        showMessage(qs("エラー記録はありません。"));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(log))) {
+        QApplication::beep();
+        showMessage(qs("エラー記録の表示に失敗しました。"));
+    }
+}
+
+void MainWindow::menuOpen() {
+    if (!confirmDiscard()) return;
+    const QString path = QFileDialog::getOpenFileName(
+        this, qs("開く"), {}, qs("データベース (*.dls *.DLS *.dlb *.DLB *.kix *.KIX)"));
+    if (!path.isEmpty()) openFile(path);
+}
+
+void MainWindow::menuSaveAs() {
+    const QString filter =
+        m_db.isBinary() ? qs("バイナリ棋譜 (*.dlb *.DLB)") : qs("棋譜情報 (*.dls *.DLS)");
+    const QString path = QFileDialog::getSaveFileName(this, qs("名前を付けて保存"), {}, filter);
+    if (!path.isEmpty()) saveFile(path);
+}
+
+void MainWindow::copyRecords(bool cut) {
+    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    std::vector<int32_t> ordered(slots.begin(), slots.end());
+    QApplication::clipboard()->setText(
+        fromCp932(database::copyRecordsAsText(m_db.table(), ordered)));
+    if (cut) deleteSelected();
+}
+
+void MainWindow::pasteRecords() {
+    if (m_db.isBinary()) return;
+    const std::vector<int> rows = selectedRows();
+    const std::size_t at =
+        rows.empty() ? m_db.table().displayOrder().size() : static_cast<std::size_t>(rows.front());
+    const database::PasteReport report = database::pasteRecordsFromText(
+        m_db.table(), toCp932(QApplication::clipboard()->text()), at);
+    for (const auto& message : report.messages) showMessage(fromCp932(message.text));
+    if (report.added > 0) m_db.setModified();
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::deleteSelected() {
+    deleteSlots(m_db, slotsOfRows(m_db.table(), selectedRows()));
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::copyListInfo() {
+    QApplication::clipboard()->setText(
+        fromCp932(listInfoText(m_db.table(), selectedRows(), m_userNames)));
+}
+
+void MainWindow::showAll() {
+    m_db.table().rebuildDisplayOrder();
+    (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::menuAddFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(this, qs("フォルダ指定追加"));
+    if (folder.isEmpty()) return;
+    database::FolderAdd request = database::folderAddFromSettings(m_db.table().settings());
+    request.folder = fsPath(folder);
+    startFolderAdd(request);
+}
+
+void MainWindow::menuDeleteFolder() {
+    const QString folder = QFileDialog::getExistingDirectory(this, qs("フォルダ指定削除"));
+    if (folder.isEmpty()) return;
+    startOperation(
+        qs("削除の中止(&Q)"),
+        [this, fs = fsPath(folder)](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const database::FolderDeleteReport report =
+                registrar.deleteByFolder(fs, database::DeleteKind::All, true);
+            if (!report.status.empty()) host.status(report.status);
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+}
+
+void MainWindow::menuCopyFiles() {
+    const QString target = QFileDialog::getExistingDirectory(this, qs("選択棋譜のコピー"));
+    if (target.isEmpty()) return;
+    const bool overwrite =
+        QMessageBox::question(this, qs("選択棋譜のコピー"),
+                              qs("同じ名前のファイルがあるとき、上書きしますか？")) ==
+        QMessageBox::Yes;
+    startCopyFiles(target, overwrite);
+}
+
+bool MainWindow::startCopyFiles(const QString& targetFolder, bool overwrite) {
+    if (isBusy()) return false;
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    std::vector<std::string> sources;
+    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
+        std::string path = database::fileSystemFromStored(m_db.table().entry(slot).path());
+        if (!path.empty() && path.front() != '/') path = folder + path;
+        sources.push_back(database::locateFile(path));
+    }
+    startOperation(
+        qs("コピーの中止(&Q)"),
+        [sources, target = fsPath(targetFolder), overwrite](database::OperationHost& host) {
+            (void)copyRecordFiles(sources, target, overwrite, host);
+        },
+        {});
+    return true;
+}
+
+void MainWindow::menuAddFile() {
+    const QString path = QFileDialog::getOpenFileName(this, qs("単独追加"));
+    if (!path.isEmpty()) startSingleAdd(path);
+}
+
+bool MainWindow::startSingleAdd(const QString& path) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, fs = fsPath(path)](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const database::RunReport run = registrar.addSingle(fs);
+            (void)run;
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+void MainWindow::showOnlySelected(bool keep) {
+    const std::vector<int> rows = selectedRows();
+    if (keep) {
+        showOnlyRows(m_db.table(), rows);
+    } else {
+        hideRows(m_db.table(), rows);
+    }
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::toggleMarks() {
+    toggleMarkOne(m_db, slotsOfRows(m_db.table(), selectedRows()));
+    m_view->viewport()->update();
+    refreshState();
+}
+
+void MainWindow::clearMarks() {
+    clearListedMarks(m_db);
+    m_view->viewport()->update();
+    refreshState();
+}
+
+void MainWindow::adoptOrder() {
+    if (adoptListOrder(m_db) == TableCommandResult::Done) {
+        (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    }
+    refreshList();
+}
+
+void MainWindow::keepListed() {
+    if (keepListedOnly(m_db) == TableCommandResult::Done) {
+        (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    }
+    m_view->clearSelection();
+    refreshList();
+}
+
+void MainWindow::setFileNameStyle(int style) {
+    m_db.table().settings().fileNameStyle = style;
+    m_db.setModified();
+    refreshList();
+}
+
+void MainWindow::toggleExtension() {
+    auto& s = m_db.table().settings();
+    s.fileNameExtension = !s.fileNameExtension;
+    m_db.setModified();
+    refreshList();
+}
+
+void MainWindow::setYearStyle(int style) {
+    m_db.table().settings().yearStyle = style;
+    m_db.setModified();
+    refreshList();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (isBusy()) {
+        // The operation ends at its next step; the window closes when asked again.
+        cancelOperation();
+        event->ignore();
+        return;
+    }
+    if (!confirmDiscard()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    QStringList databases;
+    std::vector<std::string> records;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString file = url.toLocalFile();
+        if (database::databaseKindOf(fsPath(file)) != database::DatabaseKind::Unknown) {
+            databases << file;
+        } else {
+            records.push_back(fsPath(file));
+        }
+    }
+    if (!databases.isEmpty()) {
+        openFiles(databases);
+    } else if (!records.empty()) {
+        startDroppedAdd(std::move(records));
+    }
+}
+
+bool MainWindow::startDroppedAdd(std::vector<std::string> fsPaths) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, files = std::move(fsPaths)](database::OperationHost& host) {
+            database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const database::RunReport run = registrar.addDropped(files);
+            (void)run;
+        },
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+    return true;
+}
+
+}  // namespace dalmir

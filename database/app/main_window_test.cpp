@@ -1,0 +1,298 @@
+#include "database/app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QSignalSpy>
+#include <QTableView>
+#include <atomic>
+
+#include "core/text/sjis.h"
+#include "database/app/qt_text.h"
+#include "database/logic/sort_order.h"
+#include "tests/support/test_records.h"
+
+// fontconfig keeps its caches until the process ends; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
+namespace dalmir {
+namespace {
+
+using database::Database;
+using database::IndexEntry;
+using database::IndexText;
+using database::ListMove;
+using database::testing::kifRecord;
+using database::testing::TempFolder;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "dalmir_app_tests";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+
+    std::unique_ptr<MainWindow> makeWindow() {
+        DalmirContext c;
+        c.settings = &settings;
+        c.programFolder = QString::fromStdString(folder.path()) + QStringLiteral("/");
+        c.dataFolder = c.programFolder;
+        c.quiet = true;
+        return std::make_unique<MainWindow>(c);
+    }
+
+    // Waits (in the event loop, no sleeping) until the running operation has finished.
+    static void waitForOperation(MainWindow& window) {
+        if (!window.isBusy()) return;
+        QSignalSpy done(&window, &MainWindow::operationDone);
+        ASSERT_TRUE(done.wait(30000));
+    }
+
+    // A binary database of n records: even records open with 7g7f, odd ones with 2g2f; the
+    // start dates run through the days of 2001 so that every date differs.
+    std::string writeBinaryDatabase(int n) {
+        Database db(n);
+        db.reset(true);
+        for (int i = 0; i < n; ++i) {
+            IndexEntry e;
+            e.setText(IndexText::Path, "/nowhere/" + std::to_string(i) + ".KIF");
+            e.setText(IndexText::BlackPlayer, "p" + std::to_string(i % 7));
+            e.start = {static_cast<uint16_t>(1990 + i % 20), static_cast<uint8_t>(1 + i % 12),
+                       static_cast<uint8_t>(1 + i % 28)};
+            const bool rook = i % 2 == 1;
+            std::vector<ListMove> list = {rook ? ListMove{27, 26} : ListMove{77, 76},
+                                          ListMove{33, 34}};
+            e.moveCount = 2;
+            EXPECT_GE(db.append(std::move(e), std::move(list)), 0);
+        }
+        const std::string path = folder.file("big.dlb");
+        EXPECT_EQ(database::saveDatabase(db, path), core::WriteResult::Ok);
+        return path;
+    }
+
+    TempFolder folder{"dalmir_window"};
+    AppSettings settings;
+};
+
+// Opening 2,000 records, sorting by a header twice, and a position search from the clipboard
+// text: the hit count shows in the status bar and the list holds the hits.
+TEST_F(MainWindowTest, OpenSortAndSearch) {
+    const std::string path = writeBinaryDatabase(2000);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    EXPECT_EQ(window->listModel()->rowCount(), 2000);
+    // Opening the same database again (F4 on the most recent one) keeps the window's own lock.
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：2000 / 2000"));
+
+    int dateSection = -1;
+    for (int s = 0; s < window->listModel()->columnCount(); ++s) {
+        if (window->listModel()->columnOfSection(s) == 6) dateSection = s;
+    }
+    ASSERT_GE(dateSection, 0);
+    auto dateOf = [&](int row) {
+        const auto& order = window->database().table().displayOrder();
+        return window->database().table().entry(order[static_cast<std::size_t>(row)]).start;
+    };
+    window->clickHeader(dateSection, false);
+    EXPECT_EQ(window->database().table().settings().sortOrder, 15);
+    EXPECT_GE(dateOf(0), dateOf(1999));
+    EXPECT_EQ(window->statusPane(2), QStringLiteral("表示順：対局日、新しい順"));
+    window->clickHeader(dateSection, false);
+    EXPECT_EQ(window->database().table().settings().sortOrder, 14);
+    EXPECT_LE(dateOf(0), dateOf(1999));
+    EXPECT_EQ(
+        window->listModel()->data(window->listModel()->index(0, dateSection), Qt::DisplayRole),
+        QStringLiteral("90/01/01"));
+
+    const std::vector<std::string> target = kifRecord({"７六歩(77)"});
+    QString text;
+    for (const auto& line : target) text += QString::fromStdString(line) + QStringLiteral("\n");
+    ASSERT_TRUE(window->startPositionSearch(text));
+    EXPECT_TRUE(window->isBusy());
+    EXPECT_EQ(window->listModel()->rowCount(), 0);  // frozen while the worker runs
+    waitForOperation(*window);
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：1000 / 2000"));
+    EXPECT_TRUE(window->statusPane(0).contains(QStringLiteral("1000")))
+        << window->statusPane(0).toStdString();
+    EXPECT_EQ(window->listModel()->rowCount(), 1000);
+    EXPECT_EQ(window->database().table().settings().sortOrder, 14);
+}
+
+// Cancelling a folder registration halfway keeps what was added, and the database saves and
+// reads back whole.
+TEST_F(MainWindowTest, CancelledRegistrationKeepsWhatWasAdded) {
+    for (int i = 0; i < 100; ++i) {
+        folder.write("records/" + std::to_string(100 + i) + ".kif", kifRecord({"７六歩(77)"}));
+    }
+    auto window = makeWindow();
+    std::atomic<int> polls{0};
+    window->runner().setStepHook([&] {
+        if (++polls == 3) window->cancelOperation();
+    });
+    database::FolderAdd request;
+    request.folder = folder.file("records");
+    ASSERT_TRUE(window->startFolderAdd(request));
+    waitForOperation(*window);
+    const int added = window->database().table().size();
+    EXPECT_GT(added, 0);
+    EXPECT_LT(added, 100);
+    EXPECT_EQ(window->listModel()->rowCount(), added);
+    EXPECT_TRUE(window->database().isModified());
+
+    const QString saved = QString::fromStdString(folder.file("part.dls"));
+    ASSERT_TRUE(window->saveFile(saved));
+    EXPECT_FALSE(window->database().isModified());
+    Database back;
+    ASSERT_EQ(database::openDatabase(back, fsPath(saved)).code, database::OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), added);
+}
+
+// Bad input changes nothing: an unknown extension, a broken file, a database locked by another
+// program; a failed save leaves the old file as it was.
+TEST_F(MainWindowTest, BadInputChangesNothing) {
+    const std::string good = writeBinaryDatabase(5);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(good)));
+
+    EXPECT_FALSE(window->openFile(QString::fromStdString(folder.file("x.kif"))));
+    EXPECT_EQ(window->messages().back(), QStringLiteral("ファイル(") +
+                                             QString::fromStdString(folder.file("x.kif")) +
+                                             QStringLiteral(")は、読めません。"));
+    folder.writeBytes("broken.dlb", "not a database");
+    EXPECT_FALSE(window->openFile(QString::fromStdString(folder.file("broken.dlb"))));
+    EXPECT_FALSE(window->openFile(QString::fromStdString(folder.file("missing.dls"))));
+    EXPECT_EQ(window->database().table().size(), 5);
+
+    const std::string other = folder.file("other.dls");
+    folder.writeBytes("other.dls", "# Dalmir V6.20\r\n");
+    database::DatabaseLock held;
+    ASSERT_EQ(database::lockDatabase(other, held, false), database::LockResult::Ok);
+    EXPECT_FALSE(window->openFile(QString::fromStdString(other)));
+    EXPECT_FALSE(window->saveFile(QString::fromStdString(other)));
+    EXPECT_EQ(window->database().table().size(), 5);
+    EXPECT_EQ(core::readFile(other), std::string("# Dalmir V6.20\r\n"));
+
+    window->openFiles({QStringLiteral("a.txt")});
+    EXPECT_EQ(window->messages().back(), QStringLiteral("ファイル(a.txt)は、読めません。"));
+}
+
+// Launching hands the viewer the record's absolute path and the hit's move; a record whose
+// file is gone gives the missing-record message.
+TEST_F(MainWindowTest, LaunchesTheViewer) {
+    const std::string record = folder.write("my records/a b.kif", kifRecord({"７六歩(77)"}));
+    Database db;
+    IndexEntry e;
+    e.setText(IndexText::Path, "my records/a b.kif");
+    ASSERT_GE(db.append(std::move(e)), 0);
+    IndexEntry gone;
+    gone.setText(IndexText::Path, "/nowhere/gone.kif");
+    ASSERT_GE(db.append(std::move(gone)), 0);
+    const std::string path = folder.file("rel.dls");
+    ASSERT_EQ(database::saveDatabase(db, path), core::WriteResult::Ok);
+
+    settings.tools.replayCommand = "viewer";
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    std::vector<QStringList> started;
+    window->setStarter([&](const QString& program, const QStringList& args) {
+        EXPECT_EQ(program, QStringLiteral("viewer"));
+        started.push_back(args);
+        return true;
+    });
+    window->listView()->selectAll();
+    window->launchSelected(LaunchCommand::Replay);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0],
+              (QStringList{QStringLiteral("/R"), fromFsPath(record), QStringLiteral("+0")}));
+    EXPECT_EQ(window->messages().back(), QStringLiteral("棋譜(/nowhere/gone.kif)がありません。"));
+
+    window->setStarter([](const QString&, const QStringList&) { return false; });
+    window->launchSelected(LaunchCommand::PositionEdit);
+    EXPECT_EQ(window->messages().back(), QStringLiteral("起動に失敗しました。(viewer /B)"));
+}
+
+// A binary record whose file is gone replays from its list: KI2 on the clipboard and "/C +%n".
+TEST_F(MainWindowTest, BinaryRecordWithoutFileGoesOnTheClipboard) {
+    const std::string path = writeBinaryDatabase(3);
+    settings.tools.replayCommand = "viewer";
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    std::vector<QStringList> started;
+    window->setStarter([&](const QString&, const QStringList& args) {
+        started.push_back(args);
+        return true;
+    });
+    window->listView()->selectRow(1);
+    window->launchSelected(LaunchCommand::Replay);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], (QStringList{QStringLiteral("/C"), QStringLiteral("+0")}));
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("big.kix No.2")))
+        << QApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(window->statusPane(0),
+              QStringLiteral("クリップボードへ棋譜(KI2形式)を出力しました。"));
+
+    // Play needs the file itself.
+    window->launchSelected(LaunchCommand::Play);
+    EXPECT_EQ(started.size(), 1u);
+    ASSERT_FALSE(window->messages().isEmpty());
+    EXPECT_EQ(window->messages().back(), QStringLiteral("棋譜(/nowhere/1.KIF)がありません。"));
+}
+
+// Header search, statistics and the duplicate check run on the worker and leave their results:
+// the hits listed, the report kept, the duplicates asked about (the quiet window cancels, so
+// nothing is deleted).
+TEST_F(MainWindowTest, SearchesStatisticsAndDuplicates) {
+    const std::string path = writeBinaryDatabase(40);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+
+    database::HeaderCriteria criteria;
+    criteria.black = "p3";
+    ASSERT_TRUE(window->startHeaderSearch(criteria));
+    waitForOperation(*window);
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：6 / 40"));  // 3, 10, 17, 24, 31, 38
+
+    ASSERT_TRUE(window->startStatistics(0));
+    waitForOperation(*window);
+    EXPECT_FALSE(window->lastReport().isEmpty());
+    ASSERT_TRUE(window->startStatistics(1, QStringLiteral("p3")));
+    waitForOperation(*window);
+    EXPECT_TRUE(window->lastReport().startsWith(QStringLiteral("棋譜数：    6")))
+        << window->lastReport().toStdString();
+
+    window->showAll();
+    database::DuplicateCriteria same;
+    same.sameDate = false;
+    same.samePlayers = false;
+    same.sameMoveCount = true;  // every record has two moves: all are pairs
+    ASSERT_TRUE(window->startDuplicateCheck(same));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 40);
+    EXPECT_FALSE(window->messages().isEmpty());
+}
+
+TEST_F(MainWindowTest, InputHistoriesAreKeptInTheDataFolder) {
+    const QString data = QString::fromStdString(folder.path()) + QStringLiteral("/");
+    {
+        InputHistories histories(data, settings);
+        histories.enter(QStringLiteral("棋戦"), QStringLiteral("名人戦"));
+        histories.enter(QStringLiteral("棋戦"), QStringLiteral("竜王戦"));
+        histories.enter(QStringLiteral("棋戦"), QString());
+    }
+    InputHistories again(data, settings);
+    ASSERT_NE(again.find(QStringLiteral("棋戦")), nullptr);
+    EXPECT_EQ(again.find(QStringLiteral("棋戦"))->entries(),
+              (std::vector<std::string>{"竜王戦", "名人戦"}));
+    settings.historyEvent = false;
+    InputHistories off(data, settings);
+    EXPECT_EQ(off.find(QStringLiteral("棋戦")), nullptr);
+}
+
+}  // namespace
+}  // namespace dalmir

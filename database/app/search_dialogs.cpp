@@ -1,0 +1,219 @@
+#include "database/app/search_dialogs.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "core/text/sjis.h"
+#include "database/app/qt_text.h"
+#include "database/engine/index/index_codes.h"
+
+namespace dalmir {
+
+namespace {
+
+QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+QDialogButtonBox* okCancel(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+database::IndexDate indexDate(const QDate& d) {
+    return {static_cast<uint16_t>(d.year()), static_cast<uint8_t>(d.month()),
+            static_cast<uint8_t>(d.day())};
+}
+
+// The suggestion list of a field: a CP932 text file in the program folder, one entry a line.
+QStringList suggestionList(const QString& programFolder, const QString& name) {
+    QFile file(programFolder + name + qs(".txt"));
+    QStringList out;
+    if (!file.open(QIODevice::ReadOnly)) return out;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QString text = fromCp932(line.trimmed().toStdString());
+        if (!text.isEmpty() && !text.startsWith(QLatin1Char('#'))) out << text;
+    }
+    return out;
+}
+
+}  // namespace
+
+InputHistories::InputHistories(QString dataFolder, const AppSettings& settings)
+    : m_folder(std::move(dataFolder)) {
+    const std::array<std::pair<const char*, bool>, 3> kinds = {{{"対局者", settings.historyPlayer},
+                                                                {"棋戦", settings.historyEvent},
+                                                                {"戦型", settings.historyOpening}}};
+    for (const auto& [name, on] : kinds) {
+        if (!on) continue;
+        InputHistory history(settings.historyCount);
+        QFile file(m_folder + qs(name) + qs(".his"));
+        if (file.open(QIODevice::ReadOnly)) history.load(file.readAll().toStdString());
+        m_histories.emplace(qs(name), std::move(history));
+    }
+}
+
+InputHistory* InputHistories::find(const QString& name) {
+    auto it = m_histories.find(name);
+    return it == m_histories.end() ? nullptr : &it->second;
+}
+
+void InputHistories::enter(const QString& name, const QString& text) {
+    InputHistory* history = find(name);
+    if (!history || !history->enter(text.toStdString()) || m_folder.isEmpty()) return;
+    QSaveFile file(m_folder + name + qs(".his"));
+    if (!file.open(QIODevice::WriteOnly)) return;
+    file.write(QByteArray::fromStdString(history->fileText()));
+    (void)file.commit();
+}
+
+HeaderSearchDialog::HeaderSearchDialog(AppSettings& settings, InputHistories& histories,
+                                       const QString& programFolder, QWidget* parent)
+    : QDialog(parent),
+      m_settings(settings),
+      m_histories(histories),
+      m_programFolder(programFolder) {
+    setWindowTitle(qs("条件検索"));
+    m_form = new QFormLayout;
+    m_black = field(qs("先手(下手)："), qs("対局者"), qs("対局者"));
+    m_white = field(qs("後手(上手)："), qs("対局者"), qs("対局者"));
+    m_playerA = field(qs("対局者："), qs("対局者"), qs("対局者"));
+    m_playerB = field(qs("対局者："), qs("対局者"), qs("対局者"));
+    m_event = field(qs("棋戦："), qs("棋戦"), qs("棋戦"));
+    m_opening = field(qs("戦型："), qs("戦型"), qs("戦型"));
+    m_fileName = new QLineEdit(this);
+    m_form->addRow(qs("ファイル名："), m_fileName);
+    m_handicap = new QComboBox(this);
+    m_handicap->addItem(qs("(指定なし)"));
+    for (int h = 0; h < database::kHandicapCount; ++h) {
+        m_handicap->addItem(fromCp932(database::handicapText(static_cast<uint8_t>(h))));
+    }
+    m_form->addRow(qs("手合割："), m_handicap);
+    m_fromOn = new QCheckBox(qs("日以降"), this);
+    m_from = new QDateEdit(
+        QDate(settings.dateFrom.year, settings.dateFrom.month, settings.dateFrom.day), this);
+    m_form->addRow(m_fromOn, m_from);
+    m_toOn = new QCheckBox(qs("日以前"), this);
+    m_to = new QDateEdit(QDate(settings.dateTo.year, settings.dateTo.month, settings.dateTo.day),
+                         this);
+    m_form->addRow(m_toOn, m_to);
+    m_ignoreBlanks = new QCheckBox(qs("対局者名の空白を無視する"), this);
+    m_form->addRow(m_ignoreBlanks);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(m_form);
+    layout->addWidget(okCancel(this));
+}
+
+QComboBox* HeaderSearchDialog::field(const QString& label, const QString& history,
+                                     const QString& listName) {
+    auto* box = new QComboBox(this);
+    box->setEditable(true);
+    box->addItem(QString());
+    if (InputHistory* h = m_histories.find(history)) {
+        for (const auto& entry : h->entries()) box->addItem(fromUtf8(entry));
+    }
+    box->addItems(suggestionList(m_programFolder, listName));
+    box->setCurrentIndex(0);
+    m_form->addRow(label, box);
+    return box;
+}
+
+database::HeaderCriteria HeaderSearchDialog::criteria() {
+    database::HeaderCriteria c;
+    auto take = [&](QComboBox* box, const QString& history) {
+        const QString text = box->currentText().trimmed();
+        m_histories.enter(history, text);
+        return toCp932(text);
+    };
+    c.black = take(m_black, qs("対局者"));
+    c.white = take(m_white, qs("対局者"));
+    c.playerA = take(m_playerA, qs("対局者"));
+    c.playerB = take(m_playerB, qs("対局者"));
+    c.event = take(m_event, qs("棋戦"));
+    c.opening = take(m_opening, qs("戦型"));
+    c.fileName = toCp932(m_fileName->text().trimmed());
+    c.handicap = m_handicap->currentIndex();
+    c.fromOn = m_fromOn->isChecked();
+    c.from = indexDate(m_from->date());
+    c.toOn = m_toOn->isChecked();
+    c.to = indexDate(m_to->date());
+    c.ignoreBlanks = m_ignoreBlanks->isChecked();
+    m_settings.dateFrom = {m_from->date().year(), m_from->date().month(), m_from->date().day()};
+    m_settings.dateTo = {m_to->date().year(), m_to->date().month(), m_to->date().day()};
+    return c;
+}
+
+DuplicateDialog::DuplicateDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(qs("棋譜の重複を調べる"));
+    const database::DuplicateCriteria defaults;
+    auto* form = new QFormLayout;
+    m_date = new QCheckBox(qs("対局日"), this);
+    m_date->setChecked(defaults.sameDate);
+    m_players = new QCheckBox(qs("対局者名"), this);
+    m_players->setChecked(defaults.samePlayers);
+    m_nameBytes = new QSpinBox(this);
+    m_nameBytes->setRange(1, 40);
+    m_nameBytes->setValue(defaults.nameBytes);
+    m_nameBytes->setSuffix(qs(" 字(半角)"));
+    m_blanks = new QCheckBox(qs("空白を無視する"), this);
+    m_moveCount = new QCheckBox(qs("手数"), this);
+    m_moveCount->setChecked(defaults.sameMoveCount);
+    m_moves = new QCheckBox(qs("棋譜"), this);
+    m_tolerance = new QSpinBox(this);
+    m_tolerance->setRange(0, 100);
+    m_tolerance->setSuffix(qs(" 手まで違いを許す"));
+    form->addRow(m_date);
+    form->addRow(m_players, m_nameBytes);
+    form->addRow(m_blanks);
+    form->addRow(m_moveCount);
+    form->addRow(m_moves, m_tolerance);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(okCancel(this));
+}
+
+database::DuplicateCriteria DuplicateDialog::criteria() const {
+    database::DuplicateCriteria c;
+    c.sameDate = m_date->isChecked();
+    c.samePlayers = m_players->isChecked();
+    c.nameBytes = m_nameBytes->value();
+    c.ignoreBlanks = m_blanks->isChecked();
+    c.sameMoveCount = m_moveCount->isChecked();
+    c.compareMoves = m_moves->isChecked();
+    c.moveTolerance = m_tolerance->value();
+    return c;
+}
+
+ReportDialog::ReportDialog(const QString& title, const QString& report, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(title);
+    m_text = new QPlainTextEdit(report, this);
+    m_text->setReadOnly(true);
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_text->setMinimumSize(520, 360);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    QPushButton* copy = buttons->addButton(qs("コピー(&C)"), QDialogButtonBox::ActionRole);
+    connect(copy, &QPushButton::clicked, this,
+            [this] { QApplication::clipboard()->setText(m_text->toPlainText()); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_text);
+    layout->addWidget(buttons);
+}
+
+QString ReportDialog::text() const { return m_text->toPlainText(); }
+
+}  // namespace dalmir

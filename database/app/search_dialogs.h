@@ -1,0 +1,92 @@
+// The dialogs of the table commands: the header search (条件検索) with its input histories,
+// the duplicate check's criteria, and the report window of the statistics.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <map>
+
+#include "database/engine/index/duplicate_criteria.h"
+#include "database/engine/search/search.h"
+#include "database/logic/app_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QFormLayout;
+class QLineEdit;
+class QPlainTextEdit;
+class QSpinBox;
+
+namespace dalmir {
+
+// The input histories of the dialogs, kept in the data folder as "<name>.his".
+class InputHistories {
+public:
+    InputHistories(QString dataFolder, const AppSettings& settings);
+    // The history of "対局者", "棋戦" or "戦型"; null when its switch is off.
+    InputHistory* find(const QString& name);
+    // Enters a text and writes the history's file.
+    void enter(const QString& name, const QString& text);
+
+private:
+    QString m_folder;
+    std::map<QString, InputHistory> m_histories;
+};
+
+class HeaderSearchDialog : public QDialog {
+public:
+    HeaderSearchDialog(AppSettings& settings, InputHistories& histories,
+                       const QString& programFolder, QWidget* parent = nullptr);
+    // The criteria as entered (CP932 texts); the date range is written back to the settings.
+    database::HeaderCriteria criteria();
+
+private:
+    QComboBox* field(const QString& label, const QString& history, const QString& listName);
+
+    AppSettings& m_settings;
+    InputHistories& m_histories;
+    QString m_programFolder;
+    QFormLayout* m_form = nullptr;
+    QComboBox* m_black = nullptr;
+    QComboBox* m_white = nullptr;
+    QComboBox* m_playerA = nullptr;
+    QComboBox* m_playerB = nullptr;
+    QComboBox* m_event = nullptr;
+    QComboBox* m_opening = nullptr;
+    QLineEdit* m_fileName = nullptr;
+    QComboBox* m_handicap = nullptr;
+    QCheckBox* m_fromOn = nullptr;
+    QDateEdit* m_from = nullptr;
+    QCheckBox* m_toOn = nullptr;
+    QDateEdit* m_to = nullptr;
+    QCheckBox* m_ignoreBlanks = nullptr;
+};
+
+class DuplicateDialog : public QDialog {
+public:
+    explicit DuplicateDialog(QWidget* parent = nullptr);
+    database::DuplicateCriteria criteria() const;
+
+private:
+    QCheckBox* m_date;
+    QCheckBox* m_players;
+    QSpinBox* m_nameBytes;
+    QCheckBox* m_blanks;
+    QCheckBox* m_moveCount;
+    QCheckBox* m_moves;
+    QSpinBox* m_tolerance;
+};
+
+// A statistics report shown in a fixed-width font, with a button that copies it.
+class ReportDialog : public QDialog {
+public:
+    ReportDialog(const QString& title, const QString& report, QWidget* parent = nullptr);
+    QString text() const;
+
+private:
+    QPlainTextEdit* m_text;
+};
+
+}  // namespace dalmir

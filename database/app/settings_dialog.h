@@ -1,0 +1,60 @@
+// The settings dialog "設定" with its pages 動作, ツール, エディタ, 棋譜情報 and 履歴, and the
+// dialog of the list's shown columns (表示項目).
+#pragma once
+
+#include <QDialog>
+#include <array>
+
+#include "database/engine/index/index_settings.h"
+#include "database/engine/index/list_cells.h"
+#include "database/logic/app_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace dalmir {
+
+class SettingsDialog : public QDialog {
+public:
+    // database: the open database's own switches (再現マーク, 自動更新) shown on the first page.
+    SettingsDialog(AppSettings& settings, database::IndexSettings& database,
+                   QWidget* parent = nullptr);
+    void accept() override;
+
+private:
+    AppSettings& m_settings;
+    database::IndexSettings& m_database;
+    QComboBox* m_defaultSort;
+    QCheckBox* m_replayMark;
+    QCheckBox* m_deleteConfirm;
+    QCheckBox* m_addErrors;
+    QCheckBox* m_autoUpdate;
+    QLineEdit* m_replayCommand;
+    QLineEdit* m_replayOptions;
+    QLineEdit* m_playOptions;
+    QLineEdit* m_printOptions;
+    QLineEdit* m_diagramOptions;
+    QLineEdit* m_editCommand;
+    QLineEdit* m_editOptions;
+    std::array<QLineEdit*, 5> m_userNames{};
+    QSpinBox* m_historyCount;
+    QCheckBox* m_historyPlayer;
+    QCheckBox* m_historyEvent;
+    QCheckBox* m_historyOpening;
+};
+
+class ColumnsDialog : public QDialog {
+public:
+    ColumnsDialog(database::IndexSettings& settings, const database::UserFieldNames& userNames,
+                  QWidget* parent = nullptr);
+    void accept() override;
+
+private:
+    database::IndexSettings& m_settings;
+    std::array<QCheckBox*, database::kColumnCount> m_shown{};
+    std::array<QSpinBox*, database::kColumnCount> m_widths{};
+};
+
+}  // namespace dalmir

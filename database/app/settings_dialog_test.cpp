@@ -1,0 +1,74 @@
+#include "database/app/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace dalmir {
+namespace {
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!QApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "dalmir_app_tests";
+            static char* argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+};
+
+// OK without changes keeps every value, the user-field sort orders included.
+TEST_F(SettingsDialogTest, UnchangedDialogKeepsTheSettings) {
+    AppSettings settings;
+    settings.userFieldNames[1] = "段位";
+    settings.defaultSort = 37;  // user field 2, descending
+    settings.tools.replayCommand = "/opt/tavrel";
+    settings.historyCount = 9;
+    settings.historyEvent = false;
+    database::IndexSettings database;
+    database.replayMark = true;
+    const AppSettings before = settings;
+    const database::IndexSettings databaseBefore = database;
+    SettingsDialog dialog(settings, database);
+    dialog.accept();
+    EXPECT_EQ(settings, before);
+    EXPECT_EQ(database, databaseBefore);
+}
+
+TEST_F(SettingsDialogTest, EditedValuesAreStored) {
+    AppSettings settings;
+    database::IndexSettings database;
+    SettingsDialog dialog(settings, database);
+    auto* sort = dialog.findChild<QComboBox*>();
+    ASSERT_NE(sort, nullptr);
+    // Without user-field names the list holds the 34 fixed orders only.
+    EXPECT_EQ(sort->count(), 34);
+    sort->setCurrentIndex(15);
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+        if (box->text().contains(QStringLiteral("マークを付ける"))) box->setChecked(true);
+    }
+    dialog.accept();
+    EXPECT_EQ(settings.defaultSort, 15);
+    EXPECT_TRUE(database.replayMark);
+}
+
+TEST_F(SettingsDialogTest, ColumnsDialogStoresFlagsAndWidths) {
+    database::IndexSettings settings;
+    ColumnsDialog dialog(settings, {"", "", "", "", ""});
+    const auto boxes = dialog.findChildren<QCheckBox*>();
+    ASSERT_EQ(boxes.size(), database::kColumnCount);
+    boxes[1]->setChecked(true);   // Mark, off by default
+    boxes[2]->setChecked(false);  // file name, on by default
+    dialog.accept();
+    EXPECT_EQ(settings.columnShown[1], 1);
+    EXPECT_EQ(settings.columnShown[2], 0);
+    EXPECT_EQ(settings.columnWidth, database::kDefaultColumnWidth);
+}
+
+}  // namespace
+}  // namespace dalmir

@@ -1,0 +1,78 @@
+// Which commands of the window can be chosen in the state it is in, and what the command line
+// and dropped files ask for.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dalmir {
+
+enum class Command : int {
+    New,
+    Open,
+    Save,
+    SaveAs,
+    PrintList,
+    PrintPreview,
+    RelativePaths,
+    Cut,
+    Copy,
+    Paste,
+    Delete,
+    DeleteWithFiles,
+    ListInfo,  // 棋譜情報出力
+    SelectAll,
+    HeaderSearch,
+    PositionSearch,
+    NextMoveSearch,
+    SequenceSearch,
+    ShowAll,  // 全棋譜表示
+    AddFolder,
+    AddFile,
+    DeleteFolder,
+    KeepListed,  // 表示棋譜以外を削除
+    UpdateAll,
+    UpdateSelected,
+    CopySelectedFiles,
+    ShowOnlySelected,
+    HideSelected,
+    EditMarks,
+    ToggleMark,
+    ClearMarks,
+    AdoptListOrder,  // 棋譜登録順の変更
+    Duplicates,
+    Replay,
+    Play,
+    PrintRecord,
+    Editor,
+    OpenFolder,
+    PositionEdit,
+    Statistics,
+    Card,
+    Settings,
+    ColumnsDialog,
+};
+
+// What the enabling depends on.
+struct WindowState {
+    bool busy = false;  // a long operation runs
+    int selected = 0;
+    int listed = 0;
+    int registered = 0;
+    bool hasEditor = false;
+    bool clipboardHasRecords = false;
+};
+
+bool isEnabled(Command command, const WindowState& state);
+
+// The command line or a drop: the database to open (the first database file given), and a
+// message "ファイル(%s)は、読めません。" (UTF-8) for every other file.
+struct OpenRequest {
+    std::string database;
+    std::vector<std::string> messages;
+};
+OpenRequest openRequest(const std::vector<std::string>& files);
+std::string unreadableFileMessage(std::string_view path);
+
+}  // namespace dalmir
