@@ -277,6 +277,7 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
     OpenReport r = openDatabase(db, path, profileNumber(o, "View/default_sort", 0));
     for (const std::string& notice : r.notices) host.printError(notice);
     for (const DlsMessage& m : r.index.messages) host.printError(m.text);
+    if (!r.indexNotice.empty()) host.printError(r.indexNotice);
     if (r.code != OpenResult::Ok) {
         host.printError(
             cli::withSystemReason(openErrorMessage(r.code, cli::argumentText(path)), path));

@@ -333,6 +333,27 @@ TEST_F(DalmirCliSearchTest, SequenceAndPositionSearchesShowTheNextMove) {
     EXPECT_EQ(run({"search-position", db, files.file("none.kif")}).exitCode, 1);
 }
 
+// A damaged position index is left unused: the search still finds the hits, and says why it
+// scanned.
+TEST_F(DalmirCliSearchTest, ADamagedPositionIndexIsReportedAndIgnored) {
+    using V = std::vector<std::string>;
+    const std::string binary = files.file("s.dlb");
+    const std::vector<std::string> paths = {files.file("a.kif"), files.file("b.kif"),
+                                            files.file("c.kif")};
+    std::vector<std::string> add = {"add", binary};
+    add.insert(add.end(), paths.begin(), paths.end());
+    ASSERT_EQ(run(add).exitCode, 0);
+    const std::string index = files.file("s.DPX");
+    ASSERT_TRUE(std::filesystem::exists(index));
+    std::filesystem::resize_file(index, 100);
+
+    std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
+    cli::RunReport r = run({"search-position", binary, target, "--ply", "1"});
+    EXPECT_EQ(names(r), (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+    EXPECT_NE(r.err.find("局面インデックス("), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("壊れているため、使わずに検索します。"), std::string::npos) << r.err;
+}
+
 TEST_F(DalmirCliSearchTest, StatisticsOverTheListOrASearch) {
     cli::RunReport r = run({"stats", db, "results"});
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -484,7 +484,8 @@ bool MainWindow::openFile(const QString& path) {
     m_db = std::move(opened);
     if (!sameFile) m_lock = std::move(lock);
     (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
-    m_panes[0]->setText(QString());
+    // A stale or damaged position index is only left unused; the status bar says so.
+    m_panes[0]->setText(fromCp932(report.indexNotice));
     if (m_context.recent) m_context.recent->add(fs);
     rebuildRecentMenu();
     refreshList();
