@@ -149,7 +149,7 @@ uint64_t checksum(const char* data, std::size_t size) {
         h = mixWord(h, w);
     }
     uint64_t tail = 0;
-    std::memcpy(&tail, data + i, size - i);
+    if (size > i) std::memcpy(&tail, data + i, size - i);  // data may be null when size is 0
     return mixWord(h, tail);
 }
 
