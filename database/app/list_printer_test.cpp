@@ -10,6 +10,7 @@
 #include "core/text/sjis.h"
 #include "database/app/main_window.h"
 #include "database/app/qt_text.h"
+#include "tests/support/qt_application.h"
 #include "tests/support/test_records.h"
 
 namespace dalmir {
@@ -19,14 +20,7 @@ using database::testing::TempFolder;
 
 class ListPrinterTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "dalmir_app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
 
     static database::Database sample(int n) {
         database::Database db(n);

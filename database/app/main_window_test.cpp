@@ -11,6 +11,7 @@
 #include "core/text/sjis.h"
 #include "database/app/qt_text.h"
 #include "database/logic/sort_order.h"
+#include "tests/support/qt_application.h"
 #include "tests/support/test_records.h"
 
 // fontconfig keeps its caches until the process ends; the leak checker is told so.
@@ -28,14 +29,7 @@ using database::testing::TempFolder;
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "dalmir_app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
 
     std::unique_ptr<MainWindow> makeWindow() {
         DalmirContext c;

@@ -7,19 +7,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "tests/support/qt_application.h"
+
 namespace dalmir {
 namespace {
 
 class SettingsDialogTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "dalmir_app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
 };
 
 // OK without changes keeps every value, the user-field sort orders included.

@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "core/text/sjis.h"
+#include "tests/support/qt_application.h"
 #include "viewer/app/main_window.h"
 
 namespace viewer {
@@ -21,14 +22,7 @@ using core::makePiece;
 // centres, keys to the focused board, menu actions triggered.
 class BoardInputTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tavrel_app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
         AppContext c;
         c.settings = &settings;

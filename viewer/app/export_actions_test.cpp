@@ -11,6 +11,7 @@
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
 #include "core/text/sjis.h"
+#include "tests/support/qt_application.h"
 #include "viewer/app/main_window.h"
 #include "viewer/app/print_preview_view.h"
 #include "viewer/platform/clipboard_text.h"
@@ -24,14 +25,7 @@ using core::sjis;
 // The output commands driven through the window's menu actions, offscreen.
 class ExportActionsTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tavrel_app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
         AppContext c;
         c.settings = &settings;

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "core/text/sjis.h"
+#include "tests/support/qt_application.h"
 #include "viewer/settings/environment_file.h"
 
 // fontconfig keeps its caches until the process ends; the leak checker is told so.
@@ -23,14 +24,7 @@ using core::sjis;
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tavrel_app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
 
     std::unique_ptr<MainWindow> makeWindow(bool writable = false) {
         AppContext c;

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "core/text/sjis.h"
+#include "tests/support/qt_application.h"
 #include "viewer/app/main_window.h"
 #include "viewer/logic/continuous_replay.h"
 #include "viewer/logic/navigation.h"
@@ -28,14 +29,7 @@ const char* const kRecord =
 
 class NavigationWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tavrel_app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
         settings.positionAfterLoad = 0;
         settings.recordWindow.shown = 1;

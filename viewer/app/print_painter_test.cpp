@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "core/text/sjis.h"
+#include "tests/support/qt_application.h"
 #include "tests/support/temp_folder.h"
 #include "viewer/logic/document_test_fixture.h"
 
@@ -26,14 +27,7 @@ const char* const kRecord =
 // Pages printed to PDF and read back as text.
 class PrintToPdfTest : public testing_support::DocumentFixture {
 protected:
-    static void SetUpTestSuite() {
-        if (!QApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tavrel_app_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
             QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {

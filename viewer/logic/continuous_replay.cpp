@@ -111,7 +111,15 @@ void ContinuousReplay::begin() {
     bool resuming = m_doc.store().current() == m_stoppedAt;
     m_stoppedAt = core::kNoNode;
     noteLeft();
-    if (resuming || m_host.shiftHeld()) {
+    if (resuming) {
+        stepOnce();
+        return;
+    }
+    checkThenStep();
+}
+
+void ContinuousReplay::checkThenStep() {
+    if (m_host.shiftHeld()) {
         stepOnce();
         return;
     }
@@ -157,22 +165,7 @@ void ContinuousReplay::stepOnce() {
     m_host.startReplayTimer(interval() * 100);
 }
 
-void ContinuousReplay::afterInterval() {
-    if (m_host.shiftHeld()) {
-        stepOnce();
-        return;
-    }
-    StopDecision d = stopDecisionHere(m_doc);
-    if (d.kind == StopDecision::Kind::Stop) {
-        m_stoppedAt = m_doc.store().current();
-        finish(true);
-    } else if (d.kind == StopDecision::Kind::Pause) {
-        m_phase = Phase::Pause;
-        m_host.startReplayTimer(d.pauseMs);
-    } else {
-        stepOnce();
-    }
-}
+void ContinuousReplay::afterInterval() { checkThenStep(); }
 
 void ContinuousReplay::timerFired() {
     if (!running()) return;

@@ -116,6 +116,8 @@ private:
     };
     void begin();
     void afterInterval();
+    // The stop check (Shift skips it), then a pause, a stop or the next step.
+    void checkThenStep();
     void stepOnce();
     void finish(bool showPause);
     void changeSpeed(int interval);
