@@ -354,6 +354,19 @@ TEST_F(DalmirCliSearchTest, ADamagedPositionIndexIsReportedAndIgnored) {
     EXPECT_NE(r.err.find("壊れているため、使わずに検索します。"), std::string::npos) << r.err;
 }
 
+// A binary pair converted from a text database comes with its position index, and searches
+// through it find what the text database finds.
+TEST_F(DalmirCliSearchTest, AConvertedPairGetsItsPositionIndex) {
+    using V = std::vector<std::string>;
+    const std::string binary = files.file("c.dlb");
+    ASSERT_EQ(run({"convert", db, binary}).exitCode, 0);
+    ASSERT_TRUE(std::filesystem::exists(files.file("c.DPX")));
+    std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
+    cli::RunReport r = run({"search-position", binary, target, "--ply", "1"});
+    EXPECT_EQ(names(r), (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+    EXPECT_EQ(r.err.find("局面インデックス("), std::string::npos) << r.err;
+}
+
 TEST_F(DalmirCliSearchTest, StatisticsOverTheListOrASearch) {
     cli::RunReport r = run({"stats", db, "results"});
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -11,6 +11,7 @@
 #include "core/text/sjis.h"
 #include "database/engine/index/fs_paths.h"
 #include "database/engine/index/index_paths.h"
+#include "database/engine/store/database.h"
 #include "database/engine/store/position_index.h"
 
 namespace database {
@@ -353,6 +354,17 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
     const uint32_t generation = nextGeneration(dlb, 0);
     result.code = writePair(dlb, formatDlb(lists, lists.size(), generation), kix,
                             formatDls(out, DlsWriteMode::Unskipped, skip, generation));
+    if (result.code == core::WriteResult::Ok) {
+        // The new pair gets its position index from what it holds as read back, so that the
+        // index matches the pair exactly. The index is optional: without it searches scan.
+        Database written(std::max(out.capacity(), 1));
+        if (openDatabase(written, dlb).code == OpenResult::Ok) {
+            if (std::shared_ptr<const PositionIndex> index =
+                    PositionIndex::build(written.table(), written.lists())) {
+                (void)writePositionIndex(dlb, *index);
+            }
+        }
+    }
     return result;
 }
 
