@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include "core/text/path_text.h"
+#include "database/app/folder_add_dialog.h"
 #include "database/app/list_printer.h"
 #include "database/app/qt_text.h"
 #include "database/app/settings_dialog.h"
@@ -1080,11 +1081,13 @@ void MainWindow::showAll() {
 }
 
 void MainWindow::menuAddFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, qs("フォルダ指定追加"));
-    if (folder.isEmpty()) return;
-    database::FolderAdd request = database::folderAddFromSettings(m_db.table().settings());
-    request.folder = fsPath(folder);
-    startFolderAdd(request);
+    FolderAddDialog dialog(m_db.table().settings(), m_db.isBinary(), m_addSkipDuplicates,
+                           m_addDuplicates, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const FolderAddForm chosen = dialog.form();
+    m_addSkipDuplicates = chosen.skipDuplicates;
+    m_addDuplicates = chosen.duplicates;
+    startFolderAdd(dialog.request());
 }
 
 void MainWindow::menuDeleteFolder() {

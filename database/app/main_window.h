@@ -184,6 +184,9 @@ private:
     database::RecordExtractor m_extractor;
     database::ErrorLog m_log;
     database::RegistrationOptions m_registrationOptions;
+    // Adding by folder's skip-duplicates switch and criteria, kept for the run of the program.
+    bool m_addSkipDuplicates = false;
+    database::DuplicateCriteria m_addDuplicates;
     std::unique_ptr<database::Searcher> m_searcher;
     OperationRunner m_runner;
     ListModel* m_model = nullptr;

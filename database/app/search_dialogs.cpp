@@ -185,6 +185,18 @@ DuplicateDialog::DuplicateDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(okCancel(this));
 }
 
+void DuplicateDialog::setCriteria(const database::DuplicateCriteria& c, bool moveLists) {
+    m_date->setChecked(c.sameDate);
+    m_players->setChecked(c.samePlayers);
+    m_nameBytes->setValue(c.nameBytes);
+    m_blanks->setChecked(c.ignoreBlanks);
+    m_moveCount->setChecked(c.sameMoveCount);
+    m_moves->setChecked(moveLists && c.compareMoves);
+    m_moves->setEnabled(moveLists);
+    m_tolerance->setValue(c.moveTolerance);
+    m_tolerance->setEnabled(moveLists);
+}
+
 database::DuplicateCriteria DuplicateDialog::criteria() const {
     database::DuplicateCriteria c;
     c.sameDate = m_date->isChecked();

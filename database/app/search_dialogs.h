@@ -67,6 +67,9 @@ private:
 class DuplicateDialog : public QDialog {
 public:
     explicit DuplicateDialog(QWidget* parent = nullptr);
+    // Shows the given criteria; without move lists (a text database) that criterion is off
+    // and can't be chosen.
+    void setCriteria(const database::DuplicateCriteria& criteria, bool moveLists);
     database::DuplicateCriteria criteria() const;
 
 private:
