@@ -211,7 +211,7 @@ void MainWindow::buildMenus() {
     addCommand(table, Command::HeaderSearch, qs("条件検索(&F)..."), QKeySequence(qs("Ctrl+F")),
                [this] { menuHeaderSearch(); });
     addCommand(table, Command::PositionSearch, qs("局面検索(&Y)..."), QKeySequence(qs("Ctrl+D")),
-               [this] { startPositionSearch(QApplication::clipboard()->text()); });
+               [this] { menuPositionSearch(); });
     addCommand(table, Command::NextMoveSearch, qs("次の手検索(&N)"), {},
                [this] { startNextMoveSearch(); });
     addCommand(table, Command::SequenceSearch, qs("手順検索(&T)..."), QKeySequence(qs("Ctrl+Y")),
@@ -588,16 +588,37 @@ void MainWindow::finishOperation() {
 }
 
 bool MainWindow::startPositionSearch(const QString& clipboardText) {
+    const PositionSearchForm form =
+        positionSearchForm(m_positionForm, m_settings, m_db.table().settings());
+    return startPositionSearch(clipboardText,
+                               decidePositionSearch(form, m_settings, m_db.table().settings()));
+}
+
+void MainWindow::menuPositionSearch() {
+    if (isBusy()) return;
+    const QString text = QApplication::clipboard()->text();
+    const database::TargetRead target = database::readTarget(toCp932(text));
+    if (!target.ok) {
+        showMessage(fromCp932(target.message));
+        return;
+    }
+    m_panes[0]->setText(qs("クリップボードから棋譜、局面を読み込みました。"));
+    PositionSearchDialog dialog(
+        positionSearchForm(m_positionForm, m_settings, m_db.table().settings()), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    m_positionForm = dialog.form();
+    startPositionSearch(text,
+                        decidePositionSearch(m_positionForm, m_settings, m_db.table().settings()));
+}
+
+bool MainWindow::startPositionSearch(const QString& clipboardText,
+                                     const database::PositionSearchOptions& options) {
     if (isBusy()) return false;
     const database::TargetRead target = database::readTarget(toCp932(clipboardText));
     if (!target.ok) {
         showMessage(fromCp932(target.message));
         return false;
     }
-    database::PositionSearchOptions options;
-    options.alsoReversed = m_settings.findReversed;
-    options.ignoreEdgePawns = m_settings.findIgnoreEdges;
-    options.allRecords = true;
     auto report = std::make_shared<database::SearchReport>();
     startOperation(
         qs("局面検索の中止(&Q)"),

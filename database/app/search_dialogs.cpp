@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -154,6 +157,49 @@ database::HeaderCriteria HeaderSearchDialog::criteria() {
     m_settings.dateFrom = {m_from->date().year(), m_from->date().month(), m_from->date().day()};
     m_settings.dateTo = {m_to->date().year(), m_to->date().month(), m_to->date().day()};
     return c;
+}
+
+PositionSearchDialog::PositionSearchDialog(const PositionSearchForm& start, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(qs("局面検索"));
+    const auto box = [this](const char* name, const char* text, bool on) {
+        auto* c = new QCheckBox(qs(text), this);
+        c->setObjectName(qs(name));
+        c->setChecked(on);
+        return c;
+    };
+    m_side = box("side", "手番の一致を調べる(&T)", start.sideMustMatch);
+    m_reversed = box("reversed", "反転局面も検索する(&R)", start.alsoReversed);
+    m_edges = box("edges", "端歩は調べない(&H)", start.ignoreEdgePawns);
+    m_all = box("all", "全棋譜を対象にする(&A)", start.allRecords);
+    m_replay = box("replay", "棋譜を自動再現する(&K)", start.autoReplay);
+    m_replayCount = new QSpinBox(this);
+    m_replayCount->setObjectName(qs("replayCount"));
+    m_replayCount->setRange(0, kMaxAutoReplayCount);
+    m_replayCount->setValue(start.replayCount);
+    m_replayCount->setEnabled(start.autoReplay);
+    connect(m_replay, &QCheckBox::toggled, m_replayCount, &QWidget::setEnabled);
+
+    auto* replayGroup = new QGroupBox(qs("自動再現"), this);
+    auto* replayLayout = new QHBoxLayout(replayGroup);
+    replayLayout->addWidget(m_replay);
+    replayLayout->addWidget(new QLabel(qs("棋譜数："), replayGroup));
+    replayLayout->addWidget(m_replayCount);
+    auto* layout = new QVBoxLayout(this);
+    for (QCheckBox* c : {m_side, m_reversed, m_edges, m_all}) layout->addWidget(c);
+    layout->addWidget(replayGroup);
+    layout->addWidget(okCancel(this));
+}
+
+PositionSearchForm PositionSearchDialog::form() const {
+    PositionSearchForm f;
+    f.sideMustMatch = m_side->isChecked();
+    f.alsoReversed = m_reversed->isChecked();
+    f.ignoreEdgePawns = m_edges->isChecked();
+    f.allRecords = m_all->isChecked();
+    f.autoReplay = m_replay->isChecked();
+    f.replayCount = m_replayCount->value();
+    return f;
 }
 
 DuplicateDialog::DuplicateDialog(QWidget* parent) : QDialog(parent) {

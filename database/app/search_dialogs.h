@@ -10,6 +10,7 @@
 #include "database/engine/index/duplicate_criteria.h"
 #include "database/engine/search/search.h"
 #include "database/logic/app_settings.h"
+#include "database/logic/position_search_form.h"
 
 class QCheckBox;
 class QComboBox;
@@ -62,6 +63,21 @@ private:
     QCheckBox* m_toOn = nullptr;
     QDateEdit* m_to = nullptr;
     QCheckBox* m_ignoreBlanks = nullptr;
+};
+
+// 局面検索: how positions are compared, which records, and the automatic replay of the hits.
+class PositionSearchDialog : public QDialog {
+public:
+    explicit PositionSearchDialog(const PositionSearchForm& start, QWidget* parent = nullptr);
+    PositionSearchForm form() const;
+
+private:
+    QCheckBox* m_side;
+    QCheckBox* m_reversed;
+    QCheckBox* m_edges;
+    QCheckBox* m_all;
+    QCheckBox* m_replay;
+    QSpinBox* m_replayCount;
 };
 
 class DuplicateDialog : public QDialog {
