@@ -727,18 +727,10 @@ void MainWindow::menuHeaderSearch() {
 }
 
 void MainWindow::menuSequenceSearch() {
-    QStringList patterns;
-    QFile list(m_context.programFolder + qs("手順.txt"));
-    if (list.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : list.readAll().split('\n')) {
-            const QString text = fromCp932(line.trimmed().toStdString());
-            if (!text.isEmpty()) patterns << text;
-        }
-    }
-    bool ok = false;
-    const QString pattern =
-        QInputDialog::getItem(this, qs("手順検索"), qs("手順："), patterns, 0, true, &ok);
-    if (ok && !pattern.trimmed().isEmpty()) startSequenceSearch(pattern.trimmed());
+    SequenceSearchDialog dialog(m_histories, m_context.programFolder, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QString pattern = dialog.pattern();
+    if (!pattern.isEmpty()) startSequenceSearch(pattern);
 }
 
 void MainWindow::menuDuplicates() {

@@ -57,9 +57,10 @@ QStringList suggestionList(const QString& programFolder, const QString& name) {
 
 InputHistories::InputHistories(QString dataFolder, const AppSettings& settings)
     : m_folder(std::move(dataFolder)) {
-    const std::array<std::pair<const char*, bool>, 3> kinds = {{{"対局者", settings.historyPlayer},
+    const std::array<std::pair<const char*, bool>, 4> kinds = {{{"対局者", settings.historyPlayer},
                                                                 {"棋戦", settings.historyEvent},
-                                                                {"戦型", settings.historyOpening}}};
+                                                                {"戦型", settings.historyOpening},
+                                                                {"手順", true}}};
     for (const auto& [name, on] : kinds) {
         if (!on) continue;
         InputHistory history(settings.historyCount);
@@ -157,6 +158,47 @@ database::HeaderCriteria HeaderSearchDialog::criteria() {
     m_settings.dateFrom = {m_from->date().year(), m_from->date().month(), m_from->date().day()};
     m_settings.dateTo = {m_to->date().year(), m_to->date().month(), m_to->date().day()};
     return c;
+}
+
+SequenceSearchDialog::SequenceSearchDialog(InputHistories& histories, const QString& programFolder,
+                                           QWidget* parent)
+    : QDialog(parent), m_histories(histories) {
+    setWindowTitle(qs("手順検索"));
+    m_pattern = new QComboBox(this);
+    m_pattern->setObjectName(qs("pattern"));
+    m_pattern->setEditable(true);
+    m_pattern->setMinimumWidth(360);
+    QStringList items;
+    if (InputHistory* h = m_histories.find(qs("手順"))) {
+        for (const auto& entry : h->entries()) items << fromUtf8(entry);
+    }
+    // Pattern lines are kept whole: a "#" starts a comment inside a pattern.
+    QFile list(programFolder + qs("手順.txt"));
+    if (list.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : list.readAll().split('\n')) {
+            const QString text = fromCp932(line.trimmed().toStdString());
+            if (!text.isEmpty() && !items.contains(text)) items << text;
+        }
+    }
+    m_pattern->addItems(items);
+    if (!items.isEmpty()) m_pattern->setCurrentIndex(0);
+    auto* form = new QFormLayout;
+    form->addRow(qs("手順指定："), m_pattern);
+    auto* help = new QLabel(qs("<指し手> = [<手番>]<移動先><駒>[<手の種類>]\n\n"
+                               "<手の種類> = 成、不(成)、打、移、取、合、移動合\n\n"
+                               "指し手は、\",\"で区切り、８手まで指定可"),
+                            this);
+    help->setTextFormat(Qt::PlainText);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(help);
+    layout->addWidget(okCancel(this));
+}
+
+QString SequenceSearchDialog::pattern() {
+    const QString text = m_pattern->currentText().trimmed();
+    m_histories.enter(qs("手順"), text);
+    return text;
 }
 
 PositionSearchDialog::PositionSearchDialog(const PositionSearchForm& start, QWidget* parent)

@@ -26,7 +26,8 @@ namespace dalmir {
 class InputHistories {
 public:
     InputHistories(QString dataFolder, const AppSettings& settings);
-    // The history of "対局者", "棋戦" or "戦型"; null when its switch is off.
+    // The history of "対局者", "棋戦" or "戦型" (null when its switch is off), or of "手順" (the
+    // sequence search's patterns, always kept).
     InputHistory* find(const QString& name);
     // Enters a text and writes the history's file.
     void enter(const QString& name, const QString& text);
@@ -63,6 +64,19 @@ private:
     QCheckBox* m_toOn = nullptr;
     QDateEdit* m_to = nullptr;
     QCheckBox* m_ignoreBlanks = nullptr;
+};
+
+// 手順検索: the pattern, offered from the pattern history and the program folder's 手順.txt.
+class SequenceSearchDialog : public QDialog {
+public:
+    SequenceSearchDialog(InputHistories& histories, const QString& programFolder,
+                         QWidget* parent = nullptr);
+    // The pattern as entered, without surrounding blanks; a non-empty one enters the history.
+    QString pattern();
+
+private:
+    InputHistories& m_histories;
+    QComboBox* m_pattern;
 };
 
 // 局面検索: how positions are compared, which records, and the automatic replay of the hits.
