@@ -322,7 +322,7 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
             }
             break;
         case core::DatabaseRequest::SearchPosition:
-            startPositionSearch(QApplication::clipboard()->text());
+            menuPositionSearch();  // F5 asks like Ctrl+D
             break;
         case core::DatabaseRequest::RegisterRecord: {
             const QString path = QApplication::clipboard()->text().trimmed();
@@ -603,12 +603,15 @@ void MainWindow::menuPositionSearch() {
         return;
     }
     m_panes[0]->setText(qs("クリップボードから棋譜、局面を読み込みました。"));
-    PositionSearchDialog dialog(
-        positionSearchForm(m_positionForm, m_settings, m_db.table().settings()), this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    m_positionForm = dialog.form();
-    startPositionSearch(text,
-                        decidePositionSearch(m_positionForm, m_settings, m_db.table().settings()));
+    PositionSearchForm form =
+        positionSearchForm(m_positionForm, m_settings, m_db.table().settings());
+    if (!m_context.quiet) {  // without a user, the last choices
+        PositionSearchDialog dialog(form, this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        form = dialog.form();
+    }
+    m_positionForm = form;
+    startPositionSearch(text, decidePositionSearch(form, m_settings, m_db.table().settings()));
 }
 
 bool MainWindow::startPositionSearch(const QString& clipboardText,
