@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include "core/text/path_text.h"
+#include "database/app/folder_add_dialog.h"
 #include "database/app/list_printer.h"
 #include "database/app/qt_text.h"
 #include "database/app/settings_dialog.h"
@@ -210,7 +211,7 @@ void MainWindow::buildMenus() {
     addCommand(table, Command::HeaderSearch, qs("条件検索(&F)..."), QKeySequence(qs("Ctrl+F")),
                [this] { menuHeaderSearch(); });
     addCommand(table, Command::PositionSearch, qs("局面検索(&Y)..."), QKeySequence(qs("Ctrl+D")),
-               [this] { startPositionSearch(QApplication::clipboard()->text()); });
+               [this] { menuPositionSearch(); });
     addCommand(table, Command::NextMoveSearch, qs("次の手検索(&N)"), {},
                [this] { startNextMoveSearch(); });
     addCommand(table, Command::SequenceSearch, qs("手順検索(&T)..."), QKeySequence(qs("Ctrl+Y")),
@@ -321,7 +322,7 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
             }
             break;
         case core::DatabaseRequest::SearchPosition:
-            startPositionSearch(QApplication::clipboard()->text());
+            menuPositionSearch();  // F5 asks like Ctrl+D
             break;
         case core::DatabaseRequest::RegisterRecord: {
             const QString path = QApplication::clipboard()->text().trimmed();
@@ -587,16 +588,40 @@ void MainWindow::finishOperation() {
 }
 
 bool MainWindow::startPositionSearch(const QString& clipboardText) {
+    const PositionSearchForm form =
+        positionSearchForm(m_positionForm, m_settings, m_db.table().settings());
+    return startPositionSearch(clipboardText,
+                               decidePositionSearch(form, m_settings, m_db.table().settings()));
+}
+
+void MainWindow::menuPositionSearch() {
+    if (isBusy()) return;
+    const QString text = QApplication::clipboard()->text();
+    const database::TargetRead target = database::readTarget(toCp932(text));
+    if (!target.ok) {
+        showMessage(fromCp932(target.message));
+        return;
+    }
+    m_panes[0]->setText(qs("クリップボードから棋譜、局面を読み込みました。"));
+    PositionSearchForm form =
+        positionSearchForm(m_positionForm, m_settings, m_db.table().settings());
+    if (!m_context.quiet) {  // without a user, the last choices
+        PositionSearchDialog dialog(form, this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        form = dialog.form();
+    }
+    m_positionForm = form;
+    startPositionSearch(text, decidePositionSearch(form, m_settings, m_db.table().settings()));
+}
+
+bool MainWindow::startPositionSearch(const QString& clipboardText,
+                                     const database::PositionSearchOptions& options) {
     if (isBusy()) return false;
     const database::TargetRead target = database::readTarget(toCp932(clipboardText));
     if (!target.ok) {
         showMessage(fromCp932(target.message));
         return false;
     }
-    database::PositionSearchOptions options;
-    options.alsoReversed = m_settings.findReversed;
-    options.ignoreEdgePawns = m_settings.findIgnoreEdges;
-    options.allRecords = true;
     auto report = std::make_shared<database::SearchReport>();
     startOperation(
         qs("局面検索の中止(&Q)"),
@@ -705,18 +730,10 @@ void MainWindow::menuHeaderSearch() {
 }
 
 void MainWindow::menuSequenceSearch() {
-    QStringList patterns;
-    QFile list(m_context.programFolder + qs("手順.txt"));
-    if (list.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : list.readAll().split('\n')) {
-            const QString text = fromCp932(line.trimmed().toStdString());
-            if (!text.isEmpty()) patterns << text;
-        }
-    }
-    bool ok = false;
-    const QString pattern =
-        QInputDialog::getItem(this, qs("手順検索"), qs("手順："), patterns, 0, true, &ok);
-    if (ok && !pattern.trimmed().isEmpty()) startSequenceSearch(pattern.trimmed());
+    SequenceSearchDialog dialog(m_histories, m_context.programFolder, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QString pattern = dialog.pattern();
+    if (!pattern.isEmpty()) startSequenceSearch(pattern);
 }
 
 void MainWindow::menuDuplicates() {
@@ -1080,11 +1097,13 @@ void MainWindow::showAll() {
 }
 
 void MainWindow::menuAddFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, qs("フォルダ指定追加"));
-    if (folder.isEmpty()) return;
-    database::FolderAdd request = database::folderAddFromSettings(m_db.table().settings());
-    request.folder = fsPath(folder);
-    startFolderAdd(request);
+    FolderAddDialog dialog(m_db.table().settings(), m_db.isBinary(), m_addSkipDuplicates,
+                           m_addDuplicates, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const FolderAddForm chosen = dialog.form();
+    m_addSkipDuplicates = chosen.skipDuplicates;
+    m_addDuplicates = chosen.duplicates;
+    startFolderAdd(dialog.request());
 }
 
 void MainWindow::menuDeleteFolder() {

@@ -23,6 +23,7 @@
 #include "database/engine/store/database_lock.h"
 #include "database/logic/app_settings.h"
 #include "database/logic/command_state.h"
+#include "database/logic/position_search_form.h"
 #include "database/logic/recent_databases.h"
 
 class QAction;
@@ -66,7 +67,10 @@ public:
     void setSortOrder(int code);
 
     // Long operations; false when one runs already.
+    // A position search with the options of the last 局面検索 dialog of this run.
     bool startPositionSearch(const QString& clipboardText);
+    bool startPositionSearch(const QString& clipboardText,
+                             const database::PositionSearchOptions& options);
     bool startFolderAdd(const database::FolderAdd& request);
     // Copies the selected records' files into a folder.
     bool startCopyFiles(const QString& targetFolder, bool overwrite);
@@ -166,6 +170,7 @@ private:
     void deleteSelected();
     void copyListInfo();
     void menuAddFolder();
+    void menuPositionSearch();
     void menuAddFile();
     void showOnlySelected(bool keep);
     void toggleMarks();
@@ -184,6 +189,11 @@ private:
     database::RecordExtractor m_extractor;
     database::ErrorLog m_log;
     database::RegistrationOptions m_registrationOptions;
+    // Adding by folder's skip-duplicates switch and criteria, kept for the run of the program.
+    bool m_addSkipDuplicates = false;
+    // The position search's switches that are not stored, kept for the run of the program.
+    PositionSearchForm m_positionForm;
+    database::DuplicateCriteria m_addDuplicates;
     std::unique_ptr<database::Searcher> m_searcher;
     OperationRunner m_runner;
     ListModel* m_model = nullptr;

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,9 +57,10 @@ QStringList suggestionList(const QString& programFolder, const QString& name) {
 
 InputHistories::InputHistories(QString dataFolder, const AppSettings& settings)
     : m_folder(std::move(dataFolder)) {
-    const std::array<std::pair<const char*, bool>, 3> kinds = {{{"対局者", settings.historyPlayer},
+    const std::array<std::pair<const char*, bool>, 4> kinds = {{{"対局者", settings.historyPlayer},
                                                                 {"棋戦", settings.historyEvent},
-                                                                {"戦型", settings.historyOpening}}};
+                                                                {"戦型", settings.historyOpening},
+                                                                {"手順", true}}};
     for (const auto& [name, on] : kinds) {
         if (!on) continue;
         InputHistory history(settings.historyCount);
@@ -156,6 +160,90 @@ database::HeaderCriteria HeaderSearchDialog::criteria() {
     return c;
 }
 
+SequenceSearchDialog::SequenceSearchDialog(InputHistories& histories, const QString& programFolder,
+                                           QWidget* parent)
+    : QDialog(parent), m_histories(histories) {
+    setWindowTitle(qs("手順検索"));
+    m_pattern = new QComboBox(this);
+    m_pattern->setObjectName(qs("pattern"));
+    m_pattern->setEditable(true);
+    m_pattern->setMinimumWidth(360);
+    QStringList items;
+    if (InputHistory* h = m_histories.find(qs("手順"))) {
+        for (const auto& entry : h->entries()) items << fromUtf8(entry);
+    }
+    // Pattern lines are kept whole: a "#" starts a comment inside a pattern.
+    QFile list(programFolder + qs("手順.txt"));
+    if (list.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : list.readAll().split('\n')) {
+            const QString text = fromCp932(line.trimmed().toStdString());
+            if (!text.isEmpty() && !items.contains(text)) items << text;
+        }
+    }
+    m_pattern->addItems(items);
+    if (!items.isEmpty()) m_pattern->setCurrentIndex(0);
+    auto* form = new QFormLayout;
+    form->addRow(qs("手順指定："), m_pattern);
+    auto* help = new QLabel(qs("<指し手> = [<手番>]<移動先><駒>[<手の種類>]\n\n"
+                               "<手の種類> = 成、不(成)、打、移、取、合、移動合\n\n"
+                               "指し手は、\",\"で区切り、８手まで指定可"),
+                            this);
+    help->setTextFormat(Qt::PlainText);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(help);
+    layout->addWidget(okCancel(this));
+}
+
+QString SequenceSearchDialog::pattern() {
+    const QString text = m_pattern->currentText().trimmed();
+    m_histories.enter(qs("手順"), text);
+    return text;
+}
+
+PositionSearchDialog::PositionSearchDialog(const PositionSearchForm& start, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(qs("局面検索"));
+    const auto box = [this](const char* name, const char* text, bool on) {
+        auto* c = new QCheckBox(qs(text), this);
+        c->setObjectName(qs(name));
+        c->setChecked(on);
+        return c;
+    };
+    m_side = box("side", "手番の一致を調べる(&T)", start.sideMustMatch);
+    m_reversed = box("reversed", "反転局面も検索する(&R)", start.alsoReversed);
+    m_edges = box("edges", "端歩は調べない(&H)", start.ignoreEdgePawns);
+    m_all = box("all", "全棋譜を対象にする(&A)", start.allRecords);
+    m_replay = box("replay", "棋譜を自動再現する(&K)", start.autoReplay);
+    m_replayCount = new QSpinBox(this);
+    m_replayCount->setObjectName(qs("replayCount"));
+    m_replayCount->setRange(0, kMaxAutoReplayCount);
+    m_replayCount->setValue(start.replayCount);
+    m_replayCount->setEnabled(start.autoReplay);
+    connect(m_replay, &QCheckBox::toggled, m_replayCount, &QWidget::setEnabled);
+
+    auto* replayGroup = new QGroupBox(qs("自動再現"), this);
+    auto* replayLayout = new QHBoxLayout(replayGroup);
+    replayLayout->addWidget(m_replay);
+    replayLayout->addWidget(new QLabel(qs("棋譜数："), replayGroup));
+    replayLayout->addWidget(m_replayCount);
+    auto* layout = new QVBoxLayout(this);
+    for (QCheckBox* c : {m_side, m_reversed, m_edges, m_all}) layout->addWidget(c);
+    layout->addWidget(replayGroup);
+    layout->addWidget(okCancel(this));
+}
+
+PositionSearchForm PositionSearchDialog::form() const {
+    PositionSearchForm f;
+    f.sideMustMatch = m_side->isChecked();
+    f.alsoReversed = m_reversed->isChecked();
+    f.ignoreEdgePawns = m_edges->isChecked();
+    f.allRecords = m_all->isChecked();
+    f.autoReplay = m_replay->isChecked();
+    f.replayCount = m_replayCount->value();
+    return f;
+}
+
 DuplicateDialog::DuplicateDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(qs("棋譜の重複を調べる"));
     const database::DuplicateCriteria defaults;
@@ -183,6 +271,18 @@ DuplicateDialog::DuplicateDialog(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(okCancel(this));
+}
+
+void DuplicateDialog::setCriteria(const database::DuplicateCriteria& c, bool moveLists) {
+    m_date->setChecked(c.sameDate);
+    m_players->setChecked(c.samePlayers);
+    m_nameBytes->setValue(c.nameBytes);
+    m_blanks->setChecked(c.ignoreBlanks);
+    m_moveCount->setChecked(c.sameMoveCount);
+    m_moves->setChecked(moveLists && c.compareMoves);
+    m_moves->setEnabled(moveLists);
+    m_tolerance->setValue(c.moveTolerance);
+    m_tolerance->setEnabled(moveLists);
 }
 
 database::DuplicateCriteria DuplicateDialog::criteria() const {

@@ -10,6 +10,7 @@
 #include "database/engine/index/duplicate_criteria.h"
 #include "database/engine/search/search.h"
 #include "database/logic/app_settings.h"
+#include "database/logic/position_search_form.h"
 
 class QCheckBox;
 class QComboBox;
@@ -25,7 +26,8 @@ namespace dalmir {
 class InputHistories {
 public:
     InputHistories(QString dataFolder, const AppSettings& settings);
-    // The history of "対局者", "棋戦" or "戦型"; null when its switch is off.
+    // The history of "対局者", "棋戦" or "戦型" (null when its switch is off), or of "手順" (the
+    // sequence search's patterns, always kept).
     InputHistory* find(const QString& name);
     // Enters a text and writes the history's file.
     void enter(const QString& name, const QString& text);
@@ -64,9 +66,40 @@ private:
     QCheckBox* m_ignoreBlanks = nullptr;
 };
 
+// 手順検索: the pattern, offered from the pattern history and the program folder's 手順.txt.
+class SequenceSearchDialog : public QDialog {
+public:
+    SequenceSearchDialog(InputHistories& histories, const QString& programFolder,
+                         QWidget* parent = nullptr);
+    // The pattern as entered, without surrounding blanks; a non-empty one enters the history.
+    QString pattern();
+
+private:
+    InputHistories& m_histories;
+    QComboBox* m_pattern;
+};
+
+// 局面検索: how positions are compared, which records, and the automatic replay of the hits.
+class PositionSearchDialog : public QDialog {
+public:
+    explicit PositionSearchDialog(const PositionSearchForm& start, QWidget* parent = nullptr);
+    PositionSearchForm form() const;
+
+private:
+    QCheckBox* m_side;
+    QCheckBox* m_reversed;
+    QCheckBox* m_edges;
+    QCheckBox* m_all;
+    QCheckBox* m_replay;
+    QSpinBox* m_replayCount;
+};
+
 class DuplicateDialog : public QDialog {
 public:
     explicit DuplicateDialog(QWidget* parent = nullptr);
+    // Shows the given criteria; without move lists (a text database) that criterion is off
+    // and can't be chosen.
+    void setCriteria(const database::DuplicateCriteria& criteria, bool moveLists);
     database::DuplicateCriteria criteria() const;
 
 private:

@@ -1,0 +1,53 @@
+// The dialog of adding by folder (フォルダ指定追加): the folder, its subfolders, the kind of
+// files, the filters, the file-date filter and skip-duplicates with its criteria.
+#pragma once
+
+#include <QDialog>
+
+#include "database/engine/index/index_settings.h"
+#include "database/logic/folder_add_form.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace dalmir {
+
+class FolderAddDialog : public QDialog {
+public:
+    // Starts from the database's add settings; accepting writes the values back to them.
+    FolderAddDialog(database::IndexSettings& settings, bool binaryDatabase, bool skipDuplicates,
+                    const database::DuplicateCriteria& duplicates, QWidget* parent = nullptr);
+
+    FolderAddForm form() const;
+    // The request the accepted dialog asks for.
+    const database::FolderAdd& request() const { return m_request; }
+
+    // An empty folder keeps the dialog open with "フォルダを指定して下さい。".
+    void accept() override;
+
+private:
+    void browse();
+    void editDuplicates();
+
+    database::IndexSettings& m_settings;
+    bool m_binary;
+    database::DuplicateCriteria m_duplicates;
+    database::FolderAdd m_request;
+    QLineEdit* m_folder;
+    QCheckBox* m_subfolders;
+    QComboBox* m_kind;
+    QLineEdit* m_player;
+    QLineEdit* m_event;
+    QLineEdit* m_opening;
+    QCheckBox* m_dateFilter;
+    QSpinBox* m_year;
+    QSpinBox* m_month;
+    QSpinBox* m_day;
+    QCheckBox* m_skipDuplicates;
+    QLabel* m_message;
+};
+
+}  // namespace dalmir
