@@ -3,14 +3,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
 #include <ctime>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <system_error>
-#include <thread>
 
 #include "core/text/message_format.h"
+#include "core/text/parallel_for.h"
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
@@ -385,26 +385,24 @@ bool Registrar::walk(const std::string& folder, const FolderAdd& request, int co
 
 void Registrar::prefetch(std::vector<Prefetch>& out) const {
     out.assign(m_batch.size(), Prefetch{});
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        RecordExtractor extractor(m_extractor.userKeys());
-        for (std::size_t i = next++; i < m_batch.size(); i = next++) {
-            Prefetch& p = out[i];
-            p.code = extractor.extract(absoluteFsPath(m_batch[i]), p.entry);
-            if (p.code != ExtractResult::Ok) continue;
-            p.warnings = extractor.warnings();
-            p.entryCount = extractor.entryCount();
-            p.setUpStart = extractor.setUpStart();
-            extractor.buildMoveList(p.list);
-        }
-    };
-    int threads = m_options.threads > 0 ? m_options.threads
-                                        : static_cast<int>(std::thread::hardware_concurrency());
-    threads = std::clamp(threads, 1, static_cast<int>(std::max<std::size_t>(m_batch.size(), 1)));
-    std::vector<std::thread> pool;
-    for (int t = 1; t < threads; ++t) pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool) t.join();
+    const unsigned workers = m_options.threads > 0
+                                 ? static_cast<unsigned>(std::min<std::size_t>(
+                                       static_cast<std::size_t>(m_options.threads),
+                                       std::max<std::size_t>(m_batch.size(), 1)))
+                                 : core::workerCount(m_batch.size());
+    // Each worker reads with its own extractor, made on its own thread.
+    std::vector<std::unique_ptr<RecordExtractor>> extractors(workers);
+    core::parallelFor(m_batch.size(), workers, [&](unsigned worker, std::size_t i) {
+        std::unique_ptr<RecordExtractor>& extractor = extractors[worker];
+        if (!extractor) extractor = std::make_unique<RecordExtractor>(m_extractor.userKeys());
+        Prefetch& p = out[i];
+        p.code = extractor->extract(absoluteFsPath(m_batch[i]), p.entry);
+        if (p.code != ExtractResult::Ok) return;
+        p.warnings = extractor->warnings();
+        p.entryCount = extractor->entryCount();
+        p.setUpStart = extractor->setUpStart();
+        extractor->buildMoveList(p.list);
+    });
 }
 
 bool Registrar::flushBatch(const FolderAdd& request, int compareLimit, RunReport& run) {

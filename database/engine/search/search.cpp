@@ -1,11 +1,11 @@
 #include "database/engine/search/search.h"
 
 #include <algorithm>
-#include <atomic>
 #include <thread>
 
 #include "core/formats/record_reader.h"
 #include "core/text/message_format.h"
+#include "core/text/parallel_for.h"
 #include "core/text/sjis.h"
 #include "database/engine/index/duplicate_criteria.h"
 #include "database/engine/index/fs_paths.h"
@@ -317,10 +317,11 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
             blockStart = k;
             const int end = std::min(total, k + kParallelBlock);
             block.assign(static_cast<std::size_t>(end - k), LineHit{});
-            std::atomic<int> next{k};
-            auto work = [&] {
-                constexpr int kChunk = 64;
-                for (int from = next.fetch_add(kChunk); from < end; from = next.fetch_add(kChunk)) {
+            constexpr int kChunk = 64;
+            const auto chunks = static_cast<std::size_t>((end - k + kChunk - 1) / kChunk);
+            core::parallelFor(
+                chunks, static_cast<unsigned>(threads), [&](unsigned, std::size_t chunk) {
+                    const int from = k + static_cast<int>(chunk) * kChunk;
                     for (int j = from; j < std::min(end, from + kChunk); ++j) {
                         const int slot = listed[static_cast<std::size_t>(j)];
                         if (candidates && (*candidates)[static_cast<std::size_t>(slot)] == 0) {
@@ -331,12 +332,7 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
                         block[static_cast<std::size_t>(j - k)] =
                             test(start, m_db.lists().list(slot));
                     }
-                }
-            };
-            std::vector<std::thread> pool;
-            for (int t = 1; t < threads; ++t) pool.emplace_back(work);
-            work();
-            for (std::thread& t : pool) t.join();
+                });
         }
         if (k % every == 0) {
             char buf[80];

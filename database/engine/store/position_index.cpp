@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/text/message_format.h"
+#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 
 namespace database {
@@ -177,6 +178,31 @@ std::size_t bucketOf(uint64_t hash, uint32_t bits) {
     return static_cast<std::size_t>(hash >> (64 - bits));
 }
 
+// Where the regions of a file lie: the header, the slots' handicaps, then for each key its
+// bucket offsets and its slot numbers.
+struct Layout {
+    std::array<std::size_t, 2> offsetsAt{}, slotsAt{};
+    std::size_t size = 0;
+};
+
+Layout layoutOf(std::size_t slots, std::size_t buckets, const std::array<uint64_t, 2>& entries) {
+    Layout l;
+    std::size_t at = kHeaderBytes + padded(slots);
+    for (std::size_t k = 0; k < 2; ++k) {
+        l.offsetsAt[k] = at;
+        at += (buckets + 1) * 4;
+        l.slotsAt[k] = at;
+        at += padded(static_cast<std::size_t>(entries[k]) * 4);
+    }
+    l.size = at;
+    return l;
+}
+
+// A slot's move list; slots past the lists have none.
+std::span<const ListMove> listOf(const MoveList& lists, int slot) {
+    return slot < lists.size() ? lists.list(slot) : std::span<const ListMove>{};
+}
+
 }  // namespace
 
 std::array<uint64_t, 2> positionKeys(const ReplayBoard& board) { return keysOf(board).h; }
@@ -212,8 +238,7 @@ uint64_t listsFingerprint(const IndexTable& table, const MoveList& lists) {
     uint64_t h = mixWord(0x243F6A8885A308D3ULL, static_cast<uint64_t>(table.size()));
     std::vector<char> buffer;
     for (int slot = 0; slot < table.size(); ++slot) {
-        std::span<const ListMove> list =
-            slot < lists.size() ? lists.list(slot) : std::span<const ListMove>{};
+        std::span<const ListMove> list = listOf(lists, slot);
         h = mixWord(h, (static_cast<uint64_t>(table.entry(slot).handicap) << 32) | list.size());
         buffer.resize(list.size() * 2);
         for (std::size_t i = 0; i < list.size(); ++i) {
@@ -232,10 +257,6 @@ PositionIndex::~PositionIndex() {
 std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& table,
                                                           const MoveList& lists) {
     const std::size_t slots = static_cast<std::size_t>(table.size());
-    auto listOf = [&](std::size_t slot) {
-        return static_cast<int>(slot) < lists.size() ? lists.list(static_cast<int>(slot))
-                                                     : std::span<const ListMove>{};
-    };
     const uint32_t bits = bucketBits(lists.moveCount() + slots);
     const std::size_t buckets = std::size_t{1} << bits;
 
@@ -244,7 +265,8 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
     std::array<std::vector<uint32_t>, 2> mine;
     auto bucketsOf = [&](std::size_t slot) {
         for (auto& m : mine) m.clear();
-        forEachPosition(table.entry(static_cast<int>(slot)).handicap, listOf(slot),
+        forEachPosition(table.entry(static_cast<int>(slot)).handicap,
+                        listOf(lists, static_cast<int>(slot)),
                         [&](const std::array<uint64_t, 2>& h) {
                             for (std::size_t k = 0; k < 2; ++k) {
                                 mine[k].push_back(static_cast<uint32_t>(bucketOf(h[k], bits)));
@@ -273,22 +295,14 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
 
     auto index = std::shared_ptr<PositionIndex>(new PositionIndex);
     std::string& out = index->m_owned;
-    const std::size_t handicapAt = kHeaderBytes;
-    std::array<std::size_t, 2> offsetsAt{}, slotsAt{};
-    std::size_t at = handicapAt + padded(slots);
-    for (std::size_t k = 0; k < 2; ++k) {
-        offsetsAt[k] = at;
-        at += (buckets + 1) * 4;
-        slotsAt[k] = at;
-        at += padded(static_cast<std::size_t>(entries[k]) * 4);
-    }
-    out.assign(at, '\0');
+    const Layout layout = layoutOf(slots, buckets, entries);
+    out.assign(layout.size, '\0');
     for (std::size_t slot = 0; slot < slots; ++slot) {
-        out[handicapAt + slot] = static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
+        out[kHeaderBytes + slot] = static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
     }
     for (std::size_t k = 0; k < 2; ++k) {
         for (std::size_t b = 0; b <= buckets; ++b) {
-            put(out, offsetsAt[k] + b * 4, static_cast<uint32_t>(count[k][b]));
+            put(out, layout.offsetsAt[k] + b * 4, static_cast<uint32_t>(count[k][b]));
         }
     }
     // count[k][b] now runs as the next free place of bucket b.
@@ -296,7 +310,7 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
         bucketsOf(slot);
         for (std::size_t k = 0; k < 2; ++k) {
             for (uint32_t bucket : mine[k]) {
-                put(out, slotsAt[k] + count[k][bucket]++ * 4, static_cast<uint32_t>(slot));
+                put(out, layout.slotsAt[k] + count[k][bucket]++ * 4, static_cast<uint32_t>(slot));
             }
         }
     }
@@ -325,16 +339,11 @@ bool PositionIndex::attach(const char* data, std::size_t size) {
     m_entries = {get<uint64_t>(data, 24), get<uint64_t>(data, 32)};
     if (m_bits < kMinBits || m_bits > kMaxBits) return false;
     const std::size_t buckets = std::size_t{1} << m_bits;
-    std::size_t at = kHeaderBytes + padded(m_slots);
-    std::array<std::size_t, 2> offsetsAt{}, slotsAt{};
-    for (std::size_t k = 0; k < 2; ++k) {
-        if (m_entries[k] > std::numeric_limits<uint32_t>::max()) return false;
-        offsetsAt[k] = at;
-        at += (buckets + 1) * 4;
-        slotsAt[k] = at;
-        at += padded(static_cast<std::size_t>(m_entries[k]) * 4);
+    for (uint64_t entries : m_entries) {
+        if (entries > std::numeric_limits<uint32_t>::max()) return false;
     }
-    if (at != size ||
+    const Layout layout = layoutOf(m_slots, buckets, m_entries);
+    if (layout.size != size ||
         get<uint64_t>(data, 40) != checksum(data + kHeaderBytes, size - kHeaderBytes)) {
         return false;
     }
@@ -344,8 +353,8 @@ bool PositionIndex::attach(const char* data, std::size_t size) {
     for (std::size_t k = 0; k < 2; ++k) {
         // Both regions start at multiples of 8 from the header, and the data is page-aligned
         // (a mapping) or comes from the allocator.
-        m_offsets[k] = reinterpret_cast<const uint32_t*>(data + offsetsAt[k]);
-        m_slotLists[k] = reinterpret_cast<const uint32_t*>(data + slotsAt[k]);
+        m_offsets[k] = reinterpret_cast<const uint32_t*>(data + layout.offsetsAt[k]);
+        m_slotLists[k] = reinterpret_cast<const uint32_t*>(data + layout.slotsAt[k]);
         // Offsets must rise and stay within the slots, and every slot number must be a slot.
         uint32_t previous = 0;
         for (std::size_t b = 0; b <= buckets; ++b) {
@@ -415,11 +424,7 @@ std::span<const uint32_t> PositionIndex::slotsOf(PositionKey key, uint64_t hash)
 }
 
 std::string positionIndexPath(std::string_view fsPath) {
-    std::string path(fsPath);
-    std::size_t slash = path.rfind('/');
-    std::size_t dot = path.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
-    return path + ".DPX";
+    return std::string(core::withoutExtension(fsPath)) + ".DPX";
 }
 
 core::WriteResult writePositionIndex(const std::string& fsPath, const PositionIndex& index) {
