@@ -16,26 +16,11 @@ namespace {
 
 constexpr int kPlies = 300;
 
-void buildRecord(core::RecordStore& store) {
-    for (std::uint32_t seed = 1;; ++seed) {
-        std::mt19937 rng(seed);
-        store.reset();
-        store.restoreStartPosition(store.position());
-        while (store.currentPly() < kPlies) {
-            core::PackedMove m = testsupport::randomLegalMove(store.position(), rng);
-            if (m == 0 || store.addAndAdvance(core::kAddStoreAll, m, 0) != core::AddResult::Ok) {
-                break;
-            }
-        }
-        if (store.currentPly() == kPlies) break;
-    }
-}
-
 void BM_EnteredMoveWithRedraw(benchmark::State& state) {
     QTemporaryDir folder;
     viewer::Settings settings;
     core::RecordStore store;
-    buildRecord(store);
+    testsupport::makeLegalLine(store, kPlies, 0);
     viewer::AppContext c;
     c.settings = &settings;
     c.store = &store;

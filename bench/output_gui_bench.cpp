@@ -22,25 +22,10 @@ namespace {
 
 constexpr int kPlies = 300;
 
-void buildRecord(core::RecordStore& store) {
-    for (std::uint32_t seed = 1;; ++seed) {
-        std::mt19937 rng(seed);
-        store.reset();
-        store.restoreStartPosition(store.position());
-        while (store.currentPly() < kPlies) {
-            core::PackedMove m = testsupport::randomLegalMove(store.position(), rng);
-            if (m == 0 || store.addAndAdvance(core::kAddStoreAll, m, 7) != core::AddResult::Ok) {
-                break;
-            }
-        }
-        if (store.currentPly() == kPlies) break;
-    }
-}
-
 // A quiet main window over a 300-ply record, shown offscreen.
 struct Fixture {
     Fixture() {
-        buildRecord(store);
+        testsupport::makeLegalLine(store, kPlies, 7);
         viewer::AppContext c;
         c.settings = &settings;
         c.store = &store;
@@ -107,7 +92,7 @@ BENCHMARK(BM_PreviewPage)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)
 
 void BM_PrintedRecordLines(benchmark::State& state) {
     core::RecordStore store;
-    buildRecord(store);
+    testsupport::makeLegalLine(store, kPlies, 7);
     const viewer::Settings settings;
     const core::TextOutputOptions text = viewer::textOutputOptions(settings);
     const viewer::PrintRecordOptions options = viewer::printRecordOptions(settings, true);

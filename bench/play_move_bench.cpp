@@ -34,23 +34,6 @@ struct QuietUi : viewer::DocumentUi {
     void documentChanged() override {}
 };
 
-// A record of kPlies legal moves (a seed whose game ends early is skipped); left at the start.
-void buildRecord(core::RecordStore& store) {
-    for (std::uint32_t seed = 1;; ++seed) {
-        std::mt19937 rng(seed);
-        store.reset();
-        store.restoreStartPosition(store.position());
-        while (store.currentPly() < kPlies) {
-            core::PackedMove m = testsupport::randomLegalMove(store.position(), rng);
-            if (m == 0 || store.addAndAdvance(core::kAddStoreAll, m, 0) != core::AddResult::Ok) {
-                break;
-            }
-        }
-        if (store.currentPly() == kPlies) break;
-    }
-    store.backTo(0);
-}
-
 // The move of the current node's first child as a caller gives it (a drop from its hand slot).
 core::PackedMove nextMove(const core::RecordStore& store) {
     const core::MoveNode& n = store.node(store.node(store.current()).next);
@@ -64,7 +47,8 @@ core::PackedMove nextMove(const core::RecordStore& store) {
 
 void BM_SilentStep(benchmark::State& state) {
     core::RecordStore store;
-    buildRecord(store);
+    testsupport::makeLegalLine(store, kPlies, 0);
+    store.backTo(0);
     viewer::Settings settings;
     QuietUi ui;
     viewer::CTavrelDoc doc(store, settings, ui);
@@ -86,7 +70,8 @@ BENCHMARK(BM_SilentStep);
 
 void BM_EnteredMoveAtPly300(benchmark::State& state) {
     core::RecordStore store;
-    buildRecord(store);
+    testsupport::makeLegalLine(store, kPlies, 0);
+    store.backTo(0);
     while (store.node(store.current()).next != core::kNoNode) (void)store.stepForward();
     viewer::Settings settings;
     QuietUi ui;

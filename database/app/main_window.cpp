@@ -55,13 +55,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
       m_db(m_context.capacity),
       m_log(fsPath(m_context.dataFolder) + "errorlog.txt"),
       m_histories(m_context.dataFolder, *m_context.settings) {
-    m_userNames = userNames();
-    std::array<std::string, core::kUserHeaderFieldCount> keys;
-    for (std::size_t k = 0; k < keys.size() && k < m_userNames.size(); ++k)
-        keys[k] = m_userNames[k];
-    m_extractor.setUserKeys(keys);
-    m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
-    m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
+    applySettings();
     m_searcher = std::make_unique<database::Searcher>(m_db, m_extractor, m_runner);
     m_db.table().settings().sortOrder = m_settings.defaultSort;
 
@@ -133,6 +127,17 @@ database::UserFieldNames MainWindow::userNames() const {
         names[k] = core::sjis(m_settings.userFieldNames[k]);
     }
     return names;
+}
+
+// Carries the settings the list, the header reader and registration depend on into them.
+void MainWindow::applySettings() {
+    m_userNames = userNames();
+    std::array<std::string, core::kUserHeaderFieldCount> keys;
+    for (std::size_t k = 0; k < keys.size() && k < m_userNames.size(); ++k)
+        keys[k] = m_userNames[k];
+    m_extractor.setUserKeys(keys);
+    m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
+    m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
 }
 
 std::string MainWindow::errorLogPath() const { return m_log.path(); }
@@ -929,13 +934,7 @@ void MainWindow::menuSettings() {
     SettingsDialog dialog(m_settings, m_db.table().settings(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     if (!(before == m_db.table().settings())) m_db.setModified();
-    m_userNames = userNames();
-    std::array<std::string, core::kUserHeaderFieldCount> keys;
-    for (std::size_t k = 0; k < keys.size() && k < m_userNames.size(); ++k)
-        keys[k] = m_userNames[k];
-    m_extractor.setUserKeys(keys);
-    m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
-    m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
+    applySettings();
     refreshList();
 }
 

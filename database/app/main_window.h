@@ -141,6 +141,7 @@ private:
     void askNonBlocking(const QString& text, const QStringList& buttons,
                         std::function<void(int)> answer);
     database::UserFieldNames userNames() const;
+    void applySettings();
     std::string errorLogPath() const;
 
     void menuNew();

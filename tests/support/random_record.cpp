@@ -122,4 +122,20 @@ void makeRandomRecord(core::RecordStore& store, std::mt19937& rng,
     store.markClean();
 }
 
+void makeLegalLine(core::RecordStore& store, int plies, std::uint16_t seconds) {
+    for (std::uint32_t seed = 1;; ++seed) {
+        std::mt19937 rng(seed);
+        store.reset();
+        store.restoreStartPosition(store.position());
+        while (store.currentPly() < plies) {
+            core::PackedMove m = randomLegalMove(store.position(), rng);
+            if (m == 0 ||
+                store.addAndAdvance(core::kAddStoreAll, m, seconds) != core::AddResult::Ok) {
+                break;
+            }
+        }
+        if (store.currentPly() == plies) break;
+    }
+}
+
 }  // namespace testsupport

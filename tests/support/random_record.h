@@ -28,4 +28,8 @@ void makeRandomRecord(core::RecordStore& store, std::mt19937& rng,
 // A legal move of the side to move of pos drawn from rng; 0 when there is none.
 core::PackedMove randomLegalMove(const core::Position& pos, std::mt19937& rng);
 
+// Replaces the content of store with one line of exactly plies legal moves from the start,
+// each taking seconds (a seed whose game ends early is skipped). The last move is current.
+void makeLegalLine(core::RecordStore& store, int plies, std::uint16_t seconds);
+
 }  // namespace testsupport
