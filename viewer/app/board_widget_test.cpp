@@ -10,6 +10,7 @@
 #include "core/text/sjis.h"
 #include "tests/support/qt_application.h"
 #include "viewer/app/main_window.h"
+#include "viewer/app/window_test_context.h"
 
 namespace viewer {
 namespace {
@@ -24,15 +25,8 @@ class BoardInputTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
-        AppContext c;
-        c.settings = &settings;
-        c.store = &store;
-        c.programFolder = folder.path() + QStringLiteral("/");
-        c.folderWritable = false;
-        c.profileName.clear();
-        c.quiet = true;
         store.restoreStartPosition(store.position());
-        window = std::make_unique<MainWindow>(c);
+        window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         window->resize(640, 480);
         window->show();
         QApplication::setActiveWindow(window.get());

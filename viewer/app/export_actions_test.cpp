@@ -14,6 +14,7 @@
 #include "tests/support/qt_application.h"
 #include "viewer/app/main_window.h"
 #include "viewer/app/print_preview_view.h"
+#include "viewer/app/window_test_context.h"
 #include "viewer/platform/clipboard_text.h"
 #include "viewer/settings/engine_options.h"
 
@@ -27,14 +28,7 @@ class ExportActionsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
-        AppContext c;
-        c.settings = &settings;
-        c.store = &store;
-        c.programFolder = folder.path() + QStringLiteral("/");
-        c.folderWritable = false;
-        c.profileName.clear();
-        c.quiet = true;
-        window = std::make_unique<MainWindow>(c);
+        window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         window->resize(640, 480);
         window->show();
         const std::string sample =

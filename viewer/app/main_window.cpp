@@ -58,11 +58,8 @@ QStringList filterTexts(const FileDialogRequest& request) {
     return filters;
 }
 
-// The text of a filter numbered from 1 in its dialog's order.
-template <class Filter>
-QString filterText(const char* const* filters, Filter filter) {
-    return qs(filters[static_cast<int>(filter) - 1]);
-}
+// Names an action so that ExportActions and the tests find it.
+void named(QAction* a, const char* name) { a->setObjectName(QString::fromLatin1(name)); }
 
 }  // namespace
 
@@ -326,7 +323,6 @@ void MainWindow::buildFileMenu() {
     m->addSeparator();
     QMenu* mail = m->addMenu(qs("メール"));
     // The output commands are connected by ExportActions through these object names.
-    auto named = [](QAction* a, const char* name) { a->setObjectName(QString::fromLatin1(name)); };
     named(addCommand(mail, "インターネットメールの送信(&I)...",
                      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)}),
           "mailLink");
@@ -379,7 +375,6 @@ void MainWindow::rebuildRecentMenu() {
 void MainWindow::buildEditMenu() {
     QMenu* m = menuBar()->addMenu(qs("編集(&E)"));
     // The copies are connected by ExportActions through these object names.
-    auto named = [](QAction* a, const char* name) { a->setObjectName(QString::fromLatin1(name)); };
     QMenu* copy = m->addMenu(qs("棋譜のコピー(&K)"));
     named(addCommand(copy, "時間付き（KI&F形式）"), "copyKif");
     named(addCommand(copy, "時間無し（KI&2形式）"), "copyKi2");

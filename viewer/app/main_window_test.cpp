@@ -12,6 +12,7 @@
 
 #include "core/text/sjis.h"
 #include "tests/support/qt_application.h"
+#include "viewer/app/window_test_context.h"
 #include "viewer/settings/environment_file.h"
 
 // fontconfig keeps its caches until the process ends; the leak checker is told so.
@@ -27,14 +28,7 @@ protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
 
     std::unique_ptr<MainWindow> makeWindow(bool writable = false) {
-        AppContext c;
-        c.settings = &settings;
-        c.store = &store;
-        c.programFolder = folder.path() + QStringLiteral("/");
-        c.folderWritable = writable;
-        c.profileName.clear();
-        c.quiet = true;
-        return std::make_unique<MainWindow>(c);
+        return std::make_unique<MainWindow>(quietTestContext(settings, store, folder, writable));
     }
     std::string sample() const {
         return std::string(TAVREL_TEST_DATA) + "/../../resources/samples/sample.kif";

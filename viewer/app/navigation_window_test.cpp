@@ -12,6 +12,7 @@
 #include "core/text/sjis.h"
 #include "tests/support/qt_application.h"
 #include "viewer/app/main_window.h"
+#include "viewer/app/window_test_context.h"
 #include "viewer/logic/continuous_replay.h"
 #include "viewer/logic/navigation.h"
 
@@ -33,14 +34,7 @@ protected:
     void SetUp() override {
         settings.positionAfterLoad = 0;
         settings.recordWindow.shown = 1;
-        AppContext c;
-        c.settings = &settings;
-        c.store = &store;
-        c.programFolder = folder.path() + QStringLiteral("/");
-        c.folderWritable = false;
-        c.profileName.clear();
-        c.quiet = true;
-        window = std::make_unique<MainWindow>(c);
+        window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         std::string path = folder.filePath(QStringLiteral("n.kif")).toStdString();
         std::ofstream(path, std::ios::binary) << sjis(kRecord);
         ASSERT_EQ(window->openFile(QString::fromStdString(path)), 0);

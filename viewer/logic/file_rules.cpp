@@ -70,30 +70,38 @@ std::string todayName() {
 }
 
 namespace {
-constexpr std::array<SaveFormat, kSaveFilterCount> kFilterFormats{
-    SaveFormat::Kif, SaveFormat::Ki2,           SaveFormat::Csa,
-    SaveFormat::Bod, SaveFormat::EnglishRecord, SaveFormat::EnglishPosition,
-    SaveFormat::Jkf};
+// The Save As dialog's filters in its order, each with the extension it adds.
+struct SaveFilter {
+    SaveFormat format;
+    std::string_view extension;
+};
+constexpr std::array<SaveFilter, kSaveFilterCount> kSaveFilters{{
+    {SaveFormat::Kif, "kif"},
+    {SaveFormat::Ki2, "ki2"},
+    {SaveFormat::Csa, "csa"},
+    {SaveFormat::Bod, "bod"},
+    {SaveFormat::EnglishRecord, "gam"},
+    {SaveFormat::EnglishPosition, "txt"},
+    {SaveFormat::Jkf, "jkf"},
+}};
 }  // namespace
 
 SaveFormat saveFilterFormat(int n) {
     if (n < 1 || n > kSaveFilterCount) return SaveFormat::Kif;
-    return kFilterFormats[static_cast<std::size_t>(n - 1)];
+    return kSaveFilters[static_cast<std::size_t>(n - 1)].format;
 }
 
 int saveFilterNumber(SaveFormat format) {
     for (int n = 1; n <= kSaveFilterCount; ++n) {
-        if (kFilterFormats[static_cast<std::size_t>(n - 1)] == format) return n;
+        if (kSaveFilters[static_cast<std::size_t>(n - 1)].format == format) return n;
     }
     return 0;
 }
 
 std::string_view saveFilterExtension(SaveFormat filter) {
-    static constexpr std::array<std::string_view, kSaveFilterCount> kExt{"kif", "ki2", "csa", "bod",
-                                                                         "gam", "txt", "jkf"};
     int n = saveFilterNumber(filter);
     if (n == 0) return "kif";
-    return kExt[static_cast<std::size_t>(n - 1)];
+    return kSaveFilters[static_cast<std::size_t>(n - 1)].extension;
 }
 
 std::optional<SaveFormat> overwriteFormat(std::string_view path) {
