@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <cstring>
+#include <system_error>
 
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
@@ -45,21 +45,12 @@ std::string_view withoutTrailingNewline(std::string_view text) {
     return text;
 }
 
-namespace {
-
-// strerror_r fills the buffer (POSIX) or returns the text (GNU).
-[[maybe_unused]] const char* errorText(int, const char* buffer) { return buffer; }
-[[maybe_unused]] const char* errorText(const char* text, const char*) { return text; }
-
-}  // namespace
-
 std::string systemReason(const std::string& fsPath) {
     errno = 0;
     if (core::readFile(fsPath)) return {};
     const int error = errno;
     if (error == 0) return {};
-    char buffer[256] = {};
-    return errorText(strerror_r(error, buffer, sizeof buffer), buffer);
+    return std::generic_category().message(error);
 }
 
 std::string withSystemReason(std::string text, const std::string& fsPath) {

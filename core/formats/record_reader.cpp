@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/formats/rule_warning.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
 #include "core/rules/legality.h"
@@ -117,10 +118,6 @@ struct Vocabulary {
     std::string readError = sjis("棋譜読込みエラー");
     std::string sizeOver = sjis("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。");
     std::string ply{kWordPly};
-    std::string ruleError = sjis("警告：ルールエラー：");
-    std::string ruleTwoPawns = sjis("警告：ルールエラー（二歩）：");
-    std::string rulePawnDropMate = sjis("警告：ルールエラー（打歩詰）：");
-    std::string ruleKingExposed = sjis("警告：ルールエラー（王手になる）：");
     std::string warningPrefix = sjis("警告：");
     std::string noPromotionChoice = sjis("手目 成・不成指定なし\n");
     std::string timeTooLarge = sjis("手目 消費時間が大きすぎます\n");
@@ -364,8 +361,6 @@ std::size_t sideMarkLength(std::string_view s) {
     }
     return 0;
 }
-
-std::string plyText(int ply) { return std::to_string(ply) + vocab().ply; }
 
 // What parsing a move text came to.
 enum class MoveOutcome { Added, Terminal, NotAMove, Error, Capacity };
@@ -719,18 +714,7 @@ void LineReader::fixStart() {
 }
 
 void LineReader::warnRule(MoveCheckResult code, std::string_view text, int ply) {
-    const std::string* kind = &m_v.ruleError;
-    if (code == MoveCheckResult::SecondPawn) kind = &m_v.ruleTwoPawns;
-    if (code == MoveCheckResult::PawnDropMate) kind = &m_v.rulePawnDropMate;
-    if (code == MoveCheckResult::LeavesKingAttacked && !isDatabase()) kind = &m_v.ruleKingExposed;
-    std::string moveText(withoutNewline(text));
-    if (!isDatabase()) {
-        m_report.warnings.push_back(*kind + m_options.fileName + " " + plyText(ply) + " " +
-                                    moveText);
-    }
-    // The reading error keeps the short form; 王手になる has none of its own there.
-    const std::string* shortKind = kind == &m_v.ruleKingExposed ? &m_v.ruleError : kind;
-    m_store.setReadingError(plyText(ply) + ":" + *shortKind + moveText);
+    warnRuleViolation(m_store, m_report, m_options, code, ply, withoutNewline(text));
 }
 
 MoveOutcome LineReader::addTerminal(TerminalCode code, int seconds) {

@@ -1,7 +1,9 @@
 // The warning a reader gives for a move that breaks a rule but is kept, in the KIF reader's
 // words: "警告：ルールエラー（二歩）：FILE 12手目 ..." in the report, the short form in the store's
-// reading error. Shared by the readers that add moves one by one (JKF, USI).
+// reading error. Shared by the KIF, JKF and USI readers.
 #pragma once
+
+#include <string_view>
 
 #include "core/formats/record_reader.h"
 #include "core/record/record_store.h"
@@ -9,7 +11,12 @@
 
 namespace core {
 
-// REQUIRES: the move of store.current() is the one checked (it was just added at ply).
+// The move is shown as moveText, the reader's own text of it.
+void warnRuleViolation(RecordStore& store, ReadReport& report, const ReadOptions& options,
+                       MoveCheckResult code, int ply, std::string_view moveText);
+
+// The move is shown in origin form. REQUIRES: the move of store.current() is the one checked (it
+// was just added at ply).
 void warnRuleViolation(RecordStore& store, ReadReport& report, const ReadOptions& options,
                        MoveCheckResult code, int ply);
 
