@@ -1,26 +1,14 @@
-// Conversions between the engine's texts (CP932), the file system's paths (bytes, UTF-8) and
-// Qt's strings.
+// Dalmir's window converts texts the way Tavrel's does.
 #pragma once
 
-#include <QFile>
-#include <QString>
-#include <string>
-#include <string_view>
-
-#include "core/text/sjis.h"
+#include "viewer/platform/qt_text.h"
 
 namespace dalmir {
 
-inline QString fromCp932(std::string_view text) {
-    return QString::fromStdString(core::toUtf8Lossy(text));
-}
-inline std::string toCp932(const QString& text) { return core::sjis(text.toStdString()); }
-inline QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-inline std::string fsPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-inline QString fromFsPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
+using viewer::fromCp932;
+using viewer::fromFsPath;
+using viewer::fromUtf8;
+using viewer::fsPath;
+using viewer::toCp932;
 
 }  // namespace dalmir
