@@ -117,12 +117,21 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
         QTimer::singleShot(ms, this, std::move(run));
     };
     m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { refreshState(); });
+    // Whether the clipboard holds records is looked at once per change of the clipboard, not at
+    // every change of the selection.
+    auto clipboardChanged = [this] {
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        m_clipboardHasRecords =
+            mime && mime->hasText() && holdsRecords(mime->text().left(8).toStdString());
+        refreshState();
+    };
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, clipboardChanged);
 
     setAcceptDrops(true);
     buildMenus();
     buildToolBar();
     applyFonts();
+    clipboardChanged();
     refreshList();
     resize(900, 600);
 }
@@ -192,9 +201,10 @@ void MainWindow::buildMenus() {
     addCommand(file, Command::RelativePaths, qs("棋譜を相対パスにする(&K)"), {},
                [this] { toggleRelativePaths(); });
     file->addSeparator();
-    m_recentMenu = file->addMenu(qs("最近使ったファイル"));
+    // The recent files stand in the menu itself, between two separators.
+    m_recentMenu = file;
+    m_recentEnd = file->addSeparator();
     rebuildRecentMenu();
-    file->addSeparator();
     file->addAction(qs("Dalmirの終了(&X)"), this, &QWidget::close);
     auto* recentKey = new QAction(this);
     recentKey->setShortcut(QKeySequence(Qt::Key_F4));
@@ -301,14 +311,22 @@ void MainWindow::buildMenus() {
     addCommand(view, Command::ColumnsDialog, qs("表示項目(&I)..."), {}, [this] { menuColumns(); });
     addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
     QMenu* names = view->addMenu(qs("ファイル名(&N)"));
-    names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
-    names->addAction(qs("フォルダを１段表示(&1)"), this, [this] { setFileNameStyle(2); });
-    names->addAction(qs("フルパス表示(&F)"), this, [this] { setFileNameStyle(1); });
-    names->addAction(qs("ファイル名の拡張子(&E)"), this, [this] { toggleExtension(); });
+    m_nameStyles[0] =
+        names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
+    m_nameStyles[2] =
+        names->addAction(qs("フォルダを１段表示(&1)"), this, [this] { setFileNameStyle(2); });
+    m_nameStyles[1] =
+        names->addAction(qs("フルパス表示(&F)"), this, [this] { setFileNameStyle(1); });
+    m_extension =
+        names->addAction(qs("ファイル名の拡張子(&E)"), this, [this] { toggleExtension(); });
     QMenu* years = view->addMenu(qs("年の表示"));
-    years->addAction(qs("西暦２桁(&2)"), this, [this] { setYearStyle(0); });
-    years->addAction(qs("西暦４桁(&4)"), this, [this] { setYearStyle(1); });
-    years->addAction(qs("年号(&N)"), this, [this] { setYearStyle(2); });
+    m_yearStyles[0] = years->addAction(qs("西暦２桁(&2)"), this, [this] { setYearStyle(0); });
+    m_yearStyles[1] = years->addAction(qs("西暦４桁(&4)"), this, [this] { setYearStyle(1); });
+    m_yearStyles[2] = years->addAction(qs("年号(&N)"), this, [this] { setYearStyle(2); });
+    for (QAction* a : {m_nameStyles[0], m_nameStyles[1], m_nameStyles[2], m_extension,
+                       m_yearStyles[0], m_yearStyles[1], m_yearStyles[2]}) {
+        a->setCheckable(true);
+    }
     view->addSeparator();
     view->addAction(qs("表のフォント(&H)..."), this, [this] { menuFont(true); });
     view->addAction(qs("ステータス フォント(&F)..."), this, [this] { menuFont(false); });
@@ -331,15 +349,22 @@ void MainWindow::buildMenus() {
 
 void MainWindow::rebuildRecentMenu() {
     if (!m_recentMenu) return;
-    m_recentMenu->clear();
+    for (QAction* old : m_recentActions) {
+        m_recentMenu->removeAction(old);
+        old->deleteLater();
+    }
+    m_recentActions.clear();
     if (!m_context.recent) return;
     const auto& entries = m_context.recent->entries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const QString path = fromFsPath(entries[i]);
-        m_recentMenu->addAction(fromUtf8(recentMenuText(static_cast<int>(i), path.toStdString())),
-                                this, [this, path] {
-                                    if (!isBusy() && confirmDiscard()) openFile(path);
-                                });
+        auto* action =
+            new QAction(fromUtf8(recentMenuText(static_cast<int>(i), path.toStdString())), this);
+        connect(action, &QAction::triggered, this, [this, path] {
+            if (!isBusy() && confirmDiscard()) openFile(path);
+        });
+        m_recentMenu->insertAction(m_recentEnd, action);
+        m_recentActions.push_back(action);
     }
 }
 
@@ -406,16 +431,23 @@ bool MainWindow::isEnabled(Command command) const {
     s.hasEditor = !m_settings.tools.editCommand.empty();
     s.binary = m_db.isBinary();
     s.canUndo = m_undo.canUndo();
-    if (command == Command::Paste) {
-        // Only the first line is looked at.
-        s.clipboardHasRecords =
-            holdsRecords(QApplication::clipboard()->text().left(8).toStdString());
-    }
+    s.clipboardHasRecords = m_clipboardHasRecords;
     return dalmir::isEnabled(command, s);
 }
 
 void MainWindow::refreshState() {
     for (auto& [command, action] : m_allActions) action->setEnabled(isEnabled(command));
+    // The view menu's marks show the database's list settings.
+    const database::IndexSettings& view = m_db.table().settings();
+    for (int i = 0; i < 3; ++i) {
+        if (m_nameStyles[i]) m_nameStyles[i]->setChecked(view.fileNameStyle == i);
+        if (m_yearStyles[i]) m_yearStyles[i]->setChecked(view.yearStyle == i);
+    }
+    if (m_extension) m_extension->setChecked(view.fileNameExtension);
+    if (auto it = m_actions.find(Command::RelativePaths); it != m_actions.end()) {
+        it->second->setCheckable(true);
+        it->second->setChecked(view.relativePaths);
+    }
     if (isBusy()) return;
     m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
     m_panes[2]->setText(fromCp932(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
@@ -1151,10 +1183,6 @@ void MainWindow::toggleRelativePaths() {
                                                 : registrar.makePathsRelative();
     if (report.code == database::PathModeResult::Ok) m_db.setModified();
     if (!report.message.empty()) showMessage(fromCp932(report.message));
-    if (auto it = m_actions.find(Command::RelativePaths); it != m_actions.end()) {
-        it->second->setCheckable(true);
-        it->second->setChecked(m_db.table().settings().relativePaths);
-    }
     refreshList();
 }
 

@@ -247,7 +247,9 @@ private:
     std::map<Command, QAction*> m_actions;  // the first action of each command
     std::vector<std::pair<Command, QAction*>> m_allActions;
     QStringList m_messages;
-    QMenu* m_recentMenu = nullptr;
+    QMenu* m_recentMenu = nullptr;   // the File menu
+    QAction* m_recentEnd = nullptr;  // the separator after the recent files
+    std::vector<QAction*> m_recentActions;
     InputHistories m_histories;
     database::PlayerStatistics m_playerStatistics;
     QString m_lastReport;
@@ -259,6 +261,10 @@ private:
     QToolBar* m_toolBar = nullptr;
     QAction* m_toolBarToggle = nullptr;
     QAction* m_statusBarToggle = nullptr;
+    QAction* m_nameStyles[3] = {};  // by ファイル名パス
+    QAction* m_yearStyles[3] = {};  // by 年４桁
+    QAction* m_extension = nullptr;
+    bool m_clipboardHasRecords = false;
     std::unique_ptr<QPrinter> m_printer;  // the printer the print commands and its setup share
 };
 

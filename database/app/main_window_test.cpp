@@ -392,6 +392,7 @@ TEST_F(MainWindowTest, PasteIntoABinaryDatabase) {
     auto window = makeWindow();
     window->newDatabase(true);
     QApplication::clipboard()->setText(copied);
+    QApplication::processEvents();
     ASSERT_TRUE(window->isEnabled(Command::Paste));
     ASSERT_TRUE(window->pasteText(copied));
     waitForOperation(*window);
@@ -404,6 +405,7 @@ TEST_F(MainWindowTest, PasteIntoABinaryDatabase) {
     EXPECT_EQ(window->database().table().size(), 0);
 
     QApplication::clipboard()->setText(QStringLiteral("not records"));
+    QApplication::processEvents();
     EXPECT_FALSE(window->isEnabled(Command::Paste));
 }
 
