@@ -25,6 +25,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -1028,7 +1029,13 @@ void MainWindow::buildToolBar() {
                              Command::ShowAll,   Command::AddFolder,    Command::Replay,
                              Command::Statistics};
     for (const Command c : shown) {
-        if (auto it = m_actions.find(c); it != m_actions.end()) m_toolBar->addAction(it->second);
+        auto it = m_actions.find(c);
+        if (it == m_actions.end()) continue;
+        // The button shows the caption without its access key and dots: "開く", not "開く(O)".
+        QString caption = it->second->text();
+        caption.remove(QRegularExpression(qs("\\(&.\\)"))).remove(qs("..."));
+        it->second->setIconText(caption);
+        m_toolBar->addAction(it->second);
     }
     connect(m_toolBarToggle, &QAction::toggled, m_toolBar, &QWidget::setVisible);
 }
