@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -484,6 +485,50 @@ TEST_F(MainWindowTest, ViewTogglesFontsNewCopyAndPrinting) {
     ASSERT_TRUE(window->printDatabase(fromFsPath(path), printer));
     EXPECT_EQ(window->database().table().size(), 30);
     EXPECT_GT(QFileInfo(pdf).size(), 0);
+}
+
+// Every menu holds its commands in their order with their keys (separators and the recent
+// files left out). Beyond them: 元に戻す in the Edit menu and PDF output in the File menu.
+TEST_F(MainWindowTest, MenusAndKeys) {
+    auto window = makeWindow();
+    QStringList seen;
+    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            QString line = a->text();
+            if (!a->shortcut().isEmpty()) line += QStringLiteral("\t") + a->shortcut().toString();
+            seen << line;
+            if (a->menu()) walk(a->menu());
+        }
+    };
+    for (QAction* top : window->menuBar()->actions()) {
+        seen << QStringLiteral("== ") + top->text();
+        walk(top->menu());
+    }
+    const QString expected = QString::fromUtf8(
+        "== ファイル(&F)|新規作成(&N)...\tCtrl+N|開く(&O)...\tCtrl+O|上書き保存(&S)\tCtrl+S|"
+        "名前を付けて保存(&A)...|印刷(&P)...\tCtrl+P|印刷プレビュー(&V)|PDFに出力(&D)...|"
+        "ページレイアウトの設定(&L)...|プリンタの設定(&R)...|棋譜を相対パスにする(&K)|"
+        "Dalmirの終了(&X)|"
+        "== 編集(&E)|元に戻す(&U)\tCtrl+Z|切り取り(&T)\tCtrl+X|コピー(&C)\tCtrl+C|"
+        "貼り付け(&P)\tCtrl+V|削除(&D)\tDel|棋譜も削除(&S)|棋譜情報出力(&O)|"
+        "すべてを選択(&A)\tCtrl+A|エラー記録を見る|"
+        "== 表操作(&O)|条件検索(&F)...\tCtrl+F|局面検索(&Y)...\tCtrl+D|次の手検索(&N)|"
+        "手順検索(&T)...\tCtrl+Y|全棋譜表示(&A)\tCtrl+L|フォルダ指定追加(&P)...\tCtrl+R|"
+        "単独追加(&O)...|フォルダ指定削除(&E)...|表示棋譜以外を削除(&I)|"
+        "全データ更新(&U)...\tCtrl+U|選択棋譜の更新(&S)...|選択棋譜のコピー(&G)...|"
+        "選択した棋譜だけを表示する(&V)|選択した棋譜を表示しない(&B)|マークの編集(&M)...|"
+        "マーク(&1)を反転|マークをすべて解除(&R)|棋譜登録順の変更(&C)|"
+        "棋譜の重複を調べる(&D)...\tCtrl+J|二つの棋譜の違いを調べる(&2)\tCtrl+B|"
+        "== ツール(&T)|再現(&R)|対局(&G)\tCtrl+G|印刷(&P)|エディタで開く(&E)\tCtrl+E|"
+        "フォルダを開く(&F)|局面編集(&B)|統計計算(&S)...\tCtrl+T|対局者の統計計算(&T)...|"
+        "次の手分析(&N)...\tCtrl+M|戦型分析(&O)...|手合割分析(&H)...|設定(&C)...\tF2|"
+        "== 表示(&V)|表示項目(&I)...|カード形表示(&C)...|ファイル名(&N)|"
+        "フォルダを表示しない(&N)|フォルダを１段表示(&1)|フルパス表示(&F)|"
+        "ファイル名の拡張子(&E)|年の表示|西暦２桁(&2)|西暦４桁(&4)|年号(&N)|"
+        "表のフォント(&H)...|ステータス フォント(&F)...|ツールバー(&T)|ステータスバー(&S)|"
+        "== ヘルプ(&H)|目次(&C)\tF1|バージョン情報(&A)...");
+    EXPECT_EQ(seen.join(QLatin1Char('|')), expected);
 }
 
 }  // namespace
