@@ -638,6 +638,8 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
     m_progress->show();
     m_cancel->setText(cancelText);
     m_cancel->show();
+    // Progress and Cancel live in the status bar: it shows while the operation runs.
+    statusBar()->show();
     for (auto& entry : m_allActions) entry.second->setEnabled(false);
     m_runner.start(std::move(job), [this, done = std::move(done)] {
         if (done) done();
@@ -648,6 +650,7 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
 void MainWindow::finishOperation() {
     m_progress->hide();
     m_cancel->hide();
+    statusBar()->setVisible(m_statusBarToggle->isChecked());
     m_view->setEnabled(true);
     m_model->setFrozen(false);
     refreshList();

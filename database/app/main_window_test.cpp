@@ -457,6 +457,11 @@ TEST_F(MainWindowTest, ViewTogglesFontsNewCopyAndPrinting) {
     EXPECT_FALSE(window->toolBar()->isVisible());
     statusBarItem->trigger();
     EXPECT_FALSE(window->statusBar()->isVisible());
+    // An operation's progress and Cancel show while it runs.
+    ASSERT_TRUE(window->startFolderDelete({"/nowhere", 4, true}));
+    EXPECT_TRUE(window->statusBar()->isVisible());
+    waitForOperation(*window);
+    EXPECT_FALSE(window->statusBar()->isVisible());
     statusBarItem->trigger();
     EXPECT_TRUE(window->statusBar()->isVisible());
 
