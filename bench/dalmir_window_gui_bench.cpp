@@ -1,7 +1,8 @@
 // The database window at scale, offscreen: opening a DLS of 100,000 records and showing the
 // list, sorting 100,000 rows by player, scrolling (with the number of cells the view asks for
-// per screen), and a position search over a binary database run from the window against the
-// same search run on the engine directly.
+// per screen), a position search over a binary database run from the window against the
+// same search run on the engine directly, and deleting one row of a binary database of 100,000
+// records (which keeps the database for undo) and undoing it.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -17,7 +18,9 @@
 #include "database/app/main_window.h"
 #include "database/app/qt_text.h"
 #include "database/engine/search/search.h"
+#include "database/logic/list_commands.h"
 #include "database/logic/sort_order.h"
+#include "database/logic/undo.h"
 
 namespace {
 
@@ -196,6 +199,22 @@ void BM_PositionSearchEngine50000(benchmark::State& state) {
     state.counters["hits"] = hits;
 }
 BENCHMARK(BM_PositionSearchEngine50000)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteAndUndo100000(benchmark::State& state) {
+    static const std::string path = writeBinary(100000);
+    database::Database db(200000);
+    if (database::openDatabase(db, path).code != database::OpenResult::Ok) {
+        state.SkipWithError("open failed");
+    }
+    dalmir::UndoKeeper undo;
+    for (auto _ : state) {
+        undo.keep(db);
+        dalmir::deleteSlots(db, {500});
+        if (!undo.undo(db)) state.SkipWithError("nothing kept");
+    }
+    state.counters["records"] = db.table().size();
+}
+BENCHMARK(BM_DeleteAndUndo100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -154,4 +154,63 @@ void FolderAddDialog::editDuplicates() {
     if (dialog.exec() == QDialog::Accepted) m_duplicates = dialog.criteria();
 }
 
+FolderDeleteDialog::FolderDeleteDialog(const FolderDeleteForm& start, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(qs("フォルダ指定削除"));
+    m_folder = new QLineEdit(fromFsPath(start.folder), this);
+    m_folder->setObjectName(qs("folder"));
+    auto* browseButton = new QPushButton(qs("参照(&R)..."), this);
+    connect(browseButton, &QPushButton::clicked, this, [this] {
+        const QString folder =
+            QFileDialog::getExistingDirectory(this, qs("フォルダ指定削除"), m_folder->text());
+        if (!folder.isEmpty()) m_folder->setText(folder);
+    });
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(m_folder, 1);
+    folderRow->addWidget(browseButton);
+
+    m_kind = new QComboBox(this);
+    m_kind->setObjectName(qs("kind"));
+    for (const char* k :
+         {"棋譜(*.KIF)", "棋譜(*.KI2)", "棋譜(*.KI?)", "CSA棋譜(*.CSA)", "すべてのファイル"}) {
+        m_kind->addItem(qs(k));
+    }
+    m_kind->setCurrentIndex(std::clamp(start.kind, 0, kDeleteKindCount - 1));
+
+    m_subfolders = new QCheckBox(qs("サブフォルダも削除(&S)"), this);
+    m_subfolders->setObjectName(qs("subfolders"));
+    m_subfolders->setChecked(start.subfolders);
+
+    auto* form = new QFormLayout;
+    form->addRow(qs("フォルダ："), folderRow);
+    form->addRow(qs("種類："), m_kind);
+    form->addRow(m_subfolders);
+    m_message = new QLabel(this);
+    m_message->setObjectName(qs("message"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &FolderDeleteDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_message);
+    layout->addWidget(buttons);
+}
+
+FolderDeleteForm FolderDeleteDialog::form() const {
+    FolderDeleteForm f;
+    f.folder = fsPath(m_folder->text());
+    f.kind = m_kind->currentIndex();
+    f.subfolders = m_subfolders->isChecked();
+    return f;
+}
+
+void FolderDeleteDialog::accept() {
+    if (decideFolderDelete(form()).result != FolderDeleteFormResult::Ready) {
+        m_message->setText(fromUtf8(noDeleteFolderMessage()));
+        m_folder->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
+
 }  // namespace dalmir

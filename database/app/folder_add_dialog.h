@@ -1,11 +1,13 @@
 // The dialog of adding by folder (フォルダ指定追加): the folder, its subfolders, the kind of
-// files, the filters, the file-date filter and skip-duplicates with its criteria.
+// files, the filters, the file-date filter and skip-duplicates with its criteria. Also the
+// dialog of deleting by folder (フォルダ指定削除).
 #pragma once
 
 #include <QDialog>
 
 #include "database/engine/index/index_settings.h"
 #include "database/logic/folder_add_form.h"
+#include "database/logic/folder_delete_form.h"
 
 class QCheckBox;
 class QComboBox;
@@ -47,6 +49,21 @@ private:
     QSpinBox* m_month;
     QSpinBox* m_day;
     QCheckBox* m_skipDuplicates;
+    QLabel* m_message;
+};
+
+class FolderDeleteDialog : public QDialog {
+public:
+    explicit FolderDeleteDialog(const FolderDeleteForm& start, QWidget* parent = nullptr);
+
+    FolderDeleteForm form() const;
+    // An empty folder keeps the dialog open with "フォルダが指定されていません。".
+    void accept() override;
+
+private:
+    QLineEdit* m_folder;
+    QComboBox* m_kind;
+    QCheckBox* m_subfolders;
     QLabel* m_message;
 };
 

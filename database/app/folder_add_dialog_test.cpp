@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
@@ -87,6 +89,28 @@ TEST_F(FolderAddDialogTest, EmptyFolderKeepsTheDialogOpen) {
               QString::fromUtf8("フォルダを指定して下さい。"));
     EXPECT_EQ(settings.addPlayer, "old");
     dialog.reject();
+}
+
+// Deleting by folder: an empty folder keeps the dialog open with its message; the OK button
+// then gives the folder, the kind and the subfolder switch.
+TEST_F(FolderAddDialogTest, FolderDeleteDialog) {
+    FolderDeleteDialog dialog({"/data/kifu", 4, false});
+    dialog.show();
+    QLineEdit* folder = child<QLineEdit>(dialog, "folder");
+    EXPECT_EQ(folder->text(), QStringLiteral("/data/kifu"));
+    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    folder->clear();
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(child<QLabel>(dialog, "message")->text(),
+              QString::fromUtf8("フォルダが指定されていません。"));
+
+    QTest::keyClicks(folder, QStringLiteral("/data/old"));
+    child<QComboBox>(dialog, "kind")->setCurrentIndex(2);
+    QTest::keyClick(child<QCheckBox>(dialog, "subfolders"), Qt::Key_Space);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.form(), (FolderDeleteForm{"/data/old", 2, true}));
 }
 
 }  // namespace

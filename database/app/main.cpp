@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
+#include <QPrinter>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -58,13 +60,29 @@ int main(int argc, char* argv[]) {
 
     auto* window = new dalmir::MainWindow(context);
     window->setAttribute(Qt::WA_DeleteOnClose);
+
+    const QStringList arguments = QApplication::arguments().mid(1);
+    std::vector<std::string> files;
+    for (const QString& a : arguments) files.push_back(a.toStdString());
+    if (const dalmir::OpenRequest request = dalmir::openRequest(files); request.print) {
+        // The desktop's print action: the list goes to the default printer, no window shows.
+        QPrinter printer(QPrinter::HighResolution);
+        const bool printed =
+            !request.database.empty() &&
+            window->printDatabase(QString::fromStdString(request.database), printer);
+        if (!printed && !window->messages().isEmpty()) {
+            QMessageBox::warning(nullptr, QStringLiteral("Dalmir"), window->messages().back());
+        }
+        delete window;
+        return printed ? 0 : 1;
+    }
     window->show();
     dalmir::RequestServer server;
     QObject::connect(&server, &dalmir::RequestServer::requested, window,
                      &dalmir::MainWindow::handleRequest);
     // Only the first copy of a user answers the viewer's requests.
     (void)server.listen();
-    window->openFiles(QApplication::arguments().mid(1));
+    window->openFiles(arguments);
     const int code = app.exec();
     dalmir::writeSettings(settings, qsettingsStore(store));
     store.remove(QStringLiteral("Recent File List"));

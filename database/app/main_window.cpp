@@ -11,25 +11,31 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include "core/text/path_text.h"
 #include "database/app/folder_add_dialog.h"
+#include "database/app/font_choice.h"
 #include "database/app/list_printer.h"
 #include "database/app/qt_text.h"
 #include "database/app/settings_dialog.h"
@@ -38,6 +44,8 @@
 #include "database/engine/search/duplicate_check.h"
 #include "database/logic/clipboard_record.h"
 #include "database/logic/copy_files.h"
+#include "database/logic/record_compare.h"
+#include "database/logic/record_paste.h"
 #include "database/logic/sort_order.h"
 
 namespace dalmir {
@@ -71,12 +79,6 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_view->horizontalHeader()->setSectionsClickable(true);
     m_view->horizontalHeader()->setHighlightSections(false);
-    QFont listFont(QString::fromStdString(m_settings.listFont.name));
-    if (m_settings.listFont.size < 0) listFont.setPixelSize(-m_settings.listFont.size);
-    if (m_settings.listFont.size > 0) listFont.setPointSize(m_settings.listFont.size);
-    listFont.setItalic(m_settings.listFont.italic);
-    m_view->setFont(listFont);
-    m_view->verticalHeader()->setDefaultSectionSize(QFontMetrics(listFont).height() + 4);
     setCentralWidget(m_view);
     connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         clickHeader(section, QApplication::keyboardModifiers() & Qt::ShiftModifier);
@@ -112,9 +114,25 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     m_starter = [](const QString& program, const QStringList& args) {
         return QProcess::startDetached(program, args);
     };
+    m_later = [this](int ms, std::function<void()> run) {
+        QTimer::singleShot(ms, this, std::move(run));
+    };
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // Whether the clipboard holds records is looked at once per change of the clipboard, not at
+    // every change of the selection.
+    auto clipboardChanged = [this] {
+        const QMimeData* mime = QApplication::clipboard()->mimeData();
+        m_clipboardHasRecords =
+            mime && mime->hasText() && holdsRecords(mime->text().left(8).toStdString());
+        refreshState();
+    };
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, clipboardChanged);
 
     setAcceptDrops(true);
     buildMenus();
+    buildToolBar();
+    applyFonts();
+    clipboardChanged();
     refreshList();
     resize(900, 600);
 }
@@ -149,7 +167,8 @@ QAction* MainWindow::addCommand(QMenu* menu, Command command, const QString& tex
     connect(action, &QAction::triggered, this, [this, command, run = std::move(run)] {
         if (isEnabled(command)) run();
     });
-    m_actions[command] = action;
+    m_actions.emplace(command, action);
+    m_allActions.emplace_back(command, action);
     return action;
 }
 
@@ -167,8 +186,6 @@ void MainWindow::buildMenus() {
         }
     });
     addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {}, [this] { menuSaveAs(); });
-    addCommand(file, Command::RelativePaths, qs("棋譜を相対パスにする(&K)"), {},
-               [this] { toggleRelativePaths(); });
     file->addSeparator();
     addCommand(file, Command::PrintList, qs("印刷(&P)..."), QKeySequence(qs("Ctrl+P")),
                [this] { menuPrint(); });
@@ -180,10 +197,15 @@ void MainWindow::buildMenus() {
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
     });
+    file->addAction(qs("プリンタの設定(&R)..."), this, [this] { menuPrinterSetup(); });
     file->addSeparator();
-    m_recentMenu = file->addMenu(qs("最近使ったファイル"));
+    addCommand(file, Command::RelativePaths, qs("棋譜を相対パスにする(&K)"), {},
+               [this] { toggleRelativePaths(); });
+    file->addSeparator();
+    // The recent files stand in the menu itself, between two separators.
+    m_recentMenu = file;
+    m_recentEnd = file->addSeparator();
     rebuildRecentMenu();
-    file->addSeparator();
     file->addAction(qs("Dalmirの終了(&X)"), this, &QWidget::close);
     auto* recentKey = new QAction(this);
     recentKey->setShortcut(QKeySequence(Qt::Key_F4));
@@ -197,12 +219,19 @@ void MainWindow::buildMenus() {
     addAction(searchKey);
 
     QMenu* edit = menuBar()->addMenu(qs("編集(&E)"));
-    addCommand(edit, Command::Cut, qs("切り取り(&T)"), QKeySequence(qs("Ctrl+X")),
-               [this] { copyRecords(true); });
-    addCommand(edit, Command::Copy, qs("コピー(&C)"), QKeySequence(qs("Ctrl+C")),
-               [this] { copyRecords(false); });
-    addCommand(edit, Command::Paste, qs("貼り付け(&P)"), QKeySequence(qs("Ctrl+V")),
-               [this] { pasteRecords(); });
+    addCommand(edit, Command::Undo, qs("元に戻す(&U)"), QKeySequence(qs("Ctrl+Z")), [this] {
+        undo();
+    })->setShortcuts({QKeySequence(qs("Ctrl+Z")), QKeySequence(qs("Alt+Backspace"))});
+    edit->addSeparator();
+    addCommand(edit, Command::Cut, qs("切り取り(&T)"), QKeySequence(qs("Ctrl+X")), [this] {
+        copyRecords(true);
+    })->setShortcuts({QKeySequence(qs("Ctrl+X")), QKeySequence(qs("Shift+Del"))});
+    addCommand(edit, Command::Copy, qs("コピー(&C)"), QKeySequence(qs("Ctrl+C")), [this] {
+        copyRecords(false);
+    })->setShortcuts({QKeySequence(qs("Ctrl+C")), QKeySequence(qs("Ctrl+Ins"))});
+    addCommand(edit, Command::Paste, qs("貼り付け(&P)"), QKeySequence(qs("Ctrl+V")), [this] {
+        pasteRecords();
+    })->setShortcuts({QKeySequence(qs("Ctrl+V")), QKeySequence(qs("Shift+Ins"))});
     addCommand(edit, Command::Delete, qs("削除(&D)"), QKeySequence(Qt::Key_Delete),
                [this] { deleteSelected(); });
     addCommand(edit, Command::DeleteWithFiles, qs("棋譜も削除(&S)"), {},
@@ -226,10 +255,10 @@ void MainWindow::buildMenus() {
     addCommand(table, Command::AddFolder, qs("フォルダ指定追加(&P)..."), QKeySequence(qs("Ctrl+R")),
                [this] { menuAddFolder(); });
     addCommand(table, Command::AddFile, qs("単独追加(&O)..."), {}, [this] { menuAddFile(); });
-    addCommand(table, Command::KeepListed, qs("表示棋譜以外を削除(&I)"), {},
-               [this] { keepListed(); });
     addCommand(table, Command::DeleteFolder, qs("フォルダ指定削除(&E)..."), {},
                [this] { menuDeleteFolder(); });
+    addCommand(table, Command::KeepListed, qs("表示棋譜以外を削除(&I)"), {},
+               [this] { keepListed(); });
     addCommand(table, Command::UpdateAll, qs("全データ更新(&U)..."), QKeySequence(qs("Ctrl+U")),
                [this] { startUpdate(); });
     addCommand(table, Command::UpdateSelected, qs("選択棋譜の更新(&S)..."), {},
@@ -249,6 +278,8 @@ void MainWindow::buildMenus() {
                [this] { adoptOrder(); });
     addCommand(table, Command::Duplicates, qs("棋譜の重複を調べる(&D)..."),
                QKeySequence(qs("Ctrl+J")), [this] { menuDuplicates(); });
+    addCommand(table, Command::CompareTwo, qs("二つの棋譜の違いを調べる(&2)"),
+               QKeySequence(qs("Ctrl+B")), [this] { compareSelected(); });
 
     QMenu* tools = menuBar()->addMenu(qs("ツール(&T)"));
     addCommand(tools, Command::Replay, qs("再現(&R)"), {},
@@ -281,14 +312,34 @@ void MainWindow::buildMenus() {
     addCommand(view, Command::ColumnsDialog, qs("表示項目(&I)..."), {}, [this] { menuColumns(); });
     addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
     QMenu* names = view->addMenu(qs("ファイル名(&N)"));
-    names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
-    names->addAction(qs("フォルダを１段表示(&1)"), this, [this] { setFileNameStyle(2); });
-    names->addAction(qs("フルパス表示(&F)"), this, [this] { setFileNameStyle(1); });
-    names->addAction(qs("ファイル名の拡張子(&E)"), this, [this] { toggleExtension(); });
+    m_nameStyles[0] =
+        names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
+    m_nameStyles[2] =
+        names->addAction(qs("フォルダを１段表示(&1)"), this, [this] { setFileNameStyle(2); });
+    m_nameStyles[1] =
+        names->addAction(qs("フルパス表示(&F)"), this, [this] { setFileNameStyle(1); });
+    m_extension =
+        names->addAction(qs("ファイル名の拡張子(&E)"), this, [this] { toggleExtension(); });
     QMenu* years = view->addMenu(qs("年の表示"));
-    years->addAction(qs("西暦２桁(&2)"), this, [this] { setYearStyle(0); });
-    years->addAction(qs("西暦４桁(&4)"), this, [this] { setYearStyle(1); });
-    years->addAction(qs("年号(&N)"), this, [this] { setYearStyle(2); });
+    m_yearStyles[0] = years->addAction(qs("西暦２桁(&2)"), this, [this] { setYearStyle(0); });
+    m_yearStyles[1] = years->addAction(qs("西暦４桁(&4)"), this, [this] { setYearStyle(1); });
+    m_yearStyles[2] = years->addAction(qs("年号(&N)"), this, [this] { setYearStyle(2); });
+    for (QAction* a : {m_nameStyles[0], m_nameStyles[1], m_nameStyles[2], m_extension,
+                       m_yearStyles[0], m_yearStyles[1], m_yearStyles[2]}) {
+        a->setCheckable(true);
+    }
+    view->addSeparator();
+    view->addAction(qs("表のフォント(&H)..."), this, [this] { menuFont(true); });
+    view->addAction(qs("ステータス フォント(&F)..."), this, [this] { menuFont(false); });
+    view->addSeparator();
+    m_toolBarToggle = view->addAction(qs("ツールバー(&T)"));
+    m_toolBarToggle->setCheckable(true);
+    m_toolBarToggle->setChecked(true);
+    m_statusBarToggle = view->addAction(qs("ステータスバー(&S)"));
+    m_statusBarToggle->setCheckable(true);
+    m_statusBarToggle->setChecked(true);
+    connect(m_statusBarToggle, &QAction::toggled, this,
+            [this](bool on) { statusBar()->setVisible(on); });
 
     QMenu* help = menuBar()->addMenu(qs("ヘルプ(&H)"));
     QAction* contents = help->addAction(qs("目次(&C)"), this, [this] { showHelp(); });
@@ -299,15 +350,22 @@ void MainWindow::buildMenus() {
 
 void MainWindow::rebuildRecentMenu() {
     if (!m_recentMenu) return;
-    m_recentMenu->clear();
+    for (QAction* old : m_recentActions) {
+        m_recentMenu->removeAction(old);
+        old->deleteLater();
+    }
+    m_recentActions.clear();
     if (!m_context.recent) return;
     const auto& entries = m_context.recent->entries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const QString path = fromFsPath(entries[i]);
-        m_recentMenu->addAction(fromUtf8(recentMenuText(static_cast<int>(i), path.toStdString())),
-                                this, [this, path] {
-                                    if (!isBusy() && confirmDiscard()) openFile(path);
-                                });
+        auto* action =
+            new QAction(fromUtf8(recentMenuText(static_cast<int>(i), path.toStdString())), this);
+        connect(action, &QAction::triggered, this, [this, path] {
+            if (!isBusy() && confirmDiscard()) openFile(path);
+        });
+        m_recentMenu->insertAction(m_recentEnd, action);
+        m_recentActions.push_back(action);
     }
 }
 
@@ -362,29 +420,35 @@ void MainWindow::refreshList() {
     refreshState();
 }
 
-WindowState stateOf(const database::Database& db, bool busy, int selected, bool editor) {
-    WindowState s;
-    s.busy = busy;
-    s.selected = selected;
-    s.listed = static_cast<int>(db.table().displayOrder().size());
-    s.registered = db.table().size();
-    s.hasEditor = editor;
-    s.clipboardHasRecords = !busy && !db.isBinary();
-    return s;
-}
-
 bool MainWindow::isEnabled(Command command) const {
     // While the worker changes the database, nothing here reads it.
     if (isBusy()) return false;
-    const int selected = m_view->selectionModel()
-                             ? static_cast<int>(m_view->selectionModel()->selectedRows().size())
-                             : 0;
-    return dalmir::isEnabled(
-        command, stateOf(m_db, isBusy(), selected, !m_settings.tools.editCommand.empty()));
+    WindowState s;
+    s.selected = m_view->selectionModel()
+                     ? static_cast<int>(m_view->selectionModel()->selectedRows().size())
+                     : 0;
+    s.listed = static_cast<int>(m_db.table().displayOrder().size());
+    s.registered = m_db.table().size();
+    s.hasEditor = !m_settings.tools.editCommand.empty();
+    s.binary = m_db.isBinary();
+    s.canUndo = m_undo.canUndo();
+    s.clipboardHasRecords = m_clipboardHasRecords;
+    return dalmir::isEnabled(command, s);
 }
 
 void MainWindow::refreshState() {
-    for (auto& [command, action] : m_actions) action->setEnabled(isEnabled(command));
+    for (auto& [command, action] : m_allActions) action->setEnabled(isEnabled(command));
+    // The view menu's marks show the database's list settings.
+    const database::IndexSettings& view = m_db.table().settings();
+    for (int i = 0; i < 3; ++i) {
+        if (m_nameStyles[i]) m_nameStyles[i]->setChecked(view.fileNameStyle == i);
+        if (m_yearStyles[i]) m_yearStyles[i]->setChecked(view.yearStyle == i);
+    }
+    if (m_extension) m_extension->setChecked(view.fileNameExtension);
+    if (auto it = m_actions.find(Command::RelativePaths); it != m_actions.end()) {
+        it->second->setCheckable(true);
+        it->second->setChecked(view.relativePaths);
+    }
     if (isBusy()) return;
     m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
     m_panes[2]->setText(fromCp932(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
@@ -487,6 +551,7 @@ bool MainWindow::openFile(const QString& path) {
     }
     for (const auto& notice : report.notices) showMessage(fromCp932(notice));
     m_view->clearSelection();
+    m_undo.forget();
     m_db = std::move(opened);
     if (!sameFile) m_lock = std::move(lock);
     (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
@@ -521,6 +586,7 @@ bool MainWindow::saveFile(const QString& path) {
     }
     if (!sameFile) m_lock = std::move(lock);
     m_db.setModified(false);
+    m_undo.noteSaved();
     if (m_context.recent) {
         m_context.recent->add(database::fileSystemFromStored(m_db.table().path()));
     }
@@ -533,6 +599,7 @@ bool MainWindow::saveFile(const QString& path) {
 void MainWindow::newDatabase(bool binary) {
     if (isBusy()) return;
     m_view->clearSelection();
+    m_undo.forget();
     m_db.reset(binary);
     m_lock.release();
     refreshList();
@@ -562,14 +629,18 @@ void MainWindow::setSortOrder(int code) {
 }
 
 void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job job,
-                                std::function<void()> done) {
+                                std::function<void()> done, UndoUse undo) {
+    if (undo == UndoUse::Keep) m_undo.keep(m_db);
+    if (undo == UndoUse::Forget) m_undo.forget();
     m_view->clearSelection();
     m_model->setFrozen(true);
     m_view->setEnabled(false);
     m_progress->show();
     m_cancel->setText(cancelText);
     m_cancel->show();
-    for (auto& entry : m_actions) entry.second->setEnabled(false);
+    // Progress and Cancel live in the status bar: it shows while the operation runs.
+    statusBar()->show();
+    for (auto& entry : m_allActions) entry.second->setEnabled(false);
     m_runner.start(std::move(job), [this, done = std::move(done)] {
         if (done) done();
         finishOperation();
@@ -579,6 +650,7 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
 void MainWindow::finishOperation() {
     m_progress->hide();
     m_cancel->hide();
+    statusBar()->setVisible(m_statusBarToggle->isChecked());
     m_view->setEnabled(true);
     m_model->setFrozen(false);
     refreshList();
@@ -725,7 +797,8 @@ bool MainWindow::startStatistics(int which, const QString& player) {
             auto* dialog = new ReportDialog(qs(kTitles[which]), m_lastReport, this);
             dialog->setAttribute(Qt::WA_DeleteOnClose);
             dialog->open();
-        });
+        },
+        UndoUse::Leave);
     return true;
 }
 
@@ -787,15 +860,18 @@ bool MainWindow::startUpdate(std::vector<int> slotList) {
     return true;
 }
 
-void MainWindow::launchSelected(LaunchCommand command) {
-    if (isBusy()) return;
+ToolSettings MainWindow::launchTools() const {
     ToolSettings tools = m_settings.tools;
     if (tools.replayCommand.empty()) {
         tools.replayCommand = defaultViewer(
             fsPath(m_context.programFolder),
             [](const std::string& p) { return QFileInfo(fromFsPath(p)).isExecutable(); });
     }
-    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    return tools;
+}
+
+bool MainWindow::launchRecord(LaunchCommand command, int slot, int move,
+                              const ToolSettings& tools) {
     auto start = [&](const LaunchPlan& plan) {
         QStringList args;
         for (const auto& a : plan.argv) args << fromUtf8(a);
@@ -806,35 +882,43 @@ void MainWindow::launchSelected(LaunchCommand command) {
         }
         return true;
     };
+    if (command == LaunchCommand::PositionEdit) return start(launchPlan(command, tools, {}, {}, 0));
+    if (slot < 0 || slot >= m_db.table().size()) return false;
+    const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
+    const std::string path = database::fileSystemFromStored(m_db.table().entry(slot).path());
+    const std::string resolved =
+        database::locateFile(path.empty() || path.front() == '/' ? path : folder + path);
+    LaunchCommand actual = command;
+    if (!QFileInfo::exists(fromFsPath(resolved))) {
+        // A binary record whose file is gone replays from its move list, handed over on the
+        // clipboard.
+        std::optional<std::string> text;
+        if (command == LaunchCommand::Replay) {
+            text = clipboardRecordText(m_db, slot, core::sjis(dalmir::windowTitle(m_db)));
+        }
+        if (!text) {
+            showMessage(fromUtf8(missingRecordMessage(path)));
+            return false;
+        }
+        QApplication::clipboard()->setText(fromCp932(*text));
+        m_panes[0]->setText(fromUtf8(clipboardRecordStatus()));
+        actual = LaunchCommand::ClipboardReplay;
+    }
+    return start(launchPlan(actual, tools, resolved, {}, move));
+}
+
+void MainWindow::launchSelected(LaunchCommand command) {
+    if (isBusy()) return;
+    const ToolSettings tools = launchTools();
     if (command == LaunchCommand::PositionEdit) {
-        start(launchPlan(command, tools, {}, {}, 0));
+        launchRecord(command, -1, 0, tools);
         return;
     }
     for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
         database::IndexEntry& entry = m_db.table().entry(slot);
-        const std::string path = database::fileSystemFromStored(entry.path());
-        const std::string resolved =
-            database::locateFile(path.empty() || path.front() == '/' ? path : folder + path);
         const int move = command == LaunchCommand::Replay ? replayMove(entry) : 0;
-        LaunchCommand actual = command;
-        if (!QFileInfo::exists(fromFsPath(resolved))) {
-            // A binary record whose file is gone replays from its move list, handed over on
-            // the clipboard.
-            std::optional<std::string> text;
-            if (command == LaunchCommand::Replay) {
-                text = clipboardRecordText(m_db, slot, core::sjis(dalmir::windowTitle(m_db)));
-            }
-            if (!text) {
-                showMessage(fromUtf8(missingRecordMessage(path)));
-                continue;
-            }
-            QApplication::clipboard()->setText(fromCp932(*text));
-            m_panes[0]->setText(fromUtf8(clipboardRecordStatus()));
-            actual = LaunchCommand::ClipboardReplay;
-        }
-        if (start(launchPlan(actual, tools, resolved, {}, move)) &&
-            command == LaunchCommand::Replay && m_db.table().settings().replayMark &&
-            !(entry.marks & database::kMarkUser1)) {
+        if (launchRecord(command, slot, move, tools) && command == LaunchCommand::Replay &&
+            m_db.table().settings().replayMark && !(entry.marks & database::kMarkUser1)) {
             entry.marks |= database::kMarkUser1;
             m_db.setModified();
         }
@@ -844,15 +928,51 @@ void MainWindow::launchSelected(LaunchCommand command) {
     refreshState();
 }
 
+void MainWindow::compareSelected() {
+    if (!isEnabled(Command::CompareTwo)) return;
+    const TwoRecordComparison c = compareTwoRecords(m_db, selectedRows());
+    if (!c.compared) return;
+    if (c.identical) {
+        QApplication::beep();
+        m_panes[0]->setText(fromUtf8(noDifferenceText()));
+        return;
+    }
+    const ToolSettings tools = launchTools();
+    launchRecord(LaunchCommand::Replay, c.firstSlot, c.move, tools);
+    // The viewer reads a record handed over on the clipboard at its start: the second start
+    // waits a moment so that the first has taken its record.
+    const int second = c.secondSlot;
+    const int move = c.move;
+    m_later(500, [this, second, move, tools] {
+        if (!isBusy() && second < m_db.table().size())
+            launchRecord(LaunchCommand::Replay, second, move, tools);
+    });
+}
+
 void MainWindow::menuNew() {
-    if (!confirmDiscard()) return;
     QMessageBox box(QMessageBox::Question, qs("新規作成形式"), qs("新規作成形式"),
                     QMessageBox::Cancel, this);
-    QAbstractButton* text = box.addButton(qs("DLS 棋譜情報"), QMessageBox::AcceptRole);
-    QAbstractButton* binary = box.addButton(qs("DLB ﾊﾞｲﾅﾘ棋譜"), QMessageBox::AcceptRole);
+    QAbstractButton* text = box.addButton(qs("DL&S 棋譜情報"), QMessageBox::AcceptRole);
+    QAbstractButton* binary = box.addButton(qs("DL&B ﾊﾞｲﾅﾘ棋譜"), QMessageBox::AcceptRole);
+    QAbstractButton* another =
+        box.addButton(qs("Dalmirを新たに起動する(&R)"), QMessageBox::AcceptRole);
     box.exec();
-    if (box.clickedButton() == text) newDatabase(false);
-    if (box.clickedButton() == binary) newDatabase(true);
+    if (box.clickedButton() == text) chooseNew(NewChoice::Text);
+    if (box.clickedButton() == binary) chooseNew(NewChoice::Binary);
+    if (box.clickedButton() == another) chooseNew(NewChoice::NewInstance);
+}
+
+void MainWindow::chooseNew(NewChoice choice) {
+    if (choice == NewChoice::NewInstance) {
+        const QString program = QApplication::applicationFilePath();
+        if (!m_starter(program, {})) {
+            QApplication::beep();
+            showMessage(fromUtf8(newInstanceFailedMessage(program.toStdString())));
+        }
+        return;
+    }
+    if (isBusy() || !confirmDiscard()) return;
+    newDatabase(choice == NewChoice::Binary);
 }
 
 bool MainWindow::printListTo(QPrinter& printer) {
@@ -875,23 +995,85 @@ bool MainWindow::printListToPdf(const QString& path) {
 }
 
 void MainWindow::menuPrint() {
-    auto* printer = new QPrinter(QPrinter::HighResolution);
-    auto* dialog = new QPrintDialog(printer, this);
+    auto* dialog = new QPrintDialog(m_printer.get(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::finished, this, [this, printer](int result) {
-        if (result == QDialog::Accepted) printListTo(*printer);
-        delete printer;
+    connect(dialog, &QDialog::finished, this, [this](int result) {
+        if (result == QDialog::Accepted) printListTo(*m_printer);
     });
     dialog->open();
 }
 
 void MainWindow::menuPreview() {
-    auto* printer = new QPrinter(QPrinter::HighResolution);
-    auto* dialog = new QPrintPreviewDialog(printer, this);
+    auto* dialog = new QPrintPreviewDialog(m_printer.get(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* p) { printListTo(*p); });
-    connect(dialog, &QDialog::finished, this, [printer] { delete printer; });
+    dialog->open();
+}
+
+void MainWindow::menuPrinterSetup() {
+    auto* dialog = new QPageSetupDialog(m_printer.get(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+bool MainWindow::printDatabase(const QString& path, QPrinter& printer) {
+    return openFile(path) && printListTo(printer);
+}
+
+void MainWindow::buildToolBar() {
+    m_toolBar = addToolBar(qs("ツールバー"));
+    m_toolBar->setObjectName(qs("toolbar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->toggleViewAction()->setVisible(false);
+    const Command shown[] = {Command::New,       Command::Open,         Command::Save,
+                             Command::Cut,       Command::Copy,         Command::Paste,
+                             Command::PrintList, Command::HeaderSearch, Command::PositionSearch,
+                             Command::ShowAll,   Command::AddFolder,    Command::Replay,
+                             Command::Statistics};
+    for (const Command c : shown) {
+        auto it = m_actions.find(c);
+        if (it == m_actions.end()) continue;
+        // The button shows the caption without its access key and dots: "開く", not "開く(O)".
+        QString caption = it->second->text();
+        caption.remove(QRegularExpression(qs("\\(&.\\)"))).remove(qs("..."));
+        it->second->setIconText(caption);
+        m_toolBar->addAction(it->second);
+    }
+    connect(m_toolBarToggle, &QAction::toggled, m_toolBar, &QWidget::setVisible);
+}
+
+void MainWindow::applyFonts() {
+    const QFont list = screenFont(m_settings.listFont, logicalDpiY());
+    m_view->setFont(list);
+    m_view->verticalHeader()->setDefaultSectionSize(QFontMetrics(list).height() + 4);
+    const QFont status = screenFont(m_settings.statusFont, logicalDpiY());
+    for (QLabel* pane : m_panes) pane->setFont(status);
+}
+
+void MainWindow::setListFont(const FontSetting& font) {
+    m_settings.listFont = font;
+    applyFonts();
+}
+
+void MainWindow::setStatusFont(const FontSetting& font) {
+    m_settings.statusFont = font;
+    applyFonts();
+}
+
+void MainWindow::menuFont(bool list) {
+    const FontSetting current = list ? m_settings.listFont : m_settings.statusFont;
+    auto* dialog = new QFontDialog(screenFont(current, logicalDpiY()), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(list ? qs("表のフォント") : qs("ステータス フォント"));
+    connect(dialog, &QFontDialog::fontSelected, this, [this, list, current](const QFont& f) {
+        const FontSetting chosen = chosenFontSetting(f, current, logicalDpiY());
+        if (list) {
+            setListFont(chosen);
+        } else {
+            setStatusFont(chosen);
+        }
+    });
     dialog->open();
 }
 
@@ -924,8 +1106,17 @@ void MainWindow::showPopup(const QPoint& at) {
     if (selectedRows().size() == 1) menu.addAction(m_actions[Command::EditMarks]);
     menu.addAction(m_actions[Command::ToggleMark]);
     menu.addSeparator();
-    menu.addAction(m_actions[Command::ShowOnlySelected]);
-    menu.addAction(m_actions[Command::HideSelected]);
+    // The popup's own captions for commands of the table menu.
+    const std::pair<Command, const char*> renamed[] = {
+        {Command::UpdateSelected, "選択棋譜の更新(&S)..."},
+        {Command::CopySelectedFiles, "選択棋譜のコピー(&Y)..."},
+        {Command::ShowOnlySelected, "選択棋譜だけを表示する(&V)"},
+        {Command::HideSelected, "選択棋譜を表示しない(&B)"}};
+    for (const auto& [command, text] : renamed) {
+        QAction* target = m_actions[command];
+        QAction* item = menu.addAction(qs(text), target, &QAction::trigger);
+        item->setEnabled(target->isEnabled());
+    }
     menu.exec(m_view->viewport()->mapToGlobal(at));
 }
 
@@ -963,6 +1154,7 @@ void MainWindow::menuEditMarks() {
     layout->addWidget(two);
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted) return;
+    m_undo.keep(m_db);
     editMarks(m_db, slots.front(), one->isChecked(), two->isChecked());
     m_view->viewport()->update();
     refreshState();
@@ -970,6 +1162,7 @@ void MainWindow::menuEditMarks() {
 
 void MainWindow::deleteSelectedWithFiles() {
     const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
+    // The files go to the trash: taking the entries back would list records without files.
     const std::string folder = database::fileSystemFromStored(std::string(m_db.table().folder()));
     if (m_settings.deleteConfirm && !m_context.quiet &&
         QMessageBox::question(
@@ -986,22 +1179,20 @@ void MainWindow::deleteSelectedWithFiles() {
             showMessage(qs("ファイル(") + file + qs(")をごみ箱に移動できませんでした。"));
         }
     }
+    m_undo.forget();
     deleteSlots(m_db, slots);
     m_view->clearSelection();
     refreshList();
 }
 
 void MainWindow::toggleRelativePaths() {
+    m_undo.keep(m_db);
     database::Registrar registrar(m_db, m_extractor, m_log, m_runner, m_registrationOptions);
     const database::PathModeReport report = m_db.table().settings().relativePaths
                                                 ? registrar.makePathsAbsolute()
                                                 : registrar.makePathsRelative();
     if (report.code == database::PathModeResult::Ok) m_db.setModified();
     if (!report.message.empty()) showMessage(fromCp932(report.message));
-    if (auto it = m_actions.find(Command::RelativePaths); it != m_actions.end()) {
-        it->second->setCheckable(true);
-        it->second->setChecked(m_db.table().settings().relativePaths);
-    }
     refreshList();
 }
 
@@ -1064,20 +1255,47 @@ void MainWindow::copyRecords(bool cut) {
     if (cut) deleteSelected();
 }
 
-void MainWindow::pasteRecords() {
-    if (m_db.isBinary()) return;
+void MainWindow::pasteRecords() { pasteText(QApplication::clipboard()->text()); }
+
+bool MainWindow::pasteText(const QString& text) {
+    if (isBusy()) return false;
+    std::string records = toCp932(text);
+    if (!holdsRecords(records)) return false;
     const std::vector<int> rows = selectedRows();
     const std::size_t at =
         rows.empty() ? m_db.table().displayOrder().size() : static_cast<std::size_t>(rows.front());
-    const database::PasteReport report = database::pasteRecordsFromText(
-        m_db.table(), toCp932(QApplication::clipboard()->text()), at);
-    for (const auto& message : report.messages) showMessage(fromCp932(message.text));
-    if (report.added > 0) m_db.setModified();
+    if (!m_db.isBinary()) {
+        const database::Database before = m_db;
+        const database::PasteReport report =
+            dalmir::pasteRecords(m_db, records, at, m_extractor, m_runner);
+        for (const auto& message : report.messages) showMessage(fromCp932(message.text));
+        if (report.added > 0) m_undo.keep(before);
+        m_view->clearSelection();
+        refreshList();
+        return report.added > 0;
+    }
+    // A binary database reads every record file again: on the worker.
+    auto report = std::make_shared<database::PasteReport>();
+    startOperation(
+        qs("貼り付けの中止(&Q)"),
+        [this, records = std::move(records), at, report](database::OperationHost& host) {
+            *report = dalmir::pasteRecords(m_db, records, at, m_extractor, host);
+        },
+        [this, report] {
+            for (const auto& message : report->messages) showMessage(fromCp932(message.text));
+        },
+        UndoUse::Keep);
+    return true;
+}
+
+void MainWindow::undo() {
+    if (!isEnabled(Command::Undo)) return;
     m_view->clearSelection();
-    refreshList();
+    if (m_undo.undo(m_db)) refreshList();
 }
 
 void MainWindow::deleteSelected() {
+    m_undo.keep(m_db);
     deleteSlots(m_db, slotsOfRows(m_db.table(), selectedRows()));
     m_view->clearSelection();
     refreshList();
@@ -1089,6 +1307,7 @@ void MainWindow::copyListInfo() {
 }
 
 void MainWindow::showAll() {
+    m_undo.keep(m_db);
     m_db.table().rebuildDisplayOrder();
     (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
     m_view->clearSelection();
@@ -1106,17 +1325,30 @@ void MainWindow::menuAddFolder() {
 }
 
 void MainWindow::menuDeleteFolder() {
-    const QString folder = QFileDialog::getExistingDirectory(this, qs("フォルダ指定削除"));
-    if (folder.isEmpty()) return;
+    FolderDeleteDialog dialog(folderDeleteForm(m_lastFolderDelete, m_db.table().settings()), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    startFolderDelete(dialog.form());
+}
+
+bool MainWindow::startFolderDelete(const FolderDeleteForm& form) {
+    if (isBusy()) return false;
+    const FolderDeleteDecision d = decideFolderDelete(form);
+    if (d.result != FolderDeleteFormResult::Ready) {
+        showMessage(fromUtf8(noDeleteFolderMessage()));
+        return false;
+    }
+    m_lastFolderDelete = form;
     startOperation(
-        qs("削除の中止(&Q)"),
-        [this, fs = fsPath(folder)](database::OperationHost& host) {
+        qs("フォルダ指定削除の中止(&Q)"),
+        [this, d](database::OperationHost& host) {
             database::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
             const database::FolderDeleteReport report =
-                registrar.deleteByFolder(fs, database::DeleteKind::All, true);
+                registrar.deleteByFolder(d.folder, d.kind, d.subfolders);
             if (!report.status.empty()) host.status(report.status);
         },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); },
+        UndoUse::Keep);
+    return true;
 }
 
 void MainWindow::menuCopyFiles() {
@@ -1143,7 +1375,7 @@ bool MainWindow::startCopyFiles(const QString& targetFolder, bool overwrite) {
         [sources, target = fsPath(targetFolder), overwrite](database::OperationHost& host) {
             (void)copyRecordFiles(sources, target, overwrite, host);
         },
-        {});
+        {}, UndoUse::Leave);
     return true;
 }
 
@@ -1166,6 +1398,7 @@ bool MainWindow::startSingleAdd(const QString& path) {
 }
 
 void MainWindow::showOnlySelected(bool keep) {
+    m_undo.keep(m_db);
     const std::vector<int> rows = selectedRows();
     if (keep) {
         showOnlyRows(m_db.table(), rows);
@@ -1177,18 +1410,21 @@ void MainWindow::showOnlySelected(bool keep) {
 }
 
 void MainWindow::toggleMarks() {
+    m_undo.keep(m_db);
     toggleMarkOne(m_db, slotsOfRows(m_db.table(), selectedRows()));
     m_view->viewport()->update();
     refreshState();
 }
 
 void MainWindow::clearMarks() {
+    m_undo.keep(m_db);
     clearListedMarks(m_db);
     m_view->viewport()->update();
     refreshState();
 }
 
 void MainWindow::adoptOrder() {
+    m_undo.keep(m_db);
     if (adoptListOrder(m_db) == TableCommandResult::Done) {
         (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
     }
@@ -1196,6 +1432,7 @@ void MainWindow::adoptOrder() {
 }
 
 void MainWindow::keepListed() {
+    m_undo.keep(m_db);
     if (keepListedOnly(m_db) == TableCommandResult::Done) {
         (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
     }

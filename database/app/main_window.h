@@ -23,8 +23,10 @@
 #include "database/engine/store/database_lock.h"
 #include "database/logic/app_settings.h"
 #include "database/logic/command_state.h"
+#include "database/logic/folder_delete_form.h"
 #include "database/logic/position_search_form.h"
 #include "database/logic/recent_databases.h"
+#include "database/logic/undo.h"
 
 class QAction;
 class QPrinter;
@@ -32,6 +34,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class QToolBar;
 
 namespace dalmir {
 
@@ -59,6 +62,9 @@ public:
     // Saves to path (the current path when empty) through the lock and the safe savers.
     bool saveFile(const QString& path = {});
     void newDatabase(bool binary);
+    // The choice of the dialog 新規作成形式; a new database asks about unsaved changes first.
+    enum class NewChoice { Text, Binary, NewInstance };
+    void chooseNew(NewChoice choice);
     // The command line or dropped files.
     void openFiles(const QStringList& files);
 
@@ -102,11 +108,37 @@ public:
     using Starter = std::function<bool(const QString&, const QStringList&)>;
     void setStarter(Starter starter) { m_starter = std::move(starter); }
     void launchSelected(LaunchCommand command);
+    // The pause between two starts of the viewer with records on the clipboard; tests run the
+    // later start at once (milliseconds, what to run then).
+    using Scheduler = std::function<void(int, std::function<void()>)>;
+    void setScheduler(Scheduler scheduler) { m_later = std::move(scheduler); }
+    // 二つの棋譜の違いを調べる on the selected records.
+    void compareSelected();
+
+    // Pastes records in the clipboard form at the first selected row (the end without one); a
+    // binary database reads the record files on the worker. False when nothing was pasted or
+    // started.
+    bool pasteText(const QString& text);
+    // フォルダ指定削除 with the dialog's choices; false when the folder is empty (the message
+    // is shown) or an operation runs.
+    bool startFolderDelete(const FolderDeleteForm& form);
+
+    // 元に戻す: takes back the last change to the list.
+    void undo();
+    bool canUndo() const { return m_undo.canUndo(); }
+
+    // The list and status fonts: applied and kept in the settings.
+    void setListFont(const FontSetting& font);
+    void setStatusFont(const FontSetting& font);
+    QToolBar* toolBar() const { return m_toolBar; }
 
     // Prints the list on printer (a PDF printer too); false, with the message shown, when
     // nothing could be printed.
     bool printListTo(QPrinter& printer);
     bool printListToPdf(const QString& path);
+    // The desktop's print action ("/p" and a database): opens the database and prints its list
+    // on printer.
+    bool printDatabase(const QString& path, QPrinter& printer);
 
     database::Database& database() { return m_db; }
     QTableView* listView() { return m_view; }
@@ -130,13 +162,22 @@ private:
     void runRequest(core::DatabaseRequest request);
     QAction* addCommand(QMenu* menu, Command command, const QString& text, const QKeySequence& key,
                         std::function<void()> run);
+    void buildToolBar();
+    void applyFonts();
+    void menuFont(bool list);
+    // Starts the viewer (or editor) for one record; false when it did not start.
+    bool launchRecord(LaunchCommand command, int slot, int move, const ToolSettings& tools);
+    ToolSettings launchTools() const;
     void refreshList();
     void refreshState();
     void showMessage(const QString& message);
     bool confirmDiscard();
     bool takeLock(const QString& path, database::DatabaseLock& lock);
+    // What an operation does to what 元に戻す keeps: an undoable one keeps the database first,
+    // one that changes it otherwise forgets what was kept, one that only reads leaves it.
+    enum class UndoUse : uint8_t { Forget, Keep, Leave };
     void startOperation(const QString& cancelText, OperationRunner::Job job,
-                        std::function<void()> done);
+                        std::function<void()> done, UndoUse undo = UndoUse::Forget);
     void finishOperation();
     void askNonBlocking(const QString& text, const QStringList& buttons,
                         std::function<void(int)> answer);
@@ -163,6 +204,7 @@ private:
     void menuPrint();
     void menuPreview();
     void menuPdf();
+    void menuPrinterSetup();
     void showCard();
     void menuOpen();
     void menuSaveAs();
@@ -202,14 +244,28 @@ private:
     QLabel* m_panes[3] = {};
     QProgressBar* m_progress = nullptr;
     QPushButton* m_cancel = nullptr;
-    std::map<Command, QAction*> m_actions;
+    std::map<Command, QAction*> m_actions;  // the first action of each command
+    std::vector<std::pair<Command, QAction*>> m_allActions;
     QStringList m_messages;
-    QMenu* m_recentMenu = nullptr;
+    QMenu* m_recentMenu = nullptr;   // the File menu
+    QAction* m_recentEnd = nullptr;  // the separator after the recent files
+    std::vector<QAction*> m_recentActions;
     InputHistories m_histories;
     database::PlayerStatistics m_playerStatistics;
     QString m_lastReport;
     std::vector<core::DatabaseRequest> m_pendingRequests;
     Starter m_starter;
+    Scheduler m_later;
+    UndoKeeper m_undo;
+    std::optional<FolderDeleteForm> m_lastFolderDelete;
+    QToolBar* m_toolBar = nullptr;
+    QAction* m_toolBarToggle = nullptr;
+    QAction* m_statusBarToggle = nullptr;
+    QAction* m_nameStyles[3] = {};  // by ファイル名パス
+    QAction* m_yearStyles[3] = {};  // by 年４桁
+    QAction* m_extension = nullptr;
+    bool m_clipboardHasRecords = false;
+    std::unique_ptr<QPrinter> m_printer;  // the printer the print commands and its setup share
 };
 
 }  // namespace dalmir

@@ -2,14 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTableView>
+#include <QTest>
+#include <QToolBar>
 #include <atomic>
 
 #include "core/text/sjis.h"
 #include "database/app/qt_text.h"
+#include "database/engine/index/dls_clipboard.h"
 #include "database/logic/sort_order.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/test_records.h"
@@ -286,6 +296,244 @@ TEST_F(MainWindowTest, InputHistoriesAreKeptInTheDataFolder) {
     settings.historyEvent = false;
     InputHistories off(data, settings);
     EXPECT_EQ(off.find(QStringLiteral("棋戦")), nullptr);
+}
+
+// The window is shown and active, so that its shortcuts answer keys.
+void showActive(MainWindow& window) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+}
+
+// Delete, then Ctrl+Z brings the records back; Alt+Backspace undoes too, and once only.
+TEST_F(MainWindowTest, UndoKeysTakeBackADeletion) {
+    const std::string path = writeBinaryDatabase(6);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    QTableView* view = window->listView();
+    EXPECT_FALSE(window->canUndo());
+
+    view->selectRow(2);
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(window->database().table().size(), 5);
+    EXPECT_TRUE(window->database().isModified());
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window->database().table().size(), 6);
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：6 / 6"));
+    EXPECT_FALSE(window->database().isModified());
+
+    view->selectAll();
+    QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier);  // cut
+    EXPECT_EQ(window->database().table().size(), 0);
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("DLS")));
+    QTest::keyClick(view, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(window->database().table().size(), 6);
+    EXPECT_EQ(window->database().lists().size(), 6);
+    EXPECT_FALSE(window->canUndo());
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window->database().table().size(), 6);
+}
+
+// Ctrl+B compares the first two selected records: different ones open in the viewer at the
+// first move where they part (the second start later), identical ones say so.
+TEST_F(MainWindowTest, CompareTwoRecords) {
+    const std::string path = writeBinaryDatabase(4);  // records 0 and 2 open alike
+    settings.tools.replayCommand = "viewer";
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    std::vector<QStringList> started;
+    window->setStarter([&](const QString&, const QStringList& args) {
+        started.push_back(args);
+        return true;
+    });
+    std::vector<std::pair<int, std::function<void()>>> later;
+    window->setScheduler([&](int ms, std::function<void()> run) { later.emplace_back(ms, run); });
+
+    QTableView* view = window->listView();
+    view->selectionModel()->select(window->listModel()->index(0, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(window->listModel()->index(1, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(view, Qt::Key_B, Qt::ControlModifier);
+    // The records have no files: each goes on the clipboard and opens at move 1.
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], (QStringList{QStringLiteral("/C"), QStringLiteral("+1")}));
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("big.kix No.1")));
+    ASSERT_EQ(later.size(), 1u);
+    EXPECT_EQ(later[0].first, 500);
+    later[0].second();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("big.kix No.2")));
+
+    view->clearSelection();
+    view->selectionModel()->select(window->listModel()->index(0, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(window->listModel()->index(2, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(view, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(started.size(), 2u);
+    EXPECT_EQ(window->statusPane(0), QStringLiteral("違いは、ありません。"));
+}
+
+// Records copied from a text database paste into a binary one on the worker, each with the
+// moves of its file; undo takes the paste back.
+TEST_F(MainWindowTest, PasteIntoABinaryDatabase) {
+    const std::string a = folder.write("k/a.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
+    const std::string b = folder.write("k/b.kif", kifRecord({}));
+    Database source;
+    IndexEntry ea;
+    ea.setText(IndexText::Path, a);
+    IndexEntry eb;
+    eb.setText(IndexText::Path, b);
+    const std::vector<int32_t> slots = {source.append(std::move(ea)), source.append(std::move(eb))};
+    const QString copied = fromCp932(database::copyRecordsAsText(source.table(), slots));
+
+    auto window = makeWindow();
+    window->newDatabase(true);
+    QApplication::clipboard()->setText(copied);
+    QApplication::processEvents();
+    ASSERT_TRUE(window->isEnabled(Command::Paste));
+    ASSERT_TRUE(window->pasteText(copied));
+    waitForOperation(*window);
+    ASSERT_EQ(window->database().table().size(), 1);  // the record without moves is refused
+    EXPECT_EQ(window->database().table().entry(0).moveCount, 2);
+    EXPECT_EQ(window->database().lists().list(0).size(), 2u);
+    EXPECT_EQ(window->listModel()->rowCount(), 1);
+    EXPECT_TRUE(window->database().isModified());
+    window->undo();
+    EXPECT_EQ(window->database().table().size(), 0);
+
+    QApplication::clipboard()->setText(QStringLiteral("not records"));
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isEnabled(Command::Paste));
+}
+
+// Deleting by folder takes the kind and the subfolder switch; an empty folder only says so.
+TEST_F(MainWindowTest, DeleteByFolder) {
+    Database db;
+    for (const char* p : {"/db/k/a.kif", "/db/k/b.csa", "/db/k/sub/c.kif", "/db/x/d.kif"}) {
+        IndexEntry e;
+        e.setText(IndexText::Path, p);
+        ASSERT_GE(db.append(std::move(e)), 0);
+    }
+    const std::string path = folder.file("f.dls");
+    ASSERT_EQ(database::saveDatabase(db, path), core::WriteResult::Ok);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+
+    EXPECT_FALSE(window->startFolderDelete({" ", 4, false}));
+    EXPECT_EQ(window->messages().back(), QStringLiteral("フォルダが指定されていません。"));
+    ASSERT_TRUE(window->startFolderDelete({"/db/k", 0, false}));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 3);  // a.kif
+    EXPECT_EQ(window->statusPane(0), QStringLiteral("1 棋譜削除しました。"));
+    ASSERT_TRUE(window->startFolderDelete({"/db/k", 4, true}));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 1);
+    window->undo();
+    EXPECT_EQ(window->database().table().size(), 3);
+}
+
+// The view menu's toggles and fonts, another copy of the program, and the print action of the
+// command line.
+TEST_F(MainWindowTest, ViewTogglesFontsNewCopyAndPrinting) {
+    auto window = makeWindow();
+    showActive(*window);
+    QAction* toolBar = nullptr;
+    QAction* statusBarItem = nullptr;
+    for (QAction* menu : window->menuBar()->actions()) {
+        if (!menu->menu()) continue;
+        for (QAction* a : menu->menu()->actions()) {
+            if (a->text() == QStringLiteral("ツールバー(&T)")) toolBar = a;
+            if (a->text() == QStringLiteral("ステータスバー(&S)")) statusBarItem = a;
+        }
+    }
+    ASSERT_NE(toolBar, nullptr);
+    ASSERT_NE(statusBarItem, nullptr);
+    EXPECT_TRUE(window->toolBar()->isVisible());
+    toolBar->trigger();
+    EXPECT_FALSE(window->toolBar()->isVisible());
+    statusBarItem->trigger();
+    EXPECT_FALSE(window->statusBar()->isVisible());
+    // An operation's progress and Cancel show while it runs.
+    ASSERT_TRUE(window->startFolderDelete({"/nowhere", 4, true}));
+    EXPECT_TRUE(window->statusBar()->isVisible());
+    waitForOperation(*window);
+    EXPECT_FALSE(window->statusBar()->isVisible());
+    statusBarItem->trigger();
+    EXPECT_TRUE(window->statusBar()->isVisible());
+
+    window->setListFont({"Sans", -20, 700, true});
+    EXPECT_EQ(window->listView()->font().pixelSize(), 20);
+    EXPECT_TRUE(window->listView()->font().italic());
+    EXPECT_EQ(settings.listFont.size, -20);
+    window->setStatusFont({"Sans", -15, 0, false});
+    EXPECT_EQ(window->statusBar()->findChild<QLabel*>()->font().pixelSize(), 15);
+
+    QString program;
+    window->setStarter([&](const QString& p, const QStringList&) {
+        program = p;
+        return false;
+    });
+    window->chooseNew(MainWindow::NewChoice::NewInstance);
+    EXPECT_EQ(program, QApplication::applicationFilePath());
+    EXPECT_EQ(window->messages().back(),
+              QStringLiteral("起動に失敗しました。(") + program + QStringLiteral(")"));
+
+    const std::string path = writeBinaryDatabase(30);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = QString::fromStdString(folder.file("list.pdf"));
+    printer.setOutputFileName(pdf);
+    ASSERT_TRUE(window->printDatabase(fromFsPath(path), printer));
+    EXPECT_EQ(window->database().table().size(), 30);
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+}
+
+// Every menu holds its commands in their order with their keys (separators and the recent
+// files left out). Beyond them: 元に戻す in the Edit menu and PDF output in the File menu.
+TEST_F(MainWindowTest, MenusAndKeys) {
+    auto window = makeWindow();
+    QStringList seen;
+    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            QString line = a->text();
+            if (!a->shortcut().isEmpty()) line += QStringLiteral("\t") + a->shortcut().toString();
+            seen << line;
+            if (a->menu()) walk(a->menu());
+        }
+    };
+    for (QAction* top : window->menuBar()->actions()) {
+        seen << QStringLiteral("== ") + top->text();
+        walk(top->menu());
+    }
+    const QString expected = QString::fromUtf8(
+        "== ファイル(&F)|新規作成(&N)...\tCtrl+N|開く(&O)...\tCtrl+O|上書き保存(&S)\tCtrl+S|"
+        "名前を付けて保存(&A)...|印刷(&P)...\tCtrl+P|印刷プレビュー(&V)|PDFに出力(&D)...|"
+        "ページレイアウトの設定(&L)...|プリンタの設定(&R)...|棋譜を相対パスにする(&K)|"
+        "Dalmirの終了(&X)|"
+        "== 編集(&E)|元に戻す(&U)\tCtrl+Z|切り取り(&T)\tCtrl+X|コピー(&C)\tCtrl+C|"
+        "貼り付け(&P)\tCtrl+V|削除(&D)\tDel|棋譜も削除(&S)|棋譜情報出力(&O)|"
+        "すべてを選択(&A)\tCtrl+A|エラー記録を見る|"
+        "== 表操作(&O)|条件検索(&F)...\tCtrl+F|局面検索(&Y)...\tCtrl+D|次の手検索(&N)|"
+        "手順検索(&T)...\tCtrl+Y|全棋譜表示(&A)\tCtrl+L|フォルダ指定追加(&P)...\tCtrl+R|"
+        "単独追加(&O)...|フォルダ指定削除(&E)...|表示棋譜以外を削除(&I)|"
+        "全データ更新(&U)...\tCtrl+U|選択棋譜の更新(&S)...|選択棋譜のコピー(&G)...|"
+        "選択した棋譜だけを表示する(&V)|選択した棋譜を表示しない(&B)|マークの編集(&M)...|"
+        "マーク(&1)を反転|マークをすべて解除(&R)|棋譜登録順の変更(&C)|"
+        "棋譜の重複を調べる(&D)...\tCtrl+J|二つの棋譜の違いを調べる(&2)\tCtrl+B|"
+        "== ツール(&T)|再現(&R)|対局(&G)\tCtrl+G|印刷(&P)|エディタで開く(&E)\tCtrl+E|"
+        "フォルダを開く(&F)|局面編集(&B)|統計計算(&S)...\tCtrl+T|対局者の統計計算(&T)...|"
+        "次の手分析(&N)...\tCtrl+M|戦型分析(&O)...|手合割分析(&H)...|設定(&C)...\tF2|"
+        "== 表示(&V)|表示項目(&I)...|カード形表示(&C)...|ファイル名(&N)|"
+        "フォルダを表示しない(&N)|フォルダを１段表示(&1)|フルパス表示(&F)|"
+        "ファイル名の拡張子(&E)|年の表示|西暦２桁(&2)|西暦４桁(&4)|年号(&N)|"
+        "表のフォント(&H)...|ステータス フォント(&F)...|ツールバー(&T)|ステータスバー(&S)|"
+        "== ヘルプ(&H)|目次(&C)\tF1|バージョン情報(&A)...");
+    EXPECT_EQ(seen.join(QLatin1Char('|')), expected);
 }
 
 }  // namespace

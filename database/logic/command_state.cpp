@@ -61,6 +61,10 @@ bool isEnabled(Command command, const WindowState& s) {
             return idle && s.listed < s.registered;
         case Command::AdoptListOrder:
             return idle && s.registered > 0 && s.listed == s.registered;
+        case Command::CompareTwo:
+            return idle && s.binary && s.selected >= 2;
+        case Command::Undo:
+            return idle && s.canUndo;
     }
     return false;
 }
@@ -73,6 +77,10 @@ OpenRequest openRequest(const std::vector<std::string>& files) {
     OpenRequest out;
     for (const auto& file : files) {
         if (file.empty()) continue;
+        if (file == "/p" || file == "/P") {
+            out.print = true;
+            continue;
+        }
         if (database::databaseKindOf(file) == database::DatabaseKind::Unknown) {
             out.messages.push_back(unreadableFileMessage(file));
         } else if (out.database.empty()) {

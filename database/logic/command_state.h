@@ -52,6 +52,8 @@ enum class Command : int {
     Card,
     Settings,
     ColumnsDialog,
+    CompareTwo,  // 二つの棋譜の違いを調べる
+    Undo,
 };
 
 // What the enabling depends on.
@@ -62,15 +64,20 @@ struct WindowState {
     int registered = 0;
     bool hasEditor = false;
     bool clipboardHasRecords = false;
+    bool binary = false;   // a binary database (move lists kept)
+    bool canUndo = false;  // a change is kept to be taken back
 };
 
 bool isEnabled(Command command, const WindowState& state);
 
 // The command line or a drop: the database to open (the first database file given), and a
-// message "ファイル(%s)は、読めません。" (UTF-8) for every other file.
+// message "ファイル(%s)は、読めません。" (UTF-8) for every other file. The switch "/p" (any
+// case; the desktop's print action) asks for the database's list to be printed instead of
+// shown.
 struct OpenRequest {
     std::string database;
     std::vector<std::string> messages;
+    bool print = false;
 };
 OpenRequest openRequest(const std::vector<std::string>& files);
 std::string unreadableFileMessage(std::string_view path);

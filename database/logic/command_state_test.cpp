@@ -30,9 +30,23 @@ TEST(CommandStateTest, Enabling) {
 
     // While a long operation runs nothing else starts.
     all.busy = true;
-    for (int c = 0; c <= static_cast<int>(Command::ColumnsDialog); ++c) {
+    all.canUndo = true;
+    for (int c = 0; c <= static_cast<int>(Command::Undo); ++c) {
         EXPECT_FALSE(isEnabled(static_cast<Command>(c), all)) << c;
     }
+}
+
+TEST(CommandStateTest, CompareAndUndo) {
+    WindowState s{false, 2, 5, 8, false, false, true, false};
+    EXPECT_TRUE(isEnabled(Command::CompareTwo, s));
+    EXPECT_FALSE(isEnabled(Command::Undo, s));
+    s.canUndo = true;
+    EXPECT_TRUE(isEnabled(Command::Undo, s));
+    s.selected = 1;
+    EXPECT_FALSE(isEnabled(Command::CompareTwo, s));
+    s.selected = 2;
+    s.binary = false;  // a text database keeps no moves to compare
+    EXPECT_FALSE(isEnabled(Command::CompareTwo, s));
 }
 
 TEST(CommandStateTest, OpenRequestTakesTheFirstDatabase) {
@@ -41,6 +55,14 @@ TEST(CommandStateTest, OpenRequestTakesTheFirstDatabase) {
     EXPECT_EQ(r.messages, (std::vector<std::string>{"ファイル(a.kif)は、読めません。",
                                                     "ファイル(b.txt)は、読めません。"}));
     EXPECT_EQ(openRequest({"x.dlb"}).database, "x.dlb");
+    EXPECT_FALSE(openRequest({"x.dlb"}).print);
+
+    // The desktop's print action.
+    const OpenRequest print = openRequest({"/p", "/d/x.dls"});
+    EXPECT_TRUE(print.print);
+    EXPECT_EQ(print.database, "/d/x.dls");
+    EXPECT_TRUE(print.messages.empty());
+    EXPECT_TRUE(openRequest({"/d/x.DLB", "/P"}).print);
 }
 
 }  // namespace

@@ -116,6 +116,10 @@ std::string defaultViewer(std::string_view programFolder,
     return "tavrel";
 }
 
+std::string newInstanceFailedMessage(std::string_view program) {
+    return "起動に失敗しました。(" + std::string(program) + ")";
+}
+
 std::string launchFailedMessage(std::string_view program, std::string_view arguments) {
     std::string out = "起動に失敗しました。(";
     out += program;

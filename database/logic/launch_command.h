@@ -70,6 +70,8 @@ std::string defaultViewer(std::string_view programFolder,
 
 // "起動に失敗しました。(%s %s)" with program and arguments, UTF-8.
 std::string launchFailedMessage(std::string_view program, std::string_view arguments);
+// "起動に失敗しました。(%s)" with the program path: another copy of this program did not start.
+std::string newInstanceFailedMessage(std::string_view program);
 // "棋譜(%s)がありません。" with the record path, UTF-8.
 std::string missingRecordMessage(std::string_view path);
 
