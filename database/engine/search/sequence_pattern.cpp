@@ -219,8 +219,11 @@ bool stepMatches(const PatternStep& step, const ReplayStep& move, const ReplaySt
     return false;
 }
 
-bool stepMayMatch(const PatternStep& step, ListMove move, const ListMove* previous,
-                  core::SideByte side) {
+namespace {
+
+// Kept inline: it runs for nearly every element of every line a sequence search looks at.
+inline bool mayMatch(const PatternStep& step, ListMove move, const ListMove* previous,
+                     core::SideByte side) {
     if (step.side == 1 && side != core::kSideBlack) return false;
     if (step.side == 2 && side != core::kSideWhite) return false;
     if (step.endMarker) {
@@ -262,6 +265,13 @@ bool stepMayMatch(const PatternStep& step, ListMove move, const ListMove* previo
     return true;
 }
 
+}  // namespace
+
+bool stepMayMatch(const PatternStep& step, ListMove move, const ListMove* previous,
+                  core::SideByte side) {
+    return mayMatch(step, move, previous, side);
+}
+
 int firstSequenceMatch(std::span<const PatternStep> pattern, const ReplayBoard& start,
                        std::span<const ListMove> moves, std::vector<ReplayStep>& played) {
     played.clear();
@@ -276,8 +286,8 @@ int firstSequenceMatch(std::span<const PatternStep> pattern, const ReplayBoard& 
         bool may = true;
         for (std::size_t i = 0; i < n && may; ++i) {
             const std::size_t k = a + i;
-            may = stepMayMatch(pattern[i], moves[k], k > 0 ? &moves[k - 1] : nullptr,
-                               k % 2 == 0 ? first : second);
+            may = mayMatch(pattern[i], moves[k], k > 0 ? &moves[k - 1] : nullptr,
+                           k % 2 == 0 ? first : second);
         }
         if (!may) continue;
         while (!ended && played.size() < a + n) {
