@@ -447,7 +447,13 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
     auto index = std::shared_ptr<PositionIndex>(new PositionIndex);
     index->m_mapping = map;
     index->m_size = size;
-    if (!index->attach(static_cast<const char*>(map), size)) {
+    // An index of an earlier layout is out of date rather than damaged: the next save replaces it.
+    const auto* bytes = static_cast<const char*>(map);
+    if (std::memcmp(bytes, kMagic, 4) == 0 && get<uint32_t>(bytes, 4) < kVersion) {
+        result = PositionIndexReadResult::Stale;
+        return nullptr;
+    }
+    if (!index->attach(bytes, size)) {
         result = PositionIndexReadResult::Damaged;
         return nullptr;
     }

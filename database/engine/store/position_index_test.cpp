@@ -221,6 +221,14 @@ TEST_F(PositionIndexTest, ADamagedOrStaleIndexIsIgnoredWithANotice) {
                                         std::filesystem::copy_options::overwrite_existing);
          },
          "局面インデックス(%s)が古いため、使わずに検索します。"},
+        {"an earlier layout",
+         [&] {
+             std::fstream f(indexPath, std::ios::in | std::ios::out | std::ios::binary);
+             f.seekp(4);
+             const char one[4] = {1, 0, 0, 0};
+             f.write(one, 4);
+         },
+         "局面インデックス(%s)が古いため、使わずに検索します。"},
         {"missing", [&] { std::filesystem::remove(indexPath); }, ""},
     };
     for (const Case& c : cases) {
