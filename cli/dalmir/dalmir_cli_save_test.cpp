@@ -77,6 +77,26 @@ TEST_F(DalmirCliSaveTest, ADatabaseOverTheLimitKeepsEveryRecord) {
     EXPECT_EQ(records(db), 2000);
 }
 
+// A limit far above a million is taken as it stands: a binary pair grows under it, and the pair
+// and its position index read back whole.
+TEST_F(DalmirCliSaveTest, ALimitAboveAMillionIsAccepted) {
+    const std::string db = files.file("many.dlb");
+    const std::string limit = "Option/max_records=2500000";
+    for (int i = 0; i < 3; ++i) {
+        const std::string game = files.write("g" + std::to_string(i) + ".kif", kifRecord(kGame));
+        cli::RunReport r = run({"add", db, game, "--set", limit});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+    }
+    database::Database d(2500000);
+    database::OpenReport opened = database::openDatabase(d, db);
+    ASSERT_EQ(opened.code, database::OpenResult::Ok);
+    EXPECT_TRUE(opened.whole);
+    EXPECT_EQ(opened.indexNotice, "");
+    EXPECT_EQ(d.table().size(), 3);
+    EXPECT_EQ(d.table().capacity(), 2500000);
+    EXPECT_NE(d.positionIndex(), nullptr);
+}
+
 // A file that could not be read whole is left as it is, and the run fails.
 TEST_F(DalmirCliSaveTest, AFileReadInPartIsNotSavedOver) {
     const std::string text =

@@ -60,7 +60,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     : QMainWindow(parent),
       m_context(std::move(context)),
       m_settings(*m_context.settings),
-      m_db(m_context.capacity),
+      m_db(m_settings.maxRecords),
       m_log(fsPath(m_context.dataFolder) + "errorlog.txt"),
       m_histories(m_context.dataFolder, *m_context.settings) {
     applySettings();
@@ -542,7 +542,7 @@ bool MainWindow::openFile(const QString& path) {
     database::DatabaseLock lock;
     const bool sameFile = m_lock.isHeld() && m_lock.path() == database::lockPathOf(fs);
     if (!sameFile && !takeLock(path, lock)) return false;
-    database::Database opened(m_context.capacity);
+    database::Database opened(m_settings.maxRecords);
     const database::OpenReport report = database::openDatabase(opened, fs, m_settings.defaultSort);
     if (report.code != database::OpenResult::Ok &&
         report.code != database::OpenResult::ReadFailed) {

@@ -43,7 +43,6 @@ struct DalmirContext {
     QString programFolder;  // ends with '/'
     QString dataFolder;     // ends with '/'; the error log lies here
     int instance = 1;
-    int capacity = 100000;              // records a database may hold
     RecentDatabases* recent = nullptr;  // the File menu's list; kept by the caller
     // Tests: messages and questions are recorded (questions answered with their default)
     // instead of shown.

@@ -128,6 +128,35 @@ TEST_F(MainWindowTest, OpenSortAndSearch) {
     EXPECT_EQ(window->database().table().settings().sortOrder, 14);
 }
 
+// The setting max_records far above a million is the window's limit: records register under
+// it, and the binary pair it saves reads back whole with its position index.
+TEST_F(MainWindowTest, ALimitAboveAMillionHoldsAndSavesValidFiles) {
+    settings.maxRecords = 3000000;
+    for (int i = 0; i < 5; ++i) {
+        folder.write("records/" + std::to_string(i) + ".kif", kifRecord({"７六歩(77)"}));
+    }
+    auto window = makeWindow();
+    EXPECT_EQ(window->database().table().capacity(), 3000000);
+    window->newDatabase(true);
+    database::FolderAdd request;
+    request.folder = folder.file("records");
+    ASSERT_TRUE(window->startFolderAdd(request));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 5);
+
+    const QString saved = QString::fromStdString(folder.file("many.dlb"));
+    ASSERT_TRUE(window->saveFile(saved));
+    ASSERT_TRUE(window->openFile(saved));
+    EXPECT_EQ(window->database().table().capacity(), 3000000);
+    EXPECT_EQ(window->listModel()->rowCount(), 5);
+    Database back(3000000);
+    const database::OpenReport r = database::openDatabase(back, fsPath(saved));
+    ASSERT_EQ(r.code, database::OpenResult::Ok);
+    EXPECT_EQ(r.indexNotice, "");
+    EXPECT_EQ(back.table().size(), 5);
+    EXPECT_NE(back.positionIndex(), nullptr);
+}
+
 // Cancelling a folder registration halfway keeps what was added, and the database saves and
 // reads back whole.
 TEST_F(MainWindowTest, CancelledRegistrationKeepsWhatWasAdded) {

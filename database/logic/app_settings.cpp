@@ -103,6 +103,9 @@ AppSettings readSettings(const SettingsStore& store) {
     r.flag("Option/dupli_del", s.duplicateDeleteFile);
     r.flag("Option/add_error", s.addErrorsLogged);
     r.number("Option/history_n", s.historyCount);
+    const int defaultMaxRecords = s.maxRecords;
+    r.number("Option/max_records", s.maxRecords);
+    if (s.maxRecords < 1) s.maxRecords = defaultMaxRecords;
     r.flag("Option/history_player", s.historyPlayer);
     r.flag("Option/history_kisen", s.historyEvent);
     r.flag("Option/history_senkei", s.historyOpening);
@@ -138,6 +141,7 @@ void writeSettings(const AppSettings& s, const SettingsStore& store) {
     w.number("Option/del_confirm", s.deleteConfirm ? 1 : 0);
     w.number("Option/dupli_del", s.duplicateDeleteFile ? 1 : 0);
     w.number("Option/add_error", s.addErrorsLogged ? 1 : 0);
+    w.number("Option/max_records", s.maxRecords);
     w.number("Option/history_n", s.historyCount);
     w.number("Option/history_player", s.historyPlayer ? 1 : 0);
     w.number("Option/history_kisen", s.historyEvent ? 1 : 0);

@@ -48,6 +48,7 @@ struct AppSettings {
     bool duplicateDeleteFile = false;  // dupli_del
     bool addErrorsLogged = true;       // add_error
     int historyCount = 20;             // history_n
+    int maxRecords = 100000;           // max_records: records a database may hold (at least 1)
     bool historyPlayer = true;
     bool historyEvent = true;
     bool historyOpening = true;

@@ -43,12 +43,14 @@ TEST(AppSettingsTest, WrittenSettingsReadBack) {
     s.printFont = {"Serif", 11, 700, true};
     s.deleteConfirm = false;
     s.historyCount = 7;
+    s.maxRecords = 5000000;  // well beyond a million
     s.dateFrom = {1999, 4, 1};
     MapStore stored;
     writeSettings(s, stored.store());
     EXPECT_EQ(stored.values["Option/date_from"], "1999 4 1");
     EXPECT_EQ(stored.values["Option/del_confirm"], "0");
     EXPECT_EQ(stored.values["Env/user3"], "段位");
+    EXPECT_EQ(stored.values["Option/max_records"], "5000000");
     EXPECT_EQ(readSettings(stored.store()), s);
 }
 
@@ -58,7 +60,7 @@ TEST(AppSettingsTest, BadValuesKeepTheDefaults) {
     stored.values = {{"Tool/replay_opt", ""},          {"View/default_sort", "x"},
                      {"Print/print_top_margin", "12"}, {"Option/history_n", "99"},
                      {"Option/date_to", "2001 2"},     {"View/list_font_size", "-12pt"},
-                     {"Option/find_hanten", "0"}};
+                     {"Option/find_hanten", "0"},      {"Option/max_records", "0"}};
     const AppSettings s = readSettings(stored.store());
     EXPECT_EQ(s.tools.replayOptions, "/R \"%f\" +%n");
     EXPECT_EQ(s.defaultSort, 0);
@@ -67,6 +69,9 @@ TEST(AppSettingsTest, BadValuesKeepTheDefaults) {
     EXPECT_EQ(s.dateTo, (SettingsDate{2002, 12, 31}));
     EXPECT_EQ(s.listFont.size, -12);
     EXPECT_FALSE(s.findReversed);
+    EXPECT_EQ(s.maxRecords, 100000);
+    stored.values["Option/max_records"] = "-5";
+    EXPECT_EQ(readSettings(stored.store()).maxRecords, 100000);
 }
 
 TEST(InputHistoryTest, MostRecentFirstWithinTheLimit) {

@@ -256,13 +256,13 @@ bool Searcher::narrowByIndex(const core::Position& target, const PositionSearchO
     const PositionKey key = options.ignoreEdgePawns ? PositionKey::WithoutPawns : PositionKey::Full;
     const auto k = static_cast<std::size_t>(key);
     candidates.assign(static_cast<std::size_t>(m_db.table().size()), 0);
-    for (uint32_t slot : index->slotsOf(key, positionKeys(board)[k])) candidates[slot] = 1;
-    if (options.alsoReversed) {
-        for (uint32_t slot : index->slotsOf(key, positionKeys(reversedBoard(board))[k])) {
-            candidates[slot] = 1;
-        }
-    }
-    return true;
+    auto mark = [&](const ReplayBoard& b) {
+        std::optional<std::span<const uint32_t>> slots = index->slotsOf(key, positionKeys(b)[k]);
+        if (!slots) return false;
+        for (uint32_t slot : *slots) candidates[slot] = 1;
+        return true;
+    };
+    return mark(board) && (!options.alsoReversed || mark(reversedBoard(board)));
 }
 
 Searcher::Searcher(Database& db, RecordExtractor& extractor, OperationHost& host)
@@ -431,32 +431,16 @@ SearchReport Searcher::findSequence(std::span<const PatternStep> steps, bool aut
     return run("手順検索中...", "手順検索中...  棋譜： %s / %d  検出： %d", autoReplay, nullptr,
                [&](const ReplayBoard& start, std::span<const ListMove> moves) {
                    LineHit hit;
-                   if (pattern.empty()) return hit;
-                   ReplayBoard board = start;
                    // Each thread of a parallel search keeps its own steps.
                    thread_local std::vector<ReplayStep> played;
-                   played.clear();
-                   ReplayStep step;
-                   for (ListMove m : moves) {
-                       if (!playListMove(board, m, step)) break;
-                       played.push_back(step);
-                       if (step.closing) break;
-                   }
-                   const std::size_t n = pattern.size();
-                   for (std::size_t a = 0; a + n <= played.size(); ++a) {
-                       bool all = true;
-                       for (std::size_t i = 0; i < n && all; ++i) {
-                           const ReplayStep* previous = a + i > 0 ? &played[a + i - 1] : nullptr;
-                           all = stepMatches(pattern[i], played[a + i], previous);
-                       }
-                       if (!all) continue;
-                       hit.ply = static_cast<int>(a);
-                       hit.hasNext = true;
-                       hit.next = played[a];
-                       hit.nextMove = moves[a];
-                       hit.previousDestination = a > 0 ? played[a - 1].to : 0;
-                       return hit;
-                   }
+                   const int a = firstSequenceMatch(pattern, start, moves, played);
+                   if (a < 0) return hit;
+                   const auto at = static_cast<std::size_t>(a);
+                   hit.ply = a;
+                   hit.hasNext = true;
+                   hit.next = played[at];
+                   hit.nextMove = moves[at];
+                   hit.previousDestination = a > 0 ? played[at - 1].to : 0;
                    return hit;
                });
 }

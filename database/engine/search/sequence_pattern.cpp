@@ -219,6 +219,97 @@ bool stepMatches(const PatternStep& step, const ReplayStep& move, const ReplaySt
     return false;
 }
 
+namespace {
+
+// Kept inline: it runs for nearly every element of every line a sequence search looks at.
+inline bool mayMatch(const PatternStep& step, ListMove move, const ListMove* previous,
+                     core::SideByte side) {
+    if (step.side == 1 && side != core::kSideBlack) return false;
+    if (step.side == 2 && side != core::kSideWhite) return false;
+    if (step.endMarker) {
+        return move.isClosing() &&
+               (move.destination == core::terminalByte(core::TerminalCode::Resign) ||
+                move.destination == core::terminalByte(core::TerminalCode::Mate));
+    }
+    if (move.isClosing()) return false;
+    const int to = move.destination & ~core::kPromoteFlag;
+    if (step.file == kSameSquare) {
+        if (previous == nullptr || previous->isClosing() ||
+            (previous->destination & ~core::kPromoteFlag) != to) {
+            return false;
+        }
+    } else {
+        if (step.file != 0 && core::fileOf(to) != step.file) return false;
+        if (step.rank != 0 && core::rankOf(to) != step.rank) return false;
+    }
+    const bool drop = move.isDrop();
+    if (drop && step.piece != 0 && move.origin != step.piece) return false;
+    const bool promotes = !drop && (move.destination & core::kPromoteFlag) != 0;
+    switch (step.kind) {
+        case MoveKind::Promotes:
+            return promotes;
+        case MoveKind::Declines:
+            return !drop && !promotes;
+        case MoveKind::Drop:
+            return drop;
+        case MoveKind::BoardMove:
+            return !drop;
+        case MoveKind::Interposition:
+            return side == core::kSideWhite;
+        case MoveKind::InterpositionByMoving:
+            return side == core::kSideWhite && !drop;
+        case MoveKind::Any:
+        case MoveKind::Captures:
+            break;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool stepMayMatch(const PatternStep& step, ListMove move, const ListMove* previous,
+                  core::SideByte side) {
+    return mayMatch(step, move, previous, side);
+}
+
+int firstSequenceMatch(std::span<const PatternStep> pattern, const ReplayBoard& start,
+                       std::span<const ListMove> moves, std::vector<ReplayStep>& played) {
+    played.clear();
+    const std::size_t n = pattern.size();
+    if (n == 0 || moves.size() < n) return -1;
+    const core::SideByte first = start.sideToMove;
+    const core::SideByte second = core::opponent(first);
+    ReplayBoard board = start;
+    bool ended = false;  // the line ended (a closing entry or an element that can't be played)
+    for (std::size_t a = 0; a + n <= moves.size(); ++a) {
+        // Element k is played by the side of its ply's parity whenever the line reaches it.
+        bool may = true;
+        for (std::size_t i = 0; i < n && may; ++i) {
+            const std::size_t k = a + i;
+            may = mayMatch(pattern[i], moves[k], k > 0 ? &moves[k - 1] : nullptr,
+                           k % 2 == 0 ? first : second);
+        }
+        if (!may) continue;
+        while (!ended && played.size() < a + n) {
+            ReplayStep step;
+            if (!playListMove(board, moves[played.size()], step)) {
+                ended = true;
+                break;
+            }
+            played.push_back(step);
+            if (step.closing) ended = true;
+        }
+        if (played.size() < a + n) return -1;  // the line ends before this window does
+        bool all = true;
+        for (std::size_t i = 0; i < n && all; ++i) {
+            const ReplayStep* previous = a + i > 0 ? &played[a + i - 1] : nullptr;
+            all = stepMatches(pattern[i], played[a + i], previous);
+        }
+        if (all) return static_cast<int>(a);
+    }
+    return -1;
+}
+
 const std::string& sequenceHelpText() { return words().help; }
 
 }  // namespace database

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,19 @@ int pieceKindOfWord(std::string_view text, std::size_t& length);
 // Whether a replayed move fits a step; previous is the move before it (null for the
 // first move of the line).
 bool stepMatches(const PatternStep& step, const ReplayStep& move, const ReplayStep* previous);
+
+// Whether a list element can fit a step at all, judged from the element alone (its side from
+// the ply's parity, destination, drop or promotion flag, the kind of a dropped piece, a closing
+// code, "同" from the element before): a move failing this fails stepMatches too.
+bool stepMayMatch(const PatternStep& step, ListMove move, const ListMove* previous,
+                  core::SideByte side);
+
+// The first ply at which the pattern fits the line played from start: -1 when nowhere. Windows
+// no element-only test rules out are the only ones replayed and compared in full, and replaying
+// stops at the first fit, so most lines are never played to their end. played receives the
+// steps replayed (at least through the window found).
+int firstSequenceMatch(std::span<const PatternStep> pattern, const ReplayBoard& start,
+                       std::span<const ListMove> moves, std::vector<ReplayStep>& played);
 
 // The help text of the sequence dialog (CP932, CR LF).
 const std::string& sequenceHelpText();

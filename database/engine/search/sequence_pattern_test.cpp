@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "core/text/sjis.h"
+#include "tests/support/random_record.h"
 
 namespace database {
 namespace {
@@ -132,6 +135,106 @@ TEST(SequencePatternTest, HelpText) {
               sjis("<指し手> = [<手番>]<移動先><駒>[<手の種類>]\r\n\r\n<手の種類> = "
                    "成、不(成)、打、移、取、合、移動合\r\n\r\n指し手は、\","
                    "\"で区切り、８手まで指定可\r\n"));
+}
+
+// The line played to its end, then every window compared in full: what the search did before
+// it learnt to skip windows and stop early.
+int firstMatchByFullReplay(std::span<const PatternStep> pattern, const ReplayBoard& start,
+                           std::span<const ListMove> moves) {
+    std::vector<ReplayStep> played;
+    ReplayBoard board = start;
+    for (ListMove m : moves) {
+        ReplayStep step;
+        if (!playListMove(board, m, step)) break;
+        played.push_back(step);
+        if (step.closing) break;
+    }
+    const std::size_t n = pattern.size();
+    if (n == 0) return -1;
+    for (std::size_t a = 0; a + n <= played.size(); ++a) {
+        bool all = true;
+        for (std::size_t i = 0; i < n && all; ++i) {
+            all = stepMatches(pattern[i], played[a + i], a + i > 0 ? &played[a + i - 1] : nullptr);
+        }
+        if (all) return static_cast<int>(a);
+    }
+    return -1;
+}
+
+// A step describing a played move, with each part kept or left open at random.
+PatternStep stepOf(const ReplayStep& move, const ReplayStep* previous, std::mt19937& rng) {
+    PatternStep s;
+    if (move.closing) {
+        s.endMarker = true;
+        return s;
+    }
+    if (rng() % 2) s.side = move.side == core::kSideBlack ? 1 : 2;
+    if (previous != nullptr && !previous->closing && previous->to == move.to && rng() % 2) {
+        s.file = kSameSquare;
+    } else {
+        if (rng() % 2) s.file = static_cast<uint8_t>(core::fileOf(move.to));
+        if (rng() % 2) s.rank = static_cast<uint8_t>(core::rankOf(move.to));
+    }
+    if (rng() % 2) s.piece = static_cast<uint8_t>(core::pieceType(move.moved));
+    s.kind = static_cast<MoveKind>(rng() % 8);
+    return s;
+}
+
+TEST(SequencePatternTest, SkippingAndStoppingEarlyFindTheSameWindowAsAFullReplay) {
+    std::mt19937 rng(2024);
+    core::RecordStore store;
+    testsupport::RandomRecordOptions ro;
+    ro.minPlies = 6;
+    ro.maxPlies = 80;
+    std::vector<std::vector<ListMove>> lines;
+    std::vector<uint8_t> handicaps;
+    for (int i = 0; i < 60; ++i) {
+        testsupport::makeRandomRecord(store, rng, ro);
+        lines.emplace_back();
+        buildList(store, lines.back());
+        handicaps.push_back(static_cast<uint8_t>(store.handicap()));
+    }
+    // A line that breaks off: an element the board can't play ends it.
+    lines.push_back(lines[0]);
+    handicaps.push_back(handicaps[0]);
+    lines.back().insert(lines.back().begin() + 3, ListMove{55, 55});
+
+    int found = 0, compared = 0;
+    std::vector<ReplayStep> played;
+    for (int round = 0; round < 400; ++round) {
+        // A pattern taken from a stretch of one line, so that many patterns hit somewhere.
+        const std::size_t from = rng() % lines.size();
+        ReplayBoard start;
+        ASSERT_TRUE(startBoard(handicaps[from], start));
+        ReplayBoard board = start;
+        std::vector<ReplayStep> steps;
+        for (ListMove m : lines[from]) {
+            ReplayStep step;
+            if (!playListMove(board, m, step)) break;
+            steps.push_back(step);
+            if (step.closing) break;
+        }
+        if (steps.empty()) continue;
+        const std::size_t length = 1 + rng() % 4;
+        const std::size_t at = rng() % steps.size();
+        std::vector<PatternStep> pattern;
+        for (std::size_t k = at; k < steps.size() && pattern.size() < length; ++k) {
+            pattern.push_back(stepOf(steps[k], k > 0 ? &steps[k - 1] : nullptr, rng));
+        }
+        for (std::size_t line = 0; line < lines.size(); ++line) {
+            ASSERT_TRUE(startBoard(handicaps[line], start));
+            const int want = firstMatchByFullReplay(pattern, start, lines[line]);
+            const int got = firstSequenceMatch(pattern, start, lines[line], played);
+            ASSERT_EQ(got, want) << "round " << round << " line " << line;
+            if (got >= 0) {
+                ASSERT_GT(played.size(), static_cast<std::size_t>(got) + pattern.size() - 1);
+                ++found;
+            }
+            ++compared;
+        }
+    }
+    EXPECT_GT(found, compared / 50);
+    EXPECT_EQ(firstSequenceMatch({}, ReplayBoard{}, lines[0], played), -1);
 }
 
 }  // namespace

@@ -203,8 +203,13 @@ core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
         db.setModified(false);
         // The index is optional: a failure to write it leaves the old file, which the next
         // opening finds stale and searches without.
+        // Records appended since the index was made are added to it; any other change
+        // rebuilds it.
         std::shared_ptr<const PositionIndex> index = db.attachedPositionIndex();
-        if (db.positionIndex() == nullptr) index = PositionIndex::build(table, db.lists());
+        if (db.positionIndex() == nullptr) {
+            index = index ? PositionIndex::extend(*index, table, db.lists())
+                          : PositionIndex::build(table, db.lists());
+        }
         db.setPositionIndex(index);
         if (index) (void)writePositionIndex(dlb, *index);
     }

@@ -66,11 +66,29 @@ bool playListMove(ReplayBoard& board, ListMove move, ReplayStep& step) {
     return true;
 }
 
+namespace {
+
+// The start board of every handicap code, set up once: a search takes one per record.
+struct StartBoards {
+    std::array<ReplayBoard, 256> board{};
+    std::array<bool, 256> known{};
+    StartBoards() {
+        for (int code = 0; code < 256; ++code) {
+            core::Position pos;
+            core::clearPosition(pos);
+            if (!core::setupHandicap(pos, code)) continue;
+            board[static_cast<std::size_t>(code)].load(pos);
+            known[static_cast<std::size_t>(code)] = true;
+        }
+    }
+};
+
+}  // namespace
+
 bool startBoard(uint8_t handicap, ReplayBoard& board) {
-    core::Position pos;
-    core::clearPosition(pos);
-    if (!core::setupHandicap(pos, handicap)) return false;
-    board.load(pos);
+    static const StartBoards boards;
+    if (!boards.known[handicap]) return false;
+    board = boards.board[handicap];
     return true;
 }
 

@@ -21,7 +21,7 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 64;
 constexpr char kMagic[4] = {'D', 'P', 'X', '1'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 constexpr uint32_t kMinBits = 8;
 constexpr uint32_t kMaxBits = 24;
 constexpr int kHandCounts = 20;
@@ -141,9 +141,19 @@ uint64_t mixWord(uint64_t h, uint64_t w) {
     return h * 0xFF51AFD7ED558CCDULL;
 }
 
+// Four independent lanes of 8-byte words, so that a large file is summed at memory speed.
 uint64_t checksum(const char* data, std::size_t size) {
-    uint64_t h = 0xCBF29CE484222325ULL ^ size;
+    std::array<uint64_t, 4> lane = {0xCBF29CE484222325ULL ^ size, 0x84222325CBF29CE4ULL,
+                                    0x9E3779B97F4A7C15ULL, 0xC2B2AE3D27D4EB4FULL};
     std::size_t i = 0;
+    for (; i + 32 <= size; i += 32) {
+        for (std::size_t l = 0; l < 4; ++l) {
+            uint64_t w;
+            std::memcpy(&w, data + i + 8 * l, 8);
+            lane[l] = std::rotl(lane[l] ^ w, 29) * 0x9FB21C651E98DF25ULL;
+        }
+    }
+    uint64_t h = mixWord(mixWord(mixWord(lane[0], lane[1]), lane[2]), lane[3]);
     for (; i + 8 <= size; i += 8) {
         uint64_t w;
         std::memcpy(&w, data + i, 8);
@@ -235,17 +245,17 @@ bool holdsEveryPiece(const ReplayBoard& board) {
 }
 
 uint64_t listsFingerprint(const IndexTable& table, const MoveList& lists) {
-    uint64_t h = mixWord(0x243F6A8885A308D3ULL, static_cast<uint64_t>(table.size()));
-    std::vector<char> buffer;
-    for (int slot = 0; slot < table.size(); ++slot) {
+    return listsFingerprint(table, lists, table.size());
+}
+
+uint64_t listsFingerprint(const IndexTable& table, const MoveList& lists, int slots) {
+    static_assert(sizeof(ListMove) == 2, "a list element is its origin and destination bytes");
+    slots = std::clamp(slots, 0, table.size());
+    uint64_t h = mixWord(0x243F6A8885A308D3ULL, static_cast<uint64_t>(slots));
+    for (int slot = 0; slot < slots; ++slot) {
         std::span<const ListMove> list = listOf(lists, slot);
         h = mixWord(h, (static_cast<uint64_t>(table.entry(slot).handicap) << 32) | list.size());
-        buffer.resize(list.size() * 2);
-        for (std::size_t i = 0; i < list.size(); ++i) {
-            buffer[2 * i] = static_cast<char>(list[i].origin);
-            buffer[2 * i + 1] = static_cast<char>(list[i].destination);
-        }
-        h = mixWord(h, checksum(buffer.data(), buffer.size()));
+        h = mixWord(h, checksum(reinterpret_cast<const char*>(list.data()), list.size() * 2));
     }
     return h;
 }
@@ -256,7 +266,31 @@ PositionIndex::~PositionIndex() {
 
 std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& table,
                                                           const MoveList& lists) {
+    return buildOn(nullptr, table, lists);
+}
+
+std::shared_ptr<const PositionIndex> PositionIndex::extend(const PositionIndex& earlier,
+                                                           const IndexTable& table,
+                                                           const MoveList& lists) {
+    const int first = earlier.slots();
+    const std::size_t buckets = std::size_t{1} << earlier.m_bits;
+    for (std::size_t k = 0; k < 2; ++k) {
+        const uint32_t* o = earlier.m_offsets[k];
+        if (!std::is_sorted(o, o + buckets + 1)) return build(table, lists);
+    }
+    if (first > table.size() ||
+        earlier.m_bits != bucketBits(lists.moveCount() + static_cast<std::size_t>(table.size())) ||
+        earlier.fingerprint() != listsFingerprint(table, lists, first)) {
+        return build(table, lists);
+    }
+    return buildOn(&earlier, table, lists);
+}
+
+std::shared_ptr<const PositionIndex> PositionIndex::buildOn(const PositionIndex* earlier,
+                                                            const IndexTable& table,
+                                                            const MoveList& lists) {
     const std::size_t slots = static_cast<std::size_t>(table.size());
+    const std::size_t first = earlier ? earlier->m_slots : 0;
     const uint32_t bits = bucketBits(lists.moveCount() + slots);
     const std::size_t buckets = std::size_t{1} << bits;
 
@@ -277,10 +311,17 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
             m.erase(std::unique(m.begin(), m.end()), m.end());
         }
     };
-    // Count the slots of every bucket, then lay them out.
+    // Count the slots of every bucket (those of the earlier index as it holds them), then lay
+    // them out.
     std::array<std::vector<uint64_t>, 2> count;
-    for (std::size_t k = 0; k < 2; ++k) count[k].assign(buckets + 1, 0);
-    for (std::size_t slot = 0; slot < slots; ++slot) {
+    for (std::size_t k = 0; k < 2; ++k) {
+        count[k].assign(buckets + 1, 0);
+        if (earlier == nullptr) continue;
+        for (std::size_t b = 0; b < buckets; ++b) {
+            count[k][b + 1] = earlier->m_offsets[k][b + 1] - earlier->m_offsets[k][b];
+        }
+    }
+    for (std::size_t slot = first; slot < slots; ++slot) {
         bucketsOf(slot);
         for (std::size_t k = 0; k < 2; ++k) {
             for (uint32_t bucket : mine[k]) ++count[k][bucket + 1];
@@ -305,8 +346,20 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
             put(out, layout.offsetsAt[k] + b * 4, static_cast<uint32_t>(count[k][b]));
         }
     }
-    // count[k][b] now runs as the next free place of bucket b.
-    for (std::size_t slot = 0; slot < slots; ++slot) {
+    // count[k][b] now runs as the next free place of bucket b; the earlier slots come first, as
+    // they are the lower ones.
+    if (earlier != nullptr) {
+        for (std::size_t k = 0; k < 2; ++k) {
+            for (std::size_t b = 0; b < buckets; ++b) {
+                const uint32_t* from = earlier->m_slotLists[k] + earlier->m_offsets[k][b];
+                const std::size_t n = earlier->m_offsets[k][b + 1] - earlier->m_offsets[k][b];
+                if (n == 0) continue;
+                std::memcpy(out.data() + layout.slotsAt[k] + count[k][b] * 4, from, n * 4);
+                count[k][b] += n;
+            }
+        }
+    }
+    for (std::size_t slot = first; slot < slots; ++slot) {
         bucketsOf(slot);
         for (std::size_t k = 0; k < 2; ++k) {
             for (uint32_t bucket : mine[k]) {
@@ -355,17 +408,9 @@ bool PositionIndex::attach(const char* data, std::size_t size) {
         // (a mapping) or comes from the allocator.
         m_offsets[k] = reinterpret_cast<const uint32_t*>(data + layout.offsetsAt[k]);
         m_slotLists[k] = reinterpret_cast<const uint32_t*>(data + layout.slotsAt[k]);
-        // Offsets must rise and stay within the slots, and every slot number must be a slot.
-        uint32_t previous = 0;
-        for (std::size_t b = 0; b <= buckets; ++b) {
-            uint32_t o = m_offsets[k][b];
-            if (o < previous || o > m_entries[k]) return false;
-            previous = o;
-        }
+        // The offsets of each bucket and the slot numbers in it are checked where a search
+        // looks them up (slotsOf), so that opening reads the file once, for its checksum.
         if (m_offsets[k][0] != 0 || m_offsets[k][buckets] != m_entries[k]) return false;
-        for (uint64_t i = 0; i < m_entries[k]; ++i) {
-            if (m_slotLists[k][i] >= m_slots) return false;
-        }
     }
     return true;
 }
@@ -392,7 +437,8 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
         result = PositionIndexReadResult::Damaged;
         return nullptr;
     }
-    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    // The checksum reads every page at once.
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED | MAP_POPULATE, fd, 0);
     ::close(fd);
     if (map == MAP_FAILED) {
         result = PositionIndexReadResult::CannotRead;
@@ -401,7 +447,13 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
     auto index = std::shared_ptr<PositionIndex>(new PositionIndex);
     index->m_mapping = map;
     index->m_size = size;
-    if (!index->attach(static_cast<const char*>(map), size)) {
+    // An index of an earlier layout is out of date rather than damaged: the next save replaces it.
+    const auto* bytes = static_cast<const char*>(map);
+    if (std::memcmp(bytes, kMagic, 4) == 0 && get<uint32_t>(bytes, 4) < kVersion) {
+        result = PositionIndexReadResult::Stale;
+        return nullptr;
+    }
+    if (!index->attach(bytes, size)) {
         result = PositionIndexReadResult::Damaged;
         return nullptr;
     }
@@ -416,11 +468,17 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
     return index;
 }
 
-std::span<const uint32_t> PositionIndex::slotsOf(PositionKey key, uint64_t hash) const {
+std::optional<std::span<const uint32_t>> PositionIndex::slotsOf(PositionKey key,
+                                                                uint64_t hash) const {
     const auto k = static_cast<std::size_t>(key);
     const std::size_t b = bucketOf(hash, m_bits);
     const uint32_t* offsets = m_offsets[k];
-    return {m_slotLists[k] + offsets[b], m_slotLists[k] + offsets[b + 1]};
+    if (offsets[b] > offsets[b + 1] || offsets[b + 1] > m_entries[k]) return std::nullopt;
+    std::span<const uint32_t> out{m_slotLists[k] + offsets[b], m_slotLists[k] + offsets[b + 1]};
+    for (uint32_t slot : out) {
+        if (slot >= m_slots) return std::nullopt;
+    }
+    return out;
 }
 
 std::string positionIndexPath(std::string_view fsPath) {

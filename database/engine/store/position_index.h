@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,6 +44,8 @@ bool holdsEveryPiece(const ReplayBoard& board);
 // A checksum of the lists and the handicap codes of the table's slots (what the positions of
 // the slots follow from).
 uint64_t listsFingerprint(const IndexTable& table, const MoveList& lists);
+// The same of the first `slots` slots alone, as an index of those slots holds it.
+uint64_t listsFingerprint(const IndexTable& table, const MoveList& lists, int slots);
 
 enum class [[nodiscard]] PositionIndexReadResult : int{
     Ok = 0,
@@ -62,6 +65,13 @@ public:
     // count.
     static std::shared_ptr<const PositionIndex> build(const IndexTable& table,
                                                       const MoveList& lists);
+    // The index of the table's slots from an earlier one of its first slots (records were
+    // appended since): only the new slots are replayed. Built afresh when earlier does not
+    // describe the first slots as they are now or the slots no longer fit its buckets; the
+    // outcome is byte for byte that of build().
+    static std::shared_ptr<const PositionIndex> extend(const PositionIndex& earlier,
+                                                       const IndexTable& table,
+                                                       const MoveList& lists);
     // Maps the file at fsPath and checks it against the table and lists.
     static std::shared_ptr<const PositionIndex> open(const std::string& fsPath,
                                                      const IndexTable& table, const MoveList& lists,
@@ -76,11 +86,15 @@ public:
     std::span<const uint8_t> handicaps() const { return {m_handicaps, m_slots}; }
 
     // The ascending slots of the bucket of a key: a superset of the slots reaching a position
-    // with that key.
-    std::span<const uint32_t> slotsOf(PositionKey key, uint64_t hash) const;
+    // with that key. nullopt when the bucket's entries are out of range (a damaged file whose
+    // checksums were made to agree): the search then scans.
+    std::optional<std::span<const uint32_t>> slotsOf(PositionKey key, uint64_t hash) const;
 
 private:
     PositionIndex() = default;
+    static std::shared_ptr<const PositionIndex> buildOn(const PositionIndex* earlier,
+                                                        const IndexTable& table,
+                                                        const MoveList& lists);
     bool attach(const char* data, std::size_t size);
 
     std::string m_owned;        // a built index

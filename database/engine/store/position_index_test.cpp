@@ -221,6 +221,14 @@ TEST_F(PositionIndexTest, ADamagedOrStaleIndexIsIgnoredWithANotice) {
                                         std::filesystem::copy_options::overwrite_existing);
          },
          "局面インデックス(%s)が古いため、使わずに検索します。"},
+        {"an earlier layout",
+         [&] {
+             std::fstream f(indexPath, std::ios::in | std::ios::out | std::ios::binary);
+             f.seekp(4);
+             const char one[4] = {1, 0, 0, 0};
+             f.write(one, 4);
+         },
+         "局面インデックス(%s)が古いため、使わずに検索します。"},
         {"missing", [&] { std::filesystem::remove(indexPath); }, ""},
     };
     for (const Case& c : cases) {
@@ -242,6 +250,43 @@ TEST_F(PositionIndexTest, ADamagedOrStaleIndexIsIgnoredWithANotice) {
         EXPECT_FALSE(used);
         EXPECT_FALSE(o.order.empty());
     }
+}
+
+// An index extended with appended records is the index built afresh, byte for byte; one that
+// no longer describes the first slots is not extended but rebuilt.
+TEST_F(PositionIndexTest, AppendedRecordsExtendTheIndexToWhatABuildGives) {
+    std::mt19937 rng(11);
+    addRandomGames(db, rng, 80);
+    std::shared_ptr<const PositionIndex> index = PositionIndex::build(db.table(), db.lists());
+    ASSERT_NE(index, nullptr);
+    auto bits = [](const PositionIndex& i) { return i.bytes().substr(12, 4); };
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        addRandomGames(db, rng, 1 + round * 3);
+        std::shared_ptr<const PositionIndex> built = PositionIndex::build(db.table(), db.lists());
+        std::shared_ptr<const PositionIndex> extended =
+            PositionIndex::extend(*index, db.table(), db.lists());
+        ASSERT_NE(extended, nullptr);
+        EXPECT_EQ(bits(*extended), bits(*index));  // the extension itself was taken
+        EXPECT_TRUE(extended->bytes() == built->bytes());
+        index = extended;
+    }
+    // The same number of slots with other lists, or fewer slots: a plain rebuild.
+    db.removeSlot(3);
+    addRandomGames(db, rng, 1);
+    EXPECT_TRUE(PositionIndex::extend(*index, db.table(), db.lists())->bytes() ==
+                PositionIndex::build(db.table(), db.lists())->bytes());
+    db.removeSlot(0);
+    EXPECT_TRUE(PositionIndex::extend(*index, db.table(), db.lists())->bytes() ==
+                PositionIndex::build(db.table(), db.lists())->bytes());
+
+    // Saving after appends writes the extended index, which the next opening takes.
+    saveAndReopen();
+    addRandomGames(db, rng, 5);
+    saveAndReopen();
+    EXPECT_TRUE(db.attachedPositionIndex()->bytes() ==
+                PositionIndex::build(db.table(), db.lists())->bytes());
+    expectIndexedEqualsScan(rng, 6);
 }
 
 TEST(PositionKeysTest, CompleteSetsAndTurnedBoards) {
