@@ -16,6 +16,8 @@ namespace cli {
 
 namespace {
 
+constexpr std::size_t kMaxLineBytes = 1 << 20;
+
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -102,7 +104,8 @@ ChildProcess::Read ChildProcess::readLine(std::string& line, int timeoutMs) {
             m_buffer.erase(0, nl + 1);
             return Read::Line;
         }
-        if (m_closed || m_out < 0) {
+        // Output that never ends a line is garbage, not a reason to hold ever more of it.
+        if (m_closed || m_out < 0 || m_buffer.size() > kMaxLineBytes) {
             if (!m_buffer.empty()) {
                 line = std::move(m_buffer);
                 m_buffer.clear();

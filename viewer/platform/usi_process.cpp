@@ -19,6 +19,7 @@ std::int64_t monotonicMs() {
 }
 
 constexpr int kTickMs = 100;
+constexpr qint64 kMaxLineBytes = 1 << 20;
 
 }  // namespace
 
@@ -80,6 +81,12 @@ void UsiProcess::readLines() {
         const QByteArray line = m_process.readLine();
         m_engine->receive(
             std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
+    }
+    // Output that never ends a line is garbage, not a reason to hold ever more of it.
+    if (m_process.bytesAvailable() > kMaxLineBytes) {
+        const QByteArray junk = m_process.readAll();
+        m_engine->receive(
+            std::string_view(junk.constData(), static_cast<std::size_t>(junk.size())));
     }
 }
 
