@@ -182,5 +182,27 @@ TEST(EngineOptionsDialog, ShowsChosenValuesAndResetsToDefaults) {
     EXPECT_TRUE(dialog.chosen().options.empty());
 }
 
+TEST(EngineListDialog, AddsProgramsUnderTheirOwnNamesAndRemoves) {
+    testsupport::ensureQApplication();
+    int probes = 0;
+    EngineListDialog dialog({EngineEntry{"engine", "/opt/a/engine", {}}},
+                            [&](const EngineEntry&, auto done) {
+                                ++probes;
+                                done({});
+                            });
+    dialog.show();
+    dialog.addProgram(QStringLiteral("/opt/b/engine"));
+    ASSERT_EQ(dialog.engines().size(), 2u);
+    EXPECT_EQ(dialog.engines()[1].name, "engine (2)");
+    EXPECT_EQ(dialog.list()->currentRow(), 1);
+    // The options need the engine's own lines: a failed probe opens no dialog.
+    dialog.editOptions();
+    EXPECT_EQ(probes, 1);
+    dialog.list()->setCurrentRow(0);
+    dialog.removeCurrent();
+    ASSERT_EQ(dialog.engines().size(), 1u);
+    EXPECT_EQ(dialog.engines()[0].path, "/opt/b/engine");
+}
+
 }  // namespace
 }  // namespace viewer
