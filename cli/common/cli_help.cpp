@@ -26,6 +26,12 @@ constexpr OptionHelp kTavrelCommon[] = {
     {"--version", "print the program's version", ""},
 };
 
+constexpr OptionHelp kAnalyseOptions[] = {
+    {"--engine PATH", "the USI engine program to run (required); it runs in its own folder", ""},
+    {"--movetime MS", "thinking time per position in milliseconds (default 1000)", ""},
+    {"--multipv N", "lines the engine is asked for (default 1); the best one is written", ""},
+};
+
 constexpr CommandHelp kTavrelCommands[] = {
     {"convert",
      "IN OUT",
@@ -56,6 +62,14 @@ constexpr CommandHelp kTavrelCommands[] = {
      "",
      "Print the environment file the options produce, byte for byte as Tavrel writes it.",
      {}},
+    {"analyse", "IN OUT",
+     "Let a USI engine search every position of IN's main line and write the record as OUT (in "
+     "the format of OUT's extension, as convert does) with each position's score and best line "
+     "in the comment of the move that led to it, as one line \"解析：評価値 +123 深さ 12 読み筋 "
+     "▲７六歩△３四歩\" (scores from Black's view; \"+詰5\" is a mate in 5 for Black). A second "
+     "analysis replaces that line and leaves the rest of the comment alone. When the engine "
+     "fails, what was analysed before is still written and the exit code is 1.",
+     kAnalyseOptions},
 };
 
 // ---- dalmir-cli ----

@@ -2,6 +2,7 @@
 // engine; this file parses the arguments, loads and writes, and prints.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/common/child_process.h"
 #include "cli/common/cli_common.h"
 #include "cli/common/cli_help.h"
 #include "core/formats/diagram_block.h"
@@ -23,8 +25,10 @@
 #include "core/text/path_text.h"
 #include "core/text/safe_file.h"
 #include "core/text/sjis.h"
+#include "viewer/logic/record_analysis.h"
 #include "viewer/logic/record_list_text.h"
 #include "viewer/logic/text_options.h"
+#include "viewer/logic/usi_engine.h"
 #include "viewer/settings/engine_options.h"
 #include "viewer/settings/environment_file.h"
 
@@ -39,6 +43,9 @@ struct Options {
     std::optional<std::string> envFile;
     std::vector<std::string> sets;
     cli::Encoding encoding = cli::Encoding::Utf8;
+    std::optional<std::string> engine;
+    std::int64_t moveTime = 1000;
+    int multiPv = 1;
 };
 
 int usage(const std::string& problem) {
@@ -71,6 +78,20 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             auto v = value();
             if (!v || (*v != "utf8" && *v != "sjis")) return "--encoding is utf8 or sjis";
             o.encoding = *v == "sjis" ? cli::Encoding::Sjis : cli::Encoding::Utf8;
+        } else if (a == "--engine") {
+            auto v = value();
+            if (!v) return "--engine needs a program";
+            o.engine = *v;
+        } else if (a == "--movetime") {
+            auto v = value();
+            auto n = v ? cli::parseInt(*v) : std::nullopt;
+            if (!n || *n <= 0) return "--movetime needs a number of milliseconds above 0";
+            o.moveTime = *n;
+        } else if (a == "--multipv") {
+            auto v = value();
+            auto n = v ? cli::parseInt(*v) : std::nullopt;
+            if (!n || *n < 1 || *n > 64) return "--multipv needs a number from 1 to 64";
+            o.multiPv = static_cast<int>(*n);
         } else if (a.starts_with("--")) {
             return "unknown option " + a;
         } else if (o.command.empty()) {
@@ -311,6 +332,99 @@ int check(const Options& o, const viewer::Settings& settings) {
     return failed || !problems.empty() ? cli::kExitFile : cli::kExitOk;
 }
 
+std::int64_t steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The engine's lines go to and come from a child process.
+class ChildLink : public viewer::UsiLink {
+public:
+    explicit ChildLink(cli::ChildProcess& child) : m_child(child) {}
+    void send(std::string_view line) override { (void)m_child.writeLine(line); }
+    void kill() override { m_child.kill(); }
+
+private:
+    cli::ChildProcess& m_child;
+};
+
+// Feeds the engine's lines to the session until it has ended.
+void runEngine(cli::ChildProcess& child, viewer::UsiEngine& engine) {
+    std::string line;
+    while (engine.state() != viewer::UsiEngine::State::Ended) {
+        const std::int64_t deadline = engine.deadline();
+        const std::int64_t wait =
+            deadline < 0 ? 1000 : std::clamp<std::int64_t>(deadline - steadyMs(), 0, 1000);
+        switch (child.readLine(line, static_cast<int>(wait))) {
+            case cli::ChildProcess::Read::Line:
+                engine.receive(line);
+                break;
+            case cli::ChildProcess::Read::Timeout:
+                break;
+            case cli::ChildProcess::Read::Closed: {
+                bool crashed = false;
+                const int code = child.wait(crashed);
+                engine.exited(code, crashed);
+                break;
+            }
+        }
+        engine.tick();
+    }
+}
+
+int analyse(const Options& o, const viewer::Settings& settings) {
+    if (o.args.size() != 2) return usage("analyse takes IN and OUT");
+    if (!o.engine) return usage("analyse needs --engine PATH");
+    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    const Loaded loaded = load(o, settings, store, o.args[0]);
+    if (loaded == Loaded::Unreadable || loaded == Loaded::Broken) return cli::kExitFile;
+    const std::string& out = o.args[1];
+    std::optional<core::SaveFormat> format = core::saveFormatOfPath(out);
+    if (!format) return usage("cannot write the format of " + out);
+
+    std::error_code ec;
+    const fs::path program = fs::absolute(*o.engine, ec);
+    cli::ChildProcess child;
+    std::string reason;
+    if (ec || !child.start(program.string(), {program.string()}, program.parent_path().string(),
+                           reason)) {
+        std::fprintf(stderr, "tavrel-cli: %s: %s\n", o.engine->c_str(),
+                     ec ? ec.message().c_str() : reason.c_str());
+        return cli::kExitFile;
+    }
+    viewer::RecordAnalysisOptions options;
+    options.moveTimeMs = o.moveTime;
+    options.multiPv = o.multiPv;
+    options.notation.dragonAsRyu = settings.dragonNotation != 0;
+    viewer::RecordAnalysis analysis(store, options);
+    ChildLink link(child);
+    viewer::UsiEngine engine(link, analysis, steadyMs);
+    analysis.run(engine);
+    engine.start();
+    runEngine(child, engine);
+    bool failed = analysis.failed();
+    if (!analysis.message().empty()) {
+        std::fprintf(stderr, "tavrel-cli: %s\n",
+                     cli::printable(analysis.message(), o.encoding).c_str());
+    }
+    if (analysis.done() < analysis.total()) failed = true;
+
+    // What was analysed is written even when the engine gave up part way.
+    core::RecordWriteOptions w = viewer::writeOptions(settings);
+    core::TextOutputOptions text = viewer::textOutputOptions(settings);
+    core::TemplateEnvironment environment;
+    environment.recordPath = cli::argumentText(o.args[0]);
+    environment.recordFileName = cli::argumentText(core::fileNameOf(o.args[0]));
+    core::DateTimeSnapshot snapshot;
+    core::TemplateExpander expander(store, text, environment, snapshot,
+                                    [](std::string_view, std::string_view) {});
+    if (core::saveRecordFile(store, *format, out, w, expander) != core::WriteResult::Ok) {
+        std::fprintf(stderr, "tavrel-cli: cannot write %s\n", out.c_str());
+        return cli::kExitFile;
+    }
+    return failed ? cli::kExitFile : exitAfter(loaded);
+}
+
 int env(const Options& o, const viewer::Settings& settings) {
     if (!o.args.empty()) return usage("env takes no arguments");
     std::string text = viewer::formatEnvironmentText(settings);
@@ -333,5 +447,6 @@ int main(int argc, char** argv) {
     if (o.command == "sfen") return sfen(o, settings);
     if (o.command == "check") return check(o, settings);
     if (o.command == "env") return env(o, settings);
+    if (o.command == "analyse") return analyse(o, settings);
     return usage("unknown command " + o.command);
 }

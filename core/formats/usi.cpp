@@ -2,6 +2,9 @@
 
 #include <array>
 
+#include "core/notation/notation.h"
+#include "core/rules/legality.h"
+
 namespace core {
 
 namespace {
@@ -24,7 +27,54 @@ char letter(PieceByte p) {
     return sideOf(p) == kSideBlack ? c : static_cast<char>(c - 'A' + 'a');
 }
 
+int letterType(char c) {
+    for (int type = kPawn; type <= kRook; ++type) {
+        if (kLetters[static_cast<std::size_t>(type)] == c) return type;
+    }
+    return 0;
+}
+
+int squareOf(std::string_view s) {
+    if (s.size() != 2 || s[0] < '1' || s[0] > '9' || s[1] < 'a' || s[1] > 'i') return 0;
+    return makeSquare(s[0] - '0', s[1] - 'a' + 1);
+}
+
 }  // namespace
+
+std::optional<PackedMove> legalUsiMove(const Position& pos, std::string_view word) {
+    const SideByte side = pos.sideToMove;
+    int origin = 0;
+    int destination = 0;
+    if (word.size() == 4 && word[1] == '*') {
+        const int type = letterType(word[0]);
+        destination = squareOf(word.substr(2));
+        if (type == 0 || destination == 0) return std::nullopt;
+        origin = findHandSlot(pos, side, type);
+        if (origin == 0) return std::nullopt;
+    } else if (word.size() == 4 || (word.size() == 5 && word[4] == '+')) {
+        origin = squareOf(word.substr(0, 2));
+        destination = squareOf(word.substr(2, 2));
+        if (origin == 0 || destination == 0) return std::nullopt;
+        if (word.size() == 5) destination |= kPromoteFlag;
+    } else {
+        return std::nullopt;
+    }
+    if (checkMove(pos, origin, destination, side) != MoveCheckResult::Legal) return std::nullopt;
+    return packMove(origin, destination);
+}
+
+MoveNode moveNodeOf(const Position& pos, PackedMove move) {
+    MoveNode n;
+    const int origin = moveOrigin(move);
+    const int destination = moveDestination(move);
+    const PieceByte piece = pos.cells[static_cast<std::size_t>(origin)];
+    n.from = isHandSlot(origin) ? encodeDrop(piece) : static_cast<std::uint8_t>(origin);
+    n.to = static_cast<std::uint8_t>(destination);
+    n.piece = piece;
+    n.captured = pos.cells[static_cast<std::size_t>(destination & ~kPromoteFlag)];
+    n.notation = computeNotationHint(pos, origin, destination);
+    return n;
+}
 
 std::string usiMove(const MoveNode& node) {
     std::string s;

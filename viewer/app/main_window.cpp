@@ -27,6 +27,7 @@
 #include "core/text/path_text.h"
 #include "core/text/sjis.h"
 #include "core/text/version.h"
+#include "viewer/app/main_window_engine.h"
 #include "viewer/app/sasite_dlg.h"
 #include "viewer/logic/navigation.h"
 #include "viewer/logic/open_commands.h"
@@ -88,6 +89,7 @@ MainWindow::MainWindow(const AppContext& context)
     connect(m_exports, &ExportActions::previewContextMenu, this,
             [this](const QPoint& at) { showContextMenu(at, false); });
     setUpNavigation();
+    setUpEngines();
     m_board->attachInput(&m_doc, &m_input);
     connect(m_board, &BoardWidget::contextMenuWanted, this,
             [this](const QPoint& at, bool shift) { showContextMenu(at, shift); });
@@ -197,6 +199,7 @@ void MainWindow::documentChanged() {
     followEditingMode();
     refreshAll();
     followNavigationWindows();
+    if (m_engines) m_engines->documentChanged();
 }
 
 void MainWindow::animateMove(const AnimatedMove& move) { m_board->animateMove(move); }

@@ -24,6 +24,8 @@
 
 namespace viewer {
 
+class EngineWindows;
+
 // What start-up hands the main window.
 struct AppContext {
     Settings* settings = nullptr;
@@ -98,6 +100,8 @@ public:
     ExportActions& exports() { return *m_exports; }
     // The context menu of the mode, as built for a right click (shift: Shift was held).
     QMenu* buildContextMenu(bool shift);
+    // The engine windows (main_window_engine.cpp).
+    EngineWindows* engines() { return m_engines; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -141,6 +145,7 @@ private:
     void replayRunningChanged(bool running);
     void startAutoReplay(bool closeAfter);
     void jumpToPlyDialog(int proposed);
+    void setUpEngines();
 
     AppContext m_context;
     Settings& m_settings;
@@ -175,6 +180,7 @@ private:
     QAction* m_stepForwardAction = nullptr;
     QAction* m_stepBackAction = nullptr;
     bool m_closeAfterReplay = false;
+    EngineWindows* m_engines = nullptr;
 };
 
 }  // namespace viewer

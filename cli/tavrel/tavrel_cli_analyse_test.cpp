@@ -1,0 +1,99 @@
+// tavrel-cli analyse against the scripted engine of the tests.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "cli/common/cli_test_support.h"
+#include "core/text/safe_file.h"
+#include "core/text/sjis.h"
+
+namespace cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class AnalyseTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "tavrel-analyse-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        m_dir = tmpl;
+        ::unsetenv("FAKE_USI_ARGS");
+        in = (m_dir / "in.kif").string();
+        const std::string game = core::sjis(
+            "手合割：平手\r\n手数----指手---------消費時間--\r\n"
+            "   1 ７六歩(77)   ( 0:03/00:00:03)\r\n*好手\r\n"
+            "   2 ３四歩(33)   ( 0:02/00:00:02)\r\n"
+            "   3 投了\r\n");
+        ASSERT_EQ(core::writeFileAtomically(in, game), core::WriteResult::Ok);
+    }
+    void TearDown() override {
+        ::unsetenv("FAKE_USI_ARGS");
+        fs::remove_all(m_dir);
+    }
+    RunReport analyse(const std::string& from, const std::string& to,
+                      std::vector<std::string> more = {}) {
+        std::vector<std::string> args{"analyse",       from,         to,  "--engine",
+                                      FAKE_USI_ENGINE, "--movetime", "50"};
+        args.insert(args.end(), more.begin(), more.end());
+        return runProgram("tavrel-cli", args);
+    }
+    std::string utf8(const std::string& path) { return core::toUtf8Lossy(slurp(path)); }
+    static int count(const std::string& text, const std::string& what) {
+        int n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos;
+             at = text.find(what, at + 1)) {
+            ++n;
+        }
+        return n;
+    }
+
+    fs::path m_dir;
+    std::string in;
+};
+
+TEST_F(AnalyseTest, WritesOneAnalysisLinePerPositionAndReplacesItLater) {
+    const std::string out = (m_dir / "out.kif").string();
+    RunReport r = analyse(in, out, {"--multipv", "3"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string first = utf8(out);
+    // Plies 0, 1 and 2 were analysed; the terminal entry has no position of its own.
+    EXPECT_EQ(count(first, "*解析：評価値 "), 3) << first;
+    EXPECT_NE(first.find("*好手\r\n*解析：評価値 -100 深さ 10 読み筋 △"), std::string::npos)
+        << first;
+    EXPECT_NE(first.find("投了"), std::string::npos);
+
+    const std::string again = (m_dir / "again.ki2").string();
+    r = analyse(out, again);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string second = utf8(again);
+    EXPECT_EQ(count(second, "*解析：評価値 "), 3) << second;
+    EXPECT_EQ(count(second, "*好手"), 1);
+}
+
+TEST_F(AnalyseTest, AnEngineThatDiesKeepsWhatWasDoneAndExitsOne) {
+    const std::string out = (m_dir / "out.kif").string();
+    ::setenv("FAKE_USI_ARGS", "--abort-on-go", 1);
+    RunReport r = analyse(in, out);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("エンジンが異常終了しました"), std::string::npos) << r.err;
+    // The record itself is still written whole.
+    EXPECT_NE(utf8(out).find("３四歩"), std::string::npos);
+}
+
+TEST_F(AnalyseTest, ProblemsOfTheCall) {
+    const std::string out = (m_dir / "out.kif").string();
+    EXPECT_EQ(runProgram("tavrel-cli", {"analyse", in, out}).exitCode, 2);
+    EXPECT_EQ(analyse(in, out, {"--multipv", "0"}).exitCode, 2);
+    RunReport r = runProgram("tavrel-cli",
+                             {"analyse", in, out, "--engine", (m_dir / "no-such-engine").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
+    EXPECT_NE(runProgram("tavrel-cli", {"analyse", "--help"}).out.find("--movetime MS"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace cli

@@ -1,0 +1,216 @@
+// A small, deterministic USI engine for the tests. It plays the legal moves of the position in the
+// order the move generator gives them: line k of a MultiPV search starts with the k-th move and
+// scores 100 - 10 k centipawns for the side to move. Its behaviour is scripted by arguments:
+//   --name NAME          the "id name" (default "FakeEngine")
+//   --option LINE        prints "option LINE" in the handshake (repeatable)
+//   --no-usiok           never answers "usi"; --no-readyok never answers "isready"
+//   --bestmove MOVE      answers every search with MOVE (an illegal one for the tests)
+//   --resign | --win     answers every search with "bestmove resign" / "bestmove win"
+//   --mate N             scores the first line "mate N", the others "cp ... lowerbound"
+//   --flood N            prints N info lines per search before the result
+//   --garbage            prints a line no protocol knows before each search result
+//   --exit-on-go CODE    exits with CODE when a search starts; --abort-on-go aborts
+//   --ignore-stop        never answers "stop"
+//   --ponder             adds "ponder" and the reply to the best move
+//   --log FILE           appends every command received to FILE
+// The environment variable FAKE_USI_ARGS adds blank-separated arguments after these (for
+// programs that start the engine without arguments).
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/formats/usi.h"
+#include "core/formats/usi_reader.h"
+#include "core/record/record_store.h"
+#include "core/rules/move_generator.h"
+
+namespace {
+
+struct Script {
+    std::string name = "FakeEngine";
+    std::vector<std::string> options;
+    bool usiOk = true;
+    bool readyOk = true;
+    std::string bestMove;
+    bool resign = false;
+    bool win = false;
+    int mate = 0;
+    int flood = 0;
+    bool garbage = false;
+    int exitOnGo = -1;
+    bool abortOnGo = false;
+    bool ignoreStop = false;
+    bool ponder = false;
+    std::string log;
+};
+
+void say(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+std::vector<std::string> legalWords(const core::Position& pos) {
+    std::vector<core::PackedMove> moves;
+    core::legalMoves(pos, pos.sideToMove, moves);
+    std::vector<std::string> words;
+    for (core::PackedMove m : moves) words.push_back(core::usiMove(core::moveNodeOf(pos, m)));
+    return words;
+}
+
+class FakeEngine {
+public:
+    explicit FakeEngine(Script script) : m_script(std::move(script)) {
+        core::setupHandicap(m_position, core::kHandicapEven);
+    }
+
+    int run() {
+        std::string line;
+        while (std::getline(std::cin, line)) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!m_script.log.empty()) std::ofstream(m_script.log, std::ios::app) << line << '\n';
+            std::istringstream words(line);
+            std::string command;
+            words >> command;
+            if (command == "usi") {
+                say("id name " + m_script.name);
+                say("id author Tavrel tests");
+                for (const std::string& o : m_script.options) say("option " + o);
+                if (m_script.usiOk) say("usiok");
+            } else if (command == "isready") {
+                if (m_script.readyOk) say("readyok");
+            } else if (command == "setoption") {
+                std::string name, value, word;
+                words >> word >> name >> word >> value;
+                if (name == "MultiPV") m_multiPv = std::max(1, std::atoi(value.c_str()));
+            } else if (command == "position") {
+                core::ReadOptions options;
+                core::RecordStore store;
+                (void)core::readUsiText(store, line, options);
+                (void)store.goToPly(store.lineEnd());
+                m_position = store.position();
+            } else if (command == "go") {
+                if (m_script.abortOnGo) std::abort();
+                if (m_script.exitOnGo >= 0) std::exit(m_script.exitOnGo);
+                search();
+                m_waiting = line.find("infinite") != std::string::npos ||
+                            line.find("ponder") != std::string::npos;
+                if (!m_waiting) finish();
+            } else if (command == "stop" || command == "ponderhit") {
+                if (m_waiting && (command == "ponderhit" || !m_script.ignoreStop)) {
+                    m_waiting = false;
+                    finish();
+                }
+            } else if (command == "quit") {
+                return 0;
+            }
+        }
+        return 0;
+    }
+
+private:
+    void search() {
+        m_lines.clear();
+        std::vector<std::string> moves = legalWords(m_position);
+        for (int k = 0; k < m_multiPv && k < static_cast<int>(moves.size()); ++k) {
+            std::vector<std::string> pv{moves[static_cast<std::size_t>(k)]};
+            core::Position after = m_position;
+            std::optional<core::PackedMove> m = core::legalUsiMove(after, pv[0]);
+            const int to = core::moveDestination(*m);
+            (void)core::applyMove(after, core::moveOrigin(*m), to & ~core::kPromoteFlag,
+                                  (to & core::kPromoteFlag) != 0);
+            after.sideToMove = core::opponent(after.sideToMove);
+            std::vector<std::string> replies = legalWords(after);
+            if (!replies.empty()) pv.push_back(replies.front());
+            m_lines.push_back(pv);
+        }
+        for (int i = 0; i < m_script.flood; ++i) info(i % 30 + 1, 0);
+        for (std::size_t k = 0; k < m_lines.size(); ++k) info(10, static_cast<int>(k));
+    }
+
+    void info(int depth, int k) {
+        if (m_lines.empty()) return;
+        const auto& pv = m_lines[static_cast<std::size_t>(k)];
+        std::string score = "cp " + std::to_string(100 - 10 * k);
+        if (m_script.mate != 0) {
+            score = k == 0 ? "mate " + std::to_string(m_script.mate)
+                           : "cp " + std::to_string(3000 - k) + " lowerbound";
+        }
+        std::string line = "info depth " + std::to_string(depth) + " seldepth " +
+                           std::to_string(depth + 2) + " time 10 nodes 12345 nps 1234500 " +
+                           "hashfull 5 multipv " + std::to_string(k + 1) + " score " + score +
+                           " pv";
+        for (const std::string& m : pv) line += " " + m;
+        say(line);
+    }
+
+    void finish() {
+        if (m_script.garbage) say("this is no protocol line");
+        if (m_script.resign) return say("bestmove resign");
+        if (m_script.win) return say("bestmove win");
+        if (!m_script.bestMove.empty()) return say("bestmove " + m_script.bestMove);
+        if (m_lines.empty()) return say("bestmove resign");
+        std::string best = "bestmove " + m_lines.front().front();
+        if (m_script.ponder && m_lines.front().size() > 1) best += " ponder " + m_lines.front()[1];
+        say(best);
+    }
+
+    Script m_script;
+    core::Position m_position;
+    int m_multiPv = 1;
+    bool m_waiting = false;
+    std::vector<std::vector<std::string>> m_lines;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Script s;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (const char* extra = std::getenv("FAKE_USI_ARGS")) {
+        std::istringstream words(extra);
+        for (std::string w; words >> w;) args.push_back(w);
+    }
+    const int count = static_cast<int>(args.size());
+    for (int i = 0; i < count; ++i) {
+        const std::string a = args[static_cast<std::size_t>(i)];
+        const bool more = i + 1 < count;
+        if (a == "--name" && more)
+            s.name = args[static_cast<std::size_t>(++i)];
+        else if (a == "--option" && more)
+            s.options.emplace_back(args[static_cast<std::size_t>(++i)]);
+        else if (a == "--no-usiok")
+            s.usiOk = false;
+        else if (a == "--no-readyok")
+            s.readyOk = false;
+        else if (a == "--bestmove" && more)
+            s.bestMove = args[static_cast<std::size_t>(++i)];
+        else if (a == "--resign")
+            s.resign = true;
+        else if (a == "--win")
+            s.win = true;
+        else if (a == "--mate" && more)
+            s.mate = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
+        else if (a == "--flood" && more)
+            s.flood = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
+        else if (a == "--garbage")
+            s.garbage = true;
+        else if (a == "--exit-on-go" && more)
+            s.exitOnGo = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
+        else if (a == "--abort-on-go")
+            s.abortOnGo = true;
+        else if (a == "--ignore-stop")
+            s.ignoreStop = true;
+        else if (a == "--ponder")
+            s.ponder = true;
+        else if (a == "--log" && more)
+            s.log = args[static_cast<std::size_t>(++i)];
+    }
+    return FakeEngine(s).run();
+}
