@@ -71,9 +71,9 @@ std::string writeDls(int records) {
 
 dalmir::DalmirContext context(dalmir::AppSettings& settings) {
     dalmir::DalmirContext c;
+    settings.maxRecords = 200000;
     c.settings = &settings;
     c.quiet = true;
-    c.capacity = 200000;
     return c;
 }
 
