@@ -1,7 +1,9 @@
 #include "viewer/platform/sound_player.h"
 
 #include <QApplication>
+#include <QAudioDevice>
 #include <QFile>
+#include <QMediaDevices>
 #include <QUrl>
 
 namespace viewer {
@@ -21,11 +23,11 @@ bool isWaveFile(const std::string& path) {
     return head.size() == 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WAVE";
 }
 
-QtSoundPlayer::QtSoundPlayer() {
+QtSoundPlayer::QtSoundPlayer() : m_silent(QMediaDevices::audioOutputs().isEmpty()) {
     for (int i = 0; i < 2; ++i) {
         if (!QFile::exists(builtInResource(i))) continue;
         auto effect = std::make_unique<QSoundEffect>();
-        effect->setSource(QUrl(QStringLiteral("qrc") + builtInResource(i)));
+        if (!m_silent) effect->setSource(QUrl(QStringLiteral("qrc") + builtInResource(i)));
         m_builtIn[static_cast<std::size_t>(i)] = std::move(effect);
     }
 }
@@ -49,12 +51,13 @@ bool QtSoundPlayer::playBuiltIn(int which) {
     if (which < 0 || which > 1) return false;
     QSoundEffect* effect = m_builtIn[static_cast<std::size_t>(which)].get();
     if (!effect) return false;
-    effect->play();
+    if (!m_silent) effect->play();
     return true;
 }
 
 bool QtSoundPlayer::playFile(const std::string& path) {
     if (!isWaveFile(path)) return false;
+    if (m_silent) return true;
     const QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!m_user) m_user = std::make_unique<QSoundEffect>();
     if (m_user->source() != url) m_user->setSource(url);

@@ -1,12 +1,14 @@
 // The sounds played with Qt Multimedia: the two built-in WAVE sounds from the program's
 // resources and the user's WAVE file, each as a QSoundEffect (asynchronous). Without an audio
-// device the effects stay silent and nothing is reported.
+// output nothing is played and nothing is reported; a file is still checked, so that a missing
+// one is named all the same.
 #pragma once
 
 #include <QSoundEffect>
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "viewer/logic/sounds.h"
 
@@ -27,6 +29,8 @@ public:
 private:
     std::array<std::unique_ptr<QSoundEffect>, 2> m_builtIn;
     std::unique_ptr<QSoundEffect> m_user;
+    // No audio output: the sounds are checked as usual and then not played.
+    bool m_silent;
 };
 
 // Whether the file (file system's bytes) opens and starts as a RIFF WAVE file.
