@@ -798,7 +798,8 @@ void MainWindow::processCommandLine(const CommandLine& commandLine) {
 // ---- Closing, drag and drop ----
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (m_replayDriver->replay().running()) {
+    // An FTP transfer ends on its own (its waits are bounded); the window stays until then.
+    if (m_replayDriver->replay().running() || m_ftpUploading) {
         m_doc.warningSound();
         event->ignore();
         return;

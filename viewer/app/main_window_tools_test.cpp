@@ -134,6 +134,7 @@ TEST_F(ToolWindowTest, UploadGoesToEverySelectedSettingOnAWorkerAndGoesOnAfterAF
     window->action(QStringLiteral("ftpUpload"))->trigger();
     EXPECT_TRUE(window->ftpUploading());
     EXPECT_FALSE(window->action(QStringLiteral("ftpUpload"))->isEnabled());
+    EXPECT_FALSE(window->close());  // not while a transfer runs
     QTRY_VERIFY_WITH_TIMEOUT(!window->ftpUploading(), 10000);
     EXPECT_EQ(board.servers, (std::vector<std::string>{"down.example.org", "up.example.org"}));
     EXPECT_EQ(core::toUtf8Lossy(window->shownMessages().back()),
