@@ -85,6 +85,13 @@ bool CurlFtpTransport::available() {
 
 UploadResult CurlFtpTransport::transfer(const FtpJob& job) {
     if (!available()) return UploadResult::NoConnection;
+    // A line end inside a name would end the command early and start another one.
+    auto hasLineEnd = [](const std::string& s) { return s.find_first_of("\r\n") != s.npos; };
+    if (hasLineEnd(job.server) || hasLineEnd(job.user) || hasLineEnd(job.password)) {
+        return UploadResult::NoConnection;
+    }
+    if (hasLineEnd(job.folder)) return UploadResult::FolderFailed;
+    if (hasLineEnd(job.finalName)) return UploadResult::UploadFailed;
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) return UploadResult::NoConnection;
     // A file that does not open fails the upload step, after the connection and the folder,

@@ -135,6 +135,15 @@ TEST_F(FtpServerTest, ARecordThatVanishedFailsTheUploadAfterConnecting) {
     EXPECT_FALSE(fs::exists(root / "records" / "対局 1.kif"));
 }
 
+TEST_F(FtpServerTest, LineEndsInNamesNeverReachTheServer) {
+    EXPECT_EQ(upload(setting("writer", "records\r\nDELE x")), UploadResult::FolderFailed);
+    const std::string odd = (home.path() / "a\nDELE b.kif").string();
+    std::ofstream(odd) << record;
+    local = odd;
+    EXPECT_EQ(upload(setting("writer")), UploadResult::UploadFailed);
+    EXPECT_TRUE(fs::is_empty(root / "records"));
+}
+
 TEST(FtpUnreachableTest, AClosedPortCannotConnect) {
     // A port that was free a moment ago: nothing listens there.
     QTcpServer probe;
