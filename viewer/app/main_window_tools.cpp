@@ -53,6 +53,8 @@ void MainWindow::setUpTools() {
         }
     }
     updateToolStates();
+    // The built-in sounds are looked for at start-up, so a missing one is said at once.
+    if (!m_quiet) soundPlayer();
 }
 
 void MainWindow::updateToolStates() {
