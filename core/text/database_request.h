@@ -1,7 +1,8 @@
 // The requests the viewer sends to a running database program through the per-user local
-// socket: open the most recent database (F4), search the position on the clipboard (F5), and
-// register the record file whose path is on the clipboard (1324). Each request is one line of
-// ASCII text; the clipboard carries the data, as the two programs have always exchanged it.
+// socket: come to the front (SHOW), open the most recent database (F4), search the position on the
+// clipboard (F5), and register the record file whose path is on the clipboard (1324). Each request
+// is one line of ASCII text; the clipboard carries the data, as the two programs have always
+// exchanged it.
 #pragma once
 
 #include <optional>
@@ -11,6 +12,7 @@
 namespace core {
 
 enum class DatabaseRequest : int {
+    Show = 0,               // "SHOW": only bring the window to the front
     OpenRecent = 4,         // "F4"
     SearchPosition = 5,     // "F5"
     RegisterRecord = 1324,  // "1324"

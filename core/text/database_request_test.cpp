@@ -6,8 +6,8 @@ namespace core {
 namespace {
 
 TEST(DatabaseRequestTest, LinesRoundTripAndOthersAreRefused) {
-    for (DatabaseRequest r : {DatabaseRequest::OpenRecent, DatabaseRequest::SearchPosition,
-                              DatabaseRequest::RegisterRecord}) {
+    for (DatabaseRequest r : {DatabaseRequest::Show, DatabaseRequest::OpenRecent,
+                              DatabaseRequest::SearchPosition, DatabaseRequest::RegisterRecord}) {
         EXPECT_EQ(parseRequestLine(std::string(requestLine(r)) + "\r\n"), r);
     }
     EXPECT_EQ(parseRequestLine(" F5 "), DatabaseRequest::SearchPosition);

@@ -370,6 +370,10 @@ void MainWindow::rebuildRecentMenu() {
 }
 
 void MainWindow::handleRequest(core::DatabaseRequest request) {
+    // The viewer cannot raise another program's window: every request brings this one up.
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
     if (isBusy()) {
         m_pendingRequests.push_back(request);
         return;
@@ -379,6 +383,8 @@ void MainWindow::handleRequest(core::DatabaseRequest request) {
 
 void MainWindow::runRequest(core::DatabaseRequest request) {
     switch (request) {
+        case core::DatabaseRequest::Show:
+            break;  // already in front (handleRequest)
         case core::DatabaseRequest::OpenRecent:
             if (m_context.recent && !m_context.recent->entries().empty() && confirmDiscard()) {
                 openFile(fromFsPath(m_context.recent->entries().front()));

@@ -11,6 +11,7 @@
 #include "database/app/qt_text.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/test_records.h"
+#include "viewer/platform/program_link.h"
 
 namespace dalmir {
 namespace {
@@ -45,6 +46,20 @@ TEST_F(RequestServerTest, LinesBecomeRequests) {
 
     RequestServer second;
     EXPECT_FALSE(second.listen(serverName()));
+}
+
+// The viewer's own link reaches the database's server: a SHOW and an F4, as a start sends them.
+TEST_F(RequestServerTest, TheViewersLinkIsUnderstood) {
+    RequestServer server;
+    ASSERT_TRUE(server.listen(serverName()));
+    QSignalSpy spy(&server, &RequestServer::requested);
+    QObject context;
+    viewer::LocalProgramLink link(&context);
+    ASSERT_TRUE(link.send(serverName().toStdString(), "F4"));
+    ASSERT_TRUE(link.send(serverName().toStdString(), "SHOW"));
+    while (spy.size() < 2) ASSERT_TRUE(spy.wait(5000));
+    EXPECT_EQ(spy[0][0].value<core::DatabaseRequest>(), core::DatabaseRequest::OpenRecent);
+    EXPECT_EQ(spy[1][0].value<core::DatabaseRequest>(), core::DatabaseRequest::Show);
 }
 
 // F5 from a client runs the position search on the clipboard's position; an F5 that comes

@@ -90,6 +90,7 @@ MainWindow::MainWindow(const AppContext& context)
             [this](const QPoint& at) { showContextMenu(at, false); });
     setUpNavigation();
     setUpEngines();
+    setUpTools();
     m_board->attachInput(&m_doc, &m_input);
     connect(m_board, &BoardWidget::contextMenuWanted, this,
             [this](const QPoint& at, bool shift) { showContextMenu(at, shift); });
@@ -152,7 +153,7 @@ void MainWindow::showMessage(const std::string& text, const std::string& caption
 Answer MainWindow::ask(const std::string& text, const std::string& caption, bool withCancel) {
     if (m_quiet) {
         m_shown.push_back(text);
-        return Answer::No;
+        return m_quietAnswer;
     }
     auto buttons = QMessageBox::Yes | QMessageBox::No;
     if (withCancel) buttons |= QMessageBox::Cancel;
@@ -191,7 +192,7 @@ void MainWindow::setStatusText(const std::string& text) { m_status->setText(qtex
 
 QString MainWindow::statusText() const { return m_status->text(); }
 
-void MainWindow::beep() { QApplication::beep(); }
+void MainWindow::beep() { warningSound(m_settings, soundPlayer()); }
 
 void MainWindow::documentChanged() {
     if (m_replayDriver) m_replayDriver->replay().documentChanged();
@@ -270,6 +271,7 @@ void MainWindow::updateCommandStates() {
         a->setText(text.section(QLatin1Char('\t'), 0, 0));
     }
     updateNavigationStates();
+    updateToolStates();
 }
 
 QAction* MainWindow::action(const QString& objectName) const {
@@ -321,7 +323,9 @@ void MainWindow::buildFileMenu() {
     })->setObjectName(QStringLiteral("saveAs"));
     // "KI2形式で棋譜を保存(&K)..." is taken out of the menu at start-up; SaveAsKind::Ki2Only is
     // command.
-    addCommand(m, "上書き保存し、FTP転送(&F)", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    named(addCommand(m, "上書き保存し、FTP転送(&F)",
+                     {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)}),
+          "ftpUpload");
     addCommand(m, "画像の保存(&G)...")->setObjectName(QStringLiteral("saveImage"));
     m->addSeparator();
     QMenu* mail = m->addMenu(qs("メール"));
@@ -491,15 +495,20 @@ void MainWindow::buildPositionMenu() {
 void MainWindow::buildToolMenu() {
     QMenu* m = menuBar()->addMenu(qs("ツール(&T)"));
     addCommand(m, "各種設定(&S)...", {QKeySequence(Qt::Key_F2)});
-    addCommand(m, "棋譜データベースを起動(&K)", {QKeySequence(Qt::Key_F8)});
-    addCommand(m, "棋譜データベースで局面検索(&F)", {QKeySequence(Qt::Key_F9)});
-    addCommand(m, "棋譜データベースに登録(&R)", {QKeySequence(Qt::Key_F10)});
-    addCommand(m, "詰将棋データベースを起動(&T)", {QKeySequence(Qt::Key_F11)});
+    // Connected with the other programs in main_window_tools.cpp.
+    named(addCommand(m, "棋譜データベースを起動(&K)", {QKeySequence(Qt::Key_F8)}), "dalmir");
+    named(addCommand(m, "棋譜データベースで局面検索(&F)", {QKeySequence(Qt::Key_F9)}),
+          "dalmirSearch");
+    named(addCommand(m, "棋譜データベースに登録(&R)", {QKeySequence(Qt::Key_F10)}),
+          "dalmirRegister");
+    named(addCommand(m, "詰将棋データベースを起動(&T)", {QKeySequence(Qt::Key_F11)}), "pellam");
     m->addSeparator();
-    addCommand(m, "ツールメニュー設定(&M)...");
+    named(addCommand(m, "ツールメニュー設定(&M)..."), "toolSettings");
     for (int i = 0; i < kToolCount; ++i) {
-        QAction* a = m->addAction(qtext(toolMenuText(m_settings, i)));
+        QAction* a = m->addAction(qtext(toolMenuLabel(m_settings, i)));
         a->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_1 + i)));
+        a->setShortcutContext(Qt::ApplicationShortcut);
+        a->setObjectName(QStringLiteral("tool%1").arg(i + 1));
         a->setEnabled(false);
     }
 }
@@ -792,7 +801,8 @@ void MainWindow::processCommandLine(const CommandLine& commandLine) {
 // ---- Closing, drag and drop ----
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (m_replayDriver->replay().running()) {
+    // An FTP transfer ends on its own (its waits are bounded); the window stays until then.
+    if (m_replayDriver->replay().running() || m_ftpUploading) {
         m_doc.warningSound();
         event->ignore();
         return;

@@ -9,6 +9,8 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QToolBar>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "viewer/app/board_widget.h"
@@ -19,8 +21,11 @@
 #include "viewer/app/replay_driver.h"
 #include "viewer/logic/command_line.h"
 #include "viewer/logic/document.h"
+#include "viewer/logic/external_programs.h"
+#include "viewer/logic/ftp_upload.h"
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/move_input.h"
+#include "viewer/logic/sounds.h"
 
 namespace viewer {
 
@@ -36,7 +41,8 @@ struct AppContext {
     std::optional<std::string> environmentName;  // given with "/E"
     // Where the recent-file list is kept (the product name of the profile); empty: not kept.
     QString profileName = QStringLiteral("Tavrel");
-    // Messages and questions are recorded instead of shown (tests); questions answer No.
+    // Messages and questions are recorded instead of shown (tests); questions answer No unless
+    // the window is told otherwise.
     bool quiet = false;
 };
 
@@ -71,6 +77,8 @@ public:
     QAction* action(const QString& objectName) const;
     // The messages and questions of a quiet window.
     const std::vector<std::string>& shownMessages() const { return m_shown; }
+    // What a quiet window answers to every question (No unless told).
+    void setQuietAnswer(Answer answer) { m_quietAnswer = answer; }
 
     // DocumentUi
     void showMessage(const std::string& text, const std::string& caption) override;
@@ -85,8 +93,8 @@ public:
     // A quiet window starts nothing.
     bool openWithDesktop(const std::string& path) override;
     void documentChanged() override;
-    // A warning is the desktop's beep; the piece sound makes none until sounds exist.
-    void pieceSound() override {}
+    // Both sounds go through the sound player (the desktop's by default).
+    void pieceSound() override;
     void animateMove(const AnimatedMove& move) override;
 
     MoveInput& moveInput() { return m_input; }
@@ -102,6 +110,19 @@ public:
     QMenu* buildContextMenu(bool shift);
     // The engine windows (main_window_engine.cpp).
     EngineWindows* engines() { return m_engines; }
+
+    // The sounds, the link to other programs and the FTP transfer; tests put fakes in.
+    SoundPlayer& soundPlayer();
+    void setSoundPlayer(std::unique_ptr<SoundPlayer> player);
+    void setProgramLink(std::unique_ptr<ProgramLink> link);
+    // Makes the transport of each upload (called on the worker thread).
+    void setFtpTransportFactory(std::function<std::unique_ptr<FtpTransport>()> factory);
+    // Whether an FTP upload is under way.
+    bool ftpUploading() const { return m_ftpUploading; }
+    // Where Dalmir and Pellam are looked for and started from.
+    ProgramPlaces programPlaces() const;
+    // 上書き保存し、FTP転送.
+    void saveAndUpload();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -147,6 +168,12 @@ private:
     void jumpToPlyDialog(int proposed);
     void setUpEngines();
 
+    // Tools, other programs, FTP upload and sounds (main_window_tools.cpp).
+    void setUpTools();
+    void updateToolStates();
+    void toolSettingsDialog();
+    void uploadNext(std::string path, std::vector<FtpSetting> settings, std::size_t next);
+
     AppContext m_context;
     Settings& m_settings;
     CTavrelDoc m_doc;
@@ -162,6 +189,7 @@ private:
     std::optional<OpenFilter> m_openFilter;  // the filter chosen last, none before the first
     std::optional<SaveFormat> m_saveFilter;
     bool m_quiet = false;
+    Answer m_quietAnswer = Answer::No;
     std::vector<std::string> m_shown;
     MoveClock m_clock;
     MoveInput m_input{m_doc, m_clock};
@@ -181,6 +209,11 @@ private:
     QAction* m_stepBackAction = nullptr;
     bool m_closeAfterReplay = false;
     EngineWindows* m_engines = nullptr;
+    std::unique_ptr<SoundPlayer> m_sounds;
+    std::unique_ptr<ProgramLink> m_link;
+    std::unique_ptr<ProgramStarter> m_starter;
+    std::function<std::unique_ptr<FtpTransport>()> m_ftpTransport;
+    bool m_ftpUploading = false;
 };
 
 }  // namespace viewer
