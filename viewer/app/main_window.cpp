@@ -487,7 +487,9 @@ void MainWindow::buildPositionMenu() {
 
 void MainWindow::buildToolMenu() {
     QMenu* m = menuBar()->addMenu(qs("ツール(&T)"));
-    addCommand(m, "各種設定(&S)...", {QKeySequence(Qt::Key_F2)});
+    named(
+        addCommand(m, "各種設定(&S)...", {QKeySequence(Qt::Key_F2)}, [this] { settingsDialog(); }),
+        "settings");
     addCommand(m, "棋譜データベースを起動(&K)", {QKeySequence(Qt::Key_F8)});
     addCommand(m, "棋譜データベースで局面検索(&F)", {QKeySequence(Qt::Key_F9)});
     addCommand(m, "棋譜データベースに登録(&R)", {QKeySequence(Qt::Key_F10)});

@@ -21,6 +21,7 @@
 #include "viewer/logic/document.h"
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/move_input.h"
+#include "viewer/logic/settings_pages.h"
 
 namespace viewer {
 
@@ -99,6 +100,14 @@ public:
     // The context menu of the mode, as built for a right click (shift: Shift was held).
     QMenu* buildContextMenu(bool shift);
 
+    // 各種設定 (F2): the settings dialog over a draft; OK goes to acceptSettingsDialog.
+    void settingsDialog();
+    // The settings take the draft, the environment file is written (never on a folder that
+    // cannot be written) and the views are redrawn. 0, or -1 when the file could not be written.
+    int acceptSettingsDialog(const Settings& draft);
+    // What the sound page's test button plays through; none: the button is silent.
+    void setPieceSoundTest(PieceSoundTest test) { m_pieceSoundTest = std::move(test); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -142,6 +151,10 @@ private:
     void startAutoReplay(bool closeAfter);
     void jumpToPlyDialog(int proposed);
 
+    // The set-up page's actions (main_window_settings.cpp).
+    void registerFileTypes();
+    void makeDesktopShortcut();
+
     AppContext m_context;
     Settings& m_settings;
     CTavrelDoc m_doc;
@@ -175,6 +188,7 @@ private:
     QAction* m_stepForwardAction = nullptr;
     QAction* m_stepBackAction = nullptr;
     bool m_closeAfterReplay = false;
+    PieceSoundTest m_pieceSoundTest;
 };
 
 }  // namespace viewer
