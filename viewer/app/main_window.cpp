@@ -570,9 +570,16 @@ void MainWindow::buildViewMenu() {
     });
     addCommand(colours, "背景色(&H)...", {}, [this] { chooseColour(m_settings.backgroundColour); });
     QMenu* fonts = m->addMenu(qs("フォントの設定(&F)"));
-    for (const char* t : {"情報フォント(&I)...", "メッセージフォント(&M)...", "棋譜フォント(&K)...",
-                          "座標フォント(&Z)...", "コメントフォント(&C)..."}) {
-        addCommand(fonts, t);
+    struct FontChoice {
+        const char* text;
+        FontSetting Settings::*font;
+    };
+    for (FontChoice f : {FontChoice{"情報フォント(&I)...", &Settings::informationFont},
+                         FontChoice{"メッセージフォント(&M)...", &Settings::statusFont},
+                         FontChoice{"棋譜フォント(&K)...", &Settings::recordFont},
+                         FontChoice{"座標フォント(&Z)...", &Settings::coordinateFont},
+                         FontChoice{"コメントフォント(&C)...", &Settings::commentFont}}) {
+        addCommand(fonts, f.text, {}, [this, f] { chooseFont(m_settings.*(f.font)); });
     }
     addCommand(m, "盤・駒の設定(&P)...", {}, [this] { pieceSettings(); });
 

@@ -130,6 +130,8 @@ private:
     void storeWindowPlaces();
 
     void chooseColour(Rgb& colour);
+    // The system font dialog over one font setting; the windows take the chosen font at once.
+    void chooseFont(FontSetting& font);
     void pieceSettings();
     void showRecordWindow(bool shown);
     void toggleEditing();

@@ -1,7 +1,9 @@
-// The main window's settings dialog (F2) and the desktop set-up actions of its page "初期". What
-// the pages hold and what OK keeps is decided in viewer/logic/settings_pages; this file opens the
-// dialog, writes the environment file on OK and redraws.
+// The main window's settings dialog (F2), the desktop set-up actions of its page "初期" and the
+// font choices of the 表示 menu. What the pages hold and what OK keeps is decided in
+// viewer/logic/settings_pages; this file opens the dialogs, writes the environment file on OK and
+// redraws.
 #include <QCoreApplication>
+#include <QFontDialog>
 #include <QStandardPaths>
 
 #include "viewer/app/main_window.h"
@@ -50,6 +52,16 @@ int MainWindow::acceptSettingsDialog(const Settings& draft) {
     m_recordWindow->invalidate();
     refreshAll();
     return result;
+}
+
+void MainWindow::chooseFont(FontSetting& font) {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, settingFont(font), this);
+    if (!ok) return;
+    font = fontSetting(chosen);
+    m_status->setFont(settingFont(m_settings.statusFont));
+    m_recordWindow->invalidate();
+    refreshAll();
 }
 
 void MainWindow::registerFileTypes() {
