@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -150,6 +151,18 @@ TEST_F(SettingsDialogTest, CancelChangesNothing) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(settings, before);
     EXPECT_EQ(fileBytes(envPath()), "<missing>");
+}
+
+// A file that cannot be written is reported; the settings still hold the change for this run.
+TEST_F(SettingsDialogTest, OkReportsAnEnvironmentFileThatCannotBeWritten) {
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(envPath())));  // a folder in its place
+    MainWindow window(quietTestContext(settings, store, folder, true));
+    Settings draft = settings;
+    draft.englishColumns = 4;
+    EXPECT_EQ(window.acceptSettingsDialog(draft), -1);
+    EXPECT_EQ(settings.englishColumns, 4);
+    ASSERT_EQ(window.shownMessages().size(), 1u);
+    EXPECT_EQ(window.shownMessages()[0], environmentNotSavedMessage(envPath()));
 }
 
 TEST_F(SettingsDialogTest, DependentControlsFollowAndDuplicatesStayInStep) {
