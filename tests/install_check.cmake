@@ -20,6 +20,18 @@ foreach(f IN LISTS expected)
         message(FATAL_ERROR "missing after install: ${f}")
     endif()
 endforeach()
+# The installed desktop entries pass the desktop's own check when it is installed.
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+    foreach(entry tavrel dalmir)
+        execute_process(COMMAND "${DESKTOP_FILE_VALIDATE}"
+            "${PREFIX}/share/applications/${entry}.desktop"
+            RESULT_VARIABLE valid OUTPUT_VARIABLE complaint ERROR_VARIABLE complaint)
+        if(NOT valid EQUAL 0)
+            message(FATAL_ERROR "${entry}.desktop does not validate: ${complaint}")
+        endif()
+    endforeach()
+endif()
 file(GLOB stray "${PREFIX}/bin/*_tests")
 if(stray)
     message(FATAL_ERROR "test programs were installed: ${stray}")

@@ -494,7 +494,9 @@ void MainWindow::buildPositionMenu() {
 
 void MainWindow::buildToolMenu() {
     QMenu* m = menuBar()->addMenu(qs("ツール(&T)"));
-    addCommand(m, "各種設定(&S)...", {QKeySequence(Qt::Key_F2)});
+    named(
+        addCommand(m, "各種設定(&S)...", {QKeySequence(Qt::Key_F2)}, [this] { settingsDialog(); }),
+        "settings");
     // Connected with the other programs in main_window_tools.cpp.
     named(addCommand(m, "棋譜データベースを起動(&K)", {QKeySequence(Qt::Key_F8)}), "dalmir");
     named(addCommand(m, "棋譜データベースで局面検索(&F)", {QKeySequence(Qt::Key_F9)}),
@@ -580,9 +582,16 @@ void MainWindow::buildViewMenu() {
     });
     addCommand(colours, "背景色(&H)...", {}, [this] { chooseColour(m_settings.backgroundColour); });
     QMenu* fonts = m->addMenu(qs("フォントの設定(&F)"));
-    for (const char* t : {"情報フォント(&I)...", "メッセージフォント(&M)...", "棋譜フォント(&K)...",
-                          "座標フォント(&Z)...", "コメントフォント(&C)..."}) {
-        addCommand(fonts, t);
+    struct FontChoice {
+        const char* text;
+        FontSetting Settings::*font;
+    };
+    for (FontChoice f : {FontChoice{"情報フォント(&I)...", &Settings::informationFont},
+                         FontChoice{"メッセージフォント(&M)...", &Settings::statusFont},
+                         FontChoice{"棋譜フォント(&K)...", &Settings::recordFont},
+                         FontChoice{"座標フォント(&Z)...", &Settings::coordinateFont},
+                         FontChoice{"コメントフォント(&C)...", &Settings::commentFont}}) {
+        addCommand(fonts, f.text, {}, [this, f] { chooseFont(m_settings.*(f.font)); });
     }
     addCommand(m, "盤・駒の設定(&P)...", {}, [this] { pieceSettings(); });
 

@@ -26,6 +26,7 @@
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/move_input.h"
 #include "viewer/logic/sounds.h"
+#include "viewer/logic/settings_pages.h"
 
 namespace viewer {
 
@@ -124,6 +125,14 @@ public:
     // 上書き保存し、FTP転送.
     void saveAndUpload();
 
+    // 各種設定 (F2): the settings dialog over a draft; OK goes to acceptSettingsDialog.
+    void settingsDialog();
+    // The settings take the draft, the environment file is written (never on a folder that
+    // cannot be written) and the views are redrawn. 0, or -1 when the file could not be written.
+    int acceptSettingsDialog(const Settings& draft);
+    // What the sound page's test button plays through; none: the button is silent.
+    void setPieceSoundTest(PieceSoundTest test) { m_pieceSoundTest = std::move(test); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -146,6 +155,8 @@ private:
     void storeWindowPlaces();
 
     void chooseColour(Rgb& colour);
+    // The system font dialog over one font setting; the windows take the chosen font at once.
+    void chooseFont(FontSetting& font);
     void pieceSettings();
     void showRecordWindow(bool shown);
     void toggleEditing();
@@ -173,6 +184,10 @@ private:
     void updateToolStates();
     void toolSettingsDialog();
     void uploadNext(std::string path, std::vector<FtpSetting> settings, std::size_t next);
+
+    // The set-up page's actions (main_window_settings.cpp).
+    void registerFileTypes();
+    void makeDesktopShortcut();
 
     AppContext m_context;
     Settings& m_settings;
@@ -214,6 +229,7 @@ private:
     std::unique_ptr<ProgramStarter> m_starter;
     std::function<std::unique_ptr<FtpTransport>()> m_ftpTransport;
     bool m_ftpUploading = false;
+    PieceSoundTest m_pieceSoundTest;
 };
 
 }  // namespace viewer

@@ -25,4 +25,18 @@ QFont settingFont(const FontSetting& setting) {
     return font;
 }
 
+FontSetting fontSetting(const QFont& font) {
+    FontSetting setting;
+    std::string face = core::utf8ToCp932(font.family().toStdString()).text;
+    setting.face = std::string(core::cutToBytes(face, kFontFaceBytes));
+    // A character height in pixels (points taken at 96 dots per inch), negative as the file
+    // keeps it.
+    int pixels = font.pixelSize() > 0 ? font.pixelSize()
+                                      : static_cast<int>(font.pointSizeF() * 96.0 / 72.0 + 0.5);
+    setting.height = -std::max(pixels, kMinPixels);
+    setting.bold = font.bold();
+    setting.italic = font.italic();
+    return setting;
+}
+
 }  // namespace viewer

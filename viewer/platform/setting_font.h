@@ -11,5 +11,8 @@ namespace viewer {
 // The face (CP932) by name, |height| pixels (12 for a height of 0, never below 6), bold and
 // italic as set.
 QFont settingFont(const FontSetting& setting);
+// The setting a chosen font is kept as: face cut to kFontFaceBytes (CP932), the pixel height as a
+// negative height, bold and italic.
+FontSetting fontSetting(const QFont& font);
 
 }  // namespace viewer

@@ -28,5 +28,15 @@ TEST(SettingFont, HeightRules) {
     EXPECT_GE(settingFont(FontSetting{"", INT_MIN, false, false}).pixelSize(), 6);
 }
 
+TEST(SettingFont, ChosenFontsRoundTrip) {
+    const FontSetting print{core::sjis("ＭＳ ゴシック"), -21, true, true};
+    EXPECT_EQ(fontSetting(settingFont(print)), print);
+    QFont points(QStringLiteral("Serif"));
+    points.setPointSize(12);  // 16 pixels at 96 dots per inch
+    EXPECT_EQ(fontSetting(points).height, -16);
+    QFont longName(QString(40, u'x'));
+    EXPECT_EQ(fontSetting(longName).face.size(), kFontFaceBytes);
+}
+
 }  // namespace
 }  // namespace viewer

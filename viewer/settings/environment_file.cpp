@@ -379,15 +379,6 @@ const KeyTable& keyTable() {
 
 enum class Applied { Set, Unknown, BadValue };
 
-// Folder values end with '/' so that a file name can be appended; "." means no folder.
-void normaliseFolder(std::string& folder) {
-    if (folder == "." || folder == "./") {
-        folder.clear();
-    } else if (!folder.empty() && folder.back() != '/') {
-        folder.push_back('/');
-    }
-}
-
 // Length of the character at s[i] for escaping: a lead byte forms a character only with a
 // valid second byte, so that a stray lead byte can never swallow a quote.
 std::size_t escapeCharLength(std::string_view s, std::size_t i) {
@@ -654,6 +645,14 @@ std::string toolKey(const ToolKey& t, int n) { return t.prefix + std::to_string(
 bool isWritten(Kind k) { return k != Kind::ReadOnlyInt && k != Kind::LegacyPassword; }
 
 }  // namespace
+
+void normaliseFolder(std::string& folder) {
+    if (folder == "." || folder == "./") {
+        folder.clear();
+    } else if (!folder.empty() && folder.back() != '/') {
+        folder.push_back('/');
+    }
+}
 
 std::string environmentFilePath(const std::string& folder, std::string_view name) {
     return folder + std::string(name) + ".env";

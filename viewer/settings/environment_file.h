@@ -21,6 +21,9 @@ inline constexpr std::string_view kEnvironmentVersion = core::kProgramVersion;
 std::string environmentFilePath(const std::string& folder, std::string_view name);
 std::string ftpSettingsPath(const std::string& folder);
 
+// Folder settings end with '/' so that a file name can be appended; "." or "./" means none.
+void normaliseFolder(std::string& folder);
+
 // Applies the lines of an environment file's text to settings: unknown keys and comment lines
 // are ignored, the folder settings normalised ("." or "./" becomes empty, a '/' is appended to
 // any other non-empty folder).

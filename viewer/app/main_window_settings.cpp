@@ -1,0 +1,95 @@
+// The main window's settings dialog (F2), the desktop set-up actions of its page "初期" and the
+// font choices of the 表示 menu. What the pages hold and what OK keeps is decided in
+// viewer/logic/settings_pages; this file opens the dialogs, writes the environment file on OK and
+// redraws.
+#include <QCoreApplication>
+#include <QFontDialog>
+#include <QStandardPaths>
+
+#include "viewer/app/main_window.h"
+#include "viewer/app/settings_dialog.h"
+#include "viewer/logic/program_commands.h"
+#include "viewer/platform/desktop_integration.h"
+#include "viewer/platform/qt_text.h"
+#include "viewer/platform/setting_font.h"
+#include "viewer/settings/environment_file.h"
+
+namespace viewer {
+
+namespace {
+
+DesktopApp tavrelDesktopApp() {
+    return DesktopApp{QStringLiteral("tavrel"), QCoreApplication::applicationFilePath()};
+}
+
+}  // namespace
+
+void MainWindow::settingsDialog() {
+    SettingsDialog::Hooks hooks;
+    hooks.testSound = m_pieceSoundTest;
+    hooks.associate = [this] { registerFileTypes(); };
+    hooks.shortcut = [this] { makeDesktopShortcut(); };
+    hooks.help = [this] { showHelpIndex(m_doc, fsPath(m_context.programFolder)); };
+    SettingsDialog dialog(m_settings, std::move(hooks), this);
+    if (dialog.exec() == QDialog::Accepted) (void)acceptSettingsDialog(dialog.draft());
+}
+
+int MainWindow::acceptSettingsDialog(const Settings& draft) {
+    const std::string name = m_context.environmentName ? *m_context.environmentName
+                                                       : std::string(kDefaultEnvironmentName);
+    const std::string folder = fsPath(m_context.programFolder);
+    int result = acceptSettings(m_settings, draft, [&](const Settings& settings) {
+        if (!m_context.folderWritable) return 0;
+        return saveEnvironment(folder, name, settings) == core::WriteResult::Ok ? 0 : -1;
+    });
+    if (result != 0) {
+        beep();
+        showMessage(
+            environmentNotSavedMessage(toCp932(fromFsPath(environmentFilePath(folder, name)))),
+            programCaption());
+    }
+    m_status->setFont(settingFont(m_settings.statusFont));
+    m_recordWindow->invalidate();
+    refreshAll();
+    return result;
+}
+
+void MainWindow::chooseFont(FontSetting& font) {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, settingFont(font), this);
+    if (!ok) return;
+    font = fontSetting(chosen);
+    m_status->setFont(settingFont(m_settings.statusFont));
+    m_recordWindow->invalidate();
+    refreshAll();
+}
+
+void MainWindow::registerFileTypes() {
+    const DesktopApp app = tavrelDesktopApp();
+    const QString dataHome = xdgDataHome();
+    DesktopResult r = installFileAssociations(app, dataHome);
+    if (!r.ok) {
+        beep();
+        showMessage(cannotWriteMessage(toCp932(r.failedPath)), programCaption());
+        return;
+    }
+    if (!m_quiet) {
+        startDesktopCommands(desktopRefreshCommands(
+            app, dataHome, [](const QString& p) { return QStandardPaths::findExecutable(p); }));
+    }
+    setStatusText(associatedMessage());
+    beep();  // the end signal
+}
+
+void MainWindow::makeDesktopShortcut() {
+    QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    DesktopResult r = createDesktopShortcut(tavrelDesktopApp(), desktop);
+    if (!r.ok) {
+        beep();
+        showMessage(cannotWriteMessage(toCp932(r.failedPath)), programCaption());
+        return;
+    }
+    setStatusText(shortcutCreatedMessage());
+}
+
+}  // namespace viewer
