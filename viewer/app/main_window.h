@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QToolBar>
 #include <optional>
 
@@ -21,6 +22,8 @@
 #include "viewer/logic/document.h"
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/move_input.h"
+#include "viewer/settings/history.h"
+#include "viewer/settings/list_file.h"
 
 namespace viewer {
 
@@ -98,6 +101,10 @@ public:
     ExportActions& exports() { return *m_exports; }
     // The context menu of the mode, as built for a right click (shift: Shift was held).
     QMenu* buildContextMenu(bool shift);
+    // The comment window of display modes 2 and 3 (null before it was first needed) and the
+    // comment pane of mode 1.
+    QWidget* commentWindow() const { return m_commentWindow; }
+    QPlainTextEdit* commentPane() const { return m_commentPane; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -142,6 +149,22 @@ private:
     void startAutoReplay(bool closeAfter);
     void jumpToPlyDialog(int proposed);
 
+    // Comments, thinking times, bookmarks, information and merging (main_window_annotations.cpp).
+    void setUpAnnotations();
+    // The comment pane and window follow the position and the display mode.
+    void followAnnotationWindows();
+    void editCommentDialog(core::NodeIndex node);
+    void deleteCommentsDialog();
+    void editTimeDialog(core::NodeIndex node);
+    void bookmarkDialog();
+    void goToBookmarkDialog();
+    void editBookmarksDialog();
+    void infoDialog(bool problem);
+    void editListFile(ListField field);
+    void setCommentDisplay(int mode);
+    // The histories of the information fields, read from the program folder on first use.
+    Histories& histories();
+
     AppContext m_context;
     Settings& m_settings;
     CTavrelDoc m_doc;
@@ -175,6 +198,11 @@ private:
     QAction* m_stepForwardAction = nullptr;
     QAction* m_stepBackAction = nullptr;
     bool m_closeAfterReplay = false;
+    Histories m_histories;
+    bool m_historiesRead = false;
+    QWidget* m_commentWindow = nullptr;
+    QPlainTextEdit* m_commentPane = nullptr;
+    QWidget* m_commentDock = nullptr;
 };
 
 }  // namespace viewer
