@@ -38,6 +38,7 @@ void MainWindow::setUpAnnotations() {
     m_histories = Histories(m_settings.historyCount);
     auto connectAction = [this](const char* name, std::function<void()> run) {
         if (QAction* a = action(QString::fromLatin1(name))) {
+            a->setEnabled(true);
             connect(a, &QAction::triggered, this, std::move(run));
         }
     };
@@ -56,6 +57,7 @@ void MainWindow::setUpAnnotations() {
     connectAction("editBookmarks", [this] { editBookmarksDialog(); });
     for (int i = 0; i < 12; ++i) {
         if (QAction* a = action(QStringLiteral("editList%1").arg(i))) {
+            a->setEnabled(true);
             connect(a, &QAction::triggered, this,
                     [this, i] { editListFile(static_cast<ListField>(i)); });
         }
@@ -64,6 +66,7 @@ void MainWindow::setUpAnnotations() {
     for (int mode = 0; mode <= 3; ++mode) {
         QAction* a = action(QStringLiteral("commentDisplay%1").arg(mode));
         if (!a) continue;
+        a->setEnabled(true);
         a->setCheckable(true);
         a->setChecked(static_cast<int>(commentDisplay(m_settings)) == mode);
         group->addAction(a);
