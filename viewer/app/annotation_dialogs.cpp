@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "core/text/sjis.h"
 #include "viewer/platform/qt_text.h"
 
 namespace viewer {
@@ -122,10 +123,15 @@ CSioriDlg::CSioriDlg(BookmarkEditSession& session, core::NodeIndex node,
 
 void CSioriDlg::accept() {
     // A name is never cut silently: bookmark names hold 255 bytes, the box is cut to that here.
-    const std::string name =
-        std::string(core::cutToBytes(toCp932(m_name->currentText()), core::kBookmarkNameBytes));
+    const std::string typed = toCp932(m_name->currentText());
+    const std::string name(core::cutToBytes(typed, core::kBookmarkNameBytes));
     if (name.empty()) return;
-    if (m_session.registerName(m_node, name, m_histories, m_folder)) QDialog::accept();
+    if (!m_session.registerName(m_node, name, m_histories, m_folder)) return;
+    if (name.size() < typed.size()) {
+        m_session.document().ui().setStatusText(
+            core::sjis("しおりの名前は255バイトまでなので、超えた分は切り捨てました。"));
+    }
+    QDialog::accept();
 }
 
 void CSioriDlg::reject() {

@@ -28,6 +28,7 @@
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 #include "viewer/app/sasite_dlg.h"
+#include "viewer/logic/comment_view.h"
 #include "viewer/logic/navigation.h"
 #include "viewer/logic/open_commands.h"
 #include "viewer/logic/piece_choices.h"
@@ -124,6 +125,12 @@ void MainWindow::storeWindowPlaces() {
     state.recordShown = m_recordWindow->isVisible();
     if (m_toolbar) state.toolbarShown = m_toolbar->isVisible();
     viewer::storeWindowPlaces(m_settings, m_context.instance, state);
+    if (m_commentWindow) {
+        QRect comment = m_commentWindow->geometry();
+        storeCommentWindowPlace(m_settings.commentWindow,
+                                {comment.x(), comment.y(), comment.width(), comment.height()},
+                                m_context.instance);
+    }
 }
 
 void MainWindow::placeWindows() {

@@ -17,6 +17,7 @@
 #include "viewer/logic/record_merge.h"
 #include "viewer/platform/clipboard_text.h"
 #include "viewer/platform/qt_text.h"
+#include "viewer/platform/setting_font.h"
 
 namespace viewer {
 
@@ -79,6 +80,7 @@ void MainWindow::setUpAnnotations() {
     m_commentPane = new QPlainTextEdit(dock);
     m_commentPane->setObjectName(QStringLiteral("commentPane"));
     m_commentPane->setReadOnly(true);
+    m_commentPane->setFont(settingFont(m_settings.commentFont));
     m_commentPane->setMaximumHeight(120);
     dock->setWidget(m_commentPane);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
@@ -112,6 +114,7 @@ void MainWindow::followAnnotationWindows() {
     auto* window = static_cast<CCommWnd*>(m_commentWindow);
     if (!window) {
         window = new CCommWnd(this);
+        window->text()->setFont(settingFont(m_settings.commentFont));
         const WindowRect r =
             commentWindowPlacement(m_settings.commentWindow, m_context.instance, primaryDesktop());
         window->setGeometry(r.x, r.y, r.width, r.height);
