@@ -16,6 +16,7 @@
 #include "viewer/app/annotation_dialogs.h"
 #include "viewer/app/main_window.h"
 #include "viewer/app/window_test_context.h"
+#include "viewer/platform/clipboard_text.h"
 
 namespace viewer {
 namespace {
@@ -159,6 +160,31 @@ TEST_F(AnnotationWindowTest, CommentWindowFollowsTheStepsInMode2) {
     window->documentChanged();
     EXPECT_EQ(window->commentPane()->toPlainText(), QStringLiteral("初手\n"));
     EXPECT_FALSE(window->commentWindow()->isVisible());
+}
+
+TEST_F(AnnotationWindowTest, MergeFromTheClipboardAddsTheVariationAndMarksTheRecord) {
+    ASSERT_FALSE(window->document().modified());
+    const QString titleBefore = window->windowTitle();
+    ASSERT_TRUE(setClipboardText(
+        sjis("手合割：平手\r\n   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ６六歩(67)\r\n")));
+    trigger("mergeRecord");
+    EXPECT_TRUE(store.hasAlternativeAt(3));
+    EXPECT_TRUE(window->document().modified());
+    EXPECT_EQ(window->windowTitle(),
+              QString::fromStdString(core::toUtf8Lossy(window->document().title())));
+    EXPECT_NE(window->windowTitle(), titleBefore);
+    // The record window marks the ply with alternatives.
+    EXPECT_NE(line(3).find('+'), std::string::npos);
+    EXPECT_EQ(window->statusText(),
+              QStringLiteral("クリップボードから棋譜を読み込み、合成しました。"));
+
+    // A record of another handicap is refused with the message and changes nothing.
+    ASSERT_TRUE(setClipboardText(sjis("手合割：角落ち\r\n   1 ３四歩(33)\r\n")));
+    const int moves = store.moveCount();
+    trigger("mergeRecord");
+    EXPECT_EQ(store.moveCount(), moves);
+    ASSERT_FALSE(window->shownMessages().empty());
+    EXPECT_EQ(core::toUtf8Lossy(window->shownMessages().back()), "手合が違います。");
 }
 
 }  // namespace
