@@ -2,6 +2,7 @@
 // commands are connected here, the dialogs opened, and the comment pane and window kept on the
 // current position.
 #include <QActionGroup>
+#include <QDate>
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QGuiApplication>
@@ -222,6 +223,7 @@ void MainWindow::infoDialog(bool problem) {
     dialog.page()->fillChoices(m_settings, histories(), folder);
     dialog.page()->showRecord(m_doc.store());
     if (dialog.exec() != QDialog::Accepted) return;
+    const std::string startBefore = m_doc.store().header(core::HeaderField::StartDateTime);
     const InfoApplyReport report =
         dialog.page()->apply(m_doc.store(), m_settings, histories(), folder);
     documentChanged();
@@ -230,6 +232,16 @@ void MainWindow::infoDialog(bool problem) {
         status = core::sjis("履歴ファイルを書き込めませんでした。");
     }
     if (!status.empty()) setStatusText(status);
+    const std::string& start = m_doc.store().header(core::HeaderField::StartDateTime);
+    if (!problem && start != startBefore) {
+        const QDate today = QDate::currentDate();
+        const std::string warning =
+            startDateWarning(start, today.year(), today.month(), today.day());
+        if (!warning.empty()) {
+            m_doc.warningSound();
+            showMessage(warning, core::sjis("警告"));
+        }
+    }
 }
 
 void MainWindow::editListFile(ListField field) {
