@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QToolBar>
 #include <functional>
 #include <memory>
@@ -27,6 +28,8 @@
 #include "viewer/logic/move_input.h"
 #include "viewer/logic/sounds.h"
 #include "viewer/logic/settings_pages.h"
+#include "viewer/settings/history.h"
+#include "viewer/settings/list_file.h"
 
 namespace viewer {
 
@@ -132,6 +135,10 @@ public:
     int acceptSettingsDialog(const Settings& draft);
     // What the sound page's test button plays through; none: the button is silent.
     void setPieceSoundTest(PieceSoundTest test) { m_pieceSoundTest = std::move(test); }
+    // The comment window of display modes 2 and 3 (null before it was first needed) and the
+    // comment pane of mode 1.
+    QWidget* commentWindow() const { return m_commentWindow; }
+    QPlainTextEdit* commentPane() const { return m_commentPane; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -189,6 +196,22 @@ private:
     void registerFileTypes();
     void makeDesktopShortcut();
 
+    // Comments, thinking times, bookmarks, information and merging (main_window_annotations.cpp).
+    void setUpAnnotations();
+    // The comment pane and window follow the position and the display mode.
+    void followAnnotationWindows();
+    void editCommentDialog(core::NodeIndex node);
+    void deleteCommentsDialog();
+    void editTimeDialog(core::NodeIndex node);
+    void bookmarkDialog();
+    void goToBookmarkDialog();
+    void editBookmarksDialog();
+    void infoDialog(bool problem);
+    void editListFile(ListField field);
+    void setCommentDisplay(int mode);
+    // The histories of the information fields, read from the program folder on first use.
+    Histories& histories();
+
     AppContext m_context;
     Settings& m_settings;
     CTavrelDoc m_doc;
@@ -230,6 +253,11 @@ private:
     std::function<std::unique_ptr<FtpTransport>()> m_ftpTransport;
     bool m_ftpUploading = false;
     PieceSoundTest m_pieceSoundTest;
+    Histories m_histories;
+    bool m_historiesRead = false;
+    QWidget* m_commentWindow = nullptr;
+    QPlainTextEdit* m_commentPane = nullptr;
+    QWidget* m_commentDock = nullptr;
 };
 
 }  // namespace viewer
