@@ -8,17 +8,20 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 #include <optional>
 
 #include "viewer/app/board_widget.h"
 #include "viewer/app/branch_window.h"
 #include "viewer/app/export_actions.h"
+#include "viewer/app/game_dialogs.h"
 #include "viewer/app/record_window.h"
 #include "viewer/app/replay_control_dlg.h"
 #include "viewer/app/replay_driver.h"
 #include "viewer/logic/command_line.h"
 #include "viewer/logic/document.h"
+#include "viewer/logic/game_play.h"
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/move_input.h"
 
@@ -38,7 +41,7 @@ struct AppContext {
     bool quiet = false;
 };
 
-class MainWindow : public QMainWindow, public DocumentUi {
+class MainWindow : public QMainWindow, public DocumentUi, public GameUi {
     Q_OBJECT
 public:
     explicit MainWindow(const AppContext& context);
@@ -73,6 +76,8 @@ public:
     // DocumentUi
     void showMessage(const std::string& text, const std::string& caption) override;
     Answer ask(const std::string& text, const std::string& caption, bool withCancel) override;
+    // A quiet window does not save.
+    GameSaveChoice askGameSave(const std::string& recordName) override;
     // A quiet window cancels the dialogs.
     std::optional<FileChoice> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> chooseSaveFile(const FileDialogRequest& request) override;
@@ -96,6 +101,19 @@ public:
         m_typedMoveSource = std::move(source);
     }
     ExportActions& exports() { return *m_exports; }
+
+    // Game play (main_window_game.cpp). GameUi: a quiet window cancels the dialogs.
+    bool newGameSheet(NewGameFields& fields) override;
+    bool playerNamesDialog(std::string& black, std::string& white,
+                           core::HandicapType handicap) override;
+    // Where the sheet's values come from instead of the sheet (tests); nullopt cancels.
+    void setNewGameSource(
+        std::function<std::optional<NewGameFields>(const NewGameFields&)> source) {
+        m_newGameSource = std::move(source);
+    }
+    // The one-second timer of the running turn clock.
+    QTimer* turnTimer() const { return m_turnTimer; }
+    Histories& histories() { return m_histories; }
     // The context menu of the mode, as built for a right click (shift: Shift was held).
     QMenu* buildContextMenu(bool shift);
 
@@ -128,6 +146,15 @@ private:
     void showContextMenu(const QPoint& globalPos, bool shift);
     // The record window hides while a position is edited and comes back after if it was shown.
     void followEditingMode();
+
+    // Game play (main_window_game.cpp).
+    void setUpGame();
+    void startNewGame();
+    void resumeFromSuspension(bool askForOpen);
+    // The turn timer runs while a game is played; the clock lines follow the running clock.
+    void followGameClock();
+    void showTurnClock();
+    ChoiceSource choiceSource() const;
 
     // Navigation and replay (main_window_navigation.cpp).
     void setUpNavigation();
@@ -175,6 +202,9 @@ private:
     QAction* m_stepForwardAction = nullptr;
     QAction* m_stepBackAction = nullptr;
     bool m_closeAfterReplay = false;
+    QTimer* m_turnTimer = nullptr;
+    Histories m_histories;
+    std::function<std::optional<NewGameFields>(const NewGameFields&)> m_newGameSource;
 };
 
 }  // namespace viewer

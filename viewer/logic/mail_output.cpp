@@ -156,7 +156,7 @@ MailResult sendRecordByMail(CTavrelDoc& doc, ExportUi& desktop) {
 
 MailResult suspendAndMail(CTavrelDoc& doc, MoveClock& clock, ExportUi& desktop) {
     const std::uint32_t before = doc.store().dirty();
-    enterTerminal(doc, clock, core::TerminalCode::Suspend);
+    enterTerminal(doc, clock, core::TerminalCode::Suspend, GameEndSave::Skip);
     // Nothing entered: not in play, or the user kept the moves after the position shown.
     if (doc.store().dirty() == before) return MailResult::Cancelled;
     save(doc);

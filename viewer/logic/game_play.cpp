@@ -1,0 +1,424 @@
+#include "viewer/logic/game_play.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <tuple>
+
+#include "core/notation/notation.h"
+#include "core/rules/position.h"
+#include "core/text/message_format.h"
+#include "core/text/sjis.h"
+#include "viewer/logic/file_rules.h"
+#include "viewer/logic/info_lines.h"
+#include "viewer/logic/position_editor.h"
+#include "viewer/logic/save_as.h"
+
+namespace viewer {
+
+namespace {
+
+using core::HeaderField;
+using core::sjis;
+
+// 0 for Sunday.
+int weekday(int year, int month, int day) {
+    static constexpr std::array<int, 12> kOffsets = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3) year -= 1;
+    int w = (year + year / 4 - year / 100 + year / 400 +
+             kOffsets[static_cast<std::size_t>(month - 1)] + day) %
+            7;
+    return w < 0 ? w + 7 : w;
+}
+
+int daysInMonth(int year, int month) {
+    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+}
+
+// Reads 1..maxDigits ASCII digits at text[i]; -1 when there is none.
+int readNumber(std::string_view text, std::size_t& i, std::size_t maxDigits) {
+    std::size_t start = i;
+    int value = 0;
+    while (i < text.size() && i - start < maxDigits && text[i] >= '0' && text[i] <= '9') {
+        value = value * 10 + (text[i] - '0');
+        ++i;
+    }
+    return i == start ? -1 : value;
+}
+
+bool expect(std::string_view text, std::size_t& i, char c) {
+    if (i >= text.size() || text[i] != c) return false;
+    ++i;
+    return true;
+}
+
+// Where the history and the list of a header field the sheet fills come from; nullopt for the
+// fields that keep no history.
+std::optional<InfoFieldSource> historySourceOf(HeaderField field) {
+    switch (field) {
+        case HeaderField::Event:
+            return InfoFieldSource{HistoryField::Event, ListField::Event};
+        case HeaderField::Opening:
+            return InfoFieldSource{HistoryField::Opening, ListField::Opening};
+        case HeaderField::TimeLimit:
+            return InfoFieldSource{HistoryField::TimeLimit, ListField::TimeLimit};
+        case HeaderField::Place:
+            return InfoFieldSource{HistoryField::Place, ListField::Place};
+        case HeaderField::PublishedIn:
+            return InfoFieldSource{HistoryField::Publication, ListField::Publication};
+        case HeaderField::User1:
+        case HeaderField::User2:
+        case HeaderField::User3:
+        case HeaderField::User4:
+        case HeaderField::User5: {
+            int n = static_cast<int>(field) - static_cast<int>(HeaderField::User1);
+            return InfoFieldSource{
+                static_cast<HistoryField>(static_cast<int>(HistoryField::User1) + n),
+                static_cast<ListField>(static_cast<int>(ListField::User1) + n)};
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+void remember(const CTavrelDoc& doc, const HistoryPlace& place, const InfoFieldSource& source,
+              const std::string& value) {
+    if (place.histories == nullptr) return;
+    (void)rememberInfoField(source, doc.settings(), *place.histories, place.folder, {}, value);
+}
+
+void autoSave(CTavrelDoc& doc) {
+    const bool ki2 = doc.settings().standardFormat == 1;
+    std::string shown = doc.settings().recordFolder + doc.recordName() + (ki2 ? ".KI2" : ".KIF");
+    core::WriteResult r =
+        doc.writeRecord(ki2 ? SaveFormat::Ki2 : SaveFormat::Kif, textToPath(shown));
+    if (r != core::WriteResult::Ok) {
+        doc.warningSound();
+        doc.ui().showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {shown}),
+                             programCaption());
+        return;
+    }
+    doc.store().markClean();
+    doc.ui().setStatusText(core::formatMessageUtf8("棋譜ファイル(%s)を出力しました。", {shown}));
+}
+
+}  // namespace
+
+// ---- Turn clock ----
+
+TurnClockTexts turnClockTexts(const core::RecordStore& store, std::uint32_t turnSeconds) {
+    const core::SideByte side = store.position().sideToMove;
+    std::uint32_t before = 0;
+    for (core::NodeIndex n = store.current(); n != core::kRootNode && n != core::kNoNode;
+         n = store.parentOf(n)) {
+        const core::MoveNode& node = store.node(n);
+        if (!node.isTerminal() && core::moverOf(node) == side) {
+            before = store.cumulativeSeconds(n);
+            break;
+        }
+    }
+    TurnClockTexts texts;
+    std::string text = timeText(turnSeconds, before + turnSeconds);
+    if (side == core::kSideBlack) {
+        texts.black = std::move(text);
+    } else {
+        texts.white = std::move(text);
+    }
+    return texts;
+}
+
+// ---- Dates ----
+
+std::string dateWithWeekday(int year, int month, int day) {
+    static const std::array<std::string, 7> kWeekdays = {
+        sjis("日"), sjis("月"), sjis("火"), sjis("水"), sjis("木"), sjis("金"), sjis("土")};
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%4d/%02d/%02d(", year, month, day);
+    int w = month >= 1 && month <= 12 ? weekday(year, month, day) : 0;
+    return buf + kWeekdays[static_cast<std::size_t>(w)] + ")";
+}
+
+std::string dateTimeText(const core::LocalDateTime& t) {
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return dateWithWeekday(t.year, t.month, t.day) + " " + time;
+}
+
+const std::string& automaticDateText() {
+    static const std::string text = sjis("（自動設定）");
+    return text;
+}
+
+StartDateCheck checkStartDate(std::string_view text, const core::LocalDateTime& now) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    if (text.empty() || text == automaticDateText()) return StartDateCheck::Ok;
+    std::size_t i = 0;
+    int year = readNumber(text, i, 4);
+    bool ok = year >= 1 && expect(text, i, '/');
+    int month = ok ? readNumber(text, i, 2) : -1;
+    ok = ok && month >= 1 && month <= 12 && expect(text, i, '/');
+    int day = ok ? readNumber(text, i, 2) : -1;
+    ok = ok && day >= 1 && day <= daysInMonth(year, month);
+    if (!ok) return StartDateCheck::Malformed;
+    if (i < text.size() && text[i] == '(') {
+        std::size_t close = text.find(')', i);
+        if (close == std::string_view::npos) return StartDateCheck::Malformed;
+        i = close + 1;
+    }
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    if (i < text.size()) {
+        while (i < text.size() && text[i] == ' ') ++i;
+        hour = readNumber(text, i, 2);
+        ok = hour >= 0 && hour < 24 && expect(text, i, ':');
+        minute = ok ? readNumber(text, i, 2) : -1;
+        ok = ok && minute >= 0 && minute < 60;
+        if (ok && i < text.size()) {
+            ok = expect(text, i, ':');
+            second = ok ? readNumber(text, i, 2) : -1;
+            ok = ok && second >= 0 && second < 60;
+        }
+        if (!ok || i != text.size()) return StartDateCheck::Malformed;
+    }
+    auto given = std::make_tuple(year, month, day, hour, minute, second);
+    auto current = std::make_tuple(now.year, now.month, now.day, now.hour, now.minute, now.second);
+    return given > current ? StartDateCheck::Future : StartDateCheck::Ok;
+}
+
+std::string startDateWarning(StartDateCheck check) {
+    switch (check) {
+        case StartDateCheck::Future:
+            return sjis("開始日時が未来です。");
+        case StartDateCheck::Malformed:
+            return sjis("開始日時が異常です。");
+        case StartDateCheck::Ok:
+            break;
+    }
+    return {};
+}
+
+// ---- Play ----
+
+bool recordFull(const core::RecordStore& store) {
+    return store.currentPly() >= store.capacity() - 1;
+}
+
+std::string recordFullMessage(const core::RecordStore& store) {
+    return core::formatMessageUtf8("棋譜の大きさが限界(%d手)に達しましたので、対局を中止します。",
+                                   {std::to_string(store.capacity() - 1)});
+}
+
+void enterPlay(CTavrelDoc& doc, MoveClock& clock) {
+    core::RecordStore& store = doc.store();
+    if (store.moveCount() == 0) {
+        const std::string& start = store.header(HeaderField::StartDateTime);
+        if (start.empty() || start == automaticDateText()) {
+            doc.snapshot().refresh();
+            store.setHeader(HeaderField::StartDateTime, dateTimeText(doc.snapshot().value()));
+        }
+    }
+    if (doc.recordName().empty()) doc.setNewRecordNames();
+    doc.setMode(ViewerMode::Playing);
+    clock.restart();
+    doc.ui().documentChanged();
+    if (recordFull(store)) {
+        doc.warningSound();
+        doc.ui().showMessage(recordFullMessage(store), programCaption());
+        endGame(doc, clock);
+    }
+}
+
+std::optional<std::string> continuedRecordPath(
+    const std::string& path, const std::function<bool(const std::string&)>& exists) {
+    if (overwriteFormat(path) != SaveFormat::Bod) return path;
+    std::string kif = path.substr(0, path.size() - 3) + "kif";
+    if (exists(kif)) return std::nullopt;
+    return kif;
+}
+
+void offerGameSave(CTavrelDoc& doc) {
+    if (!doc.modified()) return;
+    if (!hasNoFile(doc.recordName())) {
+        switch (doc.ui().askGameSave(doc.recordName())) {
+            case GameSaveChoice::Save:
+                save(doc);
+                return;
+            case GameSaveChoice::SaveAs:
+                saveAs(doc, SaveAsKind::AnyFormat);
+                return;
+            case GameSaveChoice::DontSave:
+                return;
+        }
+        return;
+    }
+    if (doc.ui().ask(sjis("棋譜を保存しますか？"), sjis("棋譜の保存"), false) != Answer::Yes) {
+        return;
+    }
+    if (doc.resumed() && doc.settings().autoSaveResume == 1) {
+        autoSave(doc);
+    } else {
+        saveAs(doc, SaveAsKind::AnyFormat);
+    }
+}
+
+// ---- The sheet and the dialogs ----
+
+std::vector<core::HandicapType> offeredHandicaps() {
+    std::vector<core::HandicapType> types;
+    for (core::HandicapType t = core::kHandicapEven; t < core::kHandicapOther; ++t) {
+        types.push_back(t);
+    }
+    return types;
+}
+
+std::string blackNameLabel(core::HandicapType handicap) {
+    return sjis(handicap == core::kHandicapEven ? "先手：" : "下手：");
+}
+
+std::string whiteNameLabel(core::HandicapType handicap) {
+    return sjis(handicap == core::kHandicapEven ? "後手：" : "上手：");
+}
+
+std::pair<std::string, std::string> undecidedNames(core::HandicapType handicap) {
+    if (handicap == core::kHandicapEven) return {sjis("先手"), sjis("後手")};
+    return {sjis("下手"), sjis("上手")};
+}
+
+NewGameFields newGameDefaults(const core::RecordStore& store) {
+    NewGameFields f;
+    f.handicap = store.handicap() < core::kHandicapOther ? store.handicap() : core::kHandicapEven;
+    f.black = store.playerName(core::PlayerField::Black);
+    f.white = store.playerName(core::PlayerField::White);
+    f.blackShort = store.playerName(core::PlayerField::BlackShort);
+    f.whiteShort = store.playerName(core::PlayerField::WhiteShort);
+    f.header.emplace_back(HeaderField::StartDateTime, automaticDateText());
+    f.header.emplace_back(HeaderField::EndDateTime, std::string());
+    for (HeaderField h :
+         {HeaderField::Title, HeaderField::Event, HeaderField::Opening, HeaderField::TimeLimit,
+          HeaderField::Place, HeaderField::PublishedIn, HeaderField::User1, HeaderField::User2,
+          HeaderField::User3, HeaderField::User4, HeaderField::User5}) {
+        f.header.emplace_back(h, store.header(h));
+    }
+    return f;
+}
+
+void leaveEditingAndReplay(CTavrelDoc& doc) {
+    if (isEditing(doc.mode())) endEditing(doc);
+    if (doc.mode() == ViewerMode::Replaying) doc.setMode(ViewerMode::Viewing);
+}
+
+void applyNewGame(CTavrelDoc& doc, const NewGameFields& fields, const HistoryPlace& place) {
+    core::RecordStore& store = doc.store();
+    store.reset();
+    store.clearHeader();
+    for (const auto& [field, value] : fields.header) store.setHeader(field, cutInfoField(value));
+    doc.snapshot().refresh();
+    std::string warning = startDateWarning(
+        checkStartDate(store.header(HeaderField::StartDateTime), doc.snapshot().value()));
+    if (!warning.empty()) {
+        doc.warningSound();
+        doc.ui().showMessage(warning, programCaption());
+    }
+    core::HandicapType handicap =
+        fields.handicap >= core::kHandicapEven && fields.handicap < core::kHandicapOther
+            ? fields.handicap
+            : core::kHandicapEven;
+    core::Position start;
+    (void)core::setupHandicap(start, handicap);
+    store.setHandicap(handicap);
+    store.setFirstMover(core::firstMoverOf(handicap));
+    store.setCustomStart(false);
+    store.position() = start;
+    store.saveStartPosition(start);
+    store.setPlayerName(core::PlayerField::Black, fields.black);
+    store.setPlayerName(core::PlayerField::White, fields.white);
+    store.setPlayerName(core::PlayerField::BlackShort, fields.blackShort);
+    store.setPlayerName(core::PlayerField::WhiteShort, fields.whiteShort);
+    store.markDirty();
+
+    const InfoFieldSource players{HistoryField::Players, ListField::Players};
+    remember(doc, place, players, fields.black);
+    remember(doc, place, players, fields.white);
+    for (const auto& [field, value] : fields.header) {
+        if (std::optional<InfoFieldSource> source = historySourceOf(field)) {
+            remember(doc, place, *source, value);
+        }
+    }
+}
+
+bool newGame(CTavrelDoc& doc, MoveClock& clock, GameUi& gameUi, const HistoryPlace& place) {
+    if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview) {
+        doc.warningSound();
+        return false;
+    }
+    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return false;
+    leaveEditingAndReplay(doc);
+    NewGameFields fields = newGameDefaults(doc.store());
+    if (!gameUi.newGameSheet(fields)) {
+        doc.ui().documentChanged();
+        return false;
+    }
+    applyNewGame(doc, fields, place);
+    doc.setNewRecordNames();
+    doc.setResumed(false);
+    enterPlay(doc, clock);
+    return true;
+}
+
+bool resumeGame(CTavrelDoc& doc, MoveClock& clock, bool askForOpen,
+                const std::function<int()>& open) {
+    if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview) {
+        doc.warningSound();
+        return false;
+    }
+    leaveEditingAndReplay(doc);
+    core::RecordStore& store = doc.store();
+    if (askForOpen) {
+        if (store.moveCount() > 0) {
+            if (doc.settings().offerReplayAfterLoad == 1) {
+                Answer a = doc.ui().ask(sjis("新しい棋譜を読み込みますか？"), sjis("再開"), true);
+                if (a == Answer::Cancel) return false;
+                if (a == Answer::Yes && open() != 0) return false;
+            }
+        } else if (open() != 0) {
+            return false;
+        }
+    }
+    doc.setResumed(true);
+    (void)store.goToPly(0);
+    for (;;) {
+        core::NodeIndex next = store.node(store.current()).next;
+        if (next == core::kNoNode) break;
+        if (store.node(next).isTerminal()) {
+            // The entry that ended the game (中断 and the like) goes; play continues here.
+            (void)store.deleteAlternative(next);
+            break;
+        }
+        if (store.stepForward(next) != core::EditResult::Ok) break;
+    }
+    enterPlay(doc, clock);
+    return true;
+}
+
+void changePlayerNames(CTavrelDoc& doc, GameUi& gameUi) {
+    if (doc.mode() == ViewerMode::PrintPreview) {
+        doc.warningSound();
+        return;
+    }
+    core::RecordStore& store = doc.store();
+    std::string black = store.playerName(core::PlayerField::Black);
+    std::string white = store.playerName(core::PlayerField::White);
+    if (!gameUi.playerNamesDialog(black, white, store.handicap())) return;
+    if (black == store.playerName(core::PlayerField::Black) &&
+        white == store.playerName(core::PlayerField::White)) {
+        return;
+    }
+    store.setPlayerName(core::PlayerField::Black, black);
+    store.setPlayerName(core::PlayerField::White, white);
+    doc.ui().documentChanged();
+}
+
+}  // namespace viewer
