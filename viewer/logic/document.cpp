@@ -156,6 +156,26 @@ void CTavrelDoc::showPly(int n) {
     }
 }
 
+namespace {
+
+// Whether reading text gave nothing at all: no move, header, name, comment, bookmark or
+// position (a plain "手合割" line still counts as the position of that handicap).
+bool tookNothing(const core::RecordStore& read, std::string_view text) {
+    if (read.node(core::kRootNode).next != core::kNoNode || read.customStart() ||
+        read.handicap() != core::kHandicapEven || read.bookmarkCount() > 0 || read.anyComment()) {
+        return false;
+    }
+    for (int i = 0; i < core::kHeaderFieldCount; ++i) {
+        if (!read.header(static_cast<core::HeaderField>(i)).empty()) return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (!read.playerName(static_cast<core::PlayerField>(i)).empty()) return false;
+    }
+    return core::findText(text, core::sjis("手合割")) == std::string_view::npos;
+}
+
+}  // namespace
+
 int CTavrelDoc::pasteRecord(const std::optional<std::string>& text) {
     if (askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
     if (!text) {
@@ -164,8 +184,22 @@ int CTavrelDoc::pasteRecord(const std::optional<std::string>& text) {
         return -1;
     }
     bool editing = isEditing(m_mode);
-    if (!editing) setNewRecordNames();
     const core::ReadOptions options = readOptionsFor(textToPath(newRecordName()));
+    if (!core::looksLikeUsi(*text) && !core::looksLikeJkf(*text)) {
+        // Text that is no record at all must not cost the record shown: it is tried on a scratch
+        // store first, and a text that fails before giving a move leaves the record as it was.
+        core::RecordStore trial(m_store.capacity(), m_store.options());
+        const core::ReadReport tried = core::readRecordText(trial, *text, false, options);
+        const bool failed = tried.result == core::ReadResult::LineFailed && trial.moveCount() == 0;
+        if (failed || (tried.result == core::ReadResult::Ok && tookNothing(trial, *text))) {
+            warningSound();
+            std::string reason = trial.readingError();
+            if (reason.empty()) reason = core::sjis("棋譜も局面も見つかりませんでした。");
+            m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + reason, programCaption());
+            return -1;
+        }
+    }
+    if (!editing) setNewRecordNames();
     // A USI position or a JSON kifu text is read by its own reader, everything else as KIF/KI2.
     core::ReadReport report = core::looksLikeUsi(*text) ? core::readUsiText(m_store, *text, options)
                               : core::looksLikeJkf(*text)

@@ -31,6 +31,8 @@ constexpr std::array<ListName, kListFieldCount> kNames = {{
     {"ユーザ4", "user4"},
     {"ユーザ5", "user5"},
     {"しおり", ""},
+    {"消費時間", ""},
+    {"開始日時", ""},
 }};
 
 const ListName& names(ListField f) { return kNames[static_cast<std::size_t>(f)]; }

@@ -25,8 +25,10 @@ enum class ListField : int {
     User4,
     User5,
     Bookmarks,  // しおり
+    TimeUsed,   // 消費時間
+    StartDate,  // 開始日時
 };
-inline constexpr int kListFieldCount = 13;
+inline constexpr int kListFieldCount = 15;
 
 // File names without folder and extension, UTF-8 as the file system holds them. The English
 // alternative is empty for the fields that have none.
