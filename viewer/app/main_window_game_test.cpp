@@ -83,14 +83,14 @@ TEST_F(GameWindowTest, PlayersPageFollowsTheHandicap) {
     EXPECT_EQ(sheet.windowTitle(), QString::fromUtf8("新規対局"));
     EXPECT_EQ(sheet.tabs()->count(), 3);
     EXPECT_EQ(page->blackLabel()->text(), QString::fromUtf8("先手："));
-    page->handicapBox()->setCurrentIndex(2);
+    page->handicapBox()->setCurrentIndex(3);
     EXPECT_EQ(page->blackLabel()->text(), QString::fromUtf8("下手："));
     EXPECT_EQ(page->whiteLabel()->text(), QString::fromUtf8("上手："));
     QTest::mouseClick(page->undecidedButton(), Qt::LeftButton);
     EXPECT_EQ(page->blackBox()->currentText(), QString::fromUtf8("下手"));
     sheet.eventPage()->setValue(core::HeaderField::Event, sjis("棋聖戦"));
     NewGameFields out = sheet.fields();
-    EXPECT_EQ(out.handicap, 2);
+    EXPECT_EQ(out.handicap, 3);
     EXPECT_EQ(out.white, sjis("上手"));
     bool hasEvent = false;
     for (const auto& [field, value] : out.header) {

@@ -1,6 +1,6 @@
 #include "viewer/logic/game_play.h"
 
-#include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <tuple>
@@ -12,6 +12,7 @@
 #include "viewer/logic/file_rules.h"
 #include "viewer/logic/info_lines.h"
 #include "viewer/logic/position_editor.h"
+#include "viewer/logic/record_info.h"
 #include "viewer/logic/save_as.h"
 
 namespace viewer {
@@ -21,20 +22,11 @@ namespace {
 using core::HeaderField;
 using core::sjis;
 
-// 0 for Sunday.
-int weekday(int year, int month, int day) {
-    static constexpr std::array<int, 12> kOffsets = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
-    if (month < 3) year -= 1;
-    int w = (year + year / 4 - year / 100 + year / 400 +
-             kOffsets[static_cast<std::size_t>(month - 1)] + day) %
-            7;
-    return w < 0 ? w + 7 : w;
-}
-
-int daysInMonth(int year, int month) {
-    static constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
+bool validDate(int year, int month, int day) {
+    return std::chrono::year_month_day{std::chrono::year{year},
+                                       std::chrono::month{static_cast<unsigned>(month)},
+                                       std::chrono::day{static_cast<unsigned>(day)}}
+        .ok();
 }
 
 // Reads 1..maxDigits ASCII digits at text[i]; -1 when there is none.
@@ -131,19 +123,10 @@ TurnClockTexts turnClockTexts(const core::RecordStore& store, std::uint32_t turn
 
 // ---- Dates ----
 
-std::string dateWithWeekday(int year, int month, int day) {
-    static const std::array<std::string, 7> kWeekdays = {
-        sjis("日"), sjis("月"), sjis("火"), sjis("水"), sjis("木"), sjis("金"), sjis("土")};
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%4d/%02d/%02d(", year, month, day);
-    int w = month >= 1 && month <= 12 ? weekday(year, month, day) : 0;
-    return buf + kWeekdays[static_cast<std::size_t>(w)] + ")";
-}
-
 std::string dateTimeText(const core::LocalDateTime& t) {
     char time[16];
     std::snprintf(time, sizeof time, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    return dateWithWeekday(t.year, t.month, t.day) + " " + time;
+    return calendarDateText(t.year, t.month, t.day) + " " + time;
 }
 
 const std::string& automaticDateText() {
@@ -160,7 +143,7 @@ StartDateCheck checkStartDate(std::string_view text, const core::LocalDateTime& 
     int month = ok ? readNumber(text, i, 2) : -1;
     ok = ok && month >= 1 && month <= 12 && expect(text, i, '/');
     int day = ok ? readNumber(text, i, 2) : -1;
-    ok = ok && day >= 1 && day <= daysInMonth(year, month);
+    ok = ok && day >= 1 && validDate(year, month, day);
     if (!ok) return StartDateCheck::Malformed;
     if (i < text.size() && text[i] == '(') {
         std::size_t close = text.find(')', i);

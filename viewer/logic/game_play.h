@@ -35,9 +35,7 @@ TurnClockTexts turnClockTexts(const core::RecordStore& store, std::uint32_t turn
 
 // ---- Dates ----
 
-// "%4d/%02d/%02d(%s)" with the weekday 日..土 (CP932).
-std::string dateWithWeekday(int year, int month, int day);
-// "%s %s": dateWithWeekday and "%02d:%02d:%02d".
+// "%s %s": the date with its weekday (calendarDateText) and "%02d:%02d:%02d" (CP932).
 std::string dateTimeText(const core::LocalDateTime& t);
 
 // The start date field's text that asks for the automatic start date: "（自動設定）" (CP932).
