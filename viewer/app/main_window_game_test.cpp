@@ -79,6 +79,7 @@ TEST_F(GameWindowTest, PlayersPageFollowsTheHandicap) {
     Histories histories;
     NewGameFields fields = newGameDefaults(store);
     NewGameSheet sheet(ChoiceSource{&settings, &histories, {}}, fields);
+    sheet.show();
     GamePlayersPage* page = sheet.playersPage();
     EXPECT_EQ(sheet.windowTitle(), QString::fromUtf8("新規対局"));
     EXPECT_EQ(sheet.tabs()->count(), 3);
