@@ -6,6 +6,7 @@
 
 #include "core/text/sjis.h"
 #include "viewer/logic/document_test_fixture.h"
+#include "viewer/logic/open_commands.h"
 
 namespace viewer {
 namespace {
@@ -253,6 +254,19 @@ TEST_F(GamePlayTest, ResumeContinuesAtTheEndOfTheMainLineWithoutItsSuspension) {
     store.reset();
     EXPECT_FALSE(resumeGame(doc, clock, true, [&] { return -1; }));
     EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
+}
+
+// "/G" resumes the file just read without asking whether to read another.
+TEST_F(GamePlayTest, CommandLineResumesTheFileRead) {
+    settings.offerReplayAfterLoad = 1;
+    settings.positionAfterLoad = 0;
+    const std::string file = write("g.kif", sjis(testing_support::kSampleRecord));
+    auto resume = [&] { (void)resumeGame(doc, clock, false, [] { return -1; }); };
+    (void)processCommandLine(doc, parseCommandLine("/G " + file), {}, resume);
+    EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+    EXPECT_TRUE(doc.resumed());
+    EXPECT_EQ(store.currentPly(), 2);
+    EXPECT_TRUE(ui.questions.empty());
 }
 
 TEST_F(GamePlayTest, NewGameSetsUpTheHandicapAndWarnsAboutTheDate) {
