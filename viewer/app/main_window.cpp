@@ -28,6 +28,7 @@
 #include "core/text/sjis.h"
 #include "core/text/version.h"
 #include "viewer/app/sasite_dlg.h"
+#include "viewer/logic/comment_view.h"
 #include "viewer/logic/navigation.h"
 #include "viewer/logic/open_commands.h"
 #include "viewer/logic/piece_choices.h"
@@ -89,6 +90,7 @@ MainWindow::MainWindow(const AppContext& context)
             [this](const QPoint& at) { showContextMenu(at, false); });
     setUpNavigation();
     setUpGame();
+    setUpAnnotations();
     m_board->attachInput(&m_doc, &m_input);
     connect(m_board, &BoardWidget::contextMenuWanted, this,
             [this](const QPoint& at, bool shift) { showContextMenu(at, shift); });
@@ -124,6 +126,12 @@ void MainWindow::storeWindowPlaces() {
     state.recordShown = m_recordWindow->isVisible();
     if (m_toolbar) state.toolbarShown = m_toolbar->isVisible();
     viewer::storeWindowPlaces(m_settings, m_context.instance, state);
+    if (m_commentWindow) {
+        QRect comment = m_commentWindow->geometry();
+        storeCommentWindowPlace(m_settings.commentWindow,
+                                {comment.x(), comment.y(), comment.width(), comment.height()},
+                                m_context.instance);
+    }
 }
 
 void MainWindow::placeWindows() {
@@ -199,6 +207,7 @@ void MainWindow::documentChanged() {
     refreshAll();
     followNavigationWindows();
     followGameClock();
+    followAnnotationWindows();
 }
 
 void MainWindow::animateMove(const AnimatedMove& move) { m_board->animateMove(move); }
@@ -398,26 +407,30 @@ void MainWindow::buildEditMenu() {
                {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
                [this] { paste(m_doc); })
         ->setObjectName(QStringLiteral("paste"));
-    addCommand(m, "棋譜の合成(&A)");
+    // The annotation commands are connected in main_window_annotations.cpp by these names.
+    named(addCommand(m, "棋譜の合成(&A)"), "mergeRecord");
     named(addCommand(m, "棋譜の変化図コピー(&Z)..."), "copyVariations");
     m->addSeparator();
-    addCommand(m, "棋譜情報(&I)...", {QKeySequence(Qt::CTRL | Qt::Key_I)});
-    addCommand(m, "詰将棋情報(&M)...", {QKeySequence(Qt::CTRL | Qt::Key_F5)});
-    addCommand(m, "コメントの編集(&*)...", {QKeySequence(Qt::CTRL | Qt::Key_D)});
-    addCommand(m, "コメントの一括削除(&C)...");
-    addCommand(m, "消費時間の編集(&L)...", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T)});
-    addCommand(m, "全指し手の消費時間を０に(&0)");
+    named(addCommand(m, "棋譜情報(&I)...", {QKeySequence(Qt::CTRL | Qt::Key_I)}), "recordInfo");
+    named(addCommand(m, "詰将棋情報(&M)...", {QKeySequence(Qt::CTRL | Qt::Key_F5)}), "problemInfo");
+    named(addCommand(m, "コメントの編集(&*)...", {QKeySequence(Qt::CTRL | Qt::Key_D)}),
+          "editComment");
+    named(addCommand(m, "コメントの一括削除(&C)..."), "deleteComments");
+    named(addCommand(m, "消費時間の編集(&L)...", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T)}),
+          "editTime");
+    named(addCommand(m, "全指し手の消費時間を０に(&0)"), "zeroTimes");
     addCommand(m, "現局面以降の棋譜を削除(&G)");
     addCommand(m, "棋譜の分岐を作成する(&F)");
     m->addSeparator();
-    addCommand(m, "しおり登録(&R)...");
-    addCommand(m, "しおりへ移動(&J)...");
-    addCommand(m, "しおりの編集(&H)...");
+    named(addCommand(m, "しおり登録(&R)..."), "addBookmark");
+    named(addCommand(m, "しおりへ移動(&J)..."), "goToBookmark");
+    named(addCommand(m, "しおりの編集(&H)..."), "editBookmarks");
     QMenu* lists = m->addMenu(qs("テキストファイルの編集"));
+    int list = 0;
     for (const char* t : {"対局者(&P)", "棋戦(&K)", "戦型(&S)", "表題(&H)", "持ち時間(&M)",
                           "場所(&B)", "掲載(&R)", "ユーザ定義(&1)", "ユーザ定義(&2)",
                           "ユーザ定義(&3)", "ユーザ定義(&4)", "ユーザ定義(&5)"}) {
-        addCommand(lists, t);
+        addCommand(lists, t)->setObjectName(QStringLiteral("editList%1").arg(list++));
     }
 }
 
@@ -595,7 +608,8 @@ void MainWindow::buildViewMenu() {
     for (const char* t :
          {"表示しない(&0)", "メインウィンドウに表示する(&1)", "コメントウィンドウに表示する(&2)",
           "コメントがあるときウィンドウに表示する(&3)"}) {
-        addCommand(comment, t);
+        addCommand(comment, t)
+            ->setObjectName(QStringLiteral("commentDisplay%1").arg(comment->actions().size() - 1));
     }
 }
 
@@ -709,10 +723,6 @@ QMenu* MainWindow::buildContextMenu(bool shift) {
         ContextCommand c = e.command;
         connect(a, &QAction::triggered, this, [this, c] { runContextCommand(c); });
         switch (c) {
-            case ContextCommand::GoToBookmark:
-            case ContextCommand::AddBookmark:
-                a->setEnabled(false);  // built with a later part of the program
-                break;
             default:
                 break;
         }
@@ -760,6 +770,12 @@ void MainWindow::runContextCommand(ContextCommand command) {
             return;
         case ContextCommand::Repetition:
             enterTerminal(m_doc, m_clock, core::TerminalCode::Repetition);
+            return;
+        case ContextCommand::GoToBookmark:
+            goToBookmarkDialog();
+            return;
+        case ContextCommand::AddBookmark:
+            bookmarkDialog();
             return;
         case ContextCommand::StartEditing:
         case ContextCommand::EndEditing:

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <optional>
@@ -24,6 +25,8 @@
 #include "viewer/logic/game_play.h"
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/move_input.h"
+#include "viewer/settings/history.h"
+#include "viewer/settings/list_file.h"
 
 namespace viewer {
 
@@ -113,9 +116,12 @@ public:
     }
     // The one-second timer of the running turn clock.
     QTimer* turnTimer() const { return m_turnTimer; }
-    Histories& histories() { return m_histories; }
     // The context menu of the mode, as built for a right click (shift: Shift was held).
     QMenu* buildContextMenu(bool shift);
+    // The comment window of display modes 2 and 3 (null before it was first needed) and the
+    // comment pane of mode 1.
+    QWidget* commentWindow() const { return m_commentWindow; }
+    QPlainTextEdit* commentPane() const { return m_commentPane; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -154,7 +160,7 @@ private:
     // The turn timer runs while a game is played; the clock lines follow the running clock.
     void followGameClock();
     void showTurnClock();
-    ChoiceSource choiceSource() const;
+    ChoiceSource choiceSource();
 
     // Navigation and replay (main_window_navigation.cpp).
     void setUpNavigation();
@@ -168,6 +174,22 @@ private:
     void replayRunningChanged(bool running);
     void startAutoReplay(bool closeAfter);
     void jumpToPlyDialog(int proposed);
+
+    // Comments, thinking times, bookmarks, information and merging (main_window_annotations.cpp).
+    void setUpAnnotations();
+    // The comment pane and window follow the position and the display mode.
+    void followAnnotationWindows();
+    void editCommentDialog(core::NodeIndex node);
+    void deleteCommentsDialog();
+    void editTimeDialog(core::NodeIndex node);
+    void bookmarkDialog();
+    void goToBookmarkDialog();
+    void editBookmarksDialog();
+    void infoDialog(bool problem);
+    void editListFile(ListField field);
+    void setCommentDisplay(int mode);
+    // The histories of the information fields, read from the program folder on first use.
+    Histories& histories();
 
     AppContext m_context;
     Settings& m_settings;
@@ -203,8 +225,12 @@ private:
     QAction* m_stepBackAction = nullptr;
     bool m_closeAfterReplay = false;
     QTimer* m_turnTimer = nullptr;
-    Histories m_histories;
     std::function<std::optional<NewGameFields>(const NewGameFields&)> m_newGameSource;
+    Histories m_histories;
+    bool m_historiesRead = false;
+    QWidget* m_commentWindow = nullptr;
+    QPlainTextEdit* m_commentPane = nullptr;
+    QWidget* m_commentDock = nullptr;
 };
 
 }  // namespace viewer

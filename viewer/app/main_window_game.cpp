@@ -14,21 +14,19 @@ std::string nativeFolder(const QString& folder) { return QFile::encodeName(folde
 }  // namespace
 
 void MainWindow::setUpGame() {
-    m_histories = Histories(m_settings.historyCount);
-    m_histories.readAll(nativeFolder(m_context.programFolder));
     m_turnTimer = new QTimer(this);
     m_turnTimer->setObjectName(QStringLiteral("turnTimer"));
     m_turnTimer->setInterval(1000);
     connect(m_turnTimer, &QTimer::timeout, this, [this] { showTurnClock(); });
 }
 
-ChoiceSource MainWindow::choiceSource() const {
-    return ChoiceSource{&m_settings, &m_histories, nativeFolder(m_context.programFolder)};
+ChoiceSource MainWindow::choiceSource() {
+    return ChoiceSource{&m_settings, &histories(), nativeFolder(m_context.programFolder)};
 }
 
 void MainWindow::startNewGame() {
     if (m_input.held()) m_input.putBack();
-    HistoryPlace place{&m_histories, nativeFolder(m_context.programFolder)};
+    HistoryPlace place{&histories(), nativeFolder(m_context.programFolder)};
     (void)newGame(m_doc, m_clock, *this, place);
 }
 

@@ -276,8 +276,19 @@ QMenu* MainWindow::buildRecordMenu(int ply, int column) {
                 connect(a, &QAction::triggered, this,
                         [this, node] { navigate([this, node] { deleteMove(m_doc, node); }); });
                 break;
+            case RecordMenuCommand::GoToBookmark:
+                connect(a, &QAction::triggered, this,
+                        [this] { navigate([this] { goToBookmarkDialog(); }); });
+                break;
+            case RecordMenuCommand::EditComment:
+                connect(a, &QAction::triggered, this,
+                        [this, node] { navigate([this, node] { editCommentDialog(node); }); });
+                break;
+            case RecordMenuCommand::EditTime:
+                connect(a, &QAction::triggered, this,
+                        [this, node] { navigate([this, node] { editTimeDialog(node); }); });
+                break;
             default:
-                a->setEnabled(false);  // the bookmark, comment and time dialogs come later
                 break;
         }
     }

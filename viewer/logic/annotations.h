@@ -101,6 +101,7 @@ public:
     std::vector<std::string> names() const;
     // Cancel: the table and the modified state as at the start.
     void cancel();
+    CTavrelDoc& document() { return m_doc; }
 
 private:
     CTavrelDoc& m_doc;

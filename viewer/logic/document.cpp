@@ -159,7 +159,8 @@ void CTavrelDoc::showPly(int n) {
 namespace {
 
 // Whether reading text gave nothing at all: no move, header, name, comment, bookmark or
-// position (a plain "手合割" line still counts as the position of that handicap).
+// position. A text that names a handicap ("手合割"), a hand ("持駒") or draws a board frame
+// ("+---") gives a position even when that is the usual start.
 bool tookNothing(const core::RecordStore& read, std::string_view text) {
     if (read.node(core::kRootNode).next != core::kNoNode || read.customStart() ||
         read.handicap() != core::kHandicapEven || read.bookmarkCount() > 0 || read.anyComment()) {
@@ -171,7 +172,10 @@ bool tookNothing(const core::RecordStore& read, std::string_view text) {
     for (int i = 0; i < 4; ++i) {
         if (!read.playerName(static_cast<core::PlayerField>(i)).empty()) return false;
     }
-    return core::findText(text, core::sjis("手合割")) == std::string_view::npos;
+    for (const char* key : {"手合割", "持駒", "+---"}) {
+        if (core::findText(text, core::sjis(key)) != std::string_view::npos) return false;
+    }
+    return true;
 }
 
 }  // namespace

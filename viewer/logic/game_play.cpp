@@ -1,9 +1,7 @@
 #include "viewer/logic/game_play.h"
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <tuple>
 
 #include "core/notation/notation.h"
 #include "core/rules/position.h"
@@ -21,30 +19,6 @@ namespace {
 
 using core::HeaderField;
 using core::sjis;
-
-bool validDate(int year, int month, int day) {
-    return std::chrono::year_month_day{std::chrono::year{year},
-                                       std::chrono::month{static_cast<unsigned>(month)},
-                                       std::chrono::day{static_cast<unsigned>(day)}}
-        .ok();
-}
-
-// Reads 1..maxDigits ASCII digits at text[i]; -1 when there is none.
-int readNumber(std::string_view text, std::size_t& i, std::size_t maxDigits) {
-    std::size_t start = i;
-    int value = 0;
-    while (i < text.size() && i - start < maxDigits && text[i] >= '0' && text[i] <= '9') {
-        value = value * 10 + (text[i] - '0');
-        ++i;
-    }
-    return i == start ? -1 : value;
-}
-
-bool expect(std::string_view text, std::size_t& i, char c) {
-    if (i >= text.size() || text[i] != c) return false;
-    ++i;
-    return true;
-}
 
 // Where the history and the list of a header field the sheet fills come from; nullopt for the
 // fields that keep no history.
@@ -132,55 +106,6 @@ std::string dateTimeText(const core::LocalDateTime& t) {
 const std::string& automaticDateText() {
     static const std::string text = sjis("（自動設定）");
     return text;
-}
-
-StartDateCheck checkStartDate(std::string_view text, const core::LocalDateTime& now) {
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    if (text.empty() || text == automaticDateText()) return StartDateCheck::Ok;
-    std::size_t i = 0;
-    int year = readNumber(text, i, 4);
-    bool ok = year >= 1 && expect(text, i, '/');
-    int month = ok ? readNumber(text, i, 2) : -1;
-    ok = ok && month >= 1 && month <= 12 && expect(text, i, '/');
-    int day = ok ? readNumber(text, i, 2) : -1;
-    ok = ok && day >= 1 && validDate(year, month, day);
-    if (!ok) return StartDateCheck::Malformed;
-    if (i < text.size() && text[i] == '(') {
-        std::size_t close = text.find(')', i);
-        if (close == std::string_view::npos) return StartDateCheck::Malformed;
-        i = close + 1;
-    }
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    if (i < text.size()) {
-        while (i < text.size() && text[i] == ' ') ++i;
-        hour = readNumber(text, i, 2);
-        ok = hour >= 0 && hour < 24 && expect(text, i, ':');
-        minute = ok ? readNumber(text, i, 2) : -1;
-        ok = ok && minute >= 0 && minute < 60;
-        if (ok && i < text.size()) {
-            ok = expect(text, i, ':');
-            second = ok ? readNumber(text, i, 2) : -1;
-            ok = ok && second >= 0 && second < 60;
-        }
-        if (!ok || i != text.size()) return StartDateCheck::Malformed;
-    }
-    auto given = std::make_tuple(year, month, day, hour, minute, second);
-    auto current = std::make_tuple(now.year, now.month, now.day, now.hour, now.minute, now.second);
-    return given > current ? StartDateCheck::Future : StartDateCheck::Ok;
-}
-
-std::string startDateWarning(StartDateCheck check) {
-    switch (check) {
-        case StartDateCheck::Future:
-            return sjis("開始日時が未来です。");
-        case StartDateCheck::Malformed:
-            return sjis("開始日時が異常です。");
-        case StartDateCheck::Ok:
-            break;
-    }
-    return {};
 }
 
 // ---- Play ----
@@ -299,8 +224,9 @@ void applyNewGame(CTavrelDoc& doc, const NewGameFields& fields, const HistoryPla
     store.clearHeader();
     for (const auto& [field, value] : fields.header) store.setHeader(field, cutInfoField(value));
     doc.snapshot().refresh();
-    std::string warning = startDateWarning(
-        checkStartDate(store.header(HeaderField::StartDateTime), doc.snapshot().value()));
+    const core::LocalDateTime& today = doc.snapshot().value();
+    std::string warning = startDateWarning(store.header(HeaderField::StartDateTime), today.year,
+                                           today.month, today.day);
     if (!warning.empty()) {
         doc.warningSound();
         doc.ui().showMessage(warning, programCaption());

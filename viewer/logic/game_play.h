@@ -41,13 +41,6 @@ std::string dateTimeText(const core::LocalDateTime& t);
 // The start date field's text that asks for the automatic start date: "（自動設定）" (CP932).
 const std::string& automaticDateText();
 
-enum class StartDateCheck { Ok, Future, Malformed };
-// A start date "yyyy/mm/dd", optionally with "(weekday)" and a time "hh:mm[:ss]". An empty field
-// and automaticDateText() are Ok (filled in when play begins).
-StartDateCheck checkStartDate(std::string_view text, const core::LocalDateTime& now);
-// "開始日時が未来です。", "開始日時が異常です。" or empty (CP932).
-std::string startDateWarning(StartDateCheck check);
-
 // ---- Play ----
 
 // Whether the record has grown to one move short of its capacity: a game stops there.

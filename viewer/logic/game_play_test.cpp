@@ -85,23 +85,9 @@ TEST_F(GamePlayTest, ClockTextShowsTheTurnAndTheSideTotal) {
     EXPECT_EQ(t.white, "00:03 / 00:00:15");
 }
 
-TEST_F(GamePlayTest, DateTextsAndStartDateChecks) {
+TEST_F(GamePlayTest, DateTimeTextHasTheWeekday) {
     EXPECT_EQ(dateTimeText(core::LocalDateTime{2000, 1, 2, 3, 4, 5}),
               sjis("2000/01/02(日) 03:04:05"));
-    for (const char* ok : {"", "（自動設定）", "2026/12/09", "2026/12/9(水) 10:20:30", "2024/02/29",
-                           "2026/12/09 10:20", "1999/1/1", "2026/12/09(水)"}) {
-        EXPECT_EQ(checkStartDate(sjis(ok), kNow), StartDateCheck::Ok) << ok;
-    }
-    for (const char* future : {"2026/12/09 10:20:31", "2026/12/10", "2027/01/01(金)"}) {
-        EXPECT_EQ(checkStartDate(sjis(future), kNow), StartDateCheck::Future) << future;
-    }
-    for (const char* bad : {"abc", "2026/13/01", "2026/02/29", "2100/02/29", "2026/12/01 25:00",
-                            "2026/12/01(水", "2026-12-01", "2026/12/01 10:61", "2026/12/01 x"}) {
-        EXPECT_EQ(checkStartDate(sjis(bad), kNow), StartDateCheck::Malformed) << bad;
-    }
-    EXPECT_EQ(startDateWarning(StartDateCheck::Future), sjis("開始日時が未来です。"));
-    EXPECT_EQ(startDateWarning(StartDateCheck::Malformed), sjis("開始日時が異常です。"));
-    EXPECT_TRUE(startDateWarning(StartDateCheck::Ok).empty());
 }
 
 TEST_F(GamePlayTest, GameStopsWhenTheRecordIsOneMoveShortOfItsCapacity) {

@@ -129,6 +129,33 @@ std::string infoCutMessage(const InfoApplyReport& report) {
     return names + sjis("は100バイトを超えたので、100バイトまでにしました。");
 }
 
+std::string startDateWarning(std::string_view text, int todayYear, int todayMonth, int todayDay) {
+    if (text.empty() || text == sjis("（自動設定）")) return {};
+    auto number = [&](std::size_t at, std::size_t digits) {
+        int n = 0;
+        for (std::size_t i = at; i < at + digits; ++i) {
+            if (i >= text.size() || text[i] < '0' || text[i] > '9') return -1;
+            n = n * 10 + (text[i] - '0');
+        }
+        return n;
+    };
+    const int year = number(0, 4);
+    const int month = number(5, 2);
+    const int day = number(8, 2);
+    const bool separators = text.size() >= 10 && text[4] == '/' && text[7] == '/';
+    const std::chrono::year_month_day date{std::chrono::year{year},
+                                           std::chrono::month{static_cast<unsigned>(month)},
+                                           std::chrono::day{static_cast<unsigned>(day)}};
+    if (!separators || year < 0 || month < 0 || day < 0 || !date.ok()) {
+        return sjis("開始日時が異常です。");
+    }
+    const std::chrono::year_month_day today{std::chrono::year{todayYear},
+                                            std::chrono::month{static_cast<unsigned>(todayMonth)},
+                                            std::chrono::day{static_cast<unsigned>(todayDay)}};
+    if (date > today) return sjis("開始日時が未来です。");
+    return {};
+}
+
 std::string calendarDateText(int year, int month, int day) {
     static constexpr const char* kWeekdays[] = {"日", "月", "火", "水", "木", "金", "土"};
     const std::chrono::year_month_day date{std::chrono::year{year},

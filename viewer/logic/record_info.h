@@ -61,6 +61,11 @@ InfoApplyReport applyInfoFields(core::RecordStore& store, const std::vector<Info
 // The status-bar line for the fields OK had to cut; empty when none was cut (CP932).
 std::string infoCutMessage(const InfoApplyReport& report);
 
+// The warning for a start date typed in: "開始日時が異常です。" when it does not begin with a date
+// "YYYY/MM/DD" that exists, "開始日時が未来です。" when that date is after today; empty when it is
+// fine or empty. Dates count in the proleptic Gregorian calendar.
+std::string startDateWarning(std::string_view text, int todayYear, int todayMonth, int todayDay);
+
 // The calendar's date in the start field: "%4d/%02d/%02d(%s)" with the weekday ("日".."土").
 // REQUIRES: a valid date of the proleptic Gregorian calendar
 std::string calendarDateText(int year, int month, int day);

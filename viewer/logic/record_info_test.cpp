@@ -107,5 +107,19 @@ TEST(RecordInfoTest, CalendarDateCarriesTheWeekday) {
     EXPECT_EQ(core::toUtf8Lossy(calendarDateText(2000, 1, 2)), "2000/01/02(日)");
 }
 
+TEST(RecordInfoTest, StartDateWarnings) {
+    auto warn = [](const char* text) {
+        return core::toUtf8Lossy(startDateWarning(sjis(text), 2026, 12, 9));
+    };
+    EXPECT_EQ(warn(""), "");
+    EXPECT_EQ(warn("2026/12/09(水) 10:00:00"), "");
+    EXPECT_EQ(warn("1999/02/28"), "");
+    EXPECT_EQ(warn("2026/12/10"), "開始日時が未来です。");
+    EXPECT_EQ(warn("2025/02/29"), "開始日時が異常です。");
+    EXPECT_EQ(warn("2025/13/01"), "開始日時が異常です。");
+    EXPECT_EQ(warn("平成7年"), "開始日時が異常です。");
+    EXPECT_EQ(warn("2025/1/1"), "開始日時が異常です。");
+}
+
 }  // namespace
 }  // namespace viewer

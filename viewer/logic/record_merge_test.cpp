@@ -92,6 +92,18 @@ TEST_F(RecordMergeTest, PastingGarbageKeepsTheRecord) {
     // A real record still replaces it.
     EXPECT_EQ(doc.pasteRecord(sjis("手合割：平手\r\n   1 ２六歩(27)\r\n")), 0);
     EXPECT_EQ(moves(), (std::vector<std::string>{"1:27-26"}));
+    // So does a diagram of the usual start with nothing else.
+    const std::string diagram = sjis(
+        "後手の持駒：なし\r\n"
+        "  ９ ８ ７ ６ ５ ４ ３ ２ １\r\n+---------------------------+\r\n"
+        "|v香v桂v銀v金v玉v金v銀v桂v香|一\r\n| ・v飛 ・ ・ ・ ・ ・v角 ・|二\r\n"
+        "|v歩v歩v歩v歩v歩v歩v歩v歩v歩|三\r\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|四\r\n"
+        "| ・ ・ ・ ・ ・ ・ ・ ・ ・|五\r\n| ・ ・ ・ ・ ・ ・ ・ ・ ・|六\r\n"
+        "| 歩 歩 歩 歩 歩 歩 歩 歩 歩|七\r\n| ・ 角 ・ ・ ・ ・ ・ 飛 ・|八\r\n"
+        "| 香 桂 銀 金 玉 金 銀 桂 香|九\r\n+---------------------------+\r\n"
+        "先手の持駒：なし\r\n");
+    EXPECT_EQ(doc.pasteRecord(diagram), 0);
+    EXPECT_TRUE(moves().empty());
 }
 
 }  // namespace
