@@ -20,6 +20,9 @@ struct QuietUi : viewer::DocumentUi {
     viewer::Answer ask(const std::string&, const std::string&, bool) override {
         return viewer::Answer::Yes;
     }
+    viewer::GameSaveChoice askGameSave(const std::string&) override {
+        return viewer::GameSaveChoice::DontSave;
+    }
     std::optional<viewer::FileChoice> chooseOpenFile(const viewer::FileDialogRequest&) override {
         return std::nullopt;
     }

@@ -217,8 +217,8 @@ void BoardWidget::drawInformation(QPainter& p, const BoardGeometry& g) const {
     p.setFont(font);
     QFontMetrics fm(font);
     int lineHeight = BoardGeometry::infoLineHeight(fm.height(), fm.leading());
-    InfoLines lines =
-        informationLines(m_store, m_settings, InfoContext{m_environment, m_snapshot, {}, {}});
+    InfoLines lines = informationLines(
+        m_store, m_settings, InfoContext{m_environment, m_snapshot, m_blackClock, m_whiteClock});
     p.save();
     p.setClipRect(qrect(g.infoClip()));
     p.setBackgroundMode(Qt::OpaqueMode);

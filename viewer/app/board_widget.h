@@ -42,6 +42,12 @@ public:
         m_environment = environment;
         m_snapshot = snapshot;
     }
+    // The running clock lines of a game (nullopt: the line shows the consumed times as outside
+    // play).
+    void setClockTexts(std::optional<std::string> black, std::optional<std::string> white) {
+        m_blackClock = std::move(black);
+        m_whiteClock = std::move(white);
+    }
     // Nothing is drawn but the background (the print preview has the window).
     void setPreview(bool preview);
 
@@ -109,6 +115,8 @@ private:
     bool m_turned = false;
     bool m_preview = false;
     core::TemplateEnvironment m_environment;
+    std::optional<std::string> m_blackClock;
+    std::optional<std::string> m_whiteClock;
     core::DateTimeSnapshot* m_snapshot = nullptr;
     const CTavrelDoc* m_doc = nullptr;
     MoveInput* m_input = nullptr;

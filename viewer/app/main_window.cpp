@@ -92,6 +92,7 @@ MainWindow::MainWindow(const AppContext& context)
     setUpNavigation();
     setUpEngines();
     setUpTools();
+    setUpGame();
     setUpAnnotations();
     m_board->attachInput(&m_doc, &m_input);
     connect(m_board, &BoardWidget::contextMenuWanted, this,
@@ -209,6 +210,7 @@ void MainWindow::documentChanged() {
     refreshAll();
     followNavigationWindows();
     if (m_engines) m_engines->documentChanged();
+    followGameClock();
     followAnnotationWindows();
 }
 
@@ -270,6 +272,9 @@ void MainWindow::updateCommandStates() {
     }
     enable("takeBack", play.takeBack);
     enable("continuePlay", play.continuePlay);
+    enable("newGame", play.newGame);
+    enable("resumeGame", play.newGame);
+    enable("playerNames", play.playerNames);
     enable("editing", play.editing);
     for (const char* name :
          {"evenSetup", "mateSetup", "allToBox", "boxToWhite", "flip", "changeSide"}) {
@@ -438,14 +443,21 @@ void MainWindow::buildEditMenu() {
 
 void MainWindow::buildPlayMenu() {
     QMenu* m = menuBar()->addMenu(qs("対局(&P)"));
-    addCommand(m, "新規対局(&N)...", {QKeySequence(Qt::CTRL | Qt::Key_N)});
+    named(addCommand(m, "新規対局(&N)...", {QKeySequence(Qt::CTRL | Qt::Key_N)},
+                     [this] { startNewGame(); }),
+          "newGame");
     addCommand(m, "継続対局(&C)", {QKeySequence(Qt::CTRL | Qt::Key_Y)}, [this] {
-        if (isEditing(m_doc.mode())) endEditing(m_doc);
+        if (m_input.held()) m_input.putBack();
         continuePlay(m_doc, m_clock);
     })->setObjectName(QStringLiteral("continuePlay"));
-    addCommand(m, "中断局面から再開(&S)", {QKeySequence(Qt::CTRL | Qt::Key_A)});
-    addCommand(m, "対局者名変更(&P)...",
-               {QKeySequence(Qt::ALT | Qt::Key_A), QKeySequence(Qt::ALT | Qt::Key_BracketLeft)});
+    named(addCommand(m, "中断局面から再開(&S)", {QKeySequence(Qt::CTRL | Qt::Key_A)},
+                     [this] { resumeFromSuspension(true); }),
+          "resumeGame");
+    named(
+        addCommand(m, "対局者名変更(&P)...",
+                   {QKeySequence(Qt::ALT | Qt::Key_A), QKeySequence(Qt::ALT | Qt::Key_BracketLeft)},
+                   [this] { changePlayerNames(m_doc, *this); }),
+        "playerNames");
     if (m_settings.oldReplay != 0) {
         m->addSeparator();
         addCommand(m, "棋譜の再現(&K)", {QKeySequence(Qt::CTRL | Qt::Key_K)},
@@ -815,7 +827,8 @@ void MainWindow::runContextCommand(ContextCommand command) {
 void MainWindow::processCommandLine(const CommandLine& commandLine) {
     showRecordWindow(m_settings.recordWindow.shown != 0);
     std::optional<PrintRequest> request = viewer::processCommandLine(
-        m_doc, commandLine, [this](bool closeAfter) { startAutoReplay(closeAfter); });
+        m_doc, commandLine, [this](bool closeAfter) { startAutoReplay(closeAfter); },
+        [this] { resumeFromSuspension(false); });
     if (!request) return;
     // "/P": print without a dialog, then close.
     (void)m_exports->print(*request == PrintRequest::Form ? PrintKind::Form : PrintKind::Position,

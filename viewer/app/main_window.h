@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "viewer/app/board_widget.h"
 #include "viewer/app/branch_window.h"
 #include "viewer/app/export_actions.h"
+#include "viewer/app/game_dialogs.h"
 #include "viewer/app/record_window.h"
 #include "viewer/app/replay_control_dlg.h"
 #include "viewer/app/replay_driver.h"
@@ -24,6 +26,7 @@
 #include "viewer/logic/document.h"
 #include "viewer/logic/external_programs.h"
 #include "viewer/logic/ftp_upload.h"
+#include "viewer/logic/game_play.h"
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/move_input.h"
 #include "viewer/logic/sounds.h"
@@ -50,7 +53,7 @@ struct AppContext {
     bool quiet = false;
 };
 
-class MainWindow : public QMainWindow, public DocumentUi {
+class MainWindow : public QMainWindow, public DocumentUi, public GameUi {
     Q_OBJECT
 public:
     explicit MainWindow(const AppContext& context);
@@ -87,6 +90,8 @@ public:
     // DocumentUi
     void showMessage(const std::string& text, const std::string& caption) override;
     Answer ask(const std::string& text, const std::string& caption, bool withCancel) override;
+    // A quiet window does not save.
+    GameSaveChoice askGameSave(const std::string& recordName) override;
     // A quiet window cancels the dialogs.
     std::optional<FileChoice> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> chooseSaveFile(const FileDialogRequest& request) override;
@@ -110,6 +115,18 @@ public:
         m_typedMoveSource = std::move(source);
     }
     ExportActions& exports() { return *m_exports; }
+
+    // Game play (main_window_game.cpp). GameUi: a quiet window cancels the dialogs.
+    bool newGameSheet(NewGameFields& fields) override;
+    bool playerNamesDialog(std::string& black, std::string& white,
+                           core::HandicapType handicap) override;
+    // Where the sheet's values come from instead of the sheet (tests); nullopt cancels.
+    void setNewGameSource(
+        std::function<std::optional<NewGameFields>(const NewGameFields&)> source) {
+        m_newGameSource = std::move(source);
+    }
+    // The one-second timer of the running turn clock.
+    QTimer* turnTimer() const { return m_turnTimer; }
     // The context menu of the mode, as built for a right click (shift: Shift was held).
     QMenu* buildContextMenu(bool shift);
     // The engine windows (main_window_engine.cpp).
@@ -171,6 +188,15 @@ private:
     void showContextMenu(const QPoint& globalPos, bool shift);
     // The record window hides while a position is edited and comes back after if it was shown.
     void followEditingMode();
+
+    // Game play (main_window_game.cpp).
+    void setUpGame();
+    void startNewGame();
+    void resumeFromSuspension(bool askForOpen);
+    // The turn timer runs while a game is played; the clock lines follow the running clock.
+    void followGameClock();
+    void showTurnClock();
+    ChoiceSource choiceSource();
 
     // Navigation and replay (main_window_navigation.cpp).
     void setUpNavigation();
@@ -253,6 +279,8 @@ private:
     std::function<std::unique_ptr<FtpTransport>()> m_ftpTransport;
     bool m_ftpUploading = false;
     PieceSoundTest m_pieceSoundTest;
+    QTimer* m_turnTimer = nullptr;
+    std::function<std::optional<NewGameFields>(const NewGameFields&)> m_newGameSource;
     Histories m_histories;
     bool m_historiesRead = false;
     QWidget* m_commentWindow = nullptr;

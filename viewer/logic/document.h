@@ -37,6 +37,10 @@ public:
     ViewerMode mode() const { return m_mode; }
     void setMode(ViewerMode mode) { m_mode = mode; }
     bool modified() const { return m_store.dirty() != 0; }
+    // The game was resumed from an interrupted record (中断局面から再開, "/G"); a new game and
+    // 継続対局 clear it.
+    bool resumed() const { return m_resumed; }
+    void setResumed(bool on) { m_resumed = on; }
 
     const std::string& recordName() const { return m_recordName; }
     const std::string& recordFileName() const { return m_recordFileName; }
@@ -111,6 +115,7 @@ private:
     Settings& m_settings;
     DocumentUi& m_ui;
     ViewerMode m_mode = ViewerMode::Viewing;
+    bool m_resumed = false;
     std::optional<SaveFormat> m_saveFilter;  // the filter chosen last, none before the first
     std::optional<OpenFilter> m_openFilter;
     std::string m_recordName;

@@ -30,12 +30,14 @@ struct RecordingUi : DocumentUi {
     int pieceSounds = 0;
     std::vector<AnimatedMove> animations;
     // Everything in order, as UTF-8: "message: T", "ask: T", "dialog: TITLE", "status: T",
-    // "beep", "desktop: PATH", "changed", "piece", "animate".
+    // "beep", "desktop: PATH", "changed", "piece", "animate", "save game: NAME".
     std::vector<std::string> events;
 
     // Answers to the questions in turn; `answer` once they are used up.
     std::deque<Answer> answers;
     Answer answer = Answer::No;
+    // The buttons chosen in the dialog "棋譜の保存" in turn; 保存しない once they are used up.
+    std::deque<GameSaveChoice> gameSaveChoices;
     // The names chosen in the dialogs in turn; cancelled once they are used up.
     std::deque<FileChoice> choices;
     std::optional<std::string> clipboard;
@@ -52,6 +54,13 @@ struct RecordingUi : DocumentUi {
         Answer a = answers.front();
         answers.pop_front();
         return a;
+    }
+    GameSaveChoice askGameSave(const std::string& recordName) override {
+        events.push_back("save game: " + core::toUtf8Lossy(recordName));
+        if (gameSaveChoices.empty()) return GameSaveChoice::DontSave;
+        GameSaveChoice c = gameSaveChoices.front();
+        gameSaveChoices.pop_front();
+        return c;
     }
     std::optional<FileChoice> chooseOpenFile(const FileDialogRequest& request) override {
         return chooseSaveFile(request);

@@ -14,6 +14,9 @@ namespace viewer {
 
 enum class Answer { Yes, No, Cancel };
 
+// The buttons of the dialog "棋譜の保存" at the end of a game.
+enum class GameSaveChoice { Save, SaveAs, DontSave };
+
 // One end of a move drawn travelling: a square, or the stand slot of a kind in a side's hand.
 struct BoardSpot {
     int square = 0;  // 11..99; 0 for a stand
@@ -53,6 +56,9 @@ public:
     virtual void showMessage(const std::string& text, const std::string& caption) = 0;
     // A Yes/No (withCancel: Yes/No/Cancel) question.
     virtual Answer ask(const std::string& text, const std::string& caption, bool withCancel) = 0;
+    // The dialog "棋譜の保存" after a game: "棋譜を保存しますか？", the record's name (CP932) and
+    // the buttons "上書き保存(&S)", "名前を付けて保存(&A)" and "保存しない(&N)".
+    virtual GameSaveChoice askGameSave(const std::string& recordName) = 0;
     // The Open dialog, for an existing file. nullopt when cancelled.
     virtual std::optional<FileChoice> chooseOpenFile(const FileDialogRequest& request) = 0;
     // The Save As dialog; it never asks about an existing file itself. nullopt when cancelled.

@@ -10,14 +10,14 @@
 
 namespace viewer {
 
-namespace {
-
 std::string timeText(std::uint32_t moveSeconds, std::uint32_t total) {
     char buf[48];
     std::snprintf(buf, sizeof buf, "%02u:%02u / %02u:%02u:%02u", moveSeconds / 60 % 100,
                   moveSeconds % 60, total / 3600 % 100, total / 60 % 60, total % 60);
     return buf;
 }
+
+namespace {
 
 // The consumed-time text of side's last move up to the current node; empty before its first.
 std::string consumedText(const core::RecordStore& store, core::SideByte side) {

@@ -29,6 +29,10 @@ struct InfoContext {
     std::optional<std::string> whiteClock;
 };
 
+// A move's time and its side's total as the information area shows them:
+// "%02d:%02d / %02d:%02d:%02d" (minutes and seconds, then hours, minutes and seconds).
+std::string timeText(std::uint32_t moveSeconds, std::uint32_t total);
+
 InfoLines informationLines(const core::RecordStore& store, const Settings& settings,
                            const InfoContext& context);
 

@@ -155,10 +155,19 @@ MailResult sendRecordByMail(CTavrelDoc& doc, ExportUi& desktop) {
 }
 
 MailResult suspendAndMail(CTavrelDoc& doc, MoveClock& clock, ExportUi& desktop) {
-    const std::uint32_t before = doc.store().dirty();
-    enterTerminal(doc, clock, core::TerminalCode::Suspend);
-    // Nothing entered: not in play, or the user kept the moves after the position shown.
-    if (doc.store().dirty() == before) return MailResult::Cancelled;
+    if (!isPlaying(doc.mode())) {
+        doc.warningSound();
+        return MailResult::Cancelled;
+    }
+    enterTerminal(doc, clock, core::TerminalCode::Suspend, GameEndSave::Skip);
+    // Nothing entered: the moves after the position shown were kept (a suspension never cuts
+    // them off); the game has ended all the same.
+    const core::RecordStore& store = doc.store();
+    const core::NodeIndex next = store.node(store.current()).next;
+    if (next == core::kNoNode ||
+        store.node(next).to != core::terminalByte(core::TerminalCode::Suspend)) {
+        return MailResult::Cancelled;
+    }
     save(doc);
     if (doc.modified()) return MailResult::Failed;
     if (copyProduct(doc, desktop, CopyProduct::Mail1) != CopyResult::Ok) return MailResult::Failed;

@@ -31,6 +31,8 @@ PlayCommandStates playCommandStates(ViewerMode mode, const core::RecordStore& st
     s.resign = playing && resignAllowed(store, settings);
     s.takeBack = playing && store.currentPly() > 0;
     s.continuePlay = !playing && mode != ViewerMode::PrintPreview;
+    s.newGame = s.continuePlay;
+    s.playerNames = mode != ViewerMode::PrintPreview;
     s.editing = !playing && mode != ViewerMode::PrintPreview;
     s.editCommands = isEditing(mode);
     return s;

@@ -28,6 +28,8 @@ struct PlayCommandStates {
     bool terminals = false;     // 中断, 入力終了 and the other terminal entries: in play
     bool takeBack = false;      // 入力の取り消し: in play after a move
     bool continuePlay = false;  // 継続対局: outside play and the preview
+    bool newGame = false;       // 新規対局 and 中断局面から再開: as 継続対局
+    bool playerNames = false;   // 対局者名変更: outside the preview
     bool editing = false;       // 局面編集の開始/終了: not in play nor in the preview
     bool editCommands = false;  // 平手初期配置 ... 手番変更: while editing
 };

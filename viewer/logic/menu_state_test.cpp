@@ -45,10 +45,12 @@ TEST(MenuState, TerminalEntriesOnlyInPlayAndResignAtTheEndOrWithBranches) {
         EXPECT_FALSE(s.resign || s.terminals || s.takeBack);
         EXPECT_EQ(s.editing, mode != ViewerMode::PrintPreview);
         EXPECT_EQ(s.editCommands, mode == ViewerMode::Editing);
+        // A game can be started from any mode but the preview; names change there too.
+        EXPECT_EQ(s.newGame && s.continuePlay && s.playerNames, mode != ViewerMode::PrintPreview);
     }
     PlayCommandStates s = playCommandStates(ViewerMode::PlayingPieceHeld, store, settings);
-    EXPECT_TRUE(s.resign && s.terminals && s.takeBack);
-    EXPECT_FALSE(s.editing || s.continuePlay);
+    EXPECT_TRUE(s.resign && s.terminals && s.takeBack && s.playerNames);
+    EXPECT_FALSE(s.editing || s.continuePlay || s.newGame);
     settings.addVariationMode = 0;  // not at the end of the line
     EXPECT_FALSE(playCommandStates(ViewerMode::Playing, store, settings).resign);
     EXPECT_EQ(commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, false)),

@@ -132,7 +132,8 @@ void paste(CTavrelDoc& doc) {
 
 std::optional<PrintRequest> processCommandLine(
     CTavrelDoc& doc, const CommandLine& commandLine,
-    const std::function<void(bool closeAfter)>& autoReplay) {
+    const std::function<void(bool closeAfter)>& autoReplay,
+    const std::function<void()>& resumeGame) {
     const CommandLine& cl = commandLine;
     Settings& settings = doc.settings();
     // "+n" overrides 棋譜読込局面 for this one load.
@@ -164,7 +165,11 @@ std::optional<PrintRequest> processCommandLine(
             doc.notAvailableYet(sjis("連続再現"));
         }
     } else if (resume) {
-        doc.notAvailableYet(sjis("中断局面から再開"));
+        if (resumeGame) {
+            resumeGame();
+        } else {
+            doc.notAvailableYet(sjis("中断局面から再開"));
+        }
     } else if (cl.editPosition) {
         (void)startEditing(doc);
     } else if (cl.print) {

@@ -45,10 +45,12 @@ void paste(CTavrelDoc& doc);
 // mode asked for: replay ("/R", with 旧再現 on and a move to replay), automatic replay ("/A",
 // "/a"), resuming the game ("/G", only when the file was read), position editing ("/B"),
 // printing ("/P"), which the window does: the page it is to print is returned. autoReplay starts
-// continuous replay (closeAfter for "/a"); without it the switches are reported as not available.
+// continuous replay (closeAfter for "/a"), resumeGame resumes the game read; without them the
+// switches are reported as not available.
 enum class PrintRequest { Position, Form };
 std::optional<PrintRequest> processCommandLine(
     CTavrelDoc& doc, const CommandLine& commandLine,
-    const std::function<void(bool closeAfter)>& autoReplay = {});
+    const std::function<void(bool closeAfter)>& autoReplay = {},
+    const std::function<void()>& resumeGame = {});
 
 }  // namespace viewer

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 
 #include "core/rules/legality.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "viewer/logic/game_play.h"
 
 namespace viewer {
 
@@ -268,15 +270,28 @@ PlayResult playMove(CTavrelDoc& doc, MoveClock& clock, PlayKind kind, PackedMove
     return checkRepetition(doc, clock, kind);
 }
 
-void endGame(CTavrelDoc& doc, MoveClock& clock) {
+void endGame(CTavrelDoc& doc, MoveClock& clock, GameEndSave save) {
     clock.stop();
+    core::RecordStore& store = doc.store();
+    if (doc.settings().autoEndDate == 1 && store.header(core::HeaderField::EndDateTime).empty()) {
+        doc.snapshot().refresh();
+        store.setHeader(core::HeaderField::EndDateTime, dateTimeText(doc.snapshot().value()));
+    }
     doc.setMode(ViewerMode::Viewing);
+    if (save == GameEndSave::Offer) offerGameSave(doc);
     doc.ui().documentChanged();
 }
 
 void finishEntry(CTavrelDoc& doc, MoveClock& clock, PlayResult result) {
     if (result == PlayResult::Done || result == PlayResult::Refused) {
         doc.setMode(ViewerMode::Playing);
+        if (recordFull(doc.store())) {
+            doc.ui().documentChanged();
+            doc.warningSound();
+            doc.ui().showMessage(recordFullMessage(doc.store()), programCaption());
+            endGame(doc, clock);
+            return;
+        }
         clock.restart();
         doc.ui().documentChanged();
         return;
@@ -286,16 +301,31 @@ void finishEntry(CTavrelDoc& doc, MoveClock& clock, PlayResult result) {
 
 void continuePlay(CTavrelDoc& doc, MoveClock& clock) {
     core::RecordStore& store = doc.store();
+    if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview) {
+        doc.warningSound();
+        return;
+    }
+    leaveEditingAndReplay(doc);
     if (store.current() != core::kRootNode && store.node(store.current()).isTerminal()) {
         (void)store.backOne();
     }
-    if (doc.recordName().empty()) doc.setNewRecordNames();
-    doc.setMode(ViewerMode::Playing);
-    clock.restart();
-    doc.ui().documentChanged();
+    if (!doc.recordName().empty() && !hasNoFile(doc.recordName())) {
+        std::optional<std::string> path =
+            continuedRecordPath(doc.recordPath(), [](const std::string& p) {
+                std::error_code ec;
+                return std::filesystem::exists(p, ec);
+            });
+        if (!path) {
+            doc.setNewRecordNames();
+        } else if (*path != doc.recordPath()) {
+            doc.setNamesFromPath(*path);
+        }
+    }
+    doc.setResumed(false);
+    enterPlay(doc, clock);
 }
 
-void enterTerminal(CTavrelDoc& doc, MoveClock& clock, core::TerminalCode code) {
+void enterTerminal(CTavrelDoc& doc, MoveClock& clock, core::TerminalCode code, GameEndSave save) {
     if (!isPlaying(doc.mode())) {
         doc.warningSound();
         return;
@@ -306,7 +336,7 @@ void enterTerminal(CTavrelDoc& doc, MoveClock& clock, core::TerminalCode code) {
         finishEntry(doc, clock, r);
         return;
     }
-    endGame(doc, clock);
+    endGame(doc, clock, save);
 }
 
 void takeBack(CTavrelDoc& doc, MoveClock& clock) {

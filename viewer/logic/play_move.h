@@ -66,19 +66,26 @@ constexpr core::PackedMove terminalEntry(core::TerminalCode code) {
 PlayResult playMove(CTavrelDoc& doc, MoveClock& clock, PlayKind kind, core::PackedMove move,
                     int display);
 
-// After a move entered in play: results 1 and 6 begin the next turn in Playing, any other result
-// ends the game.
+// After a move entered in play: results 1 and 6 begin the next turn in Playing (unless the record
+// has grown full: recordFullMessage, and the game ends), any other result ends the game.
 void finishEntry(CTavrelDoc& doc, MoveClock& clock, PlayResult result);
 
-// Ends a game: the clock stops, the mode becomes Viewing and everything is redrawn.
-void endGame(CTavrelDoc& doc, MoveClock& clock);
+// Whether the end of a game offers the record for saving (offerGameSave). 中断し、メールを出力
+// saves the record itself.
+enum class GameEndSave { Offer, Skip };
 
-// 継続対局: steps back over a terminal entry shown, leaves editing or replay and enters play at
-// the position shown.
+// Ends a game: the clock stops, the end date is set (終了日時自動設定, when the record has none),
+// the mode becomes Viewing, the record is offered for saving and everything is redrawn.
+void endGame(CTavrelDoc& doc, MoveClock& clock, GameEndSave save = GameEndSave::Offer);
+
+// 継続対局: leaves editing or replay, steps back over a terminal entry shown, gives a position file
+// the name of a record file (continuedRecordPath), clears the resume flag and enters play at the
+// position shown.
 void continuePlay(CTavrelDoc& doc, MoveClock& clock);
 
 // The terminal entries of the 対局 menu (投了 ... 不詰): PlayMove kind 0, then the game ends.
-void enterTerminal(CTavrelDoc& doc, MoveClock& clock, core::TerminalCode code);
+void enterTerminal(CTavrelDoc& doc, MoveClock& clock, core::TerminalCode code,
+                   GameEndSave save = GameEndSave::Offer);
 
 // 入力の取り消し (Ctrl+R), １手戻す (Ctrl+B) and １手進める (Ctrl+F) while a game is played.
 void takeBack(CTavrelDoc& doc, MoveClock& clock);
