@@ -207,17 +207,17 @@ void CSioriEditDlg::reject() {
 }
 
 CInfoDlg::CInfoDlg(const QString& title, std::vector<RecordInfoField> fields,
-                   bool withSettingsButton, QWidget* parent)
+                   std::function<void()> openSettings, QWidget* parent)
     : QDialog(parent), m_page(new InfoFieldsPage(std::move(fields), this)) {
     setObjectName(QStringLiteral("infoDialog"));
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_page);
     QDialogButtonBox* buttons = okCancel(this);
-    if (withSettingsButton) {
-        // The names of the user fields are set in the settings dialog, which is not here yet.
+    if (openSettings) {
         QPushButton* settings = buttons->addButton(qs("設定"), QDialogButtonBox::ActionRole);
-        settings->setEnabled(false);
+        settings->setObjectName(QStringLiteral("settingsButton"));
+        connect(settings, &QPushButton::clicked, this, std::move(openSettings));
     }
     layout->addWidget(buttons);
 }

@@ -126,8 +126,10 @@ private:
 class CInfoDlg : public QDialog {
     Q_OBJECT
 public:
-    CInfoDlg(const QString& title, std::vector<RecordInfoField> fields, bool withSettingsButton,
-             QWidget* parent = nullptr);
+    // openSettings: what the button "設定" does (the settings dialog, where the user fields are
+    // named; new names show the next time this dialog opens); none: no such button.
+    CInfoDlg(const QString& title, std::vector<RecordInfoField> fields,
+             std::function<void()> openSettings, QWidget* parent = nullptr);
     InfoFieldsPage* page() const { return m_page; }
 
 private:

@@ -15,6 +15,7 @@
 #include "tests/support/qt_application.h"
 #include "viewer/app/annotation_dialogs.h"
 #include "viewer/app/main_window.h"
+#include "viewer/app/settings_dialog.h"
 #include "viewer/app/window_test_context.h"
 #include "viewer/platform/clipboard_text.h"
 
@@ -136,6 +137,23 @@ TEST_F(AnnotationWindowTest, InformationDialogStoresTheFields) {
     trigger("recordInfo");
     EXPECT_EQ(store.header(core::HeaderField::Event), sjis("順位戦"));
     EXPECT_TRUE(window->document().modified());
+}
+
+TEST_F(AnnotationWindowTest, InfoDialogsSettingsButtonOpensTheSettingsDialog) {
+    bool settingsShown = false;
+    whenOpen<CInfoDlg>([this, &settingsShown](CInfoDlg* info) {
+        whenOpen<SettingsDialog>([&settingsShown](SettingsDialog* dialog) {
+            settingsShown = true;
+            dialog->reject();
+        });
+        auto* button = info->findChild<QPushButton*>(QStringLiteral("settingsButton"));
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+        info->reject();
+    });
+    trigger("recordInfo");
+    EXPECT_TRUE(settingsShown);
+    EXPECT_FALSE(window->document().modified());
 }
 
 TEST_F(AnnotationWindowTest, CommentWindowFollowsTheStepsInMode2) {

@@ -29,8 +29,8 @@
 #include "viewer/logic/game_play.h"
 #include "viewer/logic/menu_state.h"
 #include "viewer/logic/move_input.h"
-#include "viewer/logic/sounds.h"
 #include "viewer/logic/settings_pages.h"
+#include "viewer/logic/sounds.h"
 #include "viewer/settings/history.h"
 #include "viewer/settings/list_file.h"
 

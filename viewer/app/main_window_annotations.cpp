@@ -3,11 +3,9 @@
 // current position.
 #include <QActionGroup>
 #include <QDate>
-#include <QDesktopServices>
 #include <QDockWidget>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QUrl>
 
 #include "core/text/sjis.h"
 #include "viewer/app/annotation_dialogs.h"
@@ -218,8 +216,10 @@ void MainWindow::editBookmarksDialog() {
 
 void MainWindow::infoDialog(bool problem) {
     const std::string folder = fsPath(m_context.programFolder);
-    CInfoDlg dialog(problem ? qs("詰将棋情報") : qs("棋譜情報"),
-                    problem ? problemInfoFields() : recordInfoFields(m_settings), !problem, this);
+    CInfoDlg dialog(
+        problem ? qs("詰将棋情報") : qs("棋譜情報"),
+        problem ? problemInfoFields() : recordInfoFields(m_settings),
+        problem ? std::function<void()>() : [this] { settingsDialog(); }, this);
     dialog.page()->fillChoices(m_settings, histories(), folder);
     dialog.page()->showRecord(m_doc.store());
     if (dialog.exec() != QDialog::Accepted) return;
@@ -250,7 +250,7 @@ void MainWindow::editListFile(ListField field) {
         fsPath(m_context.programFolder), field,
         [this](const std::string& file, const std::string&) {
             if (m_quiet) return false;
-            return QDesktopServices::openUrl(QUrl::fromLocalFile(fromFsPath(file)));
+            return openInEditorTool(m_settings, *m_link, file, fsPath(m_context.programFolder));
         },
         &failed);
     if (r == 0) return;

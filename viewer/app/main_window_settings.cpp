@@ -27,6 +27,11 @@ DesktopApp tavrelDesktopApp() {
 void MainWindow::settingsDialog() {
     SettingsDialog::Hooks hooks;
     hooks.testSound = m_pieceSoundTest;
+    if (!hooks.testSound) {
+        hooks.testSound = [this](const Settings& trial) {
+            viewer::pieceSound(trial, soundPlayer(), *this);
+        };
+    }
     hooks.associate = [this] { registerFileTypes(); };
     hooks.shortcut = [this] { makeDesktopShortcut(); };
     hooks.help = [this] { showHelpIndex(m_doc, fsPath(m_context.programFolder)); };

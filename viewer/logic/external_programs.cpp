@@ -241,21 +241,41 @@ std::vector<std::string> splitArguments(std::string_view parameters) {
     return arguments;
 }
 
+namespace {
+
+// Parameters (CP932) split into the program's arguments (UTF-8).
+std::vector<std::string> utf8Arguments(const std::string& parameters) {
+    std::vector<std::string> arguments;
+    for (const std::string& a : splitArguments(parameters)) {
+        arguments.push_back(core::toUtf8Lossy(a));
+    }
+    return arguments;
+}
+
+}  // namespace
+
 bool runTool(CTavrelDoc& doc, ProgramLink& link, int index, const ToolContext& context) {
     const bool hasFile = !context.recordPath.empty() && !hasNoFile(doc.recordName());
     if (!toolEnabled(doc.settings(), index, hasFile)) return false;
     const ToolEntry& tool = doc.settings().tools[static_cast<std::size_t>(index)];
     const std::string parameters = expandToolArguments(tool.arguments, context);
-    std::vector<std::string> arguments;
-    for (const std::string& a : splitArguments(parameters)) {
-        arguments.push_back(core::toUtf8Lossy(a));
-    }
-    if (link.start(textToPath(tool.command), arguments)) return true;
+    if (link.start(textToPath(tool.command), utf8Arguments(parameters))) return true;
     doc.warningSound();
     doc.ui().showMessage(
         core::formatMessageUtf8("起動に失敗しました。(%s %s)", {tool.command, parameters}),
         programCaption());
     return false;
+}
+
+bool openInEditorTool(const Settings& settings, ProgramLink& link, const std::string& file,
+                      const std::string& programFolder) {
+    const ToolEntry& editor = settings.tools[0];
+    if (!editor.command.empty() && toolNeedsRecordPath(editor.arguments)) {
+        const ToolContext context{file, 0, programFolder};
+        return link.start(textToPath(editor.command),
+                          utf8Arguments(expandToolArguments(editor.arguments, context)));
+    }
+    return link.start("xdg-open", {file});
 }
 
 }  // namespace viewer

@@ -152,4 +152,10 @@ std::vector<std::string> splitArguments(std::string_view parameters);
 // start (also for a disabled entry).
 bool runTool(CTavrelDoc& doc, ProgramLink& link, int index, const ToolContext& context);
 
+// Opens a text file (file system's bytes) for editing with the editor tool: tool 1 with the file
+// in place of %K when its template takes the record path, else the desktop's program for the
+// file. False when the program did not start.
+bool openInEditorTool(const Settings& settings, ProgramLink& link, const std::string& file,
+                      const std::string& programFolder);
+
 }  // namespace viewer

@@ -289,5 +289,22 @@ TEST_F(ProgramTest, RunningAToolStartsItsProgramWithTheSplitParameters) {
     EXPECT_TRUE(link.log.empty());
 }
 
+TEST(EditorToolTest, ListFilesOpenInToolOneOrTheDesktopsProgram) {
+    FakeLink link;
+    Settings settings;
+    settings.tools[0].command = "mousepad";
+    settings.tools[0].arguments = "--line 1 \"%K\"";
+    EXPECT_TRUE(openInEditorTool(settings, link, "/opt/t a/しおり.txt", "/opt/t a"));
+    EXPECT_EQ(link.log.back(), "start mousepad [--line] [1] [/opt/t a/しおり.txt]");
+
+    // A tool 1 that takes no file, or none at all: the desktop's program for the file.
+    settings.tools[0].arguments = "--new-window";
+    EXPECT_TRUE(openInEditorTool(settings, link, "/opt/l.txt", "/opt"));
+    EXPECT_EQ(link.log.back(), "start xdg-open [/opt/l.txt]");
+    settings.tools[0].command.clear();
+    link.starts = false;
+    EXPECT_FALSE(openInEditorTool(settings, link, "/opt/l.txt", "/opt"));
+}
+
 }  // namespace
 }  // namespace viewer

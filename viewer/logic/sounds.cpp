@@ -47,10 +47,4 @@ void pieceSound(const Settings& settings, SoundPlayer& player, DocumentUi& ui) {
                player, ui);
 }
 
-void testPlaySound(int kind, const std::string& userWave, const Settings& stored,
-                   SoundPlayer& player, DocumentUi& ui) {
-    if (kind < 0 || kind > 4) return;
-    pieceSound(static_cast<PieceSoundKind>(kind), userWave, stored, player, ui);
-}
-
 }  // namespace viewer

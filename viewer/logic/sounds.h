@@ -51,9 +51,4 @@ void pieceSound(PieceSoundKind kind, const std::string& userWave, const Settings
 // PieceSound with the stored 駒音種類 and ユーザWAVE.
 void pieceSound(const Settings& settings, SoundPlayer& player, DocumentUi& ui);
 
-// The settings page's test button: plays the page's current choice and file (`kind` as the page
-// shows it, `userWave` CP932 as typed) without touching the stored settings.
-void testPlaySound(int kind, const std::string& userWave, const Settings& stored,
-                   SoundPlayer& player, DocumentUi& ui);
-
 }  // namespace viewer

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "viewer/logic/document_test_fixture.h"
+#include "viewer/logic/settings_pages.h"
 
 namespace viewer {
 namespace {
@@ -92,8 +93,13 @@ TEST_F(SoundTest, TheTestButtonPlaysThePagesChoiceAndChangesNoSetting) {
     settings.pieceSound = 2;
     settings.userWave = core::sjis("/stored.wav");
     const Settings before = settings;
-    testPlaySound(4, core::sjis("/typed.wav"), settings, player, ui);
-    testPlaySound(1, core::sjis("/typed.wav"), settings, player, ui);
+    const auto play = [&](const Settings& trial) { pieceSound(trial, player, ui); };
+    Settings draft = settings;
+    draft.pieceSound = 4;
+    draft.userWave = core::sjis("/typed.wav");
+    testPieceSound(settings, draft, play);
+    draft.pieceSound = 1;
+    testPieceSound(settings, draft, play);
     EXPECT_EQ(player.heard, (Heard{"file /typed.wav", "beep"}));
     EXPECT_TRUE(settings == before);
 }
