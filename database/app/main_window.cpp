@@ -26,6 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -47,6 +48,7 @@
 #include "database/logic/record_compare.h"
 #include "database/logic/record_paste.h"
 #include "database/logic/sort_order.h"
+#include "viewer/platform/desktop_integration.h"
 
 namespace dalmir {
 
@@ -1128,11 +1130,27 @@ void MainWindow::showPopup(const QPoint& at) {
 
 void MainWindow::menuSettings() {
     database::IndexSettings before = m_db.table().settings();
-    SettingsDialog dialog(m_settings, m_db.table().settings(), this);
+    SettingsDialog dialog(m_settings, m_db.table().settings(), this,
+                          [this] { registerFileTypes(viewer::xdgDataHome()); });
     if (dialog.exec() != QDialog::Accepted) return;
     if (!(before == m_db.table().settings())) m_db.setModified();
     applySettings();
     refreshList();
+}
+
+void MainWindow::registerFileTypes(const QString& dataHome) {
+    const viewer::DesktopApp app{QStringLiteral("dalmir"), QCoreApplication::applicationFilePath()};
+    const viewer::DesktopResult r = viewer::installFileAssociations(app, dataHome);
+    if (!r.ok) {
+        QApplication::beep();
+        showMessage(r.failedPath + qs(" に書き込めません。"));
+        return;
+    }
+    if (!m_context.quiet) {
+        viewer::startDesktopCommands(viewer::desktopRefreshCommands(
+            app, dataHome, [](const QString& p) { return QStandardPaths::findExecutable(p); }));
+    }
+    m_panes[0]->setText(qs("データベースファイルを本プログラムと対応付けしました。"));
 }
 
 void MainWindow::menuColumns() {

@@ -144,6 +144,9 @@ public:
     ListModel* listModel() { return m_model; }
     QString statusPane(int pane) const;
     const QStringList& messages() const { return m_messages; }
+    // The settings dialog's "ファイルの関連付け": the database files open in Dalmir from the
+    // file manager; the MIME package, entry and icon are written under dataHome.
+    void registerFileTypes(const QString& dataHome);
     std::vector<int> selectedRows() const;
     bool isEnabled(Command command) const;
 

@@ -159,6 +159,28 @@ TEST_F(MainWindowTest, ALimitAboveAMillionHoldsAndSavesValidFiles) {
 
 // Cancelling a folder registration halfway keeps what was added, and the database saves and
 // reads back whole.
+TEST_F(MainWindowTest, FileTypesAreRegisteredForThisUser) {
+    auto window = makeWindow();
+    const QString dataHome = QString::fromStdString(folder.file("share"));
+    window->registerFileTypes(dataHome);
+    QFile entry(dataHome + QStringLiteral("/applications/dalmir.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("Exec=") + QCoreApplication::applicationFilePath()));
+    EXPECT_TRUE(QFileInfo::exists(dataHome + QStringLiteral("/mime/packages/tavrel.xml")));
+    EXPECT_EQ(window->statusPane(0),
+              QStringLiteral("データベースファイルを本プログラムと対応付けしました。"));
+
+    // A data folder that cannot be made: the message names it and nothing is written.
+    const QString blocked = QString::fromStdString(folder.file("blocked"));
+    QFile file(blocked);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    window->registerFileTypes(blocked + QStringLiteral("/share"));
+    ASSERT_FALSE(window->messages().isEmpty());
+    EXPECT_TRUE(window->messages().back().endsWith(QStringLiteral(" に書き込めません。")));
+}
+
 TEST_F(MainWindowTest, CancelledRegistrationKeepsWhatWasAdded) {
     for (int i = 0; i < 100; ++i) {
         folder.write("records/" + std::to_string(100 + i) + ".kif", kifRecord({"７六歩(77)"}));

@@ -55,7 +55,7 @@ QWidget* withBrowse(QLineEdit* edit, const QString& title, QWidget* parent) {
 }  // namespace
 
 SettingsDialog::SettingsDialog(AppSettings& settings, database::IndexSettings& database,
-                               QWidget* parent)
+                               QWidget* parent, std::function<void()> associate)
     : QDialog(parent), m_settings(settings), m_database(database) {
     setWindowTitle(qs("設定"));
     auto* tabs = new QTabWidget(this);
@@ -94,6 +94,13 @@ SettingsDialog::SettingsDialog(AppSettings& settings, database::IndexSettings& d
     });
     for (QCheckBox* box : {m_replayMark, m_deleteConfirm, m_addErrors, m_autoUpdate}) {
         actionForm->addRow(box);
+    }
+    if (associate) {
+        // The database files open in this program from the file manager (this user only).
+        auto* button = new QPushButton(qs("ファイルの関連付け(&F)"), action);
+        button->setObjectName(QStringLiteral("associateButton"));
+        connect(button, &QPushButton::clicked, this, std::move(associate));
+        actionForm->addRow(button);
     }
     tabs->addTab(action, qs("動作"));
 

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 #include "database/engine/index/index_settings.h"
 #include "database/engine/index/list_cells.h"
@@ -19,8 +20,9 @@ namespace dalmir {
 class SettingsDialog : public QDialog {
 public:
     // database: the open database's own switches (再現マーク, 自動更新) shown on the first page.
+    // associate: what the button "ファイルの関連付け(&F)" does (none: no button).
     SettingsDialog(AppSettings& settings, database::IndexSettings& database,
-                   QWidget* parent = nullptr);
+                   QWidget* parent = nullptr, std::function<void()> associate = {});
     void accept() override;
 
 private:
