@@ -21,6 +21,8 @@ namespace viewer {
 
 // The time each side has (seconds): 持ち時間, then 秒読み per move once it is spent, or 加算 added
 // after every move (an increment replaces the byoyomi).
+inline constexpr int kMaxControlSeconds = 36000;  // what the sheet lets a control reach
+
 struct TimeControl {
     int initialSeconds = 600;
     int byoyomiSeconds = 10;
