@@ -30,6 +30,7 @@ void MainWindow::setUpGame() {
     m_turnTimer->setObjectName(QStringLiteral("turnTimer"));
     m_turnTimer->setInterval(1000);
     connect(m_turnTimer, &QTimer::timeout, this, [this] { showTurnClock(); });
+    m_input.setLock([this] { return m_engineGame && m_engineGame->engineToMove(); });
 }
 
 ChoiceSource MainWindow::choiceSource() {
