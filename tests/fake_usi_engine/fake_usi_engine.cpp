@@ -6,6 +6,7 @@
 //   --no-usiok           never answers "usi"; --no-readyok never answers "isready"
 //   --bestmove MOVE      answers every search with MOVE (an illegal one for the tests)
 //   --resign | --win     answers every search with "bestmove resign" / "bestmove win"
+//   --resign-after N     plays N moves, then resigns
 //   --mate N             scores the first line "mate N", the others "cp ... lowerbound"
 //   --flood N            prints N info lines per search before the result
 //   --garbage            prints a line no protocol knows before each search result
@@ -40,6 +41,7 @@ struct Script {
     std::string bestMove;
     bool resign = false;
     bool win = false;
+    int resignAfter = -1;
     int mate = 0;
     int flood = 0;
     bool garbage = false;
@@ -153,6 +155,9 @@ private:
     void finish() {
         if (m_script.garbage) say("this is no protocol line");
         if (m_script.resign) return say("bestmove resign");
+        if (m_script.resignAfter >= 0 && m_searches++ >= m_script.resignAfter) {
+            return say("bestmove resign");
+        }
         if (m_script.win) return say("bestmove win");
         if (!m_script.bestMove.empty()) return say("bestmove " + m_script.bestMove);
         if (m_lines.empty()) return say("bestmove resign");
@@ -164,6 +169,7 @@ private:
     Script m_script;
     core::Position m_position;
     int m_multiPv = 1;
+    int m_searches = 0;
     bool m_waiting = false;
     std::vector<std::vector<std::string>> m_lines;
 };
@@ -193,6 +199,8 @@ int main(int argc, char** argv) {
             s.bestMove = args[static_cast<std::size_t>(++i)];
         else if (a == "--resign")
             s.resign = true;
+        else if (a == "--resign-after" && more)
+            s.resignAfter = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
         else if (a == "--win")
             s.win = true;
         else if (a == "--mate" && more)

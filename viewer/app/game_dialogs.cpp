@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/notation/piece_text.h"
 #include "viewer/app/record_info_pages.h"
@@ -34,6 +35,22 @@ QDialogButtonBox* okCancel(QDialog* dialog) {
     return buttons;
 }
 
+// 人間 (no data) and the registered engines (their names as data).
+QComboBox* playerKindBox(const ChoiceSource& source, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->addItem(qs("人間"), QString());
+    for (const std::string& name : source.engineNames) {
+        box->addItem(QString::fromStdString(name), QString::fromStdString(name));
+    }
+    return box;
+}
+
+QSpinBox* secondsBox(int maximum, QWidget* parent) {
+    auto* box = new QSpinBox(parent);
+    box->setRange(0, maximum);
+    return box;
+}
+
 }  // namespace
 
 // ---- GamePlayersPage ----
@@ -47,7 +64,17 @@ GamePlayersPage::GamePlayersPage(const ChoiceSource& source, QWidget* parent)
       m_white(playerBox(source, this)),
       m_blackShort(new QLineEdit(this)),
       m_whiteShort(new QLineEdit(this)),
-      m_undecided(new QPushButton(qs("先手後手未定(&M)"), this)) {
+      m_undecided(new QPushButton(qs("先手後手未定(&M)"), this)),
+      m_blackPlayer(playerKindBox(source, this)),
+      m_whitePlayer(playerKindBox(source, this)),
+      m_initial(secondsBox(kMaxControlSeconds / 60, this)),
+      m_byoyomi(secondsBox(kMaxControlSeconds, this)),
+      m_increment(secondsBox(kMaxControlSeconds, this)) {
+    m_blackPlayer->setObjectName(QStringLiteral("blackPlayer"));
+    m_whitePlayer->setObjectName(QStringLiteral("whitePlayer"));
+    m_initial->setSuffix(qs(" 分"));
+    m_byoyomi->setSuffix(qs(" 秒"));
+    m_increment->setSuffix(qs(" 秒"));
     for (core::HandicapType t : offeredHandicaps()) {
         m_handicap->addItem(fromCp932(core::handicapName(t)), t);
     }
@@ -63,7 +90,17 @@ GamePlayersPage::GamePlayersPage(const ChoiceSource& source, QWidget* parent)
     grid->addWidget(new QLabel(qs("省略名："), this), 2, 2);
     grid->addWidget(m_whiteShort, 2, 3);
     grid->addWidget(m_undecided, 3, 1);
-    grid->setRowStretch(4, 1);
+    grid->addWidget(new QLabel(qs("先手の対局者："), this), 4, 0);
+    grid->addWidget(m_blackPlayer, 4, 1);
+    grid->addWidget(new QLabel(qs("後手の対局者："), this), 5, 0);
+    grid->addWidget(m_whitePlayer, 5, 1);
+    grid->addWidget(new QLabel(qs("持ち時間："), this), 6, 0);
+    grid->addWidget(m_initial, 6, 1);
+    grid->addWidget(new QLabel(qs("秒読み："), this), 7, 0);
+    grid->addWidget(m_byoyomi, 7, 1);
+    grid->addWidget(new QLabel(qs("加算："), this), 7, 2);
+    grid->addWidget(m_increment, 7, 3);
+    grid->setRowStretch(8, 1);
     connect(m_handicap, &QComboBox::currentIndexChanged, this, [this] { followHandicap(); });
     connect(m_undecided, &QPushButton::clicked, this, [this] {
         auto [black, white] = undecidedNames(handicap());
@@ -90,6 +127,16 @@ void GamePlayersPage::showFields(const NewGameFields& fields) {
     m_white->setValue(fields.white);
     m_blackShort->setText(fromCp932(fields.blackShort));
     m_whiteShort->setText(fromCp932(fields.whiteShort));
+    // An engine no longer registered leaves its side to a human.
+    const auto choose = [](QComboBox* box, const std::string& engine) {
+        const int i = engine.empty() ? 0 : box->findData(QString::fromStdString(engine));
+        box->setCurrentIndex(std::max(i, 0));
+    };
+    choose(m_blackPlayer, fields.players.blackEngine);
+    choose(m_whitePlayer, fields.players.whiteEngine);
+    m_initial->setValue(fields.players.time.initialSeconds / 60);
+    m_byoyomi->setValue(fields.players.time.byoyomiSeconds);
+    m_increment->setValue(fields.players.time.incrementSeconds);
     followHandicap();
 }
 
@@ -99,6 +146,11 @@ void GamePlayersPage::collect(NewGameFields& fields) const {
     fields.white = m_white->value();
     fields.blackShort = toCp932(m_blackShort->text());
     fields.whiteShort = toCp932(m_whiteShort->text());
+    fields.players.blackEngine = m_blackPlayer->currentData().toString().toStdString();
+    fields.players.whiteEngine = m_whitePlayer->currentData().toString().toStdString();
+    fields.players.time.initialSeconds = m_initial->value() * 60;
+    fields.players.time.byoyomiSeconds = m_byoyomi->value();
+    fields.players.time.incrementSeconds = m_increment->value();
 }
 
 // ---- NewGameSheet ----

@@ -8,8 +8,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <string>
+#include <vector>
 
 #include "viewer/app/info_field_combo.h"
 #include "viewer/logic/document_ui.h"
@@ -26,10 +28,13 @@ struct ChoiceSource {
     const Settings* settings = nullptr;
     const Histories* histories = nullptr;
     std::string folder;
+    // The registered engines' names (UTF-8), offered as players.
+    std::vector<std::string> engineNames;
 };
 
 // 手合割, the 先手 and 後手 names (下手 and 上手 in a handicap game) with their short names and the
-// button "先手後手未定(&M)".
+// button "先手後手未定(&M)"; who plays each side (人間 or a registered engine) and the time
+// control.
 class GamePlayersPage : public QWidget {
     Q_OBJECT
 public:
@@ -45,6 +50,11 @@ public:
     QLabel* blackLabel() const { return m_blackLabel; }
     QLabel* whiteLabel() const { return m_whiteLabel; }
     QPushButton* undecidedButton() const { return m_undecided; }
+    QComboBox* blackPlayerBox() const { return m_blackPlayer; }
+    QComboBox* whitePlayerBox() const { return m_whitePlayer; }
+    QSpinBox* initialMinutesBox() const { return m_initial; }
+    QSpinBox* byoyomiBox() const { return m_byoyomi; }
+    QSpinBox* incrementBox() const { return m_increment; }
 
 private:
     core::HandicapType handicap() const;
@@ -58,6 +68,11 @@ private:
     QLineEdit* m_blackShort;
     QLineEdit* m_whiteShort;
     QPushButton* m_undecided;
+    QComboBox* m_blackPlayer;
+    QComboBox* m_whitePlayer;
+    QSpinBox* m_initial;
+    QSpinBox* m_byoyomi;
+    QSpinBox* m_increment;
 };
 
 // The sheet "新規対局".

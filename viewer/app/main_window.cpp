@@ -722,6 +722,10 @@ void MainWindow::toggleEditing() {
 
 void MainWindow::typedMoveDialog() {
     if (m_doc.mode() != ViewerMode::Playing) return;
+    if (m_engineGame && m_engineGame->engineToMove()) {
+        m_doc.warningSound();
+        return;
+    }
     CSasiteDlg dialog(this);
     for (;;) {
         std::optional<std::string> text = m_typedMoveSource ? m_typedMoveSource() : dialog.ask();

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +32,7 @@
 #include "viewer/logic/move_input.h"
 #include "viewer/logic/settings_pages.h"
 #include "viewer/logic/sounds.h"
+#include "viewer/platform/usi_process.h"
 #include "viewer/settings/history.h"
 #include "viewer/settings/list_file.h"
 
@@ -125,6 +127,8 @@ public:
         std::function<std::optional<NewGameFields>(const NewGameFields&)> source) {
         m_newGameSource = std::move(source);
     }
+    // The game with engines under way or last played (nullptr: none since the window opened).
+    EngineGame* engineGame() { return m_engineGame.get(); }
     // The one-second timer of the running turn clock.
     QTimer* turnTimer() const { return m_turnTimer; }
     // The context menu of the mode, as built for a right click (shift: Shift was held).
@@ -197,6 +201,9 @@ private:
     void followGameClock();
     void showTurnClock();
     ChoiceSource choiceSource();
+    // Starts the engines of a new game's players (nothing when both are human).
+    void startEngineGame(const GamePlayers& players);
+    void endEngineGame();
 
     // Navigation and replay (main_window_navigation.cpp).
     void setUpNavigation();
@@ -281,6 +288,11 @@ private:
     PieceSoundTest m_pieceSoundTest;
     QTimer* m_turnTimer = nullptr;
     std::function<std::optional<NewGameFields>(const NewGameFields&)> m_newGameSource;
+    GamePlayers m_chosenPlayers;  // of the sheet just accepted
+    std::unique_ptr<EngineGame> m_engineGame;
+    // Declared after the game they report to, so that they go first.
+    std::array<std::unique_ptr<UsiProcess>, 2> m_gameProcesses;
+    bool m_engineUpdateQueued = false;
     Histories m_histories;
     bool m_historiesRead = false;
     QWidget* m_commentWindow = nullptr;

@@ -1,15 +1,27 @@
 // The main window's part in game play: the sheet and the dialogs it shows for viewer/logic's
 // game commands, and the one-second timer that redraws the running turn clock.
+#include <QElapsedTimer>
 #include <QFile>
 
 #include "viewer/app/main_window.h"
+#include "viewer/app/main_window_engine.h"
 #include "viewer/logic/open_commands.h"
+#include "viewer/platform/engine_store.h"
 
 namespace viewer {
 
 namespace {
 
 std::string nativeFolder(const QString& folder) { return QFile::encodeName(folder).toStdString(); }
+
+std::int64_t steadyMs() {
+    static QElapsedTimer timer = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return timer.elapsed();
+}
 
 }  // namespace
 
@@ -18,16 +30,56 @@ void MainWindow::setUpGame() {
     m_turnTimer->setObjectName(QStringLiteral("turnTimer"));
     m_turnTimer->setInterval(1000);
     connect(m_turnTimer, &QTimer::timeout, this, [this] { showTurnClock(); });
+    m_input.setLock([this] { return m_engineGame && m_engineGame->engineToMove(); });
 }
 
 ChoiceSource MainWindow::choiceSource() {
-    return ChoiceSource{&m_settings, &histories(), nativeFolder(m_context.programFolder)};
+    ChoiceSource source{&m_settings, &histories(), nativeFolder(m_context.programFolder), {}};
+    if (m_engines) {
+        for (const EngineEntry& e : m_engines->engines()) source.engineNames.push_back(e.name);
+    }
+    return source;
 }
 
 void MainWindow::startNewGame() {
     if (m_input.held()) m_input.putBack();
     HistoryPlace place{&histories(), nativeFolder(m_context.programFolder)};
-    (void)newGame(m_doc, m_clock, *this, place);
+    m_chosenPlayers = {};
+    if (!newGame(m_doc, m_clock, *this, place)) return;
+    startEngineGame(m_chosenPlayers);
+}
+
+void MainWindow::endEngineGame() {
+    // The processes first: they report to the game.
+    for (auto& process : m_gameProcesses) process.reset();
+    m_engineGame.reset();
+}
+
+void MainWindow::startEngineGame(const GamePlayers& players) {
+    endEngineGame();
+    if (!players.anyEngine() || !isPlaying(m_doc.mode())) return;
+    m_engineGame = std::make_unique<EngineGame>(m_doc, m_clock, steadyMs);
+    const std::array<std::pair<core::SideByte, std::string>, 2> sides{
+        std::pair{core::kSideBlack, players.blackEngine},
+        std::pair{core::kSideWhite, players.whiteEngine}};
+    for (std::size_t i = 0; i < sides.size(); ++i) {
+        const auto& [side, name] = sides[i];
+        if (name.empty()) continue;
+        const EngineEntry* entry = nullptr;
+        for (const EngineEntry& e : m_engines->engines()) {
+            if (e.name == name) entry = &e;
+        }
+        if (!entry) {
+            // The list changed under the sheet: that side is left to the user.
+            showMessage(core::sjis("エンジンが登録されていません：") + core::utf8ToCp932(name).text,
+                        core::sjis("対局"));
+            continue;
+        }
+        m_gameProcesses[i] = std::make_unique<UsiProcess>(m_engineGame->events(side));
+        m_engineGame->attach(side, &m_gameProcesses[i]->engine());
+        m_gameProcesses[i]->start(*entry);
+    }
+    m_engineGame->begin(players.time);
 }
 
 void MainWindow::resumeFromSuspension(bool askForOpen) {
@@ -36,16 +88,21 @@ void MainWindow::resumeFromSuspension(bool askForOpen) {
 }
 
 bool MainWindow::newGameSheet(NewGameFields& fields) {
+    const bool remember = !m_context.profileName.isEmpty();
+    if (remember) fields.players = loadGamePlayers(m_context.profileName);
     if (m_newGameSource) {
         std::optional<NewGameFields> chosen = m_newGameSource(fields);
         if (!chosen) return false;
         fields = *chosen;
-        return true;
+    } else {
+        if (m_quiet) return false;
+        NewGameSheet sheet(choiceSource(), fields, this);
+        if (sheet.exec() != QDialog::Accepted) return false;
+        fields = sheet.fields();
     }
-    if (m_quiet) return false;
-    NewGameSheet sheet(choiceSource(), fields, this);
-    if (sheet.exec() != QDialog::Accepted) return false;
-    fields = sheet.fields();
+    nameEnginePlayers(fields);
+    m_chosenPlayers = fields.players;
+    if (remember) saveGamePlayers(fields.players, m_context.profileName);
     return true;
 }
 
@@ -68,6 +125,14 @@ GameSaveChoice MainWindow::askGameSave(const std::string& recordName) {
 }
 
 void MainWindow::followGameClock() {
+    // The engines look at the record once the change that called here is over.
+    if (m_engineGame && m_engineGame->active() && !m_engineUpdateQueued) {
+        m_engineUpdateQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_engineUpdateQueued = false;
+            if (m_engineGame) m_engineGame->update();
+        });
+    }
     if (!m_turnTimer) return;
     if (isPlaying(m_doc.mode())) {
         if (!m_turnTimer->isActive()) m_turnTimer->start();

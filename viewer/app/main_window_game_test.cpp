@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <utility>
 
 #include "core/text/sjis.h"
 #include "tests/support/qt_application.h"
 #include "viewer/app/game_dialogs.h"
+#include "viewer/app/main_window_engine.h"
 #include "viewer/app/record_info_pages.h"
 #include "viewer/app/window_test_context.h"
 
@@ -78,7 +80,7 @@ TEST_F(GameWindowTest, CancelledSheetStaysViewing) {
 TEST_F(GameWindowTest, PlayersPageFollowsTheHandicap) {
     Histories histories;
     NewGameFields fields = newGameDefaults(store);
-    NewGameSheet sheet(ChoiceSource{&settings, &histories, {}}, fields);
+    NewGameSheet sheet(ChoiceSource{&settings, &histories, {}, {}}, fields);
     sheet.show();
     GamePlayersPage* page = sheet.playersPage();
     EXPECT_EQ(sheet.windowTitle(), QString::fromUtf8("新規対局"));
@@ -103,7 +105,7 @@ TEST_F(GameWindowTest, PlayersPageFollowsTheHandicap) {
 TEST_F(GameWindowTest, PlayerNamesDialogOffersUndecidedNames) {
     Histories histories;
     histories[HistoryField::Players].add(sjis("前の相手"));
-    PlayerNamesDlg dialog(ChoiceSource{&settings, &histories, {}}, sjis("甲"), sjis("乙"),
+    PlayerNamesDlg dialog(ChoiceSource{&settings, &histories, {}, {}}, sjis("甲"), sjis("乙"),
                           core::kHandicapEven);
     EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("対局者名変更"));
     EXPECT_EQ(dialog.blackBox()->currentText(), QString::fromUtf8("甲"));
@@ -111,6 +113,80 @@ TEST_F(GameWindowTest, PlayerNamesDialogOffersUndecidedNames) {
     QTest::mouseClick(dialog.undecidedButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.black(), sjis("先手"));
     EXPECT_EQ(dialog.white(), sjis("後手"));
+}
+
+// The players page offers the registered engines for each side and the time control, and hands
+// them back with the other values.
+TEST_F(GameWindowTest, PlayersPageChoosesEnginesAndTimes) {
+    Histories histories;
+    NewGameFields fields = newGameDefaults(store);
+    fields.players.whiteEngine = "Gone";  // no longer registered: a human plays White
+    fields.players.time = TimeControl{300, 0, 5};
+    ChoiceSource source{&settings, &histories, "", {"Alpha", "Beta"}};
+    NewGameSheet sheet(source, fields);
+    GamePlayersPage* page = sheet.playersPage();
+    ASSERT_EQ(page->blackPlayerBox()->count(), 3);
+    EXPECT_EQ(page->whitePlayerBox()->currentIndex(), 0);
+    EXPECT_EQ(page->initialMinutesBox()->value(), 5);
+    EXPECT_EQ(page->incrementBox()->value(), 5);
+    page->blackPlayerBox()->setCurrentIndex(2);
+    page->byoyomiBox()->setValue(30);
+    page->incrementBox()->setValue(0);
+    const NewGameFields chosen = sheet.fields();
+    EXPECT_EQ(chosen.players.blackEngine, "Beta");
+    EXPECT_EQ(chosen.players.whiteEngine, "");
+    EXPECT_EQ(chosen.players.time, (TimeControl{300, 30, 0}));
+}
+
+// Two fake engines play each other without blocking the window; Black's resigns at its fourth
+// turn, and the game ends with 投了 and the engines' names as players.
+TEST_F(GameWindowTest, EnginesPlayEachOtherUntilOneResigns) {
+    qputenv("FAKE_USI_ARGS", "--resign-after 3");
+    auto w = makeWindow();
+    w->engines()->setEngines({EngineEntry{"Fake", FAKE_USI_ENGINE, {}}});
+    w->setNewGameSource([](const NewGameFields&) -> std::optional<NewGameFields> {
+        NewGameFields f;
+        f.players.blackEngine = "Fake";
+        f.players.whiteEngine = "Fake";
+        f.players.time = TimeControl{60, 1, 0};
+        return f;
+    });
+    w->action(QStringLiteral("newGame"))->trigger();
+    ASSERT_NE(w->engineGame(), nullptr);
+    EXPECT_TRUE(w->engineGame()->active());
+    EXPECT_EQ(w->document().mode(), ViewerMode::Playing);
+    QTRY_COMPARE_WITH_TIMEOUT(w->document().mode(), ViewerMode::Viewing, 15000);
+    qunsetenv("FAKE_USI_ARGS");
+    EXPECT_EQ(store.currentPly(), 7);
+    EXPECT_EQ(store.node(store.current()).to, core::terminalByte(core::TerminalCode::Resign));
+    EXPECT_EQ(store.playerName(core::PlayerField::Black), "Fake");
+    EXPECT_FALSE(w->engineGame()->active());
+    ASSERT_FALSE(w->shownMessages().empty());
+    EXPECT_EQ(w->shownMessages().back(), sjis("棋譜を保存しますか？"));
+}
+
+// A human plays Black against the engine: the engine answers the move typed at the board, and
+// the human's resignation ends its game.
+TEST_F(GameWindowTest, EngineAnswersTheHumansMove) {
+    auto w = makeWindow();
+    w->engines()->setEngines({EngineEntry{"Fake", FAKE_USI_ENGINE, {}}});
+    w->setNewGameSource([](const NewGameFields&) -> std::optional<NewGameFields> {
+        NewGameFields f;
+        f.players.whiteEngine = "Fake";
+        return f;
+    });
+    w->action(QStringLiteral("newGame"))->trigger();
+    EXPECT_FALSE(w->engineGame()->engineToMove());
+    std::optional<std::string> typed = "7677";
+    w->setTypedMoveSource([&typed] { return std::exchange(typed, std::nullopt); });
+    QTest::keyClick(w->board(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(store.currentPly(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(store.currentPly(), 2, 15000);
+    EXPECT_EQ(w->document().mode(), ViewerMode::Playing);
+    EXPECT_FALSE(w->engineGame()->engineToMove());
+    w->action(QStringLiteral("resign"))->trigger();
+    EXPECT_EQ(w->document().mode(), ViewerMode::Viewing);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->engineGame()->active(), 5000);
 }
 
 }  // namespace

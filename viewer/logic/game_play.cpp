@@ -330,4 +330,13 @@ void changePlayerNames(CTavrelDoc& doc, GameUi& gameUi) {
     doc.ui().documentChanged();
 }
 
+void nameEnginePlayers(NewGameFields& fields) {
+    if (fields.black.empty() && !fields.players.blackEngine.empty()) {
+        fields.black = core::utf8ToCp932(fields.players.blackEngine).text;
+    }
+    if (fields.white.empty() && !fields.players.whiteEngine.empty()) {
+        fields.white = core::utf8ToCp932(fields.players.whiteEngine).text;
+    }
+}
+
 }  // namespace viewer

@@ -16,6 +16,7 @@
 #include "core/record/record_store.h"
 #include "core/templates/date_time_snapshot.h"
 #include "viewer/logic/document.h"
+#include "viewer/logic/engine_game.h"
 #include "viewer/logic/info_fields.h"
 #include "viewer/logic/play_move.h"
 #include "viewer/settings/history.h"
@@ -76,7 +77,12 @@ struct NewGameFields {
     std::string whiteShort;
     // The event page and the date and user-field page, in the order the pages show them.
     std::vector<std::pair<core::HeaderField, std::string>> header;
+    // Who plays each side (a human or a registered engine) and the time control.
+    GamePlayers players;
 };
+
+// A side an engine plays gets the engine's name when the sheet left the player's name empty.
+void nameEnginePlayers(NewGameFields& fields);
 
 // The handicaps the sheet offers, in its order: 平手 and the set-ups 1..13.
 std::vector<core::HandicapType> offeredHandicaps();

@@ -57,6 +57,10 @@ void MoveInput::press(const BoardGeometry& g, Point p, Modifiers modifiers) {
     }
     ViewerMode mode = m_doc.mode();
     bool playing = mode == ViewerMode::Playing;
+    if (playing && m_locked && m_locked()) {
+        m_doc.warningSound();
+        return;
+    }
     bool editing = mode == ViewerMode::Editing;
     if (!playing && !editing) return;
     const core::Position& pos = m_doc.store().position();

@@ -5,6 +5,7 @@
 // calls and draws the held piece; the document's mode says whether a piece is held.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "viewer/logic/board_hit.h"
@@ -29,6 +30,8 @@ public:
     MoveInput(CTavrelDoc& doc, MoveClock& clock) : m_doc(doc), m_clock(clock) {}
 
     const std::optional<HeldPiece>& held() const { return m_held; }
+    // While locked() holds (an engine is to move) no piece is picked up in play.
+    void setLock(std::function<bool()> locked) { m_locked = std::move(locked); }
 
     // The left button pressed at p: picks up a piece of the side to move (in play) or any piece
     // (in editing). While a piece is held it puts it down instead (the keyboard's Enter).
@@ -52,6 +55,7 @@ private:
     CTavrelDoc& m_doc;
     MoveClock& m_clock;
     std::optional<HeldPiece> m_held;
+    std::function<bool()> m_locked;
 };
 
 // The text shown for a refused move by its legality result (CP932): "二歩です。" for 13,

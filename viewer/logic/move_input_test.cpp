@@ -60,6 +60,18 @@ TEST_F(MoveInputTest, PickUpFollowsTheSideToMoveAndPutsBack) {
     EXPECT_TRUE(clock.running());
 }
 
+// While an engine is to move the board picks up nothing; afterwards it does again.
+TEST_F(MoveInputTest, LockedInputPicksUpNothing) {
+    bool locked = true;
+    input.setLock([&locked] { return locked; });
+    input.press(g, centre(77), {});
+    EXPECT_FALSE(input.held());
+    EXPECT_EQ(ui.beeps, 1);
+    locked = false;
+    drag(77, 76);
+    EXPECT_EQ(store.currentPly(), 1);
+}
+
 TEST_F(MoveInputTest, ACommandEndingTheGameDropsTheHeldPiece) {
     input.press(g, centre(77), {});
     ASSERT_TRUE(input.held());

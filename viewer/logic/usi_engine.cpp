@@ -318,7 +318,7 @@ void UsiEngine::quit() {
         m_state = State::Ended;
         return;
     }
-    if (searching()) m_link.send("stop");
+    if (searching() && !m_stopSent) m_link.send("stop");
     m_link.send("quit");
     m_state = State::Quitting;
     m_deadline = m_clock() + m_timeouts.quit;

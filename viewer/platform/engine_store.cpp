@@ -53,4 +53,35 @@ void saveEngines(const std::vector<EngineEntry>& list, const QString& product) {
     s.sync();
 }
 
+GamePlayers loadGamePlayers(const QString& product) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VESK"), product);
+    s.beginGroup(QStringLiteral("EngineGame"));
+    GamePlayers p;
+    p.blackEngine = s.value(QStringLiteral("blackEngine")).toString().toStdString();
+    p.whiteEngine = s.value(QStringLiteral("whiteEngine")).toString().toStdString();
+    // Values out of the sheet's ranges (a hand-edited profile) fall back to the defaults.
+    const auto seconds = [&s](const QString& key, int fallback) {
+        bool ok = false;
+        const int v = s.value(key, fallback).toInt(&ok);
+        return ok && v >= 0 && v <= kMaxControlSeconds ? v : fallback;
+    };
+    p.time.initialSeconds = seconds(QStringLiteral("initialSeconds"), p.time.initialSeconds);
+    p.time.byoyomiSeconds = seconds(QStringLiteral("byoyomiSeconds"), p.time.byoyomiSeconds);
+    p.time.incrementSeconds = seconds(QStringLiteral("incrementSeconds"), p.time.incrementSeconds);
+    s.endGroup();
+    return p;
+}
+
+void saveGamePlayers(const GamePlayers& players, const QString& product) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VESK"), product);
+    s.beginGroup(QStringLiteral("EngineGame"));
+    s.setValue(QStringLiteral("blackEngine"), qs(players.blackEngine));
+    s.setValue(QStringLiteral("whiteEngine"), qs(players.whiteEngine));
+    s.setValue(QStringLiteral("initialSeconds"), players.time.initialSeconds);
+    s.setValue(QStringLiteral("byoyomiSeconds"), players.time.byoyomiSeconds);
+    s.setValue(QStringLiteral("incrementSeconds"), players.time.incrementSeconds);
+    s.endGroup();
+    s.sync();
+}
+
 }  // namespace viewer

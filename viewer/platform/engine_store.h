@@ -6,11 +6,17 @@
 #include <QString>
 #include <vector>
 
+#include "viewer/logic/engine_game.h"
 #include "viewer/logic/engine_list.h"
 
 namespace viewer {
 
 std::vector<EngineEntry> loadEngines(const QString& product);
 void saveEngines(const std::vector<EngineEntry>& list, const QString& product);
+
+// The players and the time control chosen for the last new game (section "EngineGame"); the
+// defaults of TimeControl before the first.
+GamePlayers loadGamePlayers(const QString& product);
+void saveGamePlayers(const GamePlayers& players, const QString& product);
 
 }  // namespace viewer

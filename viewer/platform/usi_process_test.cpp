@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -130,6 +131,26 @@ TEST(EngineStore, RoundTripInTheProfile) {
     EXPECT_EQ(loadEngines(QStringLiteral("TavrelTest")), list);
     saveEngines({}, QStringLiteral("TavrelTest"));
     EXPECT_TRUE(loadEngines(QStringLiteral("TavrelTest")).empty());
+}
+
+// The players of the last new game come back; a hand-edited time out of range falls back.
+TEST(EngineStore, GamePlayersAreRemembered) {
+    QStandardPaths::setTestModeEnabled(true);
+    const QString product = QStringLiteral("TavrelGameTest");
+    EXPECT_EQ(loadGamePlayers(product).time, TimeControl{});
+    const GamePlayers chosen{"一号", "", TimeControl{900, 30, 0}};
+    saveGamePlayers(chosen, product);
+    EXPECT_EQ(loadGamePlayers(product), chosen);
+    {
+        QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VESK"), product);
+        s.setValue(QStringLiteral("EngineGame/byoyomiSeconds"), -3);
+        s.setValue(QStringLiteral("EngineGame/incrementSeconds"), QStringLiteral("many"));
+    }
+    const GamePlayers read = loadGamePlayers(product);
+    EXPECT_EQ(read.time.byoyomiSeconds, TimeControl{}.byoyomiSeconds);
+    EXPECT_EQ(read.time.incrementSeconds, 0);
+    EXPECT_EQ(read.time.initialSeconds, 900);
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VESK"), product).clear();
 }
 
 }  // namespace
