@@ -73,6 +73,24 @@ int directionIndex(int offset) {
     return -1;
 }
 
+// The offsets (Black's view) of the directions each piece type moves in, count first.
+struct StepList {
+    std::uint8_t count = 0;
+    std::array<std::int8_t, kDirectionCount> offsets{};
+};
+constexpr std::array<StepList, 16> makeStepLists() {
+    std::array<StepList, 16> lists{};
+    for (std::size_t type = 0; type < lists.size(); ++type) {
+        for (std::size_t dir = 0; dir < kDirectionCount; ++dir) {
+            if (kPieceMoves[type][dir] == kMoveNone) continue;
+            lists[type].offsets[lists[type].count++] =
+                static_cast<std::int8_t>(kDirectionOffsets[dir]);
+        }
+    }
+    return lists;
+}
+constexpr std::array<StepList, 16> kStepLists = makeStepLists();
+
 // Direction words in CP932, by code.
 const std::array<std::string, kDirectionWordCount>& words() {
     static const std::array<std::string, kDirectionWordCount> w{
@@ -334,11 +352,13 @@ std::uint8_t computeNotationHint(const Position& before, int origin, int destina
             if (isSquare(sq)) consider(sq);
         }
     } else {
-        // A piece that steps stands next to the destination or a knight's jump away.
-        static constexpr std::array<int, 12> kAround{1,  -1,  9,  -9,  10, -10,
-                                                     11, -11, 12, -12, 8,  -8};
-        for (int offset : kAround) {
-            if (isSquare(dest + offset)) consider(dest + offset);
+        // A piece that steps stands one of its own steps short of the destination: look only
+        // there (a pawn never has a rival).
+        const StepList& steps = kStepLists[static_cast<std::size_t>(pieceType(mover))];
+        const int sign = side == kSideBlack ? 1 : -1;
+        for (int i = 0; i < steps.count; ++i) {
+            int sq = dest - steps.offsets[static_cast<std::size_t>(i)] * sign;
+            if (isSquare(sq) && before.cells[static_cast<std::size_t>(sq)] == mover) consider(sq);
         }
     }
     if (otherCount == 0) return hint | kHintUnique;
