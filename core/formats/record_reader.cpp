@@ -433,6 +433,12 @@ private:
     bool m_hadNewline = false;
     // The node last read on the current line of play: comments after a move line belong to it.
     NodeIndex m_lastNode = kRootNode;
+    // What rule checking knows about the kings at node m_kingsNode (nothing at any other node):
+    // the king of the side to move is not attacked (m_moverSafe), the other king is not
+    // attacked (m_otherSafe). Lets most moves skip the full search for attackers.
+    NodeIndex m_kingsNode = kNoNode;
+    bool m_moverSafe = false;
+    bool m_otherSafe = false;
     AddMode m_savedAddMode = AddMode::Branch;
 };
 
@@ -786,7 +792,8 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
     }
     int to = destination | (promote ? kPromoteFlag : 0);
     MoveCheckResult check = MoveCheckResult::Legal;
-    if (m_options.ruleCheck) check = checkMove(p, origin, to, side);
+    const bool kingsKnown = m_store.current() == m_kingsNode;
+    if (m_options.ruleCheck) check = checkMove(p, origin, to, side, kingsKnown && m_moverSafe);
     AddResult r = m_store.addAndAdvance(kAddStoreAll, packMove(origin, to),
                                         static_cast<std::uint16_t>(std::clamp(seconds, 0, 65535)));
     if (r == AddResult::CapacityReached) return MoveOutcome::Capacity;
@@ -795,6 +802,13 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         return MoveOutcome::Error;
     }
     m_lastNode = m_store.current();
+    if (m_options.ruleCheck) {
+        // The mover's king is safe now exactly when the move was legal; the other king, safe
+        // before, is safe unless this move attacks it.
+        m_kingsNode = m_store.current();
+        m_moverSafe = kingsKnown && m_otherSafe && !givesCheck(p, origin, to, side);
+        m_otherSafe = check == MoveCheckResult::Legal;
+    }
     if (check != MoveCheckResult::Legal) warnRule(check, text, ply);
     return MoveOutcome::Added;
 }
