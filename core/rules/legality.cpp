@@ -126,7 +126,7 @@ struct Line {
 constexpr std::array<std::int8_t, 23> kDirOfStep{
     1, 0, 7, -1, -1, -1, -1, -1, -1, -1, 2, -1, 6, -1, -1, -1, -1, -1, -1, -1, 3, 4, 5,
 };
-Line lineBetween(int o, int from, int to) {
+constexpr Line computeLine(int o, int from, int to) {
     int df = fileOf(to) - fileOf(from);
     int dr = rankOf(to) - rankOf(from);
     if (o != 0) {
@@ -143,6 +143,32 @@ Line lineBetween(int o, int from, int to) {
     }
     if (adf == 1 && dr == -2) return {df < 0 ? 8 : 9, true};
     return {};
+}
+
+// computeLine for every pair of squares: the direction in the low four bits (15 for none), 16
+// when adjacent.
+using LineTable = std::array<std::array<std::array<std::uint8_t, 100>, 100>, 2>;
+constexpr LineTable makeLines() {
+    LineTable t{};
+    for (int o = 0; o < 2; ++o) {
+        for (int from = 0; from < 100; ++from) {
+            for (int to = 0; to < 100; ++to) {
+                Line line;
+                if (isSquare(from) && isSquare(to)) line = computeLine(o, from, to);
+                t[at(o)][at(from)][at(to)] = static_cast<std::uint8_t>(
+                    (line.dir < 0 ? 15 : line.dir) | (line.adjacent ? 16 : 0));
+            }
+        }
+    }
+    return t;
+}
+constexpr LineTable kLines = makeLines();
+
+// The line from square `from` to square `to` oriented for o (both squares).
+Line lineBetween(int o, int from, int to) {
+    const std::uint8_t code = kLines[at(o)][at(from)][at(to)];
+    const int dir = code & 15;
+    return {dir == 15 ? -1 : dir, (code & 16) != 0};
 }
 
 // Whether the piece on square from can move to square to (any square not holding a piece of
