@@ -337,6 +337,24 @@ constexpr std::int64_t kMaxMoveSeconds = 65535;
 // " (" minutes ":" seconds, as the time field of a KIF move line. Each number has at most nine
 // significant digits, so the sum never overflows; the caller holds it to kMaxMoveSeconds.
 std::optional<std::int64_t> readTime(std::string_view s) {
+    // The usual form first: one or more spaces, "(", a space and one or two digits of minutes,
+    // ":", two digits of seconds and the rest of the field.
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    if (s.size() - i >= 6 && s[i] == '(') {
+        const char* p = s.data() + i + 1;
+        auto digit = [](char c) { return static_cast<unsigned char>(c - '0') <= 9; };
+        int k = p[0] == ' ' ? 1 : 0;
+        if (digit(p[k]) && p + k + 4 < s.data() + s.size()) {
+            int minutes = p[k] - '0';
+            ++k;
+            if (digit(p[k])) minutes = minutes * 10 + (p[k++] - '0');
+            if (p + k + 3 <= s.data() + s.size() && p[k] == ':' && digit(p[k + 1]) &&
+                digit(p[k + 2]) && (p + k + 3 == s.data() + s.size() || !digit(p[k + 3]))) {
+                return std::int64_t{minutes} * 60 + (p[k + 1] - '0') * 10 + (p[k + 2] - '0');
+            }
+        }
+    }
     s = skipAsciiSpace(s);
     if (!s.starts_with('(')) return std::nullopt;
     s.remove_prefix(1);

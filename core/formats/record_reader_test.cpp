@@ -85,6 +85,22 @@ TEST_F(ReaderTest, KifMoveLineWithTime) {
 
 // A time too large for a move (65535 seconds at most) is held at that limit with a warning,
 // however many digits it has; the reader never computes with an overflowing number.
+// The time field's forms: two-digit minutes, no space after "(", longer numbers, one-digit
+// seconds and a space after the colon all read as minutes and seconds.
+TEST_F(ReaderTest, KifTimeFieldForms) {
+    EXPECT_EQ(read({"手合割：平手", "   1 ７六歩(77)   (12:34/00:12:34)",
+                    "   2 ３四歩(33)   (0:07/00:00:07)", "   3 ２六歩(27)   (123:45/02:03:45)",
+                    "   4 ８四歩(83)   ( 1:5/00:01:05)", "   5 ２五歩(26)   ( 2: 06/00:02:06)",
+                    "   6 ８五歩(84)   ( 0:100/00:01:40)", "   7 ７八金(69)   (-1:00/00:00:00)",
+                    "   8 ３二金(41)   ( 3:05)"})
+                  .result,
+              ReadResult::Ok);
+    const std::vector<int> want{754, 7, 7425, 65, 126, 100, 0, 185};
+    for (int ply = 1; ply <= 8; ++ply) {
+        EXPECT_EQ(nodeAt(ply).seconds, want[static_cast<std::size_t>(ply - 1)]) << ply;
+    }
+}
+
 TEST_F(ReaderTest, KifTimeTooLargeIsWarnedAndHeldAtTheLimit) {
     EXPECT_EQ(
         read({"   1 ７六歩(77)   (444444444:00/00:00:01)", "   2 ３四歩(33)   (1092:15/00:00:01)",
