@@ -375,7 +375,8 @@ std::size_t sideMarkLength(std::string_view s) {
     // Every mark starts with 0x81 or 0xF0.
     if (s.size() < 2 || (s[0] != '\x81' && s[0] != '\xF0')) return 0;
     for (const std::string& m : vocab().marks) {
-        if (s.starts_with(m)) return m.size();
+        // Most characters differ from every mark in the first two bytes already.
+        if (m.size() >= 2 && m[1] == s[1] && m[0] == s[0] && s.starts_with(m)) return m.size();
     }
     return 0;
 }
