@@ -66,11 +66,20 @@ bool fits(int code, int direction, int type) {
 }
 
 // Index in the piece movement table of an offset (Black's view); -1 if none.
-int directionIndex(int offset) {
+constexpr std::array<std::int8_t, 25> makeDirectionIndexes() {
+    std::array<std::int8_t, 25> t{};
+    for (auto& i : t) i = -1;
     for (int i = 0; i < kDirectionCount; ++i) {
-        if (kDirectionOffsets[static_cast<std::size_t>(i)] == offset) return i;
+        t[static_cast<std::size_t>(kDirectionOffsets[static_cast<std::size_t>(i)] + 12)] =
+            static_cast<std::int8_t>(i);
     }
-    return -1;
+    return t;
+}
+constexpr std::array<std::int8_t, 25> kDirectionIndexes = makeDirectionIndexes();
+
+int directionIndex(int offset) {
+    if (offset < -12 || offset > 12) return -1;
+    return kDirectionIndexes[static_cast<std::size_t>(offset + 12)];
 }
 
 // The offsets (Black's view) of the directions each piece type moves in, count first.
