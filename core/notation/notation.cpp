@@ -423,9 +423,11 @@ int readDirectionWord(std::string_view text, std::size_t& length) {
     if (text.size() < 2) return 0;
     auto lead = static_cast<unsigned char>(text[0]);
     if (lead < 0x88 || lead > 0x92) return 0;
+    const auto& all = words();
     for (std::uint8_t c : kReadOrder) {
-        std::string_view w = directionWord(c);
-        if (text.starts_with(w)) {
+        std::string_view w = all[c];
+        // Every word is two or four bytes: the first character decides most tests.
+        if (w[0] == text[0] && w[1] == text[1] && text.starts_with(w)) {
             length = w.size();
             return c;
         }
