@@ -337,6 +337,24 @@ constexpr std::int64_t kMaxMoveSeconds = 65535;
 // " (" minutes ":" seconds, as the time field of a KIF move line. Each number has at most nine
 // significant digits, so the sum never overflows; the caller holds it to kMaxMoveSeconds.
 std::optional<std::int64_t> readTime(std::string_view s) {
+    // The usual form first: one or more spaces, "(", a space and one or two digits of minutes,
+    // ":", two digits of seconds and the rest of the field.
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    if (s.size() - i >= 6 && s[i] == '(') {
+        const char* p = s.data() + i + 1;
+        auto digit = [](char c) { return static_cast<unsigned char>(c - '0') <= 9; };
+        int k = p[0] == ' ' ? 1 : 0;
+        if (digit(p[k]) && p + k + 4 < s.data() + s.size()) {
+            int minutes = p[k] - '0';
+            ++k;
+            if (digit(p[k])) minutes = minutes * 10 + (p[k++] - '0');
+            if (p + k + 3 <= s.data() + s.size() && p[k] == ':' && digit(p[k + 1]) &&
+                digit(p[k + 2]) && (p + k + 3 == s.data() + s.size() || !digit(p[k + 3]))) {
+                return std::int64_t{minutes} * 60 + (p[k + 1] - '0') * 10 + (p[k + 2] - '0');
+            }
+        }
+    }
     s = skipAsciiSpace(s);
     if (!s.starts_with('(')) return std::nullopt;
     s.remove_prefix(1);
@@ -357,7 +375,8 @@ std::size_t sideMarkLength(std::string_view s) {
     // Every mark starts with 0x81 or 0xF0.
     if (s.size() < 2 || (s[0] != '\x81' && s[0] != '\xF0')) return 0;
     for (const std::string& m : vocab().marks) {
-        if (s.starts_with(m)) return m.size();
+        // Most characters differ from every mark in the first two bytes already.
+        if (m.size() >= 2 && m[1] == s[1] && m[0] == s[0] && s.starts_with(m)) return m.size();
     }
     return 0;
 }
@@ -433,6 +452,12 @@ private:
     bool m_hadNewline = false;
     // The node last read on the current line of play: comments after a move line belong to it.
     NodeIndex m_lastNode = kRootNode;
+    // What rule checking knows about the kings at node m_kingsNode (nothing at any other node):
+    // the king of the side to move is not attacked (m_moverSafe), the other king is not
+    // attacked (m_otherSafe). Lets most moves skip the full search for attackers.
+    NodeIndex m_kingsNode = kNoNode;
+    bool m_moverSafe = false;
+    bool m_otherSafe = false;
     AddMode m_savedAddMode = AddMode::Branch;
 };
 
@@ -786,7 +811,8 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
     }
     int to = destination | (promote ? kPromoteFlag : 0);
     MoveCheckResult check = MoveCheckResult::Legal;
-    if (m_options.ruleCheck) check = checkMove(p, origin, to, side);
+    const bool kingsKnown = m_store.current() == m_kingsNode;
+    if (m_options.ruleCheck) check = checkMove(p, origin, to, side, kingsKnown && m_moverSafe);
     AddResult r = m_store.addAndAdvance(kAddStoreAll, packMove(origin, to),
                                         static_cast<std::uint16_t>(std::clamp(seconds, 0, 65535)));
     if (r == AddResult::CapacityReached) return MoveOutcome::Capacity;
@@ -795,6 +821,13 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         return MoveOutcome::Error;
     }
     m_lastNode = m_store.current();
+    if (m_options.ruleCheck) {
+        // The mover's king is safe now exactly when the move was legal; the other king, safe
+        // before, is safe unless this move attacks it.
+        m_kingsNode = m_store.current();
+        m_moverSafe = kingsKnown && m_otherSafe && !givesCheck(p, origin, to, side);
+        m_otherSafe = check == MoveCheckResult::Legal;
+    }
     if (check != MoveCheckResult::Legal) warnRule(check, text, ply);
     return MoveOutcome::Added;
 }

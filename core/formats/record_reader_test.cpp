@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/formats/csa_reader.h"
 #include "core/notation/notation.h"
 #include "core/rules/legality.h"
+#include "core/rules/move_generator.h"
 #include "core/text/sjis.h"
 #include "tests/support/interop.h"
 #include "tests/support/temp_folder.h"
@@ -82,6 +85,22 @@ TEST_F(ReaderTest, KifMoveLineWithTime) {
 
 // A time too large for a move (65535 seconds at most) is held at that limit with a warning,
 // however many digits it has; the reader never computes with an overflowing number.
+// The time field's forms: two-digit minutes, no space after "(", longer numbers, one-digit
+// seconds and a space after the colon all read as minutes and seconds.
+TEST_F(ReaderTest, KifTimeFieldForms) {
+    EXPECT_EQ(read({"手合割：平手", "   1 ７六歩(77)   (12:34/00:12:34)",
+                    "   2 ３四歩(33)   (0:07/00:00:07)", "   3 ２六歩(27)   (123:45/02:03:45)",
+                    "   4 ８四歩(83)   ( 1:5/00:01:05)", "   5 ２五歩(26)   ( 2: 06/00:02:06)",
+                    "   6 ８五歩(84)   ( 0:100/00:01:40)", "   7 ７八金(69)   (-1:00/00:00:00)",
+                    "   8 ３二金(41)   ( 3:05)"})
+                  .result,
+              ReadResult::Ok);
+    const std::vector<int> want{754, 7, 7425, 65, 126, 100, 0, 185};
+    for (int ply = 1; ply <= 8; ++ply) {
+        EXPECT_EQ(nodeAt(ply).seconds, want[static_cast<std::size_t>(ply - 1)]) << ply;
+    }
+}
+
 TEST_F(ReaderTest, KifTimeTooLargeIsWarnedAndHeldAtTheLimit) {
     EXPECT_EQ(
         read({"   1 ７六歩(77)   (444444444:00/00:00:01)", "   2 ３四歩(33)   (1092:15/00:00:01)",
@@ -726,6 +745,72 @@ TEST_F(TextReaderTest, ClipboardTextForms) {
               ReadResult::Ok);
     EXPECT_TRUE(line().empty());
     EXPECT_TRUE(m_store.customStart());
+}
+
+// A line of play from pos onwards as KIF move lines from ply first: mostly legal moves, now and
+// then one that leaves the mover's king attacked. Returns how many of the latter it wrote.
+// The position before ply keepPly goes to keep.
+int writeLine(Position pos, int first, int plies, std::mt19937& rng, std::string& text,
+              Position* keep = nullptr, int keepPly = 0) {
+    std::vector<PackedMove> moves;
+    int illegal = 0;
+    int previous = 0;
+    for (int ply = first; ply < first + plies; ++ply) {
+        if (keep != nullptr && ply == keepPly) *keep = pos;
+        const SideByte side = pos.sideToMove;
+        moves.clear();
+        if (legalMoves(pos, side, moves) == 0) break;
+        PackedMove m = moves[rng() % moves.size()];
+        if (rng() % 6 == 0) {
+            // A king step or a pinned piece's move that leaves the king attacked, if there is one.
+            for (int origin = 11; origin <= 99; ++origin) {
+                if (!belongsTo(pos.cells[static_cast<std::size_t>(origin)], side)) continue;
+                for (Square to : destinations(pos, origin, side)) {
+                    if (promotionState(origin, to, pos.cells[origin]) == Promotion::Compulsory ||
+                        checkMove(pos, origin, to, side) != MoveCheckResult::LeavesKingAttacked) {
+                        continue;
+                    }
+                    m = packMove(origin, to);
+                }
+            }
+        }
+        if (checkMove(pos, moveOrigin(m), moveDestination(m), side) != MoveCheckResult::Legal) {
+            ++illegal;
+        }
+        MoveNode node;
+        node.from = moveOrigin(m) >= 100 ? encodeDrop(pos.cells[moveOrigin(m)]) : moveOrigin(m);
+        node.to = moveDestination(m);
+        node.piece = pos.cells[moveOrigin(m)];
+        char number[8];
+        std::snprintf(number, sizeof number, "%4d ", ply);
+        text += number + originFormText(node, previous, MarkStyle::None, 12) + "( 0:01/00:00:01)\n";
+        previous = node.destination();
+        const int dest = moveDestination(m) & ~kPromoteFlag;
+        if (!applyMove(pos, moveOrigin(m), dest, (moveDestination(m) & kPromoteFlag) != 0)) break;
+        pos.sideToMove = opponent(side);
+    }
+    return illegal;
+}
+
+// Rule checking follows what it knows about the kings from move to move and across variations:
+// every move that leaves its king attacked is warned about, and no other.
+TEST(ReaderRuleCheckTest, EveryKingLeftAttackedIsWarnedAbout) {
+    std::mt19937 rng(2468);
+    RecordStore store;
+    int warned = 0;
+    for (int game = 0; game < 40; ++game) {
+        Position start;
+        setupHandicap(start, kHandicapEven);
+        std::string text = sjis("手合割：平手\n手数----指手---------消費時間--\n");
+        Position before;
+        int illegal = writeLine(start, 1, 120, rng, text, &before, 9);
+        text += sjis("\n変化：9手\n");
+        illegal += writeLine(before, 9, 60, rng, text);
+        ReadReport report = readRecordLines(store, text, {});
+        EXPECT_EQ(static_cast<int>(report.warnings.size()), illegal) << "game " << game;
+        warned += illegal;
+    }
+    EXPECT_GT(warned, 30);
 }
 
 }  // namespace

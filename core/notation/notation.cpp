@@ -66,12 +66,39 @@ bool fits(int code, int direction, int type) {
 }
 
 // Index in the piece movement table of an offset (Black's view); -1 if none.
-int directionIndex(int offset) {
+constexpr std::array<std::int8_t, 25> makeDirectionIndexes() {
+    std::array<std::int8_t, 25> t{};
+    for (auto& i : t) i = -1;
     for (int i = 0; i < kDirectionCount; ++i) {
-        if (kDirectionOffsets[static_cast<std::size_t>(i)] == offset) return i;
+        t[static_cast<std::size_t>(kDirectionOffsets[static_cast<std::size_t>(i)] + 12)] =
+            static_cast<std::int8_t>(i);
     }
-    return -1;
+    return t;
 }
+constexpr std::array<std::int8_t, 25> kDirectionIndexes = makeDirectionIndexes();
+
+int directionIndex(int offset) {
+    if (offset < -12 || offset > 12) return -1;
+    return kDirectionIndexes[static_cast<std::size_t>(offset + 12)];
+}
+
+// The offsets (Black's view) of the directions each piece type moves in, count first.
+struct StepList {
+    std::uint8_t count = 0;
+    std::array<std::int8_t, kDirectionCount> offsets{};
+};
+constexpr std::array<StepList, 16> makeStepLists() {
+    std::array<StepList, 16> lists{};
+    for (std::size_t type = 0; type < lists.size(); ++type) {
+        for (std::size_t dir = 0; dir < kDirectionCount; ++dir) {
+            if (kPieceMoves[type][dir] == kMoveNone) continue;
+            lists[type].offsets[lists[type].count++] =
+                static_cast<std::int8_t>(kDirectionOffsets[dir]);
+        }
+    }
+    return lists;
+}
+constexpr std::array<StepList, 16> kStepLists = makeStepLists();
 
 // Direction words in CP932, by code.
 const std::array<std::string, kDirectionWordCount>& words() {
@@ -334,11 +361,13 @@ std::uint8_t computeNotationHint(const Position& before, int origin, int destina
             if (isSquare(sq)) consider(sq);
         }
     } else {
-        // A piece that steps stands next to the destination or a knight's jump away.
-        static constexpr std::array<int, 12> kAround{1,  -1,  9,  -9,  10, -10,
-                                                     11, -11, 12, -12, 8,  -8};
-        for (int offset : kAround) {
-            if (isSquare(dest + offset)) consider(dest + offset);
+        // A piece that steps stands one of its own steps short of the destination: look only
+        // there (a pawn never has a rival).
+        const StepList& steps = kStepLists[static_cast<std::size_t>(pieceType(mover))];
+        const int sign = side == kSideBlack ? 1 : -1;
+        for (int i = 0; i < steps.count; ++i) {
+            int sq = dest - steps.offsets[static_cast<std::size_t>(i)] * sign;
+            if (isSquare(sq) && before.cells[static_cast<std::size_t>(sq)] == mover) consider(sq);
         }
     }
     if (otherCount == 0) return hint | kHintUnique;
@@ -394,9 +423,11 @@ int readDirectionWord(std::string_view text, std::size_t& length) {
     if (text.size() < 2) return 0;
     auto lead = static_cast<unsigned char>(text[0]);
     if (lead < 0x88 || lead > 0x92) return 0;
+    const auto& all = words();
     for (std::uint8_t c : kReadOrder) {
-        std::string_view w = directionWord(c);
-        if (text.starts_with(w)) {
+        std::string_view w = all[c];
+        // Every word is two or four bytes: the first character decides most tests.
+        if (w[0] == text[0] && w[1] == text[1] && text.starts_with(w)) {
             length = w.size();
             return c;
         }

@@ -310,5 +310,33 @@ TEST(NotationTest, TraditionalTextReadsBackToTheSameMove) {
     EXPECT_GT(checked, 5000);
 }
 
+// The hints of every legal move over many generated positions, folded into one number: any change
+// in what the KI2 texts would say shows here.
+TEST(NotationTest, HintsOfEveryLegalMoveStayTheSame) {
+    std::mt19937 rng(20261209);
+    std::vector<PackedMove> moves;
+    std::uint64_t fold = 0;
+    int counted = 0;
+    for (int game = 0; game < 40; ++game) {
+        Position pos;
+        setupHandicap(pos, game % 8 == 0 ? 4 : 0);
+        for (int ply = 0; ply < 180; ++ply) {
+            moves.clear();
+            if (legalMoves(pos, pos.sideToMove, moves) == 0) break;
+            for (PackedMove m : moves) {
+                std::uint8_t hint = computeNotationHint(pos, moveOrigin(m), moveDestination(m));
+                fold = (fold ^ (static_cast<std::uint64_t>(m) << 8 | hint)) * 0x100000001B3ULL;
+                ++counted;
+            }
+            PackedMove m = moves[rng() % moves.size()];
+            ASSERT_TRUE(applyMove(pos, moveOrigin(m), moveDestination(m) & ~kPromoteFlag,
+                                  (moveDestination(m) & kPromoteFlag) != 0));
+            pos.sideToMove = opponent(pos.sideToMove);
+        }
+    }
+    EXPECT_GT(counted, 200000);
+    EXPECT_EQ(fold, 10053700472316584966ULL);
+}
+
 }  // namespace
 }  // namespace core

@@ -1,6 +1,8 @@
 #include "core/rules/legality.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 
 namespace core {
 namespace {
@@ -113,9 +115,99 @@ bool scanDestinations(const CellsT& cells, int sq, PieceByte p, SideByte side, V
     return false;
 }
 
+// The direction (0..9, oriented for o) in which square `to` lies from square `from`, with
+// adjacent set when it is one step or one knight jump away; dir is -1 when no line or knight jump
+// joins them.
+struct Line {
+    int dir = -1;
+    bool adjacent = false;
+};
+// Direction index by the unit step (file step * 10 + rank step, Black's view) plus 11.
+constexpr std::array<std::int8_t, 23> kDirOfStep{
+    1, 0, 7, -1, -1, -1, -1, -1, -1, -1, 2, -1, 6, -1, -1, -1, -1, -1, -1, -1, 3, 4, 5,
+};
+constexpr Line computeLine(int o, int from, int to) {
+    int df = fileOf(to) - fileOf(from);
+    int dr = rankOf(to) - rankOf(from);
+    if (o != 0) {
+        df = -df;
+        dr = -dr;
+    }
+    const int adf = df < 0 ? -df : df;
+    const int adr = dr < 0 ? -dr : dr;
+    if (df == 0 && dr == 0) return {};
+    if (df == 0 || dr == 0 || adf == adr) {
+        const int unit = (df > 0) - (df < 0);
+        const int rankUnit = (dr > 0) - (dr < 0);
+        return {kDirOfStep[at(unit * 10 + rankUnit + 11)], adf <= 1 && adr <= 1};
+    }
+    if (adf == 1 && dr == -2) return {df < 0 ? 8 : 9, true};
+    return {};
+}
+
+// computeLine for every pair of squares: the direction in the low four bits (15 for none), 16
+// when adjacent.
+using LineTable = std::array<std::array<std::array<std::uint8_t, 100>, 100>, 2>;
+constexpr LineTable makeLines() {
+    LineTable t{};
+    for (int o = 0; o < 2; ++o) {
+        for (int from = 0; from < 100; ++from) {
+            for (int to = 0; to < 100; ++to) {
+                Line line;
+                if (isSquare(from) && isSquare(to)) line = computeLine(o, from, to);
+                t[at(o)][at(from)][at(to)] = static_cast<std::uint8_t>(
+                    (line.dir < 0 ? 15 : line.dir) | (line.adjacent ? 16 : 0));
+            }
+        }
+    }
+    return t;
+}
+constexpr LineTable kLines = makeLines();
+
+// The line from square `from` to square `to` oriented for o (both squares).
+Line lineBetween(int o, int from, int to) {
+    const std::uint8_t code = kLines[at(o)][at(from)][at(to)];
+    const int dir = code & 15;
+    return {dir == 15 ? -1 : dir, (code & 16) != 0};
+}
+
+// Whether the piece on square from can move to square to (any square not holding a piece of
+// side): as scanDestinations visiting it, looking only along the one line that joins them.
 bool reaches(const Position& pos, int from, int to, SideByte side) {
-    return scanDestinations(Cells{pos}, from, pos.cells[at(from)], side,
-                            [to](int s) { return s == to; });
+    if (belongsTo(pos.cells[at(to)], side)) return false;
+    const int o = orientation(side);
+    const Line line = lineBetween(o, from, to);
+    if (line.dir < 0) return false;
+    const std::uint8_t kind = kPieceMoves[at(pieceType(pos.cells[at(from)]))][at(line.dir)];
+    if (kind == kMoveNone) return false;
+    if (line.adjacent) return true;
+    if (kind != kMoveSlide) return false;
+    for (int s = next(o, from, line.dir); s != to; s = next(o, s, line.dir)) {
+        if (pos.cells[at(s)] != 0) return false;
+    }
+    return true;
+}
+
+// Whether the nearest piece on the line from square king through square through (emptied; a
+// piece standing on block instead) is one of attacker's that moves along it to king. False when
+// no line joins the two squares.
+bool attacksAlong(const Position& pos, int king, int through, int block, SideByte attacker) {
+    const Line line = lineBetween(0, king, through);
+    if (line.dir < 0 || line.dir >= 8) return false;
+    // Seen from the attacker the way back to the king is the opposite direction for Black and
+    // the same index for White.
+    const int back = attacker == kSideBlack ? (line.dir + 4) % 8 : line.dir;
+    bool adjacent = true;
+    for (int s = next(0, king, line.dir); s != 0; s = next(0, s, line.dir), adjacent = false) {
+        if (s == block) return false;
+        if (s == through) continue;
+        const PieceByte p = pos.cells[at(s)];
+        if (p == 0) continue;
+        if (!belongsTo(p, attacker)) return false;
+        const std::uint8_t kind = kPieceMoves[at(pieceType(p))][at(back)];
+        return kind == kMoveSlide || (adjacent && kind == kMoveStep);
+    }
+    return false;
 }
 
 int relativeRank(int sq, SideByte side) {
@@ -255,6 +347,11 @@ bool isPawnDropMate(const Position& pos, int handSlot, int square) {
 }
 
 MoveCheckResult checkMove(const Position& pos, int origin, int destination, SideByte side) {
+    return checkMove(pos, origin, destination, side, false);
+}
+
+MoveCheckResult checkMove(const Position& pos, int origin, int destination, SideByte side,
+                          bool kingSafe) {
     if (origin < 11) return MoveCheckResult::NoOrigin;
     if (origin >= kCellCount) return MoveCheckResult::BeyondHand;
     const PieceByte piece = pos.cells[at(origin)];
@@ -293,11 +390,25 @@ MoveCheckResult checkMove(const Position& pos, int origin, int destination, Side
 
     const int king = kingSquare(pos, side);
     if (!isSquare(king)) return MoveCheckResult::Legal;
-    const PieceByte moving = promote ? static_cast<PieceByte>(piece | kPromotedBit) : piece;
-    const int kingAfter = origin == king ? to : king;
-    const bool attacked =
-        attackedBy(CellsAfter{pos, origin, to, moving}, kingAfter, opponent(side));
+    bool attacked = false;
+    if (kingSafe && origin != king) {
+        // Only a line through the emptied origin can newly reach the king: a drop opens none,
+        // and the piece landing on `to` blocks whatever line runs through it.
+        attacked = !drop && attacksAlong(pos, king, origin, to, opponent(side));
+    } else {
+        const PieceByte moving = promote ? static_cast<PieceByte>(piece | kPromotedBit) : piece;
+        const int kingAfter = origin == king ? to : king;
+        attacked = attackedBy(CellsAfter{pos, origin, to, moving}, kingAfter, opponent(side));
+    }
     return attacked ? MoveCheckResult::LeavesKingAttacked : MoveCheckResult::Legal;
+}
+
+bool givesCheck(const Position& after, int origin, int destination, SideByte side) {
+    const int king = kingSquare(after, opponent(side));
+    const int to = destination & ~kPromoteFlag;
+    if (!isSquare(king) || !isSquare(to) || !belongsTo(after.cells[at(to)], side)) return false;
+    if (reaches(after, to, king, side)) return true;
+    return isSquare(origin) && attacksAlong(after, king, origin, -1, side);
 }
 
 }  // namespace core

@@ -37,6 +37,18 @@ enum class [[nodiscard]] MoveCheckResult : std::uint8_t{
 [[nodiscard]] MoveCheckResult checkMove(const Position& pos, int origin, int destination,
                                         SideByte side);
 
+// As checkMove, the same result. With kingSafe the caller knows that side's king is not attacked
+// on pos: for a move other than the king's only the line the move opens to the king is then
+// searched for attackers, not every line.
+[[nodiscard]] MoveCheckResult checkMove(const Position& pos, int origin, int destination,
+                                        SideByte side, bool kingSafe);
+
+// Whether the move side just made from origin (a square, or a hand slot for a drop) to
+// destination (a square, perhaps with kPromoteFlag) attacks the opposing king on the position
+// after it, given that the king was not attacked before the move: by the moved piece itself, or
+// along a line through the emptied origin.
+bool givesCheck(const Position& after, int origin, int destination, SideByte side);
+
 // Up to a few dozen squares, count first; no allocation.
 template <std::size_t N>
 struct SquareList {

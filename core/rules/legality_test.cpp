@@ -355,5 +355,131 @@ TEST(LegalityTest, RandomGameUndoesToItsStart) {
     }
 }
 
+// Positions met along random games from the even start and a handicap, every few plies, with the
+// side to move (its king may stand in check).
+std::vector<Position> gamePositions(unsigned seed, int games) {
+    std::mt19937 rng(seed);
+    std::vector<Position> out;
+    std::vector<Move> moves;
+    for (int game = 0; game < games; ++game) {
+        Position pos;
+        setupHandicap(pos, game % 4 == 3 ? 6 : kHandicapEven);
+        for (int ply = 0; ply < 240; ++ply) {
+            if (ply % 5 == 0) out.push_back(pos);
+            legalMoves(pos, pos.sideToMove, moves);
+            if (moves.empty()) break;
+            const Move m = moves[rng() % moves.size()];
+            EXPECT_TRUE(applyMove(pos, m.origin, m.destination, (m.destination & kPromoteFlag)));
+            pos.sideToMove = opponent(pos.sideToMove);
+        }
+    }
+    return out;
+}
+
+// Every origin of the side to move (board pieces and hand slots) and every square, promoting where
+// it must, and both ways where it may.
+template <class Visit>
+void everyMoveTried(const Position& pos, Visit&& visit) {
+    const SideByte side = pos.sideToMove;
+    for (int origin = 11; origin < pos.handEnd; ++origin) {
+        if (!belongsTo(pos.cells[origin], side)) continue;
+        for (int to = 11; to <= 99; ++to) {
+            if (!isSquare(to)) continue;
+            const Promotion state = promotionState(origin, to, pos.cells[origin]);
+            if (state != Promotion::Compulsory) visit(origin, to);
+            if (state != Promotion::Impossible) visit(origin, P(to));
+        }
+    }
+}
+
+// Knowing the king safe changes how checkMove looks for attackers, never what it answers; and a
+// piece reaches exactly the squares destinations lists.
+TEST(LegalityTest, KnownSafeKingGivesTheSameResults) {
+    int compared = 0;
+    int mismatches = 0;
+    for (const Position& pos : gamePositions(777, 16)) {
+        const SideByte side = pos.sideToMove;
+        const int king = kingSquare(pos, side);
+        const bool safe = !isAttacked(pos, king, opponent(side));
+        everyMoveTried(pos, [&](int origin, int destination) {
+            const MoveCheckResult full = checkMove(pos, origin, destination, side);
+            if (safe && checkMove(pos, origin, destination, side, true) != full) {
+                if (++mismatches < 5) {
+                    ADD_FAILURE() << "origin " << origin << " destination " << destination;
+                }
+            }
+            const int to = destination & ~kPromoteFlag;
+            const PieceByte target = pos.cells[to];
+            const bool compulsory =
+                promotionState(origin, to, pos.cells[origin]) == Promotion::Compulsory;
+            if (origin < 100 && !belongsTo(target, side) && pieceType(target) != kKing &&
+                (destination != to) == compulsory) {
+                const bool listed = destinations(pos, origin, side).contains(to);
+                EXPECT_EQ(full != MoveCheckResult::CannotReach, listed)
+                    << "origin " << origin << " to " << to;
+            }
+            ++compared;
+        });
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(compared, 300000);
+}
+
+// After any legal move made on a position where the other king was not attacked, givesCheck says
+// whether it is attacked now.
+TEST(LegalityTest, GivesCheckFindsEveryNewAttack) {
+    std::vector<Move> moves;
+    int checks = 0;
+    int moved = 0;
+    for (const Position& pos : gamePositions(4242, 24)) {
+        const SideByte side = pos.sideToMove;
+        const int enemyKing = kingSquare(pos, opponent(side));
+        if (isAttacked(pos, enemyKing, side)) continue;
+        legalMoves(pos, side, moves);
+        for (const Move& m : moves) {
+            Position after = pos;
+            ASSERT_TRUE(applyMove(after, m.origin, m.destination, (m.destination & kPromoteFlag)));
+            const bool attacked = isAttacked(after, enemyKing, side);
+            EXPECT_EQ(givesCheck(after, m.origin, m.destination, side), attacked)
+                << "origin " << m.origin << " destination " << m.destination;
+            checks += attacked ? 1 : 0;
+            ++moved;
+        }
+    }
+    EXPECT_GT(moved, 50000);
+    EXPECT_GT(checks, 500);
+}
+
+// A discovered attack through the emptied origin, a block on the destination and the king's own
+// moves, each told apart with the king known safe.
+TEST(LegalityTest, KnownSafeKingSeesOpenedLines) {
+    const Position pos = diagram({{59, B(kKing)},
+                                  {57, B(kGold)},
+                                  {53, W(kRook)},
+                                  {51, W(kKing)},
+                                  {48, B(kSilver)},
+                                  {26, W(kBishop)},
+                                  {61, W(kLance)},
+                                  {111, B(kPawn)}});
+    EXPECT_EQ(checkMove(pos, 57, 47, kSideBlack, true), MoveCheckResult::LeavesKingAttacked);
+    EXPECT_EQ(checkMove(pos, 57, 56, kSideBlack, true), MoveCheckResult::Legal);
+    EXPECT_EQ(checkMove(pos, 48, 47, kSideBlack, true), MoveCheckResult::LeavesKingAttacked);
+    EXPECT_EQ(checkMove(pos, 48, 37, kSideBlack, true), MoveCheckResult::Legal);
+    EXPECT_EQ(checkMove(pos, 59, 69, kSideBlack, true), MoveCheckResult::LeavesKingAttacked);
+    EXPECT_EQ(checkMove(pos, 59, 49, kSideBlack, true), MoveCheckResult::Legal);
+    EXPECT_EQ(checkMove(pos, 111, 55, kSideBlack, true), MoveCheckResult::Legal);
+
+    Position after = pos;
+    ASSERT_TRUE(applyMove(after, 57, 47, false));
+    EXPECT_FALSE(givesCheck(after, 57, 47, kSideBlack));
+    Position rookOpens =
+        diagram({{59, B(kKing)}, {51, W(kKing)}, {55, B(kSilver)}, {58, B(kRook)}});
+    ASSERT_TRUE(applyMove(rookOpens, 55, 44, false));
+    EXPECT_TRUE(givesCheck(rookOpens, 55, 44, kSideBlack));
+    Position knight = diagram({{59, B(kKing)}, {51, W(kKing)}, {111, B(kKnight)}});
+    ASSERT_TRUE(applyMove(knight, 111, 63, false));
+    EXPECT_TRUE(givesCheck(knight, 111, 63, kSideBlack));
+}
+
 }  // namespace
 }  // namespace core
