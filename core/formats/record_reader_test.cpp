@@ -781,7 +781,7 @@ int writeLine(Position pos, int first, int plies, std::mt19937& rng, std::string
         node.from = moveOrigin(m) >= 100 ? encodeDrop(pos.cells[moveOrigin(m)]) : moveOrigin(m);
         node.to = moveDestination(m);
         node.piece = pos.cells[moveOrigin(m)];
-        char number[8];
+        char number[16];
         std::snprintf(number, sizeof number, "%4d ", ply);
         text += number + originFormText(node, previous, MarkStyle::None, 12) + "( 0:01/00:00:01)\n";
         previous = node.destination();
