@@ -20,7 +20,8 @@ AnalysisGraph::AnalysisGraph(QWidget* parent)
       m_x(new QValueAxis),
       m_y(new QValueAxis) {
     setObjectName(QStringLiteral("AnalysisGraph"));
-    auto* c = new QChart;
+    // The view's own chart: setChart() would leave the default one behind, undeleted.
+    QChart* c = chart();
     c->legend()->hide();
     c->addSeries(m_series);
     c->addSeries(m_current);
@@ -35,7 +36,6 @@ AnalysisGraph::AnalysisGraph(QWidget* parent)
     m_y->setRange(-kGraphLimit, kGraphLimit);
     m_y->setLabelFormat(QStringLiteral("%d"));
     c->setMargins(QMargins(2, 2, 2, 2));
-    setChart(c);
     setRenderHint(QPainter::Antialiasing);
     setMinimumHeight(120);
 }
