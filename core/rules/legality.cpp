@@ -162,7 +162,8 @@ constexpr LineTable makeLines() {
     }
     return t;
 }
-constexpr LineTable kLines = makeLines();
+// Built at start-up: too many steps for some compilers' constant evaluation.
+const LineTable kLines = makeLines();
 
 // The line from square `from` to square `to` oriented for o (both squares).
 Line lineBetween(int o, int from, int to) {
