@@ -26,7 +26,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -1140,15 +1139,11 @@ void MainWindow::menuSettings() {
 
 void MainWindow::registerFileTypes(const QString& dataHome) {
     const viewer::DesktopApp app{QStringLiteral("dalmir"), QCoreApplication::applicationFilePath()};
-    const viewer::DesktopResult r = viewer::installFileAssociations(app, dataHome);
+    const viewer::DesktopResult r = viewer::registerFileTypes(app, dataHome, !m_context.quiet);
     if (!r.ok) {
         QApplication::beep();
         showMessage(r.failedPath + qs(" に書き込めません。"));
         return;
-    }
-    if (!m_context.quiet) {
-        viewer::startDesktopCommands(viewer::desktopRefreshCommands(
-            app, dataHome, [](const QString& p) { return QStandardPaths::findExecutable(p); }));
     }
     m_panes[0]->setText(qs("データベースファイルを本プログラムと対応付けしました。"));
 }

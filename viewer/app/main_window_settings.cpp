@@ -70,17 +70,11 @@ void MainWindow::chooseFont(FontSetting& font) {
 }
 
 void MainWindow::registerFileTypes() {
-    const DesktopApp app = tavrelDesktopApp();
-    const QString dataHome = xdgDataHome();
-    DesktopResult r = installFileAssociations(app, dataHome);
+    const DesktopResult r = viewer::registerFileTypes(tavrelDesktopApp(), xdgDataHome(), !m_quiet);
     if (!r.ok) {
         beep();
         showMessage(cannotWriteMessage(toCp932(r.failedPath)), programCaption());
         return;
-    }
-    if (!m_quiet) {
-        startDesktopCommands(desktopRefreshCommands(
-            app, dataHome, [](const QString& p) { return QStandardPaths::findExecutable(p); }));
     }
     setStatusText(associatedMessage());
     beep();  // the end signal

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <utility>
 #include <vector>
 
@@ -167,6 +168,15 @@ void startDesktopCommands(const QList<QStringList>& commands) {
     for (const QStringList& c : commands) {
         if (!c.isEmpty()) QProcess::startDetached(c.first(), c.mid(1));
     }
+}
+
+DesktopResult registerFileTypes(const DesktopApp& app, const QString& dataHome, bool runTools) {
+    DesktopResult r = installFileAssociations(app, dataHome);
+    if (r.ok && runTools) {
+        startDesktopCommands(desktopRefreshCommands(
+            app, dataHome, [](const QString& p) { return QStandardPaths::findExecutable(p); }));
+    }
+    return r;
 }
 
 }  // namespace viewer

@@ -45,5 +45,8 @@ QList<QStringList> desktopRefreshCommands(const DesktopApp& app, const QString& 
                                           const std::function<QString(const QString&)>& find);
 // Starts each command detached; the window never waits for them.
 void startDesktopCommands(const QList<QStringList>& commands);
+// installFileAssociations, then (when it wrote everything and runTools is set) the desktop tools
+// found on the PATH, started detached: the set-up command of both programs.
+DesktopResult registerFileTypes(const DesktopApp& app, const QString& dataHome, bool runTools);
 
 }  // namespace viewer
