@@ -157,6 +157,7 @@ void MainWindow::applySettings() {
     m_extractor.setUserKeys(keys);
     m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
     m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
+    m_db.table().setCapacity(m_settings.maxRecords);
 }
 
 std::string MainWindow::errorLogPath() const { return m_log.path(); }

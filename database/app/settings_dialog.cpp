@@ -14,6 +14,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <limits>
 
 #include "core/text/sjis.h"
 #include "database/app/qt_text.h"
@@ -75,6 +76,13 @@ SettingsDialog::SettingsDialog(AppSettings& settings, database::IndexSettings& d
     }
     m_defaultSort->setCurrentIndex(std::max(0, m_defaultSort->findData(settings.defaultSort)));
     actionForm->addRow(qs("標準の表示順："), m_defaultSort);
+    // The records a database may hold; a larger table only costs memory as it fills.
+    m_maxRecords = new QSpinBox(action);
+    m_maxRecords->setObjectName(QStringLiteral("maxRecords"));
+    m_maxRecords->setRange(1, std::numeric_limits<int>::max());
+    m_maxRecords->setGroupSeparatorShown(true);
+    m_maxRecords->setValue(settings.maxRecords);
+    actionForm->addRow(qs("最大登録数："), m_maxRecords);
     m_replayMark = new QCheckBox(qs("再現したとき、マークを付ける(&M)"), action);
     m_replayMark->setChecked(database.replayMark);
     m_deleteConfirm = new QCheckBox(qs("棋譜をごみ箱に移動する際、確認する(&C)"), action);
@@ -160,6 +168,7 @@ SettingsDialog::SettingsDialog(AppSettings& settings, database::IndexSettings& d
 
 void SettingsDialog::accept() {
     m_settings.defaultSort = m_defaultSort->currentData().toInt();
+    m_settings.maxRecords = m_maxRecords->value();
     m_database.replayMark = m_replayMark->isChecked();
     m_settings.deleteConfirm = m_deleteConfirm->isChecked();
     m_settings.addErrorsLogged = m_addErrors->isChecked();

@@ -41,6 +41,7 @@ private:
     QLineEdit* m_editCommand;
     QLineEdit* m_editOptions;
     std::array<QLineEdit*, 5> m_userNames{};
+    QSpinBox* m_maxRecords;
     QSpinBox* m_historyCount;
     QCheckBox* m_historyPlayer;
     QCheckBox* m_historyEvent;

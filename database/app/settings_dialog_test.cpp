@@ -6,6 +6,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
 
 #include "tests/support/qt_application.h"
 
@@ -47,9 +49,16 @@ TEST_F(SettingsDialogTest, EditedValuesAreStored) {
     for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
         if (box->text().contains(QStringLiteral("マークを付ける"))) box->setChecked(true);
     }
+    // A million and beyond can be typed in.
+    auto* maxRecords = dialog.findChild<QSpinBox*>(QStringLiteral("maxRecords"));
+    ASSERT_NE(maxRecords, nullptr);
+    EXPECT_EQ(maxRecords->value(), 100000);
+    maxRecords->selectAll();
+    QTest::keyClicks(maxRecords, QStringLiteral("2500000"));
     dialog.accept();
     EXPECT_EQ(settings.defaultSort, 15);
     EXPECT_TRUE(database.replayMark);
+    EXPECT_EQ(settings.maxRecords, 2500000);
 }
 
 TEST_F(SettingsDialogTest, ColumnsDialogStoresFlagsAndWidths) {
