@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +11,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/text/path_text.h"
@@ -216,13 +220,17 @@ WriteResult commitStaged(const std::string& path) {
     return WriteResult::Ok;
 }
 
-std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) {
+namespace {
+
+// Reads the whole of a regular file into data (a std::string or LargeBytes).
+template <class Bytes>
+std::optional<Bytes> readWhole(const std::string& path, std::size_t maxBytes) {
     // Opening a FIFO for reading waits for a writer; O_NONBLOCK returns at once so that fstat
     // can refuse it (and devices, sockets) before any read.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return std::nullopt;
     // Closes the file keeping the errno that says why reading failed.
-    auto fail = [fd](int error) -> std::optional<std::string> {
+    auto fail = [fd](int error) -> std::optional<Bytes> {
         ::close(fd);
         errno = error;
         return std::nullopt;
@@ -233,7 +241,7 @@ std::optional<std::string> readFile(const std::string& path, std::size_t maxByte
     if (!S_ISREG(st.st_mode)) return fail(EINVAL);
     if (static_cast<std::size_t>(st.st_size) > maxBytes) return fail(EFBIG);
     // O_NONBLOCK does not change reads of a regular file, so it can stay set.
-    std::string data;
+    Bytes data;
     data.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
     bool ok = true;
@@ -273,6 +281,73 @@ std::optional<std::string> readFile(const std::string& path, std::size_t maxByte
     ::close(fd);
     data.resize(got);
     return data;
+}
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+}  // namespace
+
+std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) {
+    return readWhole<std::string>(path, maxBytes);
+}
+
+std::optional<LargeBytes> readFileBytes(const std::string& path, std::size_t maxBytes) {
+    return readWhole<LargeBytes>(path, maxBytes);
+}
+
+LargeBytes::LargeBytes(LargeBytes&& other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr)),
+      m_size(std::exchange(other.m_size, 0)),
+      m_capacity(std::exchange(other.m_capacity, 0)) {}
+
+LargeBytes::LargeBytes(const LargeBytes& other) {
+    resize(other.m_size);
+    if (m_size > 0) std::memcpy(m_data, other.m_data, m_size);
+}
+
+LargeBytes& LargeBytes::operator=(const LargeBytes& other) {
+    if (this != &other) {
+        LargeBytes copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+LargeBytes& LargeBytes::operator=(LargeBytes&& other) noexcept {
+    if (this != &other) {
+        if (m_data != nullptr) ::munmap(m_data, m_capacity);
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
+    }
+    return *this;
+}
+
+LargeBytes::~LargeBytes() {
+    if (m_data != nullptr) ::munmap(m_data, m_capacity);
+}
+
+void LargeBytes::resize(std::size_t size) {
+    if (size > m_capacity) {
+        // Whole huge pages, and room to grow by half for a file still being written.
+        const std::size_t wanted = std::max(size, m_capacity + m_capacity / 2);
+        const std::size_t capacity = (wanted + kHugePage - 1) / kHugePage * kHugePage;
+        void* p = m_data == nullptr ? ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE,
+                                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                                    : ::mremap(m_data, m_capacity, capacity, MREMAP_MAYMOVE);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        // Only advice: without huge pages the bytes are as good, only slower to fill.
+        (void)::madvise(p, capacity, MADV_HUGEPAGE);
+        m_data = static_cast<char*>(p);
+        m_capacity = capacity;
+    }
+    m_size = size;
+}
+
+void LargeBytes::append(const char* bytes, std::size_t n) {
+    const std::size_t at = m_size;
+    resize(m_size + n);
+    std::memcpy(m_data + at, bytes, n);
 }
 
 }  // namespace core

@@ -92,4 +92,37 @@ inline constexpr std::size_t kMaxReadBytes = 64u * 1024u * 1024u;
 [[nodiscard]] std::optional<std::string> readFile(const std::string& path,
                                                   std::size_t maxBytes = kMaxReadBytes);
 
+// Bytes of their own for large contents (a file read whole, the move lists of a large database).
+// They live in a private mapping that the kernel may back with 2 MiB pages and that grows
+// without copying: a heap buffer of a few hundred megabytes is zeroed first and costs a page
+// fault per 4 KiB, which made those two the most of opening a large database.
+class LargeBytes {
+public:
+    LargeBytes() = default;
+    LargeBytes(LargeBytes&& other) noexcept;
+    LargeBytes& operator=(LargeBytes&& other) noexcept;
+    // A copy holds the bytes (the size, not the room).
+    LargeBytes(const LargeBytes& other);
+    LargeBytes& operator=(const LargeBytes& other);
+    ~LargeBytes();
+
+    std::string_view view() const { return {m_data, m_size}; }
+    char* data() { return m_data; }
+    const char* data() const { return m_data; }
+    std::size_t size() const { return m_size; }
+    // Keeps the first bytes; bytes beyond the old size are unspecified until written. Throws
+    // std::bad_alloc when no memory can be had.
+    void resize(std::size_t size);
+    void append(const char* bytes, std::size_t n);
+
+private:
+    char* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+// readFile into LargeBytes: the same checks and errno.
+[[nodiscard]] std::optional<LargeBytes> readFileBytes(const std::string& path,
+                                                      std::size_t maxBytes = kMaxReadBytes);
+
 }  // namespace core

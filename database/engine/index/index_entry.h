@@ -63,6 +63,8 @@ public:
     std::string_view text(IndexText field) const;
     // Stores text cut to the field's width less one, never inside a two-byte character.
     void setText(IndexText field, std::string_view text);
+    // Room for this many bytes of text in all, so that filling the fields allocates once.
+    void reserveTexts(std::size_t bytes) { m_texts.reserve(bytes); }
 
     std::string_view path() const { return text(IndexText::Path); }
     std::string_view blackPlayer() const { return text(IndexText::BlackPlayer); }

@@ -3,6 +3,7 @@
 // The document owns one table; its capacity is the user's setting max_records.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +43,8 @@ public:
     // be: loading never drops records. A table holding more than its capacity refuses additions
     // until slots are removed.
     void appendLoaded(IndexEntry entry);
+    // Makes room for this many entries in all (a file about to be read says how many).
+    void reserve(int entries) { m_entries.reserve(static_cast<std::size_t>(std::max(entries, 0))); }
 
     // Removes a slot: later slots move down by one, the slot leaves the display order and every
     // larger slot number in it decreases by one.

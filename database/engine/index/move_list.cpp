@@ -1,6 +1,7 @@
 #include "database/engine/index/move_list.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace database {
 
@@ -75,45 +76,141 @@ ReplayResult replayList(std::span<const ListMove> list, uint8_t handicap,
     return result;
 }
 
+static_assert(sizeof(ListMove) == 2 && alignof(ListMove) == 1,
+              "the pool holds lists as their origin and destination bytes");
+
 std::span<const ListMove> MoveList::list(int slot) const {
     if (slot < 0 || slot >= size()) return {};
-    return m_lists[static_cast<std::size_t>(slot)];
+    const Extent& e = m_extents[static_cast<std::size_t>(slot)];
+    if (e.size == 0) return {};
+    return {pool() + e.at, e.size};
 }
 
-std::size_t MoveList::moveCount() const {
-    std::size_t n = 0;
-    for (const auto& l : m_lists) n += l.size();
-    return n;
+void MoveList::drop(Extent& e) {
+    m_live -= e.size;
+    e = Extent{};
 }
 
-void MoveList::set(int slot, std::vector<ListMove> moves) {
-    if (slot < 0) return;
+std::span<ListMove> MoveList::setUnfilled(int slot, std::size_t n) {
+    if (slot < 0) return {};
     ++m_revision;
     if (slot >= size()) resize(slot + 1);
-    m_lists[static_cast<std::size_t>(slot)] = std::move(moves);
+    Extent& e = m_extents[static_cast<std::size_t>(slot)];
+    drop(e);
+    if (n == 0) return {};
+    if (m_used + n > m_pool.size() / sizeof(ListMove)) {
+        m_pool.resize(std::max(m_used + n, m_used + m_used / 2) * sizeof(ListMove));
+    }
+    e = {m_used, n};
+    m_used += n;
+    m_live += n;
+    return {pool() + e.at, n};
+}
+
+void MoveList::set(int slot, std::span<const ListMove> moves) {
+    // Another slot's list moves with the pool when it grows: copy it out first.
+    const char* bytes = reinterpret_cast<const char*>(moves.data());
+    if (!moves.empty() && bytes >= m_pool.data() && bytes < m_pool.data() + m_pool.size()) {
+        const std::vector<ListMove> copy(moves.begin(), moves.end());
+        set(slot, copy);
+        return;
+    }
+    std::span<ListMove> out = setUnfilled(slot, moves.size());
+    if (!out.empty()) std::memcpy(out.data(), moves.data(), moves.size() * sizeof(ListMove));
+    compactIfSparse();
 }
 
 void MoveList::clearSlot(int slot) {
     ++m_revision;
-    if (slot >= 0 && slot < size()) {
-        std::vector<ListMove>().swap(m_lists[static_cast<std::size_t>(slot)]);
-    }
+    if (slot >= 0 && slot < size()) drop(m_extents[static_cast<std::size_t>(slot)]);
+    compactIfSparse();
 }
 
 void MoveList::remove(int slot) {
     ++m_revision;
-    if (slot >= 0 && slot < size()) m_lists.erase(m_lists.begin() + slot);
+    if (slot < 0 || slot >= size()) return;
+    drop(m_extents[static_cast<std::size_t>(slot)]);
+    m_extents.erase(m_extents.begin() + slot);
+    compactIfSparse();
 }
 
 void MoveList::reorder(std::span<const int32_t> slots) {
     ++m_revision;
-    std::vector<std::vector<ListMove>> out;
+    std::vector<Extent> out;
     out.reserve(slots.size());
+    std::vector<bool> taken(m_extents.size(), false);
     for (int32_t s : slots) {
-        out.push_back(s >= 0 && s < size() ? std::move(m_lists[static_cast<std::size_t>(s)])
-                                           : std::vector<ListMove>());
+        // A slot named twice keeps its list the first time only.
+        if (s < 0 || s >= size() || taken[static_cast<std::size_t>(s)]) {
+            out.emplace_back();
+            continue;
+        }
+        taken[static_cast<std::size_t>(s)] = true;
+        out.push_back(m_extents[static_cast<std::size_t>(s)]);
     }
-    m_lists = std::move(out);
+    for (std::size_t s = 0; s < m_extents.size(); ++s) {
+        if (!taken[s]) m_live -= m_extents[s].size;
+    }
+    m_extents = std::move(out);
+    compactIfSparse();
+}
+
+void MoveList::resize(int slots) {
+    ++m_revision;
+    const auto n = static_cast<std::size_t>(std::max(slots, 0));
+    for (std::size_t s = n; s < m_extents.size(); ++s) m_live -= m_extents[s].size;
+    m_extents.resize(n);
+    compactIfSparse();
+}
+
+void MoveList::usePool(core::LargeBytes bytes) {
+    ++m_revision;
+    for (Extent& e : m_extents) e = Extent{};
+    m_pool = std::move(bytes);
+    m_used = m_pool.size() / sizeof(ListMove);
+    m_live = 0;
+}
+
+void MoveList::setInPool(int slot, std::size_t at, std::size_t n) {
+    if (slot < 0 || at > m_used || n > m_used - at) return;
+    ++m_revision;
+    if (slot >= size()) resize(slot + 1);
+    Extent& e = m_extents[static_cast<std::size_t>(slot)];
+    drop(e);
+    e = {at, n};
+    m_live += n;
+}
+
+void MoveList::reserve(std::size_t moves) {
+    if (m_used + moves > m_pool.size() / sizeof(ListMove)) {
+        m_pool.resize((m_used + moves) * sizeof(ListMove));
+    }
+}
+
+void MoveList::clear() {
+    ++m_revision;
+    m_extents.clear();
+    m_pool = core::LargeBytes();
+    m_used = 0;
+    m_live = 0;
+}
+
+void MoveList::compactIfSparse() {
+    constexpr std::size_t kSmallGaps = 1 << 20;
+    const std::size_t gaps = m_used - m_live;
+    if (gaps <= kSmallGaps || gaps <= m_live) return;
+    core::LargeBytes packed;
+    packed.resize(m_live * sizeof(ListMove));
+    auto* out = reinterpret_cast<ListMove*>(packed.data());
+    std::size_t at = 0;
+    for (Extent& e : m_extents) {
+        if (e.size == 0) continue;
+        std::memcpy(out + at, pool() + e.at, e.size * sizeof(ListMove));
+        e.at = at;
+        at += e.size;
+    }
+    m_pool = std::move(packed);
+    m_used = at;
 }
 
 }  // namespace database

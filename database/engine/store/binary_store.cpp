@@ -138,12 +138,19 @@ std::string formatDlb(const MoveList& lists, int count, uint32_t generation) {
 }
 
 DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists) {
+    core::LargeBytes copy;
+    copy.append(bytes.data(), bytes.size());
+    return parseDlb(std::move(copy), records, capacity, lists);
+}
+
+DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveList& lists) {
     DlbReadReport result;
     lists.clear();
     lists.resize(records);
     static const std::string kDamaged = core::sjis("データ異常");
     static const std::string kTooMany =
         core::sjis("データ異常：棋譜数が最大登録数を超えています。");
+    const std::string_view bytes = file.view();
     if (bytes.size() < kDlbHeaderBytes) {
         result.code = DlbReadResult::Truncated;
         result.message = kDamaged;
@@ -164,23 +171,23 @@ DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveLi
         result.message = kDamaged;
         return result;
     }
+    // The moves of the file are the lists, an element being its origin byte then its
+    // destination byte as in the file: the lists keep the file's bytes as their pool. The counts
+    // are read from a copy, as the bytes move with the pool.
+    std::vector<uint16_t> counts(fileCount);
+    for (std::size_t i = 0; i < fileCount; ++i) counts[i] = le16(bytes, kDlbHeaderBytes + 2 * i);
+    const std::size_t size = bytes.size();
+    lists.usePool(std::move(file));
     std::size_t at = countsEnd;
     for (std::size_t i = 0; i < fileCount; ++i) {
-        std::size_t n = le16(bytes, kDlbHeaderBytes + 2 * i);
+        const std::size_t n = counts[i];
         if (n == 0) continue;
-        if (bytes.size() - at < 2 * n) {
+        if (size - at < 2 * n) {
             result.code = DlbReadResult::Truncated;
             result.message = kDamaged;
             return result;
         }
-        if (i < used) {
-            std::vector<ListMove> l(n);
-            for (std::size_t k = 0; k < n; ++k) {
-                l[k] = {static_cast<uint8_t>(bytes[at + 2 * k]),
-                        static_cast<uint8_t>(bytes[at + 2 * k + 1])};
-            }
-            lists.set(static_cast<int>(i), std::move(l));
-        }
+        if (i < used) lists.setInPool(static_cast<int>(i), at / 2, n);
         at += 2 * n;
     }
     return result;
@@ -219,7 +226,7 @@ core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
 namespace {
 
 struct PairFiles {
-    std::string kix, dlb;  // contents
+    core::LargeBytes kix, dlb;  // contents
     bool complete = false;
 };
 
@@ -227,28 +234,28 @@ struct PairFiles {
 // staged file of the other's generation. complete is false when no such pair was found.
 std::optional<PairFiles> readPair(const std::string& kixPath, const std::string& dlbPath) {
     PairFiles files;
-    std::optional<std::string> kix = core::readFile(kixPath, std::size_t{1} << 30);
+    std::optional<core::LargeBytes> kix = core::readFileBytes(kixPath, std::size_t{1} << 30);
     if (!kix) return std::nullopt;
     files.kix = std::move(*kix);
-    std::optional<std::string> dlb = core::readFile(dlbPath, kMaxDlbBytes);
+    std::optional<core::LargeBytes> dlb = core::readFileBytes(dlbPath, kMaxDlbBytes);
     if (!dlb) return std::nullopt;
     files.dlb = std::move(*dlb);
-    const uint32_t kixGeneration = dlsGeneration(files.kix);
-    const uint32_t dlbGen = dlbGeneration(files.dlb);
+    const uint32_t kixGeneration = dlsGeneration(files.kix.view());
+    const uint32_t dlbGen = dlbGeneration(files.dlb.view());
     if (kixGeneration == dlbGen) {
         files.complete = true;
         return files;
     }
-    if (std::optional<std::string> staged =
-            core::readFile(core::stagedPathOf(kixPath), std::size_t{1} << 30);
-        staged && dlsGeneration(*staged) == dlbGen) {
+    if (std::optional<core::LargeBytes> staged =
+            core::readFileBytes(core::stagedPathOf(kixPath), std::size_t{1} << 30);
+        staged && dlsGeneration(staged->view()) == dlbGen) {
         files.kix = std::move(*staged);
         files.complete = true;
         return files;
     }
-    if (std::optional<std::string> staged =
-            core::readFile(core::stagedPathOf(dlbPath), kMaxDlbBytes);
-        staged && dlbGeneration(*staged) == kixGeneration) {
+    if (std::optional<core::LargeBytes> staged =
+            core::readFileBytes(core::stagedPathOf(dlbPath), kMaxDlbBytes);
+        staged && dlbGeneration(staged->view()) == kixGeneration) {
         files.dlb = std::move(*staged);
         files.complete = true;
     }
@@ -270,10 +277,11 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
     }
     if (!files) {
         // As before: the KIX read when it can be, and no lists.
-        std::optional<std::string> index = core::readFile(kix, std::size_t{1} << 30);
+        std::optional<core::LargeBytes> index = core::readFileBytes(kix, std::size_t{1} << 30);
         if (index) {
             std::optional<std::string> stored = storedFromFileSystem(kix);
-            result.index = loadDls(db.table(), stored ? *stored : kix, *index, defaultSortOrder);
+            result.index =
+                loadDls(db.table(), stored ? *stored : kix, index->view(), defaultSortOrder);
             db.setBinary(true);
             db.lists().clear();
             db.lists().resize(db.table().size());
@@ -282,10 +290,10 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
         return result;
     }
     std::optional<std::string> stored = storedFromFileSystem(kix);
-    result.index = loadDls(db.table(), stored ? *stored : kix, files->kix, defaultSortOrder);
+    result.index = loadDls(db.table(), stored ? *stored : kix, files->kix.view(), defaultSortOrder);
     result.generation = result.index.generation;
     db.setBinary(true);
-    db.setGeneration(std::max(result.index.generation, dlbGeneration(files->dlb)));
+    db.setGeneration(std::max(result.index.generation, dlbGeneration(files->dlb.view())));
     if (!files->complete) {
         // The lists would belong to other records: keep the records only.
         result.pairMismatch = true;
@@ -296,7 +304,8 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
         result.code = OpenResult::ReadFailed;
         return result;
     }
-    result.lists = parseDlb(files->dlb, db.table().size(), db.table().capacity(), db.lists());
+    result.lists =
+        parseDlb(std::move(files->dlb), db.table().size(), db.table().capacity(), db.lists());
     if (result.lists.code == DlbReadResult::Truncated) result.code = OpenResult::ReadFailed;
     return result;
 }

@@ -55,6 +55,8 @@ struct [[nodiscard]] DlbReadReport {
 // Reads the lists of a DLB's bytes for a table of `records` slots (capacity: the table's, for
 // the wording of the mismatch message). The lists are emptied first and sized to the records.
 DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists);
+// The same, the lists keeping the file's bytes.
+DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveList& lists);
 
 // Writes "%s.DLB" from the lists and then "%s.KIX" with every slot (fsPath without its
 // extension). The table's path becomes the KIX. BadPath when the KIX path holds characters the

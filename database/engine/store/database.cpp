@@ -131,13 +131,13 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
         case DatabaseKind::Text:
             break;
     }
-    std::optional<std::string> content = core::readFile(fsPath, std::size_t{1} << 30);
+    std::optional<core::LargeBytes> content = core::readFileBytes(fsPath, std::size_t{1} << 30);
     if (!content) {
         result.code = OpenResult::CannotOpen;
         return result;
     }
     db.setBinary(false);
-    result.index = loadDls(db.table(), storedOrRaw(fsPath), *content, defaultSortOrder);
+    result.index = loadDls(db.table(), storedOrRaw(fsPath), content->view(), defaultSortOrder);
     result.whole = result.index.whole();
     db.setPartialSource(result.whole ? std::string() : fsPath);
     db.setGeneration(0);
