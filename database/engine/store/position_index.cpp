@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -141,27 +142,72 @@ uint64_t mixWord(uint64_t h, uint64_t w) {
     return h * 0xFF51AFD7ED558CCDULL;
 }
 
-// Four independent lanes of 8-byte words, so that a large file is summed at memory speed.
-uint64_t checksum(const char* data, std::size_t size) {
-    std::array<uint64_t, 4> lane = {0xCBF29CE484222325ULL ^ size, 0x84222325CBF29CE4ULL,
-                                    0x9E3779B97F4A7C15ULL, 0xC2B2AE3D27D4EB4FULL};
-    std::size_t i = 0;
-    for (; i + 32 <= size; i += 32) {
-        for (std::size_t l = 0; l < 4; ++l) {
-            uint64_t w;
-            std::memcpy(&w, data + i + 8 * l, 8);
-            lane[l] = std::rotl(lane[l] ^ w, 29) * 0x9FB21C651E98DF25ULL;
+// Four independent lanes of 8-byte words, so that a large file is summed at memory speed. Fed
+// in pieces (every piece but the last a multiple of 32 bytes), it sums as in one go.
+class Checksum {
+public:
+    explicit Checksum(std::size_t size)
+        : m_lane{0xCBF29CE484222325ULL ^ size, 0x84222325CBF29CE4ULL, 0x9E3779B97F4A7C15ULL,
+                 0xC2B2AE3D27D4EB4FULL} {}
+
+    // Sums the whole 32-byte blocks of the piece; returns how many bytes that was.
+    std::size_t blocks(const char* data, std::size_t size) {
+        std::size_t i = 0;
+        for (; i + 32 <= size; i += 32) {
+            for (std::size_t l = 0; l < 4; ++l) {
+                uint64_t w;
+                std::memcpy(&w, data + i + 8 * l, 8);
+                m_lane[l] = std::rotl(m_lane[l] ^ w, 29) * 0x9FB21C651E98DF25ULL;
+            }
         }
+        return i;
     }
-    uint64_t h = mixWord(mixWord(mixWord(lane[0], lane[1]), lane[2]), lane[3]);
-    for (; i + 8 <= size; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, data + i, 8);
-        h = mixWord(h, w);
+
+    // The sum, with the last piece (less than 32 bytes past its whole blocks).
+    uint64_t finish(const char* data, std::size_t size) {
+        std::size_t i = blocks(data, size);
+        uint64_t h = mixWord(mixWord(mixWord(m_lane[0], m_lane[1]), m_lane[2]), m_lane[3]);
+        for (; i + 8 <= size; i += 8) {
+            uint64_t w;
+            std::memcpy(&w, data + i, 8);
+            h = mixWord(h, w);
+        }
+        uint64_t tail = 0;
+        if (size > i) std::memcpy(&tail, data + i, size - i);  // data may be null when size is 0
+        return mixWord(h, tail);
     }
-    uint64_t tail = 0;
-    if (size > i) std::memcpy(&tail, data + i, size - i);  // data may be null when size is 0
-    return mixWord(h, tail);
+
+private:
+    std::array<uint64_t, 4> m_lane;
+};
+
+uint64_t checksum(const char* data, std::size_t size) { return Checksum(size).finish(data, size); }
+
+// The checksum of the bytes of the file from `from` to its end, read in pieces: reading spares
+// the page faults of a mapping and keeps the memory used small, whatever the file's size.
+std::optional<uint64_t> fileChecksum(int fd, std::size_t from, std::size_t size) {
+    constexpr std::size_t kPiece = std::size_t{4} << 20;
+    std::vector<char> buffer(kPiece);
+    Checksum sum(size - from);
+    std::size_t at = from;
+    std::size_t held = 0;  // bytes in the buffer not yet summed
+    while (true) {
+        const std::size_t want = std::min(kPiece - held, size - at);
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t n =
+                ::pread(fd, buffer.data() + held + got, want - got, static_cast<off_t>(at + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return std::nullopt;
+            got += static_cast<std::size_t>(n);
+        }
+        at += got;
+        held += got;
+        if (at == size) return sum.finish(buffer.data(), held);
+        const std::size_t done = sum.blocks(buffer.data(), held);
+        std::memmove(buffer.data(), buffer.data() + done, held - done);
+        held -= done;
+    }
 }
 
 template <class T>
@@ -381,7 +427,7 @@ std::shared_ptr<const PositionIndex> PositionIndex::buildOn(const PositionIndex*
     return index;
 }
 
-bool PositionIndex::attach(const char* data, std::size_t size) {
+bool PositionIndex::attach(const char* data, std::size_t size, bool sumBody) {
     if (size < kHeaderBytes || std::memcmp(data, kMagic, 4) != 0 ||
         get<uint32_t>(data, 4) != kVersion || get<uint64_t>(data, 48) != checksum(data, 48)) {
         return false;
@@ -397,7 +443,8 @@ bool PositionIndex::attach(const char* data, std::size_t size) {
     }
     const Layout layout = layoutOf(m_slots, buckets, m_entries);
     if (layout.size != size ||
-        get<uint64_t>(data, 40) != checksum(data + kHeaderBytes, size - kHeaderBytes)) {
+        (sumBody &&
+         get<uint64_t>(data, 40) != checksum(data + kHeaderBytes, size - kHeaderBytes))) {
         return false;
     }
     m_data = data;
@@ -437,10 +484,11 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
         result = PositionIndexReadResult::Damaged;
         return nullptr;
     }
-    // The checksum reads every page at once.
-    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED | MAP_POPULATE, fd, 0);
-    ::close(fd);
+    // Only the pages a search looks up are read through the mapping; the checksum reads the
+    // file in pieces.
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
     if (map == MAP_FAILED) {
+        ::close(fd);
         result = PositionIndexReadResult::CannotRead;
         return nullptr;
     }
@@ -450,15 +498,18 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
     // An index of an earlier layout is out of date rather than damaged: the next save replaces it.
     const auto* bytes = static_cast<const char*>(map);
     if (std::memcmp(bytes, kMagic, 4) == 0 && get<uint32_t>(bytes, 4) < kVersion) {
+        ::close(fd);
         result = PositionIndexReadResult::Stale;
         return nullptr;
     }
-    if (!index->attach(bytes, size)) {
+    const bool attached = index->attach(bytes, size, false);
+    const std::optional<uint64_t> sum =
+        attached ? fileChecksum(fd, kHeaderBytes, size) : std::nullopt;
+    ::close(fd);
+    if (!attached || sum != get<uint64_t>(bytes, 40)) {
         result = PositionIndexReadResult::Damaged;
         return nullptr;
     }
-    // Checking read every page; the search needs only the buckets it looks up.
-    ::madvise(map, size, MADV_DONTNEED);
     if (index->m_slots != static_cast<uint32_t>(table.size()) ||
         index->m_fingerprint != listsFingerprint(table, lists)) {
         result = PositionIndexReadResult::Stale;

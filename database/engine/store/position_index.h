@@ -95,7 +95,9 @@ private:
     static std::shared_ptr<const PositionIndex> buildOn(const PositionIndex* earlier,
                                                         const IndexTable& table,
                                                         const MoveList& lists);
-    bool attach(const char* data, std::size_t size);
+    // Takes the bytes of an index after checking its header and layout, and its checksum unless
+    // the caller sums the file itself.
+    bool attach(const char* data, std::size_t size, bool sumBody = true);
 
     std::string m_owned;        // a built index
     void* m_mapping = nullptr;  // an opened one
