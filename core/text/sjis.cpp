@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -87,8 +88,30 @@ std::string_view cutToBytes(std::string_view s, std::size_t n) {
 }
 
 std::size_t findByte(std::string_view s, char c, std::size_t from) {
-    for (std::size_t i = from; i < s.size(); i += charLength(s, i)) {
-        if (s[i] == c) return i;
+    if (static_cast<unsigned char>(c) >= 0x40) {
+        for (std::size_t i = from; i < s.size(); i += charLength(s, i)) {
+            if (s[i] == c) return i;
+        }
+        return std::string_view::npos;
+    }
+    // A byte below 0x40 (the commas, quotes and digits of a line) is the second byte of a
+    // character only when it follows a lead byte that starts one: found at memory speed, then
+    // checked. Every byte of a run of lead-byte values pairs with the next, from the boundary
+    // after the last byte that is no lead byte, so the candidate ends a character when the run
+    // before it is odd.
+    for (std::size_t i = from; i < s.size(); ++i) {
+        // The fields of a line are short: a few bytes are looked at before calling memchr.
+        const std::size_t near = std::min(s.size(), i + 16);
+        while (i < near && s[i] != c) ++i;
+        if (i == near) {
+            if (i == s.size()) break;
+            const void* hit = std::memchr(s.data() + i, c, s.size() - i);
+            if (hit == nullptr) break;
+            i = static_cast<std::size_t>(static_cast<const char*>(hit) - s.data());
+        }
+        std::size_t run = 0;
+        while (i - run > from && isLeadByte(s[i - run - 1])) ++run;
+        if (run % 2 == 0) return i;
     }
     return std::string_view::npos;
 }

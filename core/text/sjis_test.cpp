@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace core {
 namespace {
 
@@ -34,6 +36,34 @@ TEST(SjisTest, TrailBytesThatLookLikeAsciiAreNotFound) {
     EXPECT_EQ(findByte(s, '\\'), 4u);
     EXPECT_EQ(findByte(s, '|'), 5u);
     EXPECT_EQ(findByte(kJu + kHyo, '\\'), std::string_view::npos);
+    // A quote right after a lead byte is its second byte; after a whole character it is a quote.
+    EXPECT_EQ(findByte("a\x81\"", '"'), std::string_view::npos);
+    EXPECT_EQ(findByte("a\x81\x81\"", '"'), 3u);
+    EXPECT_EQ(findByte("ab", '"', 5), std::string_view::npos);
+}
+
+// The search equals a walk character by character, for any bytes and any starting boundary.
+TEST(SjisTest, FindByteEqualsAWalkByCharacters) {
+    const char alphabet[] = {'a', '"', ',', '\x81', '\x9F', '\xE0', '\x40', '\\', '0'};
+    std::mt19937 rng(7);
+    for (int round = 0; round < 3000; ++round) {
+        std::string line;
+        const int length = static_cast<int>(rng() % 12);
+        for (int k = 0; k < length; ++k) line += alphabet[rng() % sizeof alphabet];
+        for (std::size_t from = 0; from <= line.size(); from += charLength(line, from)) {
+            for (char c : {'"', ',', '\\', '\x40', '0'}) {
+                std::size_t walk = std::string_view::npos;
+                for (std::size_t i = from; i < line.size(); i += charLength(line, i)) {
+                    if (line[i] == c) {
+                        walk = i;
+                        break;
+                    }
+                }
+                ASSERT_EQ(findByte(line, c, from), walk) << round << " " << from << " " << c;
+            }
+            if (from == line.size()) break;
+        }
+    }
     // A two-byte needle is only matched on a character boundary.
     std::string odd = "\x88\x8F\x5C";  // a character 0x888F, then '\'
     EXPECT_EQ(findText(odd, kJu), std::string_view::npos);

@@ -127,6 +127,30 @@ std::string quotableText(std::string_view text) {
     return out;
 }
 
+// Whether quotableText keeps text as it is, as it does for every field this program wrote.
+bool isQuotable(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (core::isLeadByte(c)) {
+            const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+            if (next < 0x40 || next > 0xFC || next == 0x7F) return false;
+            ++i;
+        } else if (c == '"' || c == '\r' || c == '\n' || c == '\0') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Sets a field of an entry read from a line to quotableText(text).
+void setQuotable(IndexEntry& entry, IndexText field, std::string_view text) {
+    if (isQuotable(text)) {
+        entry.setText(field, text);
+    } else {
+        entry.setText(field, quotableText(text));
+    }
+}
+
 // Appends text as a field between double quotes (see quotableText).
 void appendQuoted(std::string& out, std::string_view text) {
     out += '"';
@@ -401,12 +425,12 @@ RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry, bool 
     FieldReader fields(line);
     std::string_view text;
     if (!fields.path(text)) return RecordLineResult::NoQuote;
-    entry.setText(IndexText::Path, quotableText(text));
+    setQuotable(entry, IndexText::Path, text);
 
     if (!fields.text(text)) return RecordLineResult::EventMissing;
-    entry.setText(IndexText::BlackPlayer, quotableText(text));
+    setQuotable(entry, IndexText::BlackPlayer, text);
     if (!fields.text(text)) return RecordLineResult::EventMissing;
-    entry.setText(IndexText::WhitePlayer, quotableText(text));
+    setQuotable(entry, IndexText::WhitePlayer, text);
 
     long long numbers[7];
     for (long long& n : numbers) {
@@ -427,11 +451,11 @@ RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry, bool 
                  fitOrZero<uint8_t>(numbers[6])};
 
     if (!fields.text(text)) return RecordLineResult::EventMissing;
-    entry.setText(IndexText::Event, quotableText(text));
+    setQuotable(entry, IndexText::Event, text);
     if (!fields.text(text)) return RecordLineResult::OpeningMissing;
-    entry.setText(IndexText::Opening, quotableText(text));
+    setQuotable(entry, IndexText::Opening, text);
     if (!fields.text(text)) return RecordLineResult::TitleMissing;
-    entry.setText(IndexText::Title, quotableText(text));
+    setQuotable(entry, IndexText::Title, text);
 
     // Older versions end their lines earlier; what is missing from here on stays empty.
     auto moveCount = fields.number();
@@ -442,14 +466,14 @@ RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry, bool 
     entry.result = *result >= 0 && *result < kResultCount ? static_cast<uint8_t>(*result) : 0;
     for (int k = 0; k < kUserFieldCount; ++k) {
         if (!fields.text(text)) return RecordLineResult::Ok;
-        entry.setText(userField(k), quotableText(text));
+        setQuotable(entry, userField(k), text);
     }
     auto marks = fields.number(16);
     if (!marks) return RecordLineResult::Ok;
     entry.marks = static_cast<uint8_t>(fitOrZero<unsigned>(*marks) & 0xFF);
     for (IndexText field : {IndexText::TimeLimit, IndexText::Place, IndexText::PublishedIn}) {
         if (!fields.text(text)) return RecordLineResult::Ok;
-        entry.setText(field, quotableText(text));
+        setQuotable(entry, field, text);
     }
     return RecordLineResult::Ok;
 }
