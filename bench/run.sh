@@ -28,7 +28,7 @@ if [[ "${1:-}" == "--scale" ]]; then
     export TAVREL_SCALE_WORK="${TAVREL_SCALE_WORK:-$TAVREL_SCALE_CORPUS-work}"
     # One process per benchmark, so that each peak memory figure is its own; registration first,
     # as it writes the databases the others open.
-    for name in Register OpenDlbAndList OpenDlsAndList PositionSearchOpeningIndexed \
+    for name in Register OpenDlbAndList OpenDlsAndList IndexBuild PositionSearchOpeningIndexed \
         PositionSearchMiddleIndexed PositionSearchMiddleScan NextMoveSearchIndexed \
         SequenceSearch AllStatistics DuplicateCheck; do
         "$build/bench/scale_bench" --benchmark_filter="^BM_Scale$name/" --benchmark_format=json \

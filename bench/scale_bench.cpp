@@ -186,6 +186,22 @@ BENCHMARK(BM_ScaleOpenDlbAndList)->Unit(benchmark::kSecond)->Iterations(1);
 void BM_ScaleOpenDlsAndList(benchmark::State& state) { openAndList(state, false); }
 BENCHMARK(BM_ScaleOpenDlsAndList)->Unit(benchmark::kSecond)->Iterations(1);
 
+// Building the position index of the saved database afresh, as saving does after deletions or
+// a new order (appends only extend it).
+void BM_ScaleIndexBuild(benchmark::State& state) {
+    if (!haveCorpus(state)) return;
+    Database* db = opened(state);
+    if (!db) return;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        auto index = PositionIndex::build(db->table(), db->lists());
+        bytes = index ? index->bytes().size() : 0;
+    }
+    state.counters["index_MB"] = static_cast<double>(bytes) / 1e6;
+    state.counters["peak_MB"] = peakMegabytes();
+}
+BENCHMARK(BM_ScaleIndexBuild)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
 // Position search for a position of a shared opening (record 0 opens with one; many hits) or
 // from the middle of one game (few hits), with the index or as a full scan.
 void positionSearch(benchmark::State& state, int record, int ply, bool useIndex) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/text/message_format.h"
+#include "core/text/parallel_for.h"
 #include "core/text/path_text.h"
 #include "core/text/sjis.h"
 
@@ -211,7 +212,7 @@ std::optional<uint64_t> fileChecksum(int fd, std::size_t from, std::size_t size)
 }
 
 template <class T>
-void put(std::string& out, std::size_t at, T value) {
+void put(core::LargeBytes& out, std::size_t at, T value) {
     std::memcpy(out.data() + at, &value, sizeof value);
 }
 
@@ -340,79 +341,122 @@ std::shared_ptr<const PositionIndex> PositionIndex::buildOn(const PositionIndex*
     const uint32_t bits = bucketBits(lists.moveCount() + slots);
     const std::size_t buckets = std::size_t{1} << bits;
 
-    // The buckets of one slot's positions, each once; gathered per slot so that the passes over
-    // the large bucket tables touch each place once per slot.
-    std::array<std::vector<uint32_t>, 2> mine;
-    auto bucketsOf = [&](std::size_t slot) {
-        for (auto& m : mine) m.clear();
-        forEachPosition(table.entry(static_cast<int>(slot)).handicap,
-                        listOf(lists, static_cast<int>(slot)),
-                        [&](const std::array<uint64_t, 2>& h) {
-                            for (std::size_t k = 0; k < 2; ++k) {
-                                mine[k].push_back(static_cast<uint32_t>(bucketOf(h[k], bits)));
-                            }
-                        });
-        for (auto& m : mine) {
-            std::sort(m.begin(), m.end());
-            m.erase(std::unique(m.begin(), m.end()), m.end());
+    // Per key and bucket: how many slots it holds, then the next free place in it; and the last
+    // slot counted or placed there, so that a slot passing a bucket twice is listed once. The
+    // two sit side by side, as every step touches both.
+    struct Cell {
+        uint32_t count = 0;
+        uint32_t last = std::numeric_limits<uint32_t>::max();
+    };
+    // Huge pages for the large tables written at random: with small ones nearly every step
+    // would miss the address cache as well as the data cache.
+    std::array<core::LargeBytes, 2> cellBytes;
+    std::array<Cell*, 2> cells{};
+    // Calls visit(cell, slot) once for each bucket of the key that a new slot's positions fall
+    // in, slot by slot in ascending order. The tables are far larger than any cache, so nearly
+    // every cell is a miss: each is fetched ahead while the positions after it are replayed, and
+    // visited kAhead positions later, in the same order.
+    auto eachNewBucket = [&](std::size_t k, auto&& visit) {
+        Cell* c = cells[k];
+        constexpr std::size_t kAhead = 16;
+        std::array<std::pair<uint32_t, uint32_t>, kAhead> pending{};  // bucket, slot
+        std::size_t head = 0;
+        std::size_t held = 0;
+        auto step = [&](std::pair<uint32_t, uint32_t> p) {
+            Cell& cell = c[p.first];
+            if (cell.last == p.second) return;
+            cell.last = p.second;
+            visit(cell, p.second);
+        };
+        for (std::size_t slot = first; slot < slots; ++slot) {
+            const auto s32 = static_cast<uint32_t>(slot);
+            forEachPosition(table.entry(static_cast<int>(slot)).handicap,
+                            listOf(lists, static_cast<int>(slot)),
+                            [&](const std::array<uint64_t, 2>& h) {
+                                const auto bucket = static_cast<uint32_t>(bucketOf(h[k], bits));
+                                __builtin_prefetch(c + bucket, 1);
+                                if (held == kAhead) {
+                                    step(pending[head]);
+                                } else {
+                                    ++held;
+                                }
+                                pending[head] = {bucket, s32};
+                                head = (head + 1) % kAhead;
+                            });
+        }
+        for (std::size_t i = (head + kAhead - held) % kAhead; held > 0; --held) {
+            step(pending[i]);
+            i = (i + 1) % kAhead;
         }
     };
+    // The two keys are built side by side, one on each core; each replays the lists itself.
+    auto eachKey = [](auto&& work) {
+        core::parallelFor(2, core::workerCount(2), [&](unsigned, std::size_t k) { work(k); });
+    };
+
     // Count the slots of every bucket (those of the earlier index as it holds them), then lay
     // them out.
-    std::array<std::vector<uint64_t>, 2> count;
-    for (std::size_t k = 0; k < 2; ++k) {
-        count[k].assign(buckets + 1, 0);
-        if (earlier == nullptr) continue;
-        for (std::size_t b = 0; b < buckets; ++b) {
-            count[k][b + 1] = earlier->m_offsets[k][b + 1] - earlier->m_offsets[k][b];
+    eachKey([&](std::size_t k) {
+        cellBytes[k].resize(buckets * sizeof(Cell));
+        cells[k] = reinterpret_cast<Cell*>(cellBytes[k].data());
+        std::uninitialized_fill_n(cells[k], buckets, Cell{});
+        if (earlier != nullptr) {
+            for (std::size_t b = 0; b < buckets; ++b) {
+                cells[k][b].count = earlier->m_offsets[k][b + 1] - earlier->m_offsets[k][b];
+            }
         }
-    }
-    for (std::size_t slot = first; slot < slots; ++slot) {
-        bucketsOf(slot);
-        for (std::size_t k = 0; k < 2; ++k) {
-            for (uint32_t bucket : mine[k]) ++count[k][bucket + 1];
-        }
-    }
+        eachNewBucket(k, [](Cell& cell, uint32_t) { ++cell.count; });
+    });
     std::array<uint64_t, 2> entries{};
     for (std::size_t k = 0; k < 2; ++k) {
-        for (std::size_t b = 0; b < buckets; ++b) count[k][b + 1] += count[k][b];
-        entries[k] = count[k][buckets];
+        for (std::size_t b = 0; b < buckets; ++b) entries[k] += cells[k][b].count;
         if (entries[k] > std::numeric_limits<uint32_t>::max()) return nullptr;
     }
 
     auto index = std::shared_ptr<PositionIndex>(new PositionIndex);
-    std::string& out = index->m_owned;
+    core::LargeBytes& out = index->m_owned;
     const Layout layout = layoutOf(slots, buckets, entries);
-    out.assign(layout.size, '\0');
+    out.resize(layout.size);
+    std::memset(out.data(), 0, out.size());
     for (std::size_t slot = 0; slot < slots; ++slot) {
-        out[kHeaderBytes + slot] = static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
+        out.data()[kHeaderBytes + slot] =
+            static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
     }
-    for (std::size_t k = 0; k < 2; ++k) {
-        for (std::size_t b = 0; b <= buckets; ++b) {
-            put(out, layout.offsetsAt[k] + b * 4, static_cast<uint32_t>(count[k][b]));
-        }
-    }
-    // count[k][b] now runs as the next free place of bucket b; the earlier slots come first, as
-    // they are the lower ones.
-    if (earlier != nullptr) {
-        for (std::size_t k = 0; k < 2; ++k) {
-            for (std::size_t b = 0; b < buckets; ++b) {
-                const uint32_t* from = earlier->m_slotLists[k] + earlier->m_offsets[k][b];
-                const std::size_t n = earlier->m_offsets[k][b + 1] - earlier->m_offsets[k][b];
-                if (n == 0) continue;
-                std::memcpy(out.data() + layout.slotsAt[k] + count[k][b] * 4, from, n * 4);
-                count[k][b] += n;
+    eachKey([&](std::size_t k) {
+        // The offsets; each cell's count becomes the next free place of its bucket, where the
+        // earlier slots come first, as they are the lower ones.
+        uint32_t at = 0;
+        for (std::size_t b = 0; b < buckets; ++b) {
+            put(out, layout.offsetsAt[k] + b * 4, at);
+            Cell& cell = cells[k][b];
+            const uint32_t n = cell.count;
+            cell = Cell{at, std::numeric_limits<uint32_t>::max()};
+            if (earlier != nullptr && n > 0) {
+                const uint32_t held = earlier->m_offsets[k][b + 1] - earlier->m_offsets[k][b];
+                std::memcpy(out.data() + layout.slotsAt[k] + std::size_t{at} * 4,
+                            earlier->m_slotLists[k] + earlier->m_offsets[k][b], held * 4);
+                cell.count += held;
             }
+            at += n;
         }
-    }
-    for (std::size_t slot = first; slot < slots; ++slot) {
-        bucketsOf(slot);
-        for (std::size_t k = 0; k < 2; ++k) {
-            for (uint32_t bucket : mine[k]) {
-                put(out, layout.slotsAt[k] + count[k][bucket]++ * 4, static_cast<uint32_t>(slot));
-            }
+        put(out, layout.offsetsAt[k] + buckets * 4, at);
+        // The places written are as scattered: each is fetched ahead too, and written later.
+        char* slotsOut = out.data() + layout.slotsAt[k];
+        constexpr std::size_t kAhead = 16;
+        std::array<std::pair<char*, uint32_t>, kAhead> stores{};
+        std::size_t next = 0;
+        eachNewBucket(k, [&](Cell& cell, uint32_t slot) {
+            char* place = slotsOut + std::size_t{cell.count++} * 4;
+            __builtin_prefetch(place, 1);
+            auto& [to, value] = stores[next];
+            if (to != nullptr) std::memcpy(to, &value, 4);
+            stores[next] = {place, slot};
+            next = (next + 1) % kAhead;
+        });
+        for (const auto& [to, value] : stores) {
+            if (to != nullptr) std::memcpy(to, &value, 4);
         }
-    }
+    });
 
     std::memcpy(out.data(), kMagic, 4);
     put(out, 4, kVersion);

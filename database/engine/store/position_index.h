@@ -99,7 +99,7 @@ private:
     // the caller sums the file itself.
     bool attach(const char* data, std::size_t size, bool sumBody = true);
 
-    std::string m_owned;        // a built index
+    core::LargeBytes m_owned;   // a built index
     void* m_mapping = nullptr;  // an opened one
     const char* m_data = nullptr;
     std::size_t m_size = 0;
