@@ -7,8 +7,9 @@
 // The large corpus: N records as one file each, CSA and KIF in turn, in folders of 1,000
 // (DIR/0000/0000000.csa, DIR/0000/0000001.kif, ...), written on every core. Record i depends
 // only on SEED and i. One record in ten opens with one of 24 fixed openings (12 to 24 plies),
-// so positions and sequences from them have many hits; players, events, openings and dates are
-// drawn from lists large enough for the statistics and header searches to have work.
+// so positions and sequences from them have many hits; one in 200 repeats an earlier record in the
+// other format, for the duplicate check; players, events, openings and dates are drawn from lists
+// large enough for the statistics and header searches to have work.
 //
 //   make_corpus --scale DIR N [SEED]
 #include <algorithm>
@@ -36,6 +37,7 @@ namespace fs = std::filesystem;
 constexpr int kPerFolder = 1000;
 constexpr int kOpenings = 24;
 constexpr int kSharedEvery = 10;
+constexpr int kDuplicateEvery = 200;
 
 int draw(std::mt19937& rng, int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(rng);
@@ -106,9 +108,11 @@ std::vector<std::vector<core::PackedMove>> openingLines(unsigned seed) {
     return out;
 }
 
-// Record i of the large corpus.
+// Record i of the large corpus. One record in 200 is record i - 101 again (in the other format),
+// so that the duplicate check finds pairs.
 void makeScaleRecord(core::RecordStore& store, unsigned seed, int i, const ScaleTexts& texts,
                      const std::vector<std::vector<core::PackedMove>>& openings) {
+    if (i % kDuplicateEvery == kDuplicateEvery - 1) i -= 101;
     std::seed_seq seq{seed, static_cast<unsigned>(i), 0x5CA1Eu};
     std::mt19937 rng(seq);
     testsupport::RandomRecordOptions options;

@@ -135,8 +135,45 @@ TEST_F(SafeFileTest, ReadRefusesFoldersMissingFilesAndOversizedFiles) {
         errno = 0;
         EXPECT_FALSE(readFile(c.path, c.maxBytes).has_value()) << c.path;
         EXPECT_EQ(errno, c.error) << c.path;
+        errno = 0;
+        EXPECT_FALSE(readFileBytes(c.path, c.maxBytes).has_value()) << c.path;
+        EXPECT_EQ(errno, c.error) << c.path;
     }
     EXPECT_TRUE(readFile(path("big"), 1000).has_value());
+    EXPECT_TRUE(readFileBytes(path("big"), 1000).has_value());
+}
+
+// Large contents: read whole, appended past the first mapping's room, copied and moved.
+TEST_F(SafeFileTest, LargeBytesHoldWhatWasReadAndGrow) {
+    std::string data;
+    for (int i = 0; data.size() < (std::size_t{5} << 20); ++i) data += std::to_string(i) + ",";
+    ASSERT_EQ(writeFileAtomically(path("large"), data), WriteResult::Ok);
+    std::optional<LargeBytes> read = readFileBytes(path("large"), std::size_t{16} << 20);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_TRUE(read->view() == data);
+    ASSERT_EQ(writeFileAtomically(path("none"), ""), WriteResult::Ok);
+    std::optional<LargeBytes> none = readFileBytes(path("none"));
+    ASSERT_TRUE(none.has_value());
+    EXPECT_TRUE(none->view().empty());
+
+    LargeBytes grown;
+    std::string want;
+    for (int i = 0; want.size() < (std::size_t{7} << 20); ++i) {
+        const std::string piece(static_cast<std::size_t>(1000 + i % 7),
+                                static_cast<char>('a' + i % 26));
+        grown.append(piece.data(), piece.size());
+        want += piece;
+    }
+    EXPECT_TRUE(grown.view() == want);
+    LargeBytes copy = grown;
+    LargeBytes moved = std::move(grown);
+    EXPECT_TRUE(copy.view() == want);
+    EXPECT_TRUE(moved.view() == want);
+    EXPECT_TRUE(grown.view().empty());  // NOLINT(bugprone-use-after-move): moved from is empty
+    copy = moved;
+    copy.resize(3);
+    EXPECT_EQ(copy.view(), want.substr(0, 3));
+    EXPECT_TRUE(moved.view() == want);
 }
 
 // A FIFO (or any file that is not a regular file) is refused at once, never waited on: opening a
