@@ -111,9 +111,6 @@ struct Vocabulary {
     std::string colon = sjis("：");
     std::string dot = sjis("・");
     std::string fileNameKey = sjis("ファイル名：");
-    std::vector<std::string> marks{std::string(kMarkBlack),      std::string(kMarkWhite),
-                                   std::string(kMarkWhiteAlt),   std::string(kMarkBlackUser),
-                                   std::string(kMarkWhiteUser1), std::string(kMarkWhiteUser2)};
     std::string fileMissing = sjis("ファイルがありません。");
     std::string readError = sjis("棋譜読込みエラー");
     std::string sizeOver = sjis("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。");
@@ -371,13 +368,14 @@ int heldSeconds(std::int64_t seconds) {
     return static_cast<int>(std::clamp<std::int64_t>(seconds, 0, kMaxMoveSeconds));
 }
 
+// Every side mark is one two-byte character: "▲", "△" and "▽" are 0x81 0xA3, 0xA2 and 0xA4,
+// the user-defined marks 0xF0 0xA5..0xA7.
 std::size_t sideMarkLength(std::string_view s) {
-    // Every mark starts with 0x81 or 0xF0.
-    if (s.size() < 2 || (s[0] != '\x81' && s[0] != '\xF0')) return 0;
-    for (const std::string& m : vocab().marks) {
-        // Most characters differ from every mark in the first two bytes already.
-        if (m.size() >= 2 && m[1] == s[1] && m[0] == s[0] && s.starts_with(m)) return m.size();
-    }
+    if (s.size() < 2) return 0;
+    const auto lead = static_cast<unsigned char>(s[0]);
+    const auto trail = static_cast<unsigned char>(s[1]);
+    if (lead == 0x81) return trail >= 0xA2 && trail <= 0xA4 ? 2 : 0;
+    if (lead == 0xF0) return trail >= 0xA5 && trail <= 0xA7 ? 2 : 0;
     return 0;
 }
 
@@ -958,9 +956,14 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     std::string_view s = skipFullWidthSpaces(l);
     if (!isDatabase()) {
         if (s == m_v.mate && m_hadNewline) return addTerminal(TerminalCode::Mate, 0);
-        if (findText(s, m_v.resignDashes) != std::string_view::npos) {
+        // The dashes hold the byte 0x7C ("|" on its own), which move lines seldom have: a line
+        // without it is searched no further.
+        std::size_t dashes = s.find('\x7C') == std::string_view::npos
+                                 ? std::string_view::npos
+                                 : findText(s, m_v.resignDashes);
+        if (dashes != std::string_view::npos) {
             std::int64_t seconds = 0;
-            std::size_t paren = findText(s, m_v.resignDashes) + m_v.resignDashes.size();
+            std::size_t paren = dashes + m_v.resignDashes.size();
             if (auto t = readTime(s.substr(paren))) seconds = *t;
             if (seconds > kMaxMoveSeconds) warnTimeTooLarge(m_store.currentPly() + 1);
             return addTerminal(TerminalCode::Resign, heldSeconds(seconds));

@@ -180,6 +180,19 @@ TEST_F(ReaderTest, Ki2MovesSeveralPerLineAndTheClosingLine) {
     EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△投了"}));
 }
 
+TEST_F(ReaderTest, Ki2SideMarksAreTheSixMarksAndNoNeighbour) {
+    // The user-defined marks 0xF0 0xA5..0xA7 separate moves as "▲", "△" and "▽" do.
+    std::string text = sjis("手合割：平手\r\n") + "\xF0\xA7" + sjis("７六歩") + "\xF0\xA5" +
+                       sjis("３四歩") + "\xF0\xA6" + sjis("２六歩▽８四歩\r\n");
+    // Characters next to them in the code table are no marks: such lines are not moves.
+    for (const char* lookalike : {"\x81\xA1", "\x81\xA5", "\xF0\xA4", "\xF0\xA8", "\x82\xA3"}) {
+        text += lookalike + sjis("２五歩\r\n");
+    }
+    text += sjis("▲２五歩△８五歩\r\n");
+    EXPECT_EQ(readBytes(text).result, ReadResult::Ok) << error();
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩", "△８五歩"}));
+}
+
 TEST_F(ReaderTest, ResultWordsAfterMade) {
     struct Case {
         const char* text;
