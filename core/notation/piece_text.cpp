@@ -2,9 +2,11 @@
 
 namespace core {
 
+namespace {
+
 // The tables are CP932 bytes written out, so they are ready before anything runs; the tests check
-// each entry against its UTF-8 spelling.
-const std::array<std::string_view, 16> kPieceKanji{
+// each entry against its UTF-8 spelling. The recognisers switch on their codes.
+constexpr std::array<std::string_view, 16> kPieceTexts{
     "\x81\x40",  // 　
     "\x95\xE0",  // 歩
     "\x8D\x81",  // 香
@@ -23,12 +25,7 @@ const std::array<std::string_view, 16> kPieceKanji{
     "\x97\xB4",  // 龍
 };
 
-const std::array<std::string_view, 10> kFullWidthDigits{
-    "\x82\x4F", "\x82\x50", "\x82\x51", "\x82\x52", "\x82\x53",
-    "\x82\x54", "\x82\x55", "\x82\x56", "\x82\x57", "\x82\x58",
-};
-
-const std::array<std::string_view, 11> kRankNumerals{
+constexpr std::array<std::string_view, 11> kNumeralTexts{
     "\x97\xEB",  // 零
     "\x88\xEA",  // 一
     "\x93\xF1",  // 二
@@ -42,6 +39,20 @@ const std::array<std::string_view, 11> kRankNumerals{
     "\x8F\x5C",  // 十
 };
 
+constexpr std::string_view kPromoteText = "\x90\xAC";  // 成
+constexpr std::string_view kRyuText = "\x97\xB3";      // 竜
+
+}  // namespace
+
+const std::array<std::string_view, 16> kPieceKanji = kPieceTexts;
+
+const std::array<std::string_view, 10> kFullWidthDigits{
+    "\x82\x4F", "\x82\x50", "\x82\x51", "\x82\x52", "\x82\x53",
+    "\x82\x54", "\x82\x55", "\x82\x56", "\x82\x57", "\x82\x58",
+};
+
+const std::array<std::string_view, 11> kRankNumerals = kNumeralTexts;
+
 const std::string_view kMarkBlack = "\x81\xA3";     // ▲
 const std::string_view kMarkWhite = "\x81\xA2";     // △
 const std::string_view kMarkWhiteAlt = "\x81\xA4";  // ▽
@@ -49,14 +60,14 @@ const std::string_view kMarkBlackUser = "\xF0\xA7";
 const std::string_view kMarkWhiteUser1 = "\xF0\xA5";
 const std::string_view kMarkWhiteUser2 = "\xF0\xA6";
 
-const std::string_view kWordSame = "\x93\xAF";                    // 同
-const std::string_view kWordPromote = "\x90\xAC";                 // 成
+const std::string_view kWordSame = "\x93\xAF";  // 同
+const std::string_view kWordPromote = kPromoteText;
 const std::string_view kWordNoPromote = "\x95\x73\x90\xAC";       // 不成
 const std::string_view kWordDrop = "\x91\xC5";                    // 打
 const std::string_view kPromotedLanceName = "\x90\xAC\x8D\x81";   // 成香
 const std::string_view kPromotedKnightName = "\x90\xAC\x8C\x6A";  // 成桂
 const std::string_view kPromotedSilverName = "\x90\xAC\x8B\xE2";  // 成銀
-const std::string_view kDragonRyu = "\x97\xB3";                   // 竜
+const std::string_view kDragonRyu = kRyuText;
 
 const std::string_view kKeyHandicap = "\x8E\xE8\x8D\x87\x8A\x84\x81\x46";        // 手合割：
 const std::string_view kKeyBlack = "\x90\xE6\x8E\xE8\x81\x46";                   // 先手：
@@ -117,24 +128,57 @@ std::string_view handicapName(HandicapType type) {
 
 int pieceTypeFromText(std::string_view text, std::size_t& length) {
     length = 2;
-    const unsigned c = code(text);
-    if (c == 0) {
-        length = 0;
-        return 0;
-    }
-    if (c == code(kKingAlt)) return kKing;
-    if (c == code(kWordPromote)) {
-        const unsigned rest = code(text.substr(2));
-        for (int type : {kLance, kKnight, kSilver}) {
-            if (rest == code(kPieceKanji[static_cast<std::size_t>(type)])) {
-                length = 4;
-                return type + kPromotedBit;
+    // Entry 13 is "金" again: entry 5 reads first.
+    switch (code(text)) {
+        case code(kKingAlt):
+            return kKing;
+        case code(kPromoteText):
+            switch (code(text.substr(2))) {
+                case code(kPieceTexts[kLance]):
+                    length = 4;
+                    return kLance + kPromotedBit;
+                case code(kPieceTexts[kKnight]):
+                    length = 4;
+                    return kKnight + kPromotedBit;
+                case code(kPieceTexts[kSilver]):
+                    length = 4;
+                    return kSilver + kPromotedBit;
+                default:
+                    break;
             }
-        }
-    }
-    if (c == code(kDragonRyu)) return kDragon;
-    for (int type = 1; type <= 15; ++type) {
-        if (c == code(kPieceKanji[static_cast<std::size_t>(type)])) return type;
+            break;
+        case code(kRyuText):
+            return kDragon;
+        case code(kPieceTexts[1]):
+            return 1;
+        case code(kPieceTexts[2]):
+            return 2;
+        case code(kPieceTexts[3]):
+            return 3;
+        case code(kPieceTexts[4]):
+            return 4;
+        case code(kPieceTexts[5]):
+            return 5;
+        case code(kPieceTexts[6]):
+            return 6;
+        case code(kPieceTexts[7]):
+            return 7;
+        case code(kPieceTexts[8]):
+            return 8;
+        case code(kPieceTexts[9]):
+            return 9;
+        case code(kPieceTexts[10]):
+            return 10;
+        case code(kPieceTexts[11]):
+            return 11;
+        case code(kPieceTexts[12]):
+            return 12;
+        case code(kPieceTexts[14]):
+            return 14;
+        case code(kPieceTexts[15]):
+            return 15;
+        default:
+            break;
     }
     length = 0;
     return 0;
@@ -146,14 +190,33 @@ int pieceTypeFromText(std::string_view text) {
 }
 
 int numeralFromText(std::string_view text) {
-    const unsigned c = code(text);
-    if (c == 0) return 0;
-    for (int n = 1; n <= 10; ++n) {
-        if (c == code(kRankNumerals[static_cast<std::size_t>(n)])) return n;
+    switch (code(text)) {
+        case code(kNumeralTexts[1]):
+        case code(kDashNumeral):
+        case code(kLongVowelNumeral):
+            return 1;
+        case code(kNumeralTexts[2]):
+        case code(kKatakanaNi):
+            return 2;
+        case code(kNumeralTexts[3]):
+            return 3;
+        case code(kNumeralTexts[4]):
+            return 4;
+        case code(kNumeralTexts[5]):
+            return 5;
+        case code(kNumeralTexts[6]):
+            return 6;
+        case code(kNumeralTexts[7]):
+            return 7;
+        case code(kNumeralTexts[8]):
+            return 8;
+        case code(kNumeralTexts[9]):
+            return 9;
+        case code(kNumeralTexts[10]):
+            return 10;
+        default:
+            return 0;
     }
-    if (c == code(kDashNumeral) || c == code(kLongVowelNumeral)) return 1;
-    if (c == code(kKatakanaNi)) return 2;
-    return 0;
 }
 
 int fullWidthDigitFromText(std::string_view text) {
