@@ -103,11 +103,6 @@ struct Vocabulary {
     std::string made{kWordUpTo};
     std::string sente = sjis("先");
     std::string gote = sjis("後");
-    std::string same{kWordSame};
-    std::string drop{kWordDrop};
-    std::string interpose = sjis("合");
-    std::string promote{kWordPromote};
-    std::string notPromote{kWordNoPromote};
     std::string colon = sjis("：");
     std::string dot = sjis("・");
     std::string fileNameKey = sjis("ファイル名：");
@@ -248,6 +243,11 @@ const Vocabulary& vocab() {
     return v;
 }
 
+// "合", the interposed piece: a drop.
+constexpr std::string_view kWordInterpose = "\x8D\x87";
+
+constexpr bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
 // Most tests fail on the first byte; compare the rest only when it matches.
 bool startsWith(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() &&
@@ -368,15 +368,18 @@ int heldSeconds(std::int64_t seconds) {
     return static_cast<int>(std::clamp<std::int64_t>(seconds, 0, kMaxMoveSeconds));
 }
 
-// Every side mark is one two-byte character: "▲", "△" and "▽" are 0x81 0xA3, 0xA2 and 0xA4,
-// the user-defined marks 0xF0 0xA5..0xA7.
 std::size_t sideMarkLength(std::string_view s) {
-    if (s.size() < 2) return 0;
-    const auto lead = static_cast<unsigned char>(s[0]);
-    const auto trail = static_cast<unsigned char>(s[1]);
-    if (lead == 0x81) return trail >= 0xA2 && trail <= 0xA4 ? 2 : 0;
-    if (lead == 0xF0) return trail >= 0xA5 && trail <= 0xA7 ? 2 : 0;
-    return 0;
+    switch (charCode(s)) {
+        case charCode(kMarkBlack):
+        case charCode(kMarkWhite):
+        case charCode(kMarkWhiteAlt):
+        case charCode(kMarkBlackUser):
+        case charCode(kMarkWhiteUser1):
+        case charCode(kMarkWhiteUser2):
+            return 2;
+        default:
+            return 0;
+    }
 }
 
 // What parsing a move text came to.
@@ -777,7 +780,7 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         std::size_t wordLength = 0;
         readDirectionWord(rest, wordLength);
         std::string_view afterWord = rest.substr(wordLength);
-        if (startsWith(afterWord, m_v.promote)) {
+        if (charCode(afterWord) == charCode(kWordPromote)) {
             promote = true;
         } else if (m_options.ruleCheck && withoutNewline(rest).empty() && origin != 0 &&
                    promotionState(origin, destination, p.cells[static_cast<std::size_t>(origin)]) ==
@@ -862,15 +865,21 @@ MoveOutcome LineReader::resultOrOther(std::string_view t, std::string_view text,
 }
 
 MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seconds) {
+    // The words of a move are one character each: they are told apart by their codes.
+    constexpr unsigned kSame = charCode(kWordSame);
+    constexpr unsigned kPromote = charCode(kWordPromote);
+    constexpr unsigned kNot = charCode(kWordNoPromote);
+    constexpr unsigned kDrop = charCode(kWordDrop);
+    constexpr unsigned kInterpose = charCode(kWordInterpose);
     int destination = 0;
-    if (startsWith(t, m_v.same)) {
-        t.remove_prefix(m_v.same.size());
+    if (charCode(t) == kSame) {
+        t.remove_prefix(2);
         if (t.starts_with("  ")) {
             t.remove_prefix(2);
         } else if (t.starts_with(' ')) {
             t.remove_prefix(1);
-        } else if (startsWith(t, m_v.blank)) {
-            t.remove_prefix(m_v.blank.size());
+        } else if (charCode(t) == charCode(kFullWidthSpace)) {
+            t.remove_prefix(2);
         }
         NodeIndex previous = m_store.current();
         if (previous == kRootNode || m_store.node(previous).isTerminal()) {
@@ -888,7 +897,7 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
         }
         t.remove_prefix(2);
         destination = makeSquare(file, rank);
-        if (startsWith(t, m_v.same)) t.remove_prefix(m_v.same.size());
+        if (charCode(t) == kSame) t.remove_prefix(2);
     } else if (!t.empty() && t[0] >= '1' && t[0] <= '9') {
         int asciiFile = t[0] - '0';
         t.remove_prefix(1);
@@ -915,7 +924,7 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
         setError(text);
         return MoveOutcome::Error;
     }
-    bool namedPromoted = startsWith(t, m_v.promote);
+    bool namedPromoted = charCode(t) == kPromote;
     t.remove_prefix(nameLength);
     std::string_view rest = t;
 
@@ -924,27 +933,29 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
     auto readOrigin = [&](std::string_view s) {
         // "(" and two digits.
         if (!s.starts_with('(')) return -1;
+        if (s.size() >= 3 && isDigit(s[1]) && isDigit(s[2]))
+            return (s[1] - '0') * 10 + (s[2] - '0');
         s.remove_prefix(1);
         auto n = readNumber(s, 2);
         return n ? *n : -1;
     };
-    if (startsWith(t, m_v.drop) || startsWith(t, m_v.interpose)) {
+    const unsigned word = charCode(t);
+    const bool dropWord = word == kDrop || word == kInterpose;
+    if (dropWord) {
         origin = 0;
-    } else if (startsWith(t, m_v.promote)) {
+    } else if (word == kPromote) {
         promote = true;
-        origin = readOrigin(t.substr(m_v.promote.size()));
+        origin = readOrigin(t.substr(2));
     } else if (namedPromoted) {
         origin = readOrigin(t);
-    } else if (startsWith(t, m_v.notPromote) && t.substr(m_v.notPromote.size()).starts_with('(')) {
-        origin = readOrigin(t.substr(m_v.notPromote.size()));
+    } else if (word == kNot && charCode(t.substr(2)) == kPromote && t.substr(4).starts_with('(')) {
+        origin = readOrigin(t.substr(4));
     } else if (t.starts_with('(')) {
         origin = readOrigin(t);
     }
     if (origin >= 1 && origin <= 10) origin = -1;
-    if (origin == 0 && !(startsWith(t, m_v.drop) || startsWith(t, m_v.interpose))) {
-        promote = false;  // "(00)": a drop
-    }
-    if (origin < 0) promote = false;  // decided from the text while searching
+    if (origin == 0 && !dropWord) promote = false;  // "(00)": a drop
+    if (origin < 0) promote = false;                // decided from the text while searching
     if (origin > 10 && !isSquare(origin)) {
         setError(text);
         return MoveOutcome::Error;

@@ -326,6 +326,32 @@ TEST_F(ReaderTest, KifOriginForms) {
     EXPECT_TRUE(nodeAt(5).isDrop()) << "(00) is a drop";
 }
 
+// The rarer spellings of a move line: "合" for a drop, "王", "生" (not promoting, the piece
+// searched on the board), ASCII and full-width digits as the destination.
+TEST_F(ReaderTest, KifMoveWordsAndDestinationForms) {
+    EXPECT_EQ(read({"   1 ７六歩(77)", "   2 ３四歩(33)", "   3 ２二角成(88)", "   4 同　銀(31)",
+                    "   5 ５五角合", "   6 ５二王(51)", "   7 ３三角生(55)", "   8 同　桂(21)",
+                    "   9 96歩(97)    ", "  10 ４二王(52)", "  11 ８６歩(87)"})
+                  .result,
+              ReadResult::Ok)
+        << error();
+    EXPECT_TRUE(warnings().empty());
+    ASSERT_EQ(line().size(), 11u);
+    EXPECT_TRUE(nodeAt(3).promotes());
+    EXPECT_TRUE(nodeAt(5).isDrop());
+    EXPECT_EQ(nodeAt(5).to, 55);
+    EXPECT_EQ(nodeAt(6).from, 51);
+    EXPECT_EQ(nodeAt(6).to, 52);
+    EXPECT_EQ(nodeAt(7).from, 55);
+    EXPECT_EQ(nodeAt(7).to, 33) << "生: the bishop stays unpromoted";
+    EXPECT_EQ(nodeAt(8).from, 21);
+    EXPECT_EQ(nodeAt(9).from, 97);
+    EXPECT_EQ(nodeAt(9).to, 96);
+    EXPECT_EQ(nodeAt(10).to, 42);
+    EXPECT_EQ(nodeAt(11).from, 87);
+    EXPECT_EQ(nodeAt(11).to, 86);
+}
+
 TEST_F(ReaderTest, HandsAndDiagram) {
     EXPECT_EQ(read({"後手の持駒：なし", "  ９ ８ ７ ６ ５ ４ ３ ２ １",
                     "+---------------------------+", "| ・ ・ ・ ・v玉 ・ ・ ・ ・|一",

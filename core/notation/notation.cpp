@@ -125,13 +125,6 @@ const Texts& texts() {
     return t;
 }
 
-// The first two bytes of text as one number; 0 when text is shorter.
-constexpr unsigned charCode(std::string_view text) {
-    return text.size() < 2 ? 0u
-                           : (static_cast<unsigned>(static_cast<unsigned char>(text[0])) << 8) |
-                                 static_cast<unsigned char>(text[1]);
-}
-
 // The one-character direction words in CP932, by code ("行" 2 .. "左" 8); a two-character word is
 // "右" or "左" followed by "引", "寄" or "上", codes 9..11 and 12..14 in that order.
 constexpr unsigned kCodeGo = 0x8D73;        // 行

@@ -1,5 +1,7 @@
 #include "core/notation/piece_text.h"
 
+#include "core/text/sjis.h"
+
 namespace core {
 
 namespace {
@@ -39,9 +41,6 @@ constexpr std::array<std::string_view, 11> kNumeralTexts{
     "\x8F\x5C",  // 十
 };
 
-constexpr std::string_view kPromoteText = "\x90\xAC";  // 成
-constexpr std::string_view kRyuText = "\x97\xB3";      // 竜
-
 }  // namespace
 
 const std::array<std::string_view, 16> kPieceKanji = kPieceTexts;
@@ -52,22 +51,6 @@ const std::array<std::string_view, 10> kFullWidthDigits{
 };
 
 const std::array<std::string_view, 11> kRankNumerals = kNumeralTexts;
-
-const std::string_view kMarkBlack = "\x81\xA3";     // ▲
-const std::string_view kMarkWhite = "\x81\xA2";     // △
-const std::string_view kMarkWhiteAlt = "\x81\xA4";  // ▽
-const std::string_view kMarkBlackUser = "\xF0\xA7";
-const std::string_view kMarkWhiteUser1 = "\xF0\xA5";
-const std::string_view kMarkWhiteUser2 = "\xF0\xA6";
-
-const std::string_view kWordSame = "\x93\xAF";  // 同
-const std::string_view kWordPromote = kPromoteText;
-const std::string_view kWordNoPromote = "\x95\x73\x90\xAC";       // 不成
-const std::string_view kWordDrop = "\x91\xC5";                    // 打
-const std::string_view kPromotedLanceName = "\x90\xAC\x8D\x81";   // 成香
-const std::string_view kPromotedKnightName = "\x90\xAC\x8C\x6A";  // 成桂
-const std::string_view kPromotedSilverName = "\x90\xAC\x8B\xE2";  // 成銀
-const std::string_view kDragonRyu = kRyuText;
 
 const std::string_view kKeyHandicap = "\x8E\xE8\x8D\x87\x8A\x84\x81\x46";        // 手合割：
 const std::string_view kKeyBlack = "\x90\xE6\x8E\xE8\x81\x46";                   // 先手：
@@ -111,14 +94,6 @@ constexpr std::string_view kDashNumeral = "\x81\x7C";       // －
 constexpr std::string_view kLongVowelNumeral = "\x81\x5B";  // ー
 constexpr std::string_view kKatakanaNi = "\x83\x6A";        // ニ
 
-// The first two bytes of text as one number (0 when text is shorter): every entry of the tables
-// is one two-byte character, so recognising one is comparing two numbers.
-constexpr unsigned code(std::string_view text) {
-    return text.size() < 2 ? 0u
-                           : (static_cast<unsigned>(static_cast<unsigned char>(text[0])) << 8) |
-                                 static_cast<unsigned char>(text[1]);
-}
-
 }  // namespace
 
 std::string_view handicapName(HandicapType type) {
@@ -129,53 +104,53 @@ std::string_view handicapName(HandicapType type) {
 int pieceTypeFromText(std::string_view text, std::size_t& length) {
     length = 2;
     // Entry 13 is "金" again: entry 5 reads first.
-    switch (code(text)) {
-        case code(kKingAlt):
+    switch (charCode(text)) {
+        case charCode(kKingAlt):
             return kKing;
-        case code(kPromoteText):
-            switch (code(text.substr(2))) {
-                case code(kPieceTexts[kLance]):
+        case charCode(kWordPromote):
+            switch (charCode(text.substr(2))) {
+                case charCode(kPieceTexts[kLance]):
                     length = 4;
                     return kLance + kPromotedBit;
-                case code(kPieceTexts[kKnight]):
+                case charCode(kPieceTexts[kKnight]):
                     length = 4;
                     return kKnight + kPromotedBit;
-                case code(kPieceTexts[kSilver]):
+                case charCode(kPieceTexts[kSilver]):
                     length = 4;
                     return kSilver + kPromotedBit;
                 default:
                     break;
             }
             break;
-        case code(kRyuText):
+        case charCode(kDragonRyu):
             return kDragon;
-        case code(kPieceTexts[1]):
+        case charCode(kPieceTexts[1]):
             return 1;
-        case code(kPieceTexts[2]):
+        case charCode(kPieceTexts[2]):
             return 2;
-        case code(kPieceTexts[3]):
+        case charCode(kPieceTexts[3]):
             return 3;
-        case code(kPieceTexts[4]):
+        case charCode(kPieceTexts[4]):
             return 4;
-        case code(kPieceTexts[5]):
+        case charCode(kPieceTexts[5]):
             return 5;
-        case code(kPieceTexts[6]):
+        case charCode(kPieceTexts[6]):
             return 6;
-        case code(kPieceTexts[7]):
+        case charCode(kPieceTexts[7]):
             return 7;
-        case code(kPieceTexts[8]):
+        case charCode(kPieceTexts[8]):
             return 8;
-        case code(kPieceTexts[9]):
+        case charCode(kPieceTexts[9]):
             return 9;
-        case code(kPieceTexts[10]):
+        case charCode(kPieceTexts[10]):
             return 10;
-        case code(kPieceTexts[11]):
+        case charCode(kPieceTexts[11]):
             return 11;
-        case code(kPieceTexts[12]):
+        case charCode(kPieceTexts[12]):
             return 12;
-        case code(kPieceTexts[14]):
+        case charCode(kPieceTexts[14]):
             return 14;
-        case code(kPieceTexts[15]):
+        case charCode(kPieceTexts[15]):
             return 15;
         default:
             break;
@@ -190,29 +165,29 @@ int pieceTypeFromText(std::string_view text) {
 }
 
 int numeralFromText(std::string_view text) {
-    switch (code(text)) {
-        case code(kNumeralTexts[1]):
-        case code(kDashNumeral):
-        case code(kLongVowelNumeral):
+    switch (charCode(text)) {
+        case charCode(kNumeralTexts[1]):
+        case charCode(kDashNumeral):
+        case charCode(kLongVowelNumeral):
             return 1;
-        case code(kNumeralTexts[2]):
-        case code(kKatakanaNi):
+        case charCode(kNumeralTexts[2]):
+        case charCode(kKatakanaNi):
             return 2;
-        case code(kNumeralTexts[3]):
+        case charCode(kNumeralTexts[3]):
             return 3;
-        case code(kNumeralTexts[4]):
+        case charCode(kNumeralTexts[4]):
             return 4;
-        case code(kNumeralTexts[5]):
+        case charCode(kNumeralTexts[5]):
             return 5;
-        case code(kNumeralTexts[6]):
+        case charCode(kNumeralTexts[6]):
             return 6;
-        case code(kNumeralTexts[7]):
+        case charCode(kNumeralTexts[7]):
             return 7;
-        case code(kNumeralTexts[8]):
+        case charCode(kNumeralTexts[8]):
             return 8;
-        case code(kNumeralTexts[9]):
+        case charCode(kNumeralTexts[9]):
             return 9;
-        case code(kNumeralTexts[10]):
+        case charCode(kNumeralTexts[10]):
             return 10;
         default:
             return 0;
@@ -221,7 +196,7 @@ int numeralFromText(std::string_view text) {
 
 int fullWidthDigitFromText(std::string_view text) {
     // "０".."９" are 0x824F..0x8258.
-    const unsigned c = code(text);
+    const unsigned c = charCode(text);
     return c >= 0x824F && c <= 0x8258 ? static_cast<int>(c - 0x824F) : -1;
 }
 
