@@ -315,6 +315,19 @@ std::optional<int> readNumber(std::string_view& s, int maxDigits = 0) {
     return negative ? -value : value;
 }
 
+// The number of a move line, as readNumber(s, 3) reads it; the usual form (spaces, then digits)
+// without a call.
+inline std::optional<int> readMoveNumber(std::string_view& s) {
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    if (i == s.size() || !isDigit(s[i])) return readNumber(s, 3);
+    const std::size_t last = std::min(s.size(), i + 3);
+    int value = 0;
+    for (; i < last && isDigit(s[i]); ++i) value = value * 10 + (s[i] - '0');
+    s.remove_prefix(i);
+    return value;
+}
+
 // A whitespace-delimited word as %s reads it.
 std::optional<std::string_view> readWord(std::string_view& s) {
     std::string_view t = skipAsciiSpace(s);
@@ -981,7 +994,7 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
         }
     }
     std::string_view t = s;
-    auto number = readNumber(t, 3);
+    auto number = readMoveNumber(t);
     if (!number) return std::nullopt;
     t = skipAsciiSpace(t);
     // Exactly 12 bytes of move text, the line end counting as one.
@@ -1044,8 +1057,8 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
         while (!s.empty()) {
             if (s[0] == ' ' || s[0] == '|') {
                 s.remove_prefix(1);
-            } else if (startsWith(s, m_v.blank)) {
-                s.remove_prefix(m_v.blank.size());
+            } else if (startsWithFullWidthSpace(s)) {
+                s.remove_prefix(2);
             } else {
                 break;
             }
@@ -1066,12 +1079,18 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
             token = word->substr(sideMarkLength(*word));
             lastToken = true;
         }
-        // The token ends before the next side mark.
+        // The token ends before the next side mark. Marks are two-byte characters starting
+        // 0x81 or 0xF0: only such characters are looked at.
         std::size_t end = token.size();
-        for (std::size_t i = 0; i < token.size(); i += charLength(token, i)) {
-            if (sideMarkLength(token.substr(i)) > 0) {
+        for (std::size_t i = 0; i + 1 < token.size();) {
+            const char c = token[i];
+            if (!isLeadByte(c)) {
+                ++i;
+            } else if ((c == '\x81' || c == '\xF0') && sideMarkLength(token.substr(i)) > 0) {
                 end = i;
                 break;
+            } else {
+                i += 2;
             }
         }
         std::string_view move = token.substr(0, end);

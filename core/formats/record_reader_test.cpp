@@ -189,8 +189,12 @@ TEST_F(ReaderTest, Ki2SideMarksAreTheSixMarksAndNoNeighbour) {
         text += lookalike + sjis("２五歩\r\n");
     }
     text += sjis("▲２五歩△８五歩\r\n");
+    // The bytes 0x81 0xA3 ("▲") across a character boundary are no mark either: "院" is
+    // 0x89 0x81, "｣" the single byte 0xA3.
+    text += sjis("▲７八金") + "\x89\x81\xA3" + sjis("△３二金\r\n");
     EXPECT_EQ(readBytes(text).result, ReadResult::Ok) << error();
-    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩", "△８五歩"}));
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩", "△８五歩",
+                             "▲７八金", "△３二金"}));
 }
 
 TEST_F(ReaderTest, ResultWordsAfterMade) {
