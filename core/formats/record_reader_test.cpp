@@ -189,7 +189,7 @@ TEST_F(ReaderTest, Ki2SideMarksAreTheSixMarksAndNoNeighbour) {
         text += lookalike + sjis("２五歩\r\n");
     }
     text += sjis("▲２五歩△８五歩\r\n");
-    // The bytes 0x81 0xA3 ("▲") across a character boundary are no mark either: "院" is
+    // The bytes 0x81 0xA3 ("▲") across a character boundary are no mark either: "堰" is
     // 0x89 0x81, "｣" the single byte 0xA3.
     text += sjis("▲７八金") + "\x89\x81\xA3" + sjis("△３二金\r\n");
     EXPECT_EQ(readBytes(text).result, ReadResult::Ok) << error();
