@@ -502,6 +502,8 @@ void LineReader::setError(std::string_view text) {
 }
 
 bool LineReader::variationMarker(std::string_view q) {
+    // Every line comes here: most are turned away by their first byte.
+    if (q.empty() || (q[0] != m_v.variation[0] && q[0] != m_v.branch[0])) return false;
     if (!startsWith(q, m_v.variation) && !startsWith(q, m_v.branch)) return false;
     if (m_store.currentPly() <= 0) return false;
     if (m_options.mainLineOnly) {
