@@ -1,5 +1,7 @@
 #include "core/notation/piece_text.h"
 
+#include <cstdint>
+
 #include "core/text/sjis.h"
 
 namespace core {
@@ -101,62 +103,81 @@ std::string_view handicapName(HandicapType type) {
     return kHandicapNames[static_cast<std::size_t>(type)];
 }
 
-int pieceTypeFromText(std::string_view text, std::size_t& length) {
-    length = 2;
+namespace {
+
+// The recognisers look a character up in a small table: its code, multiplied by a constant chosen
+// so that every listed character has a slot of its own, gives the slot; the slot's code must
+// match. One multiplication and one comparison, no chain of tests.
+struct CodeSlot {
+    std::uint16_t code = 0;
+    std::uint8_t value = 0;
+};
+template <unsigned kMultiplier>
+constexpr std::size_t slotOf(unsigned code) {
+    return static_cast<std::size_t>(((code * kMultiplier) & 0xFFFFFFFFu) >> 27);
+}
+using CodeTable = std::array<CodeSlot, 32>;
+
+// Marks "成" in the piece table: a promoted lance, knight or silver may follow.
+constexpr std::uint8_t kPromotedPrefix = 0xFF;
+
+constexpr unsigned kPieceMultiplier = 0x0F8D8101u;
+constexpr CodeTable makePieceTable() {
+    CodeTable table{};
+    auto put = [&table](std::string_view text, int value) {
+        CodeSlot& slot = table[slotOf<kPieceMultiplier>(charCode(text))];
+        // Two characters in one slot: no constant expression, so the build stops.
+        if (slot.value != 0) throw "piece table collision";
+        slot = {static_cast<std::uint16_t>(charCode(text)), static_cast<std::uint8_t>(value)};
+    };
     // Entry 13 is "金" again: entry 5 reads first.
-    switch (charCode(text)) {
-        case charCode(kKingAlt):
-            return kKing;
-        case charCode(kWordPromote):
-            switch (charCode(text.substr(2))) {
-                case charCode(kPieceTexts[kLance]):
-                    length = 4;
-                    return kLance + kPromotedBit;
-                case charCode(kPieceTexts[kKnight]):
-                    length = 4;
-                    return kKnight + kPromotedBit;
-                case charCode(kPieceTexts[kSilver]):
-                    length = 4;
-                    return kSilver + kPromotedBit;
-                default:
-                    break;
-            }
-            break;
-        case charCode(kDragonRyu):
-            return kDragon;
-        case charCode(kPieceTexts[1]):
-            return 1;
-        case charCode(kPieceTexts[2]):
-            return 2;
-        case charCode(kPieceTexts[3]):
-            return 3;
-        case charCode(kPieceTexts[4]):
-            return 4;
-        case charCode(kPieceTexts[5]):
-            return 5;
-        case charCode(kPieceTexts[6]):
-            return 6;
-        case charCode(kPieceTexts[7]):
-            return 7;
-        case charCode(kPieceTexts[8]):
-            return 8;
-        case charCode(kPieceTexts[9]):
-            return 9;
-        case charCode(kPieceTexts[10]):
-            return 10;
-        case charCode(kPieceTexts[11]):
-            return 11;
-        case charCode(kPieceTexts[12]):
-            return 12;
-        case charCode(kPieceTexts[14]):
-            return 14;
-        case charCode(kPieceTexts[15]):
-            return 15;
-        default:
-            break;
+    for (int type = 1; type <= 15; ++type) {
+        if (type != 13) put(kPieceTexts[static_cast<std::size_t>(type)], type);
     }
-    length = 0;
-    return 0;
+    put(kKingAlt, kKing);
+    put(kDragonRyu, kDragon);
+    put(kWordPromote, kPromotedPrefix);
+    return table;
+}
+constexpr CodeTable kPieceTable = makePieceTable();
+
+constexpr unsigned kNumeralMultiplier = 0x9E3779B1u;
+constexpr CodeTable makeNumeralTable() {
+    CodeTable table{};
+    auto put = [&table](std::string_view text, int value) {
+        CodeSlot& slot = table[slotOf<kNumeralMultiplier>(charCode(text))];
+        if (slot.value != 0) throw "numeral table collision";
+        slot = {static_cast<std::uint16_t>(charCode(text)), static_cast<std::uint8_t>(value)};
+    };
+    for (int n = 1; n <= 10; ++n) put(kNumeralTexts[static_cast<std::size_t>(n)], n);
+    put(kDashNumeral, 1);
+    put(kLongVowelNumeral, 1);
+    put(kKatakanaNi, 2);
+    return table;
+}
+constexpr CodeTable kNumeralTable = makeNumeralTable();
+
+// The value of the character text starts with in table; 0 when it has none.
+template <unsigned kMultiplier>
+int lookUp(const CodeTable& table, std::string_view text) {
+    const unsigned code = charCode(text);
+    const CodeSlot& slot = table[slotOf<kMultiplier>(code)];
+    return slot.code == code ? slot.value : 0;
+}
+
+}  // namespace
+
+int pieceTypeFromText(std::string_view text, std::size_t& length) {
+    const int type = lookUp<kPieceMultiplier>(kPieceTable, text);
+    if (type == kPromotedPrefix) {
+        // "成香", "成桂", "成銀"; "成" alone is no piece.
+        const int base = lookUp<kPieceMultiplier>(kPieceTable, text.substr(2));
+        const bool promotable = base == kLance || base == kKnight || base == kSilver;
+        length = promotable ? 4 : 0;
+        return promotable ? base + kPromotedBit : 0;
+    }
+    length = type == 0 ? 0 : 2;
+    return type;
 }
 
 int pieceTypeFromText(std::string_view text) {
@@ -165,33 +186,7 @@ int pieceTypeFromText(std::string_view text) {
 }
 
 int numeralFromText(std::string_view text) {
-    switch (charCode(text)) {
-        case charCode(kNumeralTexts[1]):
-        case charCode(kDashNumeral):
-        case charCode(kLongVowelNumeral):
-            return 1;
-        case charCode(kNumeralTexts[2]):
-        case charCode(kKatakanaNi):
-            return 2;
-        case charCode(kNumeralTexts[3]):
-            return 3;
-        case charCode(kNumeralTexts[4]):
-            return 4;
-        case charCode(kNumeralTexts[5]):
-            return 5;
-        case charCode(kNumeralTexts[6]):
-            return 6;
-        case charCode(kNumeralTexts[7]):
-            return 7;
-        case charCode(kNumeralTexts[8]):
-            return 8;
-        case charCode(kNumeralTexts[9]):
-            return 9;
-        case charCode(kNumeralTexts[10]):
-            return 10;
-        default:
-            return 0;
-    }
+    return lookUp<kNumeralMultiplier>(kNumeralTable, text);
 }
 
 int fullWidthDigitFromText(std::string_view text) {
