@@ -103,17 +103,9 @@ struct Vocabulary {
     std::string made{kWordUpTo};
     std::string sente = sjis("先");
     std::string gote = sjis("後");
-    std::string same{kWordSame};
-    std::string drop{kWordDrop};
-    std::string interpose = sjis("合");
-    std::string promote{kWordPromote};
-    std::string notPromote{kWordNoPromote};
     std::string colon = sjis("：");
     std::string dot = sjis("・");
     std::string fileNameKey = sjis("ファイル名：");
-    std::vector<std::string> marks{std::string(kMarkBlack),      std::string(kMarkWhite),
-                                   std::string(kMarkWhiteAlt),   std::string(kMarkBlackUser),
-                                   std::string(kMarkWhiteUser1), std::string(kMarkWhiteUser2)};
     std::string fileMissing = sjis("ファイルがありません。");
     std::string readError = sjis("棋譜読込みエラー");
     std::string sizeOver = sjis("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。");
@@ -251,6 +243,11 @@ const Vocabulary& vocab() {
     return v;
 }
 
+// "合", the interposed piece: a drop.
+constexpr std::string_view kWordInterpose = "\x8D\x87";
+
+constexpr bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
 // Most tests fail on the first byte; compare the rest only when it matches.
 bool startsWith(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() &&
@@ -318,6 +315,19 @@ std::optional<int> readNumber(std::string_view& s, int maxDigits = 0) {
     return negative ? -value : value;
 }
 
+// The number of a move line, as readNumber(s, 3) reads it; the usual form (spaces, then digits)
+// without a call.
+inline std::optional<int> readMoveNumber(std::string_view& s) {
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    if (i == s.size() || !isDigit(s[i])) return readNumber(s, 3);
+    const std::size_t last = std::min(s.size(), i + 3);
+    int value = 0;
+    for (; i < last && isDigit(s[i]); ++i) value = value * 10 + (s[i] - '0');
+    s.remove_prefix(i);
+    return value;
+}
+
 // A whitespace-delimited word as %s reads it.
 std::optional<std::string_view> readWord(std::string_view& s) {
     std::string_view t = skipAsciiSpace(s);
@@ -372,13 +382,17 @@ int heldSeconds(std::int64_t seconds) {
 }
 
 std::size_t sideMarkLength(std::string_view s) {
-    // Every mark starts with 0x81 or 0xF0.
-    if (s.size() < 2 || (s[0] != '\x81' && s[0] != '\xF0')) return 0;
-    for (const std::string& m : vocab().marks) {
-        // Most characters differ from every mark in the first two bytes already.
-        if (m.size() >= 2 && m[1] == s[1] && m[0] == s[0] && s.starts_with(m)) return m.size();
+    switch (charCode(s)) {
+        case charCode(kMarkBlack):
+        case charCode(kMarkWhite):
+        case charCode(kMarkWhiteAlt):
+        case charCode(kMarkBlackUser):
+        case charCode(kMarkWhiteUser1):
+        case charCode(kMarkWhiteUser2):
+            return 2;
+        default:
+            return 0;
     }
-    return 0;
 }
 
 // What parsing a move text came to.
@@ -488,6 +502,8 @@ void LineReader::setError(std::string_view text) {
 }
 
 bool LineReader::variationMarker(std::string_view q) {
+    // Every line comes here: most are turned away by their first byte.
+    if (q.empty() || (q[0] != m_v.variation[0] && q[0] != m_v.branch[0])) return false;
     if (!startsWith(q, m_v.variation) && !startsWith(q, m_v.branch)) return false;
     if (m_store.currentPly() <= 0) return false;
     if (m_options.mainLineOnly) {
@@ -779,7 +795,7 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
         std::size_t wordLength = 0;
         readDirectionWord(rest, wordLength);
         std::string_view afterWord = rest.substr(wordLength);
-        if (startsWith(afterWord, m_v.promote)) {
+        if (charCode(afterWord) == charCode(kWordPromote)) {
             promote = true;
         } else if (m_options.ruleCheck && withoutNewline(rest).empty() && origin != 0 &&
                    promotionState(origin, destination, p.cells[static_cast<std::size_t>(origin)]) ==
@@ -864,15 +880,21 @@ MoveOutcome LineReader::resultOrOther(std::string_view t, std::string_view text,
 }
 
 MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seconds) {
+    // The words of a move are one character each: they are told apart by their codes.
+    constexpr unsigned kSame = charCode(kWordSame);
+    constexpr unsigned kPromote = charCode(kWordPromote);
+    constexpr unsigned kNot = charCode(kWordNoPromote);
+    constexpr unsigned kDrop = charCode(kWordDrop);
+    constexpr unsigned kInterpose = charCode(kWordInterpose);
     int destination = 0;
-    if (startsWith(t, m_v.same)) {
-        t.remove_prefix(m_v.same.size());
+    if (charCode(t) == kSame) {
+        t.remove_prefix(2);
         if (t.starts_with("  ")) {
             t.remove_prefix(2);
         } else if (t.starts_with(' ')) {
             t.remove_prefix(1);
-        } else if (startsWith(t, m_v.blank)) {
-            t.remove_prefix(m_v.blank.size());
+        } else if (charCode(t) == charCode(kFullWidthSpace)) {
+            t.remove_prefix(2);
         }
         NodeIndex previous = m_store.current();
         if (previous == kRootNode || m_store.node(previous).isTerminal()) {
@@ -890,7 +912,7 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
         }
         t.remove_prefix(2);
         destination = makeSquare(file, rank);
-        if (startsWith(t, m_v.same)) t.remove_prefix(m_v.same.size());
+        if (charCode(t) == kSame) t.remove_prefix(2);
     } else if (!t.empty() && t[0] >= '1' && t[0] <= '9') {
         int asciiFile = t[0] - '0';
         t.remove_prefix(1);
@@ -917,7 +939,7 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
         setError(text);
         return MoveOutcome::Error;
     }
-    bool namedPromoted = startsWith(t, m_v.promote);
+    bool namedPromoted = charCode(t) == kPromote;
     t.remove_prefix(nameLength);
     std::string_view rest = t;
 
@@ -926,27 +948,29 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
     auto readOrigin = [&](std::string_view s) {
         // "(" and two digits.
         if (!s.starts_with('(')) return -1;
+        if (s.size() >= 3 && isDigit(s[1]) && isDigit(s[2]))
+            return (s[1] - '0') * 10 + (s[2] - '0');
         s.remove_prefix(1);
         auto n = readNumber(s, 2);
         return n ? *n : -1;
     };
-    if (startsWith(t, m_v.drop) || startsWith(t, m_v.interpose)) {
+    const unsigned word = charCode(t);
+    const bool dropWord = word == kDrop || word == kInterpose;
+    if (dropWord) {
         origin = 0;
-    } else if (startsWith(t, m_v.promote)) {
+    } else if (word == kPromote) {
         promote = true;
-        origin = readOrigin(t.substr(m_v.promote.size()));
+        origin = readOrigin(t.substr(2));
     } else if (namedPromoted) {
         origin = readOrigin(t);
-    } else if (startsWith(t, m_v.notPromote) && t.substr(m_v.notPromote.size()).starts_with('(')) {
-        origin = readOrigin(t.substr(m_v.notPromote.size()));
+    } else if (word == kNot && charCode(t.substr(2)) == kPromote && t.substr(4).starts_with('(')) {
+        origin = readOrigin(t.substr(4));
     } else if (t.starts_with('(')) {
         origin = readOrigin(t);
     }
     if (origin >= 1 && origin <= 10) origin = -1;
-    if (origin == 0 && !(startsWith(t, m_v.drop) || startsWith(t, m_v.interpose))) {
-        promote = false;  // "(00)": a drop
-    }
-    if (origin < 0) promote = false;  // decided from the text while searching
+    if (origin == 0 && !dropWord) promote = false;  // "(00)": a drop
+    if (origin < 0) promote = false;                // decided from the text while searching
     if (origin > 10 && !isSquare(origin)) {
         setError(text);
         return MoveOutcome::Error;
@@ -958,16 +982,21 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     std::string_view s = skipFullWidthSpaces(l);
     if (!isDatabase()) {
         if (s == m_v.mate && m_hadNewline) return addTerminal(TerminalCode::Mate, 0);
-        if (findText(s, m_v.resignDashes) != std::string_view::npos) {
+        // The dashes hold the byte 0x7C ("|" on its own), which move lines seldom have: a line
+        // without it is searched no further.
+        std::size_t dashes = s.find('\x7C') == std::string_view::npos
+                                 ? std::string_view::npos
+                                 : findText(s, m_v.resignDashes);
+        if (dashes != std::string_view::npos) {
             std::int64_t seconds = 0;
-            std::size_t paren = findText(s, m_v.resignDashes) + m_v.resignDashes.size();
+            std::size_t paren = dashes + m_v.resignDashes.size();
             if (auto t = readTime(s.substr(paren))) seconds = *t;
             if (seconds > kMaxMoveSeconds) warnTimeTooLarge(m_store.currentPly() + 1);
             return addTerminal(TerminalCode::Resign, heldSeconds(seconds));
         }
     }
     std::string_view t = s;
-    auto number = readNumber(t, 3);
+    auto number = readMoveNumber(t);
     if (!number) return std::nullopt;
     t = skipAsciiSpace(t);
     // Exactly 12 bytes of move text, the line end counting as one.
@@ -1030,8 +1059,8 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
         while (!s.empty()) {
             if (s[0] == ' ' || s[0] == '|') {
                 s.remove_prefix(1);
-            } else if (startsWith(s, m_v.blank)) {
-                s.remove_prefix(m_v.blank.size());
+            } else if (startsWithFullWidthSpace(s)) {
+                s.remove_prefix(2);
             } else {
                 break;
             }
@@ -1052,12 +1081,18 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
             token = word->substr(sideMarkLength(*word));
             lastToken = true;
         }
-        // The token ends before the next side mark.
+        // The token ends before the next side mark. Marks are two-byte characters starting
+        // 0x81 or 0xF0: only such characters are looked at.
         std::size_t end = token.size();
-        for (std::size_t i = 0; i < token.size(); i += charLength(token, i)) {
-            if (sideMarkLength(token.substr(i)) > 0) {
+        for (std::size_t i = 0; i + 1 < token.size();) {
+            const char c = token[i];
+            if (!isLeadByte(c)) {
+                ++i;
+            } else if ((c == '\x81' || c == '\xF0') && sideMarkLength(token.substr(i)) > 0) {
                 end = i;
                 break;
+            } else {
+                i += 2;
             }
         }
         std::string_view move = token.substr(0, end);

@@ -180,6 +180,23 @@ TEST_F(ReaderTest, Ki2MovesSeveralPerLineAndTheClosingLine) {
     EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△投了"}));
 }
 
+TEST_F(ReaderTest, Ki2SideMarksAreTheSixMarksAndNoNeighbour) {
+    // The user-defined marks 0xF0 0xA5..0xA7 separate moves as "▲", "△" and "▽" do.
+    std::string text = sjis("手合割：平手\r\n") + "\xF0\xA7" + sjis("７六歩") + "\xF0\xA5" +
+                       sjis("３四歩") + "\xF0\xA6" + sjis("２六歩▽８四歩\r\n");
+    // Characters next to them in the code table are no marks: such lines are not moves.
+    for (const char* lookalike : {"\x81\xA1", "\x81\xA5", "\xF0\xA4", "\xF0\xA8", "\x82\xA3"}) {
+        text += lookalike + sjis("２五歩\r\n");
+    }
+    text += sjis("▲２五歩△８五歩\r\n");
+    // The bytes 0x81 0xA3 ("▲") across a character boundary are no mark either: "堰" is
+    // 0x89 0x81, "｣" the single byte 0xA3.
+    text += sjis("▲７八金") + "\x89\x81\xA3" + sjis("△３二金\r\n");
+    EXPECT_EQ(readBytes(text).result, ReadResult::Ok) << error();
+    EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩", "△８五歩",
+                             "▲７八金", "△３二金"}));
+}
+
 TEST_F(ReaderTest, ResultWordsAfterMade) {
     struct Case {
         const char* text;
@@ -311,6 +328,32 @@ TEST_F(ReaderTest, KifOriginForms) {
                   .result,
               ReadResult::Ok);
     EXPECT_TRUE(nodeAt(5).isDrop()) << "(00) is a drop";
+}
+
+// The rarer spellings of a move line: "合" for a drop, "王", "生" (not promoting, the piece
+// searched on the board), ASCII and full-width digits as the destination.
+TEST_F(ReaderTest, KifMoveWordsAndDestinationForms) {
+    EXPECT_EQ(read({"   1 ７六歩(77)", "   2 ３四歩(33)", "   3 ２二角成(88)", "   4 同　銀(31)",
+                    "   5 ５五角合", "   6 ５二王(51)", "   7 ３三角生(55)", "   8 同　桂(21)",
+                    "   9 96歩(97)    ", "  10 ４二王(52)", "  11 ８６歩(87)"})
+                  .result,
+              ReadResult::Ok)
+        << error();
+    EXPECT_TRUE(warnings().empty());
+    ASSERT_EQ(line().size(), 11u);
+    EXPECT_TRUE(nodeAt(3).promotes());
+    EXPECT_TRUE(nodeAt(5).isDrop());
+    EXPECT_EQ(nodeAt(5).to, 55);
+    EXPECT_EQ(nodeAt(6).from, 51);
+    EXPECT_EQ(nodeAt(6).to, 52);
+    EXPECT_EQ(nodeAt(7).from, 55);
+    EXPECT_EQ(nodeAt(7).to, 33) << "生: the bishop stays unpromoted";
+    EXPECT_EQ(nodeAt(8).from, 21);
+    EXPECT_EQ(nodeAt(9).from, 97);
+    EXPECT_EQ(nodeAt(9).to, 96);
+    EXPECT_EQ(nodeAt(10).to, 42);
+    EXPECT_EQ(nodeAt(11).from, 87);
+    EXPECT_EQ(nodeAt(11).to, 86);
 }
 
 TEST_F(ReaderTest, HandsAndDiagram) {

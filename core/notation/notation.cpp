@@ -50,7 +50,7 @@ constexpr bool isLongRange(int type) { return (type & 7) == kBishop || (type & 7
 
 constexpr bool isHorseOrDragon(int type) { return type == kHorse || type == kDragon; }
 
-int offsetCount(int code, int type) {
+constexpr int offsetCount(int code, int type) {
     const WordOffsets& w = kWordOffsets[static_cast<std::size_t>(code)];
     if ((code == kCodeRight || code == kCodeLeft) && !isLongRange(type)) return w.count - 2;
     return w.count;
@@ -77,7 +77,7 @@ constexpr std::array<std::int8_t, 25> makeDirectionIndexes() {
 }
 constexpr std::array<std::int8_t, 25> kDirectionIndexes = makeDirectionIndexes();
 
-int directionIndex(int offset) {
+constexpr int directionIndex(int offset) {
     if (offset < -12 || offset > 12) return -1;
     return kDirectionIndexes[static_cast<std::size_t>(offset + 12)];
 }
@@ -118,7 +118,6 @@ struct Texts {
     };
     std::string sameSpace = sjis("同　");
     std::string notPromoting = sjis("不");
-    std::string rawPromoting = sjis("生");
 };
 
 const Texts& texts() {
@@ -126,8 +125,74 @@ const Texts& texts() {
     return t;
 }
 
-// Direction words in the order findOrigin tries them: longest first.
-constexpr std::array<std::uint8_t, 13> kReadOrder{14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2};
+// The one-character direction words in CP932, by code ("行" 2 .. "左" 8); a two-character word is
+// "右" or "左" followed by "引", "寄" or "上", codes 9..11 and 12..14 in that order.
+constexpr unsigned kCodeGo = 0x8D73;        // 行
+constexpr unsigned kCodeUpward = 0x8FE3;    // 上
+constexpr unsigned kCodePull = 0x88F8;      // 引
+constexpr unsigned kCodeDirect = 0x92BC;    // 直
+constexpr unsigned kCodeSideways = 0x8AF1;  // 寄
+constexpr unsigned kCodeOnRight = 0x8945;   // 右
+constexpr unsigned kCodeOnLeft = 0x8DB6;    // 左
+
+// The code of a one-character direction word, 0 for any other character.
+constexpr int directionCharacter(unsigned c) {
+    switch (c) {
+        case kCodeGo:
+            return 2;
+        case kCodeUpward:
+            return kCodeUp;
+        case kCodePull:
+            return 4;
+        case kCodeDirect:
+            return kCodeStraight;
+        case kCodeSideways:
+            return 6;
+        case kCodeOnRight:
+            return kCodeRight;
+        case kCodeOnLeft:
+            return kCodeLeft;
+        default:
+            return 0;
+    }
+}
+
+// "成", "不" (of "不成") and "生" after a direction word say the piece could promote there.
+constexpr unsigned kCodePromote = 0x90AC;  // 成
+constexpr unsigned kCodeNot = 0x9573;      // 不
+constexpr unsigned kCodeRaw = 0x90B6;      // 生
+
+// For each direction word and piece type, the steps (Black's view) to look back along from the
+// destination for the moving piece, in the word's order, with how the piece moves that way.
+struct OriginSteps {
+    std::uint8_t count = 0;
+    std::array<std::int8_t, 10> offsets{};
+    std::array<std::uint8_t, 10> how{};
+};
+constexpr std::array<std::array<OriginSteps, 16>, kDirectionWordCount> makeOriginSteps() {
+    std::array<std::array<OriginSteps, 16>, kDirectionWordCount> table{};
+    for (int code = 0; code < kDirectionWordCount; ++code) {
+        const WordOffsets& w = kWordOffsets[static_cast<std::size_t>(code)];
+        for (int type = 0; type < 16; ++type) {
+            OriginSteps& steps =
+                table[static_cast<std::size_t>(code)][static_cast<std::size_t>(type)];
+            for (int i = 0; i < offsetCount(code, type); ++i) {
+                int offset = w.offsets[static_cast<std::size_t>(i)];
+                int dir = directionIndex(offset);
+                if (dir < 0) continue;
+                std::uint8_t how =
+                    kPieceMoves[static_cast<std::size_t>(type)][static_cast<std::size_t>(dir)];
+                if (how == kMoveNone) continue;
+                steps.offsets[steps.count] = static_cast<std::int8_t>(offset);
+                steps.how[steps.count] = how;
+                ++steps.count;
+            }
+        }
+    }
+    return table;
+}
+constexpr std::array<std::array<OriginSteps, 16>, kDirectionWordCount> kOriginSteps =
+    makeOriginSteps();
 
 void padTo(std::string& s, int width) {
     if (width > 0 && s.size() < static_cast<std::size_t>(width)) {
@@ -418,32 +483,35 @@ std::uint8_t computeNotationHint(const Position& before, int origin, int destina
 }
 
 int readDirectionWord(std::string_view text, std::size_t& length) {
-    length = 0;
-    // Every word starts with one of 左 右 寄 直 引 上 行, whose lead bytes are 0x88..0x92.
-    if (text.size() < 2) return 0;
-    auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x88 || lead > 0x92) return 0;
-    const auto& all = words();
-    for (std::uint8_t c : kReadOrder) {
-        std::string_view w = all[c];
-        // Every word is two or four bytes: the first character decides most tests.
-        if (w[0] == text[0] && w[1] == text[1] && text.starts_with(w)) {
-            length = w.size();
-            return c;
-        }
+    const int first = directionCharacter(charCode(text));
+    length = first == 0 ? 0 : 2;
+    if (first != kCodeRight && first != kCodeLeft) return first;
+    // Longest first: "右引" before "右".
+    int second = 0;
+    switch (charCode(text.substr(2))) {
+        case kCodePull:
+            second = 0;
+            break;
+        case kCodeSideways:
+            second = 1;
+            break;
+        case kCodeUpward:
+            second = 2;
+            break;
+        default:
+            return first;
     }
-    return 0;
+    length = 4;
+    return (first == kCodeRight ? kCodeRightBack : kCodeLeftBack) + second;
 }
 
 int findOrigin(const Position& pos, int destination, PieceByte piece, std::string_view text) {
     int dest = destination & ~kPromoteFlag;
     if (!isSquare(dest)) return 0;
-    const Texts& t = texts();
     std::size_t wordLength = 0;
     int code = readDirectionWord(text, wordLength);
-    text.remove_prefix(wordLength);
-    bool mustPromote = text.starts_with(kWordPromote) || text.starts_with(t.notPromoting) ||
-                       text.starts_with(t.rawPromoting);
+    const unsigned after = charCode(text.substr(wordLength));
+    bool mustPromote = after == kCodePromote || after == kCodeNot || after == kCodeRaw;
     auto accept = [&](int origin) { return !mustPromote || canPromoteFrom(origin, dest, piece); };
     SideByte side = sideOf(piece);
     int type = pieceType(piece);
@@ -459,20 +527,15 @@ int findOrigin(const Position& pos, int destination, PieceByte piece, std::strin
     }
 
     int sign = side == kSideBlack ? 1 : -1;
-    const WordOffsets& w = kWordOffsets[static_cast<std::size_t>(code)];
-    int n = offsetCount(code, type);
-    const MoveRow& moves = kPieceMoves[static_cast<std::size_t>(type)];
-    for (int i = 0; i < n; ++i) {
-        int offset = w.offsets[static_cast<std::size_t>(i)];
-        int dir = directionIndex(offset);
-        if (dir < 0) continue;
-        std::uint8_t how = moves[static_cast<std::size_t>(dir)];
-        if (how == kMoveNone) continue;
-        int step = offset * sign;
+    const OriginSteps& steps =
+        kOriginSteps[static_cast<std::size_t>(code)][static_cast<std::size_t>(type)];
+    for (int i = 0; i < steps.count; ++i) {
+        int step = steps.offsets[static_cast<std::size_t>(i)] * sign;
+        bool slides = steps.how[static_cast<std::size_t>(i)] != kMoveStep;
         for (int cell = dest - step; isSquare(cell); cell -= step) {
             PieceByte p = pos.cells[static_cast<std::size_t>(cell)];
             if (p == piece && accept(cell)) return cell;
-            if (p != 0 || how == kMoveStep) break;
+            if (p != 0 || !slides) break;
         }
     }
     return 0;

@@ -97,6 +97,63 @@ TEST(NotationTest, DirectionWords) {
     }
 }
 
+// Each word reads back to its code whatever follows it; no other character reads as a word, and
+// after "右" or "左" only "引", "寄" and "上" make the longer word.
+TEST(NotationTest, DirectionWordsAndNothingElseRead) {
+    for (int code = 2; code < kDirectionWordCount; ++code) {
+        const std::string word(directionWord(code));
+        for (const char* after : {"", "成", "不成", "生", "打", "右", "x"}) {
+            std::size_t length = 99;
+            EXPECT_EQ(readDirectionWord(word + sjis(after), length), code) << code << after;
+            EXPECT_EQ(length, word.size()) << code << after;
+        }
+    }
+    const std::string right(directionWord(7));
+    const std::string left(directionWord(8));
+    int words = 0;
+    for (unsigned c = 0; c < 0x10000; ++c) {
+        const std::string t{static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+        int code = 0;
+        for (int k = 2; k <= 8; ++k) {
+            if (directionWord(k) == t) code = k;
+        }
+        std::size_t length = 99;
+        ASSERT_EQ(readDirectionWord(t, length), code) << std::hex << c;
+        EXPECT_EQ(length, code == 0 ? 0u : 2u) << std::hex << c;
+        words += code != 0;
+        int longer = 7;
+        for (int k = 9; k <= 11; ++k) {
+            if (directionWord(k) == right + t) longer = k;
+        }
+        ASSERT_EQ(readDirectionWord(right + t, length), longer) << std::hex << c;
+        ASSERT_EQ(readDirectionWord(left + t, length), longer == 7 ? 8 : longer + 3)
+            << std::hex << c;
+    }
+    EXPECT_EQ(words, 7);
+    std::size_t length = 99;
+    EXPECT_EQ(readDirectionWord(right.substr(0, 1), length), 0);
+    EXPECT_EQ(length, 0u);
+}
+
+// A text without the word that would tell the pieces apart takes the first that fits, looking back
+// from the destination in a fixed order of directions (seen from the mover).
+TEST(NotationTest, TextWithoutTheNeededWordTakesTheFirstPieceInAFixedOrder) {
+    Position golds = diagram({{68, B(kGold)}, {58, B(kGold)}, {48, B(kGold)}});
+    EXPECT_EQ(findOrigin(golds, 57, B(kGold), ""), 68);
+    Position silvers = diagram({{46, B(kSilver)}, {48, B(kSilver)}});
+    EXPECT_EQ(findOrigin(silvers, 57, B(kSilver), ""), 48);
+    EXPECT_EQ(findOrigin(silvers, 57, B(kSilver), sjis("右")), 48);
+    EXPECT_EQ(findOrigin(silvers, 57, B(kSilver), sjis("引")), 46);
+    Position white = diagram({{46, W(kGold)}, {56, W(kGold)}, {67, W(kGold)}});
+    EXPECT_EQ(findOrigin(white, 57, W(kGold), ""), 46);
+    EXPECT_EQ(findOrigin(white, 57, W(kGold), sjis("寄")), 67);
+    // Sliding pieces are found at any distance, the nearer piece first along each line.
+    Position rooks = diagram({{51, B(kRook)}, {59, B(kRook)}, {52, B(kPawn)}});
+    EXPECT_EQ(findOrigin(rooks, 55, B(kRook), ""), 59);
+    EXPECT_EQ(findOrigin(rooks, 55, B(kRook), sjis("上")), 59);
+    EXPECT_EQ(findOrigin(rooks, 55, B(kRook), sjis("引")), 0);
+}
+
 TEST(NotationTest, WhiteWordsAreSeenFromWhite) {
     // White's right is the side of the larger file numbers.
     Position pos = diagram({{62, W(kGold)}, {42, W(kGold)}});

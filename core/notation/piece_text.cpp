@@ -1,10 +1,16 @@
 #include "core/notation/piece_text.h"
 
+#include <cstdint>
+
+#include "core/text/sjis.h"
+
 namespace core {
 
+namespace {
+
 // The tables are CP932 bytes written out, so they are ready before anything runs; the tests check
-// each entry against its UTF-8 spelling.
-const std::array<std::string_view, 16> kPieceKanji{
+// each entry against its UTF-8 spelling. The recognisers switch on their codes.
+constexpr std::array<std::string_view, 16> kPieceTexts{
     "\x81\x40",  // 　
     "\x95\xE0",  // 歩
     "\x8D\x81",  // 香
@@ -23,12 +29,7 @@ const std::array<std::string_view, 16> kPieceKanji{
     "\x97\xB4",  // 龍
 };
 
-const std::array<std::string_view, 10> kFullWidthDigits{
-    "\x82\x4F", "\x82\x50", "\x82\x51", "\x82\x52", "\x82\x53",
-    "\x82\x54", "\x82\x55", "\x82\x56", "\x82\x57", "\x82\x58",
-};
-
-const std::array<std::string_view, 11> kRankNumerals{
+constexpr std::array<std::string_view, 11> kNumeralTexts{
     "\x97\xEB",  // 零
     "\x88\xEA",  // 一
     "\x93\xF1",  // 二
@@ -42,21 +43,16 @@ const std::array<std::string_view, 11> kRankNumerals{
     "\x8F\x5C",  // 十
 };
 
-const std::string_view kMarkBlack = "\x81\xA3";     // ▲
-const std::string_view kMarkWhite = "\x81\xA2";     // △
-const std::string_view kMarkWhiteAlt = "\x81\xA4";  // ▽
-const std::string_view kMarkBlackUser = "\xF0\xA7";
-const std::string_view kMarkWhiteUser1 = "\xF0\xA5";
-const std::string_view kMarkWhiteUser2 = "\xF0\xA6";
+}  // namespace
 
-const std::string_view kWordSame = "\x93\xAF";                    // 同
-const std::string_view kWordPromote = "\x90\xAC";                 // 成
-const std::string_view kWordNoPromote = "\x95\x73\x90\xAC";       // 不成
-const std::string_view kWordDrop = "\x91\xC5";                    // 打
-const std::string_view kPromotedLanceName = "\x90\xAC\x8D\x81";   // 成香
-const std::string_view kPromotedKnightName = "\x90\xAC\x8C\x6A";  // 成桂
-const std::string_view kPromotedSilverName = "\x90\xAC\x8B\xE2";  // 成銀
-const std::string_view kDragonRyu = "\x97\xB3";                   // 竜
+const std::array<std::string_view, 16> kPieceKanji = kPieceTexts;
+
+const std::array<std::string_view, 10> kFullWidthDigits{
+    "\x82\x4F", "\x82\x50", "\x82\x51", "\x82\x52", "\x82\x53",
+    "\x82\x54", "\x82\x55", "\x82\x56", "\x82\x57", "\x82\x58",
+};
+
+const std::array<std::string_view, 11> kRankNumerals = kNumeralTexts;
 
 const std::string_view kKeyHandicap = "\x8E\xE8\x8D\x87\x8A\x84\x81\x46";        // 手合割：
 const std::string_view kKeyBlack = "\x90\xE6\x8E\xE8\x81\x46";                   // 先手：
@@ -100,14 +96,6 @@ constexpr std::string_view kDashNumeral = "\x81\x7C";       // －
 constexpr std::string_view kLongVowelNumeral = "\x81\x5B";  // ー
 constexpr std::string_view kKatakanaNi = "\x83\x6A";        // ニ
 
-// The first two bytes of text as one number (0 when text is shorter): every entry of the tables
-// is one two-byte character, so recognising one is comparing two numbers.
-constexpr unsigned code(std::string_view text) {
-    return text.size() < 2 ? 0u
-                           : (static_cast<unsigned>(static_cast<unsigned char>(text[0])) << 8) |
-                                 static_cast<unsigned char>(text[1]);
-}
-
 }  // namespace
 
 std::string_view handicapName(HandicapType type) {
@@ -115,29 +103,81 @@ std::string_view handicapName(HandicapType type) {
     return kHandicapNames[static_cast<std::size_t>(type)];
 }
 
-int pieceTypeFromText(std::string_view text, std::size_t& length) {
-    length = 2;
-    const unsigned c = code(text);
-    if (c == 0) {
-        length = 0;
-        return 0;
-    }
-    if (c == code(kKingAlt)) return kKing;
-    if (c == code(kWordPromote)) {
-        const unsigned rest = code(text.substr(2));
-        for (int type : {kLance, kKnight, kSilver}) {
-            if (rest == code(kPieceKanji[static_cast<std::size_t>(type)])) {
-                length = 4;
-                return type + kPromotedBit;
-            }
-        }
-    }
-    if (c == code(kDragonRyu)) return kDragon;
+namespace {
+
+// The recognisers look a character up in a small table: its code, multiplied by a constant chosen
+// so that every listed character has a slot of its own, gives the slot; the slot's code must
+// match. One multiplication and one comparison, no chain of tests.
+struct CodeSlot {
+    std::uint16_t code = 0;
+    std::uint8_t value = 0;
+};
+template <unsigned kMultiplier>
+constexpr std::size_t slotOf(unsigned code) {
+    return static_cast<std::size_t>(((code * kMultiplier) & 0xFFFFFFFFu) >> 27);
+}
+using CodeTable = std::array<CodeSlot, 32>;
+
+// Marks "成" in the piece table: a promoted lance, knight or silver may follow.
+constexpr std::uint8_t kPromotedPrefix = 0xFF;
+
+constexpr unsigned kPieceMultiplier = 0x0F8D8101u;
+constexpr CodeTable makePieceTable() {
+    CodeTable table{};
+    auto put = [&table](std::string_view text, int value) {
+        CodeSlot& slot = table[slotOf<kPieceMultiplier>(charCode(text))];
+        // Two characters in one slot: no constant expression, so the build stops.
+        if (slot.value != 0) throw "piece table collision";
+        slot = {static_cast<std::uint16_t>(charCode(text)), static_cast<std::uint8_t>(value)};
+    };
+    // Entry 13 is "金" again: entry 5 reads first.
     for (int type = 1; type <= 15; ++type) {
-        if (c == code(kPieceKanji[static_cast<std::size_t>(type)])) return type;
+        if (type != 13) put(kPieceTexts[static_cast<std::size_t>(type)], type);
     }
-    length = 0;
-    return 0;
+    put(kKingAlt, kKing);
+    put(kDragonRyu, kDragon);
+    put(kWordPromote, kPromotedPrefix);
+    return table;
+}
+constexpr CodeTable kPieceTable = makePieceTable();
+
+constexpr unsigned kNumeralMultiplier = 0x9E3779B1u;
+constexpr CodeTable makeNumeralTable() {
+    CodeTable table{};
+    auto put = [&table](std::string_view text, int value) {
+        CodeSlot& slot = table[slotOf<kNumeralMultiplier>(charCode(text))];
+        if (slot.value != 0) throw "numeral table collision";
+        slot = {static_cast<std::uint16_t>(charCode(text)), static_cast<std::uint8_t>(value)};
+    };
+    for (int n = 1; n <= 10; ++n) put(kNumeralTexts[static_cast<std::size_t>(n)], n);
+    put(kDashNumeral, 1);
+    put(kLongVowelNumeral, 1);
+    put(kKatakanaNi, 2);
+    return table;
+}
+constexpr CodeTable kNumeralTable = makeNumeralTable();
+
+// The value of the character text starts with in table; 0 when it has none.
+template <unsigned kMultiplier>
+int lookUp(const CodeTable& table, std::string_view text) {
+    const unsigned code = charCode(text);
+    const CodeSlot& slot = table[slotOf<kMultiplier>(code)];
+    return slot.code == code ? slot.value : 0;
+}
+
+}  // namespace
+
+int pieceTypeFromText(std::string_view text, std::size_t& length) {
+    const int type = lookUp<kPieceMultiplier>(kPieceTable, text);
+    if (type == kPromotedPrefix) {
+        // "成香", "成桂", "成銀"; "成" alone is no piece.
+        const int base = lookUp<kPieceMultiplier>(kPieceTable, text.substr(2));
+        const bool promotable = base == kLance || base == kKnight || base == kSilver;
+        length = promotable ? 4 : 0;
+        return promotable ? base + kPromotedBit : 0;
+    }
+    length = type == 0 ? 0 : 2;
+    return type;
 }
 
 int pieceTypeFromText(std::string_view text) {
@@ -146,19 +186,12 @@ int pieceTypeFromText(std::string_view text) {
 }
 
 int numeralFromText(std::string_view text) {
-    const unsigned c = code(text);
-    if (c == 0) return 0;
-    for (int n = 1; n <= 10; ++n) {
-        if (c == code(kRankNumerals[static_cast<std::size_t>(n)])) return n;
-    }
-    if (c == code(kDashNumeral) || c == code(kLongVowelNumeral)) return 1;
-    if (c == code(kKatakanaNi)) return 2;
-    return 0;
+    return lookUp<kNumeralMultiplier>(kNumeralTable, text);
 }
 
 int fullWidthDigitFromText(std::string_view text) {
     // "０".."９" are 0x824F..0x8258.
-    const unsigned c = code(text);
+    const unsigned c = charCode(text);
     return c >= 0x824F && c <= 0x8258 ? static_cast<int>(c - 0x824F) : -1;
 }
 

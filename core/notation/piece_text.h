@@ -25,23 +25,23 @@ extern const std::array<std::string_view, 11> kRankNumerals;
 
 // Side marks: "▲" Black, "△" and "▽" White, and the user-defined-area alternatives drawn by the
 // user's glyph font: 0xF0A7 for Black, 0xF0A5 and 0xF0A6 for White.
-extern const std::string_view kMarkBlack;
-extern const std::string_view kMarkWhite;
-extern const std::string_view kMarkWhiteAlt;
-extern const std::string_view kMarkBlackUser;
-extern const std::string_view kMarkWhiteUser1;
-extern const std::string_view kMarkWhiteUser2;
+inline constexpr std::string_view kMarkBlack = "\x81\xA3";     // ▲
+inline constexpr std::string_view kMarkWhite = "\x81\xA2";     // △
+inline constexpr std::string_view kMarkWhiteAlt = "\x81\xA4";  // ▽
+inline constexpr std::string_view kMarkBlackUser = "\xF0\xA7";
+inline constexpr std::string_view kMarkWhiteUser1 = "\xF0\xA5";
+inline constexpr std::string_view kMarkWhiteUser2 = "\xF0\xA6";
 
 // Words of the notation: "同", "成", "不成", "打"; the two-character names of the promoted lance,
 // knight and silver ("成香", "成桂", "成銀"); "竜", the dragon as many texts write it.
-extern const std::string_view kWordSame;
-extern const std::string_view kWordPromote;
-extern const std::string_view kWordNoPromote;
-extern const std::string_view kWordDrop;
-extern const std::string_view kPromotedLanceName;
-extern const std::string_view kPromotedKnightName;
-extern const std::string_view kPromotedSilverName;
-extern const std::string_view kDragonRyu;
+inline constexpr std::string_view kWordSame = "\x93\xAF";                    // 同
+inline constexpr std::string_view kWordPromote = "\x90\xAC";                 // 成
+inline constexpr std::string_view kWordNoPromote = "\x95\x73\x90\xAC";       // 不成
+inline constexpr std::string_view kWordDrop = "\x91\xC5";                    // 打
+inline constexpr std::string_view kPromotedLanceName = "\x90\xAC\x8D\x81";   // 成香
+inline constexpr std::string_view kPromotedKnightName = "\x90\xAC\x8C\x6A";  // 成桂
+inline constexpr std::string_view kPromotedSilverName = "\x90\xAC\x8B\xE2";  // 成銀
+inline constexpr std::string_view kDragonRyu = "\x97\xB3";                   // 竜
 
 // Keys and words of the record texts: "手合割：", the players "先手：" and "後手：" ("下手："
 // and "上手：" in a handicap game), "変化：", "盤面回転"; the side-to-move lines "先手番",

@@ -107,5 +107,59 @@ TEST(PieceTextTest, Numerals) {
     EXPECT_EQ(fullWidthDigitFromText(""), -1);
 }
 
+// Every two-byte code, read as a piece name, a numeral and a digit, against the rules spelled out
+// over the tables: only the listed characters read as anything.
+TEST(PieceTextTest, EveryTwoByteCodeReadsAsTheTablesSay) {
+    const std::string king = sjis("王");
+    const std::string promoted = sjis("成");
+    const std::string ryu = sjis("竜");
+    const std::string one[] = {sjis("－"), sjis("ー")};
+    const std::string two = sjis("ニ");
+    int pieces = 0;
+    int numerals = 0;
+    for (unsigned c = 0; c < 0x10000; ++c) {
+        const std::string t{static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+        int piece = 0;
+        if (t == king) {
+            piece = kKing;
+        } else if (t == ryu) {
+            piece = kDragon;
+        } else {
+            for (int type = 1; type <= 15 && piece == 0; ++type) {
+                if (kPieceKanji[static_cast<std::size_t>(type)] == t) piece = type;
+            }
+        }
+        std::size_t length = 99;
+        ASSERT_EQ(pieceTypeFromText(t + "x", length), piece) << std::hex << c;
+        EXPECT_EQ(length, piece == 0 ? 0u : 2u) << std::hex << c;
+        pieces += piece != 0;
+
+        int numeral = 0;
+        for (int n = 1; n <= 10; ++n) {
+            if (kRankNumerals[static_cast<std::size_t>(n)] == t) numeral = n;
+        }
+        if (t == one[0] || t == one[1]) numeral = 1;
+        if (t == two) numeral = 2;
+        ASSERT_EQ(numeralFromText(t), numeral) << std::hex << c;
+        numerals += numeral != 0;
+
+        int digit = -1;
+        for (int n = 0; n < 10; ++n) {
+            if (kFullWidthDigits[static_cast<std::size_t>(n)] == t) digit = n;
+        }
+        ASSERT_EQ(fullWidthDigitFromText(t), digit) << std::hex << c;
+
+        // After "成" only the lance, knight and silver make a four-byte name; "成" is no piece.
+        const int after = t == kPieceKanji[kLance]    ? kLance + kPromotedBit
+                          : t == kPieceKanji[kKnight] ? kKnight + kPromotedBit
+                          : t == kPieceKanji[kSilver] ? kSilver + kPromotedBit
+                                                      : 0;
+        ASSERT_EQ(pieceTypeFromText(promoted + t, length), after) << std::hex << c;
+        EXPECT_EQ(length, after == 0 ? 0u : 4u) << std::hex << c;
+    }
+    EXPECT_EQ(pieces, 16);  // 14 distinct kanji, 王 and 竜
+    EXPECT_EQ(numerals, 13);
+}
+
 }  // namespace
 }  // namespace core

@@ -190,7 +190,8 @@ int RecordStore::lineEndOfMoves() const {
 
 int RecordStore::moveCount() const {
     int count = 0;
-    for (NodeIndex i = 1; i < allocated(); ++i) {
+    // No node from m_usedEnd on has been in use since the last reset.
+    for (NodeIndex i = 1; i < m_usedEnd; ++i) {
         const MoveNode& n = at(i);
         if (!n.isFree() && !n.isTerminal()) ++count;
     }
@@ -645,7 +646,7 @@ std::uint32_t RecordStore::sideTotal(SideByte side) const {
 
 std::uint32_t RecordStore::totalSeconds() const {
     std::uint32_t sum = at(kRootNode).seconds;
-    for (NodeIndex i = 1; i < allocated(); ++i) {
+    for (NodeIndex i = 1; i < m_usedEnd; ++i) {
         if (!at(i).isFree()) sum += at(i).seconds;
     }
     return sum;

@@ -236,6 +236,29 @@ TEST_F(RecordTest, CumulativeSecondsAddEverySecondPlyOfTheSameSide) {
     EXPECT_EQ(store.totalSeconds(), 0u);
 }
 
+TEST_F(RecordTest, MoveCountAndTotalSecondsSeeEveryNodeInUseAndNoFreedOne) {
+    ASSERT_EQ(play(77, 76, 5), AddResult::Ok);
+    ASSERT_EQ(play(33, 34, 7), AddResult::Ok);
+    ASSERT_EQ(play(27, 26, 11), AddResult::Ok);
+    EXPECT_EQ(store.moveCount(), 3);
+    EXPECT_EQ(store.totalSeconds(), 23u);
+    back(2);
+    ASSERT_EQ(store.deleteSubtree(store.node(store.current()).next), EditResult::Ok);
+    EXPECT_EQ(store.moveCount(), 1);
+    EXPECT_EQ(store.totalSeconds(), 5u);
+    // Freed nodes are taken again; the terminal entry holds seconds but is no move.
+    ASSERT_EQ(play(83, 84, 13), AddResult::Ok);
+    ASSERT_EQ(play(27, 26, 17), AddResult::Ok);
+    ASSERT_EQ(play(84, 85, 19), AddResult::Ok);
+    ASSERT_EQ(store.addAndAdvance(kAddStoreAll, terminalMove(TerminalCode::Resign), 23),
+              AddResult::Ok);
+    EXPECT_EQ(store.moveCount(), 4);
+    EXPECT_EQ(store.totalSeconds(), 5u + 13u + 17u + 19u + 23u);
+    store.reset();
+    EXPECT_EQ(store.moveCount(), 0);
+    EXPECT_EQ(store.totalSeconds(), 0u);
+}
+
 TEST_F(RecordTest, DeletingTheFirstOfThreeAlternativesPromotesTheSecond) {
     playOpening(1);
     NodeIndex parent = store.current();

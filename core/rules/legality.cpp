@@ -250,22 +250,6 @@ bool isAttacked(const Position& pos, int square, SideByte side) {
     return isSquare(square) && attackedBy(Cells{pos}, square, side);
 }
 
-Promotion promotionState(int origin, int destination, PieceByte piece) {
-    if (!isSquare(origin) || destination < 0 || (destination & kPromoteFlag) != 0 ||
-        !isSquare(destination)) {
-        return Promotion::Impossible;
-    }
-    const int type = pieceType(piece);
-    if ((piece & kPromotedBit) != 0 || type == kGold || type == 0) return Promotion::Impossible;
-    const SideByte side = sideOf(piece);
-    const int from = relativeRank(origin, side);
-    const int to = relativeRank(destination, side);
-    if (to > 3 && from > 3) return Promotion::Impossible;
-    const bool stuck =
-        ((type == kPawn || type == kLance) && to == 1) || (type == kKnight && to <= 2);
-    return stuck ? Promotion::Compulsory : Promotion::Optional;
-}
-
 bool dropAllowed(PieceByte piece, int square, SideByte side) {
     const int type = pieceType(piece);
     const int rank = relativeRank(square, side);

@@ -85,7 +85,23 @@ enum class Promotion : std::uint8_t { Impossible = 0, Optional = 1, Compulsory =
 // For piece moving from origin to destination: Impossible for a hand slot as origin, a
 // destination that already carries kPromoteFlag, a promoted piece or king, or a gold; otherwise by
 // the mover's promotion zone (ranks 1..3 for Black, 7..9 for White) and the last ranks.
-Promotion promotionState(int origin, int destination, PieceByte piece);
+// Inline: the readers ask it for every move.
+constexpr Promotion promotionState(int origin, int destination, PieceByte piece) {
+    if (!isSquare(origin) || destination < 0 || (destination & kPromoteFlag) != 0 ||
+        !isSquare(destination)) {
+        return Promotion::Impossible;
+    }
+    const int type = pieceType(piece);
+    if ((piece & kPromotedBit) != 0 || type == kGold || type == 0) return Promotion::Impossible;
+    // Ranks counted from the mover's far side.
+    const bool black = sideOf(piece) == kSideBlack;
+    const int from = black ? rankOf(origin) : 10 - rankOf(origin);
+    const int to = black ? rankOf(destination) : 10 - rankOf(destination);
+    if (to > 3 && from > 3) return Promotion::Impossible;
+    const bool stuck =
+        ((type == kPawn || type == kLance) && to == 1) || (type == kKnight && to <= 2);
+    return stuck ? Promotion::Compulsory : Promotion::Optional;
+}
 
 // False for a pawn or lance on the mover's last rank and a knight on its last two ranks.
 bool dropAllowed(PieceByte piece, int square, SideByte side);

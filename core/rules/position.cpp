@@ -74,10 +74,22 @@ constexpr bool isPiece(PieceByte p) { return p != 0 && p != kWall && pieceType(p
 
 Position::Position() { clearPosition(*this); }
 
-void clearPosition(Position& pos) {
+namespace {
+
+// The cells of the empty board: walls around the squares, empty hand slots.
+constexpr std::array<PieceByte, kCellCount> makeEmptyCells() {
+    std::array<PieceByte, kCellCount> cells{};
     for (int i = 0; i < kCellCount; ++i) {
-        pos.cells[at(i)] = (isSquare(i) || isHandSlot(i)) ? 0 : kWall;
+        cells[static_cast<std::size_t>(i)] = (isSquare(i) || isHandSlot(i)) ? 0 : kWall;
     }
+    return cells;
+}
+constexpr std::array<PieceByte, kCellCount> kEmptyCells = makeEmptyCells();
+
+}  // namespace
+
+void clearPosition(Position& pos) {
+    pos.cells = kEmptyCells;
     pos.handEnd = kFirstHandSlot;
     pos.pieceAt.fill(0);
     pos.whereIs.fill(0);
@@ -92,21 +104,35 @@ int findHandSlot(const Position& pos, SideByte side, int type) {
     return 0;
 }
 
+namespace {
+
+// The start of each handicap, set up once: every piece on its square, then the handicap's pieces
+// taken away. Black to move.
+std::array<Position, kHandicapRemovals.size()> makeHandicapStarts() {
+    std::array<Position, kHandicapRemovals.size()> starts;
+    for (std::size_t type = 0; type < starts.size(); ++type) {
+        Position& pos = starts[type];
+        for (int id = 1; id < kPieceIdCount; ++id) {
+            Square sq = kStandardSquares[at(id)];
+            SideByte owner = rankOf(sq) >= 7 ? kSideBlack : kSideWhite;
+            place(pos, sq, makePiece(owner, pieceTypeOfId(id)), static_cast<PieceId>(id));
+        }
+        for (Square sq : kHandicapRemovals[type]) {
+            if (sq == 0) break;
+            removeAt(pos, sq);
+        }
+    }
+    return starts;
+}
+
+}  // namespace
+
 bool setupHandicap(Position& pos, HandicapType type, bool setSideToMove) {
-    if (type < 0 || type >= static_cast<int>(kHandicapRemovals.size())) return false;
-    SideByte side = pos.sideToMove;
-    clearPosition(pos);
-    pos.sideToMove = side;
-    for (int id = 1; id < kPieceIdCount; ++id) {
-        Square sq = kStandardSquares[at(id)];
-        SideByte owner = rankOf(sq) >= 7 ? kSideBlack : kSideWhite;
-        place(pos, sq, makePiece(owner, pieceTypeOfId(id)), static_cast<PieceId>(id));
-    }
-    for (Square sq : kHandicapRemovals[at(type)]) {
-        if (sq == 0) break;
-        removeAt(pos, sq);
-    }
-    if (setSideToMove) pos.sideToMove = firstMoverOf(type);
+    static const std::array<Position, kHandicapRemovals.size()> kStarts = makeHandicapStarts();
+    if (type < 0 || type >= static_cast<int>(kStarts.size())) return false;
+    const SideByte side = pos.sideToMove;
+    pos = kStarts[at(type)];
+    pos.sideToMove = setSideToMove ? firstMoverOf(type) : side;
     return true;
 }
 

@@ -124,6 +124,16 @@ TEST(PositionTest, SetUpWithoutSideKeepsSideAndOtherTypesChangeNothing) {
     EXPECT_TRUE(setupHandicap(pos, 4, false));
     EXPECT_EQ(pos.sideToMove, kSideBlack);
     EXPECT_EQ(pos.cells[55], 0);
+    // Nothing of what stood before is left: the same as setting up an empty position.
+    Position fresh;
+    EXPECT_TRUE(setupHandicap(fresh, 4, false));
+    EXPECT_EQ(pos, fresh);
+    Position played = standard();
+    ASSERT_TRUE(applyMove(played, 77, 76, false));
+    ASSERT_TRUE(applyMove(played, 22, 88, false));
+    EXPECT_NE(played.handEnd, kFirstHandSlot);
+    EXPECT_TRUE(setupHandicap(played, kHandicapEven));
+    EXPECT_EQ(played, standard());
 }
 
 TEST(PositionTest, CapturingPromotedRookGivesUnpromotedRook) {

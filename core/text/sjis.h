@@ -36,6 +36,14 @@ void forEachChar(std::string_view s, F&& f) {
     }
 }
 
+// The first two bytes of text as one number, the first byte high; 0 when text is shorter. A
+// two-byte character is recognised by comparing two numbers: charCode(t) == charCode("同").
+constexpr unsigned charCode(std::string_view text) {
+    return text.size() < 2 ? 0u
+                           : (static_cast<unsigned>(static_cast<unsigned char>(text[0])) << 8) |
+                                 static_cast<unsigned char>(text[1]);
+}
+
 // Number of characters in s (a two-byte character counts one).
 std::size_t charCount(std::string_view s);
 
