@@ -118,6 +118,15 @@ constexpr std::size_t slotOf(unsigned code) {
 }
 using CodeTable = std::array<CodeSlot, 32>;
 
+// Puts a character's value in its slot. Two characters in one slot: no constant expression, so
+// the build stops.
+template <unsigned kMultiplier>
+constexpr void putCode(CodeTable& table, std::string_view text, int value) {
+    CodeSlot& slot = table[slotOf<kMultiplier>(charCode(text))];
+    if (slot.value != 0) throw "code table collision";
+    slot = {static_cast<std::uint16_t>(charCode(text)), static_cast<std::uint8_t>(value)};
+}
+
 // Marks "成" in the piece table: a promoted lance, knight or silver may follow.
 constexpr std::uint8_t kPromotedPrefix = 0xFF;
 
@@ -125,10 +134,7 @@ constexpr unsigned kPieceMultiplier = 0x0F8D8101u;
 constexpr CodeTable makePieceTable() {
     CodeTable table{};
     auto put = [&table](std::string_view text, int value) {
-        CodeSlot& slot = table[slotOf<kPieceMultiplier>(charCode(text))];
-        // Two characters in one slot: no constant expression, so the build stops.
-        if (slot.value != 0) throw "piece table collision";
-        slot = {static_cast<std::uint16_t>(charCode(text)), static_cast<std::uint8_t>(value)};
+        putCode<kPieceMultiplier>(table, text, value);
     };
     // Entry 13 is "金" again: entry 5 reads first.
     for (int type = 1; type <= 15; ++type) {
@@ -145,9 +151,7 @@ constexpr unsigned kNumeralMultiplier = 0x9E3779B1u;
 constexpr CodeTable makeNumeralTable() {
     CodeTable table{};
     auto put = [&table](std::string_view text, int value) {
-        CodeSlot& slot = table[slotOf<kNumeralMultiplier>(charCode(text))];
-        if (slot.value != 0) throw "numeral table collision";
-        slot = {static_cast<std::uint16_t>(charCode(text)), static_cast<std::uint8_t>(value)};
+        putCode<kNumeralMultiplier>(table, text, value);
     };
     for (int n = 1; n <= 10; ++n) put(kNumeralTexts[static_cast<std::size_t>(n)], n);
     put(kDashNumeral, 1);
