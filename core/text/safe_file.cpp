@@ -345,6 +345,7 @@ void LargeBytes::resize(std::size_t size) {
 }
 
 void LargeBytes::append(const char* bytes, std::size_t n) {
+    if (n == 0) return;  // both may be null then
     const std::size_t at = m_size;
     resize(m_size + n);
     std::memcpy(m_data + at, bytes, n);

@@ -641,6 +641,7 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
     // the user's capacity; a damaged file of empty lines reserves no more).
     std::size_t lines = 0;
     for (const char *p = content.data(), *end = p + content.size();
+         p < end &&
          (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p))));
          ++p) {
         ++lines;

@@ -71,6 +71,17 @@ const std::string kFullLine = sjis(
     "\"/g/a.KIF\",\"先手\",\"後手\",2,1999,12,31,0,0,0,\"棋戦\",\"戦型\",\"表題\",87,1,"
     "\"u1\",\"u2\",\"u3\",\"u4\",\"u5\",c,\"持ち時間\",\"場所\",\"掲載\"");
 
+// An empty file (no bytes at all, as an empty read gives them) reads as an empty table.
+TEST(DlsReadTest, EmptyContentReadsAsNoRecords) {
+    IndexTable table;
+    DlsReadReport r = loadDls(table, "/db/empty.DLS", std::string_view());
+    EXPECT_EQ(r.records, 0);
+    EXPECT_EQ(table.size(), 0);
+    core::LargeBytes none;
+    none.append(nullptr, 0);
+    EXPECT_TRUE(none.view().empty());
+}
+
 TEST(DlsWriteTest, WritesEveryLineInItsLayout) {
     IndexTable table = sampleTable(1);
     std::string expected = sjis(
