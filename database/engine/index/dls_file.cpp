@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::string_view kEol = "\r\n";
 // A DLS of a very large collection is still read whole; a record line is about 300 bytes.
-constexpr std::size_t kMaxDlsLargeBytes = std::size_t{1} << 30;
+constexpr std::size_t kMaxDlsFileBytes = std::size_t{1} << 30;
 
 // The keys of the settings lines. Each is written with its own padding before the colon.
 enum class Key : uint8_t {
@@ -691,7 +691,7 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
 }
 
 DlsReadReport readDls(IndexTable& table, const std::string& path, int defaultSortOrder) {
-    auto content = core::readFileBytes(path, kMaxDlsLargeBytes);
+    auto content = core::readFileBytes(path, kMaxDlsFileBytes);
     if (!content) {
         DlsReadReport result;
         result.code = core::ReadResult::CannotOpen;
