@@ -241,14 +241,17 @@ std::optional<Bytes> readWhole(const std::string& path, std::size_t maxBytes) {
     if (!S_ISREG(st.st_mode)) return fail(EINVAL);
     if (static_cast<std::size_t>(st.st_size) > maxBytes) return fail(EFBIG);
     // O_NONBLOCK does not change reads of a regular file, so it can stay set.
+    const auto expected = static_cast<std::size_t>(st.st_size);
     Bytes data;
-    data.resize(static_cast<std::size_t>(st.st_size));
+    // One byte more than fstat gave: a read that comes back short of it has met the end, so the
+    // usual file takes one read and no second one to find its end.
+    data.resize(expected + 1);
     std::size_t got = 0;
     bool ok = true;
     int error = 0;
     while (true) {
         if (got == data.size()) {
-            // The file may have grown since fstat: probe before making room for more.
+            // The file has grown since fstat: probe before making room for more.
             char probe[4096];
             ssize_t n = ::read(fd, probe, sizeof probe);
             if (n < 0 && errno == EINTR) continue;
@@ -258,16 +261,18 @@ std::optional<Bytes> readWhole(const std::string& path, std::size_t maxBytes) {
                 break;
             }
             if (n == 0) break;
-            if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
+            if (got + static_cast<std::size_t>(n) > maxBytes) {
                 ok = false;
                 error = EFBIG;
                 break;
             }
+            data.resize(got);
             data.append(probe, static_cast<std::size_t>(n));
             got = data.size();
             continue;
         }
-        ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        const std::size_t wanted = data.size() - got;
+        ssize_t n = ::read(fd, data.data() + got, wanted);
         if (n < 0) {
             if (errno == EINTR) continue;
             ok = false;
@@ -276,6 +281,12 @@ std::optional<Bytes> readWhole(const std::string& path, std::size_t maxBytes) {
         }
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
+        // A regular file gives less than asked only at its end.
+        if (got == expected && static_cast<std::size_t>(n) < wanted) break;
+    }
+    if (ok && got > maxBytes) {
+        ok = false;
+        error = EFBIG;
     }
     if (!ok) return fail(error);
     ::close(fd);

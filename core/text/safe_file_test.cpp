@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -141,6 +142,27 @@ TEST_F(SafeFileTest, ReadRefusesFoldersMissingFilesAndOversizedFiles) {
     }
     EXPECT_TRUE(readFile(path("big"), 1000).has_value());
     EXPECT_TRUE(readFileBytes(path("big"), 1000).has_value());
+}
+
+// A file may hold more than fstat says, as the kernel's own files (size 0) do, or a file that grows
+// while it is read: reading goes on to the real end, within the size limit.
+TEST_F(SafeFileTest, ReadGoesOnPastTheSizeFstatGave) {
+    const std::string proc = "/proc/self/environ";
+    std::FILE* in = std::fopen(proc.c_str(), "rb");
+    if (in == nullptr) GTEST_SKIP() << "no " << proc << " here";
+    std::string want;
+    char piece[512];
+    for (std::size_t n; (n = std::fread(piece, 1, sizeof piece, in)) > 0;) want.append(piece, n);
+    std::fclose(in);
+    ASSERT_FALSE(want.empty());
+    EXPECT_EQ(readFile(proc), want);
+    std::optional<LargeBytes> bytes = readFileBytes(proc);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_TRUE(bytes->view() == want);
+    EXPECT_EQ(readFile(proc, want.size()), want);
+    errno = 0;
+    EXPECT_FALSE(readFile(proc, want.size() - 1).has_value());
+    EXPECT_EQ(errno, EFBIG);
 }
 
 // Large contents: read whole, appended past the first mapping's room, copied and moved.
