@@ -395,5 +395,46 @@ TEST(NotationTest, HintsOfEveryLegalMoveStayTheSame) {
     EXPECT_EQ(fold, 10053700472316584966ULL);
 }
 
+// The origin found for every legal board move's destination and piece, under every direction
+// word and promotion word, over many generated positions, folded into one number: any change in
+// how KI2 texts are read shows here.
+TEST(NotationTest, OriginsFoundForEveryWordStayTheSame) {
+    std::mt19937 rng(20261210);
+    std::vector<PackedMove> moves;
+    std::vector<std::string> texts;
+    for (int code = 0; code < kDirectionWordCount; ++code) {
+        for (const char* after : {"", "成", "不成"}) {
+            texts.push_back(std::string(directionWord(code)) + sjis(after));
+        }
+    }
+    std::uint64_t fold = 0;
+    int counted = 0;
+    for (int game = 0; game < 16; ++game) {
+        Position pos;
+        setupHandicap(pos, game % 8 == 0 ? 4 : 0);
+        for (int ply = 0; ply < 160; ++ply) {
+            moves.clear();
+            if (legalMoves(pos, pos.sideToMove, moves) == 0) break;
+            for (PackedMove m : moves) {
+                if (moveOrigin(m) >= 100) continue;
+                const PieceByte piece = pos.cells[moveOrigin(m)];
+                for (std::size_t t = 0; t < texts.size(); ++t) {
+                    const int origin = findOrigin(pos, moveDestination(m), piece, texts[t]);
+                    fold = (fold ^ (static_cast<std::uint64_t>(m) << 16 | t << 8 |
+                                    static_cast<std::uint64_t>(origin))) *
+                           0x100000001B3ULL;
+                    ++counted;
+                }
+            }
+            PackedMove m = moves[rng() % moves.size()];
+            ASSERT_TRUE(applyMove(pos, moveOrigin(m), moveDestination(m) & ~kPromoteFlag,
+                                  (moveDestination(m) & kPromoteFlag) != 0));
+            pos.sideToMove = opponent(pos.sideToMove);
+        }
+    }
+    EXPECT_GT(counted, 1000000);
+    EXPECT_EQ(fold, 4349288548918950506ULL);
+}
+
 }  // namespace
 }  // namespace core
