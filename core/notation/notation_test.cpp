@@ -367,30 +367,42 @@ TEST(NotationTest, TraditionalTextReadsBackToTheSameMove) {
     EXPECT_GT(checked, 5000);
 }
 
-// The hints of every legal move over many generated positions, folded into one number: any change
-// in what the KI2 texts would say shows here.
-TEST(NotationTest, HintsOfEveryLegalMoveStayTheSame) {
-    std::mt19937 rng(20261209);
+// Plays games of random legal moves from the even start (a handicap start now and then) and calls
+// visit(pos, moves) with every position reached and its legal moves.
+template <class Visit>
+void forEachPlayedPosition(unsigned seed, int games, int plies, Visit&& visit) {
+    std::mt19937 rng(seed);
     std::vector<PackedMove> moves;
-    std::uint64_t fold = 0;
-    int counted = 0;
-    for (int game = 0; game < 40; ++game) {
+    for (int game = 0; game < games; ++game) {
         Position pos;
         setupHandicap(pos, game % 8 == 0 ? 4 : 0);
-        for (int ply = 0; ply < 180; ++ply) {
+        for (int ply = 0; ply < plies; ++ply) {
             moves.clear();
             if (legalMoves(pos, pos.sideToMove, moves) == 0) break;
-            for (PackedMove m : moves) {
-                std::uint8_t hint = computeNotationHint(pos, moveOrigin(m), moveDestination(m));
-                fold = (fold ^ (static_cast<std::uint64_t>(m) << 8 | hint)) * 0x100000001B3ULL;
-                ++counted;
-            }
+            visit(pos, moves);
             PackedMove m = moves[rng() % moves.size()];
             ASSERT_TRUE(applyMove(pos, moveOrigin(m), moveDestination(m) & ~kPromoteFlag,
                                   (moveDestination(m) & kPromoteFlag) != 0));
             pos.sideToMove = opponent(pos.sideToMove);
         }
     }
+}
+
+// Folds one more value into a check number.
+void foldIn(std::uint64_t& fold, std::uint64_t value) { fold = (fold ^ value) * 0x100000001B3ULL; }
+
+// The hints of every legal move over many generated positions, folded into one number: any change
+// in what the KI2 texts would say shows here.
+TEST(NotationTest, HintsOfEveryLegalMoveStayTheSame) {
+    std::uint64_t fold = 0;
+    int counted = 0;
+    forEachPlayedPosition(20261209, 40, 180, [&](const Position& pos, const auto& moves) {
+        for (PackedMove m : moves) {
+            std::uint8_t hint = computeNotationHint(pos, moveOrigin(m), moveDestination(m));
+            foldIn(fold, static_cast<std::uint64_t>(m) << 8 | hint);
+            ++counted;
+        }
+    });
     EXPECT_GT(counted, 200000);
     EXPECT_EQ(fold, 10053700472316584966ULL);
 }
@@ -399,8 +411,6 @@ TEST(NotationTest, HintsOfEveryLegalMoveStayTheSame) {
 // word and promotion word, over many generated positions, folded into one number: any change in
 // how KI2 texts are read shows here.
 TEST(NotationTest, OriginsFoundForEveryWordStayTheSame) {
-    std::mt19937 rng(20261210);
-    std::vector<PackedMove> moves;
     std::vector<std::string> texts;
     for (int code = 0; code < kDirectionWordCount; ++code) {
         for (const char* after : {"", "成", "不成"}) {
@@ -409,29 +419,18 @@ TEST(NotationTest, OriginsFoundForEveryWordStayTheSame) {
     }
     std::uint64_t fold = 0;
     int counted = 0;
-    for (int game = 0; game < 16; ++game) {
-        Position pos;
-        setupHandicap(pos, game % 8 == 0 ? 4 : 0);
-        for (int ply = 0; ply < 160; ++ply) {
-            moves.clear();
-            if (legalMoves(pos, pos.sideToMove, moves) == 0) break;
-            for (PackedMove m : moves) {
-                if (moveOrigin(m) >= 100) continue;
-                const PieceByte piece = pos.cells[moveOrigin(m)];
-                for (std::size_t t = 0; t < texts.size(); ++t) {
-                    const int origin = findOrigin(pos, moveDestination(m), piece, texts[t]);
-                    fold = (fold ^ (static_cast<std::uint64_t>(m) << 16 | t << 8 |
-                                    static_cast<std::uint64_t>(origin))) *
-                           0x100000001B3ULL;
-                    ++counted;
-                }
+    forEachPlayedPosition(20261210, 16, 160, [&](const Position& pos, const auto& moves) {
+        for (PackedMove m : moves) {
+            if (moveOrigin(m) >= 100) continue;
+            const PieceByte piece = pos.cells[moveOrigin(m)];
+            for (std::size_t t = 0; t < texts.size(); ++t) {
+                const int origin = findOrigin(pos, moveDestination(m), piece, texts[t]);
+                foldIn(fold, static_cast<std::uint64_t>(m) << 16 | t << 8 |
+                                 static_cast<std::uint64_t>(origin));
+                ++counted;
             }
-            PackedMove m = moves[rng() % moves.size()];
-            ASSERT_TRUE(applyMove(pos, moveOrigin(m), moveDestination(m) & ~kPromoteFlag,
-                                  (moveDestination(m) & kPromoteFlag) != 0));
-            pos.sideToMove = opponent(pos.sideToMove);
         }
-    }
+    });
     EXPECT_GT(counted, 1000000);
     EXPECT_EQ(fold, 4349288548918950506ULL);
 }
