@@ -39,36 +39,24 @@ constexpr int next(int o, int sq, int dir) { return kNeighbour[at(o)][at(sq)][at
 
 constexpr bool isPieceByte(PieceByte p) { return p != 0 && p != kWall && pieceType(p) != 0; }
 
-// Cell readers: the position as it stands, or with one move made on it (from emptied, to taking
-// the moving piece) and optionally one more square filled.
+// Cell readers: the position as it stands, or a copy of its board with one move made on it (from
+// emptied, to taking the moving piece) and optionally one more square filled. The copy costs a
+// hundred bytes once and then reads as plainly as the position, which a search for attackers,
+// reading many squares, gains from.
 struct Cells {
     const Position& pos;
     PieceByte operator()(int sq) const { return pos.cells[at(sq)]; }
 };
-// The board with one move made, copied: cheaper to read square by square than CellsAfter when
-// a whole search for attackers follows.
-struct BoardAfter {
+struct CellsAfter {
     std::array<PieceByte, 100> cells;
-    BoardAfter(const Position& pos, int from, int to, PieceByte piece) {
+    CellsAfter(const Position& pos, int from, int to, PieceByte piece, int extra = -1,
+               PieceByte extraPiece = 0) {
         std::memcpy(cells.data(), pos.cells.data(), cells.size());
-        if (from < 100) cells[at(from)] = 0;
+        if (isSquare(extra)) cells[at(extra)] = extraPiece;
+        if (isSquare(from)) cells[at(from)] = 0;
         cells[at(to)] = piece;
     }
     PieceByte operator()(int sq) const { return cells[at(sq)]; }
-};
-struct CellsAfter {
-    const Position& pos;
-    int from;
-    int to;
-    PieceByte piece;
-    int extra = -1;
-    PieceByte extraPiece = 0;
-    PieceByte operator()(int sq) const {
-        if (sq == to) return piece;
-        if (sq == from) return 0;
-        if (sq == extra) return extraPiece;
-        return pos.cells[at(sq)];
-    }
 };
 
 // Calls found(square) for every piece of side that attacks sq; stops early when found returns
@@ -336,9 +324,9 @@ bool isPawnDropMate(const Position& pos, int handSlot, int square) {
     if (scanAttackers(Cells{pos}, square, defender, canCapture)) return false;
 
     // Can the king step to a square the dropping side does not attack, the pawn's included?
-    const CellsAfter withPawn{pos, -1, square, pawn};
+    const CellsAfter withPawn(pos, -1, square, pawn);
     const bool escapes = scanDestinations(withPawn, kingSq, king, defender, [&](int s) {
-        return !attackedBy(CellsAfter{pos, kingSq, s, king, square, pawn}, s, side);
+        return !attackedBy(CellsAfter(pos, kingSq, s, king, square, pawn), s, side);
     });
     return !escapes;
 }
@@ -395,7 +383,7 @@ MoveCheckResult checkMove(const Position& pos, int origin, int destination, Side
     } else {
         const PieceByte moving = promote ? static_cast<PieceByte>(piece | kPromotedBit) : piece;
         const int kingAfter = origin == king ? to : king;
-        attacked = attackedBy(BoardAfter(pos, origin, to, moving), kingAfter, opponent(side));
+        attacked = attackedBy(CellsAfter(pos, origin, to, moving), kingAfter, opponent(side));
     }
     return attacked ? MoveCheckResult::LeavesKingAttacked : MoveCheckResult::Legal;
 }

@@ -251,7 +251,8 @@ std::optional<Bytes> readWhole(const std::string& path, std::size_t maxBytes) {
     int error = 0;
     while (true) {
         if (got == data.size()) {
-            // The file has grown since fstat: probe before making room for more.
+            // The file holds more than fstat said (it grew, or is one of the kernel's files that
+            // say size 0): probe before making room for more.
             char probe[4096];
             ssize_t n = ::read(fd, probe, sizeof probe);
             if (n < 0 && errno == EINTR) continue;
@@ -266,7 +267,6 @@ std::optional<Bytes> readWhole(const std::string& path, std::size_t maxBytes) {
                 error = EFBIG;
                 break;
             }
-            data.resize(got);
             data.append(probe, static_cast<std::size_t>(n));
             got = data.size();
             continue;
