@@ -15,7 +15,7 @@ if grep -q '^TAVREL_GUI:BOOL=ON' build-release/CMakeCache.txt; then
         echo "No display: run it as  xvfb-run -a ./run.sh $*" >&2
         exit 1
     fi
-    exec build-release/viewer/tavrel "$record"
+    exec build-release/tavrel/tavrel "$record"
 fi
 # Without the windows (configured with -DTAVREL_GUI=OFF) the record is shown as text.
 cmake --build build-release -j "$(nproc)" --target tavrel-cli

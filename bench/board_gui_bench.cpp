@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <random>
 
+#include "tavrel/app/main_window.h"
+#include "tavrel/logic/play/play_move.h"
 #include "tests/support/random_record.h"
-#include "viewer/app/main_window.h"
-#include "viewer/logic/play_move.h"
 
 namespace {
 
@@ -18,28 +18,28 @@ constexpr int kPlies = 300;
 
 void BM_EnteredMoveWithRedraw(benchmark::State& state) {
     QTemporaryDir folder;
-    viewer::Settings settings;
+    tavrel::Settings settings;
     core::RecordStore store;
     testsupport::makeLegalLine(store, kPlies, 0);
-    viewer::AppContext c;
+    tavrel::AppContext c;
     c.settings = &settings;
     c.store = &store;
     c.programFolder = folder.path() + QStringLiteral("/");
     c.folderWritable = false;
     c.profileName.clear();
     c.quiet = true;
-    viewer::MainWindow window(c);
+    tavrel::MainWindow window(c);
     window.resize(640, 480);
     window.show();
     window.recordWindow()->show();
-    window.document().setMode(viewer::ViewerMode::Playing);
+    window.document().setMode(tavrel::ViewerMode::Playing);
     QApplication::processEvents();
     std::mt19937 rng(7);
     core::PackedMove move = testsupport::randomLegalMove(store.position(), rng);
     core::NodeIndex at = store.current();
     for (auto _ : state) {
-        if (viewer::playMove(window.document(), window.moveClock(), viewer::PlayKind::Entered, move,
-                             1) == viewer::PlayResult::Refused) {
+        if (tavrel::playMove(window.document(), window.moveClock(), tavrel::PlayKind::Entered, move,
+                             1) == tavrel::PlayResult::Refused) {
             state.SkipWithError("refused");
         }
         window.board()->repaint();

@@ -15,17 +15,17 @@
 #include <filesystem>
 
 #include "core/text/sjis.h"
-#include "database/app/main_window.h"
-#include "database/app/qt_text.h"
-#include "database/engine/search/search.h"
-#include "database/logic/list_commands.h"
-#include "database/logic/sort_order.h"
-#include "database/logic/undo.h"
+#include "dalmir/app/main_window.h"
+#include "dalmir/app/qt_text.h"
+#include "dalmir/logic/list_commands.h"
+#include "dalmir/logic/sort_order.h"
+#include "dalmir/logic/undo.h"
+#include "dalmir/model/search/search.h"
 
 namespace {
 
 using core::sjis;
-using database::IndexText;
+using dalmir::model::IndexText;
 
 QApplication& app() {
     static int argc = 1;
@@ -44,10 +44,10 @@ std::string tempPath(const std::string& name) {
         .string();
 }
 
-database::IndexEntry generatedEntry(int i) {
+dalmir::model::IndexEntry generatedEntry(int i) {
     static const std::string players[] = {sjis("羽生善治"), sjis("谷川浩司"), sjis("森内俊之"),
                                           sjis("佐藤康光"), sjis("渡辺明"),   sjis("藤井聡太")};
-    database::IndexEntry e;
+    dalmir::model::IndexEntry e;
     e.setText(IndexText::Path,
               "/home/user/kifu/" + std::to_string(i / 100) + "/" + std::to_string(i) + ".KIF");
     e.setText(IndexText::BlackPlayer, players[(i * 7919) % 6] + std::to_string(i % 97));
@@ -62,10 +62,10 @@ database::IndexEntry generatedEntry(int i) {
 }
 
 std::string writeDls(int records) {
-    database::Database db(records);
+    dalmir::model::Database db(records);
     for (int i = 0; i < records; ++i) (void)db.append(generatedEntry(i));
     const std::string path = tempPath(std::to_string(records) + ".DLS");
-    if (database::saveDatabase(db, path) != core::WriteResult::Ok) return {};
+    if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) return {};
     return path;
 }
 
@@ -93,7 +93,7 @@ void BM_OpenDls100000AndShowList(benchmark::State& state) {
 BENCHMARK(BM_OpenDls100000AndShowList)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_SortByPlayer100000(benchmark::State& state) {
-    database::IndexTable table(100000);
+    dalmir::model::IndexTable table(100000);
     for (int i = 0; i < 100000; ++i) (void)table.append(generatedEntry(i));
     table.rebuildDisplayOrder();
     for (auto _ : state) {
@@ -147,18 +147,18 @@ void BM_ScrollOnePage100000(benchmark::State& state) {
 BENCHMARK(BM_ScrollOnePage100000)->Unit(benchmark::kMillisecond);
 
 std::string writeBinary(int records) {
-    database::Database db(records);
+    dalmir::model::Database db(records);
     db.reset(true);
     for (int i = 0; i < records; ++i) {
-        std::vector<database::ListMove> list = {
-            i % 2 ? database::ListMove{27, 26} : database::ListMove{77, 76},
-            database::ListMove{33, 34}, database::ListMove{88, 22 + 0x80}};
-        database::IndexEntry e = generatedEntry(i);
+        std::vector<dalmir::model::ListMove> list = {
+            i % 2 ? dalmir::model::ListMove{27, 26} : dalmir::model::ListMove{77, 76},
+            dalmir::model::ListMove{33, 34}, dalmir::model::ListMove{88, 22 + 0x80}};
+        dalmir::model::IndexEntry e = generatedEntry(i);
         e.moveCount = 3;
         (void)db.append(std::move(e), std::move(list));
     }
     const std::string path = tempPath(std::to_string(records) + ".dlb");
-    if (database::saveDatabase(db, path) != core::WriteResult::Ok) return {};
+    if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) return {};
     return path;
 }
 
@@ -183,15 +183,16 @@ BENCHMARK(BM_PositionSearchFromWindow50000)->Unit(benchmark::kMillisecond);
 
 void BM_PositionSearchEngine50000(benchmark::State& state) {
     static const std::string path = writeBinary(50000);
-    database::Database db(200000);
-    if (database::openDatabase(db, path).code != database::OpenResult::Ok) {
+    dalmir::model::Database db(200000);
+    if (dalmir::model::openDatabase(db, path).code != dalmir::model::OpenResult::Ok) {
         state.SkipWithError("open failed");
     }
-    database::RecordExtractor extractor;
-    database::OperationHost host;
-    database::Searcher searcher(db, extractor, host);
-    const database::TargetRead target = database::readTarget(dalmir::toCp932(targetText()));
-    database::PositionSearchOptions options;
+    dalmir::model::RecordExtractor extractor;
+    dalmir::model::OperationHost host;
+    dalmir::model::Searcher searcher(db, extractor, host);
+    const dalmir::model::TargetRead target =
+        dalmir::model::readTarget(dalmir::toCp932(targetText()));
+    dalmir::model::PositionSearchOptions options;
     options.alsoReversed = true;
     options.allRecords = true;
     int hits = 0;
@@ -202,8 +203,8 @@ BENCHMARK(BM_PositionSearchEngine50000)->Unit(benchmark::kMillisecond);
 
 void BM_DeleteAndUndo100000(benchmark::State& state) {
     static const std::string path = writeBinary(100000);
-    database::Database db(200000);
-    if (database::openDatabase(db, path).code != database::OpenResult::Ok) {
+    dalmir::model::Database db(200000);
+    if (dalmir::model::openDatabase(db, path).code != dalmir::model::OpenResult::Ok) {
         state.SkipWithError("open failed");
     }
     dalmir::UndoKeeper undo;

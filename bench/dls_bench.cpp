@@ -6,23 +6,23 @@
 #include <string>
 
 #include "core/text/sjis.h"
-#include "database/engine/index/dls_file.h"
-#include "database/engine/index/index_table.h"
+#include "dalmir/model/table/dls_file.h"
+#include "dalmir/model/table/index_table.h"
 
 namespace {
 
 constexpr int kRecords = 10000;
 
-database::IndexTable generatedTable() {
+dalmir::model::IndexTable generatedTable() {
     using core::sjis;
-    using database::IndexText;
+    using dalmir::model::IndexText;
     const std::string players[] = {sjis("羽生善治"), sjis("谷川浩司"), sjis("森内俊之"),
                                    sjis("佐藤康光"), sjis("渡辺明")};
     const std::string openings[] = {sjis("矢倉"), sjis("四間飛車"), sjis("角換わり"),
                                     sjis("横歩取り")};
-    database::IndexTable table(kRecords);
+    dalmir::model::IndexTable table(kRecords);
     for (int i = 0; i < kRecords; ++i) {
-        database::IndexEntry e;
+        dalmir::model::IndexEntry e;
         e.setText(IndexText::Path,
                   "/home/user/kifu/" + std::to_string(i / 100) + "/" + std::to_string(i) + ".KIF");
         e.setText(IndexText::BlackPlayer, players[i % 5]);
@@ -45,17 +45,17 @@ database::IndexTable generatedTable() {
 }
 
 void BM_WriteAndReadDls10000(benchmark::State& state) {
-    database::IndexTable table = generatedTable();
+    dalmir::model::IndexTable table = generatedTable();
     auto path = (std::filesystem::temp_directory_path() /
                  ("dls_bench_" + std::to_string(getpid()) + ".DLS"))
                     .string();
-    database::IndexTable back(kRecords);
+    dalmir::model::IndexTable back(kRecords);
     for (auto _ : state) {
-        if (database::writeDls(table, path) != core::WriteResult::Ok) {
+        if (dalmir::model::writeDls(table, path) != core::WriteResult::Ok) {
             state.SkipWithError("write failed");
             break;
         }
-        auto result = database::readDls(back, path);
+        auto result = dalmir::model::readDls(back, path);
         if (result.code != core::ReadResult::Ok || back.size() != kRecords) {
             state.SkipWithError("read failed");
             break;
@@ -68,16 +68,16 @@ void BM_WriteAndReadDls10000(benchmark::State& state) {
 BENCHMARK(BM_WriteAndReadDls10000)->Unit(benchmark::kMillisecond);
 
 void BM_FormatDls10000(benchmark::State& state) {
-    database::IndexTable table = generatedTable();
-    for (auto _ : state) benchmark::DoNotOptimize(database::formatDls(table));
+    dalmir::model::IndexTable table = generatedTable();
+    for (auto _ : state) benchmark::DoNotOptimize(dalmir::model::formatDls(table));
 }
 BENCHMARK(BM_FormatDls10000)->Unit(benchmark::kMillisecond);
 
 void BM_LoadDls10000(benchmark::State& state) {
-    std::string text = database::formatDls(generatedTable());
-    database::IndexTable back(kRecords);
+    std::string text = dalmir::model::formatDls(generatedTable());
+    dalmir::model::IndexTable back(kRecords);
     for (auto _ : state) {
-        auto result = database::loadDls(back, "/tmp/x.DLS", text);
+        auto result = dalmir::model::loadDls(back, "/tmp/x.DLS", text);
         benchmark::DoNotOptimize(result.records);
     }
 }

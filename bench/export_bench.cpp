@@ -7,27 +7,28 @@
 #include <string>
 
 #include "core/text/sjis.h"
-#include "database/engine/index/export_rows.h"
+#include "dalmir/model/table/export_rows.h"
 
 namespace {
 
 constexpr int kRows = 100000;
 
-const database::IndexTable& table() {
-    static const database::IndexTable t = [] {
-        database::IndexTable table(kRows);
+const dalmir::model::IndexTable& table() {
+    static const dalmir::model::IndexTable t = [] {
+        dalmir::model::IndexTable table(kRows);
         std::mt19937 rng(11);
         const std::string players[] = {core::sjis("羽生善治"), core::sjis("谷川浩司"),
                                        core::sjis("森内俊之"), core::sjis("佐藤康光")};
         const std::string events[] = {core::sjis("名人戦"), core::sjis("竜王戦, 第3局"),
                                       core::sjis("王位戦 \"挑戦者決定戦\"")};
         for (int i = 0; i < kRows; ++i) {
-            database::IndexEntry e;
-            e.setText(database::IndexText::Path, core::sjis("/棋譜/") + std::to_string(i) + ".KIF");
-            e.setText(database::IndexText::BlackPlayer, players[rng() % 4]);
-            e.setText(database::IndexText::WhitePlayer, players[rng() % 4]);
-            e.setText(database::IndexText::Event, events[rng() % 3]);
-            e.setText(database::IndexText::Opening, core::sjis("矢倉"));
+            dalmir::model::IndexEntry e;
+            e.setText(dalmir::model::IndexText::Path,
+                      core::sjis("/棋譜/") + std::to_string(i) + ".KIF");
+            e.setText(dalmir::model::IndexText::BlackPlayer, players[rng() % 4]);
+            e.setText(dalmir::model::IndexText::WhitePlayer, players[rng() % 4]);
+            e.setText(dalmir::model::IndexText::Event, events[rng() % 3]);
+            e.setText(dalmir::model::IndexText::Opening, core::sjis("矢倉"));
             e.start = {static_cast<uint16_t>(1950 + rng() % 70),
                        static_cast<uint8_t>(1 + rng() % 12), static_cast<uint8_t>(1 + rng() % 28)};
             e.moveCount = static_cast<uint16_t>(rng() % 200);
@@ -40,13 +41,13 @@ const database::IndexTable& table() {
     return t;
 }
 
-void exportRows(benchmark::State& state, database::ExportFormat format) {
-    const database::IndexTable& t = table();
+void exportRows(benchmark::State& state, dalmir::model::ExportFormat format) {
+    const dalmir::model::IndexTable& t = table();
     std::size_t bytes = 0;
     for (auto _ : state) {
         bytes = 0;
-        database::ExportReport r = database::exportListedRows(
-            t, format, database::ExportMoves::None, [&](std::string_view s) {
+        dalmir::model::ExportReport r = dalmir::model::exportListedRows(
+            t, format, dalmir::model::ExportMoves::None, [&](std::string_view s) {
                 bytes += s.size();
                 return true;
             });
@@ -57,11 +58,13 @@ void exportRows(benchmark::State& state, database::ExportFormat format) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 
-void BM_ExportCsv100000(benchmark::State& state) { exportRows(state, database::ExportFormat::Csv); }
+void BM_ExportCsv100000(benchmark::State& state) {
+    exportRows(state, dalmir::model::ExportFormat::Csv);
+}
 BENCHMARK(BM_ExportCsv100000)->Unit(benchmark::kMillisecond);
 
 void BM_ExportJsonl100000(benchmark::State& state) {
-    exportRows(state, database::ExportFormat::Jsonl);
+    exportRows(state, dalmir::model::ExportFormat::Jsonl);
 }
 BENCHMARK(BM_ExportJsonl100000)->Unit(benchmark::kMillisecond);
 

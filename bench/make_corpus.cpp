@@ -23,10 +23,10 @@
 #include <thread>
 #include <vector>
 
+#include "core/base/safe_file.h"
 #include "core/formats/csa_writer.h"
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 #include "tests/support/random_record.h"
 

@@ -8,8 +8,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 
-#include "viewer/app/main_window.h"
-#include "viewer/logic/navigation.h"
+#include "tavrel/app/main_window.h"
+#include "tavrel/logic/view/navigation.h"
 
 namespace {
 
@@ -30,14 +30,14 @@ void buildRecord(core::RecordStore& store) {
 struct Fixture {
     Fixture() : store(kPlies + 10) {
         buildRecord(store);
-        viewer::AppContext c;
+        tavrel::AppContext c;
         c.settings = &settings;
         c.store = &store;
         c.programFolder = folder.path() + QStringLiteral("/");
         c.folderWritable = false;
         c.profileName.clear();
         c.quiet = true;
-        window = std::make_unique<viewer::MainWindow>(c);
+        window = std::make_unique<tavrel::MainWindow>(c);
         window->resize(640, 480);
         window->show();
         window->recordWindow()->resize(240, 400);
@@ -46,16 +46,16 @@ struct Fixture {
         QApplication::processEvents();
     }
     QTemporaryDir folder;
-    viewer::Settings settings;
+    tavrel::Settings settings;
     core::RecordStore store;
-    std::unique_ptr<viewer::MainWindow> window;
+    std::unique_ptr<tavrel::MainWindow> window;
 };
 
 void BM_ToEndOfLongRecord(benchmark::State& state) {
     Fixture f;
     if (f.store.lineEnd() != kPlies) state.SkipWithError("record not built");
     for (auto _ : state) {
-        viewer::step(f.window->document(), viewer::Step::ToEnd);
+        tavrel::step(f.window->document(), tavrel::Step::ToEnd);
         f.window->board()->repaint();
         f.window->recordWindow()->view()->viewport()->repaint();
         QApplication::processEvents();
@@ -71,7 +71,7 @@ void BM_OpenRecordWindowOf10000Lines(benchmark::State& state) {
     Fixture f;
     f.store.backTo(kPlies / 2);
     for (auto _ : state) {
-        viewer::RecordWindow w(f.store, f.settings, nullptr);
+        tavrel::RecordWindow w(f.store, f.settings, nullptr);
         w.resize(240, 400);
         w.refresh();
         w.show();

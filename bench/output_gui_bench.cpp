@@ -10,13 +10,13 @@
 #include <cstdint>
 #include <random>
 
+#include "tavrel/app/main_window.h"
+#include "tavrel/app/print_painter.h"
+#include "tavrel/logic/output/copy_commands.h"
+#include "tavrel/logic/output/print_layout.h"
+#include "tavrel/logic/output/text_options.h"
+#include "tavrel/platform/gif_writer.h"
 #include "tests/support/random_record.h"
-#include "viewer/app/main_window.h"
-#include "viewer/app/print_painter.h"
-#include "viewer/logic/copy_commands.h"
-#include "viewer/logic/print_layout.h"
-#include "viewer/logic/text_options.h"
-#include "viewer/platform/gif_writer.h"
 
 namespace {
 
@@ -26,28 +26,28 @@ constexpr int kPlies = 300;
 struct Fixture {
     Fixture() {
         testsupport::makeLegalLine(store, kPlies, 7);
-        viewer::AppContext c;
+        tavrel::AppContext c;
         c.settings = &settings;
         c.store = &store;
         c.programFolder = folder.path() + QStringLiteral("/");
         c.folderWritable = false;
         c.profileName.clear();
         c.quiet = true;
-        window = std::make_unique<viewer::MainWindow>(c);
+        window = std::make_unique<tavrel::MainWindow>(c);
         window->resize(640, 480);
         window->show();
         QApplication::processEvents();
     }
     QTemporaryDir folder;
-    viewer::Settings settings;
+    tavrel::Settings settings;
     core::RecordStore store;
-    std::unique_ptr<viewer::MainWindow> window;
+    std::unique_ptr<tavrel::MainWindow> window;
 };
 
 void BM_GifOfTheBoardView(benchmark::State& state) {
     Fixture f;
     const QImage picture = f.window->exports().captureView();
-    for (auto _ : state) benchmark::DoNotOptimize(viewer::encodeGif(picture));
+    for (auto _ : state) benchmark::DoNotOptimize(tavrel::encodeGif(picture));
     state.SetLabel(std::to_string(picture.width()) + "x" + std::to_string(picture.height()));
 }
 BENCHMARK(BM_GifOfTheBoardView)->Unit(benchmark::kMillisecond);
@@ -57,7 +57,7 @@ void BM_GifQuantised640x480(benchmark::State& state) {
     for (int y = 0; y < 480; ++y) {
         for (int x = 0; x < 640; ++x) picture.setPixel(x, y, qRgb(x % 256, y % 256, (x ^ y) % 256));
     }
-    for (auto _ : state) benchmark::DoNotOptimize(viewer::encodeGif(picture));
+    for (auto _ : state) benchmark::DoNotOptimize(tavrel::encodeGif(picture));
 }
 BENCHMARK(BM_GifQuantised640x480)->Unit(benchmark::kMillisecond);
 
@@ -68,7 +68,7 @@ void BM_PrintRecordToPdf(benchmark::State& state) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
-        if (viewer::printDocument(printer, f.window->document(), viewer::PrintKind::Record) != 0) {
+        if (tavrel::printDocument(printer, f.window->document(), tavrel::PrintKind::Record) != 0) {
             state.SkipWithError("print failed");
         }
     }
@@ -77,15 +77,15 @@ BENCHMARK(BM_PrintRecordToPdf)->Unit(benchmark::kMillisecond);
 
 void BM_PreviewPage(benchmark::State& state) {
     Fixture f;
-    const auto kind = static_cast<viewer::PrintKind>(state.range(0));
+    const auto kind = static_cast<tavrel::PrintKind>(state.range(0));
     QImage page(600, 850, QImage::Format_RGB32);
-    viewer::PageArea area;
+    tavrel::PageArea area;
     area.rect = page.rect();
     area.dpiX = area.dpiY = 600 / (210 / 25.4);
     for (auto _ : state) {
         page.fill(Qt::white);
         QPainter p(&page);
-        viewer::PrintPainter(f.window->document()).drawPage(p, area, kind, 0);
+        tavrel::PrintPainter(f.window->document()).drawPage(p, area, kind, 0);
     }
 }
 BENCHMARK(BM_PreviewPage)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
@@ -93,10 +93,10 @@ BENCHMARK(BM_PreviewPage)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)
 void BM_PrintedRecordLines(benchmark::State& state) {
     core::RecordStore store;
     testsupport::makeLegalLine(store, kPlies, 7);
-    const viewer::Settings settings;
-    const core::TextOutputOptions text = viewer::textOutputOptions(settings);
-    const viewer::PrintRecordOptions options = viewer::printRecordOptions(settings, true);
-    for (auto _ : state) benchmark::DoNotOptimize(viewer::printedRecordLines(store, text, options));
+    const tavrel::Settings settings;
+    const core::TextOutputOptions text = tavrel::textOutputOptions(settings);
+    const tavrel::PrintRecordOptions options = tavrel::printRecordOptions(settings, true);
+    for (auto _ : state) benchmark::DoNotOptimize(tavrel::printedRecordLines(store, text, options));
 }
 BENCHMARK(BM_PrintedRecordLines)->Unit(benchmark::kMicrosecond);
 
@@ -106,7 +106,7 @@ void BM_VariationDiagramText(benchmark::State& state) {
     f.settings.recordTree[0] = kPlies;
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            viewer::productText(f.window->document(), viewer::CopyProduct::VariationDiagram));
+            tavrel::productText(f.window->document(), tavrel::CopyProduct::VariationDiagram));
     }
 }
 BENCHMARK(BM_VariationDiagramText)->Unit(benchmark::kMicrosecond);

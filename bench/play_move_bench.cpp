@@ -8,25 +8,25 @@
 #include <vector>
 
 #include "core/record/record_store.h"
+#include "tavrel/logic/play/play_move.h"
 #include "tests/support/random_record.h"
-#include "viewer/logic/play_move.h"
 
 namespace {
 
 constexpr int kPlies = 300;
 
-struct QuietUi : viewer::DocumentUi {
+struct QuietUi : tavrel::DocumentUi {
     void showMessage(const std::string&, const std::string&) override {}
-    viewer::Answer ask(const std::string&, const std::string&, bool) override {
-        return viewer::Answer::Yes;
+    tavrel::Answer ask(const std::string&, const std::string&, bool) override {
+        return tavrel::Answer::Yes;
     }
-    viewer::GameSaveChoice askGameSave(const std::string&) override {
-        return viewer::GameSaveChoice::DontSave;
+    tavrel::GameSaveChoice askGameSave(const std::string&) override {
+        return tavrel::GameSaveChoice::DontSave;
     }
-    std::optional<viewer::FileChoice> chooseOpenFile(const viewer::FileDialogRequest&) override {
+    std::optional<tavrel::FileChoice> chooseOpenFile(const tavrel::FileDialogRequest&) override {
         return std::nullopt;
     }
-    std::optional<viewer::FileChoice> chooseSaveFile(const viewer::FileDialogRequest&) override {
+    std::optional<tavrel::FileChoice> chooseSaveFile(const tavrel::FileDialogRequest&) override {
         return std::nullopt;
     }
     std::optional<std::string> clipboardText() override { return std::nullopt; }
@@ -52,14 +52,14 @@ void BM_SilentStep(benchmark::State& state) {
     core::RecordStore store;
     testsupport::makeLegalLine(store, kPlies, 0);
     store.backTo(0);
-    viewer::Settings settings;
+    tavrel::Settings settings;
     QuietUi ui;
-    viewer::CTavrelDoc doc(store, settings, ui);
-    viewer::MoveClock clock([] { return std::int64_t{0}; });
+    tavrel::CTavrelDoc doc(store, settings, ui);
+    tavrel::MoveClock clock([] { return std::int64_t{0}; });
     for (auto _ : state) {
         for (int k = 0; k < kPlies; ++k) {
-            if (viewer::playMove(doc, clock, viewer::PlayKind::Silent, nextMove(store), 0) !=
-                viewer::PlayResult::Done) {
+            if (tavrel::playMove(doc, clock, tavrel::PlayKind::Silent, nextMove(store), 0) !=
+                tavrel::PlayResult::Done) {
                 state.SkipWithError("step refused");
             }
         }
@@ -76,17 +76,17 @@ void BM_EnteredMoveAtPly300(benchmark::State& state) {
     testsupport::makeLegalLine(store, kPlies, 0);
     store.backTo(0);
     while (store.node(store.current()).next != core::kNoNode) (void)store.stepForward();
-    viewer::Settings settings;
+    tavrel::Settings settings;
     QuietUi ui;
-    viewer::CTavrelDoc doc(store, settings, ui);
-    doc.setMode(viewer::ViewerMode::Playing);
-    viewer::MoveClock clock([] { return std::int64_t{0}; });
+    tavrel::CTavrelDoc doc(store, settings, ui);
+    doc.setMode(tavrel::ViewerMode::Playing);
+    tavrel::MoveClock clock([] { return std::int64_t{0}; });
     std::mt19937 rng(7);
     core::PackedMove move = testsupport::randomLegalMove(store.position(), rng);
     core::NodeIndex at = store.current();
     for (auto _ : state) {
-        if (viewer::playMove(doc, clock, viewer::PlayKind::Entered, move, 1) ==
-            viewer::PlayResult::Refused) {
+        if (tavrel::playMove(doc, clock, tavrel::PlayKind::Entered, move, 1) ==
+            tavrel::PlayResult::Refused) {
             state.SkipWithError("refused");
         }
         state.PauseTiming();

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "bench/corpus.h"
+#include "core/base/parallel_for.h"
 #include "core/formats/record_reader.h"
-#include "core/text/parallel_for.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/record/record_store.h"
-#include "viewer/logic/record_list_text.h"
+#include "tavrel/logic/view/record_list_text.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ void BM_TimeListOf100000Plies(benchmark::State& state) {
     }
     for (auto _ : state) {
         std::vector<std::string> lines =
-            viewer::recordListLines(store, viewer::RecordListForm::Times, {});
+            tavrel::recordListLines(store, tavrel::RecordListForm::Times, {});
         benchmark::DoNotOptimize(lines);
     }
     state.SetItemsProcessed(state.iterations() * kPlies);

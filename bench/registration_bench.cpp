@@ -14,8 +14,8 @@
 #include "core/record/record_store.h"
 #include "core/rules/move_generator.h"
 #include "core/text/sjis.h"
-#include "database/engine/registration/registration.h"
-#include "database/engine/store/database.h"
+#include "dalmir/model/registration/registration.h"
+#include "dalmir/model/store/database.h"
 
 namespace {
 
@@ -90,23 +90,23 @@ const Corpus& corpus() {
     return c;
 }
 
-database::RunReport registerCorpus(database::Database& db) {
-    database::RecordExtractor extractor;
-    database::ErrorLog log;
-    database::OperationHost host;
-    database::Registrar registrar(db, extractor, log, host);
-    database::FolderAdd request;
+dalmir::model::RunReport registerCorpus(dalmir::model::Database& db) {
+    dalmir::model::RecordExtractor extractor;
+    dalmir::model::ErrorLog log;
+    dalmir::model::OperationHost host;
+    dalmir::model::Registrar registrar(db, extractor, log, host);
+    dalmir::model::FolderAdd request;
     request.folder = corpus().folder();
     request.subfolders = true;
-    request.kind = database::AddKind::Kif;
+    request.kind = dalmir::model::AddKind::Kif;
     return registrar.addFolder(request);
 }
 
 void BM_RegisterFolder10000(benchmark::State& state) {
     (void)corpus();
     for (auto _ : state) {
-        database::Database db(kRecords * 2);
-        database::RunReport run = registerCorpus(db);
+        dalmir::model::Database db(kRecords * 2);
+        dalmir::model::RunReport run = registerCorpus(db);
         if (run.counts.added != kRecords) {
             state.SkipWithError("not every record was added");
             break;
@@ -118,20 +118,20 @@ void BM_RegisterFolder10000(benchmark::State& state) {
 BENCHMARK(BM_RegisterFolder10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_WriteAndReadRegisteredDls(benchmark::State& state) {
-    database::Database db(kRecords * 2);
+    dalmir::model::Database db(kRecords * 2);
     if (registerCorpus(db).counts.added != kRecords) {
         state.SkipWithError("not every record was added");
         return;
     }
     std::string path = corpus().folder() + "/registered.DLS";
-    database::Database back(kRecords * 2);
+    dalmir::model::Database back(kRecords * 2);
     for (auto _ : state) {
-        if (database::saveDatabase(db, path) != core::WriteResult::Ok) {
+        if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) {
             state.SkipWithError("write failed");
             break;
         }
-        database::OpenReport r = database::openDatabase(back, path);
-        if (r.code != database::OpenResult::Ok || back.table().size() != kRecords) {
+        dalmir::model::OpenReport r = dalmir::model::openDatabase(back, path);
+        if (r.code != dalmir::model::OpenResult::Ok || back.table().size() != kRecords) {
             state.SkipWithError("read failed");
             break;
         }

@@ -15,18 +15,18 @@
 #include <string>
 
 #include "core/text/sjis.h"
-#include "database/engine/index/record_extractor.h"
-#include "database/engine/registration/registration.h"
-#include "database/engine/search/duplicate_check.h"
-#include "database/engine/search/search.h"
-#include "database/engine/search/statistics.h"
-#include "database/engine/store/database.h"
-#include "database/engine/store/position_index.h"
+#include "dalmir/model/registration/registration.h"
+#include "dalmir/model/search/duplicate_check.h"
+#include "dalmir/model/search/search.h"
+#include "dalmir/model/search/statistics.h"
+#include "dalmir/model/store/database.h"
+#include "dalmir/model/store/position_index.h"
+#include "dalmir/model/table/record_extractor.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace database;
+using namespace dalmir::model;
 
 constexpr int kCapacity = 4000000;
 

@@ -9,16 +9,16 @@
 #include <vector>
 
 #include "core/text/sjis.h"
-#include "database/engine/index/record_extractor.h"
-#include "database/engine/search/duplicate_check.h"
-#include "database/engine/search/search.h"
-#include "database/engine/search/statistics.h"
-#include "database/engine/store/database.h"
+#include "dalmir/model/search/duplicate_check.h"
+#include "dalmir/model/search/search.h"
+#include "dalmir/model/search/statistics.h"
+#include "dalmir/model/store/database.h"
+#include "dalmir/model/table/record_extractor.h"
 #include "tests/support/random_record.h"
 
 namespace {
 
-using namespace database;
+using namespace dalmir::model;
 
 constexpr int kRecords = 10000;
 

@@ -6,21 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "viewer/logic/analysis_lines.h"
-#include "viewer/logic/usi_engine.h"
+#include "usi/analysis_lines.h"
+#include "usi/usi_engine.h"
 
 namespace {
 
 constexpr int kLines = 10000;
 
-struct NullLink : viewer::UsiLink {
+struct NullLink : usi::UsiLink {
     void send(std::string_view) override {}
     void kill() override {}
 };
 
-struct Collect : viewer::UsiEvents {
-    viewer::AnalysisLines* lines = nullptr;
-    void engineInfo(const viewer::UsiInfo& info) override { lines->add(info); }
+struct Collect : usi::UsiEvents {
+    usi::AnalysisLines* lines = nullptr;
+    void engineInfo(const usi::UsiInfo& info) override { lines->add(info); }
 };
 
 std::vector<std::string> floodLines() {
@@ -47,13 +47,13 @@ void BM_InfoFlood(benchmark::State& state) {
     for (auto _ : state) {
         NullLink link;
         Collect collect;
-        viewer::AnalysisLines analysis;
+        usi::AnalysisLines analysis;
         collect.lines = &analysis;
-        viewer::UsiEngine engine(link, collect, [&now] { return now; });
+        usi::UsiEngine engine(link, collect, [&now] { return now; });
         engine.start();
         engine.receive("usiok");
         engine.receive("readyok");
-        viewer::GoLimits limits;
+        usi::GoLimits limits;
         limits.infinite = true;
         engine.go(start, "position startpos", limits);
         analysis.reset(start, 0);
@@ -68,17 +68,17 @@ void BM_LineTexts(benchmark::State& state) {
     const std::vector<std::string> lines = floodLines();
     core::Position start;
     core::setupHandicap(start, core::kHandicapEven);
-    viewer::AnalysisLines analysis;
+    usi::AnalysisLines analysis;
     analysis.reset(start, 0);
-    viewer::UsiInfo info;
+    usi::UsiInfo info;
     for (int i = kLines - 3; i < kLines; ++i) {
-        (void)viewer::parseInfo(lines[static_cast<std::size_t>(i)], info);
+        (void)usi::parseInfo(lines[static_cast<std::size_t>(i)], info);
         analysis.add(info);
     }
     for (auto _ : state) {
-        for (const viewer::AnalysisLine& l : analysis.lines()) {
-            benchmark::DoNotOptimize(viewer::pvText(start, l.pv, 0, {}));
-            benchmark::DoNotOptimize(viewer::scoreText(l.score, start.sideToMove, true));
+        for (const usi::AnalysisLine& l : analysis.lines()) {
+            benchmark::DoNotOptimize(usi::pvText(start, l.pv, 0, {}));
+            benchmark::DoNotOptimize(usi::scoreText(l.score, start.sideToMove, true));
         }
     }
 }

@@ -4,7 +4,7 @@
 // a normal outcome.
 #include <algorithm>
 
-#include "database/engine/store/binary_store.h"
+#include "dalmir/model/store/binary_store.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
@@ -12,11 +12,11 @@ namespace {
 // Lists replayed per input; later slots take the same code paths.
 constexpr int kReplayedSlots = 8;
 
-bool sameLists(const database::MoveList& a, const database::MoveList& b) {
+bool sameLists(const dalmir::model::MoveList& a, const dalmir::model::MoveList& b) {
     if (a.size() != b.size()) return false;
     for (int slot = 0; slot < a.size(); ++slot) {
-        std::span<const database::ListMove> x = a.list(slot);
-        std::span<const database::ListMove> y = b.list(slot);
+        std::span<const dalmir::model::ListMove> x = a.list(slot);
+        std::span<const dalmir::model::ListMove> y = b.list(slot);
         if (!std::equal(x.begin(), x.end(), y.begin(), y.end())) return false;
     }
     return true;
@@ -40,21 +40,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     (void)kix.write(input.substr(0, kixBytes));
     (void)dlb.write(input.substr(kixBytes));
 
-    database::Database db(size % 3 == 0 ? 4 : database::kDefaultMaxRecords);
-    const database::BinaryLoadReport report = database::loadBinary(db, base);
-    fuzz::require(report.code != database::OpenResult::CannotOpen, "the pair did not open");
+    dalmir::model::Database db(size % 3 == 0 ? 4 : dalmir::model::kDefaultMaxRecords);
+    const dalmir::model::BinaryLoadReport report = dalmir::model::loadBinary(db, base);
+    fuzz::require(report.code != dalmir::model::OpenResult::CannotOpen, "the pair did not open");
     fuzz::require(db.lists().size() == db.table().size(), "lists and slots differ in number");
 
     for (int slot = 0; slot < std::min(db.table().size(), kReplayedSlots); ++slot) {
         if (!db.lists().hasList(slot)) continue;
-        (void)database::replayList(db.lists().list(slot), db.table().entry(slot).handicap, store);
+        (void)dalmir::model::replayList(db.lists().list(slot), db.table().entry(slot).handicap,
+                                        store);
     }
 
     const int records = db.table().size();
-    database::MoveList again;
-    const database::DlbReadReport reread = database::parseDlb(
-        database::formatDlb(db.lists(), records), records, db.table().capacity(), again);
-    fuzz::require(reread.code == database::DlbReadResult::Ok, "written lists did not parse");
+    dalmir::model::MoveList again;
+    const dalmir::model::DlbReadReport reread = dalmir::model::parseDlb(
+        dalmir::model::formatDlb(db.lists(), records), records, db.table().capacity(), again);
+    fuzz::require(reread.code == dalmir::model::DlbReadResult::Ok, "written lists did not parse");
     fuzz::require(sameLists(again, db.lists()), "the lists changed being written and parsed");
     return 0;
 }

@@ -16,13 +16,13 @@
 #include "core/templates/template_contexts.h"
 #include "core/templates/text_output_options.h"
 #include "core/text/sjis.h"
-#include "database/engine/index/dls_file.h"
-#include "database/engine/index/record_extractor.h"
-#include "database/engine/store/binary_store.h"
+#include "dalmir/model/store/binary_store.h"
+#include "dalmir/model/table/dls_file.h"
+#include "dalmir/model/table/record_extractor.h"
+#include "tavrel/settings/environment_file.h"
+#include "tavrel/settings/ftp_settings.h"
 #include "tests/support/random_record.h"
 #include "tests/support/test_records.h"
-#include "viewer/settings/environment_file.h"
-#include "viewer/settings/ftp_settings.h"
 #if __has_include("core/formats/jkf_writer.h")
 #include "core/formats/jkf_writer.h"
 #define TAVREL_FUZZ_JKF 1
@@ -74,7 +74,7 @@ void recordSeeds(const fs::path& root, int records) {
     small.bookmarkPercent = 40;
     core::RecordStore store;
     core::RecordWriteOptions options;
-    database::testing::TempFolder folder("tavrel_fuzz_seeds");
+    testsupport::TempFolder folder("tavrel_fuzz_seeds");
     std::vector<std::string> paths;
     for (int i = 0; i < records; ++i) {
         testsupport::makeRandomRecord(store, rng, small);
@@ -89,53 +89,54 @@ void recordSeeds(const fs::path& root, int records) {
         paths.push_back(folder.writeBytes("r" + std::to_string(i) + ".kif", text));
     }
     // A hand-written record of the test helpers, with its UTF-8 form.
-    const std::string sample = utf8Lines(database::testing::kifRecord(
-        {"７六歩(77)", "３四歩(33)", "２六歩(27)", "８四歩(83)", "投了"}));
+    const std::string sample = utf8Lines(
+        testsupport::kifRecord({"７六歩(77)", "３四歩(33)", "２六歩(27)", "８四歩(83)", "投了"}));
     kif.add(sample);
     kif.add(core::toUtf8Lossy(sample));
 
     // Databases of three records each, as text and as the binary pair (KIX length first).
-    database::RecordExtractor extractor;
+    dalmir::model::RecordExtractor extractor;
     for (std::size_t first = 0; first + 3 <= paths.size(); first += 3) {
-        database::Database db;
+        dalmir::model::Database db;
         for (std::size_t k = first; k < first + 3; ++k) {
-            database::IndexEntry entry;
-            if (extractor.extract(paths[k], entry) != database::ExtractResult::Ok) continue;
-            std::vector<database::ListMove> list;
+            dalmir::model::IndexEntry entry;
+            if (extractor.extract(paths[k], entry) != dalmir::model::ExtractResult::Ok) continue;
+            std::vector<dalmir::model::ListMove> list;
             extractor.buildMoveList(list);
             db.setBinary(true);
             (void)db.append(std::move(entry), std::move(list));
         }
         db.table().rebuildDisplayOrder();
-        dls.add(database::formatDls(db.table()));
-        const std::string kix = database::formatDls(db.table(), database::DlsWriteMode::AllSlots);
+        dls.add(dalmir::model::formatDls(db.table()));
+        const std::string kix =
+            dalmir::model::formatDls(db.table(), dalmir::model::DlsWriteMode::AllSlots);
         if (kix.size() > 0xFFFF) continue;
         std::string bytes = {static_cast<char>(kix.size() & 0xFF),
                              static_cast<char>(kix.size() >> 8)};
         bytes += kix;
-        bytes += database::formatDlb(db.lists(), db.table().size());
+        bytes += dalmir::model::formatDlb(db.lists(), db.table().size());
         pair.add(bytes);
     }
 }
 
 void settingsSeeds(const fs::path& root) {
     Corpus env(root, "environment_file");
-    viewer::Settings settings;
-    env.add(viewer::formatEnvironmentText(settings));
-    (void)viewer::setFromKeyValue(settings, core::sjis("棋譜最大サイズ"), "3000");
-    (void)viewer::setFromKeyValue(settings, core::sjis("盤面色"), "0 128 255");
-    (void)viewer::setFromKeyValue(settings, core::sjis("ツール引数1"), "\"\\\"%K\\\"\"");
-    env.add(viewer::formatEnvironmentText(settings));
+    tavrel::Settings settings;
+    env.add(tavrel::formatEnvironmentText(settings));
+    (void)tavrel::setFromKeyValue(settings, core::sjis("棋譜最大サイズ"), "3000");
+    (void)tavrel::setFromKeyValue(settings, core::sjis("盤面色"), "0 128 255");
+    (void)tavrel::setFromKeyValue(settings, core::sjis("ツール引数1"), "\"\\\"%K\\\"\"");
+    env.add(tavrel::formatEnvironmentText(settings));
 
     Corpus ftp(root, "ftp_settings");
-    viewer::FtpSettings destinations;
-    destinations.entries.push_back({viewer::ftpSettingName(1), "ftp.example.jp", "user",
+    tavrel::FtpSettings destinations;
+    destinations.entries.push_back({tavrel::ftpSettingName(1), "ftp.example.jp", "user",
                                     "pass word~", "/public/kifu", true, true});
     destinations.entries.push_back(
         {core::sjis("自宅"), "192.0.2.1", "anonymous", "", "", false, false});
     destinations.selection = 1;
-    ftp.add(viewer::formatFtpSettings(destinations));
-    ftp.add(viewer::formatFtpSettings({}));
+    ftp.add(tavrel::formatFtpSettings(destinations));
+    ftp.add(tavrel::formatFtpSettings({}));
 }
 
 void templateSeeds(const fs::path& root) {
@@ -381,7 +382,7 @@ void dictionaries(const fs::path& root) {
                                     "000001,",        "\r\n", "6.20", "5.1"};
     writeDictionary(root, "dls_round_trip", dls, true);
     std::vector<std::string> env;
-    for (const std::string& key : viewer::environmentKeys()) env.push_back(core::toUtf8Lossy(key));
+    for (const std::string& key : tavrel::environmentKeys()) env.push_back(core::toUtf8Lossy(key));
     for (const char* word : {" : ", "\"", "\\\"", "\r\n", "#", "設定数", "選択", "設定名", "サーバ",
                              "ユーザ", "パスワード", "PASV", "フォルダ", "01", "02"}) {
         env.push_back(word);

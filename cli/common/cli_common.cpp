@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <system_error>
 
-#include "core/text/safe_file.h"
+#include "core/base/safe_file.h"
 #include "core/text/sjis.h"
 
 namespace cli {

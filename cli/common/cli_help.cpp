@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <set>
 
-#include "core/text/version.h"
+#include "core/base/version.h"
 
 namespace cli {
 

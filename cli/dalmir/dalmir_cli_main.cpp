@@ -16,26 +16,26 @@
 #include "cli/common/cli_common.h"
 #include "cli/common/cli_help.h"
 #include "cli/dalmir/dalmir_export.h"
+#include "core/base/path_text.h"
 #include "core/formats/record_loader.h"
 #include "core/formats/record_reader.h"
-#include "core/text/path_text.h"
 #include "core/text/sjis.h"
-#include "database/engine/index/fs_paths.h"
-#include "database/engine/index/list_cells.h"
-#include "database/engine/registration/error_log.h"
-#include "database/engine/registration/folder_census.h"
-#include "database/engine/registration/registration.h"
-#include "database/engine/search/duplicate_check.h"
-#include "database/engine/search/search.h"
-#include "database/engine/search/statistics.h"
-#include "database/engine/store/binary_store.h"
-#include "database/engine/store/database.h"
-#include "database/engine/store/database_lock.h"
+#include "dalmir/model/registration/error_log.h"
+#include "dalmir/model/registration/folder_census.h"
+#include "dalmir/model/registration/registration.h"
+#include "dalmir/model/search/duplicate_check.h"
+#include "dalmir/model/search/search.h"
+#include "dalmir/model/search/statistics.h"
+#include "dalmir/model/store/binary_store.h"
+#include "dalmir/model/store/database.h"
+#include "dalmir/model/store/database_lock.h"
+#include "dalmir/model/table/fs_paths.h"
+#include "dalmir/model/table/list_cells.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace database;
+using namespace dalmir::model;
 
 // Profile keys (section/key) a command may be given; the ones the commands use are read below.
 constexpr const char* kProfileKeys[] = {

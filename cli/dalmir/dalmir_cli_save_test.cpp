@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "cli/common/cli_test_support.h"
-#include "core/text/safe_file.h"
-#include "database/engine/store/database.h"
-#include "database/engine/store/database_lock.h"
+#include "core/base/safe_file.h"
+#include "dalmir/model/store/database.h"
+#include "dalmir/model/store/database_lock.h"
 #include "tests/support/test_records.h"
 
 namespace {
 
-using database::testing::kifRecord;
-using database::testing::TempFolder;
+using testsupport::kifRecord;
+using testsupport::TempFolder;
 
 const std::vector<std::string> kGame = {"７六歩(77)", "３四歩(33)", "投了"};
 
@@ -38,9 +38,10 @@ protected:
     }
     // The records of a DLS as another program sees them.
     int records(const std::string& db) {
-        database::Database d(1 << 20);
-        return database::openDatabase(d, db).code == database::OpenResult::Ok ? d.table().size()
-                                                                              : -1;
+        dalmir::model::Database d(1 << 20);
+        return dalmir::model::openDatabase(d, db).code == dalmir::model::OpenResult::Ok
+                   ? d.table().size()
+                   : -1;
     }
     // A DLS of n records naming files that do not exist.
     std::string bigDatabase(int n) {
@@ -87,9 +88,9 @@ TEST_F(DalmirCliSaveTest, ALimitAboveAMillionIsAccepted) {
         cli::RunReport r = run({"add", db, game, "--set", limit});
         ASSERT_EQ(r.exitCode, 0) << r.err;
     }
-    database::Database d(2500000);
-    database::OpenReport opened = database::openDatabase(d, db);
-    ASSERT_EQ(opened.code, database::OpenResult::Ok);
+    dalmir::model::Database d(2500000);
+    dalmir::model::OpenReport opened = dalmir::model::openDatabase(d, db);
+    ASSERT_EQ(opened.code, dalmir::model::OpenResult::Ok);
     EXPECT_TRUE(opened.whole);
     EXPECT_EQ(opened.indexNotice, "");
     EXPECT_EQ(d.table().size(), 3);
@@ -115,8 +116,8 @@ TEST_F(DalmirCliSaveTest, TwoWritersTakeTurns) {
     const std::string a = files.write("a.kif", kifRecord(kGame));
     ASSERT_EQ(run({"add", db, a}).exitCode, 0);
 
-    database::DatabaseLock held;
-    ASSERT_EQ(database::lockDatabase(db, held, false), database::LockResult::Ok);
+    dalmir::model::DatabaseLock held;
+    ASSERT_EQ(dalmir::model::lockDatabase(db, held, false), dalmir::model::LockResult::Ok);
     const std::string b = files.write("b.kif", kifRecord(kGame));
     cli::RunReport busy = run({"add", db, b, "--no-wait"});
     EXPECT_EQ(busy.exitCode, 1);
@@ -151,12 +152,12 @@ TEST_F(DalmirCliSaveTest, TwoWritersTakeTurns) {
     EXPECT_NE(said.find("waiting"), std::string::npos) << said;
 
     // The holder saves its own change, then lets go.
-    database::Database mine;
-    ASSERT_EQ(database::openDatabase(mine, db).code, database::OpenResult::Ok);
-    database::IndexEntry entry = mine.table().entry(0);
-    entry.setText(database::IndexText::Path, b);
+    dalmir::model::Database mine;
+    ASSERT_EQ(dalmir::model::openDatabase(mine, db).code, dalmir::model::OpenResult::Ok);
+    dalmir::model::IndexEntry entry = mine.table().entry(0);
+    entry.setText(dalmir::model::IndexText::Path, b);
     ASSERT_GE(mine.append(entry), 0);
-    ASSERT_EQ(database::saveDatabase(mine, db), core::WriteResult::Ok);
+    ASSERT_EQ(dalmir::model::saveDatabase(mine, db), core::WriteResult::Ok);
     held.release();
 
     int status = 0;

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "cli/common/cli_test_support.h"
-#include "core/text/safe_file.h"
+#include "core/base/safe_file.h"
 #include "core/text/sjis.h"
 #include "tests/support/test_records.h"
 
 namespace {
 
-using database::testing::kifRecord;
-using database::testing::TempFolder;
+using testsupport::kifRecord;
+using testsupport::TempFolder;
 
 const std::vector<std::string> kGame = {"７六歩(77)", "３四歩(33)", "２六歩(27)", "投了"};
 

@@ -5,27 +5,27 @@
 #include <cstring>
 
 #include "cli/common/cli_common.h"
-#include "core/text/safe_file.h"
+#include "core/base/safe_file.h"
 
 namespace cli {
 
-std::optional<database::ExportFormat> exportFormatNamed(const std::string& name) {
-    if (name == "csv") return database::ExportFormat::Csv;
-    if (name == "jsonl") return database::ExportFormat::Jsonl;
+std::optional<dalmir::model::ExportFormat> exportFormatNamed(const std::string& name) {
+    if (name == "csv") return dalmir::model::ExportFormat::Csv;
+    if (name == "jsonl") return dalmir::model::ExportFormat::Jsonl;
     return std::nullopt;
 }
 
-std::optional<database::ExportMoves> exportMovesNamed(const std::string& name) {
-    if (name == "usi") return database::ExportMoves::Usi;
-    if (name == "kif") return database::ExportMoves::Kif;
+std::optional<dalmir::model::ExportMoves> exportMovesNamed(const std::string& name) {
+    if (name == "usi") return dalmir::model::ExportMoves::Usi;
+    if (name == "kif") return dalmir::model::ExportMoves::Kif;
     return std::nullopt;
 }
 
-int runExportCommand(const database::IndexTable& table, const ExportCommand& c) {
-    database::MainLineReader mainLine(std::string(table.folder()), c.moves);
-    database::MainLineSource source;
-    if (c.moves != database::ExportMoves::None) {
-        source = [&](const database::IndexEntry& e) { return mainLine(e); };
+int runExportCommand(const dalmir::model::IndexTable& table, const ExportCommand& c) {
+    dalmir::model::MainLineReader mainLine(std::string(table.folder()), c.moves);
+    dalmir::model::MainLineSource source;
+    if (c.moves != dalmir::model::ExportMoves::None) {
+        source = [&](const dalmir::model::IndexEntry& e) { return mainLine(e); };
     }
     core::StreamedFile file;
     if (c.output) {
@@ -35,11 +35,12 @@ int runExportCommand(const database::IndexTable& table, const ExportCommand& c) 
             return kExitFile;
         }
     }
-    database::ExportSink sink = [&](std::string_view bytes) {
+    dalmir::model::ExportSink sink = [&](std::string_view bytes) {
         if (c.output) return file.write(bytes);
         return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
     };
-    database::ExportReport r = database::exportListedRows(table, c.format, c.moves, sink, source);
+    dalmir::model::ExportReport r =
+        dalmir::model::exportListedRows(table, c.format, c.moves, sink, source);
     bool written = !r.stopped;
     if (c.output) {
         written = file.commit() == core::WriteResult::Ok && written;

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "cli/common/cli_test_support.h"
-#include "core/text/safe_file.h"
+#include "core/base/safe_file.h"
 #include "core/text/sjis.h"
 
 namespace cli {

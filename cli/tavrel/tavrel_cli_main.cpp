@@ -14,6 +14,9 @@
 #include "cli/common/child_process.h"
 #include "cli/common/cli_common.h"
 #include "cli/common/cli_help.h"
+#include "core/base/parallel_for.h"
+#include "core/base/path_text.h"
+#include "core/base/safe_file.h"
 #include "core/formats/diagram_block.h"
 #include "core/formats/kif_writer.h"
 #include "core/formats/record_loader.h"
@@ -21,16 +24,13 @@
 #include "core/templates/date_time_snapshot.h"
 #include "core/templates/record_saver.h"
 #include "core/templates/template_expander.h"
-#include "core/text/parallel_for.h"
-#include "core/text/path_text.h"
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
-#include "viewer/logic/record_analysis.h"
-#include "viewer/logic/record_list_text.h"
-#include "viewer/logic/text_options.h"
-#include "viewer/logic/usi_engine.h"
-#include "viewer/settings/engine_options.h"
-#include "viewer/settings/environment_file.h"
+#include "tavrel/logic/output/text_options.h"
+#include "tavrel/logic/view/record_list_text.h"
+#include "tavrel/settings/engine_options.h"
+#include "tavrel/settings/environment_file.h"
+#include "usi/record_analysis.h"
+#include "usi/usi_engine.h"
 
 namespace {
 
@@ -104,8 +104,8 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
 }
 
 // The settings the options produce: defaults, then --env, then each --set.
-int loadSettings(const Options& o, viewer::Settings& settings) {
-    if (o.envFile && viewer::ReadEnvironmentFile(*o.envFile, settings) != core::ReadResult::Ok) {
+int loadSettings(const Options& o, tavrel::Settings& settings) {
+    if (o.envFile && tavrel::ReadEnvironmentFile(*o.envFile, settings) != core::ReadResult::Ok) {
         std::string text = cli::withSystemReason(core::msgFileMissing(*o.envFile), *o.envFile);
         std::fprintf(stderr, "tavrel-cli: %s\n", cli::printable(text, o.encoding).c_str());
         return cli::kExitFile;
@@ -114,13 +114,13 @@ int loadSettings(const Options& o, viewer::Settings& settings) {
         std::size_t eq = s.find('=');
         std::string key = cli::argumentText(s.substr(0, eq));
         std::string value = cli::argumentText(s.substr(eq + 1));
-        switch (viewer::setFromKeyValue(settings, key, value)) {
-            case viewer::SetKeyResult::Set:
+        switch (tavrel::setFromKeyValue(settings, key, value)) {
+            case tavrel::SetKeyResult::Set:
                 break;
-            case viewer::SetKeyResult::UnknownKey:
+            case tavrel::SetKeyResult::UnknownKey:
                 std::fprintf(stderr, "tavrel-cli: unknown setting %s\n", s.substr(0, eq).c_str());
                 return cli::kExitUsage;
-            case viewer::SetKeyResult::BadValue:
+            case tavrel::SetKeyResult::BadValue:
                 std::fprintf(stderr, "tavrel-cli: bad value for %s\n", s.c_str());
                 return cli::kExitUsage;
         }
@@ -138,9 +138,9 @@ enum class Loaded {
 
 // Loads a record as Tavrel does and makes the requested ply current. Prints the reader's
 // messages.
-Loaded load(const Options& o, const viewer::Settings& settings, core::RecordStore& store,
+Loaded load(const Options& o, const tavrel::Settings& settings, core::RecordStore& store,
             const std::string& path) {
-    core::ReadOptions read = viewer::readOptions(settings);
+    core::ReadOptions read = tavrel::readOptions(settings);
     read.fileName = core::fileNameOf(path);
     core::ReadReport r = core::loadRecordFile(store, path, read);
     for (const std::string& w : r.warnings) {
@@ -171,18 +171,18 @@ Loaded load(const Options& o, const viewer::Settings& settings, core::RecordStor
 // The exit code of a command that printed what it could of a record loaded so.
 int exitAfter(Loaded loaded) { return loaded == Loaded::Clean ? cli::kExitOk : cli::kExitFile; }
 
-int convert(const Options& o, const viewer::Settings& settings) {
+int convert(const Options& o, const tavrel::Settings& settings) {
     if (o.args.size() != 2) return usage("convert takes IN and OUT");
-    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    core::RecordStore store(settings.recordCapacity, tavrel::recordOptions(settings));
     const Loaded loaded = load(o, settings, store, o.args[0]);
     // A record cut short by a reading error is not written as if it were the whole game.
     if (loaded == Loaded::Unreadable || loaded == Loaded::Broken) return cli::kExitFile;
     const std::string& out = o.args[1];
     std::optional<core::SaveFormat> format = core::saveFormatOfPath(out);
     if (!format) return usage("cannot write the format of " + out);
-    core::RecordWriteOptions w = viewer::writeOptions(settings);
+    core::RecordWriteOptions w = tavrel::writeOptions(settings);
     // The templated texts (the position diagram, the English position) read these.
-    core::TextOutputOptions text = viewer::textOutputOptions(settings);
+    core::TextOutputOptions text = tavrel::textOutputOptions(settings);
     core::TemplateEnvironment environment;
     environment.recordPath = cli::argumentText(o.args[0]);
     environment.recordFileName = cli::argumentText(core::fileNameOf(o.args[0]));
@@ -201,19 +201,19 @@ int convert(const Options& o, const viewer::Settings& settings) {
 }
 
 // Header fields, the diagram of the current position, and the record window's list.
-int show(const Options& o, const viewer::Settings& settings) {
+int show(const Options& o, const tavrel::Settings& settings) {
     if (o.args.size() != 1) return usage("show takes one record file");
-    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    core::RecordStore store(settings.recordCapacity, tavrel::recordOptions(settings));
     const Loaded loaded = load(o, settings, store, o.args[0]);
     if (loaded == Loaded::Unreadable) return cli::kExitFile;
-    core::RecordWriteOptions w = viewer::writeOptions(settings);
+    core::RecordWriteOptions w = tavrel::writeOptions(settings);
     std::string text;
     core::appendHeaderLines(text, store, w);
     core::DiagramNames names{store.playerName(core::PlayerField::Black),
                              store.playerName(core::PlayerField::White)};
     core::appendDiagramBlock(text, store.position(), store.handicap(), &names);
-    for (const std::string& line : viewer::recordListLines(store, viewer::RecordListForm::Times,
-                                                           viewer::recordListStyle(settings))) {
+    for (const std::string& line : tavrel::recordListLines(store, tavrel::RecordListForm::Times,
+                                                           tavrel::recordListStyle(settings))) {
         text += line;
         text += "\r\n";
     }
@@ -230,18 +230,18 @@ int show(const Options& o, const viewer::Settings& settings) {
     return exitAfter(loaded);
 }
 
-int usi(const Options& o, const viewer::Settings& settings) {
+int usiCommand(const Options& o, const tavrel::Settings& settings) {
     if (o.args.size() != 1) return usage("usi takes one record file");
-    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    core::RecordStore store(settings.recordCapacity, tavrel::recordOptions(settings));
     const Loaded loaded = load(o, settings, store, o.args[0]);
     if (loaded == Loaded::Unreadable) return cli::kExitFile;
     std::printf("%s\n", core::usiPositionCommand(store).c_str());
     return exitAfter(loaded);
 }
 
-int sfen(const Options& o, const viewer::Settings& settings) {
+int sfen(const Options& o, const tavrel::Settings& settings) {
     if (o.args.size() != 1) return usage("sfen takes one record file");
-    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    core::RecordStore store(settings.recordCapacity, tavrel::recordOptions(settings));
     const Loaded loaded = load(o, settings, store, o.args[0]);
     if (loaded == Loaded::Unreadable) return cli::kExitFile;
     core::Position pos;
@@ -291,7 +291,7 @@ void collect(const fs::path& path, std::vector<std::string>& files,
     files.insert(files.end(), found.begin(), found.end());
 }
 
-int check(const Options& o, const viewer::Settings& settings) {
+int check(const Options& o, const tavrel::Settings& settings) {
     if (o.args.empty()) return usage("check takes files or folders");
     std::vector<std::string> files;
     std::vector<std::string> problems;
@@ -303,9 +303,9 @@ int check(const Options& o, const viewer::Settings& settings) {
     std::vector<std::unique_ptr<core::RecordStore>> stores;
     for (unsigned w = 0; w < workers; ++w) {
         stores.push_back(std::make_unique<core::RecordStore>(settings.recordCapacity,
-                                                             viewer::recordOptions(settings)));
+                                                             tavrel::recordOptions(settings)));
     }
-    core::ReadOptions base = viewer::readOptions(settings);
+    core::ReadOptions base = tavrel::readOptions(settings);
     base.ruleCheck = true;
     std::vector<std::string> reports(files.size());
     std::atomic<bool> failed{false};
@@ -338,7 +338,7 @@ std::int64_t steadyMs() {
 }
 
 // The engine's lines go to and come from a child process.
-class ChildLink : public viewer::UsiLink {
+class ChildLink : public usi::UsiLink {
 public:
     explicit ChildLink(cli::ChildProcess& child) : m_child(child) {}
     void send(std::string_view line) override { (void)m_child.writeLine(line); }
@@ -349,9 +349,9 @@ private:
 };
 
 // Feeds the engine's lines to the session until it has ended.
-void runEngine(cli::ChildProcess& child, viewer::UsiEngine& engine) {
+void runEngine(cli::ChildProcess& child, usi::UsiEngine& engine) {
     std::string line;
-    while (engine.state() != viewer::UsiEngine::State::Ended) {
+    while (engine.state() != usi::UsiEngine::State::Ended) {
         const std::int64_t deadline = engine.deadline();
         const std::int64_t wait =
             deadline < 0 ? 1000 : std::clamp<std::int64_t>(deadline - steadyMs(), 0, 1000);
@@ -372,10 +372,10 @@ void runEngine(cli::ChildProcess& child, viewer::UsiEngine& engine) {
     }
 }
 
-int analyse(const Options& o, const viewer::Settings& settings) {
+int analyse(const Options& o, const tavrel::Settings& settings) {
     if (o.args.size() != 2) return usage("analyse takes IN and OUT");
     if (!o.engine) return usage("analyse needs --engine PATH");
-    core::RecordStore store(settings.recordCapacity, viewer::recordOptions(settings));
+    core::RecordStore store(settings.recordCapacity, tavrel::recordOptions(settings));
     const Loaded loaded = load(o, settings, store, o.args[0]);
     if (loaded == Loaded::Unreadable || loaded == Loaded::Broken) return cli::kExitFile;
     const std::string& out = o.args[1];
@@ -392,13 +392,13 @@ int analyse(const Options& o, const viewer::Settings& settings) {
                      ec ? ec.message().c_str() : reason.c_str());
         return cli::kExitFile;
     }
-    viewer::RecordAnalysisOptions options;
+    usi::RecordAnalysisOptions options;
     options.moveTimeMs = o.moveTime;
     options.multiPv = o.multiPv;
     options.notation.dragonAsRyu = settings.dragonNotation != 0;
-    viewer::RecordAnalysis analysis(store, options);
+    usi::RecordAnalysis analysis(store, options);
     ChildLink link(child);
-    viewer::UsiEngine engine(link, analysis, steadyMs);
+    usi::UsiEngine engine(link, analysis, steadyMs);
     analysis.run(engine);
     engine.start();
     runEngine(child, engine);
@@ -410,8 +410,8 @@ int analyse(const Options& o, const viewer::Settings& settings) {
     if (analysis.done() < analysis.total()) failed = true;
 
     // What was analysed is written even when the engine gave up part way.
-    core::RecordWriteOptions w = viewer::writeOptions(settings);
-    core::TextOutputOptions text = viewer::textOutputOptions(settings);
+    core::RecordWriteOptions w = tavrel::writeOptions(settings);
+    core::TextOutputOptions text = tavrel::textOutputOptions(settings);
     core::TemplateEnvironment environment;
     environment.recordPath = cli::argumentText(o.args[0]);
     environment.recordFileName = cli::argumentText(core::fileNameOf(o.args[0]));
@@ -425,9 +425,9 @@ int analyse(const Options& o, const viewer::Settings& settings) {
     return failed ? cli::kExitFile : exitAfter(loaded);
 }
 
-int env(const Options& o, const viewer::Settings& settings) {
+int env(const Options& o, const tavrel::Settings& settings) {
     if (!o.args.empty()) return usage("env takes no arguments");
-    std::string text = viewer::formatEnvironmentText(settings);
+    std::string text = tavrel::formatEnvironmentText(settings);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return cli::kExitOk;
 }
@@ -439,11 +439,11 @@ int main(int argc, char** argv) {
     Options o;
     if (auto problem = parse(argc, argv, o)) return usage(*problem);
     if (o.command.empty()) return usage("");
-    viewer::Settings settings;
+    tavrel::Settings settings;
     if (int r = loadSettings(o, settings); r != cli::kExitOk) return r;
     if (o.command == "convert") return convert(o, settings);
     if (o.command == "show") return show(o, settings);
-    if (o.command == "usi") return usi(o, settings);
+    if (o.command == "usi") return usiCommand(o, settings);
     if (o.command == "sfen") return sfen(o, settings);
     if (o.command == "check") return check(o, settings);
     if (o.command == "env") return env(o, settings);

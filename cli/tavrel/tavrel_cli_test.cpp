@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "cli/common/cli_test_support.h"
-#include "core/text/safe_file.h"
+#include "core/base/safe_file.h"
 #include "core/text/sjis.h"
 #include "tests/support/temp_folder.h"
 

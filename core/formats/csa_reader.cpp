@@ -5,10 +5,10 @@
 #include <cctype>
 #include <optional>
 
+#include "core/base/path_text.h"
+#include "core/base/safe_file.h"
 #include "core/formats/csa_codes.h"
 #include "core/notation/piece_text.h"
-#include "core/text/path_text.h"
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 
 namespace core {

@@ -3,9 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "core/base/version.h"
 #include "core/formats/csa_codes.h"
 #include "core/text/sjis.h"
-#include "core/text/version.h"
 
 namespace core {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "core/base/safe_file.h"
 #include "core/record/record_store.h"
-#include "core/text/safe_file.h"
 
 namespace core {
 

@@ -12,8 +12,8 @@
 namespace core {
 namespace {
 
-using testing_support::expectSameRecord;
-using testing_support::readable;
+using testsupport::expectSameRecord;
+using testsupport::readable;
 
 std::string kif(const std::vector<std::string>& utf8Lines) {
     std::string text;
@@ -308,7 +308,7 @@ TEST(JkfReaderTest, MainLineOnlySkipsForks) {
 TEST(JkfWriterTest, WritesTheExpectedText) {
     RecordStore store;
     store.setPlayerName(PlayerField::Black, sjis("先手"));
-    testing_support::RecordBuilder b(store);
+    testsupport::RecordBuilder b(store);
     b.move(77, 76, 3);
     b.comment("一手目");
     b.move(33, 34);

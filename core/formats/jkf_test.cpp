@@ -19,9 +19,9 @@
 namespace core {
 namespace {
 
-using testing_support::expectSameRecord;
-using testing_support::readable;
-using testing_support::readOptionsFor;
+using testsupport::expectSameRecord;
+using testsupport::readable;
+using testsupport::readOptionsFor;
 
 // KIF text -> record -> JKF -> record -> KIF text must give the text back.
 void expectKifSurvivesJkf(const RecordStore& original, const RecordWriteOptions& options,
@@ -98,8 +98,8 @@ TEST(JkfRoundTripTest, GeneratedRecordsSurviveKifToJkfToKif) {
 
 TEST(JkfRoundTripTest, CustomStartsSurvive) {
     RecordStore store;
-    testing_support::setUpMatingProblem(store);
-    testing_support::RecordBuilder b(store);
+    testsupport::setUpMatingProblem(store);
+    testsupport::RecordBuilder b(store);
     b.drop(kGold, 52);
     b.end(TerminalCode::Mate);
     expectKifSurvivesJkf(store, {}, "mating problem");
@@ -113,7 +113,7 @@ TEST(JkfRoundTripTest, CustomStartsSurvive) {
     white.setCustomStart(true);
     white.position() = p;
     white.saveStartPosition(p);
-    testing_support::RecordBuilder w(white);
+    testsupport::RecordBuilder w(white);
     w.move(33, 34, 5);
     expectKifSurvivesJkf(white, {}, "white first");
 }

@@ -11,9 +11,9 @@
 namespace core {
 namespace {
 
-using testing_support::golden;
-using testing_support::readable;
-using testing_support::RecordBuilder;
+using testsupport::golden;
+using testsupport::readable;
+using testsupport::RecordBuilder;
 
 class Ki2WriterTest : public ::testing::Test {
 protected:
@@ -47,7 +47,7 @@ protected:
     // White's king alone on 51, Black with two golds, the rest in White's hand; a mate in 4
     // (after the king takes twice) with a shorter alternative at ply 3.
     void buildMatingProblem() {
-        testing_support::setUpMatingProblem(store);
+        testsupport::setUpMatingProblem(store);
         play.drop(kGold, 52);
         play.bookmark("飛ばされる");
         play.move(51, 52);

@@ -4,11 +4,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/base/version.h"
 #include "core/formats/diagram_block.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
-#include "core/text/version.h"
 
 namespace core {
 

@@ -11,9 +11,9 @@
 namespace core {
 namespace {
 
-using testing_support::golden;
-using testing_support::readable;
-using testing_support::RecordBuilder;
+using testsupport::golden;
+using testsupport::readable;
+using testsupport::RecordBuilder;
 
 class KifWriterTest : public ::testing::Test {
 protected:
@@ -48,7 +48,7 @@ protected:
     }
 
     void buildMatingProblem() {
-        testing_support::setUpMatingProblem(store);
+        testsupport::setUpMatingProblem(store);
         play.drop(kGold, 52);
         play.move(51, 52);
         play.drop(kGold, 53);

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/path_text.h"
 #include "core/formats/record_reader.h"
 #include "core/record/record_store.h"
-#include "core/text/path_text.h"
 
 namespace core {
 

@@ -9,12 +9,12 @@
 #include <optional>
 #include <utility>
 
+#include "core/base/path_text.h"
+#include "core/base/safe_file.h"
 #include "core/formats/rule_warning.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
 #include "core/rules/legality.h"
-#include "core/text/path_text.h"
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 
 namespace core {

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/safe_file.h"
 #include "core/record/record_store.h"
-#include "core/text/safe_file.h"
 
 namespace core {
 

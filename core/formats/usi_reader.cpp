@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "core/base/safe_file.h"
 #include "core/formats/rule_warning.h"
 #include "core/notation/piece_text.h"
 #include "core/rules/legality.h"
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 
 namespace core {

@@ -17,10 +17,10 @@
 namespace core {
 namespace {
 
-using testing_support::expectSameRecord;
-using testing_support::golden;
-using testing_support::readable;
-using testing_support::readOptionsFor;
+using testsupport::expectSameRecord;
+using testsupport::golden;
+using testsupport::readable;
+using testsupport::readOptionsFor;
 
 enum class Format { Kif, Ki2 };
 

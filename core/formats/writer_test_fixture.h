@@ -7,13 +7,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/safe_file.h"
 #include "core/formats/record_reader.h"
 #include "core/formats/record_writer_options.h"
 #include "core/record/record_store.h"
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
 
-namespace core::testing_support {
+namespace testsupport {
+using namespace ::core;
 
 inline std::string goldenPath(std::string_view name) {
     return std::string(TAVREL_TEST_DATA) + "/writers/" + std::string(name);
@@ -140,4 +141,4 @@ inline void expectSameRecord(const RecordStore& a, const RecordStore& b, bool wi
     EXPECT_GT(nodes, 0);
 }
 
-}  // namespace core::testing_support
+}  // namespace testsupport

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "core/base/safe_file.h"
 #include "core/record/record_store.h"
 #include "core/templates/text_output_options.h"
-#include "core/text/safe_file.h"
 
 namespace core {
 

@@ -12,8 +12,8 @@
 namespace core {
 namespace {
 
-using testing_support::kGame;
-using testing_support::TemplateTest;
+using testsupport::kGame;
+using testsupport::TemplateTest;
 
 class EnglishTest : public TemplateTest {
 protected:

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "core/base/safe_file.h"
 #include "core/formats/diagram_block.h"
 #include "core/record/record_store.h"
-#include "core/text/safe_file.h"
 
 namespace core {
 

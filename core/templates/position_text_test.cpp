@@ -12,8 +12,8 @@ namespace core {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::kGame;
-using testing_support::TemplateTest;
+using testsupport::kGame;
+using testsupport::TemplateTest;
 
 std::string golden(const std::string& name) {
     return readFile(std::string(TAVREL_TEST_DATA) + "/templates/" + name).value_or("<missing>");

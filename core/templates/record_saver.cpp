@@ -2,6 +2,7 @@
 
 #include <cassert>
 
+#include "core/base/path_text.h"
 #include "core/formats/csa_writer.h"
 #include "core/formats/jkf_writer.h"
 #include "core/formats/ki2_writer.h"
@@ -9,7 +10,6 @@
 #include "core/formats/usi.h"
 #include "core/templates/english_exports.h"
 #include "core/templates/position_text.h"
-#include "core/text/path_text.h"
 #include "core/text/sjis.h"
 
 namespace core {

@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/base/safe_file.h"
 #include "core/formats/record_writer_options.h"
 #include "core/record/record_store.h"
 #include "core/templates/template_expander.h"
-#include "core/text/safe_file.h"
 
 namespace core {
 

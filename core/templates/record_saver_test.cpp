@@ -16,8 +16,8 @@
 namespace core {
 namespace {
 
-using testing_support::kGame;
-using testing_support::TemplateTest;
+using testsupport::kGame;
+using testsupport::TemplateTest;
 
 class RecordSaverTest : public TemplateTest {
 protected:

@@ -6,14 +6,14 @@
 #include <system_error>
 #include <utility>
 
+#include "core/base/path_text.h"
+#include "core/base/version.h"
 #include "core/formats/diagram_block.h"
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
 #include "core/notation/english_notation.h"
 #include "core/notation/piece_text.h"
-#include "core/text/path_text.h"
 #include "core/text/sjis.h"
-#include "core/text/version.h"
 
 namespace core {
 

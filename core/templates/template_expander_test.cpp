@@ -14,8 +14,8 @@ namespace core {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::kGame;
-using testing_support::TemplateTest;
+using testsupport::kGame;
+using testsupport::TemplateTest;
 
 TEST_F(TemplateTest, CommonPlaceholdersInEveryTextContext) {
     load(kGame);

@@ -13,7 +13,8 @@
 #include "core/templates/template_expander.h"
 #include "core/text/sjis.h"
 
-namespace core::testing_support {
+namespace testsupport {
+using namespace ::core;
 
 // A game with every header field the templates read: 1.７六歩 2.３四歩 3.２二角成 4.同銀
 // 5.５五角打 (Black holds the captured bishop) 6.投了, a comment on move 1, a variation 2.８四歩.
@@ -94,4 +95,4 @@ protected:
                               [this](std::string_view c, std::string_view t) { recorder(c, t); }};
 };
 
-}  // namespace core::testing_support
+}  // namespace testsupport

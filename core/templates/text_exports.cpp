@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/base/version.h"
 #include "core/formats/kif_writer.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
 #include "core/templates/position_text.h"
 #include "core/templates/template_expander.h"
 #include "core/text/sjis.h"
-#include "core/text/version.h"
 
 namespace core {
 

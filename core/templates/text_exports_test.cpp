@@ -10,8 +10,8 @@
 namespace core {
 namespace {
 
-using testing_support::kGame;
-using testing_support::TemplateTest;
+using testsupport::kGame;
+using testsupport::TemplateTest;
 
 std::vector<std::string> lines(const std::string& cp932) {
     std::vector<std::string> out;

@@ -24,20 +24,20 @@
 #include <string>
 #include <vector>
 
+#include "core/base/safe_file.h"
 #include "core/formats/record_loader.h"
 #include "core/record/record_store.h"
 #include "core/templates/date_time_snapshot.h"
 #include "core/templates/record_saver.h"
 #include "core/templates/template_expander.h"
-#include "core/text/safe_file.h"
 #include "core/text/sjis.h"
-#include "database/engine/index/dls_file.h"
-#include "database/engine/index/export_rows.h"
-#include "database/engine/store/binary_store.h"
-#include "database/engine/store/database.h"
+#include "dalmir/model/store/binary_store.h"
+#include "dalmir/model/store/database.h"
+#include "dalmir/model/table/dls_file.h"
+#include "dalmir/model/table/export_rows.h"
+#include "tavrel/settings/environment_file.h"
+#include "tavrel/settings/settings.h"
 #include "tests/support/random_record.h"
-#include "viewer/settings/environment_file.h"
-#include "viewer/settings/settings.h"
 
 namespace {
 
@@ -116,27 +116,27 @@ Saver recordSaver(std::mt19937& rng) {
 // ---- the environment file ----
 
 Saver environmentSaver() {
-    auto oldSettings = std::make_shared<viewer::Settings>();
-    auto newSettings = std::make_shared<viewer::Settings>();
+    auto oldSettings = std::make_shared<tavrel::Settings>();
+    auto newSettings = std::make_shared<tavrel::Settings>();
     newSettings->recordFolder = "/home/someone/records/";
     newSettings->pieceSet = 1;
     newSettings->boardColour = {10, 20, 30};
-    auto oldBytes = std::make_shared<std::string>(viewer::formatEnvironmentText(*oldSettings));
-    auto newBytes = std::make_shared<std::string>(viewer::formatEnvironmentText(*newSettings));
+    auto oldBytes = std::make_shared<std::string>(tavrel::formatEnvironmentText(*oldSettings));
+    auto newBytes = std::make_shared<std::string>(tavrel::formatEnvironmentText(*newSettings));
     Saver s;
     s.name = "environment file";
     s.writeOld = [=](const fs::path& dir) {
-        (void)viewer::WriteEnvironmentFile((dir / "Tavrel95.env").string(), *oldSettings);
+        (void)tavrel::WriteEnvironmentFile((dir / "Tavrel95.env").string(), *oldSettings);
     };
     s.save = [=](const fs::path& dir) {
-        return viewer::WriteEnvironmentFile((dir / "Tavrel95.env").string(), *newSettings) ==
+        return tavrel::WriteEnvironmentFile((dir / "Tavrel95.env").string(), *newSettings) ==
                core::WriteResult::Ok;
     };
     s.check = [=](const fs::path& dir) {
         std::string problem = oldOrNew(dir / "Tavrel95.env", *oldBytes, *newBytes);
         if (!problem.empty()) return problem;
-        viewer::Settings back;
-        return viewer::ReadEnvironmentFile((dir / "Tavrel95.env").string(), back) ==
+        tavrel::Settings back;
+        return tavrel::ReadEnvironmentFile((dir / "Tavrel95.env").string(), back) ==
                        core::ReadResult::Ok
                    ? std::string()
                    : std::string("Tavrel95.env does not load");
@@ -146,48 +146,48 @@ Saver environmentSaver() {
 
 // ---- databases ----
 
-database::IndexEntry entryFor(int i, int variant) {
-    database::IndexEntry e;
-    e.setText(database::IndexText::Path,
+dalmir::model::IndexEntry entryFor(int i, int variant) {
+    dalmir::model::IndexEntry e;
+    e.setText(dalmir::model::IndexText::Path,
               "/games/" + std::to_string(variant) + "/" + std::to_string(i) + ".KIF");
-    e.setText(database::IndexText::BlackPlayer, core::sjis("先手") + std::to_string(i));
-    e.setText(database::IndexText::WhitePlayer, core::sjis("後手") + std::to_string(variant));
-    e.setText(database::IndexText::Event, core::sjis("棋戦"));
+    e.setText(dalmir::model::IndexText::BlackPlayer, core::sjis("先手") + std::to_string(i));
+    e.setText(dalmir::model::IndexText::WhitePlayer, core::sjis("後手") + std::to_string(variant));
+    e.setText(dalmir::model::IndexText::Event, core::sjis("棋戦"));
     e.moveCount = static_cast<uint16_t>(20 + i % 100);
     e.result = 1;
     return e;
 }
 
-std::vector<database::ListMove> listFor(int i, int variant) {
-    std::vector<database::ListMove> l;
+std::vector<dalmir::model::ListMove> listFor(int i, int variant) {
+    std::vector<dalmir::model::ListMove> l;
     for (int k = 0; k < 20 + i % 100; ++k) {
         l.push_back({static_cast<uint8_t>(11 + (k + variant) % 89), static_cast<uint8_t>(11 + k)});
     }
     return l;
 }
 
-std::shared_ptr<database::Database> makeDatabase(bool binary, int records, int variant) {
-    auto db = std::make_shared<database::Database>(records);
+std::shared_ptr<dalmir::model::Database> makeDatabase(bool binary, int records, int variant) {
+    auto db = std::make_shared<dalmir::model::Database>(records);
     db->reset(binary);
     for (int i = 0; i < records; ++i) {
         (void)db->append(entryFor(i, variant),
-                         binary ? listFor(i, variant) : std::vector<database::ListMove>{});
+                         binary ? listFor(i, variant) : std::vector<dalmir::model::ListMove>{});
     }
     return db;
 }
 
 // What a database shows once loaded: its index and lists in the file layouts, without the
 // generation.
-std::string contentOf(const database::Database& db) {
-    std::string out = database::formatDls(db.table(), database::DlsWriteMode::AllSlots);
-    if (db.isBinary()) out += database::formatDlb(db.lists(), db.table().size());
+std::string contentOf(const dalmir::model::Database& db) {
+    std::string out = dalmir::model::formatDls(db.table(), dalmir::model::DlsWriteMode::AllSlots);
+    if (db.isBinary()) out += dalmir::model::formatDlb(db.lists(), db.table().size());
     return out;
 }
 
 std::optional<std::string> loadedContent(const fs::path& file, std::string& problem) {
-    database::Database back(1 << 20);
-    database::OpenReport r = database::openDatabase(back, file.string());
-    if (r.code != database::OpenResult::Ok || !r.whole) {
+    dalmir::model::Database back(1 << 20);
+    dalmir::model::OpenReport r = dalmir::model::openDatabase(back, file.string());
+    if (r.code != dalmir::model::OpenResult::Ok || !r.whole) {
         problem = file.filename().string() + " does not load whole";
         return std::nullopt;
     }
@@ -204,14 +204,15 @@ Saver databaseSaver(bool binary) {
     Saver s;
     s.name = binary ? "DLB/KIX pair" : "DLS index";
     s.writeOld = [=](const fs::path& dir) {
-        (void)database::saveDatabase(*oldDb, (dir / name).string());
+        (void)dalmir::model::saveDatabase(*oldDb, (dir / name).string());
         if (oldContent->empty()) {
             std::string problem;
             *oldContent = loadedContent(dir / name, problem).value_or("");
         }
     };
     s.save = [=](const fs::path& dir) {
-        bool ok = database::saveDatabase(*newDb, (dir / name).string()) == core::WriteResult::Ok;
+        bool ok =
+            dalmir::model::saveDatabase(*newDb, (dir / name).string()) == core::WriteResult::Ok;
         if (ok && newContent->empty()) {
             std::string problem;
             *newContent = loadedContent(dir / name, problem).value_or("");
@@ -233,19 +234,19 @@ Saver databaseSaver(bool binary) {
 // ---- exports ----
 
 // dalmir-cli export -o: the rows streamed into the file, which appears only when complete.
-std::string exportOf(const database::Database& db, const fs::path& file, bool& ok) {
+std::string exportOf(const dalmir::model::Database& db, const fs::path& file, bool& ok) {
     std::string text;
     core::StreamedFile out;
     ok = !file.empty() && out.open(file.string()) == core::WriteResult::Ok;
-    database::ExportSink sink = [&](std::string_view bytes) {
+    dalmir::model::ExportSink sink = [&](std::string_view bytes) {
         if (file.empty()) {
             text += bytes;
             return true;
         }
         return out.write(bytes);
     };
-    database::ExportReport r = database::exportListedRows(db.table(), database::ExportFormat::Csv,
-                                                          database::ExportMoves::None, sink);
+    dalmir::model::ExportReport r = dalmir::model::exportListedRows(
+        db.table(), dalmir::model::ExportFormat::Csv, dalmir::model::ExportMoves::None, sink);
     if (!file.empty()) ok = ok && !r.stopped && out.commit() == core::WriteResult::Ok;
     return text;
 }

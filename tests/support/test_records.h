@@ -1,5 +1,5 @@
-// Test helpers: record files written into a temporary folder as CP932 with CR LF, the way
-// record files reach the database.
+// Test helpers: the lines of KIF records, to be written into a TempFolder as CP932 with CR LF,
+// the way record files reach the database.
 #pragma once
 
 #include <unistd.h>
@@ -11,47 +11,9 @@
 #include <vector>
 
 #include "core/text/sjis.h"
+#include "tests/support/temp_folder.h"
 
-namespace database::testing {
-
-// A temporary folder removed with the object.
-class TempFolder {
-public:
-    explicit TempFolder(std::string_view name) {
-        m_path = std::filesystem::temp_directory_path() /
-                 (std::string(name) + "_" + std::to_string(getpid()) + "_" +
-                  std::to_string(s_counter++));
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string path() const { return m_path.string(); }
-    std::string file(std::string_view relative) const { return (m_path / relative).string(); }
-
-    // Writes lines given in UTF-8 as CP932 with CR LF; returns the file's path.
-    std::string write(std::string_view relative, const std::vector<std::string>& utf8Lines) const {
-        std::string text;
-        for (const std::string& l : utf8Lines) text += core::sjis(l) + "\r\n";
-        return writeBytes(relative, text);
-    }
-    std::string writeBytes(std::string_view relative, std::string_view bytes) const {
-        std::filesystem::path p = m_path / relative;
-        std::filesystem::create_directories(p.parent_path());
-        std::ofstream out(p, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return p.string();
-    }
-
-private:
-    static inline int s_counter = 0;
-    std::filesystem::path m_path;
-};
+namespace testsupport {
 
 // Header lines of a KIF record; moves follow.
 inline std::vector<std::string> kifHeader(std::string_view date = "2013/06/01",
@@ -80,4 +42,4 @@ inline std::vector<std::string> kifRecord(const std::vector<std::string>& moves,
     return lines;
 }
 
-}  // namespace database::testing
+}  // namespace testsupport

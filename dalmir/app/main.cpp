@@ -1,0 +1,94 @@
+// Dalmir: instance number, program and data folders, settings, command line, main window.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include "dalmir/app/main_window.h"
+#include "dalmir/app/request_server.h"
+#include "desktop/instance_lock.h"
+
+namespace {
+
+dalmir::SettingsStore qsettingsStore(QSettings& settings) {
+    return {[&settings](const std::string& key) -> std::optional<std::string> {
+                const QVariant v = settings.value(QString::fromStdString(key));
+                if (!v.isValid()) return std::nullopt;
+                return v.toString().toStdString();
+            },
+            [&settings](const std::string& key, const std::string& value) {
+                settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
+            }};
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("VESK"));
+    QApplication::setApplicationName(QStringLiteral("Dalmir"));
+
+    desktop::InstanceLock instance(QStringLiteral("Dalmir"));
+
+    QString programFolder = QApplication::applicationDirPath();
+    if (programFolder.isEmpty()) programFolder = QDir::currentPath();
+    QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                         QStringLiteral("/Vesk/Dalmir");
+    QDir().mkpath(dataFolder);
+
+    QSettings store(QStringLiteral("VESK"), QStringLiteral("Dalmir"));
+    dalmir::AppSettings settings = dalmir::readSettings(qsettingsStore(store));
+
+    dalmir::RecentDatabases recent;
+    std::vector<std::string> recentPaths;
+    for (int i = 1; i <= dalmir::kRecentDatabaseCount; ++i) {
+        const QString key = QStringLiteral("Recent File List/File%1").arg(i);
+        recentPaths.push_back(QFile::encodeName(store.value(key).toString()).toStdString());
+    }
+    recent.assign(recentPaths);
+
+    dalmir::DalmirContext context;
+    context.recent = &recent;
+    context.settings = &settings;
+    context.programFolder = programFolder + QLatin1Char('/');
+    context.dataFolder = dataFolder + QLatin1Char('/');
+    context.instance = instance.number();
+
+    auto* window = new dalmir::MainWindow(context);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+
+    const QStringList arguments = QApplication::arguments().mid(1);
+    std::vector<std::string> files;
+    for (const QString& a : arguments) files.push_back(a.toStdString());
+    if (const dalmir::OpenRequest request = dalmir::openRequest(files); request.print) {
+        // The desktop's print action: the list goes to the default printer, no window shows.
+        QPrinter printer(QPrinter::HighResolution);
+        const bool printed =
+            !request.database.empty() &&
+            window->printDatabase(QString::fromStdString(request.database), printer);
+        if (!printed && !window->messages().isEmpty()) {
+            QMessageBox::warning(nullptr, QStringLiteral("Dalmir"), window->messages().back());
+        }
+        delete window;
+        return printed ? 0 : 1;
+    }
+    window->show();
+    dalmir::RequestServer server;
+    QObject::connect(&server, &dalmir::RequestServer::requested, window,
+                     &dalmir::MainWindow::handleRequest);
+    // Only the first copy of a user answers the viewer's requests.
+    (void)server.listen();
+    window->openFiles(arguments);
+    const int code = app.exec();
+    dalmir::writeSettings(settings, qsettingsStore(store));
+    store.remove(QStringLiteral("Recent File List"));
+    for (std::size_t i = 0; i < recent.entries().size(); ++i) {
+        store.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1),
+                       QFile::decodeName(QByteArray::fromStdString(recent.entries()[i])));
+    }
+    return code;
+}

@@ -1,0 +1,273 @@
+// Dalmir's main window: the record list of one database, its menus, the status bar with its
+// three panes, progress and Cancel, and the long operations run through the OperationRunner.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "core/ipc/database_request.h"
+#include "dalmir/app/list_model.h"
+#include "dalmir/app/operation_runner.h"
+#include "dalmir/app/search_dialogs.h"
+#include "dalmir/logic/app_settings.h"
+#include "dalmir/logic/command_state.h"
+#include "dalmir/logic/folder_delete_form.h"
+#include "dalmir/logic/position_search_form.h"
+#include "dalmir/logic/recent_databases.h"
+#include "dalmir/logic/undo.h"
+#include "dalmir/model/registration/error_log.h"
+#include "dalmir/model/registration/registration.h"
+#include "dalmir/model/search/search.h"
+#include "dalmir/model/search/statistics.h"
+#include "dalmir/model/store/database.h"
+#include "dalmir/model/store/database_lock.h"
+#include "dalmir/model/table/record_extractor.h"
+
+class QAction;
+class QPrinter;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+class QToolBar;
+
+namespace dalmir {
+
+struct DalmirContext {
+    AppSettings* settings = nullptr;
+    QString programFolder;  // ends with '/'
+    QString dataFolder;     // ends with '/'; the error log lies here
+    int instance = 1;
+    RecentDatabases* recent = nullptr;  // the File menu's list; kept by the caller
+    // Tests: messages and questions are recorded (questions answered with their default)
+    // instead of shown.
+    bool quiet = false;
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(DalmirContext context, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Opens a database file (asking about unsaved changes is the menu's business). False, with
+    // the message shown, when it can't be opened or is locked; the current one then stays.
+    bool openFile(const QString& path);
+    // Saves to path (the current path when empty) through the lock and the safe savers.
+    bool saveFile(const QString& path = {});
+    void newDatabase(bool binary);
+    // The choice of the dialog 新規作成形式; a new database asks about unsaved changes first.
+    enum class NewChoice { Text, Binary, NewInstance };
+    void chooseNew(NewChoice choice);
+    // The command line or dropped files.
+    void openFiles(const QStringList& files);
+
+    // A click on a list header section (the shown column's position).
+    void clickHeader(int section, bool shift);
+    void setSortOrder(int code);
+
+    // Long operations; false when one runs already.
+    // A position search with the options of the last 局面検索 dialog of this run.
+    bool startPositionSearch(const QString& clipboardText);
+    bool startPositionSearch(const QString& clipboardText,
+                             const model::PositionSearchOptions& options);
+    bool startFolderAdd(const model::FolderAdd& request);
+    // Copies the selected records' files into a folder.
+    bool startCopyFiles(const QString& targetFolder, bool overwrite);
+    // 全データ更新, or 選択棋譜の更新 with the given slots.
+    bool startUpdate(std::vector<int> slots = {});
+    bool startHeaderSearch(const model::HeaderCriteria& criteria);
+    bool startSequenceSearch(const QString& pattern);
+    bool startNextMoveSearch();
+    bool startDuplicateCheck(const model::DuplicateCriteria& criteria);
+    // Statistics: which is 0 results, 1 a player's record (player), 2 next moves, 3 openings,
+    // 4 handicaps. The report opens in its window when done.
+    bool startStatistics(int which, const QString& player = {});
+    // 全棋譜表示: every record, in the current order.
+    void showAll();
+    // The last statistics report (tests).
+    const QString& lastReport() const { return m_lastReport; }
+    // Registers one record file (the single add, and the viewer's registration request).
+    bool startSingleAdd(const QString& path);
+    // A request of the viewer; one that arrives while an operation runs waits for its end.
+    void handleRequest(core::DatabaseRequest request);
+    // Registers dropped record files (file-system paths).
+    bool startDroppedAdd(std::vector<std::string> fsPaths);
+    void cancelOperation() { m_runner.cancel(); }
+    bool isBusy() const { return m_runner.isBusy(); }
+    OperationRunner& runner() { return m_runner; }
+
+    // Launches the viewer or editor for the selected records; the starter is replaceable for
+    // tests (program, arguments; true when started).
+    using Starter = std::function<bool(const QString&, const QStringList&)>;
+    void setStarter(Starter starter) { m_starter = std::move(starter); }
+    void launchSelected(LaunchCommand command);
+    // The pause between two starts of the viewer with records on the clipboard; tests run the
+    // later start at once (milliseconds, what to run then).
+    using Scheduler = std::function<void(int, std::function<void()>)>;
+    void setScheduler(Scheduler scheduler) { m_later = std::move(scheduler); }
+    // 二つの棋譜の違いを調べる on the selected records.
+    void compareSelected();
+
+    // Pastes records in the clipboard form at the first selected row (the end without one); a
+    // binary database reads the record files on the worker. False when nothing was pasted or
+    // started.
+    bool pasteText(const QString& text);
+    // フォルダ指定削除 with the dialog's choices; false when the folder is empty (the message
+    // is shown) or an operation runs.
+    bool startFolderDelete(const FolderDeleteForm& form);
+
+    // 元に戻す: takes back the last change to the list.
+    void undo();
+    bool canUndo() const { return m_undo.canUndo(); }
+
+    // The list and status fonts: applied and kept in the settings.
+    void setListFont(const FontSetting& font);
+    void setStatusFont(const FontSetting& font);
+    QToolBar* toolBar() const { return m_toolBar; }
+
+    // Prints the list on printer (a PDF printer too); false, with the message shown, when
+    // nothing could be printed.
+    bool printListTo(QPrinter& printer);
+    bool printListToPdf(const QString& path);
+    // The desktop's print action ("/p" and a database): opens the database and prints its list
+    // on printer.
+    bool printDatabase(const QString& path, QPrinter& printer);
+
+    model::Database& database() { return m_db; }
+    QTableView* listView() { return m_view; }
+    ListModel* listModel() { return m_model; }
+    QString statusPane(int pane) const;
+    const QStringList& messages() const { return m_messages; }
+    // The settings dialog's "ファイルの関連付け": the database files open in Dalmir from the
+    // file manager; the MIME package, entry and icon are written under dataHome.
+    void registerFileTypes(const QString& dataHome);
+    std::vector<int> selectedRows() const;
+    bool isEnabled(Command command) const;
+
+Q_SIGNALS:
+    void operationDone();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildMenus();
+    void rebuildRecentMenu();
+    void runRequest(core::DatabaseRequest request);
+    QAction* addCommand(QMenu* menu, Command command, const QString& text, const QKeySequence& key,
+                        std::function<void()> run);
+    void buildToolBar();
+    void applyFonts();
+    void menuFont(bool list);
+    // Starts the viewer (or editor) for one record; false when it did not start.
+    bool launchRecord(LaunchCommand command, int slot, int move, const ToolSettings& tools);
+    ToolSettings launchTools() const;
+    void refreshList();
+    void refreshState();
+    void showMessage(const QString& message);
+    bool confirmDiscard();
+    bool takeLock(const QString& path, model::DatabaseLock& lock);
+    // What an operation does to what 元に戻す keeps: an undoable one keeps the database first,
+    // one that changes it otherwise forgets what was kept, one that only reads leaves it.
+    enum class UndoUse : uint8_t { Forget, Keep, Leave };
+    void startOperation(const QString& cancelText, OperationRunner::Job job,
+                        std::function<void()> done, UndoUse undo = UndoUse::Forget);
+    void finishOperation();
+    void askNonBlocking(const QString& text, const QStringList& buttons,
+                        std::function<void(int)> answer);
+    model::UserFieldNames userNames() const;
+    void applySettings();
+    std::string errorLogPath() const;
+
+    void menuNew();
+    void menuSettings();
+    void menuColumns();
+    void menuEditMarks();
+    void deleteSelectedWithFiles();
+    void toggleRelativePaths();
+    void openFolders();
+    void showErrorLog();
+    void showHelp();
+    void menuDeleteFolder();
+    void menuCopyFiles();
+    void showPopup(const QPoint& at);
+    void menuHeaderSearch();
+    void menuSequenceSearch();
+    void menuDuplicates();
+    void menuPlayerStatistics();
+    void menuPrint();
+    void menuPreview();
+    void menuPdf();
+    void menuPrinterSetup();
+    void showCard();
+    void menuOpen();
+    void menuSaveAs();
+    void copyRecords(bool cut);
+    void pasteRecords();
+    void deleteSelected();
+    void copyListInfo();
+    void menuAddFolder();
+    void menuPositionSearch();
+    void menuAddFile();
+    void showOnlySelected(bool keep);
+    void toggleMarks();
+    void clearMarks();
+    void adoptOrder();
+    void keepListed();
+    void setFileNameStyle(int style);
+    void toggleExtension();
+    void setYearStyle(int style);
+
+    DalmirContext m_context;
+    AppSettings& m_settings;
+    model::UserFieldNames m_userNames;
+    model::Database m_db;
+    model::DatabaseLock m_lock;
+    model::RecordExtractor m_extractor;
+    model::ErrorLog m_log;
+    model::RegistrationOptions m_registrationOptions;
+    // Adding by folder's skip-duplicates switch and criteria, kept for the run of the program.
+    bool m_addSkipDuplicates = false;
+    // The position search's switches that are not stored, kept for the run of the program.
+    PositionSearchForm m_positionForm;
+    model::DuplicateCriteria m_addDuplicates;
+    std::unique_ptr<model::Searcher> m_searcher;
+    OperationRunner m_runner;
+    ListModel* m_model = nullptr;
+    QTableView* m_view = nullptr;
+    QLabel* m_panes[3] = {};
+    QProgressBar* m_progress = nullptr;
+    QPushButton* m_cancel = nullptr;
+    std::map<Command, QAction*> m_actions;  // the first action of each command
+    std::vector<std::pair<Command, QAction*>> m_allActions;
+    QStringList m_messages;
+    QMenu* m_recentMenu = nullptr;   // the File menu
+    QAction* m_recentEnd = nullptr;  // the separator after the recent files
+    std::vector<QAction*> m_recentActions;
+    InputHistories m_histories;
+    model::PlayerStatistics m_playerStatistics;
+    QString m_lastReport;
+    std::vector<core::DatabaseRequest> m_pendingRequests;
+    Starter m_starter;
+    Scheduler m_later;
+    UndoKeeper m_undo;
+    std::optional<FolderDeleteForm> m_lastFolderDelete;
+    QToolBar* m_toolBar = nullptr;
+    QAction* m_toolBarToggle = nullptr;
+    QAction* m_statusBarToggle = nullptr;
+    QAction* m_nameStyles[3] = {};  // by ファイル名パス
+    QAction* m_yearStyles[3] = {};  // by 年４桁
+    QAction* m_extension = nullptr;
+    bool m_clipboardHasRecords = false;
+    std::unique_ptr<QPrinter> m_printer;  // the printer the print commands and its setup share
+};
+
+}  // namespace dalmir

@@ -1,0 +1,591 @@
+#include "dalmir/app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QToolBar>
+#include <atomic>
+
+#include "core/text/sjis.h"
+#include "dalmir/app/qt_text.h"
+#include "dalmir/logic/sort_order.h"
+#include "dalmir/model/table/dls_clipboard.h"
+#include "tests/support/qt_application.h"
+#include "tests/support/test_records.h"
+
+// fontconfig keeps its caches until the process ends; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
+namespace dalmir {
+namespace {
+
+using model::Database;
+using model::IndexEntry;
+using model::IndexText;
+using model::ListMove;
+using testsupport::kifRecord;
+using testsupport::TempFolder;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
+
+    std::unique_ptr<MainWindow> makeWindow() {
+        DalmirContext c;
+        c.settings = &settings;
+        c.programFolder = QString::fromStdString(folder.path()) + QStringLiteral("/");
+        c.dataFolder = c.programFolder;
+        c.quiet = true;
+        return std::make_unique<MainWindow>(c);
+    }
+
+    // Waits (in the event loop, no sleeping) until the running operation has finished.
+    static void waitForOperation(MainWindow& window) {
+        if (!window.isBusy()) return;
+        QSignalSpy done(&window, &MainWindow::operationDone);
+        ASSERT_TRUE(done.wait(30000));
+    }
+
+    // A binary database of n records: even records open with 7g7f, odd ones with 2g2f; the
+    // start dates run through the days of 2001 so that every date differs.
+    std::string writeBinaryDatabase(int n) {
+        Database db(n);
+        db.reset(true);
+        for (int i = 0; i < n; ++i) {
+            IndexEntry e;
+            e.setText(IndexText::Path, "/nowhere/" + std::to_string(i) + ".KIF");
+            e.setText(IndexText::BlackPlayer, "p" + std::to_string(i % 7));
+            e.start = {static_cast<uint16_t>(1990 + i % 20), static_cast<uint8_t>(1 + i % 12),
+                       static_cast<uint8_t>(1 + i % 28)};
+            const bool rook = i % 2 == 1;
+            std::vector<ListMove> list = {rook ? ListMove{27, 26} : ListMove{77, 76},
+                                          ListMove{33, 34}};
+            e.moveCount = 2;
+            EXPECT_GE(db.append(std::move(e), std::move(list)), 0);
+        }
+        const std::string path = folder.file("big.dlb");
+        EXPECT_EQ(model::saveDatabase(db, path), core::WriteResult::Ok);
+        return path;
+    }
+
+    TempFolder folder{"dalmir_window"};
+    AppSettings settings;
+};
+
+// Opening 2,000 records, sorting by a header twice, and a position search from the clipboard
+// text: the hit count shows in the status bar and the list holds the hits.
+TEST_F(MainWindowTest, OpenSortAndSearch) {
+    const std::string path = writeBinaryDatabase(2000);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    EXPECT_EQ(window->listModel()->rowCount(), 2000);
+    // Opening the same database again (F4 on the most recent one) keeps the window's own lock.
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：2000 / 2000"));
+
+    int dateSection = -1;
+    for (int s = 0; s < window->listModel()->columnCount(); ++s) {
+        if (window->listModel()->columnOfSection(s) == 6) dateSection = s;
+    }
+    ASSERT_GE(dateSection, 0);
+    auto dateOf = [&](int row) {
+        const auto& order = window->database().table().displayOrder();
+        return window->database().table().entry(order[static_cast<std::size_t>(row)]).start;
+    };
+    window->clickHeader(dateSection, false);
+    EXPECT_EQ(window->database().table().settings().sortOrder, 15);
+    EXPECT_GE(dateOf(0), dateOf(1999));
+    EXPECT_EQ(window->statusPane(2), QStringLiteral("表示順：対局日、新しい順"));
+    window->clickHeader(dateSection, false);
+    EXPECT_EQ(window->database().table().settings().sortOrder, 14);
+    EXPECT_LE(dateOf(0), dateOf(1999));
+    EXPECT_EQ(
+        window->listModel()->data(window->listModel()->index(0, dateSection), Qt::DisplayRole),
+        QStringLiteral("90/01/01"));
+
+    const std::vector<std::string> target = kifRecord({"７六歩(77)"});
+    QString text;
+    for (const auto& line : target) text += QString::fromStdString(line) + QStringLiteral("\n");
+    ASSERT_TRUE(window->startPositionSearch(text));
+    EXPECT_TRUE(window->isBusy());
+    EXPECT_EQ(window->listModel()->rowCount(), 0);  // frozen while the worker runs
+    waitForOperation(*window);
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：1000 / 2000"));
+    EXPECT_TRUE(window->statusPane(0).contains(QStringLiteral("1000")))
+        << window->statusPane(0).toStdString();
+    EXPECT_EQ(window->listModel()->rowCount(), 1000);
+    EXPECT_EQ(window->database().table().settings().sortOrder, 14);
+}
+
+// The setting max_records far above a million is the window's limit: records register under
+// it, and the binary pair it saves reads back whole with its position index.
+TEST_F(MainWindowTest, ALimitAboveAMillionHoldsAndSavesValidFiles) {
+    settings.maxRecords = 3000000;
+    for (int i = 0; i < 5; ++i) {
+        folder.write("records/" + std::to_string(i) + ".kif", kifRecord({"７六歩(77)"}));
+    }
+    auto window = makeWindow();
+    EXPECT_EQ(window->database().table().capacity(), 3000000);
+    window->newDatabase(true);
+    model::FolderAdd request;
+    request.folder = folder.file("records");
+    ASSERT_TRUE(window->startFolderAdd(request));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 5);
+
+    const QString saved = QString::fromStdString(folder.file("many.dlb"));
+    ASSERT_TRUE(window->saveFile(saved));
+    ASSERT_TRUE(window->openFile(saved));
+    EXPECT_EQ(window->database().table().capacity(), 3000000);
+    EXPECT_EQ(window->listModel()->rowCount(), 5);
+    Database back(3000000);
+    const model::OpenReport r = model::openDatabase(back, fsPath(saved));
+    ASSERT_EQ(r.code, model::OpenResult::Ok);
+    EXPECT_EQ(r.indexNotice, "");
+    EXPECT_EQ(back.table().size(), 5);
+    EXPECT_NE(back.positionIndex(), nullptr);
+}
+
+// Cancelling a folder registration halfway keeps what was added, and the database saves and
+// reads back whole.
+TEST_F(MainWindowTest, FileTypesAreRegisteredForThisUser) {
+    auto window = makeWindow();
+    const QString dataHome = QString::fromStdString(folder.file("share"));
+    window->registerFileTypes(dataHome);
+    QFile entry(dataHome + QStringLiteral("/applications/dalmir.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("Exec=") + QCoreApplication::applicationFilePath()));
+    EXPECT_TRUE(QFileInfo::exists(dataHome + QStringLiteral("/mime/packages/tavrel.xml")));
+    EXPECT_EQ(window->statusPane(0),
+              QStringLiteral("データベースファイルを本プログラムと対応付けしました。"));
+
+    // A data folder that cannot be made: the message names it and nothing is written.
+    const QString blocked = QString::fromStdString(folder.file("blocked"));
+    QFile file(blocked);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    window->registerFileTypes(blocked + QStringLiteral("/share"));
+    ASSERT_FALSE(window->messages().isEmpty());
+    EXPECT_TRUE(window->messages().back().endsWith(QStringLiteral(" に書き込めません。")));
+}
+
+TEST_F(MainWindowTest, CancelledRegistrationKeepsWhatWasAdded) {
+    for (int i = 0; i < 100; ++i) {
+        folder.write("records/" + std::to_string(100 + i) + ".kif", kifRecord({"７六歩(77)"}));
+    }
+    auto window = makeWindow();
+    std::atomic<int> polls{0};
+    window->runner().setStepHook([&] {
+        if (++polls == 3) window->cancelOperation();
+    });
+    model::FolderAdd request;
+    request.folder = folder.file("records");
+    ASSERT_TRUE(window->startFolderAdd(request));
+    waitForOperation(*window);
+    const int added = window->database().table().size();
+    EXPECT_GT(added, 0);
+    EXPECT_LT(added, 100);
+    EXPECT_EQ(window->listModel()->rowCount(), added);
+    EXPECT_TRUE(window->database().isModified());
+
+    const QString saved = QString::fromStdString(folder.file("part.dls"));
+    ASSERT_TRUE(window->saveFile(saved));
+    EXPECT_FALSE(window->database().isModified());
+    Database back;
+    ASSERT_EQ(model::openDatabase(back, fsPath(saved)).code, model::OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), added);
+}
+
+// Bad input changes nothing: an unknown extension, a broken file, a database locked by another
+// program; a failed save leaves the old file as it was.
+TEST_F(MainWindowTest, BadInputChangesNothing) {
+    const std::string good = writeBinaryDatabase(5);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(good)));
+
+    EXPECT_FALSE(window->openFile(QString::fromStdString(folder.file("x.kif"))));
+    EXPECT_EQ(window->messages().back(), QStringLiteral("ファイル(") +
+                                             QString::fromStdString(folder.file("x.kif")) +
+                                             QStringLiteral(")は、読めません。"));
+    folder.writeBytes("broken.dlb", "not a database");
+    EXPECT_FALSE(window->openFile(QString::fromStdString(folder.file("broken.dlb"))));
+    EXPECT_FALSE(window->openFile(QString::fromStdString(folder.file("missing.dls"))));
+    EXPECT_EQ(window->database().table().size(), 5);
+
+    const std::string other = folder.file("other.dls");
+    folder.writeBytes("other.dls", "# Dalmir V6.20\r\n");
+    model::DatabaseLock held;
+    ASSERT_EQ(model::lockDatabase(other, held, false), model::LockResult::Ok);
+    EXPECT_FALSE(window->openFile(QString::fromStdString(other)));
+    EXPECT_FALSE(window->saveFile(QString::fromStdString(other)));
+    EXPECT_EQ(window->database().table().size(), 5);
+    EXPECT_EQ(core::readFile(other), std::string("# Dalmir V6.20\r\n"));
+
+    window->openFiles({QStringLiteral("a.txt")});
+    EXPECT_EQ(window->messages().back(), QStringLiteral("ファイル(a.txt)は、読めません。"));
+}
+
+// Launching hands the viewer the record's absolute path and the hit's move; a record whose
+// file is gone gives the missing-record message.
+TEST_F(MainWindowTest, LaunchesTheViewer) {
+    const std::string record = folder.write("my records/a b.kif", kifRecord({"７六歩(77)"}));
+    Database db;
+    IndexEntry e;
+    e.setText(IndexText::Path, "my records/a b.kif");
+    ASSERT_GE(db.append(std::move(e)), 0);
+    IndexEntry gone;
+    gone.setText(IndexText::Path, "/nowhere/gone.kif");
+    ASSERT_GE(db.append(std::move(gone)), 0);
+    const std::string path = folder.file("rel.dls");
+    ASSERT_EQ(model::saveDatabase(db, path), core::WriteResult::Ok);
+
+    settings.tools.replayCommand = "viewer";
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    std::vector<QStringList> started;
+    window->setStarter([&](const QString& program, const QStringList& args) {
+        EXPECT_EQ(program, QStringLiteral("viewer"));
+        started.push_back(args);
+        return true;
+    });
+    window->listView()->selectAll();
+    window->launchSelected(LaunchCommand::Replay);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0],
+              (QStringList{QStringLiteral("/R"), fromFsPath(record), QStringLiteral("+0")}));
+    EXPECT_EQ(window->messages().back(), QStringLiteral("棋譜(/nowhere/gone.kif)がありません。"));
+
+    window->setStarter([](const QString&, const QStringList&) { return false; });
+    window->launchSelected(LaunchCommand::PositionEdit);
+    EXPECT_EQ(window->messages().back(), QStringLiteral("起動に失敗しました。(viewer /B)"));
+}
+
+// A binary record whose file is gone replays from its list: KI2 on the clipboard and "/C +%n".
+TEST_F(MainWindowTest, BinaryRecordWithoutFileGoesOnTheClipboard) {
+    const std::string path = writeBinaryDatabase(3);
+    settings.tools.replayCommand = "viewer";
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    std::vector<QStringList> started;
+    window->setStarter([&](const QString&, const QStringList& args) {
+        started.push_back(args);
+        return true;
+    });
+    window->listView()->selectRow(1);
+    window->launchSelected(LaunchCommand::Replay);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], (QStringList{QStringLiteral("/C"), QStringLiteral("+0")}));
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("big.kix No.2")))
+        << QApplication::clipboard()->text().toStdString();
+    EXPECT_EQ(window->statusPane(0),
+              QStringLiteral("クリップボードへ棋譜(KI2形式)を出力しました。"));
+
+    // Play needs the file itself.
+    window->launchSelected(LaunchCommand::Play);
+    EXPECT_EQ(started.size(), 1u);
+    ASSERT_FALSE(window->messages().isEmpty());
+    EXPECT_EQ(window->messages().back(), QStringLiteral("棋譜(/nowhere/1.KIF)がありません。"));
+}
+
+// Header search, statistics and the duplicate check run on the worker and leave their results:
+// the hits listed, the report kept, the duplicates asked about (the quiet window cancels, so
+// nothing is deleted).
+TEST_F(MainWindowTest, SearchesStatisticsAndDuplicates) {
+    const std::string path = writeBinaryDatabase(40);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+
+    model::HeaderCriteria criteria;
+    criteria.black = "p3";
+    ASSERT_TRUE(window->startHeaderSearch(criteria));
+    waitForOperation(*window);
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：6 / 40"));  // 3, 10, 17, 24, 31, 38
+
+    ASSERT_TRUE(window->startStatistics(0));
+    waitForOperation(*window);
+    EXPECT_FALSE(window->lastReport().isEmpty());
+    ASSERT_TRUE(window->startStatistics(1, QStringLiteral("p3")));
+    waitForOperation(*window);
+    EXPECT_TRUE(window->lastReport().startsWith(QStringLiteral("棋譜数：    6")))
+        << window->lastReport().toStdString();
+
+    window->showAll();
+    model::DuplicateCriteria same;
+    same.sameDate = false;
+    same.samePlayers = false;
+    same.sameMoveCount = true;  // every record has two moves: all are pairs
+    ASSERT_TRUE(window->startDuplicateCheck(same));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 40);
+    EXPECT_FALSE(window->messages().isEmpty());
+}
+
+TEST_F(MainWindowTest, InputHistoriesAreKeptInTheDataFolder) {
+    const QString data = QString::fromStdString(folder.path()) + QStringLiteral("/");
+    {
+        InputHistories histories(data, settings);
+        histories.enter(QStringLiteral("棋戦"), QStringLiteral("名人戦"));
+        histories.enter(QStringLiteral("棋戦"), QStringLiteral("竜王戦"));
+        histories.enter(QStringLiteral("棋戦"), QString());
+    }
+    InputHistories again(data, settings);
+    ASSERT_NE(again.find(QStringLiteral("棋戦")), nullptr);
+    EXPECT_EQ(again.find(QStringLiteral("棋戦"))->entries(),
+              (std::vector<std::string>{"竜王戦", "名人戦"}));
+    settings.historyEvent = false;
+    InputHistories off(data, settings);
+    EXPECT_EQ(off.find(QStringLiteral("棋戦")), nullptr);
+}
+
+// The window is shown and active, so that its shortcuts answer keys.
+void showActive(MainWindow& window) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+}
+
+// Delete, then Ctrl+Z brings the records back; Alt+Backspace undoes too, and once only.
+TEST_F(MainWindowTest, UndoKeysTakeBackADeletion) {
+    const std::string path = writeBinaryDatabase(6);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    QTableView* view = window->listView();
+    EXPECT_FALSE(window->canUndo());
+
+    view->selectRow(2);
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(window->database().table().size(), 5);
+    EXPECT_TRUE(window->database().isModified());
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window->database().table().size(), 6);
+    EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：6 / 6"));
+    EXPECT_FALSE(window->database().isModified());
+
+    view->selectAll();
+    QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier);  // cut
+    EXPECT_EQ(window->database().table().size(), 0);
+    EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("DLS")));
+    QTest::keyClick(view, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(window->database().table().size(), 6);
+    EXPECT_EQ(window->database().lists().size(), 6);
+    EXPECT_FALSE(window->canUndo());
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(window->database().table().size(), 6);
+}
+
+// Ctrl+B compares the first two selected records: different ones open in the viewer at the
+// first move where they part (the second start later), identical ones say so.
+TEST_F(MainWindowTest, CompareTwoRecords) {
+    const std::string path = writeBinaryDatabase(4);  // records 0 and 2 open alike
+    settings.tools.replayCommand = "viewer";
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    std::vector<QStringList> started;
+    window->setStarter([&](const QString&, const QStringList& args) {
+        started.push_back(args);
+        return true;
+    });
+    std::vector<std::pair<int, std::function<void()>>> later;
+    window->setScheduler([&](int ms, std::function<void()> run) { later.emplace_back(ms, run); });
+
+    QTableView* view = window->listView();
+    view->selectionModel()->select(window->listModel()->index(0, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(window->listModel()->index(1, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(view, Qt::Key_B, Qt::ControlModifier);
+    // The records have no files: each goes on the clipboard and opens at move 1.
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], (QStringList{QStringLiteral("/C"), QStringLiteral("+1")}));
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("big.kix No.1")));
+    ASSERT_EQ(later.size(), 1u);
+    EXPECT_EQ(later[0].first, 500);
+    later[0].second();
+    ASSERT_EQ(started.size(), 2u);
+    EXPECT_TRUE(QApplication::clipboard()->text().contains(QStringLiteral("big.kix No.2")));
+
+    view->clearSelection();
+    view->selectionModel()->select(window->listModel()->index(0, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    view->selectionModel()->select(window->listModel()->index(2, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(view, Qt::Key_B, Qt::ControlModifier);
+    EXPECT_EQ(started.size(), 2u);
+    EXPECT_EQ(window->statusPane(0), QStringLiteral("違いは、ありません。"));
+}
+
+// Records copied from a text database paste into a binary one on the worker, each with the
+// moves of its file; undo takes the paste back.
+TEST_F(MainWindowTest, PasteIntoABinaryDatabase) {
+    const std::string a = folder.write("k/a.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
+    const std::string b = folder.write("k/b.kif", kifRecord({}));
+    Database source;
+    IndexEntry ea;
+    ea.setText(IndexText::Path, a);
+    IndexEntry eb;
+    eb.setText(IndexText::Path, b);
+    const std::vector<int32_t> slots = {source.append(std::move(ea)), source.append(std::move(eb))};
+    const QString copied = fromCp932(model::copyRecordsAsText(source.table(), slots));
+
+    auto window = makeWindow();
+    window->newDatabase(true);
+    QApplication::clipboard()->setText(copied);
+    QApplication::processEvents();
+    ASSERT_TRUE(window->isEnabled(Command::Paste));
+    ASSERT_TRUE(window->pasteText(copied));
+    waitForOperation(*window);
+    ASSERT_EQ(window->database().table().size(), 1);  // the record without moves is refused
+    EXPECT_EQ(window->database().table().entry(0).moveCount, 2);
+    EXPECT_EQ(window->database().lists().list(0).size(), 2u);
+    EXPECT_EQ(window->listModel()->rowCount(), 1);
+    EXPECT_TRUE(window->database().isModified());
+    window->undo();
+    EXPECT_EQ(window->database().table().size(), 0);
+
+    QApplication::clipboard()->setText(QStringLiteral("not records"));
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isEnabled(Command::Paste));
+}
+
+// Deleting by folder takes the kind and the subfolder switch; an empty folder only says so.
+TEST_F(MainWindowTest, DeleteByFolder) {
+    Database db;
+    for (const char* p : {"/db/k/a.kif", "/db/k/b.csa", "/db/k/sub/c.kif", "/db/x/d.kif"}) {
+        IndexEntry e;
+        e.setText(IndexText::Path, p);
+        ASSERT_GE(db.append(std::move(e)), 0);
+    }
+    const std::string path = folder.file("f.dls");
+    ASSERT_EQ(model::saveDatabase(db, path), core::WriteResult::Ok);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+
+    EXPECT_FALSE(window->startFolderDelete({" ", 4, false}));
+    EXPECT_EQ(window->messages().back(), QStringLiteral("フォルダが指定されていません。"));
+    ASSERT_TRUE(window->startFolderDelete({"/db/k", 0, false}));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 3);  // a.kif
+    EXPECT_EQ(window->statusPane(0), QStringLiteral("1 棋譜削除しました。"));
+    ASSERT_TRUE(window->startFolderDelete({"/db/k", 4, true}));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().size(), 1);
+    window->undo();
+    EXPECT_EQ(window->database().table().size(), 3);
+}
+
+// The view menu's toggles and fonts, another copy of the program, and the print action of the
+// command line.
+TEST_F(MainWindowTest, ViewTogglesFontsNewCopyAndPrinting) {
+    auto window = makeWindow();
+    showActive(*window);
+    QAction* toolBar = nullptr;
+    QAction* statusBarItem = nullptr;
+    for (QAction* menu : window->menuBar()->actions()) {
+        if (!menu->menu()) continue;
+        for (QAction* a : menu->menu()->actions()) {
+            if (a->text() == QStringLiteral("ツールバー(&T)")) toolBar = a;
+            if (a->text() == QStringLiteral("ステータスバー(&S)")) statusBarItem = a;
+        }
+    }
+    ASSERT_NE(toolBar, nullptr);
+    ASSERT_NE(statusBarItem, nullptr);
+    EXPECT_TRUE(window->toolBar()->isVisible());
+    toolBar->trigger();
+    EXPECT_FALSE(window->toolBar()->isVisible());
+    statusBarItem->trigger();
+    EXPECT_FALSE(window->statusBar()->isVisible());
+    // An operation's progress and Cancel show while it runs.
+    ASSERT_TRUE(window->startFolderDelete({"/nowhere", 4, true}));
+    EXPECT_TRUE(window->statusBar()->isVisible());
+    waitForOperation(*window);
+    EXPECT_FALSE(window->statusBar()->isVisible());
+    statusBarItem->trigger();
+    EXPECT_TRUE(window->statusBar()->isVisible());
+
+    window->setListFont({"Sans", -20, 700, true});
+    EXPECT_EQ(window->listView()->font().pixelSize(), 20);
+    EXPECT_TRUE(window->listView()->font().italic());
+    EXPECT_EQ(settings.listFont.size, -20);
+    window->setStatusFont({"Sans", -15, 0, false});
+    EXPECT_EQ(window->statusBar()->findChild<QLabel*>()->font().pixelSize(), 15);
+
+    QString program;
+    window->setStarter([&](const QString& p, const QStringList&) {
+        program = p;
+        return false;
+    });
+    window->chooseNew(MainWindow::NewChoice::NewInstance);
+    EXPECT_EQ(program, QApplication::applicationFilePath());
+    EXPECT_EQ(window->messages().back(),
+              QStringLiteral("起動に失敗しました。(") + program + QStringLiteral(")"));
+
+    const std::string path = writeBinaryDatabase(30);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = QString::fromStdString(folder.file("list.pdf"));
+    printer.setOutputFileName(pdf);
+    ASSERT_TRUE(window->printDatabase(fromFsPath(path), printer));
+    EXPECT_EQ(window->database().table().size(), 30);
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+}
+
+// Every menu holds its commands in their order with their keys (separators and the recent
+// files left out). Beyond them: 元に戻す in the Edit menu and PDF output in the File menu.
+TEST_F(MainWindowTest, MenusAndKeys) {
+    auto window = makeWindow();
+    QStringList seen;
+    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            QString line = a->text();
+            if (!a->shortcut().isEmpty()) line += QStringLiteral("\t") + a->shortcut().toString();
+            seen << line;
+            if (a->menu()) walk(a->menu());
+        }
+    };
+    for (QAction* top : window->menuBar()->actions()) {
+        seen << QStringLiteral("== ") + top->text();
+        walk(top->menu());
+    }
+    const QString expected = QString::fromUtf8(
+        "== ファイル(&F)|新規作成(&N)...\tCtrl+N|開く(&O)...\tCtrl+O|上書き保存(&S)\tCtrl+S|"
+        "名前を付けて保存(&A)...|印刷(&P)...\tCtrl+P|印刷プレビュー(&V)|PDFに出力(&D)...|"
+        "ページレイアウトの設定(&L)...|プリンタの設定(&R)...|棋譜を相対パスにする(&K)|"
+        "Dalmirの終了(&X)|"
+        "== 編集(&E)|元に戻す(&U)\tCtrl+Z|切り取り(&T)\tCtrl+X|コピー(&C)\tCtrl+C|"
+        "貼り付け(&P)\tCtrl+V|削除(&D)\tDel|棋譜も削除(&S)|棋譜情報出力(&O)|"
+        "すべてを選択(&A)\tCtrl+A|エラー記録を見る|"
+        "== 表操作(&O)|条件検索(&F)...\tCtrl+F|局面検索(&Y)...\tCtrl+D|次の手検索(&N)|"
+        "手順検索(&T)...\tCtrl+Y|全棋譜表示(&A)\tCtrl+L|フォルダ指定追加(&P)...\tCtrl+R|"
+        "単独追加(&O)...|フォルダ指定削除(&E)...|表示棋譜以外を削除(&I)|"
+        "全データ更新(&U)...\tCtrl+U|選択棋譜の更新(&S)...|選択棋譜のコピー(&G)...|"
+        "選択した棋譜だけを表示する(&V)|選択した棋譜を表示しない(&B)|マークの編集(&M)...|"
+        "マーク(&1)を反転|マークをすべて解除(&R)|棋譜登録順の変更(&C)|"
+        "棋譜の重複を調べる(&D)...\tCtrl+J|二つの棋譜の違いを調べる(&2)\tCtrl+B|"
+        "== ツール(&T)|再現(&R)|対局(&G)\tCtrl+G|印刷(&P)|エディタで開く(&E)\tCtrl+E|"
+        "フォルダを開く(&F)|局面編集(&B)|統計計算(&S)...\tCtrl+T|対局者の統計計算(&T)...|"
+        "次の手分析(&N)...\tCtrl+M|戦型分析(&O)...|手合割分析(&H)...|設定(&C)...\tF2|"
+        "== 表示(&V)|表示項目(&I)...|カード形表示(&C)...|ファイル名(&N)|"
+        "フォルダを表示しない(&N)|フォルダを１段表示(&1)|フルパス表示(&F)|"
+        "ファイル名の拡張子(&E)|年の表示|西暦２桁(&2)|西暦４桁(&4)|年号(&N)|"
+        "表のフォント(&H)...|ステータス フォント(&F)...|ツールバー(&T)|ステータスバー(&S)|"
+        "== ヘルプ(&H)|目次(&C)\tF1|バージョン情報(&A)...");
+    EXPECT_EQ(seen.join(QLatin1Char('|')), expected);
+}
+
+}  // namespace
+}  // namespace dalmir

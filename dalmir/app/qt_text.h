@@ -1,0 +1,14 @@
+// Dalmir's windows convert texts with the shared desktop conversions.
+#pragma once
+
+#include "desktop/qt_text.h"
+
+namespace dalmir {
+
+using desktop::fromCp932;
+using desktop::fromFsPath;
+using desktop::fromUtf8;
+using desktop::fsPath;
+using desktop::toCp932;
+
+}  // namespace dalmir

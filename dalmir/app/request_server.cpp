@@ -1,0 +1,52 @@
+#include "dalmir/app/request_server.h"
+
+#include <unistd.h>
+
+#include <QLocalSocket>
+
+namespace dalmir {
+
+namespace {
+
+// A request line is a few bytes; anything longer is not a request.
+constexpr qint64 kMaxLine = 64;
+
+}  // namespace
+
+RequestServer::RequestServer(QObject* parent) : QObject(parent) {
+    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&m_server, &QLocalServer::newConnection, this, &RequestServer::accept);
+}
+
+QString RequestServer::userServerName() {
+    return QString::fromStdString(core::databaseServerName(static_cast<unsigned>(getuid())));
+}
+
+bool RequestServer::listen(const QString& name) {
+    const QString serverName = name.isEmpty() ? userServerName() : name;
+    // Listening would take the name over from a copy that listens already: ask first. A socket
+    // file nobody answers on is left from a copy that ended and is removed. The connection is
+    // local: it is taken or refused at once.
+    QLocalSocket probe;
+    probe.connectToServer(serverName);
+    if (probe.waitForConnected(200)) return false;
+    QLocalServer::removeServer(serverName);
+    return m_server.listen(serverName);
+}
+
+void RequestServer::accept() {
+    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            while (socket->canReadLine()) {
+                const QByteArray line = socket->readLine(kMaxLine);
+                if (auto request = core::parseRequestLine(line.toStdString())) {
+                    Q_EMIT requested(*request);
+                }
+            }
+            if (socket->bytesAvailable() > kMaxLine) socket->abort();
+        });
+    }
+}
+
+}  // namespace dalmir

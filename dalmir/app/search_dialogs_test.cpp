@@ -1,0 +1,100 @@
+#include "dalmir/app/search_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QSpinBox>
+#include <QTest>
+
+#include "core/text/sjis.h"
+#include "tests/support/qt_application.h"
+#include "tests/support/temp_folder.h"
+
+namespace dalmir {
+namespace {
+
+class PositionSearchDialogTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
+};
+
+TEST_F(PositionSearchDialogTest, ShowsTheStartAndGivesTheClickedChoices) {
+    PositionSearchForm start;
+    start.alsoReversed = true;
+    start.replayCount = 3;
+    PositionSearchDialog dialog(start);
+    dialog.show();
+    const auto box = [&](const char* name) {
+        auto* c = dialog.findChild<QCheckBox*>(QString::fromUtf8(name));
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    };
+    auto* count = dialog.findChild<QSpinBox*>(QStringLiteral("replayCount"));
+    ASSERT_NE(count, nullptr);
+    EXPECT_TRUE(box("reversed")->isChecked());
+    EXPECT_FALSE(count->isEnabled());  // only with automatic replay
+
+    for (const char* name : {"side", "reversed", "edges", "all", "replay"}) {
+        QTest::keyClick(box(name), Qt::Key_Space);
+    }
+    EXPECT_TRUE(count->isEnabled());
+    count->setValue(12);
+
+    const PositionSearchForm f = dialog.form();
+    EXPECT_TRUE(f.sideMustMatch);
+    EXPECT_FALSE(f.alsoReversed);
+    EXPECT_TRUE(f.ignoreEdgePawns);
+    EXPECT_TRUE(f.allRecords);
+    EXPECT_TRUE(f.autoReplay);
+    EXPECT_EQ(f.replayCount, 12);
+}
+
+class SequenceSearchDialogTest : public PositionSearchDialogTest {
+protected:
+    QString folderName() const { return QString::fromStdString(folder.path() + "/"); }
+    static QStringList items(QComboBox* box) {
+        QStringList out;
+        for (int i = 0; i < box->count(); ++i) out << box->itemText(i);
+        return out;
+    }
+
+    testsupport::TempFolder folder;
+};
+
+// Patterns entered come first next time, are kept in the data folder at most history_n of
+// them, and the program folder's list follows without repeats.
+TEST_F(SequenceSearchDialogTest, PatternsEnterTheHistory) {
+    QFile list(folderName() + QString::fromUtf8("手順.txt"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(core::sjis("+76歩,-34歩\r\n\r\n+26歩 # 居飛車\r\n").c_str());
+    list.close();
+    AppSettings settings;
+    settings.historyCount = 2;
+
+    {
+        InputHistories histories(folderName(), settings);
+        SequenceSearchDialog dialog(histories, folderName());
+        auto* box = dialog.findChild<QComboBox*>(QStringLiteral("pattern"));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(items(box), (QStringList{QString::fromUtf8("+76歩,-34歩"),
+                                           QString::fromUtf8("+26歩 # 居飛車")}));
+        for (const char* typed : {"+26歩", "  -84歩  ", "+76歩,-34歩", ""}) {
+            box->setEditText(QString::fromUtf8(typed));
+            EXPECT_EQ(dialog.pattern(), QString::fromUtf8(typed).trimmed());
+        }
+    }
+
+    InputHistories reread(folderName(), settings);
+    SequenceSearchDialog dialog(reread, folderName());
+    auto* box = dialog.findChild<QComboBox*>(QStringLiteral("pattern"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(items(box), (QStringList{QString::fromUtf8("+76歩,-34歩"), QString::fromUtf8("-84歩"),
+                                       QString::fromUtf8("+26歩 # 居飛車")}));
+    EXPECT_EQ(box->currentText(), QString::fromUtf8("+76歩,-34歩"));
+}
+
+}  // namespace
+}  // namespace dalmir

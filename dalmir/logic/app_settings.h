@@ -1,0 +1,94 @@
+// The program's settings (sections Env, Tool, View, Print and Option of the per-user settings
+// store "VESK"), with their defaults, read from and written to any string store. Every value is
+// a string; numbers are decimal text; a missing, empty or unreadable value keeps the default.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dalmir/logic/launch_command.h"
+
+namespace dalmir {
+
+struct FontSetting {
+    std::string name;
+    int size = 0;  // negative: character height in pixels; positive: points
+    int weight = 0;
+    bool italic = false;
+
+    bool operator==(const FontSetting&) const = default;
+};
+
+struct SettingsDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+
+    bool operator==(const SettingsDate&) const = default;
+};
+
+struct AppSettings {
+    std::array<std::string, 5> userFieldNames;  // Env user1..user5 (UTF-8)
+    ToolSettings tools;
+    int defaultSort = 0;
+    FontSetting statusFont{"ＭＳ ゴシック", -13, 0, false};
+    FontSetting listFont{"メイリオ", -12, 0, false};
+    FontSetting printFont{"ＭＳ 明朝", 9, 0, false};
+    int printLeftMargin = 15;  // mm
+    int printTopMargin = 10;
+    int printFootMargin = 10;
+    int printLineMargin = 5;           // tenths of a mm
+    bool findReversed = true;          // find_hanten
+    bool findIgnoreEdges = false;      // find_hasifu
+    bool deleteConfirm = true;         // del_confirm
+    bool duplicateDeleteFile = false;  // dupli_del
+    bool addErrorsLogged = true;       // add_error
+    int historyCount = 20;             // history_n
+    int maxRecords = 100000;           // max_records: records a database may hold (at least 1)
+    bool historyPlayer = true;
+    bool historyEvent = true;
+    bool historyOpening = true;
+    SettingsDate dateFrom{1980, 1, 1};
+    SettingsDate dateTo{2002, 12, 31};
+
+    bool operator==(const AppSettings&) const = default;
+};
+
+// A string store keyed "Section/key" (QSettings in the program, a map in tests).
+struct SettingsStore {
+    std::function<std::optional<std::string>(const std::string&)> read;
+    std::function<void(const std::string&, const std::string&)> write;
+};
+
+AppSettings readSettings(const SettingsStore& store);
+void writeSettings(const AppSettings& settings, const SettingsStore& store);
+
+// The most entries any input history keeps, whatever history_n says.
+inline constexpr int kMaxHistoryEntries = 20;
+inline constexpr std::size_t kHistoryEntryBytes = 255;
+
+// An input history: most recent first, at most `limit` texts of at most 255 bytes (UTF-8, cut
+// between characters).
+class InputHistory {
+public:
+    explicit InputHistory(int limit = kMaxHistoryEntries);
+    // Puts a text in front (moving it there when present; the last falls off when full). An
+    // empty text is ignored. True when the list changed.
+    bool enter(std::string_view text);
+    // Reads a ".his" file's text: one entry per line, "#" lines and empty lines skipped.
+    void load(std::string_view fileText);
+    // The file text: one entry per line.
+    std::string fileText() const;
+    const std::vector<std::string>& entries() const { return m_entries; }
+    void setLimit(int limit);
+
+private:
+    int m_limit;
+    std::vector<std::string> m_entries;
+};
+
+}  // namespace dalmir

@@ -1,0 +1,109 @@
+#include "dalmir/logic/app_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace dalmir {
+namespace {
+
+struct MapStore {
+    std::map<std::string, std::string> values;
+    SettingsStore store() {
+        return {[this](const std::string& key) -> std::optional<std::string> {
+                    auto it = values.find(key);
+                    if (it == values.end()) return std::nullopt;
+                    return it->second;
+                },
+                [this](const std::string& key, const std::string& value) { values[key] = value; }};
+    }
+};
+
+TEST(AppSettingsTest, DefaultsWhenNothingIsStored) {
+    MapStore empty;
+    const AppSettings s = readSettings(empty.store());
+    EXPECT_EQ(s, AppSettings{});
+    EXPECT_EQ(s.tools.replayOptions, "/R \"%f\" +%n");
+    EXPECT_EQ(s.tools.playOptions, "/G \"%f\" ");
+    EXPECT_EQ(s.tools.diagramOptions, "/B");
+    EXPECT_EQ(s.listFont, (FontSetting{"メイリオ", -12, 0, false}));
+    EXPECT_EQ(s.printLineMargin, 5);
+    EXPECT_TRUE(s.findReversed);
+    EXPECT_FALSE(s.findIgnoreEdges);
+    EXPECT_EQ(s.historyCount, 20);
+    EXPECT_EQ(s.dateTo, (SettingsDate{2002, 12, 31}));
+}
+
+TEST(AppSettingsTest, WrittenSettingsReadBack) {
+    AppSettings s;
+    s.userFieldNames[2] = "段位";
+    s.tools.replayCommand = "/opt/tavrel";
+    s.defaultSort = 15;
+    s.printFont = {"Serif", 11, 700, true};
+    s.deleteConfirm = false;
+    s.historyCount = 7;
+    s.maxRecords = 5000000;  // well beyond a million
+    s.dateFrom = {1999, 4, 1};
+    MapStore stored;
+    writeSettings(s, stored.store());
+    EXPECT_EQ(stored.values["Option/date_from"], "1999 4 1");
+    EXPECT_EQ(stored.values["Option/del_confirm"], "0");
+    EXPECT_EQ(stored.values["Env/user3"], "段位");
+    EXPECT_EQ(stored.values["Option/max_records"], "5000000");
+    EXPECT_EQ(readSettings(stored.store()), s);
+}
+
+// A value that is empty or not a number keeps the default; numbers out of range are bounded.
+TEST(AppSettingsTest, BadValuesKeepTheDefaults) {
+    MapStore stored;
+    stored.values = {{"Tool/replay_opt", ""},          {"View/default_sort", "x"},
+                     {"Print/print_top_margin", "12"}, {"Option/history_n", "99"},
+                     {"Option/date_to", "2001 2"},     {"View/list_font_size", "-12pt"},
+                     {"Option/find_hanten", "0"},      {"Option/max_records", "0"}};
+    const AppSettings s = readSettings(stored.store());
+    EXPECT_EQ(s.tools.replayOptions, "/R \"%f\" +%n");
+    EXPECT_EQ(s.defaultSort, 0);
+    EXPECT_EQ(s.printTopMargin, 12);
+    EXPECT_EQ(s.historyCount, 20);
+    EXPECT_EQ(s.dateTo, (SettingsDate{2002, 12, 31}));
+    EXPECT_EQ(s.listFont.size, -12);
+    EXPECT_FALSE(s.findReversed);
+    EXPECT_EQ(s.maxRecords, 100000);
+    stored.values["Option/max_records"] = "-5";
+    EXPECT_EQ(readSettings(stored.store()).maxRecords, 100000);
+}
+
+TEST(InputHistoryTest, MostRecentFirstWithinTheLimit) {
+    InputHistory h(3);
+    EXPECT_FALSE(h.enter(""));
+    EXPECT_TRUE(h.enter("a"));
+    EXPECT_TRUE(h.enter("b"));
+    EXPECT_TRUE(h.enter("c"));
+    EXPECT_TRUE(h.enter("a"));  // moves to the front
+    EXPECT_EQ(h.entries(), (std::vector<std::string>{"a", "c", "b"}));
+    EXPECT_TRUE(h.enter("d"));  // "b" falls off
+    EXPECT_EQ(h.entries(), (std::vector<std::string>{"d", "a", "c"}));
+    EXPECT_FALSE(h.enter("d"));
+}
+
+TEST(InputHistoryTest, EntriesAreCutBetweenCharacters) {
+    InputHistory h;
+    std::string longText(254, 'x');
+    longText += "棋";  // three bytes from 254: the whole character does not fit in 255
+    ASSERT_TRUE(h.enter(longText));
+    EXPECT_EQ(h.entries().front(), std::string(254, 'x'));
+}
+
+TEST(InputHistoryTest, FileTextSkipsCommentsAndBlankLinesAndKeepsTheLimit) {
+    InputHistory h(2);
+    h.load("# comment\r\n\r\n羽生\r\n谷川\nthird\n");
+    EXPECT_EQ(h.entries(), (std::vector<std::string>{"羽生", "谷川"}));
+    EXPECT_EQ(h.fileText(), "羽生\n谷川\n");
+    InputHistory none(25);
+    none.load("a\n");
+    EXPECT_EQ(none.entries().size(), 1u);
+}
+
+}  // namespace
+}  // namespace dalmir

@@ -1,0 +1,93 @@
+#include "dalmir/logic/command_state.h"
+
+#include "dalmir/model/store/database.h"
+
+namespace dalmir {
+
+bool isEnabled(Command command, const WindowState& s) {
+    const bool idle = !s.busy;
+    const bool selection = idle && s.selected > 0;
+    switch (command) {
+        case Command::New:
+        case Command::Open:
+        case Command::Save:
+        case Command::SaveAs:
+        case Command::RelativePaths:
+        case Command::AddFolder:
+        case Command::AddFile:
+        case Command::DeleteFolder:
+        case Command::PositionEdit:
+        case Command::Settings:
+        case Command::ColumnsDialog:
+            return idle;
+        case Command::Card:
+            return idle;  // the card opens empty without a selection
+        case Command::PrintList:
+        case Command::PrintPreview:
+        case Command::HeaderSearch:
+        case Command::PositionSearch:
+        case Command::NextMoveSearch:
+        case Command::SequenceSearch:
+        case Command::UpdateAll:
+        case Command::Statistics:
+        case Command::Duplicates:
+        case Command::ClearMarks:
+        case Command::SelectAll:
+            return idle && s.listed > 0;
+        case Command::ShowAll:
+            return idle && s.registered > 0;
+        case Command::Paste:
+            return idle && s.clipboardHasRecords;
+        case Command::Cut:
+        case Command::Copy:
+        case Command::Delete:
+        case Command::DeleteWithFiles:
+        case Command::ListInfo:
+        case Command::UpdateSelected:
+        case Command::CopySelectedFiles:
+        case Command::ShowOnlySelected:
+        case Command::HideSelected:
+        case Command::ToggleMark:
+        case Command::Replay:
+        case Command::Play:
+        case Command::PrintRecord:
+        case Command::OpenFolder:
+            return selection;
+        case Command::Editor:
+            return selection && s.hasEditor;
+        case Command::EditMarks:
+            return idle && s.selected == 1;
+        case Command::KeepListed:
+            return idle && s.listed < s.registered;
+        case Command::AdoptListOrder:
+            return idle && s.registered > 0 && s.listed == s.registered;
+        case Command::CompareTwo:
+            return idle && s.binary && s.selected >= 2;
+        case Command::Undo:
+            return idle && s.canUndo;
+    }
+    return false;
+}
+
+std::string unreadableFileMessage(std::string_view path) {
+    return "ファイル(" + std::string(path) + ")は、読めません。";
+}
+
+OpenRequest openRequest(const std::vector<std::string>& files) {
+    OpenRequest out;
+    for (const auto& file : files) {
+        if (file.empty()) continue;
+        if (file == "/p" || file == "/P") {
+            out.print = true;
+            continue;
+        }
+        if (model::databaseKindOf(file) == model::DatabaseKind::Unknown) {
+            out.messages.push_back(unreadableFileMessage(file));
+        } else if (out.database.empty()) {
+            out.database = file;
+        }
+    }
+    return out;
+}
+
+}  // namespace dalmir

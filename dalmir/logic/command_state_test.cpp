@@ -1,0 +1,69 @@
+#include "dalmir/logic/command_state.h"
+
+#include <gtest/gtest.h>
+
+namespace dalmir {
+namespace {
+
+TEST(CommandStateTest, Enabling) {
+    WindowState idle{false, 2, 5, 8, false, false};
+    EXPECT_TRUE(isEnabled(Command::Replay, idle));
+    EXPECT_FALSE(isEnabled(Command::Editor, idle));
+    EXPECT_FALSE(isEnabled(Command::EditMarks, idle));
+    EXPECT_TRUE(isEnabled(Command::KeepListed, idle));
+    EXPECT_FALSE(isEnabled(Command::AdoptListOrder, idle));
+    EXPECT_FALSE(isEnabled(Command::Paste, idle));
+
+    WindowState all{false, 1, 8, 8, true, true};
+    EXPECT_TRUE(isEnabled(Command::Editor, all));
+    EXPECT_TRUE(isEnabled(Command::EditMarks, all));
+    EXPECT_FALSE(isEnabled(Command::KeepListed, all));
+    EXPECT_TRUE(isEnabled(Command::AdoptListOrder, all));
+    EXPECT_TRUE(isEnabled(Command::Paste, all));
+
+    WindowState none{false, 0, 0, 0, true, false};
+    EXPECT_FALSE(isEnabled(Command::Replay, none));
+    EXPECT_FALSE(isEnabled(Command::AdoptListOrder, none));
+    EXPECT_FALSE(isEnabled(Command::PositionSearch, none));
+    EXPECT_TRUE(isEnabled(Command::Open, none));
+    EXPECT_TRUE(isEnabled(Command::Card, none));
+
+    // While a long operation runs nothing else starts.
+    all.busy = true;
+    all.canUndo = true;
+    for (int c = 0; c <= static_cast<int>(Command::Undo); ++c) {
+        EXPECT_FALSE(isEnabled(static_cast<Command>(c), all)) << c;
+    }
+}
+
+TEST(CommandStateTest, CompareAndUndo) {
+    WindowState s{false, 2, 5, 8, false, false, true, false};
+    EXPECT_TRUE(isEnabled(Command::CompareTwo, s));
+    EXPECT_FALSE(isEnabled(Command::Undo, s));
+    s.canUndo = true;
+    EXPECT_TRUE(isEnabled(Command::Undo, s));
+    s.selected = 1;
+    EXPECT_FALSE(isEnabled(Command::CompareTwo, s));
+    s.selected = 2;
+    s.binary = false;  // a text database keeps no moves to compare
+    EXPECT_FALSE(isEnabled(Command::CompareTwo, s));
+}
+
+TEST(CommandStateTest, OpenRequestTakesTheFirstDatabase) {
+    const OpenRequest r = openRequest({"a.kif", "/d/x.DLS", "/d/y.kix", "", "b.txt"});
+    EXPECT_EQ(r.database, "/d/x.DLS");
+    EXPECT_EQ(r.messages, (std::vector<std::string>{"ファイル(a.kif)は、読めません。",
+                                                    "ファイル(b.txt)は、読めません。"}));
+    EXPECT_EQ(openRequest({"x.dlb"}).database, "x.dlb");
+    EXPECT_FALSE(openRequest({"x.dlb"}).print);
+
+    // The desktop's print action.
+    const OpenRequest print = openRequest({"/p", "/d/x.dls"});
+    EXPECT_TRUE(print.print);
+    EXPECT_EQ(print.database, "/d/x.dls");
+    EXPECT_TRUE(print.messages.empty());
+    EXPECT_TRUE(openRequest({"/d/x.DLB", "/P"}).print);
+}
+
+}  // namespace
+}  // namespace dalmir

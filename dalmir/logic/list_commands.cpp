@@ -1,0 +1,180 @@
+#include "dalmir/logic/list_commands.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/base/path_text.h"
+#include "core/text/sjis.h"
+
+namespace dalmir {
+
+using model::Database;
+using model::IndexEntry;
+using model::IndexTable;
+
+std::vector<ListColumnView> shownColumns(const IndexTable& table,
+                                         const model::UserFieldNames& userNames) {
+    std::vector<ListColumnView> out;
+    for (int c = 0; c < model::kColumnCount; ++c) {
+        if (!model::isColumnShown(table.settings(), c, userNames)) continue;
+        ListColumnView view;
+        view.column = c;
+        view.title = model::columnTitleText(c, userNames);
+        view.width = table.settings().columnWidth[static_cast<std::size_t>(c)];
+        view.rightAligned = c == static_cast<int>(model::ListColumn::Number) ||
+                            c == static_cast<int>(model::ListColumn::MoveCount);
+        out.push_back(std::move(view));
+    }
+    return out;
+}
+
+std::string listInfoText(const IndexTable& table, const std::vector<int>& rows,
+                         const model::UserFieldNames& userNames) {
+    const auto columns = shownColumns(table, userNames);
+    const int listed = static_cast<int>(table.displayOrder().size());
+    std::string out;
+    for (const int row : rows) {
+        if (row < 0 || row >= listed) continue;
+        for (const auto& view : columns) {
+            if (view.column == static_cast<int>(model::ListColumn::Number)) {
+                char buf[16];
+                std::snprintf(buf, sizeof buf, "%5d", row + 1);
+                out += buf;
+            } else {
+                out += model::cellText(table, row, view.column);
+            }
+            out += ',';
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+namespace {
+
+// Rebuilds the table (and the lists of a binary database) from the given slots, in that order.
+void rebuildFromSlots(Database& db, std::vector<int32_t> slots) {
+    IndexTable& table = db.table();
+    std::vector<IndexEntry> kept;
+    kept.reserve(slots.size());
+    for (const int32_t slot : slots) kept.push_back(std::move(table.entry(slot)));
+    if (db.isBinary()) {
+        db.lists().resize(table.size());
+        db.lists().reorder(slots);
+    }
+    table.clear();
+    for (auto& entry : kept) table.appendLoaded(std::move(entry));
+    table.rebuildDisplayOrder();
+    db.setModified();
+}
+
+}  // namespace
+
+TableCommandResult adoptListOrder(Database& db) {
+    IndexTable& table = db.table();
+    if (table.empty() || static_cast<int>(table.displayOrder().size()) != table.size()) {
+        return TableCommandResult::NotAvailable;
+    }
+    rebuildFromSlots(db, table.displayOrder());
+    return TableCommandResult::Done;
+}
+
+TableCommandResult keepListedOnly(Database& db) {
+    IndexTable& table = db.table();
+    if (static_cast<int>(table.displayOrder().size()) >= table.size()) {
+        return TableCommandResult::NotAvailable;
+    }
+    rebuildFromSlots(db, table.displayOrder());
+    return TableCommandResult::Done;
+}
+
+std::vector<int> slotsOfRows(const IndexTable& table, const std::vector<int>& rows) {
+    std::vector<int> out;
+    const auto& order = table.displayOrder();
+    for (const int row : rows) {
+        if (row >= 0 && static_cast<std::size_t>(row) < order.size()) {
+            out.push_back(order[static_cast<std::size_t>(row)]);
+        }
+    }
+    return out;
+}
+
+void deleteSlots(Database& db, std::vector<int> slots) {
+    std::sort(slots.begin(), slots.end(), std::greater<>());
+    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    bool changed = false;
+    for (const int slot : slots) {
+        if (slot < 0 || slot >= db.table().size()) continue;
+        db.removeSlot(slot);
+        changed = true;
+    }
+    if (changed) db.setModified();
+}
+
+void toggleMarkOne(Database& db, const std::vector<int>& slots) {
+    for (const int slot : slots) {
+        if (slot < 0 || slot >= db.table().size()) continue;
+        db.table().entry(slot).marks ^= model::kMarkUser1;
+        db.setModified();
+    }
+}
+
+void editMarks(Database& db, int slot, bool mark1, bool mark2) {
+    if (slot < 0 || slot >= db.table().size()) return;
+    uint8_t& marks = db.table().entry(slot).marks;
+    marks &= model::kMarkComments;
+    if (mark1) marks |= model::kMarkUser1;
+    if (mark2) marks |= model::kMarkUser2;
+    db.setModified();
+}
+
+void clearListedMarks(Database& db) {
+    for (const int32_t slot : db.table().displayOrder()) db.table().entry(slot).marks = 0;
+    db.setModified();
+}
+
+namespace {
+
+std::vector<bool> rowFlags(std::size_t count, const std::vector<int>& rows) {
+    std::vector<bool> flags(count, false);
+    for (const int row : rows) {
+        if (row >= 0 && static_cast<std::size_t>(row) < count) {
+            flags[static_cast<std::size_t>(row)] = true;
+        }
+    }
+    return flags;
+}
+
+void keepRows(IndexTable& table, const std::vector<int>& rows, bool keepSelected) {
+    auto& order = table.displayOrder();
+    const auto flags = rowFlags(order.size(), rows);
+    std::vector<int32_t> kept;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (flags[i] == keepSelected) kept.push_back(order[i]);
+    }
+    order = std::move(kept);
+}
+
+}  // namespace
+
+void showOnlyRows(IndexTable& table, const std::vector<int>& rows) { keepRows(table, rows, true); }
+
+void hideRows(IndexTable& table, const std::vector<int>& rows) { keepRows(table, rows, false); }
+
+std::string windowTitle(const Database& db) {
+    std::string out;
+    if (db.table().path().empty()) {
+        out = db.isBinary() ? "無題(バイナリ)" : "無題";
+    } else {
+        out = core::toUtf8Lossy(core::fileNameOf(db.table().path()));
+    }
+    if (db.isModified()) out += " *";
+    return out;
+}
+
+std::string recordCountText(const IndexTable& table) {
+    return "棋譜数：" + std::to_string(table.displayOrder().size()) + " / " +
+           std::to_string(table.size());
+}
+
+}  // namespace dalmir

@@ -1,0 +1,174 @@
+#include "dalmir/logic/list_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/text/sjis.h"
+
+namespace dalmir {
+namespace {
+
+using core::sjis;
+using model::Database;
+using model::IndexEntry;
+using model::IndexText;
+using model::ListMove;
+
+// A binary database of n records; record i has path "/k/i.KIF", i+1 moves and a list whose
+// first element's origin is i, so entries and lists can be matched afterwards.
+Database binaryDatabase(int n) {
+    Database db(100);
+    db.reset(true);
+    for (int i = 0; i < n; ++i) {
+        IndexEntry e;
+        e.setText(IndexText::Path, "/k/" + std::to_string(i) + ".KIF");
+        e.setText(IndexText::BlackPlayer, sjis("先手") + std::to_string(i));
+        e.moveCount = static_cast<uint16_t>(i + 1);
+        e.start = {2001, 2, static_cast<uint8_t>(i + 1)};
+        std::vector<ListMove> list(static_cast<std::size_t>(i + 1),
+                                   ListMove{static_cast<uint8_t>(i), 55});
+        EXPECT_EQ(db.append(std::move(e), std::move(list)), i);
+    }
+    db.setModified(false);
+    return db;
+}
+
+// Each slot's list still belongs to its entry: the list's length and first origin match.
+void expectListsMatch(const Database& db) {
+    ASSERT_EQ(db.lists().size(), db.table().size());
+    for (int slot = 0; slot < db.table().size(); ++slot) {
+        const IndexEntry& e = db.table().entry(slot);
+        const int record = std::stoi(std::string(e.path().substr(3)));
+        const auto list = db.lists().list(slot);
+        ASSERT_EQ(static_cast<int>(list.size()), e.moveCount) << slot;
+        EXPECT_EQ(list.front().origin, record) << slot;
+    }
+}
+
+std::vector<std::string> pathsInSlotOrder(const Database& db) {
+    std::vector<std::string> out;
+    for (const auto& e : db.table().entries()) out.emplace_back(e.path());
+    return out;
+}
+
+TEST(ListCommandsTest, AdoptListOrderMovesEntriesWithTheirLists) {
+    Database db = binaryDatabase(4);
+    db.table().displayOrder() = {2, 0, 3, 1};
+    ASSERT_EQ(adoptListOrder(db), TableCommandResult::Done);
+    EXPECT_EQ(pathsInSlotOrder(db),
+              (std::vector<std::string>{"/k/2.KIF", "/k/0.KIF", "/k/3.KIF", "/k/1.KIF"}));
+    EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_TRUE(db.isModified());
+    expectListsMatch(db);
+}
+
+TEST(ListCommandsTest, AdoptListOrderNeedsEveryRecordListed) {
+    Database db = binaryDatabase(3);
+    db.table().displayOrder() = {2, 0};
+    EXPECT_EQ(adoptListOrder(db), TableCommandResult::NotAvailable);
+    EXPECT_EQ(pathsInSlotOrder(db), (std::vector<std::string>{"/k/0.KIF", "/k/1.KIF", "/k/2.KIF"}));
+    EXPECT_FALSE(db.isModified());
+}
+
+TEST(ListCommandsTest, KeepListedOnlyDropsTheOthersWithTheirLists) {
+    Database db = binaryDatabase(5);
+    db.table().displayOrder() = {4, 1};
+    ASSERT_EQ(keepListedOnly(db), TableCommandResult::Done);
+    EXPECT_EQ(pathsInSlotOrder(db), (std::vector<std::string>{"/k/4.KIF", "/k/1.KIF"}));
+    EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{0, 1}));
+    EXPECT_TRUE(db.isModified());
+    expectListsMatch(db);
+
+    db.setModified(false);
+    EXPECT_EQ(keepListedOnly(db), TableCommandResult::NotAvailable);
+    EXPECT_FALSE(db.isModified());
+}
+
+TEST(ListCommandsTest, TextDatabaseKeepsNoLists) {
+    Database db(10);
+    for (int i = 0; i < 3; ++i) {
+        IndexEntry e;
+        e.setText(IndexText::Path, std::to_string(i));
+        ASSERT_GE(db.append(std::move(e)), 0);
+    }
+    db.table().displayOrder() = {2};
+    ASSERT_EQ(keepListedOnly(db), TableCommandResult::Done);
+    EXPECT_EQ(pathsInSlotOrder(db), std::vector<std::string>{"2"});
+    EXPECT_TRUE(db.lists().empty());
+}
+
+TEST(ListCommandsTest, DeleteRemovesFromTheLastSlot) {
+    Database db = binaryDatabase(5);
+    deleteSlots(db, {1, 3, 3, 9});
+    EXPECT_EQ(pathsInSlotOrder(db), (std::vector<std::string>{"/k/0.KIF", "/k/2.KIF", "/k/4.KIF"}));
+    EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_TRUE(db.isModified());
+    expectListsMatch(db);
+}
+
+TEST(ListCommandsTest, Marks) {
+    Database db = binaryDatabase(3);
+    db.table().entry(0).marks = model::kMarkComments | model::kMarkVariations;
+    toggleMarkOne(db, {0, 1});
+    EXPECT_EQ(db.table().entry(0).marks, 0x0D);
+    EXPECT_EQ(db.table().entry(1).marks, 0x01);
+    editMarks(db, 0, false, true);
+    EXPECT_EQ(db.table().entry(0).marks, model::kMarkComments | model::kMarkUser2);
+    db.table().displayOrder() = {0, 2};
+    db.table().entry(2).marks = 0x0F;
+    clearListedMarks(db);
+    EXPECT_EQ(db.table().entry(0).marks, 0);
+    EXPECT_EQ(db.table().entry(1).marks, 0x01);  // not listed
+    EXPECT_EQ(db.table().entry(2).marks, 0);
+}
+
+TEST(ListCommandsTest, ShowOnlyAndHide) {
+    Database db = binaryDatabase(5);
+    db.table().displayOrder() = {4, 3, 2, 1, 0};
+    hideRows(db.table(), {1, 3, 7});
+    EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{4, 2, 0}));
+    showOnlyRows(db.table(), {2, 0});
+    EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{4, 0}));
+    EXPECT_EQ(slotsOfRows(db.table(), {1, 5, 0}), (std::vector<int>{0, 4}));
+}
+
+// 棋譜情報出力: the shown columns as the list shows them, No. as "%5d", "," after each, CR LF.
+TEST(ListCommandsTest, ListInfoText) {
+    Database db = binaryDatabase(3);
+    auto& shown = db.table().settings().columnShown;
+    shown.fill(0);
+    shown[0] = shown[2] = shown[3] = shown[6] = shown[10] = shown[17] = shown[18] = 1;
+    db.table().entry(2).setText(IndexText::User1, "u");
+    db.table().displayOrder() = {2, 0, 1};
+    const model::UserFieldNames names = {"one", "", "", "", ""};
+    const std::string text = listInfoText(db.table(), {0, 2}, names);
+    EXPECT_EQ(text, "    1,2.KIF," + sjis("先手") + "2,01/02/03,3,u,\r\n" + "    3,1.KIF," +
+                        sjis("先手") + "1,01/02/02,2,,\r\n");
+
+    const auto columns = shownColumns(db.table(), names);
+    ASSERT_EQ(columns.size(), 6u);
+    EXPECT_TRUE(columns[0].rightAligned);
+    EXPECT_FALSE(columns[1].rightAligned);
+    EXPECT_TRUE(columns[4].rightAligned);  // 手数
+    EXPECT_EQ(columns[5].title, "one");
+}
+
+TEST(ListCommandsTest, TitleAndCounts) {
+    Database db = binaryDatabase(2);
+    db.table().setPath("");
+    EXPECT_EQ(windowTitle(db), "無題(バイナリ)");
+    db.reset(false);
+    db.setModified();
+    EXPECT_EQ(windowTitle(db), "無題 *");
+    db.table().setPath(sjis("/d/棋譜.dls"));
+    db.setModified(false);
+    EXPECT_EQ(windowTitle(db), "棋譜.dls");
+    Database three = binaryDatabase(3);
+    three.table().displayOrder() = {1};
+    EXPECT_EQ(recordCountText(three.table()), "棋譜数：1 / 3");
+}
+
+}  // namespace
+}  // namespace dalmir

@@ -1,0 +1,393 @@
+#include "dalmir/model/store/binary_store.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "core/base/path_text.h"
+#include "core/base/safe_file.h"
+#include "core/text/message_format.h"
+#include "core/text/sjis.h"
+#include "dalmir/model/store/database.h"
+#include "dalmir/model/store/position_index.h"
+#include "dalmir/model/table/fs_paths.h"
+#include "dalmir/model/table/index_paths.h"
+
+namespace dalmir::model {
+
+namespace {
+
+constexpr std::size_t kCountOffset = 16;
+constexpr std::size_t kMaxDlbBytes = std::size_t{1} << 31;
+
+void putLe32(std::string& out, std::size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+}
+
+uint32_t le32(std::string_view s, std::size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(s[at + static_cast<std::size_t>(i)]);
+    return v;
+}
+
+uint16_t le16(std::string_view s, std::size_t at) {
+    return static_cast<uint16_t>(static_cast<unsigned char>(s[at]) |
+                                 (static_cast<unsigned char>(s[at + 1]) << 8));
+}
+
+// The path of one file of the pair: the base and the extension, lower case when the given
+// path's extension was written in lower case.
+std::string pairPath(std::string_view fsPath, std::string_view upperExtension) {
+    std::string_view base = core::withoutExtension(fsPath);
+    std::string_view given = fsPath.substr(base.size());
+    bool lower = given.size() > 1 && std::all_of(given.begin() + 1, given.end(),
+                                                 [](char c) { return c >= 'a' && c <= 'z'; });
+    std::string out(base);
+    out += '.';
+    for (char c : upperExtension) out += lower ? static_cast<char>(c - 'A' + 'a') : c;
+    return out;
+}
+
+// The list of the record the extractor holds, when the record can have one.
+bool takesList(const RecordExtractor& extractor, const IndexEntry& entry) {
+    return !extractor.setUpStart() && entry.handicap < static_cast<uint8_t>(IndexHandicap::Other) &&
+           extractor.entryCount() > 0;
+}
+
+// The first bytes of a file (at most n); empty when it can't be read.
+std::string headOf(const std::string& path, std::size_t n) {
+    std::ifstream in(path, std::ios::binary);
+    std::string out(n, '\0');
+    in.read(out.data(), static_cast<std::streamsize>(n));
+    out.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return out;
+}
+
+}  // namespace
+
+std::string existingPairPath(std::string_view fsPath, std::string_view upperExtension) {
+    std::string path = pairPath(fsPath, upperExtension);
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) return path;
+    std::string other = path;
+    std::size_t dot = other.size() - upperExtension.size();
+    for (std::size_t i = dot; i < other.size(); ++i) {
+        char c = other[i];
+        other[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A')
+                                          : static_cast<char>(c - 'A' + 'a');
+    }
+    return std::filesystem::exists(other, ec) ? other : path;
+}
+
+uint32_t dlbGeneration(std::string_view bytes) {
+    if (bytes.size() < kDlbHeaderBytes) return 0;
+    return le32(bytes, kDlbGenerationOffset);
+}
+
+core::WriteResult writePair(const std::string& dlbPath, std::string_view dlb,
+                            const std::string& kixPath, std::string_view kix) {
+    core::WriteResult code = core::stageFile(dlbPath, dlb);
+    if (code == core::WriteResult::Ok) code = core::stageFile(kixPath, kix);
+    if (code == core::WriteResult::Ok) code = core::commitStaged(dlbPath);
+    if (code != core::WriteResult::Ok) {
+        // Nothing was switched: the old pair stands, and the staged files go.
+        std::error_code ec;
+        std::filesystem::remove(core::stagedPathOf(dlbPath), ec);
+        std::filesystem::remove(core::stagedPathOf(kixPath), ec);
+        return code;
+    }
+    // The new DLB is in place; the staged KIX completes its pair even if this rename fails.
+    return core::commitStaged(kixPath);
+}
+
+uint32_t nextGeneration(const std::string& dlbPath, uint32_t loaded) {
+    uint32_t highest = loaded;
+    for (const std::string& file : {dlbPath, core::stagedPathOf(dlbPath)}) {
+        highest = std::max(highest, dlbGeneration(headOf(file, kDlbHeaderBytes)));
+    }
+    return highest == UINT32_MAX ? 1 : highest + 1;
+}
+
+std::string formatDlb(const MoveList& lists, int count, uint32_t generation) {
+    count = std::max(count, 0);
+    std::size_t moves = 0;
+    for (int i = 0; i < count; ++i) moves += lists.list(i).size();
+    std::string out(kDlbHeaderBytes + 2 * static_cast<std::size_t>(count) + 2 * moves, '\0');
+    std::memcpy(out.data(), "DLB", 3);
+    std::memcpy(out.data() + 8, "1.00", 4);
+    putLe32(out, kCountOffset, static_cast<uint32_t>(count));
+    putLe32(out, kDlbGenerationOffset, generation);
+    std::size_t at = kDlbHeaderBytes;
+    for (int i = 0; i < count; ++i) {
+        std::size_t n = std::min<std::size_t>(lists.list(i).size(), 0xFFFF);
+        out[at++] = static_cast<char>(n & 0xFF);
+        out[at++] = static_cast<char>(n >> 8);
+    }
+    for (int i = 0; i < count; ++i) {
+        std::span<const ListMove> l = lists.list(i);
+        for (std::size_t k = 0; k < std::min<std::size_t>(l.size(), 0xFFFF); ++k) {
+            out[at++] = static_cast<char>(l[k].origin);
+            out[at++] = static_cast<char>(l[k].destination);
+        }
+    }
+    out.resize(at);
+    return out;
+}
+
+DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveList& lists) {
+    core::LargeBytes copy;
+    copy.append(bytes.data(), bytes.size());
+    return parseDlb(std::move(copy), records, capacity, lists);
+}
+
+DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveList& lists) {
+    DlbReadReport result;
+    lists.clear();
+    lists.resize(records);
+    static const std::string kDamaged = core::sjis("データ異常");
+    static const std::string kTooMany =
+        core::sjis("データ異常：棋譜数が最大登録数を超えています。");
+    const std::string_view bytes = file.view();
+    if (bytes.size() < kDlbHeaderBytes) {
+        result.code = DlbReadResult::Truncated;
+        result.message = kDamaged;
+        return result;
+    }
+    uint32_t raw = le32(bytes, kCountOffset);
+    // A count beyond what the counts block could hold is damage, not a count.
+    std::size_t fileCount = std::min<std::size_t>(raw, (bytes.size() - kDlbHeaderBytes) / 2 + 1);
+    result.fileCount = static_cast<int>(std::min<uint32_t>(raw, 0x7FFFFFFF));
+    std::size_t used = std::min<std::size_t>(fileCount, static_cast<std::size_t>(records));
+    if (raw != static_cast<uint32_t>(records)) {
+        result.code = DlbReadResult::CountMismatch;
+        result.message = raw > static_cast<uint32_t>(capacity) ? kTooMany : kDamaged;
+    }
+    std::size_t countsEnd = kDlbHeaderBytes + 2 * fileCount;
+    if (countsEnd > bytes.size()) {
+        result.code = DlbReadResult::Truncated;
+        result.message = kDamaged;
+        return result;
+    }
+    // The moves of the file are the lists, an element being its origin byte then its
+    // destination byte as in the file: the lists keep the file's bytes as their pool. The counts
+    // are read from a copy, as the bytes move with the pool.
+    std::vector<uint16_t> counts(fileCount);
+    for (std::size_t i = 0; i < fileCount; ++i) counts[i] = le16(bytes, kDlbHeaderBytes + 2 * i);
+    const std::size_t size = bytes.size();
+    lists.usePool(std::move(file));
+    std::size_t at = countsEnd;
+    for (std::size_t i = 0; i < fileCount; ++i) {
+        const std::size_t n = counts[i];
+        if (n == 0) continue;
+        if (size - at < 2 * n) {
+            result.code = DlbReadResult::Truncated;
+            result.message = kDamaged;
+            return result;
+        }
+        if (i < used) lists.setInPool(static_cast<int>(i), at / 2, n);
+        at += 2 * n;
+    }
+    return result;
+}
+
+core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
+    std::string dlb = existingPairPath(fsPath, "DLB");
+    std::string kix = existingPairPath(fsPath, "KIX");
+    std::optional<std::string> storedKix = storedFromFileSystem(kix);
+    if (!storedKix) return core::WriteResult::BadPath;
+    IndexTable& table = db.table();
+    db.lists().resize(table.size());
+    table.setPath(*storedKix);
+    const uint32_t generation = nextGeneration(dlb, db.generation());
+    core::WriteResult code = writePair(dlb, formatDlb(db.lists(), table.size(), generation), kix,
+                                       formatDls(table, DlsWriteMode::AllSlots, {}, generation));
+    if (code == core::WriteResult::Ok) {
+        db.setGeneration(generation);
+        db.setPartialSource({});
+        db.setModified(false);
+        // The index is optional: a failure to write it leaves the old file, which the next
+        // opening finds stale and searches without.
+        // Records appended since the index was made are added to it; any other change
+        // rebuilds it.
+        std::shared_ptr<const PositionIndex> index = db.attachedPositionIndex();
+        if (db.positionIndex() == nullptr) {
+            index = index ? PositionIndex::extend(*index, table, db.lists())
+                          : PositionIndex::build(table, db.lists());
+        }
+        db.setPositionIndex(index);
+        if (index) (void)writePositionIndex(dlb, *index);
+    }
+    return code;
+}
+
+namespace {
+
+struct PairFiles {
+    core::LargeBytes kix, dlb;  // contents
+    bool complete = false;
+};
+
+// The contents of a pair whose generations match: the files in place, or one of them with the
+// staged file of the other's generation. complete is false when no such pair was found.
+std::optional<PairFiles> readPair(const std::string& kixPath, const std::string& dlbPath) {
+    PairFiles files;
+    std::optional<core::LargeBytes> kix = core::readFileBytes(kixPath, std::size_t{1} << 30);
+    if (!kix) return std::nullopt;
+    files.kix = std::move(*kix);
+    std::optional<core::LargeBytes> dlb = core::readFileBytes(dlbPath, kMaxDlbBytes);
+    if (!dlb) return std::nullopt;
+    files.dlb = std::move(*dlb);
+    const uint32_t kixGeneration = dlsGeneration(files.kix.view());
+    const uint32_t dlbGen = dlbGeneration(files.dlb.view());
+    if (kixGeneration == dlbGen) {
+        files.complete = true;
+        return files;
+    }
+    if (std::optional<core::LargeBytes> staged =
+            core::readFileBytes(core::stagedPathOf(kixPath), std::size_t{1} << 30);
+        staged && dlsGeneration(staged->view()) == dlbGen) {
+        files.kix = std::move(*staged);
+        files.complete = true;
+        return files;
+    }
+    if (std::optional<core::LargeBytes> staged =
+            core::readFileBytes(core::stagedPathOf(dlbPath), kMaxDlbBytes);
+        staged && dlbGeneration(staged->view()) == kixGeneration) {
+        files.dlb = std::move(*staged);
+        files.complete = true;
+    }
+    return files;
+}
+
+}  // namespace
+
+BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
+    BinaryLoadReport result;
+    std::string kix = existingPairPath(fsPath, "KIX");
+    std::string dlb = existingPairPath(fsPath, "DLB");
+    // A save running now may switch the files between the two reads: read again.
+    constexpr int kAttempts = 3;
+    std::optional<PairFiles> files;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        files = readPair(kix, dlb);
+        if (files && files->complete) break;
+    }
+    if (!files) {
+        // As before: the KIX read when it can be, and no lists.
+        std::optional<core::LargeBytes> index = core::readFileBytes(kix, std::size_t{1} << 30);
+        if (index) {
+            std::optional<std::string> stored = storedFromFileSystem(kix);
+            result.index =
+                loadDls(db.table(), stored ? *stored : kix, index->view(), defaultSortOrder);
+            db.setBinary(true);
+            db.lists().clear();
+            db.lists().resize(db.table().size());
+        }
+        result.code = OpenResult::CannotOpen;
+        return result;
+    }
+    std::optional<std::string> stored = storedFromFileSystem(kix);
+    result.index = loadDls(db.table(), stored ? *stored : kix, files->kix.view(), defaultSortOrder);
+    result.generation = result.index.generation;
+    db.setBinary(true);
+    db.setGeneration(std::max(result.index.generation, dlbGeneration(files->dlb.view())));
+    if (!files->complete) {
+        // The lists would belong to other records: keep the records only.
+        result.pairMismatch = true;
+        db.lists().clear();
+        db.lists().resize(db.table().size());
+        result.lists.code = DlbReadResult::Truncated;
+        result.lists.message = core::sjis("データ異常");
+        result.code = OpenResult::ReadFailed;
+        return result;
+    }
+    result.lists =
+        parseDlb(std::move(files->dlb), db.table().size(), db.table().capacity(), db.lists());
+    if (result.lists.code == DlbReadResult::Truncated) result.code = OpenResult::ReadFailed;
+    return result;
+}
+
+std::string conversionTarget(std::string_view fsPath) {
+    std::string ext = lowerExtension(fsPath);
+    if (ext == "dlb" || ext == "kix") return std::string(fsPath);
+    return std::string(fsPath) + ".DLB";
+}
+
+ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
+                              RecordExtractor& extractor, OperationHost& host) {
+    ConvertReport result;
+    const IndexTable& table = db.table();
+    std::string dlb = pairPath(fsTarget, "DLB");
+    std::string kix = pairPath(fsTarget, "KIX");
+    std::optional<std::string> storedKix = storedFromFileSystem(kix);
+    if (!storedKix) {
+        result.code = core::WriteResult::BadPath;
+        return result;
+    }
+
+    // The KIX keeps every entry of the source with its path as the new index folder needs it,
+    // and leaves out the slots that got no list.
+    IndexTable out(std::max(table.capacity(), table.size()));
+    out.settings() = table.settings();
+    out.setPath(*storedKix);
+    std::vector<uint8_t> skip(static_cast<std::size_t>(table.size()), 1);
+    MoveList lists;
+    IndexEntry read;
+    std::vector<ListMove> moves;
+    const int total = table.size();
+    for (int slot = 0; slot < total; ++slot) {
+        if (slot % 10 == 0) {
+            host.status(core::formatMessageUtf8("データ変換中...  %d / %d",
+                                                {std::to_string(slot), std::to_string(total)}));
+            if (host.cancelRequested()) {
+                host.beep();
+                result.code = core::WriteResult::Cancelled;
+                result.converted = 0;
+                return result;
+            }
+        }
+        IndexEntry entry = table.entry(slot);
+        std::string absolute = table.resolve(entry.path());
+        if (extractor.extract(locateFile(fileSystemFromStored(absolute)), read) ==
+                ExtractResult::Ok &&
+            takesList(extractor, read)) {
+            extractor.buildMoveList(moves);
+            lists.append(moves);
+            skip[static_cast<std::size_t>(slot)] = 0;
+            ++result.converted;
+        }
+        std::optional<std::string> relative;
+        if (out.settings().relativePaths) relative = relativeTo(out.folder(), absolute);
+        entry.setText(IndexText::Path, relative ? *relative : absolute);
+        (void)out.append(std::move(entry));
+    }
+
+    const uint32_t generation = nextGeneration(dlb, 0);
+    result.code = writePair(dlb, formatDlb(lists, lists.size(), generation), kix,
+                            formatDls(out, DlsWriteMode::Unskipped, skip, generation));
+    if (result.code == core::WriteResult::Ok) {
+        // The new pair gets its position index from what it holds as read back, so that the
+        // index matches the pair exactly. The index is optional: without it searches scan.
+        Database written(std::max(out.capacity(), 1));
+        if (openDatabase(written, dlb).code == OpenResult::Ok) {
+            if (std::shared_ptr<const PositionIndex> index =
+                    PositionIndex::build(written.table(), written.lists())) {
+                (void)writePositionIndex(dlb, *index);
+            }
+        }
+    }
+    return result;
+}
+
+std::string binarySavedMessage(std::string_view baseStoredPath) {
+    return core::formatMessageUtf8("バイナリ棋譜(%s.DLB/KIX)を保存しました。", {baseStoredPath});
+}
+
+std::string binarySaveErrorMessage(std::string_view storedPath) {
+    return core::formatMessageUtf8("保存エラー(%s)", {storedPath});
+}
+
+}  // namespace dalmir::model

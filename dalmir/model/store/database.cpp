@@ -1,0 +1,175 @@
+#include "dalmir/model/store/database.h"
+
+#include <filesystem>
+
+#include "core/base/path_text.h"
+#include "core/base/safe_file.h"
+#include "core/text/message_format.h"
+#include "core/text/sjis.h"
+#include "dalmir/model/store/binary_store.h"
+#include "dalmir/model/store/position_index.h"
+#include "dalmir/model/table/fs_paths.h"
+#include "dalmir/model/table/record_extractor.h"
+
+namespace dalmir::model {
+
+namespace {
+
+std::string withPath(const char* formatUtf8, std::string_view path) {
+    return core::formatMessageUtf8(formatUtf8, {path});
+}
+
+std::string storedOrRaw(const std::string& fsPath) {
+    std::optional<std::string> stored = storedFromFileSystem(fsPath);
+    return stored ? std::move(*stored) : fsPath;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return a == b || std::filesystem::equivalent(a, b, ec);
+}
+
+// Whether two database paths name the same stored database: the same file, or for a binary
+// pair the same DLB or KIX.
+bool isSameDatabase(const std::string& a, const std::string& b) {
+    if (databaseKindOf(a) != DatabaseKind::Binary || databaseKindOf(b) != DatabaseKind::Binary) {
+        return sameFile(a, b);
+    }
+    for (const char* ext : {"DLB", "KIX"}) {
+        if (sameFile(existingPairPath(a, ext), existingPairPath(b, ext))) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void Database::reset(bool binary) {
+    m_table.clear();
+    m_table.setPath({});
+    m_lists.clear();
+    m_partialSource.clear();
+    m_generation = 0;
+    m_binary = binary;
+    m_modified = false;
+}
+
+const PositionIndex* Database::positionIndex() const {
+    if (!m_index || !m_binary || m_indexRevision != m_lists.revision() ||
+        m_index->slots() != m_table.size()) {
+        return nullptr;
+    }
+    std::span<const uint8_t> handicaps = m_index->handicaps();
+    for (int slot = 0; slot < m_table.size(); ++slot) {
+        if (handicaps[static_cast<std::size_t>(slot)] != m_table.entry(slot).handicap) {
+            return nullptr;
+        }
+    }
+    return m_index.get();
+}
+
+void Database::setPositionIndex(std::shared_ptr<const PositionIndex> index) {
+    m_index = std::move(index);
+    m_indexRevision = m_lists.revision();
+}
+
+void Database::setBinary(bool binary) {
+    m_binary = binary;
+    if (binary) {
+        m_lists.resize(m_table.size());
+    } else {
+        m_lists.clear();
+    }
+}
+
+int Database::append(IndexEntry entry, std::vector<ListMove> list) {
+    int slot = m_table.append(std::move(entry));
+    if (slot < 0) return slot;
+    if (m_binary) m_lists.set(slot, std::move(list));
+    m_table.displayOrder().push_back(slot);
+    return slot;
+}
+
+void Database::replace(int slot, IndexEntry entry, std::vector<ListMove> list) {
+    if (slot < 0 || slot >= m_table.size()) return;
+    m_table.entry(slot) = std::move(entry);
+    if (m_binary) m_lists.set(slot, std::move(list));
+}
+
+void Database::removeSlot(int slot) {
+    if (slot < 0 || slot >= m_table.size()) return;
+    m_table.removeSlot(slot);
+    m_lists.remove(slot);
+}
+
+DatabaseKind databaseKindOf(std::string_view path) {
+    std::string ext = lowerExtension(path);
+    if (ext == "dls") return DatabaseKind::Text;
+    if (ext == "dlb" || ext == "kix") return DatabaseKind::Binary;
+    return DatabaseKind::Unknown;
+}
+
+OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder) {
+    OpenReport result;
+    switch (databaseKindOf(fsPath)) {
+        case DatabaseKind::Unknown:
+            result.code = OpenResult::NotDatabase;
+            return result;
+        case DatabaseKind::Binary: {
+            BinaryLoadReport loaded = loadBinary(db, fsPath, defaultSortOrder);
+            result.index = std::move(loaded.index);
+            if (!loaded.lists.message.empty()) result.notices.push_back(loaded.lists.message);
+            result.code = loaded.code;
+            result.whole = loaded.whole();
+            db.setPartialSource(result.whole ? std::string() : fsPath);
+            db.setModified(false);
+            PositionIndexReadResult read = PositionIndexReadResult::Missing;
+            std::string indexPath = positionIndexPath(fsPath);
+            db.setPositionIndex(PositionIndex::open(indexPath, db.table(), db.lists(), read));
+            result.indexNotice = positionIndexNotice(read, storedOrRaw(indexPath));
+            return result;
+        }
+        case DatabaseKind::Text:
+            break;
+    }
+    std::optional<core::LargeBytes> content = core::readFileBytes(fsPath, std::size_t{1} << 30);
+    if (!content) {
+        result.code = OpenResult::CannotOpen;
+        return result;
+    }
+    db.setBinary(false);
+    result.index = loadDls(db.table(), storedOrRaw(fsPath), content->view(), defaultSortOrder);
+    result.whole = result.index.whole();
+    db.setPartialSource(result.whole ? std::string() : fsPath);
+    db.setGeneration(0);
+    db.setModified(false);
+    return result;
+}
+
+core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
+    if (!db.partialSource().empty() && isSameDatabase(fsPath, db.partialSource())) {
+        return core::WriteResult::NotReadWhole;
+    }
+    if (db.isBinary()) return saveBinary(db, fsPath);
+    std::optional<std::string> stored = storedFromFileSystem(fsPath);
+    if (!stored) return core::WriteResult::BadPath;
+    db.table().setPath(*stored);
+    core::WriteResult r = core::writeFileAtomically(fsPath, formatDls(db.table()));
+    if (r == core::WriteResult::Ok) db.setModified(false);
+    return r;
+}
+
+std::string openErrorMessage(OpenResult code, std::string_view path) {
+    if (code == OpenResult::NotDatabase) return withPath("ファイル(%s)は、読めません。", path);
+    return withPath("棋譜情報読込みエラー(%s)", path);
+}
+
+std::string saveErrorMessage(std::string_view path) {
+    return withPath("ファイル保存エラー(%s)", path);
+}
+
+std::string savedMessage(const Database& db, std::string_view path) {
+    if (db.isBinary()) return binarySavedMessage(core::withoutExtension(path));
+    return withPath("棋譜情報ファイル(%s)を保存しました。", path);
+}
+
+}  // namespace dalmir::model

@@ -1,0 +1,65 @@
+#include "dalmir/model/table/index_table.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/base/path_text.h"
+#include "core/text/message_format.h"
+#include "core/text/sjis.h"
+#include "dalmir/model/table/index_paths.h"
+
+namespace dalmir::model {
+
+std::string tableFullMessage(int capacity) {
+    static const std::string kFormat = core::sjis("登録が最大数(%d)を超えました。");
+    return core::formatMessage(kFormat, {std::to_string(capacity)});
+}
+
+IndexTable::IndexTable(int capacity) : m_capacity(std::max(capacity, 1)) {}
+
+void IndexTable::setCapacity(int capacity) { m_capacity = std::max(capacity, 1); }
+
+int IndexTable::append(IndexEntry entry) {
+    if (isFull()) return -3;
+    m_entries.push_back(std::move(entry));
+    return size() - 1;
+}
+
+void IndexTable::appendLoaded(IndexEntry entry) { m_entries.push_back(std::move(entry)); }
+
+void IndexTable::removeSlot(int slot) {
+    if (slot < 0 || slot >= size()) return;
+    m_entries.erase(m_entries.begin() + slot);
+    std::erase(m_displayOrder, slot);
+    for (int32_t& s : m_displayOrder) {
+        if (s > slot) --s;
+    }
+}
+
+void IndexTable::clear() {
+    m_entries.clear();
+    m_displayOrder.clear();
+}
+
+void IndexTable::rebuildDisplayOrder() {
+    m_displayOrder.resize(m_entries.size());
+    for (std::size_t i = 0; i < m_displayOrder.size(); ++i) {
+        m_displayOrder[i] = static_cast<int32_t>(i);
+    }
+}
+
+std::string_view IndexTable::folder() const { return core::folderOf(m_path); }
+
+std::string IndexTable::resolve(std::string_view storedPath) const {
+    return resolvePath(folder(), storedPath);
+}
+
+int IndexTable::findPath(std::string_view path) const {
+    std::string wanted = pathKey(normalisePath(resolve(path)));
+    for (int slot = 0; slot < size(); ++slot) {
+        if (pathKey(normalisePath(resolve(entry(slot).path()))) == wanted) return slot;
+    }
+    return -1;
+}
+
+}  // namespace dalmir::model

@@ -1,0 +1,101 @@
+#include "tavrel/app/branch_window.h"
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "core/text/sjis.h"
+#include "tavrel/platform/setting_font.h"
+
+namespace tavrel {
+
+namespace {
+
+QString qtext(const std::string& cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
+
+}  // namespace
+
+CBraWnd::CBraWnd(const core::RecordStore& store, Settings& settings, int instance, QWidget* parent)
+    : QWidget(parent, Qt::Tool), m_store(store), m_settings(settings), m_instance(instance) {
+    setWindowTitle(QString::fromUtf8("分岐"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::ArrowCursor);
+    setFont(settingFont(settings.recordFont));
+}
+
+int CBraWnd::rowHeight() const {
+    QFontMetrics fm(font());
+    return fm.height() + fm.leading() + 2;
+}
+
+QPoint CBraWnd::rowPoint(int row) const { return QPoint(4, row * rowHeight() + rowHeight() / 2); }
+
+void CBraWnd::placeFromSettings(const Desktop& desktop) {
+    const PanelSetting& p = m_settings.branchWindow;
+    WindowRect r = branchWindowPlacement({p.x, p.y, p.width, p.height}, m_instance, desktop);
+    m_placing = true;
+    setGeometry(r.x, r.y, r.width, r.height);
+    m_placing = false;
+}
+
+void CBraWnd::refresh() {
+    setFont(settingFont(m_settings.recordFont));
+    m_rows = branchRows(m_store, recordListStyle(m_settings));
+    bool shown = branchWindowShown(m_settings.branchWindow.mode, m_store);
+    if (shown != isVisible()) setVisible(shown);
+    update();
+}
+
+void CBraWnd::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    p.setPen(Qt::black);
+    QFontMetrics fm(font());
+    int h = rowHeight();
+    int textX = 3 * fm.averageCharWidth() + 1;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        int top = static_cast<int>(i) * h;
+        if (top > height()) break;
+        int baseline = top + fm.ascent();
+        p.drawText(0, baseline, qtext(m_rows[i].label));
+        p.drawText(textX, baseline, qtext(m_rows[i].moveText));
+    }
+}
+
+void CBraWnd::mousePressEvent(QMouseEvent* event) {
+    int row = static_cast<int>(event->position().y()) / std::max(1, rowHeight());
+    if (event->button() == Qt::LeftButton) {
+        if (row < static_cast<int>(m_rows.size())) Q_EMIT rowClicked(row);
+    } else if (event->button() == Qt::RightButton) {
+        if (row < static_cast<int>(m_rows.size())) {
+            Q_EMIT rowMenuWanted(event->globalPosition().toPoint(), row);
+        }
+    }
+}
+
+void CBraWnd::storeRect() {
+    if (m_placing || !isVisible()) return;
+    QRect g = geometry();
+    WindowRect stored = storedPlacement({g.x(), g.y(), g.width(), g.height()}, m_instance);
+    m_settings.branchWindow.x = stored.x;
+    m_settings.branchWindow.y = stored.y;
+    m_settings.branchWindow.width = stored.width;
+    m_settings.branchWindow.height = stored.height;
+}
+
+void CBraWnd::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    storeRect();
+}
+
+void CBraWnd::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    storeRect();
+}
+
+void CBraWnd::closeEvent(QCloseEvent* event) {
+    if (m_settings.branchWindow.mode == 1) m_settings.branchWindow.mode = 0;
+    event->accept();
+}
+
+}  // namespace tavrel

@@ -1,0 +1,30 @@
+#include "tavrel/app/comment_window.h"
+
+#include <QVBoxLayout>
+
+#include "tavrel/platform/qt_text.h"
+
+namespace tavrel {
+
+CCommWnd::CCommWnd(QWidget* parent)
+    : QWidget(parent, Qt::Window), m_text(new QPlainTextEdit(this)) {
+    setObjectName(QStringLiteral("CCommWnd"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Base, Qt::white);
+    setPalette(white);
+    m_text->setReadOnly(true);
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_text);
+}
+
+void CCommWnd::showView(const CommentView& view) {
+    setWindowTitle(fromCp932(view.caption));
+    const QString text = fromCp932(view.text);
+    if (m_text->toPlainText() != text) m_text->setPlainText(text);
+}
+
+}  // namespace tavrel

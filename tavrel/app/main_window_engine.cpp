@@ -1,0 +1,202 @@
+// The main window's engine part: the analysis dock, the evaluation graph, the engine list and
+// whole-record analysis (EngineWindows), wired to the window's menu and document.
+#include "tavrel/app/main_window_engine.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+
+#include "tavrel/app/engine_dialogs.h"
+#include "tavrel/app/main_window.h"
+#include "tavrel/platform/engine_store.h"
+#include "tavrel/platform/qt_text.h"
+#include "tavrel/platform/usi_process.h"
+
+namespace tavrel {
+
+namespace {
+
+QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Starts an engine only to learn its option lines, then ends it.
+class OptionProbe : public QObject, public usi::UsiEvents {
+public:
+    OptionProbe(const usi::EngineEntry& entry, DocumentUi& ui,
+                std::function<void(const std::vector<usi::UsiOption>&)> done, QObject* parent)
+        : QObject(parent), m_ui(ui), m_done(std::move(done)), m_process(*this, this) {
+        m_process.start(entry);
+    }
+    void engineReady() override {
+        std::vector<usi::UsiOption> options = m_process.engine().options();
+        m_process.engine().quit();
+        finish(options);
+    }
+    void engineFailed(const std::string& message) override {
+        m_ui.showMessage(message, core::sjis("エンジン設定"));
+        finish({});
+    }
+
+private:
+    void finish(const std::vector<usi::UsiOption>& options) {
+        if (!m_done) return;
+        auto done = std::move(m_done);
+        m_done = nullptr;
+        // The dialog opens once this engine's signal has returned.
+        QTimer::singleShot(0, parent(), [done, options] { done(options); });
+        QTimer::singleShot(4000, this, [this] { deleteLater(); });
+    }
+
+    DocumentUi& m_ui;
+    std::function<void(const std::vector<usi::UsiOption>&)> m_done;
+    UsiProcess m_process;
+};
+
+}  // namespace
+
+EngineWindows::EngineWindows(QMainWindow& window, CTavrelDoc& doc, DocumentUi& ui,
+                             QString profileName)
+    : QObject(&window),
+      m_window(window),
+      m_doc(doc),
+      m_ui(ui),
+      m_profileName(std::move(profileName)),
+      m_dock(new AnalysisDock(doc, &window)),
+      m_graphDock(new QDockWidget(qs("評価値グラフ"), &window)),
+      m_graph(new AnalysisGraph) {
+    m_graphDock->setObjectName(QStringLiteral("AnalysisGraphDock"));
+    m_graphDock->setWidget(m_graph);
+    window.addDockWidget(Qt::RightDockWidgetArea, m_dock);
+    window.addDockWidget(Qt::BottomDockWidgetArea, m_graphDock);
+    m_dock->hide();
+    m_graphDock->hide();
+    if (!m_profileName.isEmpty()) setEngines(loadEngines(m_profileName));
+    connect(m_dock, &AnalysisDock::recordChanged, this, &EngineWindows::recordChanged);
+    connect(m_graph, &AnalysisGraph::plyClicked, this, &EngineWindows::jumpToPly);
+}
+
+EngineWindows::~EngineWindows() {
+    if (m_analysis) m_analysis->cancel();
+    delete m_analysisProcess;
+}
+
+void EngineWindows::buildMenu(QMenu* menu) {
+    QAction* dock = m_dock->toggleViewAction();
+    dock->setText(qs("検討(&A)"));
+    dock->setObjectName(QStringLiteral("engineAnalysisView"));
+    menu->addAction(dock);
+    QAction* graph = m_graphDock->toggleViewAction();
+    graph->setText(qs("評価値グラフ(&G)"));
+    graph->setObjectName(QStringLiteral("engineGraphView"));
+    menu->addAction(graph);
+    menu->addSeparator();
+    QAction* record = menu->addAction(qs("棋譜解析(&R)..."));
+    record->setObjectName(QStringLiteral("engineAnalyseRecord"));
+    connect(record, &QAction::triggered, this, &EngineWindows::analyseRecord);
+    QAction* list = menu->addAction(qs("エンジン設定(&S)..."));
+    list->setObjectName(QStringLiteral("engineSettings"));
+    connect(list, &QAction::triggered, this, &EngineWindows::editEngines);
+}
+
+void EngineWindows::setEngines(std::vector<usi::EngineEntry> engines) {
+    m_engines = std::move(engines);
+    m_dock->setEngines(m_engines);
+}
+
+void EngineWindows::documentChanged() {
+    m_dock->positionChanged();
+    const core::RecordStore& store = m_doc.store();
+    const bool onMainLine = !store.isInVariation(store.current());
+    m_graph->setScores(usi::mainLineScores(store), onMainLine ? store.currentPly() : -1);
+}
+
+void EngineWindows::jumpToPly(int ply) {
+    core::RecordStore& store = m_doc.store();
+    core::NodeIndex n = core::kRootNode;
+    for (int k = 0; k < ply && store.node(n).next != core::kNoNode; ++k) n = store.node(n).next;
+    if (store.goTo(n) == core::EditResult::Ok) Q_EMIT recordChanged();
+}
+
+void EngineWindows::editEngines() {
+    EngineListDialog dialog(
+        m_engines,
+        [this](const usi::EngineEntry& entry,
+               std::function<void(const std::vector<usi::UsiOption>&)> done) {
+            new OptionProbe(entry, m_ui, std::move(done), this);
+        },
+        &m_window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    setEngines(dialog.engines());
+    if (!m_profileName.isEmpty()) saveEngines(m_engines, m_profileName);
+}
+
+void EngineWindows::analyseRecord() {
+    if (m_analysis) return;
+    if (m_engines.empty()) {
+        m_ui.showMessage(core::sjis("エンジンが登録されていません"), core::sjis("棋譜解析"));
+        return;
+    }
+    RecordAnalysisDialog dialog(&m_window);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const int i = std::max(0, m_dock->currentEngine());
+    usi::RecordAnalysisOptions options = dialog.options();
+    options.notation.dragonAsRyu = m_doc.settings().dragonNotation != 0;
+    startRecordAnalysis(m_engines[static_cast<std::size_t>(i)], options);
+}
+
+void EngineWindows::startRecordAnalysis(const usi::EngineEntry& engine,
+                                        const usi::RecordAnalysisOptions& options) {
+    if (m_analysis) return;
+    // The dock's search would compete for the same processor.
+    m_dock->stopAnalysis();
+    m_analysis = std::make_unique<usi::RecordAnalysis>(m_doc.store(), options);
+    m_analysisProcess = new UsiProcess(*m_analysis, this);
+    m_progress = new QProgressDialog(qs("棋譜解析中..."), qs("キャンセル"), 0, m_analysis->total(),
+                                     &m_window);
+    m_progress->setObjectName(QStringLiteral("engineAnalysisProgress"));
+    m_progress->setWindowModality(Qt::WindowModal);
+    m_progress->setMinimumDuration(0);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    connect(m_progress, &QProgressDialog::canceled, this, [this] {
+        if (m_analysis) m_analysis->cancel();
+    });
+    m_analysis->run(m_analysisProcess->engine(), [this] {
+        // Called from inside the engine's events: the rest waits for the event loop.
+        QTimer::singleShot(0, this, &EngineWindows::analysisChanged);
+    });
+    m_analysisProcess->start(engine);
+    m_progress->show();
+}
+
+void EngineWindows::analysisChanged() {
+    if (!m_analysis) return;
+    if (m_progress) m_progress->setValue(m_analysis->done());
+    Q_EMIT recordChanged();
+    if (!m_analysis->finished()) return;
+    const std::string message = m_analysis->failed() ? m_analysis->message() : std::string();
+    if (m_progress) m_progress->deleteLater();
+    // The process quits in its own time and goes after the quit timeout at the latest; the run
+    // receives its last events until then.
+    UsiProcess* process = m_analysisProcess;
+    m_analysisProcess = nullptr;
+    usi::RecordAnalysis* run = m_analysis.release();
+    connect(process, &QObject::destroyed, [run] { delete run; });
+    QTimer::singleShot(4000, process, [process] { process->deleteLater(); });
+    m_graphDock->show();
+    documentChanged();
+    if (!message.empty()) m_ui.showMessage(message, core::sjis("棋譜解析"));
+    Q_EMIT recordAnalysisFinished();
+}
+
+void MainWindow::setUpEngines() {
+    m_engines = new EngineWindows(*this, m_doc, *this, m_context.profileName);
+    QMenu* menu = new QMenu(qs("エンジン(&E)"), this);
+    const QList<QAction*> menus = menuBar()->actions();
+    menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.back(), menu);
+    m_engines->buildMenu(menu);
+    connect(m_engines, &EngineWindows::recordChanged, this, [this] { documentChanged(); });
+}
+
+}  // namespace tavrel

@@ -1,0 +1,75 @@
+// What the main window does with USI engines: the analysis dock, the evaluation graph under the
+// board, the engine list of the profile and its dialogs, and whole-record analysis with progress
+// and Cancel. Owned by the main window; the document and the window outlive it.
+#pragma once
+
+#include <QDockWidget>
+#include <QObject>
+#include <QPointer>
+#include <QProgressDialog>
+#include <memory>
+#include <vector>
+
+#include "tavrel/app/analysis_dock.h"
+#include "tavrel/app/analysis_graph.h"
+#include "tavrel/logic/document/document.h"
+#include "usi/engine_list.h"
+#include "usi/record_analysis.h"
+
+class QMainWindow;
+class QMenu;
+
+namespace tavrel {
+
+class UsiProcess;
+
+class EngineWindows : public QObject {
+    Q_OBJECT
+public:
+    // profileName: where the engine list is kept (empty: not kept, tests).
+    EngineWindows(QMainWindow& window, CTavrelDoc& doc, DocumentUi& ui, QString profileName);
+    ~EngineWindows() override;
+
+    void buildMenu(QMenu* menu);
+    AnalysisDock* analysisDock() { return m_dock; }
+    AnalysisGraph* graph() { return m_graph; }
+    QDockWidget* graphDock() { return m_graphDock; }
+
+    const std::vector<usi::EngineEntry>& engines() const { return m_engines; }
+    void setEngines(std::vector<usi::EngineEntry> engines);
+
+    // The record or its position changed.
+    void documentChanged();
+
+    void editEngines();
+    // Asks for the analysis's choices, then runs it with the dock's engine.
+    void analyseRecord();
+    // Runs a whole-record analysis; progress and Cancel in a window-modal progress dialog.
+    void startRecordAnalysis(const usi::EngineEntry& engine,
+                             const usi::RecordAnalysisOptions& options);
+    const usi::RecordAnalysis* recordAnalysis() const { return m_analysis.get(); }
+    QProgressDialog* progress() { return m_progress; }
+
+Q_SIGNALS:
+    // The record changed here (comments written, a variation added): the window redraws.
+    void recordChanged();
+    void recordAnalysisFinished();
+
+private:
+    void analysisChanged();
+    void jumpToPly(int ply);
+
+    QMainWindow& m_window;
+    CTavrelDoc& m_doc;
+    DocumentUi& m_ui;
+    QString m_profileName;
+    std::vector<usi::EngineEntry> m_engines;
+    AnalysisDock* m_dock;
+    QDockWidget* m_graphDock;
+    AnalysisGraph* m_graph;
+    std::unique_ptr<usi::RecordAnalysis> m_analysis;
+    UsiProcess* m_analysisProcess = nullptr;
+    QPointer<QProgressDialog> m_progress;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,95 @@
+// The main window's settings dialog (F2), the desktop set-up actions of its page "初期" and the
+// font choices of the 表示 menu. What the pages hold and what OK keeps is decided in
+// tavrel/logic/tools/settings_pages; this file opens the dialogs, writes the environment file on OK and
+// redraws.
+#include <QCoreApplication>
+#include <QFontDialog>
+#include <QStandardPaths>
+
+#include "desktop/desktop_integration.h"
+#include "tavrel/app/main_window.h"
+#include "tavrel/app/settings_dialog.h"
+#include "tavrel/logic/document/program_commands.h"
+#include "tavrel/platform/qt_text.h"
+#include "tavrel/platform/setting_font.h"
+#include "tavrel/settings/environment_file.h"
+
+namespace tavrel {
+
+namespace {
+
+desktop::DesktopApp tavrelDesktopApp() {
+    return desktop::DesktopApp{QStringLiteral("tavrel"), QCoreApplication::applicationFilePath()};
+}
+
+}  // namespace
+
+void MainWindow::settingsDialog() {
+    SettingsDialog::Hooks hooks;
+    hooks.testSound = m_pieceSoundTest;
+    if (!hooks.testSound) {
+        hooks.testSound = [this](const Settings& trial) {
+            tavrel::pieceSound(trial, soundPlayer(), *this);
+        };
+    }
+    hooks.associate = [this] { registerFileTypes(); };
+    hooks.shortcut = [this] { makeDesktopShortcut(); };
+    hooks.help = [this] { showHelpIndex(m_doc, fsPath(m_context.programFolder)); };
+    SettingsDialog dialog(m_settings, std::move(hooks), this);
+    if (dialog.exec() == QDialog::Accepted) (void)acceptSettingsDialog(dialog.draft());
+}
+
+int MainWindow::acceptSettingsDialog(const Settings& draft) {
+    const std::string name = m_context.environmentName ? *m_context.environmentName
+                                                       : std::string(kDefaultEnvironmentName);
+    const std::string folder = fsPath(m_context.programFolder);
+    int result = acceptSettings(m_settings, draft, [&](const Settings& settings) {
+        if (!m_context.folderWritable) return 0;
+        return saveEnvironment(folder, name, settings) == core::WriteResult::Ok ? 0 : -1;
+    });
+    if (result != 0) {
+        beep();
+        showMessage(
+            environmentNotSavedMessage(toCp932(fromFsPath(environmentFilePath(folder, name)))),
+            programCaption());
+    }
+    m_status->setFont(settingFont(m_settings.statusFont));
+    m_recordWindow->invalidate();
+    refreshAll();
+    return result;
+}
+
+void MainWindow::chooseFont(FontSetting& font) {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, settingFont(font), this);
+    if (!ok) return;
+    font = fontSetting(chosen);
+    m_status->setFont(settingFont(m_settings.statusFont));
+    m_recordWindow->invalidate();
+    refreshAll();
+}
+
+void MainWindow::registerFileTypes() {
+    const desktop::DesktopResult r =
+        desktop::registerFileTypes(tavrelDesktopApp(), desktop::xdgDataHome(), !m_quiet);
+    if (!r.ok) {
+        beep();
+        showMessage(cannotWriteMessage(toCp932(r.failedPath)), programCaption());
+        return;
+    }
+    setStatusText(associatedMessage());
+    beep();  // the end signal
+}
+
+void MainWindow::makeDesktopShortcut() {
+    QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    desktop::DesktopResult r = desktop::createDesktopShortcut(tavrelDesktopApp(), desktop);
+    if (!r.ok) {
+        beep();
+        showMessage(cannotWriteMessage(toCp932(r.failedPath)), programCaption());
+        return;
+    }
+    setStatusText(shortcutCreatedMessage());
+}
+
+}  // namespace tavrel

@@ -1,0 +1,204 @@
+#include "tavrel/app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <filesystem>
+
+#include "core/text/sjis.h"
+#include "tavrel/app/window_test_context.h"
+#include "tavrel/settings/environment_file.h"
+#include "tests/support/qt_application.h"
+
+// fontconfig keeps its caches until the process ends; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
+namespace tavrel {
+namespace {
+
+using core::sjis;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
+
+    std::unique_ptr<MainWindow> makeWindow(bool writable = false) {
+        return std::make_unique<MainWindow>(quietTestContext(settings, store, folder, writable));
+    }
+    std::string sample() const {
+        return std::string(TAVREL_TEST_DATA) + "/../../resources/samples/sample.kif";
+    }
+
+    QTemporaryDir folder;
+    Settings settings;
+    core::RecordStore store;
+};
+
+// The board area shows the board colour or grain inside the squares, dark lines between them,
+// and a dark kanji stroke in a square holding a piece.
+TEST_F(MainWindowTest, ScreenshotShowsBoardAndPieces) {
+    settings.boardType = 2;  // plain colour: easy to recognise
+    auto w = makeWindow();
+    w->resize(640, 480);
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    w->show();
+    QApplication::processEvents();
+    QImage shot = w->board()->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    w->grab().save(QDir::temp().filePath(QStringLiteral("tavrel_window_test.png")));
+    BoardGeometry g = w->board()->geometry();
+    QColor board = toColour(settings.boardColour);
+    // An empty square (5, 5) is board-coloured at its centre.
+    Rect empty = g.squareRect(5, 5);
+    EXPECT_EQ(shot.pixelColor((empty.left + empty.right) / 2, (empty.top + empty.bottom) / 2),
+              board);
+    // The line left of file 9 is dark.
+    Point corner = g.squareTopLeft(9, 5);
+    EXPECT_LT(qGray(shot.pixel(corner.x - 2, corner.y + 5)), 100);
+    // Square (5, 9) holds Black's king: dark pixels (the kanji) inside it.
+    Rect king = g.squareRect(5, 9);
+    int dark = 0;
+    for (int y = king.top; y < king.bottom; ++y) {
+        for (int x = king.left; x < king.right; ++x) dark += qGray(shot.pixel(x, y)) < 80;
+    }
+    EXPECT_GT(dark, 10);
+    // The information area is white with text in it.
+    Rect info = g.infoRect();
+    EXPECT_EQ(shot.pixelColor(info.right - 4, info.bottom - 4), QColor(Qt::white));
+    // Outside everything: the background colour.
+    EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2),
+              toColour(settings.backgroundColour));
+}
+
+TEST_F(MainWindowTest, TitleAndRecordWindowFollowTheRecord) {
+    auto w = makeWindow();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Tavrel"));
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("sample.kif - Tavrel"));
+    EXPECT_EQ(w->recordWindow()->windowTitle(), QString::fromUtf8("棋譜 6手"));
+    store.markDirty();
+    w->updateTitle();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("sample.kif * - Tavrel"));
+}
+
+TEST_F(MainWindowTest, CommandLineFileAndPly) {
+    auto w = makeWindow();
+    w->processCommandLine(parseCommandLine(argumentTokens({"/R", sample(), "+3"})));
+    EXPECT_EQ(store.currentPly(), 3);
+    EXPECT_EQ(w->document().mode(), ViewerMode::Viewing);  // 旧再現 is off
+    EXPECT_EQ(settings.positionAfterLoad, 2);              // restored after the load
+    w->processCommandLine(parseCommandLine(argumentTokens({"/B"})));
+    EXPECT_EQ(w->document().mode(), ViewerMode::Editing);
+    EXPECT_EQ(store.moveCount(), 0);
+}
+
+// The window hands a dropped file to the logic and shows what it decided.
+TEST_F(MainWindowTest, DroppedFileIsLoadedAndNamedInTheStatusLine) {
+    auto w = makeWindow();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(sample()))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: without a drag in progress the application would not deliver it.
+    static_cast<QObject*>(w.get())->event(&drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("sample.kif - Tavrel"));
+    EXPECT_TRUE(w->statusText().endsWith(QString::fromUtf8("sample.kif がドロップされました。")));
+}
+
+// The File menu lists what the logic gives and enables it as the mode allows.
+TEST_F(MainWindowTest, RecentFilesFollowTheListAndTheMode) {
+    auto w = makeWindow();
+    QMenu* file = w->menuBar()->actions().value(0)->menu();
+    ASSERT_TRUE(file);
+    auto recent = [&]() -> QAction* {
+        for (QAction* a : file->actions()) {
+            if (a->data().toString() == QString::fromStdString(sample())) return a;
+        }
+        return nullptr;
+    };
+    EXPECT_FALSE(recent());
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    Q_EMIT file->aboutToShow();
+    QAction* entry = recent();
+    ASSERT_TRUE(entry);
+    EXPECT_TRUE(entry->text().startsWith(QStringLiteral("&1 ")));
+    EXPECT_TRUE(entry->isEnabled());
+    w->document().setMode(ViewerMode::Playing);
+    w->refreshAll();
+    EXPECT_FALSE(entry->isEnabled());
+    EXPECT_FALSE(w->action(QStringLiteral("save"))->isEnabled());
+}
+
+// A quiet window answers No: while a position is edited it stays open.
+TEST_F(MainWindowTest, CloseWhileEditingAsksFirst) {
+    auto w = makeWindow();
+    w->show();
+    w->document().setMode(ViewerMode::Editing);
+    EXPECT_FALSE(w->close());
+    ASSERT_FALSE(w->shownMessages().empty());
+    EXPECT_EQ(w->shownMessages().back(), sjis("プログラムを終了しますか？"));
+    w->document().setMode(ViewerMode::Viewing);
+    EXPECT_TRUE(w->close());
+}
+
+TEST_F(MainWindowTest, MenusCarryAccelerators) {
+    auto w = makeWindow();
+    QAction* open = w->action(QStringLiteral("open"));
+    ASSERT_TRUE(open);
+    EXPECT_EQ(open->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* paste = w->action(QStringLiteral("paste"));
+    ASSERT_TRUE(paste);
+    EXPECT_TRUE(paste->shortcuts().contains(QKeySequence(Qt::SHIFT | Qt::Key_Insert)));
+    QAction* turn = w->action(QStringLiteral("turn"));
+    ASSERT_TRUE(turn);
+    turn->trigger();
+    EXPECT_TRUE(w->board()->turned());
+}
+
+TEST_F(MainWindowTest, EnvironmentWrittenOnlyToWritableFolder) {
+    std::string env = QDir(folder.path()).filePath(QStringLiteral("Tavrel95.env")).toStdString();
+    makeWindow(false).reset();
+    EXPECT_FALSE(std::filesystem::exists(env));
+    settings.pieceSet = 7;
+    makeWindow(true).reset();
+    ASSERT_TRUE(std::filesystem::exists(env));
+    Settings read;
+    EXPECT_EQ(ReadEnvironmentFile(env, read), core::ReadResult::Ok);
+    EXPECT_EQ(read.pieceSet, 7);
+}
+
+TEST_F(MainWindowTest, ExternalPictureThatCannotBeReadFallsBack) {
+    settings.externalPieces = 1;
+    settings.pieceBitmap = "/nonexistent/pieces.bmp";
+    auto w = makeWindow();
+    EXPECT_EQ(settings.externalPieces, 0);
+    ASSERT_FALSE(w->shownMessages().empty());
+    EXPECT_EQ(w->shownMessages().front(), "/nonexistent/pieces.bmp" + sjis(" が読み込めません。"));
+    EXPECT_EQ(w->board()->geometry().cell(), (CellSize{31, 32}));
+}
+
+TEST_F(MainWindowTest, ExternalPictureSetsTheCellSize) {
+    QImage grid(248, 192, QImage::Format_RGB32);
+    grid.fill(Qt::black);
+    QString path = QDir(folder.path()).filePath(QStringLiteral("pieces.png"));
+    ASSERT_TRUE(grid.save(path));
+    QImage wide(56 * 24, 62 * 2, QImage::Format_RGB32);
+    wide.fill(Qt::black);
+    QString widePath = QDir(folder.path()).filePath(QStringLiteral("wide.png"));
+    ASSERT_TRUE(wide.save(widePath));
+    settings.externalPieces = 1;
+    settings.pieceBitmap = path.toStdString();
+    auto w = makeWindow();
+    EXPECT_EQ(w->board()->geometry().cell(), (CellSize{31, 32}));
+    settings.pieceBitmap = widePath.toStdString();
+    EXPECT_EQ(w->board()->reloadPictures(), "");
+    EXPECT_EQ(w->board()->geometry().cell(), (CellSize{56, 62}));
+}
+
+}  // namespace
+}  // namespace tavrel

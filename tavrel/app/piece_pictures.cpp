@@ -1,0 +1,150 @@
+#include "tavrel/app/piece_pictures.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+
+namespace tavrel {
+
+namespace {
+
+// One kanji per picture code; promoted pieces in their one-character forms.
+const char* const kKanji[16] = {"王", "歩", "香", "桂", "銀", "金", "角", "飛",
+                                "玉", "と", "杏", "圭", "全", "金", "馬", "龍"};
+
+bool isPromotedCode(int code) { return code >= 9 && code != 13; }
+
+// A small deterministic noise for the grain.
+double hashNoise(int x, int y, int seed) {
+    unsigned h = static_cast<unsigned>(x) * 374761393u + static_cast<unsigned>(y) * 668265263u +
+                 static_cast<unsigned>(seed) * 2246822519u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return static_cast<double>((h ^ (h >> 16)) & 0xFFFF) / 65535.0;
+}
+
+}  // namespace
+
+int pictureCode(core::PieceByte piece) {
+    int type = core::pieceType(piece);
+    if (type == core::kKing) return core::sideOf(piece) == core::kSideBlack ? 8 : 0;
+    return type;
+}
+
+QImage PiecePictures::drawPiece(int code, bool upsideDown, const QColor& face) const {
+    int w = m_cell.w;
+    int h = m_cell.h;
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    if (upsideDown) {
+        p.translate(w, h);
+        p.rotate(180);
+    }
+    // The five-sided piece, a little narrower at the top; kings and rooks are drawn fullest.
+    bool big = code == 0 || code == 8 || code == 6 || code == 7 || code >= 14;
+    double inset = big ? 1.0 : 2.0;
+    double left = inset;
+    double right = w - inset;
+    double top = inset * 0.5 + 0.5;
+    double bottom = h - 1.0;
+    double shoulder = top + (bottom - top) * 0.28;
+    double narrow = (right - left) * 0.14;
+    QPainterPath path;
+    path.moveTo((left + right) / 2, top);
+    path.lineTo(right - narrow, shoulder);
+    path.lineTo(right, bottom);
+    path.lineTo(left, bottom);
+    path.lineTo(left + narrow, shoulder);
+    path.closeSubpath();
+    QLinearGradient grad(0, top, 0, bottom);
+    grad.setColorAt(0, face.lighter(112));
+    grad.setColorAt(1, face.darker(108));
+    p.fillPath(path, grad);
+    p.setPen(QPen(QColor(90, 60, 30), 1.0));
+    p.drawPath(path);
+
+    QFont font(m_set % 2 == 0 ? QStringLiteral("IPAexMincho") : QStringLiteral("IPAexGothic"));
+    font.setStyleHint(m_set % 2 == 0 ? QFont::Serif : QFont::SansSerif);
+    font.setPixelSize(std::max(8, static_cast<int>((bottom - shoulder + 4) * 0.95)));
+    font.setBold(m_set >= 14 || m_set % 3 == 1);
+    p.setFont(font);
+    p.setPen(isPromotedCode(code) ? QColor(190, 20, 20) : QColor(20, 15, 10));
+    QRectF textRect(left, shoulder - (bottom - shoulder) * 0.25, right - left,
+                    (bottom - shoulder) * 1.2);
+    p.drawText(textRect, Qt::AlignCenter, QString::fromUtf8(kKanji[code & 15]));
+    return img;
+}
+
+void PiecePictures::buildBuiltIn(int pieceSet) {
+    m_set = std::clamp(pieceSet, 0, kPieceSetCount - 1);
+    m_cell = cellSizeForSet(m_set, m_cell);
+    m_external = false;
+    QColor face(246, 214, 150);
+    for (int code = 0; code < 16; ++code) {
+        m_pictures[0][static_cast<std::size_t>(code)] = drawPiece(code, false, face);
+        m_pictures[1][static_cast<std::size_t>(code)] = drawPiece(code, true, face);
+    }
+}
+
+QImage PiecePictures::tinted(bool black, int code, const QColor& colour) const {
+    if (m_external) return picture(black, code);
+    return drawPiece(code & 15, !black, colour);
+}
+
+bool PiecePictures::buildFromImage(const QImage& source) {
+    std::optional<PictureLayout> layout = pictureLayout(source.width(), source.height());
+    if (!layout) return false;
+    QImage image = source.convertToFormat(QImage::Format_ARGB32);
+    CellSize cell = layout->cell;
+    auto cut = [&](GridCell c) {
+        return image.copy(c.column * cell.w, c.row * cell.h, cell.w, cell.h);
+    };
+    for (int side = 0; side < 2; ++side) {
+        bool black = side == 0;
+        for (int code = 0; code < 16; ++code) {
+            QImage pic = cut(pictureCell(*layout, black, code));
+            QImage mask = cut(maskCell(*layout, black, code == 8 ? 0 : (code & 7)));
+            // Dark mask pixels belong to the piece; light ones let the background through.
+            for (int y = 0; y < cell.h; ++y) {
+                auto* line = reinterpret_cast<QRgb*>(pic.scanLine(y));
+                const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+                for (int x = 0; x < cell.w; ++x) {
+                    if (qGray(m[x]) >= 128) line[x] = qRgba(0, 0, 0, 0);
+                }
+            }
+            m_pictures[static_cast<std::size_t>(side)][static_cast<std::size_t>(code)] =
+                pic.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        }
+    }
+    m_cell = cell;
+    m_external = true;
+    return true;
+}
+
+QImage woodGrain(int kind) {
+    constexpr int kSize = 256;
+    QImage img(kSize, kSize, QImage::Format_RGB32);
+    // Base colours of the two woods: a pale one and a deeper reddish one.
+    double r0 = kind == 0 ? 232 : 205;
+    double g0 = kind == 0 ? 186 : 145;
+    double b0 = kind == 0 ? 118 : 88;
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            // Grain runs vertically; rings are bent slowly along y and tile at 256 pixels.
+            double bend =
+                9.0 * std::sin(2 * M_PI * y / kSize) + 4.0 * std::sin(6 * M_PI * y / kSize);
+            double ring = std::sin(2 * M_PI * (x + bend) * (kind == 0 ? 11.0 : 16.0) / kSize);
+            double fine = hashNoise(x, y / 3, kind) - 0.5;
+            double shade = 1.0 - 0.06 * (ring * ring * ring) - 0.05 * fine;
+            auto c = [&](double v) { return std::clamp(static_cast<int>(v * shade), 0, 255); };
+            img.setPixel(x, y, qRgb(c(r0), c(g0), c(b0)));
+        }
+    }
+    return img;
+}
+
+}  // namespace tavrel

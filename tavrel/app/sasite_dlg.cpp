@@ -1,0 +1,29 @@
+#include "tavrel/app/sasite_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "core/text/sjis.h"
+
+namespace tavrel {
+
+CSasiteDlg::CSasiteDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this)) {
+    setWindowTitle(QString::fromUtf8("指し手入力"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QString::fromUtf8("指し手（例 7677, 55ka, 2324n）："), this));
+    layout->addWidget(m_edit);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+std::optional<std::string> CSasiteDlg::ask() {
+    m_edit->clear();
+    m_edit->setFocus();
+    if (exec() != QDialog::Accepted) return std::nullopt;
+    return core::utf8ToCp932(m_edit->text().toStdString()).text;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,328 @@
+#include "tavrel/logic/document/document.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/base/path_text.h"
+#include "core/base/version.h"
+#include "core/formats/jkf_reader.h"
+#include "core/formats/kif_writer.h"
+#include "core/formats/record_loader.h"
+#include "core/formats/usi_reader.h"
+#include "core/templates/english_exports.h"
+#include "core/templates/position_text.h"
+#include "core/templates/record_saver.h"
+#include "core/text/message_format.h"
+#include "core/text/sjis.h"
+#include "tavrel/logic/document/title.h"
+#include "tavrel/logic/output/text_options.h"
+#include "tavrel/settings/engine_options.h"
+
+namespace tavrel {
+
+std::string pathToText(const std::string& path) {
+    core::Cp932Conversion c = core::utf8ToCp932(path);
+    return c.ok ? c.text : path;
+}
+
+std::string programCaption() { return std::string(core::kProgramName); }
+
+std::string textToPath(const std::string& text) { return core::toUtf8Lossy(text); }
+
+CTavrelDoc::CTavrelDoc(core::RecordStore& store, Settings& settings, DocumentUi& ui)
+    : m_store(store), m_settings(settings), m_ui(ui) {}
+
+std::string CTavrelDoc::recordFolder() const { return textToPath(m_settings.recordFolder); }
+
+void CTavrelDoc::setNamesFromPath(const std::string& path) {
+    m_recordPath = path;
+    m_recordFileName = std::string(
+        core::cutToBytes(pathToText(std::string(core::fileNameOf(path))), kRecordNameBytes));
+    m_recordName =
+        std::string(core::cutToBytes(pathToText(recordNameFromPath(path)), kRecordNameBytes));
+    std::string folder(core::folderOf(path));
+    if (!folder.empty()) m_settings.recordFolder = pathToText(folder);
+}
+
+void CTavrelDoc::setNewRecordNames() {
+    m_recordName = newRecordName();
+    m_recordFileName = newRecordName();
+    m_recordPath = recordFolder() + textToPath(newRecordName());
+}
+
+std::string CTavrelDoc::title() const {
+    TitleInput in;
+    in.mode = m_mode;
+    in.recordName = m_recordName;
+    in.recordFileName = m_recordFileName;
+    in.modified = modified();
+    in.branchOnEntry = m_settings.addVariationMode != 0;
+    in.application = applicationTitle(m_environment);
+    return titleText(in);
+}
+
+void CTavrelDoc::warningSound() {
+    if (m_settings.warningSound != 0) m_ui.beep();
+}
+
+void CTavrelDoc::notAvailableYet(const std::string& feature) {
+    warningSound();
+    m_ui.showMessage(feature + core::sjis("は、この版ではまだ使用できません。"), programCaption());
+}
+
+core::ReadOptions CTavrelDoc::readOptionsFor(const std::string& path) const {
+    core::ReadOptions o = readOptions(m_settings);
+    o.fileName = pathToText(std::string(core::fileNameOf(path)));
+    return o;
+}
+
+void CTavrelDoc::showWarnings(const std::vector<std::string>& warnings) {
+    if (warnings.empty()) return;
+    std::string text;
+    for (const std::string& w : warnings) {
+        if (!text.empty() && text.back() != '\n') text += '\n';
+        text += w;
+    }
+    m_ui.showMessage(text, programCaption());
+}
+
+void CTavrelDoc::showLoadResult(const core::ReadReport& report, const std::string& path) {
+    std::string shownPath = pathToText(path);
+    showWarnings(report.warnings);
+    switch (report.result) {
+        case core::ReadResult::Ok:
+            return;
+        case core::ReadResult::CannotOpen:
+            warningSound();
+            m_ui.showMessage(core::msgFileMissing(shownPath), core::captionReadError());
+            return;
+        case core::ReadResult::CapacityReached:
+            warningSound();
+            m_ui.showMessage(core::msgReadError(shownPath, core::msgRecordSizeOver()),
+                             programCaption());
+            return;
+        case core::ReadResult::LineFailed:
+            warningSound();
+            if (!report.message.empty()) {
+                m_ui.showMessage(report.message, programCaption());
+            } else {
+                m_ui.showMessage(core::msgReadError(shownPath, m_store.readingError()),
+                                 programCaption());
+            }
+            return;
+    }
+}
+
+void CTavrelDoc::dropMovesWhileEditing() {
+    if (m_store.moveCount() == 0 && m_store.node(core::kRootNode).next == core::kNoNode) return;
+    m_store.reset();
+    m_store.restoreStartPosition(m_store.position());
+    m_store.markDirty();
+    warningSound();
+    m_ui.showMessage(core::sjis("局面編集中なので、棋譜は消しました。"), core::sjis("警告"));
+}
+
+int CTavrelDoc::loadRecordFile(const std::string& path) {
+    if (core::formatOfPath(path) == core::RecordFormat::Unsupported) {
+        warningSound();
+        m_ui.showMessage(core::msgCannotReadFile(pathToText(path)), programCaption());
+        return -1;
+    }
+    m_ui.setBusy(true);
+    core::ReadReport report = core::loadRecordFile(m_store, path, readOptionsFor(path));
+    m_ui.setBusy(false);
+    if (report.result != core::ReadResult::CannotOpen) setNamesFromPath(path);
+    showLoadResult(report, path);
+    m_ui.setStatusText({});
+    if (isEditing(m_mode)) dropMovesWhileEditing();
+    if (report.result == core::ReadResult::CannotOpen) return -1;
+    m_recent.add(path);
+    if (!applyLoadPosition(m_settings.positionAfterLoad)) return -1;
+    return report.result == core::ReadResult::Ok ? 0 : -1;
+}
+
+bool CTavrelDoc::applyLoadPosition(int setting) {
+    core::NodeIndex node = core::nodeAfterLoad(m_store, setting);
+    if (node == core::kNoNode || !m_store.isInUse(node)) return false;
+    return m_store.goTo(node) == core::EditResult::Ok;
+}
+
+void CTavrelDoc::showPly(int n) {
+    (void)m_store.goTo(core::kRootNode);
+    while (m_store.currentPly() < n) {
+        core::NodeIndex next = m_store.node(m_store.current()).next;
+        if (next == core::kNoNode) break;
+        if (m_store.stepForward(next) != core::EditResult::Ok) break;
+    }
+}
+
+namespace {
+
+// Whether reading text gave nothing at all: no move, header, name, comment, bookmark or
+// position. A text that names a handicap ("手合割"), a hand ("持駒") or draws a board frame
+// ("+---") gives a position even when that is the usual start.
+bool tookNothing(const core::RecordStore& read, std::string_view text) {
+    if (read.node(core::kRootNode).next != core::kNoNode || read.customStart() ||
+        read.handicap() != core::kHandicapEven || read.bookmarkCount() > 0 || read.anyComment()) {
+        return false;
+    }
+    for (int i = 0; i < core::kHeaderFieldCount; ++i) {
+        if (!read.header(static_cast<core::HeaderField>(i)).empty()) return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (!read.playerName(static_cast<core::PlayerField>(i)).empty()) return false;
+    }
+    for (const char* key : {"手合割", "持駒", "+---"}) {
+        if (core::findText(text, core::sjis(key)) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int CTavrelDoc::pasteRecord(const std::optional<std::string>& text) {
+    if (askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
+    if (!text) {
+        warningSound();
+        m_ui.showMessage(core::sjis("クリップボードが使用できません。"), core::sjis("エラー"));
+        return -1;
+    }
+    bool editing = isEditing(m_mode);
+    const core::ReadOptions options = readOptionsFor(textToPath(newRecordName()));
+    if (!core::looksLikeUsi(*text) && !core::looksLikeJkf(*text)) {
+        // Text that is no record at all must not cost the record shown: it is tried on a scratch
+        // store first, and a text that fails before giving a move leaves the record as it was.
+        core::RecordStore trial(m_store.capacity(), m_store.options());
+        const core::ReadReport tried = core::readRecordText(trial, *text, false, options);
+        const bool failed = tried.result == core::ReadResult::LineFailed && trial.moveCount() == 0;
+        if (failed || (tried.result == core::ReadResult::Ok && tookNothing(trial, *text))) {
+            warningSound();
+            std::string reason = trial.readingError();
+            if (reason.empty()) reason = core::sjis("棋譜も局面も見つかりませんでした。");
+            m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + reason, programCaption());
+            return -1;
+        }
+    }
+    if (!editing) setNewRecordNames();
+    // A USI position or a JSON kifu text is read by its own reader, everything else as KIF/KI2.
+    core::ReadReport report = core::looksLikeUsi(*text) ? core::readUsiText(m_store, *text, options)
+                              : core::looksLikeJkf(*text)
+                                  ? core::readJkfText(m_store, core::toUtf8Lossy(*text), options)
+                                  : core::readRecordText(m_store, *text, false, options);
+    showWarnings(report.warnings);
+    if (editing) {
+        dropMovesWhileEditing();
+    } else if (m_settings.positionAfterLoad == 1 || m_settings.positionAfterLoad == 2) {
+        applyLoadPosition(m_settings.positionAfterLoad);
+    }
+    switch (report.result) {
+        case core::ReadResult::Ok:
+            m_ui.setStatusText(core::sjis("クリップボードから棋譜、局面を読み込みました。"));
+            return 0;
+        case core::ReadResult::CapacityReached:
+            warningSound();
+            m_ui.showMessage(core::msgRecordSizeOver(), programCaption());
+            return -1;
+        default:
+            warningSound();
+            m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + m_store.readingError(),
+                             programCaption());
+            return -1;
+    }
+}
+
+Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
+    if (!modified()) return Answer::No;
+    if (onlyWithConfirmSetting && m_settings.confirmSave == 0) return Answer::No;
+    bool ki2 = m_settings.standardFormat == 1;
+    std::string name = hasNoFile(m_recordName) ? todayName() : m_recordName;
+    std::string proposed = m_settings.recordFolder + name + (ki2 ? ".KI2" : ".KIF");
+    Answer a = m_ui.ask(core::formatMessageUtf8("棋譜(%s)を保存しますか？", {proposed}),
+                        core::sjis("棋譜保存"), true);
+    if (a != Answer::Yes) return a;
+    core::WriteResult r = writeFile(ki2 ? SaveFormat::Ki2 : SaveFormat::Kif, textToPath(proposed));
+    if (r != core::WriteResult::Ok) {
+        warningSound();
+        m_ui.showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {proposed}),
+                         programCaption());
+        // The record is still unsaved: whatever was about to discard it must not go on.
+        return Answer::Cancel;
+    }
+    m_store.markClean();
+    m_ui.setStatusText(core::formatMessageUtf8("棋譜ファイル(%s)を出力しました。", {proposed}));
+    return Answer::Yes;
+}
+
+bool CTavrelDoc::canWrite(SaveFormat format) { return saveFilterNumber(format) != 0; }
+
+core::TemplateEnvironment CTavrelDoc::templateEnvironment() const {
+    core::TemplateEnvironment env;
+    env.recordName = m_recordName;
+    env.recordFileName = m_recordFileName;
+    env.recordFolder = m_settings.recordFolder;
+    env.recordPath = pathToText(m_recordPath);
+    return env;
+}
+
+core::WriteResult CTavrelDoc::writeFile(SaveFormat format, const std::string& path) {
+    core::RecordWriteOptions options = writeOptions(m_settings);
+    core::TextOutputOptions text = textOutputOptions(m_settings);
+    core::TemplateEnvironment env = templateEnvironment();
+    core::TemplateExpander expander(
+        m_store, text, env, m_snapshot, [this](std::string_view caption, std::string_view message) {
+            m_ui.showMessage(std::string(message), std::string(caption));
+        });
+    // A KIF file written by the viewer returns to the position shown when 棋譜読込局面 is 3.
+    if (format == SaveFormat::Kif) core::markLoadPosition(m_store, options);
+    return core::saveRecordFile(m_store, format, path, options, expander);
+}
+
+core::WriteResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
+    core::WriteResult r = writeFile(format, path);
+    if (r != core::WriteResult::Ok) return r;
+    if (core::isRecordFormat(format)) {
+        setNamesFromPath(path);
+        m_recent.add(path);
+    }
+    return core::WriteResult::Ok;
+}
+
+bool CTavrelDoc::backupCopy(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return true;
+    auto opts = fs::copy_options::overwrite_existing;
+    if (fs::copy_file(path, primaryBackupPath(path), opts, ec)) return true;
+    ec.clear();
+    return fs::copy_file(path, fallbackBackupPath(path), opts, ec);
+}
+
+std::optional<core::WriteResult> CTavrelDoc::saveInPlace() {
+    if (hasNoFile(m_recordName)) return std::nullopt;
+    std::optional<SaveFormat> format = overwriteFormat(m_recordPath);
+    if (!format) return std::nullopt;
+    bool position = *format == SaveFormat::Bod;
+    std::string shown = pathToText(m_recordPath);
+    if (!canWrite(*format)) {
+        warningSound();
+        m_ui.showMessage(core::formatMessageUtf8(
+                             position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
+                         programCaption());
+        return core::WriteResult::Unsupported;
+    }
+    if (m_settings.backup == 1) backupCopy(m_recordPath);
+    core::WriteResult r = writeRecord(*format, m_recordPath);
+    if (r != core::WriteResult::Ok) {
+        warningSound();
+        m_ui.showMessage(core::formatMessageUtf8(
+                             position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
+                         programCaption());
+        return r;
+    }
+    m_ui.setStatusText(core::formatMessageUtf8(
+        position ? "局面ファイル(%s)を出力しました。" : "棋譜ファイル(%s)を保存しました。",
+        {shown}));
+    return r;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,136 @@
+// The current record of the viewer: its names, path and viewer mode around the one RecordStore,
+// loading by extension, pasting, the save question and saving in every format the program
+// writes. It talks to the user only through DocumentUi, so every flow is testable without
+// windows. Paths are the file system's bytes; names and messages are CP932.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/base/safe_file.h"
+#include "core/formats/record_reader.h"
+#include "core/formats/record_writer_options.h"
+#include "core/record/record_store.h"
+#include "core/templates/date_time_snapshot.h"
+#include "core/templates/template_expander.h"
+#include "tavrel/logic/document/document_ui.h"
+#include "tavrel/logic/document/file_rules.h"
+#include "tavrel/logic/document/recent_file_list.h"
+#include "tavrel/logic/document/viewer_mode.h"
+#include "tavrel/settings/settings.h"
+
+namespace tavrel {
+
+inline constexpr std::size_t kRecordNameBytes = 1023;
+
+class CTavrelDoc {
+public:
+    CTavrelDoc(core::RecordStore& store, Settings& settings, DocumentUi& ui);
+
+    core::RecordStore& store() { return m_store; }
+    const core::RecordStore& store() const { return m_store; }
+    Settings& settings() { return m_settings; }
+    const Settings& settings() const { return m_settings; }
+    DocumentUi& ui() { return m_ui; }
+
+    ViewerMode mode() const { return m_mode; }
+    void setMode(ViewerMode mode) { m_mode = mode; }
+    bool modified() const { return m_store.dirty() != 0; }
+    // The game was resumed from an interrupted record (中断局面から再開, "/G"); a new game and
+    // 継続対局 clear it.
+    bool resumed() const { return m_resumed; }
+    void setResumed(bool on) { m_resumed = on; }
+
+    const std::string& recordName() const { return m_recordName; }
+    const std::string& recordFileName() const { return m_recordFileName; }
+    const std::string& recordPath() const { return m_recordPath; }
+    // 棋譜パス as a file-system path (ending with '/', or empty).
+    std::string recordFolder() const;
+    // Sets the names of a record read from or saved to path.
+    void setNamesFromPath(const std::string& path);
+    // The names of a record without file ("新規棋譜").
+    void setNewRecordNames();
+
+    RecentFileList& recentFiles() { return m_recent; }
+    const RecentFileList& recentFiles() const { return m_recent; }
+
+    void setEnvironmentName(std::optional<std::string> name) { m_environment = std::move(name); }
+    const std::optional<std::string>& environmentName() const { return m_environment; }
+    std::string title() const;
+
+    // The warning sound, unless 警告音 is 0.
+    void warningSound();
+    // The warning sound and "<feature>は、この版ではまだ使用できません。" (feature CP932).
+    void notAvailableYet(const std::string& feature);
+
+    // The Save As filter chosen last (1..6; 0: none yet). The next Save As starts with it.
+    std::optional<SaveFormat> saveFilter() const { return m_saveFilter; }
+    void setSaveFilter(SaveFormat filter) { m_saveFilter = filter; }
+    // The Open filter chosen last (1..6; 0: none yet), as saveFilter.
+    std::optional<OpenFilter> openFilter() const { return m_openFilter; }
+    void setOpenFilter(OpenFilter filter) { m_openFilter = filter; }
+
+    // LoadRecordFile: 0 on success, -1 when nothing was loaded (also when 棋譜読込局面 3 or 4
+    // finds no bookmark; the record then stays at its start). Shows every message itself.
+    int loadRecordFile(const std::string& path);
+    // Pastes record text from the clipboard (CP932; nullopt when the clipboard has no text).
+    // Returns 0, or -1 on failure or when the save question was cancelled.
+    int pasteRecord(const std::optional<std::string>& text);
+    // AskSaveBeforeDiscard. onlyWithConfirmSetting: ask only when 棋譜保存確認 is on (Open,
+    // recent files, paste, position editing). Cancel also when the chosen save failed.
+    Answer askSaveBeforeDiscard(bool onlyWithConfirmSetting);
+    // Shows the position 棋譜読込局面 asks for; false when the bookmark of 3 or 4 is missing.
+    bool applyLoadPosition(int setting);
+    // Shows ply n of the main line (the end when shorter).
+    void showPly(int n);
+
+    // Writes the record (the position for Bod and EnglishPosition) to path in format; on success
+    // a record file (kif, ki2, csa) becomes the current file, joins the recent-file list and the
+    // record counts as saved.
+    core::WriteResult writeRecord(SaveFormat format, const std::string& path);
+    // Whether this program can write the format.
+    static bool canWrite(SaveFormat format);
+    // Save (上書き保存) of a record that has a kif/ki2/bod/csa file: backup, write, message.
+    // Returns nullopt when the record has no such file (the caller goes on with Save As).
+    std::optional<core::WriteResult> saveInPlace();
+    // The backup copy before overwriting; false when neither place could be written.
+    static bool backupCopy(const std::string& path);
+
+    // The names and folders the templates read (CP932).
+    core::TemplateEnvironment templateEnvironment() const;
+    core::DateTimeSnapshot& snapshot() { return m_snapshot; }
+
+    // The reader's options for a file (its name goes into the warnings).
+    core::ReadOptions readOptionsFor(const std::string& path) const;
+
+private:
+    // Writes the file in format with the viewer's options; the record's names stay.
+    core::WriteResult writeFile(SaveFormat format, const std::string& path);
+    void showWarnings(const std::vector<std::string>& warnings);
+    void showLoadResult(const core::ReadReport& report, const std::string& path);
+    void dropMovesWhileEditing();
+
+    core::RecordStore& m_store;
+    Settings& m_settings;
+    DocumentUi& m_ui;
+    ViewerMode m_mode = ViewerMode::Viewing;
+    bool m_resumed = false;
+    std::optional<SaveFormat> m_saveFilter;  // the filter chosen last, none before the first
+    std::optional<OpenFilter> m_openFilter;
+    std::string m_recordName;
+    std::string m_recordFileName;
+    std::string m_recordPath;
+    std::optional<std::string> m_environment;
+    RecentFileList m_recent;
+    core::DateTimeSnapshot m_snapshot;
+};
+
+// Conversions of paths between the file system (UTF-8) and the program's text (CP932).
+std::string pathToText(const std::string& path);
+std::string textToPath(const std::string& text);
+
+// The caption of the program's message boxes: the program's name.
+std::string programCaption();
+
+}  // namespace tavrel

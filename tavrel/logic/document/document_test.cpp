@@ -1,0 +1,213 @@
+#include "tavrel/logic/document/document.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/base/safe_file.h"
+#include "core/text/sjis.h"
+#include "tavrel/logic/document/document_test_fixture.h"
+#include "tavrel/logic/view/info_lines.h"
+#include "tests/support/interop.h"
+
+namespace tavrel {
+namespace {
+
+namespace fs = std::filesystem;
+using core::sjis;
+
+class DocumentTest : public testsupport::DocumentFixture {
+protected:
+    std::string line(int k) {
+        auto lines = informationLines(store, settings,
+                                      InfoContext{doc.templateEnvironment(), nullptr, {}, {}});
+        const auto& text = lines[static_cast<std::size_t>(k)];
+        if (!text) return "<none>";
+        std::string utf8 = core::toUtf8Lossy(*text);
+        while (k >= 8 && !utf8.empty() && utf8.back() == ' ') utf8.pop_back();
+        return utf8;
+    }
+};
+
+const char* const kSample = testsupport::kSampleRecord;
+
+TEST_F(DocumentTest, LoadSetsNamesFolderRecentAndEndPosition) {
+    std::string path = write("sample.KIF", sjis(kSample));
+    ASSERT_EQ(doc.loadRecordFile(path), 0);
+    EXPECT_EQ(doc.recordName(), "sample");
+    EXPECT_EQ(doc.recordFileName(), "sample.KIF");
+    EXPECT_EQ(settings.recordFolder, dir.string() + "/");
+    EXPECT_EQ(doc.recentFiles().entries().front(), path);
+    EXPECT_EQ(store.currentPly(), 2);  // 棋譜読込局面 2: the record ends with 中断
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(line(0), "▲先手の人");
+    EXPECT_EQ(line(2), "△後手の人");
+    EXPECT_EQ(line(4), "手合割：平手　　");
+    EXPECT_EQ(line(5), "手　数：  2     ");
+    EXPECT_EQ(line(6), "△３四歩まで　");
+    EXPECT_EQ(line(7), "先手番");
+    EXPECT_EQ(line(8), "2026/12/01");
+    EXPECT_EQ(line(9), "見本対局");
+    EXPECT_EQ(doc.title(), "sample.KIF - Tavrel");
+}
+
+TEST_F(DocumentTest, LoadMessages) {
+    EXPECT_EQ(doc.loadRecordFile((dir / "a.doc").string()), -1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first,
+              sjis("ファイル(") + (dir / "a.doc").string() + sjis(")は、読めません。"));
+    EXPECT_EQ(ui.messages[0].second, "Tavrel");
+
+    ui.messages.clear();
+    EXPECT_EQ(doc.loadRecordFile((dir / "missing.kif").string()), -1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].second, sjis("棋譜読込みエラー"));
+    EXPECT_TRUE(doc.recentFiles().entries().empty());
+    EXPECT_TRUE(doc.recordName().empty());
+    EXPECT_EQ(ui.beeps, 2);
+}
+
+TEST_F(DocumentTest, CapacityOverflowKeepsWhatWasRead) {
+    core::RecordStore small(3);
+    CTavrelDoc d(small, settings, ui);
+    std::string path = write("big.kif", sjis(kSample));
+    EXPECT_EQ(d.loadRecordFile(path), -1);
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_NE(ui.messages.back().first.find(sjis("棋譜サイズオーバ")), std::string::npos);
+    EXPECT_EQ(d.recordName(), "big");
+}
+
+TEST_F(DocumentTest, EditingDropsLoadedMoves) {
+    doc.setMode(ViewerMode::Editing);
+    ASSERT_EQ(doc.loadRecordFile(write("e.kif", sjis(kSample))), 0);
+    EXPECT_EQ(store.moveCount(), 0);
+    EXPECT_EQ(ui.messages.back().first, sjis("局面編集中なので、棋譜は消しました。"));
+    EXPECT_EQ(ui.messages.back().second, sjis("警告"));
+}
+
+TEST_F(DocumentTest, BookmarkPositionMissingIsAFailure) {
+    settings.positionAfterLoad = 4;
+    EXPECT_EQ(doc.loadRecordFile(write("b.kif", sjis(kSample))), -1);
+    EXPECT_EQ(store.currentPly(), 0);
+    EXPECT_EQ(doc.recordName(), "b");
+}
+
+TEST_F(DocumentTest, PasteNamesNewRecord) {
+    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), 0);
+    EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
+    EXPECT_EQ(ui.status, sjis("クリップボードから棋譜、局面を読み込みました。"));
+    EXPECT_EQ(doc.pasteRecord(std::nullopt), -1);
+    EXPECT_EQ(ui.messages.back().first, sjis("クリップボードが使用できません。"));
+    EXPECT_EQ(ui.messages.back().second, sjis("エラー"));
+}
+
+TEST_F(DocumentTest, PasteTakesUsiAndJsonKifuText) {
+    ASSERT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 3c3d\r\n")), 0);
+    EXPECT_EQ(store.moveCount(), 2);
+    ASSERT_EQ(doc.pasteRecord(sjis(R"({"header":{"先手":"甲"},"moves":[{},
+        {"move":{"from":{"x":2,"y":7},"to":{"x":2,"y":6},"piece":"FU"}}]})")),
+              0);
+    EXPECT_EQ(store.moveCount(), 1);
+    EXPECT_EQ(store.playerName(core::PlayerField::Black), sjis("甲"));
+    EXPECT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 7g7f")), -1);
+    EXPECT_NE(ui.messages.back().first.find(sjis("2手目")), std::string::npos);
+}
+
+TEST_F(DocumentTest, AskSaveWritesProposedFileOrStops) {
+    settings.recordFolder = dir.string() + "/";
+    ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kSample))), 0);
+    EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::No);  // not modified: no question
+    EXPECT_TRUE(ui.questions.empty());
+    store.markDirty();
+    settings.confirmSave = 0;
+    EXPECT_EQ(doc.askSaveBeforeDiscard(true), Answer::No);
+    EXPECT_TRUE(ui.questions.empty());
+    ui.answer = Answer::Yes;
+    EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::Yes);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0], sjis("棋譜(") + dir.string() + sjis("/m.KIF)を保存しますか？"));
+    EXPECT_TRUE(fs::exists(dir / "m.KIF"));
+    EXPECT_FALSE(doc.modified());
+    // A save that fails must not let the caller discard the record.
+    store.markDirty();
+    settings.recordFolder = (dir / "no such folder").string() + "/";
+    EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::Cancel);
+    EXPECT_TRUE(doc.modified());
+}
+
+TEST_F(DocumentTest, SaveInPlaceWithBackupAndKi2IntoKif) {
+    std::string path = write("s.kif", sjis(kSample));
+    ASSERT_EQ(doc.loadRecordFile(path), 0);
+    settings.backup = 1;
+    fs::create_directories(dir / "bak");
+    ASSERT_EQ(doc.saveInPlace(), core::WriteResult::Ok);
+    EXPECT_TRUE(fs::exists(dir / "bak" / "s.kif.bak"));
+    EXPECT_EQ(ui.status, sjis("棋譜ファイル(") + path + sjis(")を保存しました。"));
+    // Save As with filter 2 onto a .kif name writes KI2 into it.
+    std::string target = (dir / applySaveExtension("t.kif", SaveFormat::Ki2)).string();
+    ASSERT_EQ(doc.writeRecord(SaveFormat::Ki2, target), core::WriteResult::Ok);
+    auto bytes = core::readFile(target);
+    ASSERT_TRUE(bytes);
+    EXPECT_EQ(bytes->find(sjis("７六歩(77)")), std::string::npos);
+    EXPECT_NE(bytes->find(sjis("▲７六歩")), std::string::npos);
+    EXPECT_EQ(doc.recordFileName(), "t.kif");
+}
+
+TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
+    std::string path = write("p.kif", sjis(kSample));
+    ASSERT_EQ(doc.loadRecordFile(path), 0);
+    store.markDirty();
+    for (SaveFormat f : {SaveFormat::Bod, SaveFormat::EnglishRecord, SaveFormat::EnglishPosition}) {
+        std::string target = (dir / applySaveExtension("out", f)).string();
+        ASSERT_EQ(doc.writeRecord(f, target), core::WriteResult::Ok);
+        EXPECT_TRUE(fs::exists(target)) << target;
+    }
+    EXPECT_TRUE(doc.modified());
+    EXPECT_EQ(doc.recordPath(), path);
+    auto bod = core::readFile((dir / "out.bod").string());
+    ASSERT_TRUE(bod);
+    EXPECT_NE(bod->find(sjis("手数＝2")), std::string::npos);
+}
+
+TEST_F(DocumentTest, MatingProblemUsesItsInformationTemplates) {
+    std::string text = sjis("作者：山田\r\n作品名：習作\r\n") + sjis(kSample);
+    ASSERT_EQ(doc.loadRecordFile(write("q.kif", text)), 0);
+    EXPECT_EQ(line(8), "作者：山田");
+    EXPECT_EQ(line(10), "作品：習作");
+}
+
+TEST_F(DocumentTest, NoFileRecordHasNoSaveInPlace) {
+    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), 0);
+    EXPECT_FALSE(doc.saveInPlace());
+}
+
+// Every interop record loads with names set and the information lines filled.
+using DocumentInteropTest = testsupport::WithInterop<DocumentTest>;
+
+TEST_F(DocumentInteropTest, RecordsLoad) {
+    settings.positionAfterLoad = 1;
+    int loaded = 0;
+    for (const char* sub : {"kif", "ki2", "csa"}) {
+        for (const auto& file : testsupport::interopFiles(sub)) {
+            std::string path = file.string();
+            ui.messages.clear();
+            int r = doc.loadRecordFile(path);
+            SCOPED_TRACE(path);
+            EXPECT_EQ(r, 0);
+            for (const auto& m : ui.messages) ADD_FAILURE() << core::toUtf8Lossy(m.first);
+            EXPECT_EQ(doc.recordPath(), path);
+            EXPECT_EQ(line(4).rfind("手合割：", 0), 0u);
+            EXPECT_EQ(line(5).rfind("手　数：", 0), 0u);
+            EXPECT_TRUE(line(7) == "先手番" || line(7) == "後手番" || line(7) == "上手番" ||
+                        line(7) == "下手番");
+            if (store.currentPly() > 0) {
+                EXPECT_TRUE(line(6).ends_with("まで　")) << line(6);
+            }
+            ++loaded;
+        }
+    }
+    EXPECT_GE(loaded, 30);
+}
+
+}  // namespace
+}  // namespace tavrel

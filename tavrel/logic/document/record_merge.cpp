@@ -1,0 +1,87 @@
+#include "tavrel/logic/document/record_merge.h"
+
+#include <array>
+
+#include "core/formats/record_reader.h"
+#include "core/text/sjis.h"
+
+namespace tavrel {
+
+namespace {
+
+using core::sjis;
+
+// The header fields and player names, kept aside while the start is checked: the check reads
+// the text's header lines into the record, which a refused merge must not keep.
+struct HeaderCopy {
+    explicit HeaderCopy(const core::RecordStore& store) {
+        for (int i = 0; i < core::kHeaderFieldCount; ++i) {
+            header[static_cast<std::size_t>(i)] = store.header(static_cast<core::HeaderField>(i));
+        }
+        for (int i = 0; i < 4; ++i) {
+            players[static_cast<std::size_t>(i)] =
+                store.playerName(static_cast<core::PlayerField>(i));
+        }
+    }
+    void restore(core::RecordStore& store) const {
+        for (int i = 0; i < core::kHeaderFieldCount; ++i) {
+            store.setHeader(static_cast<core::HeaderField>(i), header[static_cast<std::size_t>(i)]);
+        }
+        for (int i = 0; i < 4; ++i) {
+            store.setPlayerName(static_cast<core::PlayerField>(i),
+                                players[static_cast<std::size_t>(i)]);
+        }
+    }
+    std::array<std::string, core::kHeaderFieldCount> header;
+    std::array<std::string, 4> players;
+};
+
+}  // namespace
+
+int mergeFromClipboard(CTavrelDoc& doc, const std::optional<std::string>& text) {
+    if (isPlaying(doc.mode()) || isEditing(doc.mode())) {
+        doc.warningSound();
+        return -1;
+    }
+    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
+    core::RecordStore& store = doc.store();
+    (void)store.goTo(core::kRootNode);
+    doc.ui().documentChanged();
+    if (!text) {
+        doc.warningSound();
+        doc.ui().showMessage(sjis("クリップボードが使用できません。"), sjis("エラー"));
+        return -1;
+    }
+    const core::ReadOptions options = doc.readOptionsFor(textToPath(doc.recordName()));
+    const bool wasModified = doc.modified();
+    const HeaderCopy before(store);
+    const core::MergeCheckResult check = core::checkMergeStart(store, *text, options);
+    if (check != core::MergeCheckResult::Ok) {
+        before.restore(store);
+        if (!wasModified) store.markClean();
+        doc.warningSound();
+        doc.ui().showMessage(std::string(core::mergeCheckMessage(check)), programCaption());
+        doc.ui().documentChanged();
+        return -1;
+    }
+    const core::ReadReport report = core::readRecordText(store, *text, true, options);
+    // The reader counts what it read as saved; merged moves are a change of this record.
+    store.markDirty();
+    doc.ui().documentChanged();
+    switch (report.result) {
+        case core::ReadResult::Ok:
+            doc.ui().setStatusText(sjis("クリップボードから棋譜を読み込み、合成しました。"));
+            return 0;
+        case core::ReadResult::CapacityReached:
+            doc.warningSound();
+            doc.ui().showMessage(core::msgRecordSizeOver(), programCaption());
+            return -1;
+        default:
+            doc.warningSound();
+            doc.ui().showMessage(sjis("棋譜・盤面読込みエラー\n") + store.readingError(),
+                                 programCaption());
+            return -1;
+    }
+}
+
+}  // namespace tavrel

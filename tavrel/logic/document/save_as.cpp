@@ -1,0 +1,133 @@
+#include "tavrel/logic/document/save_as.h"
+
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "core/base/path_text.h"
+#include "core/base/version.h"
+#include "core/text/sjis.h"
+
+namespace tavrel {
+
+namespace {
+
+using core::sjis;
+
+constexpr std::array<const char*, kSaveFilterCount> kSaveFilters = {
+    "棋譜(*.kif)",         "棋譜(*.ki2)",         "CSA棋譜(*.csa)", "局面(*.bod)",
+    "英語表記棋譜(*.gam)", "英語表記局面(*.txt)", "JSON棋譜(*.jkf)"};
+
+// Whether a dialog's path names no file: no name after the last '/', or an existing folder.
+bool isInvalidName(const std::string& path) {
+    std::error_code ec;
+    return core::fileNameOf(path).empty() || std::filesystem::is_directory(path, ec);
+}
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+}  // namespace
+
+std::string saveFilterText(SaveFormat filter) {
+    const int n = saveFilterNumber(filter);
+    if (n == 0) return {};
+    return sjis(kSaveFilters[static_cast<std::size_t>(n - 1)]);
+}
+
+SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat format) {
+    DocumentUi& ui = doc.ui();
+    bool position = format == SaveFormat::Bod || format == SaveFormat::EnglishPosition;
+    std::string shown = pathToText(path);
+    if (isInvalidName(path)) {
+        ui.showMessage(sjis("ファイル名(") + shown + sjis(")が無効です。"), programCaption());
+        return SaveAsResult::InvalidName;
+    }
+    if (fileExists(path)) {
+        std::string question = sjis(position ? "同名の局面(" : "同名の棋譜(") + shown +
+                               sjis(")があります。書き換えますか？");
+        if (ui.ask(question, sjis(position ? "局面保存" : "棋譜保存"), false) != Answer::Yes) {
+            return SaveAsResult::KeptExisting;
+        }
+    }
+    if (format == SaveFormat::Csa && doc.store().hasVariations()) {
+        if (ui.ask(sjis("CSA形式では分岐を保存できませんが、継続しますか？"),
+                   sjis("CSA形式棋譜保存"), false) != Answer::Yes) {
+            return SaveAsResult::Stopped;
+        }
+    }
+    if (!CTavrelDoc::canWrite(format)) {
+        doc.notAvailableYet(saveFilterText(format));
+        return SaveAsResult::Stopped;
+    }
+    if (doc.writeRecord(format, path) != core::WriteResult::Ok) {
+        doc.warningSound();
+        ui.showMessage(sjis(position ? "局面保存エラー(" : "棋譜保存エラー(") + shown + ")",
+                       programCaption());
+        return SaveAsResult::Failed;
+    }
+    ui.setStatusText(position ? sjis("局面ファイル(") + shown + sjis(")を出力しました。")
+                              : sjis("棋譜ファイル(") + shown + sjis(")を保存しました。"));
+    ui.documentChanged();
+    return SaveAsResult::Saved;
+}
+
+void saveAs(CTavrelDoc& doc, SaveAsKind kind) {
+    bool ki2Only = kind == SaveAsKind::Ki2Only;
+    SaveFormat filter = ki2Only ? SaveFormat::Ki2
+                                : initialSaveFilter(doc.mode(), doc.saveFilter(), doc.recordPath(),
+                                                    doc.settings().standardFormat);
+    FileDialogRequest request;
+    request.title = sjis(ki2Only ? "KI2形式棋譜ファイルの保存" : "棋譜・局面ファイルの保存");
+    request.folder = doc.recordFolder();
+    request.name = hasNoFile(doc.recordName()) ? textToPath(todayName())
+                                               : std::string(core::fileNameOf(doc.recordPath()));
+    if (ki2Only) {
+        request.filters = {saveFilterText(SaveFormat::Ki2)};
+    } else {
+        for (int f = 1; f <= kSaveFilterCount; ++f) {
+            request.filters.push_back(saveFilterText(saveFilterFormat(f)));
+        }
+    }
+    for (;;) {
+        request.selected = ki2Only ? 0 : saveFilterNumber(filter) - 1;
+        std::optional<FileChoice> choice = doc.ui().chooseSaveFile(request);
+        if (!choice) return;
+        if (!ki2Only) {
+            if (choice->filter >= 0 && choice->filter < kSaveFilterCount) {
+                filter = saveFilterFormat(choice->filter + 1);
+            }
+            doc.setSaveFilter(filter);
+        }
+        std::string path = ki2Only ? choice->path : applySaveExtension(choice->path, filter);
+        if (ki2Only && core::lowerExtension(path) != "ki2") path += ".ki2";
+        switch (saveAsFile(doc, path, filter)) {
+            case SaveAsResult::InvalidName:
+                continue;
+            case SaveAsResult::KeptExisting:
+                request.name = std::string(core::fileNameOf(path));
+                continue;
+            case SaveAsResult::Saved:
+            case SaveAsResult::Stopped:
+            case SaveAsResult::Failed:
+                return;
+        }
+    }
+}
+
+void save(CTavrelDoc& doc) {
+    ViewerMode mode = doc.mode();
+    if (isPlaying(mode) || mode == ViewerMode::PrintPreview) {
+        doc.warningSound();
+        return;
+    }
+    if (isEditing(mode) || !doc.saveInPlace()) {
+        saveAs(doc, SaveAsKind::AnyFormat);
+        return;
+    }
+    doc.ui().documentChanged();
+}
+
+}  // namespace tavrel

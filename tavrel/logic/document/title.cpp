@@ -1,0 +1,45 @@
+#include "tavrel/logic/document/title.h"
+
+#include "core/base/version.h"
+#include "core/text/sjis.h"
+#include "tavrel/logic/document/file_rules.h"
+
+namespace tavrel {
+
+std::string applicationTitle(const std::optional<std::string>& environmentName) {
+    std::string app(core::kProgramName);
+    if (environmentName) app += core::sjis(" 設定：") + *environmentName;
+    return app;
+}
+
+std::string titleText(const TitleInput& in) {
+    std::string name = in.recordFileName;
+    if (in.modified && in.recordName != newRecordName()) name += " *";
+    const std::string& app = in.application;
+    bool hasName = !in.recordName.empty();
+    switch (in.mode) {
+        case ViewerMode::Viewing:
+            return hasName ? name + " - " + app : app;
+        case ViewerMode::Replaying:
+            return name + " - " + app + core::sjis("（再現中）");
+        case ViewerMode::Playing:
+        case ViewerMode::PlayingPieceHeld:
+            return name + " - " + app +
+                   core::sjis(in.branchOnEntry ? "（対局中）" : "（対局中：分岐なし）");
+        case ViewerMode::PrintPreview:
+            return hasName ? name + " - " + app + core::sjis("（プレビュー）")
+                           : app + core::sjis("（プレビュー）");
+        case ViewerMode::Editing:
+        case ViewerMode::EditingPieceHeld:
+            return app + core::sjis("（局面編集中）");
+    }
+    return app;
+}
+
+std::string recordWindowCaption(int currentPly, int lineEnd) {
+    std::string text = core::sjis("棋譜 ") + std::to_string(currentPly) + core::sjis("手");
+    if (currentPly < lineEnd) text += " / " + std::to_string(lineEnd) + core::sjis("手");
+    return text;
+}
+
+}  // namespace tavrel

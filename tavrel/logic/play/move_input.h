@@ -1,0 +1,65 @@
+// Moves entered on the board: a piece picked up with the mouse (or the keyboard pointer) in play
+// or in position editing, held while the pointer moves, and put down on a square, a hand or the
+// piece box. In play the put-down asks about promotion, checks the rules and goes to PlayMove;
+// in editing it goes to the position editor. The board widget turns mouse and keys into these
+// calls and draws the held piece; the document's mode says whether a piece is held.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "tavrel/logic/play/play_move.h"
+#include "tavrel/logic/play/position_editor.h"
+#include "tavrel/logic/view/board_hit.h"
+
+namespace tavrel {
+
+struct Modifiers {
+    bool shift = false;  // promote without asking
+    bool ctrl = false;   // do not promote, without asking
+};
+
+// The piece being held: where it came from and how it is drawn following the pointer.
+struct HeldPiece {
+    EditSpot origin;
+    core::PieceByte piece = 0;
+};
+
+class MoveInput {
+public:
+    MoveInput(CTavrelDoc& doc, MoveClock& clock) : m_doc(doc), m_clock(clock) {}
+
+    const std::optional<HeldPiece>& held() const { return m_held; }
+    // While locked() holds (an engine is to move) no piece is picked up in play.
+    void setLock(std::function<bool()> locked) { m_locked = std::move(locked); }
+
+    // The left button pressed at p: picks up a piece of the side to move (in play) or any piece
+    // (in editing). While a piece is held it puts it down instead (the keyboard's Enter).
+    void press(const BoardGeometry& g, Point p, Modifiers modifiers);
+    // The left button released at p: puts the held piece down; on its origin it is put back.
+    void release(const BoardGeometry& g, Point p, Modifiers modifiers);
+    // The right button: a held piece is put back (true); in editing a piece on the board is
+    // changed (true). False: the caller shows the context menu.
+    bool rightClick(const BoardGeometry& g, Point p);
+    // Puts a held piece back (also when the mode is left).
+    void putBack();
+    // Forgets a held piece once the document has left the held modes (a command ended the game
+    // or the editing meanwhile); nothing is redrawn.
+    void forgetIfNotHeld();
+
+private:
+    void putDownInPlay(const BoardGeometry& g, const BoardHit& hit, Modifiers modifiers);
+    void putDownInEditing(const BoardHit& hit);
+    int originCell() const;
+
+    CTavrelDoc& m_doc;
+    MoveClock& m_clock;
+    std::optional<HeldPiece> m_held;
+    std::function<bool()> m_locked;
+};
+
+// The text shown for a refused move by its legality result (CP932): "二歩です。" for 13,
+// " 打歩詰です。" for 2, else "動きが正しくありません。".
+std::string refusalText(int legalityResult);
+
+}  // namespace tavrel

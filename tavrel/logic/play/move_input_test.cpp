@@ -1,0 +1,195 @@
+#include "tavrel/logic/play/move_input.h"
+
+#include <gtest/gtest.h>
+
+#include "core/text/sjis.h"
+#include "tavrel/logic/document/document_test_fixture.h"
+
+namespace tavrel {
+namespace {
+
+using core::sjis;
+
+class MoveInputTest : public testsupport::DocumentFixture {
+protected:
+    void SetUp() override {
+        store.restoreStartPosition(store.position());
+        doc.setMode(ViewerMode::Playing);
+        clock.restart();
+    }
+    Point centre(int square) const { return spotCentre(g, BoardSpot{square, 0, 0}, {}); }
+    Point standCentre(core::SideByte side, int type) const {
+        return spotCentre(g, BoardSpot{0, side, type}, core::countHand(store.position()));
+    }
+    void drag(Point from, Point to, Modifiers m = {}) {
+        input.press(g, from, m);
+        input.release(g, to, m);
+    }
+    void drag(int from, int to, Modifiers m = {}) { drag(centre(from), centre(to), m); }
+    void play(std::initializer_list<std::pair<int, int>> moves) {
+        for (auto [f, t] : moves) drag(f, t);
+    }
+    core::PieceByte cell(int sq) const {
+        return store.position().cells[static_cast<std::size_t>(sq)];
+    }
+
+    BoardGeometry g{CellSize{31, 32}, false};
+    MoveClock clock{[] { return std::int64_t{0}; }};
+    MoveInput input{doc, clock};
+};
+
+TEST_F(MoveInputTest, PickUpFollowsTheSideToMoveAndPutsBack) {
+    input.press(g, centre(33), {});  // White's pawn: not Black's turn
+    EXPECT_FALSE(input.held());
+    input.press(g, centre(77), {});
+    ASSERT_TRUE(input.held());
+    EXPECT_EQ(doc.mode(), ViewerMode::PlayingPieceHeld);
+    EXPECT_TRUE(input.rightClick(g, centre(55)));  // the right button puts it back
+    EXPECT_FALSE(input.held());
+    EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+    drag(77, 77);  // released on its origin
+    EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+    EXPECT_EQ(store.currentPly(), 0);
+    EXPECT_EQ(ui.beeps, 0);
+    drag(centre(77), standCentre(core::kSideBlack, core::kPawn));  // no square: refused
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(store.currentPly(), 0);
+    drag(77, 76);
+    EXPECT_EQ(store.currentPly(), 1);
+    EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+    EXPECT_TRUE(clock.running());
+}
+
+// While an engine is to move the board picks up nothing; afterwards it does again.
+TEST_F(MoveInputTest, LockedInputPicksUpNothing) {
+    bool locked = true;
+    input.setLock([&locked] { return locked; });
+    input.press(g, centre(77), {});
+    EXPECT_FALSE(input.held());
+    EXPECT_EQ(ui.beeps, 1);
+    locked = false;
+    drag(77, 76);
+    EXPECT_EQ(store.currentPly(), 1);
+}
+
+TEST_F(MoveInputTest, ACommandEndingTheGameDropsTheHeldPiece) {
+    input.press(g, centre(77), {});
+    ASSERT_TRUE(input.held());
+    enterTerminal(doc, clock, core::TerminalCode::Suspend);
+    EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
+    input.forgetIfNotHeld();
+    EXPECT_FALSE(input.held());
+    input.release(g, centre(76), {});  // a late release does nothing
+    EXPECT_EQ(store.currentPly(), 0);
+    EXPECT_EQ(cell(77), core::makePiece(core::kSideBlack, core::kPawn));
+}
+
+TEST_F(MoveInputTest, IllegalMovesNameTheirReasonAndLeaveTheRecord) {
+    play({{77, 76}, {33, 34}, {88, 22}});  // 8八角成 asked: answered No
+    ASSERT_EQ(store.currentPly(), 3);
+    play({{31, 22}, {27, 26}});  // White takes the bishop
+    int slot = core::findHandSlot(store.position(), core::kSideWhite, core::kBishop);
+    ASSERT_NE(slot, 0);
+    struct Case {
+        Point from;
+        Point to;
+        const char* status;
+    } cases[] = {
+        {centre(43), centre(41), "動きが正しくありません。"},  // a pawn does not go backwards
+        {centre(51), centre(59), "動きが正しくありません。"},
+    };
+    core::Position before = store.position();
+    int plies = store.lineEnd();
+    for (const Case& c : cases) {
+        int beeps = ui.beeps;
+        drag(c.from, c.to);
+        EXPECT_EQ(ui.status, sjis(c.status));
+        EXPECT_EQ(ui.beeps, beeps + 1);
+        EXPECT_EQ(store.position(), before);
+        EXPECT_EQ(store.lineEnd(), plies);
+        EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+    }
+    EXPECT_EQ(refusalText(13), sjis("二歩です。"));
+    EXPECT_EQ(refusalText(2), sjis(" 打歩詰です。"));
+    EXPECT_EQ(refusalText(12), sjis("動きが正しくありません。"));
+}
+
+TEST_F(MoveInputTest, SecondPawnAndPromotionChoices) {
+    // Black gets a pawn in hand: 7六歩 3四歩 2六歩 3五歩 2五歩 3六歩 同歩.
+    play({{77, 76}, {33, 34}, {27, 26}, {34, 35}, {26, 25}, {35, 36}, {37, 36}});
+    ASSERT_EQ(store.currentPly(), 7);
+    EXPECT_EQ(store.position().sideToMove, core::kSideWhite);
+    play({{41, 32}});
+    drag(standCentre(core::kSideBlack, core::kPawn), centre(75));
+    EXPECT_EQ(ui.status, sjis("二歩です。"));
+    EXPECT_EQ(store.currentPly(), 8);
+    settings.checkRules = 0;
+    drag(standCentre(core::kSideBlack, core::kPawn), centre(75));
+    EXPECT_EQ(store.currentPly(), 9);
+    EXPECT_EQ(cell(75), core::makePiece(core::kSideBlack, core::kPawn));
+    settings.checkRules = 1;
+
+    // The pawn on 3六 walks into the zone; White's gold steps aside and back.
+    play({{32, 42}, {36, 35}, {42, 32}, {35, 34}, {32, 42}});
+    ASSERT_EQ(store.currentPly(), 14) << core::toUtf8Lossy(ui.status);
+    EXPECT_TRUE(ui.questions.empty());
+    drag(34, 33, Modifiers{false, true});  // Ctrl: not promoted, not asked
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(cell(33), core::makePiece(core::kSideBlack, core::kPawn));
+    play({{42, 52}});
+    drag(33, 32, Modifiers{true, false});  // Shift: promoted, not asked
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(cell(32), core::makePiece(core::kSideBlack, core::kPromotedPawn));
+    // Without a key the question is asked; Yes promotes.
+    play({{52, 42}, {25, 24}, {42, 52}});
+    ui.answer = Answer::Yes;
+    drag(24, 23);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(core::toUtf8Lossy(ui.questions[0]), "▲２三歩：成りますか？");
+    EXPECT_EQ(cell(23), core::makePiece(core::kSideBlack, core::kPromotedPawn));
+    EXPECT_EQ(store.currentPly(), 21);
+}
+
+TEST_F(MoveInputTest, RefusedOverwriteLeavesTheRecordAndKeepsPlaying) {
+    play({{77, 76}, {33, 34}});
+    store.backTo(0);
+    settings.addVariationMode = 0;
+    ui.answer = Answer::No;
+    drag(27, 26);
+    EXPECT_EQ(store.currentPly(), 0);
+    EXPECT_EQ(store.lineEnd(), 2);
+    EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+}
+
+TEST_F(MoveInputTest, EditingDragsBetweenBoardHandsAndBox) {
+    doc.setMode(ViewerMode::Viewing);
+    ASSERT_TRUE(startEditing(doc));
+    EXPECT_EQ(doc.mode(), ViewerMode::Editing);
+    // Any piece, also of the side not to move, onto an occupied square: captured into a hand.
+    drag(33, 77);
+    EXPECT_EQ(cell(77), core::makePiece(core::kSideWhite, core::kPawn));
+    EXPECT_EQ(core::countHand(store.position()).white[core::kPawn], 1);
+    // Into the box and back out of it.
+    Point box = boxSlotTopLeft(g, core::kPawn);
+    drag(centre(77), Point{box.x + 5, box.y + 5});
+    EXPECT_EQ(cell(77), 0);
+    EXPECT_EQ(boxCount(store.position(), core::kPawn), 1);
+    drag(Point{box.x + 5, box.y + 5}, centre(55));
+    EXPECT_EQ(cell(55), core::makePiece(core::kSideBlack, core::kPawn));
+    // Right clicks cycle a piece through its four forms.
+    for (core::PieceByte want : {core::makePiece(core::kSideBlack, core::kPromotedPawn),
+                                 core::makePiece(core::kSideWhite, core::kPawn),
+                                 core::makePiece(core::kSideWhite, core::kPromotedPawn),
+                                 core::makePiece(core::kSideBlack, core::kPawn)}) {
+        EXPECT_TRUE(input.rightClick(g, centre(55)));
+        EXPECT_EQ(cell(55), want);
+    }
+    EXPECT_EQ(ui.pieceSounds, 4);
+    EXPECT_FALSE(input.rightClick(g, centre(56)));  // an empty square: the context menu
+    EXPECT_EQ(countAllPieces(store.position()), 40);
+    endEditing(doc);
+    EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
+}
+
+}  // namespace
+}  // namespace tavrel

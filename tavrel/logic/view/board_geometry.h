@@ -1,0 +1,119 @@
+// Where everything of the board display lies, in client pixels, computed from the cell size of
+// the piece pictures and the orientation flag. The drawing code and the tests use the same
+// formulas; nothing here draws.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "core/rules/position.h"
+
+namespace tavrel {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;  // exclusive
+    int bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct CellSize {
+    int w = 31;
+    int h = 32;
+    friend bool operator==(const CellSize&, const CellSize&) = default;
+};
+
+inline constexpr int kPieceSetCount = 18;
+// Size class 0..4 of a piece set 0..17; -1 for 18 or more.
+int sizeClassOf(int pieceSet);
+// The cell size of a size class 0..4.
+CellSize cellSizeOfClass(int sizeClass);
+// The cell size of piece set; a set of 18 or more leaves `current` unchanged.
+CellSize cellSizeForSet(int pieceSet, CellSize current);
+
+// The grid of an external piece picture (a single image of equal cells).
+enum class PictureGrid { Wide24x2, Grid8x6 };
+struct PictureLayout {
+    PictureGrid grid = PictureGrid::Grid8x6;
+    int columns = 8;
+    int rows = 6;
+    CellSize cell;
+};
+// Wider than ten times its height: 24 x 2; otherwise 8 x 6. nullopt when the cells would be
+// empty.
+std::optional<PictureLayout> pictureLayout(int width, int height);
+struct GridCell {
+    int column = 0;
+    int row = 0;
+    friend bool operator==(const GridCell&, const GridCell&) = default;
+};
+// The cell of the picture of piece code 0..15 (0 king, 1 pawn .. 7 rook, 8 second king form,
+// 9..15 promoted) for the first (black) or second player.
+GridCell pictureCell(const PictureLayout& layout, bool black, int code);
+// The cell of the outline mask of unpromoted code 0..7.
+GridCell maskCell(const PictureLayout& layout, bool black, int code);
+
+// Which piece stand a hand is drawn on.
+enum class Stand { TopLeft, BottomRight };
+
+class BoardGeometry {
+public:
+    BoardGeometry(CellSize cell, bool turned) : m_cell(cell), m_turned(turned) {}
+
+    CellSize cell() const { return m_cell; }
+    bool turned() const { return m_turned; }
+
+    // Top-left corner of the square of file f and rank r (1..9 each).
+    Point squareTopLeft(int file, int rank) const;
+    Rect squareRect(int file, int rank) const;
+    // The square (file*10+rank) at a client point, 0 when none.
+    int squareAt(Point p) const;
+    // The area behind the squares, with a margin of the gaps around them.
+    Rect boardRect() const;
+    // Centres of the four star points.
+    std::array<Point, 4> starPoints() const;
+
+    // The stand a side's hand is drawn on (the first player's is bottom right unless turned).
+    Stand standOf(core::SideByte side) const;
+    Rect standRect(Stand stand) const;
+    // The 27 x 13 side label box of a stand.
+    Rect labelRect(Stand stand) const;
+    // Slot numbers 1.. of the kinds a side holds, in the order rook, bishop, gold, silver,
+    // knight, lance, pawn (index = piece type 1..7; 0 for kinds not held), pawns moved to their
+    // own place on the stand.
+    std::array<int, 8> handSlots(const core::HandCounts& hands, core::SideByte side) const;
+    // Top-left of slot s (1..) on a stand.
+    Point handSlotTopLeft(Stand stand, int slot) const;
+
+    // The white information rectangle with its frame, and the clip of its lines.
+    Rect infoRect() const;
+    Rect infoClip() const;
+    // The x of the information lines and the y of line k for a line height L.
+    int infoTextX() const { return 12 * m_cell.w + 78; }
+    static int infoLineY(int k, int lineHeight) { return k * lineHeight + 5; }
+    // (character height + external leading) * 6 / 5.
+    static int infoLineHeight(int charHeight, int externalLeading) {
+        return (charHeight + externalLeading) * 6 / 5;
+    }
+
+    // Default client width (15w + 133, at least 480) and the height below the menu and status
+    // bars (9h + 101); a window adds its frame.
+    int defaultClientWidth() const;
+    int defaultClientHeight() const { return 9 * m_cell.h + 101; }
+
+private:
+    CellSize m_cell;
+    bool m_turned;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,51 @@
+// What lies under a client point of the board display: a square, a stand slot of a side's hand
+// or the piece box of position editing; and the points the keyboard pointer and the move
+// animation go to. Built on BoardGeometry; nothing here draws.
+#pragma once
+
+#include <array>
+
+#include "core/rules/position.h"
+#include "tavrel/logic/document/document_ui.h"
+#include "tavrel/logic/view/board_geometry.h"
+
+namespace tavrel {
+
+enum class HitKind { None, Square, Stand, Box };
+
+struct BoardHit {
+    HitKind kind = HitKind::None;
+    int square = 0;                          // 11..99 for Square
+    core::SideByte side = core::kSideBlack;  // whose hand, for Stand
+    int pieceType = 0;                       // Stand and Box: the kind whose slot was hit, 0 none
+    friend bool operator==(const BoardHit&, const BoardHit&) = default;
+};
+
+// Slot numbers of the kinds in a side's hand as drawn (index = type 1..7, and 8 for a king held
+// while editing, which follows the other kinds); 0 for kinds not held.
+std::array<int, 9> standSlots(const BoardGeometry& g, const core::HandCounts& hands,
+                              core::SideByte side);
+
+// The piece box shown while editing: below the top-left stand, left of the board. Its slots
+// hold the kinds in the order king, rook, bishop, gold, silver, knight, lance, pawn in two
+// columns.
+Rect pieceBoxRect(const BoardGeometry& g);
+Point boxSlotTopLeft(const BoardGeometry& g, int type);
+
+// Pieces of a type (1..8) in the box: not on the board and not in a hand.
+int boxCount(const core::Position& pos, int type);
+
+// A point left of the board (x < 3w + 32) is the top-left stand, one right of file 1 the
+// bottom-right stand (with the kind of the slot under it, if any); on the board the square from
+// the column and row of the point, clamped. withBox: the piece box (editing) is tested first.
+BoardHit hitTest(const BoardGeometry& g, Point p, const core::Position& pos, bool withBox);
+
+// The centre of a square or of the stand slot of a kind (placed as if the kind were held).
+Point spotCentre(const BoardGeometry& g, const BoardSpot& spot, const core::HandCounts& hands);
+
+// The keyboard pointer: from the point, one square or stand slot in the direction on screen,
+// between the board and the stands; returns the centre of the spot reached.
+enum class PointerMove { Left, Right, Up, Down };
+Point movePointer(const BoardGeometry& g, Point from, PointerMove move);
+
+}  // namespace tavrel

@@ -1,0 +1,106 @@
+#include "tavrel/logic/view/info_lines.h"
+
+#include <cstdio>
+
+#include "core/formats/kif_writer.h"
+#include "core/notation/notation.h"
+#include "core/notation/piece_text.h"
+#include "core/text/sjis.h"
+#include "tavrel/logic/output/text_options.h"
+
+namespace tavrel {
+
+std::string timeText(std::uint32_t moveSeconds, std::uint32_t total) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%02u:%02u / %02u:%02u:%02u", moveSeconds / 60 % 100,
+                  moveSeconds % 60, total / 3600 % 100, total / 60 % 60, total % 60);
+    return buf;
+}
+
+namespace {
+
+// The consumed-time text of side's last move up to the current node; empty before its first.
+std::string consumedText(const core::RecordStore& store, core::SideByte side) {
+    core::NodeIndex n = store.current();
+    while (n != core::kRootNode && n != core::kNoNode) {
+        const core::MoveNode& node = store.node(n);
+        if (!node.isTerminal() && core::moverOf(node) == side) {
+            return timeText(node.seconds, store.cumulativeSeconds(n));
+        }
+        n = store.parentOf(n);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string lastMoveText(const core::MoveNode& node, int previousDestination,
+                         const Settings& settings) {
+    core::NotationOptions options;
+    options.dragonAsRyu = settings.dragonNotation != 0;
+    options.dropMarkOnLast = settings.markFinalDrop != 0;
+    bool traditional = settings.moveTextStyle >= 2 && settings.checkRules != 0;
+    std::string text =
+        traditional
+            ? core::traditionalText(node, previousDestination, core::DestinationForm::SquareAndSame,
+                                    core::MarkStyle::None, 0, options)
+            : core::originFormText(node, previousDestination, core::MarkStyle::None, 0, options);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+InfoLines informationLines(const core::RecordStore& store, const Settings& settings,
+                           const InfoContext& context) {
+    using core::sjis;
+    InfoLines lines;
+    bool handicap = store.handicap() != core::kHandicapEven;
+    bool downMark = settings.moveTextStyle == 1 || settings.moveTextStyle == 3;
+    const std::string black(core::kMarkBlack);
+    const std::string white(downMark ? core::kMarkWhiteAlt : core::kMarkWhite);
+
+    lines[0] = black + store.playerName(core::PlayerField::Black);
+    lines[1] = context.blackClock ? *context.blackClock : consumedText(store, core::kSideBlack);
+    lines[2] = std::string(core::kMarkWhite) + store.playerName(core::PlayerField::White);
+    lines[3] = context.whiteClock ? *context.whiteClock : consumedText(store, core::kSideWhite);
+    lines[4] = std::string(core::kKeyHandicap) + std::string(core::handicapName(store.handicap()));
+    char ply[16];
+    std::snprintf(ply, sizeof ply, "%3d", store.currentPly());
+    lines[5] = sjis("手　数：") + ply + "     ";
+
+    core::NodeIndex cur = store.current();
+    if (cur == core::kRootNode) {
+        lines[6] = sjis("　　　　　　");
+    } else {
+        const core::MoveNode& node = store.node(cur);
+        if (node.isTerminal() && node.to == core::terminalByte(core::TerminalCode::Suspend)) {
+            lines[6] = std::nullopt;
+        } else {
+            core::NodeIndex parent = store.parentOf(cur);
+            int previous = 0;
+            if (parent != core::kRootNode && parent != core::kNoNode) {
+                const core::MoveNode& p = store.node(parent);
+                if (!p.isTerminal()) previous = p.destination();
+            }
+            bool byBlack = core::moverOf(node) == core::kSideBlack;
+            lines[6] =
+                (byBlack ? black : white) + lastMoveText(node, previous, settings) + sjis("まで　");
+        }
+    }
+    bool blackToMove = store.position().sideToMove == core::kSideBlack;
+    lines[7] = std::string(handicap ? (blackToMove ? core::kLowerToMove : core::kUpperToMove)
+                                    : (blackToMove ? core::kBlackToMove : core::kWhiteToMove));
+
+    const auto& formats =
+        core::isMatingProblem(store) ? settings.problemInfoFormats : settings.infoFormats;
+    core::TextOutputOptions options = textOutputOptions(settings);
+    core::DateTimeSnapshot now;
+    core::TemplateExpander expander(store, options, context.environment,
+                                    context.snapshot ? *context.snapshot : now);
+    for (int k = 0; k < kInfoFormatCount; ++k) {
+        lines[static_cast<std::size_t>(8 + k)] =
+            core::informationLine(expander, formats[static_cast<std::size_t>(k)]);
+    }
+    return lines;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,101 @@
+#include "tavrel/logic/view/menu_state.h"
+
+#include "core/text/message_format.h"
+#include "core/text/sjis.h"
+#include "tavrel/logic/document/document.h"
+
+namespace tavrel {
+
+CommandStates commandStates(ViewerMode mode) {
+    bool blocked = isPlaying(mode) || mode == ViewerMode::PrintPreview;
+    return CommandStates{!blocked, !blocked};
+}
+
+namespace {
+
+bool atLineEnd(const core::RecordStore& store) {
+    return store.node(store.current()).next == core::kNoNode;
+}
+
+bool resignAllowed(const core::RecordStore& store, const Settings& settings) {
+    return settings.addVariationMode == 1 || atLineEnd(store);
+}
+
+}  // namespace
+
+PlayCommandStates playCommandStates(ViewerMode mode, const core::RecordStore& store,
+                                    const Settings& settings) {
+    PlayCommandStates s;
+    bool playing = isPlaying(mode);
+    s.terminals = playing;
+    s.resign = playing && resignAllowed(store, settings);
+    s.takeBack = playing && store.currentPly() > 0;
+    s.continuePlay = !playing && mode != ViewerMode::PrintPreview;
+    s.newGame = s.continuePlay;
+    s.playerNames = mode != ViewerMode::PrintPreview;
+    s.editing = !playing && mode != ViewerMode::PrintPreview;
+    s.editCommands = isEditing(mode);
+    return s;
+}
+
+std::string editingEntryText(ViewerMode mode) {
+    return core::sjis(isEditing(mode) ? "局面編集の終了(&E)\tCtrl+E"
+                                      : "局面編集の開始(&E)\tCtrl+E");
+}
+
+std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::RecordStore& store,
+                                             const Settings& settings, bool shift,
+                                             const std::string& imageName) {
+    std::vector<ContextEntry> e;
+    auto add = [&](ContextCommand c, const char* utf8) { e.push_back({c, core::sjis(utf8)}); };
+    if (isPlaying(mode)) {
+        add(ContextCommand::Suspend, "中断(&Q)");
+        if (resignAllowed(store, settings)) add(ContextCommand::Resign, "投了(&G)");
+        add(ContextCommand::EndInput, "入力終了(&E)");
+        if (store.currentPly() > 1) add(ContextCommand::TakeBack, "入力の取り消し(&R)");
+        add(ContextCommand::SuspendAndMail, "中断し、メールを出力(&W)");
+        add(ContextCommand::Mate, "詰み(&T)");
+        if (shift) add(ContextCommand::Repetition, "千日手(&S)");
+    } else if (mode == ViewerMode::Viewing) {
+        add(ContextCommand::PositionPreview, "局面の印刷プレビュー(&P)");
+        add(ContextCommand::StartEditing, "局面編集の開始(&B)");
+        if (store.bookmarkCount() > 0) add(ContextCommand::GoToBookmark, "しおりへ移動(&G)...");
+        if (store.currentPly() > 0 && store.bookmarkOf(store.current()) < 0) {
+            add(ContextCommand::AddBookmark, "しおりの登録(&R)");
+        }
+    } else if (mode == ViewerMode::PrintPreview) {
+        add(ContextCommand::SaveImageAs, "名前を付けて、画像を保存(&I)...");
+        e.push_back(
+            {ContextCommand::SaveImage, core::formatMessageUtf8("画像を保存(%s)", {imageName})});
+        add(ContextCommand::CopyBitmap, "ビットマップのコピー(&B)");
+    } else if (isEditing(mode)) {
+        add(ContextCommand::EndEditing, "局面編集の終了(&E)");
+        e.push_back({ContextCommand::Separator, {}});
+        add(ContextCommand::EvenSetup, "平手初期配置(&H)");
+        add(ContextCommand::MateSetup, "詰将棋用配置(&M)");
+        add(ContextCommand::AllToBox, "全ての駒を駒箱へ(&K)");
+        add(ContextCommand::Flip, "先後反転(&I)");
+        add(ContextCommand::ChangeSide, "手番変更(&T)");
+    }
+    return e;
+}
+
+std::vector<RecentMenuEntry> recentMenuEntries(const RecentFileList& list) {
+    std::vector<RecentMenuEntry> entries;
+    if (list.entries().empty()) {
+        entries.push_back({core::sjis("最近使ったファイル"), std::nullopt});
+    }
+    for (int i = 0; i < list.count(); ++i) {
+        const std::string& path = list.entries()[static_cast<std::size_t>(i)];
+        entries.push_back({recentMenuText(i, pathToText(path)), path});
+    }
+    return entries;
+}
+
+std::string toolMenuText(const Settings& settings, int index) {
+    if (index < 0 || index >= kToolCount) return {};
+    const std::string& text = settings.tools[static_cast<std::size_t>(index)].menu;
+    return text.empty() ? core::sjis("ツールメニュー") + std::to_string(index + 1) : text;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,163 @@
+#include "tavrel/logic/view/navigation.h"
+
+#include <algorithm>
+
+#include "core/text/sjis.h"
+#include "tavrel/logic/document/open_commands.h"
+
+namespace tavrel {
+
+namespace {
+
+bool stepsRefused(ViewerMode mode) { return isPlaying(mode) || isEditing(mode); }
+
+bool hasNextMove(const core::RecordStore& store) {
+    return store.node(store.current()).next != core::kNoNode;
+}
+
+// The first continuation is a real move (not a terminal entry).
+bool nextIsMove(const core::RecordStore& store) {
+    core::NodeIndex next = store.node(store.current()).next;
+    return next != core::kNoNode && !store.node(next).isTerminal();
+}
+
+// The ply after the one shown has more than one move to choose from.
+bool nextHasAlternatives(const core::RecordStore& store) {
+    core::NodeIndex next = store.node(store.current()).next;
+    return next != core::kNoNode && store.node(next).sibling != core::kNoNode;
+}
+
+// The node shown is one of several alternatives at its ply.
+bool hereHasAlternatives(const core::RecordStore& store) {
+    core::NodeIndex here = store.current();
+    if (here == core::kRootNode) return false;
+    core::NodeIndex first = store.node(store.parentOf(here)).next;
+    return first != here || store.node(here).sibling != core::kNoNode;
+}
+
+}  // namespace
+
+void step(CTavrelDoc& doc, Step how) {
+    if (stepsRefused(doc.mode())) {
+        doc.warningSound();
+        return;
+    }
+    core::RecordStore& store = doc.store();
+    switch (how) {
+        case Step::ToStart:
+            store.backTo(0);
+            break;
+        case Step::Back:
+            if (!store.backOne()) doc.warningSound();
+            break;
+        case Step::Forward:
+            if (!hasNextMove(store) || store.stepForward() != core::EditResult::Ok) {
+                doc.warningSound();
+            }
+            break;
+        case Step::ToEnd:
+            while (nextIsMove(store) && store.stepForward() == core::EditResult::Ok) {
+            }
+            break;
+        case Step::PreviousBranch:
+            while (store.backOne() && store.currentPly() > 0 && !hereHasAlternatives(store)) {
+            }
+            break;
+        case Step::NextBranch:
+            while (nextIsMove(store) && store.stepForward() == core::EditResult::Ok &&
+                   !nextHasAlternatives(store)) {
+            }
+            break;
+    }
+    doc.ui().documentChanged();
+}
+
+bool playChild(CTavrelDoc& doc, MoveClock& clock, core::NodeIndex child) {
+    core::RecordStore& store = doc.store();
+    if (child == core::kNoNode || store.parentOf(child) != store.current()) return false;
+    const core::MoveNode& m = store.node(child);
+    if (m.isTerminal()) return false;
+    int origin = m.from;
+    if (m.isDrop()) {
+        core::PieceByte p = core::dropPiece(m.from);
+        origin = core::findHandSlot(store.position(), core::sideOf(p), core::pieceType(p));
+        if (origin == 0) return false;
+    }
+    core::NodeIndex before = store.current();
+    (void)playMove(doc, clock, PlayKind::Replay, core::packMove(origin, m.to), kDisplayAnimated);
+    return store.current() != before;
+}
+
+void chooseVariation(CTavrelDoc& doc, MoveClock& clock, int n) {
+    if (stepsRefused(doc.mode()) || n < 1) return;
+    core::RecordStore& store = doc.store();
+    core::NodeIndex child = store.node(store.current()).next;
+    for (int i = 1; i < n && child != core::kNoNode; ++i) child = store.node(child).sibling;
+    (void)playChild(doc, clock, child);
+}
+
+void jumpToPly(CTavrelDoc& doc, int n) {
+    if (stepsRefused(doc.mode())) {
+        doc.warningSound();
+        return;
+    }
+    core::RecordStore& store = doc.store();
+    int target = std::clamp(n, 0, store.lineEnd());
+    (void)store.goToPly(target);
+    doc.ui().documentChanged();
+}
+
+std::string stepForwardMenuText(bool arrowsAct) {
+    return core::sjis(arrowsAct ? "１手進める(&F)\t→" : "１手進める(&F)");
+}
+
+std::string stepBackMenuText(bool arrowsAct) {
+    return core::sjis(arrowsAct ? "１手戻す(&B)\t←" : "１手戻す(&B)");
+}
+
+bool arrowKeysStep(ViewerMode mode) {
+    return mode == ViewerMode::Viewing || mode == ViewerMode::Replaying;
+}
+
+void chooseReplayMode(CTavrelDoc& doc) {
+    if (doc.mode() == ViewerMode::Replaying) {
+        doc.setMode(ViewerMode::Viewing);
+        doc.ui().documentChanged();
+        return;
+    }
+    if (doc.mode() != ViewerMode::Viewing) {
+        doc.warningSound();
+        return;
+    }
+    if (doc.store().moveCount() > 0) {
+        if (doc.settings().offerReplayAfterLoad == 1) {
+            Answer a =
+                doc.ui().ask(core::sjis("新しい棋譜を読み込みますか？"), core::sjis("再現"), true);
+            if (a == Answer::Cancel) return;
+            if (a == Answer::Yes && openRecord(doc) != 0) return;
+        }
+    } else {
+        (void)openRecord(doc);
+    }
+    if (doc.store().moveCount() > 0) {
+        doc.setMode(ViewerMode::Replaying);
+        doc.ui().documentChanged();
+    } else {
+        doc.ui().setStatusText(core::sjis("指し手がありません。"));
+        doc.warningSound();
+    }
+}
+
+void showChosenPly(CTavrelDoc& doc, int ply) {
+    if (stepsRefused(doc.mode())) return;
+    (void)doc.store().goToPly(ply);
+    doc.ui().documentChanged();
+}
+
+void toggleReplay(CTavrelDoc& doc) {
+    if (doc.store().lineEnd() == 0) return;
+    doc.setMode(doc.mode() == ViewerMode::Replaying ? ViewerMode::Viewing : ViewerMode::Replaying);
+    doc.ui().documentChanged();
+}
+
+}  // namespace tavrel

@@ -1,0 +1,14 @@
+// Tavrel's windows convert texts with the shared desktop conversions.
+#pragma once
+
+#include "desktop/qt_text.h"
+
+namespace tavrel {
+
+using desktop::fromCp932;
+using desktop::fromFsPath;
+using desktop::fromUtf8;
+using desktop::fsPath;
+using desktop::toCp932;
+
+}  // namespace tavrel
