@@ -54,7 +54,7 @@ void BM_SilentStep(benchmark::State& state) {
     store.backTo(0);
     tavrel::Settings settings;
     QuietUi ui;
-    tavrel::CTavrelDoc doc(store, settings, ui);
+    tavrel::Document doc(store, settings, ui);
     tavrel::MoveClock clock([] { return std::int64_t{0}; });
     for (auto _ : state) {
         for (int k = 0; k < kPlies; ++k) {
@@ -78,7 +78,7 @@ void BM_EnteredMoveAtPly300(benchmark::State& state) {
     while (store.node(store.current()).next != core::kNoNode) (void)store.stepForward();
     tavrel::Settings settings;
     QuietUi ui;
-    tavrel::CTavrelDoc doc(store, settings, ui);
+    tavrel::Document doc(store, settings, ui);
     doc.setMode(tavrel::ViewerMode::Playing);
     tavrel::MoveClock clock([] { return std::int64_t{0}; });
     std::mt19937 rng(7);

@@ -8,7 +8,7 @@
 
 #include "bench/corpus.h"
 #include "core/base/parallel_for.h"
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The KIF/KI2 reader on any bytes (as a file's content, decoded by its extension, or as clipboard
 // text), then every writer over what it read. A reading error is a normal outcome.
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {

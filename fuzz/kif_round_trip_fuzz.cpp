@@ -1,6 +1,6 @@
 // What the KIF/KI2 reader read, saved as KIF, opens again completely: the reading
 // succeeds and keeps every move (a record that saves but no longer opens loses its moves).
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

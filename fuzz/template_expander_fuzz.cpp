@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/templates/text_exports.h"
 #include "core/text/sjis.h"
 #include "fuzz/fuzz_support.h"

@@ -5,8 +5,8 @@
 #include <deque>
 
 #include "core/formats/ki2_writer.h"
+#include "core/formats/kif_reader.h"
 #include "core/formats/kif_writer.h"
-#include "core/formats/record_reader.h"
 #include "core/formats/usi.h"
 #include "core/formats/usi_reader.h"
 #include "core/rules/move_generator.h"

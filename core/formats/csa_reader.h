@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/record/record_store.h"
 
 namespace core {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/formats/csa_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/formats/kif_writer.h"
-#include "core/formats/record_reader.h"
 #include "core/rules/move_generator.h"
 #include "core/text/sjis.h"
 #include "tests/support/interop.h"

@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/record/record_store.h"
 #include "core/rules/legality.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/text/sjis.h"
 
 namespace core {

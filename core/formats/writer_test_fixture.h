@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "core/base/safe_file.h"
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/formats/record_writer_options.h"
 #include "core/record/record_store.h"
 #include "core/text/sjis.h"

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/notation/piece_text.h"
 #include "core/rules/legality.h"
 #include "core/rules/move_generator.h"

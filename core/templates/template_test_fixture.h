@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/templates/template_expander.h"
 #include "core/text/sjis.h"
 

@@ -94,7 +94,7 @@ QVariant AnalysisModel::headerData(int section, Qt::Orientation orientation, int
     return qs(kTitles[section]);
 }
 
-AnalysisDock::AnalysisDock(CTavrelDoc& doc, QWidget* parent)
+AnalysisDock::AnalysisDock(Document& doc, QWidget* parent)
     : QDockWidget(qs("検討"), parent),
       m_doc(doc),
       m_engineBox(new QComboBox),

@@ -47,7 +47,7 @@ private:
 class AnalysisDock : public QDockWidget, public usi::UsiEvents {
     Q_OBJECT
 public:
-    AnalysisDock(CTavrelDoc& doc, QWidget* parent = nullptr);
+    AnalysisDock(Document& doc, QWidget* parent = nullptr);
     ~AnalysisDock() override;
 
     // The engines the combo offers (the profile's list).
@@ -89,7 +89,7 @@ private:
     void endEngine();
     void updateButtons();
 
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     AnalysisModel m_model;
     usi::AnalysisLines m_lines;
     std::vector<usi::EngineEntry> m_engines;

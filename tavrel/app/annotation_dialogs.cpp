@@ -25,7 +25,7 @@ QDialogButtonBox* okCancel(QDialog* dialog) {
 
 }  // namespace
 
-CCommentDlg::CCommentDlg(const std::string& caption, std::string_view stored, QWidget* parent)
+CommentDialog::CommentDialog(const std::string& caption, std::string_view stored, QWidget* parent)
     : QDialog(parent), m_edit(new QPlainTextEdit(this)) {
     setObjectName(QStringLiteral("commentDialog"));
     setWindowTitle(fromCp932(caption));
@@ -44,13 +44,13 @@ CCommentDlg::CCommentDlg(const std::string& caption, std::string_view stored, QW
     m_edit->setFocus();
 }
 
-std::string CCommentDlg::text() const {
+std::string CommentDialog::text() const {
     QString typed = m_edit->toPlainText();
     typed.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return toCp932(typed);
 }
 
-CCommentDeleteDlg::CCommentDeleteDlg(int ply, int lastPly, QWidget* parent)
+DeleteCommentsDialog::DeleteCommentsDialog(int ply, int lastPly, QWidget* parent)
     : QDialog(parent),
       m_all(new QRadioButton(qs("すべてのコメントを削除(&E)"), this)),
       m_upTo(new QRadioButton(qs("指定手数以前を削除(&B)"), this)),
@@ -68,13 +68,14 @@ CCommentDeleteDlg::CCommentDeleteDlg(int ply, int lastPly, QWidget* parent)
     layout->addWidget(okCancel(this));
 }
 
-CommentDeletion CCommentDeleteDlg::choice() const {
+CommentDeletion DeleteCommentsDialog::choice() const {
     if (m_upTo->isChecked()) return CommentDeletion::UpTo;
     if (m_fromOn->isChecked()) return CommentDeletion::FromOn;
     return CommentDeletion::All;
 }
 
-CTimeDlg::CTimeDlg(const std::string& caption, std::uint16_t seconds, QWidget* parent)
+ThinkingTimeDialog::ThinkingTimeDialog(const std::string& caption, std::uint16_t seconds,
+                                       QWidget* parent)
     : QDialog(parent), m_minutes(new QSpinBox(this)), m_seconds(new QSpinBox(this)) {
     setObjectName(QStringLiteral("timeDialog"));
     setWindowTitle(fromCp932(caption));
@@ -94,10 +95,11 @@ CTimeDlg::CTimeDlg(const std::string& caption, std::uint16_t seconds, QWidget* p
     layout->addWidget(okCancel(this));
 }
 
-CSioriDlg::CSioriDlg(BookmarkEditSession& session, core::NodeIndex node,
-                     const std::string& proposed, const std::vector<std::string>& choices,
-                     Histories* histories, std::string folder, std::function<void()> editList,
-                     QWidget* parent)
+AddBookmarkDialog::AddBookmarkDialog(BookmarkEditSession& session, core::NodeIndex node,
+                                     const std::string& proposed,
+                                     const std::vector<std::string>& choices, Histories* histories,
+                                     std::string folder, std::function<void()> editList,
+                                     QWidget* parent)
     : QDialog(parent),
       m_session(session),
       m_node(node),
@@ -121,7 +123,7 @@ CSioriDlg::CSioriDlg(BookmarkEditSession& session, core::NodeIndex node,
     layout->addWidget(buttons);
 }
 
-void CSioriDlg::accept() {
+void AddBookmarkDialog::accept() {
     // A name is never cut silently: bookmark names hold 255 bytes, the box is cut to that here.
     const std::string typed = toCp932(m_name->currentText());
     const std::string name(core::cutToBytes(typed, core::kBookmarkNameBytes));
@@ -134,12 +136,12 @@ void CSioriDlg::accept() {
     QDialog::accept();
 }
 
-void CSioriDlg::reject() {
+void AddBookmarkDialog::reject() {
     m_session.cancel();
     QDialog::reject();
 }
 
-CSioriJumpDlg::CSioriJumpDlg(const std::vector<std::string>& names, QWidget* parent)
+GoToBookmarkDialog::GoToBookmarkDialog(const std::vector<std::string>& names, QWidget* parent)
     : QDialog(parent), m_list(new QListWidget(this)) {
     setObjectName(QStringLiteral("bookmarkJumpDialog"));
     setWindowTitle(qs("しおりへ移動"));
@@ -152,7 +154,7 @@ CSioriJumpDlg::CSioriJumpDlg(const std::vector<std::string>& names, QWidget* par
     connect(m_list, &QListWidget::itemActivated, this, &QDialog::accept);
 }
 
-CSioriEditDlg::CSioriEditDlg(BookmarkEditSession& session, QWidget* parent)
+EditBookmarksDialog::EditBookmarksDialog(BookmarkEditSession& session, QWidget* parent)
     : QDialog(parent), m_session(session), m_list(new QListWidget(this)) {
     setObjectName(QStringLiteral("bookmarkEditDialog"));
     setWindowTitle(qs("しおりの編集"));
@@ -188,26 +190,26 @@ CSioriEditDlg::CSioriEditDlg(BookmarkEditSession& session, QWidget* parent)
     refill(0);
 }
 
-QPushButton* CSioriEditDlg::button(const QString& text) const {
+QPushButton* EditBookmarksDialog::button(const QString& text) const {
     for (QPushButton* b : findChildren<QPushButton*>()) {
         if (b->text() == text) return b;
     }
     return nullptr;
 }
 
-void CSioriEditDlg::refill(int current) {
+void EditBookmarksDialog::refill(int current) {
     m_list->clear();
     for (const std::string& n : m_session.names()) m_list->addItem(fromCp932(n));
     if (m_list->count() > 0) m_list->setCurrentRow(std::clamp(current, 0, m_list->count() - 1));
 }
 
-void CSioriEditDlg::reject() {
+void EditBookmarksDialog::reject() {
     m_session.cancel();
     QDialog::reject();
 }
 
-CInfoDlg::CInfoDlg(const QString& title, std::vector<RecordInfoField> fields,
-                   std::function<void()> openSettings, QWidget* parent)
+RecordInfoDialog::RecordInfoDialog(const QString& title, std::vector<RecordInfoField> fields,
+                                   std::function<void()> openSettings, QWidget* parent)
     : QDialog(parent), m_page(new InfoFieldsPage(std::move(fields), this)) {
     setObjectName(QStringLiteral("infoDialog"));
     setWindowTitle(title);

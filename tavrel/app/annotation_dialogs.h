@@ -1,6 +1,6 @@
 // The dialogs of comments, thinking times, bookmarks and record information. Each shows what
-// tavrel/logic/document/annotations.h and record_info.h decide and hands back what the user typed; the
-// bookmark dialogs work on a BookmarkEditSession so that their Cancel restores the table.
+// tavrel/logic/document/annotations.h and record_info.h decide and hands back what the user typed;
+// the bookmark dialogs work on a BookmarkEditSession so that their Cancel restores the table.
 #pragma once
 
 #include <QDialog>
@@ -19,13 +19,13 @@
 
 namespace tavrel {
 
-// "棋譜のコメント": the comment text with OK, キャンセル and 削除.
-class CCommentDlg : public QDialog {
+// "棋譜のコメント": the comment text with OK, キャンセル and 削除 (CCommentDlg).
+class CommentDialog : public QDialog {
     Q_OBJECT
 public:
     enum Choice { Cancelled = 0, Stored = 1, DeleteChosen = 2 };
     // caption: "第%d手、%sのコメント"; text: as stored (line feeds).
-    CCommentDlg(const std::string& caption, std::string_view stored, QWidget* parent = nullptr);
+    CommentDialog(const std::string& caption, std::string_view stored, QWidget* parent = nullptr);
     // The text typed, CP932 with CR LF line ends as the edit box holds it.
     std::string text() const;
     // Whether the stored comment was longer than the box holds and is shown cut.
@@ -39,11 +39,11 @@ private:
     bool m_cut = false;
 };
 
-// "コメントの一括削除".
-class CCommentDeleteDlg : public QDialog {
+// "コメントの一括削除" (CCommentDeleteDlg).
+class DeleteCommentsDialog : public QDialog {
     Q_OBJECT
 public:
-    CCommentDeleteDlg(int ply, int lastPly, QWidget* parent = nullptr);
+    DeleteCommentsDialog(int ply, int lastPly, QWidget* parent = nullptr);
     CommentDeletion choice() const;
     int ply() const { return m_ply->value(); }
 
@@ -54,11 +54,12 @@ private:
     QSpinBox* m_ply;
 };
 
-// "消費時間の編集": minutes and seconds.
-class CTimeDlg : public QDialog {
+// "消費時間の編集": minutes and seconds (CTimeDlg).
+class ThinkingTimeDialog : public QDialog {
     Q_OBJECT
 public:
-    CTimeDlg(const std::string& caption, std::uint16_t seconds, QWidget* parent = nullptr);
+    ThinkingTimeDialog(const std::string& caption, std::uint16_t seconds,
+                       QWidget* parent = nullptr);
     QSpinBox* minutes() const { return m_minutes; }
     QSpinBox* seconds() const { return m_seconds; }
 
@@ -68,14 +69,15 @@ private:
 };
 
 // "しおりの登録・名称変更・削除" for one position. OK registers (the dialog stays open after a
-// refusal), 削除(&D) deletes the position's bookmark, キャンセル restores the table.
-class CSioriDlg : public QDialog {
+// refusal), 削除(&D) deletes the position's bookmark, キャンセル restores the table (CSioriDlg).
+class AddBookmarkDialog : public QDialog {
     Q_OBJECT
 public:
     // editList: "ファイル編集", opening the name list file.
-    CSioriDlg(BookmarkEditSession& session, core::NodeIndex node, const std::string& proposed,
-              const std::vector<std::string>& choices, Histories* histories, std::string folder,
-              std::function<void()> editList, QWidget* parent = nullptr);
+    AddBookmarkDialog(BookmarkEditSession& session, core::NodeIndex node,
+                      const std::string& proposed, const std::vector<std::string>& choices,
+                      Histories* histories, std::string folder, std::function<void()> editList,
+                      QWidget* parent = nullptr);
     InfoFieldCombo* nameBox() const { return m_name; }
     QPushButton* deleteButton() const { return m_delete; }
     QPushButton* fileButton() const { return m_file; }
@@ -93,11 +95,11 @@ private:
     QPushButton* m_file;
 };
 
-// "しおりへ移動": the list "しおり：" in table order; the row chosen.
-class CSioriJumpDlg : public QDialog {
+// "しおりへ移動": the list "しおり：" in table order; the row chosen (CSioriJumpDlg).
+class GoToBookmarkDialog : public QDialog {
     Q_OBJECT
 public:
-    CSioriJumpDlg(const std::vector<std::string>& names, QWidget* parent = nullptr);
+    GoToBookmarkDialog(const std::vector<std::string>& names, QWidget* parent = nullptr);
     QListWidget* list() const { return m_list; }
     int chosen() const { return m_list->currentRow(); }
 
@@ -105,11 +107,11 @@ private:
     QListWidget* m_list;
 };
 
-// "しおりの編集": the list with 上へ(&U), 下へ(&D), 削除(&X), すべて削除(&A).
-class CSioriEditDlg : public QDialog {
+// "しおりの編集": the list with 上へ(&U), 下へ(&D), 削除(&X), すべて削除(&A) (CSioriEditDlg).
+class EditBookmarksDialog : public QDialog {
     Q_OBJECT
 public:
-    CSioriEditDlg(BookmarkEditSession& session, QWidget* parent = nullptr);
+    EditBookmarksDialog(BookmarkEditSession& session, QWidget* parent = nullptr);
     QListWidget* list() const { return m_list; }
     QPushButton* button(const QString& text) const;
     void reject() override;
@@ -122,14 +124,14 @@ private:
 };
 
 // "棋譜情報" and "詰将棋情報": one page of fields with OK and キャンセル (and "設定" for the
-// former).
-class CInfoDlg : public QDialog {
+// former) (CInfoDlg).
+class RecordInfoDialog : public QDialog {
     Q_OBJECT
 public:
     // openSettings: what the button "設定" does (the settings dialog, where the user fields are
     // named; new names show the next time this dialog opens); none: no such button.
-    CInfoDlg(const QString& title, std::vector<RecordInfoField> fields,
-             std::function<void()> openSettings, QWidget* parent = nullptr);
+    RecordInfoDialog(const QString& title, std::vector<RecordInfoField> fields,
+                     std::function<void()> openSettings, QWidget* parent = nullptr);
     InfoFieldsPage* page() const { return m_page; }
 
 private:

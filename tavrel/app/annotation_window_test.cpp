@@ -78,7 +78,7 @@ protected:
 TEST_F(AnnotationWindowTest, TypedCommentMarksTheLineAndSurvivesSavingAsKif) {
     ASSERT_EQ(store.goToPly(3), core::EditResult::Ok);
     window->documentChanged();
-    whenOpen<CCommentDlg>([](CCommentDlg* dialog) {
+    whenOpen<CommentDialog>([](CommentDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("第3手、▲２六歩のコメント"));
         typeText(dialog->editor(), QStringLiteral("一行目"));
         QTest::keyClick(dialog->editor(), Qt::Key_Return);
@@ -102,7 +102,7 @@ TEST_F(AnnotationWindowTest, TypedCommentMarksTheLineAndSurvivesSavingAsKif) {
 TEST_F(AnnotationWindowTest, BookmarkRegisteredFromTheDialogShowsItsMark) {
     ASSERT_EQ(store.goToPly(2), core::EditResult::Ok);
     window->documentChanged();
-    whenOpen<CSioriDlg>([](CSioriDlg* dialog) {
+    whenOpen<AddBookmarkDialog>([](AddBookmarkDialog* dialog) {
         EXPECT_EQ(dialog->nameBox()->currentText(), QStringLiteral("第2手、△３四歩"));
         dialog->nameBox()->lineEdit()->selectAll();
         typeText(dialog->nameBox()->lineEdit(), QStringLiteral("角道"));
@@ -114,7 +114,7 @@ TEST_F(AnnotationWindowTest, BookmarkRegisteredFromTheDialogShowsItsMark) {
     EXPECT_NE(line(2).find('&'), std::string::npos);
 
     // Deleting in the dialog and then cancelling keeps the bookmark.
-    whenOpen<CSioriDlg>([](CSioriDlg* dialog) {
+    whenOpen<AddBookmarkDialog>([](AddBookmarkDialog* dialog) {
         QTest::mouseClick(dialog->deleteButton(), Qt::LeftButton);
         dialog->reject();
     });
@@ -123,13 +123,13 @@ TEST_F(AnnotationWindowTest, BookmarkRegisteredFromTheDialogShowsItsMark) {
 
     ASSERT_EQ(store.goToPly(0), core::EditResult::Ok);
     window->documentChanged();
-    whenOpen<CSioriJumpDlg>([](CSioriJumpDlg* dialog) { clickOk(dialog); });
+    whenOpen<GoToBookmarkDialog>([](GoToBookmarkDialog* dialog) { clickOk(dialog); });
     trigger("goToBookmark");
     EXPECT_EQ(store.currentPly(), 2);
 }
 
 TEST_F(AnnotationWindowTest, InformationDialogStoresTheFields) {
-    whenOpen<CInfoDlg>([](CInfoDlg* dialog) {
+    whenOpen<RecordInfoDialog>([](RecordInfoDialog* dialog) {
         QLineEdit* event = dialog->page()->combo(core::HeaderField::Event)->lineEdit();
         typeText(event, QStringLiteral("順位戦"));
         clickOk(dialog);
@@ -141,7 +141,7 @@ TEST_F(AnnotationWindowTest, InformationDialogStoresTheFields) {
 
 TEST_F(AnnotationWindowTest, InfoDialogsSettingsButtonOpensTheSettingsDialog) {
     bool settingsShown = false;
-    whenOpen<CInfoDlg>([this, &settingsShown](CInfoDlg* info) {
+    whenOpen<RecordInfoDialog>([this, &settingsShown](RecordInfoDialog* info) {
         whenOpen<SettingsDialog>([&settingsShown](SettingsDialog* dialog) {
             settingsShown = true;
             dialog->reject();

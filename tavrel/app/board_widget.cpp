@@ -292,7 +292,7 @@ void BoardWidget::draw(QPainter& p) const {
 
 // ---- Input ----
 
-void BoardWidget::attachInput(const CTavrelDoc* doc, MoveInput* input) {
+void BoardWidget::attachInput(const Document* doc, MoveInput* input) {
     m_doc = doc;
     m_input = input;
 }

@@ -56,7 +56,7 @@ public:
     QImage render() const;
 
     // Mouse and keys go to input while the document plays or edits.
-    void attachInput(const CTavrelDoc* doc, MoveInput* input);
+    void attachInput(const Document* doc, MoveInput* input);
     // Starts a move's travel; one still running lands first.
     void animateMove(const AnimatedMove& move);
     bool animating() const { return m_flight.has_value(); }
@@ -118,7 +118,7 @@ private:
     std::optional<std::string> m_blackClock;
     std::optional<std::string> m_whiteClock;
     core::DateTimeSnapshot* m_snapshot = nullptr;
-    const CTavrelDoc* m_doc = nullptr;
+    const Document* m_doc = nullptr;
     MoveInput* m_input = nullptr;
     QPoint m_pointer;
     std::optional<Flight> m_flight;

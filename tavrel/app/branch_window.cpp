@@ -15,7 +15,8 @@ QString qtext(const std::string& cp932) { return QString::fromStdString(core::to
 
 }  // namespace
 
-CBraWnd::CBraWnd(const core::RecordStore& store, Settings& settings, int instance, QWidget* parent)
+BranchWindow::BranchWindow(const core::RecordStore& store, Settings& settings, int instance,
+                           QWidget* parent)
     : QWidget(parent, Qt::Tool), m_store(store), m_settings(settings), m_instance(instance) {
     setWindowTitle(QString::fromUtf8("分岐"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -23,14 +24,16 @@ CBraWnd::CBraWnd(const core::RecordStore& store, Settings& settings, int instanc
     setFont(settingFont(settings.recordFont));
 }
 
-int CBraWnd::rowHeight() const {
+int BranchWindow::rowHeight() const {
     QFontMetrics fm(font());
     return fm.height() + fm.leading() + 2;
 }
 
-QPoint CBraWnd::rowPoint(int row) const { return QPoint(4, row * rowHeight() + rowHeight() / 2); }
+QPoint BranchWindow::rowPoint(int row) const {
+    return QPoint(4, row * rowHeight() + rowHeight() / 2);
+}
 
-void CBraWnd::placeFromSettings(const Desktop& desktop) {
+void BranchWindow::placeFromSettings(const Desktop& desktop) {
     const PanelSetting& p = m_settings.branchWindow;
     WindowRect r = branchWindowPlacement({p.x, p.y, p.width, p.height}, m_instance, desktop);
     m_placing = true;
@@ -38,7 +41,7 @@ void CBraWnd::placeFromSettings(const Desktop& desktop) {
     m_placing = false;
 }
 
-void CBraWnd::refresh() {
+void BranchWindow::refresh() {
     setFont(settingFont(m_settings.recordFont));
     m_rows = branchRows(m_store, recordListStyle(m_settings));
     bool shown = branchWindowShown(m_settings.branchWindow.mode, m_store);
@@ -46,7 +49,7 @@ void CBraWnd::refresh() {
     update();
 }
 
-void CBraWnd::paintEvent(QPaintEvent*) {
+void BranchWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
     p.setPen(Qt::black);
@@ -62,7 +65,7 @@ void CBraWnd::paintEvent(QPaintEvent*) {
     }
 }
 
-void CBraWnd::mousePressEvent(QMouseEvent* event) {
+void BranchWindow::mousePressEvent(QMouseEvent* event) {
     int row = static_cast<int>(event->position().y()) / std::max(1, rowHeight());
     if (event->button() == Qt::LeftButton) {
         if (row < static_cast<int>(m_rows.size())) Q_EMIT rowClicked(row);
@@ -73,7 +76,7 @@ void CBraWnd::mousePressEvent(QMouseEvent* event) {
     }
 }
 
-void CBraWnd::storeRect() {
+void BranchWindow::storeRect() {
     if (m_placing || !isVisible()) return;
     QRect g = geometry();
     WindowRect stored = storedPlacement({g.x(), g.y(), g.width(), g.height()}, m_instance);
@@ -83,17 +86,17 @@ void CBraWnd::storeRect() {
     m_settings.branchWindow.height = stored.height;
 }
 
-void CBraWnd::moveEvent(QMoveEvent* event) {
+void BranchWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     storeRect();
 }
 
-void CBraWnd::resizeEvent(QResizeEvent* event) {
+void BranchWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     storeRect();
 }
 
-void CBraWnd::closeEvent(QCloseEvent* event) {
+void BranchWindow::closeEvent(QCloseEvent* event) {
     if (m_settings.branchWindow.mode == 1) m_settings.branchWindow.mode = 0;
     event->accept();
 }

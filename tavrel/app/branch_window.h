@@ -13,10 +13,11 @@
 
 namespace tavrel {
 
-class CBraWnd : public QWidget {
+// The branch window (CBraWnd).
+class BranchWindow : public QWidget {
     Q_OBJECT
 public:
-    CBraWnd(const core::RecordStore& store, Settings& settings, int instance, QWidget* parent);
+    BranchWindow(const core::RecordStore& store, Settings& settings, int instance, QWidget* parent);
     // Takes the rows of the position shown and shows or hides the window by the setting.
     void refresh();
     // Places the window from the setting (at creation).

@@ -6,9 +6,9 @@
 
 namespace tavrel {
 
-CCommWnd::CCommWnd(QWidget* parent)
+CommentWindow::CommentWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), m_text(new QPlainTextEdit(this)) {
-    setObjectName(QStringLiteral("CCommWnd"));
+    setObjectName(QStringLiteral("CommentWindow"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -21,7 +21,7 @@ CCommWnd::CCommWnd(QWidget* parent)
     layout->addWidget(m_text);
 }
 
-void CCommWnd::showView(const CommentView& view) {
+void CommentWindow::showView(const CommentView& view) {
     setWindowTitle(fromCp932(view.caption));
     const QString text = fromCp932(view.text);
     if (m_text->toPlainText() != text) m_text->setPlainText(text);

@@ -9,10 +9,11 @@
 
 namespace tavrel {
 
-class CCommWnd : public QWidget {
+// The comment window (CCommWnd).
+class CommentWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CCommWnd(QWidget* parent = nullptr);
+    explicit CommentWindow(QWidget* parent = nullptr);
     // Shows the view's caption and comment.
     void showView(const CommentView& view);
     QPlainTextEdit* text() const { return m_text; }

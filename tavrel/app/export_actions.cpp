@@ -73,7 +73,7 @@ std::optional<core::VariationTreeOptions> askVariationTree(QWidget* parent,
     return chosen;
 }
 
-ExportActions::ExportActions(QMainWindow* window, CTavrelDoc& doc, QWidget* view, MoveClock& clock,
+ExportActions::ExportActions(QMainWindow* window, Document& doc, QWidget* view, MoveClock& clock,
                              bool quiet)
     : QObject(window), m_window(window), m_doc(doc), m_view(view), m_clock(clock), m_quiet(quiet) {
     m_view->installEventFilter(this);

@@ -24,8 +24,7 @@ class ExportActions : public QObject, public ExportUi {
     Q_OBJECT
 public:
     // view: the main view (the board); quiet: tests, no dialog is shown and nothing is started.
-    ExportActions(QMainWindow* window, CTavrelDoc& doc, QWidget* view, MoveClock& clock,
-                  bool quiet);
+    ExportActions(QMainWindow* window, Document& doc, QWidget* view, MoveClock& clock, bool quiet);
 
     // Enables and connects the window's actions of the output commands, found by object name.
     void connectActions();
@@ -71,7 +70,7 @@ private:
     void saveImage(const std::string& path);
 
     QMainWindow* m_window;
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     QWidget* m_view;
     MoveClock& m_clock;
     bool m_quiet;

@@ -1,5 +1,6 @@
 // An editable drop-down for one information field: the choices come from the field's history
-// and list file (tavrel/logic/document/info_fields.h), the value is CP932 cut to the field's 100 bytes.
+// and list file (tavrel/logic/document/info_fields.h), the value is CP932 cut to the field's 100
+// bytes.
 #pragma once
 
 #include <QComboBox>

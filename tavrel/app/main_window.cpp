@@ -28,7 +28,7 @@
 #include "core/base/version.h"
 #include "core/text/sjis.h"
 #include "tavrel/app/main_window_engine.h"
-#include "tavrel/app/sasite_dlg.h"
+#include "tavrel/app/typed_move_dialog.h"
 #include "tavrel/logic/document/open_commands.h"
 #include "tavrel/logic/document/program_commands.h"
 #include "tavrel/logic/document/save_as.h"
@@ -726,7 +726,7 @@ void MainWindow::typedMoveDialog() {
         m_doc.warningSound();
         return;
     }
-    CSasiteDlg dialog(this);
+    TypedMoveDialog dialog(this);
     for (;;) {
         std::optional<std::string> text = m_typedMoveSource ? m_typedMoveSource() : dialog.ask();
         if (!text || !enterTypedMove(m_doc, m_clock, *text)) return;

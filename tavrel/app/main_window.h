@@ -21,7 +21,7 @@
 #include "tavrel/app/export_actions.h"
 #include "tavrel/app/game_dialogs.h"
 #include "tavrel/app/record_window.h"
-#include "tavrel/app/replay_control_dlg.h"
+#include "tavrel/app/replay_control_dialog.h"
 #include "tavrel/app/replay_driver.h"
 #include "tavrel/logic/document/command_line.h"
 #include "tavrel/logic/document/document.h"
@@ -61,13 +61,13 @@ public:
     explicit MainWindow(const AppContext& context);
     ~MainWindow() override;
 
-    CTavrelDoc& document() { return m_doc; }
+    Document& document() { return m_doc; }
     BoardWidget* board() { return m_board; }
     RecordWindow* recordWindow() { return m_recordWindow; }
-    CBraWnd* branchWindow() { return m_branchWindow; }
+    BranchWindow* branchWindow() { return m_branchWindow; }
     ReplayDriver* replayDriver() { return m_replayDriver; }
     // The replay control dialog of Replaying; null before the mode was first entered.
-    CReplayDlg* replayDialog() { return m_replayDlg; }
+    ReplayControlDialog* replayDialog() { return m_replayDlg; }
     // The record window's context menu for a click on line `ply` at character column `column`,
     // and the branch window's for row `row`, as built for a right click.
     QMenu* buildRecordMenu(int ply, int column);
@@ -112,7 +112,7 @@ public:
     MoveClock& moveClock() { return m_clock; }
     // The move dialog (Shift+Enter): asks until a text is accepted or the dialog is cancelled.
     void typedMoveDialog();
-    // Where the move dialog's texts come from (tests); by default the dialog CSasiteDlg.
+    // Where the move dialog's texts come from (tests); by default the dialog TypedMoveDialog.
     void setTypedMoveSource(std::function<std::optional<std::string>()> source) {
         m_typedMoveSource = std::move(source);
     }
@@ -247,7 +247,7 @@ private:
 
     AppContext m_context;
     Settings& m_settings;
-    CTavrelDoc m_doc;
+    Document m_doc;
     BoardWidget* m_board;
     RecordWindow* m_recordWindow;
     QLabel* m_status;
@@ -270,8 +270,8 @@ private:
     QMenu* m_contextMenu = nullptr;
     ExportActions* m_exports = nullptr;
     ReplayDriver* m_replayDriver = nullptr;
-    CBraWnd* m_branchWindow = nullptr;
-    CReplayDlg* m_replayDlg = nullptr;
+    BranchWindow* m_branchWindow = nullptr;
+    ReplayControlDialog* m_replayDlg = nullptr;
     QMenu* m_recordMenu = nullptr;
     QMenu* m_branchMenu = nullptr;
     QList<QAction*> m_navigationActions;  // disabled while a continuous replay runs

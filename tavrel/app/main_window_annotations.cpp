@@ -110,9 +110,9 @@ void MainWindow::followAnnotationWindows() {
         if (m_commentWindow) m_commentWindow->hide();
         return;
     }
-    auto* window = static_cast<CCommWnd*>(m_commentWindow);
+    auto* window = static_cast<CommentWindow*>(m_commentWindow);
     if (!window) {
-        window = new CCommWnd(this);
+        window = new CommentWindow(this);
         window->text()->setFont(settingFont(m_settings.commentFont));
         const WindowRect r =
             commentWindowPlacement(m_settings.commentWindow, m_context.instance, primaryDesktop());
@@ -148,17 +148,17 @@ void MainWindow::editCommentDialog(core::NodeIndex node) {
     std::string typed(store.comment(ply));
     bool first = true;
     for (;;) {
-        CCommentDlg dialog(commentCaption(store, node, m_settings), typed, this);
+        CommentDialog dialog(commentCaption(store, node, m_settings), typed, this);
         if (first && dialog.shownCut()) {
             setStatusText(core::sjis("コメントが長いので、32766バイトまでを表示しています。"));
         }
         first = false;
         const int choice = dialog.exec();
-        if (choice == CCommentDlg::DeleteChosen) {
+        if (choice == CommentDialog::DeleteChosen) {
             (void)deleteCommentAsking(m_doc, ply);
             return;
         }
-        if (choice != CCommentDlg::Stored) return;
+        if (choice != CommentDialog::Stored) return;
         if (storeComment(m_doc, ply, dialog.text())) return;
         // Not stored: the dialog comes back with what was typed.
         typed = commentFromEditing(dialog.text());
@@ -166,7 +166,7 @@ void MainWindow::editCommentDialog(core::NodeIndex node) {
 }
 
 void MainWindow::deleteCommentsDialog() {
-    CCommentDeleteDlg dialog(m_doc.store().currentPly(), m_doc.store().lineEnd(), this);
+    DeleteCommentsDialog dialog(m_doc.store().currentPly(), m_doc.store().lineEnd(), this);
     if (dialog.exec() != QDialog::Accepted) return;
     deleteComments(m_doc, dialog.choice(), dialog.ply());
 }
@@ -177,7 +177,7 @@ void MainWindow::editTimeDialog(core::NodeIndex node) {
         m_doc.warningSound();
         return;
     }
-    CTimeDlg dialog(timeCaption(store, node, m_settings), store.node(node).seconds, this);
+    ThinkingTimeDialog dialog(timeCaption(store, node, m_settings), store.node(node).seconds, this);
     if (dialog.exec() != QDialog::Accepted) return;
     (void)storeThinkingTime(m_doc, node, dialog.minutes()->value(), dialog.seconds()->value());
 }
@@ -188,7 +188,7 @@ void MainWindow::bookmarkDialog() {
     const core::NodeIndex node = store.current();
     const std::string folder = fsPath(m_context.programFolder);
     BookmarkEditSession session(m_doc);
-    CSioriDlg dialog(
+    AddBookmarkDialog dialog(
         session, node, proposedBookmarkName(store, node, m_settings),
         bookmarkChoices(histories(), folder), &histories(), folder,
         [this] { editListFile(ListField::Bookmarks); }, this);
@@ -203,20 +203,20 @@ void MainWindow::goToBookmarkDialog() {
     }
     std::vector<std::string> names;
     for (int i = 0; i < store.bookmarkCount(); ++i) names.push_back(store.bookmarkAt(i)->name);
-    CSioriJumpDlg dialog(names, this);
+    GoToBookmarkDialog dialog(names, this);
     if (dialog.exec() != QDialog::Accepted) return;
     (void)goToBookmark(m_doc, dialog.chosen());
 }
 
 void MainWindow::editBookmarksDialog() {
     BookmarkEditSession session(m_doc);
-    CSioriEditDlg dialog(session, this);
+    EditBookmarksDialog dialog(session, this);
     dialog.exec();
 }
 
 void MainWindow::infoDialog(bool problem) {
     const std::string folder = fsPath(m_context.programFolder);
-    CInfoDlg dialog(
+    RecordInfoDialog dialog(
         problem ? qs("詰将棋情報") : qs("棋譜情報"),
         problem ? problemInfoFields() : recordInfoFields(m_settings),
         problem ? std::function<void()>() : [this] { settingsDialog(); }, this);

@@ -55,7 +55,7 @@ private:
 
 }  // namespace
 
-EngineWindows::EngineWindows(QMainWindow& window, CTavrelDoc& doc, DocumentUi& ui,
+EngineWindows::EngineWindows(QMainWindow& window, Document& doc, DocumentUi& ui,
                              QString profileName)
     : QObject(&window),
       m_window(window),

@@ -27,7 +27,7 @@ class EngineWindows : public QObject {
     Q_OBJECT
 public:
     // profileName: where the engine list is kept (empty: not kept, tests).
-    EngineWindows(QMainWindow& window, CTavrelDoc& doc, DocumentUi& ui, QString profileName);
+    EngineWindows(QMainWindow& window, Document& doc, DocumentUi& ui, QString profileName);
     ~EngineWindows() override;
 
     void buildMenu(QMenu* menu);
@@ -60,7 +60,7 @@ private:
     void jumpToPly(int ply);
 
     QMainWindow& m_window;
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     DocumentUi& m_ui;
     QString m_profileName;
     std::vector<usi::EngineEntry> m_engines;

@@ -24,7 +24,7 @@ QKeySequence key(int k) { return QKeySequence(k); }
 }  // namespace
 
 void MainWindow::setUpNavigation() {
-    m_branchWindow = new CBraWnd(m_doc.store(), m_settings, m_context.instance, this);
+    m_branchWindow = new BranchWindow(m_doc.store(), m_settings, m_context.instance, this);
     Desktop desk;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         desk = Desktop{screen->availableGeometry().width(), screen->availableGeometry().height()};
@@ -37,9 +37,9 @@ void MainWindow::setUpNavigation() {
                 QMenu* menu = buildRecordMenu(ply, column);
                 if (!m_quiet && !menu->isEmpty()) menu->popup(at);
             });
-    connect(m_branchWindow, &CBraWnd::rowClicked, this,
+    connect(m_branchWindow, &BranchWindow::rowClicked, this,
             [this](int row) { navigate([this, row] { (void)playBranch(m_doc, m_clock, row); }); });
-    connect(m_branchWindow, &CBraWnd::rowMenuWanted, this, [this](const QPoint& at, int row) {
+    connect(m_branchWindow, &BranchWindow::rowMenuWanted, this, [this](const QPoint& at, int row) {
         QMenu* menu = buildBranchMenu(row);
         if (!m_quiet && !menu->isEmpty()) menu->popup(at);
     });
@@ -197,7 +197,7 @@ void MainWindow::followNavigationWindows() {
     if (m_branchWindow) m_branchWindow->refresh();
     bool replaying = m_doc.mode() == ViewerMode::Replaying;
     if (replaying && !m_replayDlg) {
-        m_replayDlg = new CReplayDlg(m_settings, m_context.instance, this);
+        m_replayDlg = new ReplayControlDialog(m_settings, m_context.instance, this);
         auto run = [this](QPushButton* b, std::function<void()> f) {
             connect(b, &QPushButton::clicked, this, [f] { f(); });
         };

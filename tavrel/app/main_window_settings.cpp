@@ -1,7 +1,7 @@
 // The main window's settings dialog (F2), the desktop set-up actions of its page "初期" and the
 // font choices of the 表示 menu. What the pages hold and what OK keeps is decided in
-// tavrel/logic/tools/settings_pages; this file opens the dialogs, writes the environment file on OK and
-// redraws.
+// tavrel/logic/tools/settings_pages; this file opens the dialogs, writes the environment file on OK
+// and redraws.
 #include <QCoreApplication>
 #include <QFontDialog>
 #include <QStandardPaths>

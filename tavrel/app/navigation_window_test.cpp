@@ -114,7 +114,7 @@ TEST_F(NavigationWindowTest, ClickInTheBranchWindowPlaysThatMove) {
     window->board()->finishAnimation();
     EXPECT_FALSE(window->branchWindow()->isVisible());
     key(Qt::Key_Right);
-    CBraWnd* bw = window->branchWindow();
+    BranchWindow* bw = window->branchWindow();
     ASSERT_TRUE(bw->isVisible());
     ASSERT_EQ(bw->rows().size(), 2u);
     QTest::mouseClick(bw, Qt::LeftButton, {}, bw->rowPoint(1));

@@ -33,7 +33,7 @@ QFont deviceFont(const FontSetting& setting, double dpiY) {
 class PageWriter : public core::TemplateSink {
 public:
     PageWriter(QPainter* painter, QPrinter* printer, const PageArea& area, int onlyPage,
-               CTavrelDoc& doc, const core::TextOutputOptions& options)
+               Document& doc, const core::TextOutputOptions& options)
         : m_painter(painter),
           m_printer(printer),
           m_area(area),
@@ -221,7 +221,7 @@ private:
     QPrinter* m_printer;
     PageArea m_area;
     int m_onlyPage;
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     const core::TextOutputOptions& m_options;
     QFont m_font;
     QFont m_handFont;
@@ -273,7 +273,7 @@ int PrintPainter::pageCount(const PageArea& area, PrintKind kind) {
     return paint(nullptr, nullptr, area, kind, -1);
 }
 
-int printDocument(QPrinter& printer, CTavrelDoc& doc, PrintKind kind) {
+int printDocument(QPrinter& printer, Document& doc, PrintKind kind) {
     printer.setDocName(printJobName(kind));
     QPainter painter;
     if (!painter.begin(&printer)) return -1;

@@ -1,7 +1,8 @@
 // Painting the printed pages on any QPainter (printer, PDF file, preview, image): the position
 // and record pages walked from their templates with the "&C" and "&&" controls, the board picture
 // and the printed record, and the record form. The arithmetic and the texts come from
-// tavrel/logic/output/print_layout; this only draws. The document and the settings are the caller's.
+// tavrel/logic/output/print_layout; this only draws. The document and the settings are the
+// caller's.
 #pragma once
 
 #include <QPainter>
@@ -32,7 +33,7 @@ struct PageArea {
 // only the first page (the one asked for) is drawn.
 class PrintPainter {
 public:
-    explicit PrintPainter(CTavrelDoc& doc) : m_doc(doc) {}
+    explicit PrintPainter(Document& doc) : m_doc(doc) {}
 
     // Draws every page on the printer (which must be active in painter). The pages drawn.
     int printAll(QPainter& painter, QPrinter& printer, const PageArea& area, PrintKind kind);
@@ -46,11 +47,11 @@ private:
               int onlyPage);
     int paintForm(QPainter* painter, QPrinter* printer, const PageArea& area, int onlyPage);
 
-    CTavrelDoc& m_doc;
+    Document& m_doc;
 };
 
 // Prints a kind on a printer or to a PDF file (a QPrinter with a PDF output file): 0 after the
 // job, -1 when the job could not be started ("印刷エラー(StartDoc)" is the caller's).
-int printDocument(QPrinter& printer, CTavrelDoc& doc, PrintKind kind);
+int printDocument(QPrinter& printer, Document& doc, PrintKind kind);
 
 }  // namespace tavrel

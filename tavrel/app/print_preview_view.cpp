@@ -16,7 +16,7 @@ constexpr double kA4Height = 297;
 constexpr double kPreviewDpi = 100;
 }  // namespace
 
-PrintPreviewView::PrintPreviewView(CTavrelDoc& doc, PrintKind kind, QWidget* parent)
+PrintPreviewView::PrintPreviewView(Document& doc, PrintKind kind, QWidget* parent)
     : QWidget(parent), m_doc(doc), m_kind(kind) {
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);

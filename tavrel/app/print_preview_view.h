@@ -13,7 +13,7 @@ namespace tavrel {
 class PrintPreviewView : public QWidget {
     Q_OBJECT
 public:
-    PrintPreviewView(CTavrelDoc& doc, PrintKind kind, QWidget* parent);
+    PrintPreviewView(Document& doc, PrintKind kind, QWidget* parent);
 
     PrintKind kind() const { return m_kind; }
     int page() const { return m_page; }
@@ -34,7 +34,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     PrintKind m_kind;
     int m_page = 0;
 };

@@ -126,7 +126,7 @@ void InfoFieldsPage::chooseStartDate() {
     if (m_dateSource) {
         date = m_dateSource();
     } else {
-        CDateDlg dialog(this);
+        DateDialog dialog(this);
         date = dialog.ask();
     }
     if (!date || !date->isValid()) return;
@@ -140,7 +140,7 @@ RecordEventPage::RecordEventPage(bool withTimeUsed, QWidget* parent)
 RecordDateUserPage::RecordDateUserPage(const Settings& settings, bool withDates, QWidget* parent)
     : InfoFieldsPage(dateAndUserFields(settings, withDates), parent) {}
 
-CDateDlg::CDateDlg(QWidget* parent) : QDialog(parent), m_calendar(new QCalendarWidget(this)) {
+DateDialog::DateDialog(QWidget* parent) : QDialog(parent), m_calendar(new QCalendarWidget(this)) {
     setWindowTitle(qs("日付の入力"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_calendar);
@@ -152,7 +152,7 @@ CDateDlg::CDateDlg(QWidget* parent) : QDialog(parent), m_calendar(new QCalendarW
     connect(m_calendar, &QCalendarWidget::activated, this, &QDialog::accept);
 }
 
-std::optional<QDate> CDateDlg::ask() {
+std::optional<QDate> DateDialog::ask() {
     if (exec() != QDialog::Accepted) return std::nullopt;
     return m_calendar->selectedDate();
 }

@@ -51,7 +51,7 @@ public:
     // The "▲" beside 開始日時; null when the page has no start date.
     QPushButton* calendarButton() const { return m_calendarButton; }
 
-    // Where the calendar's date comes from (tests); by default the dialog CDateDlg.
+    // Where the calendar's date comes from (tests); by default the dialog DateDialog.
     void setDateSource(std::function<std::optional<QDate>()> source) {
         m_dateSource = std::move(source);
     }
@@ -84,11 +84,11 @@ public:
     RecordDateUserPage(const Settings& settings, bool withDates, QWidget* parent = nullptr);
 };
 
-// The calendar dialog "日付の入力".
-class CDateDlg : public QDialog {
+// The calendar dialog "日付の入力" (CDateDlg).
+class DateDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CDateDlg(QWidget* parent = nullptr);
+    explicit DateDialog(QWidget* parent = nullptr);
     QCalendarWidget* calendar() const { return m_calendar; }
     // The date chosen, nullopt when cancelled.
     std::optional<QDate> ask();

@@ -4,7 +4,7 @@
 
 namespace tavrel {
 
-ReplayDriver::ReplayDriver(CTavrelDoc& doc, MoveClock& clock, QObject* parent)
+ReplayDriver::ReplayDriver(Document& doc, MoveClock& clock, QObject* parent)
     : QObject(parent), m_timer(this), m_replay(doc, clock, *this) {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);

@@ -14,7 +14,7 @@ namespace tavrel {
 class ReplayDriver : public QObject, public ReplayHost {
     Q_OBJECT
 public:
-    ReplayDriver(CTavrelDoc& doc, MoveClock& clock, QObject* parent);
+    ReplayDriver(Document& doc, MoveClock& clock, QObject* parent);
     ContinuousReplay& replay() { return m_replay; }
     QTimer& timer() { return m_timer; }
     // Tests hold Shift through this instead of the keyboard.

@@ -2,7 +2,7 @@
 // one place that knows which environment key drives which engine option.
 #pragma once
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/formats/record_writer_options.h"
 #include "core/record/record_store.h"
 #include "tavrel/settings/settings.h"

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "core/base/parallel_for.h"
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "dalmir/model/store/position_index.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/text/sjis.h"
 #include "dalmir/model/registration/registration.h"
 #include "tests/support/random_record.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/base/path_text.h"
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/record/record_store.h"
 #include "dalmir/model/table/index_entry.h"
 #include "dalmir/model/table/move_list.h"

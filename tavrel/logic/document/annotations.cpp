@@ -14,7 +14,7 @@ namespace {
 
 using core::sjis;
 
-void refused(CTavrelDoc& doc, const char* textUtf8, const char* captionUtf8) {
+void refused(Document& doc, const char* textUtf8, const char* captionUtf8) {
     doc.warningSound();
     doc.ui().showMessage(sjis(textUtf8), sjis(captionUtf8));
 }
@@ -77,7 +77,7 @@ std::string timeCaption(const core::RecordStore& store, core::NodeIndex node,
     return positionName(store, node, settings) + sjis("の消費時間");
 }
 
-bool storeComment(CTavrelDoc& doc, int ply, std::string_view edited) {
+bool storeComment(Document& doc, int ply, std::string_view edited) {
     const std::string text = commentFromEditing(edited);
     switch (doc.store().replaceComment(ply, text)) {
         case core::CommentResult::Ok:
@@ -95,7 +95,7 @@ bool storeComment(CTavrelDoc& doc, int ply, std::string_view edited) {
     return false;
 }
 
-bool deleteCommentAsking(CTavrelDoc& doc, int ply) {
+bool deleteCommentAsking(Document& doc, int ply) {
     if (doc.store().comment(ply).empty()) return false;
     if (doc.ui().ask(sjis("コメントを削除しますか？"), sjis("コメント削除の確認"), false) !=
         Answer::Yes) {
@@ -106,7 +106,7 @@ bool deleteCommentAsking(CTavrelDoc& doc, int ply) {
     return true;
 }
 
-void deleteComments(CTavrelDoc& doc, CommentDeletion which, int ply) {
+void deleteComments(Document& doc, CommentDeletion which, int ply) {
     core::RecordStore& store = doc.store();
     const int end = store.lineEnd();
     switch (which) {
@@ -125,7 +125,7 @@ void deleteComments(CTavrelDoc& doc, CommentDeletion which, int ply) {
 
 MinutesSeconds splitSeconds(std::uint16_t seconds) { return {seconds / 60, seconds % 60}; }
 
-bool storeThinkingTime(CTavrelDoc& doc, core::NodeIndex node, int minutes, int seconds) {
+bool storeThinkingTime(Document& doc, core::NodeIndex node, int minutes, int seconds) {
     if (node == core::kRootNode || !doc.store().isInUse(node)) return false;
     long long total = static_cast<long long>(std::max(minutes, 0)) * 60 + std::max(seconds, 0);
     if (total > 65535) {
@@ -140,7 +140,7 @@ bool storeThinkingTime(CTavrelDoc& doc, core::NodeIndex node, int minutes, int s
     return true;
 }
 
-void zeroAllTimes(CTavrelDoc& doc) {
+void zeroAllTimes(Document& doc) {
     doc.store().clearAllTimes();
     doc.ui().documentChanged();
 }
@@ -158,7 +158,7 @@ std::vector<std::string> bookmarkChoices(const Histories& histories, const std::
                         readListFile(folder, ListField::Bookmarks));
 }
 
-BookmarkEditSession::BookmarkEditSession(CTavrelDoc& doc)
+BookmarkEditSession::BookmarkEditSession(Document& doc)
     : m_doc(doc), m_wasModified(doc.modified()) {
     m_doc.store().saveBookmarks();
 }
@@ -234,7 +234,7 @@ void BookmarkEditSession::cancel() {
     m_doc.ui().documentChanged();
 }
 
-bool goToBookmark(CTavrelDoc& doc, int i) {
+bool goToBookmark(Document& doc, int i) {
     if (isPlaying(doc.mode()) || isEditing(doc.mode())) {
         doc.warningSound();
         return false;

@@ -40,10 +40,10 @@ std::string timeCaption(const core::RecordStore& store, core::NodeIndex node,
 // OK of the comment dialog: the edited text replaces the comment at ply (empty deletes it), the
 // windows are redrawn and the record is modified. A comment that cannot be stored is reported
 // and the old one kept; false then.
-bool storeComment(CTavrelDoc& doc, int ply, std::string_view edited);
+bool storeComment(Document& doc, int ply, std::string_view edited);
 // 削除 of a position with a comment: asks "コメントを削除しますか？" and deletes on Yes. False
 // when there was none or the answer was No.
-bool deleteCommentAsking(CTavrelDoc& doc, int ply);
+bool deleteCommentAsking(Document& doc, int ply);
 
 // The three choices of "コメントの一括削除".
 enum class CommentDeletion {
@@ -53,7 +53,7 @@ enum class CommentDeletion {
 };
 // Deletes the comments chosen along the current line (All: the whole tree) and redraws. A ply
 // beyond the end of the line is taken as its end for UpTo and deletes nothing for FromOn.
-void deleteComments(CTavrelDoc& doc, CommentDeletion which, int ply);
+void deleteComments(Document& doc, CommentDeletion which, int ply);
 
 // ---- Thinking times ----
 
@@ -65,9 +65,9 @@ MinutesSeconds splitSeconds(std::uint16_t seconds);
 // OK of "消費時間の編集": minutes × 60 + seconds becomes the node's time; the information lines
 // and the record window are redrawn and the record is modified. A total above 65535 seconds is
 // stored as 65535 and the status bar says so. False for a node that is not a move.
-bool storeThinkingTime(CTavrelDoc& doc, core::NodeIndex node, int minutes, int seconds);
+bool storeThinkingTime(Document& doc, core::NodeIndex node, int minutes, int seconds);
 // 全指し手の消費時間を０に.
-void zeroAllTimes(CTavrelDoc& doc);
+void zeroAllTimes(Document& doc);
 
 // ---- Bookmarks ----
 
@@ -83,7 +83,7 @@ std::vector<std::string> bookmarkChoices(const Histories& histories, const std::
 // cancel() restores it as it was (and the record's unmodified state with it).
 class BookmarkEditSession {
 public:
-    explicit BookmarkEditSession(CTavrelDoc& doc);
+    explicit BookmarkEditSession(Document& doc);
     // OK with a name: add or rename the node's bookmark. Refusals ("同名のしおりがあります。",
     // "しおりの数の上限を超えました。", caption "しおり登録エラー") leave the table as it was and
     // return false. A registered name is remembered in the bookmark history (its file written
@@ -101,15 +101,15 @@ public:
     std::vector<std::string> names() const;
     // Cancel: the table and the modified state as at the start.
     void cancel();
-    CTavrelDoc& document() { return m_doc; }
+    Document& document() { return m_doc; }
 
 private:
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     bool m_wasModified;
 };
 
 // しおりへ移動: shows the position of table entry i (any line of the tree); false when there is
 // none or the viewer is playing or editing.
-bool goToBookmark(CTavrelDoc& doc, int i);
+bool goToBookmark(Document& doc, int i);
 
 }  // namespace tavrel

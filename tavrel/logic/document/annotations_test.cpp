@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "tavrel/logic/document/document_test_fixture.h"
 #include "tavrel/settings/list_file.h"
 
@@ -150,7 +150,7 @@ TEST_F(AnnotationsTest, TheTableHoldsAtMost1024AndRenamingStillWorks) {
     // 1025 positions to carry them: the kings walk to and fro after the four moves.
     core::RecordStore big(2000);
     testsupport::RecordingUi bigUi;
-    CTavrelDoc bigDoc(big, settings, bigUi);
+    Document bigDoc(big, settings, bigUi);
     ASSERT_EQ(core::readRecordText(big, sjis(kRecord), false, {}).result, core::ReadResult::Ok);
     ASSERT_EQ(big.goToPly(4), core::EditResult::Ok);
     const int walk[4][2] = {{59, 48}, {51, 42}, {48, 59}, {42, 51}};

@@ -29,12 +29,12 @@ std::string programCaption() { return std::string(core::kProgramName); }
 
 std::string textToPath(const std::string& text) { return core::toUtf8Lossy(text); }
 
-CTavrelDoc::CTavrelDoc(core::RecordStore& store, Settings& settings, DocumentUi& ui)
+Document::Document(core::RecordStore& store, Settings& settings, DocumentUi& ui)
     : m_store(store), m_settings(settings), m_ui(ui) {}
 
-std::string CTavrelDoc::recordFolder() const { return textToPath(m_settings.recordFolder); }
+std::string Document::recordFolder() const { return textToPath(m_settings.recordFolder); }
 
-void CTavrelDoc::setNamesFromPath(const std::string& path) {
+void Document::setNamesFromPath(const std::string& path) {
     m_recordPath = path;
     m_recordFileName = std::string(
         core::cutToBytes(pathToText(std::string(core::fileNameOf(path))), kRecordNameBytes));
@@ -44,13 +44,13 @@ void CTavrelDoc::setNamesFromPath(const std::string& path) {
     if (!folder.empty()) m_settings.recordFolder = pathToText(folder);
 }
 
-void CTavrelDoc::setNewRecordNames() {
+void Document::setNewRecordNames() {
     m_recordName = newRecordName();
     m_recordFileName = newRecordName();
     m_recordPath = recordFolder() + textToPath(newRecordName());
 }
 
-std::string CTavrelDoc::title() const {
+std::string Document::title() const {
     TitleInput in;
     in.mode = m_mode;
     in.recordName = m_recordName;
@@ -61,22 +61,22 @@ std::string CTavrelDoc::title() const {
     return titleText(in);
 }
 
-void CTavrelDoc::warningSound() {
+void Document::warningSound() {
     if (m_settings.warningSound != 0) m_ui.beep();
 }
 
-void CTavrelDoc::notAvailableYet(const std::string& feature) {
+void Document::notAvailableYet(const std::string& feature) {
     warningSound();
     m_ui.showMessage(feature + core::sjis("は、この版ではまだ使用できません。"), programCaption());
 }
 
-core::ReadOptions CTavrelDoc::readOptionsFor(const std::string& path) const {
+core::ReadOptions Document::readOptionsFor(const std::string& path) const {
     core::ReadOptions o = readOptions(m_settings);
     o.fileName = pathToText(std::string(core::fileNameOf(path)));
     return o;
 }
 
-void CTavrelDoc::showWarnings(const std::vector<std::string>& warnings) {
+void Document::showWarnings(const std::vector<std::string>& warnings) {
     if (warnings.empty()) return;
     std::string text;
     for (const std::string& w : warnings) {
@@ -86,7 +86,7 @@ void CTavrelDoc::showWarnings(const std::vector<std::string>& warnings) {
     m_ui.showMessage(text, programCaption());
 }
 
-void CTavrelDoc::showLoadResult(const core::ReadReport& report, const std::string& path) {
+void Document::showLoadResult(const core::ReadReport& report, const std::string& path) {
     std::string shownPath = pathToText(path);
     showWarnings(report.warnings);
     switch (report.result) {
@@ -113,7 +113,7 @@ void CTavrelDoc::showLoadResult(const core::ReadReport& report, const std::strin
     }
 }
 
-void CTavrelDoc::dropMovesWhileEditing() {
+void Document::dropMovesWhileEditing() {
     if (m_store.moveCount() == 0 && m_store.node(core::kRootNode).next == core::kNoNode) return;
     m_store.reset();
     m_store.restoreStartPosition(m_store.position());
@@ -122,7 +122,7 @@ void CTavrelDoc::dropMovesWhileEditing() {
     m_ui.showMessage(core::sjis("局面編集中なので、棋譜は消しました。"), core::sjis("警告"));
 }
 
-int CTavrelDoc::loadRecordFile(const std::string& path) {
+int Document::loadRecordFile(const std::string& path) {
     if (core::formatOfPath(path) == core::RecordFormat::Unsupported) {
         warningSound();
         m_ui.showMessage(core::msgCannotReadFile(pathToText(path)), programCaption());
@@ -141,13 +141,13 @@ int CTavrelDoc::loadRecordFile(const std::string& path) {
     return report.result == core::ReadResult::Ok ? 0 : -1;
 }
 
-bool CTavrelDoc::applyLoadPosition(int setting) {
+bool Document::applyLoadPosition(int setting) {
     core::NodeIndex node = core::nodeAfterLoad(m_store, setting);
     if (node == core::kNoNode || !m_store.isInUse(node)) return false;
     return m_store.goTo(node) == core::EditResult::Ok;
 }
 
-void CTavrelDoc::showPly(int n) {
+void Document::showPly(int n) {
     (void)m_store.goTo(core::kRootNode);
     while (m_store.currentPly() < n) {
         core::NodeIndex next = m_store.node(m_store.current()).next;
@@ -180,7 +180,7 @@ bool tookNothing(const core::RecordStore& read, std::string_view text) {
 
 }  // namespace
 
-int CTavrelDoc::pasteRecord(const std::optional<std::string>& text) {
+int Document::pasteRecord(const std::optional<std::string>& text) {
     if (askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
     if (!text) {
         warningSound();
@@ -231,7 +231,7 @@ int CTavrelDoc::pasteRecord(const std::optional<std::string>& text) {
     }
 }
 
-Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
+Answer Document::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     if (!modified()) return Answer::No;
     if (onlyWithConfirmSetting && m_settings.confirmSave == 0) return Answer::No;
     bool ki2 = m_settings.standardFormat == 1;
@@ -253,9 +253,9 @@ Answer CTavrelDoc::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     return Answer::Yes;
 }
 
-bool CTavrelDoc::canWrite(SaveFormat format) { return saveFilterNumber(format) != 0; }
+bool Document::canWrite(SaveFormat format) { return saveFilterNumber(format) != 0; }
 
-core::TemplateEnvironment CTavrelDoc::templateEnvironment() const {
+core::TemplateEnvironment Document::templateEnvironment() const {
     core::TemplateEnvironment env;
     env.recordName = m_recordName;
     env.recordFileName = m_recordFileName;
@@ -264,7 +264,7 @@ core::TemplateEnvironment CTavrelDoc::templateEnvironment() const {
     return env;
 }
 
-core::WriteResult CTavrelDoc::writeFile(SaveFormat format, const std::string& path) {
+core::WriteResult Document::writeFile(SaveFormat format, const std::string& path) {
     core::RecordWriteOptions options = writeOptions(m_settings);
     core::TextOutputOptions text = textOutputOptions(m_settings);
     core::TemplateEnvironment env = templateEnvironment();
@@ -277,7 +277,7 @@ core::WriteResult CTavrelDoc::writeFile(SaveFormat format, const std::string& pa
     return core::saveRecordFile(m_store, format, path, options, expander);
 }
 
-core::WriteResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& path) {
+core::WriteResult Document::writeRecord(SaveFormat format, const std::string& path) {
     core::WriteResult r = writeFile(format, path);
     if (r != core::WriteResult::Ok) return r;
     if (core::isRecordFormat(format)) {
@@ -287,7 +287,7 @@ core::WriteResult CTavrelDoc::writeRecord(SaveFormat format, const std::string& 
     return core::WriteResult::Ok;
 }
 
-bool CTavrelDoc::backupCopy(const std::string& path) {
+bool Document::backupCopy(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
     if (!fs::exists(path, ec)) return true;
@@ -297,7 +297,7 @@ bool CTavrelDoc::backupCopy(const std::string& path) {
     return fs::copy_file(path, fallbackBackupPath(path), opts, ec);
 }
 
-std::optional<core::WriteResult> CTavrelDoc::saveInPlace() {
+std::optional<core::WriteResult> Document::saveInPlace() {
     if (hasNoFile(m_recordName)) return std::nullopt;
     std::optional<SaveFormat> format = overwriteFormat(m_recordPath);
     if (!format) return std::nullopt;

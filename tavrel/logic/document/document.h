@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/base/safe_file.h"
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/formats/record_writer_options.h"
 #include "core/record/record_store.h"
 #include "core/templates/date_time_snapshot.h"
@@ -24,9 +24,10 @@ namespace tavrel {
 
 inline constexpr std::size_t kRecordNameBytes = 1023;
 
-class CTavrelDoc {
+// The document (CTavrelDoc): the record shown, its names and path, and the viewer mode.
+class Document {
 public:
-    CTavrelDoc(core::RecordStore& store, Settings& settings, DocumentUi& ui);
+    Document(core::RecordStore& store, Settings& settings, DocumentUi& ui);
 
     core::RecordStore& store() { return m_store; }
     const core::RecordStore& store() const { return m_store; }

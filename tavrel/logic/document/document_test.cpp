@@ -69,7 +69,7 @@ TEST_F(DocumentTest, LoadMessages) {
 
 TEST_F(DocumentTest, CapacityOverflowKeepsWhatWasRead) {
     core::RecordStore small(3);
-    CTavrelDoc d(small, settings, ui);
+    Document d(small, settings, ui);
     std::string path = write("big.kif", sjis(kSample));
     EXPECT_EQ(d.loadRecordFile(path), -1);
     ASSERT_FALSE(ui.messages.empty());

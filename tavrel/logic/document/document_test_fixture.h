@@ -124,7 +124,7 @@ protected:
     core::RecordStore store;
     Settings settings;
     RecordingUi ui;
-    CTavrelDoc doc{store, settings, ui};
+    Document doc{store, settings, ui};
 };
 
 }  // namespace testsupport

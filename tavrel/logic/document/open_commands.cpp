@@ -49,13 +49,13 @@ std::string openFilterText(int filter) {
     return sjis(kOpenFilters[static_cast<std::size_t>(filter - 1)]);
 }
 
-int openRecordFile(CTavrelDoc& doc, const std::string& path) {
+int openRecordFile(Document& doc, const std::string& path) {
     int r = doc.loadRecordFile(path);
     doc.ui().documentChanged();
     return r;
 }
 
-int openRecord(CTavrelDoc& doc) {
+int openRecord(Document& doc) {
     if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
     if (!doc.openFilter()) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
     FileDialogRequest request;
@@ -71,12 +71,12 @@ int openRecord(CTavrelDoc& doc) {
     return openRecordFile(doc, choice->path);
 }
 
-void openRecentFile(CTavrelDoc& doc, const std::string& path) {
+void openRecentFile(Document& doc, const std::string& path) {
     if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
     openRecordFile(doc, path);
 }
 
-void openSiblingFile(CTavrelDoc& doc, bool forward) {
+void openSiblingFile(Document& doc, bool forward) {
     const std::string& current = doc.recordPath();
     if (current.empty() || hasNoFile(doc.recordName())) {
         doc.warningSound();
@@ -95,7 +95,7 @@ void openSiblingFile(CTavrelDoc& doc, bool forward) {
     openRecordFile(doc, (folder.empty() ? std::string("./") : folder) + textToPath(*next));
 }
 
-void dropFile(CTavrelDoc& doc, const std::string& path) {
+void dropFile(Document& doc, const std::string& path) {
     DocumentUi& ui = doc.ui();
     if (core::formatOfPath(path) == core::RecordFormat::Unsupported) {
         doc.warningSound();
@@ -121,7 +121,7 @@ void dropFile(CTavrelDoc& doc, const std::string& path) {
     doc.warningSound();
 }
 
-void paste(CTavrelDoc& doc) {
+void paste(Document& doc) {
     if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
         return;
@@ -131,7 +131,7 @@ void paste(CTavrelDoc& doc) {
 }
 
 std::optional<PrintRequest> processCommandLine(
-    CTavrelDoc& doc, const CommandLine& commandLine,
+    Document& doc, const CommandLine& commandLine,
     const std::function<void(bool closeAfter)>& autoReplay,
     const std::function<void()>& resumeGame) {
     const CommandLine& cl = commandLine;

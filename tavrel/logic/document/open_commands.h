@@ -17,28 +17,28 @@ namespace tavrel {
 std::string openFilterText(int filter);
 
 // Loads a file and redraws; loadRecordFile's 0 or -1.
-int openRecordFile(CTavrelDoc& doc, const std::string& path);
+int openRecordFile(Document& doc, const std::string& path);
 
 // 開く: the save question (with 棋譜保存確認 on), then the Open dialog in 棋譜パス with the filter
 // chosen last (at first the standard format's), then the file chosen. 0 when a file was loaded,
 // -1 when cancelled or nothing was loaded.
-int openRecord(CTavrelDoc& doc);
+int openRecord(Document& doc);
 
 // An entry of the recent-file list: the save question (with 棋譜保存確認 on), then the file.
-void openRecentFile(CTavrelDoc& doc, const std::string& path);
+void openRecentFile(Document& doc, const std::string& path);
 
 // 次のファイルを開く (forward) and 前のファイルを開く: the file after or before the current one in
 // its folder, in siblingFile's order. The warning sound for a record without file and when there
 // is no such file; a modified record is always offered for saving first.
-void openSiblingFile(CTavrelDoc& doc, bool forward);
+void openSiblingFile(Document& doc, bool forward);
 
 // A file dropped on the window. Only a readable record extension is taken, never during a game
 // or the print preview; a modified record is offered for saving first. The status line then
 // names the file.
-void dropFile(CTavrelDoc& doc, const std::string& path);
+void dropFile(Document& doc, const std::string& path);
 
 // 棋譜・局面の貼り付け: the clipboard's record; refused during a game and the print preview.
-void paste(CTavrelDoc& doc);
+void paste(Document& doc);
 
 // Acts on the command line once the main window is shown: loads the file (or pastes the
 // clipboard with "/C"), at the ply given with "+n" instead of 棋譜読込局面, then starts the first
@@ -49,7 +49,7 @@ void paste(CTavrelDoc& doc);
 // switches are reported as not available.
 enum class PrintRequest { Position, Form };
 std::optional<PrintRequest> processCommandLine(
-    CTavrelDoc& doc, const CommandLine& commandLine,
+    Document& doc, const CommandLine& commandLine,
     const std::function<void(bool closeAfter)>& autoReplay = {},
     const std::function<void()>& resumeGame = {});
 

@@ -8,7 +8,7 @@
 
 namespace tavrel {
 
-bool confirmClose(CTavrelDoc& doc) {
+bool confirmClose(Document& doc) {
     if (isEditing(doc.mode()) && doc.ui().ask(core::sjis("プログラムを終了しますか？"),
                                               core::sjis("終了確認"), false) != Answer::Yes) {
         return false;
@@ -16,7 +16,7 @@ bool confirmClose(CTavrelDoc& doc) {
     return doc.askSaveBeforeDiscard(false) != Answer::Cancel;
 }
 
-void showHelpIndex(CTavrelDoc& doc, const std::string& programFolder) {
+void showHelpIndex(Document& doc, const std::string& programFolder) {
     std::string index = programFolder + "help/index.html";
     std::error_code ec;
     if (!std::filesystem::exists(index, ec) || !doc.ui().openWithDesktop(index)) {

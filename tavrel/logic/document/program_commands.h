@@ -11,11 +11,11 @@ namespace tavrel {
 // Whether the main window may close. While a position is edited "プログラムを終了しますか？" comes
 // first and only Yes goes on; then a modified record is offered for saving, and Cancel (or a save
 // that failed) keeps the window.
-bool confirmClose(CTavrelDoc& doc);
+bool confirmClose(Document& doc);
 
 // 目次: "<program folder>help/index.html" shown by the desktop; the warning sound when the file is
 // missing or could not be shown. programFolder ends with '/' (file system's bytes).
-void showHelpIndex(CTavrelDoc& doc, const std::string& programFolder);
+void showHelpIndex(Document& doc, const std::string& programFolder);
 
 // バージョン情報: the caption and the text "<name> <version>" (CP932).
 std::string versionCaption();

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/text/sjis.h"
 
 namespace tavrel {
@@ -38,7 +38,7 @@ struct HeaderCopy {
 
 }  // namespace
 
-int mergeFromClipboard(CTavrelDoc& doc, const std::optional<std::string>& text) {
+int mergeFromClipboard(Document& doc, const std::optional<std::string>& text) {
     if (isPlaying(doc.mode()) || isEditing(doc.mode())) {
         doc.warningSound();
         return -1;

@@ -15,6 +15,6 @@ namespace tavrel {
 // it was), then the text's moves are added, moves already there reused. Success marks the
 // record modified and says "クリップボードから棋譜を読み込み、合成しました。". Refused while
 // playing or editing a position. Returns 0, or -1 on any failure.
-int mergeFromClipboard(CTavrelDoc& doc, const std::optional<std::string>& text);
+int mergeFromClipboard(Document& doc, const std::optional<std::string>& text);
 
 }  // namespace tavrel

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/formats/kif_reader.h"
 #include "core/formats/kif_writer.h"
-#include "core/formats/record_reader.h"
 #include "tavrel/logic/document/document_test_fixture.h"
 
 namespace tavrel {

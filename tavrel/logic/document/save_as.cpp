@@ -37,7 +37,7 @@ std::string saveFilterText(SaveFormat filter) {
     return sjis(kSaveFilters[static_cast<std::size_t>(n - 1)]);
 }
 
-SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat format) {
+SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat format) {
     DocumentUi& ui = doc.ui();
     bool position = format == SaveFormat::Bod || format == SaveFormat::EnglishPosition;
     std::string shown = pathToText(path);
@@ -58,7 +58,7 @@ SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat for
             return SaveAsResult::Stopped;
         }
     }
-    if (!CTavrelDoc::canWrite(format)) {
+    if (!Document::canWrite(format)) {
         doc.notAvailableYet(saveFilterText(format));
         return SaveAsResult::Stopped;
     }
@@ -74,7 +74,7 @@ SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat for
     return SaveAsResult::Saved;
 }
 
-void saveAs(CTavrelDoc& doc, SaveAsKind kind) {
+void saveAs(Document& doc, SaveAsKind kind) {
     bool ki2Only = kind == SaveAsKind::Ki2Only;
     SaveFormat filter = ki2Only ? SaveFormat::Ki2
                                 : initialSaveFilter(doc.mode(), doc.saveFilter(), doc.recordPath(),
@@ -117,7 +117,7 @@ void saveAs(CTavrelDoc& doc, SaveAsKind kind) {
     }
 }
 
-void save(CTavrelDoc& doc) {
+void save(Document& doc) {
     ViewerMode mode = doc.mode();
     if (isPlaying(mode) || mode == ViewerMode::PrintPreview) {
         doc.warningSound();

@@ -25,15 +25,15 @@ enum class SaveAsResult {
 
 // The questions, the writing and the messages for a path chosen in the dialog (the extension
 // rule already applied).
-SaveAsResult saveAsFile(CTavrelDoc& doc, const std::string& path, SaveFormat format);
+SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat format);
 
 // The dialog loop until a name is saved, the dialog is cancelled or the flow stops. AnyFormat
 // starts with initialSaveFilter and remembers the filter chosen; Ki2Only always writes KI2 and
 // adds ".ki2" to a name without it.
-void saveAs(CTavrelDoc& doc, SaveAsKind kind);
+void saveAs(Document& doc, SaveAsKind kind);
 
 // 上書き保存: refused while playing and in print preview; Save As while editing a position and
 // for a record without a kif/ki2/bod/csa file; otherwise saveInPlace.
-void save(CTavrelDoc& doc);
+void save(Document& doc);
 
 }  // namespace tavrel

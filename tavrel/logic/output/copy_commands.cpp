@@ -86,7 +86,7 @@ CopyResult copyText(DocumentUi& ui, ExportUi& clipboard, CopyProduct product,
     return CopyResult::Ok;
 }
 
-std::string productText(CTavrelDoc& doc, CopyProduct product) {
+std::string productText(Document& doc, CopyProduct product) {
     const core::RecordStore& store = doc.store();
     ExportExpander ex(doc);
     core::TemplateExpander& expander = ex.expander();
@@ -130,7 +130,7 @@ std::string productText(CTavrelDoc& doc, CopyProduct product) {
     return {};
 }
 
-CopyResult copyProduct(CTavrelDoc& doc, ExportUi& clipboard, CopyProduct product) {
+CopyResult copyProduct(Document& doc, ExportUi& clipboard, CopyProduct product) {
     const bool slow = product == CopyProduct::VariationDiagram;
     if (slow) doc.ui().setBusy(true);
     std::string text = productText(doc, product);
@@ -152,7 +152,7 @@ void storeVariationTreeOptions(Settings& settings, const core::VariationTreeOpti
                            tree.compactColumnWidth};
 }
 
-CopyResult copyVariationDiagram(CTavrelDoc& doc, ExportUi& clipboard,
+CopyResult copyVariationDiagram(Document& doc, ExportUi& clipboard,
                                 const std::optional<core::VariationTreeOptions>& chosen) {
     if (!chosen) return CopyResult::Cancelled;
     storeVariationTreeOptions(doc.settings(), *chosen);

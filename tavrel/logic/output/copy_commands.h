@@ -50,10 +50,10 @@ CopyResult copyText(DocumentUi& ui, ExportUi& clipboard, CopyProduct product,
 
 // The text of a product for the document's record as it is shown (VariationDiagram with the
 // settings' 棋譜ツリー values). Template errors are shown as they come.
-std::string productText(CTavrelDoc& doc, CopyProduct product);
+std::string productText(Document& doc, CopyProduct product);
 
 // Builds and copies a product.
-CopyResult copyProduct(CTavrelDoc& doc, ExportUi& clipboard, CopyProduct product);
+CopyResult copyProduct(Document& doc, ExportUi& clipboard, CopyProduct product);
 
 // The four values of 棋譜ツリー as kept in the settings, and back.
 core::VariationTreeOptions variationTreeOptions(const Settings& settings);
@@ -61,7 +61,7 @@ void storeVariationTreeOptions(Settings& settings, const core::VariationTreeOpti
 
 // 棋譜の変化図コピー after its dialog: chosen is nullopt when the dialog was cancelled (nothing
 // happens); otherwise the values are stored in the settings and the diagram is copied.
-CopyResult copyVariationDiagram(CTavrelDoc& doc, ExportUi& clipboard,
+CopyResult copyVariationDiagram(Document& doc, ExportUi& clipboard,
                                 const std::optional<core::VariationTreeOptions>& chosen);
 
 // The messages (CP932).

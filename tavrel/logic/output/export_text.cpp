@@ -4,7 +4,7 @@
 
 namespace tavrel {
 
-ExportExpander::ExportExpander(CTavrelDoc& doc, const DesktopFolders& folders)
+ExportExpander::ExportExpander(Document& doc, const DesktopFolders& folders)
     : m_options(textOutputOptions(doc.settings())),
       m_env(doc.templateEnvironment()),
       m_expander(doc.store(), m_options, m_env, doc.snapshot(),

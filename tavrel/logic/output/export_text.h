@@ -13,7 +13,7 @@ namespace tavrel {
 
 class ExportExpander {
 public:
-    explicit ExportExpander(CTavrelDoc& doc, const DesktopFolders& folders = {});
+    explicit ExportExpander(Document& doc, const DesktopFolders& folders = {});
     ExportExpander(const ExportExpander&) = delete;
     ExportExpander& operator=(const ExportExpander&) = delete;
 

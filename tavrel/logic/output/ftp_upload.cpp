@@ -91,7 +91,7 @@ UploadResult UploadRecord(DocumentUi& ui, FtpTransport& transport, const std::st
     return outcome.result;
 }
 
-std::optional<std::string> prepareFtpUpload(CTavrelDoc& doc) {
+std::optional<std::string> prepareFtpUpload(Document& doc) {
     if (hasNoFile(doc.recordName()) || doc.recordPath().empty()) {
         saveAs(doc, SaveAsKind::AnyFormat);
     } else {

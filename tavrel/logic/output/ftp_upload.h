@@ -75,7 +75,7 @@ UploadResult UploadRecord(DocumentUi& ui, FtpTransport& transport, const std::st
 // The first half of 上書き保存し、FTP転送: saves (Save for a record with a file, else Save As),
 // then asks "棋譜ファイルをFTPでサーバへ送信しますか？". The path to upload when the record was
 // saved and the answer was Yes; nullopt when the command ends there.
-std::optional<std::string> prepareFtpUpload(CTavrelDoc& doc);
+std::optional<std::string> prepareFtpUpload(Document& doc);
 // The settings an upload goes to, in list order: every selected one.
 std::vector<int> selectedFtpSettings(const FtpSettings& settings);
 

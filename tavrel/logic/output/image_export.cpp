@@ -51,7 +51,7 @@ std::string withImageExtension(const std::string& path, ImageFormat format) {
     return path + imageExtension(format);
 }
 
-std::string proposedImagePath(CTavrelDoc& doc, const DesktopFolders& folders) {
+std::string proposedImagePath(Document& doc, const DesktopFolders& folders) {
     ExportExpander ex(doc, folders);
     // A record never saved has no name to put in a file name.
     if (hasNoFile(doc.recordName())) {
@@ -108,7 +108,7 @@ FileDialogRequest imageDialogRequest(const std::string& proposed,
     return r;
 }
 
-std::optional<std::string> chooseImagePath(CTavrelDoc& doc, const DesktopFolders& folders,
+std::optional<std::string> chooseImagePath(Document& doc, const DesktopFolders& folders,
                                            std::optional<ImageFormat>& remembered) {
     const std::string proposed = proposedImagePath(doc, folders);
     std::optional<FileChoice> choice =

@@ -30,7 +30,7 @@ ImageFormat preselectedImageFilter(const std::string& proposed,
 std::string withImageExtension(const std::string& path, ImageFormat format);
 
 // The proposed name: "画像ファイル名書式" expanded (the file system's bytes).
-std::string proposedImagePath(CTavrelDoc& doc, const DesktopFolders& folders);
+std::string proposedImagePath(Document& doc, const DesktopFolders& folders);
 
 // The part of the main view's client area a picture takes, and how.
 struct ImageCapture {
@@ -59,7 +59,7 @@ FileDialogRequest imageDialogRequest(const std::string& proposed,
 // 画像の保存(&G)...: proposes the template name, shows the dialog (the last filter chosen is
 // remembered), applies the extension rule and asks before replacing a file. The path to save,
 // or nullopt when the user cancelled.
-std::optional<std::string> chooseImagePath(CTavrelDoc& doc, const DesktopFolders& folders,
+std::optional<std::string> chooseImagePath(Document& doc, const DesktopFolders& folders,
                                            std::optional<ImageFormat>& remembered);
 
 }  // namespace tavrel

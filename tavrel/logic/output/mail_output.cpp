@@ -24,7 +24,7 @@ std::string withSlash(std::string folder) {
 
 const char* extensionOf(MailText text) { return text == MailText::One ? ".mal" : ".ma2"; }
 
-void failMailLink(CTavrelDoc& doc) {
+void failMailLink(Document& doc) {
     doc.ui().showMessage(core::sjis("メールの作成に失敗しました。本文が長過ぎたと思われます。"),
                          programCaption());
 }
@@ -37,7 +37,7 @@ MailSaveMode mailSaveMode(const Settings& settings) {
     return MailSaveMode::Overwrite;
 }
 
-std::string mailFilePath(CTavrelDoc& doc, MailText text) {
+std::string mailFilePath(Document& doc, MailText text) {
     const Settings& s = doc.settings();
     const std::string folder = withSlash(textToPath(s.mailFolder));
     if (mailSaveMode(s) == MailSaveMode::AppendToOne) {
@@ -53,14 +53,14 @@ std::string mailFilePath(CTavrelDoc& doc, MailText text) {
     return folder + name + extensionOf(text);
 }
 
-std::string mailFileText(CTavrelDoc& doc, MailText text) {
+std::string mailFileText(Document& doc, MailText text) {
     ExportExpander ex(doc);
     const std::string& tpl =
         text == MailText::One ? ex.options().mailTemplate1 : ex.options().mailTemplate2;
     return ex.expander().expand(tpl, core::TemplateContext::MailFile);
 }
 
-MailResult writeMailFileAt(CTavrelDoc& doc, MailText text, const std::string& path, bool append) {
+MailResult writeMailFileAt(Document& doc, MailText text, const std::string& path, bool append) {
     const std::string shown = pathToText(path);
     std::string bytes;
     if (append) {
@@ -85,12 +85,12 @@ MailResult writeMailFileAt(CTavrelDoc& doc, MailText text, const std::string& pa
     return MailResult::Ok;
 }
 
-MailResult writeMailFile(CTavrelDoc& doc, MailText text) {
+MailResult writeMailFile(Document& doc, MailText text) {
     const bool append = mailSaveMode(doc.settings()) != MailSaveMode::Overwrite;
     return writeMailFileAt(doc, text, mailFilePath(doc, text), append);
 }
 
-MailResult writeMailFileWithDialog(CTavrelDoc& doc) {
+MailResult writeMailFileWithDialog(Document& doc) {
     FileDialogRequest request;
     request.title = core::sjis("メール作成");
     request.folder = withSlash(textToPath(doc.settings().mailFolder));
@@ -113,7 +113,7 @@ MailResult writeMailFileWithDialog(CTavrelDoc& doc) {
     return writeMailFileAt(doc, text, path, append);
 }
 
-std::optional<std::string> mailLink(CTavrelDoc& doc) {
+std::optional<std::string> mailLink(Document& doc) {
     ExportExpander ex(doc);
     std::string url =
         core::mailLinkUrl(core::mailTexts(ex.expander(), core::TemplateContext::MailLink));
@@ -121,7 +121,7 @@ std::optional<std::string> mailLink(CTavrelDoc& doc) {
     return url;
 }
 
-MailResult openMailLink(CTavrelDoc& doc, ExportUi& desktop) {
+MailResult openMailLink(Document& doc, ExportUi& desktop) {
     std::optional<std::string> url = mailLink(doc);
     if (!url || !desktop.openUrl(*url)) {
         failMailLink(doc);
@@ -130,7 +130,7 @@ MailResult openMailLink(CTavrelDoc& doc, ExportUi& desktop) {
     return MailResult::Ok;
 }
 
-MailResult sendRecordByMail(CTavrelDoc& doc, ExportUi& desktop) {
+MailResult sendRecordByMail(Document& doc, ExportUi& desktop) {
     const std::string failed = core::sjis("メールの作成に失敗しました。");
     MailMessage mail;
     {
@@ -154,7 +154,7 @@ MailResult sendRecordByMail(CTavrelDoc& doc, ExportUi& desktop) {
     return MailResult::Ok;
 }
 
-MailResult suspendAndMail(CTavrelDoc& doc, MoveClock& clock, ExportUi& desktop) {
+MailResult suspendAndMail(Document& doc, MoveClock& clock, ExportUi& desktop) {
     if (!isPlaying(doc.mode())) {
         doc.warningSound();
         return MailResult::Cancelled;

@@ -23,7 +23,7 @@ MailSaveMode mailSaveMode(const Settings& settings);
 // The file a mail text goes to under the settings: 通信パス followed by メール追加名 (mode 2), or
 // by the record's file name without extension (today's date as "05Nov15" for a record without file)
 // and ".mal" or ".ma2". The file system's bytes.
-std::string mailFilePath(CTavrelDoc& doc, MailText text);
+std::string mailFilePath(Document& doc, MailText text);
 
 enum class [[nodiscard]] MailResult : int{
     Ok = 0,
@@ -32,32 +32,32 @@ enum class [[nodiscard]] MailResult : int{
 };
 
 // The mail text in the mail-file context (CR LF line ends).
-std::string mailFileText(CTavrelDoc& doc, MailText text);
+std::string mailFileText(Document& doc, MailText text);
 
 // メール(MAL)作成 / メール(MA2)作成: writes the text to mailFilePath in the save mode.
-MailResult writeMailFile(CTavrelDoc& doc, MailText text);
+MailResult writeMailFile(Document& doc, MailText text);
 // Writes (append: adds to) the text at path; "メール保存エラー(%s)" on failure, the status line on
 // success. An existing file that cannot be read whole is never replaced.
-MailResult writeMailFileAt(CTavrelDoc& doc, MailText text, const std::string& path, bool append);
+MailResult writeMailFileAt(Document& doc, MailText text, const std::string& path, bool append);
 
 // メール作成...: the dialog with the .MAL and .MA2 filters; the extension of the chosen type is
 // added to a name without either.
-MailResult writeMailFileWithDialog(CTavrelDoc& doc);
+MailResult writeMailFileWithDialog(Document& doc);
 
 // The "mailto:" link of the Internet mail templates ("%0D%0A" line breaks), at most
 // kMaxMailLinkBytes; nullopt when it would be longer.
-std::optional<std::string> mailLink(CTavrelDoc& doc);
+std::optional<std::string> mailLink(Document& doc);
 // インターネットメールの送信: opens the link; "メールの作成に失敗しました。本文が長過ぎたと
 // 思われます。" when it is too long or the desktop could not open it.
-MailResult openMailLink(CTavrelDoc& doc, ExportUi& desktop);
+MailResult openMailLink(Document& doc, ExportUi& desktop);
 
 // 棋譜ファイルをメールで送信: the mail program with the record file attached, for the user to
 // review; "メールの作成に失敗しました。" when the record was never saved or the program failed.
-MailResult sendRecordByMail(CTavrelDoc& doc, ExportUi& desktop);
+MailResult sendRecordByMail(Document& doc, ExportUi& desktop);
 
 // 中断し、メールを出力: enters 中断 at the position shown, saves the record, copies mail text 1,
 // writes the .mal file and, with Iメール自動作成, opens the mail link. Stops when the record could
 // not be saved.
-MailResult suspendAndMail(CTavrelDoc& doc, MoveClock& clock, ExportUi& desktop);
+MailResult suspendAndMail(Document& doc, MoveClock& clock, ExportUi& desktop);
 
 }  // namespace tavrel

@@ -60,7 +60,7 @@ usi::GameOutcome gameOutcomeFor(core::TerminalCode code, core::SideByte mover,
     }
 }
 
-EngineGame::EngineGame(CTavrelDoc& doc, MoveClock& moveClock, Clock clock)
+EngineGame::EngineGame(Document& doc, MoveClock& moveClock, Clock clock)
     : m_doc(doc), m_moveClock(moveClock), m_clock(std::move(clock)) {
     m_events[0].game = this;
     m_events[0].side = core::kSideBlack;

@@ -58,7 +58,7 @@ class EngineGame {
 public:
     using Clock = std::function<std::int64_t()>;  // milliseconds
 
-    EngineGame(CTavrelDoc& doc, MoveClock& moveClock, Clock clock);
+    EngineGame(Document& doc, MoveClock& moveClock, Clock clock);
     EngineGame(const EngineGame&) = delete;
     EngineGame& operator=(const EngineGame&) = delete;
 
@@ -96,7 +96,7 @@ private:
     void stopWithEntry(core::TerminalCode code, const std::string& message);
     void finish();
 
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     MoveClock& m_moveClock;
     Clock m_clock;
     TimeControl m_time;

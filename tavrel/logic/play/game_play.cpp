@@ -49,13 +49,13 @@ std::optional<InfoFieldSource> historySourceOf(HeaderField field) {
     }
 }
 
-void remember(const CTavrelDoc& doc, const HistoryPlace& place, const InfoFieldSource& source,
+void remember(const Document& doc, const HistoryPlace& place, const InfoFieldSource& source,
               const std::string& value) {
     if (place.histories == nullptr) return;
     (void)rememberInfoField(source, doc.settings(), *place.histories, place.folder, {}, value);
 }
 
-void autoSave(CTavrelDoc& doc) {
+void autoSave(Document& doc) {
     const bool ki2 = doc.settings().standardFormat == 1;
     std::string shown = doc.settings().recordFolder + doc.recordName() + (ki2 ? ".KI2" : ".KIF");
     core::WriteResult r =
@@ -119,7 +119,7 @@ std::string recordFullMessage(const core::RecordStore& store) {
                                    {std::to_string(store.capacity() - 1)});
 }
 
-void enterPlay(CTavrelDoc& doc, MoveClock& clock) {
+void enterPlay(Document& doc, MoveClock& clock) {
     core::RecordStore& store = doc.store();
     if (store.moveCount() == 0) {
         const std::string& start = store.header(HeaderField::StartDateTime);
@@ -147,7 +147,7 @@ std::optional<std::string> continuedRecordPath(
     return kif;
 }
 
-void offerGameSave(CTavrelDoc& doc) {
+void offerGameSave(Document& doc) {
     if (!doc.modified()) return;
     if (!hasNoFile(doc.recordName())) {
         switch (doc.ui().askGameSave(doc.recordName())) {
@@ -213,12 +213,12 @@ NewGameFields newGameDefaults(const core::RecordStore& store) {
     return f;
 }
 
-void leaveEditingAndReplay(CTavrelDoc& doc) {
+void leaveEditingAndReplay(Document& doc) {
     if (isEditing(doc.mode())) endEditing(doc);
     if (doc.mode() == ViewerMode::Replaying) doc.setMode(ViewerMode::Viewing);
 }
 
-void applyNewGame(CTavrelDoc& doc, const NewGameFields& fields, const HistoryPlace& place) {
+void applyNewGame(Document& doc, const NewGameFields& fields, const HistoryPlace& place) {
     core::RecordStore& store = doc.store();
     store.reset();
     store.clearHeader();
@@ -258,7 +258,7 @@ void applyNewGame(CTavrelDoc& doc, const NewGameFields& fields, const HistoryPla
     }
 }
 
-bool newGame(CTavrelDoc& doc, MoveClock& clock, GameUi& gameUi, const HistoryPlace& place) {
+bool newGame(Document& doc, MoveClock& clock, GameUi& gameUi, const HistoryPlace& place) {
     if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
         return false;
@@ -277,7 +277,7 @@ bool newGame(CTavrelDoc& doc, MoveClock& clock, GameUi& gameUi, const HistoryPla
     return true;
 }
 
-bool resumeGame(CTavrelDoc& doc, MoveClock& clock, bool askForOpen,
+bool resumeGame(Document& doc, MoveClock& clock, bool askForOpen,
                 const std::function<int()>& open) {
     if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
@@ -312,7 +312,7 @@ bool resumeGame(CTavrelDoc& doc, MoveClock& clock, bool askForOpen,
     return true;
 }
 
-void changePlayerNames(CTavrelDoc& doc, GameUi& gameUi) {
+void changePlayerNames(Document& doc, GameUi& gameUi) {
     if (doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
         return;

@@ -52,7 +52,7 @@ std::string recordFullMessage(const core::RecordStore& store);
 // Entering play at the position shown: the automatic start date for a record without moves, the
 // names of a record without any, mode Playing, the clock reset; a full record ends the game at
 // once with recordFullMessage.
-void enterPlay(CTavrelDoc& doc, MoveClock& clock);
+void enterPlay(Document& doc, MoveClock& clock);
 
 // The position file a continued game leaves: a ".bod" path becomes the same name with ".kif", or
 // nullopt (the record becomes "新規棋譜") when that file exists. Any other path stays.
@@ -64,7 +64,7 @@ std::optional<std::string> continuedRecordPath(
 // "棋譜を保存しますか？"; Yes writes "<棋譜パス><name>.KIF" (.KI2 with 標準棋譜 1) at once when the
 // game was resumed and 棋譜自動保存 is 1, otherwise opens Save As. A failed save leaves the record
 // modified with its message shown.
-void offerGameSave(CTavrelDoc& doc);
+void offerGameSave(Document& doc);
 
 // ---- The sheet and the dialogs ----
 
@@ -115,27 +115,26 @@ struct HistoryPlace {
 };
 
 // Leaves position editing and the step-wise replay.
-void leaveEditingAndReplay(CTavrelDoc& doc);
+void leaveEditingAndReplay(Document& doc);
 
 // 新規対局: the save question, the sheet, the record set up for the handicap, the start date
 // warnings, the histories, then play. False when cancelled.
-bool newGame(CTavrelDoc& doc, MoveClock& clock, GameUi& gameUi, const HistoryPlace& place);
+bool newGame(Document& doc, MoveClock& clock, GameUi& gameUi, const HistoryPlace& place);
 
 // Stores the sheet's values in a cleared record and sets up the handicap's start position with
 // its side to move; the date warning is shown; the entered values join their histories.
-void applyNewGame(CTavrelDoc& doc, const NewGameFields& fields, const HistoryPlace& place);
+void applyNewGame(Document& doc, const NewGameFields& fields, const HistoryPlace& place);
 
 // 継続対局 as the menu gives it: leaves editing and replay, steps back over a terminal entry
 // shown, renames a position file (continuedRecordPath), clears the resume flag, enters play.
-void continueGame(CTavrelDoc& doc, MoveClock& clock);
+void continueGame(Document& doc, MoveClock& clock);
 
 // 中断局面から再開 (askForOpen) and "/G" (the file was just read): the record to resume, the
 // resume flag, the end of the main line without its terminal entry, then play. open runs the
 // Open command and returns 0 when a record was read.
-bool resumeGame(CTavrelDoc& doc, MoveClock& clock, bool askForOpen,
-                const std::function<int()>& open);
+bool resumeGame(Document& doc, MoveClock& clock, bool askForOpen, const std::function<int()>& open);
 
 // 対局者名変更: the dialog over the record's names; OK stores them and redraws.
-void changePlayerNames(CTavrelDoc& doc, GameUi& gameUi);
+void changePlayerNames(Document& doc, GameUi& gameUi);
 
 }  // namespace tavrel

@@ -345,7 +345,7 @@ TEST_F(GamePlayTest, WholeGameIsSavedAndReadBackWithItsTimes) {
     testsupport::RecordingUi otherUi;
     Settings otherSettings;
     otherSettings.positionAfterLoad = 0;
-    CTavrelDoc other(readBack, otherSettings, otherUi);
+    Document other(readBack, otherSettings, otherUi);
     ASSERT_EQ(other.loadRecordFile(path("game.kif")), 0);
     EXPECT_EQ(readBack.playerName(core::PlayerField::Black), sjis("先手太郎"));
     EXPECT_EQ(readBack.header(HeaderField::Event), sjis("練習対局"));

@@ -27,7 +27,7 @@ struct HeldPiece {
 
 class MoveInput {
 public:
-    MoveInput(CTavrelDoc& doc, MoveClock& clock) : m_doc(doc), m_clock(clock) {}
+    MoveInput(Document& doc, MoveClock& clock) : m_doc(doc), m_clock(clock) {}
 
     const std::optional<HeldPiece>& held() const { return m_held; }
     // While locked() holds (an engine is to move) no piece is picked up in play.
@@ -52,7 +52,7 @@ private:
     void putDownInEditing(const BoardHit& hit);
     int originCell() const;
 
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     MoveClock& m_clock;
     std::optional<HeldPiece> m_held;
     std::function<bool()> m_locked;

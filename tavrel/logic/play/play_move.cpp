@@ -58,7 +58,7 @@ AnimatedMove forwardAnimation(const core::Position& before, int origin, int dest
     return a;
 }
 
-void syncAddMode(CTavrelDoc& doc) {
+void syncAddMode(Document& doc) {
     doc.store().setAddMode(doc.settings().addVariationMode == 0 ? core::AddMode::Overwrite
                                                                 : core::AddMode::Branch);
 }
@@ -73,14 +73,14 @@ bool overwritesContinuation(const core::RecordStore& store, std::uint8_t from, s
     return !c.sameMove(from, to);
 }
 
-void refuseForSize(CTavrelDoc& doc) {
+void refuseForSize(Document& doc) {
     doc.ui().documentChanged();
     doc.warningSound();
     doc.ui().showMessage(core::msgRecordSizeOver(), programCaption());
 }
 
 // Steps back one ply with the move drawn travelling home; false at the start.
-bool stepBackDrawn(CTavrelDoc& doc, int display) {
+bool stepBackDrawn(Document& doc, int display) {
     core::RecordStore& store = doc.store();
     if (store.currentPly() == 0) return false;
     const core::MoveNode& n = store.node(store.current());
@@ -107,7 +107,7 @@ bool stepBackDrawn(CTavrelDoc& doc, int display) {
 }
 
 // Step 6: the repetition count of the position reached.
-PlayResult checkRepetition(CTavrelDoc& doc, MoveClock& clock, PlayKind kind) {
+PlayResult checkRepetition(Document& doc, MoveClock& clock, PlayKind kind) {
     core::RecordStore& store = doc.store();
     const Settings& s = doc.settings();
     bool wantMessage = kind == PlayKind::Replay && s.detectRepetitionInReplay != 0;
@@ -130,7 +130,7 @@ PlayResult checkRepetition(CTavrelDoc& doc, MoveClock& clock, PlayKind kind) {
 }
 
 // clockRan: the turn clock was running when the marker came; it then starts again.
-PlayResult playMarker(CTavrelDoc& doc, MoveClock& clock, PackedMove move, int display,
+PlayResult playMarker(Document& doc, MoveClock& clock, PackedMove move, int display,
                       bool clockRan) {
     core::RecordStore& store = doc.store();
     if (move == kTakeBackMarker || move == kStepBackMarker) {
@@ -200,8 +200,7 @@ BoardSpot originSpot(const core::Position& pos, int origin) {
     return spot;
 }
 
-PlayResult playMove(CTavrelDoc& doc, MoveClock& clock, PlayKind kind, PackedMove move,
-                    int display) {
+PlayResult playMove(Document& doc, MoveClock& clock, PlayKind kind, PackedMove move, int display) {
     core::RecordStore& store = doc.store();
     const Settings& s = doc.settings();
     const bool clockRan = clock.running();
@@ -270,7 +269,7 @@ PlayResult playMove(CTavrelDoc& doc, MoveClock& clock, PlayKind kind, PackedMove
     return checkRepetition(doc, clock, kind);
 }
 
-void endGame(CTavrelDoc& doc, MoveClock& clock, GameEndSave save) {
+void endGame(Document& doc, MoveClock& clock, GameEndSave save) {
     clock.stop();
     core::RecordStore& store = doc.store();
     if (doc.settings().autoEndDate == 1 && store.header(core::HeaderField::EndDateTime).empty()) {
@@ -282,7 +281,7 @@ void endGame(CTavrelDoc& doc, MoveClock& clock, GameEndSave save) {
     doc.ui().documentChanged();
 }
 
-void finishEntry(CTavrelDoc& doc, MoveClock& clock, PlayResult result) {
+void finishEntry(Document& doc, MoveClock& clock, PlayResult result) {
     if (result == PlayResult::Done || result == PlayResult::Refused) {
         doc.setMode(ViewerMode::Playing);
         if (recordFull(doc.store())) {
@@ -299,7 +298,7 @@ void finishEntry(CTavrelDoc& doc, MoveClock& clock, PlayResult result) {
     endGame(doc, clock);
 }
 
-void continuePlay(CTavrelDoc& doc, MoveClock& clock) {
+void continuePlay(Document& doc, MoveClock& clock) {
     core::RecordStore& store = doc.store();
     if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
@@ -325,7 +324,7 @@ void continuePlay(CTavrelDoc& doc, MoveClock& clock) {
     enterPlay(doc, clock);
 }
 
-void enterTerminal(CTavrelDoc& doc, MoveClock& clock, core::TerminalCode code, GameEndSave save) {
+void enterTerminal(Document& doc, MoveClock& clock, core::TerminalCode code, GameEndSave save) {
     if (!isPlaying(doc.mode())) {
         doc.warningSound();
         return;
@@ -339,15 +338,15 @@ void enterTerminal(CTavrelDoc& doc, MoveClock& clock, core::TerminalCode code, G
     endGame(doc, clock, save);
 }
 
-void takeBack(CTavrelDoc& doc, MoveClock& clock) {
+void takeBack(Document& doc, MoveClock& clock) {
     (void)playMove(doc, clock, PlayKind::Entered, kTakeBackMarker, kDisplayAnimated);
 }
 
-void stepBackInPlay(CTavrelDoc& doc, MoveClock& clock) {
+void stepBackInPlay(Document& doc, MoveClock& clock) {
     (void)playMove(doc, clock, PlayKind::Entered, kStepBackMarker, kDisplayAnimated);
 }
 
-void stepForwardInPlay(CTavrelDoc& doc, MoveClock& clock) {
+void stepForwardInPlay(Document& doc, MoveClock& clock) {
     (void)playMove(doc, clock, PlayKind::Replay, kNextMoveMarker, kDisplayAnimated);
 }
 

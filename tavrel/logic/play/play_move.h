@@ -63,12 +63,12 @@ constexpr core::PackedMove terminalEntry(core::TerminalCode code) {
 // destination in the high byte (plus kPromoteFlag), or a terminal entry, or a marker. Entered and
 // Stored moves are written after the current ply; Replay, Reduced and Silent steps follow a move
 // the record already has there (else Refused). Legality is the caller's business.
-PlayResult playMove(CTavrelDoc& doc, MoveClock& clock, PlayKind kind, core::PackedMove move,
+PlayResult playMove(Document& doc, MoveClock& clock, PlayKind kind, core::PackedMove move,
                     int display);
 
 // After a move entered in play: results 1 and 6 begin the next turn in Playing (unless the record
 // has grown full: recordFullMessage, and the game ends), any other result ends the game.
-void finishEntry(CTavrelDoc& doc, MoveClock& clock, PlayResult result);
+void finishEntry(Document& doc, MoveClock& clock, PlayResult result);
 
 // Whether the end of a game offers the record for saving (offerGameSave). 中断し、メールを出力
 // saves the record itself.
@@ -76,21 +76,21 @@ enum class GameEndSave { Offer, Skip };
 
 // Ends a game: the clock stops, the end date is set (終了日時自動設定, when the record has none),
 // the mode becomes Viewing, the record is offered for saving and everything is redrawn.
-void endGame(CTavrelDoc& doc, MoveClock& clock, GameEndSave save = GameEndSave::Offer);
+void endGame(Document& doc, MoveClock& clock, GameEndSave save = GameEndSave::Offer);
 
 // 継続対局: leaves editing or replay, steps back over a terminal entry shown, gives a position file
 // the name of a record file (continuedRecordPath), clears the resume flag and enters play at the
 // position shown.
-void continuePlay(CTavrelDoc& doc, MoveClock& clock);
+void continuePlay(Document& doc, MoveClock& clock);
 
 // The terminal entries of the 対局 menu (投了 ... 不詰): PlayMove kind 0, then the game ends.
-void enterTerminal(CTavrelDoc& doc, MoveClock& clock, core::TerminalCode code,
+void enterTerminal(Document& doc, MoveClock& clock, core::TerminalCode code,
                    GameEndSave save = GameEndSave::Offer);
 
 // 入力の取り消し (Ctrl+R), １手戻す (Ctrl+B) and １手進める (Ctrl+F) while a game is played.
-void takeBack(CTavrelDoc& doc, MoveClock& clock);
-void stepBackInPlay(CTavrelDoc& doc, MoveClock& clock);
-void stepForwardInPlay(CTavrelDoc& doc, MoveClock& clock);
+void takeBack(Document& doc, MoveClock& clock);
+void stepBackInPlay(Document& doc, MoveClock& clock);
+void stepForwardInPlay(Document& doc, MoveClock& clock);
 
 // The spot a move's origin or destination stands for before it is made on pos (drops: the stand
 // slot of the dropped kind).

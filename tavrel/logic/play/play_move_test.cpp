@@ -88,7 +88,7 @@ TEST_F(PlayMoveTest, BranchModeKeepsTheOldLine) {
 TEST_F(PlayMoveTest, FullRecordRefusesWithTheSizeMessage) {
     core::RecordStore small(3);
     small.restoreStartPosition(small.position());
-    CTavrelDoc d(small, settings, ui);
+    Document d(small, settings, ui);
     EXPECT_EQ(playMove(d, clock, PlayKind::Entered, packMove(77, 76), 1), PlayResult::Done);
     EXPECT_EQ(playMove(d, clock, PlayKind::Entered, packMove(33, 34), 1), PlayResult::Done);
     core::Position before = small.position();

@@ -276,7 +276,7 @@ void storeStart(core::RecordStore& store) {
 
 }  // namespace
 
-bool startEditing(CTavrelDoc& doc) {
+bool startEditing(Document& doc) {
     ViewerMode mode = doc.mode();
     if (isPlaying(mode) || mode == ViewerMode::PrintPreview) {
         doc.warningSound();
@@ -295,14 +295,14 @@ bool startEditing(CTavrelDoc& doc) {
     return true;
 }
 
-void endEditing(CTavrelDoc& doc) {
+void endEditing(Document& doc) {
     if (!isEditing(doc.mode())) return;
     storeStart(doc.store());
     doc.setMode(ViewerMode::Viewing);
     doc.ui().documentChanged();
 }
 
-void editCommand(CTavrelDoc& doc, EditCommand command) {
+void editCommand(Document& doc, EditCommand command) {
     if (!isEditing(doc.mode())) {
         doc.warningSound();
         return;
@@ -322,7 +322,7 @@ void editCommand(CTavrelDoc& doc, EditCommand command) {
     doc.ui().documentChanged();
 }
 
-EditMoveResult editMove(CTavrelDoc& doc, const EditSpot& from, const EditSpot& to) {
+EditMoveResult editMove(Document& doc, const EditSpot& from, const EditSpot& to) {
     doc.setMode(afterPutDown(doc.mode()));
     EditMoveResult r = moveEditedPiece(doc.store().position(), from, to);
     if (r == EditMoveResult::Refused) {
@@ -334,7 +334,7 @@ EditMoveResult editMove(CTavrelDoc& doc, const EditSpot& from, const EditSpot& t
     return r;
 }
 
-bool editCycle(CTavrelDoc& doc, int square) {
+bool editCycle(Document& doc, int square) {
     if (!cycleEditedPiece(doc.store().position(), square)) return false;
     storeStart(doc.store());
     doc.ui().pieceSound();

@@ -52,16 +52,16 @@ int countAllPieces(const core::Position& pos);
 // 局面編集の開始: asks to save a modified record (when 棋譜保存確認 is on; Cancel stops), stops
 // the replay mode, makes the position shown the start of a new record without moves named
 // "新規棋譜" and enters Editing. False when it did not start (Cancel, or in play or preview).
-bool startEditing(CTavrelDoc& doc);
+bool startEditing(Document& doc);
 // 局面編集の終了: stores the position with its side to move as the start and its handicap,
 // and returns to Viewing.
-void endEditing(CTavrelDoc& doc);
+void endEditing(Document& doc);
 // A command of the menus while editing (refused with the warning otherwise); the handicap label
 // follows the pieces.
-void editCommand(CTavrelDoc& doc, EditCommand command);
+void editCommand(Document& doc, EditCommand command);
 // Moves a piece of the shown position while editing; the warning sounds when it is refused.
-EditMoveResult editMove(CTavrelDoc& doc, const EditSpot& from, const EditSpot& to);
+EditMoveResult editMove(Document& doc, const EditSpot& from, const EditSpot& to);
 // The right click on a piece while editing: changes it and sounds the piece.
-bool editCycle(CTavrelDoc& doc, int square);
+bool editCycle(Document& doc, int square);
 
 }  // namespace tavrel

@@ -107,7 +107,7 @@ TypedMove parseTypedMove(std::string_view input, const core::Position& pos) {
     return m;
 }
 
-bool enterTypedMove(CTavrelDoc& doc, MoveClock& clock, std::string_view text) {
+bool enterTypedMove(Document& doc, MoveClock& clock, std::string_view text) {
     if (!isPlaying(doc.mode())) return false;
     TypedMove m = parseTypedMove(text, doc.store().position());
     switch (m.kind) {

@@ -24,6 +24,6 @@ TypedMove parseTypedMove(std::string_view text, const core::Position& pos);
 
 // Acts on the dialog's text: the move or word goes to PlayMove and the game, an error is shown
 // with the warning. Returns true when the dialog is to open again (after an error).
-bool enterTypedMove(CTavrelDoc& doc, MoveClock& clock, std::string_view text);
+bool enterTypedMove(Document& doc, MoveClock& clock, std::string_view text);
 
 }  // namespace tavrel

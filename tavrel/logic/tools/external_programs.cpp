@@ -16,7 +16,7 @@ std::string dalmirServerName(unsigned userId) { return core::databaseServerName(
 
 std::string pellamServerName(unsigned userId) { return "PellamClass." + std::to_string(userId); }
 
-ProgramStarter::ProgramStarter(CTavrelDoc& doc, ProgramLink& link) : m_doc(doc), m_link(link) {}
+ProgramStarter::ProgramStarter(Document& doc, ProgramLink& link) : m_doc(doc), m_link(link) {}
 
 void ProgramStarter::start(const std::string& program, const std::string& serverName,
                            std::optional<core::DatabaseRequest> request,
@@ -103,13 +103,13 @@ void showDatabase(ProgramStarter& starter, const ProgramPlaces& places) {
     starter.start(places.dalmir, places.dalmirServer, std::nullopt);
 }
 
-void searchPositionInDatabase(CTavrelDoc& doc, ExportUi& clipboard, ProgramStarter& starter,
+void searchPositionInDatabase(Document& doc, ExportUi& clipboard, ProgramStarter& starter,
                               const ProgramPlaces& places) {
     if (copyProduct(doc, clipboard, CopyProduct::Position) != CopyResult::Ok) return;
     starter.start(places.dalmir, places.dalmirServer, core::DatabaseRequest::SearchPosition);
 }
 
-bool registerInDatabaseEnabled(const CTavrelDoc& doc) {
+bool registerInDatabaseEnabled(const Document& doc) {
     return !hasNoFile(doc.recordName()) && !doc.recordFileName().empty() &&
            !doc.recordPath().empty();
 }
@@ -123,7 +123,7 @@ bool opensForReading(const std::string& path) {
 
 }  // namespace
 
-void registerInDatabase(CTavrelDoc& doc, ExportUi& clipboard, ProgramStarter& starter,
+void registerInDatabase(Document& doc, ExportUi& clipboard, ProgramStarter& starter,
                         const ProgramPlaces& places) {
     if (!registerInDatabaseEnabled(doc) || !opensForReading(doc.recordPath())) return;
     if (copyText(doc.ui(), clipboard, CopyProduct::Short, pathToText(doc.recordPath()),
@@ -254,7 +254,7 @@ std::vector<std::string> utf8Arguments(const std::string& parameters) {
 
 }  // namespace
 
-bool runTool(CTavrelDoc& doc, ProgramLink& link, int index, const ToolContext& context) {
+bool runTool(Document& doc, ProgramLink& link, int index, const ToolContext& context) {
     const bool hasFile = !context.recordPath.empty() && !hasNoFile(doc.recordName());
     if (!toolEnabled(doc.settings(), index, hasFile)) return false;
     const ToolEntry& tool = doc.settings().tools[static_cast<std::size_t>(index)];

@@ -39,7 +39,7 @@ public:
     static constexpr int kRetries = 5;
     static constexpr int kSettleMs = 1000;
 
-    ProgramStarter(CTavrelDoc& doc, ProgramLink& link);
+    ProgramStarter(Document& doc, ProgramLink& link);
     ~ProgramStarter() { *m_alive = false; }
     ProgramStarter(const ProgramStarter&) = delete;
     ProgramStarter& operator=(const ProgramStarter&) = delete;
@@ -55,7 +55,7 @@ private:
     void lookAgain(int attempt);
     void finish(bool reached);
 
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     ProgramLink& m_link;
     std::string m_server;
     std::optional<core::DatabaseRequest> m_request;
@@ -86,15 +86,15 @@ struct ProgramPlaces {
 void showDatabase(ProgramStarter& starter, const ProgramPlaces& places);
 // 棋譜データベースで局面検索 (F9): copies the position as 局面・メールのコピー › 通常 does; when
 // that succeeded, finds or starts Dalmir and asks it to search (F5).
-void searchPositionInDatabase(CTavrelDoc& doc, ExportUi& clipboard, ProgramStarter& starter,
+void searchPositionInDatabase(Document& doc, ExportUi& clipboard, ProgramStarter& starter,
                               const ProgramPlaces& places);
 // Whether 棋譜データベースに登録 is enabled: the record has a name other than "新規棋譜" and a
 // file name.
-bool registerInDatabaseEnabled(const CTavrelDoc& doc);
+bool registerInDatabaseEnabled(const Document& doc);
 // 棋譜データベースに登録 (F10): only for a record file that opens for reading. Its path goes on
 // the clipboard as text (failures "クリップボードが使用できません。" or "メモリ不足です。"
 // captioned "エラー" end it); then Dalmir is found or started and asked to register (1324).
-void registerInDatabase(CTavrelDoc& doc, ExportUi& clipboard, ProgramStarter& starter,
+void registerInDatabase(Document& doc, ExportUi& clipboard, ProgramStarter& starter,
                         const ProgramPlaces& places);
 // Whether 詰将棋データベースを起動 is enabled: while no continuous replay runs. A program that is
 // not installed is reported when the command starts it, so the user learns why nothing came.
@@ -136,7 +136,7 @@ std::vector<std::string> splitArguments(std::string_view parameters);
 // Runs tool `index`: expands its template, splits it and starts the program. On failure: the
 // warning sound and "起動に失敗しました。(%s %s)" (program, parameters). False when it did not
 // start (also for a disabled entry).
-bool runTool(CTavrelDoc& doc, ProgramLink& link, int index, const ToolContext& context);
+bool runTool(Document& doc, ProgramLink& link, int index, const ToolContext& context);
 
 // Opens a text file (file system's bytes) for editing with the editor tool: tool 1 with the file
 // in place of %K when its template takes the record path, else the desktop's program for the

@@ -73,7 +73,7 @@ std::vector<BranchMenuEntry> branchMenuEntries(const core::RecordStore& store, i
     return e;
 }
 
-bool playBranch(CTavrelDoc& doc, MoveClock& clock, int row) {
+bool playBranch(Document& doc, MoveClock& clock, int row) {
     if (isEditing(doc.mode())) return false;
     return playChild(doc, clock, branchNode(doc.store(), row));
 }

@@ -43,7 +43,7 @@ std::vector<BranchMenuEntry> branchMenuEntries(const core::RecordStore& store, i
 
 // A left click on row `row`: a real move is played as the next move (animated, with the piece
 // sound). False when nothing was played.
-bool playBranch(CTavrelDoc& doc, MoveClock& clock, int row);
+bool playBranch(Document& doc, MoveClock& clock, int row);
 
 // The node of row `row`, kNoNode when there is none.
 core::NodeIndex branchNode(const core::RecordStore& store, int row);

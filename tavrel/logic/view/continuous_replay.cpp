@@ -73,7 +73,7 @@ StopDecision stopDecision(bool comment, bool branch, const ReplayStops& s) {
     return {};
 }
 
-StopDecision stopDecisionHere(const CTavrelDoc& doc) {
+StopDecision stopDecisionHere(const Document& doc) {
     const core::RecordStore& store = doc.store();
     const core::MoveNode& here = store.node(store.current());
     bool comment = doc.settings().commentWindow.mode != 0 && here.comment != nullptr;
@@ -81,7 +81,7 @@ StopDecision stopDecisionHere(const CTavrelDoc& doc) {
     return stopDecision(comment, branch, replayStops(doc.settings()));
 }
 
-ContinuousReplay::ContinuousReplay(CTavrelDoc& doc, MoveClock& clock, ReplayHost& host)
+ContinuousReplay::ContinuousReplay(Document& doc, MoveClock& clock, ReplayHost& host)
     : m_doc(doc), m_clock(clock), m_host(host) {}
 
 int ContinuousReplay::interval() const { return clampedInterval(m_doc.settings().replaySpeed); }

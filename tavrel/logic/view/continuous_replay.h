@@ -55,7 +55,7 @@ ReplayStops replayStops(const Settings& settings);
 StopDecision stopDecision(bool comment, bool branch, const ReplayStops& stops);
 // The decision at the position shown: comment when comments are displayed (the comment display
 // mode is not 0) and the position has one; branch when the next ply has alternatives.
-StopDecision stopDecisionHere(const CTavrelDoc& doc);
+StopDecision stopDecisionHere(const Document& doc);
 
 // What the replay needs from the window.
 class ReplayHost {
@@ -77,7 +77,7 @@ enum class StopRequest : std::uint8_t { Stop = 1, Pause = 2 };
 
 class ContinuousReplay {
 public:
-    ContinuousReplay(CTavrelDoc& doc, MoveClock& clock, ReplayHost& host);
+    ContinuousReplay(Document& doc, MoveClock& clock, ReplayHost& host);
 
     bool running() const { return m_phase != Phase::Idle; }
     ReplayDirection direction() const { return m_direction; }
@@ -126,7 +126,7 @@ private:
     bool recordAsLeft() const;
     void noteLeft();
 
-    CTavrelDoc& m_doc;
+    Document& m_doc;
     MoveClock& m_clock;
     ReplayHost& m_host;
     Phase m_phase = Phase::Idle;

@@ -37,7 +37,7 @@ bool hereHasAlternatives(const core::RecordStore& store) {
 
 }  // namespace
 
-void step(CTavrelDoc& doc, Step how) {
+void step(Document& doc, Step how) {
     if (stepsRefused(doc.mode())) {
         doc.warningSound();
         return;
@@ -72,7 +72,7 @@ void step(CTavrelDoc& doc, Step how) {
     doc.ui().documentChanged();
 }
 
-bool playChild(CTavrelDoc& doc, MoveClock& clock, core::NodeIndex child) {
+bool playChild(Document& doc, MoveClock& clock, core::NodeIndex child) {
     core::RecordStore& store = doc.store();
     if (child == core::kNoNode || store.parentOf(child) != store.current()) return false;
     const core::MoveNode& m = store.node(child);
@@ -88,7 +88,7 @@ bool playChild(CTavrelDoc& doc, MoveClock& clock, core::NodeIndex child) {
     return store.current() != before;
 }
 
-void chooseVariation(CTavrelDoc& doc, MoveClock& clock, int n) {
+void chooseVariation(Document& doc, MoveClock& clock, int n) {
     if (stepsRefused(doc.mode()) || n < 1) return;
     core::RecordStore& store = doc.store();
     core::NodeIndex child = store.node(store.current()).next;
@@ -96,7 +96,7 @@ void chooseVariation(CTavrelDoc& doc, MoveClock& clock, int n) {
     (void)playChild(doc, clock, child);
 }
 
-void jumpToPly(CTavrelDoc& doc, int n) {
+void jumpToPly(Document& doc, int n) {
     if (stepsRefused(doc.mode())) {
         doc.warningSound();
         return;
@@ -119,7 +119,7 @@ bool arrowKeysStep(ViewerMode mode) {
     return mode == ViewerMode::Viewing || mode == ViewerMode::Replaying;
 }
 
-void chooseReplayMode(CTavrelDoc& doc) {
+void chooseReplayMode(Document& doc) {
     if (doc.mode() == ViewerMode::Replaying) {
         doc.setMode(ViewerMode::Viewing);
         doc.ui().documentChanged();
@@ -148,13 +148,13 @@ void chooseReplayMode(CTavrelDoc& doc) {
     }
 }
 
-void showChosenPly(CTavrelDoc& doc, int ply) {
+void showChosenPly(Document& doc, int ply) {
     if (stepsRefused(doc.mode())) return;
     (void)doc.store().goToPly(ply);
     doc.ui().documentChanged();
 }
 
-void toggleReplay(CTavrelDoc& doc) {
+void toggleReplay(Document& doc) {
     if (doc.store().lineEnd() == 0) return;
     doc.setMode(doc.mode() == ViewerMode::Replaying ? ViewerMode::Viewing : ViewerMode::Replaying);
     doc.ui().documentChanged();

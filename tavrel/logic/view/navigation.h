@@ -20,19 +20,19 @@ enum class Step {
 };
 
 // The jumps move silently and redraw once.
-void step(CTavrelDoc& doc, Step how);
+void step(Document& doc, Step how);
 
 // Plays a child of the node shown as the next move (a replay step, animated, with the piece
 // sound); false when it is no child there, a terminal entry or cannot be made.
-bool playChild(CTavrelDoc& doc, MoveClock& clock, core::NodeIndex child);
+bool playChild(Document& doc, MoveClock& clock, core::NodeIndex child);
 
 // Choosing variation n (1..9; 1 is the main continuation) at the position shown: played as a
 // replay step, animated. Nothing when it does not exist or is a terminal entry.
-void chooseVariation(CTavrelDoc& doc, MoveClock& clock, int n);
+void chooseVariation(Document& doc, MoveClock& clock, int n);
 
 // 指定手数へ: ply n of the current line, or its end when the line is shorter. Refused with the
 // warning sound while playing or editing.
-void jumpToPly(CTavrelDoc& doc, int n);
+void jumpToPly(Document& doc, int n);
 
 // The menu texts of the single steps: with "\t→" / "\t←" when the arrow keys act (CP932).
 std::string stepForwardMenuText(bool arrowsAct);
@@ -42,15 +42,15 @@ std::string stepBackMenuText(bool arrowsAct);
 bool arrowKeysStep(ViewerMode mode);
 
 // The record window's choice of a ply on the current line; ignored while playing or editing.
-void showChosenPly(CTavrelDoc& doc, int ply);
+void showChosenPly(Document& doc, int ply);
 
 // 棋譜の再現: Viewing and Replaying swap, when the record has a move.
-void toggleReplay(CTavrelDoc& doc);
+void toggleReplay(Document& doc);
 
 // 棋譜の再現 as the menu chooses it: leaves Replaying; from Viewing, with 棋譜読込選択 1 and a
 // record that has moves, asks whether to open another record first (Cancel ends, Yes opens and
 // ends when nothing was loaded); a record without moves is opened first. Then Replaying when the
 // record has moves, else "指し手がありません。" and the warning sound.
-void chooseReplayMode(CTavrelDoc& doc);
+void chooseReplayMode(Document& doc);
 
 }  // namespace tavrel

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <random>
 
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 #include "core/text/sjis.h"
 #include "tests/support/random_record.h"
 

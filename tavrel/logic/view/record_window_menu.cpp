@@ -68,7 +68,7 @@ std::vector<RecordMenuEntry> recordMenuEntries(ViewerMode mode, const core::Reco
     return e;
 }
 
-bool makeMoveFirst(CTavrelDoc& doc, core::NodeIndex node) {
+bool makeMoveFirst(Document& doc, core::NodeIndex node) {
     core::RecordStore& store = doc.store();
     if (node == core::kRootNode || !store.isInUse(node)) return false;
     if (store.makeFirstAlternative(node) != core::EditResult::Ok) return false;
@@ -76,7 +76,7 @@ bool makeMoveFirst(CTavrelDoc& doc, core::NodeIndex node) {
     return true;
 }
 
-bool deleteMove(CTavrelDoc& doc, core::NodeIndex node) {
+bool deleteMove(Document& doc, core::NodeIndex node) {
     core::RecordStore& store = doc.store();
     if (node == core::kRootNode || !store.isInUse(node)) return false;
     if (store.deleteAlternative(node) != core::EditResult::Ok) return false;

@@ -45,7 +45,7 @@ std::vector<RecordMenuEntry> recordMenuEntries(ViewerMode mode, const core::Reco
 
 // 先頭へ: the move becomes the main continuation of its position. 削除: the move and everything
 // after it go. Both redraw; the record counts as modified. False when nothing changed.
-bool makeMoveFirst(CTavrelDoc& doc, core::NodeIndex node);
-bool deleteMove(CTavrelDoc& doc, core::NodeIndex node);
+bool makeMoveFirst(Document& doc, core::NodeIndex node);
+bool deleteMove(Document& doc, core::NodeIndex node);
 
 }  // namespace tavrel

@@ -1,4 +1,4 @@
-#include "tavrel/app/replay_control_dlg.h"
+#include "tavrel/app/replay_control_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,7 +18,7 @@ int intervalOfSpeedBar(int value) {
     return clampedInterval(kMaxReplayInterval + kMinReplayInterval - value);
 }
 
-CReplayDlg::CReplayDlg(Settings& settings, int instance, QWidget* parent)
+ReplayControlDialog::ReplayControlDialog(Settings& settings, int instance, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_instance(instance) {
     setWindowTitle(QString::fromUtf8("棋譜の再現"));
     setModal(false);
@@ -53,12 +53,12 @@ CReplayDlg::CReplayDlg(Settings& settings, int instance, QWidget* parent)
     m_placing = false;
 }
 
-void CReplayDlg::showSpeed() {
+void ReplayControlDialog::showSpeed() {
     QSignalBlocker block(m_speed);
     m_speed->setValue(speedBarValue(m_settings.replaySpeed));
 }
 
-QPushButton* CReplayDlg::buttonForKey(int key) {
+QPushButton* ReplayControlDialog::buttonForKey(int key) {
     switch (key) {
         case Qt::Key_D:
             return m_next;
@@ -73,7 +73,7 @@ QPushButton* CReplayDlg::buttonForKey(int key) {
     }
 }
 
-void CReplayDlg::moveEvent(QMoveEvent* event) {
+void ReplayControlDialog::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
     if (m_placing || !isVisible()) return;
     WindowRect stored = storedPlacement({pos().x(), pos().y(), 0, 0}, m_instance);

@@ -10,10 +10,11 @@
 
 namespace tavrel {
 
-class CSasiteDlg : public QDialog {
+// The typed-move dialog (CSasiteDlg).
+class TypedMoveDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CSasiteDlg(QWidget* parent);
+    explicit TypedMoveDialog(QWidget* parent);
     // The text typed (CP932); nullopt when cancelled.
     std::optional<std::string> ask();
     QLineEdit* edit() { return m_edit; }

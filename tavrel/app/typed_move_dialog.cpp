@@ -1,4 +1,4 @@
-#include "tavrel/app/sasite_dlg.h"
+#include "tavrel/app/typed_move_dialog.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -8,7 +8,7 @@
 
 namespace tavrel {
 
-CSasiteDlg::CSasiteDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this)) {
+TypedMoveDialog::TypedMoveDialog(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this)) {
     setWindowTitle(QString::fromUtf8("指し手入力"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QString::fromUtf8("指し手（例 7677, 55ka, 2324n）："), this));
@@ -19,7 +19,7 @@ CSasiteDlg::CSasiteDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-std::optional<std::string> CSasiteDlg::ask() {
+std::optional<std::string> TypedMoveDialog::ask() {
     m_edit->clear();
     m_edit->setFocus();
     if (exec() != QDialog::Accepted) return std::nullopt;

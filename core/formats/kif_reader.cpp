@@ -1,4 +1,4 @@
-#include "core/formats/record_reader.h"
+#include "core/formats/kif_reader.h"
 
 #include <algorithm>
 #include <cctype>

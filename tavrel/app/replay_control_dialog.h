@@ -11,10 +11,11 @@
 
 namespace tavrel {
 
-class CReplayDlg : public QDialog {
+// The replay control dialog (CReplayDlg).
+class ReplayControlDialog : public QDialog {
     Q_OBJECT
 public:
-    CReplayDlg(Settings& settings, int instance, QWidget* parent);
+    ReplayControlDialog(Settings& settings, int instance, QWidget* parent);
     QPushButton* back() { return m_back; }
     QPushButton* backRun() { return m_backRun; }
     QPushButton* stop() { return m_stop; }
