@@ -286,14 +286,19 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
     return true;
 }
 
-bool save(Database& db, const std::string& path, const CliHost& host) {
-    core::WriteResult r = saveDatabase(db, path);
-    if (r == core::WriteResult::Ok) return true;
-    host.printError(saveErrorMessage(cli::argumentText(path)));
+// Says why nothing was written when the database was not read whole.
+void explainRefusedSave(core::WriteResult r, const std::string& path) {
     if (r == core::WriteResult::NotReadWhole) {
         std::fprintf(stderr, "dalmir-cli: %s was not read whole and is left as it was\n",
                      path.c_str());
     }
+}
+
+bool save(Database& db, const std::string& path, const CliHost& host) {
+    core::WriteResult r = saveDatabase(db, path);
+    if (r == core::WriteResult::Ok) return true;
+    host.printError(saveErrorMessage(cli::argumentText(path)));
+    explainRefusedSave(r, path);
     return false;
 }
 
@@ -452,14 +457,17 @@ int runConvert(Database& db, RecordExtractor& extractor, const Options& o, CliHo
     std::string target = conversionTarget(o.args[1]);
     std::string base(core::withoutExtension(cli::argumentText(target)));
     if (db.isBinary()) {
-        if (saveBinary(db, target) != core::WriteResult::Ok) {
+        core::WriteResult r = saveBinary(db, target);
+        if (r != core::WriteResult::Ok) {
             host.printError(binarySaveErrorMessage(cli::argumentText(target)));
+            explainRefusedSave(r, target);
             return cli::kExitFile;
         }
     } else {
         ConvertReport r = convertToBinary(db, target, extractor, host);
         if (r.code != core::WriteResult::Ok) {
             host.printError(binarySaveErrorMessage(cli::argumentText(target)));
+            explainRefusedSave(r.code, target);
             return cli::kExitFile;
         }
     }

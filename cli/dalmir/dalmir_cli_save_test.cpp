@@ -109,6 +109,29 @@ TEST_F(DalmirCliSaveTest, AFileReadInPartIsNotSavedOver) {
     EXPECT_EQ(core::readFile(db), text);
 }
 
+// Converting a binary database onto itself is a save as well: a KIX read only in part leaves the
+// pair as it is and fails the run.
+TEST_F(DalmirCliSaveTest, ABinaryPairReadInPartIsNotConvertedOntoItself) {
+    for (int i = 0; i < 3; ++i) {
+        files.write("games/" + std::to_string(i) + ".kif", kifRecord(kGame));
+    }
+    const std::string dlb = files.file("games.DLB");
+    ASSERT_EQ(run({"add", dlb, files.file("games")}).exitCode, 0);
+    const std::string kix = files.file("games.KIX");
+    std::string kixText = *core::readFile(kix);
+    const std::size_t second = kixText.find("\r\n000002,");
+    ASSERT_NE(second, std::string::npos);
+    kixText.insert(second + 2, "broken\r\n");
+    files.writeBytes("games.KIX", kixText);
+    const std::string dlbBytes = *core::readFile(dlb);
+
+    cli::RunReport r = run({"convert", dlb, dlb});
+    EXPECT_NE(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.err.find("not read whole"), std::string::npos) << r.err;
+    EXPECT_EQ(core::readFile(kix), kixText);
+    EXPECT_EQ(core::readFile(dlb), dlbBytes);
+}
+
 // While another program holds the database's lock, --no-wait fails at once and a plain add waits
 // for it (saying so), then adds to what the other program saved.
 TEST_F(DalmirCliSaveTest, TwoWritersTakeTurns) {

@@ -194,6 +194,7 @@ DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveLis
 }
 
 core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
+    if (overwritesPartialSource(db, fsPath)) return core::WriteResult::NotReadWhole;
     std::string dlb = existingPairPath(fsPath, "DLB");
     std::string kix = existingPairPath(fsPath, "KIX");
     std::optional<std::string> storedKix = storedFromFileSystem(kix);
@@ -319,6 +320,10 @@ std::string conversionTarget(std::string_view fsPath) {
 ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
                               RecordExtractor& extractor, OperationHost& host) {
     ConvertReport result;
+    if (overwritesPartialSource(db, fsTarget)) {
+        result.code = core::WriteResult::NotReadWhole;
+        return result;
+    }
     const IndexTable& table = db.table();
     std::string dlb = pairPath(fsTarget, "DLB");
     std::string kix = pairPath(fsTarget, "KIX");

@@ -60,7 +60,7 @@ DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveLis
 
 // Writes "%s.DLB" from the lists and then "%s.KIX" with every slot (fsPath without its
 // extension). The table's path becomes the KIX. BadPath when the KIX path holds characters the
-// index can't store.
+// index can't store; NotReadWhole, writing nothing, over a pair that was not read whole.
 [[nodiscard]] core::WriteResult saveBinary(Database& db, const std::string& fsPath);
 
 struct [[nodiscard]] BinaryLoadReport {
@@ -86,7 +86,8 @@ struct [[nodiscard]] BinaryLoadReport {
                                           int defaultSortOrder = 0);
 
 struct [[nodiscard]] ConvertReport {
-    // CannotCreate, WriteFailed, BadPath, or Cancelled when the user stopped (nothing written).
+    // CannotCreate, WriteFailed, BadPath, NotReadWhole (over the pair db was opened from in
+    // part), or Cancelled when the user stopped (nothing written).
     core::WriteResult code = core::WriteResult::Ok;
     int converted = 0;  // slots that got a list (= record lines of the KIX)
 };

@@ -315,6 +315,7 @@ TEST_F(BinaryStoreTest, AKilledSaveNeverPairsAListWithAnotherRecord) {
     EXPECT_FALSE(back.lists().hasList(1));
     EXPECT_FALSE(opened.whole);
     EXPECT_EQ(saveDatabase(back, dlb), core::WriteResult::NotReadWhole);
+    EXPECT_EQ(saveBinary(back, kix), core::WriteResult::NotReadWhole);
     EXPECT_EQ(*core::readFile(kix), oldKix);
 }
 

@@ -145,10 +145,12 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
     return result;
 }
 
+bool overwritesPartialSource(const Database& db, const std::string& fsPath) {
+    return !db.partialSource().empty() && isSameDatabase(fsPath, db.partialSource());
+}
+
 core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
-    if (!db.partialSource().empty() && isSameDatabase(fsPath, db.partialSource())) {
-        return core::WriteResult::NotReadWhole;
-    }
+    if (overwritesPartialSource(db, fsPath)) return core::WriteResult::NotReadWhole;
     if (db.isBinary()) return saveBinary(db, fsPath);
     std::optional<std::string> stored = storedFromFileSystem(fsPath);
     if (!stored) return core::WriteResult::BadPath;

@@ -102,6 +102,10 @@ struct [[nodiscard]] OpenReport {
 [[nodiscard]] OpenReport openDatabase(Database& db, const std::string& fsPath,
                                       int defaultSortOrder = 0);
 
+// Whether writing fsPath would replace the file (or binary pair) the database was opened from
+// while that file was not read whole. Every save checks it first and writes nothing then.
+bool overwritesPartialSource(const Database& db, const std::string& fsPath);
+
 // Saves a text database as a DLS file, or a binary one as its DLB and KIX pair (the extension
 // of fsPath is replaced) with its position index. The table's path becomes the written index file's
 // path. BadPath when the path holds characters the index can't store; NotReadWhole, writing
