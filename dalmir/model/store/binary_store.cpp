@@ -1,9 +1,11 @@
 #include "dalmir/model/store/binary_store.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "core/base/path_text.h"
 #include "core/base/safe_file.h"
@@ -104,11 +106,16 @@ core::WriteResult writePair(const std::string& dlbPath, std::string_view dlb,
 }
 
 uint32_t nextGeneration(const std::string& dlbPath, uint32_t loaded) {
-    uint32_t highest = loaded;
-    for (const std::string& file : {dlbPath, core::stagedPathOf(dlbPath)}) {
-        highest = std::max(highest, dlbGeneration(headOf(file, kDlbHeaderBytes)));
+    const std::array<uint32_t, 3> taken = {
+        loaded, dlbGeneration(headOf(dlbPath, kDlbHeaderBytes)),
+        dlbGeneration(headOf(core::stagedPathOf(dlbPath), kDlbHeaderBytes))};
+    std::random_device random;
+    for (;;) {
+        const uint32_t candidate = random();
+        if (candidate != 0 && std::find(taken.begin(), taken.end(), candidate) == taken.end()) {
+            return candidate;
+        }
     }
-    return highest == UINT32_MAX ? 1 : highest + 1;
 }
 
 std::string formatDlb(const MoveList& lists, int count, uint32_t generation) {

@@ -36,8 +36,10 @@ std::string existingPairPath(std::string_view fsPath, std::string_view upperExte
 // pairs by their generations.
 [[nodiscard]] core::WriteResult writePair(const std::string& dlbPath, std::string_view dlb,
                                           const std::string& kixPath, std::string_view kix);
-// The generation for the next save of the pair at dlbPath: one above the highest of
-// `loaded` and those of the DLB and staged DLB on disk.
+// The generation for the next save of the pair at dlbPath: a random identifier, never 0 and
+// never that of `loaded`, of the DLB or of the staged DLB on disk, so that a DLB pairs only with
+// the KIX of its own save (not with another database's, nor an earlier save's). Files written
+// with the former counter load as before: only equality pairs the halves.
 uint32_t nextGeneration(const std::string& dlbPath, uint32_t loaded);
 
 enum class [[nodiscard]] DlbReadResult : int{

@@ -320,7 +320,7 @@ TEST_F(BinaryStoreTest, AKilledSaveNeverPairsAListWithAnotherRecord) {
 }
 
 // The generation rides in the DLB header's reserved bytes and in an extra KIX settings line;
-// files written without it (both 0) still load as a pair, and each save raises it.
+// files written without it (both 0) still load as a pair, and each save gives a new one.
 TEST_F(BinaryStoreTest, PairsWithoutAGenerationStillLoad) {
     Database db;
     db.reset(true);
@@ -335,15 +335,42 @@ TEST_F(BinaryStoreTest, PairsWithoutAGenerationStillLoad) {
     EXPECT_EQ(back.lists().list(0).size(), kPromotionAndDrops.size());
 
     ASSERT_EQ(saveDatabase(back, files.file("old.DLB")), core::WriteResult::Ok);
+    const uint32_t first = back.generation();
     ASSERT_EQ(saveDatabase(back, files.file("old.DLB")), core::WriteResult::Ok);
-    EXPECT_EQ(back.generation(), 2u);
+    const uint32_t second = back.generation();
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(second, first);
     std::string kixText = *core::readFile(files.file("old.KIX"));
-    EXPECT_NE(kixText.find(sjis("$世代        :2\r\n$棋譜数")), std::string::npos);
-    EXPECT_EQ(dlbGeneration(*core::readFile(files.file("old.DLB"))), 2u);
+    EXPECT_NE(kixText.find(sjis("$世代        :" + std::to_string(second) + "\r\n$棋譜数")),
+              std::string::npos);
+    EXPECT_EQ(dlbGeneration(*core::readFile(files.file("old.DLB"))), second);
     IndexSettings settings;
     EXPECT_EQ(applySettingsLine(sjis("世代        :2"), settings), SettingsLineResult::Ignored);
     EXPECT_FALSE(std::filesystem::exists(files.file("old.DLB.new")));
     EXPECT_FALSE(std::filesystem::exists(files.file("old.KIX.new")));
+}
+
+// Two databases saved the same number of times never pair with each other's halves: the DLB of
+// another database beside a KIX leaves the records without lists, and the next save writes no
+// list of the other database's records.
+TEST_F(BinaryStoreTest, TheHalvesOfAnotherDatabaseNeverPair) {
+    Database a;
+    a.reset(true);
+    add(a, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
+    ASSERT_EQ(saveDatabase(a, files.file("a.DLB")), core::WriteResult::Ok);
+    Database b;
+    b.reset(true);
+    add(b, {files.write("b.kif", kifRecord({"２六歩(27)", "８四歩(83)", "投了"}))});
+    ASSERT_EQ(saveDatabase(b, files.file("b.DLB")), core::WriteResult::Ok);
+    std::filesystem::copy_file(files.file("b.DLB"), files.file("a.DLB"),
+                               std::filesystem::copy_options::overwrite_existing);
+
+    Database back;
+    BinaryLoadReport loaded = loadBinary(back, files.file("a.DLB"));
+    EXPECT_TRUE(loaded.pairMismatch);
+    ASSERT_EQ(back.table().size(), 1);
+    EXPECT_FALSE(back.lists().hasList(0));
 }
 
 TEST_F(BinaryStoreTest, OpeningPicksTheKindByExtension) {
