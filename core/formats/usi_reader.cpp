@@ -1,5 +1,7 @@
 #include "core/formats/usi_reader.h"
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +20,8 @@ constexpr std::size_t kErrorTextBytes = 250;
 
 struct Texts {
     std::string badSfen = sjis("SFENが正しくありません：");
+    std::string tooManyPieces = sjis("SFENの駒が多すぎます：");
+    std::string pieceUnit = sjis("枚");
     std::string ply{kWordPly};
     std::string noPiece = sjis("手目 駒がありません：");
     std::string cannotDrop = sjis("手目 打てません：");
@@ -137,6 +141,36 @@ bool readHands(std::string_view hands, Position& pos) {
     return count == 0;
 }
 
+// The pieces of each unpromoted type a set holds (index: type).
+constexpr std::array<int, kKing + 1> kPiecesInASet = {0, 18, 4, 4, 4, 4, 2, 2, 2};
+
+// The first piece type of which board and hands of a SFEN hold more than one set has, as
+// "歩19枚"; empty when every type is within the set. The board and hands read already.
+std::string excessPieces(std::string_view board, std::string_view hands) {
+    std::array<int, kKing + 1> count{};
+    for (char c : board) {
+        const int type = typeOfLetter(c);
+        if (type != 0) ++count[static_cast<std::size_t>(type)];
+    }
+    int n = 0;
+    for (char c : hands == "-" ? std::string_view() : hands) {
+        if (c >= '0' && c <= '9') {
+            n = n * 10 + (c - '0');
+            continue;
+        }
+        const int type = typeOfLetter(c);
+        if (type != 0) count[static_cast<std::size_t>(type)] += std::max(n, 1);
+        n = 0;
+    }
+    for (int type = kPawn; type <= kKing; ++type) {
+        const auto t = static_cast<std::size_t>(type);
+        if (count[t] > kPiecesInASet[t]) {
+            return std::string(kPieceKanji[t]) + std::to_string(count[t]) + texts().pieceUnit;
+        }
+    }
+    return {};
+}
+
 class UsiReader {
 public:
     UsiReader(RecordStore& store, const ReadOptions& options, ReadReport& report)
@@ -155,6 +189,12 @@ public:
             // board, side, hands, and an optional move number
             std::size_t end = i;
             while (end < w.size() && end < i + 4 && w[end] != "moves") ++end;
+            if (std::string excess = end - i < 3 ? std::string() : excessPieces(w[i], w[i + 2]);
+                !excess.empty()) {
+                fail(texts().tooManyPieces + excess);
+                finish();
+                return;
+            }
             if (end - i < 3 || !setSfen(w[i], w[i + 1], w[i + 2])) {
                 std::string_view bad = i < w.size() ? w[i] : std::string_view("");
                 fail(texts().badSfen + std::string(bad));

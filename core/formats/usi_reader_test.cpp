@@ -108,6 +108,12 @@ TEST(UsiReaderTest, BadTextStopsWithTheWordAndKeepsTheMovesBefore) {
          "SFENが正しくありません：", 0},
         {"sfen 4k4/9/9/9/9/9/9/9/4K4 x - 1", "SFENが正しくありません：", 0},
         {"position sfen", "SFENが正しくありません：", 0},
+        // More pieces than one set holds: the excess is named, nothing is cut.
+        {"sfen kkkkkkkkk/9/9/9/9/9/9/9/4K4 b - 1", "SFENの駒が多すぎます：玉10枚", 0},
+        {"sfen lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b 18P 1",
+         "SFENの駒が多すぎます：歩36枚", 0},
+        {"sfen 4k4/9/9/9/9/9/9/9/4K4 b R2r 1", "SFENの駒が多すぎます：飛3枚", 0},
+        {"sfen 4k4/9/9/9/9/9/9/+P+P+P+P+P/4K4 b 14p 1", "SFENの駒が多すぎます：歩19枚", 0},
         {"position startpos moves 7g7f 3c3d 5e5d", "3手目 駒がありません：5e5d", 2},
         {"position startpos moves 7g7f 7g7f", "2手目 駒がありません：7g7f", 1},
         {"position startpos moves 7g7f 3c3d G*5e", "3手目 打てません：G*5e", 2},
