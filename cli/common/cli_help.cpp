@@ -89,6 +89,10 @@ constexpr OptionHelp kListOptions[] = {
     {"--all-columns", "print every column, not only the shown ones", ""},
     {"--format F", "csv or jsonl: rows as the export command writes them", "csv jsonl"},
     {"--moves M", "with --format: add the main line in usi or kif notation", "usi kif"},
+    {"--raw",
+     "with csv: every text exactly as stored; without it a text a spreadsheet would take for a "
+     "formula (starting with = + - @) gets a leading '",
+     ""},
 };
 constexpr OptionHelp kExportOptions[] = {
     {"--format F", "csv (RFC 4180, UTF-8; the default) or jsonl (one JSON object a line)",
@@ -98,6 +102,10 @@ constexpr OptionHelp kExportOptions[] = {
      "or kif (origin-form moves)",
      "usi kif"},
     {"-o FILE", "write to FILE (it appears only when complete) instead of stdout", ""},
+    {"--raw",
+     "with csv: every text exactly as stored; without it a text a spreadsheet would take for a "
+     "formula (starting with = + - @) gets a leading '",
+     ""},
 };
 constexpr OptionHelp kUpdateOptions[] = {
     {"--missing M",

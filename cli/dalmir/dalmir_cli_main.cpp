@@ -140,6 +140,8 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             o.format = v ? cli::exportFormatNamed(*v) : std::nullopt;
             if (!o.format) return "--format is csv or jsonl";
             o.exportCommand.format = *o.format;
+        } else if (a == "--raw") {
+            o.exportCommand.raw = true;
         } else if (a == "-o") {
             auto v = value();
             if (!v) return "-o needs a file";

@@ -130,6 +130,20 @@ TEST_F(DalmirCliTest, ExportWritesItsFileWholeOrNotAtAll) {
     EXPECT_NE(r.out.find("/a.KIF,\r"), std::string::npos) << r.out;
 }
 
+// A player named like a spreadsheet formula is defused in CSV, kept exactly with --raw.
+TEST_F(DalmirCliTest, ExportDefusesFormulasUnlessRaw) {
+    files.write("g/a.kif", kifRecord(kGame, "2013/06/01", "=1+2", "@x"));
+    std::string db = files.file("f.dls");
+    ASSERT_EQ(run({"add", db, files.file("g")}).exitCode, 0);
+    cli::RunReport r = run({"export", db});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\n1,'=1+2,'@x,2013-06-01,"), std::string::npos) << r.out;
+    r = run({"export", db, "--raw"});
+    EXPECT_NE(r.out.find("\n1,=1+2,@x,2013-06-01,"), std::string::npos) << r.out;
+    r = run({"list", db, "--format", "csv"});
+    EXPECT_NE(r.out.find("\n1,'=1+2,'@x,"), std::string::npos) << r.out;
+}
+
 TEST_F(DalmirCliTest, UpdateDeletesMissingFilesOnlyWhenAsked) {
     files.write("g/a.kif", kifRecord(kGame));
     std::string gone = files.write("g/b.kif", kifRecord(kGame));

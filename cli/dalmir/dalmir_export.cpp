@@ -39,8 +39,11 @@ int runExportCommand(const dalmir::model::IndexTable& table, const ExportCommand
         if (c.output) return file.write(bytes);
         return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
     };
+    const dalmir::model::ExportFormat format = c.raw && c.format == dalmir::model::ExportFormat::Csv
+                                                   ? dalmir::model::ExportFormat::CsvRaw
+                                                   : c.format;
     dalmir::model::ExportReport r =
-        dalmir::model::exportListedRows(table, c.format, c.moves, sink, source);
+        dalmir::model::exportListedRows(table, format, c.moves, sink, source);
     bool written = !r.stopped;
     if (c.output) {
         written = file.commit() == core::WriteResult::Ok && written;

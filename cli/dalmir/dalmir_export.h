@@ -14,6 +14,7 @@ struct ExportCommand {
     dalmir::model::ExportFormat format = dalmir::model::ExportFormat::Csv;
     dalmir::model::ExportMoves moves = dalmir::model::ExportMoves::None;
     std::optional<std::string> output;  // -o FILE; stdout when empty
+    bool raw = false;                   // --raw: CSV texts exactly, formulas not defused
 };
 
 // "csv" / "jsonl" and "usi" / "kif" as the options spell them; nullopt for anything else.

@@ -57,12 +57,16 @@ std::string isoDate(const IndexDate& d) {
     return buf;
 }
 
-void appendCsvField(std::string& out, std::string_view s) {
+void appendCsvField(std::string& out, std::string_view s, bool guardFormula) {
+    const bool formula =
+        guardFormula && !s.empty() && std::string_view("=+-@").find(s[0]) != std::string_view::npos;
     if (s.find_first_of(",\"\r\n") == std::string_view::npos) {
+        if (formula) out += '\'';
         out += s;
         return;
     }
     out += '"';
+    if (formula) out += '\'';
     for (char c : s) {
         if (c == '"') out += '"';
         out += c;
@@ -108,7 +112,7 @@ ExportRowWriter::ExportRowWriter(ExportFormat format, ExportMoves moves, ExportS
     : m_format(format), m_moves(moves), m_sink(std::move(sink)) {}
 
 bool ExportRowWriter::begin() {
-    if (m_format != ExportFormat::Csv) return true;
+    if (m_format == ExportFormat::Jsonl) return true;
     m_row.clear();
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         if (i > 0) m_row += ',';
@@ -121,7 +125,8 @@ bool ExportRowWriter::begin() {
 
 bool ExportRowWriter::row(const IndexEntry& e, int number, std::string_view mainLine) {
     m_row.clear();
-    const bool csv = m_format == ExportFormat::Csv;
+    const bool csv = m_format != ExportFormat::Jsonl;
+    const bool guardFormulas = m_format == ExportFormat::Csv;
     std::size_t column = 0;
     auto key = [&]() {
         if (csv) {
@@ -136,7 +141,7 @@ bool ExportRowWriter::row(const IndexEntry& e, int number, std::string_view main
     auto text = [&](std::string_view utf8Text) {
         key();
         if (csv) {
-            appendCsvField(m_row, utf8Text);
+            appendCsvField(m_row, utf8Text, guardFormulas);
         } else {
             appendJsonString(m_row, utf8Text);
         }

@@ -17,7 +17,9 @@
 
 namespace dalmir::model {
 
-enum class ExportFormat : uint8_t { Csv, Jsonl };
+// Csv: a text field that a spreadsheet would take for a formula (starting with "=", "+", "-" or
+// "@") gets a leading "'". CsvRaw: every field exactly as stored. Jsonl: exact as well.
+enum class ExportFormat : uint8_t { Csv, Jsonl, CsvRaw };
 enum class ExportMoves : uint8_t { None, Usi, Kif };
 
 // Receives the text of the export piece by piece (whole rows, UTF-8). Returns false to stop.
@@ -31,8 +33,9 @@ using MainLineSource = std::function<std::optional<std::string>(const IndexEntry
 std::string isoDate(const IndexDate& date);
 
 // A CSV field: as it is, or in double quotes (inner quotes doubled) when it holds a comma, a
-// quote or a line break.
-void appendCsvField(std::string& out, std::string_view utf8);
+// quote or a line break. With guardFormula, a text that starts like a spreadsheet formula is
+// written after a "'".
+void appendCsvField(std::string& out, std::string_view utf8, bool guardFormula = false);
 // A JSON string literal of UTF-8 text, with quotes.
 void appendJsonString(std::string& out, std::string_view utf8);
 

@@ -73,6 +73,30 @@ TEST(ExportRowsTest, CsvQuotesCommasQuotesAndLineBreaks) {
               "ユーザ5\t\\,平手,先手の勝ち,97,*C,\"/棋譜/a,b.KIF\"\r\n");
 }
 
+// A text a spreadsheet would run as a formula gets a leading "'" in CSV; the raw CSV and JSON
+// Lines keep it exactly. Numbers and dates are never changed.
+TEST(ExportRowsTest, CsvDefusesFormulasUnlessRaw) {
+    IndexEntry e = awkwardEntry();
+    e.setText(IndexText::BlackPlayer, sjis("=HYPERLINK(\"http://x\")"));
+    e.setText(IndexText::WhitePlayer, "-5");
+    e.setText(IndexText::Title, "+1");
+    e.setText(IndexText::Place, "@SUM(A1)");
+    e.setText(IndexText::Opening, "a=b");
+    const std::string csv = exported(e, ExportFormat::Csv, ExportMoves::None);
+    EXPECT_NE(csv.find("\r\n7,\"'=HYPERLINK(\"\"http://x\"\")\",'-5,2013-06-01,2013-06,'+1,"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find(",a=b,各9時間,'@SUM(A1),"), std::string::npos) << csv;
+
+    const std::string raw = exported(e, ExportFormat::CsvRaw, ExportMoves::None);
+    EXPECT_NE(raw.find("\r\n7,\"=HYPERLINK(\"\"http://x\"\")\",-5,2013-06-01,2013-06,+1,"),
+              std::string::npos)
+        << raw;
+    EXPECT_EQ(raw.find('\''), std::string::npos);
+    const std::string json = exported(e, ExportFormat::Jsonl, ExportMoves::None);
+    EXPECT_NE(json.find("\"white\":\"-5\""), std::string::npos) << json;
+}
+
 TEST(ExportRowsTest, JsonLinesCarryEveryFieldAsUtf8) {
     IndexEntry e = awkwardEntry();
     std::string text = exported(e, ExportFormat::Jsonl, ExportMoves::Usi, "position startpos");
