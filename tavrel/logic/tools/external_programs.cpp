@@ -139,38 +139,65 @@ void showProblemDatabase(ProgramStarter& starter, const ProgramPlaces& places) {
     starter.start(places.pellam, places.pellamServer, std::nullopt);
 }
 
-std::string expandToolArguments(std::string_view argumentTemplate, const ToolContext& context) {
+namespace {
+
+// Expands the placeholders of one template text: value(letter) gives what %K, %N or %D stands
+// for; %% is one '%'; any other character after '%' gives nothing and a final '%' ends the text.
+// charLength says how long the character at a place is (CP932 or UTF-8).
+template <typename Value, typename CharLength>
+std::string expandPlaceholders(std::string_view text, Value value, CharLength charLength) {
     std::string out;
-    for (std::size_t i = 0; i < argumentTemplate.size();) {
-        const std::size_t length = core::charLength(argumentTemplate, i);
-        if (argumentTemplate[i] != '%') {
-            out.append(argumentTemplate.substr(i, length));
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = charLength(text, i);
+        if (text[i] != '%') {
+            out.append(text.substr(i, length));
             i += length;
             continue;
         }
-        if (i + 1 >= argumentTemplate.size()) break;  // a '%' at the very end
-        switch (argumentTemplate[i + 1]) {
-            case 'K':
-            case 'k':
-                out += pathToText(context.recordPath);
-                break;
-            case 'N':
-            case 'n':
-                out += std::to_string(context.ply);
-                break;
-            case 'D':
-            case 'd':
-                out += pathToText(context.programFolder);
-                break;
-            case '%':
-                out += '%';
-                break;
-            default:
-                break;  // unknown placeholders give nothing
+        if (i + 1 >= text.size()) break;  // a '%' at the very end
+        const char letter = text[i + 1];
+        if (letter == '%') {
+            out += '%';
+        } else {
+            out += value(static_cast<char>(letter & ~0x20));  // K, N, D in either case
         }
-        i += 1 + core::charLength(argumentTemplate, i + 1);
+        i += 1 + charLength(text, i + 1);
     }
+    return out;
+}
+
+std::size_t utf8CharLength(std::string_view s, std::size_t i) {
+    std::size_t n = 1;
+    while (i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80) ++n;
+    return n;
+}
+
+}  // namespace
+
+std::string expandToolArguments(std::string_view argumentTemplate, const ToolContext& context) {
+    auto value = [&](char letter) -> std::string {
+        if (letter == 'K') return pathToText(context.recordPath);
+        if (letter == 'N') return std::to_string(context.ply);
+        if (letter == 'D') return pathToText(context.programFolder);
+        return {};  // unknown placeholders give nothing
+    };
+    const std::string out = expandPlaceholders(argumentTemplate, value, core::charLength);
     return std::string(core::cutToBytes(out, kToolParameterBytes));
+}
+
+std::vector<std::string> toolArguments(std::string_view argumentTemplate,
+                                       const ToolContext& context) {
+    auto value = [&](char letter) -> std::string {
+        if (letter == 'K') return context.recordPath;
+        if (letter == 'N') return std::to_string(context.ply);
+        if (letter == 'D') return context.programFolder;
+        return {};
+    };
+    std::vector<std::string> arguments;
+    for (const std::string& piece : splitArguments(argumentTemplate)) {
+        arguments.push_back(expandPlaceholders(core::toUtf8Lossy(piece), value, utf8CharLength));
+    }
+    return arguments;
 }
 
 bool toolNeedsRecordPath(std::string_view argumentTemplate) {
@@ -241,25 +268,12 @@ std::vector<std::string> splitArguments(std::string_view parameters) {
     return arguments;
 }
 
-namespace {
-
-// Parameters (CP932) split into the program's arguments (UTF-8).
-std::vector<std::string> utf8Arguments(const std::string& parameters) {
-    std::vector<std::string> arguments;
-    for (const std::string& a : splitArguments(parameters)) {
-        arguments.push_back(core::toUtf8Lossy(a));
-    }
-    return arguments;
-}
-
-}  // namespace
-
 bool runTool(Document& doc, ProgramLink& link, int index, const ToolContext& context) {
     const bool hasFile = !context.recordPath.empty() && !hasNoFile(doc.recordName());
     if (!toolEnabled(doc.settings(), index, hasFile)) return false;
     const ToolEntry& tool = doc.settings().tools[static_cast<std::size_t>(index)];
+    if (link.start(textToPath(tool.command), toolArguments(tool.arguments, context))) return true;
     const std::string parameters = expandToolArguments(tool.arguments, context);
-    if (link.start(textToPath(tool.command), utf8Arguments(parameters))) return true;
     doc.warningSound();
     doc.ui().showMessage(
         core::formatMessageUtf8("起動に失敗しました。(%s %s)", {tool.command, parameters}),
@@ -272,8 +286,7 @@ bool openInEditorTool(const Settings& settings, ProgramLink& link, const std::st
     const ToolEntry& editor = settings.tools[0];
     if (!editor.command.empty() && toolNeedsRecordPath(editor.arguments)) {
         const ToolContext context{file, 0, programFolder};
-        return link.start(textToPath(editor.command),
-                          utf8Arguments(expandToolArguments(editor.arguments, context)));
+        return link.start(textToPath(editor.command), toolArguments(editor.arguments, context));
     }
     return link.start("xdg-open", {file});
 }

@@ -119,6 +119,11 @@ inline constexpr std::size_t kToolParameterBytes = 1023;
 // %% one '%'; any other character after '%' gives nothing and a final '%' ends the template.
 // Paths are turned into text (CP932); the result is cut to kToolParameterBytes.
 std::string expandToolArguments(std::string_view argumentTemplate, const ToolContext& context);
+// The arguments a tool is started with: the template split into arguments first (as
+// splitArguments does), then the placeholders of each argument expanded, so that no value can
+// add or split arguments. Arguments are UTF-8, paths as the file system has them.
+std::vector<std::string> toolArguments(std::string_view argumentTemplate,
+                                       const ToolContext& context);
 // Whether a template contains %K or %k.
 bool toolNeedsRecordPath(std::string_view argumentTemplate);
 // Whether tool entry `index` can be run: it has a program, and a template that needs the record
@@ -133,7 +138,7 @@ std::string toolMenuLabel(const Settings& settings, int index);
 // never split or taken for a quote or backslash.
 std::vector<std::string> splitArguments(std::string_view parameters);
 
-// Runs tool `index`: expands its template, splits it and starts the program. On failure: the
+// Runs tool `index`: starts its program with toolArguments. On failure: the
 // warning sound and "起動に失敗しました。(%s %s)" (program, parameters). False when it did not
 // start (also for a disabled entry).
 bool runTool(Document& doc, ProgramLink& link, int index, const ToolContext& context);

@@ -289,6 +289,21 @@ TEST_F(ProgramTest, RunningAToolStartsItsProgramWithTheSplitParameters) {
     EXPECT_TRUE(link.log.empty());
 }
 
+// The template is split before the values go in: a record path with quotes and blanks is one
+// argument, whatever it holds, and a template without quotes around %K works as well.
+TEST(ToolArgumentsTest, ValuesNeverAddArguments) {
+    const ToolContext context{"/r/a\" --injected \"b.kif", 5, "/opt/t a/"};
+    EXPECT_EQ(toolArguments("\"%K\" +%N", context),
+              (std::vector<std::string>{"/r/a\" --injected \"b.kif", "+5"}));
+    EXPECT_EQ(toolArguments("%K --dir=%D", context),
+              (std::vector<std::string>{"/r/a\" --injected \"b.kif", "--dir=/opt/t a/"}));
+    EXPECT_EQ(toolArguments("'%K' 100%% x%%K", context),
+              (std::vector<std::string>{"/r/a\" --injected \"b.kif", "100%", "x%K"}));
+    const ToolContext quoted{"/r/it's here.kif", 0, "/opt/"};
+    EXPECT_EQ(toolArguments("%k", quoted), (std::vector<std::string>{"/r/it's here.kif"}));
+    EXPECT_EQ(toolArguments("", quoted), (std::vector<std::string>{}));
+}
+
 TEST(EditorToolTest, ListFilesOpenInToolOneOrTheDesktopsProgram) {
     FakeLink link;
     Settings settings;
