@@ -89,6 +89,27 @@ void replaceLineBreaks(std::string& s, std::string_view with) {
     s = std::move(out);
 }
 
+// A text put into a mail link: the characters a mailto link reads as its own syntax (and blanks,
+// quotes, angle brackets and line breaks) percent-encoded. They are all below 0x40, so they are
+// never the second byte of a two-byte character.
+std::string urlEscaped(std::string_view s) {
+    static constexpr std::string_view kEscaped = " \"#%&+<=>?\r\n";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        if (kEscaped.find(c) == std::string_view::npos) {
+            out += c;
+            continue;
+        }
+        const auto u = static_cast<unsigned char>(c);
+        out += '%';
+        out += kHex[u >> 4];
+        out += kHex[u & 0x0F];
+    }
+    return out;
+}
+
 std::string withSlash(const std::string& folder) {
     if (folder.empty() || folder.back() == '/') return folder;
     return folder + '/';
@@ -646,13 +667,21 @@ private:
             m_pending.clear();
         }
     }
+    // A text of the record or the program (never of the template) inserted; in a mail link it is
+    // percent-encoded, so that it stays one value of the link.
     void put(std::string_view s) {
         flush();
-        if (!s.empty()) m_sink.text(s);
+        if (s.empty()) return;
+        if (m_rule.urlBreaks) {
+            m_sink.text(urlEscaped(s));
+        } else {
+            m_sink.text(s);
+        }
     }
-    // A multi-line text inserted whole: CR LF breaks become the context's line breaks.
+    // A multi-line text inserted whole: CR LF breaks become the context's line breaks (in a mail
+    // link "%0D%0A", by the escaping of put).
     void putLines(std::string s) {
-        if (m_rule.urlBreaks) replaceLineBreaks(s, kUrlEol);
+        if (m_rule.urlBreaks) replaceLineBreaks(s, "\r\n");
         put(s);
     }
 

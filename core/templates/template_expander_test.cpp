@@ -259,6 +259,24 @@ TEST_F(TemplateTest, MailContexts) {
     EXPECT_TRUE(recorder.errors.empty());
 }
 
+// The texts a mail link takes from the record are percent-encoded where a mailto link would read
+// them as its own syntax: a name or comment cannot add a header, cut the body or end the link.
+// The template's own characters (its "%0D%0A" escapes, its "&" between fields) stay as written.
+TEST_F(TemplateTest, MailLinkValuesCannotAddHeaders) {
+    std::vector<std::string> lines = kGame;
+    lines[11] = "相手アドレス：a@b.jp?bcc=c@d.jp";
+    lines[12] = "先手：a&cc=x@y#z";
+    lines[13] = "後手：50% off+\"q\" <r>";
+    lines[16] = "*初手の&attach=/etc/passwd";
+    load(lines);
+    EXPECT_EQ(expand("%b|%w", TemplateContext::MailLink),
+              "a%26cc%3Dx@y%23z|50%25%20off%2B%22q%22%20%3Cr%3E");
+    EXPECT_EQ(expand("%b|%w", TemplateContext::SimpleMail), "a&cc=x@y#z|50% off+\"q\" <r>");
+    go(1);
+    EXPECT_EQ(expand("%*&x=1%0D%0A", TemplateContext::MailLink),
+              "*初手の%26attach%3D/etc/passwd%0D%0A&x=1%0D%0A");
+}
+
 // Records what a print back end is asked to do.
 class WalkRecorder : public TemplateSink {
 public:
