@@ -58,6 +58,10 @@ LockResult lockDatabase(const std::string& fsPath, DatabaseLock& lock, bool wait
     lock.release();
     const std::string path = lockPathOf(fsPath);
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+        // Another user's lock file in a shared folder: flock needs no write access.
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    }
     if (fd < 0) return LockResult::CannotCreate;
     int r = ::flock(fd, LOCK_EX | LOCK_NB);
     if (r != 0 && errno == EWOULDBLOCK) {

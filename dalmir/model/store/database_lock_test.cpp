@@ -1,6 +1,7 @@
 #include "dalmir/model/store/database_lock.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +42,32 @@ TEST(DatabaseLockTest, OneHolderAtATime) {
     EXPECT_EQ(lockDatabase(files.file("missing/a.dls"), first, true), LockResult::CannotCreate);
 }
 
+// A lock file this user may not write (another user's, in a shared folder) still locks: flock
+// works on a descriptor opened for reading. As root the check runs in a child as "nobody".
+TEST(DatabaseLockTest, AnotherUsersLockFileStillLocks) {
+    TempFolder files("lock");
+    ASSERT_EQ(::chmod(files.path().c_str(), 0777), 0);
+    const std::string db = files.file("shared.dls");
+    {
+        DatabaseLock creator;
+        ASSERT_EQ(lockDatabase(db, creator, false), LockResult::Ok);
+    }
+    ASSERT_EQ(::chmod(lockPathOf(db).c_str(), 0444), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && ::setuid(65534) != 0) ::_exit(3);
+        if (::access(files.path().c_str(), R_OK | X_OK) != 0) ::_exit(4);  // folder unreachable
+        DatabaseLock lock;
+        ::_exit(lockDatabase(db, lock, false) == LockResult::Ok && lock.isHeld() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 4) GTEST_SKIP() << "the temporary folder is closed to other users";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 // Another process waits for the lock: it says so (through a pipe here), gets the lock when the
 // holder releases it, and not before.
 TEST(DatabaseLockTest, ASecondProcessWaitsForTheHolder) {
@@ -74,6 +101,7 @@ TEST(DatabaseLockTest, ASecondProcessWaitsForTheHolder) {
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 4) GTEST_SKIP() << "the temporary folder is closed to other users";
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
