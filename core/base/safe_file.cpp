@@ -116,7 +116,7 @@ void StreamedFile::discard() {
     m_buffer.clear();
 }
 
-WriteResult StreamedFile::open(const std::string& linkOrPath) {
+WriteResult StreamedFile::open(const std::string& linkOrPath, FileAccess access) {
     discard();
     m_failed = false;
     if (linkOrPath.empty() || linkOrPath.back() == '/') return WriteResult::CannotCreate;
@@ -139,7 +139,9 @@ WriteResult StreamedFile::open(const std::string& linkOrPath) {
     m_keeper = ::dup(m_fd);
 
     mode_t mode;
-    if (exists) {
+    if (access == FileAccess::OwnerOnly) {
+        mode = 0600;
+    } else if (exists) {
         mode = old.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
@@ -185,9 +187,10 @@ WriteResult StreamedFile::commit() {
     return WriteResult::Ok;
 }
 
-WriteResult writeFileAtomically(const std::string& path, std::string_view bytes) {
+WriteResult writeFileAtomically(const std::string& path, std::string_view bytes,
+                                FileAccess access) {
     StreamedFile file;
-    if (WriteResult r = file.open(path); r != WriteResult::Ok) return r;
+    if (WriteResult r = file.open(path, access); r != WriteResult::Ok) return r;
     (void)file.write(bytes);
     return file.commit();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,13 +35,18 @@ enum class [[nodiscard]] ReadResult : int{
     LineFailed = 1,        // a line could not be read completely; the reader says which
 };
 
+// Who may read a written file: Keep gives an existing target its permissions and a new file
+// those of the umask; OwnerOnly makes it 0600 whatever it was (secrets such as passwords).
+enum class FileAccess : uint8_t { Keep, OwnerOnly };
+
 // Writes bytes to path through a temporary file in the same folder: write, flush, fsync, rename
-// over the target, fsync the folder. An existing target keeps its permissions. On any failure
+// over the target, fsync the folder. The file's permissions follow access. On any failure
 // the old file is untouched and the temporary file is removed. A successful save also removes
 // the temporary files ("NAME.tmpXXXXXX") that killed writers of the same target left. A path that
 // is a symbolic link writes the file at the end of its links, which stay as they are; a loop gives
 // CannotCreate.
-[[nodiscard]] WriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
+[[nodiscard]] WriteResult writeFileAtomically(const std::string& path, std::string_view bytes,
+                                              FileAccess access = FileAccess::Keep);
 
 // The same crash-safe write for outputs too large to hold (exports): the bytes come piece by
 // piece into the temporary file, and commit() puts it in place only when complete. The object
@@ -54,7 +60,7 @@ public:
 
     // Creates the temporary file for path (a symbolic link: for the file at the end of its
     // links). Ok or CannotCreate.
-    [[nodiscard]] WriteResult open(const std::string& path);
+    [[nodiscard]] WriteResult open(const std::string& path, FileAccess access = FileAccess::Keep);
     // Adds bytes (buffered). False once any write has failed; the failure is kept for commit.
     bool write(std::string_view bytes);
     // Writes what is buffered, syncs, and renames over the target: Ok, or WriteFailed with the

@@ -148,7 +148,8 @@ core::ReadResult ReadFtpSettings(const std::string& path, FtpSettings& settings)
 }
 
 core::WriteResult WriteFtpSettings(const std::string& path, const FtpSettings& settings) {
-    return core::writeFileAtomically(path, formatFtpSettings(settings));
+    return core::writeFileAtomically(path, formatFtpSettings(settings),
+                                     core::FileAccess::OwnerOnly);
 }
 
 }  // namespace tavrel

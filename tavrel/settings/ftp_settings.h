@@ -50,7 +50,8 @@ std::string formatFtpSettings(const FtpSettings& settings);
 // Reads path into settings. Returns Ok, or CannotOpen when the file does not open (settings
 // untouched).
 [[nodiscard]] core::ReadResult ReadFtpSettings(const std::string& path, FtpSettings& settings);
-// Writes settings to path crash-safe (on failure the old file is untouched).
+// Writes settings to path crash-safe (on failure the old file is untouched), readable by the
+// user alone (0600): the passwords in it are only scrambled.
 [[nodiscard]] core::WriteResult WriteFtpSettings(const std::string& path,
                                                  const FtpSettings& settings);
 

@@ -137,6 +137,14 @@ TEST(FtpSettingsFile, ReadWrite) {
     FtpSettings read;
     ASSERT_EQ(ReadFtpSettings(path, read), core::ReadResult::Ok);
     EXPECT_EQ(read, s);
+    // The passwords are only scrambled: the file is the user's alone, even one that was not.
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::others_read);
+    ASSERT_EQ(WriteFtpSettings(path, s), core::WriteResult::Ok);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(WriteFtpSettings(tmpl + "/missing/ftp.env", s), core::WriteResult::CannotCreate);
     fs::remove_all(tmpl);
 }
