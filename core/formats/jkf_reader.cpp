@@ -125,6 +125,35 @@ std::string directionText(std::string_view relative) {
 // Thrown inside the reader only: reading stops at the field the pointer names.
 struct Stop {};
 
+// The deepest nesting of arrays and objects a file may have: about a thousand levels of forks
+// inside forks (each level is an array, an object and an array), far beyond any real record,
+// and small enough that reading it takes little memory and stack.
+constexpr int kMaxJsonDepth = 3000;
+
+// The byte offset at which the arrays and objects of a JSON text nest deeper than limit
+// (brackets inside strings do not count); npos when they never do.
+std::size_t tooDeepAt(std::string_view bytes, int limit) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > limit) return i;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return std::string_view::npos;
+}
+
 class JkfReader {
 public:
     JkfReader(RecordStore& store, const ReadOptions& options, ReadReport& report)
@@ -216,18 +245,14 @@ private:
 
     void readDocument(std::string_view bytes) {
         if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+        if (std::size_t at = tooDeepAt(bytes, kMaxJsonDepth); at != std::string_view::npos) {
+            fail(placeText(bytes, at), texts().tooDeep);
+        }
         Json doc;
         try {
             doc = Json::parse(bytes.begin(), bytes.end());
         } catch (const Json::parse_error& e) {
-            std::size_t at = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, bytes.size());
-            std::string_view before = bytes.substr(0, at);
-            const auto line = std::count(before.begin(), before.end(), '\n') + 1;
-            std::size_t lineStart = before.rfind('\n');
-            const std::size_t column =
-                at - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
-            fail(std::to_string(line) + texts().line + std::to_string(column) + texts().column,
-                 texts().notJson);
+            fail(placeText(bytes, e.byte > 0 ? e.byte - 1 : 0), texts().notJson);
         }
         expect(doc.is_object(), "");
         if (const Json* h = optional(doc, "header")) readHeader(*h, "/header");
@@ -240,11 +265,24 @@ private:
             // The first entry stands for the start position unless it holds a move.
             if (!first.contains("move") && !first.contains("special")) {
                 readNotes(first, "/moves/0", kRootNode);
-                readLine(moves, 1, "/moves", 0);
+                m_path = "/moves";
+                readLine(moves, 1, 0);
             } else {
-                readLine(moves, 0, "/moves", 0);
+                m_path = "/moves";
+                readLine(moves, 0, 0);
             }
         }
+    }
+
+    // "line N column M" of a byte of the file.
+    static std::string placeText(std::string_view bytes, std::size_t at) {
+        at = std::min(at, bytes.size());
+        std::string_view before = bytes.substr(0, at);
+        const auto line = std::count(before.begin(), before.end(), '\n') + 1;
+        std::size_t lineStart = before.rfind('\n');
+        const std::size_t column =
+            at - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
+        return std::to_string(line) + texts().line + std::to_string(column) + texts().column;
     }
 
     void readHeader(const Json& h, const std::string& pointer) {
@@ -424,25 +462,44 @@ private:
         return makeSquare(x, y);
     }
 
+    // The JSON pointer of the line being read, kept once for the whole tree of forks: each level
+    // appends its part and takes it off again, so deep forks cost no copies of their path.
+    class PathPart {
+    public:
+        PathPart(std::string& path, std::string_view part) : m_path(path), m_size(path.size()) {
+            m_path += '/';
+            m_path += part;
+        }
+        ~PathPart() { m_path.resize(m_size); }
+        PathPart(const PathPart&) = delete;
+        PathPart& operator=(const PathPart&) = delete;
+
+    private:
+        std::string& m_path;
+        std::size_t m_size;
+    };
+
     // One line of play from moves[first] on, after the current node; then the forks its moves
-    // carry, each from the position before the move they stand for.
-    void readLine(const Json& moves, std::size_t first, const std::string& pointer, int depth) {
-        if (depth > m_store.capacity()) fail(pointer, texts().tooDeep);
+    // carry, each from the position before the move they stand for. m_path is the pointer of
+    // moves.
+    void readLine(const Json& moves, std::size_t first, int depth) {
+        if (depth > m_store.capacity()) fail(m_path, texts().tooDeep);
         struct Forks {
             const Json* forks;
             NodeIndex parent;
-            std::string pointer;
+            std::size_t entry;  // the index of the entry that carries them
         };
         std::vector<Forks> pending;
         bool ended = false;
         for (std::size_t i = first; i < moves.size(); ++i) {
-            const std::string where = child(pointer, i);
+            const PathPart part(m_path, std::to_string(i));
+            const std::string& where = m_path;
             const Json& entry = moves[i];
             expect(entry.is_object(), where);
             const NodeIndex parent = m_store.current();
             if (const Json* forks = optional(entry, "forks")) {
                 expect(forks->is_array(), child(where, "forks"));
-                if (!forks->empty()) pending.push_back({forks, parent, child(where, "forks")});
+                if (!forks->empty()) pending.push_back({forks, parent, i});
             }
             const Json* move = optional(entry, "move");
             const Json* special = optional(entry, "special");
@@ -466,12 +523,14 @@ private:
             return;
         }
         for (const Forks& f : pending) {
+            const PathPart entry(m_path, std::to_string(f.entry));
+            const PathPart forks(m_path, "forks");
             for (std::size_t k = 0; k < f.forks->size(); ++k) {
-                const std::string where = child(f.pointer, k);
-                const Json& line = (*f.forks)[k];
-                expect(line.is_array(), where);
-                if (m_store.goTo(f.parent) != EditResult::Ok) fail(where, texts().badValue);
-                readLine(line, 0, where, depth + 1);
+                const PathPart line(m_path, std::to_string(k));
+                const Json& fork = (*f.forks)[k];
+                expect(fork.is_array(), m_path);
+                if (m_store.goTo(f.parent) != EditResult::Ok) fail(m_path, texts().badValue);
+                readLine(fork, 0, depth + 1);
             }
         }
     }
@@ -585,6 +644,7 @@ private:
     RecordStore& m_store;
     const ReadOptions& m_options;
     ReadReport& m_report;
+    std::string m_path;  // the pointer of the line readLine is reading
     AddMode m_savedAddMode = AddMode::Branch;
     std::optional<HandicapType> m_handicapName;
     int m_replaced = 0;

@@ -265,6 +265,25 @@ TEST(JkfReaderTest, DeepForksStopCleanly) {
         deep += "]}";
         ReadReport r = readJkfText(store, deep, {});
         EXPECT_EQ(r.result, ReadResult::LineFailed);
+        // Refused before it is parsed, at the bracket that goes too deep.
+        EXPECT_EQ(readable(r.message), "1行3012桁: 変化が深すぎます。");
+    }
+    {
+        // Forks nested nearly as deep as a file may go: every level is read, and the pointer
+        // of the innermost fault names the whole path.
+        std::string json = R"({"moves":[{},)";
+        const int levels = 990;
+        for (int i = 0; i < levels; ++i) json += R"({"forks":[[)";
+        json += R"({"move":{"to":{"x":0,"y":0}}})";
+        for (int i = 0; i < levels; ++i) json += "]]}";
+        json += "]}";
+        RecordStore store(4000);
+        ReadReport r = readJkfText(store, json, {});
+        EXPECT_EQ(r.result, ReadResult::LineFailed);
+        std::string expected = "/moves/1";
+        for (int i = 0; i < levels; ++i) expected += "/forks/0/0";
+        expected += "/move";
+        EXPECT_EQ(readable(r.message).substr(0, expected.size()), expected);
     }
 }
 
