@@ -8,12 +8,21 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "core/ipc/user_sockets.h"
+
 namespace desktop {
 
 LocalProgramLink::LocalProgramLink(QObject* context, std::function<void(bool)> waiting)
     : m_context(context), m_waiting(std::move(waiting)) {}
 
 bool LocalProgramLink::send(const std::string& serverName, std::string_view line) {
+    // Only a server of this user's own is told anything: a socket another user put in the place
+    // would receive the request.
+    if (serverName.empty()) return false;
+    if (serverName.front() == '/' && QFileInfo::exists(QFile::decodeName(serverName.c_str())) &&
+        !core::ownedByUser(serverName, currentUserId())) {
+        return false;
+    }
     // A local connection is taken or refused at once; the short waits never hold the window.
     QLocalSocket socket;
     socket.connectToServer(QString::fromStdString(serverName));

@@ -1,8 +1,19 @@
 #include "core/ipc/database_request.h"
 
+#include <cstdlib>
+
+#include "core/ipc/user_sockets.h"
+
 namespace core {
 
-std::string databaseServerName(unsigned userId) { return "DalmirClass." + std::to_string(userId); }
+std::string databaseServerPath(const std::string& socketFolder) {
+    return socketFolder + "/DalmirClass";
+}
+
+std::string databaseServerName(unsigned userId) {
+    std::optional<std::string> folder = userSocketFolder(userId, std::getenv("XDG_RUNTIME_DIR"));
+    return folder ? databaseServerPath(*folder) : std::string();
+}
 
 std::string_view requestLine(DatabaseRequest request) {
     switch (request) {

@@ -18,9 +18,12 @@ enum class DatabaseRequest : int {
     RegisterRecord = 1324,  // "1324"
 };
 
-// The local socket's name for a user: "DalmirClass." and the user id, so that each user's
-// copy answers only that user's viewer.
+// The local socket of the user's database program: "DalmirClass" in the user's socket folder
+// (see user_sockets.h), so that each user's copy answers only that user's viewer and no other
+// user can take the name. Empty when the user has no safe socket folder.
 std::string databaseServerName(unsigned userId);
+// The same in a given socket folder.
+std::string databaseServerPath(const std::string& socketFolder);
 
 // The line that carries a request, without its line end.
 std::string_view requestLine(DatabaseRequest request);

@@ -14,7 +14,7 @@ TEST(DatabaseRequestTest, LinesRoundTripAndOthersAreRefused) {
     EXPECT_EQ(parseRequestLine("f5"), std::nullopt);
     EXPECT_EQ(parseRequestLine(""), std::nullopt);
     EXPECT_EQ(parseRequestLine("F45"), std::nullopt);
-    EXPECT_EQ(databaseServerName(1000), "DalmirClass.1000");
+    EXPECT_EQ(databaseServerPath("/run/user/1000"), "/run/user/1000/DalmirClass");
 }
 
 }  // namespace

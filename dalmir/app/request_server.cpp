@@ -2,7 +2,11 @@
 
 #include <unistd.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
+
+#include "core/ipc/user_sockets.h"
 
 namespace dalmir {
 
@@ -24,6 +28,14 @@ QString RequestServer::userServerName() {
 
 bool RequestServer::listen(const QString& name) {
     const QString serverName = name.isEmpty() ? userServerName() : name;
+    // No safe folder for the user's sockets, or another user's socket in the place: stay silent
+    // rather than answer (or take over) someone else's name.
+    if (serverName.isEmpty()) return false;
+    const std::string path = QFile::encodeName(serverName).toStdString();
+    if (serverName.startsWith(QLatin1Char('/')) && QFileInfo::exists(serverName) &&
+        !core::ownedByUser(path, static_cast<unsigned>(getuid()))) {
+        return false;
+    }
     // Listening would take the name over from a copy that listens already: ask first. A socket
     // file nobody answers on is left from a copy that ended and is removed. The connection is
     // local: it is taken or refused at once.

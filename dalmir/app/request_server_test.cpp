@@ -1,9 +1,11 @@
 #include "dalmir/app/request_server.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QSignalSpy>
 
@@ -60,6 +62,24 @@ TEST_F(RequestServerTest, TheViewersLinkIsUnderstood) {
     while (spy.size() < 2) ASSERT_TRUE(spy.wait(5000));
     EXPECT_EQ(spy[0][0].value<core::DatabaseRequest>(), core::DatabaseRequest::OpenRecent);
     EXPECT_EQ(spy[1][0].value<core::DatabaseRequest>(), core::DatabaseRequest::Show);
+}
+
+// The user's own server is found under a path of the user's socket folder; a socket another
+// user put in the place is neither taken over nor told anything (made here as root only).
+TEST_F(RequestServerTest, AnotherUsersSocketIsLeftAlone) {
+    EXPECT_EQ(RequestServer::userServerName().left(1), QStringLiteral("/"));
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can give a socket to another user";
+    TempFolder folder("sockets");
+    const QString path = QString::fromStdString(folder.file("DalmirClass"));
+    QLocalServer squatter;
+    ASSERT_TRUE(squatter.listen(path));
+    ASSERT_EQ(::chown(path.toLocal8Bit().constData(), 65534, 65534), 0);
+    RequestServer server;
+    EXPECT_FALSE(server.listen(path));
+    QObject context;
+    desktop::LocalProgramLink link(&context);
+    EXPECT_FALSE(link.send(path.toStdString(), "F5"));
+    EXPECT_FALSE(squatter.hasPendingConnections());
 }
 
 // F5 from a client runs the position search on the clipboard's position; an F5 that comes
