@@ -13,6 +13,7 @@
 #include "core/formats/csa_writer.h"
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
+#include "core/formats/usi.h"
 #include "core/templates/template_contexts.h"
 #include "core/templates/text_output_options.h"
 #include "core/text/sjis.h"
@@ -60,6 +61,7 @@ void recordSeeds(const fs::path& root, int records) {
     Corpus csa(root, "csa_reader");
     Corpus dls(root, "dls_round_trip");
     Corpus pair(root, "binary_pair");
+    Corpus usi(root, "usi_reader");
 #ifdef TAVREL_FUZZ_JKF
     Corpus jkf(root, "jkf_reader");
 #endif
@@ -83,6 +85,7 @@ void recordSeeds(const fs::path& root, int records) {
         kif.add(core::ki2Text(store, options));
         kifRoundTrip.add(text);
         csa.add(core::csaText(store));
+        usi.add(core::usiPositionCommand(store));
 #ifdef TAVREL_FUZZ_JKF
         jkf.add(core::jkfText(store, options));
 #endif
@@ -411,6 +414,21 @@ void dictionaries(const fs::path& root) {
 #endif
 }
 
+// USI texts of every form, and the request lines of the database's socket.
+void protocolSeeds(const fs::path& root) {
+    Corpus usi(root, "usi_reader");
+    for (const char* text : {"position startpos moves 7g7f 3c3d 8h2b+ 3a2b B*4e",
+                             "sfen lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1",
+                             "position sfen 4k4/9/9/9/9/9/9/+P+P+P+P+P/4K4 b R2r14p 1 moves R*5b",
+                             "startpos", "sfen kkkkkkkkk/9/9/9/9/9/9/9/4K4 b - 1"}) {
+        usi.add(text);
+    }
+    Corpus requests(root, "request_line");
+    for (const char* text : {"SHOW\n", "F4\r\n", " F5 \n1324\n", "F45\nf5\n"}) {
+        requests.add(text);
+    }
+}
+
 void patternSeeds(const fs::path& root) {
     Corpus corpus(root, "sequence_pattern");
     for (const char* p : {"+76歩,-34歩　+26歩 -84歩", "△同銀不成", "**角打", "5*王", "22成香合",
@@ -432,6 +450,7 @@ int main(int argc, char** argv) {
     settingsSeeds(root);
     templateSeeds(root);
     patternSeeds(root);
+    protocolSeeds(root);
     dictionaries(root);
     return 0;
 }
