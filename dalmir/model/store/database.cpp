@@ -55,7 +55,7 @@ void Database::reset(bool binary) {
 
 const PositionIndex* Database::positionIndex() const {
     if (!m_index || !m_binary || m_indexRevision != m_lists.revision() ||
-        m_index->slots() != m_table.size()) {
+        m_index->slots() != m_table.size() || !m_index->fileUnchanged()) {
         return nullptr;
     }
     std::span<const uint8_t> handicaps = m_index->handicaps();

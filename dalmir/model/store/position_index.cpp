@@ -309,6 +309,14 @@ uint64_t listsFingerprint(const IndexTable& table, const MoveList& lists, int sl
 
 PositionIndex::~PositionIndex() {
     if (m_mapping != nullptr) ::munmap(m_mapping, m_size);
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+bool PositionIndex::fileUnchanged() const {
+    if (m_fd < 0) return true;
+    struct stat st {};
+    return ::fstat(m_fd, &st) == 0 && static_cast<std::size_t>(st.st_size) == m_size &&
+           st.st_mtim.tv_sec == m_mtime.tv_sec && st.st_mtim.tv_nsec == m_mtime.tv_nsec;
 }
 
 std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& table,
@@ -549,8 +557,10 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
     const bool attached = index->attach(bytes, size, false);
     const std::optional<uint64_t> sum =
         attached ? fileChecksum(fd, kHeaderBytes, size) : std::nullopt;
-    ::close(fd);
-    if (!attached || sum != get<uint64_t>(bytes, 40)) {
+    // Kept open: a later search asks it whether the file changed in place since.
+    index->m_fd = fd;
+    index->m_mtime = st.st_mtim;
+    if (!attached || sum != get<uint64_t>(bytes, 40) || !index->fileUnchanged()) {
         result = PositionIndexReadResult::Damaged;
         return nullptr;
     }

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <span>
@@ -79,6 +80,10 @@ public:
 
     // The file's bytes.
     std::string_view bytes() const { return {m_data, m_size}; }
+    // Whether the file an opened index maps is as it was when opened (always true for a built
+    // one). A file rewritten in place (a backup copied over it) may have shrunk under the mapping:
+    // its pages must not be read then, and the index is not used.
+    bool fileUnchanged() const;
     int slots() const { return static_cast<int>(m_slots); }
     uint64_t fingerprint() const { return m_fingerprint; }
     uint64_t entries(PositionKey key) const { return m_entries[static_cast<std::size_t>(key)]; }
@@ -101,6 +106,8 @@ private:
 
     core::LargeBytes m_owned;   // a built index
     void* m_mapping = nullptr;  // an opened one
+    int m_fd = -1;              // the mapped file, kept open to notice a change in place
+    struct timespec m_mtime {};
     const char* m_data = nullptr;
     std::size_t m_size = 0;
     uint32_t m_slots = 0;

@@ -252,6 +252,26 @@ TEST_F(PositionIndexTest, ADamagedOrStaleIndexIsIgnoredWithANotice) {
     }
 }
 
+// A backup copied over the index file while the database has it open (the same file rewritten
+// in place, shorter) is noticed: the index is no longer used, and the search scans instead of
+// reading pages the file no longer has.
+TEST_F(PositionIndexTest, AnIndexRewrittenInPlaceIsNoLongerUsed) {
+    std::mt19937 rng(9);
+    addRandomGames(db, rng, 40);
+    saveAndReopen();
+    const std::string indexPath = positionIndexPath(path);
+    const std::string bytes = *core::readFile(indexPath);
+    {
+        std::ofstream out(indexPath, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), 100);
+    }
+    EXPECT_EQ(db.positionIndex(), nullptr);
+    bool used = true;
+    Outcome o = search(db, positionOf(db, 3, 4), PositionSearchOptions{}, used);
+    EXPECT_FALSE(used);
+    EXPECT_FALSE(o.order.empty());
+}
+
 // An index extended with appended records is the index built afresh, byte for byte; one that
 // no longer describes the first slots is not extended but rebuilt.
 TEST_F(PositionIndexTest, AppendedRecordsExtendTheIndexToWhatABuildGives) {
