@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "core/base/checksum.h"
 #include "core/base/path_text.h"
 #include "core/base/safe_file.h"
 #include "core/text/message_format.h"
@@ -118,6 +119,12 @@ uint32_t nextGeneration(const std::string& dlbPath, uint32_t loaded) {
     }
 }
 
+// The sum of one block of records: their counts and their moves.
+uint64_t blockSum(std::string_view counts, std::string_view moves) {
+    return core::mixWord(core::checksum(counts.data(), counts.size()),
+                         core::checksum(moves.data(), moves.size()));
+}
+
 std::string formatDlb(const MoveList& lists, int count, uint32_t generation) {
     count = std::max(count, 0);
     std::size_t moves = 0;
@@ -133,14 +140,38 @@ std::string formatDlb(const MoveList& lists, int count, uint32_t generation) {
         out[at++] = static_cast<char>(n & 0xFF);
         out[at++] = static_cast<char>(n >> 8);
     }
+    const std::size_t blocks =
+        (static_cast<std::size_t>(count) + kDlbSumRecords - 1) / kDlbSumRecords;
+    std::vector<uint64_t> sums;
+    sums.reserve(blocks);
+    std::size_t blockStart = at;
     for (int i = 0; i < count; ++i) {
         std::span<const ListMove> l = lists.list(i);
         for (std::size_t k = 0; k < std::min<std::size_t>(l.size(), 0xFFFF); ++k) {
             out[at++] = static_cast<char>(l[k].origin);
             out[at++] = static_cast<char>(l[k].destination);
         }
+        const auto next = static_cast<std::size_t>(i) + 1;
+        if (next % kDlbSumRecords == 0 || next == static_cast<std::size_t>(count)) {
+            const std::size_t first = (next - 1) / kDlbSumRecords * kDlbSumRecords;
+            const std::string_view view(out);
+            sums.push_back(blockSum(view.substr(kDlbHeaderBytes + 2 * first, 2 * (next - first)),
+                                    view.substr(blockStart, at - blockStart)));
+            blockStart = at;
+        }
     }
     out.resize(at);
+    if (count == 0) return out;  // nothing to check
+    // The trailer: the sums of the move lists per block of records, which a reader checks.
+    out.append(kDlbSumMagic);
+    std::string word(4, '\0');
+    putLe32(word, 0, static_cast<uint32_t>(kDlbSumRecords));
+    out += word;
+    putLe32(word, 0, static_cast<uint32_t>(sums.size()));
+    out += word;
+    for (uint64_t sum : sums) {
+        for (int b = 0; b < 8; ++b) out += static_cast<char>(sum >> (8 * b));
+    }
     return out;
 }
 
@@ -149,6 +180,24 @@ DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveLi
     copy.append(bytes.data(), bytes.size());
     return parseDlb(std::move(copy), records, capacity, lists);
 }
+
+namespace {
+
+// Points the first `records` lists into the pool, whose moves start at `at`, leaving out the
+// blocks marked damaged.
+void setLists(MoveList& lists, const std::vector<uint16_t>& counts, std::size_t records,
+              std::size_t at, const std::vector<bool>& damaged) {
+    for (std::size_t i = 0; i < records; ++i) {
+        const std::size_t n = counts[i];
+        const std::size_t block = i / kDlbSumRecords;
+        if (n != 0 && (block >= damaged.size() || !damaged[block])) {
+            lists.setInPool(static_cast<int>(i), at / 2, n);
+        }
+        at += 2 * n;
+    }
+}
+
+}  // namespace
 
 DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveList& lists) {
     DlbReadReport result;
@@ -184,18 +233,55 @@ DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveLis
     std::vector<uint16_t> counts(fileCount);
     for (std::size_t i = 0; i < fileCount; ++i) counts[i] = le16(bytes, kDlbHeaderBytes + 2 * i);
     const std::size_t size = bytes.size();
-    lists.usePool(std::move(file));
+    std::vector<std::size_t> blockStarts;  // where each block's moves start
     std::size_t at = countsEnd;
     for (std::size_t i = 0; i < fileCount; ++i) {
+        if (i % kDlbSumRecords == 0) blockStarts.push_back(at);
         const std::size_t n = counts[i];
         if (n == 0) continue;
         if (size - at < 2 * n) {
+            lists.usePool(std::move(file));
+            setLists(lists, counts, std::min(i, used), countsEnd, {});
             result.code = DlbReadResult::Truncated;
             result.message = kDamaged;
             return result;
         }
-        if (i < used) lists.setInPool(static_cast<int>(i), at / 2, n);
         at += 2 * n;
+    }
+    blockStarts.push_back(at);
+    // A file with the sums of its blocks (every file this program writes; older ones have none)
+    // loses the lists of a block whose sum does not match: they are damaged.
+    std::vector<bool> damaged(blockStarts.size() - 1, false);
+    const std::string_view trailer = bytes.substr(at);
+    if (trailer.starts_with(kDlbSumMagic)) {
+        const std::size_t head = kDlbSumMagic.size() + 8;
+        const uint32_t perBlock = trailer.size() >= head ? le32(trailer, kDlbSumMagic.size()) : 0;
+        const uint32_t blocks = trailer.size() >= head ? le32(trailer, kDlbSumMagic.size() + 4) : 0;
+        if (perBlock != kDlbSumRecords || blocks != damaged.size() ||
+            trailer.size() != head + 8 * std::size_t{blocks}) {
+            damaged.assign(damaged.size(), true);
+        } else {
+            for (std::size_t b = 0; b < damaged.size(); ++b) {
+                const std::size_t first = b * kDlbSumRecords;
+                const std::size_t inBlock = std::min(kDlbSumRecords, fileCount - first);
+                uint64_t stored = 0;
+                for (int k = 7; k >= 0; --k) {
+                    stored =
+                        (stored << 8) | static_cast<unsigned char>(
+                                            trailer[head + 8 * b + static_cast<std::size_t>(k)]);
+                }
+                damaged[b] =
+                    stored !=
+                    blockSum(bytes.substr(kDlbHeaderBytes + 2 * first, 2 * inBlock),
+                             bytes.substr(blockStarts[b], blockStarts[b + 1] - blockStarts[b]));
+            }
+        }
+    }
+    lists.usePool(std::move(file));
+    setLists(lists, counts, used, countsEnd, damaged);
+    if (std::find(damaged.begin(), damaged.end(), true) != damaged.end()) {
+        result.code = DlbReadResult::Damaged;
+        result.message = kDamaged;
     }
     return result;
 }
@@ -314,7 +400,10 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
     }
     result.lists =
         parseDlb(std::move(files->dlb), db.table().size(), db.table().capacity(), db.lists());
-    if (result.lists.code == DlbReadResult::Truncated) result.code = OpenResult::ReadFailed;
+    if (result.lists.code == DlbReadResult::Truncated ||
+        result.lists.code == DlbReadResult::Damaged) {
+        result.code = OpenResult::ReadFailed;
+    }
     return result;
 }
 

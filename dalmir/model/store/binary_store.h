@@ -46,7 +46,14 @@ enum class [[nodiscard]] DlbReadResult : int{
     Ok = 0,
     CountMismatch = 1,  // the file's list count differs from the records; the smaller was used
     Truncated = -2,     // the file ends early or has no header; the lists read before stay
+    Damaged = -3,       // a block's moves do not match their sum: that block has no lists
 };
+
+// The DLB ends with the sums of its move lists, one per block of this many records, after
+// kDlbSumMagic, the block size and the number of blocks (both 32-bit little-endian); a sum is
+// 8 bytes little-endian. Files without the trailer (older ones) are read unchecked.
+inline constexpr std::size_t kDlbSumRecords = 4096;
+inline constexpr std::string_view kDlbSumMagic{"DLBSUMS\0", 8};
 
 struct [[nodiscard]] DlbReadReport {
     DlbReadResult code = DlbReadResult::Ok;

@@ -98,7 +98,7 @@ TEST_F(BinaryStoreTest, TheDlbLayoutIsFixed) {
     lists.append({});
     lists.append({{0x07, 0x55}});
     std::string bytes = formatDlb(lists, 3, 0x01020304);
-    ASSERT_EQ(bytes.size(), 64u + 6 + 6);
+    ASSERT_EQ(bytes.size(), 64u + 6 + 6 + 8 + 8 + 8);
     EXPECT_EQ(bytes.substr(0, 4), std::string("DLB\0", 4));
     EXPECT_EQ(bytes.substr(4, 4), std::string(4, '\0'));
     EXPECT_EQ(bytes.substr(20, 4), "\4\3\2\1");
@@ -107,7 +107,52 @@ TEST_F(BinaryStoreTest, TheDlbLayoutIsFixed) {
     EXPECT_EQ(bytes.substr(8, 8), std::string("1.00\0\0\0\0", 8));
     EXPECT_EQ(bytes.substr(16, 4), std::string("\3\0\0\0", 4));
     EXPECT_EQ(bytes.substr(64, 6), std::string("\2\0\0\0\1\0", 6));
-    EXPECT_EQ(bytes.substr(70), std::string("\x4d\x4c\x21\x22\x07\x55", 6));
+    EXPECT_EQ(bytes.substr(70, 6), std::string("\x4d\x4c\x21\x22\x07\x55", 6));
+    EXPECT_EQ(bytes.substr(76, 16), std::string("DLBSUMS\0\0\x10\0\0\1\0\0\0", 16));
+}
+
+// Every block of records carries the sum of its moves: a changed bit loses that block's lists
+// (never a silently different list), reports the file damaged and keeps it from being saved
+// over; the other blocks stay. A file without sums (written before them) reads as it is.
+TEST_F(BinaryStoreTest, AChangedMoveLosesItsBlockAndNeverGivesOtherHits) {
+    MoveList lists;
+    const int records = static_cast<int>(kDlbSumRecords) + 10;
+    for (int i = 0; i < records; ++i) {
+        lists.append({{77, 76}, {static_cast<uint8_t>(31 + i % 9), 34}});
+    }
+    const std::string good = formatDlb(lists, records);
+    MoveList read;
+    EXPECT_EQ(parseDlb(good, records, records, read).code, DlbReadResult::Ok);
+    EXPECT_EQ(read.list(records - 1)[1].origin, lists.list(records - 1)[1].origin);
+
+    std::string flipped = good;
+    const std::size_t movesAt = kDlbHeaderBytes + 2 * static_cast<std::size_t>(records);
+    flipped[movesAt + 4 * (kDlbSumRecords + 3) + 2] ^= 0x01;  // record 4099's second move
+    DlbReadReport r = parseDlb(flipped, records, records, read);
+    EXPECT_EQ(r.code, DlbReadResult::Damaged);
+    EXPECT_EQ(r.message, sjis("データ異常"));
+    EXPECT_TRUE(read.hasList(0));
+    EXPECT_TRUE(read.hasList(static_cast<int>(kDlbSumRecords) - 1));
+    EXPECT_FALSE(read.hasList(static_cast<int>(kDlbSumRecords)));
+    EXPECT_FALSE(read.hasList(records - 1));
+
+    const std::string old = good.substr(0, movesAt + 4 * static_cast<std::size_t>(records));
+    EXPECT_EQ(parseDlb(old, records, records, read).code, DlbReadResult::Ok);
+    EXPECT_TRUE(read.hasList(records - 1));
+
+    // Through a database: the damaged pair opens in part and is not saved over.
+    Database db;
+    db.reset(true);
+    add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops))});
+    ASSERT_EQ(saveDatabase(db, files.file("d.DLB")), core::WriteResult::Ok);
+    std::string dlb = *core::readFile(files.file("d.DLB"));
+    dlb[kDlbHeaderBytes + 2 + 1] ^= 0x40;
+    files.writeBytes("d.DLB", dlb);
+    Database back;
+    OpenReport opened = openDatabase(back, files.file("d.DLB"));
+    EXPECT_FALSE(opened.whole);
+    EXPECT_FALSE(back.lists().hasList(0));
+    EXPECT_EQ(saveDatabase(back, files.file("d.DLB")), core::WriteResult::NotReadWhole);
 }
 
 TEST_F(BinaryStoreTest, ACountLargerThanTheIndexLoadsOnlyItsRecords) {
@@ -138,7 +183,8 @@ TEST_F(BinaryStoreTest, DamagedDlbBytesNeverOverrun) {
     std::string good = formatDlb(lists, 20);
     MoveList read;
     EXPECT_EQ(parseDlb(good.substr(0, 40), 20, 1000, read).code, DlbReadResult::Truncated);
-    DlbReadReport cut = parseDlb(good.substr(0, good.size() - 1), 20, 1000, read);
+    const std::size_t trailer = kDlbSumMagic.size() + 8 + 8;  // one block of 20 records
+    DlbReadReport cut = parseDlb(good.substr(0, good.size() - trailer - 1), 20, 1000, read);
     EXPECT_EQ(cut.code, DlbReadResult::Truncated);
     EXPECT_EQ(read.size(), 20);
     EXPECT_TRUE(read.hasList(18));
