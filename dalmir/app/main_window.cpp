@@ -42,6 +42,8 @@
 #include "dalmir/logic/clipboard_record.h"
 #include "dalmir/logic/copy_files.h"
 #include "dalmir/logic/record_compare.h"
+#include "dalmir/logic/record_files.h"
+#include "dalmir/logic/record_launch.h"
 #include "dalmir/logic/record_paste.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/search/duplicate_check.h"
@@ -63,7 +65,8 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
       m_settings(*m_context.settings),
       m_db(m_settings.maxRecords),
       m_log(fsPath(m_context.dataFolder) + "errorlog.txt"),
-      m_histories(m_context.dataFolder, *m_context.settings) {
+      m_histories(m_context.dataFolder, *m_context.settings),
+      m_session(m_db, m_lock, m_undo, m_settings, m_context.recent, *this) {
     applySettings();
     m_searcher = std::make_unique<model::Searcher>(m_db, m_extractor, m_runner);
     m_db.table().settings().sortOrder = m_settings.defaultSort;
@@ -107,7 +110,8 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
 
     connect(&m_runner, &OperationRunner::statusChanged, this,
             [this](const QString& text) { m_panes[0]->setText(text); });
-    connect(&m_runner, &OperationRunner::messageShown, this, &MainWindow::showMessage);
+    connect(&m_runner, &OperationRunner::messageShown, this,
+            [this](const QString& text) { showMessage(text); });
     m_runner.setAsker(
         [this](const QString& text, const QStringList& buttons, std::function<void(int)> answer) {
             askNonBlocking(text, buttons, std::move(answer));
@@ -180,14 +184,10 @@ void MainWindow::buildMenus() {
                [this] { menuNew(); });
     addCommand(file, Command::Open, qs("開く(&O)..."), QKeySequence(qs("Ctrl+O")),
                [this] { menuOpen(); });
-    addCommand(file, Command::Save, qs("上書き保存(&S)"), QKeySequence(qs("Ctrl+S")), [this] {
-        if (m_db.table().path().empty()) {
-            menuSaveAs();
-        } else {
-            saveFile();
-        }
-    });
-    addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {}, [this] { menuSaveAs(); });
+    addCommand(file, Command::Save, qs("上書き保存(&S)"), QKeySequence(qs("Ctrl+S")),
+               [this] { (void)m_session.saveCommand(); });
+    addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {},
+               [this] { (void)m_session.saveAs(); });
     file->addSeparator();
     addCommand(file, Command::PrintList, qs("印刷(&P)..."), QKeySequence(qs("Ctrl+P")),
                [this] { menuPrint(); });
@@ -297,15 +297,15 @@ void MainWindow::buildMenus() {
                [this] { launchSelected(LaunchCommand::PositionEdit); });
     tools->addSeparator();
     addCommand(tools, Command::Statistics, qs("統計計算(&S)..."), QKeySequence(qs("Ctrl+T")),
-               [this] { startStatistics(0); });
+               [this] { startStatistics(StatisticsKind::Results); });
     addCommand(tools, Command::Statistics, qs("対局者の統計計算(&T)..."), {},
                [this] { menuPlayerStatistics(); });
     addCommand(tools, Command::Statistics, qs("次の手分析(&N)..."), QKeySequence(qs("Ctrl+M")),
-               [this] { startStatistics(2); });
+               [this] { startStatistics(StatisticsKind::NextMoves); });
     addCommand(tools, Command::Statistics, qs("戦型分析(&O)..."), {},
-               [this] { startStatistics(3); });
+               [this] { startStatistics(StatisticsKind::Openings); });
     addCommand(tools, Command::Statistics, qs("手合割分析(&H)..."), {},
-               [this] { startStatistics(4); });
+               [this] { startStatistics(StatisticsKind::Handicaps); });
     tools->addSeparator();
     addCommand(tools, Command::Settings, qs("設定(&C)..."), QKeySequence(Qt::Key_F2),
                [this] { menuSettings(); });
@@ -364,7 +364,7 @@ void MainWindow::rebuildRecentMenu() {
         auto* action =
             new QAction(fromUtf8(recentMenuText(static_cast<int>(i), path.toStdString())), this);
         connect(action, &QAction::triggered, this, [this, path] {
-            if (!isBusy() && confirmDiscard()) openFile(path);
+            if (!isBusy() && m_session.confirmDiscard()) openFile(path);
         });
         m_recentMenu->insertAction(m_recentEnd, action);
         m_recentActions.push_back(action);
@@ -388,34 +388,19 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
         case core::DatabaseRequest::Show:
             break;  // already in front (handleRequest)
         case core::DatabaseRequest::OpenRecent:
-            if (m_context.recent && !m_context.recent->entries().empty() && confirmDiscard()) {
+            if (m_context.recent && !m_context.recent->entries().empty() &&
+                m_session.confirmDiscard()) {
                 openFile(fromFsPath(m_context.recent->entries().front()));
             }
             break;
         case core::DatabaseRequest::SearchPosition:
             menuPositionSearch();  // F5 asks like Ctrl+D
             break;
-        case core::DatabaseRequest::RegisterRecord: {
-            const QString path = QApplication::clipboard()->text().trimmed();
-            if (path.isEmpty()) break;
-            auto* box = new QMessageBox(QMessageBox::Question, qs("棋譜登録の確認"),
-                                        qs("棋譜(") + path + qs(")を登録しますか？"),
-                                        QMessageBox::Yes | QMessageBox::No, this);
-            m_messages.push_back(box->text());
-            if (m_context.quiet) {
-                delete box;
-                break;
-            }
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            connect(box, &QMessageBox::finished, this, [this, box, path] {
-                if (box->result() == QMessageBox::Yes) {
-                    if (isBusy()) return;
-                    startSingleAdd(path);
-                }
+        case core::DatabaseRequest::RegisterRecord:
+            askToRegisterClipboardFile(*this, [this](const std::string& path) {
+                if (!isBusy()) startSingleAdd(fromUtf8(path));
             });
-            box->open();
             break;
-        }
     }
 }
 
@@ -485,6 +470,80 @@ void MainWindow::showMessage(const QString& message) {
     box->open();
 }
 
+void MainWindow::showMessage(const std::string& text) { showMessage(fromUtf8(text)); }
+
+Answer MainWindow::ask(const Question& question) {
+    if (m_context.quiet) return question.unattended;
+    const auto buttons = question.withCancel
+                             ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                             : QMessageBox::Yes | QMessageBox::No;
+    const QString caption = fromUtf8(question.caption);
+    const QString text = fromUtf8(question.text);
+    const auto answer = question.warning ? QMessageBox::warning(this, caption, text, buttons)
+                                         : QMessageBox::question(this, caption, text, buttons);
+    if (answer == QMessageBox::Yes) return Answer::Yes;
+    return answer == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+void MainWindow::askLater(const Question& question, std::function<void(Answer)> answer) {
+    m_messages.push_back(fromUtf8(question.text));
+    if (m_context.quiet) return;
+    auto* box = new QMessageBox(question.warning ? QMessageBox::Warning : QMessageBox::Question,
+                                fromUtf8(question.caption), fromUtf8(question.text),
+                                question.withCancel
+                                    ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                                    : QMessageBox::Yes | QMessageBox::No,
+                                this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [box, answer = std::move(answer)] {
+        const int result = box->result();
+        answer(result == QMessageBox::Yes  ? Answer::Yes
+               : result == QMessageBox::No ? Answer::No
+                                           : Answer::Cancel);
+    });
+    box->open();
+}
+
+std::optional<std::string> MainWindow::chooseOpenFile(const FileDialogRequest& request) {
+    const QString path =
+        QFileDialog::getOpenFileName(this, fromUtf8(request.title), {}, fromUtf8(request.filter));
+    if (path.isEmpty()) return std::nullopt;
+    return fsPath(path);
+}
+
+std::optional<std::string> MainWindow::chooseSaveFile(const FileDialogRequest& request) {
+    const QString path =
+        QFileDialog::getSaveFileName(this, fromUtf8(request.title), {}, fromUtf8(request.filter));
+    if (path.isEmpty()) return std::nullopt;
+    return fsPath(path);
+}
+
+std::string MainWindow::clipboardText() { return QApplication::clipboard()->text().toStdString(); }
+
+void MainWindow::setClipboardText(const std::string& text) {
+    QApplication::clipboard()->setText(fromUtf8(text));
+}
+
+void MainWindow::setStatusText(const std::string& text) { m_panes[0]->setText(fromUtf8(text)); }
+
+void MainWindow::beep() { QApplication::beep(); }
+
+bool MainWindow::startProgram(const std::string& program,
+                              const std::vector<std::string>& arguments) {
+    QStringList args;
+    for (const auto& a : arguments) args << fromUtf8(a);
+    return m_starter(fromUtf8(program), args);
+}
+
+bool MainWindow::moveToTrash(const std::string& path) {
+    return QFile::moveToTrash(fromFsPath(path));
+}
+
+void MainWindow::listReplaced() {
+    m_view->clearSelection();
+    refreshList();
+}
+
 void MainWindow::askNonBlocking(const QString& text, const QStringList& buttons,
                                 std::function<void(int)> answer) {
     m_messages.push_back(text);
@@ -509,107 +568,14 @@ void MainWindow::askNonBlocking(const QString& text, const QStringList& buttons,
     box->open();
 }
 
-bool MainWindow::confirmDiscard() {
-    if (!m_db.isModified() || m_context.quiet) return true;
-    const QString name = fromUtf8(dalmir::windowTitle(m_db)).remove(qs(" *"));
-    auto answer = QMessageBox::warning(this, qs("Dalmir"), name + qs(" への変更を保存しますか？"),
-                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    if (answer == QMessageBox::Cancel) return false;
-    if (answer == QMessageBox::Yes) {
-        if (m_db.table().path().empty()) {
-            menuSaveAs();
-            return !m_db.isModified();
-        }
-        return saveFile();
-    }
-    return true;
-}
-
-bool MainWindow::takeLock(const QString& path, model::DatabaseLock& lock) {
-    const model::LockResult r = model::lockDatabase(fsPath(path), lock, false);
-    if (r == model::LockResult::Busy) {
-        showMessage(qs("データベース(") + path + qs(")は、ほかのプログラムが保存中です。"));
-        return false;
-    }
-    if (r != model::LockResult::Ok) {
-        showMessage(qs("データベース(") + path + qs(")をロックできませんでした。"));
-        return false;
-    }
-    return true;
-}
-
-bool MainWindow::openFile(const QString& path) {
-    if (isBusy()) return false;
-    const std::string fs = fsPath(path);
-    if (model::databaseKindOf(fs) == model::DatabaseKind::Unknown) {
-        showMessage(fromUtf8(unreadableFileMessage(path.toStdString())));
-        return false;
-    }
-    // Opening the database this window holds again keeps its lock: a second lock on the same
-    // file would be refused as if another program held it.
-    model::DatabaseLock lock;
-    const bool sameFile = m_lock.isHeld() && m_lock.path() == model::lockPathOf(fs);
-    if (!sameFile && !takeLock(path, lock)) return false;
-    model::Database opened(m_settings.maxRecords);
-    const model::OpenReport report = model::openDatabase(opened, fs, m_settings.defaultSort);
-    if (report.code != model::OpenResult::Ok && report.code != model::OpenResult::ReadFailed) {
-        showMessage(fromCp932(model::openErrorMessage(report.code, toCp932(path))));
-        return false;
-    }
-    for (const auto& notice : report.notices) showMessage(fromCp932(notice));
-    m_view->clearSelection();
-    m_undo.forget();
-    m_db = std::move(opened);
-    if (!sameFile) m_lock = std::move(lock);
-    (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
-    // A stale or damaged position index is only left unused; the status bar says so.
-    m_panes[0]->setText(fromCp932(report.indexNotice));
-    if (m_context.recent) m_context.recent->add(fs);
-    rebuildRecentMenu();
-    refreshList();
-    return true;
-}
+bool MainWindow::openFile(const QString& path) { return !isBusy() && m_session.open(fsPath(path)); }
 
 bool MainWindow::saveFile(const QString& path) {
-    if (isBusy()) return false;
-    QString target =
-        path.isEmpty() ? fromFsPath(model::fileSystemFromStored(m_db.table().path())) : path;
-    if (target.isEmpty()) return false;
-    // A binary database saves as its pair; the lock is the pair's.
-    model::DatabaseLock lock;
-    const bool sameFile = m_lock.isHeld() && m_lock.path() == model::lockPathOf(fsPath(target));
-    if (!sameFile && !takeLock(target, lock)) return false;
-    const core::WriteResult r = model::saveDatabase(m_db, fsPath(target));
-    if (r != core::WriteResult::Ok) {
-        QApplication::beep();
-        if (r == core::WriteResult::NotReadWhole) {
-            showMessage(qs(
-                "このデータベースは読み込みが途中で終わったため、元のファイルには保存できません。"
-                "名前を付けて保存してください。"));
-        } else {
-            showMessage(fromCp932(model::saveErrorMessage(toCp932(target))));
-        }
-        return false;
-    }
-    if (!sameFile) m_lock = std::move(lock);
-    m_db.setModified(false);
-    m_undo.noteSaved();
-    if (m_context.recent) {
-        m_context.recent->add(model::fileSystemFromStored(m_db.table().path()));
-    }
-    rebuildRecentMenu();
-    m_panes[0]->setText(fromCp932(model::savedMessage(m_db, m_db.table().path())));
-    refreshState();
-    return true;
+    return !isBusy() && m_session.save(path.isEmpty() ? std::string() : fsPath(path));
 }
 
 void MainWindow::newDatabase(bool binary) {
-    if (isBusy()) return;
-    m_view->clearSelection();
-    m_undo.forget();
-    m_db.reset(binary);
-    m_lock.release();
-    refreshList();
+    if (!isBusy()) m_session.reset(binary);
 }
 
 void MainWindow::openFiles(const QStringList& files) {
@@ -652,6 +618,13 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
         if (done) done();
         finishOperation();
     });
+}
+
+std::function<void()> MainWindow::resorting(std::function<void()> then) {
+    return [this, then = std::move(then)] {
+        resortList(m_db.table());
+        if (then) then();
+    };
 }
 
 void MainWindow::finishOperation() {
@@ -712,10 +685,9 @@ bool MainWindow::startPositionSearch(const QString& clipboardText,
         [this, position = target.position, options, report](model::OperationHost&) {
             *report = m_searcher->findPosition(position, options);
         },
-        [this, report] {
-            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+        resorting([this, report] {
             if (!report->error.empty()) showMessage(fromCp932(report->error));
-        });
+        }));
     return true;
 }
 
@@ -724,7 +696,7 @@ bool MainWindow::startHeaderSearch(const model::HeaderCriteria& criteria) {
     startOperation(
         qs("検索の中止(&Q)"),
         [this, criteria](model::OperationHost&) { (void)m_searcher->findByHeader(criteria); },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+        resorting());
     return true;
 }
 
@@ -736,10 +708,9 @@ bool MainWindow::startSequenceSearch(const QString& pattern) {
         [this, text = toCp932(pattern), report](model::OperationHost&) {
             *report = m_searcher->findSequence(text);
         },
-        [this, report] {
-            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+        resorting([this, report] {
             if (!report->error.empty()) showMessage(fromCp932(report->error));
-        });
+        }));
     return true;
 }
 
@@ -752,7 +723,7 @@ bool MainWindow::startNextMoveSearch() {
         [this, row = rows.front()](model::OperationHost&) {
             (void)m_searcher->findNextPosition(row);
         },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+        resorting());
     return true;
 }
 
@@ -766,42 +737,27 @@ bool MainWindow::startDuplicateCheck(const model::DuplicateCriteria& criteria) {
         [this, criteria, options](model::OperationHost& host) {
             (void)model::checkDuplicates(m_db, criteria, host, options);
         },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+        resorting());
     return true;
 }
 
 bool MainWindow::startStatistics(int which, const QString& player) {
+    const std::optional<StatisticsKind> kind = statisticsKind(which);
+    return kind && startStatistics(*kind, player);
+}
+
+bool MainWindow::startStatistics(StatisticsKind kind, const QString& player) {
     if (isBusy()) return false;
-    static const char* const kTitles[] = {"統計計算", "対局者の統計計算", "次の手分析", "戦型分析",
-                                          "手合割分析"};
-    if (which < 0 || which > 4) return false;
     auto text = std::make_shared<std::string>();
     startOperation(
         qs("統計計算の中止(&Q)"),
-        [this, which, name = toCp932(player), text](model::OperationHost&) {
-            const model::IndexTable& table = m_db.table();
-            switch (which) {
-                case 0:
-                    *text = model::resultsReport(table);
-                    break;
-                case 1:
-                    *text = m_playerStatistics.compute(table, name, false);
-                    break;
-                case 2:
-                    *text = model::nextMoveReport(table);
-                    break;
-                case 3:
-                    *text = model::openingsReport(table);
-                    break;
-                default:
-                    *text = model::handicapsReport(table);
-                    break;
-            }
+        [this, kind, name = toCp932(player), text](model::OperationHost&) {
+            *text = statisticsReport(kind, m_db.table(), m_playerStatistics, name);
         },
-        [this, which, text] {
+        [this, kind, text] {
             m_lastReport = fromCp932(*text);
             if (m_context.quiet) return;
-            auto* dialog = new ReportDialog(qs(kTitles[which]), m_lastReport, this);
+            auto* dialog = new ReportDialog(fromUtf8(statisticsTitle(kind)), m_lastReport, this);
             dialog->setAttribute(Qt::WA_DeleteOnClose);
             dialog->open();
         },
@@ -836,7 +792,7 @@ void MainWindow::menuPlayerStatistics() {
         QInputDialog::getItem(this, qs("対局者の統計計算"), qs("対局者："), names, 0, true, &ok);
     if (!ok) return;
     m_histories.enter(qs("対局者"), name.trimmed());
-    startStatistics(1, name.trimmed());
+    startStatistics(StatisticsKind::Player, name.trimmed());
 }
 
 bool MainWindow::startFolderAdd(const model::FolderAdd& request) {
@@ -848,7 +804,7 @@ bool MainWindow::startFolderAdd(const model::FolderAdd& request) {
             const model::RunReport run = registrar.addFolder(request);
             (void)run;
         },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+        resorting());
     return true;
 }
 
@@ -863,7 +819,7 @@ bool MainWindow::startUpdate(std::vector<int> slotList) {
             const model::UpdateReport report = registrar.update(mode, slotList);
             if (report.updated > 0 || report.deleted > 0) m_db.setModified();
         },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+        resorting());
     return true;
 }
 
@@ -877,59 +833,9 @@ ToolSettings MainWindow::launchTools() const {
     return tools;
 }
 
-bool MainWindow::launchRecord(LaunchCommand command, int slot, int move,
-                              const ToolSettings& tools) {
-    auto start = [&](const LaunchPlan& plan) {
-        QStringList args;
-        for (const auto& a : plan.argv) args << fromUtf8(a);
-        if (!m_starter(fromUtf8(plan.program), args)) {
-            QApplication::beep();
-            showMessage(fromUtf8(launchFailedMessage(plan.program, plan.arguments)));
-            return false;
-        }
-        return true;
-    };
-    if (command == LaunchCommand::PositionEdit) return start(launchPlan(command, tools, {}, {}, 0));
-    if (slot < 0 || slot >= m_db.table().size()) return false;
-    const std::string folder = model::fileSystemFromStored(std::string(m_db.table().folder()));
-    const std::string path = model::fileSystemFromStored(m_db.table().entry(slot).path());
-    const std::string resolved =
-        model::locateFile(path.empty() || path.front() == '/' ? path : folder + path);
-    LaunchCommand actual = command;
-    if (!QFileInfo::exists(fromFsPath(resolved))) {
-        // A binary record whose file is gone replays from its move list, handed over on the
-        // clipboard.
-        std::optional<std::string> text;
-        if (command == LaunchCommand::Replay) {
-            text = clipboardRecordText(m_db, slot, core::sjis(dalmir::windowTitle(m_db)));
-        }
-        if (!text) {
-            showMessage(fromUtf8(missingRecordMessage(path)));
-            return false;
-        }
-        QApplication::clipboard()->setText(fromCp932(*text));
-        m_panes[0]->setText(fromUtf8(clipboardRecordStatus()));
-        actual = LaunchCommand::ClipboardReplay;
-    }
-    return start(launchPlan(actual, tools, resolved, {}, move));
-}
-
 void MainWindow::launchSelected(LaunchCommand command) {
     if (isBusy()) return;
-    const ToolSettings tools = launchTools();
-    if (command == LaunchCommand::PositionEdit) {
-        launchRecord(command, -1, 0, tools);
-        return;
-    }
-    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
-        model::IndexEntry& entry = m_db.table().entry(slot);
-        const int move = command == LaunchCommand::Replay ? replayMove(entry) : 0;
-        if (launchRecord(command, slot, move, tools) && command == LaunchCommand::Replay &&
-            m_db.table().settings().replayMark && !(entry.marks & model::kMarkUser1)) {
-            entry.marks |= model::kMarkUser1;
-            m_db.setModified();
-        }
-    }
+    launchRecords(m_db, *this, command, slotsOfRows(m_db.table(), selectedRows()), launchTools());
     // Only marks may have changed: a redraw keeps the selection.
     m_view->viewport()->update();
     refreshState();
@@ -945,14 +851,14 @@ void MainWindow::compareSelected() {
         return;
     }
     const ToolSettings tools = launchTools();
-    launchRecord(LaunchCommand::Replay, c.firstSlot, c.move, tools);
+    (void)launchRecord(m_db, *this, LaunchCommand::Replay, c.firstSlot, c.move, tools);
     // The viewer reads a record handed over on the clipboard at its start: the second start
     // waits a moment so that the first has taken its record.
     const int second = c.secondSlot;
     const int move = c.move;
     m_later(500, [this, second, move, tools] {
         if (!isBusy() && second < m_db.table().size())
-            launchRecord(LaunchCommand::Replay, second, move, tools);
+            (void)launchRecord(m_db, *this, LaunchCommand::Replay, second, move, tools);
     });
 }
 
@@ -978,7 +884,7 @@ void MainWindow::chooseNew(NewChoice choice) {
         }
         return;
     }
-    if (isBusy() || !confirmDiscard()) return;
+    if (isBusy() || !m_session.confirmDiscard()) return;
     newDatabase(choice == NewChoice::Binary);
 }
 
@@ -1180,28 +1086,8 @@ void MainWindow::menuEditMarks() {
 }
 
 void MainWindow::deleteSelectedWithFiles() {
-    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
-    // The files go to the trash: taking the entries back would list records without files.
-    const std::string folder = model::fileSystemFromStored(std::string(m_db.table().folder()));
-    if (m_settings.deleteConfirm && !m_context.quiet &&
-        QMessageBox::question(
-            this, qs("Dalmir"),
-            qs("%1 個の棋譜ファイルをごみ箱に移動しますか？").arg(slots.size())) !=
-            QMessageBox::Yes) {
-        return;
-    }
-    for (const int slot : slots) {
-        std::string path = model::fileSystemFromStored(m_db.table().entry(slot).path());
-        if (!path.empty() && path.front() != '/') path = folder + path;
-        const QString file = fromFsPath(model::locateFile(path));
-        if (QFileInfo::exists(file) && !QFile::moveToTrash(file)) {
-            showMessage(qs("ファイル(") + file + qs(")をごみ箱に移動できませんでした。"));
-        }
-    }
-    m_undo.forget();
-    deleteSlots(m_db, slots);
-    m_view->clearSelection();
-    refreshList();
+    (void)deleteWithFiles(m_db, m_undo, *this, slotsOfRows(m_db.table(), selectedRows()),
+                          m_settings.deleteConfirm);
 }
 
 void MainWindow::toggleRelativePaths() {
@@ -1216,11 +1102,9 @@ void MainWindow::toggleRelativePaths() {
 }
 
 void MainWindow::openFolders() {
-    const std::string folder = model::fileSystemFromStored(std::string(m_db.table().folder()));
     for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
-        std::string path = model::fileSystemFromStored(m_db.table().entry(slot).path());
-        if (!path.empty() && path.front() != '/') path = folder + path;
-        const QString dir = QFileInfo(fromFsPath(path)).absolutePath();
+        const QString dir =
+            QFileInfo(fromFsPath(recordFilePath(m_db.table(), slot))).absolutePath();
         if (!QDesktopServices::openUrl(QUrl::fromLocalFile(dir))) {
             QApplication::beep();
             showMessage(qs("フォルダ(") + dir + qs(")が開けませんでした。"));
@@ -1252,19 +1136,7 @@ void MainWindow::showErrorLog() {
     }
 }
 
-void MainWindow::menuOpen() {
-    if (!confirmDiscard()) return;
-    const QString path = QFileDialog::getOpenFileName(
-        this, qs("開く"), {}, qs("データベース (*.dls *.DLS *.dlb *.DLB *.kix *.KIX)"));
-    if (!path.isEmpty()) openFile(path);
-}
-
-void MainWindow::menuSaveAs() {
-    const QString filter =
-        m_db.isBinary() ? qs("バイナリ棋譜 (*.dlb *.DLB)") : qs("棋譜情報 (*.dls *.DLS)");
-    const QString path = QFileDialog::getSaveFileName(this, qs("名前を付けて保存"), {}, filter);
-    if (!path.isEmpty()) saveFile(path);
-}
+void MainWindow::menuOpen() { (void)m_session.openChosen(); }
 
 void MainWindow::copyRecords(bool cut) {
     const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
@@ -1327,7 +1199,7 @@ void MainWindow::copyListInfo() {
 void MainWindow::showAll() {
     m_undo.keep(m_db);
     m_db.table().rebuildDisplayOrder();
-    (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    resortList(m_db.table());
     m_view->clearSelection();
     refreshList();
 }
@@ -1364,8 +1236,7 @@ bool MainWindow::startFolderDelete(const FolderDeleteForm& form) {
                 registrar.deleteByFolder(d.folder, d.kind, d.subfolders);
             if (!report.status.empty()) host.status(report.status);
         },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); },
-        UndoUse::Keep);
+        resorting(), UndoUse::Keep);
     return true;
 }
 
@@ -1381,12 +1252,9 @@ void MainWindow::menuCopyFiles() {
 
 bool MainWindow::startCopyFiles(const QString& targetFolder, bool overwrite) {
     if (isBusy()) return false;
-    const std::string folder = model::fileSystemFromStored(std::string(m_db.table().folder()));
     std::vector<std::string> sources;
     for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
-        std::string path = model::fileSystemFromStored(m_db.table().entry(slot).path());
-        if (!path.empty() && path.front() != '/') path = folder + path;
-        sources.push_back(model::locateFile(path));
+        sources.push_back(recordFilePath(m_db.table(), slot));
     }
     startOperation(
         qs("コピーの中止(&Q)"),
@@ -1411,7 +1279,7 @@ bool MainWindow::startSingleAdd(const QString& path) {
             const model::RunReport run = registrar.addSingle(fs);
             (void)run;
         },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+        resorting());
     return true;
 }
 
@@ -1444,7 +1312,7 @@ void MainWindow::clearMarks() {
 void MainWindow::adoptOrder() {
     m_undo.keep(m_db);
     if (adoptListOrder(m_db) == TableCommandResult::Done) {
-        (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+        resortList(m_db.table());
     }
     refreshList();
 }
@@ -1452,7 +1320,7 @@ void MainWindow::adoptOrder() {
 void MainWindow::keepListed() {
     m_undo.keep(m_db);
     if (keepListedOnly(m_db) == TableCommandResult::Done) {
-        (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+        resortList(m_db.table());
     }
     m_view->clearSelection();
     refreshList();
@@ -1484,7 +1352,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (!confirmDiscard()) {
+    if (!m_session.confirmDiscard()) {
         event->ignore();
         return;
     }
@@ -1523,7 +1391,7 @@ bool MainWindow::startDroppedAdd(std::vector<std::string> fsPaths) {
             const model::RunReport run = registrar.addDropped(files);
             (void)run;
         },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
+        resorting());
     return true;
 }
 
