@@ -41,6 +41,7 @@
 #include "dalmir/app/settings_dialog.h"
 #include "dalmir/logic/clipboard_record.h"
 #include "dalmir/logic/copy_files.h"
+#include "dalmir/logic/desktop_views.h"
 #include "dalmir/logic/record_compare.h"
 #include "dalmir/logic/record_files.h"
 #include "dalmir/logic/record_launch.h"
@@ -539,6 +540,16 @@ bool MainWindow::moveToTrash(const std::string& path) {
     return QFile::moveToTrash(fromFsPath(path));
 }
 
+bool MainWindow::openWithDesktop(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(fromFsPath(path)));
+}
+
+void MainWindow::runLater(int ms, std::function<void()> run) {
+    m_later(ms, [this, run = std::move(run)] {
+        if (!isBusy()) run();
+    });
+}
+
 void MainWindow::listReplaced() {
     m_view->clearSelection();
     refreshList();
@@ -842,24 +853,8 @@ void MainWindow::launchSelected(LaunchCommand command) {
 }
 
 void MainWindow::compareSelected() {
-    if (!isEnabled(Command::CompareTwo)) return;
-    const TwoRecordComparison c = compareTwoRecords(m_db, selectedRows());
-    if (!c.compared) return;
-    if (c.identical) {
-        QApplication::beep();
-        m_panes[0]->setText(fromUtf8(noDifferenceText()));
-        return;
-    }
-    const ToolSettings tools = launchTools();
-    (void)launchRecord(m_db, *this, LaunchCommand::Replay, c.firstSlot, c.move, tools);
-    // The viewer reads a record handed over on the clipboard at its start: the second start
-    // waits a moment so that the first has taken its record.
-    const int second = c.secondSlot;
-    const int move = c.move;
-    m_later(500, [this, second, move, tools] {
-        if (!isBusy() && second < m_db.table().size())
-            (void)launchRecord(m_db, *this, LaunchCommand::Replay, second, move, tools);
-    });
+    if (isEnabled(Command::CompareTwo))
+        launchComparison(m_db, *this, selectedRows(), launchTools());
 }
 
 void MainWindow::menuNew() {
@@ -877,11 +872,7 @@ void MainWindow::menuNew() {
 
 void MainWindow::chooseNew(NewChoice choice) {
     if (choice == NewChoice::NewInstance) {
-        const QString program = QApplication::applicationFilePath();
-        if (!m_starter(program, {})) {
-            QApplication::beep();
-            showMessage(fromUtf8(newInstanceFailedMessage(program.toStdString())));
-        }
+        (void)startNewInstance(*this, QApplication::applicationFilePath().toStdString());
         return;
     }
     if (isBusy() || !m_session.confirmDiscard()) return;
@@ -1102,39 +1093,12 @@ void MainWindow::toggleRelativePaths() {
 }
 
 void MainWindow::openFolders() {
-    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
-        const QString dir =
-            QFileInfo(fromFsPath(recordFilePath(m_db.table(), slot))).absolutePath();
-        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(dir))) {
-            QApplication::beep();
-            showMessage(qs("フォルダ(") + dir + qs(")が開けませんでした。"));
-        }
-    }
+    openRecordFolders(m_db.table(), slotsOfRows(m_db.table(), selectedRows()), *this);
 }
 
-void MainWindow::showHelp() {
-    // Beside the program when run from the build, else where the install puts it.
-    const QStringList candidates = {
-        m_context.programFolder + qs("help/index.html"),
-        m_context.programFolder + qs("../share/dalmir/help/dalmir/index.html")};
-    for (const QString& file : candidates) {
-        if (QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
-    }
-    QApplication::beep();
-    showMessage(qs("ヘルプ(") + candidates.back() + qs(")が開けませんでした。"));
-}
+void MainWindow::showHelp() { dalmir::showHelp(*this, fsPath(m_context.programFolder)); }
 
-void MainWindow::showErrorLog() {
-    const QString log = fromFsPath(m_log.path());
-    if (log.isEmpty() || !QFileInfo::exists(log)) {
-        showMessage(qs("エラー記録はありません。"));
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(log))) {
-        QApplication::beep();
-        showMessage(qs("エラー記録の表示に失敗しました。"));
-    }
-}
+void MainWindow::showErrorLog() { dalmir::showErrorLog(*this, m_log.path()); }
 
 void MainWindow::menuOpen() { (void)m_session.openChosen(); }
 

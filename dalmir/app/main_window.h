@@ -178,6 +178,8 @@ private:
     bool startProgram(const std::string& program,
                       const std::vector<std::string>& arguments) override;
     bool moveToTrash(const std::string& path) override;
+    bool openWithDesktop(const std::string& path) override;
+    void runLater(int ms, std::function<void()> run) override;
     void recentFilesChanged() override { rebuildRecentMenu(); }
     void listReplaced() override;
     void stateChanged() override { refreshState(); }

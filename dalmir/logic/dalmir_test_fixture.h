@@ -34,7 +34,7 @@ struct RecordingDalmirUi : DalmirUi {
     int beeps = 0;
     // Everything in order: "message: T", "ask: T", "ask later: T", "open dialog: TITLE",
     // "save dialog: TITLE", "clipboard", "status: T", "beep", "start: PROGRAM", "trash: PATH",
-    // "recent", "list", "state".
+    // "desktop: PATH", "later: MS", "recent", "list", "state".
     std::vector<std::string> events;
 
     // Answers to the modal questions in turn; `answer` once they are used up.
@@ -46,6 +46,9 @@ struct RecordingDalmirUi : DalmirUi {
     std::deque<std::string> choices;
     bool startsPrograms = true;
     bool trashes = true;
+    bool desktopOpens = true;
+    // What runLater was given, to be run by the test.
+    std::vector<std::function<void()>> later;
 
     void showMessage(const std::string& text) override {
         messages.push_back(text);
@@ -59,10 +62,10 @@ struct RecordingDalmirUi : DalmirUi {
         answers.pop_front();
         return a;
     }
-    void askLater(const Question& question, std::function<void(Answer)> later) override {
+    void askLater(const Question& question, std::function<void(Answer)> answerLater) override {
         questions.push_back(question);
         events.push_back("ask later: " + question.text);
-        laterAnswers.push_back(std::move(later));
+        laterAnswers.push_back(std::move(answerLater));
     }
     std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override {
         events.push_back("open dialog: " + request.title);
@@ -97,6 +100,14 @@ struct RecordingDalmirUi : DalmirUi {
         events.push_back("trash: " + path);
         if (trashes) trashed.push_back(path);
         return trashes;
+    }
+    bool openWithDesktop(const std::string& path) override {
+        events.push_back("desktop: " + path);
+        return desktopOpens;
+    }
+    void runLater(int ms, std::function<void()> run) override {
+        events.push_back("later: " + std::to_string(ms));
+        later.push_back(std::move(run));
     }
     void recentFilesChanged() override { events.push_back("recent"); }
     void listReplaced() override { events.push_back("list"); }

@@ -1,7 +1,7 @@
 // What Dalmir's decisions in dalmir/logic need from the window: messages, questions (modal and
 // not), the file dialogs, the clipboard, the status line, the warning sound, starting another
-// program, and the redraws after the database changed. The main window implements it; tests use
-// a recording fake. Texts are UTF-8, paths the file system's bytes.
+// program or the desktop's, a later step, and the redraws after the database changed. The main
+// window implements it; tests use a recording fake. Texts are UTF-8, paths the file system's bytes.
 #pragma once
 
 #include <functional>
@@ -53,6 +53,11 @@ public:
                               const std::vector<std::string>& arguments) = 0;
     // Moves a file to the desktop's trash; false when that failed.
     virtual bool moveToTrash(const std::string& path) = 0;
+    // Shows a local file or folder with the desktop's program for it; false when that could not
+    // be started.
+    virtual bool openWithDesktop(const std::string& path) = 0;
+    // Runs run after ms milliseconds, unless a long operation runs then: it is dropped.
+    virtual void runLater(int ms, std::function<void()> run) = 0;
     // The File menu's recent databases changed.
     virtual void recentFilesChanged() = 0;
     // The list holds another database: the selection is dropped and the whole list drawn again.

@@ -34,6 +34,19 @@ std::string recordFilePath(const model::IndexTable& table, int slot) {
     return model::locateFile(path);
 }
 
+void openRecordFolders(const model::IndexTable& table, const std::vector<int>& slots,
+                       DalmirUi& ui) {
+    for (const int slot : slots) {
+        std::error_code ec;
+        std::filesystem::path file = std::filesystem::absolute(recordFilePath(table, slot), ec);
+        const std::string folder = file.parent_path().string();
+        if (!ui.openWithDesktop(folder)) {
+            ui.beep();
+            ui.showMessage("フォルダ(" + folder + ")が開けませんでした。");
+        }
+    }
+}
+
 void askToRegisterClipboardFile(DalmirUi& ui,
                                 std::function<void(const std::string&)> registerFile) {
     const std::string path = trimmed(ui.clipboardText());

@@ -1,5 +1,6 @@
-// The record files behind a database's entries: where a slot's file is, the viewer's request to
-// register the file named on the clipboard, and 棋譜も削除, which moves the files to the trash.
+// The record files behind a database's entries: where a slot's file is, their folders shown by
+// the desktop, the viewer's request to register the file named on the clipboard, and 棋譜も削除,
+// which moves the files to the trash.
 #pragma once
 
 #include <functional>
@@ -17,6 +18,10 @@ namespace dalmir {
 // finds the file whatever the case of its name).
 // REQUIRES: 0 <= slot < table.size()
 std::string recordFilePath(const model::IndexTable& table, int slot);
+
+// フォルダを開く: the folder of each slot's record in the desktop's file manager. Beeps and says
+// so for each that does not open.
+void openRecordFolders(const model::IndexTable& table, const std::vector<int>& slots, DalmirUi& ui);
 
 // The viewer's request to register a record: the clipboard holds the file's path. Asks
 // "棋譜(%s)を登録しますか？" without waiting; register runs with the path after Yes. Nothing

@@ -24,6 +24,20 @@ TEST_F(RecordFilesTest, StoredPathsResolve) {
     EXPECT_EQ(recordFilePath(db.table(), absolute), "/nowhere/b.KIF");
 }
 
+// フォルダを開く shows each record's folder; one the desktop can't open beeps and is named.
+TEST_F(RecordFilesTest, RecordFoldersOpenOnTheDesktop) {
+    db.table().setPath(folder.file("db.dls"));
+    ASSERT_GE(addRecord("sub/a.KIF"), 0);
+    ASSERT_GE(addRecord("/k/b.KIF"), 0);
+    openRecordFolders(db.table(), {0, 1}, ui);
+    EXPECT_EQ(eventsStartingWith("desktop: "), (Texts{folder.file("sub"), "/k"}));
+    EXPECT_EQ(ui.beeps, 0);
+    ui.desktopOpens = false;
+    openRecordFolders(db.table(), {1}, ui);
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.messages, Texts{"フォルダ(/k)が開けませんでした。"});
+}
+
 // The viewer's request: the path on the clipboard (blanks around it dropped) is asked about
 // without waiting; only Yes registers it.
 TEST_F(RecordFilesTest, RegistrationRequestAsksFirst) {

@@ -7,6 +7,7 @@
 #include "core/text/sjis.h"
 #include "dalmir/logic/clipboard_record.h"
 #include "dalmir/logic/list_commands.h"
+#include "dalmir/logic/record_compare.h"
 #include "dalmir/logic/record_files.h"
 #include "dalmir/model/table/fs_paths.h"
 
@@ -68,6 +69,30 @@ void launchRecords(model::Database& db, DalmirUi& ui, LaunchCommand command,
             db.setModified();
         }
     }
+}
+
+void launchComparison(model::Database& db, DalmirUi& ui, const std::vector<int>& rows,
+                      const ToolSettings& tools) {
+    const TwoRecordComparison c = compareTwoRecords(db, rows);
+    if (!c.compared) return;
+    if (c.identical) {
+        ui.beep();
+        ui.setStatusText(noDifferenceText());
+        return;
+    }
+    (void)launchRecord(db, ui, LaunchCommand::Replay, c.firstSlot, c.move, tools);
+    ui.runLater(kSecondViewerDelayMs, [&db, &ui, second = c.secondSlot, move = c.move, tools] {
+        if (second < db.table().size()) {
+            (void)launchRecord(db, ui, LaunchCommand::Replay, second, move, tools);
+        }
+    });
+}
+
+bool startNewInstance(DalmirUi& ui, const std::string& program) {
+    if (ui.startProgram(program, {})) return true;
+    ui.beep();
+    ui.showMessage(newInstanceFailedMessage(program));
+    return false;
 }
 
 }  // namespace dalmir

@@ -1,6 +1,6 @@
 // Starting the viewer or the editor for records of the list: the file each is started with, the
-// replay from the clipboard of a binary record whose file is gone, and マーク1 on the records a
-// replay was started for.
+// replay from the clipboard of a binary record whose file is gone, マーク1 on the records a
+// replay was started for, two records compared side by side, and another copy of Dalmir.
 #pragma once
 
 #include <vector>
@@ -22,5 +22,18 @@ bool launchRecord(model::Database& db, DalmirUi& ui, LaunchCommand command, int 
 // マーク1 and the database is marked modified.
 void launchRecords(model::Database& db, DalmirUi& ui, LaunchCommand command,
                    const std::vector<int>& slots, const ToolSettings& tools);
+
+// 二つの棋譜の違いを調べる on the first two rows: identical records beep and say so on the
+// status line; different ones open in the viewer at their first difference, the second a
+// moment after the first, which takes its record from the clipboard at its start.
+void launchComparison(model::Database& db, DalmirUi& ui, const std::vector<int>& rows,
+                      const ToolSettings& tools);
+
+// The pause between the two starts of launchComparison, in milliseconds.
+inline constexpr int kSecondViewerDelayMs = 500;
+
+// Dalmirを新たに起動する: starts program (this program) once more. Shows its own message and
+// beeps when it did not start.
+bool startNewInstance(DalmirUi& ui, const std::string& program);
 
 }  // namespace dalmir

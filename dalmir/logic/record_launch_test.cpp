@@ -71,5 +71,57 @@ TEST_F(RecordLaunchTest, PositionEditingNeedsNoRecord) {
     EXPECT_EQ(ui.started.size(), 1u);
 }
 
+// Two different records open at their first difference, the second a moment later and only
+// while it is still there; two identical ones beep and say so.
+TEST_F(RecordLaunchTest, ComparisonOpensBothAtTheDifference) {
+    db.reset(true);
+    const std::string a = folder.writeBytes("a.kif", "x");
+    const std::string b = folder.writeBytes("b.kif", "x");
+    for (const auto& [path, last] :
+         {std::pair{a, model::ListMove{27, 26}}, std::pair{b, model::ListMove{83, 84}},
+          std::pair{a, model::ListMove{27, 26}}}) {
+        model::IndexEntry e;
+        e.setText(model::IndexText::Path, path);
+        e.moveCount = 2;
+        ASSERT_GE(db.append(std::move(e), {model::ListMove{77, 76}, last}), 0);
+    }
+    db.table().rebuildDisplayOrder();
+
+    launchComparison(db, ui, {0, 1}, tools);
+    EXPECT_EQ(ui.started, (std::vector<Args>{{"viewer", "/R", a, "+2"}}));
+    ASSERT_EQ(ui.later.size(), 1u);
+    EXPECT_EQ(ui.events.back(), "later: 500");
+    ui.later[0]();
+    EXPECT_EQ(ui.started.back(), (Args{"viewer", "/R", b, "+2"}));
+
+    // The second record went away before its turn: nothing more starts.
+    launchComparison(db, ui, {0, 1}, tools);
+    db.reset(true);
+    ui.later[1]();
+    EXPECT_EQ(ui.started.size(), 3u);
+
+    ui.events.clear();
+    launchComparison(db, ui, {0}, tools);
+    EXPECT_TRUE(ui.events.empty());
+}
+
+TEST_F(RecordLaunchTest, IdenticalRecordsAreNotOpened) {
+    db.reset(true);
+    ASSERT_GE(addRecord("/r/a.kif"), 0);
+    ASSERT_GE(addRecord("/r/b.kif"), 0);
+    db.table().rebuildDisplayOrder();
+    launchComparison(db, ui, {0, 1}, tools);
+    EXPECT_EQ(ui.events, (Args{"beep", "status: 違いは、ありません。"}));
+}
+
+TEST_F(RecordLaunchTest, AnotherInstance) {
+    EXPECT_TRUE(startNewInstance(ui, "/opt/dalmir"));
+    EXPECT_EQ(ui.started, (std::vector<Args>{{"/opt/dalmir"}}));
+    ui.startsPrograms = false;
+    EXPECT_FALSE(startNewInstance(ui, "/opt/dalmir"));
+    EXPECT_EQ(ui.beeps, 1);
+    EXPECT_EQ(ui.messages, Args{"起動に失敗しました。(/opt/dalmir)"});
+}
+
 }  // namespace
 }  // namespace dalmir
