@@ -127,6 +127,14 @@ bool DatabaseSession::openChosen() {
     return open(*path);
 }
 
+bool DatabaseSession::openAfterAsking(const std::string& fsPath) {
+    return confirmDiscard() && open(fsPath);
+}
+
+bool DatabaseSession::openMostRecent() {
+    return m_recent && !m_recent->entries().empty() && openAfterAsking(m_recent->entries().front());
+}
+
 bool DatabaseSession::confirmDiscard() {
     if (!m_db.isModified()) return true;
     Question question;

@@ -43,6 +43,10 @@ public:
     bool saveCommand();
     // 開く: asks about unsaved changes, then the Open dialog. False when nothing was opened.
     bool openChosen();
+    // A database of the recent list: asks about unsaved changes, then opens it.
+    bool openAfterAsking(const std::string& fsPath);
+    // F4: the most recent database, as openAfterAsking; false when the list is empty.
+    bool openMostRecent();
     // Asks "%s への変更を保存しますか？" when the database has unsaved changes and saves on Yes.
     // True when the window may go on (saved, or the changes are to be dropped).
     bool confirmDiscard();

@@ -169,6 +169,25 @@ TEST_F(DatabaseSessionTest, OpenCommandAsksThenChooses) {
     EXPECT_EQ(db.table().size(), 2);
 }
 
+// The recent list's databases open after the question about changes; F4 takes the first.
+TEST_F(DatabaseSessionTest, RecentDatabasesOpenAfterAsking) {
+    EXPECT_FALSE(session.openMostRecent());
+    const std::string older = savedDatabase("older.dls", 1);
+    const std::string newer = savedDatabase("newer.dls", 2);
+    recent.add(older);
+    recent.add(newer);
+    ASSERT_GE(addRecord("a.KIF"), 0);
+    db.setModified();
+    ui.answers = {Answer::Cancel};
+    EXPECT_FALSE(session.openMostRecent());
+    EXPECT_EQ(db.table().size(), 1);
+    EXPECT_TRUE(session.openMostRecent());  // No: the changes are dropped
+    EXPECT_EQ(db.table().size(), 2);
+    EXPECT_TRUE(session.openAfterAsking(older));
+    EXPECT_EQ(db.table().size(), 1);
+    EXPECT_EQ(ui.questions.size(), 2u);  // the opened databases were unchanged
+}
+
 TEST_F(DatabaseSessionTest, ResetDropsTheFileAndItsLock) {
     ASSERT_TRUE(session.open(savedDatabase("d.dls", 1)));
     undo.keep(db);
