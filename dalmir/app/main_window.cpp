@@ -436,21 +436,17 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    QStringList databases;
-    std::vector<std::string> records;
+    std::vector<std::string> files;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (!url.isLocalFile()) continue;
-        const QString file = url.toLocalFile();
-        if (model::databaseKindOf(fsPath(file)) != model::DatabaseKind::Unknown) {
-            databases << file;
-        } else {
-            records.push_back(fsPath(file));
-        }
+        if (url.isLocalFile()) files.push_back(fsPath(url.toLocalFile()));
     }
-    if (!databases.isEmpty()) {
+    DroppedFiles dropped = sortDroppedFiles(files);
+    if (!dropped.databases.empty()) {
+        QStringList databases;
+        for (const auto& file : dropped.databases) databases << fromFsPath(file);
         openFiles(databases);
-    } else if (!records.empty()) {
-        startDroppedAdd(std::move(records));
+    } else if (!dropped.records.empty()) {
+        startDroppedAdd(std::move(dropped.records));
     }
 }
 

@@ -171,6 +171,7 @@ private:
     void askLater(const Question& question, std::function<void(Answer)> answer) override;
     std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> chooseFolder(const std::string& title) override;
     std::string clipboardText() override;
     void setClipboardText(const std::string& text) override;
     void setStatusText(const std::string& text) override;

@@ -26,6 +26,7 @@
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/qt_text.h"
 #include "dalmir/app/settings_dialog.h"
+#include "dalmir/logic/copy_files.h"
 #include "dalmir/model/table/dls_clipboard.h"
 #include "desktop/desktop_integration.h"
 
@@ -263,13 +264,9 @@ void MainWindow::menuDeleteFolder() {
 }
 
 void MainWindow::menuCopyFiles() {
-    const QString target = QFileDialog::getExistingDirectory(this, qs("選択棋譜のコピー"));
-    if (target.isEmpty()) return;
-    const bool overwrite =
-        QMessageBox::question(this, qs("選択棋譜のコピー"),
-                              qs("同じ名前のファイルがあるとき、上書きしますか？")) ==
-        QMessageBox::Yes;
-    startCopyFiles(target, overwrite);
+    if (const std::optional<CopyTarget> target = askCopyTarget(*this)) {
+        startCopyFiles(fromFsPath(target->folder), target->overwrite);
+    }
 }
 
 void MainWindow::menuAddFile() {

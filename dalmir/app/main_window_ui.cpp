@@ -80,6 +80,12 @@ std::optional<std::string> MainWindow::chooseSaveFile(const FileDialogRequest& r
     return fsPath(path);
 }
 
+std::optional<std::string> MainWindow::chooseFolder(const std::string& title) {
+    const QString folder = QFileDialog::getExistingDirectory(this, fromUtf8(title));
+    if (folder.isEmpty()) return std::nullopt;
+    return fsPath(folder);
+}
+
 std::string MainWindow::clipboardText() { return QApplication::clipboard()->text().toStdString(); }
 
 void MainWindow::setClipboardText(const std::string& text) {

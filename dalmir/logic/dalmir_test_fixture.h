@@ -33,8 +33,8 @@ struct RecordingDalmirUi : DalmirUi {
     std::string status;
     int beeps = 0;
     // Everything in order: "message: T", "ask: T", "ask later: T", "open dialog: TITLE",
-    // "save dialog: TITLE", "clipboard", "status: T", "beep", "start: PROGRAM", "trash: PATH",
-    // "desktop: PATH", "later: MS", "recent", "list", "state".
+    // "save dialog: TITLE", "folder dialog: TITLE", "clipboard", "status: T", "beep",
+    // "start: PROGRAM", "trash: PATH", "desktop: PATH", "later: MS", "recent", "list", "state".
     std::vector<std::string> events;
 
     // Answers to the modal questions in turn; `answer` once they are used up.
@@ -74,6 +74,10 @@ struct RecordingDalmirUi : DalmirUi {
     std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) override {
         events.push_back("save dialog: " + request.title);
         return choose(request);
+    }
+    std::optional<std::string> chooseFolder(const std::string& title) override {
+        events.push_back("folder dialog: " + title);
+        return choose({title, {}});
     }
     std::string clipboardText() override { return clipboard; }
     void setClipboardText(const std::string& text) override {

@@ -42,6 +42,8 @@ public:
     virtual std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) = 0;
     // The Save As dialog; nullopt when cancelled.
     virtual std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) = 0;
+    // A folder dialog for an existing folder; nullopt when cancelled.
+    virtual std::optional<std::string> chooseFolder(const std::string& title) = 0;
     // The clipboard's text; empty when it holds none.
     virtual std::string clipboardText() = 0;
     virtual void setClipboardText(const std::string& text) = 0;
