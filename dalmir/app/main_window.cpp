@@ -1,53 +1,30 @@
 #include "dalmir/app/main_window.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QDialogButtonBox>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
-#include <QToolBar>
 #include <QUrl>
-#include <QVBoxLayout>
 
-#include "core/base/path_text.h"
-#include "dalmir/app/folder_add_dialog.h"
-#include "dalmir/app/font_choice.h"
-#include "dalmir/app/list_printer.h"
 #include "dalmir/app/qt_text.h"
-#include "dalmir/app/settings_dialog.h"
-#include "dalmir/logic/clipboard_record.h"
-#include "dalmir/logic/copy_files.h"
-#include "dalmir/logic/record_compare.h"
+#include "dalmir/logic/desktop_views.h"
+#include "dalmir/logic/record_files.h"
+#include "dalmir/logic/record_launch.h"
 #include "dalmir/logic/record_paste.h"
 #include "dalmir/logic/sort_order.h"
-#include "dalmir/model/search/duplicate_check.h"
 #include "dalmir/model/table/dls_clipboard.h"
-#include "dalmir/model/table/fs_paths.h"
-#include "desktop/desktop_integration.h"
 
 namespace dalmir {
 
@@ -63,7 +40,8 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
       m_settings(*m_context.settings),
       m_db(m_settings.maxRecords),
       m_log(fsPath(m_context.dataFolder) + "errorlog.txt"),
-      m_histories(m_context.dataFolder, *m_context.settings) {
+      m_histories(m_context.dataFolder, *m_context.settings),
+      m_session(m_db, m_lock, m_undo, m_settings, m_context.recent, *this) {
     applySettings();
     m_searcher = std::make_unique<model::Searcher>(m_db, m_extractor, m_runner);
     m_db.table().settings().sortOrder = m_settings.defaultSort;
@@ -107,7 +85,8 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
 
     connect(&m_runner, &OperationRunner::statusChanged, this,
             [this](const QString& text) { m_panes[0]->setText(text); });
-    connect(&m_runner, &OperationRunner::messageShown, this, &MainWindow::showMessage);
+    connect(&m_runner, &OperationRunner::messageShown, this,
+            [this](const QString& text) { showMessage(text); });
     m_runner.setAsker(
         [this](const QString& text, const QStringList& buttons, std::function<void(int)> answer) {
             askNonBlocking(text, buttons, std::move(answer));
@@ -162,215 +141,6 @@ void MainWindow::applySettings() {
 
 std::string MainWindow::errorLogPath() const { return m_log.path(); }
 
-QAction* MainWindow::addCommand(QMenu* menu, Command command, const QString& text,
-                                const QKeySequence& key, std::function<void()> run) {
-    QAction* action = menu->addAction(text);
-    if (!key.isEmpty()) action->setShortcut(key);
-    connect(action, &QAction::triggered, this, [this, command, run = std::move(run)] {
-        if (isEnabled(command)) run();
-    });
-    m_actions.emplace(command, action);
-    m_allActions.emplace_back(command, action);
-    return action;
-}
-
-void MainWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu(qs("ファイル(&F)"));
-    addCommand(file, Command::New, qs("新規作成(&N)..."), QKeySequence(qs("Ctrl+N")),
-               [this] { menuNew(); });
-    addCommand(file, Command::Open, qs("開く(&O)..."), QKeySequence(qs("Ctrl+O")),
-               [this] { menuOpen(); });
-    addCommand(file, Command::Save, qs("上書き保存(&S)"), QKeySequence(qs("Ctrl+S")), [this] {
-        if (m_db.table().path().empty()) {
-            menuSaveAs();
-        } else {
-            saveFile();
-        }
-    });
-    addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {}, [this] { menuSaveAs(); });
-    file->addSeparator();
-    addCommand(file, Command::PrintList, qs("印刷(&P)..."), QKeySequence(qs("Ctrl+P")),
-               [this] { menuPrint(); });
-    addCommand(file, Command::PrintPreview, qs("印刷プレビュー(&V)"), {},
-               [this] { menuPreview(); });
-    addCommand(file, Command::PrintList, qs("PDFに出力(&D)..."), {}, [this] { menuPdf(); });
-    file->addAction(qs("ページレイアウトの設定(&L)..."), this, [this] {
-        auto* dialog = new PageLayoutDialog(m_settings, this);
-        dialog->setAttribute(Qt::WA_DeleteOnClose);
-        dialog->open();
-    });
-    file->addAction(qs("プリンタの設定(&R)..."), this, [this] { menuPrinterSetup(); });
-    file->addSeparator();
-    addCommand(file, Command::RelativePaths, qs("棋譜を相対パスにする(&K)"), {},
-               [this] { toggleRelativePaths(); });
-    file->addSeparator();
-    // The recent files stand in the menu itself, between two separators.
-    m_recentMenu = file;
-    m_recentEnd = file->addSeparator();
-    rebuildRecentMenu();
-    file->addAction(qs("Dalmirの終了(&X)"), this, &QWidget::close);
-    auto* recentKey = new QAction(this);
-    recentKey->setShortcut(QKeySequence(Qt::Key_F4));
-    connect(recentKey, &QAction::triggered, this,
-            [this] { handleRequest(core::DatabaseRequest::OpenRecent); });
-    addAction(recentKey);
-    auto* searchKey = new QAction(this);
-    searchKey->setShortcut(QKeySequence(Qt::Key_F5));
-    connect(searchKey, &QAction::triggered, this,
-            [this] { handleRequest(core::DatabaseRequest::SearchPosition); });
-    addAction(searchKey);
-
-    QMenu* edit = menuBar()->addMenu(qs("編集(&E)"));
-    addCommand(edit, Command::Undo, qs("元に戻す(&U)"), QKeySequence(qs("Ctrl+Z")), [this] {
-        undo();
-    })->setShortcuts({QKeySequence(qs("Ctrl+Z")), QKeySequence(qs("Alt+Backspace"))});
-    edit->addSeparator();
-    addCommand(edit, Command::Cut, qs("切り取り(&T)"), QKeySequence(qs("Ctrl+X")), [this] {
-        copyRecords(true);
-    })->setShortcuts({QKeySequence(qs("Ctrl+X")), QKeySequence(qs("Shift+Del"))});
-    addCommand(edit, Command::Copy, qs("コピー(&C)"), QKeySequence(qs("Ctrl+C")), [this] {
-        copyRecords(false);
-    })->setShortcuts({QKeySequence(qs("Ctrl+C")), QKeySequence(qs("Ctrl+Ins"))});
-    addCommand(edit, Command::Paste, qs("貼り付け(&P)"), QKeySequence(qs("Ctrl+V")), [this] {
-        pasteRecords();
-    })->setShortcuts({QKeySequence(qs("Ctrl+V")), QKeySequence(qs("Shift+Ins"))});
-    addCommand(edit, Command::Delete, qs("削除(&D)"), QKeySequence(Qt::Key_Delete),
-               [this] { deleteSelected(); });
-    addCommand(edit, Command::DeleteWithFiles, qs("棋譜も削除(&S)"), {},
-               [this] { deleteSelectedWithFiles(); });
-    addCommand(edit, Command::ListInfo, qs("棋譜情報出力(&O)"), {}, [this] { copyListInfo(); });
-    addCommand(edit, Command::SelectAll, qs("すべてを選択(&A)"), QKeySequence(qs("Ctrl+A")),
-               [this] { m_view->selectAll(); });
-    edit->addAction(qs("エラー記録を見る"), this, [this] { showErrorLog(); });
-
-    QMenu* table = menuBar()->addMenu(qs("表操作(&O)"));
-    addCommand(table, Command::HeaderSearch, qs("条件検索(&F)..."), QKeySequence(qs("Ctrl+F")),
-               [this] { menuHeaderSearch(); });
-    addCommand(table, Command::PositionSearch, qs("局面検索(&Y)..."), QKeySequence(qs("Ctrl+D")),
-               [this] { menuPositionSearch(); });
-    addCommand(table, Command::NextMoveSearch, qs("次の手検索(&N)"), {},
-               [this] { startNextMoveSearch(); });
-    addCommand(table, Command::SequenceSearch, qs("手順検索(&T)..."), QKeySequence(qs("Ctrl+Y")),
-               [this] { menuSequenceSearch(); });
-    addCommand(table, Command::ShowAll, qs("全棋譜表示(&A)"), QKeySequence(qs("Ctrl+L")),
-               [this] { showAll(); });
-    addCommand(table, Command::AddFolder, qs("フォルダ指定追加(&P)..."), QKeySequence(qs("Ctrl+R")),
-               [this] { menuAddFolder(); });
-    addCommand(table, Command::AddFile, qs("単独追加(&O)..."), {}, [this] { menuAddFile(); });
-    addCommand(table, Command::DeleteFolder, qs("フォルダ指定削除(&E)..."), {},
-               [this] { menuDeleteFolder(); });
-    addCommand(table, Command::KeepListed, qs("表示棋譜以外を削除(&I)"), {},
-               [this] { keepListed(); });
-    addCommand(table, Command::UpdateAll, qs("全データ更新(&U)..."), QKeySequence(qs("Ctrl+U")),
-               [this] { startUpdate(); });
-    addCommand(table, Command::UpdateSelected, qs("選択棋譜の更新(&S)..."), {},
-               [this] { startUpdate(slotsOfRows(m_db.table(), selectedRows())); });
-    addCommand(table, Command::CopySelectedFiles, qs("選択棋譜のコピー(&G)..."), {},
-               [this] { menuCopyFiles(); });
-    addCommand(table, Command::ShowOnlySelected, qs("選択した棋譜だけを表示する(&V)"), {},
-               [this] { showOnlySelected(true); });
-    addCommand(table, Command::HideSelected, qs("選択した棋譜を表示しない(&B)"), {},
-               [this] { showOnlySelected(false); });
-    addCommand(table, Command::EditMarks, qs("マークの編集(&M)..."), {},
-               [this] { menuEditMarks(); });
-    addCommand(table, Command::ToggleMark, qs("マーク(&1)を反転"), {}, [this] { toggleMarks(); });
-    addCommand(table, Command::ClearMarks, qs("マークをすべて解除(&R)"), {},
-               [this] { clearMarks(); });
-    addCommand(table, Command::AdoptListOrder, qs("棋譜登録順の変更(&C)"), {},
-               [this] { adoptOrder(); });
-    addCommand(table, Command::Duplicates, qs("棋譜の重複を調べる(&D)..."),
-               QKeySequence(qs("Ctrl+J")), [this] { menuDuplicates(); });
-    addCommand(table, Command::CompareTwo, qs("二つの棋譜の違いを調べる(&2)"),
-               QKeySequence(qs("Ctrl+B")), [this] { compareSelected(); });
-
-    QMenu* tools = menuBar()->addMenu(qs("ツール(&T)"));
-    addCommand(tools, Command::Replay, qs("再現(&R)"), {},
-               [this] { launchSelected(LaunchCommand::Replay); });
-    addCommand(tools, Command::Play, qs("対局(&G)"), QKeySequence(qs("Ctrl+G")),
-               [this] { launchSelected(LaunchCommand::Play); });
-    addCommand(tools, Command::PrintRecord, qs("印刷(&P)"), {},
-               [this] { launchSelected(LaunchCommand::Print); });
-    addCommand(tools, Command::Editor, qs("エディタで開く(&E)"), QKeySequence(qs("Ctrl+E")),
-               [this] { launchSelected(LaunchCommand::Editor); });
-    addCommand(tools, Command::OpenFolder, qs("フォルダを開く(&F)"), {}, [this] { openFolders(); });
-    addCommand(tools, Command::PositionEdit, qs("局面編集(&B)"), {},
-               [this] { launchSelected(LaunchCommand::PositionEdit); });
-    tools->addSeparator();
-    addCommand(tools, Command::Statistics, qs("統計計算(&S)..."), QKeySequence(qs("Ctrl+T")),
-               [this] { startStatistics(0); });
-    addCommand(tools, Command::Statistics, qs("対局者の統計計算(&T)..."), {},
-               [this] { menuPlayerStatistics(); });
-    addCommand(tools, Command::Statistics, qs("次の手分析(&N)..."), QKeySequence(qs("Ctrl+M")),
-               [this] { startStatistics(2); });
-    addCommand(tools, Command::Statistics, qs("戦型分析(&O)..."), {},
-               [this] { startStatistics(3); });
-    addCommand(tools, Command::Statistics, qs("手合割分析(&H)..."), {},
-               [this] { startStatistics(4); });
-    tools->addSeparator();
-    addCommand(tools, Command::Settings, qs("設定(&C)..."), QKeySequence(Qt::Key_F2),
-               [this] { menuSettings(); });
-
-    QMenu* view = menuBar()->addMenu(qs("表示(&V)"));
-    addCommand(view, Command::ColumnsDialog, qs("表示項目(&I)..."), {}, [this] { menuColumns(); });
-    addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
-    QMenu* names = view->addMenu(qs("ファイル名(&N)"));
-    m_nameStyles[0] =
-        names->addAction(qs("フォルダを表示しない(&N)"), this, [this] { setFileNameStyle(0); });
-    m_nameStyles[2] =
-        names->addAction(qs("フォルダを１段表示(&1)"), this, [this] { setFileNameStyle(2); });
-    m_nameStyles[1] =
-        names->addAction(qs("フルパス表示(&F)"), this, [this] { setFileNameStyle(1); });
-    m_extension =
-        names->addAction(qs("ファイル名の拡張子(&E)"), this, [this] { toggleExtension(); });
-    QMenu* years = view->addMenu(qs("年の表示"));
-    m_yearStyles[0] = years->addAction(qs("西暦２桁(&2)"), this, [this] { setYearStyle(0); });
-    m_yearStyles[1] = years->addAction(qs("西暦４桁(&4)"), this, [this] { setYearStyle(1); });
-    m_yearStyles[2] = years->addAction(qs("年号(&N)"), this, [this] { setYearStyle(2); });
-    for (QAction* a : {m_nameStyles[0], m_nameStyles[1], m_nameStyles[2], m_extension,
-                       m_yearStyles[0], m_yearStyles[1], m_yearStyles[2]}) {
-        a->setCheckable(true);
-    }
-    view->addSeparator();
-    view->addAction(qs("表のフォント(&H)..."), this, [this] { menuFont(true); });
-    view->addAction(qs("ステータス フォント(&F)..."), this, [this] { menuFont(false); });
-    view->addSeparator();
-    m_toolBarToggle = view->addAction(qs("ツールバー(&T)"));
-    m_toolBarToggle->setCheckable(true);
-    m_toolBarToggle->setChecked(true);
-    m_statusBarToggle = view->addAction(qs("ステータスバー(&S)"));
-    m_statusBarToggle->setCheckable(true);
-    m_statusBarToggle->setChecked(true);
-    connect(m_statusBarToggle, &QAction::toggled, this,
-            [this](bool on) { statusBar()->setVisible(on); });
-
-    QMenu* help = menuBar()->addMenu(qs("ヘルプ(&H)"));
-    QAction* contents = help->addAction(qs("目次(&C)"), this, [this] { showHelp(); });
-    contents->setShortcut(QKeySequence(Qt::Key_F1));
-    help->addAction(qs("バージョン情報(&A)..."), this,
-                    [this] { showMessage(qs("Dalmir ") + QString::number(m_context.instance)); });
-}
-
-void MainWindow::rebuildRecentMenu() {
-    if (!m_recentMenu) return;
-    for (QAction* old : m_recentActions) {
-        m_recentMenu->removeAction(old);
-        old->deleteLater();
-    }
-    m_recentActions.clear();
-    if (!m_context.recent) return;
-    const auto& entries = m_context.recent->entries();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const QString path = fromFsPath(entries[i]);
-        auto* action =
-            new QAction(fromUtf8(recentMenuText(static_cast<int>(i), path.toStdString())), this);
-        connect(action, &QAction::triggered, this, [this, path] {
-            if (!isBusy() && confirmDiscard()) openFile(path);
-        });
-        m_recentMenu->insertAction(m_recentEnd, action);
-        m_recentActions.push_back(action);
-    }
-}
-
 void MainWindow::handleRequest(core::DatabaseRequest request) {
     // The viewer cannot raise another program's window: every request brings this one up.
     if (isMinimized()) showNormal();
@@ -388,34 +158,16 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
         case core::DatabaseRequest::Show:
             break;  // already in front (handleRequest)
         case core::DatabaseRequest::OpenRecent:
-            if (m_context.recent && !m_context.recent->entries().empty() && confirmDiscard()) {
-                openFile(fromFsPath(m_context.recent->entries().front()));
-            }
+            (void)m_session.openMostRecent();
             break;
         case core::DatabaseRequest::SearchPosition:
             menuPositionSearch();  // F5 asks like Ctrl+D
             break;
-        case core::DatabaseRequest::RegisterRecord: {
-            const QString path = QApplication::clipboard()->text().trimmed();
-            if (path.isEmpty()) break;
-            auto* box = new QMessageBox(QMessageBox::Question, qs("棋譜登録の確認"),
-                                        qs("棋譜(") + path + qs(")を登録しますか？"),
-                                        QMessageBox::Yes | QMessageBox::No, this);
-            m_messages.push_back(box->text());
-            if (m_context.quiet) {
-                delete box;
-                break;
-            }
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            connect(box, &QMessageBox::finished, this, [this, box, path] {
-                if (box->result() == QMessageBox::Yes) {
-                    if (isBusy()) return;
-                    startSingleAdd(path);
-                }
+        case core::DatabaseRequest::RegisterRecord:
+            askToRegisterClipboardFile(*this, [this](const std::string& path) {
+                if (!isBusy()) startSingleAdd(fromUtf8(path));
             });
-            box->open();
             break;
-        }
     }
 }
 
@@ -476,140 +228,14 @@ std::vector<int> MainWindow::selectedRows() const {
     return rows;
 }
 
-void MainWindow::showMessage(const QString& message) {
-    m_messages.push_back(message);
-    if (m_context.quiet) return;
-    auto* box =
-        new QMessageBox(QMessageBox::Information, qs("Dalmir"), message, QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
-
-void MainWindow::askNonBlocking(const QString& text, const QStringList& buttons,
-                                std::function<void(int)> answer) {
-    m_messages.push_back(text);
-    if (m_context.quiet) {
-        answer(-1);
-        return;
-    }
-    auto* box =
-        new QMessageBox(QMessageBox::Question, qs("Dalmir"), text, QMessageBox::NoButton, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    std::vector<QAbstractButton*> made;
-    for (const QString& b : buttons) made.push_back(box->addButton(b, QMessageBox::ActionRole));
-    auto shared = std::make_shared<std::function<void(int)>>(std::move(answer));
-    connect(box, &QMessageBox::finished, this, [box, made, shared] {
-        int choice = -1;
-        for (std::size_t i = 0; i < made.size(); ++i) {
-            if (box->clickedButton() == made[i]) choice = static_cast<int>(i);
-        }
-        if (*shared) (*shared)(choice);
-        *shared = nullptr;
-    });
-    box->open();
-}
-
-bool MainWindow::confirmDiscard() {
-    if (!m_db.isModified() || m_context.quiet) return true;
-    const QString name = fromUtf8(dalmir::windowTitle(m_db)).remove(qs(" *"));
-    auto answer = QMessageBox::warning(this, qs("Dalmir"), name + qs(" への変更を保存しますか？"),
-                                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    if (answer == QMessageBox::Cancel) return false;
-    if (answer == QMessageBox::Yes) {
-        if (m_db.table().path().empty()) {
-            menuSaveAs();
-            return !m_db.isModified();
-        }
-        return saveFile();
-    }
-    return true;
-}
-
-bool MainWindow::takeLock(const QString& path, model::DatabaseLock& lock) {
-    const model::LockResult r = model::lockDatabase(fsPath(path), lock, false);
-    if (r == model::LockResult::Busy) {
-        showMessage(qs("データベース(") + path + qs(")は、ほかのプログラムが保存中です。"));
-        return false;
-    }
-    if (r != model::LockResult::Ok) {
-        showMessage(qs("データベース(") + path + qs(")をロックできませんでした。"));
-        return false;
-    }
-    return true;
-}
-
-bool MainWindow::openFile(const QString& path) {
-    if (isBusy()) return false;
-    const std::string fs = fsPath(path);
-    if (model::databaseKindOf(fs) == model::DatabaseKind::Unknown) {
-        showMessage(fromUtf8(unreadableFileMessage(path.toStdString())));
-        return false;
-    }
-    // Opening the database this window holds again keeps its lock: a second lock on the same
-    // file would be refused as if another program held it.
-    model::DatabaseLock lock;
-    const bool sameFile = m_lock.isHeld() && m_lock.path() == model::lockPathOf(fs);
-    if (!sameFile && !takeLock(path, lock)) return false;
-    model::Database opened(m_settings.maxRecords);
-    const model::OpenReport report = model::openDatabase(opened, fs, m_settings.defaultSort);
-    if (report.code != model::OpenResult::Ok && report.code != model::OpenResult::ReadFailed) {
-        showMessage(fromCp932(model::openErrorMessage(report.code, toCp932(path))));
-        return false;
-    }
-    for (const auto& notice : report.notices) showMessage(fromCp932(notice));
-    m_view->clearSelection();
-    m_undo.forget();
-    m_db = std::move(opened);
-    if (!sameFile) m_lock = std::move(lock);
-    (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
-    // A stale or damaged position index is only left unused; the status bar says so.
-    m_panes[0]->setText(fromCp932(report.indexNotice));
-    if (m_context.recent) m_context.recent->add(fs);
-    rebuildRecentMenu();
-    refreshList();
-    return true;
-}
+bool MainWindow::openFile(const QString& path) { return !isBusy() && m_session.open(fsPath(path)); }
 
 bool MainWindow::saveFile(const QString& path) {
-    if (isBusy()) return false;
-    QString target =
-        path.isEmpty() ? fromFsPath(model::fileSystemFromStored(m_db.table().path())) : path;
-    if (target.isEmpty()) return false;
-    // A binary database saves as its pair; the lock is the pair's.
-    model::DatabaseLock lock;
-    const bool sameFile = m_lock.isHeld() && m_lock.path() == model::lockPathOf(fsPath(target));
-    if (!sameFile && !takeLock(target, lock)) return false;
-    const core::WriteResult r = model::saveDatabase(m_db, fsPath(target));
-    if (r != core::WriteResult::Ok) {
-        QApplication::beep();
-        if (r == core::WriteResult::NotReadWhole) {
-            showMessage(qs(
-                "このデータベースは読み込みが途中で終わったため、元のファイルには保存できません。"
-                "名前を付けて保存してください。"));
-        } else {
-            showMessage(fromCp932(model::saveErrorMessage(toCp932(target))));
-        }
-        return false;
-    }
-    if (!sameFile) m_lock = std::move(lock);
-    m_db.setModified(false);
-    m_undo.noteSaved();
-    if (m_context.recent) {
-        m_context.recent->add(model::fileSystemFromStored(m_db.table().path()));
-    }
-    rebuildRecentMenu();
-    m_panes[0]->setText(fromCp932(model::savedMessage(m_db, m_db.table().path())));
-    refreshState();
-    return true;
+    return !isBusy() && m_session.save(path.isEmpty() ? std::string() : fsPath(path));
 }
 
 void MainWindow::newDatabase(bool binary) {
-    if (isBusy()) return;
-    m_view->clearSelection();
-    m_undo.forget();
-    m_db.reset(binary);
-    m_lock.release();
-    refreshList();
+    if (!isBusy()) m_session.reset(binary);
 }
 
 void MainWindow::openFiles(const QStringList& files) {
@@ -635,238 +261,6 @@ void MainWindow::setSortOrder(int code) {
     refreshState();
 }
 
-void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job job,
-                                std::function<void()> done, UndoUse undo) {
-    if (undo == UndoUse::Keep) m_undo.keep(m_db);
-    if (undo == UndoUse::Forget) m_undo.forget();
-    m_view->clearSelection();
-    m_model->setFrozen(true);
-    m_view->setEnabled(false);
-    m_progress->show();
-    m_cancel->setText(cancelText);
-    m_cancel->show();
-    // Progress and Cancel live in the status bar: it shows while the operation runs.
-    statusBar()->show();
-    for (auto& entry : m_allActions) entry.second->setEnabled(false);
-    m_runner.start(std::move(job), [this, done = std::move(done)] {
-        if (done) done();
-        finishOperation();
-    });
-}
-
-void MainWindow::finishOperation() {
-    m_progress->hide();
-    m_cancel->hide();
-    statusBar()->setVisible(m_statusBarToggle->isChecked());
-    m_view->setEnabled(true);
-    m_model->setFrozen(false);
-    refreshList();
-    Q_EMIT operationDone();
-    // Requests that came while the operation ran, in their order; one that starts another
-    // operation leaves the rest waiting for that one.
-    while (!m_pendingRequests.empty() && !isBusy()) {
-        const core::DatabaseRequest next = m_pendingRequests.front();
-        m_pendingRequests.erase(m_pendingRequests.begin());
-        runRequest(next);
-    }
-}
-
-bool MainWindow::startPositionSearch(const QString& clipboardText) {
-    const PositionSearchForm form =
-        positionSearchForm(m_positionForm, m_settings, m_db.table().settings());
-    return startPositionSearch(clipboardText,
-                               decidePositionSearch(form, m_settings, m_db.table().settings()));
-}
-
-void MainWindow::menuPositionSearch() {
-    if (isBusy()) return;
-    const QString text = QApplication::clipboard()->text();
-    const model::TargetRead target = model::readTarget(toCp932(text));
-    if (!target.ok) {
-        showMessage(fromCp932(target.message));
-        return;
-    }
-    m_panes[0]->setText(qs("クリップボードから棋譜、局面を読み込みました。"));
-    PositionSearchForm form =
-        positionSearchForm(m_positionForm, m_settings, m_db.table().settings());
-    if (!m_context.quiet) {  // without a user, the last choices
-        PositionSearchDialog dialog(form, this);
-        if (dialog.exec() != QDialog::Accepted) return;
-        form = dialog.form();
-    }
-    m_positionForm = form;
-    startPositionSearch(text, decidePositionSearch(form, m_settings, m_db.table().settings()));
-}
-
-bool MainWindow::startPositionSearch(const QString& clipboardText,
-                                     const model::PositionSearchOptions& options) {
-    if (isBusy()) return false;
-    const model::TargetRead target = model::readTarget(toCp932(clipboardText));
-    if (!target.ok) {
-        showMessage(fromCp932(target.message));
-        return false;
-    }
-    auto report = std::make_shared<model::SearchReport>();
-    startOperation(
-        qs("局面検索の中止(&Q)"),
-        [this, position = target.position, options, report](model::OperationHost&) {
-            *report = m_searcher->findPosition(position, options);
-        },
-        [this, report] {
-            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
-            if (!report->error.empty()) showMessage(fromCp932(report->error));
-        });
-    return true;
-}
-
-bool MainWindow::startHeaderSearch(const model::HeaderCriteria& criteria) {
-    if (isBusy()) return false;
-    startOperation(
-        qs("検索の中止(&Q)"),
-        [this, criteria](model::OperationHost&) { (void)m_searcher->findByHeader(criteria); },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
-    return true;
-}
-
-bool MainWindow::startSequenceSearch(const QString& pattern) {
-    if (isBusy()) return false;
-    auto report = std::make_shared<model::SearchReport>();
-    startOperation(
-        qs("検索の中止(&Q)"),
-        [this, text = toCp932(pattern), report](model::OperationHost&) {
-            *report = m_searcher->findSequence(text);
-        },
-        [this, report] {
-            (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
-            if (!report->error.empty()) showMessage(fromCp932(report->error));
-        });
-    return true;
-}
-
-bool MainWindow::startNextMoveSearch() {
-    if (isBusy()) return false;
-    const std::vector<int> rows = selectedRows();
-    if (rows.empty()) return false;
-    startOperation(
-        qs("検索の中止(&Q)"),
-        [this, row = rows.front()](model::OperationHost&) {
-            (void)m_searcher->findNextPosition(row);
-        },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
-    return true;
-}
-
-bool MainWindow::startDuplicateCheck(const model::DuplicateCriteria& criteria) {
-    if (isBusy()) return false;
-    model::DuplicateCheckOptions options;
-    options.deleteFile = m_settings.duplicateDeleteFile;
-    options.confirmTrash = m_settings.deleteConfirm;
-    startOperation(
-        qs("重複検査の中止(&Q)"),
-        [this, criteria, options](model::OperationHost& host) {
-            (void)model::checkDuplicates(m_db, criteria, host, options);
-        },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
-    return true;
-}
-
-bool MainWindow::startStatistics(int which, const QString& player) {
-    if (isBusy()) return false;
-    static const char* const kTitles[] = {"統計計算", "対局者の統計計算", "次の手分析", "戦型分析",
-                                          "手合割分析"};
-    if (which < 0 || which > 4) return false;
-    auto text = std::make_shared<std::string>();
-    startOperation(
-        qs("統計計算の中止(&Q)"),
-        [this, which, name = toCp932(player), text](model::OperationHost&) {
-            const model::IndexTable& table = m_db.table();
-            switch (which) {
-                case 0:
-                    *text = model::resultsReport(table);
-                    break;
-                case 1:
-                    *text = m_playerStatistics.compute(table, name, false);
-                    break;
-                case 2:
-                    *text = model::nextMoveReport(table);
-                    break;
-                case 3:
-                    *text = model::openingsReport(table);
-                    break;
-                default:
-                    *text = model::handicapsReport(table);
-                    break;
-            }
-        },
-        [this, which, text] {
-            m_lastReport = fromCp932(*text);
-            if (m_context.quiet) return;
-            auto* dialog = new ReportDialog(qs(kTitles[which]), m_lastReport, this);
-            dialog->setAttribute(Qt::WA_DeleteOnClose);
-            dialog->open();
-        },
-        UndoUse::Leave);
-    return true;
-}
-
-void MainWindow::menuHeaderSearch() {
-    HeaderSearchDialog dialog(m_settings, m_histories, m_context.programFolder, this);
-    if (dialog.exec() == QDialog::Accepted) startHeaderSearch(dialog.criteria());
-}
-
-void MainWindow::menuSequenceSearch() {
-    SequenceSearchDialog dialog(m_histories, m_context.programFolder, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const QString pattern = dialog.pattern();
-    if (!pattern.isEmpty()) startSequenceSearch(pattern);
-}
-
-void MainWindow::menuDuplicates() {
-    DuplicateDialog dialog(this);
-    if (dialog.exec() == QDialog::Accepted) startDuplicateCheck(dialog.criteria());
-}
-
-void MainWindow::menuPlayerStatistics() {
-    bool ok = false;
-    QStringList names;
-    if (InputHistory* h = m_histories.find(qs("対局者"))) {
-        for (const auto& e : h->entries()) names << fromUtf8(e);
-    }
-    const QString name =
-        QInputDialog::getItem(this, qs("対局者の統計計算"), qs("対局者："), names, 0, true, &ok);
-    if (!ok) return;
-    m_histories.enter(qs("対局者"), name.trimmed());
-    startStatistics(1, name.trimmed());
-}
-
-bool MainWindow::startFolderAdd(const model::FolderAdd& request) {
-    if (isBusy()) return false;
-    startOperation(
-        qs("追加の中止(&Q)"),
-        [this, request](model::OperationHost& host) {
-            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
-            const model::RunReport run = registrar.addFolder(request);
-            (void)run;
-        },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
-    return true;
-}
-
-bool MainWindow::startUpdate(std::vector<int> slotList) {
-    if (isBusy()) return false;
-    startOperation(
-        qs("データ更新の中止(&Q)"),
-        [this, slotList = std::vector<int32_t>(slotList.begin(), slotList.end())](
-            model::OperationHost& host) {
-            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
-            model::MissingFileMode mode = model::MissingFileMode::Ask;
-            const model::UpdateReport report = registrar.update(mode, slotList);
-            if (report.updated > 0 || report.deleted > 0) m_db.setModified();
-        },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
-    return true;
-}
-
 ToolSettings MainWindow::launchTools() const {
     ToolSettings tools = m_settings.tools;
     if (tools.replayCommand.empty()) {
@@ -877,331 +271,32 @@ ToolSettings MainWindow::launchTools() const {
     return tools;
 }
 
-bool MainWindow::launchRecord(LaunchCommand command, int slot, int move,
-                              const ToolSettings& tools) {
-    auto start = [&](const LaunchPlan& plan) {
-        QStringList args;
-        for (const auto& a : plan.argv) args << fromUtf8(a);
-        if (!m_starter(fromUtf8(plan.program), args)) {
-            QApplication::beep();
-            showMessage(fromUtf8(launchFailedMessage(plan.program, plan.arguments)));
-            return false;
-        }
-        return true;
-    };
-    if (command == LaunchCommand::PositionEdit) return start(launchPlan(command, tools, {}, {}, 0));
-    if (slot < 0 || slot >= m_db.table().size()) return false;
-    const std::string folder = model::fileSystemFromStored(std::string(m_db.table().folder()));
-    const std::string path = model::fileSystemFromStored(m_db.table().entry(slot).path());
-    const std::string resolved =
-        model::locateFile(path.empty() || path.front() == '/' ? path : folder + path);
-    LaunchCommand actual = command;
-    if (!QFileInfo::exists(fromFsPath(resolved))) {
-        // A binary record whose file is gone replays from its move list, handed over on the
-        // clipboard.
-        std::optional<std::string> text;
-        if (command == LaunchCommand::Replay) {
-            text = clipboardRecordText(m_db, slot, core::sjis(dalmir::windowTitle(m_db)));
-        }
-        if (!text) {
-            showMessage(fromUtf8(missingRecordMessage(path)));
-            return false;
-        }
-        QApplication::clipboard()->setText(fromCp932(*text));
-        m_panes[0]->setText(fromUtf8(clipboardRecordStatus()));
-        actual = LaunchCommand::ClipboardReplay;
-    }
-    return start(launchPlan(actual, tools, resolved, {}, move));
-}
-
 void MainWindow::launchSelected(LaunchCommand command) {
     if (isBusy()) return;
-    const ToolSettings tools = launchTools();
-    if (command == LaunchCommand::PositionEdit) {
-        launchRecord(command, -1, 0, tools);
-        return;
-    }
-    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
-        model::IndexEntry& entry = m_db.table().entry(slot);
-        const int move = command == LaunchCommand::Replay ? replayMove(entry) : 0;
-        if (launchRecord(command, slot, move, tools) && command == LaunchCommand::Replay &&
-            m_db.table().settings().replayMark && !(entry.marks & model::kMarkUser1)) {
-            entry.marks |= model::kMarkUser1;
-            m_db.setModified();
-        }
-    }
+    launchRecords(m_db, *this, command, slotsOfRows(m_db.table(), selectedRows()), launchTools());
     // Only marks may have changed: a redraw keeps the selection.
     m_view->viewport()->update();
     refreshState();
 }
 
 void MainWindow::compareSelected() {
-    if (!isEnabled(Command::CompareTwo)) return;
-    const TwoRecordComparison c = compareTwoRecords(m_db, selectedRows());
-    if (!c.compared) return;
-    if (c.identical) {
-        QApplication::beep();
-        m_panes[0]->setText(fromUtf8(noDifferenceText()));
-        return;
+    if (isEnabled(Command::CompareTwo)) {
+        launchComparison(m_db, *this, selectedRows(), launchTools());
     }
-    const ToolSettings tools = launchTools();
-    launchRecord(LaunchCommand::Replay, c.firstSlot, c.move, tools);
-    // The viewer reads a record handed over on the clipboard at its start: the second start
-    // waits a moment so that the first has taken its record.
-    const int second = c.secondSlot;
-    const int move = c.move;
-    m_later(500, [this, second, move, tools] {
-        if (!isBusy() && second < m_db.table().size())
-            launchRecord(LaunchCommand::Replay, second, move, tools);
-    });
-}
-
-void MainWindow::menuNew() {
-    QMessageBox box(QMessageBox::Question, qs("新規作成形式"), qs("新規作成形式"),
-                    QMessageBox::Cancel, this);
-    QAbstractButton* text = box.addButton(qs("DL&S 棋譜情報"), QMessageBox::AcceptRole);
-    QAbstractButton* binary = box.addButton(qs("DL&B ﾊﾞｲﾅﾘ棋譜"), QMessageBox::AcceptRole);
-    QAbstractButton* another =
-        box.addButton(qs("Dalmirを新たに起動する(&R)"), QMessageBox::AcceptRole);
-    box.exec();
-    if (box.clickedButton() == text) chooseNew(NewChoice::Text);
-    if (box.clickedButton() == binary) chooseNew(NewChoice::Binary);
-    if (box.clickedButton() == another) chooseNew(NewChoice::NewInstance);
 }
 
 void MainWindow::chooseNew(NewChoice choice) {
     if (choice == NewChoice::NewInstance) {
-        const QString program = QApplication::applicationFilePath();
-        if (!m_starter(program, {})) {
-            QApplication::beep();
-            showMessage(fromUtf8(newInstanceFailedMessage(program.toStdString())));
-        }
+        (void)startNewInstance(*this, QApplication::applicationFilePath().toStdString());
         return;
     }
-    if (isBusy() || !confirmDiscard()) return;
+    if (isBusy() || !m_session.confirmDiscard()) return;
     newDatabase(choice == NewChoice::Binary);
 }
 
-bool MainWindow::printListTo(QPrinter& printer) {
-    if (isBusy()) return false;
-    const PrintReport report =
-        printList(printer, m_db, m_userNames, m_settings, QDateTime::currentDateTime());
-    if (!report.error.isEmpty()) {
-        showMessage(report.error);
-        return false;
-    }
-    return true;
-}
-
-bool MainWindow::printListToPdf(const QString& path) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    return printListTo(printer);
-}
-
-void MainWindow::menuPrint() {
-    auto* dialog = new QPrintDialog(m_printer.get(), this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::finished, this, [this](int result) {
-        if (result == QDialog::Accepted) printListTo(*m_printer);
-    });
-    dialog->open();
-}
-
-void MainWindow::menuPreview() {
-    auto* dialog = new QPrintPreviewDialog(m_printer.get(), this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* p) { printListTo(*p); });
-    dialog->open();
-}
-
-void MainWindow::menuPrinterSetup() {
-    auto* dialog = new QPageSetupDialog(m_printer.get(), this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
-}
-
-bool MainWindow::printDatabase(const QString& path, QPrinter& printer) {
-    return openFile(path) && printListTo(printer);
-}
-
-void MainWindow::buildToolBar() {
-    m_toolBar = addToolBar(qs("ツールバー"));
-    m_toolBar->setObjectName(qs("toolbar"));
-    m_toolBar->setMovable(false);
-    m_toolBar->toggleViewAction()->setVisible(false);
-    const Command shown[] = {Command::New,       Command::Open,         Command::Save,
-                             Command::Cut,       Command::Copy,         Command::Paste,
-                             Command::PrintList, Command::HeaderSearch, Command::PositionSearch,
-                             Command::ShowAll,   Command::AddFolder,    Command::Replay,
-                             Command::Statistics};
-    for (const Command c : shown) {
-        auto it = m_actions.find(c);
-        if (it == m_actions.end()) continue;
-        // The button shows the caption without its access key and dots: "開く", not "開く(O)".
-        QString caption = it->second->text();
-        caption.remove(QRegularExpression(qs("\\(&.\\)"))).remove(qs("..."));
-        it->second->setIconText(caption);
-        m_toolBar->addAction(it->second);
-    }
-    connect(m_toolBarToggle, &QAction::toggled, m_toolBar, &QWidget::setVisible);
-}
-
-void MainWindow::applyFonts() {
-    const QFont list = screenFont(m_settings.listFont, logicalDpiY());
-    m_view->setFont(list);
-    m_view->verticalHeader()->setDefaultSectionSize(QFontMetrics(list).height() + 4);
-    const QFont status = screenFont(m_settings.statusFont, logicalDpiY());
-    for (QLabel* pane : m_panes) pane->setFont(status);
-}
-
-void MainWindow::setListFont(const FontSetting& font) {
-    m_settings.listFont = font;
-    applyFonts();
-}
-
-void MainWindow::setStatusFont(const FontSetting& font) {
-    m_settings.statusFont = font;
-    applyFonts();
-}
-
-void MainWindow::menuFont(bool list) {
-    const FontSetting current = list ? m_settings.listFont : m_settings.statusFont;
-    auto* dialog = new QFontDialog(screenFont(current, logicalDpiY()), this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(list ? qs("表のフォント") : qs("ステータス フォント"));
-    connect(dialog, &QFontDialog::fontSelected, this, [this, list, current](const QFont& f) {
-        const FontSetting chosen = chosenFontSetting(f, current, logicalDpiY());
-        if (list) {
-            setListFont(chosen);
-        } else {
-            setStatusFont(chosen);
-        }
-    });
-    dialog->open();
-}
-
-void MainWindow::menuPdf() {
-    const QString path = QFileDialog::getSaveFileName(this, qs("PDFに出力"), {}, qs("PDF (*.pdf)"));
-    if (!path.isEmpty()) printListToPdf(path);
-}
-
-void MainWindow::showCard() {
-    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
-    const model::IndexEntry* entry = slots.empty() ? nullptr : &m_db.table().entry(slots.front());
-    auto* dialog = new CardDialog(entry, m_db.table().settings(), m_userNames, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
-}
-
-void MainWindow::showPopup(const QPoint& at) {
-    if (isBusy() || selectedRows().empty()) return;
-    QMenu menu(this);
-    const Command order[] = {Command::Replay, Command::Play, Command::PrintRecord, Command::Editor,
-                             Command::OpenFolder};
-    for (Command c : order) {
-        if (c == Command::Editor && m_settings.tools.editCommand.empty()) continue;
-        if (auto it = m_actions.find(c); it != m_actions.end()) menu.addAction(it->second);
-    }
-    menu.addSeparator();
-    menu.addAction(m_actions[Command::Card]);
-    menu.addSeparator();
-    if (selectedRows().size() == 1) menu.addAction(m_actions[Command::EditMarks]);
-    menu.addAction(m_actions[Command::ToggleMark]);
-    menu.addSeparator();
-    // The popup's own captions for commands of the table menu.
-    const std::pair<Command, const char*> renamed[] = {
-        {Command::UpdateSelected, "選択棋譜の更新(&S)..."},
-        {Command::CopySelectedFiles, "選択棋譜のコピー(&Y)..."},
-        {Command::ShowOnlySelected, "選択棋譜だけを表示する(&V)"},
-        {Command::HideSelected, "選択棋譜を表示しない(&B)"}};
-    for (const auto& [command, text] : renamed) {
-        QAction* target = m_actions[command];
-        QAction* item = menu.addAction(qs(text), target, &QAction::trigger);
-        item->setEnabled(target->isEnabled());
-    }
-    menu.exec(m_view->viewport()->mapToGlobal(at));
-}
-
-void MainWindow::menuSettings() {
-    model::IndexSettings before = m_db.table().settings();
-    SettingsDialog dialog(m_settings, m_db.table().settings(), this,
-                          [this] { registerFileTypes(desktop::xdgDataHome()); });
-    if (dialog.exec() != QDialog::Accepted) return;
-    if (!(before == m_db.table().settings())) m_db.setModified();
-    applySettings();
-    refreshList();
-}
-
-void MainWindow::registerFileTypes(const QString& dataHome) {
-    const desktop::DesktopApp app{QStringLiteral("dalmir"),
-                                  QCoreApplication::applicationFilePath()};
-    const desktop::DesktopResult r = desktop::registerFileTypes(app, dataHome, !m_context.quiet);
-    if (!r.ok) {
-        QApplication::beep();
-        showMessage(r.failedPath + qs(" に書き込めません。"));
-        return;
-    }
-    m_panes[0]->setText(qs("データベースファイルを本プログラムと対応付けしました。"));
-}
-
-void MainWindow::menuColumns() {
-    ColumnsDialog dialog(m_db.table().settings(), m_userNames, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    m_db.setModified();
-    refreshList();
-}
-
-void MainWindow::menuEditMarks() {
-    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
-    if (slots.size() != 1) return;
-    const uint8_t marks = m_db.table().entry(slots.front()).marks;
-    QDialog dialog(this);
-    dialog.setWindowTitle(qs("マークの編集"));
-    auto* one = new QCheckBox(qs("マーク&1 (*)"), &dialog);
-    one->setChecked(marks & model::kMarkUser1);
-    auto* two = new QCheckBox(qs("マーク&2 (#)"), &dialog);
-    two->setChecked(marks & model::kMarkUser2);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(one);
-    layout->addWidget(two);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted) return;
-    m_undo.keep(m_db);
-    editMarks(m_db, slots.front(), one->isChecked(), two->isChecked());
-    m_view->viewport()->update();
-    refreshState();
-}
-
 void MainWindow::deleteSelectedWithFiles() {
-    const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
-    // The files go to the trash: taking the entries back would list records without files.
-    const std::string folder = model::fileSystemFromStored(std::string(m_db.table().folder()));
-    if (m_settings.deleteConfirm && !m_context.quiet &&
-        QMessageBox::question(
-            this, qs("Dalmir"),
-            qs("%1 個の棋譜ファイルをごみ箱に移動しますか？").arg(slots.size())) !=
-            QMessageBox::Yes) {
-        return;
-    }
-    for (const int slot : slots) {
-        std::string path = model::fileSystemFromStored(m_db.table().entry(slot).path());
-        if (!path.empty() && path.front() != '/') path = folder + path;
-        const QString file = fromFsPath(model::locateFile(path));
-        if (QFileInfo::exists(file) && !QFile::moveToTrash(file)) {
-            showMessage(qs("ファイル(") + file + qs(")をごみ箱に移動できませんでした。"));
-        }
-    }
-    m_undo.forget();
-    deleteSlots(m_db, slots);
-    m_view->clearSelection();
-    refreshList();
+    (void)deleteWithFiles(m_db, m_undo, *this, slotsOfRows(m_db.table(), selectedRows()),
+                          m_settings.deleteConfirm);
 }
 
 void MainWindow::toggleRelativePaths() {
@@ -1216,55 +311,14 @@ void MainWindow::toggleRelativePaths() {
 }
 
 void MainWindow::openFolders() {
-    const std::string folder = model::fileSystemFromStored(std::string(m_db.table().folder()));
-    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
-        std::string path = model::fileSystemFromStored(m_db.table().entry(slot).path());
-        if (!path.empty() && path.front() != '/') path = folder + path;
-        const QString dir = QFileInfo(fromFsPath(path)).absolutePath();
-        if (!QDesktopServices::openUrl(QUrl::fromLocalFile(dir))) {
-            QApplication::beep();
-            showMessage(qs("フォルダ(") + dir + qs(")が開けませんでした。"));
-        }
-    }
+    openRecordFolders(m_db.table(), slotsOfRows(m_db.table(), selectedRows()), *this);
 }
 
-void MainWindow::showHelp() {
-    // Beside the program when run from the build, else where the install puts it.
-    const QStringList candidates = {
-        m_context.programFolder + qs("help/index.html"),
-        m_context.programFolder + qs("../share/dalmir/help/dalmir/index.html")};
-    for (const QString& file : candidates) {
-        if (QFileInfo::exists(file) && QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return;
-    }
-    QApplication::beep();
-    showMessage(qs("ヘルプ(") + candidates.back() + qs(")が開けませんでした。"));
-}
+void MainWindow::showHelp() { dalmir::showHelp(*this, fsPath(m_context.programFolder)); }
 
-void MainWindow::showErrorLog() {
-    const QString log = fromFsPath(m_log.path());
-    if (log.isEmpty() || !QFileInfo::exists(log)) {
-        showMessage(qs("エラー記録はありません。"));
-        return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(log))) {
-        QApplication::beep();
-        showMessage(qs("エラー記録の表示に失敗しました。"));
-    }
-}
+void MainWindow::showErrorLog() { dalmir::showErrorLog(*this, m_log.path()); }
 
-void MainWindow::menuOpen() {
-    if (!confirmDiscard()) return;
-    const QString path = QFileDialog::getOpenFileName(
-        this, qs("開く"), {}, qs("データベース (*.dls *.DLS *.dlb *.DLB *.kix *.KIX)"));
-    if (!path.isEmpty()) openFile(path);
-}
-
-void MainWindow::menuSaveAs() {
-    const QString filter =
-        m_db.isBinary() ? qs("バイナリ棋譜 (*.dlb *.DLB)") : qs("棋譜情報 (*.dls *.DLS)");
-    const QString path = QFileDialog::getSaveFileName(this, qs("名前を付けて保存"), {}, filter);
-    if (!path.isEmpty()) saveFile(path);
-}
+void MainWindow::menuOpen() { (void)m_session.openChosen(); }
 
 void MainWindow::copyRecords(bool cut) {
     const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
@@ -1274,37 +328,6 @@ void MainWindow::copyRecords(bool cut) {
 }
 
 void MainWindow::pasteRecords() { pasteText(QApplication::clipboard()->text()); }
-
-bool MainWindow::pasteText(const QString& text) {
-    if (isBusy()) return false;
-    std::string records = toCp932(text);
-    if (!holdsRecords(records)) return false;
-    const std::vector<int> rows = selectedRows();
-    const std::size_t at =
-        rows.empty() ? m_db.table().displayOrder().size() : static_cast<std::size_t>(rows.front());
-    if (!m_db.isBinary()) {
-        const model::Database before = m_db;
-        const model::PasteReport report =
-            dalmir::pasteRecords(m_db, records, at, m_extractor, m_runner);
-        for (const auto& message : report.messages) showMessage(fromCp932(message.text));
-        if (report.added > 0) m_undo.keep(before);
-        m_view->clearSelection();
-        refreshList();
-        return report.added > 0;
-    }
-    // A binary database reads every record file again: on the worker.
-    auto report = std::make_shared<model::PasteReport>();
-    startOperation(
-        qs("貼り付けの中止(&Q)"),
-        [this, records = std::move(records), at, report](model::OperationHost& host) {
-            *report = dalmir::pasteRecords(m_db, records, at, m_extractor, host);
-        },
-        [this, report] {
-            for (const auto& message : report->messages) showMessage(fromCp932(message.text));
-        },
-        UndoUse::Keep);
-    return true;
-}
 
 void MainWindow::undo() {
     if (!isEnabled(Command::Undo)) return;
@@ -1327,92 +350,9 @@ void MainWindow::copyListInfo() {
 void MainWindow::showAll() {
     m_undo.keep(m_db);
     m_db.table().rebuildDisplayOrder();
-    (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+    resortList(m_db.table());
     m_view->clearSelection();
     refreshList();
-}
-
-void MainWindow::menuAddFolder() {
-    FolderAddDialog dialog(m_db.table().settings(), m_db.isBinary(), m_addSkipDuplicates,
-                           m_addDuplicates, this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    const FolderAddForm chosen = dialog.form();
-    m_addSkipDuplicates = chosen.skipDuplicates;
-    m_addDuplicates = chosen.duplicates;
-    startFolderAdd(dialog.request());
-}
-
-void MainWindow::menuDeleteFolder() {
-    FolderDeleteDialog dialog(folderDeleteForm(m_lastFolderDelete, m_db.table().settings()), this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    startFolderDelete(dialog.form());
-}
-
-bool MainWindow::startFolderDelete(const FolderDeleteForm& form) {
-    if (isBusy()) return false;
-    const FolderDeleteDecision d = decideFolderDelete(form);
-    if (d.result != FolderDeleteFormResult::Ready) {
-        showMessage(fromUtf8(noDeleteFolderMessage()));
-        return false;
-    }
-    m_lastFolderDelete = form;
-    startOperation(
-        qs("フォルダ指定削除の中止(&Q)"),
-        [this, d](model::OperationHost& host) {
-            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
-            const model::FolderDeleteReport report =
-                registrar.deleteByFolder(d.folder, d.kind, d.subfolders);
-            if (!report.status.empty()) host.status(report.status);
-        },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); },
-        UndoUse::Keep);
-    return true;
-}
-
-void MainWindow::menuCopyFiles() {
-    const QString target = QFileDialog::getExistingDirectory(this, qs("選択棋譜のコピー"));
-    if (target.isEmpty()) return;
-    const bool overwrite =
-        QMessageBox::question(this, qs("選択棋譜のコピー"),
-                              qs("同じ名前のファイルがあるとき、上書きしますか？")) ==
-        QMessageBox::Yes;
-    startCopyFiles(target, overwrite);
-}
-
-bool MainWindow::startCopyFiles(const QString& targetFolder, bool overwrite) {
-    if (isBusy()) return false;
-    const std::string folder = model::fileSystemFromStored(std::string(m_db.table().folder()));
-    std::vector<std::string> sources;
-    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
-        std::string path = model::fileSystemFromStored(m_db.table().entry(slot).path());
-        if (!path.empty() && path.front() != '/') path = folder + path;
-        sources.push_back(model::locateFile(path));
-    }
-    startOperation(
-        qs("コピーの中止(&Q)"),
-        [sources, target = fsPath(targetFolder), overwrite](model::OperationHost& host) {
-            (void)copyRecordFiles(sources, target, overwrite, host);
-        },
-        {}, UndoUse::Leave);
-    return true;
-}
-
-void MainWindow::menuAddFile() {
-    const QString path = QFileDialog::getOpenFileName(this, qs("単独追加"));
-    if (!path.isEmpty()) startSingleAdd(path);
-}
-
-bool MainWindow::startSingleAdd(const QString& path) {
-    if (isBusy()) return false;
-    startOperation(
-        qs("追加の中止(&Q)"),
-        [this, fs = fsPath(path)](model::OperationHost& host) {
-            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
-            const model::RunReport run = registrar.addSingle(fs);
-            (void)run;
-        },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
-    return true;
 }
 
 void MainWindow::showOnlySelected(bool keep) {
@@ -1444,7 +384,7 @@ void MainWindow::clearMarks() {
 void MainWindow::adoptOrder() {
     m_undo.keep(m_db);
     if (adoptListOrder(m_db) == TableCommandResult::Done) {
-        (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+        resortList(m_db.table());
     }
     refreshList();
 }
@@ -1452,7 +392,7 @@ void MainWindow::adoptOrder() {
 void MainWindow::keepListed() {
     m_undo.keep(m_db);
     if (keepListedOnly(m_db) == TableCommandResult::Done) {
-        (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder);
+        resortList(m_db.table());
     }
     m_view->clearSelection();
     refreshList();
@@ -1484,7 +424,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (!confirmDiscard()) {
+    if (!m_session.confirmDiscard()) {
         event->ignore();
         return;
     }
@@ -1496,35 +436,18 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    QStringList databases;
-    std::vector<std::string> records;
+    std::vector<std::string> files;
     for (const QUrl& url : event->mimeData()->urls()) {
-        if (!url.isLocalFile()) continue;
-        const QString file = url.toLocalFile();
-        if (model::databaseKindOf(fsPath(file)) != model::DatabaseKind::Unknown) {
-            databases << file;
-        } else {
-            records.push_back(fsPath(file));
-        }
+        if (url.isLocalFile()) files.push_back(fsPath(url.toLocalFile()));
     }
-    if (!databases.isEmpty()) {
+    DroppedFiles dropped = sortDroppedFiles(files);
+    if (!dropped.databases.empty()) {
+        QStringList databases;
+        for (const auto& file : dropped.databases) databases << fromFsPath(file);
         openFiles(databases);
-    } else if (!records.empty()) {
-        startDroppedAdd(std::move(records));
+    } else if (!dropped.records.empty()) {
+        startDroppedAdd(std::move(dropped.records));
     }
-}
-
-bool MainWindow::startDroppedAdd(std::vector<std::string> fsPaths) {
-    if (isBusy()) return false;
-    startOperation(
-        qs("追加の中止(&Q)"),
-        [this, files = std::move(fsPaths)](model::OperationHost& host) {
-            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
-            const model::RunReport run = registrar.addDropped(files);
-            (void)run;
-        },
-        [this] { (void)sortDisplayOrder(m_db.table(), m_db.table().settings().sortOrder); });
-    return true;
 }
 
 }  // namespace dalmir

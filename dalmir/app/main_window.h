@@ -16,9 +16,12 @@
 #include "dalmir/app/search_dialogs.h"
 #include "dalmir/logic/app_settings.h"
 #include "dalmir/logic/command_state.h"
+#include "dalmir/logic/dalmir_ui.h"
+#include "dalmir/logic/database_session.h"
 #include "dalmir/logic/folder_delete_form.h"
 #include "dalmir/logic/position_search_form.h"
 #include "dalmir/logic/recent_databases.h"
+#include "dalmir/logic/statistics_choice.h"
 #include "dalmir/logic/undo.h"
 #include "dalmir/model/registration/error_log.h"
 #include "dalmir/model/registration/registration.h"
@@ -49,7 +52,9 @@ struct DalmirContext {
     bool quiet = false;
 };
 
-class MainWindow : public QMainWindow {
+// The window is the DalmirUi of the decisions in dalmir/logic: it shows what they say and asks
+// what they ask.
+class MainWindow : public QMainWindow, private DalmirUi {
     Q_OBJECT
 public:
     explicit MainWindow(DalmirContext context, QWidget* parent = nullptr);
@@ -88,6 +93,7 @@ public:
     // Statistics: which is 0 results, 1 a player's record (player), 2 next moves, 3 openings,
     // 4 handicaps. The report opens in its window when done.
     bool startStatistics(int which, const QString& player = {});
+    bool startStatistics(StatisticsKind kind, const QString& player = {});
     // 全棋譜表示: every record, in the current order.
     void showAll();
     // The last statistics report (tests).
@@ -159,6 +165,26 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // DalmirUi
+    void showMessage(const std::string& text) override;
+    Answer ask(const Question& question) override;
+    void askLater(const Question& question, std::function<void(Answer)> answer) override;
+    std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override;
+    std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> chooseFolder(const std::string& title) override;
+    std::string clipboardText() override;
+    void setClipboardText(const std::string& text) override;
+    void setStatusText(const std::string& text) override;
+    void beep() override;
+    bool startProgram(const std::string& program,
+                      const std::vector<std::string>& arguments) override;
+    bool moveToTrash(const std::string& path) override;
+    bool openWithDesktop(const std::string& path) override;
+    void runLater(int ms, std::function<void()> run) override;
+    void recentFilesChanged() override { rebuildRecentMenu(); }
+    void listReplaced() override;
+    void stateChanged() override { refreshState(); }
+
     void buildMenus();
     void rebuildRecentMenu();
     void runRequest(core::DatabaseRequest request);
@@ -167,20 +193,19 @@ private:
     void buildToolBar();
     void applyFonts();
     void menuFont(bool list);
-    // Starts the viewer (or editor) for one record; false when it did not start.
-    bool launchRecord(LaunchCommand command, int slot, int move, const ToolSettings& tools);
     ToolSettings launchTools() const;
     void refreshList();
     void refreshState();
     void showMessage(const QString& message);
-    bool confirmDiscard();
-    bool takeLock(const QString& path, model::DatabaseLock& lock);
     // What an operation does to what 元に戻す keeps: an undoable one keeps the database first,
     // one that changes it otherwise forgets what was kept, one that only reads leaves it.
     enum class UndoUse : uint8_t { Forget, Keep, Leave };
     void startOperation(const QString& cancelText, OperationRunner::Job job,
                         std::function<void()> done, UndoUse undo = UndoUse::Forget);
     void finishOperation();
+    // The end of an operation that changed what is listed: the list sorted again by its order,
+    // then `then`.
+    std::function<void()> resorting(std::function<void()> then = {});
     void askNonBlocking(const QString& text, const QStringList& buttons,
                         std::function<void(int)> answer);
     model::UserFieldNames userNames() const;
@@ -209,7 +234,6 @@ private:
     void menuPrinterSetup();
     void showCard();
     void menuOpen();
-    void menuSaveAs();
     void copyRecords(bool cut);
     void pasteRecords();
     void deleteSelected();
@@ -259,6 +283,7 @@ private:
     Starter m_starter;
     Scheduler m_later;
     UndoKeeper m_undo;
+    DatabaseSession m_session;
     std::optional<FolderDeleteForm> m_lastFolderDelete;
     QToolBar* m_toolBar = nullptr;
     QAction* m_toolBarToggle = nullptr;

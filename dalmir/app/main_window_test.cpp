@@ -587,5 +587,31 @@ TEST_F(MainWindowTest, MenusAndKeys) {
     EXPECT_EQ(seen.join(QLatin1Char('|')), expected);
 }
 
+// The viewer's requests go through the window to its logic: F4 opens the most recent database
+// (a window without a user drops unsaved changes), a registration request asks about the path
+// on the clipboard and registers nothing until answered.
+TEST_F(MainWindowTest, ViewerRequestsReachTheLogic) {
+    const std::string path = writeBinaryDatabase(3);
+    RecentDatabases recent;
+    recent.add(path);
+    DalmirContext c;
+    c.settings = &settings;
+    c.programFolder = QString::fromStdString(folder.path()) + QStringLiteral("/");
+    c.dataFolder = c.programFolder;
+    c.recent = &recent;
+    c.quiet = true;
+    MainWindow window(c);
+    window.database().setModified();
+    window.handleRequest(core::DatabaseRequest::OpenRecent);
+    EXPECT_EQ(window.database().table().size(), 3);
+    EXPECT_FALSE(window.database().isModified());
+
+    QApplication::clipboard()->setText(QStringLiteral("  /k/a.kif\n"));
+    window.handleRequest(core::DatabaseRequest::RegisterRecord);
+    EXPECT_EQ(window.messages().back(), QStringLiteral("棋譜(/k/a.kif)を登録しますか？"));
+    EXPECT_FALSE(window.isBusy());
+    EXPECT_EQ(window.database().table().size(), 3);
+}
+
 }  // namespace
 }  // namespace dalmir

@@ -90,4 +90,17 @@ OpenRequest openRequest(const std::vector<std::string>& files) {
     return out;
 }
 
+DroppedFiles sortDroppedFiles(const std::vector<std::string>& files) {
+    DroppedFiles out;
+    for (const auto& file : files) {
+        if (model::databaseKindOf(file) != model::DatabaseKind::Unknown) {
+            out.databases.push_back(file);
+        } else {
+            out.records.push_back(file);
+        }
+    }
+    if (!out.databases.empty()) out.records.clear();
+    return out;
+}
+
 }  // namespace dalmir

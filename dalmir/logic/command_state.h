@@ -82,4 +82,12 @@ struct OpenRequest {
 OpenRequest openRequest(const std::vector<std::string>& files);
 std::string unreadableFileMessage(std::string_view path);
 
+// Files dropped on the window (file-system paths): the database files among them are opened;
+// only when there is none are the others registered as records.
+struct DroppedFiles {
+    std::vector<std::string> databases;
+    std::vector<std::string> records;
+};
+DroppedFiles sortDroppedFiles(const std::vector<std::string>& files);
+
 }  // namespace dalmir

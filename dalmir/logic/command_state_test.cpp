@@ -65,5 +65,16 @@ TEST(CommandStateTest, OpenRequestTakesTheFirstDatabase) {
     EXPECT_TRUE(openRequest({"/d/x.DLB", "/P"}).print);
 }
 
+// Dropped database files are opened and the records beside them ignored; records alone are
+// registered.
+TEST(CommandStateTest, DroppedFiles) {
+    DroppedFiles d = sortDroppedFiles({"/r/a.kif", "/d/x.DLB", "/r/b.KI2", "/d/y.dls"});
+    EXPECT_EQ(d.databases, (std::vector<std::string>{"/d/x.DLB", "/d/y.dls"}));
+    EXPECT_TRUE(d.records.empty());
+    d = sortDroppedFiles({"/r/a.kif", "/r/b.txt"});
+    EXPECT_TRUE(d.databases.empty());
+    EXPECT_EQ(d.records, (std::vector<std::string>{"/r/a.kif", "/r/b.txt"}));
+}
+
 }  // namespace
 }  // namespace dalmir

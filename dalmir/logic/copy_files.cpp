@@ -33,4 +33,14 @@ CopyReport copyRecordFiles(const std::vector<std::string>& sources, const std::s
     return report;
 }
 
+std::optional<CopyTarget> askCopyTarget(DalmirUi& ui) {
+    const std::string title = "選択棋譜のコピー";
+    std::optional<std::string> folder = ui.chooseFolder(title);
+    if (!folder || folder->empty()) return std::nullopt;
+    Question question;
+    question.text = "同じ名前のファイルがあるとき、上書きしますか？";
+    question.caption = title;
+    return CopyTarget{std::move(*folder), ui.ask(question) == Answer::Yes};
+}
+
 }  // namespace dalmir

@@ -4,6 +4,7 @@
 
 #include "core/base/safe_file.h"
 #include "core/text/sjis.h"
+#include "dalmir/logic/dalmir_test_fixture.h"
 #include "tests/support/test_records.h"
 
 namespace dalmir {
@@ -46,6 +47,25 @@ TEST(CopyFilesTest, CopiesKeepsExistingTargetsAndCancels) {
     EXPECT_TRUE(report.cancelled);
     EXPECT_EQ(report.copied, 0);  // a onto itself is refused, b never starts
     EXPECT_EQ(core::readFile(a), std::string("A"));
+}
+
+// The folder comes first; a cancel there asks nothing more; only Yes replaces files.
+TEST(CopyFilesTest, TheTargetIsAskedFor) {
+    testsupport::RecordingDalmirUi ui;
+    EXPECT_EQ(askCopyTarget(ui), std::nullopt);
+    EXPECT_TRUE(ui.questions.empty());
+    ui.choices = {"/k/dst", "/k/other"};
+    ui.answers = {Answer::Yes};
+    std::optional<CopyTarget> target = askCopyTarget(ui);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->folder, "/k/dst");
+    EXPECT_TRUE(target->overwrite);
+    EXPECT_EQ(ui.questions[0].text, "同じ名前のファイルがあるとき、上書きしますか？");
+    EXPECT_EQ(ui.questions[0].caption, "選択棋譜のコピー");
+    target = askCopyTarget(ui);
+    ASSERT_TRUE(target);
+    EXPECT_FALSE(target->overwrite);
+    EXPECT_EQ(ui.events.front(), "folder dialog: 選択棋譜のコピー");
 }
 
 }  // namespace

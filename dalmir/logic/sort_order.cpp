@@ -146,6 +146,8 @@ bool sortDisplayOrder(IndexTable& table, int code) {
     return true;
 }
 
+void resortList(IndexTable& table) { (void)sortDisplayOrder(table, table.settings().sortOrder); }
+
 bool changeSortOrder(IndexTable& table, int code) {
     if (!isValidSortOrder(code)) return false;
     const int current = table.settings().sortOrder;

@@ -31,6 +31,10 @@ int sortColumn(int code);
 // the code as the table's 表示順. An invalid code changes nothing and returns false.
 bool sortDisplayOrder(model::IndexTable& table, int code);
 
+// Sorts the display order again by the table's own 表示順, as after records were added, found
+// or rearranged.
+void resortList(model::IndexTable& table);
+
 // Chooses a new order as sortDisplayOrder does, but when only the direction of the current
 // order changes the display order is reversed rather than sorted again.
 bool changeSortOrder(model::IndexTable& table, int code);

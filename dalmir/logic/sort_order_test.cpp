@@ -95,6 +95,19 @@ TEST(SortOrderTest, OnlyListedRowsAreSortedAndInvalidCodesChangeNothing) {
     EXPECT_EQ(table.settings().sortOrder, 0);
 }
 
+// After records were added or found the list is sorted again by the order it shows; an order
+// the table can't have changes nothing.
+TEST(SortOrderTest, ResortingKeepsTheTablesOrder) {
+    IndexTable table = sampleTable();
+    table.settings().sortOrder = 24;
+    resortList(table);
+    EXPECT_EQ(table.displayOrder(), (std::vector<int32_t>{3, 4, 0, 2, 1}));
+    table.settings().sortOrder = 99;
+    table.displayOrder() = {2, 0};
+    resortList(table);
+    EXPECT_EQ(table.displayOrder(), (std::vector<int32_t>{2, 0}));
+}
+
 TEST(SortOrderTest, ChangingOnlyTheDirectionReverses) {
     IndexTable table = sampleTable();
     ASSERT_TRUE(changeSortOrder(table, 24));  // 3 4 0 2 1

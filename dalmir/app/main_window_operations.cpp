@@ -1,0 +1,290 @@
+// Dalmir's main window: the long operations (searches, registration, statistics, updates,
+// copies) run on the OperationRunner, with the list frozen and Cancel shown while they run.
+#include <QAction>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+
+#include "dalmir/app/main_window.h"
+#include "dalmir/app/qt_text.h"
+#include "dalmir/logic/copy_files.h"
+#include "dalmir/logic/record_files.h"
+#include "dalmir/logic/record_paste.h"
+#include "dalmir/logic/sort_order.h"
+#include "dalmir/model/search/duplicate_check.h"
+#include "dalmir/model/table/dls_clipboard.h"
+
+namespace dalmir {
+
+namespace {
+
+QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job job,
+                                std::function<void()> done, UndoUse undo) {
+    if (undo == UndoUse::Keep) m_undo.keep(m_db);
+    if (undo == UndoUse::Forget) m_undo.forget();
+    m_view->clearSelection();
+    m_model->setFrozen(true);
+    m_view->setEnabled(false);
+    m_progress->show();
+    m_cancel->setText(cancelText);
+    m_cancel->show();
+    // Progress and Cancel live in the status bar: it shows while the operation runs.
+    statusBar()->show();
+    for (auto& entry : m_allActions) entry.second->setEnabled(false);
+    m_runner.start(std::move(job), [this, done = std::move(done)] {
+        if (done) done();
+        finishOperation();
+    });
+}
+
+std::function<void()> MainWindow::resorting(std::function<void()> then) {
+    return [this, then = std::move(then)] {
+        resortList(m_db.table());
+        if (then) then();
+    };
+}
+
+void MainWindow::finishOperation() {
+    m_progress->hide();
+    m_cancel->hide();
+    statusBar()->setVisible(m_statusBarToggle->isChecked());
+    m_view->setEnabled(true);
+    m_model->setFrozen(false);
+    refreshList();
+    Q_EMIT operationDone();
+    // Requests that came while the operation ran, in their order; one that starts another
+    // operation leaves the rest waiting for that one.
+    while (!m_pendingRequests.empty() && !isBusy()) {
+        const core::DatabaseRequest next = m_pendingRequests.front();
+        m_pendingRequests.erase(m_pendingRequests.begin());
+        runRequest(next);
+    }
+}
+
+bool MainWindow::startPositionSearch(const QString& clipboardText) {
+    const PositionSearchForm form =
+        positionSearchForm(m_positionForm, m_settings, m_db.table().settings());
+    return startPositionSearch(clipboardText,
+                               decidePositionSearch(form, m_settings, m_db.table().settings()));
+}
+
+bool MainWindow::startPositionSearch(const QString& clipboardText,
+                                     const model::PositionSearchOptions& options) {
+    if (isBusy()) return false;
+    const model::TargetRead target = model::readTarget(toCp932(clipboardText));
+    if (!target.ok) {
+        showMessage(fromCp932(target.message));
+        return false;
+    }
+    auto report = std::make_shared<model::SearchReport>();
+    startOperation(
+        qs("局面検索の中止(&Q)"),
+        [this, position = target.position, options, report](model::OperationHost&) {
+            *report = m_searcher->findPosition(position, options);
+        },
+        resorting([this, report] {
+            if (!report->error.empty()) showMessage(fromCp932(report->error));
+        }));
+    return true;
+}
+
+bool MainWindow::startHeaderSearch(const model::HeaderCriteria& criteria) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, criteria](model::OperationHost&) { (void)m_searcher->findByHeader(criteria); },
+        resorting());
+    return true;
+}
+
+bool MainWindow::startSequenceSearch(const QString& pattern) {
+    if (isBusy()) return false;
+    auto report = std::make_shared<model::SearchReport>();
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, text = toCp932(pattern), report](model::OperationHost&) {
+            *report = m_searcher->findSequence(text);
+        },
+        resorting([this, report] {
+            if (!report->error.empty()) showMessage(fromCp932(report->error));
+        }));
+    return true;
+}
+
+bool MainWindow::startNextMoveSearch() {
+    if (isBusy()) return false;
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) return false;
+    startOperation(
+        qs("検索の中止(&Q)"),
+        [this, row = rows.front()](model::OperationHost&) {
+            (void)m_searcher->findNextPosition(row);
+        },
+        resorting());
+    return true;
+}
+
+bool MainWindow::startDuplicateCheck(const model::DuplicateCriteria& criteria) {
+    if (isBusy()) return false;
+    model::DuplicateCheckOptions options;
+    options.deleteFile = m_settings.duplicateDeleteFile;
+    options.confirmTrash = m_settings.deleteConfirm;
+    startOperation(
+        qs("重複検査の中止(&Q)"),
+        [this, criteria, options](model::OperationHost& host) {
+            (void)model::checkDuplicates(m_db, criteria, host, options);
+        },
+        resorting());
+    return true;
+}
+
+bool MainWindow::startStatistics(int which, const QString& player) {
+    const std::optional<StatisticsKind> kind = statisticsKind(which);
+    return kind && startStatistics(*kind, player);
+}
+
+bool MainWindow::startStatistics(StatisticsKind kind, const QString& player) {
+    if (isBusy()) return false;
+    auto text = std::make_shared<std::string>();
+    startOperation(
+        qs("統計計算の中止(&Q)"),
+        [this, kind, name = toCp932(player), text](model::OperationHost&) {
+            *text = statisticsReport(kind, m_db.table(), m_playerStatistics, name);
+        },
+        [this, kind, text] {
+            m_lastReport = fromCp932(*text);
+            if (m_context.quiet) return;
+            auto* dialog = new ReportDialog(fromUtf8(statisticsTitle(kind)), m_lastReport, this);
+            dialog->setAttribute(Qt::WA_DeleteOnClose);
+            dialog->open();
+        },
+        UndoUse::Leave);
+    return true;
+}
+
+bool MainWindow::startFolderAdd(const model::FolderAdd& request) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, request](model::OperationHost& host) {
+            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const model::RunReport run = registrar.addFolder(request);
+            (void)run;
+        },
+        resorting());
+    return true;
+}
+
+bool MainWindow::startUpdate(std::vector<int> slotList) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("データ更新の中止(&Q)"),
+        [this, slotList = std::vector<int32_t>(slotList.begin(), slotList.end())](
+            model::OperationHost& host) {
+            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            model::MissingFileMode mode = model::MissingFileMode::Ask;
+            const model::UpdateReport report = registrar.update(mode, slotList);
+            if (report.updated > 0 || report.deleted > 0) m_db.setModified();
+        },
+        resorting());
+    return true;
+}
+
+bool MainWindow::pasteText(const QString& text) {
+    if (isBusy()) return false;
+    std::string records = toCp932(text);
+    if (!holdsRecords(records)) return false;
+    const std::vector<int> rows = selectedRows();
+    const std::size_t at =
+        rows.empty() ? m_db.table().displayOrder().size() : static_cast<std::size_t>(rows.front());
+    if (!m_db.isBinary()) {
+        const model::Database before = m_db;
+        const model::PasteReport report =
+            dalmir::pasteRecords(m_db, records, at, m_extractor, m_runner);
+        for (const auto& message : report.messages) showMessage(fromCp932(message.text));
+        if (report.added > 0) m_undo.keep(before);
+        m_view->clearSelection();
+        refreshList();
+        return report.added > 0;
+    }
+    // A binary database reads every record file again: on the worker.
+    auto report = std::make_shared<model::PasteReport>();
+    startOperation(
+        qs("貼り付けの中止(&Q)"),
+        [this, records = std::move(records), at, report](model::OperationHost& host) {
+            *report = dalmir::pasteRecords(m_db, records, at, m_extractor, host);
+        },
+        [this, report] {
+            for (const auto& message : report->messages) showMessage(fromCp932(message.text));
+        },
+        UndoUse::Keep);
+    return true;
+}
+
+bool MainWindow::startFolderDelete(const FolderDeleteForm& form) {
+    if (isBusy()) return false;
+    const FolderDeleteDecision d = decideFolderDelete(form);
+    if (d.result != FolderDeleteFormResult::Ready) {
+        showMessage(fromUtf8(noDeleteFolderMessage()));
+        return false;
+    }
+    m_lastFolderDelete = form;
+    startOperation(
+        qs("フォルダ指定削除の中止(&Q)"),
+        [this, d](model::OperationHost& host) {
+            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const model::FolderDeleteReport report =
+                registrar.deleteByFolder(d.folder, d.kind, d.subfolders);
+            if (!report.status.empty()) host.status(report.status);
+        },
+        resorting(), UndoUse::Keep);
+    return true;
+}
+
+bool MainWindow::startCopyFiles(const QString& targetFolder, bool overwrite) {
+    if (isBusy()) return false;
+    std::vector<std::string> sources;
+    for (const int slot : slotsOfRows(m_db.table(), selectedRows())) {
+        sources.push_back(recordFilePath(m_db.table(), slot));
+    }
+    startOperation(
+        qs("コピーの中止(&Q)"),
+        [sources, target = fsPath(targetFolder), overwrite](model::OperationHost& host) {
+            (void)copyRecordFiles(sources, target, overwrite, host);
+        },
+        {}, UndoUse::Leave);
+    return true;
+}
+
+bool MainWindow::startSingleAdd(const QString& path) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, fs = fsPath(path)](model::OperationHost& host) {
+            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const model::RunReport run = registrar.addSingle(fs);
+            (void)run;
+        },
+        resorting());
+    return true;
+}
+
+bool MainWindow::startDroppedAdd(std::vector<std::string> fsPaths) {
+    if (isBusy()) return false;
+    startOperation(
+        qs("追加の中止(&Q)"),
+        [this, files = std::move(fsPaths)](model::OperationHost& host) {
+            model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
+            const model::RunReport run = registrar.addDropped(files);
+            (void)run;
+        },
+        resorting());
+    return true;
+}
+
+}  // namespace dalmir

@@ -1,0 +1,71 @@
+// What Dalmir's decisions in dalmir/logic need from the window: messages, questions (modal and
+// not), the file dialogs, the clipboard, the status line, the warning sound, starting another
+// program or the desktop's, a later step, and the redraws after the database changed. The main
+// window implements it; tests use a recording fake. Texts are UTF-8, paths the file system's bytes.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dalmir {
+
+enum class Answer { Yes, No, Cancel };
+
+struct Question {
+    std::string text;
+    std::string caption = "Dalmir";
+    bool withCancel = false;  // Yes/No/Cancel rather than Yes/No
+    bool warning = false;     // the warning icon rather than the question mark
+    // What a window without a user (run by tests) answers, without showing the question.
+    Answer unattended = Answer::No;
+};
+
+// What a file dialog shows: its title and one filter ("名前 (*.a *.b)"); empty for all files.
+struct FileDialogRequest {
+    std::string title;
+    std::string filter;
+};
+
+class DalmirUi {
+public:
+    virtual ~DalmirUi() = default;
+    // A message with an OK button and the caption "Dalmir"; it does not wait for the user.
+    virtual void showMessage(const std::string& text) = 0;
+    // A modal question.
+    virtual Answer ask(const Question& question) = 0;
+    // A Yes/No question that does not wait: answer runs when the user has answered. A window
+    // without a user notes the question and never answers.
+    virtual void askLater(const Question& question, std::function<void(Answer)> answer) = 0;
+    // The Open dialog for an existing file; nullopt when cancelled.
+    virtual std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) = 0;
+    // The Save As dialog; nullopt when cancelled.
+    virtual std::optional<std::string> chooseSaveFile(const FileDialogRequest& request) = 0;
+    // A folder dialog for an existing folder; nullopt when cancelled.
+    virtual std::optional<std::string> chooseFolder(const std::string& title) = 0;
+    // The clipboard's text; empty when it holds none.
+    virtual std::string clipboardText() = 0;
+    virtual void setClipboardText(const std::string& text) = 0;
+    // The status bar's first pane.
+    virtual void setStatusText(const std::string& text) = 0;
+    virtual void beep() = 0;
+    // Starts program with the arguments, detached; false when it did not start.
+    virtual bool startProgram(const std::string& program,
+                              const std::vector<std::string>& arguments) = 0;
+    // Moves a file to the desktop's trash; false when that failed.
+    virtual bool moveToTrash(const std::string& path) = 0;
+    // Shows a local file or folder with the desktop's program for it; false when that could not
+    // be started.
+    virtual bool openWithDesktop(const std::string& path) = 0;
+    // Runs run after ms milliseconds, unless a long operation runs then: it is dropped.
+    virtual void runLater(int ms, std::function<void()> run) = 0;
+    // The File menu's recent databases changed.
+    virtual void recentFilesChanged() = 0;
+    // The list holds another database: the selection is dropped and the whole list drawn again.
+    virtual void listReplaced() = 0;
+    // The title, the status panes and the command states are drawn again (the list stays).
+    virtual void stateChanged() = 0;
+};
+
+}  // namespace dalmir
