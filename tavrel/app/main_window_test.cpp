@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, RecentFilesFollowTheListAndTheMode) {
     w->document().setMode(ViewerMode::Playing);
     w->refreshAll();
     EXPECT_FALSE(entry->isEnabled());
-    EXPECT_FALSE(w->action(QStringLiteral("save"))->isEnabled());
+    EXPECT_FALSE(w->action(Command::Save)->isEnabled());
 }
 
 // A quiet window answers No: while a position is edited it stays open.
@@ -148,13 +148,13 @@ TEST_F(MainWindowTest, CloseWhileEditingAsksFirst) {
 
 TEST_F(MainWindowTest, MenusCarryAccelerators) {
     auto w = makeWindow();
-    QAction* open = w->action(QStringLiteral("open"));
+    QAction* open = w->action(Command::Open);
     ASSERT_TRUE(open);
     EXPECT_EQ(open->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* paste = w->action(QStringLiteral("paste"));
+    QAction* paste = w->action(Command::Paste);
     ASSERT_TRUE(paste);
     EXPECT_TRUE(paste->shortcuts().contains(QKeySequence(Qt::SHIFT | Qt::Key_Insert)));
-    QAction* turn = w->action(QStringLiteral("turn"));
+    QAction* turn = w->action(Command::Turn);
     ASSERT_TRUE(turn);
     turn->trigger();
     EXPECT_TRUE(w->board()->turned());

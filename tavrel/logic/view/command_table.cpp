@@ -118,9 +118,9 @@ std::vector<CommandEntry> buildTable() {
 
     add(Command::ToStart, "開始局面へ(&T)", {"Home", "Ctrl+Left", "Shift+A"});
     add(Command::ReplayBack, "連続して戻す(&P)", {"Shift+Left", "A"});
-    add(Command::StepBack, "１手戻す(&B)", {"Left", "S", "Ctrl+B"});
+    add(Command::StepBack, "１手戻す(&B)", {"Left", "Ctrl+B", "S"});
     add(Command::ReplayStop, "再現停止(&S)", {"Space"});
-    add(Command::StepForward, "１手進める(&F)", {"Right", "D", "Ctrl+F"});
+    add(Command::StepForward, "１手進める(&F)", {"Right", "Ctrl+F", "D"});
     add(Command::ReplayForward, "連続して進める(&N)", {"Shift+Right", "F"});
     add(Command::ToEnd, "最終局面へ(&E)", {"End", "Shift+F"});
     add(Command::PreviousBranch, "前の分岐まで戻す(&M)", {"Ctrl+Shift+Left"});
@@ -424,14 +424,20 @@ bool isEnabled(Command command, const Document& doc, const CommandActivity& acti
         case Command::RecordBranches:
         case Command::BookmarkNames:
         case Command::BranchWindow0:
+        case Command::BranchWindow1:
         case Command::BranchWindow2:
         case Command::CommentDisplay0:
+        case Command::CommentDisplay1:
+        case Command::CommentDisplay2:
         case Command::CommentDisplay3:
         case Command::HelpIndex:
         case Command::Homepage:
         case Command::About:
             return true;
         case Command::Tool1:
+        case Command::Tool2:
+        case Command::Tool3:
+        case Command::Tool4:
         case Command::Tool5:
         case Command::Variation1:
         case Command::Variation9:

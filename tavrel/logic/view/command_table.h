@@ -95,7 +95,10 @@ enum class Command : int {
     Pellam,
     ToolSettings,
     Tool1,
-    Tool5 = Tool1 + 4,
+    Tool2,
+    Tool3,
+    Tool4,
+    Tool5,
     // エンジン
     AnalysisView,
     GraphView,
@@ -137,9 +140,12 @@ enum class Command : int {
     RecordBranches,
     BookmarkNames,
     BranchWindow0,  // 分岐ウィンドウ: 表示しない, 表示する, 分岐があるとき表示する
-    BranchWindow2 = BranchWindow0 + 2,
+    BranchWindow1,
+    BranchWindow2,
     CommentDisplay0,  // 棋譜コメント: the display modes 0 .. 3
-    CommentDisplay3 = CommentDisplay0 + 3,
+    CommentDisplay1,
+    CommentDisplay2,
+    CommentDisplay3,
     // ヘルプ
     HelpIndex,
     Homepage,
