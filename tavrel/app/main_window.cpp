@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -60,7 +61,31 @@ QStringList filterTexts(const FileDialogRequest& request) {
     return filters;
 }
 
+// An open menu takes the plain keys it can choose an entry by before the window's keys do: the
+// letters, digits and signs of the entries are also the window's single keys (F, 1, ...).
+class MenuLetters : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride) return QObject::eventFilter(watched, event);
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+        if (plain && !key->text().isEmpty() && key->text().at(0).isPrint()) {
+            event->accept();
+            return true;
+        }
+        return false;
+    }
+};
+
 }  // namespace
+
+void MainWindow::takeMenuLetters(QMenu* menu) {
+    if (!m_menuLetters) m_menuLetters = new MenuLetters(this);
+    menu->installEventFilter(m_menuLetters);
+}
 
 MainWindow::MainWindow(const AppContext& context)
     : m_context(context),
@@ -280,6 +305,7 @@ void MainWindow::runCommand(Command command) {
     const Binding& b = m_bindings[static_cast<std::size_t>(command)];
     const CommandActivity activity{m_replayDriver->replay().running(), m_ftpUploading};
     if (!b.run || !tavrel::isEnabled(command, m_doc, activity)) return;
+    if (m_commandFilter && m_commandFilter(command)) return;
     b.run();
     updateCommandStates();
 }
@@ -316,6 +342,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildMenu(QMenu* menu, const std::vector<MenuItem>& items) {
+    takeMenuLetters(menu);
     connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
     for (const MenuItem& item : items) {
         switch (item.kind) {
@@ -490,6 +517,7 @@ void MainWindow::typedMoveDialog() {
 QMenu* MainWindow::buildContextMenu(bool shift) {
     delete m_contextMenu;
     m_contextMenu = new QMenu(this);
+    takeMenuLetters(m_contextMenu);
     const std::string imageName =
         m_doc.mode() == ViewerMode::PrintPreview ? m_exports->proposedImageName() : std::string();
     for (const ContextEntry& e :

@@ -88,6 +88,11 @@ public:
     QAction* action(Command command) const { return m_actions[static_cast<std::size_t>(command)]; }
     // Runs the command's handler when it is enabled (menus, keys and context menus alike).
     void runCommand(Command command);
+    bool hasHandler(Command command) const {
+        return static_cast<bool>(m_bindings[static_cast<std::size_t>(command)].run);
+    }
+    // Tests: an enabled command the filter takes is not run.
+    void setCommandFilter(std::function<bool(Command)> filter) { m_commandFilter = std::move(filter); }
     QToolBar* replayToolbar() const { return m_replayToolbar; }
     // The messages and questions of a quiet window.
     const std::vector<std::string>& shownMessages() const { return m_shown; }
@@ -181,6 +186,8 @@ private:
     void bindCommands();
     void bindViewCommands();  // main_window_view.cpp
     void buildToolbars();
+    // An open menu's letters choose its entries before the window's single keys act.
+    void takeMenuLetters(QMenu* menu);
     void rebuildRecentMenu();
     void updateCommandStates();
     void placeWindows();
@@ -259,6 +266,8 @@ private:
     };
     std::array<QAction*, kCommandCount> m_actions{};
     std::array<Binding, kCommandCount> m_bindings;
+    std::function<bool(Command)> m_commandFilter;
+    QObject* m_menuLetters = nullptr;
     QToolBar* m_toolbar = nullptr;
     QToolBar* m_replayToolbar = nullptr;
     QMenu* m_fileMenu = nullptr;

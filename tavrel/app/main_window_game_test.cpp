@@ -66,6 +66,36 @@ TEST_F(GameWindowTest, NewGameByKeyRunsTheClockUntilResignation) {
     EXPECT_EQ(w->shownMessages().back(), sjis("棋譜を保存しますか？"));
 }
 
+// Shift+Enter opens the move dialog in play whichever pane has the focus: the window itself right
+// after the sheet, the record window, the board; never outside play.
+TEST_F(GameWindowTest, TypedMoveKeyIsTheWindowsWhereverTheFocusIs) {
+    auto w = makeWindow();
+    w->recordWindow()->show();
+    int asked = 0;
+    w->setTypedMoveSource([&asked]() -> std::optional<std::string> {
+        ++asked;
+        return std::nullopt;
+    });
+    QTest::keyClick(w.get(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(asked, 0);
+    w->setNewGameSource([](const NewGameFields&) -> std::optional<NewGameFields> {
+        NewGameFields f;
+        f.black = sjis("甲");
+        f.white = sjis("乙");
+        return f;
+    });
+    w->action(Command::NewGame)->trigger();
+    ASSERT_EQ(w->document().mode(), ViewerMode::Playing);
+    const std::vector<QWidget*> panes{w.get(), w->recordWindow(), w->board()};
+    for (QWidget* pane : panes) {
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_Return, Qt::ShiftModifier);
+    }
+    EXPECT_EQ(asked, 3);
+    QTest::keyClick(w->recordWindow(), Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+    EXPECT_EQ(asked, 4);
+}
+
 // A cancelled sheet leaves the window viewing.
 TEST_F(GameWindowTest, CancelledSheetStaysViewing) {
     auto w = makeWindow();

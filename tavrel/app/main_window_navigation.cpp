@@ -169,6 +169,7 @@ void MainWindow::jumpToPlyDialog(int proposed) {
 QMenu* MainWindow::buildRecordMenu(int ply, int column) {
     delete m_recordMenu;
     m_recordMenu = new QMenu(this);
+    takeMenuLetters(m_recordMenu);
     RecordListForm form = m_recordWindow->form();
     RecordMenuTarget target = recordMenuTarget(m_doc.store(), form, ply, column);
     for (const RecordMenuEntry& e : recordMenuEntries(m_doc.mode(), m_doc.store(), form, target,
@@ -220,6 +221,7 @@ QMenu* MainWindow::buildRecordMenu(int ply, int column) {
 QMenu* MainWindow::buildBranchMenu(int row) {
     delete m_branchMenu;
     m_branchMenu = new QMenu(this);
+    takeMenuLetters(m_branchMenu);
     const core::RecordStore& store = m_doc.store();
     core::NodeIndex node = branchNode(store, row);
     for (const BranchMenuEntry& e : branchMenuEntries(store, row, recordListStyle(m_settings))) {
