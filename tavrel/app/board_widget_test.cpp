@@ -148,8 +148,7 @@ TEST_F(BoardInputTest, EditingDragIntoTheBox) {
     trigger(Command::Editing);
     ASSERT_EQ(window->document().mode(), ViewerMode::Editing);
     EXPECT_FALSE(window->recordWindow()->isVisible());
-    EXPECT_EQ(window->action(Command::Editing)->text(),
-              QString::fromUtf8("局面編集の終了(&E)"));
+    EXPECT_EQ(window->action(Command::Editing)->text(), QString::fromUtf8("局面編集の終了(&E)"));
     Point slot = boxSlotTopLeft(board()->geometry(), core::kPawn);
     drag(centre(77), QPoint(slot.x + 10, slot.y + 10));
     EXPECT_EQ(cell(77), 0);
@@ -173,7 +172,7 @@ TEST_F(BoardInputTest, AnimationRunsOnATimerAndACutShortByTheNextInput) {
     trigger(Command::StepBack);
     EXPECT_EQ(store.currentPly(), 0);
     EXPECT_TRUE(board()->animating());  // the take-back travels home
-    trigger(Command::StepForward);             // the running travel lands, the next one starts
+    trigger(Command::StepForward);      // the running travel lands, the next one starts
     EXPECT_EQ(store.currentPly(), 1);
     EXPECT_TRUE(board()->animating());
     trigger(Command::StepForward);

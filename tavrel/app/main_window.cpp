@@ -1,26 +1,16 @@
 #include "tavrel/app/main_window.h"
 
-#include <QActionGroup>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
-#include <QComboBox>
 #include <QDesktopServices>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QDragEnterEvent>
-#include <QKeyEvent>
 #include <QFileDialog>
-#include <QFormLayout>
-#include <QHBoxLayout>
-#include <QLineEdit>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -35,7 +25,6 @@
 #include "tavrel/logic/document/save_as.h"
 #include "tavrel/logic/play/position_editor.h"
 #include "tavrel/logic/play/typed_move.h"
-#include "tavrel/logic/tools/piece_choices.h"
 #include "tavrel/logic/view/comment_view.h"
 #include "tavrel/logic/view/navigation.h"
 #include "tavrel/logic/view/window_placement.h"
@@ -364,35 +353,29 @@ void MainWindow::buildMenu(QMenu* menu, const std::vector<MenuItem>& items) {
 }
 
 void MainWindow::buildToolbars() {
-    m_toolbar = addToolBar(qs("メインツールバー"));
-    m_toolbar->setObjectName(QStringLiteral("mainToolbar"));
-    for (Command c : {Command::Open, Command::Save, Command::Paste, Command::Turn}) {
-        m_toolbar->addAction(action(c));
-    }
-    m_toolbar->setVisible(m_settings.toolbar[0] != 0);
-    m_replayToolbar = addToolBar(qs("再現ツールバー"));
-    m_replayToolbar->setObjectName(QStringLiteral("replayToolbar"));
-    for (Command c : {Command::ToStart, Command::ReplayBack, Command::StepBack, Command::ReplayStop,
-                      Command::StepForward, Command::ReplayForward, Command::ToEnd}) {
-        m_replayToolbar->addAction(action(c));
-    }
-    m_replayToolbar->setVisible(m_settings.toolbar[1] != 0);
-    bind(
-        Command::MainToolbar,
-        [this] {
-            m_toolbar->setVisible(m_toolbar->isHidden());
-            m_settings.toolbar[0] = m_toolbar->isHidden() ? 0 : 1;
-        },
-        [this] { return !m_toolbar->isHidden(); });
-    bind(
-        Command::ReplayToolbar,
-        [this] {
-            m_replayToolbar->setVisible(m_replayToolbar->isHidden());
-            m_settings.toolbar[1] = m_replayToolbar->isHidden() ? 0 : 1;
-        },
-        [this] { return !m_replayToolbar->isHidden(); });
+    // Each toolbar is shown as its number of the setting ツールバー says, and says so back.
+    auto toolbar = [this](const char* title, const QString& name, std::size_t slot, Command toggle,
+                          std::initializer_list<Command> commands) {
+        QToolBar* bar = addToolBar(qs(title));
+        bar->setObjectName(name);
+        for (Command c : commands) bar->addAction(action(c));
+        bar->setVisible(m_settings.toolbar[slot] != 0);
+        bind(
+            toggle,
+            [this, bar, slot] {
+                bar->setVisible(bar->isHidden());
+                m_settings.toolbar[slot] = bar->isHidden() ? 0 : 1;
+            },
+            [bar] { return !bar->isHidden(); });
+        return bar;
+    };
+    m_toolbar = toolbar("メインツールバー", QStringLiteral("mainToolbar"), 0, Command::MainToolbar,
+                        {Command::Open, Command::Save, Command::Paste, Command::Turn});
+    m_replayToolbar =
+        toolbar("再現ツールバー", QStringLiteral("replayToolbar"), 1, Command::ReplayToolbar,
+                {Command::ToStart, Command::ReplayBack, Command::StepBack, Command::ReplayStop,
+                 Command::StepForward, Command::ReplayForward, Command::ToEnd});
 }
-
 
 void MainWindow::rebuildRecentMenu() {
     for (QAction* a : m_recentActions) {
@@ -442,10 +425,14 @@ void MainWindow::bindCommands() {
     bind(C::PlayerNames, [this] { changePlayerNames(m_doc, *this); });
     bind(C::OldReplay, [this] { chooseReplayMode(m_doc); });
     const std::pair<C, core::TerminalCode> terminals[] = {
-        {C::Resign, core::TerminalCode::Resign},       {C::Suspend, core::TerminalCode::Suspend},
-        {C::Impasse, core::TerminalCode::Impasse},     {C::TimeLoss, core::TerminalCode::TimeLoss},
-        {C::FoulLoss, core::TerminalCode::FoulLoss},   {C::FoulWin, core::TerminalCode::FoulWin},
-        {C::Repetition, core::TerminalCode::Repetition}, {C::Mate, core::TerminalCode::Mate},
+        {C::Resign, core::TerminalCode::Resign},
+        {C::Suspend, core::TerminalCode::Suspend},
+        {C::Impasse, core::TerminalCode::Impasse},
+        {C::TimeLoss, core::TerminalCode::TimeLoss},
+        {C::FoulLoss, core::TerminalCode::FoulLoss},
+        {C::FoulWin, core::TerminalCode::FoulWin},
+        {C::Repetition, core::TerminalCode::Repetition},
+        {C::Mate, core::TerminalCode::Mate},
         {C::NoMate, core::TerminalCode::NoMate}};
     for (auto [command, code] : terminals) {
         bind(command, [this, code = code] {
@@ -478,9 +465,8 @@ void MainWindow::bindCommands() {
     bind(C::Settings, [this] { settingsDialog(); });
 
     bind(C::HelpIndex, [this] { showHelpIndex(m_doc, nativePath(m_context.programFolder)); });
-    bind(C::Homepage, [] {
-        QDesktopServices::openUrl(QUrl(QStringLiteral("https://vesk.example.org/")));
-    });
+    bind(C::Homepage,
+         [] { QDesktopServices::openUrl(QUrl(QStringLiteral("https://vesk.example.org/"))); });
     bind(C::About,
          [this] { QMessageBox::about(this, qtext(versionCaption()), qtext(versionText())); });
 }

@@ -92,7 +92,9 @@ public:
         return static_cast<bool>(m_bindings[static_cast<std::size_t>(command)].run);
     }
     // Tests: an enabled command the filter takes is not run.
-    void setCommandFilter(std::function<bool(Command)> filter) { m_commandFilter = std::move(filter); }
+    void setCommandFilter(std::function<bool(Command)> filter) {
+        m_commandFilter = std::move(filter);
+    }
     QToolBar* replayToolbar() const { return m_replayToolbar; }
     // The messages and questions of a quiet window.
     const std::vector<std::string>& shownMessages() const { return m_shown; }

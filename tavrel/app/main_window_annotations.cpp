@@ -1,7 +1,6 @@
 // The main window's comments, thinking times, bookmarks, information dialogs and merging: the
 // commands are connected here, the dialogs opened, and the comment pane and window kept on the
 // current position.
-#include <QActionGroup>
 #include <QDate>
 #include <QDockWidget>
 #include <QGuiApplication>

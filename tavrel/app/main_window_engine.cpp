@@ -82,8 +82,9 @@ EngineWindows::~EngineWindows() {
 }
 
 void EngineWindows::bindCommands(const CommandBinder& bind) {
-    for (auto [command, dock] : {std::pair<Command, QDockWidget*>{Command::AnalysisView, m_dock},
-                                 std::pair<Command, QDockWidget*>{Command::GraphView, m_graphDock}}) {
+    for (auto [command, dock] :
+         {std::pair<Command, QDockWidget*>{Command::AnalysisView, m_dock},
+          std::pair<Command, QDockWidget*>{Command::GraphView, m_graphDock}}) {
         bind(
             command, [dock = dock] { dock->setVisible(dock->isHidden()); },
             [dock = dock] { return !dock->isHidden(); });

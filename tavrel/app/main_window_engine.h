@@ -32,8 +32,8 @@ public:
     EngineWindows(QMainWindow& window, Document& doc, DocumentUi& ui, QString profileName);
     ~EngineWindows() override;
 
-    using CommandBinder = std::function<void(Command, std::function<void()> run,
-                                             std::function<bool()> checked)>;
+    using CommandBinder =
+        std::function<void(Command, std::function<void()> run, std::function<bool()> checked)>;
     // The エンジン menu's commands: the dock and the graph shown or not, record analysis and the
     // engine list.
     void bindCommands(const CommandBinder& bind);

@@ -1,7 +1,6 @@
-// The main window's navigation: the 棋譜再現 commands with their keys, continuous replay and its keys,
-// the step-wise replay dialog, and the record and branch windows' menus and clicks. What each
+// The main window's navigation: the 棋譜再現 commands with their keys, continuous replay and its
+// keys, the step-wise replay dialog, and the record and branch windows' menus and clicks. What each
 // command does is decided in tavrel/logic; this file wires it to menus, keys and windows.
-#include <QActionGroup>
 #include <QApplication>
 #include <QInputDialog>
 #include <QScreen>

@@ -112,6 +112,22 @@ TEST_F(MainWindowTest, EveryMenuLetterChoosesItsEntryWhichHasAHandler) {
     EXPECT_GT(pressed, 100);
 }
 
+// Every key of the table is one Qt reads back as written, a key of the whole window.
+TEST_F(MainWindowTest, EveryTableKeyIsAWindowKey) {
+    auto w = makeWindow();
+    for (const CommandEntry& e : commandTable()) {
+        QAction* a = w->action(e.command);
+        EXPECT_EQ(a->shortcutContext(), Qt::ApplicationShortcut);
+        if (e.command == Command::StepForward || e.command == Command::StepBack) continue;
+        ASSERT_EQ(a->shortcuts().size(), static_cast<qsizetype>(e.keys.size())) << e.text;
+        for (std::size_t i = 0; i < e.keys.size(); ++i) {
+            const QKeySequence key = a->shortcuts()[static_cast<qsizetype>(i)];
+            EXPECT_EQ(key.count(), 1) << e.keys[i];
+            EXPECT_EQ(key.toString(QKeySequence::PortableText).toStdString(), e.keys[i]);
+        }
+    }
+}
+
 // The Edit menu's truncation and branch and the replay toolbar act through the window.
 TEST_F(MainWindowTest, TruncateBranchAndReplayToolbar) {
     auto w = makeWindow();

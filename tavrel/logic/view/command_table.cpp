@@ -242,21 +242,21 @@ std::vector<MenuItem> mainMenus(const Settings& settings) {
         submenu("局面編集(&B)", range(C::Editing, C::ChangeSide)),
         submenu("ツール(&T)", concat(concat(range(C::Settings, C::Pellam), {separator()}),
                                      range(C::ToolSettings, C::Tool5))),
-        submenu("表示(&V)",
-                concat(concat({submenu("棋譜再現(&G)", range(C::ToStart, C::JumpToPly)),
-                               item(C::Turn), item(C::EmphasiseSide),
-                               submenu("最終駒(&L)", range(C::LastPieceNone, C::LastSquareColour))},
-                              range(C::MainToolbar, C::StatusBar)),
-                       {submenu("色の設定(&C)", range(C::BoardColour, C::BackgroundColour)),
-                        submenu("フォントの設定(&F)", range(C::InformationFont, C::CommentFont)),
-                        item(C::PieceSettings),
-                        submenu("棋譜ウィンドウ(&K)", range(C::RecordWindow, C::BookmarkNames)),
-                        submenu("分岐ウィンドウ(&B)", range(C::BranchWindow0, C::BranchWindow2)),
-                        submenu("棋譜コメント(&*)",
-                                range(C::CommentDisplay0, C::CommentDisplay3))})),
-        submenu("エンジン(&N)", concat(range(C::AnalysisView, C::GraphView),
-                                       concat({separator()},
-                                              range(C::AnalyseRecord, C::EngineSettings)))),
+        submenu(
+            "表示(&V)",
+            concat(concat({submenu("棋譜再現(&G)", range(C::ToStart, C::JumpToPly)), item(C::Turn),
+                           item(C::EmphasiseSide),
+                           submenu("最終駒(&L)", range(C::LastPieceNone, C::LastSquareColour))},
+                          range(C::MainToolbar, C::StatusBar)),
+                   {submenu("色の設定(&C)", range(C::BoardColour, C::BackgroundColour)),
+                    submenu("フォントの設定(&F)", range(C::InformationFont, C::CommentFont)),
+                    item(C::PieceSettings),
+                    submenu("棋譜ウィンドウ(&K)", range(C::RecordWindow, C::BookmarkNames)),
+                    submenu("分岐ウィンドウ(&B)", range(C::BranchWindow0, C::BranchWindow2)),
+                    submenu("棋譜コメント(&*)", range(C::CommentDisplay0, C::CommentDisplay3))})),
+        submenu("エンジン(&N)",
+                concat(range(C::AnalysisView, C::GraphView),
+                       concat({separator()}, range(C::AnalyseRecord, C::EngineSettings)))),
         submenu("ヘルプ(&H)", range(C::HelpIndex, C::About)),
     };
 }
@@ -449,7 +449,8 @@ bool isEnabled(Command command, const Document& doc, const CommandActivity& acti
 
 bool truncateAfterCurrent(Document& doc) {
     core::RecordStore& store = doc.store();
-    if (!hasContinuation(store) || store.truncateAfter(store.currentPly()) != core::EditResult::Ok) {
+    if (!hasContinuation(store) ||
+        store.truncateAfter(store.currentPly()) != core::EditResult::Ok) {
         doc.warningSound();
         return false;
     }

@@ -151,12 +151,12 @@ enum class Command : int {
     Homepage,
     About,
     // Keys and context menus only
-    TypedMove,     // the move dialog (Shift+Enter) in play
-    Variation1,    // 1 .. 9: the n-th alternative
+    TypedMove,   // the move dialog (Shift+Enter) in play
+    Variation1,  // 1 .. 9: the n-th alternative
     Variation9 = Variation1 + 8,
-    StopReplay,    // Backspace, Enter while a continuous replay runs
-    FasterReplay,  // Up, likewise
-    SlowerReplay,  // Down, likewise
+    StopReplay,      // Backspace, Enter while a continuous replay runs
+    FasterReplay,    // Up, likewise
+    SlowerReplay,    // Down, likewise
     SaveImageNamed,  // the preview's 画像を保存(%s)
     Count
 };
@@ -183,8 +183,8 @@ struct MenuItem {
     enum class Kind { Command, Submenu, Separator, RecentFiles };
     Kind kind = Kind::Separator;
     Command command = Command::Count;  // Kind::Command
-    std::string text;                 // Kind::Submenu: its title (UTF-8)
-    std::vector<MenuItem> items;      // Kind::Submenu
+    std::string text;                  // Kind::Submenu: its title (UTF-8)
+    std::vector<MenuItem> items;       // Kind::Submenu
 };
 
 // The menu bar: one submenu item per menu, left to right. 棋譜の再現 only with 旧再現; the recent

@@ -97,7 +97,8 @@ TEST_F(CommandStateTest, RecordChangesOnlyWhileViewingWhereMovesFollow) {
     for (Command c : {Command::TruncateAfter, Command::CreateBranch}) {
         EXPECT_TRUE(enabled(c));
         EXPECT_FALSE(enabled(c, true)) << "while a continuous replay runs";
-        for (ViewerMode mode : {ViewerMode::Playing, ViewerMode::Editing, ViewerMode::PrintPreview}) {
+        for (ViewerMode mode :
+             {ViewerMode::Playing, ViewerMode::Editing, ViewerMode::PrintPreview}) {
             doc.setMode(mode);
             EXPECT_FALSE(enabled(c));
         }

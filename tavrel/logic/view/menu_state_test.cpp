@@ -58,11 +58,10 @@ TEST(MenuState, TerminalEntriesOnlyInPlayAndResignAtTheEndOrWithBranches) {
                                                    Command::SuspendMail, Command::Mate}));
     ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
     EXPECT_TRUE(playCommandStates(ViewerMode::Playing, store, settings).resign);
-    EXPECT_EQ(
-        commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, true)),
-        (std::vector<std::optional<Command>>{Command::Suspend, Command::Resign, Command::EndInput,
-                                             Command::TakeBack, Command::SuspendMail, Command::Mate,
-                                             Command::Repetition}));
+    EXPECT_EQ(commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, true)),
+              (std::vector<std::optional<Command>>{
+                  Command::Suspend, Command::Resign, Command::EndInput, Command::TakeBack,
+                  Command::SuspendMail, Command::Mate, Command::Repetition}));
     EXPECT_EQ(editingEntryText(ViewerMode::EditingPieceHeld), sjis("局面編集の終了(&E)\tCtrl+E"));
     EXPECT_EQ(editingEntryText(ViewerMode::Viewing), sjis("局面編集の開始(&E)\tCtrl+E"));
     auto viewing = contextMenuEntries(ViewerMode::Viewing, store, settings, false);
