@@ -346,6 +346,8 @@ bool isEnabled(Command command, const Document& doc, const CommandActivity& acti
             return mode == ViewerMode::Playing;
         case Command::SaveImageNamed:
             return mode == ViewerMode::PrintPreview;
+        case Command::OldReplay:
+            return doc.settings().oldReplay != 0;  // neither entry nor key without 旧再現
         case Command::Open:
         case Command::NextFile:
         case Command::PreviousFile:
@@ -389,7 +391,6 @@ bool isEnabled(Command command, const Document& doc, const CommandActivity& acti
         case Command::EditBookmarks:
         case Command::EditList0:
         case Command::EditList11:
-        case Command::OldReplay:
         case Command::Settings:
         case Command::Dalmir:
         case Command::DalmirSearch:

@@ -121,6 +121,10 @@ TEST_F(CommandStateTest, KeysFollowTheModeAndTheReplay) {
     EXPECT_FALSE(enabled(commandAt(Command::Variation1, 3), true));
     EXPECT_TRUE(enabled(Command::StopReplay, true));
     EXPECT_TRUE(enabled(Command::ReplayStop, true));
+    settings.oldReplay = 0;
+    EXPECT_FALSE(enabled(Command::OldReplay));
+    settings.oldReplay = 1;
+    EXPECT_TRUE(enabled(Command::OldReplay));
     doc.setMode(ViewerMode::Playing);
     EXPECT_TRUE(enabled(Command::TypedMove));
     EXPECT_FALSE(enabled(Command::Save));
