@@ -66,7 +66,7 @@ protected:
     std::string line(int ply) {
         return window->recordWindow()->model()->rows()[static_cast<std::size_t>(ply)].text;
     }
-    void trigger(const char* name) { window->action(QString::fromLatin1(name))->trigger(); }
+    void trigger(Command command) { window->action(command)->trigger(); }
 
     QTemporaryDir folder;
     std::string path;
@@ -85,7 +85,7 @@ TEST_F(AnnotationWindowTest, TypedCommentMarksTheLineAndSurvivesSavingAsKif) {
         typeText(dialog->editor(), QStringLiteral("二行目"));
         clickOk(dialog);
     });
-    trigger("editComment");
+    trigger(Command::EditComment);
     const std::string stored(store.comment(3));
     EXPECT_EQ(stored, sjis("一行目\n二行目\n"));
     EXPECT_NE(line(3).substr(0, 6).find('*'), std::string::npos);
@@ -108,7 +108,7 @@ TEST_F(AnnotationWindowTest, BookmarkRegisteredFromTheDialogShowsItsMark) {
         typeText(dialog->nameBox()->lineEdit(), QStringLiteral("角道"));
         clickOk(dialog);
     });
-    trigger("addBookmark");
+    trigger(Command::AddBookmark);
     ASSERT_EQ(store.bookmarkCount(), 1);
     EXPECT_EQ(store.bookmarkAt(0)->name, sjis("角道"));
     EXPECT_NE(line(2).find('&'), std::string::npos);
@@ -118,13 +118,13 @@ TEST_F(AnnotationWindowTest, BookmarkRegisteredFromTheDialogShowsItsMark) {
         QTest::mouseClick(dialog->deleteButton(), Qt::LeftButton);
         dialog->reject();
     });
-    trigger("addBookmark");
+    trigger(Command::AddBookmark);
     EXPECT_EQ(store.bookmarkCount(), 1);
 
     ASSERT_EQ(store.goToPly(0), core::EditResult::Ok);
     window->documentChanged();
     whenOpen<GoToBookmarkDialog>([](GoToBookmarkDialog* dialog) { clickOk(dialog); });
-    trigger("goToBookmark");
+    trigger(Command::GoToBookmark);
     EXPECT_EQ(store.currentPly(), 2);
 }
 
@@ -134,7 +134,7 @@ TEST_F(AnnotationWindowTest, InformationDialogStoresTheFields) {
         typeText(event, QStringLiteral("順位戦"));
         clickOk(dialog);
     });
-    trigger("recordInfo");
+    trigger(Command::RecordInfo);
     EXPECT_EQ(store.header(core::HeaderField::Event), sjis("順位戦"));
     EXPECT_TRUE(window->document().modified());
 }
@@ -151,14 +151,14 @@ TEST_F(AnnotationWindowTest, InfoDialogsSettingsButtonOpensTheSettingsDialog) {
         QTest::mouseClick(button, Qt::LeftButton);
         info->reject();
     });
-    trigger("recordInfo");
+    trigger(Command::RecordInfo);
     EXPECT_TRUE(settingsShown);
     EXPECT_FALSE(window->document().modified());
 }
 
 TEST_F(AnnotationWindowTest, CommentWindowFollowsTheStepsInMode2) {
     ASSERT_TRUE(store.replaceComment(1, sjis("初手")) == core::CommentResult::Ok);
-    window->action(QStringLiteral("commentDisplay2"))->trigger();
+    window->action(Command::CommentDisplay2)->trigger();
     ASSERT_NE(window->commentWindow(), nullptr);
     EXPECT_TRUE(window->commentWindow()->isVisible());
     EXPECT_EQ(window->commentWindow()->windowTitle(), QStringLiteral("開始局面のコメント"));
@@ -169,11 +169,11 @@ TEST_F(AnnotationWindowTest, CommentWindowFollowsTheStepsInMode2) {
     EXPECT_EQ(window->commentWindow()->windowTitle(), QStringLiteral("第1手、▲７六歩のコメント"));
 
     // Mode 3 hides it where there is no comment; mode 1 shows the comment in the main window.
-    window->action(QStringLiteral("commentDisplay3"))->trigger();
+    window->action(Command::CommentDisplay3)->trigger();
     ASSERT_EQ(store.goToPly(2), core::EditResult::Ok);
     window->documentChanged();
     EXPECT_FALSE(window->commentWindow()->isVisible());
-    window->action(QStringLiteral("commentDisplay1"))->trigger();
+    window->action(Command::CommentDisplay1)->trigger();
     ASSERT_EQ(store.goToPly(1), core::EditResult::Ok);
     window->documentChanged();
     EXPECT_EQ(window->commentPane()->toPlainText(), QStringLiteral("初手\n"));
@@ -185,7 +185,7 @@ TEST_F(AnnotationWindowTest, MergeFromTheClipboardAddsTheVariationAndMarksTheRec
     const QString titleBefore = window->windowTitle();
     ASSERT_TRUE(setClipboardText(
         sjis("手合割：平手\r\n   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ６六歩(67)\r\n")));
-    trigger("mergeRecord");
+    trigger(Command::MergeRecord);
     EXPECT_TRUE(store.hasAlternativeAt(3));
     EXPECT_TRUE(window->document().modified());
     EXPECT_EQ(window->windowTitle(),
@@ -199,7 +199,7 @@ TEST_F(AnnotationWindowTest, MergeFromTheClipboardAddsTheVariationAndMarksTheRec
     // A record of another handicap is refused with the message and changes nothing.
     ASSERT_TRUE(setClipboardText(sjis("手合割：角落ち\r\n   1 ３四歩(33)\r\n")));
     const int moves = store.moveCount();
-    trigger("mergeRecord");
+    trigger(Command::MergeRecord);
     EXPECT_EQ(store.moveCount(), moves);
     ASSERT_FALSE(window->shownMessages().empty());
     EXPECT_EQ(core::toUtf8Lossy(window->shownMessages().back()), "手合が違います。");

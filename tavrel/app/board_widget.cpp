@@ -314,10 +314,13 @@ bool BoardWidget::isPointerKey(const QKeyEvent* e) const {
         case Qt::Key_Right:
         case Qt::Key_Up:
         case Qt::Key_Down:
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
         case Qt::Key_Escape:
             return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Shift+Enter in play is the window's move dialog.
+            return !((e->modifiers() & Qt::ShiftModifier) && m_doc &&
+                     m_doc->mode() == ViewerMode::Playing);
         default:
             return (e->modifiers() & Qt::ControlModifier) && e->key() >= Qt::Key_1 &&
                    e->key() <= Qt::Key_7;
@@ -378,13 +381,6 @@ void BoardWidget::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void BoardWidget::keyPressEvent(QKeyEvent* e) {
-    bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-    if (enter && (e->modifiers() & Qt::ShiftModifier) && m_doc &&
-        m_doc->mode() == ViewerMode::Playing) {
-        finishAnimation();
-        Q_EMIT typedMoveWanted();
-        return;
-    }
     if (!isPointerKey(e)) {
         QWidget::keyPressEvent(e);
         return;

@@ -70,8 +70,6 @@ public:
 Q_SIGNALS:
     // The right button or Escape found nothing to put back or change: the mode's context menu.
     void contextMenuWanted(const QPoint& globalPos, bool shift);
-    // Shift+Enter in play: the move dialog.
-    void typedMoveWanted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

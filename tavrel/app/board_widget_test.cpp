@@ -52,10 +52,9 @@ protected:
     void drag(int from, int to, Qt::KeyboardModifiers keys = Qt::NoModifier) {
         drag(centre(from), centre(to), keys);
     }
-    void trigger(const char* name) {
-        QAction* a = window->action(QString::fromLatin1(name));
-        ASSERT_TRUE(a) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
+    void trigger(Command command) {
+        QAction* a = window->action(command);
+        ASSERT_TRUE(a->isEnabled()) << commandEntry(command).text;
         a->trigger();
     }
     core::PieceByte cell(int sq) { return store.position().cells[static_cast<std::size_t>(sq)]; }
@@ -67,7 +66,7 @@ protected:
 };
 
 TEST_F(BoardInputTest, DragsPlayMovesDropsAndPromotions) {
-    trigger("continuePlay");
+    trigger(Command::ContinuePlay);
     ASSERT_EQ(window->document().mode(), ViewerMode::Playing);
     drag(77, 76);
     drag(33, 34);
@@ -87,7 +86,7 @@ TEST_F(BoardInputTest, DragsPlayMovesDropsAndPromotions) {
 }
 
 TEST_F(BoardInputTest, IllegalDragLeavesTheRecordUntouched) {
-    trigger("continuePlay");
+    trigger(Command::ContinuePlay);
     core::Position before = store.position();
     const std::uint32_t changes = store.dirty();  // entering play dated the record
     drag(77, 75);
@@ -107,7 +106,7 @@ TEST_F(BoardInputTest, IllegalDragLeavesTheRecordUntouched) {
 }
 
 TEST_F(BoardInputTest, KeyboardPointerPicksAndPutsDown) {
-    trigger("continuePlay");
+    trigger(Command::ContinuePlay);
     QTest::mouseMove(board(), centre(27));
     QTest::keyClick(board(), Qt::Key_Return);
     EXPECT_EQ(window->document().mode(), ViewerMode::PlayingPieceHeld);
@@ -126,7 +125,7 @@ TEST_F(BoardInputTest, KeyboardPointerPicksAndPutsDown) {
 }
 
 TEST_F(BoardInputTest, TypedMovesAndTerminalEntries) {
-    trigger("continuePlay");
+    trigger(Command::ContinuePlay);
     std::deque<std::string> texts{"7577", "7677"};
     window->setTypedMoveSource([&]() -> std::optional<std::string> {
         if (texts.empty()) return std::nullopt;
@@ -139,18 +138,17 @@ TEST_F(BoardInputTest, TypedMovesAndTerminalEntries) {
     EXPECT_EQ(store.currentPly(), 1);
     ASSERT_EQ(window->shownMessages().size(), 1u);
     EXPECT_EQ(window->shownMessages()[0], core::sjis("ルール　エラー"));
-    trigger("resign");
+    trigger(Command::Resign);
     EXPECT_EQ(window->document().mode(), ViewerMode::Viewing);
-    EXPECT_FALSE(window->action(QStringLiteral("resign"))->isEnabled());
+    EXPECT_FALSE(window->action(Command::Resign)->isEnabled());
     EXPECT_EQ(store.node(store.current()).to, core::terminalByte(core::TerminalCode::Resign));
 }
 
 TEST_F(BoardInputTest, EditingDragIntoTheBox) {
-    trigger("editing");
+    trigger(Command::Editing);
     ASSERT_EQ(window->document().mode(), ViewerMode::Editing);
     EXPECT_FALSE(window->recordWindow()->isVisible());
-    EXPECT_EQ(window->action(QStringLiteral("editing"))->text(),
-              QString::fromUtf8("局面編集の終了(&E)"));
+    EXPECT_EQ(window->action(Command::Editing)->text(), QString::fromUtf8("局面編集の終了(&E)"));
     Point slot = boxSlotTopLeft(board()->geometry(), core::kPawn);
     drag(centre(77), QPoint(slot.x + 10, slot.y + 10));
     EXPECT_EQ(cell(77), 0);
@@ -159,25 +157,25 @@ TEST_F(BoardInputTest, EditingDragIntoTheBox) {
     QImage shot = board()->grab().toImage();
     Rect box = pieceBoxRect(board()->geometry());
     EXPECT_EQ(shot.pixelColor(box.left + 2, box.bottom - 3), toColour(settings.pieceBoxColour));
-    trigger("evenSetup");
+    trigger(Command::EvenSetup);
     EXPECT_EQ(boxCount(store.position(), core::kPawn), 0);
-    trigger("editing");
+    trigger(Command::Editing);
     EXPECT_EQ(window->document().mode(), ViewerMode::Viewing);
 }
 
 TEST_F(BoardInputTest, AnimationRunsOnATimerAndACutShortByTheNextInput) {
     settings.animationSpeed = 0;
-    trigger("continuePlay");
+    trigger(Command::ContinuePlay);
     drag(77, 76);
     drag(33, 34);
-    trigger("stepBack");
-    trigger("stepBack");
+    trigger(Command::StepBack);
+    trigger(Command::StepBack);
     EXPECT_EQ(store.currentPly(), 0);
     EXPECT_TRUE(board()->animating());  // the take-back travels home
-    trigger("stepForward");             // the running travel lands, the next one starts
+    trigger(Command::StepForward);      // the running travel lands, the next one starts
     EXPECT_EQ(store.currentPly(), 1);
     EXPECT_TRUE(board()->animating());
-    trigger("stepForward");
+    trigger(Command::StepForward);
     EXPECT_EQ(store.currentPly(), 2);
     int steps = 0;
     while (board()->animating() && steps < 10000) {
@@ -187,7 +185,7 @@ TEST_F(BoardInputTest, AnimationRunsOnATimerAndACutShortByTheNextInput) {
     EXPECT_FALSE(board()->animating());
     EXPECT_GT(steps, 5);
     // A press during a travel lands it first and is handled at once.
-    trigger("stepBack");
+    trigger(Command::StepBack);
     ASSERT_TRUE(board()->animating());
     drag(33, 34);
     EXPECT_FALSE(board()->animating());

@@ -79,53 +79,48 @@ ExportActions::ExportActions(QMainWindow* window, Document& doc, QWidget* view, 
     m_view->installEventFilter(this);
 }
 
-void ExportActions::connect(const char* name, std::function<void()> run) {
-    QAction* a = m_window->findChild<QAction*>(QString::fromLatin1(name));
-    if (!a) return;
-    a->setEnabled(true);
-    QObject::connect(a, &QAction::triggered, this, [run = std::move(run)] { run(); });
-}
-
-void ExportActions::connectActions() {
+void ExportActions::bindCommands(
+    const std::function<void(Command, std::function<void()>)>& connect) {
     struct Copy {
-        const char* name;
+        Command command;
         CopyProduct product;
     };
     const Copy copies[] = {
-        {"copyKif", CopyProduct::Kif},
-        {"copyKi2", CopyProduct::Ki2},
-        {"copyKifLine", CopyProduct::KifLine},
-        {"copyKi2Line", CopyProduct::Ki2Line},
-        {"copyEnglishRecord", CopyProduct::EnglishRecord},
-        {"copyDharma", CopyProduct::DharmaWin},
-        {"copyPosition", CopyProduct::Position},
-        {"copyPositionHtml", CopyProduct::PositionHtml},
-        {"copyEnglishPosition", CopyProduct::EnglishPosition},
-        {"copyMail1", CopyProduct::Mail1},
-        {"copyMail2", CopyProduct::Mail2},
+        {Command::CopyKif, CopyProduct::Kif},
+        {Command::CopyKi2, CopyProduct::Ki2},
+        {Command::CopyKifLine, CopyProduct::KifLine},
+        {Command::CopyKi2Line, CopyProduct::Ki2Line},
+        {Command::CopyEnglishRecord, CopyProduct::EnglishRecord},
+        {Command::CopyDharma, CopyProduct::DharmaWin},
+        {Command::CopyPosition, CopyProduct::Position},
+        {Command::CopyPositionHtml, CopyProduct::PositionHtml},
+        {Command::CopyEnglishPosition, CopyProduct::EnglishPosition},
+        {Command::CopyMail1, CopyProduct::Mail1},
+        {Command::CopyMail2, CopyProduct::Mail2},
     };
     for (const Copy& c : copies) {
         CopyProduct product = c.product;
-        connect(c.name, [this, product] { (void)copyProduct(m_doc, *this, product); });
+        connect(c.command, [this, product] { (void)copyProduct(m_doc, *this, product); });
     }
-    connect("copyVariations", [this] {
+    connect(Command::CopyVariations, [this] {
         std::optional<core::VariationTreeOptions> chosen;
         if (!m_quiet) chosen = askVariationTree(m_window, variationTreeOptions(m_doc.settings()));
         (void)copyVariationDiagram(m_doc, *this, chosen);
     });
-    connect("copyBitmap", [this] { copyBitmap(); });
-    connect("saveImage", [this] { saveImageAs(); });
-    connect("mailLink", [this] { (void)openMailLink(m_doc, *this); });
-    connect("mailAttach", [this] { (void)sendRecordByMail(m_doc, *this); });
-    connect("mailMal", [this] { (void)writeMailFile(m_doc, MailText::One); });
-    connect("mailMa2", [this] { (void)writeMailFile(m_doc, MailText::Two); });
-    connect("mailDialog", [this] { (void)writeMailFileWithDialog(m_doc); });
-    connect("printPosition", [this] { (void)print(PrintKind::Position, false); });
-    connect("printRecord", [this] { (void)print(PrintKind::Record, false); });
-    connect("printForm", [this] { (void)print(PrintKind::Form, false); });
-    connect("previewPosition", [this] { preview(PrintKind::Position); });
-    connect("previewRecord", [this] { preview(PrintKind::Record); });
-    connect("previewForm", [this] { preview(PrintKind::Form); });
+    connect(Command::CopyBitmap, [this] { copyBitmap(); });
+    connect(Command::SaveImage, [this] { saveImageAs(); });
+    connect(Command::MailLink, [this] { (void)openMailLink(m_doc, *this); });
+    connect(Command::MailAttach, [this] { (void)sendRecordByMail(m_doc, *this); });
+    connect(Command::MailMal, [this] { (void)writeMailFile(m_doc, MailText::One); });
+    connect(Command::MailMa2, [this] { (void)writeMailFile(m_doc, MailText::Two); });
+    connect(Command::MailDialog, [this] { (void)writeMailFileWithDialog(m_doc); });
+    connect(Command::PrintPosition, [this] { (void)print(PrintKind::Position, false); });
+    connect(Command::PrintRecord, [this] { (void)print(PrintKind::Record, false); });
+    connect(Command::PrintForm, [this] { (void)print(PrintKind::Form, false); });
+    connect(Command::PreviewPosition, [this] { preview(PrintKind::Position); });
+    connect(Command::PreviewRecord, [this] { preview(PrintKind::Record); });
+    connect(Command::PreviewForm, [this] { preview(PrintKind::Form); });
+    connect(Command::SaveImageNamed, [this] { saveImageNamed(); });
 }
 
 DesktopFolders ExportActions::desktopFolders() {

@@ -14,6 +14,7 @@
 #include "tavrel/app/print_painter.h"
 #include "tavrel/logic/output/export_ui.h"
 #include "tavrel/logic/output/image_export.h"
+#include "tavrel/logic/view/command_table.h"
 
 namespace tavrel {
 
@@ -26,8 +27,8 @@ public:
     // view: the main view (the board); quiet: tests, no dialog is shown and nothing is started.
     ExportActions(QMainWindow* window, Document& doc, QWidget* view, MoveClock& clock, bool quiet);
 
-    // Enables and connects the window's actions of the output commands, found by object name.
-    void connectActions();
+    // Binds the output commands' handlers.
+    void bindCommands(const std::function<void(Command, std::function<void()>)>& bind);
 
     // ExportUi
     DesktopFolders desktopFolders() override;
@@ -66,7 +67,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void connect(const char* name, std::function<void()> run);
     void saveImage(const std::string& path);
 
     QMainWindow* m_window;

@@ -35,10 +35,9 @@ protected:
             std::string(TAVREL_TEST_DATA) + "/../../resources/samples/sample.kif";
         ASSERT_EQ(window->openFile(QString::fromStdString(sample)), 0);
     }
-    void trigger(const char* name) {
-        QAction* a = window->action(QString::fromLatin1(name));
-        ASSERT_TRUE(a) << name;
-        ASSERT_TRUE(a->isEnabled()) << name;
+    void trigger(Command command) {
+        QAction* a = window->action(command);
+        ASSERT_TRUE(a->isEnabled()) << commandEntry(command).text;
         a->trigger();
     }
     std::string status() const { return sjis(window->statusText().toStdString()); }
@@ -51,15 +50,15 @@ protected:
 
 TEST_F(ExportActionsTest, RecordCopiesComeBackFromTheClipboardAsWritten) {
     const core::RecordWriteOptions options = writeOptions(settings);
-    trigger("copyKif");
+    trigger(Command::CopyKif);
     EXPECT_EQ(clipboardText(), core::kifClipboardText(store, false, options));
     EXPECT_EQ(status(), sjis("クリップボードへ棋譜(KIF形式)を出力しました。"));
-    trigger("copyKi2Line");
+    trigger(Command::CopyKi2Line);
     EXPECT_EQ(clipboardText(),
               core::ki2ClipboardText(store, core::Ki2ClipboardMode::CurrentLine, options));
-    trigger("copyDharma");
+    trigger(Command::CopyDharma);
     EXPECT_EQ(clipboardText()->rfind("dharma/Win\r\nT:0\r\n", 0), 0u);
-    trigger("copyPositionHtml");
+    trigger(Command::CopyPositionHtml);
     EXPECT_EQ(clipboardText()->rfind("<TT>", 0), 0u);
     // Another program sees Unicode text with the CR LF line ends.
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains(QStringLiteral("\r\n")));
@@ -67,14 +66,14 @@ TEST_F(ExportActionsTest, RecordCopiesComeBackFromTheClipboardAsWritten) {
 }
 
 TEST_F(ExportActionsTest, BoardBitmapIsTheViewAndGoesToTheClipboard) {
-    trigger("copyBitmap");
+    trigger(Command::CopyBitmap);
     const QImage image = QGuiApplication::clipboard()->image();
     EXPECT_EQ(image.size(), window->board()->size());
     EXPECT_EQ(status(), sjis("クリップボードへビットマップを出力しました。"));
 }
 
 TEST_F(ExportActionsTest, PreviewTrimsTheSavedPictureAndLeavesAgain) {
-    trigger("previewPosition");
+    trigger(Command::PreviewPosition);
     ASSERT_EQ(window->document().mode(), ViewerMode::PrintPreview);
     ASSERT_TRUE(window->exports().previewView());
     EXPECT_TRUE(window->exports().previewView()->isVisible());
@@ -97,7 +96,7 @@ TEST_F(ExportActionsTest, PreviewTrimsTheSavedPictureAndLeavesAgain) {
     EXPECT_TRUE(menu->actions()[1]->text().contains(QStringLiteral("pic")));
     EXPECT_TRUE(menu->actions()[1]->isEnabled());
 
-    trigger("previewPosition");
+    trigger(Command::PreviewPosition);
     EXPECT_EQ(window->document().mode(), ViewerMode::Viewing);
     EXPECT_FALSE(window->exports().previewView());
     EXPECT_FALSE(window->windowTitle().contains(QString::fromUtf8("プレビュー")));

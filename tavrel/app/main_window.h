@@ -31,6 +31,7 @@
 #include "tavrel/logic/tools/external_programs.h"
 #include "tavrel/logic/tools/settings_pages.h"
 #include "tavrel/logic/tools/sounds.h"
+#include "tavrel/logic/view/command_table.h"
 #include "tavrel/logic/view/menu_state.h"
 #include "tavrel/platform/usi_process.h"
 #include "tavrel/settings/history.h"
@@ -83,7 +84,18 @@ public:
     // Whether the window's environment file is written when it is destroyed.
     bool writesEnvironment() const { return m_context.folderWritable; }
     QString statusText() const;
-    QAction* action(const QString& objectName) const;
+    // The action of a command: in its menu, and its keys window-wide.
+    QAction* action(Command command) const { return m_actions[static_cast<std::size_t>(command)]; }
+    // Runs the command's handler when it is enabled (menus, keys and context menus alike).
+    void runCommand(Command command);
+    bool hasHandler(Command command) const {
+        return static_cast<bool>(m_bindings[static_cast<std::size_t>(command)].run);
+    }
+    // Tests: an enabled command the filter takes is not run.
+    void setCommandFilter(std::function<bool(Command)> filter) {
+        m_commandFilter = std::move(filter);
+    }
+    QToolBar* replayToolbar() const { return m_replayToolbar; }
     // The messages and questions of a quiet window.
     const std::vector<std::string>& shownMessages() const { return m_shown; }
     // What a quiet window answers to every question (No unless told).
@@ -167,16 +179,17 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The actions of the command table and the menus over them; the handlers are bound by the
+    // parts of the window that own them.
     void buildMenus();
-    void buildFileMenu();
-    void buildEditMenu();
-    void buildPlayMenu();
-    void buildPositionMenu();
-    void buildToolMenu();
-    void buildViewMenu();
-    void buildHelpMenu();
-    QAction* addCommand(QMenu* menu, const char* text, const QList<QKeySequence>& keys = {},
-                        std::function<void()> run = {});
+    void buildMenu(QMenu* menu, const std::vector<MenuItem>& items);
+    // checked: for an entry that shows a state (a toggle or one of a choice).
+    void bind(Command command, std::function<void()> run, std::function<bool()> checked = {});
+    void bindCommands();
+    void bindViewCommands();  // main_window_view.cpp
+    void buildToolbars();
+    // An open menu's letters choose its entries before the window's single keys act.
+    void takeMenuLetters(QMenu* menu);
     void rebuildRecentMenu();
     void updateCommandStates();
     void placeWindows();
@@ -188,7 +201,6 @@ private:
     void pieceSettings();
     void showRecordWindow(bool shown);
     void toggleEditing();
-    void runContextCommand(ContextCommand command);
     void showContextMenu(const QPoint& globalPos, bool shift);
     // The record window hides while a position is edited and comes back after if it was shown.
     void followEditingMode();
@@ -207,8 +219,7 @@ private:
 
     // Navigation and replay (main_window_navigation.cpp).
     void setUpNavigation();
-    void buildReplayMenu(QMenu* menu);
-    void buildListWindowMenus(QMenu* recordWindowMenu, QMenu* branchWindowMenu);
+    void bindReplayCommands();
     // Runs a navigation command: refused while a continuous replay runs; a pause message goes.
     void navigate(const std::function<void()>& command);
     void updateNavigationStates();
@@ -251,12 +262,18 @@ private:
     BoardWidget* m_board;
     RecordWindow* m_recordWindow;
     QLabel* m_status;
+    struct Binding {
+        std::function<void()> run;
+        std::function<bool()> checked;
+    };
+    std::array<QAction*, kCommandCount> m_actions{};
+    std::array<Binding, kCommandCount> m_bindings;
+    std::function<bool(Command)> m_commandFilter;
+    QObject* m_menuLetters = nullptr;
     QToolBar* m_toolbar = nullptr;
+    QToolBar* m_replayToolbar = nullptr;
     QMenu* m_fileMenu = nullptr;
-    QAction* m_exitAction = nullptr;
-    QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentActions;
-    QAction* m_recordWindowAction = nullptr;
     std::optional<OpenFilter> m_openFilter;  // the filter chosen last, none before the first
     std::optional<SaveFormat> m_saveFilter;
     bool m_quiet = false;
@@ -274,10 +291,6 @@ private:
     ReplayControlDialog* m_replayDlg = nullptr;
     QMenu* m_recordMenu = nullptr;
     QMenu* m_branchMenu = nullptr;
-    QList<QAction*> m_navigationActions;  // disabled while a continuous replay runs
-    QList<QAction*> m_replayKeys;         // Backspace, Enter, Up, Down: only while it runs
-    QAction* m_stepForwardAction = nullptr;
-    QAction* m_stepBackAction = nullptr;
     bool m_closeAfterReplay = false;
     EngineWindows* m_engines = nullptr;
     std::unique_ptr<SoundPlayer> m_sounds;

@@ -1,7 +1,6 @@
 // The main window's comments, thinking times, bookmarks, information dialogs and merging: the
 // commands are connected here, the dialogs opened, and the comment pane and window kept on the
 // current position.
-#include <QActionGroup>
 #include <QDate>
 #include <QDockWidget>
 #include <QGuiApplication>
@@ -36,41 +35,27 @@ Desktop primaryDesktop() {
 
 void MainWindow::setUpAnnotations() {
     m_histories = Histories(m_settings.historyCount);
-    auto connectAction = [this](const char* name, std::function<void()> run) {
-        if (QAction* a = action(QString::fromLatin1(name))) {
-            a->setEnabled(true);
-            connect(a, &QAction::triggered, this, std::move(run));
-        }
-    };
-    connectAction("mergeRecord", [this] {
+    using C = Command;
+    bind(C::MergeRecord, [this] {
         if (m_input.held()) m_input.putBack();
         (void)mergeFromClipboard(m_doc, tavrel::clipboardText());
     });
-    connectAction("recordInfo", [this] { infoDialog(false); });
-    connectAction("problemInfo", [this] { infoDialog(true); });
-    connectAction("editComment", [this] { editCommentDialog(m_doc.store().current()); });
-    connectAction("deleteComments", [this] { deleteCommentsDialog(); });
-    connectAction("editTime", [this] { editTimeDialog(m_doc.store().current()); });
-    connectAction("zeroTimes", [this] { zeroAllTimes(m_doc); });
-    connectAction("addBookmark", [this] { bookmarkDialog(); });
-    connectAction("goToBookmark", [this] { goToBookmarkDialog(); });
-    connectAction("editBookmarks", [this] { editBookmarksDialog(); });
-    for (int i = 0; i < 12; ++i) {
-        if (QAction* a = action(QStringLiteral("editList%1").arg(i))) {
-            a->setEnabled(true);
-            connect(a, &QAction::triggered, this,
-                    [this, i] { editListFile(static_cast<ListField>(i)); });
-        }
+    bind(C::RecordInfo, [this] { infoDialog(false); });
+    bind(C::ProblemInfo, [this] { infoDialog(true); });
+    bind(C::EditComment, [this] { editCommentDialog(m_doc.store().current()); });
+    bind(C::DeleteComments, [this] { deleteCommentsDialog(); });
+    bind(C::EditTime, [this] { editTimeDialog(m_doc.store().current()); });
+    bind(C::ZeroTimes, [this] { zeroAllTimes(m_doc); });
+    bind(C::AddBookmark, [this] { bookmarkDialog(); });
+    bind(C::GoToBookmark, [this] { goToBookmarkDialog(); });
+    bind(C::EditBookmarks, [this] { editBookmarksDialog(); });
+    for (int i = 0; i <= offsetOf(C::EditList11, C::EditList0); ++i) {
+        bind(commandAt(C::EditList0, i), [this, i] { editListFile(static_cast<ListField>(i)); });
     }
-    auto* group = new QActionGroup(this);
     for (int mode = 0; mode <= 3; ++mode) {
-        QAction* a = action(QStringLiteral("commentDisplay%1").arg(mode));
-        if (!a) continue;
-        a->setEnabled(true);
-        a->setCheckable(true);
-        a->setChecked(static_cast<int>(commentDisplay(m_settings)) == mode);
-        group->addAction(a);
-        connect(a, &QAction::triggered, this, [this, mode] { setCommentDisplay(mode); });
+        bind(
+            commandAt(C::CommentDisplay0, mode), [this, mode] { setCommentDisplay(mode); },
+            [this, mode] { return static_cast<int>(commentDisplay(m_settings)) == mode; });
     }
 
     auto* dock = new QDockWidget(qs("コメント"), this);

@@ -81,22 +81,16 @@ EngineWindows::~EngineWindows() {
     delete m_analysisProcess;
 }
 
-void EngineWindows::buildMenu(QMenu* menu) {
-    QAction* dock = m_dock->toggleViewAction();
-    dock->setText(qs("検討(&A)"));
-    dock->setObjectName(QStringLiteral("engineAnalysisView"));
-    menu->addAction(dock);
-    QAction* graph = m_graphDock->toggleViewAction();
-    graph->setText(qs("評価値グラフ(&G)"));
-    graph->setObjectName(QStringLiteral("engineGraphView"));
-    menu->addAction(graph);
-    menu->addSeparator();
-    QAction* record = menu->addAction(qs("棋譜解析(&R)..."));
-    record->setObjectName(QStringLiteral("engineAnalyseRecord"));
-    connect(record, &QAction::triggered, this, &EngineWindows::analyseRecord);
-    QAction* list = menu->addAction(qs("エンジン設定(&S)..."));
-    list->setObjectName(QStringLiteral("engineSettings"));
-    connect(list, &QAction::triggered, this, &EngineWindows::editEngines);
+void EngineWindows::bindCommands(const CommandBinder& bind) {
+    for (auto [command, dock] :
+         {std::pair<Command, QDockWidget*>{Command::AnalysisView, m_dock},
+          std::pair<Command, QDockWidget*>{Command::GraphView, m_graphDock}}) {
+        bind(
+            command, [dock = dock] { dock->setVisible(dock->isHidden()); },
+            [dock = dock] { return !dock->isHidden(); });
+    }
+    bind(Command::AnalyseRecord, [this] { analyseRecord(); }, {});
+    bind(Command::EngineSettings, [this] { editEngines(); }, {});
 }
 
 void EngineWindows::setEngines(std::vector<usi::EngineEntry> engines) {
@@ -192,10 +186,10 @@ void EngineWindows::analysisChanged() {
 
 void MainWindow::setUpEngines() {
     m_engines = new EngineWindows(*this, m_doc, *this, m_context.profileName);
-    QMenu* menu = new QMenu(qs("エンジン(&E)"), this);
-    const QList<QAction*> menus = menuBar()->actions();
-    menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.back(), menu);
-    m_engines->buildMenu(menu);
+    m_engines->bindCommands(
+        [this](Command c, std::function<void()> run, std::function<bool()> checked) {
+            bind(c, std::move(run), std::move(checked));
+        });
     connect(m_engines, &EngineWindows::recordChanged, this, [this] { documentChanged(); });
 }
 

@@ -7,12 +7,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QProgressDialog>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "tavrel/app/analysis_dock.h"
 #include "tavrel/app/analysis_graph.h"
 #include "tavrel/logic/document/document.h"
+#include "tavrel/logic/view/command_table.h"
 #include "usi/engine_list.h"
 #include "usi/record_analysis.h"
 
@@ -30,7 +32,11 @@ public:
     EngineWindows(QMainWindow& window, Document& doc, DocumentUi& ui, QString profileName);
     ~EngineWindows() override;
 
-    void buildMenu(QMenu* menu);
+    using CommandBinder =
+        std::function<void(Command, std::function<void()> run, std::function<bool()> checked)>;
+    // The エンジン menu's commands: the dock and the graph shown or not, record analysis and the
+    // engine list.
+    void bindCommands(const CommandBinder& bind);
     AnalysisDock* analysisDock() { return m_dock; }
     AnalysisGraph* graph() { return m_graph; }
     QDockWidget* graphDock() { return m_graphDock; }

@@ -38,7 +38,7 @@ protected:
 // Ctrl+N runs the sheet, the game starts with its clock; Ctrl+G resigns and ends it.
 TEST_F(GameWindowTest, NewGameByKeyRunsTheClockUntilResignation) {
     auto w = makeWindow();
-    EXPECT_FALSE(w->action(QStringLiteral("resign"))->isEnabled());
+    EXPECT_FALSE(w->action(Command::Resign)->isEnabled());
     NewGameFields seen;
     w->setNewGameSource([&](const NewGameFields& shown) -> std::optional<NewGameFields> {
         seen = shown;
@@ -52,25 +52,55 @@ TEST_F(GameWindowTest, NewGameByKeyRunsTheClockUntilResignation) {
     EXPECT_EQ(w->document().mode(), ViewerMode::Playing);
     EXPECT_TRUE(w->windowTitle().contains(QString::fromUtf8("（対局中")));
     EXPECT_TRUE(w->turnTimer()->isActive());
-    EXPECT_TRUE(w->action(QStringLiteral("resign"))->isEnabled());
-    EXPECT_FALSE(w->action(QStringLiteral("newGame"))->isEnabled());
+    EXPECT_TRUE(w->action(Command::Resign)->isEnabled());
+    EXPECT_FALSE(w->action(Command::NewGame)->isEnabled());
     EXPECT_EQ(store.playerName(core::PlayerField::Black), sjis("甲"));
 
     QTest::keyClick(w->board(), Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(w->document().mode(), ViewerMode::Viewing);
     EXPECT_FALSE(w->turnTimer()->isActive());
-    EXPECT_FALSE(w->action(QStringLiteral("resign"))->isEnabled());
+    EXPECT_FALSE(w->action(Command::Resign)->isEnabled());
     EXPECT_EQ(store.node(store.current()).to, core::terminalByte(core::TerminalCode::Resign));
     // The quiet window was asked whether to save, and declined.
     ASSERT_FALSE(w->shownMessages().empty());
     EXPECT_EQ(w->shownMessages().back(), sjis("棋譜を保存しますか？"));
 }
 
+// Shift+Enter opens the move dialog in play whichever pane has the focus: the window itself right
+// after the sheet, the record window, the board; never outside play.
+TEST_F(GameWindowTest, TypedMoveKeyIsTheWindowsWhereverTheFocusIs) {
+    auto w = makeWindow();
+    w->recordWindow()->show();
+    int asked = 0;
+    w->setTypedMoveSource([&asked]() -> std::optional<std::string> {
+        ++asked;
+        return std::nullopt;
+    });
+    QTest::keyClick(w.get(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(asked, 0);
+    w->setNewGameSource([](const NewGameFields&) -> std::optional<NewGameFields> {
+        NewGameFields f;
+        f.black = sjis("甲");
+        f.white = sjis("乙");
+        return f;
+    });
+    w->action(Command::NewGame)->trigger();
+    ASSERT_EQ(w->document().mode(), ViewerMode::Playing);
+    const std::vector<QWidget*> panes{w.get(), w->recordWindow(), w->board()};
+    for (QWidget* pane : panes) {
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_Return, Qt::ShiftModifier);
+    }
+    EXPECT_EQ(asked, 3);
+    QTest::keyClick(w->recordWindow(), Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+    EXPECT_EQ(asked, 4);
+}
+
 // A cancelled sheet leaves the window viewing.
 TEST_F(GameWindowTest, CancelledSheetStaysViewing) {
     auto w = makeWindow();
     w->setNewGameSource([](const NewGameFields&) { return std::nullopt; });
-    w->action(QStringLiteral("newGame"))->trigger();
+    w->action(Command::NewGame)->trigger();
     EXPECT_EQ(w->document().mode(), ViewerMode::Viewing);
     EXPECT_FALSE(w->turnTimer()->isActive());
 }
@@ -151,7 +181,7 @@ TEST_F(GameWindowTest, EnginesPlayEachOtherUntilOneResigns) {
         f.players.time = TimeControl{60, 1, 0};
         return f;
     });
-    w->action(QStringLiteral("newGame"))->trigger();
+    w->action(Command::NewGame)->trigger();
     ASSERT_NE(w->engineGame(), nullptr);
     EXPECT_TRUE(w->engineGame()->active());
     EXPECT_EQ(w->document().mode(), ViewerMode::Playing);
@@ -175,7 +205,7 @@ TEST_F(GameWindowTest, EngineAnswersTheHumansMove) {
         f.players.whiteEngine = "Fake";
         return f;
     });
-    w->action(QStringLiteral("newGame"))->trigger();
+    w->action(Command::NewGame)->trigger();
     EXPECT_FALSE(w->engineGame()->engineToMove());
     std::optional<std::string> typed = "7677";
     w->setTypedMoveSource([&typed] { return std::exchange(typed, std::nullopt); });
@@ -184,7 +214,7 @@ TEST_F(GameWindowTest, EngineAnswersTheHumansMove) {
     QTRY_COMPARE_WITH_TIMEOUT(store.currentPly(), 2, 15000);
     EXPECT_EQ(w->document().mode(), ViewerMode::Playing);
     EXPECT_FALSE(w->engineGame()->engineToMove());
-    w->action(QStringLiteral("resign"))->trigger();
+    w->action(Command::Resign)->trigger();
     EXPECT_EQ(w->document().mode(), ViewerMode::Viewing);
     QTRY_VERIFY_WITH_TIMEOUT(!w->engineGame()->active(), 5000);
 }

@@ -1,7 +1,6 @@
-// The main window's navigation: the 棋譜再現 menu with its keys, continuous replay and its keys,
-// the step-wise replay dialog, and the record and branch windows' menus and clicks. What each
+// The main window's navigation: the 棋譜再現 commands with their keys, continuous replay and its
+// keys, the step-wise replay dialog, and the record and branch windows' menus and clicks. What each
 // command does is decided in tavrel/logic; this file wires it to menus, keys and windows.
-#include <QActionGroup>
 #include <QApplication>
 #include <QInputDialog>
 #include <QScreen>
@@ -18,8 +17,6 @@ namespace {
 
 QString qtext(std::string_view cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
 QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
-
-QKeySequence key(int k) { return QKeySequence(k); }
 
 }  // namespace
 
@@ -48,31 +45,15 @@ void MainWindow::setUpNavigation() {
 
     // While a continuous replay runs: Backspace and Enter stop it, Up and Down change its speed.
     ContinuousReplay& replay = m_replayDriver->replay();
-    auto runningKey = [this](QList<QKeySequence> keys, std::function<void()> run) {
-        auto* a = new QAction(this);
-        a->setShortcuts(keys);
-        a->setShortcutContext(Qt::ApplicationShortcut);
-        a->setEnabled(false);
-        connect(a, &QAction::triggered, this, [run] { run(); });
-        addAction(a);
-        m_replayKeys << a;
-    };
-    runningKey({key(Qt::Key_Backspace), key(Qt::Key_Return), key(Qt::Key_Enter)},
-               [&replay] { replay.requestStop(StopRequest::Stop); });
-    runningKey({key(Qt::Key_Up)}, [&replay] { replay.faster(); });
-    runningKey({key(Qt::Key_Down)}, [&replay] { replay.slower(); });
-
+    bind(Command::StopReplay, [&replay] { replay.requestStop(StopRequest::Stop); });
+    bind(Command::FasterReplay, [&replay] { replay.faster(); });
+    bind(Command::SlowerReplay, [&replay] { replay.slower(); });
     // Digits choose a variation, on the main keys and on the numeric pad.
     for (int n = 1; n <= 9; ++n) {
-        auto* a = new QAction(this);
-        a->setObjectName(QStringLiteral("variation%1").arg(n));
-        a->setShortcuts({key(Qt::Key_0 + n), QKeySequence(Qt::KeypadModifier | (Qt::Key_0 + n))});
-        a->setShortcutContext(Qt::ApplicationShortcut);
-        connect(a, &QAction::triggered, this,
-                [this, n] { navigate([this, n] { chooseVariation(m_doc, m_clock, n); }); });
-        addAction(a);
-        m_navigationActions << a;
+        bind(commandAt(Command::Variation1, n - 1),
+             [this, n] { navigate([this, n] { chooseVariation(m_doc, m_clock, n); }); });
     }
+    bindReplayCommands();
 }
 
 void MainWindow::navigate(const std::function<void()>& command) {
@@ -82,115 +63,55 @@ void MainWindow::navigate(const std::function<void()>& command) {
     command();
 }
 
-void MainWindow::buildReplayMenu(QMenu* menu) {
+void MainWindow::bindReplayCommands() {
+    using C = Command;
     ContinuousReplay& replay = m_replayDriver->replay();
-    auto nav = [this, menu](const char* text, const char* name, QList<QKeySequence> keys,
-                            std::function<void()> run) {
-        QAction* a = addCommand(menu, text, keys, [this, run] { navigate(run); });
-        a->setObjectName(QString::fromLatin1(name));
-        m_navigationActions << a;
-        return a;
+    auto nav = [this](C command, std::function<void()> run) {
+        bind(command, [this, run] { navigate(run); });
     };
-    nav("開始局面へ(&T)", "toStart",
-        {key(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_Left),
-         QKeySequence(Qt::SHIFT | Qt::Key_A)},
-        [this] { step(m_doc, Step::ToStart); });
-    nav("連続して戻す(&P)", "replayBack", {QKeySequence(Qt::SHIFT | Qt::Key_Left), key(Qt::Key_A)},
-        [&replay] { (void)replay.start(ReplayDirection::Backward); });
-    m_stepBackAction =
-        nav("１手戻す(&B)", "stepBack",
-            {key(Qt::Key_Left), key(Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_B)}, [this] {
-                m_board->finishAnimation();
-                if (m_doc.mode() == ViewerMode::Playing) {
-                    stepBackInPlay(m_doc, m_clock);
-                } else {
-                    step(m_doc, Step::Back);
-                }
-            });
-    QAction* stop = addCommand(menu, "再現停止(&S)", {key(Qt::Key_Space)}, [this, &replay] {
+    nav(C::ToStart, [this] { step(m_doc, Step::ToStart); });
+    nav(C::ReplayBack, [&replay] { (void)replay.start(ReplayDirection::Backward); });
+    nav(C::StepBack, [this] {
+        m_board->finishAnimation();
+        if (m_doc.mode() == ViewerMode::Playing) {
+            stepBackInPlay(m_doc, m_clock);
+        } else {
+            step(m_doc, Step::Back);
+        }
+    });
+    bind(C::ReplayStop, [this, &replay] {
         if (!replay.running() && !m_doc.store().lineEnd()) return;
         replay.toggle();
     });
-    stop->setObjectName(QStringLiteral("replayStop"));
-    m_stepForwardAction =
-        nav("１手進める(&F)", "stepForward",
-            {key(Qt::Key_Right), key(Qt::Key_D), QKeySequence(Qt::CTRL | Qt::Key_F)}, [this] {
-                m_board->finishAnimation();
-                if (m_doc.mode() == ViewerMode::Playing) {
-                    stepForwardInPlay(m_doc, m_clock);
-                } else {
-                    step(m_doc, Step::Forward);
-                }
-            });
-    nav("連続して進める(&N)", "replayForward",
-        {QKeySequence(Qt::SHIFT | Qt::Key_Right), key(Qt::Key_F)},
-        [&replay] { (void)replay.start(ReplayDirection::Forward); });
-    nav("最終局面へ(&E)", "toEnd", {key(Qt::Key_End), QKeySequence(Qt::SHIFT | Qt::Key_F)},
-        [this] { step(m_doc, Step::ToEnd); });
-    nav("前の分岐まで戻す(&M)", "previousBranch",
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left)},
-        [this] { step(m_doc, Step::PreviousBranch); });
-    nav("次の分岐まで進める(&A)", "nextBranch",
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right)},
-        [this] { step(m_doc, Step::NextBranch); });
-    nav("指定手数へ(&J)...", "jumpToPly", {},
-        [this] { jumpToPlyDialog(m_doc.store().currentPly()); });
-}
-
-void MainWindow::buildListWindowMenus(QMenu* rw, QMenu* branch) {
-    auto form = [this](int value) {
-        m_settings.recordWindow.form = value;
-        m_recordWindow->refresh();
-    };
-    addCommand(rw, "消費時間を表示する(&S)", {}, [form] { form(0); });
-    addCommand(rw, "分岐の指し手を表示する(&B)", {}, [form] { form(1); });
-    QAction* names = addCommand(rw, "しおり名を表示する(&N)", {}, [this] {
-        m_settings.showBookmarkNames = m_settings.showBookmarkNames == 1 ? 0 : 1;
-        m_recordWindow->refresh();
+    nav(C::StepForward, [this] {
+        m_board->finishAnimation();
+        if (m_doc.mode() == ViewerMode::Playing) {
+            stepForwardInPlay(m_doc, m_clock);
+        } else {
+            step(m_doc, Step::Forward);
+        }
     });
-    names->setCheckable(true);
-    names->setChecked(m_settings.showBookmarkNames == 1);
-
-    auto* group = new QActionGroup(this);
-    const char* texts[] = {"表示しない(&0)", "表示する(&1)", "分岐があるとき表示する(&2)"};
-    for (int value = 0; value < 3; ++value) {
-        QAction* a = addCommand(branch, texts[value], {}, [this, value] {
-            m_settings.branchWindow.mode = value;
-            m_branchWindow->refresh();
-        });
-        a->setCheckable(true);
-        a->setChecked(m_settings.branchWindow.mode == value);
-        a->setObjectName(QStringLiteral("branchWindow%1").arg(value));
-        group->addAction(a);
-    }
-    connect(branch, &QMenu::aboutToShow, this, [this, group] {
-        const QList<QAction*> actions = group->actions();
-        int mode = m_settings.branchWindow.mode;
-        if (mode >= 0 && mode < actions.size()) actions[mode]->setChecked(true);
-    });
+    nav(C::ReplayForward, [&replay] { (void)replay.start(ReplayDirection::Forward); });
+    nav(C::ToEnd, [this] { step(m_doc, Step::ToEnd); });
+    nav(C::PreviousBranch, [this] { step(m_doc, Step::PreviousBranch); });
+    nav(C::NextBranch, [this] { step(m_doc, Step::NextBranch); });
+    nav(C::JumpToPly, [this] { jumpToPlyDialog(m_doc.store().currentPly()); });
 }
 
 void MainWindow::updateNavigationStates() {
-    if (!m_replayDriver || !m_stepForwardAction) return;
-    bool running = m_replayDriver->replay().running();
-    for (QAction* a : m_navigationActions) a->setEnabled(!running);
-    for (QAction* a : m_replayKeys) a->setEnabled(running);
-    if (running) {
-        for (QAction* a : m_recentActions) a->setEnabled(false);
+    // The arrow keys step only where the board does not take them as its pointer keys; the arrow
+    // is the first key of each step, and without it the menu shows Ctrl+F and Ctrl+B.
+    const bool arrows = arrowKeysStep(m_doc.mode());
+    for (Command c : {Command::StepForward, Command::StepBack}) {
+        QList<QKeySequence> keys;
+        for (const std::string& key : commandEntry(c).keys) {
+            keys << QKeySequence(QString::fromStdString(key), QKeySequence::PortableText);
+        }
+        if (!arrows) keys.removeFirst();
+        action(c)->setShortcuts(keys);
     }
-    // The arrow keys step only where the board does not take them as its pointer keys.
-    bool arrows = arrowKeysStep(m_doc.mode());
-    m_stepForwardAction->setText(qtext(stepForwardMenuText(arrows)));
-    m_stepBackAction->setText(qtext(stepBackMenuText(arrows)));
-    // Without the arrows the menu shows the first key left: Ctrl+F and Ctrl+B.
-    QList<QKeySequence> forward{QKeySequence(Qt::CTRL | Qt::Key_F), key(Qt::Key_D)};
-    QList<QKeySequence> back{QKeySequence(Qt::CTRL | Qt::Key_B), key(Qt::Key_S)};
-    if (arrows) {
-        forward.prepend(key(Qt::Key_Right));
-        back.prepend(key(Qt::Key_Left));
-    }
-    m_stepForwardAction->setShortcuts(forward);
-    m_stepBackAction->setShortcuts(back);
+    action(Command::StepForward)->setText(qtext(stepForwardMenuText(arrows)));
+    action(Command::StepBack)->setText(qtext(stepBackMenuText(arrows)));
 }
 
 void MainWindow::followNavigationWindows() {
@@ -247,6 +168,7 @@ void MainWindow::jumpToPlyDialog(int proposed) {
 QMenu* MainWindow::buildRecordMenu(int ply, int column) {
     delete m_recordMenu;
     m_recordMenu = new QMenu(this);
+    takeMenuLetters(m_recordMenu);
     RecordListForm form = m_recordWindow->form();
     RecordMenuTarget target = recordMenuTarget(m_doc.store(), form, ply, column);
     for (const RecordMenuEntry& e : recordMenuEntries(m_doc.mode(), m_doc.store(), form, target,
@@ -298,6 +220,7 @@ QMenu* MainWindow::buildRecordMenu(int ply, int column) {
 QMenu* MainWindow::buildBranchMenu(int row) {
     delete m_branchMenu;
     m_branchMenu = new QMenu(this);
+    takeMenuLetters(m_branchMenu);
     const core::RecordStore& store = m_doc.store();
     core::NodeIndex node = branchNode(store, row);
     for (const BranchMenuEntry& e : branchMenuEntries(store, row, recordListStyle(m_settings))) {

@@ -8,7 +8,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
 #include <filesystem>
+#include <map>
 
 #include "core/text/sjis.h"
 #include "tavrel/app/window_test_context.h"
@@ -38,6 +40,123 @@ protected:
     Settings settings;
     core::RecordStore store;
 };
+
+std::optional<Command> commandOf(const MainWindow& w, const QAction* a) {
+    for (int i = 0; i < kCommandCount; ++i) {
+        if (w.action(static_cast<Command>(i)) == a) return static_cast<Command>(i);
+    }
+    return std::nullopt;
+}
+
+void collectMenus(QMenu* menu, std::vector<QMenu*>& menus) {
+    menus.push_back(menu);
+    for (QAction* a : menu->actions()) {
+        if (a->menu()) collectMenus(a->menu(), menus);
+    }
+}
+
+// Walks every menu as a user would: each entry of a command has a handler, no two entries of one
+// menu (nor two menus of the bar) share a letter, and pressing an enabled entry's letter in the
+// open menu chooses that entry, even where the letter is also one of the window's keys.
+TEST_F(MainWindowTest, EveryMenuLetterChoosesItsEntryWhichHasAHandler) {
+    settings.oldReplay = 1;
+    auto w = makeWindow();
+    w->resize(640, 480);
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    std::vector<Command> chosen;
+    w->setCommandFilter([&chosen](Command c) {
+        chosen.push_back(c);
+        return true;
+    });
+    std::map<int, QString> bar;
+    std::vector<QMenu*> menus;
+    for (QAction* top : w->menuBar()->actions()) {
+        const int letter = QKeySequence::mnemonic(top->text())[0].toCombined();
+        EXPECT_TRUE(bar.emplace(letter, top->text()).second) << top->text().toStdString();
+        collectMenus(top->menu(), menus);
+    }
+    int pressed = 0;
+    for (QMenu* menu : menus) {
+        std::map<int, QString> letters;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            if (std::optional<Command> c = commandOf(*w, a)) {
+                EXPECT_TRUE(w->hasHandler(*c)) << a->text().toStdString();
+            }
+            const QKeySequence letter = QKeySequence::mnemonic(a->text());
+            if (letter.isEmpty()) continue;
+            EXPECT_TRUE(letters.emplace(letter[0].toCombined(), a->text()).second)
+                << menu->title().toStdString() << ": " << a->text().toStdString() << " and "
+                << letters[letter[0].toCombined()].toStdString();
+        }
+        for (QAction* a : menu->actions()) {
+            const std::optional<Command> c = commandOf(*w, a);
+            const QKeySequence letter = QKeySequence::mnemonic(a->text());
+            if (!c || letter.isEmpty()) continue;
+            menu->popup(QPoint(0, 0));
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+            if (!a->isEnabled()) {
+                menu->hide();
+                continue;
+            }
+            chosen.clear();
+            QTest::keyClick(menu, static_cast<Qt::Key>(letter[0].key()));
+            EXPECT_EQ(chosen, std::vector<Command>{*c}) << a->text().toStdString();
+            EXPECT_FALSE(menu->isVisible()) << a->text().toStdString();
+            menu->hide();
+            ++pressed;
+        }
+    }
+    EXPECT_GT(pressed, 100);
+}
+
+// Every key of the table is one Qt reads back as written, a key of the whole window.
+TEST_F(MainWindowTest, EveryTableKeyIsAWindowKey) {
+    auto w = makeWindow();
+    for (const CommandEntry& e : commandTable()) {
+        QAction* a = w->action(e.command);
+        EXPECT_EQ(a->shortcutContext(), Qt::ApplicationShortcut);
+        if (e.command == Command::StepForward || e.command == Command::StepBack) continue;
+        ASSERT_EQ(a->shortcuts().size(), static_cast<qsizetype>(e.keys.size())) << e.text;
+        for (std::size_t i = 0; i < e.keys.size(); ++i) {
+            const QKeySequence key = a->shortcuts()[static_cast<qsizetype>(i)];
+            EXPECT_EQ(key.count(), 1) << e.keys[i];
+            EXPECT_EQ(key.toString(QKeySequence::PortableText).toStdString(), e.keys[i]);
+        }
+    }
+}
+
+// The Edit menu's truncation and branch and the replay toolbar act through the window.
+TEST_F(MainWindowTest, TruncateBranchAndReplayToolbar) {
+    auto w = makeWindow();
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    w->show();
+    w->action(Command::ToStart)->trigger();
+    w->action(Command::StepForward)->trigger();
+    ASSERT_EQ(store.currentPly(), 1);
+    ASSERT_TRUE(w->action(Command::TruncateAfter)->isEnabled());
+    w->action(Command::TruncateAfter)->trigger();
+    EXPECT_EQ(store.lineEnd(), 1);
+    EXPECT_TRUE(w->windowTitle().contains(QStringLiteral(" *")));
+    EXPECT_FALSE(w->action(Command::TruncateAfter)->isEnabled());
+    EXPECT_FALSE(w->action(Command::CreateBranch)->isEnabled());
+    w->action(Command::StepBack)->trigger();
+    ASSERT_TRUE(w->action(Command::CreateBranch)->isEnabled());
+    w->action(Command::CreateBranch)->trigger();
+    EXPECT_EQ(w->document().mode(), ViewerMode::Playing);
+    EXPECT_TRUE(w->document().addsVariations());
+
+    settings.toolbar[1] = 0;
+    QToolBar* replay = w->replayToolbar();
+    ASSERT_TRUE(replay->isHidden());
+    EXPECT_TRUE(replay->actions().contains(w->action(Command::StepForward)));
+    w->action(Command::ReplayToolbar)->trigger();
+    EXPECT_FALSE(replay->isHidden());
+    EXPECT_TRUE(w->action(Command::ReplayToolbar)->isChecked());
+    EXPECT_EQ(settings.toolbar[1], 1);
+}
 
 // The board area shows the board colour or grain inside the squares, dark lines between them,
 // and a dark kanji stroke in a square holding a piece.
@@ -131,7 +250,7 @@ TEST_F(MainWindowTest, RecentFilesFollowTheListAndTheMode) {
     w->document().setMode(ViewerMode::Playing);
     w->refreshAll();
     EXPECT_FALSE(entry->isEnabled());
-    EXPECT_FALSE(w->action(QStringLiteral("save"))->isEnabled());
+    EXPECT_FALSE(w->action(Command::Save)->isEnabled());
 }
 
 // A quiet window answers No: while a position is edited it stays open.
@@ -148,13 +267,13 @@ TEST_F(MainWindowTest, CloseWhileEditingAsksFirst) {
 
 TEST_F(MainWindowTest, MenusCarryAccelerators) {
     auto w = makeWindow();
-    QAction* open = w->action(QStringLiteral("open"));
+    QAction* open = w->action(Command::Open);
     ASSERT_TRUE(open);
     EXPECT_EQ(open->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* paste = w->action(QStringLiteral("paste"));
+    QAction* paste = w->action(Command::Paste);
     ASSERT_TRUE(paste);
     EXPECT_TRUE(paste->shortcuts().contains(QKeySequence(Qt::SHIFT | Qt::Key_Insert)));
-    QAction* turn = w->action(QStringLiteral("turn"));
+    QAction* turn = w->action(Command::Turn);
     ASSERT_TRUE(turn);
     turn->trigger();
     EXPECT_TRUE(w->board()->turned());

@@ -27,51 +27,32 @@ void MainWindow::setUpTools() {
     m_ftpTransport = [] { return std::make_unique<CurlFtpTransport>(); };
     setProgramLink(std::make_unique<desktop::LocalProgramLink>(
         this, [this](bool waiting) { setBusy(waiting); }));
-    auto wire = [this](const char* name, std::function<void()> run) {
-        QAction* a = action(QString::fromLatin1(name));
-        if (!a) return;
-        a->setEnabled(true);
-        connect(a, &QAction::triggered, this, [run] { run(); });
-    };
-    wire("dalmir", [this] { showDatabase(*m_starter, programPlaces()); });
-    wire("dalmirSearch",
+    bind(Command::Dalmir, [this] { showDatabase(*m_starter, programPlaces()); });
+    bind(Command::DalmirSearch,
          [this] { searchPositionInDatabase(m_doc, *m_exports, *m_starter, programPlaces()); });
-    wire("dalmirRegister",
+    bind(Command::DalmirRegister,
          [this] { registerInDatabase(m_doc, *m_exports, *m_starter, programPlaces()); });
-    wire("pellam", [this] { showProblemDatabase(*m_starter, programPlaces()); });
-    wire("toolSettings", [this] { toolSettingsDialog(); });
-    wire("ftpUpload", [this] { saveAndUpload(); });
+    bind(Command::Pellam, [this] { showProblemDatabase(*m_starter, programPlaces()); });
+    bind(Command::ToolSettings, [this] { toolSettingsDialog(); });
+    bind(Command::FtpUpload, [this] { saveAndUpload(); });
     for (int i = 0; i < kToolCount; ++i) {
-        if (QAction* a = action(QStringLiteral("tool%1").arg(i + 1))) {
-            connect(a, &QAction::triggered, this, [this, i] {
-                ToolContext context;
-                context.recordPath = m_doc.recordPath();
-                context.ply = m_doc.store().currentPly();
-                context.programFolder = QFile::encodeName(m_context.programFolder).toStdString();
-                runTool(m_doc, *m_link, i, context);
-            });
-        }
+        bind(commandAt(Command::Tool1, i), [this, i] {
+            ToolContext context;
+            context.recordPath = m_doc.recordPath();
+            context.ply = m_doc.store().currentPly();
+            context.programFolder = QFile::encodeName(m_context.programFolder).toStdString();
+            runTool(m_doc, *m_link, i, context);
+        });
     }
-    updateToolStates();
+    updateCommandStates();
     // The built-in sounds are looked for at start-up, so a missing one is said at once.
     if (!m_quiet) soundPlayer();
 }
 
 void MainWindow::updateToolStates() {
-    const bool hasFile = !hasNoFile(m_doc.recordName()) && !m_doc.recordPath().empty();
     for (int i = 0; i < kToolCount; ++i) {
-        if (QAction* a = action(QStringLiteral("tool%1").arg(i + 1))) {
-            a->setText(qtext(toolMenuLabel(m_settings, i)));
-            a->setEnabled(toolEnabled(m_settings, i, hasFile));
-        }
+        action(commandAt(Command::Tool1, i))->setText(qtext(toolMenuLabel(m_settings, i)));
     }
-    if (QAction* a = action(QStringLiteral("dalmirRegister"))) {
-        a->setEnabled(registerInDatabaseEnabled(m_doc));
-    }
-    if (QAction* a = action(QStringLiteral("pellam"))) {
-        a->setEnabled(problemDatabaseEnabled(m_replayDriver && m_replayDriver->replay().running()));
-    }
-    if (QAction* a = action(QStringLiteral("ftpUpload"))) a->setEnabled(!m_ftpUploading);
 }
 
 ProgramPlaces MainWindow::programPlaces() const {
@@ -120,7 +101,7 @@ void MainWindow::toolSettingsDialog() {
     ToolSettingsDialog dialog(m_settings.tools, this);
     if (m_quiet || dialog.exec() != QDialog::Accepted) return;
     m_settings.tools = dialog.tools();
-    updateToolStates();
+    updateCommandStates();
 }
 
 void MainWindow::saveAndUpload() {
@@ -134,7 +115,7 @@ void MainWindow::saveAndUpload() {
     if (settings.empty()) return;
     m_ftpUploading = true;
     setBusy(true);
-    updateToolStates();
+    updateCommandStates();
     uploadNext(*path, std::move(settings), 0);
 }
 
@@ -142,7 +123,7 @@ void MainWindow::uploadNext(std::string path, std::vector<FtpSetting> settings, 
     if (next >= settings.size()) {
         m_ftpUploading = false;
         setBusy(false);
-        updateToolStates();
+        updateCommandStates();
         return;
     }
     // The start status is shown before the transfer, as the transfer would show it.

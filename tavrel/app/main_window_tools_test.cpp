@@ -74,18 +74,18 @@ protected:
 };
 
 TEST_F(ToolWindowTest, ToolEntriesFollowTheRecordAndStartTheirProgram) {
-    QAction* editor = window->action(QStringLiteral("tool1"));
-    QAction* kestrin = window->action(QStringLiteral("tool2"));
+    QAction* editor = window->action(Command::Tool1);
+    QAction* kestrin = window->action(Command::Tool2);
     ASSERT_TRUE(editor && kestrin);
     EXPECT_EQ(editor->text(), QStringLiteral("棋譜ファイルをエディタで開く(&1)"));
     EXPECT_FALSE(editor->isEnabled());  // a new record has no path to give
-    EXPECT_FALSE(window->action(QStringLiteral("tool3"))->isEnabled());
-    EXPECT_FALSE(window->action(QStringLiteral("dalmirRegister"))->isEnabled());
+    EXPECT_FALSE(window->action(Command::Tool3)->isEnabled());
+    EXPECT_FALSE(window->action(Command::DalmirRegister)->isEnabled());
 
     const QString path = copySample();
     ASSERT_EQ(window->openFile(path), 0);
     EXPECT_TRUE(editor->isEnabled());
-    EXPECT_TRUE(window->action(QStringLiteral("dalmirRegister"))->isEnabled());
+    EXPECT_TRUE(window->action(Command::DalmirRegister)->isEnabled());
     kestrin->trigger();
     ASSERT_EQ(link->started.size(), 1u);
     EXPECT_EQ(link->started[0], "kestrin8 [" + path.toStdString() + "] [+" +
@@ -125,22 +125,22 @@ TEST_F(ToolWindowTest, UploadGoesToEverySelectedSettingOnAWorkerAndGoesOnAfterAF
     ASSERT_EQ(window->openFile(copySample()), 0);
 
     // No: nothing is sent.
-    window->action(QStringLiteral("ftpUpload"))->trigger();
+    window->action(Command::FtpUpload)->trigger();
     EXPECT_FALSE(window->ftpUploading());
     EXPECT_EQ(core::toUtf8Lossy(window->shownMessages().back()),
               "棋譜ファイルをFTPでサーバへ送信しますか？");
 
     window->setQuietAnswer(Answer::Yes);
-    window->action(QStringLiteral("ftpUpload"))->trigger();
+    window->action(Command::FtpUpload)->trigger();
     EXPECT_TRUE(window->ftpUploading());
-    EXPECT_FALSE(window->action(QStringLiteral("ftpUpload"))->isEnabled());
+    EXPECT_FALSE(window->action(Command::FtpUpload)->isEnabled());
     EXPECT_FALSE(window->close());  // not while a transfer runs
     QTRY_VERIFY_WITH_TIMEOUT(!window->ftpUploading(), 10000);
     EXPECT_EQ(board.servers, (std::vector<std::string>{"down.example.org", "up.example.org"}));
     EXPECT_EQ(core::toUtf8Lossy(window->shownMessages().back()),
               "サーバ(down.example.org)に接続できません。");
     EXPECT_TRUE(window->statusText().startsWith(QStringLiteral("FTP転送しました(")));
-    EXPECT_TRUE(window->action(QStringLiteral("ftpUpload"))->isEnabled());
+    EXPECT_TRUE(window->action(Command::FtpUpload)->isEnabled());
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ TEST_F(NavigationWindowTest, KeysStepTheBoard) {
     EXPECT_EQ(window->recordWindow()->model()->current(), 1);
 
     // The menu names the arrow keys only where they step.
-    QAction* forward = window->action(QStringLiteral("stepForward"));
+    QAction* forward = window->action(Command::StepForward);
     EXPECT_EQ(forward->text(), QString::fromUtf8("１手進める(&F)\t→"));
     window->document().setMode(ViewerMode::Playing);
     window->document().ui().documentChanged();
@@ -144,14 +144,14 @@ TEST_F(NavigationWindowTest, TimedReplayAdvancesAndStopsAtAComment) {
     key(Qt::Key_F);
     EXPECT_TRUE(driver->replay().running());
     EXPECT_EQ(store.currentPly(), 1);
-    EXPECT_FALSE(window->action(QStringLiteral("stepForward"))->isEnabled());
+    EXPECT_FALSE(window->action(Command::StepForward)->isEnabled());
     // The window's timer makes the next step.
     QTRY_COMPARE_WITH_TIMEOUT(store.currentPly(), 2, 5000);
     // At the comment of ply 2 the next tick stops it with the pause message.
     QTRY_VERIFY_WITH_TIMEOUT(!driver->replay().running(), 5000);
     EXPECT_EQ(store.currentPly(), 2);
     EXPECT_EQ(window->statusText(), QString::fromUtf8("一時停止（スペースキーで連続再現を再開）"));
-    EXPECT_TRUE(window->action(QStringLiteral("stepForward"))->isEnabled());
+    EXPECT_TRUE(window->action(Command::StepForward)->isEnabled());
     EXPECT_EQ(running.count(), 2);
 
     // Space resumes past the comment; a record read meanwhile ends the replay.

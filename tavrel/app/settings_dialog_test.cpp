@@ -236,7 +236,7 @@ TEST_F(SettingsDialogTest, F2OpensTheDialogAndItsSetUpButtonRegisters) {
         click(*dialog, "associate");
         dialog->reject();
     });
-    window.action(QStringLiteral("settings"))->trigger();
+    window.action(Command::Settings)->trigger();
     EXPECT_TRUE(seen);
     EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/applications/tavrel.desktop")));
     EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/mime/packages/tavrel.xml")));

@@ -56,7 +56,7 @@ std::string Document::title() const {
     in.recordName = m_recordName;
     in.recordFileName = m_recordFileName;
     in.modified = modified();
-    in.branchOnEntry = m_settings.addVariationMode != 0;
+    in.branchOnEntry = addsVariations();
     in.application = applicationTitle(m_environment);
     return titleText(in);
 }

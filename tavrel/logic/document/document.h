@@ -36,7 +36,17 @@ public:
     DocumentUi& ui() { return m_ui; }
 
     ViewerMode mode() const { return m_mode; }
-    void setMode(ViewerMode mode) { m_mode = mode; }
+    // Leaving play ends a branch entry (startBranchEntry).
+    void setMode(ViewerMode mode) {
+        m_mode = mode;
+        if (!isPlaying(mode)) m_branchEntry = false;
+    }
+    // 棋譜の分岐を作成する: until play ends, the moves entered become a variation whatever
+    // 棋譜追加モード says.
+    void startBranchEntry() { m_branchEntry = true; }
+    // Whether a move entered beside an existing continuation becomes a variation (棋譜追加モード
+    // 1, or a branch entry) rather than replacing it.
+    bool addsVariations() const { return m_settings.addVariationMode != 0 || m_branchEntry; }
     bool modified() const { return m_store.dirty() != 0; }
     // The game was resumed from an interrupted record (中断局面から再開, "/G"); a new game and
     // 継続対局 clear it.
@@ -117,6 +127,7 @@ private:
     DocumentUi& m_ui;
     ViewerMode m_mode = ViewerMode::Viewing;
     bool m_resumed = false;
+    bool m_branchEntry = false;
     std::optional<SaveFormat> m_saveFilter;  // the filter chosen last, none before the first
     std::optional<OpenFilter> m_openFilter;
     std::string m_recordName;

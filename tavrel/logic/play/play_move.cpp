@@ -59,8 +59,7 @@ AnimatedMove forwardAnimation(const core::Position& before, int origin, int dest
 }
 
 void syncAddMode(Document& doc) {
-    doc.store().setAddMode(doc.settings().addVariationMode == 0 ? core::AddMode::Overwrite
-                                                                : core::AddMode::Branch);
+    doc.store().setAddMode(doc.addsVariations() ? core::AddMode::Branch : core::AddMode::Overwrite);
 }
 
 // Whether entering (from, to) here overwrites a continuation the record has (棋譜追加モード 0):
@@ -221,7 +220,7 @@ PlayResult playMove(Document& doc, MoveClock& clock, PlayKind kind, PackedMove m
         if (kind == PlayKind::Entered && s.zeroTimeOnEntry == 0) seconds = clock.elapsed();
         syncAddMode(doc);
         NodeIndex same = childWithMove(store, from, static_cast<std::uint8_t>(to));
-        bool overwrite = s.addVariationMode == 0;
+        bool overwrite = !doc.addsVariations();
         if (overwrite && same == core::kNoNode &&
             overwritesContinuation(store, from, static_cast<std::uint8_t>(to))) {
             Answer a = doc.ui().ask(core::sjis("棋譜を書き換えます。いいですか？"),
@@ -322,6 +321,20 @@ void continuePlay(Document& doc, MoveClock& clock) {
     }
     doc.setResumed(false);
     enterPlay(doc, clock);
+}
+
+void createBranch(Document& doc, MoveClock& clock) {
+    core::RecordStore& store = doc.store();
+    if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview ||
+        store.node(store.current()).next == core::kNoNode) {
+        doc.warningSound();
+        return;
+    }
+    continuePlay(doc, clock);
+    if (isPlaying(doc.mode())) {
+        doc.startBranchEntry();
+        doc.ui().documentChanged();
+    }
 }
 
 void enterTerminal(Document& doc, MoveClock& clock, core::TerminalCode code, GameEndSave save) {

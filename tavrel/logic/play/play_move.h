@@ -83,6 +83,11 @@ void endGame(Document& doc, MoveClock& clock, GameEndSave save = GameEndSave::Of
 // position shown.
 void continuePlay(Document& doc, MoveClock& clock);
 
+// 棋譜の分岐を作成する: 継続対局 at the position shown, where the record goes on, with the moves
+// entered added as a variation beside that continuation (棋譜追加モード notwithstanding) until
+// play ends. Only the warning sound when nothing follows the position or a game is played.
+void createBranch(Document& doc, MoveClock& clock);
+
 // The terminal entries of the 対局 menu (投了 ... 不詰): PlayMove kind 0, then the game ends.
 void enterTerminal(Document& doc, MoveClock& clock, core::TerminalCode code,
                    GameEndSave save = GameEndSave::Offer);

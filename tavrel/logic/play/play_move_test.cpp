@@ -85,6 +85,31 @@ TEST_F(PlayMoveTest, BranchModeKeepsTheOldLine) {
     EXPECT_EQ(store.alternativeIndex(store.current()), 2);
 }
 
+// 棋譜の分岐を作成する adds the moves as a variation even without 棋譜追加モード, and only until
+// play ends; the title says so meanwhile.
+TEST_F(PlayMoveTest, BranchEntryAddsAVariationUntilPlayEnds) {
+    loadSample();
+    settings.addVariationMode = 0;
+    doc.setMode(ViewerMode::Viewing);
+    ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
+    createBranch(doc, clock);
+    ASSERT_EQ(doc.mode(), ViewerMode::Playing);
+    EXPECT_NE(doc.title().find(sjis("（対局中）")), std::string::npos);
+    EXPECT_EQ(enter(83, 84), PlayResult::Done);
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(store.alternativeIndex(store.current()), 2);
+    EXPECT_EQ(store.currentPly(), 2);
+    endGame(doc, clock, GameEndSave::Skip);
+    EXPECT_FALSE(doc.addsVariations());
+    // Nothing follows the end of a line: only the warning sound.
+    int beeps = ui.beeps;
+    store.backTo(0);
+    ASSERT_EQ(store.truncateAfter(0), core::EditResult::Ok);
+    createBranch(doc, clock);
+    EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
+    EXPECT_EQ(ui.beeps, beeps + 1);
+}
+
 TEST_F(PlayMoveTest, FullRecordRefusesWithTheSizeMessage) {
     core::RecordStore small(3);
     small.restoreStartPosition(small.position());

@@ -47,35 +47,35 @@ std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::Record
                                              const Settings& settings, bool shift,
                                              const std::string& imageName) {
     std::vector<ContextEntry> e;
-    auto add = [&](ContextCommand c, const char* utf8) { e.push_back({c, core::sjis(utf8)}); };
+    auto add = [&](Command c, const char* utf8) { e.push_back({c, core::sjis(utf8)}); };
     if (isPlaying(mode)) {
-        add(ContextCommand::Suspend, "中断(&Q)");
-        if (resignAllowed(store, settings)) add(ContextCommand::Resign, "投了(&G)");
-        add(ContextCommand::EndInput, "入力終了(&E)");
-        if (store.currentPly() > 1) add(ContextCommand::TakeBack, "入力の取り消し(&R)");
-        add(ContextCommand::SuspendAndMail, "中断し、メールを出力(&W)");
-        add(ContextCommand::Mate, "詰み(&T)");
-        if (shift) add(ContextCommand::Repetition, "千日手(&S)");
+        add(Command::Suspend, "中断(&Q)");
+        if (resignAllowed(store, settings)) add(Command::Resign, "投了(&G)");
+        add(Command::EndInput, "入力終了(&E)");
+        if (store.currentPly() > 1) add(Command::TakeBack, "入力の取り消し(&R)");
+        add(Command::SuspendMail, "中断し、メールを出力(&W)");
+        add(Command::Mate, "詰み(&T)");
+        if (shift) add(Command::Repetition, "千日手(&S)");
     } else if (mode == ViewerMode::Viewing) {
-        add(ContextCommand::PositionPreview, "局面の印刷プレビュー(&P)");
-        add(ContextCommand::StartEditing, "局面編集の開始(&B)");
-        if (store.bookmarkCount() > 0) add(ContextCommand::GoToBookmark, "しおりへ移動(&G)...");
+        add(Command::PreviewPosition, "局面の印刷プレビュー(&P)");
+        add(Command::Editing, "局面編集の開始(&B)");
+        if (store.bookmarkCount() > 0) add(Command::GoToBookmark, "しおりへ移動(&G)...");
         if (store.currentPly() > 0 && store.bookmarkOf(store.current()) < 0) {
-            add(ContextCommand::AddBookmark, "しおりの登録(&R)");
+            add(Command::AddBookmark, "しおりの登録(&R)");
         }
     } else if (mode == ViewerMode::PrintPreview) {
-        add(ContextCommand::SaveImageAs, "名前を付けて、画像を保存(&I)...");
+        add(Command::SaveImage, "名前を付けて、画像を保存(&I)...");
         e.push_back(
-            {ContextCommand::SaveImage, core::formatMessageUtf8("画像を保存(%s)", {imageName})});
-        add(ContextCommand::CopyBitmap, "ビットマップのコピー(&B)");
+            {Command::SaveImageNamed, core::formatMessageUtf8("画像を保存(%s)", {imageName})});
+        add(Command::CopyBitmap, "ビットマップのコピー(&B)");
     } else if (isEditing(mode)) {
-        add(ContextCommand::EndEditing, "局面編集の終了(&E)");
-        e.push_back({ContextCommand::Separator, {}});
-        add(ContextCommand::EvenSetup, "平手初期配置(&H)");
-        add(ContextCommand::MateSetup, "詰将棋用配置(&M)");
-        add(ContextCommand::AllToBox, "全ての駒を駒箱へ(&K)");
-        add(ContextCommand::Flip, "先後反転(&I)");
-        add(ContextCommand::ChangeSide, "手番変更(&T)");
+        add(Command::Editing, "局面編集の終了(&E)");
+        e.push_back({std::nullopt, {}});
+        add(Command::EvenSetup, "平手初期配置(&H)");
+        add(Command::MateSetup, "詰将棋用配置(&M)");
+        add(Command::AllToBox, "全ての駒を駒箱へ(&K)");
+        add(Command::Flip, "先後反転(&I)");
+        add(Command::ChangeSide, "手番変更(&T)");
     }
     return e;
 }

@@ -10,6 +10,7 @@
 #include "core/record/record_store.h"
 #include "tavrel/logic/document/recent_file_list.h"
 #include "tavrel/logic/document/viewer_mode.h"
+#include "tavrel/logic/view/command_table.h"
 #include "tavrel/settings/settings.h"
 
 namespace tavrel {
@@ -40,33 +41,10 @@ PlayCommandStates playCommandStates(ViewerMode mode, const core::RecordStore& st
 // "局面編集の開始(&E)\tCtrl+E" (CP932).
 std::string editingEntryText(ViewerMode mode);
 
-// The commands of the context menu (right mouse button).
-enum class ContextCommand {
-    Separator,
-    Suspend,
-    Resign,
-    EndInput,
-    TakeBack,
-    SuspendAndMail,
-    Mate,
-    Repetition,
-    PositionPreview,
-    StartEditing,
-    GoToBookmark,
-    AddBookmark,
-    SaveImageAs,
-    SaveImage,
-    CopyBitmap,
-    EndEditing,
-    EvenSetup,
-    MateSetup,
-    AllToBox,
-    Flip,
-    ChangeSide,
-};
+// The entries of the context menu (right mouse button): commands of the window's table.
 struct ContextEntry {
-    ContextCommand command;
-    std::string text;  // CP932; empty for the separator
+    std::optional<Command> command;  // nullopt: the separator
+    std::string text;                // CP932; empty for the separator
 };
 // The entries of the mode's context menu; shift: Shift was held (千日手 in play). imageName is the
 // proposed image file name of the preview's "画像を保存(%s)" (CP932).

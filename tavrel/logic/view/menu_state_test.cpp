@@ -24,8 +24,8 @@ TEST(MenuState, SaveAndRecentFilesRefusedWhilePlayingAndInPreview) {
     }
 }
 
-std::vector<ContextCommand> commandsOf(const std::vector<ContextEntry>& entries) {
-    std::vector<ContextCommand> c;
+std::vector<std::optional<Command>> commandsOf(const std::vector<ContextEntry>& entries) {
+    std::vector<std::optional<Command>> c;
     for (const ContextEntry& e : entries) c.push_back(e.command);
     return c;
 }
@@ -54,24 +54,23 @@ TEST(MenuState, TerminalEntriesOnlyInPlayAndResignAtTheEndOrWithBranches) {
     settings.addVariationMode = 0;  // not at the end of the line
     EXPECT_FALSE(playCommandStates(ViewerMode::Playing, store, settings).resign);
     EXPECT_EQ(commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, false)),
-              (std::vector{ContextCommand::Suspend, ContextCommand::EndInput,
-                           ContextCommand::SuspendAndMail, ContextCommand::Mate}));
+              (std::vector<std::optional<Command>>{Command::Suspend, Command::EndInput,
+                                                   Command::SuspendMail, Command::Mate}));
     ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
     EXPECT_TRUE(playCommandStates(ViewerMode::Playing, store, settings).resign);
-    EXPECT_EQ(
-        commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, true)),
-        (std::vector{ContextCommand::Suspend, ContextCommand::Resign, ContextCommand::EndInput,
-                     ContextCommand::TakeBack, ContextCommand::SuspendAndMail, ContextCommand::Mate,
-                     ContextCommand::Repetition}));
+    EXPECT_EQ(commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, true)),
+              (std::vector<std::optional<Command>>{
+                  Command::Suspend, Command::Resign, Command::EndInput, Command::TakeBack,
+                  Command::SuspendMail, Command::Mate, Command::Repetition}));
     EXPECT_EQ(editingEntryText(ViewerMode::EditingPieceHeld), sjis("局面編集の終了(&E)\tCtrl+E"));
     EXPECT_EQ(editingEntryText(ViewerMode::Viewing), sjis("局面編集の開始(&E)\tCtrl+E"));
     auto viewing = contextMenuEntries(ViewerMode::Viewing, store, settings, false);
     EXPECT_EQ(commandsOf(viewing),
-              (std::vector{ContextCommand::PositionPreview, ContextCommand::StartEditing,
-                           ContextCommand::AddBookmark}));
+              (std::vector<std::optional<Command>>{Command::PreviewPosition, Command::Editing,
+                                                   Command::AddBookmark}));
     auto editing = contextMenuEntries(ViewerMode::Editing, store, settings, false);
     ASSERT_EQ(editing.size(), 7u);
-    EXPECT_EQ(editing[1].command, ContextCommand::Separator);
+    EXPECT_FALSE(editing[1].command);  // the separator
     EXPECT_EQ(editing[6].text, sjis("手番変更(&T)"));
 }
 

@@ -1,0 +1,170 @@
+// The main window's View menu: the board's turn and emphasis, the status bar, colours, fonts and
+// the board and piece pictures, and the record window's entries. Each command is bound to the
+// window's table here.
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+
+#include "core/text/sjis.h"
+#include "tavrel/app/main_window.h"
+#include "tavrel/logic/tools/piece_choices.h"
+
+namespace tavrel {
+
+namespace {
+
+QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+QString qtext(std::string_view cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
+
+}  // namespace
+
+void MainWindow::bindViewCommands() {
+    using C = Command;
+    bind(
+        C::Turn, [this] { m_board->setTurned(!m_board->turned()); },
+        [this] { return m_board->turned(); });
+    bind(
+        C::EmphasiseSide,
+        [this] {
+            m_settings.emphasiseSideToMove = m_settings.emphasiseSideToMove ? 0 : 1;
+            m_board->update();
+        },
+        [this] { return m_settings.emphasiseSideToMove != 0; });
+    const std::pair<C, int> lastPiece[] = {
+        {C::LastPieceNone, 0}, {C::LastPieceColour, 2}, {C::LastSquareColour, 3}};
+    for (auto [command, value] : lastPiece) {
+        bind(
+            command,
+            [this, value = value] {
+                m_settings.lastPieceEmphasis = value;
+                m_board->update();
+            },
+            [this, value = value] { return m_settings.lastPieceEmphasis == value; });
+    }
+    bind(
+        C::StatusBar,
+        [this] {
+            m_settings.showStatusBar = m_settings.showStatusBar ? 0 : 1;
+            statusBar()->setVisible(m_settings.showStatusBar != 0);
+        },
+        [this] { return m_settings.showStatusBar != 0; });
+
+    const std::pair<C, Rgb Settings::*> colours[] = {
+        {C::BoardColour, &Settings::boardColour},
+        {C::StandColour, &Settings::pieceBoxColour},
+        {C::LastPieceColourDialog, &Settings::lastPieceColour},
+        {C::CurrentMoveColour, &Settings::currentMoveColour},
+        {C::VariationColour, &Settings::variationColour},
+        {C::BackgroundColour, &Settings::backgroundColour}};
+    for (auto [command, colour] : colours) {
+        bind(command, [this, colour = colour] {
+            chooseColour(m_settings.*colour);
+            m_recordWindow->invalidate();
+            m_recordWindow->refresh();
+        });
+    }
+    const std::pair<C, FontSetting Settings::*> fonts[] = {
+        {C::InformationFont, &Settings::informationFont},
+        {C::StatusFont, &Settings::statusFont},
+        {C::RecordFont, &Settings::recordFont},
+        {C::CoordinateFont, &Settings::coordinateFont},
+        {C::CommentFont, &Settings::commentFont}};
+    for (auto [command, font] : fonts) {
+        bind(command, [this, font = font] { chooseFont(m_settings.*font); });
+    }
+    bind(C::PieceSettings, [this] { pieceSettings(); });
+
+    bind(
+        C::RecordWindow, [this] { showRecordWindow(m_recordWindow->isHidden()); },
+        [this] { return !m_recordWindow->isHidden(); });
+    const std::pair<C, int> forms[] = {{C::RecordTimes, 0}, {C::RecordBranches, 1}};
+    for (auto [command, form] : forms) {
+        bind(command, [this, form = form] {
+            m_settings.recordWindow.form = form;
+            m_recordWindow->refresh();
+        });
+    }
+    bind(
+        C::BookmarkNames,
+        [this] {
+            m_settings.showBookmarkNames = m_settings.showBookmarkNames == 1 ? 0 : 1;
+            m_recordWindow->refresh();
+        },
+        [this] { return m_settings.showBookmarkNames == 1; });
+    for (int value = 0; value < 3; ++value) {
+        bind(
+            commandAt(C::BranchWindow0, value),
+            [this, value] {
+                m_settings.branchWindow.mode = value;
+                m_branchWindow->refresh();
+            },
+            [this, value] { return m_settings.branchWindow.mode == value; });
+    }
+}
+
+void MainWindow::chooseColour(Rgb& colour) {
+    QColor chosen = QColorDialog::getColor(toColour(colour), this);
+    if (!chosen.isValid()) return;
+    colour = Rgb{static_cast<std::uint8_t>(chosen.red()), static_cast<std::uint8_t>(chosen.green()),
+                 static_cast<std::uint8_t>(chosen.blue())};
+    m_board->update();
+}
+
+void MainWindow::pieceSettings() {
+    PieceChoices choices = pieceChoices(m_settings);
+    QDialog dialog(this);
+    dialog.setWindowTitle(qs("盤・駒の設定"));
+    auto* form = new QFormLayout(&dialog);
+    auto* set = new QSpinBox(&dialog);
+    set->setRange(0, kPieceSetCount - 1);
+    set->setValue(choices.pieceSet);
+    form->addRow(qs("駒の種類"), set);
+    // The items in the order of WoodChoice.
+    auto woodChoices = [&](WoodChoice value) {
+        auto* box = new QComboBox(&dialog);
+        box->addItems({qs("木目１"), qs("木目２"), qs("単色")});
+        box->setCurrentIndex(static_cast<int>(value));
+        return box;
+    };
+    QComboBox* board = woodChoices(choices.board);
+    QComboBox* stand = woodChoices(choices.stand);
+    form->addRow(qs("盤の種類"), board);
+    form->addRow(qs("駒台の種類"), stand);
+    auto* external = new QCheckBox(qs("外部駒を使う"), &dialog);
+    external->setChecked(choices.externalPieces);
+    form->addRow(external);
+    auto* pathRow = new QHBoxLayout;
+    auto* path = new QLineEdit(qtext(choices.pieceBitmap), &dialog);
+    auto* browse = new QPushButton(qs("参照..."), &dialog);
+    pathRow->addWidget(path);
+    pathRow->addWidget(browse);
+    form->addRow(qs("駒BMP"), pathRow);
+    connect(browse, &QPushButton::clicked, &dialog, [&] {
+        QString f = QFileDialog::getOpenFileName(&dialog, qs("駒BMP"), path->text(),
+                                                 qs("画像 (*.bmp *.png *.BMP *.PNG)"));
+        if (!f.isEmpty()) path->setText(f);
+    });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted) return;
+    choices.pieceSet = set->value();
+    choices.board = static_cast<WoodChoice>(board->currentIndex());
+    choices.stand = static_cast<WoodChoice>(stand->currentIndex());
+    choices.externalPieces = external->isChecked();
+    choices.pieceBitmap = core::utf8ToCp932(path->text().toStdString()).text;
+    applyPieceChoices(choices, m_settings);
+    std::string message = m_board->reloadPictures();
+    if (!message.empty()) showMessage(message, programCaption());
+}
+
+}  // namespace tavrel

@@ -1,0 +1,462 @@
+#include "tavrel/logic/view/command_table.h"
+
+#include <cassert>
+
+#include "tavrel/logic/document/file_rules.h"
+#include "tavrel/logic/tools/external_programs.h"
+#include "tavrel/logic/view/menu_state.h"
+
+namespace tavrel {
+
+namespace {
+
+using Keys = std::vector<std::string>;
+
+std::vector<CommandEntry> buildTable() {
+    std::vector<CommandEntry> t;
+    t.reserve(kCommandCount);
+    auto add = [&t](Command c, std::string text, Keys keys = {}) {
+        assert(static_cast<int>(t.size()) == static_cast<int>(c));
+        t.push_back({c, std::move(text), std::move(keys)});
+    };
+    add(Command::Open, "開く(&O)...", {"Ctrl+O"});
+    add(Command::NextFile, "次のファイルを開く(&D)", {"PgDown"});
+    add(Command::PreviousFile, "前のファイルを開く(&U)", {"PgUp"});
+    add(Command::Save, "上書き保存(&S)", {"Ctrl+S"});
+    add(Command::SaveAs, "名前を付けて保存(&A)...", {"Alt+S"});
+    add(Command::FtpUpload, "上書き保存し、FTP転送(&F)", {"Ctrl+Shift+S"});
+    add(Command::SaveImage, "画像の保存(&G)...");
+    add(Command::MailLink, "インターネットメールの送信(&I)...", {"Ctrl+Shift+M"});
+    add(Command::MailAttach, "棋譜ファイルをメールで送信(&T)...");
+    add(Command::MailMal, "メール(MAL)作成(&L)");
+    add(Command::MailMa2, "メール(MA2)作成(&B)");
+    add(Command::MailDialog, "メール作成(&M)...");
+    add(Command::PrintPosition, "局面の印刷(&P)...", {"Ctrl+P"});
+    add(Command::PrintRecord, "棋譜の印刷(&K)...");
+    add(Command::PrintForm, "棋譜用紙印刷(&Y)...");
+    add(Command::PreviewPosition, "局面(&P)", {"Ctrl+U"});
+    add(Command::PreviewRecord, "棋譜(&K)");
+    add(Command::PreviewForm, "棋譜用紙(&Y)");
+    add(Command::Exit, "終了(&X)");
+
+    add(Command::CopyKif, "時間付き（KI&F形式）");
+    add(Command::CopyKi2, "時間無し（KI&2形式）");
+    add(Command::CopyKifLine, "現在の変化だけ(KIF形式)(&H)");
+    add(Command::CopyKi2Line, "現在の変化だけ(KI2形式)(&I)");
+    add(Command::CopyEnglishRecord, "英語表記(&E)");
+    add(Command::CopyDharma, "dharma/Win用(&D)");
+    add(Command::CopyPosition, "通常(&U)");
+    add(Command::CopyPositionHtml, "等幅タグ付き(&T)");
+    add(Command::CopyEnglishPosition, "英語表記(&E)");
+    add(Command::CopyMail1, "メールのコピー(&1)");
+    add(Command::CopyMail2, "メールのコピー(&2)");
+    add(Command::CopyBitmap, "ビットマップのコピー(&B)");
+    add(Command::Paste, "棋譜・局面の貼り付け(&P)", {"Ctrl+V", "Shift+Ins"});
+    add(Command::MergeRecord, "棋譜の合成(&A)");
+    add(Command::CopyVariations, "棋譜の変化図コピー(&Z)...");
+    add(Command::RecordInfo, "棋譜情報(&I)...", {"Ctrl+I"});
+    add(Command::ProblemInfo, "詰将棋情報(&M)...", {"Ctrl+F5"});
+    add(Command::EditComment, "コメントの編集(&*)...", {"Ctrl+D"});
+    add(Command::DeleteComments, "コメントの一括削除(&C)...");
+    add(Command::EditTime, "消費時間の編集(&L)...", {"Ctrl+Shift+T"});
+    add(Command::ZeroTimes, "全指し手の消費時間を０に(&0)");
+    add(Command::TruncateAfter, "現局面以降の棋譜を削除(&G)");
+    add(Command::CreateBranch, "棋譜の分岐を作成する(&F)");
+    add(Command::AddBookmark, "しおり登録(&R)...");
+    add(Command::GoToBookmark, "しおりへ移動(&J)...");
+    add(Command::EditBookmarks, "しおりの編集(&H)...");
+    int list = 0;
+    for (const char* text : {"対局者(&P)", "棋戦(&K)", "戦型(&S)", "表題(&H)", "持ち時間(&M)",
+                             "場所(&B)", "掲載(&R)", "ユーザ定義(&1)", "ユーザ定義(&2)",
+                             "ユーザ定義(&3)", "ユーザ定義(&4)", "ユーザ定義(&5)"}) {
+        add(commandAt(Command::EditList0, list++), text);
+    }
+
+    add(Command::NewGame, "新規対局(&N)...", {"Ctrl+N"});
+    add(Command::ContinuePlay, "継続対局(&C)", {"Ctrl+Y"});
+    add(Command::ResumeGame, "中断局面から再開(&S)", {"Ctrl+A"});
+    add(Command::PlayerNames, "対局者名変更(&P)...", {"Alt+A", "Alt+["});
+    add(Command::OldReplay, "棋譜の再現(&K)", {"Ctrl+K"});
+    add(Command::Resign, "投了(&G)", {"Ctrl+G"});
+    add(Command::Suspend, "中断(&Q)", {"Ctrl+Q"});
+    add(Command::EndInput, "入力終了(&E)", {"Ctrl+M"});
+    add(Command::TakeBack, "入力の取り消し(&R)", {"Ctrl+R"});
+    add(Command::Impasse, "持将棋(&J)");
+    add(Command::TimeLoss, "時間切れで負け(&I)");
+    add(Command::FoulLoss, "反則負け(&B)");
+    add(Command::FoulWin, "反則勝ち(&H)");
+    // "&I" is 時間切れで負け's; a letter shared by two entries chooses neither.
+    add(Command::Repetition, "千日手(&D)");
+    add(Command::Mate, "詰み(&T)");
+    add(Command::NoMate, "不詰(&F)");
+    add(Command::SuspendMail, "中断し、メールを出力(&W)", {"Ctrl+W"});
+
+    add(Command::Editing, "局面編集の開始(&E)", {"Ctrl+E"});
+    add(Command::EvenSetup, "平手初期配置(&H)");
+    add(Command::MateSetup, "詰将棋用配置(&M)");
+    add(Command::AllToBox, "全ての駒を駒箱へ(&K)");
+    add(Command::BoxToWhite, "駒箱の駒を後手の持駒に(&G)");
+    add(Command::Flip, "先後反転(&I)");
+    add(Command::ChangeSide, "手番変更(&T)");
+
+    add(Command::Settings, "各種設定(&S)...", {"F2"});
+    add(Command::Dalmir, "棋譜データベースを起動(&K)", {"F8"});
+    add(Command::DalmirSearch, "棋譜データベースで局面検索(&F)", {"F9"});
+    add(Command::DalmirRegister, "棋譜データベースに登録(&R)", {"F10"});
+    add(Command::Pellam, "詰将棋データベースを起動(&T)", {"F11"});
+    add(Command::ToolSettings, "ツールメニュー設定(&M)...");
+    for (int i = 0; i < kToolCount; ++i) {
+        // The text is the tool's own (toolMenuLabel); this one stands for it in the table.
+        add(commandAt(Command::Tool1, i), "ツールメニュー" + std::to_string(i + 1),
+            {"Ctrl+" + std::to_string(i + 1)});
+    }
+
+    add(Command::AnalysisView, "検討(&A)");
+    add(Command::GraphView, "評価値グラフ(&G)");
+    add(Command::AnalyseRecord, "棋譜解析(&R)...");
+    add(Command::EngineSettings, "エンジン設定(&S)...");
+
+    add(Command::ToStart, "開始局面へ(&T)", {"Home", "Ctrl+Left", "Shift+A"});
+    add(Command::ReplayBack, "連続して戻す(&P)", {"Shift+Left", "A"});
+    add(Command::StepBack, "１手戻す(&B)", {"Left", "Ctrl+B", "S"});
+    add(Command::ReplayStop, "再現停止(&S)", {"Space"});
+    add(Command::StepForward, "１手進める(&F)", {"Right", "Ctrl+F", "D"});
+    add(Command::ReplayForward, "連続して進める(&N)", {"Shift+Right", "F"});
+    add(Command::ToEnd, "最終局面へ(&E)", {"End", "Shift+F"});
+    add(Command::PreviousBranch, "前の分岐まで戻す(&M)", {"Ctrl+Shift+Left"});
+    add(Command::NextBranch, "次の分岐まで進める(&A)", {"Ctrl+Shift+Right"});
+    add(Command::JumpToPly, "指定手数へ(&J)...");
+    add(Command::Turn, "盤面の回転(&T)", {"Ctrl+T"});
+    add(Command::EmphasiseSide, "手番強調(&E)");
+    add(Command::LastPieceNone, "強調表示しない(&N)");
+    add(Command::LastPieceColour, "駒の色を変える(&P)");
+    add(Command::LastSquareColour, "枡目の色を変える(&M)");
+    add(Command::MainToolbar, "メインツールバー(&M)");
+    add(Command::ReplayToolbar, "再現ツールバー(&R)");
+    add(Command::StatusBar, "ステータスバー(&S)");
+    add(Command::BoardColour, "盤面色(&B)...");
+    add(Command::StandColour, "駒台色(&P)...");
+    add(Command::LastPieceColourDialog, "最終駒・枡目の色(&L)...");
+    add(Command::CurrentMoveColour, "棋譜最終手の色(&K)...");
+    add(Command::VariationColour, "棋譜変化の色(&E)...");
+    add(Command::BackgroundColour, "背景色(&H)...");
+    add(Command::InformationFont, "情報フォント(&I)...");
+    add(Command::StatusFont, "メッセージフォント(&M)...");
+    add(Command::RecordFont, "棋譜フォント(&K)...");
+    add(Command::CoordinateFont, "座標フォント(&Z)...");
+    add(Command::CommentFont, "コメントフォント(&C)...");
+    add(Command::PieceSettings, "盤・駒の設定(&P)...");
+    add(Command::RecordWindow, "表示(&V)", {"Ctrl+L"});
+    add(Command::RecordTimes, "消費時間を表示する(&S)");
+    add(Command::RecordBranches, "分岐の指し手を表示する(&B)");
+    add(Command::BookmarkNames, "しおり名を表示する(&N)");
+    add(Command::BranchWindow0, "表示しない(&0)");
+    add(commandAt(Command::BranchWindow0, 1), "表示する(&1)");
+    add(Command::BranchWindow2, "分岐があるとき表示する(&2)");
+    add(Command::CommentDisplay0, "表示しない(&0)");
+    add(commandAt(Command::CommentDisplay0, 1), "メインウィンドウに表示する(&1)");
+    add(commandAt(Command::CommentDisplay0, 2), "コメントウィンドウに表示する(&2)");
+    add(Command::CommentDisplay3, "コメントがあるときウィンドウに表示する(&3)");
+
+    add(Command::HelpIndex, "目次(&C)", {"F1"});
+    add(Command::Homepage, "Veskのサイト(&K)");
+    add(Command::About, "バージョン情報(&A)...");
+
+    add(Command::TypedMove, "", {"Shift+Return", "Shift+Enter"});
+    for (int n = 1; n <= 9; ++n) {
+        add(commandAt(Command::Variation1, n - 1), "",
+            {std::to_string(n), "Num+" + std::to_string(n)});
+    }
+    add(Command::StopReplay, "", {"Backspace", "Return", "Enter"});
+    add(Command::FasterReplay, "", {"Up"});
+    add(Command::SlowerReplay, "", {"Down"});
+    add(Command::SaveImageNamed, "");
+    assert(static_cast<int>(t.size()) == kCommandCount);
+    return t;
+}
+
+MenuItem item(Command c) { return {MenuItem::Kind::Command, c, {}, {}}; }
+MenuItem separator() { return {}; }
+MenuItem submenu(const char* title, std::vector<MenuItem> items) {
+    return {MenuItem::Kind::Submenu, Command::Count, title, std::move(items)};
+}
+std::vector<MenuItem> range(Command first, Command last) {
+    std::vector<MenuItem> items;
+    for (int i = static_cast<int>(first); i <= static_cast<int>(last); ++i) {
+        items.push_back(item(static_cast<Command>(i)));
+    }
+    return items;
+}
+std::vector<MenuItem> concat(std::vector<MenuItem> a, const std::vector<MenuItem>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+bool hasContinuation(const core::RecordStore& store) {
+    return store.node(store.current()).next != core::kNoNode;
+}
+
+// Changing the record's moves from the position shown: in viewing or replay, never while a
+// continuous replay runs.
+bool recordChangeable(const Document& doc, const CommandActivity& activity) {
+    ViewerMode m = doc.mode();
+    return (m == ViewerMode::Viewing || m == ViewerMode::Replaying) && !activity.replayRunning &&
+           hasContinuation(doc.store());
+}
+
+}  // namespace
+
+const std::vector<CommandEntry>& commandTable() {
+    static const std::vector<CommandEntry> table = buildTable();
+    return table;
+}
+
+const CommandEntry& commandEntry(Command command) {
+    return commandTable()[static_cast<std::size_t>(command)];
+}
+
+std::vector<MenuItem> mainMenus(const Settings& settings) {
+    using C = Command;
+    std::vector<MenuItem> play = range(C::NewGame, C::PlayerNames);
+    if (settings.oldReplay != 0) play = concat(play, {separator(), item(C::OldReplay)});
+    play.push_back(separator());
+    play = concat(play, range(C::Resign, C::SuspendMail));
+    return {
+        submenu("ファイル(&F)",
+                concat(range(C::Open, C::SaveImage),
+                       {separator(), submenu("メール", range(C::MailLink, C::MailDialog)),
+                        submenu("印刷(&P)", range(C::PrintPosition, C::PrintForm)),
+                        submenu("印刷プレビュー(&V)", range(C::PreviewPosition, C::PreviewForm)),
+                        separator(), MenuItem{MenuItem::Kind::RecentFiles, C::Count, {}, {}},
+                        item(C::Exit)})),
+        submenu("編集(&E)",
+                concat({submenu("棋譜のコピー(&K)", range(C::CopyKif, C::CopyDharma)),
+                        submenu("局面・メールのコピー(&D)", range(C::CopyPosition, C::CopyMail2)),
+                        item(C::CopyBitmap), item(C::Paste), item(C::MergeRecord),
+                        item(C::CopyVariations), separator()},
+                       concat(concat(range(C::RecordInfo, C::CreateBranch), {separator()}),
+                              concat(range(C::AddBookmark, C::EditBookmarks),
+                                     {submenu("テキストファイルの編集",
+                                              range(C::EditList0, C::EditList11))})))),
+        submenu("対局(&P)", play),
+        submenu("局面編集(&B)", range(C::Editing, C::ChangeSide)),
+        submenu("ツール(&T)", concat(concat(range(C::Settings, C::Pellam), {separator()}),
+                                     range(C::ToolSettings, C::Tool5))),
+        submenu(
+            "表示(&V)",
+            concat(concat({submenu("棋譜再現(&G)", range(C::ToStart, C::JumpToPly)), item(C::Turn),
+                           item(C::EmphasiseSide),
+                           submenu("最終駒(&L)", range(C::LastPieceNone, C::LastSquareColour))},
+                          range(C::MainToolbar, C::StatusBar)),
+                   {submenu("色の設定(&C)", range(C::BoardColour, C::BackgroundColour)),
+                    submenu("フォントの設定(&F)", range(C::InformationFont, C::CommentFont)),
+                    item(C::PieceSettings),
+                    submenu("棋譜ウィンドウ(&K)", range(C::RecordWindow, C::BookmarkNames)),
+                    submenu("分岐ウィンドウ(&B)", range(C::BranchWindow0, C::BranchWindow2)),
+                    submenu("棋譜コメント(&*)", range(C::CommentDisplay0, C::CommentDisplay3))})),
+        submenu("エンジン(&N)",
+                concat(range(C::AnalysisView, C::GraphView),
+                       concat({separator()}, range(C::AnalyseRecord, C::EngineSettings)))),
+        submenu("ヘルプ(&H)", range(C::HelpIndex, C::About)),
+    };
+}
+
+char32_t mnemonicOf(std::string_view utf8) {
+    for (std::size_t i = 0; i + 1 < utf8.size(); ++i) {
+        if (utf8[i] != '&') continue;
+        if (utf8[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        unsigned char c = static_cast<unsigned char>(utf8[i + 1]);
+        if (c < 0x80) return static_cast<char32_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        return 0x80;  // a letter outside ASCII: none the keyboard types alone
+    }
+    return 0;
+}
+
+bool isEnabled(Command command, const Document& doc, const CommandActivity& activity) {
+    const ViewerMode mode = doc.mode();
+    const bool running = activity.replayRunning;
+    if (command >= Command::Tool1 && command <= Command::Tool5) {
+        const bool hasFile = !hasNoFile(doc.recordName()) && !doc.recordPath().empty();
+        return toolEnabled(doc.settings(), offsetOf(command, Command::Tool1), hasFile);
+    }
+    if (command >= Command::Variation1 && command <= Command::Variation9) return !running;
+    const PlayCommandStates play = playCommandStates(mode, doc.store(), doc.settings());
+    switch (command) {
+        case Command::Save:
+            return commandStates(mode).save;
+        case Command::FtpUpload:
+            return !activity.ftpUploading;
+        case Command::DalmirRegister:
+            return registerInDatabaseEnabled(doc);
+        case Command::Pellam:
+            return problemDatabaseEnabled(running);
+        case Command::TruncateAfter:
+            return recordChangeable(doc, activity);
+        case Command::CreateBranch:
+            return recordChangeable(doc, activity) && play.continuePlay;
+        case Command::NewGame:
+        case Command::ResumeGame:
+            return play.newGame;
+        case Command::ContinuePlay:
+            return play.continuePlay;
+        case Command::PlayerNames:
+            return play.playerNames;
+        case Command::Resign:
+            return play.resign || (isPlaying(mode) && doc.addsVariations());
+        case Command::Suspend:
+        case Command::EndInput:
+        case Command::Impasse:
+        case Command::TimeLoss:
+        case Command::FoulLoss:
+        case Command::FoulWin:
+        case Command::Repetition:
+        case Command::Mate:
+        case Command::NoMate:
+        case Command::SuspendMail:
+            return play.terminals;
+        case Command::TakeBack:
+            return play.takeBack;
+        case Command::Editing:
+            return play.editing;
+        case Command::EvenSetup:
+        case Command::MateSetup:
+        case Command::AllToBox:
+        case Command::BoxToWhite:
+        case Command::Flip:
+        case Command::ChangeSide:
+            return play.editCommands;
+        case Command::ToStart:
+        case Command::ReplayBack:
+        case Command::StepBack:
+        case Command::StepForward:
+        case Command::ReplayForward:
+        case Command::ToEnd:
+        case Command::PreviousBranch:
+        case Command::NextBranch:
+        case Command::JumpToPly:
+            return !running;
+        case Command::StopReplay:
+        case Command::FasterReplay:
+        case Command::SlowerReplay:
+            return running;
+        case Command::TypedMove:
+            return mode == ViewerMode::Playing;
+        case Command::SaveImageNamed:
+            return mode == ViewerMode::PrintPreview;
+        case Command::OldReplay:
+            return doc.settings().oldReplay != 0;  // neither entry nor key without 旧再現
+        case Command::Open:
+        case Command::NextFile:
+        case Command::PreviousFile:
+        case Command::SaveAs:
+        case Command::SaveImage:
+        case Command::MailLink:
+        case Command::MailAttach:
+        case Command::MailMal:
+        case Command::MailMa2:
+        case Command::MailDialog:
+        case Command::PrintPosition:
+        case Command::PrintRecord:
+        case Command::PrintForm:
+        case Command::PreviewPosition:
+        case Command::PreviewRecord:
+        case Command::PreviewForm:
+        case Command::Exit:
+        case Command::CopyKif:
+        case Command::CopyKi2:
+        case Command::CopyKifLine:
+        case Command::CopyKi2Line:
+        case Command::CopyEnglishRecord:
+        case Command::CopyDharma:
+        case Command::CopyPosition:
+        case Command::CopyPositionHtml:
+        case Command::CopyEnglishPosition:
+        case Command::CopyMail1:
+        case Command::CopyMail2:
+        case Command::CopyBitmap:
+        case Command::Paste:
+        case Command::MergeRecord:
+        case Command::CopyVariations:
+        case Command::RecordInfo:
+        case Command::ProblemInfo:
+        case Command::EditComment:
+        case Command::DeleteComments:
+        case Command::EditTime:
+        case Command::ZeroTimes:
+        case Command::AddBookmark:
+        case Command::GoToBookmark:
+        case Command::EditBookmarks:
+        case Command::EditList0:
+        case Command::EditList11:
+        case Command::Settings:
+        case Command::Dalmir:
+        case Command::DalmirSearch:
+        case Command::ToolSettings:
+        case Command::AnalysisView:
+        case Command::GraphView:
+        case Command::AnalyseRecord:
+        case Command::EngineSettings:
+        case Command::ReplayStop:
+        case Command::Turn:
+        case Command::EmphasiseSide:
+        case Command::LastPieceNone:
+        case Command::LastPieceColour:
+        case Command::LastSquareColour:
+        case Command::MainToolbar:
+        case Command::ReplayToolbar:
+        case Command::StatusBar:
+        case Command::BoardColour:
+        case Command::StandColour:
+        case Command::LastPieceColourDialog:
+        case Command::CurrentMoveColour:
+        case Command::VariationColour:
+        case Command::BackgroundColour:
+        case Command::InformationFont:
+        case Command::StatusFont:
+        case Command::RecordFont:
+        case Command::CoordinateFont:
+        case Command::CommentFont:
+        case Command::PieceSettings:
+        case Command::RecordWindow:
+        case Command::RecordTimes:
+        case Command::RecordBranches:
+        case Command::BookmarkNames:
+        case Command::BranchWindow0:
+        case Command::BranchWindow1:
+        case Command::BranchWindow2:
+        case Command::CommentDisplay0:
+        case Command::CommentDisplay1:
+        case Command::CommentDisplay2:
+        case Command::CommentDisplay3:
+        case Command::HelpIndex:
+        case Command::Homepage:
+        case Command::About:
+            return true;
+        case Command::Tool1:
+        case Command::Tool2:
+        case Command::Tool3:
+        case Command::Tool4:
+        case Command::Tool5:
+        case Command::Variation1:
+        case Command::Variation9:
+        case Command::Count:
+            break;  // the ranges are decided above
+    }
+    return true;
+}
+
+bool truncateAfterCurrent(Document& doc) {
+    core::RecordStore& store = doc.store();
+    if (!hasContinuation(store) ||
+        store.truncateAfter(store.currentPly()) != core::EditResult::Ok) {
+        doc.warningSound();
+        return false;
+    }
+    doc.ui().documentChanged();
+    return true;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,155 @@
+#include "tavrel/logic/view/command_table.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+
+#include "tavrel/logic/document/document_test_fixture.h"
+
+namespace tavrel {
+namespace {
+
+using core::sjis;
+
+void walk(const std::vector<MenuItem>& items, const std::string& path,
+          const std::function<void(const std::vector<MenuItem>&, const std::string&)>& visit) {
+    visit(items, path);
+    for (const MenuItem& i : items) {
+        if (i.kind == MenuItem::Kind::Submenu) walk(i.items, path + " > " + i.text, visit);
+    }
+}
+
+std::string textOf(const MenuItem& i) {
+    return i.kind == MenuItem::Kind::Submenu ? i.text : commandEntry(i.command).text;
+}
+
+// Every command of the menus is there once, with a text; no letter chooses two entries of one
+// menu (a shared letter only highlights); the menu bar's own letters included.
+TEST(CommandTable, MenusHoldEachCommandOnceWithOwnMnemonics) {
+    for (int i = 0; i < kCommandCount; ++i) {
+        EXPECT_EQ(static_cast<int>(commandTable()[static_cast<std::size_t>(i)].command), i);
+    }
+    for (int oldReplay : {0, 1}) {
+        Settings settings;
+        settings.oldReplay = oldReplay;
+        std::map<Command, int> seen;
+        const std::vector<MenuItem> menus = mainMenus(settings);
+        walk(menus, "", [&](const std::vector<MenuItem>& items, const std::string& path) {
+            std::map<char32_t, std::string> letters;
+            for (const MenuItem& i : items) {
+                if (i.kind == MenuItem::Kind::Command) {
+                    ++seen[i.command];
+                    EXPECT_FALSE(commandEntry(i.command).text.empty());
+                }
+                if (i.kind != MenuItem::Kind::Command && i.kind != MenuItem::Kind::Submenu) {
+                    continue;
+                }
+                const std::string text = textOf(i);
+                const char32_t letter = mnemonicOf(text);
+                if (letter == 0) continue;
+                auto [at, fresh] = letters.emplace(letter, text);
+                EXPECT_TRUE(fresh) << path << ": " << text << " and " << at->second;
+            }
+        });
+        for (const auto& [command, count] : seen) {
+            EXPECT_EQ(count, 1) << commandEntry(command).text;
+        }
+        EXPECT_EQ(seen.count(Command::OldReplay), oldReplay ? 1u : 0u);
+        EXPECT_EQ(seen.count(Command::TypedMove), 0u);
+        EXPECT_TRUE(seen.count(Command::TruncateAfter) && seen.count(Command::CreateBranch) &&
+                    seen.count(Command::ReplayToolbar));
+    }
+}
+
+// A key bound to two commands would choose neither.
+TEST(CommandTable, NoKeyServesTwoCommands) {
+    std::map<std::string, std::string> owner;
+    for (const CommandEntry& e : commandTable()) {
+        for (const std::string& key : e.keys) {
+            auto [at, fresh] = owner.emplace(key, e.text);
+            EXPECT_TRUE(fresh) << key << ": " << e.text << " and " << at->second;
+        }
+    }
+    EXPECT_EQ(owner.count("Shift+Return"), 1u);
+}
+
+TEST(CommandTable, MnemonicIsTheLetterAfterTheSingleAmpersand) {
+    EXPECT_EQ(mnemonicOf("時間付き（KI&F形式）"), U'F');
+    EXPECT_EQ(mnemonicOf("a&&b(&x)"), U'X');
+    EXPECT_EQ(mnemonicOf("メール"), 0u);
+    EXPECT_EQ(mnemonicOf("ユーザ定義(&1)"), U'1');
+}
+
+class CommandStateTest : public testsupport::DocumentFixture {
+protected:
+    void SetUp() override {
+        settings.positionAfterLoad = 0;
+        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))), 0);
+    }
+    bool enabled(Command c, bool running = false) {
+        return isEnabled(c, doc, CommandActivity{running, false});
+    }
+};
+
+TEST_F(CommandStateTest, RecordChangesOnlyWhileViewingWhereMovesFollow) {
+    for (Command c : {Command::TruncateAfter, Command::CreateBranch}) {
+        EXPECT_TRUE(enabled(c));
+        EXPECT_FALSE(enabled(c, true)) << "while a continuous replay runs";
+        for (ViewerMode mode :
+             {ViewerMode::Playing, ViewerMode::Editing, ViewerMode::PrintPreview}) {
+            doc.setMode(mode);
+            EXPECT_FALSE(enabled(c));
+        }
+        doc.setMode(ViewerMode::Viewing);
+    }
+    ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
+    ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
+    ASSERT_TRUE(enabled(Command::TruncateAfter));  // 中断 follows
+    ASSERT_TRUE(truncateAfterCurrent(doc));
+    EXPECT_FALSE(enabled(Command::TruncateAfter));
+    EXPECT_FALSE(enabled(Command::CreateBranch));
+}
+
+TEST_F(CommandStateTest, KeysFollowTheModeAndTheReplay) {
+    EXPECT_FALSE(enabled(Command::TypedMove));
+    EXPECT_TRUE(enabled(Command::Save));
+    EXPECT_TRUE(enabled(Command::StepForward));
+    EXPECT_FALSE(enabled(Command::StopReplay));
+    EXPECT_FALSE(enabled(Command::StepForward, true));
+    EXPECT_FALSE(enabled(commandAt(Command::Variation1, 3), true));
+    EXPECT_TRUE(enabled(Command::StopReplay, true));
+    EXPECT_TRUE(enabled(Command::ReplayStop, true));
+    settings.oldReplay = 0;
+    EXPECT_FALSE(enabled(Command::OldReplay));
+    settings.oldReplay = 1;
+    EXPECT_TRUE(enabled(Command::OldReplay));
+    doc.setMode(ViewerMode::Playing);
+    EXPECT_TRUE(enabled(Command::TypedMove));
+    EXPECT_FALSE(enabled(Command::Save));
+    EXPECT_TRUE(enabled(Command::Suspend));
+    EXPECT_FALSE(enabled(Command::EvenSetup));
+    doc.setMode(ViewerMode::PlayingPieceHeld);
+    EXPECT_FALSE(enabled(Command::TypedMove));
+}
+
+// Everything after the position shown goes, the alternatives of the next ply with it.
+TEST_F(CommandStateTest, TruncateDropsTheRestOfTheLineAndItsAlternatives) {
+    store.setAddMode(core::AddMode::Branch);
+    ASSERT_EQ(store.addAndAdvance(core::kAddStoreAll, core::packMove(27, 26), 0),
+              core::AddResult::Ok);
+    store.backTo(0);
+    ASSERT_TRUE(store.hasVariations());
+    const int changes = ui.changes;
+    ASSERT_TRUE(truncateAfterCurrent(doc));
+    EXPECT_EQ(store.lineEnd(), 0);
+    EXPECT_EQ(store.moveCount(), 0);
+    EXPECT_TRUE(doc.modified());
+    EXPECT_EQ(ui.changes, changes + 1);
+    EXPECT_FALSE(truncateAfterCurrent(doc));
+    EXPECT_EQ(ui.events.back(), "beep");
+}
+
+}  // namespace
+}  // namespace tavrel
