@@ -14,8 +14,18 @@
 //   --ignore-stop        never answers "stop"
 //   --ponder             adds "ponder" and the reply to the best move
 //   --log FILE           appends every command received to FILE
+//   --banner             prints a line no protocol knows before it reads anything
+// Hostile ones, for the deadlines of the client:
+//   --close-on-go        closes its output when a search starts and keeps running, reading nothing
+//   --trickle-on-go MS   prints one byte every MS milliseconds, never a line end, when a search
+//                        starts
+//   --flood-on-go        prints info lines without end when a search starts
+//   --ignore-quit        stays on after "quit", reading nothing more
+//   --fork PIDFILE       starts a child that sleeps holding the output open, its id in PIDFILE
 // The environment variable FAKE_USI_ARGS adds blank-separated arguments after these (for
 // programs that start the engine without arguments).
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +60,18 @@ struct Script {
     bool ignoreStop = false;
     bool ponder = false;
     std::string log;
+    bool banner = false;
+    bool closeOnGo = false;
+    int trickleMs = -1;
+    bool floodOnGo = false;
+    bool ignoreQuit = false;
+    std::string forkPidFile;
 };
+
+// Never returns: the hostile modes end only when they are killed.
+[[noreturn]] void sleepForever() {
+    for (;;) ::pause();
+}
 
 void say(const std::string& line) {
     std::fputs(line.c_str(), stdout);
@@ -73,6 +94,12 @@ public:
     }
 
     int run() {
+        if (m_script.banner) say("FakeEngine, a scripted engine for the tests");
+        if (!m_script.forkPidFile.empty()) {
+            const pid_t child = ::fork();
+            if (child == 0) sleepForever();
+            std::ofstream(m_script.forkPidFile) << child << '\n';
+        }
         std::string line;
         while (std::getline(std::cin, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -100,6 +127,7 @@ public:
             } else if (command == "go") {
                 if (m_script.abortOnGo) std::abort();
                 if (m_script.exitOnGo >= 0) std::exit(m_script.exitOnGo);
+                hostileSearch();
                 search();
                 m_waiting = line.find("infinite") != std::string::npos ||
                             line.find("ponder") != std::string::npos;
@@ -110,6 +138,7 @@ public:
                     finish();
                 }
             } else if (command == "quit") {
+                if (m_script.ignoreQuit) sleepForever();
                 return 0;
             }
         }
@@ -117,6 +146,26 @@ public:
     }
 
 private:
+    void hostileSearch() {
+        if (m_script.closeOnGo) {
+            std::fclose(stdout);
+            ::close(STDOUT_FILENO);
+            sleepForever();
+        }
+        if (m_script.trickleMs >= 0) {
+            for (;;) {
+                std::fputc('i', stdout);
+                std::fflush(stdout);
+                ::usleep(static_cast<useconds_t>(m_script.trickleMs) * 1000);
+            }
+        }
+        if (m_script.floodOnGo) {
+            for (int depth = 1;; depth = depth % 30 + 1) {
+                say("info depth " + std::to_string(depth) + " score cp 1 pv 7g7f");
+            }
+        }
+    }
+
     void search() {
         m_lines.clear();
         std::vector<std::string> moves = legalWords(m_position);
@@ -219,6 +268,18 @@ int main(int argc, char** argv) {
             s.ponder = true;
         else if (a == "--log" && more)
             s.log = args[static_cast<std::size_t>(++i)];
+        else if (a == "--banner")
+            s.banner = true;
+        else if (a == "--close-on-go")
+            s.closeOnGo = true;
+        else if (a == "--trickle-on-go" && more)
+            s.trickleMs = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
+        else if (a == "--flood-on-go")
+            s.floodOnGo = true;
+        else if (a == "--ignore-quit")
+            s.ignoreQuit = true;
+        else if (a == "--fork" && more)
+            s.forkPidFile = args[static_cast<std::size_t>(++i)];
     }
     return FakeEngine(s).run();
 }
