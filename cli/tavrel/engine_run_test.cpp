@@ -7,38 +7,22 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
+#include "tests/support/process_state.h"
+#include "tests/support/temp_folder.h"
 #include "usi/usi_test_support.h"
 
 namespace cli {
 namespace {
 
-namespace fs = std::filesystem;
+using testsupport::pidInFile;
+using testsupport::processGone;
 
 std::int64_t steadyMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-// Whether process pid is gone, a zombie waiting for its reaper, or has SIGKILL pending (it dies
-// as soon as the kernel gets to it).
-bool gone(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string key;
-    std::string value;
-    while (status >> key >> value) {
-        if (key == "State:" && (value == "Z" || value == "X")) return true;
-        if ((key == "SigPnd:" || key == "ShdPnd:") &&
-            (std::strtoull(value.c_str(), nullptr, 16) & (1ULL << (SIGKILL - 1))) != 0) {
-            return true;
-        }
-        std::getline(status, value);
-    }
-    return !status.eof() || key.empty();
 }
 
 // Quits once the first best move came.
@@ -97,9 +81,8 @@ TEST_F(EngineRunTest, AnEngineThatClosesItsOutputButStaysOnIsEnded) {
 
 // The engine that never answers is stopped, told to quit and killed with its child.
 TEST_F(EngineRunTest, ATrickleOrAFloodDoesNotPutTheDeadlineOff) {
-    const std::string pidFile = (fs::temp_directory_path() /
-                                 ("engine-run-" + std::to_string(::getpid()) + ".pid"))
-                                    .string();
+    testsupport::TempFolder folder("engine-run");
+    const std::string pidFile = folder.file("forked.pid");
     for (const char* mode : {"--trickle-on-go", "--flood-on-go"}) {
         SCOPED_TRACE(mode);
         events = QuittingEvents();
@@ -109,12 +92,10 @@ TEST_F(EngineRunTest, ATrickleOrAFloodDoesNotPutTheDeadlineOff) {
         ASSERT_EQ(events.failures.size(), 1u);
         EXPECT_NE(events.failures[0].find("bestmove"), std::string::npos) << events.failures[0];
         EXPECT_TRUE(events.bestMoves.empty());
-        pid_t forked = 0;
-        std::ifstream(pidFile) >> forked;
+        const pid_t forked = pidInFile(pidFile);
         ASSERT_GT(forked, 0);
-        EXPECT_TRUE(gone(forked));
+        EXPECT_TRUE(processGone(forked));
     }
-    fs::remove(pidFile);
 }
 
 TEST_F(EngineRunTest, AnIgnoredQuitEndsInAKill) {
@@ -127,20 +108,17 @@ TEST_F(EngineRunTest, AnIgnoredQuitEndsInAKill) {
 // The engine quits as asked, but a child of its holds the output open: its end is seen all the
 // same, and the child does not outlive it.
 TEST_F(EngineRunTest, ChildrenLeftBehindDoNotHoldTheRunOrOutliveIt) {
-    const std::string pidFile = (fs::temp_directory_path() /
-                                 ("engine-run-fork-" + std::to_string(::getpid()) + ".pid"))
-                                    .string();
+    testsupport::TempFolder folder("engine-run");
+    const std::string pidFile = folder.file("forked.pid");
     EXPECT_LT(run({"--fork", pidFile, "--banner"}), kBoundMs);
     EXPECT_EQ(events.bestMoves.size(), 1u);
     EXPECT_EQ(events.quits, 1);
     EXPECT_TRUE(events.failures.empty());
     EXPECT_TRUE(events.warnings.empty());
     EXPECT_EQ(events.unknownLines.size(), 1u);
-    pid_t forked = 0;
-    std::ifstream(pidFile) >> forked;
-    fs::remove(pidFile);
+    const pid_t forked = pidInFile(pidFile);
     ASSERT_GT(forked, 0);
-    EXPECT_TRUE(gone(forked));
+    EXPECT_TRUE(processGone(forked));
 }
 
 }  // namespace

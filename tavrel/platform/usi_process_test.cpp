@@ -11,6 +11,8 @@
 
 #include "core/text/sjis.h"
 #include "tavrel/platform/engine_store.h"
+#include "tests/support/process_state.h"
+#include "tests/support/temp_folder.h"
 #include "usi/usi_test_support.h"
 
 namespace tavrel {
@@ -102,6 +104,40 @@ TEST_F(UsiProcessTest, AHangFiresTheTimeout) {
     QTRY_COMPARE_WITH_TIMEOUT(events.failures.size(), std::size_t{1}, kWaitMs);
     EXPECT_NE(events.failures[0].find("readyok"), std::string::npos);
     QTRY_VERIFY_WITH_TIMEOUT(!process->running(), kWaitMs);
+}
+
+// A search that never ends is stopped, then the engine told to quit, then its whole group ended:
+// the child it forked, which holds the output open, goes with it.
+TEST_F(UsiProcessTest, AHungEngineIsEndedWithWhatItStarted) {
+    testsupport::TempFolder folder("usi-process");
+    const std::string pidFile = folder.file("forked.pid");
+    usi::UsiTimeouts quick;
+    quick.stop = 200;
+    quick.quit = 200;
+    start(("--ignore-stop --ignore-quit --fork " + pidFile).c_str(), quick);
+    go();
+    QTRY_COMPARE_WITH_TIMEOUT(events.failures.size(), std::size_t{1}, kWaitMs);
+    ASSERT_EQ(events.failures.size(), 1u);
+    EXPECT_NE(events.failures[0].find("bestmove"), std::string::npos);
+    const pid_t forked = testsupport::pidInFile(pidFile);
+    ASSERT_GT(forked, 0);
+    EXPECT_TRUE(testsupport::processGone(forked));
+    QTRY_VERIFY_WITH_TIMEOUT(!process->running(), kWaitMs);
+}
+
+// The window hears nothing of a closed output while the program runs: the search's deadline
+// ends it.
+TEST_F(UsiProcessTest, AClosedOutputIsEndedByTheSearchDeadline) {
+    usi::UsiTimeouts quick;
+    quick.stop = 200;
+    quick.quit = 200;
+    start("--close-on-go", quick);
+    go();
+    QTRY_COMPARE_WITH_TIMEOUT(events.failures.size(), std::size_t{1}, kWaitMs);
+    ASSERT_EQ(events.failures.size(), 1u);
+    EXPECT_NE(events.failures[0].find("bestmove"), std::string::npos);
+    QTRY_VERIFY_WITH_TIMEOUT(!process->running(), kWaitMs);
+    EXPECT_FALSE(process->running());
 }
 
 TEST_F(UsiProcessTest, AFloodOfInfoLinesArrivesWhole) {
