@@ -107,6 +107,26 @@ TEST_F(AnalyseTest, UnknownEngineLinesAreShownOnlyWithVerbose) {
     EXPECT_EQ(count(r.err, "engine: this is no protocol line"), 3) << r.err;
 }
 
+// An engine written elsewhere, as a user has it: it knows only the protocol's own forms. The
+// record starts out of its opening book, where it answers without a score.
+TEST_F(AnalyseTest, ARealEngineScoresEveryPosition) {
+#ifndef REAL_USI_ENGINE
+    GTEST_SKIP() << "no real USI engine installed (Debian's gpsshogi package has one)";
+#else
+    const std::string record = (m_dir / "short.usi").string();
+    ASSERT_EQ(core::writeFileAtomically(
+                  record,
+                  "position sfen lnsgkgsnl/1r5b1/1ppppppp1/8p/p8/9/PPPPPPPP1/1B5R1/LNSGKGSNL b p 7 "
+                  "moves 1i1d 9a9d 5i5h 5a5b\n"),
+              core::WriteResult::Ok);
+    const std::string out = (m_dir / "out.kif").string();
+    RunReport r = runProgram("tavrel-cli", {"analyse", record, out, "--engine", REAL_USI_ENGINE,
+                                            "--movetime", "200"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(count(utf8(out), "*解析：評価値 "), 5) << utf8(out);
+#endif
+}
+
 TEST_F(AnalyseTest, ProblemsOfTheCall) {
     const std::string out = (m_dir / "out.kif").string();
     EXPECT_EQ(runProgram("tavrel-cli", {"analyse", in, out}).exitCode, 2);
