@@ -1,6 +1,7 @@
 // Analysis of a whole record by an engine: each position of the main line (or of every line) is
-// searched for a fixed time ("go infinite", then "stop"), and its score and best line are written into the comment of the
-// move that led to it (the start position's into the record's opening comment) as one line:
+// searched for a fixed time ("go infinite", then "stop"), and its score and best line are written
+// into the comment of the move that led to it (the start position's into the record's opening
+// comment) as one line:
 //
 //     解析：評価値 +123 深さ 12 読み筋 ▲７六歩△３四歩▲２六歩
 //

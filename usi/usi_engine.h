@@ -147,7 +147,7 @@ private:
     bool m_newGame = true;
     bool m_stopSent = false;
     std::string m_failure;  // why the session is quitting, when it failed
-    UsiInfo m_info;  // reused for every info line
+    UsiInfo m_info;         // reused for every info line
 };
 
 // The longest a search with these limits may take for the side to move (milliseconds), before

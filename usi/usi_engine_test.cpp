@@ -128,9 +128,9 @@ TEST_F(UsiEngineTest, UnknownLinesAreQuietAndBrokenInfoLinesAreWarnings) {
     engine.receive("\x01\x02 garbage \xff");
     engine.receive("info depth many");
     engine.receive("");
-    EXPECT_EQ(events.unknownLines, (std::vector<std::string>{
-                                       "Engine 3.1 by Someone, compiled today",
-                                       "\x01\x02 garbage \xff"}));
+    EXPECT_EQ(events.unknownLines,
+              (std::vector<std::string>{"Engine 3.1 by Someone, compiled today",
+                                        "\x01\x02 garbage \xff"}));
     ASSERT_EQ(events.warnings.size(), 1u);
     EXPECT_NE(events.warnings[0].find("info depth many"), std::string::npos);
     EXPECT_TRUE(events.infos.empty());

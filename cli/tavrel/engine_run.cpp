@@ -22,7 +22,8 @@ void runEngine(ChildProcess& child, usi::UsiEngine& engine, const usi::UsiEngine
     while (engine.state() != usi::UsiEngine::State::Ended) {
         const std::int64_t deadline = engine.deadline();
         const int wait = static_cast<int>(
-            deadline < 0 ? kMaxWaitMs : std::clamp<std::int64_t>(deadline - clock(), 0, kMaxWaitMs));
+            deadline < 0 ? kMaxWaitMs
+                         : std::clamp<std::int64_t>(deadline - clock(), 0, kMaxWaitMs));
         if (closed) {
             if (child.waitFor(wait, code, crashed)) engine.exited(code, crashed);
         } else {

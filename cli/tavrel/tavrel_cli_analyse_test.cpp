@@ -120,8 +120,8 @@ TEST_F(AnalyseTest, ARealEngineScoresEveryPosition) {
                   "moves 1i1d 9a9d 5i5h 5a5b\n"),
               core::WriteResult::Ok);
     const std::string out = (m_dir / "out.kif").string();
-    RunReport r = runProgram("tavrel-cli", {"analyse", record, out, "--engine", REAL_USI_ENGINE,
-                                            "--movetime", "200"});
+    RunReport r = runProgram(
+        "tavrel-cli", {"analyse", record, out, "--engine", REAL_USI_ENGINE, "--movetime", "200"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(count(utf8(out), "*解析：評価値 "), 5) << utf8(out);
 #endif
