@@ -11,7 +11,7 @@
 //   --flood N            prints N info lines per search before the result
 //   --garbage            prints a line no protocol knows before each search result
 //   --exit-on-go CODE    exits with CODE when a search starts; --abort-on-go aborts
-//   --ignore-stop        never answers "stop"
+//   --ignore-stop        never answers "stop"; --ignore-stop-after N answers the first N only
 //   --ponder             adds "ponder" and the reply to the best move
 //   --log FILE           appends every command received to FILE
 //   --banner             prints a line no protocol knows before it reads anything
@@ -58,6 +58,7 @@ struct Script {
     int exitOnGo = -1;
     bool abortOnGo = false;
     bool ignoreStop = false;
+    int ignoreStopAfter = -1;
     bool ponder = false;
     std::string log;
     bool banner = false;
@@ -133,7 +134,9 @@ public:
                             line.find("ponder") != std::string::npos;
                 if (!m_waiting) finish();
             } else if (command == "stop" || command == "ponderhit") {
-                if (m_waiting && (command == "ponderhit" || !m_script.ignoreStop)) {
+                const bool ignored = m_script.ignoreStop || (m_script.ignoreStopAfter >= 0 &&
+                                                             m_stops++ >= m_script.ignoreStopAfter);
+                if (m_waiting && (command == "ponderhit" || !ignored)) {
                     m_waiting = false;
                     finish();
                 }
@@ -219,6 +222,7 @@ private:
     core::Position m_position;
     int m_multiPv = 1;
     int m_searches = 0;
+    int m_stops = 0;
     bool m_waiting = false;
     std::vector<std::vector<std::string>> m_lines;
 };
@@ -264,6 +268,8 @@ int main(int argc, char** argv) {
             s.abortOnGo = true;
         else if (a == "--ignore-stop")
             s.ignoreStop = true;
+        else if (a == "--ignore-stop-after" && more)
+            s.ignoreStopAfter = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
         else if (a == "--ponder")
             s.ponder = true;
         else if (a == "--log" && more)
