@@ -183,7 +183,8 @@ void RecordAnalysis::next() {
     const int previous = node == core::kRootNode ? 0 : m_store.node(node).destination();
     m_lines.reset(pos, previous);
     GoLimits limits;
-    limits.moveTime = m_options.moveTimeMs;
+    limits.infinite = true;
+    limits.stopAfter = m_options.moveTimeMs;
     m_engine->go(pos, usiPositionCommandAt(m_store, node), limits);
 }
 
@@ -200,7 +201,9 @@ void RecordAnalysis::writeResult() {
     // Comments are written by ply on the current line: go there and come back.
     const core::NodeIndex shown = m_store.current();
     if (m_store.goTo(node) != core::EditResult::Ok) return;
-    (void)m_store.replaceComment(m_store.currentPly(), comment);
+    if (m_store.replaceComment(m_store.currentPly(), comment) == core::CommentResult::Ok) {
+        ++m_analysed;
+    }
     (void)m_store.goTo(shown);
 }
 

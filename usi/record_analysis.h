@@ -1,6 +1,7 @@
 // Analysis of a whole record by an engine: each position of the main line (or of every line) is
-// searched for a fixed time, and its score and best line are written into the comment of the
-// move that led to it (the start position's into the record's opening comment) as one line:
+// searched for a fixed time ("go infinite", then "stop"), and its score and best line are written
+// into the comment of the move that led to it (the start position's into the record's opening
+// comment) as one line:
 //
 //     解析：評価値 +123 深さ 12 読み筋 ▲７六歩△３四歩▲２六歩
 //
@@ -74,7 +75,9 @@ public:
     // Stops the search under way and ends the run; what was written stays.
     void cancel();
 
+    // Positions searched (with or without a result), and those given an analysis line.
     int done() const { return m_done; }
+    int analysed() const { return m_analysed; }
     int total() const { return static_cast<int>(m_nodes.size()); }
     bool finished() const { return m_finished; }
     bool cancelled() const { return m_cancelled; }
@@ -102,6 +105,7 @@ private:
     std::function<void()> m_onChange;
     AnalysisLines m_lines;
     int m_done = 0;
+    int m_analysed = 0;
     bool m_finished = false;
     bool m_cancelled = false;
     bool m_failed = false;

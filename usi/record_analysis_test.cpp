@@ -105,6 +105,7 @@ TEST_F(RecordAnalysisTest, EveryPositionOfTheMainLineGetsItsLine) {
     RecordAnalysis& a = analyse();
     EXPECT_TRUE(a.finished());
     EXPECT_EQ(a.done(), 4);
+    EXPECT_EQ(a.analysed(), 4);
     EXPECT_FALSE(a.failed());
     // The start position's line goes into the opening comment; scores are Black's view.
     EXPECT_EQ(comment(core::kRootNode), "解析：評価値 +10 深さ 7 読み筋 ▲１六歩\n");
@@ -195,10 +196,43 @@ TEST_F(RecordAnalysisTest, AnIllegalBestMoveLeavesThatPositionAndGoesOn) {
     link.illegalAt = 2;
     RecordAnalysis& a = analyse();
     EXPECT_EQ(a.done(), 3);
+    EXPECT_EQ(a.analysed(), 2);
     EXPECT_FALSE(a.failed());
     EXPECT_NE(toUtf8Lossy(a.message()).find("5e5d"), std::string::npos);
     EXPECT_TRUE(comment(ply(1)).empty());
     EXPECT_FALSE(comment(ply(2)).empty());
+}
+
+// Only the protocol's own forms: an infinite search, stopped when its time is up.
+TEST_F(RecordAnalysisTest, EachPositionIsSearchedUntilStopAfterItsTime) {
+    load("position startpos moves 7g7f");
+    testsupport::RecordingLink quiet;
+    RecordAnalysisOptions options;
+    options.moveTimeMs = 700;
+    RecordAnalysis a(store, options);
+    UsiEngine e(quiet, a, clock.clock());
+    a.run(e);
+    e.start();
+    e.receive("usiok");
+    e.receive("readyok");
+    EXPECT_EQ(quiet.last(), "go infinite");
+    clock.now += 699;
+    e.tick();
+    EXPECT_EQ(quiet.last(), "go infinite");
+    clock.now += 1;
+    e.tick();
+    EXPECT_EQ(quiet.last(), "stop");
+    e.receive("info depth 3 score cp 12 pv 7g7f");
+    e.receive("bestmove 7g7f");
+    EXPECT_EQ(quiet.sent[quiet.sent.size() - 2], "position startpos moves 7g7f");
+    EXPECT_EQ(quiet.last(), "go infinite");
+    // A best move without any score leaves the position unanalysed.
+    clock.now += 700;
+    e.tick();
+    e.receive("bestmove 3c3d");
+    EXPECT_TRUE(a.finished());
+    EXPECT_EQ(a.done(), 2);
+    EXPECT_EQ(a.analysed(), 1);
 }
 
 TEST(AnalysisComment, FormsOfTheScore) {

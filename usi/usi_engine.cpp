@@ -42,8 +42,8 @@ std::string_view afterWords(std::string_view line, int count) {
 }  // namespace
 
 std::int64_t searchBudget(const GoLimits& limits, core::SideByte sideToMove) {
-    if (limits.infinite || limits.ponder) return -1;
-    if (limits.moveTime >= 0) return limits.moveTime;
+    if (limits.infinite) return limits.ponder ? -1 : limits.stopAfter;
+    if (limits.ponder) return -1;
     const bool black = sideToMove == core::kSideBlack;
     const std::int64_t time = black ? limits.blackTime : limits.whiteTime;
     const std::int64_t increment = black ? limits.blackIncrement : limits.whiteIncrement;
@@ -164,7 +164,7 @@ void UsiEngine::receive(std::string_view line) {
     }
     // Answers to searches this session never asks for.
     if (word == "checkmate") return;
-    garbage(line);
+    m_events.engineUnknownLine(line);
 }
 
 void UsiEngine::garbage(std::string_view line) {
@@ -197,14 +197,13 @@ void UsiEngine::searchEnded(std::string_view line) {
 
 void UsiEngine::exited(int exitCode, bool crashed) {
     if (m_state == State::Ended) return;
-    const bool expected = m_state == State::Quitting;
+    if (m_state == State::Quitting) {
+        endQuit();
+        return;
+    }
     m_state = State::Ended;
     m_deadline = -1;
     m_pending.reset();
-    if (expected) {
-        m_events.engineQuit();
-        return;
-    }
     static const std::string crashFormat = core::sjis("エンジンが異常終了しました");
     static const std::string exitFormat = core::sjis("エンジンが終了しました（終了コード %d）");
     m_events.engineFailed(crashed ? crashFormat
@@ -220,21 +219,39 @@ void UsiEngine::startFailed(const std::string& reason) {
     m_events.engineFailed(core::formatMessage(format, {reason}));
 }
 
+void UsiEngine::outputClosed() {
+    if (m_state == State::NotStarted || m_state == State::Quitting || m_state == State::Ended) {
+        return;
+    }
+    static const std::string message = core::sjis("エンジンが出力を閉じました");
+    fail(message);
+}
+
 void UsiEngine::fail(const std::string& message) {
+    // The engine is asked to go first; the link ends it when it does not.
+    m_pending.reset();
+    m_failure = message;
+    m_link.send("quit");
+    m_state = State::Quitting;
+    m_deadline = m_clock() + m_timeouts.quit;
+}
+
+void UsiEngine::endQuit() {
     m_state = State::Ended;
     m_deadline = -1;
     m_pending.reset();
-    m_link.kill();
-    m_events.engineFailed(message);
+    if (m_failure.empty()) {
+        m_events.engineQuit();
+    } else {
+        m_events.engineFailed(m_failure);
+    }
 }
 
 void UsiEngine::tick() {
     if (m_deadline < 0 || m_clock() < m_deadline) return;
     if (m_state == State::Quitting) {
-        m_state = State::Ended;
-        m_deadline = -1;
         m_link.kill();
-        m_events.engineQuit();
+        endQuit();
         return;
     }
     // A search past its time is asked to stop once before the engine counts as hung.
@@ -257,7 +274,10 @@ void UsiEngine::sendSearch(PendingSearch search) {
     m_state = State::Searching;
     m_stopSent = false;
     const std::int64_t budget = searchBudget(search.limits, search.position.sideToMove);
-    m_deadline = budget < 0 ? -1 : m_clock() + budget + m_timeouts.stop;
+    // An engine on the clock gets a grace before it is stopped; a timed infinite search is
+    // stopped on time.
+    const std::int64_t grace = search.limits.infinite ? 0 : m_timeouts.stop;
+    m_deadline = budget < 0 ? -1 : m_clock() + budget + grace;
 }
 
 void UsiEngine::go(const core::Position& pos, std::string positionCommand, const GoLimits& limits) {

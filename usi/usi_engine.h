@@ -23,7 +23,7 @@ public:
     virtual ~UsiLink() = default;
     // Writes one command line (the link adds the line end).
     virtual void send(std::string_view line) = 0;
-    // Ends the program at once (a hung or misbehaving engine).
+    // Ends the program at once, with every process it started (a hung or misbehaving engine).
     virtual void kill() = 0;
 };
 
@@ -38,10 +38,13 @@ public:
     virtual void engineInfo(const UsiInfo&) {}
     // The search ended with a move legal in the position searched, or with resign or win.
     virtual void engineBestMove(const UsiBestMove&) {}
-    // Something went wrong but the session goes on (a garbage line, an illegal best move).
+    // Something went wrong but the session goes on (a broken info line, an illegal best move).
     virtual void engineWarning(const std::string&) {}
-    // The session is over: a timeout, a crash, an exit mid-search. The program has been killed
-    // or is gone.
+    // A line the protocol does not know (a banner, debug text), as the engine printed it: no
+    // fault, only for an engine log.
+    virtual void engineUnknownLine(std::string_view) {}
+    // The session is over: a timeout, a crash, an exit mid-search, output closed. The program
+    // has been told to quit and then ended, or is gone.
     virtual void engineFailed(const std::string&) {}
     // The program ended after "quit".
     virtual void engineQuit() {}
@@ -82,9 +85,16 @@ public:
     void receive(std::string_view line);
     // The program ended by itself: exitCode, or crashed for a signal.
     void exited(int exitCode, bool crashed);
+    // The program closed its output while still running: no answer can come, so the session
+    // fails (see tick for how the program is ended).
+    void outputClosed();
     // The program could not be started; reason is the system's (CP932).
     void startFailed(const std::string& reason);
     // Checks the deadlines; call it now and then (the window's timer, the tool's read loop).
+    // Every deadline runs from the request, whatever the engine prints meanwhile. A search past
+    // its time is sent "stop"; an answer still missing then (or a missing "usiok" or "readyok")
+    // fails the session: "quit" is sent, and a program still running after the quit timeout is
+    // killed (with its whole process group, by the link).
     void tick();
     // The next moment tick() has something to check, or -1 when no deadline runs.
     std::int64_t deadline() const { return m_deadline; }
@@ -120,6 +130,7 @@ private:
     void searchEnded(std::string_view line);
     void fail(const std::string& message);
     void garbage(std::string_view line);
+    void endQuit();
 
     UsiLink& m_link;
     UsiEvents& m_events;
@@ -135,11 +146,13 @@ private:
     core::Position m_position;
     bool m_newGame = true;
     bool m_stopSent = false;
-    UsiInfo m_info;  // reused for every info line
+    std::string m_failure;  // why the session is quitting, when it failed
+    UsiInfo m_info;         // reused for every info line
 };
 
 // The longest a search with these limits may take for the side to move (milliseconds), before
-// the engine is asked to stop; -1 for a search without end (infinite, ponder, no limits).
+// the engine is asked to stop: stopAfter for an infinite search that has it; -1 for a search
+// without end (infinite, ponder, no limits).
 std::int64_t searchBudget(const GoLimits& limits, core::SideByte sideToMove);
 
 // The text of a state for messages ("usiok", "readyok", "bestmove" awaited).

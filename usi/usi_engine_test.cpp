@@ -25,9 +25,11 @@ protected:
         engine.receive("usiok");
         engine.receive("readyok");
     }
+    // A search of a set length, as the analysis asks for it.
     void goTimed(std::int64_t ms = 1000) {
         GoLimits limits;
-        limits.moveTime = ms;
+        limits.infinite = true;
+        limits.stopAfter = ms;
         engine.go(start, "position startpos", limits);
     }
 
@@ -57,7 +59,7 @@ TEST_F(UsiEngineTest, ASearchAskedBeforeReadyWaitsAndTheFirstOneStartsAGame) {
     engine.receive("usiok");
     engine.receive("readyok");
     EXPECT_EQ(link.sent, (std::vector<std::string>{"usi", "isready", "usinewgame",
-                                                   "position startpos", "go movetime 1000"}));
+                                                   "position startpos", "go infinite"}));
     engine.receive("info depth 1 score cp 30 pv 7g7f");
     engine.receive("bestmove 7g7f");
     ASSERT_EQ(events.bestMoves.size(), 1u);
@@ -71,12 +73,17 @@ TEST_F(UsiEngineTest, ASearchAskedBeforeReadyWaitsAndTheFirstOneStartsAGame) {
     EXPECT_EQ(link.sent[link.sent.size() - 3], "usinewgame");
 }
 
-TEST_F(UsiEngineTest, MissingUsiOkOrReadyOkTimesOutAndKills) {
+TEST_F(UsiEngineTest, MissingUsiOkOrReadyOkTimesOutQuitsAndKills) {
     engine.start();
     clock.now += 9999;
     engine.tick();
     EXPECT_TRUE(events.failures.empty());
     clock.now += 1;
+    engine.tick();
+    EXPECT_EQ(link.last(), "quit");
+    EXPECT_EQ(link.kills, 0);
+    EXPECT_TRUE(events.failures.empty());
+    clock.now += 3000;
     engine.tick();
     ASSERT_EQ(events.failures.size(), 1u);
     EXPECT_NE(events.failures[0].find("usiok"), std::string::npos);
@@ -90,7 +97,10 @@ TEST_F(UsiEngineTest, MissingUsiOkOrReadyOkTimesOutAndKills) {
     second.receive("usiok");
     clock.now += 30000;
     second.tick();
+    // It went when told to: the failure is reported with its exit.
+    second.exited(0, false);
     ASSERT_EQ(events2.failures.size(), 1u);
+    EXPECT_EQ(link2.kills, 0);
     EXPECT_NE(events2.failures[0].find("readyok"), std::string::npos);
 }
 
@@ -109,16 +119,23 @@ TEST_F(UsiEngineTest, AnIllegalBestMoveIsReportedNotPassedOn) {
     EXPECT_EQ(events.bestMoves[0].kind, UsiBestMove::Kind::Resign);
 }
 
-TEST_F(UsiEngineTest, GarbageAndBrokenInfoLinesAreWarnings) {
-    handshake();
+TEST_F(UsiEngineTest, UnknownLinesAreQuietAndBrokenInfoLinesAreWarnings) {
+    engine.start();
+    engine.receive("Engine 3.1 by Someone, compiled today");
+    engine.receive("usiok");
+    engine.receive("readyok");
     goTimed();
     engine.receive("\x01\x02 garbage \xff");
     engine.receive("info depth many");
     engine.receive("");
-    ASSERT_EQ(events.warnings.size(), 2u);
-    EXPECT_NE(events.warnings[0].find("?? garbage ?"), std::string::npos);
+    EXPECT_EQ(events.unknownLines,
+              (std::vector<std::string>{"Engine 3.1 by Someone, compiled today",
+                                        "\x01\x02 garbage \xff"}));
+    ASSERT_EQ(events.warnings.size(), 1u);
+    EXPECT_NE(events.warnings[0].find("info depth many"), std::string::npos);
     EXPECT_TRUE(events.infos.empty());
     EXPECT_TRUE(events.failures.empty());
+    EXPECT_EQ(engine.state(), UsiEngine::State::Searching);
 }
 
 TEST_F(UsiEngineTest, AnExitMidSearchFails) {
@@ -167,18 +184,70 @@ TEST_F(UsiEngineTest, ANewPositionStopsTheSearchAndDropsItsAnswer) {
     EXPECT_EQ(events.bestMoves[0].move, "3c3d");
 }
 
-TEST_F(UsiEngineTest, AHungSearchIsStoppedThenGivenUp) {
+TEST_F(UsiEngineTest, ATimedSearchIsStoppedOnTimeThenQuitThenKilled) {
     handshake();
     goTimed(1000);
-    clock.now += 1000 + 5000;
+    // Lines of the search do not move its deadline.
+    clock.now += 999;
+    engine.receive("info depth 1 score cp 3 pv 7g7f");
+    engine.tick();
+    EXPECT_EQ(link.last(), "go infinite");
+    clock.now += 1;
     engine.tick();
     EXPECT_EQ(link.last(), "stop");
-    EXPECT_TRUE(events.failures.empty());
-    clock.now += 5000;
+    clock.now += 4999;
+    engine.receive("info depth 2 score cp 3 pv 7g7f");
     engine.tick();
+    EXPECT_EQ(link.last(), "stop");
+    clock.now += 1;
+    engine.tick();
+    EXPECT_EQ(link.last(), "quit");
+    EXPECT_TRUE(events.failures.empty());
+    clock.now += 3000;
+    engine.tick();
+    EXPECT_EQ(link.kills, 1);
     ASSERT_EQ(events.failures.size(), 1u);
     EXPECT_NE(events.failures[0].find("bestmove"), std::string::npos);
+    EXPECT_EQ(events.quits, 0);
+    EXPECT_EQ(engine.state(), UsiEngine::State::Ended);
+}
+
+TEST_F(UsiEngineTest, AnEngineOnTheClockGetsAGraceBeforeStop) {
+    handshake();
+    GoLimits limits;
+    limits.blackTime = 0;
+    limits.whiteTime = 0;
+    limits.byoyomi = 1000;
+    engine.go(start, "position startpos", limits);
+    EXPECT_EQ(link.last(), "go btime 0 wtime 0 byoyomi 1000");
+    clock.now += 1000 + 4999;
+    engine.tick();
+    EXPECT_EQ(link.last(), "go btime 0 wtime 0 byoyomi 1000");
+    clock.now += 1;
+    engine.tick();
+    EXPECT_EQ(link.last(), "stop");
+}
+
+TEST_F(UsiEngineTest, ClosedOutputFailsTheSessionAfterQuit) {
+    handshake();
+    goTimed();
+    engine.outputClosed();
+    EXPECT_EQ(link.last(), "quit");
+    EXPECT_TRUE(events.failures.empty());
+    clock.now += 3000;
+    engine.tick();
     EXPECT_EQ(link.kills, 1);
+    EXPECT_EQ(events.failures, (std::vector<std::string>{"エンジンが出力を閉じました"}));
+    // After a quit asked for, a closed output is the usual end.
+    RecordingEvents quitEvents;
+    RecordingLink quitLink;
+    UsiEngine quitting(quitLink, quitEvents, clock.clock());
+    quitting.start();
+    quitting.quit();
+    quitting.outputClosed();
+    quitting.exited(0, false);
+    EXPECT_EQ(quitEvents.quits, 1);
+    EXPECT_TRUE(quitEvents.failures.empty());
 }
 
 TEST_F(UsiEngineTest, QuitKillsAnEngineThatStaysOn) {
@@ -207,6 +276,10 @@ TEST(SearchBudget, FollowsTheClockOfTheSideToMove) {
     EXPECT_EQ(searchBudget(limits, core::kSideBlack), 63000);
     EXPECT_EQ(searchBudget(limits, core::kSideWhite), 4000);
     limits.infinite = true;
+    EXPECT_EQ(searchBudget(limits, core::kSideWhite), -1);
+    limits.stopAfter = 500;
+    EXPECT_EQ(searchBudget(limits, core::kSideWhite), 500);
+    limits.ponder = true;
     EXPECT_EQ(searchBudget(limits, core::kSideWhite), -1);
 }
 

@@ -273,7 +273,6 @@ std::string goCommand(const GoLimits& limits) {
     field("binc", limits.blackIncrement);
     field("winc", limits.whiteIncrement);
     field("byoyomi", limits.byoyomi);
-    field("movetime", limits.moveTime);
     if (limits.infinite) s += " infinite";
     return s;
 }

@@ -76,7 +76,10 @@ struct UsiBestMove {
 };
 std::optional<UsiBestMove> parseBestMove(std::string_view line);
 
-// What a "go" asks for. Times in milliseconds; -1 leaves the field out.
+// What a "go" asks for. Times in milliseconds; -1 leaves the field out. There is no fixed time per
+// move in the protocol: a search of a set length is "go infinite" ended by "stop" after
+// stopAfter, which the session sends (engines give it the whole time; with "byoyomi" they keep
+// a margin or answer from their book at once).
 struct GoLimits {
     bool infinite = false;
     bool ponder = false;
@@ -85,9 +88,10 @@ struct GoLimits {
     std::int64_t blackIncrement = -1;
     std::int64_t whiteIncrement = -1;
     std::int64_t byoyomi = -1;
-    std::int64_t moveTime = -1;
+    // With infinite: the session sends "stop" this long after "go" (-1: only when asked).
+    std::int64_t stopAfter = -1;
 };
-// "go ponder btime 1000 wtime 1000 byoyomi 3000", "go infinite", "go movetime 500".
+// "go ponder btime 1000 wtime 1000 byoyomi 3000", "go infinite".
 std::string goCommand(const GoLimits& limits);
 
 // "setoption name N value V"; a button gets no value.

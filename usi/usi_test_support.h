@@ -27,12 +27,14 @@ struct RecordingEvents : UsiEvents {
     std::vector<UsiBestMove> bestMoves;
     std::vector<std::string> warnings;  // UTF-8
     std::vector<std::string> failures;  // UTF-8
+    std::vector<std::string> unknownLines;
 
     void engineReady() override { ++ready; }
     void engineInfo(const UsiInfo& info) override { infos.push_back(info); }
     void engineBestMove(const UsiBestMove& best) override { bestMoves.push_back(best); }
     void engineWarning(const std::string& m) override { warnings.push_back(core::toUtf8Lossy(m)); }
     void engineFailed(const std::string& m) override { failures.push_back(core::toUtf8Lossy(m)); }
+    void engineUnknownLine(std::string_view line) override { unknownLines.emplace_back(line); }
     void engineQuit() override { ++quits; }
 };
 

@@ -3,11 +3,16 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 
 extern char** environ;
@@ -23,6 +28,15 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
+std::int64_t nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int msUntil(std::int64_t deadline) {
+    return static_cast<int>(std::clamp<std::int64_t>(deadline - nowMs(), 0, INT_MAX));
+}
+
 }  // namespace
 
 ChildProcess::~ChildProcess() {
@@ -33,6 +47,7 @@ ChildProcess::~ChildProcess() {
     }
     closeFd(m_in);
     closeFd(m_out);
+    closeFd(m_exitFd);
 }
 
 bool ChildProcess::start(const std::string& program, const std::vector<std::string>& arguments,
@@ -62,8 +77,19 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     if (args.empty()) args.push_back(program);
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
+    // A group of its own, and SIGPIPE as the program expects it rather than ignored as here.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int error =
+        posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(toChild[0]);
     ::close(fromChild[1]);
@@ -74,6 +100,8 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
         return false;
     }
     m_pid = pid;
+    // Without it (an old kernel) the end is looked for every few milliseconds.
+    m_exitFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     m_in = toChild[1];
     m_out = fromChild[0];
     m_buffer.clear();
@@ -96,6 +124,7 @@ bool ChildProcess::writeLine(std::string_view line) {
 }
 
 ChildProcess::Read ChildProcess::readLine(std::string& line, int timeoutMs) {
+    const std::int64_t deadline = nowMs() + timeoutMs;
     for (;;) {
         std::size_t nl = m_buffer.find('\n');
         if (nl != std::string::npos) {
@@ -114,7 +143,7 @@ ChildProcess::Read ChildProcess::readLine(std::string& line, int timeoutMs) {
             return Read::Closed;
         }
         pollfd p{m_out, POLLIN, 0};
-        const int ready = ::poll(&p, 1, timeoutMs);
+        const int ready = ::poll(&p, 1, msUntil(deadline));
         if (ready < 0 && errno == EINTR) continue;
         if (ready == 0) return Read::Timeout;
         char chunk[4096];
@@ -129,18 +158,59 @@ ChildProcess::Read ChildProcess::readLine(std::string& line, int timeoutMs) {
 }
 
 void ChildProcess::kill() {
-    if (m_pid > 0) ::kill(m_pid, SIGKILL);
+    if (m_pid > 0) ::kill(-m_pid, SIGKILL);
+}
+
+bool ChildProcess::waitFor(int timeoutMs, int& exitCode, bool& crashed) {
+    crashed = false;
+    exitCode = -1;
+    if (m_pid <= 0) return false;
+    const std::int64_t deadline = nowMs() + timeoutMs;
+    for (;;) {
+        siginfo_t info{};
+        // WNOWAIT: the ended child stays unreaped, so its id still names its group.
+        if (::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) {
+            if (errno == EINTR) continue;
+            m_pid = -1;
+            crashed = true;
+            return true;
+        }
+        if (info.si_pid == m_pid) {
+            ::kill(-m_pid, SIGKILL);
+            exitCode = reap(crashed);
+            return true;
+        }
+        const int left = msUntil(deadline);
+        if (left <= 0) return false;
+        if (m_exitFd >= 0) {
+            pollfd p{m_exitFd, POLLIN, 0};
+            (void)::poll(&p, 1, left);
+        } else {
+            (void)::poll(nullptr, 0, std::min(left, 10));
+        }
+    }
 }
 
 int ChildProcess::wait(bool& crashed) {
     crashed = false;
     if (m_pid <= 0) return -1;
     closeFd(m_in);
+    siginfo_t info{};
+    while (::waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOWAIT) != 0 &&
+           errno == EINTR) {
+    }
+    ::kill(-m_pid, SIGKILL);
+    return reap(crashed);
+}
+
+int ChildProcess::reap(bool& crashed) {
+    crashed = false;
+    closeFd(m_in);
     int status = 0;
     while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
     m_pid = -1;
-    closeFd(m_out);
+    closeFd(m_exitFd);
     if (WIFSIGNALED(status)) {
         crashed = true;
         return -1;

@@ -30,6 +30,10 @@ constexpr OptionHelp kAnalyseOptions[] = {
     {"--engine PATH", "the USI engine program to run (required); it runs in its own folder", ""},
     {"--movetime MS", "thinking time per position in milliseconds (default 1000)", ""},
     {"--multipv N", "lines the engine is asked for (default 1); the best one is written", ""},
+    {"--verbose",
+     "print on stderr the lines of the engine that the USI protocol does not know (banners, "
+     "debug text) and its warnings; without it they are skipped quietly",
+     ""},
 };
 
 constexpr CommandHelp kTavrelCommands[] = {
@@ -67,8 +71,10 @@ constexpr CommandHelp kTavrelCommands[] = {
      "the format of OUT's extension, as convert does) with each position's score and best line "
      "in the comment of the move that led to it, as one line \"解析：評価値 +123 深さ 12 読み筋 "
      "▲７六歩△３四歩\" (scores from Black's view; \"+詰5\" is a mate in 5 for Black). A second "
-     "analysis replaces that line and leaves the rest of the comment alone. When the engine "
-     "fails, what was analysed before is still written and the exit code is 1.",
+     "analysis replaces that line and leaves the rest of the comment alone. Each position is "
+     "searched with \"go infinite\" and \"stop\" after the time. When the engine fails, or any "
+     "position could not be analysed (no score, an illegal best move), what was analysed is "
+     "still written and the exit code is 1.",
      kAnalyseOptions},
 };
 

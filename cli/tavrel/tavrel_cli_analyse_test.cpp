@@ -83,6 +83,50 @@ TEST_F(AnalyseTest, AnEngineThatDiesKeepsWhatWasDoneAndExitsOne) {
     EXPECT_NE(utf8(out).find("３四歩"), std::string::npos);
 }
 
+// Nothing analysed is no success: every best move illegal, the engine still alive.
+TEST_F(AnalyseTest, PositionsLeftUnanalysedExitOne) {
+    const std::string out = (m_dir / "out.kif").string();
+    ::setenv("FAKE_USI_ARGS", "--bestmove 5e5d", 1);
+    RunReport r = analyse(in, out);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("5e5d"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("3 of 3 positions were not analysed"), std::string::npos) << r.err;
+    EXPECT_EQ(count(utf8(out), "解析："), 0);
+}
+
+// Lines no protocol knows are no trouble: quiet, and shown only when asked for.
+TEST_F(AnalyseTest, UnknownEngineLinesAreShownOnlyWithVerbose) {
+    const std::string out = (m_dir / "out.kif").string();
+    ::setenv("FAKE_USI_ARGS", "--banner --garbage", 1);
+    RunReport r = analyse(in, out);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    r = analyse(in, out, {"--verbose"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("engine: FakeEngine, a scripted engine"), std::string::npos) << r.err;
+    EXPECT_EQ(count(r.err, "engine: this is no protocol line"), 3) << r.err;
+}
+
+// An engine written elsewhere, as a user has it: it knows only the protocol's own forms. The
+// record starts out of its opening book, where it answers without a score.
+TEST_F(AnalyseTest, ARealEngineScoresEveryPosition) {
+#ifndef REAL_USI_ENGINE
+    GTEST_SKIP() << "no real USI engine installed (Debian's gpsshogi package has one)";
+#else
+    const std::string record = (m_dir / "short.usi").string();
+    ASSERT_EQ(core::writeFileAtomically(
+                  record,
+                  "position sfen lnsgkgsnl/1r5b1/1ppppppp1/8p/p8/9/PPPPPPPP1/1B5R1/LNSGKGSNL b p 7 "
+                  "moves 1i1d 9a9d 5i5h 5a5b\n"),
+              core::WriteResult::Ok);
+    const std::string out = (m_dir / "out.kif").string();
+    RunReport r = runProgram(
+        "tavrel-cli", {"analyse", record, out, "--engine", REAL_USI_ENGINE, "--movetime", "200"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(count(utf8(out), "*解析：評価値 "), 5) << utf8(out);
+#endif
+}
+
 TEST_F(AnalyseTest, ProblemsOfTheCall) {
     const std::string out = (m_dir / "out.kif").string();
     EXPECT_EQ(runProgram("tavrel-cli", {"analyse", in, out}).exitCode, 2);

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/common/child_process.h"
 #include "cli/common/cli_common.h"
 #include "cli/common/cli_help.h"
+#include "cli/tavrel/engine_run.h"
 #include "core/base/parallel_for.h"
 #include "core/base/path_text.h"
 #include "core/base/safe_file.h"
@@ -46,6 +46,7 @@ struct Options {
     std::optional<std::string> engine;
     std::int64_t moveTime = 1000;
     int multiPv = 1;
+    bool verbose = false;
 };
 
 int usage(const std::string& problem) {
@@ -92,6 +93,8 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             auto n = v ? cli::parseInt(*v) : std::nullopt;
             if (!n || *n < 1 || *n > 64) return "--multipv needs a number from 1 to 64";
             o.multiPv = static_cast<int>(*n);
+        } else if (a == "--verbose") {
+            o.verbose = true;
         } else if (a.starts_with("--")) {
             return "unknown option " + a;
         } else if (o.command.empty()) {
@@ -337,40 +340,33 @@ std::int64_t steadyMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// The engine's lines go to and come from a child process.
-class ChildLink : public usi::UsiLink {
+// The analysis's events; the lines no protocol knows are printed with --verbose.
+class AnalysisEvents : public usi::UsiEvents {
 public:
-    explicit ChildLink(cli::ChildProcess& child) : m_child(child) {}
-    void send(std::string_view line) override { (void)m_child.writeLine(line); }
-    void kill() override { m_child.kill(); }
+    AnalysisEvents(usi::RecordAnalysis& analysis, bool verbose, cli::Encoding encoding)
+        : m_analysis(analysis), m_verbose(verbose), m_encoding(encoding) {}
+    void engineReady() override { m_analysis.engineReady(); }
+    void engineInfo(const usi::UsiInfo& info) override { m_analysis.engineInfo(info); }
+    void engineBestMove(const usi::UsiBestMove& best) override { m_analysis.engineBestMove(best); }
+    void engineWarning(const std::string& message) override {
+        if (m_verbose) print(message);
+        m_analysis.engineWarning(message);
+    }
+    void engineUnknownLine(std::string_view line) override {
+        if (m_verbose) print(std::string(line));
+    }
+    void engineFailed(const std::string& message) override { m_analysis.engineFailed(message); }
+    void engineQuit() override { m_analysis.engineQuit(); }
 
 private:
-    cli::ChildProcess& m_child;
-};
-
-// Feeds the engine's lines to the session until it has ended.
-void runEngine(cli::ChildProcess& child, usi::UsiEngine& engine) {
-    std::string line;
-    while (engine.state() != usi::UsiEngine::State::Ended) {
-        const std::int64_t deadline = engine.deadline();
-        const std::int64_t wait =
-            deadline < 0 ? 1000 : std::clamp<std::int64_t>(deadline - steadyMs(), 0, 1000);
-        switch (child.readLine(line, static_cast<int>(wait))) {
-            case cli::ChildProcess::Read::Line:
-                engine.receive(line);
-                break;
-            case cli::ChildProcess::Read::Timeout:
-                break;
-            case cli::ChildProcess::Read::Closed: {
-                bool crashed = false;
-                const int code = child.wait(crashed);
-                engine.exited(code, crashed);
-                break;
-            }
-        }
-        engine.tick();
+    void print(const std::string& text) const {
+        std::fprintf(stderr, "tavrel-cli: engine: %s\n", cli::printable(text, m_encoding).c_str());
     }
-}
+
+    usi::RecordAnalysis& m_analysis;
+    bool m_verbose;
+    cli::Encoding m_encoding;
+};
 
 int analyse(const Options& o, const tavrel::Settings& settings) {
     if (o.args.size() != 2) return usage("analyse takes IN and OUT");
@@ -397,17 +393,23 @@ int analyse(const Options& o, const tavrel::Settings& settings) {
     options.multiPv = o.multiPv;
     options.notation.dragonAsRyu = settings.dragonNotation != 0;
     usi::RecordAnalysis analysis(store, options);
-    ChildLink link(child);
-    usi::UsiEngine engine(link, analysis, steadyMs);
+    AnalysisEvents events(analysis, o.verbose, o.encoding);
+    cli::ChildLink link(child);
+    usi::UsiEngine engine(link, events, steadyMs);
     analysis.run(engine);
     engine.start();
-    runEngine(child, engine);
-    bool failed = analysis.failed();
+    cli::runEngine(child, engine, steadyMs);
     if (!analysis.message().empty()) {
         std::fprintf(stderr, "tavrel-cli: %s\n",
                      cli::printable(analysis.message(), o.encoding).c_str());
     }
-    if (analysis.done() < analysis.total()) failed = true;
+    // Every position is to get its line: one the engine gave nothing usable for is a failure
+    // too, not only an engine that gave up.
+    const bool failed = analysis.failed() || analysis.analysed() < analysis.total();
+    if (analysis.analysed() < analysis.total()) {
+        std::fprintf(stderr, "tavrel-cli: %d of %d positions were not analysed\n",
+                     analysis.total() - analysis.analysed(), analysis.total());
+    }
 
     // What was analysed is written even when the engine gave up part way.
     core::RecordWriteOptions w = tavrel::writeOptions(settings);

@@ -134,7 +134,8 @@ TEST_F(AnalysisWindowTest, WholeRecordAnalysisWritesCommentsAndDrawsTheGraph) {
 }
 
 TEST_F(AnalysisWindowTest, CancelKeepsWhatWasAnalysed) {
-    qputenv("FAKE_USI_ARGS", "--ignore-stop");
+    // The first search ends on its "stop"; the second never does, so the cancel meets it.
+    qputenv("FAKE_USI_ARGS", "--ignore-stop-after 1");
     usi::RecordAnalysisOptions options;
     options.moveTimeMs = 20;
     engines->startRecordAnalysis(fake(), options);

@@ -219,5 +219,36 @@ TEST_F(GameWindowTest, EngineAnswersTheHumansMove) {
     QTRY_VERIFY_WITH_TIMEOUT(!w->engineGame()->active(), 5000);
 }
 
+// A real engine, as a user has it, plays Black on the clock (btime/wtime with byoyomi) against
+// the scripted engine, which resigns at its fourth turn.
+TEST_F(GameWindowTest, ARealEnginePlaysAFewMoves) {
+#ifndef REAL_USI_ENGINE
+    GTEST_SKIP() << "no real USI engine installed (Debian's gpsshogi package has one)";
+#else
+    qputenv("FAKE_USI_ARGS", "--resign-after 3");
+    auto w = makeWindow();
+    w->engines()->setEngines({usi::EngineEntry{"Real", REAL_USI_ENGINE, {}},
+                              usi::EngineEntry{"Fake", FAKE_USI_ENGINE, {}}});
+    w->setNewGameSource([](const NewGameFields&) -> std::optional<NewGameFields> {
+        NewGameFields f;
+        f.players.blackEngine = "Real";
+        f.players.whiteEngine = "Fake";
+        f.players.time = TimeControl{0, 1, 0};
+        return f;
+    });
+    w->action(QStringLiteral("newGame"))->trigger();
+    ASSERT_NE(w->engineGame(), nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(w->document().mode(), ViewerMode::Viewing, 30000);
+    qunsetenv("FAKE_USI_ARGS");
+    ASSERT_EQ(w->document().mode(), ViewerMode::Viewing);
+    // Black's four moves and White's three, all played, then White's resignation.
+    EXPECT_EQ(store.currentPly(), 8);
+    EXPECT_EQ(store.node(store.current()).to, core::terminalByte(core::TerminalCode::Resign));
+    EXPECT_EQ(store.playerName(core::PlayerField::Black), "Real");
+    QTRY_VERIFY_WITH_TIMEOUT(!w->engineGame()->active(), 5000);
+    EXPECT_FALSE(w->engineGame()->active());
+#endif
+}
+
 }  // namespace
 }  // namespace tavrel

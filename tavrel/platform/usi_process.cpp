@@ -1,5 +1,8 @@
 #include "tavrel/platform/usi_process.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -29,10 +32,12 @@ UsiProcess::UsiProcess(usi::UsiEvents& events, QObject* parent, usi::UsiTimeouts
     m_ticker.setInterval(kTickMs);
     connect(&m_ticker, &QTimer::timeout, this, [this] { m_engine->tick(); });
     connect(&m_process, &QProcess::started, this, [this] {
+        m_group = m_process.processId();
         m_ticker.start();
         m_engine->start();
     });
     connect(&m_process, &QProcess::readyReadStandardOutput, this, &UsiProcess::readLines);
+
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;
         m_ticker.stop();
@@ -42,6 +47,8 @@ UsiProcess::UsiProcess(usi::UsiEvents& events, QObject* parent, usi::UsiTimeouts
             [this](int exitCode, QProcess::ExitStatus status) {
                 readLines();
                 m_ticker.stop();
+                // What the program started ends with it.
+                endGroup();
                 m_engine->exited(exitCode, status == QProcess::CrashExit);
             });
 }
@@ -50,6 +57,7 @@ UsiProcess::~UsiProcess() {
     // The session's events go to objects that may be gone by now.
     m_process.disconnect(this);
     if (m_process.state() != QProcess::NotRunning) {
+        endGroup();
         m_process.kill();
         m_process.waitForFinished(1000);
     }
@@ -63,6 +71,7 @@ void UsiProcess::start(const usi::EngineEntry& entry) {
     m_process.setWorkingDirectory(QFileInfo(program).absolutePath());
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardErrorFile(QProcess::nullDevice());
+    m_process.setChildProcessModifier([] { (void)::setpgid(0, 0); });
     m_process.start(QIODevice::ReadWrite);
 }
 
@@ -74,7 +83,15 @@ void UsiProcess::send(std::string_view line) {
 }
 
 void UsiProcess::kill() {
-    if (m_process.state() != QProcess::NotRunning) m_process.kill();
+    if (m_process.state() == QProcess::NotRunning) return;
+    endGroup();
+    m_process.kill();
+}
+
+void UsiProcess::endGroup() {
+    // Asked once, when the program is ended or has just ended, so the id is still its own.
+    if (m_group > 0) ::kill(static_cast<pid_t>(-m_group), SIGKILL);
+    m_group = 0;
 }
 
 void UsiProcess::readLines() {

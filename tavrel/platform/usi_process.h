@@ -1,7 +1,8 @@
 // A USI engine program run by the window: a QProcess started with an argument list (no shell) in
-// the program's own folder, whose output lines, exit and start failure feed a UsiEngine session,
-// with a timer for the session's deadlines. Owns the process and the session; the events sink
-// belongs to the caller and outlives this object.
+// the program's own folder and in a process group of its own, whose output lines, exit and start
+// failure feed a UsiEngine session, with a timer for the session's deadlines. Ending the program
+// ends its group, so nothing it started stays behind. Owns the process and the session; the
+// events sink belongs to the caller and outlives this object.
 #pragma once
 
 #include <QObject>
@@ -33,9 +34,11 @@ public:
 
 private:
     void readLines();
+    void endGroup();
 
     QProcess m_process;
     QTimer m_ticker;
+    qint64 m_group = 0;
     std::unique_ptr<usi::UsiEngine> m_engine;
 };
 

@@ -11,6 +11,8 @@
 
 #include "core/text/sjis.h"
 #include "tavrel/platform/engine_store.h"
+#include "tests/support/process_state.h"
+#include "tests/support/temp_folder.h"
 #include "usi/usi_test_support.h"
 
 namespace tavrel {
@@ -41,8 +43,8 @@ protected:
         core::Position start;
         core::setupHandicap(start, core::kHandicapEven);
         usi::GoLimits limits;
-        limits.infinite = infinite;
-        if (!infinite) limits.moveTime = 100;
+        limits.infinite = true;
+        if (!infinite) limits.stopAfter = 100;
         process->engine().go(start, "position startpos", limits);
     }
 
@@ -77,12 +79,12 @@ TEST_F(UsiProcessTest, MateScoresAndBounds) {
     EXPECT_EQ(events.infos[1].score.bound, usi::UsiScore::Bound::Lower);
 }
 
-TEST_F(UsiProcessTest, IllegalBestMoveAndGarbageAreReported) {
+TEST_F(UsiProcessTest, AnIllegalBestMoveIsReportedAndGarbageKeptForTheLog) {
     start("--bestmove 5e5d --garbage");
     go();
-    QTRY_COMPARE_WITH_TIMEOUT(events.warnings.size(), std::size_t{2}, kWaitMs);
-    EXPECT_NE(events.warnings[0].find("this is no protocol line"), std::string::npos);
-    EXPECT_NE(events.warnings[1].find("5e5d"), std::string::npos);
+    QTRY_COMPARE_WITH_TIMEOUT(events.warnings.size(), std::size_t{1}, kWaitMs);
+    EXPECT_NE(events.warnings[0].find("5e5d"), std::string::npos);
+    EXPECT_EQ(events.unknownLines, (std::vector<std::string>{"this is no protocol line"}));
     EXPECT_TRUE(events.bestMoves.empty());
     EXPECT_TRUE(events.failures.empty());
 }
@@ -102,6 +104,40 @@ TEST_F(UsiProcessTest, AHangFiresTheTimeout) {
     QTRY_COMPARE_WITH_TIMEOUT(events.failures.size(), std::size_t{1}, kWaitMs);
     EXPECT_NE(events.failures[0].find("readyok"), std::string::npos);
     QTRY_VERIFY_WITH_TIMEOUT(!process->running(), kWaitMs);
+}
+
+// A search that never ends is stopped, then the engine told to quit, then its whole group ended:
+// the child it forked, which holds the output open, goes with it.
+TEST_F(UsiProcessTest, AHungEngineIsEndedWithWhatItStarted) {
+    testsupport::TempFolder folder("usi-process");
+    const std::string pidFile = folder.file("forked.pid");
+    usi::UsiTimeouts quick;
+    quick.stop = 200;
+    quick.quit = 200;
+    start(("--ignore-stop --ignore-quit --fork " + pidFile).c_str(), quick);
+    go();
+    QTRY_COMPARE_WITH_TIMEOUT(events.failures.size(), std::size_t{1}, kWaitMs);
+    ASSERT_EQ(events.failures.size(), 1u);
+    EXPECT_NE(events.failures[0].find("bestmove"), std::string::npos);
+    const pid_t forked = testsupport::pidInFile(pidFile);
+    ASSERT_GT(forked, 0);
+    EXPECT_TRUE(testsupport::processGone(forked));
+    QTRY_VERIFY_WITH_TIMEOUT(!process->running(), kWaitMs);
+}
+
+// The window hears nothing of a closed output while the program runs: the search's deadline
+// ends it.
+TEST_F(UsiProcessTest, AClosedOutputIsEndedByTheSearchDeadline) {
+    usi::UsiTimeouts quick;
+    quick.stop = 200;
+    quick.quit = 200;
+    start("--close-on-go", quick);
+    go();
+    QTRY_COMPARE_WITH_TIMEOUT(events.failures.size(), std::size_t{1}, kWaitMs);
+    ASSERT_EQ(events.failures.size(), 1u);
+    EXPECT_NE(events.failures[0].find("bestmove"), std::string::npos);
+    QTRY_VERIFY_WITH_TIMEOUT(!process->running(), kWaitMs);
+    EXPECT_FALSE(process->running());
 }
 
 TEST_F(UsiProcessTest, AFloodOfInfoLinesArrivesWhole) {

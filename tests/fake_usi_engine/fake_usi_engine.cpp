@@ -11,11 +11,21 @@
 //   --flood N            prints N info lines per search before the result
 //   --garbage            prints a line no protocol knows before each search result
 //   --exit-on-go CODE    exits with CODE when a search starts; --abort-on-go aborts
-//   --ignore-stop        never answers "stop"
+//   --ignore-stop        never answers "stop"; --ignore-stop-after N answers the first N only
 //   --ponder             adds "ponder" and the reply to the best move
 //   --log FILE           appends every command received to FILE
+//   --banner             prints a line no protocol knows before it reads anything
+// Hostile ones, for the deadlines of the client:
+//   --close-on-go        closes its output when a search starts and keeps running, reading nothing
+//   --trickle-on-go MS   prints one byte every MS milliseconds, never a line end, when a search
+//                        starts
+//   --flood-on-go        prints info lines without end when a search starts
+//   --ignore-quit        stays on after "quit", reading nothing more
+//   --fork PIDFILE       starts a child that sleeps holding the output open, its id in PIDFILE
 // The environment variable FAKE_USI_ARGS adds blank-separated arguments after these (for
 // programs that start the engine without arguments).
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -48,9 +58,21 @@ struct Script {
     int exitOnGo = -1;
     bool abortOnGo = false;
     bool ignoreStop = false;
+    int ignoreStopAfter = -1;
     bool ponder = false;
     std::string log;
+    bool banner = false;
+    bool closeOnGo = false;
+    int trickleMs = -1;
+    bool floodOnGo = false;
+    bool ignoreQuit = false;
+    std::string forkPidFile;
 };
+
+// Never returns: the hostile modes end only when they are killed.
+[[noreturn]] void sleepForever() {
+    for (;;) ::pause();
+}
 
 void say(const std::string& line) {
     std::fputs(line.c_str(), stdout);
@@ -73,6 +95,12 @@ public:
     }
 
     int run() {
+        if (m_script.banner) say("FakeEngine, a scripted engine for the tests");
+        if (!m_script.forkPidFile.empty()) {
+            const pid_t child = ::fork();
+            if (child == 0) sleepForever();
+            std::ofstream(m_script.forkPidFile) << child << '\n';
+        }
         std::string line;
         while (std::getline(std::cin, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -100,16 +128,20 @@ public:
             } else if (command == "go") {
                 if (m_script.abortOnGo) std::abort();
                 if (m_script.exitOnGo >= 0) std::exit(m_script.exitOnGo);
+                hostileSearch();
                 search();
                 m_waiting = line.find("infinite") != std::string::npos ||
                             line.find("ponder") != std::string::npos;
                 if (!m_waiting) finish();
             } else if (command == "stop" || command == "ponderhit") {
-                if (m_waiting && (command == "ponderhit" || !m_script.ignoreStop)) {
+                const bool ignored = m_script.ignoreStop || (m_script.ignoreStopAfter >= 0 &&
+                                                             m_stops++ >= m_script.ignoreStopAfter);
+                if (m_waiting && (command == "ponderhit" || !ignored)) {
                     m_waiting = false;
                     finish();
                 }
             } else if (command == "quit") {
+                if (m_script.ignoreQuit) sleepForever();
                 return 0;
             }
         }
@@ -117,6 +149,26 @@ public:
     }
 
 private:
+    void hostileSearch() {
+        if (m_script.closeOnGo) {
+            std::fclose(stdout);
+            ::close(STDOUT_FILENO);
+            sleepForever();
+        }
+        if (m_script.trickleMs >= 0) {
+            for (;;) {
+                std::fputc('i', stdout);
+                std::fflush(stdout);
+                ::usleep(static_cast<useconds_t>(m_script.trickleMs) * 1000);
+            }
+        }
+        if (m_script.floodOnGo) {
+            for (int depth = 1;; depth = depth % 30 + 1) {
+                say("info depth " + std::to_string(depth) + " score cp 1 pv 7g7f");
+            }
+        }
+    }
+
     void search() {
         m_lines.clear();
         std::vector<std::string> moves = legalWords(m_position);
@@ -170,6 +222,7 @@ private:
     core::Position m_position;
     int m_multiPv = 1;
     int m_searches = 0;
+    int m_stops = 0;
     bool m_waiting = false;
     std::vector<std::vector<std::string>> m_lines;
 };
@@ -215,10 +268,24 @@ int main(int argc, char** argv) {
             s.abortOnGo = true;
         else if (a == "--ignore-stop")
             s.ignoreStop = true;
+        else if (a == "--ignore-stop-after" && more)
+            s.ignoreStopAfter = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
         else if (a == "--ponder")
             s.ponder = true;
         else if (a == "--log" && more)
             s.log = args[static_cast<std::size_t>(++i)];
+        else if (a == "--banner")
+            s.banner = true;
+        else if (a == "--close-on-go")
+            s.closeOnGo = true;
+        else if (a == "--trickle-on-go" && more)
+            s.trickleMs = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
+        else if (a == "--flood-on-go")
+            s.floodOnGo = true;
+        else if (a == "--ignore-quit")
+            s.ignoreQuit = true;
+        else if (a == "--fork" && more)
+            s.forkPidFile = args[static_cast<std::size_t>(++i)];
     }
     return FakeEngine(s).run();
 }
