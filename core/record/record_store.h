@@ -145,6 +145,13 @@ public:
         return m_slots[i];
     }
 
+    // Whether the tree and the store's bookkeeping hold together: every node in use hangs below
+    // the root through `next` and `sibling` with its `parent` pointing back, free nodes carry
+    // nothing, `current` is in use at `currentPly`, the allocation marks and the bookmarks agree
+    // with the nodes. One pass over the nodes held; asserted after every change of the tree
+    // (Debug builds) and called by the tests.
+    bool isConsistent() const;
+
     // Modification counter: every change adds 1; readers and writers reset it.
     std::uint32_t dirty() const { return m_dirty; }
     void markClean() { m_dirty = 0; }
@@ -336,6 +343,8 @@ private:
     void freeChain(NodeIndex i);
     // Removes i from its parent's child list; its younger alternatives stay linked.
     void unlink(NodeIndex i);
+    // isConsistent but for `currentPly`, which addMove leaves to its caller.
+    bool treeIsConsistent() const;
     // Whether `node` is `ancestor` or lies below it.
     bool isAncestorOrSelf(NodeIndex ancestor, NodeIndex node) const;
     // Before a deletion: when current lies in what will be freed, steps slot 0 back to `keep`.
