@@ -30,8 +30,9 @@ inline constexpr std::size_t kShortNameBytes = 255;
 // Scratch slot the repetition count replays backwards in.
 inline constexpr int kRepetitionSlot = 1;
 
-// "棋譜追加モード": what a move entered where the record already continues does.
-enum class AddMode : std::uint8_t {
+// "棋譜追加モード": what a move entered where the record already continues does. A settings code:
+// as wide as the number a settings file may hold, so that any value is kept as read.
+enum class AddMode : int {
     Overwrite = 0,  // the old continuation and its alternatives are discarded
     Branch = 1,     // a differing move becomes a new alternative
 };

@@ -84,6 +84,8 @@ TEST_F(RecordTest, SameMoveTwiceInBranchModeReusesTheNodeAndKeepsItsComment) {
     EXPECT_EQ(nodesInUse(), 2);
     EXPECT_EQ(store.node(second).commentText(), "good\n");
     EXPECT_EQ(store.node(second).seconds, 7);
+    // addMove leaves the ply and the board to its caller, as a reader's goTo takes them along.
+    ASSERT_EQ(store.goTo(second), EditResult::Ok);
 }
 
 TEST_F(RecordTest, DifferentMoveInBranchModeBecomesAnAlternative) {

@@ -191,7 +191,7 @@ std::string ExportActions::proposedImageName() {
     return pathToText(proposedImagePath(m_doc, desktopFolders()));
 }
 
-int ExportActions::print(PrintKind kind, bool direct) {
+CommandResult ExportActions::print(PrintKind kind, bool direct) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setCopyCount(1);
     if (direct) {
@@ -199,23 +199,23 @@ int ExportActions::print(PrintKind kind, bool direct) {
         if (target.isNull()) {
             m_doc.ui().showMessage(core::sjis("プリンタがインストールされていません。"),
                                    programCaption());
-            return 1;
+            return CommandResult::Cancelled;
         }
         printer.setPrinterName(target.printerName());
     } else {
-        if (m_quiet) return 1;
+        if (m_quiet) return CommandResult::Cancelled;
         QPrintDialog dialog(&printer, m_window);
         dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
-        if (dialog.exec() != QDialog::Accepted) return 1;
+        if (dialog.exec() != QDialog::Accepted) return CommandResult::Cancelled;
     }
     m_window->setEnabled(false);
     const int r = printDocument(printer, m_doc, kind);
     m_window->setEnabled(true);
     if (r != 0) {
         m_doc.ui().showMessage(core::sjis("印刷エラー(StartDoc)"), programCaption());
-        return -1;
+        return CommandResult::Failed;
     }
-    return 0;
+    return CommandResult::Done;
 }
 
 void ExportActions::preview(PrintKind kind) {

@@ -323,7 +323,7 @@ void MainWindow::buildFileMenu() {
     QMenu* m = menuBar()->addMenu(qs("ファイル(&F)"));
     m_fileMenu = m;
     addCommand(m, "開く(&O)...", {QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] {
-        openRecord(m_doc);
+        (void)openRecord(m_doc);  // shows its own message
     })->setObjectName(QStringLiteral("open"));
     addCommand(m, "次のファイルを開く(&D)", {QKeySequence(Qt::Key_PageDown)},
                [this] { openSiblingFile(m_doc, true); });
@@ -559,10 +559,11 @@ void MainWindow::buildViewMenu() {
     auto* group = new QActionGroup(this);
     struct Choice {
         const char* text;
-        int value;
+        LastPieceEmphasis value;
     };
-    for (Choice c : {Choice{"強調表示しない(&N)", 0}, Choice{"駒の色を変える(&P)", 2},
-                     Choice{"枡目の色を変える(&M)", 3}}) {
+    for (Choice c : {Choice{"強調表示しない(&N)", LastPieceEmphasis::None},
+                     Choice{"駒の色を変える(&P)", LastPieceEmphasis::PieceColour},
+                     Choice{"枡目の色を変える(&M)", LastPieceEmphasis::SquareColour}}) {
         QAction* a = addCommand(last, c.text, {}, [this, c] {
             m_settings.lastPieceEmphasis = c.value;
             m_board->update();
@@ -647,7 +648,9 @@ void MainWindow::buildHelpMenu() {
 
 // ---- Commands ----
 
-int MainWindow::openFile(const QString& path) { return openRecordFile(m_doc, nativePath(path)); }
+CommandResult MainWindow::openFile(const QString& path) {
+    return openRecordFile(m_doc, nativePath(path));
+}
 
 void MainWindow::chooseColour(Rgb& colour) {
     QColor chosen = QColorDialog::getColor(toColour(colour), this);

@@ -138,12 +138,12 @@ void MainWindow::buildReplayMenu(QMenu* menu) {
 }
 
 void MainWindow::buildListWindowMenus(QMenu* rw, QMenu* branch) {
-    auto form = [this](int value) {
+    auto form = [this](RecordListForm value) {
         m_settings.recordWindow.form = value;
         m_recordWindow->refresh();
     };
-    addCommand(rw, "消費時間を表示する(&S)", {}, [form] { form(0); });
-    addCommand(rw, "分岐の指し手を表示する(&B)", {}, [form] { form(1); });
+    addCommand(rw, "消費時間を表示する(&S)", {}, [form] { form(RecordListForm::Times); });
+    addCommand(rw, "分岐の指し手を表示する(&B)", {}, [form] { form(RecordListForm::Branches); });
     QAction* names = addCommand(rw, "しおり名を表示する(&N)", {}, [this] {
         m_settings.showBookmarkNames = m_settings.showBookmarkNames == 1 ? 0 : 1;
         m_recordWindow->refresh();
@@ -155,17 +155,17 @@ void MainWindow::buildListWindowMenus(QMenu* rw, QMenu* branch) {
     const char* texts[] = {"表示しない(&0)", "表示する(&1)", "分岐があるとき表示する(&2)"};
     for (int value = 0; value < 3; ++value) {
         QAction* a = addCommand(branch, texts[value], {}, [this, value] {
-            m_settings.branchWindow.mode = value;
+            m_settings.branchWindow.mode = static_cast<BranchWindowMode>(value);
             m_branchWindow->refresh();
         });
         a->setCheckable(true);
-        a->setChecked(m_settings.branchWindow.mode == value);
+        a->setChecked(m_settings.branchWindow.mode == static_cast<BranchWindowMode>(value));
         a->setObjectName(QStringLiteral("branchWindow%1").arg(value));
         group->addAction(a);
     }
     connect(branch, &QMenu::aboutToShow, this, [this, group] {
         const QList<QAction*> actions = group->actions();
-        int mode = m_settings.branchWindow.mode;
+        const int mode = static_cast<int>(m_settings.branchWindow.mode);
         if (mode >= 0 && mode < actions.size()) actions[mode]->setChecked(true);
     });
 }
@@ -264,7 +264,10 @@ QMenu* MainWindow::buildRecordMenu(int ply, int column) {
                 break;
             case RecordMenuCommand::SwitchForm:
                 connect(a, &QAction::triggered, this, [this] {
-                    m_settings.recordWindow.form = m_settings.recordWindow.form == 1 ? 0 : 1;
+                    m_settings.recordWindow.form =
+                        m_settings.recordWindow.form == RecordListForm::Branches
+                            ? RecordListForm::Times
+                            : RecordListForm::Branches;
                     m_recordWindow->refresh();
                 });
                 break;

@@ -8,6 +8,7 @@
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "tavrel/logic/play/game_play.h"
+#include "tavrel/settings/engine_options.h"
 
 namespace tavrel {
 
@@ -58,10 +59,7 @@ AnimatedMove forwardAnimation(const core::Position& before, int origin, int dest
     return a;
 }
 
-void syncAddMode(Document& doc) {
-    doc.store().setAddMode(doc.settings().addVariationMode == 0 ? core::AddMode::Overwrite
-                                                                : core::AddMode::Branch);
-}
+void syncAddMode(Document& doc) { doc.store().setAddMode(recordOptions(doc.settings()).addMode); }
 
 // Whether entering (from, to) here overwrites a continuation the record has (棋譜追加モード 0):
 // there is a first continuation other than 中断 and it is a different move.
@@ -221,7 +219,7 @@ PlayResult playMove(Document& doc, MoveClock& clock, PlayKind kind, PackedMove m
         if (kind == PlayKind::Entered && s.zeroTimeOnEntry == 0) seconds = clock.elapsed();
         syncAddMode(doc);
         NodeIndex same = childWithMove(store, from, static_cast<std::uint8_t>(to));
-        bool overwrite = s.addVariationMode == 0;
+        bool overwrite = s.addVariationMode == core::AddMode::Overwrite;
         if (overwrite && same == core::kNoNode &&
             overwritesContinuation(store, from, static_cast<std::uint8_t>(to))) {
             Answer a = doc.ui().ask(core::sjis("棋譜を書き換えます。いいですか？"),

@@ -134,10 +134,10 @@ void chooseReplayMode(Document& doc) {
             Answer a =
                 doc.ui().ask(core::sjis("新しい棋譜を読み込みますか？"), core::sjis("再現"), true);
             if (a == Answer::Cancel) return;
-            if (a == Answer::Yes && openRecord(doc) != 0) return;
+            if (a == Answer::Yes && openRecord(doc) != CommandResult::Done) return;
         }
     } else {
-        (void)openRecord(doc);
+        (void)openRecord(doc);  // shows its own message; an empty record is not replayed
     }
     if (doc.store().moveCount() > 0) {
         doc.setMode(ViewerMode::Replaying);
