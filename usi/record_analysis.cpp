@@ -55,6 +55,7 @@ std::optional<int> scoreOfLine(std::string_view line) {
     if (line.starts_with(w.mate)) {
         line.remove_prefix(w.mate.size());
         int moves = 0;
+        // No digits: a mate of unknown length, scored as mate in 0.
         (void)std::from_chars(line.data(), line.data() + line.size(), moves);
         value = kMateScore - std::min(moves, 999);
     } else {
@@ -200,7 +201,10 @@ void RecordAnalysis::writeResult() {
     // Comments are written by ply on the current line: go there and come back.
     const core::NodeIndex shown = m_store.current();
     if (m_store.goTo(node) != core::EditResult::Ok) return;
+    // A comment at its size limit keeps what it had (the line is not added); the analysis
+    // goes on.
     (void)m_store.replaceComment(m_store.currentPly(), comment);
+    // `shown` was in use before and no node was freed since.
     (void)m_store.goTo(shown);
 }
 

@@ -342,6 +342,7 @@ std::int64_t steadyMs() {
 class ChildLink : public usi::UsiLink {
 public:
     explicit ChildLink(cli::ChildProcess& child) : m_child(child) {}
+    // A lost line is seen by the engine's deadline.
     void send(std::string_view line) override { (void)m_child.writeLine(line); }
     void kill() override { m_child.kill(); }
 

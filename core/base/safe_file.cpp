@@ -188,6 +188,7 @@ WriteResult StreamedFile::commit() {
 WriteResult writeFileAtomically(const std::string& path, std::string_view bytes) {
     StreamedFile file;
     if (WriteResult r = file.open(path); r != WriteResult::Ok) return r;
+    // A failed write is remembered and reported by commit().
     (void)file.write(bytes);
     return file.commit();
 }

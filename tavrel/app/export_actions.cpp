@@ -106,20 +106,24 @@ void ExportActions::connectActions() {
     };
     for (const Copy& c : copies) {
         CopyProduct product = c.product;
+        // Shows its own message.
         connect(c.name, [this, product] { (void)copyProduct(m_doc, *this, product); });
     }
     connect("copyVariations", [this] {
         std::optional<core::VariationTreeOptions> chosen;
         if (!m_quiet) chosen = askVariationTree(m_window, variationTreeOptions(m_doc.settings()));
+        // Shows its own message.
         (void)copyVariationDiagram(m_doc, *this, chosen);
     });
     connect("copyBitmap", [this] { copyBitmap(); });
     connect("saveImage", [this] { saveImageAs(); });
+    // The mail commands show their own messages.
     connect("mailLink", [this] { (void)openMailLink(m_doc, *this); });
     connect("mailAttach", [this] { (void)sendRecordByMail(m_doc, *this); });
     connect("mailMal", [this] { (void)writeMailFile(m_doc, MailText::One); });
     connect("mailMa2", [this] { (void)writeMailFile(m_doc, MailText::Two); });
     connect("mailDialog", [this] { (void)writeMailFileWithDialog(m_doc); });
+    // Printing shows its own messages.
     connect("printPosition", [this] { (void)print(PrintKind::Position, false); });
     connect("printRecord", [this] { (void)print(PrintKind::Record, false); });
     connect("printForm", [this] { (void)print(PrintKind::Form, false); });
@@ -260,6 +264,7 @@ bool ExportActions::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+// Shows its own message.
 void ExportActions::suspendAndMail() { (void)tavrel::suspendAndMail(m_doc, m_clock, *this); }
 
 }  // namespace tavrel

@@ -838,6 +838,7 @@ void MainWindow::processCommandLine(const CommandLine& commandLine) {
         [this] { resumeFromSuspension(false); });
     if (!request) return;
     // "/P": print without a dialog, then close.
+    // Printing shows its own messages.
     (void)m_exports->print(*request == PrintRequest::Form ? PrintKind::Form : PrintKind::Position,
                            true);
     QTimer::singleShot(0, this, [this] { close(); });

@@ -718,6 +718,7 @@ std::string ftpSettingsPath(const std::string& folder) { return folder + "ftp.en
 void parseEnvironmentText(std::string_view text, Settings& settings) {
     for (std::string_view line : splitLines(text)) {
         std::optional<KeyValue> kv = splitKeyValue(line);
+        // Unknown keys and bad values are skipped, as the file's reading rules say.
         if (kv) (void)applyKeyValue(settings, kv->key, kv->value, false);
     }
 }

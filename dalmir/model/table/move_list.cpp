@@ -72,6 +72,7 @@ ReplayResult replayList(std::span<const ListMove> list, uint8_t handicap,
         if (m.isClosing()) break;
     }
     store.restoreStartPosition(store.position());
+    // The root is always in use: cannot fail.
     (void)store.goTo(core::kRootNode);
     store.markClean();
     return result;

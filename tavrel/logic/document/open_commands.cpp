@@ -173,6 +173,7 @@ std::optional<PrintRequest> processCommandLine(
             doc.notAvailableYet(sjis("中断局面から再開"));
         }
     } else if (cl.editPosition) {
+        // Shows its own message.
         (void)startEditing(doc);
     } else if (cl.print) {
         // A record file without a ply prints as the record form, anything else as the position.

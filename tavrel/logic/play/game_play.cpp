@@ -237,6 +237,7 @@ void applyNewGame(Document& doc, const NewGameFields& fields, const HistoryPlace
             ? fields.handicap
             : core::kHandicapEven;
     core::Position start;
+    // A handicap without a set-up of its own leaves the empty board.
     (void)core::setupHandicap(start, handicap);
     store.setHandicap(handicap);
     store.setFirstMover(core::firstMoverOf(handicap));

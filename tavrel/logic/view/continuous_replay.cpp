@@ -154,6 +154,7 @@ void ContinuousReplay::stepOnce() {
         return;
     }
     m_stepping = true;
+    // Shows its own message; the position tells the next step.
     (void)playMove(m_doc, m_clock, PlayKind::Replay, forward ? kNextMoveMarker : kStepBackMarker,
                    replayDisplayFlag(interval()));
     m_stepping = false;
@@ -203,6 +204,7 @@ void ContinuousReplay::toggle() {
         requestStop(StopRequest::Pause);
     } else {
         clearPauseMessage();
+        // A replay that may not run here simply does not start.
         (void)start(m_direction);
     }
 }
