@@ -14,6 +14,9 @@ if(TAVREL_WERROR)
     target_compile_options(project_flags INTERFACE -Werror)
 endif()
 if(TAVREL_SANITIZE)
+    # The standard library's own precondition checks (operator[] in range, front() of a
+    # non-empty container, ...) join the sanitizers.
+    target_compile_definitions(project_flags INTERFACE _GLIBCXX_ASSERTIONS)
     target_compile_options(project_flags INTERFACE
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(project_flags INTERFACE -fsanitize=address,undefined)

@@ -55,6 +55,7 @@ std::vector<core::MoveNode> pvNodes(const core::Position& pos, const std::vector
         }
         nodes.push_back(core::moveNodeOf(p, *move));
         const int to = core::moveDestination(*move);
+        // LegalUsiMove only gives moves that can be made.
         (void)core::applyMove(p, core::moveOrigin(*move), to & ~core::kPromoteFlag,
                               (to & core::kPromoteFlag) != 0);
         p.sideToMove = core::opponent(p.sideToMove);
@@ -89,6 +90,7 @@ int addPvAsVariation(core::RecordStore& store, const std::vector<std::string>& p
         ++added;
     }
     store.setAddMode(mode);
+    // `start` was in use before and adding frees no node.
     (void)store.goTo(start);
     return added;
 }

@@ -55,6 +55,7 @@ std::optional<int> scoreOfLine(std::string_view line) {
     if (line.starts_with(w.mate)) {
         line.remove_prefix(w.mate.size());
         int moves = 0;
+        // No digits: a mate of unknown length, scored as mate in 0.
         (void)std::from_chars(line.data(), line.data() + line.size(), moves);
         value = kMateScore - std::min(moves, 999);
     } else {

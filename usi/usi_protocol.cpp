@@ -308,6 +308,7 @@ int firstIllegalPvMove(const core::Position& pos, const std::vector<std::string>
         std::optional<core::PackedMove> move = core::legalUsiMove(p, pv[i]);
         if (!move) return static_cast<int>(i);
         const int destination = core::moveDestination(*move);
+        // LegalUsiMove only gives moves that can be made.
         (void)core::applyMove(p, core::moveOrigin(*move), destination & ~core::kPromoteFlag,
                               (destination & core::kPromoteFlag) != 0);
         p.sideToMove = core::opponent(p.sideToMove);

@@ -43,6 +43,7 @@ ChildProcess::~ChildProcess() {
     if (m_pid > 0) {
         kill();
         bool crashed = false;
+        // The child is being thrown away: how it ended does not matter.
         (void)wait(crashed);
     }
     closeFd(m_in);

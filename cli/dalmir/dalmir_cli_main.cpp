@@ -671,6 +671,7 @@ int main(int argc, char** argv) {
     if (db.table().settings().autoUpdate) {
         // 自動更新: the records are re-read silently whenever the database is opened.
         MissingFileMode silent = MissingFileMode::SilentKeep;
+        // 自動更新 is silent; the command's own work follows.
         (void)registrar.update(silent);
     }
 

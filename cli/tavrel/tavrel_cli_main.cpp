@@ -164,9 +164,10 @@ Loaded load(const Options& o, const tavrel::Settings& settings, core::RecordStor
             return Loaded::Unreadable;
         }
     } else {
-        target = core::nodeAfterLoad(store, settings.positionAfterLoad);
+        target = core::nodeAfterLoad(store, static_cast<int>(settings.positionAfterLoad));
         if (target == core::kNoNode) target = core::kRootNode;
     }
+    // `target` is a node of the record read: cannot fail.
     (void)store.goTo(target);
     return loaded;
 }

@@ -191,6 +191,7 @@ WriteResult writeFileAtomically(const std::string& path, std::string_view bytes,
                                 FileAccess access) {
     StreamedFile file;
     if (WriteResult r = file.open(path, access); r != WriteResult::Ok) return r;
+    // A failed write is remembered and reported by commit().
     (void)file.write(bytes);
     return file.commit();
 }

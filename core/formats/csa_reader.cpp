@@ -240,6 +240,7 @@ bool CsaReader::dispatch(std::string_view l) {
     switch (l[0]) {
         case '\'':
             if (!database() && l.size() >= 2 && l[1] == '*') {
+                // A line beyond the comment's size limit is not stored; reading goes on.
                 (void)m_store.appendComment(m_store.currentPly(), l.substr(2));
             }
             return true;
@@ -443,6 +444,7 @@ void CsaReader::fixStart() {
 
 void CsaReader::setLastSeconds(std::uint16_t seconds) {
     NodeIndex last = m_store.nodeAtPly(m_store.lineEnd());
+    // `last` is a node of the line: cannot fail.
     if (last != kNoNode) (void)m_store.setSeconds(last, seconds);
 }
 
@@ -534,6 +536,7 @@ bool CsaReader::moveStep(std::string_view l) {
 void CsaReader::finish() {
     if (!m_startFixed) fixStart();
     m_store.restoreStartPosition(m_store.position());
+    // The root is always in use: cannot fail.
     (void)m_store.goTo(kRootNode);
     m_store.markClean();
 }

@@ -198,6 +198,7 @@ private:
             m_store.fillTimeUsed();
         }
         m_store.restoreStartPosition(m_store.position());
+        // The root is always in use: cannot fail.
         (void)m_store.goTo(kRootNode);
         m_store.setAddMode(m_savedAddMode);
         m_store.markClean();
@@ -428,11 +429,13 @@ private:
             expect(c->is_array(), where);
             for (std::size_t i = 0; i < c->size(); ++i) {
                 expect((*c)[i].is_string(), child(where, i));
+                // A line beyond the comment's size limit is not stored; reading goes on.
                 (void)m_store.appendCommentTo(node, text((*c)[i].get<std::string>()));
             }
         }
         if (const Json* b = optional(entry, "bookmark")) {
             expect(b->is_string(), child(pointer, "bookmark"));
+            // A duplicate name or a full table leaves this bookmark out; reading goes on.
             if (!database()) (void)m_store.setBookmark(node, text(b->get<std::string>()));
         }
     }

@@ -484,6 +484,7 @@ void LineReader::begin() {
         m_store.clearHeader();
         m_store.setFlipped(false);
     } else if (m_mode == Mode::Merge) {
+        // The root is always in use: cannot fail.
         (void)m_store.goTo(kRootNode);
         clearPosition(pos());
     }
@@ -862,6 +863,7 @@ MoveOutcome LineReader::resultOrOther(std::string_view t, std::string_view text,
     for (const ResultWord& w : m_v.resultWords) {
         if (w.viewerOnly && isDatabase()) continue;
         if (!startsWithText(t, w.word)) continue;
+        // A comment at its size limit stays as it is; the move is read either way.
         if (w.noteInComment) (void)m_store.appendCommentTo(m_store.current(), w.word);
         return addTerminal(w.code, seconds);
     }
@@ -870,6 +872,7 @@ MoveOutcome LineReader::resultOrOther(std::string_view t, std::string_view text,
         for (const ResultWord& w : m_v.afterMade) {
             if (w.viewerOnly && isDatabase()) continue;
             if (findText(rest, w.word) == std::string_view::npos) continue;
+            // A comment at its size limit stays as it is; the move is read either way.
             if (w.noteInComment) (void)m_store.appendCommentTo(m_store.current(), w.word);
             return addTerminal(w.code, 0);
         }
@@ -1156,6 +1159,7 @@ bool LineReader::line(std::string_view text, bool hadNewline) {
             std::string_view comment = q.substr(1);
             std::string c(withoutNewline(comment));
             c += '\n';
+            // A line beyond the comment's size limit is not stored; reading goes on.
             (void)m_store.appendCommentTo(m_lastNode, c);
         }
         return true;
@@ -1163,6 +1167,7 @@ bool LineReader::line(std::string_view text, bool hadNewline) {
     if (text.starts_with('&')) {
         std::string_view name = withoutNewline(text.substr(1));
         if (!name.empty() && m_mode != Mode::MergeCheck) {
+            // A duplicate name or a full table leaves this bookmark out; reading goes on.
             (void)m_store.setBookmark(m_store.current(), name);
         }
         return true;
@@ -1194,6 +1199,7 @@ void LineReader::finish() {
         }
         m_store.setAddMode(m_savedAddMode);
         m_store.restoreStartPosition(m_store.position());
+        // The root is always in use: cannot fail.
         (void)m_store.goTo(kRootNode);
         m_store.markClean();
     }

@@ -393,6 +393,7 @@ void markLoadPosition(RecordStore& store, const RecordWriteOptions& options) {
         const Bookmark* b = store.bookmarkAt(i);
         if (b && b->name == name && b->node != current) store.deleteBookmarkAt(i);
     }
+    // Its name is unique now (the others were deleted): only a full table refuses.
     if (!own) (void)store.setBookmark(current, name);
 }
 

@@ -223,6 +223,7 @@ private:
 
     void finish() {
         m_store.restoreStartPosition(m_store.position());
+        // The root is always in use: cannot fail.
         (void)m_store.goTo(kRootNode);
         m_store.setAddMode(m_savedAddMode);
         m_store.markClean();

@@ -56,6 +56,60 @@ bool RecordStore::isInUse(NodeIndex i) const {
     return i == kRootNode || (validIndex(i) && !at(i).isFree());
 }
 
+bool RecordStore::isConsistent() const {
+    return treeIsConsistent() && plyOf(m_current) == m_currentPly;
+}
+
+bool RecordStore::treeIsConsistent() const {
+    const NodeIndex held = allocated();
+    if (held < 1 || held > m_capacity) return false;
+    if (m_path.size() < m_nodes.size() || m_stack.size() < m_nodes.size()) return false;
+    if (m_freeHint < 1 || m_freeHint > held || m_usedEnd < 1 || m_usedEnd > held) return false;
+    const MoveNode& root = at(kRootNode);
+    if (!root.isFree() || root.parent != kNoNode || root.sibling != kNoNode) return false;
+
+    // Nodes from m_usedEnd on have been free since the last reset (which clears no further);
+    // they are not visited, so that a check costs what the record holds, not its storage.
+    int inUse = 0;
+    for (NodeIndex i = 1; i < m_usedEnd; ++i) {
+        const MoveNode& n = at(i);
+        if (n.isFree()) {
+            // findFree starts at the hint, reset clears up to m_usedEnd: neither may skip a node.
+            if (i < m_freeHint || n.next != kNoNode || n.sibling != kNoNode ||
+                n.parent != kNoNode || n.comment) {
+                return false;
+            }
+            continue;
+        }
+        if (!isInUse(n.parent) || n.parent == i) return false;
+        if (n.commentText().size() > kMaxCommentBytes) return false;
+        ++inUse;
+    }
+
+    // Walks the tree without a stack, first child before younger alternative; every node reached
+    // must be in use and point back at its parent, and the walk must reach every node in use.
+    int reached = 0;
+    auto enter = [&](NodeIndex x, NodeIndex parent) {
+        return x != kRootNode && isInUse(x) && at(x).parent == parent && ++reached <= inUse;
+    };
+    for (NodeIndex x = kRootNode;;) {
+        if (at(x).next != kNoNode) {
+            if (!enter(at(x).next, x)) return false;
+            x = at(x).next;
+            continue;
+        }
+        while (x != kRootNode && at(x).sibling == kNoNode) x = at(x).parent;
+        if (x == kRootNode) break;
+        if (!enter(at(x).sibling, at(x).parent)) return false;
+        x = at(x).sibling;
+    }
+    if (reached != inUse || !isInUse(m_current)) return false;
+    for (const Bookmark& b : m_bookmarks.entries()) {
+        if (!isInUse(b.node)) return false;
+    }
+    return true;
+}
+
 // ---- Allocation and unlinking ----
 
 NodeIndex RecordStore::findFree() {
@@ -289,6 +343,7 @@ EditResult RecordStore::goTo(NodeIndex n) {
     }
     m_current = n;
     m_currentPly = plyOf(n);
+    assert(isConsistent());
     return EditResult::Ok;
 }
 
@@ -424,6 +479,7 @@ AddResult RecordStore::addMove(unsigned kind, PackedMove move, std::uint16_t sec
     if (!(kind & kAddNoSeconds)) n.seconds = seconds;
     if (!terminal || t == terminalByte(TerminalCode::Resign)) m_current = target;
     ++m_dirty;
+    assert(treeIsConsistent());
     return AddResult::Ok;
 }
 
@@ -435,6 +491,7 @@ AddResult RecordStore::addAndAdvance(unsigned kind, PackedMove move, std::uint16
         applyNodeMove(at(added), m_slots[0]);
         m_current = before;
         advanceTo(added);
+        assert(isConsistent());
     }
     return r;
 }
@@ -455,6 +512,7 @@ EditResult RecordStore::deleteSubtree(NodeIndex n) {
     }
     freeChain(n);
     ++m_dirty;
+    assert(treeIsConsistent());
     return EditResult::Ok;
 }
 
@@ -464,6 +522,7 @@ EditResult RecordStore::deleteAlternative(NodeIndex n) {
     unlink(n);
     freeChain(n);
     ++m_dirty;
+    assert(treeIsConsistent());
     return EditResult::Ok;
 }
 
@@ -483,6 +542,7 @@ EditResult RecordStore::makeFirstAlternative(NodeIndex n) {
     at(n).sibling = parent.next;
     parent.next = n;
     ++m_dirty;
+    assert(treeIsConsistent());
     return EditResult::Ok;
 }
 
@@ -495,6 +555,7 @@ EditResult RecordStore::truncateAfter(int n) {
     at(keep).next = kNoNode;
     freeChain(first);
     ++m_dirty;
+    assert(treeIsConsistent());
     return EditResult::Ok;
 }
 
@@ -509,6 +570,7 @@ void RecordStore::reset() {
     m_current = kRootNode;
     m_currentPly = 0;
     ++m_dirty;
+    assert(isConsistent());
 }
 
 void RecordStore::clearAllTimes() {
@@ -700,6 +762,7 @@ BookmarkResult RecordStore::setBookmark(NodeIndex n, std::string_view name) {
     if (!isInUse(n)) return BookmarkResult::NoNode;
     BookmarkResult r = m_bookmarks.set(n, name, m_options.duplicateBookmarkNames);
     if (r == BookmarkResult::Ok) ++m_dirty;
+    assert(treeIsConsistent());
     return r;
 }
 
@@ -737,9 +800,11 @@ void RecordStore::saveBookmarks() { m_savedBookmarks = m_bookmarks; }
 void RecordStore::restoreBookmarks() {
     m_bookmarks.clear();
     for (const Bookmark& b : m_savedBookmarks.entries()) {
+        // Duplicates allowed and no more entries than the saved table held: cannot fail.
         if (isInUse(b.node)) (void)m_bookmarks.set(b.node, b.name, true);
     }
     ++m_dirty;
+    assert(treeIsConsistent());
 }
 
 // ---- Header, players, start ----

@@ -30,8 +30,9 @@ inline constexpr std::size_t kShortNameBytes = 255;
 // Scratch slot the repetition count replays backwards in.
 inline constexpr int kRepetitionSlot = 1;
 
-// "棋譜追加モード": what a move entered where the record already continues does.
-enum class AddMode : std::uint8_t {
+// "棋譜追加モード": what a move entered where the record already continues does. A settings code:
+// as wide as the number a settings file may hold, so that any value is kept as read.
+enum class AddMode : int {
     Overwrite = 0,  // the old continuation and its alternatives are discarded
     Branch = 1,     // a differing move becomes a new alternative
 };
@@ -144,6 +145,13 @@ public:
         assert(i >= 0 && i < kPositionSlotCount);
         return m_slots[i];
     }
+
+    // Whether the tree and the store's bookkeeping hold together: every node in use hangs below
+    // the root through `next` and `sibling` with its `parent` pointing back, free nodes carry
+    // nothing, `current` is in use at `currentPly`, the allocation marks and the bookmarks agree
+    // with the nodes. One pass over the nodes held; asserted after every change of the tree
+    // (Debug builds) and called by the tests.
+    bool isConsistent() const;
 
     // Modification counter: every change adds 1; readers and writers reset it.
     std::uint32_t dirty() const { return m_dirty; }
@@ -336,6 +344,8 @@ private:
     void freeChain(NodeIndex i);
     // Removes i from its parent's child list; its younger alternatives stay linked.
     void unlink(NodeIndex i);
+    // isConsistent but for `currentPly`, which addMove leaves to its caller.
+    bool treeIsConsistent() const;
     // Whether `node` is `ancestor` or lies below it.
     bool isAncestorOrSelf(NodeIndex ancestor, NodeIndex node) const;
     // Before a deletion: when current lies in what will be freed, steps slot 0 back to `keep`.

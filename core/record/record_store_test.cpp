@@ -19,6 +19,9 @@ class RecordTest : public ::testing::Test {
 protected:
     RecordStore store{kDefaultRecordCapacity};
 
+    // Whatever a test did, the store holds together after it.
+    void TearDown() override { EXPECT_TRUE(store.isConsistent()); }
+
     AddResult play(int from, int to, std::uint16_t seconds = 0) {
         return store.addAndAdvance(kAddStoreAll, packMove(from, to), seconds);
     }
@@ -81,6 +84,8 @@ TEST_F(RecordTest, SameMoveTwiceInBranchModeReusesTheNodeAndKeepsItsComment) {
     EXPECT_EQ(nodesInUse(), 2);
     EXPECT_EQ(store.node(second).commentText(), "good\n");
     EXPECT_EQ(store.node(second).seconds, 7);
+    // addMove leaves the ply and the board to its caller, as a reader's goTo takes them along.
+    ASSERT_EQ(store.goTo(second), EditResult::Ok);
 }
 
 TEST_F(RecordTest, DifferentMoveInBranchModeBecomesAnAlternative) {
@@ -581,6 +586,72 @@ TEST_F(RecordTest, ResetFreesEverythingButKeepsTheHeader) {
     ASSERT_EQ(play(77, 76), AddResult::Ok);
     EXPECT_EQ(store.current(), 1);
     EXPECT_EQ(store.dirty(), 1u);
+}
+
+// Random edits of every kind, the check after each: adding in both modes (alternatives,
+// terminal entries, capacity refusals), deleting subtrees and alternatives, promoting an
+// alternative, truncating, bookmarks, stepping about and starting over.
+TEST(RecordStoreConsistencyTest, EveryEditLeavesTheStoreConsistent) {
+    std::mt19937 rng(7);
+    RecordStore small(60);
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    // Kings and pawns of the side to move: a few different moves for every ply.
+    const auto someMove = [&](int ply) {
+        static const int kMoves[2][4][2] = {{{59, 58}, {58, 59}, {77, 76}, {27, 26}},
+                                            {{51, 52}, {52, 51}, {33, 34}, {83, 84}}};
+        const int* m = kMoves[ply % 2][pick(4)];
+        return packMove(m[0], m[1]);
+    };
+    const auto anyNode = [&] {
+        std::vector<NodeIndex> used;
+        for (NodeIndex i = 1; i < small.capacity(); ++i) {
+            if (small.isInUse(i)) used.push_back(i);
+        }
+        return used.empty() ? kNoNode
+                            : used[static_cast<std::size_t>(pick(static_cast<int>(used.size())))];
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const NodeIndex some = anyNode();
+        switch (pick(10)) {
+            case 0:
+            case 1:
+            case 2:
+                (void)small.addAndAdvance(kAddStoreAll, someMove(small.currentPly()),
+                                          static_cast<std::uint16_t>(pick(60)));
+                break;
+            case 3:
+                small.setAddMode(pick(2) == 0 ? AddMode::Overwrite : AddMode::Branch);
+                (void)small.addAndAdvance(kAddStoreAll,
+                                          terminalMove(static_cast<TerminalCode>(pick(11))), 0);
+                break;
+            case 4:
+                if (some != kNoNode) (void)small.deleteSubtree(some);
+                break;
+            case 5:
+                if (some != kNoNode) (void)small.deleteAlternative(some);
+                break;
+            case 6:
+                if (some != kNoNode) (void)small.makeFirstAlternative(some);
+                break;
+            case 7:
+                (void)small.truncateAfter(pick(small.lineEnd() + 1));
+                break;
+            case 8:
+                if (some != kNoNode) {
+                    (void)small.setBookmark(some, std::to_string(pick(5)));
+                    (void)small.goTo(some);
+                }
+                break;
+            default:
+                if (pick(20) == 0) {
+                    small.reset();
+                } else {
+                    small.backTo(pick(small.currentPly() + 1));
+                }
+                break;
+        }
+        ASSERT_TRUE(small.isConsistent()) << round;
+    }
 }
 
 TEST(RecordStoreCapacityTest, ANonPositiveCapacityMeansTheDefault) {

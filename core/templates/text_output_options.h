@@ -16,8 +16,9 @@ namespace core {
 // "外字使用": where the user-defined side marks replace "▲", "△" and "▽".
 enum class GlyphTarget : std::uint8_t { Display = 0, File = 1, Clipboard = 2, Printing = 3 };
 
-// "英語棋譜形式": how the English record numbers its moves.
-enum class EnglishNumbering : std::uint8_t { Chess = 0, Shogi = 1, None = 2 };
+// "英語棋譜形式": how the English record numbers its moves. A settings code: as wide as the
+// number a settings file may hold, so that any value is kept as read.
+enum class EnglishNumbering : int { Chess = 0, Shogi = 1, None = 2 };
 
 // "棋譜ツリー": the variation diagram's four values.
 struct VariationTreeOptions {

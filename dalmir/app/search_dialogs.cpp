@@ -81,6 +81,7 @@ void InputHistories::enter(const QString& name, const QString& text) {
     QSaveFile file(m_folder + name + qs(".his"));
     if (!file.open(QIODevice::WriteOnly)) return;
     file.write(QByteArray::fromStdString(history->fileText()));
+    // The history only helps typing: a failed save keeps the older file.
     (void)file.commit();
 }
 

@@ -147,6 +147,7 @@ AnalysisDock::AnalysisDock(Document& doc, QWidget* parent)
     connect(m_table, &QTableView::clicked, this,
             [this](const QModelIndex& index) { preview(index.row()); });
     connect(m_previewSlider, &QSlider::valueChanged, this, [this](int k) {
+        // The slider stays within the preview's line.
         (void)m_previewStore->goToPly(m_previewBase + k);
         m_previewBoard->update();
     });
@@ -267,6 +268,7 @@ void AnalysisDock::preview(int row, int moves) {
         command += m;
         first = false;
     }
+    // The engine's line is legal; the preview shows what was read.
     (void)core::readUsiText(*m_previewStore, command, {});
     // The start may be a SFEN of its own: count the plies from there.
     m_previewBase = m_previewStore->lineEnd() - static_cast<int>(m_previewPv.size());
@@ -275,6 +277,7 @@ void AnalysisDock::preview(int row, int moves) {
     m_previewSlider->setRange(0, static_cast<int>(m_previewPv.size()));
     m_previewSlider->setValue(k);
     m_previewSlider->setEnabled(!m_previewPv.empty());
+    // The slider stays within the preview's line.
     (void)m_previewStore->goToPly(m_previewBase + k);
     m_previewBoard->update();
     updateButtons();

@@ -35,11 +35,11 @@ protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
         qunsetenv("FAKE_USI_ARGS");
-        settings.positionAfterLoad = 0;
+        settings.positionAfterLoad = PositionAfterLoad::Start;
         window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         std::string path = folder.filePath(QStringLiteral("a.kif")).toStdString();
         std::ofstream(path, std::ios::binary) << sjis(kRecord);
-        ASSERT_EQ(window->openFile(QString::fromStdString(path)), 0);
+        ASSERT_EQ(window->openFile(QString::fromStdString(path)), CommandResult::Done);
         engines = window->engines();
         engines->setEngines({fake()});
         dock = engines->analysisDock();

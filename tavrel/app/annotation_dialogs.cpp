@@ -119,6 +119,7 @@ AddBookmarkDialog::AddBookmarkDialog(BookmarkEditSession& session, core::NodeInd
     connect(m_file, &QPushButton::clicked, this, [editList = std::move(editList)] {
         if (editList) editList();
     });
+    // Shows its own message.
     connect(m_delete, &QPushButton::clicked, this, [this] { (void)m_session.deleteOf(m_node); });
     layout->addWidget(buttons);
 }

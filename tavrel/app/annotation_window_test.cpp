@@ -39,13 +39,13 @@ class AnnotationWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
-        settings.positionAfterLoad = 0;
+        settings.positionAfterLoad = PositionAfterLoad::Start;
         settings.recordWindow.shown = 1;
-        settings.commentWindow.mode = 0;
+        settings.commentWindow.mode = CommentDisplay::None;
         window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         path = folder.filePath(QStringLiteral("a.kif")).toStdString();
         std::ofstream(path, std::ios::binary) << sjis(kRecord);
-        ASSERT_EQ(window->openFile(QString::fromStdString(path)), 0);
+        ASSERT_EQ(window->openFile(QString::fromStdString(path)), CommandResult::Done);
         window->show();
         window->recordWindow()->show();
         QApplication::processEvents();
@@ -94,7 +94,7 @@ TEST_F(AnnotationWindowTest, TypedCommentMarksTheLineAndSurvivesSavingAsKif) {
 
     const std::string saved = folder.filePath(QStringLiteral("b.kif")).toStdString();
     ASSERT_EQ(window->document().writeRecord(SaveFormat::Kif, saved), core::WriteResult::Ok);
-    ASSERT_EQ(window->openFile(QString::fromStdString(saved)), 0);
+    ASSERT_EQ(window->openFile(QString::fromStdString(saved)), CommandResult::Done);
     EXPECT_EQ(store.comment(3), stored);
     EXPECT_TRUE(store.comment(2).empty());
 }

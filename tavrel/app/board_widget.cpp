@@ -56,12 +56,8 @@ std::string BoardWidget::reloadPictures() {
         }
     }
     if (!loaded) m_pictures.buildBuiltIn(m_settings.pieceSet);
-    m_boardGrain = m_settings.boardType == 0 || m_settings.boardType == 1
-                       ? woodGrain(m_settings.boardType)
-                       : QImage();
-    m_standGrain = m_settings.standType == 0 || m_settings.standType == 1
-                       ? woodGrain(m_settings.standType)
-                       : QImage();
+    m_boardGrain = woodGrain(m_settings.boardType);
+    m_standGrain = woodGrain(m_settings.standType);
     updateGeometry();
     update();
     return message;
@@ -136,7 +132,7 @@ void BoardWidget::drawBoard(QPainter& p, const BoardGeometry& g) const {
     }
 
     int last = lastSquare();
-    int emphasis = m_settings.lastPieceEmphasis;
+    const LastPieceEmphasis emphasis = m_settings.lastPieceEmphasis;
     QColor lastColour = toColour(m_settings.lastPieceColour);
     for (int f = 1; f <= 9; ++f) {
         for (int r = 1; r <= 9; ++r) {
@@ -144,8 +140,10 @@ void BoardWidget::drawBoard(QPainter& p, const BoardGeometry& g) const {
             core::PieceByte piece = m_store.position().cells[static_cast<std::size_t>(sq)];
             Rect rect = g.squareRect(f, r);
             bool isLast = sq == last && last != 0;
-            bool paintSquare = isLast && (emphasis == 3 || emphasis == 1 ||
-                                          (emphasis == 2 && m_pictures.external()));
+            bool paintSquare =
+                isLast && (emphasis == LastPieceEmphasis::SquareColour ||
+                           emphasis == LastPieceEmphasis::Overpaint ||
+                           (emphasis == LastPieceEmphasis::PieceColour && m_pictures.external()));
             if (paintSquare) p.fillRect(qrect(rect), lastColour);
             if (piece == 0 || piece == core::kWall) continue;
             if (m_flight && m_flight->hiddenSquare == sq) continue;
@@ -157,7 +155,7 @@ void BoardWidget::drawBoard(QPainter& p, const BoardGeometry& g) const {
             // The second player's pictures are drawn upside down; turning swaps the sets.
             bool pictureSet = black != m_turned;
             int code = pictureCode(piece);
-            if (isLast && emphasis == 2 && !m_pictures.external()) {
+            if (isLast && emphasis == LastPieceEmphasis::PieceColour && !m_pictures.external()) {
                 p.drawImage(rect.left, rect.top, m_pictures.tinted(pictureSet, code, lastColour));
             } else {
                 p.drawImage(rect.left, rect.top, m_pictures.picture(pictureSet, code));

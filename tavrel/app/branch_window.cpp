@@ -34,7 +34,7 @@ QPoint BranchWindow::rowPoint(int row) const {
 }
 
 void BranchWindow::placeFromSettings(const Desktop& desktop) {
-    const PanelSetting& p = m_settings.branchWindow;
+    const auto& p = m_settings.branchWindow;
     WindowRect r = branchWindowPlacement({p.x, p.y, p.width, p.height}, m_instance, desktop);
     m_placing = true;
     setGeometry(r.x, r.y, r.width, r.height);
@@ -97,7 +97,9 @@ void BranchWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void BranchWindow::closeEvent(QCloseEvent* event) {
-    if (m_settings.branchWindow.mode == 1) m_settings.branchWindow.mode = 0;
+    if (m_settings.branchWindow.mode == BranchWindowMode::Always) {
+        m_settings.branchWindow.mode = BranchWindowMode::Never;
+    }
     event->accept();
 }
 

@@ -100,15 +100,18 @@ void ExportActions::bindCommands(
     };
     for (const Copy& c : copies) {
         CopyProduct product = c.product;
+        // Shows its own message.
         connect(c.command, [this, product] { (void)copyProduct(m_doc, *this, product); });
     }
     connect(Command::CopyVariations, [this] {
         std::optional<core::VariationTreeOptions> chosen;
         if (!m_quiet) chosen = askVariationTree(m_window, variationTreeOptions(m_doc.settings()));
+        // Shows its own message.
         (void)copyVariationDiagram(m_doc, *this, chosen);
     });
     connect(Command::CopyBitmap, [this] { copyBitmap(); });
     connect(Command::SaveImage, [this] { saveImageAs(); });
+    // The mail commands and printing show their own messages.
     connect(Command::MailLink, [this] { (void)openMailLink(m_doc, *this); });
     connect(Command::MailAttach, [this] { (void)sendRecordByMail(m_doc, *this); });
     connect(Command::MailMal, [this] { (void)writeMailFile(m_doc, MailText::One); });
@@ -186,7 +189,7 @@ std::string ExportActions::proposedImageName() {
     return pathToText(proposedImagePath(m_doc, desktopFolders()));
 }
 
-int ExportActions::print(PrintKind kind, bool direct) {
+CommandResult ExportActions::print(PrintKind kind, bool direct) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setCopyCount(1);
     if (direct) {
@@ -194,23 +197,23 @@ int ExportActions::print(PrintKind kind, bool direct) {
         if (target.isNull()) {
             m_doc.ui().showMessage(core::sjis("プリンタがインストールされていません。"),
                                    programCaption());
-            return 1;
+            return CommandResult::Cancelled;
         }
         printer.setPrinterName(target.printerName());
     } else {
-        if (m_quiet) return 1;
+        if (m_quiet) return CommandResult::Cancelled;
         QPrintDialog dialog(&printer, m_window);
         dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
-        if (dialog.exec() != QDialog::Accepted) return 1;
+        if (dialog.exec() != QDialog::Accepted) return CommandResult::Cancelled;
     }
     m_window->setEnabled(false);
     const int r = printDocument(printer, m_doc, kind);
     m_window->setEnabled(true);
     if (r != 0) {
         m_doc.ui().showMessage(core::sjis("印刷エラー(StartDoc)"), programCaption());
-        return -1;
+        return CommandResult::Failed;
     }
-    return 0;
+    return CommandResult::Done;
 }
 
 void ExportActions::preview(PrintKind kind) {
@@ -255,6 +258,7 @@ bool ExportActions::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+// Shows its own message.
 void ExportActions::suspendAndMail() { (void)tavrel::suspendAndMail(m_doc, m_clock, *this); }
 
 }  // namespace tavrel

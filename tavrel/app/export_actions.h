@@ -46,9 +46,9 @@ public:
     // The image name the preview's context menu shows (CP932).
     std::string proposedImageName();
 
-    // Prints with the print dialog, or in the direct mode on the default printer. 1 when
-    // cancelled or refused, 0 after the job, -1 when it failed.
-    int print(PrintKind kind, bool direct);
+    // Prints with the print dialog, or in the direct mode on the default printer. Shows its own
+    // message; returns Cancelled when the user said no (or no printer is there to print on).
+    CommandResult print(PrintKind kind, bool direct);
     // Enters the print preview of a kind in the main view (mode PrintPreview); leaves it when it
     // is shown already.
     void preview(PrintKind kind);

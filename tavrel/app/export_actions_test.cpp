@@ -33,7 +33,7 @@ protected:
         window->show();
         const std::string sample =
             std::string(TAVREL_TEST_DATA) + "/../../resources/samples/sample.kif";
-        ASSERT_EQ(window->openFile(QString::fromStdString(sample)), 0);
+        ASSERT_EQ(window->openFile(QString::fromStdString(sample)), CommandResult::Done);
     }
     void trigger(Command command) {
         QAction* a = window->action(command);
@@ -112,7 +112,7 @@ TEST_F(ExportActionsTest, AFailedImageSaveIsReported) {
 
 TEST_F(ExportActionsTest, DirectPrintWithoutAPrinterSaysSo) {
     if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a printer is installed";
-    EXPECT_EQ(window->exports().print(PrintKind::Form, true), 1);
+    EXPECT_EQ(window->exports().print(PrintKind::Form, true), CommandResult::Cancelled);
     ASSERT_EQ(window->shownMessages().size(), 1u);
     EXPECT_EQ(window->shownMessages()[0], sjis("プリンタがインストールされていません。"));
 }

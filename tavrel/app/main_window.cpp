@@ -471,7 +471,9 @@ void MainWindow::bindCommands() {
          [this] { QMessageBox::about(this, qtext(versionCaption()), qtext(versionText())); });
 }
 
-int MainWindow::openFile(const QString& path) { return openRecordFile(m_doc, nativePath(path)); }
+CommandResult MainWindow::openFile(const QString& path) {
+    return openRecordFile(m_doc, nativePath(path));
+}
 
 void MainWindow::showRecordWindow(bool shown) {
     m_recordWindow->setVisible(shown);
@@ -534,6 +536,7 @@ void MainWindow::processCommandLine(const CommandLine& commandLine) {
         [this] { resumeFromSuspension(false); });
     if (!request) return;
     // "/P": print without a dialog, then close.
+    // Printing shows its own messages.
     (void)m_exports->print(*request == PrintRequest::Form ? PrintKind::Form : PrintKind::Position,
                            true);
     QTimer::singleShot(0, this, [this] { close(); });

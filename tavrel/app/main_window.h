@@ -75,8 +75,8 @@ public:
     QMenu* buildBranchMenu(int row);
     // ProcessCommandLine: shows the record window as stored, then acts on the command line.
     void processCommandLine(const CommandLine& commandLine);
-    // Loads a file the way Open does after its dialog; 0 or -1.
-    int openFile(const QString& path);
+    // Loads a file the way Open does after its dialog. Shows its own message.
+    CommandResult openFile(const QString& path);
     // UpdateTitle.
     void updateTitle();
     // Redraws board and information, refreshes the record window and the title.
@@ -164,8 +164,9 @@ public:
     // 各種設定 (F2): the settings dialog over a draft; OK goes to acceptSettingsDialog.
     void settingsDialog();
     // The settings take the draft, the environment file is written (never on a folder that
-    // cannot be written) and the views are redrawn. 0, or -1 when the file could not be written.
-    int acceptSettingsDialog(const Settings& draft);
+    // cannot be written) and the views are redrawn. Shows its own message; Failed when the file
+    // could not be written.
+    CommandResult acceptSettingsDialog(const Settings& draft);
     // What the sound page's test button plays through; none: the button is silent.
     void setPieceSoundTest(PieceSoundTest test) { m_pieceSoundTest = std::move(test); }
     // The comment window of display modes 2 and 3 (null before it was first needed) and the

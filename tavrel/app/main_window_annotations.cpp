@@ -38,7 +38,7 @@ void MainWindow::setUpAnnotations() {
     using C = Command;
     bind(C::MergeRecord, [this] {
         if (m_input.held()) m_input.putBack();
-        (void)mergeFromClipboard(m_doc, tavrel::clipboardText());
+        (void)mergeFromClipboard(m_doc, tavrel::clipboardText());  // shows its own message
     });
     bind(C::RecordInfo, [this] { infoDialog(false); });
     bind(C::ProblemInfo, [this] { infoDialog(true); });
@@ -115,7 +115,7 @@ void MainWindow::setCommentDisplay(int mode) {
         storeCommentWindowPlace(m_settings.commentWindow, {g.x(), g.y(), g.width(), g.height()},
                                 m_context.instance);
     }
-    m_settings.commentWindow.mode = mode;
+    m_settings.commentWindow.mode = static_cast<CommentDisplay>(mode);
     followAnnotationWindows();
 }
 
@@ -169,7 +169,7 @@ void MainWindow::editTimeDialog(core::NodeIndex node) {
 
 void MainWindow::bookmarkDialog() {
     core::RecordStore& store = m_doc.store();
-    store.setDuplicateBookmarkNames(m_settings.duplicateBookmarks == 1);
+    store.setDuplicateBookmarkNames(m_settings.duplicateBookmarks != 0);
     const core::NodeIndex node = store.current();
     const std::string folder = fsPath(m_context.programFolder);
     BookmarkEditSession session(m_doc);

@@ -236,7 +236,7 @@ TEST_F(GameWindowTest, ARealEnginePlaysAFewMoves) {
         f.players.time = TimeControl{0, 1, 0};
         return f;
     });
-    w->action(QStringLiteral("newGame"))->trigger();
+    w->action(Command::NewGame)->trigger();
     ASSERT_NE(w->engineGame(), nullptr);
     QTRY_COMPARE_WITH_TIMEOUT(w->document().mode(), ViewerMode::Viewing, 30000);
     qunsetenv("FAKE_USI_ARGS");

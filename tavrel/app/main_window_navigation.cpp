@@ -186,7 +186,10 @@ QMenu* MainWindow::buildRecordMenu(int ply, int column) {
                 break;
             case RecordMenuCommand::SwitchForm:
                 connect(a, &QAction::triggered, this, [this] {
-                    m_settings.recordWindow.form = m_settings.recordWindow.form == 1 ? 0 : 1;
+                    m_settings.recordWindow.form =
+                        m_settings.recordWindow.form == RecordListForm::Branches
+                            ? RecordListForm::Times
+                            : RecordListForm::Branches;
                     m_recordWindow->refresh();
                 });
                 break;

@@ -36,18 +36,19 @@ void MainWindow::settingsDialog() {
     hooks.shortcut = [this] { makeDesktopShortcut(); };
     hooks.help = [this] { showHelpIndex(m_doc, fsPath(m_context.programFolder)); };
     SettingsDialog dialog(m_settings, std::move(hooks), this);
+    // Shows its own message.
     if (dialog.exec() == QDialog::Accepted) (void)acceptSettingsDialog(dialog.draft());
 }
 
-int MainWindow::acceptSettingsDialog(const Settings& draft) {
+CommandResult MainWindow::acceptSettingsDialog(const Settings& draft) {
     const std::string name = m_context.environmentName ? *m_context.environmentName
                                                        : std::string(kDefaultEnvironmentName);
     const std::string folder = fsPath(m_context.programFolder);
-    int result = acceptSettings(m_settings, draft, [&](const Settings& settings) {
-        if (!m_context.folderWritable) return 0;
-        return saveEnvironment(folder, name, settings) == core::WriteResult::Ok ? 0 : -1;
+    const bool saved = acceptSettings(m_settings, draft, [&](const Settings& settings) {
+        if (!m_context.folderWritable) return true;
+        return saveEnvironment(folder, name, settings) == core::WriteResult::Ok;
     });
-    if (result != 0) {
+    if (!saved) {
         beep();
         showMessage(
             environmentNotSavedMessage(toCp932(fromFsPath(environmentFilePath(folder, name)))),
@@ -56,7 +57,7 @@ int MainWindow::acceptSettingsDialog(const Settings& draft) {
     m_status->setFont(settingFont(m_settings.statusFont));
     m_recordWindow->invalidate();
     refreshAll();
-    return result;
+    return saved ? CommandResult::Done : CommandResult::Failed;
 }
 
 void MainWindow::chooseFont(FontSetting& font) {

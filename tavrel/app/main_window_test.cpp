@@ -62,7 +62,7 @@ TEST_F(MainWindowTest, EveryMenuLetterChoosesItsEntryWhichHasAHandler) {
     settings.oldReplay = 1;
     auto w = makeWindow();
     w->resize(640, 480);
-    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), CommandResult::Done);
     w->show();
     QApplication::setActiveWindow(w.get());
     std::vector<Command> chosen;
@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, EveryTableKeyIsAWindowKey) {
 // The Edit menu's truncation and branch and the replay toolbar act through the window.
 TEST_F(MainWindowTest, TruncateBranchAndReplayToolbar) {
     auto w = makeWindow();
-    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), CommandResult::Done);
     w->show();
     w->action(Command::ToStart)->trigger();
     w->action(Command::StepForward)->trigger();
@@ -161,10 +161,10 @@ TEST_F(MainWindowTest, TruncateBranchAndReplayToolbar) {
 // The board area shows the board colour or grain inside the squares, dark lines between them,
 // and a dark kanji stroke in a square holding a piece.
 TEST_F(MainWindowTest, ScreenshotShowsBoardAndPieces) {
-    settings.boardType = 2;  // plain colour: easy to recognise
+    settings.boardType = WoodChoice::Plain;  // plain colour: easy to recognise
     auto w = makeWindow();
     w->resize(640, 480);
-    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), CommandResult::Done);
     w->show();
     QApplication::processEvents();
     QImage shot = w->board()->grab().toImage();
@@ -197,7 +197,7 @@ TEST_F(MainWindowTest, ScreenshotShowsBoardAndPieces) {
 TEST_F(MainWindowTest, TitleAndRecordWindowFollowTheRecord) {
     auto w = makeWindow();
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Tavrel"));
-    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), CommandResult::Done);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("sample.kif - Tavrel"));
     EXPECT_EQ(w->recordWindow()->windowTitle(), QString::fromUtf8("棋譜 6手"));
     store.markDirty();
@@ -210,7 +210,8 @@ TEST_F(MainWindowTest, CommandLineFileAndPly) {
     w->processCommandLine(parseCommandLine(argumentTokens({"/R", sample(), "+3"})));
     EXPECT_EQ(store.currentPly(), 3);
     EXPECT_EQ(w->document().mode(), ViewerMode::Viewing);  // 旧再現 is off
-    EXPECT_EQ(settings.positionAfterLoad, 2);              // restored after the load
+    EXPECT_EQ(settings.positionAfterLoad,
+              PositionAfterLoad::EndIfSuspended);  // restored after the load
     w->processCommandLine(parseCommandLine(argumentTokens({"/B"})));
     EXPECT_EQ(w->document().mode(), ViewerMode::Editing);
     EXPECT_EQ(store.moveCount(), 0);
@@ -241,7 +242,7 @@ TEST_F(MainWindowTest, RecentFilesFollowTheListAndTheMode) {
         return nullptr;
     };
     EXPECT_FALSE(recent());
-    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), 0);
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), CommandResult::Done);
     Q_EMIT file->aboutToShow();
     QAction* entry = recent();
     ASSERT_TRUE(entry);

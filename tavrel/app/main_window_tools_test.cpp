@@ -83,7 +83,7 @@ TEST_F(ToolWindowTest, ToolEntriesFollowTheRecordAndStartTheirProgram) {
     EXPECT_FALSE(window->action(Command::DalmirRegister)->isEnabled());
 
     const QString path = copySample();
-    ASSERT_EQ(window->openFile(path), 0);
+    ASSERT_EQ(window->openFile(path), CommandResult::Done);
     EXPECT_TRUE(editor->isEnabled());
     EXPECT_TRUE(window->action(Command::DalmirRegister)->isEnabled());
     kestrin->trigger();
@@ -122,7 +122,7 @@ TEST_F(ToolWindowTest, UploadGoesToEverySelectedSettingOnAWorkerAndGoesOnAfterAF
         s.selected = std::string(server) != "off.example.org";
         settings.ftp.entries.push_back(s);
     }
-    ASSERT_EQ(window->openFile(copySample()), 0);
+    ASSERT_EQ(window->openFile(copySample()), CommandResult::Done);
 
     // No: nothing is sent.
     window->action(Command::FtpUpload)->trigger();

@@ -38,8 +38,10 @@ void MainWindow::bindViewCommands() {
             m_board->update();
         },
         [this] { return m_settings.emphasiseSideToMove != 0; });
-    const std::pair<C, int> lastPiece[] = {
-        {C::LastPieceNone, 0}, {C::LastPieceColour, 2}, {C::LastSquareColour, 3}};
+    const std::pair<C, LastPieceEmphasis> lastPiece[] = {
+        {C::LastPieceNone, LastPieceEmphasis::None},
+        {C::LastPieceColour, LastPieceEmphasis::PieceColour},
+        {C::LastSquareColour, LastPieceEmphasis::SquareColour}};
     for (auto [command, value] : lastPiece) {
         bind(
             command,
@@ -85,7 +87,8 @@ void MainWindow::bindViewCommands() {
     bind(
         C::RecordWindow, [this] { showRecordWindow(m_recordWindow->isHidden()); },
         [this] { return !m_recordWindow->isHidden(); });
-    const std::pair<C, int> forms[] = {{C::RecordTimes, 0}, {C::RecordBranches, 1}};
+    const std::pair<C, RecordListForm> forms[] = {{C::RecordTimes, RecordListForm::Times},
+                                                  {C::RecordBranches, RecordListForm::Branches}};
     for (auto [command, form] : forms) {
         bind(command, [this, form = form] {
             m_settings.recordWindow.form = form;
@@ -103,10 +106,12 @@ void MainWindow::bindViewCommands() {
         bind(
             commandAt(C::BranchWindow0, value),
             [this, value] {
-                m_settings.branchWindow.mode = value;
+                m_settings.branchWindow.mode = static_cast<BranchWindowMode>(value);
                 m_branchWindow->refresh();
             },
-            [this, value] { return m_settings.branchWindow.mode == value; });
+            [this, value] {
+                return m_settings.branchWindow.mode == static_cast<BranchWindowMode>(value);
+            });
     }
 }
 

@@ -32,12 +32,12 @@ class NavigationWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
     void SetUp() override {
-        settings.positionAfterLoad = 0;
+        settings.positionAfterLoad = PositionAfterLoad::Start;
         settings.recordWindow.shown = 1;
         window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         std::string path = folder.filePath(QStringLiteral("n.kif")).toStdString();
         std::ofstream(path, std::ios::binary) << sjis(kRecord);
-        ASSERT_EQ(window->openFile(QString::fromStdString(path)), 0);
+        ASSERT_EQ(window->openFile(QString::fromStdString(path)), CommandResult::Done);
         window->show();
         window->recordWindow()->show();
         QApplication::setActiveWindow(window.get());
@@ -109,7 +109,7 @@ TEST_F(NavigationWindowTest, ClickOnARecordLineJumpsThere) {
 }
 
 TEST_F(NavigationWindowTest, ClickInTheBranchWindowPlaysThatMove) {
-    settings.branchWindow.mode = 2;
+    settings.branchWindow.mode = BranchWindowMode::WhenBranches;
     QTest::keyClick(window->board(), Qt::Key_Right);
     window->board()->finishAnimation();
     EXPECT_FALSE(window->branchWindow()->isVisible());
@@ -136,9 +136,9 @@ TEST_F(NavigationWindowTest, ClickInTheBranchWindowPlaysThatMove) {
 
 TEST_F(NavigationWindowTest, TimedReplayAdvancesAndStopsAtAComment) {
     settings.replaySpeed = 1;
-    settings.commentWindow.mode = 1;
-    settings.stopAtComments = 1;
-    settings.stopAtBranches = 0;
+    settings.commentWindow.mode = CommentDisplay::MainWindow;
+    settings.stopAtComments = ReplayStop::Pause;
+    settings.stopAtBranches = ReplayStop::Never;
     ReplayDriver* driver = window->replayDriver();
     QSignalSpy running(driver, &ReplayDriver::runningChanged);
     key(Qt::Key_F);
@@ -159,7 +159,7 @@ TEST_F(NavigationWindowTest, TimedReplayAdvancesAndStopsAtAComment) {
     EXPECT_EQ(store.currentPly(), 3);
     EXPECT_EQ(window->statusText(), QString());
     std::string path = folder.filePath(QStringLiteral("n.kif")).toStdString();
-    ASSERT_EQ(window->openFile(QString::fromStdString(path)), 0);
+    ASSERT_EQ(window->openFile(QString::fromStdString(path)), CommandResult::Done);
     EXPECT_FALSE(driver->replay().running());
     EXPECT_FALSE(driver->timer().isActive());
 }
@@ -167,7 +167,7 @@ TEST_F(NavigationWindowTest, TimedReplayAdvancesAndStopsAtAComment) {
 // "/a" replays the record from the position shown and closes the program when it ends; closing
 // is refused while it runs.
 TEST_F(NavigationWindowTest, AutoReplaySwitchClosesAtTheEnd) {
-    settings.stopAtBranches = 0;  // else it would stop before ply 3
+    settings.stopAtBranches = ReplayStop::Never;  // else it would stop before ply 3
     std::string path = folder.filePath(QStringLiteral("n.kif")).toStdString();
     window->processCommandLine(parseCommandLine(argumentTokens({"/a", path})));
     ReplayDriver* driver = window->replayDriver();

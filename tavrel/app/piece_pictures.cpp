@@ -125,7 +125,9 @@ bool PiecePictures::buildFromImage(const QImage& source) {
     return true;
 }
 
-QImage woodGrain(int kind) {
+QImage woodGrain(WoodChoice wood) {
+    if (wood != WoodChoice::Grain1 && wood != WoodChoice::Grain2) return QImage();
+    const int kind = wood == WoodChoice::Grain1 ? 0 : 1;
     constexpr int kSize = 256;
     QImage img(kSize, kSize, QImage::Format_RGB32);
     // Base colours of the two woods: a pale one and a deeper reddish one.

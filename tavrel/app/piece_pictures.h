@@ -9,6 +9,7 @@
 #include <array>
 
 #include "tavrel/logic/view/board_geometry.h"
+#include "tavrel/settings/settings.h"
 
 namespace tavrel {
 
@@ -38,9 +39,9 @@ private:
     std::array<std::array<QImage, 16>, 2> m_pictures;
 };
 
-// Wood grain 0 ("Mokume01", a light straight grain) or 1 ("Mokume02", a darker one), a tileable
-// texture drawn at run time.
-QImage woodGrain(int kind);
+// Wood grain Grain1 ("Mokume01", a light straight grain) or Grain2 ("Mokume02", a darker one), a
+// tileable texture drawn at run time; a null image for Plain or any other value.
+QImage woodGrain(WoodChoice kind);
 
 // The piece code of a piece byte for the pictures: types 1..15 as they are, Black's king the
 // second king form (8) and White's king the first (0).

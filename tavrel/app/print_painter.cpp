@@ -266,6 +266,7 @@ int PrintPainter::printAll(QPainter& painter, QPrinter& printer, const PageArea&
 }
 
 void PrintPainter::drawPage(QPainter& painter, const PageArea& area, PrintKind kind, int page) {
+    // The page count is the printing loop's; one page is drawn here.
     (void)paint(&painter, nullptr, area, kind, page);
 }
 

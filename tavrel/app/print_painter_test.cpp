@@ -33,7 +33,7 @@ protected:
             QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {
             GTEST_SKIP() << "poppler-utils is not installed";
         }
-        ASSERT_EQ(doc.loadRecordFile(write("game.kif", sjis(kRecord))), 0);
+        ASSERT_EQ(doc.loadRecordFile(write("game.kif", sjis(kRecord))), CommandResult::Done);
         doc.showPly(1);
     }
     // Prints to a PDF file; returns its text.
@@ -96,7 +96,7 @@ TEST_F(PrintToPdfTest, LongRecordFlowsOntoMorePages) {
         std::snprintf(line, sizeof line, moves[i % 4], i + 1);
         record += line;
     }
-    ASSERT_EQ(doc.loadRecordFile(write("long.kif", sjis(record))), 0);
+    ASSERT_EQ(doc.loadRecordFile(write("long.kif", sjis(record))), CommandResult::Done);
     int pages = 0;
     (void)print(PrintKind::Record, &pages);
     EXPECT_GT(pages, 2);

@@ -21,8 +21,8 @@ bool manyColours() {
 }
 
 int styleKey(const RecordListStyle& s) {
-    return s.moveTextStyle | (s.userMarks << 4) | (s.ruleCheck << 5) | (s.bookmarkNames << 6) |
-           (s.dragonAsRyu << 7);
+    return static_cast<int>(s.moveTextStyle) | (s.userMarks << 4) | (s.ruleCheck << 5) |
+           (s.bookmarkNames << 6) | (s.dragonAsRyu << 7);
 }
 
 }  // namespace
@@ -96,7 +96,8 @@ RecordWindow::RecordWindow(const core::RecordStore& store, const Settings& setti
 }
 
 RecordListForm RecordWindow::form() const {
-    return m_settings.recordWindow.form == 1 ? RecordListForm::Branches : RecordListForm::Times;
+    return m_settings.recordWindow.form == RecordListForm::Branches ? RecordListForm::Branches
+                                                                    : RecordListForm::Times;
 }
 
 RecordWindow::LineKey RecordWindow::keyOf(core::NodeIndex node) const {

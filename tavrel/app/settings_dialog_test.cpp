@@ -100,13 +100,13 @@ TEST_F(SettingsDialogTest, OkWritesExactlyTheChangeOfEachPage) {
         {"メール", [](auto& t, auto& d) { t.click(d, "internetMailAuto"); },
          [](Settings& s) { s.internetMailAuto = 1; }},
         {"メール2", [](auto& t, auto& d) { t.click(d, "mailSave_2"); },
-         [](Settings& s) { s.mailSave = 2; }},
+         [](Settings& s) { s.mailSave = MailSaveMode::AppendToOne; }},
         {"ｻｳﾝﾄﾞ", [](auto& t, auto& d) { t.click(d, "pieceSound_4"); },
-         [](Settings& s) { s.pieceSound = 4; }},
+         [](Settings& s) { s.pieceSound = PieceSoundKind::UserWave; }},
         {"印刷", [](auto& t, auto& d) { t.key(d, "printColumns", Qt::Key_Up); },
          [](Settings& s) { s.printColumns = 7; }},
         {"動作", [](auto& t, auto& d) { t.click(d, "moveTextStyle_3"); },
-         [](Settings& s) { s.moveTextStyle = 3; }},
+         [](Settings& s) { s.moveTextStyle = MoveTextStyle::TraditionalDown; }},
         {"画像", [](auto& t, auto& d) { t.type(d, "imageNameFormat", QStringLiteral("%n.png")); },
          [](Settings& s) { s.imageNameFormat = "%n.png"; }},
         {"再現", [](auto& t, auto& d) { t.key(d, "replaySpeed", Qt::Key_Right); },
@@ -114,7 +114,7 @@ TEST_F(SettingsDialogTest, OkWritesExactlyTheChangeOfEachPage) {
         {"履歴", [](auto& t, auto& d) { t.key(d, "historyCount", Qt::Key_Down); },
          [](Settings& s) { s.historyCount = 19; }},
         {"英語", [](auto& t, auto& d) { t.click(d, "englishNumbering_2"); },
-         [](Settings& s) { s.englishNumbering = 2; }},
+         [](Settings& s) { s.englishNumbering = core::EnglishNumbering::None; }},
     };
     const std::string golden = formatEnvironmentText(Settings{});
     for (const Case& c : cases) {
@@ -126,7 +126,7 @@ TEST_F(SettingsDialogTest, OkWritesExactlyTheChangeOfEachPage) {
         c.act(*this, dialog);
         pressOk(dialog);
         ASSERT_EQ(dialog.result(), QDialog::Accepted) << c.page;
-        EXPECT_EQ(window.acceptSettingsDialog(dialog.draft()), 0);
+        EXPECT_EQ(window.acceptSettingsDialog(dialog.draft()), CommandResult::Done);
         Settings expected;
         c.expect(expected);
         EXPECT_EQ(settings, expected) << c.page;
@@ -159,7 +159,7 @@ TEST_F(SettingsDialogTest, OkReportsAnEnvironmentFileThatCannotBeWritten) {
     MainWindow window(quietTestContext(settings, store, folder, true));
     Settings draft = settings;
     draft.englishColumns = 4;
-    EXPECT_EQ(window.acceptSettingsDialog(draft), -1);
+    EXPECT_EQ(window.acceptSettingsDialog(draft), CommandResult::Failed);
     EXPECT_EQ(settings.englishColumns, 4);
     ASSERT_EQ(window.shownMessages().size(), 1u);
     EXPECT_EQ(window.shownMessages()[0], environmentNotSavedMessage(envPath()));
@@ -191,8 +191,8 @@ TEST_F(SettingsDialogTest, SoundTestPlaysThePageChoiceOnly) {
     click(dialog, "pieceSound_3");
     click(dialog, "pieceSoundTest");
     ASSERT_EQ(played.size(), 1u);
-    EXPECT_EQ(played[0].pieceSound, 3);
-    EXPECT_EQ(settings.pieceSound, 2);
+    EXPECT_EQ(played[0].pieceSound, PieceSoundKind::BuiltIn2);
+    EXPECT_EQ(settings.pieceSound, PieceSoundKind::BuiltIn1);
 }
 
 TEST_F(SettingsDialogTest, FtpPageEditsTheList) {

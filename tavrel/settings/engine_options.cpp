@@ -17,10 +17,10 @@ core::RecordWriteOptions writeOptions(const Settings& settings) {
     o.commentWrapColumn = settings.commentWrapColumn;
     o.dragonAsRyu = settings.dragonNotation != 0;
     o.userKeys = settings.userInfoNames;
-    o.loadPosition = settings.positionAfterLoad;
+    o.loadPosition = static_cast<int>(settings.positionAfterLoad);
     o.ki2Columns = settings.ki2Columns;
     o.ki2HalfWidthColumns = settings.ki2HalfWidthColumns;
-    o.ki2Style = settings.ki2Style;
+    o.ki2Style = static_cast<int>(settings.ki2Style);
     o.ki2HalfWidth = settings.ki2HalfWidth != 0;
     o.ruleCheck = settings.checkRules != 0;
     o.userMarksInFiles = settings.privateCharUse.file != 0;
@@ -30,7 +30,9 @@ core::RecordWriteOptions writeOptions(const Settings& settings) {
 
 core::RecordOptions recordOptions(const Settings& settings) {
     core::RecordOptions o;
-    o.addMode = settings.addVariationMode == 0 ? core::AddMode::Overwrite : core::AddMode::Branch;
+    // Any code but Overwrite branches, as the store itself reads it.
+    o.addMode = settings.addVariationMode == core::AddMode::Overwrite ? core::AddMode::Overwrite
+                                                                      : core::AddMode::Branch;
     o.duplicateBookmarkNames = settings.duplicateBookmarks != 0;
     return o;
 }

@@ -37,7 +37,7 @@ TEST(EngineOptionsTest, DefaultsAgree) {
 TEST(EngineOptionsTest, SettingsReachTheEngine) {
     Settings s;
     s.checkRules = 0;
-    s.addVariationMode = 0;
+    s.addVariationMode = core::AddMode::Overwrite;
     s.ki2HalfWidth = 1;
     s.privateCharUse.file = 1;
     EXPECT_FALSE(readOptions(s).ruleCheck);

@@ -4,6 +4,8 @@
 #include <array>
 #include <climits>
 #include <cstdio>
+#include <type_traits>
+#include <utility>
 
 #include "core/base/safe_file.h"
 #include "core/record/record_store.h"
@@ -30,17 +32,26 @@ enum class Kind : std::uint8_t {
     LegacyPassword,  // the scrambled password of the older single FTP server, never written
 };
 
-// Up to six numbers of one setting line.
-struct IntRefs {
-    std::array<int*, 6> at{};
-    std::size_t count = 0;
+// An integer setting or a settings code, read and stored as its number: a code holds any number
+// the file gives, so that the file's bytes come back as they were.
+struct IntRef {
+    int (*get)(const Settings&) = nullptr;
+    void (*set)(Settings&, int) = nullptr;
 };
 
-using IntRef = int& (*)(Settings&);
+// Up to six numbers of one setting line.
+struct IntValues {
+    std::array<int, 6> at{};
+    std::size_t count = 0;
+};
+struct IntsRef {
+    IntValues (*get)(const Settings&) = nullptr;
+    void (*set)(Settings&, const IntValues&) = nullptr;
+};
+
 using TextRef = std::string& (*)(Settings&);
 using RgbRef = Rgb& (*)(Settings&);
 using FontRef = FontSetting& (*)(Settings&);
-using IntsRef = IntRefs (*)(Settings&);
 
 // One key. `head` is written before the value: the key, its padding and ": " (for a section, the
 // section's name); `tail` after it. The key itself is the head up to the first blank. Literals
@@ -49,11 +60,11 @@ struct KeyDef {
     Kind kind = Kind::Section;
     std::string_view head;
     std::string_view tail;
-    IntRef intRef = nullptr;
+    IntRef intRef;
     TextRef textRef = nullptr;
     RgbRef rgbRef = nullptr;
     FontRef fontRef = nullptr;
-    IntsRef intsRef = nullptr;
+    IntsRef intsRef;
     int minimum = INT_MIN;     // Int: smaller values are ignored
     int maximum = INT_MAX;     // Int: larger values are ignored
     std::size_t required = 0;  // Ints: numbers that must be present (the rest become 0)
@@ -65,32 +76,73 @@ template <auto M>
 auto& field(Settings& s) {
     return s.*M;
 }
-template <auto M, auto F>
-auto& nested(Settings& s) {
-    return (s.*M).*F;
-}
 template <auto M, std::size_t I>
 auto& element(Settings& s) {
     return (s.*M)[I];
 }
+
+// Stores a number in an int or in a settings code (an enum over int, which holds any int).
+template <typename T>
+void store(T& to, int value) {
+    to = static_cast<T>(value);
+}
+
+template <auto M>
+int getInt(const Settings& s) {
+    return static_cast<int>(s.*M);
+}
+template <auto M>
+void setInt(Settings& s, int v) {
+    store(s.*M, v);
+}
+template <auto M>
+constexpr IntRef intField{&getInt<M>, &setInt<M>};
+
+template <auto M, auto F>
+int getNestedInt(const Settings& s) {
+    return static_cast<int>((s.*M).*F);
+}
+template <auto M, auto F>
+void setNestedInt(Settings& s, int v) {
+    store((s.*M).*F, v);
+}
+template <auto M, auto F>
+constexpr IntRef nestedInt{&getNestedInt<M, F>, &setNestedInt<M, F>};
+
 template <auto M, auto... F>
-IntRefs members(Settings& s) {
+IntValues getMembers(const Settings& s) {
+    const auto& group = s.*M;
+    return IntValues{{static_cast<int>(group.*F)...}, sizeof...(F)};
+}
+template <auto M, auto... F>
+void setMembers(Settings& s, const IntValues& v) {
     auto& group = s.*M;
-    return IntRefs{{&(group.*F)...}, sizeof...(F)};
+    std::size_t i = 0;
+    (store(group.*F, v.at[i++]), ...);
 }
+template <auto M, auto... F>
+constexpr IntsRef members{&getMembers<M, F...>, &setMembers<M, F...>};
+
 template <auto M>
-IntRefs panel(Settings& s) {
-    return members<M, &PanelSetting::mode, &PanelSetting::x, &PanelSetting::y, &PanelSetting::width,
-                   &PanelSetting::height>(s);
-}
+using MemberType = std::remove_cvref_t<decltype(std::declval<Settings&>().*M)>;
+template <auto M, typename P = MemberType<M>>
+constexpr IntsRef panel = members<M, &P::mode, &P::x, &P::y, &P::width, &P::height>;
+
 template <auto M>
-IntRefs arrayInts(Settings& s) {
-    auto& a = s.*M;
-    IntRefs r;
-    for (std::size_t i = 0; i < a.size(); ++i) r.at[i] = &a[i];
+IntValues getArray(const Settings& s) {
+    const auto& a = s.*M;
+    IntValues r;
+    for (std::size_t i = 0; i < a.size(); ++i) r.at[i] = a[i];
     r.count = a.size();
     return r;
 }
+template <auto M>
+void setArray(Settings& s, const IntValues& v) {
+    auto& a = s.*M;
+    for (std::size_t i = 0; i < a.size(); ++i) a[i] = v.at[i];
+}
+template <auto M>
+constexpr IntsRef arrayInts{&getArray<M>, &setArray<M>};
 
 constexpr bool kFolder = true;
 
@@ -165,43 +217,43 @@ const std::vector<KeyDef>& keyDefs() {
         quoted("通信パス         : ", &field<&Settings::mailFolder>, kFolder),
         section("表示"),
         ints("ウィンドウ       : ",
-             &members<&Settings::mainWindow, &WindowRect::x, &WindowRect::y, &WindowRect::width,
-                      &WindowRect::height>,
+             members<&Settings::mainWindow, &WindowRect::x, &WindowRect::y, &WindowRect::width,
+                     &WindowRect::height>,
              " # X,Y,W,H", 4),
         ints("棋譜ウィンドウ   : ",
-             &members<&Settings::recordWindow, &RecordWindowSetting::shown, &RecordWindowSetting::x,
-                      &RecordWindowSetting::y, &RecordWindowSetting::width,
-                      &RecordWindowSetting::height, &RecordWindowSetting::form>,
+             members<&Settings::recordWindow, &RecordWindowSetting::shown, &RecordWindowSetting::x,
+                     &RecordWindowSetting::y, &RecordWindowSetting::width,
+                     &RecordWindowSetting::height, &RecordWindowSetting::form>,
              "# 表示 X,Y,W,H 形式", 5),
-        integer("しおり名表示     : ", &field<&Settings::showBookmarkNames>),
-        ints("分岐ウィンドウ   : ", &panel<&Settings::branchWindow>, " # 表示 X,Y,W,H", 5),
-        ints("コメントウィンドウ   : ", &panel<&Settings::commentWindow>, " # 表示 X,Y,W,H", 5),
+        integer("しおり名表示     : ", intField<&Settings::showBookmarkNames>),
+        ints("分岐ウィンドウ   : ", panel<&Settings::branchWindow>, " # 表示 X,Y,W,H", 5),
+        ints("コメントウィンドウ   : ", panel<&Settings::commentWindow>, " # 表示 X,Y,W,H", 5),
         ints("再現ウィンドウ   : ",
-             &members<&Settings::replayDialog, &WindowPoint::x, &WindowPoint::y>, " # X,Y", 2),
-        integer("駒の種類         : ", &field<&Settings::pieceSet>),
-        integer("外部駒           : ", &field<&Settings::externalPieces>),
+             members<&Settings::replayDialog, &WindowPoint::x, &WindowPoint::y>, " # X,Y", 2),
+        integer("駒の種類         : ", intField<&Settings::pieceSet>),
+        integer("外部駒           : ", intField<&Settings::externalPieces>),
         quoted("駒BMP            : ", &field<&Settings::pieceBitmap>),
-        integer("盤の種類         : ", &field<&Settings::boardType>),
-        integer("駒台の種類       : ", &field<&Settings::standType>),
-        integer("256色            : ", &field<&Settings::ownPalette>, " \t# (0:16色,1:256色)"),
+        integer("盤の種類         : ", intField<&Settings::boardType>),
+        integer("駒台の種類       : ", intField<&Settings::standType>),
+        integer("256色            : ", intField<&Settings::ownPalette>, " \t# (0:16色,1:256色)"),
         colour("盤面色           : ", &field<&Settings::boardColour>),
         colour("駒箱色           : ", &field<&Settings::pieceBoxColour>),
         colour("背景色           : ", &field<&Settings::backgroundColour>),
         colour("最終駒の色       : ", &field<&Settings::lastPieceColour>),
         colour("最終手の色       : ", &field<&Settings::currentMoveColour>),
         colour("棋譜変化の色     : ", &field<&Settings::variationColour>),
-        integer("最終駒表示       : ", &field<&Settings::lastPieceEmphasis>,
+        integer("最終駒表示       : ", intField<&Settings::lastPieceEmphasis>,
                 "\t# (0:しない,1:する)"),
-        integer("指し手表記       : ", &field<&Settings::moveTextStyle>,
+        integer("指し手表記       : ", intField<&Settings::moveTextStyle>,
                 "\t# (0:Vesk△,1:Vesk▽,2:伝△,3:伝▽)"),
         font("段筋フォント     : ", &field<&Settings::coordinateFont>),
         font("情報フォント     : ", &field<&Settings::informationFont>),
         font("コメントフォント : ", &field<&Settings::commentFont>),
         font("ステータスフォント : ", &field<&Settings::statusFont>),
         font("棋譜フォント     : ", &field<&Settings::recordFont>),
-        ints("ツールバー       : ", &arrayInts<&Settings::toolbar>, "\t# ", 4),
-        integer("メッセージ表示   : ", &field<&Settings::showStatusBar>, "\t# (0:しない,1:する)"),
-        integer("手番強調表示     : ", &field<&Settings::emphasiseSideToMove>,
+        ints("ツールバー       : ", arrayInts<&Settings::toolbar>, "\t# ", 4),
+        integer("メッセージ表示   : ", intField<&Settings::showStatusBar>, "\t# (0:しない,1:する)"),
+        integer("手番強調表示     : ", intField<&Settings::emphasiseSideToMove>,
                 "\t# (0:しない,1:する)"),
         plain("情報表示書式1    : ", &element<&Settings::infoFormats, 0>),
         plain("情報表示書式2    : ", &element<&Settings::infoFormats, 1>),
@@ -210,115 +262,117 @@ const std::vector<KeyDef>& keyDefs() {
         plain("情報表示書式詰2  : ", &element<&Settings::problemInfoFormats, 1>),
         plain("情報表示書式詰3  : ", &element<&Settings::problemInfoFormats, 2>),
         section("サウンド"),
-        integer("警告音           : ", &field<&Settings::warningSound>, "\t# (0:なし,1:あり)"),
-        integer("駒音種類         : ", &field<&Settings::pieceSound>,
+        integer("警告音           : ", intField<&Settings::warningSound>, "\t# (0:なし,1:あり)"),
+        integer("駒音種類         : ", intField<&Settings::pieceSound>,
                 " \t# (0:なし,1:ビープ,2:WAVE,3:ﾕｰｻﾞWAVE)"),
         quoted("ユーザWAVE       : ", &field<&Settings::userWave>),
         section("動作"),
-        integer("棋譜読込選択     : ", &field<&Settings::offerReplayAfterLoad>,
+        integer("棋譜読込選択     : ", intField<&Settings::offerReplayAfterLoad>,
                 "\t# 再現、再開 (0:しない,1:する)"),
-        integer("棋譜読込局面     : ", &field<&Settings::positionAfterLoad>),
-        integer("ルール確認       : ", &field<&Settings::checkRules>, "\t# (0:しない,1:する)"),
-        integer("再現速度         : ", &field<&Settings::replaySpeed>, "\t# ×0.1秒"),
-        integer("アニメ速度       : ", &field<&Settings::animationSpeed>, "\t# "),
-        integer("コメント停止     : ", &field<&Settings::stopAtComments>, "\t# "),
-        integer("コメント待ち時間 : ", &field<&Settings::commentWaitMs>, "\t# (ms)"),
-        integer("分岐停止         : ", &field<&Settings::stopAtBranches>, "\t# "),
-        integer("分岐待ち時間     : ", &field<&Settings::branchWaitMs>, "\t# (ms)"),
-        integer("再現時の千日手検出 : ", &field<&Settings::detectRepetitionInReplay>, "\t# "),
-        integer("棋譜保存確認     : ", &field<&Settings::confirmSave>, "\t# (0:しない,1:する)"),
-        integer("棋譜自動保存     : ", &field<&Settings::autoSaveResume>,
+        integer("棋譜読込局面     : ", intField<&Settings::positionAfterLoad>),
+        integer("ルール確認       : ", intField<&Settings::checkRules>, "\t# (0:しない,1:する)"),
+        integer("再現速度         : ", intField<&Settings::replaySpeed>, "\t# ×0.1秒"),
+        integer("アニメ速度       : ", intField<&Settings::animationSpeed>, "\t# "),
+        integer("コメント停止     : ", intField<&Settings::stopAtComments>, "\t# "),
+        integer("コメント待ち時間 : ", intField<&Settings::commentWaitMs>, "\t# (ms)"),
+        integer("分岐停止         : ", intField<&Settings::stopAtBranches>, "\t# "),
+        integer("分岐待ち時間     : ", intField<&Settings::branchWaitMs>, "\t# (ms)"),
+        integer("再現時の千日手検出 : ", intField<&Settings::detectRepetitionInReplay>, "\t# "),
+        integer("棋譜保存確認     : ", intField<&Settings::confirmSave>, "\t# (0:しない,1:する)"),
+        integer("棋譜自動保存     : ", intField<&Settings::autoSaveResume>,
                 "\t# 再開棋譜(0:なし,1:あり)"),
         quoted("棋譜保存初期名   : ", &field<&Settings::saveNameTemplate>),
-        integer("旧再現           : ", &field<&Settings::oldReplay>, "\t# "),
+        integer("旧再現           : ", intField<&Settings::oldReplay>, "\t# "),
         quoted("棋譜データベース : ", &field<&Settings::databaseProgram>),
         quoted("詰将棋データベース : ", &field<&Settings::problemDatabaseProgram>),
         tools(),
-        integer("情報履歴数       : ", &field<&Settings::historyCount>, "\t# "),
-        integer("対局者履歴       : ", &field<&Settings::playerHistory>, "\t# "),
-        integer("棋戦履歴         : ", &field<&Settings::eventHistory>, "\t# "),
-        integer("戦型履歴         : ", &field<&Settings::openingHistory>, "\t# "),
-        integer("持ち時間履歴     : ", &field<&Settings::timeLimitHistory>, "\t# "),
-        integer("場所履歴         : ", &field<&Settings::placeHistory>, "\t# "),
-        integer("掲載履歴         : ", &field<&Settings::publicationHistory>, "\t# "),
-        integer("ユーザ履歴       : ", &field<&Settings::userHistory>, "\t# "),
+        integer("情報履歴数       : ", intField<&Settings::historyCount>, "\t# "),
+        integer("対局者履歴       : ", intField<&Settings::playerHistory>, "\t# "),
+        integer("棋戦履歴         : ", intField<&Settings::eventHistory>, "\t# "),
+        integer("戦型履歴         : ", intField<&Settings::openingHistory>, "\t# "),
+        integer("持ち時間履歴     : ", intField<&Settings::timeLimitHistory>, "\t# "),
+        integer("場所履歴         : ", intField<&Settings::placeHistory>, "\t# "),
+        integer("掲載履歴         : ", intField<&Settings::publicationHistory>, "\t# "),
+        integer("ユーザ履歴       : ", intField<&Settings::userHistory>, "\t# "),
         section("印刷"),
         plain("印刷盤面書式     : ", &field<&Settings::printPositionFormat>),
         plain("印刷棋譜書式     : ", &field<&Settings::printRecordFormat>),
         font("印刷フォント     : ", &field<&Settings::printFont>),
-        integer("印刷棋譜カラム   : ", &field<&Settings::printColumns>, "\t# 手数／行"),
-        integer("印刷左端余白     : ", &field<&Settings::printLeftMargin>, "\t# mm"),
-        integer("印刷上端余白     : ", &field<&Settings::printTopMargin>, "\t# mm"),
-        integer("印刷行間隔       : ", &field<&Settings::printLineSpacing>, "\t# /10mm"),
-        integer("棋譜コメント印刷 : ", &field<&Settings::printComments>, "\t# "),
-        integer("印刷対局者名縦   : ", &field<&Settings::printNamesVertical>, "\t# "),
-        integer("印刷先手名字数   : ", &field<&Settings::printBlackNameChars>, "\t# "),
-        integer("印刷後手名字数   : ", &field<&Settings::printWhiteNameChars>, "\t# "),
-        integer("印刷UNICODE      : ", &field<&Settings::printUnicode>, "\t# "),
-        integer("ビットマップ２値 : ", &field<&Settings::previewTwoColour>, "\t# "),
-        integer("トリミングあり   : ", &field<&Settings::cropImages>, "\t# "),
+        integer("印刷棋譜カラム   : ", intField<&Settings::printColumns>, "\t# 手数／行"),
+        integer("印刷左端余白     : ", intField<&Settings::printLeftMargin>, "\t# mm"),
+        integer("印刷上端余白     : ", intField<&Settings::printTopMargin>, "\t# mm"),
+        integer("印刷行間隔       : ", intField<&Settings::printLineSpacing>, "\t# /10mm"),
+        integer("棋譜コメント印刷 : ", intField<&Settings::printComments>, "\t# "),
+        integer("印刷対局者名縦   : ", intField<&Settings::printNamesVertical>, "\t# "),
+        integer("印刷先手名字数   : ", intField<&Settings::printBlackNameChars>, "\t# "),
+        integer("印刷後手名字数   : ", intField<&Settings::printWhiteNameChars>, "\t# "),
+        integer("印刷UNICODE      : ", intField<&Settings::printUnicode>, "\t# "),
+        integer("ビットマップ２値 : ", intField<&Settings::previewTwoColour>, "\t# "),
+        integer("トリミングあり   : ", intField<&Settings::cropImages>, "\t# "),
         ints("トリミング領域   : ",
-             &members<&Settings::cropRect, &CropRect::left, &CropRect::top, &CropRect::right,
-                      &CropRect::bottom>,
+             members<&Settings::cropRect, &CropRect::left, &CropRect::top, &CropRect::right,
+                     &CropRect::bottom>,
              "\t# ", 4),
         plain("画像ファイル名書式    : ", &field<&Settings::imageNameFormat>),
         font("印刷持駒フォント : ", &field<&Settings::printHandFont>),
         section("棋譜"),
-        integer("棋譜最大サイズ   : ", &field<&Settings::recordCapacity>, "\t# ", 1,
+        integer("棋譜最大サイズ   : ", intField<&Settings::recordCapacity>, "\t# ", 1,
                 core::kMaxRecordCapacity),
-        integer("棋譜追加モード   : ", &field<&Settings::addVariationMode>, "\t# "),
-        integer("棋譜竜表記       : ", &field<&Settings::dragonNotation>, "\t# "),
-        integer("棋譜最終手の打   : ", &field<&Settings::markFinalDrop>, "\t# "),
-        integer("消費時間０       : ", &field<&Settings::zeroTimeOnEntry>, "\t# "),
-        integer("しおり名重複許容 : ", &field<&Settings::duplicateBookmarks>, "\t# "),
-        integer("KI2カラム        : ", &field<&Settings::ki2Columns>, "\t# 出力の手数／行"),
-        integer("KI2形式          : ", &field<&Settings::ki2Style>,
+        integer("棋譜追加モード   : ", intField<&Settings::addVariationMode>, "\t# "),
+        integer("棋譜竜表記       : ", intField<&Settings::dragonNotation>, "\t# "),
+        integer("棋譜最終手の打   : ", intField<&Settings::markFinalDrop>, "\t# "),
+        integer("消費時間０       : ", intField<&Settings::zeroTimeOnEntry>, "\t# "),
+        integer("しおり名重複許容 : ", intField<&Settings::duplicateBookmarks>, "\t# "),
+        integer("KI2カラム        : ", intField<&Settings::ki2Columns>, "\t# 出力の手数／行"),
+        integer("KI2形式          : ", intField<&Settings::ki2Style>,
                 "\t# (0:従来,1:数伝,2:伝△,3:伝▽)"),
-        integer("KI2半角形式      : ", &field<&Settings::ki2HalfWidth>, "\t# "),
-        integer("KI2半角カラム    : ", &field<&Settings::ki2HalfWidthColumns>,
+        integer("KI2半角形式      : ", intField<&Settings::ki2HalfWidth>, "\t# "),
+        integer("KI2半角カラム    : ", intField<&Settings::ki2HalfWidthColumns>,
                 "\t# 出力の手数／行"),
-        integer("KIF時間省略      : ", &field<&Settings::kifOmitZeroTime>, "\t# "),
-        integer("コメント自動改行 : ", &field<&Settings::commentAutoWrap>, "\t# "),
-        integer("コメント改行桁   : ", &field<&Settings::commentWrapColumn>, "\t# "),
-        ints("棋譜ツリー       : ", &arrayInts<&Settings::recordTree>, "\t# ", 4),
-        integer("標準棋譜         : ", &field<&Settings::standardFormat>, "\t# (0:KIF,1:KI2)"),
-        integer("バックアップ     : ", &field<&Settings::backup>,
+        integer("KIF時間省略      : ", intField<&Settings::kifOmitZeroTime>, "\t# "),
+        integer("コメント自動改行 : ", intField<&Settings::commentAutoWrap>, "\t# "),
+        integer("コメント改行桁   : ", intField<&Settings::commentWrapColumn>, "\t# "),
+        ints("棋譜ツリー       : ", arrayInts<&Settings::recordTree>, "\t# ", 4),
+        integer("標準棋譜         : ", intField<&Settings::standardFormat>, "\t# (0:KIF,1:KI2)"),
+        integer("バックアップ     : ", intField<&Settings::backup>,
                 "\t# 棋譜のバックアップ(0:なし,1:あり)"),
         plain("ユーザ定義情報１ : ", &element<&Settings::userInfoNames, 0>, kUserInfoNameBytes),
         plain("ユーザ定義情報２ : ", &element<&Settings::userInfoNames, 1>, kUserInfoNameBytes),
         plain("ユーザ定義情報３ : ", &element<&Settings::userInfoNames, 2>, kUserInfoNameBytes),
         plain("ユーザ定義情報４ : ", &element<&Settings::userInfoNames, 3>, kUserInfoNameBytes),
         plain("ユーザ定義情報５ : ", &element<&Settings::userInfoNames, 4>, kUserInfoNameBytes),
-        integer("消費時間自動設定 : ", &field<&Settings::autoThinkingTime>, "\t# "),
-        integer("終了日時自動設定 : ", &field<&Settings::autoEndDate>, "\t# "),
+        integer("消費時間自動設定 : ", intField<&Settings::autoThinkingTime>, "\t# "),
+        integer("終了日時自動設定 : ", intField<&Settings::autoEndDate>, "\t# "),
         plain("盤面書式         : ", &field<&Settings::diagramFormat>),
         plain("英語盤面書式     : ", &field<&Settings::englishDiagramFormat>),
-        integer("英語棋譜形式     : ", &field<&Settings::englishNumbering>,
+        integer("英語棋譜形式     : ", intField<&Settings::englishNumbering>,
                 "\t# 0:チェス式手数,1:将棋式手数,2:手数なし"),
-        integer("英語カラム       : ", &field<&Settings::englishColumns>, "\t# 出力の手数／行"),
+        integer("英語カラム       : ", intField<&Settings::englishColumns>, "\t# 出力の手数／行"),
         section("外字"),
         ints("外字使用         : ",
-             &members<&Settings::privateCharUse, &PrivateCharUse::screen, &PrivateCharUse::file,
-                      &PrivateCharUse::clipboard, &PrivateCharUse::print>,
+             members<&Settings::privateCharUse, &PrivateCharUse::screen, &PrivateCharUse::file,
+                     &PrivateCharUse::clipboard, &PrivateCharUse::print>,
              "\t# 表示,ﾌｧｲﾙ,ｸﾘｯﾌﾟ,印刷", 4),
-        hex("外字先頭         : ", &field<&Settings::privateCharFirst>, "    # コード(SJIS,16進)"),
-        integer("先手外字         : ", &field<&Settings::privateBlackMark>,
+        hex("外字先頭         : ", intField<&Settings::privateCharFirst>,
+            "    # コード(SJIS,16進)"),
+        integer("先手外字         : ", intField<&Settings::privateBlackMark>,
                 "\t# (0:使わない,1:使う)"),
         section("メール"),
         plain("メール書式１     : ", &field<&Settings::mailForm1>),
         plain("メール書式２     : ", &field<&Settings::mailForm2>),
-        integer("メール保存       : ", &field<&Settings::mailSave>,
+        integer("メール保存       : ", intField<&Settings::mailSave>,
                 "\t# (0:書換,1:追加,2:特定ﾌｧｲﾙへ追加)"),
         quoted("メール追加名     : ", &field<&Settings::mailAppendName>),
         quoted("Iメール宛先      : ", &field<&Settings::internetMailTo>),
         quoted("Iメール件名      : ", &field<&Settings::internetMailSubject>),
         quoted("Iメール本文      : ", &field<&Settings::internetMailBody>),
-        integer("Iメール自動作成  : ", &field<&Settings::internetMailAuto>, "\t# "),
+        integer("Iメール自動作成  : ", intField<&Settings::internetMailAuto>, "\t# "),
         plain("ftpサーバ        : ", &field<&Settings::ftpServer>),
         plain("ftpユーザ        : ", &field<&Settings::ftpUser>),
         plain("ftpフォルダ      : ", &field<&Settings::ftpFolder>),
         // Read, never written.
-        readOnlyInt("コメント表示", &nested<&Settings::commentWindow, &PanelSetting::mode>),
+        readOnlyInt("コメント表示",
+                    nestedInt<&Settings::commentWindow, &PanelSetting<CommentDisplay>::mode>),
         legacyPassword("ftpパス", &field<&Settings::legacyFtpPassword>),
     };
     return defs;
@@ -501,20 +555,21 @@ Applied applyValue(const KeyDef& d, Settings& s, std::string_view value, bool st
             if ((strict && !n.digits) || n.value < d.minimum || n.value > d.maximum) {
                 return Applied::BadValue;
             }
-            d.intRef(s) = n.value;
+            d.intRef.set(s, n.value);
             return Applied::Set;
         }
         case Kind::Hex: {
             std::optional<int> v = hexValue(value);
             if (!v) return Applied::BadValue;
-            d.intRef(s) = *v;
+            d.intRef.set(s, *v);
             return Applied::Set;
         }
         case Kind::Ints: {
-            IntRefs refs = d.intsRef(s);
-            std::vector<int> n = leadingInts(value, refs.count);
+            IntValues values = d.intsRef.get(s);
+            std::vector<int> n = leadingInts(value, values.count);
             if (n.size() < d.required) return Applied::BadValue;
-            for (std::size_t i = 0; i < refs.count; ++i) *refs.at[i] = i < n.size() ? n[i] : 0;
+            for (std::size_t i = 0; i < values.count; ++i) values.at[i] = i < n.size() ? n[i] : 0;
+            d.intsRef.set(s, values);
             return Applied::Set;
         }
         case Kind::Colour: {
@@ -575,11 +630,11 @@ Applied applyKeyValue(Settings& s, std::string_view key, std::string_view value,
 
 // ---- Writing values ------------------------------------------------------------------------
 
-std::string joinInts(const IntRefs& refs) {
+std::string joinInts(const IntValues& values) {
     std::string out;
-    for (std::size_t i = 0; i < refs.count; ++i) {
+    for (std::size_t i = 0; i < values.count; ++i) {
         if (i > 0) out.push_back(' ');
-        out += std::to_string(*refs.at[i]);
+        out += std::to_string(values.at[i]);
     }
     return out;
 }
@@ -596,14 +651,14 @@ std::string formatValue(const KeyDef& d, const Settings& settings) {
     Settings& s = const_cast<Settings&>(settings);
     switch (d.kind) {
         case Kind::Int:
-            return std::to_string(d.intRef(s));
+            return std::to_string(d.intRef.get(s));
         case Kind::Hex: {
             char buffer[16];
-            std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(d.intRef(s)));
+            std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(d.intRef.get(s)));
             return buffer;
         }
         case Kind::Ints:
-            return joinInts(d.intsRef(s));
+            return joinInts(d.intsRef.get(s));
         case Kind::Colour: {
             const Rgb& c = d.rgbRef(s);
             return std::to_string(c.red) + ' ' + std::to_string(c.green) + ' ' +
@@ -663,6 +718,7 @@ std::string ftpSettingsPath(const std::string& folder) { return folder + "ftp.en
 void parseEnvironmentText(std::string_view text, Settings& settings) {
     for (std::string_view line : splitLines(text)) {
         std::optional<KeyValue> kv = splitKeyValue(line);
+        // Unknown keys and bad values are skipped, as the file's reading rules say.
         if (kv) (void)applyKeyValue(settings, kv->key, kv->value, false);
     }
 }

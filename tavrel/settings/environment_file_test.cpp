@@ -39,16 +39,16 @@ Settings everyValueChanged() {
     s.recordFolder = sjis("/home/棋譜 表/");
     s.mailFolder = "/var/mail/x/";
     s.mainWindow = {-3, 7, 800, 600};
-    s.recordWindow = {0, 11, 12, 13, 14, 2};
+    s.recordWindow = {0, 11, 12, 13, 14, static_cast<RecordListForm>(2)};  // no such form
     s.showBookmarkNames = 0;
-    s.branchWindow = {1, 21, 22, 23, 24};
-    s.commentWindow = {2, 31, 32, 33, 34};
+    s.branchWindow = {BranchWindowMode::Always, 21, 22, 23, 24};
+    s.commentWindow = {CommentDisplay::Window, 31, 32, 33, 34};
     s.replayDialog = {41, 42};
     s.pieceSet = 1;
     s.externalPieces = 1;
     s.pieceBitmap = "/p/pieces.bmp";
-    s.boardType = 2;
-    s.standType = 0;
+    s.boardType = WoodChoice::Plain;
+    s.standType = WoodChoice::Grain1;
     s.ownPalette = 0;
     s.boardColour = {1, 2, 3};
     s.pieceBoxColour = {4, 5, 6};
@@ -56,8 +56,8 @@ Settings everyValueChanged() {
     s.lastPieceColour = {10, 11, 12};
     s.currentMoveColour = {13, 14, 15};
     s.variationColour = {0, 0, 0};
-    s.lastPieceEmphasis = 3;
-    s.moveTextStyle = 0;
+    s.lastPieceEmphasis = LastPieceEmphasis::SquareColour;
+    s.moveTextStyle = MoveTextStyle::OriginUp;
     s.coordinateFont = {sjis("IPA明朝"), -15, true, false};
     s.informationFont = {"Noto Sans CJK JP", 16, false, true};
     s.commentFont = {sjis("表示"), -1, true, true};
@@ -69,16 +69,16 @@ Settings everyValueChanged() {
     s.infoFormats = {"%i # not a comment", "  %g", sjis("表：%/1")};
     s.problemInfoFormats = {"a", "b", "c"};
     s.warningSound = 0;
-    s.pieceSound = 4;
+    s.pieceSound = PieceSoundKind::UserWave;
     s.userWave = "/s/k.wav";
     s.offerReplayAfterLoad = 1;
-    s.positionAfterLoad = 4;
+    s.positionAfterLoad = PositionAfterLoad::FirstBookmark;
     s.checkRules = 0;
     s.replaySpeed = 20;
     s.animationSpeed = 0;
-    s.stopAtComments = 0;
+    s.stopAtComments = ReplayStop::Never;
     s.commentWaitMs = 250;
-    s.stopAtBranches = 2;
+    s.stopAtBranches = ReplayStop::Wait;
     s.branchWaitMs = 3000;
     s.detectRepetitionInReplay = 0;
     s.confirmSave = 0;
@@ -118,34 +118,34 @@ Settings everyValueChanged() {
     s.imageNameFormat = "%f.png";
     s.printHandFont = {"Mono", -8, false, false};
     s.recordCapacity = 12000;
-    s.addVariationMode = 0;
+    s.addVariationMode = core::AddMode::Overwrite;
     s.dragonNotation = 1;
     s.markFinalDrop = 1;
     s.zeroTimeOnEntry = 1;
     s.duplicateBookmarks = 1;
     s.ki2Columns = 10;
-    s.ki2Style = 0;
+    s.ki2Style = Ki2Style::Classic;
     s.ki2HalfWidth = 1;
     s.ki2HalfWidthColumns = 12;
     s.kifOmitZeroTime = 1;
     s.commentAutoWrap = 1;
     s.commentWrapColumn = 60;
     s.recordTree = {1, 2, 3, 4};
-    s.standardFormat = 1;
+    s.standardFormat = StandardFormat::Ki2;
     s.backup = 1;
     s.userInfoNames = {"u1", "u2", "u3", "u4", sjis("宛先")};
     s.autoThinkingTime = 1;
     s.autoEndDate = 0;
     s.diagramFormat = "%n";
     s.englishDiagramFormat = "%l";
-    s.englishNumbering = 2;
+    s.englishNumbering = core::EnglishNumbering::None;
     s.englishColumns = 3;
     s.privateCharUse = {1, 0, 1, 1};
     s.privateCharFirst = 0xF040;
     s.privateBlackMark = 0;
     s.mailForm1 = "m1";
     s.mailForm2 = "m2";
-    s.mailSave = 2;
+    s.mailSave = MailSaveMode::AppendToOne;
     s.mailAppendName = "BOX";
     s.internetMailTo = "%4";
     s.internetMailSubject = "s";
@@ -242,9 +242,9 @@ TEST(EnvironmentText, IntegersReadAsAtoi) {
 
 TEST(EnvironmentText, NumberGroupsNeedTheirNumbers) {
     Settings s = load("棋譜ウィンドウ   : 0 1 2 3 4");
-    EXPECT_EQ(s.recordWindow, (RecordWindowSetting{0, 1, 2, 3, 4, 0}));
+    EXPECT_EQ(s.recordWindow, (RecordWindowSetting{0, 1, 2, 3, 4, RecordListForm::Times}));
     s = load("棋譜ウィンドウ   : 0 1 2 3 4 5# 表示 X,Y,W,H 形式");
-    EXPECT_EQ(s.recordWindow, (RecordWindowSetting{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(s.recordWindow, (RecordWindowSetting{0, 1, 2, 3, 4, static_cast<RecordListForm>(5)}));
     // Too few numbers leave the whole setting as it was.
     EXPECT_EQ(load("棋譜ウィンドウ   : 0 1 2 3").recordWindow, Settings{}.recordWindow);
     EXPECT_EQ(load("ウィンドウ : 1 2 x 4").mainWindow, Settings{}.mainWindow);
@@ -377,7 +377,7 @@ TEST(EnvironmentText, UnknownKeysAndCommentsAreIgnored) {
 
 TEST(EnvironmentText, ReadOnlyKeys) {
     Settings s = load("コメント表示 : 1");
-    EXPECT_EQ(s.commentWindow.mode, 1);
+    EXPECT_EQ(s.commentWindow.mode, CommentDisplay::MainWindow);
     EXPECT_EQ(s.commentWindow.x, 10);
     s = load(std::string("ftpパス : ") + scramblePassword("p a\"ss"));
     EXPECT_EQ(s.legacyFtpPassword, "p a\"ss");
@@ -467,6 +467,27 @@ TEST(EnvironmentText, WhatIsReadIsWhatIsWrittenBack) {
     EXPECT_EQ(s.warningSound, 0);
     EXPECT_EQ(s.replaySpeed, 9);
     EXPECT_EQ(load("コメントフォント : a\"b 12 1 0").commentFont.face, "a");
+}
+
+// A code no enumerator names (a later version's, or a hand-edited file's) is kept as read and
+// written back as the same number.
+TEST(EnvironmentText, CodesNoEnumeratorNamesAreKeptAndWrittenBack) {
+    const Settings read = load(
+        "駒音種類 : 9\n棋譜追加モード : -2\nコメント停止 : 300\n英語棋譜形式 : 7\n"
+        "分岐ウィンドウ : 5 1 2 3 4\n棋譜ウィンドウ : 1 2 3 4 5 6\n棋譜読込局面 : 12\n");
+    Settings back;
+    parseEnvironmentText(formatEnvironmentText(read), back);
+    EXPECT_EQ(back, read);
+    EXPECT_EQ(static_cast<int>(back.pieceSound), 9);
+    EXPECT_EQ(static_cast<int>(back.addVariationMode), -2);
+    EXPECT_EQ(static_cast<int>(back.stopAtComments), 300);
+    EXPECT_EQ(static_cast<int>(back.englishNumbering), 7);
+    EXPECT_EQ(static_cast<int>(back.branchWindow.mode), 5);
+    EXPECT_EQ(static_cast<int>(back.recordWindow.form), 6);
+    EXPECT_EQ(static_cast<int>(back.positionAfterLoad), 12);
+    const std::string text = formatEnvironmentText(read);
+    EXPECT_NE(text.find(sjis("棋譜追加モード   : -2\t")), std::string::npos);
+    EXPECT_NE(text.find(sjis("分岐ウィンドウ   : 5 1 2 3 4 ")), std::string::npos);
 }
 
 TEST(EnvironmentText, ValuesWithLineBreaksCannotAddLines) {

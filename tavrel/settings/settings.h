@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/record/record_store.h"
+#include "core/templates/text_output_options.h"
 #include "tavrel/settings/ftp_settings.h"
 
 namespace tavrel {
@@ -20,6 +22,79 @@ inline constexpr std::size_t kFontFaceBytes = 31;
 inline constexpr int kToolCount = 5;
 inline constexpr int kUserInfoCount = 5;
 inline constexpr int kInfoFormatCount = 3;
+
+// ---- Settings whose values are codes ----
+// Each enum holds whatever number the environment file gave: a value no enumerator names is kept
+// and written back as it was read, and the code acting on the setting decides what it means.
+// (棋譜追加モード is core::AddMode, 英語棋譜形式 core::EnglishNumbering.)
+
+// 分岐ウィンドウ: when the branch window shows.
+enum class BranchWindowMode : int { Never = 0, Always = 1, WhenBranches = 2 };
+
+// コメントウィンドウ (and コメント表示): where the comment of the move shown appears.
+enum class CommentDisplay : int {
+    None = 0,
+    MainWindow = 1,
+    Window = 2,         // in the comment window
+    WindowWhenAny = 3,  // in the comment window, shown only when the move has a comment
+};
+
+// 棋譜ウィンドウ's display form: thinking times, or branch marks and bookmark names.
+enum class RecordListForm : int { Times = 0, Branches = 1 };
+
+// 盤の種類, 駒台の種類: one of the two wood pictures, or the plain colour (any other value).
+enum class WoodChoice : int { Grain1 = 0, Grain2 = 1, Plain = 2 };
+
+// 最終駒表示: how the piece that moved last stands out.
+enum class LastPieceEmphasis : int {
+    None = 0,          // 強調表示しない
+    Overpaint = 1,     // 重ね塗り (not in the menu)
+    PieceColour = 2,   // 駒の色を変える
+    SquareColour = 3,  // 枡目の色を変える
+};
+
+// 指し手表記: moves written with their origin square or in the traditional form, with △ or ▽ as
+// the second player's mark.
+enum class MoveTextStyle : int {
+    OriginUp = 0,
+    OriginDown = 1,
+    TraditionalUp = 2,
+    TraditionalDown = 3
+};
+constexpr bool isTraditional(MoveTextStyle style) { return style >= MoveTextStyle::TraditionalUp; }
+constexpr bool usesDownMark(MoveTextStyle style) {
+    return style == MoveTextStyle::OriginDown || style == MoveTextStyle::TraditionalDown;
+}
+
+// 駒音種類.
+enum class PieceSoundKind : int {
+    None = 0,      // "なし"
+    Beep = 1,      // "ﾋﾞｰﾌﾟ"
+    BuiltIn1 = 2,  // "駒音1"
+    BuiltIn2 = 3,  // "駒音2"
+    UserWave = 4,  // "外部WAVE"
+};
+
+// 棋譜読込局面: the position shown after a record is read.
+enum class PositionAfterLoad : int {
+    Start = 0,
+    End = 1,
+    EndIfSuspended = 2,  // the end when the record ends with 中断, else the start
+    LoadBookmark = 3,    // the bookmark "読み込み時表示"
+    FirstBookmark = 4,
+};
+
+// コメント停止, 分岐停止: what continuous replay does at a comment or a branch.
+enum class ReplayStop : int { Never = 0, Pause = 1, Wait = 2 };
+
+// KI2形式: the KI2 notation written.
+enum class Ki2Style : int { Classic = 0, Numbered = 1, TraditionalUp = 2, TraditionalDown = 3 };
+
+// 標準棋譜: the format a record is saved in by default.
+enum class StandardFormat : int { Kif = 0, Ki2 = 1 };
+
+// メール保存: what writing a mail file does.
+enum class MailSaveMode : int { Overwrite = 0, Append = 1, AppendToOne = 2 };
 
 // Red, green, blue, 0..255 each.
 struct Rgb {
@@ -53,15 +128,15 @@ struct RecordWindowSetting {
     int y = 0;
     int width = 0;
     int height = 0;
-    int form = 0;
+    RecordListForm form = RecordListForm::Times;
     friend bool operator==(const RecordWindowSetting&, const RecordWindowSetting&) = default;
 };
 
-// A secondary window with a display mode: the branch window (0 never, 1 always, 2 when the
-// current move has branches) and the comment window (0 none, 1 in the main window, 2 in the
-// comment window, 3 in the comment window when there is a comment).
+// A secondary window with a display mode: the branch window (BranchWindowMode) and the comment
+// window (CommentDisplay).
+template <typename Mode>
 struct PanelSetting {
-    int mode = 0;
+    Mode mode{};
     int x = 0;
     int y = 0;
     int width = 0;
@@ -109,28 +184,31 @@ struct Settings {
     std::string mailFolder;    // 通信パス: empty or ending with '/'
 
     // Display
-    WindowRect mainWindow{5, 20, 630, 448};                        // ウィンドウ
-    RecordWindowSetting recordWindow{1, 10, 250, 115, 180, 0};     // 棋譜ウィンドウ
-    int showBookmarkNames = 1;                                     // しおり名表示
-    PanelSetting branchWindow{2, 10, 350, 110, 130};               // 分岐ウィンドウ
-    PanelSetting commentWindow{3, 10, 540, 400, 100};              // コメントウィンドウ
-    WindowPoint replayDialog{10, 10};                              // 再現ウィンドウ
-    int pieceSet = 3;                                              // 駒の種類
-    int externalPieces = 0;                                        // 外部駒
-    std::string pieceBitmap;                                       // 駒BMP
-    int boardType = 0;                                             // 盤の種類
-    int standType = 1;                                             // 駒台の種類
-    int ownPalette = 1;                                            // 256色
-    Rgb boardColour{237, 170, 86};                                 // 盤面色
-    Rgb pieceBoxColour{188, 126, 79};                              // 駒箱色
-    Rgb backgroundColour{128, 128, 128};                           // 背景色
-    Rgb lastPieceColour{255, 255, 255};                            // 最終駒の色
-    Rgb currentMoveColour{255, 255, 0};                            // 最終手の色
-    Rgb variationColour{224, 224, 224};                            // 棋譜変化の色
-    int lastPieceEmphasis = 2;                                     // 最終駒表示
-    int moveTextStyle = 2;                                         // 指し手表記
-    FontSetting coordinateFont;                                    // 段筋フォント
-    FontSetting informationFont;                                   // 情報フォント
+    WindowRect mainWindow{5, 20, 630, 448};  // ウィンドウ
+    // 棋譜ウィンドウ
+    RecordWindowSetting recordWindow{1, 10, 250, 115, 180, RecordListForm::Times};
+    int showBookmarkNames = 1;  // しおり名表示
+    // 分岐ウィンドウ
+    PanelSetting<BranchWindowMode> branchWindow{BranchWindowMode::WhenBranches, 10, 350, 110, 130};
+    // コメントウィンドウ
+    PanelSetting<CommentDisplay> commentWindow{CommentDisplay::WindowWhenAny, 10, 540, 400, 100};
+    WindowPoint replayDialog{10, 10};                                      // 再現ウィンドウ
+    int pieceSet = 3;                                                      // 駒の種類
+    int externalPieces = 0;                                                // 外部駒
+    std::string pieceBitmap;                                               // 駒BMP
+    WoodChoice boardType = WoodChoice::Grain1;                             // 盤の種類
+    WoodChoice standType = WoodChoice::Grain2;                             // 駒台の種類
+    int ownPalette = 1;                                                    // 256色
+    Rgb boardColour{237, 170, 86};                                         // 盤面色
+    Rgb pieceBoxColour{188, 126, 79};                                      // 駒箱色
+    Rgb backgroundColour{128, 128, 128};                                   // 背景色
+    Rgb lastPieceColour{255, 255, 255};                                    // 最終駒の色
+    Rgb currentMoveColour{255, 255, 0};                                    // 最終手の色
+    Rgb variationColour{224, 224, 224};                                    // 棋譜変化の色
+    LastPieceEmphasis lastPieceEmphasis = LastPieceEmphasis::PieceColour;  // 最終駒表示
+    MoveTextStyle moveTextStyle = MoveTextStyle::TraditionalUp;            // 指し手表記
+    FontSetting coordinateFont;                                            // 段筋フォント
+    FontSetting informationFont;                                           // 情報フォント
     FontSetting commentFont;                                       // コメントフォント
     FontSetting statusFont;                                        // ステータスフォント
     FontSetting recordFont;                                        // 棋譜フォント
@@ -141,27 +219,27 @@ struct Settings {
     std::array<std::string, kInfoFormatCount> problemInfoFormats;  // 情報表示書式詰1..3
 
     // Sound
-    int warningSound = 1;  // 警告音
-    int pieceSound = 2;    // 駒音種類
-    std::string userWave;  // ユーザWAVE
+    int warningSound = 1;                                  // 警告音
+    PieceSoundKind pieceSound = PieceSoundKind::BuiltIn1;  // 駒音種類
+    std::string userWave;                                  // ユーザWAVE
 
     // Behaviour
-    int offerReplayAfterLoad = 0;        // 棋譜読込選択
-    int positionAfterLoad = 2;           // 棋譜読込局面
-    int checkRules = 1;                  // ルール確認
-    int replaySpeed = 5;                 // 再現速度 (tenths of a second)
-    int animationSpeed = 1;              // アニメ速度
-    int stopAtComments = 2;              // コメント停止
-    int commentWaitMs = 1000;            // コメント待ち時間
-    int stopAtBranches = 1;              // 分岐停止
-    int branchWaitMs = 1000;             // 分岐待ち時間
-    int detectRepetitionInReplay = 1;    // 再現時の千日手検出
-    int confirmSave = 1;                 // 棋譜保存確認
-    int autoSaveResume = 1;              // 棋譜自動保存
-    std::string saveNameTemplate;        // 棋譜保存初期名
-    int oldReplay = 0;                   // 旧再現
-    std::string databaseProgram;         // 棋譜データベース
-    std::string problemDatabaseProgram;  // 詰将棋データベース
+    int offerReplayAfterLoad = 0;                                             // 棋譜読込選択
+    PositionAfterLoad positionAfterLoad = PositionAfterLoad::EndIfSuspended;  // 棋譜読込局面
+    int checkRules = 1;                                                       // ルール確認
+    int replaySpeed = 5;                            // 再現速度 (tenths of a second)
+    int animationSpeed = 1;                         // アニメ速度
+    ReplayStop stopAtComments = ReplayStop::Wait;   // コメント停止
+    int commentWaitMs = 1000;                       // コメント待ち時間
+    ReplayStop stopAtBranches = ReplayStop::Pause;  // 分岐停止
+    int branchWaitMs = 1000;                        // 分岐待ち時間
+    int detectRepetitionInReplay = 1;               // 再現時の千日手検出
+    int confirmSave = 1;                            // 棋譜保存確認
+    int autoSaveResume = 1;                         // 棋譜自動保存
+    std::string saveNameTemplate;                   // 棋譜保存初期名
+    int oldReplay = 0;                              // 旧再現
+    std::string databaseProgram;                    // 棋譜データベース
+    std::string problemDatabaseProgram;             // 詰将棋データベース
     std::array<ToolEntry, kToolCount> tools;  // ツールメニューn, ツールコマンドn, ツール引数n
     int historyCount = 20;                    // 情報履歴数 (0..20 in use)
     int playerHistory = 1;                    // 対局者履歴
@@ -192,29 +270,29 @@ struct Settings {
     FontSetting printHandFont;            // 印刷持駒フォント
 
     // Record
-    int recordCapacity = 5000;                              // 棋譜最大サイズ (at least 1)
-    int addVariationMode = 1;                               // 棋譜追加モード
-    int dragonNotation = 0;                                 // 棋譜竜表記
-    int markFinalDrop = 0;                                  // 棋譜最終手の打
-    int zeroTimeOnEntry = 0;                                // 消費時間０
-    int duplicateBookmarks = 0;                             // しおり名重複許容
-    int ki2Columns = 6;                                     // KI2カラム
-    int ki2Style = 2;                                       // KI2形式
-    int ki2HalfWidth = 0;                                   // KI2半角形式
-    int ki2HalfWidthColumns = 8;                            // KI2半角カラム
-    int kifOmitZeroTime = 0;                                // KIF時間省略
-    int commentAutoWrap = 0;                                // コメント自動改行
-    int commentWrapColumn = 80;                             // コメント改行桁
-    std::array<int, 4> recordTree{10, 0, 10, 8};            // 棋譜ツリー
-    int standardFormat = 0;                                 // 標準棋譜 (0 KIF, 1 KI2)
-    int backup = 0;                                         // バックアップ
-    std::array<std::string, kUserInfoCount> userInfoNames;  // ユーザ定義情報１..５
-    int autoThinkingTime = 0;                               // 消費時間自動設定
-    int autoEndDate = 1;                                    // 終了日時自動設定
-    std::string diagramFormat;                              // 盤面書式
-    std::string englishDiagramFormat;                       // 英語盤面書式
-    int englishNumbering = 0;                               // 英語棋譜形式
-    int englishColumns = 8;                                 // 英語カラム
+    int recordCapacity = 5000;                               // 棋譜最大サイズ (at least 1)
+    core::AddMode addVariationMode = core::AddMode::Branch;  // 棋譜追加モード
+    int dragonNotation = 0;                                  // 棋譜竜表記
+    int markFinalDrop = 0;                                   // 棋譜最終手の打
+    int zeroTimeOnEntry = 0;                                 // 消費時間０
+    int duplicateBookmarks = 0;                              // しおり名重複許容
+    int ki2Columns = 6;                                      // KI2カラム
+    Ki2Style ki2Style = Ki2Style::TraditionalUp;             // KI2形式
+    int ki2HalfWidth = 0;                                    // KI2半角形式
+    int ki2HalfWidthColumns = 8;                             // KI2半角カラム
+    int kifOmitZeroTime = 0;                                 // KIF時間省略
+    int commentAutoWrap = 0;                                 // コメント自動改行
+    int commentWrapColumn = 80;                              // コメント改行桁
+    std::array<int, 4> recordTree{10, 0, 10, 8};             // 棋譜ツリー
+    StandardFormat standardFormat = StandardFormat::Kif;     // 標準棋譜
+    int backup = 0;                                          // バックアップ
+    std::array<std::string, kUserInfoCount> userInfoNames;   // ユーザ定義情報１..５
+    int autoThinkingTime = 0;                                // 消費時間自動設定
+    int autoEndDate = 1;                                     // 終了日時自動設定
+    std::string diagramFormat;                               // 盤面書式
+    std::string englishDiagramFormat;                        // 英語盤面書式
+    core::EnglishNumbering englishNumbering = core::EnglishNumbering::Chess;  // 英語棋譜形式
+    int englishColumns = 8;                                                   // 英語カラム
 
     // Private characters
     PrivateCharUse privateCharUse;  // 外字使用
@@ -222,14 +300,14 @@ struct Settings {
     int privateBlackMark = 1;       // 先手外字
 
     // Mail
-    std::string mailForm1;            // メール書式１
-    std::string mailForm2;            // メール書式２
-    int mailSave = 0;                 // メール保存
-    std::string mailAppendName;       // メール追加名
-    std::string internetMailTo;       // Iメール宛先
-    std::string internetMailSubject;  // Iメール件名
-    std::string internetMailBody;     // Iメール本文
-    int internetMailAuto = 0;         // Iメール自動作成
+    std::string mailForm1;                            // メール書式１
+    std::string mailForm2;                            // メール書式２
+    MailSaveMode mailSave = MailSaveMode::Overwrite;  // メール保存
+    std::string mailAppendName;                       // メール追加名
+    std::string internetMailTo;                       // Iメール宛先
+    std::string internetMailSubject;                  // Iメール件名
+    std::string internetMailBody;                     // Iメール本文
+    int internetMailAuto = 0;                         // Iメール自動作成
 
     // The single FTP destination of older files: read, kept and written back, and moved into
     // `ftp` as "設定1" when no FTP settings file exists. The password is only read (ftpパス).

@@ -472,6 +472,7 @@ RunReport Registrar::addFolder(const FolderAdd& request) {
     m_host.status(core::formatMessage(texts().addingFolder, {stored ? *stored : folder}));
     m_batch.clear();
     const int compareLimit = m_db.table().size();
+    // The last batch: whether to go on no longer matters; the run report has what it did.
     if (walk(folder, request, compareLimit, run)) (void)flushBatch(request, compareLimit, run);
     m_batch.clear();
     m_db.table().rebuildDisplayOrder();
@@ -492,6 +493,7 @@ RunReport Registrar::mergeDls(const std::string& fsPath) {
     std::optional<std::string> stored = storedFromFileSystem(absoluteFsPath(fsPath));
     std::string otherPath = stored ? *stored : fsPath;
     IndexTable other(std::numeric_limits<int>::max() / 2);
+    // A damaged file gives the entries read before the fault; those are merged.
     (void)loadDls(other, otherPath, *content);
     std::string name(core::fileNameOf(otherPath));
     const int limit = m_db.table().size();

@@ -134,6 +134,8 @@ DuplicateCheckReport checkDuplicates(Database& db, const DuplicateCriteria& crit
         if (f == kDeleteRecordAndFile) {
             std::string fsPath =
                 locateFile(fileSystemFromStored(table.resolve(table.entry(slot).path())));
+            // The record leaves the database either way; a file the trash refused stays where it
+            // is.
             (void)host.moveToTrash(fsPath, options.confirmTrash);
         }
         db.removeSlot(slot);

@@ -312,6 +312,7 @@ core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
                           : PositionIndex::build(table, db.lists());
         }
         db.setPositionIndex(index);
+        // The index is optional: without it searches scan.
         if (index) (void)writePositionIndex(dlb, *index);
     }
     return code;
@@ -463,6 +464,7 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
         std::optional<std::string> relative;
         if (out.settings().relativePaths) relative = relativeTo(out.folder(), absolute);
         entry.setText(IndexText::Path, relative ? *relative : absolute);
+        // `out` holds as many slots as the source: cannot fail.
         (void)out.append(std::move(entry));
     }
 
@@ -476,6 +478,7 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
         if (openDatabase(written, dlb).code == OpenResult::Ok) {
             if (std::shared_ptr<const PositionIndex> index =
                     PositionIndex::build(written.table(), written.lists())) {
+                // The index is optional: without it searches scan.
                 (void)writePositionIndex(dlb, *index);
             }
         }

@@ -513,6 +513,7 @@ std::optional<uint32_t> generationOf(std::string_view text) {
     std::string_view v = kv->second;
     while (!v.empty() && isBlank(v.front())) v.remove_prefix(1);
     uint32_t generation = 0;
+    // No digits: generation 0, as a file without the key.
     (void)std::from_chars(v.data(), v.data() + v.size(), generation);
     return generation;
 }

@@ -52,6 +52,26 @@ TEST(IndexTableTest, RemovingASlotRenumbersTheDisplayOrder) {
     EXPECT_EQ(table.size(), 3);
     EXPECT_EQ(table.entry(1).path(), "2");
     EXPECT_EQ(table.displayOrder(), (std::vector<int32_t>{2, 0, 1}));
+    EXPECT_TRUE(table.isConsistent());
+}
+
+// The display order a caller edits must name each slot held at most once.
+TEST(IndexTableTest, TheConsistencyCheckSeesADisplayOrderThatNamesNoSlotOrOneTwice) {
+    IndexTable table;
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(table.append(IndexEntry()), i);
+    EXPECT_TRUE(table.isConsistent());  // an empty order shows nothing, which is allowed
+    table.displayOrder() = {2, 0};
+    EXPECT_TRUE(table.isConsistent());
+    table.displayOrder() = {2, 0, 2};
+    EXPECT_FALSE(table.isConsistent());
+    table.displayOrder() = {0, 3};
+    EXPECT_FALSE(table.isConsistent());
+    table.displayOrder() = {-1};
+    EXPECT_FALSE(table.isConsistent());
+    table.rebuildDisplayOrder();
+    EXPECT_TRUE(table.isConsistent());
+    table.removeSlot(0);
+    EXPECT_EQ(table.displayOrder(), (std::vector<int32_t>{0, 1}));
 }
 
 TEST(IndexTableTest, CapacityIsASettingAndAFullTableRefuses) {

@@ -34,11 +34,22 @@ void IndexTable::removeSlot(int slot) {
     for (int32_t& s : m_displayOrder) {
         if (s > slot) --s;
     }
+    assert(isConsistent());
 }
 
 void IndexTable::clear() {
     m_entries.clear();
     m_displayOrder.clear();
+    assert(isConsistent());
+}
+
+bool IndexTable::isConsistent() const {
+    std::vector<bool> shown(m_entries.size(), false);
+    for (int32_t slot : m_displayOrder) {
+        if (slot < 0 || slot >= size() || shown[static_cast<std::size_t>(slot)]) return false;
+        shown[static_cast<std::size_t>(slot)] = true;
+    }
+    return true;
 }
 
 void IndexTable::rebuildDisplayOrder() {
@@ -46,6 +57,7 @@ void IndexTable::rebuildDisplayOrder() {
     for (std::size_t i = 0; i < m_displayOrder.size(); ++i) {
         m_displayOrder[i] = static_cast<int32_t>(i);
     }
+    assert(isConsistent());
 }
 
 std::string_view IndexTable::folder() const { return core::folderOf(m_path); }

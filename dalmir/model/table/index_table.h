@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,8 +33,15 @@ public:
     bool empty() const { return m_entries.empty(); }
     bool isFull() const { return size() >= m_capacity; }
 
-    const IndexEntry& entry(int slot) const { return m_entries[static_cast<std::size_t>(slot)]; }
-    IndexEntry& entry(int slot) { return m_entries[static_cast<std::size_t>(slot)]; }
+    // REQUIRES: 0 <= slot < size()
+    const IndexEntry& entry(int slot) const {
+        assert(slot >= 0 && slot < size());
+        return m_entries[static_cast<std::size_t>(slot)];
+    }
+    IndexEntry& entry(int slot) {
+        assert(slot >= 0 && slot < size());
+        return m_entries[static_cast<std::size_t>(slot)];
+    }
     const std::vector<IndexEntry>& entries() const { return m_entries; }
 
     // Puts the entry into the next slot and returns the slot number, or -3 when the table is
@@ -52,6 +60,11 @@ public:
 
     // Empties the table: no entries, empty display order. Path and settings stay.
     void clear();
+
+    // Whether the display order names only slots the table holds, none of them twice. One pass
+    // over the display order; asserted after every change of it (Debug builds: appending
+    // cannot break it) and called by the tests. Whoever edits displayOrder() keeps it so.
+    bool isConsistent() const;
 
     // The slot numbers the list shows, in list order.
     const std::vector<int32_t>& displayOrder() const { return m_displayOrder; }

@@ -1,6 +1,7 @@
 #include "dalmir/model/table/move_list.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
 namespace dalmir::model {
@@ -71,6 +72,7 @@ ReplayResult replayList(std::span<const ListMove> list, uint8_t handicap,
         if (m.isClosing()) break;
     }
     store.restoreStartPosition(store.position());
+    // The root is always in use: cannot fail.
     (void)store.goTo(core::kRootNode);
     store.markClean();
     return result;
@@ -98,12 +100,13 @@ std::span<ListMove> MoveList::setUnfilled(int slot, std::size_t n) {
     Extent& e = m_extents[static_cast<std::size_t>(slot)];
     drop(e);
     if (n == 0) return {};
-    if (m_used + n > m_pool.size() / sizeof(ListMove)) {
+    if (m_used + n > poolElements()) {
         m_pool.resize(std::max(m_used + n, m_used + m_used / 2) * sizeof(ListMove));
     }
     e = {m_used, n};
     m_used += n;
     m_live += n;
+    assert(holds(e) && m_used <= poolElements());
     return {pool() + e.at, n};
 }
 
@@ -132,6 +135,7 @@ void MoveList::remove(int slot) {
     drop(m_extents[static_cast<std::size_t>(slot)]);
     m_extents.erase(m_extents.begin() + slot);
     compactIfSparse();
+    assert(isConsistent());
 }
 
 void MoveList::reorder(std::span<const int32_t> slots) {
@@ -153,6 +157,7 @@ void MoveList::reorder(std::span<const int32_t> slots) {
     }
     m_extents = std::move(out);
     compactIfSparse();
+    assert(isConsistent());
 }
 
 void MoveList::resize(int slots) {
@@ -167,8 +172,9 @@ void MoveList::usePool(core::LargeBytes bytes) {
     ++m_revision;
     for (Extent& e : m_extents) e = Extent{};
     m_pool = std::move(bytes);
-    m_used = m_pool.size() / sizeof(ListMove);
+    m_used = poolElements();
     m_live = 0;
+    assert(isConsistent());
 }
 
 void MoveList::setInPool(int slot, std::size_t at, std::size_t n) {
@@ -179,10 +185,11 @@ void MoveList::setInPool(int slot, std::size_t at, std::size_t n) {
     drop(e);
     e = {at, n};
     m_live += n;
+    assert(holds(e) && m_live <= m_used);
 }
 
 void MoveList::reserve(std::size_t moves) {
-    if (m_used + moves > m_pool.size() / sizeof(ListMove)) {
+    if (m_used + moves > poolElements()) {
         m_pool.resize((m_used + moves) * sizeof(ListMove));
     }
 }
@@ -193,6 +200,17 @@ void MoveList::clear() {
     m_pool = core::LargeBytes();
     m_used = 0;
     m_live = 0;
+    assert(isConsistent());
+}
+
+bool MoveList::isConsistent() const {
+    if (m_used > poolElements() || m_live > m_used) return false;
+    std::size_t live = 0;
+    for (const Extent& e : m_extents) {
+        if (!holds(e)) return false;
+        live += e.size;
+    }
+    return live == m_live;
 }
 
 void MoveList::compactIfSparse() {
@@ -211,6 +229,7 @@ void MoveList::compactIfSparse() {
     }
     m_pool = std::move(packed);
     m_used = at;
+    assert(isConsistent());
 }
 
 }  // namespace dalmir::model

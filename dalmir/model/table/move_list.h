@@ -69,8 +69,8 @@ public:
     void set(int slot, std::initializer_list<ListMove> moves) {
         set(slot, std::span<const ListMove>(moves.begin(), moves.size()));
     }
-    // Sets the list of a slot to n elements for the caller to fill in (through the span
-    // returned, before any other change).
+    // Sets the list of a slot to n elements for the caller to fill in through the span returned.
+    // REQUIRES: the span is filled before the next change of the lists.
     std::span<ListMove> setUnfilled(int slot, std::size_t n);
     void clearSlot(int slot);
     // Appends a list for the next slot.
@@ -92,6 +92,12 @@ public:
     // Frees every list.
     void clear();
 
+    // Whether the bookkeeping holds: every list lies within the used part of the pool, the pool
+    // holds that part, and the lengths add up to moveCount(). One pass over the lists; asserted
+    // in Debug builds after the changes that pass over the lists anyway (the others assert the
+    // list they touched) and called by the tests.
+    bool isConsistent() const;
+
 private:
     struct Extent {
         std::size_t at = 0;  // first element in the pool
@@ -100,6 +106,11 @@ private:
     ListMove* pool() { return reinterpret_cast<ListMove*>(m_pool.data()); }
     const ListMove* pool() const { return reinterpret_cast<const ListMove*>(m_pool.data()); }
     void drop(Extent& e);
+    // Whether e lies within the used part of the pool.
+    bool holds(const Extent& e) const {
+        return e.size == 0 || (e.at <= m_used && e.size <= m_used - e.at);
+    }
+    std::size_t poolElements() const { return m_pool.size() / sizeof(ListMove); }
     // Rewrites the pool without its gaps when they outgrow the lists.
     void compactIfSparse();
 

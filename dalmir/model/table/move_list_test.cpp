@@ -98,6 +98,7 @@ TEST(MoveListTest, EveryChangeMatchesOneListPerSlot) {
                 break;
             }
         }
+        ASSERT_TRUE(lists.isConsistent()) << round;
         ASSERT_GT(lists.revision(), revision) << round;
         revision = lists.revision();
         if (round % 50 == 0) {
@@ -112,7 +113,9 @@ TEST(MoveListTest, EveryChangeMatchesOneListPerSlot) {
     lists.clearSlot(0);
     lists.append({{77, 76}});
     expectSame(copy, want);
+    EXPECT_TRUE(copy.isConsistent());
     lists.clear();
+    EXPECT_TRUE(lists.isConsistent());
     EXPECT_EQ(lists.size(), 0);
     EXPECT_EQ(lists.moveCount(), 0u);
     expectSame(copy, want);
@@ -133,6 +136,7 @@ TEST(MoveListTest, ABufferTakenAsThePool) {
     lists.setInPool(2, 2, 1);
     lists.setInPool(1, 2, 2);  // past the end: nothing
     EXPECT_EQ(lists.moveCount(), 3u);
+    EXPECT_TRUE(lists.isConsistent());
     expectSame(lists, {{{77, 76}, {33, 34}}, {}, {{7, 0x55}}});
     // A later change copies what it sets after the taken bytes.
     lists.set(1, lists.list(0));

@@ -195,9 +195,11 @@ IndexDate eraDate(std::string_view text, const Era& era) {
             if (!s.literal("(") || !s.chars(4, western) || !s.literal(")")) break;
             if (separator == "/") {
                 if (!s.literal("/")) continue;
+                // The day is optional.
                 if (s.number(month) && s.literal("/")) (void)s.number(day);
             } else {
                 if (!s.literal(separator)) continue;
+                // The day is optional.
                 if (s.anyNumber(month) && s.literal(w.month)) (void)s.anyNumber(day);
             }
             break;
@@ -207,6 +209,7 @@ IndexDate eraDate(std::string_view text, const Era& era) {
         Scanner s(text.substr(4));
         yearRead = s.anyNumber(eraYear);
         if (yearRead && s.literal(w.year) && s.anyNumber(month) && s.literal(w.month)) {
+            // The day is optional.
             (void)s.anyNumber(day);
         }
     }
@@ -225,6 +228,7 @@ IndexDate parseStartDate(std::string_view text) {
         int month = 0;
         int day = 0;
         if (!s.number(eraYear)) return {};
+        // The day is optional.
         if (s.literal("/") && s.number(month) && s.literal("/")) (void)s.number(day);
         const Era& heisei = eras().back();
         return makeDate(heisei.start.year + eraYear - 1, month, day);

@@ -114,9 +114,11 @@ void deleteComments(Document& doc, CommentDeletion which, int ply) {
             store.deleteAllComments();
             break;
         case CommentDeletion::UpTo:
+            // The ply lies on the line: cannot fail.
             (void)store.deleteCommentsBack(std::clamp(ply, 0, end));
             break;
         case CommentDeletion::FromOn:
+            // The ply lies on the line: cannot fail.
             if (ply <= end) (void)store.deleteCommentsFrom(std::max(ply, 0));
             break;
     }
@@ -181,6 +183,7 @@ bool BookmarkEditSession::registerName(core::NodeIndex node, std::string_view na
     if (histories) {
         History& history = (*histories)[HistoryField::Bookmarks];
         if (history.add(name) != HistoryAddResult::Ignored && !folder.empty()) {
+            // The history only helps typing; the bookmark is set either way.
             (void)history.write(historyFilePath(folder, HistoryField::Bookmarks));
         }
     }

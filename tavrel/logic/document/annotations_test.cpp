@@ -63,7 +63,7 @@ TEST_F(AnnotationsTest, CaptionsNameThePlyAndTheMove) {
     EXPECT_EQ(utf8(commentCaption(store, store.nodeAtPly(3), settings)),
               "第3手、▲２六歩のコメント");
     EXPECT_EQ(utf8(commentCaption(store, core::kRootNode, settings)), "開始局面のコメント");
-    settings.moveTextStyle = 1;
+    settings.moveTextStyle = MoveTextStyle::OriginDown;
     EXPECT_EQ(utf8(timeCaption(store, store.nodeAtPly(2), settings)),
               "第2手、▽３四歩(33)の消費時間");
 }

@@ -122,11 +122,11 @@ void Document::dropMovesWhileEditing() {
     m_ui.showMessage(core::sjis("局面編集中なので、棋譜は消しました。"), core::sjis("警告"));
 }
 
-int Document::loadRecordFile(const std::string& path) {
+CommandResult Document::loadRecordFile(const std::string& path) {
     if (core::formatOfPath(path) == core::RecordFormat::Unsupported) {
         warningSound();
         m_ui.showMessage(core::msgCannotReadFile(pathToText(path)), programCaption());
-        return -1;
+        return CommandResult::Failed;
     }
     m_ui.setBusy(true);
     core::ReadReport report = core::loadRecordFile(m_store, path, readOptionsFor(path));
@@ -135,19 +135,20 @@ int Document::loadRecordFile(const std::string& path) {
     showLoadResult(report, path);
     m_ui.setStatusText({});
     if (isEditing(m_mode)) dropMovesWhileEditing();
-    if (report.result == core::ReadResult::CannotOpen) return -1;
+    if (report.result == core::ReadResult::CannotOpen) return CommandResult::Failed;
     m_recent.add(path);
-    if (!applyLoadPosition(m_settings.positionAfterLoad)) return -1;
-    return report.result == core::ReadResult::Ok ? 0 : -1;
+    if (!applyLoadPosition(m_settings.positionAfterLoad)) return CommandResult::Failed;
+    return report.result == core::ReadResult::Ok ? CommandResult::Done : CommandResult::Failed;
 }
 
-bool Document::applyLoadPosition(int setting) {
-    core::NodeIndex node = core::nodeAfterLoad(m_store, setting);
+bool Document::applyLoadPosition(PositionAfterLoad setting) {
+    core::NodeIndex node = core::nodeAfterLoad(m_store, static_cast<int>(setting));
     if (node == core::kNoNode || !m_store.isInUse(node)) return false;
     return m_store.goTo(node) == core::EditResult::Ok;
 }
 
 void Document::showPly(int n) {
+    // The root is always in use: cannot fail.
     (void)m_store.goTo(core::kRootNode);
     while (m_store.currentPly() < n) {
         core::NodeIndex next = m_store.node(m_store.current()).next;
@@ -180,12 +181,12 @@ bool tookNothing(const core::RecordStore& read, std::string_view text) {
 
 }  // namespace
 
-int Document::pasteRecord(const std::optional<std::string>& text) {
-    if (askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
+CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
+    if (askSaveBeforeDiscard(true) == Answer::Cancel) return CommandResult::Cancelled;
     if (!text) {
         warningSound();
         m_ui.showMessage(core::sjis("クリップボードが使用できません。"), core::sjis("エラー"));
-        return -1;
+        return CommandResult::Failed;
     }
     bool editing = isEditing(m_mode);
     const core::ReadOptions options = readOptionsFor(textToPath(newRecordName()));
@@ -200,7 +201,7 @@ int Document::pasteRecord(const std::optional<std::string>& text) {
             std::string reason = trial.readingError();
             if (reason.empty()) reason = core::sjis("棋譜も局面も見つかりませんでした。");
             m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + reason, programCaption());
-            return -1;
+            return CommandResult::Failed;
         }
     }
     if (!editing) setNewRecordNames();
@@ -212,29 +213,30 @@ int Document::pasteRecord(const std::optional<std::string>& text) {
     showWarnings(report.warnings);
     if (editing) {
         dropMovesWhileEditing();
-    } else if (m_settings.positionAfterLoad == 1 || m_settings.positionAfterLoad == 2) {
+    } else if (m_settings.positionAfterLoad == PositionAfterLoad::End ||
+               m_settings.positionAfterLoad == PositionAfterLoad::EndIfSuspended) {
         applyLoadPosition(m_settings.positionAfterLoad);
     }
     switch (report.result) {
         case core::ReadResult::Ok:
             m_ui.setStatusText(core::sjis("クリップボードから棋譜、局面を読み込みました。"));
-            return 0;
+            return CommandResult::Done;
         case core::ReadResult::CapacityReached:
             warningSound();
             m_ui.showMessage(core::msgRecordSizeOver(), programCaption());
-            return -1;
+            return CommandResult::Failed;
         default:
             warningSound();
             m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + m_store.readingError(),
                              programCaption());
-            return -1;
+            return CommandResult::Failed;
     }
 }
 
 Answer Document::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     if (!modified()) return Answer::No;
     if (onlyWithConfirmSetting && m_settings.confirmSave == 0) return Answer::No;
-    bool ki2 = m_settings.standardFormat == 1;
+    bool ki2 = m_settings.standardFormat == StandardFormat::Ki2;
     std::string name = hasNoFile(m_recordName) ? todayName() : m_recordName;
     std::string proposed = m_settings.recordFolder + name + (ki2 ? ".KI2" : ".KIF");
     Answer a = m_ui.ask(core::formatMessageUtf8("棋譜(%s)を保存しますか？", {proposed}),

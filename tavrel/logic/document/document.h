@@ -46,7 +46,9 @@ public:
     void startBranchEntry() { m_branchEntry = true; }
     // Whether a move entered beside an existing continuation becomes a variation (棋譜追加モード
     // 1, or a branch entry) rather than replacing it.
-    bool addsVariations() const { return m_settings.addVariationMode != 0 || m_branchEntry; }
+    bool addsVariations() const {
+        return m_settings.addVariationMode != core::AddMode::Overwrite || m_branchEntry;
+    }
     bool modified() const { return m_store.dirty() != 0; }
     // The game was resumed from an interrupted record (中断局面から再開, "/G"); a new game and
     // 継続対局 clear it.
@@ -82,17 +84,17 @@ public:
     std::optional<OpenFilter> openFilter() const { return m_openFilter; }
     void setOpenFilter(OpenFilter filter) { m_openFilter = filter; }
 
-    // LoadRecordFile: 0 on success, -1 when nothing was loaded (also when 棋譜読込局面 3 or 4
-    // finds no bookmark; the record then stays at its start). Shows every message itself.
-    int loadRecordFile(const std::string& path);
+    // LoadRecordFile: Failed when nothing was loaded (also when 棋譜読込局面 3 or 4 finds no
+    // bookmark; the record then stays at its start). Shows every message itself.
+    CommandResult loadRecordFile(const std::string& path);
     // Pastes record text from the clipboard (CP932; nullopt when the clipboard has no text).
-    // Returns 0, or -1 on failure or when the save question was cancelled.
-    int pasteRecord(const std::optional<std::string>& text);
+    // Shows its own message; returns Cancelled when the user said no to the save question.
+    CommandResult pasteRecord(const std::optional<std::string>& text);
     // AskSaveBeforeDiscard. onlyWithConfirmSetting: ask only when 棋譜保存確認 is on (Open,
     // recent files, paste, position editing). Cancel also when the chosen save failed.
     Answer askSaveBeforeDiscard(bool onlyWithConfirmSetting);
     // Shows the position 棋譜読込局面 asks for; false when the bookmark of 3 or 4 is missing.
-    bool applyLoadPosition(int setting);
+    bool applyLoadPosition(PositionAfterLoad setting);
     // Shows ply n of the main line (the end when shorter).
     void showPly(int n);
 

@@ -33,7 +33,7 @@ const char* const kSample = testsupport::kSampleRecord;
 
 TEST_F(DocumentTest, LoadSetsNamesFolderRecentAndEndPosition) {
     std::string path = write("sample.KIF", sjis(kSample));
-    ASSERT_EQ(doc.loadRecordFile(path), 0);
+    ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     EXPECT_EQ(doc.recordName(), "sample");
     EXPECT_EQ(doc.recordFileName(), "sample.KIF");
     EXPECT_EQ(settings.recordFolder, dir.string() + "/");
@@ -52,14 +52,14 @@ TEST_F(DocumentTest, LoadSetsNamesFolderRecentAndEndPosition) {
 }
 
 TEST_F(DocumentTest, LoadMessages) {
-    EXPECT_EQ(doc.loadRecordFile((dir / "a.doc").string()), -1);
+    EXPECT_EQ(doc.loadRecordFile((dir / "a.doc").string()), CommandResult::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].first,
               sjis("ファイル(") + (dir / "a.doc").string() + sjis(")は、読めません。"));
     EXPECT_EQ(ui.messages[0].second, "Tavrel");
 
     ui.messages.clear();
-    EXPECT_EQ(doc.loadRecordFile((dir / "missing.kif").string()), -1);
+    EXPECT_EQ(doc.loadRecordFile((dir / "missing.kif").string()), CommandResult::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].second, sjis("棋譜読込みエラー"));
     EXPECT_TRUE(doc.recentFiles().entries().empty());
@@ -71,7 +71,7 @@ TEST_F(DocumentTest, CapacityOverflowKeepsWhatWasRead) {
     core::RecordStore small(3);
     Document d(small, settings, ui);
     std::string path = write("big.kif", sjis(kSample));
-    EXPECT_EQ(d.loadRecordFile(path), -1);
+    EXPECT_EQ(d.loadRecordFile(path), CommandResult::Failed);
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_NE(ui.messages.back().first.find(sjis("棋譜サイズオーバ")), std::string::npos);
     EXPECT_EQ(d.recordName(), "big");
@@ -79,43 +79,45 @@ TEST_F(DocumentTest, CapacityOverflowKeepsWhatWasRead) {
 
 TEST_F(DocumentTest, EditingDropsLoadedMoves) {
     doc.setMode(ViewerMode::Editing);
-    ASSERT_EQ(doc.loadRecordFile(write("e.kif", sjis(kSample))), 0);
+    ASSERT_EQ(doc.loadRecordFile(write("e.kif", sjis(kSample))), CommandResult::Done);
     EXPECT_EQ(store.moveCount(), 0);
     EXPECT_EQ(ui.messages.back().first, sjis("局面編集中なので、棋譜は消しました。"));
     EXPECT_EQ(ui.messages.back().second, sjis("警告"));
 }
 
 TEST_F(DocumentTest, BookmarkPositionMissingIsAFailure) {
-    settings.positionAfterLoad = 4;
-    EXPECT_EQ(doc.loadRecordFile(write("b.kif", sjis(kSample))), -1);
+    settings.positionAfterLoad = PositionAfterLoad::FirstBookmark;
+    EXPECT_EQ(doc.loadRecordFile(write("b.kif", sjis(kSample))), CommandResult::Failed);
     EXPECT_EQ(store.currentPly(), 0);
     EXPECT_EQ(doc.recordName(), "b");
 }
 
 TEST_F(DocumentTest, PasteNamesNewRecord) {
-    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), 0);
+    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), CommandResult::Done);
     EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
     EXPECT_EQ(ui.status, sjis("クリップボードから棋譜、局面を読み込みました。"));
-    EXPECT_EQ(doc.pasteRecord(std::nullopt), -1);
+    EXPECT_EQ(doc.pasteRecord(std::nullopt), CommandResult::Failed);
     EXPECT_EQ(ui.messages.back().first, sjis("クリップボードが使用できません。"));
     EXPECT_EQ(ui.messages.back().second, sjis("エラー"));
 }
 
 TEST_F(DocumentTest, PasteTakesUsiAndJsonKifuText) {
-    ASSERT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 3c3d\r\n")), 0);
+    ASSERT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 3c3d\r\n")),
+              CommandResult::Done);
     EXPECT_EQ(store.moveCount(), 2);
     ASSERT_EQ(doc.pasteRecord(sjis(R"({"header":{"先手":"甲"},"moves":[{},
         {"move":{"from":{"x":2,"y":7},"to":{"x":2,"y":6},"piece":"FU"}}]})")),
-              0);
+              CommandResult::Done);
     EXPECT_EQ(store.moveCount(), 1);
     EXPECT_EQ(store.playerName(core::PlayerField::Black), sjis("甲"));
-    EXPECT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 7g7f")), -1);
+    EXPECT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 7g7f")),
+              CommandResult::Failed);
     EXPECT_NE(ui.messages.back().first.find(sjis("2手目")), std::string::npos);
 }
 
 TEST_F(DocumentTest, AskSaveWritesProposedFileOrStops) {
     settings.recordFolder = dir.string() + "/";
-    ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kSample))), 0);
+    ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kSample))), CommandResult::Done);
     EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::No);  // not modified: no question
     EXPECT_TRUE(ui.questions.empty());
     store.markDirty();
@@ -137,7 +139,7 @@ TEST_F(DocumentTest, AskSaveWritesProposedFileOrStops) {
 
 TEST_F(DocumentTest, SaveInPlaceWithBackupAndKi2IntoKif) {
     std::string path = write("s.kif", sjis(kSample));
-    ASSERT_EQ(doc.loadRecordFile(path), 0);
+    ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     settings.backup = 1;
     fs::create_directories(dir / "bak");
     ASSERT_EQ(doc.saveInPlace(), core::WriteResult::Ok);
@@ -155,7 +157,7 @@ TEST_F(DocumentTest, SaveInPlaceWithBackupAndKi2IntoKif) {
 
 TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
     std::string path = write("p.kif", sjis(kSample));
-    ASSERT_EQ(doc.loadRecordFile(path), 0);
+    ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     store.markDirty();
     for (SaveFormat f : {SaveFormat::Bod, SaveFormat::EnglishRecord, SaveFormat::EnglishPosition}) {
         std::string target = (dir / applySaveExtension("out", f)).string();
@@ -171,13 +173,13 @@ TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
 
 TEST_F(DocumentTest, MatingProblemUsesItsInformationTemplates) {
     std::string text = sjis("作者：山田\r\n作品名：習作\r\n") + sjis(kSample);
-    ASSERT_EQ(doc.loadRecordFile(write("q.kif", text)), 0);
+    ASSERT_EQ(doc.loadRecordFile(write("q.kif", text)), CommandResult::Done);
     EXPECT_EQ(line(8), "作者：山田");
     EXPECT_EQ(line(10), "作品：習作");
 }
 
 TEST_F(DocumentTest, NoFileRecordHasNoSaveInPlace) {
-    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), 0);
+    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), CommandResult::Done);
     EXPECT_FALSE(doc.saveInPlace());
 }
 
@@ -185,15 +187,15 @@ TEST_F(DocumentTest, NoFileRecordHasNoSaveInPlace) {
 using DocumentInteropTest = testsupport::WithInterop<DocumentTest>;
 
 TEST_F(DocumentInteropTest, RecordsLoad) {
-    settings.positionAfterLoad = 1;
+    settings.positionAfterLoad = PositionAfterLoad::End;
     int loaded = 0;
     for (const char* sub : {"kif", "ki2", "csa"}) {
         for (const auto& file : testsupport::interopFiles(sub)) {
             std::string path = file.string();
             ui.messages.clear();
-            int r = doc.loadRecordFile(path);
+            const CommandResult r = doc.loadRecordFile(path);
             SCOPED_TRACE(path);
-            EXPECT_EQ(r, 0);
+            EXPECT_EQ(r, CommandResult::Done);
             for (const auto& m : ui.messages) ADD_FAILURE() << core::toUtf8Lossy(m.first);
             EXPECT_EQ(doc.recordPath(), path);
             EXPECT_EQ(line(4).rfind("手合割：", 0), 0u);

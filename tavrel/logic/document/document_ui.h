@@ -14,6 +14,14 @@ namespace tavrel {
 
 enum class Answer { Yes, No, Cancel };
 
+// What a command that shows its own messages did. The caller shows nothing more; it only decides
+// whether to go on.
+enum class [[nodiscard]] CommandResult : int{
+    Done = 0,
+    Failed = -1,    // a message said why
+    Cancelled = 1,  // the user said no to a question or closed a dialog; nothing changed
+};
+
 // The buttons of the dialog "棋譜の保存" at the end of a game.
 enum class GameSaveChoice { Save, SaveAs, DontSave };
 

@@ -115,19 +115,20 @@ std::optional<SaveFormat> overwriteFormat(std::string_view path) {
 }
 
 SaveFormat initialSaveFilter(ViewerMode mode, std::optional<SaveFormat> lastUsed,
-                             std::string_view currentPath, int standardFormat) {
+                             std::string_view currentPath, StandardFormat standardFormat) {
     if (isEditing(mode)) return SaveFormat::Bod;
     if (lastUsed && saveFilterNumber(*lastUsed) != 0) {
         return *lastUsed;
     }
     std::string ext = lowerExtension(currentPath);
     if (ext == "ki2") return SaveFormat::Ki2;
-    if (!anyOf(ext, {"kif", "ki2", "bod"}) && standardFormat == 1) return SaveFormat::Ki2;
+    if (!anyOf(ext, {"kif", "ki2", "bod"}) && standardFormat == StandardFormat::Ki2)
+        return SaveFormat::Ki2;
     return SaveFormat::Kif;
 }
 
-OpenFilter initialOpenFilter(int standardFormat) {
-    return standardFormat == 1 ? OpenFilter::Ki2 : OpenFilter::Kif;
+OpenFilter initialOpenFilter(StandardFormat standardFormat) {
+    return standardFormat == StandardFormat::Ki2 ? OpenFilter::Ki2 : OpenFilter::Kif;
 }
 
 std::string applySaveExtension(std::string_view name, SaveFormat filter) {

@@ -12,6 +12,7 @@
 #include "core/formats/record_loader.h"
 #include "core/templates/record_saver.h"
 #include "tavrel/logic/document/viewer_mode.h"
+#include "tavrel/settings/settings.h"
 
 namespace tavrel {
 
@@ -55,9 +56,9 @@ inline constexpr int kOpenFilterCount = 8;
 // when the current file is KI2, or when it has no kif/ki2/bod extension and the standard format
 // (標準棋譜) is 1; else Kif.
 SaveFormat initialSaveFilter(ViewerMode mode, std::optional<SaveFormat> lastUsed,
-                             std::string_view currentPath, int standardFormat);
+                             std::string_view currentPath, StandardFormat standardFormat);
 // The Open dialog's first filter: Ki2 when the standard format is KI2, else Kif.
-OpenFilter initialOpenFilter(int standardFormat);
+OpenFilter initialOpenFilter(StandardFormat standardFormat);
 // Appends the filter's extension unless the name already ends in a matching one (for Kif, Ki2
 // and EnglishRecord any of kif, ki2 and gam match; otherwise only the filter's own, in any case).
 std::string applySaveExtension(std::string_view name, SaveFormat filter);

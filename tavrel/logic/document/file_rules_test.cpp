@@ -40,21 +40,28 @@ TEST(FileRules, JkfIsTheSeventhSaveFilter) {
     EXPECT_EQ(applySaveExtension("game", SaveFormat::Jkf), "game.jkf");
     EXPECT_EQ(applySaveExtension("game.JKF", SaveFormat::Jkf), "game.JKF");
     EXPECT_EQ(overwriteFormat("/r/game.Jkf"), SaveFormat::Jkf);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, SaveFormat::Jkf, "/a.kif", 0),
-              SaveFormat::Jkf);
+    EXPECT_EQ(
+        initialSaveFilter(ViewerMode::Viewing, SaveFormat::Jkf, "/a.kif", StandardFormat::Kif),
+        SaveFormat::Jkf);
 }
 
 TEST(FileRules, InitialSaveFilter) {
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Editing, SaveFormat::Csa, "/a.kif", 0),
-              SaveFormat::Bod);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, SaveFormat::Csa, "/a.kif", 0),
-              SaveFormat::Csa);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.KI2", 0), SaveFormat::Ki2);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.csa", 1), SaveFormat::Ki2);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.kif", 1), SaveFormat::Kif);
-    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.csa", 0), SaveFormat::Kif);
-    EXPECT_EQ(initialOpenFilter(1), OpenFilter::Ki2);
-    EXPECT_EQ(initialOpenFilter(0), OpenFilter::Kif);
+    EXPECT_EQ(
+        initialSaveFilter(ViewerMode::Editing, SaveFormat::Csa, "/a.kif", StandardFormat::Kif),
+        SaveFormat::Bod);
+    EXPECT_EQ(
+        initialSaveFilter(ViewerMode::Viewing, SaveFormat::Csa, "/a.kif", StandardFormat::Kif),
+        SaveFormat::Csa);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.KI2", StandardFormat::Kif),
+              SaveFormat::Ki2);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.csa", StandardFormat::Ki2),
+              SaveFormat::Ki2);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.kif", StandardFormat::Ki2),
+              SaveFormat::Kif);
+    EXPECT_EQ(initialSaveFilter(ViewerMode::Viewing, std::nullopt, "/a.csa", StandardFormat::Kif),
+              SaveFormat::Kif);
+    EXPECT_EQ(initialOpenFilter(StandardFormat::Ki2), OpenFilter::Ki2);
+    EXPECT_EQ(initialOpenFilter(StandardFormat::Kif), OpenFilter::Kif);
 }
 
 TEST(FileRules, RecordNames) {

@@ -49,14 +49,14 @@ std::string openFilterText(int filter) {
     return sjis(kOpenFilters[static_cast<std::size_t>(filter - 1)]);
 }
 
-int openRecordFile(Document& doc, const std::string& path) {
-    int r = doc.loadRecordFile(path);
+CommandResult openRecordFile(Document& doc, const std::string& path) {
+    const CommandResult r = doc.loadRecordFile(path);
     doc.ui().documentChanged();
     return r;
 }
 
-int openRecord(Document& doc) {
-    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
+CommandResult openRecord(Document& doc) {
+    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return CommandResult::Cancelled;
     if (!doc.openFilter()) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
     FileDialogRequest request;
     request.title = sjis("棋譜・局面ファイルの読み込み");
@@ -64,7 +64,7 @@ int openRecord(Document& doc) {
     for (int f = 1; f <= kOpenFilterCount; ++f) request.filters.push_back(openFilterText(f));
     request.selected = static_cast<int>(*doc.openFilter()) - 1;
     std::optional<FileChoice> choice = doc.ui().chooseOpenFile(request);
-    if (!choice) return -1;
+    if (!choice) return CommandResult::Cancelled;
     if (choice->filter >= 0 && choice->filter < kOpenFilterCount) {
         doc.setOpenFilter(static_cast<OpenFilter>(choice->filter + 1));
     }
@@ -73,7 +73,7 @@ int openRecord(Document& doc) {
 
 void openRecentFile(Document& doc, const std::string& path) {
     if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return;
-    openRecordFile(doc, path);
+    (void)openRecordFile(doc, path);  // shows its own message
 }
 
 void openSiblingFile(Document& doc, bool forward) {
@@ -92,7 +92,8 @@ void openSiblingFile(Document& doc, bool forward) {
         return;
     }
     if (doc.askSaveBeforeDiscard(false) == Answer::Cancel) return;
-    openRecordFile(doc, (folder.empty() ? std::string("./") : folder) + textToPath(*next));
+    // Shows its own message.
+    (void)openRecordFile(doc, (folder.empty() ? std::string("./") : folder) + textToPath(*next));
 }
 
 void dropFile(Document& doc, const std::string& path) {
@@ -115,7 +116,7 @@ void dropFile(Document& doc, const std::string& path) {
         doc.warningSound();
         if (doc.askSaveBeforeDiscard(false) == Answer::Cancel) return;
     }
-    doc.loadRecordFile(path);
+    (void)doc.loadRecordFile(path);  // shows its own message
     ui.documentChanged();
     ui.setStatusText(pathToText(path) + sjis(" がドロップされました。"));
     doc.warningSound();
@@ -126,7 +127,7 @@ void paste(Document& doc) {
         doc.warningSound();
         return;
     }
-    doc.pasteRecord(doc.ui().clipboardText());
+    (void)doc.pasteRecord(doc.ui().clipboardText());  // shows its own message
     doc.ui().documentChanged();
 }
 
@@ -138,20 +139,21 @@ std::optional<PrintRequest> processCommandLine(
     Settings& settings = doc.settings();
     // "+n" overrides 棋譜読込局面 for this one load.
     auto withPly = [&](auto load) {
-        int saved = settings.positionAfterLoad;
-        if (cl.ply) settings.positionAfterLoad = 0;
-        int r = load();
+        const PositionAfterLoad saved = settings.positionAfterLoad;
+        if (cl.ply) settings.positionAfterLoad = PositionAfterLoad::Start;
+        const CommandResult r = load();
         settings.positionAfterLoad = saved;
-        if (r == 0 && cl.ply) doc.showPly(*cl.ply);
+        if (r == CommandResult::Done && cl.ply) doc.showPly(*cl.ply);
         doc.ui().documentChanged();
         return r;
     };
     bool resume = cl.resumeGame;
     if (cl.file) {
-        int r = withPly([&] { return doc.loadRecordFile(*cl.file); });
-        if (r != 0) resume = false;
+        const CommandResult r = withPly([&] { return doc.loadRecordFile(*cl.file); });
+        if (r != CommandResult::Done) resume = false;
     } else if (cl.clipboard) {
-        withPly([&] { return doc.pasteRecord(doc.ui().clipboardText()); });
+        // Shows its own message.
+        (void)withPly([&] { return doc.pasteRecord(doc.ui().clipboardText()); });
     }
     if (cl.replay) {
         if (settings.oldReplay != 0 && doc.store().lineEnd() > 0) {
@@ -171,6 +173,7 @@ std::optional<PrintRequest> processCommandLine(
             doc.notAvailableYet(sjis("中断局面から再開"));
         }
     } else if (cl.editPosition) {
+        // Shows its own message.
         (void)startEditing(doc);
     } else if (cl.print) {
         // A record file without a ply prints as the record form, anything else as the position.

@@ -16,13 +16,13 @@ namespace tavrel {
 // The Open filter text of filter 1..6 (CP932), "棋譜(*.kif *.KIF)" ... "すべてのﾌｧｲﾙ (*)".
 std::string openFilterText(int filter);
 
-// Loads a file and redraws; loadRecordFile's 0 or -1.
-int openRecordFile(Document& doc, const std::string& path);
+// Loads a file and redraws; loadRecordFile's result.
+CommandResult openRecordFile(Document& doc, const std::string& path);
 
 // 開く: the save question (with 棋譜保存確認 on), then the Open dialog in 棋譜パス with the filter
-// chosen last (at first the standard format's), then the file chosen. 0 when a file was loaded,
-// -1 when cancelled or nothing was loaded.
-int openRecord(Document& doc);
+// chosen last (at first the standard format's), then the file chosen. Shows its own message;
+// returns Cancelled when the user said no (to the question or in the dialog).
+CommandResult openRecord(Document& doc);
 
 // An entry of the recent-file list: the save question (with 棋譜保存確認 on), then the file.
 void openRecentFile(Document& doc, const std::string& path);

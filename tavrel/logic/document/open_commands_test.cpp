@@ -29,19 +29,20 @@ protected:
 
 TEST_F(OpenCommandsTest, OpenAsksFirstAndStartsWithTheFilterChosenLast) {
     settings.recordFolder = dir.string() + "/";
-    settings.standardFormat = 1;  // KI2: the first dialog starts with 棋譜(*.ki2 *.KI2)
+    settings.standardFormat =
+        StandardFormat::Ki2;  // KI2: the first dialog starts with 棋譜(*.ki2 *.KI2)
     std::string path = sample("o.kif");
-    ASSERT_EQ(doc.pasteRecord(sjis(testsupport::kSampleRecord)), 0);
+    ASSERT_EQ(doc.pasteRecord(sjis(testsupport::kSampleRecord)), CommandResult::Done);
     store.markDirty();
     ui.events.clear();
     ui.answer = Answer::Cancel;
-    openRecord(doc);
+    EXPECT_EQ(openRecord(doc), CommandResult::Cancelled);
     ASSERT_EQ(ui.events.size(), 1u);
     EXPECT_EQ(ui.events[0].rfind("ask: 棋譜(", 0), 0u);
     EXPECT_TRUE(ui.dialogs.empty());
 
     ui.answer = Answer::No;
-    openRecord(doc);  // the dialog is cancelled: nothing is read
+    EXPECT_EQ(openRecord(doc), CommandResult::Cancelled);  // the dialog is closed: nothing is read
     ASSERT_EQ(ui.dialogs.size(), 1u);
     const FileDialogRequest& first = ui.dialogs[0];
     EXPECT_EQ(first.title, sjis("棋譜・局面ファイルの読み込み"));
@@ -54,11 +55,12 @@ TEST_F(OpenCommandsTest, OpenAsksFirstAndStartsWithTheFilterChosenLast) {
     EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
 
     ui.choices = {FileChoice{path, 3}, FileChoice{path, -1}};
-    openRecord(doc);
+    EXPECT_EQ(openRecord(doc), CommandResult::Done);
     EXPECT_EQ(doc.recordPath(), path);
     EXPECT_EQ(ui.events.back(), "changed");
-    openRecord(doc);  // a filter the dialog does not report keeps the last one
-    openRecord(doc);
+    // A filter the dialog does not report keeps the last one.
+    EXPECT_EQ(openRecord(doc), CommandResult::Done);
+    EXPECT_EQ(openRecord(doc), CommandResult::Cancelled);
     ASSERT_EQ(ui.dialogs.size(), 4u);
     EXPECT_EQ(ui.dialogs[2].selected, 3);
     EXPECT_EQ(ui.dialogs[3].selected, 3);
@@ -87,7 +89,7 @@ TEST_F(OpenCommandsTest, NextAndPreviousFileOfTheFolder) {
     openSiblingFile(doc, true);  // no file yet
     EXPECT_EQ(ui.events, (Events{"beep"}));
 
-    ASSERT_EQ(doc.loadRecordFile(path("B.KIF")), 0);
+    ASSERT_EQ(doc.loadRecordFile(path("B.KIF")), CommandResult::Done);
     openSiblingFile(doc, true);
     EXPECT_EQ(doc.recordPath(), path("d.kif"));
     openSiblingFile(doc, false);
@@ -139,7 +141,7 @@ TEST_F(OpenCommandsTest, DropRefusals) {
 TEST_F(OpenCommandsTest, DropOnAModifiedRecordOffersToSaveFirst) {
     settings.recordFolder = dir.string() + "/";
     std::string path = sample("d.kif");
-    ASSERT_EQ(doc.pasteRecord(sjis(testsupport::kSampleRecord)), 0);
+    ASSERT_EQ(doc.pasteRecord(sjis(testsupport::kSampleRecord)), CommandResult::Done);
     store.markDirty();
     ui.events.clear();
     ui.answer = Answer::Cancel;
@@ -174,7 +176,8 @@ TEST_F(OpenCommandsTest, CommandLineFileAtAPly) {
     std::string path = sample("c.kif");
     processCommandLine(doc, commandLine({path, "+1"}));
     EXPECT_EQ(store.currentPly(), 1);
-    EXPECT_EQ(settings.positionAfterLoad, 2);  // only this load ignores it
+    EXPECT_EQ(settings.positionAfterLoad,
+              PositionAfterLoad::EndIfSuspended);  // only this load ignores it
     EXPECT_EQ(ui.events, (Events{"changed"}));
 
     processCommandLine(doc, commandLine({"/C", "+1"}));  // an empty clipboard

@@ -38,19 +38,19 @@ struct HeaderCopy {
 
 }  // namespace
 
-int mergeFromClipboard(Document& doc, const std::optional<std::string>& text) {
+CommandResult mergeFromClipboard(Document& doc, const std::optional<std::string>& text) {
     if (isPlaying(doc.mode()) || isEditing(doc.mode())) {
         doc.warningSound();
-        return -1;
+        return CommandResult::Failed;
     }
-    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return -1;
+    if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return CommandResult::Cancelled;
     core::RecordStore& store = doc.store();
-    (void)store.goTo(core::kRootNode);
+    (void)store.goTo(core::kRootNode);  // the root is always in use
     doc.ui().documentChanged();
     if (!text) {
         doc.warningSound();
         doc.ui().showMessage(sjis("クリップボードが使用できません。"), sjis("エラー"));
-        return -1;
+        return CommandResult::Failed;
     }
     const core::ReadOptions options = doc.readOptionsFor(textToPath(doc.recordName()));
     const bool wasModified = doc.modified();
@@ -62,7 +62,7 @@ int mergeFromClipboard(Document& doc, const std::optional<std::string>& text) {
         doc.warningSound();
         doc.ui().showMessage(std::string(core::mergeCheckMessage(check)), programCaption());
         doc.ui().documentChanged();
-        return -1;
+        return CommandResult::Failed;
     }
     const core::ReadReport report = core::readRecordText(store, *text, true, options);
     // The reader counts what it read as saved; merged moves are a change of this record.
@@ -71,16 +71,16 @@ int mergeFromClipboard(Document& doc, const std::optional<std::string>& text) {
     switch (report.result) {
         case core::ReadResult::Ok:
             doc.ui().setStatusText(sjis("クリップボードから棋譜を読み込み、合成しました。"));
-            return 0;
+            return CommandResult::Done;
         case core::ReadResult::CapacityReached:
             doc.warningSound();
             doc.ui().showMessage(core::msgRecordSizeOver(), programCaption());
-            return -1;
+            return CommandResult::Failed;
         default:
             doc.warningSound();
             doc.ui().showMessage(sjis("棋譜・盤面読込みエラー\n") + store.readingError(),
                                  programCaption());
-            return -1;
+            return CommandResult::Failed;
     }
 }
 

@@ -14,7 +14,8 @@ namespace tavrel {
 // ("手合が違います。", "手番が違います。", "開始局面が違います。": the record is left exactly as
 // it was), then the text's moves are added, moves already there reused. Success marks the
 // record modified and says "クリップボードから棋譜を読み込み、合成しました。". Refused while
-// playing or editing a position. Returns 0, or -1 on any failure.
-int mergeFromClipboard(Document& doc, const std::optional<std::string>& text);
+// playing or editing a position. Shows its own message; returns Cancelled when the user said no
+// to the save question.
+CommandResult mergeFromClipboard(Document& doc, const std::optional<std::string>& text);
 
 }  // namespace tavrel

@@ -42,7 +42,7 @@ TEST_F(RecordMergeTest, ARecordFromAnotherStartIsRefusedAndChangesNothing) {
     const std::vector<std::string> before = moves();
     const std::string text =
         sjis("棋戦：別の棋戦\r\n先手：誰か\r\n手合割：香落ち\r\n   1 ３四歩(33)\r\n");
-    EXPECT_EQ(mergeFromClipboard(doc, text), -1);
+    EXPECT_EQ(mergeFromClipboard(doc, text), CommandResult::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(utf8(ui.messages[0].first), "手合が違います。");
     EXPECT_EQ(moves(), before);
@@ -52,7 +52,7 @@ TEST_F(RecordMergeTest, ARecordFromAnotherStartIsRefusedAndChangesNothing) {
     EXPECT_FALSE(doc.modified());
 
     const std::string whiteFirst = sjis("手合割：平手\r\n後手番\r\n");
-    EXPECT_EQ(mergeFromClipboard(doc, whiteFirst), -1);
+    EXPECT_EQ(mergeFromClipboard(doc, whiteFirst), CommandResult::Failed);
     EXPECT_EQ(utf8(ui.messages.back().first), "手番が違います。");
     EXPECT_EQ(moves(), before);
 }
@@ -63,7 +63,7 @@ TEST_F(RecordMergeTest, MovesJoinAsVariationsAtTheirPly) {
     const std::string text = sjis(
         "手合割：平手\r\n   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ６六歩(67)\r\n"
         "   4 ８四歩(83)\r\n");
-    ASSERT_EQ(mergeFromClipboard(doc, text), 0);
+    ASSERT_EQ(mergeFromClipboard(doc, text), CommandResult::Done);
     EXPECT_EQ(utf8(ui.status), "クリップボードから棋譜を読み込み、合成しました。");
     std::vector<std::string> after = moves();
     ASSERT_EQ(after.size(), before.size() + 2);
@@ -73,24 +73,25 @@ TEST_F(RecordMergeTest, MovesJoinAsVariationsAtTheirPly) {
     EXPECT_EQ(store.currentPly(), 0);
     EXPECT_TRUE(doc.modified());
     // The same record again adds nothing.
-    ASSERT_EQ(mergeFromClipboard(doc, text), 0);
+    ASSERT_EQ(mergeFromClipboard(doc, text), CommandResult::Done);
     EXPECT_EQ(moves().size(), after.size());
 }
 
 TEST_F(RecordMergeTest, NoClipboardTextIsReported) {
-    EXPECT_EQ(mergeFromClipboard(doc, std::nullopt), -1);
+    EXPECT_EQ(mergeFromClipboard(doc, std::nullopt), CommandResult::Failed);
     EXPECT_EQ(utf8(ui.messages.back().first), "クリップボードが使用できません。");
 }
 
 TEST_F(RecordMergeTest, PastingGarbageKeepsTheRecord) {
     const std::vector<std::string> before = moves();
-    EXPECT_EQ(doc.pasteRecord(sjis("これは棋譜ではありません\r\nhello\r\n")), -1);
+    EXPECT_EQ(doc.pasteRecord(sjis("これは棋譜ではありません\r\nhello\r\n")),
+              CommandResult::Failed);
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_TRUE(utf8(ui.messages.back().first).starts_with("棋譜・局面読込みエラー"));
     EXPECT_EQ(moves(), before);
     EXPECT_EQ(utf8(store.header(core::HeaderField::Event)), "練習対局");
     // A real record still replaces it.
-    EXPECT_EQ(doc.pasteRecord(sjis("手合割：平手\r\n   1 ２六歩(27)\r\n")), 0);
+    EXPECT_EQ(doc.pasteRecord(sjis("手合割：平手\r\n   1 ２六歩(27)\r\n")), CommandResult::Done);
     EXPECT_EQ(moves(), (std::vector<std::string>{"1:27-26"}));
     // So does a diagram of the usual start with nothing else.
     const std::string diagram = sjis(
@@ -102,7 +103,7 @@ TEST_F(RecordMergeTest, PastingGarbageKeepsTheRecord) {
         "| 歩 歩 歩 歩 歩 歩 歩 歩 歩|七\r\n| ・ 角 ・ ・ ・ ・ ・ 飛 ・|八\r\n"
         "| 香 桂 銀 金 玉 金 銀 桂 香|九\r\n+---------------------------+\r\n"
         "先手の持駒：なし\r\n");
-    EXPECT_EQ(doc.pasteRecord(diagram), 0);
+    EXPECT_EQ(doc.pasteRecord(diagram), CommandResult::Done);
     EXPECT_TRUE(moves().empty());
 }
 

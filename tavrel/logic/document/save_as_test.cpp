@@ -24,7 +24,7 @@ class SaveAsTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override { settings.recordFolder = dir.string() + "/"; }
     void load(const std::string& name, const char* record = testsupport::kSampleRecord) {
-        ASSERT_EQ(doc.loadRecordFile(write(name, sjis(record))), 0);
+        ASSERT_EQ(doc.loadRecordFile(write(name, sjis(record))), CommandResult::Done);
         ui.events.clear();
         ui.changes = 0;
     }

@@ -109,7 +109,7 @@ TEST_F(FtpUploadTest, ANewRecordIsSavedAsFirstAndACancelledDialogEndsTheCommand)
 
 TEST_F(FtpUploadTest, ASavedRecordIsUploadedOnlyAfterYes) {
     const std::string file = write("a.kif", core::sjis(testsupport::kSampleRecord));
-    ASSERT_EQ(doc.loadRecordFile(file), 0);
+    ASSERT_EQ(doc.loadRecordFile(file), CommandResult::Done);
     ui.answers = {Answer::No, Answer::Yes};
     EXPECT_EQ(prepareFtpUpload(doc), std::nullopt);
     ASSERT_EQ(ui.questions.size(), 1u);
@@ -119,7 +119,7 @@ TEST_F(FtpUploadTest, ASavedRecordIsUploadedOnlyAfterYes) {
 
 TEST_F(FtpUploadTest, ARecordWhoseSaveFailedIsNotUploaded) {
     const std::string file = write("a.kif", core::sjis(testsupport::kSampleRecord));
-    ASSERT_EQ(doc.loadRecordFile(file), 0);
+    ASSERT_EQ(doc.loadRecordFile(file), CommandResult::Done);
     std::filesystem::remove(file);
     std::filesystem::create_directory(file);  // the save cannot replace a folder
     store.markDirty();

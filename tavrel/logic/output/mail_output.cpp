@@ -32,9 +32,13 @@ void failMailLink(Document& doc) {
 }  // namespace
 
 MailSaveMode mailSaveMode(const Settings& settings) {
-    if (settings.mailSave == 1) return MailSaveMode::Append;
-    if (settings.mailSave == 2) return MailSaveMode::AppendToOne;
-    return MailSaveMode::Overwrite;
+    switch (settings.mailSave) {
+        case MailSaveMode::Append:
+        case MailSaveMode::AppendToOne:
+            return settings.mailSave;
+        default:
+            return MailSaveMode::Overwrite;
+    }
 }
 
 std::string mailFilePath(Document& doc, MailText text) {

@@ -16,8 +16,7 @@ class MoveClock;
 
 enum class MailText : std::uint8_t { One = 1, Two = 2 };  // メール書式１ / メール書式２
 
-// メール保存: 0 overwrite, 1 append, 2 append to the one file メール追加名.
-enum class MailSaveMode : std::uint8_t { Overwrite = 0, Append = 1, AppendToOne = 2 };
+// メール保存, anything unknown read as Overwrite.
 MailSaveMode mailSaveMode(const Settings& settings);
 
 // The file a mail text goes to under the settings: 通信パス followed by メール追加名 (mode 2), or

@@ -48,7 +48,7 @@ TEST_F(MailTest, SavedRecordNamesItsMailFilesAndOverwritesThem) {
 }
 
 TEST_F(MailTest, ModeTwoAppendsEveryMailToTheOneFile) {
-    settings.mailSave = 2;
+    settings.mailSave = MailSaveMode::AppendToOne;
     settings.mailAppendName = "PAD";
     load("game.kif");
     ASSERT_EQ(writeMailFile(doc, MailText::One), MailResult::Ok);

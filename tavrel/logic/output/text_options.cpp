@@ -6,7 +6,7 @@ namespace tavrel {
 
 core::TextOutputOptions textOutputOptions(const Settings& s) {
     core::TextOutputOptions o;
-    o.moveStyle = s.moveTextStyle;
+    o.moveStyle = static_cast<int>(s.moveTextStyle);
     o.ruleCheck = s.checkRules != 0;
     o.userMarks = {s.privateCharUse.screen != 0, s.privateCharUse.file != 0,
                    s.privateCharUse.clipboard != 0, s.privateCharUse.print != 0};
@@ -19,8 +19,10 @@ core::TextOutputOptions textOutputOptions(const Settings& s) {
         o.problemInfoTemplates[i] = s.problemInfoFormats[i];
     }
     o.englishTemplate = s.englishDiagramFormat;
-    o.englishNumbering = static_cast<core::EnglishNumbering>(
-        s.englishNumbering >= 0 && s.englishNumbering <= 2 ? s.englishNumbering : 0);
+    o.englishNumbering = s.englishNumbering >= core::EnglishNumbering::Chess &&
+                                 s.englishNumbering <= core::EnglishNumbering::None
+                             ? s.englishNumbering
+                             : core::EnglishNumbering::Chess;
     o.englishColumns = s.englishColumns;
     o.mailTemplate1 = s.mailForm1;
     o.mailTemplate2 = s.mailForm2;

@@ -52,11 +52,12 @@ std::optional<InfoFieldSource> historySourceOf(HeaderField field) {
 void remember(const Document& doc, const HistoryPlace& place, const InfoFieldSource& source,
               const std::string& value) {
     if (place.histories == nullptr) return;
+    // The history only helps typing; the game starts either way.
     (void)rememberInfoField(source, doc.settings(), *place.histories, place.folder, {}, value);
 }
 
 void autoSave(Document& doc) {
-    const bool ki2 = doc.settings().standardFormat == 1;
+    const bool ki2 = doc.settings().standardFormat == StandardFormat::Ki2;
     std::string shown = doc.settings().recordFolder + doc.recordName() + (ki2 ? ".KI2" : ".KIF");
     core::WriteResult r =
         doc.writeRecord(ki2 ? SaveFormat::Ki2 : SaveFormat::Kif, textToPath(shown));
@@ -236,6 +237,7 @@ void applyNewGame(Document& doc, const NewGameFields& fields, const HistoryPlace
             ? fields.handicap
             : core::kHandicapEven;
     core::Position start;
+    // A handicap without a set-up of its own leaves the empty board.
     (void)core::setupHandicap(start, handicap);
     store.setHandicap(handicap);
     store.setFirstMover(core::firstMoverOf(handicap));
@@ -278,7 +280,7 @@ bool newGame(Document& doc, MoveClock& clock, GameUi& gameUi, const HistoryPlace
 }
 
 bool resumeGame(Document& doc, MoveClock& clock, bool askForOpen,
-                const std::function<int()>& open) {
+                const std::function<CommandResult()>& open) {
     if (isPlaying(doc.mode()) || doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
         return false;
@@ -290,19 +292,21 @@ bool resumeGame(Document& doc, MoveClock& clock, bool askForOpen,
             if (doc.settings().offerReplayAfterLoad == 1) {
                 Answer a = doc.ui().ask(sjis("新しい棋譜を読み込みますか？"), sjis("再開"), true);
                 if (a == Answer::Cancel) return false;
-                if (a == Answer::Yes && open() != 0) return false;
+                if (a == Answer::Yes && open() != CommandResult::Done) return false;
             }
-        } else if (open() != 0) {
+        } else if (open() != CommandResult::Done) {
             return false;
         }
     }
     doc.setResumed(true);
+    // The root is always in use: cannot fail.
     (void)store.goToPly(0);
     for (;;) {
         core::NodeIndex next = store.node(store.current()).next;
         if (next == core::kNoNode) break;
         if (store.node(next).isTerminal()) {
             // The entry that ended the game (中断 and the like) goes; play continues here.
+            // `next` is a child in use: cannot fail.
             (void)store.deleteAlternative(next);
             break;
         }

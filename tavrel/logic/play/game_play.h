@@ -131,8 +131,9 @@ void continueGame(Document& doc, MoveClock& clock);
 
 // 中断局面から再開 (askForOpen) and "/G" (the file was just read): the record to resume, the
 // resume flag, the end of the main line without its terminal entry, then play. open runs the
-// Open command and returns 0 when a record was read.
-bool resumeGame(Document& doc, MoveClock& clock, bool askForOpen, const std::function<int()>& open);
+// Open command and returns Done when a record was read.
+bool resumeGame(Document& doc, MoveClock& clock, bool askForOpen,
+                const std::function<CommandResult()>& open);
 
 // 対局者名変更: the dialog over the record's names; OK stores them and redraws.
 void changePlayerNames(Document& doc, GameUi& gameUi);

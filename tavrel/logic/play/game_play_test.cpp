@@ -52,8 +52,9 @@ protected:
                     playMove(doc, clock, PlayKind::Entered, packMove(from, to), kDisplayByHand));
     }
     void loadSample() {
-        settings.positionAfterLoad = 0;
-        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))), 0);
+        settings.positionAfterLoad = PositionAfterLoad::Start;
+        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))),
+                  CommandResult::Done);
     }
     int eventCount(const std::string& prefix) const {
         int n = 0;
@@ -128,7 +129,7 @@ TEST_F(GamePlayTest, ContinuedPositionFileBecomesARecordOfTheSameName) {
 
     const std::string bod = path("pos.bod");
     ASSERT_EQ(doc.writeRecord(SaveFormat::Bod, bod), core::WriteResult::Ok);
-    ASSERT_EQ(doc.loadRecordFile(bod), 0);
+    ASSERT_EQ(doc.loadRecordFile(bod), CommandResult::Done);
     continuePlay(doc, clock);
     EXPECT_EQ(doc.mode(), ViewerMode::Playing);
     EXPECT_EQ(doc.recordPath(), path("pos.kif"));
@@ -140,7 +141,7 @@ TEST_F(GamePlayTest, ContinuedPositionFileBecomesARecordOfTheSameName) {
     EXPECT_TRUE(std::filesystem::exists(path("pos.kif")));
 
     // With pos.kif present the continued position has no file.
-    ASSERT_EQ(doc.loadRecordFile(bod), 0);
+    ASSERT_EQ(doc.loadRecordFile(bod), CommandResult::Done);
     continuePlay(doc, clock);
     EXPECT_EQ(doc.recordName(), newRecordName());
 }
@@ -171,7 +172,7 @@ TEST_F(GamePlayTest, SaveOfferAtTheEndOfAGame) {
     ui.events.clear();
     ui.answers = {Answer::Yes};
     doc.setNewRecordNames();
-    ASSERT_TRUE(resumeGame(doc, clock, false, [] { return 0; }));
+    ASSERT_TRUE(resumeGame(doc, clock, false, [] { return CommandResult::Done; }));
     play(59, 58, 1);
     enterTerminal(doc, clock, core::TerminalCode::Suspend);
     EXPECT_EQ(eventCount("dialog: "), 0);
@@ -185,7 +186,7 @@ TEST_F(GamePlayTest, SaveOfferAtTheEndOfAGame) {
     ui.events.clear();
     ui.answers = {Answer::Yes};
     doc.setNewRecordNames();
-    ASSERT_TRUE(resumeGame(doc, clock, false, [] { return 0; }));
+    ASSERT_TRUE(resumeGame(doc, clock, false, [] { return CommandResult::Done; }));
     play(51, 52, 1);
     enterTerminal(doc, clock, core::TerminalCode::Suspend);
     EXPECT_EQ(eventCount("dialog: "), 1);
@@ -194,7 +195,7 @@ TEST_F(GamePlayTest, SaveOfferAtTheEndOfAGame) {
 TEST_F(GamePlayTest, FailedAutomaticSaveKeepsTheRecordModified) {
     settings.recordFolder = pathToText(dir.string() + "/missing/folder/");
     ui.answer = Answer::Yes;
-    ASSERT_TRUE(resumeGame(doc, clock, false, [] { return 0; }));
+    ASSERT_TRUE(resumeGame(doc, clock, false, [] { return CommandResult::Done; }));
     play(77, 76, 1);
     enterTerminal(doc, clock, core::TerminalCode::Resign);
     EXPECT_TRUE(doc.modified());
@@ -209,7 +210,7 @@ TEST_F(GamePlayTest, ResumeContinuesAtTheEndOfTheMainLineWithoutItsSuspension) {
     int opened = 0;
     auto open = [&] {
         ++opened;
-        return 0;
+        return CommandResult::Done;
     };
     ASSERT_TRUE(resumeGame(doc, clock, true, open));
     EXPECT_EQ(opened, 0);  // 棋譜読込選択 0: the record shown is resumed
@@ -238,16 +239,18 @@ TEST_F(GamePlayTest, ResumeContinuesAtTheEndOfTheMainLineWithoutItsSuspension) {
 
     // A record without moves is opened first; a failed open stops.
     store.reset();
-    EXPECT_FALSE(resumeGame(doc, clock, true, [&] { return -1; }));
+    EXPECT_FALSE(resumeGame(doc, clock, true, [&] { return CommandResult::Failed; }));
     EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
 }
 
 // "/G" resumes the file just read without asking whether to read another.
 TEST_F(GamePlayTest, CommandLineResumesTheFileRead) {
     settings.offerReplayAfterLoad = 1;
-    settings.positionAfterLoad = 0;
+    settings.positionAfterLoad = PositionAfterLoad::Start;
     const std::string file = write("g.kif", sjis(testsupport::kSampleRecord));
-    auto resume = [&] { (void)resumeGame(doc, clock, false, [] { return -1; }); };
+    auto resume = [&] {
+        (void)resumeGame(doc, clock, false, [] { return CommandResult::Failed; });
+    };
     (void)processCommandLine(doc, parseCommandLine("/G " + file), {}, resume);
     EXPECT_EQ(doc.mode(), ViewerMode::Playing);
     EXPECT_TRUE(doc.resumed());
@@ -344,9 +347,9 @@ TEST_F(GamePlayTest, WholeGameIsSavedAndReadBackWithItsTimes) {
     core::RecordStore readBack;
     testsupport::RecordingUi otherUi;
     Settings otherSettings;
-    otherSettings.positionAfterLoad = 0;
+    otherSettings.positionAfterLoad = PositionAfterLoad::Start;
     Document other(readBack, otherSettings, otherUi);
-    ASSERT_EQ(other.loadRecordFile(path("game.kif")), 0);
+    ASSERT_EQ(other.loadRecordFile(path("game.kif")), CommandResult::Done);
     EXPECT_EQ(readBack.playerName(core::PlayerField::Black), sjis("先手太郎"));
     EXPECT_EQ(readBack.header(HeaderField::Event), sjis("練習対局"));
     EXPECT_EQ(readBack.header(HeaderField::EndDateTime), sjis("2026/12/09(水) 10:20:30"));

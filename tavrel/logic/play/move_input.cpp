@@ -136,6 +136,7 @@ bool MoveInput::rightClick(const BoardGeometry& g, Point p) {
     if (hit.kind != HitKind::Square || m_doc.store().position().cells[at(hit.square)] == 0) {
         return false;
     }
+    // A piece that cannot turn stays as it is.
     (void)editCycle(m_doc, hit.square);
     return true;
 }
@@ -161,6 +162,7 @@ void MoveInput::putDownInEditing(const BoardHit& hit) {
     }
     EditSpot from = m_held->origin;
     m_held.reset();
+    // A refusal is shown by the command itself.
     (void)editMove(m_doc, from, to);
 }
 

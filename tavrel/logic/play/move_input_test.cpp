@@ -153,7 +153,7 @@ TEST_F(MoveInputTest, SecondPawnAndPromotionChoices) {
 TEST_F(MoveInputTest, RefusedOverwriteLeavesTheRecordAndKeepsPlaying) {
     play({{77, 76}, {33, 34}});
     store.backTo(0);
-    settings.addVariationMode = 0;
+    settings.addVariationMode = core::AddMode::Overwrite;
     ui.answer = Answer::No;
     drag(27, 26);
     EXPECT_EQ(store.currentPly(), 0);

@@ -8,6 +8,7 @@
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "tavrel/logic/play/game_play.h"
+#include "tavrel/settings/engine_options.h"
 
 namespace tavrel {
 
@@ -89,6 +90,7 @@ bool stepBackDrawn(Document& doc, int display) {
         a.piece = store.position().cells[n.destination()];
         a.from.square = n.destination();
     }
+    // The current move is not the root here: cannot fail.
     (void)store.backOne();
     if (real && display >= kDisplayAnimated) {
         const core::Position& pos = store.position();
@@ -120,6 +122,7 @@ PlayResult checkRepetition(Document& doc, MoveClock& clock, PlayKind kind) {
     }
     if (!wantEnd || count < 4) return PlayResult::Done;
     if (kind != PlayKind::Entered) return PlayResult::Repetition;
+    // Only a full record refuses the entry; the game ends here either way.
     (void)store.addMove(core::kAddStoreAll, terminalEntry(core::TerminalCode::Repetition), 0);
     clock.stop();
     doc.ui().documentChanged();
@@ -141,6 +144,7 @@ PlayResult playMarker(Document& doc, MoveClock& clock, PackedMove move, int disp
             doc.warningSound();
             return PlayResult::Done;
         }
+        // The move was just stepped back over: it is there.
         if (move == kTakeBackMarker && last) (void)store.deleteChildMove(parent, stored);
         if (clockRan) clock.restart();
         doc.ui().documentChanged();
@@ -230,6 +234,7 @@ PlayResult playMove(Document& doc, MoveClock& clock, PlayKind kind, PackedMove m
         if (overwrite && same != core::kNoNode && !terminal) {
             // The same move as the continuation: the line after it stays.
             if (store.stepForward(same) != core::EditResult::Ok) return PlayResult::Refused;
+            // `same` is the child just stepped to: cannot fail.
             if (kind == PlayKind::Entered) (void)store.setSeconds(same, seconds);
         } else {
             core::AddResult r = store.addAndAdvance(core::kAddStoreAll, move, seconds);
@@ -305,6 +310,7 @@ void continuePlay(Document& doc, MoveClock& clock) {
     }
     leaveEditingAndReplay(doc);
     if (store.current() != core::kRootNode && store.node(store.current()).isTerminal()) {
+        // The current move is not the root here: cannot fail.
         (void)store.backOne();
     }
     if (!doc.recordName().empty() && !hasNoFile(doc.recordName())) {
@@ -352,14 +358,17 @@ void enterTerminal(Document& doc, MoveClock& clock, core::TerminalCode code, Gam
 }
 
 void takeBack(Document& doc, MoveClock& clock) {
+    // Shows its own message.
     (void)playMove(doc, clock, PlayKind::Entered, kTakeBackMarker, kDisplayAnimated);
 }
 
 void stepBackInPlay(Document& doc, MoveClock& clock) {
+    // Shows its own message.
     (void)playMove(doc, clock, PlayKind::Entered, kStepBackMarker, kDisplayAnimated);
 }
 
 void stepForwardInPlay(Document& doc, MoveClock& clock) {
+    // Shows its own message.
     (void)playMove(doc, clock, PlayKind::Replay, kNextMoveMarker, kDisplayAnimated);
 }
 

@@ -22,8 +22,9 @@ protected:
         return playMove(doc, clock, PlayKind::Entered, packMove(from, to), kDisplayByHand);
     }
     void loadSample() {
-        settings.positionAfterLoad = 0;
-        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))), 0);
+        settings.positionAfterLoad = PositionAfterLoad::Start;
+        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))),
+                  CommandResult::Done);
         doc.setMode(ViewerMode::Playing);
     }
     int cell(int sq) const { return store.position().cells[static_cast<std::size_t>(sq)]; }
@@ -52,7 +53,7 @@ TEST_F(PlayMoveTest, EnteredMoveStoresThinkingTimeAndSounds) {
 
 TEST_F(PlayMoveTest, OverwriteQuestionGuardsADifferentContinuation) {
     loadSample();
-    settings.addVariationMode = 0;
+    settings.addVariationMode = core::AddMode::Overwrite;
     ui.answer = Answer::No;
     EXPECT_EQ(enter(27, 26), PlayResult::Refused);
     EXPECT_EQ(ui.questions, std::vector<std::string>{sjis("棋譜を書き換えます。いいですか？")});
@@ -78,7 +79,7 @@ TEST_F(PlayMoveTest, OverwriteQuestionGuardsADifferentContinuation) {
 
 TEST_F(PlayMoveTest, BranchModeKeepsTheOldLine) {
     loadSample();
-    settings.addVariationMode = 1;
+    settings.addVariationMode = core::AddMode::Branch;
     EXPECT_EQ(enter(27, 26), PlayResult::Done);
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_TRUE(store.hasVariations());
@@ -89,7 +90,7 @@ TEST_F(PlayMoveTest, BranchModeKeepsTheOldLine) {
 // play ends; the title says so meanwhile.
 TEST_F(PlayMoveTest, BranchEntryAddsAVariationUntilPlayEnds) {
     loadSample();
-    settings.addVariationMode = 0;
+    settings.addVariationMode = core::AddMode::Overwrite;
     doc.setMode(ViewerMode::Viewing);
     ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
     createBranch(doc, clock);

@@ -199,11 +199,13 @@ void applyEditCommand(Position& pos, EditCommand command) {
     SideByte side = pos.sideToMove;
     switch (command) {
         case EditCommand::EvenSetup:
+            // The even game has a set-up: cannot fail.
             (void)core::setupHandicap(pos, core::kHandicapEven);
             return;
         case EditCommand::MateSetup:
             core::clearPosition(pos);
             put(pos, 51, core::makePiece(core::kSideWhite, core::kKing), core::kWhiteKingId);
+            // A full hand leaves the rest in the box.
             (void)core::fillWhiteHandWithRest(pos);
             pos.sideToMove = core::kSideBlack;
             return;
@@ -212,6 +214,7 @@ void applyEditCommand(Position& pos, EditCommand command) {
             pos.sideToMove = side;
             return;
         case EditCommand::BoxToWhite:
+            // A full hand leaves the rest in the box.
             (void)core::fillWhiteHandWithRest(pos);
             return;
         case EditCommand::Flip: {

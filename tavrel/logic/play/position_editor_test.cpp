@@ -190,8 +190,9 @@ TEST(PositionEditor, RandomEditingKeepsFortyPieces) {
 class EditingTest : public testsupport::DocumentFixture {};
 
 TEST_F(EditingTest, StartAndEndKeepThePositionAsANewRecord) {
-    settings.positionAfterLoad = 1;
-    ASSERT_EQ(doc.loadRecordFile(write("e.kif", sjis(testsupport::kSampleRecord))), 0);
+    settings.positionAfterLoad = PositionAfterLoad::End;
+    ASSERT_EQ(doc.loadRecordFile(write("e.kif", sjis(testsupport::kSampleRecord))),
+              CommandResult::Done);
     store.markDirty();
     ui.answer = Answer::Cancel;
     EXPECT_FALSE(startEditing(doc));  // the save question cancelled

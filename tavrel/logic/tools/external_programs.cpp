@@ -48,6 +48,7 @@ void ProgramStarter::lookAgain(int attempt) {
         if (m_link.send(m_server, core::requestLine(core::DatabaseRequest::OpenRecent))) {
             m_link.after(kSettleMs, [this, alive] {
                 if (!*alive) return;
+                // The program is running; a lost request only skips the showing.
                 (void)m_link.send(m_server, core::requestLine(core::DatabaseRequest::Show));
                 finish(true);
             });
@@ -62,6 +63,7 @@ void ProgramStarter::lookAgain(int attempt) {
 void ProgramStarter::finish(bool reached) {
     if (*m_busy) m_link.setWaiting(false);
     *m_busy = false;
+    // The program answered just now; a lost request shows nothing.
     if (reached && m_request) (void)m_link.send(m_server, core::requestLine(*m_request));
     if (auto callback = std::exchange(m_done, {})) callback(reached);
 }

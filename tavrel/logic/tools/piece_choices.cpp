@@ -9,8 +9,9 @@ namespace tavrel {
 
 namespace {
 
-WoodChoice woodChoice(int setting) {
-    return setting == 0 || setting == 1 ? static_cast<WoodChoice>(setting) : WoodChoice::Plain;
+WoodChoice woodChoice(WoodChoice setting) {
+    return setting == WoodChoice::Grain1 || setting == WoodChoice::Grain2 ? setting
+                                                                          : WoodChoice::Plain;
 }
 
 }  // namespace
@@ -27,8 +28,8 @@ PieceChoices pieceChoices(const Settings& settings) {
 
 void applyPieceChoices(const PieceChoices& choices, Settings& settings) {
     settings.pieceSet = choices.pieceSet;
-    settings.boardType = static_cast<int>(choices.board);
-    settings.standType = static_cast<int>(choices.stand);
+    settings.boardType = choices.board;
+    settings.standType = choices.stand;
     settings.externalPieces = choices.externalPieces ? 1 : 0;
     settings.pieceBitmap = std::string(core::cutToBytes(choices.pieceBitmap, kSettingTextBytes));
 }

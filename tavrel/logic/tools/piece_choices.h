@@ -8,9 +8,6 @@
 
 namespace tavrel {
 
-// The woods the board and the piece stand can have; a setting beyond them is plain colour.
-enum class WoodChoice : int { Grain1 = 0, Grain2 = 1, Plain = 2 };
-
 struct PieceChoices {
     int pieceSet = 0;  // 0..kPieceSetCount-1
     WoodChoice board = WoodChoice::Plain;

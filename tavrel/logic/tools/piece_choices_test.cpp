@@ -11,8 +11,8 @@ namespace {
 TEST(PieceChoices, SettingsOutOfRangeStartAtTheNearestChoice) {
     Settings settings;
     settings.pieceSet = 40;
-    settings.boardType = 7;
-    settings.standType = 1;
+    settings.boardType = static_cast<WoodChoice>(7);
+    settings.standType = WoodChoice::Grain2;
     settings.externalPieces = 2;
     PieceChoices c = pieceChoices(settings);
     EXPECT_EQ(c.pieceSet, kPieceSetCount - 1);
@@ -20,7 +20,7 @@ TEST(PieceChoices, SettingsOutOfRangeStartAtTheNearestChoice) {
     EXPECT_EQ(c.stand, WoodChoice::Grain2);
     EXPECT_FALSE(c.externalPieces);
     settings.pieceSet = -3;
-    settings.boardType = -1;
+    settings.boardType = static_cast<WoodChoice>(-1);
     settings.externalPieces = 1;
     c = pieceChoices(settings);
     EXPECT_EQ(c.pieceSet, 0);
@@ -39,8 +39,8 @@ TEST(PieceChoices, StoredWithThePathCutBetweenCharacters) {
     Settings settings;
     applyPieceChoices(c, settings);
     EXPECT_EQ(settings.pieceSet, 5);
-    EXPECT_EQ(settings.boardType, 0);
-    EXPECT_EQ(settings.standType, 2);
+    EXPECT_EQ(settings.boardType, WoodChoice::Grain1);
+    EXPECT_EQ(settings.standType, WoodChoice::Plain);
     EXPECT_EQ(settings.externalPieces, 1);
     EXPECT_EQ(settings.pieceBitmap, std::string(254, 'p'));
     c.externalPieces = false;

@@ -1,6 +1,7 @@
 #include "tavrel/logic/tools/settings_pages.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include "core/text/sjis.h"
@@ -12,13 +13,14 @@ namespace tavrel {
 namespace {
 
 // Accessors of the settings record, one instantiation per member.
+// A number or a settings code (the code's number: the controls list the codes in value order).
 template <auto M>
 int getInt(const Settings& s) {
-    return s.*M;
+    return static_cast<int>(s.*M);
 }
 template <auto M>
 void putInt(Settings& s, int v) {
-    s.*M = v;
+    s.*M = static_cast<std::remove_cvref_t<decltype(s.*M)>>(v);
 }
 template <auto M>
 const std::string& getText(const Settings& s) {
@@ -109,12 +111,12 @@ SettingControl enabledWhen(SettingControl c, bool (*rule)(const Settings&)) {
 
 // The second player's mark of the KI2 notation (KI2形式 2 "▲△", 3 "▲▽"). The older styles 0
 // and 1 show as "▲△" and stay as they are unless "▲▽" is chosen.
-int secondMark(const Settings& s) { return s.ki2Style == 3 ? 1 : 0; }
+int secondMark(const Settings& s) { return s.ki2Style == Ki2Style::TraditionalDown ? 1 : 0; }
 void putSecondMark(Settings& s, int v) {
     if (v == 1) {
-        s.ki2Style = 3;
-    } else if (s.ki2Style == 3) {
-        s.ki2Style = 2;
+        s.ki2Style = Ki2Style::TraditionalDown;
+    } else if (s.ki2Style == Ki2Style::TraditionalDown) {
+        s.ki2Style = Ki2Style::TraditionalUp;
     }
 }
 
@@ -194,16 +196,17 @@ std::vector<SettingsPage> buildPages() {
           text<&Settings::internetMailBody>("internetMailBody", "本文："),
           check<&Settings::internetMailAuto>("internetMailAuto", "中断でメールを作成する(&A)")}});
 
-    pages.push_back({"メール2",
-                     PageKind::Plain,
-                     {text<&Settings::mailForm1>("mailForm1", "ﾒｰﾙ書式(1)："),
-                      text<&Settings::mailForm2>("mailForm2", "ﾒｰﾙ書式(2)："),
-                      choice<&Settings::mailSave>("mailSave", "ﾒｰﾙ出力",
-                                                  {"書き換え", "追加", "指定ﾌｧｲﾙへ追加"}),
-                      textControl("mailFolder", "パス：", &getText<&Settings::mailFolder>,
-                                  &putMailFolder, kSettingTextBytes),
-                      enabledWhen(text<&Settings::mailAppendName>("mailAppendName", ""),
-                                  [](const Settings& s) { return s.mailSave == 2; })}});
+    pages.push_back(
+        {"メール2",
+         PageKind::Plain,
+         {text<&Settings::mailForm1>("mailForm1", "ﾒｰﾙ書式(1)："),
+          text<&Settings::mailForm2>("mailForm2", "ﾒｰﾙ書式(2)："),
+          choice<&Settings::mailSave>("mailSave", "ﾒｰﾙ出力",
+                                      {"書き換え", "追加", "指定ﾌｧｲﾙへ追加"}),
+          textControl("mailFolder", "パス：", &getText<&Settings::mailFolder>, &putMailFolder,
+                      kSettingTextBytes),
+          enabledWhen(text<&Settings::mailAppendName>("mailAppendName", ""),
+                      [](const Settings& s) { return s.mailSave == MailSaveMode::AppendToOne; })}});
 
     SettingControl pieceSound =
         choice<&Settings::pieceSound>("pieceSound", "駒音", pieceSoundChoices());
@@ -273,10 +276,10 @@ std::vector<SettingsPage> buildPages() {
          {speed, number<&Settings::animationSpeed>("animationSpeed", "ｱﾆﾒｰｼｮﾝ：", 0, 3),
           choice<&Settings::stopAtComments>("stopAtComments", "コメントで停止", kStopChoices),
           enabledWhen(number<&Settings::commentWaitMs>("commentWaitMs", "", 0, 60000, "ms"),
-                      [](const Settings& s) { return s.stopAtComments == 2; }),
+                      [](const Settings& s) { return s.stopAtComments == ReplayStop::Wait; }),
           choice<&Settings::stopAtBranches>("stopAtBranches", "分岐で停止", kStopChoices),
           enabledWhen(number<&Settings::branchWaitMs>("branchWaitMs", "", 0, 60000, "ms"),
-                      [](const Settings& s) { return s.stopAtBranches == 2; })}});
+                      [](const Settings& s) { return s.stopAtBranches == ReplayStop::Wait; })}});
 
     pages.push_back(
         {"履歴",
@@ -365,7 +368,7 @@ std::vector<std::string_view> pieceSoundChoices() {
     return {"なし", "ﾋﾞｰﾌﾟ", "駒音1", "駒音2", "外部WAVE"};
 }
 
-bool userWaveEnabled(const Settings& draft) { return draft.pieceSound == kUserWaveSound; }
+bool userWaveEnabled(const Settings& draft) { return draft.pieceSound == PieceSoundKind::UserWave; }
 
 void testPieceSound(const Settings& stored, const Settings& draft, const PieceSoundTest& play) {
     if (!play) return;

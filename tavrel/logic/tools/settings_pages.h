@@ -75,9 +75,8 @@ void storeText(const SettingControl& control, Settings& draft, std::string cp932
 int shownNumber(const SettingControl& control, const Settings& draft);
 bool controlEnabled(const SettingControl& control, const Settings& draft);
 
-// The sound page. The piece sound kinds in value order (駒音種類 0..4).
+// The sound page. The piece sound kinds in value order (PieceSoundKind).
 std::vector<std::string_view> pieceSoundChoices();
-inline constexpr int kUserWaveSound = 4;
 // The WAVE file's field and button follow the choice of the user's file.
 bool userWaveEnabled(const Settings& draft);
 // The test button: plays the draft's piece sound and file, through `play`, which receives a copy

@@ -111,12 +111,12 @@ TEST(SettingsPages, SecondPlayerMarkOfTheKi2Style) {
     Settings draft;
     EXPECT_EQ(shownNumber(mark, draft), 0);  // 伝△
     storeNumber(mark, draft, 1);
-    EXPECT_EQ(draft.ki2Style, 3);
+    EXPECT_EQ(draft.ki2Style, Ki2Style::TraditionalDown);
     storeNumber(mark, draft, 0);
-    EXPECT_EQ(draft.ki2Style, 2);
-    draft.ki2Style = 1;  // an older style stays unless ▽ is chosen
+    EXPECT_EQ(draft.ki2Style, Ki2Style::TraditionalUp);
+    draft.ki2Style = Ki2Style::Numbered;  // an older style stays unless ▽ is chosen
     storeNumber(mark, draft, 0);
-    EXPECT_EQ(draft.ki2Style, 1);
+    EXPECT_EQ(draft.ki2Style, Ki2Style::Numbered);
 }
 
 TEST(SettingsPages, ControlsFollowTheChoicesTheyDependOn) {
@@ -133,12 +133,12 @@ TEST(SettingsPages, ControlsFollowTheChoicesTheyDependOn) {
          [](Settings& s) { s.ki2HalfWidth = 0; }},
         {"ki2Columns", [](Settings& s) { s.ki2HalfWidth = 0; },
          [](Settings& s) { s.ki2HalfWidth = 1; }},
-        {"commentWaitMs", [](Settings& s) { s.stopAtComments = 2; },
-         [](Settings& s) { s.stopAtComments = 1; }},
-        {"branchWaitMs", [](Settings& s) { s.stopAtBranches = 2; },
-         [](Settings& s) { s.stopAtBranches = 0; }},
-        {"mailAppendName", [](Settings& s) { s.mailSave = 2; },
-         [](Settings& s) { s.mailSave = 1; }},
+        {"commentWaitMs", [](Settings& s) { s.stopAtComments = ReplayStop::Wait; },
+         [](Settings& s) { s.stopAtComments = ReplayStop::Pause; }},
+        {"branchWaitMs", [](Settings& s) { s.stopAtBranches = ReplayStop::Wait; },
+         [](Settings& s) { s.stopAtBranches = ReplayStop::Never; }},
+        {"mailAppendName", [](Settings& s) { s.mailSave = MailSaveMode::AppendToOne; },
+         [](Settings& s) { s.mailSave = MailSaveMode::Append; }},
         {"userHistory", [](Settings& s) { s.historyCount = 1; },
          [](Settings& s) { s.historyCount = 0; }},
     };
@@ -148,22 +148,22 @@ TEST(SettingsPages, ControlsFollowTheChoicesTheyDependOn) {
         r.off(draft);
         EXPECT_FALSE(controlEnabled(control(r.id), draft)) << r.id;
     }
-    draft.pieceSound = 3;
+    draft.pieceSound = PieceSoundKind::BuiltIn2;
     EXPECT_FALSE(userWaveEnabled(draft));
-    draft.pieceSound = kUserWaveSound;
+    draft.pieceSound = PieceSoundKind::UserWave;
     EXPECT_TRUE(userWaveEnabled(draft));
 }
 
 TEST(SettingsPages, SoundTestPlaysTheDraftAndChangesNothingStored) {
     Settings stored;
     Settings draft = stored;
-    draft.pieceSound = kUserWaveSound;
+    draft.pieceSound = PieceSoundKind::UserWave;
     draft.userWave = "/tmp/koma.wav";
     draft.backup = 1;  // another page's change does not reach the trial
     std::vector<Settings> played;
     testPieceSound(stored, draft, [&](const Settings& trial) { played.push_back(trial); });
     ASSERT_EQ(played.size(), 1u);
-    EXPECT_EQ(played[0].pieceSound, kUserWaveSound);
+    EXPECT_EQ(played[0].pieceSound, PieceSoundKind::UserWave);
     EXPECT_EQ(played[0].userWave, "/tmp/koma.wav");
     EXPECT_EQ(played[0].backup, 0);
     EXPECT_EQ(stored, Settings{});

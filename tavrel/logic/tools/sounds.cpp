@@ -42,9 +42,11 @@ void pieceSound(PieceSoundKind kind, const std::string& userWave, const Settings
 
 void pieceSound(const Settings& settings, SoundPlayer& player, DocumentUi& ui) {
     // A value outside 0..4 (a hand-edited file) makes no sound.
-    if (settings.pieceSound < 0 || settings.pieceSound > 4) return;
-    pieceSound(static_cast<PieceSoundKind>(settings.pieceSound), settings.userWave, settings,
-               player, ui);
+    if (settings.pieceSound < PieceSoundKind::None ||
+        settings.pieceSound > PieceSoundKind::UserWave) {
+        return;
+    }
+    pieceSound(settings.pieceSound, settings.userWave, settings, player, ui);
 }
 
 }  // namespace tavrel

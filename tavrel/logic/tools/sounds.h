@@ -11,15 +11,6 @@
 
 namespace tavrel {
 
-// 駒音種類.
-enum class PieceSoundKind : int {
-    None = 0,      // "なし"
-    Beep = 1,      // "ﾋﾞｰﾌﾟ"
-    BuiltIn1 = 2,  // "駒音1"
-    BuiltIn2 = 3,  // "駒音2"
-    UserWave = 4,  // "外部WAVE"
-};
-
 class SoundPlayer {
 public:
     virtual ~SoundPlayer() = default;

@@ -35,7 +35,7 @@ struct FakePlayer : SoundPlayer {
 class SoundTest : public DocumentFixture {
 protected:
     std::vector<std::string> play(int kind) {
-        settings.pieceSound = kind;
+        settings.pieceSound = static_cast<PieceSoundKind>(kind);
         player.heard.clear();
         pieceSound(settings, player, ui);
         return player.heard;
@@ -90,15 +90,15 @@ TEST_F(SoundTest, TheWarningSoundFollowsItsSetting) {
 }
 
 TEST_F(SoundTest, TheTestButtonPlaysThePagesChoiceAndChangesNoSetting) {
-    settings.pieceSound = 2;
+    settings.pieceSound = PieceSoundKind::BuiltIn1;
     settings.userWave = core::sjis("/stored.wav");
     const Settings before = settings;
     const auto play = [&](const Settings& trial) { pieceSound(trial, player, ui); };
     Settings draft = settings;
-    draft.pieceSound = 4;
+    draft.pieceSound = PieceSoundKind::UserWave;
     draft.userWave = core::sjis("/typed.wav");
     testPieceSound(settings, draft, play);
-    draft.pieceSound = 1;
+    draft.pieceSound = PieceSoundKind::Beep;
     testPieceSound(settings, draft, play);
     EXPECT_EQ(player.heard, (Heard{"file /typed.wav", "beep"}));
     EXPECT_TRUE(settings == before);

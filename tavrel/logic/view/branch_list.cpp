@@ -38,9 +38,9 @@ core::NodeIndex branchNode(const core::RecordStore& store, int row) {
     return c;
 }
 
-bool branchWindowShown(int setting, const core::RecordStore& store) {
-    if (setting == 1) return true;
-    if (setting != 2) return false;
+bool branchWindowShown(BranchWindowMode setting, const core::RecordStore& store) {
+    if (setting == BranchWindowMode::Always) return true;
+    if (setting != BranchWindowMode::WhenBranches) return false;
     core::NodeIndex next = store.node(store.current()).next;
     return next != core::kNoNode && store.node(next).sibling != core::kNoNode;
 }

@@ -24,8 +24,8 @@ struct BranchRow {
 // The current node's first continuation and its alternatives, in order.
 std::vector<BranchRow> branchRows(const core::RecordStore& store, const RecordListStyle& style);
 
-// 分岐ウィンドウ's first number: 0 never, 1 always, 2 only when the next ply has alternatives.
-bool branchWindowShown(int setting, const core::RecordStore& store);
+// Whether the branch window shows in this mode (WhenBranches: when the next ply has alternatives).
+bool branchWindowShown(BranchWindowMode setting, const core::RecordStore& store);
 
 // The window's rectangle at creation: the stored one moved by the instance offset; for the first
 // instance kept on the desktop (a left edge in its last 10 pixels becomes 10, a top edge there

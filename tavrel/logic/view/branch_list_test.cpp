@@ -18,8 +18,8 @@ const char* const kRecord =
 class BranchListTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
-        settings.positionAfterLoad = 0;
-        ASSERT_EQ(doc.loadRecordFile(write("b.kif", sjis(kRecord))), 0);
+        settings.positionAfterLoad = PositionAfterLoad::Start;
+        ASSERT_EQ(doc.loadRecordFile(write("b.kif", sjis(kRecord))), CommandResult::Done);
         ASSERT_EQ(store.goToPly(2), core::EditResult::Ok);
         ui.changes = 0;
     }
@@ -36,15 +36,17 @@ TEST_F(BranchListTest, RowsLabelsAndVisibility) {
     EXPECT_EQ(core::toUtf8Lossy(rows[1].moveText), "▲６六歩");
     EXPECT_TRUE(rows[2].terminal);
     RecordListStyle origin;
-    origin.moveTextStyle = 1;
+    origin.moveTextStyle = MoveTextStyle::OriginDown;
     EXPECT_EQ(core::toUtf8Lossy(branchRows(store, origin)[0].moveText), "▲２六歩(27)");
 
-    for (int setting : {0, 1, 2}) {
-        EXPECT_EQ(branchWindowShown(setting, store), setting != 0) << setting;
+    for (BranchWindowMode setting :
+         {BranchWindowMode::Never, BranchWindowMode::Always, BranchWindowMode::WhenBranches}) {
+        EXPECT_EQ(branchWindowShown(setting, store), setting != BranchWindowMode::Never)
+            << static_cast<int>(setting);
     }
     ASSERT_EQ(store.goToPly(1), core::EditResult::Ok);
-    EXPECT_FALSE(branchWindowShown(2, store));
-    EXPECT_TRUE(branchWindowShown(1, store));
+    EXPECT_FALSE(branchWindowShown(BranchWindowMode::WhenBranches, store));
+    EXPECT_TRUE(branchWindowShown(BranchWindowMode::Always, store));
     EXPECT_EQ(branchRows(store, {}).size(), 1u);
 }
 

@@ -85,8 +85,9 @@ TEST(CommandTable, MnemonicIsTheLetterAfterTheSingleAmpersand) {
 class CommandStateTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
-        settings.positionAfterLoad = 0;
-        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))), 0);
+        settings.positionAfterLoad = PositionAfterLoad::Start;
+        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))),
+                  CommandResult::Done);
     }
     bool enabled(Command c, bool running = false) {
         return isEnabled(c, doc, CommandActivity{running, false});

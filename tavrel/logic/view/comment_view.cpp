@@ -5,8 +5,10 @@
 namespace tavrel {
 
 CommentDisplay commentDisplay(const Settings& settings) {
-    const int mode = settings.commentWindow.mode;
-    return mode >= 0 && mode <= 3 ? static_cast<CommentDisplay>(mode) : CommentDisplay::None;
+    const CommentDisplay mode = settings.commentWindow.mode;
+    return mode >= CommentDisplay::None && mode <= CommentDisplay::WindowWhenAny
+               ? mode
+               : CommentDisplay::None;
 }
 
 bool commentWindowShown(CommentDisplay display, bool hasComment) {
@@ -14,7 +16,7 @@ bool commentWindowShown(CommentDisplay display, bool hasComment) {
            (display == CommentDisplay::WindowWhenAny && hasComment);
 }
 
-WindowRect commentWindowPlacement(const PanelSetting& setting, int instance,
+WindowRect commentWindowPlacement(const PanelSetting<CommentDisplay>& setting, int instance,
                                   const Desktop& desktop) {
     WindowRect r{setting.x + instanceOffset(instance), setting.y + instanceOffset(instance),
                  setting.width, setting.height};
@@ -27,7 +29,8 @@ WindowRect commentWindowPlacement(const PanelSetting& setting, int instance,
     return r;
 }
 
-void storeCommentWindowPlace(PanelSetting& setting, const WindowRect& current, int instance) {
+void storeCommentWindowPlace(PanelSetting<CommentDisplay>& setting, const WindowRect& current,
+                             int instance) {
     const WindowRect stored = storedPlacement(current, instance);
     setting.x = stored.x;
     setting.y = stored.y;

@@ -11,8 +11,6 @@
 
 namespace tavrel {
 
-enum class CommentDisplay : int { None = 0, MainWindow = 1, Window = 2, WindowWhenAny = 3 };
-
 // The display mode of the setting, anything unknown read as None.
 CommentDisplay commentDisplay(const Settings& settings);
 // Whether the comment window is shown in this mode with or without a comment at the position.
@@ -22,10 +20,11 @@ bool commentWindowShown(CommentDisplay display, bool hasComment);
 // the first instance a left edge at or beyond the desktop's right edge becomes 10 and a top edge
 // at or beyond its bottom 540; then a window wholly left of x = 10 (or above y = 10) is moved so
 // that its right (bottom) edge is at 10.
-WindowRect commentWindowPlacement(const PanelSetting& setting, int instance,
+WindowRect commentWindowPlacement(const PanelSetting<CommentDisplay>& setting, int instance,
                                   const Desktop& desktop);
 // Stores the window's rectangle back into the setting (moved back by the instance offset).
-void storeCommentWindowPlace(PanelSetting& setting, const WindowRect& current, int instance);
+void storeCommentWindowPlace(PanelSetting<CommentDisplay>& setting, const WindowRect& current,
+                             int instance);
 
 // What the windows show for the current position: its comment and its caption (CP932).
 struct CommentView {

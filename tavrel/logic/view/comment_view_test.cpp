@@ -14,27 +14,29 @@ TEST(CommentViewTest, DisplayModesDecideTheWindow) {
     EXPECT_TRUE(commentWindowShown(CommentDisplay::WindowWhenAny, true));
     EXPECT_FALSE(commentWindowShown(CommentDisplay::MainWindow, true));
     Settings settings;
-    settings.commentWindow.mode = 7;
+    settings.commentWindow.mode = static_cast<CommentDisplay>(7);
     EXPECT_EQ(commentDisplay(settings), CommentDisplay::None);
 }
 
 TEST(CommentViewTest, PlacementKeepsTheWindowReachable) {
     const Desktop desk{1024, 768};
-    EXPECT_EQ(commentWindowPlacement({3, 10, 540, 400, 100}, 1, desk),
+    EXPECT_EQ(commentWindowPlacement({CommentDisplay::WindowWhenAny, 10, 540, 400, 100}, 1, desk),
               (WindowRect{10, 540, 400, 100}));
-    EXPECT_EQ(commentWindowPlacement({3, 10, 540, 400, 100}, 3, desk),
+    EXPECT_EQ(commentWindowPlacement({CommentDisplay::WindowWhenAny, 10, 540, 400, 100}, 3, desk),
               (WindowRect{90, 620, 400, 100}));
     // Beyond the desktop: back to the default corner, for the first instance only.
-    EXPECT_EQ(commentWindowPlacement({3, 2000, 900, 400, 100}, 1, desk),
+    EXPECT_EQ(commentWindowPlacement({CommentDisplay::WindowWhenAny, 2000, 900, 400, 100}, 1, desk),
               (WindowRect{10, 540, 400, 100}));
-    EXPECT_EQ(commentWindowPlacement({3, 2000, 900, 400, 100}, 2, desk),
+    EXPECT_EQ(commentWindowPlacement({CommentDisplay::WindowWhenAny, 2000, 900, 400, 100}, 2, desk),
               (WindowRect{2040, 940, 400, 100}));
     // Wholly off to the left or the top: its far edge comes back to 10.
-    EXPECT_EQ(commentWindowPlacement({3, -900, -300, 400, 100}, 1, desk),
-              (WindowRect{-390, -90, 400, 100}));
-    PanelSetting stored{3, 0, 0, 0, 0};
+    EXPECT_EQ(
+        commentWindowPlacement({CommentDisplay::WindowWhenAny, -900, -300, 400, 100}, 1, desk),
+        (WindowRect{-390, -90, 400, 100}));
+    PanelSetting<CommentDisplay> stored{CommentDisplay::WindowWhenAny, 0, 0, 0, 0};
     storeCommentWindowPlace(stored, {90, 620, 300, 200}, 3);
-    EXPECT_EQ(stored, (PanelSetting{3, 10, 540, 300, 200}));
+    EXPECT_EQ(stored,
+              (PanelSetting<CommentDisplay>{CommentDisplay::WindowWhenAny, 10, 540, 300, 200}));
 }
 
 TEST(CommentViewTest, ViewFollowsTheCurrentPosition) {

@@ -9,9 +9,9 @@ namespace tavrel {
 
 namespace {
 
-StopDecision byOneSetting(int setting, int waitMs) {
-    if (setting == 1) return {StopDecision::Kind::Stop, 0};
-    if (setting == 2 && waitMs > 0) return {StopDecision::Kind::Pause, waitMs};
+StopDecision byOneSetting(ReplayStop setting, int waitMs) {
+    if (setting == ReplayStop::Pause) return {StopDecision::Kind::Stop, 0};
+    if (setting == ReplayStop::Wait && waitMs > 0) return {StopDecision::Kind::Pause, waitMs};
     return {};
 }
 
@@ -60,12 +60,15 @@ ReplayStops replayStops(const Settings& settings) {
 
 StopDecision stopDecision(bool comment, bool branch, const ReplayStops& s) {
     if (comment && branch) {
-        if (s.atComments == 1 || s.atBranches == 1) return {StopDecision::Kind::Stop, 0};
-        if (s.atComments == 2) {
-            return pauseFor(s.atBranches == 2 ? std::max(s.commentWaitMs, s.branchWaitMs)
-                                              : s.commentWaitMs);
+        if (s.atComments == ReplayStop::Pause || s.atBranches == ReplayStop::Pause) {
+            return {StopDecision::Kind::Stop, 0};
         }
-        if (s.atBranches == 2) return pauseFor(s.branchWaitMs);
+        if (s.atComments == ReplayStop::Wait) {
+            return pauseFor(s.atBranches == ReplayStop::Wait
+                                ? std::max(s.commentWaitMs, s.branchWaitMs)
+                                : s.commentWaitMs);
+        }
+        if (s.atBranches == ReplayStop::Wait) return pauseFor(s.branchWaitMs);
         return {};
     }
     if (comment) return byOneSetting(s.atComments, s.commentWaitMs);
@@ -76,7 +79,8 @@ StopDecision stopDecision(bool comment, bool branch, const ReplayStops& s) {
 StopDecision stopDecisionHere(const Document& doc) {
     const core::RecordStore& store = doc.store();
     const core::MoveNode& here = store.node(store.current());
-    bool comment = doc.settings().commentWindow.mode != 0 && here.comment != nullptr;
+    bool comment =
+        doc.settings().commentWindow.mode != CommentDisplay::None && here.comment != nullptr;
     bool branch = here.next != core::kNoNode && store.node(here.next).sibling != core::kNoNode;
     return stopDecision(comment, branch, replayStops(doc.settings()));
 }
@@ -150,6 +154,7 @@ void ContinuousReplay::stepOnce() {
         return;
     }
     m_stepping = true;
+    // Shows its own message; the position tells the next step.
     (void)playMove(m_doc, m_clock, PlayKind::Replay, forward ? kNextMoveMarker : kStepBackMarker,
                    replayDisplayFlag(interval()));
     m_stepping = false;
@@ -199,6 +204,7 @@ void ContinuousReplay::toggle() {
         requestStop(StopRequest::Pause);
     } else {
         clearPauseMessage();
+        // A replay that may not run here simply does not start.
         (void)start(m_direction);
     }
 }

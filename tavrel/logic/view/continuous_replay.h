@@ -41,11 +41,11 @@ struct StopDecision {
     friend bool operator==(const StopDecision&, const StopDecision&) = default;
 };
 
-// コメント停止 and 分岐停止: 0 go on, 1 stop, 2 pause for the waiting time.
+// コメント停止 and 分岐停止 with their waiting times.
 struct ReplayStops {
-    int atComments = 2;
+    ReplayStop atComments = ReplayStop::Wait;
     int commentWaitMs = 1000;
-    int atBranches = 1;
+    ReplayStop atBranches = ReplayStop::Pause;
     int branchWaitMs = 1000;
 };
 ReplayStops replayStops(const Settings& settings);

@@ -39,7 +39,7 @@ TEST(StopDecisionTest, EveryCombination) {
     const StopDecision branchOnly[3] = {go, stop, p1500};
     for (int c = 0; c < 3; ++c) {
         for (int b = 0; b < 3; ++b) {
-            ReplayStops s{c, 500, b, 1500};
+            ReplayStops s{static_cast<ReplayStop>(c), 500, static_cast<ReplayStop>(b), 1500};
             EXPECT_EQ(stopDecision(true, true, s), both[c][b]) << c << b;
             EXPECT_EQ(stopDecision(true, false, s), commentOnly[c]) << c << b;
             EXPECT_EQ(stopDecision(false, true, s), branchOnly[b]) << c << b;
@@ -47,10 +47,12 @@ TEST(StopDecisionTest, EveryCombination) {
         }
     }
     // The larger wait wins either way; a wait of 0 or less is no pause.
-    EXPECT_EQ(stopDecision(true, true, ReplayStops{2, 2000, 2, 1500}),
+    EXPECT_EQ(stopDecision(true, true, ReplayStops{ReplayStop::Wait, 2000, ReplayStop::Wait, 1500}),
               (StopDecision{Kind::Pause, 2000}));
-    EXPECT_EQ(stopDecision(true, false, ReplayStops{2, 0, 0, 0}), go);
-    EXPECT_EQ(stopDecision(false, true, ReplayStops{0, 0, 2, -5}), go);
+    EXPECT_EQ(stopDecision(true, false, ReplayStops{ReplayStop::Wait, 0, ReplayStop::Never, 0}),
+              go);
+    EXPECT_EQ(stopDecision(false, true, ReplayStops{ReplayStop::Never, 0, ReplayStop::Wait, -5}),
+              go);
 }
 
 struct FakeHost : ReplayHost {
@@ -77,12 +79,12 @@ const char* const kRecord =
 class ContinuousReplayTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
-        settings.positionAfterLoad = 0;
+        settings.positionAfterLoad = PositionAfterLoad::Start;
         settings.replaySpeed = 5;
-        settings.commentWindow.mode = 1;
-        settings.stopAtComments = 0;
-        settings.stopAtBranches = 0;
-        ASSERT_EQ(doc.loadRecordFile(write("r.kif", sjis(kRecord))), 0);
+        settings.commentWindow.mode = CommentDisplay::MainWindow;
+        settings.stopAtComments = ReplayStop::Never;
+        settings.stopAtBranches = ReplayStop::Never;
+        ASSERT_EQ(doc.loadRecordFile(write("r.kif", sjis(kRecord))), CommandResult::Done);
     }
     // Ticks until the replay ends (at most n ticks); the plies reached after each tick.
     std::vector<int> run(int n = 20) {
@@ -121,7 +123,7 @@ TEST_F(ContinuousReplayTest, BackwardsEndsAtTheStartAndFastOnesAreNotAnimated) {
 }
 
 TEST_F(ContinuousReplayTest, StopsAtACommentAndSpaceResumesPastIt) {
-    settings.stopAtComments = 1;
+    settings.stopAtComments = ReplayStop::Pause;
     ASSERT_TRUE(replay.start(ReplayDirection::Forward));
     EXPECT_EQ(run(), (std::vector<int>{2, 2}));
     EXPECT_FALSE(replay.running());
@@ -141,7 +143,7 @@ TEST_F(ContinuousReplayTest, StopsAtACommentAndSpaceResumesPastIt) {
     EXPECT_EQ(ui.status, "");
     ASSERT_EQ(store.goToPly(2), core::EditResult::Ok);
     replay.requestStop(StopRequest::Stop);  // nothing running: nothing happens
-    settings.stopAtComments = 1;
+    settings.stopAtComments = ReplayStop::Pause;
     ContinuousReplay fresh{doc, clock, host};
     ASSERT_TRUE(fresh.start(ReplayDirection::Forward));
     EXPECT_FALSE(fresh.running());
@@ -149,9 +151,9 @@ TEST_F(ContinuousReplayTest, StopsAtACommentAndSpaceResumesPastIt) {
 }
 
 TEST_F(ContinuousReplayTest, PausesAndShift) {
-    settings.stopAtComments = 2;
+    settings.stopAtComments = ReplayStop::Wait;
     settings.commentWaitMs = 700;
-    settings.stopAtBranches = 2;
+    settings.stopAtBranches = ReplayStop::Wait;
     settings.branchWaitMs = 1200;
     ASSERT_TRUE(replay.start(ReplayDirection::Forward));
     // At ply 2 a comment before a branch: the longer wait, then the step.
@@ -161,7 +163,7 @@ TEST_F(ContinuousReplayTest, PausesAndShift) {
     ASSERT_EQ(store.goToPly(0), core::EditResult::Ok);
     host.timers.clear();
     host.shift = true;
-    settings.stopAtComments = 1;
+    settings.stopAtComments = ReplayStop::Pause;
     ASSERT_TRUE(replay.start(ReplayDirection::Forward));
     EXPECT_EQ(run(), (std::vector<int>{2, 3, 4, 4}));
     EXPECT_EQ(host.timers, (std::vector<int>{500, 500, 500, 500}));
@@ -169,7 +171,7 @@ TEST_F(ContinuousReplayTest, PausesAndShift) {
     // Comments not displayed: no stop either.
     ASSERT_EQ(store.goToPly(0), core::EditResult::Ok);
     host.shift = false;
-    settings.commentWindow.mode = 0;
+    settings.commentWindow.mode = CommentDisplay::None;
     ASSERT_TRUE(replay.start(ReplayDirection::Forward));
     EXPECT_EQ(run().back(), 4);
 }
@@ -203,7 +205,7 @@ TEST_F(ContinuousReplayTest, AChangeFromOutsideEndsIt) {
 
     ASSERT_TRUE(replay.start(ReplayDirection::Forward));
     // A new record read underneath: the next tick only ends the replay.
-    ASSERT_EQ(doc.loadRecordFile(write("s.kif", sjis(kRecord))), 0);
+    ASSERT_EQ(doc.loadRecordFile(write("s.kif", sjis(kRecord))), CommandResult::Done);
     int ply = store.currentPly();
     replay.timerFired();
     EXPECT_FALSE(replay.running());

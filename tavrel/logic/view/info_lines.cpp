@@ -39,7 +39,7 @@ std::string lastMoveText(const core::MoveNode& node, int previousDestination,
     core::NotationOptions options;
     options.dragonAsRyu = settings.dragonNotation != 0;
     options.dropMarkOnLast = settings.markFinalDrop != 0;
-    bool traditional = settings.moveTextStyle >= 2 && settings.checkRules != 0;
+    bool traditional = isTraditional(settings.moveTextStyle) && settings.checkRules != 0;
     std::string text =
         traditional
             ? core::traditionalText(node, previousDestination, core::DestinationForm::SquareAndSame,
@@ -54,7 +54,7 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
     using core::sjis;
     InfoLines lines;
     bool handicap = store.handicap() != core::kHandicapEven;
-    bool downMark = settings.moveTextStyle == 1 || settings.moveTextStyle == 3;
+    bool downMark = usesDownMark(settings.moveTextStyle);
     const std::string black(core::kMarkBlack);
     const std::string white(downMark ? core::kMarkWhiteAlt : core::kMarkWhite);
 

@@ -18,7 +18,7 @@ bool atLineEnd(const core::RecordStore& store) {
 }
 
 bool resignAllowed(const core::RecordStore& store, const Settings& settings) {
-    return settings.addVariationMode == 1 || atLineEnd(store);
+    return settings.addVariationMode != core::AddMode::Overwrite || atLineEnd(store);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST(MenuState, TerminalEntriesOnlyInPlayAndResignAtTheEndOrWithBranches) {
     PlayCommandStates s = playCommandStates(ViewerMode::PlayingPieceHeld, store, settings);
     EXPECT_TRUE(s.resign && s.terminals && s.takeBack && s.playerNames);
     EXPECT_FALSE(s.editing || s.continuePlay || s.newGame);
-    settings.addVariationMode = 0;  // not at the end of the line
+    settings.addVariationMode = core::AddMode::Overwrite;  // not at the end of the line
     EXPECT_FALSE(playCommandStates(ViewerMode::Playing, store, settings).resign);
     EXPECT_EQ(commandsOf(contextMenuEntries(ViewerMode::Playing, store, settings, false)),
               (std::vector<std::optional<Command>>{Command::Suspend, Command::EndInput,

@@ -84,6 +84,7 @@ bool playChild(Document& doc, MoveClock& clock, core::NodeIndex child) {
         if (origin == 0) return false;
     }
     core::NodeIndex before = store.current();
+    // Shows its own message; the caller compares the current move.
     (void)playMove(doc, clock, PlayKind::Replay, core::packMove(origin, m.to), kDisplayAnimated);
     return store.current() != before;
 }
@@ -93,6 +94,7 @@ void chooseVariation(Document& doc, MoveClock& clock, int n) {
     core::RecordStore& store = doc.store();
     core::NodeIndex child = store.node(store.current()).next;
     for (int i = 1; i < n && child != core::kNoNode; ++i) child = store.node(child).sibling;
+    // Shows its own message.
     (void)playChild(doc, clock, child);
 }
 
@@ -103,6 +105,7 @@ void jumpToPly(Document& doc, int n) {
     }
     core::RecordStore& store = doc.store();
     int target = std::clamp(n, 0, store.lineEnd());
+    // The ply is clamped to the line: cannot fail.
     (void)store.goToPly(target);
     doc.ui().documentChanged();
 }
@@ -134,10 +137,10 @@ void chooseReplayMode(Document& doc) {
             Answer a =
                 doc.ui().ask(core::sjis("新しい棋譜を読み込みますか？"), core::sjis("再現"), true);
             if (a == Answer::Cancel) return;
-            if (a == Answer::Yes && openRecord(doc) != 0) return;
+            if (a == Answer::Yes && openRecord(doc) != CommandResult::Done) return;
         }
     } else {
-        (void)openRecord(doc);
+        (void)openRecord(doc);  // shows its own message; an empty record is not replayed
     }
     if (doc.store().moveCount() > 0) {
         doc.setMode(ViewerMode::Replaying);
@@ -150,6 +153,7 @@ void chooseReplayMode(Document& doc) {
 
 void showChosenPly(Document& doc, int ply) {
     if (stepsRefused(doc.mode())) return;
+    // A ply beyond the line leaves the position as it is.
     (void)doc.store().goToPly(ply);
     doc.ui().documentChanged();
 }

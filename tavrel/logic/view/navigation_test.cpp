@@ -13,8 +13,9 @@ using core::sjis;
 class NavigationTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
-        settings.positionAfterLoad = 0;
-        ASSERT_EQ(doc.loadRecordFile(write("n.kif", sjis(testsupport::kSampleRecord))), 0);
+        settings.positionAfterLoad = PositionAfterLoad::Start;
+        ASSERT_EQ(doc.loadRecordFile(write("n.kif", sjis(testsupport::kSampleRecord))),
+                  CommandResult::Done);
         ASSERT_EQ(store.currentPly(), 0);
     }
 };
@@ -87,8 +88,8 @@ const char* const kBranchedRecord =
 class BranchedNavigationTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
-        settings.positionAfterLoad = 0;
-        ASSERT_EQ(doc.loadRecordFile(write("b.kif", sjis(kBranchedRecord))), 0);
+        settings.positionAfterLoad = PositionAfterLoad::Start;
+        ASSERT_EQ(doc.loadRecordFile(write("b.kif", sjis(kBranchedRecord))), CommandResult::Done);
         ui.changes = 0;
     }
     MoveClock clock{[] { return std::int64_t{0}; }};

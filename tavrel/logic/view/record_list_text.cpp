@@ -70,11 +70,11 @@ RecordListStyle recordListStyle(const Settings& settings) {
 
 std::string displayMoveText(const core::MoveNode& node, int previousDestination,
                             const RecordListStyle& style) {
-    bool down = style.moveTextStyle == 1 || style.moveTextStyle == 3;
+    bool down = usesDownMark(style.moveTextStyle);
     core::MarkStyle marks = down ? core::MarkStyle::Down : core::MarkStyle::Up;
     if (style.userMarks) marks = down ? core::MarkStyle::UserDown : core::MarkStyle::UserUp;
     core::NotationOptions options{.dragonAsRyu = style.dragonAsRyu};
-    bool traditional = style.moveTextStyle >= 2 && style.ruleCheck;
+    bool traditional = isTraditional(style.moveTextStyle) && style.ruleCheck;
     if (traditional) {
         return core::traditionalText(node, previousDestination, core::DestinationForm::FullWidth,
                                      marks, 0, options);

@@ -15,7 +15,7 @@ namespace tavrel {
 // How moves are written in the list ("指し手表記", "外字使用" display flag, "ルール確認",
 // "しおり名表示", "棋譜竜表記").
 struct RecordListStyle {
-    int moveTextStyle = 2;  // 0/1 origin form with △/▽, 2/3 traditional form with △/▽
+    MoveTextStyle moveTextStyle = MoveTextStyle::TraditionalUp;
     bool userMarks = false;
     bool ruleCheck = true;
     bool bookmarkNames = false;
@@ -25,8 +25,6 @@ struct RecordListStyle {
 // The style the settings ask for: "指し手表記", the display flag of "外字使用", "ルール確認",
 // "棋譜竜表記".
 RecordListStyle recordListStyle(const Settings& settings);
-
-enum class RecordListForm : int { Times = 0, Branches = 1 };
 
 // The move text of a node in the display style (traditional forms need rule checking; without it
 // the origin form is shown). previousDestination: the parent move's destination, 0 if none.

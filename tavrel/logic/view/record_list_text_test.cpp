@@ -89,7 +89,7 @@ TEST(RecordListTextTest, TimeFormTotalsFollowTheLineThroughTheCurrentNode) {
 
 TEST(RecordListTextTest, BranchFormAndOriginStyle) {
     RecordListStyle style;
-    style.moveTextStyle = 1;
+    style.moveTextStyle = MoveTextStyle::OriginDown;
     EXPECT_EQ(linesOf(kRecord, RecordListForm::Branches, style),
               (std::vector<std::string>{
                   " ==*開始局面 ==  分岐                     ",

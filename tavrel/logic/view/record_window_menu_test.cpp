@@ -18,8 +18,8 @@ const char* const kRecord =
 class RecordMenuTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
-        settings.positionAfterLoad = 0;
-        ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kRecord))), 0);
+        settings.positionAfterLoad = PositionAfterLoad::Start;
+        ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kRecord))), CommandResult::Done);
         ui.changes = 0;
     }
     std::vector<std::string> texts(ViewerMode mode, RecordListForm form, int ply, int column) {

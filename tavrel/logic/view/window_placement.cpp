@@ -73,14 +73,16 @@ void storeWindowPlaces(Settings& settings, int instance, const WindowState& stat
     settings.recordWindow.width = record.width;
     settings.recordWindow.height = record.height;
     // The panels keep their places apart from the instance; only negative values are corrected.
-    for (PanelSetting* panel : {&settings.branchWindow, &settings.commentWindow}) {
+    auto keepPlace = [&](auto& panel) {
         WindowRect p = storedPlacement(
-            WindowRect{panel->x + instanceOffset(instance), panel->y + instanceOffset(instance),
-                       panel->width, panel->height},
+            WindowRect{panel.x + instanceOffset(instance), panel.y + instanceOffset(instance),
+                       panel.width, panel.height},
             instance);
-        panel->x = p.x;
-        panel->y = p.y;
-    }
+        panel.x = p.x;
+        panel.y = p.y;
+    };
+    keepPlace(settings.branchWindow);
+    keepPlace(settings.commentWindow);
 }
 
 }  // namespace tavrel
