@@ -205,6 +205,7 @@ void RecordAnalysis::writeResult() {
     if (m_store.replaceComment(m_store.currentPly(), comment) == core::CommentResult::Ok) {
         ++m_analysed;
     }
+    // `shown` was in use before and no node was freed since.
     (void)m_store.goTo(shown);
 }
 

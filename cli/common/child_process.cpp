@@ -185,8 +185,10 @@ bool ChildProcess::waitFor(int timeoutMs, int& exitCode, bool& crashed) {
         if (left <= 0) return false;
         if (m_exitFd >= 0) {
             pollfd p{m_exitFd, POLLIN, 0};
+            // Woken early or late alike: the loop measures the time left.
             (void)::poll(&p, 1, left);
         } else {
+            // A short pause; the loop measures the time left.
             (void)::poll(nullptr, 0, std::min(left, 10));
         }
     }

@@ -55,6 +55,7 @@ void runEngine(ChildProcess& child, usi::UsiEngine& engine, const usi::UsiEngine
     // The session gave the program up (and killed it) or saw it end: nothing of it stays.
     if (child.running()) {
         child.kill();
+        // The engine is being ended; how it ended is not reported.
         (void)child.wait(crashed);
     }
 }

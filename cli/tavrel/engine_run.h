@@ -13,6 +13,7 @@ namespace cli {
 class ChildLink : public usi::UsiLink {
 public:
     explicit ChildLink(ChildProcess& child) : m_child(child) {}
+    // A lost line is noticed by the engine's deadline.
     void send(std::string_view line) override { (void)m_child.writeLine(line); }
     void kill() override { m_child.kill(); }
 

@@ -158,6 +158,7 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
         case core::DatabaseRequest::Show:
             break;  // already in front (handleRequest)
         case core::DatabaseRequest::OpenRecent:
+            // Shows its own message.
             (void)m_session.openMostRecent();
             break;
         case core::DatabaseRequest::SearchPosition:
@@ -287,6 +288,7 @@ void MainWindow::compareSelected() {
 
 void MainWindow::chooseNew(NewChoice choice) {
     if (choice == NewChoice::NewInstance) {
+        // Shows its own message.
         (void)startNewInstance(*this, QApplication::applicationFilePath().toStdString());
         return;
     }
@@ -295,6 +297,7 @@ void MainWindow::chooseNew(NewChoice choice) {
 }
 
 void MainWindow::deleteSelectedWithFiles() {
+    // Shows its own messages.
     (void)deleteWithFiles(m_db, m_undo, *this, slotsOfRows(m_db.table(), selectedRows()),
                           m_settings.deleteConfirm);
 }
@@ -318,6 +321,7 @@ void MainWindow::showHelp() { dalmir::showHelp(*this, fsPath(m_context.programFo
 
 void MainWindow::showErrorLog() { dalmir::showErrorLog(*this, m_log.path()); }
 
+// Opening shows its own message.
 void MainWindow::menuOpen() { (void)m_session.openChosen(); }
 
 void MainWindow::copyRecords(bool cut) {

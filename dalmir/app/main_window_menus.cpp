@@ -39,8 +39,10 @@ void MainWindow::buildMenus() {
     addCommand(file, Command::Open, qs("開く(&O)..."), QKeySequence(qs("Ctrl+O")),
                [this] { menuOpen(); });
     addCommand(file, Command::Save, qs("上書き保存(&S)"), QKeySequence(qs("Ctrl+S")),
+               // Saving shows its own messages.
                [this] { (void)m_session.saveCommand(); });
     addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {},
+               // Saving shows its own messages.
                [this] { (void)m_session.saveAs(); });
     file->addSeparator();
     addCommand(file, Command::PrintList, qs("印刷(&P)..."), QKeySequence(qs("Ctrl+P")),
@@ -218,6 +220,7 @@ void MainWindow::rebuildRecentMenu() {
         auto* action = new QAction(
             fromUtf8(recentMenuText(static_cast<int>(i), fromFsPath(path).toStdString())), this);
         connect(action, &QAction::triggered, this, [this, path] {
+            // Shows its own message.
             if (!isBusy()) (void)m_session.openAfterAsking(path);
         });
         m_recentMenu->insertAction(m_recentEnd, action);

@@ -97,6 +97,7 @@ bool MainWindow::startHeaderSearch(const model::HeaderCriteria& criteria) {
     if (isBusy()) return false;
     startOperation(
         qs("検索の中止(&Q)"),
+        // The hits become the listed records, shown when the search ends.
         [this, criteria](model::OperationHost&) { (void)m_searcher->findByHeader(criteria); },
         resorting());
     return true;
@@ -123,6 +124,7 @@ bool MainWindow::startNextMoveSearch() {
     startOperation(
         qs("検索の中止(&Q)"),
         [this, row = rows.front()](model::OperationHost&) {
+            // The hits become the listed records, shown when the search ends.
             (void)m_searcher->findNextPosition(row);
         },
         resorting());
@@ -137,6 +139,7 @@ bool MainWindow::startDuplicateCheck(const model::DuplicateCriteria& criteria) {
     startOperation(
         qs("重複検査の中止(&Q)"),
         [this, criteria, options](model::OperationHost& host) {
+            // The check reports through the host as it goes.
             (void)model::checkDuplicates(m_db, criteria, host, options);
         },
         resorting());
@@ -174,6 +177,7 @@ bool MainWindow::startFolderAdd(const model::FolderAdd& request) {
         [this, request](model::OperationHost& host) {
             model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
             const model::RunReport run = registrar.addFolder(request);
+            // The registrar reported through the host as it went.
             (void)run;
         },
         resorting());
@@ -255,6 +259,7 @@ bool MainWindow::startCopyFiles(const QString& targetFolder, bool overwrite) {
     startOperation(
         qs("コピーの中止(&Q)"),
         [sources, target = fsPath(targetFolder), overwrite](model::OperationHost& host) {
+            // Each file is reported through the host as it goes.
             (void)copyRecordFiles(sources, target, overwrite, host);
         },
         {}, UndoUse::Leave);
@@ -268,6 +273,7 @@ bool MainWindow::startSingleAdd(const QString& path) {
         [this, fs = fsPath(path)](model::OperationHost& host) {
             model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
             const model::RunReport run = registrar.addSingle(fs);
+            // The registrar reported through the host as it went.
             (void)run;
         },
         resorting());
@@ -281,6 +287,7 @@ bool MainWindow::startDroppedAdd(std::vector<std::string> fsPaths) {
         [this, files = std::move(fsPaths)](model::OperationHost& host) {
             model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
             const model::RunReport run = registrar.addDropped(files);
+            // The registrar reported through the host as it went.
             (void)run;
         },
         resorting());

@@ -145,6 +145,7 @@ bool DatabaseSession::confirmDiscard() {
     if (answer == Answer::Cancel) return false;
     if (answer == Answer::Yes) {
         if (m_db.table().path().empty()) {
+            // Shows its own messages.
             (void)saveAs();
             return !m_db.isModified();
         }

@@ -56,6 +56,7 @@ bool launchRecord(model::Database& db, DalmirUi& ui, LaunchCommand command, int 
 void launchRecords(model::Database& db, DalmirUi& ui, LaunchCommand command,
                    const std::vector<int>& slots, const ToolSettings& tools) {
     if (command == LaunchCommand::PositionEdit) {
+        // Shows its own message when the viewer does not start.
         (void)launchRecord(db, ui, command, -1, 0, tools);
         return;
     }
@@ -80,9 +81,11 @@ void launchComparison(model::Database& db, DalmirUi& ui, const std::vector<int>&
         ui.setStatusText(noDifferenceText());
         return;
     }
+    // Shows its own message when the viewer does not start.
     (void)launchRecord(db, ui, LaunchCommand::Replay, c.firstSlot, c.move, tools);
     ui.runLater(kSecondViewerDelayMs, [&db, &ui, second = c.secondSlot, move = c.move, tools] {
         if (second < db.table().size()) {
+            // Shows its own message when the viewer does not start.
             (void)launchRecord(db, ui, LaunchCommand::Replay, second, move, tools);
         }
     });

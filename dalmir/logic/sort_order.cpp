@@ -146,6 +146,7 @@ bool sortDisplayOrder(IndexTable& table, int code) {
     return true;
 }
 
+// An order the table cannot take leaves the list as it was.
 void resortList(IndexTable& table) { (void)sortDisplayOrder(table, table.settings().sortOrder); }
 
 bool changeSortOrder(IndexTable& table, int code) {

@@ -124,6 +124,7 @@ MainWindow::~MainWindow() {
     setAcceptDrops(false);
     storeWindowPlaces();
     if (m_context.folderWritable) {
+        // The program is closing: a settings file that cannot be written is left as it was.
         (void)saveEnvironment(nativePath(m_context.programFolder),
                               m_context.environmentName ? *m_context.environmentName
                                                         : std::string(kDefaultEnvironmentName),
@@ -413,6 +414,7 @@ void MainWindow::bindCommands() {
     bind(C::SaveAs, [this] { saveAs(m_doc, SaveAsKind::AnyFormat); });
     bind(C::Exit, [this] { close(); });
     bind(C::Paste, [this] { paste(m_doc); });
+    // Refused when nothing follows; the command is disabled then.
     bind(C::TruncateAfter, [this] { (void)truncateAfterCurrent(m_doc); });
     bind(C::CreateBranch, [this] { createBranch(m_doc, m_clock); });
 
@@ -485,6 +487,7 @@ void MainWindow::toggleEditing() {
     if (isEditing(m_doc.mode())) {
         endEditing(m_doc);
     } else {
+        // Shows its own message.
         (void)startEditing(m_doc);
     }
 }

@@ -140,6 +140,7 @@ void MainWindow::editCommentDialog(core::NodeIndex node) {
         first = false;
         const int choice = dialog.exec();
         if (choice == CommentDialog::DeleteChosen) {
+            // Asks and shows its own message.
             (void)deleteCommentAsking(m_doc, ply);
             return;
         }
@@ -164,6 +165,7 @@ void MainWindow::editTimeDialog(core::NodeIndex node) {
     }
     ThinkingTimeDialog dialog(timeCaption(store, node, m_settings), store.node(node).seconds, this);
     if (dialog.exec() != QDialog::Accepted) return;
+    // Shows its own message.
     (void)storeThinkingTime(m_doc, node, dialog.minutes()->value(), dialog.seconds()->value());
 }
 
@@ -190,6 +192,7 @@ void MainWindow::goToBookmarkDialog() {
     for (int i = 0; i < store.bookmarkCount(); ++i) names.push_back(store.bookmarkAt(i)->name);
     GoToBookmarkDialog dialog(names, this);
     if (dialog.exec() != QDialog::Accepted) return;
+    // Shows its own message.
     (void)goToBookmark(m_doc, dialog.chosen());
 }
 

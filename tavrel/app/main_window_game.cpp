@@ -84,6 +84,7 @@ void MainWindow::startEngineGame(const GamePlayers& players) {
 
 void MainWindow::resumeFromSuspension(bool askForOpen) {
     if (m_input.held()) m_input.putBack();
+    // Shows its own message.
     (void)resumeGame(m_doc, m_clock, askForOpen, [this] { return openRecord(m_doc); });
 }
 

@@ -35,6 +35,7 @@ void MainWindow::setUpNavigation() {
                 if (!m_quiet && !menu->isEmpty()) menu->popup(at);
             });
     connect(m_branchWindow, &BranchWindow::rowClicked, this,
+            // A refused step beeps by itself.
             [this](int row) { navigate([this, row] { (void)playBranch(m_doc, m_clock, row); }); });
     connect(m_branchWindow, &BranchWindow::rowMenuWanted, this, [this](const QPoint& at, int row) {
         QMenu* menu = buildBranchMenu(row);
@@ -70,6 +71,7 @@ void MainWindow::bindReplayCommands() {
         bind(command, [this, run] { navigate(run); });
     };
     nav(C::ToStart, [this] { step(m_doc, Step::ToStart); });
+    // A replay that cannot start beeps by itself.
     nav(C::ReplayBack, [&replay] { (void)replay.start(ReplayDirection::Backward); });
     nav(C::StepBack, [this] {
         m_board->finishAnimation();
@@ -91,6 +93,7 @@ void MainWindow::bindReplayCommands() {
             step(m_doc, Step::Forward);
         }
     });
+    // A replay that cannot start beeps by itself.
     nav(C::ReplayForward, [&replay] { (void)replay.start(ReplayDirection::Forward); });
     nav(C::ToEnd, [this] { step(m_doc, Step::ToEnd); });
     nav(C::PreviousBranch, [this] { step(m_doc, Step::PreviousBranch); });
@@ -126,9 +129,11 @@ void MainWindow::followNavigationWindows() {
         run(m_replayDlg->back(), [this] { navigate([this] { step(m_doc, Step::Back); }); });
         run(m_replayDlg->next(), [this] { navigate([this] { step(m_doc, Step::Forward); }); });
         run(m_replayDlg->backRun(), [this, &replay] {
+            // A replay that cannot start beeps by itself.
             navigate([&replay] { (void)replay.start(ReplayDirection::Backward); });
         });
         run(m_replayDlg->nextRun(), [this, &replay] {
+            // A replay that cannot start beeps by itself.
             navigate([&replay] { (void)replay.start(ReplayDirection::Forward); });
         });
         run(m_replayDlg->stop(), [&replay] { replay.requestStop(StopRequest::Pause); });
@@ -233,6 +238,7 @@ QMenu* MainWindow::buildBranchMenu(int row) {
                 connect(a, &QAction::triggered, this, [this, row] {
                     navigate([this, row] {
                         if (!playBranch(m_doc, m_clock, row)) return;
+                        // A replay that cannot start beeps by itself.
                         (void)m_replayDriver->replay().startAfter(
                             clampedInterval(m_settings.replaySpeed) * 100);
                     });

@@ -71,6 +71,7 @@ void UsiProcess::start(const usi::EngineEntry& entry) {
     m_process.setWorkingDirectory(QFileInfo(program).absolutePath());
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardErrorFile(QProcess::nullDevice());
+    // Without a group of its own the engine is still ended, alone.
     m_process.setChildProcessModifier([] { (void)::setpgid(0, 0); });
     m_process.start(QIODevice::ReadWrite);
 }
