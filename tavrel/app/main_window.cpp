@@ -407,7 +407,8 @@ void MainWindow::rebuildRecentMenu() {
 
 void MainWindow::bindCommands() {
     using C = Command;
-    bind(C::Open, [this] { openRecord(m_doc); });
+    // Opening shows its own message.
+    bind(C::Open, [this] { (void)openRecord(m_doc); });
     bind(C::NextFile, [this] { openSiblingFile(m_doc, true); });
     bind(C::PreviousFile, [this] { openSiblingFile(m_doc, false); });
     bind(C::Save, [this] { save(m_doc); });
