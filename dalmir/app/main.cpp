@@ -78,8 +78,9 @@ int main(int argc, char* argv[]) {
     }
     window->show();
     dalmir::RequestServer server;
+    // Queued: a request may open a dialog, which never runs inside the socket's handler.
     QObject::connect(&server, &dalmir::RequestServer::requested, window,
-                     &dalmir::MainWindow::handleRequest);
+                     &dalmir::MainWindow::handleRequest, Qt::QueuedConnection);
     // Only the first copy of a user answers the viewer's requests.
     (void)server.listen();
     window->openFiles(arguments);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -146,11 +147,29 @@ void MainWindow::handleRequest(core::DatabaseRequest request) {
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
-    if (isBusy()) {
-        m_pendingRequests.push_back(request);
-        return;
+    m_pendingRequests.push_back(request);
+    runPendingRequests();
+}
+
+void MainWindow::runPendingRequests() {
+    if (m_runningRequest) return;
+    while (!m_pendingRequests.empty() && !isBusy()) {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            // One dialog at a time: the requests wait until this one closes.
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+                connect(
+                    dialog, &QDialog::finished, this,
+                    [this] { QTimer::singleShot(0, this, [this] { runPendingRequests(); }); },
+                    Qt::SingleShotConnection);
+            }
+            return;
+        }
+        const core::DatabaseRequest next = m_pendingRequests.front();
+        m_pendingRequests.pop_front();
+        m_runningRequest = true;
+        runRequest(next);
+        m_runningRequest = false;
     }
-    runRequest(request);
 }
 
 void MainWindow::runRequest(core::DatabaseRequest request) {

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -188,6 +189,10 @@ private:
     void buildMenus();
     void rebuildRecentMenu();
     void runRequest(core::DatabaseRequest request);
+    // Runs the waiting requests in their order, one at a time: none while an operation runs
+    // (its end runs them), while a request is running (it runs them when done), or while a
+    // modal dialog is open (its closing runs them).
+    void runPendingRequests();
     QAction* addCommand(QMenu* menu, Command command, const QString& text, const QKeySequence& key,
                         std::function<void()> run);
     void buildToolBar();
@@ -279,7 +284,8 @@ private:
     InputHistories m_histories;
     model::PlayerStatistics m_playerStatistics;
     QString m_lastReport;
-    std::vector<core::DatabaseRequest> m_pendingRequests;
+    std::deque<core::DatabaseRequest> m_pendingRequests;
+    bool m_runningRequest = false;
     Starter m_starter;
     Scheduler m_later;
     UndoKeeper m_undo;

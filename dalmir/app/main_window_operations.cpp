@@ -59,11 +59,7 @@ void MainWindow::finishOperation() {
     Q_EMIT operationDone();
     // Requests that came while the operation ran, in their order; one that starts another
     // operation leaves the rest waiting for that one.
-    while (!m_pendingRequests.empty() && !isBusy()) {
-        const core::DatabaseRequest next = m_pendingRequests.front();
-        m_pendingRequests.erase(m_pendingRequests.begin());
-        runRequest(next);
-    }
+    runPendingRequests();
 }
 
 bool MainWindow::startPositionSearch(const QString& clipboardText) {

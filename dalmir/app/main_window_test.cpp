@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -610,6 +611,32 @@ TEST_F(MainWindowTest, ViewerRequestsReachTheLogic) {
     window.handleRequest(core::DatabaseRequest::RegisterRecord);
     EXPECT_EQ(window.messages().back(), QStringLiteral("棋譜(/k/a.kif)を登録しますか？"));
     EXPECT_FALSE(window.isBusy());
+    EXPECT_EQ(window.database().table().size(), 3);
+}
+
+// Requests that come while a dialog is open wait for it, in their order, and then run one at a
+// time.
+TEST_F(MainWindowTest, RequestsWaitForAnOpenDialog) {
+    const std::string path = writeBinaryDatabase(3);
+    RecentDatabases recent;
+    recent.add(path);
+    DalmirContext c;
+    c.settings = &settings;
+    c.programFolder = QString::fromStdString(folder.path()) + QStringLiteral("/");
+    c.dataFolder = c.programFolder;
+    c.recent = &recent;
+    c.quiet = true;
+    MainWindow window(c);
+    QDialog dialog(&window);
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+    for (int i = 0; i < 200; ++i) window.handleRequest(core::DatabaseRequest::Show);
+    window.handleRequest(core::DatabaseRequest::OpenRecent);
+    EXPECT_EQ(window.database().table().size(), 0);
+
+    dialog.done(QDialog::Rejected);
+    QTRY_COMPARE(window.database().table().size(), 3);
     EXPECT_EQ(window.database().table().size(), 3);
 }
 
