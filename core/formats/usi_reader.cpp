@@ -156,10 +156,14 @@ std::string excessPieces(std::string_view board, std::string_view hands) {
     for (char c : hands == "-" ? std::string_view() : hands) {
         if (c >= '0' && c <= '9') {
             n = n * 10 + (c - '0');
+            if (n > 18) return {};  // not a SFEN count: reading the hands says so
             continue;
         }
         const int type = typeOfLetter(c);
-        if (type != 0) count[static_cast<std::size_t>(type)] += std::max(n, 1);
+        if (type != 0) {
+            int& total = count[static_cast<std::size_t>(type)];
+            total = std::min(total + std::max(n, 1), 1000);
+        }
         n = 0;
     }
     for (int type = kPawn; type <= kKing; ++type) {

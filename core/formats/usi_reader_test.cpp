@@ -113,6 +113,7 @@ TEST(UsiReaderTest, BadTextStopsWithTheWordAndKeepsTheMovesBefore) {
         {"sfen lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b 18P 1",
          "SFENの駒が多すぎます：歩36枚", 0},
         {"sfen 4k4/9/9/9/9/9/9/9/4K4 b R2r 1", "SFENの駒が多すぎます：飛3枚", 0},
+        {"sfen 4k4/9/9/9/9/9/9/9/4K4 b 99999999999P 1", "SFENが正しくありません：", 0},
         {"sfen 4k4/9/9/9/9/9/9/+P+P+P+P+P/4K4 b 14p 1", "SFENの駒が多すぎます：歩19枚", 0},
         {"position startpos moves 7g7f 3c3d 5e5d", "3手目 駒がありません：5e5d", 2},
         {"position startpos moves 7g7f 7g7f", "2手目 駒がありません：7g7f", 1},
