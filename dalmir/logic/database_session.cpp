@@ -132,7 +132,9 @@ bool DatabaseSession::openAfterAsking(const std::string& fsPath) {
 }
 
 bool DatabaseSession::openMostRecent() {
-    return m_recent && !m_recent->entries().empty() && openAfterAsking(m_recent->entries().front());
+    if (!m_recent || m_recent->entries().empty()) return false;
+    const std::string path = m_recent->entries().front();  // opening reorders the list
+    return openAfterAsking(path);
 }
 
 bool DatabaseSession::confirmDiscard() {

@@ -4,7 +4,9 @@
 
 namespace dalmir {
 
-void RecentDatabases::add(const std::string& path) {
+void RecentDatabases::add(const std::string& fsPath) {
+    // A copy: the path may be one of the entries, which removing it would free.
+    const std::string path = fsPath;
     if (path.empty()) return;
     remove(path);
     m_entries.insert(m_entries.begin(), path);

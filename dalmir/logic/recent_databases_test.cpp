@@ -16,6 +16,12 @@ TEST(RecentDatabasesTest, MostRecentFirstAtMostSixteen) {
     EXPECT_EQ(r.entries().size(), 16u);
     r.add("");
     EXPECT_EQ(r.entries().front(), "/d/10.dls");
+    // An entry of the list itself, as opening the most recent one passes it.
+    r.add(r.entries()[3]);
+    EXPECT_EQ(r.entries().front(), "/d/17.dls");
+    r.add(r.entries().front());
+    EXPECT_EQ(r.entries().front(), "/d/17.dls");
+    EXPECT_EQ(r.entries().size(), 16u);
 
     RecentDatabases stored;
     stored.assign({"a", "", "b", "a"});
