@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 namespace core {
 
@@ -33,10 +32,6 @@ std::optional<std::string> userSocketFolder(unsigned userId, const char* runtime
 bool ownedByUser(const std::string& path, unsigned userId) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0 && st.st_uid == userId;
-}
-
-std::optional<std::string> currentUserSocketFolder() {
-    return userSocketFolder(static_cast<unsigned>(::getuid()), std::getenv("XDG_RUNTIME_DIR"));
 }
 
 }  // namespace core

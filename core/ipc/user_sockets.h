@@ -19,7 +19,4 @@ std::optional<std::string> userSocketFolder(unsigned userId, const char* runtime
 // Whether path (not followed when it is a link) belongs to userId. False when it is missing.
 bool ownedByUser(const std::string& path, unsigned userId);
 
-// The socket folder of the user running the program (from the environment); nullopt as above.
-std::optional<std::string> currentUserSocketFolder();
-
 }  // namespace core

@@ -42,11 +42,12 @@ class MainWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
 
-    std::unique_ptr<MainWindow> makeWindow() {
+    std::unique_ptr<MainWindow> makeWindow(RecentDatabases* recent = nullptr) {
         DalmirContext c;
         c.settings = &settings;
         c.programFolder = QString::fromStdString(folder.path()) + QStringLiteral("/");
         c.dataFolder = c.programFolder;
+        c.recent = recent;
         c.quiet = true;
         return std::make_unique<MainWindow>(c);
     }
@@ -595,13 +596,8 @@ TEST_F(MainWindowTest, ViewerRequestsReachTheLogic) {
     const std::string path = writeBinaryDatabase(3);
     RecentDatabases recent;
     recent.add(path);
-    DalmirContext c;
-    c.settings = &settings;
-    c.programFolder = QString::fromStdString(folder.path()) + QStringLiteral("/");
-    c.dataFolder = c.programFolder;
-    c.recent = &recent;
-    c.quiet = true;
-    MainWindow window(c);
+    auto owned = makeWindow(&recent);
+    MainWindow& window = *owned;
     window.database().setModified();
     window.handleRequest(core::DatabaseRequest::OpenRecent);
     EXPECT_EQ(window.database().table().size(), 3);
@@ -620,13 +616,8 @@ TEST_F(MainWindowTest, RequestsWaitForAnOpenDialog) {
     const std::string path = writeBinaryDatabase(3);
     RecentDatabases recent;
     recent.add(path);
-    DalmirContext c;
-    c.settings = &settings;
-    c.programFolder = QString::fromStdString(folder.path()) + QStringLiteral("/");
-    c.dataFolder = c.programFolder;
-    c.recent = &recent;
-    c.quiet = true;
-    MainWindow window(c);
+    auto owned = makeWindow(&recent);
+    MainWindow& window = *owned;
     QDialog dialog(&window);
     dialog.setModal(true);
     dialog.show();

@@ -132,9 +132,7 @@ bool DatabaseSession::openAfterAsking(const std::string& fsPath) {
 }
 
 bool DatabaseSession::openMostRecent() {
-    if (!m_recent || m_recent->entries().empty()) return false;
-    const std::string path = m_recent->entries().front();  // opening reorders the list
-    return openAfterAsking(path);
+    return m_recent && !m_recent->entries().empty() && openAfterAsking(m_recent->entries().front());
 }
 
 bool DatabaseSession::confirmDiscard() {
