@@ -7,11 +7,13 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
 #include "core/text/sjis.h"
 #include "tavrel/app/main_window.h"
@@ -128,10 +130,6 @@ void MainWindow::pieceSettings() {
     QDialog dialog(this);
     dialog.setWindowTitle(qs("盤・駒の設定"));
     auto* form = new QFormLayout(&dialog);
-    auto* set = new QSpinBox(&dialog);
-    set->setRange(0, kPieceSetCount - 1);
-    set->setValue(choices.pieceSet);
-    form->addRow(qs("駒の種類"), set);
     // The items in the order of WoodChoice.
     auto woodChoices = [&](WoodChoice value) {
         auto* box = new QComboBox(&dialog);
@@ -141,20 +139,32 @@ void MainWindow::pieceSettings() {
     };
     QComboBox* board = woodChoices(choices.board);
     QComboBox* stand = woodChoices(choices.stand);
-    form->addRow(qs("盤の種類"), board);
-    form->addRow(qs("駒台の種類"), stand);
-    auto* external = new QCheckBox(qs("外部駒を使う"), &dialog);
+    form->addRow(qs("　盤："), board);
+    form->addRow(qs("駒台："), stand);
+    auto* pieceGroup = new QGroupBox(qs("駒"), &dialog);
+    auto* pieceForm = new QFormLayout(pieceGroup);
+    auto* set = new QSpinBox(pieceGroup);
+    set->setObjectName(QStringLiteral("pieceSet"));
+    set->setRange(0, kPieceSetCount - 1);
+    set->setValue(choices.pieceSet);
+    pieceForm->addRow(qs("駒の種類："), set);
+    form->addRow(pieceGroup);
+    auto* externalGroup = new QGroupBox(qs("外部駒"), &dialog);
+    auto* externalForm = new QVBoxLayout(externalGroup);
+    auto* external = new QCheckBox(qs("外部駒使用(&G)"), externalGroup);
     external->setChecked(choices.externalPieces);
-    form->addRow(external);
+    externalForm->addWidget(external);
     auto* pathRow = new QHBoxLayout;
-    auto* path = new QLineEdit(qtext(choices.pieceBitmap), &dialog);
-    auto* browse = new QPushButton(qs("参照..."), &dialog);
+    auto* path = new QLineEdit(qtext(choices.pieceBitmap), externalGroup);
+    auto* browse = new QPushButton(qs("参照(&R)..."), externalGroup);
     pathRow->addWidget(path);
     pathRow->addWidget(browse);
-    form->addRow(qs("駒BMP"), pathRow);
+    externalForm->addLayout(pathRow);
+    form->addRow(externalGroup);
     connect(browse, &QPushButton::clicked, &dialog, [&] {
-        QString f = QFileDialog::getOpenFileName(&dialog, qs("駒BMP"), path->text(),
-                                                 qs("画像 (*.bmp *.png *.BMP *.PNG)"));
+        QString f = QFileDialog::getOpenFileName(
+            &dialog, qs("外部駒ファイルの設定"), path->text(),
+            qs("BITMAP (*.bmp *.BMP);;画像 (*.bmp *.png *.BMP *.PNG)"));
         if (!f.isEmpty()) path->setText(f);
     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

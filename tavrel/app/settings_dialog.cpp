@@ -85,8 +85,16 @@ SettingsDialog::~SettingsDialog() = default;
 
 QWidget* SettingsDialog::buildPage(const SettingsPage& page) {
     auto* w = new QWidget;
-    auto* form = new QFormLayout(w);
-    for (const SettingControl& c : page.controls) addControl(w, form, c);
+    QWidget* holder = w;
+    if (!page.group.empty()) {
+        auto* outer = new QVBoxLayout(w);
+        auto* group = new QGroupBox(u8(page.group), w);
+        outer->addWidget(group);
+        outer->addStretch();
+        holder = group;
+    }
+    auto* form = new QFormLayout(holder);
+    for (const SettingControl& c : page.controls) addControl(holder, form, c);
     if (page.kind == PageKind::Sound) {
         auto* test = new QPushButton(QStringLiteral("駒音ﾃｽﾄ(&T)"), w);
         test->setObjectName(QStringLiteral("pieceSoundTest"));

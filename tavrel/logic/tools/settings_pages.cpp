@@ -194,7 +194,8 @@ std::vector<SettingsPage> buildPages() {
          {text<&Settings::internetMailTo>("internetMailTo", "宛先："),
           text<&Settings::internetMailSubject>("internetMailSubject", "件名："),
           text<&Settings::internetMailBody>("internetMailBody", "本文："),
-          check<&Settings::internetMailAuto>("internetMailAuto", "中断でメールを作成する(&A)")}});
+          check<&Settings::internetMailAuto>("internetMailAuto", "中断でメールを作成する(&A)")},
+         "インターネットメールの設定"});
 
     pages.push_back(
         {"メール2",
@@ -244,8 +245,8 @@ std::vector<SettingsPage> buildPages() {
           text<&Settings::saveNameTemplate>("saveNameTemplate", "棋譜保存初期名："),
           check<&Settings::confirmSave>("confirmSave", "棋譜を消す際に確認する(&C)"),
           check<&Settings::offerReplayAfterLoad>("offerReplayAfterLoad",
-                                                 "再現、再開時の棋譜読み込み選択(&S)"),
-          check<&Settings::checkRules>("checkRules", "ルール確認(&R)"),
+                                                 "再開、再現時の棋譜読み込み選択(&S)"),
+          check<&Settings::checkRules>("checkRules", "ルールチェック(&R)"),
           check<&Settings::previewTwoColour>("previewTwoColour",
                                              "ﾌﾟﾚﾋﾞｭｰのﾋﾞｯﾄﾏｯﾌﾟを２値にする(&B)"),
           check<&Settings::detectRepetitionInReplay>("detectRepetitionInReplay",

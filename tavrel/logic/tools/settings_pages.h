@@ -60,6 +60,7 @@ struct SettingsPage {
     std::string_view title;
     PageKind kind = PageKind::Plain;
     std::vector<SettingControl> controls;
+    std::string_view group = {};  // when set, the controls are drawn in a group of that title
 };
 
 // Every page in the dialog's order, with its controls.

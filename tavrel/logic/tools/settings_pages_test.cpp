@@ -36,6 +36,18 @@ TEST(SettingsPages, PagesInTheirOrderWithUniqueWiredControls) {
                                                      "履歴", "英語", "初期", "FTP"}));
 }
 
+// The captions users look for, exactly as the help and the manuals quote them.
+TEST(SettingsPages, CaptionsAsQuoted) {
+    EXPECT_EQ(control("offerReplayAfterLoad").label, "再開、再現時の棋譜読み込み選択(&S)");
+    EXPECT_EQ(control("checkRules").label, "ルールチェック(&R)");
+    const SettingsPage* mail = nullptr;
+    for (const SettingsPage& page : settingsPages()) {
+        if (page.title == "メール") mail = &page;
+    }
+    ASSERT_NE(mail, nullptr);
+    EXPECT_EQ(mail->group, "インターネットメールの設定");
+}
+
 // Each control writes its own setting and nothing else: one change per control, compared key by
 // key with the environment file's view of the settings.
 TEST(SettingsPages, EachControlChangesExactlyItsOwnKey) {
