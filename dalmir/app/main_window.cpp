@@ -79,6 +79,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     m_progress->setMaximumWidth(160);
     m_progress->hide();
     m_cancel = new QPushButton(qs("中止"), this);
+    m_cancel->setObjectName(QStringLiteral("operationCancel"));
     m_cancel->hide();
     statusBar()->addPermanentWidget(m_progress);
     statusBar()->addPermanentWidget(m_cancel);

@@ -103,7 +103,7 @@ bool MainWindow::startSequenceSearch(const QString& pattern) {
     if (isBusy()) return false;
     auto report = std::make_shared<model::SearchReport>();
     startOperation(
-        qs("検索の中止(&Q)"),
+        qs("手順検索の中止(&Q)"),
         [this, text = toCp932(pattern), report](model::OperationHost&) {
             *report = m_searcher->findSequence(text);
         },
@@ -169,7 +169,7 @@ bool MainWindow::startStatistics(StatisticsKind kind, const QString& player) {
 bool MainWindow::startFolderAdd(const model::FolderAdd& request) {
     if (isBusy()) return false;
     startOperation(
-        qs("追加の中止(&Q)"),
+        qs("フォルダ指定追加の中止(&Q)"),
         [this, request](model::OperationHost& host) {
             model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
             const model::RunReport run = registrar.addFolder(request);
@@ -265,7 +265,7 @@ bool MainWindow::startCopyFiles(const QString& targetFolder, bool overwrite) {
 bool MainWindow::startSingleAdd(const QString& path) {
     if (isBusy()) return false;
     startOperation(
-        qs("追加の中止(&Q)"),
+        qs("単独追加の中止(&Q)"),
         [this, fs = fsPath(path)](model::OperationHost& host) {
             model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
             const model::RunReport run = registrar.addSingle(fs);

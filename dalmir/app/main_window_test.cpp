@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
@@ -181,6 +182,26 @@ TEST_F(MainWindowTest, FileTypesAreRegisteredForThisUser) {
     window->registerFileTypes(blocked + QStringLiteral("/share"));
     ASSERT_FALSE(window->messages().isEmpty());
     EXPECT_TRUE(window->messages().back().endsWith(QStringLiteral(" に書き込めません。")));
+}
+
+// While a long operation runs, its cancel entry names it.
+TEST_F(MainWindowTest, CancelEntryNamesTheRunningOperation) {
+    folder.write("records/1.kif", kifRecord({"７六歩(77)"}));
+    auto window = makeWindow();
+    window->newDatabase(false);
+    auto* cancel = window->findChild<QPushButton*>(QStringLiteral("operationCancel"));
+    ASSERT_NE(cancel, nullptr);
+    model::FolderAdd request;
+    request.folder = folder.file("records");
+    ASSERT_TRUE(window->startFolderAdd(request));
+    EXPECT_EQ(cancel->text(), QString::fromUtf8("フォルダ指定追加の中止(&Q)"));
+    waitForOperation(*window);
+    ASSERT_TRUE(window->startSingleAdd(QString::fromStdString(folder.file("records/1.kif"))));
+    EXPECT_EQ(cancel->text(), QString::fromUtf8("単独追加の中止(&Q)"));
+    waitForOperation(*window);
+    ASSERT_TRUE(window->startSequenceSearch(QString::fromUtf8("▲７六歩")));
+    EXPECT_EQ(cancel->text(), QString::fromUtf8("手順検索の中止(&Q)"));
+    waitForOperation(*window);
 }
 
 TEST_F(MainWindowTest, CancelledRegistrationKeepsWhatWasAdded) {
