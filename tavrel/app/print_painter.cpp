@@ -59,7 +59,8 @@ public:
     void finish() { flushLine(); }
 
     void text(std::string_view cp932) override {
-        (m_centred ? m_centre : m_leftText) += qtext(ampersands(cp932));
+        // The expander has read the print controls: what it hands over is plain text.
+        (m_centred ? m_centre : m_leftText) += qtext(cp932);
     }
     void lineBreak() override {
         flushLine();
@@ -84,24 +85,6 @@ public:
     }
 
 private:
-    // The print controls: "&&" draws "&", "&C" was taken by the expander, any other "&x" drops x.
-    static std::string ampersands(std::string_view in) {
-        std::string out;
-        for (std::size_t i = 0; i < in.size(); ++i) {
-            const auto c = static_cast<unsigned char>(in[i]);
-            if (core::isLeadByte(c) && i + 1 < in.size()) {
-                out += in.substr(i, 2);
-                ++i;
-            } else if (in[i] == '&') {
-                if (i + 1 < in.size() && in[i + 1] == '&') out += '&';
-                ++i;
-            } else {
-                out += in[i];
-            }
-        }
-        return out;
-    }
-
     bool drawing() const { return m_painter && (m_onlyPage < 0 || m_page == m_onlyPage); }
 
     int boardPictureWidth() const { return 9 * m_cellW + 2 * m_handW; }

@@ -87,6 +87,19 @@ TEST_F(PrintToPdfTest, RecordPageListsHeaderMovesResultAndVariation) {
     EXPECT_FALSE(has(print(PrintKind::Record, &pages), "初手の考え"));
 }
 
+// Print controls are read once: an "&" in a file name or a comment is printed as it is, and
+// "&&" in the template prints one "&".
+TEST_F(PrintToPdfTest, AmpersandsInTextArePrintedAsTheyAre) {
+    ASSERT_EQ(doc.loadRecordFile(write("R&D.kif", sjis(kRecord))), CommandResult::Done);
+    doc.showPly(1);
+    settings.printPositionFormat = sjis("%f%cA&&B%c%*");
+    int pages = 0;
+    const QString text = print(PrintKind::Position, &pages);
+    EXPECT_TRUE(has(text, "R&D")) << text.toStdString();
+    EXPECT_TRUE(has(text, "A&B")) << text.toStdString();
+    EXPECT_FALSE(has(text, "A&&B")) << text.toStdString();
+}
+
 TEST_F(PrintToPdfTest, LongRecordFlowsOntoMorePages) {
     std::string record = "手合割：平手\r\n";
     const char* const moves[] = {"   %d ５八玉(59)\r\n*a\r\n", "   %d ５二玉(51)\r\n*b\r\n",
