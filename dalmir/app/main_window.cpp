@@ -21,6 +21,7 @@
 
 #include "dalmir/app/qt_text.h"
 #include "dalmir/logic/desktop_views.h"
+#include "dalmir/logic/launch_command.h"
 #include "dalmir/logic/record_files.h"
 #include "dalmir/logic/record_launch.h"
 #include "dalmir/logic/record_paste.h"
@@ -89,6 +90,13 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
             [this](const QString& text) { m_panes[0]->setText(text); });
     connect(&m_runner, &OperationRunner::messageShown, this,
             [this](const QString& text) { showMessage(text); });
+    connect(&m_runner, &OperationRunner::editorRequested, this, [this](const QByteArray& path) {
+        const LaunchPlan plan =
+            launchPlan(LaunchCommand::Editor, launchTools(), path.toStdString(), "", 0);
+        if (!startProgram(plan.program, plan.argv)) {
+            showMessage(fromUtf8(launchFailedMessage(plan.program, plan.arguments)));
+        }
+    });
     m_runner.setAsker(
         [this](const QString& text, const QStringList& buttons, std::function<void(int)> answer) {
             askNonBlocking(text, buttons, std::move(answer));
@@ -137,7 +145,8 @@ void MainWindow::applySettings() {
         keys[k] = m_userNames[k];
     m_extractor.setUserKeys(keys);
     m_registrationOptions.quietErrors = m_settings.addErrorsLogged;
-    m_registrationOptions.editorConfigured = !m_settings.tools.editCommand.empty();
+    // Without an editor of its own the desktop opens the file.
+    m_registrationOptions.editorConfigured = true;
     m_db.table().setCapacity(m_settings.maxRecords);
 }
 
@@ -210,7 +219,7 @@ bool MainWindow::isEnabled(Command command) const {
                      : 0;
     s.listed = static_cast<int>(m_db.table().displayOrder().size());
     s.registered = m_db.table().size();
-    s.hasEditor = !m_settings.tools.editCommand.empty();
+    s.hasEditor = true;
     s.binary = m_db.isBinary();
     s.canUndo = m_undo.canUndo();
     s.clipboardHasRecords = m_clipboardHasRecords;

@@ -256,7 +256,6 @@ void MainWindow::showPopup(const QPoint& at) {
     const Command order[] = {Command::Replay, Command::Play, Command::PrintRecord, Command::Editor,
                              Command::OpenFolder};
     for (Command c : order) {
-        if (c == Command::Editor && m_settings.tools.editCommand.empty()) continue;
         if (auto it = m_actions.find(c); it != m_actions.end()) menu.addAction(it->second);
     }
     menu.addSeparator();

@@ -290,6 +290,21 @@ TEST_F(MainWindowTest, LaunchesTheViewer) {
               (QStringList{QStringLiteral("/R"), fromFsPath(record), QStringLiteral("+0")}));
     EXPECT_EQ(window->messages().back(), QStringLiteral("棋譜(/nowhere/gone.kif)がありません。"));
 
+    // With the default settings (no editor set) エディタで開く is there and opens the file on
+    // the desktop.
+    EXPECT_TRUE(window->isEnabled(Command::Editor));
+    started.clear();
+    window->setStarter([&](const QString& program, const QStringList& args) {
+        EXPECT_EQ(program, QStringLiteral("xdg-open"));
+        started.push_back(args);
+        return true;
+    });
+    window->listView()->clearSelection();
+    window->listView()->selectRow(0);
+    window->launchSelected(LaunchCommand::Editor);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0], QStringList{fromFsPath(record)});
+
     window->setStarter([](const QString&, const QStringList&) { return false; });
     window->launchSelected(LaunchCommand::PositionEdit);
     EXPECT_EQ(window->messages().back(), QStringLiteral("起動に失敗しました。(viewer /B)"));

@@ -101,6 +101,10 @@ model::ReadErrorAnswer OperationRunner::askReadError(std::string_view question, 
     return a == 0 ? model::ReadErrorAnswer::Stop : model::ReadErrorAnswer::Continue;
 }
 
+void OperationRunner::openInEditor(std::string_view fsPath) {
+    Q_EMIT editorRequested(QByteArray(fsPath.data(), static_cast<qsizetype>(fsPath.size())));
+}
+
 model::MissingFileAnswer OperationRunner::askDeleteMissing(std::string_view path) {
     const QString text = fromCp932(path) + QStringLiteral("がありません。削除しますか？");
     const int a = ask(text, {QStringLiteral("削除する"), QStringLiteral("削除しない"),

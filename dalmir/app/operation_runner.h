@@ -4,6 +4,7 @@
 // worker while the window shows it without blocking and answers when the user does.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -52,10 +53,14 @@ public:
     model::DuplicateAnswer askDuplicate(const model::DuplicatePair& pair,
                                         bool& deleteFile) override;
     bool moveToTrash(std::string_view fsPath, bool confirm) override;
+    // Hands the file to the window, which starts the editor; the operation goes on.
+    void openInEditor(std::string_view fsPath) override;
 
 Q_SIGNALS:
     void statusChanged(const QString& text);
     void messageShown(const QString& text);
+    // A record file the user wants to see in the editor (a file-system path).
+    void editorRequested(const QByteArray& fsPath);
     void finished();
 
 private:

@@ -79,6 +79,11 @@ LaunchPlan launchPlan(LaunchCommand command, const ToolSettings& tools, std::str
         case LaunchCommand::Editor:
             plan.program = tools.editCommand;
             templ = tools.editOptions;
+            if (plan.program.empty()) {
+                // The desktop's opener takes the file alone; the editor's options are not its.
+                plan.program = kDesktopOpener;
+                templ = "\"%f\"";
+            }
             move = 0;
             break;
         case LaunchCommand::ClipboardReplay:

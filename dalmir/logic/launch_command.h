@@ -16,7 +16,7 @@ namespace dalmir {
 struct ToolSettings {
     std::string replayCommand;  // replay_cmd_v6: empty means the viewer found by defaultViewer
     std::string replayOptions = "/R \"%f\" +%n";
-    std::string editCommand;  // empty: the editor is looked up
+    std::string editCommand;  // empty: the desktop opens the file (kDesktopOpener)
     std::string editOptions = "\"%f\"";
     std::string playOptions = "/G \"%f\" ";
     std::string printOptions = "/P \"%f\" ";
@@ -24,6 +24,10 @@ struct ToolSettings {
 
     bool operator==(const ToolSettings&) const = default;
 };
+
+// Opens a file with the program the desktop chooses for it; エディタで開く uses it when no
+// editor is set.
+inline constexpr std::string_view kDesktopOpener = "xdg-open";
 
 enum class LaunchCommand : int {
     Replay,           // 再現

@@ -68,6 +68,18 @@ TEST(LaunchCommandTest, PlansOfEachCommand) {
               "/R \"/my db/a/b.kif\" +0");
 }
 
+// With no editor set, the desktop opens the file: the command works with default settings.
+TEST(LaunchCommandTest, EditorFallsBackToTheDesktopOpener) {
+    ToolSettings tools;
+    tools.editOptions = "-n \"%f\"";
+    const LaunchPlan plan = launchPlan(LaunchCommand::Editor, tools, "a b.kif", "/db/", 7);
+    EXPECT_EQ(plan.program, "xdg-open");
+    EXPECT_EQ(plan.argv, Args{"/db/a b.kif"});
+    tools.editCommand = "vi";
+    EXPECT_EQ(launchPlan(LaunchCommand::Editor, tools, "a b.kif", "/db/", 7).argv,
+              (Args{"-n", "/db/a b.kif"}));
+}
+
 TEST(LaunchCommandTest, ReplayMoveIsTheHitOnlyAfterASearch) {
     model::IndexEntry entry;
     entry.hitPly = 23;
