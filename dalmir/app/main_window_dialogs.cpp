@@ -81,6 +81,9 @@ void MainWindow::menuPlayerStatistics() {
     if (InputHistory* h = m_histories.find(qs("対局者"))) {
         for (const auto& e : h->entries()) names << fromUtf8(e);
     }
+    for (const QString& listed : suggestionList(m_context.programFolder, qs("対局者"))) {
+        if (!names.contains(listed)) names << listed;
+    }
     const QString name =
         QInputDialog::getItem(this, qs("対局者の統計計算"), qs("対局者："), names, 0, true, &ok);
     if (!ok) return;

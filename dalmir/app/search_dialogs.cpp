@@ -21,6 +21,7 @@
 
 #include "core/text/sjis.h"
 #include "dalmir/app/qt_text.h"
+#include "dalmir/logic/suggestion_lists.h"
 #include "dalmir/model/table/index_codes.h"
 
 namespace dalmir {
@@ -41,19 +42,20 @@ model::IndexDate indexDate(const QDate& d) {
             static_cast<uint8_t>(d.day())};
 }
 
-// The suggestion list of a field: a CP932 text file in the program folder, one entry a line.
-QStringList suggestionList(const QString& programFolder, const QString& name) {
-    QFile file(programFolder + name + qs(".txt"));
-    QStringList out;
-    if (!file.open(QIODevice::ReadOnly)) return out;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const QString text = fromCp932(line.trimmed().toStdString());
-        if (!text.isEmpty() && !text.startsWith(QLatin1Char('#'))) out << text;
-    }
-    return out;
-}
-
 }  // namespace
+
+QStringList suggestionList(const QString& programFolder, const QString& name) {
+    for (const std::string& file : suggestionFileNames(name.toStdString())) {
+        QFile list(programFolder + fromUtf8(file));
+        if (!list.open(QIODevice::ReadOnly)) continue;
+        QStringList out;
+        for (const std::string& line : suggestionLines(list.readAll().toStdString())) {
+            out << fromUtf8(line);
+        }
+        return out;
+    }
+    return {};
+}
 
 InputHistories::InputHistories(QString dataFolder, const AppSettings& settings)
     : m_folder(std::move(dataFolder)) {
@@ -130,7 +132,9 @@ QComboBox* HeaderSearchDialog::field(const QString& label, const QString& histor
     if (InputHistory* h = m_histories.find(history)) {
         for (const auto& entry : h->entries()) box->addItem(fromUtf8(entry));
     }
-    box->addItems(suggestionList(m_programFolder, listName));
+    for (const QString& listed : suggestionList(m_programFolder, listName)) {
+        if (box->findText(listed) < 0) box->addItem(listed);
+    }
     box->setCurrentIndex(0);
     m_form->addRow(label, box);
     return box;

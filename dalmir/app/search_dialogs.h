@@ -23,6 +23,10 @@ class QSpinBox;
 namespace dalmir {
 
 // The input histories of the dialogs, kept in the data folder as "<name>.his".
+// The suggestion list of a field ("対局者", "棋戦", ...): the first of its list files in the
+// program folder (ending with '/') that can be read.
+QStringList suggestionList(const QString& programFolder, const QString& name);
+
 class InputHistories {
 public:
     InputHistories(QString dataFolder, const AppSettings& settings);

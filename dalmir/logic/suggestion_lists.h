@@ -1,0 +1,19 @@
+// The suggestion lists of the dialogs' input fields: hand-edited text files in the program
+// folder, one entry a line, which the program reads and never writes.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dalmir {
+
+// The files tried for a field's list, in order: "<field>.txt", then the English alternative
+// ("対局者" → "player.txt", "棋戦" → "kisen.txt", "戦型" → "senkei.txt"). Names are UTF-8.
+std::vector<std::string> suggestionFileNames(std::string_view field);
+
+// The entries of a list file's CP932 text as UTF-8: lines trimmed, empty lines and lines that
+// start with "#" skipped; a line that is not CP932 is kept in its readable part.
+std::vector<std::string> suggestionLines(std::string_view cp932Text);
+
+}  // namespace dalmir
