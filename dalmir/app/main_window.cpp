@@ -148,6 +148,7 @@ void MainWindow::applySettings() {
     // Without an editor of its own the desktop opens the file.
     m_registrationOptions.editorConfigured = true;
     m_db.table().setCapacity(m_settings.maxRecords);
+    m_histories.apply(m_settings);
 }
 
 std::string MainWindow::errorLogPath() const { return m_log.path(); }

@@ -59,16 +59,29 @@ QStringList suggestionList(const QString& programFolder, const QString& name) {
 
 InputHistories::InputHistories(QString dataFolder, const AppSettings& settings)
     : m_folder(std::move(dataFolder)) {
+    apply(settings);
+}
+
+void InputHistories::apply(const AppSettings& settings) {
     const std::array<std::pair<const char*, bool>, 4> kinds = {{{"対局者", settings.historyPlayer},
                                                                 {"棋戦", settings.historyEvent},
                                                                 {"戦型", settings.historyOpening},
                                                                 {"手順", true}}};
     for (const auto& [name, on] : kinds) {
-        if (!on) continue;
+        const QString key = qs(name);
+        if (!on) {
+            m_histories.erase(key);
+            continue;
+        }
+        auto it = m_histories.find(key);
+        if (it != m_histories.end()) {
+            it->second.setLimit(settings.historyCount);
+            continue;
+        }
         InputHistory history(settings.historyCount);
-        QFile file(m_folder + qs(name) + qs(".his"));
+        QFile file(m_folder + key + qs(".his"));
         if (file.open(QIODevice::ReadOnly)) history.load(file.readAll().toStdString());
-        m_histories.emplace(qs(name), std::move(history));
+        m_histories.emplace(key, std::move(history));
     }
 }
 

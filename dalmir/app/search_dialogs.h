@@ -30,6 +30,9 @@ QStringList suggestionList(const QString& programFolder, const QString& name);
 class InputHistories {
 public:
     InputHistories(QString dataFolder, const AppSettings& settings);
+    // Follows changed settings at once: a history switched off is dropped (its file stays), one
+    // switched on is read from its file, and every history keeps at most 履歴数 entries.
+    void apply(const AppSettings& settings);
     // The history of "対局者", "棋戦" or "戦型" (null when its switch is off), or of "手順" (the
     // sequence search's patterns, always kept).
     InputHistory* find(const QString& name);

@@ -96,5 +96,49 @@ TEST_F(SequenceSearchDialogTest, PatternsEnterTheHistory) {
     EXPECT_EQ(box->currentText(), QString::fromUtf8("+76歩,-34歩"));
 }
 
+// Changed history settings act when the settings dialog closes, not after a restart.
+TEST_F(SequenceSearchDialogTest, HistorySettingsApplyAtOnce) {
+    AppSettings settings;
+    settings.historyCount = 5;
+    InputHistories histories(folderName(), settings);
+    for (const char* name : {"a", "b", "c", "d"})
+        histories.enter(QString::fromUtf8("対局者"), QString::fromUtf8(name));
+    ASSERT_NE(histories.find(QString::fromUtf8("対局者")), nullptr);
+
+    settings.historyCount = 2;
+    histories.apply(settings);
+    EXPECT_EQ(histories.find(QString::fromUtf8("対局者"))->entries(),
+              (std::vector<std::string>{"d", "c"}));
+
+    settings.historyPlayer = false;
+    histories.apply(settings);
+    EXPECT_EQ(histories.find(QString::fromUtf8("対局者")), nullptr);
+    EXPECT_NE(histories.find(QString::fromUtf8("棋戦")), nullptr);
+
+    // Switched on again, the history comes back from its file.
+    settings.historyPlayer = true;
+    settings.historyCount = 20;
+    histories.apply(settings);
+    ASSERT_NE(histories.find(QString::fromUtf8("対局者")), nullptr);
+    EXPECT_EQ(histories.find(QString::fromUtf8("対局者"))->entries(),
+              (std::vector<std::string>{"d", "c"}));
+}
+
+// The player list falls back to player.txt when 対局者.txt is missing.
+TEST_F(SequenceSearchDialogTest, PlayerListFallsBackToTheEnglishFile) {
+    QFile english(folderName() + QStringLiteral("player.txt"));
+    ASSERT_TRUE(english.open(QIODevice::WriteOnly));
+    english.write(core::sjis("# players\r\n羽生\r\n").c_str());
+    english.close();
+    EXPECT_EQ(suggestionList(folderName(), QString::fromUtf8("対局者")),
+              QStringList{QString::fromUtf8("羽生")});
+    QFile japanese(folderName() + QString::fromUtf8("対局者.txt"));
+    ASSERT_TRUE(japanese.open(QIODevice::WriteOnly));
+    japanese.write(core::sjis("谷川\r\n").c_str());
+    japanese.close();
+    EXPECT_EQ(suggestionList(folderName(), QString::fromUtf8("対局者")),
+              QStringList{QString::fromUtf8("谷川")});
+}
+
 }  // namespace
 }  // namespace dalmir

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "core/text/sjis.h"
+
 namespace dalmir {
 
 namespace {
@@ -153,7 +155,23 @@ void writeSettings(const AppSettings& s, const SettingsStore& store) {
 namespace {
 
 // Cuts UTF-8 text to at most n bytes without splitting a character.
-std::string cutUtf8(std::string_view text, std::size_t n) {
+// Cuts a UTF-8 text between characters so that its CP932 form takes at most n bytes (a
+// character CP932 cannot hold counts as the two bytes of its stand-in). Text that is not UTF-8 is
+// cut at n bytes of its own, between characters.
+std::string cutToCp932Bytes(std::string_view text, std::size_t n) {
+    const core::Cp932Conversion c = core::utf8ToCp932(text);
+    if (c.ok) {
+        if (c.text.size() <= n) return std::string(text);
+        std::size_t keep = core::charCount(core::cutToBytes(c.text, n));
+        std::size_t end = 0;
+        while (keep > 0 && end < text.size()) {
+            ++end;
+            while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+                ++end;
+            --keep;
+        }
+        return std::string(text.substr(0, end));
+    }
     if (text.size() <= n) return std::string(text);
     std::size_t end = n;
     while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
@@ -172,7 +190,7 @@ void InputHistory::setLimit(int limit) {
 
 bool InputHistory::enter(std::string_view text) {
     if (text.empty() || m_limit == 0) return false;
-    std::string value = cutUtf8(text, kHistoryEntryBytes);
+    std::string value = cutToCp932Bytes(text, kHistoryEntryBytes);
     auto it = std::find(m_entries.begin(), m_entries.end(), value);
     if (it != m_entries.end() && it == m_entries.begin()) return false;
     if (it != m_entries.end()) m_entries.erase(it);
@@ -189,7 +207,7 @@ void InputHistory::load(std::string_view fileText) {
         fileText.remove_prefix(eol == std::string_view::npos ? fileText.size() : eol + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;
-        m_entries.push_back(cutUtf8(line, kHistoryEntryBytes));
+        m_entries.push_back(cutToCp932Bytes(line, kHistoryEntryBytes));
     }
 }
 

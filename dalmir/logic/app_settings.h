@@ -71,8 +71,8 @@ void writeSettings(const AppSettings& settings, const SettingsStore& store);
 inline constexpr int kMaxHistoryEntries = 20;
 inline constexpr std::size_t kHistoryEntryBytes = 255;
 
-// An input history: most recent first, at most `limit` texts of at most 255 bytes (UTF-8, cut
-// between characters).
+// An input history: most recent first, at most `limit` texts (UTF-8) of at most 255 bytes in
+// their CP932 form, cut between characters.
 class InputHistory {
 public:
     explicit InputHistory(int limit = kMaxHistoryEntries);

@@ -87,12 +87,24 @@ TEST(InputHistoryTest, MostRecentFirstWithinTheLimit) {
     EXPECT_FALSE(h.enter("d"));
 }
 
-TEST(InputHistoryTest, EntriesAreCutBetweenCharacters) {
+// The 255-byte limit is that of the CP932 form the other programs store: a kanji counts two
+// bytes, not the three of UTF-8, and a cut never splits a character.
+TEST(InputHistoryTest, EntriesAreCutAt255BytesOfCp932) {
     InputHistory h;
-    std::string longText(254, 'x');
-    longText += "棋";  // three bytes from 254: the whole character does not fit in 255
-    ASSERT_TRUE(h.enter(longText));
-    EXPECT_EQ(h.entries().front(), std::string(254, 'x'));
+    std::string kanji;
+    for (int i = 0; i < 127; ++i) kanji += "棋";  // 254 bytes in CP932, 381 in UTF-8
+    ASSERT_TRUE(h.enter(kanji + "x"));
+    EXPECT_EQ(h.entries().front(), kanji + "x");
+    ASSERT_TRUE(h.enter(kanji + "棋"));  // 256 bytes: the last kanji does not fit
+    EXPECT_EQ(h.entries().front(), kanji);
+    std::string ascii(254, 'x');
+    ASSERT_TRUE(h.enter(ascii + "棋"));
+    EXPECT_EQ(h.entries().front(), ascii);
+    // Half-width katakana take one byte in CP932.
+    std::string kana;
+    for (int i = 0; i < 255; ++i) kana += "ｱ";
+    ASSERT_TRUE(h.enter(kana + "ｱ"));
+    EXPECT_EQ(h.entries().front(), kana);
 }
 
 TEST(InputHistoryTest, FileTextSkipsCommentsAndBlankLinesAndKeepsTheLimit) {
