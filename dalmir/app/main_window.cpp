@@ -64,6 +64,15 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         clickHeader(section, QApplication::keyboardModifiers() & Qt::ShiftModifier);
     });
+    // A width the user drags is the database's: saved with it and used by the printed list.
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int section, int, int width) {
+                if (m_placingColumns) return;
+                if (setShownColumnWidth(m_db.table(), m_userNames, section, width)) {
+                    m_db.setModified();
+                    refreshState();
+                }
+            });
     connect(m_view, &QTableView::doubleClicked, this,
             [this](const QModelIndex&) { launchSelected(LaunchCommand::Replay); });
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -204,10 +213,12 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
 
 void MainWindow::refreshList() {
     m_model->rebuild();
+    m_placingColumns = true;
     for (int section = 0; section < m_model->columnCount(); ++section) {
         m_view->setColumnWidth(section,
                                m_model->columns()[static_cast<std::size_t>(section)].width);
     }
+    m_placingColumns = false;
     refreshState();
 }
 

@@ -286,6 +286,7 @@ private:
     QString m_lastReport;
     std::deque<core::DatabaseRequest> m_pendingRequests;
     bool m_runningRequest = false;
+    bool m_placingColumns = false;  // the widths are being set from the settings
     Starter m_starter;
     Scheduler m_later;
     UndoKeeper m_undo;

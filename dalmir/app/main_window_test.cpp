@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -308,6 +309,27 @@ TEST_F(MainWindowTest, LaunchesTheViewer) {
     window->setStarter([](const QString&, const QStringList&) { return false; });
     window->launchSelected(LaunchCommand::PositionEdit);
     EXPECT_EQ(window->messages().back(), QStringLiteral("起動に失敗しました。(viewer /B)"));
+}
+
+// A column dragged wider is the database's width from then on: redrawing keeps it, and it is
+// saved with the database.
+TEST_F(MainWindowTest, DraggedColumnWidthIsKept) {
+    const std::string path = writeBinaryDatabase(3);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    const std::vector<ListColumnView> columns = window->listModel()->columns();
+    ASSERT_GE(columns.size(), 2u);
+    const int column = columns[1].column;
+    window->listView()->horizontalHeader()->resizeSection(1, 211);
+    EXPECT_EQ(window->database().table().settings().columnWidth[static_cast<std::size_t>(column)],
+              211);
+    EXPECT_TRUE(window->database().isModified());
+    window->showAll();
+    EXPECT_EQ(window->listView()->columnWidth(1), 211);
+    ASSERT_TRUE(window->saveFile());
+    Database back;
+    ASSERT_EQ(model::openDatabase(back, path).code, model::OpenResult::Ok);
+    EXPECT_EQ(back.table().settings().columnWidth[static_cast<std::size_t>(column)], 211);
 }
 
 // A binary record whose file is gone replays from its list: KI2 on the clipboard and "/C +%n".

@@ -28,6 +28,18 @@ std::vector<ListColumnView> shownColumns(const IndexTable& table,
     return out;
 }
 
+bool setShownColumnWidth(IndexTable& table, const model::UserFieldNames& userNames, int section,
+                         int width) {
+    const std::vector<ListColumnView> columns = shownColumns(table, userNames);
+    if (section < 0 || section >= static_cast<int>(columns.size())) return false;
+    int& stored = table.settings().columnWidth[static_cast<std::size_t>(
+        columns[static_cast<std::size_t>(section)].column)];
+    const int kept = std::clamp(width, 0, kMaxColumnWidth);
+    if (stored == kept) return false;
+    stored = kept;
+    return true;
+}
+
 std::string listInfoText(const IndexTable& table, const std::vector<int>& rows,
                          const model::UserFieldNames& userNames) {
     const auto columns = shownColumns(table, userNames);

@@ -25,6 +25,15 @@ struct ListColumnView {
 std::vector<ListColumnView> shownColumns(const model::IndexTable& table,
                                          const model::UserFieldNames& userNames);
 
+// The widest column the DLS file can keep (its widths have three digits).
+inline constexpr int kMaxColumnWidth = 999;
+
+// A column of the list dragged to a new width: section is the shown column's position. The
+// width (kept within 0..kMaxColumnWidth) goes into the database's settings, so that it is saved
+// and printed; true when it changed.
+bool setShownColumnWidth(model::IndexTable& table, const model::UserFieldNames& userNames,
+                         int section, int width);
+
 // 棋譜情報出力: one line per row, in the order given, of the shown columns' texts as the list
 // shows them (No. as "%5d"), each followed by ","; every line ends with CR LF.
 std::string listInfoText(const model::IndexTable& table, const std::vector<int>& rows,

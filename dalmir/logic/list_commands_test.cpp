@@ -155,6 +155,29 @@ TEST(ListCommandsTest, ListInfoText) {
     EXPECT_EQ(columns[5].title, "one");
 }
 
+// A dragged width lands on the column shown at that position, never on a hidden one, and
+// stays within what the DLS file can hold.
+TEST(ListCommandsTest, DraggedWidthGoesToTheShownColumn) {
+    Database db = binaryDatabase(1);
+    auto& settings = db.table().settings();
+    settings.columnShown.fill(0);
+    settings.columnShown[0] = settings.columnShown[3] = settings.columnShown[10] = 1;
+    const model::UserFieldNames names = {"", "", "", "", ""};
+    const auto before = settings.columnWidth;
+    EXPECT_TRUE(setShownColumnWidth(db.table(), names, 1, 123));
+    EXPECT_EQ(settings.columnWidth[3], 123);
+    EXPECT_FALSE(setShownColumnWidth(db.table(), names, 1, 123));
+    EXPECT_TRUE(setShownColumnWidth(db.table(), names, 2, 5000));
+    EXPECT_EQ(settings.columnWidth[10], kMaxColumnWidth);
+    EXPECT_FALSE(setShownColumnWidth(db.table(), names, 3, 50));
+    EXPECT_FALSE(setShownColumnWidth(db.table(), names, -1, 50));
+    for (int c : {0, 1, 2, 4, 5, 6}) {
+        EXPECT_EQ(settings.columnWidth[static_cast<std::size_t>(c)],
+                  before[static_cast<std::size_t>(c)]);
+    }
+    EXPECT_EQ(shownColumns(db.table(), names)[1].width, 123);
+}
+
 TEST(ListCommandsTest, TitleAndCounts) {
     Database db = binaryDatabase(2);
     db.table().setPath("");
