@@ -86,7 +86,10 @@ public:
     // Copies the selected records' files into a folder.
     bool startCopyFiles(const QString& targetFolder, bool overwrite);
     // 全データ更新, or 選択棋譜の更新 with the given slots.
-    bool startUpdate(std::vector<int> slots = {});
+    // 全データ更新, or 選択棋譜の更新 with the given slots; mode says what happens to entries whose
+    // files are gone.
+    bool startUpdate(std::vector<int> slots = {},
+                     model::MissingFileMode mode = model::MissingFileMode::Ask);
     bool startHeaderSearch(const model::HeaderCriteria& criteria);
     bool startSequenceSearch(const QString& pattern);
     bool startNextMoveSearch();
@@ -184,6 +187,7 @@ private:
     void runLater(int ms, std::function<void()> run) override;
     void recentFilesChanged() override { rebuildRecentMenu(); }
     void listReplaced() override;
+    void startAutoUpdate() override;
     void stateChanged() override { refreshState(); }
 
     void buildMenus();
@@ -227,6 +231,8 @@ private:
     void showErrorLog();
     void showHelp();
     void menuDeleteFolder();
+    // The dialog データ更新, then the update of every record or of the selected ones.
+    void menuUpdate(bool selected);
     void menuCopyFiles();
     void showPopup(const QPoint& at);
     void menuHeaderSearch();
@@ -286,7 +292,11 @@ private:
     QString m_lastReport;
     std::deque<core::DatabaseRequest> m_pendingRequests;
     bool m_runningRequest = false;
-    bool m_placingColumns = false;  // the widths are being set from the settings
+    bool m_placingColumns = false;
+    // The choices of the dialog データ更新, kept for the run of the program, one per command.
+    model::MissingFileMode m_updateAllMode = model::MissingFileMode::Ask;
+    model::MissingFileMode m_updateSelectedMode =
+        model::MissingFileMode::Ask;  // the widths are being set from the settings
     Starter m_starter;
     Scheduler m_later;
     UndoKeeper m_undo;

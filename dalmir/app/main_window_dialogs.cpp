@@ -1,6 +1,7 @@
 // Dalmir's main window: the commands that ask through a dialog of their own (search and
 // registration forms, settings, columns, marks, fonts, printing) before they act.
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDateTime>
@@ -8,6 +9,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -17,8 +19,10 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "dalmir/app/folder_add_dialog.h"
 #include "dalmir/app/font_choice.h"
@@ -264,6 +268,32 @@ void MainWindow::menuDeleteFolder() {
     FolderDeleteDialog dialog(folderDeleteForm(m_lastFolderDelete, m_db.table().settings()), this);
     if (dialog.exec() != QDialog::Accepted) return;
     startFolderDelete(dialog.form());
+}
+
+void MainWindow::menuUpdate(bool selected) {
+    model::MissingFileMode& remembered = selected ? m_updateSelectedMode : m_updateAllMode;
+    QDialog dialog(this);
+    dialog.setWindowTitle(qs("データ更新"));
+    auto* group = new QGroupBox(qs("存在しない棋譜"), &dialog);
+    auto* choices = new QVBoxLayout(group);
+    auto* buttons = new QButtonGroup(&dialog);
+    const char* const texts[] = {"削除しない(&N)", "削除を問い合わせる(&A)", "削除する(&D)"};
+    for (int mode = 0; mode < 3; ++mode) {
+        auto* radio = new QRadioButton(qs(texts[mode]), group);
+        buttons->addButton(radio, mode);
+        choices->addWidget(radio);
+        radio->setChecked(mode == static_cast<int>(remembered));
+    }
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(group);
+    layout->addWidget(box);
+    if (dialog.exec() != QDialog::Accepted) return;
+    remembered = static_cast<model::MissingFileMode>(std::max(0, buttons->checkedId()));
+    startUpdate(selected ? slotsOfRows(m_db.table(), selectedRows()) : std::vector<int>{},
+                remembered);
 }
 
 void MainWindow::menuCopyFiles() {

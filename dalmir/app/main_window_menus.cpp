@@ -118,9 +118,9 @@ void MainWindow::buildMenus() {
     addCommand(table, Command::KeepListed, qs("表示棋譜以外を削除(&I)"), {},
                [this] { keepListed(); });
     addCommand(table, Command::UpdateAll, qs("全データ更新(&U)..."), QKeySequence(qs("Ctrl+U")),
-               [this] { startUpdate(); });
+               [this] { menuUpdate(false); });
     addCommand(table, Command::UpdateSelected, qs("選択棋譜の更新(&S)..."), {},
-               [this] { startUpdate(slotsOfRows(m_db.table(), selectedRows())); });
+               [this] { menuUpdate(true); });
     addCommand(table, Command::CopySelectedFiles, qs("選択棋譜のコピー(&G)..."), {},
                [this] { menuCopyFiles(); });
     addCommand(table, Command::ShowOnlySelected, qs("選択した棋譜だけを表示する(&V)"), {},

@@ -180,19 +180,24 @@ bool MainWindow::startFolderAdd(const model::FolderAdd& request) {
     return true;
 }
 
-bool MainWindow::startUpdate(std::vector<int> slotList) {
+bool MainWindow::startUpdate(std::vector<int> slotList, model::MissingFileMode startMode) {
     if (isBusy()) return false;
     startOperation(
         qs("データ更新の中止(&Q)"),
-        [this, slotList = std::vector<int32_t>(slotList.begin(), slotList.end())](
-            model::OperationHost& host) {
+        [this, slotList = std::vector<int32_t>(slotList.begin(), slotList.end()),
+         startMode](model::OperationHost& host) {
             model::Registrar registrar(m_db, m_extractor, m_log, host, m_registrationOptions);
-            model::MissingFileMode mode = model::MissingFileMode::Ask;
+            model::MissingFileMode mode = startMode;
             const model::UpdateReport report = registrar.update(mode, slotList);
             if (report.updated > 0 || report.deleted > 0) m_db.setModified();
         },
         resorting());
     return true;
+}
+
+void MainWindow::startAutoUpdate() {
+    // Shows nothing: an entry whose file is gone stays as it is.
+    (void)startUpdate({}, model::MissingFileMode::SilentKeep);
 }
 
 bool MainWindow::pasteText(const QString& text) {

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <atomic>
+#include <filesystem>
 
 #include "core/text/sjis.h"
 #include "dalmir/app/qt_text.h"
@@ -330,6 +331,39 @@ TEST_F(MainWindowTest, DraggedColumnWidthIsKept) {
     Database back;
     ASSERT_EQ(model::openDatabase(back, path).code, model::OpenResult::Ok);
     EXPECT_EQ(back.table().settings().columnWidth[static_cast<std::size_t>(column)], 211);
+}
+
+// A database saved with 自動更新 reads its record files again as it opens; a record whose file
+// is gone stays, and nothing is asked or shown.
+TEST_F(MainWindowTest, AutoUpdateReadsTheFilesAgainOnOpening) {
+    const std::string kept = folder.write("records/a.kif", kifRecord({"７六歩(77)"}));
+    const std::string gone = folder.write("records/b.kif", kifRecord({"２六歩(27)"}));
+    const QString path = QString::fromStdString(folder.file("auto.dls"));
+    {
+        auto window = makeWindow();
+        window->newDatabase(false);
+        model::FolderAdd request;
+        request.folder = folder.file("records");
+        ASSERT_TRUE(window->startFolderAdd(request));
+        waitForOperation(*window);
+        ASSERT_EQ(window->database().table().size(), 2);
+        window->database().table().settings().autoUpdate = true;
+        ASSERT_TRUE(window->saveFile(path));
+    }
+    folder.write("records/a.kif", kifRecord({"７六歩(77)", "３四歩(33)", "２六歩(27)"}));
+    std::filesystem::remove(gone);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(path));
+    waitForOperation(*window);
+    ASSERT_EQ(window->database().table().size(), 2);
+    int moves = 0;
+    for (const auto& e : window->database().table().entries()) {
+        if (e.path().find("a.kif") != std::string_view::npos) moves = e.moveCount;
+    }
+    EXPECT_EQ(moves, 3);
+    EXPECT_TRUE(window->messages().isEmpty())
+        << window->messages().join(QLatin1Char('\n')).toStdString();
+    (void)kept;
 }
 
 // A binary record whose file is gone replays from its list: KI2 on the clipboard and "/C +%n".

@@ -115,6 +115,7 @@ struct RecordingDalmirUi : DalmirUi {
     }
     void recentFilesChanged() override { events.push_back("recent"); }
     void listReplaced() override { events.push_back("list"); }
+    void startAutoUpdate() override { events.push_back("autoUpdate"); }
     void stateChanged() override { events.push_back("state"); }
 
 private:

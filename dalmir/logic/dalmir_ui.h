@@ -66,6 +66,9 @@ public:
     virtual void listReplaced() = 0;
     // The title, the status panes and the command states are drawn again (the list stays).
     virtual void stateChanged() = 0;
+    // The database just opened has 自動更新 on: every record file is read again, silently
+    // keeping the entries whose files are gone.
+    virtual void startAutoUpdate() {}
 };
 
 }  // namespace dalmir

@@ -75,6 +75,7 @@ bool DatabaseSession::open(const std::string& fsPath) {
     if (m_recent) m_recent->add(fsPath);
     m_ui.recentFilesChanged();
     m_ui.listReplaced();
+    if (m_db.table().settings().autoUpdate) m_ui.startAutoUpdate();
     return true;
 }
 

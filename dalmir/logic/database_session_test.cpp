@@ -56,6 +56,23 @@ TEST_F(DatabaseSessionTest, OpensUnderTheLock) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// A database saved with 自動更新 on is brought up to date as it opens; one without is not.
+TEST_F(DatabaseSessionTest, AutoUpdateActsWhenADatabaseOpens) {
+    model::Database auto_(100);
+    auto_.table().settings().autoUpdate = true;
+    model::IndexEntry e;
+    e.setText(model::IndexText::Path, "r.KIF");
+    ASSERT_GE(auto_.append(std::move(e)), 0);
+    const std::string path = folder.file("auto.dls");
+    ASSERT_EQ(model::saveDatabase(auto_, path), core::WriteResult::Ok);
+    ASSERT_TRUE(session.open(path));
+    ASSERT_FALSE(ui.events.empty());
+    EXPECT_EQ(ui.events.back(), "autoUpdate");
+    ui.events.clear();
+    ASSERT_TRUE(session.open(savedDatabase("plain.dls", 1)));
+    EXPECT_EQ(ui.events, (Events{"status: ", "recent", "list"}));
+}
+
 // A file that is no database, a database another program holds and a damaged one are
 // refused, each with its message; the database held stays.
 TEST_F(DatabaseSessionTest, RefusedOpensKeepTheDatabase) {
