@@ -11,6 +11,7 @@
 #include "dalmir/app/list_printer.h"
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/qt_text.h"
+#include "dalmir/logic/desktop_views.h"
 
 namespace dalmir {
 
@@ -203,7 +204,7 @@ void MainWindow::buildMenus() {
     QAction* contents = help->addAction(qs("目次(&C)"), this, [this] { showHelp(); });
     contents->setShortcut(QKeySequence(Qt::Key_F1));
     help->addAction(qs("バージョン情報(&A)..."), this,
-                    [this] { showMessage(qs("Dalmir ") + QString::number(m_context.instance)); });
+                    [this] { showMessage(fromUtf8(versionText())); });
 }
 
 void MainWindow::rebuildRecentMenu() {

@@ -366,6 +366,12 @@ TEST_F(MainWindowTest, AutoUpdateReadsTheFilesAgainOnOpening) {
     (void)kept;
 }
 
+// Run from the build, the program finds its help beside itself (the test runs in its folder).
+TEST_F(MainWindowTest, HelpLiesBesideTheProgramInTheBuild) {
+    EXPECT_TRUE(QFileInfo::exists(QCoreApplication::applicationDirPath() +
+                                  QStringLiteral("/help/index.html")));
+}
+
 // A binary record whose file is gone replays from its list: KI2 on the clipboard and "/C +%n".
 TEST_F(MainWindowTest, BinaryRecordWithoutFileGoesOnTheClipboard) {
     const std::string path = writeBinaryDatabase(3);

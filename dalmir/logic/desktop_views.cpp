@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "dalmir/model/table/dls_file.h"
+
 namespace dalmir {
 
 namespace {
@@ -22,6 +24,8 @@ void showHelp(DalmirUi& ui, const std::string& programFolder) {
     ui.beep();
     ui.showMessage("ヘルプ(" + candidates[1] + ")が開けませんでした。");
 }
+
+std::string versionText() { return "Dalmir V" + std::string(model::kDlsVersion); }
 
 void showErrorLog(DalmirUi& ui, const std::string& logPath) {
     if (!exists(logPath)) {

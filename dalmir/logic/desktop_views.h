@@ -13,6 +13,9 @@ namespace dalmir {
 // opens.
 void showHelp(DalmirUi& ui, const std::string& programFolder);
 
+// バージョン情報: the program's name and the version its database files state ("Dalmir V6.20").
+std::string versionText();
+
 // エラー記録を見る: the error log file, or "エラー記録はありません。" when there is none yet.
 // Beeps and says so when it can't be shown.
 void showErrorLog(DalmirUi& ui, const std::string& logPath);

@@ -33,6 +33,10 @@ TEST_F(DesktopViewsTest, HelpIsLookedForBesideTheProgramFirst) {
     EXPECT_EQ(ui.beeps, 1);
 }
 
+TEST_F(DesktopViewsTest, VersionNamesTheProgramAndItsFiles) {
+    EXPECT_EQ(versionText(), "Dalmir V6.20");
+}
+
 TEST_F(DesktopViewsTest, ErrorLog) {
     showErrorLog(ui, folder.file("errorlog.txt"));
     showErrorLog(ui, "");
