@@ -232,6 +232,7 @@ bool MainWindow::isEnabled(Command command) const {
     s.listed = static_cast<int>(m_db.table().displayOrder().size());
     s.registered = m_db.table().size();
     s.hasEditor = true;
+    s.titled = !m_db.table().path().empty();
     s.binary = m_db.isBinary();
     s.canUndo = m_undo.canUndo();
     s.clipboardHasRecords = m_clipboardHasRecords;

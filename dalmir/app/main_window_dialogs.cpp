@@ -31,7 +31,9 @@
 #include "dalmir/app/qt_text.h"
 #include "dalmir/app/settings_dialog.h"
 #include "dalmir/logic/copy_files.h"
+#include "dalmir/logic/folder_add_form.h"
 #include "dalmir/model/table/dls_clipboard.h"
+#include "dalmir/model/table/fs_paths.h"
 #include "desktop/desktop_integration.h"
 
 namespace dalmir {
@@ -303,8 +305,16 @@ void MainWindow::menuCopyFiles() {
 }
 
 void MainWindow::menuAddFile() {
-    const QString path = QFileDialog::getOpenFileName(this, qs("単独追加"));
-    if (!path.isEmpty()) startSingleAdd(path);
+    model::IndexSettings& settings = m_db.table().settings();
+    QStringList filters;
+    for (const std::string& f : singleAddFilters()) filters << fromUtf8(f);
+    QString chosen = filters[singleAddFilter(settings)];
+    const QString path = QFileDialog::getOpenFileName(
+        this, qs("棋譜の追加"), fromFsPath(model::fileSystemFromStored(settings.addPath)),
+        filters.join(QStringLiteral(";;")), &chosen);
+    if (path.isEmpty()) return;
+    rememberSingleAdd(fsPath(path), static_cast<int>(filters.indexOf(chosen)), settings);
+    startSingleAdd(path);
 }
 
 }  // namespace dalmir

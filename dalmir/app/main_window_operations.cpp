@@ -116,10 +116,10 @@ bool MainWindow::startSequenceSearch(const QString& pattern) {
 bool MainWindow::startNextMoveSearch() {
     if (isBusy()) return false;
     const std::vector<int> rows = selectedRows();
-    if (rows.empty()) return false;
     startOperation(
         qs("検索の中止(&Q)"),
-        [this, row = rows.front()](model::OperationHost&) {
+        // Without a selected record the search says "次の手を進められませんでした。".
+        [this, row = rows.empty() ? -1 : rows.front()](model::OperationHost&) {
             // The hits become the listed records, shown when the search ends.
             (void)m_searcher->findNextPosition(row);
         },

@@ -372,6 +372,18 @@ TEST_F(MainWindowTest, HelpLiesBesideTheProgramInTheBuild) {
                                   QStringLiteral("/help/index.html")));
 }
 
+// 次の手検索 without a selected record says why nothing happens.
+TEST_F(MainWindowTest, NextMoveSearchWithoutSelectionSaysSo) {
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(writeBinaryDatabase(3))));
+    window->listView()->clearSelection();
+    ASSERT_TRUE(window->startNextMoveSearch());
+    waitForOperation(*window);
+    ASSERT_FALSE(window->messages().isEmpty());
+    EXPECT_EQ(window->messages().back(), QString::fromUtf8("次の手を進められませんでした。"));
+    EXPECT_EQ(window->listModel()->rowCount(), 3);
+}
+
 // A binary record whose file is gone replays from its list: KI2 on the clipboard and "/C +%n".
 TEST_F(MainWindowTest, BinaryRecordWithoutFileGoesOnTheClipboard) {
     const std::string path = writeBinaryDatabase(3);

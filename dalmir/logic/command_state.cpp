@@ -12,7 +12,6 @@ bool isEnabled(Command command, const WindowState& s) {
         case Command::Open:
         case Command::Save:
         case Command::SaveAs:
-        case Command::RelativePaths:
         case Command::AddFolder:
         case Command::AddFile:
         case Command::DeleteFolder:
@@ -36,6 +35,9 @@ bool isEnabled(Command command, const WindowState& s) {
             return idle && s.listed > 0;
         case Command::ShowAll:
             return idle && s.registered > 0;
+        case Command::RelativePaths:
+            // Paths are relative to the database's own file: it needs one, and records.
+            return idle && s.titled && s.registered > 0;
         case Command::Paste:
             return idle && s.clipboardHasRecords;
         case Command::Cut:

@@ -66,6 +66,7 @@ struct WindowState {
     bool clipboardHasRecords = false;
     bool binary = false;   // a binary database (move lists kept)
     bool canUndo = false;  // a change is kept to be taken back
+    bool titled = false;   // the database has a file
 };
 
 bool isEnabled(Command command, const WindowState& state);

@@ -5,6 +5,21 @@
 namespace dalmir {
 namespace {
 
+// Relative paths are relative to the database's file: an untitled or empty database has none
+// to make.
+TEST(CommandStateTest, RelativePathsNeedAFileAndRecords) {
+    WindowState s;
+    s.registered = 3;
+    EXPECT_FALSE(isEnabled(Command::RelativePaths, s));
+    s.titled = true;
+    EXPECT_TRUE(isEnabled(Command::RelativePaths, s));
+    s.registered = 0;
+    EXPECT_FALSE(isEnabled(Command::RelativePaths, s));
+    s.registered = 3;
+    s.busy = true;
+    EXPECT_FALSE(isEnabled(Command::RelativePaths, s));
+}
+
 TEST(CommandStateTest, Enabling) {
     WindowState idle{false, 2, 5, 8, false, false};
     EXPECT_TRUE(isEnabled(Command::Replay, idle));

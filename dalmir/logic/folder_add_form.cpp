@@ -80,4 +80,25 @@ FolderAddDecision decideFolderAdd(const FolderAddForm& form, bool binaryDatabase
     return d;
 }
 
+std::vector<std::string> singleAddFilters() {
+    return {"棋譜(*.KIF *.kif)",    "棋譜(*.KI2 *.ki2)", "棋譜(*.KI? *.ki?)",
+            "CSA棋譜(*.CSA *.csa)", "局面(*.BOD *.bod)", "棋譜情報(*.DLS *.dls)",
+            "すべてのﾌｧｲﾙ (*)"};
+}
+
+int singleAddFilter(const model::IndexSettings& settings) {
+    const int last = static_cast<int>(singleAddFilters().size()) - 1;
+    return settings.addKind < 0 || settings.addKind > last ? last : settings.addKind;
+}
+
+void rememberSingleAdd(const std::string& fsPath, int filter, model::IndexSettings& settings) {
+    const int last = static_cast<int>(singleAddFilters().size()) - 1;
+    settings.addKind = std::clamp(filter, 0, last);
+    const std::size_t slash = fsPath.rfind('/');
+    if (slash == std::string::npos) return;
+    if (const auto stored = model::storedFromFileSystem(fsPath.substr(0, slash + 1))) {
+        settings.addPath = std::string(core::cutToBytes(*stored, model::kAddPathMaxBytes));
+    }
+}
+
 }  // namespace dalmir

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "dalmir/model/registration/registration.h"
 #include "dalmir/model/table/duplicate_criteria.h"
@@ -50,5 +51,14 @@ struct FolderAddDecision {
 // folder only when it has a stored form).
 FolderAddDecision decideFolderAdd(const FolderAddForm& form, bool binaryDatabase,
                                   model::IndexSettings& settings);
+
+// 単独追加's file dialog "棋譜の追加": its filters in order (UTF-8, each with the lower-case
+// pattern beside the upper-case one), and the one to start with: 追加種類 picks it, any value
+// out of range the last ("すべてのﾌｧｲﾙ").
+std::vector<std::string> singleAddFilters();
+int singleAddFilter(const model::IndexSettings& settings);
+// After the file was chosen: the filter becomes 追加種類 and the file's folder the add folder
+// (when it has a stored form).
+void rememberSingleAdd(const std::string& fsPath, int filter, model::IndexSettings& settings);
 
 }  // namespace dalmir

@@ -115,5 +115,28 @@ TEST(FolderAddFormTest, MoveListCriterionOnlyForBinaryDatabases) {
     }
 }
 
+// 単独追加's dialog starts at the filter 追加種類 names and remembers the one chosen and the
+// file's folder.
+TEST(FolderAddFormTest, SingleAddFiltersFollowTheAddKind) {
+    const std::vector<std::string> filters = singleAddFilters();
+    ASSERT_EQ(filters.size(), 7u);
+    EXPECT_EQ(filters[3], "CSA棋譜(*.CSA *.csa)");
+    EXPECT_EQ(filters[5], "棋譜情報(*.DLS *.dls)");
+    model::IndexSettings settings;
+    settings.addKind = 3;
+    EXPECT_EQ(singleAddFilter(settings), 3);
+    settings.addKind = 42;
+    EXPECT_EQ(singleAddFilter(settings), 6);
+    settings.addKind = -1;
+    EXPECT_EQ(singleAddFilter(settings), 6);
+
+    rememberSingleAdd("/home/u/棋譜/a.csa", 3, settings);
+    EXPECT_EQ(settings.addKind, 3);
+    EXPECT_EQ(settings.addPath, core::sjis("/home/u/棋譜/"));
+    rememberSingleAdd("/x/b.kif", 99, settings);
+    EXPECT_EQ(settings.addKind, 6);
+    EXPECT_EQ(settings.addPath, "/x/");
+}
+
 }  // namespace
 }  // namespace dalmir
