@@ -95,6 +95,14 @@ QWidget* SettingsDialog::buildPage(const SettingsPage& page) {
     }
     auto* form = new QFormLayout(holder);
     for (const SettingControl& c : page.controls) addControl(holder, form, c);
+    if (!page.notes.empty()) {
+        QStringList lines;
+        for (std::string_view line : page.notes) lines << u8(line);
+        auto* notes = new QLabel(lines.join(QLatin1Char('\n')), holder);
+        notes->setObjectName(QStringLiteral("notes"));
+        notes->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form->addRow(notes);
+    }
     if (page.kind == PageKind::Sound) {
         auto* test = new QPushButton(QStringLiteral("駒音ﾃｽﾄ(&T)"), w);
         test->setObjectName(QStringLiteral("pieceSoundTest"));

@@ -265,7 +265,9 @@ std::vector<SettingsPage> buildPages() {
                      PageKind::Plain,
                      {check<&Settings::previewTwoColour>("previewTwoColourImage",
                                                          "ﾌﾟﾚﾋﾞｭｰのﾋﾞｯﾄﾏｯﾌﾟを２値にする(&B)"),
-                      text<&Settings::imageNameFormat>("imageNameFormat", "画像ファイル名：")}});
+                      text<&Settings::imageNameFormat>("imageNameFormat", "画像ファイル名：")},
+                     {},
+                     imageNameNotes()});
 
     SettingControl speed = number<&Settings::replaySpeed>(
         "replaySpeed", "再現速度", kMinReplayInterval, kMaxReplayInterval, "ms");
@@ -320,6 +322,22 @@ std::vector<SettingsPage> buildPages() {
 }
 
 }  // namespace
+
+std::vector<std::string_view> imageNameNotes() {
+    return {"%M ドキュメントフォルダのパス（/付き）",
+            "%E デスクトップのパス（/付き）",
+            "%P ピクチャフォルダのパス（/付き）",
+            "%K 棋譜ファイルのフォルダ（/付き）",
+            "%f 棋譜ファイル名（フォルダ・拡張子なし）",
+            "%F 棋譜ファイル名（フォルダ付き・拡張子なし）",
+            "%D Tavrel のフォルダ（/付き）",
+            "%N 手数",
+            "%B 先手（下手）名",
+            "%W 後手（上手）名",
+            "%Y 日付（20261211 の形）",
+            "%y 日付（26Dec11 の形）",
+            "%T 時刻（235959 の形）"};
+}
 
 const std::vector<SettingsPage>& settingsPages() {
     static const std::vector<SettingsPage> pages = buildPages();

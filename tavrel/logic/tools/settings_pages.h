@@ -61,7 +61,11 @@ struct SettingsPage {
     PageKind kind = PageKind::Plain;
     std::vector<SettingControl> controls;
     std::string_view group = {};  // when set, the controls are drawn in a group of that title
+    std::vector<std::string_view> notes = {};  // help lines shown below the controls
 };
+
+// The 画像 page's help: one line per placeholder of the image file name, "%M ...".
+std::vector<std::string_view> imageNameNotes();
 
 // Every page in the dialog's order, with its controls.
 const std::vector<SettingsPage>& settingsPages();

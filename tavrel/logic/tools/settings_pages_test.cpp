@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "core/templates/template_contexts.h"
 #include "core/text/sjis.h"
 #include "tavrel/settings/environment_file.h"
 
@@ -46,6 +47,26 @@ TEST(SettingsPages, CaptionsAsQuoted) {
     }
     ASSERT_NE(mail, nullptr);
     EXPECT_EQ(mail->group, "インターネットメールの設定");
+}
+
+// The 画像 page's help names each placeholder the image file name knows, and only those.
+TEST(SettingsPages, ImageNameHelpMatchesThePlaceholders) {
+    const core::ContextRule& rule = core::contextRule(core::TemplateContext::ImageName);
+    std::string letters;
+    for (std::string_view line : imageNameNotes()) {
+        ASSERT_GE(line.size(), 3u);
+        ASSERT_EQ(line[0], '%') << line;
+        EXPECT_NE(rule.table[static_cast<unsigned char>(line[1])], core::Placeholder::Unknown)
+            << line;
+        letters += line[1];
+    }
+    EXPECT_EQ(letters, "MEPKfFDNBWYyT");
+    const SettingsPage* image = nullptr;
+    for (const SettingsPage& page : settingsPages()) {
+        if (page.title == "画像") image = &page;
+    }
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->notes.size(), letters.size());
 }
 
 // Each control writes its own setting and nothing else: one change per control, compared key by
