@@ -111,8 +111,12 @@ QString desktopEntryText(const DesktopApp& app) {
     QString text = QString::fromUtf8(packaged(QStringLiteral("desktop/") + desktopFileName(app)));
     QStringList lines = text.split(u'\n');
     for (QString& line : lines) {
+        // Every Exec line (the entry's and its actions') starts this very program and keeps its
+        // own arguments.
         if (line.startsWith(QStringLiteral("Exec="))) {
-            line = QStringLiteral("Exec=") + execArgument(app.executable) + QStringLiteral(" %f");
+            const qsizetype blank = line.indexOf(u' ');
+            const QString arguments = blank < 0 ? QString() : line.mid(blank);
+            line = QStringLiteral("Exec=") + execArgument(app.executable) + arguments;
         }
     }
     return lines.join(u'\n');

@@ -44,6 +44,12 @@ TEST_F(DesktopFiles, AssociationsAreWrittenUnderTheDataFolder) {
             << glob;
     }
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("icons/hicolor/scalable/apps/tavrel.svg"))));
+    // The desktop's print action starts this program too, with its switch.
+    EXPECT_TRUE(entry.contains(QStringLiteral("Actions=Print;")));
+    EXPECT_TRUE(entry.contains(QStringLiteral("\nExec=/opt/tavrel/bin/tavrel /P %f")));
+    app.id = QStringLiteral("dalmir");
+    app.executable = QStringLiteral("/usr/bin/dalmir");
+    EXPECT_TRUE(desktopEntryText(app).contains(QStringLiteral("\nExec=/usr/bin/dalmir /p %f")));
 
     QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty()) {
