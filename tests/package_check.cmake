@@ -24,7 +24,7 @@ set(expected bin/tavrel-cli bin/dalmir-cli share/tavrel/samples/sample.kif
     share/icons/hicolor/scalable/apps/tavrel.svg share/icons/hicolor/scalable/apps/dalmir.svg
     share/man/man1/tavrel-cli.1 share/man/man1/dalmir-cli.1
     share/bash-completion/completions/tavrel-cli share/bash-completion/completions/dalmir-cli
-    share/dalmir/help/dalmir/index.html)
+    share/dalmir/help/dalmir/index.html share/tavrel/help/tavrel/index.html)
 if(GUI)
     list(APPEND expected bin/tavrel bin/dalmir)
 endif()

@@ -468,8 +468,7 @@ void MainWindow::bindCommands() {
     bind(C::Settings, [this] { settingsDialog(); });
 
     bind(C::HelpIndex, [this] { showHelpIndex(m_doc, nativePath(m_context.programFolder)); });
-    bind(C::Homepage,
-         [] { QDesktopServices::openUrl(QUrl(QStringLiteral("https://vesk.example.org/"))); });
+    bind(C::Homepage, [this] { showHelpIndex(m_doc, nativePath(m_context.programFolder)); });
     bind(C::About,
          [this] { QMessageBox::about(this, qtext(versionCaption()), qtext(versionText())); });
 }

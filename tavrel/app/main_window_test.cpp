@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -160,6 +161,18 @@ TEST_F(MainWindowTest, TruncateBranchAndReplayToolbar) {
 
 // The board area shows the board colour or grain inside the squares, dark lines between them,
 // and a dark kanji stroke in a square holding a piece.
+// Run from the build, F1 finds the help beside the program (the test runs in its folder), and
+// the help covers what a new user does first.
+TEST_F(MainWindowTest, HelpLiesBesideTheProgramInTheBuild) {
+    QFile help(QCoreApplication::applicationDirPath() + QStringLiteral("/help/index.html"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly)) << help.fileName().toStdString();
+    const QString text = QString::fromUtf8(help.readAll());
+    for (const char* anchor : {"id=\"open\"", "id=\"step\"", "id=\"input\"", "id=\"play\"",
+                               "id=\"engine\"", "id=\"keys\""}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(anchor))) << anchor;
+    }
+}
+
 TEST_F(MainWindowTest, ScreenshotShowsBoardAndPieces) {
     settings.boardType = WoodChoice::Plain;  // plain colour: easy to recognise
     auto w = makeWindow();

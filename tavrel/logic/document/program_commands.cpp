@@ -17,11 +17,19 @@ bool confirmClose(Document& doc) {
 }
 
 void showHelpIndex(Document& doc, const std::string& programFolder) {
-    std::string index = programFolder + "help/index.html";
-    std::error_code ec;
-    if (!std::filesystem::exists(index, ec) || !doc.ui().openWithDesktop(index)) {
-        doc.warningSound();
+    for (const std::string& index : helpIndexCandidates(programFolder)) {
+        std::error_code ec;
+        if (std::filesystem::exists(index, ec)) {
+            if (!doc.ui().openWithDesktop(index)) doc.warningSound();
+            return;
+        }
     }
+    doc.warningSound();
+}
+
+std::vector<std::string> helpIndexCandidates(const std::string& programFolder) {
+    return {programFolder + "help/index.html",
+            programFolder + "../share/tavrel/help/tavrel/index.html"};
 }
 
 std::string versionCaption() { return core::sjis("バージョン情報"); }

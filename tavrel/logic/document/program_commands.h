@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tavrel/logic/document/document.h"
 
@@ -13,9 +14,12 @@ namespace tavrel {
 // that failed) keeps the window.
 bool confirmClose(Document& doc);
 
-// 目次: "<program folder>help/index.html" shown by the desktop; the warning sound when the file is
-// missing or could not be shown. programFolder ends with '/' (file system's bytes).
+// 目次: the help's first page shown by the desktop: the first of helpIndexCandidates that exists
+// (beside the program when run from the build, else where the install puts it). The warning
+// sound when there is none or it could not be shown. programFolder ends with '/' (file system's
+// bytes). ヘルプ › Veskのサイト opens the same page, the project's own.
 void showHelpIndex(Document& doc, const std::string& programFolder);
+std::vector<std::string> helpIndexCandidates(const std::string& programFolder);
 
 // バージョン情報: the caption and the text "<name> <version>" (CP932).
 std::string versionCaption();

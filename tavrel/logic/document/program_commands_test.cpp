@@ -60,5 +60,21 @@ TEST_F(ProgramCommandsTest, HelpIndexWarnsWhenMissingOrNotShown) {
     EXPECT_EQ(ui.events, (Events{"desktop: " + folder + "help/index.html", "beep"}));
 }
 
+// An installed program finds the help where the install puts it; the copy beside the program
+// (the build's) comes first.
+TEST_F(ProgramCommandsTest, HelpIndexFoundInstalledToo) {
+    std::filesystem::create_directories(dir / "bin");
+    std::filesystem::create_directories(dir / "share/tavrel/help/tavrel");
+    write("share/tavrel/help/tavrel/index.html", "<html></html>");
+    const std::string bin = dir.string() + "/bin/";
+    showHelpIndex(doc, bin);
+    EXPECT_EQ(ui.events, (Events{"desktop: " + bin + "../share/tavrel/help/tavrel/index.html"}));
+    std::filesystem::create_directories(dir / "bin/help");
+    write("bin/help/index.html", "<html></html>");
+    ui.events.clear();
+    showHelpIndex(doc, bin);
+    EXPECT_EQ(ui.events, (Events{"desktop: " + bin + "help/index.html"}));
+}
+
 }  // namespace
 }  // namespace tavrel
