@@ -189,7 +189,9 @@ void AnalysisDock::startAnalysis() {
     m_status->clear();
     if (!m_process) {
         m_process = new UsiProcess(*this, this);
-        m_process->start(m_engines[static_cast<std::size_t>(i)]);
+        const usi::EngineEntry& entry = m_engines[static_cast<std::size_t>(i)];
+        if (m_log) m_process->setTraffic(engineLogTraffic(m_log, entry.name));
+        m_process->start(entry);
     }
     m_analysing = true;
     m_refresh.start();

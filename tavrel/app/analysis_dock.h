@@ -18,6 +18,7 @@
 
 #include "core/record/record_store.h"
 #include "tavrel/logic/document/document.h"
+#include "tavrel/logic/play/engine_log.h"
 #include "usi/analysis_lines.h"
 #include "usi/engine_list.h"
 #include "usi/usi_engine.h"
@@ -71,6 +72,8 @@ public:
     void addPreviewAsVariation();
     const core::RecordStore& previewStore() const { return *m_previewStore; }
     QString statusText() const { return m_status->text(); }
+    // Where the engine's traffic goes (null: nowhere).
+    void setEngineLog(std::shared_ptr<EngineLog> log) { m_log = std::move(log); }
 
     // UsiEvents
     void engineReady() override;
@@ -94,6 +97,7 @@ private:
     usi::AnalysisLines m_lines;
     std::vector<usi::EngineEntry> m_engines;
     UsiProcess* m_process = nullptr;
+    std::shared_ptr<EngineLog> m_log;
     bool m_analysing = false;
     QTimer m_refresh;
     QComboBox* m_engineBox;

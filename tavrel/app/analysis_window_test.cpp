@@ -6,6 +6,8 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +70,32 @@ protected:
     EngineWindows* engines = nullptr;
     AnalysisDock* dock = nullptr;
 };
+
+// エンジンの通信 shows what the window and the engine said, the lines the protocol does not
+// know included, and goes on showing new lines while it is open.
+TEST_F(AnalysisWindowTest, EngineLogShowsTheRawTraffic) {
+    qputenv("FAKE_USI_ARGS", "--garbage");
+    engines->showEngineLog();
+    QDialog* dialog = engines->engineLogDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* text = dialog->findChild<QPlainTextEdit*>(QStringLiteral("engineLogText"));
+    ASSERT_NE(text, nullptr);
+    dock->startAnalysis();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        text->toPlainText().contains(QStringLiteral("Fake< this is no protocol line")), kWaitMs);
+    const QString shown = text->toPlainText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Fake> usi\n"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Fake< usiok"))) << shown.toStdString();
+    dock->stopAnalysis();
+    // Closed and opened again, the dialog shows what was logged meanwhile.
+    dialog->close();
+    QApplication::processEvents();
+    engines->showEngineLog();
+    text = engines->engineLogDialog()->findChild<QPlainTextEdit*>(QStringLiteral("engineLogText"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("Fake< this is no protocol line")));
+    EXPECT_FALSE(engines->engineLog()->lines().empty());
+}
 
 TEST_F(AnalysisWindowTest, ShowsThePvInTraditionalNotationAndFollowsTheBoard) {
     QAbstractItemModelTester tester(dock->model(),

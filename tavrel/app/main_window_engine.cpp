@@ -3,10 +3,16 @@
 #include "tavrel/app/main_window_engine.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include "tavrel/app/engine_dialogs.h"
 #include "tavrel/app/main_window.h"
@@ -72,6 +78,7 @@ EngineWindows::EngineWindows(QMainWindow& window, Document& doc, DocumentUi& ui,
     m_dock->hide();
     m_graphDock->hide();
     if (!m_profileName.isEmpty()) setEngines(loadEngines(m_profileName));
+    m_dock->setEngineLog(m_log);
     connect(m_dock, &AnalysisDock::recordChanged, this, &EngineWindows::recordChanged);
     connect(m_graph, &AnalysisGraph::plyClicked, this, &EngineWindows::jumpToPly);
 }
@@ -91,6 +98,52 @@ void EngineWindows::bindCommands(const CommandBinder& bind) {
     }
     bind(Command::AnalyseRecord, [this] { analyseRecord(); }, {});
     bind(Command::EngineSettings, [this] { editEngines(); }, {});
+    bind(Command::EngineLog, [this] { showEngineLog(); }, {});
+}
+
+void EngineWindows::showEngineLog() {
+    if (m_logDialog) {
+        m_logDialog->show();
+        m_logDialog->raise();
+        return;
+    }
+    auto* dialog = new QDialog(&m_window);
+    dialog->setObjectName(QStringLiteral("engineLog"));
+    dialog->setWindowTitle(qs("エンジンの通信"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto* text = new QPlainTextEdit(dialog);
+    text->setObjectName(QStringLiteral("engineLogText"));
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setMaximumBlockCount(static_cast<int>(EngineLog::kDefaultCapacity));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    text->setFont(fixed);
+    QStringList shown;
+    for (const EngineLogLine& line : m_log->lines())
+        shown << QString::fromStdString(engineLogText(line));
+    text->setPlainText(shown.join(QLatin1Char('\n')));
+    auto* clear = new QPushButton(qs("消去(&C)"), dialog);
+    auto* close = new QPushButton(qs("閉じる"), dialog);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(clear);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(dialog);
+    layout->addWidget(text);
+    layout->addLayout(buttons);
+    connect(clear, &QPushButton::clicked, dialog, [this, text] {
+        m_log->clear();
+        text->clear();
+    });
+    connect(close, &QPushButton::clicked, dialog, &QDialog::close);
+    // New lines are appended while the dialog is open; the log forgets the view when it closes.
+    m_log->setListener([text](const EngineLogLine& line) {
+        text->appendPlainText(QString::fromStdString(engineLogText(line)));
+    });
+    connect(dialog, &QObject::destroyed, this, [log = m_log] { log->setListener({}); });
+    dialog->resize(640, 420);
+    m_logDialog = dialog;
+    dialog->show();
 }
 
 void EngineWindows::setEngines(std::vector<usi::EngineEntry> engines) {
@@ -146,6 +199,7 @@ void EngineWindows::startRecordAnalysis(const usi::EngineEntry& engine,
     m_dock->stopAnalysis();
     m_analysis = std::make_unique<usi::RecordAnalysis>(m_doc.store(), options);
     m_analysisProcess = new UsiProcess(*m_analysis, this);
+    m_analysisProcess->setTraffic(engineLogTraffic(m_log, engine.name));
     m_progress = new QProgressDialog(qs("棋譜解析中..."), qs("キャンセル"), 0, m_analysis->total(),
                                      &m_window);
     m_progress->setObjectName(QStringLiteral("engineAnalysisProgress"));

@@ -14,10 +14,12 @@
 #include "tavrel/app/analysis_dock.h"
 #include "tavrel/app/analysis_graph.h"
 #include "tavrel/logic/document/document.h"
+#include "tavrel/logic/play/engine_log.h"
 #include "tavrel/logic/view/command_table.h"
 #include "usi/engine_list.h"
 #include "usi/record_analysis.h"
 
+class QDialog;
 class QMainWindow;
 class QMenu;
 
@@ -38,6 +40,11 @@ public:
     // engine list.
     void bindCommands(const CommandBinder& bind);
     AnalysisDock* analysisDock() { return m_dock; }
+    // What every engine the window runs said and was told; shown by エンジンの通信.
+    const std::shared_ptr<EngineLog>& engineLog() { return m_log; }
+    // The dialog エンジンの通信, modeless, following the log as it grows.
+    void showEngineLog();
+    QDialog* engineLogDialog() { return m_logDialog; }
     AnalysisGraph* graph() { return m_graph; }
     QDockWidget* graphDock() { return m_graphDock; }
 
@@ -76,6 +83,8 @@ private:
     std::unique_ptr<usi::RecordAnalysis> m_analysis;
     UsiProcess* m_analysisProcess = nullptr;
     QPointer<QProgressDialog> m_progress;
+    std::shared_ptr<EngineLog> m_log = std::make_shared<EngineLog>();
+    QPointer<QDialog> m_logDialog;
 };
 
 }  // namespace tavrel

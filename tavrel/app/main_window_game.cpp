@@ -76,6 +76,7 @@ void MainWindow::startEngineGame(const GamePlayers& players) {
             continue;
         }
         m_gameProcesses[i] = std::make_unique<UsiProcess>(m_engineGame->events(side));
+        m_gameProcesses[i]->setTraffic(engineLogTraffic(m_engines->engineLog(), entry->name));
         m_engineGame->attach(side, &m_gameProcesses[i]->engine());
         m_gameProcesses[i]->start(*entry);
     }

@@ -78,9 +78,16 @@ void UsiProcess::start(const usi::EngineEntry& entry) {
 
 void UsiProcess::send(std::string_view line) {
     if (m_process.state() != QProcess::Running) return;
+    if (m_traffic) m_traffic(true, line);
     QByteArray bytes(line.data(), static_cast<qsizetype>(line.size()));
     bytes += '\n';
     m_process.write(bytes);
+}
+
+UsiProcess::Traffic engineLogTraffic(std::shared_ptr<EngineLog> log, std::string engineName) {
+    return [log = std::move(log), name = std::move(engineName)](bool sent, std::string_view line) {
+        log->add(name, sent ? EngineTraffic::Sent : EngineTraffic::Received, line);
+    };
 }
 
 void UsiProcess::kill() {
@@ -98,14 +105,16 @@ void UsiProcess::endGroup() {
 void UsiProcess::readLines() {
     while (m_process.canReadLine()) {
         const QByteArray line = m_process.readLine();
-        m_engine->receive(
-            std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
+        const std::string_view text(line.constData(), static_cast<std::size_t>(line.size()));
+        if (m_traffic) m_traffic(false, text);
+        m_engine->receive(text);
     }
     // Output that never ends a line is garbage, not a reason to hold ever more of it.
     if (m_process.bytesAvailable() > kMaxLineBytes) {
         const QByteArray junk = m_process.readAll();
-        m_engine->receive(
-            std::string_view(junk.constData(), static_cast<std::size_t>(junk.size())));
+        const std::string_view text(junk.constData(), static_cast<std::size_t>(junk.size()));
+        if (m_traffic) m_traffic(false, text);
+        m_engine->receive(text);
     }
 }
 

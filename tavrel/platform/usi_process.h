@@ -8,8 +8,11 @@
 #include <QObject>
 #include <QProcess>
 #include <QTimer>
+#include <functional>
 #include <memory>
+#include <string_view>
 
+#include "tavrel/logic/play/engine_log.h"
 #include "usi/engine_list.h"
 #include "usi/usi_engine.h"
 
@@ -26,6 +29,10 @@ public:
     // start reaches the events as engineFailed with the system's reason.
     void start(const usi::EngineEntry& entry);
     usi::UsiEngine& engine() { return *m_engine; }
+    // Hears every line sent to the program (sent true) and every line it printed, before the
+    // session reads it: the window's engine log.
+    using Traffic = std::function<void(bool sent, std::string_view line)>;
+    void setTraffic(Traffic traffic) { m_traffic = std::move(traffic); }
     bool running() const { return m_process.state() != QProcess::NotRunning; }
 
     // UsiLink
@@ -40,6 +47,10 @@ private:
     QTimer m_ticker;
     qint64 m_group = 0;
     std::unique_ptr<usi::UsiEngine> m_engine;
+    Traffic m_traffic;
 };
+
+// The traffic of the named engine (UTF-8), into the log, which the process shares.
+UsiProcess::Traffic engineLogTraffic(std::shared_ptr<EngineLog> log, std::string engineName);
 
 }  // namespace tavrel

@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
 
 #include "core/text/sjis.h"
 #include "tavrel/platform/engine_store.h"
@@ -80,13 +81,30 @@ TEST_F(UsiProcessTest, MateScoresAndBounds) {
 }
 
 TEST_F(UsiProcessTest, AnIllegalBestMoveIsReportedAndGarbageKeptForTheLog) {
-    start("--bestmove 5e5d --garbage");
+    qputenv("FAKE_USI_ARGS", "--bestmove 5e5d --garbage");
+    process = std::make_unique<UsiProcess>(events, nullptr);
+    std::vector<std::pair<bool, std::string>> traffic;
+    process->setTraffic([&](bool sent, std::string_view line) {
+        std::string text(line);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+        traffic.emplace_back(sent, text);
+    });
+    process->start(usi::EngineEntry{"Fake", FAKE_USI_ENGINE, {}});
     go();
     QTRY_COMPARE_WITH_TIMEOUT(events.warnings.size(), std::size_t{1}, kWaitMs);
     EXPECT_NE(events.warnings[0].find("5e5d"), std::string::npos);
     EXPECT_EQ(events.unknownLines, (std::vector<std::string>{"this is no protocol line"}));
     EXPECT_TRUE(events.bestMoves.empty());
     EXPECT_TRUE(events.failures.empty());
+    // The log hears both ways, the line the protocol does not know included.
+    ASSERT_FALSE(traffic.empty());
+    EXPECT_EQ(traffic.front(), (std::pair<bool, std::string>{true, "usi"}));
+    EXPECT_NE(std::find(traffic.begin(), traffic.end(),
+                        std::pair<bool, std::string>{false, "this is no protocol line"}),
+              traffic.end());
+    EXPECT_NE(std::find(traffic.begin(), traffic.end(),
+                        std::pair<bool, std::string>{true, "position startpos"}),
+              traffic.end());
 }
 
 TEST_F(UsiProcessTest, ACrashMidSearchFails) {

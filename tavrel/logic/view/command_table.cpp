@@ -115,6 +115,7 @@ std::vector<CommandEntry> buildTable() {
     add(Command::GraphView, "評価値グラフ(&G)");
     add(Command::AnalyseRecord, "棋譜解析(&R)...");
     add(Command::EngineSettings, "エンジン設定(&S)...");
+    add(Command::EngineLog, "エンジンの通信(&L)...");
 
     add(Command::ToStart, "開始局面へ(&T)", {"Home", "Ctrl+Left", "Shift+A"});
     add(Command::ReplayBack, "連続して戻す(&P)", {"Shift+Left", "A"});
@@ -256,7 +257,7 @@ std::vector<MenuItem> mainMenus(const Settings& settings) {
                     submenu("棋譜コメント(&*)", range(C::CommentDisplay0, C::CommentDisplay3))})),
         submenu("エンジン(&N)",
                 concat(range(C::AnalysisView, C::GraphView),
-                       concat({separator()}, range(C::AnalyseRecord, C::EngineSettings)))),
+                       concat({separator()}, range(C::AnalyseRecord, C::EngineLog)))),
         submenu("ヘルプ(&H)", range(C::HelpIndex, C::About)),
     };
 }
@@ -399,6 +400,7 @@ bool isEnabled(Command command, const Document& doc, const CommandActivity& acti
         case Command::GraphView:
         case Command::AnalyseRecord:
         case Command::EngineSettings:
+        case Command::EngineLog:
         case Command::ReplayStop:
         case Command::Turn:
         case Command::EmphasiseSide:

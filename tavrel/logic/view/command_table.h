@@ -104,6 +104,7 @@ enum class Command : int {
     GraphView,
     AnalyseRecord,
     EngineSettings,
+    EngineLog,  // エンジンの通信: the engines' traffic
     // 表示
     ToStart,
     ReplayBack,
