@@ -75,11 +75,7 @@ void MainWindow::bindReplayCommands() {
     nav(C::ReplayBack, [&replay] { (void)replay.start(ReplayDirection::Backward); });
     nav(C::StepBack, [this] {
         m_board->finishAnimation();
-        if (m_doc.mode() == ViewerMode::Playing) {
-            stepBackInPlay(m_doc, m_clock);
-        } else {
-            step(m_doc, Step::Back);
-        }
+        step(m_doc, m_clock, Step::Back);
     });
     bind(C::ReplayStop, [this, &replay] {
         if (!replay.running() && !m_doc.store().lineEnd()) return;
@@ -87,17 +83,13 @@ void MainWindow::bindReplayCommands() {
     });
     nav(C::StepForward, [this] {
         m_board->finishAnimation();
-        if (m_doc.mode() == ViewerMode::Playing) {
-            stepForwardInPlay(m_doc, m_clock);
-        } else {
-            step(m_doc, Step::Forward);
-        }
+        step(m_doc, m_clock, Step::Forward);
     });
     // A replay that cannot start beeps by itself.
     nav(C::ReplayForward, [&replay] { (void)replay.start(ReplayDirection::Forward); });
-    nav(C::ToEnd, [this] { step(m_doc, Step::ToEnd); });
+    nav(C::ToEnd, [this] { step(m_doc, m_clock, Step::ToEnd); });
     nav(C::PreviousBranch, [this] { step(m_doc, Step::PreviousBranch); });
-    nav(C::NextBranch, [this] { step(m_doc, Step::NextBranch); });
+    nav(C::NextBranch, [this] { step(m_doc, m_clock, Step::NextBranch); });
     nav(C::JumpToPly, [this] { jumpToPlyDialog(m_doc.store().currentPly()); });
 }
 
@@ -126,8 +118,18 @@ void MainWindow::followNavigationWindows() {
             connect(b, &QPushButton::clicked, this, [f] { f(); });
         };
         ContinuousReplay& replay = m_replayDriver->replay();
-        run(m_replayDlg->back(), [this] { navigate([this] { step(m_doc, Step::Back); }); });
-        run(m_replayDlg->next(), [this] { navigate([this] { step(m_doc, Step::Forward); }); });
+        run(m_replayDlg->back(), [this] {
+            navigate([this] {
+                m_board->finishAnimation();
+                step(m_doc, m_clock, Step::Back);
+            });
+        });
+        run(m_replayDlg->next(), [this] {
+            navigate([this] {
+                m_board->finishAnimation();
+                step(m_doc, m_clock, Step::Forward);
+            });
+        });
         run(m_replayDlg->backRun(), [this, &replay] {
             // A replay that cannot start beeps by itself.
             navigate([&replay] { (void)replay.start(ReplayDirection::Backward); });

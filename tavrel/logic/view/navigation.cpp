@@ -72,6 +72,35 @@ void step(Document& doc, Step how) {
     doc.ui().documentChanged();
 }
 
+void step(Document& doc, MoveClock& clock, Step how) {
+    const ViewerMode mode = doc.mode();
+    if (how == Step::Forward || how == Step::Back) {
+        if (mode == ViewerMode::Playing) {
+            how == Step::Forward ? stepForwardInPlay(doc, clock) : stepBackInPlay(doc, clock);
+            return;
+        }
+        if (stepsRefused(mode)) {
+            doc.warningSound();
+            return;
+        }
+        // Shows its own message (a repetition); a step past either end beeps.
+        (void)playMove(doc, clock, PlayKind::Replay,
+                       how == Step::Forward ? kNextMoveMarker : kStepBackMarker, kDisplayAnimated);
+        return;
+    }
+    if (mode == ViewerMode::Playing && (how == Step::ToEnd || how == Step::NextBranch)) {
+        core::RecordStore& store = doc.store();
+        clock.stop();
+        while (nextIsMove(store) && store.stepForward() == core::EditResult::Ok &&
+               (how == Step::ToEnd || !nextHasAlternatives(store))) {
+        }
+        clock.restart();
+        doc.ui().documentChanged();
+        return;
+    }
+    step(doc, how);
+}
+
 bool playChild(Document& doc, MoveClock& clock, core::NodeIndex child) {
     core::RecordStore& store = doc.store();
     if (child == core::kNoNode || store.parentOf(child) != store.current()) return false;

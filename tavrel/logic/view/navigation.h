@@ -22,6 +22,14 @@ enum class Step {
 // The jumps move silently and redraw once.
 void step(Document& doc, Step how);
 
+// The commands as the window runs them, with the game's clock:
+// - １手進める and １手戻す are PlayMove replay steps (animated, with the piece sound and, with
+//   再現時の千日手検出, the repetition message); in Playing they are the game's own steps.
+// - 最終局面へ and 次の分岐まで進める also work in Playing: silent steps that never play a
+//   terminal entry, after which the turn clock restarts.
+// - Everything else as step(doc, how).
+void step(Document& doc, MoveClock& clock, Step how);
+
 // Plays a child of the node shown as the next move (a replay step, animated, with the piece
 // sound); false when it is no child there, a terminal entry or cannot be made.
 bool playChild(Document& doc, MoveClock& clock, core::NodeIndex child);

@@ -116,6 +116,56 @@ TEST_F(BranchedNavigationTest, EndAndBranchPointsDrawOnce) {
     }
 }
 
+// The single steps are replay steps: each one animated, with the piece sound, and no step past
+// either end or onto a terminal entry.
+TEST_F(BranchedNavigationTest, SingleStepsAreAnimatedReplaySteps) {
+    ASSERT_EQ(store.goToPly(5), core::EditResult::Ok);
+    ui.pieceSounds = 0;
+    step(doc, clock, Step::Forward);
+    EXPECT_EQ(store.currentPly(), 6);
+    EXPECT_EQ(ui.animations.size(), 1u);
+    EXPECT_EQ(ui.pieceSounds, 1);
+    step(doc, clock, Step::Forward);  // 投了 is not stepped onto
+    EXPECT_EQ(store.currentPly(), 6);
+    EXPECT_EQ(ui.beeps, 1);
+    step(doc, clock, Step::Back);
+    EXPECT_EQ(store.currentPly(), 5);
+    EXPECT_EQ(ui.animations.size(), 2u);
+    step(doc, Step::ToStart);
+    step(doc, clock, Step::Back);
+    EXPECT_EQ(store.currentPly(), 0);
+    EXPECT_EQ(ui.beeps, 2);
+    // In Replaying too; position editing refuses.
+    doc.setMode(ViewerMode::Replaying);
+    step(doc, clock, Step::Forward);
+    EXPECT_EQ(store.currentPly(), 1);
+    doc.setMode(ViewerMode::Editing);
+    step(doc, clock, Step::Forward);
+    EXPECT_EQ(store.currentPly(), 1);
+    EXPECT_EQ(ui.beeps, 3);
+}
+
+// In a game, 最終局面へ and 次の分岐まで進める go forward silently, never onto a terminal
+// entry, and the turn clock runs again afterwards.
+TEST_F(BranchedNavigationTest, JumpsForwardInPlayRestartTheClock) {
+    doc.setMode(ViewerMode::Playing);
+    step(doc, clock, Step::NextBranch);
+    EXPECT_EQ(store.currentPly(), 2);
+    EXPECT_TRUE(clock.running());
+    clock.stop();
+    step(doc, clock, Step::ToEnd);
+    EXPECT_EQ(store.currentPly(), 6);
+    EXPECT_TRUE(clock.running());
+    EXPECT_FALSE(store.node(store.current()).isTerminal());
+    EXPECT_TRUE(ui.animations.empty());
+    EXPECT_EQ(ui.beeps, 0);
+    EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+    // Going back to the start is still no game's command.
+    step(doc, clock, Step::ToStart);
+    EXPECT_EQ(store.currentPly(), 6);
+    EXPECT_EQ(ui.beeps, 1);
+}
+
 TEST_F(BranchedNavigationTest, ChoosingAVariation) {
     ASSERT_EQ(store.goToPly(4), core::EditResult::Ok);
     chooseVariation(doc, clock, 3);  // only two moves at ply 5
@@ -183,6 +233,32 @@ TEST_F(BranchedNavigationTest, ReplayModeQuestionAndEmptyRecord) {
     EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
     EXPECT_EQ(ui.status, sjis("指し手がありません。"));
     EXPECT_GE(ui.beeps, 1);
+}
+
+}  // namespace
+}  // namespace tavrel
+
+namespace tavrel {
+namespace {
+
+// Kings walking to and fro: the start position comes back every four plies.
+const char* const kShuffleRecord =
+    "手合割：平手\r\n"
+    "   1 ５八玉(59)\r\n   2 ５二玉(51)\r\n   3 ５九玉(58)\r\n   4 ５一玉(52)\r\n"
+    "   5 ５八玉(59)\r\n   6 ５二玉(51)\r\n   7 ５九玉(58)\r\n   8 ５一玉(52)\r\n"
+    "   9 ５八玉(59)\r\n  10 ５二玉(51)\r\n  11 ５九玉(58)\r\n  12 ５一玉(52)\r\n";
+
+// Stepping by hand through a repetition says so, as the continuous replay does.
+TEST_F(NavigationTest, SingleStepsReportARepetition) {
+    ASSERT_EQ(doc.loadRecordFile(write("r.kif", sjis(kShuffleRecord))), CommandResult::Done);
+    settings.detectRepetitionInReplay = 1;
+    MoveClock clock{[] { return std::int64_t{0}; }};
+    for (int k = 0; k < 11; ++k) step(doc, clock, Step::Forward);
+    EXPECT_TRUE(ui.messages.empty());
+    step(doc, clock, Step::Forward);
+    EXPECT_EQ(store.currentPly(), 12);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first, sjis("12 手で千日手です。"));
 }
 
 }  // namespace
