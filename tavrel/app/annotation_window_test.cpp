@@ -180,6 +180,28 @@ TEST_F(AnnotationWindowTest, CommentWindowFollowsTheStepsInMode2) {
     EXPECT_FALSE(window->commentWindow()->isVisible());
 }
 
+// A new comment font shows at once in the comment window and the comment pane.
+TEST_F(AnnotationWindowTest, NewCommentFontAppliesAtOnce) {
+    ASSERT_TRUE(store.replaceComment(0, sjis("開始")) == core::CommentResult::Ok);
+    window->action(Command::CommentDisplay2)->trigger();
+    ASSERT_NE(window->commentWindow(), nullptr);
+    auto* text = window->commentWindow()->findChild<QPlainTextEdit*>();
+    ASSERT_NE(text, nullptr);
+    FontSetting chosen;
+    chosen.face = "DejaVu Serif";
+    chosen.height = -29;
+    chosen.bold = true;
+    window->useFont(settings.commentFont, chosen);
+    EXPECT_EQ(settings.commentFont, chosen);
+    EXPECT_EQ(text->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_TRUE(text->font().bold());
+    EXPECT_EQ(window->commentPane()->font().family(), QStringLiteral("DejaVu Serif"));
+    const int size = text->font().pixelSize();
+    chosen.height = -15;
+    window->useFont(settings.commentFont, chosen);
+    EXPECT_NE(text->font().pixelSize(), size);
+}
+
 TEST_F(AnnotationWindowTest, MergeFromTheClipboardAddsTheVariationAndMarksTheRecord) {
     ASSERT_FALSE(window->document().modified());
     const QString titleBefore = window->windowTitle();

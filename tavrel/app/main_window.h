@@ -173,6 +173,10 @@ public:
     // comment pane of mode 1.
     QWidget* commentWindow() const { return m_commentWindow; }
     QPlainTextEdit* commentPane() const { return m_commentPane; }
+    // A font chosen for one of the settings' fonts (the system font dialog's answer): stored,
+    // and every view shows it at once (the status line, the record window, the comment pane and
+    // window).
+    void useFont(FontSetting& target, const FontSetting& chosen);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -197,6 +201,8 @@ private:
     void storeWindowPlaces();
 
     void chooseColour(Rgb& colour);
+    // The fonts of the settings, on the views that show text.
+    void applyFonts();
     // The system font dialog over one font setting; the windows take the chosen font at once.
     void chooseFont(FontSetting& font);
     void pieceSettings();

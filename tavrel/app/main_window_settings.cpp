@@ -4,9 +4,11 @@
 // and redraws.
 #include <QCoreApplication>
 #include <QFontDialog>
+#include <QPlainTextEdit>
 #include <QStandardPaths>
 
 #include "desktop/desktop_integration.h"
+#include "tavrel/app/comment_window.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/settings_dialog.h"
 #include "tavrel/logic/document/program_commands.h"
@@ -54,20 +56,31 @@ CommandResult MainWindow::acceptSettingsDialog(const Settings& draft) {
             environmentNotSavedMessage(toCp932(fromFsPath(environmentFilePath(folder, name)))),
             programCaption());
     }
-    m_status->setFont(settingFont(m_settings.statusFont));
-    m_recordWindow->invalidate();
+    applyFonts();
     refreshAll();
     return saved ? CommandResult::Done : CommandResult::Failed;
+}
+
+void MainWindow::applyFonts() {
+    m_status->setFont(settingFont(m_settings.statusFont));
+    m_recordWindow->invalidate();
+    const QFont comment = settingFont(m_settings.commentFont);
+    if (m_commentPane) m_commentPane->setFont(comment);
+    if (auto* window = static_cast<CommentWindow*>(m_commentWindow))
+        window->text()->setFont(comment);
+}
+
+void MainWindow::useFont(FontSetting& target, const FontSetting& chosen) {
+    target = chosen;
+    applyFonts();
+    refreshAll();
 }
 
 void MainWindow::chooseFont(FontSetting& font) {
     bool ok = false;
     QFont chosen = QFontDialog::getFont(&ok, settingFont(font), this);
     if (!ok) return;
-    font = fontSetting(chosen);
-    m_status->setFont(settingFont(m_settings.statusFont));
-    m_recordWindow->invalidate();
-    refreshAll();
+    useFont(font, fontSetting(chosen));
 }
 
 void MainWindow::registerFileTypes() {
