@@ -237,6 +237,7 @@ std::string ki2ClipboardText(const RecordStore& store, Ki2ClipboardMode mode,
 
 WriteResult writeKi2File(RecordStore& store, const std::string& path,
                          const RecordWriteOptions& options) {
+    markLoadPosition(store, options);
     WriteResult r = writeFileAtomically(path, ki2Text(store, options));
     if (r == WriteResult::Ok) store.markClean();
     return r;

@@ -26,7 +26,7 @@ std::string ki2Text(const RecordStore& store, const RecordWriteOptions& options)
 std::string ki2ClipboardText(const RecordStore& store, Ki2ClipboardMode mode,
                              const RecordWriteOptions& options);
 
-// Writes ki2Text to path crash-safe. On success the store is clean.
+// markLoadPosition, then writes ki2Text to path crash-safe. On success the store is clean.
 [[nodiscard]] WriteResult writeKi2File(RecordStore& store, const std::string& path,
                                        const RecordWriteOptions& options);
 

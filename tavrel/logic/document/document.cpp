@@ -274,8 +274,12 @@ core::WriteResult Document::writeFile(SaveFormat format, const std::string& path
         m_store, text, env, m_snapshot, [this](std::string_view caption, std::string_view message) {
             m_ui.showMessage(std::string(message), std::string(caption));
         });
-    // A KIF file written by the viewer returns to the position shown when 棋譜読込局面 is 3.
-    if (format == SaveFormat::Kif) core::markLoadPosition(m_store, options);
+    // A KIF or KI2 file written by the viewer returns to the position shown when 棋譜読込局面 is
+    // 3: both carry the bookmark. The other formats keep no bookmarks.
+    if (format == SaveFormat::Kif || format == SaveFormat::Ki2 || format == SaveFormat::KifUtf8 ||
+        format == SaveFormat::Ki2Utf8) {
+        core::markLoadPosition(m_store, options);
+    }
     return core::saveRecordFile(m_store, format, path, options, expander);
 }
 

@@ -155,6 +155,23 @@ TEST_F(DocumentTest, SaveInPlaceWithBackupAndKi2IntoKif) {
     EXPECT_EQ(doc.recordFileName(), "t.kif");
 }
 
+// With 棋譜読込局面 3 a record saved as KIF or KI2 (either encoding) opens again at the
+// position shown when it was saved.
+TEST_F(DocumentTest, SavedPositionComesBackInEveryRecordFormat) {
+    for (SaveFormat format :
+         {SaveFormat::Kif, SaveFormat::Ki2, SaveFormat::KifUtf8, SaveFormat::Ki2Utf8}) {
+        settings.positionAfterLoad = PositionAfterLoad::Start;
+        ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kSample))), CommandResult::Done)
+            << static_cast<int>(format);
+        ASSERT_EQ(doc.store().goToPly(2), core::EditResult::Ok);
+        settings.positionAfterLoad = PositionAfterLoad::LoadBookmark;
+        const std::string target = (dir / applySaveExtension("saved", format)).string();
+        ASSERT_EQ(doc.writeRecord(format, target), core::WriteResult::Ok);
+        ASSERT_EQ(doc.loadRecordFile(target), CommandResult::Done) << target;
+        EXPECT_EQ(doc.store().currentPly(), 2) << target;
+    }
+}
+
 TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
     std::string path = write("p.kif", sjis(kSample));
     ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
