@@ -73,6 +73,11 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
                     refreshState();
                 }
             });
+    // A reset of the list (a new database, a search, a frozen list) sets the widths from the
+    // settings again; only what the user drags is stored.
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { m_placingColumns = true; });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { placeColumns(); });
     connect(m_view, &QTableView::doubleClicked, this,
             [this](const QModelIndex&) { launchSelected(LaunchCommand::Replay); });
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -211,14 +216,17 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
     }
 }
 
-void MainWindow::refreshList() {
-    m_model->rebuild();
+void MainWindow::placeColumns() {
     m_placingColumns = true;
     for (int section = 0; section < m_model->columnCount(); ++section) {
         m_view->setColumnWidth(section,
                                m_model->columns()[static_cast<std::size_t>(section)].width);
     }
     m_placingColumns = false;
+}
+
+void MainWindow::refreshList() {
+    m_model->rebuild();
     refreshState();
 }
 

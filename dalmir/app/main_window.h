@@ -204,6 +204,8 @@ private:
     void menuFont(bool list);
     ToolSettings launchTools() const;
     void refreshList();
+    // The column widths of the settings on the list's header.
+    void placeColumns();
     void refreshState();
     void showMessage(const QString& message);
     // What an operation does to what 元に戻す keeps: an undoable one keeps the database first,
