@@ -116,6 +116,9 @@ struct RecordingDalmirUi : DalmirUi {
     void recentFilesChanged() override { events.push_back("recent"); }
     void listReplaced() override { events.push_back("list"); }
     void stateChanged() override { events.push_back("state"); }
+    void convertToBinary(const std::string& fsTarget) override {
+        events.push_back("convert: " + fsTarget);
+    }
 
 private:
     std::optional<std::string> choose(const FileDialogRequest& request) {

@@ -66,6 +66,9 @@ public:
     virtual void listReplaced() = 0;
     // The title, the status panes and the command states are drawn again (the list stays).
     virtual void stateChanged() = 0;
+    // Converts the text database into the binary pair at fsTarget on a worker, with progress and
+    // Cancel (every record file is read again); the pair is then opened.
+    virtual void convertToBinary(const std::string& fsTarget) = 0;
 };
 
 }  // namespace dalmir
