@@ -49,6 +49,8 @@ declare -A allowed=(
     [tests/support]="$core_all tests/support"
     [tests/crash]="$model_all tavrel/settings tests/support"
     [tests/fake_usi_engine]="$core_all"
+    [tests/programs]="$model_all $tavrel_logic desktop dalmir/logic dalmir/app tests/support
+                      tests/programs"
     [fuzz]="$model_all tavrel/settings tests/support fuzz"
     [bench]="$model_all $tavrel_logic desktop tavrel/platform tavrel/app dalmir/logic dalmir/app
              tests/support bench"

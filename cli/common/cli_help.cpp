@@ -198,7 +198,11 @@ constexpr OptionHelp kDalmirCommon[] = {
      ""},
     {"--encoding ENC", "encoding of printed text: utf8 (default) or sjis", "utf8 sjis"},
     {"--no-wait",
-     "fail at once when another program is saving DB, instead of waiting for it to finish", ""},
+     "fail at once when another program is changing or saving DB, instead of waiting for it", ""},
+    {"--wait SECONDS",
+     "how long a command that changes DB waits for another program's lock before it gives up "
+     "(default 60)",
+     ""},
     {"--help", "print this help, or a command's help after the command", ""},
     {"--version", "print the program's version", ""},
 };
@@ -214,7 +218,8 @@ const ProgramHelp kDalmir{
     "dalmir-cli", "Dalmir's record database from the command line",
     "Adds records to a Dalmir database, lists, searches and exports them with the same engine "
     "as Dalmir. DB is a .dls text index or a .dlb/.kix binary pair. Every command that changes "
-    "the database holds its lock from load to save.",
+    "the database holds its lock from load to save. A database takes at most 100,000 records, "
+    "the window's default; --set Option/max_records=N changes the limit.",
     kDalmirCommands, kDalmirCommon};
 
 void appendOptions(std::string& out, std::span<const OptionHelp> options, const char* indent) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "cli/common/cli_common.h"
@@ -57,6 +59,7 @@ struct Options {
     bool skipDuplicates = false;
     bool allColumns = false;
     bool noWait = false;
+    int waitSeconds = 60;  // how long a saving command waits for another program's lock
     MissingFileMode missing = MissingFileMode::Keep;
     // Searches, statistics and duplicates.
     std::vector<std::string> players;  // every --player, in order
@@ -187,6 +190,11 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             o.allColumns = true;
         } else if (a == "--no-wait") {
             o.noWait = true;
+        } else if (a == "--wait") {
+            auto v = value();
+            auto n = v ? cli::parseInt(*v) : std::nullopt;
+            if (!n || *n < 0) return "--wait needs a number of seconds";
+            o.waitSeconds = *n;
         } else if (a == "--missing") {
             auto v = value();
             if (!v || (*v != "keep" && *v != "delete")) return "--missing is keep or delete";
@@ -318,12 +326,30 @@ std::optional<std::string> savedDatabase(const Options& o) {
 // Takes the lock of the database a saving command writes; a second writer waits (saying so) or,
 // with --no-wait, fails at once.
 bool lockForSaving(const std::string& path, const Options& o, DatabaseLock& lock) {
-    LockResult r = lockDatabase(path, lock, !o.noWait, [&] {
-        std::fprintf(stderr, "dalmir-cli: %s is being saved by another program; waiting\n",
-                     path.c_str());
-    });
+    // The lock is held only while a program changes or saves the database: this command from
+    // loading to saving, a window while it saves.
+    LockResult r = lockDatabase(path, lock, false);
+    if (r == LockResult::Busy && !o.noWait && o.waitSeconds > 0) {
+        std::fprintf(stderr,
+                     "dalmir-cli: %s is locked by another program that is changing or saving "
+                     "it; waiting at most %d seconds for it to let go\n",
+                     path.c_str(), o.waitSeconds);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::seconds(o.waitSeconds);
+        while (r == LockResult::Busy && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            r = lockDatabase(path, lock, false);
+        }
+        if (r == LockResult::Busy) {
+            std::fprintf(stderr, "dalmir-cli: gave up after %d seconds: %s is still locked\n",
+                         o.waitSeconds, path.c_str());
+            return false;
+        }
+    }
     if (r == LockResult::Busy) {
-        std::fprintf(stderr, "dalmir-cli: %s is being saved by another program\n", path.c_str());
+        std::fprintf(stderr,
+                     "dalmir-cli: %s is locked by another program that is changing or saving it\n",
+                     path.c_str());
     } else if (r == LockResult::CannotCreate) {
         std::fprintf(stderr, "dalmir-cli: cannot lock %s: %s\n", lockPathOf(path).c_str(),
                      std::generic_category().message(errno).c_str());
@@ -472,6 +498,25 @@ int runConvert(Database& db, RecordExtractor& extractor, const Options& o, CliHo
             explainRefusedSave(r.code, target);
             return cli::kExitFile;
         }
+        host.print(binarySavedMessage(base));
+        if (r.leftOut() > 0) {
+            // A binary database holds only records it can replay: the rest are named by count
+            // and reason, and the run fails.
+            std::string why;
+            const auto reason = [&why](int n, const char* text) {
+                if (n == 0) return;
+                if (!why.empty()) why += ", ";
+                why += std::to_string(n) + " " + text;
+            };
+            reason(r.unreadable, "could not be read");
+            reason(r.setUpStart, "start from a set-up position");
+            reason(r.otherHandicap, "have the handicap その他");
+            reason(r.noMoves, "have no move");
+            std::fprintf(stderr, "dalmir-cli: %d of %d records were not carried over: %s\n",
+                         r.leftOut(), db.table().size(), why.c_str());
+            return cli::kExitFile;
+        }
+        return cli::kExitOk;
     }
     host.print(binarySavedMessage(base));
     return cli::kExitOk;

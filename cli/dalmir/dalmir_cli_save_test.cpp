@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -60,22 +61,33 @@ TEST_F(DalmirCliSaveTest, ADatabaseOverTheLimitKeepsEveryRecord) {
     const std::string db = bigDatabase(1999);
     const std::string one = files.write("one.kif", kifRecord(kGame));
 
-    cli::RunReport r = run({"add", db, one});
+    const std::string limit = "Option/max_records=1000";
+    cli::RunReport r = run({"add", db, one, "--set", limit});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("登録が最大数(1000)を超えました。"), std::string::npos) << r.err;
     EXPECT_EQ(records(db), 1999);
 
-    r = run({"update", db});
+    r = run({"update", db, "--set", limit});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(records(db), 1999);
 
-    r = run({"remove", db, files.file("elsewhere")});
+    r = run({"remove", db, files.file("elsewhere"), "--set", limit});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(records(db), 1999);
 
     r = run({"add", db, one, "--set", "Option/max_records=3000"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(records(db), 2000);
+}
+
+// Without a setting the limit is the window's own, 100,000 records, and the help says so.
+TEST_F(DalmirCliSaveTest, TheDefaultLimitIsTheWindows) {
+    const std::string db = bigDatabase(1500);
+    const std::string one = files.write("one.kif", kifRecord(kGame));
+    cli::RunReport r = run({"add", db, one});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(records(db), 1501);
+    EXPECT_NE(run({"--help"}).out.find("100,000"), std::string::npos);
 }
 
 // A limit far above a million is taken as it stands: a binary pair grows under it, and the pair
@@ -132,8 +144,23 @@ TEST_F(DalmirCliSaveTest, ABinaryPairReadInPartIsNotConvertedOntoItself) {
     EXPECT_EQ(core::readFile(dlb), dlbBytes);
 }
 
-// While another program holds the database's lock, --no-wait fails at once and a plain add waits
-// for it (saying so), then adds to what the other program saved.
+// A binary pair whose DLB was cut short is refused with "データ異常" and the reading error, the
+// texts the window shows for it; no search is answered from what was left.
+TEST_F(DalmirCliSaveTest, ADamagedPairIsRefusedAsTheWindowRefusesIt) {
+    for (int i = 0; i < 2; ++i)
+        files.write("games/" + std::to_string(i) + ".kif", kifRecord(kGame));
+    const std::string dlb = files.file("games.DLB");
+    ASSERT_EQ(run({"add", dlb, files.file("games")}).exitCode, 0);
+    std::filesystem::resize_file(dlb, 20);
+    cli::RunReport r = run({"search-sequence", dlb, "+76歩"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("データ異常"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("棋譜情報読込みエラー(" + dlb + ")"), std::string::npos) << r.err;
+}
+
+// While another program holds the database's lock, --no-wait fails at once, --wait gives up at
+// its end, and a plain add waits for it (saying so), then adds to what the other program saved.
 TEST_F(DalmirCliSaveTest, TwoWritersTakeTurns) {
     const std::string db = files.file("turns.dls");
     const std::string a = files.write("a.kif", kifRecord(kGame));
@@ -144,7 +171,15 @@ TEST_F(DalmirCliSaveTest, TwoWritersTakeTurns) {
     const std::string b = files.write("b.kif", kifRecord(kGame));
     cli::RunReport busy = run({"add", db, b, "--no-wait"});
     EXPECT_EQ(busy.exitCode, 1);
-    EXPECT_NE(busy.err.find("being saved by another program"), std::string::npos) << busy.err;
+    EXPECT_NE(busy.err.find("locked by another program that is changing or saving it"),
+              std::string::npos)
+        << busy.err;
+    EXPECT_EQ(records(db), 1);
+    // A wait has its end: the command gives up, saying why, and leaves the database as it was.
+    cli::RunReport late = run({"add", db, b, "--wait", "1"});
+    EXPECT_EQ(late.exitCode, 1);
+    EXPECT_NE(late.err.find("waiting at most 1 seconds"), std::string::npos) << late.err;
+    EXPECT_NE(late.err.find("gave up after 1 seconds"), std::string::npos) << late.err;
     EXPECT_EQ(records(db), 1);
 
     // dalmir-cli add c.kif, its stderr read through a pipe.

@@ -175,10 +175,17 @@ TEST_F(DalmirCliTest, RemoveTakesAFolderWithOrWithoutSubfolders) {
 TEST_F(DalmirCliTest, ConvertWritesTheBinaryPair) {
     files.write("g/a.kif", kifRecord(kGame));
     files.write("g/b.kif", kifRecord({}));  // no moves: no list
+    const std::string gone = files.write("g/c.kif", kifRecord(kGame));
     std::string db = files.file("c.dls");
     ASSERT_EQ(run({"add", db, files.file("g"), "--kind", "0"}).exitCode, 0);
+    std::filesystem::remove(gone);
+    // The records left out are counted with their reasons, and the run fails.
     cli::RunReport r = run({"convert", db, files.file("bin")});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("2 of 3 records were not carried over: 1 could not be read, 1 have no "
+                         "move"),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(r.out, "バイナリ棋譜(" + files.file("bin") + ".DLB/KIX)を保存しました。\n");
     EXPECT_TRUE(std::filesystem::exists(files.file("bin.DLB")));
     EXPECT_EQ(lines(run({"list", files.file("bin.DLB")}).out).size(), 1u);

@@ -51,7 +51,18 @@ int main(int argc, char* argv[]) {
     }
     recent.assign(recentPaths);
 
+    const auto storeSettings = [&] {
+        dalmir::writeSettings(settings, qsettingsStore(store));
+        store.remove(QStringLiteral("Recent File List"));
+        for (std::size_t i = 0; i < recent.entries().size(); ++i) {
+            store.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1),
+                           QFile::decodeName(QByteArray::fromStdString(recent.entries()[i])));
+        }
+        store.sync();
+    };
+
     dalmir::DalmirContext context;
+    context.storeSettings = storeSettings;
     context.recent = &recent;
     context.settings = &settings;
     context.programFolder = programFolder + QLatin1Char('/');
@@ -85,11 +96,6 @@ int main(int argc, char* argv[]) {
     (void)server.listen();
     window->openFiles(arguments);
     const int code = app.exec();
-    dalmir::writeSettings(settings, qsettingsStore(store));
-    store.remove(QStringLiteral("Recent File List"));
-    for (std::size_t i = 0; i < recent.entries().size(); ++i) {
-        store.setValue(QStringLiteral("Recent File List/File%1").arg(i + 1),
-                       QFile::decodeName(QByteArray::fromStdString(recent.entries()[i])));
-    }
+    storeSettings();
     return code;
 }

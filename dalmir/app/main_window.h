@@ -48,6 +48,11 @@ struct DalmirContext {
     QString dataFolder;     // ends with '/'; the error log lies here
     int instance = 1;
     RecentDatabases* recent = nullptr;  // the File menu's list; kept by the caller
+    // Writes the settings (and the recent list) where they are kept; called when the settings
+    // dialog closes with OK, so that they outlive a crash. Null: kept only in memory.
+    std::function<void()> storeSettings;
+    // Tests: the 局面検索 dialog is shown even when quiet (the test answers it).
+    bool askSearchOptions = false;
     // Tests: messages and questions are recorded (questions answered with their default)
     // instead of shown.
     bool quiet = false;
@@ -189,6 +194,15 @@ private:
     void listReplaced() override;
     void startAutoUpdate() override;
     void stateChanged() override { refreshState(); }
+
+public:
+    // 名前を付けて保存 of a text database with a binary name: converts on a worker, then opens
+    // the pair; the records left out are counted with their reasons. False when an operation
+    // runs.
+    bool startConversion(const QString& target);
+
+private:
+    void convertToBinary(const std::string& fsTarget) override;
 
     void buildMenus();
     void rebuildRecentMenu();

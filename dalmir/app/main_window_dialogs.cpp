@@ -55,7 +55,7 @@ void MainWindow::menuPositionSearch() {
     m_panes[0]->setText(qs("クリップボードから棋譜、局面を読み込みました。"));
     PositionSearchForm form =
         positionSearchForm(m_positionForm, m_settings, m_db.table().settings());
-    if (!m_context.quiet) {  // without a user, the last choices
+    if (!m_context.quiet || m_context.askSearchOptions) {  // without a user, the last choices
         PositionSearchDialog dialog(form, this);
         if (dialog.exec() != QDialog::Accepted) return;
         form = dialog.form();
@@ -211,6 +211,7 @@ void MainWindow::menuSettings() {
     if (!(before == m_db.table().settings())) m_db.setModified();
     applySettings();
     refreshList();
+    if (m_context.storeSettings) m_context.storeSettings();
 }
 
 void MainWindow::registerFileTypes(const QString& dataHome) {

@@ -1,6 +1,7 @@
 // Dalmir's main window: the long operations (searches, registration, statistics, updates,
 // copies) run on the OperationRunner, with the list frozen and Cancel shown while they run.
 #include <QAction>
+#include <QApplication>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -13,6 +14,7 @@
 #include "dalmir/logic/record_paste.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/search/duplicate_check.h"
+#include "dalmir/model/store/binary_store.h"
 #include "dalmir/model/table/dls_clipboard.h"
 
 namespace dalmir {
@@ -278,6 +280,37 @@ bool MainWindow::startSingleAdd(const QString& path) {
             (void)run;
         },
         resorting());
+    return true;
+}
+
+void MainWindow::convertToBinary(const std::string& fsTarget) {
+    (void)startConversion(fromFsPath(fsTarget));
+}
+
+bool MainWindow::startConversion(const QString& target) {
+    if (isBusy()) return false;
+    auto report = std::make_shared<model::ConvertReport>();
+    const std::string fs = model::conversionTarget(fsPath(target));
+    startOperation(
+        qs("変換の中止(&Q)"),
+        [this, report, fs](model::OperationHost& host) {
+            *report = model::convertToBinary(m_db, fs, m_extractor, host);
+        },
+        [this, report, fs] {
+            if (report->code == core::WriteResult::Cancelled) return;
+            if (report->code != core::WriteResult::Ok) {
+                QApplication::beep();
+                showMessage(fromCp932(model::binarySaveErrorMessage(fs)));
+                return;
+            }
+            const int total = m_db.table().size();
+            // Shows its own message when the pair can't be opened.
+            if (!m_session.open(fs)) return;
+            if (report->leftOut() > 0) {
+                showMessage(fromCp932(model::convertLeftOutMessage(*report, total)));
+            }
+        },
+        UndoUse::Leave);
     return true;
 }
 

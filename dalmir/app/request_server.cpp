@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <vector>
 
 #include "core/ipc/user_sockets.h"
 
@@ -50,13 +51,21 @@ void RequestServer::accept() {
     while (QLocalSocket* socket = m_server.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            std::vector<core::DatabaseRequest> requests;
             while (socket->canReadLine()) {
                 const QByteArray line = socket->readLine(kMaxLine);
                 if (auto request = core::parseRequestLine(line.toStdString())) {
-                    Q_EMIT requested(*request);
+                    requests.push_back(*request);
                 }
             }
             if (socket->bytesAvailable() > kMaxLine) socket->abort();
+            // A request may open a modal dialog, whose event loop can delete this socket (its
+            // client hangs up): the requests go out from the event loop, after the socket's
+            // handler has let go of it, whatever connection the receiver chose.
+            for (const core::DatabaseRequest request : requests) {
+                QMetaObject::invokeMethod(
+                    this, [this, request] { Q_EMIT requested(request); }, Qt::QueuedConnection);
+            }
         });
     }
 }

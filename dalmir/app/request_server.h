@@ -22,6 +22,8 @@ public:
     static QString userServerName();
 
 Q_SIGNALS:
+    // Emitted from the event loop after the request's line was read, never inside the socket's
+    // handler: a receiver may open a modal dialog.
     void requested(core::DatabaseRequest request);
 
 private:

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -42,6 +43,33 @@ model::IndexDate indexDate(const QDate& d) {
             static_cast<uint8_t>(d.day())};
 }
 
+<<<<<<< HEAD
+=======
+// The suggestion list of a field: a CP932 text file in the program folder, one entry a line.
+QStringList suggestionList(const QString& programFolder, const QString& name) {
+    QFile file(programFolder + name + qs(".txt"));
+    QStringList out;
+    if (!file.open(QIODevice::ReadOnly)) return out;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QString text = fromCp932(line.trimmed().toStdString());
+        if (!text.isEmpty() && !text.startsWith(QLatin1Char('#'))) out << text;
+    }
+    return out;
+}
+
+// An editable field whose list only suggests: the completer shows a popup instead of writing
+// the rest of an entry into the field, and Enter never swaps the typed text for an entry that
+// merely matches it (a longer one, or one in another case), nor adds it to the list.
+void suggestOnly(QComboBox* box) {
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    if (QCompleter* completer = box->completer()) {
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setCaseSensitivity(Qt::CaseSensitive);
+    }
+}
+
+>>>>>>> dalmirfix
 }  // namespace
 
 QStringList suggestionList(const QString& programFolder, const QString& name) {
@@ -140,7 +168,7 @@ HeaderSearchDialog::HeaderSearchDialog(AppSettings& settings, InputHistories& hi
 QComboBox* HeaderSearchDialog::field(const QString& label, const QString& history,
                                      const QString& listName) {
     auto* box = new QComboBox(this);
-    box->setEditable(true);
+    suggestOnly(box);
     box->addItem(QString());
     if (InputHistory* h = m_histories.find(history)) {
         for (const auto& entry : h->entries()) box->addItem(fromUtf8(entry));
@@ -184,7 +212,7 @@ SequenceSearchDialog::SequenceSearchDialog(InputHistories& histories, const QStr
     setWindowTitle(qs("手順検索"));
     m_pattern = new QComboBox(this);
     m_pattern->setObjectName(qs("pattern"));
-    m_pattern->setEditable(true);
+    suggestOnly(m_pattern);
     m_pattern->setMinimumWidth(360);
     QStringList items;
     if (InputHistory* h = m_histories.find(qs("手順"))) {

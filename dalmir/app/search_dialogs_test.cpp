@@ -96,6 +96,7 @@ TEST_F(SequenceSearchDialogTest, PatternsEnterTheHistory) {
     EXPECT_EQ(box->currentText(), QString::fromUtf8("+76歩,-34歩"));
 }
 
+<<<<<<< HEAD
 // Changed history settings act when the settings dialog closes, not after a restart.
 TEST_F(SequenceSearchDialogTest, HistorySettingsApplyAtOnce) {
     AppSettings settings;
@@ -138,6 +139,41 @@ TEST_F(SequenceSearchDialogTest, PlayerListFallsBackToTheEnglishFile) {
     japanese.close();
     EXPECT_EQ(suggestionList(folderName(), QString::fromUtf8("対局者")),
               QStringList{QString::fromUtf8("谷川")});
+=======
+// Completion from the history suggests and never changes what was typed: "engine" then Enter
+// searches "engine", not the longer "engine-A" of the history, nor an entry that differs only in
+// case; a pattern typed is the pattern searched.
+TEST_F(SequenceSearchDialogTest, CompletionNeverChangesWhatWasTyped) {
+    AppSettings settings;
+    InputHistories histories(folderName(), settings);
+    histories.enter(QStringLiteral("対局者"), QStringLiteral("Engine"));
+    histories.enter(QStringLiteral("対局者"), QStringLiteral("engine-A"));
+    histories.enter(QString::fromUtf8("手順"), QString::fromUtf8("+76歩,-34歩,+26歩"));
+
+    HeaderSearchDialog header(settings, histories, folderName());
+    header.show();
+    const QList<QComboBox*> fields = header.findChildren<QComboBox*>();
+    ASSERT_GE(fields.size(), 2);
+    for (const char* typed : {"engine", "engin", "ENGINE"}) {
+        QComboBox* black = fields[0];
+        black->setFocus();
+        black->setEditText(QString());
+        QTest::keyClicks(black, QString::fromUtf8(typed));
+        QTest::keyClick(black, Qt::Key_Return);
+        EXPECT_EQ(black->currentText(), QString::fromUtf8(typed));
+        EXPECT_EQ(header.criteria().black, typed);
+    }
+
+    SequenceSearchDialog sequence(histories, folderName());
+    sequence.show();
+    auto* box = sequence.findChild<QComboBox*>(QStringLiteral("pattern"));
+    ASSERT_NE(box, nullptr);
+    box->setFocus();
+    box->setEditText(QString());
+    QTest::keyClicks(box, QStringLiteral("+76"));
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(sequence.pattern(), QStringLiteral("+76"));
+>>>>>>> dalmirfix
 }
 
 }  // namespace

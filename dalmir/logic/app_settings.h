@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dalmir/logic/launch_command.h"
+#include "dalmir/model/table/index_table.h"
 
 namespace dalmir {
 
@@ -48,7 +49,8 @@ struct AppSettings {
     bool duplicateDeleteFile = false;  // dupli_del
     bool addErrorsLogged = true;       // add_error
     int historyCount = 20;             // history_n
-    int maxRecords = 100000;           // max_records: records a database may hold (at least 1)
+    int maxRecords =
+        model::kDefaultMaxRecords;  // max_records: records a database may hold (at least 1)
     bool historyPlayer = true;
     bool historyEvent = true;
     bool historyOpening = true;

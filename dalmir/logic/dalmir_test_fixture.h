@@ -117,6 +117,9 @@ struct RecordingDalmirUi : DalmirUi {
     void listReplaced() override { events.push_back("list"); }
     void startAutoUpdate() override { events.push_back("autoUpdate"); }
     void stateChanged() override { events.push_back("state"); }
+    void convertToBinary(const std::string& fsTarget) override {
+        events.push_back("convert: " + fsTarget);
+    }
 
 private:
     std::optional<std::string> choose(const FileDialogRequest& request) {

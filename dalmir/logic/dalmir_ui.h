@@ -69,6 +69,9 @@ public:
     // The database just opened has 自動更新 on: every record file is read again, silently
     // keeping the entries whose files are gone.
     virtual void startAutoUpdate() {}
+    // Converts the text database into the binary pair at fsTarget on a worker, with progress and
+    // Cancel (every record file is read again); the pair is then opened.
+    virtual void convertToBinary(const std::string& fsTarget) = 0;
 };
 
 }  // namespace dalmir

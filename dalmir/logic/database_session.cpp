@@ -34,9 +34,13 @@ std::optional<std::string> lockFailureMessage(model::LockResult result, const st
     }
 }
 
-bool isFatalOpenResult(model::OpenResult result) {
-    return result != model::OpenResult::Ok && result != model::OpenResult::ReadFailed;
+std::string outsideChangeQuestion(const std::string& path) {
+    return "データベース(" + path +
+           ")は、開いた後にほかのプログラムで変更されました。\n上書きすると、その変更は失われ"
+           "ます。上書きしますか？";
 }
+
+bool isFatalOpenResult(model::OpenResult result) { return result != model::OpenResult::Ok; }
 
 DatabaseSession::DatabaseSession(model::Database& db, model::DatabaseLock& lock, UndoKeeper& undo,
                                  const AppSettings& settings, RecentDatabases* recent, DalmirUi& ui)
@@ -53,22 +57,30 @@ bool DatabaseSession::open(const std::string& fsPath) {
         m_ui.showMessage(unreadableFileMessage(fsPath));
         return false;
     }
-    // Opening the database this window holds again keeps its lock: a second lock on the same
-    // file would be refused as if another program held it.
-    model::DatabaseLock lock;
-    const bool sameFile = m_lock.isHeld() && m_lock.path() == model::lockPathOf(fsPath);
-    if (!sameFile && !takeLock(fsPath, lock)) return false;
     model::Database opened(m_settings.maxRecords);
+    const model::DatabaseStamp stamp = model::databaseStamp(fsPath);
     const model::OpenReport report = model::openDatabase(opened, fsPath, m_settings.defaultSort);
+    // What the reading had to say, in one message, as dalmir-cli prints it: the notices (such
+    // as "データ異常"), each note of the index (a line that ended the reading), and for a file
+    // that can't be used the error. A pair whose move lists are damaged is not opened: its
+    // searches would miss the records without lists.
+    std::string said;
+    const auto say = [&said](const std::string& cp932) {
+        if (!said.empty()) said += '\n';
+        said += core::toUtf8Lossy(cp932);
+    };
+    for (const auto& notice : report.notices) say(notice);
+    for (const auto& note : report.index.messages) say(note.text);
     if (isFatalOpenResult(report.code)) {
-        m_ui.showMessage(
-            core::toUtf8Lossy(model::openErrorMessage(report.code, core::sjis(fsPath))));
+        say(model::openErrorMessage(report.code, core::sjis(fsPath)));
+        m_ui.showMessage(said);
         return false;
     }
-    for (const auto& notice : report.notices) m_ui.showMessage(core::toUtf8Lossy(notice));
+    if (!said.empty()) m_ui.showMessage(said);
     m_undo.forget();
     m_db = std::move(opened);
-    if (!sameFile) m_lock = std::move(lock);
+    m_source = fsPath;
+    m_sourceStamp = stamp;
     resortList(m_db.table());
     // A stale or damaged position index is only left unused; the status bar says so.
     m_ui.setStatusText(core::toUtf8Lossy(report.indexNotice));
@@ -83,10 +95,19 @@ bool DatabaseSession::save(const std::string& fsPath) {
     const std::string target =
         fsPath.empty() ? model::fileSystemFromStored(m_db.table().path()) : fsPath;
     if (target.empty()) return false;
-    // A binary database saves as its pair; the lock is the pair's.
-    model::DatabaseLock lock;
-    const bool sameFile = m_lock.isHeld() && m_lock.path() == model::lockPathOf(target);
-    if (!sameFile && !takeLock(target, lock)) return false;
+    // A binary database saves as its pair; the lock is the pair's, held while it writes.
+    if (!takeLock(target, m_lock)) return false;
+    struct Release {
+        model::DatabaseLock& lock;
+        ~Release() { lock.release(); }
+    } release{m_lock};
+    if (!m_source.empty() && model::lockPathOf(m_source) == model::lockPathOf(target) &&
+        model::databaseStamp(target) != m_sourceStamp) {
+        Question question;
+        question.text = outsideChangeQuestion(target);
+        question.warning = true;
+        if (m_ui.ask(question) != Answer::Yes) return false;
+    }
     const core::WriteResult r = model::saveDatabase(m_db, target);
     if (r != core::WriteResult::Ok) {
         m_ui.beep();
@@ -99,7 +120,8 @@ bool DatabaseSession::save(const std::string& fsPath) {
         }
         return false;
     }
-    if (!sameFile) m_lock = std::move(lock);
+    m_source = target;
+    m_sourceStamp = model::databaseStamp(target);
     m_db.setModified(false);
     m_undo.noteSaved();
     if (m_recent) m_recent->add(model::fileSystemFromStored(m_db.table().path()));
@@ -110,12 +132,37 @@ bool DatabaseSession::save(const std::string& fsPath) {
 }
 
 bool DatabaseSession::saveAs() {
-    const FileDialogRequest request{"名前を付けて保存", m_db.isBinary()
-                                                            ? "バイナリ棋譜 (*.dlb *.DLB)"
-                                                            : "棋譜情報 (*.dls *.DLS)"};
+    // The database's own kind first; the other converts.
+    const char* text = "棋譜情報 (*.dls *.DLS)";
+    const char* binary = "バイナリ棋譜 (*.dlb *.DLB)";
+    const FileDialogRequest request{
+        "名前を付けて保存",
+        std::string(m_db.isBinary() ? binary : text) + ";;" + (m_db.isBinary() ? text : binary)};
     const std::optional<std::string> path = m_ui.chooseSaveFile(request);
     if (!path || path->empty()) return false;
+    const model::DatabaseKind kind = model::databaseKindOf(*path);
+    if (kind == model::DatabaseKind::Binary && !m_db.isBinary()) {
+        m_ui.convertToBinary(*path);
+        return false;
+    }
+    if (kind == model::DatabaseKind::Text && m_db.isBinary()) return saveAsText(*path);
     return save(*path);
+}
+
+bool DatabaseSession::saveAsText(const std::string& fsPath) {
+    // The same records without their move lists; the window then holds the text database.
+    model::Database text(m_db.table().capacity());
+    text.table() = m_db.table();
+    text.setBinary(false);
+    model::Database binary = std::move(m_db);
+    m_db = std::move(text);
+    if (!save(fsPath)) {
+        m_db = std::move(binary);
+        return false;
+    }
+    m_undo.forget();
+    m_ui.listReplaced();
+    return true;
 }
 
 bool DatabaseSession::saveCommand() { return m_db.table().path().empty() ? saveAs() : save(); }
@@ -159,6 +206,7 @@ void DatabaseSession::reset(bool binary) {
     m_undo.forget();
     m_db.reset(binary);
     m_lock.release();
+    m_source.clear();
     m_ui.listReplaced();
 }
 

@@ -1,7 +1,9 @@
 // The database file a window holds: opening, saving (上書き保存 and 名前を付けて保存), a new
-// database, and the question about unsaved changes, each under the database's lock. The window
-// owns the database, its lock, 元に戻す and the recent list; the session decides over them and
-// speaks through the DalmirUi.
+// database, and the question about unsaved changes. Opening only reads: the database's lock is
+// taken while a save writes, so that another window, a print or dalmir-cli can read and change
+// the database meanwhile; a save over a file that another program changed since it was read
+// asks first. The window owns the database, the lock, 元に戻す and the recent list; the session
+// decides over them and speaks through the DalmirUi.
 #pragma once
 
 #include <optional>
@@ -20,9 +22,13 @@ namespace dalmir {
 // です。" when another program holds it, "データベース(%s)をロックできませんでした。" otherwise;
 // nullopt for Ok.
 std::optional<std::string> lockFailureMessage(model::LockResult result, const std::string& path);
+// "データベース(%s)は、開いた後にほかのプログラムで変更されました。\n上書きすると、その変更は
+// 失われます。上書きしますか？"
+std::string outsideChangeQuestion(const std::string& path);
 
-// Whether an open result leaves the database unopened. A database whose move lists were read
-// only in part opens with what was read.
+// Whether an open result leaves the database unopened: any but Ok. A binary pair whose move
+// lists could not be read is refused as dalmir-cli refuses it; a search would answer from it
+// as if it were whole.
 bool isFatalOpenResult(model::OpenResult result);
 
 class DatabaseSession {
@@ -31,13 +37,18 @@ public:
     DatabaseSession(model::Database& db, model::DatabaseLock& lock, UndoKeeper& undo,
                     const AppSettings& settings, RecentDatabases* recent, DalmirUi& ui);
 
-    // Opens a database file. Shows its own message and returns false when the file is no
-    // database, is locked or can't be read; the current database then stays.
+    // Opens a database file (reading: no lock is taken). Shows its own message and returns
+    // false when the file is no database or can't be read; the current database then stays.
     bool open(const std::string& fsPath);
-    // Saves to fsPath (the database's own file when empty) under the lock and the safe savers.
-    // Shows its own message and returns false when nothing was saved.
+    // Saves to fsPath (the database's own file when empty) under the lock and the safe savers;
+    // the lock is let go once written. A save over the file the database was read from, when
+    // another program has changed it since, asks "…上書きしますか？" (No by default). Shows its
+    // own message and returns false when nothing was saved.
     bool save(const std::string& fsPath = {});
-    // 名前を付けて保存: the Save As dialog, then save. False when cancelled or not saved.
+    // 名前を付けて保存: the Save As dialog, then save. A name of the other kind converts: a
+    // binary database is written as its index text (DLS) and then is that text database; a text
+    // database is converted on a worker (DalmirUi::convertToBinary). False when cancelled, not
+    // saved, or the conversion was started.
     bool saveAs();
     // 上書き保存: an untitled database is saved as.
     bool saveCommand();
@@ -54,10 +65,14 @@ public:
     void reset(bool binary);
 
 private:
+    bool saveAsText(const std::string& fsPath);
     bool takeLock(const std::string& fsPath, model::DatabaseLock& lock);
 
     model::Database& m_db;
-    model::DatabaseLock& m_lock;
+    model::DatabaseLock& m_lock;  // held only while a save writes
+    // The file the database was last read from or saved to, and what it was then.
+    std::string m_source;
+    model::DatabaseStamp m_sourceStamp;
     UndoKeeper& m_undo;
     const AppSettings& m_settings;
     RecentDatabases* m_recent;

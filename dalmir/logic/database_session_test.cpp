@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "core/base/safe_file.h"
 #include "dalmir/logic/dalmir_test_fixture.h"
+#include "dalmir/model/store/binary_store.h"
 
 namespace dalmir {
 namespace {
@@ -36,19 +38,20 @@ TEST(DatabaseSessionMessagesTest, LockAndOpenResults) {
     EXPECT_EQ(lockFailureMessage(model::LockResult::CannotCreate, "/d/a.dls"),
               "データベース(/d/a.dls)をロックできませんでした。");
     EXPECT_FALSE(isFatalOpenResult(model::OpenResult::Ok));
-    EXPECT_FALSE(isFatalOpenResult(model::OpenResult::ReadFailed));  // opens with what was read
+    EXPECT_TRUE(isFatalOpenResult(model::OpenResult::ReadFailed));  // no search from a part
     EXPECT_TRUE(isFatalOpenResult(model::OpenResult::CannotOpen));
     EXPECT_TRUE(isFatalOpenResult(model::OpenResult::NotDatabase));
 }
 
-// Opening takes the lock, replaces the list and goes to the front of the recent list; opening
-// the same file again keeps the window's own lock.
-TEST_F(DatabaseSessionTest, OpensUnderTheLock) {
+// Opening only reads: no lock is taken (nor left behind as a file); the list is replaced and the
+// file goes to the front of the recent list.
+TEST_F(DatabaseSessionTest, OpensWithoutTheLock) {
     const std::string path = savedDatabase("a.dls", 3);
     undo.keep(db);
     ASSERT_TRUE(session.open(path));
     EXPECT_EQ(db.table().size(), 3);
-    EXPECT_TRUE(lock.isHeld());
+    EXPECT_FALSE(lock.isHeld());
+    EXPECT_FALSE(std::filesystem::exists(model::lockPathOf(path)));
     EXPECT_FALSE(undo.canUndo());
     EXPECT_EQ(recent.entries(), Events{path});
     EXPECT_EQ(ui.events, (Events{"status: ", "recent", "list"}));
@@ -73,18 +76,12 @@ TEST_F(DatabaseSessionTest, AutoUpdateActsWhenADatabaseOpens) {
     EXPECT_EQ(ui.events, (Events{"status: ", "recent", "list"}));
 }
 
-// A file that is no database, a database another program holds and a damaged one are
-// refused, each with its message; the database held stays.
+// A file that is no database and a missing one are refused, each with its message; the
+// database held stays.
 TEST_F(DatabaseSessionTest, RefusedOpensKeepTheDatabase) {
     ASSERT_GE(addRecord("kept.KIF"), 0);
     EXPECT_FALSE(session.open(folder.file("a.txt")));
     EXPECT_EQ(ui.messages.back(), "ファイル(" + folder.file("a.txt") + ")は、読めません。");
-
-    const std::string held = savedDatabase("held.dls", 1);
-    model::DatabaseLock other;
-    ASSERT_EQ(model::lockDatabase(held, other, false), model::LockResult::Ok);
-    EXPECT_FALSE(session.open(held));
-    EXPECT_EQ(ui.messages.back(), "データベース(" + held + ")は、ほかのプログラムが保存中です。");
 
     const std::string missing = folder.file("missing.dls");
     EXPECT_FALSE(session.open(missing));
@@ -92,6 +89,40 @@ TEST_F(DatabaseSessionTest, RefusedOpensKeepTheDatabase) {
     EXPECT_EQ(db.table().size(), 1);
     EXPECT_FALSE(lock.isHeld());
     EXPECT_EQ(eventsStartingWith("message: ").size(), ui.events.size());
+}
+
+// A DLS with a bad line opens with the records before it and says where the reading stopped, as
+// dalmir-cli does; a binary pair whose DLB was cut short is refused with "データ異常" and the
+// reading error, and the database held stays.
+TEST_F(DatabaseSessionTest, DamagedFilesSayWhatWasRead) {
+    const std::string text = savedDatabase("part.dls", 3);
+    std::string bytes = *core::readFile(text);
+    const std::size_t third = bytes.find("\r\n000003,");
+    ASSERT_NE(third, std::string::npos);
+    bytes.insert(third + 2, "broken\r\n");
+    ASSERT_EQ(core::writeFileAtomically(text, bytes), core::WriteResult::Ok);
+    ASSERT_TRUE(session.open(text));
+    EXPECT_EQ(db.table().size(), 2);
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_NE(ui.messages.back().find("行目以降は読み込めませんでした。"), std::string::npos)
+        << ui.messages.back();
+
+    model::Database pair;
+    pair.reset(true);
+    for (int i = 0; i < 2; ++i) {
+        model::IndexEntry e;
+        e.setText(model::IndexText::Path, "b" + std::to_string(i) + ".KIF");
+        e.moveCount = 2;
+        ASSERT_GE(pair.append(std::move(e), {{77, 76}, {33, 34}}), 0);
+    }
+    const std::string dlb = folder.file("cut.dlb");
+    ASSERT_EQ(model::saveDatabase(pair, dlb), core::WriteResult::Ok);
+    std::filesystem::resize_file(model::existingPairPath(dlb, "DLB"), 20);
+    EXPECT_FALSE(session.open(dlb));
+    EXPECT_NE(ui.messages.back().find("データ異常"), std::string::npos) << ui.messages.back();
+    EXPECT_NE(ui.messages.back().find("棋譜情報読込みエラー(" + dlb + ")"), std::string::npos)
+        << ui.messages.back();
+    EXPECT_EQ(db.table().size(), 2);  // the DLS stays open
 }
 
 // 上書き保存 of an untitled database is 名前を付けて保存: the dialog filters by the kind, a
@@ -102,14 +133,14 @@ TEST_F(DatabaseSessionTest, SaveOfAnUntitledDatabaseAsksForAName) {
     EXPECT_FALSE(session.saveCommand());
     ASSERT_EQ(ui.dialogs.size(), 1u);
     EXPECT_EQ(ui.dialogs[0].title, "名前を付けて保存");
-    EXPECT_EQ(ui.dialogs[0].filter, "棋譜情報 (*.dls *.DLS)");
+    EXPECT_EQ(ui.dialogs[0].filter, "棋譜情報 (*.dls *.DLS);;バイナリ棋譜 (*.dlb *.DLB)");
     EXPECT_TRUE(db.isModified());
 
     const std::string path = folder.file("new.dls");
     ui.choices.push_back(path);
     ASSERT_TRUE(session.saveCommand());
     EXPECT_FALSE(db.isModified());
-    EXPECT_TRUE(lock.isHeld());
+    EXPECT_FALSE(lock.isHeld());  // only while writing
     EXPECT_EQ(recent.entries(), Events{path});
     EXPECT_EQ(ui.status, "棋譜情報ファイル(" + path + ")を保存しました。");
     EXPECT_EQ(ui.events.back(), "state");
@@ -122,7 +153,43 @@ TEST_F(DatabaseSessionTest, SaveOfAnUntitledDatabaseAsksForAName) {
 
     db.reset(true);
     EXPECT_FALSE(session.saveAs());
-    EXPECT_EQ(ui.dialogs.back().filter, "バイナリ棋譜 (*.dlb *.DLB)");
+    EXPECT_EQ(ui.dialogs.back().filter, "バイナリ棋譜 (*.dlb *.DLB);;棋譜情報 (*.dls *.DLS)");
+}
+
+// 名前を付けて保存 with a name of the other kind converts: a text database never writes its text
+// under a binary name (the conversion goes to the worker), and a binary one is written as a DLS
+// that reads back with every record and is then the window's text database.
+TEST_F(DatabaseSessionTest, SaveAsTheOtherKindConverts) {
+    ASSERT_GE(addRecord("a.KIF"), 0);
+    ASSERT_GE(addRecord("b.KIF"), 0);
+    const std::string dlb = folder.file("as.dlb");
+    ui.choices.push_back(dlb);
+    EXPECT_FALSE(session.saveAs());
+    EXPECT_EQ(ui.events.back(), "convert: " + dlb);
+    EXPECT_FALSE(std::filesystem::exists(dlb));
+    EXPECT_FALSE(db.isBinary());
+
+    model::Database pair;
+    pair.reset(true);
+    for (const char* name : {"c.KIF", "d.KIF", "e.KIF"}) {
+        model::IndexEntry e;
+        e.setText(model::IndexText::Path, name);
+        e.moveCount = 1;
+        ASSERT_GE(pair.append(std::move(e), {{77, 76}}), 0);
+    }
+    const std::string pairPath = folder.file("pair.dlb");
+    ASSERT_EQ(model::saveDatabase(pair, pairPath), core::WriteResult::Ok);
+    ASSERT_TRUE(session.open(pairPath));
+    ASSERT_TRUE(db.isBinary());
+    const std::string dls = folder.file("back.dls");
+    ui.choices.push_back(dls);
+    ASSERT_TRUE(session.saveAs());
+    EXPECT_FALSE(db.isBinary());
+    EXPECT_FALSE(db.isModified());
+    model::Database reread;
+    ASSERT_EQ(model::openDatabase(reread, dls).code, model::OpenResult::Ok);
+    EXPECT_EQ(reread.table().size(), 3);
+    EXPECT_FALSE(reread.isBinary());
 }
 
 // A save that can't take the lock or can't write keeps the changes and says why; only a failed
@@ -203,6 +270,46 @@ TEST_F(DatabaseSessionTest, RecentDatabasesOpenAfterAsking) {
     EXPECT_TRUE(session.openAfterAsking(older));
     EXPECT_EQ(db.table().size(), 1);
     EXPECT_EQ(ui.questions.size(), 2u);  // the opened databases were unchanged
+}
+
+// Another program may read and change the database while the window shows it. While it holds
+// the lock (it changes or saves) a save says so and keeps the changes; once it has saved, a
+// save over its work asks first (No by default) and only Yes writes over it.
+TEST_F(DatabaseSessionTest, AnotherProgramsChangeIsAskedAboutAtSave) {
+    const std::string path = savedDatabase("shared.dls", 2);
+    ASSERT_TRUE(session.open(path));
+    ASSERT_GE(addRecord("mine.KIF"), 0);
+    db.setModified();
+    {
+        model::DatabaseLock other;
+        ASSERT_EQ(model::lockDatabase(path, other, false), model::LockResult::Ok);
+        EXPECT_FALSE(session.save());
+        EXPECT_EQ(ui.messages.back(),
+                  "データベース(" + path + ")は、ほかのプログラムが保存中です。");
+        EXPECT_TRUE(db.isModified());
+    }
+
+    (void)savedDatabase("shared.dls", 4);  // the other program's save
+    ui.answers = {Answer::No, Answer::Yes};
+    EXPECT_FALSE(session.save());
+    ASSERT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(ui.questions[0].text, outsideChangeQuestion(path));
+    EXPECT_TRUE(ui.questions[0].warning);
+    EXPECT_EQ(ui.questions[0].unattended, Answer::No);
+    EXPECT_TRUE(db.isModified());
+    model::Database reread(100);
+    ASSERT_EQ(model::openDatabase(reread, path).code, model::OpenResult::Ok);
+    EXPECT_EQ(reread.table().size(), 4);
+
+    EXPECT_TRUE(session.save());
+    ASSERT_EQ(model::openDatabase(reread, path).code, model::OpenResult::Ok);
+    EXPECT_EQ(reread.table().size(), 3);
+    // The window's own save is no outside change.
+    db.setModified();
+    EXPECT_TRUE(session.save());
+    EXPECT_EQ(ui.questions.size(), 2u);
+    EXPECT_FALSE(lock.isHeld());
+    EXPECT_FALSE(std::filesystem::exists(model::lockPathOf(path)));
 }
 
 TEST_F(DatabaseSessionTest, ResetDropsTheFileAndItsLock) {

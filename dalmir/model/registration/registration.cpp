@@ -39,6 +39,7 @@ struct Texts {
     std::string addingFolder = core::sjis("パス：%s  追加中...");
     std::string adding = core::sjis("棋譜追加中...  %d");
     std::string addEnd = core::sjis("追加終了　新規追加：%d 更新：%d（計：%d）");
+    std::string addCancelled = core::sjis("追加中止　新規追加：%d 更新：%d（計：%d）");
     std::string errorsFound = core::sjis("エラーが %d ありました。\n記録を見ますか？");
     std::string notRegistered = core::sjis("棋譜を登録できませんでした。");
     std::string merging = core::sjis("DLS棋譜追加中...  %s %d / %d");
@@ -149,6 +150,11 @@ FolderAdd folderAddFromSettings(const IndexSettings& s) {
 
 std::string addEndStatus(const AddCounts& c) {
     return core::formatMessage(texts().addEnd,
+                               {number(c.added), number(c.updated), number(c.added + c.updated)});
+}
+
+std::string addCancelledStatus(const AddCounts& c) {
+    return core::formatMessage(texts().addCancelled,
                                {number(c.added), number(c.updated), number(c.added + c.updated)});
 }
 
@@ -444,7 +450,7 @@ void Registrar::finishAdd(RunReport& run, bool showStatus) {
     run.warnings = m_warnings;
     run.skipped = m_skipped;
     if (m_counts.added + m_counts.updated > 0) m_db.setModified();
-    run.status = addEndStatus(m_counts);
+    run.status = run.cancelled ? addCancelledStatus(m_counts) : addEndStatus(m_counts);
     if (showStatus) m_host.status(run.status);
     if (m_counts.added + m_counts.updated >= kBeepAfterRecords) m_host.beep();
     // Warnings are in the log beside the errors: the user is offered both.
@@ -515,7 +521,7 @@ RunReport Registrar::mergeDls(const std::string& fsPath) {
             break;
         }
     }
-    finishAdd(run, false);
+    finishAdd(run, true);
     return run;
 }
 

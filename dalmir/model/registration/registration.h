@@ -247,5 +247,7 @@ private:
 
 // The messages of adding (CP932).
 std::string addEndStatus(const AddCounts& counts);  // "追加終了　新規追加：%d 更新：%d（計：%d）"
+// "追加中止　新規追加：%d 更新：%d（計：%d）": a run the user cancelled, with what it had added.
+std::string addCancelledStatus(const AddCounts& counts);
 
 }  // namespace dalmir::model

@@ -501,6 +501,13 @@ TEST_F(RegistrationTest, TheCancelFlagEndsAFolderAddWithABeep) {
     EXPECT_TRUE(run.cancelled);
     EXPECT_LT(db.table().size(), 30);
     EXPECT_GE(host.beeps, 1);
+    // The end says it was cancelled and what had been added by then.
+    const std::string n = std::to_string(db.table().size());
+    const std::string said =
+        sjis("追加中止　新規追加：") + n + sjis(" 更新：0（計：") + n + sjis("）");
+    EXPECT_EQ(run.status, said);
+    ASSERT_FALSE(host.statuses.empty());
+    EXPECT_EQ(host.statuses.back(), said);
 }
 
 // A path the index can't hold as it is would be stored as another path (cut to a folder, cut at

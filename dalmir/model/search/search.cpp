@@ -17,6 +17,8 @@ namespace {
 
 struct Texts {
     std::string notFound = core::sjis("検出できませんでした。");
+    std::string finished = core::sjis("検索終了　棋譜：%d  検出：%d");
+    std::string cancelled = core::sjis("検索中止　棋譜：%d / %d  検出：%d");
     std::string readError = core::sjis("棋譜読み込みエラー(%s)\n%s");
     std::string cannotAdvance = core::sjis("次の手を進められませんでした。");
     std::string noClipboard = core::sjis("クリップボードが使用できません。");
@@ -342,6 +344,7 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 result.cancelled = true;
+                result.searched = k;
                 break;
             }
         }
@@ -356,6 +359,7 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
             Load load = loadLine(slot, start, moves);
             if (load == Load::Stop) {
                 result.cancelled = true;
+                result.searched = k;
                 break;
             }
             if (load == Load::Skip) continue;
@@ -370,10 +374,20 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
             m_host.openInViewer(slot, hit.ply);
         }
     }
+    if (!result.cancelled) result.searched = total;
     result.hits = static_cast<int>(hits.size());
+    // The last progress line never stays: the status says how the search ended.
+    if (result.cancelled) {
+        m_host.status(core::formatMessage(
+            texts().cancelled,
+            {std::to_string(result.searched), std::to_string(total), std::to_string(result.hits)}));
+    } else if (!hits.empty()) {
+        m_host.status(core::formatMessage(texts().finished,
+                                          {std::to_string(total), std::to_string(result.hits)}));
+    }
     if (hits.empty()) {
         m_host.beep();
-        m_host.status(texts().notFound);
+        if (!result.cancelled) m_host.status(texts().notFound);
     } else {
         table.displayOrder() = std::move(hits);
     }

@@ -110,6 +110,7 @@ core::Position positionOfRecord(const core::RecordStore& store, int ply);
 struct [[nodiscard]] SearchReport {
     int hits = 0;
     bool cancelled = false;  // the cancel flag or a read-error answer ended the search
+    int searched = 0;        // the listed records looked at before the search ended
     std::string error;       // the pattern's error; the search did not run
 };
 

@@ -197,6 +197,18 @@ TEST_P(SearchTest, CancellingKeepsTheHitsFoundSoFar) {
     std::snprintf(progress, sizeof progress, "%4d / %d", done / 2, static_cast<int>(games.size()));
     EXPECT_EQ(host.statuses[2], sjis("手順検索中...  棋譜： ") + progress + sjis("  検出： ") +
                                     std::to_string(done / 2));
+    // The status then says the search was cancelled, not the last progress line.
+    EXPECT_EQ(host.statuses.back(), sjis("検索中止　棋譜：") + std::to_string(done) + " / " +
+                                        std::to_string(games.size()) + sjis("  検出：") +
+                                        std::to_string(done));
+
+    // A search that runs to its end says so with its hits.
+    host.cancelAfterPolls = 1 << 30;
+    db.table().rebuildDisplayOrder();
+    SearchReport whole = searcher.findSequence(sjis("+76歩"));
+    EXPECT_FALSE(whole.cancelled);
+    EXPECT_EQ(host.statuses.back(), sjis("検索終了　棋譜：") + std::to_string(games.size()) +
+                                        sjis("  検出：") + std::to_string(games.size()));
 }
 
 TEST_P(SearchTest, AutomaticReplayOpensTheFirstHits) {

@@ -453,13 +453,20 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
         }
         IndexEntry entry = table.entry(slot);
         std::string absolute = table.resolve(entry.path());
-        if (extractor.extract(locateFile(fileSystemFromStored(absolute)), read) ==
-                ExtractResult::Ok &&
-            takesList(extractor, read)) {
+        if (extractor.extract(locateFile(fileSystemFromStored(absolute)), read) !=
+            ExtractResult::Ok) {
+            ++result.unreadable;
+        } else if (takesList(extractor, read)) {
             extractor.buildMoveList(moves);
             lists.append(moves);
             skip[static_cast<std::size_t>(slot)] = 0;
             ++result.converted;
+        } else if (extractor.setUpStart()) {
+            ++result.setUpStart;
+        } else if (read.handicap >= static_cast<uint8_t>(IndexHandicap::Other)) {
+            ++result.otherHandicap;
+        } else {
+            ++result.noMoves;
         }
         std::optional<std::string> relative;
         if (out.settings().relativePaths) relative = relativeTo(out.folder(), absolute);
@@ -484,6 +491,20 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
         }
     }
     return result;
+}
+
+std::string convertLeftOutMessage(const ConvertReport& report, int total) {
+    std::string out =
+        core::formatMessageUtf8("%d件中%d件の棋譜は変換できませんでした。",
+                                {std::to_string(total), std::to_string(report.leftOut())});
+    const auto line = [&out](int n, const char* text) {
+        if (n > 0) out += core::formatMessageUtf8(text, {std::to_string(n)});
+    };
+    line(report.unreadable, "\n読み込めない棋譜：%d件");
+    line(report.setUpStart, "\n局面から始まる棋譜：%d件");
+    line(report.otherHandicap, "\n手合割が「その他」の棋譜：%d件");
+    line(report.noMoves, "\n指し手のない棋譜：%d件");
+    return out;
 }
 
 std::string binarySavedMessage(std::string_view baseStoredPath) {

@@ -99,6 +99,12 @@ struct [[nodiscard]] ConvertReport {
     // part), or Cancelled when the user stopped (nothing written).
     core::WriteResult code = core::WriteResult::Ok;
     int converted = 0;  // slots that got a list (= record lines of the KIX)
+    // The slots left out, by why (together the slots less `converted` on success).
+    int unreadable = 0;     // the record file could not be read
+    int setUpStart = 0;     // the record starts from a set-up position
+    int otherHandicap = 0;  // the handicap is その他 (no start position to replay from)
+    int noMoves = 0;        // the record has no move
+    int leftOut() const { return unreadable + setUpStart + otherHandicap + noMoves; }
 };
 
 // The target of a conversion: ".DLB" added when the path has no extension or one other than
@@ -111,6 +117,10 @@ std::string conversionTarget(std::string_view fsPath);
 // Progress: "データ変換中...  %d / %d" every 10 slots.
 [[nodiscard]] ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
                                             RecordExtractor& extractor, OperationHost& host);
+
+// The records a conversion left out, by reason (CP932): "%d件中%d件の棋譜は変換できません
+// でした。" and a line for each reason that counted.
+std::string convertLeftOutMessage(const ConvertReport& report, int total);
 
 // "バイナリ棋譜(%s.DLB/KIX)を保存しました。" and "保存エラー(%s)" (CP932, path without extension
 // for the first).

@@ -145,6 +145,26 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
     return result;
 }
 
+DatabaseStamp databaseStamp(const std::string& fsPath) {
+    DatabaseStamp stamp;
+    std::vector<std::string> paths;
+    if (databaseKindOf(fsPath) == DatabaseKind::Binary) {
+        paths = {existingPairPath(fsPath, "DLB"), existingPairPath(fsPath, "KIX")};
+    } else {
+        paths = {fsPath};
+    }
+    for (const std::string& path : paths) {
+        DatabaseStamp::File file;
+        std::error_code ec;
+        file.size = std::filesystem::file_size(path, ec);
+        if (!ec) file.modified = std::filesystem::last_write_time(path, ec);
+        file.exists = !ec;
+        if (!file.exists) file = {};
+        stamp.files.push_back(file);
+    }
+    return stamp;
+}
+
 bool overwritesPartialSource(const Database& db, const std::string& fsPath) {
     return !db.partialSource().empty() && isSameDatabase(fsPath, db.partialSource());
 }

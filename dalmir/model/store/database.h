@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -112,6 +113,20 @@ bool overwritesPartialSource(const Database& db, const std::string& fsPath);
 // nothing, when fsPath names the file the database was opened from and that file was not read
 // whole.
 [[nodiscard]] core::WriteResult saveDatabase(Database& db, const std::string& fsPath);
+
+// What the stored files of a database are now: the size and modification time of the DLS, or
+// of the DLB and the KIX (a missing file counts as such). Another program's save changes it.
+struct DatabaseStamp {
+    struct File {
+        bool exists = false;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified{};
+        bool operator==(const File&) const = default;
+    };
+    std::vector<File> files;
+    bool operator==(const DatabaseStamp&) const = default;
+};
+DatabaseStamp databaseStamp(const std::string& fsPath);
 
 // "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path
 // in CP932.

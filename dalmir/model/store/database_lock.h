@@ -1,7 +1,9 @@
-// The exclusive lock on one stored database. Every program that saves a database (the window,
-// dalmir-cli) holds it from loading to saving, so that two writers never both load, change and
-// save one file, the later one dropping the earlier one's work. It is an flock on a lock file
-// beside the database; readers never take it (saves replace files by renames).
+// The exclusive lock on one stored database, held while a program changes and saves it:
+// dalmir-cli from loading to saving, so that two writers never both load, change and save one
+// file, the later one dropping the earlier one's work; a window while it saves (it checks then
+// that nobody changed the file since it read it). It is an flock on a lock file beside the
+// database, removed when the lock is let go; readers never take it (saves replace files by
+// renames).
 #pragma once
 
 #include <functional>
@@ -27,7 +29,7 @@ public:
     DatabaseLock& operator=(const DatabaseLock&) = delete;
 
     bool isHeld() const { return m_fd >= 0; }
-    // The lock file (file-system path); empty when nothing is held.
+    // The lock file (file-system path); empty when nothing is held. Releasing removes it.
     const std::string& path() const { return m_path; }
     void release();
 
@@ -35,6 +37,7 @@ private:
     friend LockResult lockDatabase(const std::string&, DatabaseLock&, bool,
                                    const std::function<void()>&);
     int m_fd = -1;
+    int m_owner = 0;  // the process that took the lock (and removes its file)
     std::string m_path;
 };
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "tests/support/test_records.h"
@@ -42,16 +43,45 @@ TEST(DatabaseLockTest, OneHolderAtATime) {
     EXPECT_EQ(lockDatabase(files.file("missing/a.dls"), first, true), LockResult::CannotCreate);
 }
 
+// No lock file stays behind: releasing removes it, and one who waited on the removed file locks
+// the file now at the path, so that two holders never both believe they hold the lock.
+TEST(DatabaseLockTest, ReleasingRemovesTheLockFile) {
+    TempFolder files("lock");
+    const std::string db = files.file("a.dls");
+    DatabaseLock first;
+    ASSERT_EQ(lockDatabase(db, first, false), LockResult::Ok);
+    EXPECT_TRUE(std::filesystem::exists(lockPathOf(db)));
+    first.release();
+    EXPECT_FALSE(std::filesystem::exists(lockPathOf(db)));
+
+    ASSERT_EQ(lockDatabase(db, first, false), LockResult::Ok);
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        first.release();  // the inherited copy: the parent still holds the lock and its file
+        DatabaseLock mine;
+        const LockResult r = lockDatabase(db, mine, true);
+        mine.release();
+        ::_exit(r == LockResult::Ok ? 0 : 3);
+    }
+    first.release();
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(std::filesystem::exists(lockPathOf(db)));
+    DatabaseLock again;
+    EXPECT_EQ(lockDatabase(db, again, false), LockResult::Ok);
+}
+
 // A lock file this user may not write (another user's, in a shared folder) still locks: flock
 // works on a descriptor opened for reading. As root the check runs in a child as "nobody".
 TEST(DatabaseLockTest, AnotherUsersLockFileStillLocks) {
     TempFolder files("lock");
     ASSERT_EQ(::chmod(files.path().c_str(), 0777), 0);
     const std::string db = files.file("shared.dls");
-    {
-        DatabaseLock creator;
-        ASSERT_EQ(lockDatabase(db, creator, false), LockResult::Ok);
-    }
+    // A lock file left behind by another user's program.
+    files.writeBytes("shared.dls.lock", "");
     ASSERT_EQ(::chmod(lockPathOf(db).c_str(), 0444), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);

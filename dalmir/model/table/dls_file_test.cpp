@@ -408,7 +408,7 @@ TEST(DlsReadTest, RecordsBeyondTheCapacityAreAllRead) {
     for (int i = 0; i < 1999; ++i) {
         text += line("\"/g/" + std::to_string(i) + ".KIF\"" + kFullLine.substr(10));
     }
-    IndexTable table;
+    IndexTable table(1000);
     DlsReadReport r = loadDls(table, "", text);
     EXPECT_EQ(r.code, core::ReadResult::Ok);
     EXPECT_TRUE(r.whole());
@@ -419,7 +419,7 @@ TEST(DlsReadTest, RecordsBeyondTheCapacityAreAllRead) {
     EXPECT_TRUE(table.isFull());
     EXPECT_EQ(table.append(IndexEntry{}), -3);
 
-    IndexTable again;
+    IndexTable again(1000);
     (void)loadDls(again, "", formatDls(table));
     EXPECT_EQ(again.size(), 1999);
 }

@@ -15,8 +15,9 @@
 
 namespace dalmir::model {
 
-// Records a database holds unless the user raises the setting max_records.
-inline constexpr int kDefaultMaxRecords = 1000;
+// Records a database holds unless the user changes the setting max_records; the window and
+// dalmir-cli share it.
+inline constexpr int kDefaultMaxRecords = 100000;
 
 // "登録が最大数(%d)を超えました。" with the capacity, in CP932.
 std::string tableFullMessage(int capacity);
