@@ -43,20 +43,6 @@ model::IndexDate indexDate(const QDate& d) {
             static_cast<uint8_t>(d.day())};
 }
 
-<<<<<<< HEAD
-=======
-// The suggestion list of a field: a CP932 text file in the program folder, one entry a line.
-QStringList suggestionList(const QString& programFolder, const QString& name) {
-    QFile file(programFolder + name + qs(".txt"));
-    QStringList out;
-    if (!file.open(QIODevice::ReadOnly)) return out;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const QString text = fromCp932(line.trimmed().toStdString());
-        if (!text.isEmpty() && !text.startsWith(QLatin1Char('#'))) out << text;
-    }
-    return out;
-}
-
 // An editable field whose list only suggests: the completer shows a popup instead of writing
 // the rest of an entry into the field, and Enter never swaps the typed text for an entry that
 // merely matches it (a longer one, or one in another case), nor adds it to the list.
@@ -69,7 +55,6 @@ void suggestOnly(QComboBox* box) {
     }
 }
 
->>>>>>> dalmirfix
 }  // namespace
 
 QStringList suggestionList(const QString& programFolder, const QString& name) {

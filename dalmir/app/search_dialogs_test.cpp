@@ -96,7 +96,6 @@ TEST_F(SequenceSearchDialogTest, PatternsEnterTheHistory) {
     EXPECT_EQ(box->currentText(), QString::fromUtf8("+76歩,-34歩"));
 }
 
-<<<<<<< HEAD
 // Changed history settings act when the settings dialog closes, not after a restart.
 TEST_F(SequenceSearchDialogTest, HistorySettingsApplyAtOnce) {
     AppSettings settings;
@@ -139,7 +138,8 @@ TEST_F(SequenceSearchDialogTest, PlayerListFallsBackToTheEnglishFile) {
     japanese.close();
     EXPECT_EQ(suggestionList(folderName(), QString::fromUtf8("対局者")),
               QStringList{QString::fromUtf8("谷川")});
-=======
+}
+
 // Completion from the history suggests and never changes what was typed: "engine" then Enter
 // searches "engine", not the longer "engine-A" of the history, nor an entry that differs only in
 // case; a pattern typed is the pattern searched.
@@ -173,7 +173,6 @@ TEST_F(SequenceSearchDialogTest, CompletionNeverChangesWhatWasTyped) {
     QTest::keyClicks(box, QStringLiteral("+76"));
     QTest::keyClick(box, Qt::Key_Return);
     EXPECT_EQ(sequence.pattern(), QStringLiteral("+76"));
->>>>>>> dalmirfix
 }
 
 }  // namespace
