@@ -88,7 +88,10 @@ void InputHistories::apply(const AppSettings& settings) {
         }
         auto it = m_histories.find(key);
         if (it != m_histories.end()) {
+            const std::size_t before = it->second.entries().size();
             it->second.setLimit(settings.historyCount);
+            // A smaller 履歴数 cuts the file too, so the entries cut do not come back with it.
+            if (it->second.entries().size() != before) save(key, it->second);
             continue;
         }
         InputHistory history(settings.historyCount);
@@ -105,10 +108,14 @@ InputHistory* InputHistories::find(const QString& name) {
 
 void InputHistories::enter(const QString& name, const QString& text) {
     InputHistory* history = find(name);
-    if (!history || !history->enter(text.toStdString()) || m_folder.isEmpty()) return;
+    if (history && history->enter(text.toStdString())) save(name, *history);
+}
+
+void InputHistories::save(const QString& name, const InputHistory& history) {
+    if (m_folder.isEmpty()) return;
     QSaveFile file(m_folder + name + qs(".his"));
     if (!file.open(QIODevice::WriteOnly)) return;
-    file.write(QByteArray::fromStdString(history->fileText()));
+    file.write(QByteArray::fromStdString(history.fileText()));
     // The history only helps typing: a failed save keeps the older file.
     (void)file.commit();
 }

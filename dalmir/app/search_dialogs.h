@@ -40,6 +40,8 @@ public:
     void enter(const QString& name, const QString& text);
 
 private:
+    void save(const QString& name, const InputHistory& history);
+
     QString m_folder;
     std::map<QString, InputHistory> m_histories;
 };
