@@ -51,7 +51,7 @@ public:
 };
 
 struct UsiTimeouts {
-    std::int64_t usiOk = 10000;    // "usi" -> "usiok"
+    std::int64_t usiOk = 30000;    // "usi" -> "usiok" (some engines load before they answer)
     std::int64_t readyOk = 30000;  // "isready" -> "readyok" (engines load their tables here)
     std::int64_t stop = 5000;      // "stop" -> "bestmove"
     std::int64_t quit = 3000;      // "quit" -> the program's exit
