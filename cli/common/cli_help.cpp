@@ -36,6 +36,10 @@ constexpr OptionHelp kAnalyseOptions[] = {
      ""},
 };
 
+constexpr OptionHelp kClassifyOptions[] = {
+    {"--why", "print below each line the rules that gave the labels", ""},
+};
+
 constexpr CommandHelp kTavrelCommands[] = {
     {"convert",
      "IN OUT",
@@ -66,6 +70,13 @@ constexpr CommandHelp kTavrelCommands[] = {
      "",
      "Print the environment file the options produce, byte for byte as Tavrel writes it.",
      {}},
+    {"classify", "PATH...",
+     "Label the opening of each record file (a folder: every record file below it), one line "
+     "each, tab-separated: file, Black's strategy (castle), White's strategy (castle), game type "
+     "(相居飛車, 対抗形, 相振り飛車; a handicap game its handicap), castles, named opening. A "
+     "record from a position of its own or shorter than 12 moves gets empty labels. A file that "
+     "cannot be read is reported on stderr and the exit code is 1.",
+     kClassifyOptions},
     {"analyse", "IN OUT",
      "Let a USI engine search every position of IN's main line and write the record as OUT (in "
      "the format of OUT's extension, as convert does) with each position's score and best line "

@@ -61,8 +61,8 @@ void noteCastle(const Board& b, int side, int ply, SideFacts& facts) {
     std::span<const CastleRule> rules = castleRules();
     for (std::size_t i = 0; i < rules.size(); ++i) {
         if (castleStands(b, side, rules[i])) {
+            if (facts.castle != rules[i].castle) facts.castlePly = static_cast<std::uint16_t>(ply);
             facts.castle = rules[i].castle;
-            facts.castlePly = static_cast<std::uint16_t>(ply);
             facts.castleRule = static_cast<std::int8_t>(i);
             return;
         }

@@ -92,7 +92,7 @@ struct SideClass {
     Castle castle = Castle::None;
     std::uint8_t rookFile = 0;    // the file the rook settled on, from the side's own view
     std::uint8_t rookPlies = 0;   // how many of its positions the rook stood there
-    std::uint16_t castlePly = 0;  // the last ply at which the castle stood
+    std::uint16_t castlePly = 0;  // the ply at which the castle was last completed
     std::int8_t castleRule = -1;  // row of the castle table that matched
 };
 

@@ -35,8 +35,8 @@ struct SideFacts {
     std::uint16_t bishopTaken = kNever;       // first capture of a bishop or horse by this side
     std::uint16_t bishopDropped = kNever;     // first bishop drop
     bool kingMoved = false;
-    Castle castle = Castle::None;
-    std::uint16_t castlePly = 0;
+    Castle castle = Castle::None;  // the last castle that stood
+    std::uint16_t castlePly = 0;   // when it was completed
     std::int8_t castleRule = -1;
 
     SideFacts();
