@@ -30,8 +30,11 @@ enum class IndexText : uint8_t {
     User4,
     User5,
     NextMove,  // the move after the last search hit; never stored in files
+    // 自動戦型: the opening the classifier gave the record. Never in the index or binary files:
+    // it is kept in the database's label file beside them.
+    AutoOpening,
 };
-inline constexpr std::size_t kIndexTextCount = 15;
+inline constexpr std::size_t kIndexTextCount = 16;
 inline constexpr int kUserFieldCount = 5;
 
 // Buffer widths of the text fields; a field holds at most its width less one byte.
@@ -39,6 +42,7 @@ inline constexpr std::size_t kPathWidth = 260;
 inline constexpr std::size_t kPlayerWidth = 40;
 inline constexpr std::size_t kIndexTextWidth = 60;
 inline constexpr std::size_t kNextMoveWidth = 20;
+inline constexpr std::size_t kAutoOpeningWidth = 100;
 
 // The most bytes the field holds.
 std::size_t maxTextBytes(IndexText field);
@@ -77,6 +81,7 @@ public:
     std::string_view publishedIn() const { return text(IndexText::PublishedIn); }
     std::string_view user(int k) const { return text(userField(k)); }
     std::string_view nextMove() const { return text(IndexText::NextMove); }
+    std::string_view autoOpening() const { return text(IndexText::AutoOpening); }
 
     // Clears the results of the last search: next-move text, hit ply and next move.
     void clearSearchResult();
