@@ -8,11 +8,13 @@
 
 namespace dalmir::model {
 
-std::string labelOfList(std::span<const ListMove> list, uint8_t handicap) {
+void labelFromList(IndexEntry& entry, std::span<const ListMove> list) {
     std::vector<core::LineMove> line;
     line.reserve(list.size());
     for (ListMove m : list) line.push_back({m.origin, m.destination});
-    return core::summaryText(core::classifyLine(line, handicap, false));
+    core::Classification c = core::classifyLine(line, entry.handicap, false);
+    entry.setText(IndexText::AutoOpening, core::summaryText(c));
+    entry.setText(IndexText::AutoOpeningName, core::openingText(c));
 }
 
 LabelRunReport labelOpenings(Database& db, RecordExtractor& extractor, OperationHost& host,
@@ -34,23 +36,24 @@ LabelRunReport labelOpenings(Database& db, RecordExtractor& extractor, Operation
             ++report.unchanged;
             continue;
         }
-        std::string label;
+        IndexEntry fresh;
         if (db.isBinary() && db.lists().hasList(slot)) {
-            label = labelOfList(db.lists().list(slot), entry.handicap);
+            fresh.handicap = entry.handicap;
+            labelFromList(fresh, db.lists().list(slot));
         } else {
-            IndexEntry fresh;
             std::string fsPath = locateFile(fileSystemFromStored(table.resolve(entry.path())));
             if (extractor.extract(fsPath, fresh) != ExtractResult::Ok) {
                 ++report.unreadable;
                 continue;
             }
-            label = std::string(fresh.autoOpening());
         }
-        if (label == entry.autoOpening()) {
+        if (fresh.autoOpening() == entry.autoOpening() &&
+            fresh.autoOpeningName() == entry.autoOpeningName()) {
             ++report.unchanged;
             continue;
         }
-        entry.setText(IndexText::AutoOpening, label);
+        entry.setText(IndexText::AutoOpening, fresh.autoOpening());
+        entry.setText(IndexText::AutoOpeningName, fresh.autoOpeningName());
         ++report.labelled;
     }
     if (report.labelled > 0) db.setModified();

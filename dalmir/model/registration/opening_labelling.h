@@ -23,7 +23,7 @@ struct [[nodiscard]] LabelRunReport {
 LabelRunReport labelOpenings(Database& db, RecordExtractor& extractor, OperationHost& host,
                              bool all);
 
-// The label of a binary database's slot, from its move list and handicap.
-std::string labelOfList(std::span<const ListMove> list, uint8_t handicap);
+// Sets the entry's label and name from a binary database's move list.
+void labelFromList(IndexEntry& entry, std::span<const ListMove> list);
 
 }  // namespace dalmir::model

@@ -43,6 +43,7 @@ struct StoredLabel {
     uint8_t handicap = 0;
     uint8_t result = 0;
     std::string_view label;
+    std::string_view name;
 };
 
 }  // namespace
@@ -65,6 +66,8 @@ std::string formatOpeningLabels(const IndexTable& table) {
         put(body, e.result);
         put(body, static_cast<uint8_t>(e.autoOpening().size()));
         body.append(e.autoOpening());
+        put(body, static_cast<uint8_t>(e.autoOpeningName().size()));
+        body.append(e.autoOpeningName());
         ++count;
     }
     std::string out(kMagic, sizeof kMagic);
@@ -105,12 +108,14 @@ OpeningLabelsReport attachOpeningLabels(IndexTable& table, std::string_view byte
     for (uint32_t i = 0; i < count; ++i) {
         uint16_t pathLength = 0;
         uint8_t labelLength = 0;
+        uint8_t nameLength = 0;
         std::string_view path;
         StoredLabel stored;
         if (!get(body, at, pathLength) || !getText(body, at, pathLength, path) ||
             !get(body, at, stored.moveCount) || !get(body, at, stored.handicap) ||
             !get(body, at, stored.result) || !get(body, at, labelLength) ||
-            !getText(body, at, labelLength, stored.label)) {
+            !getText(body, at, labelLength, stored.label) || !get(body, at, nameLength) ||
+            !getText(body, at, nameLength, stored.name)) {
             // The checksum held, so the writer was not this one: trust nothing of it.
             report.result = OpeningLabelsResult::Damaged;
             return report;
@@ -131,6 +136,7 @@ OpeningLabelsReport attachOpeningLabels(IndexTable& table, std::string_view byte
             continue;
         }
         e.setText(IndexText::AutoOpening, s.label);
+        e.setText(IndexText::AutoOpeningName, s.name);
         ++report.attached;
         ++used;
     }

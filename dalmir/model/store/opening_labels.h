@@ -7,7 +7,7 @@
 // Layout (little-endian): magic "DOL1", the rules version the labels were made with, the
 // record count, the body size (uint64) and a checksum of the body (uint64); then per record
 // the path length (uint16) and path, the move count (uint16), handicap and result codes, the
-// label length (uint8) and label. Texts are CP932.
+// label length (uint8) and label, the name length (uint8) and name. Texts are CP932.
 #pragma once
 
 #include <cstdint>

@@ -12,6 +12,8 @@
 #include "core/text/sjis.h"
 #include "dalmir/model/registration/opening_labelling.h"
 #include "dalmir/model/registration/registration.h"
+#include "dalmir/model/search/search.h"
+#include "dalmir/model/search/statistics.h"
 #include "dalmir/model/store/database.h"
 #include "tests/support/test_records.h"
 
@@ -232,6 +234,39 @@ TEST(OpeningLabelsTest, TheCommandCountsRecordFilesItCannotRead) {
     EXPECT_EQ(report.unreadable, 1);
     EXPECT_EQ(report.labelled, 1);
     EXPECT_EQ(labelOf(db, "a.kif"), "古い");
+    EXPECT_EQ(core::toUtf8Lossy(entryOf(db, "b.kif").autoOpeningName()), "角換わり");
+}
+
+// The record's own 戦型 comes first; the label stands in where the record has none.
+TEST(OpeningLabelsTest, HeaderSearchAndOpeningAnalysisTakeTheLabelWhereTheHeaderIsEmpty) {
+    Database db;
+    auto add = [&](const char* path, const char* header, const char* label, const char* name) {
+        IndexEntry e;
+        e.setText(IndexText::Path, path);
+        e.setText(IndexText::Opening, core::sjis(header));
+        e.setText(IndexText::AutoOpening, core::sjis(label));
+        e.setText(IndexText::AutoOpeningName, core::sjis(name));
+        ASSERT_GE(db.append(e), 0);
+    };
+    add("/g/1.kif", "", "▲四間飛車(美濃囲い) △居飛車(舟囲い)", "四間飛車");
+    add("/g/2.kif", "矢倉", "角換わり ▲居飛車 △居飛車", "角換わり");
+    add("/g/3.kif", "", "▲四間飛車 △居飛車穴熊", "四間飛車");
+    add("/g/4.kif", "", "", "");
+
+    HeaderCriteria c;
+    c.opening = core::sjis("美濃囲い");
+    EXPECT_TRUE(matchesHeader(db.table().entry(0), c));
+    EXPECT_FALSE(matchesHeader(db.table().entry(2), c));
+    c.opening = core::sjis("角換わり");
+    EXPECT_FALSE(matchesHeader(db.table().entry(1), c));  // its header says 矢倉
+    c.opening = core::sjis("矢倉");
+    EXPECT_TRUE(matchesHeader(db.table().entry(1), c));
+
+    std::string report = core::toUtf8Lossy(openingsReport(db.table()));
+    EXPECT_NE(report.find("四間飛車：    2"), std::string::npos) << report;
+    EXPECT_NE(report.find("矢倉：    1"), std::string::npos) << report;
+    EXPECT_EQ(report.find("角換わり"), std::string::npos) << report;
+    EXPECT_NE(report.find("（なし）：    1"), std::string::npos) << report;
 }
 
 }  // namespace

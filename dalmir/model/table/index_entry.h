@@ -33,8 +33,11 @@ enum class IndexText : uint8_t {
     // 自動戦型: the opening the classifier gave the record. Never in the index or binary files:
     // it is kept in the database's label file beside them.
     AutoOpening,
+    // The opening's name alone ("四間飛車", "角換わり"), as a 戦型 header would give it; kept
+    // with AutoOpening.
+    AutoOpeningName,
 };
-inline constexpr std::size_t kIndexTextCount = 16;
+inline constexpr std::size_t kIndexTextCount = 17;
 inline constexpr int kUserFieldCount = 5;
 
 // Buffer widths of the text fields; a field holds at most its width less one byte.
@@ -82,6 +85,15 @@ public:
     std::string_view user(int k) const { return text(userField(k)); }
     std::string_view nextMove() const { return text(IndexText::NextMove); }
     std::string_view autoOpening() const { return text(IndexText::AutoOpening); }
+    std::string_view autoOpeningName() const { return text(IndexText::AutoOpeningName); }
+    // The opening as searches and 戦型分析 take it: the record's own 戦型, or else the
+    // classifier's label (its full text, or its name alone).
+    std::string_view openingOrLabel() const {
+        return opening().empty() ? autoOpening() : opening();
+    }
+    std::string_view openingOrName() const {
+        return opening().empty() ? autoOpeningName() : opening();
+    }
 
     // Clears the results of the last search: next-move text, hit ply and next move.
     void clearSearchResult();
