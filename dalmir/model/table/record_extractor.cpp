@@ -166,6 +166,7 @@ void RecordExtractor::fill(IndexEntry& entry, std::string_view path, bool variat
         entry.setText(userField(k),
                       s.header(static_cast<HeaderField>(core::kFixedHeaderFieldCount + k)));
     }
+    if (!m_labelOpenings) return;
     core::Classification opening = core::classifyRecord(s);
     entry.setText(IndexText::AutoOpening, core::summaryText(opening));
     entry.setText(IndexText::AutoOpeningName, core::openingText(opening));
