@@ -1,6 +1,7 @@
 #include "core/classify/classifier.h"
 
 #include <algorithm>
+#include <array>
 
 #include "core/classify/opening_rules.h"
 #include "core/notation/piece_text.h"
@@ -221,7 +222,8 @@ Classification classifyRecord(const RecordStore& store) {
     return classifyLine(line, store.handicap(), custom);
 }
 
-std::string strategyName(Strategy s) {
+namespace {
+std::string strategyNameUncached(Strategy s) {
     switch (s) {
         case Strategy::None:
             return {};
@@ -244,8 +246,23 @@ std::string strategyName(Strategy s) {
     }
     return {};
 }
+}  // namespace
 
-std::string castleName(Castle c) {
+// The names are converted once: labels are made for every record a database registers.
+std::string strategyName(Strategy v) {
+    static const std::array<std::string, 9> names = [] {
+        std::array<std::string, 9> out;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            out[i] = strategyNameUncached(static_cast<Strategy>(i));
+        }
+        return out;
+    }();
+    auto i = static_cast<std::size_t>(v);
+    return i < names.size() ? names[i] : std::string();
+}
+
+namespace {
+std::string castleNameUncached(Castle c) {
     switch (c) {
         case Castle::None:
             return {};
@@ -278,8 +295,23 @@ std::string castleName(Castle c) {
     }
     return {};
 }
+}  // namespace
 
-std::string gameTypeName(GameType t) {
+// The names are converted once: labels are made for every record a database registers.
+std::string castleName(Castle v) {
+    static const std::array<std::string, 14> names = [] {
+        std::array<std::string, 14> out;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            out[i] = castleNameUncached(static_cast<Castle>(i));
+        }
+        return out;
+    }();
+    auto i = static_cast<std::size_t>(v);
+    return i < names.size() ? names[i] : std::string();
+}
+
+namespace {
+std::string gameTypeNameUncached(GameType t) {
     switch (t) {
         case GameType::None:
             return {};
@@ -292,8 +324,23 @@ std::string gameTypeName(GameType t) {
     }
     return {};
 }
+}  // namespace
 
-std::string openingName(Opening o) {
+// The names are converted once: labels are made for every record a database registers.
+std::string gameTypeName(GameType v) {
+    static const std::array<std::string, 4> names = [] {
+        std::array<std::string, 4> out;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            out[i] = gameTypeNameUncached(static_cast<GameType>(i));
+        }
+        return out;
+    }();
+    auto i = static_cast<std::size_t>(v);
+    return i < names.size() ? names[i] : std::string();
+}
+
+namespace {
+std::string openingNameUncached(Opening o) {
     switch (o) {
         case Opening::None:
             return {};
@@ -323,6 +370,20 @@ std::string openingName(Opening o) {
             return sjis("相振り飛車");
     }
     return {};
+}
+}  // namespace
+
+// The names are converted once: labels are made for every record a database registers.
+std::string openingName(Opening v) {
+    static const std::array<std::string, 13> names = [] {
+        std::array<std::string, 13> out;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            out[i] = openingNameUncached(static_cast<Opening>(i));
+        }
+        return out;
+    }();
+    auto i = static_cast<std::size_t>(v);
+    return i < names.size() ? names[i] : std::string();
 }
 
 std::string sideLabel(const SideClass& side) {
