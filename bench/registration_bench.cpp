@@ -90,11 +90,15 @@ const Corpus& corpus() {
     return c;
 }
 
-dalmir::model::RunReport registerCorpus(dalmir::model::Database& db) {
+dalmir::model::RunReport registerCorpus(dalmir::model::Database& db, int threads = 0,
+                                        bool labels = true) {
     dalmir::model::RecordExtractor extractor;
+    extractor.setLabelOpenings(labels);
     dalmir::model::ErrorLog log;
     dalmir::model::OperationHost host;
-    dalmir::model::Registrar registrar(db, extractor, log, host);
+    dalmir::model::RegistrationOptions options;
+    options.threads = threads;
+    dalmir::model::Registrar registrar(db, extractor, log, host, options);
     dalmir::model::FolderAdd request;
     request.folder = corpus().folder();
     request.subfolders = true;
@@ -116,6 +120,28 @@ void BM_RegisterFolder10000(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
 BENCHMARK(BM_RegisterFolder10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One reading thread, with and without the 自動戦型 labels, to see what labelling costs.
+void BM_RegisterFolder10000OneThread(benchmark::State& state) {
+    (void)corpus();
+    const bool labels = state.range(0) != 0;
+    for (auto _ : state) {
+        dalmir::model::Database db(kRecords * 2);
+        dalmir::model::RunReport run = registerCorpus(db, 1, labels);
+        if (run.counts.added != kRecords) {
+            state.SkipWithError("not every record was added");
+            break;
+        }
+        benchmark::DoNotOptimize(db.table().entries().data());
+    }
+    state.SetLabel(labels ? "labels" : "no labels");
+    state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_RegisterFolder10000OneThread)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void BM_WriteAndReadRegisteredDls(benchmark::State& state) {
     dalmir::model::Database db(kRecords * 2);

@@ -36,6 +36,10 @@ constexpr OptionHelp kAnalyseOptions[] = {
      ""},
 };
 
+constexpr OptionHelp kClassifyOptions[] = {
+    {"--why", "print below each line the rules that gave the labels", ""},
+};
+
 constexpr CommandHelp kTavrelCommands[] = {
     {"convert",
      "IN OUT",
@@ -66,6 +70,13 @@ constexpr CommandHelp kTavrelCommands[] = {
      "",
      "Print the environment file the options produce, byte for byte as Tavrel writes it.",
      {}},
+    {"classify", "PATH...",
+     "Label the opening of each record file (a folder: every record file below it), one line "
+     "each, tab-separated: file, Black's strategy (castle), White's strategy (castle), game type "
+     "(相居飛車, 対抗形, 相振り飛車; a handicap game its handicap), castles, named opening. A "
+     "record from a position of its own or shorter than 12 moves gets empty labels. A file that "
+     "cannot be read is reported on stderr and the exit code is 1.",
+     kClassifyOptions},
     {"analyse", "IN OUT",
      "Let a USI engine search every position of IN's main line and write the record as OUT (in "
      "the format of OUT's extension, as convert does) with each position's score and best line "
@@ -128,13 +139,36 @@ constexpr OptionHelp kFindOptions[] = {
     {"--white T", "White's name contains T", ""},
     {"--player T", "either player's name contains T (twice: both players)", ""},
     {"--event T", "the event contains T", ""},
-    {"--opening T", "the opening contains T", ""},
+    {"--opening T",
+     "the opening contains T: the record's 戦型, or where it has none its 自動戦型 label", ""},
     {"--file T", "the file path contains T", ""},
     {"--published T", "the published-in field contains T", ""},
     {"--handicap CODE", "the handicap code (0..15)", ""},
     {"--from Y/M/D", "started on or after the date", ""},
     {"--to Y/M/D", "started on or before the date", ""},
     {"--ignore-blanks", "ignore blanks when comparing texts", ""},
+    {"--end WORD", "the game ended so: 詰み 投了 千日手 持将棋 入玉宣言 反則 中断 時間切れ",
+     "詰み 投了 千日手 持将棋 入玉宣言 反則 中断 時間切れ"},
+    {"--material PATTERN",
+     "the pieces on the board at the end (or at --ply N), e.g. \"飛車2枚 先手\", \"角0枚\", "
+     "\"金2枚以上 後手\"; without 先手 or 後手 either side",
+     ""},
+    {"--ply N", "with --material: look at the position after N moves", ""},
+    {"--comment T", "a comment of the main line contains T (the record files are read)", ""},
+};
+constexpr OptionHelp kClassifyOptions2[] = {
+    {"--all", "label every record again, not only those without a label", ""},
+};
+constexpr OptionHelp kReportOptions[] = {
+    {"--player NAME",
+     "the player; blanks, full-width letters and titles (名人, 九段...) do not "
+     "matter",
+     ""},
+    {"--format F", "text (default) or json", "text json"},
+    {"--aliases FILE",
+     "the alias list, lines \"正式名 = 別名, 別名\" (default: "
+     "$XDG_CONFIG_HOME/dalmir/player_aliases.txt when it exists)",
+     ""},
 };
 constexpr OptionHelp kPositionOptions[] = {
     {"--ply N", "the position at ply N of RECORD's main line instead of its end", ""},
@@ -170,7 +204,8 @@ constexpr CommandHelp kDalmirCommands[] = {
     {"export", "DB",
      "One row per listed record for analysis tools: players, dates (ISO 8601 where they parse), "
      "title, event, opening, time limit, place, published-in, user fields, handicap, result, "
-     "move count, marks and path, in UTF-8; streamed in constant memory.",
+     "move count, marks, path and the 自動戦型 label and opening name, in UTF-8; streamed in "
+     "constant memory.",
      kExportOptions},
     {"update", "DB", "Re-read every record file (全データ更新).", kUpdateOptions},
     {"remove", "DB DIR", "Remove the records of a folder (フォルダ指定削除).", kRemoveOptions},
@@ -189,6 +224,16 @@ constexpr CommandHelp kDalmirCommands[] = {
      "Pairs of records of the same game (棋譜の重複を調べる), printed as No.N<TAB>No.M<TAB>PATH1"
      "<TAB>PATH2.",
      kDuplicateOptions},
+    {"classify", "DB",
+     "Give the records without one their 自動戦型 label (opening, strategies and castles), from "
+     "the move lists of a binary database or by reading the record files of a text one, and "
+     "save. The labels are kept in NAME.DOL beside the database; new records get theirs when "
+     "they are added.",
+     kClassifyOptions2},
+    {"report", "DB",
+     "A player's report: games, wins, losses and draws in all, as Black and as White, by year, "
+     "by the player's own opening and the opponent's, by opponent, and the longest streaks.",
+     kReportOptions},
 };
 
 constexpr OptionHelp kDalmirCommon[] = {

@@ -24,8 +24,11 @@
 #include "core/text/sjis.h"
 #include "dalmir/model/registration/error_log.h"
 #include "dalmir/model/registration/folder_census.h"
+#include "dalmir/model/registration/opening_labelling.h"
 #include "dalmir/model/registration/registration.h"
 #include "dalmir/model/search/duplicate_check.h"
+#include "dalmir/model/search/player_report.h"
+#include "dalmir/model/search/record_conditions.h"
 #include "dalmir/model/search/search.h"
 #include "dalmir/model/search/statistics.h"
 #include "dalmir/model/store/binary_store.h"
@@ -76,6 +79,10 @@ struct Options {
     // export, and list --format
     std::optional<ExportFormat> format;
     cli::ExportCommand exportCommand;
+    // classify, report and the record conditions of find
+    bool all = false;
+    bool json = false;
+    std::optional<std::string> aliases, end, material, comment;
 };
 
 // "Y/M/D" as a date of the index.
@@ -138,6 +145,19 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
              : a == "--published" ? o.published
              : a == "--position"  ? o.position
                                   : o.sequence) = *v;
+        } else if (a == "--format" && i + 1 < argc &&
+                   (std::string_view(argv[i + 1]) == "text" ||
+                    std::string_view(argv[i + 1]) == "json")) {
+            o.json = std::string_view(argv[++i]) == "json";
+        } else if (a == "--all") {
+            o.all = true;
+        } else if (a == "--aliases" || a == "--end" || a == "--material" || a == "--comment") {
+            auto v = value();
+            if (!v) return a + " needs a text";
+            (a == "--aliases"    ? o.aliases
+             : a == "--end"      ? o.end
+             : a == "--material" ? o.material
+                                 : o.comment) = *v;
         } else if (a == "--format") {
             auto v = value();
             o.format = v ? cli::exportFormatNamed(*v) : std::nullopt;
@@ -288,6 +308,7 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
     for (const std::string& notice : r.notices) host.printError(notice);
     for (const DlsMessage& m : r.index.messages) host.printError(m.text);
     if (!r.indexNotice.empty()) host.printError(r.indexNotice);
+    if (!r.labelsNotice.empty()) host.printError(r.labelsNotice);
     if (r.code != OpenResult::Ok) {
         host.printError(
             cli::withSystemReason(openErrorMessage(r.code, cli::argumentText(path)), path));
@@ -316,6 +337,7 @@ bool save(Database& db, const std::string& path, const CliHost& host) {
 // commands that only read.
 std::optional<std::string> savedDatabase(const Options& o) {
     if (o.command == "add" || o.command == "update" || o.command == "remove" ||
+        o.command == "classify" ||
         (o.command == "duplicates" && o.deleteMode != DuplicateMode::Ask)) {
         return o.args[0];
     }
@@ -603,9 +625,69 @@ int printHits(const Database& db, const SearchReport& r, const Options& o, const
     return cli::kExitOk;
 }
 
-int runFind(Database& db, Searcher& searcher, const Options& o, const CliHost& host) {
+int runFind(Database& db, Searcher& searcher, RecordExtractor& extractor, const Options& o,
+            CliHost& host) {
     if (o.args.size() != 1) return usage("find needs DB only");
-    return printHits(db, searcher.findByHeader(headerCriteria(o)), o, host, false);
+    RecordConditions conditions;
+    if (o.end) {
+        conditions.end = gameEndNamed(*o.end);
+        if (!conditions.end) {
+            return usage("--end is one of 詰み 投了 千日手 持将棋 入玉宣言 反則 中断 時間切れ");
+        }
+    }
+    if (o.material) {
+        MaterialParse parsed = parseMaterial(cli::argumentText(*o.material));
+        if (!parsed.pattern) return usage(cli::printable(parsed.error, cli::Encoding::Utf8));
+        conditions.material = parsed.pattern;
+        conditions.materialPly = o.ply.value_or(-1);
+    } else if (o.ply) {
+        return usage("--ply goes with --material");
+    }
+    if (o.comment) conditions.comment = cli::argumentText(*o.comment);
+    SearchReport r = searcher.findByHeader(headerCriteria(o));
+    if (r.hits > 0 && !conditions.empty()) {
+        r = findByRecordConditions(db, extractor, host, conditions);
+    }
+    return printHits(db, r, o, host, false);
+}
+
+// Labels the records that have no 自動戦型 yet (with --all, every record) and saves.
+int runClassify(Database& db, RecordExtractor& extractor, const Options& o, CliHost& host) {
+    if (o.args.size() != 1) return usage("classify needs DB only");
+    LabelRunReport r = labelOpenings(db, extractor, host, o.all);
+    host.print(r.status);
+    if (db.isModified() && !save(db, o.args[0], host)) return cli::kExitFile;
+    return r.unreadable > 0 ? cli::kExitFile : cli::kExitOk;
+}
+
+// The player's report over every record of the database.
+int runReport(const Database& db, const Options& o, const CliHost& host) {
+    if (o.args.size() != 1) return usage("report needs DB only");
+    if (o.players.size() != 1 || o.players[0].empty()) {
+        return usage("report needs one --player NAME");
+    }
+    PlayerAliases aliases;
+    const std::string aliasPath = o.aliases.value_or(defaultAliasesPath());
+    std::optional<std::string> text = core::readFile(aliasPath);
+    if (!text && o.aliases) {
+        host.printError(
+            cli::withSystemReason(core::msgFileMissing(cli::argumentText(aliasPath)), aliasPath));
+        return cli::kExitFile;
+    }
+    if (text) {
+        std::string error;
+        std::optional<PlayerAliases> read = PlayerAliases::parse(*text, error);
+        if (!read) {
+            host.printError(cli::argumentText(aliasPath) + ": " + error);
+            return cli::kExitFile;
+        }
+        aliases = std::move(*read);
+    }
+    PlayerReport report = playerReport(db.table(), cli::argumentText(o.players[0]), aliases);
+    std::string out = o.json ? playerReportJson(report) : playerReportText(report);
+    if (o.encoding == cli::Encoding::Sjis) out = core::utf8ToCp932(out).text;
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return cli::kExitOk;
 }
 
 int runSearch(Database& db, Searcher& searcher, const Options& o, const CliHost& host) {
@@ -693,7 +775,8 @@ int main(int argc, char** argv) {
     const bool known = o.command == "add" || o.command == "list" || o.command == "update" ||
                        o.command == "remove" || o.command == "convert" || o.command == "find" ||
                        o.command == "search-position" || o.command == "search-sequence" ||
-                       o.command == "stats" || o.command == "duplicates" || o.command == "export";
+                       o.command == "stats" || o.command == "duplicates" || o.command == "export" ||
+                       o.command == "classify" || o.command == "report";
     if (!known) return usage("unknown command " + o.command);
     if (o.args.empty()) return usage(o.command + " needs DB");
 
@@ -730,7 +813,9 @@ int main(int argc, char** argv) {
     if (o.command == "remove") return runRemove(db, registrar, o, host);
     if (o.command == "duplicates") return runDuplicates(db, o, host);
     Searcher searcher(db, extractor, host);
-    if (o.command == "find") return runFind(db, searcher, o, host);
+    if (o.command == "find") return runFind(db, searcher, extractor, o, host);
+    if (o.command == "classify") return runClassify(db, extractor, o, host);
+    if (o.command == "report") return runReport(db, o, host);
     if (o.command == "search-position" || o.command == "search-sequence") {
         return runSearch(db, searcher, o, host);
     }

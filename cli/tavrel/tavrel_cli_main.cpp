@@ -17,6 +17,7 @@
 #include "core/base/parallel_for.h"
 #include "core/base/path_text.h"
 #include "core/base/safe_file.h"
+#include "core/classify/classifier.h"
 #include "core/formats/diagram_block.h"
 #include "core/formats/kif_writer.h"
 #include "core/formats/record_loader.h"
@@ -47,6 +48,7 @@ struct Options {
     std::int64_t moveTime = 1000;
     int multiPv = 1;
     bool verbose = false;
+    bool why = false;
 };
 
 int usage(const std::string& problem) {
@@ -95,6 +97,8 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             o.multiPv = static_cast<int>(*n);
         } else if (a == "--verbose") {
             o.verbose = true;
+        } else if (a == "--why") {
+            o.why = true;
         } else if (a.starts_with("--")) {
             return "unknown option " + a;
         } else if (o.command.empty()) {
@@ -336,6 +340,62 @@ int check(const Options& o, const tavrel::Settings& settings) {
     return failed || !problems.empty() ? cli::kExitFile : cli::kExitOk;
 }
 
+// One line per record: file, Black's label, White's label, game type, castles, named opening
+// (tab-separated; a handicap game has its handicap in the game type, a record from a position
+// of its own or too short for the rules has empty labels). --why adds the rules that fired.
+int classify(const Options& o, const tavrel::Settings& settings) {
+    if (o.args.empty()) return usage("classify takes files or folders");
+    std::vector<std::string> files;
+    std::vector<std::string> problems;
+    for (const std::string& a : o.args) collect(a, files, problems);
+    std::sort(problems.begin(), problems.end());
+    unsigned workers = core::workerCount(files.size());
+    std::vector<std::unique_ptr<core::RecordStore>> stores;
+    for (unsigned w = 0; w < workers; ++w) {
+        stores.push_back(std::make_unique<core::RecordStore>(settings.recordCapacity,
+                                                             tavrel::recordOptions(settings)));
+    }
+    core::ReadOptions base = tavrel::readOptions(settings);
+    std::vector<std::string> lines(files.size());
+    std::vector<std::string> errors(files.size());
+    std::atomic<bool> failed{false};
+    core::parallelFor(files.size(), workers, [&](unsigned worker, std::size_t i) {
+        const std::string& path = files[i];
+        core::ReadOptions read = base;
+        read.fileName = core::fileNameOf(path);
+        core::RecordStore& store = *stores[worker];
+        core::ReadReport r = core::loadRecordFile(store, path, read);
+        if (r.invalidUtf8) failed = true;
+        if (r.result != core::ReadResult::Ok) {
+            // A record cut short by an error is not labelled as if it were the whole game.
+            failed = true;
+            errors[i] = path + ": " +
+                        cli::printable(cli::readFailureText(r, store, path), o.encoding) + "\n";
+            return;
+        }
+        core::Classification c = core::classifyRecord(store);
+        std::string type = c.status == core::ClassifyStatus::Handicap ? core::openingText(c)
+                                                                      : core::gameTypeName(c.type);
+        bool labelled = c.status == core::ClassifyStatus::Classified;
+        std::string text = (labelled ? core::sideText(c.black) : std::string()) + "\t" +
+                           (labelled ? core::sideText(c.white) : std::string()) + "\t" + type +
+                           "\t" + core::castlesText(c) + "\t" + core::openingName(c.opening);
+        std::string& out = lines[i];
+        out = path + "\t" + cli::printable(text, o.encoding) + "\n";
+        if (o.why) {
+            for (const std::string& reason : core::reasons(c)) {
+                out += "  " + cli::printable(reason, o.encoding) + "\n";
+            }
+        }
+    });
+    for (const std::string& out : problems) std::fwrite(out.data(), 1, out.size(), stderr);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::fwrite(errors[i].data(), 1, errors[i].size(), stderr);
+        std::fwrite(lines[i].data(), 1, lines[i].size(), stdout);
+    }
+    return failed || !problems.empty() ? cli::kExitFile : cli::kExitOk;
+}
+
 std::int64_t steadyMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -450,6 +510,7 @@ int main(int argc, char** argv) {
     if (o.command == "sfen") return sfen(o, settings);
     if (o.command == "check") return check(o, settings);
     if (o.command == "env") return env(o, settings);
+    if (o.command == "classify") return classify(o, settings);
     if (o.command == "analyse") return analyse(o, settings);
     return usage("unknown command " + o.command);
 }

@@ -298,3 +298,34 @@ TEST_F(TavrelCliTest, EnvPrintsTheEnvironmentFile) {
 
 }  // namespace
 }  // namespace cli
+
+namespace cli {
+namespace {
+
+TEST_F(TavrelCliTest, ClassifyPrintsOneLinePerRecordAndReportsUnreadableOnes) {
+    std::string fourth = record("a/fourth.usi",
+                                "position startpos moves 7g7f 8c8d 6g6f 3c3d 2h6h 8d8e 8h7g 5a4b "
+                                "5i4h 4b3b 4h3h 6a5b 3h2h 7a6b 3i3h 6c6d 6i5h 1c1d 1g1f 9c9d\n");
+    std::string handicap = record("a/handicap.ki2", "手合割：角落ち\n△３四歩▲７六歩\n");
+    std::string shortGame = record("a/short.kif", kGame);
+    RunReport r = tavrel({"classify", (m_dir / "a").string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, fourth +
+                         "\t四間飛車(美濃囲い)\t居飛車(舟囲い)\t対抗形\t▲美濃囲い "
+                         "△舟囲い\t\n" +
+                         handicap + "\t\t\t角落ち\t\t\n" + shortGame + "\t\t\t\t\t\n");
+
+    r = tavrel({"classify", "--why", fourth});
+    EXPECT_NE(r.out.find("  ▲美濃囲い: 玉２八 銀３八 金４九（15手目）\n"), std::string::npos)
+        << r.out;
+
+    // A file that is not there: its error, the others still printed, exit 1.
+    r = tavrel({"classify", (m_dir / "missing.kif").string(), fourth});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("missing.kif"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find(fourth + "\t"), std::string::npos);
+    EXPECT_EQ(tavrel({"classify"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace cli

@@ -300,6 +300,15 @@ void MainWindow::openFiles(const QStringList& files) {
 void MainWindow::clickHeader(int section, bool shift) {
     if (isBusy()) return;
     const int column = m_model->columnOfSection(section);
+    if (column == model::kAutoOpeningColumn) {
+        // Each click turns the order round; shift asks for descending at once.
+        m_labelsDescending = shift || !m_labelsDescending;
+        sortListedByOpeningLabel(m_db.table(), m_labelsDescending);
+        m_view->clearSelection();
+        m_model->rebuild();
+        refreshState();
+        return;
+    }
     const int code =
         headerClickOrder(column, m_db.table().settings().sortOrder, shift, m_userNames);
     if (code >= 0) setSortOrder(code);

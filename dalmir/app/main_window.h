@@ -293,6 +293,7 @@ private:
     std::unique_ptr<model::Searcher> m_searcher;
     OperationRunner m_runner;
     ListModel* m_model = nullptr;
+    bool m_labelsDescending = true;  // the label column's last order (the first click ascends)
     QTableView* m_view = nullptr;
     QLabel* m_panes[3] = {};
     QProgressBar* m_progress = nullptr;

@@ -25,6 +25,13 @@ std::vector<ListColumnView> shownColumns(const IndexTable& table,
                             c == static_cast<int>(model::ListColumn::MoveCount);
         out.push_back(std::move(view));
     }
+    if (hasOpeningLabels(table)) {
+        ListColumnView view;
+        view.column = model::kAutoOpeningColumn;
+        view.title = model::columnTitleText(model::kAutoOpeningColumn, userNames);
+        view.width = kAutoOpeningWidth;
+        out.push_back(std::move(view));
+    }
     return out;
 }
 
@@ -38,6 +45,24 @@ bool setShownColumnWidth(IndexTable& table, const model::UserFieldNames& userNam
     if (stored == kept) return false;
     stored = kept;
     return true;
+}
+
+bool hasOpeningLabels(const IndexTable& table) {
+    for (int slot = 0; slot < table.size(); ++slot) {
+        if (!table.entry(slot).autoOpening().empty()) return true;
+    }
+    return false;
+}
+
+void sortListedByOpeningLabel(IndexTable& table, bool descending) {
+    std::vector<int32_t>& order = table.displayOrder();
+    // Byte order of CP932 is character-code order; records without a label go last.
+    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+        std::string_view x = table.entry(a).autoOpening();
+        std::string_view y = table.entry(b).autoOpening();
+        if (x.empty() != y.empty()) return y.empty();
+        return descending ? y < x : x < y;
+    });
 }
 
 std::string listInfoText(const IndexTable& table, const std::vector<int>& rows,

@@ -34,6 +34,13 @@ inline constexpr int kMaxColumnWidth = 999;
 bool setShownColumnWidth(model::IndexTable& table, const model::UserFieldNames& userNames,
                          int section, int width);
 
+// Whether any record has a 自動戦型 label: the list then shows the label column last.
+bool hasOpeningLabels(const model::IndexTable& table);
+inline constexpr int kAutoOpeningWidth = 220;
+// A click on the label column's header: the listed records in label order (without a label
+// last), stable. The sort order the index stores stays as it was.
+void sortListedByOpeningLabel(model::IndexTable& table, bool descending);
+
 // 棋譜情報出力: one line per row, in the order given, of the shown columns' texts as the list
 // shows them (No. as "%5d"), each followed by ","; every line ends with CR LF.
 std::string listInfoText(const model::IndexTable& table, const std::vector<int>& rows,

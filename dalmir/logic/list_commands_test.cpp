@@ -195,3 +195,40 @@ TEST(ListCommandsTest, TitleAndCounts) {
 
 }  // namespace
 }  // namespace dalmir
+
+namespace dalmir {
+namespace {
+
+// The 自動戦型 column comes last once any record has a label, and its header sorts the listed
+// records by label, those without one last, leaving the stored sort order alone.
+TEST(OpeningLabelColumnTest, ShownWithLabelsAndSortedByThem) {
+    model::Database db;
+    for (const char* label : {"▲四間飛車 △居飛車", "", "角換わり ▲居飛車 △居飛車"}) {
+        model::IndexEntry e;
+        e.setText(model::IndexText::AutoOpening, core::sjis(label));
+        ASSERT_GE(db.append(e), 0);
+    }
+    model::UserFieldNames names;
+    std::vector<ListColumnView> columns = shownColumns(db.table(), names);
+    ASSERT_FALSE(columns.empty());
+    EXPECT_EQ(columns.back().column, model::kAutoOpeningColumn);
+    EXPECT_EQ(core::toUtf8Lossy(columns.back().title), "自動戦型");
+    EXPECT_EQ(core::toUtf8Lossy(model::cellText(db.table(), 0, model::kAutoOpeningColumn)),
+              "▲四間飛車 △居飛車");
+
+    const int stored = db.table().settings().sortOrder;
+    // "▲" (0x81A3) comes before "角" (0x8A70) in character-code order.
+    sortListedByOpeningLabel(db.table(), false);
+    EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{0, 2, 1}));
+    sortListedByOpeningLabel(db.table(), true);
+    EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{2, 0, 1}));
+    EXPECT_EQ(db.table().settings().sortOrder, stored);
+
+    for (int slot = 0; slot < 3; ++slot) {
+        db.table().entry(slot).setText(model::IndexText::AutoOpening, {});
+    }
+    EXPECT_NE(shownColumns(db.table(), names).back().column, model::kAutoOpeningColumn);
+}
+
+}  // namespace
+}  // namespace dalmir

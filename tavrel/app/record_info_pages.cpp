@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "tavrel/logic/document/auto_opening.h"
 #include "tavrel/platform/qt_text.h"
 
 namespace tavrel {
@@ -48,6 +49,20 @@ InfoFieldsPage::InfoFieldsPage(std::vector<RecordInfoField> fields, QWidget* par
             connect(m_calendarButton, &QPushButton::clicked, this,
                     &InfoFieldsPage::chooseStartDate);
             form->addRow(label, row);
+        } else if (f.field == core::HeaderField::Opening) {
+            auto* row = new QHBoxLayout;
+            row->addWidget(combo, 1);
+            m_autoOpeningButton = new QPushButton(qs("自動戦型"), this);
+            m_autoOpeningButton->setObjectName(QStringLiteral("autoOpeningButton"));
+            m_autoOpeningButton->setEnabled(false);
+            row->addWidget(m_autoOpeningButton);
+            connect(m_autoOpeningButton, &QPushButton::clicked, this,
+                    [this] { setValue(core::HeaderField::Opening, m_autoOpeningName); });
+            form->addRow(label, row);
+            m_autoOpeningLabel = new QLabel(this);
+            m_autoOpeningLabel->setObjectName(QStringLiteral("autoOpeningLabel"));
+            m_autoOpeningLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            form->addRow(static_cast<QWidget*>(nullptr), m_autoOpeningLabel);
         } else {
             form->addRow(label, combo);
         }
@@ -83,6 +98,12 @@ void InfoFieldsPage::showRecord(const core::RecordStore& store) {
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         m_atOpening[i] = store.header(m_fields[i].field);
         m_combos[i]->setValue(m_atOpening[i]);
+    }
+    if (m_autoOpeningLabel != nullptr) {
+        AutoOpeningText text = autoOpeningText(store);
+        m_autoOpeningLabel->setText(fromCp932(text.shown));
+        m_autoOpeningName = text.name;
+        m_autoOpeningButton->setEnabled(!text.name.empty());
     }
 }
 

@@ -50,6 +50,10 @@ public:
     QLabel* label(core::HeaderField field) const;
     // The "▲" beside 開始日時; null when the page has no start date.
     QPushButton* calendarButton() const { return m_calendarButton; }
+    // On a page with 戦型: the classifier's line under it and the button that copies the
+    // opening's name into 戦型 (null on other pages).
+    QLabel* autoOpeningLabel() const { return m_autoOpeningLabel; }
+    QPushButton* autoOpeningButton() const { return m_autoOpeningButton; }
 
     // Where the calendar's date comes from (tests); by default the dialog DateDialog.
     void setDateSource(std::function<std::optional<QDate>()> source) {
@@ -66,6 +70,9 @@ private:
     std::vector<QLabel*> m_labels;
     std::vector<std::string> m_atOpening;
     QPushButton* m_calendarButton = nullptr;
+    QLabel* m_autoOpeningLabel = nullptr;
+    QPushButton* m_autoOpeningButton = nullptr;
+    std::string m_autoOpeningName;
     std::function<std::optional<QDate>()> m_dateSource;
 };
 

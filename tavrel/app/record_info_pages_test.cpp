@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "core/formats/usi_reader.h"
 #include "core/text/sjis.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/temp_folder.h"
@@ -42,6 +43,35 @@ TEST_F(RecordInfoPagesTest, TypedValuesBecomeTheRecordsFields) {
     EXPECT_EQ(store.header(HeaderField::Event), sjis("竜王戦"));
     EXPECT_EQ(histories[HistoryField::Place].value(0), "Tokyo");
     EXPECT_EQ(histories[HistoryField::Event].count(), 0);
+}
+
+TEST_F(RecordInfoPagesTest, AutoOpeningIsShownAndCopiedIntoTheOpeningOnRequest) {
+    ASSERT_EQ(core::readUsiText(store,
+                                "position startpos moves 7g7f 3c3d 2h7h 8b4b 5i4h 5a6b 4h3h 6b7b "
+                                "3h2h 7b8b 1g1f 1c1d",
+                                {})
+                  .result,
+              core::ReadResult::Ok);
+    store.setHeader(HeaderField::Opening, sjis("不明"));
+    RecordEventPage page(true);
+    page.fillChoices(settings, histories, dir);
+    page.showRecord(store);
+    ASSERT_NE(page.autoOpeningLabel(), nullptr);
+    EXPECT_EQ(page.autoOpeningLabel()->text(),
+              QStringLiteral("自動戦型：相振り飛車 ▲三間飛車 △四間飛車"));
+    // Nothing changes until the user asks.
+    EXPECT_EQ(page.value(HeaderField::Opening), sjis("不明"));
+    page.show();
+    ASSERT_TRUE(page.autoOpeningButton()->isEnabled());
+    QTest::mouseClick(page.autoOpeningButton(), Qt::LeftButton);
+    EXPECT_EQ(page.value(HeaderField::Opening), sjis("相振り飛車"));
+    page.apply(store, settings, histories, dir);
+    EXPECT_EQ(store.header(HeaderField::Opening), sjis("相振り飛車"));
+
+    // A record too short to classify: the line says so and there is nothing to copy.
+    core::RecordStore empty(10);
+    page.showRecord(empty);
+    EXPECT_FALSE(page.autoOpeningButton()->isEnabled());
 }
 
 TEST_F(RecordInfoPagesTest, CalendarButtonWritesTheDateWithItsWeekday) {

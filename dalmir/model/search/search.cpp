@@ -82,7 +82,7 @@ bool matchesHeader(const IndexEntry& e, const HeaderCriteria& c) {
         const std::string& one = a.empty() ? b : a;
         if (!contains(black, one) && !contains(white, one)) return false;
     }
-    if (!contains(e.event(), c.event) || !contains(e.opening(), c.opening)) return false;
+    if (!contains(e.event(), c.event) || !contains(e.openingOrLabel(), c.opening)) return false;
     if (c.handicap > 0 && e.handicap != c.handicap - 1) return false;
     if (!c.fileName.empty() && !contains(upperAscii(e.path()), upperAscii(c.fileName))) {
         return false;

@@ -178,15 +178,17 @@ std::string openingsReport(const IndexTable& table) {
         const IndexEntry& e = table.entry(slot);
         black += isResult(e, IndexResult::BlackWins);
         white += isResult(e, IndexResult::WhiteWins);
-        if (e.opening().empty()) {
+        // The record's own 戦型 first, the classifier's name where it has none.
+        std::string_view opening = e.openingOrName();
+        if (opening.empty()) {
             count(rows[0], e);
             continue;
         }
         std::size_t r = 1;
-        while (r < rows.size() && rows[r].text != e.opening()) ++r;
+        while (r < rows.size() && rows[r].text != opening) ++r;
         if (r == rows.size()) {
             if (rows.size() - 1 >= kMaxOpeningRows) continue;
-            rows.push_back(Row{std::string(e.opening())});
+            rows.push_back(Row{std::string(opening)});
         }
         count(rows[r], e);
     }

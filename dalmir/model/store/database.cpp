@@ -7,6 +7,7 @@
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "dalmir/model/store/binary_store.h"
+#include "dalmir/model/store/opening_labels.h"
 #include "dalmir/model/store/position_index.h"
 #include "dalmir/model/table/fs_paths.h"
 #include "dalmir/model/table/record_extractor.h"
@@ -108,6 +109,16 @@ DatabaseKind databaseKindOf(std::string_view path) {
     return DatabaseKind::Unknown;
 }
 
+namespace {
+
+void attachLabels(Database& db, const std::string& fsPath, OpenReport& report) {
+    OpeningLabelsReport labels = readOpeningLabels(db.table(), fsPath);
+    report.labelsNotice =
+        openingLabelsNotice(labels.result, storedOrRaw(openingLabelsPath(fsPath)));
+}
+
+}  // namespace
+
 OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder) {
     OpenReport result;
     switch (databaseKindOf(fsPath)) {
@@ -126,6 +137,7 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
             std::string indexPath = positionIndexPath(fsPath);
             db.setPositionIndex(PositionIndex::open(indexPath, db.table(), db.lists(), read));
             result.indexNotice = positionIndexNotice(read, storedOrRaw(indexPath));
+            attachLabels(db, fsPath, result);
             return result;
         }
         case DatabaseKind::Text:
@@ -142,6 +154,7 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
     db.setPartialSource(result.whole ? std::string() : fsPath);
     db.setGeneration(0);
     db.setModified(false);
+    attachLabels(db, fsPath, result);
     return result;
 }
 
@@ -171,12 +184,20 @@ bool overwritesPartialSource(const Database& db, const std::string& fsPath) {
 
 core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
     if (overwritesPartialSource(db, fsPath)) return core::WriteResult::NotReadWhole;
-    if (db.isBinary()) return saveBinary(db, fsPath);
-    std::optional<std::string> stored = storedFromFileSystem(fsPath);
-    if (!stored) return core::WriteResult::BadPath;
-    db.table().setPath(*stored);
-    core::WriteResult r = core::writeFileAtomically(fsPath, formatDls(db.table()));
-    if (r == core::WriteResult::Ok) db.setModified(false);
+    core::WriteResult r = core::WriteResult::Ok;
+    if (db.isBinary()) {
+        r = saveBinary(db, fsPath);
+    } else {
+        std::optional<std::string> stored = storedFromFileSystem(fsPath);
+        if (!stored) return core::WriteResult::BadPath;
+        db.table().setPath(*stored);
+        r = core::writeFileAtomically(fsPath, formatDls(db.table()));
+    }
+    if (r != core::WriteResult::Ok) return r;
+    // The labels are saved with the records; a failure to keep them is reported as a failed
+    // save, and the database stays modified so that it is saved again.
+    r = writeOpeningLabels(db.table(), fsPath);
+    db.setModified(r != core::WriteResult::Ok);
     return r;
 }
 

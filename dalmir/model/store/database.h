@@ -95,6 +95,8 @@ struct [[nodiscard]] OpenReport {
     // A status text when the position index beside a binary database was found but not used
     // (stale or damaged); the database then searches without one.
     std::string indexNotice;
+    // A status text when the 自動戦型 label file beside the database was found but not used.
+    std::string labelsNotice;
 };
 
 // Opens a database file (file-system path). The table's path becomes the index file's path in
@@ -108,7 +110,8 @@ struct [[nodiscard]] OpenReport {
 bool overwritesPartialSource(const Database& db, const std::string& fsPath);
 
 // Saves a text database as a DLS file, or a binary one as its DLB and KIX pair (the extension
-// of fsPath is replaced) with its position index. The table's path becomes the written index file's
+// of fsPath is replaced) with its position index, and the 自動戦型 label file beside it when
+// any record has a label. The table's path becomes the written index file's
 // path. BadPath when the path holds characters the index can't store; NotReadWhole, writing
 // nothing, when fsPath names the file the database was opened from and that file was not read
 // whole.

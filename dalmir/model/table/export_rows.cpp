@@ -19,10 +19,30 @@ namespace {
 constexpr std::string_view kCsvEol = "\r\n";
 
 // The columns in order; the text ones come from the entry's fields.
-constexpr std::array<std::string_view, 21> kColumns{
-    "no",      "black",      "white",    "start",        "end",   "title", "event",
-    "opening", "time_limit", "place",    "published_in", "user1", "user2", "user3",
-    "user4",   "user5",      "handicap", "result",       "moves", "marks", "path"};
+// auto_opening and auto_opening_name are the classifier's label and opening name (自動戦型).
+constexpr std::array<std::string_view, 23> kColumns{"no",
+                                                    "black",
+                                                    "white",
+                                                    "start",
+                                                    "end",
+                                                    "title",
+                                                    "event",
+                                                    "opening",
+                                                    "time_limit",
+                                                    "place",
+                                                    "published_in",
+                                                    "user1",
+                                                    "user2",
+                                                    "user3",
+                                                    "user4",
+                                                    "user5",
+                                                    "handicap",
+                                                    "result",
+                                                    "moves",
+                                                    "marks",
+                                                    "path",
+                                                    "auto_opening",
+                                                    "auto_opening_name"};
 
 constexpr std::array<IndexText, 14> kTexts{
     IndexText::BlackPlayer, IndexText::WhitePlayer, IndexText::Title, IndexText::Event,
@@ -161,6 +181,8 @@ bool ExportRowWriter::row(const IndexEntry& e, int number, std::string_view main
     number_(e.moveCount);
     text(trimmedMarks(e.marks));
     text(utf8(e.path()));
+    text(utf8(e.autoOpening()));
+    text(utf8(e.autoOpeningName()));
     if (m_moves != ExportMoves::None) text(mainLine);
     m_row += csv ? kCsvEol : std::string_view("}\n");
     return m_sink(m_row);

@@ -17,6 +17,8 @@ using core::sjis;
 IndexEntry awkwardEntry() {
     IndexEntry e;
     e.setText(IndexText::Path, sjis("/棋譜/a,b.KIF"));
+    e.setText(IndexText::AutoOpening, sjis("▲四間飛車(美濃囲い) △居飛車穴熊"));
+    e.setText(IndexText::AutoOpeningName, sjis("四間飛車"));
     e.setText(IndexText::BlackPlayer, sjis("羽生善治"));
     e.setText(IndexText::WhitePlayer, sjis("谷川\"浩司\""));
     e.setText(IndexText::Title, sjis("表題"));
@@ -67,10 +69,12 @@ TEST(ExportRowsTest, CsvQuotesCommasQuotesAndLineBreaks) {
     std::string csv = exported(awkwardEntry(), ExportFormat::Csv, ExportMoves::None);
     EXPECT_EQ(csv,
               "no,black,white,start,end,title,event,opening,time_limit,place,published_in,user1,"
-              "user2,user3,user4,user5,handicap,result,moves,marks,path\r\n"
+              "user2,user3,user4,user5,handicap,result,moves,marks,path,auto_opening,auto_opening_"
+              "name\r\n"
               "7,羽生善治,\"谷川\"\"浩司\"\"\",2013-06-01,2013-06,表題,\"名人戦, 第1局\r\n二行目\","
               "矢倉,各9時間,東京,将棋世界,ユーザ1\t\\,ユーザ2\t\\,ユーザ3\t\\,ユーザ4\t\\,"
-              "ユーザ5\t\\,平手,先手の勝ち,97,*C,\"/棋譜/a,b.KIF\"\r\n");
+              "ユーザ5\t\\,平手,先手の勝ち,97,*C,\"/棋譜/a,b.KIF\",▲四間飛車(美濃囲い) △居飛車穴熊,"
+              "四間飛車\r\n");
 }
 
 // A text a spreadsheet would run as a formula gets a leading "'" in CSV; the raw CSV and JSON
@@ -106,12 +110,19 @@ TEST(ExportRowsTest, JsonLinesCarryEveryFieldAsUtf8) {
     EXPECT_EQ(row["no"], 7);
     EXPECT_EQ(row["moves"], 97);
     const std::pair<const char*, IndexText> texts[] = {
-        {"black", IndexText::BlackPlayer}, {"white", IndexText::WhitePlayer},
-        {"title", IndexText::Title},       {"event", IndexText::Event},
-        {"opening", IndexText::Opening},   {"time_limit", IndexText::TimeLimit},
-        {"place", IndexText::Place},       {"published_in", IndexText::PublishedIn},
-        {"user1", IndexText::User1},       {"user5", IndexText::User5},
+        {"black", IndexText::BlackPlayer},
+        {"white", IndexText::WhitePlayer},
+        {"title", IndexText::Title},
+        {"event", IndexText::Event},
+        {"opening", IndexText::Opening},
+        {"time_limit", IndexText::TimeLimit},
+        {"place", IndexText::Place},
+        {"published_in", IndexText::PublishedIn},
+        {"user1", IndexText::User1},
+        {"user5", IndexText::User5},
         {"path", IndexText::Path},
+        {"auto_opening", IndexText::AutoOpening},
+        {"auto_opening_name", IndexText::AutoOpeningName},
     };
     for (const auto& [key, field] : texts) {
         EXPECT_EQ(row[key], core::toUtf8Lossy(e.text(field))) << key;

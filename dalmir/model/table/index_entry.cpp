@@ -13,6 +13,8 @@ std::size_t maxTextBytes(IndexText field) {
             return kPlayerWidth - 1;
         case IndexText::NextMove:
             return kNextMoveWidth - 1;
+        case IndexText::AutoOpening:
+            return kAutoOpeningWidth - 1;
         default:
             return kIndexTextWidth - 1;
     }

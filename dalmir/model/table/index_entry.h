@@ -30,8 +30,14 @@ enum class IndexText : uint8_t {
     User4,
     User5,
     NextMove,  // the move after the last search hit; never stored in files
+    // 自動戦型: the opening the classifier gave the record. Never in the index or binary files:
+    // it is kept in the database's label file beside them.
+    AutoOpening,
+    // The opening's name alone ("四間飛車", "角換わり"), as a 戦型 header would give it; kept
+    // with AutoOpening.
+    AutoOpeningName,
 };
-inline constexpr std::size_t kIndexTextCount = 15;
+inline constexpr std::size_t kIndexTextCount = 17;
 inline constexpr int kUserFieldCount = 5;
 
 // Buffer widths of the text fields; a field holds at most its width less one byte.
@@ -39,6 +45,7 @@ inline constexpr std::size_t kPathWidth = 260;
 inline constexpr std::size_t kPlayerWidth = 40;
 inline constexpr std::size_t kIndexTextWidth = 60;
 inline constexpr std::size_t kNextMoveWidth = 20;
+inline constexpr std::size_t kAutoOpeningWidth = 100;
 
 // The most bytes the field holds.
 std::size_t maxTextBytes(IndexText field);
@@ -77,6 +84,16 @@ public:
     std::string_view publishedIn() const { return text(IndexText::PublishedIn); }
     std::string_view user(int k) const { return text(userField(k)); }
     std::string_view nextMove() const { return text(IndexText::NextMove); }
+    std::string_view autoOpening() const { return text(IndexText::AutoOpening); }
+    std::string_view autoOpeningName() const { return text(IndexText::AutoOpeningName); }
+    // The opening as searches and 戦型分析 take it: the record's own 戦型, or else the
+    // classifier's label (its full text, or its name alone).
+    std::string_view openingOrLabel() const {
+        return opening().empty() ? autoOpening() : opening();
+    }
+    std::string_view openingOrName() const {
+        return opening().empty() ? autoOpeningName() : opening();
+    }
 
     // Clears the results of the last search: next-move text, hit ply and next move.
     void clearSearchResult();

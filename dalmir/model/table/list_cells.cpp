@@ -69,6 +69,7 @@ std::string fileNameCellText(std::string_view storedPath, int style, bool keepEx
 }
 
 std::string columnTitleText(int column, const UserFieldNames& userNames) {
+    if (column == kAutoOpeningColumn) return core::sjis("自動戦型");
     if (column >= kFirstUserColumn && column < kColumnCount) {
         return userNames[static_cast<std::size_t>(column - kFirstUserColumn)];
     }
@@ -130,6 +131,7 @@ std::string cellText(const IndexTable& table, int row, int column) {
     if (column >= kFirstUserColumn && column < kColumnCount) {
         return std::string(e.user(column - kFirstUserColumn));
     }
+    if (column == kAutoOpeningColumn) return std::string(e.autoOpening());
     return {};
 }
 

@@ -24,6 +24,10 @@ std::string dateCellText(IndexDate date, int yearStyle);
 // name; without the extension unless keepExtension.
 std::string fileNameCellText(std::string_view storedPath, int style, bool keepExtension);
 
+// 自動戦型, the classifier's label: a column of the list beyond the 22 whose 表示項目 the index
+// stores, shown whenever the database has labels.
+inline constexpr int kAutoOpeningColumn = kColumnCount;
+
 // The title of a column: the fixed titles, the user field names for columns 17..21.
 std::string columnTitleText(int column, const UserFieldNames& userNames);
 

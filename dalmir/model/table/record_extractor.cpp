@@ -5,6 +5,7 @@
 
 #include "core/base/path_text.h"
 #include "core/base/safe_file.h"
+#include "core/classify/classifier.h"
 #include "core/formats/csa_reader.h"
 #include "core/formats/jkf_reader.h"
 #include "core/text/sjis.h"
@@ -165,6 +166,10 @@ void RecordExtractor::fill(IndexEntry& entry, std::string_view path, bool variat
         entry.setText(userField(k),
                       s.header(static_cast<HeaderField>(core::kFixedHeaderFieldCount + k)));
     }
+    if (!m_labelOpenings) return;
+    core::Classification opening = core::classifyRecord(s);
+    entry.setText(IndexText::AutoOpening, core::summaryText(opening));
+    entry.setText(IndexText::AutoOpeningName, core::openingText(opening));
 }
 
 }  // namespace dalmir::model

@@ -61,6 +61,8 @@ public:
     // Whether it starts from a position other than the set-up of its handicap (a diagram, or the
     // set-up with the other side to move).
     bool setUpStart() const { return m_setUpStart; }
+    // Whether extract gives the entry its 自動戦型 label (on unless turned off, for measuring).
+    void setLabelOpenings(bool on) { m_labelOpenings = on; }
     // Builds the move list of the record just read.
     void buildMoveList(std::vector<ListMove>& out) const { buildList(m_store, out); }
 
@@ -73,6 +75,7 @@ private:
     std::vector<std::string> m_warnings;
     int m_entries = 0;
     bool m_setUpStart = false;
+    bool m_labelOpenings = true;
 };
 
 // Fills the result and the move count from the main line's last entry: a closing entry is not

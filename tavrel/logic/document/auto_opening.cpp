@@ -1,0 +1,28 @@
+#include "tavrel/logic/document/auto_opening.h"
+
+#include "core/classify/classifier.h"
+#include "core/text/sjis.h"
+
+namespace tavrel {
+
+AutoOpeningText autoOpeningText(const core::RecordStore& store) {
+    core::Classification c = core::classifyRecord(store);
+    AutoOpeningText text;
+    text.name = core::openingText(c);
+    std::string summary = core::summaryText(c);
+    switch (c.status) {
+        case core::ClassifyStatus::Classified:
+        case core::ClassifyStatus::Handicap:
+            break;
+        case core::ClassifyStatus::CustomStart:
+            summary = core::sjis("（任意の開始局面のため分類しません）");
+            break;
+        case core::ClassifyStatus::TooShort:
+            summary = core::sjis("（手数が少ないため分類できません）");
+            break;
+    }
+    text.shown = core::sjis("自動戦型：") + summary;
+    return text;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,19 @@
+// What the record information page says about the record's opening as the classifier sees it:
+// the line it shows under 戦型 ("自動戦型：▲四間飛車(美濃囲い) △居飛車穴熊") and the name its
+// button copies into the 戦型 field. Texts are CP932.
+#pragma once
+
+#include <string>
+
+#include "core/record/record_store.h"
+
+namespace tavrel {
+
+struct AutoOpeningText {
+    std::string shown;  // the whole line, also when the record is not classified
+    std::string name;   // what the copy puts into 戦型; empty when there is nothing to copy
+};
+
+AutoOpeningText autoOpeningText(const core::RecordStore& store);
+
+}  // namespace tavrel
