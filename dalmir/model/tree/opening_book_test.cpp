@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "dalmir/model/tree/opening_tree.h"
-#include "dalmir/model/tree/tree_test_data.h"
+#include "dalmir/model/tree/tree_test_fixture.h"
 
 namespace dalmir::model {
 namespace {

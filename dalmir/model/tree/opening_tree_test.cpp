@@ -12,7 +12,7 @@
 #include "dalmir/model/store/position_index.h"
 #include "dalmir/model/tree/opening_book.h"
 #include "dalmir/model/tree/tree_index.h"
-#include "dalmir/model/tree/tree_test_data.h"
+#include "dalmir/model/tree/tree_test_fixture.h"
 
 namespace dalmir::model {
 namespace {

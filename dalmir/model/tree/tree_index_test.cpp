@@ -9,7 +9,7 @@
 
 #include "core/base/checksum.h"
 #include "core/text/sjis.h"
-#include "dalmir/model/tree/tree_test_data.h"
+#include "dalmir/model/tree/tree_test_fixture.h"
 #include "tests/support/temp_folder.h"
 
 namespace dalmir::model {
