@@ -166,8 +166,10 @@ OpeningTree TreeMaker::treeOf(const ReplayBoard& target, const TreeFilter& filte
         if (header && !matchesHeader(e, filter.header)) continue;
         tree.hits.push_back(h);
     }
-    std::sort(tree.hits.begin(), tree.hits.end(),
-              [](const TreeHit& a, const TreeHit& b) { return a.slot < b.slot; });
+    auto bySlot = [](const TreeHit& a, const TreeHit& b) { return a.slot < b.slot; };
+    if (!std::is_sorted(tree.hits.begin(), tree.hits.end(), bySlot)) {
+        std::sort(tree.hits.begin(), tree.hits.end(), bySlot);
+    }
 
     // Rows by move: a move is two bytes, so a table of 65536 row numbers finds each at once.
     std::vector<int32_t> rowOf(65536, -1);
