@@ -203,22 +203,9 @@ bool openForTree(Database& db, const Settings& s, int& unread) {
     for (const std::string& notice : r.notices) printError(notice, s.encoding);
     for (const DlsMessage& m : r.index.messages) printError(m.text, s.encoding);
     if (!r.indexNotice.empty()) printError(r.indexNotice, s.encoding);
-    unread = 0;
-    if (db.isBinary()) return true;
-    RecordExtractor extractor;
-    std::vector<ListMove> list;
-    for (int slot = 0; slot < db.table().size(); ++slot) {
-        const IndexEntry& e = db.table().entry(slot);
-        IndexEntry scratch;
-        const std::string fsPath = locateFile(fileSystemFromStored(db.table().resolve(e.path())));
-        if (extractor.extract(fsPath, scratch) != ExtractResult::Ok) {
-            printError(e.path(), s.encoding);
-            ++unread;
-            continue;
-        }
-        extractor.buildMoveList(list);
-        db.lists().set(slot, list);
-    }
+    const std::vector<int> missed = readMainLines(db);
+    for (int slot : missed) printError(db.table().entry(slot).path(), s.encoding);
+    unread = static_cast<int>(missed.size());
     return true;
 }
 

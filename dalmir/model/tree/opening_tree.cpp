@@ -5,6 +5,8 @@
 
 #include "core/base/checksum.h"
 #include "dalmir/model/store/position_index.h"
+#include "dalmir/model/table/fs_paths.h"
+#include "dalmir/model/table/record_extractor.h"
 #include "dalmir/model/tree/tree_index.h"
 
 namespace dalmir::model {
@@ -231,6 +233,26 @@ void TreeMaker::collect(const ReplayBoard& target, std::vector<TreeHit>& out) {
     }
     m_source = TreeSource::Scan;
     for (int slot = 0; slot < table.size(); ++slot) visit(slot);
+}
+
+std::vector<int> readMainLines(Database& db) {
+    std::vector<int> unread;
+    if (db.isBinary()) return unread;
+    RecordExtractor extractor;
+    std::vector<ListMove> list;
+    const IndexTable& table = db.table();
+    for (int slot = 0; slot < table.size(); ++slot) {
+        IndexEntry scratch;
+        const std::string fsPath =
+            locateFile(fileSystemFromStored(table.resolve(table.entry(slot).path())));
+        if (extractor.extract(fsPath, scratch) != ExtractResult::Ok) {
+            unread.push_back(slot);
+            continue;
+        }
+        extractor.buildMoveList(list);
+        db.lists().set(slot, list);
+    }
+    return unread;
 }
 
 std::string usiMoveText(ListMove move) {

@@ -112,6 +112,11 @@ private:
 bool firstVisit(const ReplayBoard& start, std::span<const ListMove> moves,
                 const ReplayBoard& target, TreeHit& hit);
 
+// Gives a text database the main lines of its records, read from their files (a binary
+// database holds them already). Returns the slots whose files could not be read; they keep no
+// line and so reach no position.
+std::vector<int> readMainLines(Database& db);
+
 // The USI text of a list move ("7g7f", "P*5e", "8h2b+"); empty for a closing entry.
 std::string usiMoveText(ListMove move);
 // The list move of a USI word for the side to move on board, when it can be played there
