@@ -218,6 +218,8 @@ std::string TreePaneState::cellText(int row, TreeColumn column) const {
             return dm::isoDate(r.lastDate);
         case TreeColumn::Book:
             return r.bookCount < 0 ? std::string() : std::to_string(r.bookCount);
+        case TreeColumn::Record:
+            return core::sjis(std::filesystem::path(r.bestPath).filename().string());
         default:
             return {};
     }

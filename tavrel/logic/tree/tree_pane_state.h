@@ -67,6 +67,7 @@ enum class TreeColumn : int {
     Other,
     LastDate,
     Book,
+    Record,  // the file name of the record a double click opens
     ColumnCount
 };
 
