@@ -1,8 +1,6 @@
 // The window's tree dock: it follows the selected record, and its list button makes the records
 // behind a line the list.
 #include <QItemSelectionModel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTableView>
 
 #include "dalmir/app/main_window.h"
@@ -14,12 +12,7 @@ void MainWindow::setUpTreeDock() {
     m_treeDock = new TreeDock(this);
     addDockWidget(Qt::RightDockWidgetArea, m_treeDock);
     m_treeDock->hide();
-    // Shown and hidden from the view menu.
-    for (QAction* menu : menuBar()->actions()) {
-        if (menu->menu() != nullptr && menu->text().startsWith(QString::fromUtf8("表示"))) {
-            menu->menu()->addAction(m_treeDock->toggleViewAction());
-        }
-    }
+    // Its menu entry (toggleViewAction) comes with the window's dock layout.
     auto follow = [this] {
         if (m_treeDock->isHidden() || isBusy()) return;
         const std::vector<int> rows = selectedRows();
