@@ -20,8 +20,10 @@ usi="$core_all usi"
 model_table="$core_all dalmir/model/table"
 model_store="$model_table dalmir/model/store"
 model_registration="$model_store dalmir/model/registration"
-model_all="$model_registration dalmir/model/search"
-tavrel_logic="$core_all $usi tavrel/settings tavrel/logic"
+model_search="$model_registration dalmir/model/search"
+model_all="$model_search dalmir/model/tree"
+# Tavrel's tree pane reads a database's opening tree itself.
+tavrel_logic="$core_all $usi tavrel/settings tavrel/logic $model_all"
 
 declare -A allowed=(
     [core/base]="$core_base"
@@ -42,7 +44,8 @@ declare -A allowed=(
     [dalmir/model/table]="$model_table"
     [dalmir/model/store]="$model_store"
     [dalmir/model/registration]="$model_registration"
-    [dalmir/model/search]="$model_all"
+    [dalmir/model/search]="$model_search"
+    [dalmir/model/tree]="$model_all"
     [dalmir/logic]="$model_all dalmir/logic"
     [dalmir/app]="$model_all dalmir/logic desktop dalmir/app"
     [cli/common]="$core_all cli/common"

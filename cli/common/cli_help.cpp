@@ -193,6 +193,43 @@ constexpr OptionHelp kDuplicateOptions[] = {
     {"--delete W", "delete the first or the second record of every pair", "first second"},
 };
 
+constexpr OptionHelp kTreeOptions[] = {
+    {"--usi TEXT",
+     "the position after a USI line: \"startpos moves 7g7f 3c3d\" or \"sfen SFEN moves ...\" "
+     "(default: the even start)",
+     ""},
+    {"--sfen SFEN", "the position of an SFEN", ""},
+    {"--format F",
+     "text (a table), csv or jsonl (UTF-8; columns move, notation, count, black_wins, "
+     "white_wins, draws, other, last_date, best_record, best_ply; the records that end at the "
+     "position come last with an empty move and the notation \"(ended here)\")",
+     "text csv jsonl"},
+    {"--min-count N", "only moves that at least N records played", ""},
+    {"--black T", "Black's name contains T", ""},
+    {"--white T", "White's name contains T", ""},
+    {"--player T", "either player's name contains T (twice: both players)", ""},
+    {"--event T", "the event contains T", ""},
+    {"--opening T", "the opening contains T", ""},
+    {"--handicap CODE", "the handicap code (0..15)", ""},
+    {"--from Y/M/D", "started on or after the date", ""},
+    {"--to Y/M/D", "started on or before the date", ""},
+    {"--ignore-blanks", "ignore blanks when comparing names", ""},
+};
+constexpr OptionHelp kBookOptions[] = {
+    {"-o FILE", "the book file to write (required)", ""},
+    {"--format F", "yaneuraou (the text book engines read; the default)", "yaneuraou"},
+    {"--max-ply N", "positions of the first N plies (default 40)", ""},
+    {"--min-count N", "only moves that at least N records played (default 1)", ""},
+    {"--side S", "whose moves: black, white or both (default)", "black white both"},
+    {"--winner-only", "only the moves of the side that won", ""},
+    {"--black T", "Black's name contains T", ""},
+    {"--white T", "White's name contains T", ""},
+    {"--player T", "either player's name contains T (twice: both players)", ""},
+    {"--handicap CODE", "the handicap code (0..15)", ""},
+    {"--from Y/M/D", "started on or after the date", ""},
+    {"--to Y/M/D", "started on or before the date", ""},
+};
+
 constexpr CommandHelp kDalmirCommands[] = {
     {"add", "DB PATH...",
      "Register record files and folders (folders are walked as by フォルダ指定追加) and print "
@@ -234,6 +271,24 @@ constexpr CommandHelp kDalmirCommands[] = {
      "A player's report: games, wins, losses and draws in all, as Black and as White, by year, "
      "by the player's own opening and the opponent's, by opponent, and the longest streaks.",
      kReportOptions},
+    {"tree", "DB",
+     "The opening tree of a position: one row per next move the records' main lines play there "
+     "(a record counts where it first reaches the position, by any move order), with the "
+     "records' results (black_wins, white_wins, draws for 千日手 and 持将棋, other), the last "
+     "date and the newest record; sorted by count, then by move. A position no record reaches "
+     "gives an empty tree. Uses the tree index beside a binary database when it is up to date.",
+     kTreeOptions},
+    {"book", "DB -o FILE",
+     "An opening book from the records: every position of their first plies with the moves "
+     "played there and their counts (value and depth 0), in the text format of the engines "
+     "(#YANEURAOU-DB2016 1.00).",
+     kBookOptions},
+    {"tree-index",
+     "DB",
+     "Build the tree index of a binary database (NAME.DTR beside it), which makes the trees of "
+     "positions that many records reach fast. Build it again after the database changed; an "
+     "index that no longer fits is not used.",
+     {}},
 };
 
 constexpr OptionHelp kDalmirCommon[] = {

@@ -137,6 +137,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     buildToolBar();
     applyFonts();
     clipboardChanged();
+    setUpTreeDock();
     refreshList();
     resize(900, 600);
 }

@@ -42,6 +42,8 @@ class QToolBar;
 
 namespace dalmir {
 
+class TreeDock;
+
 struct DalmirContext {
     AppSettings* settings = nullptr;
     QString programFolder;  // ends with '/'
@@ -155,6 +157,7 @@ public:
     bool printDatabase(const QString& path, QPrinter& printer);
 
     model::Database& database() { return m_db; }
+    TreeDock* treeDock() { return m_treeDock; }
     QTableView* listView() { return m_view; }
     ListModel* listModel() { return m_model; }
     QString statusPane(int pane) const;
@@ -174,6 +177,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void setUpTreeDock();  // main_window_tree.cpp
+    TreeDock* m_treeDock = nullptr;
     // DalmirUi
     void showMessage(const std::string& text) override;
     Answer ask(const Question& question) override;

@@ -19,6 +19,7 @@
 #include "core/base/version.h"
 #include "core/text/sjis.h"
 #include "tavrel/app/main_window_engine.h"
+#include "tavrel/app/tree_pane.h"
 #include "tavrel/app/typed_move_dialog.h"
 #include "tavrel/logic/document/open_commands.h"
 #include "tavrel/logic/document/program_commands.h"
@@ -105,6 +106,7 @@ MainWindow::MainWindow(const AppContext& context)
             [this](const QPoint& at) { showContextMenu(at, false); });
     setUpNavigation();
     setUpEngines();
+    setUpTreePane();
     setUpTools();
     setUpGame();
     setUpAnnotations();
@@ -224,6 +226,7 @@ void MainWindow::documentChanged() {
     refreshAll();
     followNavigationWindows();
     if (m_engines) m_engines->documentChanged();
+    if (m_treePane) m_treePane->positionChanged();
     followGameClock();
     followAnnotationWindows();
 }

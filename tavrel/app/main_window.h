@@ -40,6 +40,7 @@
 namespace tavrel {
 
 class EngineWindows;
+class TreePane;
 
 // What start-up hands the main window.
 struct AppContext {
@@ -147,6 +148,7 @@ public:
     QMenu* buildContextMenu(bool shift);
     // The engine windows (main_window_engine.cpp).
     EngineWindows* engines() { return m_engines; }
+    TreePane* treePane() { return m_treePane; }
 
     // The sounds, the link to other programs and the FTP transfer; tests put fakes in.
     SoundPlayer& soundPlayer();
@@ -236,6 +238,7 @@ private:
     void startAutoReplay(bool closeAfter);
     void jumpToPlyDialog(int proposed);
     void setUpEngines();
+    void setUpTreePane();
 
     // Tools, other programs, FTP upload and sounds (main_window_tools.cpp).
     void setUpTools();
@@ -300,6 +303,7 @@ private:
     QMenu* m_branchMenu = nullptr;
     bool m_closeAfterReplay = false;
     EngineWindows* m_engines = nullptr;
+    TreePane* m_treePane = nullptr;  // main_window_tree.cpp
     std::unique_ptr<SoundPlayer> m_sounds;
     std::unique_ptr<ProgramLink> m_link;
     std::unique_ptr<ProgramStarter> m_starter;

@@ -1,0 +1,33 @@
+// The window's tree dock: it follows the selected record, and its list button makes the records
+// behind a line the list.
+#include <QItemSelectionModel>
+#include <QTableView>
+
+#include "dalmir/app/main_window.h"
+#include "dalmir/app/tree_dock.h"
+
+namespace dalmir {
+
+void MainWindow::setUpTreeDock() {
+    m_treeDock = new TreeDock(this);
+    addDockWidget(Qt::RightDockWidgetArea, m_treeDock);
+    m_treeDock->hide();
+    // Its menu entry (toggleViewAction) comes with the window's dock layout.
+    auto follow = [this] {
+        if (m_treeDock->isHidden() || isBusy()) return;
+        const std::vector<int> rows = selectedRows();
+        const auto& order = m_db.table().displayOrder();
+        const int slot = rows.empty() || rows.front() >= static_cast<int>(order.size())
+                             ? -1
+                             : order[static_cast<std::size_t>(rows.front())];
+        m_treeDock->showFor(m_db, slot);
+    };
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, follow);
+    connect(m_treeDock, &QDockWidget::visibilityChanged, this, follow);
+    connect(m_treeDock, &TreeDock::listRequested, this, [this] {
+        if (isBusy()) return;
+        if (m_treeDock->listChosen(m_db) > 0) refreshList();
+    });
+}
+
+}  // namespace dalmir

@@ -1,0 +1,228 @@
+#include "tavrel/app/tree_pane.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QVBoxLayout>
+
+#include "core/base/safe_file.h"
+#include "desktop/qt_text.h"
+
+namespace tavrel {
+
+namespace {
+
+QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+constexpr const char* kTitles[] = {"指し手", "局数", "先手勝率",   "先手勝", "後手勝",
+                                   "引分",   "他",   "最終対局日", "定跡",   "棋譜"};
+static_assert(std::size(kTitles) == static_cast<std::size_t>(TreeColumn::ColumnCount));
+
+}  // namespace
+
+void TreePaneModel::reset() {
+    beginResetModel();
+    endResetModel();
+}
+
+int TreePaneModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_state.rows().size());
+}
+
+int TreePaneModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(TreeColumn::ColumnCount);
+}
+
+QVariant TreePaneModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const auto column = static_cast<TreeColumn>(index.column());
+    if (role == Qt::DisplayRole) {
+        return desktop::fromCp932(m_state.cellText(index.row(), column));
+    }
+    if (role == Qt::TextAlignmentRole && column != TreeColumn::Move &&
+        column != TreeColumn::Record) {
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    if (role == Qt::ToolTipRole && column == TreeColumn::Move) {
+        const auto& rows = m_state.rows();
+        if (index.row() < static_cast<int>(rows.size())) {
+            return desktop::fromFsPath(rows[static_cast<std::size_t>(index.row())].bestPath);
+        }
+    }
+    return {};
+}
+
+QVariant TreePaneModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= static_cast<int>(TreeColumn::ColumnCount)) {
+        return {};
+    }
+    return qs(kTitles[section]);
+}
+
+void TreePaneModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= static_cast<int>(TreeColumn::ColumnCount)) return;
+    beginResetModel();
+    m_state.sortBy(static_cast<TreeColumn>(column), order == Qt::DescendingOrder);
+    endResetModel();
+}
+
+TreePane::TreePane(Document& doc, QWidget* parent)
+    : QDockWidget(qs("ツリー"), parent),
+      m_doc(doc),
+      m_model(m_state),
+      m_databaseButton(new QPushButton(qs("データベース..."))),
+      m_bookButton(new QPushButton(qs("定跡ファイル..."))),
+      m_source(new QLabel),
+      m_table(new QTableView),
+      m_status(new QLabel) {
+    setObjectName(QStringLiteral("TreePane"));
+    m_databaseButton->setObjectName(QStringLiteral("treeDatabase"));
+    m_bookButton->setObjectName(QStringLiteral("treeBook"));
+    m_pool.setMaxThreadCount(1);
+    m_table->setModel(&m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->verticalHeader()->hide();
+    m_table->setSortingEnabled(true);
+    m_table->horizontalHeader()->setSortIndicator(static_cast<int>(TreeColumn::Count),
+                                                  Qt::DescendingOrder);
+    m_source->setWordWrap(true);
+    m_status->setWordWrap(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_databaseButton);
+    buttons->addWidget(m_bookButton);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout;
+    layout->addLayout(buttons);
+    layout->addWidget(m_source);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(m_status);
+    auto* body = new QWidget;
+    body->setLayout(layout);
+    setWidget(body);
+
+    connect(m_databaseButton, &QPushButton::clicked, this, &TreePane::chooseDatabase);
+    connect(m_bookButton, &QPushButton::clicked, this, &TreePane::chooseBook);
+    connect(m_table, &QTableView::clicked, this, [this](const QModelIndex& index) {
+        if (index.column() != static_cast<int>(TreeColumn::Record)) playRow(index.row());
+    });
+    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.column() == static_cast<int>(TreeColumn::Record)) openRow(index.row());
+    });
+    updateStatus();
+}
+
+TreePane::~TreePane() { m_pool.waitForDone(); }
+
+void TreePane::positionChanged() {
+    if (!m_db && !m_book) return;
+    if (auto generation = m_state.request(boardOfStore(m_doc.store()))) start(*generation);
+    updateStatus();
+}
+
+void TreePane::start(uint64_t generation) {
+    // The worker gets its own references: the sources stay alive while it reads them.
+    m_pool.start([this, db = m_db, book = m_book, board = m_state.board(), generation] {
+        TreePaneResult result = computeTreeRows(db.get(), book.get(), board);
+        result.generation = generation;
+        // The pane waits for its worker before it goes, so it is there to take the result.
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result)]() mutable { finished(std::move(result)); },
+            Qt::QueuedConnection);
+    });
+}
+
+void TreePane::finished(TreePaneResult result) {
+    std::optional<uint64_t> next;
+    if (m_state.finish(std::move(result), next)) m_model.reset();
+    if (next) start(*next);
+    updateStatus();
+}
+
+void TreePane::openDatabase(const QString& path) {
+    m_state.clear();
+    m_model.reset();
+    m_db.reset();
+    if (path.isEmpty()) {
+        m_source->clear();
+        positionChanged();
+        return;
+    }
+    m_source->setText(qs("読み込み中: ") + QFileInfo(path).fileName());
+    ++m_opening;
+    m_pool.start([this, fsPath = desktop::fsPath(path), path] {
+        TreeDatabase::OpenResult code = TreeDatabase::OpenResult::Ok;
+        std::string message;
+        std::shared_ptr<const TreeDatabase> db = TreeDatabase::open(fsPath, code, message);
+        QMetaObject::invokeMethod(
+            this,
+            [this, db, message, path] {
+                --m_opening;
+                m_db = db;
+                m_source->setText(db ? QFileInfo(path).fileName() : QString());
+                if (!message.empty()) m_source->setText(desktop::fromCp932(message));
+                m_state.clear();
+                positionChanged();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+bool TreePane::openBook(const QString& path) {
+    const std::optional<std::string> text =
+        core::readFile(desktop::fsPath(path), std::size_t{1} << 30);
+    auto book = std::make_shared<dalmir::model::OpeningBook>();
+    const dalmir::model::BookReadReport r =
+        text ? dalmir::model::readBook(*text, *book) : dalmir::model::BookReadReport{false, 0, {}};
+    if (!r.ok) {
+        const QString why =
+            text ? qs("%1 行目: %2").arg(r.line).arg(QString::fromStdString(r.problem))
+                 : qs("ファイルを読めません。");
+        QMessageBox::warning(this, windowTitle(), QFileInfo(path).fileName() + "\n" + why);
+        if (book->positions.empty()) return false;
+    }
+    m_book = std::move(book);
+    m_state.clear();
+    positionChanged();
+    return r.ok;
+}
+
+void TreePane::waitForIdle() {
+    while (m_opening > 0 || m_state.busy()) {
+        m_pool.waitForDone();
+        QCoreApplication::sendPostedEvents(this);
+    }
+}
+
+void TreePane::playRow(int row) {
+    const std::optional<std::string> move = m_state.moveAt(row);
+    if (!move) return;
+    if (playTreeMove(m_doc.store(), *move)) Q_EMIT recordChanged();
+}
+
+void TreePane::openRow(int row) {
+    const auto record = m_state.recordAt(row);
+    if (record) Q_EMIT openRecord(desktop::fromFsPath(record->fsPath), record->ply);
+}
+
+void TreePane::chooseDatabase() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, qs("データベースを開く"), {},
+                                     qs("データベース (*.dlb *.DLB *.kix *.KIX *.dls *.DLS)"));
+    if (!path.isEmpty()) openDatabase(path);
+}
+
+void TreePane::chooseBook() {
+    const QString path = QFileDialog::getOpenFileName(this, qs("定跡ファイルを開く"), {},
+                                                      qs("定跡ファイル (*.db);;すべて (*)"));
+    if (!path.isEmpty()) (void)openBook(path);
+}
+
+void TreePane::updateStatus() { m_status->setText(desktop::fromCp932(m_state.statusText())); }
+
+}  // namespace tavrel
