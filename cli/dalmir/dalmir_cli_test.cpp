@@ -63,9 +63,9 @@ TEST_F(DalmirCliTest, AddListsAndUpdatesOnTheSecondAdd) {
     });
     // No., file name, players, start date, event, opening, moves, result, next move.
     EXPECT_EQ(rows[0].substr(rows[0].find('\t')),
-              "\ta.KIF\t羽生善治\t谷川浩司\t13/06/01\t名人戦\t矢倉\t3\t先手の勝ち\t");
+              "\ta.kif\t羽生善治\t谷川浩司\t13/06/01\t名人戦\t矢倉\t3\t先手の勝ち\t");
     EXPECT_EQ(rows[1].substr(rows[1].find('\t')),
-              "\tb.KIF\t森内俊之\t谷川浩司\t96/02/14\t名人戦\t矢倉\t1\t先手の勝ち\t");
+              "\tb.kif\t森内俊之\t谷川浩司\t96/02/14\t名人戦\t矢倉\t1\t先手の勝ち\t");
 
     std::string everyColumn = lines(run({"list", db, "--all-columns"}).out)[0];
     EXPECT_EQ(std::count(everyColumn.begin(), everyColumn.end(), '\t'), 21);
@@ -127,7 +127,7 @@ TEST_F(DalmirCliTest, ExportWritesItsFileWholeOrNotAtAll) {
     std::filesystem::remove(files.file("g/a.kif"));
     r = run({"export", db, "--moves", "usi"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("/a.KIF,\r"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("/a.kif,\r"), std::string::npos) << r.out;
 }
 
 // A player named like a spreadsheet formula is defused in CSV, kept exactly with --raw.
