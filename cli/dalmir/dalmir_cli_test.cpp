@@ -321,10 +321,10 @@ protected:
 TEST_F(DalmirCliSearchTest, FindByHeaderCriteria) {
     using V = std::vector<std::string>;
     EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--ignore-blanks"})),
-              (V{"a.KIF ", "b.KIF "}));
-    EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--player", "谷川"})), V{"a.KIF "});
-    EXPECT_EQ(names(run({"find", db, "--from", "2000/1/1", "--to", "2012/12/31"})), V{"c.KIF "});
-    EXPECT_EQ(names(run({"find", db, "--file", "b.kif"})), V{"b.KIF "});
+              (V{"a.kif ", "b.kif "}));
+    EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--player", "谷川"})), V{"a.kif "});
+    EXPECT_EQ(names(run({"find", db, "--from", "2000/1/1", "--to", "2012/12/31"})), V{"c.kif "});
+    EXPECT_EQ(names(run({"find", db, "--file", "b.kif"})), V{"b.kif "});
     cli::RunReport none = run({"find", db, "--black", "加藤"});
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "");
@@ -335,15 +335,15 @@ TEST_F(DalmirCliSearchTest, FindByHeaderCriteria) {
 TEST_F(DalmirCliSearchTest, SequenceAndPositionSearchesShowTheNextMove) {
     using V = std::vector<std::string>;
     EXPECT_EQ(names(run({"search-sequence", db, "+76歩,-34歩"})),
-              (V{"a.KIF ７六歩(77)", "b.KIF ７六歩(77)"}));
+              (V{"a.kif ７六歩(77)", "b.kif ７六歩(77)"}));
     cli::RunReport bad = run({"search-sequence", db, "+76歩,-34猫"});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_EQ(bad.err, "駒の指定が間違っています。(-34猫)\n");
 
     std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
-    EXPECT_EQ(names(run({"search-position", db, target})), V{"a.KIF ２六歩(27)"});
+    EXPECT_EQ(names(run({"search-position", db, target})), V{"a.kif ２六歩(27)"});
     EXPECT_EQ(names(run({"search-position", db, target, "--ply", "1"})),
-              (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+              (V{"a.kif ３四歩(33)", "c.kif ８四歩(83)"}));
     EXPECT_EQ(run({"search-position", db, files.file("none.kif")}).exitCode, 1);
 }
 
@@ -363,7 +363,7 @@ TEST_F(DalmirCliSearchTest, ADamagedPositionIndexIsReportedAndIgnored) {
 
     std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
     cli::RunReport r = run({"search-position", binary, target, "--ply", "1"});
-    EXPECT_EQ(names(r), (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+    EXPECT_EQ(names(r), (V{"a.kif ３四歩(33)", "c.kif ８四歩(83)"}));
     EXPECT_NE(r.err.find("局面インデックス("), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("壊れているため、使わずに検索します。"), std::string::npos) << r.err;
 }
@@ -377,7 +377,7 @@ TEST_F(DalmirCliSearchTest, AConvertedPairGetsItsPositionIndex) {
     ASSERT_TRUE(std::filesystem::exists(files.file("c.DPX")));
     std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
     cli::RunReport r = run({"search-position", binary, target, "--ply", "1"});
-    EXPECT_EQ(names(r), (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+    EXPECT_EQ(names(r), (V{"a.kif ３四歩(33)", "c.kif ８四歩(83)"}));
     EXPECT_EQ(r.err.find("局面インデックス("), std::string::npos) << r.err;
 }
 
@@ -411,7 +411,7 @@ TEST_F(DalmirCliTest, DuplicatesInTextAndBinaryDatabases) {
     std::vector<std::string> pairs = lines(r.out);
     ASSERT_EQ(pairs.size(), 3u);  // a-b, a-c, b-c: every question is answered "次へ"
     // Paths as registered, with the extension upper-cased.
-    EXPECT_EQ(pairs[0], "No.1\tNo.2\t" + files.file("d/a.KIF") + "\t" + files.file("d/b.KIF"));
+    EXPECT_EQ(pairs[0], "No.1\tNo.2\t" + files.file("d/a.kif") + "\t" + files.file("d/b.kif"));
     EXPECT_EQ(lines(run({"list", text}).out).size(), 3u);
 
     std::string binary = files.file("b.dlb");
