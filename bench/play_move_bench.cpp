@@ -20,6 +20,11 @@ struct QuietUi : tavrel::DocumentUi {
     tavrel::Answer ask(const std::string&, const std::string&, bool) override {
         return tavrel::Answer::Yes;
     }
+    tavrel::Answer askDefaultNo(const std::string&, const std::string&) override {
+        return tavrel::Answer::No;
+    }
+    void showMessageList(const std::string&, const std::string&,
+                         const std::vector<std::string>&) override {}
     tavrel::GameSaveChoice askGameSave(const std::string&) override {
         return tavrel::GameSaveChoice::DontSave;
     }

@@ -63,9 +63,9 @@ TEST_F(DalmirCliTest, AddListsAndUpdatesOnTheSecondAdd) {
     });
     // No., file name, players, start date, event, opening, moves, result, next move.
     EXPECT_EQ(rows[0].substr(rows[0].find('\t')),
-              "\ta.KIF\t羽生善治\t谷川浩司\t13/06/01\t名人戦\t矢倉\t3\t先手の勝ち\t");
+              "\ta.kif\t羽生善治\t谷川浩司\t13/06/01\t名人戦\t矢倉\t3\t先手の勝ち\t");
     EXPECT_EQ(rows[1].substr(rows[1].find('\t')),
-              "\tb.KIF\t森内俊之\t谷川浩司\t96/02/14\t名人戦\t矢倉\t1\t先手の勝ち\t");
+              "\tb.kif\t森内俊之\t谷川浩司\t96/02/14\t名人戦\t矢倉\t1\t先手の勝ち\t");
 
     std::string everyColumn = lines(run({"list", db, "--all-columns"}).out)[0];
     EXPECT_EQ(std::count(everyColumn.begin(), everyColumn.end(), '\t'), 21);
@@ -128,7 +128,7 @@ TEST_F(DalmirCliTest, ExportWritesItsFileWholeOrNotAtAll) {
     r = run({"export", db, "--moves", "usi"});
     EXPECT_EQ(r.exitCode, 1);
     // The path, the two (here empty) label columns, then the empty main line.
-    EXPECT_NE(r.out.find("/a.KIF,,,\r"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("/a.kif,,,\r"), std::string::npos) << r.out;
 }
 
 // A player named like a spreadsheet formula is defused in CSV, kept exactly with --raw.
@@ -329,10 +329,10 @@ protected:
 TEST_F(DalmirCliSearchTest, FindByHeaderCriteria) {
     using V = std::vector<std::string>;
     EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--ignore-blanks"})),
-              (V{"a.KIF ", "b.KIF "}));
-    EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--player", "谷川"})), V{"a.KIF "});
-    EXPECT_EQ(names(run({"find", db, "--from", "2000/1/1", "--to", "2012/12/31"})), V{"c.KIF "});
-    EXPECT_EQ(names(run({"find", db, "--file", "b.kif"})), V{"b.KIF "});
+              (V{"a.kif ", "b.kif "}));
+    EXPECT_EQ(names(run({"find", db, "--player", "羽生善治", "--player", "谷川"})), V{"a.kif "});
+    EXPECT_EQ(names(run({"find", db, "--from", "2000/1/1", "--to", "2012/12/31"})), V{"c.kif "});
+    EXPECT_EQ(names(run({"find", db, "--file", "b.kif"})), V{"b.kif "});
     cli::RunReport none = run({"find", db, "--black", "加藤"});
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_EQ(none.out, "");
@@ -343,15 +343,15 @@ TEST_F(DalmirCliSearchTest, FindByHeaderCriteria) {
 TEST_F(DalmirCliSearchTest, SequenceAndPositionSearchesShowTheNextMove) {
     using V = std::vector<std::string>;
     EXPECT_EQ(names(run({"search-sequence", db, "+76歩,-34歩"})),
-              (V{"a.KIF ７六歩(77)", "b.KIF ７六歩(77)"}));
+              (V{"a.kif ７六歩(77)", "b.kif ７六歩(77)"}));
     cli::RunReport bad = run({"search-sequence", db, "+76歩,-34猫"});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_EQ(bad.err, "駒の指定が間違っています。(-34猫)\n");
 
     std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
-    EXPECT_EQ(names(run({"search-position", db, target})), V{"a.KIF ２六歩(27)"});
+    EXPECT_EQ(names(run({"search-position", db, target})), V{"a.kif ２六歩(27)"});
     EXPECT_EQ(names(run({"search-position", db, target, "--ply", "1"})),
-              (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+              (V{"a.kif ３四歩(33)", "c.kif ８四歩(83)"}));
     EXPECT_EQ(run({"search-position", db, files.file("none.kif")}).exitCode, 1);
 }
 
@@ -371,7 +371,7 @@ TEST_F(DalmirCliSearchTest, ADamagedPositionIndexIsReportedAndIgnored) {
 
     std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
     cli::RunReport r = run({"search-position", binary, target, "--ply", "1"});
-    EXPECT_EQ(names(r), (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+    EXPECT_EQ(names(r), (V{"a.kif ３四歩(33)", "c.kif ８四歩(83)"}));
     EXPECT_NE(r.err.find("局面インデックス("), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("壊れているため、使わずに検索します。"), std::string::npos) << r.err;
 }
@@ -385,7 +385,7 @@ TEST_F(DalmirCliSearchTest, AConvertedPairGetsItsPositionIndex) {
     ASSERT_TRUE(std::filesystem::exists(files.file("c.DPX")));
     std::string target = files.write("t.kif", kifRecord({"７六歩(77)", "３四歩(33)"}));
     cli::RunReport r = run({"search-position", binary, target, "--ply", "1"});
-    EXPECT_EQ(names(r), (V{"a.KIF ３四歩(33)", "c.KIF ８四歩(83)"}));
+    EXPECT_EQ(names(r), (V{"a.kif ３四歩(33)", "c.kif ８四歩(83)"}));
     EXPECT_EQ(r.err.find("局面インデックス("), std::string::npos) << r.err;
 }
 
@@ -419,7 +419,7 @@ TEST_F(DalmirCliTest, DuplicatesInTextAndBinaryDatabases) {
     std::vector<std::string> pairs = lines(r.out);
     ASSERT_EQ(pairs.size(), 3u);  // a-b, a-c, b-c: every question is answered "次へ"
     // Paths as registered, with the extension upper-cased.
-    EXPECT_EQ(pairs[0], "No.1\tNo.2\t" + files.file("d/a.KIF") + "\t" + files.file("d/b.KIF"));
+    EXPECT_EQ(pairs[0], "No.1\tNo.2\t" + files.file("d/a.kif") + "\t" + files.file("d/b.kif"));
     EXPECT_EQ(lines(run({"list", text}).out).size(), 3u);
 
     std::string binary = files.file("b.dlb");

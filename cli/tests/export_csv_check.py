@@ -58,7 +58,7 @@ def main():
         by_black = {dict(zip(header, r))["black"]: dict(zip(header, r)) for r in body}
         odd = by_black["羽生,善治"]
         assert odd["event"] == "名人戦, 第1局", odd
-        assert odd["path"].endswith("odd, name, 2.KIF"), odd["path"]
+        assert odd["path"].endswith(odd_name), odd["path"]  # the name as it is on disk
         assert odd["moves"] == "2" and odd["result"] == "後手の勝ち", odd
         assert by_black["先手氏"]["event"] == "王位戦"
         assert all(len(r) == len(header) for r in body)

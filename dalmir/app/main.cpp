@@ -11,6 +11,7 @@
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/request_server.h"
 #include "desktop/instance_lock.h"
+#include "desktop/settings_places.h"
 
 namespace {
 
@@ -36,11 +37,24 @@ int main(int argc, char* argv[]) {
 
     QString programFolder = QApplication::applicationDirPath();
     if (programFolder.isEmpty()) programFolder = QDir::currentPath();
-    QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                         QStringLiteral("/Vesk/Dalmir");
-    QDir().mkpath(dataFolder);
+    QStringList arguments = QApplication::arguments().mid(1);
+    const desktop::SettingsPlaces places =
+        desktop::settingsPlaces(QStringLiteral("dalmir"), desktop::takePortableOption(arguments));
+    if (!places.portable && places.writable) {
+        // Where older versions kept the profile and the error log.
+        desktop::copyOldSettingsFile(
+            QSettings(QStringLiteral("VESK"), QStringLiteral("Dalmir")).fileName(),
+            places.configFolder + QStringLiteral("dalmir.conf"));
+        desktop::copyFromOldPlace(
+            places.dataFolder,
+            {QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+             QStringLiteral("/Vesk/Dalmir")},
+            {QStringLiteral("errorlog.txt")});
+    }
+    QString dataFolder = places.dataFolder;
+    dataFolder.chop(1);
 
-    QSettings store(QStringLiteral("VESK"), QStringLiteral("Dalmir"));
+    QSettings store(places.configFolder + QStringLiteral("dalmir.conf"), QSettings::IniFormat);
     dalmir::AppSettings settings = dalmir::readSettings(qsettingsStore(store));
 
     dalmir::RecentDatabases recent;
@@ -72,7 +86,6 @@ int main(int argc, char* argv[]) {
     auto* window = new dalmir::MainWindow(context);
     window->setAttribute(Qt::WA_DeleteOnClose);
 
-    const QStringList arguments = QApplication::arguments().mid(1);
     std::vector<std::string> files;
     for (const QString& a : arguments) files.push_back(a.toStdString());
     if (const dalmir::OpenRequest request = dalmir::openRequest(files); request.print) {

@@ -181,6 +181,7 @@ private:
     TreeDock* m_treeDock = nullptr;
     // DalmirUi
     void showMessage(const std::string& text) override;
+    void showMessageList(const std::string& text, const std::vector<std::string>& lines) override;
     Answer ask(const Question& question) override;
     void askLater(const Question& question, std::function<void(Answer)> answer) override;
     std::optional<std::string> chooseOpenFile(const FileDialogRequest& request) override;

@@ -34,6 +34,23 @@ void MainWindow::showMessage(const QString& message) {
 
 void MainWindow::showMessage(const std::string& text) { showMessage(fromUtf8(text)); }
 
+void MainWindow::showMessageList(const std::string& text, const std::vector<std::string>& lines) {
+    const QString message = fromUtf8(text);
+    m_messages.push_back(message);
+    if (m_context.quiet) return;
+    // The lines go into the box's details, a scrollable text: the box keeps its small size
+    // however many lines there are.
+    QString details;
+    for (const std::string& line : lines) {
+        details += fromUtf8(line);
+        details += QLatin1Char('\n');
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, qs("Dalmir"), message, QMessageBox::Ok, this);
+    box->setDetailedText(details);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 Answer MainWindow::ask(const Question& question) {
     if (m_context.quiet) return question.unattended;
     const auto buttons = question.withCancel

@@ -25,7 +25,8 @@ using namespace ::dalmir;
 
 struct RecordingDalmirUi : DalmirUi {
     std::vector<std::string> messages;
-    std::vector<Question> questions;  // asked and asked later
+    std::vector<std::vector<std::string>> lists;  // of showMessageList; its text is in messages
+    std::vector<Question> questions;              // asked and asked later
     std::vector<FileDialogRequest> dialogs;
     std::vector<std::vector<std::string>> started;  // the program, then its arguments
     std::vector<std::string> trashed;
@@ -53,6 +54,10 @@ struct RecordingDalmirUi : DalmirUi {
     void showMessage(const std::string& text) override {
         messages.push_back(text);
         events.push_back("message: " + text);
+    }
+    void showMessageList(const std::string& text, const std::vector<std::string>& lines) override {
+        lists.push_back(lines);
+        showMessage(text);
     }
     Answer ask(const Question& question) override {
         questions.push_back(question);

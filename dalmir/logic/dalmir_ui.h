@@ -33,6 +33,10 @@ public:
     virtual ~DalmirUi() = default;
     // A message with an OK button and the caption "Dalmir"; it does not wait for the user.
     virtual void showMessage(const std::string& text) = 0;
+    // One message over a list too long for a message box (every bad line of a file): the text
+    // above, the lines in a scrollable list below (UTF-8).
+    virtual void showMessageList(const std::string& text,
+                                 const std::vector<std::string>& lines) = 0;
     // A modal question.
     virtual Answer ask(const Question& question) = 0;
     // A Yes/No question that does not wait: answer runs when the user has answered. A window

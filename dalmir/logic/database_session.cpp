@@ -76,7 +76,8 @@ bool DatabaseSession::open(const std::string& fsPath) {
         m_ui.showMessage(said);
         return false;
     }
-    if (!said.empty()) m_ui.showMessage(said);
+    for (const auto& notice : report.notices) m_ui.showMessage(core::toUtf8Lossy(notice));
+    showReadMessages(report.index.messages);
     m_undo.forget();
     m_db = std::move(opened);
     m_source = fsPath;
@@ -89,6 +90,23 @@ bool DatabaseSession::open(const std::string& fsPath) {
     m_ui.listReplaced();
     if (m_db.table().settings().autoUpdate) m_ui.startAutoUpdate();
     return true;
+}
+
+void DatabaseSession::showReadMessages(const std::vector<model::DlsMessage>& messages) {
+    if (messages.empty()) return;
+    std::vector<std::string> lines;
+    for (const model::DlsMessage& m : messages) {
+        lines.push_back(std::to_string(m.line) + "行目: " + core::toUtf8Lossy(m.text));
+    }
+    if (lines.size() <= kMessagesInOneBox) {
+        std::string text;
+        for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+        m_ui.showMessage(text);
+        return;
+    }
+    m_ui.showMessageList(
+        "棋譜情報ファイルに読み込めない行が" + std::to_string(lines.size()) + "件あります。",
+        lines);
 }
 
 bool DatabaseSession::save(const std::string& fsPath) {

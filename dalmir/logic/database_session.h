@@ -31,6 +31,9 @@ std::string outsideChangeQuestion(const std::string& path);
 // as if it were whole.
 bool isFatalOpenResult(model::OpenResult result);
 
+// More read messages than this are shown as a count over a scrollable list.
+inline constexpr std::size_t kMessagesInOneBox = 10;
+
 class DatabaseSession {
 public:
     // recent may be null (no recent list is kept).
@@ -67,6 +70,9 @@ public:
 private:
     bool saveAsText(const std::string& fsPath);
     bool takeLock(const std::string& fsPath, model::DatabaseLock& lock);
+    // What reading the index file said, with line numbers: one message, or a count over a
+    // scrollable list when there are more than kMessagesInOneBox.
+    void showReadMessages(const std::vector<model::DlsMessage>& messages);
 
     model::Database& m_db;
     model::DatabaseLock& m_lock;  // held only while a save writes

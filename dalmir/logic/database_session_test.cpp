@@ -125,6 +125,59 @@ TEST_F(DatabaseSessionTest, DamagedFilesSayWhatWasRead) {
     EXPECT_EQ(db.table().size(), 2);  // the DLS stays open
 }
 
+// Bytes that are no index file, whatever their extension says, are refused with the reason;
+// the database shown before stays, and nothing could later be saved over the foreign file.
+TEST_F(DatabaseSessionTest, AFileThatIsNoDatabaseSaysSoAndKeepsTheDatabase) {
+    const std::string kept = savedDatabase("kept.dls", 2);
+    ASSERT_TRUE(session.open(kept));
+    std::string noise;
+    std::uint32_t x = 2024;
+    for (int i = 0; i < 500; ++i) {
+        x = x * 1103515245u + 12345u;
+        noise += static_cast<char>((x >> 16) & 0xFF);
+    }
+    for (const char* name : {"bad.dls", "bad.dlb"}) {
+        const std::string bad = folder.writeBytes(name, noise);
+        ui.messages.clear();
+        EXPECT_FALSE(session.open(bad)) << name;
+        ASSERT_FALSE(ui.messages.empty()) << name;
+        EXPECT_EQ(db.table().size(), 2) << name;
+        EXPECT_EQ(recent.entries().front(), kept) << name;
+    }
+    EXPECT_EQ(ui.messages.back().rfind("棋譜情報読込みエラー(" + folder.file("bad.dlb") + ")", 0),
+              0u);
+    ui.messages.clear();
+    EXPECT_FALSE(session.open(folder.file("bad.dls")));
+    EXPECT_EQ(ui.messages, (Events{"棋譜情報ファイル(" + folder.file("bad.dls") +
+                                   ")から何も読み込めませんでした。\n設定の行も棋譜情報の行もなく、"
+                                   "棋譜情報ファイルではありません。"}));
+    // An empty file and a file of comments only are no damage: an empty database.
+    EXPECT_TRUE(session.open(folder.writeBytes("empty.dls", "")));
+    EXPECT_TRUE(session.open(folder.writeBytes("comment.dls", "# nothing yet\r\n")));
+    EXPECT_EQ(db.table().size(), 0);
+}
+
+// Every damaged line is said with its number: a few in one message, thousands as a count over a
+// scrollable list, never one box per line or one box taller than the screen.
+TEST_F(DatabaseSessionTest, DamagedLinesAreSaidOnceWithTheirCount) {
+    const std::string good = savedDatabase("good.dls", 1);
+    std::string text = *core::readFile(good);
+    const std::string oneBad = text + "000002,\"r9.KIF\"\r\n";
+    ASSERT_TRUE(session.open(folder.writeBytes("one.dls", oneBad)));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("行目: kisen error"), std::string::npos);
+    EXPECT_TRUE(ui.lists.empty());
+
+    for (int i = 0; i < 3000; ++i) text += "000002,\"r" + std::to_string(i) + ".KIF\"\r\n";
+    ui.messages.clear();
+    ASSERT_TRUE(session.open(folder.writeBytes("many.dls", text)));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "棋譜情報ファイルに読み込めない行が3000件あります。");
+    ASSERT_EQ(ui.lists.size(), 1u);
+    EXPECT_EQ(ui.lists[0].size(), 3000u);
+    EXPECT_EQ(db.table().size(), 3001);
+}
+
 // 上書き保存 of an untitled database is 名前を付けて保存: the dialog filters by the kind, a
 // cancel saves nothing, a name saves there.
 TEST_F(DatabaseSessionTest, SaveOfAnUntitledDatabaseAsksForAName) {

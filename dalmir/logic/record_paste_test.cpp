@@ -70,7 +70,7 @@ TEST(RecordPasteTest, BinaryDatabaseReadsEachFileAgain) {
     ASSERT_EQ(db.table().size(), 3);
     ASSERT_EQ(db.lists().size(), 3);
     const IndexEntry& pasted = db.table().entry(2);
-    EXPECT_EQ(pasted.path(), folder.file("good.KIF"));  // the extension as the index keeps it
+    EXPECT_EQ(pasted.path(), good);  // the name as it is on disk
     EXPECT_EQ(pasted.moveCount, 3);
     EXPECT_EQ(pasted.marks & model::kMarkUser2, model::kMarkUser2);
     ASSERT_EQ(db.lists().list(2).size(), 3u);

@@ -9,6 +9,7 @@
 #include "core/record/record_store.h"
 #include "core/text/sjis.h"
 #include "desktop/instance_lock.h"
+#include "desktop/settings_places.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/logic/document/startup.h"
 #include "tavrel/logic/view/window_placement.h"
@@ -23,11 +24,13 @@ int main(int argc, char* argv[]) {
     const QString product = QStringLiteral("Tavrel");
 
     desktop::InstanceLock instance(product);
-    tavrel::ProgramFolder folder = tavrel::programFolder();
+    QStringList arguments = QApplication::arguments().mid(1);
+    const bool portable = desktop::takePortableOption(arguments);
+    tavrel::ProgramFolder folder = tavrel::programFolder(portable);
     std::string folderBytes = QFile::encodeName(folder.path).toStdString();
 
     std::vector<std::string> args;
-    for (const QString& a : QApplication::arguments().mid(1)) {
+    for (const QString& a : arguments) {
         args.push_back(QFile::encodeName(a).toStdString());
     }
     tavrel::CommandLine commandLine = tavrel::parseCommandLine(tavrel::argumentTokens(args));
@@ -45,7 +48,9 @@ int main(int argc, char* argv[]) {
                 tavrel::pathToText(folderBytes), tavrel::pathToText(environment)))));
     }
     tavrel::applyPlaceSwitches(commandLine, settings);
-    std::string folderText = tavrel::pathToText(folderBytes);
+    // Programs named without a folder are looked for beside this one.
+    std::string folderText =
+        tavrel::pathToText(QFile::encodeName(tavrel::executableFolder()).toStdString());
     settings.databaseProgram = tavrel::absoluteProgramPath(settings.databaseProgram, folderText);
     settings.problemDatabaseProgram =
         tavrel::absoluteProgramPath(settings.problemDatabaseProgram, folderText);

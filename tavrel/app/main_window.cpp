@@ -30,6 +30,7 @@
 #include "tavrel/logic/view/navigation.h"
 #include "tavrel/logic/view/window_placement.h"
 #include "tavrel/platform/clipboard_text.h"
+#include "tavrel/platform/program_folder.h"
 #include "tavrel/platform/recent_file_store.h"
 #include "tavrel/platform/setting_font.h"
 #include "tavrel/settings/environment_file.h"
@@ -186,6 +187,34 @@ Answer MainWindow::ask(const std::string& text, const std::string& caption, bool
     if (b == QMessageBox::Yes) return Answer::Yes;
     if (b == QMessageBox::No) return Answer::No;
     return Answer::Cancel;
+}
+
+Answer MainWindow::askDefaultNo(const std::string& text, const std::string& caption) {
+    if (m_quiet) {
+        m_shown.push_back(text);
+        return Answer::No;
+    }
+    auto b = QMessageBox::warning(this, qtext(caption), qtext(text),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return b == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+void MainWindow::showMessageList(const std::string& text, const std::string& caption,
+                                 const std::vector<std::string>& lines) {
+    if (m_quiet) {
+        m_shown.push_back(text);
+        return;
+    }
+    // The lines go into the box's details, a scrollable text: the box keeps its small size
+    // however many lines there are.
+    QString details;
+    for (const std::string& line : lines) {
+        details += qtext(line);
+        details += QLatin1Char('\n');
+    }
+    QMessageBox box(QMessageBox::Warning, qtext(caption), qtext(text), QMessageBox::Ok, this);
+    box.setDetailedText(details);
+    box.exec();
 }
 
 std::optional<FileChoice> MainWindow::chooseOpenFile(const FileDialogRequest& request) {
@@ -470,8 +499,8 @@ void MainWindow::bindCommands() {
     }
     bind(C::Settings, [this] { settingsDialog(); });
 
-    bind(C::HelpIndex, [this] { showHelpIndex(m_doc, nativePath(m_context.programFolder)); });
-    bind(C::Homepage, [this] { showHelpIndex(m_doc, nativePath(m_context.programFolder)); });
+    bind(C::HelpIndex, [this] { showHelpIndex(m_doc, nativePath(executableFolder())); });
+    bind(C::Homepage, [this] { showHelpIndex(m_doc, nativePath(executableFolder())); });
     bind(C::About,
          [this] { QMessageBox::about(this, qtext(versionCaption()), qtext(versionText())); });
 }

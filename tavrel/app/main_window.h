@@ -105,6 +105,9 @@ public:
     // DocumentUi
     void showMessage(const std::string& text, const std::string& caption) override;
     Answer ask(const std::string& text, const std::string& caption, bool withCancel) override;
+    Answer askDefaultNo(const std::string& text, const std::string& caption) override;
+    void showMessageList(const std::string& text, const std::string& caption,
+                         const std::vector<std::string>& lines) override;
     // A quiet window does not save.
     GameSaveChoice askGameSave(const std::string& recordName) override;
     // A quiet window cancels the dialogs.

@@ -12,6 +12,7 @@
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/settings_dialog.h"
 #include "tavrel/logic/document/program_commands.h"
+#include "tavrel/platform/program_folder.h"
 #include "tavrel/platform/qt_text.h"
 #include "tavrel/platform/setting_font.h"
 #include "tavrel/settings/environment_file.h"
@@ -36,7 +37,7 @@ void MainWindow::settingsDialog() {
     }
     hooks.associate = [this] { registerFileTypes(); };
     hooks.shortcut = [this] { makeDesktopShortcut(); };
-    hooks.help = [this] { showHelpIndex(m_doc, fsPath(m_context.programFolder)); };
+    hooks.help = [this] { showHelpIndex(m_doc, fsPath(executableFolder())); };
     SettingsDialog dialog(m_settings, std::move(hooks), this);
     // Shows its own message.
     if (dialog.exec() == QDialog::Accepted) (void)acceptSettingsDialog(dialog.draft());

@@ -11,23 +11,6 @@
 namespace tavrel {
 namespace {
 
-TEST(ProgramFolder, FallsBackToDataFolderAndNeverWritesReadOnly) {
-    QTemporaryDir exe;
-    QTemporaryDir data;
-    ProgramFolder f = chooseProgramFolder(exe.path(), data.path());
-    EXPECT_TRUE(f.writable);
-    EXPECT_EQ(f.path, exe.path() + QStringLiteral("/"));
-    QFile::setPermissions(exe.path(), QFile::ReadOwner | QFile::ExeOwner);
-    bool readOnly = !QFile(exe.path() + QStringLiteral("/probe")).open(QIODevice::WriteOnly);
-    if (readOnly) {  // root may write anyway
-        f = chooseProgramFolder(exe.path(), data.path());
-        EXPECT_EQ(f.path, data.path() + QStringLiteral("/"));
-        f = chooseProgramFolder(exe.path(), QString());
-        EXPECT_FALSE(f.writable);
-    }
-    QFile::setPermissions(exe.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 TEST(RecentFileStore, RoundTripUnderVesk) {
     QStandardPaths::setTestModeEnabled(true);
     RecentFileList list;

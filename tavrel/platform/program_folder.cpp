@@ -2,40 +2,31 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+#include <QStringList>
+
+#include "desktop/settings_places.h"
 
 namespace tavrel {
 
-namespace {
-
-QString withSlash(QString p) {
-    if (!p.endsWith(QLatin1Char('/'))) p += QLatin1Char('/');
-    return p;
-}
-
-// Whether a file can be created in the folder (a probe, not the permission bits).
-bool canCreateIn(const QString& folder) {
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return false;
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".tavrel-probe-XXXXXX")));
-    return probe.open();
-}
-
-}  // namespace
-
-ProgramFolder chooseProgramFolder(const QString& exeFolder, const QString& dataFolder) {
-    if (canCreateIn(exeFolder)) return {withSlash(exeFolder), true};
-    if (!dataFolder.isEmpty()) {
-        QDir().mkpath(dataFolder);
-        if (canCreateIn(dataFolder)) return {withSlash(dataFolder), true};
+ProgramFolder programFolder(bool portable) {
+    const desktop::SettingsPlaces places =
+        desktop::settingsPlaces(QStringLiteral("tavrel"), portable);
+    if (!places.portable && places.writable) {
+        // Where older versions wrote: beside the executable when it could, else the data folder.
+        const QStringList old{QCoreApplication::applicationDirPath(),
+                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)};
+        desktop::copyFromOldPlace(places.configFolder, old,
+                                  {QStringLiteral("*.env"), QStringLiteral("*.ENV"),
+                                   QStringLiteral("*.his"), QStringLiteral("*.txt")});
     }
-    return {withSlash(exeFolder), false};
+    return {places.configFolder, places.writable, places.portable};
 }
 
-ProgramFolder programFolder() {
-    return chooseProgramFolder(QCoreApplication::applicationDirPath(),
-                               QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+QString executableFolder() {
+    QString folder = QCoreApplication::applicationDirPath();
+    if (folder.isEmpty()) folder = QDir::currentPath();
+    return folder + QLatin1Char('/');
 }
 
 }  // namespace tavrel

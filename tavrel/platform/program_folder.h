@@ -1,6 +1,7 @@
-// Where the viewer keeps its environment file and the small files beside it: the executable's
-// folder when it is writable, else the per-user data folder. When neither can be written, the
-// files are read from the executable's folder and never written (the read-only medium rule).
+// Where the viewer keeps its environment file and the small files beside it: the XDG settings
+// place ($XDG_CONFIG_HOME/tavrel), or the executable's folder in the portable mode. The first
+// start there copies what an older version kept beside the executable or in its data folder.
+// When the place cannot be written, nothing is ever written there (the read-only medium rule).
 #pragma once
 
 #include <QString>
@@ -10,12 +11,13 @@ namespace tavrel {
 struct ProgramFolder {
     QString path;           // ends with '/'
     bool writable = false;  // false: nothing is ever written there
+    bool portable = false;
 };
 
-// exeFolder: the running executable's folder; dataFolder: the per-user data folder (both
-// without trailing '/'). The data folder is created when the executable's one is not writable.
-ProgramFolder chooseProgramFolder(const QString& exeFolder, const QString& dataFolder);
-// The same for the running program (QCoreApplication and QStandardPaths::AppDataLocation).
-ProgramFolder programFolder();
+// The settings folder of the running program; portable: the option "--portable" was given.
+ProgramFolder programFolder(bool portable);
+
+// The executable's folder (ending with '/'): the help and the programs beside it.
+QString executableFolder();
 
 }  // namespace tavrel

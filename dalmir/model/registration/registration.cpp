@@ -217,7 +217,7 @@ ExtractResult Registrar::extract(const std::string& fsPath, IndexEntry& entry, b
 }
 
 std::string Registrar::keyOf(std::string_view storedPath) const {
-    return pathKey(normalisePath(m_db.table().resolve(storedPath)));
+    return pathKey(m_db.table().resolve(storedPath));
 }
 
 void Registrar::buildKeys() {
@@ -256,7 +256,8 @@ AddFileResult Registrar::addEntry(IndexEntry entry, int compareLimit) {
                    entry.moveCount == 0 || setUpStart || entryCount == 0)) {
         return AddFileResult::Refused;
     }
-    std::string absolute = normalisePath(m_db.table().resolve(entry.path()));
+    // Stored as the file is named on disk; the key matches an older upper-cased form too.
+    std::string absolute = m_db.table().resolve(entry.path());
     std::string key = pathKey(absolute);
     entry.setText(IndexText::Path, storedPath(absolute));
     std::vector<ListMove> list;

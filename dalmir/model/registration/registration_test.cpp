@@ -254,13 +254,26 @@ TEST_F(RegistrationTest, AddingTheSameFileTwiceUpdatesItAndKeepsUserMarks) {
     EXPECT_EQ(entry(0).moveCount, 1);
 }
 
-TEST_F(RegistrationTest, PathsAreStoredWithAnUpperCaseExtensionAndComparedIgnoringCase) {
-    std::string lower = files.write("a.kif", kifRecord(kShortGame));
+// Paths are stored as the files are named on disk. Two files whose names differ in case are two
+// records; an entry an older version stored with an upper-cased extension is the same file and
+// takes the real name when the file is added again.
+TEST_F(RegistrationTest, PathsAreStoredAsTheyAreOnDisk) {
+    std::string lower = files.write("00051.kif", kifRecord(kShortGame));
     std::string upper = files.write("A.KIF", kifRecord(kShortGame));
+    std::string other = files.write("a.kif", kifRecord(kShortGame));
     EXPECT_EQ(add(lower), AddFileResult::Added);
-    EXPECT_EQ(entry(0).path(), files.file("a.KIF"));
-    EXPECT_EQ(add(upper), AddFileResult::Updated);
-    EXPECT_EQ(db.table().size(), 1);
+    EXPECT_EQ(entry(0).path(), lower);
+    EXPECT_EQ(add(upper), AddFileResult::Added);
+    EXPECT_EQ(add(other), AddFileResult::Added);
+    EXPECT_EQ(entry(1).path(), upper);
+    EXPECT_EQ(entry(2).path(), other);
+    EXPECT_EQ(db.table().size(), 3);
+
+    db.table().entry(0).setText(IndexText::Path,
+                                files.file("00051.KIF"));  // as older versions stored it
+    EXPECT_EQ(add(lower), AddFileResult::Updated);
+    EXPECT_EQ(db.table().size(), 3);
+    EXPECT_EQ(entry(0).path(), lower);
 }
 
 TEST_F(RegistrationTest, AFullTableStopsTheFolderAddAndKeepsWhatFits) {
@@ -320,7 +333,7 @@ TEST_F(RegistrationTest, TheDateFilterSkipsFilesWrittenBeforeTheDay) {
     request.day = 16;
     RunReport run = addFolder(request);
     EXPECT_EQ(run.counts.added, 1);
-    EXPECT_EQ(core::fileNameOf(entry(0).path()), "new.KIF");
+    EXPECT_EQ(core::fileNameOf(entry(0).path()), "new.kif");
     request.day = 15;
     EXPECT_EQ(addFolder(request).counts.added, 1);
 }
@@ -387,7 +400,7 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
     EXPECT_EQ(db.table().size(), 4);
     EXPECT_EQ(entry(slotOf(paths[3])).blackPlayer(), sjis("新人"));
     EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(),
-                        normalisePath(paths[1]) + sjis("が読めませんでした。")),
+                        paths[1] + sjis("が読めませんでした。")),
               host.statuses.end());
 
     // Ask: the first answer is "全て削除する", which deletes this one and every later one.
@@ -440,7 +453,7 @@ TEST_F(RegistrationTest, DeleteByFolderTakesTheFolderTheKindAndSubfolders) {
     FolderDeleteReport below = r.deleteByFolder(files.file("db") + "/", DeleteKind::AnyKi, true);
     EXPECT_EQ(below.deleted, 2);
     ASSERT_EQ(db.table().size(), 1);
-    EXPECT_EQ(core::fileNameOf(entry(0).path()), "d.KIF");
+    EXPECT_EQ(core::fileNameOf(entry(0).path()), "d.kif");
     EXPECT_EQ(r.deleteByFolder("", DeleteKind::All, true).code, FolderDeleteResult::NoFolder);
 }
 
@@ -456,19 +469,19 @@ TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
     PathModeReport on = r.makePathsRelative();
     EXPECT_EQ(on.notRelative, 1);
     EXPECT_EQ(on.message, sjis("相対パスにできない棋譜が 1局ありました。"));
-    EXPECT_EQ(entry(0).path(), "games/a.KIF");
-    EXPECT_EQ(entry(1).path(), normalisePath(outside));
+    EXPECT_EQ(entry(0).path(), "games/a.kif");
+    EXPECT_EQ(entry(1).path(), outside);
     // A relative entry still names the same file when added again, and a new record inside the
     // folder is stored relative.
     EXPECT_EQ(r.addFile(files.file("db/games/a.kif"), -1, nullptr), AddFileResult::Updated);
     std::string c = files.write("db/c.kif", kifRecord(kShortGame));
     EXPECT_EQ(r.addFile(c, -1, nullptr), AddFileResult::Added);
-    EXPECT_EQ(entry(2).path(), "c.KIF");
+    EXPECT_EQ(entry(2).path(), "c.kif");
 
     EXPECT_EQ(r.makePathsAbsolute().code, PathModeResult::Ok);
     EXPECT_FALSE(db.table().settings().relativePaths);
-    EXPECT_EQ(entry(0).path(), files.file("db/games/a.KIF"));
-    EXPECT_EQ(entry(2).path(), files.file("db/c.KIF"));
+    EXPECT_EQ(entry(0).path(), files.file("db/games/a.kif"));
+    EXPECT_EQ(entry(2).path(), files.file("db/c.kif"));
 }
 
 TEST_F(RegistrationTest, MergingADlsReadsTheRecordsItLists) {

@@ -223,8 +223,8 @@ TEST_F(BinaryStoreTest, ConvertingKeepsOnlyRecordsThatCanHaveAList) {
     std::optional<std::string> kix = core::readFile(files.file("out.KIX"));
     ASSERT_TRUE(kix);
     EXPECT_NE(kix->find(sjis("$棋譜数      :3\r\n")), std::string::npos);
-    EXPECT_NE(kix->find("000001,\"" + files.file("g/a.KIF")), std::string::npos);
-    EXPECT_NE(kix->find("000002,\"" + files.file("g/b.KIF")), std::string::npos);
+    EXPECT_NE(kix->find("000001,\"" + files.file("g/a.kif")), std::string::npos);
+    EXPECT_NE(kix->find("000002,\"" + files.file("g/b.kif")), std::string::npos);
     EXPECT_EQ(kix->find("empty"), std::string::npos);
 
     Database binary;
@@ -349,7 +349,7 @@ TEST_F(BinaryStoreTest, AKilledSaveNeverPairsAListWithAnotherRecord) {
     OpenReport opened = openDatabase(back, kix);
     EXPECT_EQ(opened.code, OpenResult::Ok);
     ASSERT_EQ(back.table().size(), 2);
-    EXPECT_EQ(core::fileNameOf(back.table().entry(0).path()), "b.KIF");
+    EXPECT_EQ(core::fileNameOf(back.table().entry(0).path()), "b.kif");
     expectListsOfTheirRecords(back, byName);
 
     // Without the staged KIX no complete pair is left: the records stay, without lists.

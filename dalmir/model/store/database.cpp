@@ -150,6 +150,10 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
     }
     db.setBinary(false);
     result.index = loadDls(db.table(), storedOrRaw(fsPath), content->view(), defaultSortOrder);
+    if (result.index.noIndexFile()) {
+        result.code = OpenResult::NothingRead;
+        return result;
+    }
     result.whole = result.index.whole();
     db.setPartialSource(result.whole ? std::string() : fsPath);
     db.setGeneration(0);
@@ -203,6 +207,12 @@ core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
 
 std::string openErrorMessage(OpenResult code, std::string_view path) {
     if (code == OpenResult::NotDatabase) return withPath("ファイル(%s)は、読めません。", path);
+    if (code == OpenResult::NothingRead) {
+        return withPath(
+            "棋譜情報ファイル(%s)から何も読み込めませんでした。\n"
+            "設定の行も棋譜情報の行もなく、棋譜情報ファイルではありません。",
+            path);
+    }
     return withPath("棋譜情報読込みエラー(%s)", path);
 }
 

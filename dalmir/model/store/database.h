@@ -83,6 +83,7 @@ enum class [[nodiscard]] OpenResult : int{
     CannotOpen = -1,   // "棋譜情報読込みエラー(%s)"
     ReadFailed = -2,   // the move lists could not be read completely; what was read stays
     NotDatabase = -3,  // "ファイル(%s)は、読めません。"
+    NothingRead = -4,  // the file holds nothing an index file holds; the database is untouched
 };
 
 struct [[nodiscard]] OpenReport {
@@ -132,7 +133,7 @@ struct DatabaseStamp {
 DatabaseStamp databaseStamp(const std::string& fsPath);
 
 // "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path
-// in CP932.
+// in CP932; NothingRead says that nothing could be read and why.
 std::string openErrorMessage(OpenResult code, std::string_view path);
 std::string saveErrorMessage(std::string_view path);
 // "棋譜情報ファイル(%s)を保存しました。" or, for a binary database,

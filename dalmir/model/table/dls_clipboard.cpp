@@ -25,7 +25,7 @@ std::string_view nextLine(std::string_view text, std::size_t& pos) {
 }
 
 std::string comparisonKey(const IndexTable& table, std::string_view storedPath) {
-    return pathKey(normalisePath(table.resolve(storedPath)));
+    return pathKey(table.resolve(storedPath));
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ PasteReport pasteRecordsFromText(IndexTable& table, std::string_view text,
             result.messages.push_back({lineNumber, note, recordLineMessage(status)});
         }
 
-        std::string path = normalisePath(table.resolve(entry.path()));
+        std::string path = table.resolve(entry.path());
         std::string key = pathKey(path);
         if (registered.contains(key)) {
             ++result.alreadyRegistered;

@@ -63,7 +63,7 @@ TEST_F(DlsClipboardTest, PasteAddsNewRecordsWhereThePasteWasMade) {
 
 TEST_F(DlsClipboardTest, RegisteredFilesAreNotAddedTwice) {
     std::string text =
-        copy({1}) + "000009,\"/DST/x.kif\",\"\",\"\",0,0,0,0,0,0,0,\"\",\"\",\"\"\r\n";
+        copy({1}) + "000009,\"/dst/x.kif\",\"\",\"\",0,0,0,0,0,0,0,\"\",\"\",\"\"\r\n";
     ASSERT_EQ(pasteRecordsFromText(target, text, 99).added, 1);
     PasteReport again = pasteRecordsFromText(target, copy({1, 1}), 0);
     EXPECT_EQ(again.added, 0);
@@ -90,7 +90,7 @@ TEST_F(DlsClipboardTest, PathsInsideTheIndexFolderAreStoredRelativeWhenTheDataba
         copy({1}).substr(5);
     PasteReport r = pasteRecordsFromText(target, text, 0);
     EXPECT_EQ(r.added, 2);
-    EXPECT_EQ(target.entry(2).path(), "sub/new.KIF");
+    EXPECT_EQ(target.entry(2).path(), "sub/new.kif");
     EXPECT_EQ(target.entry(3).path(), "/other/b.KIF");
 }
 

@@ -658,10 +658,12 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
         if (!line.empty() && line[0] == '$') {
             if (std::optional<uint32_t> generation = generationOf(line.substr(1))) {
                 result.generation = *generation;
+                ++result.recognised;
                 continue;
             }
-            if (applySettingsLine(line.substr(1), s) == SettingsLineResult::OldVersion &&
-                !result.oldVersion) {
+            const SettingsLineResult applied = applySettingsLine(line.substr(1), s);
+            if (applied != SettingsLineResult::Ignored) ++result.recognised;
+            if (applied == SettingsLineResult::OldVersion && !result.oldVersion) {
                 result.oldVersion = true;
                 report(lineNumber, DlsNote::OldVersion,
                        core::sjis("旧バージョンのデータなので、新バージョン用に変換します。"));
@@ -669,7 +671,11 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
             continue;
         }
         RecordLineResult status = parseRecordLine(line, entry, result.oldVersion);
+        if (status != RecordLineResult::Ok && hasContent(line)) result.otherContent = true;
         if (status == RecordLineResult::NoQuote) {
+            if (pos < content.size() && hasContent(content.substr(pos))) {
+                result.otherContent = true;
+            }
             // The reading ends here; say so when record lines would have followed.
             if (pos < content.size() && hasContent(content.substr(pos))) {
                 report(lineNumber, DlsNote::ReadingStopped,
@@ -683,6 +689,8 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
                            : status == RecordLineResult::OpeningMissing ? DlsNote::OpeningMissing
                                                                         : DlsNote::TitleMissing;
             report(lineNumber, note, recordLineMessage(status));
+        } else {
+            ++result.recognised;
         }
         table.appendLoaded(std::move(entry));
         ++result.records;

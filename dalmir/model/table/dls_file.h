@@ -60,7 +60,14 @@ struct [[nodiscard]] DlsReadReport {
     int records = 0;                               // record lines read into the table
     bool oldVersion = false;                       // handicap codes were converted
     uint32_t generation = 0;  // the "$世代" line of a KIX; 0 when the file has none
+    // Lines that read as what an index file holds: known settings lines and whole record lines.
+    // None in a text with content: the text is no index file at all.
+    int recognised = 0;
+    bool otherContent = false;  // a line that is neither, nor blank, nor a comment
     std::vector<DlsMessage> messages;
+
+    // The text had content but nothing an index file holds: random bytes, another kind of file.
+    bool noIndexFile() const { return recognised == 0 && otherContent; }
 
     // Every record line of the text is in the table (a damaged line with the fields read before
     // its fault). Saving over a file read only in part would drop the rest.

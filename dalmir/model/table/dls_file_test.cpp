@@ -82,6 +82,19 @@ TEST(DlsReadTest, EmptyContentReadsAsNoRecords) {
     EXPECT_TRUE(none.view().empty());
 }
 
+// A text is an index file when it holds a known settings line or a whole record line; text of
+// another kind (a record file, random bytes) is recognised as none, however it is named.
+TEST(DlsReadTest, TellsAnIndexFileFromAnyOtherText) {
+    IndexTable table;
+    EXPECT_FALSE(loadDls(table, "", std::string_view()).noIndexFile());
+    EXPECT_FALSE(loadDls(table, "", "# comment\r\n\r\n").noIndexFile());
+    EXPECT_FALSE(loadDls(table, "", formatDls(IndexTable{})).noIndexFile());
+    EXPECT_FALSE(loadDls(table, "", formatDls(sampleTable(2))).noIndexFile());
+    EXPECT_TRUE(loadDls(table, "", sjis("先手：甲\r\n▲７六歩\r\n")).noIndexFile());
+    EXPECT_TRUE(loadDls(table, "", "\x01\xff\x80\"\x10\r\n\xfe\x22").noIndexFile());
+    EXPECT_TRUE(loadDls(table, "", "$no such key :1\r\nrubbish\r\n").noIndexFile());
+}
+
 TEST(DlsWriteTest, WritesEveryLineInItsLayout) {
     IndexTable table = sampleTable(1);
     std::string expected = sjis(

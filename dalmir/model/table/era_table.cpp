@@ -28,7 +28,7 @@ constexpr std::array<EraRow, kEraCount> kRows{{
     {"享和", 1801, 2, 5},  {"文化", 1804, 2, 11},  {"文政", 1818, 4, 22},  {"天保", 1830, 12, 10},
     {"弘化", 1844, 12, 2}, {"嘉永", 1848, 2, 28},  {"安政", 1854, 11, 27}, {"万延", 1860, 3, 18},
     {"文久", 1861, 2, 19}, {"元治", 1864, 2, 20},  {"慶応", 1865, 4, 7},   {"明治", 1868, 9, 8},
-    {"大正", 1912, 7, 30}, {"昭和", 1926, 12, 25}, {"平成", 1989, 1, 8},
+    {"大正", 1912, 7, 30}, {"昭和", 1926, 12, 25}, {"平成", 1989, 1, 8},   {"令和", 2019, 5, 1},
 }};
 
 struct EraTable {
@@ -59,6 +59,8 @@ const Era* eraNamed(std::string_view text) {
     }
     return nullptr;
 }
+
+const Era* eraNamedUtf8(const char* name) { return eraNamed(core::sjis(name)); }
 
 const Era* eraOn(IndexDate date) {
     if (date.year == 0) return nullptr;

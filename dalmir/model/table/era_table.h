@@ -1,4 +1,4 @@
-// The Japanese era names from 元亀 to 平成 with the first day of each era: read when a record's
+// The Japanese era names from 元亀 to 令和 with the first day of each era: read when a record's
 // date is written with an era name, and used to show dates in era form. A constant table.
 #pragma once
 
@@ -14,7 +14,7 @@ struct Era {
     IndexDate start;        // first day of the era, as the table has always listed it
 };
 
-inline constexpr int kEraCount = 43;
+inline constexpr int kEraCount = 44;
 
 // The eras in order of their start.
 std::span<const Era> eras();
@@ -26,5 +26,8 @@ const Era* eraNamed(std::string_view text);
 // within a year counts from its first day). nullptr for a date before the first era or with no
 // year.
 const Era* eraOn(IndexDate date);
+
+// The era of the given name (UTF-8 literal such as "平成"); nullptr when the table has none.
+const Era* eraNamedUtf8(const char* name);
 
 }  // namespace dalmir::model

@@ -18,23 +18,6 @@ std::size_t findLastByte(std::string_view s, char c) {
     return found;
 }
 
-// Whether s begins with prefix, single-byte characters compared ignoring ASCII case and
-// two-byte characters exactly.
-bool startsWithIgnoringCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size();) {
-        std::size_t n = core::charLength(prefix, i);
-        if (n == 2) {
-            if (s.substr(i, 2) != prefix.substr(i, 2)) return false;
-        } else if (asciiUpper(s[i]) != asciiUpper(prefix[i])) {
-            return false;
-        }
-        i += n;
-    }
-    // The prefix must end on a character boundary of s as well.
-    return prefix.size() == s.size() || core::cutToBytes(s, prefix.size()).size() == prefix.size();
-}
-
 }  // namespace
 
 std::string resolvePath(std::string_view indexFolder, std::string_view path) {
@@ -57,16 +40,10 @@ std::string normalisePath(std::string_view path) {
 }
 
 std::optional<std::string> relativeTo(std::string_view indexFolder, std::string_view path) {
-    if (indexFolder.empty() || !startsWithIgnoringCase(path, indexFolder)) return std::nullopt;
+    if (indexFolder.empty() || !path.starts_with(indexFolder)) return std::nullopt;
     return std::string(path.substr(indexFolder.size()));
 }
 
-std::string pathKey(std::string_view path) {
-    std::string key(path);
-    core::forEachChar(path, [&](std::size_t i, std::size_t n) {
-        if (n == 1) key[i] = asciiUpper(path[i]);
-    });
-    return key;
-}
+std::string pathKey(std::string_view path) { return normalisePath(path); }
 
 }  // namespace dalmir::model

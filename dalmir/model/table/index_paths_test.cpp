@@ -29,15 +29,20 @@ TEST(IndexPathsTest, FoldersAndResolving) {
     EXPECT_EQ(resolvePath("", "a.KIF"), "a.KIF");
 }
 
-TEST(IndexPathsTest, RelativeOnlyInsideTheIndexFolderIgnoringAsciiCase) {
-    EXPECT_EQ(relativeTo("/DB/", "/db/sub/a.KIF"), "sub/a.KIF");
+// Folders and names compare as the file system compares them; only the extension's case is
+// folded, so that an entry an older version stored as "a.KIF" still names "a.kif".
+TEST(IndexPathsTest, RelativeOnlyInsideTheIndexFolderComparedExactly) {
+    EXPECT_EQ(relativeTo("/db/", "/db/sub/a.kif"), "sub/a.kif");
+    EXPECT_EQ(relativeTo("/DB/", "/db/sub/a.KIF"), std::nullopt);
     EXPECT_EQ(relativeTo("/db/", "/dbx/a.KIF"), std::nullopt);
     EXPECT_EQ(relativeTo("", "/db/a.KIF"), std::nullopt);
     // Two-byte characters compare exactly: 0x83 0x68 and 0x83 0x48 differ only in the ASCII
     // case of their second bytes.
     EXPECT_EQ(relativeTo("/\x83\x68/", "/\x83\x48/a.KIF"), std::nullopt);
     EXPECT_FALSE(samePath("/\x83\x68.KIF", "/\x83\x48.KIF"));
-    EXPECT_TRUE(samePath("/Games/A.KIF", "/games/a.kif"));
+    EXPECT_FALSE(samePath("/Games/A.KIF", "/games/a.kif"));
+    EXPECT_FALSE(samePath("/g/Game.kif", "/g/game.kif"));
+    EXPECT_TRUE(samePath("/g/00051.KIF", "/g/00051.kif"));
 }
 
 TEST(IndexTableTest, RemovingASlotRenumbersTheDisplayOrder) {
@@ -92,7 +97,8 @@ TEST(IndexTableTest, FindsARecordByItsFileWhetherStoredRelativeOrAbsolute) {
     ASSERT_EQ(table.append(e), 0);
     e.setText(IndexText::Path, "/else/b.KIF");
     ASSERT_EQ(table.append(e), 1);
-    EXPECT_EQ(table.findPath("/DB/sub/a.kif"), 0);
+    EXPECT_EQ(table.findPath("/db/sub/a.kif"), 0);
+    EXPECT_EQ(table.findPath("/DB/sub/a.kif"), -1);  // another folder
     EXPECT_EQ(table.findPath("/else/b.kif"), 1);
     EXPECT_EQ(table.findPath("/else/c.KIF"), -1);
 }

@@ -67,9 +67,9 @@ std::string IndexTable::resolve(std::string_view storedPath) const {
 }
 
 int IndexTable::findPath(std::string_view path) const {
-    std::string wanted = pathKey(normalisePath(resolve(path)));
+    std::string wanted = pathKey(resolve(path));
     for (int slot = 0; slot < size(); ++slot) {
-        if (pathKey(normalisePath(resolve(entry(slot).path()))) == wanted) return slot;
+        if (pathKey(resolve(entry(slot).path())) == wanted) return slot;
     }
     return -1;
 }

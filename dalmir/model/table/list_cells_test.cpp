@@ -14,6 +14,9 @@ TEST(ListCellsTest, DatesFollowTheYearStyle) {
     EXPECT_EQ(dateCellText({2013, 6, 1}, 1), "2013/06/01");
     EXPECT_EQ(dateCellText({2013, 6, 1}, 2), sjis("平成25/06/01"));
     EXPECT_EQ(dateCellText({1989, 1, 7}, 2), sjis("昭和64/01/07"));
+    EXPECT_EQ(dateCellText({2019, 4, 30}, 2), sjis("平成31/04/30"));
+    EXPECT_EQ(dateCellText({2019, 5, 1}, 2), sjis("令和01/05/01"));
+    EXPECT_EQ(dateCellText({2024, 6, 1}, 2), sjis("令和06/06/01"));
     EXPECT_EQ(dateCellText({}, 0), "?\?/?\?/??");
     EXPECT_EQ(dateCellText({}, 1), "???\?/?\?/??");
     EXPECT_EQ(dateCellText({}, 2), "??\?/?\?/??");

@@ -221,17 +221,17 @@ IndexDate eraDate(std::string_view text, const Era& era) {
 
 IndexDate parseStartDate(std::string_view text) {
     if (text.empty()) return {};
-    if (text[0] == 'H') {
-        // "H25/6/1": a year of 平成.
+    if (text[0] == 'H' || text[0] == 'R') {
+        // "H25/6/1", "R5/6/1": a year of 平成 or of 令和.
+        const Era* era = eraNamedUtf8(text[0] == 'H' ? "平成" : "令和");
         Scanner s(text.substr(1));
         int eraYear = 0;
         int month = 0;
         int day = 0;
-        if (!s.number(eraYear)) return {};
+        if (era == nullptr || !s.number(eraYear)) return {};
         // The day is optional.
         if (s.literal("/") && s.number(month) && s.literal("/")) (void)s.number(day);
-        const Era& heisei = eras().back();
-        return makeDate(heisei.start.year + eraYear - 1, month, day);
+        return makeDate(era->start.year + eraYear - 1, month, day);
     }
     if (const Era* era = eraNamed(text)) return eraDate(text, *era);
     return westernDate(text, 80);

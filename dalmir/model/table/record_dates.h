@@ -9,9 +9,9 @@
 namespace dalmir::model {
 
 // The start date of a text such as "2013/06/01 10:00", "1996.2.14", "2/14/96", "2013年6月1日",
-// "平成25年6月1日", "平成25(2013)年6月1日", "昭和五十年十月一日" or "H25/6/1". Two-digit years
-// of 80..99 are 1900s; a third number of 91..99 means month/day/year; a year below 10 is in the
-// 2000s. Parts that can't be read stay 0.
+// "平成25年6月1日", "平成25(2013)年6月1日", "昭和五十年十月一日", "令和5年6月1日", "H25/6/1" or
+// "R5/6/1" (years of 平成 and 令和). Two-digit years of 80..99 are 1900s; a third number of
+// 91..99 means month/day/year; a year below 10 is in the 2000s. Parts that can't be read stay 0.
 IndexDate parseStartDate(std::string_view text);
 
 // The end date of a text such as "2013/06/02" or "2013年6月2日". Two-digit years of 91..99 are

@@ -42,6 +42,11 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"平成25(2013)/6/1", 2013, 6, 1}, DateCase{"平成元(1989)年2月3日", 1989, 2, 3},
         DateCase{"寛永3年2月30日", 1626, 2, 30}, DateCase{"天保十二年五月", 1841, 5, 0},
         DateCase{"平成", 0, 0, 0}, DateCase{"不明", 0, 0, 0},
+        // 令和 from 2019-05-01, also where 平成 had been written on.
+        DateCase{"令和5年6月1日", 2023, 6, 1}, DateCase{"令和元年5月1日", 2019, 5, 1},
+        DateCase{"令和六年一月二日", 2024, 1, 2}, DateCase{"令和5(2023)/6/1", 2023, 6, 1},
+        DateCase{"R5/6/1", 2023, 6, 1}, DateCase{"R1/5/1", 2019, 5, 1},
+        DateCase{"平成31年4月30日", 2019, 4, 30}, DateCase{"平成36年1月1日", 2024, 1, 1},
         DateCase{"99999999999/1/1", 0, 1, 1}));
 
 TEST(EndDateTest, TwoDigitYearsFrom91AreNineteenHundreds) {
@@ -61,6 +66,10 @@ TEST(EraTableTest, HoldsTheErasInOrderAndFindsTheEraOfADate) {
     for (std::size_t i = 1; i < eras().size(); ++i) EXPECT_LT(eras()[i - 1].start, eras()[i].start);
     EXPECT_EQ(eraOn({1989, 1, 7})->name, sjis("昭和"));
     EXPECT_EQ(eraOn({1989, 1, 8})->name, sjis("平成"));
+    EXPECT_EQ(eraOn({2019, 4, 30})->name, sjis("平成"));
+    EXPECT_EQ(eraOn({2019, 5, 1})->name, sjis("令和"));
+    EXPECT_EQ(eraOn({2024, 1, 1})->name, sjis("令和"));
+    EXPECT_EQ(eraNamed(sjis("令和5年")), &eras().back());
     EXPECT_EQ(eraOn({1500, 1, 1}), nullptr);
     EXPECT_EQ(eraNamed(sjis("大正")), &eras()[40]);
 }

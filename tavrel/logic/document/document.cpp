@@ -1,6 +1,7 @@
 #include "tavrel/logic/document/document.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "core/base/path_text.h"
@@ -19,6 +20,37 @@
 #include "tavrel/settings/engine_options.h"
 
 namespace tavrel {
+
+namespace {
+
+// Whether two paths name one file (also through a link or another spelling of the folder).
+bool sameFile(const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
+// Whether reading text gave nothing at all: no move, header, name, comment, bookmark or
+// position. A text that names a handicap ("手合割"), a hand ("持駒") or draws a board frame
+// ("+---") gives a position even when that is the usual start.
+bool tookNothing(const core::RecordStore& read, std::string_view text) {
+    if (read.node(core::kRootNode).next != core::kNoNode || read.customStart() ||
+        read.handicap() != core::kHandicapEven || read.bookmarkCount() > 0 || read.anyComment()) {
+        return false;
+    }
+    for (int i = 0; i < core::kHeaderFieldCount; ++i) {
+        if (!read.header(static_cast<core::HeaderField>(i)).empty()) return false;
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (!read.playerName(static_cast<core::PlayerField>(i)).empty()) return false;
+    }
+    for (const char* key : {"手合割", "持駒", "+---"}) {
+        if (core::findText(text, core::sjis(key)) != std::string_view::npos) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 std::string pathToText(const std::string& path) {
     core::Cp932Conversion c = core::utf8ToCp932(path);
@@ -56,6 +88,7 @@ std::string Document::title() const {
     in.recordName = m_recordName;
     in.recordFileName = m_recordFileName;
     in.modified = modified();
+    in.incomplete = incomplete();
     in.branchOnEntry = addsVariations();
     in.application = applicationTitle(m_environment);
     return titleText(in);
@@ -78,6 +111,12 @@ core::ReadOptions Document::readOptionsFor(const std::string& path) const {
 
 void Document::showWarnings(const std::vector<std::string>& warnings) {
     if (warnings.empty()) return;
+    if (warnings.size() > kWarningsInAMessage) {
+        m_ui.showMessageList(
+            core::formatMessageUtf8("警告が%s件あります。", {std::to_string(warnings.size())}),
+            programCaption(), warnings);
+        return;
+    }
     std::string text;
     for (const std::string& w : warnings) {
         if (!text.empty() && text.back() != '\n') text += '\n';
@@ -129,9 +168,32 @@ CommandResult Document::loadRecordFile(const std::string& path) {
         return CommandResult::Failed;
     }
     m_ui.setBusy(true);
-    core::ReadReport report = core::loadRecordFile(m_store, path, readOptionsFor(path));
+    std::string reason;
+    const bool nothing = fileGaveNothing(path, reason);
+    core::ReadReport report;
+    if (!nothing) report = core::loadRecordFile(m_store, path, readOptionsFor(path));
     m_ui.setBusy(false);
-    if (report.result != core::ReadResult::CannotOpen) setNamesFromPath(path);
+    if (nothing) {
+        // The record shown stays as it was, under its own names.
+        warningSound();
+        m_ui.showMessage(
+            core::formatMessageUtf8("棋譜ファイル(%s)から棋譜を読み込めませんでした。\n%s",
+                                    {pathToText(path), reason}),
+            core::captionReadError());
+        return CommandResult::Failed;
+    }
+    if (report.result != core::ReadResult::CannotOpen) {
+        setNamesFromPath(path);
+        m_partialSource.clear();
+        m_partialReason.clear();
+        if (report.result == core::ReadResult::CapacityReached) {
+            m_partialSource = path;
+            m_partialReason = core::msgRecordSizeOver();
+        } else if (report.result == core::ReadResult::LineFailed) {
+            m_partialSource = path;
+            m_partialReason = report.message.empty() ? m_store.readingError() : report.message;
+        }
+    }
     showLoadResult(report, path);
     m_ui.setStatusText({});
     if (isEditing(m_mode)) dropMovesWhileEditing();
@@ -139,6 +201,24 @@ CommandResult Document::loadRecordFile(const std::string& path) {
     m_recent.add(path);
     if (!applyLoadPosition(m_settings.positionAfterLoad)) return CommandResult::Failed;
     return report.result == core::ReadResult::Ok ? CommandResult::Done : CommandResult::Failed;
+}
+
+bool Document::isPartialSource(const std::string& path) const {
+    return !m_partialSource.empty() && sameFile(path, m_partialSource);
+}
+
+bool Document::confirmOverwriteOfPartialSource(const std::string& path) {
+    if (!isPartialSource(path)) return true;
+    warningSound();
+    const std::string question = core::formatMessageUtf8(
+        "棋譜(%s)は一部しか読み込めていません。\n%s\n"
+        "上書きすると、読み込めなかった部分は失われます。上書きしますか？",
+        {pathToText(m_partialSource), m_partialReason});
+    if (m_ui.askDefaultNo(question, core::sjis("棋譜保存")) != Answer::Yes) return false;
+    // The file now holds what the user chose to keep.
+    m_partialSource.clear();
+    m_partialReason.clear();
+    return true;
 }
 
 bool Document::applyLoadPosition(PositionAfterLoad setting) {
@@ -157,29 +237,23 @@ void Document::showPly(int n) {
     }
 }
 
-namespace {
-
-// Whether reading text gave nothing at all: no move, header, name, comment, bookmark or
-// position. A text that names a handicap ("手合割"), a hand ("持駒") or draws a board frame
-// ("+---") gives a position even when that is the usual start.
-bool tookNothing(const core::RecordStore& read, std::string_view text) {
-    if (read.node(core::kRootNode).next != core::kNoNode || read.customStart() ||
-        read.handicap() != core::kHandicapEven || read.bookmarkCount() > 0 || read.anyComment()) {
+bool Document::fileGaveNothing(const std::string& path, std::string& reason) {
+    std::optional<std::string> bytes = core::readFile(path);
+    // A file that can't be read, and an empty one, take the usual way.
+    if (!bytes || bytes->empty()) return false;
+    core::RecordStore trial(m_store.capacity(), m_store.options());
+    const core::ReadReport tried = core::loadRecordFile(trial, path, readOptionsFor(path));
+    if (tried.result == core::ReadResult::CannotOpen ||
+        tried.result == core::ReadResult::CapacityReached) {
         return false;
     }
-    for (int i = 0; i < core::kHeaderFieldCount; ++i) {
-        if (!read.header(static_cast<core::HeaderField>(i)).empty()) return false;
-    }
-    for (int i = 0; i < 4; ++i) {
-        if (!read.playerName(static_cast<core::PlayerField>(i)).empty()) return false;
-    }
-    for (const char* key : {"手合割", "持駒", "+---"}) {
-        if (core::findText(text, core::sjis(key)) != std::string_view::npos) return false;
-    }
+    const core::DecodedText decoded =
+        core::decodeRecordBytes(std::move(*bytes), core::lowerExtension(path));
+    if (!tookNothing(trial, decoded.text)) return false;
+    reason = tried.message.empty() ? trial.readingError() : tried.message;
+    if (reason.empty()) reason = core::sjis("棋譜も局面も見つかりませんでした。");
     return true;
 }
-
-}  // namespace
 
 CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
     if (askSaveBeforeDiscard(true) == Answer::Cancel) return CommandResult::Cancelled;
@@ -205,6 +279,7 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
         }
     }
     if (!editing) setNewRecordNames();
+    m_partialSource.clear();
     // A USI position or a JSON kifu text is read by its own reader, everything else as KIF/KI2.
     core::ReadReport report = core::looksLikeUsi(*text) ? core::readUsiText(m_store, *text, options)
                               : core::looksLikeJkf(*text)
@@ -236,13 +311,29 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
 Answer Document::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     if (!modified()) return Answer::No;
     if (onlyWithConfirmSetting && m_settings.confirmSave == 0) return Answer::No;
+    // A record with a file of its own is saved into that file, under its own name; one without
+    // gets a date name in the standard format.
+    const bool ownFile = !hasNoFile(m_recordName) && overwriteFormat(m_recordPath).has_value();
     bool ki2 = m_settings.standardFormat == StandardFormat::Ki2;
-    std::string name = hasNoFile(m_recordName) ? todayName() : m_recordName;
-    std::string proposed = m_settings.recordFolder + name + (ki2 ? ".KI2" : ".KIF");
+    const SaveFormat format = ki2 ? SaveFormat::Ki2 : SaveFormat::Kif;
+    std::string proposed = ownFile ? pathToText(m_recordPath)
+                                   : m_settings.recordFolder +
+                                         (hasNoFile(m_recordName) ? todayName() : m_recordName) +
+                                         "." + std::string(saveFilterExtension(format));
     Answer a = m_ui.ask(core::formatMessageUtf8("棋譜(%s)を保存しますか？", {proposed}),
                         core::sjis("棋譜保存"), true);
     if (a != Answer::Yes) return a;
-    core::WriteResult r = writeFile(ki2 ? SaveFormat::Ki2 : SaveFormat::Kif, textToPath(proposed));
+    if (ownFile) {
+        // saveInPlace shows its own messages; the record is still unsaved when it fails or the
+        // user kept a file read only in part, and nothing may discard it then.
+        std::optional<core::WriteResult> r = saveInPlace();
+        if (!r || *r != core::WriteResult::Ok) return Answer::Cancel;
+        m_ui.documentChanged();
+        return Answer::Yes;
+    }
+    const std::string target = textToPath(proposed);
+    if (!confirmOverwriteOfPartialSource(target)) return Answer::Cancel;
+    core::WriteResult r = writeRecord(format, target);
     if (r != core::WriteResult::Ok) {
         warningSound();
         m_ui.showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {proposed}),
@@ -252,6 +343,7 @@ Answer Document::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     }
     m_store.markClean();
     m_ui.setStatusText(core::formatMessageUtf8("棋譜ファイル(%s)を出力しました。", {proposed}));
+    m_ui.documentChanged();
     return Answer::Yes;
 }
 
@@ -316,6 +408,7 @@ std::optional<core::WriteResult> Document::saveInPlace() {
                          programCaption());
         return core::WriteResult::Unsupported;
     }
+    if (!confirmOverwriteOfPartialSource(m_recordPath)) return core::WriteResult::Unsupported;
     if (m_settings.backup == 1) backupCopy(m_recordPath);
     core::WriteResult r = writeRecord(*format, m_recordPath);
     if (r != core::WriteResult::Ok) {

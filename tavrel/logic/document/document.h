@@ -23,6 +23,8 @@
 namespace tavrel {
 
 inline constexpr std::size_t kRecordNameBytes = 1023;
+// More warnings than this are shown as a count with a scrollable list, not as one message box.
+inline constexpr std::size_t kWarningsInAMessage = 10;
 
 // The document (CTavrelDoc): the record shown, its names and path, and the viewer mode.
 class Document {
@@ -84,7 +86,20 @@ public:
     std::optional<OpenFilter> openFilter() const { return m_openFilter; }
     void setOpenFilter(OpenFilter filter) { m_openFilter = filter; }
 
-    // LoadRecordFile: Failed when nothing was loaded (also when 棋譜読込局面 3 or 4 finds no
+    // Whether the record came from a file that was read only in part (the store ran out of nodes,
+    // or a line could not be read) and is still named after that file: saving over it would
+    // lose what was not read.
+    bool incomplete() const { return !m_partialSource.empty() && m_partialSource == m_recordPath; }
+    // Asks before the record is written to path when that is the file it was read from only in
+    // part, saying what would be lost; No is the default. True when the write may go on (path
+    // is another file, or the user said Yes).
+    bool confirmOverwriteOfPartialSource(const std::string& path);
+    // Whether path is the file the record was read from only in part.
+    bool isPartialSource(const std::string& path) const;
+
+    // LoadRecordFile: a file that gives no record at all (no move, header, name, comment or
+    // position) is refused with the reason, and the record shown stays. Failed when nothing was
+    // loaded (also when 棋譜読込局面 3 or 4 finds no
     // bookmark; the record then stays at its start). Shows every message itself.
     CommandResult loadRecordFile(const std::string& path);
     // Pastes record text from the clipboard (CP932; nullopt when the clipboard has no text).
@@ -105,7 +120,8 @@ public:
     // Whether this program can write the format.
     static bool canWrite(SaveFormat format);
     // Save (上書き保存) of a record that has a kif/ki2/bod/csa file: backup, write, message.
-    // Returns nullopt when the record has no such file (the caller goes on with Save As).
+    // Returns nullopt when the record has no such file (the caller goes on with Save As), and
+    // Unsupported when the user kept a file that was read only in part.
     std::optional<core::WriteResult> saveInPlace();
     // The backup copy before overwriting; false when neither place could be written.
     static bool backupCopy(const std::string& path);
@@ -121,6 +137,8 @@ private:
     // Writes the file in format with the viewer's options; the record's names stay.
     core::WriteResult writeFile(SaveFormat format, const std::string& path);
     void showWarnings(const std::vector<std::string>& warnings);
+    // Whether a file's text gave no record at all; reason says why (CP932).
+    bool fileGaveNothing(const std::string& path, std::string& reason);
     void showLoadResult(const core::ReadReport& report, const std::string& path);
     void dropMovesWhileEditing();
 
@@ -135,6 +153,9 @@ private:
     std::string m_recordName;
     std::string m_recordFileName;
     std::string m_recordPath;
+    // The file the record was read from only in part; empty when it was read whole.
+    std::string m_partialSource;
+    std::string m_partialReason;  // what stopped the reading (CP932)
     std::optional<std::string> m_environment;
     RecentFileList m_recent;
     core::DateTimeSnapshot m_snapshot;

@@ -5,8 +5,10 @@
 #include <filesystem>
 
 #include "core/base/safe_file.h"
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "tavrel/logic/document/document_test_fixture.h"
+#include "tavrel/logic/document/save_as.h"
 #include "tavrel/logic/view/info_lines.h"
 #include "tests/support/interop.h"
 
@@ -77,6 +79,122 @@ TEST_F(DocumentTest, CapacityOverflowKeepsWhatWasRead) {
     EXPECT_EQ(d.recordName(), "big");
 }
 
+// A record read only in part keeps its file safe: every way of saving over that file asks first,
+// says what would be lost, and takes No for an answer; the title says the record is incomplete.
+TEST_F(DocumentTest, PartlyReadRecordIsNeverSavedOverItsFileUnasked) {
+    core::RecordStore small(3);
+    Document d(small, settings, ui);
+    const std::string original = sjis(kSample);
+    std::string path = write("big.kif", original);
+    EXPECT_EQ(d.loadRecordFile(path), CommandResult::Failed);
+    EXPECT_EQ(d.title(), sjis("big.kif（一部のみ読込） - Tavrel"));
+    auto unchanged = [&] { return core::readFile(path) == original; };
+
+    // Ctrl+S on an unmodified record: asked, default No, file kept.
+    ui.answer = Answer::No;
+    EXPECT_NE(d.saveInPlace(), core::WriteResult::Ok);
+    ASSERT_EQ(ui.defaultNoQuestions.size(), 1u);
+    EXPECT_NE(ui.defaultNoQuestions[0].find(sjis("一部しか読み込めていません")), std::string::npos);
+    EXPECT_NE(ui.defaultNoQuestions[0].find(sjis("棋譜サイズオーバ")), std::string::npos);
+    EXPECT_TRUE(unchanged());
+
+    // The close question: Yes to saving, then No to losing the rest: the record stays.
+    small.markDirty();
+    ui.answers = {Answer::Yes, Answer::No};
+    EXPECT_EQ(d.askSaveBeforeDiscard(false), Answer::Cancel);
+    EXPECT_TRUE(unchanged());
+    EXPECT_TRUE(d.modified());
+
+    // Save As onto the same file asks the same question.
+    ui.answers = {Answer::No};
+    EXPECT_EQ(saveAsFile(d, path, SaveFormat::Kif), SaveAsResult::KeptExisting);
+    EXPECT_EQ(ui.defaultNoQuestions.size(), 3u);
+    EXPECT_TRUE(unchanged());
+
+    // Saved elsewhere: no question; the file read in part is still guarded.
+    const std::size_t asked = ui.questions.size();
+    ASSERT_EQ(saveAsFile(d, (dir / "copy.kif").string(), SaveFormat::Kif), SaveAsResult::Saved);
+    EXPECT_EQ(ui.questions.size(), asked);
+    EXPECT_EQ(d.title(), "copy.kif - Tavrel");
+    ui.answers = {Answer::No};
+    EXPECT_EQ(saveAsFile(d, path, SaveFormat::Kif), SaveAsResult::KeptExisting);
+    EXPECT_TRUE(unchanged());
+
+    // An explicit Yes overwrites, and the file then holds what the user chose to keep.
+    ui.answers = {Answer::Yes};
+    EXPECT_EQ(saveAsFile(d, path, SaveFormat::Kif), SaveAsResult::Saved);
+    EXPECT_FALSE(unchanged());
+    EXPECT_FALSE(d.incomplete());
+    EXPECT_EQ(d.title(), "big.kif - Tavrel");
+}
+
+TEST_F(DocumentTest, RecordWithAFailedLineIsIncompleteAndAWholeOneIsNot) {
+    std::string text = sjis(kSample);
+    text.insert(text.find(sjis("   3 中断")), sjis("   3 ９九玉(11)   ( 0:01/00:00:04)\r\n"));
+    std::string path = write("bad line.kif", text);
+    EXPECT_EQ(doc.loadRecordFile(path), CommandResult::Failed);
+    EXPECT_TRUE(doc.incomplete());
+    EXPECT_EQ(store.moveCount(), 2);
+    ui.answer = Answer::No;
+    EXPECT_NE(doc.saveInPlace(), core::WriteResult::Ok);
+    EXPECT_EQ(core::readFile(path), text);
+    // Loading a whole record ends it.
+    ASSERT_EQ(doc.loadRecordFile(write("whole.kif", sjis(kSample))), CommandResult::Done);
+    EXPECT_FALSE(doc.incomplete());
+    ASSERT_EQ(doc.saveInPlace(), core::WriteResult::Ok);
+    EXPECT_EQ(ui.defaultNoQuestions.size(), 1u);
+}
+
+// Bytes that are no record, whatever their extension, are refused with the reason, and the
+// record shown before stays with its names.
+TEST_F(DocumentTest, FileThatIsNoRecordKeepsTheRecordShown) {
+    std::string path = write("sample.kif", sjis(kSample));
+    ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
+    std::string noise;
+    std::uint32_t x = 12345;
+    for (int i = 0; i < 500; ++i) {
+        x = x * 1103515245u + 12345u;
+        noise += static_cast<char>((x >> 16) & 0xFF);
+    }
+    for (const char* name : {"bad.kif", "bad.ki2", "bad.csa", "bad.jkf", "bad.usi"}) {
+        ui.messages.clear();
+        EXPECT_EQ(doc.loadRecordFile(write(name, noise)), CommandResult::Failed) << name;
+        ASSERT_EQ(ui.messages.size(), 1u) << name;
+        EXPECT_NE(ui.messages[0].first.find(sjis("から棋譜を読み込めませんでした。\n")),
+                  std::string::npos)
+            << name;
+        EXPECT_GT(ui.messages[0].first.size(),
+                  ui.messages[0].first.find('\n') + 1)  // a reason follows
+            << name;
+        EXPECT_EQ(ui.messages[0].second, sjis("棋譜読込みエラー"));
+        EXPECT_EQ(store.moveCount(), 2) << name;
+        EXPECT_EQ(doc.recordName(), "sample") << name;
+        EXPECT_EQ(doc.recordPath(), path) << name;
+        EXPECT_EQ(doc.recentFiles().entries().front(), path) << name;
+    }
+    // An empty file is an empty record, not a fault.
+    EXPECT_EQ(doc.loadRecordFile(write("empty.kif", "")), CommandResult::Done);
+    EXPECT_EQ(doc.recordName(), "empty");
+}
+
+TEST_F(DocumentTest, ThousandsOfWarningsGiveOneMessageWithAList) {
+    std::string text = kSample;  // UTF-8, as a .kifu file holds it
+    for (int i = 0; i < 3000; ++i) text += "*\xff\xfe\r\n";
+    ASSERT_NE(doc.loadRecordFile(write("noisy.kifu", text)), CommandResult::Cancelled);
+    ASSERT_EQ(ui.lists.size(), 1u);
+    EXPECT_GE(ui.lists[0].size(), 3000u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first, core::formatMessageUtf8("警告が%s件あります。",
+                                                            {std::to_string(ui.lists[0].size())}));
+    // A few warnings stay one plain message.
+    ui.messages.clear();
+    text = kSample;
+    text += "*\xff\r\n";
+    ASSERT_NE(doc.loadRecordFile(write("quiet.kifu", text)), CommandResult::Cancelled);
+    EXPECT_EQ(ui.lists.size(), 1u);
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
 TEST_F(DocumentTest, EditingDropsLoadedMoves) {
     doc.setMode(ViewerMode::Editing);
     ASSERT_EQ(doc.loadRecordFile(write("e.kif", sjis(kSample))), CommandResult::Done);
@@ -115,22 +233,47 @@ TEST_F(DocumentTest, PasteTakesUsiAndJsonKifuText) {
     EXPECT_NE(ui.messages.back().first.find(sjis("2手目")), std::string::npos);
 }
 
-TEST_F(DocumentTest, AskSaveWritesProposedFileOrStops) {
+TEST_F(DocumentTest, AskSaveWritesTheOpenedFileUnderItsOwnName) {
     settings.recordFolder = dir.string() + "/";
-    ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kSample))), CommandResult::Done);
+    std::string path = write("m.kif", sjis(kSample));
+    ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::No);  // not modified: no question
     EXPECT_TRUE(ui.questions.empty());
     store.markDirty();
     settings.confirmSave = 0;
     EXPECT_EQ(doc.askSaveBeforeDiscard(true), Answer::No);
     EXPECT_TRUE(ui.questions.empty());
+    store.setHeader(core::HeaderField::Event, sjis("書き直した棋戦"));
+    store.markDirty();
+    EXPECT_NE(doc.title().find(" *"), std::string::npos);
     ui.answer = Answer::Yes;
+    const int changes = ui.changes;
     EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::Yes);
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(ui.questions[0], sjis("棋譜(") + dir.string() + sjis("/m.KIF)を保存しますか？"));
-    EXPECT_TRUE(fs::exists(dir / "m.KIF"));
+    EXPECT_EQ(ui.questions[0], sjis("棋譜(") + path + sjis(")を保存しますか？"));
+    // The file that was opened holds the change; no second file beside it.
+    auto bytes = core::readFile(path);
+    ASSERT_TRUE(bytes);
+    EXPECT_NE(bytes->find(sjis("書き直した棋戦")), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
+    EXPECT_FALSE(doc.modified());
+    EXPECT_GT(ui.changes, changes);
+    EXPECT_EQ(doc.title(), "m.kif - Tavrel");
+}
+
+TEST_F(DocumentTest, AskSaveNamesARecordWithoutFileByDateInLowerCase) {
+    settings.recordFolder = dir.string() + "/";
+    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), CommandResult::Done);
+    store.markDirty();
+    ui.answer = Answer::Yes;
+    EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::Yes);
+    const std::string name = todayName() + ".kif";
+    EXPECT_EQ(ui.questions.back(),
+              sjis("棋譜(") + dir.string() + "/" + name + sjis(")を保存しますか？"));
+    EXPECT_TRUE(fs::exists(dir / name));
     EXPECT_FALSE(doc.modified());
     // A save that fails must not let the caller discard the record.
+    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), CommandResult::Done);
     store.markDirty();
     settings.recordFolder = (dir / "no such folder").string() + "/";
     EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::Cancel);

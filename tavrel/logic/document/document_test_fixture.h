@@ -23,7 +23,9 @@ using namespace ::tavrel;
 struct RecordingUi : DocumentUi {
     std::vector<std::pair<std::string, std::string>> messages;  // text, caption
     std::vector<std::string> questions;
-    std::vector<FileDialogRequest> dialogs;  // Open and Save As
+    std::vector<std::string> defaultNoQuestions;  // also in questions
+    std::vector<std::vector<std::string>> lists;  // of showMessageList; its text is in messages
+    std::vector<FileDialogRequest> dialogs;       // Open and Save As
     std::vector<std::string> desktopFiles;
     std::string status;
     int beeps = 0;
@@ -55,6 +57,15 @@ struct RecordingUi : DocumentUi {
         Answer a = answers.front();
         answers.pop_front();
         return a;
+    }
+    Answer askDefaultNo(const std::string& text, const std::string& caption) override {
+        defaultNoQuestions.push_back(text);
+        return ask(text, caption, false);
+    }
+    void showMessageList(const std::string& text, const std::string& caption,
+                         const std::vector<std::string>& lines) override {
+        lists.push_back(lines);
+        showMessage(text, caption);
     }
     GameSaveChoice askGameSave(const std::string& recordName) override {
         events.push_back("save game: " + core::toUtf8Lossy(recordName));

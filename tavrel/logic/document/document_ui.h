@@ -64,6 +64,13 @@ public:
     virtual void showMessage(const std::string& text, const std::string& caption) = 0;
     // A Yes/No (withCancel: Yes/No/Cancel) question.
     virtual Answer ask(const std::string& text, const std::string& caption, bool withCancel) = 0;
+    // A Yes/No question about a step that loses something: No is the default button, so Enter
+    // or closing the box keeps what there is.
+    virtual Answer askDefaultNo(const std::string& text, const std::string& caption) = 0;
+    // A message with a list too long for a message box (every bad line of a file): the text
+    // above, the lines in a scrollable list below (texts CP932).
+    virtual void showMessageList(const std::string& text, const std::string& caption,
+                                 const std::vector<std::string>& lines) = 0;
     // The dialog "棋譜の保存" after a game: "棋譜を保存しますか？", the record's name (CP932) and
     // the buttons "上書き保存(&S)", "名前を付けて保存(&A)" and "保存しない(&N)".
     virtual GameSaveChoice askGameSave(const std::string& recordName) = 0;

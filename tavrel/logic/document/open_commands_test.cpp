@@ -147,7 +147,7 @@ TEST_F(OpenCommandsTest, DropOnAModifiedRecordOffersToSaveFirst) {
     ui.answer = Answer::Cancel;
     dropFile(doc, path);
     std::string question = "ask: 棋譜(" + dir.string() + "/" + core::toUtf8Lossy(todayName()) +
-                           ".KIF)を保存しますか？";
+                           ".kif)を保存しますか？";
     EXPECT_EQ(ui.events, (Events{"beep", question}));
     EXPECT_TRUE(doc.modified());
 

@@ -14,7 +14,7 @@ protected:
     void SetUp() override { settings.recordFolder = dir.string() + "/"; }
     std::string saveQuestion() const {
         return "ask: 棋譜(" + dir.string() + "/" + core::toUtf8Lossy(todayName()) +
-               ".KIF)を保存しますか？";
+               ".kif)を保存しますか？";
     }
 };
 

@@ -45,7 +45,10 @@ SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat forma
         ui.showMessage(sjis("ファイル名(") + shown + sjis(")が無効です。"), programCaption());
         return SaveAsResult::InvalidName;
     }
-    if (fileExists(path)) {
+    if (doc.isPartialSource(path)) {
+        // The question says what would be lost, instead of the plain one below.
+        if (!doc.confirmOverwriteOfPartialSource(path)) return SaveAsResult::KeptExisting;
+    } else if (fileExists(path)) {
         std::string question = sjis(position ? "同名の局面(" : "同名の棋譜(") + shown +
                                sjis(")があります。書き換えますか？");
         if (ui.ask(question, sjis(position ? "局面保存" : "棋譜保存"), false) != Answer::Yes) {

@@ -14,6 +14,7 @@ std::string applicationTitle(const std::optional<std::string>& environmentName) 
 
 std::string titleText(const TitleInput& in) {
     std::string name = in.recordFileName;
+    if (in.incomplete) name += core::sjis("（一部のみ読込）");
     if (in.modified && in.recordName != newRecordName()) name += " *";
     const std::string& app = in.application;
     bool hasName = !in.recordName.empty();

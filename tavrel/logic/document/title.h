@@ -17,6 +17,7 @@ struct TitleInput {
     std::string recordName;      // CP932; empty before anything was loaded
     std::string recordFileName;  // CP932
     bool modified = false;
+    bool incomplete = false;    // the record's file was read only in part
     bool branchOnEntry = true;  // 棋譜追加モード
     std::string application;    // applicationTitle()
 };

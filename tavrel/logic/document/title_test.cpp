@@ -26,6 +26,8 @@ TEST(Title, EveryMode) {
     };
     TitleInput noBranch = input(ViewerMode::Playing, "g");
     noBranch.branchOnEntry = false;
+    TitleInput partial = input(ViewerMode::Viewing, "g", true);
+    partial.incomplete = true;
     TitleInput fresh = input(ViewerMode::Viewing, sjis("新規棋譜"), true);
     fresh.recordFileName = sjis("新規棋譜");
     Case cases[] = {
@@ -33,6 +35,7 @@ TEST(Title, EveryMode) {
         {input(ViewerMode::Viewing, "g"), "g.kif - Tavrel"},
         {input(ViewerMode::Viewing, "g", true), "g.kif * - Tavrel"},
         {fresh, sjis("新規棋譜 - Tavrel")},
+        {partial, sjis("g.kif（一部のみ読込） * - Tavrel")},
         {input(ViewerMode::Replaying, "g"), sjis("g.kif - Tavrel（再現中）")},
         {input(ViewerMode::Playing, "g"), sjis("g.kif - Tavrel（対局中）")},
         {input(ViewerMode::PlayingPieceHeld, "g", true), sjis("g.kif * - Tavrel（対局中）")},

@@ -58,9 +58,20 @@ void remember(const Document& doc, const HistoryPlace& place, const InfoFieldSou
 
 void autoSave(Document& doc) {
     const bool ki2 = doc.settings().standardFormat == StandardFormat::Ki2;
-    std::string shown = doc.settings().recordFolder + doc.recordName() + (ki2 ? ".KI2" : ".KIF");
-    core::WriteResult r =
-        doc.writeRecord(ki2 ? SaveFormat::Ki2 : SaveFormat::Kif, textToPath(shown));
+    SaveFormat format = ki2 ? SaveFormat::Ki2 : SaveFormat::Kif;
+    // A game resumed from a KIF or KI2 file goes back into that file, under its own name.
+    std::string target;
+    std::optional<SaveFormat> own = overwriteFormat(doc.recordPath());
+    if (!hasNoFile(doc.recordName()) && (own == SaveFormat::Kif || own == SaveFormat::Ki2)) {
+        format = *own;
+        target = doc.recordPath();
+    } else {
+        target = textToPath(doc.settings().recordFolder + doc.recordName()) + "." +
+                 std::string(saveFilterExtension(format));
+    }
+    const std::string shown = pathToText(target);
+    if (!doc.confirmOverwriteOfPartialSource(target)) return;
+    core::WriteResult r = doc.writeRecord(format, target);
     if (r != core::WriteResult::Ok) {
         doc.warningSound();
         doc.ui().showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {shown}),

@@ -168,7 +168,7 @@ TEST_F(GamePlayTest, SaveOfferAtTheEndOfAGame) {
     EXPECT_EQ(ui.questions.back(), sjis("棋譜を保存しますか？"));
     EXPECT_EQ(eventCount("dialog: "), 1);
 
-    // Resumed with 棋譜自動保存: Yes writes <folder>新規棋譜.KIF at once.
+    // Resumed with 棋譜自動保存: Yes writes <folder>新規棋譜.kif at once.
     ui.events.clear();
     ui.answers = {Answer::Yes};
     doc.setNewRecordNames();
@@ -176,10 +176,10 @@ TEST_F(GamePlayTest, SaveOfferAtTheEndOfAGame) {
     play(59, 58, 1);
     enterTerminal(doc, clock, core::TerminalCode::Suspend);
     EXPECT_EQ(eventCount("dialog: "), 0);
-    EXPECT_TRUE(std::filesystem::exists(path("新規棋譜.KIF")));
+    EXPECT_TRUE(std::filesystem::exists(path("新規棋譜.kif")));
     EXPECT_FALSE(doc.modified());
     EXPECT_EQ(ui.status, sjis("棋譜ファイル(") + settings.recordFolder +
-                             sjis("新規棋譜.KIF)を出力しました。"));
+                             sjis("新規棋譜.kif)を出力しました。"));
 
     // ... unless 棋譜自動保存 is off.
     settings.autoSaveResume = 0;
