@@ -45,6 +45,7 @@ void Document::setNamesFromPath(const std::string& path) {
 }
 
 void Document::setNewRecordNames() {
+    recordReplaced();
     m_recordName = newRecordName();
     m_recordFileName = newRecordName();
     m_recordPath = recordFolder() + textToPath(newRecordName());
@@ -131,6 +132,7 @@ CommandResult Document::loadRecordFile(const std::string& path) {
     m_ui.setBusy(true);
     core::ReadReport report = core::loadRecordFile(m_store, path, readOptionsFor(path));
     m_ui.setBusy(false);
+    if (report.result != core::ReadResult::CannotOpen) recordReplaced();
     if (report.result != core::ReadResult::CannotOpen) setNamesFromPath(path);
     showLoadResult(report, path);
     m_ui.setStatusText({});
@@ -205,6 +207,7 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
         }
     }
     if (!editing) setNewRecordNames();
+    recordReplaced();
     // A USI position or a JSON kifu text is read by its own reader, everything else as KIF/KI2.
     core::ReadReport report = core::looksLikeUsi(*text) ? core::readUsiText(m_store, *text, options)
                               : core::looksLikeJkf(*text)
