@@ -53,8 +53,9 @@ WindowRect defaultMainWindowSize(const BoardGeometry& board, const Desktop& desk
     double f = std::min({1.5, (desktop.width * 0.85 - sidePaneWidth) / w,
                          (desktop.height * 0.85 - kMenuAndStatusHeight) / h});
     f = std::max(f, 1.0);
-    return WindowRect{0, 0, static_cast<int>(w * f) + sidePaneWidth,
-                      static_cast<int>(h * f) + kMenuAndStatusHeight};
+    // Never larger than the desktop: the board shrinks to fit a small screen.
+    return WindowRect{0, 0, std::min(static_cast<int>(w * f) + sidePaneWidth, desktop.width),
+                      std::min(static_cast<int>(h * f) + kMenuAndStatusHeight, desktop.height)};
 }
 
 WindowPlaces initialWindowPlaces(Settings& settings, int instance, const Desktop& desktop,

@@ -52,7 +52,8 @@ WindowPlaces initialWindowPlaces(Settings& settings, int instance, const Desktop
                                  const BoardGeometry& board, int sidePaneWidth = 0);
 // The first size of a main window with panes of sidePaneWidth beside the board: the board at up
 // to 150% of its natural size, as far as the window stays within 85% of the desktop, never below
-// 100%; the menu and status bars added.
+// 100% unless the desktop is smaller still; the menu and status bars added; never larger than
+// the desktop.
 WindowRect defaultMainWindowSize(const BoardGeometry& board, const Desktop& desktop,
                                  int sidePaneWidth);
 

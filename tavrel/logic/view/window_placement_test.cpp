@@ -96,10 +96,16 @@ TEST(DefaultMainWindowSize, RoomForTheBoardAndItsPanesWithinTheDesktop) {
     WindowRect big = defaultMainWindowSize(board, Desktop{2560, 1440}, 300);
     EXPECT_EQ(big.width, static_cast<int>(w * 1.5) + 300);
     EXPECT_EQ(big.height, static_cast<int>(h * 1.5) + kMenuAndStatusHeight);
-    // A small one: as large as 85% of it allows, but never below the natural size.
+    // A small one: the natural size where it fits, the desktop's width where not.
     WindowRect small = defaultMainWindowSize(board, Desktop{800, 600}, 300);
-    EXPECT_EQ(small.width, w + 300);
+    EXPECT_EQ(small.width, 800);
     EXPECT_EQ(small.height, h + kMenuAndStatusHeight);
+    WindowRect roomy = defaultMainWindowSize(board, Desktop{1000, 700}, 300);
+    EXPECT_EQ(roomy.width, w + 300);
+    // A desktop smaller than the board and its panes: the window still fits on it.
+    WindowRect tiny = defaultMainWindowSize(board, Desktop{700, 500}, 400);
+    EXPECT_EQ(tiny.width, 700);
+    EXPECT_LE(tiny.height, 500);
     WindowRect mid = defaultMainWindowSize(board, Desktop{1400, 1000}, 300);
     EXPECT_LE(mid.width, 1400 * 85 / 100 + 1);
     EXPECT_GT(mid.width, w + 300);
