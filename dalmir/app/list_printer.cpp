@@ -195,7 +195,7 @@ CardDialog::CardDialog(const model::IndexEntry* entry, const model::IndexSetting
     for (const CardField& field : cardFields(entry, settings, userNames)) {
         auto* edit = new QLineEdit(fromUtf8(field.text), this);
         edit->setReadOnly(true);
-        edit->setMinimumWidth(360);
+        edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 48);
         form->addRow(fromUtf8(field.label), edit);
         m_texts << edit->text();
     }

@@ -60,6 +60,8 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_view->horizontalHeader()->setSectionsClickable(true);
     m_view->horizontalHeader()->setHighlightSections(false);
+    // The last column takes what the others leave: the list fills the window at any size.
+    m_view->horizontalHeader()->setStretchLastSection(true);
     setCentralWidget(m_view);
     connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         clickHeader(section, QApplication::keyboardModifiers() & Qt::ShiftModifier);

@@ -205,7 +205,8 @@ SequenceSearchDialog::SequenceSearchDialog(InputHistories& histories, const QStr
     m_pattern = new QComboBox(this);
     m_pattern->setObjectName(qs("pattern"));
     suggestOnly(m_pattern);
-    m_pattern->setMinimumWidth(360);
+    // Room for a long sequence in characters of the dialog's font, at any screen scale.
+    m_pattern->setMinimumWidth(m_pattern->fontMetrics().averageCharWidth() * 48);
     QStringList items;
     if (InputHistory* h = m_histories.find(qs("手順"))) {
         for (const auto& entry : h->entries()) items << fromUtf8(entry);

@@ -76,7 +76,8 @@ int AnalysisModel::columnCount(const QModelIndex& parent) const {
 
 QVariant AnalysisModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= ColumnCount) return {};
-    if (role == Qt::DisplayRole) {
+    // The whole line as the tip of a line cut at the pane's edge.
+    if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == Pv)) {
         return m_rows[static_cast<std::size_t>(index.row())]
                      [static_cast<std::size_t>(index.column())];
     }
@@ -115,7 +116,13 @@ AnalysisDock::AnalysisDock(Document& doc, QWidget* parent)
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->verticalHeader()->hide();
+    // The line takes the width the numbers leave and is cut at its end, never at its start.
     m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setSectionResizeMode(AnalysisModel::Pv, QHeaderView::Stretch);
+    m_table->setTextElideMode(Qt::ElideRight);
+    m_table->setWordWrap(false);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_status->setWordWrap(true);
     m_previewBoard = new BoardWidget(*m_previewStore, doc.settings());
     m_previewBoard->setMinimumSize(160, 160);
@@ -225,6 +232,26 @@ void AnalysisDock::positionChanged() {
     const core::RecordStore& store = m_doc.store();
     // A change that left the position as it was (a comment, a header) needs no new search.
     if (store.current() == m_searchedNode && store.position() == m_lines.position()) return;
+    if (m_analysing) searchCurrent();
+}
+
+void AnalysisDock::recordReplaced() {
+    const core::RecordStore& store = m_doc.store();
+    m_searchedNode = core::kNoNode;
+    m_lines.reset(store.position(), 0);
+    m_model.refresh(m_lines, notationOf(m_doc.settings()));
+    m_totals->clear();
+    m_status->clear();
+    m_previewPv.clear();
+    // The preview board keeps its store: emptied, not replaced.
+    m_previewStore->reset();
+    m_previewBoard->update();
+    {
+        const QSignalBlocker block(m_previewSlider);
+        m_previewSlider->setRange(0, 0);
+    }
+    m_previewSlider->setEnabled(false);
+    updateButtons();
     if (m_analysing) searchCurrent();
 }
 

@@ -56,6 +56,9 @@ public:
     // The record's position changed (a step, a replay, an entered move): a running analysis
     // searches the new one.
     void positionChanged();
+    // Another record took the place of the one analysed: the lines, the preview and the messages
+    // go; a running analysis goes on with the new record's position.
+    void recordReplaced();
     void startAnalysis();
     void stopAnalysis();
     bool analysing() const { return m_analysing; }

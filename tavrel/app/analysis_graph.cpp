@@ -1,6 +1,7 @@
 #include "tavrel/app/analysis_graph.h"
 
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -33,8 +34,17 @@ AnalysisGraph::AnalysisGraph(QWidget* parent)
     }
     m_series->setPointsVisible(true);
     m_x->setLabelFormat(QStringLiteral("%d"));
+    // Ticks at round plies, as many as the width has room for: no label is cut to "…".
+    m_x->setTickType(QValueAxis::TicksDynamic);
+    m_x->setTickAnchor(0);
+    m_x->setTickInterval(10);
     m_y->setRange(-kGraphLimit, kGraphLimit);
     m_y->setLabelFormat(QStringLiteral("%d"));
+    m_y->setTickCount(5);
+    QFont labels = font();
+    labels.setPointSizeF(std::max(7.0, labels.pointSizeF() * 0.85));
+    m_x->setLabelsFont(labels);
+    m_y->setLabelsFont(labels);
     c->setMargins(QMargins(2, 2, 2, 2));
     setRenderHint(QPainter::Antialiasing);
     setMinimumHeight(120);
@@ -50,7 +60,25 @@ void AnalysisGraph::setScores(const std::vector<std::optional<int>>& scores, int
     m_series->replace(points);
     m_plies = static_cast<int>(scores.size());
     m_x->setRange(0, std::max(1, m_plies - 1));
+    fitTicks();
     m_current->replace({QPointF(currentPly, -kGraphLimit), QPointF(currentPly, kGraphLimit)});
+}
+
+void AnalysisGraph::fitTicks() {
+    // Room for one label per 48 pixels; the interval a round number of plies.
+    const int room = std::max(2, width() / 48);
+    const int span = std::max(1, m_plies - 1);
+    int interval = 1;
+    for (int step : {1, 2, 5, 10, 20, 50, 100, 200, 500}) {
+        interval = step;
+        if (span / step <= room) break;
+    }
+    m_x->setTickInterval(interval);
+}
+
+void AnalysisGraph::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    fitTicks();
 }
 
 int AnalysisGraph::plyAt(const QPoint& at) const {

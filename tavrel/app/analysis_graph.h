@@ -26,8 +26,11 @@ Q_SIGNALS:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void fitTicks();
+
     QLineSeries* m_series;
     QLineSeries* m_current;
     QValueAxis* m_x;

@@ -161,6 +161,32 @@ TEST_F(AnalysisWindowTest, WholeRecordAnalysisWritesCommentsAndDrawsTheGraph) {
     EXPECT_EQ(store.currentPly(), 3);
 }
 
+TEST_F(AnalysisWindowTest, LoadingAnotherRecordClearsThePaneAndTheGraph) {
+    usi::RecordAnalysisOptions options;
+    options.moveTimeMs = 20;
+    engines->startRecordAnalysis(fake(), options);
+    QTRY_VERIFY_WITH_TIMEOUT(engines->recordAnalysis() == nullptr, kWaitMs);
+    ASSERT_EQ(engines->graph()->pointCount(), 4);
+    dock->startAnalysis();
+    QTRY_COMPARE_WITH_TIMEOUT(dock->model()->rowCount(), 2, kWaitMs);
+    dock->stopAnalysis();
+    const QRect row = dock->table()->visualRect(dock->model()->index(0, AnalysisModel::Pv));
+    QTest::mouseClick(dock->table()->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_GT(dock->previewStore().currentPly(), 0);
+
+    // Another record, never analysed: nothing of the old analysis stays on screen.
+    std::string other = folder.filePath(QStringLiteral("b.kif")).toStdString();
+    std::ofstream(other, std::ios::binary)
+        << sjis("手合割：平手\r\n   1 ２六歩(27)\r\n   2 ８四歩(83)\r\n");
+    ASSERT_EQ(window->openFile(QString::fromStdString(other)), CommandResult::Done);
+    dock->flush();
+    EXPECT_EQ(dock->model()->rowCount(), 0);
+    EXPECT_EQ(dock->previewStore().currentPly(), 0);
+    EXPECT_FALSE(
+        dock->findChild<QPushButton*>(QStringLiteral("analysisAddVariation"))->isEnabled());
+    EXPECT_EQ(engines->graph()->pointCount(), 0);
+}
+
 TEST_F(AnalysisWindowTest, CancelKeepsWhatWasAnalysed) {
     // The first search ends on its "stop"; the second never does, so the cancel meets it.
     qputenv("FAKE_USI_ARGS", "--ignore-stop-after 1");

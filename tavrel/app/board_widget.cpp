@@ -7,6 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QThread>
+#include <cmath>
 
 #include "core/text/sjis.h"
 #include "tavrel/logic/view/board_hit.h"
@@ -68,14 +69,41 @@ void BoardWidget::setTurned(bool turned) {
     update();
 }
 
+BoardGeometry BoardWidget::geometry() const {
+    BoardGeometry natural = naturalGeometry();
+    return BoardGeometry(natural.cell(), m_turned,
+                         boardView(natural, width(), height(), m_sizeChoice));
+}
+
+void BoardWidget::setSizeChoice(int choice) {
+    m_sizeChoice = validBoardSize(choice);
+    updateGeometry();
+    update();
+}
+
+QRect BoardWidget::pictureRect() const {
+    BoardGeometry g = geometry();
+    Rect r = g.toClient(Rect{0, 0, g.designWidth(), g.designHeight()});
+    return QRect(r.left, r.top, r.width(), r.height()).intersected(rect());
+}
+
 void BoardWidget::setPreview(bool preview) {
     m_preview = preview;
     update();
 }
 
 QSize BoardWidget::sizeHint() const {
-    BoardGeometry g = geometry();
-    return QSize(g.defaultClientWidth(), g.defaultClientHeight() - 40);
+    BoardGeometry g = naturalGeometry();
+    double f = m_sizeChoice == kBoardSizeFit ? 1.0 : m_sizeChoice / 100.0;
+    return QSize(static_cast<int>(std::lround(g.designWidth() * f)),
+                 static_cast<int>(std::lround(g.designHeight() * f)));
+}
+
+QSize BoardWidget::minimumSizeHint() const {
+    // Fitting shrinks the picture with the window down to half its size; a fixed size keeps it.
+    if (m_sizeChoice != kBoardSizeFit) return sizeHint();
+    BoardGeometry g = naturalGeometry();
+    return QSize(g.designWidth() / 2, g.designHeight() / 2);
 }
 
 int BoardWidget::lastSquare() const {
@@ -155,11 +183,10 @@ void BoardWidget::drawBoard(QPainter& p, const BoardGeometry& g) const {
             // The second player's pictures are drawn upside down; turning swaps the sets.
             bool pictureSet = black != m_turned;
             int code = pictureCode(piece);
-            if (isLast && emphasis == LastPieceEmphasis::PieceColour && !m_pictures.external()) {
-                p.drawImage(rect.left, rect.top, m_pictures.tinted(pictureSet, code, lastColour));
-            } else {
-                p.drawImage(rect.left, rect.top, m_pictures.picture(pictureSet, code));
-            }
+            const bool tint =
+                isLast && emphasis == LastPieceEmphasis::PieceColour && !m_pictures.external();
+            drawPicture(p, g, pictureSet, code, Point{rect.left, rect.top},
+                        tint ? &lastColour : nullptr);
         }
     }
 }
@@ -181,8 +208,7 @@ void BoardWidget::drawStand(QPainter& p, const BoardGeometry& g, core::SideByte 
         int slot = slotOf[static_cast<std::size_t>(type)];
         if (slot == 0) continue;
         Point at = g.handSlotTopLeft(stand, slot);
-        p.drawImage(at.x, at.y,
-                    m_pictures.picture(pictureSet, pictureCode(core::makePiece(side, type))));
+        drawPicture(p, g, pictureSet, pictureCode(core::makePiece(side, type)), at);
         int count = hands.count(side, type);
         if (count > 1) {
             QRect badge(at.x + g.cell().w - 11, at.y + g.cell().h - 12, 13, 12);
@@ -230,9 +256,43 @@ void BoardWidget::drawInformation(QPainter& p, const BoardGeometry& g) const {
     p.restore();
 }
 
-void BoardWidget::drawPiece(QPainter& p, core::PieceByte piece, Point topLeft) const {
+void BoardWidget::drawPicture(QPainter& p, const BoardGeometry& g, bool pictureSet, int code,
+                              Point designTopLeft, const QColor* tint) const {
+    if (g.view() == ViewScale{} && devicePixelRatioF() == 1.0) {
+        p.drawImage(designTopLeft.x, designTopLeft.y,
+                    tint ? m_pictures.tinted(pictureSet, code, *tint)
+                         : m_pictures.picture(pictureSet, code));
+        return;
+    }
+    // Scaled: the piece is drawn at its size on screen, not scaled as a bitmap.
+    const Point at = g.toClient(designTopLeft);
+    const CellSize cell = g.clientCell();
+    const qreal ratio = devicePixelRatioF();
+    p.save();
+    p.resetTransform();
+    if (tint) {
+        p.drawImage(at.x, at.y, m_pictures.sizedTinted(pictureSet, code, *tint, cell, ratio));
+    } else {
+        p.drawImage(at.x, at.y, m_pictures.sized(pictureSet, code, cell, ratio));
+    }
+    p.restore();
+}
+
+void BoardWidget::drawPiece(QPainter& p, const BoardGeometry& g, core::PieceByte piece,
+                            Point designTopLeft) const {
     bool black = core::sideOf(piece) == core::kSideBlack;
-    p.drawImage(topLeft.x, topLeft.y, m_pictures.picture(black != m_turned, pictureCode(piece)));
+    drawPicture(p, g, black != m_turned, pictureCode(piece), designTopLeft);
+}
+
+void BoardWidget::drawPieceAt(QPainter& p, const BoardGeometry& g, core::PieceByte piece,
+                              Point clientTopLeft) const {
+    bool black = core::sideOf(piece) == core::kSideBlack;
+    const CellSize cell = g.clientCell();
+    p.save();
+    p.resetTransform();
+    p.drawImage(clientTopLeft.x, clientTopLeft.y,
+                m_pictures.sized(black != m_turned, pictureCode(piece), cell, devicePixelRatioF()));
+    p.restore();
 }
 
 void BoardWidget::drawBox(QPainter& p, const BoardGeometry& g) const {
@@ -252,7 +312,7 @@ void BoardWidget::drawBox(QPainter& p, const BoardGeometry& g) const {
         }
         if (count <= 0) continue;
         Point at = boxSlotTopLeft(g, type);
-        drawPiece(p, core::makePiece(core::kSideBlack, type), at);
+        drawPiece(p, g, core::makePiece(core::kSideBlack, type), at);
         if (count > 1) {
             QRect badge(at.x + g.cell().w - 11, at.y + g.cell().h - 12, 13, 12);
             p.fillRect(badge, QColor(255, 255, 255, 200));
@@ -266,6 +326,18 @@ void BoardWidget::draw(QPainter& p) const {
     p.fillRect(rect(), toColour(m_settings.backgroundColour));
     if (m_preview) return;
     BoardGeometry g = geometry();
+    // Everything but the pieces is drawn in design pixels through the view's transform: lines
+    // and text stay vectors at any size. At 100% the transform is the identity.
+    p.save();
+    if (!(g.view() == ViewScale{})) {
+        // A scaled picture is smoothed; one only moved stays pixel for pixel.
+        if (g.scale() != 1.0) {
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+        }
+        p.translate(g.view().origin.x, g.view().origin.y);
+        p.scale(g.scale(), g.scale());
+    }
     drawBoard(p, g);
     core::HandCounts hands = core::countHand(m_store.position());
     const std::optional<HeldPiece>* held = m_input ? &m_input->held() : nullptr;
@@ -278,13 +350,33 @@ void BoardWidget::draw(QPainter& p) const {
     drawStand(p, g, core::kSideWhite, hands);
     if (m_doc && isEditing(m_doc->mode())) drawBox(p, g);
     drawInformation(p, g);
-    CellSize c = g.cell();
-    if (held && *held) {
-        drawPiece(p, (*held)->piece, Point{m_pointer.x() - c.w / 2, m_pointer.y() - c.h / 2});
+    p.restore();
+    // The held and the travelling piece follow client points.
+    CellSize c = g.clientCell();
+    if (m_input && m_input->promotionChoice()) {
+        drawPromotionChoice(p, g);
+    } else if (held && *held) {
+        drawPieceAt(p, g, (*held)->piece, Point{m_pointer.x() - c.w / 2, m_pointer.y() - c.h / 2});
     }
     if (m_flight) {
         Point at = animationPoint(m_flight->from, m_flight->to, m_flight->step, m_flight->steps);
-        drawPiece(p, m_flight->piece, Point{at.x - c.w / 2, at.y - c.h / 2});
+        drawPieceAt(p, g, m_flight->piece, Point{at.x - c.w / 2, at.y - c.h / 2});
+    }
+}
+
+void BoardWidget::drawPromotionChoice(QPainter& p, const BoardGeometry& g) const {
+    const PromotionChoice& choice = *m_input->promotionChoice();
+    const auto cells = promotionChoiceRects(g, choice.destination);
+    const core::PieceByte pieces[2] = {
+        static_cast<core::PieceByte>(choice.piece | core::kPromotedBit), choice.piece};
+    const int under = promotionChoiceAt(g, Point{m_pointer.x(), m_pointer.y()}, choice.destination);
+    for (int i = 0; i < 2; ++i) {
+        Rect r = g.toClient(cells[static_cast<std::size_t>(i)]);
+        QRect box(r.left - 2, r.top - 2, r.width() + 4, r.height() + 4);
+        p.fillRect(box, QColor(255, 255, 255, 235));
+        p.setPen(QPen(under == (i == 0 ? 1 : 0) ? QColor(200, 30, 30) : QColor(60, 60, 60), 2));
+        p.drawRect(box.adjusted(1, 1, -1, -1));
+        drawPieceAt(p, g, pieces[i], Point{r.left, r.top});
     }
 }
 
@@ -296,8 +388,14 @@ void BoardWidget::attachInput(const Document* doc, MoveInput* input) {
 }
 
 bool BoardWidget::taking() const {
-    return m_doc && m_input && (isPlaying(m_doc->mode()) || isEditing(m_doc->mode()));
+    if (!m_doc || !m_input) return false;
+    // While viewing, the keys are the record's, unless a dragged piece waits for its square or
+    // its promotion.
+    return isPlaying(m_doc->mode()) || isEditing(m_doc->mode()) || m_input->held() ||
+           m_input->promotionChoice();
 }
+
+bool BoardWidget::takingMouse() const { return m_doc && m_input && m_input->takesMouse(); }
 
 void BoardWidget::setPointer(Point p) {
     m_pointer = QPoint(p.x, p.y);
@@ -348,7 +446,7 @@ Point pointOf(const QPointF& p) { return Point{static_cast<int>(p.x()), static_c
 void BoardWidget::mousePressEvent(QMouseEvent* e) {
     finishAnimation();
     m_pointer = e->position().toPoint();
-    if (!taking()) {
+    if (!takingMouse()) {
         if (e->button() == Qt::RightButton) {
             Q_EMIT contextMenuWanted(e->globalPosition().toPoint(),
                                      (e->modifiers() & Qt::ShiftModifier) != 0);
@@ -373,7 +471,7 @@ void BoardWidget::mouseMoveEvent(QMouseEvent* e) {
 
 void BoardWidget::mouseReleaseEvent(QMouseEvent* e) {
     m_pointer = e->position().toPoint();
-    if (!taking() || e->button() != Qt::LeftButton || !m_input->held()) return;
+    if (!takingMouse() || e->button() != Qt::LeftButton || !m_input->held()) return;
     m_input->release(geometry(), pointOf(e->position()), modifiersOf(e->modifiers()));
     update();
 }
@@ -386,6 +484,16 @@ void BoardWidget::keyPressEvent(QKeyEvent* e) {
     finishAnimation();
     BoardGeometry g = geometry();
     Point at{m_pointer.x(), m_pointer.y()};
+    if (const auto& choice = m_input->promotionChoice()) {
+        // Left and Right go between the two pieces; Enter picks, Escape puts the piece back.
+        if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right) {
+            const auto cells = promotionChoiceRects(g, choice->destination);
+            const int now = promotionChoiceAt(g, at, choice->destination);
+            const Rect& r = cells[now == 1 ? 1 : 0];
+            setPointer(g.toClient(Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+            return;
+        }
+    }
     switch (e->key()) {
         case Qt::Key_Left:
             setPointer(movePointer(g, at, PointerMove::Left));
@@ -429,7 +537,7 @@ void BoardWidget::animateMove(const AnimatedMove& move) {
     f.piece = move.piece;
     f.from = spotCentre(g, move.from, move.hands);
     f.to = spotCentre(g, move.to, move.hands);
-    f.steps = animationSteps(f.from, f.to, g.cell().w, m_settings.animationSpeed);
+    f.steps = animationSteps(f.from, f.to, g.clientCell().w, m_settings.animationSpeed);
     f.hiddenSquare = move.to.square;
     if (f.steps <= 1 || !isVisible()) return;
     f.step = 1;

@@ -33,7 +33,13 @@ public:
     // Returns the message to show when the external picture could not be read (CP932), else
     // empty; 外部駒 is then switched off.
     std::string reloadPictures();
-    BoardGeometry geometry() const { return BoardGeometry(m_pictures.cell(), m_turned); }
+    // The geometry of the picture as it is shown now: scaled and centred in the widget.
+    BoardGeometry geometry() const;
+    // The picture at its natural (100%) size at the top-left corner.
+    BoardGeometry naturalGeometry() const { return BoardGeometry(m_pictures.cell(), m_turned); }
+    // 盤の大きさ: kBoardSizeFit (the picture fills the widget) or a fixed percent.
+    void setSizeChoice(int choice);
+    int sizeChoice() const { return m_sizeChoice; }
     bool turned() const { return m_turned; }
     void setTurned(bool turned);
     // The names and the date the template lines of the information area read.
@@ -52,8 +58,11 @@ public:
     void setPreview(bool preview);
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
     // Renders the whole drawing into an image of the widget's size.
     QImage render() const;
+    // The client rectangle the picture takes now (image export crops to it).
+    QRect pictureRect() const;
 
     // Mouse and keys go to input while the document plays or edits.
     void attachInput(const Document* doc, MoveInput* input);
@@ -89,9 +98,19 @@ private:
     // The destination square of the current move, 0 at the start or a terminal entry.
     int lastSquare() const;
     void drawBox(QPainter& p, const BoardGeometry& g) const;
-    void drawPiece(QPainter& p, core::PieceByte piece, Point topLeft) const;
-    // Whether keys and the mouse are the input's now (play or editing).
+    // A piece at a design point (on the scaled picture) or at a client point.
+    void drawPiece(QPainter& p, const BoardGeometry& g, core::PieceByte piece,
+                   Point designTopLeft) const;
+    void drawPieceAt(QPainter& p, const BoardGeometry& g, core::PieceByte piece,
+                     Point clientTopLeft) const;
+    void drawPicture(QPainter& p, const BoardGeometry& g, bool pictureSet, int code,
+                     Point designTopLeft, const QColor* tint = nullptr) const;
+    // Whether the keys are the input's now (play, editing, a piece held or a promotion to pick),
+    // and whether the mouse is (also while viewing with dragging on).
     bool taking() const;
+    bool takingMouse() const;
+    // The promoted and the plain piece at the destination, the one under the pointer framed.
+    void drawPromotionChoice(QPainter& p, const BoardGeometry& g) const;
     bool isPointerKey(const QKeyEvent* event) const;
     void setPointer(Point p);
 
@@ -112,6 +131,7 @@ private:
     QImage m_standGrain;
     bool m_turned = false;
     bool m_preview = false;
+    int m_sizeChoice = kBoardSizeFit;
     core::TemplateEnvironment m_environment;
     std::optional<std::string> m_blackClock;
     std::optional<std::string> m_whiteClock;

@@ -149,14 +149,15 @@ TEST_F(BoardInputTest, EditingDragIntoTheBox) {
     ASSERT_EQ(window->document().mode(), ViewerMode::Editing);
     EXPECT_FALSE(window->recordWindow()->isVisible());
     EXPECT_EQ(window->action(Command::Editing)->text(), QString::fromUtf8("局面編集の終了(&E)"));
-    Point slot = boxSlotTopLeft(board()->geometry(), core::kPawn);
+    const BoardGeometry g = board()->geometry();
+    Point slot = g.toClient(boxSlotTopLeft(g, core::kPawn));
     drag(centre(77), QPoint(slot.x + 10, slot.y + 10));
     EXPECT_EQ(cell(77), 0);
     EXPECT_EQ(boxCount(store.position(), core::kPawn), 1);
     // The box is drawn beside the board with the pawn in it.
     QImage shot = board()->grab().toImage();
-    Rect box = pieceBoxRect(board()->geometry());
-    EXPECT_EQ(shot.pixelColor(box.left + 2, box.bottom - 3), toColour(settings.pieceBoxColour));
+    Rect box = g.toClient(pieceBoxRect(g));
+    EXPECT_EQ(shot.pixelColor(box.left + 3, box.bottom - 4), toColour(settings.pieceBoxColour));
     trigger(Command::EvenSetup);
     EXPECT_EQ(boxCount(store.position(), core::kPawn), 0);
     trigger(Command::Editing);

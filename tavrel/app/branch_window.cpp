@@ -29,6 +29,10 @@ int BranchWindow::rowHeight() const {
     return fm.height() + fm.leading() + 2;
 }
 
+QSize BranchWindow::sizeHint() const {
+    return QSize(fontMetrics().averageCharWidth() * 24, rowHeight() * 6);
+}
+
 QPoint BranchWindow::rowPoint(int row) const {
     return QPoint(4, row * rowHeight() + rowHeight() / 2);
 }
@@ -45,7 +49,8 @@ void BranchWindow::refresh() {
     setFont(settingFont(m_settings.recordFont));
     m_rows = branchRows(m_store, recordListStyle(m_settings));
     bool shown = branchWindowShown(m_settings.branchWindow.mode, m_store);
-    if (shown != isVisible()) setVisible(shown);
+    // As set, not as drawn: a pane is drawn only while its dock is.
+    if (shown == isHidden()) setVisible(shown);
     update();
 }
 
@@ -77,7 +82,8 @@ void BranchWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void BranchWindow::storeRect() {
-    if (m_placing || !isVisible()) return;
+    // Only a window of its own has a place on the desktop; a pane's place is the layout's.
+    if (m_placing || !isVisible() || !isWindow()) return;
     QRect g = geometry();
     WindowRect stored = storedPlacement({g.x(), g.y(), g.width(), g.height()}, m_instance);
     m_settings.branchWindow.x = stored.x;

@@ -23,6 +23,8 @@ public:
     // Places the window from the setting (at creation).
     void placeFromSettings(const Desktop& desktop);
     int rowHeight() const;
+    // Room for a few rows of moves, as a pane.
+    QSize sizeHint() const override;
     // The point inside row `row` (0-based) where a click lands.
     QPoint rowPoint(int row) const;
     const std::vector<BranchRow>& rows() const { return m_rows; }

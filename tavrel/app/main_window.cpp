@@ -19,6 +19,7 @@
 #include "core/base/version.h"
 #include "core/text/sjis.h"
 #include "tavrel/app/main_window_engine.h"
+#include "tavrel/app/toolbar_icons.h"
 #include "tavrel/app/tree_pane.h"
 #include "tavrel/app/typed_move_dialog.h"
 #include "tavrel/logic/document/open_commands.h"
@@ -111,6 +112,7 @@ MainWindow::MainWindow(const AppContext& context)
     setUpTools();
     setUpGame();
     setUpAnnotations();
+    setUpPanes();
     m_board->attachInput(&m_doc, &m_input);
     connect(m_board, &BoardWidget::contextMenuWanted, this,
             [this](const QPoint& at, bool shift) { showContextMenu(at, shift); });
@@ -125,7 +127,9 @@ MainWindow::~MainWindow() {
     // Destroying the main window ends drops, stores the window places and visibility, writes the
     // environment file (never on a folder that cannot be written) and the recent-file list.
     setAcceptDrops(false);
-    storeWindowPlaces();
+    if (!m_layoutStored) storeLayout();
+    qDeleteAll(m_dockFollowers);
+    m_dockFollowers.clear();
     if (m_context.folderWritable) {
         // The program is closing: a settings file that cannot be written is left as it was.
         (void)saveEnvironment(nativePath(m_context.programFolder),
@@ -140,11 +144,16 @@ MainWindow::~MainWindow() {
 void MainWindow::storeWindowPlaces() {
     WindowState state;
     QRect main = geometry();
-    QRect record = m_recordWindow->geometry();
     state.main = {main.x(), main.y(), main.width(), main.height()};
-    state.record = {record.x(), record.y(), record.width(), record.height()};
-    state.recordShown = m_recordWindow->isVisible();
-    if (m_toolbar) state.toolbarShown = m_toolbar->isVisible();
+    // A record list of its own window has a place on the desktop; as a pane it keeps the stored
+    // one. Visibility is read as set, not as drawn: a closing window hides everything.
+    state.record = m_recordPlace;
+    if (m_recordDock->isFloating()) {
+        QRect record = m_recordDock->geometry();
+        state.record = {record.x(), record.y(), record.width(), record.height()};
+    }
+    state.recordShown = recordShown();
+    if (m_toolbar) state.toolbarShown = !m_toolbar->isHidden();
     tavrel::storeWindowPlaces(m_settings, m_context.instance, state);
     if (m_commentWindow) {
         QRect comment = m_commentWindow->geometry();
@@ -160,10 +169,15 @@ void MainWindow::placeWindows() {
         desk = Desktop{screen->availableGeometry().width(), screen->availableGeometry().height()};
     }
     WindowPlaces places =
-        initialWindowPlaces(m_settings, m_context.instance, desk, m_board->geometry());
+        initialWindowPlaces(m_settings, m_context.instance, desk, m_board->naturalGeometry(),
+                            m_recordWindow->sizeHint().width() + 8);
     setGeometry(places.main.x, places.main.y, places.main.width, places.main.height);
-    m_recordWindow->setGeometry(places.record.x, places.record.y, places.record.width,
-                                places.record.height);
+    m_recordPlace = places.record;
+    if (m_recordDock->isFloating()) {
+        m_recordDock->setGeometry(places.record.x, places.record.y, places.record.width,
+                                  places.record.height);
+    }
+    if (m_layout.paneState.isEmpty()) fitRecordPane();
 }
 
 // ---- DocumentUi ----
@@ -267,7 +281,7 @@ void MainWindow::followEditingMode() {
     if (editing == m_wasEditing) return;
     m_wasEditing = editing;
     if (editing) {
-        m_recordShownBeforeEditing = m_recordWindow->isVisible();
+        m_recordShownBeforeEditing = recordShown();
         showRecordWindow(false);
     } else {
         if (m_recordShownBeforeEditing) showRecordWindow(true);
@@ -391,7 +405,11 @@ void MainWindow::buildToolbars() {
                           std::initializer_list<Command> commands) {
         QToolBar* bar = addToolBar(qs(title));
         bar->setObjectName(name);
-        for (Command c : commands) bar->addAction(action(c));
+        for (Command c : commands) {
+            // The menus keep their texts; the toolbar shows the vector icon, the text as a tip.
+            if (std::optional<QIcon> icon = toolbarIcon(c)) action(c)->setIcon(*icon);
+            bar->addAction(action(c));
+        }
         bar->setVisible(m_settings.toolbar[slot] != 0);
         bind(
             toggle,
@@ -509,8 +527,13 @@ CommandResult MainWindow::openFile(const QString& path) {
     return openRecordFile(m_doc, nativePath(path));
 }
 
+bool MainWindow::recordShown() const {
+    return !m_recordWindow->isHidden() && (!m_recordDock || !m_recordDock->isHidden());
+}
+
 void MainWindow::showRecordWindow(bool shown) {
     m_recordWindow->setVisible(shown);
+    if (m_recordDock) m_recordDock->setVisible(shown);
     updateCommandStates();
 }
 
@@ -590,6 +613,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    storeLayout();
     m_recordWindow->hide();
     m_branchWindow->hide();
     if (m_replayDlg) m_replayDlg->hide();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAction>
+#include <QDockWidget>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -34,6 +35,7 @@
 #include "tavrel/logic/view/command_table.h"
 #include "tavrel/logic/view/menu_state.h"
 #include "tavrel/platform/usi_process.h"
+#include "tavrel/platform/window_layout_store.h"
 #include "tavrel/settings/history.h"
 #include "tavrel/settings/list_file.h"
 
@@ -67,6 +69,21 @@ public:
     BoardWidget* board() { return m_board; }
     RecordWindow* recordWindow() { return m_recordWindow; }
     BranchWindow* branchWindow() { return m_branchWindow; }
+    // The docks the record and branch lists live in (main_window_panes.cpp).
+    QDockWidget* recordDock() const { return m_recordDock; }
+    QDockWidget* branchDock() const { return m_branchDock; }
+    // Whether the record list is set to show (its pane or window), whatever is drawn now.
+    bool recordShown() const;
+    // The board and every dock with a pane, in the order F6 walks them.
+    std::vector<QWidget*> panes() const;
+    // F6 / Shift+F6: the keyboard focus to the next or previous shown pane.
+    void focusPane(bool backwards);
+    // レイアウトを元に戻す: the panes back to their first places (those shown stay shown).
+    void resetLayout();
+    // Stores the places, the visibility and the layout; closing the window does it before
+    // anything is hidden, destroying it when it was never closed.
+    void storeLayout();
+    const WindowLayout& layout() const { return m_layout; }
     ReplayDriver* replayDriver() { return m_replayDriver; }
     // The replay control dialog of Replaying; null before the mode was first entered.
     ReplayControlDialog* replayDialog() { return m_replayDlg; }
@@ -204,6 +221,9 @@ private:
     void updateCommandStates();
     void placeWindows();
     void storeWindowPlaces();
+    void setUpPanes();
+    // The record list's dock as wide as its longest line.
+    void fitRecordPane();
 
     void chooseColour(Rgb& colour);
     // The fonts of the settings, on the views that show text.
@@ -325,6 +345,14 @@ private:
     QWidget* m_commentWindow = nullptr;
     QPlainTextEdit* m_commentPane = nullptr;
     QWidget* m_commentDock = nullptr;
+    QDockWidget* m_recordDock = nullptr;
+    QDockWidget* m_branchDock = nullptr;
+    WindowLayout m_layout;
+    QByteArray m_firstLayout;
+    WindowRect m_recordPlace;
+    bool m_layoutStored = false;
+    // What moves the docks along with their panes; they go before the docks do.
+    std::vector<QObject*> m_dockFollowers;
 };
 
 }  // namespace tavrel

@@ -152,6 +152,10 @@ void EngineWindows::setEngines(std::vector<usi::EngineEntry> engines) {
 }
 
 void EngineWindows::documentChanged() {
+    if (m_doc.recordSerial() != m_recordSerial) {
+        m_recordSerial = m_doc.recordSerial();
+        m_dock->recordReplaced();
+    }
     m_dock->positionChanged();
     const core::RecordStore& store = m_doc.store();
     const bool onMainLine = !store.isInVariation(store.current());

@@ -73,6 +73,7 @@ private:
     void jumpToPly(int ply);
 
     QMainWindow& m_window;
+    std::uint32_t m_recordSerial = 0;
     Document& m_doc;
     DocumentUi& m_ui;
     QString m_profileName;

@@ -111,6 +111,7 @@ void MainWindow::updateNavigationStates() {
 
 void MainWindow::followNavigationWindows() {
     if (m_branchWindow) m_branchWindow->refresh();
+    if (m_branchDock) m_branchDock->setVisible(!m_branchWindow->isHidden());
     bool replaying = m_doc.mode() == ViewerMode::Replaying;
     if (replaying && !m_replayDlg) {
         m_replayDlg = new ReplayControlDialog(m_settings, m_context.instance, this);

@@ -183,24 +183,26 @@ TEST_F(MainWindowTest, ScreenshotShowsBoardAndPieces) {
     QImage shot = w->board()->grab().toImage();
     ASSERT_FALSE(shot.isNull());
     w->grab().save(QDir::temp().filePath(QStringLiteral("tavrel_window_test.png")));
+    // The picture scaled to the board's area: its design points mapped to the client.
     BoardGeometry g = w->board()->geometry();
     QColor board = toColour(settings.boardColour);
     // An empty square (5, 5) is board-coloured at its centre.
-    Rect empty = g.squareRect(5, 5);
+    Rect empty = g.toClient(g.squareRect(5, 5));
     EXPECT_EQ(shot.pixelColor((empty.left + empty.right) / 2, (empty.top + empty.bottom) / 2),
               board);
     // The line left of file 9 is dark.
-    Point corner = g.squareTopLeft(9, 5);
-    EXPECT_LT(qGray(shot.pixel(corner.x - 2, corner.y + 5)), 100);
+    Point corner = g.toClient(g.squareTopLeft(9, 5));
+    const int gap = std::max(1, static_cast<int>(2 * g.scale()));
+    EXPECT_LT(qGray(shot.pixel(corner.x - gap, corner.y + 5)), 100);
     // Square (5, 9) holds Black's king: dark pixels (the kanji) inside it.
-    Rect king = g.squareRect(5, 9);
+    Rect king = g.toClient(g.squareRect(5, 9));
     int dark = 0;
     for (int y = king.top; y < king.bottom; ++y) {
         for (int x = king.left; x < king.right; ++x) dark += qGray(shot.pixel(x, y)) < 80;
     }
     EXPECT_GT(dark, 10);
     // The information area is white with text in it.
-    Rect info = g.infoRect();
+    Rect info = g.toClient(g.infoRect());
     EXPECT_EQ(shot.pixelColor(info.right - 4, info.bottom - 4), QColor(Qt::white));
     // Outside everything: the background colour.
     EXPECT_EQ(shot.pixelColor(shot.width() - 2, shot.height() - 2),

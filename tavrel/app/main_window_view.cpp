@@ -87,8 +87,8 @@ void MainWindow::bindViewCommands() {
     bind(C::PieceSettings, [this] { pieceSettings(); });
 
     bind(
-        C::RecordWindow, [this] { showRecordWindow(m_recordWindow->isHidden()); },
-        [this] { return !m_recordWindow->isHidden(); });
+        C::RecordWindow, [this] { showRecordWindow(!recordShown()); },
+        [this] { return recordShown(); });
     const std::pair<C, RecordListForm> forms[] = {{C::RecordTimes, RecordListForm::Times},
                                                   {C::RecordBranches, RecordListForm::Branches}};
     for (auto [command, form] : forms) {
@@ -110,6 +110,7 @@ void MainWindow::bindViewCommands() {
             [this, value] {
                 m_settings.branchWindow.mode = static_cast<BranchWindowMode>(value);
                 m_branchWindow->refresh();
+                m_branchDock->setVisible(!m_branchWindow->isHidden());
             },
             [this, value] {
                 return m_settings.branchWindow.mode == static_cast<BranchWindowMode>(value);

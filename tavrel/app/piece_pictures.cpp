@@ -33,11 +33,19 @@ int pictureCode(core::PieceByte piece) {
 }
 
 QImage PiecePictures::drawPiece(int code, bool upsideDown, const QColor& face) const {
-    int w = m_cell.w;
-    int h = m_cell.h;
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    return drawPiece(code, upsideDown, face, m_cell.w, m_cell.h);
+}
+
+QImage PiecePictures::drawPiece(int code, bool upsideDown, const QColor& face, int pw,
+                                int ph) const {
+    // Drawn in the natural cell's units, scaled to the pixels asked for, so that every size is the
+    // same picture.
+    const double w = m_cell.w;
+    const double h = m_cell.h;
+    QImage img(pw, ph, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     QPainter p(&img);
+    if (pw != m_cell.w || ph != m_cell.h) p.scale(pw / w, ph / h);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     if (upsideDown) {
@@ -83,6 +91,7 @@ void PiecePictures::buildBuiltIn(int pieceSet) {
     m_set = std::clamp(pieceSet, 0, kPieceSetCount - 1);
     m_cell = cellSizeForSet(m_set, m_cell);
     m_external = false;
+    m_sizedRatio = 0;
     QColor face(246, 214, 150);
     for (int code = 0; code < 16; ++code) {
         m_pictures[0][static_cast<std::size_t>(code)] = drawPiece(code, false, face);
@@ -122,7 +131,42 @@ bool PiecePictures::buildFromImage(const QImage& source) {
     }
     m_cell = cell;
     m_external = true;
+    m_sizedRatio = 0;
     return true;
+}
+
+const QImage& PiecePictures::sized(bool black, int code, CellSize target, qreal ratio) const {
+    if (target == m_cell && ratio == 1.0) return picture(black, code);
+    if (!(target == m_sizedCell) || ratio != m_sizedRatio) {
+        const int pw = std::max(1, static_cast<int>(std::lround(target.w * ratio)));
+        const int ph = std::max(1, static_cast<int>(std::lround(target.h * ratio)));
+        const QColor face(246, 214, 150);
+        for (int side = 0; side < 2; ++side) {
+            for (int c = 0; c < 16; ++c) {
+                QImage img =
+                    m_external
+                        ? m_pictures[static_cast<std::size_t>(side)][static_cast<std::size_t>(c)]
+                              .scaled(pw, ph, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        : drawPiece(c, side == 1, face, pw, ph);
+                img.setDevicePixelRatio(ratio);
+                m_sized[static_cast<std::size_t>(side)][static_cast<std::size_t>(c)] = img;
+            }
+        }
+        m_sizedCell = target;
+        m_sizedRatio = ratio;
+    }
+    return m_sized[black ? 0 : 1][static_cast<std::size_t>(code & 15)];
+}
+
+QImage PiecePictures::sizedTinted(bool black, int code, const QColor& face, CellSize target,
+                                  qreal ratio) const {
+    if (m_external) return sized(black, code, target, ratio);
+    if (target == m_cell && ratio == 1.0) return tinted(black, code, face);
+    QImage img = drawPiece(code & 15, !black, face,
+                           std::max(1, static_cast<int>(std::lround(target.w * ratio))),
+                           std::max(1, static_cast<int>(std::lround(target.h * ratio))));
+    img.setDevicePixelRatio(ratio);
+    return img;
 }
 
 QImage woodGrain(WoodChoice wood) {

@@ -30,13 +30,25 @@ public:
     // The same piece with its face in another colour (last-piece emphasis); built-in sets only.
     QImage tinted(bool black, int code, const QColor& face) const;
 
+    // The pictures for a cell of `target` logical pixels on a device of pixel ratio `ratio`:
+    // built-in pieces drawn afresh at that size (vector, never a scaled bitmap), an external
+    // picture scaled smoothly. At the natural size and ratio 1 these are picture() itself. Kept
+    // until the size, the ratio or the set changes.
+    const QImage& sized(bool black, int code, CellSize target, qreal ratio) const;
+    QImage sizedTinted(bool black, int code, const QColor& face, CellSize target,
+                       qreal ratio) const;
+
 private:
     QImage drawPiece(int code, bool upsideDown, const QColor& face) const;
+    QImage drawPiece(int code, bool upsideDown, const QColor& face, int w, int h) const;
 
     CellSize m_cell;
     int m_set = 3;
     bool m_external = false;
     std::array<std::array<QImage, 16>, 2> m_pictures;
+    mutable std::array<std::array<QImage, 16>, 2> m_sized;
+    mutable CellSize m_sizedCell{0, 0};
+    mutable qreal m_sizedRatio = 0;
 };
 
 // Wood grain Grain1 ("Mokume01", a light straight grain) or Grain2 ("Mokume02", a darker one), a

@@ -1,5 +1,7 @@
 #include "tavrel/app/record_window.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollBar>
@@ -7,6 +9,7 @@
 
 #include "core/text/sjis.h"
 #include "tavrel/logic/document/title.h"
+#include "tavrel/logic/view/pane_layout.h"
 #include "tavrel/platform/setting_font.h"
 
 namespace tavrel {
@@ -66,6 +69,28 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+namespace {
+
+// The record font with a fixed pitch, so that the time column lines up: a face without one is
+// replaced by the system's fixed font of the same size (the kanji come from the font's
+// fallbacks either way).
+QFont listFont(const FontSetting& setting) {
+    QFont font = settingFont(setting);
+    if (!QFontInfo(font).fixedPitch()) {
+        QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        fixed.setPixelSize(font.pixelSize());
+        fixed.setBold(font.bold());
+        fixed.setItalic(font.italic());
+        font = fixed;
+    }
+    return font;
+}
+
+// A long line of the time form, for the width before any record is shown.
+constexpr const char* kLongLine = "999 ▲１二成銀(23)   (99:99/99:99:99)+";
+
+}  // namespace
+
 RecordWindow::RecordWindow(const core::RecordStore& store, const Settings& settings,
                            QWidget* parent)
     : QWidget(parent, Qt::Tool),
@@ -81,7 +106,7 @@ RecordWindow::RecordWindow(const core::RecordStore& store, const Settings& setti
     m_view->setSelectionMode(QAbstractItemView::NoSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_view->setFont(settingFont(settings.recordFont));
+    m_view->setFont(listFont(settings.recordFont));
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_view, &QListView::clicked, this,
             [this](const QModelIndex& index) { Q_EMIT plyChosen(index.row()); });
@@ -146,13 +171,29 @@ void RecordWindow::refresh() {
         m_bookmarks = m_store.bookmarkCount();
         m_form = static_cast<int>(form());
         m_styleKey = styleKey(style);
-        m_view->setFont(settingFont(m_settings.recordFont));
+        m_view->setFont(listFont(m_settings.recordFont));
         m_model->setRows(std::move(rows), ply, m_settings.currentMoveColour,
                          m_settings.variationColour, manyColours());
     }
     m_view->scrollTo(m_model->index(ply), QAbstractItemView::EnsureVisible);
     setWindowTitle(QString::fromStdString(
         core::toUtf8Lossy(recordWindowCaption(ply, m_store.lineEndOfMoves()))));
+}
+
+QSize RecordWindow::sizeHint() const {
+    const QFontMetrics fm(m_view->font());
+    int widest = fm.horizontalAdvance(QString::fromUtf8(kLongLine));
+    std::vector<std::string> lines;
+    for (const RecordListRow& r : m_model->rows()) lines.push_back(r.text);
+    const int longest = widestLine(lines);
+    for (const RecordListRow& r : m_model->rows()) {
+        if (static_cast<int>(r.text.size()) != longest) continue;
+        widest = std::max(widest,
+                          fm.horizontalAdvance(QString::fromStdString(core::toUtf8Lossy(r.text))));
+        break;
+    }
+    const int scrollBar = m_view->verticalScrollBar()->sizeHint().width();
+    return QSize(widest + scrollBar + 2 * m_view->frameWidth() + 12, 20 * fm.height());
 }
 
 QPoint RecordWindow::linePoint(int ply) const {

@@ -52,6 +52,9 @@ public:
     RecordListModel* model() { return m_model; }
     // The point of line `ply` in view coordinates (its left edge, vertically centred).
     QPoint linePoint(int ply) const;
+    // Wide enough for the longest line shown (and at least for a long line of a record) without
+    // a horizontal scroll bar.
+    QSize sizeHint() const override;
 
 Q_SIGNALS:
     void plyChosen(int ply);

@@ -77,6 +77,7 @@ void Document::setNamesFromPath(const std::string& path) {
 }
 
 void Document::setNewRecordNames() {
+    recordReplaced();
     m_recordName = newRecordName();
     m_recordFileName = newRecordName();
     m_recordPath = recordFolder() + textToPath(newRecordName());
@@ -183,6 +184,7 @@ CommandResult Document::loadRecordFile(const std::string& path) {
         return CommandResult::Failed;
     }
     if (report.result != core::ReadResult::CannotOpen) {
+        recordReplaced();
         setNamesFromPath(path);
         m_partialSource.clear();
         m_partialReason.clear();
@@ -280,6 +282,7 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
     }
     if (!editing) setNewRecordNames();
     m_partialSource.clear();
+    recordReplaced();
     // A USI position or a JSON kifu text is read by its own reader, everything else as KIF/KI2.
     core::ReadReport report = core::looksLikeUsi(*text) ? core::readUsiText(m_store, *text, options)
                               : core::looksLikeJkf(*text)

@@ -52,6 +52,10 @@ public:
         return m_settings.addVariationMode != core::AddMode::Overwrite || m_branchEntry;
     }
     bool modified() const { return m_store.dirty() != 0; }
+    // Counts the records put in the store in place of the one shown (read, pasted, new): what
+    // belongs to the old record (an analysis) goes when it changes.
+    std::uint32_t recordSerial() const { return m_recordSerial; }
+    void recordReplaced() { ++m_recordSerial; }
     // The game was resumed from an interrupted record (中断局面から再開, "/G"); a new game and
     // 継続対局 clear it.
     bool resumed() const { return m_resumed; }
@@ -147,6 +151,7 @@ private:
     DocumentUi& m_ui;
     ViewerMode m_mode = ViewerMode::Viewing;
     bool m_resumed = false;
+    std::uint32_t m_recordSerial = 0;
     bool m_branchEntry = false;
     std::optional<SaveFormat> m_saveFilter;  // the filter chosen last, none before the first
     std::optional<OpenFilter> m_openFilter;

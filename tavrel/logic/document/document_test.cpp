@@ -53,6 +53,26 @@ TEST_F(DocumentTest, LoadSetsNamesFolderRecentAndEndPosition) {
     EXPECT_EQ(doc.title(), "sample.KIF - Tavrel");
 }
 
+TEST_F(DocumentTest, SideToMoveAfterATerminalEntryIsTheSideThatWouldMove) {
+    // White resigns after Black's first move: White would move, not Black.
+    std::string path =
+        write("resign.kif", sjis("手合割：平手\r\n手数----指手---------消費時間--\r\n"
+                                 "   1 ７六歩(77)\r\n   2 投了\r\n"));
+    settings.positionAfterLoad = PositionAfterLoad::End;
+    ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
+    // A step onto the entry, as a replay or a game's end shows it.
+    if (!store.node(store.current()).isTerminal()) {
+        ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
+    }
+    ASSERT_TRUE(store.node(store.current()).isTerminal());
+    EXPECT_EQ(line(6), "△投了まで　");
+    EXPECT_EQ(line(7), "後手番");
+    ASSERT_TRUE(store.backOne());
+    EXPECT_EQ(line(7), "後手番");  // the same position without the entry
+    ASSERT_EQ(store.goToPly(0), core::EditResult::Ok);
+    EXPECT_EQ(line(7), "先手番");
+}
+
 TEST_F(DocumentTest, LoadMessages) {
     EXPECT_EQ(doc.loadRecordFile((dir / "a.doc").string()), CommandResult::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);

@@ -40,6 +40,15 @@ std::string refusalText(int legalityResult) {
     }
 }
 
+bool MoveInput::viewing() const {
+    return m_dragWhileViewing && m_doc.mode() == ViewerMode::Viewing;
+}
+
+bool MoveInput::takesMouse() const {
+    const ViewerMode m = m_doc.mode();
+    return isPlaying(m) || isEditing(m) || viewing();
+}
+
 int MoveInput::originCell() const {
     if (!m_held) return 0;
     const EditSpot& o = m_held->origin;
@@ -51,12 +60,25 @@ int MoveInput::originCell() const {
 }
 
 void MoveInput::press(const BoardGeometry& g, Point p, Modifiers modifiers) {
+    if (m_choice) {
+        // A pick of the choice on the board; anywhere else puts the piece back.
+        const int pick = promotionChoiceAt(g, p, m_choice->destination);
+        const PromotionChoice c = *m_choice;
+        m_choice.reset();
+        if (pick < 0) {
+            putBack();
+            return;
+        }
+        enterMove(c.origin, pick == 1 ? (c.destination | core::kPromoteFlag) : c.destination);
+        return;
+    }
     if (m_held) {
         release(g, p, modifiers);
         return;
     }
     ViewerMode mode = m_doc.mode();
-    bool playing = mode == ViewerMode::Playing;
+    // A piece dragged while viewing is taken as in play.
+    bool playing = mode == ViewerMode::Playing || viewing();
     if (playing && m_locked && m_locked()) {
         m_doc.warningSound();
         return;
@@ -90,12 +112,15 @@ void MoveInput::press(const BoardGeometry& g, Point p, Modifiers modifiers) {
             break;
     }
     m_held = h;
-    m_doc.setMode(playing ? ViewerMode::PlayingPieceHeld : ViewerMode::EditingPieceHeld);
+    m_heldWhileViewing = mode == ViewerMode::Viewing;
+    if (mode != ViewerMode::Viewing) {
+        m_doc.setMode(playing ? ViewerMode::PlayingPieceHeld : ViewerMode::EditingPieceHeld);
+    }
     m_doc.ui().documentChanged();
 }
 
 void MoveInput::release(const BoardGeometry& g, Point p, Modifiers modifiers) {
-    if (!m_held) return;
+    if (!m_held || m_choice) return;
     ViewerMode mode = m_doc.mode();
     bool editing = mode == ViewerMode::EditingPieceHeld;
     BoardHit hit = hitTest(g, p, m_doc.store().position(), editing);
@@ -106,7 +131,7 @@ void MoveInput::release(const BoardGeometry& g, Point p, Modifiers modifiers) {
     }
     if (editing) {
         putDownInEditing(hit);
-    } else if (mode == ViewerMode::PlayingPieceHeld) {
+    } else if (mode == ViewerMode::PlayingPieceHeld || (m_heldWhileViewing && viewing())) {
         putDownInPlay(g, hit, modifiers);
     } else {
         putBack();
@@ -115,19 +140,25 @@ void MoveInput::release(const BoardGeometry& g, Point p, Modifiers modifiers) {
 
 void MoveInput::putBack() {
     m_held.reset();
+    m_choice.reset();
     m_doc.setMode(afterPutDown(m_doc.mode()));
     m_doc.ui().documentChanged();
 }
 
 void MoveInput::forgetIfNotHeld() {
     ViewerMode mode = m_doc.mode();
-    if (mode != ViewerMode::PlayingPieceHeld && mode != ViewerMode::EditingPieceHeld) {
+    // A piece taken while viewing stays while the record is viewed; one of a game or of editing
+    // goes when they end.
+    const bool viewingDrag = m_heldWhileViewing && viewing();
+    if (mode != ViewerMode::PlayingPieceHeld && mode != ViewerMode::EditingPieceHeld &&
+        !viewingDrag) {
         m_held.reset();
+        m_choice.reset();
     }
 }
 
 bool MoveInput::rightClick(const BoardGeometry& g, Point p) {
-    if (m_held) {
+    if (m_held || m_choice) {
         putBack();
         return true;
     }
@@ -185,6 +216,11 @@ void MoveInput::putDownInPlay(const BoardGeometry&, const BoardHit& hit, Modifie
         case core::Promotion::Optional:
             if (modifiers.shift) {
                 destination |= core::kPromoteFlag;
+            } else if (!modifiers.ctrl && m_promotionOnBoard) {
+                // The piece stays held until a pick on the board.
+                m_choice = PromotionChoice{origin, destination, pos.cells[at(origin)]};
+                m_doc.ui().documentChanged();
+                return;
             } else if (!modifiers.ctrl) {
                 std::string text = moveText(pos, origin, destination, m_doc.settings());
                 const char* format =
@@ -195,6 +231,13 @@ void MoveInput::putDownInPlay(const BoardGeometry&, const BoardHit& hit, Modifie
             }
             break;
     }
+    enterMove(origin, destination);
+}
+
+void MoveInput::enterMove(int origin, int destination) {
+    const core::Position& pos = m_doc.store().position();
+    const core::SideByte side = pos.sideToMove;
+    const bool fromViewing = m_doc.mode() == ViewerMode::Viewing;
     if (m_doc.settings().checkRules != 0) {
         core::MoveCheckResult r = core::checkMove(pos, origin, destination, side);
         if (r != core::MoveCheckResult::Legal) {
@@ -206,6 +249,20 @@ void MoveInput::putDownInPlay(const BoardGeometry&, const BoardHit& hit, Modifie
     }
     m_doc.ui().setStatusText({});
     m_held.reset();
+    m_choice.reset();
+    if (fromViewing) {
+        // No game runs: no thinking time, and the mode stays. A refusal (the overwrite question
+        // answered No) leaves the record as it was.
+        MoveClock none{[] { return std::int64_t{0}; }};
+        const core::PackedMove move = core::packMove(origin, destination);
+        // The record's own move is a step along it; only another move is added.
+        PlayResult r = playMove(m_doc, none, PlayKind::Replay, move, kDisplayByHand);
+        if (r == PlayResult::Refused) {
+            r = playMove(m_doc, none, PlayKind::Entered, move, kDisplayByHand);
+        }
+        if (r == PlayResult::Refused) m_doc.ui().documentChanged();
+        return;
+    }
     m_doc.setMode(ViewerMode::Playing);
     PlayResult r = playMove(m_doc, m_clock, PlayKind::Entered, core::packMove(origin, destination),
                             kDisplayByHand);

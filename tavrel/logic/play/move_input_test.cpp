@@ -16,6 +16,8 @@ protected:
         store.restoreStartPosition(store.position());
         doc.setMode(ViewerMode::Playing);
         clock.restart();
+        // The tests of the question; the choice on the board has its own.
+        input.setPromotionOnBoard(false);
     }
     Point centre(int square) const { return spotCentre(g, BoardSpot{square, 0, 0}, {}); }
     Point standCentre(core::SideByte side, int type) const {
@@ -189,6 +191,160 @@ TEST_F(MoveInputTest, EditingDragsBetweenBoardHandsAndBox) {
     EXPECT_EQ(countAllPieces(store.position()), 40);
     endEditing(doc);
     EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
+}
+
+// A record of four plies viewed at its start.
+class ViewingInputTest : public MoveInputTest {
+protected:
+    void SetUp() override {
+        MoveInputTest::SetUp();
+        play({{77, 76}, {33, 34}, {27, 26}, {83, 84}});
+        endGame(doc, clock, GameEndSave::Skip);
+        store.backTo(0);
+        ASSERT_EQ(doc.mode(), ViewerMode::Viewing);
+        ui.questions.clear();
+    }
+};
+
+TEST_F(ViewingInputTest, ADragOnTheRecordsOwnMoveStepsToIt) {
+    const int moves = store.moveCount();
+    input.press(g, centre(77), {});
+    ASSERT_TRUE(input.held());
+    EXPECT_EQ(doc.mode(), ViewerMode::Viewing);  // no game starts
+    input.forgetIfNotHeld();                     // a redraw meanwhile keeps the piece
+    ASSERT_TRUE(input.held());
+    input.release(g, centre(76), {});
+    EXPECT_EQ(store.currentPly(), 1);
+    EXPECT_EQ(store.moveCount(), moves);  // stepped, nothing added
+    EXPECT_EQ(store.lineEnd(), 4);        // the rest of the record stays
+    EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
+    EXPECT_TRUE(ui.questions.empty());
+    // White's reply as recorded, then Black's.
+    drag(33, 34);
+    drag(27, 26);
+    EXPECT_EQ(store.currentPly(), 3);
+    EXPECT_EQ(store.moveCount(), moves);
+}
+
+TEST_F(ViewingInputTest, AnotherMoveIsAddedAsTheAddModeSays) {
+    settings.addVariationMode = core::AddMode::Branch;
+    drag(27, 26);
+    EXPECT_EQ(store.currentPly(), 1);
+    EXPECT_TRUE(store.hasVariations());
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(cell(26), core::makePiece(core::kSideBlack, core::kPawn));
+    EXPECT_EQ(store.node(store.current()).seconds, 0);  // no clock ran
+
+    // Overwriting asks; No leaves the record and the position as they were.
+    store.backTo(0);
+    settings.addVariationMode = core::AddMode::Overwrite;
+    ui.answer = Answer::No;
+    const int moves = store.moveCount();
+    drag(57, 56);
+    EXPECT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(store.currentPly(), 0);
+    EXPECT_EQ(store.moveCount(), moves);
+    EXPECT_FALSE(input.held());
+    EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
+}
+
+TEST_F(ViewingInputTest, TheSettingOffAndIllegalDragsEnterNothing) {
+    input.setDragWhileViewing(false);
+    EXPECT_FALSE(input.takesMouse());
+    input.press(g, centre(77), {});
+    EXPECT_FALSE(input.held());
+    input.setDragWhileViewing(true);
+    EXPECT_TRUE(input.takesMouse());
+    input.press(g, centre(33), {});  // White's pawn, Black to move
+    EXPECT_FALSE(input.held());
+    drag(77, 75);  // a pawn does not jump
+    EXPECT_EQ(ui.status, sjis("動きが正しくありません。"));
+    EXPECT_EQ(store.currentPly(), 0);
+    EXPECT_FALSE(input.held());
+}
+
+// Black's pawn on 2四, facing White's pawn on 2三 at the edge of the zone.
+class PromotionChoiceTest : public MoveInputTest {
+protected:
+    void SetUp() override {
+        MoveInputTest::SetUp();
+        input.setPromotionOnBoard(true);
+        play({{27, 26}, {33, 34}, {26, 25}, {34, 35}, {25, 24}, {41, 32}});
+        ASSERT_EQ(store.currentPly(), 6);
+        ASSERT_EQ(cell(24), core::makePiece(core::kSideBlack, core::kPawn));
+    }
+    Point choiceCentre(int which) const {
+        Rect r = promotionChoiceRects(g, 23)[static_cast<std::size_t>(which)];
+        return g.toClient(Point{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    }
+};
+
+TEST_F(PromotionChoiceTest, TheMousePicksEitherPieceOnTheBoard) {
+    drag(24, 23);
+    ASSERT_TRUE(input.promotionChoice());
+    EXPECT_EQ(input.promotionChoice()->destination, 23);
+    EXPECT_TRUE(ui.questions.empty());  // no modal question
+    EXPECT_TRUE(input.held());          // the piece waits, the record too
+    EXPECT_EQ(store.currentPly(), 6);
+    input.press(g, choiceCentre(0), {});  // the promoted one
+    EXPECT_FALSE(input.promotionChoice());
+    EXPECT_EQ(cell(23), core::makePiece(core::kSideBlack, core::kPromotedPawn));
+    EXPECT_EQ(store.currentPly(), 7);
+    EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+
+    // Back, and this time the plain pawn.
+    store.backTo(6);
+    drag(24, 23);
+    input.press(g, choiceCentre(1), {});
+    input.release(g, choiceCentre(1), {});  // the click's release does nothing more
+    EXPECT_EQ(cell(23), core::makePiece(core::kSideBlack, core::kPawn));
+    EXPECT_EQ(store.currentPly(), 7);
+}
+
+TEST_F(PromotionChoiceTest, EscapeOrAClickElsewherePutsThePieceBack) {
+    drag(24, 23);
+    ASSERT_TRUE(input.promotionChoice());
+    EXPECT_TRUE(input.rightClick(g, centre(55)));  // Escape and the right button alike
+    EXPECT_FALSE(input.promotionChoice());
+    EXPECT_FALSE(input.held());
+    EXPECT_EQ(cell(24), core::makePiece(core::kSideBlack, core::kPawn));
+    EXPECT_EQ(store.currentPly(), 6);
+    EXPECT_EQ(doc.mode(), ViewerMode::Playing);
+    drag(24, 23);
+    input.press(g, centre(99), {});
+    EXPECT_FALSE(input.held());
+    EXPECT_EQ(store.currentPly(), 6);
+}
+
+TEST_F(PromotionChoiceTest, ShiftAndCtrlStillDecideWithoutTheChoice) {
+    drag(24, 23, Modifiers{true, false});
+    EXPECT_FALSE(input.promotionChoice());
+    EXPECT_EQ(cell(23), core::makePiece(core::kSideBlack, core::kPromotedPawn));
+    store.backTo(6);
+    drag(24, 23, Modifiers{false, true});
+    EXPECT_FALSE(input.promotionChoice());
+    EXPECT_EQ(cell(23), core::makePiece(core::kSideBlack, core::kPawn));
+}
+
+TEST_F(PromotionChoiceTest, TheChoiceSitsBesideTheDestinationTowardsTheMiddleAtAnyScale) {
+    for (double f : {0.5, 1.0, 2.0}) {
+        BoardGeometry scaled(CellSize{31, 32}, false, ViewScale{f, {20, 10}});
+        for (int sq : {13, 53, 93}) {
+            auto r = promotionChoiceRects(scaled, sq);
+            EXPECT_EQ(r[0], scaled.squareRect(core::fileOf(sq), core::rankOf(sq)));
+            EXPECT_EQ(r[1].top, r[0].top);
+            // Both cells stay on the board.
+            EXPECT_GE(r[1].left, scaled.boardRect().left) << sq;
+            EXPECT_LE(r[1].right, scaled.boardRect().right) << sq;
+            const Rect c = scaled.toClient(r[1]);
+            EXPECT_EQ(promotionChoiceAt(scaled, Point{(c.left + c.right) / 2, c.top + 2}, sq), 0);
+        }
+        // 1三 is at the right edge: the plain piece goes left of it.
+        EXPECT_LT(promotionChoiceRects(scaled, 13)[1].left,
+                  promotionChoiceRects(scaled, 13)[0].left);
+        EXPECT_GT(promotionChoiceRects(scaled, 93)[1].left,
+                  promotionChoiceRects(scaled, 93)[0].left);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tavrel/logic/view/board_geometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tavrel {
 
@@ -68,6 +69,28 @@ GridCell maskCell(const PictureLayout& layout, bool black, int code) {
     return GridCell{code == 0 ? 0 : 8 - code, black ? 2 : 5};
 }
 
+Point BoardGeometry::toClient(Point design) const {
+    return Point{m_view.origin.x + static_cast<int>(std::lround(design.x * m_view.factor)),
+                 m_view.origin.y + static_cast<int>(std::lround(design.y * m_view.factor))};
+}
+
+Point BoardGeometry::toDesign(Point client) const {
+    double f = m_view.factor > 0 ? m_view.factor : 1.0;
+    return Point{static_cast<int>(std::floor((client.x - m_view.origin.x) / f)),
+                 static_cast<int>(std::floor((client.y - m_view.origin.y) / f))};
+}
+
+Rect BoardGeometry::toClient(const Rect& design) const {
+    Point a = toClient(Point{design.left, design.top});
+    Point b = toClient(Point{design.right, design.bottom});
+    return Rect{a.x, a.y, b.x, b.y};
+}
+
+CellSize BoardGeometry::clientCell() const {
+    return CellSize{std::max(1, static_cast<int>(std::lround(m_cell.w * m_view.factor))),
+                    std::max(1, static_cast<int>(std::lround(m_cell.h * m_view.factor)))};
+}
+
 Point BoardGeometry::squareTopLeft(int file, int rank) const {
     if (m_turned) {
         file = 10 - file;
@@ -81,7 +104,8 @@ Rect BoardGeometry::squareRect(int file, int rank) const {
     return Rect{p.x, p.y, p.x + m_cell.w, p.y + m_cell.h};
 }
 
-int BoardGeometry::squareAt(Point p) const {
+int BoardGeometry::squareAt(Point client) const {
+    Point p = toDesign(client);
     for (int f = 1; f <= 9; ++f) {
         for (int r = 1; r <= 9; ++r) {
             Rect q = squareRect(f, r);
@@ -171,5 +195,30 @@ Rect BoardGeometry::infoClip() const {
 }
 
 int BoardGeometry::defaultClientWidth() const { return std::max(15 * m_cell.w + 133, 480); }
+
+ViewScale boardView(const BoardGeometry& natural, int width, int height, int sizeChoice) {
+    const int w = natural.designWidth();
+    const int h = natural.designHeight();
+    double factor = 1.0;
+    if (validBoardSize(sizeChoice) == kBoardSizeFit) {
+        if (width > 0 && height > 0) {
+            factor = std::min(static_cast<double>(width) / w, static_cast<double>(height) / h);
+        }
+        factor = std::clamp(factor, kMinBoardScale, kMaxBoardScale);
+    } else {
+        factor = sizeChoice / 100.0;
+    }
+    const int shownW = static_cast<int>(std::lround(w * factor));
+    const int shownH = static_cast<int>(std::lround(h * factor));
+    return ViewScale{factor,
+                     Point{std::max(0, (width - shownW) / 2), std::max(0, (height - shownH) / 2)}};
+}
+
+int validBoardSize(int value) {
+    for (int choice : kBoardSizeChoices) {
+        if (value == choice) return value;
+    }
+    return kBoardSizeFit;
+}
 
 }  // namespace tavrel

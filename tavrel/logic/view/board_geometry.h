@@ -1,6 +1,7 @@
-// Where everything of the board display lies, in client pixels, computed from the cell size of
-// the piece pictures and the orientation flag. The drawing code and the tests use the same
-// formulas; nothing here draws.
+// Where everything of the board display lies, computed from the cell size of the piece pictures
+// and the orientation flag. The formulas give the picture at its natural (100%) size in "design"
+// pixels; a view scale and origin map it onto the client area, so that the same picture fills a
+// window of any size. The drawing code and the tests use the same formulas; nothing here draws.
 #pragma once
 
 #include <array>
@@ -66,17 +67,45 @@ GridCell maskCell(const PictureLayout& layout, bool black, int code);
 // Which piece stand a hand is drawn on.
 enum class Stand { TopLeft, BottomRight };
 
+// How the design picture is put on the client area: client = origin + design * factor.
+struct ViewScale {
+    double factor = 1.0;
+    Point origin;
+    friend bool operator==(const ViewScale&, const ViewScale&) = default;
+};
+
+// The board size choice of the View menu: 0 fits the picture to the area, else a fixed percent.
+inline constexpr int kBoardSizeFit = 0;
+inline constexpr int kBoardSizeChoices[] = {100, 125, 150, 200};
+// Fitting never makes the picture smaller than this, so that it stays usable.
+inline constexpr double kMinBoardScale = 0.25;
+inline constexpr double kMaxBoardScale = 8.0;
+
 class BoardGeometry {
 public:
-    BoardGeometry(CellSize cell, bool turned) : m_cell(cell), m_turned(turned) {}
+    BoardGeometry(CellSize cell, bool turned, ViewScale view = {})
+        : m_cell(cell), m_turned(turned), m_view(view) {}
 
     CellSize cell() const { return m_cell; }
     bool turned() const { return m_turned; }
+    const ViewScale& view() const { return m_view; }
+    double scale() const { return m_view.factor; }
+    // The size of the design picture (the board, both stands and the information box) at 100%.
+    int designWidth() const { return defaultClientWidth(); }
+    int designHeight() const { return defaultClientHeight() - 40; }
 
+    // Client point of a design point and back; a client point maps to the design pixel under it.
+    Point toClient(Point design) const;
+    Point toDesign(Point client) const;
+    Rect toClient(const Rect& design) const;
+    // The cell size on screen.
+    CellSize clientCell() const;
+
+    // In design pixels from here on, unless said otherwise.
     // Top-left corner of the square of file f and rank r (1..9 each).
     Point squareTopLeft(int file, int rank) const;
     Rect squareRect(int file, int rank) const;
-    // The square (file*10+rank) at a client point, 0 when none.
+    // The square (file*10+rank) at a client point (scaled), 0 when none.
     int squareAt(Point p) const;
     // The area behind the squares, with a margin of the gaps around them.
     Rect boardRect() const;
@@ -114,6 +143,14 @@ public:
 private:
     CellSize m_cell;
     bool m_turned;
+    ViewScale m_view;
 };
+
+// The view of the picture on an area of width x height client pixels: fit (kBoardSizeFit) makes it
+// as large as fits, else the percent fixes the factor; either way the picture is centred, and one
+// larger than the area starts at the top-left corner so that its top-left stays reachable.
+ViewScale boardView(const BoardGeometry& natural, int width, int height, int sizeChoice);
+// A board size choice read from a profile: 0 or one of kBoardSizeChoices, anything else 0.
+int validBoardSize(int value);
 
 }  // namespace tavrel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace tavrel {
 namespace {
 
@@ -108,6 +110,69 @@ TEST(BoardGeometry, InfoAreaAndDefaultSize) {
     EXPECT_EQ(BoardGeometry({25, 26}, false).defaultClientWidth(), 508);
     EXPECT_EQ(BoardGeometry::infoLineHeight(13, 2), 18);
     EXPECT_EQ(BoardGeometry::infoLineY(3, 18), 59);
+}
+
+TEST(BoardView, FitFillsTheAreaKeepingTheProportionsAndCentres) {
+    BoardGeometry natural({31, 32}, false);
+    const int w = natural.designWidth();
+    const int h = natural.designHeight();
+    // The natural size is the 100% picture at the top-left corner.
+    EXPECT_EQ(boardView(natural, w, h, kBoardSizeFit), (ViewScale{1.0, {0, 0}}));
+    // Twice as wide and high: factor 2, nothing left over.
+    EXPECT_EQ(boardView(natural, 2 * w, 2 * h, kBoardSizeFit), (ViewScale{2.0, {0, 0}}));
+    // A wide area: the height decides, the picture is centred across.
+    ViewScale wide = boardView(natural, 4 * w, 2 * h, kBoardSizeFit);
+    EXPECT_DOUBLE_EQ(wide.factor, 2.0);
+    EXPECT_EQ(wide.origin, (Point{w, 0}));
+    // A tall one: the width decides, centred down.
+    ViewScale tall = boardView(natural, w, 3 * h, kBoardSizeFit);
+    EXPECT_DOUBLE_EQ(tall.factor, 1.0);
+    EXPECT_EQ(tall.origin, (Point{0, h}));
+    // The picture never leaves the area and touches two of its sides.
+    for (auto [aw, ah] :
+         {std::pair{800, 500}, std::pair{1400, 900}, std::pair{2560, 1300}, std::pair{333, 777}}) {
+        BoardGeometry g({31, 32}, false, boardView(natural, aw, ah, kBoardSizeFit));
+        Rect shown = g.toClient(Rect{0, 0, w, h});
+        EXPECT_GE(shown.left, 0);
+        EXPECT_GE(shown.top, 0);
+        EXPECT_LE(shown.right, aw);
+        EXPECT_LE(shown.bottom, ah);
+        EXPECT_TRUE(shown.width() >= aw - 1 || shown.height() >= ah - 1) << aw << "x" << ah;
+    }
+    // A tiny area still gives a usable picture; one not laid out yet the natural size.
+    EXPECT_DOUBLE_EQ(boardView(natural, 10, 10, kBoardSizeFit).factor, kMinBoardScale);
+    EXPECT_DOUBLE_EQ(boardView(natural, 0, 0, kBoardSizeFit).factor, 1.0);
+}
+
+TEST(BoardView, FixedSizesIgnoreTheAreaAndUnknownChoicesFit) {
+    BoardGeometry natural({31, 32}, false);
+    const int w = natural.designWidth();
+    const int h = natural.designHeight();
+    for (int percent : kBoardSizeChoices) {
+        ViewScale v = boardView(natural, 3000, 2000, percent);
+        EXPECT_DOUBLE_EQ(v.factor, percent / 100.0);
+        EXPECT_EQ(v.origin.x, (3000 - static_cast<int>(std::lround(w * v.factor))) / 2);
+        // Larger than the area: held at the top-left so that nothing is out of reach above.
+        EXPECT_EQ(boardView(natural, 100, 100, percent).origin, (Point{0, 0}));
+    }
+    EXPECT_EQ(validBoardSize(150), 150);
+    EXPECT_EQ(validBoardSize(0), kBoardSizeFit);
+    for (int bad : {-5, 1, 99, 175, 100000}) EXPECT_EQ(validBoardSize(bad), kBoardSizeFit) << bad;
+    EXPECT_DOUBLE_EQ(boardView(natural, w * 3, h * 3, 175).factor, 3.0);
+}
+
+TEST(BoardView, ClientAndDesignPointsRoundTripInsideOnePixel) {
+    for (double f : {0.5, 1.0, 1.25, 1.5, 2.0, 2.37}) {
+        BoardGeometry g({31, 32}, false, ViewScale{f, {13, 7}});
+        for (Point d : {Point{0, 0}, Point{127, 16}, Point{399, 296}, Point{600, 400}}) {
+            Point back = g.toDesign(g.toClient(d));
+            EXPECT_LE(std::abs(back.x - d.x), 1) << f;
+            EXPECT_LE(std::abs(back.y - d.y), 1) << f;
+        }
+        EXPECT_EQ(g.clientCell().w, static_cast<int>(std::lround(31 * f)));
+        // A client point left of or above the origin is outside the picture.
+        EXPECT_EQ(g.squareAt(Point{0, 0}), 0);
+    }
 }
 
 }  // namespace

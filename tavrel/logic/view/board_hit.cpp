@@ -55,6 +55,9 @@ Point squareCentre(const BoardGeometry& g, int column, int row) {
     return centreOf(g.squareRect(core::fileOf(sq), core::rankOf(sq)));
 }
 
+Point designCentre(const BoardGeometry& g, const BoardSpot& spot, const core::HandCounts& hands);
+Point designPointer(const BoardGeometry& g, Point from, PointerMove move);
+
 }  // namespace
 
 std::array<int, 9> standSlots(const BoardGeometry& g, const core::HandCounts& hands,
@@ -91,7 +94,8 @@ int boxCount(const core::Position& pos, int type) {
     return n;
 }
 
-BoardHit hitTest(const BoardGeometry& g, Point p, const core::Position& pos, bool withBox) {
+BoardHit hitTest(const BoardGeometry& g, Point client, const core::Position& pos, bool withBox) {
+    const Point p = g.toDesign(client);
     BoardHit hit;
     if (withBox && inside(pieceBoxRect(g), p)) {
         hit.kind = HitKind::Box;
@@ -119,7 +123,37 @@ BoardHit hitTest(const BoardGeometry& g, Point p, const core::Position& pos, boo
     return hit;
 }
 
+std::array<Rect, 2> promotionChoiceRects(const BoardGeometry& g, int square) {
+    const Rect promoted = g.squareRect(core::fileOf(square), core::rankOf(square));
+    const int step = g.cell().w + 3;
+    // Screen column 0..8 of the square: the other piece goes towards the middle.
+    const int column = (promoted.left - boardLeft(g)) / step;
+    const int dx = column <= 4 ? step : -step;
+    Rect plain = promoted;
+    plain.left += dx;
+    plain.right += dx;
+    return {promoted, plain};
+}
+
+int promotionChoiceAt(const BoardGeometry& g, Point client, int square) {
+    const Point p = g.toDesign(client);
+    const std::array<Rect, 2> r = promotionChoiceRects(g, square);
+    if (inside(r[0], p)) return 1;
+    if (inside(r[1], p)) return 0;
+    return -1;
+}
+
 Point spotCentre(const BoardGeometry& g, const BoardSpot& spot, const core::HandCounts& hands) {
+    return g.toClient(designCentre(g, spot, hands));
+}
+
+Point movePointer(const BoardGeometry& g, Point from, PointerMove move) {
+    return g.toClient(designPointer(g, g.toDesign(from), move));
+}
+
+namespace {
+
+Point designCentre(const BoardGeometry& g, const BoardSpot& spot, const core::HandCounts& hands) {
     if (core::isSquare(spot.square)) {
         return centreOf(g.squareRect(core::fileOf(spot.square), core::rankOf(spot.square)));
     }
@@ -131,7 +165,7 @@ Point spotCentre(const BoardGeometry& g, const BoardSpot& spot, const core::Hand
     return centreOf(cellAt(g, g.handSlotTopLeft(g.standOf(spot.side), slot)));
 }
 
-Point movePointer(const BoardGeometry& g, Point from, PointerMove move) {
+Point designPointer(const BoardGeometry& g, Point from, PointerMove move) {
     if (from.x < boardLeft(g) || from.x >= boardRight(g)) {
         Stand stand = from.x < boardLeft(g) ? Stand::TopLeft : Stand::BottomRight;
         // The slot nearest to the point.
@@ -181,5 +215,7 @@ Point movePointer(const BoardGeometry& g, Point from, PointerMove move) {
     }
     return from;
 }
+
+}  // namespace
 
 }  // namespace tavrel

@@ -1,6 +1,8 @@
 // What lies under a client point of the board display: a square, a stand slot of a side's hand
 // or the piece box of position editing; and the points the keyboard pointer and the move
-// animation go to. Built on BoardGeometry; nothing here draws.
+// animation go to. Built on BoardGeometry: hitTest, spotCentre and movePointer take and give
+// client points (the view's scale applied); the rectangles and slots are design pixels. Nothing
+// here draws.
 #pragma once
 
 #include <array>
@@ -42,6 +44,13 @@ BoardHit hitTest(const BoardGeometry& g, Point p, const core::Position& pos, boo
 
 // The centre of a square or of the stand slot of a kind (placed as if the kind were held).
 Point spotCentre(const BoardGeometry& g, const BoardSpot& spot, const core::HandCounts& hands);
+
+// The promotion choice drawn on the board at a destination square: the promoted piece on the
+// square itself, the unpromoted one on the square beside it towards the middle of the board (in
+// screen columns). Design pixels, [0] promoted, [1] unpromoted.
+std::array<Rect, 2> promotionChoiceRects(const BoardGeometry& g, int square);
+// What a client point picks of that choice: 1 promoted, 0 unpromoted, -1 neither.
+int promotionChoiceAt(const BoardGeometry& g, Point client, int square);
 
 // The keyboard pointer: from the point, one square or stand slot in the direction on screen,
 // between the board and the stands; returns the centre of the spot reached.

@@ -132,5 +132,93 @@ TEST(HitTest, KeyboardPointerWalksTheBoardAndBothStands) {
     EXPECT_EQ(hitTest(g, p, pos, false).kind, HitKind::Stand);
 }
 
+// The same picture at other sizes: every client point comes through the view's scale and origin.
+struct ScaleCase {
+    double factor;
+    Point origin;
+};
+const ScaleCase kScales[] = {{0.5, {0, 0}},   {1.0, {37, 11}}, {1.25, {0, 90}},
+                             {1.5, {200, 3}}, {2.0, {0, 0}},   {2.37, {15, 41}}};
+
+TEST(HitTestScaled, EverySquareCentrePicksThatSquareAtEveryScale) {
+    core::Position pos = evenWithHands();
+    for (const ScaleCase& sc : kScales) {
+        for (bool turned : {false, true}) {
+            BoardGeometry g(CellSize{31, 32}, turned, ViewScale{sc.factor, sc.origin});
+            for (int f = 1; f <= 9; ++f) {
+                for (int r = 1; r <= 9; ++r) {
+                    const int sq = core::makeSquare(f, r);
+                    Point c = spotCentre(g, BoardSpot{sq, kSideBlack, 0}, {});
+                    BoardHit hit = hitTest(g, c, pos, false);
+                    ASSERT_EQ(hit.kind, HitKind::Square) << sc.factor << " " << sq;
+                    EXPECT_EQ(hit.square, sq) << sc.factor << " turned " << turned;
+                    EXPECT_EQ(g.squareAt(c), sq) << sc.factor << " turned " << turned;
+                }
+            }
+        }
+    }
+}
+
+TEST(HitTestScaled, StandSlotsAndThePieceBoxAtEveryScale) {
+    core::Position pos = evenWithHands();
+    // Black holds a rook and three pawns, White a bishop.
+    core::HandCounts hands{};
+    hands.black[core::kRook] = 1;
+    hands.black[core::kPawn] = 3;
+    hands.white[core::kBishop] = 1;
+    for (const ScaleCase& sc : kScales) {
+        BoardGeometry g(CellSize{31, 32}, false, ViewScale{sc.factor, sc.origin});
+        for (auto [side, type] :
+             {std::pair{kSideBlack, int(core::kRook)}, std::pair{kSideBlack, int(core::kPawn)},
+              std::pair{kSideWhite, int(core::kBishop)}}) {
+            Point c = spotCentre(g, BoardSpot{0, side, type}, hands);
+            // The slot a drag starts from is on the side's own stand.
+            Point d = g.toDesign(c);
+            Stand stand = g.standOf(side);
+            Rect r = g.standRect(stand);
+            EXPECT_TRUE(d.x >= r.left && d.x < r.right && d.y >= r.top && d.y < r.bottom)
+                << sc.factor << " type " << type;
+            BoardHit hit = hitTest(g, c, pos, false);
+            EXPECT_EQ(hit.kind, HitKind::Stand) << sc.factor;
+            EXPECT_EQ(hit.side, side) << sc.factor;
+        }
+        // The piece box of editing: each kind's slot centre hits that kind.
+        for (int type = core::kPawn; type <= core::kKing; ++type) {
+            Point tl = boxSlotTopLeft(g, type);
+            Point c = g.toClient(Point{tl.x + 15, tl.y + 16});
+            BoardHit hit = hitTest(g, c, pos, true);
+            EXPECT_EQ(hit.kind, HitKind::Box) << sc.factor;
+            EXPECT_EQ(hit.pieceType, type) << sc.factor;
+        }
+    }
+}
+
+TEST(HitTestScaled, PromotionZoneRanksAndTheKeyboardPointerAtEveryScale) {
+    core::Position pos = evenWithHands();
+    for (const ScaleCase& sc : kScales) {
+        BoardGeometry g(CellSize{31, 32}, false, ViewScale{sc.factor, sc.origin});
+        // The three ranks of Black's zone, clicked near their squares' edges, stay in the zone.
+        for (int r = 1; r <= 3; ++r) {
+            Rect q = g.toClient(g.squareRect(5, r));
+            EXPECT_EQ(hitTest(g, Point{q.left + 1, q.top + 1}, pos, false).square,
+                      core::makeSquare(5, r))
+                << sc.factor;
+            EXPECT_EQ(hitTest(g, Point{q.right - 2, q.bottom - 2}, pos, false).square,
+                      core::makeSquare(5, r))
+                << sc.factor;
+        }
+        // The pointer walks from 5五 across the board one square per key.
+        Point p = spotCentre(g, BoardSpot{55, kSideBlack, 0}, {});
+        p = movePointer(g, p, PointerMove::Up);
+        EXPECT_EQ(g.squareAt(p), 54) << sc.factor;
+        p = movePointer(g, p, PointerMove::Right);
+        EXPECT_EQ(g.squareAt(p), 44) << sc.factor;
+        for (int i = 0; i < 4; ++i) p = movePointer(g, p, PointerMove::Right);
+        p = movePointer(g, p, PointerMove::Right);  // off file 1 onto Black's stand
+        EXPECT_EQ(hitTest(g, p, pos, false).kind, HitKind::Stand) << sc.factor;
+        EXPECT_EQ(hitTest(g, p, pos, false).side, kSideBlack) << sc.factor;
+    }
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -158,6 +158,15 @@ std::vector<CommandEntry> buildTable() {
     add(commandAt(Command::CommentDisplay0, 1), "メインウィンドウに表示する(&1)");
     add(commandAt(Command::CommentDisplay0, 2), "コメントウィンドウに表示する(&2)");
     add(Command::CommentDisplay3, "コメントがあるときウィンドウに表示する(&3)");
+    add(Command::BoardSizeFit, "ウィンドウに合わせる(&W)");
+    add(Command::BoardSize100, "100%(&1)");
+    add(Command::BoardSize125, "125%(&2)");
+    add(Command::BoardSize150, "150%(&3)");
+    add(Command::BoardSize200, "200%(&4)");
+    add(Command::RecordSeparate, "別ウィンドウで表示する(&W)");
+    add(Command::ResetLayout, "レイアウトを元に戻す(&Y)");
+    add(Command::DragWhileViewing, "棋譜を見ながら駒を動かして指す(&D)");
+    add(Command::PromotionOnBoard, "成・不成を盤上で選ぶ(&O)");
 
     add(Command::HelpIndex, "目次(&C)", {"F1"});
     add(Command::Homepage, "Veskのサイト(&K)");
@@ -172,6 +181,8 @@ std::vector<CommandEntry> buildTable() {
     add(Command::FasterReplay, "", {"Up"});
     add(Command::SlowerReplay, "", {"Down"});
     add(Command::SaveImageNamed, "");
+    add(Command::NextPane, "", {"F6"});
+    add(Command::PreviousPane, "", {"Shift+F6"});
     assert(static_cast<int>(t.size()) == kCommandCount);
     return t;
 }
@@ -252,7 +263,10 @@ std::vector<MenuItem> mainMenus(const Settings& settings) {
                    {submenu("色の設定(&C)", range(C::BoardColour, C::BackgroundColour)),
                     submenu("フォントの設定(&F)", range(C::InformationFont, C::CommentFont)),
                     item(C::PieceSettings),
-                    submenu("棋譜ウィンドウ(&K)", range(C::RecordWindow, C::BookmarkNames)),
+                    submenu("盤の大きさ(&Z)", range(C::BoardSizeFit, C::BoardSize200)),
+                    item(C::ResetLayout), item(C::DragWhileViewing), item(C::PromotionOnBoard),
+                    submenu("棋譜ウィンドウ(&K)", concat(range(C::RecordWindow, C::BookmarkNames),
+                                                         {item(C::RecordSeparate)})),
                     submenu("分岐ウィンドウ(&B)", range(C::BranchWindow0, C::BranchWindow2)),
                     submenu("棋譜コメント(&*)", range(C::CommentDisplay0, C::CommentDisplay3))})),
         submenu("エンジン(&N)",
@@ -433,6 +447,17 @@ bool isEnabled(Command command, const Document& doc, const CommandActivity& acti
         case Command::CommentDisplay1:
         case Command::CommentDisplay2:
         case Command::CommentDisplay3:
+        case Command::BoardSizeFit:
+        case Command::BoardSize100:
+        case Command::BoardSize125:
+        case Command::BoardSize150:
+        case Command::BoardSize200:
+        case Command::RecordSeparate:
+        case Command::ResetLayout:
+        case Command::DragWhileViewing:
+        case Command::PromotionOnBoard:
+        case Command::NextPane:
+        case Command::PreviousPane:
         case Command::HelpIndex:
         case Command::Homepage:
         case Command::About:

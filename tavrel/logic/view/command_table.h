@@ -147,6 +147,15 @@ enum class Command : int {
     CommentDisplay1,
     CommentDisplay2,
     CommentDisplay3,
+    BoardSizeFit,  // 盤の大きさ: fit to the window, then the fixed sizes of kBoardSizeChoices
+    BoardSize100,
+    BoardSize125,
+    BoardSize150,
+    BoardSize200,
+    RecordSeparate,    // the record list in a window of its own instead of a pane
+    ResetLayout,       // the panes back to their first places
+    DragWhileViewing,  // a piece dragged while viewing enters the move
+    PromotionOnBoard,  // an optional promotion chosen on the board, not by a question
     // ヘルプ
     HelpIndex,
     Homepage,
@@ -159,6 +168,8 @@ enum class Command : int {
     FasterReplay,    // Up, likewise
     SlowerReplay,    // Down, likewise
     SaveImageNamed,  // the preview's 画像を保存(%s)
+    NextPane,        // F6: the keyboard focus to the next pane
+    PreviousPane,    // Shift+F6: to the previous one
     Count
 };
 

@@ -87,6 +87,9 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
         }
     }
     bool blackToMove = store.position().sideToMove == core::kSideBlack;
+    // A terminal entry (投了, 千日手 ...) is no move: the side that would move is still the one
+    // before it, though the store counted it as a ply.
+    if (cur != core::kRootNode && store.node(cur).isTerminal()) blackToMove = !blackToMove;
     lines[7] = std::string(handicap ? (blackToMove ? core::kLowerToMove : core::kUpperToMove)
                                     : (blackToMove ? core::kBlackToMove : core::kWhiteToMove));
 

@@ -46,16 +46,39 @@ void applyPlaceSwitches(const CommandLine& commandLine, Settings& settings) {
     if (commandLine.recordWindowY) settings.recordWindow.y = *commandLine.recordWindowY;
 }
 
+WindowRect defaultMainWindowSize(const BoardGeometry& board, const Desktop& desktop,
+                                 int sidePaneWidth) {
+    const double w = board.designWidth();
+    const double h = board.designHeight();
+    double f = std::min({1.5, (desktop.width * 0.85 - sidePaneWidth) / w,
+                         (desktop.height * 0.85 - kMenuAndStatusHeight) / h});
+    f = std::max(f, 1.0);
+    // Never larger than the desktop: the board shrinks to fit a small screen.
+    return WindowRect{0, 0, std::min(static_cast<int>(w * f) + sidePaneWidth, desktop.width),
+                      std::min(static_cast<int>(h * f) + kMenuAndStatusHeight, desktop.height)};
+}
+
 WindowPlaces initialWindowPlaces(Settings& settings, int instance, const Desktop& desktop,
-                                 const BoardGeometry& board) {
+                                 const BoardGeometry& board, int sidePaneWidth) {
     WindowRect defaultSize{0, 0, board.defaultClientWidth(),
                            board.defaultClientHeight() + kMenuAndStatusHeight};
+    // The first run's place (never stored) is the old small window: it takes the new size; the
+    // settings keep theirs until the window stores its own.
+    bool firstRun = false;
+    if (sidePaneWidth > 0) {
+        defaultSize = defaultMainWindowSize(board, desktop, sidePaneWidth);
+        firstRun = settings.mainWindow == Settings{}.mainWindow;
+    }
     if (settings.mainWindow.height < 50) {
         settings.recordWindow.x = 10;
         settings.recordWindow.y = 250;
     }
     WindowPlaces places;
     places.main = mainWindowPlacement(settings.mainWindow, instance, desktop, defaultSize);
+    if (firstRun) {
+        places.main.width = defaultSize.width;
+        places.main.height = defaultSize.height;
+    }
     const RecordWindowSetting& rs = settings.recordWindow;
     places.record = recordWindowPlacement({rs.x, rs.y, rs.width, rs.height}, instance, desktop);
     places.record.width = std::max(places.record.width, kMinRecordWindowSide);

@@ -46,9 +46,16 @@ struct WindowPlaces {
     WindowRect record;
 };
 // The windows' rectangles at creation. A main window place that is not set takes the board's
-// default client size and also puts the stored record window place back to (10, 250).
+// default client size and also puts the stored record window place back to (10, 250). With
+// panes beside the board (sidePaneWidth > 0) that size is defaultMainWindowSize's.
 WindowPlaces initialWindowPlaces(Settings& settings, int instance, const Desktop& desktop,
-                                 const BoardGeometry& board);
+                                 const BoardGeometry& board, int sidePaneWidth = 0);
+// The first size of a main window with panes of sidePaneWidth beside the board: the board at up
+// to 150% of its natural size, as far as the window stays within 85% of the desktop, never below
+// 100% unless the desktop is smaller still; the menu and status bars added; never larger than
+// the desktop.
+WindowRect defaultMainWindowSize(const BoardGeometry& board, const Desktop& desktop,
+                                 int sidePaneWidth);
 
 // What the windows show when the main window is destroyed.
 struct WindowState {

@@ -88,5 +88,36 @@ TEST(WindowPlacement, StoredPlacesAndVisibility) {
     EXPECT_EQ(s.recordWindow.shown, 1);
 }
 
+TEST(DefaultMainWindowSize, RoomForTheBoardAndItsPanesWithinTheDesktop) {
+    BoardGeometry board({31, 32}, false);
+    const int w = board.designWidth();
+    const int h = board.designHeight();
+    // A large desktop: the board at 150% beside a 300-pixel pane.
+    WindowRect big = defaultMainWindowSize(board, Desktop{2560, 1440}, 300);
+    EXPECT_EQ(big.width, static_cast<int>(w * 1.5) + 300);
+    EXPECT_EQ(big.height, static_cast<int>(h * 1.5) + kMenuAndStatusHeight);
+    // A small one: the natural size where it fits, the desktop's width where not.
+    WindowRect small = defaultMainWindowSize(board, Desktop{800, 600}, 300);
+    EXPECT_EQ(small.width, 800);
+    EXPECT_EQ(small.height, h + kMenuAndStatusHeight);
+    WindowRect roomy = defaultMainWindowSize(board, Desktop{1000, 700}, 300);
+    EXPECT_EQ(roomy.width, w + 300);
+    // A desktop smaller than the board and its panes: the window still fits on it.
+    WindowRect tiny = defaultMainWindowSize(board, Desktop{700, 500}, 400);
+    EXPECT_EQ(tiny.width, 700);
+    EXPECT_LE(tiny.height, 500);
+    WindowRect mid = defaultMainWindowSize(board, Desktop{1400, 1000}, 300);
+    EXPECT_LE(mid.width, 1400 * 85 / 100 + 1);
+    EXPECT_GT(mid.width, w + 300);
+    // Only a main window without a stored place takes it.
+    Settings s;
+    s.mainWindow.height = 0;
+    EXPECT_EQ(initialWindowPlaces(s, 1, Desktop{2560, 1440}, board, 300).main.width, big.width);
+    Settings fresh;  // the first run: the settings' own place is never kept
+    EXPECT_EQ(initialWindowPlaces(fresh, 1, Desktop{2560, 1440}, board, 300).main.width, big.width);
+    s.mainWindow = WindowRect{10, 20, 700, 500};
+    EXPECT_EQ(initialWindowPlaces(s, 1, Desktop{2560, 1440}, board, 300).main.width, 700);
+}
+
 }  // namespace
 }  // namespace tavrel

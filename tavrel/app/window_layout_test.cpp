@@ -1,0 +1,299 @@
+// The window at any size, driven offscreen as a user does: the board scaled to 50%, 100% and
+// 200% with mouse moves at every scale, the 100% picture the same wherever it stands, panes
+// that never overlap the board or each other when opened, resized and laid out again, what is
+// kept when the window closes, F6 between the panes, a drag while viewing and the promotion
+// picked on the board.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QListView>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <fstream>
+
+#include "core/text/sjis.h"
+#include "tavrel/app/main_window.h"
+#include "tavrel/app/main_window_engine.h"
+#include "tavrel/app/window_test_context.h"
+#include "tavrel/logic/view/pane_layout.h"
+#include "tests/support/qt_application.h"
+
+namespace tavrel {
+namespace {
+
+using core::kSideBlack;
+using core::makePiece;
+using core::sjis;
+
+QPoint qpoint(Point p) { return QPoint(p.x, p.y); }
+
+class WindowLayoutTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { testsupport::ensureQApplication(); }
+    void SetUp() override {
+        settings.boardType = WoodChoice::Plain;
+        store.restoreStartPosition(store.position());
+    }
+    std::unique_ptr<MainWindow> makeWindow(bool writable = false) {
+        auto w = std::make_unique<MainWindow>(quietTestContext(settings, store, folder, writable));
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        QApplication::processEvents();
+        return w;
+    }
+    QPoint centre(MainWindow& w, int square) {
+        return qpoint(spotCentre(w.board()->geometry(), BoardSpot{square, 0, 0}, {}));
+    }
+    void drag(MainWindow& w, int from, int to, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+        QWidget* b = w.board();
+        QTest::mousePress(b, Qt::LeftButton, keys, centre(w, from));
+        QTest::mouseMove(b, centre(w, to));
+        QTest::mouseRelease(b, Qt::LeftButton, keys, centre(w, to));
+    }
+    core::PieceByte cell(int sq) { return store.position().cells[static_cast<std::size_t>(sq)]; }
+    // Every shown pane's rectangle (the board and the docks) in the window's coordinates.
+    std::vector<Rect> paneRects(MainWindow& w) {
+        std::vector<Rect> rects;
+        for (QWidget* pane : w.panes()) {
+            if (!pane->isVisible()) continue;
+            auto* dock = qobject_cast<QDockWidget*>(pane);
+            if (dock && dock->isFloating()) continue;
+            QRect r(pane->mapTo(&w, QPoint(0, 0)), pane->size());
+            rects.push_back(Rect{r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+        }
+        return rects;
+    }
+    std::string sample() const {
+        return std::string(TAVREL_TEST_DATA) + "/../../resources/samples/sample.kif";
+    }
+
+    QTemporaryDir folder;
+    Settings settings;
+    core::RecordStore store;
+};
+
+TEST_F(WindowLayoutTest, TheBoardFillsItsAreaAndTakesMovesAtHalfNaturalAndDoubleSize) {
+    for (double f : {0.5, 1.0, 2.0}) {
+        store.reset();
+        store.restoreStartPosition(store.position());
+        auto w = makeWindow();
+        BoardWidget* board = w->board();
+        const BoardGeometry natural = board->naturalGeometry();
+        // The board alone at f times its natural size, the window around it.
+        board->setMinimumSize(0, 0);
+        board->setFixedSize(static_cast<int>(natural.designWidth() * f),
+                            static_cast<int>(natural.designHeight() * f));
+        QApplication::processEvents();
+        const BoardGeometry g = board->geometry();
+        EXPECT_NEAR(g.scale(), f, 0.01) << f;
+        // A square's centre shows the board colour, a king's square dark strokes.
+        QImage shot = board->grab().toImage();
+        const Rect empty = g.toClient(g.squareRect(5, 5));
+        EXPECT_EQ(shot.pixelColor((empty.left + empty.right) / 2, (empty.top + empty.bottom) / 2),
+                  toColour(settings.boardColour))
+            << f;
+        const Rect king = g.toClient(g.squareRect(5, 9));
+        int dark = 0;
+        for (int y = king.top; y < king.bottom; ++y) {
+            for (int x = king.left; x < king.right; ++x) dark += qGray(shot.pixel(x, y)) < 80;
+        }
+        EXPECT_GT(dark, static_cast<int>(10 * f * f)) << f;
+        // Moves by the mouse at this size, a drop from the stand included.
+        w->runCommand(Command::ContinuePlay);
+        ASSERT_EQ(w->document().mode(), ViewerMode::Playing) << f;
+        drag(*w, 77, 76);
+        drag(*w, 33, 34);
+        drag(*w, 88, 22, Qt::ShiftModifier);
+        EXPECT_EQ(cell(22), makePiece(kSideBlack, core::kHorse)) << f;
+        drag(*w, 31, 22);
+        const Point bishop = spotCentre(g, BoardSpot{0, kSideBlack, core::kBishop},
+                                        core::countHand(store.position()));
+        QTest::mousePress(board, Qt::LeftButton, {}, qpoint(bishop));
+        QTest::mouseRelease(board, Qt::LeftButton, {}, centre(*w, 55));
+        EXPECT_EQ(cell(55), makePiece(kSideBlack, core::kBishop)) << f;
+        EXPECT_EQ(store.currentPly(), 5) << f;
+    }
+}
+
+TEST_F(WindowLayoutTest, TheHundredPercentPictureIsTheSameWhereverItStands) {
+    auto w = makeWindow();
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), CommandResult::Done);
+    BoardWidget* board = w->board();
+    const BoardGeometry natural = board->naturalGeometry();
+    const QSize size(natural.designWidth(), natural.designHeight());
+    // Fitting an area of exactly the natural size is the identity: today's picture.
+    board->setFixedSize(size);
+    QApplication::processEvents();
+    ASSERT_EQ(board->geometry().view(), ViewScale{});
+    const QImage fitted = board->render();
+    // The fixed 100% in a larger area: the same picture, moved to the middle.
+    board->setSizeChoice(100);
+    board->setFixedSize(size + QSize(200, 120));
+    QApplication::processEvents();
+    const ViewScale view = board->geometry().view();
+    ASSERT_EQ(view.factor, 1.0);
+    EXPECT_EQ(view.origin, (Point{100, 60}));
+    const QImage centred = board->render().copy(QRect(QPoint(100, 60), size));
+    EXPECT_EQ(fitted, centred);
+    // The information box and the stands are where the 100% formulas put them.
+    EXPECT_EQ(fitted.pixelColor(natural.infoRect().right - 4, natural.infoRect().bottom - 4),
+              QColor(Qt::white));
+}
+
+TEST_F(WindowLayoutTest, PanesNeverOverlapWhenOpenedResizedAndLaidOutAgain) {
+    settings.branchWindow.mode = BranchWindowMode::Always;
+    settings.commentWindow.mode = CommentDisplay::MainWindow;
+    auto w = makeWindow();
+    ASSERT_EQ(w->openFile(QString::fromStdString(sample())), CommandResult::Done);
+    w->runCommand(Command::RecordWindow);
+    w->engines()->analysisDock()->show();
+    w->engines()->graphDock()->show();
+    for (QSize size : {QSize(800, 600), QSize(1400, 1000), QSize(2560, 1440), QSize(1000, 700)}) {
+        w->resize(size);
+        QApplication::processEvents();
+        const std::vector<Rect> rects = paneRects(*w);
+        EXPECT_GE(rects.size(), 5u) << size.width();
+        auto overlap = firstOverlap(rects);
+        EXPECT_FALSE(overlap) << size.width() << "x" << size.height() << ": panes "
+                              << overlap->first << " and " << overlap->second;
+        // The board keeps a usable share: never a sliver.
+        EXPECT_GE(w->board()->geometry().scale(), 0.45) << size.width();
+    }
+    // The record list is as wide as its longest line: no horizontal scroll bar.
+    w->resize(1400, 1000);
+    w->resetLayout();
+    QApplication::processEvents();
+    QListView* list = w->recordWindow()->view();
+    EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+    // A layout kept and brought back; reset puts the panes back beside the board.
+    const QByteArray kept = w->saveState();
+    w->resetLayout();
+    ASSERT_TRUE(w->restoreState(kept));
+    QApplication::processEvents();
+    EXPECT_FALSE(firstOverlap(paneRects(*w)));
+    EXPECT_TRUE(w->recordDock()->isVisible());
+    EXPECT_FALSE(w->recordDock()->isFloating());
+}
+
+TEST_F(WindowLayoutTest, TheRecordListAsAWindowOfItsOwnWhenAskedFor) {
+    auto w = makeWindow();
+    w->runCommand(Command::RecordWindow);
+    ASSERT_TRUE(w->recordDock()->isVisible());
+    w->runCommand(Command::RecordSeparate);
+    EXPECT_TRUE(w->recordDock()->isFloating());
+    EXPECT_TRUE(w->recordWindow()->isVisible());
+    EXPECT_TRUE(w->action(Command::RecordSeparate)->isChecked());
+    w->resetLayout();
+    EXPECT_FALSE(w->recordDock()->isFloating());
+    EXPECT_TRUE(w->recordWindow()->isVisible());
+}
+
+// Closing the window hides its parts; what was shown is read before that.
+TEST_F(WindowLayoutTest, ClosingKeepsTheRecordListAndToolbarShown) {
+    settings.toolbar[0] = 1;
+    settings.recordWindow.shown = 0;
+    {
+        auto w = makeWindow();
+        w->runCommand(Command::RecordWindow);
+        ASSERT_TRUE(w->recordWindow()->isVisible());
+        ASSERT_TRUE(w->close());
+        EXPECT_FALSE(w->recordWindow()->isVisible());
+        EXPECT_EQ(settings.recordWindow.shown, 1);
+        EXPECT_EQ(settings.toolbar[0], 1);
+    }
+    // Destroyed after the close: the close's reading stays.
+    EXPECT_EQ(settings.recordWindow.shown, 1);
+    EXPECT_EQ(settings.toolbar[0], 1);
+    {
+        // A window destroyed without a close reads what is set, not what is drawn.
+        auto w = makeWindow();  // the record list not shown yet
+        ASSERT_FALSE(w->recordShown());
+        w->runCommand(Command::MainToolbar);
+        w->hide();
+    }
+    EXPECT_EQ(settings.recordWindow.shown, 0);
+    EXPECT_EQ(settings.toolbar[0], 0);
+}
+
+TEST_F(WindowLayoutTest, F6AndShiftF6WalkTheShownPanes) {
+    settings.commentWindow.mode = CommentDisplay::MainWindow;
+    auto w = makeWindow();
+    w->runCommand(Command::RecordWindow);
+    w->board()->setFocus();
+    QApplication::processEvents();
+    ASSERT_TRUE(w->board()->hasFocus());
+    QTest::keyClick(w.get(), Qt::Key_F6);
+    EXPECT_TRUE(w->recordDock()->isAncestorOf(QApplication::focusWidget()));
+    // On through the comment pane back to the board; the hidden branch list is skipped.
+    for (int i = 0; i < 5 && !w->board()->hasFocus(); ++i) QTest::keyClick(w.get(), Qt::Key_F6);
+    EXPECT_TRUE(w->board()->hasFocus());
+    QTest::keyClick(w.get(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_FALSE(w->board()->hasFocus());
+    EXPECT_FALSE(w->branchDock()->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(w.get(), Qt::Key_F6);
+    EXPECT_TRUE(w->board()->hasFocus());
+}
+
+TEST_F(WindowLayoutTest, ADragWhileViewingEntersTheMove) {
+    auto w = makeWindow();
+    ASSERT_EQ(w->document().mode(), ViewerMode::Viewing);
+    drag(*w, 77, 76);
+    EXPECT_EQ(store.currentPly(), 1);
+    EXPECT_EQ(cell(76), makePiece(kSideBlack, core::kPawn));
+    EXPECT_EQ(w->document().mode(), ViewerMode::Viewing);
+    // Off: a drag does nothing and the arrow keys still step.
+    w->runCommand(Command::DragWhileViewing);
+    drag(*w, 33, 34);
+    EXPECT_EQ(store.currentPly(), 1);
+    QTest::keyClick(w->board(), Qt::Key_Left);
+    w->board()->finishAnimation();
+    EXPECT_EQ(store.currentPly(), 0);
+}
+
+TEST_F(WindowLayoutTest, PromotionIsPickedOnTheBoardWithTheMouseOrTheKeys) {
+    auto w = makeWindow();
+    w->runCommand(Command::ContinuePlay);
+    for (auto [from, to] : {std::pair{77, 76}, std::pair{33, 34}}) drag(*w, from, to);
+    // The bishop reaches the zone: both pieces are offered at 2二, no question asked.
+    drag(*w, 88, 22);
+    ASSERT_TRUE(w->moveInput().promotionChoice());
+    EXPECT_TRUE(w->shownMessages().empty());
+    // Escape puts it back.
+    QTest::keyClick(w->board(), Qt::Key_Escape);
+    EXPECT_FALSE(w->moveInput().promotionChoice());
+    EXPECT_FALSE(w->moveInput().held());
+    EXPECT_EQ(cell(88), makePiece(kSideBlack, core::kBishop));
+    EXPECT_EQ(store.currentPly(), 2);
+    // Again, and the mouse picks the plain bishop.
+    drag(*w, 88, 22);
+    ASSERT_TRUE(w->moveInput().promotionChoice());
+    const BoardGeometry g = w->board()->geometry();
+    const Rect plain = g.toClient(promotionChoiceRects(g, 22)[1]);
+    QTest::mouseClick(w->board(), Qt::LeftButton, {},
+                      QPoint((plain.left + plain.right) / 2, (plain.top + plain.bottom) / 2));
+    EXPECT_EQ(cell(22), makePiece(kSideBlack, core::kBishop));
+    EXPECT_EQ(store.currentPly(), 3);
+
+    // With the keys: the pointer starts on the promoted piece; Right, Left, Enter picks it.
+    drag(*w, 31, 22);
+    const Point bishop =
+        spotCentre(g, BoardSpot{0, kSideBlack, core::kBishop}, core::countHand(store.position()));
+    QTest::mousePress(w->board(), Qt::LeftButton, {}, qpoint(bishop));
+    QTest::mouseRelease(w->board(), Qt::LeftButton, {}, centre(*w, 55));
+    ASSERT_EQ(cell(55), makePiece(kSideBlack, core::kBishop));
+    drag(*w, 41, 42);
+    drag(*w, 55, 33);  // 3三: in the zone, the bishop may promote
+    ASSERT_TRUE(w->moveInput().promotionChoice());
+    QTest::keyClick(w->board(), Qt::Key_Right);
+    QTest::keyClick(w->board(), Qt::Key_Left);
+    QTest::keyClick(w->board(), Qt::Key_Return);
+    EXPECT_FALSE(w->moveInput().promotionChoice());
+    EXPECT_EQ(cell(33), makePiece(kSideBlack, core::kHorse));
+    EXPECT_EQ(store.currentPly(), 7);
+}
+
+}  // namespace
+}  // namespace tavrel
