@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -305,6 +309,34 @@ TEST_F(MainWindowTest, EnvironmentWrittenOnlyToWritableFolder) {
     Settings read;
     EXPECT_EQ(ReadEnvironmentFile(env, read), core::ReadResult::Ok);
     EXPECT_EQ(read.pieceSet, 7);
+}
+
+// 盤・駒の設定: 標準 and 一文字 choose their sets and follow the set number; OK keeps the set.
+TEST_F(MainWindowTest, PieceStyleButtonsChooseTheirSets) {
+    settings.pieceSet = 7;
+    auto w = makeWindow();
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) return;
+        auto* standard = dialog->findChild<QRadioButton*>(QStringLiteral("standardPieces"));
+        auto* one = dialog->findChild<QRadioButton*>(QStringLiteral("oneCharacterPieces"));
+        auto* set = dialog->findChild<QSpinBox*>(QStringLiteral("pieceSet"));
+        if (!standard || !one || !set) return;
+        seen = true;
+        EXPECT_FALSE(standard->isChecked() || one->isChecked());  // set 7 is neither
+        QTest::mouseClick(one, Qt::LeftButton);
+        EXPECT_EQ(set->value(), 4);
+        set->setValue(3);
+        EXPECT_TRUE(standard->isChecked());
+        EXPECT_FALSE(one->isChecked());
+        QTest::keyClick(one, Qt::Key_1, Qt::AltModifier);
+        EXPECT_EQ(set->value(), 4);
+        qobject_cast<QDialog*>(dialog)->accept();
+    });
+    w->action(Command::PieceSettings)->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(settings.pieceSet, 4);
 }
 
 TEST_F(MainWindowTest, ExternalPictureThatCannotBeReadFallsBack) {

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -144,11 +145,34 @@ void MainWindow::pieceSettings() {
     form->addRow(qs("駒台："), stand);
     auto* pieceGroup = new QGroupBox(qs("駒"), &dialog);
     auto* pieceForm = new QFormLayout(pieceGroup);
+    auto* standard = new QRadioButton(qs("標準(&S)"), pieceGroup);
+    auto* oneCharacter = new QRadioButton(qs("一文字(&1)"), pieceGroup);
+    standard->setObjectName(QStringLiteral("standardPieces"));
+    oneCharacter->setObjectName(QStringLiteral("oneCharacterPieces"));
+    auto* styles = new QHBoxLayout;
+    styles->addWidget(standard);
+    styles->addWidget(oneCharacter);
+    pieceForm->addRow(styles);
     auto* set = new QSpinBox(pieceGroup);
     set->setObjectName(QStringLiteral("pieceSet"));
     set->setRange(0, kPieceSetCount - 1);
     set->setValue(choices.pieceSet);
     pieceForm->addRow(qs("駒の種類："), set);
+    // The two buttons choose their sets; another set number leaves both unchecked.
+    auto showStyle = [standard, oneCharacter](int value) {
+        standard->setAutoExclusive(false);
+        oneCharacter->setAutoExclusive(false);
+        standard->setChecked(value == kStandardPieceSet);
+        oneCharacter->setChecked(value == kOneCharacterPieceSet);
+        standard->setAutoExclusive(true);
+        oneCharacter->setAutoExclusive(true);
+    };
+    showStyle(choices.pieceSet);
+    connect(set, &QSpinBox::valueChanged, &dialog, showStyle);
+    connect(standard, &QRadioButton::clicked, &dialog,
+            [set] { set->setValue(kStandardPieceSet); });
+    connect(oneCharacter, &QRadioButton::clicked, &dialog,
+            [set] { set->setValue(kOneCharacterPieceSet); });
     form->addRow(pieceGroup);
     auto* externalGroup = new QGroupBox(qs("外部駒"), &dialog);
     auto* externalForm = new QVBoxLayout(externalGroup);

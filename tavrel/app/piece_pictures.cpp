@@ -13,6 +13,16 @@ namespace {
 // One kanji per picture code; promoted pieces in their one-character forms.
 const char* const kKanji[16] = {"王", "歩", "香", "桂", "銀", "金", "角", "飛",
                                 "玉", "と", "杏", "圭", "全", "金", "馬", "龍"};
+// The standard sets write the promoted lance, knight and silver in two characters, one above
+// the other; the one-character set (一文字) keeps 杏, 圭 and 全.
+const char* twoCharacterForm(int code) {
+    switch (code) {
+        case 10: return "成香";
+        case 11: return "成桂";
+        case 12: return "成銀";
+        default: return nullptr;
+    }
+}
 
 bool isPromotedCode(int code) { return code >= 9 && code != 13; }
 
@@ -83,7 +93,22 @@ QImage PiecePictures::drawPiece(int code, bool upsideDown, const QColor& face, i
     p.setPen(isPromotedCode(code) ? QColor(190, 20, 20) : QColor(20, 15, 10));
     QRectF textRect(left, shoulder - (bottom - shoulder) * 0.25, right - left,
                     (bottom - shoulder) * 1.2);
-    p.drawText(textRect, Qt::AlignCenter, QString::fromUtf8(kKanji[code & 15]));
+    const char* twoCharacters = m_set == kOneCharacterPieceSet ? nullptr : twoCharacterForm(code);
+    if (twoCharacters) {
+        // Two smaller characters stacked in the piece's face.
+        QFont small = font;
+        small.setPixelSize(std::max(6, static_cast<int>((bottom - top) * 0.42)));
+        p.setFont(small);
+        const QString text = QString::fromUtf8(twoCharacters);
+        const double half = (bottom - shoulder * 0.6) / 2;
+        const double from = shoulder * 0.6;
+        p.drawText(QRectF(left, from, right - left, half), Qt::AlignHCenter | Qt::AlignBottom,
+                   text.left(1));
+        p.drawText(QRectF(left, from + half, right - left, half), Qt::AlignHCenter | Qt::AlignTop,
+                   text.mid(1));
+    } else {
+        p.drawText(textRect, Qt::AlignCenter, QString::fromUtf8(kKanji[code & 15]));
+    }
     return img;
 }
 

@@ -35,6 +35,10 @@ struct CellSize {
 };
 
 inline constexpr int kPieceSetCount = 18;
+// The two sets of the 盤・駒の設定 dialog's choice: 標準 writes every piece as it is usually
+// written (成香, 成桂, 成銀 in two characters), 一文字 writes each piece in one character.
+inline constexpr int kStandardPieceSet = 3;
+inline constexpr int kOneCharacterPieceSet = 4;
 // Size class 0..4 of a piece set 0..17; -1 for 18 or more.
 int sizeClassOf(int pieceSet);
 // The cell size of a size class 0..4.
