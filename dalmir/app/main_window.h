@@ -20,12 +20,14 @@
 #include "dalmir/logic/dalmir_ui.h"
 #include "dalmir/logic/database_session.h"
 #include "dalmir/logic/folder_delete_form.h"
+#include "dalmir/logic/player_report_view.h"
 #include "dalmir/logic/position_search_form.h"
 #include "dalmir/logic/recent_databases.h"
 #include "dalmir/logic/statistics_choice.h"
 #include "dalmir/logic/undo.h"
 #include "dalmir/model/registration/error_log.h"
 #include "dalmir/model/registration/registration.h"
+#include "dalmir/model/search/record_conditions.h"
 #include "dalmir/model/search/search.h"
 #include "dalmir/model/search/statistics.h"
 #include "dalmir/model/store/database.h"
@@ -87,7 +89,10 @@ public:
     bool startCopyFiles(const QString& targetFolder, bool overwrite);
     // 全データ更新, or 選択棋譜の更新 with the given slots.
     bool startUpdate(std::vector<int> slots = {});
-    bool startHeaderSearch(const model::HeaderCriteria& criteria);
+    // The header search, then (when it found records) the search by game end, material and
+    // comments among them.
+    bool startHeaderSearch(const model::HeaderCriteria& criteria,
+                           const model::RecordConditions& conditions = {});
     bool startSequenceSearch(const QString& pattern);
     bool startNextMoveSearch();
     bool startDuplicateCheck(const model::DuplicateCriteria& criteria);
@@ -99,6 +104,13 @@ public:
     void showAll();
     // The last statistics report (tests).
     const QString& lastReport() const { return m_lastReport; }
+    // The player report over the listed records, with the alias list at aliasesPath (the
+    // user's list when empty); false when an operation runs or the list could not be read.
+    bool startPlayerReport(const QString& player, const std::string& aliasesPath = {});
+    // The last player report (tests).
+    const PlayerReportView& lastPlayerReport() const { return m_lastPlayerReport; }
+    // Gives the records their 自動戦型 labels: every record (all) or those without one.
+    bool startOpeningLabels(bool all);
     // Registers one record file (the single add, and the viewer's registration request).
     bool startSingleAdd(const QString& path);
     // A request of the viewer; one that arrives while an operation runs waits for its end.
@@ -233,6 +245,8 @@ private:
     void menuSequenceSearch();
     void menuDuplicates();
     void menuPlayerStatistics();
+    void menuPlayerReport();
+    void menuOpeningLabels();
     void menuPrint();
     void menuPreview();
     void menuPdf();
@@ -285,6 +299,7 @@ private:
     InputHistories m_histories;
     model::PlayerStatistics m_playerStatistics;
     QString m_lastReport;
+    PlayerReportView m_lastPlayerReport;
     std::deque<core::DatabaseRequest> m_pendingRequests;
     bool m_runningRequest = false;
     Starter m_starter;
