@@ -101,6 +101,9 @@ void MainWindow::menuPlayerReport() {
     if (InputHistory* h = m_histories.find(qs("対局者"))) {
         for (const auto& e : h->entries()) names << fromUtf8(e);
     }
+    for (const QString& suggested : suggestionList(m_context.programFolder, qs("対局者"))) {
+        if (!names.contains(suggested)) names << suggested;
+    }
     const QString name = QInputDialog::getItem(this, fromUtf8(kPlayerReportTitle), qs("対局者："),
                                                names, 0, true, &ok)
                              .trimmed();

@@ -759,17 +759,17 @@ TEST_F(MainWindowTest, HeaderSearchDialogConditionsMatchTheCommandLineWords) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-// Labelling an existing database runs on the worker and tells its counts in the status line; a
-// second run over the unlabelled records finds nothing left to label.
-TEST_F(MainWindowTest, OpeningLabelsAreGivenOnTheWorker) {
+// Labelling an existing database runs on the worker and tells its counts in the status line.
+// Cancel keeps the labels already given; a later run over the unlabelled records gives the rest.
+TEST_F(MainWindowTest, OpeningLabelsAreGivenOnTheWorkerAndCancelKeepsThem) {
     // A 四間飛車 against a static rook, as the move list of a binary database.
     const std::vector<ListMove> fourth = {{77, 76}, {83, 84}, {67, 66}, {33, 34}, {28, 68},
                                           {84, 85}, {88, 77}, {51, 42}, {59, 48}, {42, 32},
                                           {48, 38}, {61, 52}, {38, 28}, {71, 62}, {39, 38},
                                           {63, 64}, {69, 58}, {13, 14}, {17, 16}, {93, 94}};
-    Database db(100);
+    Database db(1000);
     db.reset(true);
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 600; ++i) {
         IndexEntry e;
         e.setText(IndexText::Path, "/nowhere/" + std::to_string(i) + ".KIF");
         e.moveCount = static_cast<int>(fourth.size());
@@ -780,18 +780,31 @@ TEST_F(MainWindowTest, OpeningLabelsAreGivenOnTheWorker) {
     auto window = makeWindow();
     ASSERT_TRUE(window->openFile(fromFsPath(path)));
     ASSERT_TRUE(window->database().table().entry(0).autoOpening().empty());
+
+    // Cancelled at the second look (after 256 records).
+    std::atomic<int> polls{0};
+    window->runner().setStepHook([&] {
+        if (++polls == 2) window->cancelOperation();
+    });
     ASSERT_TRUE(window->startOpeningLabels(false));
     waitForOperation(*window);
+    EXPECT_TRUE(
+        window->statusPane(0).startsWith(QStringLiteral("中止しました。自動戦型　設定：256")))
+        << window->statusPane(0).toStdString();
     EXPECT_NE(core::toUtf8Lossy(window->database().table().entry(0).autoOpening()).find("四間飛車"),
               std::string::npos);
+    EXPECT_TRUE(window->database().table().entry(599).autoOpening().empty());
     EXPECT_TRUE(window->database().isModified());
-    EXPECT_TRUE(window->statusPane(0).startsWith(QStringLiteral("自動戦型　設定：40")))
-        << window->statusPane(0).toStdString();
+
+    window->runner().setStepHook({});
     ASSERT_TRUE(window->startOpeningLabels(false));
     waitForOperation(*window);
-    EXPECT_TRUE(window->statusPane(0).startsWith(QStringLiteral("自動戦型　設定：0　変更なし：40")))
+    EXPECT_TRUE(
+        window->statusPane(0).startsWith(QStringLiteral("自動戦型　設定：344　変更なし：256")))
         << window->statusPane(0).toStdString();
-    EXPECT_EQ(window->database().table().size(), 40);
+    EXPECT_EQ(window->database().table().entry(599).autoOpening(),
+              window->database().table().entry(0).autoOpening());
+    EXPECT_EQ(window->database().table().size(), 600);
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ model::IndexDate indexDate(const QDate& d) {
             static_cast<uint8_t>(d.day())};
 }
 
-// The suggestion list of a field: a CP932 text file in the program folder, one entry a line.
+}  // namespace
+
 QStringList suggestionList(const QString& programFolder, const QString& name) {
     QFile file(programFolder + name + qs(".txt"));
     QStringList out;
@@ -52,8 +53,6 @@ QStringList suggestionList(const QString& programFolder, const QString& name) {
     }
     return out;
 }
-
-}  // namespace
 
 InputHistories::InputHistories(QString dataFolder, const AppSettings& settings)
     : m_folder(std::move(dataFolder)) {

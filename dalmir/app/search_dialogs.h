@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <map>
 
@@ -22,6 +23,10 @@ class QPlainTextEdit;
 class QSpinBox;
 
 namespace dalmir {
+
+// The suggestion list of a field ("対局者", "棋戦", "戦型"): a CP932 text file "<name>.txt" in
+// the program folder, one entry a line, "#" starting a comment.
+QStringList suggestionList(const QString& programFolder, const QString& name);
 
 // The input histories of the dialogs, kept in the data folder as "<name>.his".
 class InputHistories {
