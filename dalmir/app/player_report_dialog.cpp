@@ -61,7 +61,13 @@ PlayerReportDialog::PlayerReportDialog(const PlayerReportView& view, QWidget* pa
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
     auto* y = new QValueAxis;
+    // Whole games only: one tick a game for small counts, round steps above.
     y->setRange(0, std::max(1, most));
+    if (most <= 10) {
+        y->setTickCount(std::max(1, most) + 1);
+    } else {
+        y->applyNiceNumbers();
+    }
     y->setLabelFormat(qs("%d"));
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
