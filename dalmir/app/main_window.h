@@ -20,12 +20,14 @@
 #include "dalmir/logic/dalmir_ui.h"
 #include "dalmir/logic/database_session.h"
 #include "dalmir/logic/folder_delete_form.h"
+#include "dalmir/logic/player_report_view.h"
 #include "dalmir/logic/position_search_form.h"
 #include "dalmir/logic/recent_databases.h"
 #include "dalmir/logic/statistics_choice.h"
 #include "dalmir/logic/undo.h"
 #include "dalmir/model/registration/error_log.h"
 #include "dalmir/model/registration/registration.h"
+#include "dalmir/model/search/record_conditions.h"
 #include "dalmir/model/search/search.h"
 #include "dalmir/model/search/statistics.h"
 #include "dalmir/model/store/database.h"
@@ -92,12 +94,14 @@ public:
     bool startFolderAdd(const model::FolderAdd& request);
     // Copies the selected records' files into a folder.
     bool startCopyFiles(const QString& targetFolder, bool overwrite);
-    // 全データ更新, or 選択棋譜の更新 with the given slots.
     // 全データ更新, or 選択棋譜の更新 with the given slots; mode says what happens to entries whose
     // files are gone.
     bool startUpdate(std::vector<int> slots = {},
                      model::MissingFileMode mode = model::MissingFileMode::Ask);
-    bool startHeaderSearch(const model::HeaderCriteria& criteria);
+    // The header search, then (when it found records) the search by game end, material and
+    // comments among them.
+    bool startHeaderSearch(const model::HeaderCriteria& criteria,
+                           const model::RecordConditions& conditions = {});
     bool startSequenceSearch(const QString& pattern);
     bool startNextMoveSearch();
     bool startDuplicateCheck(const model::DuplicateCriteria& criteria);
@@ -109,6 +113,13 @@ public:
     void showAll();
     // The last statistics report (tests).
     const QString& lastReport() const { return m_lastReport; }
+    // The player report over the listed records, with the alias list at aliasesPath (the
+    // user's list when empty); false when an operation runs or the list could not be read.
+    bool startPlayerReport(const QString& player, const std::string& aliasesPath = {});
+    // The last player report (tests).
+    const PlayerReportView& lastPlayerReport() const { return m_lastPlayerReport; }
+    // Gives the records their 自動戦型 labels: every record (all) or those without one.
+    bool startOpeningLabels(bool all);
     // Registers one record file (the single add, and the viewer's registration request).
     bool startSingleAdd(const QString& path);
     // A request of the viewer; one that arrives while an operation runs waits for its end.
@@ -261,6 +272,8 @@ private:
     void menuSequenceSearch();
     void menuDuplicates();
     void menuPlayerStatistics();
+    void menuPlayerReport();
+    void menuOpeningLabels();
     void menuPrint();
     void menuPreview();
     void menuPdf();
@@ -313,13 +326,13 @@ private:
     InputHistories m_histories;
     model::PlayerStatistics m_playerStatistics;
     QString m_lastReport;
+    PlayerReportView m_lastPlayerReport;
     std::deque<core::DatabaseRequest> m_pendingRequests;
     bool m_runningRequest = false;
-    bool m_placingColumns = false;
+    bool m_placingColumns = false;  // the widths are being set from the settings
     // The choices of the dialog データ更新, kept for the run of the program, one per command.
     model::MissingFileMode m_updateAllMode = model::MissingFileMode::Ask;
-    model::MissingFileMode m_updateSelectedMode =
-        model::MissingFileMode::Ask;  // the widths are being set from the settings
+    model::MissingFileMode m_updateSelectedMode = model::MissingFileMode::Ask;
     Starter m_starter;
     Scheduler m_later;
     UndoKeeper m_undo;

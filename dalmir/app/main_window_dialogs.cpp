@@ -32,6 +32,8 @@
 #include "dalmir/app/settings_dialog.h"
 #include "dalmir/logic/copy_files.h"
 #include "dalmir/logic/folder_add_form.h"
+#include "dalmir/logic/opening_label_command.h"
+#include "dalmir/logic/record_search_form.h"
 #include "dalmir/model/table/dls_clipboard.h"
 #include "dalmir/model/table/fs_paths.h"
 #include "desktop/desktop_integration.h"
@@ -66,7 +68,12 @@ void MainWindow::menuPositionSearch() {
 
 void MainWindow::menuHeaderSearch() {
     HeaderSearchDialog dialog(m_settings, m_histories, m_context.programFolder, this);
-    if (dialog.exec() == QDialog::Accepted) startHeaderSearch(dialog.criteria());
+    if (dialog.exec() != QDialog::Accepted) return;
+    const model::HeaderCriteria criteria = dialog.criteria();
+    // A pattern that cannot be read has been told; nothing is searched on half the conditions.
+    const std::optional<model::RecordConditions> conditions =
+        recordConditions(*this, dialog.recordForm());
+    if (conditions) startHeaderSearch(criteria, *conditions);
 }
 
 void MainWindow::menuSequenceSearch() {
@@ -95,6 +102,27 @@ void MainWindow::menuPlayerStatistics() {
     if (!ok) return;
     m_histories.enter(qs("対局者"), name.trimmed());
     startStatistics(StatisticsKind::Player, name.trimmed());
+}
+
+void MainWindow::menuPlayerReport() {
+    bool ok = false;
+    QStringList names;
+    if (InputHistory* h = m_histories.find(qs("対局者"))) {
+        for (const auto& e : h->entries()) names << fromUtf8(e);
+    }
+    for (const QString& suggested : suggestionList(m_context.programFolder, qs("対局者"))) {
+        if (!names.contains(suggested)) names << suggested;
+    }
+    const QString name = QInputDialog::getItem(this, fromUtf8(kPlayerReportTitle), qs("対局者："),
+                                               names, 0, true, &ok)
+                             .trimmed();
+    if (!ok || name.isEmpty()) return;
+    m_histories.enter(qs("対局者"), name);
+    startPlayerReport(name);
+}
+
+void MainWindow::menuOpeningLabels() {
+    if (const std::optional<bool> all = askLabelScope(*this)) startOpeningLabels(*all);
 }
 
 void MainWindow::menuNew() {

@@ -157,12 +157,16 @@ void MainWindow::buildMenus() {
                [this] { startStatistics(StatisticsKind::Results); });
     addCommand(tools, Command::Statistics, qs("対局者の統計計算(&T)..."), {},
                [this] { menuPlayerStatistics(); });
+    addCommand(tools, Command::Statistics, qs("対局者レポート(&Y)..."), {},
+               [this] { menuPlayerReport(); });
     addCommand(tools, Command::Statistics, qs("次の手分析(&N)..."), QKeySequence(qs("Ctrl+M")),
                [this] { startStatistics(StatisticsKind::NextMoves); });
     addCommand(tools, Command::Statistics, qs("戦型分析(&O)..."), {},
                [this] { startStatistics(StatisticsKind::Openings); });
     addCommand(tools, Command::Statistics, qs("手合割分析(&H)..."), {},
                [this] { startStatistics(StatisticsKind::Handicaps); });
+    addCommand(tools, Command::UpdateAll, qs("自動戦型を付ける(&L)..."), {},
+               [this] { menuOpeningLabels(); });
     tools->addSeparator();
     addCommand(tools, Command::Settings, qs("設定(&C)..."), QKeySequence(Qt::Key_F2),
                [this] { menuSettings(); });

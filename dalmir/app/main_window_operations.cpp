@@ -8,11 +8,15 @@
 #include <QTableView>
 
 #include "dalmir/app/main_window.h"
+#include "dalmir/app/player_report_dialog.h"
 #include "dalmir/app/qt_text.h"
 #include "dalmir/logic/copy_files.h"
+#include "dalmir/logic/opening_label_command.h"
 #include "dalmir/logic/record_files.h"
 #include "dalmir/logic/record_paste.h"
+#include "dalmir/logic/record_search_form.h"
 #include "dalmir/logic/sort_order.h"
+#include "dalmir/model/registration/opening_labelling.h"
 #include "dalmir/model/search/duplicate_check.h"
 #include "dalmir/model/store/binary_store.h"
 #include "dalmir/model/table/dls_clipboard.h"
@@ -91,12 +95,18 @@ bool MainWindow::startPositionSearch(const QString& clipboardText,
     return true;
 }
 
-bool MainWindow::startHeaderSearch(const model::HeaderCriteria& criteria) {
+bool MainWindow::startHeaderSearch(const model::HeaderCriteria& criteria,
+                                   const model::RecordConditions& conditions) {
     if (isBusy()) return false;
     startOperation(
         qs("検索の中止(&Q)"),
         // The hits become the listed records, shown when the search ends.
-        [this, criteria](model::OperationHost&) { (void)m_searcher->findByHeader(criteria); },
+        [this, criteria, conditions](model::OperationHost& host) {
+            const model::SearchReport headers = m_searcher->findByHeader(criteria);
+            if (needsRecordSearch(headers, conditions)) {
+                (void)model::findByRecordConditions(m_db, m_extractor, host, conditions);
+            }
+        },
         resorting());
     return true;
 }
@@ -165,6 +175,40 @@ bool MainWindow::startStatistics(StatisticsKind kind, const QString& player) {
             dialog->open();
         },
         UndoUse::Leave);
+    return true;
+}
+
+bool MainWindow::startPlayerReport(const QString& player, const std::string& aliasesPath) {
+    if (isBusy()) return false;
+    std::optional<model::PlayerAliases> aliases =
+        readPlayerAliases(*this, aliasesPath.empty() ? model::defaultAliasesPath() : aliasesPath);
+    if (!aliases) return false;
+    auto view = std::make_shared<PlayerReportView>();
+    startOperation(
+        qs("統計計算の中止(&Q)"),
+        [this, name = toCp932(player), aliases = std::move(*aliases), view](model::OperationHost&) {
+            *view = playerReportView(m_db.table(), name, aliases);
+        },
+        [this, view] {
+            m_lastPlayerReport = *view;
+            if (m_context.quiet) return;
+            auto* dialog = new PlayerReportDialog(m_lastPlayerReport, this);
+            dialog->setAttribute(Qt::WA_DeleteOnClose);
+            dialog->open();
+        },
+        UndoUse::Leave);
+    return true;
+}
+
+bool MainWindow::startOpeningLabels(bool all) {
+    if (isBusy()) return false;
+    auto report = std::make_shared<model::LabelRunReport>();
+    startOperation(
+        qs("自動戦型の中止(&Q)"),
+        [this, all, report](model::OperationHost& host) {
+            *report = model::labelOpenings(m_db, m_extractor, host, all);
+        },
+        resorting([this, report] { tellLabelRun(*this, *report); }));
     return true;
 }
 

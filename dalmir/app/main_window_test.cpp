@@ -5,25 +5,33 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 
 #include "core/text/sjis.h"
+#include "dalmir/app/player_report_dialog.h"
 #include "dalmir/app/qt_text.h"
+#include "dalmir/app/search_dialogs.h"
+#include "dalmir/logic/dalmir_test_fixture.h"
+#include "dalmir/logic/record_search_form.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/dls_clipboard.h"
 #include "tests/support/qt_application.h"
@@ -768,7 +776,8 @@ TEST_F(MainWindowTest, MenusAndKeys) {
         "棋譜の重複を調べる(&D)...\tCtrl+J|二つの棋譜の違いを調べる(&2)\tCtrl+B|"
         "== ツール(&T)|再現(&R)|対局(&G)\tCtrl+G|印刷(&P)|エディタで開く(&E)\tCtrl+E|"
         "フォルダを開く(&F)|局面編集(&B)|統計計算(&S)...\tCtrl+T|対局者の統計計算(&T)...|"
-        "次の手分析(&N)...\tCtrl+M|戦型分析(&O)...|手合割分析(&H)...|設定(&C)...\tF2|"
+        "対局者レポート(&Y)...|次の手分析(&N)...\tCtrl+M|戦型分析(&O)...|手合割分析(&H)...|"
+        "自動戦型を付ける(&L)...|設定(&C)...\tF2|"
         "== 表示(&V)|表示項目(&I)...|カード形表示(&C)...|ファイル名(&N)|"
         "フォルダを表示しない(&N)|フォルダを１段表示(&1)|フルパス表示(&F)|"
         "ファイル名の拡張子(&E)|年の表示|西暦２桁(&2)|西暦４桁(&4)|年号(&N)|"
@@ -817,6 +826,173 @@ TEST_F(MainWindowTest, RequestsWaitForAnOpenDialog) {
     dialog.done(QDialog::Rejected);
     QTRY_COMPARE(window.database().table().size(), 3);
     EXPECT_EQ(window.database().table().size(), 3);
+}
+
+// The player report runs on the worker over the listed records: its text is the command line's
+// report, its chart has one group per year. A bad alias list stops it with a message.
+TEST_F(MainWindowTest, PlayerReportShowsTextAndYears) {
+    folder.write("r/a.kif", kifRecord({"７六歩(77)", "３四歩(33)", "投了"}, "2013/06/01"));
+    folder.write("r/b.kif", kifRecord({"７六歩(77)", "３四歩(33)", "投了"}, "2014/02/01",
+                                      "谷川浩司", "羽生 善治 九段"));
+    folder.write("r/c.kif", kifRecord({"２六歩(27)", "投了"}, "2014/03/01", "谷川浩司", "森"));
+    auto window = makeWindow();
+    window->newDatabase(false);
+    model::FolderAdd request;
+    request.folder = folder.file("r");
+    ASSERT_TRUE(window->startFolderAdd(request));
+    waitForOperation(*window);
+    ASSERT_EQ(window->database().table().size(), 3);
+
+    ASSERT_TRUE(window->startPlayerReport(QStringLiteral("羽生善治"), folder.file("none.txt")));
+    waitForOperation(*window);
+    const PlayerReportView& view = window->lastPlayerReport();
+    EXPECT_EQ(view.games, 2);
+    EXPECT_EQ(view.text, model::playerReportText(model::playerReport(window->database().table(),
+                                                                     core::sjis("羽生善治"), {})));
+    ASSERT_EQ(view.years.size(), 2U);
+    EXPECT_EQ(view.years[0].label, "2013");
+    EXPECT_EQ(view.years[0].losses, 1);  // Black resigned at ply 3
+    EXPECT_EQ(view.years[1].label, "2014");
+    EXPECT_EQ(view.years[1].wins, 1);  // as White: Black resigned
+
+    PlayerReportDialog dialog(view);
+    EXPECT_EQ(dialog.text(), QString::fromStdString(view.text));
+    EXPECT_EQ(dialog.years(), QStringList({QStringLiteral("2013"), QStringLiteral("2014")}));
+    const auto bars = dialog.bars();
+    ASSERT_EQ(bars.size(), 3);
+    EXPECT_EQ(bars[0].first, QStringLiteral("勝ち"));
+    EXPECT_EQ(bars[1].first, QStringLiteral("負け"));
+    EXPECT_EQ(bars[1].second, QList<qreal>({1.0, 0.0}));
+
+    const std::string bad = folder.write("aliases.txt", {"等号のない行"});
+    EXPECT_FALSE(window->startPlayerReport(QStringLiteral("羽生善治"), bad));
+    ASSERT_FALSE(window->messages().isEmpty());
+    EXPECT_TRUE(window->messages().back().contains(QStringLiteral("1行目")));
+}
+
+// The header-search dialog's end, material and comment find the records dalmir-cli find's
+// --end, --material/--ply and --comment words find (the same reading code).
+TEST_F(MainWindowTest, HeaderSearchDialogConditionsMatchTheCommandLineWords) {
+    std::vector<std::string> a = kifRecord({"７六歩(77)", "３四歩(33)", "投了"});
+    a.insert(a.begin() + 8, "*四間に振る");  // after the first move
+    folder.write("r/a.kif", a);
+    folder.write("r/b.kif",
+                 kifRecord({"７六歩(77)", "３四歩(33)", "２二角成(88)", "同　銀(31)", "中断"}));
+    folder.write("r/c.kif", kifRecord({"２六歩(27)", "投了"}));
+    auto window = makeWindow();
+    window->newDatabase(false);
+    model::FolderAdd request;
+    request.folder = folder.file("r");
+    ASSERT_TRUE(window->startFolderAdd(request));
+    waitForOperation(*window);
+    ASSERT_EQ(window->database().table().size(), 3);
+
+    auto listed = [&](const model::RecordConditions& c) {
+        window->showAll();
+        EXPECT_TRUE(window->startHeaderSearch({}, c));
+        waitForOperation(*window);
+        std::vector<std::string> names;
+        const model::IndexTable& table = window->database().table();
+        for (int slot : table.displayOrder()) {
+            const std::string path(table.entry(slot).path());
+            names.push_back(path.substr(path.find_last_of('/') + 1));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    struct Case {
+        int end;
+        const char* material;
+        int ply;
+        const char* comment;
+        std::vector<std::string> want;
+    };
+    const Case cases[] = {
+        {2, "", -1, "", {"a.KIF", "c.KIF"}},  // 投了
+        {7, "", -1, "", {"b.KIF"}},           // 中断
+        {0, "角0枚 先手", -1, "", {"b.KIF"}},
+        {0, "角0枚 先手", 4, "", {"b.KIF"}},
+        // Found nowhere: the list stays as it was, as after the other searches.
+        {0, "角0枚 先手", 2, "", {"a.KIF", "b.KIF", "c.KIF"}},
+        {0, "", -1, "四間に", {"a.KIF"}},
+        {2, "", -1, "四間に", {"a.KIF"}},
+    };
+    InputHistories histories(QString::fromStdString(folder.path()) + QStringLiteral("/"), settings);
+    testsupport::RecordingDalmirUi ui;
+    for (const Case& t : cases) {
+        HeaderSearchDialog dialog(settings, histories, QString());
+        dialog.findChild<QComboBox*>(QStringLiteral("end"))->setCurrentIndex(t.end);
+        dialog.findChild<QLineEdit*>(QStringLiteral("material"))
+            ->setText(QString::fromUtf8(t.material));
+        dialog.findChild<QSpinBox*>(QStringLiteral("materialPly"))->setValue(t.ply);
+        dialog.findChild<QLineEdit*>(QStringLiteral("comment"))
+            ->setText(QString::fromUtf8(t.comment));
+        const std::optional<model::RecordConditions> fromDialog =
+            recordConditions(ui, dialog.recordForm());
+        ASSERT_TRUE(fromDialog);
+
+        // What the command line builds from its words.
+        model::RecordConditions fromWords;
+        if (t.end > 0) fromWords.end = model::gameEndNamed(gameEndChoices()[t.end]);
+        if (*t.material != '\0') {
+            fromWords.material = model::parseMaterial(core::sjis(t.material)).pattern;
+            fromWords.materialPly = t.ply;
+        }
+        fromWords.comment = core::sjis(t.comment);
+
+        const std::vector<std::string> hits = listed(*fromDialog);
+        EXPECT_EQ(hits, listed(fromWords)) << t.end << t.material << t.comment;
+        EXPECT_EQ(hits, t.want) << t.end << t.material << t.comment;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+// Labelling an existing database runs on the worker and tells its counts in the status line.
+// Cancel keeps the labels already given; a later run over the unlabelled records gives the rest.
+TEST_F(MainWindowTest, OpeningLabelsAreGivenOnTheWorkerAndCancelKeepsThem) {
+    // A 四間飛車 against a static rook, as the move list of a binary database.
+    const std::vector<ListMove> fourth = {{77, 76}, {83, 84}, {67, 66}, {33, 34}, {28, 68},
+                                          {84, 85}, {88, 77}, {51, 42}, {59, 48}, {42, 32},
+                                          {48, 38}, {61, 52}, {38, 28}, {71, 62}, {39, 38},
+                                          {63, 64}, {69, 58}, {13, 14}, {17, 16}, {93, 94}};
+    Database db(1000);
+    db.reset(true);
+    for (int i = 0; i < 600; ++i) {
+        IndexEntry e;
+        e.setText(IndexText::Path, "/nowhere/" + std::to_string(i) + ".KIF");
+        e.moveCount = static_cast<int>(fourth.size());
+        ASSERT_GE(db.append(std::move(e), fourth), 0);
+    }
+    const std::string path = folder.file("fourth.dlb");
+    ASSERT_EQ(model::saveDatabase(db, path), core::WriteResult::Ok);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    ASSERT_TRUE(window->database().table().entry(0).autoOpening().empty());
+
+    // Cancelled at the second look (after 256 records).
+    std::atomic<int> polls{0};
+    window->runner().setStepHook([&] {
+        if (++polls == 2) window->cancelOperation();
+    });
+    ASSERT_TRUE(window->startOpeningLabels(false));
+    waitForOperation(*window);
+    EXPECT_TRUE(
+        window->statusPane(0).startsWith(QStringLiteral("中止しました。自動戦型　設定：256")))
+        << window->statusPane(0).toStdString();
+    EXPECT_NE(core::toUtf8Lossy(window->database().table().entry(0).autoOpening()).find("四間飛車"),
+              std::string::npos);
+    EXPECT_TRUE(window->database().table().entry(599).autoOpening().empty());
+    EXPECT_TRUE(window->database().isModified());
+
+    window->runner().setStepHook({});
+    ASSERT_TRUE(window->startOpeningLabels(false));
+    waitForOperation(*window);
+    EXPECT_TRUE(
+        window->statusPane(0).startsWith(QStringLiteral("自動戦型　設定：344　変更なし：256")))
+        << window->statusPane(0).toStdString();
+    EXPECT_EQ(window->database().table().entry(599).autoOpening(),
+              window->database().table().entry(0).autoOpening());
+    EXPECT_EQ(window->database().table().size(), 600);
 }
 
 }  // namespace

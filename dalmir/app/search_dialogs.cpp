@@ -152,6 +152,27 @@ HeaderSearchDialog::HeaderSearchDialog(AppSettings& settings, InputHistories& hi
     m_form->addRow(m_toOn, m_to);
     m_ignoreBlanks = new QCheckBox(qs("対局者名の空白を無視する"), this);
     m_form->addRow(m_ignoreBlanks);
+    // What only the moves and comments tell: read from the records after the headers matched.
+    m_end = new QComboBox(this);
+    m_end->setObjectName(qs("end"));
+    for (const std::string& choice : gameEndChoices()) m_end->addItem(fromUtf8(choice));
+    m_form->addRow(qs("終局："), m_end);
+    m_material = new QLineEdit(this);
+    m_material->setObjectName(qs("material"));
+    m_material->setPlaceholderText(qs("例：飛車2枚 先手"));
+    m_materialPly = new QSpinBox(this);
+    m_materialPly->setObjectName(qs("materialPly"));
+    m_materialPly->setRange(-1, 9999);
+    m_materialPly->setValue(-1);
+    m_materialPly->setSpecialValueText(qs("終局"));
+    m_materialPly->setSuffix(qs("手目"));
+    auto* material = new QHBoxLayout;
+    material->addWidget(m_material, 1);
+    material->addWidget(m_materialPly);
+    m_form->addRow(qs("盤上の駒："), material);
+    m_comment = new QLineEdit(this);
+    m_comment->setObjectName(qs("comment"));
+    m_form->addRow(qs("コメント："), m_comment);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(m_form);
     layout->addWidget(okCancel(this));
@@ -196,6 +217,15 @@ model::HeaderCriteria HeaderSearchDialog::criteria() {
     m_settings.dateFrom = {m_from->date().year(), m_from->date().month(), m_from->date().day()};
     m_settings.dateTo = {m_to->date().year(), m_to->date().month(), m_to->date().day()};
     return c;
+}
+
+RecordSearchForm HeaderSearchDialog::recordForm() const {
+    RecordSearchForm form;
+    form.end = m_end->currentIndex();
+    form.material = m_material->text().trimmed().toStdString();
+    form.materialPly = m_materialPly->value();
+    form.comment = m_comment->text().trimmed().toStdString();
+    return form;
 }
 
 SequenceSearchDialog::SequenceSearchDialog(InputHistories& histories, const QString& programFolder,

@@ -4,11 +4,13 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <map>
 
 #include "dalmir/logic/app_settings.h"
 #include "dalmir/logic/position_search_form.h"
+#include "dalmir/logic/record_search_form.h"
 #include "dalmir/model/search/search.h"
 #include "dalmir/model/table/duplicate_criteria.h"
 
@@ -22,10 +24,11 @@ class QSpinBox;
 
 namespace dalmir {
 
-// The input histories of the dialogs, kept in the data folder as "<name>.his".
 // The suggestion list of a field ("対局者", "棋戦", ...): the first of its list files in the
 // program folder (ending with '/') that can be read.
 QStringList suggestionList(const QString& programFolder, const QString& name);
+
+// The input histories of the dialogs, kept in the data folder as "<name>.his".
 
 class InputHistories {
 public:
@@ -52,6 +55,8 @@ public:
                        const QString& programFolder, QWidget* parent = nullptr);
     // The criteria as entered (CP932 texts); the date range is written back to the settings.
     model::HeaderCriteria criteria();
+    // The game end, material and comment asked for (UTF-8 texts, read by the logic).
+    RecordSearchForm recordForm() const;
 
 private:
     QComboBox* field(const QString& label, const QString& history, const QString& listName);
@@ -73,6 +78,10 @@ private:
     QCheckBox* m_toOn = nullptr;
     QDateEdit* m_to = nullptr;
     QCheckBox* m_ignoreBlanks = nullptr;
+    QComboBox* m_end = nullptr;
+    QLineEdit* m_material = nullptr;
+    QSpinBox* m_materialPly = nullptr;
+    QLineEdit* m_comment = nullptr;
 };
 
 // 手順検索: the pattern, offered from the pattern history and the program folder's 手順.txt.
