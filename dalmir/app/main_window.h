@@ -298,6 +298,7 @@ private:
     std::optional<FolderDeleteForm> m_lastFolderDelete;
     QToolBar* m_toolBar = nullptr;
     QAction* m_toolBarToggle = nullptr;
+    QMenu* m_viewMenu = nullptr;
     QAction* m_statusBarToggle = nullptr;
     QAction* m_nameStyles[3] = {};  // by ファイル名パス
     QAction* m_yearStyles[3] = {};  // by 年４桁

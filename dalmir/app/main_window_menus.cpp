@@ -167,6 +167,7 @@ void MainWindow::buildMenus() {
                [this] { menuSettings(); });
 
     QMenu* view = menuBar()->addMenu(qs("表示(&V)"));
+    m_viewMenu = view;
     addCommand(view, Command::ColumnsDialog, qs("表示項目(&I)..."), {}, [this] { menuColumns(); });
     addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
     QMenu* names = view->addMenu(qs("ファイル名(&N)"));

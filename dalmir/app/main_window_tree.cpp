@@ -1,6 +1,8 @@
 // The window's tree dock: it follows the selected record, and its list button makes the records
 // behind a line the list.
+#include <QAction>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QTableView>
 
 #include "dalmir/app/main_window.h"
@@ -12,7 +14,10 @@ void MainWindow::setUpTreeDock() {
     m_treeDock = new TreeDock(this);
     addDockWidget(Qt::RightDockWidgetArea, m_treeDock);
     m_treeDock->hide();
-    // Its menu entry (toggleViewAction) comes with the window's dock layout.
+    // Shown and hidden from the view menu, after the bars.
+    QAction* toggle = m_treeDock->toggleViewAction();
+    toggle->setText(QString::fromUtf8("ツリー(&R)"));
+    m_viewMenu->addAction(toggle);
     auto follow = [this] {
         if (m_treeDock->isHidden() || isBusy()) return;
         const std::vector<int> rows = selectedRows();
