@@ -150,6 +150,8 @@ public:
 
     model::Database& database() { return m_db; }
     TreeDock* treeDock() { return m_treeDock; }
+    // Stops the tree dock's worker before the database changes.
+    void settleTree();
     QTableView* listView() { return m_view; }
     ListModel* listModel() { return m_model; }
     QString statusPane(int pane) const;

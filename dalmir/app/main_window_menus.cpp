@@ -25,7 +25,9 @@ QAction* MainWindow::addCommand(QMenu* menu, Command command, const QString& tex
     QAction* action = menu->addAction(text);
     if (!key.isEmpty()) action->setShortcut(key);
     connect(action, &QAction::triggered, this, [this, command, run = std::move(run)] {
-        if (isEnabled(command)) run();
+        if (!isEnabled(command)) return;
+        settleTree();
+        run();
     });
     m_actions.emplace(command, action);
     m_allActions.emplace_back(command, action);

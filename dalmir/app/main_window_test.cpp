@@ -20,6 +20,7 @@
 
 #include "core/text/sjis.h"
 #include "dalmir/app/qt_text.h"
+#include "dalmir/app/tree_dock.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/dls_clipboard.h"
 #include "tests/support/qt_application.h"
@@ -630,6 +631,63 @@ TEST_F(MainWindowTest, RequestsWaitForAnOpenDialog) {
     dialog.done(QDialog::Rejected);
     QTRY_COMPARE(window.database().table().size(), 3);
     EXPECT_EQ(window.database().table().size(), 3);
+}
+
+// The tree dock computes on its worker: the window's selection goes on at once, only the
+// latest selection's tree is shown, and a command settles the worker so that a result computed
+// before the database changed is never shown.
+TEST_F(MainWindowTest, TreeDockFollowsTheSelectionOnItsWorker) {
+    const std::string path = writeBinaryDatabase(40);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    TreeDock* dock = window->treeDock();
+    QAction* toggle = dock->toggleViewAction();
+    toggle->trigger();
+    ASSERT_FALSE(dock->isHidden());
+    dock->waitForIdle();
+    const auto& order = window->database().table().displayOrder();
+    ASSERT_EQ(order.size(), 40u);
+    // The record on row 1 was found after its first move; the others show the start.
+    const int deep = order[1];
+    window->database().table().entry(deep).hitPly = 1;
+    const bool rook = deep % 2 == 1;
+    // One row at a time, whatever keys earlier tests left pressed.
+    auto select = [&](int row) {
+        window->listView()->selectionModel()->select(
+            window->listModel()->index(row, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    };
+
+    select(0);
+    select(1);
+    dock->waitForIdle();
+    EXPECT_FALSE(dock->busy());
+    // The position after the first move: the twenty records that played it, all going on.
+    EXPECT_EQ(dock->caption(), QString::fromUtf8("1 手目の局面：20 局"));
+    ASSERT_EQ(dock->lines()->count(), 1);
+    EXPECT_TRUE(dock->lines()->item(0)->text().startsWith(QString::fromUtf8("３四歩")))
+        << (rook ? "after 2g2f" : "after 7g7f");
+
+    // Back to the start, then settled before the result is taken: the old tree stays, the
+    // stale result never comes.
+    select(2);
+    dock->settle();
+    EXPECT_FALSE(dock->busy());
+    QCoreApplication::sendPostedEvents(dock);
+    EXPECT_EQ(dock->lines()->count(), 1);
+    EXPECT_TRUE(dock->caption().isEmpty() ||
+                dock->caption() == QString::fromUtf8("1 手目の局面：20 局"));
+
+    // Asked again, the start position's tree: both first moves, twenty records each.
+    select(3);
+    dock->waitForIdle();
+    EXPECT_EQ(dock->caption(), QString::fromUtf8("0 手目の局面：40 局"));
+    ASSERT_EQ(dock->lines()->count(), 2);
+    EXPECT_TRUE(dock->lines()->item(0)->text().contains(QString::fromUtf8("20局")));
+
+    // Hidden from the menu again.
+    toggle->trigger();
+    EXPECT_TRUE(dock->isHidden());
 }
 
 }  // namespace

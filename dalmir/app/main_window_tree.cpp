@@ -29,10 +29,17 @@ void MainWindow::setUpTreeDock() {
     };
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, follow);
     connect(m_treeDock, &QDockWidget::visibilityChanged, this, follow);
+    // After an operation changed the database, the tree is asked again.
+    connect(this, &MainWindow::operationDone, this, follow);
     connect(m_treeDock, &TreeDock::listRequested, this, [this] {
         if (isBusy()) return;
+        settleTree();
         if (m_treeDock->listChosen(m_db) > 0) refreshList();
     });
+}
+
+void MainWindow::settleTree() {
+    if (m_treeDock != nullptr) m_treeDock->settle();
 }
 
 }  // namespace dalmir
