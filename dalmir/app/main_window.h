@@ -192,6 +192,7 @@ private:
     void recentFilesChanged() override { rebuildRecentMenu(); }
     void listReplaced() override;
     void stateChanged() override { refreshState(); }
+    void rebuildTreeIndex(const std::string& fsPath) override;
 
     void buildMenus();
     void rebuildRecentMenu();

@@ -23,6 +23,7 @@
 #include "dalmir/app/tree_dock.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/dls_clipboard.h"
+#include "dalmir/model/tree/tree_index.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/test_records.h"
 
@@ -688,6 +689,40 @@ TEST_F(MainWindowTest, TreeDockFollowsTheSelectionOnItsWorker) {
     // Hidden from the menu again.
     toggle->trigger();
     EXPECT_TRUE(dock->isHidden());
+}
+
+// Saving a binary database that has a tree index builds the index again on the runner: the
+// written index describes the saved lists and the window is free again afterwards.
+TEST_F(MainWindowTest, SavingRebuildsAnExistingTreeIndex) {
+    const std::string path = writeBinaryDatabase(30);
+    {
+        Database db(100);
+        ASSERT_EQ(model::openDatabase(db, path).code, model::OpenResult::Ok);
+        const auto index = model::TreeIndex::build(db.table(), db.lists(), 2);
+        ASSERT_NE(index, nullptr);
+        ASSERT_EQ(model::writeTreeIndex(path, *index), core::WriteResult::Ok);
+    }
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    // A record fewer: the old index no longer describes the lists.
+    window->database().removeSlot(0);
+    window->database().setModified();
+    model::PositionIndexReadResult r{};
+    ASSERT_EQ(model::TreeIndex::open(model::treeIndexPath(path), window->database().table(),
+                                     window->database().lists(), r),
+              nullptr);
+    EXPECT_EQ(r, model::PositionIndexReadResult::Stale);
+
+    ASSERT_TRUE(window->saveFile(fromFsPath(path)));
+    ASSERT_TRUE(window->isBusy());
+    waitForOperation(*window);
+    EXPECT_FALSE(window->isBusy());
+    Database back(100);
+    ASSERT_EQ(model::openDatabase(back, path).code, model::OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), 29);
+    EXPECT_NE(model::TreeIndex::open(model::treeIndexPath(path), back.table(), back.lists(), r),
+              nullptr);
+    EXPECT_EQ(r, model::PositionIndexReadResult::Ok);
 }
 
 }  // namespace

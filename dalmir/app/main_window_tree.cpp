@@ -5,8 +5,10 @@
 #include <QMenu>
 #include <QTableView>
 
+#include "core/text/sjis.h"
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/tree_dock.h"
+#include "dalmir/model/tree/tree_index.h"
 
 namespace dalmir {
 
@@ -36,6 +38,25 @@ void MainWindow::setUpTreeDock() {
         settleTree();
         if (m_treeDock->listChosen(m_db) > 0) refreshList();
     });
+}
+
+void MainWindow::rebuildTreeIndex(const std::string& fsPath) {
+    if (isBusy()) return;  // not while another operation reads the database
+    startOperation(
+        QString::fromUtf8("ツリーインデックス作成の中止(&Q)"),
+        [this, fsPath](model::OperationHost& host) {
+            host.status(core::sjis("ツリーインデックスを作成しています..."));
+            const auto index = model::TreeIndex::build(m_db.table(), m_db.lists());
+            // One that could not be built or written stays as it was: stale, it goes unused.
+            if (!index || model::writeTreeIndex(fsPath, *index) != core::WriteResult::Ok) {
+                host.message(core::sjis("ツリーインデックス(") +
+                             core::sjis(model::treeIndexPath(fsPath)) +
+                             core::sjis(")を作成できませんでした。"));
+            } else {
+                host.status(core::sjis("ツリーインデックスを作成しました。"));
+            }
+        },
+        {}, UndoUse::Leave);
 }
 
 void MainWindow::settleTree() {

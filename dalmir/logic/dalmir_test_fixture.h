@@ -116,6 +116,9 @@ struct RecordingDalmirUi : DalmirUi {
     void recentFilesChanged() override { events.push_back("recent"); }
     void listReplaced() override { events.push_back("list"); }
     void stateChanged() override { events.push_back("state"); }
+    void rebuildTreeIndex(const std::string& fsPath) override {
+        events.push_back("tree index: " + fsPath);
+    }
 
 private:
     std::optional<std::string> choose(const FileDialogRequest& request) {

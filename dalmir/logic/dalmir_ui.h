@@ -66,6 +66,9 @@ public:
     virtual void listReplaced() = 0;
     // The title, the status panes and the command states are drawn again (the list stays).
     virtual void stateChanged() = 0;
+    // A binary database whose tree index lies beside it was saved at fsPath: the index no
+    // longer describes it and is built again and written there (a long operation).
+    virtual void rebuildTreeIndex(const std::string& fsPath) = 0;
 };
 
 }  // namespace dalmir
