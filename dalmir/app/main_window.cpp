@@ -144,7 +144,10 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     resize(900, 600);
 }
 
-MainWindow::~MainWindow() { m_runner.cancel(); }
+MainWindow::~MainWindow() {
+    settleTree();
+    m_runner.cancel();
+}
 
 model::UserFieldNames MainWindow::userNames() const {
     model::UserFieldNames names;
@@ -171,6 +174,7 @@ void MainWindow::applySettings() {
 std::string MainWindow::errorLogPath() const { return m_log.path(); }
 
 void MainWindow::handleRequest(core::DatabaseRequest request) {
+    settleTree();
     // The viewer cannot raise another program's window: every request brings this one up.
     if (isMinimized()) showNormal();
     raise();
@@ -282,13 +286,18 @@ std::vector<int> MainWindow::selectedRows() const {
     return rows;
 }
 
-bool MainWindow::openFile(const QString& path) { return !isBusy() && m_session.open(fsPath(path)); }
+bool MainWindow::openFile(const QString& path) {
+    settleTree();
+    return !isBusy() && m_session.open(fsPath(path));
+}
 
 bool MainWindow::saveFile(const QString& path) {
+    settleTree();
     return !isBusy() && m_session.save(path.isEmpty() ? std::string() : fsPath(path));
 }
 
 void MainWindow::newDatabase(bool binary) {
+    settleTree();
     if (!isBusy()) m_session.reset(binary);
 }
 
@@ -502,6 +511,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
+    settleTree();
     std::vector<std::string> files;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) files.push_back(fsPath(url.toLocalFile()));

@@ -169,6 +169,8 @@ public:
 
     model::Database& database() { return m_db; }
     TreeDock* treeDock() { return m_treeDock; }
+    // Stops the tree dock's worker before the database changes.
+    void settleTree();
     QTableView* listView() { return m_view; }
     ListModel* listModel() { return m_model; }
     QString statusPane(int pane) const;
@@ -211,6 +213,7 @@ private:
     void listReplaced() override;
     void startAutoUpdate() override;
     void stateChanged() override { refreshState(); }
+    void rebuildTreeIndex(const std::string& fsPath) override;
 
 public:
     // 名前を付けて保存 of a text database with a binary name: converts on a worker, then opens
@@ -340,6 +343,7 @@ private:
     std::optional<FolderDeleteForm> m_lastFolderDelete;
     QToolBar* m_toolBar = nullptr;
     QAction* m_toolBarToggle = nullptr;
+    QMenu* m_viewMenu = nullptr;
     QAction* m_statusBarToggle = nullptr;
     QAction* m_nameStyles[3] = {};  // by ファイル名パス
     QAction* m_yearStyles[3] = {};  // by 年４桁

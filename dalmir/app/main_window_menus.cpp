@@ -26,7 +26,9 @@ QAction* MainWindow::addCommand(QMenu* menu, Command command, const QString& tex
     QAction* action = menu->addAction(text);
     if (!key.isEmpty()) action->setShortcut(key);
     connect(action, &QAction::triggered, this, [this, command, run = std::move(run)] {
-        if (isEnabled(command)) run();
+        if (!isEnabled(command)) return;
+        settleTree();
+        run();
     });
     m_actions.emplace(command, action);
     m_allActions.emplace_back(command, action);
@@ -172,6 +174,7 @@ void MainWindow::buildMenus() {
                [this] { menuSettings(); });
 
     QMenu* view = menuBar()->addMenu(qs("表示(&V)"));
+    m_viewMenu = view;
     addCommand(view, Command::ColumnsDialog, qs("表示項目(&I)..."), {}, [this] { menuColumns(); });
     addCommand(view, Command::Card, qs("カード形表示(&C)..."), {}, [this] { showCard(); });
     QMenu* names = view->addMenu(qs("ファイル名(&N)"));

@@ -31,6 +31,7 @@ QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
 void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job job,
                                 std::function<void()> done, UndoUse undo) {
+    settleTree();
     if (undo == UndoUse::Keep) m_undo.keep(m_db);
     if (undo == UndoUse::Forget) m_undo.forget();
     m_view->clearSelection();

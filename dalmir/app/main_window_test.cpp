@@ -32,8 +32,10 @@
 #include "dalmir/app/search_dialogs.h"
 #include "dalmir/logic/dalmir_test_fixture.h"
 #include "dalmir/logic/record_search_form.h"
+#include "dalmir/app/tree_dock.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/dls_clipboard.h"
+#include "dalmir/model/tree/tree_index.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/test_records.h"
 
@@ -782,6 +784,7 @@ TEST_F(MainWindowTest, MenusAndKeys) {
         "フォルダを表示しない(&N)|フォルダを１段表示(&1)|フルパス表示(&F)|"
         "ファイル名の拡張子(&E)|年の表示|西暦２桁(&2)|西暦４桁(&4)|年号(&N)|"
         "表のフォント(&H)...|ステータス フォント(&F)...|ツールバー(&T)|ステータスバー(&S)|"
+        "ツリー(&R)|"
         "== ヘルプ(&H)|目次(&C)\tF1|バージョン情報(&A)...");
     EXPECT_EQ(seen.join(QLatin1Char('|')), expected);
 }
@@ -993,6 +996,97 @@ TEST_F(MainWindowTest, OpeningLabelsAreGivenOnTheWorkerAndCancelKeepsThem) {
     EXPECT_EQ(window->database().table().entry(599).autoOpening(),
               window->database().table().entry(0).autoOpening());
     EXPECT_EQ(window->database().table().size(), 600);
+}
+
+// The tree dock computes on its worker: the window's selection goes on at once, only the
+// latest selection's tree is shown, and a command settles the worker so that a result computed
+// before the database changed is never shown.
+TEST_F(MainWindowTest, TreeDockFollowsTheSelectionOnItsWorker) {
+    const std::string path = writeBinaryDatabase(40);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    TreeDock* dock = window->treeDock();
+    QAction* toggle = dock->toggleViewAction();
+    toggle->trigger();
+    ASSERT_FALSE(dock->isHidden());
+    dock->waitForIdle();
+    const auto& order = window->database().table().displayOrder();
+    ASSERT_EQ(order.size(), 40u);
+    // The record on row 1 was found after its first move; the others show the start.
+    const int deep = order[1];
+    window->database().table().entry(deep).hitPly = 1;
+    const bool rook = deep % 2 == 1;
+    // One row at a time, whatever keys earlier tests left pressed.
+    auto select = [&](int row) {
+        window->listView()->selectionModel()->select(
+            window->listModel()->index(row, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    };
+
+    select(0);
+    select(1);
+    dock->waitForIdle();
+    EXPECT_FALSE(dock->busy());
+    // The position after the first move: the twenty records that played it, all going on.
+    EXPECT_EQ(dock->caption(), QString::fromUtf8("1 手目の局面：20 局"));
+    ASSERT_EQ(dock->lines()->count(), 1);
+    EXPECT_TRUE(dock->lines()->item(0)->text().startsWith(QString::fromUtf8("３四歩")))
+        << (rook ? "after 2g2f" : "after 7g7f");
+
+    // Back to the start, then settled before the result is taken: the old tree stays, the
+    // stale result never comes.
+    select(2);
+    dock->settle();
+    EXPECT_FALSE(dock->busy());
+    QCoreApplication::sendPostedEvents(dock);
+    EXPECT_EQ(dock->lines()->count(), 1);
+    EXPECT_TRUE(dock->caption().isEmpty() ||
+                dock->caption() == QString::fromUtf8("1 手目の局面：20 局"));
+
+    // Asked again, the start position's tree: both first moves, twenty records each.
+    select(3);
+    dock->waitForIdle();
+    EXPECT_EQ(dock->caption(), QString::fromUtf8("0 手目の局面：40 局"));
+    ASSERT_EQ(dock->lines()->count(), 2);
+    EXPECT_TRUE(dock->lines()->item(0)->text().contains(QString::fromUtf8("20局")));
+
+    // Hidden from the menu again.
+    toggle->trigger();
+    EXPECT_TRUE(dock->isHidden());
+}
+
+// Saving a binary database that has a tree index builds the index again on the runner: the
+// written index describes the saved lists and the window is free again afterwards.
+TEST_F(MainWindowTest, SavingRebuildsAnExistingTreeIndex) {
+    const std::string path = writeBinaryDatabase(30);
+    {
+        Database db(100);
+        ASSERT_EQ(model::openDatabase(db, path).code, model::OpenResult::Ok);
+        const auto index = model::TreeIndex::build(db.table(), db.lists(), 2);
+        ASSERT_NE(index, nullptr);
+        ASSERT_EQ(model::writeTreeIndex(path, *index), core::WriteResult::Ok);
+    }
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    // A record fewer: the old index no longer describes the lists.
+    window->database().removeSlot(0);
+    window->database().setModified();
+    model::PositionIndexReadResult r{};
+    ASSERT_EQ(model::TreeIndex::open(model::treeIndexPath(path), window->database().table(),
+                                     window->database().lists(), r),
+              nullptr);
+    EXPECT_EQ(r, model::PositionIndexReadResult::Stale);
+
+    ASSERT_TRUE(window->saveFile(fromFsPath(path)));
+    ASSERT_TRUE(window->isBusy());
+    waitForOperation(*window);
+    EXPECT_FALSE(window->isBusy());
+    Database back(100);
+    ASSERT_EQ(model::openDatabase(back, path).code, model::OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), 29);
+    EXPECT_NE(model::TreeIndex::open(model::treeIndexPath(path), back.table(), back.lists(), r),
+              nullptr);
+    EXPECT_EQ(r, model::PositionIndexReadResult::Ok);
 }
 
 }  // namespace

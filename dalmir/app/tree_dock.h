@@ -1,12 +1,16 @@
 // The tree dock of Dalmir's window: the opening tree of the selected record's position, one line
 // per next move with its count and results, and a button that lists the records behind the
-// chosen line. The window owns the database; the dock keeps the last tree it showed.
+// chosen line. The window owns the database; the dock keeps the last tree it showed. Trees are
+// computed on a worker of the dock's own, one at a time, and only the latest selection's is
+// shown; the window settles the worker (stops and waits for it) before it changes the database.
 #pragma once
 
 #include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QThreadPool>
+#include <atomic>
 #include <optional>
 
 #include "dalmir/model/store/database.h"
@@ -19,8 +23,16 @@ class TreeDock : public QDockWidget {
 public:
     explicit TreeDock(QWidget* parent = nullptr);
 
-    // Shows the tree of the slot's position (nothing for -1 or a slot without one).
+    ~TreeDock() override;
+
+    // Shows the tree of the slot's position (nothing for -1 or a slot without one), once the
+    // worker has computed it; db must stay unchanged until settle() or the result.
     void showFor(const model::Database& db, int slot);
+    // Stops the computation running and drops the one waiting: the database may change.
+    void settle();
+    // Waits until no computation runs or waits and its result is shown (for the tests).
+    void waitForIdle();
+    bool busy() const { return m_running != 0 || m_pending.has_value(); }
     // Makes the records behind the current line the list; the count listed.
     int listChosen(model::Database& db);
 
@@ -32,11 +44,26 @@ Q_SIGNALS:
     void listRequested();
 
 private:
+    struct Request {
+        const model::Database* db = nullptr;
+        model::ReplayBoard board;
+        int hitPly = 0;
+        uint64_t generation = 0;
+    };
+    void start(Request request);
+    void finished(uint64_t generation, model::ReplayBoard board, int hitPly,
+                  model::OpeningTree tree);
+
     QLabel* m_caption;
     QListWidget* m_lines;
     QPushButton* m_listButton;
     model::OpeningTree m_tree;
     std::optional<model::ReplayBoard> m_board;
+    QThreadPool m_pool;
+    std::atomic<bool> m_cancel{false};
+    uint64_t m_generation = 0;  // of the latest request
+    uint64_t m_running = 0;     // generation computing now, 0 for none
+    std::optional<Request> m_pending;
 };
 
 }  // namespace dalmir

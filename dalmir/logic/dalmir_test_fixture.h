@@ -125,6 +125,9 @@ struct RecordingDalmirUi : DalmirUi {
     void convertToBinary(const std::string& fsTarget) override {
         events.push_back("convert: " + fsTarget);
     }
+    void rebuildTreeIndex(const std::string& fsPath) override {
+        events.push_back("tree index: " + fsPath);
+    }
 
 private:
     std::optional<std::string> choose(const FileDialogRequest& request) {

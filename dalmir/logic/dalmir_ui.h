@@ -76,6 +76,9 @@ public:
     // Converts the text database into the binary pair at fsTarget on a worker, with progress and
     // Cancel (every record file is read again); the pair is then opened.
     virtual void convertToBinary(const std::string& fsTarget) = 0;
+    // A binary database whose tree index lies beside it was saved at fsPath: the index no
+    // longer describes it and is built again and written there (a long operation).
+    virtual void rebuildTreeIndex(const std::string& fsPath) = 0;
 };
 
 }  // namespace dalmir

@@ -1,5 +1,6 @@
 #include "dalmir/logic/database_session.h"
 
+#include <filesystem>
 #include <utility>
 
 #include "core/text/sjis.h"
@@ -7,6 +8,7 @@
 #include "dalmir/logic/list_commands.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/fs_paths.h"
+#include "dalmir/model/tree/tree_index.h"
 
 namespace dalmir {
 
@@ -146,6 +148,11 @@ bool DatabaseSession::save(const std::string& fsPath) {
     m_ui.recentFilesChanged();
     m_ui.setStatusText(core::toUtf8Lossy(model::savedMessage(m_db, m_db.table().path())));
     m_ui.stateChanged();
+    // A tree index already beside the pair describes the lists before the save: built again.
+    std::error_code ec;
+    if (m_db.isBinary() && std::filesystem::exists(model::treeIndexPath(target), ec)) {
+        m_ui.rebuildTreeIndex(target);
+    }
     return true;
 }
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "core/base/safe_file.h"
 #include "dalmir/logic/dalmir_test_fixture.h"
 #include "dalmir/model/store/binary_store.h"
+#include "dalmir/model/tree/tree_index.h"
 
 namespace dalmir {
 namespace {
@@ -243,6 +245,28 @@ TEST_F(DatabaseSessionTest, SaveAsTheOtherKindConverts) {
     ASSERT_EQ(model::openDatabase(reread, dls).code, model::OpenResult::Ok);
     EXPECT_EQ(reread.table().size(), 3);
     EXPECT_FALSE(reread.isBinary());
+}
+
+// Saving a binary database whose tree index lies beside the target asks for the index to be
+// built again; without one, or for a text database, nothing more happens.
+TEST_F(DatabaseSessionTest, SavingBesideATreeIndexRebuildsIt) {
+    db.reset(true);
+    ASSERT_GE(addRecord("a.KIF"), 0);
+    const std::string path = folder.file("games.dlb");
+    ASSERT_TRUE(session.save(path));
+    EXPECT_EQ(ui.events.back(), "state");
+
+    std::ofstream(model::treeIndexPath(path), std::ios::binary) << "old";
+    ASSERT_GE(addRecord("b.KIF"), 0);
+    ASSERT_TRUE(session.save(path));
+    EXPECT_EQ(ui.events.back(), "tree index: " + path);
+
+    // A text database saved beside an index file of that name: no tree index is its.
+    db.reset(false);
+    ASSERT_GE(addRecord("c.KIF"), 0);
+    const std::string text = folder.file("games.dls");
+    ASSERT_TRUE(session.save(text));
+    EXPECT_EQ(ui.events.back(), "state");
 }
 
 // A save that can't take the lock or can't write keeps the changes and says why; only a failed

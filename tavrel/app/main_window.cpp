@@ -18,6 +18,7 @@
 #include "core/base/path_text.h"
 #include "core/base/version.h"
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 #include "tavrel/app/main_window_engine.h"
 #include "tavrel/app/toolbar_icons.h"
 #include "tavrel/app/tree_pane.h"
@@ -137,8 +138,14 @@ MainWindow::~MainWindow() {
                                                         : std::string(kDefaultEnvironmentName),
                               m_settings);
     }
-    if (!m_context.profileName.isEmpty())
+    if (!m_context.profileName.isEmpty()) {
         saveRecentFiles(m_doc.recentFiles(), m_context.profileName);
+        if (m_treePane) {
+            saveTreeSources({desktop::fsPath(m_treePane->databasePath()),
+                             desktop::fsPath(m_treePane->bookPath())},
+                            m_context.profileName);
+        }
+    }
 }
 
 void MainWindow::storeWindowPlaces() {

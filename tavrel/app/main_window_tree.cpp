@@ -2,8 +2,10 @@
 // that one; a move played in it and a record opened from it reach the document as any others.
 #include <QMenu>
 
+#include "desktop/qt_text.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/tree_pane.h"
+#include "tavrel/platform/recent_file_store.h"
 
 namespace tavrel {
 
@@ -22,6 +24,11 @@ void MainWindow::setUpTreePane() {
             const qsizetype at = actions.indexOf(analysis);
             menu->insertAction(at + 1 < actions.size() ? actions[at + 1] : nullptr, toggle);
         }
+    }
+    // The sources of the last run, opened when the pane is shown.
+    if (!m_context.profileName.isEmpty()) {
+        const TreeSourcePaths last = loadTreeSources(m_context.profileName);
+        m_treePane->restore(desktop::fromFsPath(last.database), desktop::fromFsPath(last.book));
     }
     connect(m_treePane, &TreePane::recordChanged, this, [this] { documentChanged(); });
     connect(m_treePane, &TreePane::openRecord, this, [this](const QString& path, int ply) {

@@ -106,6 +106,9 @@ TreePane::TreePane(Document& doc, QWidget* parent)
     body->setLayout(layout);
     setWidget(body);
 
+    connect(this, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (shown) applyRestore();
+    });
     connect(m_databaseButton, &QPushButton::clicked, this, &TreePane::chooseDatabase);
     connect(m_bookButton, &QPushButton::clicked, this, &TreePane::chooseBook);
     connect(m_table, &QTableView::clicked, this, [this](const QModelIndex& index) {
@@ -145,6 +148,8 @@ void TreePane::finished(TreePaneResult result) {
 }
 
 void TreePane::openDatabase(const QString& path) {
+    if (m_restore) m_restore->first.clear();  // the user's choice wins over the remembered one
+    m_databasePath = path;
     m_state.clear();
     m_model.reset();
     m_db.reset();
@@ -166,6 +171,7 @@ void TreePane::openDatabase(const QString& path) {
                 m_db = db;
                 m_source->setText(db ? QFileInfo(path).fileName() : QString());
                 if (!message.empty()) m_source->setText(desktop::fromCp932(message));
+                if (!m_notice.isEmpty()) m_source->setText(m_source->text() + "\n" + m_notice);
                 m_state.clear();
                 positionChanged();
             },
@@ -173,23 +179,66 @@ void TreePane::openDatabase(const QString& path) {
     });
 }
 
-bool TreePane::openBook(const QString& path) {
+bool TreePane::loadBook(const QString& path, QString& why) {
     const std::optional<std::string> text =
         core::readFile(desktop::fsPath(path), std::size_t{1} << 30);
     auto book = std::make_shared<dalmir::model::OpeningBook>();
     const dalmir::model::BookReadReport r =
         text ? dalmir::model::readBook(*text, *book) : dalmir::model::BookReadReport{false, 0, {}};
     if (!r.ok) {
-        const QString why =
-            text ? qs("%1 行目: %2").arg(r.line).arg(QString::fromStdString(r.problem))
-                 : qs("ファイルを読めません。");
-        QMessageBox::warning(this, windowTitle(), QFileInfo(path).fileName() + "\n" + why);
+        why = QFileInfo(path).fileName() + "\n" +
+              (text ? qs("%1 行目: %2").arg(r.line).arg(QString::fromStdString(r.problem))
+                    : qs("ファイルを読めません。"));
         if (book->positions.empty()) return false;
     }
     m_book = std::move(book);
+    m_bookPath = path;
     m_state.clear();
     positionChanged();
     return r.ok;
+}
+
+bool TreePane::openBook(const QString& path) {
+    if (m_restore) m_restore->second.clear();
+    QString why;
+    const bool ok = loadBook(path, why);
+    if (!ok) QMessageBox::warning(this, windowTitle(), why);
+    return ok;
+}
+
+void TreePane::restore(const QString& database, const QString& book) {
+    m_restore.emplace(database, book);
+    if (isVisible()) applyRestore();
+}
+
+void TreePane::applyRestore() {
+    if (!m_restore) return;
+    const auto [database, book] = *m_restore;
+    m_restore.reset();
+    QStringList missing;
+    if (!database.isEmpty()) {
+        if (QFileInfo::exists(database)) {
+            openDatabase(database);
+        } else {
+            m_databasePath = database;  // kept for when the file is back
+            missing << QFileInfo(database).fileName();
+        }
+    }
+    if (!book.isEmpty()) {
+        QString why;
+        if (!QFileInfo::exists(book)) {
+            m_bookPath = book;
+            missing << QFileInfo(book).fileName();
+        } else if (!loadBook(book, why)) {
+            m_bookPath = book;
+            missing << why;
+        }
+    }
+    m_notice.clear();
+    if (!missing.isEmpty()) {
+        m_notice = qs("前回のファイルを開けません: ") + missing.join(qs("、"));
+        m_source->setText(m_notice);
+    }
 }
 
 void TreePane::waitForIdle() {

@@ -12,6 +12,8 @@
 #include <QTableView>
 #include <QThreadPool>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "tavrel/logic/document/document.h"
 #include "tavrel/logic/tree/tree_pane_state.h"
@@ -48,6 +50,12 @@ public:
     void openDatabase(const QString& path);
     // Reads an opening book to show beside the database. Shows its own message on failure.
     bool openBook(const QString& path);
+    // The sources to open when the pane is next shown (at once when it is shown): those it
+    // showed when the program last closed. A file no longer there is said in the pane.
+    void restore(const QString& database, const QString& book);
+    // The sources chosen (empty for none), to remember.
+    QString databasePath() const { return m_databasePath; }
+    QString bookPath() const { return m_bookPath; }
     // Waits until no computation is running or waiting (for the tests).
     void waitForIdle();
 
@@ -55,6 +63,7 @@ public:
     QTableView* table() { return m_table; }
     const TreePaneState& state() const { return m_state; }
     QString statusText() const { return m_status->text(); }
+    QString sourceText() const { return m_source->text(); }
     // What a click or a double click on a row does.
     void playRow(int row);
     void openRow(int row);
@@ -71,6 +80,9 @@ private:
     void chooseDatabase();
     void chooseBook();
     void updateStatus();
+    void applyRestore();
+    // Reads the book into m_book; false with why (the pane's text) when it can't.
+    bool loadBook(const QString& path, QString& why);
 
     Document& m_doc;
     TreePaneState m_state;
@@ -84,6 +96,10 @@ private:
     QLabel* m_status;
     QThreadPool m_pool;
     int m_opening = 0;  // databases being opened on the worker
+    QString m_databasePath;
+    QString m_bookPath;
+    QString m_notice;                                      // what the restore could not open
+    std::optional<std::pair<QString, QString>> m_restore;  // database, book
 };
 
 }  // namespace tavrel

@@ -162,5 +162,50 @@ TEST_F(TreePaneWindowTest, AFileThatIsNoDatabaseLeavesThePaneEmpty) {
     EXPECT_EQ(pane->model()->rowCount(), 0);
 }
 
+// The sources of the last run: remembered while the pane is hidden and opened when it shows;
+// the user's choice wins over them; a file no longer there is said and stays remembered.
+TEST_F(TreePaneWindowTest, TheLastRunsSourcesOpenWhenThePaneShows) {
+    const QString book = folder.filePath(QStringLiteral("book.db"));
+    std::ofstream(book.toStdString(), std::ios::binary)
+        << "#YANEURAOU-DB2016 1.00\n"
+           "sfen lnsgkgsnl/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/LNSGKGSNL b - 1\n"
+           "5g5f none 0 0 4\n";
+    const QString games = folder.filePath(QStringLiteral("games.DLB"));
+    EXPECT_EQ(pane->databasePath(), games);
+    EXPECT_TRUE(pane->bookPath().isEmpty());
+
+    pane->openDatabase({});
+    pane->waitForIdle();
+    pane->hide();
+    pane->restore(games, book);
+    pane->waitForIdle();
+    EXPECT_EQ(pane->model()->rowCount(), 0) << "nothing opened while hidden";
+    pane->show();
+    pane->waitForIdle();
+    EXPECT_EQ(pane->model()->rowCount(), 3);
+    EXPECT_EQ(pane->databasePath(), games);
+    EXPECT_EQ(pane->bookPath(), book);
+
+    // Files gone: the pane says so and keeps their paths for the next run.
+    pane->hide();
+    const QString gone = folder.filePath(QStringLiteral("gone.DLB"));
+    const QString goneBook = folder.filePath(QStringLiteral("gone.db"));
+    pane->restore(gone, goneBook);
+    pane->show();
+    pane->waitForIdle();
+    EXPECT_TRUE(pane->sourceText().contains(QStringLiteral("gone.DLB")));
+    EXPECT_TRUE(pane->sourceText().contains(QStringLiteral("gone.db")));
+    EXPECT_EQ(pane->databasePath(), gone);
+    EXPECT_EQ(pane->bookPath(), goneBook);
+
+    // Chosen while a restore waits: the choice stays.
+    pane->hide();
+    pane->restore(gone, {});
+    pane->openDatabase(games);
+    pane->show();
+    pane->waitForIdle();
+    EXPECT_EQ(pane->databasePath(), games);
+}
+
 }  // namespace
 }  // namespace tavrel

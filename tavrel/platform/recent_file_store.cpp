@@ -32,4 +32,23 @@ void saveRecentFiles(const RecentFileList& list, const QString& product) {
     s.sync();
 }
 
+TreeSourcePaths loadTreeSources(const QString& product) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VESK"), product);
+    s.beginGroup(QStringLiteral("Tree"));
+    auto path = [&](const char* key) {
+        return s.value(QLatin1String(key)).toByteArray().toStdString();
+    };
+    return {path("database"), path("book")};
+}
+
+void saveTreeSources(const TreeSourcePaths& paths, const QString& product) {
+    QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("VESK"), product);
+    s.beginGroup(QStringLiteral("Tree"));
+    // As bytes: a path need not be valid text.
+    s.setValue(QStringLiteral("database"), QByteArray::fromStdString(paths.database));
+    s.setValue(QStringLiteral("book"), QByteArray::fromStdString(paths.book));
+    s.endGroup();
+    s.sync();
+}
+
 }  // namespace tavrel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -58,79 +59,169 @@ std::size_t OpeningBook::moveCount() const {
     return n;
 }
 
+namespace {
+
+// Counts of (position, move) pairs in a fixed amount of memory: each pair adds one to a cell
+// of every row, and its count is the least of its cells, so it is never below the true count
+// (other pairs may add to the same cells). Cells stop at their largest value.
+class PairCounts {
+public:
+    // Cells per row: a power of two near the pairs expected, at most 2^23 (4 rows of 16 MB).
+    explicit PairCounts(std::size_t pairs) {
+        std::size_t width = 1 << 16;
+        while (width < pairs && width < (std::size_t{1} << 23)) width <<= 1;
+        m_mask = width - 1;
+        m_cells.assign(width * kRows, 0);
+    }
+    void add(uint64_t pair) {
+        for (std::size_t r = 0; r < kRows; ++r) {
+            uint16_t& c = m_cells[r * (m_mask + 1) + cellOf(pair, r)];
+            if (c != UINT16_MAX) ++c;
+        }
+    }
+    int count(uint64_t pair) const {
+        int least = UINT16_MAX;
+        for (std::size_t r = 0; r < kRows; ++r) {
+            least = std::min<int>(least, m_cells[r * (m_mask + 1) + cellOf(pair, r)]);
+        }
+        return least;
+    }
+
+private:
+    static constexpr std::size_t kRows = 4;
+    std::size_t cellOf(uint64_t pair, std::size_t row) const {
+        uint64_t x = pair + 0x9E3779B97F4A7C15ULL * (row + 1);
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+        return static_cast<std::size_t>(x ^ (x >> 31)) & m_mask;
+    }
+    std::vector<uint16_t> m_cells;
+    std::size_t m_mask = 0;
+};
+
+uint64_t pairKey(uint64_t position, ListMove move) {
+    return position * 0x100000001B3ULL ^ (uint64_t{move.origin} << 8 | move.destination);
+}
+
+}  // namespace
+
 OpeningBook makeBook(const Database& db, const std::vector<int32_t>& slots,
                      const BookOptions& options) {
-    struct Gathered {
-        ReplayBoard board;
-        int ply = 0;
-        std::vector<std::pair<ListMove, int>> moves;
-    };
-    std::unordered_map<uint64_t, Gathered> gathered;
-    std::unordered_set<uint64_t> seen;
     const IndexTable& table = db.table();
     const MoveList& lists = db.lists();
     const bool header = asksAnything(options.header);
-    for (int32_t slot : slots) {
-        if (slot < 0 || slot >= table.size()) continue;
-        const IndexEntry& e = table.entry(slot);
-        if (header && !matchesHeader(e, options.header)) continue;
-        std::optional<core::SideByte> winner;
-        if (options.winnerOnly) {
-            const ResultClass r = resultClassOf(e.result);
-            if (r != ResultClass::BlackWins && r != ResultClass::WhiteWins) continue;
-            winner = r == ResultClass::BlackWins ? core::kSideBlack : core::kSideWhite;
-        }
-        ReplayBoard board;
-        if (!startBoard(e.handicap, board)) continue;
-        const std::span<const ListMove> moves =
-            slot < lists.size() ? lists.list(slot) : std::span<const ListMove>{};
-        seen.clear();
-        ReplayStep step;
-        for (std::size_t ply = 0;
-             ply < moves.size() && ply < static_cast<std::size_t>(std::max(options.maxPly, 0));
-             ++ply) {
-            const ListMove m = moves[ply];
-            if (m.isClosing()) break;
-            ReplayBoard after = board;
-            if (!playListMove(after, m, step)) break;
-            const uint64_t key = treeKey(board);
-            const core::SideByte mover = board.sideToMove;
-            const bool sideWanted =
-                options.side == BookSide::Both ||
-                (options.side == BookSide::Black) == (mover == core::kSideBlack);
-            if (seen.insert(key).second && sideWanted && (!winner || *winner == mover)) {
-                Gathered& g = gathered[key];
-                if (g.moves.empty()) {
-                    g.board = board;
-                    g.ply = static_cast<int>(ply);
-                }
-                g.ply = std::min(g.ply, static_cast<int>(ply));
-                auto it = std::find_if(g.moves.begin(), g.moves.end(),
-                                       [&](const auto& p) { return p.first == m; });
-                if (it == g.moves.end()) {
-                    g.moves.emplace_back(m, 1);
-                } else {
-                    ++it->second;
-                }
+    const auto maxPly = static_cast<std::size_t>(std::max(options.maxPly, 0));
+    std::unordered_set<uint64_t> seen;
+    // Calls visit(slot, ply, position key, move) for each move the book takes from the listed
+    // records: at the first visit of each position of a record's first plies, of the wanted
+    // side (the winner only when asked).
+    auto walk = [&](auto&& visit) {
+        for (int32_t slot : slots) {
+            if (slot < 0 || slot >= table.size()) continue;
+            const IndexEntry& e = table.entry(slot);
+            if (header && !matchesHeader(e, options.header)) continue;
+            std::optional<core::SideByte> winner;
+            if (options.winnerOnly) {
+                const ResultClass r = resultClassOf(e.result);
+                if (r != ResultClass::BlackWins && r != ResultClass::WhiteWins) continue;
+                winner = r == ResultClass::BlackWins ? core::kSideBlack : core::kSideWhite;
             }
-            board = after;
+            ReplayBoard board;
+            if (!startBoard(e.handicap, board)) continue;
+            const std::span<const ListMove> moves =
+                slot < lists.size() ? lists.list(slot) : std::span<const ListMove>{};
+            seen.clear();
+            ReplayStep step;
+            for (std::size_t ply = 0; ply < moves.size() && ply < maxPly; ++ply) {
+                const ListMove m = moves[ply];
+                if (m.isClosing()) break;
+                ReplayBoard after = board;
+                if (!playListMove(after, m, step)) break;
+                const uint64_t key = treeKey(board);
+                const core::SideByte mover = board.sideToMove;
+                const bool sideWanted =
+                    options.side == BookSide::Both ||
+                    (options.side == BookSide::Black) == (mover == core::kSideBlack);
+                if (seen.insert(key).second && sideWanted && (!winner || *winner == mover)) {
+                    visit(slot, static_cast<int>(ply), key, m);
+                }
+                board = after;
+            }
         }
+    };
+
+    // A position keeps where it was first reached (the record and ply, to set its board up
+    // again at the end) rather than its board, and its first move in place: most positions of
+    // a large collection are reached by one record.
+    struct Gathered {
+        int32_t slot = -1;
+        uint16_t ply = 0;
+        ListMove first;
+        int firstCount = 0;
+        std::vector<std::pair<ListMove, int>> more;
+    };
+    const int least = std::max(options.minCount, 1);
+    // With a minimum above one, a first walk counts the moves in fixed memory and the second
+    // keeps only the positions of moves that may reach it, so memory follows the book, not
+    // every position the records pass.
+    std::optional<PairCounts> counts;
+    if (least > 1) {
+        counts.emplace(slots.size() * std::min<std::size_t>(maxPly, 64));
+        walk([&](int32_t, int, uint64_t key, ListMove m) { counts->add(pairKey(key, m)); });
+    }
+    const int threshold = std::min(least, static_cast<int>(UINT16_MAX));
+    std::unordered_map<uint64_t, Gathered> gathered;
+    walk([&](int32_t slot, int ply, uint64_t key, ListMove m) {
+        if (counts && counts->count(pairKey(key, m)) < threshold) return;
+        Gathered& g = gathered[key];
+        if (g.slot < 0 || ply < g.ply) {
+            g.slot = slot;
+            g.ply = static_cast<uint16_t>(ply);
+        }
+        if (g.firstCount == 0 || g.first == m) {
+            g.first = m;
+            ++g.firstCount;
+            return;
+        }
+        auto it =
+            std::find_if(g.more.begin(), g.more.end(), [&](const auto& p) { return p.first == m; });
+        if (it == g.more.end()) {
+            g.more.emplace_back(m, 1);
+        } else {
+            ++it->second;
+        }
+    });
+
+    // A position's move number is that of its earliest visit, whichever move followed it.
+    if (counts) {
+        walk([&](int32_t slot, int ply, uint64_t key, ListMove) {
+            auto it = gathered.find(key);
+            if (it != gathered.end() && ply < it->second.ply) {
+                it->second.slot = slot;
+                it->second.ply = static_cast<uint16_t>(ply);
+            }
+        });
     }
 
     OpeningBook book;
-    const int least = std::max(options.minCount, 1);
     for (auto& [key, g] : gathered) {
         BookPosition p;
-        p.board = g.board;
         p.moveNumber = g.ply + 1;
-        for (const auto& [move, count] : g.moves) {
-            if (count < least) continue;
+        auto take = [&](ListMove move, int count) {
+            if (count < least) return;
             BookMove bm;
             bm.move = move;
             bm.count = count;
             p.moves.push_back(bm);
-        }
+        };
+        take(g.first, g.firstCount);
+        for (const auto& [move, count] : g.more) take(move, count);
         if (p.moves.empty()) continue;
+        // The board where the record first reached it: its line replayed to that ply.
+        if (!startBoard(table.entry(g.slot).handicap, p.board)) continue;
+        const std::span<const ListMove> moves = lists.list(g.slot);
+        ReplayStep step;
+        for (std::size_t k = 0; k < g.ply; ++k) (void)playListMove(p.board, moves[k], step);
         sortMoves(p.moves);
         book.positions.emplace(sfenKey(p.board), std::move(p));
     }

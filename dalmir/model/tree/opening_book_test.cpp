@@ -141,6 +141,46 @@ TEST_F(BookTest, OptionsNarrowTheBook) {
     EXPECT_LT(winners.moveCount(), all.moveCount());
 }
 
+// A minimum count keeps exactly the moves of the whole book that reach it, in the positions
+// that keep any, with the move number of their earliest visit (the moves counted first
+// in fixed memory must neither drop a move nor change a count).
+TEST_F(BookTest, AMinimumCountKeepsTheWholeBooksMovesThatReachIt) {
+    for (int maxPly : {6, 40}) {
+        BookOptions o;
+        o.maxPly = maxPly;
+        const OpeningBook all = makeBook(db(), everySlot(db()), o);
+        for (int least : {2, 3, 7, 1000}) {
+            o.minCount = least;
+            const OpeningBook some = makeBook(db(), everySlot(db()), o);
+            std::size_t kept = 0;
+            for (const auto& [key, p] : all.positions) {
+                std::vector<BookMove> wanted;
+                for (const BookMove& m : p.moves) {
+                    if (m.count >= least) wanted.push_back(m);
+                }
+                const auto it = some.positions.find(key);
+                if (wanted.empty()) {
+                    EXPECT_EQ(it, some.positions.end()) << key;
+                    continue;
+                }
+                ++kept;
+                ASSERT_NE(it, some.positions.end()) << key << " at least " << least;
+                const BookPosition& q = it->second;
+                EXPECT_EQ(q.moveNumber, p.moveNumber) << key;
+                EXPECT_TRUE(sameTreePosition(q.board, p.board)) << key;
+                ASSERT_EQ(q.moves.size(), wanted.size()) << key;
+                for (std::size_t i = 0; i < wanted.size(); ++i) {
+                    EXPECT_EQ(q.moves[i].move, wanted[i].move) << key;
+                    EXPECT_EQ(q.moves[i].count, wanted[i].count) << key;
+                }
+            }
+            EXPECT_EQ(some.positions.size(), kept) << "at least " << least;
+            if (least == 2) EXPECT_GT(kept, 5u);
+            if (least == 1000) EXPECT_EQ(kept, 0u);
+        }
+    }
+}
+
 TEST(BookRead, UnreadableLinesAreReportedAndWhatCameBeforeKept) {
     const std::string good =
         "#YANEURAOU-DB2016 1.00\n"

@@ -151,6 +151,7 @@ OpeningTree TreeMaker::treeOf(const ReplayBoard& target, const TreeFilter& filte
     OpeningTree tree;
     std::vector<TreeHit> hits;
     collect(target, hits);
+    if (cancelled()) return tree;
 
     std::vector<uint8_t> wanted;
     if (slots != nullptr) {
@@ -227,12 +228,15 @@ void TreeMaker::collect(const ReplayBoard& target, std::vector<TreeHit>& out) {
         auto candidates = positions->slotsOf(PositionKey::Full, positionKeys(target)[0]);
         if (candidates) {
             m_source = TreeSource::PositionIndex;
-            for (uint32_t slot : *candidates) visit(static_cast<int>(slot));
+            for (uint32_t slot : *candidates) {
+                if (cancelled()) return;
+                visit(static_cast<int>(slot));
+            }
             return;
         }
     }
     m_source = TreeSource::Scan;
-    for (int slot = 0; slot < table.size(); ++slot) visit(slot);
+    for (int slot = 0; slot < table.size() && !cancelled(); ++slot) visit(slot);
 }
 
 std::vector<int> readMainLines(Database& db) {

@@ -6,6 +6,7 @@
 // move lists; a tree index (tree_index.h) or the position index make that fast.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -99,13 +100,20 @@ public:
     OpeningTree treeOf(const ReplayBoard& target, const TreeFilter& filter,
                        const std::vector<int32_t>* slots = nullptr);
     TreeSource lastSource() const { return m_source; }
+    // A flag another thread may set to stop the look at the records; the tree is then partial
+    // and the caller drops it.
+    void setCancel(const std::atomic<bool>* flag) { m_cancel = flag; }
 
 private:
+    bool cancelled() const {
+        return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed);
+    }
     void collect(const ReplayBoard& target, std::vector<TreeHit>& out);
 
     const Database& m_db;
     const TreeIndex* m_index;
     TreeSource m_source = TreeSource::Scan;
+    const std::atomic<bool>* m_cancel = nullptr;
 };
 
 // The first visit of target along a line from start, or false when the line never reaches it.

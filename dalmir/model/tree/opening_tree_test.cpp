@@ -234,6 +234,16 @@ TEST(OpeningTree, CountsOnlyTheGivenSlots) {
     for (const TreeHit& h : tree.hits) EXPECT_EQ(h.slot % 2, 0u);
     const OpeningTree whole = maker.treeOf(start.board, {});
     EXPECT_GT(whole.records, tree.records);
+
+    // A raised cancel flag stops the look at the records: nothing is counted; lowered, the
+    // same maker counts again.
+    std::atomic<bool> cancel{true};
+    maker.setCancel(&cancel);
+    const OpeningTree stopped = maker.treeOf(start.board, {});
+    EXPECT_EQ(stopped.records, 0);
+    EXPECT_TRUE(stopped.rows.empty());
+    cancel = false;
+    EXPECT_EQ(maker.treeOf(start.board, {}).records, whole.records);
 }
 
 TEST(OpeningTree, APositionNoRecordReachesIsAnEmptyTree) {
