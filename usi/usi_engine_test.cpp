@@ -75,7 +75,7 @@ TEST_F(UsiEngineTest, ASearchAskedBeforeReadyWaitsAndTheFirstOneStartsAGame) {
 
 TEST_F(UsiEngineTest, MissingUsiOkOrReadyOkTimesOutQuitsAndKills) {
     engine.start();
-    clock.now += 9999;
+    clock.now += UsiTimeouts{}.usiOk - 1;
     engine.tick();
     EXPECT_TRUE(events.failures.empty());
     clock.now += 1;

@@ -68,29 +68,29 @@ TEST_F(DalmirCliClassifyTest, LabelsAreMadeKeptExportedAndMadeAgainByTheCommand)
         return labels;
     };
     std::map<std::string, std::string> labels = exported();
-    EXPECT_EQ(labels["a.KIF"], "▲四間飛車(美濃囲い) △居飛車(舟囲い)");
-    EXPECT_EQ(labels["b.KIF"], "角換わり ▲居飛車(居玉) △居飛車(居玉)");
+    EXPECT_EQ(labels["a.kif"], "▲四間飛車(美濃囲い) △居飛車(舟囲い)");
+    EXPECT_EQ(labels["b.kif"], "角換わり ▲居飛車(居玉) △居飛車(居玉)");
 
     // A database from before the labels: the command gives them and keeps them.
     std::filesystem::remove(files.file("games.DOL"));
-    EXPECT_EQ(exported()["a.KIF"], "");
+    EXPECT_EQ(exported()["a.kif"], "");
     cli::RunReport classified = run({"classify", db});
     EXPECT_EQ(classified.exitCode, 0) << classified.err;
     EXPECT_EQ(classified.out, "自動戦型　設定：2　変更なし：0　読めない棋譜：0\n");
-    EXPECT_EQ(exported()["a.KIF"], "▲四間飛車(美濃囲い) △居飛車(舟囲い)");
+    EXPECT_EQ(exported()["a.kif"], "▲四間飛車(美濃囲い) △居飛車(舟囲い)");
     EXPECT_EQ(run({"classify", db}).out, "自動戦型　設定：0　変更なし：2　読めない棋譜：0\n");
 
     // Searching by the label, by material and by comment.
     cli::RunReport found = run({"find", db, "--opening", "美濃囲い"});
     EXPECT_EQ(found.exitCode, 0);
-    EXPECT_NE(found.out.find("a.KIF"), std::string::npos);
-    EXPECT_EQ(found.out.find("b.KIF"), std::string::npos);
+    EXPECT_NE(found.out.find("a.kif"), std::string::npos);
+    EXPECT_EQ(found.out.find("b.kif"), std::string::npos);
     found = run({"find", db, "--material", "角0枚 先手", "--ply", "10"});
-    EXPECT_EQ(found.out.find("a.KIF"), std::string::npos);
-    EXPECT_NE(found.out.find("b.KIF"), std::string::npos);
+    EXPECT_EQ(found.out.find("a.kif"), std::string::npos);
+    EXPECT_NE(found.out.find("b.kif"), std::string::npos);
     found = run({"find", db, "--comment", "四間に"});
-    EXPECT_NE(found.out.find("a.KIF"), std::string::npos);
-    EXPECT_EQ(found.out.find("b.KIF"), std::string::npos);
+    EXPECT_NE(found.out.find("a.kif"), std::string::npos);
+    EXPECT_EQ(found.out.find("b.kif"), std::string::npos);
     found = run({"find", db, "--end", "投了"});
     EXPECT_EQ(found.out, "");
     EXPECT_EQ(found.err, "検出できませんでした。\n");

@@ -76,7 +76,7 @@ TEST_F(DalmirTreeCliTest, TreeRowsCountTranspositionsAndEndings) {
         EXPECT_EQ(rows[1].substr(0, rows[1].find(",2013")), "2f2e,２五歩(26),1,1,0,0,0");
         EXPECT_EQ(rows[2].substr(0, rows[2].find(",2015")),
                   ",(ended here),1,0,1,0,0");  // Black resigned
-        EXPECT_NE(rows[2].find("b.KIF,4"), std::string::npos) << rows[2];
+        EXPECT_NE(rows[2].find("b.kif,4"), std::string::npos) << rows[2];
     }
 }
 

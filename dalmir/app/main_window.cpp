@@ -70,6 +70,12 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this,
             [this](int section, int, int width) {
                 if (m_placingColumns) return;
+                // The last column's width follows the window (it stretches), not the user.
+                const QHeaderView* header = m_view->horizontalHeader();
+                if (header->stretchLastSection() &&
+                    header->logicalIndex(header->count() - 1) == section) {
+                    return;
+                }
                 if (setShownColumnWidth(m_db.table(), m_userNames, section, width)) {
                     m_db.setModified();
                     refreshState();

@@ -30,9 +30,9 @@
 #include "dalmir/app/player_report_dialog.h"
 #include "dalmir/app/qt_text.h"
 #include "dalmir/app/search_dialogs.h"
+#include "dalmir/app/tree_dock.h"
 #include "dalmir/logic/dalmir_test_fixture.h"
 #include "dalmir/logic/record_search_form.h"
-#include "dalmir/app/tree_dock.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/dls_clipboard.h"
 #include "dalmir/model/tree/tree_index.h"
@@ -911,14 +911,14 @@ TEST_F(MainWindowTest, HeaderSearchDialogConditionsMatchTheCommandLineWords) {
         std::vector<std::string> want;
     };
     const Case cases[] = {
-        {2, "", -1, "", {"a.KIF", "c.KIF"}},  // 投了
-        {7, "", -1, "", {"b.KIF"}},           // 中断
-        {0, "角0枚 先手", -1, "", {"b.KIF"}},
-        {0, "角0枚 先手", 4, "", {"b.KIF"}},
+        {2, "", -1, "", {"a.kif", "c.kif"}},  // 投了
+        {7, "", -1, "", {"b.kif"}},           // 中断
+        {0, "角0枚 先手", -1, "", {"b.kif"}},
+        {0, "角0枚 先手", 4, "", {"b.kif"}},
         // Found nowhere: the list stays as it was, as after the other searches.
-        {0, "角0枚 先手", 2, "", {"a.KIF", "b.KIF", "c.KIF"}},
-        {0, "", -1, "四間に", {"a.KIF"}},
-        {2, "", -1, "四間に", {"a.KIF"}},
+        {0, "角0枚 先手", 2, "", {"a.kif", "b.kif", "c.kif"}},
+        {0, "", -1, "四間に", {"a.kif"}},
+        {2, "", -1, "四間に", {"a.kif"}},
     };
     InputHistories histories(QString::fromStdString(folder.path()) + QStringLiteral("/"), settings);
     testsupport::RecordingDalmirUi ui;

@@ -62,18 +62,21 @@ bool DatabaseSession::open(const std::string& fsPath) {
     model::Database opened(m_settings.maxRecords);
     const model::DatabaseStamp stamp = model::databaseStamp(fsPath);
     const model::OpenReport report = model::openDatabase(opened, fsPath, m_settings.defaultSort);
-    // What the reading had to say, in one message, as dalmir-cli prints it: the notices (such
-    // as "データ異常"), each note of the index (a line that ended the reading), and for a file
-    // that can't be used the error. A pair whose move lists are damaged is not opened: its
-    // searches would miss the records without lists.
-    std::string said;
-    const auto say = [&said](const std::string& cp932) {
-        if (!said.empty()) said += '\n';
-        said += core::toUtf8Lossy(cp932);
-    };
-    for (const auto& notice : report.notices) say(notice);
-    for (const auto& note : report.index.messages) say(note.text);
+    // A file that can't be used is refused with what the reading had to say, in one message,
+    // as dalmir-cli prints it: the notices (such as "データ異常"), each note of the index (a line
+    // that ended the reading), then the error; a file that held nothing at all has only its
+    // error. A pair whose move lists are damaged is not opened: its searches would miss the
+    // records without lists.
     if (isFatalOpenResult(report.code)) {
+        std::string said;
+        const auto say = [&said](const std::string& cp932) {
+            if (!said.empty()) said += '\n';
+            said += core::toUtf8Lossy(cp932);
+        };
+        if (report.code != model::OpenResult::NothingRead) {
+            for (const auto& notice : report.notices) say(notice);
+            for (const auto& note : report.index.messages) say(note.text);
+        }
         say(model::openErrorMessage(report.code, core::sjis(fsPath)));
         m_ui.showMessage(said);
         return false;

@@ -169,8 +169,7 @@ void MainWindow::pieceSettings() {
     };
     showStyle(choices.pieceSet);
     connect(set, &QSpinBox::valueChanged, &dialog, showStyle);
-    connect(standard, &QRadioButton::clicked, &dialog,
-            [set] { set->setValue(kStandardPieceSet); });
+    connect(standard, &QRadioButton::clicked, &dialog, [set] { set->setValue(kStandardPieceSet); });
     connect(oneCharacter, &QRadioButton::clicked, &dialog,
             [set] { set->setValue(kOneCharacterPieceSet); });
     form->addRow(pieceGroup);

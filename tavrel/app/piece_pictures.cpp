@@ -17,10 +17,14 @@ const char* const kKanji[16] = {"王", "歩", "香", "桂", "銀", "金", "角",
 // the other; the one-character set (一文字) keeps 杏, 圭 and 全.
 const char* twoCharacterForm(int code) {
     switch (code) {
-        case 10: return "成香";
-        case 11: return "成桂";
-        case 12: return "成銀";
-        default: return nullptr;
+        case 10:
+            return "成香";
+        case 11:
+            return "成桂";
+        case 12:
+            return "成銀";
+        default:
+            return nullptr;
     }
 }
 
