@@ -32,7 +32,9 @@ void expectSameBooks(const OpeningBook& a, const OpeningBook& b) {
             EXPECT_EQ(p.moves[i].move, q.moves[i].move) << key;
             EXPECT_EQ(p.moves[i].count, q.moves[i].count) << key;
             EXPECT_EQ(p.moves[i].hasPonder, q.moves[i].hasPonder) << key;
-            if (p.moves[i].hasPonder) EXPECT_EQ(p.moves[i].ponder, q.moves[i].ponder) << key;
+            if (p.moves[i].hasPonder) {
+                EXPECT_EQ(p.moves[i].ponder, q.moves[i].ponder) << key;
+            }
         }
         ++ib;
     }
@@ -175,8 +177,12 @@ TEST_F(BookTest, AMinimumCountKeepsTheWholeBooksMovesThatReachIt) {
                 }
             }
             EXPECT_EQ(some.positions.size(), kept) << "at least " << least;
-            if (least == 2) EXPECT_GT(kept, 5u);
-            if (least == 1000) EXPECT_EQ(kept, 0u);
+            if (least == 2) {
+                EXPECT_GT(kept, 5u);
+            }
+            if (least == 1000) {
+                EXPECT_EQ(kept, 0u);
+            }
         }
     }
 }

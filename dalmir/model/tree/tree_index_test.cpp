@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/base/checksum.h"
+#include "core/base/safe_file.h"
 #include "core/text/sjis.h"
 #include "dalmir/model/tree/tree_test_fixture.h"
 #include "tests/support/temp_folder.h"
@@ -33,10 +34,7 @@ protected:
         EXPECT_EQ(opened != nullptr, r == PositionIndexReadResult::Ok);
         return r;
     }
-    std::string bytes() {
-        std::ifstream in(treeIndexPath(dlb), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string bytes() { return core::readFile(treeIndexPath(dlb)).value_or(std::string()); }
     void rewrite(const std::string& b) {
         std::ofstream(treeIndexPath(dlb), std::ios::binary | std::ios::trunc) << b;
     }
