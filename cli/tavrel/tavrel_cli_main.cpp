@@ -299,14 +299,25 @@ void collect(const fs::path& path, std::vector<std::string>& files,
     files.insert(files.end(), found.begin(), found.end());
 }
 
-int check(const Options& o, const tavrel::Settings& settings) {
-    if (o.args.empty()) return usage("check takes files or folders");
+// The record files the arguments name (folders are walked), in order, and what could not be
+// listed.
+struct ArgumentFiles {
     std::vector<std::string> files;
     std::vector<std::string> problems;
-    for (const std::string& a : o.args) collect(a, files, problems);
-    std::sort(problems.begin(), problems.end());
-    // Files are read on every core, each worker with its own record; the reports are printed in
-    // file order.
+};
+
+ArgumentFiles argumentFiles(const Options& o) {
+    ArgumentFiles out;
+    for (const std::string& a : o.args) collect(a, out.files, out.problems);
+    std::sort(out.problems.begin(), out.problems.end());
+    return out;
+}
+
+// Reads the files on every core, each worker with its own record; visit(i, path, store, report)
+// runs on the worker of file i.
+template <class Visit>
+void readEach(const std::vector<std::string>& files, const tavrel::Settings& settings,
+              bool ruleCheck, Visit&& visit) {
     unsigned workers = core::workerCount(files.size());
     std::vector<std::unique_ptr<core::RecordStore>> stores;
     for (unsigned w = 0; w < workers; ++w) {
@@ -314,30 +325,41 @@ int check(const Options& o, const tavrel::Settings& settings) {
                                                              tavrel::recordOptions(settings)));
     }
     core::ReadOptions base = tavrel::readOptions(settings);
-    base.ruleCheck = true;
-    std::vector<std::string> reports(files.size());
-    std::atomic<bool> failed{false};
+    base.ruleCheck = ruleCheck;
     core::parallelFor(files.size(), workers, [&](unsigned worker, std::size_t i) {
         const std::string& path = files[i];
         core::ReadOptions read = base;
         read.fileName = core::fileNameOf(path);
         core::RecordStore& store = *stores[worker];
-        core::ReadReport r = core::loadRecordFile(store, path, read);
-        std::string& out = reports[i];
-        for (const std::string& w : r.warnings) {
-            out += path + ": " + cli::printable(cli::withoutTrailingNewline(w), o.encoding) + "\n";
-        }
-        // Bytes that became "？" were not read either, though the record was.
-        if (r.invalidUtf8) failed = true;
-        if (r.result != core::ReadResult::Ok) {
-            failed = true;
-            out += path + ": " + cli::printable(cli::readFailureText(r, store, path), o.encoding) +
-                   "\n";
-        }
+        const core::ReadReport r = core::loadRecordFile(store, path, read);
+        visit(i, path, store, r);
     });
-    for (const std::string& out : problems) std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+int check(const Options& o, const tavrel::Settings& settings) {
+    if (o.args.empty()) return usage("check takes files or folders");
+    const ArgumentFiles listed = argumentFiles(o);
+    std::vector<std::string> reports(listed.files.size());
+    std::atomic<bool> failed{false};
+    readEach(listed.files, settings, true,
+             [&](std::size_t i, const std::string& path, core::RecordStore& store,
+                 const core::ReadReport& r) {
+                 std::string& out = reports[i];
+                 for (const std::string& w : r.warnings) {
+                     out += path + ": " +
+                            cli::printable(cli::withoutTrailingNewline(w), o.encoding) + "\n";
+                 }
+                 // Bytes that became "？" were not read either, though the record was.
+                 if (r.invalidUtf8) failed = true;
+                 if (r.result != core::ReadResult::Ok) {
+                     failed = true;
+                     out += path + ": " +
+                            cli::printable(cli::readFailureText(r, store, path), o.encoding) + "\n";
+                 }
+             });
+    for (const std::string& out : listed.problems) std::fwrite(out.data(), 1, out.size(), stdout);
     for (const std::string& out : reports) std::fwrite(out.data(), 1, out.size(), stdout);
-    return failed || !problems.empty() ? cli::kExitFile : cli::kExitOk;
+    return failed || !listed.problems.empty() ? cli::kExitFile : cli::kExitOk;
 }
 
 // One line per record: file, Black's label, White's label, game type, castles, named opening
@@ -345,55 +367,45 @@ int check(const Options& o, const tavrel::Settings& settings) {
 // of its own or too short for the rules has empty labels). --why adds the rules that fired.
 int classify(const Options& o, const tavrel::Settings& settings) {
     if (o.args.empty()) return usage("classify takes files or folders");
-    std::vector<std::string> files;
-    std::vector<std::string> problems;
-    for (const std::string& a : o.args) collect(a, files, problems);
-    std::sort(problems.begin(), problems.end());
-    unsigned workers = core::workerCount(files.size());
-    std::vector<std::unique_ptr<core::RecordStore>> stores;
-    for (unsigned w = 0; w < workers; ++w) {
-        stores.push_back(std::make_unique<core::RecordStore>(settings.recordCapacity,
-                                                             tavrel::recordOptions(settings)));
-    }
-    core::ReadOptions base = tavrel::readOptions(settings);
-    std::vector<std::string> lines(files.size());
-    std::vector<std::string> errors(files.size());
+    const ArgumentFiles listed = argumentFiles(o);
+    std::vector<std::string> lines(listed.files.size());
+    std::vector<std::string> errors(listed.files.size());
     std::atomic<bool> failed{false};
-    core::parallelFor(files.size(), workers, [&](unsigned worker, std::size_t i) {
-        const std::string& path = files[i];
-        core::ReadOptions read = base;
-        read.fileName = core::fileNameOf(path);
-        core::RecordStore& store = *stores[worker];
-        core::ReadReport r = core::loadRecordFile(store, path, read);
-        if (r.invalidUtf8) failed = true;
-        if (r.result != core::ReadResult::Ok) {
-            // A record cut short by an error is not labelled as if it were the whole game.
-            failed = true;
-            errors[i] = path + ": " +
-                        cli::printable(cli::readFailureText(r, store, path), o.encoding) + "\n";
-            return;
-        }
-        core::Classification c = core::classifyRecord(store);
-        std::string type = c.status == core::ClassifyStatus::Handicap ? core::openingText(c)
-                                                                      : core::gameTypeName(c.type);
-        bool labelled = c.status == core::ClassifyStatus::Classified;
-        std::string text = (labelled ? core::sideText(c.black) : std::string()) + "\t" +
-                           (labelled ? core::sideText(c.white) : std::string()) + "\t" + type +
-                           "\t" + core::castlesText(c) + "\t" + core::openingName(c.opening);
-        std::string& out = lines[i];
-        out = path + "\t" + cli::printable(text, o.encoding) + "\n";
-        if (o.why) {
-            for (const std::string& reason : core::reasons(c)) {
-                out += "  " + cli::printable(reason, o.encoding) + "\n";
+    readEach(
+        listed.files, settings, false,
+        [&](std::size_t i, const std::string& path, core::RecordStore& store,
+            const core::ReadReport& r) {
+            if (r.invalidUtf8) failed = true;
+            if (r.result != core::ReadResult::Ok) {
+                // A record cut short by an error is not labelled as if it were the whole
+                // game.
+                failed = true;
+                errors[i] = path + ": " +
+                            cli::printable(cli::readFailureText(r, store, path), o.encoding) + "\n";
+                return;
             }
-        }
-    });
-    for (const std::string& out : problems) std::fwrite(out.data(), 1, out.size(), stderr);
-    for (std::size_t i = 0; i < files.size(); ++i) {
+            core::Classification c = core::classifyRecord(store);
+            std::string type = c.status == core::ClassifyStatus::Handicap
+                                   ? core::openingText(c)
+                                   : core::gameTypeName(c.type);
+            bool labelled = c.status == core::ClassifyStatus::Classified;
+            std::string text = (labelled ? core::sideText(c.black) : std::string()) + "\t" +
+                               (labelled ? core::sideText(c.white) : std::string()) + "\t" + type +
+                               "\t" + core::castlesText(c) + "\t" + core::openingName(c.opening);
+            std::string& out = lines[i];
+            out = path + "\t" + cli::printable(text, o.encoding) + "\n";
+            if (o.why) {
+                for (const std::string& reason : core::reasons(c)) {
+                    out += "  " + cli::printable(reason, o.encoding) + "\n";
+                }
+            }
+        });
+    for (const std::string& out : listed.problems) std::fwrite(out.data(), 1, out.size(), stderr);
+    for (std::size_t i = 0; i < listed.files.size(); ++i) {
         std::fwrite(errors[i].data(), 1, errors[i].size(), stderr);
         std::fwrite(lines[i].data(), 1, lines[i].size(), stdout);
     }
-    return failed || !problems.empty() ? cli::kExitFile : cli::kExitOk;
+    return failed || !listed.problems.empty() ? cli::kExitFile : cli::kExitOk;
 }
 
 std::int64_t steadyMs() {
