@@ -19,6 +19,9 @@
 #include "tavrel/logic/tools/external_programs.h"
 #include "tests/support/qt_application.h"
 
+// fontconfig keeps its caches until the process ends; the leak checker is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
 namespace {
 
 // The viewer's desktop whose clipboard is the real one, as the database reads it.
