@@ -3,8 +3,10 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,33 @@ inline std::vector<std::string> files(const char* kind) {
     }
     std::sort(out.begin(), out.end());
     return out;
+}
+
+// The scale corpus of make_corpus --scale (TAVREL_SCALE_CORPUS; empty when unset) and the folder
+// its databases are written to (TAVREL_SCALE_WORK, else "work" beside the corpus).
+inline std::string scaleCorpus() {
+    const char* v = std::getenv("TAVREL_SCALE_CORPUS");
+    return v ? v : "";
+}
+inline std::filesystem::path scaleWork() {
+    const char* w = std::getenv("TAVREL_SCALE_WORK");
+    return w && *w ? std::filesystem::path(w)
+                   : std::filesystem::path(scaleCorpus()).parent_path() / "work";
+}
+inline std::string scaleDlbPath() { return (scaleWork() / "scale.DLB").string(); }
+
+// The peak resident memory of this process so far, in MB.
+inline double peakMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    }
+    return 0;
+}
+
+inline double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace benchcorpus

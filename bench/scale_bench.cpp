@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/corpus.h"
 #include "core/text/sjis.h"
 #include "dalmir/model/registration/registration.h"
 #include "dalmir/model/search/duplicate_check.h"
@@ -30,32 +31,13 @@ using namespace dalmir::model;
 
 constexpr int kCapacity = 4000000;
 
-std::string env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
-
-std::string corpusFolder() { return env("TAVREL_SCALE_CORPUS"); }
-fs::path workFolder() {
-    std::string w = env("TAVREL_SCALE_WORK");
-    return w.empty() ? fs::path(corpusFolder()).parent_path() / "work" : fs::path(w);
-}
-std::string dlbPath() { return (workFolder() / "scale.DLB").string(); }
+std::string corpusFolder() { return benchcorpus::scaleCorpus(); }
+fs::path workFolder() { return benchcorpus::scaleWork(); }
+std::string dlbPath() { return benchcorpus::scaleDlbPath(); }
 std::string dlsPath() { return (workFolder() / "scale.DLS").string(); }
 
-// The peak resident memory of this process so far, in MB.
-double peakMegabytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
-    }
-    return 0;
-}
-
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using benchcorpus::peakMegabytes;
+using benchcorpus::secondsSince;
 
 bool haveCorpus(benchmark::State& state) {
     if (corpusFolder().empty()) {

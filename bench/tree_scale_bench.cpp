@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/corpus.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/store/position_index.h"
 #include "dalmir/model/tree/opening_book.h"
@@ -25,34 +26,15 @@ using namespace dalmir::model;
 
 constexpr int kCapacity = 4000000;
 
-std::string env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
-}
+std::string dlbPath() { return benchcorpus::scaleDlbPath(); }
 
-fs::path workFolder() {
-    std::string w = env("TAVREL_SCALE_WORK");
-    return w.empty() ? fs::path(env("TAVREL_SCALE_CORPUS")).parent_path() / "work" : fs::path(w);
-}
-std::string dlbPath() { return (workFolder() / "scale.DLB").string(); }
-
-double peakMegabytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
-    }
-    return 0;
-}
-
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+using benchcorpus::peakMegabytes;
+using benchcorpus::secondsSince;
 
 // The saved binary database (with its position index), opened once per process.
 Database* opened(benchmark::State& state) {
     static std::unique_ptr<Database> db;
-    if (env("TAVREL_SCALE_CORPUS").empty()) {
+    if (benchcorpus::scaleCorpus().empty()) {
         state.SkipWithError("TAVREL_SCALE_CORPUS not set (bench/run.sh --scale N)");
         return nullptr;
     }
