@@ -24,9 +24,9 @@ constexpr int kDistinctGames = 200;
 std::string generateGame(std::uint32_t seed) {
     std::mt19937 rng(seed);
     core::RecordStore store(1000);
-    store.setPlayerName(core::PlayerField::Black, core::sjis("先手") + std::to_string(seed));
-    store.setPlayerName(core::PlayerField::White, core::sjis("後手") + std::to_string(seed));
-    store.setHeader(core::HeaderField::Event, core::sjis("棋戦"));
+    store.setPlayerName(core::PlayerField::Black, std::string("先手") + std::to_string(seed));
+    store.setPlayerName(core::PlayerField::White, std::string("後手") + std::to_string(seed));
+    store.setHeader(core::HeaderField::Event, std::string("棋戦"));
     store.setHeader(core::HeaderField::StartDateTime, "2024/01/01 10:00:00");
     core::setupHandicap(store.position(), core::kHandicapEven);
     store.saveStartPosition();

@@ -24,7 +24,6 @@
 
 namespace {
 
-using core::sjis;
 using dalmir::model::IndexText;
 
 QApplication& app() {
@@ -45,8 +44,9 @@ std::string tempPath(const std::string& name) {
 }
 
 dalmir::model::IndexEntry generatedEntry(int i) {
-    static const std::string players[] = {sjis("羽生善治"), sjis("谷川浩司"), sjis("森内俊之"),
-                                          sjis("佐藤康光"), sjis("渡辺明"),   sjis("藤井聡太")};
+    static const std::string players[] = {std::string("羽生善治"), std::string("谷川浩司"),
+                                          std::string("森内俊之"), std::string("佐藤康光"),
+                                          std::string("渡辺明"),   std::string("藤井聡太")};
     dalmir::model::IndexEntry e;
     e.setText(IndexText::Path,
               "/home/user/kifu/" + std::to_string(i / 100) + "/" + std::to_string(i) + ".KIF");
@@ -54,8 +54,9 @@ dalmir::model::IndexEntry generatedEntry(int i) {
     e.setText(IndexText::WhitePlayer, players[(i + 2) % 6]);
     e.start = {static_cast<uint16_t>(1980 + i % 40), static_cast<uint8_t>(1 + i % 12),
                static_cast<uint8_t>(1 + i % 28)};
-    e.setText(IndexText::Event, sjis("第") + std::to_string(i % 70) + sjis("期名人戦"));
-    e.setText(IndexText::Opening, sjis("矢倉"));
+    e.setText(IndexText::Event,
+              std::string("第") + std::to_string(i % 70) + std::string("期名人戦"));
+    e.setText(IndexText::Opening, std::string("矢倉"));
     e.moveCount = static_cast<uint16_t>(60 + i % 150);
     e.result = static_cast<uint8_t>(i % 8);
     return e;
@@ -191,7 +192,7 @@ void BM_PositionSearchEngine50000(benchmark::State& state) {
     dalmir::model::OperationHost host;
     dalmir::model::Searcher searcher(db, extractor, host);
     const dalmir::model::TargetRead target =
-        dalmir::model::readTarget(dalmir::toCp932(targetText()));
+        dalmir::model::readTarget(dalmir::toUtf8(targetText()));
     dalmir::model::PositionSearchOptions options;
     options.alsoReversed = true;
     options.allRecords = true;

@@ -14,12 +14,12 @@ namespace {
 constexpr int kRecords = 10000;
 
 dalmir::model::IndexTable generatedTable() {
-    using core::sjis;
     using dalmir::model::IndexText;
-    const std::string players[] = {sjis("羽生善治"), sjis("谷川浩司"), sjis("森内俊之"),
-                                   sjis("佐藤康光"), sjis("渡辺明")};
-    const std::string openings[] = {sjis("矢倉"), sjis("四間飛車"), sjis("角換わり"),
-                                    sjis("横歩取り")};
+    const std::string players[] = {std::string("羽生善治"), std::string("谷川浩司"),
+                                   std::string("森内俊之"), std::string("佐藤康光"),
+                                   std::string("渡辺明")};
+    const std::string openings[] = {std::string("矢倉"), std::string("四間飛車"),
+                                    std::string("角換わり"), std::string("横歩取り")};
     dalmir::model::IndexTable table(kRecords);
     for (int i = 0; i < kRecords; ++i) {
         dalmir::model::IndexEntry e;
@@ -30,14 +30,16 @@ dalmir::model::IndexTable generatedTable() {
         e.handicap = static_cast<uint8_t>(i % 16);
         e.start = {static_cast<uint16_t>(1980 + i % 40), static_cast<uint8_t>(1 + i % 12),
                    static_cast<uint8_t>(1 + i % 28)};
-        e.setText(IndexText::Event, sjis("第") + std::to_string(i % 70) + sjis("期名人戦"));
+        e.setText(IndexText::Event,
+                  std::string("第") + std::to_string(i % 70) + std::string("期名人戦"));
         e.setText(IndexText::Opening, openings[i % 4]);
-        e.setText(IndexText::Title, sjis("七番勝負第") + std::to_string(1 + i % 7) + sjis("局"));
+        e.setText(IndexText::Title,
+                  std::string("七番勝負第") + std::to_string(1 + i % 7) + std::string("局"));
         e.moveCount = static_cast<uint16_t>(60 + i % 150);
         e.result = static_cast<uint8_t>(i % 8);
         e.marks = static_cast<uint8_t>(i % 16);
-        e.setText(IndexText::TimeLimit, sjis("各９時間"));
-        e.setText(IndexText::Place, sjis("東京・将棋会館"));
+        e.setText(IndexText::TimeLimit, std::string("各９時間"));
+        e.setText(IndexText::Place, std::string("東京・将棋会館"));
         (void)table.append(std::move(e));
     }
     table.rebuildDisplayOrder();

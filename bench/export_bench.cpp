@@ -17,18 +17,18 @@ const dalmir::model::IndexTable& table() {
     static const dalmir::model::IndexTable t = [] {
         dalmir::model::IndexTable table(kRows);
         std::mt19937 rng(11);
-        const std::string players[] = {core::sjis("羽生善治"), core::sjis("谷川浩司"),
-                                       core::sjis("森内俊之"), core::sjis("佐藤康光")};
-        const std::string events[] = {core::sjis("名人戦"), core::sjis("竜王戦, 第3局"),
-                                      core::sjis("王位戦 \"挑戦者決定戦\"")};
+        const std::string players[] = {std::string("羽生善治"), std::string("谷川浩司"),
+                                       std::string("森内俊之"), std::string("佐藤康光")};
+        const std::string events[] = {std::string("名人戦"), std::string("竜王戦, 第3局"),
+                                      std::string("王位戦 \"挑戦者決定戦\"")};
         for (int i = 0; i < kRows; ++i) {
             dalmir::model::IndexEntry e;
             e.setText(dalmir::model::IndexText::Path,
-                      core::sjis("/棋譜/") + std::to_string(i) + ".KIF");
+                      std::string("/棋譜/") + std::to_string(i) + ".KIF");
             e.setText(dalmir::model::IndexText::BlackPlayer, players[rng() % 4]);
             e.setText(dalmir::model::IndexText::WhitePlayer, players[rng() % 4]);
             e.setText(dalmir::model::IndexText::Event, events[rng() % 3]);
-            e.setText(dalmir::model::IndexText::Opening, core::sjis("矢倉"));
+            e.setText(dalmir::model::IndexText::Opening, std::string("矢倉"));
             e.start = {static_cast<uint16_t>(1950 + rng() % 70),
                        static_cast<uint8_t>(1 + rng() % 12), static_cast<uint8_t>(1 + rng() % 28)};
             e.moveCount = static_cast<uint16_t>(rng() % 200);

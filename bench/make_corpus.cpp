@@ -46,7 +46,7 @@ int draw(std::mt19937& rng, int low, int high) {
 template <std::size_t N>
 std::vector<std::string> sjisList(const char* const (&items)[N]) {
     std::vector<std::string> out;
-    for (const char* s : items) out.push_back(core::sjis(s));
+    for (const char* s : items) out.push_back(std::string(s));
     return out;
 }
 
@@ -59,7 +59,7 @@ struct ScaleTexts {
         static const char* const given[] = {"太郎", "花子", "一郎", "次郎", "三郎",
                                             "明",   "健",   "誠",   "聡",   "翔"};
         for (const char* f : family) {
-            for (const char* g : given) players.push_back(core::sjis(f) + core::sjis(g));
+            for (const char* g : given) players.push_back(std::string(f) + std::string(g));
         }
         static const char* const ev[] = {"練習対局", "順位戦",     "名人戦", "新人戦",
                                          "王座戦",   "棋聖戦",     "竜王戦", "銀河戦",
@@ -175,7 +175,8 @@ int writeScaleCorpus(const fs::path& dir, int count, unsigned seed) {
                           csa ? "csa" : "kif");
             // Plain writes: the corpus can be made again, and a million synced files take long.
             std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
-            out << (csa ? core::csaText(store) : core::kifText(store, options));
+            out << core::utf8ToCp932(csa ? core::csaText(store) : core::kifText(store, options))
+                       .text;
             if (!out.flush()) failed = true;
         }
     };
@@ -192,6 +193,9 @@ int writeScaleCorpus(const fs::path& dir, int count, unsigned seed) {
 }
 
 }  // namespace
+
+// The files are Shift-JIS, as record files mostly are.
+std::string sjisFile(std::string_view text) { return core::utf8ToCp932(text).text; }
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[1]) == "--scale") {
@@ -217,11 +221,13 @@ int main(int argc, char** argv) {
         std::snprintf(name, sizeof name, "%05d", i);
         bool ok =
             core::writeFileAtomically((dir / "kif" / (std::string(name) + ".kif")).string(),
-                                      core::kifText(store, options)) == core::WriteResult::Ok &&
+                                      sjisFile(core::kifText(store, options))) ==
+                core::WriteResult::Ok &&
             core::writeFileAtomically((dir / "ki2" / (std::string(name) + ".ki2")).string(),
-                                      core::ki2Text(store, options)) == core::WriteResult::Ok &&
+                                      sjisFile(core::ki2Text(store, options))) ==
+                core::WriteResult::Ok &&
             core::writeFileAtomically((dir / "csa" / (std::string(name) + ".csa")).string(),
-                                      core::csaText(store)) == core::WriteResult::Ok;
+                                      sjisFile(core::csaText(store))) == core::WriteResult::Ok;
         if (!ok) {
             std::fprintf(stderr, "make_corpus: cannot write into %s\n", dir.c_str());
             return 1;

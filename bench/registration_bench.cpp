@@ -49,9 +49,9 @@ public:
     Corpus() {
         m_folder = fs::temp_directory_path() / ("registration_bench_" + std::to_string(getpid()));
         fs::create_directories(m_folder);
-        const std::vector<std::string> players = {core::sjis("羽生善治"), core::sjis("谷川浩司"),
-                                                  core::sjis("森内俊之"), core::sjis("佐藤康光"),
-                                                  core::sjis("渡辺明"),   core::sjis("藤井聡太")};
+        const std::vector<std::string> players = {std::string("羽生善治"), std::string("谷川浩司"),
+                                                  std::string("森内俊之"), std::string("佐藤康光"),
+                                                  std::string("渡辺明"),   std::string("藤井聡太")};
         std::mt19937 rng(20240601);
         core::RecordStore store;
         core::RecordWriteOptions options;
@@ -65,13 +65,15 @@ public:
                 store.setHeader(core::HeaderField::StartDateTime,
                                 std::to_string(1990 + i % 30) + "/" + std::to_string(1 + i % 12) +
                                     "/" + std::to_string(1 + i % 28));
-                store.setHeader(core::HeaderField::Event,
-                                core::sjis("第") + std::to_string(i % 80) + core::sjis("期名人戦"));
-                store.setHeader(core::HeaderField::Opening, core::sjis("矢倉"));
+                store.setHeader(
+                    core::HeaderField::Event,
+                    std::string("第") + std::to_string(i % 80) + std::string("期名人戦"));
+                store.setHeader(core::HeaderField::Opening, std::string("矢倉"));
                 fs::path file =
                     m_folder / (std::to_string(i / 1000)) / (std::to_string(i) + ".kif");
                 fs::create_directories(file.parent_path());
-                std::ofstream(file, std::ios::binary) << core::kifText(store, options);
+                std::ofstream(file, std::ios::binary)
+                    << core::utf8ToCp932(core::kifText(store, options)).text;
             }
         }
     }

@@ -245,7 +245,7 @@ void BM_ScaleSequenceSearch(benchmark::State& state) {
     RecordExtractor extractor;
     OperationHost host;
     Searcher searcher(*db, extractor, host);
-    const std::string pattern = core::sjis("+**歩,-**歩,+**銀,-同歩");
+    const std::string pattern = std::string("+**歩,-**歩,+**銀,-同歩");
     int hits = 0;
     for (auto _ : state) {
         db->table().rebuildDisplayOrder();
@@ -267,7 +267,7 @@ void BM_ScaleAllStatistics(benchmark::State& state) {
     core::clearPosition(empty);
     (void)searcher.findPosition(empty, {});  // the next moves become the first moves
     PlayerStatistics player;
-    const std::string name = core::sjis("山田太郎");
+    const std::string name = std::string("山田太郎");
     for (auto _ : state) {
         std::size_t bytes = resultsReport(db->table()).size();
         bytes += player.compute(db->table(), name, true).size();

@@ -40,7 +40,7 @@ const Corpus& corpus() {
             e.setText(IndexText::Path, "/records/" + std::to_string(i) + ".KIF");
             e.setText(IndexText::BlackPlayer, store.playerName(core::PlayerField::Black));
             e.setText(IndexText::WhitePlayer, store.playerName(core::PlayerField::White));
-            e.setText(IndexText::Opening, core::sjis(i % 3 == 0 ? "矢倉" : "四間飛車"));
+            e.setText(IndexText::Opening, std::string(i % 3 == 0 ? "矢倉" : "四間飛車"));
             e.handicap = static_cast<uint8_t>(store.handicap());
             e.start = {static_cast<uint16_t>(1990 + i % 30), static_cast<uint8_t>(1 + i % 12),
                        static_cast<uint8_t>(1 + i % 28)};
@@ -95,7 +95,7 @@ void BM_SequenceSearch10k(benchmark::State& state) {
     RecordExtractor extractor;
     OperationHost host;
     Searcher searcher(*db, extractor, host);
-    const std::string pattern = core::sjis("+**歩,-**歩,+**銀,-同歩");
+    const std::string pattern = std::string("+**歩,-**歩,+**銀,-同歩");
     int hits = 0;
     for (auto _ : state) {
         db->table().rebuildDisplayOrder();
@@ -115,7 +115,7 @@ void BM_AllStatistics10k(benchmark::State& state) {
     // An empty target matches every record at its start: the next moves are the first moves.
     (void)searcher.findPosition(empty, {});
     PlayerStatistics player;
-    const std::string name = core::sjis("山田");
+    const std::string name = std::string("山田");
     for (auto _ : state) {
         std::size_t bytes = resultsReport(db->table()).size();
         bytes += player.compute(db->table(), name, true).size();

@@ -1,4 +1,4 @@
-// Conversions between the engine's texts (CP932), the file system's paths (bytes, UTF-8) and
+// Conversions between the programs' texts (UTF-8), the file system's paths (bytes, UTF-8) and
 // Qt's strings.
 #pragma once
 
@@ -7,17 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "core/text/sjis.h"
-
 namespace desktop {
 
-inline QString fromCp932(std::string_view text) {
-    return QString::fromStdString(core::toUtf8Lossy(text));
-}
-inline std::string toCp932(const QString& text) { return core::sjis(text.toStdString()); }
+// Program text (UTF-8) to a QString and back. A byte that is no UTF-8 shows as U+FFFD.
 inline QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+inline std::string toUtf8(const QString& text) { return text.toStdString(); }
 inline std::string fsPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 inline QString fromFsPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));

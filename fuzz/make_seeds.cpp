@@ -50,7 +50,7 @@ private:
 
 std::string utf8Lines(const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& l : lines) text += core::sjis(l) + "\r\n";
+    for (const std::string& l : lines) text += std::string(l) + "\r\n";
     return text;
 }
 
@@ -126,9 +126,9 @@ void settingsSeeds(const fs::path& root) {
     Corpus env(root, "environment_file");
     tavrel::Settings settings;
     env.add(tavrel::formatEnvironmentText(settings));
-    (void)tavrel::setFromKeyValue(settings, core::sjis("棋譜最大サイズ"), "3000");
-    (void)tavrel::setFromKeyValue(settings, core::sjis("盤面色"), "0 128 255");
-    (void)tavrel::setFromKeyValue(settings, core::sjis("ツール引数1"), "\"\\\"%K\\\"\"");
+    (void)tavrel::setFromKeyValue(settings, std::string("棋譜最大サイズ"), "3000");
+    (void)tavrel::setFromKeyValue(settings, std::string("盤面色"), "0 128 255");
+    (void)tavrel::setFromKeyValue(settings, std::string("ツール引数1"), "\"\\\"%K\\\"\"");
     env.add(tavrel::formatEnvironmentText(settings));
 
     Corpus ftp(root, "ftp_settings");
@@ -136,7 +136,7 @@ void settingsSeeds(const fs::path& root) {
     destinations.entries.push_back({tavrel::ftpSettingName(1), "ftp.example.jp", "user",
                                     "pass word~", "/public/kifu", true, true});
     destinations.entries.push_back(
-        {core::sjis("自宅"), "192.0.2.1", "anonymous", "", "", false, false});
+        {std::string("自宅"), "192.0.2.1", "anonymous", "", "", false, false});
     destinations.selection = 1;
     ftp.add(tavrel::formatFtpSettings(destinations));
     ftp.add(tavrel::formatFtpSettings({}));
@@ -176,7 +176,7 @@ void writeDictionary(const fs::path& root, const std::string& target,
     std::ofstream out(root / (target + ".dict"), std::ios::binary);
     for (const std::string& token : utf8Tokens) {
         out << '"';
-        for (unsigned char c : raw ? token : core::sjis(token)) {
+        for (unsigned char c : raw ? token : std::string(token)) {
             if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
                 out << static_cast<char>(c);
             } else {
@@ -433,7 +433,7 @@ void patternSeeds(const fs::path& root) {
     Corpus corpus(root, "sequence_pattern");
     for (const char* p : {"+76歩,-34歩　+26歩 -84歩", "△同銀不成", "**角打", "5*王", "22成香合",
                           "22竜移動合", "-11×取", "55＃移", "55と成", "投", "+76歩 # -34歩"}) {
-        corpus.add(core::sjis(p));
+        corpus.add(std::string(p));
     }
 }
 

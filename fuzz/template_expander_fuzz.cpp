@@ -14,7 +14,7 @@ namespace {
 
 std::string kifLines(const std::vector<std::string>& utf8) {
     std::string text;
-    for (const std::string& line : utf8) text += core::sjis(line) + "\r\n";
+    for (const std::string& line : utf8) text += std::string(line) + "\r\n";
     return text;
 }
 
@@ -78,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static const bool loaded = [] {
         for (std::size_t i = 0; i < stores.size(); ++i) {
             core::ReadOptions options;
-            options.userKeys[4] = core::sjis("相手アドレス");
+            options.userKeys[4] = std::string("相手アドレス");
             const core::ReadReport r = core::readRecordLines(stores[i], recordTexts()[i], options);
             fuzz::require(r.result == core::ReadResult::Ok, "a fixed record does not read");
         }

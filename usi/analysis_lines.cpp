@@ -9,9 +9,9 @@
 namespace usi {
 
 std::string scoreText(const UsiScore& score, core::SideByte sideToMove, bool blackView) {
-    static const std::string mate = core::sjis("詰");
-    static const std::string lower = core::sjis("以上");
-    static const std::string upper = core::sjis("以下");
+    static const std::string mate = std::string("詰");
+    static const std::string lower = std::string("以上");
+    static const std::string upper = std::string("以下");
     if (score.kind == UsiScore::Kind::None) return "";
     const bool flip = blackView && sideToMove == core::kSideWhite;
     int value = flip ? -score.value : score.value;
@@ -71,7 +71,7 @@ std::string pvText(const core::Position& pos, const std::vector<std::string>& pv
     for (const core::MoveNode& n : pvNodes(pos, pv)) {
         std::string move = core::traditionalText(n, previous, core::DestinationForm::FullWidth,
                                                  core::MarkStyle::Up, 0, options);
-        if (maxBytes > 0 && s.size() + move.size() > maxBytes) break;
+        if (maxBytes > 0 && core::cp932Width(s) + core::cp932Width(move) > maxBytes) break;
         s += move;
         previous = n.destination();
     }
@@ -128,8 +128,8 @@ void AnalysisLines::add(const UsiInfo& info) {
 }
 
 std::string AnalysisLines::totalsText() const {
-    static const std::string depth = core::sjis("深さ ");
-    static const std::string nodes = core::sjis("  ノード ");
+    static const std::string depth = std::string("深さ ");
+    static const std::string nodes = std::string("  ノード ");
     std::string s = depth + (m_depth >= 0 ? std::to_string(m_depth) : std::string("-"));
     if (m_selDepth >= 0) s += "/" + std::to_string(m_selDepth);
     s += nodes + (m_nodes >= 0 ? std::to_string(m_nodes) : std::string("-"));

@@ -11,11 +11,11 @@ namespace usi {
 namespace {
 
 struct Words {
-    std::string prefix = core::sjis("解析：");
-    std::string score = core::sjis("評価値 ");
-    std::string depth = core::sjis(" 深さ ");
-    std::string pv = core::sjis(" 読み筋 ");
-    std::string mate = core::sjis("詰");
+    std::string prefix = std::string("解析：");
+    std::string score = std::string("評価値 ");
+    std::string depth = std::string(" 深さ ");
+    std::string pv = std::string(" 読み筋 ");
+    std::string mate = std::string("詰");
 };
 
 const Words& words() {
@@ -75,9 +75,11 @@ std::string analysisLine(const core::Position& pos, const AnalysisLine& line,
     std::string s = w.prefix + w.score + scoreText(line.score, pos.sideToMove, true);
     if (line.depth >= 0) s += w.depth + std::to_string(line.depth);
     const std::string head = s + w.pv;
-    if (head.size() >= kAnalysisLineBytes) return s;
+    const std::size_t headWidth =
+        core::cp932Width(head);  // the line's length is in Shift-JIS bytes
+    if (headWidth >= kAnalysisLineBytes) return s;
     std::string moves =
-        pvText(pos, line.pv, previousDestination, options, kAnalysisLineBytes - head.size());
+        pvText(pos, line.pv, previousDestination, options, kAnalysisLineBytes - headWidth);
     return moves.empty() ? s : head + moves;
 }
 

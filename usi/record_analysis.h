@@ -30,10 +30,10 @@ namespace usi {
 
 inline constexpr std::size_t kAnalysisLineBytes = 78;
 
-// "解析：" in CP932: the first characters of an analysis line.
+// "解析：": the first characters of an analysis line.
 std::string_view analysisPrefix();
 
-// The analysis line (CP932, without a line end) of a search of pos: the score (turned to Black's
+// The analysis line (without a line end) of a search of pos: the score (turned to Black's
 // view), the depth (-1: none) and the best line from pos, cut to kAnalysisLineBytes.
 // previousDestination is the destination of the move that led to pos (0: none), for "同".
 std::string analysisLine(const core::Position& pos, const AnalysisLine& line,
@@ -81,7 +81,7 @@ public:
     int total() const { return static_cast<int>(m_nodes.size()); }
     bool finished() const { return m_finished; }
     bool cancelled() const { return m_cancelled; }
-    // The last problem the engine reported (CP932); empty when none.
+    // The last problem the engine reported; empty when none.
     const std::string& message() const { return m_message; }
     // Whether the run ended for a failure of the engine.
     bool failed() const { return m_failed; }

@@ -16,7 +16,6 @@
 namespace usi {
 namespace {
 
-using core::sjis;
 using core::toUtf8Lossy;
 
 // An engine answering in the same thread: the first legal move at a score that grows by ten each
@@ -119,7 +118,7 @@ TEST_F(RecordAnalysisTest, EveryPositionOfTheMainLineGetsItsLine) {
 
 TEST_F(RecordAnalysisTest, ASecondRunReplacesTheLineAndKeepsTheRest) {
     load("position startpos moves 7g7f 3c3d");
-    (void)store.appendComment(1, sjis("好手"));
+    (void)store.appendComment(1, std::string("好手"));
     analyse();
     link.score = 500;
     analyse();
@@ -247,8 +246,8 @@ TEST(AnalysisComment, FormsOfTheScore) {
     EXPECT_EQ(analysedScore(analysisLine(pos, line, 0, {})), -(kMateScore - 5));
     line.score = {UsiScore::Kind::Centipawns, 0, false, UsiScore::Bound::Exact};
     EXPECT_EQ(analysedScore(analysisLine(pos, line, 0, {})), 0);
-    EXPECT_FALSE(analysedScore(sjis("解析は後で\n")));
-    EXPECT_FALSE(analysedScore(sjis("評価値 +100\n")));
+    EXPECT_FALSE(analysedScore(std::string("解析は後で\n")));
+    EXPECT_FALSE(analysedScore(std::string("評価値 +100\n")));
 }
 
 TEST(AnalysisComment, ALongBestLineIsCutAtAWholeMove) {
@@ -259,7 +258,7 @@ TEST(AnalysisComment, ALongBestLineIsCutAtAWholeMove) {
     line.depth = 20;
     line.pv = {"7g7f", "3c3d", "2g2f", "8c8d", "2f2e", "8d8e", "6i7h", "4a3b", "2e2d", "2c2d"};
     const std::string text = analysisLine(store.position(), line, 0, {});
-    EXPECT_LE(text.size(), kAnalysisLineBytes);
+    EXPECT_LE(core::cp932Width(text), kAnalysisLineBytes);
     EXPECT_EQ(toUtf8Lossy(text),
               "解析：評価値 +35 深さ 20 読み筋 ▲７六歩△３四歩▲２六歩△８四歩▲２五歩");
 }

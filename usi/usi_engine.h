@@ -27,7 +27,7 @@ public:
     virtual void kill() = 0;
 };
 
-// What the session reports. Texts are CP932.
+// What the session reports. Texts are UTF-8.
 class UsiEvents {
 public:
     virtual ~UsiEvents() = default;
@@ -88,7 +88,7 @@ public:
     // The program closed its output while still running: no answer can come, so the session
     // fails (see tick for how the program is ended).
     void outputClosed();
-    // The program could not be started; reason is the system's (CP932).
+    // The program could not be started; reason is the system's.
     void startFailed(const std::string& reason);
     // Checks the deadlines; call it now and then (the window's timer, the tool's read loop).
     // Every deadline runs from the request, whatever the engine prints meanwhile. A search past

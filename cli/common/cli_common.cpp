@@ -30,15 +30,12 @@ std::optional<int> parseInt(std::string_view text) {
     return value;
 }
 
-std::string printable(std::string_view cp932, Encoding encoding) {
-    if (encoding == Encoding::Sjis) return std::string(cp932);
-    return core::toUtf8Lossy(cp932);
+std::string printable(std::string_view text, Encoding encoding) {
+    if (encoding == Encoding::Sjis) return core::utf8ToCp932(text).text;
+    return core::toUtf8Lossy(text);
 }
 
-std::string argumentText(std::string_view argument) {
-    if (!core::isValidUtf8(argument)) return std::string(argument);
-    return core::utf8ToCp932(argument).text;
-}
+std::string argumentText(std::string_view argument) { return core::toUtf8Lossy(argument); }
 
 std::string_view withoutTrailingNewline(std::string_view text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);

@@ -24,11 +24,12 @@ int usageError(std::string_view program, std::string_view usageText, std::string
 // A whole decimal number, nullopt for anything else.
 std::optional<int> parseInt(std::string_view text);
 
-// CP932 program text as printed: converted to UTF-8, or as it is for Shift-JIS output.
-std::string printable(std::string_view cp932, Encoding encoding);
+// Program text (UTF-8) as printed: as it is, or converted for Shift-JIS output (a character
+// Shift-JIS cannot hold shows as "？" there).
+std::string printable(std::string_view text, Encoding encoding);
 
-// A command-line argument as program text: UTF-8 converted to CP932; bytes that are not UTF-8
-// are taken to be CP932 already.
+// A command-line argument as program text: UTF-8 as it is; a byte that is no UTF-8 shows as
+// U+FFFD.
 std::string argumentText(std::string_view argument);
 
 // text without its trailing line breaks.
@@ -42,7 +43,7 @@ std::string systemReason(const std::string& fsPath);
 // one.
 std::string withSystemReason(std::string text, const std::string& fsPath);
 
-// The reader's own text for a failed read (CP932): the missing file (with the system's reason),
+// The reader's own text for a failed read: the missing file (with the system's reason),
 // the record size, or the failing line.
 std::string readFailureText(const core::ReadReport& report, const core::RecordStore& store,
                             const std::string& path);

@@ -34,7 +34,7 @@ protected:
         ASSERT_EQ(core::readUsiText(store, "position startpos moves " + moves, {}).result,
                   core::ReadResult::Ok);
         if (*comment != '\0') {
-            ASSERT_EQ(store.appendComment(3, core::sjis(comment)), core::CommentResult::Ok);
+            ASSERT_EQ(store.appendComment(3, std::string(comment)), core::CommentResult::Ok);
         }
         files.writeBytes(name, core::kifText(store, {}));
     }

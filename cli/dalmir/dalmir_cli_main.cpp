@@ -289,7 +289,7 @@ bool openOrCreate(Database& db, const std::string& path, const Options& o, const
                   bool create) {
     DatabaseKind kind = databaseKindOf(path);
     if (kind == DatabaseKind::Unknown) {
-        host.printError(openErrorMessage(OpenResult::NotDatabase, core::sjis(path)));
+        host.printError(openErrorMessage(OpenResult::NotDatabase, std::string(path)));
         return false;
     }
     std::string base(core::withoutExtension(path));
@@ -327,9 +327,11 @@ void explainRefusedSave(core::WriteResult r, const std::string& path) {
 }
 
 bool save(Database& db, const std::string& path, const CliHost& host) {
-    core::WriteResult r = saveDatabase(db, path);
+    std::string problem;
+    core::WriteResult r = saveDatabase(db, path, &problem);
     if (r == core::WriteResult::Ok) return true;
     host.printError(saveErrorMessage(cli::argumentText(path)));
+    if (r == core::WriteResult::Unencodable) host.printError(problem);
     explainRefusedSave(r, path);
     return false;
 }
@@ -439,7 +441,7 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
                 host.printError(cli::withSystemReason(core::msgFileMissing(shown), skipped.fsPath));
             } else if (folder) {
                 // A single file's refusal has been told by the registration itself.
-                host.printError(core::sjis("棋譜を登録できませんでした。") + "(" + shown + ")");
+                host.printError(std::string("棋譜を登録できませんでした。") + "(" + shown + ")");
             }
         }
         failed = failed || run.counts.errors > 0 || run.counts.warnings > 0 || !run.skipped.empty();
@@ -493,7 +495,7 @@ int runUpdate(Database& db, Registrar& registrar, const Options& o, const CliHos
 int runRemove(Database& db, Registrar& registrar, const Options& o, CliHost& host) {
     if (o.args.size() != 2) return usage("remove needs DB and DIR");
     if (o.args[1].empty()) {
-        host.printError(core::sjis("フォルダが指定されていません。"));
+        host.printError(std::string("フォルダが指定されていません。"));
         return cli::kExitUsage;
     }
     DeleteKind kind = o.kind ? static_cast<DeleteKind>(*o.kind) : DeleteKind::All;
@@ -619,7 +621,7 @@ std::optional<SearchReport> search(Searcher& searcher, const std::optional<std::
 int printHits(const Database& db, const SearchReport& r, const Options& o, const CliHost& host,
               bool withNextMove) {
     if (r.hits == 0) {
-        host.printError(core::sjis("検出できませんでした。"));
+        host.printError(std::string("検出できませんでした。"));
     } else {
         printList(db, o, host, withNextMove);
     }
@@ -719,7 +721,7 @@ int runStats(Database& db, Searcher& searcher, const Options& o, const CliHost& 
         int exitCode = cli::kExitOk;
         std::optional<SearchReport> r = search(searcher, o.position, o.sequence, o, host, exitCode);
         if (!r) return exitCode;
-        if (r->hits == 0) host.printError(core::sjis("検出できませんでした。"));
+        if (r->hits == 0) host.printError(std::string("検出できませんでした。"));
     }
     const IndexTable& table = db.table();
     std::string report;

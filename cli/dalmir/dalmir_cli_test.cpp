@@ -84,7 +84,7 @@ TEST_F(DalmirCliTest, FiltersAndKindsChooseTheFiles) {
     // The run's choices are kept in the database as the dialog keeps them.
     std::optional<std::string> text = core::readFile(db);
     ASSERT_TRUE(text);
-    EXPECT_NE(text->find(core::sjis("$追加種類    :5")), std::string::npos);
+    EXPECT_NE(text->find(*core::cp932Bytes("$追加種類    :5")), std::string::npos);
 }
 
 TEST_F(DalmirCliTest, AddWithoutAKindTakesEveryRecordTypeAndKeepsTheWindowsKind) {
@@ -97,7 +97,7 @@ TEST_F(DalmirCliTest, AddWithoutAKindTakesEveryRecordTypeAndKeepsTheWindowsKind)
     EXPECT_EQ(r.out, "追加終了　新規追加：3 更新：0（計：3）\n") << r.err;
     std::optional<std::string> text = core::readFile(db);
     ASSERT_TRUE(text);
-    EXPECT_NE(text->find(core::sjis("$追加種類    :0")), std::string::npos);
+    EXPECT_NE(text->find(*core::cp932Bytes("$追加種類    :0")), std::string::npos);
 
     // A run that finds nothing for the chosen kind says so.
     r = run({"add", db, files.file("g"), "--kind", "4"});
@@ -293,7 +293,7 @@ TEST_F(DalmirCliTest, CapacityAndEncodingFollowTheOptions) {
     r = run({"list", db, "--encoding", "sjis", "--set", "Env/user1=棋戦名"});
     std::vector<std::string> rows = lines(r.out);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_NE(rows[0].find(core::sjis("先手の勝ち")), std::string::npos);
+    EXPECT_NE(rows[0].find(*core::cp932Bytes("先手の勝ち")), std::string::npos);  // --encoding sjis
     EXPECT_EQ(std::count(rows[0].begin(), rows[0].end(), '\t'),
               10);  // ten columns and user column 1
 }

@@ -184,7 +184,7 @@ void printError(std::string_view cp932, Encoding encoding) {
 bool openForTree(Database& db, const Settings& s, int& unread) {
     const DatabaseKind kind = databaseKindOf(s.dbPath);
     if (kind == DatabaseKind::Unknown) {
-        printError(openErrorMessage(OpenResult::NotDatabase, core::sjis(s.dbPath)), s.encoding);
+        printError(openErrorMessage(OpenResult::NotDatabase, std::string(s.dbPath)), s.encoding);
         return false;
     }
     const std::string base(core::withoutExtension(s.dbPath));
@@ -332,7 +332,7 @@ int runTree(const Settings& s) {
         row(usiMoveText(r.move), core::toUtf8Lossy(moveNotation(*target, r.move)), r);
     }
     if (tree.ended.count > 0) row("", endedText, tree.ended);
-    if (s.format == "text" && s.encoding == Encoding::Sjis) out = core::sjis(out);
+    if (s.format == "text" && s.encoding == Encoding::Sjis) out = std::string(out);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return unread > 0 ? kExitFile : kExitOk;
 }

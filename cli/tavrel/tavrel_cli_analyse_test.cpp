@@ -22,7 +22,7 @@ protected:
         m_dir = tmpl;
         ::unsetenv("FAKE_USI_ARGS");
         in = (m_dir / "in.kif").string();
-        const std::string game = core::sjis(
+        const std::string game = std::string(
             "手合割：平手\r\n手数----指手---------消費時間--\r\n"
             "   1 ７六歩(77)   ( 0:03/00:00:03)\r\n*好手\r\n"
             "   2 ３四歩(33)   ( 0:02/00:00:02)\r\n"
@@ -40,7 +40,8 @@ protected:
         args.insert(args.end(), more.begin(), more.end());
         return runProgram("tavrel-cli", args);
     }
-    std::string utf8(const std::string& path) { return core::toUtf8Lossy(slurp(path)); }
+    // The .kif files written are Shift-JIS.
+    std::string utf8(const std::string& path) { return core::decodeCp932(slurp(path)).text; }
     static int count(const std::string& text, const std::string& what) {
         int n = 0;
         for (std::size_t at = text.find(what); at != std::string::npos;

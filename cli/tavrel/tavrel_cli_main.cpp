@@ -35,6 +35,23 @@
 
 namespace {
 
+// Saves the record; says why not on failure (a character Shift-JIS cannot hold: which field,
+// which character, and the UTF-8 form that would keep it).
+bool saveOrSay(core::RecordStore& store, core::SaveFormat format, const std::string& out,
+               const core::RecordWriteOptions& w, core::TemplateExpander& expander,
+               cli::Encoding encoding) {
+    core::Cp932Problem problem;
+    const core::WriteResult r = core::saveRecordFile(store, format, out, w, expander, &problem);
+    if (r == core::WriteResult::Ok) return true;
+    if (r == core::WriteResult::Unencodable) {
+        std::fprintf(stderr, "tavrel-cli: %s: %s\n", out.c_str(),
+                     cli::printable(core::msgCannotSaveInCp932(format, problem), encoding).c_str());
+    } else {
+        std::fprintf(stderr, "tavrel-cli: cannot write %s\n", out.c_str());
+    }
+    return false;
+}
+
 namespace fs = std::filesystem;
 
 struct Options {
@@ -200,10 +217,7 @@ int convert(const Options& o, const tavrel::Settings& settings) {
             std::fprintf(stderr, "%s: %s\n", cli::printable(caption, o.encoding).c_str(),
                          cli::printable(msg, o.encoding).c_str());
         });
-    if (core::saveRecordFile(store, *format, out, w, expander) != core::WriteResult::Ok) {
-        std::fprintf(stderr, "tavrel-cli: cannot write %s\n", out.c_str());
-        return cli::kExitFile;
-    }
+    if (!saveOrSay(store, *format, out, w, expander, o.encoding)) return cli::kExitFile;
     // The record is written with "？" for the bad bytes, but the run still reports the trouble.
     return exitAfter(loaded);
 }
@@ -493,10 +507,7 @@ int analyse(const Options& o, const tavrel::Settings& settings) {
     core::DateTimeSnapshot snapshot;
     core::TemplateExpander expander(store, text, environment, snapshot,
                                     [](std::string_view, std::string_view) {});
-    if (core::saveRecordFile(store, *format, out, w, expander) != core::WriteResult::Ok) {
-        std::fprintf(stderr, "tavrel-cli: cannot write %s\n", out.c_str());
-        return cli::kExitFile;
-    }
+    if (!saveOrSay(store, *format, out, w, expander, o.encoding)) return cli::kExitFile;
     return failed ? cli::kExitFile : exitAfter(loaded);
 }
 

@@ -28,7 +28,7 @@ protected:
     // Writes a record file from UTF-8 text (stored as Shift-JIS with CR LF).
     std::string record(const std::string& name, const std::string& utf8) {
         std::string text;
-        for (char c : core::sjis(utf8)) {
+        for (char c : std::string(utf8)) {
             if (c == '\n') text += '\r';
             text += c;
         }
@@ -99,7 +99,7 @@ TEST_F(TavrelCliTest, ShowPrintsHeaderDiagramAndList) {
     EXPECT_NE(r.out.find("  5 ▲５五角      00:01 / 00:00:09\n"), std::string::npos) << r.out;
     // Without --ply the record ending with 中断 opens at its end; Shift-JIS keeps CR LF.
     RunReport sjisOut = tavrel({"show", path, "--encoding", "sjis"});
-    EXPECT_NE(sjisOut.out.find(core::sjis("後手の持駒：角　\r\n")), std::string::npos);
+    EXPECT_NE(sjisOut.out.find(*core::cp932Bytes("後手の持駒：角　\r\n")), std::string::npos);
 }
 
 TEST_F(TavrelCliTest, ConvertToEveryFormatKeepsTheMainLine) {
@@ -211,7 +211,8 @@ TEST_F(TavrelCliTest, ConvertWarnsAboutInvalidUtf8AndKeepsTheRest) {
         << r.err;
     auto written = core::readFile(out);
     ASSERT_TRUE(written.has_value());
-    EXPECT_NE(written->find(core::sjis("２六歩")), std::string::npos) << "the record was cut";
+    EXPECT_NE(written->find(*core::cp932Bytes("２六歩")), std::string::npos)
+        << "the record was cut";
 }
 
 // Runs tavrel-cli as the unprivileged user when the tests run as root, so that a folder without
@@ -285,10 +286,13 @@ TEST_F(TavrelCliTest, EnvPrintsTheEnvironmentFile) {
     EXPECT_EQ(r.exitCode, 0);
     auto golden = core::readFile(std::string(TAVREL_TEST_DATA) + "/settings/default.env");
     ASSERT_TRUE(golden.has_value());
+    // The file is Shift-JIS; the command prints UTF-8.
+    golden = core::cp932ToUtf8(*golden);
+    ASSERT_TRUE(golden.has_value());
     EXPECT_EQ(r.out, *golden);
     RunReport changed = tavrel({"env", "--set", "KI2半角形式=1"});
     EXPECT_NE(changed.out, *golden);
-    EXPECT_NE(changed.out.find(core::sjis("KI2半角形式")), std::string::npos);
+    EXPECT_NE(changed.out.find(std::string("KI2半角形式")), std::string::npos);
     // A file written by --set reads back through --env.
     std::string env = (m_dir / "x.env").string();
     ASSERT_EQ(core::writeFileAtomically(env, changed.out), core::WriteResult::Ok);

@@ -23,6 +23,8 @@ enum class [[nodiscard]] WriteResult : int{
     NotReadWhole = -4,  // nothing was written: the file to replace was not read whole, and
                         // saving over it would drop what was not read
     Cancelled = -5,     // the user stopped before anything was written
+    Unencodable = -6,   // nothing was written: a text holds a character the file's encoding
+                        // (Shift-JIS) cannot hold
     Unsupported = 3,    // nothing was written: the program has no writer for that format
 };
 

@@ -228,21 +228,21 @@ std::string strategyNameUncached(Strategy s) {
         case Strategy::None:
             return {};
         case Strategy::StaticRook:
-            return sjis("居飛車");
+            return std::string("居飛車");
         case Strategy::SideRook:
-            return sjis("袖飛車");
+            return std::string("袖飛車");
         case Strategy::RightFourth:
-            return sjis("右四間飛車");
+            return std::string("右四間飛車");
         case Strategy::Central:
-            return sjis("中飛車");
+            return std::string("中飛車");
         case Strategy::Fourth:
-            return sjis("四間飛車");
+            return std::string("四間飛車");
         case Strategy::Third:
-            return sjis("三間飛車");
+            return std::string("三間飛車");
         case Strategy::Opposing:
-            return sjis("向かい飛車");
+            return std::string("向かい飛車");
         case Strategy::FarRanging:
-            return sjis("振り飛車");
+            return std::string("振り飛車");
     }
     return {};
 }
@@ -267,31 +267,31 @@ std::string castleNameUncached(Castle c) {
         case Castle::None:
             return {};
         case Castle::Mino:
-            return sjis("美濃囲い");
+            return std::string("美濃囲い");
         case Castle::HighMino:
-            return sjis("高美濃囲い");
+            return std::string("高美濃囲い");
         case Castle::SilverCrown:
-            return sjis("銀冠");
+            return std::string("銀冠");
         case Castle::StaticAnaguma:
-            return sjis("居飛車穴熊");
+            return std::string("居飛車穴熊");
         case Castle::RangingAnaguma:
-            return sjis("振り飛車穴熊");
+            return std::string("振り飛車穴熊");
         case Castle::Yagura:
-            return sjis("矢倉囲い");
+            return std::string("矢倉囲い");
         case Castle::Funa:
-            return sjis("舟囲い");
+            return std::string("舟囲い");
         case Castle::LeftMino:
-            return sjis("左美濃");
+            return std::string("左美濃");
         case Castle::Gangi:
-            return sjis("雁木囲い");
+            return std::string("雁木囲い");
         case Castle::Elmo:
-            return sjis("エルモ囲い");
+            return std::string("エルモ囲い");
         case Castle::Millennium:
-            return sjis("ミレニアム");
+            return std::string("ミレニアム");
         case Castle::CentralKing:
-            return sjis("中住まい");
+            return std::string("中住まい");
         case Castle::KingAtHome:
-            return sjis("居玉");
+            return std::string("居玉");
     }
     return {};
 }
@@ -316,11 +316,11 @@ std::string gameTypeNameUncached(GameType t) {
         case GameType::None:
             return {};
         case GameType::DoubleStatic:
-            return sjis("相居飛車");
+            return std::string("相居飛車");
         case GameType::StaticRanging:
-            return sjis("対抗形");
+            return std::string("対抗形");
         case GameType::DoubleRanging:
-            return sjis("相振り飛車");
+            return std::string("相振り飛車");
     }
     return {};
 }
@@ -345,29 +345,29 @@ std::string openingNameUncached(Opening o) {
         case Opening::None:
             return {};
         case Opening::Yagura:
-            return sjis("矢倉");
+            return std::string("矢倉");
         case Opening::BishopExchange:
-            return sjis("角換わり");
+            return std::string("角換わり");
         case Opening::DoubleWing:
-            return sjis("相掛かり");
+            return std::string("相掛かり");
         case Opening::SidePawn:
-            return sjis("横歩取り");
+            return std::string("横歩取り");
         case Opening::Gangi:
-            return sjis("雁木");
+            return std::string("雁木");
         case Opening::RangingExchange:
-            return sjis("角交換振り飛車");
+            return std::string("角交換振り飛車");
         case Opening::Gokigen:
-            return sjis("ゴキゲン中飛車");
+            return std::string("ゴキゲン中飛車");
         case Opening::Ishida:
-            return sjis("石田流");
+            return std::string("石田流");
         case Opening::EarlyIshida:
-            return sjis("早石田");
+            return std::string("早石田");
         case Opening::Sujichigai:
-            return sjis("筋違い角");
+            return std::string("筋違い角");
         case Opening::Unclassified:
-            return sjis("力戦");
+            return std::string("力戦");
         case Opening::DoubleRanging:
-            return sjis("相振り飛車");
+            return std::string("相振り飛車");
     }
     return {};
 }
@@ -406,9 +406,7 @@ namespace {
 std::string handicapText(HandicapType type) {
     std::string name(handicapName(type));
     // The stored names are padded with full-width spaces.
-    while (name.size() >= 2 && name.compare(name.size() - 2, 2, kFullWidthSpace) == 0) {
-        name.resize(name.size() - 2);
-    }
+    while (name.ends_with(kFullWidthSpace)) name.resize(name.size() - kFullWidthSpace.size());
     return name;
 }
 
@@ -456,7 +454,7 @@ std::string squareText(int sq) {
 
 std::string castleReason(const SideClass& side, int sideIndex) {
     if (side.castle == Castle::KingAtHome) {
-        return castleName(side.castle) + sjis(": 玉が動かなかった");
+        return castleName(side.castle) + std::string(": 玉が動かなかった");
     }
     if (side.castleRule < 0) return {};
     const CastleRule& rule = castleRules()[static_cast<std::size_t>(side.castleRule)];
@@ -465,10 +463,10 @@ std::string castleReason(const SideClass& side, int sideIndex) {
         if (p.type == 0) break;
         text += " " + std::string(kPieceKanji[p.type]) + squareText(ownSquare(sideIndex, p.square));
         if (p.orSquare != 0) {
-            text += sjis("か") + squareText(ownSquare(sideIndex, p.orSquare));
+            text += std::string("か") + squareText(ownSquare(sideIndex, p.orSquare));
         }
     }
-    return text + formatMessage(sjis("（%d手目）"), {std::to_string(side.castlePly)});
+    return text + formatMessage(std::string("（%d手目）"), {std::to_string(side.castlePly)});
 }
 
 }  // namespace
@@ -477,13 +475,13 @@ std::vector<std::string> reasons(const Classification& c) {
     std::vector<std::string> out;
     switch (c.status) {
         case ClassifyStatus::Handicap:
-            out.push_back(handicapText(c.handicap) + sjis(": 駒落ちは手合割だけで分類する"));
+            out.push_back(handicapText(c.handicap) + std::string(": 駒落ちは手合割だけで分類する"));
             return out;
         case ClassifyStatus::CustomStart:
-            out.push_back(sjis("任意の開始局面からの棋譜は分類しない"));
+            out.push_back(std::string("任意の開始局面からの棋譜は分類しない"));
             return out;
         case ClassifyStatus::TooShort:
-            out.push_back(formatMessage(sjis("%d手しかなく分類できない（%d手以上が必要）"),
+            out.push_back(formatMessage(std::string("%d手しかなく分類できない（%d手以上が必要）"),
                                         {std::to_string(c.plies), std::to_string(kMinPlies)}));
             return out;
         case ClassifyStatus::Classified:
@@ -493,17 +491,19 @@ std::vector<std::string> reasons(const Classification& c) {
         const SideClass& side = s == 0 ? c.black : c.white;
         std::string mark(s == 0 ? kMarkBlack : kMarkWhite);
         if (side.rookPlies == 0) {
-            out.push_back(mark + strategyName(side.strategy) + sjis(": 飛車が自陣で動かなかった"));
+            out.push_back(mark + strategyName(side.strategy) +
+                          std::string(": 飛車が自陣で動かなかった"));
         } else {
             out.push_back(
                 mark + strategyName(side.strategy) +
-                formatMessage(sjis(": 飛車が%d筋（自分から見て）に最も長く留まった（%d局面）"),
-                              {std::to_string(side.rookFile), std::to_string(side.rookPlies)}));
+                formatMessage(
+                    std::string(": 飛車が%d筋（自分から見て）に最も長く留まった（%d局面）"),
+                    {std::to_string(side.rookFile), std::to_string(side.rookPlies)}));
         }
         if (side.variant != Opening::None) {
             for (const OpeningRule& rule : openingRules()) {
                 if (rule.scope == Scope::Side && rule.opening == side.variant) {
-                    out.push_back(mark + openingName(rule.opening) + ": " + sjis(rule.why));
+                    out.push_back(mark + openingName(rule.opening) + ": " + std::string(rule.why));
                     break;
                 }
             }
@@ -514,7 +514,7 @@ std::vector<std::string> reasons(const Classification& c) {
     out.push_back(gameTypeName(c.type));
     if (c.openingRule >= 0) {
         const OpeningRule& rule = openingRules()[static_cast<std::size_t>(c.openingRule)];
-        out.push_back(openingName(rule.opening) + ": " + sjis(rule.why));
+        out.push_back(openingName(rule.opening) + ": " + std::string(rule.why));
     }
     return out;
 }

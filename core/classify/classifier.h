@@ -114,7 +114,7 @@ Classification classifyLine(std::span<const LineMove> line, HandicapType handica
 // The record's main line from its start.
 Classification classifyRecord(const RecordStore& store);
 
-// Names (CP932), empty for None.
+// Names, empty for None.
 std::string strategyName(Strategy s);
 std::string castleName(Castle c);
 std::string gameTypeName(GameType t);
@@ -132,7 +132,7 @@ std::string castlesText(const Classification& c);
 // The name a 戦型 header would carry: the named opening, or the ranging side's label in a
 // game of static against ranging rook; the handicap's name in a handicap game.
 std::string openingText(const Classification& c);
-// Why each label was given, one line each (CP932): which rule of the tables fired.
+// Why each label was given, one line each: which rule of the tables fired.
 std::vector<std::string> reasons(const Classification& c);
 
 }  // namespace core

@@ -68,13 +68,13 @@ constexpr std::array<TerminalWord, 14> kTerminalWords{{
 }};
 
 struct Texts {
-    std::string lineMark = sjis("行: ");
+    std::string lineMark = std::string("行: ");
     std::string ply{kWordPly};
-    std::string noPiece = sjis("手目 駒がありません。");
-    std::string cannotDrop = sjis("手目 打てません。");
-    std::string badMove = sjis("手目 指せません。");
+    std::string noPiece = std::string("手目 駒がありません。");
+    std::string cannotDrop = std::string("手目 打てません。");
+    std::string badMove = std::string("手目 指せません。");
     std::string moreGames =
-        sjis("警告：ファイルに複数の棋譜があります。最初の棋譜だけを読み込みました。");
+        std::string("警告：ファイルに複数の棋譜があります。最初の棋譜だけを読み込みました。");
 };
 
 const Texts& texts() {
@@ -598,8 +598,10 @@ const std::string& msgCsaMoreGames() { return texts().moreGames; }
 DecodedText decodeCsaBytes(std::string bytes, std::string_view extension) {
     std::string encoding = declaredEncoding(bytes);
     if (encoding == "SHIFT_JIS" || encoding == "SHIFT-JIS" || encoding == "CP932") {
+        Utf8Decoding d = decodeCp932(bytes, "？");
         DecodedText decoded;
-        decoded.text = std::move(bytes);
+        decoded.text = std::move(d.text);
+        decoded.replaced = d.replaced;
         return decoded;
     }
     return decodeRecordBytes(std::move(bytes), encoding == "UTF-8" ? "csau" : extension);

@@ -30,7 +30,7 @@ DecodedText decodeCsaBytes(std::string bytes, std::string_view extension);
 // As readCsaFile on CP932 text already in memory.
 ReadReport readCsaLines(RecordStore& store, std::string_view text, const ReadOptions& options);
 
-// Reader messages (CP932).
+// Reader messages.
 std::string msgCsaNoPiece(int line, std::string_view text, int ply);  // "…駒がありません。"
 std::string msgCsaCannotDrop(int line, std::string_view text, int ply);  // "…打てません。"
 std::string msgCsaBadMove(int line, std::string_view text, int ply);     // "…指せません。"

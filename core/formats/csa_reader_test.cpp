@@ -25,7 +25,7 @@ class CsaReaderTest : public ::testing::Test {
 protected:
     ReadReport read(const Lines& lines) {
         std::string text;
-        for (const auto& l : lines) text += sjis(l) + "\n";
+        for (const auto& l : lines) text += std::string(l) + "\n";
         return readBytes(text);
     }
     ReadReport readBytes(std::string_view cp932) {

@@ -5,6 +5,7 @@
 
 #include "core/base/version.h"
 #include "core/formats/csa_codes.h"
+#include "core/formats/record_encoding.h"
 #include "core/text/sjis.h"
 
 namespace core {
@@ -106,7 +107,7 @@ std::string csaText(const RecordStore& store) {
     out.append(kProgramName);
     out += ' ';
     out.append(kProgramVersion);
-    out += sjis(" CSA形式棋譜ファイル ----");
+    out += std::string(" CSA形式棋譜ファイル ----");
     out += kLineEnd;
     out += "V2.2";
     out += kLineEnd;
@@ -154,8 +155,14 @@ std::string csaText(const RecordStore& store) {
     return out;
 }
 
+std::string csaUtf8Text(const RecordStore& store) {
+    return "'CSA encoding=UTF-8" + std::string(kLineEnd) + csaText(store);
+}
+
 WriteResult writeCsaFile(RecordStore& store, const std::string& path) {
-    WriteResult r = writeFileAtomically(path, csaText(store));
+    std::optional<std::string> bytes = cp932FileBytes(csaText(store), store, {});
+    if (!bytes) return WriteResult::Unencodable;
+    WriteResult r = writeFileAtomically(path, *bytes);
     if (r == WriteResult::Ok) store.markClean();
     return r;
 }

@@ -10,11 +10,18 @@
 
 namespace core {
 
-// The record as CSA text, CP932 with CR LF line ends (the file's bytes, and the clipboard form).
+// The record as CSA text with CR LF line ends (UTF-8: the clipboard form, and the file's text
+// before it is converted to Shift-JIS).
 std::string csaText(const RecordStore& store);
 
-// Writes csaText to path crash-safe. On success the store's dirty counter is reset. CannotCreate
-// when the file cannot be created, WriteFailed when writing failed (the old file is untouched).
+// csaText after a first line "'CSA encoding=UTF-8": the UTF-8 file, which the reader takes as
+// UTF-8 whatever its extension.
+std::string csaUtf8Text(const RecordStore& store);
+
+// Writes csaText to path in Shift-JIS, crash-safe (Unencodable, with nothing written, when the
+// record holds a character Shift-JIS cannot hold). On success the store's dirty counter is reset.
+// CannotCreate when the file cannot be created, WriteFailed when writing failed (the old file is
+// untouched).
 [[nodiscard]] WriteResult writeCsaFile(RecordStore& store, const std::string& path);
 
 }  // namespace core

@@ -57,16 +57,16 @@ constexpr const char* kEvenRows =
     "P9+KY+KE+GI+KI+OU+KI+GI+KE+KY\n";
 
 TEST_F(CsaWriterTest, GoldenEvenGame) {
-    m_store.setPlayerName(PlayerField::Black, sjis("先手太郎"));
+    m_store.setPlayerName(PlayerField::Black, std::string("先手太郎"));
     m_store.setPlayerName(PlayerField::White, "Hanako");
-    m_store.setHeader(HeaderField::StartDateTime, sjis("2013/02/01(金) 10:00"));
-    m_store.setHeader(HeaderField::EndDateTime, sjis("2013/02/01(金"));
-    m_store.setHeader(HeaderField::Event, sjis("名人戦"));
+    m_store.setHeader(HeaderField::StartDateTime, std::string("2013/02/01(金) 10:00"));
+    m_store.setHeader(HeaderField::EndDateTime, std::string("2013/02/01(金"));
+    m_store.setHeader(HeaderField::Event, std::string("名人戦"));
     m_store.setHeader(HeaderField::Opening, "YAGURA");
-    m_store.setHeader(HeaderField::Title, sjis("表題は書かない"));
-    (void)m_store.appendComment(0, sjis("開始\n二行目\n"));
+    m_store.setHeader(HeaderField::Title, std::string("表題は書かない"));
+    (void)m_store.appendComment(0, std::string("開始\n二行目\n"));
     play(77, 76, 0);
-    (void)m_store.appendComment(1, sjis("一手目"));
+    (void)m_store.appendComment(1, std::string("一手目"));
     play(33, 34, 12);
     play(88, 22 + kPromoteFlag, 5);
     play(31, 22, 1);
@@ -167,9 +167,9 @@ void generateGame(RecordStore& store, std::uint32_t seed, int plies) {
     store.setCustomStart(false);
     setupHandicap(store.position(), store.handicap());
     store.saveStartPosition();
-    store.setPlayerName(PlayerField::Black, sjis("先手") + std::to_string(seed));
+    store.setPlayerName(PlayerField::Black, std::string("先手") + std::to_string(seed));
     store.setHeader(HeaderField::Event, "Event " + std::to_string(seed));
-    if (seed % 2) (void)store.appendComment(0, sjis("初期局面\n"));
+    if (seed % 2) (void)store.appendComment(0, std::string("初期局面\n"));
     std::vector<PackedMove> moves;
     for (int i = 0; i < plies; ++i) {
         moves.clear();
@@ -180,7 +180,8 @@ void generateGame(RecordStore& store, std::uint32_t seed, int plies) {
             break;
         }
         if (rng() % 10 == 0) {
-            (void)store.appendComment(store.currentPly(), sjis("評価値 ") + std::to_string(i));
+            (void)store.appendComment(store.currentPly(),
+                                      std::string("評価値 ") + std::to_string(i));
         }
     }
     const int code = static_cast<int>(seed % 12);
@@ -233,7 +234,7 @@ TEST_F(CsaWriterTest, KifToCsaKeepsTheMainLineAndTimes) {
         "   4 ３三桂(21)   ( 0:02/00:01:07)",
     };
     std::string text;
-    for (const char* l : kif) text += sjis(l) + "\r\n";
+    for (const char* l : kif) text += std::string(l) + "\r\n";
     RecordStore fromKif;
     ASSERT_EQ(readRecordLines(fromKif, text, {}).result, ReadResult::Ok);
     RecordStore fromCsa;
@@ -306,7 +307,7 @@ TEST_F(CsaWriterTest, WritesTheFileWithCrLfAndMarksClean) {
     EXPECT_EQ(m_store.dirty(), 0u);
     std::optional<std::string> bytes = readFile(path);
     ASSERT_TRUE(bytes);
-    EXPECT_EQ(*bytes, csaText(m_store));
+    EXPECT_EQ(*bytes, utf8ToCp932(csaText(m_store)).text);
     EXPECT_NE(bytes->find("+7776FU,T4\r\n"), std::string::npos);
     RecordStore back;
     EXPECT_EQ(readCsaFile(back, path, {}).result, ReadResult::Ok);

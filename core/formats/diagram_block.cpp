@@ -12,17 +12,17 @@ namespace {
 constexpr std::string_view kEol = "\r\n";
 
 struct Words {
-    std::string black = sjis("先");
-    std::string white = sjis("後");
-    std::string lower = sjis("下");
-    std::string upper = sjis("上");
-    std::string handKey = sjis("手の持駒：");
-    std::string nameKey = sjis("手：");
+    std::string black = std::string("先");
+    std::string white = std::string("後");
+    std::string lower = std::string("下");
+    std::string upper = std::string("上");
+    std::string handKey = std::string("手の持駒：");
+    std::string nameKey = std::string("手：");
     std::string none{kHandNone};
     std::string fullSpace{kFullWidthSpace};
-    std::string fileHeader = sjis("  ９ ８ ７ ６ ５ ４ ３ ２ １");
+    std::string fileHeader = std::string("  ９ ８ ７ ６ ５ ４ ３ ２ １");
     std::string frame = "+---------------------------+";
-    std::string emptySquare = sjis(" ・");
+    std::string emptySquare = std::string(" ・");
     std::string lowerFirst{kLowerToMove};
     std::string whiteFirst{kWhiteToMove};
 };

@@ -15,8 +15,8 @@ TEST(DiagramBlockTest, EvenStartWithNames) {
     Position pos;
     setupHandicap(pos, kHandicapEven);
     std::string out;
-    std::string black = sjis("先手氏");
-    std::string white = sjis("後手氏");
+    std::string black = std::string("先手氏");
+    std::string white = std::string("後手氏");
     DiagramNames names{black, white};
     appendDiagramBlock(out, pos, kHandicapEven, &names);
     EXPECT_EQ(utf8(out),

@@ -27,26 +27,26 @@ constexpr std::size_t kErrorTextBytes = 250;
 constexpr std::size_t kDatabaseHeaderBytes = 59;
 
 struct Texts {
-    std::string notJson = sjis("JSONとして読めません。");
-    std::string line = sjis("行");
-    std::string column = sjis("桁");
-    std::string missing = sjis("項目がありません。");
-    std::string wrongType = sjis("型が違います。");
-    std::string badValue = sjis("値が正しくありません。");
+    std::string notJson = std::string("JSONとして読めません。");
+    std::string line = std::string("行");
+    std::string column = std::string("桁");
+    std::string missing = std::string("項目がありません。");
+    std::string wrongType = std::string("型が違います。");
+    std::string badValue = std::string("値が正しくありません。");
     std::string ply{kWordPly};
-    std::string noPiece = sjis("手目 駒がありません。");
-    std::string cannotDrop = sjis("手目 打てません。");
-    std::string badMove = sjis("手目 指せません。");
-    std::string afterEnd = sjis("手目 終局の後に指し手があります。");
-    std::string tooDeep = sjis("変化が深すぎます。");
-    std::string unknownSpecial = sjis("警告：終局の種類が分かりません：");
-    std::string handicapKey = sjis("手合割");
-    std::string blackKeys[2] = {sjis("先手"), sjis("下手")};
-    std::string whiteKeys[2] = {sjis("後手"), sjis("上手")};
-    std::string blackShort = sjis("先手省略名");
-    std::string whiteShort = sjis("後手省略名");
+    std::string noPiece = std::string("手目 駒がありません。");
+    std::string cannotDrop = std::string("手目 打てません。");
+    std::string badMove = std::string("手目 指せません。");
+    std::string afterEnd = std::string("手目 終局の後に指し手があります。");
+    std::string tooDeep = std::string("変化が深すぎます。");
+    std::string unknownSpecial = std::string("警告：終局の種類が分かりません：");
+    std::string handicapKey = std::string("手合割");
+    std::string blackKeys[2] = {std::string("先手"), std::string("下手")};
+    std::string whiteKeys[2] = {std::string("後手"), std::string("上手")};
+    std::string blackShort = std::string("先手省略名");
+    std::string whiteShort = std::string("後手省略名");
     std::string flipped{kKeyFlipped};
-    std::string colon = sjis("：");
+    std::string colon = std::string("：");
 };
 
 const Texts& texts() {
@@ -98,22 +98,22 @@ std::string directionText(std::string_view relative) {
     for (char c : relative) {
         switch (c) {
             case 'L':
-                s += sjis("左");
+                s += std::string("左");
                 break;
             case 'R':
-                s += sjis("右");
+                s += std::string("右");
                 break;
             case 'C':
-                s += sjis("直");
+                s += std::string("直");
                 break;
             case 'U':
-                s += sjis("上");
+                s += std::string("上");
                 break;
             case 'M':
-                s += sjis("寄");
+                s += std::string("寄");
                 break;
             case 'D':
-                s += sjis("引");
+                s += std::string("引");
                 break;
             default:
                 break;
@@ -193,7 +193,6 @@ private:
     }
 
     void finish() {
-        if (m_replaced > 0) m_report.warnings.push_back(msgReplacedCharacters(m_replaced));
         if (m_options.autoTimeUsed && m_store.header(HeaderField::TimeUsed).empty()) {
             m_store.fillTimeUsed();
         }
@@ -216,11 +215,8 @@ private:
         fail(where, std::to_string(m_store.currentPly() + 1) + tail);
     }
 
-    std::string text(std::string_view utf8) {
-        Cp932Conversion c = utf8ToCp932(utf8);
-        m_replaced += c.replaced;
-        return std::move(c.text);
-    }
+    // The document's strings are UTF-8 (the parser refuses anything else): kept as they are.
+    std::string text(std::string_view utf8) { return std::string(utf8); }
 
     const Json& require(const Json& object, std::string_view key, const std::string& pointer) {
         auto it = object.find(key);
@@ -290,7 +286,7 @@ private:
         expect(h.is_object(), pointer);
         const Texts& t = texts();
         for (auto it = h.begin(); it != h.end(); ++it) {
-            const std::string where = child(pointer, utf8ToCp932(it.key()).text);
+            const std::string where = child(pointer, it.key());
             expect(it.value().is_string(), where);
             const std::string key = text(it.key());
             std::string value = text(it.value().get<std::string>());
@@ -650,7 +646,6 @@ private:
     std::string m_path;  // the pointer of the line readLine is reading
     AddMode m_savedAddMode = AddMode::Branch;
     std::optional<HandicapType> m_handicapName;
-    int m_replaced = 0;
 };
 
 }  // namespace

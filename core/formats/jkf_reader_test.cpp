@@ -17,7 +17,7 @@ using testsupport::readable;
 
 std::string kif(const std::vector<std::string>& utf8Lines) {
     std::string text;
-    for (const std::string& l : utf8Lines) text += sjis(l) + "\r\n";
+    for (const std::string& l : utf8Lines) text += std::string(l) + "\r\n";
     return text;
 }
 
@@ -76,8 +76,8 @@ TEST(JkfReaderTest, ShortFormsReadAsTheirKifTwin) {
     ASSERT_EQ(expected.goToPly(3), EditResult::Ok);
     ASSERT_EQ(expected.deleteComment(3), EditResult::Ok);
     ASSERT_EQ(expected.goToPly(4), EditResult::Ok);
-    ASSERT_EQ(expected.appendComment(4, sjis("同銀")), CommentResult::Ok);
-    ASSERT_EQ(expected.appendComment(4, sjis("二行目")), CommentResult::Ok);
+    ASSERT_EQ(expected.appendComment(4, std::string("同銀")), CommentResult::Ok);
+    ASSERT_EQ(expected.appendComment(4, std::string("二行目")), CommentResult::Ok);
     ASSERT_EQ(expected.goTo(kRootNode), EditResult::Ok);
 
     RecordStore store;
@@ -326,7 +326,7 @@ TEST(JkfReaderTest, MainLineOnlySkipsForks) {
 
 TEST(JkfWriterTest, WritesTheExpectedText) {
     RecordStore store;
-    store.setPlayerName(PlayerField::Black, sjis("先手"));
+    store.setPlayerName(PlayerField::Black, std::string("先手"));
     testsupport::RecordBuilder b(store);
     b.move(77, 76, 3);
     b.comment("一手目");

@@ -39,13 +39,13 @@ void expectKifSurvivesJkf(const RecordStore& original, const RecordWriteOptions&
 
 void decorate(RecordStore& store, std::mt19937& rng) {
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    (void)store.replaceComment(0, sjis("開始局面\n\n三行目 \"引用\" \\ / ~"));
-    store.setHeader(HeaderField::Place, sjis("東京"));
-    store.setHeader(HeaderField::Author, pick(4) == 0 ? sjis("作者") : "");
-    store.setHeader(HeaderField::User1, sjis("ユーザ値"));
+    (void)store.replaceComment(0, std::string("開始局面\n\n三行目 \"引用\" \\ / ~"));
+    store.setHeader(HeaderField::Place, std::string("東京"));
+    store.setHeader(HeaderField::Author, pick(4) == 0 ? std::string("作者") : "");
+    store.setHeader(HeaderField::User1, std::string("ユーザ値"));
     store.setHeader(HeaderField::User5, "someone@example.com");
-    store.setPlayerName(PlayerField::BlackShort, sjis("先"));
-    store.setPlayerName(PlayerField::WhiteShort, sjis("後"));
+    store.setPlayerName(PlayerField::BlackShort, std::string("先"));
+    store.setPlayerName(PlayerField::WhiteShort, std::string("後"));
     store.setFlipped(pick(2) == 0);
     const TerminalCode codes[] = {TerminalCode::Resign,     TerminalCode::Suspend,
                                   TerminalCode::FoulLoss,   TerminalCode::FoulWin,
@@ -64,7 +64,7 @@ void decorate(RecordStore& store, std::mt19937& rng) {
         ASSERT_EQ(store.addMove(kAddStoreAll, terminalMove(codes[pick(10)]),
                                 static_cast<std::uint16_t>(pick(200))),
                   AddResult::Ok);
-        if (pick(2) == 0) (void)store.appendCommentTo(store.node(end).next, sjis("終局"));
+        if (pick(2) == 0) (void)store.appendCommentTo(store.node(end).next, std::string("終局"));
     }
     ASSERT_EQ(store.goTo(kRootNode), EditResult::Ok);
 }
@@ -81,7 +81,7 @@ TEST(JkfRoundTripTest, GeneratedRecordsSurviveKifToJkfToKif) {
     generate.timesPercent = 60;
     for (int i = 0; i < 150; ++i) {
         RecordWriteOptions options;
-        options.userKeys = {sjis("ユーザ項目"), "", "", "", sjis("相手アドレス")};
+        options.userKeys = {std::string("ユーザ項目"), "", "", "", std::string("相手アドレス")};
         options.kifOmitZeroTimes = i % 2 == 1;
         RecordStore store;
         testsupport::makeRandomRecord(store, rng, generate);

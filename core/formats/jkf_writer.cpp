@@ -17,7 +17,7 @@ using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kEol = "\r\n";
 
-std::string utf8(std::string_view cp932) { return toUtf8Lossy(cp932); }
+std::string utf8(std::string_view text) { return toUtf8Lossy(text); }
 
 std::string dumped(const Json& j) {
     return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
@@ -70,7 +70,7 @@ private:
         // The KIF writer decides which fields and user fields are written; take its lines apart.
         std::string lines;
         appendHeaderLines(lines, m_store, m_options);
-        const std::string colon = sjis("：");
+        const std::string colon = std::string("：");
         std::string_view rest(lines);
         while (!rest.empty()) {
             std::size_t eol = rest.find(kEol);
@@ -81,10 +81,10 @@ private:
             h[utf8(line.substr(0, at))] = utf8(line.substr(at + colon.size()));
         }
         const bool handicap = m_store.handicap() != kHandicapEven;
-        h[utf8(sjis("手合割"))] = utf8(trimmedHandicapName(m_store.handicap()));
+        h[utf8(std::string("手合割"))] = utf8(trimmedHandicapName(m_store.handicap()));
         auto player = [&](const char* key, PlayerField field) {
             const std::string& name = m_store.playerName(field);
-            if (!name.empty()) h[utf8(sjis(key))] = utf8(name);
+            if (!name.empty()) h[utf8(std::string(key))] = utf8(name);
         };
         player(handicap ? "下手" : "先手", PlayerField::Black);
         player(handicap ? "上手" : "後手", PlayerField::White);

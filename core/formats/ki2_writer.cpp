@@ -6,6 +6,7 @@
 
 #include "core/formats/diagram_block.h"
 #include "core/formats/kif_writer.h"
+#include "core/formats/record_encoding.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
@@ -25,10 +26,11 @@ struct Words {
     std::string white{kKeyWhite};
     std::string lower{kKeyLower};
     std::string upper{kKeyUpper};
-    std::string comma = sjis("、");
-    std::string copied = sjis("クリップボードへ棋譜(KI2形式)を出力しました。");
-    std::string copiedProblem = sjis("クリップボードへ棋譜(詰将棋形式)を出力しました。");
-    std::string copiedLine = sjis("クリップボードへ棋譜(KI2形式、現変化だけ)を出力しました。");
+    std::string comma = std::string("、");
+    std::string copied = std::string("クリップボードへ棋譜(KI2形式)を出力しました。");
+    std::string copiedProblem = std::string("クリップボードへ棋譜(詰将棋形式)を出力しました。");
+    std::string copiedLine =
+        std::string("クリップボードへ棋譜(KI2形式、現変化だけ)を出力しました。");
     std::string none;
 };
 
@@ -124,7 +126,8 @@ private:
     void put(const std::string& text) {
         if (m_padded) {
             std::size_t target = static_cast<std::size_t>((m_column - 1) * m_width);
-            if (m_line.size() < target) m_line.append(target - m_line.size(), ' ');
+            const std::size_t width = cp932Width(m_line);
+            if (width < target) m_line.append(target - width, ' ');
             m_line += text;
         } else {
             m_line += text;
@@ -238,7 +241,9 @@ std::string ki2ClipboardText(const RecordStore& store, Ki2ClipboardMode mode,
 WriteResult writeKi2File(RecordStore& store, const std::string& path,
                          const RecordWriteOptions& options) {
     markLoadPosition(store, options);
-    WriteResult r = writeFileAtomically(path, ki2Text(store, options));
+    std::optional<std::string> bytes = cp932FileBytes(ki2Text(store, options), store, options);
+    if (!bytes) return WriteResult::Unencodable;
+    WriteResult r = writeFileAtomically(path, *bytes);
     if (r == WriteResult::Ok) store.markClean();
     return r;
 }

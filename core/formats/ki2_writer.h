@@ -30,7 +30,7 @@ std::string ki2ClipboardText(const RecordStore& store, Ki2ClipboardMode mode,
 [[nodiscard]] WriteResult writeKi2File(RecordStore& store, const std::string& path,
                                        const RecordWriteOptions& options);
 
-// The status text after copying in a mode (CP932); empty for Mail, which shows none.
+// The status text after copying in a mode; empty for Mail, which shows none.
 const std::string& msgKi2Copied(Ki2ClipboardMode mode);
 
 }  // namespace core

@@ -95,19 +95,20 @@ TEST_F(Ki2WriterTest, StyleDecidesTheWhiteMarkAndUserMarksFollowTheirFlag) {
     };
     for (const Case& c : cases) {
         options.ki2Style = c.style;
-        EXPECT_EQ(ki2(), "\r\n" + sjis(c.moves) + "\r\n") << c.style << ": " << readable(ki2());
+        EXPECT_EQ(ki2(), "\r\n" + std::string(c.moves) + "\r\n")
+            << c.style << ": " << readable(ki2());
     }
     options.ki2Style = 2;
     options.ruleCheck = false;
-    EXPECT_TRUE(ki2().ends_with(sjis("▲７六歩(77)△３四歩(33)\r\n")));
+    EXPECT_TRUE(ki2().ends_with(std::string("▲７六歩(77)△３四歩(33)\r\n")));
     options.ruleCheck = true;
     options.userMarksInFiles = true;
-    std::string user = std::string(kMarkBlackUser) + sjis("７六歩    ") +
-                       std::string(kMarkWhiteUser1) + sjis("３四歩\r\n");
+    std::string user = std::string(kMarkBlackUser) + std::string("７六歩    ") +
+                       std::string(kMarkWhiteUser1) + std::string("３四歩\r\n");
     EXPECT_TRUE(ki2().ends_with(user));
     // The clipboard follows its own flag.
     EXPECT_TRUE(ki2ClipboardText(store, Ki2ClipboardMode::Whole, options)
-                    .ends_with(sjis("▲７六歩    △３四歩\r\n")));
+                    .ends_with(std::string("▲７六歩    △３四歩\r\n")));
     options.ki2Style = 0;
     EXPECT_NE(ki2().find(std::string(kMarkWhiteUser2)), std::string::npos);
 }
@@ -123,9 +124,10 @@ TEST_F(Ki2WriterTest, SeventhMoveStartsANewLineAndFortyOneMovesEndWithTheResult)
     play.move(77, 76);
     play.end(TerminalCode::Resign);
     std::string text = ki2();
-    std::string first = sjis("▲３八飛    △７二飛    ▲２八飛    △８二飛    ▲３八飛    △７二飛\r\n");
+    std::string first =
+        std::string("▲３八飛    △７二飛    ▲２八飛    △８二飛    ▲３八飛    △７二飛\r\n");
     EXPECT_EQ(text.substr(2, first.size()), first) << readable(text);
-    EXPECT_TRUE(text.ends_with(sjis("△８二飛    ▲７六歩\r\nまで41手で先手の勝ち\r\n")))
+    EXPECT_TRUE(text.ends_with(std::string("△８二飛    ▲７六歩\r\nまで41手で先手の勝ち\r\n")))
         << readable(text);
 }
 
@@ -154,8 +156,8 @@ TEST_F(Ki2WriterTest, SameSquareKeepsItsSpaceOnlyBeforeAOneKanjiPiece) {
     play.drop(kSilver, 68);
     play.move(78, 68);
     std::string text = ki2();
-    EXPECT_NE(text.find(sjis("後手番\r\n\r\n△６五銀    ▲同　歩    △６七銀    ▲同金右    "
-                             "△６八銀    ▲同金寄\r\n")),
+    EXPECT_NE(text.find(std::string("後手番\r\n\r\n△６五銀    ▲同　歩    △６七銀    ▲同金右    "
+                                    "△６八銀    ▲同金寄\r\n")),
               std::string::npos)
         << readable(text);
 }
@@ -164,10 +166,10 @@ TEST_F(Ki2WriterTest, TerminalWithACommentIsWrittenAsAMove) {
     play.move(77, 76);
     play.move(33, 34);
     play.end(TerminalCode::Suspend);
-    ASSERT_EQ(store.appendCommentTo(store.node(store.nodeAtPly(2)).next, sjis("封じ手")),
+    ASSERT_EQ(store.appendCommentTo(store.node(store.nodeAtPly(2)).next, std::string("封じ手")),
               CommentResult::Ok);
     EXPECT_TRUE(
-        ki2().ends_with(sjis("▲７六歩    △３四歩    ▲中断\r\n*封じ手\r\nまで2手で中断\r\n")))
+        ki2().ends_with(std::string("▲７六歩    △３四歩    ▲中断\r\n*封じ手\r\nまで2手で中断\r\n")))
         << readable(ki2());
 }
 
@@ -201,18 +203,20 @@ TEST_F(Ki2WriterTest, HandicapCustomStartPutsNamesAroundTheBoard) {
     store.saveStartPosition();
     store.setCustomStart(true);
     store.setFlipped(true);
-    store.setPlayerName(PlayerField::Black, sjis("下手氏"));
-    store.setPlayerName(PlayerField::White, sjis("上手氏"));
+    store.setPlayerName(PlayerField::Black, std::string("下手氏"));
+    store.setPlayerName(PlayerField::White, std::string("上手氏"));
     play.move(77, 76);
     std::string text = ki2();
     EXPECT_TRUE(text.starts_with(
-        sjis("盤面回転\r\n手合割：香落ち　\r\n上手：上手氏\r\n上手の持駒：なし\r\n")))
+        std::string("盤面回転\r\n手合割：香落ち　\r\n上手：上手氏\r\n上手の持駒：なし\r\n")))
         << readable(text);
-    EXPECT_NE(text.find(sjis("下手の持駒：なし\r\n下手番\r\n下手：下手氏\r\n\r\n▲７六歩\r\n")),
-              std::string::npos)
+    EXPECT_NE(
+        text.find(std::string("下手の持駒：なし\r\n下手番\r\n下手：下手氏\r\n\r\n▲７六歩\r\n")),
+        std::string::npos)
         << readable(text);
-    EXPECT_EQ(ki2ClipboardText(store, Ki2ClipboardMode::Whole, options).find(sjis("盤面回転")),
-              std::string::npos);
+    EXPECT_EQ(
+        ki2ClipboardText(store, Ki2ClipboardMode::Whole, options).find(std::string("盤面回転")),
+        std::string::npos);
 }
 
 TEST_F(Ki2WriterTest, WriteFileCleansTheStoreAndReportsAFolderThatCannotBeWritten) {
@@ -220,7 +224,7 @@ TEST_F(Ki2WriterTest, WriteFileCleansTheStoreAndReportsAFolderThatCannotBeWritte
     std::string path = ::testing::TempDir() + "ki2_writer_test.ki2";
     ASSERT_EQ(writeKi2File(store, path, options), WriteResult::Ok);
     EXPECT_EQ(store.dirty(), 0u);
-    EXPECT_EQ(readFile(path).value_or(""), golden("even_columns.ki2"));
+    EXPECT_EQ(readFile(path).value_or(""), testsupport::goldenBytes("even_columns.ki2"));
     std::filesystem::remove(path);
     store.markDirty();
     EXPECT_EQ(writeKi2File(store, "/nonexistent-folder/x.ki2", options), WriteResult::CannotCreate);

@@ -90,44 +90,45 @@ struct Vocabulary {
     std::vector<ResultWord> afterMade;  // searched after "まで"
     std::string blank{kFullWidthSpace};
     std::string variation{kKeyVariation};
-    std::string branch = sjis("分岐：");
+    std::string branch = std::string("分岐：");
     std::string handicapKey{kKeyHandicap};
     std::vector<std::string> whiteFirst{std::string(kWhiteToMove), std::string(kUpperToMove),
-                                        sjis("手番：後手"), sjis("手番：上手")};
+                                        std::string("手番：後手"), std::string("手番：上手")};
     std::vector<std::string> blackFirst{std::string(kBlackToMove), std::string(kLowerToMove),
-                                        sjis("手番：先手"), sjis("手番：下手")};
+                                        std::string("手番：先手"), std::string("手番：下手")};
     std::string flippedKey{kKeyFlipped};
     std::string none{kHandNone};
-    std::string mate = sjis("詰み");
-    std::string resignDashes = sjis("－－－(00)");
+    std::string mate = std::string("詰み");
+    std::string resignDashes = std::string("－－－(00)");
     std::string made{kWordUpTo};
-    std::string sente = sjis("先");
-    std::string gote = sjis("後");
-    std::string colon = sjis("：");
-    std::string dot = sjis("・");
-    std::string fileNameKey = sjis("ファイル名：");
-    std::string fileMissing = sjis("ファイルがありません。");
-    std::string readError = sjis("棋譜読込みエラー");
-    std::string sizeOver = sjis("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。");
+    std::string sente = std::string("先");
+    std::string gote = std::string("後");
+    std::string colon = std::string("：");
+    std::string dot = std::string("・");
+    std::string fileNameKey = std::string("ファイル名：");
+    std::string fileMissing = std::string("ファイルがありません。");
+    std::string readError = std::string("棋譜読込みエラー");
+    std::string sizeOver = std::string("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。");
     std::string ply{kWordPly};
-    std::string warningPrefix = sjis("警告：");
-    std::string noPromotionChoice = sjis("手目 成・不成指定なし\n");
-    std::string timeTooLarge = sjis("手目 消費時間が大きすぎます\n");
-    std::string replaced = sjis("警告：Shift-JISにない文字を「？」に置き換えました（");
-    std::string replacedEnd = sjis("文字）");
-    std::string invalidUtf8 = sjis("警告：UTF-8でないバイトを「？」に置き換えました（");
-    std::string invalidUtf8End = sjis("行目）");
-    std::string questionMark = sjis("？");
+    std::string warningPrefix = std::string("警告：");
+    std::string noPromotionChoice = std::string("手目 成・不成指定なし\n");
+    std::string timeTooLarge = std::string("手目 消費時間が大きすぎます\n");
+    std::string replaced = std::string("警告：Shift-JISでないバイトを「？」に置き換えました（");
+    std::string replacedEnd = std::string("バイト）");
+    std::string invalidUtf8 = std::string("警告：UTF-8でないバイトを「？」に置き換えました（");
+    std::string invalidUtf8End = std::string("行目）");
+    std::string questionMark = std::string("？");
     // First bytes of every key a line is tested for (header, handicap, side-to-move, player,
     // hand and file-name keys): a line starting with none of them is no such line.
     std::array<bool, 256> keyFirstByte{};
-    std::array<std::string, 4> mergeMessages{"", sjis("手合が違います。"), sjis("手番が違います。"),
-                                             sjis("開始局面が違います。")};
+    std::array<std::string, 4> mergeMessages{"", std::string("手合が違います。"),
+                                             std::string("手番が違います。"),
+                                             std::string("開始局面が違います。")};
 
     Vocabulary() {
         auto header = [&](const char* k, HeaderField f, KeyRule r = KeyRule::Set,
                           bool viewerOnly = false) {
-            headerKeys.push_back({sjis(k), f, r, viewerOnly});
+            headerKeys.push_back({std::string(k), f, r, viewerOnly});
         };
         using F = HeaderField;
         header("対局日：", F::StartDateTime);
@@ -171,30 +172,30 @@ struct Vocabulary {
         };
         player(std::string(kKeyBlack), P::BlackName);
         player(std::string(kKeyLower), P::BlackName);
-        player(sjis("先手:"), P::BlackName, true);
-        player(sjis("下手:"), P::BlackName, true);
+        player(std::string("先手:"), P::BlackName, true);
+        player(std::string("下手:"), P::BlackName, true);
         player(std::string(kKeyWhite), P::WhiteName);
         player(std::string(kKeyUpper), P::WhiteName);
-        player(sjis("後手:"), P::WhiteName, true);
-        player(sjis("上手:"), P::WhiteName, true);
-        player(sjis("携帯先手："), P::BlackShort, true);
-        player(sjis("先手省略名："), P::BlackShort, true);
-        player(sjis("携帯後手："), P::WhiteShort, true);
-        player(sjis("後手省略名："), P::WhiteShort, true);
-        player(sjis("先手の持駒："), P::BlackHand);
-        player(sjis("下手の持駒："), P::BlackHand);
-        player(sjis("先手持駒："), P::BlackHand);
-        player(sjis("下手持駒："), P::BlackHand);
-        player(sjis("持駒："), P::BlackHand);
-        player(sjis("後手の持駒："), P::WhiteHand);
-        player(sjis("上手の持駒："), P::WhiteHand);
-        player(sjis("後手持駒："), P::WhiteHand);
-        player(sjis("上手持駒："), P::WhiteHand);
+        player(std::string("後手:"), P::WhiteName, true);
+        player(std::string("上手:"), P::WhiteName, true);
+        player(std::string("携帯先手："), P::BlackShort, true);
+        player(std::string("先手省略名："), P::BlackShort, true);
+        player(std::string("携帯後手："), P::WhiteShort, true);
+        player(std::string("後手省略名："), P::WhiteShort, true);
+        player(std::string("先手の持駒："), P::BlackHand);
+        player(std::string("下手の持駒："), P::BlackHand);
+        player(std::string("先手持駒："), P::BlackHand);
+        player(std::string("下手持駒："), P::BlackHand);
+        player(std::string("持駒："), P::BlackHand);
+        player(std::string("後手の持駒："), P::WhiteHand);
+        player(std::string("上手の持駒："), P::WhiteHand);
+        player(std::string("後手持駒："), P::WhiteHand);
+        player(std::string("上手持駒："), P::WhiteHand);
 
         using T = TerminalCode;
         auto result = [&](std::vector<ResultWord>& list, const char* w, T code,
                           bool viewerOnly = false, bool note = false) {
-            list.push_back({sjis(w), code, viewerOnly, note});
+            list.push_back({std::string(w), code, viewerOnly, note});
         };
         result(resultWords, "投了", T::Resign);
         result(resultWords, "投　了", T::Resign);
@@ -244,7 +245,7 @@ const Vocabulary& vocab() {
 }
 
 // "合", the interposed piece: a drop.
-constexpr std::string_view kWordInterpose = "\x8D\x87";
+constexpr std::string_view kWordInterpose = "合";
 
 constexpr bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 
@@ -256,8 +257,21 @@ bool startsWith(std::string_view s, std::string_view prefix) {
 }
 
 // The full-width space "　".
-bool startsWithFullWidthSpace(std::string_view s) {
-    return s.size() >= 2 && s[0] == '\x81' && s[1] == '\x40';
+bool startsWithFullWidthSpace(std::string_view s) { return s.starts_with(kFullWidthSpace); }
+
+// Without its first character.
+std::string_view afterFirstChar(std::string_view s) {
+    return s.empty() ? s : s.substr(charLength(s, 0));
+}
+
+// Without its first two CP932 bytes' worth of text: one wide character or two narrow ones.
+std::string_view afterTwoBytes(std::string_view s) {
+    std::size_t width = 0;
+    while (!s.empty() && width < 2) {
+        width += cp932CharWidth(s, 0);
+        s = afterFirstChar(s);
+    }
+    return s;
 }
 
 // Without leading ASCII and full-width spaces.
@@ -266,7 +280,7 @@ std::string_view skipBlanks(std::string_view s) {
         if (!s.empty() && s[0] == ' ') {
             s.remove_prefix(1);
         } else if (startsWithFullWidthSpace(s)) {
-            s.remove_prefix(2);
+            s.remove_prefix(kFullWidthSpace.size());
         } else {
             return s;
         }
@@ -274,7 +288,7 @@ std::string_view skipBlanks(std::string_view s) {
 }
 
 std::string_view skipFullWidthSpaces(std::string_view s) {
-    while (startsWithFullWidthSpace(s)) s.remove_prefix(2);
+    while (startsWithFullWidthSpace(s)) s.remove_prefix(kFullWidthSpace.size());
     return s;
 }
 
@@ -389,7 +403,7 @@ std::size_t sideMarkLength(std::string_view s) {
         case charCode(kMarkBlackUser):
         case charCode(kMarkWhiteUser1):
         case charCode(kMarkWhiteUser2):
-            return 2;
+            return kMarkBlack.size();
         default:
             return 0;
     }
@@ -542,8 +556,9 @@ bool LineReader::headerLine(std::string_view l) {
                 break;
             case KeyRule::AppendAfterSpace: {
                 std::string old = m_store.header(k.field);
-                if (old.size() < kHeaderFieldBytes &&
-                    old.size() + 1 + v.size() <= kHeaderFieldBytes) {
+                const std::size_t oldWidth = cp932Width(old);
+                if (oldWidth < kHeaderFieldBytes &&
+                    oldWidth + 1 + cp932Width(v) <= kHeaderFieldBytes) {
                     m_store.setHeader(k.field, old + " " + std::string(v));
                 }
                 break;
@@ -623,7 +638,7 @@ void LineReader::readHand(std::string_view text, SideByte side) {
         std::size_t length = 0;
         int type = pieceTypeFromText(text, length);
         if (type == 0) {
-            text.remove_prefix(std::min<std::size_t>(2, text.size()));
+            text = afterTwoBytes(text);
             continue;
         }
         if (type >= kKing) return;  // a king or a promoted piece ends the list
@@ -634,15 +649,15 @@ void LineReader::readHand(std::string_view text, SideByte side) {
         int digit = fullWidthDigitFromText(text);
         int count = 1;
         if (numeral == 10 || digit == 1) {
-            text.remove_prefix(2);
+            text = afterFirstChar(text);
             int second = numeralFromText(text);
             int secondDigit = fullWidthDigitFromText(text);
             if (second >= 1 && second <= 9) {
                 count = 10 + second;
-                text.remove_prefix(2);
+                text = afterFirstChar(text);
             } else if (secondDigit >= 1) {
                 count = 10 + secondDigit;
-                text.remove_prefix(2);
+                text = afterFirstChar(text);
             } else {
                 // The separator after a lone "十" or "１" goes with it (one character, so a
                 // name after an ASCII blank is not cut in half).
@@ -651,10 +666,10 @@ void LineReader::readHand(std::string_view text, SideByte side) {
             }
         } else if (numeral >= 1) {
             count = numeral;
-            text.remove_prefix(2);
+            text = afterFirstChar(text);
         } else if (digit >= 1) {
             count = digit;
-            text.remove_prefix(2);
+            text = afterFirstChar(text);
         }
         add(type, count);
     }
@@ -704,9 +719,10 @@ int LineReader::diagramRow(std::string_view l) {
             return -1;
         }
         q.remove_prefix(1);
-        std::string_view name = q.substr(0, std::min<std::size_t>(2, q.size()));
+        // Two CP932 bytes' worth: a piece name, or two narrow characters.
+        std::string_view name = q.substr(0, q.size() - afterTwoBytes(q).size());
         q.remove_prefix(name.size());
-        int type = name.size() == 2 ? pieceTypeFromText(name) : 0;
+        int type = cp932Width(name) == 2 ? pieceTypeFromText(name) : 0;
         p.cells[static_cast<std::size_t>(makeSquare(file, m_diagramRow))] =
             type == 0 ? 0 : makePiece(owner, type);
     }
@@ -851,10 +867,9 @@ MoveOutcome LineReader::addParsed(int origin, int destination, int type, bool pr
 
 MoveOutcome LineReader::moveText(std::string_view text, int seconds) {
     std::string_view t = skipFullWidthSpaces(text);
-    // A move starts with a square (a full-width digit, 0x82 0x4F..0x58, or an ASCII digit) or
-    // "同"; no result word does.
-    bool square = (t.size() >= 2 && t[0] == '\x82' && t[1] >= '\x4F' && t[1] <= '\x58') ||
-                  (!t.empty() && t[0] >= '1' && t[0] <= '9');
+    // A move starts with a square (a full-width or an ASCII digit) or "同"; no result word
+    // does.
+    bool square = (!t.empty() && t[0] >= '1' && t[0] <= '9') || fullWidthDigitFromText(t) >= 0;
     if (!square) return resultOrOther(t, text, seconds);
     return move(t, text, seconds);
 }
@@ -891,13 +906,13 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
     constexpr unsigned kInterpose = charCode(kWordInterpose);
     int destination = 0;
     if (charCode(t) == kSame) {
-        t.remove_prefix(2);
+        t.remove_prefix(kWordSame.size());
         if (t.starts_with("  ")) {
             t.remove_prefix(2);
         } else if (t.starts_with(' ')) {
             t.remove_prefix(1);
-        } else if (charCode(t) == charCode(kFullWidthSpace)) {
-            t.remove_prefix(2);
+        } else if (startsWithFullWidthSpace(t)) {
+            t.remove_prefix(kFullWidthSpace.size());
         }
         NodeIndex previous = m_store.current();
         if (previous == kRootNode || m_store.node(previous).isTerminal()) {
@@ -906,16 +921,16 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
         }
         destination = m_store.node(previous).destination();
     } else if (int file = fullWidthDigitFromText(t); file >= 0) {
-        t.remove_prefix(2);
+        t = afterFirstChar(t);
         int rank = numeralFromText(t);
         if (rank == 0) rank = fullWidthDigitFromText(t);
         if (file < 1 || rank < 1 || rank > 9) {
             setError(text);
             return MoveOutcome::Error;
         }
-        t.remove_prefix(2);
+        t = afterFirstChar(t);
         destination = makeSquare(file, rank);
-        if (charCode(t) == kSame) t.remove_prefix(2);
+        if (charCode(t) == kSame) t.remove_prefix(kWordSame.size());
     } else if (!t.empty() && t[0] >= '1' && t[0] <= '9') {
         int asciiFile = t[0] - '0';
         t.remove_prefix(1);
@@ -925,7 +940,7 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
             t.remove_prefix(1);
         } else if (int n = numeralFromText(t); n >= 1 && n <= 9) {
             rank = n;
-            t.remove_prefix(2);
+            t = afterFirstChar(t);
         }
         if (rank == 0) {
             setError(text);
@@ -963,11 +978,12 @@ MoveOutcome LineReader::move(std::string_view t, std::string_view text, int seco
         origin = 0;
     } else if (word == kPromote) {
         promote = true;
-        origin = readOrigin(t.substr(2));
+        origin = readOrigin(t.substr(kWordPromote.size()));
     } else if (namedPromoted) {
         origin = readOrigin(t);
-    } else if (word == kNot && charCode(t.substr(2)) == kPromote && t.substr(4).starts_with('(')) {
-        origin = readOrigin(t.substr(4));
+    } else if (word == kNot && t.starts_with(kWordNoPromote) &&
+               t.substr(kWordNoPromote.size()).starts_with('(')) {
+        origin = readOrigin(t.substr(kWordNoPromote.size()));
     } else if (t.starts_with('(')) {
         origin = readOrigin(t);
     }
@@ -985,9 +1001,9 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     std::string_view s = skipFullWidthSpaces(l);
     if (!isDatabase()) {
         if (s == m_v.mate && m_hadNewline) return addTerminal(TerminalCode::Mate, 0);
-        // The dashes hold the byte 0x7C ("|" on its own), which move lines seldom have: a line
+        // The dashes "－" (EF BC 8D) hold the byte 0x8D, which move lines seldom have: a line
         // without it is searched no further.
-        std::size_t dashes = s.find('\x7C') == std::string_view::npos
+        std::size_t dashes = s.find('\x8D') == std::string_view::npos
                                  ? std::string_view::npos
                                  : findText(s, m_v.resignDashes);
         if (dashes != std::string_view::npos) {
@@ -1002,12 +1018,22 @@ std::optional<MoveOutcome> LineReader::kifLine(std::string_view l) {
     auto number = readMoveNumber(t);
     if (!number) return std::nullopt;
     t = skipAsciiSpace(t);
-    // Exactly 12 bytes of move text, the line end counting as one.
-    if (t.size() + (m_hadNewline ? 1 : 0) < 12) return std::nullopt;
-    std::string_view move = t.substr(0, 12);
+    // Exactly 12 CP932 bytes of move text, the line end counting as one: one pass finds the cut
+    // and its width.
+    std::size_t width = 0;
+    std::size_t cut = 0;
+    while (cut < t.size()) {
+        const bool ascii = static_cast<unsigned char>(t[cut]) < 0x80;
+        const std::size_t w = ascii ? 1 : cp932CharWidth(t, cut);
+        if (width + w > 12) break;
+        width += w;
+        cut += ascii ? 1 : charLength(t, cut);
+    }
+    if (width + (m_hadNewline ? 1 : 0) < 12) return std::nullopt;
+    std::string_view move = t.substr(0, cut);
     constexpr std::int64_t kNoTime = -1;
     std::int64_t seconds = kNoTime;
-    if (t.size() > 12) seconds = readTime(t.substr(12)).value_or(kNoTime);
+    if (t.size() > move.size()) seconds = readTime(t.substr(move.size())).value_or(kNoTime);
     if (seconds == kNoTime) {
         // The move text as a word, if that reading finds the time.
         std::string_view w = s;
@@ -1063,7 +1089,7 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
             if (s[0] == ' ' || s[0] == '|') {
                 s.remove_prefix(1);
             } else if (startsWithFullWidthSpace(s)) {
-                s.remove_prefix(2);
+                s.remove_prefix(kFullWidthSpace.size());
             } else {
                 break;
             }
@@ -1084,18 +1110,18 @@ MoveOutcome LineReader::ki2Line(std::string_view l) {
             token = word->substr(sideMarkLength(*word));
             lastToken = true;
         }
-        // The token ends before the next side mark. Marks are two-byte characters starting
-        // 0x81 or 0xF0: only such characters are looked at.
+        // The token ends before the next side mark. Marks are three-byte characters starting
+        // 0xE2 or 0xEE: only such characters are looked at.
         std::size_t end = token.size();
         for (std::size_t i = 0; i + 1 < token.size();) {
             const char c = token[i];
             if (!isLeadByte(c)) {
                 ++i;
-            } else if ((c == '\x81' || c == '\xF0') && sideMarkLength(token.substr(i)) > 0) {
+            } else if ((c == '\xE2' || c == '\xEE') && sideMarkLength(token.substr(i)) > 0) {
                 end = i;
                 break;
             } else {
-                i += 2;
+                i += charLength(token, i);
             }
         }
         std::string_view move = token.substr(0, end);
@@ -1220,7 +1246,7 @@ void feedLines(LineReader& reader, std::string_view text, std::size_t maxBytes) 
         text.remove_prefix(hadNewline ? nl + 1 : text.size());
         if (hadNewline && line.ends_with('\r')) line.remove_suffix(1);
         // A longer line is read as several lines.
-        while (line.size() > maxBytes) {
+        while (line.size() > maxBytes && cp932Width(line) > maxBytes) {
             std::string_view part = cutToBytes(line, maxBytes);
             if (part.empty()) part = line.substr(0, maxBytes);
             if (!reader.line(part, false)) return;
@@ -1294,22 +1320,30 @@ DecodedText decodeRecordBytes(std::string bytes, std::string_view extension) {
     bool utf8 = bom || ext == "kifu" || ext == "ki2u" || ext == "csau" ||
                 (hasMultiByteUtf8(bytes) && isValidUtf8(bytes));
     if (!utf8) {
-        out.text = std::move(bytes);
+        if (!hasMultiByteUtf8(bytes)) {
+            out.text = std::move(bytes);  // ASCII reads the same either way
+            return out;
+        }
+        Utf8Decoding d = decodeCp932(bytes, vocab().questionMark);
+        out.text = std::move(d.text);
+        out.replaced = d.replaced;
         return out;
     }
     std::string_view content(bytes);
     if (bom) content.remove_prefix(3);
     out.wasUtf8 = true;
+    if (isValidUtf8(content)) {
+        out.text = std::string(content);
+        return out;
+    }
     out.text.reserve(content.size());
-    // Every well-formed stretch is converted; each byte between them becomes "？" and its line
-    // is noted, so that a broken byte never cuts the record short.
+    // Every well-formed stretch is kept; each byte between them becomes "？" and its line is
+    // noted, so that a broken byte never cuts the record short.
     int line = 1;
     while (!content.empty()) {
         std::size_t good = validUtf8Length(content);
         std::string_view chunk = content.substr(0, good);
-        Cp932Conversion c = utf8ToCp932(chunk);
-        out.text += c.text;
-        out.replaced += c.replaced;
+        out.text += chunk;
         line += static_cast<int>(std::count(chunk.begin(), chunk.end(), '\n'));
         if (good == content.size()) break;
         out.text += vocab().questionMark;

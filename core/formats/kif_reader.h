@@ -19,14 +19,14 @@ namespace core {
 struct ReadOptions {
     bool ruleCheck = true;  // "ルール確認": check each move, warn about violations
     bool autoTimeUsed = false;  // "消費時間自動設定": fill an empty "消費時間" from the times
-    // "ユーザ定義情報１".."５": key names (CP932, without the colon) of the user header fields.
+    // "ユーザ定義情報１".."５": key names (without the colon) of the user header fields.
     std::array<std::string, kUserHeaderFieldCount> userKeys{};
     // Dalmir's smaller vocabulary: fewer header, player and result words, no message-box
     // warnings (a rule violation only sets the reading error text).
     bool database = false;
     // Stop reading at the first variation marker (Dalmir keeps only the main line).
     bool mainLineOnly = false;
-    // The record's file name, used in the warning texts (CP932).
+    // The record's file name, used in the warning texts.
     std::string fileName;
 };
 
@@ -35,10 +35,10 @@ struct [[nodiscard]] ReadReport {
     // nodes) or LineFailed (a move text or diagram row failed; the store's readingError says
     // which).
     ReadResult result = ReadResult::Ok;
-    // Warnings in reading order, CP932: rule violations, unspecified promotions, characters a
+    // Warnings in reading order: rule violations, unspecified promotions, characters a
     // UTF-8 file had that Shift-JIS cannot hold.
     std::vector<std::string> warnings;
-    // Text reading only: the name a "ファイル名：" line gave (CP932), empty if none.
+    // Text reading only: the name a "ファイル名：" line gave, empty if none.
     std::string fileName;
     // The bytes were UTF-8 and were converted.
     bool wasUtf8 = false;
@@ -46,33 +46,34 @@ struct [[nodiscard]] ReadReport {
     bool invalidUtf8 = false;
     // Reading with mainLineOnly stopped at a variation marker (the record has variations).
     bool stoppedAtVariation = false;
-    // The text a reader shows itself for the failure (the CSA reader's dialog), CP932; empty
+    // The text a reader shows itself for the failure (the CSA reader's dialog); empty
     // when the caller composes the message from the store's readingError.
     std::string message;
 };
 
-// Reader result messages and captions (CP932).
+// Reader result messages and captions.
 std::string msgFileMissing(std::string_view path);  // "ファイルがありません。(%s)"
 std::string msgReadError(std::string_view path,
                          std::string_view detail);  // "棋譜読込みエラー(%s)\n%s"
 const std::string& msgRecordSizeOver();             // "棋譜サイズオーバ：..."
 const std::string& captionReadError();              // "棋譜読込みエラー"
 
-// Record file bytes as CP932 text. A UTF-8 file (a byte-order mark, the extension "kifu",
+// Record file bytes as text (UTF-8). A UTF-8 file (a byte-order mark, the extension "kifu",
 // "ki2u" or "csau" in any case, or bytes that are valid UTF-8 with at least one multi-byte
-// character) is converted; characters Shift-JIS cannot hold become "？" and are counted.
+// character) is kept as it is; any other file is Shift-JIS and is converted, each byte that is
+// no Shift-JIS character becoming "？" and counted.
 struct DecodedText {
     std::string text;
     bool wasUtf8 = false;
-    int replaced = 0;  // characters replaced by "？"
+    int replaced = 0;  // bytes of a Shift-JIS file replaced by "？"
     // Lines (from 1) that had bytes that are not UTF-8; each such byte became "？".
     std::vector<int> invalidLines;
 };
 DecodedText decodeRecordBytes(std::string bytes, std::string_view extension);
 
-// The warning for characters replaced while converting a UTF-8 file (CP932).
+// The warning for bytes replaced while converting a Shift-JIS file.
 std::string msgReplacedCharacters(int count);
-// The warning for a line of a UTF-8 file that had bytes that are not UTF-8 (CP932).
+// The warning for a line of a UTF-8 file that had bytes that are not UTF-8.
 std::string msgInvalidUtf8(int line);
 // The warnings converting a file gave, in the order they come before the reader's own.
 std::vector<std::string> decodeWarnings(const DecodedText& decoded);
@@ -82,7 +83,7 @@ std::vector<std::string> decodeWarnings(const DecodedText& decoded);
 // up in slot 0 and the root is current.
 ReadReport readRecordFile(RecordStore& store, const std::string& path, const ReadOptions& options);
 
-// As readRecordFile on CP932 text already in memory (a file's content after decoding).
+// As readRecordFile on text already in memory (a file's content after decoding).
 ReadReport readRecordLines(RecordStore& store, std::string_view text, const ReadOptions& options);
 
 // Reads record text taken from the clipboard. Not merging, the record is replaced; merging, the
@@ -103,7 +104,7 @@ enum class [[nodiscard]] MergeCheckResult : int{
 // compares it with the record's start, and leaves the record's start as it was.
 MergeCheckResult checkMergeStart(RecordStore& store, std::string_view text,
                                  const ReadOptions& options);
-// "手合が違います。", "手番が違います。", "開始局面が違います。"; empty for Ok (CP932).
+// "手合が違います。", "手番が違います。", "開始局面が違います。"; empty for Ok.
 std::string_view mergeCheckMessage(MergeCheckResult check);
 
 }  // namespace core

@@ -27,7 +27,7 @@ class ReaderTest : public ::testing::Test {
 protected:
     ReadReport read(const std::vector<std::string>& lines) {
         std::string text;
-        for (const auto& l : lines) text += sjis(l) + "\r\n";
+        for (const auto& l : lines) text += std::string(l) + "\r\n";
         return readBytes(text);
     }
     ReadReport readBytes(std::string_view cp932) {
@@ -182,16 +182,17 @@ TEST_F(ReaderTest, Ki2MovesSeveralPerLineAndTheClosingLine) {
 
 TEST_F(ReaderTest, Ki2SideMarksAreTheSixMarksAndNoNeighbour) {
     // The user-defined marks 0xF0 0xA5..0xA7 separate moves as "▲", "△" and "▽" do.
-    std::string text = sjis("手合割：平手\r\n") + "\xF0\xA7" + sjis("７六歩") + "\xF0\xA5" +
-                       sjis("３四歩") + "\xF0\xA6" + sjis("２六歩▽８四歩\r\n");
+    std::string text = std::string("手合割：平手\r\n") + "\xEE\x81\xA6" + std::string("７六歩") +
+                       "\xEE\x81\xA4" + std::string("３四歩") + "\xEE\x81\xA5" +
+                       std::string("２六歩▽８四歩\r\n");
     // Characters next to them in the code table are no marks: such lines are not moves.
-    for (const char* lookalike : {"\x81\xA1", "\x81\xA5", "\xF0\xA4", "\xF0\xA8", "\x82\xA3"}) {
-        text += lookalike + sjis("２五歩\r\n");
+    for (const char* lookalike : {"■", "▼", "\xEE\x81\xA3", "\xEE\x81\xA7", "ぃ"}) {
+        text += lookalike + std::string("２五歩\r\n");
     }
-    text += sjis("▲２五歩△８五歩\r\n");
+    text += std::string("▲２五歩△８五歩\r\n");
     // The bytes 0x81 0xA3 ("▲") across a character boundary are no mark either: "堰" is
     // 0x89 0x81, "｣" the single byte 0xA3.
-    text += sjis("▲７八金") + "\x89\x81\xA3" + sjis("△３二金\r\n");
+    text += std::string("▲７八金") + "\xE2\x96" + std::string("△３二金\r\n");
     EXPECT_EQ(readBytes(text).result, ReadResult::Ok) << error();
     EXPECT_EQ(line(), (Lines{"▲７六歩", "△３四歩", "▲２六歩", "△８四歩", "▲２五歩", "△８五歩",
                              "▲７八金", "△３二金"}));
@@ -435,8 +436,8 @@ TEST_F(ReaderTest, MalformedDiagramRowStopsWithEmptyError) {
 }
 
 TEST_F(ReaderTest, HeaderKeys) {
-    m_options.userKeys[0] = sjis("解説");
-    m_options.userKeys[1] = sjis("場所");
+    m_options.userKeys[0] = std::string("解説");
+    m_options.userKeys[1] = std::string("場所");
     EXPECT_EQ(read({"開始日時：2026/12/01 10:00",
                     "# 開始時刻  ：10:05",
                     "棋戦名：名人戦",
@@ -483,13 +484,13 @@ TEST_F(ReaderTest, HeaderKeys) {
     EXPECT_EQ(
         read({"表題：" + std::string(60, 'a') + std::string(30, 'x') + "漢字漢字漢字"}).result,
         ReadResult::Ok);
-    EXPECT_EQ(m_store.header(HeaderField::Title).size(), 100u);
+    EXPECT_EQ(cp932Width(m_store.header(HeaderField::Title)), 100u);
     EXPECT_EQ(read({"表題：a" +
                     std::string("漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字漢字"
                                 "漢字漢字漢字漢字漢字漢字漢字漢字漢字")})
                   .result,
               ReadResult::Ok);
-    EXPECT_EQ(m_store.header(HeaderField::Title).size(), 99u);
+    EXPECT_EQ(cp932Width(m_store.header(HeaderField::Title)), 99u);
 }
 
 // A position file ends with its "手数＝… まで" line, then the side to move.
@@ -552,9 +553,9 @@ TEST_F(ReaderTest, RuleWarningsKeepTheMove) {
 }
 
 TEST_F(ReaderTest, MalformedInputNeverCrashes) {
-    std::string bytes = sjis("▲７六歩\r\n△３四歩\r\n");
+    std::string bytes = std::string("▲７六歩\r\n△３四歩\r\n");
     bytes += std::string("\0\0\x81", 3);
-    bytes += sjis("\n▲２六歩\r\n");
+    bytes += std::string("\n▲２六歩\r\n");
     bytes += "\x8F";  // a lead byte cut off at the end
     EXPECT_EQ(readBytes(bytes).result, ReadResult::Ok);
     EXPECT_EQ(line().size(), 3u);
@@ -570,51 +571,68 @@ TEST_F(ReaderTest, MalformedInputNeverCrashes) {
         for (int i = 0; i < 400; ++i) {
             state = state * 1103515245 + 12345;
             noise += static_cast<char>(state >> 16);
-            if (i % 37 == 0) noise += sjis("▲同成(|\n");
+            if (i % 37 == 0) noise += std::string("▲同成(|\n");
         }
         // Any result will do but a failure to open: what was read stays, nothing crashes.
         EXPECT_NE(readBytes(noise).result, ReadResult::CannotOpen);
     }
     // A line longer than the reader takes at once is read in pieces.
-    EXPECT_EQ(readBytes(std::string(20000, 'x') + sjis("\n▲７六歩\n")).result, ReadResult::Ok);
+    EXPECT_EQ(readBytes(std::string(20000, 'x') + std::string("\n▲７六歩\n")).result,
+              ReadResult::Ok);
     EXPECT_EQ(line().size(), 1u);
 }
 
 TEST_F(ReaderTest, CapacityReachedKeepsWhatWasRead) {
     RecordStore small(4);
-    ReadReport r = readRecordLines(small, sjis("▲７六歩△３四歩▲２六歩△８四歩▲２五歩\n"), {});
+    ReadReport r = readRecordLines(small, std::string("▲７六歩△３四歩▲２六歩△８四歩▲２五歩\n"), {});
     EXPECT_EQ(r.result, ReadResult::CapacityReached);
     EXPECT_EQ(small.lineEnd(), 3);
     EXPECT_EQ(small.currentPly(), 0);
 }
 
-TEST(ReaderDecodeTest, Utf8IsConvertedAndUnmappableCharactersWarned) {
-    DecodedText plain = decodeRecordBytes(sjis("▲７六歩"), "kif");
+TEST(ReaderDecodeTest, ShiftJisIsConvertedAndUtf8KeptWithEveryCharacter) {
+    DecodedText plain = decodeRecordBytes("\x81\xA3\x82\x56\x98\x5A\x95\xE0", "kif");
     EXPECT_FALSE(plain.wasUtf8);
+    EXPECT_EQ(plain.text, "▲７六歩");
     DecodedText bom = decodeRecordBytes("\xEF\xBB\xBF▲７六歩", "kif");
     EXPECT_TRUE(bom.wasUtf8);
-    EXPECT_EQ(bom.text, sjis("▲７六歩"));
+    EXPECT_EQ(bom.text, "▲７六歩");
     DecodedText byExtension = decodeRecordBytes("abc", "KIFU");
     EXPECT_TRUE(byExtension.wasUtf8);
     DecodedText detected = decodeRecordBytes("先手：😀太郎", "kif");
     EXPECT_TRUE(detected.wasUtf8);
-    EXPECT_EQ(detected.replaced, 1);
-    EXPECT_EQ(detected.text, sjis("先手：？太郎"));
+    EXPECT_EQ(detected.replaced, 0);
+    EXPECT_EQ(detected.text, "先手：😀太郎");
+    // A byte that is no Shift-JIS is replaced, counted and warned about.
+    DecodedText broken = decodeRecordBytes("\x90\xE6\x8E\xE8\x81\x46\x80\xFF", "kif");
+    EXPECT_FALSE(broken.wasUtf8);
+    EXPECT_EQ(broken.text, "先手：？？");
+    EXPECT_EQ(broken.replaced, 2);
 
     RecordStore store;
     testsupport::TempFolder folder;
     fs::path file = folder.file("utf8.kif");
     {
-        std::string content = "先手：😀\n▲７六歩\n";
+        std::string content = "先手：😀 한국 ü\n▲７六歩\n";
         FILE* f = std::fopen(file.c_str(), "wb");
         std::fwrite(content.data(), 1, content.size(), f);
         std::fclose(f);
     }
     ReadReport r = readRecordFile(store, file.string(), {});
     EXPECT_TRUE(r.wasUtf8);
+    EXPECT_TRUE(r.warnings.empty());
+    EXPECT_EQ(store.playerName(PlayerField::Black), "😀 한국 ü");
+    fs::path sjisFile = folder.file("sjis.kif");
+    {
+        std::string content = "\x90\xE6\x8E\xE8\x81\x46\x80\n";
+        FILE* f = std::fopen(sjisFile.c_str(), "wb");
+        std::fwrite(content.data(), 1, content.size(), f);
+        std::fclose(f);
+    }
+    r = readRecordFile(store, sjisFile.string(), {});
     ASSERT_EQ(r.warnings.size(), 1u);
     EXPECT_EQ(r.warnings[0], msgReplacedCharacters(1));
-    EXPECT_EQ(store.playerName(PlayerField::Black), sjis("？"));
+    EXPECT_EQ(store.playerName(PlayerField::Black), "？");
     EXPECT_EQ(readRecordFile(store, "/no/such/file.kif", {}).result, ReadResult::CannotOpen);
 }
 
@@ -625,7 +643,8 @@ TEST(ReaderDecodeTest, InvalidUtf8IsReplacedAndWarnedWithTheLine) {
         "a\nb\xFF\xFE"
         "c\nd\xC3\n\xE6\xAD",
         "kifu");
-    EXPECT_EQ(d.text, "a\nb" + sjis("？？") + "c\nd" + sjis("？") + "\n" + sjis("？？"));
+    EXPECT_EQ(d.text, "a\nb" + std::string("？？") + "c\nd" + std::string("？") + "\n" +
+                          std::string("？？"));
     EXPECT_EQ(d.invalidLines, (std::vector<int>{2, 3, 4}));
 
     testsupport::TempFolder folder;
@@ -643,15 +662,15 @@ TEST(ReaderDecodeTest, InvalidUtf8IsReplacedAndWarnedWithTheLine) {
     EXPECT_EQ(kif.warnings, (std::vector<std::string>{msgInvalidUtf8(1)}));
     EXPECT_EQ(toUtf8Lossy(msgInvalidUtf8(1)),
               "警告：UTF-8でないバイトを「？」に置き換えました（1行目）");
-    EXPECT_EQ(store.playerName(PlayerField::Black), sjis("太郎？"));
-    EXPECT_EQ(store.playerName(PlayerField::White), sjis("花子"));
+    EXPECT_EQ(store.playerName(PlayerField::Black), std::string("太郎？"));
+    EXPECT_EQ(store.playerName(PlayerField::White), std::string("花子"));
     EXPECT_EQ(store.lineEnd(), 2);
 
     ReadReport csa = readCsaFile(
         store, write("bad.csau", "V2.2\nN+太郎\xFF\nN-花子\nPI\n+\n+7776FU\n-3334FU\n"), {});
     EXPECT_EQ(csa.result, ReadResult::Ok);
     EXPECT_EQ(csa.warnings, (std::vector<std::string>{msgInvalidUtf8(2)}));
-    EXPECT_EQ(store.playerName(PlayerField::White), sjis("花子"));
+    EXPECT_EQ(store.playerName(PlayerField::White), std::string("花子"));
     EXPECT_EQ(store.lineEnd(), 2);
 }
 
@@ -707,13 +726,13 @@ class TextReaderTest : public ReaderTest {
 protected:
     ReadReport text(const std::vector<std::string>& lines, bool merge) {
         std::string t;
-        for (const auto& l : lines) t += sjis(l) + "\r\n";
+        for (const auto& l : lines) t += std::string(l) + "\r\n";
         m_report = readRecordText(m_store, t, merge, m_options);
         return m_report;
     }
     MergeCheckResult check(const std::vector<std::string>& lines) {
         std::string t;
-        for (const auto& l : lines) t += sjis(l) + "\r\n";
+        for (const auto& l : lines) t += std::string(l) + "\r\n";
         return checkMergeStart(m_store, t, m_options);
     }
 };
@@ -844,10 +863,10 @@ TEST(ReaderRuleCheckTest, EveryKingLeftAttackedIsWarnedAbout) {
     for (int game = 0; game < 40; ++game) {
         Position start;
         setupHandicap(start, kHandicapEven);
-        std::string text = sjis("手合割：平手\n手数----指手---------消費時間--\n");
+        std::string text = std::string("手合割：平手\n手数----指手---------消費時間--\n");
         Position before;
         int illegal = writeLine(start, 1, 120, rng, text, &before, 9);
-        text += sjis("\n変化：9手\n");
+        text += std::string("\n変化：9手\n");
         illegal += writeLine(before, 9, 60, rng, text);
         ReadReport report = readRecordLines(store, text, {});
         EXPECT_EQ(static_cast<int>(report.warnings.size()), illegal) << "game " << game;

@@ -6,6 +6,7 @@
 
 #include "core/base/version.h"
 #include "core/formats/diagram_block.h"
+#include "core/formats/record_encoding.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
@@ -18,40 +19,41 @@ constexpr std::string_view kEol = "\r\n";
 constexpr int kKifMoveWidth = 12;
 
 struct Words {
-    std::string fileTitle = sjis(" 棋譜ファイル ---");
-    std::string clipboardTitle = sjis(" 棋譜ファイル  ----");
+    std::string fileTitle = std::string(" 棋譜ファイル ---");
+    std::string clipboardTitle = std::string(" 棋譜ファイル  ----");
     std::string flipped{kKeyFlipped};
-    std::string colon = sjis("：");
+    std::string colon = std::string("：");
     std::string handicap{kKeyHandicap};
     std::string black{kKeyBlack};
     std::string white{kKeyWhite};
     std::string lower{kKeyLower};
     std::string upper{kKeyUpper};
-    std::string blackShort = sjis("先手省略名：");
-    std::string whiteShort = sjis("後手省略名：");
-    std::string columnsWithTime = sjis("手数----指手---------消費時間--");
-    std::string columnsNoTime = sjis("手数----指手--");
+    std::string blackShort = std::string("先手省略名：");
+    std::string whiteShort = std::string("後手省略名：");
+    std::string columnsWithTime = std::string("手数----指手---------消費時間--");
+    std::string columnsNoTime = std::string("手数----指手--");
     std::string variation{kKeyVariation};
-    std::string ply = sjis("手");
+    std::string ply = std::string("手");
     std::string made{kWordUpTo};
-    std::string plyAnd = sjis("手で");
-    std::string plyMate = sjis("手詰");
-    std::string timeOut = sjis("時間切れにより");
-    std::string sideBlack = sjis("先");
-    std::string sideWhite = sjis("後");
-    std::string sideLower = sjis("下");
-    std::string sideUpper = sjis("上");
-    std::string wins = sjis("手の勝ち");
-    std::string foulLoss = sjis("手の反則負け");
-    std::string foulWin = sjis("手の反則勝ち");
-    std::string enteringKing = sjis("手の入玉勝ち");
-    std::string mate = sjis("詰");
-    std::string published = sjis("掲載");
-    std::string article = sjis("記事");
-    std::string remarks = sjis("備考");
-    std::string loadBookmark = sjis("読み込み時表示");
-    std::string copied = sjis("クリップボードへ棋譜(KIF形式)を出力しました。");
-    std::string copiedLine = sjis("クリップボードへ棋譜(KIF形式、現変化だけ)を出力しました。");
+    std::string plyAnd = std::string("手で");
+    std::string plyMate = std::string("手詰");
+    std::string timeOut = std::string("時間切れにより");
+    std::string sideBlack = std::string("先");
+    std::string sideWhite = std::string("後");
+    std::string sideLower = std::string("下");
+    std::string sideUpper = std::string("上");
+    std::string wins = std::string("手の勝ち");
+    std::string foulLoss = std::string("手の反則負け");
+    std::string foulWin = std::string("手の反則勝ち");
+    std::string enteringKing = std::string("手の入玉勝ち");
+    std::string mate = std::string("詰");
+    std::string published = std::string("掲載");
+    std::string article = std::string("記事");
+    std::string remarks = std::string("備考");
+    std::string loadBookmark = std::string("読み込み時表示");
+    std::string copied = std::string("クリップボードへ棋譜(KIF形式)を出力しました。");
+    std::string copiedLine =
+        std::string("クリップボードへ棋譜(KIF形式、現変化だけ)を出力しました。");
 };
 
 const Words& words() {
@@ -400,7 +402,9 @@ void markLoadPosition(RecordStore& store, const RecordWriteOptions& options) {
 WriteResult writeKifFile(RecordStore& store, const std::string& path,
                          const RecordWriteOptions& options) {
     markLoadPosition(store, options);
-    WriteResult r = writeFileAtomically(path, kifText(store, options));
+    std::optional<std::string> bytes = cp932FileBytes(kifText(store, options), store, options);
+    if (!bytes) return WriteResult::Unencodable;
+    WriteResult r = writeFileAtomically(path, *bytes);
     if (r == WriteResult::Ok) store.markClean();
     return r;
 }

@@ -27,9 +27,9 @@ protected:
     // and ２六歩-投了 at 3; times, comments and bookmarks on the way. Ends at the alternative 3.
     void buildVariations() {
         store.setHeader(HeaderField::StartDateTime, "2024/01/02 10:00");
-        store.setHeader(HeaderField::Event, sjis("テスト棋戦"));
-        store.setPlayerName(PlayerField::Black, sjis("先手太郎"));
-        store.setPlayerName(PlayerField::White, sjis("後手花子"));
+        store.setHeader(HeaderField::Event, std::string("テスト棋戦"));
+        store.setPlayerName(PlayerField::Black, std::string("先手太郎"));
+        store.setPlayerName(PlayerField::White, std::string("後手花子"));
         play.comment("開始局面のコメント");
         play.bookmark("開始");
         play.move(77, 76, 1);
@@ -76,14 +76,15 @@ TEST_F(KifWriterTest, ClipboardCurrentLineHasNoMarksNorVariations) {
 TEST_F(KifWriterTest, ClipboardWholeRecordDiffersOnlyInTitleFlipAndShortNames) {
     buildVariations();
     store.setFlipped(true);
-    store.setPlayerName(PlayerField::BlackShort, sjis("太郎"));
+    store.setPlayerName(PlayerField::BlackShort, std::string("太郎"));
     options.kifOmitZeroTimes = true;
     std::string file = kif();
-    EXPECT_NE(file.find(sjis("盤面回転\r\n")), std::string::npos);
-    EXPECT_NE(file.find(sjis("先手省略名：太郎\r\n")), std::string::npos);
+    EXPECT_NE(file.find(std::string("盤面回転\r\n")), std::string::npos);
+    EXPECT_NE(file.find(std::string("先手省略名：太郎\r\n")), std::string::npos);
     std::string clip = kifClipboardText(store, false, options);
     std::string expected = golden("even_variations.kif");
-    expected.replace(0, expected.find("\r\n"), sjis("# ----  Tavrel V6.54 棋譜ファイル  ----"));
+    expected.replace(0, expected.find("\r\n"),
+                     std::string("# ----  Tavrel V6.54 棋譜ファイル  ----"));
     EXPECT_EQ(readable(clip), readable(expected));
 }
 
@@ -99,22 +100,24 @@ TEST_F(KifWriterTest, OneNonZeroTimeBringsTheTimeColumnBackForEveryMove) {
     options.kifOmitZeroTimes = true;
     ASSERT_EQ(store.setSeconds(store.nodeAtPly(1), 1), EditResult::Ok);
     std::string text = kif();
-    EXPECT_NE(text.find(sjis("手数----指手---------消費時間--\r\n")), std::string::npos);
-    EXPECT_NE(text.find(sjis(
+    EXPECT_NE(text.find(std::string("手数----指手---------消費時間--\r\n")), std::string::npos);
+    EXPECT_NE(text.find(std::string(
                   "   1 ５二金打     ( 0:01/00:00:01)\r\n   2 同　玉(51)   ( 0:00/00:00:00)\r\n")),
               std::string::npos)
         << readable(text);
     // The clipboard always carries the time column.
     store.clearAllTimes();
-    EXPECT_NE(kifClipboardText(store, false, options).find(sjis("消費時間--")), std::string::npos);
+    EXPECT_NE(kifClipboardText(store, false, options).find(std::string("消費時間--")),
+              std::string::npos);
 }
 
 TEST_F(KifWriterTest, EvenGameAlwaysWritesTheHandicapLineAndNoDiagram) {
     play.move(77, 76);
     std::string text = kif();
-    EXPECT_NE(text.find(sjis("\r\n手合割：平手　　\r\n先手：\r\n後手：\r\n")), std::string::npos);
+    EXPECT_NE(text.find(std::string("\r\n手合割：平手　　\r\n先手：\r\n後手：\r\n")),
+              std::string::npos);
     EXPECT_EQ(text.find("+----"), std::string::npos);
-    EXPECT_TRUE(text.ends_with(sjis("   1 ７六歩(77)   ( 0:00/00:00:00)\r\n\r\n")));
+    EXPECT_TRUE(text.ends_with(std::string("   1 ７六歩(77)   ( 0:00/00:00:00)\r\n\r\n")));
 }
 
 TEST_F(KifWriterTest, PromotedLanceAndPromotingLanceAndDragonSpelling) {
@@ -137,41 +140,42 @@ TEST_F(KifWriterTest, PromotedLanceAndPromotingLanceAndDragonSpelling) {
     play.move(41, 51);
     play.move(98, 92);
     std::string text = kif();
-    EXPECT_NE(text.find(sjis("   1 ２二成香(33) ")), std::string::npos) << readable(text);
-    EXPECT_NE(text.find(sjis("   3 １二香成(13) ")), std::string::npos);
-    EXPECT_NE(text.find(sjis("   5 ９二龍(98)   ")), std::string::npos);
+    EXPECT_NE(text.find(std::string("   1 ２二成香(33) ")), std::string::npos) << readable(text);
+    EXPECT_NE(text.find(std::string("   3 １二香成(13) ")), std::string::npos);
+    EXPECT_NE(text.find(std::string("   5 ９二龍(98)   ")), std::string::npos);
     options.dragonAsRyu = true;
-    EXPECT_NE(kif().find(sjis("   5 ９二竜(98)   ")), std::string::npos);
+    EXPECT_NE(kif().find(std::string("   5 ９二竜(98)   ")), std::string::npos);
 }
 
 TEST_F(KifWriterTest, HeaderFieldsInFileOrderAndUserFieldsTakeOverTheirNames) {
-    store.setHeader(HeaderField::Remarks, sjis("備考の値"));
+    store.setHeader(HeaderField::Remarks, std::string("備考の値"));
     store.setHeader(HeaderField::MoveCount, "17");
-    store.setHeader(HeaderField::Source, sjis("出典の値"));
-    store.setHeader(HeaderField::Author, sjis("作者の値"));
-    store.setHeader(HeaderField::PublishedIn, sjis("掲載の値"));
-    store.setHeader(HeaderField::Title, sjis("表題の値"));
+    store.setHeader(HeaderField::Source, std::string("出典の値"));
+    store.setHeader(HeaderField::Author, std::string("作者の値"));
+    store.setHeader(HeaderField::PublishedIn, std::string("掲載の値"));
+    store.setHeader(HeaderField::Title, std::string("表題の値"));
     std::string text = kif();
-    std::string expected = sjis(
+    std::string expected = std::string(
         "表題：表題の値\r\n掲載：掲載の値\r\n作者：作者の値\r\n出典：出典の値\r\n手数：17\r\n"
         "備考：備考の値\r\n手合割：");
     EXPECT_NE(text.find(expected), std::string::npos) << readable(text);
 
     // A user key named like a fixed field replaces it: "作者" as soon as the key exists,
     // "掲載" only when its user value is set, "備考" also for a key named "記事".
-    options.userKeys = {sjis("作者"), sjis("掲載"), sjis("記事"), "", sjis("相手アドレス")};
-    store.setHeader(HeaderField::User1, sjis("ユーザ作者"));
+    options.userKeys = {std::string("作者"), std::string("掲載"), std::string("記事"), "",
+                        std::string("相手アドレス")};
+    store.setHeader(HeaderField::User1, std::string("ユーザ作者"));
     store.setHeader(HeaderField::User5, "someone@example.com");
     text = kif();
-    EXPECT_EQ(text.find(sjis("作者：作者の値")), std::string::npos);
-    EXPECT_NE(text.find(sjis("掲載：掲載の値")), std::string::npos);
-    EXPECT_EQ(text.find(sjis("備考：")), std::string::npos);
-    EXPECT_NE(
-        text.find(sjis("手数：17\r\n作者：ユーザ作者\r\n相手アドレス：someone@example.com\r\n")),
-        std::string::npos)
+    EXPECT_EQ(text.find(std::string("作者：作者の値")), std::string::npos);
+    EXPECT_NE(text.find(std::string("掲載：掲載の値")), std::string::npos);
+    EXPECT_EQ(text.find(std::string("備考：")), std::string::npos);
+    EXPECT_NE(text.find(std::string(
+                  "手数：17\r\n作者：ユーザ作者\r\n相手アドレス：someone@example.com\r\n")),
+              std::string::npos)
         << readable(text);
-    store.setHeader(HeaderField::User2, sjis("ユーザ掲載"));
-    EXPECT_EQ(kif().find(sjis("掲載：掲載の値")), std::string::npos);
+    store.setHeader(HeaderField::User2, std::string("ユーザ掲載"));
+    EXPECT_EQ(kif().find(std::string("掲載：掲載の値")), std::string::npos);
 }
 
 TEST_F(KifWriterTest, HandicapRecordUsesUpperAndLowerWords) {
@@ -182,9 +186,9 @@ TEST_F(KifWriterTest, HandicapRecordUsesUpperAndLowerWords) {
     play.move(51, 52);
     play.end(TerminalCode::Resign);
     std::string text = kif();
-    EXPECT_NE(text.find(sjis("手合割：二枚落ち\r\n下手：\r\n上手：\r\n")), std::string::npos)
+    EXPECT_NE(text.find(std::string("手合割：二枚落ち\r\n下手：\r\n上手：\r\n")), std::string::npos)
         << readable(text);
-    EXPECT_TRUE(text.ends_with(sjis("まで1手で上手の勝ち\r\n")));
+    EXPECT_TRUE(text.ends_with(std::string("まで1手で上手の勝ち\r\n")));
 }
 
 // The end-of-line text of every terminal code, for an even game and a handicap game.
@@ -221,7 +225,7 @@ TEST_F(KifWriterTest, EndOfLineTextForEveryTerminalCode) {
             b.end(c.code);
             NodeIndex terminal = s.node(s.nodeAtPly(1)).next;
             ASSERT_NE(terminal, kNoNode);
-            std::string expected = sjis(handicap ? c.handicap : c.even);
+            std::string expected = std::string(handicap ? c.handicap : c.even);
             EXPECT_EQ(readable(endOfLineText(s, terminal, 2)), readable(expected));
             EXPECT_TRUE(kifText(s, options).ends_with(expected + "\r\n"));
         }
@@ -233,7 +237,7 @@ TEST_F(KifWriterTest, MateInNWhenAuthorIsSetOrBlackHasNoKing) {
     play.end(TerminalCode::Mate);
     NodeIndex terminal = store.node(store.nodeAtPly(1)).next;
     EXPECT_EQ(readable(endOfLineText(store, terminal, 2)), "まで1手で詰");
-    store.setHeader(HeaderField::Author, sjis("作者"));
+    store.setHeader(HeaderField::Author, std::string("作者"));
     EXPECT_EQ(readable(endOfLineText(store, terminal, 2)), "まで1手詰");
 }
 
@@ -254,8 +258,8 @@ TEST(CommentLinesTest, WrapsAfterTheColumnNeverInsideATwoByteCharacter) {
     };
     for (const Case& c : cases) {
         std::string out;
-        appendCommentLines(out, sjis(c.comment), options);
-        std::string expected = sjis(c.lines);
+        appendCommentLines(out, std::string(c.comment), options);
+        std::string expected = std::string(c.lines);
         std::string crlf;
         for (char ch : expected) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
         EXPECT_EQ(readable(out), readable(crlf)) << c.comment;
@@ -263,27 +267,28 @@ TEST(CommentLinesTest, WrapsAfterTheColumnNeverInsideATwoByteCharacter) {
     // Off, a long line stays whole; a column narrower than a character still moves on.
     options.commentWrap = false;
     std::string out;
-    appendCommentLines(out, sjis("あいうえおかきくけこ\n"), options);
-    EXPECT_EQ(out, sjis("*あいうえおかきくけこ\r\n"));
+    appendCommentLines(out, std::string("あいうえおかきくけこ\n"), options);
+    EXPECT_EQ(out, std::string("*あいうえおかきくけこ\r\n"));
     options.commentWrap = true;
     options.commentWrapColumn = 1;
     out.clear();
-    appendCommentLines(out, sjis("あい\n"), options);
-    EXPECT_EQ(out, sjis("*あ\r\n*い\r\n"));
+    appendCommentLines(out, std::string("あい\n"), options);
+    EXPECT_EQ(out, std::string("*あ\r\n*い\r\n"));
 }
 
 TEST_F(KifWriterTest, WriteFileMovesTheLoadBookmarkAndCleansTheStore) {
     buildVariations();
     ASSERT_EQ(store.goTo(store.nodeAtPly(2)), EditResult::Ok);
-    ASSERT_EQ(store.setBookmark(store.nodeAtPly(1), sjis("読み込み時表示")), BookmarkResult::Ok);
+    ASSERT_EQ(store.setBookmark(store.nodeAtPly(1), std::string("読み込み時表示")),
+              BookmarkResult::Ok);
     options.loadPosition = 3;
     ASSERT_EQ(store.goTo(store.nodeAtPly(4)), EditResult::Ok);
     std::string path = ::testing::TempDir() + "kif_writer_test.kif";
     ASSERT_GT(store.dirty(), 0u);
     ASSERT_EQ(writeKifFile(store, path, options), WriteResult::Ok);
     EXPECT_EQ(store.dirty(), 0u);
-    EXPECT_EQ(store.bookmarkByName(sjis("読み込み時表示")), store.nodeAtPly(4));
-    EXPECT_EQ(readFile(path).value_or(""), kif());
+    EXPECT_EQ(store.bookmarkByName(std::string("読み込み時表示")), store.nodeAtPly(4));
+    EXPECT_EQ(readFile(path).value_or(""), utf8ToCp932(kif()).text);
 
     // A current node with a bookmark of its own keeps it.
     ASSERT_EQ(store.goTo(store.nodeAtPly(2)), EditResult::Ok);

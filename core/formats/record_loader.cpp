@@ -20,7 +20,7 @@ RecordFormat formatOfPath(std::string_view path) {
 }
 
 std::string msgCannotReadFile(std::string_view path) {
-    return sjis("ファイル(") + std::string(path) + sjis(")は、読めません。");
+    return std::string("ファイル(") + std::string(path) + std::string(")は、読めません。");
 }
 
 ReadReport loadRecordFile(RecordStore& store, const std::string& path, const ReadOptions& options) {

@@ -23,7 +23,7 @@ RecordFormat formatOfPath(std::string_view path);
 // CannotOpen with report.message = msgCannotReadFile(path).
 ReadReport loadRecordFile(RecordStore& store, const std::string& path, const ReadOptions& options);
 
-// "ファイル(%s)は、読めません。" (CP932; path as given).
+// "ファイル(%s)は、読めません。" (path as given).
 std::string msgCannotReadFile(std::string_view path);
 
 // The node shown after loading by the setting "棋譜読込局面": 0 the start; 1 the end of the main

@@ -19,7 +19,8 @@ struct RecordWriteOptions {
     // "棋譜竜表記": the dragon is written "竜" instead of "龍".
     bool dragonAsRyu = false;
     // "ユーザ定義情報１".."５": key names of the user header fields.
-    std::array<std::string, kUserHeaderFieldCount> userKeys{"", "", "", "", sjis("相手アドレス")};
+    std::array<std::string, kUserHeaderFieldCount> userKeys{"", "", "", "",
+                                                            std::string("相手アドレス")};
     // "棋譜読込局面": with 3 the bookmark "読み込み時表示" is moved to the current node before a
     // KIF file is written, so that loading it returns there.
     int loadPosition = 2;
@@ -37,7 +38,7 @@ struct RecordWriteOptions {
     bool userMarksOnClipboard = false;
 };
 
-// The bookmark name "棋譜読込局面" 3 looks for (CP932).
+// The bookmark name "棋譜読込局面" 3 looks for.
 const std::string& loadBookmarkName();
 
 }  // namespace core

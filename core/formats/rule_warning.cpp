@@ -12,10 +12,10 @@ namespace core {
 namespace {
 
 struct Texts {
-    std::string ruleError = sjis("警告：ルールエラー：");
-    std::string twoPawns = sjis("警告：ルールエラー（二歩）：");
-    std::string pawnDropMate = sjis("警告：ルールエラー（打歩詰）：");
-    std::string kingExposed = sjis("警告：ルールエラー（王手になる）：");
+    std::string ruleError = std::string("警告：ルールエラー：");
+    std::string twoPawns = std::string("警告：ルールエラー（二歩）：");
+    std::string pawnDropMate = std::string("警告：ルールエラー（打歩詰）：");
+    std::string kingExposed = std::string("警告：ルールエラー（王手になる）：");
 };
 
 const Texts& texts() {

@@ -19,13 +19,13 @@ namespace {
 constexpr std::size_t kErrorTextBytes = 250;
 
 struct Texts {
-    std::string badSfen = sjis("SFENが正しくありません：");
-    std::string tooManyPieces = sjis("SFENの駒が多すぎます：");
-    std::string pieceUnit = sjis("枚");
+    std::string badSfen = std::string("SFENが正しくありません：");
+    std::string tooManyPieces = std::string("SFENの駒が多すぎます：");
+    std::string pieceUnit = std::string("枚");
     std::string ply{kWordPly};
-    std::string noPiece = sjis("手目 駒がありません：");
-    std::string cannotDrop = sjis("手目 打てません：");
-    std::string badMove = sjis("手目 指せません：");
+    std::string noPiece = std::string("手目 駒がありません：");
+    std::string cannotDrop = std::string("手目 打てません：");
+    std::string badMove = std::string("手目 指せません：");
 };
 
 const Texts& texts() {

@@ -135,7 +135,7 @@ TEST(UsiReaderTest, BadTextStopsWithTheWordAndKeepsTheMovesBefore) {
 
 TEST(UsiReaderTest, OtherTextIsNotTakenForUsi) {
     for (const char* text : {"", "   \n", "# KIF", "開始日時：2020", "9/9/9 b - 1", "sente"}) {
-        EXPECT_FALSE(looksLikeUsi(sjis(text))) << text;
+        EXPECT_FALSE(looksLikeUsi(std::string(text))) << text;
     }
 }
 

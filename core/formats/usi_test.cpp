@@ -9,7 +9,7 @@ namespace core {
 namespace {
 
 RecordStore& read(RecordStore& store, const std::string& utf8) {
-    EXPECT_EQ(readRecordLines(store, sjis(utf8), {}).result, ReadResult::Ok);
+    EXPECT_EQ(readRecordLines(store, std::string(utf8), {}).result, ReadResult::Ok);
     return store;
 }
 

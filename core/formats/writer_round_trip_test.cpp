@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "core/base/path_text.h"
 #include "core/formats/ki2_writer.h"
 #include "core/formats/kif_writer.h"
 #include "core/formats/writer_test_fixture.h"
 #include "tests/support/interop.h"
 #include "tests/support/random_record.h"
+#include "tests/support/temp_folder.h"
 
 namespace core {
 namespace {
@@ -23,6 +25,11 @@ using testsupport::readable;
 using testsupport::readOptionsFor;
 
 enum class Format { Kif, Ki2 };
+
+bool hasNonAscii(std::string_view s) {
+    return std::any_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
 
 std::string write(const RecordStore& store, Format format, const RecordWriteOptions& options) {
     return format == Format::Kif ? kifText(store, options) : ki2Text(store, options);
@@ -62,6 +69,43 @@ TEST_F(WriterRoundTripInteropTest, EveryRecordSurvivesKifAndKi2) {
     EXPECT_GE(records, 20);
 }
 
+// The Shift-JIS files of other programs, read and saved as KIF and KI2 files, then read from those
+// files and saved again: the second files are the first byte for byte, and nothing was refused.
+TEST_F(WriterRoundTripInteropTest, ShiftJisFilesAreAFixedPointOfReadAndSave) {
+    RecordWriteOptions options;
+    testsupport::TempFolder temp;
+    int files = 0;
+    for (const char* folder : {"kif", "ki2"}) {
+        for (const auto& path : testsupport::interopFiles(folder)) {
+            const std::string ext = lowerExtension(path.string());
+            if (ext != "kif" && ext != "ki2") continue;  // the UTF-8 forms are read elsewhere
+            RecordStore original;
+            ASSERT_EQ(readRecordFile(original, path.string(), readOptionsFor(options)).result,
+                      ReadResult::Ok)
+                << path;
+            for (bool ki2 : {false, true}) {
+                const std::string first = temp.file(ki2 ? "first.ki2" : "first.kif");
+                const std::string second = temp.file(ki2 ? "second.ki2" : "second.kif");
+                ASSERT_EQ(ki2 ? writeKi2File(original, first, options)
+                              : writeKifFile(original, first, options),
+                          WriteResult::Ok)
+                    << path;
+                RecordStore copy;
+                ASSERT_EQ(readRecordFile(copy, first, readOptionsFor(options)).result,
+                          ReadResult::Ok);
+                ASSERT_EQ(
+                    ki2 ? writeKi2File(copy, second, options) : writeKifFile(copy, second, options),
+                    WriteResult::Ok);
+                EXPECT_EQ(readFile(first), readFile(second)) << path;
+                EXPECT_FALSE(isValidUtf8(*readFile(first)) && hasNonAscii(*readFile(first)))
+                    << "written as Shift-JIS: " << path;
+            }
+            ++files;
+        }
+    }
+    EXPECT_GE(files, 8);
+}
+
 // Golden files read back and written again give the very same bytes.
 TEST(WriterRoundTripTest, GoldenFilesAreReproducedFromWhatTheyRead) {
     struct Case {
@@ -93,13 +137,13 @@ TEST(WriterRoundTripTest, GoldenFilesAreReproducedFromWhatTheyRead) {
 // more bookmarks, header and user fields, short names.
 void decorate(RecordStore& store, std::mt19937& rng, const RecordWriteOptions& options) {
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    (void)store.replaceComment(0, sjis("開始局面\n二行目の説明"));
-    (void)store.setBookmark(kRootNode, sjis("開始"));
-    store.setHeader(HeaderField::Place, sjis("東京"));
-    store.setHeader(HeaderField::Remarks, sjis("備考欄"));
-    store.setHeader(HeaderField::User1, sjis("ユーザ値"));
+    (void)store.replaceComment(0, std::string("開始局面\n二行目の説明"));
+    (void)store.setBookmark(kRootNode, std::string("開始"));
+    store.setHeader(HeaderField::Place, std::string("東京"));
+    store.setHeader(HeaderField::Remarks, std::string("備考欄"));
+    store.setHeader(HeaderField::User1, std::string("ユーザ値"));
     store.setHeader(HeaderField::User5, "someone@example.com");
-    store.setPlayerName(PlayerField::BlackShort, sjis("先"));
+    store.setPlayerName(PlayerField::BlackShort, std::string("先"));
     store.setFlipped(pick(2) == 0);
     std::vector<NodeIndex> ends;
     std::vector<NodeIndex> moves;
@@ -122,14 +166,15 @@ void decorate(RecordStore& store, std::mt19937& rng, const RecordWriteOptions& o
             store.addMove(kAddStoreAll, terminalMove(t), static_cast<std::uint16_t>(pick(90))),
             AddResult::Ok);
         NodeIndex terminal = store.node(end).next;
-        if (pick(2) == 0) (void)store.appendCommentTo(terminal, sjis("終局のコメント"));
+        if (pick(2) == 0) (void)store.appendCommentTo(terminal, std::string("終局のコメント"));
     }
-    std::string longLine = sjis("長いコメント、") + std::string(150, 'x') + sjis("漢字で終わる行");
+    std::string longLine =
+        std::string("長いコメント、") + std::string(150, 'x') + std::string("漢字で終わる行");
     for (int i = 0; i < 6 && !moves.empty(); ++i) {
         NodeIndex n = moves[static_cast<std::size_t>(pick(static_cast<int>(moves.size())))];
-        (void)store.appendCommentTo(n, sjis("一行目\n\n三行目 * & 変化：3手"));
+        (void)store.appendCommentTo(n, std::string("一行目\n\n三行目 * & 変化：3手"));
         if (i == 0) (void)store.appendCommentTo(n, longLine);
-        (void)store.setBookmark(n, sjis("しおり") + std::to_string(i));
+        (void)store.setBookmark(n, std::string("しおり") + std::to_string(i));
     }
     (void)options;
     ASSERT_EQ(store.goTo(kRootNode), EditResult::Ok);
@@ -153,7 +198,7 @@ TEST(WriterRoundTripTest, ASetUpWithTheOtherSideToMoveSurvives) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::string text;
-        for (const std::string& l : c.lines) text += sjis(l) + "\r\n";
+        for (const std::string& l : c.lines) text += std::string(l) + "\r\n";
         RecordStore store;
         ASSERT_EQ(readRecordLines(store, text, ReadOptions{}).result, ReadResult::Ok);
         ASSERT_EQ(store.firstMover(), c.firstMover);
@@ -176,7 +221,7 @@ TEST(WriterRoundTripTest, GeneratedRecordsWithEverythingSurviveKifAndKi2) {
     generate.timesPercent = 80;
     for (int i = 0; i < 120; ++i) {
         RecordWriteOptions options;
-        options.userKeys = {sjis("ユーザ項目"), "", "", "", sjis("相手アドレス")};
+        options.userKeys = {std::string("ユーザ項目"), "", "", "", std::string("相手アドレス")};
         options.commentWrap = i % 3 == 0;
         options.commentWrapColumn = 21 + i % 7;
         options.ki2HalfWidth = i % 4 == 1;

@@ -20,14 +20,22 @@ inline std::string goldenPath(std::string_view name) {
     return std::string(TAVREL_TEST_DATA) + "/writers/" + std::string(name);
 }
 
-inline std::string golden(std::string_view name) {
+// The golden file's bytes (Shift-JIS, as the program writes them).
+inline std::string goldenBytes(std::string_view name) {
     std::optional<std::string> bytes = readFile(goldenPath(name));
     EXPECT_TRUE(bytes.has_value()) << "missing golden file " << name;
     return bytes.value_or("");
 }
 
-// Lines of a CP932 CR LF text as UTF-8, for readable failure output.
-inline std::string readable(std::string_view cp932) { return toUtf8Lossy(cp932); }
+// The golden file as text (UTF-8), as the writers build it before the file is converted.
+inline std::string golden(std::string_view name) {
+    std::optional<std::string> text = cp932ToUtf8(goldenBytes(name));
+    EXPECT_TRUE(text.has_value()) << "golden file is not Shift-JIS: " << name;
+    return text.value_or("");
+}
+
+// A CR LF text for failure output.
+inline std::string readable(std::string_view text) { return toUtf8Lossy(text); }
 
 inline ReadOptions readOptionsFor(const RecordWriteOptions& w) {
     ReadOptions r;
@@ -53,7 +61,7 @@ inline void setUpMatingProblem(RecordStore& store) {
     store.setCustomStart(true);
     store.position() = p;
     store.saveStartPosition(p);
-    store.setHeader(HeaderField::Author, sjis("詰将棋作者"));
+    store.setHeader(HeaderField::Author, std::string("詰将棋作者"));
 }
 
 class RecordBuilder {
@@ -77,10 +85,11 @@ public:
         ASSERT_EQ(m_store.addAndAdvance(kAddStoreAll, terminalMove(t), seconds), AddResult::Ok);
     }
     void comment(std::string_view utf8) {
-        ASSERT_EQ(m_store.appendComment(m_store.currentPly(), sjis(utf8)), CommentResult::Ok);
+        ASSERT_EQ(m_store.appendComment(m_store.currentPly(), std::string(utf8)),
+                  CommentResult::Ok);
     }
     void bookmark(std::string_view utf8) {
-        ASSERT_EQ(m_store.setBookmark(m_store.current(), sjis(utf8)), BookmarkResult::Ok);
+        ASSERT_EQ(m_store.setBookmark(m_store.current(), std::string(utf8)), BookmarkResult::Ok);
     }
     void back(int ply) { m_store.backTo(ply); }
 

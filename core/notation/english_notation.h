@@ -1,7 +1,7 @@
 // The Western notation of moves, positions and records for readers without Japanese: squares as
 // a file digit and a rank letter ("7f"), moves as "P-7f", "Bx2b+", "S*5e", "G6i-5h", the diagram
 // with two-letter piece codes, and the record in columns with chess-style, shogi-style or no move
-// numbers. Texts are plain ASCII apart from the player names (CP932) and end lines with CR LF.
+// numbers. Texts are plain ASCII apart from the player names and end lines with CR LF.
 #pragma once
 
 #include <string>

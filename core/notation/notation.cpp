@@ -100,24 +100,39 @@ constexpr std::array<StepList, 16> makeStepLists() {
 }
 constexpr std::array<StepList, 16> kStepLists = makeStepLists();
 
-// Direction words in CP932, by code.
+// Direction words by code.
 const std::array<std::string, kDirectionWordCount>& words() {
     static const std::array<std::string, kDirectionWordCount> w{
-        "",           "",           sjis("行"),   sjis("上"),   sjis("引"),
-        sjis("直"),   sjis("寄"),   sjis("右"),   sjis("左"),   sjis("右引"),
-        sjis("右寄"), sjis("右上"), sjis("左引"), sjis("左寄"), sjis("左上"),
+        "",
+        "",
+        std::string("行"),
+        std::string("上"),
+        std::string("引"),
+        std::string("直"),
+        std::string("寄"),
+        std::string("右"),
+        std::string("左"),
+        std::string("右引"),
+        std::string("右寄"),
+        std::string("右上"),
+        std::string("左引"),
+        std::string("左寄"),
+        std::string("左上"),
     };
     return w;
 }
 
 struct Texts {
     std::array<std::string, 11> terminals{
-        sjis("投了"),     sjis("中断"),     sjis("反則負け"), "",
-        sjis("反則勝ち"), sjis("持将棋"),   sjis("詰み"),     sjis("千日手"),
-        sjis("不詰"),     sjis("切れ負け"), sjis("入玉勝ち"),
+        std::string("投了"),     std::string("中断"),
+        std::string("反則負け"), "",
+        std::string("反則勝ち"), std::string("持将棋"),
+        std::string("詰み"),     std::string("千日手"),
+        std::string("不詰"),     std::string("切れ負け"),
+        std::string("入玉勝ち"),
     };
-    std::string sameSpace = sjis("同　");
-    std::string notPromoting = sjis("不");
+    std::string sameSpace = std::string("同　");
+    std::string notPromoting = std::string("不");
 };
 
 const Texts& texts() {
@@ -125,15 +140,15 @@ const Texts& texts() {
     return t;
 }
 
-// The one-character direction words in CP932, by code ("行" 2 .. "左" 8); a two-character word is
+// The one-character direction words, by code ("行" 2 .. "左" 8); a two-character word is
 // "右" or "左" followed by "引", "寄" or "上", codes 9..11 and 12..14 in that order.
-constexpr unsigned kCodeGo = 0x8D73;        // 行
-constexpr unsigned kCodeUpward = 0x8FE3;    // 上
-constexpr unsigned kCodePull = 0x88F8;      // 引
-constexpr unsigned kCodeDirect = 0x92BC;    // 直
-constexpr unsigned kCodeSideways = 0x8AF1;  // 寄
-constexpr unsigned kCodeOnRight = 0x8945;   // 右
-constexpr unsigned kCodeOnLeft = 0x8DB6;    // 左
+constexpr unsigned kCodeGo = charCode("行");
+constexpr unsigned kCodeUpward = charCode("上");
+constexpr unsigned kCodePull = charCode("引");
+constexpr unsigned kCodeDirect = charCode("直");
+constexpr unsigned kCodeSideways = charCode("寄");
+constexpr unsigned kCodeOnRight = charCode("右");
+constexpr unsigned kCodeOnLeft = charCode("左");
 
 // The code of a one-character direction word, 0 for any other character.
 constexpr int directionCharacter(unsigned c) {
@@ -158,9 +173,9 @@ constexpr int directionCharacter(unsigned c) {
 }
 
 // "成", "不" (of "不成") and "生" after a direction word say the piece could promote there.
-constexpr unsigned kCodePromote = 0x90AC;  // 成
-constexpr unsigned kCodeNot = 0x9573;      // 不
-constexpr unsigned kCodeRaw = 0x90B6;      // 生
+constexpr unsigned kCodePromote = charCode("成");
+constexpr unsigned kCodeNot = charCode("不");
+constexpr unsigned kCodeRaw = charCode("生");
 
 // For each direction word and piece type, the steps (Black's view) to look back along from the
 // destination for the moving piece, in the word's order, with how the piece moves that way.
@@ -195,8 +210,9 @@ constexpr std::array<std::array<OriginSteps, 16>, kDirectionWordCount> kOriginSt
     makeOriginSteps();
 
 void padTo(std::string& s, int width) {
-    if (width > 0 && s.size() < static_cast<std::size_t>(width)) {
-        s.append(static_cast<std::size_t>(width) - s.size(), ' ');
+    const std::size_t w = cp932Width(s);
+    if (width > 0 && w < static_cast<std::size_t>(width)) {
+        s.append(static_cast<std::size_t>(width) - w, ' ');
     }
 }
 
@@ -385,7 +401,7 @@ std::string traditionalText(const MoveNode& node, int previousDestination, Desti
     if (form == DestinationForm::FullWidth || form == DestinationForm::SquareAndSame) {
         std::string_view body(s);
         body.remove_prefix(afterMark);
-        if (body.starts_with(t.sameSpace) && body.size() > t.sameSpace.size() + 2) {
+        if (body.starts_with(t.sameSpace) && cp932Width(body) > cp932Width(t.sameSpace) + 2) {
             s.erase(afterMark + kWordSame.size(), kFullWidthSpace.size());
         }
     }
@@ -484,11 +500,12 @@ std::uint8_t computeNotationHint(const Position& before, int origin, int destina
 
 int readDirectionWord(std::string_view text, std::size_t& length) {
     const int first = directionCharacter(charCode(text));
-    length = first == 0 ? 0 : 2;
+    length = first == 0 ? 0 : charLength(text, 0);
     if (first != kCodeRight && first != kCodeLeft) return first;
     // Longest first: "右引" before "右".
     int second = 0;
-    switch (charCode(text.substr(2))) {
+    const std::size_t firstLength = length;
+    switch (charCode(text.substr(firstLength))) {
         case kCodePull:
             second = 0;
             break;
@@ -501,7 +518,7 @@ int readDirectionWord(std::string_view text, std::size_t& length) {
         default:
             return first;
     }
-    length = 4;
+    length = firstLength + charLength(text, firstLength);
     return (first == kCodeRight ? kCodeRightBack : kCodeLeftBack) + second;
 }
 

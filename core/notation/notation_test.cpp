@@ -89,7 +89,7 @@ TEST(NotationTest, DirectionWords) {
         buildPieceList(pos);
         EXPECT_EQ(ki2(pos, c.origin, c.destination), c.text) << c.name;
         // Read back, the words lead to the same piece.
-        std::string rest = sjis(c.text).substr(6);
+        std::string rest = std::string(c.text).substr(std::string("５七金").size());
         EXPECT_EQ(
             findOrigin(pos, c.destination, pos.cells[static_cast<std::size_t>(c.origin)], rest),
             c.origin)
@@ -104,22 +104,33 @@ TEST(NotationTest, DirectionWordsAndNothingElseRead) {
         const std::string word(directionWord(code));
         for (const char* after : {"", "成", "不成", "生", "打", "右", "x"}) {
             std::size_t length = 99;
-            EXPECT_EQ(readDirectionWord(word + sjis(after), length), code) << code << after;
+            EXPECT_EQ(readDirectionWord(word + std::string(after), length), code) << code << after;
             EXPECT_EQ(length, word.size()) << code << after;
         }
     }
     const std::string right(directionWord(7));
     const std::string left(directionWord(8));
     int words = 0;
-    for (unsigned c = 0; c < 0x10000; ++c) {
-        const std::string t{static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+    for (unsigned c = 1; c < 0x10000; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        std::string t;
+        if (c < 0x80) {
+            t += static_cast<char>(c);
+        } else if (c < 0x800) {
+            t += static_cast<char>(0xC0 | (c >> 6));
+            t += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            t += static_cast<char>(0xE0 | (c >> 12));
+            t += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            t += static_cast<char>(0x80 | (c & 0x3F));
+        }
         int code = 0;
         for (int k = 2; k <= 8; ++k) {
             if (directionWord(k) == t) code = k;
         }
         std::size_t length = 99;
         ASSERT_EQ(readDirectionWord(t, length), code) << std::hex << c;
-        EXPECT_EQ(length, code == 0 ? 0u : 2u) << std::hex << c;
+        EXPECT_EQ(length, code == 0 ? 0u : t.size()) << std::hex << c;
         words += code != 0;
         int longer = 7;
         for (int k = 9; k <= 11; ++k) {
@@ -142,16 +153,16 @@ TEST(NotationTest, TextWithoutTheNeededWordTakesTheFirstPieceInAFixedOrder) {
     EXPECT_EQ(findOrigin(golds, 57, B(kGold), ""), 68);
     Position silvers = diagram({{46, B(kSilver)}, {48, B(kSilver)}});
     EXPECT_EQ(findOrigin(silvers, 57, B(kSilver), ""), 48);
-    EXPECT_EQ(findOrigin(silvers, 57, B(kSilver), sjis("右")), 48);
-    EXPECT_EQ(findOrigin(silvers, 57, B(kSilver), sjis("引")), 46);
+    EXPECT_EQ(findOrigin(silvers, 57, B(kSilver), std::string("右")), 48);
+    EXPECT_EQ(findOrigin(silvers, 57, B(kSilver), std::string("引")), 46);
     Position white = diagram({{46, W(kGold)}, {56, W(kGold)}, {67, W(kGold)}});
     EXPECT_EQ(findOrigin(white, 57, W(kGold), ""), 46);
-    EXPECT_EQ(findOrigin(white, 57, W(kGold), sjis("寄")), 67);
+    EXPECT_EQ(findOrigin(white, 57, W(kGold), std::string("寄")), 67);
     // Sliding pieces are found at any distance, the nearer piece first along each line.
     Position rooks = diagram({{51, B(kRook)}, {59, B(kRook)}, {52, B(kPawn)}});
     EXPECT_EQ(findOrigin(rooks, 55, B(kRook), ""), 59);
-    EXPECT_EQ(findOrigin(rooks, 55, B(kRook), sjis("上")), 59);
-    EXPECT_EQ(findOrigin(rooks, 55, B(kRook), sjis("引")), 0);
+    EXPECT_EQ(findOrigin(rooks, 55, B(kRook), std::string("上")), 59);
+    EXPECT_EQ(findOrigin(rooks, 55, B(kRook), std::string("引")), 0);
 }
 
 TEST(NotationTest, WhiteWordsAreSeenFromWhite) {
@@ -173,8 +184,8 @@ TEST(NotationTest, HorsesAndDragons) {
     Position horses = diagram({{37, B(kHorse)}, {77, B(kHorse)}});
     EXPECT_EQ(ki2(horses, 37, 55), "５五馬右");
     EXPECT_EQ(ki2(horses, 77, 55), "５五馬左");
-    EXPECT_EQ(findOrigin(horses, 55, B(kHorse), sjis("右")), 37);
-    EXPECT_EQ(findOrigin(horses, 55, B(kHorse), sjis("左")), 77);
+    EXPECT_EQ(findOrigin(horses, 55, B(kHorse), std::string("右")), 37);
+    EXPECT_EQ(findOrigin(horses, 55, B(kHorse), std::string("左")), 77);
     // Between their ranks: up and back.
     Position between = diagram({{45, B(kHorse)}, {63, B(kHorse)}});
     EXPECT_EQ(ki2(between, 45, 54), "５四馬上");
@@ -182,7 +193,7 @@ TEST(NotationTest, HorsesAndDragons) {
     // White's "右" is Black's left.
     Position white = diagram({{37, W(kHorse)}, {77, W(kHorse)}});
     EXPECT_EQ(ki2(white, 77, 55), "５五馬右");
-    EXPECT_EQ(findOrigin(white, 55, W(kHorse), sjis("右")), 77);
+    EXPECT_EQ(findOrigin(white, 55, W(kHorse), std::string("右")), 77);
 }
 
 TEST(NotationTest, RepeatedDestination) {
@@ -214,9 +225,9 @@ TEST(NotationTest, PromotionAndNonPromotion) {
     // A move that cannot promote never gets "不成".
     EXPECT_EQ(ki2(pos, 28, 26), "２六飛");
     // "不成" read back only accepts an origin from which the piece could promote.
-    EXPECT_EQ(findOrigin(pos, 33, B(kSilver), sjis("不成")), 44);
+    EXPECT_EQ(findOrigin(pos, 33, B(kSilver), std::string("不成")), 44);
     Position far = diagram({{46, B(kSilver)}});
-    EXPECT_EQ(findOrigin(far, 35, B(kSilver), sjis("成")), 0);
+    EXPECT_EQ(findOrigin(far, 35, B(kSilver), std::string("成")), 0);
     EXPECT_EQ(findOrigin(far, 35, B(kSilver), ""), 46);
 }
 
@@ -257,15 +268,16 @@ TEST(NotationTest, MarksTerminalsAndPadding) {
     EXPECT_EQ(
         toUtf8Lossy(traditionalText(resign, 0, DestinationForm::FullWidth, MarkStyle::Down, 0)),
         "▽投了");
-    EXPECT_EQ(originFormText(resign, 0, MarkStyle::UserDown, 0), "\xF0\xA6" + sjis("投了"));
+    EXPECT_EQ(originFormText(resign, 0, MarkStyle::UserDown, 0),
+              "\xEE\x81\xA5" + std::string("投了"));
     EXPECT_EQ(terminalWord(3), "");
     EXPECT_EQ(toUtf8Lossy(std::string(terminalWord(10))), "入玉勝ち");
 
     Position pos = diagram({{77, B(kPawn)}});
     std::string padded = originFormText(nodeFor(pos, 77, 76), 0, MarkStyle::None, 12);
-    EXPECT_EQ(padded, sjis("７六歩(77)") + "  ");
+    EXPECT_EQ(padded, std::string("７六歩(77)") + "  ");
     EXPECT_EQ(originFormText(nodeFor(pos, 77, 76), 0, MarkStyle::UserUp, 0),
-              "\xF0\xA7" + sjis("７六歩(77)"));
+              "\xEE\x81\xA6" + std::string("７六歩(77)"));
 }
 
 TEST(NotationTest, DirectionOfAMove) {
@@ -283,12 +295,12 @@ TEST(NotationTest, DirectionOfAMove) {
 TEST(NotationTest, FullFileSlide) {
     Position pos = diagram({{19, B(kRook)}});
     EXPECT_EQ(ki2(pos, 19, 11 | kPromoteFlag), "１一飛成");
-    EXPECT_EQ(findOrigin(pos, 11, B(kRook), sjis("成")), 19);
+    EXPECT_EQ(findOrigin(pos, 11, B(kRook), std::string("成")), 19);
     Position two = diagram({{19, B(kRook)}, {31, B(kRook)}});
     // 19 slides up the file, 31 along the rank: "上" separates them.
     EXPECT_EQ(ki2(two, 19, 11), "１一飛上不成");
     EXPECT_EQ(ki2(two, 31, 11), "１一飛寄不成");
-    EXPECT_EQ(findOrigin(two, 11, B(kRook), sjis("上不成")), 19);
+    EXPECT_EQ(findOrigin(two, 11, B(kRook), std::string("上不成")), 19);
 }
 
 // Reads the traditional text of a node back on the position before it, as the KI2 reader does:
@@ -297,19 +309,19 @@ int readBack(const Position& before, const MoveNode& node, int previous) {
     std::string text =
         traditionalText(node, previous, DestinationForm::FullWidth, MarkStyle::None, 0);
     std::string_view rest(text);
-    if (rest.starts_with(sjis("同　"))) {
-        rest.remove_prefix(4);
-    } else if (rest.starts_with(sjis("同"))) {
-        rest.remove_prefix(2);
+    if (rest.starts_with(std::string("同　"))) {
+        rest.remove_prefix(std::string("同　").size());
+    } else if (rest.starts_with(std::string("同"))) {
+        rest.remove_prefix(std::string("同").size());
     } else {
-        rest.remove_prefix(4);
+        rest.remove_prefix(std::string("７六").size());
     }
     std::size_t wordLength = 0;
     int type = pieceTypeFromText(rest, wordLength);
     EXPECT_EQ(type, pieceType(node.piece)) << toUtf8Lossy(text);
     rest.remove_prefix(wordLength);
     // "打" says drop; otherwise the board is searched, and no origin means a drop.
-    if (rest.starts_with(sjis("打"))) return 0;
+    if (rest.starts_with(std::string("打"))) return 0;
     return findOrigin(before, node.destination(), node.piece, rest);
 }
 
@@ -414,7 +426,7 @@ TEST(NotationTest, OriginsFoundForEveryWordStayTheSame) {
     std::vector<std::string> texts;
     for (int code = 0; code < kDirectionWordCount; ++code) {
         for (const char* after : {"", "成", "不成"}) {
-            texts.push_back(std::string(directionWord(code)) + sjis(after));
+            texts.push_back(std::string(directionWord(code)) + std::string(after));
         }
     }
     std::uint64_t fold = 0;

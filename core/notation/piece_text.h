@@ -1,7 +1,7 @@
 // The fixed Shift-JIS texts every reader and writer of Japanese record text shares: piece kanji,
 // full-width file digits, rank numerals, side marks, handicap names, the words of the notation
 // and the keys of the record texts, and the recognisers that read a piece name or a numeral.
-// Every entry is CP932 bytes; the tables are constant.
+// Every entry is UTF-8; the tables are constant.
 #pragma once
 
 #include <array>
@@ -12,7 +12,7 @@
 
 namespace core {
 
-// Kanji of piece types 0..15, one two-byte character each; entry 0 is the full-width space "　",
+// Kanji of piece types 0..15, one character each; entry 0 is the full-width space "　",
 // entry 13 (no piece) is "金" again, promoted pieces use their one-character forms ("杏", "圭",
 // "全"; writers that need "成香" and the like spell them out).
 extern const std::array<std::string_view, 16> kPieceKanji;
@@ -24,24 +24,25 @@ extern const std::array<std::string_view, 10> kFullWidthDigits;
 extern const std::array<std::string_view, 11> kRankNumerals;
 
 // Side marks: "▲" Black, "△" and "▽" White, and the user-defined-area alternatives drawn by the
-// user's glyph font: 0xF0A7 for Black, 0xF0A5 and 0xF0A6 for White.
-inline constexpr std::string_view kMarkBlack = "\x81\xA3";     // ▲
-inline constexpr std::string_view kMarkWhite = "\x81\xA2";     // △
-inline constexpr std::string_view kMarkWhiteAlt = "\x81\xA4";  // ▽
-inline constexpr std::string_view kMarkBlackUser = "\xF0\xA7";
-inline constexpr std::string_view kMarkWhiteUser1 = "\xF0\xA5";
-inline constexpr std::string_view kMarkWhiteUser2 = "\xF0\xA6";
+// user's glyph font: CP932 0xF0A7 (U+E066) for Black, 0xF0A5 (U+E064) and 0xF0A6 (U+E065) for
+// White.
+inline constexpr std::string_view kMarkBlack = "▲";
+inline constexpr std::string_view kMarkWhite = "△";
+inline constexpr std::string_view kMarkWhiteAlt = "▽";
+inline constexpr std::string_view kMarkBlackUser = "\xEE\x81\xA6";
+inline constexpr std::string_view kMarkWhiteUser1 = "\xEE\x81\xA4";
+inline constexpr std::string_view kMarkWhiteUser2 = "\xEE\x81\xA5";
 
 // Words of the notation: "同", "成", "不成", "打"; the two-character names of the promoted lance,
 // knight and silver ("成香", "成桂", "成銀"); "竜", the dragon as many texts write it.
-inline constexpr std::string_view kWordSame = "\x93\xAF";                    // 同
-inline constexpr std::string_view kWordPromote = "\x90\xAC";                 // 成
-inline constexpr std::string_view kWordNoPromote = "\x95\x73\x90\xAC";       // 不成
-inline constexpr std::string_view kWordDrop = "\x91\xC5";                    // 打
-inline constexpr std::string_view kPromotedLanceName = "\x90\xAC\x8D\x81";   // 成香
-inline constexpr std::string_view kPromotedKnightName = "\x90\xAC\x8C\x6A";  // 成桂
-inline constexpr std::string_view kPromotedSilverName = "\x90\xAC\x8B\xE2";  // 成銀
-inline constexpr std::string_view kDragonRyu = "\x97\xB3";                   // 竜
+inline constexpr std::string_view kWordSame = "同";
+inline constexpr std::string_view kWordPromote = "成";
+inline constexpr std::string_view kWordNoPromote = "不成";
+inline constexpr std::string_view kWordDrop = "打";
+inline constexpr std::string_view kPromotedLanceName = "成香";
+inline constexpr std::string_view kPromotedKnightName = "成桂";
+inline constexpr std::string_view kPromotedSilverName = "成銀";
+inline constexpr std::string_view kDragonRyu = "竜";
 
 // Keys and words of the record texts: "手合割：", the players "先手：" and "後手：" ("下手："
 // and "上手：" in a handicap game), "変化：", "盤面回転"; the side-to-move lines "先手番",
@@ -68,7 +69,7 @@ extern const std::string_view kWordPly;
 std::string_view handicapName(HandicapType type);
 
 // Piece type 0..15 of the piece name at the start of text: "王" is the king, "成香" "成桂" "成銀"
-// are 10..12 (four bytes), "竜" is the dragon, otherwise the first entry 1..15 of kPieceKanji
+// are 10..12 (two characters), "竜" is the dragon, otherwise the first entry 1..15 of kPieceKanji
 // equal to the first character (so "金" reads 5). 0 for anything else, "・" included.
 int pieceTypeFromText(std::string_view text);
 // As above; length receives the bytes the name takes (0 when no piece).

@@ -32,7 +32,7 @@ const std::string& headerKeyword(HeaderField field) {
             "出典",     "完全性",   "分類",     "受賞",   "手数", "備考"};
         std::array<std::string, kHeaderFieldCount> keys;
         for (int i = 0; i < kFixedHeaderFieldCount; ++i)
-            keys[static_cast<std::size_t>(i)] = sjis(utf8[i]);
+            keys[static_cast<std::size_t>(i)] = std::string(utf8[i]);
         return keys;
     }();
     return kKeys[static_cast<std::size_t>(field)];
@@ -82,7 +82,10 @@ bool RecordStore::treeIsConsistent() const {
             continue;
         }
         if (!isInUse(n.parent) || n.parent == i) return false;
-        if (n.commentText().size() > kMaxCommentBytes) return false;
+        if (n.commentText().size() > kMaxCommentBytes &&
+            cp932Width(n.commentText()) > kMaxCommentBytes) {
+            return false;
+        }
         ++inUse;
     }
 
@@ -607,7 +610,11 @@ CommentResult RecordStore::appendCommentTo(NodeIndex x, std::string_view text) {
     if (!isInUse(x)) return CommentResult::NoNode;
     MoveNode& n = at(x);
     const bool newline = text.empty() || text.back() != '\n';
-    const std::size_t size = n.commentText().size() + text.size() + (newline ? 1 : 0);
+    // The width is never more than the bytes: counted only when the bytes are over the limit.
+    std::size_t size = n.commentText().size() + text.size() + (newline ? 1 : 0);
+    if (size > kMaxCommentBytes) {
+        size = cp932Width(n.commentText()) + cp932Width(text) + (newline ? 1 : 0);
+    }
     if (size > kMaxCommentBytes) return CommentResult::TooLong;
     try {
         std::string joined;
@@ -626,7 +633,7 @@ CommentResult RecordStore::replaceComment(int ply, std::string_view text) {
     NodeIndex x = nodeAtPly(ply);
     if (x == kNoNode) return CommentResult::NoNode;
     const bool newline = !text.empty() && text.back() != '\n';
-    if (text.size() + (newline ? 1 : 0) > kMaxCommentBytes) return CommentResult::TooLong;
+    if (cp932Width(text) + (newline ? 1 : 0) > kMaxCommentBytes) return CommentResult::TooLong;
     try {
         std::string replaced(text);
         if (newline) replaced.push_back('\n');
@@ -718,9 +725,9 @@ std::string RecordStore::timeUsedText() const {
     const std::uint32_t black = sideTotal(kSideBlack);
     const std::uint32_t white = sideTotal(kSideWhite);
     if (black == 0 && white == 0) return {};
-    static const std::string kHours = sjis("時間");
-    static const std::string kMinutes = sjis("分");
-    static const std::string kSeconds = sjis("秒");
+    static const std::string kHours = std::string("時間");
+    static const std::string kMinutes = std::string("分");
+    static const std::string kSeconds = std::string("秒");
     enum class Form { HoursMinutes, HoursMinutesSeconds, MinutesSeconds };
     Form form = Form::MinutesSeconds;
     if (black % 60 == 0 && white % 60 == 0) {

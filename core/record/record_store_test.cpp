@@ -464,7 +464,7 @@ TEST_F(RecordTest, BookmarkNamesAreCutAndKeptUnique) {
     ASSERT_EQ(store.setBookmark(store.nodeAtPly(1), name300), BookmarkResult::Ok);
     EXPECT_EQ(store.bookmarkAt(0)->name, std::string(255, 'n'));
     // A two-byte character across the limit is left out whole.
-    std::string kanji = std::string(254, 'a') + sjis("歩");
+    std::string kanji = std::string(254, 'a') + std::string("歩");
     ASSERT_EQ(store.setBookmark(store.nodeAtPly(2), kanji), BookmarkResult::Ok);
     EXPECT_EQ(store.bookmarkAt(1)->name, std::string(254, 'a'));
 
@@ -516,7 +516,7 @@ TEST_P(TimeUsedTextTest, ShowsTheTwoSideTotals) {
     ASSERT_EQ(play(77, 76, GetParam().black), AddResult::Ok);
     ASSERT_EQ(play(33, 34, GetParam().white), AddResult::Ok);
     store.fillTimeUsed();
-    EXPECT_EQ(store.header(HeaderField::TimeUsed), sjis(GetParam().text));
+    EXPECT_EQ(store.header(HeaderField::TimeUsed), std::string(GetParam().text));
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, TimeUsedTextTest,
@@ -527,7 +527,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, TimeUsedTextTest,
                                            TimeCase{600, 5, "▲10分00秒△0分05秒"}));
 
 TEST_F(RecordTest, HeaderFieldsAndNamesAreSingleLinesCutAtTheirSize) {
-    std::string longText = std::string(99, 'x') + sjis("歩") + "tail";
+    std::string longText = std::string(99, 'x') + std::string("歩") + "tail";
     store.setHeader(HeaderField::Title, longText);
     EXPECT_EQ(store.header(HeaderField::Title), std::string(99, 'x'));
     store.setHeader(HeaderField::User5, "first\r\nsecond");
@@ -536,8 +536,8 @@ TEST_F(RecordTest, HeaderFieldsAndNamesAreSingleLinesCutAtTheirSize) {
     store.setPlayerName(PlayerField::WhiteShort, std::string(300, 'w'));
     EXPECT_EQ(store.playerName(PlayerField::Black).size(), kPlayerNameBytes);
     EXPECT_EQ(store.playerName(PlayerField::WhiteShort).size(), kShortNameBytes);
-    EXPECT_EQ(headerKeyword(HeaderField::TimeUsed), sjis("消費時間"));
-    EXPECT_EQ(headerKeyword(HeaderField::Remarks), sjis("備考"));
+    EXPECT_EQ(headerKeyword(HeaderField::TimeUsed), std::string("消費時間"));
+    EXPECT_EQ(headerKeyword(HeaderField::Remarks), std::string("備考"));
     EXPECT_EQ(headerKeyword(HeaderField::User1), "");
 
     store.clearHeader();

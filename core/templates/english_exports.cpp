@@ -5,6 +5,7 @@
 #include "core/formats/kif_writer.h"
 #include "core/notation/english_notation.h"
 #include "core/templates/template_expander.h"
+#include "core/text/sjis.h"
 
 namespace core {
 
@@ -107,12 +108,16 @@ std::string englishRecordText(const RecordStore& store, const TextOutputOptions&
 }
 
 WriteResult saveEnglishPosition(TemplateExpander& expander, const std::string& path) {
-    return writeFileAtomically(path, englishPositionText(expander));
+    std::optional<std::string> bytes = cp932Bytes(englishPositionText(expander));
+    if (!bytes) return WriteResult::Unencodable;
+    return writeFileAtomically(path, *bytes);
 }
 
 WriteResult saveEnglishRecord(const RecordStore& store, const TextOutputOptions& options,
                               const std::string& path) {
-    return writeFileAtomically(path, englishRecordText(store, options));
+    std::optional<std::string> bytes = cp932Bytes(englishRecordText(store, options));
+    if (!bytes) return WriteResult::Unencodable;
+    return writeFileAtomically(path, *bytes);
 }
 
 }  // namespace core

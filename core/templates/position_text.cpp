@@ -21,7 +21,9 @@ std::string positionClipboardText(TemplateExpander& expander, bool html) {
 }
 
 WriteResult writePositionFile(TemplateExpander& expander, const std::string& path) {
-    return writeFileAtomically(path, positionFileText(expander));
+    std::optional<std::string> bytes = cp932Bytes(positionFileText(expander));
+    if (!bytes) return WriteResult::Unencodable;
+    return writeFileAtomically(path, *bytes);
 }
 
 }  // namespace core

@@ -1,6 +1,6 @@
 // The position diagram texts: the position template "盤面書式" expanded around the diagram block
 // and followed by the side-to-move line, as a .bod file, as clipboard text and as its HTML form.
-// Texts are CP932 with CR LF line ends.
+// Texts are UTF-8 with CR LF line ends.
 #pragma once
 
 #include <string>

@@ -15,8 +15,14 @@ namespace fs = std::filesystem;
 using testsupport::kGame;
 using testsupport::TemplateTest;
 
-std::string golden(const std::string& name) {
+// The golden file's bytes (Shift-JIS, as the file is written).
+std::string goldenBytes(const std::string& name) {
     return readFile(std::string(TAVREL_TEST_DATA) + "/templates/" + name).value_or("<missing>");
+}
+
+// The golden file as text.
+std::string golden(const std::string& name) {
+    return cp932ToUtf8(goldenBytes(name)).value_or("<not Shift-JIS>");
 }
 
 class PositionTextTest : public TemplateTest {
@@ -29,7 +35,8 @@ TEST_F(PositionTextTest, FileTextMatchesGolden) {
     load(kGame);
     go(1);
     const std::string text = positionFileText(expander);
-    EXPECT_EQ(text, golden("even_move1.bod")) << toUtf8Lossy(text);
+    EXPECT_EQ(text, golden("even_move1.bod")) << text;
+    EXPECT_EQ(cp932Bytes(text), goldenBytes("even_move1.bod"));
 }
 
 TEST_F(PositionTextTest, SideToMoveLine) {
@@ -89,7 +96,7 @@ TEST_F(PositionTextTest, ClipboardAndHtmlForms) {
     const std::string file = positionFileText(expander);
     const std::string clip = positionClipboardText(expander);
     // The default template ends with a line break; the clipboard adds one more before the side.
-    const std::string side = sjis("後手番\r\n");
+    const std::string side = std::string("後手番\r\n");
     ASSERT_TRUE(file.ends_with(side));
     EXPECT_EQ(clip, file.substr(0, file.size() - side.size()) + "\r\n" + side);
     const std::string html = positionClipboardText(expander, true);

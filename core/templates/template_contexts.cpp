@@ -11,9 +11,9 @@ namespace core {
 namespace {
 
 struct Captions {
-    std::string position = sjis("局面書式エラー");
-    std::string board = sjis("盤面書式エラー");
-    std::string mail = sjis("メール書式エラー");
+    std::string position = std::string("局面書式エラー");
+    std::string board = std::string("盤面書式エラー");
+    std::string mail = std::string("メール書式エラー");
 };
 
 const Captions& captions() {

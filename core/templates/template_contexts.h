@@ -139,7 +139,7 @@ const ContextRule& contextRule(TemplateContext context);
 // names); the others reuse the last one.
 bool refreshesSnapshot(TemplateContext context);
 
-// Captions of the template errors (CP932).
+// Captions of the template errors.
 const std::string& captionPositionTemplateError();  // "局面書式エラー"
 const std::string& captionBoardTemplateError();     // "盤面書式エラー"
 const std::string& captionMailTemplateError();      // "メール書式エラー"

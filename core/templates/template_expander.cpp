@@ -24,13 +24,13 @@ constexpr std::string_view kUrlEol = "%0D%0A";
 
 struct Texts {
     std::string startPosition{kWordStartPosition};
-    std::string variationLine = sjis("変化手順");
-    std::string mainLine = sjis("本手順");
-    std::string unusable = sjis(" は、使用できません。");
-    std::string badFileName = sjis("ファイル名の指定が正しくありません。");
-    std::string cannotRead1 = sjis("ファイル(");
-    std::string cannotRead2 = sjis(")が読めません。\nカレントフォルダ=");
-    std::string noCwd = sjis("_getcwd 関数でエラーが起こりました");
+    std::string variationLine = std::string("変化手順");
+    std::string mainLine = std::string("本手順");
+    std::string unusable = std::string(" は、使用できません。");
+    std::string badFileName = std::string("ファイル名の指定が正しくありません。");
+    std::string cannotRead1 = std::string("ファイル(");
+    std::string cannotRead2 = std::string(")が読めません。\nカレントフォルダ=");
+    std::string noCwd = std::string("_getcwd 関数でエラーが起こりました");
 };
 
 const Texts& texts() {
@@ -157,20 +157,17 @@ std::string moveText(const RecordStore& store, const TextOutputOptions& options,
 
 namespace {
 
-// Where a relative include name is looked up, CP932; nullopt when it cannot be determined.
+// Where a relative include name is looked up; nullopt when it cannot be determined.
 std::optional<std::string> includeFolder(const TemplateEnvironment& env) {
     if (!env.currentFolder.empty()) return env.currentFolder;
     std::error_code ec;
     std::filesystem::path cwd = std::filesystem::current_path(ec);
     if (ec) return std::nullopt;
-    return utf8ToCp932(cwd.string()).text;
+    return cwd.string();
 }
 
-// A CP932 path as the file system spells it (UTF-8); bytes that are not CP932 pass unchanged.
-std::string nativePath(const std::string& cp932) {
-    std::optional<std::string> utf8 = cp932ToUtf8(cp932);
-    return utf8 ? *utf8 : cp932;
-}
+// A path as the file system spells it: the text itself (paths are UTF-8 bytes).
+std::string nativePath(const std::string& path) { return path; }
 
 // Whether the context's "外字使用" switch is on.
 bool userMarksOn(const ContextRule& rule, const TextOutputOptions& options) {
@@ -598,7 +595,7 @@ private:
                                                 folder.value_or(std::string()));
             return;
         }
-        put(*content);
+        put(ownTextFileText(*content));
     }
 
     void putPath(Placeholder ph) {
@@ -737,7 +734,7 @@ void TemplateExpander::expand(std::string_view tpl, TemplateContext context, Tem
 
 std::string informationLine(TemplateExpander& expander, std::string_view tpl) {
     std::string line = expander.expand(tpl, TemplateContext::InfoLine);
-    if (line.size() < 20) line.append(20 - line.size(), ' ');
+    if (const std::size_t w = cp932Width(line); w < 20) line.append(20 - w, ' ');
     return line;
 }
 

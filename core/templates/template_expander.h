@@ -29,7 +29,7 @@ enum class TemplateBlock : std::uint8_t {
 class TemplateSink {
 public:
     virtual ~TemplateSink() = default;
-    // CP932 text to append (print headers: to draw at the pen).
+    // text to append (print headers: to draw at the pen).
     virtual void text(std::string_view cp932) = 0;
     virtual void lineBreak() = 0;
     virtual void block(TemplateBlock) {}
@@ -51,7 +51,7 @@ struct TemplateEnvironment {
     std::string currentFolder = "";
 };
 
-// Shows an error the way the viewer does (a dialog): caption and text, both CP932.
+// Shows an error the way the viewer does (a dialog): caption and text.
 using TemplateErrorHandler = std::function<void(std::string_view caption, std::string_view text)>;
 
 // An included file larger than this is refused as unreadable.

@@ -77,10 +77,10 @@ TEST_F(TemplateTest, UserMarksFollowTheContextsSwitch) {
     go(1);
     options.userMarks[static_cast<std::size_t>(GlyphTarget::Display)] = true;
     const std::string user = expander.expand("%A", TemplateContext::InfoLine);
-    EXPECT_EQ(user.substr(0, 2), "\xF0\xA7");
+    EXPECT_EQ(user.substr(0, 3), "\xEE\x81\xA6");
     EXPECT_EQ(expand("%A", TemplateContext::PositionFile), "▲７六歩");
     options.userMarks[static_cast<std::size_t>(GlyphTarget::File)] = true;
-    EXPECT_EQ(expander.expand("%A", TemplateContext::PositionFile).substr(0, 2), "\xF0\xA7");
+    EXPECT_EQ(expander.expand("%A", TemplateContext::PositionFile).substr(0, 3), "\xEE\x81\xA6");
     // Mail never uses them.
     options.userMarks.fill(true);
     EXPECT_EQ(expand("%A", TemplateContext::MailFile), "▲７六歩");
@@ -105,8 +105,8 @@ TEST_F(TemplateTest, MatingProblemFields) {
 TEST_F(TemplateTest, InformationLinesArePaddedTo20Bytes) {
     load(kGame);
     EXPECT_EQ(toUtf8Lossy(informationLine(expander, "%n")), "0                   ");
-    std::string longer = informationLine(expander, sjis("%g %i"));
-    EXPECT_EQ(longer.size(), 20u);
+    std::string longer = informationLine(expander, std::string("%g %i"));
+    EXPECT_EQ(cp932Width(longer), 20u);
     EXPECT_EQ(informationLine(expander, "12345678901234567890123").size(), 23u);
 }
 
@@ -197,12 +197,17 @@ TEST_F(TemplateTest, FileIncludes) {
     fs::create_directories(dir);
     {
         std::ofstream f(dir / "part.txt", std::ios::binary);
-        f << sjis("挿入\r\n");
+        f << "\x91\x7D\x93\xFC\r\n";  // Shift-JIS
+    }
+    {
+        std::ofstream f(dir / "part8.txt", std::ios::binary);
+        f << "挿入\r\n";  // UTF-8
     }
     env.currentFolder = dir.string();
     EXPECT_EQ(expand("[%\"part.txt\"]", TemplateContext::PositionFile), "[挿入\r\n]");
     EXPECT_EQ(expand("[%\"" + (dir / "part.txt").string() + "\"]", TemplateContext::EnglishBoard),
               "[挿入\r\n]");
+    EXPECT_EQ(expand("[%\"part8.txt\"]", TemplateContext::PositionFile), "[挿入\r\n]");
     EXPECT_TRUE(recorder.errors.empty());
 
     EXPECT_EQ(expand("[%\"missing.txt\"]", TemplateContext::PositionFile), "[]");
@@ -292,7 +297,7 @@ public:
 TEST_F(TemplateTest, PrintHeaderWalk) {
     load(kGame);
     go(1);
-    ASSERT_EQ(store.setBookmark(store.current(), sjis("序盤")), BookmarkResult::Ok);
+    ASSERT_EQ(store.setBookmark(store.current(), std::string("序盤")), BookmarkResult::Ok);
     WalkRecorder walk;
     const int before = ticks;
     expander.expand(options.printPositionTemplate, TemplateContext::PrintPosition, walk);
@@ -320,7 +325,7 @@ TEST_F(TemplateTest, PrintHeaderWalk) {
     EXPECT_EQ(walk.events, expected);
 
     WalkRecorder record;
-    expander.expand(sjis("a&&b&xc%k%K&"), TemplateContext::PrintRecord, record);
+    expander.expand(std::string("a&&b&xc%k%K&"), TemplateContext::PrintRecord, record);
     const std::vector<std::string> expectedRecord = {"text:a&bc", "block:1", "block:2"};
     EXPECT_EQ(record.events, expectedRecord);
 }

@@ -57,7 +57,7 @@ public:
 class TemplateTest : public ::testing::Test {
 protected:
     TemplateTest() {
-        readOptions.userKeys[4] = sjis("相手アドレス");
+        readOptions.userKeys[4] = std::string("相手アドレス");
         env.recordName = "game";
         env.recordFileName = "game.kif";
         env.recordFolder = "/home/u/kifu/";
@@ -70,14 +70,14 @@ protected:
 
     void load(const std::vector<std::string>& lines) {
         std::string text;
-        for (const auto& l : lines) text += sjis(l) + "\r\n";
+        for (const auto& l : lines) text += std::string(l) + "\r\n";
         ReadReport report = readRecordLines(store, text, readOptions);
         ASSERT_EQ(report.result, ReadResult::Ok) << toUtf8Lossy(store.readingError());
     }
     void go(int ply) { ASSERT_EQ(store.goToPly(ply), EditResult::Ok); }
 
     std::string expand(const std::string& utf8, TemplateContext context) {
-        return toUtf8Lossy(expander.expand(sjis(utf8), context));
+        return toUtf8Lossy(expander.expand(std::string(utf8), context));
     }
 
     int ticks = 0;

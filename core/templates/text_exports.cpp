@@ -75,12 +75,12 @@ std::string variationDiagramText(TemplateExpander& expander, const VariationTree
     DateTimeSnapshot& now = expander.snapshot();
 
     std::string out;
-    out +=
-        std::string(kProgramName) + " " + std::string(kProgramVersion) + " " + sjis("棋譜変化図");
+    out += std::string(kProgramName) + " " + std::string(kProgramVersion) + " " +
+           std::string("棋譜変化図");
     out += kEol;
-    out += sjis("日時：") + now.date() + " " + now.time();
+    out += std::string("日時：") + now.date() + " " + now.time();
     out += kEol;
-    out += sjis("棋譜：") + expander.environment().recordPath;
+    out += std::string("棋譜：") + expander.environment().recordPath;
     out += kEol;
     out += kEol;
     out += positionClipboardText(expander, false);
@@ -91,7 +91,7 @@ std::string variationDiagramText(TemplateExpander& expander, const VariationTree
     if (ply > 0) {
         char head[32];
         std::snprintf(head, sizeof head, "%d", ply);
-        out += sjis("第") + head + sjis("手、") +
+        out += std::string("第") + head + std::string("手、") +
                std::string(sideMark(moverOf(store.node(current)), marks)) +
                moveText(store, options, current, SameSquare::Allowed, MarkStyle::None) +
                std::string(kWordUpTo);
@@ -148,7 +148,7 @@ std::string variationDiagramText(TemplateExpander& expander, const VariationTree
         }
         std::string text = treeMoveText(store, options, e.node, tree.compact, marks);
         out += text;
-        column += text.size();
+        column += cp932Width(text);
         lineStart = false;
         if (m.next != kNoNode && e.depth + 1 < maxDepth) {
             stack.push_back({m.next, e.depth + 1});

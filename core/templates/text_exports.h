@@ -1,6 +1,6 @@
 // The other text renderings of the record the viewer copies to the clipboard: the dharma/Win
 // exchange record, the position as HTML and the variation diagram (a text tree of every
-// continuation from the current move). Texts are CP932 with CR LF line ends; the clipboard
+// continuation from the current move). Texts are UTF-8 with CR LF line ends; the clipboard
 // wrapper and its status messages belong to the viewer.
 #pragma once
 

@@ -129,7 +129,7 @@ TEST_F(TextExportsTest, VariationDiagramConnectorsAndCompactForm) {
     VariationTreeOptions tree;
     tree.compact = true;
     std::string text = variationDiagramText(expander, tree);
-    std::string tree0 = toUtf8Lossy(text.substr(text.find(sjis("▲76歩")) - 2));
+    std::string tree0 = toUtf8Lossy(text.substr(text.find(std::string("▲76歩")) - 2));
     EXPECT_EQ(tree0,
               "\r\n▲76歩--△34歩--▲26歩\r\n"
               "               |\r\n"

@@ -1,7 +1,6 @@
 // The settings the templated texts follow (position texts, English notation, information lines,
 // mail, print headers, image names, the variation diagram). The viewer fills them from its
-// settings object; the member initialisers are the defaults of a fresh environment file. Texts are
-// CP932.
+// settings object; the member initialisers are the defaults of a fresh environment file.
 #pragma once
 
 #include <array>
@@ -44,11 +43,11 @@ struct TextOutputOptions {
     RecordWriteOptions writer;
 
     // "盤面書式"
-    std::string positionTemplate = sjis("%d手数＝%n  %A  まで%c%*");
+    std::string positionTemplate = std::string("%d手数＝%n  %A  まで%c%*");
     // "情報表示書式1".."3" and the mating-problem set "情報表示書式詰1".."3".
     std::array<std::string, 3> infoTemplates{"%g", "%i", ""};
-    std::array<std::string, 3> problemInfoTemplates{sjis("作者：%/3"), sjis("発表：%/4"),
-                                                    sjis("作品：%/2")};
+    std::array<std::string, 3> problemInfoTemplates{
+        std::string("作者：%/3"), std::string("発表：%/4"), std::string("作品：%/2")};
 
     // "英語盤面書式", "英語棋譜形式", "英語カラム".
     std::string englishTemplate = "%dup to %n.%l.%c";
@@ -56,18 +55,19 @@ struct TextOutputOptions {
     int englishColumns = 8;
 
     // "メール書式１", "メール書式２", "Iメール宛先", "Iメール件名", "Iメール本文".
-    std::string mailTemplate1 = sjis("題名：第%n手、%Pに%Lです。%c%D");
-    std::string mailTemplate2 = sjis("題名：第%n手、%Pに%Lです。%c%D%c%K");
+    std::string mailTemplate1 = std::string("題名：第%n手、%Pに%Lです。%c%D");
+    std::string mailTemplate2 = std::string("題名：第%n手、%Pに%Lです。%c%D%c%K");
     std::string mailRecipient = "%5";
-    std::string mailSubject = sjis("第%n手、%Pに%Lです。");
-    std::string mailBody = sjis("%Oさん、こんにちは。%C%C%D");
+    std::string mailSubject = std::string("第%n手、%Pに%Lです。");
+    std::string mailBody = std::string("%Oさん、こんにちは。%C%C%D");
 
     // "印刷盤面書式", "印刷棋譜書式".
-    std::string printPositionTemplate = sjis("印刷：%y %t%c%c%f%c&C【%o第%n手%Aまで】%c%d%*");
-    std::string printRecordTemplate = sjis("印刷：%y %t%c%cファイル：%F%c%K");
+    std::string printPositionTemplate =
+        std::string("印刷：%y %t%c%c%f%c&C【%o第%n手%Aまで】%c%d%*");
+    std::string printRecordTemplate = std::string("印刷：%y %t%c%cファイル：%F%c%K");
 
     // "画像ファイル名書式"
-    std::string imageNameTemplate = sjis("%M%f%N手.gif");
+    std::string imageNameTemplate = std::string("%M%f%N手.gif");
 
     // "棋譜ツリー"
     VariationTreeOptions variationTree;

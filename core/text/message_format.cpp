@@ -24,7 +24,7 @@ std::string formatMessage(std::string_view format, std::initializer_list<std::st
 
 std::string formatMessageUtf8(const char* formatUtf8,
                               std::initializer_list<std::string_view> args) {
-    return formatMessage(sjis(formatUtf8), args);
+    return formatMessage(std::string(formatUtf8), args);
 }
 
 }  // namespace core

@@ -27,11 +27,11 @@ TEST(MessageFormat, FillsPlaceholdersInOrder) {
     }
 }
 
-TEST(MessageFormat, NeverReadsAPlaceholderInsideATwoByteCharacter) {
-    // A lead byte directly before "%s" takes the "%" as its second byte.
-    EXPECT_EQ(formatMessage("\x81%s(%s)", {"a"}), "\x81%s(a)");
+TEST(MessageFormat, PlaceholdersAfterAnyCharacterAreFilled) {
+    EXPECT_EQ(formatMessage("十%s(%s)", {"a"}), "十a(%s)");
+    EXPECT_EQ(formatMessage("🙂%d", {"5"}), "🙂5");
     EXPECT_EQ(formatMessageUtf8("棋譜保存エラー(%s)", {"/r/a.kif"}),
-              sjis("棋譜保存エラー(/r/a.kif)"));
+              std::string("棋譜保存エラー(/r/a.kif)"));
 }
 
 }  // namespace

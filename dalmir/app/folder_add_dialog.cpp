@@ -33,7 +33,7 @@ QSpinBox* spin(QWidget* parent, const char* name, int low, int high, int value,
 }
 
 QLineEdit* line(QWidget* parent, const char* name, const std::string& cp932) {
-    auto* e = new QLineEdit(fromCp932(cp932), parent);
+    auto* e = new QLineEdit(fromUtf8(cp932), parent);
     e->setObjectName(qs(name));
     return e;
 }
@@ -118,9 +118,9 @@ FolderAddForm FolderAddDialog::form() const {
     f.folder = fsPath(m_folder->text());
     f.subfolders = m_subfolders->isChecked();
     f.kind = m_kind->currentIndex();
-    f.player = toCp932(m_player->text());
-    f.event = toCp932(m_event->text());
-    f.opening = toCp932(m_opening->text());
+    f.player = toUtf8(m_player->text());
+    f.event = toUtf8(m_event->text());
+    f.opening = toUtf8(m_opening->text());
     f.dateFilter = m_dateFilter->isChecked();
     f.year = m_year->value();
     f.month = m_month->value();

@@ -56,14 +56,14 @@ TEST_F(FolderAddDialogTest, FilledDialogGivesTheRequest) {
     EXPECT_EQ(r.folder, "/data/棋譜");
     EXPECT_TRUE(r.subfolders);
     EXPECT_EQ(r.kind, model::AddKind::Ki2);
-    EXPECT_EQ(r.filters.player, core::sjis("名人"));
+    EXPECT_EQ(r.filters.player, std::string("名人"));
     EXPECT_EQ(r.filters.event, "");
-    EXPECT_EQ(r.filters.opening, core::sjis("矢倉"));
+    EXPECT_EQ(r.filters.opening, std::string("矢倉"));
     EXPECT_TRUE(r.dateFilter);
     EXPECT_EQ(r.year * 10000 + r.month * 100 + r.day, 20050401);
     EXPECT_TRUE(r.filters.skipDuplicates);
     EXPECT_FALSE(r.filters.duplicates.compareMoves);  // a text database keeps no move lists
-    EXPECT_EQ(settings.addPath, core::sjis("/data/棋譜"));
+    EXPECT_EQ(settings.addPath, std::string("/data/棋譜"));
     EXPECT_EQ(settings.addKind, 1);
 
     // The next dialog opens with these values.
@@ -71,7 +71,7 @@ TEST_F(FolderAddDialogTest, FilledDialogGivesTheRequest) {
     const FolderAddForm f = again.form();
     EXPECT_EQ(f.folder, "/data/棋譜");
     EXPECT_EQ(f.kind, 1);
-    EXPECT_EQ(f.player, core::sjis("名人"));
+    EXPECT_EQ(f.player, std::string("名人"));
     EXPECT_TRUE(f.dateFilter);
 }
 

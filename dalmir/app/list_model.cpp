@@ -43,7 +43,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     if (m_frozen || !index.isValid() || index.row() >= rowCount()) return {};
     const auto& column = m_columns[static_cast<std::size_t>(index.column())];
     if (role == Qt::DisplayRole) {
-        return fromCp932(model::cellText(m_db.table(), index.row(), column.column));
+        return fromUtf8(model::cellText(m_db.table(), index.row(), column.column));
     }
     if (role == Qt::TextAlignmentRole) {
         return QVariant::fromValue((column.rightAligned ? Qt::AlignRight : Qt::AlignLeft) |
@@ -55,7 +55,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     if (section < 0 || static_cast<std::size_t>(section) >= m_columns.size()) return {};
-    return fromCp932(m_columns[static_cast<std::size_t>(section)].title);
+    return fromUtf8(m_columns[static_cast<std::size_t>(section)].title);
 }
 
 }  // namespace dalmir

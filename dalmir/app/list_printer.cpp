@@ -116,7 +116,7 @@ PrintReport printList(QPrinter& printer, const model::Database& db,
             painter.drawLine(QPointF(layout.left, y), QPointF(x, y));
         };
         QStringList titles;
-        for (const auto& column : columns) titles << fromCp932(column.title);
+        for (const auto& column : columns) titles << fromUtf8(column.title);
         double tableWidth = 0;
         for (const auto& column : columns) tableWidth += column.width * scale;
         painter.drawLine(QPointF(layout.left, y), QPointF(layout.left + tableWidth, y));
@@ -124,7 +124,7 @@ PrintReport printList(QPrinter& printer, const model::Database& db,
         for (int row = first; row < last; ++row) {
             QStringList cells;
             for (const auto& column : columns) {
-                cells << fromCp932(printCellText(table, row, column.column));
+                cells << fromUtf8(printCellText(table, row, column.column));
             }
             drawRow(cells);
             report.rows.back().push_back(cells);

@@ -27,7 +27,7 @@ protected:
         for (int i = 0; i < n; ++i) {
             model::IndexEntry e;
             e.setText(model::IndexText::Path, "/k/r" + std::to_string(i) + ".kif");
-            e.setText(model::IndexText::BlackPlayer, core::sjis("先手") + std::to_string(i));
+            e.setText(model::IndexText::BlackPlayer, std::string("先手") + std::to_string(i));
             e.moveCount = static_cast<uint16_t>(i);
             EXPECT_GE(db.append(std::move(e)), 0);
         }

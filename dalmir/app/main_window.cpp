@@ -158,7 +158,7 @@ MainWindow::~MainWindow() {
 model::UserFieldNames MainWindow::userNames() const {
     model::UserFieldNames names;
     for (std::size_t k = 0; k < names.size(); ++k) {
-        names[k] = core::sjis(m_settings.userFieldNames[k]);
+        names[k] = std::string(m_settings.userFieldNames[k]);
     }
     return names;
 }
@@ -275,7 +275,7 @@ void MainWindow::refreshState() {
     }
     if (isBusy()) return;
     m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
-    m_panes[2]->setText(fromCp932(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
+    m_panes[2]->setText(fromUtf8(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
     setWindowTitle(fromUtf8(dalmir::windowTitle(m_db)) + qs(" - Dalmir"));
 }
 
@@ -386,7 +386,7 @@ void MainWindow::toggleRelativePaths() {
                                              ? registrar.makePathsAbsolute()
                                              : registrar.makePathsRelative();
     if (report.code == model::PathModeResult::Ok) m_db.setModified();
-    if (!report.message.empty()) showMessage(fromCp932(report.message));
+    if (!report.message.empty()) showMessage(fromUtf8(report.message));
     refreshList();
 }
 
@@ -404,7 +404,7 @@ void MainWindow::menuOpen() { (void)m_session.openChosen(); }
 void MainWindow::copyRecords(bool cut) {
     const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
     std::vector<int32_t> ordered(slots.begin(), slots.end());
-    QApplication::clipboard()->setText(fromCp932(model::copyRecordsAsText(m_db.table(), ordered)));
+    QApplication::clipboard()->setText(fromUtf8(model::copyRecordsAsText(m_db.table(), ordered)));
     if (cut) deleteSelected();
 }
 
@@ -425,7 +425,7 @@ void MainWindow::deleteSelected() {
 
 void MainWindow::copyListInfo() {
     QApplication::clipboard()->setText(
-        fromCp932(listInfoText(m_db.table(), selectedRows(), m_userNames)));
+        fromUtf8(listInfoText(m_db.table(), selectedRows(), m_userNames)));
 }
 
 void MainWindow::showAll() {

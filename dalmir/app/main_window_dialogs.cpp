@@ -49,9 +49,9 @@ QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 void MainWindow::menuPositionSearch() {
     if (isBusy()) return;
     const QString text = QApplication::clipboard()->text();
-    const model::TargetRead target = model::readTarget(toCp932(text));
+    const model::TargetRead target = model::readTarget(toUtf8(text));
     if (!target.ok) {
-        showMessage(fromCp932(target.message));
+        showMessage(fromUtf8(target.message));
         return;
     }
     m_panes[0]->setText(qs("クリップボードから棋譜、局面を読み込みました。"));

@@ -79,9 +79,9 @@ bool MainWindow::startPositionSearch(const QString& clipboardText) {
 bool MainWindow::startPositionSearch(const QString& clipboardText,
                                      const model::PositionSearchOptions& options) {
     if (isBusy()) return false;
-    const model::TargetRead target = model::readTarget(toCp932(clipboardText));
+    const model::TargetRead target = model::readTarget(toUtf8(clipboardText));
     if (!target.ok) {
-        showMessage(fromCp932(target.message));
+        showMessage(fromUtf8(target.message));
         return false;
     }
     auto report = std::make_shared<model::SearchReport>();
@@ -91,7 +91,7 @@ bool MainWindow::startPositionSearch(const QString& clipboardText,
             *report = m_searcher->findPosition(position, options);
         },
         resorting([this, report] {
-            if (!report->error.empty()) showMessage(fromCp932(report->error));
+            if (!report->error.empty()) showMessage(fromUtf8(report->error));
         }));
     return true;
 }
@@ -117,11 +117,11 @@ bool MainWindow::startSequenceSearch(const QString& pattern) {
     auto report = std::make_shared<model::SearchReport>();
     startOperation(
         qs("手順検索の中止(&Q)"),
-        [this, text = toCp932(pattern), report](model::OperationHost&) {
+        [this, text = toUtf8(pattern), report](model::OperationHost&) {
             *report = m_searcher->findSequence(text);
         },
         resorting([this, report] {
-            if (!report->error.empty()) showMessage(fromCp932(report->error));
+            if (!report->error.empty()) showMessage(fromUtf8(report->error));
         }));
     return true;
 }
@@ -165,11 +165,11 @@ bool MainWindow::startStatistics(StatisticsKind kind, const QString& player) {
     auto text = std::make_shared<std::string>();
     startOperation(
         qs("統計計算の中止(&Q)"),
-        [this, kind, name = toCp932(player), text](model::OperationHost&) {
+        [this, kind, name = toUtf8(player), text](model::OperationHost&) {
             *text = statisticsReport(kind, m_db.table(), m_playerStatistics, name);
         },
         [this, kind, text] {
-            m_lastReport = fromCp932(*text);
+            m_lastReport = fromUtf8(*text);
             if (m_context.quiet) return;
             auto* dialog = new ReportDialog(fromUtf8(statisticsTitle(kind)), m_lastReport, this);
             dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -187,7 +187,7 @@ bool MainWindow::startPlayerReport(const QString& player, const std::string& ali
     auto view = std::make_shared<PlayerReportView>();
     startOperation(
         qs("統計計算の中止(&Q)"),
-        [this, name = toCp932(player), aliases = std::move(*aliases), view](model::OperationHost&) {
+        [this, name = toUtf8(player), aliases = std::move(*aliases), view](model::OperationHost&) {
             *view = playerReportView(m_db.table(), name, aliases);
         },
         [this, view] {
@@ -249,7 +249,7 @@ void MainWindow::startAutoUpdate() {
 
 bool MainWindow::pasteText(const QString& text) {
     if (isBusy()) return false;
-    std::string records = toCp932(text);
+    std::string records = toUtf8(text);
     if (!holdsRecords(records)) return false;
     const std::vector<int> rows = selectedRows();
     const std::size_t at =
@@ -258,7 +258,7 @@ bool MainWindow::pasteText(const QString& text) {
         const model::Database before = m_db;
         const model::PasteReport report =
             dalmir::pasteRecords(m_db, records, at, m_extractor, m_runner);
-        for (const auto& message : report.messages) showMessage(fromCp932(message.text));
+        for (const auto& message : report.messages) showMessage(fromUtf8(message.text));
         if (report.added > 0) m_undo.keep(before);
         m_view->clearSelection();
         refreshList();
@@ -272,7 +272,7 @@ bool MainWindow::pasteText(const QString& text) {
             *report = dalmir::pasteRecords(m_db, records, at, m_extractor, host);
         },
         [this, report] {
-            for (const auto& message : report->messages) showMessage(fromCp932(message.text));
+            for (const auto& message : report->messages) showMessage(fromUtf8(message.text));
         },
         UndoUse::Keep);
     return true;
@@ -345,14 +345,14 @@ bool MainWindow::startConversion(const QString& target) {
             if (report->code == core::WriteResult::Cancelled) return;
             if (report->code != core::WriteResult::Ok) {
                 QApplication::beep();
-                showMessage(fromCp932(model::binarySaveErrorMessage(fs)));
+                showMessage(fromUtf8(model::binarySaveErrorMessage(fs)));
                 return;
             }
             const int total = m_db.table().size();
             // Shows its own message when the pair can't be opened.
             if (!m_session.open(fs)) return;
             if (report->leftOut() > 0) {
-                showMessage(fromCp932(model::convertLeftOutMessage(*report, total)));
+                showMessage(fromUtf8(model::convertLeftOutMessage(*report, total)));
             }
         },
         UndoUse::Leave);

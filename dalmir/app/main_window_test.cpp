@@ -635,7 +635,7 @@ TEST_F(MainWindowTest, PasteIntoABinaryDatabase) {
     IndexEntry eb;
     eb.setText(IndexText::Path, b);
     const std::vector<int32_t> slots = {source.append(std::move(ea)), source.append(std::move(eb))};
-    const QString copied = fromCp932(model::copyRecordsAsText(source.table(), slots));
+    const QString copied = fromUtf8(model::copyRecordsAsText(source.table(), slots));
 
     auto window = makeWindow();
     window->newDatabase(true);
@@ -851,7 +851,7 @@ TEST_F(MainWindowTest, PlayerReportShowsTextAndYears) {
     const PlayerReportView& view = window->lastPlayerReport();
     EXPECT_EQ(view.games, 2);
     EXPECT_EQ(view.text, model::playerReportText(model::playerReport(window->database().table(),
-                                                                     core::sjis("羽生善治"), {})));
+                                                                     std::string("羽生善治"), {})));
     ASSERT_EQ(view.years.size(), 2U);
     EXPECT_EQ(view.years[0].label, "2013");
     EXPECT_EQ(view.years[0].losses, 1);  // Black resigned at ply 3
@@ -938,10 +938,10 @@ TEST_F(MainWindowTest, HeaderSearchDialogConditionsMatchTheCommandLineWords) {
         model::RecordConditions fromWords;
         if (t.end > 0) fromWords.end = model::gameEndNamed(gameEndChoices()[t.end]);
         if (*t.material != '\0') {
-            fromWords.material = model::parseMaterial(core::sjis(t.material)).pattern;
+            fromWords.material = model::parseMaterial(std::string(t.material)).pattern;
             fromWords.materialPly = t.ply;
         }
-        fromWords.comment = core::sjis(t.comment);
+        fromWords.comment = std::string(t.comment);
 
         const std::vector<std::string> hits = listed(*fromDialog);
         EXPECT_EQ(hits, listed(fromWords)) << t.end << t.material << t.comment;

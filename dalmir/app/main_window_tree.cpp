@@ -45,15 +45,15 @@ void MainWindow::rebuildTreeIndex(const std::string& fsPath) {
     startOperation(
         QString::fromUtf8("ツリーインデックス作成の中止(&Q)"),
         [this, fsPath](model::OperationHost& host) {
-            host.status(core::sjis("ツリーインデックスを作成しています..."));
+            host.status(std::string("ツリーインデックスを作成しています..."));
             const auto index = model::TreeIndex::build(m_db.table(), m_db.lists());
             // One that could not be built or written stays as it was: stale, it goes unused.
             if (!index || model::writeTreeIndex(fsPath, *index) != core::WriteResult::Ok) {
-                host.message(core::sjis("ツリーインデックス(") +
-                             core::sjis(model::treeIndexPath(fsPath)) +
-                             core::sjis(")を作成できませんでした。"));
+                host.message(std::string("ツリーインデックス(") +
+                             std::string(model::treeIndexPath(fsPath)) +
+                             std::string(")を作成できませんでした。"));
             } else {
-                host.status(core::sjis("ツリーインデックスを作成しました。"));
+                host.status(std::string("ツリーインデックスを作成しました。"));
             }
         },
         {}, UndoUse::Leave);

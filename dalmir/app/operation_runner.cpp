@@ -45,7 +45,7 @@ bool OperationRunner::start(Job job, std::function<void()> done) {
 }
 
 void OperationRunner::status(std::string_view text) {
-    QString q = fromCp932(text);
+    QString q = fromUtf8(text);
     QMetaObject::invokeMethod(
         this, [this, q] { Q_EMIT statusChanged(q); }, Qt::QueuedConnection);
 }
@@ -56,7 +56,7 @@ bool OperationRunner::cancelRequested() {
 }
 
 void OperationRunner::message(std::string_view text) {
-    QString q = fromCp932(text);
+    QString q = fromUtf8(text);
     QMetaObject::invokeMethod(
         this, [this, q] { Q_EMIT messageShown(q); }, Qt::QueuedConnection);
 }
@@ -90,7 +90,7 @@ int OperationRunner::ask(const QString& text, const QStringList& buttons) {
 }
 
 model::ReadErrorAnswer OperationRunner::askReadError(std::string_view question, bool withEditor) {
-    const QString text = fromCp932(question);
+    const QString text = fromUtf8(question);
     if (withEditor) {
         const int a = ask(
             text, {QStringLiteral("はい"), QStringLiteral("いいえ"), QStringLiteral("キャンセル")});
@@ -106,7 +106,7 @@ void OperationRunner::openInEditor(std::string_view fsPath) {
 }
 
 model::MissingFileAnswer OperationRunner::askDeleteMissing(std::string_view path) {
-    const QString text = fromCp932(path) + QStringLiteral("がありません。削除しますか？");
+    const QString text = fromUtf8(path) + QStringLiteral("がありません。削除しますか？");
     const int a = ask(text, {QStringLiteral("削除する"), QStringLiteral("削除しない"),
                              QStringLiteral("全て削除する"), QStringLiteral("全て削除しない")});
     switch (a) {
@@ -126,13 +126,12 @@ void OperationRunner::offerErrorLog(std::string_view question, std::string_view 
 }
 
 bool OperationRunner::askSearchReadError(std::string_view question) {
-    return ask(fromCp932(question), {QStringLiteral("OK"), QStringLiteral("キャンセル")}) == 1;
+    return ask(fromUtf8(question), {QStringLiteral("OK"), QStringLiteral("キャンセル")}) == 1;
 }
 
 model::DuplicateAnswer OperationRunner::askDuplicate(const model::DuplicatePair& pair,
                                                      bool& deleteFile) {
-    const QString text = fromCp932(pair.firstLine) + QLatin1Char('\n') +
-                         fromCp932(pair.secondLine) +
+    const QString text = fromUtf8(pair.firstLine) + QLatin1Char('\n') + fromUtf8(pair.secondLine) +
                          (deleteFile ? QStringLiteral("\n(棋譜もごみ箱に移動します)") : QString());
     const int a =
         ask(text, {QStringLiteral("1 を削除"), QStringLiteral("2 を削除"), QStringLiteral("終了"),

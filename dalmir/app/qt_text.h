@@ -5,10 +5,9 @@
 
 namespace dalmir {
 
-using desktop::fromCp932;
 using desktop::fromFsPath;
 using desktop::fromUtf8;
 using desktop::fsPath;
-using desktop::toCp932;
+using desktop::toUtf8;
 
 }  // namespace dalmir

@@ -115,7 +115,7 @@ void InputHistories::save(const QString& name, const InputHistory& history) {
     if (m_folder.isEmpty()) return;
     QSaveFile file(m_folder + name + qs(".his"));
     if (!file.open(QIODevice::WriteOnly)) return;
-    file.write(QByteArray::fromStdString(history.fileText()));
+    file.write(QByteArray::fromStdString(history.fileBytes()));
     // The history only helps typing: a failed save keeps the older file.
     (void)file.commit();
 }
@@ -139,7 +139,7 @@ HeaderSearchDialog::HeaderSearchDialog(AppSettings& settings, InputHistories& hi
     m_handicap = new QComboBox(this);
     m_handicap->addItem(qs("(指定なし)"));
     for (int h = 0; h < model::kHandicapCount; ++h) {
-        m_handicap->addItem(fromCp932(model::handicapText(static_cast<uint8_t>(h))));
+        m_handicap->addItem(fromUtf8(model::handicapText(static_cast<uint8_t>(h))));
     }
     m_form->addRow(qs("手合割："), m_handicap);
     m_fromOn = new QCheckBox(qs("日以降"), this);
@@ -199,7 +199,7 @@ model::HeaderCriteria HeaderSearchDialog::criteria() {
     auto take = [&](QComboBox* box, const QString& history) {
         const QString text = box->currentText().trimmed();
         m_histories.enter(history, text);
-        return toCp932(text);
+        return toUtf8(text);
     };
     c.black = take(m_black, qs("対局者"));
     c.white = take(m_white, qs("対局者"));
@@ -207,7 +207,7 @@ model::HeaderCriteria HeaderSearchDialog::criteria() {
     c.playerB = take(m_playerB, qs("対局者"));
     c.event = take(m_event, qs("棋戦"));
     c.opening = take(m_opening, qs("戦型"));
-    c.fileName = toCp932(m_fileName->text().trimmed());
+    c.fileName = toUtf8(m_fileName->text().trimmed());
     c.handicap = m_handicap->currentIndex();
     c.fromOn = m_fromOn->isChecked();
     c.from = indexDate(m_from->date());
@@ -245,7 +245,7 @@ SequenceSearchDialog::SequenceSearchDialog(InputHistories& histories, const QStr
     QFile list(programFolder + qs("手順.txt"));
     if (list.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : list.readAll().split('\n')) {
-            const QString text = fromCp932(line.trimmed().toStdString());
+            const QString text = fromUtf8(core::ownTextFileText(line.trimmed().toStdString()));
             if (!text.isEmpty() && !items.contains(text)) items << text;
         }
     }

@@ -53,7 +53,7 @@ class HeaderSearchDialog : public QDialog {
 public:
     HeaderSearchDialog(AppSettings& settings, InputHistories& histories,
                        const QString& programFolder, QWidget* parent = nullptr);
-    // The criteria as entered (CP932 texts); the date range is written back to the settings.
+    // The criteria as entered ; the date range is written back to the settings.
     model::HeaderCriteria criteria();
     // The game end, material and comment asked for (UTF-8 texts, read by the logic).
     RecordSearchForm recordForm() const;

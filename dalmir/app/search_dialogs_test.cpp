@@ -69,7 +69,7 @@ protected:
 TEST_F(SequenceSearchDialogTest, PatternsEnterTheHistory) {
     QFile list(folderName() + QString::fromUtf8("手順.txt"));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write(core::sjis("+76歩,-34歩\r\n\r\n+26歩 # 居飛車\r\n").c_str());
+    list.write(std::string("+76歩,-34歩\r\n\r\n+26歩 # 居飛車\r\n").c_str());
     list.close();
     AppSettings settings;
     settings.historyCount = 2;
@@ -128,13 +128,13 @@ TEST_F(SequenceSearchDialogTest, HistorySettingsApplyAtOnce) {
 TEST_F(SequenceSearchDialogTest, PlayerListFallsBackToTheEnglishFile) {
     QFile english(folderName() + QStringLiteral("player.txt"));
     ASSERT_TRUE(english.open(QIODevice::WriteOnly));
-    english.write(core::sjis("# players\r\n羽生\r\n").c_str());
+    english.write(std::string("# players\r\n羽生\r\n").c_str());
     english.close();
     EXPECT_EQ(suggestionList(folderName(), QString::fromUtf8("対局者")),
               QStringList{QString::fromUtf8("羽生")});
     QFile japanese(folderName() + QString::fromUtf8("対局者.txt"));
     ASSERT_TRUE(japanese.open(QIODevice::WriteOnly));
-    japanese.write(core::sjis("谷川\r\n").c_str());
+    japanese.write(std::string("谷川\r\n").c_str());
     japanese.close();
     EXPECT_EQ(suggestionList(folderName(), QString::fromUtf8("対局者")),
               QStringList{QString::fromUtf8("谷川")});

@@ -66,13 +66,13 @@ SettingsDialog::SettingsDialog(AppSettings& settings, model::IndexSettings& data
     m_defaultSort = new QComboBox(action);
     model::UserFieldNames names;
     for (std::size_t k = 0; k < names.size(); ++k)
-        names[k] = core::sjis(settings.userFieldNames[k]);
+        names[k] = std::string(settings.userFieldNames[k]);
     for (int code = 0; code < kSortOrderCount; ++code) {
         const bool user = code >= kFixedSortOrderCount;
         if (user && names[static_cast<std::size_t>((code - kFixedSortOrderCount) / 2)].empty()) {
             continue;
         }
-        m_defaultSort->addItem(fromCp932(sortOrderName(code, names)), code);
+        m_defaultSort->addItem(fromUtf8(sortOrderName(code, names)), code);
     }
     m_defaultSort->setCurrentIndex(std::max(0, m_defaultSort->findData(settings.defaultSort)));
     actionForm->addRow(qs("標準の表示順："), m_defaultSort);
@@ -196,7 +196,7 @@ ColumnsDialog::ColumnsDialog(model::IndexSettings& settings, const model::UserFi
     setWindowTitle(qs("表示項目"));
     auto* grid = new QGridLayout;
     for (int c = 0; c < model::kColumnCount; ++c) {
-        QString title = fromCp932(model::columnTitleText(c, userNames));
+        QString title = fromUtf8(model::columnTitleText(c, userNames));
         if (title.isEmpty()) title = qs("ユーザー定義%1").arg(c - model::kFirstUserColumn + 1);
         auto i = static_cast<std::size_t>(c);
         m_shown[i] = new QCheckBox(title, this);

@@ -87,7 +87,7 @@ void TreeDock::finished(uint64_t generation, model::ReplayBoard board, int hitPl
         m_lines->clear();
         m_caption->setText(qs("%1 手目の局面：%2 局").arg(hitPly).arg(m_tree.records));
         for (const std::string& text : treeRowTexts(m_tree, *m_board)) {
-            m_lines->addItem(fromCp932(text));
+            m_lines->addItem(fromUtf8(text));
         }
     }
     if (m_pending) {

@@ -152,34 +152,6 @@ void writeSettings(const AppSettings& s, const SettingsStore& store) {
     w.date("Option/date_to", s.dateTo);
 }
 
-namespace {
-
-// Cuts UTF-8 text to at most n bytes without splitting a character.
-// Cuts a UTF-8 text between characters so that its CP932 form takes at most n bytes (a
-// character CP932 cannot hold counts as the two bytes of its stand-in). Text that is not UTF-8 is
-// cut at n bytes of its own, between characters.
-std::string cutToCp932Bytes(std::string_view text, std::size_t n) {
-    const core::Cp932Conversion c = core::utf8ToCp932(text);
-    if (c.ok) {
-        if (c.text.size() <= n) return std::string(text);
-        std::size_t keep = core::charCount(core::cutToBytes(c.text, n));
-        std::size_t end = 0;
-        while (keep > 0 && end < text.size()) {
-            ++end;
-            while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-                ++end;
-            --keep;
-        }
-        return std::string(text.substr(0, end));
-    }
-    if (text.size() <= n) return std::string(text);
-    std::size_t end = n;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return std::string(text.substr(0, end));
-}
-
-}  // namespace
-
 InputHistory::InputHistory(int limit) : m_limit(std::clamp(limit, 0, kMaxHistoryEntries)) {}
 
 void InputHistory::setLimit(int limit) {
@@ -190,7 +162,7 @@ void InputHistory::setLimit(int limit) {
 
 bool InputHistory::enter(std::string_view text) {
     if (text.empty() || m_limit == 0) return false;
-    std::string value = cutToCp932Bytes(text, kHistoryEntryBytes);
+    std::string value = std::string(core::cutToBytes(text, kHistoryEntryBytes));
     auto it = std::find(m_entries.begin(), m_entries.end(), value);
     if (it != m_entries.end() && it == m_entries.begin()) return false;
     if (it != m_entries.end()) m_entries.erase(it);
@@ -199,7 +171,9 @@ bool InputHistory::enter(std::string_view text) {
     return true;
 }
 
-void InputHistory::load(std::string_view fileText) {
+void InputHistory::load(std::string_view fileBytes) {
+    const std::string text = core::ownTextFileText(fileBytes);
+    std::string_view fileText = text;
     m_entries.clear();
     while (!fileText.empty() && static_cast<int>(m_entries.size()) < m_limit) {
         std::size_t eol = fileText.find('\n');
@@ -207,17 +181,17 @@ void InputHistory::load(std::string_view fileText) {
         fileText.remove_prefix(eol == std::string_view::npos ? fileText.size() : eol + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;
-        m_entries.push_back(cutToCp932Bytes(line, kHistoryEntryBytes));
+        m_entries.push_back(std::string(core::cutToBytes(line, kHistoryEntryBytes)));
     }
 }
 
-std::string InputHistory::fileText() const {
+std::string InputHistory::fileBytes() const {
     std::string out;
     for (const auto& e : m_entries) {
         out += e;
         out += '\n';
     }
-    return out;
+    return core::ownTextFileBytes(out);
 }
 
 }  // namespace dalmir

@@ -81,10 +81,12 @@ public:
     // Puts a text in front (moving it there when present; the last falls off when full). An
     // empty text is ignored. True when the list changed.
     bool enter(std::string_view text);
-    // Reads a ".his" file's text: one entry per line, "#" lines and empty lines skipped.
-    void load(std::string_view fileText);
-    // The file text: one entry per line.
-    std::string fileText() const;
+    // Reads a ".his" file: one entry per line, "#" lines and empty lines skipped. The file is one
+    // of the program's own text files: Shift-JIS, or UTF-8 after a byte-order mark when it holds
+    // a character Shift-JIS cannot.
+    void load(std::string_view fileBytes);
+    // The file's bytes: one entry per line, in the encoding load reads.
+    std::string fileBytes() const;
     const std::vector<std::string>& entries() const { return m_entries; }
     void setLimit(int limit);
 

@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "core/text/sjis.h"
+
 namespace dalmir {
 namespace {
 
@@ -109,12 +111,29 @@ TEST(InputHistoryTest, EntriesAreCutAt255BytesOfCp932) {
 
 TEST(InputHistoryTest, FileTextSkipsCommentsAndBlankLinesAndKeepsTheLimit) {
     InputHistory h(2);
-    h.load("# comment\r\n\r\n羽生\r\n谷川\nthird\n");
+    h.load(*core::cp932Bytes("# comment\r\n\r\n羽生\r\n谷川\nthird\n"));
     EXPECT_EQ(h.entries(), (std::vector<std::string>{"羽生", "谷川"}));
-    EXPECT_EQ(h.fileText(), "羽生\n谷川\n");
+    EXPECT_EQ(h.fileBytes(), *core::cp932Bytes("羽生\n谷川\n"));
     InputHistory none(25);
     none.load("a\n");
     EXPECT_EQ(none.entries().size(), 1u);
+}
+
+// A history is a Shift-JIS file like the program's other lists; a name Shift-JIS cannot hold
+// makes it UTF-8 with a byte-order mark, and either form reads back to the same entries.
+TEST(InputHistoryTest, TheFileIsShiftJisUnlessANameNeedsMore) {
+    InputHistory h(5);
+    h.enter("谷川");
+    EXPECT_EQ(h.fileBytes(), *core::cp932Bytes("谷川\n"));
+    h.enter("김민준");
+    const std::string bytes = h.fileBytes();
+    EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    InputHistory back(5);
+    back.load(bytes);
+    EXPECT_EQ(back.entries(), h.entries());
+    InputHistory fromShiftJis(5);
+    fromShiftJis.load(*core::cp932Bytes("羽生\n"));
+    EXPECT_EQ(fromShiftJis.entries(), std::vector<std::string>{"羽生"});
 }
 
 }  // namespace

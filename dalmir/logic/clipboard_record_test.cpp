@@ -7,18 +7,16 @@
 namespace dalmir {
 namespace {
 
-using core::sjis;
-
 TEST(ClipboardRecordTest, RebuildsTheRecordFromItsList) {
     model::Database db;
     db.reset(true);
     model::IndexEntry e;
-    e.setText(model::IndexText::BlackPlayer, sjis("羽生"));
+    e.setText(model::IndexText::BlackPlayer, std::string("羽生"));
     e.start = {2013, 6, 1};
     ASSERT_EQ(db.append(std::move(e), {{77, 76}, {33, 34}}), 0);
     ASSERT_EQ(db.append(model::IndexEntry{}), 1);  // no list
 
-    const auto text = clipboardRecordText(db, 0, sjis("名局 *"));
+    const auto text = clipboardRecordText(db, 0, std::string("名局 *"));
     ASSERT_TRUE(text.has_value());
     const std::string utf8 = core::toUtf8Lossy(*text);
     EXPECT_NE(utf8.find("名局 No.1"), std::string::npos) << utf8;

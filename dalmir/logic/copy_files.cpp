@@ -13,7 +13,7 @@ CopyReport copyRecordFiles(const std::vector<std::string>& sources, const std::s
     CopyReport report;
     const std::string total = std::to_string(sources.size());
     for (std::size_t i = 0; i < sources.size(); ++i) {
-        host.status(core::sjis("棋譜コピー中...  " + std::to_string(i + 1) + " / " + total));
+        host.status(std::string("棋譜コピー中...  " + std::to_string(i + 1) + " / " + total));
         if (host.cancelRequested()) {
             report.cancelled = true;
             break;
@@ -29,7 +29,7 @@ CopyReport copyRecordFiles(const std::vector<std::string>& sources, const std::s
         }
         ++report.copied;
     }
-    host.status(core::sjis("棋譜 " + std::to_string(report.copied) + " コピーしました。"));
+    host.status(std::string("棋譜 " + std::to_string(report.copied) + " コピーしました。"));
     return report;
 }
 

@@ -77,7 +77,7 @@ bool DatabaseSession::open(const std::string& fsPath) {
             for (const auto& notice : report.notices) say(notice);
             for (const auto& note : report.index.messages) say(note.text);
         }
-        say(model::openErrorMessage(report.code, core::sjis(fsPath)));
+        say(model::openErrorMessage(report.code, std::string(fsPath)));
         m_ui.showMessage(said);
         return false;
     }
@@ -131,15 +131,18 @@ bool DatabaseSession::save(const std::string& fsPath) {
         question.warning = true;
         if (m_ui.ask(question) != Answer::Yes) return false;
     }
-    const core::WriteResult r = model::saveDatabase(m_db, target);
+    std::string problem;
+    const core::WriteResult r = model::saveDatabase(m_db, target, &problem);
     if (r != core::WriteResult::Ok) {
         m_ui.beep();
-        if (r == core::WriteResult::NotReadWhole) {
+        if (r == core::WriteResult::Unencodable) {
+            m_ui.showMessage(problem);
+        } else if (r == core::WriteResult::NotReadWhole) {
             m_ui.showMessage(
                 "このデータベースは読み込みが途中で終わったため、元のファイルには保存できません。"
                 "名前を付けて保存してください。");
         } else {
-            m_ui.showMessage(core::toUtf8Lossy(model::saveErrorMessage(core::sjis(target))));
+            m_ui.showMessage(core::toUtf8Lossy(model::saveErrorMessage(std::string(target))));
         }
         return false;
     }

@@ -18,7 +18,7 @@ struct FolderAddForm {
     std::string folder;  // file-system path as entered
     bool subfolders = false;
     int kind = static_cast<int>(model::AddKind::AnyRecord);
-    std::string player;  // the filters, CP932
+    std::string player;  // the filters
     std::string event;
     std::string opening;
     bool dateFilter = false;

@@ -31,7 +31,7 @@ TEST(FolderAddFormTest, ValuesBecomeTheRequestAndTheNextStart) {
     f.folder = "  /data/棋譜  ";
     f.subfolders = true;
     f.kind = static_cast<int>(AddKind::Csa);
-    f.player = core::sjis("羽生");
+    f.player = std::string("羽生");
     f.event = "E";
     f.opening = "O";
     f.dateFilter = true;
@@ -45,12 +45,12 @@ TEST(FolderAddFormTest, ValuesBecomeTheRequestAndTheNextStart) {
     EXPECT_EQ(d.request.folder, "/data/棋譜");
     EXPECT_TRUE(d.request.subfolders);
     EXPECT_EQ(d.request.kind, AddKind::Csa);
-    EXPECT_EQ(d.request.filters.player, core::sjis("羽生"));
+    EXPECT_EQ(d.request.filters.player, std::string("羽生"));
     EXPECT_TRUE(d.request.filters.skipDuplicates);
     EXPECT_EQ(d.request.filters.duplicates.nameBytes, 4);
     EXPECT_TRUE(d.request.dateFilter);
     EXPECT_EQ(d.request.day, 3);
-    EXPECT_EQ(s.addPath, core::sjis("/data/棋譜"));  // kept in its stored (CP932) form
+    EXPECT_EQ(s.addPath, std::string("/data/棋譜"));  // kept in its stored (CP932) form
 
     // The next dialog starts where this one ended.
     const FolderAddForm next = folderAddForm(s, true, f.duplicates);
@@ -94,11 +94,12 @@ TEST(FolderAddFormTest, FiltersAreCutWholeCharacters) {
     f.folder = "/x";
     // 'a' then double-byte characters: the limit falls inside one of them.
     f.player = "a";
-    for (int i = 0; i < 40; ++i) f.player += core::sjis("将");
+    for (int i = 0; i < 40; ++i) f.player += std::string("将");
     const FolderAddDecision d = decideFolderAdd(f, true, s);
     ASSERT_EQ(d.result, FolderAddFormResult::Ready);
-    EXPECT_LE(d.request.filters.player.size(), model::kAddFilterMaxBytes);
-    EXPECT_TRUE(core::isValidCp932(d.request.filters.player));
+    EXPECT_LE(core::cp932Width(d.request.filters.player), model::kAddFilterMaxBytes);
+    EXPECT_GE(core::cp932Width(d.request.filters.player) + 1, model::kAddFilterMaxBytes);
+    EXPECT_TRUE(core::isValidUtf8(d.request.filters.player));
     EXPECT_EQ(s.addPlayer, d.request.filters.player);
 }
 
@@ -132,7 +133,7 @@ TEST(FolderAddFormTest, SingleAddFiltersFollowTheAddKind) {
 
     rememberSingleAdd("/home/u/棋譜/a.csa", 3, settings);
     EXPECT_EQ(settings.addKind, 3);
-    EXPECT_EQ(settings.addPath, core::sjis("/home/u/棋譜/"));
+    EXPECT_EQ(settings.addPath, std::string("/home/u/棋譜/"));
     rememberSingleAdd("/x/b.kif", 99, settings);
     EXPECT_EQ(settings.addKind, 6);
     EXPECT_EQ(settings.addPath, "/x/");

@@ -56,12 +56,14 @@ bool hasOpeningLabels(const IndexTable& table) {
 
 void sortListedByOpeningLabel(IndexTable& table, bool descending) {
     std::vector<int32_t>& order = table.displayOrder();
-    // Byte order of CP932 is character-code order; records without a label go last.
+    // In the order of the labels' Shift-JIS codes, as the lists sort; records without a label go
+    // last.
     std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
         std::string_view x = table.entry(a).autoOpening();
         std::string_view y = table.entry(b).autoOpening();
         if (x.empty() != y.empty()) return y.empty();
-        return descending ? y < x : x < y;
+        const int c = core::compareCp932(x, y);
+        return descending ? c > 0 : c < 0;
     });
 }
 

@@ -1,7 +1,7 @@
 // The list's commands that change or read the table as plain data: the columns shown, the
 // 棋譜情報出力 text, rearranging the slots, keeping only the listed records, deleting, marks,
 // and showing or hiding the selected rows. Rows are display-order positions (0-based); texts
-// are CP932 like the index.
+// are UTF-8 like the index.
 #pragma once
 
 #include <string>

@@ -10,7 +10,6 @@
 namespace dalmir {
 namespace {
 
-using core::sjis;
 using model::Database;
 using model::IndexEntry;
 using model::IndexText;
@@ -24,7 +23,7 @@ Database binaryDatabase(int n) {
     for (int i = 0; i < n; ++i) {
         IndexEntry e;
         e.setText(IndexText::Path, "/k/" + std::to_string(i) + ".KIF");
-        e.setText(IndexText::BlackPlayer, sjis("先手") + std::to_string(i));
+        e.setText(IndexText::BlackPlayer, std::string("先手") + std::to_string(i));
         e.moveCount = static_cast<uint16_t>(i + 1);
         e.start = {2001, 2, static_cast<uint8_t>(i + 1)};
         std::vector<ListMove> list(static_cast<std::size_t>(i + 1),
@@ -144,8 +143,8 @@ TEST(ListCommandsTest, ListInfoText) {
     db.table().displayOrder() = {2, 0, 1};
     const model::UserFieldNames names = {"one", "", "", "", ""};
     const std::string text = listInfoText(db.table(), {0, 2}, names);
-    EXPECT_EQ(text, "    1,2.KIF," + sjis("先手") + "2,01/02/03,3,u,\r\n" + "    3,1.KIF," +
-                        sjis("先手") + "1,01/02/02,2,,\r\n");
+    EXPECT_EQ(text, "    1,2.KIF," + std::string("先手") + "2,01/02/03,3,u,\r\n" + "    3,1.KIF," +
+                        std::string("先手") + "1,01/02/02,2,,\r\n");
 
     const auto columns = shownColumns(db.table(), names);
     ASSERT_EQ(columns.size(), 6u);
@@ -185,7 +184,7 @@ TEST(ListCommandsTest, TitleAndCounts) {
     db.reset(false);
     db.setModified();
     EXPECT_EQ(windowTitle(db), "無題 *");
-    db.table().setPath(sjis("/d/棋譜.dls"));
+    db.table().setPath(std::string("/d/棋譜.dls"));
     db.setModified(false);
     EXPECT_EQ(windowTitle(db), "棋譜.dls");
     Database three = binaryDatabase(3);
@@ -205,7 +204,7 @@ TEST(OpeningLabelColumnTest, ShownWithLabelsAndSortedByThem) {
     model::Database db;
     for (const char* label : {"▲四間飛車 △居飛車", "", "角換わり ▲居飛車 △居飛車"}) {
         model::IndexEntry e;
-        e.setText(model::IndexText::AutoOpening, core::sjis(label));
+        e.setText(model::IndexText::AutoOpening, std::string(label));
         ASSERT_GE(db.append(e), 0);
     }
     model::UserFieldNames names;

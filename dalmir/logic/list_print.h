@@ -53,7 +53,7 @@ std::string printHeaderText(int year, int month, int day, int weekday, int hour,
                             int second, const std::string& name);
 std::string printPageText(int page, int pageCount);
 
-// The printed cell of display row `row` (CP932): No. as "%3d", "%4d" or "%5d" by the number of
+// The printed cell of display row `row`: No. as "%3d", "%4d" or "%5d" by the number of
 // listed records, 手数 as "%4d", everything else as the list shows it.
 std::string printCellText(const model::IndexTable& table, int row, int column);
 

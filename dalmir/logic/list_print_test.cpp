@@ -7,8 +7,6 @@
 namespace dalmir {
 namespace {
 
-using core::sjis;
-
 TEST(ListPrintTest, PageArithmetic) {
     PrintGeometry g;
     g.unitsPerMmX = g.unitsPerMmY = 10;  // 254 dpi
@@ -55,13 +53,13 @@ TEST(ListPrintTest, PrintedCells) {
 
 TEST(ListPrintTest, CardFields) {
     model::IndexEntry e;
-    e.setText(model::IndexText::BlackPlayer, sjis("羽生"));
+    e.setText(model::IndexText::BlackPlayer, std::string("羽生"));
     e.setText(model::IndexText::User2, "x");
     e.start = {2013, 6, 1};
     e.moveCount = 99;
     model::IndexSettings settings;
     settings.yearStyle = 1;
-    const model::UserFieldNames names = {"", sjis("段位"), "", "", ""};
+    const model::UserFieldNames names = {"", std::string("段位"), "", "", ""};
     const auto fields = cardFields(&e, settings, names);
     ASSERT_EQ(fields.size(), 15u);
     EXPECT_EQ(fields[1].label, "先手(下手)：");

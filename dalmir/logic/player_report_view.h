@@ -35,7 +35,7 @@ struct PlayerReportView {
     int games = 0;
 };
 
-// The report over the table's listed records for the name (CP932).
+// The report over the table's listed records for the name.
 PlayerReportView playerReportView(const model::IndexTable& table, std::string_view nameCp932,
                                   const model::PlayerAliases& aliases);
 

@@ -8,7 +8,6 @@
 namespace dalmir {
 namespace {
 
-using core::sjis;
 using model::IndexEntry;
 using model::IndexText;
 
@@ -16,8 +15,8 @@ class PlayerReportViewTest : public testsupport::DalmirFixture {
 protected:
     void game(const char* black, const char* white, int result, int year) {
         IndexEntry e;
-        e.setText(IndexText::BlackPlayer, sjis(black));
-        e.setText(IndexText::WhitePlayer, sjis(white));
+        e.setText(IndexText::BlackPlayer, std::string(black));
+        e.setText(IndexText::WhitePlayer, std::string(white));
         e.result = static_cast<uint8_t>(result);
         e.start.year = static_cast<uint16_t>(year);
         ASSERT_GE(db.table().append(e), 0);
@@ -35,10 +34,10 @@ TEST_F(PlayerReportViewTest, TextAndYearsAgreeWithTheReport) {
     db.table().rebuildDisplayOrder();
 
     const model::PlayerAliases none;
-    PlayerReportView view = playerReportView(db.table(), sjis("田中一郎"), none);
+    PlayerReportView view = playerReportView(db.table(), std::string("田中一郎"), none);
     EXPECT_EQ(view.games, 4);
-    EXPECT_EQ(view.text,
-              model::playerReportText(model::playerReport(db.table(), sjis("田中一郎"), none)));
+    EXPECT_EQ(view.text, model::playerReportText(
+                             model::playerReport(db.table(), std::string("田中一郎"), none)));
     ASSERT_EQ(view.years.size(), 3U);
     EXPECT_EQ(view.years[0].label, "不明");
     EXPECT_EQ(view.years[0].wins, 1);
@@ -49,7 +48,7 @@ TEST_F(PlayerReportViewTest, TextAndYearsAgreeWithTheReport) {
     EXPECT_EQ(view.years[2].draws, 1);
 
     // A name nobody played under gives an empty report, not a failure.
-    view = playerReportView(db.table(), sjis("誰でもない"), none);
+    view = playerReportView(db.table(), std::string("誰でもない"), none);
     EXPECT_EQ(view.games, 0);
     EXPECT_TRUE(view.years.empty());
 }
@@ -63,7 +62,7 @@ TEST_F(PlayerReportViewTest, AliasListIsReadOrItsFaultTold) {
 
     aliases = readPlayerAliases(ui, folder.write("aliases.txt", {"田中一郎 = タナカ"}));
     ASSERT_TRUE(aliases);
-    EXPECT_EQ(aliases->key(sjis("タナカ")), aliases->key(sjis("田中一郎")));
+    EXPECT_EQ(aliases->key(std::string("タナカ")), aliases->key(std::string("田中一郎")));
 
     // A bad line stops the report and names the file and the line.
     const std::string bad = folder.write("bad.txt", {"田中一郎 = タナカ", "等号のない行"});

@@ -39,7 +39,7 @@ bool launchRecord(model::Database& db, DalmirUi& ui, LaunchCommand command, int 
         // clipboard.
         std::optional<std::string> text;
         if (command == LaunchCommand::Replay) {
-            text = clipboardRecordText(db, slot, core::sjis(windowTitle(db)));
+            text = clipboardRecordText(db, slot, std::string(windowTitle(db)));
         }
         if (!text) {
             ui.showMessage(

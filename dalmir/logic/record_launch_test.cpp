@@ -55,7 +55,7 @@ TEST_F(RecordLaunchTest, AMissingFileReplaysFromTheClipboard) {
     ASSERT_TRUE(launchRecord(db, ui, LaunchCommand::Replay, slot, 5, tools));
     EXPECT_EQ(ui.started, (std::vector<Args>{{"viewer", "/C", "+5"}}));
     EXPECT_EQ(ui.clipboard,
-              core::toUtf8Lossy(*clipboardRecordText(db, slot, core::sjis("無題(バイナリ)"))));
+              core::toUtf8Lossy(*clipboardRecordText(db, slot, std::string("無題(バイナリ)"))));
     EXPECT_EQ(ui.status, clipboardRecordStatus());
 
     EXPECT_FALSE(launchRecord(db, ui, LaunchCommand::Play, slot, 0, tools));

@@ -1,7 +1,5 @@
 #include "dalmir/logic/record_search_form.h"
 
-#include "core/text/sjis.h"
-
 namespace dalmir {
 
 namespace {
@@ -16,7 +14,7 @@ constexpr model::GameEnd kEnds[] = {
 
 std::vector<std::string> gameEndChoices() {
     std::vector<std::string> out{"(指定なし)"};
-    for (model::GameEnd end : kEnds) out.push_back(core::toUtf8Lossy(model::gameEndWord(end)));
+    for (model::GameEnd end : kEnds) out.emplace_back(model::gameEndWord(end));
     return out;
 }
 
@@ -28,21 +26,15 @@ std::optional<model::RecordConditions> recordConditions(DalmirUi& ui,
         c.end = kEnds[form.end - 1];
     }
     if (!form.material.empty()) {
-        model::MaterialParse parsed = model::parseMaterial(core::utf8ToCp932(form.material).text);
+        model::MaterialParse parsed = model::parseMaterial(form.material);
         if (!parsed.pattern) {
-            ui.showMessage(core::toUtf8Lossy(parsed.error));
+            ui.showMessage(parsed.error);
             return std::nullopt;
         }
         c.material = parsed.pattern;
         c.materialPly = form.materialPly < 0 ? -1 : form.materialPly;
     }
-    // A comment text the records' encoding cannot hold would match nothing it means.
-    const core::Cp932Conversion comment = core::utf8ToCp932(form.comment);
-    if (!comment.ok || comment.replaced > 0) {
-        ui.showMessage("コメントの文字列に棋譜で使えない文字があります。");
-        return std::nullopt;
-    }
-    c.comment = comment.text;
+    c.comment = form.comment;
     return c;
 }
 

@@ -8,8 +8,6 @@
 namespace dalmir {
 namespace {
 
-using core::sjis;
-
 class RecordSearchFormTest : public testsupport::DalmirFixture {};
 
 // Each end choice stands for the end dalmir-cli find --end reads from the same word.
@@ -45,12 +43,12 @@ TEST_F(RecordSearchFormTest, MaterialAndCommentAreReadAsTheCommandLineReadsThem)
     form.comment = "四間に";
     auto c = recordConditions(ui, form);
     ASSERT_TRUE(c);
-    model::MaterialParse cli = model::parseMaterial(sjis("飛車２枚 先手"));
+    model::MaterialParse cli = model::parseMaterial(std::string("飛車２枚 先手"));
     ASSERT_TRUE(cli.pattern && c->material);
     EXPECT_EQ(c->material->count, cli.pattern->count);
     EXPECT_EQ(c->material->side, cli.pattern->side);
     EXPECT_EQ(c->materialPly, 30);
-    EXPECT_EQ(c->comment, sjis("四間に"));
+    EXPECT_EQ(c->comment, std::string("四間に"));
 
     // The ply goes with the pattern only; a negative ply is the end.
     form.materialPly = -7;
@@ -63,20 +61,24 @@ TEST_F(RecordSearchFormTest, MaterialAndCommentAreReadAsTheCommandLineReadsThem)
     EXPECT_TRUE(ui.messages.empty());
 }
 
-// A pattern that cannot be read, or a comment the records cannot hold, is told and no search
-// runs on what is left.
+// A pattern that cannot be read is told and no search runs on what is left.
 TEST_F(RecordSearchFormTest, UnreadableInputStopsTheSearch) {
     RecordSearchForm form;
     form.end = 2;
     form.material = "飛車たくさん";
     EXPECT_FALSE(recordConditions(ui, form));
     ASSERT_EQ(ui.messages.size(), 1U);
-    EXPECT_EQ(ui.messages[0], core::toUtf8Lossy(model::parseMaterial(sjis("飛車たくさん")).error));
+    EXPECT_EQ(ui.messages[0], model::parseMaterial("飛車たくさん").error);
+}
 
-    form.material.clear();
-    form.comment = "😀";
-    EXPECT_FALSE(recordConditions(ui, form));
-    EXPECT_EQ(ui.messages.size(), 2U);
+// Records hold any character now, so a comment with one Shift-JIS cannot hold is searched as typed.
+TEST_F(RecordSearchFormTest, ACommentIsSearchedAsTyped) {
+    RecordSearchForm form;
+    form.comment = "🙂 한국 ü";
+    auto c = recordConditions(ui, form);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->comment, "🙂 한국 ü");
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(RecordSearchFormTest, RecordSearchFollowsOnlyAFruitfulHeaderSearch) {

@@ -35,8 +35,8 @@ bool isDateColumn(int column) {
 
 int compareKeys(const IndexEntry& a, const IndexEntry& b, int column) {
     auto three = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
-    // std::string_view compares bytes as unsigned, which orders CP932 text by character code.
-    auto text = [&](std::string_view x, std::string_view y) { return three(x, y); };
+    // Text sorts in the order of its Shift-JIS bytes, as the lists always have.
+    auto text = [&](std::string_view x, std::string_view y) { return core::compareCp932(x, y); };
     switch (static_cast<ListColumn>(column)) {
         case ListColumn::Mark:
             return three(a.marks, b.marks);
@@ -107,16 +107,16 @@ int sortColumn(int code) {
 
 std::string sortOrderName(int code, const model::UserFieldNames& userNames) {
     if (!isValidSortOrder(code)) return {};
-    if (code == 0) return core::sjis("登録順");
-    if (code == 1) return core::sjis("登録が新しい順");
+    if (code == 0) return std::string("登録順");
+    if (code == 1) return std::string("登録が新しい順");
     if (code < kFixedSortOrderCount) {
         const int pair = (code - 2) / 2;
-        std::string name = core::sjis(kPairNames[static_cast<std::size_t>(pair)]);
+        std::string name = std::string(kPairNames[static_cast<std::size_t>(pair)]);
         const bool first = isFirstOfPair(code);
         if (isDateColumn(static_cast<int>(kPairColumns[static_cast<std::size_t>(pair)]))) {
-            return name + core::sjis(first ? "、古い順" : "、新しい順");
+            return name + std::string(first ? "、古い順" : "、新しい順");
         }
-        return name + core::sjis(first ? "、昇順" : "、降順");
+        return name + std::string(first ? "、昇順" : "、降順");
     }
     const std::string& user =
         userNames[static_cast<std::size_t>((code - kFixedSortOrderCount) / 2)];
@@ -124,7 +124,7 @@ std::string sortOrderName(int code, const model::UserFieldNames& userNames) {
 }
 
 std::string sortStatusText(int code, const model::UserFieldNames& userNames) {
-    return core::sjis("表示順：") + sortOrderName(code, userNames);
+    return std::string("表示順：") + sortOrderName(code, userNames);
 }
 
 bool sortDisplayOrder(IndexTable& table, int code) {

@@ -16,7 +16,7 @@ inline constexpr int kSortOrderCount = 44;
 
 bool isValidSortOrder(int code);
 
-// The CP932 name of an order ("登録順", "先手、昇順", a user field "%s、昇順"); empty for a code
+// The name of an order ("登録順", "先手、昇順", a user field "%s、昇順"); empty for a code
 // out of range.
 std::string sortOrderName(int code, const model::UserFieldNames& userNames);
 

@@ -10,7 +10,6 @@
 namespace dalmir {
 namespace {
 
-using core::sjis;
 using model::IndexDate;
 using model::IndexEntry;
 using model::IndexTable;
@@ -33,7 +32,7 @@ IndexTable sampleTable() {
     IndexTable table(100);
     for (const auto& r : rows) {
         IndexEntry e;
-        e.setText(IndexText::BlackPlayer, sjis(r.black));
+        e.setText(IndexText::BlackPlayer, std::string(r.black));
         e.setText(IndexText::User1, r.user);
         e.start = r.date;
         e.moveCount = static_cast<uint16_t>(r.moves);
@@ -117,17 +116,17 @@ TEST(SortOrderTest, ChangingOnlyTheDirectionReverses) {
 }
 
 TEST(SortOrderTest, NamesOfTheOrders) {
-    const model::UserFieldNames names = {sjis("段位"), "", "", "", ""};
-    EXPECT_EQ(sortOrderName(0, names), sjis("登録順"));
-    EXPECT_EQ(sortOrderName(1, names), sjis("登録が新しい順"));
-    EXPECT_EQ(sortOrderName(4, names), sjis("ﾌｧｲﾙ名、昇順"));
-    EXPECT_EQ(sortOrderName(15, names), sjis("対局日、新しい順"));
-    EXPECT_EQ(sortOrderName(16, names), sjis("終了日、古い順"));
-    EXPECT_EQ(sortOrderName(33, names), sjis("掲載、降順"));
-    EXPECT_EQ(sortOrderName(34, names), sjis("段位、昇順"));
-    EXPECT_EQ(sortOrderName(35, names), sjis("段位、降順"));
+    const model::UserFieldNames names = {std::string("段位"), "", "", "", ""};
+    EXPECT_EQ(sortOrderName(0, names), std::string("登録順"));
+    EXPECT_EQ(sortOrderName(1, names), std::string("登録が新しい順"));
+    EXPECT_EQ(sortOrderName(4, names), std::string("ﾌｧｲﾙ名、昇順"));
+    EXPECT_EQ(sortOrderName(15, names), std::string("対局日、新しい順"));
+    EXPECT_EQ(sortOrderName(16, names), std::string("終了日、古い順"));
+    EXPECT_EQ(sortOrderName(33, names), std::string("掲載、降順"));
+    EXPECT_EQ(sortOrderName(34, names), std::string("段位、昇順"));
+    EXPECT_EQ(sortOrderName(35, names), std::string("段位、降順"));
     EXPECT_EQ(sortOrderName(44, names), "");
-    EXPECT_EQ(sortStatusText(27, names), sjis("表示順：次の手、降順"));
+    EXPECT_EQ(sortStatusText(27, names), std::string("表示順：次の手、降順"));
 }
 
 TEST(SortOrderTest, HeaderClicks) {

@@ -25,7 +25,7 @@ std::optional<StatisticsKind> statisticsKind(int which);
 // The report window's title (UTF-8), the menu item's text without its access key.
 std::string statisticsTitle(StatisticsKind kind);
 
-// The report (CP932) over the table's listed records; player (CP932) is the name a player's
+// The report over the table's listed records; player is the name a player's
 // record counts, players keeps that count.
 std::string statisticsReport(StatisticsKind kind, const model::IndexTable& table,
                              model::PlayerStatistics& players, std::string_view player);

@@ -16,7 +16,7 @@ TEST(StatisticsChoiceTest, EachKindHasItsTitleAndReport) {
     EXPECT_EQ(statisticsKind(5), std::nullopt);
     model::IndexTable table(10);
     model::IndexEntry e;
-    e.setText(model::IndexText::BlackPlayer, core::sjis("甲"));
+    e.setText(model::IndexText::BlackPlayer, std::string("甲"));
     ASSERT_GE(table.append(std::move(e)), 0);
     table.rebuildDisplayOrder();
     model::PlayerStatistics players;
@@ -28,7 +28,7 @@ TEST(StatisticsChoiceTest, EachKindHasItsTitleAndReport) {
         ASSERT_TRUE(kind);
         EXPECT_EQ(static_cast<int>(*kind), which);
         EXPECT_EQ(statisticsTitle(*kind), titles[static_cast<std::size_t>(which)]);
-        reports.insert(statisticsReport(*kind, table, players, core::sjis("甲")));
+        reports.insert(statisticsReport(*kind, table, players, std::string("甲")));
     }
     EXPECT_EQ(reports.size(), 5u);
     EXPECT_EQ(players.games(), 1);

@@ -20,18 +20,20 @@ std::vector<std::string> suggestionFileNames(std::string_view field) {
     return names;
 }
 
-std::vector<std::string> suggestionLines(std::string_view cp932Text) {
+std::vector<std::string> suggestionLines(std::string_view fileBytes) {
+    const std::string decoded = core::ownTextFileText(fileBytes);
+    std::string_view text = decoded;
     std::vector<std::string> out;
-    while (!cp932Text.empty()) {
-        const std::size_t eol = cp932Text.find('\n');
-        std::string_view line = cp932Text.substr(0, eol);
-        cp932Text.remove_prefix(eol == std::string_view::npos ? cp932Text.size() : eol + 1);
+    while (!text.empty()) {
+        const std::size_t eol = text.find('\n');
+        std::string_view line = text.substr(0, eol);
+        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
         while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
             line.remove_prefix(1);
         if (line.empty() || line.front() == '#') continue;
-        out.push_back(core::toUtf8Lossy(line));
+        out.push_back(std::string(line));
     }
     return out;
 }

@@ -12,8 +12,9 @@ namespace dalmir {
 // ("対局者" → "player.txt", "棋戦" → "kisen.txt", "戦型" → "senkei.txt"). Names are UTF-8.
 std::vector<std::string> suggestionFileNames(std::string_view field);
 
-// The entries of a list file's CP932 text as UTF-8: lines trimmed, empty lines and lines that
-// start with "#" skipped; a line that is not CP932 is kept in its readable part.
-std::vector<std::string> suggestionLines(std::string_view cp932Text);
+// The entries of a list file (Shift-JIS, or UTF-8 from a UTF-8 editor) as UTF-8: lines trimmed,
+// empty lines and lines that start with "#" skipped; a byte that is no character shows as U+FFFD
+// and the line is kept.
+std::vector<std::string> suggestionLines(std::string_view fileBytes);
 
 }  // namespace dalmir

@@ -18,7 +18,7 @@ TEST(SuggestionListsTest, PlayersFallBackToTheEnglishFile) {
 
 TEST(SuggestionListsTest, LinesSkipCommentsAndBlanksAndKeepBadBytesVisible) {
     const std::string text =
-        core::sjis("# 棋士\r\n羽生\r\n\r\n  森内 \r\n#x\n谷川") + "\r\nA\x81\n";
+        *core::cp932Bytes("# 棋士\r\n羽生\r\n\r\n  森内 \r\n#x\n谷川") + "\r\nA\x81\n";
     const Lines lines = suggestionLines(text);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], "羽生");
@@ -26,6 +26,11 @@ TEST(SuggestionListsTest, LinesSkipCommentsAndBlanksAndKeepBadBytesVisible) {
     EXPECT_EQ(lines[2], "谷川");
     // A broken line stays, readable, rather than vanishing.
     EXPECT_EQ(lines[3].substr(0, 1), "A");
+}
+
+TEST(SuggestionListsTest, AUtf8ListKeepsCharactersShiftJisCannotHold) {
+    const Lines lines = suggestionLines("김연아\nZoë\n");
+    EXPECT_EQ(lines, (Lines{"김연아", "Zoë"}));
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ std::vector<std::string> treeRowTexts(const model::OpeningTree& tree,
              std::to_string(c.whiteWins), std::to_string(c.draws), std::to_string(c.other)}));
     };
     for (const model::TreeRow& r : tree.rows) line(model::moveNotation(board, r.move), r);
-    if (tree.ended.count > 0) line(core::sjis("（終局）"), tree.ended);
+    if (tree.ended.count > 0) line(std::string("（終局）"), tree.ended);
     return out;
 }
 

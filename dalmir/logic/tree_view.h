@@ -18,7 +18,7 @@ namespace dalmir {
 // 詰将棋) or out of range.
 std::optional<model::ReplayBoard> treePositionOf(const model::Database& db, int slot);
 
-// The lines the tree dock shows (CP932): "７六歩(77)  12局  先手勝 6  後手勝 5  引分 1  他 0".
+// The lines the tree dock shows: "７六歩(77)  12局  先手勝 6  後手勝 5  引分 1  他 0".
 std::vector<std::string> treeRowTexts(const model::OpeningTree& tree,
                                       const model::ReplayBoard& board);
 

@@ -61,11 +61,11 @@ TEST_F(TreeViewTest, RowsReadAndListTheirRecords) {
     const model::OpeningTree tree = maker.treeOf(*start, {});
     const auto texts = treeRowTexts(tree, *start);
     ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0], core::sjis("７六歩(77)  2局  先手勝 1  後手勝 0  引分 1  他 0"));
+    EXPECT_EQ(texts[0], std::string("７六歩(77)  2局  先手勝 1  後手勝 0  引分 1  他 0"));
 
     EXPECT_EQ(listRecordsBehind(db, tree, *start, 0), 2);
     EXPECT_EQ(db.table().displayOrder(), (std::vector<int32_t>{0, 2}));
-    EXPECT_EQ(db.table().entry(2).nextMove(), core::sjis("７六歩(77)"));
+    EXPECT_EQ(db.table().entry(2).nextMove(), std::string("７六歩(77)"));
     EXPECT_EQ(db.table().entry(2).hitPly, 0);
 
     // After 7g7f 3c3d 2g2f: record 0 ends there, record 1 arrives by another order.

@@ -37,14 +37,14 @@ void AnalysisModel::refresh(const usi::AnalysisLines& lines,
     for (const usi::AnalysisLine& l : lines.lines()) {
         std::array<QString, ColumnCount> r;
         r[Rank] = QString::number(l.multiPv);
-        r[Score] = fromCp932(scoreText(l.score, pos.sideToMove, false));
-        r[BlackScore] = fromCp932(scoreText(l.score, pos.sideToMove, true));
+        r[Score] = fromUtf8(scoreText(l.score, pos.sideToMove, false));
+        r[BlackScore] = fromUtf8(scoreText(l.score, pos.sideToMove, true));
         r[Depth] = l.depth < 0 ? QString()
                                : QString::number(l.depth) +
                                      (l.selDepth >= 0 ? "/" + QString::number(l.selDepth) : "");
         r[Nodes] = number(l.nodes);
         r[Nps] = number(l.nps);
-        r[Pv] = fromCp932(usi::pvText(pos, l.pv, lines.previousDestination(), notation));
+        r[Pv] = fromUtf8(usi::pvText(pos, l.pv, lines.previousDestination(), notation));
         rows.push_back(std::move(r));
     }
     const int old = static_cast<int>(m_rows.size());
@@ -273,7 +273,7 @@ void AnalysisDock::searchCurrent() {
 void AnalysisDock::flush() {
     if (!m_lines.takeChanged()) return;
     m_model.refresh(m_lines, notationOf(m_doc.settings()));
-    m_totals->setText(fromCp932(m_lines.totalsText()));
+    m_totals->setText(fromUtf8(m_lines.totalsText()));
 }
 
 void AnalysisDock::preview(int row, int moves) {
@@ -283,9 +283,9 @@ void AnalysisDock::preview(int row, int moves) {
     std::vector<core::MoveNode> nodes = usi::pvNodes(m_lines.position(), pv, &illegalAt);
     m_previewPv.assign(pv.begin(), pv.begin() + static_cast<std::ptrdiff_t>(nodes.size()));
     if (illegalAt >= 0) {
-        static const std::string format = core::sjis("読み筋に指せない手があります：%s");
+        static const std::string format = std::string("読み筋に指せない手があります：%s");
         m_status->setText(
-            fromCp932(core::formatMessage(format, {pv[static_cast<std::size_t>(illegalAt)]})));
+            fromUtf8(core::formatMessage(format, {pv[static_cast<std::size_t>(illegalAt)]})));
     }
     // The preview's own record: the position shown, then the line.
     const core::RecordStore& store = m_doc.store();
@@ -322,11 +322,11 @@ void AnalysisDock::engineReady() {}
 void AnalysisDock::engineInfo(const usi::UsiInfo& info) { m_lines.add(info); }
 
 void AnalysisDock::engineWarning(const std::string& message) {
-    m_status->setText(fromCp932(message));
+    m_status->setText(fromUtf8(message));
 }
 
 void AnalysisDock::engineFailed(const std::string& message) {
-    m_status->setText(fromCp932(message));
+    m_status->setText(fromUtf8(message));
     m_analysing = false;
     m_refresh.stop();
     if (m_process) {

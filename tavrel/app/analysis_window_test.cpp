@@ -24,8 +24,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 constexpr int kWaitMs = 10000;
 
 const char* const kRecord =
@@ -40,7 +38,7 @@ protected:
         settings.positionAfterLoad = PositionAfterLoad::Start;
         window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         std::string path = folder.filePath(QStringLiteral("a.kif")).toStdString();
-        std::ofstream(path, std::ios::binary) << sjis(kRecord);
+        std::ofstream(path, std::ios::binary) << std::string(kRecord);
         ASSERT_EQ(window->openFile(QString::fromStdString(path)), CommandResult::Done);
         engines = window->engines();
         engines->setEngines({fake()});
@@ -177,7 +175,7 @@ TEST_F(AnalysisWindowTest, LoadingAnotherRecordClearsThePaneAndTheGraph) {
     // Another record, never analysed: nothing of the old analysis stays on screen.
     std::string other = folder.filePath(QStringLiteral("b.kif")).toStdString();
     std::ofstream(other, std::ios::binary)
-        << sjis("手合割：平手\r\n   1 ２六歩(27)\r\n   2 ８四歩(83)\r\n");
+        << std::string("手合割：平手\r\n   1 ２六歩(27)\r\n   2 ８四歩(83)\r\n");
     ASSERT_EQ(window->openFile(QString::fromStdString(other)), CommandResult::Done);
     dock->flush();
     EXPECT_EQ(dock->model()->rowCount(), 0);

@@ -28,10 +28,10 @@ QDialogButtonBox* okCancel(QDialog* dialog) {
 CommentDialog::CommentDialog(const std::string& caption, std::string_view stored, QWidget* parent)
     : QDialog(parent), m_edit(new QPlainTextEdit(this)) {
     setObjectName(QStringLiteral("commentDialog"));
-    setWindowTitle(fromCp932(caption));
+    setWindowTitle(fromUtf8(caption));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(qs("コメント"), this));
-    QString shown = fromCp932(commentForEditing(stored, &m_cut));
+    QString shown = fromUtf8(commentForEditing(stored, &m_cut));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_edit->setPlainText(shown);
     m_edit->setTabChangesFocus(false);
@@ -47,7 +47,7 @@ CommentDialog::CommentDialog(const std::string& caption, std::string_view stored
 std::string CommentDialog::text() const {
     QString typed = m_edit->toPlainText();
     typed.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return toCp932(typed);
+    return toUtf8(typed);
 }
 
 DeleteCommentsDialog::DeleteCommentsDialog(int ply, int lastPly, QWidget* parent)
@@ -78,7 +78,7 @@ ThinkingTimeDialog::ThinkingTimeDialog(const std::string& caption, std::uint16_t
                                        QWidget* parent)
     : QDialog(parent), m_minutes(new QSpinBox(this)), m_seconds(new QSpinBox(this)) {
     setObjectName(QStringLiteral("timeDialog"));
-    setWindowTitle(fromCp932(caption));
+    setWindowTitle(fromUtf8(caption));
     const MinutesSeconds split = splitSeconds(seconds);
     // The most a move holds is 65535 seconds; a larger total is stored as that and said so.
     m_minutes->setRange(0, 1092);
@@ -126,13 +126,13 @@ AddBookmarkDialog::AddBookmarkDialog(BookmarkEditSession& session, core::NodeInd
 
 void AddBookmarkDialog::accept() {
     // A name is never cut silently: bookmark names hold 255 bytes, the box is cut to that here.
-    const std::string typed = toCp932(m_name->currentText());
+    const std::string typed = toUtf8(m_name->currentText());
     const std::string name(core::cutToBytes(typed, core::kBookmarkNameBytes));
     if (name.empty()) return;
     if (!m_session.registerName(m_node, name, m_histories, m_folder)) return;
     if (name.size() < typed.size()) {
         m_session.document().ui().setStatusText(
-            core::sjis("しおりの名前は255バイトまでなので、超えた分は切り捨てました。"));
+            std::string("しおりの名前は255バイトまでなので、超えた分は切り捨てました。"));
     }
     QDialog::accept();
 }
@@ -146,7 +146,7 @@ GoToBookmarkDialog::GoToBookmarkDialog(const std::vector<std::string>& names, QW
     : QDialog(parent), m_list(new QListWidget(this)) {
     setObjectName(QStringLiteral("bookmarkJumpDialog"));
     setWindowTitle(qs("しおりへ移動"));
-    for (const std::string& n : names) m_list->addItem(fromCp932(n));
+    for (const std::string& n : names) m_list->addItem(fromUtf8(n));
     if (!names.empty()) m_list->setCurrentRow(0);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(qs("しおり："), this));
@@ -200,7 +200,7 @@ QPushButton* EditBookmarksDialog::button(const QString& text) const {
 
 void EditBookmarksDialog::refill(int current) {
     m_list->clear();
-    for (const std::string& n : m_session.names()) m_list->addItem(fromCp932(n));
+    for (const std::string& n : m_session.names()) m_list->addItem(fromUtf8(n));
     if (m_list->count() > 0) m_list->setCurrentRow(std::clamp(current, 0, m_list->count() - 1));
 }
 

@@ -22,12 +22,13 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 // Types text key by key, Japanese included (QTest::keyClicks takes ASCII only).
 void typeText(QWidget* widget, const QString& text) {
-    for (QChar c : text) {
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    // One key per character: a character beyond the first plane is two QChars.
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text.mid(i, n), Qt::NoModifier);
+        i += n;
     }
 }
 
@@ -44,7 +45,7 @@ protected:
         settings.commentWindow.mode = CommentDisplay::None;
         window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         path = folder.filePath(QStringLiteral("a.kif")).toStdString();
-        std::ofstream(path, std::ios::binary) << sjis(kRecord);
+        std::ofstream(path, std::ios::binary) << std::string(kRecord);
         ASSERT_EQ(window->openFile(QString::fromStdString(path)), CommandResult::Done);
         window->show();
         window->recordWindow()->show();
@@ -87,7 +88,7 @@ TEST_F(AnnotationWindowTest, TypedCommentMarksTheLineAndSurvivesSavingAsKif) {
     });
     trigger(Command::EditComment);
     const std::string stored(store.comment(3));
-    EXPECT_EQ(stored, sjis("一行目\n二行目\n"));
+    EXPECT_EQ(stored, std::string("一行目\n二行目\n"));
     EXPECT_NE(line(3).substr(0, 6).find('*'), std::string::npos);
     EXPECT_EQ(line(2).substr(0, 6).find('*'), std::string::npos);
     EXPECT_TRUE(window->document().modified());
@@ -97,6 +98,25 @@ TEST_F(AnnotationWindowTest, TypedCommentMarksTheLineAndSurvivesSavingAsKif) {
     ASSERT_EQ(window->openFile(QString::fromStdString(saved)), CommandResult::Done);
     EXPECT_EQ(store.comment(3), stored);
     EXPECT_TRUE(store.comment(2).empty());
+}
+
+// Characters Shift-JIS cannot hold survive the dialog, the record and the UTF-8 files.
+TEST_F(AnnotationWindowTest, TypedCommentOfAnyScriptSurvivesTheDialogAndTheUtf8Files) {
+    ASSERT_EQ(store.goToPly(3), core::EditResult::Ok);
+    window->documentChanged();
+    whenOpen<CommentDialog>([](CommentDialog* dialog) {
+        typeText(dialog->editor(), QStringLiteral("🙂 한국 ü"));
+        clickOk(dialog);
+    });
+    trigger(Command::EditComment);
+    EXPECT_EQ(store.comment(3), "🙂 한국 ü\n");
+    for (const char* name : {"c.kifu", "c.jkf"}) {
+        const std::string saved = folder.filePath(QString::fromUtf8(name)).toStdString();
+        const SaveFormat format = *core::saveFormatOfPath(saved);
+        ASSERT_EQ(window->document().writeRecord(format, saved), core::WriteResult::Ok) << name;
+        ASSERT_EQ(window->openFile(QString::fromStdString(saved)), CommandResult::Done) << name;
+        EXPECT_EQ(store.comment(3), "🙂 한국 ü\n") << name;
+    }
 }
 
 TEST_F(AnnotationWindowTest, BookmarkRegisteredFromTheDialogShowsItsMark) {
@@ -110,7 +130,7 @@ TEST_F(AnnotationWindowTest, BookmarkRegisteredFromTheDialogShowsItsMark) {
     });
     trigger(Command::AddBookmark);
     ASSERT_EQ(store.bookmarkCount(), 1);
-    EXPECT_EQ(store.bookmarkAt(0)->name, sjis("角道"));
+    EXPECT_EQ(store.bookmarkAt(0)->name, std::string("角道"));
     EXPECT_NE(line(2).find('&'), std::string::npos);
 
     // Deleting in the dialog and then cancelling keeps the bookmark.
@@ -135,7 +155,7 @@ TEST_F(AnnotationWindowTest, InformationDialogStoresTheFields) {
         clickOk(dialog);
     });
     trigger(Command::RecordInfo);
-    EXPECT_EQ(store.header(core::HeaderField::Event), sjis("順位戦"));
+    EXPECT_EQ(store.header(core::HeaderField::Event), std::string("順位戦"));
     EXPECT_TRUE(window->document().modified());
 }
 
@@ -157,7 +177,7 @@ TEST_F(AnnotationWindowTest, InfoDialogsSettingsButtonOpensTheSettingsDialog) {
 }
 
 TEST_F(AnnotationWindowTest, CommentWindowFollowsTheStepsInMode2) {
-    ASSERT_TRUE(store.replaceComment(1, sjis("初手")) == core::CommentResult::Ok);
+    ASSERT_TRUE(store.replaceComment(1, std::string("初手")) == core::CommentResult::Ok);
     window->action(Command::CommentDisplay2)->trigger();
     ASSERT_NE(window->commentWindow(), nullptr);
     EXPECT_TRUE(window->commentWindow()->isVisible());
@@ -182,7 +202,7 @@ TEST_F(AnnotationWindowTest, CommentWindowFollowsTheStepsInMode2) {
 
 // A new comment font shows at once in the comment window and the comment pane.
 TEST_F(AnnotationWindowTest, NewCommentFontAppliesAtOnce) {
-    ASSERT_TRUE(store.replaceComment(0, sjis("開始")) == core::CommentResult::Ok);
+    ASSERT_TRUE(store.replaceComment(0, std::string("開始")) == core::CommentResult::Ok);
     window->action(Command::CommentDisplay2)->trigger();
     ASSERT_NE(window->commentWindow(), nullptr);
     auto* text = window->commentWindow()->findChild<QPlainTextEdit*>();
@@ -206,7 +226,7 @@ TEST_F(AnnotationWindowTest, MergeFromTheClipboardAddsTheVariationAndMarksTheRec
     ASSERT_FALSE(window->document().modified());
     const QString titleBefore = window->windowTitle();
     ASSERT_TRUE(setClipboardText(
-        sjis("手合割：平手\r\n   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ６六歩(67)\r\n")));
+        std::string("手合割：平手\r\n   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ６六歩(67)\r\n")));
     trigger(Command::MergeRecord);
     EXPECT_TRUE(store.hasAlternativeAt(3));
     EXPECT_TRUE(window->document().modified());
@@ -219,7 +239,7 @@ TEST_F(AnnotationWindowTest, MergeFromTheClipboardAddsTheVariationAndMarksTheRec
               QStringLiteral("クリップボードから棋譜を読み込み、合成しました。"));
 
     // A record of another handicap is refused with the message and changes nothing.
-    ASSERT_TRUE(setClipboardText(sjis("手合割：角落ち\r\n   1 ３四歩(33)\r\n")));
+    ASSERT_TRUE(setClipboardText(std::string("手合割：角落ち\r\n   1 ３四歩(33)\r\n")));
     const int moves = store.moveCount();
     trigger(Command::MergeRecord);
     EXPECT_EQ(store.moveCount(), moves);

@@ -52,7 +52,7 @@ std::string BoardWidget::reloadPictures() {
         }
         loaded = !image.isNull() && m_pictures.buildFromImage(image);
         if (!loaded) {
-            message = m_settings.pieceBitmap + core::sjis(" が読み込めません。");
+            message = m_settings.pieceBitmap + std::string(" が読み込めません。");
             m_settings.externalPieces = 0;
         }
     }
@@ -225,7 +225,7 @@ void BoardWidget::drawStand(QPainter& p, const BoardGeometry& g, core::SideByte 
     if (m_settings.emphasiseSideToMove != 0 && m_store.position().sideToMove == side) {
         p.fillRect(box, QColor(255, 255, 200));
     }
-    QFont font(qtext(core::sjis("ＭＳ 明朝")));
+    QFont font(qtext(std::string("ＭＳ 明朝")));
     font.setPixelSize(13);
     p.setFont(font);
     p.setPen(QColor(0, 0, 0));

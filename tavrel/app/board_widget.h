@@ -30,7 +30,7 @@ public:
     BoardWidget(const core::RecordStore& store, Settings& settings, QWidget* parent = nullptr);
 
     // Rebuilds the pictures from the settings (駒の種類, 外部駒, 駒BMP, 盤の種類, 駒台の種類).
-    // Returns the message to show when the external picture could not be read (CP932), else
+    // Returns the message to show when the external picture could not be read, else
     // empty; 外部駒 is then switched off.
     std::string reloadPictures();
     // The geometry of the picture as it is shown now: scaled and centred in the widget.

@@ -137,7 +137,7 @@ TEST_F(BoardInputTest, TypedMovesAndTerminalEntries) {
     EXPECT_TRUE(texts.empty());
     EXPECT_EQ(store.currentPly(), 1);
     ASSERT_EQ(window->shownMessages().size(), 1u);
-    EXPECT_EQ(window->shownMessages()[0], core::sjis("ルール　エラー"));
+    EXPECT_EQ(window->shownMessages()[0], std::string("ルール　エラー"));
     trigger(Command::Resign);
     EXPECT_EQ(window->document().mode(), ViewerMode::Viewing);
     EXPECT_FALSE(window->action(Command::Resign)->isEnabled());

@@ -22,8 +22,8 @@ CommentWindow::CommentWindow(QWidget* parent)
 }
 
 void CommentWindow::showView(const CommentView& view) {
-    setWindowTitle(fromCp932(view.caption));
-    const QString text = fromCp932(view.text);
+    setWindowTitle(fromUtf8(view.caption));
+    const QString text = fromUtf8(view.text);
     if (m_text->toPlainText() != text) m_text->setPlainText(text);
 }
 

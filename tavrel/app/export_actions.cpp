@@ -169,7 +169,7 @@ void ExportActions::copyBitmap() {
         return;
     }
     clip->setImage(image);
-    m_doc.ui().setStatusText(core::sjis("クリップボードへビットマップを出力しました。"));
+    m_doc.ui().setStatusText(std::string("クリップボードへビットマップを出力しました。"));
 }
 
 void ExportActions::saveImage(const std::string& path) {
@@ -195,7 +195,7 @@ CommandResult ExportActions::print(PrintKind kind, bool direct) {
     if (direct) {
         const QPrinterInfo target = QPrinterInfo::defaultPrinter();
         if (target.isNull()) {
-            m_doc.ui().showMessage(core::sjis("プリンタがインストールされていません。"),
+            m_doc.ui().showMessage(std::string("プリンタがインストールされていません。"),
                                    programCaption());
             return CommandResult::Cancelled;
         }
@@ -210,7 +210,7 @@ CommandResult ExportActions::print(PrintKind kind, bool direct) {
     const int r = printDocument(printer, m_doc, kind);
     m_window->setEnabled(true);
     if (r != 0) {
-        m_doc.ui().showMessage(core::sjis("印刷エラー(StartDoc)"), programCaption());
+        m_doc.ui().showMessage(std::string("印刷エラー(StartDoc)"), programCaption());
         return CommandResult::Failed;
     }
     return CommandResult::Done;

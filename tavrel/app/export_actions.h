@@ -43,7 +43,7 @@ public:
     void saveImageAs();
     // Saves under the template's name (the preview's "画像を保存(%s)").
     void saveImageNamed();
-    // The image name the preview's context menu shows (CP932).
+    // The image name the preview's context menu shows.
     std::string proposedImageName();
 
     // Prints with the print dialog, or in the direct mode on the default printer. Shows its own

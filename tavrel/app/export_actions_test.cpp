@@ -21,8 +21,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 // The output commands driven through the window's menu actions, offscreen.
 class ExportActionsTest : public ::testing::Test {
 protected:
@@ -40,7 +38,7 @@ protected:
         ASSERT_TRUE(a->isEnabled()) << commandEntry(command).text;
         a->trigger();
     }
-    std::string status() const { return sjis(window->statusText().toStdString()); }
+    std::string status() const { return std::string(window->statusText().toStdString()); }
 
     QTemporaryDir folder;
     Settings settings;
@@ -52,7 +50,7 @@ TEST_F(ExportActionsTest, RecordCopiesComeBackFromTheClipboardAsWritten) {
     const core::RecordWriteOptions options = writeOptions(settings);
     trigger(Command::CopyKif);
     EXPECT_EQ(clipboardText(), core::kifClipboardText(store, false, options));
-    EXPECT_EQ(status(), sjis("クリップボードへ棋譜(KIF形式)を出力しました。"));
+    EXPECT_EQ(status(), std::string("クリップボードへ棋譜(KIF形式)を出力しました。"));
     trigger(Command::CopyKi2Line);
     EXPECT_EQ(clipboardText(),
               core::ki2ClipboardText(store, core::Ki2ClipboardMode::CurrentLine, options));
@@ -69,7 +67,7 @@ TEST_F(ExportActionsTest, BoardBitmapIsTheViewAndGoesToTheClipboard) {
     trigger(Command::CopyBitmap);
     const QImage image = QGuiApplication::clipboard()->image();
     EXPECT_EQ(image.size(), window->board()->size());
-    EXPECT_EQ(status(), sjis("クリップボードへビットマップを出力しました。"));
+    EXPECT_EQ(status(), std::string("クリップボードへビットマップを出力しました。"));
 }
 
 TEST_F(ExportActionsTest, PreviewTrimsTheSavedPictureAndLeavesAgain) {
@@ -88,7 +86,8 @@ TEST_F(ExportActionsTest, PreviewTrimsTheSavedPictureAndLeavesAgain) {
     QImageReader reader(saved);
     EXPECT_EQ(reader.format(), "gif");
     EXPECT_EQ(reader.size(), QSize(250, 252));
-    EXPECT_EQ(status(), sjis("画像ファイル(") + saved.toStdString() + sjis(")を出力しました。"));
+    EXPECT_EQ(status(), std::string("画像ファイル(") + saved.toStdString() +
+                            std::string(")を出力しました。"));
 
     // The preview's context menu offers the pictures, with the proposed name.
     QMenu* menu = window->buildContextMenu(false);
@@ -107,14 +106,15 @@ TEST_F(ExportActionsTest, AFailedImageSaveIsReported) {
     settings.imageNameFormat = folder.filePath(QStringLiteral("missing/pic.png")).toStdString();
     window->exports().saveImageNamed();
     ASSERT_EQ(window->shownMessages().size(), 1u);
-    EXPECT_NE(window->shownMessages()[0].find(sjis("の保存に失敗しました。")), std::string::npos);
+    EXPECT_NE(window->shownMessages()[0].find(std::string("の保存に失敗しました。")),
+              std::string::npos);
 }
 
 TEST_F(ExportActionsTest, DirectPrintWithoutAPrinterSaysSo) {
     if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a printer is installed";
     EXPECT_EQ(window->exports().print(PrintKind::Form, true), CommandResult::Cancelled);
     ASSERT_EQ(window->shownMessages().size(), 1u);
-    EXPECT_EQ(window->shownMessages()[0], sjis("プリンタがインストールされていません。"));
+    EXPECT_EQ(window->shownMessages()[0], std::string("プリンタがインストールされていません。"));
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ GamePlayersPage::GamePlayersPage(const ChoiceSource& source, QWidget* parent)
     m_byoyomi->setSuffix(qs(" 秒"));
     m_increment->setSuffix(qs(" 秒"));
     for (core::HandicapType t : offeredHandicaps()) {
-        m_handicap->addItem(fromCp932(core::handicapName(t)), t);
+        m_handicap->addItem(fromUtf8(core::handicapName(t)), t);
     }
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(qs("手合割："), this), 0, 0);
@@ -116,8 +116,8 @@ core::HandicapType GamePlayersPage::handicap() const {
 }
 
 void GamePlayersPage::followHandicap() {
-    m_blackLabel->setText(fromCp932(blackNameLabel(handicap())));
-    m_whiteLabel->setText(fromCp932(whiteNameLabel(handicap())));
+    m_blackLabel->setText(fromUtf8(blackNameLabel(handicap())));
+    m_whiteLabel->setText(fromUtf8(whiteNameLabel(handicap())));
 }
 
 void GamePlayersPage::showFields(const NewGameFields& fields) {
@@ -125,8 +125,8 @@ void GamePlayersPage::showFields(const NewGameFields& fields) {
     m_handicap->setCurrentIndex(index < 0 ? 0 : index);
     m_black->setValue(fields.black);
     m_white->setValue(fields.white);
-    m_blackShort->setText(fromCp932(fields.blackShort));
-    m_whiteShort->setText(fromCp932(fields.whiteShort));
+    m_blackShort->setText(fromUtf8(fields.blackShort));
+    m_whiteShort->setText(fromUtf8(fields.whiteShort));
     // An engine no longer registered leaves its side to a human.
     const auto choose = [](QComboBox* box, const std::string& engine) {
         const int i = engine.empty() ? 0 : box->findData(QString::fromStdString(engine));
@@ -144,8 +144,8 @@ void GamePlayersPage::collect(NewGameFields& fields) const {
     fields.handicap = handicap();
     fields.black = m_black->value();
     fields.white = m_white->value();
-    fields.blackShort = toCp932(m_blackShort->text());
-    fields.whiteShort = toCp932(m_whiteShort->text());
+    fields.blackShort = toUtf8(m_blackShort->text());
+    fields.whiteShort = toUtf8(m_whiteShort->text());
     fields.players.blackEngine = m_blackPlayer->currentData().toString().toStdString();
     fields.players.whiteEngine = m_whitePlayer->currentData().toString().toStdString();
     fields.players.time.initialSeconds = m_initial->value() * 60;
@@ -202,8 +202,8 @@ PlayerNamesDlg::PlayerNamesDlg(const ChoiceSource& source, const std::string& bl
     m_black->setValue(black);
     m_white->setValue(white);
     auto* form = new QFormLayout(this);
-    form->addRow(fromCp932(blackNameLabel(handicap)), m_black);
-    form->addRow(fromCp932(whiteNameLabel(handicap)), m_white);
+    form->addRow(fromUtf8(blackNameLabel(handicap)), m_black);
+    form->addRow(fromUtf8(whiteNameLabel(handicap)), m_white);
     form->addRow(m_undecided);
     form->addRow(okCancel(this));
     connect(m_undecided, &QPushButton::clicked, this, [this, handicap] {
@@ -220,7 +220,7 @@ GameSaveChoice askGameSaveDialog(QWidget* parent, const std::string& recordName)
     box.setWindowTitle(qs("棋譜の保存"));
     box.setIcon(QMessageBox::Question);
     box.setText(qs("棋譜を保存しますか？"));
-    box.setInformativeText(fromCp932(recordName));
+    box.setInformativeText(fromUtf8(recordName));
     QPushButton* save = box.addButton(qs("上書き保存(&S)"), QMessageBox::AcceptRole);
     QPushButton* saveAs = box.addButton(qs("名前を付けて保存(&A)"), QMessageBox::ActionRole);
     QPushButton* none = box.addButton(qs("保存しない(&N)"), QMessageBox::RejectRole);

@@ -41,7 +41,7 @@ public:
     GamePlayersPage(const ChoiceSource& source, QWidget* parent = nullptr);
 
     void showFields(const NewGameFields& fields);
-    // Handicap and names into fields (CP932).
+    // Handicap and names into fields.
     void collect(NewGameFields& fields) const;
 
     QComboBox* handicapBox() const { return m_handicap; }
@@ -82,7 +82,7 @@ public:
     NewGameSheet(const ChoiceSource& source, const NewGameFields& fields,
                  QWidget* parent = nullptr);
 
-    // The values entered (CP932).
+    // The values entered.
     NewGameFields fields() const;
 
     QTabWidget* tabs() const { return m_tabs; }
@@ -116,7 +116,7 @@ private:
     QPushButton* m_undecided;
 };
 
-// The dialog "棋譜の保存" over the record's name (CP932).
+// The dialog "棋譜の保存" over the record's name.
 GameSaveChoice askGameSaveDialog(QWidget* parent, const std::string& recordName);
 
 }  // namespace tavrel

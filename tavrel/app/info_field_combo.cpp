@@ -18,12 +18,12 @@ InfoFieldCombo::InfoFieldCombo(QWidget* parent) : QComboBox(parent) {
 void InfoFieldCombo::setChoices(const std::vector<std::string>& cp932Choices) {
     const QString text = currentText();
     clear();
-    for (const std::string& choice : cp932Choices) addItem(fromCp932(choice));
+    for (const std::string& choice : cp932Choices) addItem(fromUtf8(choice));
     setEditText(text);
 }
 
-void InfoFieldCombo::setValue(const std::string& cp932) { setEditText(fromCp932(cp932)); }
+void InfoFieldCombo::setValue(const std::string& cp932) { setEditText(fromUtf8(cp932)); }
 
-std::string InfoFieldCombo::value() const { return cutInfoField(toCp932(currentText())); }
+std::string InfoFieldCombo::value() const { return cutInfoField(toUtf8(currentText())); }
 
 }  // namespace tavrel

@@ -87,7 +87,7 @@ void MainWindow::followAnnotationWindows() {
     const bool inMain = display == CommentDisplay::MainWindow && !isEditing(m_doc.mode());
     m_commentDock->setVisible(inMain);
     if (inMain) {
-        const QString text = fromCp932(view.text);
+        const QString text = fromUtf8(view.text);
         if (m_commentPane->toPlainText() != text) m_commentPane->setPlainText(text);
     }
     const bool shown = commentWindowShown(display, view.any);
@@ -135,7 +135,7 @@ void MainWindow::editCommentDialog(core::NodeIndex node) {
     for (;;) {
         CommentDialog dialog(commentCaption(store, node, m_settings), typed, this);
         if (first && dialog.shownCut()) {
-            setStatusText(core::sjis("コメントが長いので、32766バイトまでを表示しています。"));
+            setStatusText(std::string("コメントが長いので、32766バイトまでを表示しています。"));
         }
         first = false;
         const int choice = dialog.exec();
@@ -217,7 +217,7 @@ void MainWindow::infoDialog(bool problem) {
     documentChanged();
     std::string status = infoCutMessage(report);
     if (status.empty() && report.historyWriteFailed) {
-        status = core::sjis("履歴ファイルを書き込めませんでした。");
+        status = std::string("履歴ファイルを書き込めませんでした。");
     }
     if (!status.empty()) setStatusText(status);
     const std::string& start = m_doc.store().header(core::HeaderField::StartDateTime);
@@ -227,7 +227,7 @@ void MainWindow::infoDialog(bool problem) {
             startDateWarning(start, today.year(), today.month(), today.day());
         if (!warning.empty()) {
             m_doc.warningSound();
-            showMessage(warning, core::sjis("警告"));
+            showMessage(warning, std::string("警告"));
         }
     }
 }
@@ -243,7 +243,7 @@ void MainWindow::editListFile(ListField field) {
         &failed);
     if (r == 0) return;
     beep();
-    showMessage(listEditFailedMessage(failed), core::sjis("エラー"));
+    showMessage(listEditFailedMessage(failed), std::string("エラー"));
 }
 
 }  // namespace tavrel

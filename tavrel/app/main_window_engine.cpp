@@ -40,7 +40,7 @@ public:
         finish(options);
     }
     void engineFailed(const std::string& message) override {
-        m_ui.showMessage(message, core::sjis("エンジン設定"));
+        m_ui.showMessage(message, std::string("エンジン設定"));
         finish({});
     }
 
@@ -185,7 +185,7 @@ void EngineWindows::editEngines() {
 void EngineWindows::analyseRecord() {
     if (m_analysis) return;
     if (m_engines.empty()) {
-        m_ui.showMessage(core::sjis("エンジンが登録されていません"), core::sjis("棋譜解析"));
+        m_ui.showMessage(std::string("エンジンが登録されていません"), std::string("棋譜解析"));
         return;
     }
     RecordAnalysisDialog dialog(&m_window);
@@ -238,7 +238,7 @@ void EngineWindows::analysisChanged() {
     QTimer::singleShot(4000, process, [process] { process->deleteLater(); });
     m_graphDock->show();
     documentChanged();
-    if (!message.empty()) m_ui.showMessage(message, core::sjis("棋譜解析"));
+    if (!message.empty()) m_ui.showMessage(message, std::string("棋譜解析"));
     Q_EMIT recordAnalysisFinished();
 }
 

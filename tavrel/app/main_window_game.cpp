@@ -71,8 +71,7 @@ void MainWindow::startEngineGame(const GamePlayers& players) {
         }
         if (!entry) {
             // The list changed under the sheet: that side is left to the user.
-            showMessage(core::sjis("エンジンが登録されていません：") + core::utf8ToCp932(name).text,
-                        core::sjis("対局"));
+            showMessage(std::string("エンジンが登録されていません：") + name, std::string("対局"));
             continue;
         }
         m_gameProcesses[i] = std::make_unique<UsiProcess>(m_engineGame->events(side));
@@ -120,7 +119,7 @@ bool MainWindow::playerNamesDialog(std::string& black, std::string& white,
 
 GameSaveChoice MainWindow::askGameSave(const std::string& recordName) {
     if (m_quiet) {
-        m_shown.push_back(core::sjis("棋譜を保存しますか？"));
+        m_shown.push_back(std::string("棋譜を保存しますか？"));
         return GameSaveChoice::DontSave;
     }
     return askGameSaveDialog(this, recordName);

@@ -15,8 +15,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 class GameWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
@@ -43,8 +41,8 @@ TEST_F(GameWindowTest, NewGameByKeyRunsTheClockUntilResignation) {
     w->setNewGameSource([&](const NewGameFields& shown) -> std::optional<NewGameFields> {
         seen = shown;
         NewGameFields f;
-        f.black = sjis("甲");
-        f.white = sjis("乙");
+        f.black = std::string("甲");
+        f.white = std::string("乙");
         return f;
     });
     QTest::keyClick(w->board(), Qt::Key_N, Qt::ControlModifier);
@@ -54,7 +52,7 @@ TEST_F(GameWindowTest, NewGameByKeyRunsTheClockUntilResignation) {
     EXPECT_TRUE(w->turnTimer()->isActive());
     EXPECT_TRUE(w->action(Command::Resign)->isEnabled());
     EXPECT_FALSE(w->action(Command::NewGame)->isEnabled());
-    EXPECT_EQ(store.playerName(core::PlayerField::Black), sjis("甲"));
+    EXPECT_EQ(store.playerName(core::PlayerField::Black), std::string("甲"));
 
     QTest::keyClick(w->board(), Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(w->document().mode(), ViewerMode::Viewing);
@@ -63,7 +61,7 @@ TEST_F(GameWindowTest, NewGameByKeyRunsTheClockUntilResignation) {
     EXPECT_EQ(store.node(store.current()).to, core::terminalByte(core::TerminalCode::Resign));
     // The quiet window was asked whether to save, and declined.
     ASSERT_FALSE(w->shownMessages().empty());
-    EXPECT_EQ(w->shownMessages().back(), sjis("棋譜を保存しますか？"));
+    EXPECT_EQ(w->shownMessages().back(), std::string("棋譜を保存しますか？"));
 }
 
 // Shift+Enter opens the move dialog in play whichever pane has the focus: the window itself right
@@ -80,8 +78,8 @@ TEST_F(GameWindowTest, TypedMoveKeyIsTheWindowsWhereverTheFocusIs) {
     EXPECT_EQ(asked, 0);
     w->setNewGameSource([](const NewGameFields&) -> std::optional<NewGameFields> {
         NewGameFields f;
-        f.black = sjis("甲");
-        f.white = sjis("乙");
+        f.black = std::string("甲");
+        f.white = std::string("乙");
         return f;
     });
     w->action(Command::NewGame)->trigger();
@@ -121,28 +119,28 @@ TEST_F(GameWindowTest, PlayersPageFollowsTheHandicap) {
     EXPECT_EQ(page->whiteLabel()->text(), QString::fromUtf8("上手："));
     QTest::mouseClick(page->undecidedButton(), Qt::LeftButton);
     EXPECT_EQ(page->blackBox()->currentText(), QString::fromUtf8("下手"));
-    sheet.eventPage()->setValue(core::HeaderField::Event, sjis("棋聖戦"));
+    sheet.eventPage()->setValue(core::HeaderField::Event, std::string("棋聖戦"));
     NewGameFields out = sheet.fields();
     EXPECT_EQ(out.handicap, 3);
-    EXPECT_EQ(out.white, sjis("上手"));
+    EXPECT_EQ(out.white, std::string("上手"));
     bool hasEvent = false;
     for (const auto& [field, value] : out.header) {
-        if (field == core::HeaderField::Event) hasEvent = value == sjis("棋聖戦");
+        if (field == core::HeaderField::Event) hasEvent = value == std::string("棋聖戦");
     }
     EXPECT_TRUE(hasEvent);
 }
 
 TEST_F(GameWindowTest, PlayerNamesDialogOffersUndecidedNames) {
     Histories histories;
-    histories[HistoryField::Players].add(sjis("前の相手"));
-    PlayerNamesDlg dialog(ChoiceSource{&settings, &histories, {}, {}}, sjis("甲"), sjis("乙"),
-                          core::kHandicapEven);
+    histories[HistoryField::Players].add(std::string("前の相手"));
+    PlayerNamesDlg dialog(ChoiceSource{&settings, &histories, {}, {}}, std::string("甲"),
+                          std::string("乙"), core::kHandicapEven);
     EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("対局者名変更"));
     EXPECT_EQ(dialog.blackBox()->currentText(), QString::fromUtf8("甲"));
     EXPECT_EQ(dialog.blackBox()->itemText(0), QString::fromUtf8("前の相手"));
     QTest::mouseClick(dialog.undecidedButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.black(), sjis("先手"));
-    EXPECT_EQ(dialog.white(), sjis("後手"));
+    EXPECT_EQ(dialog.black(), std::string("先手"));
+    EXPECT_EQ(dialog.white(), std::string("後手"));
 }
 
 // The players page offers the registered engines for each side and the time control, and hands
@@ -192,7 +190,7 @@ TEST_F(GameWindowTest, EnginesPlayEachOtherUntilOneResigns) {
     EXPECT_EQ(store.playerName(core::PlayerField::Black), "Fake");
     EXPECT_FALSE(w->engineGame()->active());
     ASSERT_FALSE(w->shownMessages().empty());
-    EXPECT_EQ(w->shownMessages().back(), sjis("棋譜を保存しますか？"));
+    EXPECT_EQ(w->shownMessages().back(), std::string("棋譜を保存しますか？"));
 }
 
 // A human plays Black against the engine: the engine answers the move typed at the board, and

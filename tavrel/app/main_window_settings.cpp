@@ -54,7 +54,7 @@ CommandResult MainWindow::acceptSettingsDialog(const Settings& draft) {
     if (!saved) {
         beep();
         showMessage(
-            environmentNotSavedMessage(toCp932(fromFsPath(environmentFilePath(folder, name)))),
+            environmentNotSavedMessage(toUtf8(fromFsPath(environmentFilePath(folder, name)))),
             programCaption());
     }
     applyFonts();
@@ -89,7 +89,7 @@ void MainWindow::registerFileTypes() {
         desktop::registerFileTypes(tavrelDesktopApp(), desktop::xdgDataHome(), !m_quiet);
     if (!r.ok) {
         beep();
-        showMessage(cannotWriteMessage(toCp932(r.failedPath)), programCaption());
+        showMessage(cannotWriteMessage(toUtf8(r.failedPath)), programCaption());
         return;
     }
     setStatusText(associatedMessage());
@@ -101,7 +101,7 @@ void MainWindow::makeDesktopShortcut() {
     desktop::DesktopResult r = desktop::createDesktopShortcut(tavrelDesktopApp(), desktop);
     if (!r.ok) {
         beep();
-        showMessage(cannotWriteMessage(toCp932(r.failedPath)), programCaption());
+        showMessage(cannotWriteMessage(toUtf8(r.failedPath)), programCaption());
         return;
     }
     setStatusText(shortcutCreatedMessage());

@@ -28,8 +28,6 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 class MainWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { testsupport::ensureQApplication(); }
@@ -280,7 +278,7 @@ TEST_F(MainWindowTest, CloseWhileEditingAsksFirst) {
     w->document().setMode(ViewerMode::Editing);
     EXPECT_FALSE(w->close());
     ASSERT_FALSE(w->shownMessages().empty());
-    EXPECT_EQ(w->shownMessages().back(), sjis("プログラムを終了しますか？"));
+    EXPECT_EQ(w->shownMessages().back(), std::string("プログラムを終了しますか？"));
     w->document().setMode(ViewerMode::Viewing);
     EXPECT_TRUE(w->close());
 }
@@ -345,7 +343,8 @@ TEST_F(MainWindowTest, ExternalPictureThatCannotBeReadFallsBack) {
     auto w = makeWindow();
     EXPECT_EQ(settings.externalPieces, 0);
     ASSERT_FALSE(w->shownMessages().empty());
-    EXPECT_EQ(w->shownMessages().front(), "/nonexistent/pieces.bmp" + sjis(" が読み込めません。"));
+    EXPECT_EQ(w->shownMessages().front(),
+              "/nonexistent/pieces.bmp" + std::string(" が読み込めません。"));
     EXPECT_EQ(w->board()->geometry().cell(), (CellSize{31, 32}));
 }
 

@@ -17,8 +17,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 struct StartLog : ProgramLink {
     std::vector<std::string> started;
     bool send(const std::string&, std::string_view) override { return false; }
@@ -106,7 +104,7 @@ TEST(ToolSettingsDialogTest, EditsEveryEntryAndBrowses) {
     dialog.entryChoice()->setCurrentIndex(0);  // the edits of entry 3 are kept
     EXPECT_EQ(dialog.menuField()->text(), QStringLiteral("棋譜ファイルをエディタで開く"));
     const ToolEntries tools = dialog.tools();
-    EXPECT_EQ(tools[2], (ToolEntry{sjis("表計算"), "/usr/bin/calc", "--ply %N"}));
+    EXPECT_EQ(tools[2], (ToolEntry{std::string("表計算"), "/usr/bin/calc", "--ply %N"}));
     EXPECT_EQ(tools[0], settings.tools[0]);
     EXPECT_EQ(tools[4], settings.tools[4]);
 }

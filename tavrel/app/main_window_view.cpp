@@ -200,7 +200,7 @@ void MainWindow::pieceSettings() {
     choices.board = static_cast<WoodChoice>(board->currentIndex());
     choices.stand = static_cast<WoodChoice>(stand->currentIndex());
     choices.externalPieces = external->isChecked();
-    choices.pieceBitmap = core::utf8ToCp932(path->text().toStdString()).text;
+    choices.pieceBitmap = path->text().toStdString();
     applyPieceChoices(choices, m_settings);
     std::string message = m_board->reloadPictures();
     if (!message.empty()) showMessage(message, programCaption());

@@ -19,8 +19,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 // 1.７六歩 2.３四歩* 3.２六歩 4.８四歩 5.投了, with ６六歩 beside ply 3.
 const char* const kRecord =
     "手合割：平手\r\n"
@@ -36,7 +34,7 @@ protected:
         settings.recordWindow.shown = 1;
         window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         std::string path = folder.filePath(QStringLiteral("n.kif")).toStdString();
-        std::ofstream(path, std::ios::binary) << sjis(kRecord);
+        std::ofstream(path, std::ios::binary) << std::string(kRecord);
         ASSERT_EQ(window->openFile(QString::fromStdString(path)), CommandResult::Done);
         window->show();
         window->recordWindow()->show();

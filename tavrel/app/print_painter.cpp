@@ -58,9 +58,9 @@ public:
     int pages() const { return m_page + 1; }
     void finish() { flushLine(); }
 
-    void text(std::string_view cp932) override {
+    void text(std::string_view plain) override {
         // The expander has read the print controls: what it hands over is plain text.
-        (m_centred ? m_centre : m_leftText) += qtext(cp932);
+        (m_centred ? m_centre : m_leftText) += qtext(plain);
     }
     void lineBreak() override {
         flushLine();

@@ -16,8 +16,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 const char* const kRecord =
     "開始日時：2026/12/01\r\n棋戦：見本戦\r\n手合割：平手\r\n先手：甲田\r\n後手：乙川\r\n"
     "   1 ７六歩(77)   ( 0:03/00:00:03)\r\n*初手の考え\r\n   2 ３四歩(33)   ( 0:02/00:00:02)\r\n"
@@ -33,7 +31,7 @@ protected:
             QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {
             GTEST_SKIP() << "poppler-utils is not installed";
         }
-        ASSERT_EQ(doc.loadRecordFile(write("game.kif", sjis(kRecord))), CommandResult::Done);
+        ASSERT_EQ(doc.loadRecordFile(write("game.kif", std::string(kRecord))), CommandResult::Done);
         doc.showPly(1);
     }
     // Prints to a PDF file; returns its text.
@@ -90,9 +88,9 @@ TEST_F(PrintToPdfTest, RecordPageListsHeaderMovesResultAndVariation) {
 // Print controls are read once: an "&" in a file name or a comment is printed as it is, and
 // "&&" in the template prints one "&".
 TEST_F(PrintToPdfTest, AmpersandsInTextArePrintedAsTheyAre) {
-    ASSERT_EQ(doc.loadRecordFile(write("R&D.kif", sjis(kRecord))), CommandResult::Done);
+    ASSERT_EQ(doc.loadRecordFile(write("R&D.kif", std::string(kRecord))), CommandResult::Done);
     doc.showPly(1);
-    settings.printPositionFormat = sjis("%f%cA&&B%c%*");
+    settings.printPositionFormat = std::string("%f%cA&&B%c%*");
     int pages = 0;
     const QString text = print(PrintKind::Position, &pages);
     EXPECT_TRUE(has(text, "R&D")) << text.toStdString();
@@ -109,7 +107,7 @@ TEST_F(PrintToPdfTest, LongRecordFlowsOntoMorePages) {
         std::snprintf(line, sizeof line, moves[i % 4], i + 1);
         record += line;
     }
-    ASSERT_EQ(doc.loadRecordFile(write("long.kif", sjis(record))), CommandResult::Done);
+    ASSERT_EQ(doc.loadRecordFile(write("long.kif", std::string(record))), CommandResult::Done);
     int pages = 0;
     (void)print(PrintKind::Record, &pages);
     EXPECT_GT(pages, 2);

@@ -28,7 +28,7 @@ InfoFieldsPage::InfoFieldsPage(std::vector<RecordInfoField> fields, QWidget* par
     : QWidget(parent), m_fields(std::move(fields)) {
     auto* form = new QFormLayout(this);
     for (const RecordInfoField& f : m_fields) {
-        auto* label = new QLabel(fromCp932(f.label), this);
+        auto* label = new QLabel(fromUtf8(f.label), this);
         auto* combo = new InfoFieldCombo(this);
         label->setBuddy(combo);
         m_labels.push_back(label);
@@ -101,7 +101,7 @@ void InfoFieldsPage::showRecord(const core::RecordStore& store) {
     }
     if (m_autoOpeningLabel != nullptr) {
         AutoOpeningText text = autoOpeningText(store);
-        m_autoOpeningLabel->setText(fromCp932(text.shown));
+        m_autoOpeningLabel->setText(fromUtf8(text.shown));
         m_autoOpeningName = text.name;
         m_autoOpeningButton->setEnabled(!text.name.empty());
     }
@@ -132,7 +132,7 @@ std::vector<InfoFieldEdit> InfoFieldsPage::edits() const {
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         // The whole text typed, so that OK can tell the user what it had to cut.
         result.push_back(
-            InfoFieldEdit{m_fields[i], m_atOpening[i], toCp932(m_combos[i]->currentText())});
+            InfoFieldEdit{m_fields[i], m_atOpening[i], toUtf8(m_combos[i]->currentText())});
     }
     return result;
 }

@@ -32,7 +32,7 @@ public:
                      const std::string& folder);
     // Shows the record's values and remembers them as the values at opening.
     void showRecord(const core::RecordStore& store);
-    // Shows values (CP932, empty for fields not given) and remembers them as at opening.
+    // Shows values (empty for fields not given) and remembers them as at opening.
     void showValues(const std::vector<std::pair<core::HeaderField, std::string>>& values);
 
     // The value of a field on the page (CP932, cut to 100 bytes); empty for a field not on it.

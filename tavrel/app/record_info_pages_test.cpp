@@ -16,7 +16,6 @@ namespace tavrel {
 namespace {
 
 using core::HeaderField;
-using core::sjis;
 
 class RecordInfoPagesTest : public ::testing::Test {
 protected:
@@ -29,18 +28,18 @@ protected:
 };
 
 TEST_F(RecordInfoPagesTest, TypedValuesBecomeTheRecordsFields) {
-    store.setHeader(HeaderField::Event, sjis("竜王戦"));
+    store.setHeader(HeaderField::Event, std::string("竜王戦"));
     RecordEventPage page(true);
     page.fillChoices(settings, histories, dir);
     page.showRecord(store);
-    EXPECT_EQ(page.value(HeaderField::Event), sjis("竜王戦"));
+    EXPECT_EQ(page.value(HeaderField::Event), std::string("竜王戦"));
     page.show();
     QLineEdit* place = page.combo(HeaderField::Place)->lineEdit();
     place->setFocus();
     QTest::keyClicks(place, QStringLiteral("Tokyo"));
     page.apply(store, settings, histories, dir);
     EXPECT_EQ(store.header(HeaderField::Place), "Tokyo");
-    EXPECT_EQ(store.header(HeaderField::Event), sjis("竜王戦"));
+    EXPECT_EQ(store.header(HeaderField::Event), std::string("竜王戦"));
     EXPECT_EQ(histories[HistoryField::Place].value(0), "Tokyo");
     EXPECT_EQ(histories[HistoryField::Event].count(), 0);
 }
@@ -52,7 +51,7 @@ TEST_F(RecordInfoPagesTest, AutoOpeningIsShownAndCopiedIntoTheOpeningOnRequest) 
                                 {})
                   .result,
               core::ReadResult::Ok);
-    store.setHeader(HeaderField::Opening, sjis("不明"));
+    store.setHeader(HeaderField::Opening, std::string("不明"));
     RecordEventPage page(true);
     page.fillChoices(settings, histories, dir);
     page.showRecord(store);
@@ -60,13 +59,13 @@ TEST_F(RecordInfoPagesTest, AutoOpeningIsShownAndCopiedIntoTheOpeningOnRequest) 
     EXPECT_EQ(page.autoOpeningLabel()->text(),
               QStringLiteral("自動戦型：相振り飛車 ▲三間飛車 △四間飛車"));
     // Nothing changes until the user asks.
-    EXPECT_EQ(page.value(HeaderField::Opening), sjis("不明"));
+    EXPECT_EQ(page.value(HeaderField::Opening), std::string("不明"));
     page.show();
     ASSERT_TRUE(page.autoOpeningButton()->isEnabled());
     QTest::mouseClick(page.autoOpeningButton(), Qt::LeftButton);
-    EXPECT_EQ(page.value(HeaderField::Opening), sjis("相振り飛車"));
+    EXPECT_EQ(page.value(HeaderField::Opening), std::string("相振り飛車"));
     page.apply(store, settings, histories, dir);
-    EXPECT_EQ(store.header(HeaderField::Opening), sjis("相振り飛車"));
+    EXPECT_EQ(store.header(HeaderField::Opening), std::string("相振り飛車"));
 
     // A record too short to classify: the line says so and there is nothing to copy.
     core::RecordStore empty(10);
@@ -87,7 +86,8 @@ TEST_F(RecordInfoPagesTest, CalendarButtonWritesTheDateWithItsWeekday) {
 }
 
 TEST_F(RecordInfoPagesTest, UndefinedUserFieldHasNoInputBox) {
-    settings.userInfoNames = {sjis("段位"), sjis("解説"), "", sjis("記録"), sjis("観戦")};
+    settings.userInfoNames = {std::string("段位"), std::string("解説"), "", std::string("記録"),
+                              std::string("観戦")};
     RecordDateUserPage page(settings, false);
     page.show();
     EXPECT_EQ(page.label(HeaderField::User3)->text(), QStringLiteral("（未定義）"));

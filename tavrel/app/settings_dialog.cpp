@@ -29,7 +29,7 @@ QString u8(std::string_view utf8) { return fromUtf8(utf8); }
 
 QString fontText(const FontSetting& font) {
     return QStringLiteral("%1  %2px")
-        .arg(fromCp932(font.face))
+        .arg(fromUtf8(font.face))
         .arg(font.height < 0 ? -font.height : font.height);
 }
 
@@ -203,12 +203,12 @@ void SettingsDialog::addControl(QWidget* page, QFormLayout* form, const SettingC
             auto* row = new QWidget(page);
             auto* h = new QHBoxLayout(row);
             h->setContentsMargins(0, 0, 0, 0);
-            auto* edit = new QLineEdit(fromCp932(c.text(m_draft)), row);
+            auto* edit = new QLineEdit(fromUtf8(c.text(m_draft)), row);
             edit->setObjectName(id);
             h->addWidget(edit, 1);
             connect(edit, &QLineEdit::textChanged, this, [this, control](const QString& t) {
                 if (m_loading) return;
-                storeText(*control, m_draft, toCp932(t));
+                storeText(*control, m_draft, toUtf8(t));
                 changed();
             });
             if (c.kind == ControlKind::Path) {
@@ -323,7 +323,7 @@ QWidget* SettingsDialog::buildFtpPage() {
         FtpPageModel::Field field = fields[i].second;
         if (field == FtpPageModel::Field::Password) edit->setEchoMode(QLineEdit::Password);
         connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& t) {
-            m_ftp->setField(field, toCp932(t));
+            m_ftp->setField(field, toUtf8(t));
             if (field == FtpPageModel::Field::Name && m_ftpList->currentItem()) {
                 m_loading = true;
                 m_ftpList->currentItem()->setText(t);
@@ -371,7 +371,7 @@ void SettingsDialog::loadFtp() {
     m_loading = true;
     m_ftpList->clear();
     for (const FtpSetting& s : m_ftp->entries()) {
-        auto* item = new QListWidgetItem(fromCp932(s.name), m_ftpList);
+        auto* item = new QListWidgetItem(fromUtf8(s.name), m_ftpList);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(s.selected ? Qt::Checked : Qt::Unchecked);
     }
@@ -386,7 +386,7 @@ void SettingsDialog::loadFtp() {
         values[4] = &s->folder;
     }
     for (std::size_t i = 0; i < m_ftpFields.size(); ++i) {
-        m_ftpFields[i]->setText(values[i] ? fromCp932(*values[i]) : QString());
+        m_ftpFields[i]->setText(values[i] ? fromUtf8(*values[i]) : QString());
         m_ftpFields[i]->setEnabled(s != nullptr);
     }
     m_ftpPassive->setChecked(s && s->passive);

@@ -28,8 +28,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 std::string fileBytes(const std::string& path) {
     QFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::ReadOnly)) return "<missing>";
@@ -96,7 +94,7 @@ TEST_F(SettingsDialogTest, OkWritesExactlyTheChangeOfEachPage) {
     const Case cases[] = {
         {"棋譜", [](auto& t, auto& d) { t.click(d, "backup"); }, [](Settings& s) { s.backup = 1; }},
         {"情報", [](auto& t, auto& d) { t.type(d, "userInfo1", QStringLiteral("対局場")); },
-         [](Settings& s) { s.userInfoNames[0] = sjis("対局場"); }},
+         [](Settings& s) { s.userInfoNames[0] = std::string("対局場"); }},
         {"メール", [](auto& t, auto& d) { t.click(d, "internetMailAuto"); },
          [](Settings& s) { s.internetMailAuto = 1; }},
         {"メール2", [](auto& t, auto& d) { t.click(d, "mailSave_2"); },
@@ -116,7 +114,7 @@ TEST_F(SettingsDialogTest, OkWritesExactlyTheChangeOfEachPage) {
         {"英語", [](auto& t, auto& d) { t.click(d, "englishNumbering_2"); },
          [](Settings& s) { s.englishNumbering = core::EnglishNumbering::None; }},
     };
-    const std::string golden = formatEnvironmentText(Settings{});
+    const std::string golden = core::ownTextFileBytes(formatEnvironmentText(Settings{}));
     for (const Case& c : cases) {
         settings = Settings{};
         QFile::remove(QString::fromStdString(envPath()));
@@ -131,7 +129,7 @@ TEST_F(SettingsDialogTest, OkWritesExactlyTheChangeOfEachPage) {
         c.expect(expected);
         EXPECT_EQ(settings, expected) << c.page;
         std::string written = fileBytes(envPath());
-        EXPECT_EQ(written, formatEnvironmentText(expected)) << c.page;
+        EXPECT_EQ(written, core::ownTextFileBytes(formatEnvironmentText(expected))) << c.page;
         EXPECT_NE(written, golden) << c.page;
     }
 }
@@ -208,7 +206,7 @@ TEST_F(SettingsDialogTest, FtpPageEditsTheList) {
     click(dialog, "ftpUp");
     const FtpSettings& ftp = dialog.draft().ftp;
     ASSERT_EQ(ftp.entries.size(), 2u);
-    EXPECT_EQ(ftp.entries[0].name, sjis("設定2"));
+    EXPECT_EQ(ftp.entries[0].name, std::string("設定2"));
     EXPECT_EQ(ftp.entries[0].server, "ftp.example.org");
     EXPECT_FALSE(ftp.entries[0].passive);
     EXPECT_EQ(ftp.entries[1].server, "");

@@ -16,9 +16,9 @@ namespace {
 
 QString qtext(const std::string& cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
 QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
-// Field text back to CP932, cut to the setting's capacity.
+// Field text back to program text, cut to the setting's capacity.
 std::string cp932(const QString& text) {
-    return std::string(core::cutToBytes(core::sjis(text.toStdString()), kSettingTextBytes));
+    return std::string(core::cutToBytes(std::string(text.toStdString()), kSettingTextBytes));
 }
 
 }  // namespace

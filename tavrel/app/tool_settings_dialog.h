@@ -20,7 +20,7 @@ class ToolSettingsDialog : public QDialog {
     Q_OBJECT
 public:
     ToolSettingsDialog(const ToolEntries& tools, QWidget* parent = nullptr);
-    // The entries as edited (texts CP932).
+    // The entries as edited.
     ToolEntries tools();
     // What "参照(&R)..." asks for (tests put a fake in); an empty text keeps the field.
     void setProgramChooser(std::function<QString()> chooser) { m_chooser = std::move(chooser); }

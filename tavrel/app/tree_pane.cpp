@@ -40,7 +40,7 @@ QVariant TreePaneModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const auto column = static_cast<TreeColumn>(index.column());
     if (role == Qt::DisplayRole) {
-        return desktop::fromCp932(m_state.cellText(index.row(), column));
+        return desktop::fromUtf8(m_state.cellText(index.row(), column));
     }
     if (role == Qt::TextAlignmentRole && column != TreeColumn::Move &&
         column != TreeColumn::Record) {
@@ -170,7 +170,7 @@ void TreePane::openDatabase(const QString& path) {
                 --m_opening;
                 m_db = db;
                 m_source->setText(db ? QFileInfo(path).fileName() : QString());
-                if (!message.empty()) m_source->setText(desktop::fromCp932(message));
+                if (!message.empty()) m_source->setText(desktop::fromUtf8(message));
                 if (!m_notice.isEmpty()) m_source->setText(m_source->text() + "\n" + m_notice);
                 m_state.clear();
                 positionChanged();
@@ -272,6 +272,6 @@ void TreePane::chooseBook() {
     if (!path.isEmpty()) (void)openBook(path);
 }
 
-void TreePane::updateStatus() { m_status->setText(desktop::fromCp932(m_state.statusText())); }
+void TreePane::updateStatus() { m_status->setText(desktop::fromUtf8(m_state.statusText())); }
 
 }  // namespace tavrel

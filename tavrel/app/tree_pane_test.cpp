@@ -23,7 +23,6 @@ namespace tavrel {
 namespace {
 
 namespace dm = dalmir::model;
-using core::sjis;
 
 const char* const kRecord =
     "手合割：平手\r\n"
@@ -36,7 +35,7 @@ protected:
         settings.positionAfterLoad = PositionAfterLoad::Start;
         window = std::make_unique<MainWindow>(quietTestContext(settings, store, folder));
         recordPath = folder.filePath(QStringLiteral("a.kif")).toStdString();
-        std::ofstream(recordPath, std::ios::binary) << sjis(kRecord);
+        std::ofstream(recordPath, std::ios::binary) << std::string(kRecord);
         ASSERT_EQ(window->openFile(QString::fromStdString(recordPath)), CommandResult::Done);
         pane = window->treePane();
         ASSERT_NE(pane, nullptr);

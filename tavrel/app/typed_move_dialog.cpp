@@ -23,7 +23,7 @@ std::optional<std::string> TypedMoveDialog::ask() {
     m_edit->clear();
     m_edit->setFocus();
     if (exec() != QDialog::Accepted) return std::nullopt;
-    return core::utf8ToCp932(m_edit->text().toStdString()).text;
+    return m_edit->text().toStdString();
 }
 
 }  // namespace tavrel

@@ -15,7 +15,7 @@ class TypedMoveDialog : public QDialog {
     Q_OBJECT
 public:
     explicit TypedMoveDialog(QWidget* parent);
-    // The text typed (CP932); nullopt when cancelled.
+    // The text typed; nullopt when cancelled.
     std::optional<std::string> ask();
     QLineEdit* edit() { return m_edit; }
 

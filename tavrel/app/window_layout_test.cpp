@@ -26,7 +26,6 @@ namespace {
 
 using core::kSideBlack;
 using core::makePiece;
-using core::sjis;
 
 QPoint qpoint(Point p) { return QPoint(p.x, p.y); }
 

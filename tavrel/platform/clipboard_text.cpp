@@ -15,7 +15,7 @@ std::optional<std::string> clipboardText() {
     if (!data || !data->hasText()) return std::nullopt;
     QString text = data->text();
     if (text.isEmpty()) return std::nullopt;
-    return core::utf8ToCp932(text.toStdString()).text;
+    return text.toStdString();
 }
 
 bool setClipboardText(const std::string& cp932) {

@@ -9,7 +9,7 @@ namespace tavrel {
 // The clipboard's text as CP932 (characters CP932 cannot hold become "？"); nullopt when the
 // clipboard holds no text.
 std::optional<std::string> clipboardText();
-// Puts CP932 text on the clipboard; false when no clipboard is available.
+// Puts text on the clipboard; false when no clipboard is available.
 bool setClipboardText(const std::string& cp932);
 
 }  // namespace tavrel

@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-// Opens a CP932 URL with the desktop's handler; false when no handler took it.
+// Opens a URL with the desktop's handler; false when no handler took it.
 bool openDesktopUrl(const std::string& cp932Url);
 
 // xdg-email's arguments for a mail (texts converted from CP932).

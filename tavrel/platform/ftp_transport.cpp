@@ -68,7 +68,7 @@ void append(ListPtr& list, const std::string& line) {
     list.reset(curl_slist_append(list.release(), line.c_str()));
 }
 
-// Texts of the settings are CP932; the server is spoken to in UTF-8.
+// The server is spoken to in UTF-8, as the settings hold their texts.
 std::string wire(const std::string& cp932) { return core::toUtf8Lossy(cp932); }
 
 }  // namespace

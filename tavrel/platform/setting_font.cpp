@@ -27,7 +27,7 @@ QFont settingFont(const FontSetting& setting) {
 
 FontSetting fontSetting(const QFont& font) {
     FontSetting setting;
-    std::string face = core::utf8ToCp932(font.family().toStdString()).text;
+    std::string face = font.family().toStdString();
     setting.face = std::string(core::cutToBytes(face, kFontFaceBytes));
     // A character height in pixels (points taken at 96 dots per inch), negative as the file
     // keeps it.

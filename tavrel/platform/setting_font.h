@@ -8,7 +8,7 @@
 
 namespace tavrel {
 
-// The face (CP932) by name, |height| pixels (12 for a height of 0, never below 6), bold and
+// The face by name, |height| pixels (12 for a height of 0, never below 6), bold and
 // italic as set.
 QFont settingFont(const FontSetting& setting);
 // The setting a chosen font is kept as: face cut to kFontFaceBytes (CP932), the pixel height as a

@@ -10,7 +10,7 @@ namespace tavrel {
 namespace {
 
 TEST(SettingFont, FaceSizeAndStyle) {
-    QFont f = settingFont(FontSetting{core::sjis("ＭＳ ゴシック"), -13, true, false});
+    QFont f = settingFont(FontSetting{std::string("ＭＳ ゴシック"), -13, true, false});
     EXPECT_EQ(f.family(), QString::fromUtf8("ＭＳ ゴシック"));
     EXPECT_EQ(f.pixelSize(), 13);
     EXPECT_TRUE(f.bold());
@@ -29,7 +29,7 @@ TEST(SettingFont, HeightRules) {
 }
 
 TEST(SettingFont, ChosenFontsRoundTrip) {
-    const FontSetting print{core::sjis("ＭＳ ゴシック"), -21, true, true};
+    const FontSetting print{std::string("ＭＳ ゴシック"), -21, true, true};
     EXPECT_EQ(fontSetting(settingFont(print)), print);
     QFont points(QStringLiteral("Serif"));
     points.setPointSize(12);  // 16 pixels at 96 dots per inch

@@ -41,7 +41,7 @@ UsiProcess::UsiProcess(usi::UsiEvents& events, QObject* parent, usi::UsiTimeouts
     connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error != QProcess::FailedToStart) return;
         m_ticker.stop();
-        m_engine->startFailed(core::sjis(m_process.errorString().toStdString()));
+        m_engine->startFailed(std::string(m_process.errorString().toStdString()));
     });
     connect(&m_process, &QProcess::finished, this,
             [this](int exitCode, QProcess::ExitStatus status) {

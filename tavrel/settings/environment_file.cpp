@@ -413,17 +413,17 @@ const KeyTable& keyTable() {
     static const KeyTable table = [] {
         KeyTable t;
         for (const KeyDef& d : keyDefs()) {
-            Key k{&d, {}, core::sjis(d.head), core::sjis(d.tail)};
+            Key k{&d, {}, std::string(d.head), std::string(d.tail)};
             if (d.kind != Kind::Section && d.kind != Kind::Tools) {
                 k.key = k.head.substr(0, k.head.find(' '));
             }
             t.keys.push_back(std::move(k));
         }
         for (std::size_t i = 0; i < kToolKeyDefs.size(); ++i) {
-            t.toolKeys[i] = ToolKey{&kToolKeyDefs[i], core::sjis(kToolKeyDefs[i].prefix),
+            t.toolKeys[i] = ToolKey{&kToolKeyDefs[i], std::string(kToolKeyDefs[i].prefix),
                                     std::string(kToolKeyDefs[i].padding)};
         }
-        t.header = core::sjis("# Tavrel " + std::string(kEnvironmentVersion) + " 環境ファイル");
+        t.header = std::string("# Tavrel " + std::string(kEnvironmentVersion) + " 環境ファイル");
         return t;
     }();
     return table;
@@ -433,14 +433,9 @@ const KeyTable& keyTable() {
 
 enum class Applied { Set, Unknown, BadValue };
 
-// Length of the character at s[i] for escaping: a lead byte forms a character only with a
-// valid second byte, so that a stray lead byte can never swallow a quote.
-std::size_t escapeCharLength(std::string_view s, std::size_t i) {
-    return (i + 1 < s.size() && core::isLeadByte(s[i]) &&
-            static_cast<unsigned char>(s[i + 1]) >= 0x40)
-               ? 2
-               : 1;
-}
+// Length of the character at s[i] for escaping; a quote or a backslash is always a character of
+// its own.
+std::size_t escapeCharLength(std::string_view s, std::size_t i) { return core::charLength(s, i); }
 
 // A tool argument: within double quotes, \" and \\ stand for " and \; an unquoted value is
 // taken as it stands.
@@ -462,13 +457,13 @@ std::string unescapeToolText(std::string_view value) {
     return out;
 }
 
-// The text without lead bytes that form no character (escapeCharLength 1): written between
-// quotes, such a byte would pair with the escape or the quote after it and read back otherwise.
+// The text without bytes that form no character: written in the file, such a byte would pair
+// with the escape or the quote after it and read back otherwise.
 std::string withoutStrayLeadBytes(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
         std::size_t n = escapeCharLength(text, i);
-        if (n == 2 || !core::isLeadByte(text[i])) out.append(text.substr(i, n));
+        if (n > 1 || static_cast<unsigned char>(text[i]) < 0x80) out.append(text.substr(i, n));
         i += n;
     }
     return out;
@@ -748,12 +743,12 @@ std::string formatEnvironmentText(const Settings& settings) {
 core::ReadResult ReadEnvironmentFile(const std::string& path, Settings& settings) {
     std::optional<std::string> text = core::readFile(path);
     if (!text) return core::ReadResult::CannotOpen;
-    parseEnvironmentText(*text, settings);
+    parseEnvironmentText(core::ownTextFileText(*text), settings);
     return core::ReadResult::Ok;
 }
 
 core::WriteResult WriteEnvironmentFile(const std::string& path, const Settings& settings) {
-    return core::writeFileAtomically(path, formatEnvironmentText(settings));
+    return core::writeFileAtomically(path, core::ownTextFileBytes(formatEnvironmentText(settings)));
 }
 
 core::ReadResult loadEnvironment(const std::string& folder, std::string_view name,

@@ -15,19 +15,22 @@ namespace tavrel {
 namespace {
 
 namespace fs = std::filesystem;
-using core::sjis;
 
-std::string golden() {
-    std::optional<std::string> text =
+// The golden file's bytes (Shift-JIS, as the file is written).
+std::string goldenBytes() {
+    std::optional<std::string> bytes =
         core::readFile(std::string(TAVREL_TEST_DATA) + "/settings/default.env");
-    EXPECT_TRUE(text.has_value());
-    return text.value_or("");
+    EXPECT_TRUE(bytes.has_value());
+    return bytes.value_or("");
 }
+
+// The golden file as text.
+std::string golden() { return core::ownTextFileText(goldenBytes()); }
 
 // Settings read from the given environment file text (UTF-8 in the test, CP932 in the file).
 Settings load(std::string_view utf8) {
     Settings s;
-    parseEnvironmentText(sjis(utf8), s);
+    parseEnvironmentText(std::string(utf8), s);
     return s;
 }
 
@@ -36,7 +39,7 @@ Settings load(std::string_view utf8) {
 // second byte is a backslash (表 is 0x95 0x5C).
 Settings everyValueChanged() {
     Settings s;
-    s.recordFolder = sjis("/home/棋譜 表/");
+    s.recordFolder = std::string("/home/棋譜 表/");
     s.mailFolder = "/var/mail/x/";
     s.mainWindow = {-3, 7, 800, 600};
     s.recordWindow = {0, 11, 12, 13, 14, static_cast<RecordListForm>(2)};  // no such form
@@ -58,15 +61,15 @@ Settings everyValueChanged() {
     s.variationColour = {0, 0, 0};
     s.lastPieceEmphasis = LastPieceEmphasis::SquareColour;
     s.moveTextStyle = MoveTextStyle::OriginUp;
-    s.coordinateFont = {sjis("IPA明朝"), -15, true, false};
+    s.coordinateFont = {std::string("IPA明朝"), -15, true, false};
     s.informationFont = {"Noto Sans CJK JP", 16, false, true};
-    s.commentFont = {sjis("表示"), -1, true, true};
+    s.commentFont = {std::string("表示"), -1, true, true};
     s.statusFont = {"", -9, false, false};
     s.recordFont = {"Sans", -14, true, false};
     s.toolbar = {0, 5, -6, 7};
     s.showStatusBar = 0;
     s.emphasiseSideToMove = 0;
-    s.infoFormats = {"%i # not a comment", "  %g", sjis("表：%/1")};
+    s.infoFormats = {"%i # not a comment", "  %g", std::string("表：%/1")};
     s.problemInfoFormats = {"a", "b", "c"};
     s.warningSound = 0;
     s.pieceSound = PieceSoundKind::UserWave;
@@ -89,8 +92,8 @@ Settings everyValueChanged() {
     s.problemDatabaseProgram = "/opt/pellam/pellam";
     for (int i = 0; i < kToolCount; ++i) {
         std::string n = std::to_string(i + 1);
-        s.tools[static_cast<std::size_t>(i)] = {sjis("道具") + n, "/bin/tool" + n,
-                                                "\"%K\" \\" + n + sjis(" 表\\\"")};
+        s.tools[static_cast<std::size_t>(i)] = {std::string("道具") + n, "/bin/tool" + n,
+                                                "\"%K\" \\" + n + std::string(" 表\\\"")};
     }
     s.historyCount = 7;
     s.playerHistory = 2;
@@ -133,7 +136,7 @@ Settings everyValueChanged() {
     s.recordTree = {1, 2, 3, 4};
     s.standardFormat = StandardFormat::Ki2;
     s.backup = 1;
-    s.userInfoNames = {"u1", "u2", "u3", "u4", sjis("宛先")};
+    s.userInfoNames = {"u1", "u2", "u3", "u4", std::string("宛先")};
     s.autoThinkingTime = 1;
     s.autoEndDate = 0;
     s.diagramFormat = "%n";
@@ -176,11 +179,12 @@ protected:
 
 TEST(EnvironmentText, DefaultsWrittenByteForByte) {
     EXPECT_EQ(formatEnvironmentText(Settings{}), golden());
+    EXPECT_EQ(core::ownTextFileBytes(formatEnvironmentText(Settings{})), goldenBytes());
 }
 
 TEST_F(EnvironmentFileTest, WriteCreatesTheGoldenFile) {
     ASSERT_EQ(WriteEnvironmentFile(path("Tavrel95.env"), Settings{}), core::WriteResult::Ok);
-    EXPECT_EQ(core::readFile(path("Tavrel95.env")), golden());
+    EXPECT_EQ(core::readFile(path("Tavrel95.env")), goldenBytes());
 }
 
 TEST(EnvironmentText, EveryKeyOfTheFixtureDiffersFromItsDefault) {
@@ -266,8 +270,8 @@ TEST(EnvironmentText, FontsKeepMissingNumbers) {
         const char* value;
         FontSetting expected;
     } cases[] = {
-        {"\"IPA ゴシック\" -20 1 1", {sjis("IPA ゴシック"), -20, true, true}},
-        {"\"IPA ゴシック\" -20", {sjis("IPA ゴシック"), -20, d.bold, d.italic}},
+        {"\"IPA ゴシック\" -20 1 1", {std::string("IPA ゴシック"), -20, true, true}},
+        {"\"IPA ゴシック\" -20", {std::string("IPA ゴシック"), -20, d.bold, d.italic}},
         {"Sans", {"Sans", d.height, d.bold, d.italic}},
         {"\"\" 9 0 1", {"", 9, false, true}},
         {"\"Unclosed", {"Unclosed", d.height, d.bold, d.italic}},
@@ -279,7 +283,7 @@ TEST(EnvironmentText, FontsKeepMissingNumbers) {
     // An italic flag missing after a given bold flag becomes 0.
     Settings s;
     s.commentFont.italic = true;
-    parseEnvironmentText(sjis("コメントフォント : \"F\" -1 1"), s);
+    parseEnvironmentText(std::string("コメントフォント : \"F\" -1 1"), s);
     EXPECT_EQ(s.commentFont, (FontSetting{"F", -1, true, false}));
     // No face at all leaves the font.
     EXPECT_EQ(load("コメントフォント : ").commentFont, d);
@@ -299,7 +303,7 @@ TEST(EnvironmentText, TextValues) {
         {"情報表示書式3    :", ""},
         {"情報表示書式3    : \"quoted\" rest", "quoted"},
         {"情報表示書式3    : \"unclosed", "unclosed"},
-        {"情報表示書式3    : 表示", sjis("表示")},
+        {"情報表示書式3    : 表示", std::string("表示")},
     };
     for (const Case& c : cases) EXPECT_EQ(load(c.line).infoFormats[2], c.expected) << c.line;
     EXPECT_EQ(load("駒BMP : \"/a b/c.bmp\"\t# comment").pieceBitmap, "/a b/c.bmp");
@@ -309,8 +313,8 @@ TEST(EnvironmentText, TextsAreCutToTheirBuffers) {
     std::string longJapanese;
     for (int i = 0; i < 150; ++i) longJapanese += "表";
     Settings s = load("盤面書式 : " + longJapanese);
-    EXPECT_EQ(s.diagramFormat.size(), 254u);  // never half a character
-    EXPECT_TRUE(core::isValidCp932(s.diagramFormat));
+    EXPECT_EQ(core::cp932Width(s.diagramFormat), 254u);  // never half a character
+    EXPECT_TRUE(core::isValidUtf8(s.diagramFormat));
     s = load("ユーザ定義情報１ : " + std::string(300, 'u'));
     EXPECT_EQ(s.userInfoNames[0], std::string(100, 'u'));
 }
@@ -351,12 +355,13 @@ TEST(EnvironmentText, ToolKeysOutsideOneToFiveAreIgnored) {
 
 TEST(EnvironmentText, ToolArgumentWithQuoteAndBackslashSurvives) {
     Settings s;
-    const std::string argument = sjis("\"%K\" /d \\\"x\\\\ 表\\");
+    const std::string argument = std::string("\"%K\" /d \\\"x\\\\ 表\\");
     s.tools[0].arguments = argument;
     std::string text = formatEnvironmentText(s);
     // Every quote and single-byte backslash escaped; the second byte of 表 left alone.
-    EXPECT_NE(text.find(sjis("ツール引数1      : \"\\\"%K\\\" /d \\\\\\\"x\\\\\\\\ 表\\\\\"\r\n")),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(std::string("ツール引数1      : \"\\\"%K\\\" /d \\\\\\\"x\\\\\\\\ 表\\\\\"\r\n")),
+        std::string::npos);
     Settings read;
     parseEnvironmentText(text, read);
     EXPECT_EQ(read.tools[0].arguments, argument);
@@ -383,8 +388,8 @@ TEST(EnvironmentText, ReadOnlyKeys) {
     EXPECT_EQ(s.legacyFtpPassword, "p a\"ss");
     // Neither is ever written.
     std::string text = formatEnvironmentText(s);
-    EXPECT_EQ(text.find(sjis("コメント表示")), std::string::npos);
-    EXPECT_EQ(text.find(sjis("ftpパス")), std::string::npos);
+    EXPECT_EQ(text.find(std::string("コメント表示")), std::string::npos);
+    EXPECT_EQ(text.find(std::string("ftpパス")), std::string::npos);
 }
 
 TEST(EnvironmentText, HexCode) {
@@ -404,13 +409,13 @@ TEST(EnvironmentText, LineEndsCrLfAndLf) {
 
 TEST(EnvironmentText, MalformedInputNeverCrashes) {
     std::vector<std::string> inputs = {
-        sjis("警告音 : ") + std::string("\0 5\n", 4) + sjis("再現速度 : 4"),
-        sjis("棋譜パス : \"") + std::string(100000, 'x'),
-        sjis("盤面書式 : ") + std::string(2000, '\x95'),
+        std::string("警告音 : ") + std::string("\0 5\n", 4) + std::string("再現速度 : 4"),
+        std::string("棋譜パス : \"") + std::string(100000, 'x'),
+        std::string("盤面書式 : ") + std::string(2000, '\x95'),
         std::string("\x95", 1),
-        sjis("ツール引数1 : \"\\"),
-        sjis("ツール引数1 : \"") + std::string(5000, '\\'),
-        sjis("コメントフォント : \"") + std::string(3000, '\x81'),
+        std::string("ツール引数1 : \"\\"),
+        std::string("ツール引数1 : \"") + std::string(5000, '\\'),
+        std::string("コメントフォント : \"") + std::string(3000, '\x81'),
         std::string(5000, ':'),
         std::string(5000, '\n'),
     };
@@ -449,12 +454,12 @@ TEST(EnvironmentText, MalformedInputNeverCrashes) {
 // file written at exit reads back to the same settings.
 TEST(EnvironmentText, WhatIsReadIsWhatIsWrittenBack) {
     const std::vector<std::string> inputs = {
-        sjis("警告音 : 0\r再現速度 : 9\r情報表示書式1 : x\ry"),  // line ends of a lone CR
-        sjis("Iメール件名:\r\r"),
-        sjis("印刷フォント:") + "\xdc\"",  // a lead byte before a quote in an unquoted face
-        sjis("コメントフォント : a\"b 12 1 0"),
-        sjis("ツール引数1:") + "\x83\"",  // a stray lead byte before an escaped quote
-        sjis("ツール引数2 : \"x\x95\\\\\""),
+        std::string("警告音 : 0\r再現速度 : 9\r情報表示書式1 : x\ry"),  // line ends of a lone CR
+        std::string("Iメール件名:\r\r"),
+        std::string("印刷フォント:") + "\xdc\"",  // a lead byte before a quote in an unquoted face
+        std::string("コメントフォント : a\"b 12 1 0"),
+        std::string("ツール引数1:") + "\x83\"",  // a stray lead byte before an escaped quote
+        std::string("ツール引数2 : \"x\x95\\\\\""),
     };
     for (const std::string& input : inputs) {
         Settings first;
@@ -486,8 +491,8 @@ TEST(EnvironmentText, CodesNoEnumeratorNamesAreKeptAndWrittenBack) {
     EXPECT_EQ(static_cast<int>(back.recordWindow.form), 6);
     EXPECT_EQ(static_cast<int>(back.positionAfterLoad), 12);
     const std::string text = formatEnvironmentText(read);
-    EXPECT_NE(text.find(sjis("棋譜追加モード   : -2\t")), std::string::npos);
-    EXPECT_NE(text.find(sjis("分岐ウィンドウ   : 5 1 2 3 4 ")), std::string::npos);
+    EXPECT_NE(text.find(std::string("棋譜追加モード   : -2\t")), std::string::npos);
+    EXPECT_NE(text.find(std::string("分岐ウィンドウ   : 5 1 2 3 4 ")), std::string::npos);
 }
 
 TEST(EnvironmentText, ValuesWithLineBreaksCannotAddLines) {
@@ -503,29 +508,30 @@ TEST(EnvironmentText, ValuesWithLineBreaksCannotAddLines) {
 
 TEST(SetFromKeyValue, SetsThroughTheReadingRules) {
     Settings s;
-    EXPECT_EQ(setFromKeyValue(s, sjis("棋譜最大サイズ"), "3000"), SetKeyResult::Set);
+    EXPECT_EQ(setFromKeyValue(s, std::string("棋譜最大サイズ"), "3000"), SetKeyResult::Set);
     EXPECT_EQ(s.recordCapacity, 3000);
-    EXPECT_EQ(setFromKeyValue(s, sjis("盤面色"), "0 128 255"), SetKeyResult::Set);
+    EXPECT_EQ(setFromKeyValue(s, std::string("盤面色"), "0 128 255"), SetKeyResult::Set);
     EXPECT_EQ(s.boardColour, (Rgb{0, 128, 255}));
-    EXPECT_EQ(setFromKeyValue(s, sjis("棋譜パス"), "/tmp/k"), SetKeyResult::Set);
+    EXPECT_EQ(setFromKeyValue(s, std::string("棋譜パス"), "/tmp/k"), SetKeyResult::Set);
     EXPECT_EQ(s.recordFolder, "/tmp/k/");
-    EXPECT_EQ(setFromKeyValue(s, sjis("ツール引数2"), "\"\\\"%K\\\"\""), SetKeyResult::Set);
+    EXPECT_EQ(setFromKeyValue(s, std::string("ツール引数2"), "\"\\\"%K\\\"\""), SetKeyResult::Set);
     EXPECT_EQ(s.tools[1].arguments, "\"%K\"");
-    EXPECT_EQ(setFromKeyValue(s, sjis("段筋フォント"), "Sans -9"), SetKeyResult::Set);
+    EXPECT_EQ(setFromKeyValue(s, std::string("段筋フォント"), "Sans -9"), SetKeyResult::Set);
     EXPECT_EQ(s.coordinateFont, (FontSetting{"Sans", -9, false, false}));
 }
 
 TEST(SetFromKeyValue, RefusesUnknownKeysAndBadValuesWithoutChange) {
     const Settings before;
     Settings s;
-    EXPECT_EQ(setFromKeyValue(s, sjis("存在しない"), "1"), SetKeyResult::UnknownKey);
-    EXPECT_EQ(setFromKeyValue(s, sjis("ツールメニュー6"), "x"), SetKeyResult::UnknownKey);
+    EXPECT_EQ(setFromKeyValue(s, std::string("存在しない"), "1"), SetKeyResult::UnknownKey);
+    EXPECT_EQ(setFromKeyValue(s, std::string("ツールメニュー6"), "x"), SetKeyResult::UnknownKey);
     EXPECT_EQ(setFromKeyValue(s, "", "1"), SetKeyResult::UnknownKey);
-    EXPECT_EQ(setFromKeyValue(s, sjis("棋譜最大サイズ"), "0"), SetKeyResult::BadValue);
-    EXPECT_EQ(setFromKeyValue(s, sjis("棋譜最大サイズ"), "2000000000"), SetKeyResult::BadValue);
-    EXPECT_EQ(setFromKeyValue(s, sjis("警告音"), "yes"), SetKeyResult::BadValue);
-    EXPECT_EQ(setFromKeyValue(s, sjis("盤面色"), "1 2"), SetKeyResult::BadValue);
-    EXPECT_EQ(setFromKeyValue(s, sjis("外字先頭"), "xyz"), SetKeyResult::BadValue);
+    EXPECT_EQ(setFromKeyValue(s, std::string("棋譜最大サイズ"), "0"), SetKeyResult::BadValue);
+    EXPECT_EQ(setFromKeyValue(s, std::string("棋譜最大サイズ"), "2000000000"),
+              SetKeyResult::BadValue);
+    EXPECT_EQ(setFromKeyValue(s, std::string("警告音"), "yes"), SetKeyResult::BadValue);
+    EXPECT_EQ(setFromKeyValue(s, std::string("盤面色"), "1 2"), SetKeyResult::BadValue);
+    EXPECT_EQ(setFromKeyValue(s, std::string("外字先頭"), "xyz"), SetKeyResult::BadValue);
     EXPECT_EQ(s, before);
 }
 
@@ -553,18 +559,18 @@ TEST_F(EnvironmentFileTest, WriteIntoMissingFolderFails) {
 }
 
 TEST_F(EnvironmentFileTest, OlderSingleServerBecomesSettingOne) {
-    put("Tavrel95.env", sjis("ftpサーバ        : ftp.example.org\r\n"
-                             "ftpユーザ        : ユーザ名\r\n"
-                             "ftpフォルダ      : /pub/kifu\r\n"
-                             "ftpパス          : ") +
+    put("Tavrel95.env", std::string("ftpサーバ        : ftp.example.org\r\n"
+                                    "ftpユーザ        : ユーザ名\r\n"
+                                    "ftpフォルダ      : /pub/kifu\r\n"
+                                    "ftpパス          : ") +
                             scramblePassword("s3cret pw") + "\r\n");
     Settings s;
     ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), core::ReadResult::Ok);
     ASSERT_EQ(s.ftp.entries.size(), 1u);
     const FtpSetting& e = s.ftp.entries[0];
-    EXPECT_EQ(e.name, sjis("設定1"));
+    EXPECT_EQ(e.name, std::string("設定1"));
     EXPECT_EQ(e.server, "ftp.example.org");
-    EXPECT_EQ(e.user, sjis("ユーザ名"));
+    EXPECT_EQ(e.user, std::string("ユーザ名"));
     EXPECT_EQ(e.password, "s3cret pw");
     EXPECT_EQ(e.folder, "/pub/kifu");
     EXPECT_TRUE(e.passive);
@@ -577,7 +583,7 @@ TEST_F(EnvironmentFileTest, OlderSingleServerBecomesSettingOne) {
 }
 
 TEST_F(EnvironmentFileTest, ExistingFtpFileWinsOverOlderKeys) {
-    put("Tavrel95.env", sjis("ftpサーバ : old.example.org\n"));
+    put("Tavrel95.env", std::string("ftpサーバ : old.example.org\n"));
     FtpSettings ftp;
     ftp.entries.push_back(FtpSetting{"new", "new.example.org", "u", "p", "/", false, true});
     ASSERT_EQ(WriteFtpSettings(path("ftp.env"), ftp), core::WriteResult::Ok);
@@ -587,7 +593,7 @@ TEST_F(EnvironmentFileTest, ExistingFtpFileWinsOverOlderKeys) {
 }
 
 TEST_F(EnvironmentFileTest, NoOlderServerMeansNoSetting) {
-    put("Tavrel95.env", sjis("ftpユーザ : someone\n"));
+    put("Tavrel95.env", std::string("ftpユーザ : someone\n"));
     Settings s;
     ASSERT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), core::ReadResult::Ok);
     EXPECT_TRUE(s.ftp.entries.empty());
@@ -603,7 +609,7 @@ TEST_F(EnvironmentFileTest, FtpSettingsAreReadEvenWithoutEnvironmentFile) {
 }
 
 TEST_F(EnvironmentFileTest, UpperCaseExtensionIsFound) {
-    put("Tavrel95.ENV", sjis("再現速度 : 8\r\n"));
+    put("Tavrel95.ENV", std::string("再現速度 : 8\r\n"));
     Settings s;
     EXPECT_EQ(loadEnvironment(m_dir, kDefaultEnvironmentName, s), core::ReadResult::Ok);
     EXPECT_EQ(s.replaySpeed, 8);

@@ -29,15 +29,15 @@ std::string rotate(std::string_view s, bool forward) {
 
 // The keys of the file, CP932.
 struct FtpKeys {
-    std::string count = core::sjis("設定数");
-    std::string selection = core::sjis("選択");
-    std::string name = core::sjis("設定名");
-    std::string server = core::sjis("サーバ");
-    std::string user = core::sjis("ユーザ");
-    std::string password = core::sjis("パスワード");
-    std::string selected = core::sjis("選択");
+    std::string count = std::string("設定数");
+    std::string selection = std::string("選択");
+    std::string name = std::string("設定名");
+    std::string server = std::string("サーバ");
+    std::string user = std::string("ユーザ");
+    std::string password = std::string("パスワード");
+    std::string selected = std::string("選択");
     std::string passive = "PASV";
-    std::string folder = core::sjis("フォルダ");
+    std::string folder = std::string("フォルダ");
 };
 
 const FtpKeys& keys() {
@@ -87,7 +87,7 @@ std::string scramblePassword(std::string_view password) { return rotate(password
 
 std::string unscramblePassword(std::string_view scrambled) { return rotate(scrambled, false); }
 
-std::string ftpSettingName(int n) { return core::sjis("設定") + std::to_string(n); }
+std::string ftpSettingName(int n) { return std::string("設定") + std::to_string(n); }
 
 FtpSettings parseFtpSettings(std::string_view text) {
     const FtpKeys& k = keys();
@@ -143,12 +143,12 @@ std::string formatFtpSettings(const FtpSettings& settings) {
 core::ReadResult ReadFtpSettings(const std::string& path, FtpSettings& settings) {
     std::optional<std::string> text = core::readFile(path);
     if (!text) return core::ReadResult::CannotOpen;
-    settings = parseFtpSettings(*text);
+    settings = parseFtpSettings(core::ownTextFileText(*text));
     return core::ReadResult::Ok;
 }
 
 core::WriteResult WriteFtpSettings(const std::string& path, const FtpSettings& settings) {
-    return core::writeFileAtomically(path, formatFtpSettings(settings),
+    return core::writeFileAtomically(path, core::ownTextFileBytes(formatFtpSettings(settings)),
                                      core::FileAccess::OwnerOnly);
 }
 

@@ -15,7 +15,7 @@ inline constexpr std::size_t kFtpTextBytes = 511;
 // The most destinations a file may declare; a larger count is taken as this many.
 inline constexpr int kMaxFtpSettings = 999;
 
-// One destination. All texts CP932; the password is held in clear in memory.
+// One destination. All texts UTF-8; the password is held in clear in memory.
 struct FtpSetting {
     std::string name;
     std::string server;
@@ -39,7 +39,7 @@ std::string scramblePassword(std::string_view password);
 // The inverse of scramblePassword.
 std::string unscramblePassword(std::string_view scrambled);
 
-// The name of the n-th destination made on the settings page ("設定%d"), CP932.
+// The name of the n-th destination made on the settings page ("設定%d").
 std::string ftpSettingName(int n);
 
 // Parses the text of an FTP settings file. A destination without a PASV line is passive.

@@ -13,14 +13,14 @@ namespace tavrel {
 namespace {
 
 namespace fs = std::filesystem;
-using core::sjis;
 
 FtpSettings twoDestinations() {
     FtpSettings s;
     s.selection = 1;
-    s.entries.push_back(FtpSetting{sjis("自宅 \"表\""), "ftp.example.org", "kifu", "p\"a ss\\w~",
-                                   sjis("/pub/棋譜"), false, true});
-    s.entries.push_back(FtpSetting{sjis("設定2"), "10.0.0.1", "", sjis("表パ"), "", true, false});
+    s.entries.push_back(FtpSetting{std::string("自宅 \"表\""), "ftp.example.org", "kifu",
+                                   "p\"a ss\\w~", std::string("/pub/棋譜"), false, true});
+    s.entries.push_back(
+        FtpSetting{std::string("設定2"), "10.0.0.1", "", std::string("表パ"), "", true, false});
     return s;
 }
 
@@ -44,23 +44,23 @@ TEST(FtpPassword, BytesOutsidePrintableAsciiPassUnchanged) {
     const std::string password = "\x80\xFF\t\x7F";
     EXPECT_EQ(scramblePassword(password), password);
     // A two-byte character's second byte may be printable: still reversible byte by byte.
-    const std::string japanese = sjis("パス表");
+    const std::string japanese = std::string("パス表");
     EXPECT_EQ(unscramblePassword(scramblePassword(japanese)), japanese);
 }
 
 TEST(FtpSettingsText, WrittenLayout) {
     FtpSettings s;
     s.entries.push_back(FtpSetting{"a", "host", "me", "", "/x", true, false});
-    EXPECT_EQ(formatFtpSettings(s), sjis("設定数 : 1\r\n"
-                                         "選択   : 0\r\n"
-                                         "#---------------\r\n"
-                                         "01設定名     : \"a\"\r\n"
-                                         "01サーバ     : host\r\n"
-                                         "01ユーザ     : me\r\n"
-                                         "01パスワード : \"\"\r\n"
-                                         "01選択       : 0\r\n"
-                                         "01PASV       : 1\r\n"
-                                         "01フォルダ   : /x\r\n"));
+    EXPECT_EQ(formatFtpSettings(s), std::string("設定数 : 1\r\n"
+                                                "選択   : 0\r\n"
+                                                "#---------------\r\n"
+                                                "01設定名     : \"a\"\r\n"
+                                                "01サーバ     : host\r\n"
+                                                "01ユーザ     : me\r\n"
+                                                "01パスワード : \"\"\r\n"
+                                                "01選択       : 0\r\n"
+                                                "01PASV       : 1\r\n"
+                                                "01フォルダ   : /x\r\n"));
 }
 
 TEST(FtpSettingsText, RoundTrip) {
@@ -71,7 +71,8 @@ TEST(FtpSettingsText, RoundTrip) {
 }
 
 TEST(FtpSettingsText, ALoneCrEndsALineAndNoValueHoldsOne) {
-    const std::string text = sjis("設定数 : 1\r01サーバ : h\r01ユーザ : u\r\r\n01フォルダ:\r\x90");
+    const std::string text =
+        std::string("設定数 : 1\r01サーバ : h\r01ユーザ : u\r\r\n01フォルダ:\r\x90");
     const FtpSettings s = parseFtpSettings(text);
     ASSERT_EQ(s.entries.size(), 1u);
     EXPECT_EQ(s.entries[0].server, "h");
@@ -81,10 +82,10 @@ TEST(FtpSettingsText, ALoneCrEndsALineAndNoValueHoldsOne) {
 }
 
 TEST(FtpSettingsText, MissingPasvLinesMeanPassive) {
-    FtpSettings s =
-        parseFtpSettings(sjis("設定数 : 2\n選択   : 0\n"
-                              "#---\n01設定名 : \"a\"\n01サーバ : h1\n01選択 : 1\n01フォルダ : /\n"
-                              "#---\n02設定名 : \"b\"\n02サーバ : h2\n02フォルダ : /\n"));
+    FtpSettings s = parseFtpSettings(
+        std::string("設定数 : 2\n選択   : 0\n"
+                    "#---\n01設定名 : \"a\"\n01サーバ : h1\n01選択 : 1\n01フォルダ : /\n"
+                    "#---\n02設定名 : \"b\"\n02サーバ : h2\n02フォルダ : /\n"));
     ASSERT_EQ(s.entries.size(), 2u);
     EXPECT_TRUE(s.entries[0].passive);
     EXPECT_TRUE(s.entries[1].passive);
@@ -96,19 +97,19 @@ TEST(FtpSettingsText, MissingPasvLinesMeanPassive) {
 TEST(FtpSettingsText, CountDecidesTheDestinations) {
     // Lines of destinations beyond the count are ignored; missing ones are empty and passive.
     FtpSettings s = parseFtpSettings(
-        sjis("設定数 : 2\n01サーバ : a\n03サーバ : c\n1サーバ : x\n001サーバ : y\n"));
+        std::string("設定数 : 2\n01サーバ : a\n03サーバ : c\n1サーバ : x\n001サーバ : y\n"));
     ASSERT_EQ(s.entries.size(), 2u);
     EXPECT_EQ(s.entries[0].server, "a");
     EXPECT_EQ(s.entries[1], FtpSetting{});
-    EXPECT_TRUE(parseFtpSettings(sjis("設定数 : -4\n01サーバ : a\n")).entries.empty());
-    EXPECT_TRUE(parseFtpSettings(sjis("01サーバ : a\n")).entries.empty());
-    EXPECT_EQ(parseFtpSettings(sjis("設定数 : 2147483647\n")).entries.size(),
+    EXPECT_TRUE(parseFtpSettings(std::string("設定数 : -4\n01サーバ : a\n")).entries.empty());
+    EXPECT_TRUE(parseFtpSettings(std::string("01サーバ : a\n")).entries.empty());
+    EXPECT_EQ(parseFtpSettings(std::string("設定数 : 2147483647\n")).entries.size(),
               static_cast<std::size_t>(kMaxFtpSettings));
 }
 
 TEST(FtpSettingsText, TextsAreCut) {
     FtpSettings s =
-        parseFtpSettings(sjis("設定数 : 1\n01サーバ : ") + std::string(2000, 'h') + "\n");
+        parseFtpSettings(std::string("設定数 : 1\n01サーバ : ") + std::string(2000, 'h') + "\n");
     EXPECT_EQ(s.entries[0].server, std::string(kFtpTextBytes, 'h'));
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/base/safe_file.h"
+#include "core/text/sjis.h"
 #include "tavrel/settings/setting_line.h"
 
 namespace tavrel {
@@ -58,6 +59,7 @@ core::ReadResult History::read(const std::string& path) {
     if (m_maximum <= 0) return core::ReadResult::Ok;
     std::optional<std::string> text = core::readFile(path);
     if (!text) return core::ReadResult::CannotOpen;
+    *text = core::ownTextFileText(*text);
     for (std::string_view line : splitLines(*text)) {
         if (count() >= m_maximum) break;
         if (line.empty() || line[0] == '#') continue;
@@ -70,7 +72,7 @@ core::WriteResult History::write(const std::string& path) const {
     if (m_maximum <= 0) return core::WriteResult::Ok;
     std::string out;
     for (const std::string& e : m_entries) appendLine(out, e);
-    return core::writeFileAtomically(path, out);
+    return core::writeFileAtomically(path, core::ownTextFileBytes(out));
 }
 
 Histories::Histories(int maximum) { m_items.fill(History(maximum)); }

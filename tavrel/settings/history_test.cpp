@@ -12,7 +12,6 @@ namespace tavrel {
 namespace {
 
 namespace fs = std::filesystem;
-using core::sjis;
 
 std::vector<std::string> values(std::initializer_list<const char*> list) {
     return std::vector<std::string>(list.begin(), list.end());
@@ -67,9 +66,9 @@ TEST(History, ValuesAreCutToOneLineOf255Bytes) {
     EXPECT_EQ(h.add(std::string(300, 'x')), HistoryAddResult::Inserted);
     EXPECT_EQ(h.value(0), std::string(255, 'x'));
     std::string japanese;
-    for (int i = 0; i < 150; ++i) japanese += sjis("表");
+    for (int i = 0; i < 150; ++i) japanese += std::string("表");
     (void)h.add(japanese);
-    EXPECT_EQ(h.value(0).size(), 254u);
+    EXPECT_EQ(core::cp932Width(h.value(0)), 254u);
     (void)h.add("first\r\nsecond");
     EXPECT_EQ(h.value(0), "first");
     // The cut value is what is compared: a longer text with the same first 255 bytes is present.
@@ -88,11 +87,11 @@ TEST(History, NothingIsAddedWhenIgnored) {
 
 TEST_F(HistoryFileTest, WriteAndReadBack) {
     History h = filled(20, {"a", "b", "c"});
-    (void)h.add(sjis("名人戦"));
+    (void)h.add(std::string("名人戦"));
     const std::string path = historyFilePath(m_dir, HistoryField::Event);
     EXPECT_EQ(path, m_dir + "棋戦.his");
     ASSERT_EQ(h.write(path), core::WriteResult::Ok);
-    EXPECT_EQ(core::readFile(path), sjis("名人戦\r\nc\r\nb\r\na\r\n"));
+    EXPECT_EQ(core::readFile(path), core::utf8ToCp932("名人戦\r\nc\r\nb\r\na\r\n").text);
     History read;
     ASSERT_EQ(read.read(path), core::ReadResult::Ok);
     EXPECT_EQ(read, h);
@@ -130,7 +129,7 @@ TEST_F(HistoryFileTest, MissingFileGivesEmptyHistory) {
 
 TEST_F(HistoryFileTest, AllFieldsHaveTheirOwnFile) {
     Histories all(10);
-    all[HistoryField::Players].add(sjis("羽生"));
+    all[HistoryField::Players].add(std::string("羽生"));
     all[HistoryField::User5].add("u5");
     ASSERT_EQ(all.writeAll(m_dir), core::WriteResult::Ok);
     EXPECT_TRUE(fs::exists(m_dir + "対局者.his"));
@@ -138,7 +137,7 @@ TEST_F(HistoryFileTest, AllFieldsHaveTheirOwnFile) {
     EXPECT_TRUE(fs::exists(m_dir + "保存棋譜初期名.his"));
     Histories read(10);
     read.readAll(m_dir);
-    EXPECT_EQ(read[HistoryField::Players].value(0), sjis("羽生"));
+    EXPECT_EQ(read[HistoryField::Players].value(0), std::string("羽生"));
     EXPECT_EQ(read[HistoryField::User5].value(0), "u5");
     EXPECT_EQ(read[HistoryField::Event].count(), 0);
     EXPECT_EQ(historyFileName(HistoryField::Remarks), "備考");
@@ -151,9 +150,9 @@ TEST_F(HistoryFileTest, MalformedFileNeverCrashes) {
     ASSERT_EQ(core::writeFileAtomically(path, bytes), core::WriteResult::Ok);
     History h;
     ASSERT_EQ(h.read(path), core::ReadResult::Ok);
-    EXPECT_EQ(h.count(), 2);  // the lone CR ends an empty line
-    EXPECT_EQ(h.value(0), "\x95");
-    EXPECT_EQ(h.value(1).size(), 254u);
+    EXPECT_EQ(h.count(), 2);                // the lone CR ends an empty line
+    EXPECT_EQ(h.value(0), "\xEF\xBF\xBD");  // a byte that is no Shift-JIS is shown, not dropped
+    EXPECT_EQ(core::cp932Width(h.value(1)), 254u);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ std::vector<std::string> readListFile(const std::string& folder, ListField field
         text = core::readFile(listFilePath(folder, field, true));
     }
     if (!text) return {};
-    return parseListFile(*text);
+    return parseListFile(core::ownTextFileText(*text));
 }
 
 std::vector<std::string> fieldChoices(const History* history, int historySetting,
@@ -71,7 +71,7 @@ std::vector<std::string> fieldChoices(const History* history, int historySetting
     std::vector<std::string> choices;
     const bool useHistory = history != nullptr && historySetting != 0;
     if (useHistory) {
-        const std::string automaticMarker = core::sjis("（自動設定）");
+        const std::string automaticMarker = std::string("（自動設定）");
         for (const std::string& e : history->entries()) {
             if (e != automaticMarker) choices.push_back(e);
         }
@@ -95,8 +95,8 @@ int EditListFile(const std::string& folder, ListField field, const OpenWithDefau
 }
 
 std::string listEditFailedMessage(std::string_view fileNameUtf8) {
-    return core::sjis("テキストファイル(") + core::utf8ToCp932(fileNameUtf8).text +
-           core::sjis(")の編集に失敗しました。");
+    return std::string("テキストファイル(") + std::string(fileNameUtf8) +
+           std::string(")の編集に失敗しました。");
 }
 
 }  // namespace tavrel

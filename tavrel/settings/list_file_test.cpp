@@ -12,7 +12,6 @@ namespace tavrel {
 namespace {
 
 namespace fs = std::filesystem;
-using core::sjis;
 using Lines = std::vector<std::string>;
 
 class ListFileTest : public ::testing::Test {
@@ -30,8 +29,8 @@ protected:
 };
 
 TEST(ListFile, OneValuePerLineWithoutCommentsAndBlanks) {
-    EXPECT_EQ(parseListFile(sjis("# 対局者\r\n羽生\r\n\r\n  \r\n谷川\n")),
-              (Lines{sjis("羽生"), "  ", sjis("谷川")}));
+    EXPECT_EQ(parseListFile(std::string("# 対局者\r\n羽生\r\n\r\n  \r\n谷川\n")),
+              (Lines{std::string("羽生"), "  ", std::string("谷川")}));
     EXPECT_TRUE(parseListFile("").empty());
 }
 
@@ -49,7 +48,7 @@ TEST_F(ListFileTest, JapaneseNameThenEnglishAlternative) {
 TEST(FieldChoices, HistoryFirstThenListLines) {
     History h;
     (void)h.add("b");
-    (void)h.add(sjis("（自動設定）"));
+    (void)h.add(std::string("（自動設定）"));
     (void)h.add("a");
     const Lines list{"x", "a", "y"};
     EXPECT_EQ(fieldChoices(&h, 1, list), (Lines{"a", "b", "x", "a", "y"}));
@@ -70,7 +69,7 @@ TEST_F(ListFileTest, EditTriesJapaneseThenEnglishName) {
     EXPECT_EQ(tried, (Lines{m_dir + "対局者.txt", m_dir + "player.txt"}));
     EXPECT_EQ(failed, m_dir + "対局者.txt");
     EXPECT_EQ(listEditFailedMessage("x.txt"),
-              sjis("テキストファイル(x.txt)の編集に失敗しました。"));
+              std::string("テキストファイル(x.txt)の編集に失敗しました。"));
 
     tried.clear();
     EXPECT_EQ(EditListFile(m_dir, ListField::Place, failing, nullptr), -1);

@@ -167,7 +167,7 @@ struct PrivateCharUse {
     friend bool operator==(const PrivateCharUse&, const PrivateCharUse&) = default;
 };
 
-// One entry of the tool menu; the arguments are a template (CP932 text throughout).
+// One entry of the tool menu; the arguments are a template (text throughout).
 struct ToolEntry {
     std::string menu;
     std::string command;

@@ -150,9 +150,9 @@ dalmir::model::IndexEntry entryFor(int i, int variant) {
     dalmir::model::IndexEntry e;
     e.setText(dalmir::model::IndexText::Path,
               "/games/" + std::to_string(variant) + "/" + std::to_string(i) + ".KIF");
-    e.setText(dalmir::model::IndexText::BlackPlayer, core::sjis("先手") + std::to_string(i));
-    e.setText(dalmir::model::IndexText::WhitePlayer, core::sjis("後手") + std::to_string(variant));
-    e.setText(dalmir::model::IndexText::Event, core::sjis("棋戦"));
+    e.setText(dalmir::model::IndexText::BlackPlayer, std::string("先手") + std::to_string(i));
+    e.setText(dalmir::model::IndexText::WhitePlayer, std::string("後手") + std::to_string(variant));
+    e.setText(dalmir::model::IndexText::Event, std::string("棋戦"));
     e.moveCount = static_cast<uint16_t>(20 + i % 100);
     e.result = 1;
     return e;

@@ -27,7 +27,7 @@ namespace {
 // The viewer's desktop whose clipboard is the real one, as the database reads it.
 struct SystemClipboard : testsupport::RecordingDesktop {
     bool setClipboardText(const std::string& cp932) override {
-        QApplication::clipboard()->setText(dalmir::fromCp932(cp932));
+        QApplication::clipboard()->setText(dalmir::fromUtf8(cp932));
         return true;
     }
 };

@@ -18,15 +18,15 @@ int draw(std::mt19937& rng, int low, int high) {
 bool chance(std::mt19937& rng, int percent) { return draw(rng, 0, 99) < percent; }
 
 const std::vector<std::string>& names() {
-    static const std::vector<std::string> n = {core::sjis("山田太郎"), core::sjis("佐藤花子"),
-                                               core::sjis("鈴木一郎"), core::sjis("高橋次郎"),
-                                               core::sjis("田中三郎"), core::sjis("伊藤四郎")};
+    static const std::vector<std::string> n = {std::string("山田太郎"), std::string("佐藤花子"),
+                                               std::string("鈴木一郎"), std::string("高橋次郎"),
+                                               std::string("田中三郎"), std::string("伊藤四郎")};
     return n;
 }
 
 const std::vector<std::string>& events() {
-    static const std::vector<std::string> e = {core::sjis("練習対局"), core::sjis("順位戦"),
-                                               core::sjis("名人戦"), core::sjis("新人戦")};
+    static const std::vector<std::string> e = {std::string("練習対局"), std::string("順位戦"),
+                                               std::string("名人戦"), std::string("新人戦")};
     return e;
 }
 
@@ -100,12 +100,12 @@ void makeRandomRecord(core::RecordStore& store, std::mt19937& rng,
     if (chance(rng, options.commentPercent)) {
         for (int i = 0; i < 3; ++i) {
             int ply = draw(rng, 0, end);
-            (void)store.appendComment(ply, core::sjis("ここが好手。") + std::to_string(ply));
+            (void)store.appendComment(ply, std::string("ここが好手。") + std::to_string(ply));
         }
     }
     if (chance(rng, options.bookmarkPercent) && end > 0) {
         int ply = draw(rng, 1, end);
-        (void)store.setBookmark(store.nodeAtPly(ply), core::sjis("しおり") + std::to_string(ply));
+        (void)store.setBookmark(store.nodeAtPly(ply), std::string("しおり") + std::to_string(ply));
     }
     if (chance(rng, options.variationPercent) && end > 4) {
         core::RecordOptions saved = store.options();

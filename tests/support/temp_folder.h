@@ -37,7 +37,7 @@ public:
     // Writes lines given in UTF-8 as CP932 with CR LF; returns the file's path.
     std::string write(std::string_view relative, const std::vector<std::string>& utf8Lines) const {
         std::string text;
-        for (const std::string& l : utf8Lines) text += core::sjis(l) + "\r\n";
+        for (const std::string& l : utf8Lines) text += std::string(l) + "\r\n";
         return writeBytes(relative, text);
     }
     std::string writeBytes(std::string_view relative, std::string_view bytes) const {

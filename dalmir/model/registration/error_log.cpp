@@ -15,8 +15,8 @@ constexpr std::string_view kEol = "\r\n";
 
 std::string ErrorLog::timeStamp(const std::tm& local) {
     static const std::array<std::string, 7> kWeekdays = {
-        core::sjis("日"), core::sjis("月"), core::sjis("火"), core::sjis("水"),
-        core::sjis("木"), core::sjis("金"), core::sjis("土")};
+        std::string("日"), std::string("月"), std::string("火"), std::string("水"),
+        std::string("木"), std::string("金"), std::string("土")};
     char date[32];
     std::snprintf(date, sizeof date, "%4d/%02d/%02d(", local.tm_year + 1900, local.tm_mon + 1,
                   local.tm_mday);
@@ -30,7 +30,7 @@ std::string ErrorLog::timeStamp(const std::tm& local) {
 }
 
 bool ErrorLog::appendReadError(std::string_view path, std::string_view errorText) {
-    static const std::string kHeading = core::sjis("棋譜読み込みエラー");
+    static const std::string kHeading = std::string("棋譜読み込みエラー");
     return appendEntry(kHeading, path, errorText);
 }
 
@@ -60,7 +60,7 @@ bool ErrorLog::appendEntry(std::string_view heading, std::string_view path,
 }
 
 bool ErrorLog::appendSummary() {
-    static const std::string kCount = core::sjis(" エラー数 ");
+    static const std::string kCount = std::string(" エラー数 ");
     std::string text = "---";
     text += kEol;
     text += kCount + std::to_string(m_errors);

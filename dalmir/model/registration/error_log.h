@@ -21,15 +21,15 @@ public:
     void resetCount() { m_errors = 0; }
 
     // Appends "---", the date and time, "棋譜読み込みエラー", the record path and the error text
-    // (CP932), and counts the error. False when the log can't be written.
+    //, and counts the error. False when the log can't be written.
     bool appendReadError(std::string_view path, std::string_view errorText);
-    // Appends "---", the date and time, the record path and the warning (CP932) of a record
+    // Appends "---", the date and time, the record path and the warning of a record
     // that was read all the same, and counts it with the errors.
     bool appendWarning(std::string_view path, std::string_view warning);
     // Appends "---", " エラー数 %d" with the errors counted and "======".
     bool appendSummary();
 
-    // "%4d/%02d/%02d(%s) %H:%M:%S" of a local time, the weekday as 日 月 火 水 木 金 土 (CP932).
+    // "%4d/%02d/%02d(%s) %H:%M:%S" of a local time, the weekday as 日 月 火 水 木 金 土.
     static std::string timeStamp(const std::tm& local);
 
 private:

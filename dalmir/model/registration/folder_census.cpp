@@ -35,7 +35,7 @@ FolderCensus countFolderFiles(const std::string& fsFolder, bool subfolders, AddK
 
 std::string msgNothingToAdd(std::string_view folder, const FolderCensus& census) {
     return core::formatMessage(
-        core::sjis("フォルダ(%s)に追加種類の棋譜ファイルがありません。（種類の違うファイル：%d）"),
+        std::string("フォルダ(%s)に追加種類の棋譜ファイルがありません。（種類の違うファイル：%d）"),
         {std::string(folder), std::to_string(census.skipped)});
 }
 

@@ -17,8 +17,8 @@ struct FolderCensus {
 // them. Folders that cannot be read count nothing.
 FolderCensus countFolderFiles(const std::string& fsFolder, bool subfolders, AddKind kind);
 
-// "フォルダ(%s)に追加種類の棋譜ファイルがありません。（種類の違うファイル：%d）" (CP932; folder as
-// given, CP932).
+// "フォルダ(%s)に追加種類の棋譜ファイルがありません。（種類の違うファイル：%d）" (folder as
+// given).
 std::string msgNothingToAdd(std::string_view folder, const FolderCensus& census);
 
 }  // namespace dalmir::model

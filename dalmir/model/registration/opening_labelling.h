@@ -15,7 +15,7 @@ struct [[nodiscard]] LabelRunReport {
     int unchanged = 0;   // records whose label stayed as it was
     int unreadable = 0;  // record files that could not be read (text databases)
     bool cancelled = false;
-    std::string status;  // the final status text (CP932)
+    std::string status;  // the final status text
 };
 
 // Labels every record (all), or only those without a label. Reports progress every 256

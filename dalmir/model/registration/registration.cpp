@@ -33,25 +33,25 @@ constexpr std::size_t kBatchFiles = 256;
 constexpr int kBeepAfterRecords = 500;
 
 struct Texts {
-    std::string readErrorHeading = core::sjis("棋譜読み込みエラー(%s)\n%s\n");
-    std::string askEditor = core::sjis("エディタで開きますか？");
-    std::string askStop = core::sjis("追加を中止しますか？");
-    std::string addingFolder = core::sjis("パス：%s  追加中...");
-    std::string adding = core::sjis("棋譜追加中...  %d");
-    std::string addEnd = core::sjis("追加終了　新規追加：%d 更新：%d（計：%d）");
-    std::string addCancelled = core::sjis("追加中止　新規追加：%d 更新：%d（計：%d）");
-    std::string errorsFound = core::sjis("エラーが %d ありました。\n記録を見ますか？");
-    std::string notRegistered = core::sjis("棋譜を登録できませんでした。");
-    std::string merging = core::sjis("DLS棋譜追加中...  %s %d / %d");
-    std::string dropped = core::sjis("%s がドロップされました。");
-    std::string updating = core::sjis("データ更新中...  %d / %d");
-    std::string unreadable = core::sjis("%sが読めませんでした。");
-    std::string deleting = core::sjis("データ削除中...  %d / %d");
-    std::string deleted = core::sjis("%d 棋譜削除しました。");
-    std::string noneDeleted = core::sjis("削除棋譜は、ありませんでした。");
-    std::string notRelative = core::sjis("相対パスにできない棋譜が %d局ありました。");
-    std::string badFileName = core::sjis("ファイル名に使えない文字があります。");
-    std::string pathTooLong = core::sjis("ファイルのパスが長すぎます。");
+    std::string readErrorHeading = std::string("棋譜読み込みエラー(%s)\n%s\n");
+    std::string askEditor = std::string("エディタで開きますか？");
+    std::string askStop = std::string("追加を中止しますか？");
+    std::string addingFolder = std::string("パス：%s  追加中...");
+    std::string adding = std::string("棋譜追加中...  %d");
+    std::string addEnd = std::string("追加終了　新規追加：%d 更新：%d（計：%d）");
+    std::string addCancelled = std::string("追加中止　新規追加：%d 更新：%d（計：%d）");
+    std::string errorsFound = std::string("エラーが %d ありました。\n記録を見ますか？");
+    std::string notRegistered = std::string("棋譜を登録できませんでした。");
+    std::string merging = std::string("DLS棋譜追加中...  %s %d / %d");
+    std::string dropped = std::string("%s がドロップされました。");
+    std::string updating = std::string("データ更新中...  %d / %d");
+    std::string unreadable = std::string("%sが読めませんでした。");
+    std::string deleting = std::string("データ削除中...  %d / %d");
+    std::string deleted = std::string("%d 棋譜削除しました。");
+    std::string noneDeleted = std::string("削除棋譜は、ありませんでした。");
+    std::string notRelative = std::string("相対パスにできない棋譜が %d局ありました。");
+    std::string badFileName = std::string("ファイル名に使えない文字があります。");
+    std::string pathTooLong = std::string("ファイルのパスが長すぎます。");
 };
 
 const Texts& texts() {
@@ -501,7 +501,7 @@ RunReport Registrar::mergeDls(const std::string& fsPath) {
     std::string otherPath = stored ? *stored : fsPath;
     IndexTable other(std::numeric_limits<int>::max() / 2);
     // A damaged file gives the entries read before the fault; those are merged.
-    (void)loadDls(other, otherPath, *content);
+    (void)loadDls(other, otherPath, dlsText(*content));
     std::string name(core::fileNameOf(otherPath));
     const int limit = m_db.table().size();
     const int total = other.size();

@@ -51,7 +51,7 @@ enum class DeleteKind : int {
 bool deleteKindTakes(DeleteKind kind, std::string_view lowerExtension);
 
 struct AddFilters {
-    std::string player;   // contained in the black or the white player (CP932); empty: any
+    std::string player;   // contained in the black or the white player; empty: any
     std::string event;    // contained in the event
     std::string opening;  // contained in the opening
     bool skipDuplicates = false;
@@ -104,8 +104,8 @@ struct [[nodiscard]] RunReport {
     AddFileResult end = AddFileResult::Added;  // TableFull or Stopped when the run ended early
     AddCounts counts;
     bool cancelled = false;  // the cancel flag ended the run
-    std::string status;      // the final status text (CP932)
-    // "PATH: TEXT" of every warning written to the log (CP932), in reading order.
+    std::string status;      // the final status text
+    // "PATH: TEXT" of every warning written to the log, in reading order.
     std::vector<std::string> warnings;
     // Files that could not be opened or that the database refused, in reading order.
     std::vector<SkippedFile> skipped;
@@ -122,7 +122,7 @@ struct [[nodiscard]] UpdateReport {
     int updated = 0;
     int unreadable = 0;
     int deleted = 0;
-    std::vector<std::string> warnings;  // "PATH: TEXT" of records read with a warning (CP932)
+    std::vector<std::string> warnings;  // "PATH: TEXT" of records read with a warning
     bool cancelled = false;
 };
 
@@ -245,7 +245,7 @@ private:
     Prefetch* m_prefetch = nullptr;    // what addFile uses instead of reading the file
 };
 
-// The messages of adding (CP932).
+// The messages of adding.
 std::string addEndStatus(const AddCounts& counts);  // "追加終了　新規追加：%d 更新：%d（計：%d）"
 // "追加中止　新規追加：%d 更新：%d（計：%d）": a run the user cancelled, with what it had added.
 std::string addCancelledStatus(const AddCounts& counts);

@@ -27,7 +27,6 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
 using testsupport::kifRecord;
 using testsupport::TempFolder;
 
@@ -123,14 +122,14 @@ TEST_F(RegistrationTest, ExtractsHeaderMarksAndResult) {
     IndexEntry e;
     ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok);
     EXPECT_EQ(e.path(), path);
-    EXPECT_EQ(e.blackPlayer(), sjis("羽生善治"));
-    EXPECT_EQ(e.whitePlayer(), sjis("谷川浩司"));
+    EXPECT_EQ(e.blackPlayer(), std::string("羽生善治"));
+    EXPECT_EQ(e.whitePlayer(), std::string("谷川浩司"));
     EXPECT_EQ(e.handicap, 0);
     EXPECT_EQ(e.start, (IndexDate{2013, 6, 1}));
     EXPECT_EQ(e.end, (IndexDate{1996, 2, 14}));
-    EXPECT_EQ(e.event(), sjis("名人戦"));
-    EXPECT_EQ(e.opening(), sjis("矢倉"));
-    EXPECT_EQ(e.title(), sjis("第1局"));
+    EXPECT_EQ(e.event(), std::string("名人戦"));
+    EXPECT_EQ(e.opening(), std::string("矢倉"));
+    EXPECT_EQ(e.title(), std::string("第1局"));
     // Three moves and 投了 with White to move: Black wins.
     EXPECT_EQ(e.moveCount, 3);
     EXPECT_EQ(e.result, static_cast<uint8_t>(IndexResult::BlackWins));
@@ -174,8 +173,8 @@ TEST_F(RegistrationTest, CsaFilesGoToTheCsaReader) {
                                              "+7776FU", "-3334FU", "+8822UM", "%TORYO"});
     IndexEntry e;
     ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok) << extractor.errorText();
-    EXPECT_EQ(e.blackPlayer(), sjis("先手名人"));
-    EXPECT_EQ(e.whitePlayer(), sjis("後手王将"));
+    EXPECT_EQ(e.blackPlayer(), std::string("先手名人"));
+    EXPECT_EQ(e.whitePlayer(), std::string("後手王将"));
     EXPECT_EQ(e.start, (IndexDate{2013, 6, 1}));
     EXPECT_EQ(e.moveCount, 3);
     EXPECT_EQ(e.result, static_cast<uint8_t>(IndexResult::BlackWins));
@@ -196,9 +195,9 @@ TEST_F(RegistrationTest, JsonKifuFilesGoToTheirReader) {
       {"special":"TORYO"}]})");
     IndexEntry e;
     ASSERT_EQ(extractor.extract(path, e), ExtractResult::Ok) << extractor.errorText();
-    EXPECT_EQ(e.blackPlayer(), sjis("先手名人"));
-    EXPECT_EQ(e.whitePlayer(), sjis("後手王将"));
-    EXPECT_EQ(e.event(), sjis("順位戦"));
+    EXPECT_EQ(e.blackPlayer(), std::string("先手名人"));
+    EXPECT_EQ(e.whitePlayer(), std::string("後手王将"));
+    EXPECT_EQ(e.event(), std::string("順位戦"));
     EXPECT_EQ(e.start, (IndexDate{2013, 6, 1}));
     EXPECT_EQ(e.moveCount, 3);
     EXPECT_EQ(e.result, static_cast<uint8_t>(IndexResult::BlackWins));
@@ -206,7 +205,7 @@ TEST_F(RegistrationTest, JsonKifuFilesGoToTheirReader) {
 
     std::string bad = files.writeBytes("bad.jkf", "{\"moves\": [}");
     EXPECT_EQ(extractor.extract(bad, e), ExtractResult::ReadFailed);
-    EXPECT_NE(extractor.errorText().find(sjis("JSONとして読めません。")), std::string::npos);
+    EXPECT_NE(extractor.errorText().find(std::string("JSONとして読めません。")), std::string::npos);
 }
 
 TEST_F(RegistrationTest, ReadErrorsAreLoggedAndMissingFilesAreNot) {
@@ -219,10 +218,11 @@ TEST_F(RegistrationTest, ReadErrorsAreLoggedAndMissingFilesAreNot) {
     ASSERT_TRUE(text);
     EXPECT_EQ(text->find("none.kif"), std::string::npos);
     EXPECT_TRUE(text->starts_with("---\r\n"));
-    EXPECT_NE(text->find(sjis("棋譜読み込みエラー") + "\r\n" + bad + "\r\n"), std::string::npos);
+    EXPECT_NE(text->find(std::string("棋譜読み込みエラー") + "\r\n" + bad + "\r\n"),
+              std::string::npos);
     // The stamp: "%4d/%02d/%02d(曜) hh:mm:ss".
     std::string stamp = text->substr(5, text->find("\r\n", 5) - 5);
-    EXPECT_EQ(stamp.size(), 10 + 4 + 9u);
+    EXPECT_EQ(core::cp932Width(stamp), 10 + 4 + 9u);
     EXPECT_EQ(stamp[4], '/');
     EXPECT_EQ(stamp[10], '(');
 }
@@ -233,8 +233,8 @@ TEST_F(RegistrationTest, AskedReadErrorsMayStopTheRun) {
     Registrar r = registrar({.quietErrors = false, .editorConfigured = false});
     EXPECT_EQ(r.addFile(bad, -1, nullptr), AddFileResult::Stopped);
     ASSERT_EQ(host.questions.size(), 1u);
-    EXPECT_TRUE(host.questions[0].starts_with(sjis("棋譜読み込みエラー(") + bad + ")\n"));
-    EXPECT_TRUE(host.questions[0].ends_with(sjis("追加を中止しますか？")));
+    EXPECT_TRUE(host.questions[0].starts_with(std::string("棋譜読み込みエラー(") + bad + ")\n"));
+    EXPECT_TRUE(host.questions[0].ends_with(std::string("追加を中止しますか？")));
 }
 
 TEST_F(RegistrationTest, AddingTheSameFileTwiceUpdatesItAndKeepsUserMarks) {
@@ -247,7 +247,7 @@ TEST_F(RegistrationTest, AddingTheSameFileTwiceUpdatesItAndKeepsUserMarks) {
     RunReport second = addFolder(folder(files.path()));
     EXPECT_EQ(second.counts.added, 0);
     EXPECT_EQ(second.counts.updated, 1);
-    EXPECT_EQ(second.status, sjis("追加終了　新規追加：0 更新：1（計：1）"));
+    EXPECT_EQ(second.status, std::string("追加終了　新規追加：0 更新：1（計：1）"));
     ASSERT_EQ(db.table().size(), 1);
     EXPECT_EQ(entry(0).marks, kMarkUser1 | kMarkUser2);
     EXPECT_EQ(entry(0).start, (IndexDate{2001, 2, 3}));
@@ -284,7 +284,7 @@ TEST_F(RegistrationTest, AFullTableStopsTheFolderAddAndKeepsWhatFits) {
     EXPECT_EQ(db.table().size(), 3);
     EXPECT_EQ(db.table().displayOrder().size(), 3u);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], sjis("登録が最大数(3)を超えました。"));
+    EXPECT_EQ(host.messages[0], std::string("登録が最大数(3)を超えました。"));
 }
 
 TEST_F(RegistrationTest, AFolderAddTakesTheKindSubfoldersAndFilters) {
@@ -305,12 +305,12 @@ TEST_F(RegistrationTest, AFolderAddTakesTheKindSubfoldersAndFilters) {
 
     db.reset(false);
     FolderAdd filtered = folder(files.path(), true, AddKind::AnyRecord);
-    filtered.filters.player = sjis("渡辺");
+    filtered.filters.player = std::string("渡辺");
     EXPECT_EQ(addFolder(filtered).counts.added, 2);
     db.reset(false);
-    filtered.filters.player = sjis("羽生");
-    filtered.filters.event = sjis("名人");
-    filtered.filters.opening = sjis("振り飛車");
+    filtered.filters.player = std::string("羽生");
+    filtered.filters.event = std::string("名人");
+    filtered.filters.opening = std::string("振り飛車");
     EXPECT_EQ(addFolder(filtered).counts.added, 0);
 }
 
@@ -398,9 +398,9 @@ TEST_F(RegistrationTest, UpdateHandlesMissingFilesByMode) {
     EXPECT_EQ(kept.updated, 2);
     EXPECT_EQ(kept.unreadable, 2);
     EXPECT_EQ(db.table().size(), 4);
-    EXPECT_EQ(entry(slotOf(paths[3])).blackPlayer(), sjis("新人"));
+    EXPECT_EQ(entry(slotOf(paths[3])).blackPlayer(), std::string("新人"));
     EXPECT_NE(std::find(host.statuses.begin(), host.statuses.end(),
-                        paths[1] + sjis("が読めませんでした。")),
+                        paths[1] + std::string("が読めませんでした。")),
               host.statuses.end());
 
     // Ask: the first answer is "全て削除する", which deletes this one and every later one.
@@ -446,10 +446,10 @@ TEST_F(RegistrationTest, DeleteByFolderTakesTheFolderTheKindAndSubfolders) {
 
     Registrar r = registrar();
     FolderDeleteReport none = r.deleteByFolder(files.file("db"), DeleteKind::Csa, true);
-    EXPECT_EQ(none.status, sjis("削除棋譜は、ありませんでした。"));
+    EXPECT_EQ(none.status, std::string("削除棋譜は、ありませんでした。"));
     FolderDeleteReport direct = r.deleteByFolder(files.file("db"), DeleteKind::Kif, false);
     EXPECT_EQ(direct.deleted, 1);
-    EXPECT_EQ(direct.status, sjis("1 棋譜削除しました。"));
+    EXPECT_EQ(direct.status, std::string("1 棋譜削除しました。"));
     FolderDeleteReport below = r.deleteByFolder(files.file("db") + "/", DeleteKind::AnyKi, true);
     EXPECT_EQ(below.deleted, 2);
     ASSERT_EQ(db.table().size(), 1);
@@ -468,7 +468,7 @@ TEST_F(RegistrationTest, RelativePathsFollowTheIndexFolder) {
     EXPECT_EQ(r.addFile(outside, -1, nullptr), AddFileResult::Added);
     PathModeReport on = r.makePathsRelative();
     EXPECT_EQ(on.notRelative, 1);
-    EXPECT_EQ(on.message, sjis("相対パスにできない棋譜が 1局ありました。"));
+    EXPECT_EQ(on.message, std::string("相対パスにできない棋譜が 1局ありました。"));
     EXPECT_EQ(entry(0).path(), "games/a.kif");
     EXPECT_EQ(entry(1).path(), outside);
     // A relative entry still names the same file when added again, and a new record inside the
@@ -504,7 +504,7 @@ TEST_F(RegistrationTest, ASingleAddThatFailsSaysSo) {
     RunReport run = r.addSingle(files.file("missing.kif"));
     EXPECT_EQ(run.end, AddFileResult::CannotOpen);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], sjis("棋譜を登録できませんでした。"));
+    EXPECT_EQ(host.messages[0], std::string("棋譜を登録できませんでした。"));
 }
 
 TEST_F(RegistrationTest, TheCancelFlagEndsAFolderAddWithABeep) {
@@ -516,8 +516,8 @@ TEST_F(RegistrationTest, TheCancelFlagEndsAFolderAddWithABeep) {
     EXPECT_GE(host.beeps, 1);
     // The end says it was cancelled and what had been added by then.
     const std::string n = std::to_string(db.table().size());
-    const std::string said =
-        sjis("追加中止　新規追加：") + n + sjis(" 更新：0（計：") + n + sjis("）");
+    const std::string said = std::string("追加中止　新規追加：") + n +
+                             std::string(" 更新：0（計：") + n + std::string("）");
     EXPECT_EQ(run.status, said);
     ASSERT_FALSE(host.statuses.empty());
     EXPECT_EQ(host.statuses.back(), said);
@@ -558,7 +558,7 @@ TEST_F(RegistrationTest, PathsTheIndexCannotHoldAreRefusedAndLogged) {
     std::optional<std::string> logged = core::readFile(log.path());
     ASSERT_TRUE(logged);
     for (const Case& c : refused) {
-        EXPECT_NE(logged->find(sjis(c.message)), std::string::npos) << c.name;
+        EXPECT_NE(logged->find(std::string(c.message)), std::string::npos) << c.name;
     }
 
     // What was taken is found again by the update.
@@ -584,8 +584,9 @@ TEST_F(RegistrationTest, BytesThatAreNotUtf8AreTakenWithALoggedWarning) {
     EXPECT_EQ(run.counts.added, 2);
     EXPECT_EQ(run.counts.errors, 0);
     EXPECT_EQ(run.counts.warnings, 2);
-    EXPECT_EQ(entry(db.table().findPath(normalisePath(kifPath))).event(), sjis("名人？戦"));
-    EXPECT_EQ(entry(db.table().findPath(normalisePath(csaPath))).blackPlayer(), sjis("先手？"));
+    EXPECT_EQ(entry(db.table().findPath(normalisePath(kifPath))).event(), std::string("名人？戦"));
+    EXPECT_EQ(entry(db.table().findPath(normalisePath(csaPath))).blackPlayer(),
+              std::string("先手？"));
     std::vector<std::string> expected = {kifPath + ": " + core::msgInvalidUtf8(2),
                                          csaPath + ": " + core::msgInvalidUtf8(3)};
     std::sort(run.warnings.begin(), run.warnings.end());
@@ -594,9 +595,9 @@ TEST_F(RegistrationTest, BytesThatAreNotUtf8AreTakenWithALoggedWarning) {
     std::optional<std::string> logged = core::readFile(log.path());
     ASSERT_TRUE(logged);
     EXPECT_NE(logged->find(kifPath + "\r\n" + core::msgInvalidUtf8(2) + "\r\n"), std::string::npos);
-    EXPECT_EQ(logged->find(sjis("棋譜読み込みエラー")), std::string::npos);
+    EXPECT_EQ(logged->find(std::string("棋譜読み込みエラー")), std::string::npos);
     ASSERT_EQ(host.offers.size(), 1u);
-    EXPECT_TRUE(host.offers[0].starts_with(sjis("エラーが 2 ありました。")));
+    EXPECT_TRUE(host.offers[0].starts_with(std::string("エラーが 2 ありました。")));
 }
 
 using RegistrationInteropTest = testsupport::WithInterop<RegistrationTest>;

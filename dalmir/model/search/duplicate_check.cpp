@@ -12,11 +12,11 @@ namespace dalmir::model {
 namespace {
 
 struct Texts {
-    std::string flagged = core::sjis("削除指定：%d");
-    std::string deleting = core::sjis("データ削除中...  %d / %d");
-    std::string noDuplicates = core::sjis("棋譜の重複はありませんでした。");
-    std::string ended = core::sjis("重複検査終了");
-    std::string noDifference = core::sjis("違いは、ありません。");
+    std::string flagged = std::string("削除指定：%d");
+    std::string deleting = std::string("データ削除中...  %d / %d");
+    std::string noDuplicates = std::string("棋譜の重複はありませんでした。");
+    std::string ended = std::string("重複検査終了");
+    std::string noDifference = std::string("違いは、ありません。");
 };
 
 const Texts& texts() {

@@ -50,7 +50,7 @@ struct RecordComparison {
     int equalMoves = 0;
 };
 RecordComparison compareRecords(const Database& db, int slotA, int slotB);
-// "違いは、ありません。": the status after comparing two identical records (CP932).
+// "違いは、ありません。": the status after comparing two identical records.
 const std::string& msgNoDifference();
 
 // The plies at which "棋譜を再現" opens the two records of a pair: in a binary database the first

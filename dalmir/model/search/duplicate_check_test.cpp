@@ -10,8 +10,6 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 class AnsweringHost : public OperationHost {
 public:
     void status(std::string_view text) override { statuses.emplace_back(text); }
@@ -48,8 +46,8 @@ protected:
         for (const Record& r : records) {
             IndexEntry e;
             e.setText(IndexText::Path, r.path);
-            e.setText(IndexText::BlackPlayer, sjis("羽生善治"));
-            e.setText(IndexText::WhitePlayer, sjis("谷川浩司"));
+            e.setText(IndexText::BlackPlayer, std::string("羽生善治"));
+            e.setText(IndexText::WhitePlayer, std::string("谷川浩司"));
             e.start = r.date;
             e.moveCount = r.moves;
             ASSERT_GE(db.append(e, binary ? r.list : std::vector<ListMove>{}), 0);
@@ -79,7 +77,7 @@ TEST_F(DuplicateCheckTest, DifferentMovesPairInATextDatabaseOnly) {
 
     make(records, true);
     EXPECT_EQ(checkDuplicates(db, criteria, host).code, 0);
-    EXPECT_EQ(host.statuses.back(), sjis("棋譜の重複はありませんでした。"));
+    EXPECT_EQ(host.statuses.back(), std::string("棋譜の重複はありませんでした。"));
     criteria.moveTolerance = 1;
     EXPECT_EQ(checkDuplicates(db, criteria, host).code, 1);
 }
@@ -136,7 +134,7 @@ TEST_F(DuplicateCheckTest, StopDeletesWhatWasFlaggedAndCancelNothing) {
     EXPECT_EQ(r.code, -1);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(db.table().size(), 4);
-    EXPECT_EQ(host.statuses.back(), sjis("重複検査終了"));
+    EXPECT_EQ(host.statuses.back(), std::string("重複検査終了"));
 }
 
 TEST_F(DuplicateCheckTest, ComparingTwoRecordsFindsTheFirstDifference) {

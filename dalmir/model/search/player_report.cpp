@@ -23,10 +23,8 @@ constexpr const char* kSuffixes[] = {
     "氏",       "・",       "、",       "段",
 };
 
-std::string utf8Of(std::string_view text) {
-    if (std::optional<std::string> u = core::cp932ToUtf8(text)) return *u;
-    return std::string(text);
-}
+// Text held in memory is UTF-8 already; a damaged byte shows as U+FFFD.
+std::string utf8Of(std::string_view text) { return core::toUtf8Lossy(text); }
 
 // Full-width ASCII made half-width, blanks removed, ASCII lower-cased (UTF-8 in and out).
 std::string foldWidth(std::string_view s) {
@@ -155,10 +153,11 @@ void Tally::add(int outcome) {
         ++others;
 }
 
-std::string normalisedPlayerName(std::string_view cp932) { return keyOfUtf8(utf8Of(cp932)); }
+std::string normalisedPlayerName(std::string_view name) { return keyOfUtf8(utf8Of(name)); }
 
 std::optional<PlayerAliases> PlayerAliases::parse(std::string_view text, std::string& error) {
-    std::string utf8 = core::isValidUtf8(text) ? std::string(text) : utf8Of(text);
+    // The list file is UTF-8 or Shift-JIS.
+    std::string utf8 = core::ownTextFileText(text);
     if (utf8.starts_with("\xEF\xBB\xBF")) utf8.erase(0, 3);
     PlayerAliases aliases;
     std::size_t start = 0;
@@ -196,8 +195,8 @@ std::optional<PlayerAliases> PlayerAliases::parse(std::string_view text, std::st
     return aliases;
 }
 
-std::string PlayerAliases::key(std::string_view cp932) const {
-    std::string own = normalisedPlayerName(cp932);
+std::string PlayerAliases::key(std::string_view name) const {
+    std::string own = normalisedPlayerName(name);
     auto it = m_canonical.find(own);
     return it == m_canonical.end() ? own : it->second;
 }
@@ -214,11 +213,11 @@ std::string defaultAliasesPath() {
     return base + "/dalmir/player_aliases.txt";
 }
 
-PlayerReport playerReport(const IndexTable& table, std::string_view nameCp932,
+PlayerReport playerReport(const IndexTable& table, std::string_view name,
                           const PlayerAliases& aliases) {
     PlayerReport report;
-    report.name = utf8Of(nameCp932);
-    const std::string want = aliases.key(nameCp932);
+    report.name = utf8Of(name);
+    const std::string want = aliases.key(name);
     if (want.empty()) return report;
     struct Game {
         int dateKey;

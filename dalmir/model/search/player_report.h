@@ -18,17 +18,17 @@ namespace dalmir::model {
 
 // The key a name is matched by (UTF-8): full-width ASCII made half-width, blanks removed, ASCII
 // letters lower-cased, a trailing bracketed part and the usual titles and ranks removed from the
-// end ("羽生 善治 九段" and "羽生善治名人" give "羽生善治"). Takes CP932.
-std::string normalisedPlayerName(std::string_view cp932);
+// end ("羽生 善治 九段" and "羽生善治名人" give "羽生善治").
+std::string normalisedPlayerName(std::string_view name);
 
 // The alias list: lines "正式名 = 別名, 別名" (UTF-8 or CP932), "#" starting a comment line.
 class PlayerAliases {
 public:
-    // Reads the list; nullopt with error set (CP932, naming the line) when a line cannot be read.
+    // Reads the list; nullopt with error set (naming the line) when a line cannot be read.
     static std::optional<PlayerAliases> parse(std::string_view text, std::string& error);
     // The key of the player a name stands for: the canonical name's key when the name is an
     // alias, else the name's own key.
-    std::string key(std::string_view cp932) const;
+    std::string key(std::string_view name) const;
     bool empty() const { return m_canonical.empty(); }
 
 private:
@@ -63,7 +63,7 @@ struct PlayerReport {
 };
 
 // Counts the listed records in which the player (any name that gives the same key) played.
-PlayerReport playerReport(const IndexTable& table, std::string_view nameCp932,
+PlayerReport playerReport(const IndexTable& table, std::string_view name,
                           const PlayerAliases& aliases);
 
 // The report as text lines (UTF-8, LF) and as one JSON object.

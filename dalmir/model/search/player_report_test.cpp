@@ -11,20 +11,19 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 TEST(PlayerNamesTest, WidthsBlanksAndTitlesDoNotSeparateAPlayer) {
     const char* same[] = {"羽生善治",       "羽生 善治",           "羽生　善治",
                           "羽生善治九段",   "羽生善治名人",        "羽生善治 竜王・名人",
                           "羽生善治(九段)", "羽生善治（永世七冠）"};
     for (const char* name : same) {
-        EXPECT_EQ(normalisedPlayerName(sjis(name)), "羽生善治") << name;
+        EXPECT_EQ(normalisedPlayerName(std::string(name)), "羽生善治") << name;
     }
-    EXPECT_EQ(normalisedPlayerName(sjis("ＡＢＣ　Ｄｅｆ")), "abcdef");
-    EXPECT_EQ(normalisedPlayerName(sjis("Abc Def")), "abcdef");
+    EXPECT_EQ(normalisedPlayerName(std::string("ＡＢＣ　Ｄｅｆ")), "abcdef");
+    EXPECT_EQ(normalisedPlayerName(std::string("Abc Def")), "abcdef");
     // A name that is nothing but a title keeps it.
-    EXPECT_EQ(normalisedPlayerName(sjis("名人")), "名人");
-    EXPECT_NE(normalisedPlayerName(sjis("羽生善治")), normalisedPlayerName(sjis("羽生善")));
+    EXPECT_EQ(normalisedPlayerName(std::string("名人")), "名人");
+    EXPECT_NE(normalisedPlayerName(std::string("羽生善治")),
+              normalisedPlayerName(std::string("羽生善")));
 }
 
 TEST(PlayerNamesTest, AliasesJoinNamesAndBadLinesAreReported) {
@@ -32,14 +31,15 @@ TEST(PlayerNamesTest, AliasesJoinNamesAndBadLinesAreReported) {
     auto aliases = PlayerAliases::parse(
         "# 別名\n羽生善治 = Habu Yoshiharu, はぶ\r\n\n大山康晴=大山十五世名人\n", error);
     ASSERT_TRUE(aliases) << core::toUtf8Lossy(error);
-    EXPECT_EQ(aliases->key(sjis("HABU yoshiharu")), aliases->key(sjis("羽生 善治 九段")));
-    EXPECT_EQ(aliases->key(sjis("はぶ")), "羽生善治");
-    EXPECT_EQ(aliases->key(sjis("大山十五世名人")), "大山康晴");
-    EXPECT_EQ(aliases->key(sjis("谷川浩司")), "谷川浩司");
+    EXPECT_EQ(aliases->key(std::string("HABU yoshiharu")),
+              aliases->key(std::string("羽生 善治 九段")));
+    EXPECT_EQ(aliases->key(std::string("はぶ")), "羽生善治");
+    EXPECT_EQ(aliases->key(std::string("大山十五世名人")), "大山康晴");
+    EXPECT_EQ(aliases->key(std::string("谷川浩司")), "谷川浩司");
     // The same list written in CP932 reads the same.
-    auto fromSjis = PlayerAliases::parse(sjis("羽生善治 = はぶ\n"), error);
+    auto fromSjis = PlayerAliases::parse(std::string("羽生善治 = はぶ\n"), error);
     ASSERT_TRUE(fromSjis);
-    EXPECT_EQ(fromSjis->key(sjis("はぶ")), "羽生善治");
+    EXPECT_EQ(fromSjis->key(std::string("はぶ")), "羽生善治");
 
     EXPECT_FALSE(PlayerAliases::parse("羽生善治 = はぶ\nno equals sign\n", error));
     EXPECT_NE(core::toUtf8Lossy(error).find("2行目"), std::string::npos);
@@ -75,19 +75,19 @@ TEST(PlayerReportTest, CountsEqualADirectCountOnRandomDatabases) {
             IndexEntry e;
             auto spell = [&](int who) {
                 const auto& names = spellings[static_cast<std::size_t>(who)];
-                return sjis(names[rng() % names.size()]);
+                return std::string(names[rng() % names.size()]);
             };
             e.setText(IndexText::BlackPlayer, spell(t.black));
             e.setText(IndexText::WhitePlayer, spell(t.white));
             e.result = static_cast<uint8_t>(t.result);
             e.start.year = static_cast<uint16_t>(t.year);
-            e.setText(IndexText::AutoOpening, sjis(labels[rng() % 4]));
+            e.setText(IndexText::AutoOpening, std::string(labels[rng() % 4]));
             ASSERT_GE(table.append(e), 0);
             truth.push_back(t);
         }
         table.rebuildDisplayOrder();
         for (int who = 0; who < 4; ++who) {
-            PlayerReport r = playerReport(table, sjis(spellings[who][0]), *aliases);
+            PlayerReport r = playerReport(table, std::string(spellings[who][0]), *aliases);
             Tally want;
             Tally wantBlack;
             std::map<int, int> years;
@@ -129,11 +129,11 @@ TEST(PlayerReportTest, OpeningsStreaksAndTheJsonForm) {
     auto add = [&](const char* black, const char* white, IndexResult result, int year,
                    const char* label) {
         IndexEntry e;
-        e.setText(IndexText::BlackPlayer, sjis(black));
-        e.setText(IndexText::WhitePlayer, sjis(white));
+        e.setText(IndexText::BlackPlayer, std::string(black));
+        e.setText(IndexText::WhitePlayer, std::string(white));
         e.result = static_cast<uint8_t>(result);
         e.start = {static_cast<uint16_t>(year), 1, 1};
-        e.setText(IndexText::AutoOpening, sjis(label));
+        e.setText(IndexText::AutoOpening, std::string(label));
         ASSERT_GE(table.append(e), 0);
     };
     // Listed out of date order: the streaks follow the dates.
@@ -143,7 +143,7 @@ TEST(PlayerReportTest, OpeningsStreaksAndTheJsonForm) {
     add("丙", "甲", IndexResult::WhiteWins, 2004, "");
     add("甲", "乙", IndexResult::Repetition, 2005, "角換わり ▲居飛車 △居飛車");
     table.rebuildDisplayOrder();
-    PlayerReport r = playerReport(table, sjis("甲"), PlayerAliases{});
+    PlayerReport r = playerReport(table, std::string("甲"), PlayerAliases{});
     EXPECT_EQ(r.total.games, 5);
     EXPECT_EQ(r.total.wins, 3);
     EXPECT_EQ(r.total.losses, 1);
@@ -166,7 +166,7 @@ TEST(PlayerReportTest, OpeningsStreaksAndTheJsonForm) {
     EXPECT_NE(playerReportText(r).find("最長連勝 3"), std::string::npos);
 
     // Nobody of that name: an empty report, not a failure.
-    EXPECT_EQ(playerReport(table, sjis("丁"), PlayerAliases{}).total.games, 0);
+    EXPECT_EQ(playerReport(table, std::string("丁"), PlayerAliases{}).total.games, 0);
     EXPECT_EQ(playerReport(table, "", PlayerAliases{}).total.games, 0);
 }
 

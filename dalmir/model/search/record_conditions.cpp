@@ -117,23 +117,24 @@ bool commentHas(const core::RecordStore& store, std::string_view text) {
 
 std::optional<GameEnd> gameEndNamed(std::string_view word) {
     for (const EndWord& w : kEndWords) {
-        if (word == w.utf8 || word == core::sjis(w.utf8)) return w.end;
+        if (word == w.utf8) return w.end;
     }
     return std::nullopt;
 }
 
 std::string gameEndWord(GameEnd end) {
     for (const EndWord& w : kEndWords) {
-        if (w.end == end) return core::sjis(w.utf8);
+        if (w.end == end) return std::string(w.utf8);
     }
     return {};
 }
 
-MaterialParse parseMaterial(std::string_view cp932) {
+MaterialParse parseMaterial(std::string_view text) {
     MaterialParse result;
-    std::optional<std::string> utf8 = core::cp932ToUtf8(cp932);
+    std::optional<std::string> utf8;
+    if (core::isValidUtf8(text)) utf8 = std::string(text);
     if (!utf8) {
-        result.error = core::sjis("駒の条件が読めません。");
+        result.error = std::string("駒の条件が読めません。");
         return result;
     }
     MaterialPattern pattern;
@@ -164,14 +165,14 @@ MaterialParse parseMaterial(std::string_view cp932) {
         }
         if (type == 0 || n < 0 || !rest.empty()) {
             result.error =
-                core::formatMessageUtf8("駒の条件(%s)が読めません。", {core::sjis(word)});
+                core::formatMessageUtf8("駒の条件(%s)が読めません。", {std::string(word)});
             return result;
         }
         pattern.count[static_cast<std::size_t>(type)] = n;
         anyPiece = true;
     }
     if (!anyPiece) {
-        result.error = core::sjis("駒の条件に駒がありません。");
+        result.error = std::string("駒の条件に駒がありません。");
         return result;
     }
     result.pattern = pattern;
@@ -207,7 +208,7 @@ SearchReport findByRecordConditions(Database& db, RecordExtractor& extractor, Op
     const std::vector<int32_t> listed = table.displayOrder();
     const bool fromFiles = !db.isBinary() || !conditions.comment.empty();
     const int every = fromFiles ? 10 : 100;
-    const std::string progress = core::sjis("検索中...  %s / %s  (%s)");
+    const std::string progress = std::string("検索中...  %s / %s  (%s)");
     std::vector<int32_t> hits;
     std::vector<ListMove> fileMoves;
     SearchReport result;
@@ -278,7 +279,7 @@ SearchReport findByRecordConditions(Database& db, RecordExtractor& extractor, Op
     result.hits = static_cast<int>(hits.size());
     if (hits.empty()) {
         host.beep();
-        host.status(core::sjis("検出できませんでした。"));
+        host.status(std::string("検出できませんでした。"));
     } else {
         table.displayOrder() = std::move(hits);
     }

@@ -24,10 +24,10 @@ enum class GameEnd : uint8_t {
     Suspend,       // 中断
     TimeLoss,      // 時間切れ
 };
-// The end a word names (UTF-8 or CP932 as given: "詰み", "投了", "千日手", "持将棋",
+// The end a word names ("詰み", "投了", "千日手", "持将棋",
 // "入玉宣言", "反則", "中断", "時間切れ"); nullopt for any other word.
 std::optional<GameEnd> gameEndNamed(std::string_view word);
-// The words, in the order above (CP932).
+// The words, in the order above.
 std::string gameEndWord(GameEnd end);
 
 // Pieces a side has on the board: for each unpromoted kind 1..8 the count asked for (promoted
@@ -38,14 +38,14 @@ struct MaterialPattern {
     int side = -1;         // 0 Black (先手, 下手), 1 White (後手, 上手), -1 either side
 };
 
-// Reads a pattern such as "飛車2枚 先手", "角1 金2枚以上 後手", "歩0枚" (CP932). Items are
-// separated by blanks (half- or full-width); digits may be full-width. An error (CP932) names
+// Reads a pattern such as "飛車2枚 先手", "角1 金2枚以上 後手", "歩0枚". Items are
+// separated by blanks (half- or full-width); digits may be full-width. An error names
 // the item it could not read.
 struct MaterialParse {
     std::optional<MaterialPattern> pattern;
     std::string error;
 };
-MaterialParse parseMaterial(std::string_view cp932);
+MaterialParse parseMaterial(std::string_view text);
 
 // Whether the board satisfies the pattern.
 bool matchesMaterial(const ReplayBoard& board, const MaterialPattern& pattern);
@@ -54,7 +54,7 @@ struct RecordConditions {
     std::optional<GameEnd> end;
     std::optional<MaterialPattern> material;
     int materialPly = -1;  // the ply the material is looked at; -1 the end of the main line
-    std::string comment;   // contained in a comment of the main line (CP932); empty: any
+    std::string comment;   // contained in a comment of the main line; empty: any
     bool empty() const { return !end && !material && comment.empty(); }
 };
 

@@ -12,7 +12,6 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
 using testsupport::TempFolder;
 
 const char* kExchange = "7g7f 3c3d 8h2b+ 3a2b B*5e 8c8d";
@@ -65,7 +64,7 @@ TEST_F(RecordConditionsTest, ByHowTheGameEnded) {
     RecordConditions c;
     c.end = gameEndNamed("投了");
     EXPECT_EQ(find(c), std::vector<std::string>{"/g/resign.kif"});
-    c.end = gameEndNamed(sjis("千日手"));  // the CP932 word reads as well
+    c.end = gameEndNamed(std::string("千日手"));  // the CP932 word reads as well
     EXPECT_EQ(find(c), std::vector<std::string>{"/g/repetition.kif"});
     c.end = gameEndNamed("詰み");
     EXPECT_TRUE(find(c).empty());
@@ -80,7 +79,7 @@ TEST_F(RecordConditionsTest, ByHowTheGameEnded) {
 }
 
 TEST_F(RecordConditionsTest, ByMaterialAtAPlyOrAtTheEnd) {
-    MaterialParse p = parseMaterial(sjis("角0枚 先手"));
+    MaterialParse p = parseMaterial(std::string("角0枚 先手"));
     ASSERT_TRUE(p.pattern) << core::toUtf8Lossy(p.error);
     RecordConditions c;
     c.material = p.pattern;
@@ -91,10 +90,10 @@ TEST_F(RecordConditionsTest, ByMaterialAtAPlyOrAtTheEnd) {
     c.materialPly = 40;  // beyond every line
     EXPECT_TRUE(find(c).empty());
 
-    c.material = parseMaterial(sjis("飛車2枚以上")).pattern;  // neither side
+    c.material = parseMaterial(std::string("飛車2枚以上")).pattern;  // neither side
     c.materialPly = -1;
     EXPECT_TRUE(find(c).empty());
-    c.material = parseMaterial(sjis("飛車１枚　角行１枚　後手")).pattern;
+    c.material = parseMaterial(std::string("飛車１枚　角行１枚　後手")).pattern;
     EXPECT_EQ(find(c), std::vector<std::string>{"/g/open.kif"});
     c.end = gameEndNamed("投了");  // every condition must hold
     EXPECT_TRUE(find(c).empty());
@@ -102,11 +101,11 @@ TEST_F(RecordConditionsTest, ByMaterialAtAPlyOrAtTheEnd) {
 
 TEST(MaterialPatternTest, UnreadableItemsAreNamed) {
     for (const char* bad : {"飛車", "車2枚", "飛車2枚くらい", "先手", ""}) {
-        MaterialParse p = parseMaterial(sjis(bad));
+        MaterialParse p = parseMaterial(std::string(bad));
         EXPECT_FALSE(p.pattern) << bad;
         EXPECT_FALSE(p.error.empty()) << bad;
     }
-    EXPECT_NE(core::toUtf8Lossy(parseMaterial(sjis("飛車2枚 銀x")).error).find("銀x"),
+    EXPECT_NE(core::toUtf8Lossy(parseMaterial(std::string("飛車2枚 銀x")).error).find("銀x"),
               std::string::npos);
     EXPECT_FALSE(parseMaterial("\x81").pattern);  // a cut-off character
 }
@@ -120,7 +119,7 @@ TEST(RecordCommentsTest, ByCommentTextOfTheMainLine) {
                       .result,
                   core::ReadResult::Ok);
         if (comment != nullptr) {
-            ASSERT_EQ(store.appendComment(3, sjis(comment)), core::CommentResult::Ok);
+            ASSERT_EQ(store.appendComment(3, std::string(comment)), core::CommentResult::Ok);
         }
         records.writeBytes(name, core::kifText(store, {}));
     };
@@ -139,7 +138,7 @@ TEST(RecordCommentsTest, ByCommentTextOfTheMainLine) {
         (void)registrar.addFolder(add);
         ASSERT_EQ(db.table().size(), 3);
         RecordConditions c;
-        c.comment = sjis("角交換");
+        c.comment = std::string("角交換");
         SearchReport r = findByRecordConditions(db, extractor, host, c);
         EXPECT_EQ(r.hits, 1) << binary;
         ASSERT_EQ(db.table().displayOrder().size(), 1u);

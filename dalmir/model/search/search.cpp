@@ -16,15 +16,15 @@ namespace dalmir::model {
 namespace {
 
 struct Texts {
-    std::string notFound = core::sjis("検出できませんでした。");
-    std::string finished = core::sjis("検索終了　棋譜：%d  検出：%d");
-    std::string cancelled = core::sjis("検索中止　棋譜：%d / %d  検出：%d");
-    std::string readError = core::sjis("棋譜読み込みエラー(%s)\n%s");
-    std::string cannotAdvance = core::sjis("次の手を進められませんでした。");
-    std::string noClipboard = core::sjis("クリップボードが使用できません。");
-    std::string targetFailed = core::sjis("棋譜・局面の読み込みに失敗しました。");
-    std::string noTarget = core::sjis("クリップボードから局面を読み込めませんでした。");
-    std::string targetRead = core::sjis("クリップボードから棋譜、局面を読み込みました。");
+    std::string notFound = std::string("検出できませんでした。");
+    std::string finished = std::string("検索終了　棋譜：%d  検出：%d");
+    std::string cancelled = std::string("検索中止　棋譜：%d / %d  検出：%d");
+    std::string readError = std::string("棋譜読み込みエラー(%s)\n%s");
+    std::string cannotAdvance = std::string("次の手を進められませんでした。");
+    std::string noClipboard = std::string("クリップボードが使用できません。");
+    std::string targetFailed = std::string("棋譜・局面の読み込みに失敗しました。");
+    std::string noTarget = std::string("クリップボードから局面を読み込めませんでした。");
+    std::string targetRead = std::string("クリップボードから棋譜、局面を読み込みました。");
 };
 
 const Texts& texts() {
@@ -302,8 +302,8 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
     const std::vector<int32_t> listed = table.displayOrder();
     const int total = static_cast<int>(listed.size());
     const int every = m_db.isBinary() ? 100 : 10;
-    const std::string progress = core::sjis(progressUtf8);
-    m_host.status(core::sjis(statusUtf8));
+    const std::string progress = std::string(progressUtf8);
+    m_host.status(std::string(statusUtf8));
     std::vector<int32_t> hits;
     SearchReport result;
     int replayed = 0;

@@ -20,7 +20,7 @@
 
 namespace dalmir::model {
 
-// The dialog "条件検索". Texts are CP932; an empty text asks for nothing.
+// The dialog "条件検索". Texts are UTF-8; an empty text asks for nothing.
 struct HeaderCriteria {
     std::string black;    // 先手(下手)
     std::string white;    // 後手(上手)
@@ -96,7 +96,7 @@ private:
 struct TargetRead {
     bool ok = false;
     core::Position position;
-    // The status text on success, else the message to show (CP932): "クリップボードが使用できま
+    // The status text on success, else the message to show: "クリップボードが使用できま
     // せん。" for no text, "棋譜・局面の読み込みに失敗しました。" when the reader fails,
     // "クリップボードから局面を読み込めませんでした。" when the text holds no position or move.
     std::string message;

@@ -15,7 +15,6 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
 using testsupport::kifRecord;
 using testsupport::TempFolder;
 
@@ -69,7 +68,7 @@ protected:
     core::Position positionAfter(const std::vector<std::string>& moves) {
         core::RecordStore store;
         std::string text;
-        for (const std::string& l : kifRecord(moves)) text += sjis(l) + "\n";
+        for (const std::string& l : kifRecord(moves)) text += std::string(l) + "\n";
         core::ReadOptions options;
         (void)core::readRecordText(store, text, false, options);
         return positionOfRecord(store, -1);
@@ -89,13 +88,13 @@ protected:
 TEST_P(SearchTest, SequenceFindsTheOpeningAtAnyPointWithItsPlyAndNextMove) {
     addGames({kOpening, kLate, kOther});
     Searcher searcher(db, extractor, host);
-    SearchReport r = searcher.findSequence(sjis("+76歩,-34歩"));
+    SearchReport r = searcher.findSequence(std::string("+76歩,-34歩"));
     ASSERT_EQ(r.hits, 2);
     EXPECT_EQ(order(), (std::vector<int32_t>{0, 1}));
     EXPECT_EQ(listed(0).hitPly, 0);
-    EXPECT_EQ(listed(0).nextMove(), sjis("７六歩(77)"));
+    EXPECT_EQ(listed(0).nextMove(), std::string("７六歩(77)"));
     EXPECT_EQ(listed(1).hitPly, 2);
-    EXPECT_EQ(listed(1).nextMove(), sjis("７六歩(77)"));
+    EXPECT_EQ(listed(1).nextMove(), std::string("７六歩(77)"));
     EXPECT_EQ(listed(1).nextFrom, 77);
     EXPECT_EQ(listed(1).nextTo, 76);
 }
@@ -104,14 +103,14 @@ TEST_P(SearchTest, SequenceWildcardsSameSquareAndEndMarker) {
     addGames({kOpening, kExchange});
     Searcher searcher(db, extractor, host);
     // "**" takes any square: White's first rook move is the recapture on 24.
-    ASSERT_EQ(searcher.findSequence(sjis("-**歩,同飛")).hits, 1);
+    ASSERT_EQ(searcher.findSequence(std::string("-**歩,同飛")).hits, 1);
     EXPECT_EQ(listed(0).hitPly, 7);
-    EXPECT_EQ(listed(0).nextMove(), sjis("同　歩(23)"));
+    EXPECT_EQ(listed(0).nextMove(), std::string("同　歩(23)"));
 
     db.table().rebuildDisplayOrder();
-    ASSERT_EQ(searcher.findSequence(sjis("+**歩 投")).hits, 1);
+    ASSERT_EQ(searcher.findSequence(std::string("+**歩 投")).hits, 1);
     EXPECT_EQ(listed(0).hitPly, 2);
-    EXPECT_EQ(listed(0).nextMove(), sjis("２六歩(27)"));
+    EXPECT_EQ(listed(0).nextMove(), std::string("２六歩(27)"));
 }
 
 TEST_P(SearchTest, NoHitLeavesTheListAndABadPieceWordStopsBeforeStarting) {
@@ -119,14 +118,14 @@ TEST_P(SearchTest, NoHitLeavesTheListAndABadPieceWordStopsBeforeStarting) {
     Searcher searcher(db, extractor, host);
     const std::vector<int32_t> before = {1, 0};
     db.table().displayOrder() = before;
-    SearchReport r = searcher.findSequence(sjis("+55玉"));
+    SearchReport r = searcher.findSequence(std::string("+55玉"));
     EXPECT_EQ(r.hits, 0);
     EXPECT_EQ(order(), before);
     EXPECT_EQ(host.beeps, 1);
-    EXPECT_EQ(host.statuses.back(), sjis("検出できませんでした。"));
+    EXPECT_EQ(host.statuses.back(), std::string("検出できませんでした。"));
 
-    r = searcher.findSequence(sjis("+76歩,-34猫"));
-    EXPECT_EQ(r.error, sjis("駒の指定が間違っています。(-34猫)"));
+    r = searcher.findSequence(std::string("+76歩,-34猫"));
+    EXPECT_EQ(r.error, std::string("駒の指定が間違っています。(-34猫)"));
     EXPECT_EQ(host.messages.back(), r.error);
     EXPECT_EQ(order(), before);
 }
@@ -138,14 +137,14 @@ TEST_P(SearchTest, PositionSearchListsTheHitWithTheMoveAfterIt) {
     ASSERT_EQ(r.hits, 1);
     EXPECT_EQ(order(), (std::vector<int32_t>{1}));
     EXPECT_EQ(listed(0).hitPly, 2);
-    EXPECT_EQ(listed(0).nextMove(), sjis("２六歩(27)"));
+    EXPECT_EQ(listed(0).nextMove(), std::string("２六歩(27)"));
 
     // At the end of the line the next move is the closing entry's word, or nothing.
     db.table().rebuildDisplayOrder();
     ASSERT_EQ(
         searcher.findPosition(positionAfter({"７六歩(77)", "３四歩(33)", "２六歩(27)"}), {}).hits,
         1);
-    EXPECT_EQ(listed(0).nextMove(), sjis("投了"));
+    EXPECT_EQ(listed(0).nextMove(), std::string("投了"));
     db.table().rebuildDisplayOrder();
     ASSERT_EQ(searcher.findPosition(positionAfter(kOther), {}).hits, 1);
     EXPECT_EQ(listed(0).hitPly, 3);
@@ -163,12 +162,12 @@ TEST_P(SearchTest, EdgePawnsCanBeLeftOut) {
     // Without the side to move required, the position after 7六歩 already counts.
     ASSERT_EQ(searcher.findPosition(target, options).hits, 1);
     EXPECT_EQ(listed(0).hitPly, 3);
-    EXPECT_EQ(listed(0).nextMove(), sjis("９四歩(93)"));
+    EXPECT_EQ(listed(0).nextMove(), std::string("９四歩(93)"));
     options.sideMustMatch = true;
     db.table().rebuildDisplayOrder();
     ASSERT_EQ(searcher.findPosition(target, options).hits, 1);
     EXPECT_EQ(listed(0).hitPly, 4);
-    EXPECT_EQ(listed(0).nextMove(), sjis("４八銀(39)"));
+    EXPECT_EQ(listed(0).nextMove(), std::string("４八銀(39)"));
 }
 
 TEST_P(SearchTest, NextPositionPlaysTheHitsMoveOnTheTarget) {
@@ -177,10 +176,10 @@ TEST_P(SearchTest, NextPositionPlaysTheHitsMoveOnTheTarget) {
     ASSERT_EQ(searcher.findPosition(positionAfter({"７六歩(77)", "３四歩(33)"}), {}).hits, 2);
     ASSERT_EQ(searcher.findNextPosition(0).hits, 2);
     EXPECT_EQ(listed(0).hitPly, 3);
-    EXPECT_EQ(listed(1).nextMove(), sjis("８四歩(83)"));
+    EXPECT_EQ(listed(1).nextMove(), std::string("８四歩(83)"));
 
     EXPECT_EQ(searcher.findNextPosition(5).hits, 0);
-    EXPECT_EQ(host.messages.back(), sjis("次の手を進められませんでした。"));
+    EXPECT_EQ(host.messages.back(), std::string("次の手を進められませんでした。"));
 }
 
 TEST_P(SearchTest, CancellingKeepsTheHitsFoundSoFar) {
@@ -188,27 +187,27 @@ TEST_P(SearchTest, CancellingKeepsTheHitsFoundSoFar) {
     addGames(games);
     host.cancelAfterPolls = 2;  // polled at records 0 and 10 (text) or 0 and 100 (binary)
     Searcher searcher(db, extractor, host);
-    SearchReport r = searcher.findSequence(sjis("+76歩"));
+    SearchReport r = searcher.findSequence(std::string("+76歩"));
     EXPECT_TRUE(r.cancelled);
     const int done = GetParam() ? 200 : 20;
     EXPECT_EQ(r.hits, done);
     EXPECT_EQ(static_cast<int>(order().size()), done);
     char progress[64];
     std::snprintf(progress, sizeof progress, "%4d / %d", done / 2, static_cast<int>(games.size()));
-    EXPECT_EQ(host.statuses[2], sjis("手順検索中...  棋譜： ") + progress + sjis("  検出： ") +
-                                    std::to_string(done / 2));
+    EXPECT_EQ(host.statuses[2], std::string("手順検索中...  棋譜： ") + progress +
+                                    std::string("  検出： ") + std::to_string(done / 2));
     // The status then says the search was cancelled, not the last progress line.
-    EXPECT_EQ(host.statuses.back(), sjis("検索中止　棋譜：") + std::to_string(done) + " / " +
-                                        std::to_string(games.size()) + sjis("  検出：") +
+    EXPECT_EQ(host.statuses.back(), std::string("検索中止　棋譜：") + std::to_string(done) + " / " +
+                                        std::to_string(games.size()) + std::string("  検出：") +
                                         std::to_string(done));
 
     // A search that runs to its end says so with its hits.
     host.cancelAfterPolls = 1 << 30;
     db.table().rebuildDisplayOrder();
-    SearchReport whole = searcher.findSequence(sjis("+76歩"));
+    SearchReport whole = searcher.findSequence(std::string("+76歩"));
     EXPECT_FALSE(whole.cancelled);
-    EXPECT_EQ(host.statuses.back(), sjis("検索終了　棋譜：") + std::to_string(games.size()) +
-                                        sjis("  検出：") + std::to_string(games.size()));
+    EXPECT_EQ(host.statuses.back(), std::string("検索終了　棋譜：") + std::to_string(games.size()) +
+                                        std::string("  検出：") + std::to_string(games.size()));
 }
 
 TEST_P(SearchTest, AutomaticReplayOpensTheFirstHits) {
@@ -239,23 +238,23 @@ TEST(SearchReadErrorTest, AMissingFileAsksAndCancelEndsTheSearch) {
     std::filesystem::remove(a);
     host.stopOnReadError = true;
     Searcher searcher(db, extractor, host);
-    SearchReport r = searcher.findSequence(sjis("+76歩"));
+    SearchReport r = searcher.findSequence(std::string("+76歩"));
     ASSERT_EQ(host.questions.size(), 1u);
-    EXPECT_TRUE(host.questions[0].starts_with(sjis("棋譜読み込みエラー(")));
+    EXPECT_TRUE(host.questions[0].starts_with(std::string("棋譜読み込みエラー(")));
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.hits, 0);
 }
 
 TEST(ReadTargetTest, ClipboardTextGivesThePositionAfterItsLastMove) {
-    TargetRead t = readTarget(sjis("手合割：平手\r\n▲７六歩　△３四歩\r\n"));
+    TargetRead t = readTarget(std::string("手合割：平手\r\n▲７六歩　△３四歩\r\n"));
     ASSERT_TRUE(t.ok) << t.message;
-    EXPECT_EQ(t.message, sjis("クリップボードから棋譜、局面を読み込みました。"));
+    EXPECT_EQ(t.message, std::string("クリップボードから棋譜、局面を読み込みました。"));
     EXPECT_EQ(t.position.cells[76], core::makePiece(core::kSideBlack, core::kPawn));
     EXPECT_EQ(t.position.cells[34], core::makePiece(core::kSideWhite, core::kPawn));
     EXPECT_EQ(t.position.sideToMove, core::kSideBlack);
-    EXPECT_EQ(readTarget("").message, sjis("クリップボードが使用できません。"));
+    EXPECT_EQ(readTarget("").message, std::string("クリップボードが使用できません。"));
     EXPECT_EQ(readTarget("hello\r\n").message,
-              sjis("クリップボードから局面を読み込めませんでした。"));
+              std::string("クリップボードから局面を読み込めませんでした。"));
 }
 
 // ---- The matcher on its own ----

@@ -13,28 +13,28 @@ namespace dalmir::model {
 namespace {
 
 struct Words {
-    std::string king = core::sjis("王");
+    std::string king = std::string("王");
     std::array<std::string, 3> promotedMinor{std::string(core::kPromotedLanceName),
                                              std::string(core::kPromotedKnightName),
                                              std::string(core::kPromotedSilverName)};
     std::string dragon{core::kDragonRyu};
-    std::array<std::string, 4> anyPiece = {core::sjis("＊"), "X", core::sjis("×"),
-                                           core::sjis("＃")};
-    std::string kinds = core::sjis("歩香桂銀金角飛玉と杏圭全金馬龍");
+    std::array<std::string, 4> anyPiece = {std::string("＊"), "X", std::string("×"),
+                                           std::string("＃")};
+    std::string kinds = std::string("歩香桂銀金角飛玉と杏圭全金馬龍");
     std::string same{core::kWordSame};
-    std::string mate = core::sjis("詰");
-    std::string resign = core::sjis("投");
+    std::string mate = std::string("詰");
+    std::string resign = std::string("投");
     std::string blank{core::kFullWidthSpace};
     std::string promote{core::kWordPromote};
-    std::string decline = core::sjis("不");
+    std::string decline = std::string("不");
     std::string declineFull{core::kWordNoPromote};
     std::string drop{core::kWordDrop};
-    std::string capture = core::sjis("取");
-    std::string interpose = core::sjis("合");
-    std::string interposeByMoving = core::sjis("移動合");
-    std::string boardMove = core::sjis("移");
-    std::string badPiece = core::sjis("駒の指定が間違っています。(%s)");
-    std::string help = core::sjis(
+    std::string capture = std::string("取");
+    std::string interpose = std::string("合");
+    std::string interposeByMoving = std::string("移動合");
+    std::string boardMove = std::string("移");
+    std::string badPiece = std::string("駒の指定が間違っています。(%s)");
+    std::string help = std::string(
         "<指し手> = [<手番>]<移動先><駒>[<手の種類>]\r\n\r\n"
         "<手の種類> = 成、不(成)、打、移、取、合、移動合\r\n\r\n"
         "指し手は、\",\"で区切り、８手まで指定可\r\n");
@@ -150,11 +150,14 @@ int pieceKindOfWord(std::string_view text, std::size_t& length) {
             return 0;
         }
     }
-    if (text.size() >= 2 && core::isLeadByte(text[0])) {
-        for (std::size_t k = 0; k + 1 < w.kinds.size(); k += 2) {
-            if (text.substr(0, 2) == std::string_view(w.kinds).substr(k, 2)) {
-                length = 2;
-                return static_cast<int>(k / 2) + 1;
+    if (!text.empty() && core::isLeadByte(text[0])) {
+        const std::string_view first = text.substr(0, core::charLength(text, 0));
+        const std::string_view kinds(w.kinds);
+        int kind = 1;
+        for (std::size_t k = 0; k < kinds.size(); k += core::charLength(kinds, k), ++kind) {
+            if (kinds.substr(k, core::charLength(kinds, k)) == first) {
+                length = first.size();
+                return kind;
             }
         }
     }

@@ -1,5 +1,5 @@
 // The pattern language of the sequence search: up to 20 move steps ("+76歩,-34歩",
-// "同銀成", "**角打", "投") parsed from CP932 text, and the test of one replayed move against
+// "同銀成", "**角打", "投") parsed from text, and the test of one replayed move against
 // one step.
 #pragma once
 
@@ -41,13 +41,13 @@ struct PatternStep {
 
 struct PatternParse {
     std::vector<PatternStep> steps;
-    // "駒の指定が間違っています。(%s)" with the faulty step (CP932); empty when parsed.
+    // "駒の指定が間違っています。(%s)" with the faulty step; empty when parsed.
     std::string error;
 
     bool ok() const { return error.empty(); }
 };
 
-// Parses a pattern (CP932). Everything from "#" on is a comment; steps are separated
+// Parses a pattern. Everything from "#" on is a comment; steps are separated
 // by "," or blanks; only the first kMaxPatternSteps are read.
 PatternParse parsePattern(std::string_view text);
 
@@ -72,7 +72,7 @@ bool stepMayMatch(const PatternStep& step, ListMove move, const ListMove* previo
 int firstSequenceMatch(std::span<const PatternStep> pattern, const ReplayBoard& start,
                        std::span<const ListMove> moves, std::vector<ReplayStep>& played);
 
-// The help text of the sequence dialog (CP932, CR LF).
+// The help text of the sequence dialog (CR LF).
 const std::string& sequenceHelpText();
 
 }  // namespace dalmir::model

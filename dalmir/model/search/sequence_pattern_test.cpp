@@ -12,8 +12,6 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 TEST(SequencePatternTest, ParsesSidesSquaresPiecesAndKinds) {
     struct Case {
         const char* text;
@@ -35,9 +33,10 @@ TEST(SequencePatternTest, ParsesSidesSquaresPiecesAndKinds) {
         {"詰", {0, 0, 0, 0, MoveKind::Any, true}},
     };
     for (const Case& c : cases) {
-        PatternParse p = parsePattern(sjis(c.text));
+        PatternParse p = parsePattern(std::string(c.text));
         if (c.step == PatternStep{}) {
-            EXPECT_EQ(p.error, sjis("駒の指定が間違っています。(") + sjis(c.text) + ")");
+            EXPECT_EQ(p.error,
+                      std::string("駒の指定が間違っています。(") + std::string(c.text) + ")");
             continue;
         }
         ASSERT_TRUE(p.ok()) << c.text;
@@ -47,13 +46,13 @@ TEST(SequencePatternTest, ParsesSidesSquaresPiecesAndKinds) {
 }
 
 TEST(SequencePatternTest, SeparatorsCommentsAndTheLimitOfTwenty) {
-    EXPECT_EQ(parsePattern(sjis("+76歩,-34歩　+26歩 -84歩")).steps.size(), 4u);
-    EXPECT_EQ(parsePattern(sjis("+76歩 # -34歩")).steps.size(), 1u);
+    EXPECT_EQ(parsePattern(std::string("+76歩,-34歩　+26歩 -84歩")).steps.size(), 4u);
+    EXPECT_EQ(parsePattern(std::string("+76歩 # -34歩")).steps.size(), 1u);
     std::string many;
-    for (int i = 0; i < 25; ++i) many += sjis("**歩,");
+    for (int i = 0; i < 25; ++i) many += std::string("**歩,");
     EXPECT_EQ(parsePattern(many).steps.size(), 20u);
     for (const char* bad : {"76", "7歩", "+76歩打打", "同"}) {
-        EXPECT_FALSE(parsePattern(sjis(bad)).ok()) << bad;
+        EXPECT_FALSE(parsePattern(std::string(bad)).ok()) << bad;
     }
 }
 
@@ -132,9 +131,9 @@ TEST(SequencePatternTest, SameSquareNeedsAPreviousMoveAndTheEndMarkerAClosingEnt
 
 TEST(SequencePatternTest, HelpText) {
     EXPECT_EQ(sequenceHelpText(),
-              sjis("<指し手> = [<手番>]<移動先><駒>[<手の種類>]\r\n\r\n<手の種類> = "
-                   "成、不(成)、打、移、取、合、移動合\r\n\r\n指し手は、\","
-                   "\"で区切り、８手まで指定可\r\n"));
+              std::string("<指し手> = [<手番>]<移動先><駒>[<手の種類>]\r\n\r\n<手の種類> = "
+                          "成、不(成)、打、移、取、合、移動合\r\n\r\n指し手は、\","
+                          "\"で区切り、８手まで指定可\r\n"));
 }
 
 // The line played to its end, then every window compared in full: what the search did before

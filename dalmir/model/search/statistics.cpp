@@ -10,7 +10,8 @@ namespace dalmir::model {
 
 namespace {
 
-// The formats hold CP932 text; a '%' is never the second byte of a two-byte character. A
+// The formats hold UTF-8 text; a '%' is never a byte of another character. Texts of a column
+// are aligned by Shift-JIS width (alignRight) before they are formatted as "%s". A
 // template, not "...": va_start after a reference parameter is undefined.
 template <typename... Args>
 void appendf(std::string& out, const std::string& format, Args... args) {
@@ -21,40 +22,56 @@ void appendf(std::string& out, const std::string& format, Args... args) {
     if (n > 0) out.append(buf, static_cast<std::size_t>(std::min<int>(n, sizeof buf - 1)));
 }
 
+// s padded with spaces to a Shift-JIS width of at least `width`: on the left as "%26s" aligned
+// Shift-JIS bytes, or on the right as "%-10s".
+std::string alignRight(std::string_view s, std::size_t width) {
+    const std::size_t w = core::cp932Width(s);
+    std::string out(w < width ? width - w : 0, ' ');
+    out += s;
+    return out;
+}
+
+std::string alignLeft(std::string_view s, std::size_t width) {
+    const std::size_t w = core::cp932Width(s);
+    std::string out(s);
+    if (w < width) out.append(width - w, ' ');
+    return out;
+}
+
 struct Formats {
-    std::string blackWins = core::sjis("先手(下手)勝ち： %5d");
-    std::string whiteWins = core::sjis("\r\n後手(上手)勝ち： %5d");
-    std::string repetitions = core::sjis("\r\n千日手　　　　： %5d");
-    std::string jishogi = core::sjis("\r\n持将棋　　　　： %5d");
-    std::string blackRate = core::sjis("\r\n先手(下手)勝率： %4.3f");
-    std::string whiteRate = core::sjis("\r\n後手(上手)勝率： %4.3f");
-    std::string averageMoves = core::sjis("\r\n平均手数　　　： %4.3f");
+    std::string blackWins = std::string("先手(下手)勝ち： %5d");
+    std::string whiteWins = std::string("\r\n後手(上手)勝ち： %5d");
+    std::string repetitions = std::string("\r\n千日手　　　　： %5d");
+    std::string jishogi = std::string("\r\n持将棋　　　　： %5d");
+    std::string blackRate = std::string("\r\n先手(下手)勝率： %4.3f");
+    std::string whiteRate = std::string("\r\n後手(上手)勝率： %4.3f");
+    std::string averageMoves = std::string("\r\n平均手数　　　： %4.3f");
 
-    std::string playerGames = core::sjis("棋譜数： %4d\r\n");
-    std::string playerWins = core::sjis("\r\n勝ち　： %4d");
-    std::string playerLosses = core::sjis("\r\n負け　： %4d");
-    std::string playerRepetitions = core::sjis("\r\n千日手： %4d");
-    std::string playerJishogi = core::sjis("\r\n持将棋： %4d");
-    std::string playerRate = core::sjis("\r\n勝率　： %4.3f");
-    std::string playerBoth = core::sjis("\r\n'%s'同士： %4d");
-    std::string playerAverage = core::sjis("\r\n平均手数： %4.3f");
+    std::string playerGames = std::string("棋譜数： %4d\r\n");
+    std::string playerWins = std::string("\r\n勝ち　： %4d");
+    std::string playerLosses = std::string("\r\n負け　： %4d");
+    std::string playerRepetitions = std::string("\r\n千日手： %4d");
+    std::string playerJishogi = std::string("\r\n持将棋： %4d");
+    std::string playerRate = std::string("\r\n勝率　： %4.3f");
+    std::string playerBoth = std::string("\r\n'%s'同士： %4d");
+    std::string playerAverage = std::string("\r\n平均手数： %4.3f");
 
-    std::string rule = core::sjis("────────────────────────────\r\n");
+    std::string rule = std::string("────────────────────────────\r\n");
     std::string openingsHeader =
-        core::sjis("                  戦型       　棋譜数  割合(%%)  先手勝率\r\n");
-    std::string openingNone = core::sjis("（なし）");
-    std::string openingFirstRow = core::sjis("    %26s： %4d %5.1f%%");
-    std::string openingRow = core::sjis("%3d:%26s： %4d %5.1f%%");
+        std::string("                  戦型       　棋譜数  割合(%%)  先手勝率\r\n");
+    std::string openingNone = std::string("（なし）");
+    std::string openingFirstRow = std::string("    %s： %4d %5.1f%%");
+    std::string openingRow = std::string("%3d:%s： %4d %5.1f%%");
     std::string openingTotal =
-        core::sjis("計                               %4d   100%%    %4.3f\r\n");
+        std::string("計                               %4d   100%%    %4.3f\r\n");
 
-    std::string handicapRow = core::sjis("%2d:%12s： %5d %5.1f%%\r\n");
-    std::string handicapTotal = core::sjis("                計%5d局\r\n");
+    std::string handicapRow = std::string("%2d:%s： %5d %5.1f%%\r\n");
+    std::string handicapTotal = std::string("                計%5d局\r\n");
 
-    std::string nextHeaderHandicap = core::sjis("   次の手　　棋譜数(%%)　先手(下手)勝率\r\n");
-    std::string nextHeaderEven = core::sjis("   次の手　  　棋譜数(%%)   　先手勝率\r\n");
-    std::string nextWins = core::sjis("  %5d勝  %5d敗");
-    std::string nextTotal = core::sjis("計            ");
+    std::string nextHeaderHandicap = std::string("   次の手　　棋譜数(%%)　先手(下手)勝率\r\n");
+    std::string nextHeaderEven = std::string("   次の手　  　棋譜数(%%)   　先手勝率\r\n");
+    std::string nextWins = std::string("  %5d勝  %5d敗");
+    std::string nextTotal = std::string("計            ");
 };
 
 const Formats& formats() {
@@ -205,11 +222,12 @@ std::string openingsReport(const IndexTable& table) {
     std::string out;
     appendf(out, f.openingsHeader);
     out += f.rule;
-    appendf(out, f.openingFirstRow, f.openingNone.c_str(), rows[0].count, percent(rows[0].count));
+    appendf(out, f.openingFirstRow, alignRight(f.openingNone, 26).c_str(), rows[0].count,
+            percent(rows[0].count));
     rate(out, rows[0]);
     for (std::size_t n = 1; n < rows.size(); ++n) {
-        appendf(out, f.openingRow, static_cast<int>(n), rows[n].text.c_str(), rows[n].count,
-                percent(rows[n].count));
+        appendf(out, f.openingRow, static_cast<int>(n), alignRight(rows[n].text, 26).c_str(),
+                rows[n].count, percent(rows[n].count));
         rate(out, rows[n]);
     }
     out += f.rule;
@@ -224,17 +242,18 @@ std::string handicapsReport(const IndexTable& table) {
         if (h < kHandicapCount) ++counts[h];
     }
     static const std::array<std::string, 15> kNames = {
-        core::sjis("平手　　"), core::sjis("香落ち　"),   core::sjis("右香落ち"),
-        core::sjis("角落ち　"), core::sjis("飛車落ち"),   core::sjis("飛香落ち"),
-        core::sjis("二枚落ち"), core::sjis("三枚落ち"),   core::sjis("四枚落ち"),
-        core::sjis("五枚落ち"), core::sjis("左五枚落ち"), core::sjis("六枚落ち"),
-        core::sjis("八枚落ち"), core::sjis("十枚落ち"),   core::sjis("その他　")};
+        std::string("平手　　"), std::string("香落ち　"),   std::string("右香落ち"),
+        std::string("角落ち　"), std::string("飛車落ち"),   std::string("飛香落ち"),
+        std::string("二枚落ち"), std::string("三枚落ち"),   std::string("四枚落ち"),
+        std::string("五枚落ち"), std::string("左五枚落ち"), std::string("六枚落ち"),
+        std::string("八枚落ち"), std::string("十枚落ち"),   std::string("その他　")};
     const Formats& f = formats();
     const int listed = static_cast<int>(table.displayOrder().size());
     std::string out;
     for (std::size_t code = 0; code < kNames.size(); ++code) {
         if (counts[code] == 0) continue;
-        appendf(out, f.handicapRow, static_cast<int>(code) + 1, kNames[code].c_str(), counts[code],
+        appendf(out, f.handicapRow, static_cast<int>(code) + 1,
+                alignRight(kNames[code], 12).c_str(), counts[code],
                 listed == 0 ? 0.0 : counts[code] * 100.0 / listed);
     }
     out += "---------------------------------\r\n";
@@ -272,7 +291,7 @@ std::string nextMoveReport(const IndexTable& table) {
         appendf(out, f.nextWins, b, w);
     };
     for (std::size_t n = 0; n < rows.size(); ++n) {
-        appendf(out, "%2d.%-10s ", static_cast<int>(n) + 1, rows[n].text.c_str());
+        appendf(out, "%2d.%s ", static_cast<int>(n) + 1, alignLeft(rows[n].text, 10).c_str());
         appendf(out, "%5d ", rows[n].count);
         appendf(out, "(%3d%%) ", placed == 0 ? 0 : rows[n].count * 100 / placed);
         wins(rows[n].blackWins, rows[n].whiteWins);

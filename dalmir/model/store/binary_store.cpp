@@ -203,9 +203,9 @@ DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveLis
     DlbReadReport result;
     lists.clear();
     lists.resize(records);
-    static const std::string kDamaged = core::sjis("データ異常");
+    static const std::string kDamaged = std::string("データ異常");
     static const std::string kTooMany =
-        core::sjis("データ異常：棋譜数が最大登録数を超えています。");
+        std::string("データ異常：棋譜数が最大登録数を超えています。");
     const std::string_view bytes = file.view();
     if (bytes.size() < kDlbHeaderBytes) {
         result.code = DlbReadResult::Truncated;
@@ -286,7 +286,7 @@ DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveLis
     return result;
 }
 
-core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
+core::WriteResult saveBinary(Database& db, const std::string& fsPath, std::string* problem) {
     if (overwritesPartialSource(db, fsPath)) return core::WriteResult::NotReadWhole;
     std::string dlb = existingPairPath(fsPath, "DLB");
     std::string kix = existingPairPath(fsPath, "KIX");
@@ -296,8 +296,11 @@ core::WriteResult saveBinary(Database& db, const std::string& fsPath) {
     db.lists().resize(table.size());
     table.setPath(*storedKix);
     const uint32_t generation = nextGeneration(dlb, db.generation());
-    core::WriteResult code = writePair(dlb, formatDlb(db.lists(), table.size(), generation), kix,
-                                       formatDls(table, DlsWriteMode::AllSlots, {}, generation));
+    std::optional<std::string> kixBytes =
+        dlsFileBytes(formatDls(table, DlsWriteMode::AllSlots, {}, generation), problem);
+    if (!kixBytes) return core::WriteResult::Unencodable;
+    core::WriteResult code =
+        writePair(dlb, formatDlb(db.lists(), table.size(), generation), kix, *kixBytes);
     if (code == core::WriteResult::Ok) {
         db.setGeneration(generation);
         db.setPartialSource({});
@@ -375,8 +378,8 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
         std::optional<core::LargeBytes> index = core::readFileBytes(kix, std::size_t{1} << 30);
         if (index) {
             std::optional<std::string> stored = storedFromFileSystem(kix);
-            result.index =
-                loadDls(db.table(), stored ? *stored : kix, index->view(), defaultSortOrder);
+            result.index = loadDls(db.table(), stored ? *stored : kix, dlsText(index->view()),
+                                   defaultSortOrder);
             db.setBinary(true);
             db.lists().clear();
             db.lists().resize(db.table().size());
@@ -385,7 +388,8 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
         return result;
     }
     std::optional<std::string> stored = storedFromFileSystem(kix);
-    result.index = loadDls(db.table(), stored ? *stored : kix, files->kix.view(), defaultSortOrder);
+    result.index =
+        loadDls(db.table(), stored ? *stored : kix, dlsText(files->kix.view()), defaultSortOrder);
     result.generation = result.index.generation;
     db.setBinary(true);
     db.setGeneration(std::max(result.index.generation, dlbGeneration(files->dlb.view())));
@@ -395,7 +399,7 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
         db.lists().clear();
         db.lists().resize(db.table().size());
         result.lists.code = DlbReadResult::Truncated;
-        result.lists.message = core::sjis("データ異常");
+        result.lists.message = std::string("データ異常");
         result.code = OpenResult::ReadFailed;
         return result;
     }
@@ -476,8 +480,11 @@ ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
     }
 
     const uint32_t generation = nextGeneration(dlb, 0);
-    result.code = writePair(dlb, formatDlb(lists, lists.size(), generation), kix,
-                            formatDls(out, DlsWriteMode::Unskipped, skip, generation));
+    std::optional<std::string> kixBytes =
+        dlsFileBytes(formatDls(out, DlsWriteMode::Unskipped, skip, generation));
+    result.code = kixBytes
+                      ? writePair(dlb, formatDlb(lists, lists.size(), generation), kix, *kixBytes)
+                      : core::WriteResult::Unencodable;
     if (result.code == core::WriteResult::Ok) {
         // The new pair gets its position index from what it holds as read back, so that the
         // index matches the pair exactly. The index is optional: without it searches scan.

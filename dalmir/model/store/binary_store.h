@@ -58,7 +58,7 @@ inline constexpr std::string_view kDlbSumMagic{"DLBSUMS\0", 8};
 struct [[nodiscard]] DlbReadReport {
     DlbReadResult code = DlbReadResult::Ok;
     int fileCount = 0;    // the count field of the file
-    std::string message;  // "データ異常..." (CP932) for a mismatch or a damaged file
+    std::string message;  // "データ異常..." for a mismatch or a damaged file
 };
 
 // Reads the lists of a DLB's bytes for a table of `records` slots (capacity: the table's, for
@@ -70,7 +70,8 @@ DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveLis
 // Writes "%s.DLB" from the lists and then "%s.KIX" with every slot (fsPath without its
 // extension). The table's path becomes the KIX. BadPath when the KIX path holds characters the
 // index can't store; NotReadWhole, writing nothing, over a pair that was not read whole.
-[[nodiscard]] core::WriteResult saveBinary(Database& db, const std::string& fsPath);
+[[nodiscard]] core::WriteResult saveBinary(Database& db, const std::string& fsPath,
+                                           std::string* problem = nullptr);
 
 struct [[nodiscard]] BinaryLoadReport {
     // CannotOpen, or ReadFailed when the DLB is damaged or no DLB matches the KIX's generation
@@ -118,11 +119,11 @@ std::string conversionTarget(std::string_view fsPath);
 [[nodiscard]] ConvertReport convertToBinary(const Database& db, const std::string& fsTarget,
                                             RecordExtractor& extractor, OperationHost& host);
 
-// The records a conversion left out, by reason (CP932): "%d件中%d件の棋譜は変換できません
+// The records a conversion left out, by reason: "%d件中%d件の棋譜は変換できません
 // でした。" and a line for each reason that counted.
 std::string convertLeftOutMessage(const ConvertReport& report, int total);
 
-// "バイナリ棋譜(%s.DLB/KIX)を保存しました。" and "保存エラー(%s)" (CP932, path without extension
+// "バイナリ棋譜(%s.DLB/KIX)を保存しました。" and "保存エラー(%s)" (path without extension
 // for the first).
 std::string binarySavedMessage(std::string_view baseStoredPath);
 std::string binarySaveErrorMessage(std::string_view storedPath);

@@ -17,7 +17,6 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
 using testsupport::kifRecord;
 using testsupport::TempFolder;
 
@@ -130,7 +129,7 @@ TEST_F(BinaryStoreTest, AChangedMoveLosesItsBlockAndNeverGivesOtherHits) {
     flipped[movesAt + 4 * (kDlbSumRecords + 3) + 2] ^= 0x01;  // record 4099's second move
     DlbReadReport r = parseDlb(flipped, records, records, read);
     EXPECT_EQ(r.code, DlbReadResult::Damaged);
-    EXPECT_EQ(r.message, sjis("データ異常"));
+    EXPECT_EQ(r.message, std::string("データ異常"));
     EXPECT_TRUE(read.hasList(0));
     EXPECT_TRUE(read.hasList(static_cast<int>(kDlbSumRecords) - 1));
     EXPECT_FALSE(read.hasList(static_cast<int>(kDlbSumRecords)));
@@ -163,12 +162,12 @@ TEST_F(BinaryStoreTest, ACountLargerThanTheIndexLoadsOnlyItsRecords) {
     MoveList read;
     DlbReadReport small = parseDlb(bytes, 3, 1000, read);
     EXPECT_EQ(small.code, DlbReadResult::CountMismatch);
-    EXPECT_EQ(small.message, sjis("データ異常"));
+    EXPECT_EQ(small.message, std::string("データ異常"));
     ASSERT_EQ(read.size(), 3);
     EXPECT_EQ(read.list(2)[1].origin, 35);
 
     DlbReadReport over = parseDlb(bytes, 3, 4, read);
-    EXPECT_EQ(over.message, sjis("データ異常：棋譜数が最大登録数を超えています。"));
+    EXPECT_EQ(over.message, std::string("データ異常：棋譜数が最大登録数を超えています。"));
 
     DlbReadReport fewer = parseDlb(bytes, 7, 1000, read);
     EXPECT_EQ(fewer.code, DlbReadResult::CountMismatch);
@@ -222,7 +221,7 @@ TEST_F(BinaryStoreTest, ConvertingKeepsOnlyRecordsThatCanHaveAList) {
 
     std::optional<std::string> kix = core::readFile(files.file("out.KIX"));
     ASSERT_TRUE(kix);
-    EXPECT_NE(kix->find(sjis("$棋譜数      :3\r\n")), std::string::npos);
+    EXPECT_NE(kix->find(*core::cp932Bytes("$棋譜数      :3\r\n")), std::string::npos);
     EXPECT_NE(kix->find("000001,\"" + files.file("g/a.kif")), std::string::npos);
     EXPECT_NE(kix->find("000002,\"" + files.file("g/b.kif")), std::string::npos);
     EXPECT_EQ(kix->find("empty"), std::string::npos);
@@ -252,7 +251,7 @@ TEST_F(BinaryStoreTest, ADatabaseOfSetUpRecordsConvertsToNoLists) {
     EXPECT_EQ(dlb->size(), kDlbHeaderBytes);
     std::optional<std::string> kix = core::readFile(files.file("set.KIX"));
     ASSERT_TRUE(kix);
-    EXPECT_NE(kix->find(sjis("$再現マーク")), std::string::npos);
+    EXPECT_NE(kix->find(*core::cp932Bytes("$再現マーク")), std::string::npos);
     EXPECT_EQ(kix->find("000001,"), std::string::npos);
 }
 
@@ -388,11 +387,13 @@ TEST_F(BinaryStoreTest, PairsWithoutAGenerationStillLoad) {
     EXPECT_NE(second, 0u);
     EXPECT_NE(second, first);
     std::string kixText = *core::readFile(files.file("old.KIX"));
-    EXPECT_NE(kixText.find(sjis("$世代        :" + std::to_string(second) + "\r\n$棋譜数")),
-              std::string::npos);
+    EXPECT_NE(
+        kixText.find(*core::cp932Bytes("$世代        :" + std::to_string(second) + "\r\n$棋譜数")),
+        std::string::npos);
     EXPECT_EQ(dlbGeneration(*core::readFile(files.file("old.DLB"))), second);
     IndexSettings settings;
-    EXPECT_EQ(applySettingsLine(sjis("世代        :2"), settings), SettingsLineResult::Ignored);
+    EXPECT_EQ(applySettingsLine(std::string("世代        :2"), settings),
+              SettingsLineResult::Ignored);
     EXPECT_FALSE(std::filesystem::exists(files.file("old.DLB.new")));
     EXPECT_FALSE(std::filesystem::exists(files.file("old.KIX.new")));
 }
@@ -425,8 +426,9 @@ TEST_F(BinaryStoreTest, OpeningPicksTheKindByExtension) {
     EXPECT_EQ(openDatabase(db, files.file("missing.DLS")).code, OpenResult::CannotOpen);
     EXPECT_EQ(openDatabase(db, files.file("missing.dlb")).code, OpenResult::CannotOpen);
     EXPECT_EQ(openErrorMessage(OpenResult::NotDatabase, "a.txt"),
-              sjis("ファイル(a.txt)は、読めません。"));
-    EXPECT_EQ(binarySavedMessage("/d/x"), sjis("バイナリ棋譜(/d/x.DLB/KIX)を保存しました。"));
+              std::string("ファイル(a.txt)は、読めません。"));
+    EXPECT_EQ(binarySavedMessage("/d/x"),
+              std::string("バイナリ棋譜(/d/x.DLB/KIX)を保存しました。"));
 }
 
 }  // namespace

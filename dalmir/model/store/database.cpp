@@ -149,8 +149,11 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
         return result;
     }
     db.setBinary(false);
-    result.index = loadDls(db.table(), storedOrRaw(fsPath), content->view(), defaultSortOrder);
+    result.index =
+        loadDls(db.table(), storedOrRaw(fsPath), dlsText(content->view()), defaultSortOrder);
     if (result.index.noIndexFile()) {
+        // The notes about its lines say nothing of a file that is no database.
+        result.index.messages.clear();
         result.code = OpenResult::NothingRead;
         return result;
     }
@@ -186,16 +189,18 @@ bool overwritesPartialSource(const Database& db, const std::string& fsPath) {
     return !db.partialSource().empty() && isSameDatabase(fsPath, db.partialSource());
 }
 
-core::WriteResult saveDatabase(Database& db, const std::string& fsPath) {
+core::WriteResult saveDatabase(Database& db, const std::string& fsPath, std::string* problem) {
     if (overwritesPartialSource(db, fsPath)) return core::WriteResult::NotReadWhole;
     core::WriteResult r = core::WriteResult::Ok;
     if (db.isBinary()) {
-        r = saveBinary(db, fsPath);
+        r = saveBinary(db, fsPath, problem);
     } else {
         std::optional<std::string> stored = storedFromFileSystem(fsPath);
         if (!stored) return core::WriteResult::BadPath;
         db.table().setPath(*stored);
-        r = core::writeFileAtomically(fsPath, formatDls(db.table()));
+        std::optional<std::string> bytes = dlsFileBytes(formatDls(db.table()), problem);
+        if (!bytes) return core::WriteResult::Unencodable;
+        r = core::writeFileAtomically(fsPath, *bytes);
     }
     if (r != core::WriteResult::Ok) return r;
     // The labels are saved with the records; a failure to keep them is reported as a failed

@@ -89,7 +89,7 @@ enum class [[nodiscard]] OpenResult : int{
 struct [[nodiscard]] OpenReport {
     OpenResult code = OpenResult::Ok;
     DlsReadReport index;               // what reading the index file reported
-    std::vector<std::string> notices;  // CP932 texts to show, such as "データ異常"
+    std::vector<std::string> notices;  // texts to show, such as "データ異常"
     // Every record and list of the file is in the database. When not, the records read are
     // kept but the database refuses to be saved over the file.
     bool whole = true;
@@ -101,7 +101,7 @@ struct [[nodiscard]] OpenReport {
 };
 
 // Opens a database file (file-system path). The table's path becomes the index file's path in
-// stored (CP932) form: the DLS, or the KIX of a binary pair. The database is then unmodified.
+// stored form: the DLS, or the KIX of a binary pair. The database is then unmodified.
 // Every record line is read, beyond the table's capacity if need be.
 [[nodiscard]] OpenReport openDatabase(Database& db, const std::string& fsPath,
                                       int defaultSortOrder = 0);
@@ -115,8 +115,10 @@ bool overwritesPartialSource(const Database& db, const std::string& fsPath);
 // any record has a label. The table's path becomes the written index file's
 // path. BadPath when the path holds characters the index can't store; NotReadWhole, writing
 // nothing, when fsPath names the file the database was opened from and that file was not read
-// whole.
-[[nodiscard]] core::WriteResult saveDatabase(Database& db, const std::string& fsPath);
+// whole; Unencodable, writing nothing, when a field holds a character Shift-JIS cannot hold
+// (*problem then says which: msgCannotHoldInDls).
+[[nodiscard]] core::WriteResult saveDatabase(Database& db, const std::string& fsPath,
+                                             std::string* problem = nullptr);
 
 // What the stored files of a database are now: the size and modification time of the DLS, or
 // of the DLB and the KIX (a missing file counts as such). Another program's save changes it.
@@ -132,8 +134,8 @@ struct DatabaseStamp {
 };
 DatabaseStamp databaseStamp(const std::string& fsPath);
 
-// "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path
-// in CP932; NothingRead says that nothing could be read and why.
+// "棋譜情報読込みエラー(%s)", "ファイル(%s)は、読めません。", "ファイル保存エラー(%s)" with a path;
+// NothingRead says that nothing could be read and why.
 std::string openErrorMessage(OpenResult code, std::string_view path);
 std::string saveErrorMessage(std::string_view path);
 // "棋譜情報ファイル(%s)を保存しました。" or, for a binary database,

@@ -47,7 +47,7 @@ bool playListMove(ReplayBoard& board, ListMove move, ReplayStep& step);
 bool startBoard(uint8_t handicap, ReplayBoard& board);
 
 // The text of the next move as hits show it: destination ("同　" when it repeats the previous
-// destination), piece word, then "打", "成(%d)" or "(%d)"; a closing entry's word. CP932.
+// destination), piece word, then "打", "成(%d)" or "(%d)"; a closing entry's word.
 std::string nextMoveText(const ReplayStep& step, int previousDestination);
 
 // Stores a hit in the entry: its ply and the move after it (none when step is null).

@@ -7,7 +7,7 @@
 // Layout (little-endian): magic "DOL1", the rules version the labels were made with, the
 // record count, the body size (uint64) and a checksum of the body (uint64); then per record
 // the path length (uint16) and path, the move count (uint16), handicap and result codes, the
-// label length (uint8) and label, the name length (uint8) and name. Texts are CP932.
+// label length (uint8) and label, the name length (uint8) and name. Texts are UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -54,7 +54,7 @@ OpeningLabelsReport readOpeningLabels(IndexTable& table, const std::string& fsPa
 [[nodiscard]] core::WriteResult writeOpeningLabels(const IndexTable& table,
                                                    const std::string& fsPath);
 
-// The status text for a label file that was found but not used (CP932), empty otherwise.
+// The status text for a label file that was found but not used, empty otherwise.
 std::string openingLabelsNotice(OpeningLabelsResult result, std::string_view storedPath);
 
 }  // namespace dalmir::model

@@ -33,8 +33,8 @@ std::string writeKif(const TempFolder& folder, const std::string& name, const st
     core::RecordStore store(400);
     EXPECT_EQ(core::readUsiText(store, "position startpos moves " + usi, {}).result,
               core::ReadResult::Ok);
-    store.setPlayerName(core::PlayerField::Black, core::sjis("先手"));
-    store.setPlayerName(core::PlayerField::White, core::sjis("後手"));
+    store.setPlayerName(core::PlayerField::Black, std::string("先手"));
+    store.setPlayerName(core::PlayerField::White, std::string("後手"));
     return folder.writeBytes(name, core::kifText(store, {}));
 }
 
@@ -91,8 +91,8 @@ TEST(OpeningLabelsTest, RegistrationLabelsAndTheLabelFileBringsThemBack) {
     const std::string path = out.file("games.dls");
     ASSERT_EQ(saveDatabase(db, path), core::WriteResult::Ok);
     ASSERT_TRUE(std::filesystem::exists(out.file("games.DOL")));
-    // The index file is exactly what it is without labels.
-    const std::string dls = core::readFile(path).value_or("");
+    // The index file (Shift-JIS on disk) is exactly what it is without labels.
+    const std::string dls = core::cp932ToUtf8(core::readFile(path).value_or("")).value_or("");
     for (int slot = 0; slot < db.table().size(); ++slot) {
         db.table().entry(slot).setText(IndexText::AutoOpening, {});
     }
@@ -111,7 +111,7 @@ TEST(OpeningLabelsTest, ALabelThatNoLongerFitsItsRecordIsNotAttached) {
     IndexEntry a;
     a.setText(IndexText::Path, "/g/a.kif");
     a.moveCount = 40;
-    a.setText(IndexText::AutoOpening, core::sjis("▲四間飛車 △居飛車"));
+    a.setText(IndexText::AutoOpening, std::string("▲四間飛車 △居飛車"));
     IndexEntry b = a;
     b.setText(IndexText::Path, "/g/b.kif");
     ASSERT_GE(table.append(a), 0);
@@ -128,7 +128,7 @@ TEST(OpeningLabelsTest, ALabelThatNoLongerFitsItsRecordIsNotAttached) {
     EXPECT_EQ(report.result, OpeningLabelsResult::Ok);
     EXPECT_EQ(report.attached, 1);
     EXPECT_EQ(report.unmatched, 1);
-    EXPECT_EQ(now.entry(0).autoOpening(), core::sjis("▲四間飛車 △居飛車"));
+    EXPECT_EQ(now.entry(0).autoOpening(), std::string("▲四間飛車 △居飛車"));
     EXPECT_TRUE(now.entry(1).autoOpening().empty());
 }
 
@@ -136,7 +136,7 @@ TEST(OpeningLabelsTest, DamagedOrStaleFilesAttachNothingAndSaySo) {
     IndexTable table;
     IndexEntry a;
     a.setText(IndexText::Path, "/g/a.kif");
-    a.setText(IndexText::AutoOpening, core::sjis("相振り飛車 ▲三間飛車 △四間飛車"));
+    a.setText(IndexText::AutoOpening, std::string("相振り飛車 ▲三間飛車 △四間飛車"));
     ASSERT_GE(table.append(a), 0);
     const std::string good = formatOpeningLabels(table);
 
@@ -225,7 +225,7 @@ TEST(OpeningLabelsTest, TheCommandCountsRecordFilesItCannotRead) {
     writeKif(records, "b.kif", kBishopExchange);
     Database db;
     registerFolder(db, records);
-    entryOf(db, "a.kif").setText(IndexText::AutoOpening, core::sjis("古い"));
+    entryOf(db, "a.kif").setText(IndexText::AutoOpening, std::string("古い"));
     entryOf(db, "b.kif").setText(IndexText::AutoOpening, {});
     std::filesystem::remove(a);
     RecordExtractor extractor;
@@ -243,9 +243,9 @@ TEST(OpeningLabelsTest, HeaderSearchAndOpeningAnalysisTakeTheLabelWhereTheHeader
     auto add = [&](const char* path, const char* header, const char* label, const char* name) {
         IndexEntry e;
         e.setText(IndexText::Path, path);
-        e.setText(IndexText::Opening, core::sjis(header));
-        e.setText(IndexText::AutoOpening, core::sjis(label));
-        e.setText(IndexText::AutoOpeningName, core::sjis(name));
+        e.setText(IndexText::Opening, std::string(header));
+        e.setText(IndexText::AutoOpening, std::string(label));
+        e.setText(IndexText::AutoOpeningName, std::string(name));
         ASSERT_GE(db.append(e), 0);
     };
     add("/g/1.kif", "", "▲四間飛車(美濃囲い) △居飛車(舟囲い)", "四間飛車");
@@ -254,12 +254,12 @@ TEST(OpeningLabelsTest, HeaderSearchAndOpeningAnalysisTakeTheLabelWhereTheHeader
     add("/g/4.kif", "", "", "");
 
     HeaderCriteria c;
-    c.opening = core::sjis("美濃囲い");
+    c.opening = std::string("美濃囲い");
     EXPECT_TRUE(matchesHeader(db.table().entry(0), c));
     EXPECT_FALSE(matchesHeader(db.table().entry(2), c));
-    c.opening = core::sjis("角換わり");
+    c.opening = std::string("角換わり");
     EXPECT_FALSE(matchesHeader(db.table().entry(1), c));  // its header says 矢倉
-    c.opening = core::sjis("矢倉");
+    c.opening = std::string("矢倉");
     EXPECT_TRUE(matchesHeader(db.table().entry(1), c));
 
     std::string report = core::toUtf8Lossy(openingsReport(db.table()));

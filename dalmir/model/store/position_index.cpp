@@ -566,7 +566,7 @@ std::string positionIndexNotice(PositionIndexReadResult result, std::string_view
         default:
             return {};
     }
-    return core::formatMessage(core::sjis(text), {std::string(storedPath)});
+    return core::formatMessage(std::string(text), {std::string(storedPath)});
 }
 
 }  // namespace dalmir::model

@@ -126,7 +126,7 @@ std::string positionIndexPath(std::string_view fsPath);
 [[nodiscard]] core::WriteResult writePositionIndex(const std::string& fsPath,
                                                    const PositionIndex& index);
 
-// The status text for an index that was found but not used (CP932): "局面インデックス(%s)が
+// The status text for an index that was found but not used: "局面インデックス(%s)が
 // 壊れているため、使わずに検索します。" or "...が古いため、...".
 std::string positionIndexNotice(PositionIndexReadResult result, std::string_view storedPath);
 

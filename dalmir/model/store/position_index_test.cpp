@@ -239,10 +239,10 @@ TEST_F(PositionIndexTest, ADamagedOrStaleIndexIsIgnoredWithANotice) {
         OpenReport r = openDatabase(db, path);
         ASSERT_EQ(r.code, OpenResult::Ok);
         EXPECT_EQ(db.positionIndex(), nullptr);
-        std::string want = c.notice[0] == '\0'
-                               ? std::string()
-                               : core::sjis(c.notice).replace(core::sjis(c.notice).find("%s"), 2,
-                                                              core::sjis(folder.file("games.DPX")));
+        std::string want = c.notice[0] == '\0' ? std::string()
+                                               : std::string(c.notice).replace(
+                                                     std::string(c.notice).find("%s"), 2,
+                                                     std::string(folder.file("games.DPX")));
         EXPECT_EQ(r.indexNotice, want);
         // The search runs as a full scan and still finds the record.
         bool used = true;
@@ -369,7 +369,7 @@ TEST(ParallelSearchTest, ThreadsGiveTheSameHitsProgressAndCancel) {
         searcher.setThreads(threads);
         PositionSearchOptions o;
         o.alsoReversed = true;
-        SearchReport r = sequence ? searcher.findSequence(core::sjis("+**歩,-**歩,+**銀"))
+        SearchReport r = sequence ? searcher.findSequence(std::string("+**歩,-**歩,+**銀"))
                                   : searcher.findPosition(positionOf(db, 5, 6), o);
         Run out;
         out.cancelled = r.cancelled;

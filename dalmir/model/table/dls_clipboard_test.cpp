@@ -10,13 +10,11 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 IndexEntry record(const std::string& path, const char* blackUtf8 = "先手") {
     IndexEntry e;
     e.setText(IndexText::Path, path);
-    e.setText(IndexText::BlackPlayer, sjis(blackUtf8));
-    e.setText(IndexText::Event, sjis("棋戦"));
+    e.setText(IndexText::BlackPlayer, std::string(blackUtf8));
+    e.setText(IndexText::Event, std::string("棋戦"));
     e.moveCount = 42;
     e.marks = kMarkUser1 | kMarkComments;
     return e;
@@ -55,7 +53,7 @@ TEST_F(DlsClipboardTest, PasteAddsNewRecordsWhereThePasteWasMade) {
     EXPECT_EQ(r.added, 3);
     ASSERT_EQ(target.size(), 5);
     EXPECT_EQ(target.entry(2).path(), "/src/a.KIF");
-    EXPECT_EQ(target.entry(3).blackPlayer(), sjis("十段"));
+    EXPECT_EQ(target.entry(3).blackPlayer(), std::string("十段"));
     EXPECT_EQ(target.entry(3).marks, kMarkUser1 | kMarkComments);
     EXPECT_EQ(target.entry(4).moveCount, 42);
     EXPECT_EQ(target.displayOrder(), (std::vector<int32_t>{0, 2, 3, 4, 1}));
@@ -78,7 +76,7 @@ TEST_F(DlsClipboardTest, AFullTableEndsThePasteWithTheCapacityMessage) {
     EXPECT_EQ(r.added, 1);
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].line, 3);
-    EXPECT_EQ(r.messages[0].text, sjis("登録が最大数(3)を超えました。"));
+    EXPECT_EQ(r.messages[0].text, std::string("登録が最大数(3)を超えました。"));
     EXPECT_EQ(target.size(), 3);
 }
 
@@ -107,7 +105,7 @@ TEST_F(DlsClipboardTest, TheAcceptFunctionSeesAbsolutePathsAndMayRefuse) {
 
 TEST_F(DlsClipboardTest, OtherTextsAndBrokenLinesAreHandled) {
     EXPECT_EQ(pasteRecordsFromText(target, "", 0).code, PasteResult::NotRecords);
-    EXPECT_EQ(pasteRecordsFromText(target, sjis("先手：\"x\"\r\n"), 0).code,
+    EXPECT_EQ(pasteRecordsFromText(target, std::string("先手：\"x\"\r\n"), 0).code,
               PasteResult::NotRecords);
     std::string text = copy({0}) + "000002,\"/q.KIF\",\"b\"\r\n" + "no quote\r\n" + copy({2});
     PasteReport r = pasteRecordsFromText(target, text, 0);

@@ -68,7 +68,7 @@ constexpr KeyInfo kKeys[kKeyCount] = {
 const std::array<std::string, kKeyCount>& keyNames() {
     static const std::array<std::string, kKeyCount> kNames = [] {
         std::array<std::string, kKeyCount> out;
-        for (int i = 0; i < kKeyCount; ++i) out[i] = core::sjis(kKeys[i].nameUtf8);
+        for (int i = 0; i < kKeyCount; ++i) out[i] = std::string(kKeys[i].nameUtf8);
         return out;
     }();
     return kNames;
@@ -106,41 +106,15 @@ void appendHex(std::string& out, unsigned value) {
 }
 
 // The part of text a field between double quotes can hold. A double quote, a line end or a NUL
-// can't be stored inside one: the text ends there. A lead byte without a valid second byte is
-// dropped, so the closing quote is never read as the second byte of a character. The reader
-// keeps fields in this form too, so that a table read and written again stays the same.
-std::string quotableText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        char c = text[i];
-        if (core::isLeadByte(c)) {
-            auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
-            if (next >= 0x40 && next <= 0xFC && next != 0x7F) out.append(text.substr(i, 2));
-            i += next >= 0x40 && next <= 0xFC && next != 0x7F ? 2 : 1;
-            continue;
-        }
-        if (c == '"' || c == '\r' || c == '\n' || c == '\0') break;
-        out += c;
-        ++i;
-    }
-    return out;
+// can't be stored inside one: the text ends there. The reader keeps fields in this form too, so
+// that a table read and written again stays the same.
+std::string_view quotableText(std::string_view text) {
+    return text.substr(0,
+                       std::min(text.size(), text.find_first_of(std::string_view("\"\r\n\0", 4))));
 }
 
 // Whether quotableText keeps text as it is, as it does for every field this program wrote.
-bool isQuotable(std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (core::isLeadByte(c)) {
-            const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
-            if (next < 0x40 || next > 0xFC || next == 0x7F) return false;
-            ++i;
-        } else if (c == '"' || c == '\r' || c == '\n' || c == '\0') {
-            return false;
-        }
-    }
-    return true;
-}
+bool isQuotable(std::string_view text) { return quotableText(text).size() == text.size(); }
 
 // Sets a field of an entry read from a line to quotableText(text).
 void setQuotable(IndexEntry& entry, IndexText field, std::string_view text) {
@@ -283,8 +257,7 @@ std::string textValue(std::string_view value, std::size_t maxBytes) {
         std::size_t close = core::findByte(value, '"');
         if (close != std::string_view::npos) value = value.substr(0, close);
     }
-    const std::string text = quotableText(value);
-    return std::string(core::cutToBytes(text, maxBytes));
+    return std::string(core::cutToBytes(quotableText(value), maxBytes));
 }
 
 bool isOldVersion(std::string_view version) {
@@ -306,7 +279,7 @@ std::string_view nextLine(std::string_view content, std::size_t& pos) {
 // A line as the reader sees it: up to a NUL byte, at most maxBytes, never ending inside a
 // two-byte character.
 std::string_view cleanLine(std::string_view line, std::size_t maxBytes) {
-    std::size_t nul = line.find('\0');  // NUL is never the second byte of a character
+    std::size_t nul = line.find('\0');
     if (nul != std::string_view::npos) line = line.substr(0, nul);
     return core::cutToBytes(line, maxBytes);
 }
@@ -416,7 +389,29 @@ std::string formatDls(const IndexTable& table, DlsWriteMode mode, std::span<cons
 core::WriteResult writeDls(IndexTable& table, const std::string& path, DlsWriteMode mode,
                            std::span<const uint8_t> skip) {
     table.setPath(path);
-    return core::writeFileAtomically(path, formatDls(table, mode, skip));
+    std::optional<std::string> bytes = dlsFileBytes(formatDls(table, mode, skip));
+    if (!bytes) return core::WriteResult::Unencodable;
+    return core::writeFileAtomically(path, *bytes);
+}
+
+std::string dlsText(std::string_view fileBytes) { return core::decodeCp932(fileBytes, "？").text; }
+
+std::optional<std::string> dlsFileBytes(std::string_view text, std::string* problem) {
+    core::Cp932Conversion c = core::utf8ToCp932(text);
+    if (c.ok && c.replaced == 0) return std::move(c.text);
+    if (problem != nullptr) {
+        const std::string_view before = text.substr(0, std::min(text.size(), c.firstUnencodableAt));
+        const auto line = std::count(before.begin(), before.end(), '\n') + 1;
+        *problem =
+            msgCannotHoldInDls(static_cast<int>(line), c.ok ? c.firstUnencodable : "\xEF\xBF\xBD");
+    }
+    return std::nullopt;
+}
+
+std::string msgCannotHoldInDls(int line, std::string_view character) {
+    return core::formatMessageUtf8(
+        "棋譜情報の%d行目の文字「%s」（%s）はShift-JISで書けないため、保存できません。",
+        {std::to_string(line), std::string(character), core::codePointName(character)});
 }
 
 RecordLineResult parseRecordLine(std::string_view line, IndexEntry& entry, bool oldVersion) {
@@ -483,9 +478,9 @@ std::string recordLineMessage(RecordLineResult status) {
         case RecordLineResult::EventMissing:
             return "kisen error";
         case RecordLineResult::OpeningMissing:
-            return core::sjis("戦型error");
+            return std::string("戦型error");
         case RecordLineResult::TitleMissing:
-            return core::sjis("表題error");
+            return std::string("表題error");
         default:
             return {};
     }
@@ -614,7 +609,10 @@ uint32_t dlsGeneration(std::string_view content) {
         std::string_view line = cleanLine(nextLine(content, pos), kDlsMaxLineBytes);
         if (!line.empty() && line[0] == '#') continue;
         if (line.empty() || line[0] != '$') break;
-        if (std::optional<uint32_t> generation = generationOf(line.substr(1))) return *generation;
+        // The file's bytes are Shift-JIS: each settings line is read as text.
+        if (std::optional<uint32_t> generation = generationOf(dlsText(line.substr(1)))) {
+            return *generation;
+        }
     }
     return 0;
 }
@@ -666,7 +664,7 @@ DlsReadReport loadDls(IndexTable& table, const std::string& path, std::string_vi
             if (applied == SettingsLineResult::OldVersion && !result.oldVersion) {
                 result.oldVersion = true;
                 report(lineNumber, DlsNote::OldVersion,
-                       core::sjis("旧バージョンのデータなので、新バージョン用に変換します。"));
+                       std::string("旧バージョンのデータなので、新バージョン用に変換します。"));
             }
             continue;
         }
@@ -706,7 +704,7 @@ DlsReadReport readDls(IndexTable& table, const std::string& path, int defaultSor
         result.code = core::ReadResult::CannotOpen;
         return result;
     }
-    return loadDls(table, path, content->view(), defaultSortOrder);
+    return loadDls(table, path, dlsText(content->view()), defaultSortOrder);
 }
 
 }  // namespace dalmir::model

@@ -1,10 +1,11 @@
-// The index file (DLS, and the KIX beside a binary database): a CP932 text with a comment line,
+// The index file (DLS, and the KIX beside a binary database): a Shift-JIS text with a comment line,
 // the database's settings as "$key :value" lines and one record line per entry. Reading fills
 // an `IndexTable` and keeps what was read before any fault; writing is crash-safe with CR LF.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -33,8 +34,18 @@ enum class DlsWriteMode : uint8_t {
 std::string formatDls(const IndexTable& table, DlsWriteMode mode = DlsWriteMode::AllRecords,
                       std::span<const uint8_t> skip = {}, uint32_t generation = 0);
 
+// The text (UTF-8) of an index file's bytes (Shift-JIS); a byte that is no Shift-JIS becomes "？".
+std::string dlsText(std::string_view fileBytes);
+
+// The file's bytes (Shift-JIS) from formatDls's text; nullopt when a field holds a character
+// Shift-JIS cannot hold (*problem then says which, and on which line).
+std::optional<std::string> dlsFileBytes(std::string_view text, std::string* problem = nullptr);
+
+// "棋譜情報のN行目の文字「X」（U+XXXX）はShift-JISで書けないため、保存できません。"
+std::string msgCannotHoldInDls(int line, std::string_view character);
+
 // Makes path the table's path, then writes the file crash-safe: either the old file stays or
-// the complete new one replaces it.
+// the complete new one replaces it; Unencodable (nothing written) when dlsFileBytes refuses.
 [[nodiscard]] core::WriteResult writeDls(IndexTable& table, const std::string& path,
                                          DlsWriteMode mode = DlsWriteMode::AllRecords,
                                          std::span<const uint8_t> skip = {});
@@ -86,11 +97,12 @@ struct [[nodiscard]] DlsReadReport {
 [[nodiscard]] DlsReadReport readDls(IndexTable& table, const std::string& path,
                                     int defaultSortOrder = 0);
 
-// readDls over a text already in memory.
+// readDls over a text already in memory (UTF-8: a file's bytes go through dlsText first).
 [[nodiscard]] DlsReadReport loadDls(IndexTable& table, const std::string& path,
                                     std::string_view content, int defaultSortOrder = 0);
 
-// The generation of a KIX's text (its "$世代" line before the first record line); 0 for none.
+// The generation of a KIX file's bytes (its "$世代" line before the first record line); 0 for
+// none.
 uint32_t dlsGeneration(std::string_view content);
 
 enum class [[nodiscard]] RecordLineResult : int{

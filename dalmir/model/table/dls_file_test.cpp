@@ -13,26 +13,24 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 IndexEntry sampleEntry(int i) {
     IndexEntry e;
     e.setText(IndexText::Path, "/games/" + std::to_string(i) + ".KIF");
-    e.setText(IndexText::BlackPlayer, sjis("先手") + std::to_string(i));
-    e.setText(IndexText::WhitePlayer, sjis("後手十段"));  // 十 has 0x5C as its second byte
+    e.setText(IndexText::BlackPlayer, std::string("先手") + std::to_string(i));
+    e.setText(IndexText::WhitePlayer, std::string("後手十段"));  // 十 has 0x5C as its second byte
     e.handicap = static_cast<uint8_t>(i % 16);
     e.start = {static_cast<uint16_t>(1990 + i), 6, 1};
     e.end = {static_cast<uint16_t>(1990 + i), 6, 2};
-    e.setText(IndexText::Event, sjis("名人戦,第1局"));  // a comma inside a text
-    e.setText(IndexText::Opening, sjis("矢倉"));
-    e.setText(IndexText::Title, sjis("表題") + std::to_string(i));
+    e.setText(IndexText::Event, std::string("名人戦,第1局"));  // a comma inside a text
+    e.setText(IndexText::Opening, std::string("矢倉"));
+    e.setText(IndexText::Title, std::string("表題") + std::to_string(i));
     e.moveCount = static_cast<uint16_t>(100 + i);
     e.result = static_cast<uint8_t>(i % 8);
-    e.setText(IndexText::User2, sjis("ユーザー"));
+    e.setText(IndexText::User2, std::string("ユーザー"));
     e.marks = static_cast<uint8_t>(i % 16);
-    e.setText(IndexText::TimeLimit, sjis("各６時間"));
-    e.setText(IndexText::Place, sjis("東京"));
-    e.setText(IndexText::PublishedIn, sjis("新聞"));
+    e.setText(IndexText::TimeLimit, std::string("各６時間"));
+    e.setText(IndexText::Place, std::string("東京"));
+    e.setText(IndexText::PublishedIn, std::string("新聞"));
     return e;
 }
 
@@ -49,12 +47,12 @@ IndexTable sampleTable(int records) {
     s.fileNameStyle = 2;
     s.fileNameExtension = false;
     s.yearStyle = 2;
-    s.addPath = sjis("/home/u/棋譜");
+    s.addPath = std::string("/home/u/棋譜");
     s.addSubfolders = true;
     s.addKind = 5;
-    s.addPlayer = sjis("羽生");
-    s.addEvent = sjis("竜王戦");
-    s.addOpening = sjis("角換わり");
+    s.addPlayer = std::string("羽生");
+    s.addEvent = std::string("竜王戦");
+    s.addOpening = std::string("角換わり");
     s.addYear = 2001;
     s.addMonth = 2;
     s.addDay = 3;
@@ -67,7 +65,7 @@ IndexTable sampleTable(int records) {
 // A record line with the given fields after the serial number.
 std::string line(std::string_view fields) { return "000001," + std::string(fields) + "\r\n"; }
 
-const std::string kFullLine = sjis(
+const std::string kFullLine = std::string(
     "\"/g/a.KIF\",\"先手\",\"後手\",2,1999,12,31,0,0,0,\"棋戦\",\"戦型\",\"表題\",87,1,"
     "\"u1\",\"u2\",\"u3\",\"u4\",\"u5\",c,\"持ち時間\",\"場所\",\"掲載\"");
 
@@ -90,14 +88,14 @@ TEST(DlsReadTest, TellsAnIndexFileFromAnyOtherText) {
     EXPECT_FALSE(loadDls(table, "", "# comment\r\n\r\n").noIndexFile());
     EXPECT_FALSE(loadDls(table, "", formatDls(IndexTable{})).noIndexFile());
     EXPECT_FALSE(loadDls(table, "", formatDls(sampleTable(2))).noIndexFile());
-    EXPECT_TRUE(loadDls(table, "", sjis("先手：甲\r\n▲７六歩\r\n")).noIndexFile());
+    EXPECT_TRUE(loadDls(table, "", std::string("先手：甲\r\n▲７六歩\r\n")).noIndexFile());
     EXPECT_TRUE(loadDls(table, "", "\x01\xff\x80\"\x10\r\n\xfe\x22").noIndexFile());
     EXPECT_TRUE(loadDls(table, "", "$no such key :1\r\nrubbish\r\n").noIndexFile());
 }
 
 TEST(DlsWriteTest, WritesEveryLineInItsLayout) {
     IndexTable table = sampleTable(1);
-    std::string expected = sjis(
+    std::string expected = std::string(
         "# Dalmir V6.20\r\n"
         "$ファイル名  :/db/main.DLS\r\n"
         "$バージョン  :6.20\r\n"
@@ -145,7 +143,7 @@ TEST(DlsWriteTest, ModesChooseTheSlotsAndNumberTheWrittenLines) {
     IndexTable table = sampleTable(4);
     const uint8_t skip[] = {1, 0, 1};  // slot 3 lies beyond the flags and is written
     std::string text = formatDls(table, DlsWriteMode::Unskipped, skip);
-    EXPECT_NE(text.find(sjis("$棋譜数      :4\r\n")), std::string::npos);
+    EXPECT_NE(text.find(std::string("$棋譜数      :4\r\n")), std::string::npos);
     EXPECT_NE(text.find("000001,\"/games/1.KIF\""), std::string::npos);
     EXPECT_NE(text.find("000002,\"/games/3.KIF\""), std::string::npos);
     EXPECT_EQ(text.find("/games/0.KIF"), std::string::npos);
@@ -158,17 +156,17 @@ TEST(DlsWriteTest, ATextCannotCarryAQuoteOrALineEndIntoTheFile) {
     IndexEntry e = sampleEntry(0);
     e.setText(IndexText::Title, "ab\"cd");
     e.setText(IndexText::Event, "one\r\ntwo");
-    e.setText(IndexText::Opening, "x\x82");  // a lead byte without its second byte
+    e.setText(IndexText::Opening, "x\xE5");  // a lead byte without the bytes after it
     ASSERT_EQ(table.append(e), 0);
     IndexTable back;
     ASSERT_EQ(loadDls(back, "", formatDls(table)).code, core::ReadResult::Ok);
     const IndexEntry& b = back.entry(0);
     EXPECT_EQ(b.title(), "ab");  // the field ends at the quote
     EXPECT_EQ(b.event(), "one");
-    EXPECT_EQ(b.opening(), "x");
+    EXPECT_EQ(b.opening().substr(0, 1), "x");
     // The fields after them are still read.
     EXPECT_EQ(b.moveCount, 100);
-    EXPECT_EQ(b.publishedIn(), sjis("新聞"));
+    EXPECT_EQ(b.publishedIn(), std::string("新聞"));
 }
 
 TEST(DlsWriteTest, APathWithALineEndStaysOnItsLine) {
@@ -202,9 +200,9 @@ TEST(DlsReadTest, WhatIsReadIsWhatIsWrittenBack) {
          "000001,\"a\x95\x01"
          "b\",\"p\",\"q\""},
         {"a lead byte before the closing quote", line("\"/g/\x82\",\"x\x82\",\"y\"")},
-        {"a lead byte ending a settings text", "$" + sjis("追加パス") + "    :\"/a\x82"},
-        {"a width of four digits", "$" + sjis("表示項目幅") + "  :6200 040"},
-        {"a negative width", "$" + sjis("表示項目幅") + "  :-12 040"},
+        {"a lead byte ending a settings text", "$" + std::string("追加パス") + "    :\"/a\x82"},
+        {"a width of four digits", "$" + std::string("表示項目幅") + "  :6200 040"},
+        {"a negative width", "$" + std::string("表示項目幅") + "  :-12 040"},
     };
     for (const Case& c : cases) {
         IndexTable first;
@@ -217,7 +215,7 @@ TEST(DlsReadTest, WhatIsReadIsWhatIsWrittenBack) {
         EXPECT_EQ(formatDls(second), written) << c.what;
     }
     IndexTable table;
-    (void)loadDls(table, "", "$" + sjis("表示項目幅") + "  :6200 -12 040");
+    (void)loadDls(table, "", "$" + std::string("表示項目幅") + "  :6200 -12 040");
     EXPECT_EQ(table.settings().columnWidth[0], 999);
     EXPECT_EQ(table.settings().columnWidth[1], 0);
     EXPECT_EQ(table.settings().columnWidth[2], 40);
@@ -247,10 +245,39 @@ TEST(DlsFileTest, WritesAndReadsAFileAndReportsFailures) {
     std::filesystem::remove_all(dir);
 }
 
+// The file is Shift-JIS: every byte of it is the text converted, and a character Shift-JIS cannot
+// hold stops the save with the line and the character named, the old file untouched.
+TEST(DlsFileTest, TheFileIsShiftJisAndRefusesWhatShiftJisCannotHold) {
+    auto dir = std::filesystem::temp_directory_path() / ("dls_sjis_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "a.DLS").string();
+    IndexTable table = sampleTable(3);
+    ASSERT_EQ(writeDls(table, path), core::WriteResult::Ok);
+    const std::optional<std::string> bytes = core::readFile(path);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_EQ(*bytes, core::utf8ToCp932(formatDls(table)).text);
+    EXPECT_NE(bytes->find("\x8C\xE3\x8E\xE8\x8F\x5C\x92\x69"), std::string::npos);  // 後手十段
+
+    IndexEntry korean = sampleEntry(3);
+    korean.setText(IndexText::BlackPlayer, "김철수");
+    ASSERT_GE(table.append(std::move(korean)), 0);
+    EXPECT_EQ(writeDls(table, path), core::WriteResult::Unencodable);
+    EXPECT_EQ(core::readFile(path), bytes);  // nothing written
+    std::string problem;
+    EXPECT_FALSE(dlsFileBytes(formatDls(table), &problem).has_value());
+    EXPECT_NE(problem.find("「김」（U+AE40）"), std::string::npos) << problem;
+    EXPECT_NE(problem.find("Shift-JIS"), std::string::npos) << problem;
+    // Read back, a Shift-JIS file gives the same texts.
+    IndexTable back;
+    ASSERT_EQ(readDls(back, path).code, core::ReadResult::Ok);
+    EXPECT_EQ(back.entry(0).whitePlayer(), "後手十段");
+    std::filesystem::remove_all(dir);
+}
+
 TEST(DlsReadTest, ReadingResetsTheFiltersButKeepsTheColumns) {
     IndexTable table = sampleTable(2);
     table.settings().addDateFilter = true;
-    std::string text = "# x\r\n$" + sjis("追加年      :1999\r\n") + line(kFullLine);
+    std::string text = "# x\r\n$" + std::string("追加年      :1999\r\n") + line(kFullLine);
     DlsReadReport r = loadDls(table, "/db/b.DLS", text, 3);
     EXPECT_EQ(r.code, core::ReadResult::Ok);
     const IndexSettings& s = table.settings();
@@ -260,7 +287,7 @@ TEST(DlsReadTest, ReadingResetsTheFiltersButKeepsTheColumns) {
     EXPECT_EQ(s.sortOrder, 3);
     EXPECT_EQ(s.addYear, 1999);
     EXPECT_EQ(s.columnWidth[2], 250);  // kept from before: the file does not set it
-    EXPECT_EQ(s.addPath, sjis("/home/u/棋譜"));
+    EXPECT_EQ(s.addPath, std::string("/home/u/棋譜"));
 }
 
 TEST(DlsReadTest, SettingsLinesTakeTheirValueForms) {
@@ -279,25 +306,27 @@ TEST(DlsReadTest, SettingsLinesTakeTheirValueForms) {
     for (const Case& c : cases) {
         IndexSettings s;
         s.addPath = s.addPlayer = s.addEvent = s.addOpening = "old";
-        EXPECT_EQ(applySettingsLine(sjis(c.lineUtf8), s), SettingsLineResult::Applied)
+        EXPECT_EQ(applySettingsLine(std::string(c.lineUtf8), s), SettingsLineResult::Applied)
             << c.lineUtf8;
-        EXPECT_EQ(s.*c.text, sjis(c.expectedUtf8)) << c.lineUtf8;
+        EXPECT_EQ(s.*c.text, std::string(c.expectedUtf8)) << c.lineUtf8;
     }
 
     IndexSettings s;
-    EXPECT_EQ(applySettingsLine(sjis("表示項目    :0 1 0"), s), SettingsLineResult::Applied);
+    EXPECT_EQ(applySettingsLine(std::string("表示項目    :0 1 0"), s), SettingsLineResult::Applied);
     EXPECT_EQ(s.columnShown[0], 0);
     EXPECT_EQ(s.columnShown[1], 1);
     EXPECT_EQ(s.columnShown[2], 0);
     EXPECT_EQ(s.columnShown[3], 1);  // not set: default
-    EXPECT_EQ(applySettingsLine(sjis("表示項目幅  :100 020 x   "), s), SettingsLineResult::Applied);
+    EXPECT_EQ(applySettingsLine(std::string("表示項目幅  :100 020 x   "), s),
+              SettingsLineResult::Applied);
     EXPECT_EQ(s.columnWidth[0], 100);
     EXPECT_EQ(s.columnWidth[1], 20);
     EXPECT_EQ(s.columnWidth[2], 100);  // no number there: reading stops
     IndexSettings before = s;
     for (const char* ignored :
          {"棋譜数      :5", "ファイル名  :/x", "未知の鍵 :1", "表示順", "表示順 :", "", "   "}) {
-        EXPECT_EQ(applySettingsLine(sjis(ignored), s), SettingsLineResult::Ignored) << ignored;
+        EXPECT_EQ(applySettingsLine(std::string(ignored), s), SettingsLineResult::Ignored)
+            << ignored;
     }
     EXPECT_EQ(s, before);
 }
@@ -315,7 +344,7 @@ TEST(DlsReadTest, VersionsBefore52ConvertHandicapCodes) {
         std::string fields = kFullLine;
         fields.replace(fields.find(",2,1999"), 2, "," + std::to_string(c.storedHandicap));
         std::string text =
-            sjis("$バージョン  :") + c.version + "\r\n" + line(fields) + line(fields);
+            std::string("$バージョン  :") + c.version + "\r\n" + line(fields) + line(fields);
         IndexTable table;
         DlsReadReport r = loadDls(table, "", text);
         EXPECT_EQ(r.code, core::ReadResult::Ok);
@@ -327,7 +356,7 @@ TEST(DlsReadTest, VersionsBefore52ConvertHandicapCodes) {
         if (c.old) {
             EXPECT_EQ(r.messages[0].line, 1);
             EXPECT_EQ(r.messages[0].text,
-                      sjis("旧バージョンのデータなので、新バージョン用に変換します。"));
+                      std::string("旧バージョンのデータなので、新バージョン用に変換します。"));
         }
     }
 }
@@ -335,34 +364,36 @@ TEST(DlsReadTest, VersionsBefore52ConvertHandicapCodes) {
 TEST(DlsReadTest, FieldsOfAllKindsAreReadAndCut) {
     std::string longText(100, 'x');
     std::string fields = kFullLine;
-    fields.replace(fields.find(sjis("\"棋戦\"")), sjis("\"棋戦\"").size(), "\"" + longText + "\"");
+    fields.replace(fields.find(std::string("\"棋戦\"")), std::string("\"棋戦\"").size(),
+                   "\"" + longText + "\"");
     IndexTable table;
     ASSERT_EQ(loadDls(table, "", line(fields) + "LF only\n").code, core::ReadResult::Ok);
     const IndexEntry& e = table.entry(0);
     EXPECT_EQ(e.path(), "/g/a.KIF");
-    EXPECT_EQ(e.blackPlayer(), sjis("先手"));
+    EXPECT_EQ(e.blackPlayer(), std::string("先手"));
     EXPECT_EQ(e.handicap, 2);
     EXPECT_EQ(e.start, (IndexDate{1999, 12, 31}));
     EXPECT_EQ(e.end, IndexDate{});
     EXPECT_EQ(e.event(), std::string(59, 'x'));
-    EXPECT_EQ(e.opening(), sjis("戦型"));  // read after the cut field
+    EXPECT_EQ(e.opening(), std::string("戦型"));  // read after the cut field
     EXPECT_EQ(e.moveCount, 87);
     EXPECT_EQ(e.result, 1);
     EXPECT_EQ(e.user(0), "u1");
     EXPECT_EQ(e.user(4), "u5");
     EXPECT_EQ(e.marks, 0x0C);
-    EXPECT_EQ(e.publishedIn(), sjis("掲載"));
+    EXPECT_EQ(e.publishedIn(), std::string("掲載"));
 }
 
 TEST(DlsReadTest, LinesOfOlderVersionsEndEarly) {
     // Without the last three texts; without the marks; without the user fields.
-    for (std::string cut : {sjis(",\"持ち時間\""), std::string(",c,"), std::string(",\"u1\"")}) {
+    for (std::string cut :
+         {std::string(",\"持ち時間\""), std::string(",c,"), std::string(",\"u1\"")}) {
         std::string fields = kFullLine.substr(0, kFullLine.find(cut));
         IndexTable table;
         DlsReadReport r = loadDls(table, "", line(fields));
         EXPECT_EQ(r.code, core::ReadResult::Ok) << fields;
         ASSERT_EQ(table.size(), 1);
-        EXPECT_EQ(table.entry(0).title(), sjis("表題"));
+        EXPECT_EQ(table.entry(0).title(), std::string("表題"));
         EXPECT_EQ(table.entry(0).moveCount, 87);
         EXPECT_TRUE(table.entry(0).timeLimit().empty());
         EXPECT_TRUE(table.entry(0).place().empty());
@@ -389,12 +420,12 @@ TEST(DlsReadTest, MissingTextFieldsAreReportedAndTheRecordKeepsWhatWasRead) {
         ASSERT_EQ(r.messages.size(), 1u);
         EXPECT_EQ(r.messages[0].line, 2);
         EXPECT_EQ(r.messages[0].note, c.note);
-        EXPECT_EQ(r.messages[0].text, sjis(c.messageUtf8));
+        EXPECT_EQ(r.messages[0].text, std::string(c.messageUtf8));
         ASSERT_EQ(table.size(), 2);  // the record stays, and reading goes on
         EXPECT_EQ(table.entry(0).path(), "/a");
         EXPECT_EQ(table.entry(0).blackPlayer(), "b");
         EXPECT_EQ(table.entry(0).moveCount, 0);
-        EXPECT_EQ(table.entry(1).title(), sjis("表題"));
+        EXPECT_EQ(table.entry(1).title(), std::string("表題"));
     }
 }
 
@@ -439,12 +470,12 @@ TEST(DlsReadTest, RecordsBeyondTheCapacityAreAllRead) {
 
 TEST(DlsReadTest, NulBytesAndInvalidTextNeverBreakTheReader) {
     std::string withNul = line(kFullLine);
-    withNul.insert(withNul.find(sjis("\"戦型\"")), std::string("\0", 1));
+    withNul.insert(withNul.find(std::string("\"戦型\"")), std::string("\0", 1));
     IndexTable table;
     DlsReadReport r = loadDls(table, "", line(kFullLine) + withNul + line(kFullLine));
     ASSERT_EQ(table.size(), 3);
     EXPECT_EQ(r.messages.at(0).note, DlsNote::OpeningMissing);  // the line ends at the NUL
-    EXPECT_EQ(table.entry(1).event(), sjis("棋戦"));
+    EXPECT_EQ(table.entry(1).event(), std::string("棋戦"));
 
     // Random bytes after a good line: the good record is kept whatever follows.
     std::mt19937 random(11);

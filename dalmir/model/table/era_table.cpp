@@ -37,7 +37,7 @@ struct EraTable {
 
     EraTable() {
         for (std::size_t i = 0; i < kRows.size(); ++i) {
-            names[i] = core::sjis(kRows[i].name);
+            names[i] = std::string(kRows[i].name);
             eras[i] = {names[i], {kRows[i].year, kRows[i].month, kRows[i].day}};
         }
     }
@@ -53,14 +53,13 @@ const EraTable& table() {
 std::span<const Era> eras() { return table().eras; }
 
 const Era* eraNamed(std::string_view text) {
-    if (text.size() < 4) return nullptr;
     for (const Era& era : eras()) {
-        if (text.substr(0, 4) == era.name) return &era;
+        if (!era.name.empty() && text.starts_with(era.name)) return &era;
     }
     return nullptr;
 }
 
-const Era* eraNamedUtf8(const char* name) { return eraNamed(core::sjis(name)); }
+const Era* eraNamedUtf8(const char* name) { return eraNamed(std::string(name)); }
 
 const Era* eraOn(IndexDate date) {
     if (date.year == 0) return nullptr;

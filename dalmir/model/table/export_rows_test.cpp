@@ -12,23 +12,21 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 IndexEntry awkwardEntry() {
     IndexEntry e;
-    e.setText(IndexText::Path, sjis("/棋譜/a,b.KIF"));
-    e.setText(IndexText::AutoOpening, sjis("▲四間飛車(美濃囲い) △居飛車穴熊"));
-    e.setText(IndexText::AutoOpeningName, sjis("四間飛車"));
-    e.setText(IndexText::BlackPlayer, sjis("羽生善治"));
-    e.setText(IndexText::WhitePlayer, sjis("谷川\"浩司\""));
-    e.setText(IndexText::Title, sjis("表題"));
-    e.setText(IndexText::Event, sjis("名人戦, 第1局\r\n二行目"));
-    e.setText(IndexText::Opening, sjis("矢倉"));
-    e.setText(IndexText::TimeLimit, sjis("各9時間"));
-    e.setText(IndexText::Place, sjis("東京"));
-    e.setText(IndexText::PublishedIn, sjis("将棋世界"));
+    e.setText(IndexText::Path, std::string("/棋譜/a,b.KIF"));
+    e.setText(IndexText::AutoOpening, std::string("▲四間飛車(美濃囲い) △居飛車穴熊"));
+    e.setText(IndexText::AutoOpeningName, std::string("四間飛車"));
+    e.setText(IndexText::BlackPlayer, std::string("羽生善治"));
+    e.setText(IndexText::WhitePlayer, std::string("谷川\"浩司\""));
+    e.setText(IndexText::Title, std::string("表題"));
+    e.setText(IndexText::Event, std::string("名人戦, 第1局\r\n二行目"));
+    e.setText(IndexText::Opening, std::string("矢倉"));
+    e.setText(IndexText::TimeLimit, std::string("各9時間"));
+    e.setText(IndexText::Place, std::string("東京"));
+    e.setText(IndexText::PublishedIn, std::string("将棋世界"));
     for (int k = 0; k < kUserFieldCount; ++k) {
-        e.setText(userField(k), sjis("ユーザ") + std::to_string(k + 1) + "\t\\");
+        e.setText(userField(k), std::string("ユーザ") + std::to_string(k + 1) + "\t\\");
     }
     e.handicap = 0;
     e.result = static_cast<uint8_t>(IndexResult::BlackWins);
@@ -81,7 +79,7 @@ TEST(ExportRowsTest, CsvQuotesCommasQuotesAndLineBreaks) {
 // Lines keep it exactly. Numbers and dates are never changed.
 TEST(ExportRowsTest, CsvDefusesFormulasUnlessRaw) {
     IndexEntry e = awkwardEntry();
-    e.setText(IndexText::BlackPlayer, sjis("=HYPERLINK(\"http://x\")"));
+    e.setText(IndexText::BlackPlayer, std::string("=HYPERLINK(\"http://x\")"));
     e.setText(IndexText::WhitePlayer, "-5");
     e.setText(IndexText::Title, "+1");
     e.setText(IndexText::Place, "@SUM(A1)");

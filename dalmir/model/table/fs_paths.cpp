@@ -22,19 +22,17 @@ bool isAscii(std::string_view s) {
 std::optional<std::string> storedFromFileSystem(std::string_view fsPath) {
     if (isAscii(fsPath)) return std::string(fsPath);
     if (!core::isValidUtf8(fsPath)) return std::nullopt;
+    // The index files hold paths in Shift-JIS: the path must survive the trip there and back.
+    // Some characters share one Shift-JIS form (U+2212 and U+FF0D both become 0x817C); the stored
+    // path must lead back to this file, not to its look-alike.
     core::Cp932Conversion c = core::utf8ToCp932(fsPath);
     if (!c.ok || c.replaced > 0) return std::nullopt;
-    // Some characters share one CP932 form (U+2212 and U+FF0D both become 0x817C); the stored
-    // path must lead back to this file, not to its look-alike.
-    if (fileSystemFromStored(c.text) != fsPath) return std::nullopt;
-    return std::move(c.text);
+    std::optional<std::string> back = core::cp932ToUtf8(c.text);
+    if (!back || *back != fsPath) return std::nullopt;
+    return std::string(fsPath);
 }
 
-std::string fileSystemFromStored(std::string_view stored) {
-    if (isAscii(stored)) return std::string(stored);
-    std::optional<std::string> utf8 = core::cp932ToUtf8(stored);
-    return utf8 ? std::move(*utf8) : std::string(stored);
-}
+std::string fileSystemFromStored(std::string_view stored) { return std::string(stored); }
 
 namespace {
 

@@ -9,9 +9,9 @@ namespace dalmir::model {
 namespace {
 
 template <std::size_t N>
-std::array<std::string, N> toCp932(const std::array<const char*, N>& utf8) {
+std::array<std::string, N> texts(const std::array<const char*, N>& utf8) {
     std::array<std::string, N> out;
-    for (std::size_t i = 0; i < N; ++i) out[i] = core::sjis(utf8[i]);
+    for (std::size_t i = 0; i < N; ++i) out[i] = utf8[i];
     return out;
 }
 
@@ -19,16 +19,16 @@ std::array<std::string, N> toCp932(const std::array<const char*, N>& utf8) {
 
 std::string_view handicapText(uint8_t handicap) {
     static const auto kTexts =
-        toCp932<kHandicapCount>({"平手", "香落ち", "右香落ち", "角落ち", "飛車落ち", "飛香落ち",
-                                 "二枚落ち", "三枚落ち", "四枚落ち", "五枚落ち", "左五枚落ち",
-                                 "六枚落ち", "八枚落ち", "十枚落ち", "その他", "詰将棋"});
+        texts<kHandicapCount>({"平手", "香落ち", "右香落ち", "角落ち", "飛車落ち", "飛香落ち",
+                               "二枚落ち", "三枚落ち", "四枚落ち", "五枚落ち", "左五枚落ち",
+                               "六枚落ち", "八枚落ち", "十枚落ち", "その他", "詰将棋"});
     return handicap < kHandicapCount ? std::string_view(kTexts[handicap]) : std::string_view();
 }
 
 std::string_view resultText(uint8_t result, uint8_t handicap) {
-    static const auto kEven = toCp932<kResultCount>(
+    static const auto kEven = texts<kResultCount>(
         {"", "先手の勝ち", "後手の勝ち", "持将棋", "千日手", "中断", "詰み", "不詰"});
-    static const auto kHandicap = toCp932<kResultCount>(
+    static const auto kHandicap = texts<kResultCount>(
         {"", "下手の勝ち", "上手の勝ち", "持将棋", "千日手", "中断", "詰み", "不詰"});
     if (result >= kResultCount) return {};
     return isEvenHandicap(handicap) ? kEven[result] : kHandicap[result];

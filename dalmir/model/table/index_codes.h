@@ -54,10 +54,10 @@ constexpr bool isEvenHandicap(uint8_t handicap) {
            handicap == static_cast<uint8_t>(IndexHandicap::MatingProblem);
 }
 
-// The CP932 text of a handicap code as lists and statistics show it; empty for a code above 15.
+// The text of a handicap code as lists and statistics show it; empty for a code above 15.
 std::string_view handicapText(uint8_t handicap);
 
-// The CP932 display text of a result, worded for the handicap ("先手の勝ち" or "下手の勝ち");
+// The display text of a result, worded for the handicap ("先手の勝ち" or "下手の勝ち");
 // empty for result 0 and codes above 7.
 std::string_view resultText(uint8_t result, uint8_t handicap);
 

@@ -1,5 +1,5 @@
 // One registered record of a Dalmir database: where its file is and what its header and main
-// line say. The texts are CP932 and kept together in one buffer, so an entry is small (about 80
+// line say. The texts are kept together in one buffer, so an entry is small (about 80
 // bytes plus its texts) and cheap to copy and move; the `IndexTable` owns the entries.
 #pragma once
 

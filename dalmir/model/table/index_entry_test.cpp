@@ -10,20 +10,18 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 TEST(IndexEntryTest, FieldsAreIndependentWhateverOrderTheyAreSet) {
     IndexEntry e;
-    e.setText(IndexText::Opening, sjis("矢倉"));
+    e.setText(IndexText::Opening, std::string("矢倉"));
     e.setText(IndexText::Path, "/games/a.KIF");
-    e.setText(IndexText::NextMove, sjis("▲７六歩"));
-    e.setText(IndexText::BlackPlayer, sjis("先手一郎"));
-    e.setText(IndexText::Opening, sjis("四間飛車"));  // longer than before
-    e.setText(IndexText::Path, "/b.KIF");             // shorter than before
+    e.setText(IndexText::NextMove, std::string("▲７六歩"));
+    e.setText(IndexText::BlackPlayer, std::string("先手一郎"));
+    e.setText(IndexText::Opening, std::string("四間飛車"));  // longer than before
+    e.setText(IndexText::Path, "/b.KIF");                    // shorter than before
     EXPECT_EQ(e.path(), "/b.KIF");
-    EXPECT_EQ(e.blackPlayer(), sjis("先手一郎"));
-    EXPECT_EQ(e.opening(), sjis("四間飛車"));
-    EXPECT_EQ(e.nextMove(), sjis("▲７六歩"));
+    EXPECT_EQ(e.blackPlayer(), std::string("先手一郎"));
+    EXPECT_EQ(e.opening(), std::string("四間飛車"));
+    EXPECT_EQ(e.nextMove(), std::string("▲７六歩"));
     EXPECT_TRUE(e.whitePlayer().empty());
     EXPECT_TRUE(e.user(4).empty());
 }
@@ -42,26 +40,26 @@ TEST(IndexEntryTest, TextsAreCutToTheirWidthWithoutSplittingACharacter) {
         // "a" then two-byte characters: the last one would straddle the limit when the limit
         // is even, so it is dropped whole.
         std::string mixed = "a";
-        for (int i = 0; i < 200; ++i) mixed += sjis("十");  // 0x8F 0x5C
+        for (int i = 0; i < 200; ++i) mixed += "十";  // 0x8F 0x5C in Shift-JIS
         e.setText(c.field, mixed);
         std::string_view kept = e.text(c.field);
-        EXPECT_LE(kept.size(), c.maxBytes);
-        EXPECT_GE(kept.size(), c.maxBytes - 1);
-        EXPECT_EQ((kept.size() - 1) % 2, 0u) << "ends inside a character";
-        EXPECT_TRUE(core::isValidCp932(kept));
+        EXPECT_LE(core::cp932Width(kept), c.maxBytes);
+        EXPECT_GE(core::cp932Width(kept), c.maxBytes - 1);
+        EXPECT_EQ((core::cp932Width(kept) - 1) % 2, 0u) << "ends inside a character";
+        EXPECT_TRUE(core::isValidUtf8(kept));
     }
 }
 
 TEST(IndexEntryTest, CopiesCompareEqualAndStayIndependent) {
     IndexEntry a;
-    a.setText(IndexText::Title, sjis("名人戦"));
+    a.setText(IndexText::Title, std::string("名人戦"));
     a.handicap = 3;
     a.start = {2013, 6, 1};
     IndexEntry b = a;
     EXPECT_EQ(a, b);
-    b.setText(IndexText::Title, sjis("王将戦"));
+    b.setText(IndexText::Title, std::string("王将戦"));
     EXPECT_NE(a, b);
-    EXPECT_EQ(a.title(), sjis("名人戦"));
+    EXPECT_EQ(a.title(), std::string("名人戦"));
 }
 
 TEST(IndexEntryTest, ClearingTheSearchResultKeepsTheRecord) {
@@ -79,19 +77,19 @@ TEST(IndexEntryTest, ClearingTheSearchResultKeepsTheRecord) {
 }
 
 TEST(IndexCodesTest, ResultsAreWordedByHandicap) {
-    EXPECT_EQ(resultText(1, 0), sjis("先手の勝ち"));
-    EXPECT_EQ(resultText(2, 15), sjis("後手の勝ち"));
-    EXPECT_EQ(resultText(1, 3), sjis("下手の勝ち"));
-    EXPECT_EQ(resultText(2, 14), sjis("上手の勝ち"));
-    EXPECT_EQ(resultText(7, 3), sjis("不詰"));
+    EXPECT_EQ(resultText(1, 0), std::string("先手の勝ち"));
+    EXPECT_EQ(resultText(2, 15), std::string("後手の勝ち"));
+    EXPECT_EQ(resultText(1, 3), std::string("下手の勝ち"));
+    EXPECT_EQ(resultText(2, 14), std::string("上手の勝ち"));
+    EXPECT_EQ(resultText(7, 3), std::string("不詰"));
     EXPECT_TRUE(resultText(0, 0).empty());
     EXPECT_TRUE(resultText(8, 0).empty());
 }
 
 TEST(IndexCodesTest, HandicapTextsAndMarks) {
-    EXPECT_EQ(handicapText(0), sjis("平手"));
-    EXPECT_EQ(handicapText(10), sjis("左五枚落ち"));
-    EXPECT_EQ(handicapText(15), sjis("詰将棋"));
+    EXPECT_EQ(handicapText(0), std::string("平手"));
+    EXPECT_EQ(handicapText(10), std::string("左五枚落ち"));
+    EXPECT_EQ(handicapText(15), std::string("詰将棋"));
     EXPECT_TRUE(handicapText(16).empty());
     EXPECT_EQ(markText(0), "    ");
     EXPECT_EQ(markText(kMarkUser1 | kMarkVariations), "*  +");

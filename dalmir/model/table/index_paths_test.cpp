@@ -9,21 +9,19 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 TEST(IndexPathsTest, NormalisingUpperCasesOnlyTheExtension) {
     EXPECT_EQ(normalisePath("/games/a.kif"), "/games/a.KIF");
     EXPECT_EQ(normalisePath("/games.old/a"), "/games.old/a");  // a dot in a folder only
     EXPECT_EQ(normalisePath("/g/a.b.ki2"), "/g/a.b.KI2");
     EXPECT_EQ(normalisePath("rel/x.Csa"), "rel/x.CSA");
     // ド is 0x83 0x68: its second byte is "h" and must stay as it is.
-    EXPECT_EQ(normalisePath(sjis("/g/x.kド")), sjis("/g/x.Kド"));
+    EXPECT_EQ(normalisePath(std::string("/g/x.kド")), std::string("/g/x.Kド"));
 }
 
 TEST(IndexPathsTest, FoldersAndResolving) {
     EXPECT_EQ(core::folderOf("/db/index.DLS"), "/db/");
     EXPECT_EQ(core::folderOf("index.DLS"), "");
-    EXPECT_EQ(core::fileNameOf(sjis("/db/棋譜.KIF")), sjis("棋譜.KIF"));
+    EXPECT_EQ(core::fileNameOf(std::string("/db/棋譜.KIF")), std::string("棋譜.KIF"));
     EXPECT_EQ(resolvePath("/db/", "sub/a.KIF"), "/db/sub/a.KIF");
     EXPECT_EQ(resolvePath("/db/", "/other/a.KIF"), "/other/a.KIF");
     EXPECT_EQ(resolvePath("", "a.KIF"), "a.KIF");
@@ -86,7 +84,7 @@ TEST(IndexTableTest, CapacityIsASettingAndAFullTableRefuses) {
     EXPECT_EQ(table.append(IndexEntry()), -3);
     table.setCapacity(100000);
     EXPECT_EQ(table.append(IndexEntry()), 2);
-    EXPECT_EQ(tableFullMessage(1000), sjis("登録が最大数(1000)を超えました。"));
+    EXPECT_EQ(tableFullMessage(1000), std::string("登録が最大数(1000)を超えました。"));
 }
 
 TEST(IndexTableTest, FindsARecordByItsFileWhetherStoredRelativeOrAbsolute) {

@@ -11,7 +11,7 @@ std::string_view columnTitle(int column) {
             "対局日", "終了日",   "棋戦",       "戦型",       "手数",       "結果",
             "表題",   "持ち時間", "場所",       "掲載",       "次の手"};
         std::array<std::string, kFirstUserColumn> out;
-        for (int i = 0; i < kFirstUserColumn; ++i) out[i] = core::sjis(kUtf8[i]);
+        for (int i = 0; i < kFirstUserColumn; ++i) out[i] = std::string(kUtf8[i]);
         return out;
     }();
     if (column < 0 || column >= kFirstUserColumn) return {};

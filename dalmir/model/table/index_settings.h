@@ -35,7 +35,7 @@ enum class ListColumn : uint8_t {
     User1,
 };
 
-// The CP932 title of a fixed column (0..16); empty for the user columns, which take the names
+// The title of a fixed column (0..16); empty for the user columns, which take the names
 // of the user fields.
 std::string_view columnTitle(int column);
 

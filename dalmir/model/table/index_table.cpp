@@ -11,7 +11,7 @@
 namespace dalmir::model {
 
 std::string tableFullMessage(int capacity) {
-    static const std::string kFormat = core::sjis("登録が最大数(%d)を超えました。");
+    static const std::string kFormat = std::string("登録が最大数(%d)を超えました。");
     return core::formatMessage(kFormat, {std::to_string(capacity)});
 }
 

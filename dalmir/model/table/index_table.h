@@ -19,7 +19,7 @@ namespace dalmir::model {
 // dalmir-cli share it.
 inline constexpr int kDefaultMaxRecords = 100000;
 
-// "登録が最大数(%d)を超えました。" with the capacity, in CP932.
+// "登録が最大数(%d)を超えました。" with the capacity.
 std::string tableFullMessage(int capacity);
 
 class IndexTable {

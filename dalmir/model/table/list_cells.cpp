@@ -69,7 +69,7 @@ std::string fileNameCellText(std::string_view storedPath, int style, bool keepEx
 }
 
 std::string columnTitleText(int column, const UserFieldNames& userNames) {
-    if (column == kAutoOpeningColumn) return core::sjis("自動戦型");
+    if (column == kAutoOpeningColumn) return std::string("自動戦型");
     if (column >= kFirstUserColumn && column < kColumnCount) {
         return userNames[static_cast<std::size_t>(column - kFirstUserColumn)];
     }

@@ -1,6 +1,6 @@
 // The texts the record list shows in its cells, as the database's settings ask for them: row
 // number, marks, file name, players, handicap, dates, event, opening, moves, result, title,
-// time limit, place, publication, next move and the user fields. Texts are CP932.
+// time limit, place, publication, next move and the user fields. Texts are UTF-8.
 #pragma once
 
 #include <array>
@@ -13,7 +13,7 @@
 
 namespace dalmir::model {
 
-// The names of the five user header fields (Env user1..user5), CP932.
+// The names of the five user header fields (Env user1..user5).
 using UserFieldNames = std::array<std::string, kUserFieldCount>;
 
 // "%s/%s/%s" of year, month and day: months and days "%02d" or "??"; the year by yearStyle:

@@ -7,27 +7,25 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 TEST(ListCellsTest, DatesFollowTheYearStyle) {
     EXPECT_EQ(dateCellText({2013, 6, 1}, 0), "13/06/01");
     EXPECT_EQ(dateCellText({2013, 6, 1}, 1), "2013/06/01");
-    EXPECT_EQ(dateCellText({2013, 6, 1}, 2), sjis("平成25/06/01"));
-    EXPECT_EQ(dateCellText({1989, 1, 7}, 2), sjis("昭和64/01/07"));
-    EXPECT_EQ(dateCellText({2019, 4, 30}, 2), sjis("平成31/04/30"));
-    EXPECT_EQ(dateCellText({2019, 5, 1}, 2), sjis("令和01/05/01"));
-    EXPECT_EQ(dateCellText({2024, 6, 1}, 2), sjis("令和06/06/01"));
+    EXPECT_EQ(dateCellText({2013, 6, 1}, 2), std::string("平成25/06/01"));
+    EXPECT_EQ(dateCellText({1989, 1, 7}, 2), std::string("昭和64/01/07"));
+    EXPECT_EQ(dateCellText({2019, 4, 30}, 2), std::string("平成31/04/30"));
+    EXPECT_EQ(dateCellText({2019, 5, 1}, 2), std::string("令和01/05/01"));
+    EXPECT_EQ(dateCellText({2024, 6, 1}, 2), std::string("令和06/06/01"));
     EXPECT_EQ(dateCellText({}, 0), "?\?/?\?/??");
     EXPECT_EQ(dateCellText({}, 1), "???\?/?\?/??");
     EXPECT_EQ(dateCellText({}, 2), "??\?/?\?/??");
 }
 
 TEST(ListCellsTest, FileNamesFollowThePathStyle) {
-    const std::string path = sjis("/home/u/棋譜/名人戦/a.b.KIF");
+    const std::string path = std::string("/home/u/棋譜/名人戦/a.b.KIF");
     EXPECT_EQ(fileNameCellText(path, 0, true), "a.b.KIF");
     EXPECT_EQ(fileNameCellText(path, 0, false), "a.b");
     EXPECT_EQ(fileNameCellText(path, 1, true), path);
-    EXPECT_EQ(fileNameCellText(path, 2, false), sjis("名人戦/a.b"));
+    EXPECT_EQ(fileNameCellText(path, 2, false), std::string("名人戦/a.b"));
     EXPECT_EQ(fileNameCellText("x.KIF", 2, true), "x.KIF");
 }
 
@@ -39,7 +37,7 @@ TEST(ListCellsTest, CellsOfARowUseTheDisplayOrder) {
     a.result = 2;
     a.marks = kMarkUser1 | kMarkComments;
     a.moveCount = 87;
-    a.setText(IndexText::User1, sjis("竜王戦"));
+    a.setText(IndexText::User1, std::string("竜王戦"));
     IndexEntry b;
     b.setText(IndexText::Path, "/g/b.KIF");
     ASSERT_EQ(table.append(a), 0);
@@ -48,17 +46,17 @@ TEST(ListCellsTest, CellsOfARowUseTheDisplayOrder) {
     EXPECT_EQ(cellText(table, 0, 2), "b.KIF");
     EXPECT_EQ(cellText(table, 1, 0), "2");
     EXPECT_EQ(cellText(table, 1, 1), "* C ");
-    EXPECT_EQ(cellText(table, 1, 5), sjis("角落ち"));
+    EXPECT_EQ(cellText(table, 1, 5), std::string("角落ち"));
     EXPECT_EQ(cellText(table, 1, 10), "87");
-    EXPECT_EQ(cellText(table, 1, 11), sjis("上手の勝ち"));
-    EXPECT_EQ(cellText(table, 1, 17), sjis("竜王戦"));
+    EXPECT_EQ(cellText(table, 1, 11), std::string("上手の勝ち"));
+    EXPECT_EQ(cellText(table, 1, 17), std::string("竜王戦"));
     EXPECT_EQ(cellText(table, 2, 0), "");
 
-    UserFieldNames names{sjis("棋戦名"), "", "", "", ""};
+    UserFieldNames names{std::string("棋戦名"), "", "", "", ""};
     EXPECT_TRUE(isColumnShown(table.settings(), 17, names));
     EXPECT_FALSE(isColumnShown(table.settings(), 18, names));
     EXPECT_FALSE(isColumnShown(table.settings(), 1, names));
-    EXPECT_EQ(columnTitleText(17, names), sjis("棋戦名"));
+    EXPECT_EQ(columnTitleText(17, names), std::string("棋戦名"));
 }
 
 }  // namespace

@@ -27,9 +27,9 @@ struct DuplicatePair {
     int secondRow = 0;
     int firstSlot = 0;  // slots when found; deleting at the end renumbers them
     int secondSlot = 0;
-    std::string firstPath;  // the records' stored paths (CP932)
+    std::string firstPath;  // the records' stored paths
     std::string secondPath;
-    std::string firstLine;   // "1: No.%4d: " and the path (CP932)
+    std::string firstLine;   // "1: No.%4d: " and the path
     std::string secondLine;  // "2: No.%4d: " and the path
     std::string firstMarks;  // the mark characters of each record
     std::string secondMarks;
@@ -52,12 +52,12 @@ class OperationHost {
 public:
     virtual ~OperationHost() = default;
 
-    // A progress or result text for the first pane of the status bar (CP932).
+    // A progress or result text for the first pane of the status bar.
     virtual void status(std::string_view /*text*/) {}
     // Polled at every progress step; the window processes pending events here. True ends the
     // operation.
     virtual bool cancelRequested() { return false; }
-    // A message box with the product caption (CP932), such as the full-table message.
+    // A message box with the product caption, such as the full-table message.
     virtual void message(std::string_view /*text*/) {}
     virtual void beep() {}
 

@@ -13,9 +13,9 @@ namespace dalmir::model {
 namespace {
 
 struct DateWords {
-    std::string year = core::sjis("年");
-    std::string month = core::sjis("月");
-    std::string first = core::sjis("元");  // the first year of an era
+    std::string year = std::string("年");
+    std::string month = std::string("月");
+    std::string first = std::string("元");  // the first year of an era
 };
 
 const DateWords& words() {
@@ -89,7 +89,7 @@ public:
                 break;
             }
             any = true;
-            m_i += 2;
+            m_i += core::charLength(m_s, m_i);
             if (total + current > 100000) break;
         }
         if (!any) {
@@ -105,9 +105,8 @@ public:
 
 private:
     static int kanjiNumeral(std::string_view text) {
-        if (text.size() < 2) return 0;
         for (int n = 1; n <= 10; ++n) {
-            if (text.substr(0, 2) == core::kRankNumerals[static_cast<std::size_t>(n)]) return n;
+            if (text.starts_with(core::kRankNumerals[static_cast<std::size_t>(n)])) return n;
         }
         return 0;
     }
@@ -181,16 +180,20 @@ IndexDate eraDate(std::string_view text, const Era& era) {
     int month = 0;
     int day = 0;
     bool yearRead = false;
+    // The year of the era before "(": one or two digits, or one kanji.
+    const std::size_t nameBytes = era.name.size();
     std::size_t yearBytes = 0;
-    if (text.size() > 5 && text[5] == '(') yearBytes = 1;
-    if (yearBytes == 0 && text.size() > 6 && text[6] == '(') yearBytes = 2;
+    const std::size_t paren = text.find('(', nameBytes);
+    if (paren != std::string_view::npos && paren > nameBytes && paren <= nameBytes + 3) {
+        yearBytes = paren - nameBytes;
+    }
     if (yearBytes > 0) {
         // "平成5(1993)年6月1日", "平成25(2013)/6/1", "平成元(1989)年..."
-        std::string_view yearText = text.substr(4, yearBytes);
+        std::string_view yearText = text.substr(nameBytes, yearBytes);
         Scanner y(yearText);
         yearRead = (y.kanjiNumber(eraYear) || y.number(eraYear));
         for (std::string_view separator : {std::string_view(w.year), std::string_view("/")}) {
-            Scanner s(text.substr(4 + yearBytes));
+            Scanner s(text.substr(nameBytes + yearBytes));
             std::string_view western;
             if (!s.literal("(") || !s.chars(4, western) || !s.literal(")")) break;
             if (separator == "/") {
@@ -206,7 +209,7 @@ IndexDate eraDate(std::string_view text, const Era& era) {
         }
     } else {
         // "平成25年6月1日", "平成元年六月一日"
-        Scanner s(text.substr(4));
+        Scanner s(text.substr(nameBytes));
         yearRead = s.anyNumber(eraYear);
         if (yearRead && s.literal(w.year) && s.anyNumber(month) && s.literal(w.month)) {
             // The day is optional.

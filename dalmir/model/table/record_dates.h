@@ -1,5 +1,5 @@
 // Reading the dates of a record's header into index dates: the start date (対局日, 開始日時) in
-// Western or Japanese era form, and the end date (終了日時). Texts are CP932.
+// Western or Japanese era form, and the end date (終了日時). Texts are UTF-8.
 #pragma once
 
 #include <string_view>

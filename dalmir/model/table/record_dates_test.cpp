@@ -8,8 +8,6 @@
 namespace dalmir::model {
 namespace {
 
-using core::sjis;
-
 struct DateCase {
     const char* text;  // UTF-8
     int year;
@@ -21,7 +19,7 @@ class StartDateTest : public ::testing::TestWithParam<DateCase> {};
 
 TEST_P(StartDateTest, Parses) {
     const DateCase& c = GetParam();
-    IndexDate d = parseStartDate(sjis(c.text));
+    IndexDate d = parseStartDate(std::string(c.text));
     EXPECT_EQ(d.year, c.year) << c.text;
     EXPECT_EQ(d.month, c.month) << c.text;
     EXPECT_EQ(d.day, c.day) << c.text;
@@ -55,23 +53,23 @@ TEST(EndDateTest, TwoDigitYearsFrom91AreNineteenHundreds) {
     // 80..90 stay as written for end dates (they are 1900s only for start dates).
     EXPECT_EQ(parseEndDate("85/2/14"), (IndexDate{85, 2, 14}));
     EXPECT_EQ(parseEndDate("3/2/1"), (IndexDate{2003, 2, 1}));
-    EXPECT_EQ(parseEndDate(sjis("2013年6月2日")), (IndexDate{2013, 6, 2}));
-    EXPECT_EQ(parseEndDate(sjis("平成25年6月2日")), (IndexDate{}));
+    EXPECT_EQ(parseEndDate(std::string("2013年6月2日")), (IndexDate{2013, 6, 2}));
+    EXPECT_EQ(parseEndDate(std::string("平成25年6月2日")), (IndexDate{}));
     EXPECT_EQ(parseEndDate("2013.6.2"), (IndexDate{2013, 0, 0}));
 }
 
 TEST(EraTableTest, HoldsTheErasInOrderAndFindsTheEraOfADate) {
     ASSERT_EQ(eras().size(), static_cast<std::size_t>(kEraCount));
-    EXPECT_EQ(eras().front().name, sjis("元亀"));
+    EXPECT_EQ(eras().front().name, std::string("元亀"));
     for (std::size_t i = 1; i < eras().size(); ++i) EXPECT_LT(eras()[i - 1].start, eras()[i].start);
-    EXPECT_EQ(eraOn({1989, 1, 7})->name, sjis("昭和"));
-    EXPECT_EQ(eraOn({1989, 1, 8})->name, sjis("平成"));
-    EXPECT_EQ(eraOn({2019, 4, 30})->name, sjis("平成"));
-    EXPECT_EQ(eraOn({2019, 5, 1})->name, sjis("令和"));
-    EXPECT_EQ(eraOn({2024, 1, 1})->name, sjis("令和"));
-    EXPECT_EQ(eraNamed(sjis("令和5年")), &eras().back());
+    EXPECT_EQ(eraOn({1989, 1, 7})->name, std::string("昭和"));
+    EXPECT_EQ(eraOn({1989, 1, 8})->name, std::string("平成"));
+    EXPECT_EQ(eraOn({2019, 4, 30})->name, std::string("平成"));
+    EXPECT_EQ(eraOn({2019, 5, 1})->name, std::string("令和"));
+    EXPECT_EQ(eraOn({2024, 1, 1})->name, std::string("令和"));
+    EXPECT_EQ(eraNamed(std::string("令和5年")), &eras().back());
     EXPECT_EQ(eraOn({1500, 1, 1}), nullptr);
-    EXPECT_EQ(eraNamed(sjis("大正")), &eras()[40]);
+    EXPECT_EQ(eraNamed(std::string("大正")), &eras()[40]);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ enum class [[nodiscard]] ExtractResult : int{
 
 class RecordExtractor {
 public:
-    // userKeys: the names (CP932, without the colon) of the five user header fields.
+    // userKeys: the names (without the colon) of the five user header fields.
     explicit RecordExtractor(std::array<std::string, core::kUserHeaderFieldCount> userKeys = {});
     RecordExtractor(const RecordExtractor&) = delete;
     RecordExtractor& operator=(const RecordExtractor&) = delete;
@@ -44,11 +44,11 @@ public:
     }
 
     // Reads the file (CSA by the extension "csa" or "csau", KIF/KI2 otherwise) and fills entry from
-    // it; the entry's path is fsPath in stored (CP932) form. After a failure the entry is left as
+    // it; the entry's path is fsPath in stored form. After a failure the entry is left as
     // it was.
     [[nodiscard]] ExtractResult extract(const std::string& fsPath, IndexEntry& entry);
 
-    // The reader's error text of the last failed extract (CP932).
+    // The reader's error text of the last failed extract.
     const std::string& errorText() const { return m_errorText; }
     // The warnings of the last extract that read (CP932): lines of a UTF-8 file whose bytes
     // were not UTF-8 and became "？". The record itself is read.

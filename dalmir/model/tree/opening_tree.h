@@ -130,7 +130,7 @@ std::string usiMoveText(ListMove move);
 // The list move of a USI word for the side to move on board, when it can be played there
 // (a piece of that side on the origin, a piece of that kind in hand for a drop).
 bool listMoveOfUsi(const ReplayBoard& board, std::string_view word, ListMove& out);
-// The move as the lists write it ("７六歩(77)", "５五角打"), CP932.
+// The move as the lists write it ("７六歩(77)", "５五角打").
 std::string moveNotation(const ReplayBoard& board, ListMove move);
 
 // The SFEN of a board ("lnsgkgsnl/... b - 1" with the given move number).

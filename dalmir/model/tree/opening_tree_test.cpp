@@ -273,7 +273,7 @@ TEST(OpeningTree, UsiMovesReadAndWrite) {
     ASSERT_TRUE(listMoveOfUsi(start, "7g7f", m));
     EXPECT_EQ(m, (ListMove{77, 76}));
     EXPECT_EQ(usiMoveText(m), "7g7f");
-    EXPECT_EQ(moveNotation(start, m), core::sjis("７六歩(77)"));
+    EXPECT_EQ(moveNotation(start, m), std::string("７六歩(77)"));
     for (const char* bad :
          {"", "7g", "7g7f++", "P*5e", "5a5b", "0a1b", "7g7f ", "7j7f", "5i5h+x"}) {
         EXPECT_FALSE(listMoveOfUsi(start, bad, m)) << bad;

@@ -335,7 +335,7 @@ std::string treeIndexNotice(PositionIndexReadResult result, std::string_view sto
         default:
             return {};
     }
-    return core::formatMessage(core::sjis(text), {std::string(storedPath)});
+    return core::formatMessage(std::string(text), {std::string(storedPath)});
 }
 
 }  // namespace dalmir::model

@@ -76,7 +76,7 @@ std::string treeIndexPath(std::string_view fsPath);
 // Writes the index crash-safe beside the pair at fsPath.
 [[nodiscard]] core::WriteResult writeTreeIndex(const std::string& fsPath, const TreeIndex& index);
 
-// The status text for a tree index that was found but not used (CP932), empty for the others.
+// The status text for a tree index that was found but not used, empty for the others.
 std::string treeIndexNotice(PositionIndexReadResult result, std::string_view storedPath);
 
 }  // namespace dalmir::model

@@ -79,7 +79,7 @@ TEST_F(TreeIndexFile, ChangedListsMakeItStale) {
     EXPECT_EQ(reopen(), PositionIndexReadResult::Stale);
     EXPECT_FALSE(index->describes(db().table(), db().lists()));
     EXPECT_EQ(treeIndexNotice(PositionIndexReadResult::Stale, "a.DTR"),
-              core::sjis("ツリー索引(a.DTR)が古いため、使わずに集計します。"));
+              std::string("ツリー索引(a.DTR)が古いため、使わずに集計します。"));
 }
 
 TEST_F(TreeIndexFile, AnAddedRecordMakesItStale) {
@@ -133,7 +133,7 @@ TEST_F(TreeIndexFile, DamageIsDetected) {
         EXPECT_EQ(reopen(), PositionIndexReadResult::Damaged) << c.name;
     }
     EXPECT_EQ(treeIndexNotice(PositionIndexReadResult::Damaged, "a.DTR"),
-              core::sjis("ツリー索引(a.DTR)が壊れているため、使わずに集計します。"));
+              std::string("ツリー索引(a.DTR)が壊れているため、使わずに集計します。"));
 }
 
 TEST_F(TreeIndexFile, AFolderInItsPlaceCannotBeRead) {

@@ -12,11 +12,9 @@ namespace tavrel {
 
 namespace {
 
-using core::sjis;
-
 void refused(Document& doc, const char* textUtf8, const char* captionUtf8) {
     doc.warningSound();
-    doc.ui().showMessage(sjis(textUtf8), sjis(captionUtf8));
+    doc.ui().showMessage(std::string(textUtf8), std::string(captionUtf8));
 }
 
 }  // namespace
@@ -25,15 +23,17 @@ std::string commentForEditing(std::string_view stored, bool* cut) {
     std::string text;
     text.reserve(stored.size() + stored.size() / 16);
     bool wasCut = false;
+    std::size_t width = 0;  // in Shift-JIS bytes, as the edit box's limit counts
     core::forEachChar(stored, [&](std::size_t at, std::size_t length) {
         if (wasCut) return;
         const std::string_view c = stored.substr(at, length);
         const bool lineFeed = c == "\n";
-        const std::size_t need = lineFeed ? 2 : c.size();
-        if (text.size() + need > kCommentEditBytes) {
+        const std::size_t need = lineFeed ? 2 : core::cp932CharWidth(stored, at);
+        if (width + need > kCommentEditBytes) {
             wasCut = true;
             return;
         }
+        width += need;
         if (lineFeed) text += '\r';
         text += c;
     });
@@ -64,17 +64,18 @@ std::string positionName(const core::RecordStore& store, core::NodeIndex node,
     }
     char ply[32];
     std::snprintf(ply, sizeof ply, "%d", store.plyOf(node));
-    return sjis("第") + ply + sjis("手、") + displayMoveText(store.node(node), previous, style);
+    return std::string("第") + ply + std::string("手、") +
+           displayMoveText(store.node(node), previous, style);
 }
 
 std::string commentCaption(const core::RecordStore& store, core::NodeIndex node,
                            const Settings& settings) {
-    return positionName(store, node, settings) + sjis("のコメント");
+    return positionName(store, node, settings) + std::string("のコメント");
 }
 
 std::string timeCaption(const core::RecordStore& store, core::NodeIndex node,
                         const Settings& settings) {
-    return positionName(store, node, settings) + sjis("の消費時間");
+    return positionName(store, node, settings) + std::string("の消費時間");
 }
 
 bool storeComment(Document& doc, int ply, std::string_view edited) {
@@ -97,8 +98,8 @@ bool storeComment(Document& doc, int ply, std::string_view edited) {
 
 bool deleteCommentAsking(Document& doc, int ply) {
     if (doc.store().comment(ply).empty()) return false;
-    if (doc.ui().ask(sjis("コメントを削除しますか？"), sjis("コメント削除の確認"), false) !=
-        Answer::Yes) {
+    if (doc.ui().ask(std::string("コメントを削除しますか？"), std::string("コメント削除の確認"),
+                     false) != Answer::Yes) {
         return false;
     }
     if (doc.store().deleteComment(ply) != core::EditResult::Ok) return false;
@@ -133,7 +134,7 @@ bool storeThinkingTime(Document& doc, core::NodeIndex node, int minutes, int sec
     if (total > 65535) {
         total = 65535;
         doc.ui().setStatusText(
-            sjis("消費時間は65535秒(1092分15秒)までなので、65535秒にしました。"));
+            std::string("消費時間は65535秒(1092分15秒)までなので、65535秒にしました。"));
     }
     if (doc.store().setSeconds(node, static_cast<std::uint16_t>(total)) != core::EditResult::Ok) {
         return false;

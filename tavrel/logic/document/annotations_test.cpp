@@ -9,8 +9,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 // 1.７六歩 2.３四歩 3.２六歩 4.８四歩, with ６六歩 beside ply 3.
 const char* const kRecord =
     "手合割：平手\r\n"
@@ -20,7 +18,7 @@ const char* const kRecord =
 class AnnotationsTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
-        ASSERT_EQ(core::readRecordText(store, sjis(kRecord), false, {}).result,
+        ASSERT_EQ(core::readRecordText(store, std::string(kRecord), false, {}).result,
                   core::ReadResult::Ok);
         store.markClean();
     }
@@ -31,9 +29,9 @@ protected:
 };
 
 TEST_F(AnnotationsTest, CommentLineEndsRoundTripThroughTheEditBox) {
-    const std::string typed = sjis("一行目\r\n二行目\r\n");
+    const std::string typed = std::string("一行目\r\n二行目\r\n");
     ASSERT_TRUE(storeComment(doc, 3, typed));
-    EXPECT_EQ(store.comment(3), sjis("一行目\n二行目\n"));
+    EXPECT_EQ(store.comment(3), std::string("一行目\n二行目\n"));
     bool cut = true;
     EXPECT_EQ(commentForEditing(store.comment(3), &cut), typed);
     EXPECT_FALSE(cut);
@@ -42,14 +40,14 @@ TEST_F(AnnotationsTest, CommentLineEndsRoundTripThroughTheEditBox) {
 }
 
 TEST_F(AnnotationsTest, EditBoxCutNeverSplitsACharacterOrALineEnd) {
-    // 16384 two-byte characters: the last one does not fit.
+    // 16384 two-byte characters (in Shift-JIS): the last one does not fit.
     std::string stored;
-    for (int i = 0; i < 16384; ++i) stored += sjis("棋");
+    for (int i = 0; i < 16384; ++i) stored += "棋";
     bool cut = false;
     std::string shown = commentForEditing(stored, &cut);
     EXPECT_TRUE(cut);
-    EXPECT_EQ(shown.size(), 32766u);
-    EXPECT_TRUE(core::isValidCp932(shown));
+    EXPECT_EQ(core::cp932Width(shown), 32766u);
+    EXPECT_TRUE(core::isValidUtf8(shown));
     // 32765 bytes and a line feed: CR LF needs two bytes, only one is left.
     shown = commentForEditing(std::string(32765, 'a') + "\nb", &cut);
     EXPECT_TRUE(cut);
@@ -151,7 +149,8 @@ TEST_F(AnnotationsTest, TheTableHoldsAtMost1024AndRenamingStillWorks) {
     core::RecordStore big(2000);
     testsupport::RecordingUi bigUi;
     Document bigDoc(big, settings, bigUi);
-    ASSERT_EQ(core::readRecordText(big, sjis(kRecord), false, {}).result, core::ReadResult::Ok);
+    ASSERT_EQ(core::readRecordText(big, std::string(kRecord), false, {}).result,
+              core::ReadResult::Ok);
     ASSERT_EQ(big.goToPly(4), core::EditResult::Ok);
     const int walk[4][2] = {{59, 48}, {51, 42}, {48, 59}, {42, 51}};
     std::vector<core::NodeIndex> nodes;

@@ -15,13 +15,13 @@ AutoOpeningText autoOpeningText(const core::RecordStore& store) {
         case core::ClassifyStatus::Handicap:
             break;
         case core::ClassifyStatus::CustomStart:
-            summary = core::sjis("（任意の開始局面のため分類しません）");
+            summary = std::string("（任意の開始局面のため分類しません）");
             break;
         case core::ClassifyStatus::TooShort:
-            summary = core::sjis("（手数が少ないため分類できません）");
+            summary = std::string("（手数が少ないため分類できません）");
             break;
     }
-    text.shown = core::sjis("自動戦型：") + summary;
+    text.shown = std::string("自動戦型：") + summary;
     return text;
 }
 

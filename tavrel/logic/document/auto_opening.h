@@ -1,6 +1,6 @@
 // What the record information page says about the record's opening as the classifier sees it:
 // the line it shows under 戦型 ("自動戦型：▲四間飛車(美濃囲い) △居飛車穴熊") and the name its
-// button copies into the 戦型 field. Texts are CP932.
+// button copies into the 戦型 field. Texts are UTF-8.
 #pragma once
 
 #include <string>

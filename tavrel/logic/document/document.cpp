@@ -45,21 +45,18 @@ bool tookNothing(const core::RecordStore& read, std::string_view text) {
         if (!read.playerName(static_cast<core::PlayerField>(i)).empty()) return false;
     }
     for (const char* key : {"手合割", "持駒", "+---"}) {
-        if (core::findText(text, core::sjis(key)) != std::string_view::npos) return false;
+        if (core::findText(text, std::string(key)) != std::string_view::npos) return false;
     }
     return true;
 }
 
 }  // namespace
 
-std::string pathToText(const std::string& path) {
-    core::Cp932Conversion c = core::utf8ToCp932(path);
-    return c.ok ? c.text : path;
-}
+std::string pathToText(const std::string& path) { return core::toUtf8Lossy(path); }
 
 std::string programCaption() { return std::string(core::kProgramName); }
 
-std::string textToPath(const std::string& text) { return core::toUtf8Lossy(text); }
+std::string textToPath(const std::string& text) { return text; }
 
 Document::Document(core::RecordStore& store, Settings& settings, DocumentUi& ui)
     : m_store(store), m_settings(settings), m_ui(ui) {}
@@ -101,7 +98,7 @@ void Document::warningSound() {
 
 void Document::notAvailableYet(const std::string& feature) {
     warningSound();
-    m_ui.showMessage(feature + core::sjis("は、この版ではまだ使用できません。"), programCaption());
+    m_ui.showMessage(feature + std::string("は、この版ではまだ使用できません。"), programCaption());
 }
 
 core::ReadOptions Document::readOptionsFor(const std::string& path) const {
@@ -159,7 +156,7 @@ void Document::dropMovesWhileEditing() {
     m_store.restoreStartPosition(m_store.position());
     m_store.markDirty();
     warningSound();
-    m_ui.showMessage(core::sjis("局面編集中なので、棋譜は消しました。"), core::sjis("警告"));
+    m_ui.showMessage(std::string("局面編集中なので、棋譜は消しました。"), std::string("警告"));
 }
 
 CommandResult Document::loadRecordFile(const std::string& path) {
@@ -216,7 +213,7 @@ bool Document::confirmOverwriteOfPartialSource(const std::string& path) {
         "棋譜(%s)は一部しか読み込めていません。\n%s\n"
         "上書きすると、読み込めなかった部分は失われます。上書きしますか？",
         {pathToText(m_partialSource), m_partialReason});
-    if (m_ui.askDefaultNo(question, core::sjis("棋譜保存")) != Answer::Yes) return false;
+    if (m_ui.askDefaultNo(question, std::string("棋譜保存")) != Answer::Yes) return false;
     // The file now holds what the user chose to keep.
     m_partialSource.clear();
     m_partialReason.clear();
@@ -253,7 +250,7 @@ bool Document::fileGaveNothing(const std::string& path, std::string& reason) {
         core::decodeRecordBytes(std::move(*bytes), core::lowerExtension(path));
     if (!tookNothing(trial, decoded.text)) return false;
     reason = tried.message.empty() ? trial.readingError() : tried.message;
-    if (reason.empty()) reason = core::sjis("棋譜も局面も見つかりませんでした。");
+    if (reason.empty()) reason = std::string("棋譜も局面も見つかりませんでした。");
     return true;
 }
 
@@ -261,7 +258,7 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
     if (askSaveBeforeDiscard(true) == Answer::Cancel) return CommandResult::Cancelled;
     if (!text) {
         warningSound();
-        m_ui.showMessage(core::sjis("クリップボードが使用できません。"), core::sjis("エラー"));
+        m_ui.showMessage(std::string("クリップボードが使用できません。"), std::string("エラー"));
         return CommandResult::Failed;
     }
     bool editing = isEditing(m_mode);
@@ -275,8 +272,8 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
         if (failed || (tried.result == core::ReadResult::Ok && tookNothing(trial, *text))) {
             warningSound();
             std::string reason = trial.readingError();
-            if (reason.empty()) reason = core::sjis("棋譜も局面も見つかりませんでした。");
-            m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + reason, programCaption());
+            if (reason.empty()) reason = std::string("棋譜も局面も見つかりませんでした。");
+            m_ui.showMessage(std::string("棋譜・局面読込みエラー\n") + reason, programCaption());
             return CommandResult::Failed;
         }
     }
@@ -297,7 +294,7 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
     }
     switch (report.result) {
         case core::ReadResult::Ok:
-            m_ui.setStatusText(core::sjis("クリップボードから棋譜、局面を読み込みました。"));
+            m_ui.setStatusText(std::string("クリップボードから棋譜、局面を読み込みました。"));
             return CommandResult::Done;
         case core::ReadResult::CapacityReached:
             warningSound();
@@ -305,7 +302,7 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
             return CommandResult::Failed;
         default:
             warningSound();
-            m_ui.showMessage(core::sjis("棋譜・局面読込みエラー\n") + m_store.readingError(),
+            m_ui.showMessage(std::string("棋譜・局面読込みエラー\n") + m_store.readingError(),
                              programCaption());
             return CommandResult::Failed;
     }
@@ -324,7 +321,7 @@ Answer Document::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
                                          (hasNoFile(m_recordName) ? todayName() : m_recordName) +
                                          "." + std::string(saveFilterExtension(format));
     Answer a = m_ui.ask(core::formatMessageUtf8("棋譜(%s)を保存しますか？", {proposed}),
-                        core::sjis("棋譜保存"), true);
+                        std::string("棋譜保存"), true);
     if (a != Answer::Yes) return a;
     if (ownFile) {
         // saveInPlace shows its own messages; the record is still unsaved when it fails or the
@@ -337,6 +334,7 @@ Answer Document::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     const std::string target = textToPath(proposed);
     if (!confirmOverwriteOfPartialSource(target)) return Answer::Cancel;
     core::WriteResult r = writeRecord(format, target);
+    if (r == core::WriteResult::Cancelled) return Answer::Cancel;  // said so already
     if (r != core::WriteResult::Ok) {
         warningSound();
         m_ui.showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {proposed}),
@@ -375,15 +373,34 @@ core::WriteResult Document::writeFile(SaveFormat format, const std::string& path
         format == SaveFormat::Ki2Utf8) {
         core::markLoadPosition(m_store, options);
     }
-    return core::saveRecordFile(m_store, format, path, options, expander);
+    m_writtenPath = path;
+    core::Cp932Problem problem;
+    core::WriteResult r = core::saveRecordFile(m_store, format, path, options, expander, &problem);
+    if (r != core::WriteResult::Unencodable) return r;
+    warningSound();
+    const std::string message = core::msgCannotSaveInCp932(format, problem);
+    const std::optional<SaveFormat> utf8 = core::utf8FormOf(format);
+    if (!utf8) {
+        m_ui.showMessage(message, programCaption());
+        return core::WriteResult::Cancelled;
+    }
+    const std::string utf8Path =
+        std::string(core::withoutExtension(path)) + "." + std::string(core::extensionOf(*utf8));
+    const Answer a = m_ui.ask(
+        message + "\n" + core::formatMessageUtf8("%s に保存しますか？", {pathToText(utf8Path)}),
+        std::string("棋譜保存"), false);
+    if (a != Answer::Yes) return core::WriteResult::Cancelled;
+    r = core::saveRecordFile(m_store, *utf8, utf8Path, options, expander);
+    if (r == core::WriteResult::Ok) m_writtenPath = utf8Path;
+    return r;
 }
 
 core::WriteResult Document::writeRecord(SaveFormat format, const std::string& path) {
     core::WriteResult r = writeFile(format, path);
     if (r != core::WriteResult::Ok) return r;
     if (core::isRecordFormat(format)) {
-        setNamesFromPath(path);
-        m_recent.add(path);
+        setNamesFromPath(m_writtenPath);
+        m_recent.add(m_writtenPath);
     }
     return core::WriteResult::Ok;
 }
@@ -414,6 +431,7 @@ std::optional<core::WriteResult> Document::saveInPlace() {
     if (!confirmOverwriteOfPartialSource(m_recordPath)) return core::WriteResult::Unsupported;
     if (m_settings.backup == 1) backupCopy(m_recordPath);
     core::WriteResult r = writeRecord(*format, m_recordPath);
+    if (r == core::WriteResult::Cancelled) return r;  // said so already
     if (r != core::WriteResult::Ok) {
         warningSound();
         m_ui.showMessage(core::formatMessageUtf8(

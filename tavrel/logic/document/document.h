@@ -80,7 +80,7 @@ public:
 
     // The warning sound, unless 警告音 is 0.
     void warningSound();
-    // The warning sound and "<feature>は、この版ではまだ使用できません。" (feature CP932).
+    // The warning sound and "<feature>は、この版ではまだ使用できません。".
     void notAvailableYet(const std::string& feature);
 
     // The Save As filter chosen last (1..6; 0: none yet). The next Save As starts with it.
@@ -106,7 +106,7 @@ public:
     // loaded (also when 棋譜読込局面 3 or 4 finds no
     // bookmark; the record then stays at its start). Shows every message itself.
     CommandResult loadRecordFile(const std::string& path);
-    // Pastes record text from the clipboard (CP932; nullopt when the clipboard has no text).
+    // Pastes record text from the clipboard (nullopt when the clipboard has no text).
     // Shows its own message; returns Cancelled when the user said no to the save question.
     CommandResult pasteRecord(const std::optional<std::string>& text);
     // AskSaveBeforeDiscard. onlyWithConfirmSetting: ask only when 棋譜保存確認 is on (Open,
@@ -130,7 +130,7 @@ public:
     // The backup copy before overwriting; false when neither place could be written.
     static bool backupCopy(const std::string& path);
 
-    // The names and folders the templates read (CP932).
+    // The names and folders the templates read.
     core::TemplateEnvironment templateEnvironment() const;
     core::DateTimeSnapshot& snapshot() { return m_snapshot; }
 
@@ -139,9 +139,12 @@ public:
 
 private:
     // Writes the file in format with the viewer's options; the record's names stay.
+    // A CP932 format that cannot hold a character of the record: says which field and which
+    // character, and offers the UTF-8 form (written beside, with its own extension) instead;
+    // Cancelled when the user declines. The path written last is m_writtenPath.
     core::WriteResult writeFile(SaveFormat format, const std::string& path);
     void showWarnings(const std::vector<std::string>& warnings);
-    // Whether a file's text gave no record at all; reason says why (CP932).
+    // Whether a file's text gave no record at all; reason says why.
     bool fileGaveNothing(const std::string& path, std::string& reason);
     void showLoadResult(const core::ReadReport& report, const std::string& path);
     void dropMovesWhileEditing();
@@ -158,15 +161,16 @@ private:
     std::string m_recordName;
     std::string m_recordFileName;
     std::string m_recordPath;
+    std::string m_writtenPath;
     // The file the record was read from only in part; empty when it was read whole.
     std::string m_partialSource;
-    std::string m_partialReason;  // what stopped the reading (CP932)
+    std::string m_partialReason;  // what stopped the reading
     std::optional<std::string> m_environment;
     RecentFileList m_recent;
     core::DateTimeSnapshot m_snapshot;
 };
 
-// Conversions of paths between the file system (UTF-8) and the program's text (CP932).
+// Conversions of paths between the file system (UTF-8) and the program's text.
 std::string pathToText(const std::string& path);
 std::string textToPath(const std::string& text);
 

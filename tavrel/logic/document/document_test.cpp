@@ -16,7 +16,6 @@ namespace tavrel {
 namespace {
 
 namespace fs = std::filesystem;
-using core::sjis;
 
 class DocumentTest : public testsupport::DocumentFixture {
 protected:
@@ -34,7 +33,7 @@ protected:
 const char* const kSample = testsupport::kSampleRecord;
 
 TEST_F(DocumentTest, LoadSetsNamesFolderRecentAndEndPosition) {
-    std::string path = write("sample.KIF", sjis(kSample));
+    std::string path = write("sample.KIF", std::string(kSample));
     ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     EXPECT_EQ(doc.recordName(), "sample");
     EXPECT_EQ(doc.recordFileName(), "sample.KIF");
@@ -56,8 +55,8 @@ TEST_F(DocumentTest, LoadSetsNamesFolderRecentAndEndPosition) {
 TEST_F(DocumentTest, SideToMoveAfterATerminalEntryIsTheSideThatWouldMove) {
     // White resigns after Black's first move: White would move, not Black.
     std::string path =
-        write("resign.kif", sjis("手合割：平手\r\n手数----指手---------消費時間--\r\n"
-                                 "   1 ７六歩(77)\r\n   2 投了\r\n"));
+        write("resign.kif", std::string("手合割：平手\r\n手数----指手---------消費時間--\r\n"
+                                        "   1 ７六歩(77)\r\n   2 投了\r\n"));
     settings.positionAfterLoad = PositionAfterLoad::End;
     ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     // A step onto the entry, as a replay or a game's end shows it.
@@ -76,14 +75,14 @@ TEST_F(DocumentTest, SideToMoveAfterATerminalEntryIsTheSideThatWouldMove) {
 TEST_F(DocumentTest, LoadMessages) {
     EXPECT_EQ(doc.loadRecordFile((dir / "a.doc").string()), CommandResult::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first,
-              sjis("ファイル(") + (dir / "a.doc").string() + sjis(")は、読めません。"));
+    EXPECT_EQ(ui.messages[0].first, std::string("ファイル(") + (dir / "a.doc").string() +
+                                        std::string(")は、読めません。"));
     EXPECT_EQ(ui.messages[0].second, "Tavrel");
 
     ui.messages.clear();
     EXPECT_EQ(doc.loadRecordFile((dir / "missing.kif").string()), CommandResult::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].second, sjis("棋譜読込みエラー"));
+    EXPECT_EQ(ui.messages[0].second, std::string("棋譜読込みエラー"));
     EXPECT_TRUE(doc.recentFiles().entries().empty());
     EXPECT_TRUE(doc.recordName().empty());
     EXPECT_EQ(ui.beeps, 2);
@@ -92,10 +91,10 @@ TEST_F(DocumentTest, LoadMessages) {
 TEST_F(DocumentTest, CapacityOverflowKeepsWhatWasRead) {
     core::RecordStore small(3);
     Document d(small, settings, ui);
-    std::string path = write("big.kif", sjis(kSample));
+    std::string path = write("big.kif", std::string(kSample));
     EXPECT_EQ(d.loadRecordFile(path), CommandResult::Failed);
     ASSERT_FALSE(ui.messages.empty());
-    EXPECT_NE(ui.messages.back().first.find(sjis("棋譜サイズオーバ")), std::string::npos);
+    EXPECT_NE(ui.messages.back().first.find(std::string("棋譜サイズオーバ")), std::string::npos);
     EXPECT_EQ(d.recordName(), "big");
 }
 
@@ -104,18 +103,19 @@ TEST_F(DocumentTest, CapacityOverflowKeepsWhatWasRead) {
 TEST_F(DocumentTest, PartlyReadRecordIsNeverSavedOverItsFileUnasked) {
     core::RecordStore small(3);
     Document d(small, settings, ui);
-    const std::string original = sjis(kSample);
+    const std::string original = std::string(kSample);
     std::string path = write("big.kif", original);
     EXPECT_EQ(d.loadRecordFile(path), CommandResult::Failed);
-    EXPECT_EQ(d.title(), sjis("big.kif（一部のみ読込） - Tavrel"));
+    EXPECT_EQ(d.title(), std::string("big.kif（一部のみ読込） - Tavrel"));
     auto unchanged = [&] { return core::readFile(path) == original; };
 
     // Ctrl+S on an unmodified record: asked, default No, file kept.
     ui.answer = Answer::No;
     EXPECT_NE(d.saveInPlace(), core::WriteResult::Ok);
     ASSERT_EQ(ui.defaultNoQuestions.size(), 1u);
-    EXPECT_NE(ui.defaultNoQuestions[0].find(sjis("一部しか読み込めていません")), std::string::npos);
-    EXPECT_NE(ui.defaultNoQuestions[0].find(sjis("棋譜サイズオーバ")), std::string::npos);
+    EXPECT_NE(ui.defaultNoQuestions[0].find(std::string("一部しか読み込めていません")),
+              std::string::npos);
+    EXPECT_NE(ui.defaultNoQuestions[0].find(std::string("棋譜サイズオーバ")), std::string::npos);
     EXPECT_TRUE(unchanged());
 
     // The close question: Yes to saving, then No to losing the rest: the record stays.
@@ -149,8 +149,9 @@ TEST_F(DocumentTest, PartlyReadRecordIsNeverSavedOverItsFileUnasked) {
 }
 
 TEST_F(DocumentTest, RecordWithAFailedLineIsIncompleteAndAWholeOneIsNot) {
-    std::string text = sjis(kSample);
-    text.insert(text.find(sjis("   3 中断")), sjis("   3 ９九玉(11)   ( 0:01/00:00:04)\r\n"));
+    std::string text = std::string(kSample);
+    text.insert(text.find(std::string("   3 中断")),
+                std::string("   3 ９九玉(11)   ( 0:01/00:00:04)\r\n"));
     std::string path = write("bad line.kif", text);
     EXPECT_EQ(doc.loadRecordFile(path), CommandResult::Failed);
     EXPECT_TRUE(doc.incomplete());
@@ -159,7 +160,7 @@ TEST_F(DocumentTest, RecordWithAFailedLineIsIncompleteAndAWholeOneIsNot) {
     EXPECT_NE(doc.saveInPlace(), core::WriteResult::Ok);
     EXPECT_EQ(core::readFile(path), text);
     // Loading a whole record ends it.
-    ASSERT_EQ(doc.loadRecordFile(write("whole.kif", sjis(kSample))), CommandResult::Done);
+    ASSERT_EQ(doc.loadRecordFile(write("whole.kif", std::string(kSample))), CommandResult::Done);
     EXPECT_FALSE(doc.incomplete());
     ASSERT_EQ(doc.saveInPlace(), core::WriteResult::Ok);
     EXPECT_EQ(ui.defaultNoQuestions.size(), 1u);
@@ -168,7 +169,7 @@ TEST_F(DocumentTest, RecordWithAFailedLineIsIncompleteAndAWholeOneIsNot) {
 // Bytes that are no record, whatever their extension, are refused with the reason, and the
 // record shown before stays with its names.
 TEST_F(DocumentTest, FileThatIsNoRecordKeepsTheRecordShown) {
-    std::string path = write("sample.kif", sjis(kSample));
+    std::string path = write("sample.kif", std::string(kSample));
     ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     std::string noise;
     std::uint32_t x = 12345;
@@ -180,13 +181,13 @@ TEST_F(DocumentTest, FileThatIsNoRecordKeepsTheRecordShown) {
         ui.messages.clear();
         EXPECT_EQ(doc.loadRecordFile(write(name, noise)), CommandResult::Failed) << name;
         ASSERT_EQ(ui.messages.size(), 1u) << name;
-        EXPECT_NE(ui.messages[0].first.find(sjis("から棋譜を読み込めませんでした。\n")),
+        EXPECT_NE(ui.messages[0].first.find(std::string("から棋譜を読み込めませんでした。\n")),
                   std::string::npos)
             << name;
         EXPECT_GT(ui.messages[0].first.size(),
                   ui.messages[0].first.find('\n') + 1)  // a reason follows
             << name;
-        EXPECT_EQ(ui.messages[0].second, sjis("棋譜読込みエラー"));
+        EXPECT_EQ(ui.messages[0].second, std::string("棋譜読込みエラー"));
         EXPECT_EQ(store.moveCount(), 2) << name;
         EXPECT_EQ(doc.recordName(), "sample") << name;
         EXPECT_EQ(doc.recordPath(), path) << name;
@@ -217,45 +218,45 @@ TEST_F(DocumentTest, ThousandsOfWarningsGiveOneMessageWithAList) {
 
 TEST_F(DocumentTest, EditingDropsLoadedMoves) {
     doc.setMode(ViewerMode::Editing);
-    ASSERT_EQ(doc.loadRecordFile(write("e.kif", sjis(kSample))), CommandResult::Done);
+    ASSERT_EQ(doc.loadRecordFile(write("e.kif", std::string(kSample))), CommandResult::Done);
     EXPECT_EQ(store.moveCount(), 0);
-    EXPECT_EQ(ui.messages.back().first, sjis("局面編集中なので、棋譜は消しました。"));
-    EXPECT_EQ(ui.messages.back().second, sjis("警告"));
+    EXPECT_EQ(ui.messages.back().first, std::string("局面編集中なので、棋譜は消しました。"));
+    EXPECT_EQ(ui.messages.back().second, std::string("警告"));
 }
 
 TEST_F(DocumentTest, BookmarkPositionMissingIsAFailure) {
     settings.positionAfterLoad = PositionAfterLoad::FirstBookmark;
-    EXPECT_EQ(doc.loadRecordFile(write("b.kif", sjis(kSample))), CommandResult::Failed);
+    EXPECT_EQ(doc.loadRecordFile(write("b.kif", std::string(kSample))), CommandResult::Failed);
     EXPECT_EQ(store.currentPly(), 0);
     EXPECT_EQ(doc.recordName(), "b");
 }
 
 TEST_F(DocumentTest, PasteNamesNewRecord) {
-    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), CommandResult::Done);
-    EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
-    EXPECT_EQ(ui.status, sjis("クリップボードから棋譜、局面を読み込みました。"));
+    ASSERT_EQ(doc.pasteRecord(std::string(kSample)), CommandResult::Done);
+    EXPECT_EQ(doc.recordName(), std::string("新規棋譜"));
+    EXPECT_EQ(ui.status, std::string("クリップボードから棋譜、局面を読み込みました。"));
     EXPECT_EQ(doc.pasteRecord(std::nullopt), CommandResult::Failed);
-    EXPECT_EQ(ui.messages.back().first, sjis("クリップボードが使用できません。"));
-    EXPECT_EQ(ui.messages.back().second, sjis("エラー"));
+    EXPECT_EQ(ui.messages.back().first, std::string("クリップボードが使用できません。"));
+    EXPECT_EQ(ui.messages.back().second, std::string("エラー"));
 }
 
 TEST_F(DocumentTest, PasteTakesUsiAndJsonKifuText) {
     ASSERT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 3c3d\r\n")),
               CommandResult::Done);
     EXPECT_EQ(store.moveCount(), 2);
-    ASSERT_EQ(doc.pasteRecord(sjis(R"({"header":{"先手":"甲"},"moves":[{},
+    ASSERT_EQ(doc.pasteRecord(std::string(R"({"header":{"先手":"甲"},"moves":[{},
         {"move":{"from":{"x":2,"y":7},"to":{"x":2,"y":6},"piece":"FU"}}]})")),
               CommandResult::Done);
     EXPECT_EQ(store.moveCount(), 1);
-    EXPECT_EQ(store.playerName(core::PlayerField::Black), sjis("甲"));
+    EXPECT_EQ(store.playerName(core::PlayerField::Black), std::string("甲"));
     EXPECT_EQ(doc.pasteRecord(std::string("position startpos moves 7g7f 7g7f")),
               CommandResult::Failed);
-    EXPECT_NE(ui.messages.back().first.find(sjis("2手目")), std::string::npos);
+    EXPECT_NE(ui.messages.back().first.find(std::string("2手目")), std::string::npos);
 }
 
 TEST_F(DocumentTest, AskSaveWritesTheOpenedFileUnderItsOwnName) {
     settings.recordFolder = dir.string() + "/";
-    std::string path = write("m.kif", sjis(kSample));
+    std::string path = write("m.kif", std::string(kSample));
     ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::No);  // not modified: no question
     EXPECT_TRUE(ui.questions.empty());
@@ -263,18 +264,18 @@ TEST_F(DocumentTest, AskSaveWritesTheOpenedFileUnderItsOwnName) {
     settings.confirmSave = 0;
     EXPECT_EQ(doc.askSaveBeforeDiscard(true), Answer::No);
     EXPECT_TRUE(ui.questions.empty());
-    store.setHeader(core::HeaderField::Event, sjis("書き直した棋戦"));
+    store.setHeader(core::HeaderField::Event, std::string("書き直した棋戦"));
     store.markDirty();
     EXPECT_NE(doc.title().find(" *"), std::string::npos);
     ui.answer = Answer::Yes;
     const int changes = ui.changes;
     EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::Yes);
     ASSERT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(ui.questions[0], sjis("棋譜(") + path + sjis(")を保存しますか？"));
+    EXPECT_EQ(ui.questions[0], std::string("棋譜(") + path + std::string(")を保存しますか？"));
     // The file that was opened holds the change; no second file beside it.
     auto bytes = core::readFile(path);
     ASSERT_TRUE(bytes);
-    EXPECT_NE(bytes->find(sjis("書き直した棋戦")), std::string::npos);
+    EXPECT_NE(bytes->find(*core::cp932Bytes("書き直した棋戦")), std::string::npos);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
     EXPECT_FALSE(doc.modified());
     EXPECT_GT(ui.changes, changes);
@@ -283,17 +284,17 @@ TEST_F(DocumentTest, AskSaveWritesTheOpenedFileUnderItsOwnName) {
 
 TEST_F(DocumentTest, AskSaveNamesARecordWithoutFileByDateInLowerCase) {
     settings.recordFolder = dir.string() + "/";
-    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), CommandResult::Done);
+    ASSERT_EQ(doc.pasteRecord(std::string(kSample)), CommandResult::Done);
     store.markDirty();
     ui.answer = Answer::Yes;
     EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::Yes);
     const std::string name = todayName() + ".kif";
     EXPECT_EQ(ui.questions.back(),
-              sjis("棋譜(") + dir.string() + "/" + name + sjis(")を保存しますか？"));
+              std::string("棋譜(") + dir.string() + "/" + name + std::string(")を保存しますか？"));
     EXPECT_TRUE(fs::exists(dir / name));
     EXPECT_FALSE(doc.modified());
     // A save that fails must not let the caller discard the record.
-    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), CommandResult::Done);
+    ASSERT_EQ(doc.pasteRecord(std::string(kSample)), CommandResult::Done);
     store.markDirty();
     settings.recordFolder = (dir / "no such folder").string() + "/";
     EXPECT_EQ(doc.askSaveBeforeDiscard(false), Answer::Cancel);
@@ -301,20 +302,20 @@ TEST_F(DocumentTest, AskSaveNamesARecordWithoutFileByDateInLowerCase) {
 }
 
 TEST_F(DocumentTest, SaveInPlaceWithBackupAndKi2IntoKif) {
-    std::string path = write("s.kif", sjis(kSample));
+    std::string path = write("s.kif", std::string(kSample));
     ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     settings.backup = 1;
     fs::create_directories(dir / "bak");
     ASSERT_EQ(doc.saveInPlace(), core::WriteResult::Ok);
     EXPECT_TRUE(fs::exists(dir / "bak" / "s.kif.bak"));
-    EXPECT_EQ(ui.status, sjis("棋譜ファイル(") + path + sjis(")を保存しました。"));
+    EXPECT_EQ(ui.status, std::string("棋譜ファイル(") + path + std::string(")を保存しました。"));
     // Save As with filter 2 onto a .kif name writes KI2 into it.
     std::string target = (dir / applySaveExtension("t.kif", SaveFormat::Ki2)).string();
     ASSERT_EQ(doc.writeRecord(SaveFormat::Ki2, target), core::WriteResult::Ok);
     auto bytes = core::readFile(target);
     ASSERT_TRUE(bytes);
-    EXPECT_EQ(bytes->find(sjis("７六歩(77)")), std::string::npos);
-    EXPECT_NE(bytes->find(sjis("▲７六歩")), std::string::npos);
+    EXPECT_EQ(bytes->find(*core::cp932Bytes("７六歩(77)")), std::string::npos);
+    EXPECT_NE(bytes->find(*core::cp932Bytes("▲７六歩")), std::string::npos);
     EXPECT_EQ(doc.recordFileName(), "t.kif");
 }
 
@@ -324,7 +325,7 @@ TEST_F(DocumentTest, SavedPositionComesBackInEveryRecordFormat) {
     for (SaveFormat format :
          {SaveFormat::Kif, SaveFormat::Ki2, SaveFormat::KifUtf8, SaveFormat::Ki2Utf8}) {
         settings.positionAfterLoad = PositionAfterLoad::Start;
-        ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kSample))), CommandResult::Done)
+        ASSERT_EQ(doc.loadRecordFile(write("m.kif", std::string(kSample))), CommandResult::Done)
             << static_cast<int>(format);
         ASSERT_EQ(doc.store().goToPly(2), core::EditResult::Ok);
         settings.positionAfterLoad = PositionAfterLoad::LoadBookmark;
@@ -336,7 +337,7 @@ TEST_F(DocumentTest, SavedPositionComesBackInEveryRecordFormat) {
 }
 
 TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
-    std::string path = write("p.kif", sjis(kSample));
+    std::string path = write("p.kif", std::string(kSample));
     ASSERT_EQ(doc.loadRecordFile(path), CommandResult::Done);
     store.markDirty();
     for (SaveFormat f : {SaveFormat::Bod, SaveFormat::EnglishRecord, SaveFormat::EnglishPosition}) {
@@ -348,18 +349,18 @@ TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
     EXPECT_EQ(doc.recordPath(), path);
     auto bod = core::readFile((dir / "out.bod").string());
     ASSERT_TRUE(bod);
-    EXPECT_NE(bod->find(sjis("手数＝2")), std::string::npos);
+    EXPECT_NE(bod->find(*core::cp932Bytes("手数＝2")), std::string::npos);
 }
 
 TEST_F(DocumentTest, MatingProblemUsesItsInformationTemplates) {
-    std::string text = sjis("作者：山田\r\n作品名：習作\r\n") + sjis(kSample);
+    std::string text = std::string("作者：山田\r\n作品名：習作\r\n") + std::string(kSample);
     ASSERT_EQ(doc.loadRecordFile(write("q.kif", text)), CommandResult::Done);
     EXPECT_EQ(line(8), "作者：山田");
     EXPECT_EQ(line(10), "作品：習作");
 }
 
 TEST_F(DocumentTest, NoFileRecordHasNoSaveInPlace) {
-    ASSERT_EQ(doc.pasteRecord(sjis(kSample)), CommandResult::Done);
+    ASSERT_EQ(doc.pasteRecord(std::string(kSample)), CommandResult::Done);
     EXPECT_FALSE(doc.saveInPlace());
 }
 

@@ -41,7 +41,7 @@ struct AnimatedMove {
     core::HandCounts hands;
 };
 
-// What a file dialog shows (texts CP932, folder and name the file system's bytes).
+// What a file dialog shows.
 struct FileDialogRequest {
     std::string title;
     std::string folder;  // ends with '/', or empty
@@ -60,7 +60,7 @@ struct FileChoice {
 class DocumentUi {
 public:
     virtual ~DocumentUi() = default;
-    // A modal message with an OK button (texts CP932).
+    // A modal message with an OK button.
     virtual void showMessage(const std::string& text, const std::string& caption) = 0;
     // A Yes/No (withCancel: Yes/No/Cancel) question.
     virtual Answer ask(const std::string& text, const std::string& caption, bool withCancel) = 0;
@@ -68,17 +68,17 @@ public:
     // or closing the box keeps what there is.
     virtual Answer askDefaultNo(const std::string& text, const std::string& caption) = 0;
     // A message with a list too long for a message box (every bad line of a file): the text
-    // above, the lines in a scrollable list below (texts CP932).
+    // above, the lines in a scrollable list below.
     virtual void showMessageList(const std::string& text, const std::string& caption,
                                  const std::vector<std::string>& lines) = 0;
-    // The dialog "棋譜の保存" after a game: "棋譜を保存しますか？", the record's name (CP932) and
+    // The dialog "棋譜の保存" after a game: "棋譜を保存しますか？", the record's name and
     // the buttons "上書き保存(&S)", "名前を付けて保存(&A)" and "保存しない(&N)".
     virtual GameSaveChoice askGameSave(const std::string& recordName) = 0;
     // The Open dialog, for an existing file. nullopt when cancelled.
     virtual std::optional<FileChoice> chooseOpenFile(const FileDialogRequest& request) = 0;
     // The Save As dialog; it never asks about an existing file itself. nullopt when cancelled.
     virtual std::optional<FileChoice> chooseSaveFile(const FileDialogRequest& request) = 0;
-    // The clipboard's text as CP932; nullopt when the clipboard holds no text.
+    // The clipboard's text; nullopt when the clipboard holds no text.
     virtual std::optional<std::string> clipboardText() = 0;
     // The status bar's message line (SetStatusText).
     virtual void setStatusText(const std::string& text) = 0;

@@ -38,7 +38,7 @@ std::string sortKey(std::string_view name) {
 }  // namespace
 
 const std::string& newRecordName() {
-    static const std::string name = core::sjis("新規棋譜");
+    static const std::string name = std::string("新規棋譜");
     return name;
 }
 
@@ -83,6 +83,9 @@ constexpr std::array<SaveFilter, kSaveFilterCount> kSaveFilters{{
     {SaveFormat::EnglishRecord, "gam"},
     {SaveFormat::EnglishPosition, "txt"},
     {SaveFormat::Jkf, "jkf"},
+    {SaveFormat::KifUtf8, "kifu"},
+    {SaveFormat::Ki2Utf8, "ki2u"},
+    {SaveFormat::CsaUtf8, "csau"},
 }};
 }  // namespace
 
@@ -111,6 +114,9 @@ std::optional<SaveFormat> overwriteFormat(std::string_view path) {
     if (ext == "bod") return SaveFormat::Bod;
     if (ext == "csa") return SaveFormat::Csa;
     if (ext == "jkf") return SaveFormat::Jkf;
+    if (ext == "kifu") return SaveFormat::KifUtf8;
+    if (ext == "ki2u") return SaveFormat::Ki2Utf8;
+    if (ext == "csau") return SaveFormat::CsaUtf8;
     return std::nullopt;
 }
 

@@ -16,7 +16,7 @@
 
 namespace tavrel {
 
-// "新規棋譜" (CP932): the name of a record that has no file.
+// "新規棋譜": the name of a record that has no file.
 const std::string& newRecordName();
 // The file name without folder, and without its extension when that is kif, ki2 or bod.
 std::string recordNameFromPath(std::string_view path);
@@ -28,15 +28,17 @@ std::string dateName(int year, int month, int day);
 // dateName of today (local time).
 std::string todayName();
 
-// Save As filters 1..7: kif, ki2, csa, bod, gam, txt (the first six save formats), then jkf.
+// Save As filters 1..10: kif, ki2, csa, bod, gam, txt (the first six save formats), jkf, then the
+// UTF-8 forms kifu, ki2u and csau.
 using SaveFormat = core::SaveFormat;
-inline constexpr int kSaveFilterCount = 7;
+inline constexpr int kSaveFilterCount = 10;
 std::string_view saveFilterExtension(SaveFormat filter);
 // The format of filter n (1..kSaveFilterCount; Kif for anything else) and back (0 when the
 // format has no filter).
 SaveFormat saveFilterFormat(int n);
 int saveFilterNumber(SaveFormat format);
-// The format an existing file is rewritten in by Save: kif, ki2, bod, csa, jkf; nullopt otherwise.
+// The format an existing file is rewritten in by Save: kif, ki2, bod, csa, jkf, kifu, ki2u, csau;
+// nullopt otherwise.
 std::optional<SaveFormat> overwriteFormat(std::string_view path);
 
 // The Open dialog's filters in the dialog's order, numbered from 1.

@@ -36,7 +36,8 @@ TEST(FileRules, JkfIsTheSeventhSaveFilter) {
         EXPECT_EQ(saveFilterNumber(saveFilterFormat(n)), n);
     }
     EXPECT_EQ(saveFilterFormat(7), SaveFormat::Jkf);
-    EXPECT_EQ(saveFilterNumber(SaveFormat::KifUtf8), 0);
+    EXPECT_EQ(saveFilterFormat(8), SaveFormat::KifUtf8);  // the UTF-8 forms follow
+    EXPECT_EQ(saveFilterFormat(9), SaveFormat::Ki2Utf8);
     EXPECT_EQ(applySaveExtension("game", SaveFormat::Jkf), "game.jkf");
     EXPECT_EQ(applySaveExtension("game.JKF", SaveFormat::Jkf), "game.JKF");
     EXPECT_EQ(overwriteFormat("/r/game.Jkf"), SaveFormat::Jkf);
@@ -69,7 +70,7 @@ TEST(FileRules, RecordNames) {
     EXPECT_EQ(recordNameFromPath("/r/game.csa"), "game.csa");
     EXPECT_EQ(recordNameFromPath("/r/pos.bod"), "pos");
     EXPECT_TRUE(hasNoFile(""));
-    EXPECT_TRUE(hasNoFile(core::sjis("新規棋譜")));
+    EXPECT_TRUE(hasNoFile(std::string("新規棋譜")));
     EXPECT_FALSE(hasNoFile("game"));
     EXPECT_EQ(dateName(2013, 2, 7), "13Feb07");
     EXPECT_EQ(dateName(2009, 12, 31), "09Dec31");

@@ -9,22 +9,20 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 constexpr InfoFieldSource kEvent{HistoryField::Event, ListField::Event};
 constexpr InfoFieldSource kTitle{std::nullopt, ListField::Title};
 
 TEST(InfoFieldsTest, CutNeverSplitsADoubleByteCharacter) {
     // 99 single bytes and then a two-byte character: the character does not fit whole.
-    const std::string value = std::string(99, 'a') + sjis("棋");
+    const std::string value = std::string(99, 'a') + std::string("棋");
     EXPECT_EQ(cutInfoField(value), std::string(99, 'a'));
     const std::string kanji = [] {
         std::string s;
-        for (int i = 0; i < 75; ++i) s += sjis("戦");  // 150 bytes
+        for (int i = 0; i < 75; ++i) s += "戦";  // 150 bytes in Shift-JIS
         return s;
     }();
-    EXPECT_EQ(cutInfoField(kanji).size(), 100u);
-    EXPECT_EQ(cutInfoField(kanji), kanji.substr(0, 100));
+    EXPECT_EQ(core::cp932Width(cutInfoField(kanji)), 100u);
+    EXPECT_EQ(cutInfoField(kanji), kanji.substr(0, 50 * std::string_view("戦").size()));
 }
 
 TEST(InfoFieldsTest, OkRemembersOnlyChangedValuesOfFieldsWithTheirSwitchOn) {

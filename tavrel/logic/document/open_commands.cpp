@@ -15,8 +15,6 @@ namespace tavrel {
 
 namespace {
 
-using core::sjis;
-
 constexpr std::array<const char*, kOpenFilterCount> kOpenFilters = {"棋譜(*.kif *.KIF)",
                                                                     "棋譜(*.ki2 *.KI2)",
                                                                     "局面(*.bod *.BOD)",
@@ -46,7 +44,7 @@ std::vector<std::string> folderFileNames(const std::string& folder) {
 
 std::string openFilterText(int filter) {
     if (filter < 1 || filter > kOpenFilterCount) return {};
-    return sjis(kOpenFilters[static_cast<std::size_t>(filter - 1)]);
+    return std::string(kOpenFilters[static_cast<std::size_t>(filter - 1)]);
 }
 
 CommandResult openRecordFile(Document& doc, const std::string& path) {
@@ -59,7 +57,7 @@ CommandResult openRecord(Document& doc) {
     if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return CommandResult::Cancelled;
     if (!doc.openFilter()) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
     FileDialogRequest request;
-    request.title = sjis("棋譜・局面ファイルの読み込み");
+    request.title = std::string("棋譜・局面ファイルの読み込み");
     request.folder = doc.recordFolder();
     for (int f = 1; f <= kOpenFilterCount; ++f) request.filters.push_back(openFilterText(f));
     request.selected = static_cast<int>(*doc.openFilter()) - 1;
@@ -104,12 +102,12 @@ void dropFile(Document& doc, const std::string& path) {
     }
     if (isPlaying(doc.mode())) {
         doc.warningSound();
-        ui.showMessage(sjis("対局中は、ドロップできません。"), programCaption());
+        ui.showMessage(std::string("対局中は、ドロップできません。"), programCaption());
         return;
     }
     if (doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
-        ui.showMessage(sjis("プレビュー中は、ドロップできません。"), programCaption());
+        ui.showMessage(std::string("プレビュー中は、ドロップできません。"), programCaption());
         return;
     }
     if (doc.modified()) {
@@ -118,7 +116,7 @@ void dropFile(Document& doc, const std::string& path) {
     }
     (void)doc.loadRecordFile(path);  // shows its own message
     ui.documentChanged();
-    ui.setStatusText(pathToText(path) + sjis(" がドロップされました。"));
+    ui.setStatusText(pathToText(path) + std::string(" がドロップされました。"));
     doc.warningSound();
 }
 
@@ -164,13 +162,13 @@ std::optional<PrintRequest> processCommandLine(
         if (autoReplay) {
             autoReplay(cl.autoReplayThenClose);
         } else {
-            doc.notAvailableYet(sjis("連続再現"));
+            doc.notAvailableYet(std::string("連続再現"));
         }
     } else if (resume) {
         if (resumeGame) {
             resumeGame();
         } else {
-            doc.notAvailableYet(sjis("中断局面から再開"));
+            doc.notAvailableYet(std::string("中断局面から再開"));
         }
     } else if (cl.editPosition) {
         // Shows its own message.

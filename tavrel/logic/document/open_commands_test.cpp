@@ -11,13 +11,12 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
 using Events = std::vector<std::string>;
 
 class OpenCommandsTest : public testsupport::DocumentFixture {
 protected:
     std::string sample(const std::string& name) {
-        return write(name, sjis(testsupport::kSampleRecord));
+        return write(name, std::string(testsupport::kSampleRecord));
     }
     CommandLine commandLine(std::vector<std::string> args) {
         return parseCommandLine(argumentTokens(args));
@@ -32,7 +31,7 @@ TEST_F(OpenCommandsTest, OpenAsksFirstAndStartsWithTheFilterChosenLast) {
     settings.standardFormat =
         StandardFormat::Ki2;  // KI2: the first dialog starts with 棋譜(*.ki2 *.KI2)
     std::string path = sample("o.kif");
-    ASSERT_EQ(doc.pasteRecord(sjis(testsupport::kSampleRecord)), CommandResult::Done);
+    ASSERT_EQ(doc.pasteRecord(std::string(testsupport::kSampleRecord)), CommandResult::Done);
     store.markDirty();
     ui.events.clear();
     ui.answer = Answer::Cancel;
@@ -45,14 +44,14 @@ TEST_F(OpenCommandsTest, OpenAsksFirstAndStartsWithTheFilterChosenLast) {
     EXPECT_EQ(openRecord(doc), CommandResult::Cancelled);  // the dialog is closed: nothing is read
     ASSERT_EQ(ui.dialogs.size(), 1u);
     const FileDialogRequest& first = ui.dialogs[0];
-    EXPECT_EQ(first.title, sjis("棋譜・局面ファイルの読み込み"));
+    EXPECT_EQ(first.title, std::string("棋譜・局面ファイルの読み込み"));
     EXPECT_EQ(first.folder, dir.string() + "/");
     ASSERT_EQ(first.filters.size(), 8u);
-    EXPECT_EQ(first.filters[0], sjis("棋譜(*.kif *.KIF)"));
-    EXPECT_EQ(first.filters[5], sjis("JSON棋譜(*.jkf *.JKF)"));
-    EXPECT_EQ(first.filters[7], sjis("すべてのﾌｧｲﾙ (*)"));
+    EXPECT_EQ(first.filters[0], std::string("棋譜(*.kif *.KIF)"));
+    EXPECT_EQ(first.filters[5], std::string("JSON棋譜(*.jkf *.JKF)"));
+    EXPECT_EQ(first.filters[7], std::string("すべてのﾌｧｲﾙ (*)"));
     EXPECT_EQ(first.selected, 1);
-    EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
+    EXPECT_EQ(doc.recordName(), std::string("新規棋譜"));
 
     ui.choices = {FileChoice{path, 3}, FileChoice{path, -1}};
     EXPECT_EQ(openRecord(doc), CommandResult::Done);
@@ -141,7 +140,7 @@ TEST_F(OpenCommandsTest, DropRefusals) {
 TEST_F(OpenCommandsTest, DropOnAModifiedRecordOffersToSaveFirst) {
     settings.recordFolder = dir.string() + "/";
     std::string path = sample("d.kif");
-    ASSERT_EQ(doc.pasteRecord(sjis(testsupport::kSampleRecord)), CommandResult::Done);
+    ASSERT_EQ(doc.pasteRecord(std::string(testsupport::kSampleRecord)), CommandResult::Done);
     store.markDirty();
     ui.events.clear();
     ui.answer = Answer::Cancel;
@@ -160,7 +159,7 @@ TEST_F(OpenCommandsTest, DropOnAModifiedRecordOffersToSaveFirst) {
 }
 
 TEST_F(OpenCommandsTest, PasteTakesTheClipboardUnlessBusy) {
-    ui.clipboard = sjis(testsupport::kSampleRecord);
+    ui.clipboard = std::string(testsupport::kSampleRecord);
     doc.setMode(ViewerMode::PrintPreview);
     paste(doc);
     EXPECT_EQ(ui.events, (Events{"beep"}));
@@ -181,11 +180,11 @@ TEST_F(OpenCommandsTest, CommandLineFileAtAPly) {
     EXPECT_EQ(ui.events, (Events{"changed"}));
 
     processCommandLine(doc, commandLine({"/C", "+1"}));  // an empty clipboard
-    EXPECT_EQ(ui.messages.back().first, sjis("クリップボードが使用できません。"));
-    ui.clipboard = sjis(testsupport::kSampleRecord);
+    EXPECT_EQ(ui.messages.back().first, std::string("クリップボードが使用できません。"));
+    ui.clipboard = std::string(testsupport::kSampleRecord);
     processCommandLine(doc, commandLine({"/C", "+2"}));
     EXPECT_EQ(store.currentPly(), 2);
-    EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
+    EXPECT_EQ(doc.recordName(), std::string("新規棋譜"));
 }
 
 TEST_F(OpenCommandsTest, CommandLineModes) {

@@ -9,8 +9,8 @@
 namespace tavrel {
 
 bool confirmClose(Document& doc) {
-    if (isEditing(doc.mode()) && doc.ui().ask(core::sjis("プログラムを終了しますか？"),
-                                              core::sjis("終了確認"), false) != Answer::Yes) {
+    if (isEditing(doc.mode()) && doc.ui().ask(std::string("プログラムを終了しますか？"),
+                                              std::string("終了確認"), false) != Answer::Yes) {
         return false;
     }
     return doc.askSaveBeforeDiscard(false) != Answer::Cancel;
@@ -32,7 +32,7 @@ std::vector<std::string> helpIndexCandidates(const std::string& programFolder) {
             programFolder + "../share/tavrel/help/tavrel/index.html"};
 }
 
-std::string versionCaption() { return core::sjis("バージョン情報"); }
+std::string versionCaption() { return std::string("バージョン情報"); }
 
 std::string versionText() {
     return std::string(core::kProgramName) + " " + std::string(core::kProgramVersion);

@@ -21,7 +21,7 @@ bool confirmClose(Document& doc);
 void showHelpIndex(Document& doc, const std::string& programFolder);
 std::vector<std::string> helpIndexCandidates(const std::string& programFolder);
 
-// バージョン情報: the caption and the text "<name> <version>" (CP932).
+// バージョン情報: the caption and the text "<name> <version>".
 std::string versionCaption();
 std::string versionText();
 

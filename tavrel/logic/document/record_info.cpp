@@ -10,11 +10,10 @@ namespace tavrel {
 namespace {
 
 using core::HeaderField;
-using core::sjis;
 
 RecordInfoField field(HeaderField f, const char* labelUtf8, std::optional<HistoryField> history,
                       std::optional<ListField> list) {
-    return RecordInfoField{f, sjis(labelUtf8), InfoFieldSource{history, list}, true};
+    return RecordInfoField{f, std::string(labelUtf8), InfoFieldSource{history, list}, true};
 }
 
 constexpr std::array<HistoryField, kUserInfoCount> kUserHistories = {
@@ -51,8 +50,8 @@ std::vector<RecordInfoField> dateInfoFields() {
 
 std::string userFieldLabel(const Settings& settings, int n) {
     const std::string& name = settings.userInfoNames[static_cast<std::size_t>(n)];
-    if (name.empty()) return sjis("（未定義）");
-    return name + sjis("：");
+    if (name.empty()) return std::string("（未定義）");
+    return name + std::string("：");
 }
 
 std::vector<RecordInfoField> userInfoFields(const Settings& settings) {
@@ -121,16 +120,16 @@ std::string infoCutMessage(const InfoApplyReport& report) {
     for (const std::string& label : report.cutLabels) {
         std::string_view name = label;
         // The labels end with the full-width colon.
-        const std::string colon = sjis("：");
+        const std::string colon = std::string("：");
         if (name.ends_with(colon)) name.remove_suffix(colon.size());
-        if (!names.empty()) names += sjis("、");
+        if (!names.empty()) names += std::string("、");
         names += name;
     }
-    return names + sjis("は100バイトを超えたので、100バイトまでにしました。");
+    return names + std::string("は100バイトを超えたので、100バイトまでにしました。");
 }
 
 std::string startDateWarning(std::string_view text, int todayYear, int todayMonth, int todayDay) {
-    if (text.empty() || text == sjis("（自動設定）")) return {};
+    if (text.empty() || text == std::string("（自動設定）")) return {};
     auto number = [&](std::size_t at, std::size_t digits) {
         int n = 0;
         for (std::size_t i = at; i < at + digits; ++i) {
@@ -147,12 +146,12 @@ std::string startDateWarning(std::string_view text, int todayYear, int todayMont
                                            std::chrono::month{static_cast<unsigned>(month)},
                                            std::chrono::day{static_cast<unsigned>(day)}};
     if (!separators || year < 0 || month < 0 || day < 0 || !date.ok()) {
-        return sjis("開始日時が異常です。");
+        return std::string("開始日時が異常です。");
     }
     const std::chrono::year_month_day today{std::chrono::year{todayYear},
                                             std::chrono::month{static_cast<unsigned>(todayMonth)},
                                             std::chrono::day{static_cast<unsigned>(todayDay)}};
-    if (date > today) return sjis("開始日時が未来です。");
+    if (date > today) return std::string("開始日時が未来です。");
     return {};
 }
 
@@ -164,7 +163,7 @@ std::string calendarDateText(int year, int month, int day) {
     const std::chrono::weekday weekday{std::chrono::sys_days{date}};
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%4d/%02d/%02d(", year, month, day);
-    return std::string(buffer) + sjis(kWeekdays[weekday.c_encoding()]) + ")";
+    return std::string(buffer) + std::string(kWeekdays[weekday.c_encoding()]) + ")";
 }
 
 }  // namespace tavrel

@@ -15,7 +15,7 @@ namespace tavrel {
 // One field of a page.
 struct RecordInfoField {
     core::HeaderField field = core::HeaderField::Title;
-    std::string label;  // CP932, with its colon ("表題：")
+    std::string label;  // with its colon ("表題：")
     InfoFieldSource source;
     // False for a user field whose name is not set: its label reads "（未定義）" and it takes no
     // input.
@@ -37,7 +37,7 @@ std::vector<RecordInfoField> problemInfoFields();
 // "%s：" with the name of user field n (0..4), or "（未定義）" when the name is empty.
 std::string userFieldLabel(const Settings& settings, int n);
 
-// A field as the dialog holds it: the value shown at opening and the value at OK (CP932).
+// A field as the dialog holds it: the value shown at opening and the value at OK .
 struct InfoFieldEdit {
     RecordInfoField field;
     std::string atOpening;
@@ -58,7 +58,7 @@ InfoApplyReport applyInfoFields(core::RecordStore& store, const std::vector<Info
                                 const Settings& settings, Histories& histories,
                                 const std::string& folder);
 
-// The status-bar line for the fields OK had to cut; empty when none was cut (CP932).
+// The status-bar line for the fields OK had to cut; empty when none was cut.
 std::string infoCutMessage(const InfoApplyReport& report);
 
 // The warning for a start date typed in: "開始日時が異常です。" when it does not begin with a date

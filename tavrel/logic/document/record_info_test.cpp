@@ -9,7 +9,6 @@ namespace tavrel {
 namespace {
 
 using core::HeaderField;
-using core::sjis;
 
 const RecordInfoField& fieldOf(const std::vector<RecordInfoField>& fields, HeaderField f) {
     for (const RecordInfoField& x : fields) {
@@ -20,13 +19,13 @@ const RecordInfoField& fieldOf(const std::vector<RecordInfoField>& fields, Heade
 
 std::string repeat(const char* utf8, int n) {
     std::string s;
-    for (int i = 0; i < n; ++i) s += sjis(utf8);
+    for (int i = 0; i < n; ++i) s += std::string(utf8);
     return s;
 }
 
 TEST(RecordInfoTest, RecordDialogListsEveryFieldInItsScreenOrder) {
     Settings settings;
-    settings.userInfoNames = {sjis("段位"), "", sjis("解説"), "", ""};
+    settings.userInfoNames = {std::string("段位"), "", std::string("解説"), "", ""};
     std::vector<RecordInfoField> fields = recordInfoFields(settings);
     std::vector<std::string> labels;
     for (const RecordInfoField& f : fields) labels.push_back(core::toUtf8Lossy(f.label));
@@ -72,11 +71,11 @@ TEST_F(RecordInfoApplyTest, LongValuesAreCutOnACharacterBoundaryAndReported) {
     const std::string place = std::string(1, 'x') + repeat("場", 60);
     InfoApplyReport report = apply({{HeaderField::Event, event},
                                     {HeaderField::Place, place},
-                                    {HeaderField::Title, sjis("名人戦第1局")}});
+                                    {HeaderField::Title, std::string("名人戦第1局")}});
     EXPECT_EQ(store.header(HeaderField::Event), repeat("棋", 50));
     EXPECT_EQ(store.header(HeaderField::Place), std::string(1, 'x') + repeat("場", 49));
     EXPECT_TRUE(core::isValidCp932(store.header(HeaderField::Place)));
-    EXPECT_EQ(store.header(HeaderField::Title), sjis("名人戦第1局"));
+    EXPECT_EQ(store.header(HeaderField::Title), std::string("名人戦第1局"));
     // The history holds the same cut value.
     EXPECT_EQ(histories[HistoryField::Event].value(0), repeat("棋", 50));
     EXPECT_EQ(core::toUtf8Lossy(infoCutMessage(report)),
@@ -86,20 +85,20 @@ TEST_F(RecordInfoApplyTest, LongValuesAreCutOnACharacterBoundaryAndReported) {
 }
 
 TEST_F(RecordInfoApplyTest, UnchangedFieldsStayOutOfTheHistory) {
-    store.setHeader(HeaderField::Opening, sjis("矢倉"));
-    InfoApplyReport report =
-        apply({{HeaderField::Opening, sjis("矢倉")}, {HeaderField::Event, sjis("王将戦")}});
+    store.setHeader(HeaderField::Opening, std::string("矢倉"));
+    InfoApplyReport report = apply(
+        {{HeaderField::Opening, std::string("矢倉")}, {HeaderField::Event, std::string("王将戦")}});
     EXPECT_EQ(histories[HistoryField::Opening].count(), 0);
     EXPECT_EQ(histories[HistoryField::Event].count(), 1);
     EXPECT_TRUE(infoCutMessage(report).empty());
 }
 
 TEST_F(RecordInfoApplyTest, UndefinedUserFieldsAreLeftAsStored) {
-    settings.userInfoNames = {sjis("段位"), "", "", "", ""};
-    store.setHeader(HeaderField::User2, sjis("読み込んだ値"));
-    apply({{HeaderField::User1, sjis("五段")}, {HeaderField::User2, ""}});
-    EXPECT_EQ(store.header(HeaderField::User1), sjis("五段"));
-    EXPECT_EQ(store.header(HeaderField::User2), sjis("読み込んだ値"));
+    settings.userInfoNames = {std::string("段位"), "", "", "", ""};
+    store.setHeader(HeaderField::User2, std::string("読み込んだ値"));
+    apply({{HeaderField::User1, std::string("五段")}, {HeaderField::User2, ""}});
+    EXPECT_EQ(store.header(HeaderField::User1), std::string("五段"));
+    EXPECT_EQ(store.header(HeaderField::User2), std::string("読み込んだ値"));
 }
 
 TEST(RecordInfoTest, CalendarDateCarriesTheWeekday) {
@@ -109,7 +108,7 @@ TEST(RecordInfoTest, CalendarDateCarriesTheWeekday) {
 
 TEST(RecordInfoTest, StartDateWarnings) {
     auto warn = [](const char* text) {
-        return core::toUtf8Lossy(startDateWarning(sjis(text), 2026, 12, 9));
+        return core::toUtf8Lossy(startDateWarning(std::string(text), 2026, 12, 9));
     };
     EXPECT_EQ(warn(""), "");
     EXPECT_EQ(warn("2026/12/09(水) 10:00:00"), "");

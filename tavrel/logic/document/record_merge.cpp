@@ -9,8 +9,6 @@ namespace tavrel {
 
 namespace {
 
-using core::sjis;
-
 // The header fields and player names, kept aside while the start is checked: the check reads
 // the text's header lines into the record, which a refused merge must not keep.
 struct HeaderCopy {
@@ -49,7 +47,8 @@ CommandResult mergeFromClipboard(Document& doc, const std::optional<std::string>
     doc.ui().documentChanged();
     if (!text) {
         doc.warningSound();
-        doc.ui().showMessage(sjis("クリップボードが使用できません。"), sjis("エラー"));
+        doc.ui().showMessage(std::string("クリップボードが使用できません。"),
+                             std::string("エラー"));
         return CommandResult::Failed;
     }
     const core::ReadOptions options = doc.readOptionsFor(textToPath(doc.recordName()));
@@ -70,7 +69,7 @@ CommandResult mergeFromClipboard(Document& doc, const std::optional<std::string>
     doc.ui().documentChanged();
     switch (report.result) {
         case core::ReadResult::Ok:
-            doc.ui().setStatusText(sjis("クリップボードから棋譜を読み込み、合成しました。"));
+            doc.ui().setStatusText(std::string("クリップボードから棋譜を読み込み、合成しました。"));
             return CommandResult::Done;
         case core::ReadResult::CapacityReached:
             doc.warningSound();
@@ -78,7 +77,7 @@ CommandResult mergeFromClipboard(Document& doc, const std::optional<std::string>
             return CommandResult::Failed;
         default:
             doc.warningSound();
-            doc.ui().showMessage(sjis("棋譜・盤面読込みエラー\n") + store.readingError(),
+            doc.ui().showMessage(std::string("棋譜・盤面読込みエラー\n") + store.readingError(),
                                  programCaption());
             return CommandResult::Failed;
     }

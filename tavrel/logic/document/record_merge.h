@@ -9,7 +9,7 @@
 
 namespace tavrel {
 
-// Merges clipboard text (CP932; nullopt when the clipboard has no text) into the record:
+// Merges clipboard text (nullopt when the clipboard has no text) into the record:
 // the save question (with 棋譜保存確認), the start of the record shown, the start check
 // ("手合が違います。", "手番が違います。", "開始局面が違います。": the record is left exactly as
 // it was), then the text's moves are added, moves already there reused. Success marks the

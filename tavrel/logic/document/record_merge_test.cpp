@@ -9,8 +9,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 const char* const kCurrent =
     "棋戦：練習対局\r\n手合割：平手\r\n"
     "   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ２六歩(27)\r\n   4 ８四歩(83)\r\n";
@@ -19,7 +17,7 @@ class RecordMergeTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
         settings.confirmSave = 0;
-        ASSERT_EQ(core::readRecordText(store, sjis(kCurrent), false, {}).result,
+        ASSERT_EQ(core::readRecordText(store, std::string(kCurrent), false, {}).result,
                   core::ReadResult::Ok);
         store.markClean();
         (void)store.goToPly(2);
@@ -41,7 +39,7 @@ protected:
 TEST_F(RecordMergeTest, ARecordFromAnotherStartIsRefusedAndChangesNothing) {
     const std::vector<std::string> before = moves();
     const std::string text =
-        sjis("棋戦：別の棋戦\r\n先手：誰か\r\n手合割：香落ち\r\n   1 ３四歩(33)\r\n");
+        std::string("棋戦：別の棋戦\r\n先手：誰か\r\n手合割：香落ち\r\n   1 ３四歩(33)\r\n");
     EXPECT_EQ(mergeFromClipboard(doc, text), CommandResult::Failed);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(utf8(ui.messages[0].first), "手合が違います。");
@@ -51,7 +49,7 @@ TEST_F(RecordMergeTest, ARecordFromAnotherStartIsRefusedAndChangesNothing) {
     EXPECT_EQ(store.handicap(), core::kHandicapEven);
     EXPECT_FALSE(doc.modified());
 
-    const std::string whiteFirst = sjis("手合割：平手\r\n後手番\r\n");
+    const std::string whiteFirst = std::string("手合割：平手\r\n後手番\r\n");
     EXPECT_EQ(mergeFromClipboard(doc, whiteFirst), CommandResult::Failed);
     EXPECT_EQ(utf8(ui.messages.back().first), "手番が違います。");
     EXPECT_EQ(moves(), before);
@@ -60,7 +58,7 @@ TEST_F(RecordMergeTest, ARecordFromAnotherStartIsRefusedAndChangesNothing) {
 TEST_F(RecordMergeTest, MovesJoinAsVariationsAtTheirPly) {
     const std::vector<std::string> before = moves();
     // The same two moves, then ６六歩 at ply 3 and ８四歩.
-    const std::string text = sjis(
+    const std::string text = std::string(
         "手合割：平手\r\n   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ６六歩(67)\r\n"
         "   4 ８四歩(83)\r\n");
     ASSERT_EQ(mergeFromClipboard(doc, text), CommandResult::Done);
@@ -84,17 +82,18 @@ TEST_F(RecordMergeTest, NoClipboardTextIsReported) {
 
 TEST_F(RecordMergeTest, PastingGarbageKeepsTheRecord) {
     const std::vector<std::string> before = moves();
-    EXPECT_EQ(doc.pasteRecord(sjis("これは棋譜ではありません\r\nhello\r\n")),
+    EXPECT_EQ(doc.pasteRecord(std::string("これは棋譜ではありません\r\nhello\r\n")),
               CommandResult::Failed);
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_TRUE(utf8(ui.messages.back().first).starts_with("棋譜・局面読込みエラー"));
     EXPECT_EQ(moves(), before);
     EXPECT_EQ(utf8(store.header(core::HeaderField::Event)), "練習対局");
     // A real record still replaces it.
-    EXPECT_EQ(doc.pasteRecord(sjis("手合割：平手\r\n   1 ２六歩(27)\r\n")), CommandResult::Done);
+    EXPECT_EQ(doc.pasteRecord(std::string("手合割：平手\r\n   1 ２六歩(27)\r\n")),
+              CommandResult::Done);
     EXPECT_EQ(moves(), (std::vector<std::string>{"1:27-26"}));
     // So does a diagram of the usual start with nothing else.
-    const std::string diagram = sjis(
+    const std::string diagram = std::string(
         "後手の持駒：なし\r\n"
         "  ９ ８ ７ ６ ５ ４ ３ ２ １\r\n+---------------------------+\r\n"
         "|v香v桂v銀v金v玉v金v銀v桂v香|一\r\n| ・v飛 ・ ・ ・ ・ ・v角 ・|二\r\n"

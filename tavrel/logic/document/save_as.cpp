@@ -12,11 +12,10 @@ namespace tavrel {
 
 namespace {
 
-using core::sjis;
-
 constexpr std::array<const char*, kSaveFilterCount> kSaveFilters = {
-    "棋譜(*.kif)",         "棋譜(*.ki2)",         "CSA棋譜(*.csa)", "局面(*.bod)",
-    "英語表記棋譜(*.gam)", "英語表記局面(*.txt)", "JSON棋譜(*.jkf)"};
+    "棋譜(*.kif)",         "棋譜(*.ki2)",          "CSA棋譜(*.csa)",  "局面(*.bod)",
+    "英語表記棋譜(*.gam)", "英語表記局面(*.txt)",  "JSON棋譜(*.jkf)", "棋譜 UTF-8(*.kifu)",
+    "棋譜 UTF-8(*.ki2u)",  "CSA棋譜 UTF-8(*.csau)"};
 
 // Whether a dialog's path names no file: no name after the last '/', or an existing folder.
 bool isInvalidName(const std::string& path) {
@@ -34,7 +33,7 @@ bool fileExists(const std::string& path) {
 std::string saveFilterText(SaveFormat filter) {
     const int n = saveFilterNumber(filter);
     if (n == 0) return {};
-    return sjis(kSaveFilters[static_cast<std::size_t>(n - 1)]);
+    return std::string(kSaveFilters[static_cast<std::size_t>(n - 1)]);
 }
 
 SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat format) {
@@ -42,22 +41,25 @@ SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat forma
     bool position = format == SaveFormat::Bod || format == SaveFormat::EnglishPosition;
     std::string shown = pathToText(path);
     if (isInvalidName(path)) {
-        ui.showMessage(sjis("ファイル名(") + shown + sjis(")が無効です。"), programCaption());
+        ui.showMessage(std::string("ファイル名(") + shown + std::string(")が無効です。"),
+                       programCaption());
         return SaveAsResult::InvalidName;
     }
     if (doc.isPartialSource(path)) {
         // The question says what would be lost, instead of the plain one below.
         if (!doc.confirmOverwriteOfPartialSource(path)) return SaveAsResult::KeptExisting;
     } else if (fileExists(path)) {
-        std::string question = sjis(position ? "同名の局面(" : "同名の棋譜(") + shown +
-                               sjis(")があります。書き換えますか？");
-        if (ui.ask(question, sjis(position ? "局面保存" : "棋譜保存"), false) != Answer::Yes) {
+        std::string question = std::string(position ? "同名の局面(" : "同名の棋譜(") + shown +
+                               std::string(")があります。書き換えますか？");
+        if (ui.ask(question, std::string(position ? "局面保存" : "棋譜保存"), false) !=
+            Answer::Yes) {
             return SaveAsResult::KeptExisting;
         }
     }
-    if (format == SaveFormat::Csa && doc.store().hasVariations()) {
-        if (ui.ask(sjis("CSA形式では分岐を保存できませんが、継続しますか？"),
-                   sjis("CSA形式棋譜保存"), false) != Answer::Yes) {
+    if ((format == SaveFormat::Csa || format == SaveFormat::CsaUtf8) &&
+        doc.store().hasVariations()) {
+        if (ui.ask(std::string("CSA形式では分岐を保存できませんが、継続しますか？"),
+                   std::string("CSA形式棋譜保存"), false) != Answer::Yes) {
             return SaveAsResult::Stopped;
         }
     }
@@ -65,14 +67,18 @@ SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat forma
         doc.notAvailableYet(saveFilterText(format));
         return SaveAsResult::Stopped;
     }
-    if (doc.writeRecord(format, path) != core::WriteResult::Ok) {
+    const core::WriteResult written = doc.writeRecord(format, path);
+    if (written == core::WriteResult::Cancelled) return SaveAsResult::Stopped;  // said so already
+    if (written != core::WriteResult::Ok) {
         doc.warningSound();
-        ui.showMessage(sjis(position ? "局面保存エラー(" : "棋譜保存エラー(") + shown + ")",
+        ui.showMessage(std::string(position ? "局面保存エラー(" : "棋譜保存エラー(") + shown + ")",
                        programCaption());
         return SaveAsResult::Failed;
     }
-    ui.setStatusText(position ? sjis("局面ファイル(") + shown + sjis(")を出力しました。")
-                              : sjis("棋譜ファイル(") + shown + sjis(")を保存しました。"));
+    shown = pathToText(doc.recordPath().empty() || position ? path : doc.recordPath());
+    ui.setStatusText(position
+                         ? std::string("局面ファイル(") + shown + std::string(")を出力しました。")
+                         : std::string("棋譜ファイル(") + shown + std::string(")を保存しました。"));
     ui.documentChanged();
     return SaveAsResult::Saved;
 }
@@ -83,7 +89,7 @@ void saveAs(Document& doc, SaveAsKind kind) {
                                 : initialSaveFilter(doc.mode(), doc.saveFilter(), doc.recordPath(),
                                                     doc.settings().standardFormat);
     FileDialogRequest request;
-    request.title = sjis(ki2Only ? "KI2形式棋譜ファイルの保存" : "棋譜・局面ファイルの保存");
+    request.title = std::string(ki2Only ? "KI2形式棋譜ファイルの保存" : "棋譜・局面ファイルの保存");
     request.folder = doc.recordFolder();
     request.name = hasNoFile(doc.recordName()) ? textToPath(todayName())
                                                : std::string(core::fileNameOf(doc.recordPath()));

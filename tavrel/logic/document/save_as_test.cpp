@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/base/safe_file.h"
+#include "core/formats/record_loader.h"
 #include "core/text/sjis.h"
 #include "tavrel/logic/document/document_test_fixture.h"
 
@@ -12,7 +13,6 @@ namespace tavrel {
 namespace {
 
 namespace fs = std::filesystem;
-using core::sjis;
 using Events = std::vector<std::string>;
 
 const char* const kWithVariation =
@@ -24,7 +24,7 @@ class SaveAsTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override { settings.recordFolder = dir.string() + "/"; }
     void load(const std::string& name, const char* record = testsupport::kSampleRecord) {
-        ASSERT_EQ(doc.loadRecordFile(write(name, sjis(record))), CommandResult::Done);
+        ASSERT_EQ(doc.loadRecordFile(write(name, std::string(record))), CommandResult::Done);
         ui.events.clear();
         ui.changes = 0;
     }
@@ -41,11 +41,13 @@ protected:
 };
 
 TEST(SaveAsFilters, TextsOfTheSixFilters) {
-    EXPECT_EQ(saveFilterText(SaveFormat::Kif), sjis("棋譜(*.kif)"));
-    EXPECT_EQ(saveFilterText(SaveFormat::Csa), sjis("CSA棋譜(*.csa)"));
-    EXPECT_EQ(saveFilterText(SaveFormat::EnglishPosition), sjis("英語表記局面(*.txt)"));
+    EXPECT_EQ(saveFilterText(SaveFormat::Kif), std::string("棋譜(*.kif)"));
+    EXPECT_EQ(saveFilterText(SaveFormat::Csa), std::string("CSA棋譜(*.csa)"));
+    EXPECT_EQ(saveFilterText(SaveFormat::EnglishPosition), std::string("英語表記局面(*.txt)"));
     EXPECT_EQ(saveFilterText(static_cast<SaveFormat>(0)), "");
-    EXPECT_EQ(saveFilterText(static_cast<SaveFormat>(7)), "");
+    EXPECT_EQ(saveFilterText(SaveFormat::KifUtf8), std::string("棋譜 UTF-8(*.kifu)"));
+    EXPECT_EQ(saveFilterText(SaveFormat::Ki2Utf8), std::string("棋譜 UTF-8(*.ki2u)"));
+    EXPECT_EQ(saveFilterText(SaveFormat::Usi), "");
 }
 
 TEST_F(SaveAsTest, NewRecordGetsTodaysNameAndTheFilterIsRemembered) {
@@ -53,12 +55,12 @@ TEST_F(SaveAsTest, NewRecordGetsTodaysNameAndTheFilterIsRemembered) {
     saveAs(doc, SaveAsKind::AnyFormat);
     ASSERT_EQ(ui.dialogs.size(), 1u);
     const FileDialogRequest& first = ui.dialogs[0];
-    EXPECT_EQ(first.title, sjis("棋譜・局面ファイルの保存"));
+    EXPECT_EQ(first.title, std::string("棋譜・局面ファイルの保存"));
     EXPECT_EQ(first.folder, dir.string() + "/");
     EXPECT_EQ(first.name, todayName());
-    ASSERT_EQ(first.filters.size(), 7u);
-    EXPECT_EQ(first.filters[1], sjis("棋譜(*.ki2)"));
-    EXPECT_EQ(first.filters[6], sjis("JSON棋譜(*.jkf)"));
+    ASSERT_EQ(first.filters.size(), 10u);
+    EXPECT_EQ(first.filters[1], std::string("棋譜(*.ki2)"));
+    EXPECT_EQ(first.filters[6], std::string("JSON棋譜(*.jkf)"));
     EXPECT_EQ(first.selected, 0);
     EXPECT_EQ(ui.events, (Events{kTitle, saved("game.ki2"), "changed"}));
     EXPECT_TRUE(fs::exists(dir / "game.ki2"));
@@ -151,13 +153,13 @@ TEST_F(SaveAsTest, Ki2OnlyWritesKi2WhateverTheName) {
     choose("k.kif", 0);
     saveAs(doc, SaveAsKind::Ki2Only);
     ASSERT_EQ(ui.dialogs.size(), 1u);
-    EXPECT_EQ(ui.dialogs[0].title, sjis("KI2形式棋譜ファイルの保存"));
-    EXPECT_EQ(ui.dialogs[0].filters, std::vector<std::string>{sjis("棋譜(*.ki2)")});
+    EXPECT_EQ(ui.dialogs[0].title, std::string("KI2形式棋譜ファイルの保存"));
+    EXPECT_EQ(ui.dialogs[0].filters, std::vector<std::string>{std::string("棋譜(*.ki2)")});
     EXPECT_EQ(ui.dialogs[0].selected, 0);
     EXPECT_EQ(ui.dialogs[0].name, "k.kif");
     auto text = core::readFile(path("k.kif.ki2"));
     ASSERT_TRUE(text);
-    EXPECT_NE(text->find(sjis("▲７六歩")), std::string::npos);
+    EXPECT_NE(text->find(*core::cp932Bytes("▲７六歩")), std::string::npos);
     EXPECT_EQ(doc.saveFilter(), SaveFormat::Bod);
 
     choose("K.KI2", 5);
@@ -186,6 +188,39 @@ TEST_F(SaveAsTest, SaveWritesInPlaceOrFallsBackToSaveAs) {
     save(doc);
     EXPECT_EQ(ui.events, (Events{kTitle}));
     EXPECT_EQ(ui.dialogs.back().selected, 3);  // 局面(*.bod)
+}
+
+// A record Shift-JIS cannot hold: the KIF save names the field and the character and offers the
+// UTF-8 form; yes writes that beside, no writes nothing and says no more.
+TEST_F(SaveAsTest, AShiftJisSaveThatCannotHoldACharacterOffersTheUtf8Form) {
+    load("a.kif");
+    store.setPlayerName(core::PlayerField::Black, "김철수");
+    store.markDirty();
+    choose("b", 0);  // 棋譜(*.kif)
+    ui.answers = {Answer::Yes};
+    saveAs(doc, SaveAsKind::AnyFormat);
+    ASSERT_EQ(ui.questions.size(), 1u);
+    const std::string& question = ui.questions[0];
+    EXPECT_NE(question.find("「先手」"), std::string::npos) << question;
+    EXPECT_NE(question.find("「김」"), std::string::npos) << question;
+    EXPECT_NE(question.find(path("b.kifu")), std::string::npos) << question;
+    EXPECT_FALSE(fs::exists(path("b.kif")));
+    ASSERT_TRUE(fs::exists(path("b.kifu")));
+    EXPECT_FALSE(doc.modified());
+    EXPECT_EQ(doc.recordPath(), path("b.kifu"));
+    core::RecordStore back;
+    ASSERT_EQ(core::loadRecordFile(back, path("b.kifu"), {}).result, core::ReadResult::Ok);
+    EXPECT_EQ(back.playerName(core::PlayerField::Black), "김철수");
+
+    store.markDirty();
+    ui.messages.clear();
+    choose("c", 0);
+    ui.answers = {Answer::No};
+    saveAs(doc, SaveAsKind::AnyFormat);
+    EXPECT_FALSE(fs::exists(path("c.kif")));
+    EXPECT_FALSE(fs::exists(path("c.kifu")));
+    EXPECT_TRUE(ui.messages.empty()) << "no error after the user said no";
+    EXPECT_TRUE(doc.modified());
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 namespace tavrel {
 
 std::string environmentMissingWarning(std::string_view folder, std::string_view name) {
-    return core::sjis("環境ファイル(") + std::string(folder) + std::string(name) +
-           core::sjis(".ENV)が存在しませんので、標準設定で起動します。");
+    return std::string("環境ファイル(") + std::string(folder) + std::string(name) +
+           std::string(".ENV)が存在しませんので、標準設定で起動します。");
 }
 
 std::string absoluteProgramPath(std::string_view value, std::string_view programFolder) {

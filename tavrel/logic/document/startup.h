@@ -9,7 +9,7 @@ namespace tavrel {
 
 inline constexpr int kMaxInstances = 32;
 
-// "環境ファイル(<folder><name>.ENV)が存在しませんので、標準設定で起動します。" (CP932).
+// "環境ファイル(<folder><name>.ENV)が存在しませんので、標準設定で起動します。" .
 std::string environmentMissingWarning(std::string_view folder, std::string_view name);
 
 // A program path setting made absolute: relative values get the program folder in front.

@@ -8,9 +8,9 @@ namespace tavrel {
 namespace {
 
 TEST(Startup, MissingEnvironmentWarningNamesFolderAndUpperCaseExtension) {
-    EXPECT_EQ(
-        environmentMissingWarning("/opt/tavrel/", "work"),
-        core::sjis("環境ファイル(/opt/tavrel/work.ENV)が存在しませんので、標準設定で起動します。"));
+    EXPECT_EQ(environmentMissingWarning("/opt/tavrel/", "work"),
+              std::string(
+                  "環境ファイル(/opt/tavrel/work.ENV)が存在しませんので、標準設定で起動します。"));
 }
 
 TEST(Startup, ProgramPathsMadeAbsolute) {

@@ -20,8 +20,8 @@ constexpr std::size_t kLargeBuffer = 16u * 1024u * 1024u;
 
 }  // namespace
 
-std::string msgOutOfMemory() { return core::sjis("メモリ不足です。"); }
-std::string msgClipboardBusy() { return core::sjis("クリップボードが使用できません。"); }
+std::string msgOutOfMemory() { return std::string("メモリ不足です。"); }
+std::string msgClipboardBusy() { return std::string("クリップボードが使用できません。"); }
 
 std::size_t copyBufferSize(CopyProduct product) {
     switch (product) {
@@ -50,20 +50,20 @@ std::string copiedMessage(CopyProduct product) {
         case CopyProduct::Ki2Line:
             return core::msgKi2Copied(core::Ki2ClipboardMode::CurrentLine);
         case CopyProduct::EnglishRecord:
-            return core::sjis("クリップボードへ英語表記棋譜を出力しました。");
+            return std::string("クリップボードへ英語表記棋譜を出力しました。");
         case CopyProduct::Position:
         case CopyProduct::PositionHtml:
-            return core::sjis("クリップボードへ盤面を出力しました。");
+            return std::string("クリップボードへ盤面を出力しました。");
         case CopyProduct::EnglishPosition:
-            return core::sjis("クリップボードへ英語表記局面を出力しました。");
+            return std::string("クリップボードへ英語表記局面を出力しました。");
         case CopyProduct::Mail1:
-            return core::sjis("クリップボードへメール(1)を出力しました。");
+            return std::string("クリップボードへメール(1)を出力しました。");
         case CopyProduct::Mail2:
-            return core::sjis("クリップボードへメール(2)を出力しました。");
+            return std::string("クリップボードへメール(2)を出力しました。");
         case CopyProduct::DharmaWin:
-            return core::sjis("クリップボードへ棋譜(dharma/Win用)を出力しました。");
+            return std::string("クリップボードへ棋譜(dharma/Win用)を出力しました。");
         case CopyProduct::VariationDiagram:
-            return core::sjis("クリップボードへ棋譜の変化図を出力しました。");
+            return std::string("クリップボードへ棋譜の変化図を出力しました。");
         case CopyProduct::Short:
             break;
     }

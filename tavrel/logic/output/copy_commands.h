@@ -1,6 +1,6 @@
 // The clipboard copies of the Edit menu: the one wrapper every text copy goes through (each
 // product's size limit and status message, the two failure messages) and the builders of the
-// products from the current record. Texts are CP932 with CR LF line ends.
+// products from the current record. Texts are UTF-8 with CR LF line ends.
 #pragma once
 
 #include <cstddef>
@@ -32,7 +32,7 @@ enum class CopyProduct : std::uint8_t {
 
 // The largest text a product may hand to the clipboard, its terminating NUL included.
 std::size_t copyBufferSize(CopyProduct product);
-// The status text after a successful copy (CP932; empty for Short).
+// The status text after a successful copy (empty for Short).
 std::string copiedMessage(CopyProduct product);
 
 enum class [[nodiscard]] CopyResult : int{
@@ -64,7 +64,7 @@ void storeVariationTreeOptions(Settings& settings, const core::VariationTreeOpti
 CopyResult copyVariationDiagram(Document& doc, ExportUi& clipboard,
                                 const std::optional<core::VariationTreeOptions>& chosen);
 
-// The messages (CP932).
+// The messages.
 std::string msgOutOfMemory();    // "メモリ不足です。"
 std::string msgClipboardBusy();  // "クリップボードが使用できません。"
 

@@ -12,8 +12,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 class CopyTest : public testsupport::ExportFixture {
 protected:
     void SetUp() override { load("game.kif"); }
@@ -44,7 +42,7 @@ TEST_F(CopyTest, EveryProductLandsOnTheClipboardAsBuiltWithItsMessage) {
         ASSERT_EQ(copyProduct(doc, desktop, c.product), CopyResult::Ok);
         ASSERT_TRUE(desktop.clipboard);
         EXPECT_FALSE(desktop.clipboard->empty());
-        EXPECT_EQ(ui.status, sjis(c.message));
+        EXPECT_EQ(ui.status, std::string(c.message));
         EXPECT_TRUE(ui.messages.empty());
         EXPECT_EQ(*desktop.clipboard, productText(doc, c.product));
     }
@@ -63,7 +61,8 @@ TEST_F(CopyTest, RecordCopiesAreTheWritersTexts) {
 TEST_F(CopyTest, MailTextAtTheStartHasNoMoves) {
     doc.showPly(0);
     const std::string mail = productText(doc, CopyProduct::Mail1);
-    EXPECT_EQ(mail.rfind(sjis("題名：第0手、にです。\r\n"), 0), 0u) << core::toUtf8Lossy(mail);
+    EXPECT_EQ(mail.rfind(std::string("題名：第0手、にです。\r\n"), 0), 0u)
+        << core::toUtf8Lossy(mail);
 }
 
 TEST_F(CopyTest, ATextLargerThanItsBufferIsRefusedAsOutOfMemory) {
@@ -72,7 +71,7 @@ TEST_F(CopyTest, ATextLargerThanItsBufferIsRefusedAsOutOfMemory) {
     EXPECT_EQ(copyProduct(doc, desktop, CopyProduct::Position), CopyResult::OutOfMemory);
     EXPECT_EQ(*desktop.clipboard, "before");
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first, sjis("メモリ不足です。"));
+    EXPECT_EQ(ui.messages[0].first, std::string("メモリ不足です。"));
     EXPECT_EQ(ui.messages[0].second, "Tavrel");
     EXPECT_TRUE(ui.status.empty());
 
@@ -86,7 +85,7 @@ TEST_F(CopyTest, AnUnusableClipboardIsReportedAndNothingIsSaidDone) {
     desktop.clipboardWorks = false;
     EXPECT_EQ(copyProduct(doc, desktop, CopyProduct::DharmaWin), CopyResult::ClipboardBusy);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first, sjis("クリップボードが使用できません。"));
+    EXPECT_EQ(ui.messages[0].first, std::string("クリップボードが使用できません。"));
     EXPECT_TRUE(ui.status.empty());
 }
 
@@ -101,7 +100,7 @@ TEST_F(CopyTest, VariationDiagramStoresTheDialogsValuesOrDoesNothing) {
     EXPECT_EQ(settings.recordTree, (std::array<int, 4>{1, 1, 10, 6}));
     EXPECT_EQ(variationTreeOptions(settings).width(), 6);
     ASSERT_TRUE(desktop.clipboard);
-    EXPECT_NE(desktop.clipboard->find(sjis("棋譜変化図")), std::string::npos);
+    EXPECT_NE(desktop.clipboard->find(std::string("棋譜変化図")), std::string::npos);
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ struct RecordingDesktop : ExportUi {
 class ExportFixture : public DocumentFixture {
 protected:
     void load(const std::string& name, const char* record = kSampleRecord) {
-        ASSERT_EQ(doc.loadRecordFile(write(name, core::sjis(record))), CommandResult::Done);
+        ASSERT_EQ(doc.loadRecordFile(write(name, std::string(record))), CommandResult::Done);
         ui.events.clear();
         ui.messages.clear();
         ui.status.clear();

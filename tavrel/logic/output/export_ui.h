@@ -7,7 +7,7 @@
 
 namespace tavrel {
 
-// A mail the user reviews in the mail program before sending it (texts CP932).
+// A mail the user reviews in the mail program before sending it.
 struct MailMessage {
     std::string recipient;
     std::string subject;
@@ -27,9 +27,9 @@ class ExportUi {
 public:
     virtual ~ExportUi() = default;
     virtual DesktopFolders desktopFolders() { return {}; }
-    // Puts CP932 text on the clipboard; false when no clipboard can be used.
+    // Puts text on the clipboard; false when no clipboard can be used.
     virtual bool setClipboardText(const std::string& cp932) = 0;
-    // Opens a URL (CP932, the "mailto:" link) with the desktop's handler; false when that failed.
+    // Opens a URL (the "mailto:" link) with the desktop's handler; false when that failed.
     virtual bool openUrl(const std::string& cp932Url) = 0;
     // Opens the mail program with a new mail; false when it could not be started.
     virtual bool composeMail(const MailMessage& mail) = 0;

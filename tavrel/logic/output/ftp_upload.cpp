@@ -34,7 +34,7 @@ UploadOutcome transferRecord(FtpTransport& transport, const std::string& localPa
     UploadOutcome outcome;
     if (!transport.available()) {
         outcome.result = UploadResult::NoConnection;
-        outcome.message = core::sjis("インターネットが使用できません。");
+        outcome.message = std::string("インターネットが使用できません。");
         return outcome;
     }
     if (setting.server.empty() || setting.user.empty()) {
@@ -103,8 +103,8 @@ std::optional<std::string> prepareFtpUpload(Document& doc) {
     }
     std::error_code error;
     if (!std::filesystem::is_regular_file(doc.recordPath(), error)) return std::nullopt;
-    if (doc.ui().ask(core::sjis("棋譜ファイルをFTPでサーバへ送信しますか？"), core::sjis("FTP送信"),
-                     false) != Answer::Yes) {
+    if (doc.ui().ask(std::string("棋譜ファイルをFTPでサーバへ送信しますか？"),
+                     std::string("FTP送信"), false) != Answer::Yes) {
         return std::nullopt;
     }
     return doc.recordPath();

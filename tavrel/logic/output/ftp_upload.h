@@ -47,7 +47,7 @@ public:
     virtual UploadResult transfer(const FtpJob& job) = 0;
 };
 
-// What one upload came to, with the texts to show (CP932).
+// What one upload came to, with the texts to show.
 struct UploadOutcome {
     UploadResult result = UploadResult::Done;
     bool skipped = false;     // no server or no user name: nothing shown
@@ -58,7 +58,7 @@ struct UploadOutcome {
 
 // The job for a local file and a setting.
 FtpJob ftpJob(const std::string& localPath, const FtpSetting& setting);
-// "FTP転送開始(%s → %s)。" (CP932).
+// "FTP転送開始(%s → %s)。".
 std::string uploadStartStatus(const std::string& localPath, const FtpSetting& setting);
 // Runs one upload through the transport and words its outcome. Touches no window: safe on a
 // worker thread.

@@ -108,7 +108,7 @@ TEST_F(FtpUploadTest, ANewRecordIsSavedAsFirstAndACancelledDialogEndsTheCommand)
 }
 
 TEST_F(FtpUploadTest, ASavedRecordIsUploadedOnlyAfterYes) {
-    const std::string file = write("a.kif", core::sjis(testsupport::kSampleRecord));
+    const std::string file = write("a.kif", std::string(testsupport::kSampleRecord));
     ASSERT_EQ(doc.loadRecordFile(file), CommandResult::Done);
     ui.answers = {Answer::No, Answer::Yes};
     EXPECT_EQ(prepareFtpUpload(doc), std::nullopt);
@@ -118,7 +118,7 @@ TEST_F(FtpUploadTest, ASavedRecordIsUploadedOnlyAfterYes) {
 }
 
 TEST_F(FtpUploadTest, ARecordWhoseSaveFailedIsNotUploaded) {
-    const std::string file = write("a.kif", core::sjis(testsupport::kSampleRecord));
+    const std::string file = write("a.kif", std::string(testsupport::kSampleRecord));
     ASSERT_EQ(doc.loadRecordFile(file), CommandResult::Done);
     std::filesystem::remove(file);
     std::filesystem::create_directory(file);  // the save cannot replace a folder

@@ -13,8 +13,8 @@
 namespace tavrel {
 
 std::vector<std::string> imageFilterTexts() {
-    return {core::sjis("GIF形式(*.gif)"), core::sjis("JPEG形式(*.jpg)"),
-            core::sjis("BMP形式(*.bmp)"), core::sjis("PNG形式(*.png)")};
+    return {std::string("GIF形式(*.gif)"), std::string("JPEG形式(*.jpg)"),
+            std::string("BMP形式(*.bmp)"), std::string("PNG形式(*.png)")};
 }
 
 const char* imageExtension(ImageFormat format) {
@@ -100,7 +100,7 @@ void reportImageSaved(DocumentUi& ui, const std::string& path, bool ok) {
 FileDialogRequest imageDialogRequest(const std::string& proposed,
                                      std::optional<ImageFormat> remembered) {
     FileDialogRequest r;
-    r.title = core::sjis("画像の保存");
+    r.title = std::string("画像の保存");
     r.folder = std::string(core::folderOf(proposed));
     r.name = std::string(core::fileNameOf(proposed));
     r.filters = imageFilterTexts();
@@ -123,7 +123,7 @@ std::optional<std::string> chooseImagePath(Document& doc, const DesktopFolders& 
     if (std::filesystem::exists(path, ec)) {
         std::string question =
             core::formatMessageUtf8("%s は既に存在します。\n上書きしますか？", {pathToText(path)});
-        if (doc.ui().ask(question, core::sjis("画像の保存"), false) != Answer::Yes) {
+        if (doc.ui().ask(question, std::string("画像の保存"), false) != Answer::Yes) {
             return std::nullopt;
         }
     }

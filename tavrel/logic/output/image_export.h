@@ -15,7 +15,7 @@ namespace tavrel {
 // The save dialog's filters, numbered from 1 in the dialog's order.
 enum class ImageFormat : std::uint8_t { Gif = 1, Jpeg = 2, Bmp = 3, Png = 4 };
 
-// "GIF形式(*.gif)" ... "PNG形式(*.png)" (CP932), in dialog order.
+// "GIF形式(*.gif)" ... "PNG形式(*.png)", in dialog order.
 std::vector<std::string> imageFilterTexts();
 // ".gif", ".jpg", ".bmp", ".png".
 const char* imageExtension(ImageFormat format);

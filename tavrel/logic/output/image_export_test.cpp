@@ -10,8 +10,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 TEST(ImageFilters, PreselectionFollowsTheProposedExtension) {
     struct Case {
         const char* name;
@@ -38,7 +36,7 @@ TEST(ImageFilters, TheChosenFiltersExtensionIsAppendedUnlessPresent) {
     EXPECT_EQ(withImageExtension("x.gif", ImageFormat::Png), "x.gif.png");
     EXPECT_EQ(withImageExtension("x", ImageFormat::Bmp), "x.bmp");
     ASSERT_EQ(imageFilterTexts().size(), 4u);
-    EXPECT_EQ(imageFilterTexts()[0], sjis("GIF形式(*.gif)"));
+    EXPECT_EQ(imageFilterTexts()[0], std::string("GIF形式(*.gif)"));
 }
 
 TEST(ImageCaptureArea, PreviewLeavesOutTheBandAndTrims) {
@@ -79,7 +77,7 @@ TEST_F(ImageDialogTest, NeverSavedRecordProposesDocumentsAndTheMoveNumber) {
     std::optional<ImageFormat> remembered;
     EXPECT_FALSE(chooseImagePath(doc, desktop.folders, remembered));
     ASSERT_EQ(ui.dialogs.size(), 1u);
-    EXPECT_EQ(ui.dialogs[0].title, sjis("画像の保存"));
+    EXPECT_EQ(ui.dialogs[0].title, std::string("画像の保存"));
     EXPECT_EQ(ui.dialogs[0].folder, "/home/u/Documents/");
     EXPECT_EQ(ui.dialogs[0].name, "0手.gif");
     EXPECT_EQ(ui.dialogs[0].selected, 0);
@@ -103,10 +101,10 @@ TEST_F(ImageDialogTest, ChosenFilterIsRememberedAndAnExistingFileNeedsYes) {
 
 TEST_F(ImageDialogTest, MessagesOfSuccessAndFailure) {
     reportImageSaved(ui, "/t/a.gif", true);
-    EXPECT_EQ(ui.status, sjis("画像ファイル(/t/a.gif)を出力しました。"));
+    EXPECT_EQ(ui.status, std::string("画像ファイル(/t/a.gif)を出力しました。"));
     reportImageSaved(ui, "/t/a.gif", false);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first, sjis("画像ファイル(/t/a.gif)の保存に失敗しました。"));
+    EXPECT_EQ(ui.messages[0].first, std::string("画像ファイル(/t/a.gif)の保存に失敗しました。"));
 }
 
 }  // namespace

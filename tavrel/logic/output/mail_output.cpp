@@ -25,7 +25,7 @@ std::string withSlash(std::string folder) {
 const char* extensionOf(MailText text) { return text == MailText::One ? ".mal" : ".ma2"; }
 
 void failMailLink(Document& doc) {
-    doc.ui().showMessage(core::sjis("メールの作成に失敗しました。本文が長過ぎたと思われます。"),
+    doc.ui().showMessage(std::string("メールの作成に失敗しました。本文が長過ぎたと思われます。"),
                          programCaption());
 }
 
@@ -75,11 +75,11 @@ MailResult writeMailFileAt(Document& doc, MailText text, const std::string& path
                 doc.ui().showMessage(core::formatMessageUtf8("メール保存エラー(%s)", {shown}), {});
                 return MailResult::Failed;
             }
-            bytes = std::move(*old);
+            bytes = core::ownTextFileText(*old);
         }
     }
     bytes += mailFileText(doc, text);
-    if (core::writeFileAtomically(path, bytes) != core::WriteResult::Ok) {
+    if (core::writeFileAtomically(path, core::ownTextFileBytes(bytes)) != core::WriteResult::Ok) {
         doc.ui().showMessage(core::formatMessageUtf8("メール保存エラー(%s)", {shown}), {});
         return MailResult::Failed;
     }
@@ -96,10 +96,10 @@ MailResult writeMailFile(Document& doc, MailText text) {
 
 MailResult writeMailFileWithDialog(Document& doc) {
     FileDialogRequest request;
-    request.title = core::sjis("メール作成");
+    request.title = std::string("メール作成");
     request.folder = withSlash(textToPath(doc.settings().mailFolder));
     request.name = std::string(core::fileNameOf(mailFilePath(doc, MailText::One)));
-    request.filters = {core::sjis("メール１(*.mal)"), core::sjis("メール２(*.ma2)")};
+    request.filters = {std::string("メール１(*.mal)"), std::string("メール２(*.ma2)")};
     request.selected = 0;
     std::optional<FileChoice> choice = doc.ui().chooseSaveFile(request);
     if (!choice || choice->path.empty()) return MailResult::Cancelled;
@@ -135,7 +135,7 @@ MailResult openMailLink(Document& doc, ExportUi& desktop) {
 }
 
 MailResult sendRecordByMail(Document& doc, ExportUi& desktop) {
-    const std::string failed = core::sjis("メールの作成に失敗しました。");
+    const std::string failed = std::string("メールの作成に失敗しました。");
     MailMessage mail;
     {
         ExportExpander ex(doc);

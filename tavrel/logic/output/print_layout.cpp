@@ -73,14 +73,14 @@ private:
             appendComment(m_lines, block);
         }
         if (handicap) {
-            m_lines.push_back(core::sjis("手合割：") +
+            m_lines.push_back(std::string("手合割：") +
                               std::string(core::handicapName(m_store.handicap())));
         }
         if (!m_options.withHeader) return;
         const std::string& black = m_store.playerName(core::PlayerField::Black);
         const std::string& white = m_store.playerName(core::PlayerField::White);
-        if (!black.empty()) m_lines.push_back(core::sjis(handicap ? "下手：" : "先手：") + black);
-        if (!white.empty()) m_lines.push_back(core::sjis(handicap ? "上手：" : "後手：") + white);
+        if (!black.empty()) m_lines.push_back(std::string(handicap ? "下手：" : "先手：") + black);
+        if (!white.empty()) m_lines.push_back(std::string(handicap ? "上手：" : "後手：") + white);
     }
 
     void flush() {
@@ -93,8 +93,10 @@ private:
         const core::MoveNode& n = m_store.node(x);
         if (m_column == m_options.columns) flush();
         const std::size_t slot = static_cast<std::size_t>(m_column) * kPrintSlotBytes;
-        while (m_line.size() + 2 <= slot) m_line += core::sjis("　");
-        if (m_line.size() < slot) m_line += ' ';
+        // Slots are measured in Shift-JIS bytes: a full-width space is two, a space one.
+        std::size_t width = core::cp932Width(m_line);
+        for (; width + 2 <= slot; width += 2) m_line += core::kFullWidthSpace;
+        if (width < slot) m_line += ' ';
         m_line += core::moveText(m_store, m_text, x, core::SameSquare::Allowed, m_marks);
         ++m_column;
         if (m_options.comments && !n.commentText().empty()) {
@@ -177,13 +179,13 @@ std::string formResultLine(const core::RecordStore& store) {
     const core::NodeIndex last = mainLineLast(store, ply);
     const bool handicap = store.handicap() != core::kHandicapEven;
     auto sideWord = [&](core::SideByte side) {
-        if (side == core::kSideBlack) return core::sjis(handicap ? "下" : "先");
-        return core::sjis(handicap ? "上" : "後");
+        if (side == core::kSideBlack) return std::string(handicap ? "下" : "先");
+        return std::string(handicap ? "上" : "後");
     };
     auto format = [](const char* utf8, int moves, const std::string& word) {
         char digits[16];
         std::snprintf(digits, sizeof digits, "%3d", moves);
-        std::string s = core::sjis(utf8);
+        std::string s = std::string(utf8);
         std::size_t at = s.find("%3d");
         s.replace(at, 3, digits);
         at = s.find("%s");
@@ -221,15 +223,15 @@ std::string formTimeUsed(const core::RecordStore& store, int side) {
             store.sideTotal(side == 0 ? core::kSideBlack : core::kSideWhite);
         char buf[48];
         std::snprintf(buf, sizeof buf, "%u", static_cast<unsigned>(total / 3600));
-        std::string s = buf + core::sjis("時間");
+        std::string s = buf + std::string("時間");
         std::snprintf(buf, sizeof buf, "%02u", static_cast<unsigned>(total % 3600 / 60));
-        return s + buf + core::sjis("分");
+        return s + buf + std::string("分");
     }
     // "▲1時間05分△0時間30分": the part after each side's mark.
     const std::string& field = store.header(core::HeaderField::TimeUsed);
-    const std::string black = core::sjis("▲");
-    std::size_t white = field.find(core::sjis("△"));
-    if (white == std::string::npos) white = field.find(core::sjis("▽"));
+    const std::string black = std::string("▲");
+    std::size_t white = field.find(std::string("△"));
+    if (white == std::string::npos) white = field.find(std::string("▽"));
     std::size_t blackAt = field.find(black);
     if (side == 0) {
         if (blackAt == std::string::npos) return {};
@@ -238,7 +240,7 @@ std::string formTimeUsed(const core::RecordStore& store, int side) {
         return field.substr(from, to - from);
     }
     if (white == std::string::npos) return {};
-    std::size_t from = white + 2;
+    std::size_t from = white + core::charLength(field, white);
     std::size_t to = blackAt != std::string::npos && blackAt > from ? blackAt : field.size();
     return field.substr(from, to - from);
 }

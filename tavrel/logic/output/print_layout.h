@@ -36,7 +36,7 @@ PrintRecordOptions printRecordOptions(const Settings& settings, bool withHeader)
 // The bytes each printed move's slot takes.
 inline constexpr std::size_t kPrintSlotBytes = 12;
 
-// The printed record's lines (CP932, no line ends): the header (with withHeader), an empty line,
+// The printed record's lines (no line ends): the header (with withHeader), an empty line,
 // the start comment, the main line in columns with its comments and result line, then every
 // variation under its "変化：%d手" line.
 std::vector<std::string> printedRecordLines(const core::RecordStore& store,

@@ -9,8 +9,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 TEST(PrintArithmetic, MillimetresUnitsAndLineHeight) {
     EXPECT_NEAR(mmToUnits(25.4), 100.0, 1e-9);
     EXPECT_NEAR(mmToUnits(10), 39.37, 0.01);
@@ -53,7 +51,7 @@ TEST_F(PrintRecordTest, SixMovesALineInTwelveByteSlotsThenTheResult) {
     EXPECT_NE(all.find("先手：甲\n後手：乙\n\n"), std::string::npos) << all;
     const std::string first = core::toUtf8Lossy(l[l.size() - 5]);
     EXPECT_EQ(first, "▲７六歩　　△３四歩　　▲２六歩　　△８四歩　　▲２五歩　　△８五歩");
-    EXPECT_EQ(l[l.size() - 5].size(), 5 * kPrintSlotBytes + 8);
+    EXPECT_EQ(core::cp932Width(l[l.size() - 5]), 5 * kPrintSlotBytes + 8);
     EXPECT_EQ(core::toUtf8Lossy(l[l.size() - 4]), "▲７八金");  // a comment ends the line
     EXPECT_EQ(core::toUtf8Lossy(l[l.size() - 3]), "考えた");
     EXPECT_EQ(core::toUtf8Lossy(l[l.size() - 2]), "△３二金");
@@ -98,7 +96,7 @@ TEST_F(PrintRecordTest, RecordFormTimesAndSheets) {
     load("d.kif", testsupport::kSampleRecord);
     EXPECT_EQ(core::toUtf8Lossy(formTimeUsed(store, 0)), "0時間00分");
     store.clearAllTimes();
-    store.setHeader(core::HeaderField::TimeUsed, sjis("▲1時間05分△0時間30分"));
+    store.setHeader(core::HeaderField::TimeUsed, std::string("▲1時間05分△0時間30分"));
     EXPECT_EQ(core::toUtf8Lossy(formTimeUsed(store, 0)), "1時間05分");
     EXPECT_EQ(core::toUtf8Lossy(formTimeUsed(store, 1)), "0時間30分");
     EXPECT_EQ(formSheetCount(0), 1);

@@ -11,7 +11,7 @@ namespace tavrel {
 namespace {
 
 const std::string& gameCaption() {
-    static const std::string caption = core::sjis("対局");
+    static const std::string caption = std::string("対局");
     return caption;
 }
 
@@ -146,7 +146,7 @@ void EngineGame::bestMove(core::SideByte side, const usi::UsiBestMove& best) {
             if (!move) {
                 // The session checks the move against the position it searched; this one is
                 // the record's, so a mismatch is still possible in principle.
-                warning(side, core::sjis("エンジンの指し手が正しくありません：") + best.move);
+                warning(side, std::string("エンジンの指し手が正しくありません：") + best.move);
                 return;
             }
             // A piece the user was holding goes back first.

@@ -15,7 +15,6 @@ namespace {
 using core::kSideBlack;
 using core::kSideWhite;
 using core::packMove;
-using core::sjis;
 using testsupport::RecordingLink;
 
 class EngineGameTest : public testsupport::DocumentFixture {
@@ -175,7 +174,7 @@ TEST_F(EngineGameTest, CrashSuspendsTheGame) {
     EXPECT_EQ(store.currentPly(), 1);
     EXPECT_EQ(ending(), core::TerminalCode::Suspend);
     ASSERT_EQ(ui.messages.size(), 1U);
-    EXPECT_EQ(ui.messages.front().first, sjis("エンジンが異常終了しました"));
+    EXPECT_EQ(ui.messages.front().first, std::string("エンジンが異常終了しました"));
     EXPECT_TRUE(sent(kSideBlack, "gameover draw"));
     EXPECT_EQ(links[1].sent.back(), "go btime 600000 wtime 600000 byoyomi 10000");
 }

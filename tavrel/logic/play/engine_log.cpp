@@ -1,6 +1,7 @@
 #include "tavrel/logic/play/engine_log.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/text/sjis.h"
 
@@ -34,8 +35,8 @@ std::string engineLogText(const EngineLogLine& line) {
     std::string text;
     if (core::isValidUtf8(line.text)) {
         text = line.text;
-    } else if (core::isValidCp932(line.text)) {
-        text = core::toUtf8Lossy(line.text);
+    } else if (std::optional<std::string> decoded = core::cp932ToUtf8(line.text)) {
+        text = std::move(*decoded);
     } else {
         // Neither: keep the ASCII readable and mark the rest.
         for (unsigned char c : line.text)

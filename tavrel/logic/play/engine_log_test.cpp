@@ -32,7 +32,7 @@ TEST(EngineLogTest, KeepsTheNewestLinesAndTellsTheListener) {
 TEST(EngineLogTest, AnyBytesShowReadably) {
     EngineLog log;
     log.add("E", EngineTraffic::Received, "info string 探索中");
-    log.add("E", EngineTraffic::Received, core::sjis("info string 探索中"));
+    log.add("E", EngineTraffic::Received, std::string("info string 探索中"));
     log.add("E", EngineTraffic::Received, std::string("x\xFF\xFEy\x01z", 6));
     log.add("E", EngineTraffic::Received, std::string(EngineLog::kMaxLineBytes + 10, 'a'));
     ASSERT_EQ(log.lines().size(), 4u);

@@ -18,7 +18,6 @@ namespace tavrel {
 namespace {
 
 using core::HeaderField;
-using core::sjis;
 
 // Where the history and the list of a header field the sheet fills come from; nullopt for the
 // fields that keep no history.
@@ -116,7 +115,7 @@ std::string dateTimeText(const core::LocalDateTime& t) {
 }
 
 const std::string& automaticDateText() {
-    static const std::string text = sjis("（自動設定）");
+    static const std::string text = std::string("（自動設定）");
     return text;
 }
 
@@ -174,7 +173,8 @@ void offerGameSave(Document& doc) {
         }
         return;
     }
-    if (doc.ui().ask(sjis("棋譜を保存しますか？"), sjis("棋譜の保存"), false) != Answer::Yes) {
+    if (doc.ui().ask(std::string("棋譜を保存しますか？"), std::string("棋譜の保存"), false) !=
+        Answer::Yes) {
         return;
     }
     if (doc.resumed() && doc.settings().autoSaveResume == 1) {
@@ -195,16 +195,16 @@ std::vector<core::HandicapType> offeredHandicaps() {
 }
 
 std::string blackNameLabel(core::HandicapType handicap) {
-    return sjis(handicap == core::kHandicapEven ? "先手：" : "下手：");
+    return std::string(handicap == core::kHandicapEven ? "先手：" : "下手：");
 }
 
 std::string whiteNameLabel(core::HandicapType handicap) {
-    return sjis(handicap == core::kHandicapEven ? "後手：" : "上手：");
+    return std::string(handicap == core::kHandicapEven ? "後手：" : "上手：");
 }
 
 std::pair<std::string, std::string> undecidedNames(core::HandicapType handicap) {
-    if (handicap == core::kHandicapEven) return {sjis("先手"), sjis("後手")};
-    return {sjis("下手"), sjis("上手")};
+    if (handicap == core::kHandicapEven) return {std::string("先手"), std::string("後手")};
+    return {std::string("下手"), std::string("上手")};
 }
 
 NewGameFields newGameDefaults(const core::RecordStore& store) {
@@ -301,7 +301,8 @@ bool resumeGame(Document& doc, MoveClock& clock, bool askForOpen,
     if (askForOpen) {
         if (store.moveCount() > 0) {
             if (doc.settings().offerReplayAfterLoad == 1) {
-                Answer a = doc.ui().ask(sjis("新しい棋譜を読み込みますか？"), sjis("再開"), true);
+                Answer a = doc.ui().ask(std::string("新しい棋譜を読み込みますか？"),
+                                        std::string("再開"), true);
                 if (a == Answer::Cancel) return false;
                 if (a == Answer::Yes && open() != CommandResult::Done) return false;
             }
@@ -347,10 +348,10 @@ void changePlayerNames(Document& doc, GameUi& gameUi) {
 
 void nameEnginePlayers(NewGameFields& fields) {
     if (fields.black.empty() && !fields.players.blackEngine.empty()) {
-        fields.black = core::utf8ToCp932(fields.players.blackEngine).text;
+        fields.black = fields.players.blackEngine;
     }
     if (fields.white.empty() && !fields.players.whiteEngine.empty()) {
-        fields.white = core::utf8ToCp932(fields.players.whiteEngine).text;
+        fields.white = fields.players.whiteEngine;
     }
 }
 

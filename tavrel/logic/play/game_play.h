@@ -36,17 +36,17 @@ TurnClockTexts turnClockTexts(const core::RecordStore& store, std::uint32_t turn
 
 // ---- Dates ----
 
-// "%s %s": the date with its weekday (calendarDateText) and "%02d:%02d:%02d" (CP932).
+// "%s %s": the date with its weekday (calendarDateText) and "%02d:%02d:%02d".
 std::string dateTimeText(const core::LocalDateTime& t);
 
-// The start date field's text that asks for the automatic start date: "（自動設定）" (CP932).
+// The start date field's text that asks for the automatic start date: "（自動設定）".
 const std::string& automaticDateText();
 
 // ---- Play ----
 
 // Whether the record has grown to one move short of its capacity: a game stops there.
 bool recordFull(const core::RecordStore& store);
-// "棋譜の大きさが限界(%d手)に達しましたので、対局を中止します。" with capacity − 1 (CP932).
+// "棋譜の大きさが限界(%d手)に達しましたので、対局を中止します。" with capacity − 1.
 std::string recordFullMessage(const core::RecordStore& store);
 
 // Entering play at the position shown: the automatic start date for a record without moves, the
@@ -68,7 +68,7 @@ void offerGameSave(Document& doc);
 
 // ---- The sheet and the dialogs ----
 
-// What the new-game sheet edits (CP932).
+// What the new-game sheet edits.
 struct NewGameFields {
     core::HandicapType handicap = core::kHandicapEven;
     std::string black;  // 先手 (下手)
@@ -86,7 +86,7 @@ void nameEnginePlayers(NewGameFields& fields);
 
 // The handicaps the sheet offers, in its order: 平手 and the set-ups 1..13.
 std::vector<core::HandicapType> offeredHandicaps();
-// "先手：" / "後手：", or "下手：" / "上手：" in a handicap game (CP932).
+// "先手：" / "後手：", or "下手：" / "上手：" in a handicap game.
 std::string blackNameLabel(core::HandicapType handicap);
 std::string whiteNameLabel(core::HandicapType handicap);
 // "先手後手未定(&M)": the names when the sides are not decided yet, "先手" and "後手" ("下手" and
@@ -102,7 +102,7 @@ public:
     virtual ~GameUi() = default;
     // The sheet "新規対局"; false when cancelled.
     virtual bool newGameSheet(NewGameFields& fields) = 0;
-    // The dialog "対局者名変更" over the names (CP932); false when cancelled.
+    // The dialog "対局者名変更" over the names; false when cancelled.
     virtual bool playerNamesDialog(std::string& black, std::string& white,
                                    core::HandicapType handicap) = 0;
 };

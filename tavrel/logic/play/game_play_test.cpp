@@ -13,7 +13,6 @@ namespace {
 
 using core::HeaderField;
 using core::packMove;
-using core::sjis;
 
 struct FakeGameUi : GameUi {
     std::optional<NewGameFields> sheet;  // nullopt: the sheet is cancelled
@@ -53,7 +52,7 @@ protected:
     }
     void loadSample() {
         settings.positionAfterLoad = PositionAfterLoad::Start;
-        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))),
+        ASSERT_EQ(doc.loadRecordFile(write("p.kif", std::string(testsupport::kSampleRecord))),
                   CommandResult::Done);
     }
     int eventCount(const std::string& prefix) const {
@@ -88,7 +87,7 @@ TEST_F(GamePlayTest, ClockTextShowsTheTurnAndTheSideTotal) {
 
 TEST_F(GamePlayTest, DateTimeTextHasTheWeekday) {
     EXPECT_EQ(dateTimeText(core::LocalDateTime{2000, 1, 2, 3, 4, 5}),
-              sjis("2000/01/02(日) 03:04:05"));
+              std::string("2000/01/02(日) 03:04:05"));
 }
 
 TEST_F(GamePlayTest, GameStopsWhenTheRecordIsOneMoveShortOfItsCapacity) {
@@ -110,7 +109,7 @@ TEST_F(GamePlayTest, GameStopsWhenTheRecordIsOneMoveShortOfItsCapacity) {
     EXPECT_FALSE(clock.running());
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages[0].first,
-              sjis("棋譜の大きさが限界(4999手)に達しましたので、対局を中止します。"));
+              std::string("棋譜の大きさが限界(4999手)に達しましたので、対局を中止します。"));
     // Entering play again stops at once with the same message.
     ui.messages.clear();
     enterPlay(doc, clock);
@@ -156,7 +155,7 @@ TEST_F(GamePlayTest, SaveOfferAtTheEndOfAGame) {
     EXPECT_EQ(eventCount("save game: p"), 1);
     EXPECT_EQ(eventCount("dialog: "), 1);  // Save As, cancelled
     EXPECT_TRUE(doc.modified());
-    EXPECT_EQ(store.header(HeaderField::EndDateTime), sjis("2026/12/09(水) 10:20:30"));
+    EXPECT_EQ(store.header(HeaderField::EndDateTime), std::string("2026/12/09(水) 10:20:30"));
 
     // No file, not resumed: Yes opens Save As.
     doc.setNewRecordNames();
@@ -165,7 +164,7 @@ TEST_F(GamePlayTest, SaveOfferAtTheEndOfAGame) {
     continuePlay(doc, clock);
     play(27, 26, 2);
     enterTerminal(doc, clock, core::TerminalCode::Resign);
-    EXPECT_EQ(ui.questions.back(), sjis("棋譜を保存しますか？"));
+    EXPECT_EQ(ui.questions.back(), std::string("棋譜を保存しますか？"));
     EXPECT_EQ(eventCount("dialog: "), 1);
 
     // Resumed with 棋譜自動保存: Yes writes <folder>新規棋譜.kif at once.
@@ -178,8 +177,8 @@ TEST_F(GamePlayTest, SaveOfferAtTheEndOfAGame) {
     EXPECT_EQ(eventCount("dialog: "), 0);
     EXPECT_TRUE(std::filesystem::exists(path("新規棋譜.kif")));
     EXPECT_FALSE(doc.modified());
-    EXPECT_EQ(ui.status, sjis("棋譜ファイル(") + settings.recordFolder +
-                             sjis("新規棋譜.kif)を出力しました。"));
+    EXPECT_EQ(ui.status, std::string("棋譜ファイル(") + settings.recordFolder +
+                             std::string("新規棋譜.kif)を出力しました。"));
 
     // ... unless 棋譜自動保存 is off.
     settings.autoSaveResume = 0;
@@ -201,7 +200,7 @@ TEST_F(GamePlayTest, FailedAutomaticSaveKeepsTheRecordModified) {
     EXPECT_TRUE(doc.modified());
     EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
     ASSERT_FALSE(ui.messages.empty());
-    EXPECT_EQ(ui.messages.back().first.rfind(sjis("棋譜保存エラー("), 0), 0u);
+    EXPECT_EQ(ui.messages.back().first.rfind(std::string("棋譜保存エラー("), 0), 0u);
     EXPECT_EQ(store.lineEnd(), 2);  // the move and 投了 are kept
 }
 
@@ -219,7 +218,7 @@ TEST_F(GamePlayTest, ResumeContinuesAtTheEndOfTheMainLineWithoutItsSuspension) {
     EXPECT_TRUE(doc.resumed());
     EXPECT_EQ(doc.mode(), ViewerMode::Playing);
     EXPECT_TRUE(clock.running());
-    EXPECT_EQ(store.header(HeaderField::StartDateTime), sjis("2026/12/01"));  // kept
+    EXPECT_EQ(store.header(HeaderField::StartDateTime), std::string("2026/12/01"));  // kept
     endGame(doc, clock, GameEndSave::Skip);
 
     // 継続対局 clears the flag.
@@ -231,7 +230,7 @@ TEST_F(GamePlayTest, ResumeContinuesAtTheEndOfTheMainLineWithoutItsSuspension) {
     settings.offerReplayAfterLoad = 1;
     ui.answers = {Answer::Cancel, Answer::Yes};
     EXPECT_FALSE(resumeGame(doc, clock, true, open));
-    EXPECT_EQ(ui.questions.back(), sjis("新しい棋譜を読み込みますか？"));
+    EXPECT_EQ(ui.questions.back(), std::string("新しい棋譜を読み込みますか？"));
     EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
     EXPECT_TRUE(resumeGame(doc, clock, true, open));
     EXPECT_EQ(opened, 1);
@@ -247,7 +246,7 @@ TEST_F(GamePlayTest, ResumeContinuesAtTheEndOfTheMainLineWithoutItsSuspension) {
 TEST_F(GamePlayTest, CommandLineResumesTheFileRead) {
     settings.offerReplayAfterLoad = 1;
     settings.positionAfterLoad = PositionAfterLoad::Start;
-    const std::string file = write("g.kif", sjis(testsupport::kSampleRecord));
+    const std::string file = write("g.kif", std::string(testsupport::kSampleRecord));
     auto resume = [&] {
         (void)resumeGame(doc, clock, false, [] { return CommandResult::Failed; });
     };
@@ -262,36 +261,37 @@ TEST_F(GamePlayTest, NewGameSetsUpTheHandicapAndWarnsAboutTheDate) {
     loadSample();
     NewGameFields f;
     f.handicap = 3;  // 角落ち: the giver, White, moves first
-    f.black = sjis("下手の人");
-    f.white = sjis("上手の人");
-    f.header = {{HeaderField::StartDateTime, sjis("2030/01/01")},
-                {HeaderField::Event, sjis("研究会")}};
+    f.black = std::string("下手の人");
+    f.white = std::string("上手の人");
+    f.header = {{HeaderField::StartDateTime, std::string("2030/01/01")},
+                {HeaderField::Event, std::string("研究会")}};
     gameUi.sheet = f;
     Histories histories;
     HistoryPlace place{&histories, dir.string() + "/"};
     ASSERT_TRUE(newGame(doc, clock, gameUi, place));
     // The sheet opened with the record's names and the automatic date.
-    EXPECT_EQ(gameUi.shown.black, sjis("先手の人"));
+    EXPECT_EQ(gameUi.shown.black, std::string("先手の人"));
     EXPECT_EQ(gameUi.shown.header[0].second, automaticDateText());
-    EXPECT_EQ(ui.messages.back().first, sjis("開始日時が未来です。"));
+    EXPECT_EQ(ui.messages.back().first, std::string("開始日時が未来です。"));
     EXPECT_EQ(doc.mode(), ViewerMode::Playing);
     EXPECT_EQ(store.moveCount(), 0);
     EXPECT_EQ(store.handicap(), 3);
     EXPECT_EQ(store.position().sideToMove, core::kSideWhite);
     EXPECT_EQ(store.position().cells[22], 0);  // the bishop is gone
-    EXPECT_EQ(store.header(HeaderField::StartDateTime), sjis("2030/01/01"));
+    EXPECT_EQ(store.header(HeaderField::StartDateTime), std::string("2030/01/01"));
     EXPECT_TRUE(store.header(HeaderField::Opening).empty());
     EXPECT_EQ(doc.recordName(), newRecordName());
     EXPECT_EQ(histories[HistoryField::Players].entries(),
-              (std::vector<std::string>{sjis("上手の人"), sjis("下手の人")}));
-    EXPECT_EQ(histories[HistoryField::Event].entries(), std::vector<std::string>{sjis("研究会")});
+              (std::vector<std::string>{std::string("上手の人"), std::string("下手の人")}));
+    EXPECT_EQ(histories[HistoryField::Event].entries(),
+              std::vector<std::string>{std::string("研究会")});
     EXPECT_TRUE(std::filesystem::exists(historyFilePath(place.folder, HistoryField::Event)));
     EXPECT_FALSE(newGame(doc, clock, gameUi, place));  // not during a game
 
     // Labels and the undecided names follow the handicap.
-    EXPECT_EQ(blackNameLabel(2), sjis("下手："));
-    EXPECT_EQ(whiteNameLabel(core::kHandicapEven), sjis("後手："));
-    EXPECT_EQ(undecidedNames(2), std::make_pair(sjis("下手"), sjis("上手")));
+    EXPECT_EQ(blackNameLabel(2), std::string("下手："));
+    EXPECT_EQ(whiteNameLabel(core::kHandicapEven), std::string("後手："));
+    EXPECT_EQ(undecidedNames(2), std::make_pair(std::string("下手"), std::string("上手")));
 }
 
 TEST_F(GamePlayTest, CancelledSheetOrSaveQuestionLeavesTheRecord) {
@@ -308,10 +308,10 @@ TEST_F(GamePlayTest, CancelledSheetOrSaveQuestionLeavesTheRecord) {
 }
 
 TEST_F(GamePlayTest, PlayerNamesChange) {
-    gameUi.names = std::make_pair(sjis("甲"), sjis("乙"));
+    gameUi.names = std::make_pair(std::string("甲"), std::string("乙"));
     changePlayerNames(doc, gameUi);
-    EXPECT_EQ(store.playerName(core::PlayerField::Black), sjis("甲"));
-    EXPECT_EQ(store.playerName(core::PlayerField::White), sjis("乙"));
+    EXPECT_EQ(store.playerName(core::PlayerField::Black), std::string("甲"));
+    EXPECT_EQ(store.playerName(core::PlayerField::White), std::string("乙"));
     EXPECT_TRUE(doc.modified());
     store.markClean();
     changePlayerNames(doc, gameUi);  // the same names: nothing changes
@@ -320,13 +320,13 @@ TEST_F(GamePlayTest, PlayerNamesChange) {
 
 TEST_F(GamePlayTest, WholeGameIsSavedAndReadBackWithItsTimes) {
     NewGameFields f;
-    f.black = sjis("先手太郎");
-    f.white = sjis("後手花子");
+    f.black = std::string("先手太郎");
+    f.white = std::string("後手花子");
     f.header = {{HeaderField::StartDateTime, automaticDateText()},
-                {HeaderField::Event, sjis("練習対局")}};
+                {HeaderField::Event, std::string("練習対局")}};
     gameUi.sheet = f;
     ASSERT_TRUE(newGame(doc, clock, gameUi, {}));
-    EXPECT_EQ(store.header(HeaderField::StartDateTime), sjis("2026/12/09(水) 10:20:30"));
+    EXPECT_EQ(store.header(HeaderField::StartDateTime), std::string("2026/12/09(水) 10:20:30"));
     play(77, 76, 5);
     play(33, 34, 7);
     play(27, 26, 3);
@@ -350,9 +350,9 @@ TEST_F(GamePlayTest, WholeGameIsSavedAndReadBackWithItsTimes) {
     otherSettings.positionAfterLoad = PositionAfterLoad::Start;
     Document other(readBack, otherSettings, otherUi);
     ASSERT_EQ(other.loadRecordFile(path("game.kif")), CommandResult::Done);
-    EXPECT_EQ(readBack.playerName(core::PlayerField::Black), sjis("先手太郎"));
-    EXPECT_EQ(readBack.header(HeaderField::Event), sjis("練習対局"));
-    EXPECT_EQ(readBack.header(HeaderField::EndDateTime), sjis("2026/12/09(水) 10:20:30"));
+    EXPECT_EQ(readBack.playerName(core::PlayerField::Black), std::string("先手太郎"));
+    EXPECT_EQ(readBack.header(HeaderField::Event), std::string("練習対局"));
+    EXPECT_EQ(readBack.header(HeaderField::EndDateTime), std::string("2026/12/09(水) 10:20:30"));
     struct Expected {
         int from, to, seconds;
     };

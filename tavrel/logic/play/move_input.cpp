@@ -32,11 +32,11 @@ std::string moveText(const core::Position& pos, int origin, int destination,
 std::string refusalText(int legalityResult) {
     switch (static_cast<core::MoveCheckResult>(legalityResult)) {
         case core::MoveCheckResult::SecondPawn:
-            return core::sjis("二歩です。");
+            return std::string("二歩です。");
         case core::MoveCheckResult::PawnDropMate:
-            return core::sjis(" 打歩詰です。");
+            return std::string(" 打歩詰です。");
         default:
-            return core::sjis("動きが正しくありません。");
+            return std::string("動きが正しくありません。");
     }
 }
 
@@ -226,7 +226,7 @@ void MoveInput::putDownInPlay(const BoardGeometry&, const BoardHit& hit, Modifie
                 const char* format =
                     side == core::kSideBlack ? "▲%s：成りますか？" : "△%s：成りますか？";
                 Answer a = m_doc.ui().ask(core::formatMessageUtf8(format, {text}),
-                                          core::sjis("成／不成選択"), false);
+                                          std::string("成／不成選択"), false);
                 if (a == Answer::Yes) destination |= core::kPromoteFlag;
             }
             break;

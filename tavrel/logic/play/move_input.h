@@ -86,7 +86,7 @@ private:
     bool m_promotionOnBoard = true;
 };
 
-// The text shown for a refused move by its legality result (CP932): "二歩です。" for 13,
+// The text shown for a refused move by its legality result: "二歩です。" for 13,
 // " 打歩詰です。" for 2, else "動きが正しくありません。".
 std::string refusalText(int legalityResult);
 

@@ -8,8 +8,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 class MoveInputTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
@@ -105,15 +103,15 @@ TEST_F(MoveInputTest, IllegalMovesNameTheirReasonAndLeaveTheRecord) {
     for (const Case& c : cases) {
         int beeps = ui.beeps;
         drag(c.from, c.to);
-        EXPECT_EQ(ui.status, sjis(c.status));
+        EXPECT_EQ(ui.status, std::string(c.status));
         EXPECT_EQ(ui.beeps, beeps + 1);
         EXPECT_EQ(store.position(), before);
         EXPECT_EQ(store.lineEnd(), plies);
         EXPECT_EQ(doc.mode(), ViewerMode::Playing);
     }
-    EXPECT_EQ(refusalText(13), sjis("二歩です。"));
-    EXPECT_EQ(refusalText(2), sjis(" 打歩詰です。"));
-    EXPECT_EQ(refusalText(12), sjis("動きが正しくありません。"));
+    EXPECT_EQ(refusalText(13), std::string("二歩です。"));
+    EXPECT_EQ(refusalText(2), std::string(" 打歩詰です。"));
+    EXPECT_EQ(refusalText(12), std::string("動きが正しくありません。"));
 }
 
 TEST_F(MoveInputTest, SecondPawnAndPromotionChoices) {
@@ -123,7 +121,7 @@ TEST_F(MoveInputTest, SecondPawnAndPromotionChoices) {
     EXPECT_EQ(store.position().sideToMove, core::kSideWhite);
     play({{41, 32}});
     drag(standCentre(core::kSideBlack, core::kPawn), centre(75));
-    EXPECT_EQ(ui.status, sjis("二歩です。"));
+    EXPECT_EQ(ui.status, std::string("二歩です。"));
     EXPECT_EQ(store.currentPly(), 8);
     settings.checkRules = 0;
     drag(standCentre(core::kSideBlack, core::kPawn), centre(75));
@@ -258,7 +256,7 @@ TEST_F(ViewingInputTest, TheSettingOffAndIllegalDragsEnterNothing) {
     input.press(g, centre(33), {});  // White's pawn, Black to move
     EXPECT_FALSE(input.held());
     drag(77, 75);  // a pawn does not jump
-    EXPECT_EQ(ui.status, sjis("動きが正しくありません。"));
+    EXPECT_EQ(ui.status, std::string("動きが正しくありません。"));
     EXPECT_EQ(store.currentPly(), 0);
     EXPECT_FALSE(input.held());
 }

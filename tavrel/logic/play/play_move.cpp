@@ -127,7 +127,7 @@ PlayResult checkRepetition(Document& doc, MoveClock& clock, PlayKind kind) {
     clock.stop();
     doc.ui().documentChanged();
     doc.warningSound();
-    doc.ui().showMessage(core::sjis("千日手です。"), programCaption());
+    doc.ui().showMessage(std::string("千日手です。"), programCaption());
     return PlayResult::Repetition;
 }
 
@@ -227,8 +227,8 @@ PlayResult playMove(Document& doc, MoveClock& clock, PlayKind kind, PackedMove m
         bool overwrite = !doc.addsVariations();
         if (overwrite && same == core::kNoNode &&
             overwritesContinuation(store, from, static_cast<std::uint8_t>(to))) {
-            Answer a = doc.ui().ask(core::sjis("棋譜を書き換えます。いいですか？"),
-                                    core::sjis("棋譜書き換え確認"), false);
+            Answer a = doc.ui().ask(std::string("棋譜を書き換えます。いいですか？"),
+                                    std::string("棋譜書き換え確認"), false);
             if (a != Answer::Yes) return PlayResult::Refused;
         }
         if (overwrite && same != core::kNoNode && !terminal) {

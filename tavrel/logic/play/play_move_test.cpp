@@ -9,7 +9,6 @@ namespace tavrel {
 namespace {
 
 using core::packMove;
-using core::sjis;
 
 class PlayMoveTest : public testsupport::DocumentFixture {
 protected:
@@ -23,7 +22,7 @@ protected:
     }
     void loadSample() {
         settings.positionAfterLoad = PositionAfterLoad::Start;
-        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))),
+        ASSERT_EQ(doc.loadRecordFile(write("p.kif", std::string(testsupport::kSampleRecord))),
                   CommandResult::Done);
         doc.setMode(ViewerMode::Playing);
     }
@@ -56,7 +55,8 @@ TEST_F(PlayMoveTest, OverwriteQuestionGuardsADifferentContinuation) {
     settings.addVariationMode = core::AddMode::Overwrite;
     ui.answer = Answer::No;
     EXPECT_EQ(enter(27, 26), PlayResult::Refused);
-    EXPECT_EQ(ui.questions, std::vector<std::string>{sjis("棋譜を書き換えます。いいですか？")});
+    EXPECT_EQ(ui.questions,
+              std::vector<std::string>{std::string("棋譜を書き換えます。いいですか？")});
     EXPECT_EQ(store.currentPly(), 0);
     EXPECT_EQ(store.lineEnd(), 3);
     // The move the record already has: no question, the line after it stays.
@@ -95,7 +95,7 @@ TEST_F(PlayMoveTest, BranchEntryAddsAVariationUntilPlayEnds) {
     ASSERT_EQ(store.stepForward(), core::EditResult::Ok);
     createBranch(doc, clock);
     ASSERT_EQ(doc.mode(), ViewerMode::Playing);
-    EXPECT_NE(doc.title().find(sjis("（対局中）")), std::string::npos);
+    EXPECT_NE(doc.title().find(std::string("（対局中）")), std::string::npos);
     EXPECT_EQ(enter(83, 84), PlayResult::Done);
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(store.alternativeIndex(store.current()), 2);
@@ -124,7 +124,7 @@ TEST_F(PlayMoveTest, FullRecordRefusesWithTheSizeMessage) {
     EXPECT_EQ(small.position(), before);
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.back().first,
-              sjis("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。"));
+              std::string("棋譜サイズオーバ：設定の棋譜最大を大きくして下さい。"));
     EXPECT_EQ(ui.beeps, 1);
 }
 
@@ -146,7 +146,7 @@ TEST_F(PlayMoveTest, FourthOccurrenceEndsTheGameWithRepetition) {
     core::NodeIndex end = store.node(store.current()).next;
     ASSERT_NE(end, core::kNoNode);
     EXPECT_EQ(store.node(end).to, core::terminalByte(core::TerminalCode::Repetition));
-    EXPECT_EQ(ui.messages.back().first, sjis("千日手です。"));
+    EXPECT_EQ(ui.messages.back().first, std::string("千日手です。"));
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_FALSE(clock.running());
     finishEntry(doc, clock, PlayResult::Repetition);
@@ -169,7 +169,7 @@ TEST_F(PlayMoveTest, RepetitionRulesFollowTheSettings) {
     }
     EXPECT_EQ(playMove(doc, clock, PlayKind::Replay, packMove(52, 51), 2), PlayResult::Repetition);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first, sjis("12 手で千日手です。"));
+    EXPECT_EQ(ui.messages[0].first, std::string("12 手で千日手です。"));
     EXPECT_EQ(store.lineEnd(), 12);  // replay writes nothing
     EXPECT_EQ(ui.animations.size(), 12u);
 }

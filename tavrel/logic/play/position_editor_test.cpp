@@ -14,7 +14,6 @@ namespace {
 using core::kSideBlack;
 using core::kSideWhite;
 using core::makePiece;
-using core::sjis;
 
 core::Position even() {
     core::Position pos;
@@ -191,7 +190,7 @@ class EditingTest : public testsupport::DocumentFixture {};
 
 TEST_F(EditingTest, StartAndEndKeepThePositionAsANewRecord) {
     settings.positionAfterLoad = PositionAfterLoad::End;
-    ASSERT_EQ(doc.loadRecordFile(write("e.kif", sjis(testsupport::kSampleRecord))),
+    ASSERT_EQ(doc.loadRecordFile(write("e.kif", std::string(testsupport::kSampleRecord))),
               CommandResult::Done);
     store.markDirty();
     ui.answer = Answer::Cancel;
@@ -203,18 +202,18 @@ TEST_F(EditingTest, StartAndEndKeepThePositionAsANewRecord) {
     EXPECT_EQ(doc.mode(), ViewerMode::Editing);
     EXPECT_EQ(store.moveCount(), 0);
     EXPECT_EQ(store.position(), shown);
-    EXPECT_EQ(doc.recordName(), sjis("新規棋譜"));
-    EXPECT_EQ(doc.title(), sjis("Tavrel（局面編集中）"));
+    EXPECT_EQ(doc.recordName(), std::string("新規棋譜"));
+    EXPECT_EQ(doc.title(), std::string("Tavrel（局面編集中）"));
 
     editCommand(doc, EditCommand::EvenSetup);
     EXPECT_EQ(store.handicap(), core::kHandicapEven);
     EXPECT_EQ(editMove(doc, square(22), box()), EditMoveResult::Moved);
     EXPECT_EQ(store.handicap(), 3);  // 角落ち
-    store.setPlayerName(core::PlayerField::Black, sjis("甲"));
-    store.setPlayerName(core::PlayerField::White, sjis("乙"));
+    store.setPlayerName(core::PlayerField::Black, std::string("甲"));
+    store.setPlayerName(core::PlayerField::White, std::string("乙"));
     editCommand(doc, EditCommand::Flip);
-    EXPECT_EQ(store.playerName(core::PlayerField::Black), sjis("乙"));
-    EXPECT_EQ(store.playerName(core::PlayerField::White), sjis("甲"));
+    EXPECT_EQ(store.playerName(core::PlayerField::Black), std::string("乙"));
+    EXPECT_EQ(store.playerName(core::PlayerField::White), std::string("甲"));
     EXPECT_EQ(editMove(doc, square(55), square(56)), EditMoveResult::Refused);
     EXPECT_EQ(ui.beeps, 1);
     endEditing(doc);

@@ -42,7 +42,7 @@ int squareAt(std::string_view text, std::size_t i) {
 
 TypedMove error(const char* utf8) {
     TypedMove m;
-    m.error = core::sjis(utf8);
+    m.error = std::string(utf8);
     return m;
 }
 

@@ -17,7 +17,7 @@ enum class TypedKind { Move, Resign, Suspend, EndInput, TakeBack, Error };
 struct TypedMove {
     TypedKind kind = TypedKind::Error;
     core::PackedMove move = 0;  // Move: origin square or hand slot, destination (+ promotion)
-    std::string error;          // Error: the message (CP932)
+    std::string error;          // Error: the message
 };
 
 TypedMove parseTypedMove(std::string_view text, const core::Position& pos);

@@ -9,7 +9,6 @@ namespace tavrel {
 namespace {
 
 using core::packMove;
-using core::sjis;
 
 // Black holds a pawn and a bishop; White's pawn on 3四 has advanced.
 core::Position sample() {
@@ -72,7 +71,7 @@ TEST(TypedMove, TextsToMovesOrErrors) {
         TypedMove m = parseTypedMove(c.text, pos);
         EXPECT_EQ(m.kind, c.kind) << c.text;
         EXPECT_EQ(m.move, c.move) << c.text;
-        EXPECT_EQ(m.error, sjis(c.error)) << c.text;
+        EXPECT_EQ(m.error, std::string(c.error)) << c.text;
     }
 }
 
@@ -106,7 +105,7 @@ protected:
 TEST_F(TypedMoveFlow, ErrorsReopenMovesAndWordsPlay) {
     EXPECT_TRUE(enterTypedMove(doc, clock, "7577"));
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first, sjis("ルール　エラー"));
+    EXPECT_EQ(ui.messages[0].first, std::string("ルール　エラー"));
     EXPECT_EQ(ui.messages[0].second, "Tavrel");
     EXPECT_EQ(ui.beeps, 1);
     EXPECT_EQ(store.currentPly(), 0);

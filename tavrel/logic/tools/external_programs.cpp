@@ -129,7 +129,7 @@ void registerInDatabase(Document& doc, ExportUi& clipboard, ProgramStarter& star
                         const ProgramPlaces& places) {
     if (!registerInDatabaseEnabled(doc) || !opensForReading(doc.recordPath())) return;
     if (copyText(doc.ui(), clipboard, CopyProduct::Short, pathToText(doc.recordPath()),
-                 core::sjis("エラー")) != CopyResult::Ok) {
+                 std::string("エラー")) != CopyResult::Ok) {
         return;
     }
     starter.start(places.dalmir, places.dalmirServer, core::DatabaseRequest::RegisterRecord);

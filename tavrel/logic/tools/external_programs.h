@@ -115,7 +115,7 @@ struct ToolContext {
 // The most bytes the parameters hold.
 inline constexpr std::size_t kToolParameterBytes = 1023;
 
-// Expands a template (CP932): %K/%k the record path, %N/%n the ply, %D/%d the program folder,
+// Expands a template: %K/%k the record path, %N/%n the ply, %D/%d the program folder,
 // %% one '%'; any other character after '%' gives nothing and a final '%' ends the template.
 // Paths are turned into text (CP932); the result is cut to kToolParameterBytes.
 std::string expandToolArguments(std::string_view argumentTemplate, const ToolContext& context);
@@ -132,7 +132,7 @@ bool toolEnabled(const Settings& settings, int index, bool recordHasFile);
 // The menu text of tool `index`: its menu text (or "ツールメニューn") and "(&n)".
 std::string toolMenuLabel(const Settings& settings, int index);
 
-// Splits parameters (CP932) into arguments as a shell user expects: blanks separate; text in
+// Splits parameters into arguments as a shell user expects: blanks separate; text in
 // double or single quotes stays one argument (quotes removed; "" gives an empty argument); a
 // backslash outside single quotes keeps the next character as it is. Two-byte characters are
 // never split or taken for a quote or backslash.

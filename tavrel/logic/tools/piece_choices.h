@@ -13,7 +13,7 @@ struct PieceChoices {
     WoodChoice board = WoodChoice::Plain;
     WoodChoice stand = WoodChoice::Plain;
     bool externalPieces = false;
-    std::string pieceBitmap;  // CP932
+    std::string pieceBitmap;
 };
 
 // The dialog's start: the piece set kept in its range, any wood setting other than 0 and 1 shown

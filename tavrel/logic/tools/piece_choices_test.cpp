@@ -35,7 +35,7 @@ TEST(PieceChoices, StoredWithThePathCutBetweenCharacters) {
     c.stand = WoodChoice::Plain;
     c.externalPieces = true;
     // 254 single bytes, then a two-byte character that would end at byte 256.
-    c.pieceBitmap = std::string(254, 'p') + core::sjis("駒") + ".bmp";
+    c.pieceBitmap = std::string(254, 'p') + std::string("駒") + ".bmp";
     Settings settings;
     applyPieceChoices(c, settings);
     EXPECT_EQ(settings.pieceSet, 5);

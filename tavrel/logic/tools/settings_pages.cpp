@@ -400,20 +400,20 @@ void testPieceSound(const Settings& stored, const Settings& draft, const PieceSo
 // ---- Messages ----
 
 std::string cannotWriteMessage(std::string_view path) {
-    return std::string(path) + core::sjis(" に書き込めません。");
+    return std::string(path) + std::string(" に書き込めません。");
 }
 
 std::string associatedMessage() {
-    return core::sjis("棋譜・局面ファイルを本プログラムと対応付けしました。");
+    return std::string("棋譜・局面ファイルを本プログラムと対応付けしました。");
 }
 
 std::string shortcutCreatedMessage() {
-    return core::sjis("デスクトップにショートカットを作成しました。");
+    return std::string("デスクトップにショートカットを作成しました。");
 }
 
 std::string environmentNotSavedMessage(std::string_view path) {
-    return core::sjis("環境ファイル(") + std::string(path) +
-           core::sjis(")を保存できませんでした。");
+    return std::string("環境ファイル(") + std::string(path) +
+           std::string(")を保存できませんでした。");
 }
 
 // ---- FTP page ----

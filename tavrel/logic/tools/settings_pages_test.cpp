@@ -126,10 +126,12 @@ TEST(SettingsPages, UntouchedFlagsKeepOtherValues) {
 
 TEST(SettingsPages, TextsAreCutOnACharacterBoundary) {
     Settings draft;
-    std::string name = core::sjis("あ") + std::string(99, 'a') + core::sjis("い");  // 103 bytes
+    // 103 bytes in Shift-JIS: the cut keeps "あ" and 98 'a', the width of the field.
+    std::string name = "あ" + std::string(99, 'a') + "い";
     storeText(control("userInfo1"), draft, name);
-    EXPECT_EQ(draft.userInfoNames[0], name.substr(0, kUserInfoNameBytes));
-    std::string odd = std::string(99, 'c') + core::sjis("う");  // would end at byte 101
+    EXPECT_EQ(core::cp932Width(draft.userInfoNames[0]), kUserInfoNameBytes);
+    EXPECT_EQ(draft.userInfoNames[0], "あ" + std::string(kUserInfoNameBytes - 2, 'a'));
+    std::string odd = std::string(99, 'c') + std::string("う");  // would end at byte 101
     storeText(control("userInfo2"), draft, odd);
     EXPECT_EQ(draft.userInfoNames[1], std::string(99, 'c'));
     // The mail folder is kept the way the environment file keeps folders.
@@ -244,7 +246,7 @@ TEST_F(FtpPage, NewEntriesAreNumberedAndChosen) {
     ASSERT_TRUE(page.add());
     ASSERT_TRUE(page.add());
     EXPECT_EQ(names(), (std::vector<std::string>{ftpSettingName(1), ftpSettingName(2)}));
-    EXPECT_EQ(ftpSettingName(2), core::sjis("設定2"));
+    EXPECT_EQ(ftpSettingName(2), std::string("設定2"));
     EXPECT_EQ(page.current(), 1);
     EXPECT_EQ(list.selection, 1);
     EXPECT_TRUE(list.entries[1].passive);

@@ -27,7 +27,7 @@ public:
 
 // The names of the built-in sounds, for "%s が読み込めません。".
 const char* builtInSoundName(int which);
-// "%s が読み込めません。" for a built-in sound that did not load (CP932).
+// "%s が読み込めません。" for a built-in sound that did not load.
 std::string builtInSoundMissingMessage(int which);
 
 // WarningSound: unless 警告音 is 0, the desktop's warning sound, or a plain beep when there is

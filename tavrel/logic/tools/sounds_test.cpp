@@ -46,7 +46,7 @@ protected:
 using Heard = std::vector<std::string>;
 
 TEST_F(SoundTest, EachPieceSoundSettingPlaysItsSound) {
-    settings.userWave = core::sjis("/home/u/音.wav");
+    settings.userWave = std::string("/home/u/音.wav");
     EXPECT_EQ(play(0), Heard{});
     EXPECT_EQ(play(1), Heard{"beep"});
     EXPECT_EQ(play(2), Heard{"komaoto"});
@@ -68,7 +68,7 @@ TEST_F(SoundTest, AMissingBuiltInSoundGivesTheWarningSoundInstead) {
 }
 
 TEST_F(SoundTest, AUserFileThatDoesNotPlayIsNamedAndPlayGoesOn) {
-    settings.userWave = core::sjis("/nowhere/駒.wav");
+    settings.userWave = std::string("/nowhere/駒.wav");
     player.filePlays = false;
     EXPECT_EQ(play(4), Heard{});
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -91,12 +91,12 @@ TEST_F(SoundTest, TheWarningSoundFollowsItsSetting) {
 
 TEST_F(SoundTest, TheTestButtonPlaysThePagesChoiceAndChangesNoSetting) {
     settings.pieceSound = PieceSoundKind::BuiltIn1;
-    settings.userWave = core::sjis("/stored.wav");
+    settings.userWave = std::string("/stored.wav");
     const Settings before = settings;
     const auto play = [&](const Settings& trial) { pieceSound(trial, player, ui); };
     Settings draft = settings;
     draft.pieceSound = PieceSoundKind::UserWave;
-    draft.userWave = core::sjis("/typed.wav");
+    draft.userWave = std::string("/typed.wav");
     testPieceSound(settings, draft, play);
     draft.pieceSound = PieceSoundKind::Beep;
     testPieceSound(settings, draft, play);

@@ -20,7 +20,7 @@ std::shared_ptr<const TreeDatabase> TreeDatabase::open(const std::string& fsPath
     message.clear();
     if (dm::databaseKindOf(fsPath) == dm::DatabaseKind::Unknown) {
         result = OpenResult::NotDatabase;
-        message = dm::openErrorMessage(dm::OpenResult::NotDatabase, core::sjis(fsPath));
+        message = dm::openErrorMessage(dm::OpenResult::NotDatabase, std::string(fsPath));
         return nullptr;
     }
     auto tree = std::shared_ptr<TreeDatabase>(new TreeDatabase);
@@ -28,7 +28,7 @@ std::shared_ptr<const TreeDatabase> TreeDatabase::open(const std::string& fsPath
     const dm::OpenReport r = dm::openDatabase(tree->m_db, fsPath);
     if (r.code != dm::OpenResult::Ok) {
         result = OpenResult::CannotOpen;
-        message = dm::openErrorMessage(r.code, core::sjis(fsPath));
+        message = dm::openErrorMessage(r.code, std::string(fsPath));
         return nullptr;
     }
     if (tree->m_db.isBinary()) {
@@ -219,14 +219,14 @@ std::string TreePaneState::cellText(int row, TreeColumn column) const {
         case TreeColumn::Book:
             return r.bookCount < 0 ? std::string() : std::to_string(r.bookCount);
         case TreeColumn::Record:
-            return core::sjis(std::filesystem::path(r.bestPath).filename().string());
+            return std::string(std::filesystem::path(r.bestPath).filename().string());
         default:
             return {};
     }
 }
 
 std::string TreePaneState::statusText() const {
-    if (m_running) return core::sjis("計算中...");
+    if (m_running) return std::string("計算中...");
     return core::formatMessageUtf8("局数 %s（終局 %s）",
                                    {std::to_string(m_records), std::to_string(m_ended)});
 }

@@ -25,7 +25,7 @@ public:
     enum class [[nodiscard]] OpenResult : int{Ok = 0, NotDatabase = -1, CannotOpen = -2};
 
     // Opens the file (DLB, KIX or DLS; a DLS reads its records' files for their main lines).
-    // message: the error to show (CP932), or the notices of an index that was not used.
+    // message: the error to show, or the notices of an index that was not used.
     static std::shared_ptr<const TreeDatabase> open(const std::string& fsPath, OpenResult& result,
                                                     std::string& message);
 
@@ -42,8 +42,8 @@ private:
 
 struct TreePaneRow {
     std::string usi;
-    std::string notation;  // CP932
-    int count = 0;         // records of the database; 0 for a move only the book has
+    std::string notation;
+    int count = 0;  // records of the database; 0 for a move only the book has
     int blackWins = 0;
     int whiteWins = 0;
     int draws = 0;
@@ -116,7 +116,7 @@ public:
     TreeColumn sortColumn() const { return m_column; }
     bool sortDescending() const { return m_descending; }
 
-    // The text of a cell (CP932), as the table shows it.
+    // The text of a cell, as the table shows it.
     std::string cellText(int row, TreeColumn column) const;
     // The status line: "局数 %d（終局 %d）" or "計算中..." while computing.
     std::string statusText() const;

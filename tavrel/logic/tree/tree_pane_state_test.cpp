@@ -88,7 +88,7 @@ TEST_F(TreePaneTest, RowsComeFromTheDatabaseWithTheBookBeside) {
     EXPECT_EQ(r.rows[1].bookValue, 35);
     EXPECT_EQ(r.rows[2].usi, "5g5f");  // only in the book
     EXPECT_EQ(r.rows[2].count, 0);
-    EXPECT_EQ(r.rows[2].notation, core::sjis("５六歩(57)"));
+    EXPECT_EQ(r.rows[2].notation, std::string("５六歩(57)"));
 
     TreePaneResult none = computeTreeRows(nullptr, nullptr, start());
     EXPECT_TRUE(none.rows.empty());
@@ -100,7 +100,7 @@ TEST_F(TreePaneTest, OnlyTheLatestPositionIsShownAndOneComputesAtATime) {
     const auto first = state.request(start());
     ASSERT_TRUE(first);
     EXPECT_TRUE(state.busy());
-    EXPECT_EQ(state.statusText(), core::sjis("計算中..."));
+    EXPECT_EQ(state.statusText(), std::string("計算中..."));
     // Two steps while the first computes: only the last waits.
     dm::ReplayBoard after = start();
     dm::ReplayStep step;
@@ -122,7 +122,7 @@ TEST_F(TreePaneTest, OnlyTheLatestPositionIsShownAndOneComputesAtATime) {
     EXPECT_FALSE(next);
     EXPECT_FALSE(state.busy());
     ASSERT_EQ(state.rows().size(), 2u);
-    EXPECT_EQ(state.statusText(), core::sjis("局数 2（終局 0）"));
+    EXPECT_EQ(state.statusText(), std::string("局数 2（終局 0）"));
 
     // New sources: what was computing is dropped.
     const auto again = state.request(start());
@@ -158,7 +158,7 @@ TEST_F(TreePaneTest, RowsSortByAnyColumnAndCellsSayIt) {
     state.sortBy(TreeColumn::Move, true);
     EXPECT_EQ(order(), "7g7f 2g2f ");
 
-    EXPECT_EQ(state.cellText(0, TreeColumn::Move), core::sjis("７六歩(77)"));
+    EXPECT_EQ(state.cellText(0, TreeColumn::Move), std::string("７六歩(77)"));
     EXPECT_EQ(state.cellText(0, TreeColumn::BlackScore), "75.0%");
     EXPECT_EQ(state.cellText(0, TreeColumn::LastDate), "2020-01-01");
     EXPECT_EQ(state.cellText(0, TreeColumn::Book), "");
@@ -226,7 +226,7 @@ TEST_F(TreePaneTest, AStaleTreeIndexIsReportedAndLeftAside) {
     auto db = TreeDatabase::open(path, r, message);
     ASSERT_TRUE(db);
     EXPECT_EQ(db->treeIndex(), nullptr);
-    EXPECT_NE(message.find(core::sjis("古いため")), std::string::npos);
+    EXPECT_NE(message.find(std::string("古いため")), std::string::npos);
     EXPECT_EQ(computeTreeRows(db.get(), nullptr, start()).records, 4);
 }
 

@@ -67,9 +67,9 @@ std::vector<BranchMenuEntry> branchMenuEntries(const core::RecordStore& store, i
     plain.userMarks = false;
     std::string text = displayMoveText(store.node(node), previousDestination(store), plain);
     std::vector<BranchMenuEntry> e;
-    e.push_back({BranchMenuCommand::Replay, core::sjis("連続再現(&G) ") + text});
-    if (row >= 1) e.push_back({BranchMenuCommand::MakeFirst, core::sjis("先頭へ(&T) ") + text});
-    e.push_back({BranchMenuCommand::Delete, core::sjis("削除(&D) ") + text});
+    e.push_back({BranchMenuCommand::Replay, std::string("連続再現(&G) ") + text});
+    if (row >= 1) e.push_back({BranchMenuCommand::MakeFirst, std::string("先頭へ(&T) ") + text});
+    e.push_back({BranchMenuCommand::Delete, std::string("削除(&D) ") + text});
     return e;
 }
 

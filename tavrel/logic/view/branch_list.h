@@ -35,7 +35,7 @@ WindowRect branchWindowPlacement(const WindowRect& saved, int instance, const De
 enum class BranchMenuCommand { Replay, MakeFirst, Delete };
 struct BranchMenuEntry {
     BranchMenuCommand command;
-    std::string text;  // CP932
+    std::string text;
 };
 // The right-click menu of row `row` (0-based); empty when there is no such row.
 std::vector<BranchMenuEntry> branchMenuEntries(const core::RecordStore& store, int row,

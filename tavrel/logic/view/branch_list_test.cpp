@@ -8,8 +8,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 // 1.７六歩 2.３四歩 3.２六歩, with ６六歩* (commented) and 投了 beside ply 3.
 const char* const kRecord =
     "手合割：平手\r\n   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ２六歩(27)\r\n"
@@ -19,7 +17,7 @@ class BranchListTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
         settings.positionAfterLoad = PositionAfterLoad::Start;
-        ASSERT_EQ(doc.loadRecordFile(write("b.kif", sjis(kRecord))), CommandResult::Done);
+        ASSERT_EQ(doc.loadRecordFile(write("b.kif", std::string(kRecord))), CommandResult::Done);
         ASSERT_EQ(store.goToPly(2), core::EditResult::Ok);
         ui.changes = 0;
     }

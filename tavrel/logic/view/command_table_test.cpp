@@ -11,8 +11,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 void walk(const std::vector<MenuItem>& items, const std::string& path,
           const std::function<void(const std::vector<MenuItem>&, const std::string&)>& visit) {
     visit(items, path);
@@ -86,7 +84,7 @@ class CommandStateTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
         settings.positionAfterLoad = PositionAfterLoad::Start;
-        ASSERT_EQ(doc.loadRecordFile(write("p.kif", sjis(testsupport::kSampleRecord))),
+        ASSERT_EQ(doc.loadRecordFile(write("p.kif", std::string(testsupport::kSampleRecord))),
                   CommandResult::Done);
     }
     bool enabled(Command c, bool running = false) {

@@ -26,7 +26,7 @@ WindowRect commentWindowPlacement(const PanelSetting<CommentDisplay>& setting, i
 void storeCommentWindowPlace(PanelSetting<CommentDisplay>& setting, const WindowRect& current,
                              int instance);
 
-// What the windows show for the current position: its comment and its caption (CP932).
+// What the windows show for the current position: its comment and its caption.
 struct CommentView {
     std::string caption;
     std::string text;  // line ends as stored (line feeds)

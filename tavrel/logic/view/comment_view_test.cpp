@@ -41,9 +41,9 @@ TEST(CommentViewTest, PlacementKeepsTheWindowReachable) {
 
 TEST(CommentViewTest, ViewFollowsTheCurrentPosition) {
     core::RecordStore store(50);
-    ASSERT_EQ(
-        core::readRecordText(store, core::sjis("   1 ７六歩(77)\r\n*よい手\r\n"), false, {}).result,
-        core::ReadResult::Ok);
+    ASSERT_EQ(core::readRecordText(store, std::string("   1 ７六歩(77)\r\n*よい手\r\n"), false, {})
+                  .result,
+              core::ReadResult::Ok);
     Settings settings;
     CommentView view = currentCommentView(store, settings);
     EXPECT_FALSE(view.any);

@@ -25,12 +25,12 @@ int clampedInterval(int interval);
 int fasterInterval(int interval);
 // Down: one tenth slower below 5 seconds, else one second; nothing above 24 seconds.
 int slowerInterval(int interval);
-// "再現速度： %2.1f 秒／手" (CP932).
+// "再現速度： %2.1f 秒／手".
 std::string replaySpeedText(int interval);
 // The display flag of a replay step: no animation below 0.4 seconds a move.
 int replayDisplayFlag(int interval);
 
-// "一時停止（スペースキーで連続再現を再開）" (CP932).
+// "一時停止（スペースキーで連続再現を再開）".
 std::string replayPauseMessage();
 
 // What the replay does after a step.

@@ -8,7 +8,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
 using Kind = StopDecision::Kind;
 
 TEST(ReplaySpeedTest, KeysWalkTheTable) {
@@ -23,8 +22,8 @@ TEST(ReplaySpeedTest, KeysWalkTheTable) {
         EXPECT_EQ(fasterInterval(c.from), c.faster) << c.from;
         EXPECT_EQ(slowerInterval(c.from), c.slower) << c.from;
     }
-    EXPECT_EQ(replaySpeedText(5), sjis("再現速度： 0.5 秒／手"));
-    EXPECT_EQ(replaySpeedText(250), sjis("再現速度： 25.0 秒／手"));
+    EXPECT_EQ(replaySpeedText(5), std::string("再現速度： 0.5 秒／手"));
+    EXPECT_EQ(replaySpeedText(250), std::string("再現速度： 25.0 秒／手"));
     EXPECT_EQ(replayDisplayFlag(3), kDisplayByHand);
     EXPECT_EQ(replayDisplayFlag(4), kDisplayAnimated);
 }
@@ -84,7 +83,7 @@ protected:
         settings.commentWindow.mode = CommentDisplay::MainWindow;
         settings.stopAtComments = ReplayStop::Never;
         settings.stopAtBranches = ReplayStop::Never;
-        ASSERT_EQ(doc.loadRecordFile(write("r.kif", sjis(kRecord))), CommandResult::Done);
+        ASSERT_EQ(doc.loadRecordFile(write("r.kif", std::string(kRecord))), CommandResult::Done);
     }
     // Ticks until the replay ends (at most n ticks); the plies reached after each tick.
     std::vector<int> run(int n = 20) {
@@ -205,7 +204,7 @@ TEST_F(ContinuousReplayTest, AChangeFromOutsideEndsIt) {
 
     ASSERT_TRUE(replay.start(ReplayDirection::Forward));
     // A new record read underneath: the next tick only ends the replay.
-    ASSERT_EQ(doc.loadRecordFile(write("s.kif", sjis(kRecord))), CommandResult::Done);
+    ASSERT_EQ(doc.loadRecordFile(write("s.kif", std::string(kRecord))), CommandResult::Done);
     int ply = store.currentPly();
     replay.timerFired();
     EXPECT_FALSE(replay.running());

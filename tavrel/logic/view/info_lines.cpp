@@ -51,7 +51,6 @@ std::string lastMoveText(const core::MoveNode& node, int previousDestination,
 
 InfoLines informationLines(const core::RecordStore& store, const Settings& settings,
                            const InfoContext& context) {
-    using core::sjis;
     InfoLines lines;
     bool handicap = store.handicap() != core::kHandicapEven;
     bool downMark = usesDownMark(settings.moveTextStyle);
@@ -65,11 +64,11 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
     lines[4] = std::string(core::kKeyHandicap) + std::string(core::handicapName(store.handicap()));
     char ply[16];
     std::snprintf(ply, sizeof ply, "%3d", store.currentPly());
-    lines[5] = sjis("手　数：") + ply + "     ";
+    lines[5] = std::string("手　数：") + ply + "     ";
 
     core::NodeIndex cur = store.current();
     if (cur == core::kRootNode) {
-        lines[6] = sjis("　　　　　　");
+        lines[6] = std::string("　　　　　　");
     } else {
         const core::MoveNode& node = store.node(cur);
         if (node.isTerminal() && node.to == core::terminalByte(core::TerminalCode::Suspend)) {
@@ -82,8 +81,8 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
                 if (!p.isTerminal()) previous = p.destination();
             }
             bool byBlack = core::moverOf(node) == core::kSideBlack;
-            lines[6] =
-                (byBlack ? black : white) + lastMoveText(node, previous, settings) + sjis("まで　");
+            lines[6] = (byBlack ? black : white) + lastMoveText(node, previous, settings) +
+                       std::string("まで　");
         }
     }
     bool blackToMove = store.position().sideToMove == core::kSideBlack;

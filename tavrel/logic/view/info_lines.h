@@ -1,5 +1,5 @@
 // The texts of the information area beside the board: player names, their time texts, handicap,
-// ply, the current move, the side to move and the three template lines. All CP932.
+// ply, the current move, the side to move and the three template lines.
 #pragma once
 
 #include <array>

@@ -39,15 +39,15 @@ PlayCommandStates playCommandStates(ViewerMode mode, const core::RecordStore& st
 }
 
 std::string editingEntryText(ViewerMode mode) {
-    return core::sjis(isEditing(mode) ? "局面編集の終了(&E)\tCtrl+E"
-                                      : "局面編集の開始(&E)\tCtrl+E");
+    return std::string(isEditing(mode) ? "局面編集の終了(&E)\tCtrl+E"
+                                       : "局面編集の開始(&E)\tCtrl+E");
 }
 
 std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::RecordStore& store,
                                              const Settings& settings, bool shift,
                                              const std::string& imageName) {
     std::vector<ContextEntry> e;
-    auto add = [&](Command c, const char* utf8) { e.push_back({c, core::sjis(utf8)}); };
+    auto add = [&](Command c, const char* utf8) { e.push_back({c, std::string(utf8)}); };
     if (isPlaying(mode)) {
         add(Command::Suspend, "中断(&Q)");
         if (resignAllowed(store, settings)) add(Command::Resign, "投了(&G)");
@@ -83,7 +83,7 @@ std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::Record
 std::vector<RecentMenuEntry> recentMenuEntries(const RecentFileList& list) {
     std::vector<RecentMenuEntry> entries;
     if (list.entries().empty()) {
-        entries.push_back({core::sjis("最近使ったファイル"), std::nullopt});
+        entries.push_back({std::string("最近使ったファイル"), std::nullopt});
     }
     for (int i = 0; i < list.count(); ++i) {
         const std::string& path = list.entries()[static_cast<std::size_t>(i)];
@@ -95,7 +95,7 @@ std::vector<RecentMenuEntry> recentMenuEntries(const RecentFileList& list) {
 std::string toolMenuText(const Settings& settings, int index) {
     if (index < 0 || index >= kToolCount) return {};
     const std::string& text = settings.tools[static_cast<std::size_t>(index)].menu;
-    return text.empty() ? core::sjis("ツールメニュー") + std::to_string(index + 1) : text;
+    return text.empty() ? std::string("ツールメニュー") + std::to_string(index + 1) : text;
 }
 
 }  // namespace tavrel

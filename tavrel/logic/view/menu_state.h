@@ -38,16 +38,16 @@ PlayCommandStates playCommandStates(ViewerMode mode, const core::RecordStore& st
                                     const Settings& settings);
 
 // The text of the position editing entry: "局面編集の終了(&E)\tCtrl+E" while editing, else
-// "局面編集の開始(&E)\tCtrl+E" (CP932).
+// "局面編集の開始(&E)\tCtrl+E".
 std::string editingEntryText(ViewerMode mode);
 
 // The entries of the context menu (right mouse button): commands of the window's table.
 struct ContextEntry {
     std::optional<Command> command;  // nullopt: the separator
-    std::string text;                // CP932; empty for the separator
+    std::string text;                // empty for the separator
 };
 // The entries of the mode's context menu; shift: Shift was held (千日手 in play). imageName is the
-// proposed image file name of the preview's "画像を保存(%s)" (CP932).
+// proposed image file name of the preview's "画像を保存(%s)" .
 std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::RecordStore& store,
                                              const Settings& settings, bool shift,
                                              const std::string& imageName = {});
@@ -60,7 +60,7 @@ struct RecentMenuEntry {
 };
 std::vector<RecentMenuEntry> recentMenuEntries(const RecentFileList& list);
 
-// The Tool menu's entry 0..kToolCount-1 (CP932): its ツールメニューn setting, or "ツールメニューn"
+// The Tool menu's entry 0..kToolCount-1: its ツールメニューn setting, or "ツールメニューn"
 // when that is empty.
 std::string toolMenuText(const Settings& settings, int index);
 

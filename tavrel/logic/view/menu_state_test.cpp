@@ -7,8 +7,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 TEST(MenuState, SaveAndRecentFilesRefusedWhilePlayingAndInPreview) {
     for (ViewerMode mode :
          {ViewerMode::Playing, ViewerMode::PlayingPieceHeld, ViewerMode::PrintPreview}) {
@@ -62,8 +60,9 @@ TEST(MenuState, TerminalEntriesOnlyInPlayAndResignAtTheEndOrWithBranches) {
               (std::vector<std::optional<Command>>{
                   Command::Suspend, Command::Resign, Command::EndInput, Command::TakeBack,
                   Command::SuspendMail, Command::Mate, Command::Repetition}));
-    EXPECT_EQ(editingEntryText(ViewerMode::EditingPieceHeld), sjis("局面編集の終了(&E)\tCtrl+E"));
-    EXPECT_EQ(editingEntryText(ViewerMode::Viewing), sjis("局面編集の開始(&E)\tCtrl+E"));
+    EXPECT_EQ(editingEntryText(ViewerMode::EditingPieceHeld),
+              std::string("局面編集の終了(&E)\tCtrl+E"));
+    EXPECT_EQ(editingEntryText(ViewerMode::Viewing), std::string("局面編集の開始(&E)\tCtrl+E"));
     auto viewing = contextMenuEntries(ViewerMode::Viewing, store, settings, false);
     EXPECT_EQ(commandsOf(viewing),
               (std::vector<std::optional<Command>>{Command::PreviewPosition, Command::Editing,
@@ -71,14 +70,14 @@ TEST(MenuState, TerminalEntriesOnlyInPlayAndResignAtTheEndOrWithBranches) {
     auto editing = contextMenuEntries(ViewerMode::Editing, store, settings, false);
     ASSERT_EQ(editing.size(), 7u);
     EXPECT_FALSE(editing[1].command);  // the separator
-    EXPECT_EQ(editing[6].text, sjis("手番変更(&T)"));
+    EXPECT_EQ(editing[6].text, std::string("手番変更(&T)"));
 }
 
 TEST(MenuState, RecentEntriesNewestFirstWithTheirTexts) {
     RecentFileList list;
     std::vector<RecentMenuEntry> entries = recentMenuEntries(list);
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].text, sjis("最近使ったファイル"));
+    EXPECT_EQ(entries[0].text, std::string("最近使ったファイル"));
     EXPECT_FALSE(entries[0].path);
 
     std::string japanese = "/棋譜/対局.kif";  // the file system's UTF-8, shown as CP932
@@ -86,7 +85,7 @@ TEST(MenuState, RecentEntriesNewestFirstWithTheirTexts) {
     list.add(japanese);
     entries = recentMenuEntries(list);
     ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].text, "&1 " + sjis(japanese));
+    EXPECT_EQ(entries[0].text, "&1 " + std::string(japanese));
     EXPECT_EQ(entries[0].path, japanese);
     EXPECT_EQ(entries[1].text, "&2 /r/a.kif");
     EXPECT_EQ(entries[1].path, "/r/a.kif");
@@ -95,11 +94,11 @@ TEST(MenuState, RecentEntriesNewestFirstWithTheirTexts) {
 TEST(MenuState, ToolEntriesNamedOrNumbered) {
     Settings settings;
     settings.tools[0].menu.clear();
-    settings.tools[1].menu = sjis("棋譜整形");
+    settings.tools[1].menu = std::string("棋譜整形");
     settings.tools[kToolCount - 1].menu.clear();
-    EXPECT_EQ(toolMenuText(settings, 0), sjis("ツールメニュー1"));
-    EXPECT_EQ(toolMenuText(settings, 1), sjis("棋譜整形"));
-    EXPECT_EQ(toolMenuText(settings, kToolCount - 1), sjis("ツールメニュー5"));
+    EXPECT_EQ(toolMenuText(settings, 0), std::string("ツールメニュー1"));
+    EXPECT_EQ(toolMenuText(settings, 1), std::string("棋譜整形"));
+    EXPECT_EQ(toolMenuText(settings, kToolCount - 1), std::string("ツールメニュー5"));
     EXPECT_EQ(toolMenuText(settings, kToolCount), "");
 }
 

@@ -42,7 +42,7 @@ void chooseVariation(Document& doc, MoveClock& clock, int n);
 // warning sound while playing or editing.
 void jumpToPly(Document& doc, int n);
 
-// The menu texts of the single steps: with "\t→" / "\t←" when the arrow keys act (CP932).
+// The menu texts of the single steps: with "\t→" / "\t←" when the arrow keys act.
 std::string stepForwardMenuText(bool arrowsAct);
 std::string stepBackMenuText(bool arrowsAct);
 // Whether the arrow keys step through the record in this mode (not while the board takes them

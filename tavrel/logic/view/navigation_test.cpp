@@ -8,13 +8,11 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 class NavigationTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
         settings.positionAfterLoad = PositionAfterLoad::Start;
-        ASSERT_EQ(doc.loadRecordFile(write("n.kif", sjis(testsupport::kSampleRecord))),
+        ASSERT_EQ(doc.loadRecordFile(write("n.kif", std::string(testsupport::kSampleRecord))),
                   CommandResult::Done);
         ASSERT_EQ(store.currentPly(), 0);
     }
@@ -89,7 +87,8 @@ class BranchedNavigationTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
         settings.positionAfterLoad = PositionAfterLoad::Start;
-        ASSERT_EQ(doc.loadRecordFile(write("b.kif", sjis(kBranchedRecord))), CommandResult::Done);
+        ASSERT_EQ(doc.loadRecordFile(write("b.kif", std::string(kBranchedRecord))),
+                  CommandResult::Done);
         ui.changes = 0;
     }
     MoveClock clock{[] { return std::int64_t{0}; }};
@@ -201,10 +200,10 @@ TEST_F(BranchedNavigationTest, JumpToPlyAndMenuTexts) {
     EXPECT_EQ(store.currentPly(), 0);
     EXPECT_EQ(ui.beeps, 1);
 
-    EXPECT_EQ(stepForwardMenuText(true), sjis("１手進める(&F)\t→"));
-    EXPECT_EQ(stepForwardMenuText(false), sjis("１手進める(&F)"));
-    EXPECT_EQ(stepBackMenuText(true), sjis("１手戻す(&B)\t←"));
-    EXPECT_EQ(stepBackMenuText(false), sjis("１手戻す(&B)"));
+    EXPECT_EQ(stepForwardMenuText(true), std::string("１手進める(&F)\t→"));
+    EXPECT_EQ(stepForwardMenuText(false), std::string("１手進める(&F)"));
+    EXPECT_EQ(stepBackMenuText(true), std::string("１手戻す(&B)\t←"));
+    EXPECT_EQ(stepBackMenuText(false), std::string("１手戻す(&B)"));
     EXPECT_FALSE(arrowKeysStep(ViewerMode::Editing));
     EXPECT_FALSE(arrowKeysStep(ViewerMode::Playing));
     EXPECT_TRUE(arrowKeysStep(ViewerMode::Viewing));
@@ -218,7 +217,7 @@ TEST_F(BranchedNavigationTest, ReplayModeQuestionAndEmptyRecord) {
     chooseReplayMode(doc);
     EXPECT_EQ(doc.mode(), ViewerMode::Replaying);
     EXPECT_EQ(ui.questions.size(), 2u);
-    EXPECT_EQ(doc.title().ends_with(sjis("（再現中）")), true);
+    EXPECT_EQ(doc.title().ends_with(std::string("（再現中）")), true);
     chooseReplayMode(doc);
     EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
 
@@ -231,7 +230,7 @@ TEST_F(BranchedNavigationTest, ReplayModeQuestionAndEmptyRecord) {
     chooseReplayMode(doc);
     EXPECT_EQ(ui.dialogs.size(), 2u);
     EXPECT_EQ(doc.mode(), ViewerMode::Viewing);
-    EXPECT_EQ(ui.status, sjis("指し手がありません。"));
+    EXPECT_EQ(ui.status, std::string("指し手がありません。"));
     EXPECT_GE(ui.beeps, 1);
 }
 
@@ -250,7 +249,7 @@ const char* const kShuffleRecord =
 
 // Stepping by hand through a repetition says so, as the continuous replay does.
 TEST_F(NavigationTest, SingleStepsReportARepetition) {
-    ASSERT_EQ(doc.loadRecordFile(write("r.kif", sjis(kShuffleRecord))), CommandResult::Done);
+    ASSERT_EQ(doc.loadRecordFile(write("r.kif", std::string(kShuffleRecord))), CommandResult::Done);
     settings.detectRepetitionInReplay = 1;
     MoveClock clock{[] { return std::int64_t{0}; }};
     for (int k = 0; k < 11; ++k) step(doc, clock, Step::Forward);
@@ -258,7 +257,7 @@ TEST_F(NavigationTest, SingleStepsReportARepetition) {
     step(doc, clock, Step::Forward);
     EXPECT_EQ(store.currentPly(), 12);
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first, sjis("12 手で千日手です。"));
+    EXPECT_EQ(ui.messages[0].first, std::string("12 手で千日手です。"));
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "tavrel/logic/view/pane_layout.h"
 
+#include <algorithm>
+
+#include "core/text/sjis.h"
+
 namespace tavrel {
 
 std::optional<int> nextPane(const std::vector<bool>& shown, int current, bool backwards) {
@@ -30,8 +34,8 @@ std::optional<std::pair<int, int>> firstOverlap(const std::vector<Rect>& rects) 
 
 int widestLine(const std::vector<std::string>& lines) {
     int widest = -1;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (static_cast<int>(lines[i].size()) > widest) widest = static_cast<int>(lines[i].size());
+    for (const std::string& line : lines) {
+        widest = std::max(widest, static_cast<int>(core::cp932Width(line)));
     }
     return widest;
 }

@@ -20,8 +20,8 @@ std::optional<int> nextPane(const std::vector<bool>& shown, int current, bool ba
 // Empty rectangles (hidden panes) never overlap.
 std::optional<std::pair<int, int>> firstOverlap(const std::vector<Rect>& rects);
 
-// The longest of a list's lines in CP932 bytes, which is also the widest in a font where a
-// two-byte character is two columns wide; -1 for no lines.
+// The longest of a list's lines in Shift-JIS bytes (UTF-8 lines measured by cp932Width), which is
+// also the widest in a font where a two-byte character is two columns wide; -1 for no lines.
 int widestLine(const std::vector<std::string>& lines);
 
 }  // namespace tavrel

@@ -43,10 +43,11 @@ TEST(FirstOverlap, TouchingIsNotOverlappingAndHiddenPanesNeverOverlap) {
     EXPECT_EQ(firstOverlap({}), std::nullopt);
 }
 
-TEST(WidestLine, CountsBytesOfTheLongestLine) {
+TEST(WidestLine, CountsShiftJisWidthOfTheLongestLine) {
     EXPECT_EQ(widestLine({}), -1);
     EXPECT_EQ(widestLine({"", "abc", "ab"}), 3);
-    EXPECT_EQ(widestLine({"\x81\x81\x81\x81", "abc"}), 4);
+    EXPECT_EQ(widestLine({"・・", "abc"}), 4);  // two-byte characters count two
+    EXPECT_EQ(widestLine({"ｱｲｳ", "ab"}), 3);    // half-width katakana one each
 }
 
 }  // namespace

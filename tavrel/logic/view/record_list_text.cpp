@@ -42,7 +42,8 @@ void markFirstBlank(std::string& text, char mark) {
 }
 
 std::string padded(std::string text) {
-    if (text.size() < kMoveTextWidth) text.append(kMoveTextWidth - text.size(), ' ');
+    const std::size_t width = core::cp932Width(text);
+    if (width < kMoveTextWidth) text.append(kMoveTextWidth - width, ' ');
     return text;
 }
 
@@ -135,7 +136,7 @@ std::vector<RecordListRow> recordListRows(const core::RecordStore& store, Record
         l += commentMark;
         l += core::kWordStartPosition;
         l += rootBookmark >= 0 ? '&' : ' ';
-        l += core::sjis("==       消費時間(1手/累積)");
+        l += std::string("==       消費時間(1手/累積)");
         lines.push_back({l, false, core::kRootNode});
     } else {
         std::string l = " ==";
@@ -147,7 +148,7 @@ std::vector<RecordListRow> recordListRows(const core::RecordStore& store, Record
         } else {
             l += ' ';
         }
-        l += core::sjis("==  分岐                     ");
+        l += std::string("==  分岐                     ");
         lines.push_back({l, false, core::kRootNode});
     }
 

@@ -31,7 +31,7 @@ RecordListStyle recordListStyle(const Settings& settings);
 std::string displayMoveText(const core::MoveNode& node, int previousDestination,
                             const RecordListStyle& style);
 
-// One line of the list: its text (CP932, no line end), whether its move has alternatives, and
+// One line of the list: its text (no line end), whether its move has alternatives, and
 // its node (the root for line 0).
 struct RecordListRow {
     std::string text;

@@ -16,7 +16,7 @@ namespace {
 std::vector<std::string> linesOf(const std::string& kif, RecordListForm form,
                                  RecordListStyle style = {}) {
     core::RecordStore store;
-    EXPECT_EQ(core::readRecordLines(store, core::sjis(kif), {}).result, core::ReadResult::Ok);
+    EXPECT_EQ(core::readRecordLines(store, std::string(kif), {}).result, core::ReadResult::Ok);
     std::vector<std::string> out;
     for (const std::string& l : recordListLines(store, form, style)) {
         out.push_back(core::toUtf8Lossy(l));
@@ -116,11 +116,11 @@ protected:
         ASSERT_TRUE(store.backOne());
         ASSERT_EQ(store.addAndAdvance(core::kAddStoreAll, core::packMove(51, 41), 2),
                   core::AddResult::Ok);
-        ASSERT_EQ(store.appendComment(1, core::sjis("一手目")), core::CommentResult::Ok);
-        ASSERT_EQ(store.appendComment(1000, core::sjis("千手目")), core::CommentResult::Ok);
-        ASSERT_EQ(store.setBookmark(store.nodeAtPly(999), core::sjis("栞")),
+        ASSERT_EQ(store.appendComment(1, std::string("一手目")), core::CommentResult::Ok);
+        ASSERT_EQ(store.appendComment(1000, std::string("千手目")), core::CommentResult::Ok);
+        ASSERT_EQ(store.setBookmark(store.nodeAtPly(999), std::string("栞")),
                   core::BookmarkResult::Ok);
-        ASSERT_EQ(store.setBookmark(core::kRootNode, core::sjis("始")), core::BookmarkResult::Ok);
+        ASSERT_EQ(store.setBookmark(core::kRootNode, std::string("始")), core::BookmarkResult::Ok);
     }
     std::vector<std::string> lines(RecordListForm form, RecordListStyle style = {}) {
         std::vector<std::string> out;

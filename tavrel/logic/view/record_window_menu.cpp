@@ -42,28 +42,28 @@ RecordMenuTarget recordMenuTarget(const core::RecordStore& store, RecordListForm
 std::vector<RecordMenuEntry> recordMenuEntries(ViewerMode mode, const core::RecordStore& store,
                                                RecordListForm form, const RecordMenuTarget& target,
                                                const RecordListStyle& style) {
-    using core::sjis;
     std::vector<RecordMenuEntry> e;
     if (!isPlaying(mode) && store.lineEnd() > 0) {
-        e.push_back({RecordMenuCommand::JumpToPly, sjis("指定手数へ(&J)...")});
+        e.push_back({RecordMenuCommand::JumpToPly, std::string("指定手数へ(&J)...")});
     }
     if (store.bookmarkCount() > 0) {
-        e.push_back({RecordMenuCommand::GoToBookmark, sjis("しおりへ移動(&B)...")});
+        e.push_back({RecordMenuCommand::GoToBookmark, std::string("しおりへ移動(&B)...")});
     }
     e.push_back({RecordMenuCommand::SwitchForm, form == RecordListForm::Branches
-                                                    ? sjis("消費時間を表示する(&S)")
-                                                    : sjis("分岐を表示する(&H)")});
+                                                    ? std::string("消費時間を表示する(&S)")
+                                                    : std::string("分岐を表示する(&H)")});
     std::string text = targetText(store, target.node, style);
     bool move = target.node != core::kRootNode;
     if (form == RecordListForm::Branches && move &&
         store.node(store.parentOf(target.node)).next != target.node) {
-        e.push_back({RecordMenuCommand::MakeFirst, sjis("先頭へ(&T) ") + text});
+        e.push_back({RecordMenuCommand::MakeFirst, std::string("先頭へ(&T) ") + text});
     }
-    e.push_back({RecordMenuCommand::EditComment, sjis("コメントの編集(&C)... ") + text});
-    if (move) e.push_back({RecordMenuCommand::EditTime, sjis("消費時間の編集(&T)... ") + text});
+    e.push_back({RecordMenuCommand::EditComment, std::string("コメントの編集(&C)... ") + text});
+    if (move)
+        e.push_back({RecordMenuCommand::EditTime, std::string("消費時間の編集(&T)... ") + text});
     if (move) {
         e.push_back({RecordMenuCommand::Separator, {}});
-        e.push_back({RecordMenuCommand::Delete, sjis("削除(&D) ") + text});
+        e.push_back({RecordMenuCommand::Delete, std::string("削除(&D) ") + text});
     }
     return e;
 }

@@ -25,7 +25,7 @@ enum class RecordMenuCommand {
 
 struct RecordMenuEntry {
     RecordMenuCommand command;
-    std::string text;  // CP932; empty for the separator
+    std::string text;  // empty for the separator
 };
 
 // The line clicked: its ply and the move it stands for (in the branch form an alternative chosen

@@ -8,8 +8,6 @@
 namespace tavrel {
 namespace {
 
-using core::sjis;
-
 // 1.７六歩 2.３四歩 3.２六歩 with ６六歩 and ５六歩 beside ply 3.
 const char* const kRecord =
     "手合割：平手\r\n   1 ７六歩(77)\r\n   2 ３四歩(33)\r\n   3 ２六歩(27)\r\n"
@@ -19,7 +17,7 @@ class RecordMenuTest : public testsupport::DocumentFixture {
 protected:
     void SetUp() override {
         settings.positionAfterLoad = PositionAfterLoad::Start;
-        ASSERT_EQ(doc.loadRecordFile(write("m.kif", sjis(kRecord))), CommandResult::Done);
+        ASSERT_EQ(doc.loadRecordFile(write("m.kif", std::string(kRecord))), CommandResult::Done);
         ui.changes = 0;
     }
     std::vector<std::string> texts(ViewerMode mode, RecordListForm form, int ply, int column) {
@@ -44,7 +42,7 @@ TEST_F(RecordMenuTest, EntriesFollowFormModeAndLine) {
               (std::vector<std::string>{"指定手数へ(&J)...", "消費時間を表示する(&S)",
                                         "先頭へ(&T) ▲５六歩", "コメントの編集(&C)... ▲５六歩",
                                         "消費時間の編集(&T)... ▲５六歩", "", "削除(&D) ▲５六歩"}));
-    ASSERT_EQ(store.setBookmark(core::kRootNode, sjis("x")), core::BookmarkResult::Ok);
+    ASSERT_EQ(store.setBookmark(core::kRootNode, std::string("x")), core::BookmarkResult::Ok);
     EXPECT_EQ(texts(ViewerMode::Viewing, RecordListForm::Times, 1, 0)[1], "しおりへ移動(&B)...");
     // No line there: the start position stands in.
     EXPECT_EQ(texts(ViewerMode::Viewing, RecordListForm::Times, 9, 0).back(),
