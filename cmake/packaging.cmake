@@ -23,7 +23,9 @@ if(TAVREL_GUI)
     # Qt finds the desktop's display through its platform plugins, a package of their own.
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 endif()
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-ipaexfont-gothic | fonts-noto-cjk")
+# Qt's own dialogs and buttons in Japanese come from its translation package.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "xdg-utils, fonts-ipaexfont-gothic | fonts-noto-cjk, qt6-translations-l10n")
 # The libraries the programs link become the package's dependencies.
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(DPKG_SHLIBDEPS)

@@ -19,6 +19,10 @@ enum class Encoding { Utf8, Sjis };
 
 // Reports a usage error: "PROGRAM: problem" (when there is one) and the usage text on stderr.
 // Returns kExitUsage.
+// Turns the program's texts to the locale's language (the catalogue `domain` beside the program
+// or under ../share/locale); the texts stay Japanese when the catalogue is missing.
+void useLocaleLanguage(const std::string& domain);
+
 int usageError(std::string_view program, std::string_view usageText, std::string_view problem);
 
 // A whole decimal number, nullopt for anything else.

@@ -771,6 +771,7 @@ int runDuplicates(Database& db, const Options& o, CliHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::useLocaleLanguage("dalmir");
     if (auto code = cli::answerInfoOptions(cli::dalmirCliHelp(), argc, argv)) return *code;
     if (auto code = cli::runTreeCommands(argc, argv)) return *code;
     Options o;

@@ -521,6 +521,7 @@ int env(const Options& o, const tavrel::Settings& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::useLocaleLanguage("tavrel");
     if (auto code = cli::answerInfoOptions(cli::tavrelCliHelp(), argc, argv)) return *code;
     Options o;
     if (auto problem = parse(argc, argv, o)) return usage(*problem);

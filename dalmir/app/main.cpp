@@ -11,6 +11,7 @@
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/request_server.h"
 #include "desktop/instance_lock.h"
+#include "desktop/language.h"
 #include "desktop/settings_places.h"
 
 namespace {
@@ -56,6 +57,7 @@ int main(int argc, char* argv[]) {
 
     QSettings store(places.configFolder + QStringLiteral("dalmir.conf"), QSettings::IniFormat);
     dalmir::AppSettings settings = dalmir::readSettings(qsettingsStore(store));
+    desktop::setUpLanguage(settings.language, "dalmir");
 
     dalmir::RecentDatabases recent;
     std::vector<std::string> recentPaths;

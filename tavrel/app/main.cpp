@@ -9,6 +9,7 @@
 #include "core/record/record_store.h"
 #include "core/text/sjis.h"
 #include "desktop/instance_lock.h"
+#include "desktop/language.h"
 #include "desktop/settings_places.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/logic/document/startup.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("VESK"));
     QApplication::setApplicationName(QStringLiteral("Tavrel"));
     const QString product = QStringLiteral("Tavrel");
+    desktop::setUpLanguage(desktop::storedLanguageChoice(product), "tavrel");
 
     desktop::InstanceLock instance(product);
     QStringList arguments = QApplication::arguments().mid(1);
