@@ -800,6 +800,7 @@ TEST_F(MainWindowTest, ViewerRequestsReachTheLogic) {
     MainWindow& window = *owned;
     window.database().setModified();
     window.handleRequest(core::DatabaseRequest::OpenRecent);
+    waitForOperation(window);  // opened on the worker
     EXPECT_EQ(window.database().table().size(), 3);
     EXPECT_FALSE(window.database().isModified());
 
