@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <semaphore>
 
 #include "core/text/sjis.h"
 #include "dalmir/app/player_report_dialog.h"
@@ -1088,6 +1089,82 @@ TEST_F(MainWindowTest, SavingRebuildsAnExistingTreeIndex) {
     EXPECT_NE(model::TreeIndex::open(model::treeIndexPath(path), back.table(), back.lists(), r),
               nullptr);
     EXPECT_EQ(r, model::PositionIndexReadResult::Ok);
+}
+
+// Ctrl+S saves on the worker: held there on purpose (the test opens the gate), the window still
+// answers keys (the selection moves), the commands that would change the database are disabled
+// and the status bar says why; a Delete does nothing. Closing the window meanwhile waits for
+// the save: it closes once everything is written.
+TEST_F(MainWindowTest, WindowAnswersWhileTheDatabaseIsSaved) {
+    const std::string path = writeBinaryDatabase(20);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    QTableView* view = window->listView();
+    view->setFocus();
+    view->selectRow(3);
+    window->database().setModified();
+
+    std::binary_semaphore gate{0};
+    std::atomic<bool> held{false};
+    window->runner().setStepHook([&] {
+        held = true;
+        gate.acquire();
+    });
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(window->backgroundWork(), BackgroundWork::Saving);
+    while (!held) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(window->selectedRows(), std::vector<int>{4});
+    EXPECT_EQ(window->listModel()->rowCount(), 20);  // the list stays shown
+    EXPECT_FALSE(window->grab().isNull());           // and paints
+    // The pair is saved through its index file.
+    const std::string kix = path.substr(0, path.size() - 3) + "kix";
+    EXPECT_EQ(window->statusPane(0), fromUtf8(backgroundStatusText(BackgroundWork::Saving, kix)));
+    for (const Command c : {Command::Save, Command::Delete, Command::AddFolder, Command::Open,
+                            Command::HeaderSearch, Command::Undo}) {
+        EXPECT_FALSE(window->isEnabled(c)) << static_cast<int>(c);
+    }
+    EXPECT_TRUE(window->isEnabled(Command::Copy));
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(window->database().table().size(), 20);
+
+    EXPECT_FALSE(window->close());  // waits for the save
+    EXPECT_TRUE(window->isVisible());
+    gate.release();
+    waitForOperation(*window);
+    EXPECT_FALSE(window->database().isModified());
+    EXPECT_EQ(window->backgroundWork(), BackgroundWork::None);
+    EXPECT_TRUE(window->isEnabled(Command::Delete));
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());  // closed once saved
+    Database back;
+    EXPECT_EQ(model::openDatabase(back, path).code, model::OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), 20);
+}
+
+// A save that fails while the window waits to close keeps the window and the changes.
+TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowOpen) {
+    const std::string path = writeBinaryDatabase(3);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    window->database().setModified();
+    std::binary_semaphore gate{0};
+    window->runner().setStepHook([&] { gate.acquire(); });
+    // The pair can't be written: a folder stands where the new DLB goes.
+    const std::string blocked = folder.file("blocked.dlb");
+    std::filesystem::create_directories(blocked);
+    QTimer::singleShot(0, window.get(), [&] {
+        EXPECT_FALSE(window->close());
+        gate.release();
+    });
+    EXPECT_FALSE(window->saveFile(fromFsPath(blocked)));
+    QApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->database().isModified());
+    EXPECT_FALSE(window->messages().isEmpty());
 }
 
 }  // namespace
