@@ -448,15 +448,27 @@ void MainWindow::pasteRecords() { pasteText(QApplication::clipboard()->text()); 
 
 void MainWindow::undo() {
     if (!isEnabled(Command::Undo)) return;
-    m_view->clearSelection();
-    if (m_undo.undo(m_db)) refreshList();
+    // Puts back a copy as large as the database: on the worker.
+    startOperation(
+        {}, [this](model::OperationHost&) { (void)m_undo.undo(m_db); }, {}, UndoUse::Leave);
+}
+
+void MainWindow::changeOnWorker(std::function<void()> change) {
+    startOperation(
+        {},
+        [this, change = std::move(change)](model::OperationHost&) {
+            // Kept for 元に戻す first: a copy as large as the database.
+            m_undo.keep(m_db);
+            change();
+        },
+        {}, UndoUse::Leave);
 }
 
 void MainWindow::deleteSelected() {
-    m_undo.keep(m_db);
-    deleteSlots(m_db, slotsOfRows(m_db.table(), selectedRows()));
-    m_view->clearSelection();
-    refreshList();
+    if (isBusy()) return;
+    changeOnWorker([this, slots = slotsOfRows(m_db.table(), selectedRows())]() mutable {
+        deleteSlots(m_db, std::move(slots));
+    });
 }
 
 void MainWindow::copyListInfo() {
@@ -473,15 +485,14 @@ void MainWindow::showAll() {
 }
 
 void MainWindow::showOnlySelected(bool keep) {
-    m_undo.keep(m_db);
-    const std::vector<int> rows = selectedRows();
-    if (keep) {
-        showOnlyRows(m_db.table(), rows);
-    } else {
-        hideRows(m_db.table(), rows);
-    }
-    m_view->clearSelection();
-    refreshList();
+    if (isBusy()) return;
+    changeOnWorker([this, keep, rows = selectedRows()] {
+        if (keep) {
+            showOnlyRows(m_db.table(), rows);
+        } else {
+            hideRows(m_db.table(), rows);
+        }
+    });
 }
 
 void MainWindow::toggleMarks() {
@@ -499,20 +510,18 @@ void MainWindow::clearMarks() {
 }
 
 void MainWindow::adoptOrder() {
-    m_undo.keep(m_db);
-    if (adoptListOrder(m_db) == TableCommandResult::Done) {
-        resortList(m_db.table());
-    }
-    refreshList();
+    if (isBusy()) return;
+    // Renumbers every slot in the list's order: on the worker.
+    changeOnWorker([this] {
+        if (adoptListOrder(m_db) == TableCommandResult::Done) resortList(m_db.table());
+    });
 }
 
 void MainWindow::keepListed() {
-    m_undo.keep(m_db);
-    if (keepListedOnly(m_db) == TableCommandResult::Done) {
-        resortList(m_db.table());
-    }
-    m_view->clearSelection();
-    refreshList();
+    if (isBusy()) return;
+    changeOnWorker([this] {
+        if (keepListedOnly(m_db) == TableCommandResult::Done) resortList(m_db.table());
+    });
 }
 
 void MainWindow::setFileNameStyle(int style) {

@@ -261,6 +261,9 @@ private:
     void startOperation(const QString& cancelText, OperationRunner::Job job,
                         std::function<void()> done, UndoUse undo = UndoUse::Forget);
     void finishOperation();
+    // A change of the list run on the worker, the database kept for 元に戻す first; without
+    // Cancel (it is short, and a change half made has nothing to keep).
+    void changeOnWorker(std::function<void()> change);
     // The end of an operation that changed what is listed: the list sorted again by its order,
     // then `then`.
     std::function<void()> resorting(std::function<void()> then = {});

@@ -41,7 +41,7 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
     m_view->setEnabled(false);
     m_progress->show();
     m_cancel->setText(cancelText);
-    m_cancel->show();
+    m_cancel->setVisible(!cancelText.isEmpty());
     // Progress and Cancel live in the status bar: it shows while the operation runs.
     statusBar()->show();
     for (auto& entry : m_allActions) entry.second->setEnabled(false);

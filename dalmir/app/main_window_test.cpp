@@ -553,7 +553,8 @@ void showActive(MainWindow& window) {
     QApplication::processEvents();
 }
 
-// Delete, then Ctrl+Z brings the records back; Alt+Backspace undoes too, and once only.
+// Delete, then Ctrl+Z brings the records back; Alt+Backspace undoes too, and once only. Each
+// runs on the worker.
 TEST_F(MainWindowTest, UndoKeysTakeBackADeletion) {
     const std::string path = writeBinaryDatabase(6);
     auto window = makeWindow();
@@ -564,22 +565,28 @@ TEST_F(MainWindowTest, UndoKeysTakeBackADeletion) {
 
     view->selectRow(2);
     QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_TRUE(window->isBusy());  // a copy for 元に戻す and the deletion: on the worker
+    waitForOperation(*window);
     EXPECT_EQ(window->database().table().size(), 5);
     EXPECT_TRUE(window->database().isModified());
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    waitForOperation(*window);  // changed on the worker
     EXPECT_EQ(window->database().table().size(), 6);
     EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：6 / 6"));
     EXPECT_FALSE(window->database().isModified());
 
     view->selectAll();
     QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier);  // cut
+    waitForOperation(*window);                                 // changed on the worker
     EXPECT_EQ(window->database().table().size(), 0);
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("DLS")));
     QTest::keyClick(view, Qt::Key_Backspace, Qt::AltModifier);
+    waitForOperation(*window);  // changed on the worker
     EXPECT_EQ(window->database().table().size(), 6);
     EXPECT_EQ(window->database().lists().size(), 6);
     EXPECT_FALSE(window->canUndo());
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    waitForOperation(*window);  // changed on the worker
     EXPECT_EQ(window->database().table().size(), 6);
 }
 
@@ -651,6 +658,7 @@ TEST_F(MainWindowTest, PasteIntoABinaryDatabase) {
     EXPECT_EQ(window->listModel()->rowCount(), 1);
     EXPECT_TRUE(window->database().isModified());
     window->undo();
+    waitForOperation(*window);
     EXPECT_EQ(window->database().table().size(), 0);
 
     QApplication::clipboard()->setText(QStringLiteral("not records"));
@@ -681,6 +689,7 @@ TEST_F(MainWindowTest, DeleteByFolder) {
     waitForOperation(*window);
     EXPECT_EQ(window->database().table().size(), 1);
     window->undo();
+    waitForOperation(*window);
     EXPECT_EQ(window->database().table().size(), 3);
 }
 
