@@ -92,6 +92,8 @@ void DatabaseSession::open(const std::string& fsPath, Then then) {
         }
         opening->stamp = model::databaseStamp(fsPath);
         opening->report = model::openDatabase(opening->db, fsPath, sort);
+        // Sorted here too: at a million records the order takes longer than a window may wait.
+        if (!isFatalOpenResult(opening->report.code)) resortList(opening->db.table());
         // The reading itself can't stop halfway; a cancel asked meanwhile drops what was read.
         opening->cancelled = host.cancelRequested();
     };
@@ -132,7 +134,6 @@ bool DatabaseSession::finishOpen(const std::string& fsPath, model::Database& ope
     m_db = std::move(opened);
     m_source = fsPath;
     m_sourceStamp = stamp;
-    resortList(m_db.table());
     // A stale or damaged position index is only left unused; the status bar says so.
     m_ui.setStatusText(core::toUtf8Lossy(report.indexNotice));
     if (m_recent) m_recent->add(fsPath);
