@@ -80,8 +80,9 @@ bool MainWindow::runInBackground(BackgroundJob job) {
     m_background = job.kind;
     m_backgroundText = fromUtf8(backgroundStatusText(job.kind, job.path));
     m_backgroundCancellable = job.cancellable;
-    // The list stays as it is and answers: the worker only reads the database (a save) or
-    // reads another one (an opening); what would change it is disabled meanwhile.
+    // The list stays as it is and answers: the worker saves the database (changing only its
+    // file name and saved state) or reads another one; the commands that would change it, or
+    // read what a save changes, are disabled meanwhile.
     if (!m_runner.start(std::move(job.work), [this, done = std::move(job.done)]() mutable {
             finishBackground(std::move(done));
         })) {

@@ -7,8 +7,10 @@ namespace dalmir {
 namespace {
 
 // The commands that only read the selected records or the list, and change nothing: they stay
-// while a worker saves the database or opens another.
-bool readsOnly(Command command) {
+// while a worker opens another database. A save's worker gives the database its file name,
+// against which the records' relative paths resolve: then only the selection is free.
+bool readsOnly(Command command, BackgroundWork work) {
+    if (work == BackgroundWork::Saving) return command == Command::SelectAll;
     switch (command) {
         case Command::Copy:
         case Command::ListInfo:
@@ -29,7 +31,7 @@ bool readsOnly(Command command) {
 
 bool isEnabled(Command command, const WindowState& s) {
     if (s.background != BackgroundWork::None) {
-        if (s.busy || !readsOnly(command)) return false;
+        if (s.busy || !readsOnly(command, s.background)) return false;
         WindowState idle = s;
         idle.background = BackgroundWork::None;
         return isEnabled(command, idle);

@@ -58,7 +58,9 @@ enum class Command : int {
 };
 
 // Work on a worker that leaves the list usable: a save writes the database's files, an opening
-// reads another database. Only the commands that read the list without changing it stay.
+// reads another database. During an opening the commands that read the list without changing
+// it stay; during a save the list answers (selection, scrolling) but no command reads the
+// records' paths, which the save's new file name changes.
 enum class BackgroundWork : uint8_t { None, Saving, Opening };
 
 // What the enabling depends on.

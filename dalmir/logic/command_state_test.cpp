@@ -64,12 +64,13 @@ TEST(CommandStateTest, CompareAndUndo) {
     EXPECT_FALSE(isEnabled(Command::CompareTwo, s));
 }
 
-// While a worker saves the database or opens another, the list stays usable for reading: the
-// commands that only read the selection stay, every one that would change the database (or
-// start another worker) waits, and the status bar says why.
+// While a worker opens another database the list stays usable for reading: the commands that
+// only read the selection stay, every one that would change the database (or start another
+// worker) waits, and the status bar says why. While it saves, the records' paths are being
+// renamed with the database: only the selection stays.
 TEST(CommandStateTest, BackgroundWorkLeavesOnlyReading) {
     WindowState s{false, 2, 5, 8, true, true, true, true, true};
-    s.background = BackgroundWork::Saving;
+    s.background = BackgroundWork::Opening;
     for (const Command c : {Command::Copy, Command::Replay, Command::Editor, Command::CompareTwo,
                             Command::SelectAll, Command::ListInfo}) {
         EXPECT_TRUE(isEnabled(c, s)) << static_cast<int>(c);
@@ -83,9 +84,12 @@ TEST(CommandStateTest, BackgroundWorkLeavesOnlyReading) {
     }
     s.selected = 0;  // what needs a selection still does
     EXPECT_FALSE(isEnabled(Command::Copy, s));
-    s.background = BackgroundWork::Opening;
+    s.selected = 2;
+    s.background = BackgroundWork::Saving;
     EXPECT_TRUE(isEnabled(Command::SelectAll, s));
     EXPECT_FALSE(isEnabled(Command::Save, s));
+    EXPECT_FALSE(isEnabled(Command::Copy, s));
+    EXPECT_FALSE(isEnabled(Command::Replay, s));
 
     EXPECT_EQ(backgroundStatusText(BackgroundWork::Saving, "/d/a.dlb"),
               "データベース(/d/a.dlb)を保存しています。保存が終わるまで、データベースを変更する"
