@@ -546,12 +546,25 @@ void MainWindow::setYearStyle(int style) {
     refreshList();
 }
 
+void MainWindow::closeIfAsked() {
+    if (!m_closeAfterWork || isBusy()) return;
+    m_closeAfterWork = false;
+    if (!m_db.isModified()) QTimer::singleShot(0, this, [this] { close(); });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (m_background == BackgroundWork::Saving) {
         // A save is never left half-done: the window closes when it has written everything,
         // and stays (with the save's message) when it failed.
-        m_closeAfterSave = true;
+        m_closeAfterWork = true;
         m_panes[0]->setText(m_backgroundText + qs(" 保存が終わるとウィンドウを閉じます。"));
+        event->ignore();
+        return;
+    }
+    if (m_background == BackgroundWork::Opening) {
+        // What is being read is dropped; the window closes when the reading has stopped.
+        m_closeAfterWork = true;
+        cancelOperation();
         event->ignore();
         return;
     }

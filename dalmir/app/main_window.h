@@ -225,6 +225,9 @@ private:
     // The end of background work: the bars hidden, the column widths dragged meanwhile stored.
     void finishBackground(std::function<void()> done);
     void storeColumnWidth(int section, int width);
+    // Closes the window when it was asked to while work ran, now that nothing runs: only an
+    // unmodified database (a failed save keeps the window with its message).
+    void closeIfAsked();
     // Runs a command of the session and processes events until it reports.
     bool waitFor(const std::function<void(DatabaseSession::Then)>& command);
 
@@ -366,11 +369,11 @@ private:
     QAction* m_extension = nullptr;
     bool m_clipboardHasRecords = false;
     // Background work (a save or an opening) running, its status text and whether it stops
-    // on Cancel; the window closes when a save it waited for has ended.
+    // on Cancel; m_closeAfterWork: the window was asked to close while it ran.
     BackgroundWork m_background = BackgroundWork::None;
     QString m_backgroundText;
     bool m_backgroundCancellable = false;
-    bool m_closeAfterSave = false;
+    bool m_closeAfterWork = false;
     // Column widths the user dragged while the database was being saved: stored when it ends.
     std::vector<std::pair<int, int>> m_pendingWidths;
     std::unique_ptr<QPrinter> m_printer;  // the printer the print commands and its setup share

@@ -69,6 +69,8 @@ void MainWindow::finishOperation() {
     // progress stays, and its own end tells that the window is done.
     if (m_background != BackgroundWork::None) return showBackgroundProgress();
     Q_EMIT operationDone();
+    // A close asked during a save that then rebuilt the tree index.
+    if (m_closeAfterWork) return closeIfAsked();
     // Requests that came while the operation ran, in their order; one that starts another
     // operation leaves the rest waiting for that one.
     runPendingRequests();
@@ -120,16 +122,11 @@ void MainWindow::finishBackground(std::function<void()> done) {
         for (const auto& [section, width] : widths) storeColumnWidth(section, width);
     }
     // The end started the next step (an opening after the save the question asked for, the
-    // tree index): that one's end goes on.
+    // tree index): that one's end goes on, and closes the window if that was asked.
     if (isBusy()) return;
     refreshState();
     Q_EMIT operationDone();
-    if (work == BackgroundWork::Saving && m_closeAfterSave) {
-        m_closeAfterSave = false;
-        // Closed once everything is written; a failed save keeps the window with its message.
-        if (!m_db.isModified()) QTimer::singleShot(0, this, [this] { close(); });
-        return;
-    }
+    if (m_closeAfterWork) return closeIfAsked();
     runPendingRequests();
 }
 

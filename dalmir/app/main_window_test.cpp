@@ -1176,5 +1176,27 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowOpen) {
     EXPECT_FALSE(window->messages().isEmpty());
 }
 
+// Closing the window while a database is being opened stops the opening, drops what was read
+// and closes once the worker has stopped.
+TEST_F(MainWindowTest, ClosingDuringAnOpeningDropsIt) {
+    const std::string path = writeBinaryDatabase(5);
+    auto window = makeWindow();
+    showActive(*window);
+    std::binary_semaphore gate{0};
+    std::atomic<bool> held{false};
+    window->runner().setStepHook([&] {
+        if (!held.exchange(true)) gate.acquire();
+    });
+    window->openFiles({fromFsPath(path)});
+    ASSERT_EQ(window->backgroundWork(), BackgroundWork::Opening);
+    while (!held) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    EXPECT_FALSE(window->close());
+    gate.release();
+    waitForOperation(*window);
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->database().table().size(), 0);
+}
+
 }  // namespace
 }  // namespace dalmir
