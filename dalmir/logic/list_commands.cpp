@@ -139,15 +139,35 @@ std::vector<int> slotsOfRows(const IndexTable& table, const std::vector<int>& ro
 }
 
 void deleteSlots(Database& db, std::vector<int> slots) {
-    std::sort(slots.begin(), slots.end(), std::greater<>());
-    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    IndexTable& table = db.table();
+    const std::size_t n = static_cast<std::size_t>(table.size());
+    std::vector<bool> gone(n, false);
     bool changed = false;
     for (const int slot : slots) {
-        if (slot < 0 || slot >= db.table().size()) continue;
-        db.removeSlot(slot);
+        if (slot < 0 || static_cast<std::size_t>(slot) >= n) continue;
+        gone[static_cast<std::size_t>(slot)] = true;
         changed = true;
     }
-    if (changed) db.setModified();
+    if (!changed) return;
+    // One pass however many go (removing them one by one moves the rest each time): the kept
+    // slots close up in their order, and the list keeps its order without the deleted rows.
+    std::vector<int32_t> kept;
+    std::vector<int32_t> renumbered(n, -1);
+    for (std::size_t slot = 0; slot < n; ++slot) {
+        if (gone[slot]) continue;
+        renumbered[slot] = static_cast<int32_t>(kept.size());
+        kept.push_back(static_cast<int32_t>(slot));
+    }
+    std::vector<int32_t> order;
+    order.reserve(table.displayOrder().size());
+    for (const int32_t slot : table.displayOrder()) {
+        if (!gone[static_cast<std::size_t>(slot)]) {
+            order.push_back(renumbered[static_cast<std::size_t>(slot)]);
+        }
+    }
+    rebuildFromSlots(db, std::move(kept));
+    table.displayOrder() = std::move(order);
+    db.setModified();
 }
 
 void toggleMarkOne(Database& db, const std::vector<int>& slots) {

@@ -63,7 +63,8 @@ TableCommandResult keepListedOnly(model::Database& db);
 // The slots of the given rows, in row order; rows out of range are skipped.
 std::vector<int> slotsOfRows(const model::IndexTable& table, const std::vector<int>& rows);
 
-// 削除: removes the slots, the last slot first, and marks the database modified.
+// 削除: removes the slots (in one pass, however many) and marks the database modified; the list
+// keeps its order without them.
 void deleteSlots(model::Database& db, std::vector<int> slots);
 
 // マーク(&1)を反転 on the given slots.

@@ -107,6 +107,33 @@ TEST(ListCommandsTest, DeleteRemovesFromTheLastSlot) {
     expectListsMatch(db);
 }
 
+// Deleting many at once leaves what deleting them one by one leaves: the slots close up, the
+// list keeps its order (hidden records stay hidden) and each list stays with its record.
+TEST(ListCommandsTest, DeletingManyMatchesDeletingOneByOne) {
+    Database batch = binaryDatabase(40);
+    batch.table().displayOrder().clear();
+    for (int32_t slot = 39; slot >= 0; slot -= 3) batch.table().displayOrder().push_back(slot);
+    Database single = batch;
+    std::vector<int> slots;
+    for (int slot = 0; slot < 40; slot += 4) slots.push_back(slot);
+    slots.push_back(7);
+    slots.push_back(-1);  // out of range: skipped
+    slots.push_back(40);
+    deleteSlots(batch, slots);
+    for (int slot = 39; slot >= 0; --slot) {
+        if (slot % 4 == 0 || slot == 7) single.removeSlot(slot);
+    }
+    EXPECT_EQ(pathsInSlotOrder(batch), pathsInSlotOrder(single));
+    EXPECT_EQ(batch.table().displayOrder(), single.table().displayOrder());
+    EXPECT_EQ(batch.table().size(), 29);
+    expectListsMatch(batch);
+
+    Database untouched = binaryDatabase(2);
+    untouched.setModified(false);
+    deleteSlots(untouched, {5});
+    EXPECT_FALSE(untouched.isModified());
+}
+
 TEST(ListCommandsTest, Marks) {
     Database db = binaryDatabase(3);
     db.table().entry(0).marks = model::kMarkComments | model::kMarkVariations;
