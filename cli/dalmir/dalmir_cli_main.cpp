@@ -17,6 +17,7 @@
 
 #include "cli/common/cli_common.h"
 #include "cli/common/cli_help.h"
+#include "cli/dalmir/dalmir_analyse.h"
 #include "cli/dalmir/dalmir_export.h"
 #include "cli/dalmir/dalmir_tree.h"
 #include "core/base/path_text.h"
@@ -773,6 +774,7 @@ int runDuplicates(Database& db, const Options& o, CliHost& host) {
 int main(int argc, char** argv) {
     if (auto code = cli::answerInfoOptions(cli::dalmirCliHelp(), argc, argv)) return *code;
     if (auto code = cli::runTreeCommands(argc, argv)) return *code;
+    if (auto code = cli::runAnalyseCommand(argc, argv)) return *code;
     Options o;
     if (auto problem = parse(argc, argv, o)) return usage(*problem);
     if (o.command.empty()) return usage("");
