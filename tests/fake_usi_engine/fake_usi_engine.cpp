@@ -14,6 +14,8 @@
 //   --ignore-stop        never answers "stop"; --ignore-stop-after N answers the first N only
 //   --ponder             adds "ponder" and the reply to the best move
 //   --log FILE           appends every command received to FILE
+//   --delay MS           waits MS milliseconds before it answers each search
+//   --no-info            answers searches with the best move alone, as from a book
 //   --banner             prints a line no protocol knows before it reads anything
 // Hostile ones, for the deadlines of the client:
 //   --close-on-go        closes its output when a search starts and keeps running, reading nothing
@@ -61,6 +63,8 @@ struct Script {
     int ignoreStopAfter = -1;
     bool ponder = false;
     std::string log;
+    int delayMs = 0;
+    bool noInfo = false;
     bool banner = false;
     bool closeOnGo = false;
     int trickleMs = -1;
@@ -129,6 +133,8 @@ public:
                 if (m_script.abortOnGo) std::abort();
                 if (m_script.exitOnGo >= 0) std::exit(m_script.exitOnGo);
                 hostileSearch();
+                if (m_script.delayMs > 0)
+                    ::usleep(static_cast<useconds_t>(m_script.delayMs) * 1000);
                 search();
                 m_waiting = line.find("infinite") != std::string::npos ||
                             line.find("ponder") != std::string::npos;
@@ -184,6 +190,7 @@ private:
             if (!replies.empty()) pv.push_back(replies.front());
             m_lines.push_back(pv);
         }
+        if (m_script.noInfo) return;
         for (int i = 0; i < m_script.flood; ++i) info(i % 30 + 1, 0);
         for (std::size_t k = 0; k < m_lines.size(); ++k) info(10, static_cast<int>(k));
     }
@@ -274,6 +281,10 @@ int main(int argc, char** argv) {
             s.ponder = true;
         else if (a == "--log" && more)
             s.log = args[static_cast<std::size_t>(++i)];
+        else if (a == "--no-info")
+            s.noInfo = true;
+        else if (a == "--delay" && more)
+            s.delayMs = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
         else if (a == "--banner")
             s.banner = true;
         else if (a == "--close-on-go")

@@ -8,6 +8,13 @@
 
 namespace dalmir::model {
 
+namespace {
+
+constexpr const char* kNoScoreMessage =
+    "the engine answered some positions without a score (from its book?); they were not stored";
+
+}  // namespace
+
 usi::GoLimits AnalysisLimits::goLimits() const {
     usi::GoLimits g;
     if (nodes > 0) {
@@ -221,6 +228,14 @@ void AnalysisJob::engineBestMove(const usi::UsiBestMove& best) {
     e.nodes = m_nodes;
     e.timeMs = static_cast<std::uint32_t>(
         std::clamp<std::int64_t>(m_timeMs >= 0 ? m_timeMs : m_clock() - m_started, 0, UINT32_MAX));
+    if (best.kind == usi::UsiBestMove::Kind::Move && m_score.kind == usi::UsiScore::Kind::None) {
+        // A move without a score (from the engine's book, say) says nothing of the position:
+        // it stays unanalysed, for a later run.
+        m_message = kNoScoreMessage;
+        m_queue.failed(*m_item);
+        next();
+        return;
+    }
     switch (best.kind) {
         case usi::UsiBestMove::Kind::Move:
             e.best = listMoveOfUsi(m_board, best.move, e.bestMove) ? BestMoveKind::Move
