@@ -310,7 +310,8 @@ TEST_F(DalmirAnalyseTest, ARealEngineScoresEveryPosition) {
 #else
     const std::string db = binaryDatabase("games.dlb", 2, 3);
     const cli::RunReport r = run({"analyse", db, "--engine", REAL_USI_ENGINE, "--byoyomi", "100",
-                                  "--max-ply", "6", "--jobs", "2", "--option", "BookDepth=0"});
+                                  "--max-ply", "6", "--jobs", "1", "--option", "BookDepth=0",
+                                  "--option", "LimitDepth=4"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const EvaluationStore store = storeOf(db);
     EXPECT_GE(store.size(), 7u);
