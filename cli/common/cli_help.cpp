@@ -124,6 +124,10 @@ constexpr OptionHelp kExportOptions[] = {
      "with csv: every text exactly as stored; without it a text a spreadsheet would take for a "
      "formula (starting with = + - @) gets a leading '",
      ""},
+    {"--marks S,D,B[,CAP]",
+     "the least loss in centipawns of a 緩手, a 疑問手 and a 悪手 in the analysis columns "
+     "(default 100,200,400), and the cap of scores and losses (default 1000)",
+     ""},
 };
 constexpr OptionHelp kUpdateOptions[] = {
     {"--missing M",
@@ -252,7 +256,9 @@ constexpr CommandHelp kDalmirCommands[] = {
      "One row per listed record for analysis tools: players, dates (ISO 8601 where they parse), "
      "title, event, opening, time limit, place, published-in, user fields, handicap, result, "
      "move count, marks, path and the 自動戦型 label and opening name, in UTF-8; streamed in "
-     "constant memory.",
+     "constant memory. A database analysed with the analyse command adds per side the 悪手, "
+     "疑問手 and 緩手 and the average loss of its moves (black_blunders, black_dubious, "
+     "black_slack, black_average_loss, the same for white, unscored_moves).",
      kExportOptions},
     {"update", "DB", "Re-read every record file (全データ更新).", kUpdateOptions},
     {"remove", "DB DIR", "Remove the records of a folder (フォルダ指定削除).", kRemoveOptions},

@@ -281,6 +281,30 @@ TEST_F(DalmirAnalyseTest, AMoveWithoutAScoreIsNoAnalysis) {
     EXPECT_EQ(storeOf(db).size(), 0u);
 }
 
+// The scripted engine scores every position +100 for the side to move, so every move loses 200.
+TEST_F(DalmirAnalyseTest, TheExportGainsEachSidesMarkedMovesAndAverageLoss) {
+    const std::string db = textDatabase("games.dls");
+    cli::RunReport r = run({"export", db});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.find("black_blunders"), std::string::npos);  // nothing analysed yet
+
+    ASSERT_EQ(analyse(db).exitCode, 0);
+    r = run({"export", db, "--format", "jsonl"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // c.kif: one move of Black's, a 疑問手 by the default thresholds; White made none.
+    EXPECT_NE(r.out.find("\"black_blunders\":0,\"black_dubious\":1,\"black_slack\":0,"
+                         "\"black_average_loss\":200.0,\"white_blunders\":0,\"white_dubious\":0,"
+                         "\"white_slack\":0,\"white_average_loss\":null,\"unscored_moves\":0}"),
+              std::string::npos)
+        << r.out;
+    r = run({"export", db, "--marks", "50,100,200"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(",black_blunders,black_dubious,black_slack,black_average_loss,"),
+              std::string::npos);
+    EXPECT_NE(r.out.find(",1,0,0,200.0,0,0,0,,0\r\n"), std::string::npos) << r.out;
+    EXPECT_EQ(run({"export", db, "--marks", "300,200,100"}).exitCode, 2);
+}
+
 TEST_F(DalmirAnalyseTest, ProblemsOfTheCall) {
     const std::string db = textDatabase("games.dls");
     EXPECT_EQ(run({"analyse", db}).exitCode, 2);
@@ -309,9 +333,9 @@ TEST_F(DalmirAnalyseTest, ARealEngineScoresEveryPosition) {
     GTEST_SKIP() << "no USI engine packaged for Debian is installed (gpsshogi)";
 #else
     const std::string db = binaryDatabase("games.dlb", 2, 3);
-    const cli::RunReport r = run({"analyse", db, "--engine", REAL_USI_ENGINE, "--byoyomi", "100",
-                                  "--max-ply", "6", "--jobs", "1", "--option", "BookDepth=0",
-                                  "--option", "LimitDepth=4"});
+    const cli::RunReport r =
+        run({"analyse", db, "--engine", REAL_USI_ENGINE, "--byoyomi", "100", "--max-ply", "6",
+             "--jobs", "1", "--option", "BookDepth=0", "--option", "LimitDepth=4"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const EvaluationStore store = storeOf(db);
     EXPECT_GE(store.size(), 7u);

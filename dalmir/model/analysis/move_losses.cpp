@@ -1,6 +1,8 @@
 #include "dalmir/model/analysis/move_losses.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
 
 #include "usi/analysis_lines.h"
 
@@ -98,6 +100,60 @@ RecordLossSummary summariseLosses(std::span<const MoveLoss> losses) {
         ++side.marks[static_cast<std::size_t>(l.mark)];
     }
     return s;
+}
+
+ExtraColumns analysisColumns(const Database& db, const EvaluationStore& store,
+                             const MarkThresholds& t) {
+    ExtraColumns c;
+    for (const char* side : {"black", "white"}) {
+        for (const char* what : {"blunders", "dubious", "slack", "average_loss"}) {
+            c.names.push_back(std::string(side) + "_" + what);
+        }
+    }
+    c.names.push_back("unscored_moves");
+    c.cells = [&db, &store, t](int32_t slot) {
+        std::vector<std::string> cells;
+        if (slot < 0 || slot >= db.table().size() || slot >= db.lists().size()) return cells;
+        const std::vector<MoveLoss> losses =
+            moveLosses(store, db.table().entry(slot).handicap, db.lists().list(slot), t);
+        const RecordLossSummary s = summariseLosses(losses);
+        if (s.black.scored + s.white.scored == 0) return cells;
+        for (const SideSummary* side : {&s.black, &s.white}) {
+            for (MoveMark m : {MoveMark::Blunder, MoveMark::Dubious, MoveMark::Slack}) {
+                cells.push_back(std::to_string(side->marks[static_cast<std::size_t>(m)]));
+            }
+            char average[32] = "";
+            if (auto a = side->averageLoss()) std::snprintf(average, sizeof average, "%.1f", *a);
+            cells.emplace_back(average);
+        }
+        cells.push_back(std::to_string(s.unscored));
+        return cells;
+    };
+    return c;
+}
+
+std::optional<MarkThresholds> parseMarkThresholds(std::string_view text) {
+    std::vector<int> numbers;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view word = text.substr(0, comma);
+        int n = 0;
+        auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), n);
+        if (ec != std::errc() || end != word.data() + word.size() || word.empty()) {
+            return std::nullopt;
+        }
+        numbers.push_back(n);
+        if (comma == std::string_view::npos) break;
+        text.remove_prefix(comma + 1);
+    }
+    if (numbers.size() != 3 && numbers.size() != 4) return std::nullopt;
+    MarkThresholds t;
+    t.slack = numbers[0];
+    t.dubious = numbers[1];
+    t.blunder = numbers[2];
+    t.cap = numbers.size() == 4 ? numbers[3] : std::max(t.cap, t.blunder);
+    if (!t.valid()) return std::nullopt;
+    return t;
 }
 
 }  // namespace dalmir::model

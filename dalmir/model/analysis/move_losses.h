@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "dalmir/model/analysis/evaluation_store.h"
+#include "dalmir/model/store/database.h"
+#include "dalmir/model/table/export_rows.h"
 
 namespace dalmir::model {
 
@@ -65,5 +67,15 @@ struct RecordLossSummary {
 };
 
 RecordLossSummary summariseLosses(std::span<const MoveLoss> losses);
+
+// The export's columns of a record's analysis: per side the 悪手, 疑問手 and 緩手 and the average
+// loss (black_blunders, black_dubious, black_slack, black_average_loss, the same for white), then
+// the moves without a loss (unscored_moves). A record none of whose moves has a loss gets empty
+// cells. db and store must outlive the columns.
+ExtraColumns analysisColumns(const Database& db, const EvaluationStore& store,
+                             const MarkThresholds& t);
+
+// "S,D,B" or "S,D,B,CAP" as thresholds; nullopt when they are not numbers in order.
+std::optional<MarkThresholds> parseMarkThresholds(std::string_view text);
 
 }  // namespace dalmir::model
