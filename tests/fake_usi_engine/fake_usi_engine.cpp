@@ -84,6 +84,13 @@ void say(const std::string& line) {
     std::fflush(stdout);
 }
 
+// A line that goes out with the next one said (a search's info lines with its best move), so
+// that the client reads one answer in one piece.
+void sayLater(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+}
+
 std::vector<std::string> legalWords(const core::Position& pos) {
     std::vector<core::PackedMove> moves;
     core::legalMoves(pos, pos.sideToMove, moves);
@@ -139,6 +146,7 @@ public:
                 m_waiting = line.find("infinite") != std::string::npos ||
                             line.find("ponder") != std::string::npos;
                 if (!m_waiting) finish();
+                std::fflush(stdout);
             } else if (command == "stop" || command == "ponderhit") {
                 const bool ignored = m_script.ignoreStop || (m_script.ignoreStopAfter >= 0 &&
                                                              m_stops++ >= m_script.ignoreStopAfter);
@@ -208,7 +216,7 @@ private:
                            "hashfull 5 multipv " + std::to_string(k + 1) + " score " + score +
                            " pv";
         for (const std::string& m : pv) line += " " + m;
-        say(line);
+        sayLater(line);
     }
 
     void finish() {
