@@ -153,26 +153,37 @@ struct JobOutcome {
     bool failed = false;
 };
 
-// One engine program working through the queue until it is empty or the run stops.
+// How often in a row an engine may fail (crash, hang, leave) without storing a position before
+// its job gives up; each failure costs the position it was searching.
+constexpr int kMaxFailuresInARow = 3;
+
+// One engine program working through the queue until it is empty or the run stops; a program
+// that fails is started again, so that one position that crashes it does not end the job.
 void runJob(const AnalyseCommandLine& c, const fs::path& program, AnalysisQueue& queue,
             const AnalysisLimits& limits, JobOutcome& outcome) {
-    ChildProcess child;
-    std::string reason;
-    if (!child.start(program.string(), {program.string()}, program.parent_path().string(),
-                     reason)) {
-        outcome.problem = c.engine + ": " + reason;
+    int failures = 0;
+    while (!queue.cancelled()) {
+        ChildProcess child;
+        std::string reason;
+        if (!child.start(program.string(), {program.string()}, program.parent_path().string(),
+                         reason)) {
+            outcome.problem = c.engine + ": " + reason;
+            outcome.failed = true;
+            return;
+        }
+        AnalysisJob job(queue, limits, steadyMs);
+        ChildLink link(child);
+        usi::UsiEngine engine(link, job, steadyMs);
+        engine.setStartOptions(c.options);
+        job.attach(engine);
+        engine.start();
+        runEngine(child, engine, steadyMs, 1000, [&job] { job.poll(); });
+        if (!job.message().empty()) outcome.problem = job.message();
+        if (!job.engineFailed()) return;
         outcome.failed = true;
-        return;
+        failures = job.stored() > 0 ? 1 : failures + 1;
+        if (failures >= kMaxFailuresInARow) return;
     }
-    AnalysisJob job(queue, limits, steadyMs);
-    ChildLink link(child);
-    usi::UsiEngine engine(link, job, steadyMs);
-    engine.setStartOptions(c.options);
-    job.attach(engine);
-    engine.start();
-    runEngine(child, engine, steadyMs, 1000, [&job] { job.poll(); });
-    outcome.problem = job.message();
-    outcome.failed = job.engineFailed();
 }
 
 int runAnalyse(const AnalyseCommandLine& c) {

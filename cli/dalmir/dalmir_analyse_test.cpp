@@ -272,6 +272,26 @@ TEST_F(DalmirAnalyseTest, PositionsWithoutAUsableAnswerAreNotStoredAndFailTheRun
     EXPECT_EQ(storeOf(db).size(), 0u);
 }
 
+// The engine crashes on every fourth search: it is started again each time, and only the
+// positions it crashed on are left for the next run.
+TEST_F(DalmirAnalyseTest, AnEngineThatCrashesIsStartedAgain) {
+    const std::string db = textDatabase("games.dls");
+    engineArgs("--abort-after 3");
+    cli::RunReport r = analyse(db, {"--jobs", "1"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("2 of 10 positions were not analysed"), std::string::npos) << r.err;
+    EXPECT_EQ(storeOf(db).size(), 8u);
+    r = analyse(db, {"--jobs", "1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(storeOf(db).size(), 10u);
+
+    // An engine that fails at once every time is given up after a few tries.
+    engineArgs("--exit-on-go 3");
+    r = analyse(db, {"--jobs", "1", "--redo"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("10 of 10 positions were not analysed"), std::string::npos) << r.err;
+}
+
 TEST_F(DalmirAnalyseTest, AMoveWithoutAScoreIsNoAnalysis) {
     const std::string db = textDatabase("games.dls");
     engineArgs("--flood 0 --no-info");

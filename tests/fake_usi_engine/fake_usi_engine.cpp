@@ -11,6 +11,7 @@
 //   --flood N            prints N info lines per search before the result
 //   --garbage            prints a line no protocol knows before each search result
 //   --exit-on-go CODE    exits with CODE when a search starts; --abort-on-go aborts
+//   --abort-after N      answers N searches, then aborts when the next one starts
 //   --ignore-stop        never answers "stop"; --ignore-stop-after N answers the first N only
 //   --ponder             adds "ponder" and the reply to the best move
 //   --log FILE           appends every command received to FILE
@@ -59,6 +60,7 @@ struct Script {
     bool garbage = false;
     int exitOnGo = -1;
     bool abortOnGo = false;
+    int abortAfter = -1;
     bool ignoreStop = false;
     int ignoreStopAfter = -1;
     bool ponder = false;
@@ -138,6 +140,7 @@ public:
                 m_position = store.position();
             } else if (command == "go") {
                 if (m_script.abortOnGo) std::abort();
+                if (m_script.abortAfter >= 0 && m_goes++ >= m_script.abortAfter) std::abort();
                 if (m_script.exitOnGo >= 0) std::exit(m_script.exitOnGo);
                 hostileSearch();
                 if (m_script.delayMs > 0)
@@ -237,6 +240,7 @@ private:
     core::Position m_position;
     int m_multiPv = 1;
     int m_searches = 0;
+    int m_goes = 0;
     int m_stops = 0;
     bool m_waiting = false;
     std::vector<std::vector<std::string>> m_lines;
@@ -279,6 +283,8 @@ int main(int argc, char** argv) {
             s.garbage = true;
         else if (a == "--exit-on-go" && more)
             s.exitOnGo = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
+        else if (a == "--abort-after" && more)
+            s.abortAfter = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
         else if (a == "--abort-on-go")
             s.abortOnGo = true;
         else if (a == "--ignore-stop")

@@ -269,6 +269,7 @@ void AnalysisJob::engineBestMove(const usi::UsiBestMove& best) {
         m_engine->quit();
         return;
     }
+    ++m_stored;
     next();
 }
 

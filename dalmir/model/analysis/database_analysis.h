@@ -121,6 +121,8 @@ public:
     // The last problem the engine reported; empty when none.
     const std::string& message() const { return m_message; }
     bool engineFailed() const { return m_failed; }
+    // Positions this job stored.
+    int stored() const { return m_stored; }
 
     void engineReady() override;
     void engineInfo(const usi::UsiInfo& info) override;
@@ -147,6 +149,7 @@ private:
     std::vector<std::string> m_pv;
     std::string m_message;
     bool m_failed = false;
+    int m_stored = 0;
 };
 
 }  // namespace dalmir::model
