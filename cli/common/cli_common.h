@@ -12,8 +12,9 @@
 namespace cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFile = 1;   // a file could not be read or written
-inline constexpr int kExitUsage = 2;  // wrong usage
+inline constexpr int kExitFile = 1;       // a file could not be read or written
+inline constexpr int kExitUsage = 2;      // wrong usage
+inline constexpr int kExitStopped = 130;  // stopped by Ctrl+C, what was done kept
 
 enum class Encoding { Utf8, Sjis };
 

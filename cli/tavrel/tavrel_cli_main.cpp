@@ -13,7 +13,7 @@
 
 #include "cli/common/cli_common.h"
 #include "cli/common/cli_help.h"
-#include "cli/tavrel/engine_run.h"
+#include "cli/common/engine_run.h"
 #include "core/base/parallel_for.h"
 #include "core/base/path_text.h"
 #include "core/base/safe_file.h"
