@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QImage>
 #include <QListView>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@
 #include <fstream>
 
 #include "core/text/sjis.h"
+#include "desktop/desktop_integration.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/main_window_engine.h"
 #include "tavrel/app/window_test_context.h"
@@ -28,6 +30,21 @@ using core::kSideBlack;
 using core::makePiece;
 
 QPoint qpoint(Point p) { return QPoint(p.x, p.y); }
+
+// How many pixels of the icon's picture at 32x32 points and pixel ratio 2 are drawn; -1 when the
+// picture is missing or not at the ratio's full size.
+int drawnPixels(const QIcon& icon) {
+    const QPixmap pm = icon.pixmap(QSize(32, 32), 2.0);
+    if (pm.isNull() || pm.width() != 64 || pm.height() != 64) return -1;
+    const QImage image = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    int drawn = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 0) ++drawn;
+        }
+    }
+    return drawn;
+}
 
 class WindowLayoutTest : public ::testing::Test {
 protected:
@@ -292,6 +309,37 @@ TEST_F(WindowLayoutTest, PromotionIsPickedOnTheBoardWithTheMouseOrTheKeys) {
     EXPECT_FALSE(w->moveInput().promotionChoice());
     EXPECT_EQ(cell(33), makePiece(kSideBlack, core::kHorse));
     EXPECT_EQ(store.currentPly(), 7);
+}
+
+// Every toolbar button and the window itself carry a vector picture that is sharp at pixel
+// ratio 2: drawn at the doubled size, not blank, and not the same picture for two commands.
+TEST_F(WindowLayoutTest, ToolbarAndWindowIconsAreVectorPicturesSharpAtDoubleRatio) {
+    auto w = makeWindow();
+    std::vector<QImage> pictures;
+    int buttons = 0;
+    for (QToolBar* bar : w->findChildren<QToolBar*>()) {
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator()) continue;
+            ++buttons;
+            const int drawn = drawnPixels(a->icon());
+            EXPECT_GT(drawn, 64 * 64 / 20) << a->text().toStdString();
+            EXPECT_LT(drawn, 64 * 64) << a->text().toStdString();
+            pictures.push_back(a->icon().pixmap(QSize(32, 32), 2.0).toImage());
+        }
+    }
+    EXPECT_GE(buttons, 11);
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        for (std::size_t j = i + 1; j < pictures.size(); ++j) {
+            EXPECT_NE(pictures[i], pictures[j]) << i << " and " << j;
+        }
+    }
+    EXPECT_GT(drawnPixels(w->windowIcon()), 64 * 64 / 4);
+    // Each program has its own picture.
+    const QIcon dalmir = desktop::programIcon(QStringLiteral("dalmir"));
+    EXPECT_GT(drawnPixels(dalmir), 64 * 64 / 4);
+    EXPECT_NE(dalmir.pixmap(QSize(32, 32), 2.0).toImage(),
+              w->windowIcon().pixmap(QSize(32, 32), 2.0).toImage());
+    EXPECT_TRUE(desktop::programIcon(QStringLiteral("nothing")).isNull());
 }
 
 }  // namespace
