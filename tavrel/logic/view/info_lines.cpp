@@ -6,6 +6,7 @@
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
+#include "tavrel/logic/document/auto_opening.h"
 #include "tavrel/logic/output/text_options.h"
 
 namespace tavrel {
@@ -101,6 +102,11 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
     for (int k = 0; k < kInfoFormatCount; ++k) {
         lines[static_cast<std::size_t>(8 + k)] =
             core::informationLine(expander, formats[static_cast<std::size_t>(k)]);
+    }
+    // The box has no spare line: the last template line, when the user gave it no text, carries
+    // the opening the classifier sees in the main line (the same for every position shown).
+    if (formats[kInfoFormatCount - 1].empty()) {
+        lines[kInfoLineCount - 1] = autoOpeningText(store).brief;
     }
     return lines;
 }
