@@ -7,6 +7,9 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QListView>
 #include <QScrollBar>
@@ -17,6 +20,7 @@
 
 #include "core/text/sjis.h"
 #include "desktop/desktop_integration.h"
+#include "tavrel/app/analysis_graph.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/main_window_engine.h"
 #include "tavrel/app/window_test_context.h"
@@ -340,6 +344,42 @@ TEST_F(WindowLayoutTest, ToolbarAndWindowIconsAreVectorPicturesSharpAtDoubleRati
     EXPECT_NE(dalmir.pixmap(QSize(32, 32), 2.0).toImage(),
               w->windowIcon().pixmap(QSize(32, 32), 2.0).toImage());
     EXPECT_TRUE(desktop::programIcon(QStringLiteral("nothing")).isNull());
+}
+
+// The evaluation graph's axis labels as the chart draws them.
+QStringList axisLabels(AnalysisGraph& graph) {
+    QStringList labels;
+    for (QGraphicsItem* item : graph.scene()->items()) {
+        if (!item->isVisible()) continue;
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) labels << text->toPlainText();
+        if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item)) labels << text->text();
+    }
+    return labels;
+}
+
+// Opened beside the board at the default size and at 800x600, the graph of a long game shows
+// whole axis labels: never one cut to "…".
+TEST_F(WindowLayoutTest, TheGraphsAxisLabelsAreWholeAtTheDefaultSize) {
+    auto w = makeWindow();
+    std::vector<std::optional<int>> scores;
+    for (int ply = 0; ply < 151; ++ply) scores.push_back((ply * 97) % 6001 - 3000);
+    AnalysisGraph* graph = w->engines()->graph();
+    graph->setScores(scores, 40);
+    w->engines()->analysisDock()->show();
+    w->engines()->graphDock()->show();
+    for (QSize size : {QSize(), QSize(800, 600)}) {
+        if (size.isValid()) w->resize(size);
+        QApplication::processEvents();
+        graph->grab();  // lays the chart out at its size
+        const QStringList labels = axisLabels(*graph);
+        const std::string shown = labels.join(QStringLiteral(" | ")).toStdString();
+        EXPECT_TRUE(labels.contains(QStringLiteral("3000"))) << shown;
+        EXPECT_TRUE(labels.contains(QStringLiteral("-3000"))) << shown;
+        EXPECT_TRUE(labels.contains(QStringLiteral("100"))) << shown;
+        for (const QString& label : labels) {
+            EXPECT_FALSE(label.contains(QChar(0x2026))) << size.width() << ": " << shown;
+        }
+    }
 }
 
 }  // namespace
