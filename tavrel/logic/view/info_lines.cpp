@@ -103,10 +103,15 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
         lines[static_cast<std::size_t>(8 + k)] =
             core::informationLine(expander, formats[static_cast<std::size_t>(k)]);
     }
-    // The box has no spare line: the last template line, when the user gave it no text, carries
-    // the opening the classifier sees in the main line (the same for every position shown).
-    if (formats[kInfoFormatCount - 1].empty()) {
-        lines[kInfoLineCount - 1] = autoOpeningText(store).brief;
+    // The box has no spare line: the first template line that shows nothing (no template, or a
+    // header the record lacks) carries the opening the classifier sees in the main line, the
+    // same for every position shown. A line with text is never displaced.
+    for (int k = 0; k < kInfoFormatCount; ++k) {
+        std::optional<std::string>& line = lines[static_cast<std::size_t>(8 + k)];
+        if (line && line->find_first_not_of(' ') != std::string::npos) continue;
+        std::string brief = autoOpeningText(store).brief;
+        if (!brief.empty()) line = std::move(brief);
+        break;
     }
     return lines;
 }
