@@ -369,15 +369,19 @@ TEST_F(WindowLayoutTest, TheGraphsAxisLabelsAreWholeAtTheDefaultSize) {
     w->engines()->graphDock()->show();
     for (QSize size : {QSize(), QSize(800, 600)}) {
         if (size.isValid()) w->resize(size);
-        QApplication::processEvents();
-        graph->grab();  // lays the chart out at its size
+        // The dock, the view and then the chart's own layout each settle in a pass of events.
+        for (int pass = 0; pass < 3; ++pass) QApplication::processEvents();
+        graph->grab();
         const QStringList labels = axisLabels(*graph);
-        const std::string shown = labels.join(QStringLiteral(" | ")).toStdString();
+        const std::string shown =
+            QStringLiteral("%1x%2: ").arg(graph->width()).arg(graph->height()).toStdString() +
+            labels.join(QStringLiteral(" | ")).toStdString();
         EXPECT_TRUE(labels.contains(QStringLiteral("3000"))) << shown;
         EXPECT_TRUE(labels.contains(QStringLiteral("-3000"))) << shown;
         EXPECT_TRUE(labels.contains(QStringLiteral("100"))) << shown;
         for (const QString& label : labels) {
-            EXPECT_FALSE(label.contains(QChar(0x2026))) << size.width() << ": " << shown;
+            EXPECT_FALSE(label.contains(QChar(0x2026)) || label.contains(QStringLiteral("...")))
+                << size.width() << ": " << shown;
         }
     }
 }
