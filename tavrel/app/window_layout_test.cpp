@@ -386,5 +386,20 @@ TEST_F(WindowLayoutTest, TheGraphsAxisLabelsAreWholeAtTheDefaultSize) {
     }
 }
 
+// Opening the analysis pane and the graph from the menu at 1400x1000 takes a third of the
+// height under the board: the board shrinks with the height it gives up, never to a sliver.
+TEST_F(WindowLayoutTest, OpeningTheAnalysisPaneLeavesTheBoardMostOfTheHeight) {
+    auto w = makeWindow();
+    w->resize(1400, 1000);
+    QApplication::processEvents();
+    const double alone = w->board()->geometry().scale();
+    w->runCommand(Command::AnalysisView);
+    w->runCommand(Command::GraphView);
+    for (int pass = 0; pass < 3; ++pass) QApplication::processEvents();
+    ASSERT_TRUE(w->engines()->analysisDock()->isVisible());
+    EXPECT_LE(w->engines()->analysisDock()->height(), 1000 * 2 / 5);
+    EXPECT_GE(w->board()->geometry().scale(), 0.6 * alone);
+}
+
 }  // namespace
 }  // namespace tavrel
