@@ -10,6 +10,7 @@
 
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/request_server.h"
+#include "desktop/desktop_integration.h"
 #include "desktop/instance_lock.h"
 #include "desktop/language.h"
 #include "desktop/settings_places.h"
@@ -33,6 +34,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("VESK"));
     QApplication::setApplicationName(QStringLiteral("Dalmir"));
+    QApplication::setWindowIcon(desktop::programIcon(QStringLiteral("dalmir")));
 
     desktop::InstanceLock instance(QStringLiteral("Dalmir"));
 

@@ -27,6 +27,7 @@
 #include "dalmir/logic/record_paste.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/dls_clipboard.h"
+#include "desktop/desktop_integration.h"
 
 namespace dalmir {
 
@@ -44,6 +45,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
       m_log(fsPath(m_context.dataFolder) + "errorlog.txt"),
       m_histories(m_context.dataFolder, *m_context.settings),
       m_session(m_db, m_lock, m_undo, m_settings, m_context.recent, *this) {
+    setWindowIcon(desktop::programIcon(QStringLiteral("dalmir")));
     applySettings();
     m_searcher = std::make_unique<model::Searcher>(m_db, m_extractor, m_runner);
     m_db.table().settings().sortOrder = m_settings.defaultSort;
@@ -351,10 +353,10 @@ void MainWindow::openFiles(const QStringList& files) {
 void MainWindow::clickHeader(int section, bool shift) {
     if (isBusy()) return;
     const int column = m_model->columnOfSection(section);
-    if (column == model::kAutoOpeningColumn) {
+    if (isLabelColumn(column)) {
         // Each click turns the order round; shift asks for descending at once.
         m_labelsDescending = shift || !m_labelsDescending;
-        sortListedByOpeningLabel(m_db.table(), m_labelsDescending);
+        sortListedByLabel(m_db.table(), column, m_labelsDescending);
         m_view->clearSelection();
         m_model->rebuild();
         refreshState();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/base/path_text.h"
+#include "core/classify/classifier.h"
 #include "core/text/sjis.h"
 
 namespace dalmir {
@@ -30,6 +31,10 @@ std::vector<ListColumnView> shownColumns(const IndexTable& table,
         view.column = model::kAutoOpeningColumn;
         view.title = model::columnTitleText(model::kAutoOpeningColumn, userNames);
         view.width = kAutoOpeningWidth;
+        out.push_back(view);
+        view.column = model::kCastlesColumn;
+        view.title = model::columnTitleText(model::kCastlesColumn, userNames);
+        view.width = kCastlesWidth;
         out.push_back(std::move(view));
     }
     return out;
@@ -39,6 +44,8 @@ bool setShownColumnWidth(IndexTable& table, const model::UserFieldNames& userNam
                          int width) {
     const std::vector<ListColumnView> columns = shownColumns(table, userNames);
     if (section < 0 || section >= static_cast<int>(columns.size())) return false;
+    const int column = columns[static_cast<std::size_t>(section)].column;
+    if (column < 0 || column >= model::kColumnCount) return false;
     int& stored = table.settings().columnWidth[static_cast<std::size_t>(
         columns[static_cast<std::size_t>(section)].column)];
     const int kept = std::clamp(width, 0, kMaxColumnWidth);
@@ -54,13 +61,31 @@ bool hasOpeningLabels(const IndexTable& table) {
     return false;
 }
 
-void sortListedByOpeningLabel(IndexTable& table, bool descending) {
+bool isLabelColumn(int column) {
+    return column == model::kAutoOpeningColumn || column == model::kCastlesColumn;
+}
+
+void sortListedByLabel(IndexTable& table, int column, bool descending) {
+    if (!isLabelColumn(column)) return;
     std::vector<int32_t>& order = table.displayOrder();
-    // In the order of the labels' Shift-JIS codes, as the lists sort; records without a label go
+    // The castles are read from the labels once, not at every comparison.
+    std::vector<std::string> castles;
+    if (column == model::kCastlesColumn) {
+        castles.resize(static_cast<std::size_t>(table.size()));
+        for (const int32_t slot : order) {
+            castles[static_cast<std::size_t>(slot)] =
+                core::castlesOfSummary(table.entry(slot).autoOpening());
+        }
+    }
+    auto key = [&](int32_t slot) -> std::string_view {
+        if (column == model::kCastlesColumn) return castles[static_cast<std::size_t>(slot)];
+        return table.entry(slot).autoOpening();
+    };
+    // In the order of the texts' Shift-JIS codes, as the lists sort; records without one go
     // last.
     std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        std::string_view x = table.entry(a).autoOpening();
-        std::string_view y = table.entry(b).autoOpening();
+        std::string_view x = key(a);
+        std::string_view y = key(b);
         if (x.empty() != y.empty()) return y.empty();
         const int c = core::compareCp932(x, y);
         return descending ? c > 0 : c < 0;

@@ -8,6 +8,7 @@
 #include "core/base/version.h"
 #include "core/record/record_store.h"
 #include "core/text/sjis.h"
+#include "desktop/desktop_integration.h"
 #include "desktop/instance_lock.h"
 #include "desktop/language.h"
 #include "desktop/settings_places.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("VESK"));
     QApplication::setApplicationName(QStringLiteral("Tavrel"));
+    QApplication::setWindowIcon(desktop::programIcon(QStringLiteral("tavrel")));
     const QString product = QStringLiteral("Tavrel");
     desktop::setUpLanguage(desktop::storedLanguageChoice(product), "tavrel");
 

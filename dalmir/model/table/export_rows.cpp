@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/classify/classifier.h"
 #include "core/formats/record_loader.h"
 #include "core/formats/usi.h"
 #include "core/notation/notation.h"
@@ -19,8 +20,9 @@ namespace {
 constexpr std::string_view kCsvEol = "\r\n";
 
 // The columns in order; the text ones come from the entry's fields.
-// auto_opening and auto_opening_name are the classifier's label and opening name (自動戦型).
-constexpr std::array<std::string_view, 23> kColumns{"no",
+// auto_opening and auto_opening_name are the classifier's label and opening name (自動戦型),
+// auto_castles both sides' castles read from that label (囲い).
+constexpr std::array<std::string_view, 24> kColumns{"no",
                                                     "black",
                                                     "white",
                                                     "start",
@@ -42,7 +44,8 @@ constexpr std::array<std::string_view, 23> kColumns{"no",
                                                     "marks",
                                                     "path",
                                                     "auto_opening",
-                                                    "auto_opening_name"};
+                                                    "auto_opening_name",
+                                                    "auto_castles"};
 
 constexpr std::array<IndexText, 14> kTexts{
     IndexText::BlackPlayer, IndexText::WhitePlayer, IndexText::Title, IndexText::Event,
@@ -190,6 +193,7 @@ bool ExportRowWriter::row(const IndexEntry& e, int number, std::string_view main
     text(utf8(e.path()));
     text(utf8(e.autoOpening()));
     text(utf8(e.autoOpeningName()));
+    text(core::castlesOfSummary(utf8(e.autoOpening())));
     if (m_moves != ExportMoves::None) text(mainLine);
     if (m_extra) {
         for (std::size_t i = 0; i < m_extra->names.size(); ++i) {
