@@ -106,31 +106,23 @@ core::Position targetOf(const Database& db, int record, int ply) {
 
 // The changes as the window makes them.
 void removeEveryHundredth(Database& db) {
-    for (int slot = (db.table().size() - 1) / 100 * 100; slot >= 0; slot -= 100) {
-        db.removeSlot(slot);
-    }
+    std::vector<int> gone;
+    for (int slot = 0; slot < db.table().size(); slot += 100) gone.push_back(slot);
+    db.removeSlots(gone);
 }
 void reverseOrder(Database& db) {
-    IndexTable& table = db.table();
-    std::vector<int32_t> slots(static_cast<std::size_t>(table.size()));
+    std::vector<int32_t> slots(static_cast<std::size_t>(db.table().size()));
     for (std::size_t i = 0; i < slots.size(); ++i) {
         slots[i] = static_cast<int32_t>(slots.size() - 1 - i);
     }
-    std::vector<IndexEntry> kept;
-    kept.reserve(slots.size());
-    for (const int32_t slot : slots) kept.push_back(std::move(table.entry(slot)));
-    db.lists().resize(table.size());
-    db.lists().reorder(slots);
-    table.clear();
-    for (auto& entry : kept) table.appendLoaded(std::move(entry));
-    table.rebuildDisplayOrder();
+    db.keepSlots(slots);
     db.setModified();
 }
-// The index as saving makes it: extended after appends, else built afresh.
+// The index as saving makes it.
 std::shared_ptr<const PositionIndex> updatedIndex(Database& db) {
     if (db.positionIndex()) return db.attachedPositionIndex();
     auto earlier = db.attachedPositionIndex();
-    return earlier ? PositionIndex::extend(*earlier, db.table(), db.lists())
+    return earlier ? PositionIndex::update(*earlier, db.lists().origins(), db.table(), db.lists())
                    : PositionIndex::build(db.table(), db.lists());
 }
 
