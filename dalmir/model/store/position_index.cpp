@@ -241,12 +241,18 @@ uint64_t riceLength(uint64_t gap, uint32_t k) { return (gap >> k) + 1 + k; }
 // gap >> k one bits and a zero, then the k low bits of gap.
 void putRice(unsigned char* base, uint64_t& at, uint64_t gap, uint32_t k) {
     uint64_t q = gap >> k;
+    const uint64_t low = gap & ((uint64_t{1} << k) - 1);
+    if (q + 1 + k <= 56) {
+        putBits(base, at, ((uint64_t{1} << q) - 1) | (low << (q + 1)),
+                static_cast<unsigned>(q + 1 + k));
+        return;
+    }
     while (q >= 56) {
         putBits(base, at, (uint64_t{1} << 56) - 1, 56);
         q -= 56;
     }
     putBits(base, at, (uint64_t{1} << q) - 1, static_cast<unsigned>(q) + 1);
-    if (k > 0) putBits(base, at, gap & ((uint64_t{1} << k) - 1), k);
+    if (k > 0) putBits(base, at, low, k);
 }
 
 // Reads the codes of putRice between two bit places of the data, never beyond them.
@@ -290,6 +296,10 @@ private:
         const uint64_t byte = m_at >> 3;
         const uint64_t endByte = (m_end + 7) >> 3;
         uint64_t w = 0;
+        if (endByte - byte >= 8) {
+            std::memcpy(&w, m_data + byte, 8);
+            return w >> (m_at & 7);
+        }
         std::memcpy(&w, m_data + byte,
                     static_cast<std::size_t>(std::min<uint64_t>(8, endByte - byte)));
         return w >> (m_at & 7);
@@ -555,12 +565,16 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
     core::LargeBytes& out = index->m_owned;
     const Layout room = layoutOf(slots, buckets, dataBytesOf(static_cast<std::size_t>(most / 8)));
     out.resize(room.size);
-    std::memset(out.data(), 0, out.size());
+    // The codes are written into zeroed bytes: zeroed as the writing comes near, so that the
+    // room not needed in the end is never touched.
+    std::memset(out.data(), 0, room.dataAt);
     for (std::size_t slot = 0; slot < slots; ++slot) {
         out.data()[kHeaderBytes + slot] =
             static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
     }
     auto* data = reinterpret_cast<unsigned char*>(out.data() + room.dataAt);
+    const std::size_t roomBytes = room.size - room.dataAt;
+    std::size_t zeroed = 0;
     std::vector<uint64_t> values;
     std::size_t next = 0;  // in added
     uint64_t at = 0;
@@ -588,6 +602,13 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
         }
         put(out, room.offsetsAt + b * 8, at / 8);
         put(out, room.countsAt + b * 4, static_cast<uint32_t>(values.size()));
+        const std::size_t reach =
+            static_cast<std::size_t>((at + values.size() * (k + 1) + (limit >> k) + 64) / 8 + 16);
+        if (reach > zeroed) {
+            const std::size_t upTo = std::min(roomBytes, std::max(reach, zeroed + (1 << 20)));
+            std::memset(data + zeroed, 0, upTo - zeroed);
+            zeroed = upTo;
+        }
         uint64_t from = 0;
         for (const uint64_t v : values) {
             putRice(data, at, v - from, k);
@@ -597,7 +618,9 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
         entries += values.size();
     }
     put(out, room.offsetsAt + buckets * 8, at / 8);
-    out.resize(room.dataAt + dataBytesOf(static_cast<std::size_t>(at / 8)));
+    const std::size_t dataBytes = dataBytesOf(static_cast<std::size_t>(at / 8));
+    if (dataBytes > zeroed) std::memset(data + zeroed, 0, dataBytes - zeroed);
+    out.resize(room.dataAt + dataBytes);
     writeHeader(out, slots, bits, k, listsFingerprint(table, lists), entries);
     if (!index->attach(out.data(), out.size())) return nullptr;
     return index;
