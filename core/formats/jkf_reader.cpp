@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
 
@@ -10,7 +11,6 @@
 #include "core/base/safe_file.h"
 #include "core/formats/csa_codes.h"
 #include "core/formats/jkf_format.h"
-#include "core/formats/json_document.h"
 #include "core/formats/rule_warning.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
@@ -21,7 +21,7 @@ namespace core {
 
 namespace {
 
-using Json = JsonValue;
+using Json = nlohmann::json;
 
 constexpr std::size_t kErrorTextBytes = 250;
 constexpr std::size_t kDatabaseHeaderBytes = 59;
@@ -165,7 +165,7 @@ public:
             readDocument(bytes);
         } catch (const Stop&) {
             // The report says why; what was read stays.
-        } catch (const JsonValue::WrongKind&) {
+        } catch (const Json::exception&) {
             // Every access is checked first; should one slip through, it is a bad file.
             m_store.setReadingError(texts().notJson);
             m_report.message = texts().notJson;
@@ -232,11 +232,12 @@ private:
     }
     int integer(const Json& j, const std::string& pointer, int low, int high) {
         expect(j.is_number_integer() || j.is_number_unsigned(), pointer);
-        if (j.is_number_unsigned() ? j.unsignedValue() > static_cast<std::uint64_t>(high)
-                                   : (j.integer() < low || j.integer() > high)) {
+        if (j.is_number_unsigned()
+                ? j.get<std::uint64_t>() > static_cast<std::uint64_t>(high)
+                : (j.get<std::int64_t>() < low || j.get<std::int64_t>() > high)) {
             fail(pointer, texts().badValue);
         }
-        return static_cast<int>(j.integer());
+        return static_cast<int>(j.get<std::int64_t>());
     }
 
     void readDocument(std::string_view bytes) {
@@ -244,11 +245,12 @@ private:
         if (std::size_t at = tooDeepAt(bytes, kMaxJsonDepth); at != std::string_view::npos) {
             fail(placeText(bytes, at), texts().tooDeep);
         }
-        if (!m_document.parse(bytes)) {
-            const std::size_t at = m_document.errorByte();
-            fail(placeText(bytes, at > 0 ? at - 1 : 0), texts().notJson);
+        Json doc;
+        try {
+            doc = Json::parse(bytes.begin(), bytes.end());
+        } catch (const Json::parse_error& e) {
+            fail(placeText(bytes, e.byte > 0 ? e.byte - 1 : 0), texts().notJson);
         }
-        const Json& doc = m_document.root();
         expect(doc.is_object(), "");
         if (const Json* h = optional(doc, "header")) readHeader(*h, "/header");
         readInitial(optional(doc, "initial"));
@@ -284,10 +286,10 @@ private:
         expect(h.is_object(), pointer);
         const Texts& t = texts();
         for (auto it = h.begin(); it != h.end(); ++it) {
-            const std::string where = child(pointer, it->key());
-            expect(it->value().is_string(), where);
-            const std::string key = text(it->key());
-            std::string value = text(it->value().string());
+            const std::string where = child(pointer, it.key());
+            expect(it.value().is_string(), where);
+            const std::string key = text(it.key());
+            std::string value = text(it.value().get<std::string>());
             if (database()) value = std::string(cutToBytes(value, kDatabaseHeaderBytes));
             if (key == t.handicapKey) {
                 m_handicapName = handicapOfName(value);
@@ -339,11 +341,11 @@ private:
         expect(initial->is_object(), "/initial");
         const Json& preset = require(*initial, "preset", "/initial");
         expect(preset.is_string(), "/initial/preset");
-        if (auto type = handicapOfJkfPreset(preset.string())) {
+        if (auto type = handicapOfJkfPreset(preset.get<std::string>())) {
             setStandard(*type);
             return;
         }
-        if (preset.string() != "OTHER") fail("/initial/preset", texts().badValue);
+        if (preset.get<std::string>() != "OTHER") fail("/initial/preset", texts().badValue);
         const Json& data = require(*initial, "data", "/initial");
         expect(data.is_object(), "/initial/data");
         const int color =
@@ -365,8 +367,8 @@ private:
                     integer(require(cell, "color", where), child(where, "color"), 0, 1);
                 const Json& kind = require(cell, "kind", where);
                 expect(kind.is_string(), child(where, "kind"));
-                const int type = csaPieceType(kind.string());
-                if (type == 0 || kind.string().size() != 2) {
+                const int type = csaPieceType(kind.get<std::string>());
+                if (type == 0 || kind.get<std::string>().size() != 2) {
                     fail(child(where, "kind"), texts().badValue);
                 }
                 p.cells[makeSquare(file, rank)] =
@@ -379,11 +381,11 @@ private:
             const std::string where = child("/initial/data/hands", s);
             expect(hands[s].is_object(), where);
             for (auto it = hands[s].begin(); it != hands[s].end(); ++it) {
-                const int type = csaPieceType(it->key());
-                if (type < kPawn || type > kRook || it->key().size() != 2) {
-                    fail(child(where, it->key()), texts().badValue);
+                const int type = csaPieceType(it.key());
+                if (type < kPawn || type > kRook || it.key().size() != 2) {
+                    fail(child(where, it.key()), texts().badValue);
                 }
-                const int count = integer(it->value(), child(where, it->key()), 0, 18);
+                const int count = integer(it.value(), child(where, it.key()), 0, 18);
                 for (int n = 0; n < count && p.handEnd < kHandSlotEnd; ++n) {
                     p.cells[p.handEnd] = makePiece(s == 0 ? kSideBlack : kSideWhite, type);
                     ++p.handEnd;
@@ -424,13 +426,13 @@ private:
             for (std::size_t i = 0; i < c->size(); ++i) {
                 expect((*c)[i].is_string(), child(where, i));
                 // A line beyond the comment's size limit is not stored; reading goes on.
-                (void)m_store.appendCommentTo(node, text((*c)[i].string()));
+                (void)m_store.appendCommentTo(node, text((*c)[i].get<std::string>()));
             }
         }
         if (const Json* b = optional(entry, "bookmark")) {
             expect(b->is_string(), child(pointer, "bookmark"));
             // A duplicate name or a full table leaves this bookmark out; reading goes on.
-            if (!database()) (void)m_store.setBookmark(node, text(b->string()));
+            if (!database()) (void)m_store.setBookmark(node, text(b->get<std::string>()));
         }
     }
 
@@ -542,7 +544,7 @@ private:
     NodeIndex addSpecial(const Json& special, const std::string& pointer, std::uint16_t secs) {
         expect(special.is_string(), pointer);
         const SideByte toMove = m_store.moverOfPly(m_store.currentPly() + 1);
-        const std::string& word = special.string();
+        const std::string& word = special.get_ref<const std::string&>();
         std::optional<TerminalCode> code = terminalOfJkfSpecial(word, toMove);
         if (!code) {
             if (!database()) m_report.warnings.push_back(texts().unknownSpecial + text(word));
@@ -573,23 +575,23 @@ private:
         }
         const Json& pieceJson = require(move, "piece", pointer);
         expect(pieceJson.is_string(), child(pointer, "piece"));
-        const std::string& code = pieceJson.string();
+        const std::string& code = pieceJson.get_ref<const std::string&>();
         const int type = code.size() == 2 ? csaPieceType(code) : 0;
         if (type == 0) fail(child(pointer, "piece"), t.badValue);
         bool promote = false;
         if (const Json* pr = optional(move, "promote")) {
             expect(pr->is_boolean(), child(pointer, "promote"));
-            promote = pr->boolean();
+            promote = pr->get<bool>();
         }
         bool same = false;
         if (const Json* s = optional(move, "same")) {
             expect(s->is_boolean(), child(pointer, "same"));
-            same = s->boolean();
+            same = s->get<bool>();
         }
         std::string relative;
         if (const Json* r = optional(move, "relative")) {
             expect(r->is_string(), child(pointer, "relative"));
-            relative = r->string();
+            relative = r->get<std::string>();
         }
         int destination = 0;
         if (const Json* to = optional(move, "to")) {
@@ -641,7 +643,6 @@ private:
     RecordStore& m_store;
     const ReadOptions& m_options;
     ReadReport& m_report;
-    JsonDocument m_document;
     std::string m_path;  // the pointer of the line readLine is reading
     AddMode m_savedAddMode = AddMode::Branch;
     std::optional<HandicapType> m_handicapName;
