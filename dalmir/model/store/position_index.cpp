@@ -565,61 +565,106 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
     core::LargeBytes& out = index->m_owned;
     const Layout room = layoutOf(slots, buckets, dataBytesOf(static_cast<std::size_t>(most / 8)));
     out.resize(room.size);
-    // The codes are written into zeroed bytes: zeroed as the writing comes near, so that the
-    // room not needed in the end is never touched.
     std::memset(out.data(), 0, room.dataAt);
     for (std::size_t slot = 0; slot < slots; ++slot) {
         out.data()[kHeaderBytes + slot] =
             static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
     }
-    auto* data = reinterpret_cast<unsigned char*>(out.data() + room.dataAt);
+    // The buckets in two halves, one on each core: the first half's codes go into place, the
+    // second half's into bytes of their own, moved behind the first half's when both are done.
+    struct Half {
+        std::size_t from = 0, to = 0;  // buckets
+        unsigned char* data = nullptr;
+        std::size_t roomBytes = 0;
+        core::LargeBytes own;
+        std::vector<uint64_t> offsets;  // bytes into the half's codes, per bucket and its end
+        std::vector<uint32_t> counts;
+        uint64_t entries = 0;
+        bool read = true;
+    };
+    std::array<Half, 2> halves;
     const std::size_t roomBytes = room.size - room.dataAt;
-    std::size_t zeroed = 0;
-    std::vector<uint64_t> values;
-    std::size_t next = 0;  // in added
-    uint64_t at = 0;
-    uint64_t entries = 0;
-    for (std::size_t b = 0; b < buckets; ++b) {
-        values.clear();
-        for (std::size_t e = b << merged; e < (b + 1) << merged; ++e) {
-            const bool read = earlier.eachValue(e, [&](uint64_t v) {
-                const int32_t to = moved[static_cast<std::size_t>(v >> kTagBits)];
-                if (to >= 0) {
-                    values.push_back((static_cast<uint64_t>(to) << kTagBits) |
-                                     (v & ((uint64_t{1} << kTagBits) - 1)));
-                }
-            });
-            // A damaged earlier index: start afresh.
-            if (!read) return build(table, lists);
+    halves[0] = Half{0, buckets / 2};
+    halves[0].data = reinterpret_cast<unsigned char*>(out.data() + room.dataAt);
+    halves[0].roomBytes = roomBytes;
+    halves[1] = Half{buckets / 2, buckets};
+    halves[1].own.resize(roomBytes);
+    halves[1].data = reinterpret_cast<unsigned char*>(halves[1].own.data());
+    halves[1].roomBytes = roomBytes;
+    core::parallelFor(2, core::workerCount(2), [&](unsigned, std::size_t h) {
+        Half& half = halves[h];
+        std::size_t zeroed = 0;
+        std::vector<uint64_t> values;
+        auto next = static_cast<std::size_t>(
+            std::lower_bound(added.begin(), added.end(),
+                             std::pair<uint32_t, uint64_t>{static_cast<uint32_t>(half.from), 0}) -
+            added.begin());
+        uint64_t at = 0;
+        for (std::size_t b = half.from; b < half.to; ++b) {
+            values.clear();
+            for (std::size_t e = b << merged; e < (b + 1) << merged; ++e) {
+                half.read = earlier.eachValue(e, [&](uint64_t v) {
+                    const int32_t to = moved[static_cast<std::size_t>(v >> kTagBits)];
+                    if (to >= 0) {
+                        values.push_back((static_cast<uint64_t>(to) << kTagBits) |
+                                         (v & ((uint64_t{1} << kTagBits) - 1)));
+                    }
+                });
+                if (!half.read) return;
+            }
+            const bool anyAdded = next < added.size() && added[next].first == b;
+            for (; next < added.size() && added[next].first == b; ++next) {
+                values.push_back(added[next].second);
+            }
+            if (!ascending || anyAdded || merged > 0) {
+                std::sort(values.begin(), values.end());
+                values.erase(std::unique(values.begin(), values.end()), values.end());
+            }
+            half.offsets.push_back(at / 8);
+            half.counts.push_back(static_cast<uint32_t>(values.size()));
+            // The codes are written into zeroed bytes: zeroed as the writing comes near, so
+            // that the room not needed in the end is never touched.
+            const auto reach = static_cast<std::size_t>(
+                (at + values.size() * (k + 1) + (limit >> k) + 64) / 8 + 16);
+            if (reach > zeroed) {
+                const std::size_t upTo =
+                    std::min(half.roomBytes, std::max(reach, zeroed + (std::size_t{1} << 20)));
+                std::memset(half.data + zeroed, 0, upTo - zeroed);
+                zeroed = upTo;
+            }
+            uint64_t from = 0;
+            for (const uint64_t v : values) {
+                putRice(half.data, at, v - from, k);
+                from = v + 1;
+            }
+            at = (at + 7) / 8 * 8;
+            half.entries += values.size();
         }
-        const bool anyAdded = next < added.size() && added[next].first == b;
-        for (; next < added.size() && added[next].first == b; ++next) {
-            values.push_back(added[next].second);
+        half.offsets.push_back(at / 8);
+        // Zero past the end, for the words the last code's store touched and the padding.
+        const std::size_t end = std::min(half.roomBytes, static_cast<std::size_t>(at / 8) + 16);
+        if (end > zeroed) std::memset(half.data + zeroed, 0, end - zeroed);
+    });
+    // A damaged earlier index: start afresh.
+    if (!halves[0].read || !halves[1].read) return build(table, lists);
+    const uint64_t firstBytes = halves[0].offsets.back();
+    const uint64_t secondBytes = halves[1].offsets.back();
+    unsigned char* data = halves[0].data;
+    std::memcpy(data + firstBytes, halves[1].data, static_cast<std::size_t>(secondBytes));
+    halves[1].own = core::LargeBytes();
+    const std::size_t dataBytes = dataBytesOf(static_cast<std::size_t>(firstBytes + secondBytes));
+    std::memset(data + firstBytes + secondBytes, 0,
+                dataBytes - static_cast<std::size_t>(firstBytes + secondBytes));
+    for (std::size_t h = 0; h < 2; ++h) {
+        const uint64_t shift = h == 0 ? 0 : firstBytes;
+        for (std::size_t i = 0; i < halves[h].counts.size(); ++i) {
+            const std::size_t b = halves[h].from + i;
+            put(out, room.offsetsAt + b * 8, halves[h].offsets[i] + shift);
+            put(out, room.countsAt + b * 4, halves[h].counts[i]);
         }
-        if (!ascending || anyAdded || merged > 0) {
-            std::sort(values.begin(), values.end());
-            values.erase(std::unique(values.begin(), values.end()), values.end());
-        }
-        put(out, room.offsetsAt + b * 8, at / 8);
-        put(out, room.countsAt + b * 4, static_cast<uint32_t>(values.size()));
-        const std::size_t reach =
-            static_cast<std::size_t>((at + values.size() * (k + 1) + (limit >> k) + 64) / 8 + 16);
-        if (reach > zeroed) {
-            const std::size_t upTo = std::min(roomBytes, std::max(reach, zeroed + (1 << 20)));
-            std::memset(data + zeroed, 0, upTo - zeroed);
-            zeroed = upTo;
-        }
-        uint64_t from = 0;
-        for (const uint64_t v : values) {
-            putRice(data, at, v - from, k);
-            from = v + 1;
-        }
-        at = (at + 7) / 8 * 8;
-        entries += values.size();
     }
-    put(out, room.offsetsAt + buckets * 8, at / 8);
-    const std::size_t dataBytes = dataBytesOf(static_cast<std::size_t>(at / 8));
-    if (dataBytes > zeroed) std::memset(data + zeroed, 0, dataBytes - zeroed);
+    put(out, room.offsetsAt + buckets * 8, firstBytes + secondBytes);
+    const uint64_t entries = halves[0].entries + halves[1].entries;
     out.resize(room.dataAt + dataBytes);
     writeHeader(out, slots, bits, k, listsFingerprint(table, lists), entries);
     if (!index->attach(out.data(), out.size())) return nullptr;
