@@ -544,6 +544,9 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
     }
     // Mostly new lists: replaying them all costs no more.
     if (fresh.size() > slots / 2 + 1000) return build(table, lists);
+    // Every page of a mapped index is read, in order: have them read ahead.
+    if (earlier.m_mapping != nullptr)
+        (void)::madvise(earlier.m_mapping, earlier.m_size, MADV_WILLNEED);
     std::vector<std::pair<uint32_t, uint64_t>> added;  // bucket, value
     {
         std::vector<BucketState> state(buckets);
