@@ -615,13 +615,18 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
                 });
                 if (!half.read) return;
             }
-            const bool anyAdded = next < added.size() && added[next].first == b;
+            const std::size_t renumbered = values.size();
             for (; next < added.size() && added[next].first == b; ++next) {
                 values.push_back(added[next].second);
             }
-            if (!ascending || anyAdded || merged > 0) {
+            if (!ascending || merged > 0) {
                 std::sort(values.begin(), values.end());
                 values.erase(std::unique(values.begin(), values.end()), values.end());
+            } else if (renumbered < values.size()) {
+                // Two ascending runs (the new lists' values are sorted): merged in one pass.
+                std::inplace_merge(values.begin(),
+                                   values.begin() + static_cast<std::ptrdiff_t>(renumbered),
+                                   values.end());
             }
             half.offsets.push_back(at / 8);
             half.counts.push_back(static_cast<uint32_t>(values.size()));
