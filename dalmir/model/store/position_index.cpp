@@ -438,17 +438,31 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
     const std::size_t buckets = std::size_t{1} << bits;
 
     // Two passes over the slots: the first measures every bucket's codes, the second writes
-    // them where they go. The buckets' states fit in the caches, unlike the codes.
+    // them where they go. The buckets' states fit in the caches, unlike the codes. The games of
+    // a block of slots are replayed on every core, each core with its own record of the buckets
+    // a slot has reached; their entries are then taken slot by slot in order.
     std::vector<BucketState> state(buckets);
-    std::vector<uint32_t> touched;
+    const unsigned workers = core::workerCount(2);
+    std::vector<std::vector<BucketState>> seen(workers);
+    std::vector<std::vector<uint32_t>> touched(workers);
+    constexpr std::size_t kBlock = 4096;
+    std::vector<std::vector<std::pair<uint32_t, uint64_t>>> blockEntries(kBlock);
     auto eachEntry = [&](auto&& add) {
-        for (BucketState& st : state) {
-            st.next = 0;
-            st.slot = std::numeric_limits<uint32_t>::max();
-        }
-        for (std::size_t slot = 0; slot < slots; ++slot) {
-            slotEntries(static_cast<uint32_t>(slot), table.entry(static_cast<int>(slot)).handicap,
-                        listOf(lists, static_cast<int>(slot)), bits, state, touched, add);
+        for (auto& s : seen) s.assign(buckets, BucketState{});
+        for (BucketState& st : state) st.next = 0;
+        for (std::size_t first = 0; first < slots; first += kBlock) {
+            const std::size_t n = std::min(kBlock, slots - first);
+            core::parallelFor(n, workers, [&](unsigned w, std::size_t i) {
+                auto& out = blockEntries[i];
+                out.clear();
+                const auto slot = static_cast<int>(first + i);
+                slotEntries(static_cast<uint32_t>(slot), table.entry(slot).handicap,
+                            listOf(lists, slot), bits, seen[w], touched[w],
+                            [&](uint32_t b, uint64_t v) { out.emplace_back(b, v); });
+            });
+            for (std::size_t i = 0; i < n; ++i) {
+                for (const auto& [b, v] : blockEntries[i]) add(b, v);
+            }
         }
     };
     eachEntry([&](uint32_t b, uint64_t v) {
