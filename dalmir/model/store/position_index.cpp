@@ -543,9 +543,14 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
     std::vector<uint32_t> fresh;
     bool ascending = true;
     int32_t last = -1;
+    // The handicap codes, read from the table (large entries) once.
+    std::vector<uint8_t> handicaps(slots);
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        handicaps[slot] = table.entry(static_cast<int>(slot)).handicap;
+    }
     for (std::size_t slot = 0; slot < slots; ++slot) {
         const int32_t o = origins[slot];
-        const auto handicap = table.entry(static_cast<int>(slot)).handicap;
+        const auto handicap = handicaps[slot];
         if (o >= 0 && static_cast<uint32_t>(o) < earlier.m_slots &&
             moved[static_cast<std::size_t>(o)] < 0 &&
             earlier.m_handicaps[static_cast<std::size_t>(o)] == handicap) {
@@ -583,10 +588,7 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
     const Layout room = layoutOf(slots, buckets, dataBytesOf(static_cast<std::size_t>(most / 8)));
     out.resize(room.size);
     std::memset(out.data(), 0, room.dataAt);
-    for (std::size_t slot = 0; slot < slots; ++slot) {
-        out.data()[kHeaderBytes + slot] =
-            static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
-    }
+    std::memcpy(out.data() + kHeaderBytes, handicaps.data(), slots);
     // The buckets in two halves, one on each core: the first half's codes go into place, the
     // second half's into bytes of their own, moved behind the first half's when both are done.
     struct Half {
