@@ -9,10 +9,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bench/corpus.h"
 #include "core/text/sjis.h"
@@ -101,6 +103,34 @@ core::Position targetOf(const Database& db, int record, int ply) {
     target.handEnd = static_cast<uint8_t>(hand);
     target.sideToMove = b.sideToMove;
     return target;
+}
+
+double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// The changes as the window makes them.
+void removeEveryHundredth(Database& db) {
+    std::vector<int> gone;
+    for (int slot = 0; slot < db.table().size(); slot += 100) gone.push_back(slot);
+    db.removeSlots(gone);
+}
+void reverseOrder(Database& db) {
+    std::vector<int32_t> slots(static_cast<std::size_t>(db.table().size()));
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        slots[i] = static_cast<int32_t>(slots.size() - 1 - i);
+    }
+    db.keepSlots(slots);
+    db.setModified();
+}
+// The index as saving makes it.
+std::shared_ptr<const PositionIndex> updatedIndex(Database& db) {
+    if (db.positionIndex()) return db.attachedPositionIndex();
+    auto earlier = db.attachedPositionIndex();
+    return earlier ? PositionIndex::update(*earlier, db.lists().origins(), db.table(), db.lists())
+                   : PositionIndex::build(db.table(), db.lists());
 }
 
 void BM_ScaleRegister(benchmark::State& state) {
@@ -214,6 +244,65 @@ void BM_ScalePositionSearchMiddleIndexed(benchmark::State& s) { positionSearch(s
 BENCHMARK(BM_ScalePositionSearchMiddleIndexed)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_ScalePositionSearchMiddleScan(benchmark::State& s) { positionSearch(s, 1, 50, false); }
 BENCHMARK(BM_ScalePositionSearchMiddleScan)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The changes whose position index is brought up to date on saving: 1,000 records appended,
+// 10,000 removed (every hundredth), and a new order (the slots reversed), each on a freshly
+// opened copy of the saved database. op_s: the change itself; index_s: the index made to
+// describe it, as saving does; save_s: the save of the pair with its index beside the original.
+enum class Change { Add, Remove, Reorder };
+
+void changeAndSave(benchmark::State& state, Change change) {
+    if (!haveCorpus(state)) return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Database db(kCapacity);
+        if (openDatabase(db, dlbPath()).code != OpenResult::Ok || !db.positionIndex()) {
+            state.SkipWithError("no saved database with an index: run BM_ScaleRegister first");
+            return;
+        }
+        state.ResumeTiming();
+        auto t = std::chrono::steady_clock::now();
+        const int n = db.table().size();
+        switch (change) {
+            case Change::Add:
+                for (int i = 0; i < 1000 && i < n; ++i) {
+                    IndexEntry e = db.table().entry(i);
+                    e.setText(IndexText::Path, "added/" + std::to_string(i) + ".kif");
+                    std::span<const ListMove> list = db.lists().list(i);
+                    (void)db.append(std::move(e), std::vector<ListMove>(list.begin(), list.end()));
+                }
+                break;
+            case Change::Remove:
+                removeEveryHundredth(db);
+                break;
+            case Change::Reorder:
+                reverseOrder(db);
+                break;
+        }
+        state.counters["op_s"] = secondsSince(t);
+        t = std::chrono::steady_clock::now();
+        const double cpu = processCpuSeconds();
+        auto index = updatedIndex(db);
+        state.counters["index_s"] = secondsSince(t);
+        // The processor time of every thread: what the index costs on a machine of its own.
+        state.counters["index_cpu_s"] = processCpuSeconds() - cpu;
+        state.counters["index_MB"] = index ? static_cast<double>(index->bytes().size()) / 1e6 : 0;
+        state.counters["records"] = db.table().size();
+        t = std::chrono::steady_clock::now();
+        if (saveDatabase(db, (workFolder() / "changed.DLB").string()) != core::WriteResult::Ok) {
+            state.SkipWithError("saving failed");
+            return;
+        }
+        state.counters["save_s"] = secondsSince(t);
+        state.counters["peak_MB"] = peakMegabytes();
+    }
+}
+void BM_ScaleAdd1000(benchmark::State& s) { changeAndSave(s, Change::Add); }
+BENCHMARK(BM_ScaleAdd1000)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+void BM_ScaleRemove10000(benchmark::State& s) { changeAndSave(s, Change::Remove); }
+BENCHMARK(BM_ScaleRemove10000)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+void BM_ScaleReorder(benchmark::State& s) { changeAndSave(s, Change::Reorder); }
+BENCHMARK(BM_ScaleReorder)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 void BM_ScaleNextMoveSearchIndexed(benchmark::State& state) {
     if (!haveCorpus(state)) return;

@@ -688,6 +688,7 @@ FolderDeleteReport Registrar::deleteByFolder(const std::string& fsFolder, Delete
     const std::string prefix = pathKey(folderWithSlash(*stored));
     IndexTable& table = m_db.table();
     const int total = table.size();
+    std::vector<int> gone;
     for (int slot = total - 1, done = 0; slot >= 0; --slot, ++done) {
         if (done % kProgressStep == 0) {
             m_host.status(core::formatMessage(texts().deleting, {number(done), number(total)}));
@@ -701,8 +702,14 @@ FolderDeleteReport Registrar::deleteByFolder(const std::string& fsFolder, Delete
         std::string_view rest = std::string_view(key).substr(prefix.size());
         if (!subfolders && core::findByte(rest, '/') != std::string_view::npos) continue;
         if (!deleteKindTakes(kind, lowerExtension(rest))) continue;
-        deleteSlot(slot);
+        gone.push_back(slot);
         ++result.deleted;
+    }
+    // Removed together: one pass over the table and the lists, however many they are.
+    if (!gone.empty()) {
+        m_db.removeSlots(gone);
+        m_keysValid = false;
+        m_db.setModified();
     }
     result.status = result.deleted > 0
                         ? core::formatMessage(texts().deleted, {number(result.deleted)})

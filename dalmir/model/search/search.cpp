@@ -256,10 +256,9 @@ bool Searcher::narrowByIndex(const core::Position& target, const PositionSearchO
     // With edge pawns left out, the other pawns may stand anywhere too: only the pawnless key
     // is certain to agree.
     const PositionKey key = options.ignoreEdgePawns ? PositionKey::WithoutPawns : PositionKey::Full;
-    const auto k = static_cast<std::size_t>(key);
     candidates.assign(static_cast<std::size_t>(m_db.table().size()), 0);
     auto mark = [&](const ReplayBoard& b) {
-        std::optional<std::span<const uint32_t>> slots = index->slotsOf(key, positionKeys(b)[k]);
+        std::optional<std::vector<uint32_t>> slots = index->slotsOf(key, positionKeys(b));
         if (!slots) return false;
         for (uint32_t slot : *slots) candidates[slot] = 1;
         return true;

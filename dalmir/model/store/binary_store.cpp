@@ -307,11 +307,12 @@ core::WriteResult saveBinary(Database& db, const std::string& fsPath, std::strin
         db.setModified(false);
         // The index is optional: a failure to write it leaves the old file, which the next
         // opening finds stale and searches without.
-        // Records appended since the index was made are added to it; any other change
-        // rebuilds it.
+        // The index made to describe the lists as they are now: records removed or reordered
+        // since are renumbered in it and only new lists replayed; built afresh when there is
+        // none.
         std::shared_ptr<const PositionIndex> index = db.attachedPositionIndex();
         if (db.positionIndex() == nullptr) {
-            index = index ? PositionIndex::extend(*index, table, db.lists())
+            index = index ? PositionIndex::update(*index, db.lists().origins(), table, db.lists())
                           : PositionIndex::build(table, db.lists());
         }
         db.setPositionIndex(index);

@@ -70,6 +70,7 @@ const PositionIndex* Database::positionIndex() const {
 
 void Database::setPositionIndex(std::shared_ptr<const PositionIndex> index) {
     m_index = std::move(index);
+    m_lists.markOrigins();
     m_indexRevision = m_lists.revision();
 }
 
@@ -100,6 +101,32 @@ void Database::removeSlot(int slot) {
     if (slot < 0 || slot >= m_table.size()) return;
     m_table.removeSlot(slot);
     m_lists.remove(slot);
+}
+
+void Database::removeSlots(std::span<const int> slots) {
+    m_table.removeSlots(slots);
+    m_lists.remove(slots);
+}
+
+void Database::keepSlots(std::span<const int32_t> slots) {
+    std::vector<IndexEntry> kept;
+    std::vector<int32_t> order;
+    std::vector<bool> taken(static_cast<std::size_t>(m_table.size()), false);
+    kept.reserve(slots.size());
+    order.reserve(slots.size());
+    for (const int32_t slot : slots) {
+        if (slot < 0 || slot >= m_table.size() || taken[static_cast<std::size_t>(slot)]) continue;
+        taken[static_cast<std::size_t>(slot)] = true;
+        kept.push_back(std::move(m_table.entry(slot)));
+        order.push_back(slot);
+    }
+    if (m_binary) {
+        m_lists.resize(m_table.size());
+        m_lists.reorder(order);
+    }
+    m_table.clear();
+    for (auto& entry : kept) m_table.appendLoaded(std::move(entry));
+    m_table.rebuildDisplayOrder();
 }
 
 DatabaseKind databaseKindOf(std::string_view path) {

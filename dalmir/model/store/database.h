@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,11 @@ public:
     void replace(int slot, IndexEntry entry, std::vector<ListMove> list = {});
     // Removes a slot from the table and its list with it.
     void removeSlot(int slot);
+    // Removes these slots (any order; repeats and slots out of range ignored) in one pass.
+    void removeSlots(std::span<const int> slots);
+    // Rebuilds the table and the lists from these slots, in this order (a slot named twice is
+    // kept once), the display order then the slot order.
+    void keepSlots(std::span<const int32_t> slots);
 
     // The file (file-system path) this database was opened from when it could not be read
     // whole, else empty. saveDatabase refuses to write over it.
@@ -56,7 +62,9 @@ public:
     void setGeneration(uint32_t generation) { m_generation = generation; }
 
     // The position index of a binary database while it still describes the lists and handicap
-    // codes (null after any change to them, until one is attached again).
+    // codes (null after any change to them, until one is attached again). Attaching one marks
+    // where each list is (MoveList::origins), so that saving renumbers it after removals and
+    // reorders rather than building it again.
     const PositionIndex* positionIndex() const;
     void setPositionIndex(std::shared_ptr<const PositionIndex> index);
     // The attached index even when it no longer describes the lists.

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/base/safe_file.h"
 #include "core/text/sjis.h"
@@ -60,6 +62,46 @@ TEST(DatabaseTest, AFileReadInPartIsNeverSavedOver) {
 
     db.reset(false);
     EXPECT_EQ(saveDatabase(db, path), core::WriteResult::Ok);
+}
+
+// Removing several slots at once leaves the table, the display order and the lists as removing
+// them one by one does; keeping slots in a new order takes each once.
+TEST(DatabaseTest, SlotsRemovedTogetherOrKeptInANewOrder) {
+    auto filled = [] {
+        Database db(100);
+        db.reset(true);
+        for (int i = 0; i < 12; ++i) {
+            IndexEntry e;
+            e.setText(IndexText::Path, "g" + std::to_string(i) + ".kif");
+            const auto b = static_cast<uint8_t>(i);
+            EXPECT_GE(db.append(std::move(e), {{b, b}}), 0);
+        }
+        auto& order = db.table().displayOrder();
+        std::reverse(order.begin(), order.end());
+        order.erase(order.begin() + 2);  // one slot not listed
+        return db;
+    };
+    auto paths = [](const Database& db) {
+        std::vector<std::string> out;
+        for (int s = 0; s < db.table().size(); ++s) {
+            out.emplace_back(db.table().entry(s).path());
+            // Each list moved with its entry.
+            EXPECT_EQ(db.lists().list(s)[0].origin, std::stoi(out.back().substr(1)));
+        }
+        return out;
+    };
+    Database together = filled();
+    Database oneByOne = filled();
+    together.removeSlots(std::vector<int>{7, 0, 11, 7, 42, -1, 3});
+    for (int slot : {11, 7, 3, 0}) oneByOne.removeSlot(slot);
+    EXPECT_EQ(paths(together), paths(oneByOne));
+    EXPECT_EQ(together.table().displayOrder(), oneByOne.table().displayOrder());
+    EXPECT_TRUE(together.table().isConsistent() && together.lists().isConsistent());
+
+    Database kept = filled();
+    kept.keepSlots(std::vector<int32_t>{5, 2, 5, 99, 0});
+    EXPECT_EQ(paths(kept), (std::vector<std::string>{"g5.kif", "g2.kif", "g0.kif"}));
+    EXPECT_EQ(kept.table().displayOrder(), (std::vector<int32_t>{0, 1, 2}));
 }
 
 }  // namespace

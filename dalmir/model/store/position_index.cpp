@@ -9,6 +9,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
@@ -28,9 +29,12 @@ using core::mixWord;
 
 constexpr std::size_t kHeaderBytes = 64;
 constexpr char kMagic[4] = {'D', 'P', 'X', '1'};
-constexpr uint32_t kVersion = 2;
-constexpr uint32_t kMinBits = 8;
+constexpr uint32_t kVersion = 3;
+constexpr uint32_t kMinBits = 4;
 constexpr uint32_t kMaxBits = 24;
+// The bits of the full key kept with each entry, and the entries a bucket holds on average.
+constexpr uint32_t kTagBits = 4;
+constexpr std::size_t kBucketTarget = 4096;
 constexpr int kHandCounts = 20;
 constexpr std::array<int, 9> kFullSet = {0, 18, 4, 4, 4, 4, 2, 2, 2};
 
@@ -186,37 +190,183 @@ std::size_t padded(std::size_t n) { return (n + 7) / 8 * 8; }
 
 uint32_t bucketBits(std::size_t positions) {
     uint32_t bits = kMinBits;
-    while (bits < kMaxBits && (std::size_t{1} << bits) * 4 < positions) ++bits;
+    while (bits < kMaxBits && (std::size_t{1} << bits) * kBucketTarget < positions) ++bits;
     return bits;
 }
 
-std::size_t bucketOf(uint64_t hash, uint32_t bits) {
-    return static_cast<std::size_t>(hash >> (64 - bits));
+std::size_t bucketOf(uint64_t pawnless, uint32_t bits) {
+    return static_cast<std::size_t>(pawnless >> (64 - bits));
+}
+uint64_t tagOf(uint64_t full) { return full >> (64 - kTagBits); }
+
+// The Rice parameter of the values: about the mean distance between neighbours in a bucket, so
+// that a distance costs its low bits plus a few.
+uint32_t riceBits(std::size_t slots, std::size_t positions, uint32_t bits) {
+    const uint64_t perBucket = std::max<uint64_t>(1, positions >> bits);
+    const uint64_t gap = (static_cast<uint64_t>(slots) << kTagBits) / perBucket;
+    return gap <= 1 ? 0 : static_cast<uint32_t>(std::bit_width(gap) - 1);
 }
 
-// Where the regions of a file lie: the header, the slots' handicaps, then for each key its
-// bucket offsets and its slot numbers.
+// Where the regions of a file lie: the header, the slots' handicaps, the bucket offsets (bytes
+// into the data, buckets + 1 of them), the entry count of each bucket, and the data.
 struct Layout {
-    std::array<std::size_t, 2> offsetsAt{}, slotsAt{};
-    std::size_t size = 0;
+    std::size_t offsetsAt = 0, countsAt = 0, dataAt = 0, size = 0;
 };
 
-Layout layoutOf(std::size_t slots, std::size_t buckets, const std::array<uint64_t, 2>& entries) {
+Layout layoutOf(std::size_t slots, std::size_t buckets, std::size_t dataBytes) {
     Layout l;
-    std::size_t at = kHeaderBytes + padded(slots);
-    for (std::size_t k = 0; k < 2; ++k) {
-        l.offsetsAt[k] = at;
-        at += (buckets + 1) * 4;
-        l.slotsAt[k] = at;
-        at += padded(static_cast<std::size_t>(entries[k]) * 4);
-    }
-    l.size = at;
+    l.offsetsAt = kHeaderBytes + padded(slots);
+    l.countsAt = l.offsetsAt + (buckets + 1) * 8;
+    l.dataAt = l.countsAt + padded(buckets * 4);
+    l.size = l.dataAt + dataBytes;
     return l;
 }
+
+// The data region of buckets that take `bytes` in all: padded, with 8 more zero bytes that let
+// the writer and reader touch a whole word past the last bucket.
+std::size_t dataBytesOf(std::size_t bytes) { return padded(bytes) + 8; }
+
+// Bits written into zeroed bytes from the lowest bit up, at most 56 at a time.
+void putBits(unsigned char* base, uint64_t& at, uint64_t value, unsigned n) {
+    unsigned char* p = base + (at >> 3);
+    uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    w |= value << (at & 7);
+    std::memcpy(p, &w, 8);
+    at += n;
+}
+
+uint64_t riceLength(uint64_t gap, uint32_t k) { return (gap >> k) + 1 + k; }
+
+// gap >> k one bits and a zero, then the k low bits of gap.
+void putRice(unsigned char* base, uint64_t& at, uint64_t gap, uint32_t k) {
+    uint64_t q = gap >> k;
+    const uint64_t low = gap & ((uint64_t{1} << k) - 1);
+    if (q + 1 + k <= 56) {
+        putBits(base, at, ((uint64_t{1} << q) - 1) | (low << (q + 1)),
+                static_cast<unsigned>(q + 1 + k));
+        return;
+    }
+    while (q >= 56) {
+        putBits(base, at, (uint64_t{1} << 56) - 1, 56);
+        q -= 56;
+    }
+    putBits(base, at, (uint64_t{1} << q) - 1, static_cast<unsigned>(q) + 1);
+    if (k > 0) putBits(base, at, low, k);
+}
+
+// Reads the codes of putRice between two bit places of the data, never beyond them.
+class BitReader {
+public:
+    BitReader(const unsigned char* data, uint64_t from, uint64_t to)
+        : m_data(data), m_at(from), m_end(to) {}
+
+    // The next distance; false when the codes run past the end or beyond `limit`.
+    bool rice(uint32_t k, uint64_t limit, uint64_t& gap) {
+        uint64_t q = 0;
+        const uint64_t qLimit = limit >> k;
+        while (true) {
+            if (m_at >= m_end) return false;
+            const uint64_t avail = std::min<uint64_t>(56, m_end - m_at);
+            const uint64_t w = window() & ((uint64_t{1} << avail) - 1);
+            const auto ones = static_cast<uint64_t>(std::countr_one(w));
+            if (ones < avail) {
+                q += ones;
+                m_at += ones + 1;
+                break;
+            }
+            q += avail;
+            m_at += avail;
+            if (q > qLimit) return false;
+        }
+        if (q > qLimit) return false;
+        if (k == 0) {
+            gap = q;
+            return true;
+        }
+        if (m_end - m_at < k) return false;
+        gap = (q << k) | (window() & ((uint64_t{1} << k) - 1));
+        m_at += k;
+        return true;
+    }
+
+private:
+    // The bits from the place on (at least 57 of them, or all there are; zeros after).
+    uint64_t window() const {
+        const uint64_t byte = m_at >> 3;
+        const uint64_t endByte = (m_end + 7) >> 3;
+        uint64_t w = 0;
+        if (endByte - byte >= 8) {
+            std::memcpy(&w, m_data + byte, 8);
+            return w >> (m_at & 7);
+        }
+        std::memcpy(&w, m_data + byte,
+                    static_cast<std::size_t>(std::min<uint64_t>(8, endByte - byte)));
+        return w >> (m_at & 7);
+    }
+
+    const unsigned char* m_data;
+    uint64_t m_at, m_end;
+};
 
 // A slot's move list; slots past the lists have none.
 std::span<const ListMove> listOf(const MoveList& lists, int slot) {
     return slot < lists.size() ? lists.list(slot) : std::span<const ListMove>{};
+}
+
+// The positions the database's lists hold at most (each list's start and moves): what the
+// bucket count and the Rice parameter follow from.
+std::size_t positionsOf(const IndexTable& table, const MoveList& lists) {
+    return lists.moveCount() + static_cast<std::size_t>(table.size());
+}
+
+// Per bucket while slots are added in ascending order: the value the next one is measured
+// from, the bits taken (or, while writing, the next bit), the entries, and the tags of the slot
+// being added.
+struct BucketState {
+    uint64_t next = 0;
+    uint64_t bits = 0;
+    uint32_t count = 0;
+    uint32_t slot = std::numeric_limits<uint32_t>::max();
+    uint32_t tags = 0;
+};
+
+// Calls add(bucket, value) for every entry of one slot: each bucket its positions fall in, with
+// the tags of the positions in it, ascending.
+template <class Add>
+void slotEntries(uint32_t slot, uint8_t handicap, std::span<const ListMove> moves, uint32_t bits,
+                 std::vector<BucketState>& state, std::vector<uint32_t>& touched, Add&& add) {
+    touched.clear();
+    forEachPosition(handicap, moves, [&](const std::array<uint64_t, 2>& h) {
+        const auto b = static_cast<uint32_t>(bucketOf(h[1], bits));
+        BucketState& st = state[b];
+        if (st.slot != slot) {
+            st.slot = slot;
+            st.tags = 0;
+            touched.push_back(b);
+        }
+        st.tags |= uint32_t{1} << tagOf(h[0]);
+    });
+    for (const uint32_t b : touched) {
+        for (uint32_t tags = state[b].tags; tags != 0; tags &= tags - 1) {
+            add(b, (uint64_t{slot} << kTagBits) | static_cast<uint64_t>(std::countr_zero(tags)));
+        }
+    }
+}
+
+void writeHeader(core::LargeBytes& out, std::size_t slots, uint32_t bits, uint32_t k,
+                 uint64_t fingerprint, uint64_t entries) {
+    std::memcpy(out.data(), kMagic, 4);
+    put(out, 4, kVersion);
+    put(out, 8, static_cast<uint32_t>(slots));
+    put(out, 12, bits);
+    put(out, 16, fingerprint);
+    put(out, 24, entries);
+    put(out, 32, k);
+    put(out, 36, static_cast<uint32_t>(kTagBits));
+    put(out, 40, checksum(out.data() + kHeaderBytes, out.size() - kHeaderBytes));
+    put(out, 48, checksum(out.data(), 48));
+    put(out, 56, uint64_t{0});
 }
 
 }  // namespace
@@ -280,160 +430,267 @@ bool PositionIndex::fileUnchanged() const {
 
 std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& table,
                                                           const MoveList& lists) {
-    return buildOn(nullptr, table, lists);
-}
-
-std::shared_ptr<const PositionIndex> PositionIndex::extend(const PositionIndex& earlier,
-                                                           const IndexTable& table,
-                                                           const MoveList& lists) {
-    const int first = earlier.slots();
-    const std::size_t buckets = std::size_t{1} << earlier.m_bits;
-    for (std::size_t k = 0; k < 2; ++k) {
-        const uint32_t* o = earlier.m_offsets[k];
-        if (!std::is_sorted(o, o + buckets + 1)) return build(table, lists);
-    }
-    if (first > table.size() ||
-        earlier.m_bits != bucketBits(lists.moveCount() + static_cast<std::size_t>(table.size())) ||
-        earlier.fingerprint() != listsFingerprint(table, lists, first)) {
-        return build(table, lists);
-    }
-    return buildOn(&earlier, table, lists);
-}
-
-std::shared_ptr<const PositionIndex> PositionIndex::buildOn(const PositionIndex* earlier,
-                                                            const IndexTable& table,
-                                                            const MoveList& lists) {
     const std::size_t slots = static_cast<std::size_t>(table.size());
-    const std::size_t first = earlier ? earlier->m_slots : 0;
-    const uint32_t bits = bucketBits(lists.moveCount() + slots);
+    if (slots > std::numeric_limits<uint32_t>::max() >> kTagBits) return nullptr;
+    const std::size_t positions = positionsOf(table, lists);
+    const uint32_t bits = bucketBits(positions);
+    const uint32_t k = riceBits(slots, positions, bits);
     const std::size_t buckets = std::size_t{1} << bits;
 
-    // Per key and bucket: how many slots it holds, then the next free place in it; and the last
-    // slot counted or placed there, so that a slot passing a bucket twice is listed once. The
-    // two sit side by side, as every step touches both.
-    struct Cell {
-        uint32_t count = 0;
-        uint32_t last = std::numeric_limits<uint32_t>::max();
-    };
-    // Huge pages for the large tables written at random: with small ones nearly every step
-    // would miss the address cache as well as the data cache.
-    std::array<core::LargeBytes, 2> cellBytes;
-    std::array<Cell*, 2> cells{};
-    // Calls visit(cell, slot) once for each bucket of the key that a new slot's positions fall
-    // in, slot by slot in ascending order. The tables are far larger than any cache, so nearly
-    // every cell is a miss: each is fetched ahead while the positions after it are replayed, and
-    // visited kAhead positions later, in the same order.
-    auto eachNewBucket = [&](std::size_t k, auto&& visit) {
-        Cell* c = cells[k];
-        constexpr std::size_t kAhead = 16;
-        std::array<std::pair<uint32_t, uint32_t>, kAhead> pending{};  // bucket, slot
-        std::size_t head = 0;
-        std::size_t held = 0;
-        auto step = [&](std::pair<uint32_t, uint32_t> p) {
-            Cell& cell = c[p.first];
-            if (cell.last == p.second) return;
-            cell.last = p.second;
-            visit(cell, p.second);
-        };
-        for (std::size_t slot = first; slot < slots; ++slot) {
-            const auto s32 = static_cast<uint32_t>(slot);
-            forEachPosition(table.entry(static_cast<int>(slot)).handicap,
-                            listOf(lists, static_cast<int>(slot)),
-                            [&](const std::array<uint64_t, 2>& h) {
-                                const auto bucket = static_cast<uint32_t>(bucketOf(h[k], bits));
-                                __builtin_prefetch(c + bucket, 1);
-                                if (held == kAhead) {
-                                    step(pending[head]);
-                                } else {
-                                    ++held;
-                                }
-                                pending[head] = {bucket, s32};
-                                head = (head + 1) % kAhead;
-                            });
-        }
-        for (std::size_t i = (head + kAhead - held) % kAhead; held > 0; --held) {
-            step(pending[i]);
-            i = (i + 1) % kAhead;
-        }
-    };
-    // The two keys are built side by side, one on each core; each replays the lists itself.
-    auto eachKey = [](auto&& work) {
-        core::parallelFor(2, core::workerCount(2), [&](unsigned, std::size_t k) { work(k); });
-    };
-
-    // Count the slots of every bucket (those of the earlier index as it holds them), then lay
-    // them out.
-    eachKey([&](std::size_t k) {
-        cellBytes[k].resize(buckets * sizeof(Cell));
-        cells[k] = reinterpret_cast<Cell*>(cellBytes[k].data());
-        std::uninitialized_fill_n(cells[k], buckets, Cell{});
-        if (earlier != nullptr) {
-            for (std::size_t b = 0; b < buckets; ++b) {
-                cells[k][b].count = earlier->m_offsets[k][b + 1] - earlier->m_offsets[k][b];
+    // Two passes over the slots: the first measures every bucket's codes, the second writes
+    // them where they go. The buckets' states fit in the caches, unlike the codes. The games of
+    // a block of slots are replayed on every core, each core with its own record of the buckets
+    // a slot has reached; their entries are then taken slot by slot in order.
+    std::vector<BucketState> state(buckets);
+    const unsigned workers = core::workerCount(2);
+    std::vector<std::vector<BucketState>> seen(workers);
+    std::vector<std::vector<uint32_t>> touched(workers);
+    constexpr std::size_t kBlock = 4096;
+    std::vector<std::vector<std::pair<uint32_t, uint64_t>>> blockEntries(kBlock);
+    auto eachEntry = [&](auto&& add) {
+        for (auto& s : seen) s.assign(buckets, BucketState{});
+        for (BucketState& st : state) st.next = 0;
+        for (std::size_t first = 0; first < slots; first += kBlock) {
+            const std::size_t n = std::min(kBlock, slots - first);
+            core::parallelFor(n, workers, [&](unsigned w, std::size_t i) {
+                auto& out = blockEntries[i];
+                out.clear();
+                const auto slot = static_cast<int>(first + i);
+                slotEntries(static_cast<uint32_t>(slot), table.entry(slot).handicap,
+                            listOf(lists, slot), bits, seen[w], touched[w],
+                            [&](uint32_t b, uint64_t v) { out.emplace_back(b, v); });
+            });
+            for (std::size_t i = 0; i < n; ++i) {
+                for (const auto& [b, v] : blockEntries[i]) add(b, v);
             }
         }
-        eachNewBucket(k, [](Cell& cell, uint32_t) { ++cell.count; });
+    };
+    eachEntry([&](uint32_t b, uint64_t v) {
+        BucketState& st = state[b];
+        st.bits += riceLength(v - st.next, k);
+        st.next = v + 1;
+        ++st.count;
     });
-    std::array<uint64_t, 2> entries{};
-    for (std::size_t k = 0; k < 2; ++k) {
-        for (std::size_t b = 0; b < buckets; ++b) entries[k] += cells[k][b].count;
-        if (entries[k] > std::numeric_limits<uint32_t>::max()) return nullptr;
+    uint64_t entries = 0;
+    std::size_t bytes = 0;
+    for (const BucketState& st : state) {
+        entries += st.count;
+        bytes += static_cast<std::size_t>((st.bits + 7) / 8);
     }
 
     auto index = std::shared_ptr<PositionIndex>(new PositionIndex);
     core::LargeBytes& out = index->m_owned;
-    const Layout layout = layoutOf(slots, buckets, entries);
+    const Layout layout = layoutOf(slots, buckets, dataBytesOf(bytes));
     out.resize(layout.size);
     std::memset(out.data(), 0, out.size());
     for (std::size_t slot = 0; slot < slots; ++slot) {
         out.data()[kHeaderBytes + slot] =
             static_cast<char>(table.entry(static_cast<int>(slot)).handicap);
     }
-    eachKey([&](std::size_t k) {
-        // The offsets; each cell's count becomes the next free place of its bucket, where the
-        // earlier slots come first, as they are the lower ones.
-        uint32_t at = 0;
-        for (std::size_t b = 0; b < buckets; ++b) {
-            put(out, layout.offsetsAt[k] + b * 4, at);
-            Cell& cell = cells[k][b];
-            const uint32_t n = cell.count;
-            cell = Cell{at, std::numeric_limits<uint32_t>::max()};
-            if (earlier != nullptr && n > 0) {
-                const uint32_t held = earlier->m_offsets[k][b + 1] - earlier->m_offsets[k][b];
-                std::memcpy(out.data() + layout.slotsAt[k] + std::size_t{at} * 4,
-                            earlier->m_slotLists[k] + earlier->m_offsets[k][b], held * 4);
-                cell.count += held;
-            }
-            at += n;
-        }
-        put(out, layout.offsetsAt[k] + buckets * 4, at);
-        // The places written are as scattered: each is fetched ahead too, and written later.
-        char* slotsOut = out.data() + layout.slotsAt[k];
-        constexpr std::size_t kAhead = 16;
-        std::array<std::pair<char*, uint32_t>, kAhead> stores{};
-        std::size_t next = 0;
-        eachNewBucket(k, [&](Cell& cell, uint32_t slot) {
-            char* place = slotsOut + std::size_t{cell.count++} * 4;
-            __builtin_prefetch(place, 1);
-            auto& [to, value] = stores[next];
-            if (to != nullptr) std::memcpy(to, &value, 4);
-            stores[next] = {place, slot};
-            next = (next + 1) % kAhead;
-        });
-        for (const auto& [to, value] : stores) {
-            if (to != nullptr) std::memcpy(to, &value, 4);
-        }
+    uint64_t at = 0;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        BucketState& st = state[b];
+        put(out, layout.offsetsAt + b * 8, at / 8);
+        put(out, layout.countsAt + b * 4, st.count);
+        const uint64_t length = st.bits;
+        st.bits = at;
+        at += (length + 7) / 8 * 8;
+    }
+    put(out, layout.offsetsAt + buckets * 8, at / 8);
+    auto* data = reinterpret_cast<unsigned char*>(out.data() + layout.dataAt);
+    eachEntry([&](uint32_t b, uint64_t v) {
+        BucketState& st = state[b];
+        putRice(data, st.bits, v - st.next, k);
+        st.next = v + 1;
     });
+    writeHeader(out, slots, bits, k, listsFingerprint(table, lists), entries);
+    if (!index->attach(out.data(), out.size())) return nullptr;
+    return index;
+}
 
-    std::memcpy(out.data(), kMagic, 4);
-    put(out, 4, kVersion);
-    put(out, 8, static_cast<uint32_t>(slots));
-    put(out, 12, bits);
-    put(out, 16, listsFingerprint(table, lists));
-    put(out, 24, entries[0]);
-    put(out, 32, entries[1]);
-    put(out, 40, checksum(out.data() + kHeaderBytes, out.size() - kHeaderBytes));
-    put(out, 48, checksum(out.data(), 48));
+std::shared_ptr<const PositionIndex> PositionIndex::extend(const PositionIndex& earlier,
+                                                           const IndexTable& table,
+                                                           const MoveList& lists) {
+    const int first = earlier.slots();
+    if (first > table.size() || earlier.fingerprint() != listsFingerprint(table, lists, first)) {
+        return build(table, lists);
+    }
+    std::vector<int32_t> origins(static_cast<std::size_t>(table.size()), -1);
+    for (int slot = 0; slot < first; ++slot) origins[static_cast<std::size_t>(slot)] = slot;
+    return update(earlier, origins, table, lists);
+}
+
+std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& earlier,
+                                                           std::span<const int32_t> origins,
+                                                           const IndexTable& table,
+                                                           const MoveList& lists) {
+    const std::size_t slots = static_cast<std::size_t>(table.size());
+    if (!earlier.fileUnchanged() || origins.size() != slots ||
+        slots > std::numeric_limits<uint32_t>::max() >> kTagBits) {
+        return build(table, lists);
+    }
+    const std::size_t positions = positionsOf(table, lists);
+    const uint32_t bits = bucketBits(positions);
+    // More buckets than the earlier index has need the positions' keys again.
+    if (bits > earlier.m_bits) return build(table, lists);
+    const uint32_t merged = earlier.m_bits - bits;  // each bucket takes 2^merged earlier ones
+    const uint32_t k = riceBits(slots, positions, bits);
+    const std::size_t buckets = std::size_t{1} << bits;
+
+    // Where each earlier slot's list went; the slots whose lists are new (or whose handicap
+    // changed) are replayed.
+    std::vector<int32_t> moved(earlier.m_slots, -1);
+    std::vector<uint32_t> fresh;
+    bool ascending = true;
+    int32_t last = -1;
+    // The handicap codes, read from the table (large entries) once.
+    std::vector<uint8_t> handicaps(slots);
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        handicaps[slot] = table.entry(static_cast<int>(slot)).handicap;
+    }
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        const int32_t o = origins[slot];
+        const auto handicap = handicaps[slot];
+        if (o >= 0 && static_cast<uint32_t>(o) < earlier.m_slots &&
+            moved[static_cast<std::size_t>(o)] < 0 &&
+            earlier.m_handicaps[static_cast<std::size_t>(o)] == handicap) {
+            moved[static_cast<std::size_t>(o)] = static_cast<int32_t>(slot);
+            if (o < last) ascending = false;
+            last = o;
+        } else {
+            fresh.push_back(static_cast<uint32_t>(slot));
+        }
+    }
+    // Mostly new lists: replaying them all costs no more.
+    if (fresh.size() > slots / 2 + 1000) return build(table, lists);
+    // Every page of a mapped index is read, in order: have them read ahead.
+    if (earlier.m_mapping != nullptr)
+        (void)::madvise(earlier.m_mapping, earlier.m_size, MADV_WILLNEED);
+    std::vector<std::pair<uint32_t, uint64_t>> added;  // bucket, value
+    {
+        std::vector<BucketState> state(buckets);
+        std::vector<uint32_t> touched;
+        for (const uint32_t slot : fresh) {
+            slotEntries(slot, table.entry(static_cast<int>(slot)).handicap,
+                        listOf(lists, static_cast<int>(slot)), bits, state, touched,
+                        [&](uint32_t b, uint64_t v) { added.emplace_back(b, v); });
+        }
+    }
+    std::sort(added.begin(), added.end());
+
+    // Room for the most the codes can take: every entry k + 1 bits, and each bucket's
+    // distances in all at most the largest value, plus its padding.
+    const uint64_t limit = uint64_t{slots} << kTagBits;
+    const uint64_t most =
+        (earlier.entries() + added.size()) * (k + 1) + buckets * ((limit >> k) + 1 + 8);
+    auto index = std::shared_ptr<PositionIndex>(new PositionIndex);
+    core::LargeBytes& out = index->m_owned;
+    const Layout room = layoutOf(slots, buckets, dataBytesOf(static_cast<std::size_t>(most / 8)));
+    out.resize(room.size);
+    std::memset(out.data(), 0, room.dataAt);
+    std::memcpy(out.data() + kHeaderBytes, handicaps.data(), slots);
+    // The buckets in two halves, one on each core: the first half's codes go into place, the
+    // second half's into bytes of their own, moved behind the first half's when both are done.
+    struct Half {
+        std::size_t from = 0, to = 0;  // buckets
+        unsigned char* data = nullptr;
+        std::size_t roomBytes = 0;
+        core::LargeBytes own;
+        std::vector<uint64_t> offsets;  // bytes into the half's codes, per bucket and its end
+        std::vector<uint32_t> counts;
+        uint64_t entries = 0;
+        bool read = true;
+    };
+    std::array<Half, 2> halves;
+    const std::size_t roomBytes = room.size - room.dataAt;
+    halves[0] = Half{0, buckets / 2};
+    halves[0].data = reinterpret_cast<unsigned char*>(out.data() + room.dataAt);
+    halves[0].roomBytes = roomBytes;
+    halves[1] = Half{buckets / 2, buckets};
+    halves[1].own.resize(roomBytes);
+    halves[1].data = reinterpret_cast<unsigned char*>(halves[1].own.data());
+    halves[1].roomBytes = roomBytes;
+    core::parallelFor(2, core::workerCount(2), [&](unsigned, std::size_t h) {
+        Half& half = halves[h];
+        std::size_t zeroed = 0;
+        std::vector<uint64_t> values;
+        auto next = static_cast<std::size_t>(
+            std::lower_bound(added.begin(), added.end(),
+                             std::pair<uint32_t, uint64_t>{static_cast<uint32_t>(half.from), 0}) -
+            added.begin());
+        uint64_t at = 0;
+        for (std::size_t b = half.from; b < half.to; ++b) {
+            values.clear();
+            for (std::size_t e = b << merged; e < (b + 1) << merged; ++e) {
+                half.read = earlier.eachValue(e, [&](uint64_t v) {
+                    const int32_t to = moved[static_cast<std::size_t>(v >> kTagBits)];
+                    if (to >= 0) {
+                        values.push_back((static_cast<uint64_t>(to) << kTagBits) |
+                                         (v & ((uint64_t{1} << kTagBits) - 1)));
+                    }
+                });
+                if (!half.read) return;
+            }
+            const std::size_t renumbered = values.size();
+            for (; next < added.size() && added[next].first == b; ++next) {
+                values.push_back(added[next].second);
+            }
+            if (!ascending || merged > 0) {
+                std::sort(values.begin(), values.end());
+                values.erase(std::unique(values.begin(), values.end()), values.end());
+            } else if (renumbered < values.size()) {
+                // Two ascending runs (the new lists' values are sorted): merged in one pass.
+                std::inplace_merge(values.begin(),
+                                   values.begin() + static_cast<std::ptrdiff_t>(renumbered),
+                                   values.end());
+            }
+            half.offsets.push_back(at / 8);
+            half.counts.push_back(static_cast<uint32_t>(values.size()));
+            // The codes are written into zeroed bytes: zeroed as the writing comes near, so
+            // that the room not needed in the end is never touched.
+            const auto reach = static_cast<std::size_t>(
+                (at + values.size() * (k + 1) + (limit >> k) + 64) / 8 + 16);
+            if (reach > zeroed) {
+                const std::size_t upTo =
+                    std::min(half.roomBytes, std::max(reach, zeroed + (std::size_t{1} << 20)));
+                std::memset(half.data + zeroed, 0, upTo - zeroed);
+                zeroed = upTo;
+            }
+            uint64_t from = 0;
+            for (const uint64_t v : values) {
+                putRice(half.data, at, v - from, k);
+                from = v + 1;
+            }
+            at = (at + 7) / 8 * 8;
+            half.entries += values.size();
+        }
+        half.offsets.push_back(at / 8);
+        // Zero past the end, for the words the last code's store touched and the padding.
+        const std::size_t end = std::min(half.roomBytes, static_cast<std::size_t>(at / 8) + 16);
+        if (end > zeroed) std::memset(half.data + zeroed, 0, end - zeroed);
+    });
+    // A damaged earlier index: start afresh.
+    if (!halves[0].read || !halves[1].read) return build(table, lists);
+    const uint64_t firstBytes = halves[0].offsets.back();
+    const uint64_t secondBytes = halves[1].offsets.back();
+    unsigned char* data = halves[0].data;
+    std::memcpy(data + firstBytes, halves[1].data, static_cast<std::size_t>(secondBytes));
+    halves[1].own = core::LargeBytes();
+    const std::size_t dataBytes = dataBytesOf(static_cast<std::size_t>(firstBytes + secondBytes));
+    std::memset(data + firstBytes + secondBytes, 0,
+                dataBytes - static_cast<std::size_t>(firstBytes + secondBytes));
+    for (std::size_t h = 0; h < 2; ++h) {
+        const uint64_t shift = h == 0 ? 0 : firstBytes;
+        for (std::size_t i = 0; i < halves[h].counts.size(); ++i) {
+            const std::size_t b = halves[h].from + i;
+            put(out, room.offsetsAt + b * 8, halves[h].offsets[i] + shift);
+            put(out, room.countsAt + b * 4, halves[h].counts[i]);
+        }
+    }
+    put(out, room.offsetsAt + buckets * 8, firstBytes + secondBytes);
+    const uint64_t entries = halves[0].entries + halves[1].entries;
+    out.resize(room.dataAt + dataBytes);
+    writeHeader(out, slots, bits, k, listsFingerprint(table, lists), entries);
     if (!index->attach(out.data(), out.size())) return nullptr;
     return index;
 }
@@ -446,29 +703,53 @@ bool PositionIndex::attach(const char* data, std::size_t size, bool sumBody) {
     m_slots = get<uint32_t>(data, 8);
     m_bits = get<uint32_t>(data, 12);
     m_fingerprint = get<uint64_t>(data, 16);
-    m_entries = {get<uint64_t>(data, 24), get<uint64_t>(data, 32)};
-    if (m_bits < kMinBits || m_bits > kMaxBits) return false;
-    const std::size_t buckets = std::size_t{1} << m_bits;
-    for (uint64_t entries : m_entries) {
-        if (entries > std::numeric_limits<uint32_t>::max()) return false;
+    m_entries = get<uint64_t>(data, 24);
+    m_k = get<uint32_t>(data, 32);
+    if (m_bits < kMinBits || m_bits > kMaxBits || m_k > 40 || get<uint32_t>(data, 36) != kTagBits ||
+        m_slots > std::numeric_limits<uint32_t>::max() >> kTagBits) {
+        return false;
     }
-    const Layout layout = layoutOf(m_slots, buckets, m_entries);
-    if (layout.size != size ||
+    const std::size_t buckets = std::size_t{1} << m_bits;
+    const Layout layout = layoutOf(m_slots, buckets, 0);
+    if (size < layout.dataAt + 8 ||
         (sumBody &&
          get<uint64_t>(data, 40) != checksum(data + kHeaderBytes, size - kHeaderBytes))) {
         return false;
     }
+    m_dataBytes = size - layout.dataAt;
+    // The offsets ascend within the data and the counts add up: a bucket is then read within
+    // its own bytes (its codes are checked as they are read).
+    uint64_t previous = 0, entries = 0;
+    for (std::size_t b = 0; b <= buckets; ++b) {
+        const auto offset = get<uint64_t>(data, layout.offsetsAt + b * 8);
+        if (offset < previous || offset > m_dataBytes - 8 || (b == 0 && offset != 0)) return false;
+        previous = offset;
+        if (b < buckets) entries += get<uint32_t>(data, layout.countsAt + b * 4);
+    }
+    if (entries != m_entries) return false;
     m_data = data;
     m_size = size;
     m_handicaps = reinterpret_cast<const uint8_t*>(data + kHeaderBytes);
-    for (std::size_t k = 0; k < 2; ++k) {
-        // Both regions start at multiples of 8 from the header, and the data is page-aligned
-        // (a mapping) or comes from the allocator.
-        m_offsets[k] = reinterpret_cast<const uint32_t*>(data + layout.offsetsAt[k]);
-        m_slotLists[k] = reinterpret_cast<const uint32_t*>(data + layout.slotsAt[k]);
-        // The offsets of each bucket and the slot numbers in it are checked where a search
-        // looks them up (slotsOf), so that opening reads the file once, for its checksum.
-        if (m_offsets[k][0] != 0 || m_offsets[k][buckets] != m_entries[k]) return false;
+    m_offsetsAt = layout.offsetsAt;
+    m_countsAt = layout.countsAt;
+    m_dataAt = layout.dataAt;
+    return true;
+}
+
+template <class Visit>
+bool PositionIndex::eachValue(std::size_t bucket, Visit&& visit) const {
+    const auto from = get<uint64_t>(m_data, m_offsetsAt + bucket * 8);
+    const auto to = get<uint64_t>(m_data, m_offsetsAt + bucket * 8 + 8);
+    if (from > to || to > m_dataBytes) return false;
+    const auto count = get<uint32_t>(m_data, m_countsAt + bucket * 4);
+    BitReader reader(reinterpret_cast<const unsigned char*>(m_data + m_dataAt), from * 8, to * 8);
+    const uint64_t limit = (uint64_t{m_slots} << kTagBits) - 1;
+    uint64_t next = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint64_t gap = 0;
+        if (m_slots == 0 || !reader.rice(m_k, limit, gap) || gap > limit - next) return false;
+        visit(next + gap);
+        next += gap + 1;
     }
     return true;
 }
@@ -519,6 +800,7 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
     // Kept open: a later search asks it whether the file changed in place since.
     index->m_fd = fd;
     index->m_mtime = st.st_mtim;
+    index->m_path = fsPath;
     if (!attached || sum != get<uint64_t>(bytes, 40) || !index->fileUnchanged()) {
         result = PositionIndexReadResult::Damaged;
         return nullptr;
@@ -532,16 +814,17 @@ std::shared_ptr<const PositionIndex> PositionIndex::open(const std::string& fsPa
     return index;
 }
 
-std::optional<std::span<const uint32_t>> PositionIndex::slotsOf(PositionKey key,
-                                                                uint64_t hash) const {
-    const auto k = static_cast<std::size_t>(key);
-    const std::size_t b = bucketOf(hash, m_bits);
-    const uint32_t* offsets = m_offsets[k];
-    if (offsets[b] > offsets[b + 1] || offsets[b + 1] > m_entries[k]) return std::nullopt;
-    std::span<const uint32_t> out{m_slotLists[k] + offsets[b], m_slotLists[k] + offsets[b + 1]};
-    for (uint32_t slot : out) {
-        if (slot >= m_slots) return std::nullopt;
-    }
+std::optional<std::vector<uint32_t>> PositionIndex::slotsOf(
+    PositionKey key, const std::array<uint64_t, 2>& keys) const {
+    std::vector<uint32_t> out;
+    const bool full = key == PositionKey::Full;
+    const uint64_t tag = tagOf(keys[0]);
+    const bool read = eachValue(bucketOf(keys[1], m_bits), [&](uint64_t v) {
+        if (full && (v & ((uint64_t{1} << kTagBits) - 1)) != tag) return;
+        const auto slot = static_cast<uint32_t>(v >> kTagBits);
+        if (out.empty() || out.back() != slot) out.push_back(slot);
+    });
+    if (!read) return std::nullopt;
     return out;
 }
 
@@ -550,7 +833,13 @@ std::string positionIndexPath(std::string_view fsPath) {
 }
 
 core::WriteResult writePositionIndex(const std::string& fsPath, const PositionIndex& index) {
-    return core::writeFileAtomically(positionIndexPath(fsPath), index.bytes());
+    const std::string path = positionIndexPath(fsPath);
+    // The file the index was read from, unchanged since: nothing to write.
+    if (!index.sourcePath().empty() && index.fileUnchanged()) {
+        std::error_code ec;
+        if (std::filesystem::equivalent(index.sourcePath(), path, ec)) return core::WriteResult::Ok;
+    }
+    return core::writeFileAtomically(path, index.bytes());
 }
 
 std::string positionIndexNotice(PositionIndexReadResult result, std::string_view storedPath) {

@@ -5,14 +5,23 @@
 // Every position is hashed twice: in full (board and hands, not the side to move), and without
 // its pawns and promoted pawns (board and hands). A target that accounts for every piece of the
 // set can only match a position whose full key equals its own; with edge pawns left out of the
-// comparison, only one whose pawnless key does. The hash picks one of 2^bits buckets, and a
-// bucket holds the ascending slots of the positions in it, so the index never misses a slot; the
-// search still compares every candidate in full. A target short of pieces gets no narrowing.
+// comparison, only one whose pawnless key does. The pawnless key picks one of 2^bits buckets
+// (about 4,096 entries each), and a bucket holds a value per slot and tag, ascending: the slot
+// times 16 plus the top 4 bits of the full key of a position of that slot in the bucket. A
+// search with the full key takes the slots whose tag agrees, one with the pawnless key every
+// slot of the bucket; the index never misses a slot, and the search still compares every
+// candidate in full. A target short of pieces gets no narrowing.
 //
-// File layout (little-endian): a 64-byte header (magic "DPX1", version, slots, bucket bits, a
-// fingerprint of the lists and handicaps it was built from, entry counts of the two keys, a
+// The values of a bucket are stored as the distances between them, Rice-coded with one
+// parameter k for the file (near the mean distance): distance >> k one bits, a zero bit, then
+// the k low bits, from the lowest bit of each byte up; each bucket starts on a byte.
+//
+// File layout (little-endian): a 64-byte header (magic "DPX1", version 3, slots, bucket bits, a
+// fingerprint of the lists and handicaps it was built from, the entry count, k, the tag bits, a
 // checksum of everything after the header and one of the header), the handicap code of every
-// slot (padded to 8 bytes), then per key the bucket offsets (2^bits + 1 uint32) and the slots.
+// slot (padded to 8 bytes), the byte offset of every bucket in the data (2^bits + 1 uint64),
+// the entry count of every bucket (uint32, padded), then the data (padded, and 8 zero bytes).
+// Files of an earlier version read as out of date.
 #pragma once
 
 #include <array>
@@ -23,6 +32,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/safe_file.h"
 #include "core/rules/position.h"
@@ -73,6 +83,16 @@ public:
     static std::shared_ptr<const PositionIndex> extend(const PositionIndex& earlier,
                                                        const IndexTable& table,
                                                        const MoveList& lists);
+    // The index of the table's slots from an earlier one, given where each slot's list was when
+    // the earlier one was made: origins[slot] is that earlier slot, or -1 for a list set since
+    // (MoveList::origins). The earlier entries are renumbered without replaying their games;
+    // only the new lists (and those whose handicap changed) are replayed. Built afresh when the
+    // earlier index can't be read or has fewer buckets than the slots need now; the outcome is
+    // byte for byte that of build().
+    static std::shared_ptr<const PositionIndex> update(const PositionIndex& earlier,
+                                                       std::span<const int32_t> origins,
+                                                       const IndexTable& table,
+                                                       const MoveList& lists);
     // Maps the file at fsPath and checks it against the table and lists.
     static std::shared_ptr<const PositionIndex> open(const std::string& fsPath,
                                                      const IndexTable& table, const MoveList& lists,
@@ -86,20 +106,23 @@ public:
     bool fileUnchanged() const;
     int slots() const { return static_cast<int>(m_slots); }
     uint64_t fingerprint() const { return m_fingerprint; }
-    uint64_t entries(PositionKey key) const { return m_entries[static_cast<std::size_t>(key)]; }
+    uint64_t entries() const { return m_entries; }
+    // The file an opened index maps (empty for a built one).
+    const std::string& sourcePath() const { return m_path; }
     // The handicap codes the index was built with, slot for slot.
     std::span<const uint8_t> handicaps() const { return {m_handicaps, m_slots}; }
 
-    // The ascending slots of the bucket of a key: a superset of the slots reaching a position
-    // with that key. nullopt when the bucket's entries are out of range (a damaged file whose
-    // checksums were made to agree): the search then scans.
-    std::optional<std::span<const uint32_t>> slotsOf(PositionKey key, uint64_t hash) const;
+    // The ascending slots that may reach a position with these keys (positionKeys), compared by
+    // the given key: a superset of those that do. nullopt when the bucket's codes don't read (a
+    // damaged file whose checksums were made to agree): the search then scans.
+    std::optional<std::vector<uint32_t>> slotsOf(PositionKey key,
+                                                 const std::array<uint64_t, 2>& keys) const;
 
 private:
     PositionIndex() = default;
-    static std::shared_ptr<const PositionIndex> buildOn(const PositionIndex* earlier,
-                                                        const IndexTable& table,
-                                                        const MoveList& lists);
+    // Calls visit(value) for each value of a bucket, ascending; false when its codes don't read.
+    template <class Visit>
+    bool eachValue(std::size_t bucket, Visit&& visit) const;
     // Takes the bytes of an index after checking its header and layout, and its checksum unless
     // the caller sums the file itself.
     bool attach(const char* data, std::size_t size, bool sumBody = true);
@@ -112,17 +135,19 @@ private:
     std::size_t m_size = 0;
     uint32_t m_slots = 0;
     uint32_t m_bits = 0;
+    uint32_t m_k = 0;
     uint64_t m_fingerprint = 0;
-    std::array<uint64_t, 2> m_entries{};
+    uint64_t m_entries = 0;
     const uint8_t* m_handicaps = nullptr;
-    std::array<const uint32_t*, 2> m_offsets{};
-    std::array<const uint32_t*, 2> m_slotLists{};
+    std::size_t m_offsetsAt = 0, m_countsAt = 0, m_dataAt = 0, m_dataBytes = 0;
+    std::string m_path;
 };
 
 // "NAME.DPX" beside the DLB or KIX at fsPath (any extension is replaced).
 std::string positionIndexPath(std::string_view fsPath);
 
-// Writes the index crash-safe beside the pair at fsPath.
+// Writes the index crash-safe beside the pair at fsPath (nothing when it is the unchanged file
+// the index was read from).
 [[nodiscard]] core::WriteResult writePositionIndex(const std::string& fsPath,
                                                    const PositionIndex& index);
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -307,6 +308,98 @@ TEST_F(PositionIndexTest, AppendedRecordsExtendTheIndexToWhatABuildGives) {
     EXPECT_TRUE(db.attachedPositionIndex()->bytes() ==
                 PositionIndex::build(db.table(), db.lists())->bytes());
     expectIndexedEqualsScan(rng, 6);
+}
+
+// Appends, removals (one by one and together), new orders, replaced lists and changed handicap
+// codes in random turns: the index updated from the one attached before is the index built
+// afresh, byte for byte, whether one change or several came between.
+TEST_F(PositionIndexTest, AnIndexUpdatedThroughChangesIsTheIndexBuiltAfresh) {
+    std::mt19937 rng(31);
+    addRandomGames(db, rng, 150);
+    db.setPositionIndex(PositionIndex::build(db.table(), db.lists()));
+    auto pick = [&] { return static_cast<int>(rng() % static_cast<unsigned>(db.table().size())); };
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        switch (rng() % 6) {
+            case 0:
+                addRandomGames(db, rng, 1 + static_cast<int>(rng() % 5));
+                break;
+            case 1:
+                db.removeSlot(pick());
+                break;
+            case 2: {
+                std::vector<int> gone;
+                for (int i = 0; i < 8; ++i) gone.push_back(pick());
+                db.removeSlots(gone);
+                break;
+            }
+            case 3: {
+                std::vector<int32_t> order(static_cast<std::size_t>(db.table().size()));
+                std::iota(order.begin(), order.end(), 0);
+                std::shuffle(order.begin(), order.end(), rng);
+                order.resize(order.size() - rng() % 4);  // some left out, as 表示分のみ does
+                db.keepSlots(order);
+                break;
+            }
+            case 4: {
+                const int from = pick();
+                std::span<const ListMove> l = db.lists().list(from);
+                db.replace(pick(), db.table().entry(from),
+                           std::vector<ListMove>(l.begin(), l.end()));
+                break;
+            }
+            default: {
+                uint8_t& handicap = db.table().entry(pick()).handicap;
+                handicap = handicap == 0 ? 1 : 0;
+                break;
+            }
+        }
+        ASSERT_TRUE(db.table().isConsistent() && db.lists().isConsistent());
+        std::shared_ptr<const PositionIndex> updated = PositionIndex::update(
+            *db.attachedPositionIndex(), db.lists().origins(), db.table(), db.lists());
+        std::shared_ptr<const PositionIndex> built = PositionIndex::build(db.table(), db.lists());
+        ASSERT_NE(updated, nullptr);
+        ASSERT_NE(built, nullptr);
+        ASSERT_TRUE(updated->bytes() == built->bytes());
+        if (round % 3 == 0) db.setPositionIndex(updated);
+    }
+    // Saving takes the same path; the index written is the one the next opening uses.
+    saveAndReopen();
+    EXPECT_TRUE(db.attachedPositionIndex()->bytes() ==
+                PositionIndex::build(db.table(), db.lists())->bytes());
+}
+
+// Enough positions for more than the fewest buckets: removing records until fewer buckets are
+// needed merges the earlier ones; adding until more are needed builds afresh. Either way the
+// outcome is what a build gives.
+TEST_F(PositionIndexTest, TheBucketCountFollowsTheDatabaseAsItShrinksAndGrows) {
+    std::mt19937 rng(8);
+    auto bits = [](const PositionIndex& i) { return i.bytes()[12]; };
+    addRandomGames(db, rng, 2000);
+    std::shared_ptr<const PositionIndex> index = PositionIndex::build(db.table(), db.lists());
+    const char before = bits(*index);
+    db.setPositionIndex(index);
+    std::vector<int> gone;
+    for (int slot = 0; slot < db.table().size(); slot += 2) gone.push_back(slot);
+    db.removeSlots(gone);
+    std::shared_ptr<const PositionIndex> updated =
+        PositionIndex::update(*index, db.lists().origins(), db.table(), db.lists());
+    EXPECT_LT(bits(*updated), before);
+    EXPECT_TRUE(updated->bytes() == PositionIndex::build(db.table(), db.lists())->bytes());
+    db.setPositionIndex(updated);
+    addRandomGames(db, rng, 1500);
+    std::shared_ptr<const PositionIndex> grown =
+        PositionIndex::update(*updated, db.lists().origins(), db.table(), db.lists());
+    EXPECT_GT(bits(*grown), bits(*updated));
+    EXPECT_TRUE(grown->bytes() == PositionIndex::build(db.table(), db.lists())->bytes());
+}
+
+// The index is no bigger than the lists it indexes.
+TEST_F(PositionIndexTest, TheIndexIsSmallerThanTheLists) {
+    std::mt19937 rng(3);
+    addRandomGames(db, rng, 3000);
+    std::shared_ptr<const PositionIndex> index = PositionIndex::build(db.table(), db.lists());
+    EXPECT_LT(index->bytes().size(), formatDlb(db.lists(), db.table().size()).size());
 }
 
 TEST(PositionKeysTest, CompleteSetsAndTurnedBoards) {

@@ -37,6 +37,25 @@ void IndexTable::removeSlot(int slot) {
     assert(isConsistent());
 }
 
+void IndexTable::removeSlots(std::span<const int> slots) {
+    std::vector<int32_t> renumbered(m_entries.size(), 0);
+    for (const int slot : slots) {
+        if (slot >= 0 && slot < size()) renumbered[static_cast<std::size_t>(slot)] = -1;
+    }
+    std::size_t kept = 0;
+    for (std::size_t s = 0; s < m_entries.size(); ++s) {
+        if (renumbered[s] < 0) continue;
+        renumbered[s] = static_cast<int32_t>(kept);
+        if (kept != s) m_entries[kept] = std::move(m_entries[s]);
+        ++kept;
+    }
+    m_entries.resize(kept);
+    std::erase_if(m_displayOrder,
+                  [&](int32_t s) { return renumbered[static_cast<std::size_t>(s)] < 0; });
+    for (int32_t& s : m_displayOrder) s = renumbered[static_cast<std::size_t>(s)];
+    assert(isConsistent());
+}
+
 void IndexTable::clear() {
     m_entries.clear();
     m_displayOrder.clear();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,9 @@ public:
     // Removes a slot: later slots move down by one, the slot leaves the display order and every
     // larger slot number in it decreases by one.
     void removeSlot(int slot);
+    // Removes these slots (any order; repeats and slots out of range ignored) in one pass, as
+    // removing them one by one would.
+    void removeSlots(std::span<const int> slots);
 
     // Empties the table: no entries, empty display order. Path and settings stay.
     void clear();

@@ -138,6 +138,37 @@ void MoveList::remove(int slot) {
     assert(isConsistent());
 }
 
+void MoveList::remove(std::span<const int> slots) {
+    ++m_revision;
+    std::vector<bool> gone(m_extents.size(), false);
+    for (const int slot : slots) {
+        if (slot >= 0 && slot < size()) gone[static_cast<std::size_t>(slot)] = true;
+    }
+    std::size_t kept = 0;
+    for (std::size_t s = 0; s < m_extents.size(); ++s) {
+        if (gone[s]) {
+            drop(m_extents[s]);
+        } else {
+            m_extents[kept++] = m_extents[s];
+        }
+    }
+    m_extents.resize(kept);
+    compactIfSparse();
+    assert(isConsistent());
+}
+
+std::vector<int32_t> MoveList::origins() const {
+    std::vector<int32_t> out(m_extents.size());
+    for (std::size_t s = 0; s < out.size(); ++s) out[s] = m_extents[s].origin;
+    return out;
+}
+
+void MoveList::markOrigins() {
+    for (std::size_t s = 0; s < m_extents.size(); ++s) {
+        m_extents[s].origin = static_cast<int32_t>(s);
+    }
+}
+
 void MoveList::reorder(std::span<const int32_t> slots) {
     ++m_revision;
     std::vector<Extent> out;

@@ -64,6 +64,12 @@ public:
     // can tell whether it still describes them.
     uint64_t revision() const { return m_revision; }
 
+    // Where each slot's list was at the last markOrigins(): that slot, or -1 for a list set or
+    // cleared since (or a slot added since). Removals and reorders carry it along, so that what
+    // was derived from the lists then (a position index) can be renumbered instead of rebuilt.
+    std::vector<int32_t> origins() const;
+    void markOrigins();
+
     // Sets the list of a slot, growing the table of lists when the slot lies beyond its end.
     void set(int slot, std::span<const ListMove> moves);
     void set(int slot, std::initializer_list<ListMove> moves) {
@@ -78,6 +84,9 @@ public:
     void append(std::initializer_list<ListMove> moves) { set(size(), moves); }
     // Removes a slot's list; later lists move down by one, as the table's slots do.
     void remove(int slot);
+    // Removes the lists of these slots (any order, repeats and slots out of range ignored) in
+    // one pass; the others move down as removing them one by one would.
+    void remove(std::span<const int> slots);
     // Keeps the lists of these slots, in this order (the table was rearranged the same way).
     void reorder(std::span<const int32_t> slots);
     void resize(int slots);
@@ -102,6 +111,7 @@ private:
     struct Extent {
         std::size_t at = 0;  // first element in the pool
         std::size_t size = 0;
+        int32_t origin = -1;  // the slot at the last markOrigins()
     };
     ListMove* pool() { return reinterpret_cast<ListMove*>(m_pool.data()); }
     const ListMove* pool() const { return reinterpret_cast<const ListMove*>(m_pool.data()); }

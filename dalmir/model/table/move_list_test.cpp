@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -37,6 +38,7 @@ TEST(MoveListTest, EveryChangeMatchesOneListPerSlot) {
     std::mt19937 rng(3);
     MoveList lists;
     Lists want;
+    std::vector<int32_t> origins;  // where each list was at the last markOrigins()
     uint64_t revision = lists.revision();
     for (int round = 0; round < 4000; ++round) {
         const int slots = static_cast<int>(want.size());
@@ -50,6 +52,7 @@ TEST(MoveListTest, EveryChangeMatchesOneListPerSlot) {
                 std::vector<ListMove> l = randomList(rng, 2000);
                 lists.append(l);
                 want.push_back(l);
+                origins.push_back(-1);
                 break;
             }
             case 2:
@@ -59,6 +62,8 @@ TEST(MoveListTest, EveryChangeMatchesOneListPerSlot) {
                 lists.set(slot, l);
                 if (slot >= slots) want.resize(static_cast<std::size_t>(slot) + 1);
                 want[static_cast<std::size_t>(slot)] = l;
+                origins.resize(want.size(), -1);
+                origins[static_cast<std::size_t>(slot)] = -1;
                 break;
             }
             case 4: {  // another slot's list, which lies in the pool itself
@@ -66,18 +71,35 @@ TEST(MoveListTest, EveryChangeMatchesOneListPerSlot) {
                 const int to = pick();
                 lists.set(to, lists.list(from));
                 want[static_cast<std::size_t>(to)] = want[static_cast<std::size_t>(from)];
+                origins[static_cast<std::size_t>(to)] = -1;
                 break;
             }
             case 5: {
-                const int slot = pick();
-                lists.remove(slot);
-                want.erase(want.begin() + slot);
+                if (rng() % 2) {
+                    const int slot = pick();
+                    lists.remove(slot);
+                    want.erase(want.begin() + slot);
+                    origins.erase(origins.begin() + slot);
+                    break;
+                }
+                // Several at once, in any order, repeats and slots past the end among them.
+                std::vector<int> gone = {pick(), pick(), pick(), slots + 1, -1};
+                gone.push_back(gone[0]);
+                lists.remove(gone);
+                std::sort(gone.begin(), gone.end(), std::greater<>());
+                gone.erase(std::unique(gone.begin(), gone.end()), gone.end());
+                for (const int slot : gone) {
+                    if (slot < 0 || slot >= slots) continue;
+                    want.erase(want.begin() + slot);
+                    origins.erase(origins.begin() + slot);
+                }
                 break;
             }
             case 6: {
                 const int slot = pick();
                 lists.clearSlot(slot);
                 want[static_cast<std::size_t>(slot)].clear();
+                origins[static_cast<std::size_t>(slot)] = -1;
                 break;
             }
             case 7: {
@@ -87,14 +109,20 @@ TEST(MoveListTest, EveryChangeMatchesOneListPerSlot) {
                 if (order.size() > 2) order.pop_back();  // a slot left out loses its list
                 lists.reorder(order);
                 Lists next;
-                for (int32_t s : order) next.push_back(want[static_cast<std::size_t>(s)]);
+                std::vector<int32_t> nextOrigins;
+                for (int32_t s : order) {
+                    next.push_back(want[static_cast<std::size_t>(s)]);
+                    nextOrigins.push_back(origins[static_cast<std::size_t>(s)]);
+                }
                 want = std::move(next);
+                origins = std::move(nextOrigins);
                 break;
             }
             default: {
                 const int size = slots > 3 && rng() % 2 ? slots - 2 : slots + 1;
                 lists.resize(size);
                 want.resize(static_cast<std::size_t>(size));
+                origins.resize(want.size(), -1);
                 break;
             }
         }
@@ -104,6 +132,11 @@ TEST(MoveListTest, EveryChangeMatchesOneListPerSlot) {
         if (round % 50 == 0) {
             SCOPED_TRACE(round);
             expectSame(lists, want);
+            ASSERT_EQ(lists.origins(), origins);
+        }
+        if (round % 300 == 0) {
+            lists.markOrigins();
+            for (std::size_t s = 0; s < origins.size(); ++s) origins[s] = static_cast<int32_t>(s);
         }
     }
     expectSame(lists, want);

@@ -225,7 +225,7 @@ void TreeMaker::collect(const ReplayBoard& target, std::vector<TreeHit>& out) {
     };
     const PositionIndex* positions = m_db.isBinary() ? m_db.positionIndex() : nullptr;
     if (positions != nullptr && positions->fileUnchanged()) {
-        auto candidates = positions->slotsOf(PositionKey::Full, positionKeys(target)[0]);
+        auto candidates = positions->slotsOf(PositionKey::Full, positionKeys(target));
         if (candidates) {
             m_source = TreeSource::PositionIndex;
             for (uint32_t slot : *candidates) {
