@@ -117,18 +117,9 @@ std::string listInfoText(const IndexTable& table, const std::vector<int>& rows,
 namespace {
 
 // Rebuilds the table (and the lists of a binary database) from the given slots, in that order.
+// A copy: the slots are often the display order, which the rebuild replaces.
 void rebuildFromSlots(Database& db, std::vector<int32_t> slots) {
-    IndexTable& table = db.table();
-    std::vector<IndexEntry> kept;
-    kept.reserve(slots.size());
-    for (const int32_t slot : slots) kept.push_back(std::move(table.entry(slot)));
-    if (db.isBinary()) {
-        db.lists().resize(table.size());
-        db.lists().reorder(slots);
-    }
-    table.clear();
-    for (auto& entry : kept) table.appendLoaded(std::move(entry));
-    table.rebuildDisplayOrder();
+    db.keepSlots(slots);
     db.setModified();
 }
 
@@ -164,34 +155,13 @@ std::vector<int> slotsOfRows(const IndexTable& table, const std::vector<int>& ro
 }
 
 void deleteSlots(Database& db, std::vector<int> slots) {
-    IndexTable& table = db.table();
-    const std::size_t n = static_cast<std::size_t>(table.size());
-    std::vector<bool> gone(n, false);
-    bool changed = false;
-    for (const int slot : slots) {
-        if (slot < 0 || static_cast<std::size_t>(slot) >= n) continue;
-        gone[static_cast<std::size_t>(slot)] = true;
-        changed = true;
+    const int n = db.table().size();
+    // One pass however many go: the kept slots close up in their order, and the list keeps its
+    // order without the deleted rows.
+    if (std::none_of(slots.begin(), slots.end(), [n](int slot) { return slot >= 0 && slot < n; })) {
+        return;
     }
-    if (!changed) return;
-    // One pass however many go (removing them one by one moves the rest each time): the kept
-    // slots close up in their order, and the list keeps its order without the deleted rows.
-    std::vector<int32_t> kept;
-    std::vector<int32_t> renumbered(n, -1);
-    for (std::size_t slot = 0; slot < n; ++slot) {
-        if (gone[slot]) continue;
-        renumbered[slot] = static_cast<int32_t>(kept.size());
-        kept.push_back(static_cast<int32_t>(slot));
-    }
-    std::vector<int32_t> order;
-    order.reserve(table.displayOrder().size());
-    for (const int32_t slot : table.displayOrder()) {
-        if (!gone[static_cast<std::size_t>(slot)]) {
-            order.push_back(renumbered[static_cast<std::size_t>(slot)]);
-        }
-    }
-    rebuildFromSlots(db, std::move(kept));
-    table.displayOrder() = std::move(order);
+    db.removeSlots(slots);
     db.setModified();
 }
 
