@@ -1,6 +1,7 @@
 #include "tavrel/app/tree_pane.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
