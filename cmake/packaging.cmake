@@ -20,10 +20,13 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 if(TAVREL_GUI)
-    # Qt finds the desktop's display through its platform plugins, a package of their own.
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+    # Qt finds the desktop's display through its platform plugins, a package of their own; the
+    # vector icons are drawn by the SVG icon engine plugin, loaded at run time (no link to see).
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 endif()
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-ipaexfont-gothic | fonts-noto-cjk")
+# Qt's own dialogs and buttons in Japanese come from its translation package.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "xdg-utils, fonts-ipaexfont-gothic | fonts-noto-cjk, qt6-translations-l10n")
 # The libraries the programs link become the package's dependencies.
 find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(DPKG_SHLIBDEPS)

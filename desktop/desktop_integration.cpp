@@ -101,6 +101,12 @@ QString desktopFileName(const DesktopApp& app) { return app.id + QStringLiteral(
 
 }  // namespace
 
+QIcon programIcon(const QString& id) {
+    const QString path = kPackaged + QStringLiteral("icons/") + id + QStringLiteral(".svg");
+    if (!QFile::exists(path)) return QIcon();
+    return QIcon(path);
+}
+
 QString xdgDataHome() {
     QString home = qEnvironmentVariable("XDG_DATA_HOME");
     if (QDir::isAbsolutePath(home)) return QDir::cleanPath(home);

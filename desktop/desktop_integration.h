@@ -5,6 +5,7 @@
 // ones `cmake --install` puts system-wide.
 #pragma once
 
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -22,6 +23,10 @@ struct DesktopResult {
     QString failedPath;   // the file or folder that could not be written
     QStringList written;  // the files in place afterwards (none after a failure)
 };
+
+// The program's own icon ("tavrel" or "dalmir"), the same vector picture the desktop entry names;
+// both programs set it as the application's window icon. A null icon for an unknown id.
+QIcon programIcon(const QString& id);
 
 // The per-user data folder: $XDG_DATA_HOME when it is an absolute path, else ~/.local/share.
 QString xdgDataHome();

@@ -22,6 +22,7 @@ model_store="$model_table dalmir/model/store"
 model_registration="$model_store dalmir/model/registration"
 model_search="$model_registration dalmir/model/search"
 model_all="$model_search dalmir/model/tree"
+model_analysis="$model_all $usi dalmir/model/analysis"
 # Tavrel's tree pane reads a database's opening tree itself.
 tavrel_logic="$core_all $usi tavrel/settings tavrel/logic $model_all"
 
@@ -46,18 +47,19 @@ declare -A allowed=(
     [dalmir/model/registration]="$model_registration"
     [dalmir/model/search]="$model_search"
     [dalmir/model/tree]="$model_all"
+    [dalmir/model/analysis]="$model_analysis"
     [dalmir/logic]="$model_all dalmir/logic"
     [dalmir/app]="$model_all dalmir/logic desktop dalmir/app"
-    [cli/common]="$core_all cli/common"
+    [cli/common]="$core_all $usi cli/common"
     [cli/tavrel]="$tavrel_logic cli/common cli/tavrel"
-    [cli/dalmir]="$model_all cli/common cli/dalmir"
+    [cli/dalmir]="$model_analysis cli/common cli/dalmir"
     [tests/support]="$core_all tests/support"
     [tests/crash]="$model_all tavrel/settings tests/support"
     [tests/fake_usi_engine]="$core_all"
     [tests/programs]="$model_all $tavrel_logic desktop dalmir/logic dalmir/app tests/support
                       tests/programs"
     [fuzz]="$model_all tavrel/settings tests/support fuzz"
-    [bench]="$model_all $tavrel_logic desktop tavrel/platform tavrel/app dalmir/logic dalmir/app
+    [bench]="$model_analysis $tavrel_logic desktop tavrel/platform tavrel/app dalmir/logic dalmir/app
              tests/support bench"
 )
 

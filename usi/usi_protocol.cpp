@@ -273,6 +273,7 @@ std::string goCommand(const GoLimits& limits) {
     field("binc", limits.blackIncrement);
     field("winc", limits.whiteIncrement);
     field("byoyomi", limits.byoyomi);
+    field("nodes", limits.nodes);
     if (limits.infinite) s += " infinite";
     return s;
 }

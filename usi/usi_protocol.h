@@ -88,10 +88,12 @@ struct GoLimits {
     std::int64_t blackIncrement = -1;
     std::int64_t whiteIncrement = -1;
     std::int64_t byoyomi = -1;
+    // A search of a fixed number of nodes ("go nodes N"); it has no time of its own.
+    std::int64_t nodes = -1;
     // With infinite: the session sends "stop" this long after "go" (-1: only when asked).
     std::int64_t stopAfter = -1;
 };
-// "go ponder btime 1000 wtime 1000 byoyomi 3000", "go infinite".
+// "go ponder btime 1000 wtime 1000 byoyomi 3000", "go nodes 100000", "go infinite".
 std::string goCommand(const GoLimits& limits);
 
 // "setoption name N value V"; a button gets no value.

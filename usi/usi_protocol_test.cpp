@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/formats/usi.h"
+#include "usi/usi_engine.h"
 
 namespace usi {
 namespace {
@@ -115,6 +116,10 @@ TEST(UsiProtocol, BestMovesAndCommands) {
     fischer.blackTime = fischer.whiteTime = 1000;
     fischer.blackIncrement = fischer.whiteIncrement = 500;
     EXPECT_EQ(goCommand(fischer), "go btime 1000 wtime 1000 binc 500 winc 500");
+    GoLimits nodes;
+    nodes.nodes = 100000;
+    EXPECT_EQ(goCommand(nodes), "go nodes 100000");
+    EXPECT_EQ(searchBudget(nodes, core::kSideBlack), -1);
     EXPECT_EQ(gameOverCommand(GameOutcome::Lose), "gameover lose");
 }
 

@@ -3,12 +3,23 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <filesystem>
 #include <system_error>
 
 #include "core/base/safe_file.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace cli {
+
+void useLocaleLanguage(const std::string& domain) {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return;
+    if (auto folder = core::localeFolderFor(exe.parent_path().string())) {
+        core::useLanguage(core::systemLanguage(), domain, *folder);
+    }
+}
 
 int usageError(std::string_view program, std::string_view usageText, std::string_view problem) {
     std::string text;

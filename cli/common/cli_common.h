@@ -12,13 +12,18 @@
 namespace cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFile = 1;   // a file could not be read or written
-inline constexpr int kExitUsage = 2;  // wrong usage
+inline constexpr int kExitFile = 1;       // a file could not be read or written
+inline constexpr int kExitUsage = 2;      // wrong usage
+inline constexpr int kExitStopped = 130;  // stopped by Ctrl+C, what was done kept
 
 enum class Encoding { Utf8, Sjis };
 
 // Reports a usage error: "PROGRAM: problem" (when there is one) and the usage text on stderr.
 // Returns kExitUsage.
+// Turns the program's texts to the locale's language (the catalogue `domain` beside the program
+// or under ../share/locale); the texts stay Japanese when the catalogue is missing.
+void useLocaleLanguage(const std::string& domain);
+
 int usageError(std::string_view program, std::string_view usageText, std::string_view problem);
 
 // A whole decimal number, nullopt for anything else.

@@ -1,5 +1,6 @@
 #include "cli/common/cli_help.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 
@@ -123,6 +124,10 @@ constexpr OptionHelp kExportOptions[] = {
      "with csv: every text exactly as stored; without it a text a spreadsheet would take for a "
      "formula (starting with = + - @) gets a leading '",
      ""},
+    {"--marks S,D,B[,CAP]",
+     "the least loss in centipawns of a 緩手, a 疑問手 and a 悪手 in the analysis columns "
+     "(default 100,200,400), and the cap of scores and losses (default 1000)",
+     ""},
 };
 constexpr OptionHelp kUpdateOptions[] = {
     {"--missing M",
@@ -215,6 +220,15 @@ constexpr OptionHelp kTreeOptions[] = {
     {"--to Y/M/D", "started on or before the date", ""},
     {"--ignore-blanks", "ignore blanks when comparing names", ""},
 };
+constexpr OptionHelp kDatabaseAnalyseOptions[] = {
+    {"--engine PATH", "the USI engine program to run (required)", ""},
+    {"--byoyomi MS", "the time of each search in milliseconds (default 1000)", ""},
+    {"--nodes N", "search each position for N nodes instead of a time", ""},
+    {"--jobs N", "how many engine programs run at once (default: the number of cores)", ""},
+    {"--max-ply N", "only the positions of the first N plies", ""},
+    {"--option NAME=VALUE", "set an engine option before the searches (repeatable)", ""},
+    {"--redo", "analyse the positions the store already holds again", ""},
+};
 constexpr OptionHelp kBookOptions[] = {
     {"-o FILE", "the book file to write (required)", ""},
     {"--format F", "yaneuraou (the text book engines read; the default)", "yaneuraou"},
@@ -242,7 +256,9 @@ constexpr CommandHelp kDalmirCommands[] = {
      "One row per listed record for analysis tools: players, dates (ISO 8601 where they parse), "
      "title, event, opening, time limit, place, published-in, user fields, handicap, result, "
      "move count, marks, path and the 自動戦型 label and opening name, in UTF-8; streamed in "
-     "constant memory.",
+     "constant memory. A database analysed with the analyse command adds per side the 悪手, "
+     "疑問手 and 緩手 and the average loss of its moves (black_blunders, black_dubious, "
+     "black_slack, black_average_loss, the same for white, unscored_moves).",
      kExportOptions},
     {"update", "DB", "Re-read every record file (全データ更新).", kUpdateOptions},
     {"remove", "DB DIR", "Remove the records of a folder (フォルダ指定削除).", kRemoveOptions},
@@ -285,6 +301,14 @@ constexpr CommandHelp kDalmirCommands[] = {
      "(removed when the command ends, however it ends), so memory stays bounded whatever the "
      "number of records.",
      kBookOptions},
+    {"analyse", "DB --engine PATH",
+     "Analyse every position of the listed records' main lines with a USI engine and keep each "
+     "result (score, depth, nodes, best move, the first moves of the PV, the engine and the "
+     "time) in the evaluation store NAME.DEV beside the database. A position reached by several "
+     "records or move orders is analysed once; positions the store holds already are skipped, "
+     "so a second run does only what is missing. Each result is written as it comes: Ctrl+C "
+     "stops the run (exit 130) and keeps everything done. Progress goes to stderr.",
+     kDatabaseAnalyseOptions},
     {"tree-index",
      "DB",
      "Build the tree index of a binary database (NAME.DTR beside it), which makes the trees of "
@@ -362,7 +386,8 @@ std::string_view exitCodeHelp() {
     return "0  success\n"
            "1  some records or files had problems: a file could not be read or written, a record "
            "had a reading error or was refused (the message says which)\n"
-           "2  wrong usage\n";
+           "2  wrong usage\n"
+           "130  stopped by Ctrl+C (dalmir-cli analyse); what was done is kept\n";
 }
 
 std::string helpText(const ProgramHelp& h) {
@@ -460,7 +485,9 @@ std::string manPage(const ProgramHelp& h, std::string_view version) {
         std::size_t nl = codes.find('\n');
         std::string_view line = codes.substr(0, nl);
         codes.remove_prefix(nl == std::string_view::npos ? codes.size() : nl + 1);
-        out += ".TP\n.B " + roff(line.substr(0, 1)) + "\n" + roff(line.substr(3)) + "\n";
+        const std::size_t gap = std::min(line.find(' '), line.size());
+        const std::size_t text = std::min(line.find_first_not_of(' ', gap), line.size());
+        out += ".TP\n.B " + roff(line.substr(0, gap)) + "\n" + roff(line.substr(text)) + "\n";
     }
     return out;
 }

@@ -17,12 +17,15 @@
 
 #include "cli/common/cli_common.h"
 #include "cli/common/cli_help.h"
+#include "cli/dalmir/dalmir_analyse.h"
 #include "cli/dalmir/dalmir_export.h"
 #include "cli/dalmir/dalmir_tree.h"
 #include "core/base/path_text.h"
 #include "core/formats/kif_reader.h"
 #include "core/formats/record_loader.h"
 #include "core/text/sjis.h"
+#include "dalmir/model/analysis/evaluation_store.h"
+#include "dalmir/model/analysis/move_losses.h"
 #include "dalmir/model/registration/error_log.h"
 #include "dalmir/model/registration/folder_census.h"
 #include "dalmir/model/registration/opening_labelling.h"
@@ -37,6 +40,7 @@
 #include "dalmir/model/store/database_lock.h"
 #include "dalmir/model/table/fs_paths.h"
 #include "dalmir/model/table/list_cells.h"
+#include "dalmir/model/tree/opening_tree.h"
 
 namespace {
 
@@ -83,6 +87,8 @@ struct Options {
     // classify, report and the record conditions of find
     bool all = false;
     bool json = false;
+    // export: the thresholds of the moves' marks in the analysis columns
+    MarkThresholds marks;
     std::optional<std::string> aliases, end, material, comment;
 };
 
@@ -164,6 +170,11 @@ std::optional<std::string> parse(int argc, char** argv, Options& o) {
             o.format = v ? cli::exportFormatNamed(*v) : std::nullopt;
             if (!o.format) return "--format is csv or jsonl";
             o.exportCommand.format = *o.format;
+        } else if (a == "--marks") {
+            auto v = value();
+            auto t = v ? parseMarkThresholds(*v) : std::nullopt;
+            if (!t) return "--marks needs SLACK,DUBIOUS,BLUNDER[,CAP] in order";
+            o.marks = *t;
         } else if (a == "--raw") {
             o.exportCommand.raw = true;
         } else if (a == "-o") {
@@ -478,8 +489,32 @@ void printList(const Database& db, const Options& o, const CliHost& host, bool w
     }
 }
 
-int runList(const Database& db, const Options& o, const CliHost& host) {
-    if (o.format) return cli::runExportCommand(db.table(), o.exportCommand);
+// The export with the analysis columns when an evaluation store lies beside the database (a
+// text database's main lines are read from the records' files for them).
+int runExport(Database& db, const Options& o, const CliHost& host) {
+    const std::string storePath = evaluationStorePath(o.args[0]);
+    std::error_code ec;
+    if (!fs::exists(storePath, ec)) return cli::runExportCommand(db.table(), o.exportCommand);
+    EvaluationStore store;
+    const EvaluationReadReport r = store.read(storePath);
+    if (r.result == EvaluationReadResult::NotStore ||
+        r.result == EvaluationReadResult::CannotRead) {
+        std::fprintf(stderr, "dalmir-cli: cannot read the evaluations of %s\n", storePath.c_str());
+        return cli::kExitFile;
+    }
+    if (r.result == EvaluationReadResult::Damaged) {
+        std::fprintf(stderr, "dalmir-cli: %s: %zu damaged bytes were left out\n", storePath.c_str(),
+                     r.damagedBytes);
+    }
+    const std::vector<int> unread = readMainLines(db);
+    for (int slot : unread) host.printError(std::string(db.table().entry(slot).path()));
+    const ExtraColumns columns = analysisColumns(db, store, o.marks);
+    const int code = cli::runExportCommand(db.table(), o.exportCommand, &columns);
+    return code == cli::kExitOk && unread.empty() ? code : cli::kExitFile;
+}
+
+int runList(Database& db, const Options& o, const CliHost& host) {
+    if (o.format) return runExport(db, o, host);
     printList(db, o, host, false);
     return cli::kExitOk;
 }
@@ -771,8 +806,10 @@ int runDuplicates(Database& db, const Options& o, CliHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::useLocaleLanguage("dalmir");
     if (auto code = cli::answerInfoOptions(cli::dalmirCliHelp(), argc, argv)) return *code;
     if (auto code = cli::runTreeCommands(argc, argv)) return *code;
+    if (auto code = cli::runAnalyseCommand(argc, argv)) return *code;
     Options o;
     if (auto problem = parse(argc, argv, o)) return usage(*problem);
     if (o.command.empty()) return usage("");
@@ -811,7 +848,7 @@ int main(int argc, char** argv) {
     if (o.command == "list") return runList(db, o, host);
     if (o.command == "export") {
         if (o.args.size() != 1) return usage("export needs DB only");
-        return cli::runExportCommand(db.table(), o.exportCommand);
+        return runExport(db, o, host);
     }
     if (o.command == "update") return runUpdate(db, registrar, o, host);
     if (o.command == "remove") return runRemove(db, registrar, o, host);

@@ -127,8 +127,8 @@ TEST_F(DalmirCliTest, ExportWritesItsFileWholeOrNotAtAll) {
     std::filesystem::remove(files.file("g/a.kif"));
     r = run({"export", db, "--moves", "usi"});
     EXPECT_EQ(r.exitCode, 1);
-    // The path, the two (here empty) label columns, then the empty main line.
-    EXPECT_NE(r.out.find("/a.kif,,,\r"), std::string::npos) << r.out;
+    // The path, the three (here empty) label columns, then the empty main line.
+    EXPECT_NE(r.out.find("/a.kif,,,,\r"), std::string::npos) << r.out;
 }
 
 // A player named like a spreadsheet formula is defused in CSV, kept exactly with --raw.

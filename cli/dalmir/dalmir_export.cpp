@@ -21,7 +21,8 @@ std::optional<dalmir::model::ExportMoves> exportMovesNamed(const std::string& na
     return std::nullopt;
 }
 
-int runExportCommand(const dalmir::model::IndexTable& table, const ExportCommand& c) {
+int runExportCommand(const dalmir::model::IndexTable& table, const ExportCommand& c,
+                     const dalmir::model::ExtraColumns* extra) {
     dalmir::model::MainLineReader mainLine(std::string(table.folder()), c.moves);
     dalmir::model::MainLineSource source;
     if (c.moves != dalmir::model::ExportMoves::None) {
@@ -43,7 +44,7 @@ int runExportCommand(const dalmir::model::IndexTable& table, const ExportCommand
                                                    ? dalmir::model::ExportFormat::CsvRaw
                                                    : c.format;
     dalmir::model::ExportReport r =
-        dalmir::model::exportListedRows(table, format, c.moves, sink, source);
+        dalmir::model::exportListedRows(table, format, c.moves, sink, source, extra);
     bool written = !r.stopped;
     if (c.output) {
         written = file.commit() == core::WriteResult::Ok && written;

@@ -23,6 +23,8 @@ std::optional<dalmir::model::ExportMoves> exportMovesNamed(const std::string& na
 
 // Writes the export; returns the exit code: 0, or 1 when the output could not be written or
 // some record's main line could not be read (its column is then empty; a message says how many).
-int runExportCommand(const dalmir::model::IndexTable& table, const ExportCommand& command);
+// extra: columns added to each row (the analysis of the records), or null.
+int runExportCommand(const dalmir::model::IndexTable& table, const ExportCommand& command,
+                     const dalmir::model::ExtraColumns* extra = nullptr);
 
 }  // namespace cli

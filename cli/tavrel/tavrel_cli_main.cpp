@@ -13,7 +13,7 @@
 
 #include "cli/common/cli_common.h"
 #include "cli/common/cli_help.h"
-#include "cli/tavrel/engine_run.h"
+#include "cli/common/engine_run.h"
 #include "core/base/parallel_for.h"
 #include "core/base/path_text.h"
 #include "core/base/safe_file.h"
@@ -521,6 +521,7 @@ int env(const Options& o, const tavrel::Settings& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    cli::useLocaleLanguage("tavrel");
     if (auto code = cli::answerInfoOptions(cli::tavrelCliHelp(), argc, argv)) return *code;
     Options o;
     if (auto problem = parse(argc, argv, o)) return usage(*problem);

@@ -436,6 +436,41 @@ std::string castlesText(const Classification& c) {
     return text;
 }
 
+namespace {
+
+// The castle in one side's part of a summary ("四間飛車(美濃囲い)" or "居飛車穴熊"), or empty.
+std::string castleOfSideText(std::string_view side) {
+    if (const std::size_t open = side.find('('); open != std::string_view::npos) {
+        const std::size_t close = side.find(')', open);
+        if (close == std::string_view::npos) return {};
+        return std::string(side.substr(open + 1, close - open - 1));
+    }
+    for (int k = 1; k <= static_cast<int>(Castle::KingAtHome); ++k) {
+        std::string name = castleName(static_cast<Castle>(k));
+        if (side == name) return name;
+    }
+    return {};
+}
+
+// The part of the summary after the side's mark, up to the next space.
+std::string_view sidePart(std::string_view summary, std::string_view mark) {
+    const std::size_t at = summary.find(mark);
+    if (at == std::string_view::npos) return {};
+    std::string_view rest = summary.substr(at + mark.size());
+    return rest.substr(0, rest.find(' '));
+}
+
+}  // namespace
+
+std::string castlesOfSummary(std::string_view summary) {
+    const std::string black = castleOfSideText(sidePart(summary, kMarkBlack));
+    const std::string white = castleOfSideText(sidePart(summary, kMarkWhite));
+    std::string text;
+    if (!black.empty()) text = std::string(kMarkBlack) + black;
+    if (!white.empty()) text += (text.empty() ? "" : " ") + std::string(kMarkWhite) + white;
+    return text;
+}
+
 std::string openingText(const Classification& c) {
     if (c.status == ClassifyStatus::Handicap) return handicapText(c.handicap);
     if (c.status != ClassifyStatus::Classified) return {};

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/record/record_store.h"
@@ -129,6 +130,10 @@ std::string sideText(const SideClass& side);
 std::string summaryText(const Classification& c);
 // The castles alone: "▲美濃囲い △居飛車穴熊"; empty when neither side has one.
 std::string castlesText(const Classification& c);
+// castlesText read back from a summaryText: a side's castle is the name in its brackets, or its
+// label when that is a castle's name ("居飛車穴熊"). Databases keep only the summary and show the
+// castles from it; empty for a handicap's name, an empty or a foreign text.
+std::string castlesOfSummary(std::string_view summary);
 // The name a 戦型 header would carry: the named opening, or the ranging side's label in a
 // game of static against ranging rook; the handicap's name in a handicap game.
 std::string openingText(const Classification& c);

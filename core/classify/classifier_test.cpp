@@ -306,5 +306,39 @@ TEST(ClassifierInput, BrokenLinesNeverCrashAndStopWhereTheyBreak) {
     }
 }
 
+// A database keeps only the summary; the castles it shows are read back from it and must be the
+// classifier's own for every combination of label, variant and castle.
+TEST(ClassifierCastles, CastlesReadBackFromTheSummaryAreTheClassifiers) {
+    auto sideOf = [](int strategy, int variant, int castle) {
+        SideClass side;
+        side.strategy = static_cast<Strategy>(strategy);
+        side.variant = static_cast<Opening>(variant);
+        side.castle = static_cast<Castle>(castle);
+        return side;
+    };
+    int checked = 0;
+    for (int strategy = 1; strategy <= static_cast<int>(Strategy::FarRanging); ++strategy) {
+        for (int variant = 0; variant <= static_cast<int>(Opening::DoubleRanging); ++variant) {
+            for (int castle = 0; castle <= static_cast<int>(Castle::KingAtHome); ++castle) {
+                Classification c;
+                c.black = sideOf(strategy, variant, castle);
+                c.white =
+                    sideOf(static_cast<int>(Strategy::StaticRook), 0,
+                           (castle * 5 + variant) % (static_cast<int>(Castle::KingAtHome) + 1));
+                c.opening = static_cast<Opening>((strategy + castle) % 13);
+                EXPECT_EQ(castlesOfSummary(summaryText(c)), castlesText(c)) << summaryText(c);
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000);
+    EXPECT_EQ(castlesOfSummary("角換わり ▲居飛車(矢倉囲い) △居飛車穴熊"), "▲矢倉囲い △居飛車穴熊");
+    EXPECT_EQ(castlesOfSummary("▲四間飛車 △居飛車(舟囲い)"), "△舟囲い");
+    // A handicap's name, nothing, and texts another program wrote give no castles.
+    for (const char* text : {"香落ち", "", "▲", "▲四間飛車(美濃囲い", "△(", "美濃囲い"}) {
+        EXPECT_EQ(castlesOfSummary(text), "") << text;
+    }
+}
+
 }  // namespace
 }  // namespace core

@@ -13,7 +13,9 @@
 #include "core/ipc/open_database.h"
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/request_server.h"
+#include "desktop/desktop_integration.h"
 #include "desktop/instance_lock.h"
+#include "desktop/language.h"
 #include "desktop/settings_places.h"
 
 namespace {
@@ -35,6 +37,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("VESK"));
     QApplication::setApplicationName(QStringLiteral("Dalmir"));
+    QApplication::setWindowIcon(desktop::programIcon(QStringLiteral("dalmir")));
 
     desktop::InstanceLock instance(QStringLiteral("Dalmir"));
 
@@ -59,6 +62,7 @@ int main(int argc, char* argv[]) {
 
     QSettings store(places.configFolder + QStringLiteral("dalmir.conf"), QSettings::IniFormat);
     dalmir::AppSettings settings = dalmir::readSettings(qsettingsStore(store));
+    desktop::setUpLanguage(settings.language, "dalmir");
 
     dalmir::RecentDatabases recent;
     std::vector<std::string> recentPaths;

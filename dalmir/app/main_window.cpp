@@ -32,6 +32,7 @@
 #include "dalmir/logic/record_paste.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/dls_clipboard.h"
+#include "desktop/desktop_integration.h"
 
 namespace dalmir {
 
@@ -49,6 +50,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
       m_log(fsPath(m_context.dataFolder) + "errorlog.txt"),
       m_histories(m_context.dataFolder, *m_context.settings),
       m_session(m_db, m_lock, m_undo, m_settings, m_context.recent, *this) {
+    setWindowIcon(desktop::programIcon(QStringLiteral("dalmir")));
     applySettings();
     m_searcher = std::make_unique<model::Searcher>(m_db, m_extractor, m_runner);
     m_db.table().settings().sortOrder = m_settings.defaultSort;
@@ -81,10 +83,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
                     header->logicalIndex(header->count() - 1) == section) {
                     return;
                 }
-                if (setShownColumnWidth(m_db.table(), m_userNames, section, width)) {
-                    m_db.setModified();
-                    refreshState();
-                }
+                storeColumnWidth(section, width);
             });
     // A reset of the list (a new database, a search, a frozen list) sets the widths from the
     // settings again; only what the user drags is stored.
@@ -247,7 +246,7 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
             break;  // already in front (handleRequest)
         case core::DatabaseRequest::OpenRecent:
             // Shows its own message.
-            (void)m_session.openMostRecent();
+            m_session.openMostRecent();
             break;
         case core::DatabaseRequest::SearchPosition:
             menuPositionSearch();  // F5 asks like Ctrl+D
@@ -274,17 +273,32 @@ void MainWindow::refreshList() {
     refreshState();
 }
 
+void MainWindow::storeColumnWidth(int section, int width) {
+    // The worker saving the database reads the settings: the width waits for its end.
+    if (m_background != BackgroundWork::None) {
+        m_pendingWidths.emplace_back(section, width);
+        return;
+    }
+    if (setShownColumnWidth(m_db.table(), m_userNames, section, width)) {
+        m_db.setModified();
+        refreshState();
+    }
+}
+
 bool MainWindow::isEnabled(Command command) const {
-    // While the worker changes the database, nothing here reads it.
-    if (isBusy()) return false;
+    // While the worker changes the database, nothing here reads it; while it saves it or opens
+    // another, only what reads the list.
+    if (isBusy() && m_background == BackgroundWork::None) return false;
     WindowState s;
+    s.background = m_background;
     s.selected = m_view->selectionModel()
                      ? static_cast<int>(m_view->selectionModel()->selectedRows().size())
                      : 0;
     s.listed = static_cast<int>(m_db.table().displayOrder().size());
     s.registered = m_db.table().size();
     s.hasEditor = true;
-    s.titled = !m_db.table().path().empty();
+    // A save's worker sets the path: not read meanwhile (no command that needs it is enabled).
+    s.titled = m_background == BackgroundWork::None && !m_db.table().path().empty();
     s.binary = m_db.isBinary();
     s.canUndo = m_undo.canUndo();
     s.clipboardHasRecords = m_clipboardHasRecords;
@@ -293,6 +307,11 @@ bool MainWindow::isEnabled(Command command) const {
 
 void MainWindow::refreshState() {
     for (auto& [command, action] : m_allActions) action->setEnabled(isEnabled(command));
+    // The list's display settings change the database: not while a worker uses it.
+    for (QAction* a : {m_nameStyles[0], m_nameStyles[1], m_nameStyles[2], m_extension,
+                       m_yearStyles[0], m_yearStyles[1], m_yearStyles[2]}) {
+        if (a) a->setEnabled(!isBusy());
+    }
     // The view menu's marks show the database's list settings.
     const model::IndexSettings& view = m_db.table().settings();
     for (int i = 0; i < 3; ++i) {
@@ -326,12 +345,24 @@ std::vector<int> MainWindow::selectedRows() const {
 
 bool MainWindow::openFile(const QString& path) {
     settleTree();
-    return !isBusy() && m_session.open(fsPath(path));
+    if (isBusy()) return false;
+    return waitFor([this, fs = fsPath(path)](DatabaseSession::Then then) {
+        m_session.open(fs, std::move(then));
+    });
 }
 
 bool MainWindow::saveFile(const QString& path) {
     settleTree();
-    return !isBusy() && m_session.save(path.isEmpty() ? std::string() : fsPath(path));
+    if (isBusy()) return false;
+    return waitFor([this, fs = path.isEmpty() ? std::string() : fsPath(path)](
+                       DatabaseSession::Then then) { m_session.save(fs, std::move(then)); });
+}
+
+bool MainWindow::waitFor(const std::function<void(DatabaseSession::Then)>& command) {
+    auto result = std::make_shared<std::optional<bool>>();
+    command([result](bool ok) { *result = ok; });
+    while (!result->has_value()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return **result;
 }
 
 void MainWindow::newDatabase(bool binary) {
@@ -344,16 +375,20 @@ void MainWindow::openFiles(const QStringList& files) {
     for (const QString& f : files) list.push_back(f.toStdString());
     const OpenRequest request = openRequest(list);
     for (const auto& message : request.messages) showMessage(fromUtf8(message));
-    if (!request.database.empty()) openFile(QString::fromStdString(request.database));
+    // Opens on the worker; shows its own message.
+    if (!request.database.empty() && !isBusy()) {
+        settleTree();
+        m_session.open(fsPath(QString::fromStdString(request.database)));
+    }
 }
 
 void MainWindow::clickHeader(int section, bool shift) {
     if (isBusy()) return;
     const int column = m_model->columnOfSection(section);
-    if (column == model::kAutoOpeningColumn) {
+    if (isLabelColumn(column)) {
         // Each click turns the order round; shift asks for descending at once.
         m_labelsDescending = shift || !m_labelsDescending;
-        sortListedByOpeningLabel(m_db.table(), m_labelsDescending);
+        sortListedByLabel(m_db.table(), column, m_labelsDescending);
         m_view->clearSelection();
         m_model->rebuild();
         refreshState();
@@ -401,8 +436,11 @@ void MainWindow::chooseNew(NewChoice choice) {
         (void)startNewInstance(*this, QApplication::applicationFilePath().toStdString());
         return;
     }
-    if (isBusy() || !m_session.confirmDiscard()) return;
-    newDatabase(choice == NewChoice::Binary);
+    if (isBusy()) return;
+    // After a save the question started, when it has written everything.
+    m_session.confirmDiscard([this, choice](bool goOn) {
+        if (goOn) newDatabase(choice == NewChoice::Binary);
+    });
 }
 
 void MainWindow::deleteSelectedWithFiles() {
@@ -431,7 +469,7 @@ void MainWindow::showHelp() { dalmir::showHelp(*this, fsPath(m_context.programFo
 void MainWindow::showErrorLog() { dalmir::showErrorLog(*this, m_log.path()); }
 
 // Opening shows its own message.
-void MainWindow::menuOpen() { (void)m_session.openChosen(); }
+void MainWindow::menuOpen() { m_session.openChosen(); }
 
 void MainWindow::copyRecords(bool cut) {
     const std::vector<int> slots = slotsOfRows(m_db.table(), selectedRows());
@@ -444,15 +482,27 @@ void MainWindow::pasteRecords() { pasteText(QApplication::clipboard()->text()); 
 
 void MainWindow::undo() {
     if (!isEnabled(Command::Undo)) return;
-    m_view->clearSelection();
-    if (m_undo.undo(m_db)) refreshList();
+    // Puts back a copy as large as the database: on the worker.
+    startOperation(
+        {}, [this](model::OperationHost&) { (void)m_undo.undo(m_db); }, {}, UndoUse::Leave);
+}
+
+void MainWindow::changeOnWorker(std::function<void()> change) {
+    startOperation(
+        {},
+        [this, change = std::move(change)](model::OperationHost&) {
+            // Kept for 元に戻す first: a copy as large as the database.
+            m_undo.keep(m_db);
+            change();
+        },
+        {}, UndoUse::Leave);
 }
 
 void MainWindow::deleteSelected() {
-    m_undo.keep(m_db);
-    deleteSlots(m_db, slotsOfRows(m_db.table(), selectedRows()));
-    m_view->clearSelection();
-    refreshList();
+    if (isBusy()) return;
+    changeOnWorker([this, slots = slotsOfRows(m_db.table(), selectedRows())]() mutable {
+        deleteSlots(m_db, std::move(slots));
+    });
 }
 
 void MainWindow::copyListInfo() {
@@ -469,15 +519,14 @@ void MainWindow::showAll() {
 }
 
 void MainWindow::showOnlySelected(bool keep) {
-    m_undo.keep(m_db);
-    const std::vector<int> rows = selectedRows();
-    if (keep) {
-        showOnlyRows(m_db.table(), rows);
-    } else {
-        hideRows(m_db.table(), rows);
-    }
-    m_view->clearSelection();
-    refreshList();
+    if (isBusy()) return;
+    changeOnWorker([this, keep, rows = selectedRows()] {
+        if (keep) {
+            showOnlyRows(m_db.table(), rows);
+        } else {
+            hideRows(m_db.table(), rows);
+        }
+    });
 }
 
 void MainWindow::toggleMarks() {
@@ -495,29 +544,29 @@ void MainWindow::clearMarks() {
 }
 
 void MainWindow::adoptOrder() {
-    m_undo.keep(m_db);
-    if (adoptListOrder(m_db) == TableCommandResult::Done) {
-        resortList(m_db.table());
-    }
-    refreshList();
+    if (isBusy()) return;
+    // Renumbers every slot in the list's order: on the worker.
+    changeOnWorker([this] {
+        if (adoptListOrder(m_db) == TableCommandResult::Done) resortList(m_db.table());
+    });
 }
 
 void MainWindow::keepListed() {
-    m_undo.keep(m_db);
-    if (keepListedOnly(m_db) == TableCommandResult::Done) {
-        resortList(m_db.table());
-    }
-    m_view->clearSelection();
-    refreshList();
+    if (isBusy()) return;
+    changeOnWorker([this] {
+        if (keepListedOnly(m_db) == TableCommandResult::Done) resortList(m_db.table());
+    });
 }
 
 void MainWindow::setFileNameStyle(int style) {
+    if (isBusy()) return refreshState();  // a worker uses the settings
     m_db.table().settings().fileNameStyle = style;
     m_db.setModified();
     refreshList();
 }
 
 void MainWindow::toggleExtension() {
+    if (isBusy()) return refreshState();  // a worker uses the settings
     auto& s = m_db.table().settings();
     s.fileNameExtension = !s.fileNameExtension;
     m_db.setModified();
@@ -525,23 +574,57 @@ void MainWindow::toggleExtension() {
 }
 
 void MainWindow::setYearStyle(int style) {
+    if (isBusy()) return refreshState();  // a worker uses the settings
     m_db.table().settings().yearStyle = style;
     m_db.setModified();
     refreshList();
 }
 
+void MainWindow::closeIfAsked() {
+    if (!m_closeAfterWork || isBusy()) return;
+    m_closeAfterWork = false;
+    if (!m_db.isModified()) QTimer::singleShot(0, this, [this] { close(); });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_background == BackgroundWork::Saving) {
+        // A save is never left half-done: the window closes when it has written everything,
+        // and stays (with the save's message) when it failed.
+        m_closeAfterWork = true;
+        m_panes[0]->setText(m_backgroundText + qs(" 保存が終わるとウィンドウを閉じます。"));
+        event->ignore();
+        return;
+    }
+    if (m_background == BackgroundWork::Opening) {
+        // What is being read is dropped; the window closes when the reading has stopped.
+        m_closeAfterWork = true;
+        cancelOperation();
+        event->ignore();
+        return;
+    }
     if (isBusy()) {
         // The operation ends at its next step; the window closes when asked again.
         cancelOperation();
         event->ignore();
         return;
     }
-    if (!m_session.confirmDiscard()) {
+    // Answered at once unless a save runs first: the window then closes when it has written
+    // everything.
+    auto asking = std::make_shared<bool>(true);
+    bool goOnNow = false;
+    m_session.confirmDiscard([this, asking, &goOnNow](bool goOn) {
+        if (*asking) {
+            goOnNow = goOn;
+        } else if (goOn) {
+            QTimer::singleShot(0, this, [this] { close(); });
+        }
+    });
+    *asking = false;
+    if (goOnNow) {
+        event->accept();
+    } else {
         event->ignore();
-        return;
     }
-    event->accept();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

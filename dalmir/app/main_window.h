@@ -70,11 +70,16 @@ public:
     explicit MainWindow(DalmirContext context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Opens a database file (asking about unsaved changes is the menu's business). False, with
-    // the message shown, when it can't be opened or is locked; the current one then stays.
+    // Opens a database file on the worker (asking about unsaved changes is the menu's business)
+    // and waits for it, the window answering meanwhile: for the desktop's print action and
+    // tests. False, with the message shown, when it can't be opened or an operation runs; the
+    // current one then stays.
     bool openFile(const QString& path);
-    // Saves to path (the current path when empty) through the lock and the safe savers.
+    // Saves to path (the current path when empty) through the lock and the safe savers on the
+    // worker and waits for it as openFile does. False when nothing was saved.
     bool saveFile(const QString& path = {});
+    // What the worker does while the list stays usable: a save, an opening, or nothing.
+    BackgroundWork backgroundWork() const { return m_background; }
     void newDatabase(bool binary);
     // The choice of the dialog 新規作成形式; a new database asks about unsaved changes first.
     enum class NewChoice { Text, Binary, NewInstance };
@@ -217,6 +222,17 @@ private:
     void startAutoUpdate() override;
     void stateChanged() override { refreshState(); }
     void rebuildTreeIndex(const std::string& fsPath) override;
+    bool runInBackground(BackgroundJob job) override;
+    // Progress, Cancel and the status text of the background work running.
+    void showBackgroundProgress();
+    // The end of background work: the bars hidden, the column widths dragged meanwhile stored.
+    void finishBackground(std::function<void()> done);
+    void storeColumnWidth(int section, int width);
+    // Closes the window when it was asked to while work ran, now that nothing runs: only an
+    // unmodified database (a failed save keeps the window with its message).
+    void closeIfAsked();
+    // Runs a command of the session and processes events until it reports.
+    bool waitFor(const std::function<void(DatabaseSession::Then)>& command);
 
 public:
     // 名前を付けて保存 of a text database with a binary name: converts on a worker, then opens
@@ -252,6 +268,9 @@ private:
     void startOperation(const QString& cancelText, OperationRunner::Job job,
                         std::function<void()> done, UndoUse undo = UndoUse::Forget);
     void finishOperation();
+    // A change of the list run on the worker, the database kept for 元に戻す first; without
+    // Cancel (it is short, and a change half made has nothing to keep).
+    void changeOnWorker(std::function<void()> change);
     // The end of an operation that changed what is listed: the list sorted again by its order,
     // then `then`.
     std::function<void()> resorting(std::function<void()> then = {});
@@ -353,6 +372,14 @@ private:
     QAction* m_yearStyles[3] = {};  // by 年４桁
     QAction* m_extension = nullptr;
     bool m_clipboardHasRecords = false;
+    // Background work (a save or an opening) running, its status text and whether it stops
+    // on Cancel; m_closeAfterWork: the window was asked to close while it ran.
+    BackgroundWork m_background = BackgroundWork::None;
+    QString m_backgroundText;
+    bool m_backgroundCancellable = false;
+    bool m_closeAfterWork = false;
+    // Column widths the user dragged while the database was being saved: stored when it ends.
+    std::vector<std::pair<int, int>> m_pendingWidths;
     std::unique_ptr<QPrinter> m_printer;  // the printer the print commands and its setup share
     std::string m_notePath;               // the open database's note; empty when not kept
     std::string m_noteText;               // what it says now

@@ -43,10 +43,10 @@ void MainWindow::buildMenus() {
                [this] { menuOpen(); });
     addCommand(file, Command::Save, qs("上書き保存(&S)"), QKeySequence(qs("Ctrl+S")),
                // Saving shows its own messages.
-               [this] { (void)m_session.saveCommand(); });
+               [this] { m_session.saveCommand(); });
     addCommand(file, Command::SaveAs, qs("名前を付けて保存(&A)..."), {},
                // Saving shows its own messages.
-               [this] { (void)m_session.saveAs(); });
+               [this] { m_session.saveAs(); });
     file->addSeparator();
     addCommand(file, Command::PrintList, qs("印刷(&P)..."), QKeySequence(qs("Ctrl+P")),
                [this] { menuPrint(); });
@@ -229,7 +229,7 @@ void MainWindow::rebuildRecentMenu() {
             fromUtf8(recentMenuText(static_cast<int>(i), fromFsPath(path).toStdString())), this);
         connect(action, &QAction::triggered, this, [this, path] {
             // Shows its own message.
-            if (!isBusy()) (void)m_session.openAfterAsking(path);
+            if (!isBusy()) m_session.openAfterAsking(path);
         });
         m_recentMenu->insertAction(m_recentEnd, action);
         m_recentActions.push_back(action);

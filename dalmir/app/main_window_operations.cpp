@@ -2,10 +2,12 @@
 // copies) run on the OperationRunner, with the list frozen and Cancel shown while they run.
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/player_report_dialog.h"
@@ -39,7 +41,7 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
     m_view->setEnabled(false);
     m_progress->show();
     m_cancel->setText(cancelText);
-    m_cancel->show();
+    m_cancel->setVisible(!cancelText.isEmpty());
     // Progress and Cancel live in the status bar: it shows while the operation runs.
     statusBar()->show();
     for (auto& entry : m_allActions) entry.second->setEnabled(false);
@@ -63,9 +65,68 @@ void MainWindow::finishOperation() {
     m_view->setEnabled(true);
     m_model->setFrozen(false);
     refreshList();
+    // The operation's end started background work (an opening after a conversion): its
+    // progress stays, and its own end tells that the window is done.
+    if (m_background != BackgroundWork::None) return showBackgroundProgress();
     Q_EMIT operationDone();
+    // A close asked during a save that then rebuilt the tree index.
+    if (m_closeAfterWork) return closeIfAsked();
     // Requests that came while the operation ran, in their order; one that starts another
     // operation leaves the rest waiting for that one.
+    runPendingRequests();
+}
+
+bool MainWindow::runInBackground(BackgroundJob job) {
+    if (isBusy()) return false;
+    settleTree();
+    m_background = job.kind;
+    m_backgroundText = fromUtf8(backgroundStatusText(job.kind, job.path));
+    m_backgroundCancellable = job.cancellable;
+    // The list stays as it is and answers: the worker saves the database (changing only its
+    // file name and saved state) or reads another one; the commands that would change it, or
+    // read what a save changes, are disabled meanwhile.
+    if (!m_runner.start(std::move(job.work), [this, done = std::move(job.done)]() mutable {
+            finishBackground(std::move(done));
+        })) {
+        m_background = BackgroundWork::None;
+        return false;
+    }
+    showBackgroundProgress();
+    refreshState();
+    return true;
+}
+
+void MainWindow::showBackgroundProgress() {
+    m_panes[0]->setText(m_backgroundText);
+    m_progress->show();
+    m_cancel->setText(qs("中止(&Q)"));
+    m_cancel->setVisible(m_backgroundCancellable);
+    statusBar()->show();
+}
+
+void MainWindow::finishBackground(std::function<void()> done) {
+    const BackgroundWork work = m_background;
+    m_background = BackgroundWork::None;
+    m_progress->hide();
+    m_cancel->hide();
+    statusBar()->setVisible(m_statusBarToggle->isChecked());
+    std::vector<std::pair<int, int>> widths;
+    widths.swap(m_pendingWidths);
+    // Widths dragged while another database was read belong to the one shown then.
+    if (work == BackgroundWork::Opening) {
+        for (const auto& [section, width] : widths) storeColumnWidth(section, width);
+    }
+    if (done) done();
+    // Widths dragged during a save change the saved database: modified again after it.
+    if (work == BackgroundWork::Saving) {
+        for (const auto& [section, width] : widths) storeColumnWidth(section, width);
+    }
+    // The end started the next step (an opening after the save the question asked for, the
+    // tree index): that one's end goes on, and closes the window if that was asked.
+    if (isBusy()) return;
+    refreshState();
+    Q_EMIT operationDone();
+    if (m_closeAfterWork) return closeIfAsked();
     runPendingRequests();
 }
 
@@ -349,11 +410,12 @@ bool MainWindow::startConversion(const QString& target) {
                 return;
             }
             const int total = m_db.table().size();
-            // Shows its own message when the pair can't be opened.
-            if (!m_session.open(fs)) return;
-            if (report->leftOut() > 0) {
-                showMessage(fromUtf8(model::convertLeftOutMessage(*report, total)));
-            }
+            // Opened on the worker; shows its own message when the pair can't be opened.
+            m_session.open(fs, [this, report, total](bool opened) {
+                if (opened && report->leftOut() > 0) {
+                    showMessage(fromUtf8(model::convertLeftOutMessage(*report, total)));
+                }
+            });
         },
         UndoUse::Leave);
     return true;

@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <semaphore>
 
 #include "core/text/sjis.h"
 #include "dalmir/app/player_report_dialog.h"
@@ -552,7 +553,8 @@ void showActive(MainWindow& window) {
     QApplication::processEvents();
 }
 
-// Delete, then Ctrl+Z brings the records back; Alt+Backspace undoes too, and once only.
+// Delete, then Ctrl+Z brings the records back; Alt+Backspace undoes too, and once only. Each
+// runs on the worker.
 TEST_F(MainWindowTest, UndoKeysTakeBackADeletion) {
     const std::string path = writeBinaryDatabase(6);
     auto window = makeWindow();
@@ -563,22 +565,28 @@ TEST_F(MainWindowTest, UndoKeysTakeBackADeletion) {
 
     view->selectRow(2);
     QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_TRUE(window->isBusy());  // a copy for 元に戻す and the deletion: on the worker
+    waitForOperation(*window);
     EXPECT_EQ(window->database().table().size(), 5);
     EXPECT_TRUE(window->database().isModified());
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    waitForOperation(*window);  // changed on the worker
     EXPECT_EQ(window->database().table().size(), 6);
     EXPECT_EQ(window->statusPane(1), QStringLiteral("棋譜数：6 / 6"));
     EXPECT_FALSE(window->database().isModified());
 
     view->selectAll();
     QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier);  // cut
+    waitForOperation(*window);                                 // changed on the worker
     EXPECT_EQ(window->database().table().size(), 0);
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith(QStringLiteral("DLS")));
     QTest::keyClick(view, Qt::Key_Backspace, Qt::AltModifier);
+    waitForOperation(*window);  // changed on the worker
     EXPECT_EQ(window->database().table().size(), 6);
     EXPECT_EQ(window->database().lists().size(), 6);
     EXPECT_FALSE(window->canUndo());
     QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    waitForOperation(*window);  // changed on the worker
     EXPECT_EQ(window->database().table().size(), 6);
 }
 
@@ -650,6 +658,7 @@ TEST_F(MainWindowTest, PasteIntoABinaryDatabase) {
     EXPECT_EQ(window->listModel()->rowCount(), 1);
     EXPECT_TRUE(window->database().isModified());
     window->undo();
+    waitForOperation(*window);
     EXPECT_EQ(window->database().table().size(), 0);
 
     QApplication::clipboard()->setText(QStringLiteral("not records"));
@@ -680,6 +689,7 @@ TEST_F(MainWindowTest, DeleteByFolder) {
     waitForOperation(*window);
     EXPECT_EQ(window->database().table().size(), 1);
     window->undo();
+    waitForOperation(*window);
     EXPECT_EQ(window->database().table().size(), 3);
 }
 
@@ -800,6 +810,7 @@ TEST_F(MainWindowTest, ViewerRequestsReachTheLogic) {
     MainWindow& window = *owned;
     window.database().setModified();
     window.handleRequest(core::DatabaseRequest::OpenRecent);
+    waitForOperation(window);  // opened on the worker
     EXPECT_EQ(window.database().table().size(), 3);
     EXPECT_FALSE(window.database().isModified());
 
@@ -1087,6 +1098,104 @@ TEST_F(MainWindowTest, SavingRebuildsAnExistingTreeIndex) {
     EXPECT_NE(model::TreeIndex::open(model::treeIndexPath(path), back.table(), back.lists(), r),
               nullptr);
     EXPECT_EQ(r, model::PositionIndexReadResult::Ok);
+}
+
+// Ctrl+S saves on the worker: held there on purpose (the test opens the gate), the window still
+// answers keys (the selection moves), the commands that would change the database are disabled
+// and the status bar says why; a Delete does nothing. Closing the window meanwhile waits for
+// the save: it closes once everything is written.
+TEST_F(MainWindowTest, WindowAnswersWhileTheDatabaseIsSaved) {
+    const std::string path = writeBinaryDatabase(20);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    QTableView* view = window->listView();
+    view->setFocus();
+    view->selectRow(3);
+    window->database().setModified();
+
+    std::binary_semaphore gate{0};
+    std::atomic<bool> held{false};
+    window->runner().setStepHook([&] {
+        held = true;
+        gate.acquire();
+    });
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(window->backgroundWork(), BackgroundWork::Saving);
+    while (!held) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(window->selectedRows(), std::vector<int>{4});
+    EXPECT_EQ(window->listModel()->rowCount(), 20);  // the list stays shown
+    EXPECT_FALSE(window->grab().isNull());           // and paints
+    // The pair is saved through its index file.
+    const std::string kix = path.substr(0, path.size() - 3) + "kix";
+    EXPECT_EQ(window->statusPane(0), fromUtf8(backgroundStatusText(BackgroundWork::Saving, kix)));
+    for (const Command c : {Command::Save, Command::Delete, Command::AddFolder, Command::Open,
+                            Command::HeaderSearch, Command::Undo}) {
+        EXPECT_FALSE(window->isEnabled(c)) << static_cast<int>(c);
+    }
+    EXPECT_TRUE(window->isEnabled(Command::SelectAll));
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(window->database().table().size(), 20);
+
+    EXPECT_FALSE(window->close());  // waits for the save
+    EXPECT_TRUE(window->isVisible());
+    gate.release();
+    waitForOperation(*window);
+    EXPECT_FALSE(window->database().isModified());
+    EXPECT_EQ(window->backgroundWork(), BackgroundWork::None);
+    EXPECT_TRUE(window->isEnabled(Command::Delete));
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());  // closed once saved
+    Database back;
+    EXPECT_EQ(model::openDatabase(back, path).code, model::OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), 20);
+}
+
+// A save that fails while the window waits to close keeps the window and the changes.
+TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowOpen) {
+    const std::string path = writeBinaryDatabase(3);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    window->database().setModified();
+    std::binary_semaphore gate{0};
+    window->runner().setStepHook([&] { gate.acquire(); });
+    // The pair can't be written: a folder stands where the new DLB goes.
+    const std::string blocked = folder.file("blocked.dlb");
+    std::filesystem::create_directories(blocked);
+    QTimer::singleShot(0, window.get(), [&] {
+        EXPECT_FALSE(window->close());
+        gate.release();
+    });
+    EXPECT_FALSE(window->saveFile(fromFsPath(blocked)));
+    QApplication::processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->database().isModified());
+    EXPECT_FALSE(window->messages().isEmpty());
+}
+
+// Closing the window while a database is being opened stops the opening, drops what was read
+// and closes once the worker has stopped.
+TEST_F(MainWindowTest, ClosingDuringAnOpeningDropsIt) {
+    const std::string path = writeBinaryDatabase(5);
+    auto window = makeWindow();
+    showActive(*window);
+    std::binary_semaphore gate{0};
+    std::atomic<bool> held{false};
+    window->runner().setStepHook([&] {
+        if (!held.exchange(true)) gate.acquire();
+    });
+    window->openFiles({fromFsPath(path)});
+    ASSERT_EQ(window->backgroundWork(), BackgroundWork::Opening);
+    while (!held) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    EXPECT_FALSE(window->close());
+    gate.release();
+    waitForOperation(*window);
+    QApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->database().table().size(), 0);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "dalmir/app/qt_text.h"
 #include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/list_cells.h"
+#include "desktop/language.h"
 
 namespace dalmir {
 
@@ -76,6 +77,12 @@ SettingsDialog::SettingsDialog(AppSettings& settings, model::IndexSettings& data
     }
     m_defaultSort->setCurrentIndex(std::max(0, m_defaultSort->findData(settings.defaultSort)));
     actionForm->addRow(qs("標準の表示順："), m_defaultSort);
+    m_language = new QComboBox(action);
+    m_language->setObjectName(qs("language"));
+    for (const QString& text : desktop::languageChoiceTexts()) m_language->addItem(text);
+    m_language->setCurrentIndex(static_cast<int>(settings.language));
+    actionForm->addRow(desktop::translated("言語："), m_language);
+    actionForm->addRow(QString(), new QLabel(desktop::languageChangeNote(), action));
     // The records a database may hold; a larger table only costs memory as it fills.
     m_maxRecords = new QSpinBox(action);
     m_maxRecords->setObjectName(QStringLiteral("maxRecords"));
@@ -167,6 +174,9 @@ SettingsDialog::SettingsDialog(AppSettings& settings, model::IndexSettings& data
 }
 
 void SettingsDialog::accept() {
+    const auto language =
+        static_cast<core::LanguageChoice>(std::max(0, m_language->currentIndex()));
+    m_settings.language = language;
     m_settings.defaultSort = m_defaultSort->currentData().toInt();
     m_settings.maxRecords = m_maxRecords->value();
     m_database.replayMark = m_replayMark->isChecked();

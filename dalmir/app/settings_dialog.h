@@ -29,6 +29,7 @@ private:
     AppSettings& m_settings;
     model::IndexSettings& m_database;
     QComboBox* m_defaultSort;
+    QComboBox* m_language;
     QCheckBox* m_replayMark;
     QCheckBox* m_deleteConfirm;
     QCheckBox* m_addErrors;

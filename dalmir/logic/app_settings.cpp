@@ -113,6 +113,9 @@ AppSettings readSettings(const SettingsStore& store) {
     r.flag("Option/history_senkei", s.historyOpening);
     r.date("Option/date_from", s.dateFrom);
     r.date("Option/date_to", s.dateTo);
+    std::string language;
+    r.text("View/language", language);
+    s.language = core::languageChoiceFromWord(language);
     s.historyCount = std::clamp(s.historyCount, 0, kMaxHistoryEntries);
     if (s.defaultSort < 0 || s.defaultSort >= 44) s.defaultSort = 0;
     return s;
@@ -150,6 +153,7 @@ void writeSettings(const AppSettings& s, const SettingsStore& store) {
     w.number("Option/history_senkei", s.historyOpening ? 1 : 0);
     w.date("Option/date_from", s.dateFrom);
     w.date("Option/date_to", s.dateTo);
+    w.text("View/language", std::string(core::languageChoiceWord(s.language)));
 }
 
 InputHistory::InputHistory(int limit) : m_limit(std::clamp(limit, 0, kMaxHistoryEntries)) {}

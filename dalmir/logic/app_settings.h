@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text/translation.h"
 #include "dalmir/logic/launch_command.h"
 #include "dalmir/model/table/index_table.h"
 
@@ -56,6 +57,8 @@ struct AppSettings {
     bool historyOpening = true;
     SettingsDate dateFrom{1980, 1, 1};
     SettingsDate dateTo{2002, 12, 31};
+    // "言語": the locale's, Japanese or English; read at start-up.
+    core::LanguageChoice language = core::LanguageChoice::System;
 
     bool operator==(const AppSettings&) const = default;
 };

@@ -47,8 +47,10 @@ TEST(AppSettingsTest, WrittenSettingsReadBack) {
     s.historyCount = 7;
     s.maxRecords = 5000000;  // well beyond a million
     s.dateFrom = {1999, 4, 1};
+    s.language = core::LanguageChoice::English;
     MapStore stored;
     writeSettings(s, stored.store());
+    EXPECT_EQ(stored.values["View/language"], "en");
     EXPECT_EQ(stored.values["Option/date_from"], "1999 4 1");
     EXPECT_EQ(stored.values["Option/del_confirm"], "0");
     EXPECT_EQ(stored.values["Env/user3"], "段位");

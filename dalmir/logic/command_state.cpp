@@ -4,7 +4,38 @@
 
 namespace dalmir {
 
+namespace {
+
+// The commands that only read the selected records or the list, and change nothing: they stay
+// while a worker opens another database. A save's worker gives the database its file name,
+// against which the records' relative paths resolve: then only the selection is free.
+bool readsOnly(Command command, BackgroundWork work) {
+    if (work == BackgroundWork::Saving) return command == Command::SelectAll;
+    switch (command) {
+        case Command::Copy:
+        case Command::ListInfo:
+        case Command::SelectAll:
+        case Command::Replay:
+        case Command::Play:
+        case Command::PrintRecord:
+        case Command::Editor:
+        case Command::OpenFolder:
+        case Command::CompareTwo:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 bool isEnabled(Command command, const WindowState& s) {
+    if (s.background != BackgroundWork::None) {
+        if (s.busy || !readsOnly(command, s.background)) return false;
+        WindowState idle = s;
+        idle.background = BackgroundWork::None;
+        return isEnabled(command, idle);
+    }
     const bool idle = !s.busy;
     const bool selection = idle && s.selected > 0;
     switch (command) {
@@ -69,6 +100,23 @@ bool isEnabled(Command command, const WindowState& s) {
             return idle && s.canUndo;
     }
     return false;
+}
+
+std::string backgroundStatusText(BackgroundWork work, std::string_view path) {
+    const std::string name = "データベース(" + std::string(path) + ")";
+    switch (work) {
+        case BackgroundWork::None:
+            break;
+        case BackgroundWork::Saving:
+            return name +
+                   "を保存しています。保存が終わるまで、データベースを変更するコマンドは使え"
+                   "ません。";
+        case BackgroundWork::Opening:
+            return name +
+                   "を開いています。開き終わるまで、データベースを変更するコマンドは使え"
+                   "ません。";
+    }
+    return {};
 }
 
 std::string unreadableFileMessage(std::string_view path) {

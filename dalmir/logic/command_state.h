@@ -2,6 +2,7 @@
 // and dropped files ask for.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,12 @@ enum class Command : int {
     Undo,
 };
 
+// Work on a worker that leaves the list usable: a save writes the database's files, an opening
+// reads another database. During an opening the commands that read the list without changing
+// it stay; during a save the list answers (selection, scrolling) but no command reads the
+// records' paths, which the save's new file name changes.
+enum class BackgroundWork : uint8_t { None, Saving, Opening };
+
 // What the enabling depends on.
 struct WindowState {
     bool busy = false;  // a long operation runs
@@ -67,9 +74,14 @@ struct WindowState {
     bool binary = false;   // a binary database (move lists kept)
     bool canUndo = false;  // a change is kept to be taken back
     bool titled = false;   // the database has a file
+    BackgroundWork background = BackgroundWork::None;
 };
 
 bool isEnabled(Command command, const WindowState& state);
+
+// The status bar's text while background work runs on the database at path (UTF-8): what the
+// worker does and why the commands that would change the database can't be chosen.
+std::string backgroundStatusText(BackgroundWork work, std::string_view path);
 
 // The command line or a drop: the database to open (the first database file given), and a
 // message "ファイル(%s)は、読めません。" (UTF-8) for every other file. The switch "/p" (any

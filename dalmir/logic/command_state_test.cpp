@@ -64,6 +64,42 @@ TEST(CommandStateTest, CompareAndUndo) {
     EXPECT_FALSE(isEnabled(Command::CompareTwo, s));
 }
 
+// While a worker opens another database the list stays usable for reading: the commands that
+// only read the selection stay, every one that would change the database (or start another
+// worker) waits, and the status bar says why. While it saves, the records' paths are being
+// renamed with the database: only the selection stays.
+TEST(CommandStateTest, BackgroundWorkLeavesOnlyReading) {
+    WindowState s{false, 2, 5, 8, true, true, true, true, true};
+    s.background = BackgroundWork::Opening;
+    for (const Command c : {Command::Copy, Command::Replay, Command::Editor, Command::CompareTwo,
+                            Command::SelectAll, Command::ListInfo}) {
+        EXPECT_TRUE(isEnabled(c, s)) << static_cast<int>(c);
+    }
+    for (const Command c :
+         {Command::New, Command::Open, Command::Save, Command::SaveAs, Command::Cut, Command::Paste,
+          Command::Delete, Command::AddFolder, Command::DeleteFolder, Command::HeaderSearch,
+          Command::ToggleMark, Command::AdoptListOrder, Command::Undo, Command::Settings,
+          Command::RelativePaths, Command::KeepListed}) {
+        EXPECT_FALSE(isEnabled(c, s)) << static_cast<int>(c);
+    }
+    s.selected = 0;  // what needs a selection still does
+    EXPECT_FALSE(isEnabled(Command::Copy, s));
+    s.selected = 2;
+    s.background = BackgroundWork::Saving;
+    EXPECT_TRUE(isEnabled(Command::SelectAll, s));
+    EXPECT_FALSE(isEnabled(Command::Save, s));
+    EXPECT_FALSE(isEnabled(Command::Copy, s));
+    EXPECT_FALSE(isEnabled(Command::Replay, s));
+
+    EXPECT_EQ(backgroundStatusText(BackgroundWork::Saving, "/d/a.dlb"),
+              "データベース(/d/a.dlb)を保存しています。保存が終わるまで、データベースを変更する"
+              "コマンドは使えません。");
+    EXPECT_EQ(backgroundStatusText(BackgroundWork::Opening, "/d/b.dls"),
+              "データベース(/d/b.dls)を開いています。開き終わるまで、データベースを変更する"
+              "コマンドは使えません。");
+    EXPECT_EQ(backgroundStatusText(BackgroundWork::None, "/d/b.dls"), "");
+}
+
 TEST(CommandStateTest, OpenRequestTakesTheFirstDatabase) {
     const OpenRequest r = openRequest({"a.kif", "/d/x.DLS", "/d/y.kix", "", "b.txt"});
     EXPECT_EQ(r.database, "/d/x.DLS");

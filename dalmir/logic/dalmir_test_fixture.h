@@ -50,6 +50,16 @@ struct RecordingDalmirUi : DalmirUi {
     bool desktopOpens = true;
     // What runLater was given, to be run by the test.
     std::vector<std::function<void()>> later;
+    // Background work (saves, openings) runs at once unless held: then it waits in `held` until
+    // the test ends it with finishHeld. refusesBackground plays a window where another
+    // operation runs.
+    bool holdsBackground = false;
+    bool refusesBackground = false;
+    std::vector<BackgroundJob> held;
+    struct Host : model::OperationHost {
+        bool cancel = false;
+        bool cancelRequested() override { return cancel; }
+    } backgroundHost;
 
     void showMessage(const std::string& text) override {
         messages.push_back(text);
@@ -125,11 +135,35 @@ struct RecordingDalmirUi : DalmirUi {
     void convertToBinary(const std::string& fsTarget) override {
         events.push_back("convert: " + fsTarget);
     }
+    bool runInBackground(BackgroundJob job) override {
+        if (refusesBackground) return false;
+        events.push_back(
+            std::string(job.kind == BackgroundWork::Saving ? "saving: " : "opening: ") + job.path);
+        if (holdsBackground) {
+            held.push_back(std::move(job));
+        } else {
+            run(job, false);
+        }
+        return true;
+    }
+    // Runs the first held job to its end, the user having pressed Cancel when cancel.
+    void finishHeld(bool cancel = false) {
+        ASSERT_FALSE(held.empty());
+        BackgroundJob job = std::move(held.front());
+        held.erase(held.begin());
+        run(job, cancel);
+    }
     void rebuildTreeIndex(const std::string& fsPath) override {
         events.push_back("tree index: " + fsPath);
     }
 
 private:
+    void run(BackgroundJob& job, bool cancel) {
+        backgroundHost.cancel = cancel;
+        job.work(backgroundHost);
+        backgroundHost.cancel = false;
+        job.done();
+    }
     std::optional<std::string> choose(const FileDialogRequest& request) {
         dialogs.push_back(request);
         if (choices.empty()) return std::nullopt;

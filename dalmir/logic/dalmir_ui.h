@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "dalmir/logic/command_state.h"
+#include "dalmir/model/table/operation_host.h"
+
 namespace dalmir {
 
 enum class Answer { Yes, No, Cancel };
@@ -26,6 +29,19 @@ struct Question {
 struct FileDialogRequest {
     std::string title;
     std::string filter;
+};
+
+// Work on the database that runs on a worker while the window stays usable for reading: a save
+// or an opening. The window shows progress (and Cancel when cancellable), disables the commands
+// that would change the database and says why in the status bar.
+struct BackgroundJob {
+    BackgroundWork kind = BackgroundWork::Saving;
+    std::string path;  // the database file, for the status text (UTF-8)
+    bool cancellable = false;
+    // Runs on the worker; it polls host.cancelRequested() where it may stop.
+    std::function<void(model::OperationHost& host)> work;
+    // Runs on the GUI thread when work has ended.
+    std::function<void()> done;
 };
 
 class DalmirUi {
@@ -76,6 +92,9 @@ public:
     // Converts the text database into the binary pair at fsTarget on a worker, with progress and
     // Cancel (every record file is read again); the pair is then opened.
     virtual void convertToBinary(const std::string& fsTarget) = 0;
+    // Starts job on the worker; false (nothing runs, done is not called) when another long
+    // operation runs.
+    virtual bool runInBackground(BackgroundJob job) = 0;
     // A binary database whose tree index lies beside it was saved at fsPath: the index no
     // longer describes it and is built again and written there (a long operation).
     virtual void rebuildTreeIndex(const std::string& fsPath) = 0;

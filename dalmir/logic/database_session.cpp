@@ -1,6 +1,7 @@
 #include "dalmir/logic/database_session.h"
 
 #include <filesystem>
+#include <memory>
 #include <utility>
 
 #include "core/text/sjis.h"
@@ -24,6 +25,14 @@ std::string documentName(const model::Database& db) {
 }
 
 }  // namespace
+
+std::string saveCancelledMessage(const std::string& path) {
+    return "データベース(" + core::toUtf8Lossy(path) + ")の保存を中止しました。";
+}
+
+std::string openCancelledMessage(const std::string& path) {
+    return "データベース(" + core::toUtf8Lossy(path) + ")を開くのを中止しました。";
+}
 
 std::optional<std::string> lockFailureMessage(model::LockResult result, const std::string& path) {
     switch (result) {
@@ -54,14 +63,52 @@ bool DatabaseSession::takeLock(const std::string& fsPath, model::DatabaseLock& l
     return !message;
 }
 
-bool DatabaseSession::open(const std::string& fsPath) {
+void DatabaseSession::open(const std::string& fsPath, Then then) {
+    const auto report = [&then](bool ok) {
+        if (then) then(ok);
+    };
     if (model::databaseKindOf(fsPath) == model::DatabaseKind::Unknown) {
         m_ui.showMessage(unreadableFileMessage(fsPath));
-        return false;
+        return report(false);
     }
-    model::Database opened(m_settings.maxRecords);
-    const model::DatabaseStamp stamp = model::databaseStamp(fsPath);
-    const model::OpenReport report = model::openDatabase(opened, fsPath, m_settings.defaultSort);
+    // The worker reads into a database of its own: the window's stays shown and untouched
+    // until the reading has ended.
+    struct Opening {
+        explicit Opening(int capacity) : db(capacity) {}
+        model::Database db;
+        model::DatabaseStamp stamp;
+        model::OpenReport report;
+        bool cancelled = false;
+    };
+    auto opening = std::make_shared<Opening>(m_settings.maxRecords);
+    BackgroundJob job;
+    job.kind = BackgroundWork::Opening;
+    job.path = core::toUtf8Lossy(fsPath);
+    job.cancellable = true;
+    job.work = [opening, fsPath, sort = m_settings.defaultSort](model::OperationHost& host) {
+        if (host.cancelRequested()) {
+            opening->cancelled = true;
+            return;
+        }
+        opening->stamp = model::databaseStamp(fsPath);
+        opening->report = model::openDatabase(opening->db, fsPath, sort);
+        // Sorted here too: at a million records the order takes longer than a window may wait.
+        if (!isFatalOpenResult(opening->report.code)) resortList(opening->db.table());
+        // The reading itself can't stop halfway; a cancel asked meanwhile drops what was read.
+        opening->cancelled = host.cancelRequested();
+    };
+    job.done = [this, opening, fsPath, then] {
+        const bool ok =
+            !opening->cancelled && finishOpen(fsPath, opening->db, opening->stamp, opening->report);
+        if (opening->cancelled) m_ui.setStatusText(openCancelledMessage(fsPath));
+        if (then) then(ok);
+    };
+    if (!m_ui.runInBackground(std::move(job))) report(false);
+}
+
+bool DatabaseSession::finishOpen(const std::string& fsPath, model::Database& opened,
+                                 const model::DatabaseStamp& stamp,
+                                 const model::OpenReport& report) {
     // A file that can't be used is refused with what the reading had to say, in one message,
     // as dalmir-cli prints it: the notices (such as "データ異常"), each note of the index (a line
     // that ended the reading), then the error; a file that held nothing at all has only its
@@ -87,7 +134,6 @@ bool DatabaseSession::open(const std::string& fsPath) {
     m_db = std::move(opened);
     m_source = fsPath;
     m_sourceStamp = stamp;
-    resortList(m_db.table());
     // A stale or damaged position index is only left unused; the status bar says so.
     m_ui.setStatusText(core::toUtf8Lossy(report.indexNotice));
     if (m_recent) m_recent->add(fsPath);
@@ -114,25 +160,61 @@ void DatabaseSession::showReadMessages(const std::vector<model::DlsMessage>& mes
         lines);
 }
 
-bool DatabaseSession::save(const std::string& fsPath) {
+void DatabaseSession::save(const std::string& fsPath, Then then) {
+    const auto report = [&then](bool ok) {
+        if (then) then(ok);
+    };
     const std::string target =
         fsPath.empty() ? model::fileSystemFromStored(m_db.table().path()) : fsPath;
-    if (target.empty()) return false;
+    if (target.empty()) return report(false);
     // A binary database saves as its pair; the lock is the pair's, held while it writes.
-    if (!takeLock(target, m_lock)) return false;
-    struct Release {
-        model::DatabaseLock& lock;
-        ~Release() { lock.release(); }
-    } release{m_lock};
+    if (!takeLock(target, m_lock)) return report(false);
     if (!m_source.empty() && model::lockPathOf(m_source) == model::lockPathOf(target) &&
         model::databaseStamp(target) != m_sourceStamp) {
         Question question;
         question.text = outsideChangeQuestion(target);
         question.warning = true;
-        if (m_ui.ask(question) != Answer::Yes) return false;
+        if (m_ui.ask(question) != Answer::Yes) {
+            m_lock.release();
+            return report(false);
+        }
     }
-    std::string problem;
-    const core::WriteResult r = model::saveDatabase(m_db, target, &problem);
+    struct Saving {
+        core::WriteResult result = core::WriteResult::Ok;
+        std::string problem;
+    };
+    auto saving = std::make_shared<Saving>();
+    BackgroundJob job;
+    job.kind = BackgroundWork::Saving;
+    job.path = core::toUtf8Lossy(target);
+    // Once the writing has begun it runs to its end: the safe savers leave the old files
+    // whole until the new ones are complete, and a half-done save has nothing to keep.
+    job.cancellable = false;
+    job.work = [&db = m_db, target, saving](model::OperationHost& host) {
+        if (host.cancelRequested()) {
+            saving->result = core::WriteResult::Cancelled;
+            return;
+        }
+        saving->result = model::saveDatabase(db, target, &saving->problem);
+    };
+    job.done = [this, target, saving, then] {
+        m_lock.release();
+        const bool ok = finishSave(target, saving->result, saving->problem);
+        if (then) then(ok);
+    };
+    if (!m_ui.runInBackground(std::move(job))) {
+        m_lock.release();
+        report(false);
+    }
+}
+
+bool DatabaseSession::finishSave(const std::string& target, core::WriteResult r,
+                                 const std::string& problem) {
+    if (r == core::WriteResult::Cancelled) {
+        m_ui.setStatusText(saveCancelledMessage(target));
+        m_ui.stateChanged();
+        return false;
+    }
     if (r != core::WriteResult::Ok) {
         m_ui.beep();
         if (r == core::WriteResult::Unencodable) {
@@ -144,6 +226,7 @@ bool DatabaseSession::save(const std::string& fsPath) {
         } else {
             m_ui.showMessage(core::toUtf8Lossy(model::saveErrorMessage(std::string(target))));
         }
+        m_ui.stateChanged();
         return false;
     }
     m_source = target;
@@ -162,7 +245,10 @@ bool DatabaseSession::save(const std::string& fsPath) {
     return true;
 }
 
-bool DatabaseSession::saveAs() {
+void DatabaseSession::saveAs(Then then) {
+    const auto report = [&then](bool ok) {
+        if (then) then(ok);
+    };
     // The database's own kind first; the other converts.
     const char* text = "棋譜情報 (*.dls *.DLS)";
     const char* binary = "バイナリ棋譜 (*.dlb *.DLB)";
@@ -170,67 +256,84 @@ bool DatabaseSession::saveAs() {
         "名前を付けて保存",
         std::string(m_db.isBinary() ? binary : text) + ";;" + (m_db.isBinary() ? text : binary)};
     const std::optional<std::string> path = m_ui.chooseSaveFile(request);
-    if (!path || path->empty()) return false;
+    if (!path || path->empty()) return report(false);
     const model::DatabaseKind kind = model::databaseKindOf(*path);
     if (kind == model::DatabaseKind::Binary && !m_db.isBinary()) {
         m_ui.convertToBinary(*path);
-        return false;
+        return report(false);
     }
-    if (kind == model::DatabaseKind::Text && m_db.isBinary()) return saveAsText(*path);
-    return save(*path);
+    if (kind == model::DatabaseKind::Text && m_db.isBinary()) return saveAsText(*path, then);
+    save(*path, then);
 }
 
-bool DatabaseSession::saveAsText(const std::string& fsPath) {
-    // The same records without their move lists; the window then holds the text database.
+void DatabaseSession::saveAsText(const std::string& fsPath, Then then) {
+    // The same records without their move lists; the window then holds the text database. The
+    // binary one is kept until the save has ended and comes back when it failed.
     model::Database text(m_db.table().capacity());
     text.table() = m_db.table();
     text.setBinary(false);
-    model::Database binary = std::move(m_db);
+    auto binary = std::make_shared<model::Database>(std::move(m_db));
     m_db = std::move(text);
-    if (!save(fsPath)) {
-        m_db = std::move(binary);
-        return false;
+    save(fsPath, [this, binary, then](bool saved) {
+        if (!saved) {
+            m_db = std::move(*binary);
+            m_ui.stateChanged();
+        } else {
+            m_undo.forget();
+            m_ui.listReplaced();
+        }
+        if (then) then(saved);
+    });
+}
+
+void DatabaseSession::saveCommand(Then then) {
+    if (m_db.table().path().empty()) return saveAs(std::move(then));
+    save({}, std::move(then));
+}
+
+void DatabaseSession::openChosen(Then then) {
+    confirmDiscard([this, then](bool goOn) {
+        const std::optional<std::string> path =
+            goOn ? m_ui.chooseOpenFile(
+                       {"開く", "データベース (*.dls *.DLS *.dlb *.DLB *.kix *.KIX)"})
+                 : std::nullopt;
+        if (!path || path->empty()) {
+            if (then) then(false);
+            return;
+        }
+        open(*path, then);
+    });
+}
+
+void DatabaseSession::openAfterAsking(const std::string& fsPath, Then then) {
+    confirmDiscard([this, fsPath, then](bool goOn) {
+        if (goOn) return open(fsPath, then);
+        if (then) then(false);
+    });
+}
+
+void DatabaseSession::openMostRecent(Then then) {
+    if (!m_recent || m_recent->entries().empty()) {
+        if (then) then(false);
+        return;
     }
-    m_undo.forget();
-    m_ui.listReplaced();
-    return true;
+    openAfterAsking(m_recent->entries().front(), std::move(then));
 }
 
-bool DatabaseSession::saveCommand() { return m_db.table().path().empty() ? saveAs() : save(); }
-
-bool DatabaseSession::openChosen() {
-    if (!confirmDiscard()) return false;
-    const std::optional<std::string> path =
-        m_ui.chooseOpenFile({"開く", "データベース (*.dls *.DLS *.dlb *.DLB *.kix *.KIX)"});
-    if (!path || path->empty()) return false;
-    return open(*path);
-}
-
-bool DatabaseSession::openAfterAsking(const std::string& fsPath) {
-    return confirmDiscard() && open(fsPath);
-}
-
-bool DatabaseSession::openMostRecent() {
-    return m_recent && !m_recent->entries().empty() && openAfterAsking(m_recent->entries().front());
-}
-
-bool DatabaseSession::confirmDiscard() {
-    if (!m_db.isModified()) return true;
+void DatabaseSession::confirmDiscard(Then then) {
+    if (!m_db.isModified()) return then(true);
     Question question;
     question.text = documentName(m_db) + " への変更を保存しますか？";
     question.withCancel = true;
     question.warning = true;
     const Answer answer = m_ui.ask(question);
-    if (answer == Answer::Cancel) return false;
-    if (answer == Answer::Yes) {
-        if (m_db.table().path().empty()) {
-            // Shows its own messages.
-            (void)saveAs();
-            return !m_db.isModified();
-        }
-        return save();
-    }
-    return true;
+    if (answer == Answer::Cancel) return then(false);
+    if (answer == Answer::No) return then(true);
+    // Yes: on only once everything is written. A Save As that converts leaves the database
+    // modified: it stays.
+    const auto afterSave = [this, then](bool saved) { then(saved && !m_db.isModified()); };
+    if (m_db.table().path().empty()) return saveAs(afterSave);
+    save({}, afterSave);
 }
 
 void DatabaseSession::reset(bool binary) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/base/path_text.h"
+#include "core/classify/classifier.h"
 #include "core/text/sjis.h"
 
 namespace dalmir {
@@ -30,6 +31,10 @@ std::vector<ListColumnView> shownColumns(const IndexTable& table,
         view.column = model::kAutoOpeningColumn;
         view.title = model::columnTitleText(model::kAutoOpeningColumn, userNames);
         view.width = kAutoOpeningWidth;
+        out.push_back(view);
+        view.column = model::kCastlesColumn;
+        view.title = model::columnTitleText(model::kCastlesColumn, userNames);
+        view.width = kCastlesWidth;
         out.push_back(std::move(view));
     }
     return out;
@@ -39,6 +44,8 @@ bool setShownColumnWidth(IndexTable& table, const model::UserFieldNames& userNam
                          int width) {
     const std::vector<ListColumnView> columns = shownColumns(table, userNames);
     if (section < 0 || section >= static_cast<int>(columns.size())) return false;
+    const int column = columns[static_cast<std::size_t>(section)].column;
+    if (column < 0 || column >= model::kColumnCount) return false;
     int& stored = table.settings().columnWidth[static_cast<std::size_t>(
         columns[static_cast<std::size_t>(section)].column)];
     const int kept = std::clamp(width, 0, kMaxColumnWidth);
@@ -54,13 +61,31 @@ bool hasOpeningLabels(const IndexTable& table) {
     return false;
 }
 
-void sortListedByOpeningLabel(IndexTable& table, bool descending) {
+bool isLabelColumn(int column) {
+    return column == model::kAutoOpeningColumn || column == model::kCastlesColumn;
+}
+
+void sortListedByLabel(IndexTable& table, int column, bool descending) {
+    if (!isLabelColumn(column)) return;
     std::vector<int32_t>& order = table.displayOrder();
-    // In the order of the labels' Shift-JIS codes, as the lists sort; records without a label go
+    // The castles are read from the labels once, not at every comparison.
+    std::vector<std::string> castles;
+    if (column == model::kCastlesColumn) {
+        castles.resize(static_cast<std::size_t>(table.size()));
+        for (const int32_t slot : order) {
+            castles[static_cast<std::size_t>(slot)] =
+                core::castlesOfSummary(table.entry(slot).autoOpening());
+        }
+    }
+    auto key = [&](int32_t slot) -> std::string_view {
+        if (column == model::kCastlesColumn) return castles[static_cast<std::size_t>(slot)];
+        return table.entry(slot).autoOpening();
+    };
+    // In the order of the texts' Shift-JIS codes, as the lists sort; records without one go
     // last.
     std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-        std::string_view x = table.entry(a).autoOpening();
-        std::string_view y = table.entry(b).autoOpening();
+        std::string_view x = key(a);
+        std::string_view y = key(b);
         if (x.empty() != y.empty()) return y.empty();
         const int c = core::compareCp932(x, y);
         return descending ? c > 0 : c < 0;
@@ -139,15 +164,35 @@ std::vector<int> slotsOfRows(const IndexTable& table, const std::vector<int>& ro
 }
 
 void deleteSlots(Database& db, std::vector<int> slots) {
-    std::sort(slots.begin(), slots.end(), std::greater<>());
-    slots.erase(std::unique(slots.begin(), slots.end()), slots.end());
+    IndexTable& table = db.table();
+    const std::size_t n = static_cast<std::size_t>(table.size());
+    std::vector<bool> gone(n, false);
     bool changed = false;
     for (const int slot : slots) {
-        if (slot < 0 || slot >= db.table().size()) continue;
-        db.removeSlot(slot);
+        if (slot < 0 || static_cast<std::size_t>(slot) >= n) continue;
+        gone[static_cast<std::size_t>(slot)] = true;
         changed = true;
     }
-    if (changed) db.setModified();
+    if (!changed) return;
+    // One pass however many go (removing them one by one moves the rest each time): the kept
+    // slots close up in their order, and the list keeps its order without the deleted rows.
+    std::vector<int32_t> kept;
+    std::vector<int32_t> renumbered(n, -1);
+    for (std::size_t slot = 0; slot < n; ++slot) {
+        if (gone[slot]) continue;
+        renumbered[slot] = static_cast<int32_t>(kept.size());
+        kept.push_back(static_cast<int32_t>(slot));
+    }
+    std::vector<int32_t> order;
+    order.reserve(table.displayOrder().size());
+    for (const int32_t slot : table.displayOrder()) {
+        if (!gone[static_cast<std::size_t>(slot)]) {
+            order.push_back(renumbered[static_cast<std::size_t>(slot)]);
+        }
+    }
+    rebuildFromSlots(db, std::move(kept));
+    table.displayOrder() = std::move(order);
+    db.setModified();
 }
 
 void toggleMarkOne(Database& db, const std::vector<int>& slots) {

@@ -30,16 +30,20 @@ inline constexpr int kMaxColumnWidth = 999;
 
 // A column of the list dragged to a new width: section is the shown column's position. The
 // width (kept within 0..kMaxColumnWidth) goes into the database's settings, so that it is saved
-// and printed; true when it changed.
+// and printed; true when it changed. A label column's width is not stored: false.
 bool setShownColumnWidth(model::IndexTable& table, const model::UserFieldNames& userNames,
                          int section, int width);
 
-// Whether any record has a 自動戦型 label: the list then shows the label column last.
+// Whether any record has a 自動戦型 label: the list then shows the label column and the castles
+// column (囲い) last. Their widths are the list's own: the index keeps widths of its 22 columns.
 bool hasOpeningLabels(const model::IndexTable& table);
 inline constexpr int kAutoOpeningWidth = 220;
-// A click on the label column's header: the listed records in label order (without a label
-// last), stable. The sort order the index stores stays as it was.
-void sortListedByOpeningLabel(model::IndexTable& table, bool descending);
+inline constexpr int kCastlesWidth = 170;
+// Whether a column is one of the label columns (自動戦型, 囲い), sorted by sortListedByLabel.
+bool isLabelColumn(int column);
+// A click on a label column's header: the listed records in the order of that column's text
+// (without one last), stable. The sort order the index stores stays as it was.
+void sortListedByLabel(model::IndexTable& table, int column, bool descending);
 
 // 棋譜情報出力: one line per row, in the order given, of the shown columns' texts as the list
 // shows them (No. as "%5d"), each followed by ","; every line ends with CR LF.
@@ -63,7 +67,8 @@ TableCommandResult keepListedOnly(model::Database& db);
 // The slots of the given rows, in row order; rows out of range are skipped.
 std::vector<int> slotsOfRows(const model::IndexTable& table, const std::vector<int>& rows);
 
-// 削除: removes the slots, the last slot first, and marks the database modified.
+// 削除: removes the slots (in one pass, however many) and marks the database modified; the list
+// keeps its order without them.
 void deleteSlots(model::Database& db, std::vector<int> slots);
 
 // マーク(&1)を反転 on the given slots.

@@ -47,7 +47,9 @@ AnalysisGraph::AnalysisGraph(QWidget* parent)
     m_y->setLabelsFont(labels);
     c->setMargins(QMargins(2, 2, 2, 2));
     setRenderHint(QPainter::Antialiasing);
-    setMinimumHeight(120);
+    // Beside the analysis pane the dock layout would give the graph what the table leaves, a
+    // sliver whose axis labels the chart cuts to "...": it keeps room for whole labels.
+    setMinimumSize(240, 120);
 }
 
 void AnalysisGraph::setScores(const std::vector<std::optional<int>>& scores, int currentPly) {

@@ -8,7 +8,9 @@
 #include "core/base/version.h"
 #include "core/record/record_store.h"
 #include "core/text/sjis.h"
+#include "desktop/desktop_integration.h"
 #include "desktop/instance_lock.h"
+#include "desktop/language.h"
 #include "desktop/settings_places.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/logic/document/startup.h"
@@ -21,7 +23,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("VESK"));
     QApplication::setApplicationName(QStringLiteral("Tavrel"));
+    QApplication::setWindowIcon(desktop::programIcon(QStringLiteral("tavrel")));
     const QString product = QStringLiteral("Tavrel");
+    desktop::setUpLanguage(desktop::storedLanguageChoice(product), "tavrel");
 
     desktop::InstanceLock instance(product);
     QStringList arguments = QApplication::arguments().mid(1);

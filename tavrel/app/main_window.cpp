@@ -18,6 +18,7 @@
 #include "core/base/path_text.h"
 #include "core/base/version.h"
 #include "core/text/sjis.h"
+#include "desktop/desktop_integration.h"
 #include "desktop/qt_text.h"
 #include "tavrel/app/main_window_engine.h"
 #include "tavrel/app/toolbar_icons.h"
@@ -89,6 +90,7 @@ MainWindow::MainWindow(const AppContext& context)
       m_status(new QLabel(this)),
       m_quiet(context.quiet) {
     setObjectName(QStringLiteral("TavrelClass"));
+    setWindowIcon(desktop::programIcon(QStringLiteral("tavrel")));
     m_doc.setEnvironmentName(context.environmentName);
     if (!context.profileName.isEmpty()) {
         loadRecentFiles(m_doc.recentFiles(), context.profileName);

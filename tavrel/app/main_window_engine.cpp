@@ -88,12 +88,27 @@ EngineWindows::~EngineWindows() {
     delete m_analysisProcess;
 }
 
+namespace {
+
+// A pane opened under the board takes a third of the window's height: the dock layout would
+// give it its contents' wish (the table and the preview board), leaving the board a sliver.
+void fitUnderBoard(QMainWindow& window, QDockWidget* dock) {
+    if (dock->isFloating() || window.dockWidgetArea(dock) != Qt::BottomDockWidgetArea) return;
+    window.resizeDocks({dock}, {window.height() / 3}, Qt::Vertical);
+}
+
+}  // namespace
+
 void EngineWindows::bindCommands(const CommandBinder& bind) {
     for (auto [command, dock] :
          {std::pair<Command, QDockWidget*>{Command::AnalysisView, m_dock},
           std::pair<Command, QDockWidget*>{Command::GraphView, m_graphDock}}) {
         bind(
-            command, [dock = dock] { dock->setVisible(dock->isHidden()); },
+            command,
+            [this, dock = dock] {
+                dock->setVisible(dock->isHidden());
+                if (!dock->isHidden()) fitUnderBoard(m_window, dock);
+            },
             [dock = dock] { return !dock->isHidden(); });
     }
     bind(Command::AnalyseRecord, [this] { analyseRecord(); }, {});
@@ -236,7 +251,10 @@ void EngineWindows::analysisChanged() {
     usi::RecordAnalysis* run = m_analysis.release();
     connect(process, &QObject::destroyed, [run] { delete run; });
     QTimer::singleShot(4000, process, [process] { process->deleteLater(); });
-    m_graphDock->show();
+    if (m_graphDock->isHidden()) {
+        m_graphDock->show();
+        fitUnderBoard(m_window, m_graphDock);
+    }
     documentChanged();
     if (!message.empty()) m_ui.showMessage(message, std::string("棋譜解析"));
     Q_EMIT recordAnalysisFinished();

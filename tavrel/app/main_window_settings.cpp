@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "desktop/desktop_integration.h"
+#include "desktop/language.h"
 #include "tavrel/app/comment_window.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/settings_dialog.h"
@@ -39,8 +40,14 @@ void MainWindow::settingsDialog() {
     hooks.shortcut = [this] { makeDesktopShortcut(); };
     hooks.help = [this] { showHelpIndex(m_doc, fsPath(executableFolder())); };
     SettingsDialog dialog(m_settings, std::move(hooks), this);
+    const core::LanguageChoice language = desktop::storedLanguageChoice(m_context.profileName);
+    dialog.setLanguageChoice(language);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (dialog.languageChoice() != language) {
+        desktop::storeLanguageChoice(m_context.profileName, dialog.languageChoice());
+    }
     // Shows its own message.
-    if (dialog.exec() == QDialog::Accepted) (void)acceptSettingsDialog(dialog.draft());
+    (void)acceptSettingsDialog(dialog.draft());
 }
 
 CommandResult MainWindow::acceptSettingsDialog(const Settings& draft) {

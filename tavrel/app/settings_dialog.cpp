@@ -18,6 +18,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "desktop/language.h"
 #include "tavrel/platform/qt_text.h"
 #include "tavrel/platform/setting_font.h"
 
@@ -40,7 +41,8 @@ SettingsDialog::SettingsDialog(const Settings& stored, Hooks hooks, QWidget* par
       m_stored(stored),
       m_draft(stored),
       m_hooks(std::move(hooks)),
-      m_tabs(new QTabWidget(this)) {
+      m_tabs(new QTabWidget(this)),
+      m_language(new QComboBox(this)) {
     setWindowTitle(QStringLiteral("設定"));
     setObjectName(QStringLiteral("settingsDialog"));
     auto* layout = new QVBoxLayout(this);
@@ -69,6 +71,12 @@ SettingsDialog::SettingsDialog(const Settings& stored, Hooks hooks, QWidget* par
         scroll->setFrameShape(QFrame::NoFrame);
         m_tabs->addTab(scroll, u8(page.title));
     }
+    m_language->setObjectName(QStringLiteral("language"));
+    for (const QString& text : desktop::languageChoiceTexts()) m_language->addItem(text);
+    auto* languageRow = new QFormLayout;
+    languageRow->addRow(desktop::translated("言語(&G)"), m_language);
+    languageRow->addRow(QString(), new QLabel(desktop::languageChangeNote(), this));
+    layout->addLayout(languageRow);
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
     layout->addWidget(buttons);
@@ -82,6 +90,14 @@ SettingsDialog::SettingsDialog(const Settings& stored, Hooks hooks, QWidget* par
 }
 
 SettingsDialog::~SettingsDialog() = default;
+
+void SettingsDialog::setLanguageChoice(core::LanguageChoice choice) {
+    m_language->setCurrentIndex(static_cast<int>(choice));
+}
+
+core::LanguageChoice SettingsDialog::languageChoice() const {
+    return static_cast<core::LanguageChoice>(std::max(0, m_language->currentIndex()));
+}
 
 QWidget* SettingsDialog::buildPage(const SettingsPage& page) {
     auto* w = new QWidget;

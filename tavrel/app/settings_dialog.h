@@ -3,12 +3,14 @@
 // caller takes the draft on OK; nothing reaches the settings otherwise.
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
 #include <QTabWidget>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "core/text/translation.h"
 #include "tavrel/logic/tools/settings_pages.h"
 
 class QLabel;
@@ -35,6 +37,9 @@ public:
     ~SettingsDialog() override;
 
     const Settings& draft() const { return m_draft; }
+    // "言語": kept in the profile, not in the environment file.
+    void setLanguageChoice(core::LanguageChoice choice);
+    core::LanguageChoice languageChoice() const;
     QTabWidget* tabs() { return m_tabs; }
 
 private:
@@ -57,6 +62,7 @@ private:
     Settings m_draft;
     Hooks m_hooks;
     QTabWidget* m_tabs;
+    QComboBox* m_language;
     std::vector<Bound> m_bound;
     bool m_loading = false;
 

@@ -1,5 +1,5 @@
-// The toolbar's icons drawn as vectors at whatever size and device pixel ratio a button asks
-// for, so that they stay sharp on any screen without picture files. One shape per command.
+// The toolbar's icons: vector pictures shipped in the program's resources (":/icons/toolbar/"),
+// drawn at whatever size and device pixel ratio a button asks for. One picture per command.
 #pragma once
 
 #include <QIcon>

@@ -7,6 +7,10 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
+#include <QImage>
 #include <QListView>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -15,6 +19,8 @@
 #include <fstream>
 
 #include "core/text/sjis.h"
+#include "desktop/desktop_integration.h"
+#include "tavrel/app/analysis_graph.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/main_window_engine.h"
 #include "tavrel/app/window_test_context.h"
@@ -28,6 +34,21 @@ using core::kSideBlack;
 using core::makePiece;
 
 QPoint qpoint(Point p) { return QPoint(p.x, p.y); }
+
+// How many pixels of the icon's picture at 32x32 points and pixel ratio 2 are drawn; -1 when the
+// picture is missing or not at the ratio's full size.
+int drawnPixels(const QIcon& icon) {
+    const QPixmap pm = icon.pixmap(QSize(32, 32), 2.0);
+    if (pm.isNull() || pm.width() != 64 || pm.height() != 64) return -1;
+    const QImage image = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    int drawn = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) > 0) ++drawn;
+        }
+    }
+    return drawn;
+}
 
 class WindowLayoutTest : public ::testing::Test {
 protected:
@@ -292,6 +313,92 @@ TEST_F(WindowLayoutTest, PromotionIsPickedOnTheBoardWithTheMouseOrTheKeys) {
     EXPECT_FALSE(w->moveInput().promotionChoice());
     EXPECT_EQ(cell(33), makePiece(kSideBlack, core::kHorse));
     EXPECT_EQ(store.currentPly(), 7);
+}
+
+// Every toolbar button and the window itself carry a vector picture that is sharp at pixel
+// ratio 2: drawn at the doubled size, not blank, and not the same picture for two commands.
+TEST_F(WindowLayoutTest, ToolbarAndWindowIconsAreVectorPicturesSharpAtDoubleRatio) {
+    auto w = makeWindow();
+    std::vector<QImage> pictures;
+    int buttons = 0;
+    for (QToolBar* bar : w->findChildren<QToolBar*>()) {
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator()) continue;
+            ++buttons;
+            const int drawn = drawnPixels(a->icon());
+            EXPECT_GT(drawn, 64 * 64 / 20) << a->text().toStdString();
+            EXPECT_LT(drawn, 64 * 64) << a->text().toStdString();
+            pictures.push_back(a->icon().pixmap(QSize(32, 32), 2.0).toImage());
+        }
+    }
+    EXPECT_GE(buttons, 11);
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        for (std::size_t j = i + 1; j < pictures.size(); ++j) {
+            EXPECT_NE(pictures[i], pictures[j]) << i << " and " << j;
+        }
+    }
+    EXPECT_GT(drawnPixels(w->windowIcon()), 64 * 64 / 4);
+    // Each program has its own picture.
+    const QIcon dalmir = desktop::programIcon(QStringLiteral("dalmir"));
+    EXPECT_GT(drawnPixels(dalmir), 64 * 64 / 4);
+    EXPECT_NE(dalmir.pixmap(QSize(32, 32), 2.0).toImage(),
+              w->windowIcon().pixmap(QSize(32, 32), 2.0).toImage());
+    EXPECT_TRUE(desktop::programIcon(QStringLiteral("nothing")).isNull());
+}
+
+// The evaluation graph's axis labels as the chart draws them.
+QStringList axisLabels(AnalysisGraph& graph) {
+    QStringList labels;
+    for (QGraphicsItem* item : graph.scene()->items()) {
+        if (!item->isVisible()) continue;
+        if (auto* text = dynamic_cast<QGraphicsTextItem*>(item)) labels << text->toPlainText();
+        if (auto* text = dynamic_cast<QGraphicsSimpleTextItem*>(item)) labels << text->text();
+    }
+    return labels;
+}
+
+// Opened beside the board at the default size and at 800x600, the graph of a long game shows
+// whole axis labels: never one cut to "…".
+TEST_F(WindowLayoutTest, TheGraphsAxisLabelsAreWholeAtTheDefaultSize) {
+    auto w = makeWindow();
+    std::vector<std::optional<int>> scores;
+    for (int ply = 0; ply < 151; ++ply) scores.push_back((ply * 97) % 6001 - 3000);
+    AnalysisGraph* graph = w->engines()->graph();
+    graph->setScores(scores, 40);
+    w->engines()->analysisDock()->show();
+    w->engines()->graphDock()->show();
+    for (QSize size : {QSize(), QSize(800, 600)}) {
+        if (size.isValid()) w->resize(size);
+        // The dock, the view and then the chart's own layout each settle in a pass of events.
+        for (int pass = 0; pass < 3; ++pass) QApplication::processEvents();
+        graph->grab();
+        const QStringList labels = axisLabels(*graph);
+        const std::string shown =
+            QStringLiteral("%1x%2: ").arg(graph->width()).arg(graph->height()).toStdString() +
+            labels.join(QStringLiteral(" | ")).toStdString();
+        EXPECT_TRUE(labels.contains(QStringLiteral("3000"))) << shown;
+        EXPECT_TRUE(labels.contains(QStringLiteral("-3000"))) << shown;
+        EXPECT_TRUE(labels.contains(QStringLiteral("100"))) << shown;
+        for (const QString& label : labels) {
+            EXPECT_FALSE(label.contains(QChar(0x2026)) || label.contains(QStringLiteral("...")))
+                << size.width() << ": " << shown;
+        }
+    }
+}
+
+// Opening the analysis pane and the graph from the menu at 1400x1000 takes a third of the
+// height under the board: the board shrinks with the height it gives up, never to a sliver.
+TEST_F(WindowLayoutTest, OpeningTheAnalysisPaneLeavesTheBoardMostOfTheHeight) {
+    auto w = makeWindow();
+    w->resize(1400, 1000);
+    QApplication::processEvents();
+    const double alone = w->board()->geometry().scale();
+    w->runCommand(Command::AnalysisView);
+    w->runCommand(Command::GraphView);
+    for (int pass = 0; pass < 3; ++pass) QApplication::processEvents();
+    ASSERT_TRUE(w->engines()->analysisDock()->isVisible());
+    EXPECT_LE(w->engines()->analysisDock()->height(), 1000 * 2 / 5);
+    EXPECT_GE(w->board()->geometry().scale(), 0.6 * alone);
 }
 
 }  // namespace

@@ -11,9 +11,12 @@
 //   --flood N            prints N info lines per search before the result
 //   --garbage            prints a line no protocol knows before each search result
 //   --exit-on-go CODE    exits with CODE when a search starts; --abort-on-go aborts
+//   --abort-after N      answers N searches, then aborts when the next one starts
 //   --ignore-stop        never answers "stop"; --ignore-stop-after N answers the first N only
 //   --ponder             adds "ponder" and the reply to the best move
 //   --log FILE           appends every command received to FILE
+//   --delay MS           waits MS milliseconds before it answers each search
+//   --no-info            answers searches with the best move alone, as from a book
 //   --banner             prints a line no protocol knows before it reads anything
 // Hostile ones, for the deadlines of the client:
 //   --close-on-go        closes its output when a search starts and keeps running, reading nothing
@@ -57,10 +60,13 @@ struct Script {
     bool garbage = false;
     int exitOnGo = -1;
     bool abortOnGo = false;
+    int abortAfter = -1;
     bool ignoreStop = false;
     int ignoreStopAfter = -1;
     bool ponder = false;
     std::string log;
+    int delayMs = 0;
+    bool noInfo = false;
     bool banner = false;
     bool closeOnGo = false;
     int trickleMs = -1;
@@ -78,6 +84,13 @@ void say(const std::string& line) {
     std::fputs(line.c_str(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
+}
+
+// A line that goes out with the next one said (a search's info lines with its best move), so
+// that the client reads one answer in one piece.
+void sayLater(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
 }
 
 std::vector<std::string> legalWords(const core::Position& pos) {
@@ -127,12 +140,16 @@ public:
                 m_position = store.position();
             } else if (command == "go") {
                 if (m_script.abortOnGo) std::abort();
+                if (m_script.abortAfter >= 0 && m_goes++ >= m_script.abortAfter) std::abort();
                 if (m_script.exitOnGo >= 0) std::exit(m_script.exitOnGo);
                 hostileSearch();
+                if (m_script.delayMs > 0)
+                    ::usleep(static_cast<useconds_t>(m_script.delayMs) * 1000);
                 search();
                 m_waiting = line.find("infinite") != std::string::npos ||
                             line.find("ponder") != std::string::npos;
                 if (!m_waiting) finish();
+                std::fflush(stdout);
             } else if (command == "stop" || command == "ponderhit") {
                 const bool ignored = m_script.ignoreStop || (m_script.ignoreStopAfter >= 0 &&
                                                              m_stops++ >= m_script.ignoreStopAfter);
@@ -184,6 +201,7 @@ private:
             if (!replies.empty()) pv.push_back(replies.front());
             m_lines.push_back(pv);
         }
+        if (m_script.noInfo) return;
         for (int i = 0; i < m_script.flood; ++i) info(i % 30 + 1, 0);
         for (std::size_t k = 0; k < m_lines.size(); ++k) info(10, static_cast<int>(k));
     }
@@ -201,7 +219,7 @@ private:
                            "hashfull 5 multipv " + std::to_string(k + 1) + " score " + score +
                            " pv";
         for (const std::string& m : pv) line += " " + m;
-        say(line);
+        sayLater(line);
     }
 
     void finish() {
@@ -222,6 +240,7 @@ private:
     core::Position m_position;
     int m_multiPv = 1;
     int m_searches = 0;
+    int m_goes = 0;
     int m_stops = 0;
     bool m_waiting = false;
     std::vector<std::vector<std::string>> m_lines;
@@ -264,6 +283,8 @@ int main(int argc, char** argv) {
             s.garbage = true;
         else if (a == "--exit-on-go" && more)
             s.exitOnGo = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
+        else if (a == "--abort-after" && more)
+            s.abortAfter = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
         else if (a == "--abort-on-go")
             s.abortOnGo = true;
         else if (a == "--ignore-stop")
@@ -274,6 +295,10 @@ int main(int argc, char** argv) {
             s.ponder = true;
         else if (a == "--log" && more)
             s.log = args[static_cast<std::size_t>(++i)];
+        else if (a == "--no-info")
+            s.noInfo = true;
+        else if (a == "--delay" && more)
+            s.delayMs = std::atoi(args[static_cast<std::size_t>(++i)].c_str());
         else if (a == "--banner")
             s.banner = true;
         else if (a == "--close-on-go")

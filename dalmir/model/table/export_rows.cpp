@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/classify/classifier.h"
 #include "core/formats/record_loader.h"
 #include "core/formats/usi.h"
 #include "core/notation/notation.h"
@@ -19,8 +20,9 @@ namespace {
 constexpr std::string_view kCsvEol = "\r\n";
 
 // The columns in order; the text ones come from the entry's fields.
-// auto_opening and auto_opening_name are the classifier's label and opening name (自動戦型).
-constexpr std::array<std::string_view, 23> kColumns{"no",
+// auto_opening and auto_opening_name are the classifier's label and opening name (自動戦型),
+// auto_castles both sides' castles read from that label (囲い).
+constexpr std::array<std::string_view, 24> kColumns{"no",
                                                     "black",
                                                     "white",
                                                     "start",
@@ -42,7 +44,8 @@ constexpr std::array<std::string_view, 23> kColumns{"no",
                                                     "marks",
                                                     "path",
                                                     "auto_opening",
-                                                    "auto_opening_name"};
+                                                    "auto_opening_name",
+                                                    "auto_castles"};
 
 constexpr std::array<IndexText, 14> kTexts{
     IndexText::BlackPlayer, IndexText::WhitePlayer, IndexText::Title, IndexText::Event,
@@ -139,11 +142,18 @@ bool ExportRowWriter::begin() {
         m_row += kColumns[i];
     }
     if (m_moves != ExportMoves::None) m_row += ",main_line";
+    if (m_extra) {
+        for (const std::string& name : m_extra->names) {
+            m_row += ',';
+            appendCsvField(m_row, name);
+        }
+    }
     m_row += kCsvEol;
     return m_sink(m_row);
 }
 
-bool ExportRowWriter::row(const IndexEntry& e, int number, std::string_view mainLine) {
+bool ExportRowWriter::row(const IndexEntry& e, int number, std::string_view mainLine,
+                          const std::vector<std::string>& extraCells) {
     m_row.clear();
     const bool csv = m_format != ExportFormat::Jsonl;
     const bool guardFormulas = m_format == ExportFormat::Csv;
@@ -183,7 +193,22 @@ bool ExportRowWriter::row(const IndexEntry& e, int number, std::string_view main
     text(utf8(e.path()));
     text(utf8(e.autoOpening()));
     text(utf8(e.autoOpeningName()));
+    text(core::castlesOfSummary(utf8(e.autoOpening())));
     if (m_moves != ExportMoves::None) text(mainLine);
+    if (m_extra) {
+        for (std::size_t i = 0; i < m_extra->names.size(); ++i) {
+            const std::string cell = i < extraCells.size() ? extraCells[i] : std::string();
+            if (csv) {
+                m_row += ',';
+                m_row += cell;
+            } else {
+                m_row += ',';
+                appendJsonString(m_row, m_extra->names[i]);
+                m_row += ':';
+                m_row += cell.empty() ? std::string("null") : cell;
+            }
+        }
+    }
     m_row += csv ? kCsvEol : std::string_view("}\n");
     return m_sink(m_row);
 }
@@ -217,9 +242,11 @@ std::optional<std::string> MainLineReader::operator()(const IndexEntry& entry) {
 }
 
 ExportReport exportListedRows(const IndexTable& table, ExportFormat format, ExportMoves moves,
-                              const ExportSink& sink, const MainLineSource& mainLine) {
+                              const ExportSink& sink, const MainLineSource& mainLine,
+                              const ExtraColumns* extra) {
     ExportReport report;
     ExportRowWriter writer(format, moves, sink);
+    writer.setExtraColumns(extra);
     if (!writer.begin()) {
         report.stopped = true;
         return report;
@@ -236,7 +263,9 @@ ExportReport exportListedRows(const IndexTable& table, ExportFormat format, Expo
                 ++report.unreadable;
             }
         }
-        if (!writer.row(e, ++number, line)) {
+        const std::vector<std::string> cells =
+            extra && extra->cells ? extra->cells(slot) : std::vector<std::string>();
+        if (!writer.row(e, ++number, line, cells)) {
             report.stopped = true;
             return report;
         }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/record/record_store.h"
 #include "dalmir/model/table/index_entry.h"
@@ -39,17 +40,30 @@ void appendCsvField(std::string& out, std::string_view utf8, bool guardFormula =
 // A JSON string literal of UTF-8 text, with quotes.
 void appendJsonString(std::string& out, std::string_view utf8);
 
+// Columns after the entry's own (and the main line), such as figures kept beside the database:
+// their names, and the cells of an entry by its slot. Cells are numbers; an empty one is written
+// empty in CSV and as null in JSON.
+struct ExtraColumns {
+    std::vector<std::string> names;
+    std::function<std::vector<std::string>(int32_t slot)> cells;
+};
+
 class ExportRowWriter {
 public:
     ExportRowWriter(ExportFormat format, ExportMoves moves, ExportSink sink);
+    // The extra columns each row gets (null: none); they must outlive the writer.
+    void setExtraColumns(const ExtraColumns* extra) { m_extra = extra; }
 
     // The CSV header line (nothing for JSON Lines). False when the sink stopped.
     bool begin();
     // One row: number is the row's place in the list (from 1), mainLine the moves column
     // (ignored without moves). False when the sink stopped.
-    bool row(const IndexEntry& entry, int number, std::string_view mainLine = {});
+    // extraCells: the extra columns' cells, one per name.
+    bool row(const IndexEntry& entry, int number, std::string_view mainLine = {},
+             const std::vector<std::string>& extraCells = {});
 
 private:
+    const ExtraColumns* m_extra = nullptr;
     ExportFormat m_format;
     ExportMoves m_moves;
     ExportSink m_sink;
@@ -81,6 +95,7 @@ struct [[nodiscard]] ExportReport {
 // Writes the header and one row per listed entry in display order; with moves, mainLine
 // supplies each entry's main line.
 ExportReport exportListedRows(const IndexTable& table, ExportFormat format, ExportMoves moves,
-                              const ExportSink& sink, const MainLineSource& mainLine = {});
+                              const ExportSink& sink, const MainLineSource& mainLine = {},
+                              const ExtraColumns* extra = nullptr);
 
 }  // namespace dalmir::model

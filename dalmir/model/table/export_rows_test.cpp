@@ -68,11 +68,11 @@ TEST(ExportRowsTest, CsvQuotesCommasQuotesAndLineBreaks) {
     EXPECT_EQ(csv,
               "no,black,white,start,end,title,event,opening,time_limit,place,published_in,user1,"
               "user2,user3,user4,user5,handicap,result,moves,marks,path,auto_opening,auto_opening_"
-              "name\r\n"
+              "name,auto_castles\r\n"
               "7,羽生善治,\"谷川\"\"浩司\"\"\",2013-06-01,2013-06,表題,\"名人戦, 第1局\r\n二行目\","
               "矢倉,各9時間,東京,将棋世界,ユーザ1\t\\,ユーザ2\t\\,ユーザ3\t\\,ユーザ4\t\\,"
               "ユーザ5\t\\,平手,先手の勝ち,97,*C,\"/棋譜/a,b.KIF\",▲四間飛車(美濃囲い) △居飛車穴熊,"
-              "四間飛車\r\n");
+              "四間飛車,▲美濃囲い △居飛車穴熊\r\n");
 }
 
 // A text a spreadsheet would run as a formula gets a leading "'" in CSV; the raw CSV and JSON
@@ -125,6 +125,7 @@ TEST(ExportRowsTest, JsonLinesCarryEveryFieldAsUtf8) {
     for (const auto& [key, field] : texts) {
         EXPECT_EQ(row[key], core::toUtf8Lossy(e.text(field))) << key;
     }
+    EXPECT_EQ(row["auto_castles"], "▲美濃囲い △居飛車穴熊");
     EXPECT_EQ(row["start"], "2013-06-01");
     EXPECT_EQ(row["result"], "先手の勝ち");
     EXPECT_EQ(row["marks"], "*C");

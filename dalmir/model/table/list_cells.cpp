@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/base/path_text.h"
+#include "core/classify/classifier.h"
 #include "core/text/sjis.h"
 #include "dalmir/model/table/era_table.h"
 #include "dalmir/model/table/index_codes.h"
@@ -70,6 +71,7 @@ std::string fileNameCellText(std::string_view storedPath, int style, bool keepEx
 
 std::string columnTitleText(int column, const UserFieldNames& userNames) {
     if (column == kAutoOpeningColumn) return std::string("自動戦型");
+    if (column == kCastlesColumn) return std::string("囲い");
     if (column >= kFirstUserColumn && column < kColumnCount) {
         return userNames[static_cast<std::size_t>(column - kFirstUserColumn)];
     }
@@ -132,6 +134,7 @@ std::string cellText(const IndexTable& table, int row, int column) {
         return std::string(e.user(column - kFirstUserColumn));
     }
     if (column == kAutoOpeningColumn) return std::string(e.autoOpening());
+    if (column == kCastlesColumn) return core::castlesOfSummary(e.autoOpening());
     return {};
 }
 

@@ -27,6 +27,8 @@ std::string fileNameCellText(std::string_view storedPath, int style, bool keepEx
 // 自動戦型, the classifier's label: a column of the list beyond the 22 whose 表示項目 the index
 // stores, shown whenever the database has labels.
 inline constexpr int kAutoOpeningColumn = kColumnCount;
+// 囲い, both sides' castles read from the same label ("▲美濃囲い △居飛車穴熊"), shown beside it.
+inline constexpr int kCastlesColumn = kColumnCount + 1;
 
 // The title of a column: the fixed titles, the user field names for columns 17..21.
 std::string columnTitleText(int column, const UserFieldNames& userNames);

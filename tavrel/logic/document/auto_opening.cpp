@@ -1,6 +1,7 @@
 #include "tavrel/logic/document/auto_opening.h"
 
 #include "core/classify/classifier.h"
+#include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
 
 namespace tavrel {
@@ -22,6 +23,14 @@ AutoOpeningText autoOpeningText(const core::RecordStore& store) {
             break;
     }
     text.shown = std::string("自動戦型：") + summary;
+    if (c.status == core::ClassifyStatus::Classified) {
+        const std::string black = core::sideLabel(c.black);
+        const std::string white = core::sideLabel(c.white);
+        const std::string opening = core::openingName(c.opening);
+        if (!opening.empty() && opening != black && opening != white) text.brief = opening + " ";
+        text.brief +=
+            std::string(core::kMarkBlack) + black + " " + std::string(core::kMarkWhite) + white;
+    }
     return text;
 }
 

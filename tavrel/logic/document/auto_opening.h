@@ -12,6 +12,11 @@ namespace tavrel {
 struct AutoOpeningText {
     std::string shown;  // the whole line, also when the record is not classified
     std::string name;   // what the copy puts into 戦型; empty when there is nothing to copy
+    // The short line of the information box beside the board: both sides' labels without their
+    // castles ("▲四間飛車 △居飛車", after the named opening when the labels do not say it), so
+    // that it fits the box's width. Empty for a handicap game (the box shows the handicap on a
+    // line of its own), a position of its own or a line too short to classify.
+    std::string brief;
 };
 
 AutoOpeningText autoOpeningText(const core::RecordStore& store);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/base/safe_file.h"
+#include "core/formats/usi_reader.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "tavrel/logic/document/document_test_fixture.h"
@@ -350,6 +351,42 @@ TEST_F(DocumentTest, PositionAndEnglishFilesLeaveTheRecordUnsaved) {
     auto bod = core::readFile((dir / "out.bod").string());
     ASSERT_TRUE(bod);
     EXPECT_NE(bod->find(*core::cp932Bytes("手数＝2")), std::string::npos);
+}
+
+// The first template line that shows nothing carries the opening of the record's main line
+// whichever position is shown; it follows an edit of the line and never displaces a line with
+// text.
+TEST_F(DocumentTest, TheInformationBoxShowsTheAutomaticOpening) {
+    const std::string fourthFile =
+        "position startpos moves 7g7f 8c8d 6g6f 3c3d 2h6h 8d8e 8h7g 5a4b 5i4h 4b3b 4h3h 6a5b "
+        "3h2h 7a6b 3i3h 6c6d 6i5h 1c1d 1g1f 9c9d";
+    ASSERT_EQ(core::readUsiText(store, fourthFile, {}).result, core::ReadResult::Ok);
+    // Neither a date (%g) nor an event (%i): the first line takes it, the others stay blank.
+    EXPECT_EQ(line(8), "▲四間飛車 △居飛車");
+    EXPECT_EQ(line(9), "");
+    EXPECT_EQ(line(10), "");
+    ASSERT_EQ(store.goToPly(3), core::EditResult::Ok);
+    EXPECT_EQ(line(8), "▲四間飛車 △居飛車");
+    store.setHeader(core::HeaderField::StartDateTime, "2026/12/01");
+    EXPECT_EQ(line(8), "2026/12/01");
+    EXPECT_EQ(line(9), "▲四間飛車 △居飛車");
+    // Cut to three moves, the line is too short to say anything.
+    ASSERT_EQ(store.truncateAfter(3), core::EditResult::Ok);
+    EXPECT_EQ(line(9), "");
+    // A handicap game shows its handicap on its own line only; a position of its own nothing.
+    ASSERT_EQ(core::readUsiText(store,
+                                "position sfen lnsgkgsn1/1r5b1/ppppppppp/9/9/9/PPPPPPPPP/1B5R1/"
+                                "LNSGKGSNL w - 1 moves 3c3d 7g7f 8c8d 2g2f 8d8e 6i7h",
+                                {})
+                  .result,
+              core::ReadResult::Ok);
+    EXPECT_EQ(line(8), "");
+    // Lines with text keep it.
+    ASSERT_EQ(core::readUsiText(store, fourthFile, {}).result, core::ReadResult::Ok);
+    settings.infoFormats = {"戦型：%s", "対局", "先手：%b"};
+    EXPECT_EQ(line(8), "戦型：");
+    EXPECT_EQ(line(9), "対局");
+    EXPECT_EQ(line(10), "先手：");
 }
 
 TEST_F(DocumentTest, MatingProblemUsesItsInformationTemplates) {

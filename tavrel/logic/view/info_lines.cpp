@@ -6,6 +6,7 @@
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
+#include "tavrel/logic/document/auto_opening.h"
 #include "tavrel/logic/output/text_options.h"
 
 namespace tavrel {
@@ -101,6 +102,16 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
     for (int k = 0; k < kInfoFormatCount; ++k) {
         lines[static_cast<std::size_t>(8 + k)] =
             core::informationLine(expander, formats[static_cast<std::size_t>(k)]);
+    }
+    // The box has no spare line: the first template line that shows nothing (no template, or a
+    // header the record lacks) carries the opening the classifier sees in the main line, the
+    // same for every position shown. A line with text is never displaced.
+    for (int k = 0; k < kInfoFormatCount; ++k) {
+        std::optional<std::string>& line = lines[static_cast<std::size_t>(8 + k)];
+        if (line && line->find_first_not_of(' ') != std::string::npos) continue;
+        std::string brief = autoOpeningText(store).brief;
+        if (!brief.empty()) line = std::move(brief);
+        break;
     }
     return lines;
 }

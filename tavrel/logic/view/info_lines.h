@@ -1,5 +1,6 @@
 // The texts of the information area beside the board: player names, their time texts, handicap,
-// ply, the current move, the side to move and the three template lines.
+// ply, the current move, the side to move and the three template lines. The first template line
+// that comes out blank shows the record's automatic opening label instead.
 #pragma once
 
 #include <array>

@@ -4,6 +4,8 @@
 // children that hold the output open).
 #pragma once
 
+#include <functional>
+
 #include "cli/common/child_process.h"
 #include "usi/usi_engine.h"
 
@@ -24,7 +26,10 @@ private:
 // Feeds the child's lines to engine (whose link is a ChildLink on child) until the session has
 // ended, then makes sure the program and its group are gone. clock is the engine's. A program
 // that closes its output is given exitGraceMs to end before the session counts it as failed.
+// poll, when given, is called after every line and at least every kPollMs while the program is
+// silent (to stop a run from outside).
+inline constexpr int kPollMs = 200;
 void runEngine(ChildProcess& child, usi::UsiEngine& engine, const usi::UsiEngine::Clock& clock,
-               int exitGraceMs = 1000);
+               int exitGraceMs = 1000, const std::function<void()>& poll = {});
 
 }  // namespace cli

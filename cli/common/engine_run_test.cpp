@@ -1,7 +1,7 @@
 // The tool's engine runs against hostile scripted engines: a closed output, a trickle of bytes, a
 // flood of lines, an ignored quit, children left behind. Each run is bounded by the short
 // deadlines given to the session, whatever the engine does.
-#include "cli/tavrel/engine_run.h"
+#include "cli/common/engine_run.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

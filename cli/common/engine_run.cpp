@@ -1,4 +1,4 @@
-#include "cli/tavrel/engine_run.h"
+#include "cli/common/engine_run.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,7 +14,8 @@ constexpr std::int64_t kMaxWaitMs = 1000;
 }  // namespace
 
 void runEngine(ChildProcess& child, usi::UsiEngine& engine, const usi::UsiEngine::Clock& clock,
-               int exitGraceMs) {
+               int exitGraceMs, const std::function<void()>& poll) {
+    const std::int64_t longestWait = poll ? kPollMs : kMaxWaitMs;
     std::string line;
     bool closed = false;
     int code = 0;
@@ -22,8 +23,8 @@ void runEngine(ChildProcess& child, usi::UsiEngine& engine, const usi::UsiEngine
     while (engine.state() != usi::UsiEngine::State::Ended) {
         const std::int64_t deadline = engine.deadline();
         const int wait = static_cast<int>(
-            deadline < 0 ? kMaxWaitMs
-                         : std::clamp<std::int64_t>(deadline - clock(), 0, kMaxWaitMs));
+            deadline < 0 ? longestWait
+                         : std::clamp<std::int64_t>(deadline - clock(), 0, longestWait));
         if (closed) {
             if (child.waitFor(wait, code, crashed)) engine.exited(code, crashed);
         } else {
@@ -51,6 +52,7 @@ void runEngine(ChildProcess& child, usi::UsiEngine& engine, const usi::UsiEngine
             }
         }
         engine.tick();
+        if (poll) poll();
     }
     // The session gave the program up (and killed it) or saw it end: nothing of it stays.
     if (child.running()) {

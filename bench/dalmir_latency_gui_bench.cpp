@@ -1,0 +1,263 @@
+// How long Dalmir's window goes without answering while a large binary database is opened,
+// saved, has 10,000 records deleted and is put into its list's order: a timer on the GUI thread
+// ticks every 5 ms and the longest gap between two ticks is the longest time the thread was
+// busy (counter gui_max_ms, the tick's 5 ms included). Beside each, the same model call made
+// on the calling thread, as the window made it before the work went to the worker: the time it
+// takes is the time such a window stayed frozen.
+//
+// The databases are generated (records with three moves each); DALMIR_LATENCY_RECORDS sets a
+// size of its own beside 100,000 (such as 1000000).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+#include "bench/corpus.h"
+#include "dalmir/app/main_window.h"
+#include "dalmir/app/qt_text.h"
+#include "dalmir/logic/list_commands.h"
+#include "dalmir/logic/sort_order.h"
+#include "dalmir/logic/undo.h"
+
+namespace {
+
+using dalmir::model::IndexText;
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "dalmir_latency_gui_bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication* a = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QApplication(argc, argv);
+    }();
+    return *a;
+}
+
+std::string tempPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() /
+            ("dalmir_latency_" + std::to_string(getpid()) + "_" + name))
+        .string();
+}
+
+dalmir::model::IndexEntry generatedEntry(int i) {
+    static const std::string players[] = {std::string("羽生善治"), std::string("谷川浩司"),
+                                          std::string("森内俊之"), std::string("佐藤康光"),
+                                          std::string("渡辺明"),   std::string("藤井聡太")};
+    dalmir::model::IndexEntry e;
+    e.setText(IndexText::Path,
+              "/home/user/kifu/" + std::to_string(i / 100) + "/" + std::to_string(i) + ".KIF");
+    e.setText(IndexText::BlackPlayer, players[(i * 7919) % 6] + std::to_string(i % 97));
+    e.setText(IndexText::WhitePlayer, players[(i + 2) % 6]);
+    e.start = {static_cast<uint16_t>(1980 + i % 40), static_cast<uint8_t>(1 + i % 12),
+               static_cast<uint8_t>(1 + i % 28)};
+    e.setText(IndexText::Event,
+              std::string("第") + std::to_string(i % 70) + std::string("期名人戦"));
+    e.moveCount = 3;
+    e.result = static_cast<uint8_t>(i % 8);
+    return e;
+}
+
+// A binary pair of n records, written once per size.
+const std::string& binaryDatabase(int records) {
+    static std::map<int, std::string> written;
+    auto it = written.find(records);
+    if (it != written.end()) return it->second;
+    dalmir::model::Database db(records);
+    db.reset(true);
+    for (int i = 0; i < records; ++i) {
+        std::vector<dalmir::model::ListMove> list = {
+            i % 2 ? dalmir::model::ListMove{27, 26} : dalmir::model::ListMove{77, 76},
+            dalmir::model::ListMove{33, 34}, dalmir::model::ListMove{88, 22 + 0x80}};
+        (void)db.append(generatedEntry(i), std::move(list));
+    }
+    std::string path = tempPath(std::to_string(records) + ".dlb");
+    if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) path.clear();
+    return written.emplace(records, path).first->second;
+}
+
+// The longest gap between two ticks of a 5 ms timer on the GUI thread.
+class LatencyProbe {
+public:
+    LatencyProbe() {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.elapsed();
+            m_worst = std::max(m_worst, now - m_last);
+            m_last = now;
+        });
+    }
+    void start() {
+        m_worst = 0;
+        m_clock.start();
+        m_last = 0;
+        m_timer.start();
+    }
+    qint64 stop() {
+        m_timer.stop();
+        // The gap up to the end counts too.
+        return std::max(m_worst, m_clock.elapsed() - m_last);
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_worst = 0;
+};
+
+dalmir::DalmirContext context(dalmir::AppSettings& settings, int records) {
+    dalmir::DalmirContext c;
+    settings.maxRecords = std::max(records, 200000);
+    c.settings = &settings;
+    c.quiet = true;
+    return c;
+}
+
+QAction* menuAction(dalmir::MainWindow& window, const QString& text) {
+    for (QAction* menu : window.menuBar()->actions()) {
+        if (!menu->menu()) continue;
+        for (QAction* a : menu->menu()->actions()) {
+            if (a->text().startsWith(text)) return a;
+        }
+    }
+    return nullptr;
+}
+
+// Triggers a menu command and processes events until the operation it started has ended.
+bool runCommand(dalmir::MainWindow& window, const QString& text) {
+    QAction* action = menuAction(window, text);
+    if (!action || !action->isEnabled()) return false;
+    QSignalSpy done(&window, &dalmir::MainWindow::operationDone);
+    action->trigger();
+    return !window.isBusy() || done.wait(600000);
+}
+
+// Through the window: open, save (after a change), delete 10,000 records, take the list order.
+void BM_WindowLatency(benchmark::State& state) {
+    app();
+    const int records = static_cast<int>(state.range(0));
+    const std::string& path = binaryDatabase(records);
+    if (path.empty()) return state.SkipWithError("database not written");
+    dalmir::AppSettings settings;
+    dalmir::MainWindow window(context(settings, records));
+    window.resize(1000, 700);
+    window.show();
+    LatencyProbe probe;
+    const QString qpath = dalmir::fromFsPath(path);
+    double open = 0, save = 0, remove = 0, reorder = 0;
+    for (auto _ : state) {
+        probe.start();
+        if (!window.openFile(qpath)) return state.SkipWithError("open failed");
+        QApplication::processEvents();
+        open = static_cast<double>(probe.stop());
+
+        window.database().setModified();
+        probe.start();
+        if (!window.saveFile()) return state.SkipWithError("save failed");
+        QApplication::processEvents();
+        save = static_cast<double>(probe.stop());
+
+        QTableView* view = window.listView();
+        view->selectionModel()->select(
+            QItemSelection(window.listModel()->index(0, 0), window.listModel()->index(9999, 0)),
+            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        probe.start();
+        if (!runCommand(window, QString::fromUtf8("削除(&D)"))) {
+            return state.SkipWithError("delete failed");
+        }
+        QApplication::processEvents();
+        remove = static_cast<double>(probe.stop());
+
+        // The list in another order, then that order taken as the registration order.
+        window.setSortOrder(6);
+        probe.start();
+        if (!runCommand(window, QString::fromUtf8("棋譜登録順の変更"))) {
+            return state.SkipWithError("reorder failed");
+        }
+        QApplication::processEvents();
+        reorder = static_cast<double>(probe.stop());
+    }
+    state.counters["open_gui_max_ms"] = open;
+    state.counters["save_gui_max_ms"] = save;
+    state.counters["delete_gui_max_ms"] = remove;
+    state.counters["reorder_gui_max_ms"] = reorder;
+    state.counters["records"] = window.database().table().size();
+    state.counters["peak_MB"] = benchcorpus::peakMegabytes();
+}
+
+// The same work called directly, as the window did it on its own thread before.
+void BM_CallingThread(benchmark::State& state) {
+    const int records = static_cast<int>(state.range(0));
+    const std::string& path = binaryDatabase(records);
+    if (path.empty()) return state.SkipWithError("database not written");
+    double open = 0, save = 0, remove = 0, reorder = 0;
+    for (auto _ : state) {
+        dalmir::model::Database db(std::max(records, 200000));
+        auto start = std::chrono::steady_clock::now();
+        if (dalmir::model::openDatabase(db, path).code != dalmir::model::OpenResult::Ok) {
+            return state.SkipWithError("open failed");
+        }
+        open = benchcorpus::secondsSince(start) * 1000;
+        db.setModified();
+        start = std::chrono::steady_clock::now();
+        if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) {
+            return state.SkipWithError("save failed");
+        }
+        save = benchcorpus::secondsSince(start) * 1000;
+        dalmir::UndoKeeper undo;
+        std::vector<int> slots(10000);
+        for (int i = 0; i < 10000; ++i) slots[static_cast<std::size_t>(i)] = i;
+        start = std::chrono::steady_clock::now();
+        undo.keep(db);
+        dalmir::deleteSlots(db, slots);
+        remove = benchcorpus::secondsSince(start) * 1000;
+        (void)dalmir::sortDisplayOrder(db.table(), 6);
+        start = std::chrono::steady_clock::now();
+        undo.keep(db);
+        (void)dalmir::adoptListOrder(db);
+        reorder = benchcorpus::secondsSince(start) * 1000;
+    }
+    state.counters["open_ms"] = open;
+    state.counters["save_ms"] = save;
+    state.counters["delete_ms"] = remove;
+    state.counters["reorder_ms"] = reorder;
+}
+
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100000);
+    if (const char* n = std::getenv("DALMIR_LATENCY_RECORDS")) b->Arg(std::atoi(n));
+}
+BENCHMARK(BM_WindowLatency)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CallingThread)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    app();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The generated databases and what was written beside them.
+    const std::string prefix = "dalmir_latency_" + std::to_string(getpid()) + "_";
+    std::error_code ec;
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::temp_directory_path(), ec)) {
+        if (e.path().filename().string().rfind(prefix, 0) == 0) {
+            std::filesystem::remove(e.path(), ec);
+        }
+    }
+    return 0;
+}
