@@ -323,8 +323,9 @@ void MainWindow::refreshState() {
         it->second->setCheckable(true);
         it->second->setChecked(view.relativePaths);
     }
-    updateOpenDatabaseNote();
     if (isBusy()) return;
+    // As the title: what the database is once no worker changes it.
+    updateOpenDatabaseNote();
     m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
     m_panes[2]->setText(fromUtf8(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
     setWindowTitle(fromUtf8(dalmir::windowTitle(m_db)) + qs(" - Dalmir"));
