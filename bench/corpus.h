@@ -52,6 +52,26 @@ inline double peakMegabytes() {
     return 0;
 }
 
+// The resident memory of this process now, in MB.
+inline double residentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    }
+    return 0;
+}
+
+// Starts the peak over from the memory resident now, so that a later peakMegabytes is the peak
+// of what ran since (a transient peak of opening the database no longer hides it). False where
+// the system can't.
+inline bool resetPeak() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.flush();
+    return static_cast<bool>(clear);
+}
+
 inline double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }

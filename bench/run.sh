@@ -36,7 +36,8 @@ if [[ "${1:-}" == "--scale" ]]; then
     done
     # The opening tree: the tree index is built (and saved) first, as the others read it.
     for name in IndexBuild Start StartFiltered StartNoTreeIndex FewHits FewHitsNoTreeIndex \
-        Middle Step30Shared Step30Random Step30SharedNoTreeIndex Book BookDefaults; do
+        Middle Step30Shared Step30Random Step30SharedNoTreeIndex Book BookDefaults \
+        BookStreamed BookStreamedDefaults; do
         "$build/bench/tree_scale_bench" --benchmark_filter="^BM_TreeScale$name/" \
             --benchmark_format=json 2>/dev/null > "$results/Tree$name.json" ||
             echo "BM_TreeScale$name failed" >&2

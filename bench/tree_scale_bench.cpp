@@ -232,6 +232,47 @@ void makeBookOf(benchmark::State& state, int maxPly, int minCount) {
 void BM_TreeScaleBook(benchmark::State& state) { makeBookOf(state, 16, 10); }
 void BM_TreeScaleBookDefaults(benchmark::State& state) { makeBookOf(state, 40, 1); }
 BENCHMARK(BM_TreeScaleBookDefaults)->Arg(100000)->Unit(benchmark::kSecond)->Iterations(1);
+
+// The same books made as dalmir-cli book makes them: sorted through temporary files, written to
+// a file beside the database (removed after).
+void writeBookOf(benchmark::State& state, int maxPly, int minCount) {
+    Database* db = opened(state);
+    if (!db) return;
+    const auto wanted = static_cast<std::size_t>(state.range(0));
+    std::vector<int32_t> slots(static_cast<std::size_t>(db->table().size()));
+    for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<int32_t>(i);
+    if (wanted > 0 && wanted < slots.size()) slots.resize(wanted);
+    BookOptions options;
+    options.maxPly = maxPly;
+    options.minCount = minCount;
+    const std::string path = (benchcorpus::scaleWork() / "bench-book.db").string();
+    BookStreamResult r;
+    // The peak from here on, over what the opened database holds now.
+    const bool reset = benchcorpus::resetPeak();
+    const double before = reset ? benchcorpus::residentMegabytes() : peakMegabytes();
+    for (auto _ : state) {
+        r = writeBook(*db, slots, options, path);
+        if (r.result != core::WriteResult::Ok) {
+            state.SkipWithError(("the book could not be written: " + r.problem).c_str());
+            break;
+        }
+    }
+    std::error_code ec;
+    state.counters["book_MB"] = static_cast<double>(fs::file_size(path, ec)) / 1e6;
+    fs::remove(path, ec);
+    state.counters["records"] = static_cast<double>(slots.size());
+    state.counters["positions"] = static_cast<double>(r.positions);
+    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["book_MB_over_db"] = peakMegabytes() - before;
+}
+void BM_TreeScaleBookStreamed(benchmark::State& state) { writeBookOf(state, 16, 10); }
+void BM_TreeScaleBookStreamedDefaults(benchmark::State& state) { writeBookOf(state, 40, 1); }
+BENCHMARK(BM_TreeScaleBookStreamedDefaults)
+    ->Arg(100000)
+    ->Arg(0)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+BENCHMARK(BM_TreeScaleBookStreamed)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK(BM_TreeScaleBook)->Arg(0)->Arg(100000)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace

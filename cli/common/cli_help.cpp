@@ -297,7 +297,9 @@ constexpr CommandHelp kDalmirCommands[] = {
     {"book", "DB -o FILE",
      "An opening book from the records: every position of their first plies with the moves "
      "played there and their counts (value and depth 0), in the text format of the engines "
-     "(#YANEURAOU-DB2016 1.00).",
+     "(#YANEURAOU-DB2016 1.00). The moves are sorted through temporary files beside FILE "
+     "(removed when the command ends, however it ends), so memory stays bounded whatever the "
+     "number of records.",
      kBookOptions},
     {"analyse", "DB --engine PATH",
      "Analyse every position of the listed records' main lines with a USI engine and keep each "

@@ -347,13 +347,15 @@ int runBook(const Settings& s) {
     options.side = s.side;
     options.winnerOnly = s.winnerOnly;
     options.header = s.header;
-    const OpeningBook book = makeBook(db, db.table().displayOrder(), options);
-    const core::WriteResult w = core::writeFileAtomically(*s.output, bookText(book));
-    if (w != core::WriteResult::Ok) {
+    // Made through sorted runs in temporary files beside the book, so that memory stays within
+    // a few chunks above the database however many records go in.
+    const BookStreamResult r = writeBook(db, db.table().displayOrder(), options, *s.output);
+    if (r.result != core::WriteResult::Ok) {
         printError(saveErrorMessage(argumentText(*s.output)), s.encoding);
+        if (!r.problem.empty()) std::fprintf(stderr, "%s: %s\n", kProgram, r.problem.c_str());
         return kExitFile;
     }
-    std::printf("%zu positions, %zu moves\n", book.positions.size(), book.moveCount());
+    std::printf("%zu positions, %zu moves\n", r.positions, r.moves);
     return unread > 0 ? kExitFile : kExitOk;
 }
 

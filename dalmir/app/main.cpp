@@ -1,5 +1,7 @@
 // Dalmir: instance number, program and data folders, settings, command line, main window.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include "core/ipc/open_database.h"
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/request_server.h"
 #include "desktop/desktop_integration.h"
@@ -109,8 +112,12 @@ int main(int argc, char* argv[]) {
     // Queued: a request may open a dialog, which never runs inside the socket's handler.
     QObject::connect(&server, &dalmir::RequestServer::requested, window,
                      &dalmir::MainWindow::handleRequest, Qt::QueuedConnection);
-    // Only the first copy of a user answers the viewer's requests.
-    (void)server.listen();
+    // Only the first copy of a user answers the viewer's requests, and tells it which database
+    // it has open.
+    if (server.listen()) {
+        window->publishOpenDatabase(
+            core::userOpenDatabaseNotePath(static_cast<unsigned>(::getuid())));
+    }
     window->openFiles(arguments);
     const int code = app.exec();
     storeSettings();

@@ -1,5 +1,7 @@
 #include "dalmir/app/main_window.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -18,7 +20,10 @@
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
+#include <filesystem>
 
+#include "core/base/safe_file.h"
+#include "core/ipc/open_database.h"
 #include "dalmir/app/qt_text.h"
 #include "dalmir/logic/desktop_views.h"
 #include "dalmir/logic/launch_command.h"
@@ -152,6 +157,32 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
 MainWindow::~MainWindow() {
     settleTree();
     m_runner.cancel();
+    if (!m_notePath.empty()) ::unlink(m_notePath.c_str());
+}
+
+void MainWindow::publishOpenDatabase(const std::string& notePath) {
+    m_notePath = notePath;
+    m_noteText.clear();
+    updateOpenDatabaseNote();
+}
+
+void MainWindow::updateOpenDatabaseNote() {
+    if (m_notePath.empty()) return;
+    // The viewer runs in a folder of its own: the path goes absolute.
+    std::string path = m_db.table().path();
+    std::error_code ec;
+    if (!path.empty()) {
+        const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+        if (!ec) path = absolute.string();
+    }
+    const std::string text =
+        core::openDatabaseNoteText(core::noteOfThisProcess(path, !m_db.isModified()));
+    if (text == m_noteText) return;
+    // Written whole or not at all: the viewer reads it at any time. Only this user may read it.
+    if (core::writeFileAtomically(m_notePath, text, core::FileAccess::OwnerOnly) ==
+        core::WriteResult::Ok) {
+        m_noteText = text;
+    }
 }
 
 model::UserFieldNames MainWindow::userNames() const {
@@ -293,6 +324,8 @@ void MainWindow::refreshState() {
         it->second->setChecked(view.relativePaths);
     }
     if (isBusy()) return;
+    // As the title: what the database is once no worker changes it.
+    updateOpenDatabaseNote();
     m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
     m_panes[2]->setText(fromUtf8(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
     setWindowTitle(fromUtf8(dalmir::windowTitle(m_db)) + qs(" - Dalmir"));

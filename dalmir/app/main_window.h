@@ -129,6 +129,9 @@ public:
     bool startSingleAdd(const QString& path);
     // A request of the viewer; one that arrives while an operation runs waits for its end.
     void handleRequest(core::DatabaseRequest request);
+    // Keeps the note of the open database (its path, whether it was saved) at notePath for the
+    // viewer's tree pane, from now until the window goes: for the copy that answers the viewer.
+    void publishOpenDatabase(const std::string& notePath);
     // Registers dropped record files (file-system paths).
     bool startDroppedAdd(std::vector<std::string> fsPaths);
     void cancelOperation() { m_runner.cancel(); }
@@ -257,6 +260,7 @@ private:
     // The column widths of the settings on the list's header.
     void placeColumns();
     void refreshState();
+    void updateOpenDatabaseNote();
     void showMessage(const QString& message);
     // What an operation does to what 元に戻す keeps: an undoable one keeps the database first,
     // one that changes it otherwise forgets what was kept, one that only reads leaves it.
@@ -377,6 +381,8 @@ private:
     // Column widths the user dragged while the database was being saved: stored when it ends.
     std::vector<std::pair<int, int>> m_pendingWidths;
     std::unique_ptr<QPrinter> m_printer;  // the printer the print commands and its setup share
+    std::string m_notePath;               // the open database's note; empty when not kept
+    std::string m_noteText;               // what it says now
 };
 
 }  // namespace dalmir

@@ -1,6 +1,7 @@
 #include "tavrel/app/tree_pane.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -9,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/base/safe_file.h"
+#include "desktop/program_link.h"
 #include "desktop/qt_text.h"
 
 namespace tavrel {
@@ -74,7 +76,11 @@ TreePane::TreePane(Document& doc, QWidget* parent)
     : QDockWidget(qs("ツリー"), parent),
       m_doc(doc),
       m_model(m_state),
-      m_databaseButton(new QPushButton(qs("データベース..."))),
+      m_databaseButton(new QPushButton(qs("データベース"))),
+      m_databaseMenu(new QMenu(this)),
+      m_dalmirAction(nullptr),
+      m_dalmirProbe(std::make_unique<core::NoteFileProbe>(
+          core::userOpenDatabaseNotePath(desktop::currentUserId()), desktop::currentUserId())),
       m_bookButton(new QPushButton(qs("定跡ファイル..."))),
       m_source(new QLabel),
       m_table(new QTableView),
@@ -109,7 +115,16 @@ TreePane::TreePane(Document& doc, QWidget* parent)
     connect(this, &QDockWidget::visibilityChanged, this, [this](bool shown) {
         if (shown) applyRestore();
     });
-    connect(m_databaseButton, &QPushButton::clicked, this, &TreePane::chooseDatabase);
+    // The sources: a file chosen, or the database Dalmir has open (offered when it has one).
+    QAction* fileAction = m_databaseMenu->addAction(qs("ファイルを選ぶ..."));
+    fileAction->setObjectName(QStringLiteral("treeDatabaseFile"));
+    connect(fileAction, &QAction::triggered, this, &TreePane::chooseDatabase);
+    m_dalmirAction = m_databaseMenu->addAction(qs(kDalmirSourceText));
+    m_dalmirAction->setObjectName(QStringLiteral("treeDatabaseDalmir"));
+    m_databaseMenu->setToolTipsVisible(true);
+    connect(m_dalmirAction, &QAction::triggered, this, [this] { (void)followDalmir(); });
+    connect(m_databaseMenu, &QMenu::aboutToShow, this, [this] { (void)dalmirAction(); });
+    m_databaseButton->setMenu(m_databaseMenu);
     connect(m_bookButton, &QPushButton::clicked, this, &TreePane::chooseBook);
     connect(m_table, &QTableView::clicked, this, [this](const QModelIndex& index) {
         if (index.column() != static_cast<int>(TreeColumn::Record)) playRow(index.row());
@@ -123,6 +138,7 @@ TreePane::TreePane(Document& doc, QWidget* parent)
 TreePane::~TreePane() { m_pool.waitForDone(); }
 
 void TreePane::positionChanged() {
+    if (m_followDalmir) refreshDalmir();
     if (!m_db && !m_book) return;
     if (auto generation = m_state.request(boardOfStore(m_doc.store()))) start(*generation);
     updateStatus();
@@ -147,9 +163,51 @@ void TreePane::finished(TreePaneResult result) {
     updateStatus();
 }
 
+void TreePane::setDalmirProbe(std::unique_ptr<core::OpenDatabaseProbe> probe) {
+    m_dalmirProbe = std::move(probe);
+}
+
+QAction* TreePane::dalmirAction() {
+    const DalmirSourceItem item = dalmirSourceItem(core::openDatabaseState(*m_dalmirProbe));
+    m_dalmirAction->setEnabled(item.enabled);
+    m_dalmirAction->setToolTip(desktop::fromUtf8(item.why));
+    return m_dalmirAction;
+}
+
+bool TreePane::followDalmir() {
+    if (!dalmirAction()->isEnabled()) return false;
+    if (m_restore) m_restore->first.clear();
+    m_followDalmir = true;
+    m_follower.reset();
+    positionChanged();  // reads Dalmir's note and opens its database
+    return true;
+}
+
+void TreePane::refreshDalmir() {
+    const core::OpenDatabaseState state = core::openDatabaseState(*m_dalmirProbe);
+    int64_t stamp = -1;
+    if (state.program == core::DatabaseProgram::Open) {
+        const QFileInfo info(desktop::fromFsPath(state.path));
+        if (info.isFile()) {
+            stamp = info.lastModified().toMSecsSinceEpoch() * 1000 + info.size() % 1000;
+        }
+    }
+    const DalmirFollower::Step step = m_follower.refresh(state, stamp);
+    m_dalmirNotice = desktop::fromUtf8(step.notice);
+    if (step.open) load(desktop::fromFsPath(*step.open));
+    updateStatus();
+}
+
 void TreePane::openDatabase(const QString& path) {
     if (m_restore) m_restore->first.clear();  // the user's choice wins over the remembered one
-    m_databasePath = path;
+    m_followDalmir = false;
+    m_follower.reset();
+    m_dalmirNotice.clear();
+    load(path);
+}
+
+void TreePane::load(const QString& path) {
+    m_databasePath = m_followDalmir ? QString() : path;
     m_state.clear();
     m_model.reset();
     m_db.reset();
@@ -169,7 +227,10 @@ void TreePane::openDatabase(const QString& path) {
             [this, db, message, path] {
                 --m_opening;
                 m_db = db;
-                m_source->setText(db ? QFileInfo(path).fileName() : QString());
+                const QString name = QFileInfo(path).fileName();
+                m_source->setText(!db              ? QString()
+                                  : m_followDalmir ? qs(kDalmirSourceText) + qs(": ") + name
+                                                   : name);
                 if (!message.empty()) m_source->setText(desktop::fromUtf8(message));
                 if (!m_notice.isEmpty()) m_source->setText(m_source->text() + "\n" + m_notice);
                 m_state.clear();
@@ -272,6 +333,10 @@ void TreePane::chooseBook() {
     if (!path.isEmpty()) (void)openBook(path);
 }
 
-void TreePane::updateStatus() { m_status->setText(desktop::fromUtf8(m_state.statusText())); }
+void TreePane::updateStatus() {
+    QString text = desktop::fromUtf8(m_state.statusText());
+    if (m_followDalmir && !m_dalmirNotice.isEmpty()) text += QLatin1Char('\n') + m_dalmirNotice;
+    m_status->setText(text);
+}
 
 }  // namespace tavrel

@@ -1,13 +1,16 @@
 // The tree pane: a dock beside the board with the opening tree of the position shown, from a
-// database file the user chooses (and an opening book beside it). The trees are computed on a
-// worker of the pane's own, one at a time, so stepping never waits for them; the rows sort by
-// any column, a click plays the move on the board and a double click opens the row's record.
-// The decisions are TreePaneState's; the pane owns the state and the sources it opened.
+// database file the user chooses or the one Dalmir has open (and an opening book beside it). The
+// trees are computed on a worker of the pane's own, one at a time, so stepping never waits for
+// them; the rows sort by any column, a click plays the move on the board and a double click opens
+// the row's record. The decisions are TreePaneState's; the pane owns the state and the sources it
+// opened.
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QAction>
 #include <QDockWidget>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QThreadPool>
@@ -15,7 +18,9 @@
 #include <optional>
 #include <utility>
 
+#include "core/ipc/open_database.h"
 #include "tavrel/logic/document/document.h"
+#include "tavrel/logic/tree/dalmir_source.h"
 #include "tavrel/logic/tree/tree_pane_state.h"
 
 namespace tavrel {
@@ -48,6 +53,14 @@ public:
     void positionChanged();
     // Opens a database (on the worker) and shows its trees; an empty path closes it.
     void openDatabase(const QString& path);
+    // Shows the trees of the database Dalmir has open, following it at each refresh. False
+    // (nothing changes) when Dalmir has none open.
+    bool followDalmir();
+    bool followsDalmir() const { return m_followDalmir; }
+    // Where Dalmir's note is read from (the user's own by default; tests give a fake).
+    void setDalmirProbe(std::unique_ptr<core::OpenDatabaseProbe> probe);
+    // The source menu's item for Dalmir's database, as it is when the menu opens.
+    QAction* dalmirAction();
     // Reads an opening book to show beside the database. Shows its own message on failure.
     bool openBook(const QString& path);
     // The sources to open when the pane is next shown (at once when it is shown): those it
@@ -78,6 +91,8 @@ private:
     void start(uint64_t generation);
     void finished(TreePaneResult result);
     void chooseDatabase();
+    void load(const QString& path);
+    void refreshDalmir();
     void chooseBook();
     void updateStatus();
     void applyRestore();
@@ -90,6 +105,12 @@ private:
     std::shared_ptr<const TreeDatabase> m_db;
     std::shared_ptr<const dalmir::model::OpeningBook> m_book;
     QPushButton* m_databaseButton;
+    QMenu* m_databaseMenu;
+    QAction* m_dalmirAction;
+    std::unique_ptr<core::OpenDatabaseProbe> m_dalmirProbe;
+    DalmirFollower m_follower;
+    bool m_followDalmir = false;
+    QString m_dalmirNotice;
     QPushButton* m_bookButton;
     QLabel* m_source;
     QTableView* m_table;

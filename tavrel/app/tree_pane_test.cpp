@@ -12,6 +12,7 @@
 #include <QTest>
 #include <fstream>
 
+#include "core/ipc/open_database.h"
 #include "core/text/sjis.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/tree/opening_tree.h"
@@ -204,6 +205,63 @@ TEST_F(TreePaneWindowTest, TheLastRunsSourcesOpenWhenThePaneShows) {
     pane->show();
     pane->waitForIdle();
     EXPECT_EQ(pane->databasePath(), games);
+}
+
+// Dalmir as the pane reads it: its note, scripted.
+struct FakeDalmirNote : core::OpenDatabaseProbe {
+    std::shared_ptr<std::optional<std::string>> text =
+        std::make_shared<std::optional<std::string>>();
+    std::optional<std::string> noteText() override { return *text; }
+    uint64_t startTime(long pid) override { return pid == 55 ? 9 : 0; }
+};
+
+// The source menu offers the database Dalmir has open only when it has one (saying why not);
+// chosen, the pane shows it, follows Dalmir to another database at its next refresh and says
+// when Dalmir has unsaved changes; a file chosen ends the following.
+TEST_F(TreePaneWindowTest, TheDatabaseDalmirHasOpenIsASource) {
+    auto probe = std::make_unique<FakeDalmirNote>();
+    auto note = probe->text;
+    pane->setDalmirProbe(std::move(probe));
+    EXPECT_EQ(pane->dalmirAction()->text(), QString::fromUtf8("Dalmirで開いているデータベース"));
+    EXPECT_FALSE(pane->dalmirAction()->isEnabled());
+    EXPECT_EQ(pane->dalmirAction()->toolTip(), QString::fromUtf8("Dalmirが起動していません。"));
+    EXPECT_FALSE(pane->followDalmir());
+    *note = core::openDatabaseNoteText({55, 9, "", true});
+    EXPECT_FALSE(pane->dalmirAction()->isEnabled());
+
+    // Dalmir has another database of one game (2g2f) open, with unsaved changes.
+    dm::Database other;
+    other.reset(true);
+    dm::IndexEntry e;
+    e.setText(dm::IndexText::Path, recordPath);
+    ASSERT_GE(other.append(std::move(e), {{27, 26}}), 0);
+    const std::string otherPath = folder.filePath(QStringLiteral("other.DLB")).toStdString();
+    ASSERT_EQ(dm::saveDatabase(other, otherPath), core::WriteResult::Ok);
+    *note = core::openDatabaseNoteText({55, 9, otherPath, false});
+    ASSERT_TRUE(pane->dalmirAction()->isEnabled());
+    ASSERT_TRUE(pane->followDalmir());
+    pane->waitForIdle();
+    EXPECT_TRUE(pane->followsDalmir());
+    ASSERT_EQ(pane->model()->rowCount(), 1);
+    EXPECT_EQ(pane->state().moveAt(0), "2g2f");
+    EXPECT_TRUE(pane->statusText().contains(QString::fromUtf8("保存されていない変更")));
+    EXPECT_TRUE(pane->sourceText().contains(QStringLiteral("other.DLB")));
+
+    // Dalmir opens the three games: the next step follows.
+    const std::string games = folder.filePath(QStringLiteral("games.DLB")).toStdString();
+    *note = core::openDatabaseNoteText({55, 9, games, true});
+    window->documentChanged();
+    pane->waitForIdle();
+    EXPECT_EQ(pane->model()->rowCount(), 2);
+    EXPECT_FALSE(pane->statusText().contains(QString::fromUtf8("保存されていない変更")));
+
+    pane->openDatabase(QString::fromStdString(otherPath));
+    pane->waitForIdle();
+    EXPECT_FALSE(pane->followsDalmir());
+    *note = core::openDatabaseNoteText({55, 9, games, true});
+    window->documentChanged();
+    pane->waitForIdle();
+    EXPECT_EQ(pane->model()->rowCount(), 1);
 }
 
 }  // namespace

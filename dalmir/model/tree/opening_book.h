@@ -6,11 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/base/safe_file.h"
 #include "dalmir/model/search/search.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/store/list_replay.h"
@@ -62,6 +64,37 @@ OpeningBook makeBook(const Database& db, const std::vector<int32_t>& slots,
 
 // The book as text (LF line ends).
 std::string bookText(const OpeningBook& book);
+
+// How a book too large to hold is made: the moves of the records are sorted in chunks of
+// chunkBytes, each written to a temporary file in folder (empty: TMPDIR) that is gone when the
+// making ends, however it ends.
+struct BookSpill {
+    std::string folder;
+    std::size_t chunkBytes = std::size_t{32} << 20;
+    std::function<bool()> cancelled;  // asked now and then; true stops the making
+};
+
+struct BookStreamResult {
+    // Ok; CannotCreate or WriteFailed (a temporary file or the book), problem says what;
+    // Cancelled.
+    core::WriteResult result = core::WriteResult::Ok;
+    std::string problem;
+    std::size_t positions = 0;
+    std::size_t moves = 0;
+};
+
+// The text bookText(makeBook(db, slots, options)) gives, made in a bounded amount of memory
+// (a few chunks) and handed to sink piece by piece in order. sink returns false when it could
+// not take a piece (WriteFailed).
+BookStreamResult streamBook(const Database& db, const std::vector<int32_t>& slots,
+                            const BookOptions& options, const BookSpill& spill,
+                            const std::function<bool(std::string_view)>& sink);
+
+// streamBook into the file at path, written crash-safe; the temporary files go beside it unless
+// spill.folder says where.
+BookStreamResult writeBook(const Database& db, const std::vector<int32_t>& slots,
+                           const BookOptions& options, const std::string& path,
+                           BookSpill spill = {});
 
 struct BookReadReport {
     bool ok = true;

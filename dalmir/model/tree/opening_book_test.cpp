@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "dalmir/model/tree/opening_tree.h"
 #include "dalmir/model/tree/tree_test_fixture.h"
+#include "tests/support/temp_folder.h"
 
 namespace dalmir::model {
 namespace {
@@ -185,6 +189,104 @@ TEST_F(BookTest, AMinimumCountKeepsTheWholeBooksMovesThatReachIt) {
             }
         }
     }
+}
+
+std::string streamed(const Database& db, const std::vector<int32_t>& slots, const BookOptions& o,
+                     const BookSpill& spill, BookStreamResult* result = nullptr) {
+    std::string out;
+    const BookStreamResult r = streamBook(db, slots, o, spill, [&](std::string_view bytes) {
+        out += bytes;
+        return true;
+    });
+    EXPECT_EQ(r.result, core::WriteResult::Ok) << r.problem;
+    if (result != nullptr) *result = r;
+    return out;
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The book made in bounded memory is the one made in memory, byte for byte: on random databases
+// (transpositions, repeated positions, handicaps), with every option, in the order the records
+// are listed, whether its sorts fit in memory or spill into hundreds of small runs; and no
+// temporary file is left in the folder.
+TEST(BookStream, EqualsTheBookMadeInMemory) {
+    testsupport::TempFolder folder;
+    for (unsigned seed : {3u, 8u, 21u}) {
+        TreeDatabase data(seed);
+        data.fill(seed == 21 ? 300 : 120);
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
+        const Database& db = data.db();
+        std::vector<int32_t> slots = everySlot(db);
+        if (seed == 8) std::shuffle(slots.begin(), slots.end(), data.rng());
+        if (seed == 3) slots.resize(slots.size() / 2);
+        std::vector<BookOptions> variants(7);
+        variants[1].maxPly = 6;
+        variants[2].minCount = 2;
+        variants[3].minCount = 4;
+        variants[3].maxPly = 12;
+        variants[4].side = BookSide::White;
+        variants[5].winnerOnly = true;
+        variants[6].header.black = "alpha";
+        for (std::size_t v = 0; v < variants.size(); ++v) {
+            const BookOptions& o = variants[v];
+            const OpeningBook book = makeBook(db, slots, o);
+            const std::string expected = bookText(book);
+            for (std::size_t chunk : {std::size_t{32} << 20, std::size_t{300}}) {
+                BookSpill spill;
+                spill.folder = folder.path();
+                spill.chunkBytes = chunk;
+                BookStreamResult r;
+                const std::string text = streamed(db, slots, o, spill, &r);
+                ASSERT_EQ(text, expected)
+                    << "seed " << seed << " variant " << v << " chunk " << chunk;
+                EXPECT_EQ(r.positions, book.positions.size());
+                EXPECT_EQ(r.moves, book.moveCount());
+                EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+            }
+        }
+    }
+}
+
+TEST(BookStream, WritesTheFileOrLeavesTheOldOneOnCancelOrFailure) {
+    testsupport::TempFolder folder;
+    TreeDatabase data(4);
+    data.fill(150);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    const Database& db = data.db();
+    BookOptions o;
+    const std::string path = folder.writeBytes("book.db", "old");
+    BookSpill spill;
+    spill.chunkBytes = 500;
+    const BookStreamResult written = writeBook(db, everySlot(db), o, path, spill);
+    ASSERT_EQ(written.result, core::WriteResult::Ok) << written.problem;
+    EXPECT_EQ(fileText(path), bookText(makeBook(db, everySlot(db), o)));
+    EXPECT_GT(written.positions, 100u);
+
+    folder.writeBytes("book.db", "old");
+    int asked = 0;
+    spill.cancelled = [&] { return ++asked > 2; };
+    EXPECT_EQ(writeBook(db, everySlot(db), o, path, spill).result, core::WriteResult::Cancelled);
+    EXPECT_EQ(fileText(path), "old");
+
+    spill.cancelled = {};
+    spill.folder = folder.file("no such folder");
+    const BookStreamResult failed = writeBook(db, everySlot(db), o, path, spill);
+    EXPECT_EQ(failed.result, core::WriteResult::CannotCreate);
+    EXPECT_NE(failed.problem.find("no such folder"), std::string::npos) << failed.problem;
+    EXPECT_EQ(failed.positions, 0u);
+    EXPECT_EQ(fileText(path), "old");
+
+    // A sink that stops taking the text fails the book.
+    spill.folder = folder.path();
+    const BookStreamResult refused =
+        streamBook(db, everySlot(db), o, spill, [](std::string_view) { return false; });
+    EXPECT_EQ(refused.result, core::WriteResult::WriteFailed);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 }
 
 TEST(BookRead, UnreadableLinesAreReportedAndWhatCameBeforeKept) {
