@@ -3,15 +3,14 @@
 // sessions, the pipes, the store's appends and its rewrite), in positions per second; and the
 // size of the evaluation store per million positions.
 #include <benchmark/benchmark.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/corpus.h"
 #include "core/base/safe_file.h"
 #include "dalmir/model/analysis/database_analysis.h"
 #include "dalmir/model/analysis/evaluation_store.h"
@@ -19,8 +18,6 @@
 #include "dalmir/model/store/database.h"
 #include "tests/support/random_record.h"
 #include "tests/support/temp_folder.h"
-
-extern char** environ;
 
 namespace {
 
@@ -44,21 +41,7 @@ void fillDatabase(Database& db, int records, unsigned seed) {
     }
 }
 
-int run(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", 1, 0);
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        waitpid(pid, &status, 0);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return status;
-}
+int run(std::vector<std::string> args) { return benchcorpus::runProgram(std::move(args), 2); }
 
 // Every position of 300 games (about 30,000), with --redo so that each iteration searches them
 // all; Arg is the number of engine programs.

@@ -1,33 +1,15 @@
 // tavrel-cli as a user runs it: `tavrel-cli check` over the corpus's KIF folder in one process,
 // process start included.
 #include <benchmark/benchmark.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <string>
 #include <vector>
 
 #include "bench/corpus.h"
 
-extern char** environ;
-
 namespace {
 
-int run(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 1, 0);
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        waitpid(pid, &status, 0);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return status;
-}
+int run(std::vector<std::string> args) { return benchcorpus::runProgram(std::move(args), 1); }
 
 void BM_CliCheckKifFolder(benchmark::State& state) {
     std::string folder = (benchcorpus::folder() / "kif").string();

@@ -2,6 +2,9 @@
 // files of one kind.
 #pragma once
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -10,7 +13,27 @@
 #include <string>
 #include <vector>
 
+extern "C" char** environ;
+
 namespace benchcorpus {
+
+// Runs a program (args[0] a path) with the output `silenced` (1 or 2) thrown away and waits for
+// it; its wait status, -1 when it could not be started.
+inline int runProgram(std::vector<std::string> args, int silenced) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, silenced, "/dev/null", 1, 0);
+    pid_t pid = 0;
+    int status = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        waitpid(pid, &status, 0);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return status;
+}
 
 // TAVREL_CORPUS, else bench/corpus beside the sources.
 inline std::filesystem::path folder() {

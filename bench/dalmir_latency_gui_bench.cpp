@@ -25,6 +25,7 @@
 #include <map>
 
 #include "bench/corpus.h"
+#include "bench/dalmir_gui_data.h"
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/qt_text.h"
 #include "dalmir/logic/list_commands.h"
@@ -33,42 +34,9 @@
 
 namespace {
 
-using dalmir::model::IndexText;
-
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "dalmir_latency_gui_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *a;
-}
-
-std::string tempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("dalmir_latency_" + std::to_string(getpid()) + "_" + name))
-        .string();
-}
-
-dalmir::model::IndexEntry generatedEntry(int i) {
-    static const std::string players[] = {std::string("羽生善治"), std::string("谷川浩司"),
-                                          std::string("森内俊之"), std::string("佐藤康光"),
-                                          std::string("渡辺明"),   std::string("藤井聡太")};
-    dalmir::model::IndexEntry e;
-    e.setText(IndexText::Path,
-              "/home/user/kifu/" + std::to_string(i / 100) + "/" + std::to_string(i) + ".KIF");
-    e.setText(IndexText::BlackPlayer, players[(i * 7919) % 6] + std::to_string(i % 97));
-    e.setText(IndexText::WhitePlayer, players[(i + 2) % 6]);
-    e.start = {static_cast<uint16_t>(1980 + i % 40), static_cast<uint8_t>(1 + i % 12),
-               static_cast<uint8_t>(1 + i % 28)};
-    e.setText(IndexText::Event,
-              std::string("第") + std::to_string(i % 70) + std::string("期名人戦"));
-    e.moveCount = 3;
-    e.result = static_cast<uint8_t>(i % 8);
-    return e;
-}
+using benchdalmir::app;
+using benchdalmir::generatedEntry;
+using benchdalmir::tempPath;
 
 // A binary pair of n records, written once per size.
 const std::string& binaryDatabase(int records) {
@@ -76,13 +44,7 @@ const std::string& binaryDatabase(int records) {
     auto it = written.find(records);
     if (it != written.end()) return it->second;
     dalmir::model::Database db(records);
-    db.reset(true);
-    for (int i = 0; i < records; ++i) {
-        std::vector<dalmir::model::ListMove> list = {
-            i % 2 ? dalmir::model::ListMove{27, 26} : dalmir::model::ListMove{77, 76},
-            dalmir::model::ListMove{33, 34}, dalmir::model::ListMove{88, 22 + 0x80}};
-        (void)db.append(generatedEntry(i), std::move(list));
-    }
+    benchdalmir::fillBinary(db, records);
     std::string path = tempPath(std::to_string(records) + ".dlb");
     if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) path.clear();
     return written.emplace(records, path).first->second;
@@ -251,7 +213,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     // The generated databases and what was written beside them.
-    const std::string prefix = "dalmir_latency_" + std::to_string(getpid()) + "_";
+    const std::string prefix = "dalmir_bench_" + std::to_string(getpid()) + "_";
     std::error_code ec;
     for (const auto& e :
          std::filesystem::directory_iterator(std::filesystem::temp_directory_path(), ec)) {

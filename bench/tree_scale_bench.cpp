@@ -202,16 +202,21 @@ BENCHMARK(BM_TreeScaleStep30Random)->Unit(benchmark::kMillisecond)->Iterations(3
 void BM_TreeScaleStep30SharedNoTreeIndex(benchmark::State& s) { stepThrough(s, 0, false); }
 BENCHMARK(BM_TreeScaleStep30SharedNoTreeIndex)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The first `wanted` slots of the database (all of them for 0).
+std::vector<int32_t> firstSlots(const Database& db, std::size_t wanted) {
+    std::vector<int32_t> slots(static_cast<std::size_t>(db.table().size()));
+    for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<int32_t>(i);
+    if (wanted > 0 && wanted < slots.size()) slots.resize(wanted);
+    return slots;
+}
+
 // A book of the first records (all of them for 0): of their first 16 plies, moves played at
 // least 10 times; and with the defaults (40 plies, every move). peak_MB is the process's,
 // book_MB_over_db what making the book added to the peak of the opened database.
 void makeBookOf(benchmark::State& state, int maxPly, int minCount) {
     Database* db = opened(state);
     if (!db) return;
-    const auto wanted = static_cast<std::size_t>(state.range(0));
-    std::vector<int32_t> slots(static_cast<std::size_t>(db->table().size()));
-    for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<int32_t>(i);
-    if (wanted > 0 && wanted < slots.size()) slots.resize(wanted);
+    const std::vector<int32_t> slots = firstSlots(*db, static_cast<std::size_t>(state.range(0)));
     BookOptions options;
     options.maxPly = maxPly;
     options.minCount = minCount;
@@ -238,10 +243,7 @@ BENCHMARK(BM_TreeScaleBookDefaults)->Arg(100000)->Unit(benchmark::kSecond)->Iter
 void writeBookOf(benchmark::State& state, int maxPly, int minCount) {
     Database* db = opened(state);
     if (!db) return;
-    const auto wanted = static_cast<std::size_t>(state.range(0));
-    std::vector<int32_t> slots(static_cast<std::size_t>(db->table().size()));
-    for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<int32_t>(i);
-    if (wanted > 0 && wanted < slots.size()) slots.resize(wanted);
+    const std::vector<int32_t> slots = firstSlots(*db, static_cast<std::size_t>(state.range(0)));
     BookOptions options;
     options.maxPly = maxPly;
     options.minCount = minCount;

@@ -8,22 +8,13 @@
 
 #include "core/formats/usi.h"
 #include "dalmir/model/tree/opening_tree.h"
+#include "dalmir/model/tree/tree_test_fixture.h"
 
 namespace dalmir::model {
 namespace {
 
 std::vector<ListMove> line(std::initializer_list<const char*> words) {
-    ReplayBoard board;
-    EXPECT_TRUE(startBoard(0, board));
-    std::vector<ListMove> out;
-    ReplayStep step;
-    for (const char* w : words) {
-        ListMove m;
-        EXPECT_TRUE(listMoveOfUsi(board, w, m)) << w;
-        EXPECT_TRUE(playListMove(board, m, step));
-        out.push_back(m);
-    }
-    return out;
+    return treetest::usiLine(words);
 }
 
 class PlanTest : public ::testing::Test {
