@@ -367,7 +367,8 @@ void MainWindow::bind(Command command, std::function<void()> run, std::function<
 
 void MainWindow::buildMenus() {
     for (const CommandEntry& e : commandTable()) {
-        auto* a = new QAction(QString::fromStdString(e.text), this);
+        // The table holds the texts as written; the menus show them in the program's language.
+        auto* a = new QAction(desktop::translated(e.text.c_str()), this);
         QList<QKeySequence> keys;
         for (const std::string& key : e.keys) {
             keys << QKeySequence(QString::fromStdString(key), QKeySequence::PortableText);
@@ -382,7 +383,7 @@ void MainWindow::buildMenus() {
         m_actions[static_cast<std::size_t>(c)] = a;
     }
     for (const MenuItem& menu : mainMenus(m_settings)) {
-        buildMenu(menuBar()->addMenu(QString::fromStdString(menu.text)), menu.items);
+        buildMenu(menuBar()->addMenu(desktop::translated(menu.text.c_str())), menu.items);
     }
 }
 
@@ -395,7 +396,7 @@ void MainWindow::buildMenu(QMenu* menu, const std::vector<MenuItem>& items) {
                 menu->addAction(action(item.command));
                 break;
             case MenuItem::Kind::Submenu:
-                buildMenu(menu->addMenu(QString::fromStdString(item.text)), item.items);
+                buildMenu(menu->addMenu(desktop::translated(item.text.c_str())), item.items);
                 break;
             case MenuItem::Kind::Separator:
                 menu->addSeparator();

@@ -603,10 +603,12 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
     };
     std::array<Half, 2> halves;
     const std::size_t roomBytes = room.size - room.dataAt;
-    halves[0] = Half{0, buckets / 2};
+    halves[0].from = 0;
+    halves[0].to = buckets / 2;
     halves[0].data = reinterpret_cast<unsigned char*>(out.data() + room.dataAt);
     halves[0].roomBytes = roomBytes;
-    halves[1] = Half{buckets / 2, buckets};
+    halves[1].from = buckets / 2;
+    halves[1].to = buckets;
     halves[1].own.resize(roomBytes);
     halves[1].data = reinterpret_cast<unsigned char*>(halves[1].own.data());
     halves[1].roomBytes = roomBytes;

@@ -2,6 +2,7 @@
 
 #include <cassert>
 
+#include "core/text/translation.h"
 #include "tavrel/logic/document/file_rules.h"
 #include "tavrel/logic/tools/external_programs.h"
 #include "tavrel/logic/view/menu_state.h"
@@ -19,158 +20,160 @@ std::vector<CommandEntry> buildTable() {
         assert(static_cast<int>(t.size()) == static_cast<int>(c));
         t.push_back({c, std::move(text), std::move(keys)});
     };
-    add(Command::Open, "開く(&O)...", {"Ctrl+O"});
-    add(Command::NextFile, "次のファイルを開く(&D)", {"PgDown"});
-    add(Command::PreviousFile, "前のファイルを開く(&U)", {"PgUp"});
-    add(Command::Save, "上書き保存(&S)", {"Ctrl+S"});
-    add(Command::SaveAs, "名前を付けて保存(&A)...", {"Alt+S"});
-    add(Command::FtpUpload, "上書き保存し、FTP転送(&F)", {"Ctrl+Shift+S"});
-    add(Command::SaveImage, "画像の保存(&G)...");
-    add(Command::MailLink, "インターネットメールの送信(&I)...", {"Ctrl+Shift+M"});
-    add(Command::MailAttach, "棋譜ファイルをメールで送信(&T)...");
-    add(Command::MailMal, "メール(MAL)作成(&L)");
-    add(Command::MailMa2, "メール(MA2)作成(&B)");
-    add(Command::MailDialog, "メール作成(&M)...");
-    add(Command::PrintPosition, "局面の印刷(&P)...", {"Ctrl+P"});
-    add(Command::PrintRecord, "棋譜の印刷(&K)...");
-    add(Command::PrintForm, "棋譜用紙印刷(&Y)...");
-    add(Command::PreviewPosition, "局面(&P)", {"Ctrl+U"});
-    add(Command::PreviewRecord, "棋譜(&K)");
-    add(Command::PreviewForm, "棋譜用紙(&Y)");
-    add(Command::Exit, "終了(&X)");
+    add(Command::Open, TR_NOOP("開く(&O)..."), {"Ctrl+O"});
+    add(Command::NextFile, TR_NOOP("次のファイルを開く(&D)"), {"PgDown"});
+    add(Command::PreviousFile, TR_NOOP("前のファイルを開く(&U)"), {"PgUp"});
+    add(Command::Save, TR_NOOP("上書き保存(&S)"), {"Ctrl+S"});
+    add(Command::SaveAs, TR_NOOP("名前を付けて保存(&A)..."), {"Alt+S"});
+    add(Command::FtpUpload, TR_NOOP("上書き保存し、FTP転送(&F)"), {"Ctrl+Shift+S"});
+    add(Command::SaveImage, TR_NOOP("画像の保存(&G)..."));
+    add(Command::MailLink, TR_NOOP("インターネットメールの送信(&I)..."), {"Ctrl+Shift+M"});
+    add(Command::MailAttach, TR_NOOP("棋譜ファイルをメールで送信(&T)..."));
+    add(Command::MailMal, TR_NOOP("メール(MAL)作成(&L)"));
+    add(Command::MailMa2, TR_NOOP("メール(MA2)作成(&B)"));
+    add(Command::MailDialog, TR_NOOP("メール作成(&M)..."));
+    add(Command::PrintPosition, TR_NOOP("局面の印刷(&P)..."), {"Ctrl+P"});
+    add(Command::PrintRecord, TR_NOOP("棋譜の印刷(&K)..."));
+    add(Command::PrintForm, TR_NOOP("棋譜用紙印刷(&Y)..."));
+    add(Command::PreviewPosition, TR_NOOP("局面(&P)"), {"Ctrl+U"});
+    add(Command::PreviewRecord, TR_NOOP("棋譜(&K)"));
+    add(Command::PreviewForm, TR_NOOP("棋譜用紙(&Y)"));
+    add(Command::Exit, TR_NOOP("終了(&X)"));
 
-    add(Command::CopyKif, "時間付き（KI&F形式）");
-    add(Command::CopyKi2, "時間無し（KI&2形式）");
-    add(Command::CopyKifLine, "現在の変化だけ(KIF形式)(&H)");
-    add(Command::CopyKi2Line, "現在の変化だけ(KI2形式)(&I)");
-    add(Command::CopyEnglishRecord, "英語表記(&E)");
-    add(Command::CopyDharma, "dharma/Win用(&D)");
-    add(Command::CopyPosition, "通常(&U)");
-    add(Command::CopyPositionHtml, "等幅タグ付き(&T)");
-    add(Command::CopyEnglishPosition, "英語表記(&E)");
-    add(Command::CopyMail1, "メールのコピー(&1)");
-    add(Command::CopyMail2, "メールのコピー(&2)");
-    add(Command::CopyBitmap, "ビットマップのコピー(&B)");
-    add(Command::Paste, "棋譜・局面の貼り付け(&P)", {"Ctrl+V", "Shift+Ins"});
-    add(Command::MergeRecord, "棋譜の合成(&A)");
-    add(Command::CopyVariations, "棋譜の変化図コピー(&Z)...");
-    add(Command::RecordInfo, "棋譜情報(&I)...", {"Ctrl+I"});
-    add(Command::ProblemInfo, "詰将棋情報(&M)...", {"Ctrl+F5"});
-    add(Command::EditComment, "コメントの編集(&*)...", {"Ctrl+D"});
-    add(Command::DeleteComments, "コメントの一括削除(&C)...");
-    add(Command::EditTime, "消費時間の編集(&L)...", {"Ctrl+Shift+T"});
-    add(Command::ZeroTimes, "全指し手の消費時間を０に(&0)");
-    add(Command::TruncateAfter, "現局面以降の棋譜を削除(&G)");
-    add(Command::CreateBranch, "棋譜の分岐を作成する(&F)");
-    add(Command::AddBookmark, "しおり登録(&R)...");
-    add(Command::GoToBookmark, "しおりへ移動(&J)...");
-    add(Command::EditBookmarks, "しおりの編集(&H)...");
+    add(Command::CopyKif, TR_NOOP("時間付き（KI&F形式）"));
+    add(Command::CopyKi2, TR_NOOP("時間無し（KI&2形式）"));
+    add(Command::CopyKifLine, TR_NOOP("現在の変化だけ(KIF形式)(&H)"));
+    add(Command::CopyKi2Line, TR_NOOP("現在の変化だけ(KI2形式)(&I)"));
+    add(Command::CopyEnglishRecord, TR_NOOP("英語表記(&E)"));
+    add(Command::CopyDharma, TR_NOOP("dharma/Win用(&D)"));
+    add(Command::CopyPosition, TR_NOOP("通常(&U)"));
+    add(Command::CopyPositionHtml, TR_NOOP("等幅タグ付き(&T)"));
+    add(Command::CopyEnglishPosition, TR_NOOP("英語表記(&E)"));
+    add(Command::CopyMail1, TR_NOOP("メールのコピー(&1)"));
+    add(Command::CopyMail2, TR_NOOP("メールのコピー(&2)"));
+    add(Command::CopyBitmap, TR_NOOP("ビットマップのコピー(&B)"));
+    add(Command::Paste, TR_NOOP("棋譜・局面の貼り付け(&P)"), {"Ctrl+V", "Shift+Ins"});
+    add(Command::MergeRecord, TR_NOOP("棋譜の合成(&A)"));
+    add(Command::CopyVariations, TR_NOOP("棋譜の変化図コピー(&Z)..."));
+    add(Command::RecordInfo, TR_NOOP("棋譜情報(&I)..."), {"Ctrl+I"});
+    add(Command::ProblemInfo, TR_NOOP("詰将棋情報(&M)..."), {"Ctrl+F5"});
+    add(Command::EditComment, TR_NOOP("コメントの編集(&*)..."), {"Ctrl+D"});
+    add(Command::DeleteComments, TR_NOOP("コメントの一括削除(&C)..."));
+    add(Command::EditTime, TR_NOOP("消費時間の編集(&L)..."), {"Ctrl+Shift+T"});
+    add(Command::ZeroTimes, TR_NOOP("全指し手の消費時間を０に(&0)"));
+    add(Command::TruncateAfter, TR_NOOP("現局面以降の棋譜を削除(&G)"));
+    add(Command::CreateBranch, TR_NOOP("棋譜の分岐を作成する(&F)"));
+    add(Command::AddBookmark, TR_NOOP("しおり登録(&R)..."));
+    add(Command::GoToBookmark, TR_NOOP("しおりへ移動(&J)..."));
+    add(Command::EditBookmarks, TR_NOOP("しおりの編集(&H)..."));
     int list = 0;
-    for (const char* text : {"対局者(&P)", "棋戦(&K)", "戦型(&S)", "表題(&H)", "持ち時間(&M)",
-                             "場所(&B)", "掲載(&R)", "ユーザ定義(&1)", "ユーザ定義(&2)",
-                             "ユーザ定義(&3)", "ユーザ定義(&4)", "ユーザ定義(&5)"}) {
+    for (const char* text :
+         {TR_NOOP("対局者(&P)"), TR_NOOP("棋戦(&K)"), TR_NOOP("戦型(&S)"), TR_NOOP("表題(&H)"),
+          TR_NOOP("持ち時間(&M)"), TR_NOOP("場所(&B)"), TR_NOOP("掲載(&R)"),
+          TR_NOOP("ユーザ定義(&1)"), TR_NOOP("ユーザ定義(&2)"), TR_NOOP("ユーザ定義(&3)"),
+          TR_NOOP("ユーザ定義(&4)"), TR_NOOP("ユーザ定義(&5)")}) {
         add(commandAt(Command::EditList0, list++), text);
     }
 
-    add(Command::NewGame, "新規対局(&N)...", {"Ctrl+N"});
-    add(Command::ContinuePlay, "継続対局(&C)", {"Ctrl+Y"});
-    add(Command::ResumeGame, "中断局面から再開(&S)", {"Ctrl+A"});
-    add(Command::PlayerNames, "対局者名変更(&P)...", {"Alt+A", "Alt+["});
-    add(Command::OldReplay, "棋譜の再現(&K)", {"Ctrl+K"});
-    add(Command::Resign, "投了(&G)", {"Ctrl+G"});
-    add(Command::Suspend, "中断(&Q)", {"Ctrl+Q"});
-    add(Command::EndInput, "入力終了(&E)", {"Ctrl+M"});
-    add(Command::TakeBack, "入力の取り消し(&R)", {"Ctrl+R"});
-    add(Command::Impasse, "持将棋(&J)");
-    add(Command::TimeLoss, "時間切れで負け(&I)");
-    add(Command::FoulLoss, "反則負け(&B)");
-    add(Command::FoulWin, "反則勝ち(&H)");
+    add(Command::NewGame, TR_NOOP("新規対局(&N)..."), {"Ctrl+N"});
+    add(Command::ContinuePlay, TR_NOOP("継続対局(&C)"), {"Ctrl+Y"});
+    add(Command::ResumeGame, TR_NOOP("中断局面から再開(&S)"), {"Ctrl+A"});
+    add(Command::PlayerNames, TR_NOOP("対局者名変更(&P)..."), {"Alt+A", "Alt+["});
+    add(Command::OldReplay, TR_NOOP("棋譜の再現(&K)"), {"Ctrl+K"});
+    add(Command::Resign, TR_NOOP("投了(&G)"), {"Ctrl+G"});
+    add(Command::Suspend, TR_NOOP("中断(&Q)"), {"Ctrl+Q"});
+    add(Command::EndInput, TR_NOOP("入力終了(&E)"), {"Ctrl+M"});
+    add(Command::TakeBack, TR_NOOP("入力の取り消し(&R)"), {"Ctrl+R"});
+    add(Command::Impasse, TR_NOOP("持将棋(&J)"));
+    add(Command::TimeLoss, TR_NOOP("時間切れで負け(&I)"));
+    add(Command::FoulLoss, TR_NOOP("反則負け(&B)"));
+    add(Command::FoulWin, TR_NOOP("反則勝ち(&H)"));
     // "&I" is 時間切れで負け's; a letter shared by two entries chooses neither.
-    add(Command::Repetition, "千日手(&D)");
-    add(Command::Mate, "詰み(&T)");
-    add(Command::NoMate, "不詰(&F)");
-    add(Command::SuspendMail, "中断し、メールを出力(&W)", {"Ctrl+W"});
+    add(Command::Repetition, TR_NOOP("千日手(&D)"));
+    add(Command::Mate, TR_NOOP("詰み(&T)"));
+    add(Command::NoMate, TR_NOOP("不詰(&F)"));
+    add(Command::SuspendMail, TR_NOOP("中断し、メールを出力(&W)"), {"Ctrl+W"});
 
-    add(Command::Editing, "局面編集の開始(&E)", {"Ctrl+E"});
-    add(Command::EvenSetup, "平手初期配置(&H)");
-    add(Command::MateSetup, "詰将棋用配置(&M)");
-    add(Command::AllToBox, "全ての駒を駒箱へ(&K)");
-    add(Command::BoxToWhite, "駒箱の駒を後手の持駒に(&G)");
-    add(Command::Flip, "先後反転(&I)");
-    add(Command::ChangeSide, "手番変更(&T)");
+    add(Command::Editing, TR_NOOP("局面編集の開始(&E)"), {"Ctrl+E"});
+    add(Command::EvenSetup, TR_NOOP("平手初期配置(&H)"));
+    add(Command::MateSetup, TR_NOOP("詰将棋用配置(&M)"));
+    add(Command::AllToBox, TR_NOOP("全ての駒を駒箱へ(&K)"));
+    add(Command::BoxToWhite, TR_NOOP("駒箱の駒を後手の持駒に(&G)"));
+    add(Command::Flip, TR_NOOP("先後反転(&I)"));
+    add(Command::ChangeSide, TR_NOOP("手番変更(&T)"));
 
-    add(Command::Settings, "各種設定(&S)...", {"F2"});
-    add(Command::Dalmir, "棋譜データベースを起動(&K)", {"F8"});
-    add(Command::DalmirSearch, "棋譜データベースで局面検索(&F)", {"F9"});
-    add(Command::DalmirRegister, "棋譜データベースに登録(&R)", {"F10"});
-    add(Command::Pellam, "詰将棋データベースを起動(&T)", {"F11"});
-    add(Command::ToolSettings, "ツールメニュー設定(&M)...");
+    add(Command::Settings, TR_NOOP("各種設定(&S)..."), {"F2"});
+    add(Command::Dalmir, TR_NOOP("棋譜データベースを起動(&K)"), {"F8"});
+    add(Command::DalmirSearch, TR_NOOP("棋譜データベースで局面検索(&F)"), {"F9"});
+    add(Command::DalmirRegister, TR_NOOP("棋譜データベースに登録(&R)"), {"F10"});
+    add(Command::Pellam, TR_NOOP("詰将棋データベースを起動(&T)"), {"F11"});
+    add(Command::ToolSettings, TR_NOOP("ツールメニュー設定(&M)..."));
     for (int i = 0; i < kToolCount; ++i) {
         // The text is the tool's own (toolMenuLabel); this one stands for it in the table.
-        add(commandAt(Command::Tool1, i), "ツールメニュー" + std::to_string(i + 1),
+        add(commandAt(Command::Tool1, i), TR_NOOP("ツールメニュー") + std::to_string(i + 1),
             {"Ctrl+" + std::to_string(i + 1)});
     }
 
-    add(Command::AnalysisView, "検討(&A)");
-    add(Command::GraphView, "評価値グラフ(&G)");
-    add(Command::AnalyseRecord, "棋譜解析(&R)...");
-    add(Command::EngineSettings, "エンジン設定(&S)...");
-    add(Command::EngineLog, "エンジンの通信(&L)...");
+    add(Command::AnalysisView, TR_NOOP("検討(&A)"));
+    add(Command::GraphView, TR_NOOP("評価値グラフ(&G)"));
+    add(Command::AnalyseRecord, TR_NOOP("棋譜解析(&R)..."));
+    add(Command::EngineSettings, TR_NOOP("エンジン設定(&S)..."));
+    add(Command::EngineLog, TR_NOOP("エンジンの通信(&L)..."));
 
-    add(Command::ToStart, "開始局面へ(&T)", {"Home", "Ctrl+Left", "Shift+A"});
-    add(Command::ReplayBack, "連続して戻す(&P)", {"Shift+Left", "A"});
-    add(Command::StepBack, "１手戻す(&B)", {"Left", "Ctrl+B", "S"});
-    add(Command::ReplayStop, "再現停止(&S)", {"Space"});
-    add(Command::StepForward, "１手進める(&F)", {"Right", "Ctrl+F", "D"});
-    add(Command::ReplayForward, "連続して進める(&N)", {"Shift+Right", "F"});
-    add(Command::ToEnd, "最終局面へ(&E)", {"End", "Shift+F"});
-    add(Command::PreviousBranch, "前の分岐まで戻す(&M)", {"Ctrl+Shift+Left"});
-    add(Command::NextBranch, "次の分岐まで進める(&A)", {"Ctrl+Shift+Right"});
-    add(Command::JumpToPly, "指定手数へ(&J)...");
-    add(Command::Turn, "盤面の回転(&T)", {"Ctrl+T"});
-    add(Command::EmphasiseSide, "手番強調(&E)");
-    add(Command::LastPieceNone, "強調表示しない(&N)");
-    add(Command::LastPieceColour, "駒の色を変える(&P)");
-    add(Command::LastSquareColour, "枡目の色を変える(&M)");
-    add(Command::MainToolbar, "メインツールバー(&M)");
-    add(Command::ReplayToolbar, "再現ツールバー(&R)");
-    add(Command::StatusBar, "ステータスバー(&S)");
-    add(Command::BoardColour, "盤面色(&B)...");
-    add(Command::StandColour, "駒台色(&P)...");
-    add(Command::LastPieceColourDialog, "最終駒・枡目の色(&L)...");
-    add(Command::CurrentMoveColour, "棋譜最終手の色(&K)...");
-    add(Command::VariationColour, "棋譜変化の色(&E)...");
-    add(Command::BackgroundColour, "背景色(&H)...");
-    add(Command::InformationFont, "情報フォント(&I)...");
-    add(Command::StatusFont, "メッセージフォント(&M)...");
-    add(Command::RecordFont, "棋譜フォント(&K)...");
-    add(Command::CoordinateFont, "座標フォント(&Z)...");
-    add(Command::CommentFont, "コメントフォント(&C)...");
-    add(Command::PieceSettings, "盤・駒の設定(&P)...");
-    add(Command::RecordWindow, "表示(&V)", {"Ctrl+L"});
-    add(Command::RecordTimes, "消費時間を表示する(&S)");
-    add(Command::RecordBranches, "分岐の指し手を表示する(&B)");
-    add(Command::BookmarkNames, "しおり名を表示する(&N)");
-    add(Command::BranchWindow0, "表示しない(&0)");
-    add(commandAt(Command::BranchWindow0, 1), "表示する(&1)");
-    add(Command::BranchWindow2, "分岐があるとき表示する(&2)");
-    add(Command::CommentDisplay0, "表示しない(&0)");
-    add(commandAt(Command::CommentDisplay0, 1), "メインウィンドウに表示する(&1)");
-    add(commandAt(Command::CommentDisplay0, 2), "コメントウィンドウに表示する(&2)");
-    add(Command::CommentDisplay3, "コメントがあるときウィンドウに表示する(&3)");
-    add(Command::BoardSizeFit, "ウィンドウに合わせる(&W)");
-    add(Command::BoardSize100, "100%(&1)");
-    add(Command::BoardSize125, "125%(&2)");
-    add(Command::BoardSize150, "150%(&3)");
-    add(Command::BoardSize200, "200%(&4)");
-    add(Command::RecordSeparate, "別ウィンドウで表示する(&W)");
-    add(Command::ResetLayout, "レイアウトを元に戻す(&Y)");
-    add(Command::DragWhileViewing, "棋譜を見ながら駒を動かして指す(&D)");
-    add(Command::PromotionOnBoard, "成・不成を盤上で選ぶ(&O)");
+    add(Command::ToStart, TR_NOOP("開始局面へ(&T)"), {"Home", "Ctrl+Left", "Shift+A"});
+    add(Command::ReplayBack, TR_NOOP("連続して戻す(&P)"), {"Shift+Left", "A"});
+    add(Command::StepBack, TR_NOOP("１手戻す(&B)"), {"Left", "Ctrl+B", "S"});
+    add(Command::ReplayStop, TR_NOOP("再現停止(&S)"), {"Space"});
+    add(Command::StepForward, TR_NOOP("１手進める(&F)"), {"Right", "Ctrl+F", "D"});
+    add(Command::ReplayForward, TR_NOOP("連続して進める(&N)"), {"Shift+Right", "F"});
+    add(Command::ToEnd, TR_NOOP("最終局面へ(&E)"), {"End", "Shift+F"});
+    add(Command::PreviousBranch, TR_NOOP("前の分岐まで戻す(&M)"), {"Ctrl+Shift+Left"});
+    add(Command::NextBranch, TR_NOOP("次の分岐まで進める(&A)"), {"Ctrl+Shift+Right"});
+    add(Command::JumpToPly, TR_NOOP("指定手数へ(&J)..."));
+    add(Command::Turn, TR_NOOP("盤面の回転(&T)"), {"Ctrl+T"});
+    add(Command::EmphasiseSide, TR_NOOP("手番強調(&E)"));
+    add(Command::LastPieceNone, TR_NOOP("強調表示しない(&N)"));
+    add(Command::LastPieceColour, TR_NOOP("駒の色を変える(&P)"));
+    add(Command::LastSquareColour, TR_NOOP("枡目の色を変える(&M)"));
+    add(Command::MainToolbar, TR_NOOP("メインツールバー(&M)"));
+    add(Command::ReplayToolbar, TR_NOOP("再現ツールバー(&R)"));
+    add(Command::StatusBar, TR_NOOP("ステータスバー(&S)"));
+    add(Command::BoardColour, TR_NOOP("盤面色(&B)..."));
+    add(Command::StandColour, TR_NOOP("駒台色(&P)..."));
+    add(Command::LastPieceColourDialog, TR_NOOP("最終駒・枡目の色(&L)..."));
+    add(Command::CurrentMoveColour, TR_NOOP("棋譜最終手の色(&K)..."));
+    add(Command::VariationColour, TR_NOOP("棋譜変化の色(&E)..."));
+    add(Command::BackgroundColour, TR_NOOP("背景色(&H)..."));
+    add(Command::InformationFont, TR_NOOP("情報フォント(&I)..."));
+    add(Command::StatusFont, TR_NOOP("メッセージフォント(&M)..."));
+    add(Command::RecordFont, TR_NOOP("棋譜フォント(&K)..."));
+    add(Command::CoordinateFont, TR_NOOP("座標フォント(&Z)..."));
+    add(Command::CommentFont, TR_NOOP("コメントフォント(&C)..."));
+    add(Command::PieceSettings, TR_NOOP("盤・駒の設定(&P)..."));
+    add(Command::RecordWindow, TR_NOOP("表示(&V)"), {"Ctrl+L"});
+    add(Command::RecordTimes, TR_NOOP("消費時間を表示する(&S)"));
+    add(Command::RecordBranches, TR_NOOP("分岐の指し手を表示する(&B)"));
+    add(Command::BookmarkNames, TR_NOOP("しおり名を表示する(&N)"));
+    add(Command::BranchWindow0, TR_NOOP("表示しない(&0)"));
+    add(commandAt(Command::BranchWindow0, 1), TR_NOOP("表示する(&1)"));
+    add(Command::BranchWindow2, TR_NOOP("分岐があるとき表示する(&2)"));
+    add(Command::CommentDisplay0, TR_NOOP("表示しない(&0)"));
+    add(commandAt(Command::CommentDisplay0, 1), TR_NOOP("メインウィンドウに表示する(&1)"));
+    add(commandAt(Command::CommentDisplay0, 2), TR_NOOP("コメントウィンドウに表示する(&2)"));
+    add(Command::CommentDisplay3, TR_NOOP("コメントがあるときウィンドウに表示する(&3)"));
+    add(Command::BoardSizeFit, TR_NOOP("ウィンドウに合わせる(&W)"));
+    add(Command::BoardSize100, TR_NOOP("100%(&1)"));
+    add(Command::BoardSize125, TR_NOOP("125%(&2)"));
+    add(Command::BoardSize150, TR_NOOP("150%(&3)"));
+    add(Command::BoardSize200, TR_NOOP("200%(&4)"));
+    add(Command::RecordSeparate, TR_NOOP("別ウィンドウで表示する(&W)"));
+    add(Command::ResetLayout, TR_NOOP("レイアウトを元に戻す(&Y)"));
+    add(Command::DragWhileViewing, TR_NOOP("棋譜を見ながら駒を動かして指す(&D)"));
+    add(Command::PromotionOnBoard, TR_NOOP("成・不成を盤上で選ぶ(&O)"));
 
-    add(Command::HelpIndex, "目次(&C)", {"F1"});
-    add(Command::Homepage, "Veskのサイト(&K)");
-    add(Command::About, "バージョン情報(&A)...");
+    add(Command::HelpIndex, TR_NOOP("目次(&C)"), {"F1"});
+    add(Command::Homepage, TR_NOOP("Veskのサイト(&K)"));
+    add(Command::About, TR_NOOP("バージョン情報(&A)..."));
 
     add(Command::TypedMove, "", {"Shift+Return", "Shift+Enter"});
     for (int n = 1; n <= 9; ++n) {
@@ -234,45 +237,51 @@ std::vector<MenuItem> mainMenus(const Settings& settings) {
     play.push_back(separator());
     play = concat(play, range(C::Resign, C::SuspendMail));
     return {
-        submenu("ファイル(&F)",
+        submenu(TR_NOOP("ファイル(&F)"),
                 concat(range(C::Open, C::SaveImage),
-                       {separator(), submenu("メール", range(C::MailLink, C::MailDialog)),
-                        submenu("印刷(&P)", range(C::PrintPosition, C::PrintForm)),
-                        submenu("印刷プレビュー(&V)", range(C::PreviewPosition, C::PreviewForm)),
+                       {separator(), submenu(TR_NOOP("メール"), range(C::MailLink, C::MailDialog)),
+                        submenu(TR_NOOP("印刷(&P)"), range(C::PrintPosition, C::PrintForm)),
+                        submenu(TR_NOOP("印刷プレビュー(&V)"),
+                                range(C::PreviewPosition, C::PreviewForm)),
                         separator(), MenuItem{MenuItem::Kind::RecentFiles, C::Count, {}, {}},
                         item(C::Exit)})),
-        submenu("編集(&E)",
-                concat({submenu("棋譜のコピー(&K)", range(C::CopyKif, C::CopyDharma)),
-                        submenu("局面・メールのコピー(&D)", range(C::CopyPosition, C::CopyMail2)),
+        submenu(TR_NOOP("編集(&E)"),
+                concat({submenu(TR_NOOP("棋譜のコピー(&K)"), range(C::CopyKif, C::CopyDharma)),
+                        submenu(TR_NOOP("局面・メールのコピー(&D)"),
+                                range(C::CopyPosition, C::CopyMail2)),
                         item(C::CopyBitmap), item(C::Paste), item(C::MergeRecord),
                         item(C::CopyVariations), separator()},
                        concat(concat(range(C::RecordInfo, C::CreateBranch), {separator()}),
                               concat(range(C::AddBookmark, C::EditBookmarks),
-                                     {submenu("テキストファイルの編集",
+                                     {submenu(TR_NOOP("テキストファイルの編集"),
                                               range(C::EditList0, C::EditList11))})))),
-        submenu("対局(&P)", play),
-        submenu("局面編集(&B)", range(C::Editing, C::ChangeSide)),
-        submenu("ツール(&T)", concat(concat(range(C::Settings, C::Pellam), {separator()}),
-                                     range(C::ToolSettings, C::Tool5))),
+        submenu(TR_NOOP("対局(&P)"), play),
+        submenu(TR_NOOP("局面編集(&B)"), range(C::Editing, C::ChangeSide)),
+        submenu(TR_NOOP("ツール(&T)"), concat(concat(range(C::Settings, C::Pellam), {separator()}),
+                                              range(C::ToolSettings, C::Tool5))),
         submenu(
-            "表示(&V)",
-            concat(concat({submenu("棋譜再現(&G)", range(C::ToStart, C::JumpToPly)), item(C::Turn),
-                           item(C::EmphasiseSide),
-                           submenu("最終駒(&L)", range(C::LastPieceNone, C::LastSquareColour))},
-                          range(C::MainToolbar, C::StatusBar)),
-                   {submenu("色の設定(&C)", range(C::BoardColour, C::BackgroundColour)),
-                    submenu("フォントの設定(&F)", range(C::InformationFont, C::CommentFont)),
-                    item(C::PieceSettings),
-                    submenu("盤の大きさ(&Z)", range(C::BoardSizeFit, C::BoardSize200)),
-                    item(C::ResetLayout), item(C::DragWhileViewing), item(C::PromotionOnBoard),
-                    submenu("棋譜ウィンドウ(&K)", concat(range(C::RecordWindow, C::BookmarkNames),
-                                                         {item(C::RecordSeparate)})),
-                    submenu("分岐ウィンドウ(&B)", range(C::BranchWindow0, C::BranchWindow2)),
-                    submenu("棋譜コメント(&*)", range(C::CommentDisplay0, C::CommentDisplay3))})),
-        submenu("エンジン(&N)",
+            TR_NOOP("表示(&V)"),
+            concat(
+                concat(
+                    {submenu(TR_NOOP("棋譜再現(&G)"), range(C::ToStart, C::JumpToPly)),
+                     item(C::Turn), item(C::EmphasiseSide),
+                     submenu(TR_NOOP("最終駒(&L)"), range(C::LastPieceNone, C::LastSquareColour))},
+                    range(C::MainToolbar, C::StatusBar)),
+                {submenu(TR_NOOP("色の設定(&C)"), range(C::BoardColour, C::BackgroundColour)),
+                 submenu(TR_NOOP("フォントの設定(&F)"), range(C::InformationFont, C::CommentFont)),
+                 item(C::PieceSettings),
+                 submenu(TR_NOOP("盤の大きさ(&Z)"), range(C::BoardSizeFit, C::BoardSize200)),
+                 item(C::ResetLayout), item(C::DragWhileViewing), item(C::PromotionOnBoard),
+                 submenu(
+                     TR_NOOP("棋譜ウィンドウ(&K)"),
+                     concat(range(C::RecordWindow, C::BookmarkNames), {item(C::RecordSeparate)})),
+                 submenu(TR_NOOP("分岐ウィンドウ(&B)"), range(C::BranchWindow0, C::BranchWindow2)),
+                 submenu(TR_NOOP("棋譜コメント(&*)"),
+                         range(C::CommentDisplay0, C::CommentDisplay3))})),
+        submenu(TR_NOOP("エンジン(&N)"),
                 concat(range(C::AnalysisView, C::GraphView),
                        concat({separator()}, range(C::AnalyseRecord, C::EngineLog)))),
-        submenu("ヘルプ(&H)", range(C::HelpIndex, C::About)),
+        submenu(TR_NOOP("ヘルプ(&H)"), range(C::HelpIndex, C::About)),
     };
 }
 

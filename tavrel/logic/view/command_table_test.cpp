@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
 
+#include "core/text/translation.h"
 #include "tavrel/logic/document/document_test_fixture.h"
 
 namespace tavrel {
@@ -19,13 +21,16 @@ void walk(const std::vector<MenuItem>& items, const std::string& path,
     }
 }
 
+// The text a menu shows for an item: the table's, in the program's language.
 std::string textOf(const MenuItem& i) {
-    return i.kind == MenuItem::Kind::Submenu ? i.text : commandEntry(i.command).text;
+    const std::string& text =
+        i.kind == MenuItem::Kind::Submenu ? i.text : commandEntry(i.command).text;
+    return core::translate(text.c_str());
 }
 
 // Every command of the menus is there once, with a text; no letter chooses two entries of one
 // menu (a shared letter only highlights); the menu bar's own letters included.
-TEST(CommandTable, MenusHoldEachCommandOnceWithOwnMnemonics) {
+void checkMenus() {
     for (int i = 0; i < kCommandCount; ++i) {
         EXPECT_EQ(static_cast<int>(commandTable()[static_cast<std::size_t>(i)].command), i);
     }
@@ -59,6 +64,35 @@ TEST(CommandTable, MenusHoldEachCommandOnceWithOwnMnemonics) {
         EXPECT_TRUE(seen.count(Command::TruncateAfter) && seen.count(Command::CreateBranch) &&
                     seen.count(Command::ReplayToolbar));
     }
+}
+
+TEST(CommandTable, MenusHoldEachCommandOnceWithOwnMnemonics) { checkMenus(); }
+
+// In English every menu text comes from the catalogue (no Japanese left), and the letters still
+// choose one entry each.
+TEST(CommandTable, EnglishMenusAreWholeAndKeepTheirMnemonics) {
+    ASSERT_TRUE(core::useLanguage(core::Language::English, "tavrel",
+                                  std::string(TAVREL_BINARY_DIR) + "/tavrel/locale"));
+    checkMenus();
+    walk(mainMenus(Settings{}), "", [](const std::vector<MenuItem>& items, const std::string&) {
+        for (const MenuItem& i : items) {
+            if (i.kind != MenuItem::Kind::Command && i.kind != MenuItem::Kind::Submenu) continue;
+            // The tools' entries show the names the user gave them.
+            const int command = static_cast<int>(i.command);
+            if (i.kind == MenuItem::Kind::Command && command >= static_cast<int>(Command::Tool1) &&
+                command <= static_cast<int>(Command::Tool5)) {
+                continue;
+            }
+            const std::string text = textOf(i);
+            // Japanese characters are three bytes in UTF-8, led by 0xE3..0xE9 or 0xEF.
+            const bool japanese = std::any_of(text.begin(), text.end(), [](char c) {
+                const auto b = static_cast<unsigned char>(c);
+                return (b >= 0xE3 && b <= 0xE9) || b == 0xEF;
+            });
+            EXPECT_FALSE(japanese) << text;
+        }
+    });
+    ASSERT_TRUE(core::useLanguage(core::Language::Japanese, "tavrel", ""));
 }
 
 // A key bound to two commands would choose neither.
