@@ -29,7 +29,7 @@ void normaliseFolder(std::string& folder);
 // any other non-empty folder).
 void parseEnvironmentText(std::string_view text, Settings& settings);
 // The text of the environment file: header line, then every key in table order with the section
-// lines, CP932 with CR LF.
+// lines, with CR LF (written as one of the own text files: Shift-JIS where it holds the text).
 std::string formatEnvironmentText(const Settings& settings);
 
 // Reads the environment file at path into settings. Returns Ok, or CannotOpen when it does not

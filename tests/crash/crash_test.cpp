@@ -93,10 +93,13 @@ Saver recordSaver(std::mt19937& rng) {
     testsupport::makeRandomRecord(newRecord->store, rng, options);
     auto oldBytes = std::make_shared<std::string>();
     auto newBytes = std::make_shared<std::string>();
-    *oldBytes = core::savedFileText(oldRecord->store, core::SaveFormat::Kif,
-                                    oldRecord->writeOptions, oldRecord->expander);
-    *newBytes = core::savedFileText(newRecord->store, core::SaveFormat::Kif,
-                                    newRecord->writeOptions, newRecord->expander);
+    // The bytes on disk: Shift-JIS.
+    *oldBytes = core::savedFile(oldRecord->store, core::SaveFormat::Kif, oldRecord->writeOptions,
+                                oldRecord->expander)
+                    .bytes;
+    *newBytes = core::savedFile(newRecord->store, core::SaveFormat::Kif, newRecord->writeOptions,
+                                newRecord->expander)
+                    .bytes;
     Saver s;
     s.name = "record file";
     s.writeOld = [=](const fs::path& dir) { (void)oldRecord->saveTo(dir / "game.kif"); };
@@ -121,8 +124,10 @@ Saver environmentSaver() {
     newSettings->recordFolder = "/home/someone/records/";
     newSettings->pieceSet = 1;
     newSettings->boardColour = {10, 20, 30};
-    auto oldBytes = std::make_shared<std::string>(tavrel::formatEnvironmentText(*oldSettings));
-    auto newBytes = std::make_shared<std::string>(tavrel::formatEnvironmentText(*newSettings));
+    auto oldBytes = std::make_shared<std::string>(
+        core::ownTextFileBytes(tavrel::formatEnvironmentText(*oldSettings)));
+    auto newBytes = std::make_shared<std::string>(
+        core::ownTextFileBytes(tavrel::formatEnvironmentText(*newSettings)));
     Saver s;
     s.name = "environment file";
     s.writeOld = [=](const fs::path& dir) {
