@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -13,20 +14,25 @@
 
 namespace benchdalmir {
 
-// The one offscreen application of a benchmark program.
-inline QApplication& app() {
-    static int argc = 1;
-    static char name[] = "dalmir_gui_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *a;
+// The offscreen application the benchmarks' main made.
+inline QApplication& app() { return *qobject_cast<QApplication*>(QCoreApplication::instance()); }
+
+// The files tempPath named, and what was written beside them, removed when the program ends.
+inline void removeTempFiles() {
+    const std::string prefix = "dalmir_bench_" + std::to_string(getpid()) + "_";
+    std::error_code ec;
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::filesystem::temp_directory_path(), ec)) {
+        if (e.path().filename().string().rfind(prefix, 0) == 0) {
+            std::filesystem::remove(e.path(), ec);
+        }
+    }
 }
 
 // A file in the temporary folder, named for this process.
 inline std::string tempPath(const std::string& name) {
+    static const bool cleaned = std::atexit(removeTempFiles) == 0;
+    (void)cleaned;
     return (std::filesystem::temp_directory_path() /
             ("dalmir_bench_" + std::to_string(getpid()) + "_" + name))
         .string();

@@ -206,20 +206,3 @@ BENCHMARK(BM_WindowLatency)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterat
 BENCHMARK(BM_CallingThread)->Apply(sizes)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    app();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // The generated databases and what was written beside them.
-    const std::string prefix = "dalmir_bench_" + std::to_string(getpid()) + "_";
-    std::error_code ec;
-    for (const auto& e :
-         std::filesystem::directory_iterator(std::filesystem::temp_directory_path(), ec)) {
-        if (e.path().filename().string().rfind(prefix, 0) == 0) {
-            std::filesystem::remove(e.path(), ec);
-        }
-    }
-    return 0;
-}

@@ -178,11 +178,3 @@ void BM_DeleteAndUndo100000(benchmark::State& state) {
 BENCHMARK(BM_DeleteAndUndo100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    app();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

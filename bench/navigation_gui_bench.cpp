@@ -95,12 +95,3 @@ void BM_ScrollRecordWindowOf10000Lines(benchmark::State& state) {
 BENCHMARK(BM_ScrollRecordWindowOf10000Lines)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

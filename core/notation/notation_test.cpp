@@ -113,17 +113,7 @@ TEST(NotationTest, DirectionWordsAndNothingElseRead) {
     int words = 0;
     for (unsigned c = 1; c < 0x10000; ++c) {
         if (c >= 0xD800 && c <= 0xDFFF) continue;
-        std::string t;
-        if (c < 0x80) {
-            t += static_cast<char>(c);
-        } else if (c < 0x800) {
-            t += static_cast<char>(0xC0 | (c >> 6));
-            t += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            t += static_cast<char>(0xE0 | (c >> 12));
-            t += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            t += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        const std::string t = core::utf8Of(c);
         int code = 0;
         for (int k = 2; k <= 8; ++k) {
             if (directionWord(k) == t) code = k;

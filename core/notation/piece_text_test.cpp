@@ -119,17 +119,7 @@ TEST(PieceTextTest, EveryTwoByteCodeReadsAsTheTablesSay) {
     int numerals = 0;
     for (unsigned c = 1; c < 0x10000; ++c) {
         if (c >= 0xD800 && c <= 0xDFFF) continue;
-        std::string t;
-        if (c < 0x80) {
-            t += static_cast<char>(c);
-        } else if (c < 0x800) {
-            t += static_cast<char>(0xC0 | (c >> 6));
-            t += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            t += static_cast<char>(0xE0 | (c >> 12));
-            t += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            t += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        const std::string t = core::utf8Of(c);
         int piece = 0;
         if (t == king) {
             piece = kKing;

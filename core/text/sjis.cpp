@@ -470,6 +470,11 @@ std::string firstNonCp932Char(std::string_view s) {
     return c.firstUnencodable;
 }
 
+std::string utf8Of(char32_t codePoint) {
+    char bytes[3];
+    return std::string(bytes, putUtf8(bytes, codePoint));
+}
+
 std::string codePointName(std::string_view character) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", charCode(character));
