@@ -24,7 +24,6 @@ constexpr std::size_t kRecordHead = 8;
 constexpr unsigned char kSync = 0xE5;
 constexpr char kEngineType = 'N';
 constexpr char kEvaluationType = 'V';
-constexpr std::size_t kMaxPayload = 0xFFFF;
 constexpr int kMaxHandCount = 18;
 
 void put8(std::string& out, unsigned v) { out += static_cast<char>(v & 0xFF); }
