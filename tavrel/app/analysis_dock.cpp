@@ -96,12 +96,12 @@ QVariant AnalysisModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 AnalysisDock::AnalysisDock(Document& doc, QWidget* parent)
-    : QDockWidget(qs("検討"), parent),
+    : QDockWidget(desktop::translated("検討"), parent),
       m_doc(doc),
       m_engineBox(new QComboBox),
-      m_startButton(new QPushButton(qs("開始"))),
-      m_stopButton(new QPushButton(qs("停止"))),
-      m_addButton(new QPushButton(qs("変化として追加"))),
+      m_startButton(new QPushButton(desktop::translated("開始"))),
+      m_stopButton(new QPushButton(desktop::translated("停止"))),
+      m_addButton(new QPushButton(desktop::translated("変化として追加"))),
       m_totals(new QLabel),
       m_status(new QLabel),
       m_table(new QTableView),

@@ -17,7 +17,7 @@ QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 // OK and キャンセル, connected to the dialog's accept and reject.
 QDialogButtonBox* okCancel(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Cancel)->setText(qs("キャンセル"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(desktop::translated("キャンセル"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
@@ -30,14 +30,14 @@ CommentDialog::CommentDialog(const std::string& caption, std::string_view stored
     setObjectName(QStringLiteral("commentDialog"));
     setWindowTitle(fromUtf8(caption));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(qs("コメント"), this));
+    layout->addWidget(new QLabel(desktop::translated("コメント"), this));
     QString shown = fromUtf8(commentForEditing(stored, &m_cut));
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_edit->setPlainText(shown);
     m_edit->setTabChangesFocus(false);
     layout->addWidget(m_edit);
     QDialogButtonBox* buttons = okCancel(this);
-    m_delete = buttons->addButton(qs("削除"), QDialogButtonBox::DestructiveRole);
+    m_delete = buttons->addButton(desktop::translated("削除"), QDialogButtonBox::DestructiveRole);
     connect(m_delete, &QPushButton::clicked, this, [this] { done(DeleteChosen); });
     layout->addWidget(buttons);
     resize(480, 300);
@@ -52,18 +52,18 @@ std::string CommentDialog::text() const {
 
 DeleteCommentsDialog::DeleteCommentsDialog(int ply, int lastPly, QWidget* parent)
     : QDialog(parent),
-      m_all(new QRadioButton(qs("すべてのコメントを削除(&E)"), this)),
-      m_upTo(new QRadioButton(qs("指定手数以前を削除(&B)"), this)),
-      m_fromOn(new QRadioButton(qs("指定手数以降を削除(&A)"), this)),
+      m_all(new QRadioButton(desktop::translated("すべてのコメントを削除(&E)"), this)),
+      m_upTo(new QRadioButton(desktop::translated("指定手数以前を削除(&B)"), this)),
+      m_fromOn(new QRadioButton(desktop::translated("指定手数以降を削除(&A)"), this)),
       m_ply(new QSpinBox(this)) {
-    setWindowTitle(qs("コメントの一括削除"));
+    setWindowTitle(desktop::translated("コメントの一括削除"));
     auto* layout = new QVBoxLayout(this);
     for (QRadioButton* b : {m_all, m_upTo, m_fromOn}) layout->addWidget(b);
     m_all->setChecked(true);
     auto* form = new QFormLayout;
     m_ply->setRange(0, std::max(lastPly, 0));
     m_ply->setValue(ply);
-    form->addRow(qs("手数："), m_ply);
+    form->addRow(desktop::translated("手数："), m_ply);
     layout->addLayout(form);
     layout->addWidget(okCancel(this));
 }
@@ -87,9 +87,9 @@ ThinkingTimeDialog::ThinkingTimeDialog(const std::string& caption, std::uint16_t
     m_seconds->setValue(split.seconds);
     auto* row = new QHBoxLayout;
     row->addWidget(m_minutes);
-    row->addWidget(new QLabel(qs("分"), this));
+    row->addWidget(new QLabel(desktop::translated("分"), this));
     row->addWidget(m_seconds);
-    row->addWidget(new QLabel(qs("秒"), this));
+    row->addWidget(new QLabel(desktop::translated("秒"), this));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
     layout->addWidget(okCancel(this));
@@ -107,15 +107,15 @@ AddBookmarkDialog::AddBookmarkDialog(BookmarkEditSession& session, core::NodeInd
       m_folder(std::move(folder)),
       m_name(new InfoFieldCombo(this)) {
     setObjectName(QStringLiteral("bookmarkDialog"));
-    setWindowTitle(qs("しおりの登録・名称変更・削除"));
+    setWindowTitle(desktop::translated("しおりの登録・名称変更・削除"));
     m_name->setChoices(choices);
     m_name->setValue(proposed);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(qs("しおりの名前："), this));
+    layout->addWidget(new QLabel(desktop::translated("しおりの名前："), this));
     layout->addWidget(m_name);
     QDialogButtonBox* buttons = okCancel(this);
-    m_file = buttons->addButton(qs("ファイル編集"), QDialogButtonBox::ActionRole);
-    m_delete = buttons->addButton(qs("削除(&D)"), QDialogButtonBox::ActionRole);
+    m_file = buttons->addButton(desktop::translated("ファイル編集"), QDialogButtonBox::ActionRole);
+    m_delete = buttons->addButton(desktop::translated("削除(&D)"), QDialogButtonBox::ActionRole);
     connect(m_file, &QPushButton::clicked, this, [editList = std::move(editList)] {
         if (editList) editList();
     });
@@ -145,11 +145,11 @@ void AddBookmarkDialog::reject() {
 GoToBookmarkDialog::GoToBookmarkDialog(const std::vector<std::string>& names, QWidget* parent)
     : QDialog(parent), m_list(new QListWidget(this)) {
     setObjectName(QStringLiteral("bookmarkJumpDialog"));
-    setWindowTitle(qs("しおりへ移動"));
+    setWindowTitle(desktop::translated("しおりへ移動"));
     for (const std::string& n : names) m_list->addItem(fromUtf8(n));
     if (!names.empty()) m_list->setCurrentRow(0);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(qs("しおり："), this));
+    layout->addWidget(new QLabel(desktop::translated("しおり："), this));
     layout->addWidget(m_list);
     layout->addWidget(okCancel(this));
     connect(m_list, &QListWidget::itemActivated, this, &QDialog::accept);
@@ -158,7 +158,7 @@ GoToBookmarkDialog::GoToBookmarkDialog(const std::vector<std::string>& names, QW
 EditBookmarksDialog::EditBookmarksDialog(BookmarkEditSession& session, QWidget* parent)
     : QDialog(parent), m_session(session), m_list(new QListWidget(this)) {
     setObjectName(QStringLiteral("bookmarkEditDialog"));
-    setWindowTitle(qs("しおりの編集"));
+    setWindowTitle(desktop::translated("しおりの編集"));
     auto* row = new QHBoxLayout;
     row->addWidget(m_list, 1);
     auto* side = new QVBoxLayout;
@@ -218,7 +218,8 @@ RecordInfoDialog::RecordInfoDialog(const QString& title, std::vector<RecordInfoF
     layout->addWidget(m_page);
     QDialogButtonBox* buttons = okCancel(this);
     if (openSettings) {
-        QPushButton* settings = buttons->addButton(qs("設定"), QDialogButtonBox::ActionRole);
+        QPushButton* settings =
+            buttons->addButton(desktop::translated("設定"), QDialogButtonBox::ActionRole);
         settings->setObjectName(QStringLiteral("settingsButton"));
         connect(settings, &QPushButton::clicked, this, std::move(openSettings));
     }

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 #include "tavrel/platform/setting_font.h"
 
 namespace tavrel {
@@ -18,7 +19,7 @@ QString qtext(const std::string& cp932) { return QString::fromStdString(core::to
 BranchWindow::BranchWindow(const core::RecordStore& store, Settings& settings, int instance,
                            QWidget* parent)
     : QWidget(parent, Qt::Tool), m_store(store), m_settings(settings), m_instance(instance) {
-    setWindowTitle(QString::fromUtf8("分岐"));
+    setWindowTitle(desktop::translated("分岐"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::ArrowCursor);
     setFont(settingFont(settings.recordFont));

@@ -12,11 +12,12 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "desktop/qt_text.h"
+
 namespace tavrel {
 
 namespace {
 
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 QString qs(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 int clampToInt(std::int64_t n) {
@@ -30,7 +31,7 @@ EngineOptionsDialog::EngineOptionsDialog(const usi::EngineEntry& entry,
                                          const std::vector<usi::UsiOption>& options,
                                          QWidget* parent)
     : QDialog(parent), m_entry(entry), m_options(options) {
-    setWindowTitle(qs("エンジンのオプション") + " - " + qs(entry.name));
+    setWindowTitle(desktop::translated("エンジンのオプション") + " - " + qs(entry.name));
     auto* form = new QFormLayout;
     for (const usi::UsiOption& o : m_options) {
         QWidget* w = nullptr;
@@ -52,7 +53,7 @@ EngineOptionsDialog::EngineOptionsDialog(const usi::EngineEntry& entry,
             }
             case usi::UsiOptionType::Button:
                 // Pressed only while an engine runs; nothing to keep here.
-                w = new QLabel(qs("（ボタン）"));
+                w = new QLabel(desktop::translated("（ボタン）"));
                 break;
             case usi::UsiOptionType::String:
                 w = new QLineEdit;
@@ -60,7 +61,7 @@ EngineOptionsDialog::EngineOptionsDialog(const usi::EngineEntry& entry,
             case usi::UsiOptionType::Filename: {
                 auto* row = new QWidget;
                 auto* line = new QLineEdit;
-                auto* browse = new QPushButton(qs("参照..."));
+                auto* browse = new QPushButton(desktop::translated("参照..."));
                 auto* layout = new QHBoxLayout(row);
                 layout->setContentsMargins(0, 0, 0, 0);
                 layout->addWidget(line, 1);
@@ -85,7 +86,8 @@ EngineOptionsDialog::EngineOptionsDialog(const usi::EngineEntry& entry,
     scroll->setWidgetResizable(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                                          QDialogButtonBox::RestoreDefaults);
-    buttons->button(QDialogButtonBox::RestoreDefaults)->setText(qs("既定値に戻す"));
+    buttons->button(QDialogButtonBox::RestoreDefaults)
+        ->setText(desktop::translated("既定値に戻す"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons->button(QDialogButtonBox::RestoreDefaults), &QPushButton::clicked, this,
@@ -167,15 +169,16 @@ EngineListDialog::EngineListDialog(std::vector<usi::EngineEntry> engines, Probe 
       m_engines(std::move(engines)),
       m_probe(std::move(probe)),
       m_list(new QListWidget) {
-    setWindowTitle(qs("エンジン設定"));
-    auto* add = new QPushButton(qs("追加..."));
-    auto* remove = new QPushButton(qs("削除"));
-    auto* options = new QPushButton(qs("オプション..."));
+    setWindowTitle(desktop::translated("エンジン設定"));
+    auto* add = new QPushButton(desktop::translated("追加..."));
+    auto* remove = new QPushButton(desktop::translated("削除"));
+    auto* options = new QPushButton(desktop::translated("オプション..."));
     auto* close = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(close, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(close, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(add, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, qs("エンジンの追加"));
+        const QString path =
+            QFileDialog::getOpenFileName(this, desktop::translated("エンジンの追加"));
         if (!path.isEmpty()) addProgram(path);
     });
     connect(remove, &QPushButton::clicked, this, &EngineListDialog::removeCurrent);
@@ -243,18 +246,18 @@ RecordAnalysisDialog::RecordAnalysisDialog(QWidget* parent)
     : QDialog(parent),
       m_seconds(new QSpinBox),
       m_multiPv(new QSpinBox),
-      m_mainLine(new QRadioButton(qs("本譜のみ"))),
-      m_everyLine(new QRadioButton(qs("すべての変化"))) {
-    setWindowTitle(qs("棋譜解析"));
+      m_mainLine(new QRadioButton(desktop::translated("本譜のみ"))),
+      m_everyLine(new QRadioButton(desktop::translated("すべての変化"))) {
+    setWindowTitle(desktop::translated("棋譜解析"));
     m_seconds->setRange(1, 3600);
     m_seconds->setValue(3);
-    m_seconds->setSuffix(qs(" 秒"));
+    m_seconds->setSuffix(desktop::translated(" 秒"));
     m_multiPv->setRange(1, 16);
     m_mainLine->setChecked(true);
     auto* form = new QFormLayout;
-    form->addRow(qs("1手あたりの時間"), m_seconds);
-    form->addRow(qs("候補手の数"), m_multiPv);
-    form->addRow(qs("対象"), m_mainLine);
+    form->addRow(desktop::translated("1手あたりの時間"), m_seconds);
+    form->addRow(desktop::translated("候補手の数"), m_multiPv);
+    form->addRow(desktop::translated("対象"), m_mainLine);
     form->addRow(QString(), m_everyLine);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 #include "tavrel/app/print_preview_view.h"
 #include "tavrel/logic/output/copy_commands.h"
 #include "tavrel/logic/output/mail_output.h"
@@ -28,8 +29,6 @@
 namespace tavrel {
 
 namespace {
-
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
 std::string folderPath(QStandardPaths::StandardLocation location) {
     QString path = QStandardPaths::writableLocation(location);
@@ -43,12 +42,12 @@ std::string folderPath(QStandardPaths::StandardLocation location) {
 std::optional<core::VariationTreeOptions> askVariationTree(QWidget* parent,
                                                            const core::VariationTreeOptions& now) {
     QDialog dialog(parent);
-    dialog.setWindowTitle(qs("棋譜の変化図"));
+    dialog.setWindowTitle(desktop::translated("棋譜の変化図"));
     auto* form = new QFormLayout(&dialog);
     auto* depth = new QSpinBox(&dialog);
     depth->setRange(1, 999);
     depth->setValue(now.maxDepth);
-    auto* compact = new QCheckBox(qs("簡略表記"), &dialog);
+    auto* compact = new QCheckBox(desktop::translated("簡略表記"), &dialog);
     compact->setChecked(now.compact);
     auto* width = new QSpinBox(&dialog);
     width->setRange(1, 99);
@@ -56,10 +55,10 @@ std::optional<core::VariationTreeOptions> askVariationTree(QWidget* parent,
     auto* compactWidth = new QSpinBox(&dialog);
     compactWidth->setRange(1, 99);
     compactWidth->setValue(now.compactColumnWidth);
-    form->addRow(qs("最大手数"), depth);
+    form->addRow(desktop::translated("最大手数"), depth);
     form->addRow(QString(), compact);
-    form->addRow(qs("桁数"), width);
-    form->addRow(qs("桁数（簡略表記）"), compactWidth);
+    form->addRow(desktop::translated("桁数"), width);
+    form->addRow(desktop::translated("桁数（簡略表記）"), compactWidth);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

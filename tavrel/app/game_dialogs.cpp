@@ -15,8 +15,6 @@ namespace tavrel {
 
 namespace {
 
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
-
 const InfoFieldSource kPlayers{HistoryField::Players, ListField::Players};
 
 InfoFieldCombo* playerBox(const ChoiceSource& source, QWidget* parent) {
@@ -38,7 +36,7 @@ QDialogButtonBox* okCancel(QDialog* dialog) {
 // 人間 (no data) and the registered engines (their names as data).
 QComboBox* playerKindBox(const ChoiceSource& source, QWidget* parent) {
     auto* box = new QComboBox(parent);
-    box->addItem(qs("人間"), QString());
+    box->addItem(desktop::translated("人間"), QString());
     for (const std::string& name : source.engineNames) {
         box->addItem(QString::fromStdString(name), QString::fromStdString(name));
     }
@@ -64,7 +62,7 @@ GamePlayersPage::GamePlayersPage(const ChoiceSource& source, QWidget* parent)
       m_white(playerBox(source, this)),
       m_blackShort(new QLineEdit(this)),
       m_whiteShort(new QLineEdit(this)),
-      m_undecided(new QPushButton(qs("先手後手未定(&M)"), this)),
+      m_undecided(new QPushButton(desktop::translated("先手後手未定(&M)"), this)),
       m_blackPlayer(playerKindBox(source, this)),
       m_whitePlayer(playerKindBox(source, this)),
       m_initial(secondsBox(kMaxControlSeconds / 60, this)),
@@ -72,33 +70,33 @@ GamePlayersPage::GamePlayersPage(const ChoiceSource& source, QWidget* parent)
       m_increment(secondsBox(kMaxControlSeconds, this)) {
     m_blackPlayer->setObjectName(QStringLiteral("blackPlayer"));
     m_whitePlayer->setObjectName(QStringLiteral("whitePlayer"));
-    m_initial->setSuffix(qs(" 分"));
-    m_byoyomi->setSuffix(qs(" 秒"));
-    m_increment->setSuffix(qs(" 秒"));
+    m_initial->setSuffix(desktop::translated(" 分"));
+    m_byoyomi->setSuffix(desktop::translated(" 秒"));
+    m_increment->setSuffix(desktop::translated(" 秒"));
     for (core::HandicapType t : offeredHandicaps()) {
         m_handicap->addItem(fromUtf8(core::handicapName(t)), t);
     }
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel(qs("手合割："), this), 0, 0);
+    grid->addWidget(new QLabel(desktop::translated("手合割："), this), 0, 0);
     grid->addWidget(m_handicap, 0, 1);
     grid->addWidget(m_blackLabel, 1, 0);
     grid->addWidget(m_black, 1, 1);
-    grid->addWidget(new QLabel(qs("省略名："), this), 1, 2);
+    grid->addWidget(new QLabel(desktop::translated("省略名："), this), 1, 2);
     grid->addWidget(m_blackShort, 1, 3);
     grid->addWidget(m_whiteLabel, 2, 0);
     grid->addWidget(m_white, 2, 1);
-    grid->addWidget(new QLabel(qs("省略名："), this), 2, 2);
+    grid->addWidget(new QLabel(desktop::translated("省略名："), this), 2, 2);
     grid->addWidget(m_whiteShort, 2, 3);
     grid->addWidget(m_undecided, 3, 1);
-    grid->addWidget(new QLabel(qs("先手の対局者："), this), 4, 0);
+    grid->addWidget(new QLabel(desktop::translated("先手の対局者："), this), 4, 0);
     grid->addWidget(m_blackPlayer, 4, 1);
-    grid->addWidget(new QLabel(qs("後手の対局者："), this), 5, 0);
+    grid->addWidget(new QLabel(desktop::translated("後手の対局者："), this), 5, 0);
     grid->addWidget(m_whitePlayer, 5, 1);
-    grid->addWidget(new QLabel(qs("持ち時間："), this), 6, 0);
+    grid->addWidget(new QLabel(desktop::translated("持ち時間："), this), 6, 0);
     grid->addWidget(m_initial, 6, 1);
-    grid->addWidget(new QLabel(qs("秒読み："), this), 7, 0);
+    grid->addWidget(new QLabel(desktop::translated("秒読み："), this), 7, 0);
     grid->addWidget(m_byoyomi, 7, 1);
-    grid->addWidget(new QLabel(qs("加算："), this), 7, 2);
+    grid->addWidget(new QLabel(desktop::translated("加算："), this), 7, 2);
     grid->addWidget(m_increment, 7, 3);
     grid->setRowStretch(8, 1);
     connect(m_handicap, &QComboBox::currentIndexChanged, this, [this] { followHandicap(); });
@@ -161,10 +159,10 @@ NewGameSheet::NewGameSheet(const ChoiceSource& source, const NewGameFields& fiel
       m_players(new GamePlayersPage(source, m_tabs)),
       m_event(new RecordEventPage(false, m_tabs)),
       m_dateUser(new RecordDateUserPage(*source.settings, true, m_tabs)) {
-    setWindowTitle(qs("新規対局"));
-    m_tabs->addTab(m_players, qs("対局者"));
-    m_tabs->addTab(m_event, qs("棋譜情報"));
-    m_tabs->addTab(m_dateUser, qs("ユーザ情報"));
+    setWindowTitle(desktop::translated("新規対局"));
+    m_tabs->addTab(m_players, desktop::translated("対局者"));
+    m_tabs->addTab(m_event, desktop::translated("棋譜情報"));
+    m_tabs->addTab(m_dateUser, desktop::translated("ユーザ情報"));
     if (source.histories) {
         m_event->fillChoices(*source.settings, *source.histories, source.folder);
         m_dateUser->fillChoices(*source.settings, *source.histories, source.folder);
@@ -197,8 +195,8 @@ PlayerNamesDlg::PlayerNamesDlg(const ChoiceSource& source, const std::string& bl
     : QDialog(parent),
       m_black(playerBox(source, this)),
       m_white(playerBox(source, this)),
-      m_undecided(new QPushButton(qs("先手後手未定(&M)"), this)) {
-    setWindowTitle(qs("対局者名変更"));
+      m_undecided(new QPushButton(desktop::translated("先手後手未定(&M)"), this)) {
+    setWindowTitle(desktop::translated("対局者名変更"));
     m_black->setValue(black);
     m_white->setValue(white);
     auto* form = new QFormLayout(this);
@@ -217,13 +215,16 @@ PlayerNamesDlg::PlayerNamesDlg(const ChoiceSource& source, const std::string& bl
 
 GameSaveChoice askGameSaveDialog(QWidget* parent, const std::string& recordName) {
     QMessageBox box(parent);
-    box.setWindowTitle(qs("棋譜の保存"));
+    box.setWindowTitle(desktop::translated("棋譜の保存"));
     box.setIcon(QMessageBox::Question);
-    box.setText(qs("棋譜を保存しますか？"));
+    box.setText(desktop::translated("棋譜を保存しますか？"));
     box.setInformativeText(fromUtf8(recordName));
-    QPushButton* save = box.addButton(qs("上書き保存(&S)"), QMessageBox::AcceptRole);
-    QPushButton* saveAs = box.addButton(qs("名前を付けて保存(&A)"), QMessageBox::ActionRole);
-    QPushButton* none = box.addButton(qs("保存しない(&N)"), QMessageBox::RejectRole);
+    QPushButton* save =
+        box.addButton(desktop::translated("上書き保存(&S)"), QMessageBox::AcceptRole);
+    QPushButton* saveAs =
+        box.addButton(desktop::translated("名前を付けて保存(&A)"), QMessageBox::ActionRole);
+    QPushButton* none =
+        box.addButton(desktop::translated("保存しない(&N)"), QMessageBox::RejectRole);
     box.setDefaultButton(save);
     box.setEscapeButton(none);
     box.exec();

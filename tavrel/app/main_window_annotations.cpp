@@ -21,8 +21,6 @@ namespace tavrel {
 
 namespace {
 
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
-
 Desktop primaryDesktop() {
     Desktop desk;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -58,7 +56,7 @@ void MainWindow::setUpAnnotations() {
             [this, mode] { return static_cast<int>(commentDisplay(m_settings)) == mode; });
     }
 
-    auto* dock = new QDockWidget(qs("コメント"), this);
+    auto* dock = new QDockWidget(desktop::translated("コメント"), this);
     dock->setObjectName(QStringLiteral("commentDock"));
     dock->setFeatures(QDockWidget::NoDockWidgetFeatures);
     m_commentPane = new QPlainTextEdit(dock);
@@ -205,7 +203,7 @@ void MainWindow::editBookmarksDialog() {
 void MainWindow::infoDialog(bool problem) {
     const std::string folder = fsPath(m_context.programFolder);
     RecordInfoDialog dialog(
-        problem ? qs("詰将棋情報") : qs("棋譜情報"),
+        problem ? desktop::translated("詰将棋情報") : desktop::translated("棋譜情報"),
         problem ? problemInfoFields() : recordInfoFields(m_settings),
         problem ? std::function<void()>() : [this] { settingsDialog(); }, this);
     dialog.page()->fillChoices(m_settings, histories(), folder);

@@ -24,8 +24,6 @@ namespace tavrel {
 
 namespace {
 
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
-
 // Starts an engine only to learn its option lines, then ends it.
 class OptionProbe : public QObject, public usi::UsiEvents {
 public:
@@ -69,7 +67,7 @@ EngineWindows::EngineWindows(QMainWindow& window, Document& doc, DocumentUi& ui,
       m_ui(ui),
       m_profileName(std::move(profileName)),
       m_dock(new AnalysisDock(doc, &window)),
-      m_graphDock(new QDockWidget(qs("評価値グラフ"), &window)),
+      m_graphDock(new QDockWidget(desktop::translated("評価値グラフ"), &window)),
       m_graph(new AnalysisGraph) {
     m_graphDock->setObjectName(QStringLiteral("AnalysisGraphDock"));
     m_graphDock->setWidget(m_graph);
@@ -124,7 +122,7 @@ void EngineWindows::showEngineLog() {
     }
     auto* dialog = new QDialog(&m_window);
     dialog->setObjectName(QStringLiteral("engineLog"));
-    dialog->setWindowTitle(qs("エンジンの通信"));
+    dialog->setWindowTitle(desktop::translated("エンジンの通信"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     auto* text = new QPlainTextEdit(dialog);
     text->setObjectName(QStringLiteral("engineLogText"));
@@ -137,8 +135,8 @@ void EngineWindows::showEngineLog() {
     for (const EngineLogLine& line : m_log->lines())
         shown << QString::fromStdString(engineLogText(line));
     text->setPlainText(shown.join(QLatin1Char('\n')));
-    auto* clear = new QPushButton(qs("消去(&C)"), dialog);
-    auto* close = new QPushButton(qs("閉じる"), dialog);
+    auto* clear = new QPushButton(desktop::translated("消去(&C)"), dialog);
+    auto* close = new QPushButton(desktop::translated("閉じる"), dialog);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(clear);
@@ -219,8 +217,9 @@ void EngineWindows::startRecordAnalysis(const usi::EngineEntry& engine,
     m_analysis = std::make_unique<usi::RecordAnalysis>(m_doc.store(), options);
     m_analysisProcess = new UsiProcess(*m_analysis, this);
     m_analysisProcess->setTraffic(engineLogTraffic(m_log, engine.name));
-    m_progress = new QProgressDialog(qs("棋譜解析中..."), qs("キャンセル"), 0, m_analysis->total(),
-                                     &m_window);
+    m_progress =
+        new QProgressDialog(desktop::translated("棋譜解析中..."), desktop::translated("キャンセル"),
+                            0, m_analysis->total(), &m_window);
     m_progress->setObjectName(QStringLiteral("engineAnalysisProgress"));
     m_progress->setWindowModality(Qt::WindowModal);
     m_progress->setMinimumDuration(0);

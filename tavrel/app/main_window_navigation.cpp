@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/logic/view/branch_list.h"
 #include "tavrel/logic/view/navigation.h"
@@ -16,7 +17,6 @@ namespace tavrel {
 namespace {
 
 QString qtext(std::string_view cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
@@ -168,8 +168,9 @@ void MainWindow::startAutoReplay(bool closeAfter) {
 void MainWindow::jumpToPlyDialog(int proposed) {
     if (m_quiet) return;
     bool ok = false;
-    int ply = QInputDialog::getInt(this, qs("指定手数へ"), qs("手数："), proposed, 0,
-                                   m_doc.store().lineEnd(), 1, &ok);
+    int ply =
+        QInputDialog::getInt(this, desktop::translated("指定手数へ"), desktop::translated("手数："),
+                             proposed, 0, m_doc.store().lineEnd(), 1, &ok);
     if (ok) jumpToPly(m_doc, ply);
 }
 

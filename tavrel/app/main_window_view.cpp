@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/logic/tools/piece_choices.h"
 
@@ -24,7 +25,6 @@ namespace tavrel {
 
 namespace {
 
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 QString qtext(std::string_view cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
 
 }  // namespace
@@ -130,23 +130,24 @@ void MainWindow::chooseColour(Rgb& colour) {
 void MainWindow::pieceSettings() {
     PieceChoices choices = pieceChoices(m_settings);
     QDialog dialog(this);
-    dialog.setWindowTitle(qs("盤・駒の設定"));
+    dialog.setWindowTitle(desktop::translated("盤・駒の設定"));
     auto* form = new QFormLayout(&dialog);
     // The items in the order of WoodChoice.
     auto woodChoices = [&](WoodChoice value) {
         auto* box = new QComboBox(&dialog);
-        box->addItems({qs("木目１"), qs("木目２"), qs("単色")});
+        box->addItems({desktop::translated("木目１"), desktop::translated("木目２"),
+                       desktop::translated("単色")});
         box->setCurrentIndex(static_cast<int>(value));
         return box;
     };
     QComboBox* board = woodChoices(choices.board);
     QComboBox* stand = woodChoices(choices.stand);
-    form->addRow(qs("　盤："), board);
-    form->addRow(qs("駒台："), stand);
-    auto* pieceGroup = new QGroupBox(qs("駒"), &dialog);
+    form->addRow(desktop::translated("　盤："), board);
+    form->addRow(desktop::translated("駒台："), stand);
+    auto* pieceGroup = new QGroupBox(desktop::translated("駒"), &dialog);
     auto* pieceForm = new QFormLayout(pieceGroup);
-    auto* standard = new QRadioButton(qs("標準(&S)"), pieceGroup);
-    auto* oneCharacter = new QRadioButton(qs("一文字(&1)"), pieceGroup);
+    auto* standard = new QRadioButton(desktop::translated("標準(&S)"), pieceGroup);
+    auto* oneCharacter = new QRadioButton(desktop::translated("一文字(&1)"), pieceGroup);
     standard->setObjectName(QStringLiteral("standardPieces"));
     oneCharacter->setObjectName(QStringLiteral("oneCharacterPieces"));
     auto* styles = new QHBoxLayout;
@@ -157,7 +158,7 @@ void MainWindow::pieceSettings() {
     set->setObjectName(QStringLiteral("pieceSet"));
     set->setRange(0, kPieceSetCount - 1);
     set->setValue(choices.pieceSet);
-    pieceForm->addRow(qs("駒の種類："), set);
+    pieceForm->addRow(desktop::translated("駒の種類："), set);
     // The two buttons choose their sets; another set number leaves both unchecked.
     auto showStyle = [standard, oneCharacter](int value) {
         standard->setAutoExclusive(false);
@@ -173,22 +174,22 @@ void MainWindow::pieceSettings() {
     connect(oneCharacter, &QRadioButton::clicked, &dialog,
             [set] { set->setValue(kOneCharacterPieceSet); });
     form->addRow(pieceGroup);
-    auto* externalGroup = new QGroupBox(qs("外部駒"), &dialog);
+    auto* externalGroup = new QGroupBox(desktop::translated("外部駒"), &dialog);
     auto* externalForm = new QVBoxLayout(externalGroup);
-    auto* external = new QCheckBox(qs("外部駒使用(&G)"), externalGroup);
+    auto* external = new QCheckBox(desktop::translated("外部駒使用(&G)"), externalGroup);
     external->setChecked(choices.externalPieces);
     externalForm->addWidget(external);
     auto* pathRow = new QHBoxLayout;
     auto* path = new QLineEdit(qtext(choices.pieceBitmap), externalGroup);
-    auto* browse = new QPushButton(qs("参照(&R)..."), externalGroup);
+    auto* browse = new QPushButton(desktop::translated("参照(&R)..."), externalGroup);
     pathRow->addWidget(path);
     pathRow->addWidget(browse);
     externalForm->addLayout(pathRow);
     form->addRow(externalGroup);
     connect(browse, &QPushButton::clicked, &dialog, [&] {
         QString f = QFileDialog::getOpenFileName(
-            &dialog, qs("外部駒ファイルの設定"), path->text(),
-            qs("BITMAP (*.bmp *.BMP);;画像 (*.bmp *.png *.BMP *.PNG)"));
+            &dialog, desktop::translated("外部駒ファイルの設定"), path->text(),
+            desktop::translated("BITMAP (*.bmp *.BMP);;画像 (*.bmp *.png *.BMP *.PNG)"));
         if (!f.isEmpty()) path->setText(f);
     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

@@ -9,6 +9,7 @@
 #include "core/notation/piece_text.h"
 #include "core/templates/template_expander.h"
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 #include "tavrel/logic/output/export_text.h"
 #include "tavrel/logic/output/print_layout.h"
 #include "tavrel/platform/setting_font.h"
@@ -127,7 +128,7 @@ private:
         QString caption =
             qtext(black ? core::kMarkBlack : core::kMarkWhite) +
             qtext(store.playerName(black ? core::PlayerField::Black : core::PlayerField::White));
-        QStringList lines{caption, QString::fromUtf8("持駒")};
+        QStringList lines{caption, desktop::translated("持駒")};
         bool any = false;
         for (int type = 7; type >= 1; --type) {
             const int n = hands.count(side, type);
@@ -137,7 +138,7 @@ private:
             if (n > 1) entry += QString::number(n);
             lines << entry;
         }
-        if (!any) lines << QString::fromUtf8("なし");
+        if (!any) lines << desktop::translated("なし");
         m_painter->setFont(m_handFont);
         const QFontMetrics fm(m_handFont);
         int y = column.top() + fm.ascent();
@@ -225,8 +226,9 @@ private:
 }  // namespace
 
 QString printJobName(PrintKind kind) {
-    return QStringLiteral("Tavrel - ") +
-           (kind == PrintKind::Position ? QString::fromUtf8("盤面") : QString::fromUtf8("棋譜"));
+    return QStringLiteral("Tavrel - ") + (kind == PrintKind::Position
+                                              ? desktop::translated("盤面")
+                                              : desktop::translated("棋譜"));
 }
 
 int PrintPainter::paint(QPainter* painter, QPrinter* printer, const PageArea& area, PrintKind kind,

@@ -7,6 +7,7 @@
 #include "core/notation/piece_text.h"
 #include "core/templates/template_expander.h"
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 #include "tavrel/app/print_painter.h"
 #include "tavrel/logic/output/print_layout.h"
 #include "tavrel/logic/output/text_options.h"
@@ -73,22 +74,25 @@ void drawHeader(FormSheet& f, const core::RecordStore& store, const Settings& se
     const bool handicap = store.handicap() != core::kHandicapEven;
     f.font(9);
     // Band 1: event, start, end.
-    f.text(2, 0, third - 2, kBand, qs("棋戦　") + qtext(store.header(core::HeaderField::Event)));
+    f.text(2, 0, third - 2, kBand,
+           desktop::translated("棋戦　") + qtext(store.header(core::HeaderField::Event)));
     f.text(third + 2, 0, third - 2, kBand / 2,
-           qs("開始　") + qtext(store.header(core::HeaderField::StartDateTime)));
+           desktop::translated("開始　") + qtext(store.header(core::HeaderField::StartDateTime)));
     f.text(third + 2, kBand / 2, third - 2, kBand / 2,
-           qs("終了　") + qtext(store.header(core::HeaderField::EndDateTime)));
-    f.text(2 * third + 2, 0, third - 2, kBand / 2, qs("昼休　　　時　分～　　　時　分"));
-    f.text(2 * third + 2, kBand / 2, third - 2, kBand / 2, qs("夕休　　　時　分～　　　時　分"));
+           desktop::translated("終了　") + qtext(store.header(core::HeaderField::EndDateTime)));
+    f.text(2 * third + 2, 0, third - 2, kBand / 2,
+           desktop::translated("昼休　　　時　分～　　　時　分"));
+    f.text(2 * third + 2, kBand / 2, third - 2, kBand / 2,
+           desktop::translated("夕休　　　時　分～　　　時　分"));
     // Band 2: handicap, time limit, time used.
     f.text(2, kBand, third - 2, kBand,
-           qs("手　合　割　") + qtext(core::handicapName(store.handicap())));
+           desktop::translated("手　合　割　") + qtext(core::handicapName(store.handicap())));
     f.text(third + 2, kBand, third - 2, kBand,
-           qs("持　時　間　") + qtext(store.header(core::HeaderField::TimeLimit)));
+           desktop::translated("持　時　間　") + qtext(store.header(core::HeaderField::TimeLimit)));
     f.text(2 * third + 2, kBand, third - 2, kBand / 2,
-           qs("消 費 時 間　▲") + qtext(formTimeUsed(store, 0)));
+           desktop::translated("消 費 時 間　▲") + qtext(formTimeUsed(store, 0)));
     f.text(2 * third + 2, kBand * 1.5, third - 2, kBand / 2,
-           qs("　　　　　　△") + qtext(formTimeUsed(store, 1)));
+           desktop::translated("　　　　　　△") + qtext(formTimeUsed(store, 1)));
     // Band 3: the players (with 印刷対局者名縦 their names written downwards) and the result.
     const QString names[2] = {
         cutName(store.playerName(core::PlayerField::Black), settings.printBlackNameChars),
@@ -114,12 +118,13 @@ void drawHeader(FormSheet& f, const core::RecordStore& store, const Settings& se
     f.text(2 * third + 2, 2 * kBand, third - 2, kBand, qtext(formResultLine(store)));
     // Band 4: opening, site, recorder, remarks, time before the breaks.
     f.text(2, 3 * kBand, third - 2, kBand / 2,
-           qs("戦型　") + qtext(store.header(core::HeaderField::Opening)));
+           desktop::translated("戦型　") + qtext(store.header(core::HeaderField::Opening)));
     f.text(2, 3.5 * kBand, third - 2, kBand / 2,
-           qs("場所　") + qtext(store.header(core::HeaderField::Place)));
-    f.text(third + 2, 3 * kBand, third - 2, kBand / 2, qs("記録係"));
-    f.text(third + 2, 3.5 * kBand, third - 2, kBand / 2, qs("昼休前△　　　分・夕休前△　　　分"));
-    f.text(2 * third + 2, 3 * kBand, third - 2, kBand / 2, qs("備考"));
+           desktop::translated("場所　") + qtext(store.header(core::HeaderField::Place)));
+    f.text(third + 2, 3 * kBand, third - 2, kBand / 2, desktop::translated("記録係"));
+    f.text(third + 2, 3.5 * kBand, third - 2, kBand / 2,
+           desktop::translated("昼休前△　　　分・夕休前△　　　分"));
+    f.text(2 * third + 2, 3 * kBand, third - 2, kBand / 2, desktop::translated("備考"));
     for (int i = 1; i < 3; ++i) f.line(i * third, 0, i * third, 4 * kBand, false);
 }
 
@@ -139,7 +144,8 @@ void drawGrid(FormSheet& f, const std::vector<FormMove>& moves, int sheet) {
             const int index = sheet * kFormMovesPerSheet + c * kFormRows + r;
             if (r == 0) {
                 f.font(7);
-                f.text(left + 0.5, top, kMoveCell, kRow / 2, QString::number(index + 1) + qs("～"),
+                f.text(left + 0.5, top, kMoveCell, kRow / 2,
+                       QString::number(index + 1) + desktop::translated("～"),
                        Qt::AlignLeft | Qt::AlignTop);
             }
             if (index >= static_cast<int>(moves.size())) continue;

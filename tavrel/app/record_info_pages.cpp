@@ -52,7 +52,7 @@ InfoFieldsPage::InfoFieldsPage(std::vector<RecordInfoField> fields, QWidget* par
         } else if (f.field == core::HeaderField::Opening) {
             auto* row = new QHBoxLayout;
             row->addWidget(combo, 1);
-            m_autoOpeningButton = new QPushButton(qs("自動戦型"), this);
+            m_autoOpeningButton = new QPushButton(desktop::translated("自動戦型"), this);
             m_autoOpeningButton->setObjectName(QStringLiteral("autoOpeningButton"));
             m_autoOpeningButton->setEnabled(false);
             row->addWidget(m_autoOpeningButton);
@@ -162,11 +162,11 @@ RecordDateUserPage::RecordDateUserPage(const Settings& settings, bool withDates,
     : InfoFieldsPage(dateAndUserFields(settings, withDates), parent) {}
 
 DateDialog::DateDialog(QWidget* parent) : QDialog(parent), m_calendar(new QCalendarWidget(this)) {
-    setWindowTitle(qs("日付の入力"));
+    setWindowTitle(desktop::translated("日付の入力"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_calendar);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(qs("キャンセル"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(desktop::translated("キャンセル"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -5,6 +5,7 @@
 #include <QMoveEvent>
 #include <QVBoxLayout>
 
+#include "desktop/qt_text.h"
 #include "tavrel/logic/view/continuous_replay.h"
 #include "tavrel/logic/view/window_placement.h"
 
@@ -20,7 +21,7 @@ int intervalOfSpeedBar(int value) {
 
 ReplayControlDialog::ReplayControlDialog(Settings& settings, int instance, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_instance(instance) {
-    setWindowTitle(QString::fromUtf8("棋譜の再現"));
+    setWindowTitle(desktop::translated("棋譜の再現"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
     auto* buttons = new QHBoxLayout;
@@ -38,7 +39,7 @@ ReplayControlDialog::ReplayControlDialog(Settings& settings, int instance, QWidg
     m_next = make("NEXT");
     layout->addLayout(buttons);
     auto* speedRow = new QHBoxLayout;
-    speedRow->addWidget(new QLabel(QString::fromUtf8("速度"), this));
+    speedRow->addWidget(new QLabel(desktop::translated("速度"), this));
     m_speed = new QSlider(Qt::Horizontal, this);
     m_speed->setRange(kMinReplayInterval, kMaxReplayInterval);
     m_speed->setFocusPolicy(Qt::NoFocus);

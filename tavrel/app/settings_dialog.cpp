@@ -28,6 +28,11 @@ namespace {
 
 QString u8(std::string_view utf8) { return fromUtf8(utf8); }
 
+// A text of the settings table (marked TR_NOOP there), in the program's language.
+QString tr8(std::string_view japanese) {
+    return desktop::translated(std::string(japanese).c_str());
+}
+
 QString fontText(const FontSetting& font) {
     return QStringLiteral("%1  %2px")
         .arg(fromUtf8(font.face))
@@ -43,7 +48,7 @@ SettingsDialog::SettingsDialog(const Settings& stored, Hooks hooks, QWidget* par
       m_hooks(std::move(hooks)),
       m_tabs(new QTabWidget(this)),
       m_language(new QComboBox(this)) {
-    setWindowTitle(QStringLiteral("設定"));
+    setWindowTitle(desktop::translated("設定"));
     setObjectName(QStringLiteral("settingsDialog"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
@@ -69,7 +74,7 @@ SettingsDialog::SettingsDialog(const Settings& stored, Hooks hooks, QWidget* par
         scroll->setWidget(w);
         scroll->setWidgetResizable(true);
         scroll->setFrameShape(QFrame::NoFrame);
-        m_tabs->addTab(scroll, u8(page.title));
+        m_tabs->addTab(scroll, tr8(page.title));
     }
     m_language->setObjectName(QStringLiteral("language"));
     for (const QString& text : desktop::languageChoiceTexts()) m_language->addItem(text);
@@ -104,7 +109,7 @@ QWidget* SettingsDialog::buildPage(const SettingsPage& page) {
     QWidget* holder = w;
     if (!page.group.empty()) {
         auto* outer = new QVBoxLayout(w);
-        auto* group = new QGroupBox(u8(page.group), w);
+        auto* group = new QGroupBox(tr8(page.group), w);
         outer->addWidget(group);
         outer->addStretch();
         holder = group;
@@ -113,14 +118,14 @@ QWidget* SettingsDialog::buildPage(const SettingsPage& page) {
     for (const SettingControl& c : page.controls) addControl(holder, form, c);
     if (!page.notes.empty()) {
         QStringList lines;
-        for (std::string_view line : page.notes) lines << u8(line);
+        for (std::string_view line : page.notes) lines << tr8(line);
         auto* notes = new QLabel(lines.join(QLatin1Char('\n')), holder);
         notes->setObjectName(QStringLiteral("notes"));
         notes->setTextInteractionFlags(Qt::TextSelectableByMouse);
         form->addRow(notes);
     }
     if (page.kind == PageKind::Sound) {
-        auto* test = new QPushButton(QStringLiteral("駒音ﾃｽﾄ(&T)"), w);
+        auto* test = new QPushButton(desktop::translated("駒音ﾃｽﾄ(&T)"), w);
         test->setObjectName(QStringLiteral("pieceSoundTest"));
         connect(test, &QPushButton::clicked, this,
                 [this] { testPieceSound(m_stored, m_draft, m_hooks.testSound); });
@@ -132,7 +137,7 @@ QWidget* SettingsDialog::buildPage(const SettingsPage& page) {
 void SettingsDialog::addControl(QWidget* page, QFormLayout* form, const SettingControl& c) {
     const SettingControl* control = &c;
     QString id = u8(c.id);
-    QString label = u8(c.label);
+    QString label = tr8(c.label);
     switch (c.kind) {
         case ControlKind::Check: {
             auto* box = new QCheckBox(label, page);
@@ -153,7 +158,7 @@ void SettingsDialog::addControl(QWidget* page, QFormLayout* form, const SettingC
             spin->setObjectName(id);
             spin->setRange(c.minimum * c.displayScale, c.maximum * c.displayScale);
             spin->setSingleStep(c.displayScale);
-            if (!c.unit.empty()) spin->setSuffix(QStringLiteral(" ") + u8(c.unit));
+            if (!c.unit.empty()) spin->setSuffix(QStringLiteral(" ") + tr8(c.unit));
             connect(spin, &QSpinBox::valueChanged, this, [this, control](int v) {
                 if (m_loading) return;
                 storeNumber(*control, m_draft, v);
@@ -185,7 +190,7 @@ void SettingsDialog::addControl(QWidget* page, QFormLayout* form, const SettingC
                                    int shown = shownNumber(*control, m_draft);
                                    slider->setValue(shown / control->displayScale);
                                    value->setText(
-                                       QStringLiteral("%1 %2").arg(shown).arg(u8(control->unit)));
+                                       QStringLiteral("%1 %2").arg(shown).arg(tr8(control->unit)));
                                }});
             break;
         }
@@ -195,7 +200,7 @@ void SettingsDialog::addControl(QWidget* page, QFormLayout* form, const SettingC
             auto* h = new QHBoxLayout(group);
             auto* buttons = new QButtonGroup(group);
             for (std::size_t i = 0; i < c.choices.size(); ++i) {
-                auto* radio = new QRadioButton(u8(c.choices[i]), group);
+                auto* radio = new QRadioButton(tr8(c.choices[i]), group);
                 radio->setObjectName(id + QStringLiteral("_%1").arg(i));
                 buttons->addButton(radio, static_cast<int>(i));
                 h->addWidget(radio);
@@ -228,12 +233,13 @@ void SettingsDialog::addControl(QWidget* page, QFormLayout* form, const SettingC
                 changed();
             });
             if (c.kind == ControlKind::Path) {
-                auto* browse = new QPushButton(u8(c.dialog.button), row);
+                auto* browse = new QPushButton(tr8(c.dialog.button), row);
                 browse->setObjectName(id + QStringLiteral("Browse"));
                 h->addWidget(browse);
                 connect(browse, &QPushButton::clicked, this, [this, edit, control] {
-                    QString chosen = QFileDialog::getOpenFileName(
-                        this, u8(control->dialog.title), edit->text(), u8(control->dialog.filter));
+                    QString chosen =
+                        QFileDialog::getOpenFileName(this, tr8(control->dialog.title), edit->text(),
+                                                     tr8(control->dialog.filter));
                     if (!chosen.isEmpty()) edit->setText(chosen);
                 });
             }
@@ -307,7 +313,7 @@ QWidget* SettingsDialog::buildFtpPage() {
     auto* w = new QWidget;
     auto* h = new QHBoxLayout(w);
     auto* left = new QVBoxLayout;
-    left->addWidget(new QLabel(QStringLiteral("設定一覧"), w));
+    left->addWidget(new QLabel(desktop::translated("設定一覧"), w));
     m_ftpList = new QListWidget(w);
     m_ftpList->setObjectName(QStringLiteral("ftpList"));
     left->addWidget(m_ftpList, 1);
@@ -349,7 +355,7 @@ QWidget* SettingsDialog::buildFtpPage() {
         form->addRow(QString::fromUtf8(fields[i].first), edit);
         m_ftpFields.push_back(edit);
     }
-    m_ftpPassive = new QCheckBox(QStringLiteral("PSVモード(&P)"), w);
+    m_ftpPassive = new QCheckBox(desktop::translated("PSVモード(&P)"), w);
     m_ftpPassive->setObjectName(QStringLiteral("ftpPassive"));
     connect(m_ftpPassive, &QCheckBox::toggled, this, [this](bool on) {
         if (!m_loading) m_ftp->setPassive(on);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 #include "tavrel/settings/settings.h"
 
 namespace tavrel {
@@ -15,7 +16,6 @@ namespace tavrel {
 namespace {
 
 QString qtext(const std::string& cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 // Field text back to program text, cut to the setting's capacity.
 std::string cp932(const QString& text) {
     return std::string(core::cutToBytes(std::string(text.toStdString()), kSettingTextBytes));
@@ -25,27 +25,28 @@ std::string cp932(const QString& text) {
 
 ToolSettingsDialog::ToolSettingsDialog(const ToolEntries& tools, QWidget* parent)
     : QDialog(parent), m_tools(tools) {
-    setWindowTitle(qs("ツールメニュー設定"));
+    setWindowTitle(desktop::translated("ツールメニュー設定"));
     m_entry = new QComboBox(this);
     for (int i = 1; i <= kToolCount; ++i) m_entry->addItem(QString::number(i));
     m_menu = new QLineEdit(this);
     m_program = new QLineEdit(this);
     m_arguments = new QLineEdit(this);
-    m_browse = new QPushButton(qs("参照(&R)..."), this);
+    m_browse = new QPushButton(desktop::translated("参照(&R)..."), this);
     for (QLineEdit* e : {m_menu, m_program, m_arguments}) {
         e->setMaxLength(static_cast<int>(kSettingTextBytes));
     }
 
     auto* form = new QFormLayout;
-    form->addRow(qs("ツールメニュー："), m_entry);
-    form->addRow(qs("メニュー表示："), m_menu);
+    form->addRow(desktop::translated("ツールメニュー："), m_entry);
+    form->addRow(desktop::translated("メニュー表示："), m_menu);
     auto* programRow = new QHBoxLayout;
     programRow->addWidget(m_program, 1);
     programRow->addWidget(m_browse);
-    form->addRow(qs("起動プログラム："), programRow);
-    form->addRow(qs("引数："), m_arguments);
-    auto* help =
-        new QLabel(qs("%K   棋譜ファイルフルパス\n%N  手数\n%D  Tavrel.EXE のパス(\\付き)"), this);
+    form->addRow(desktop::translated("起動プログラム："), programRow);
+    form->addRow(desktop::translated("引数："), m_arguments);
+    auto* help = new QLabel(
+        desktop::translated("%K   棋譜ファイルフルパス\n%N  手数\n%D  Tavrel.EXE のパス(\\付き)"),
+        this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -90,8 +91,8 @@ void ToolSettingsDialog::showEntry(int index) {
 }
 
 QString ToolSettingsDialog::chooseProgram() {
-    return QFileDialog::getOpenFileName(this, qs("起動プログラムの設定"), m_program->text(),
-                                        qs("プログラム(*)"));
+    return QFileDialog::getOpenFileName(this, desktop::translated("起動プログラムの設定"),
+                                        m_program->text(), desktop::translated("プログラム(*)"));
 }
 
 }  // namespace tavrel

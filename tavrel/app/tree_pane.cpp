@@ -73,15 +73,15 @@ void TreePaneModel::sort(int column, Qt::SortOrder order) {
 }
 
 TreePane::TreePane(Document& doc, QWidget* parent)
-    : QDockWidget(qs("ツリー"), parent),
+    : QDockWidget(desktop::translated("ツリー"), parent),
       m_doc(doc),
       m_model(m_state),
-      m_databaseButton(new QPushButton(qs("データベース"))),
+      m_databaseButton(new QPushButton(desktop::translated("データベース"))),
       m_databaseMenu(new QMenu(this)),
       m_dalmirAction(nullptr),
       m_dalmirProbe(std::make_unique<core::NoteFileProbe>(
           core::userOpenDatabaseNotePath(desktop::currentUserId()), desktop::currentUserId())),
-      m_bookButton(new QPushButton(qs("定跡ファイル..."))),
+      m_bookButton(new QPushButton(desktop::translated("定跡ファイル..."))),
       m_source(new QLabel),
       m_table(new QTableView),
       m_status(new QLabel) {
@@ -116,7 +116,7 @@ TreePane::TreePane(Document& doc, QWidget* parent)
         if (shown) applyRestore();
     });
     // The sources: a file chosen, or the database Dalmir has open (offered when it has one).
-    QAction* fileAction = m_databaseMenu->addAction(qs("ファイルを選ぶ..."));
+    QAction* fileAction = m_databaseMenu->addAction(desktop::translated("ファイルを選ぶ..."));
     fileAction->setObjectName(QStringLiteral("treeDatabaseFile"));
     connect(fileAction, &QAction::triggered, this, &TreePane::chooseDatabase);
     m_dalmirAction = m_databaseMenu->addAction(qs(kDalmirSourceText));
@@ -216,7 +216,7 @@ void TreePane::load(const QString& path) {
         positionChanged();
         return;
     }
-    m_source->setText(qs("読み込み中: ") + QFileInfo(path).fileName());
+    m_source->setText(desktop::translated("読み込み中: ") + QFileInfo(path).fileName());
     ++m_opening;
     m_pool.start([this, fsPath = desktop::fsPath(path), path] {
         TreeDatabase::OpenResult code = TreeDatabase::OpenResult::Ok;
@@ -248,8 +248,10 @@ bool TreePane::loadBook(const QString& path, QString& why) {
         text ? dalmir::model::readBook(*text, *book) : dalmir::model::BookReadReport{false, 0, {}};
     if (!r.ok) {
         why = QFileInfo(path).fileName() + "\n" +
-              (text ? qs("%1 行目: %2").arg(r.line).arg(QString::fromStdString(r.problem))
-                    : qs("ファイルを読めません。"));
+              (text ? desktop::translated("%1 行目: %2")
+                          .arg(r.line)
+                          .arg(QString::fromStdString(r.problem))
+                    : desktop::translated("ファイルを読めません。"));
         if (book->positions.empty()) return false;
     }
     m_book = std::move(book);
@@ -297,7 +299,8 @@ void TreePane::applyRestore() {
     }
     m_notice.clear();
     if (!missing.isEmpty()) {
-        m_notice = qs("前回のファイルを開けません: ") + missing.join(qs("、"));
+        m_notice = desktop::translated("前回のファイルを開けません: ") +
+                   missing.join(desktop::translated("、"));
         m_source->setText(m_notice);
     }
 }
@@ -321,15 +324,16 @@ void TreePane::openRow(int row) {
 }
 
 void TreePane::chooseDatabase() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, qs("データベースを開く"), {},
-                                     qs("データベース (*.dlb *.DLB *.kix *.KIX *.dls *.DLS)"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, desktop::translated("データベースを開く"), {},
+        desktop::translated("データベース (*.dlb *.DLB *.kix *.KIX *.dls *.DLS)"));
     if (!path.isEmpty()) openDatabase(path);
 }
 
 void TreePane::chooseBook() {
-    const QString path = QFileDialog::getOpenFileName(this, qs("定跡ファイルを開く"), {},
-                                                      qs("定跡ファイル (*.db);;すべて (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, desktop::translated("定跡ファイルを開く"), {},
+                                     desktop::translated("定跡ファイル (*.db);;すべて (*)"));
     if (!path.isEmpty()) (void)openBook(path);
 }
 

@@ -5,13 +5,14 @@
 #include <QVBoxLayout>
 
 #include "core/text/sjis.h"
+#include "desktop/qt_text.h"
 
 namespace tavrel {
 
 TypedMoveDialog::TypedMoveDialog(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this)) {
-    setWindowTitle(QString::fromUtf8("指し手入力"));
+    setWindowTitle(desktop::translated("指し手入力"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QString::fromUtf8("指し手（例 7677, 55ka, 2324n）："), this));
+    layout->addWidget(new QLabel(desktop::translated("指し手（例 7677, 55ka, 2324n）："), this));
     layout->addWidget(m_edit);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);

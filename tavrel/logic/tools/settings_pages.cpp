@@ -4,7 +4,9 @@
 #include <type_traits>
 #include <utility>
 
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/view/continuous_replay.h"
 #include "tavrel/settings/environment_file.h"
 
@@ -127,196 +129,217 @@ void putMailFolder(Settings& s, std::string v) {
 
 bool historyOn(const Settings& s) { return s.historyCount > 0; }
 
-const std::vector<std::string_view> kStopChoices{"停止しない", "一時停止する", "指定時間停止"};
-const std::vector<std::string_view> kHistoryChoices{"記憶しない", "記憶する",
-                                                    "記憶する(一覧と重複なし)"};
+const std::vector<std::string_view> kStopChoices{TR_NOOP("停止しない"), TR_NOOP("一時停止する"),
+                                                 TR_NOOP("指定時間停止")};
+const std::vector<std::string_view> kHistoryChoices{TR_NOOP("記憶しない"), TR_NOOP("記憶する"),
+                                                    TR_NOOP("記憶する(一覧と重複なし)")};
 
 std::vector<SettingsPage> buildPages() {
     std::vector<SettingsPage> pages;
 
     SettingControl mark;
     mark.id = "secondMark";
-    mark.label = "棋譜の指し手";
+    mark.label = TR_NOOP("棋譜の指し手");
     mark.kind = ControlKind::Choice;
     mark.choices = {"▲△", "▲▽"};
     mark.number = &secondMark;
     mark.setNumber = &putSecondMark;
     SettingControl wrapColumn = number<&Settings::commentWrapColumn>(
-        "commentWrapColumn", "文字(半角)", 10, kSettingTextBytes);
+        "commentWrapColumn", TR_NOOP("文字(半角)"), 10, kSettingTextBytes);
     wrapColumn.enabled = [](const Settings& s) { return s.commentAutoWrap != 0; };
     pages.push_back(
-        {"棋譜",
+        {TR_NOOP("棋譜"),
          PageKind::Plain,
          {mark,
-          choice<&Settings::standardFormat>("standardFormat", "標準棋譜形式",
+          choice<&Settings::standardFormat>("standardFormat", TR_NOOP("標準棋譜形式"),
                                             {"KIF(&F)", "KI2(&2)"}),
-          choice<&Settings::ki2HalfWidth>("ki2HalfWidth", "棋譜(KI2)形式",
-                                          {"全角(&Z)", "半角(&H)"}),
-          enabledWhen(number<&Settings::ki2Columns>("ki2Columns", "手／行：", 1, 99),
+          choice<&Settings::ki2HalfWidth>("ki2HalfWidth", TR_NOOP("棋譜(KI2)形式"),
+                                          {TR_NOOP("全角(&Z)"), TR_NOOP("半角(&H)")}),
+          enabledWhen(number<&Settings::ki2Columns>("ki2Columns", TR_NOOP("手／行："), 1, 99),
                       [](const Settings& s) { return s.ki2HalfWidth == 0; }),
-          enabledWhen(
-              number<&Settings::ki2HalfWidthColumns>("ki2HalfWidthColumns", "手／行：", 1, 99),
-              [](const Settings& s) { return s.ki2HalfWidth != 0; }),
-          check<&Settings::commentAutoWrap>("commentAutoWrap", "コメントの自動改行(&L)"),
-          wrapColumn, text<&Settings::diagramFormat>("diagramFormat", "局面書式："),
-          number<&Settings::recordCapacity>("recordCapacity", "棋譜最大：", 1, 100000, "手"),
-          check<&Settings::kifOmitZeroTime>("kifOmitZeroTime", "時間が0なら出力しない(&KIF)"),
-          check<&Settings::markFinalDrop>("markFinalDrop", "最終手に打を付ける(&U)"),
-          check<&Settings::zeroTimeOnEntry>("zeroTimeOnEntry", "棋譜入力時、消費時間を0に(&0)"),
-          check<&Settings::autoThinkingTime>("autoThinkingTime", "消費時間の自動設定(&S)"),
-          check<&Settings::autoEndDate>("autoEndDate", "終了日時の自動設定(&E)"),
-          check<&Settings::backup>("backup", "バックアップ(&B)"),
-          check<&Settings::duplicateBookmarks>("duplicateBookmarks", "同名のしおりを許容(&D)")}});
+          enabledWhen(number<&Settings::ki2HalfWidthColumns>("ki2HalfWidthColumns",
+                                                             TR_NOOP("手／行："), 1, 99),
+                      [](const Settings& s) { return s.ki2HalfWidth != 0; }),
+          check<&Settings::commentAutoWrap>("commentAutoWrap", TR_NOOP("コメントの自動改行(&L)")),
+          wrapColumn, text<&Settings::diagramFormat>("diagramFormat", TR_NOOP("局面書式：")),
+          number<&Settings::recordCapacity>("recordCapacity", TR_NOOP("棋譜最大："), 1, 100000,
+                                            TR_NOOP("手")),
+          check<&Settings::kifOmitZeroTime>("kifOmitZeroTime",
+                                            TR_NOOP("時間が0なら出力しない(&KIF)")),
+          check<&Settings::markFinalDrop>("markFinalDrop", TR_NOOP("最終手に打を付ける(&U)")),
+          check<&Settings::zeroTimeOnEntry>("zeroTimeOnEntry",
+                                            TR_NOOP("棋譜入力時、消費時間を0に(&0)")),
+          check<&Settings::autoThinkingTime>("autoThinkingTime", TR_NOOP("消費時間の自動設定(&S)")),
+          check<&Settings::autoEndDate>("autoEndDate", TR_NOOP("終了日時の自動設定(&E)")),
+          check<&Settings::backup>("backup", TR_NOOP("バックアップ(&B)")),
+          check<&Settings::duplicateBookmarks>("duplicateBookmarks",
+                                               TR_NOOP("同名のしおりを許容(&D)"))}});
 
     pages.push_back(
-        {"情報",
+        {TR_NOOP("情報"),
          PageKind::Plain,
-         {textAt<&Settings::userInfoNames, 0>("userInfo1", "ユーザー定義キー1：",
+         {textAt<&Settings::userInfoNames, 0>("userInfo1", TR_NOOP("ユーザー定義キー1："),
                                               kUserInfoNameBytes),
-          textAt<&Settings::userInfoNames, 1>("userInfo2", "ユーザー定義キー2：",
+          textAt<&Settings::userInfoNames, 1>("userInfo2", TR_NOOP("ユーザー定義キー2："),
                                               kUserInfoNameBytes),
-          textAt<&Settings::userInfoNames, 2>("userInfo3", "ユーザー定義キー3：",
+          textAt<&Settings::userInfoNames, 2>("userInfo3", TR_NOOP("ユーザー定義キー3："),
                                               kUserInfoNameBytes),
-          textAt<&Settings::userInfoNames, 3>("userInfo4", "ユーザー定義キー4：",
+          textAt<&Settings::userInfoNames, 3>("userInfo4", TR_NOOP("ユーザー定義キー4："),
                                               kUserInfoNameBytes),
-          textAt<&Settings::userInfoNames, 4>("userInfo5", "ユーザー定義キー5：",
+          textAt<&Settings::userInfoNames, 4>("userInfo5", TR_NOOP("ユーザー定義キー5："),
                                               kUserInfoNameBytes),
-          textAt<&Settings::infoFormats, 0>("infoFormat1", "表示情報1："),
-          textAt<&Settings::infoFormats, 1>("infoFormat2", "表示情報2："),
-          textAt<&Settings::infoFormats, 2>("infoFormat3", "表示情報3："),
-          textAt<&Settings::problemInfoFormats, 0>("problemInfoFormat1", "詰将棋1："),
-          textAt<&Settings::problemInfoFormats, 1>("problemInfoFormat2", "詰将棋2："),
-          textAt<&Settings::problemInfoFormats, 2>("problemInfoFormat3", "詰将棋3：")}});
+          textAt<&Settings::infoFormats, 0>("infoFormat1", TR_NOOP("表示情報1：")),
+          textAt<&Settings::infoFormats, 1>("infoFormat2", TR_NOOP("表示情報2：")),
+          textAt<&Settings::infoFormats, 2>("infoFormat3", TR_NOOP("表示情報3：")),
+          textAt<&Settings::problemInfoFormats, 0>("problemInfoFormat1", TR_NOOP("詰将棋1：")),
+          textAt<&Settings::problemInfoFormats, 1>("problemInfoFormat2", TR_NOOP("詰将棋2：")),
+          textAt<&Settings::problemInfoFormats, 2>("problemInfoFormat3", TR_NOOP("詰将棋3："))}});
 
     pages.push_back(
-        {"メール",
+        {TR_NOOP("メール"),
          PageKind::Plain,
-         {text<&Settings::internetMailTo>("internetMailTo", "宛先："),
-          text<&Settings::internetMailSubject>("internetMailSubject", "件名："),
-          text<&Settings::internetMailBody>("internetMailBody", "本文："),
-          check<&Settings::internetMailAuto>("internetMailAuto", "中断でメールを作成する(&A)")},
-         "インターネットメールの設定"});
+         {text<&Settings::internetMailTo>("internetMailTo", TR_NOOP("宛先：")),
+          text<&Settings::internetMailSubject>("internetMailSubject", TR_NOOP("件名：")),
+          text<&Settings::internetMailBody>("internetMailBody", TR_NOOP("本文：")),
+          check<&Settings::internetMailAuto>("internetMailAuto",
+                                             TR_NOOP("中断でメールを作成する(&A)"))},
+         TR_NOOP("インターネットメールの設定")});
 
     pages.push_back(
-        {"メール2",
+        {TR_NOOP("メール2"),
          PageKind::Plain,
-         {text<&Settings::mailForm1>("mailForm1", "ﾒｰﾙ書式(1)："),
-          text<&Settings::mailForm2>("mailForm2", "ﾒｰﾙ書式(2)："),
-          choice<&Settings::mailSave>("mailSave", "ﾒｰﾙ出力",
-                                      {"書き換え", "追加", "指定ﾌｧｲﾙへ追加"}),
-          textControl("mailFolder", "パス：", &getText<&Settings::mailFolder>, &putMailFolder,
-                      kSettingTextBytes),
+         {text<&Settings::mailForm1>("mailForm1", TR_NOOP("ﾒｰﾙ書式(1)：")),
+          text<&Settings::mailForm2>("mailForm2", TR_NOOP("ﾒｰﾙ書式(2)：")),
+          choice<&Settings::mailSave>(
+              "mailSave", TR_NOOP("ﾒｰﾙ出力"),
+              {TR_NOOP("書き換え"), TR_NOOP("追加"), TR_NOOP("指定ﾌｧｲﾙへ追加")}),
+          textControl("mailFolder", TR_NOOP("パス："), &getText<&Settings::mailFolder>,
+                      &putMailFolder, kSettingTextBytes),
           enabledWhen(text<&Settings::mailAppendName>("mailAppendName", ""),
                       [](const Settings& s) { return s.mailSave == MailSaveMode::AppendToOne; })}});
 
     SettingControl pieceSound =
-        choice<&Settings::pieceSound>("pieceSound", "駒音", pieceSoundChoices());
-    pages.push_back({"ｻｳﾝﾄﾞ",
+        choice<&Settings::pieceSound>("pieceSound", TR_NOOP("駒音"), pieceSoundChoices());
+    pages.push_back({TR_NOOP("ｻｳﾝﾄﾞ"),
                      PageKind::Sound,
                      {pieceSound,
                       enabledWhen(path<&Settings::userWave>(
-                                      "userWave", "WAVEﾌｧｲﾙ：",
-                                      {"参照(&R)...", "WAVEファイルの設定", "WAVE (*.wav *.WAV)"}),
+                                      "userWave", TR_NOOP("WAVEﾌｧｲﾙ："),
+                                      {TR_NOOP("参照(&R)..."), TR_NOOP("WAVEファイルの設定"),
+                                       "WAVE (*.wav *.WAV)"}),
                                   userWaveEnabled),
-                      check<&Settings::warningSound>("warningSound", "警告音(&S)")}});
+                      check<&Settings::warningSound>("warningSound", TR_NOOP("警告音(&S)"))}});
 
     pages.push_back(
-        {"印刷",
+        {TR_NOOP("印刷"),
          PageKind::Plain,
-         {text<&Settings::printPositionFormat>("printPositionFormat", "局面印刷書式："),
-          text<&Settings::printRecordFormat>("printRecordFormat", "棋譜印刷書式："),
-          number<&Settings::printColumns>("printColumns", "手数／行：", 1, 20),
-          number<&Settings::printLineSpacing>("printLineSpacing", "行間隔：", 0, 100, "/10 mm"),
-          number<&Settings::printLeftMargin>("printLeftMargin", "左端余白：", 0, 100, "mm"),
-          number<&Settings::printTopMargin>("printTopMargin", "上端余白：", 0, 100, "mm"),
-          check<&Settings::printComments>("printComments", "棋譜のコメントを印刷(&C)"),
-          check<&Settings::printNamesVertical>("printNamesVertical", "対局者名の縦書き(&T)"),
-          number<&Settings::printBlackNameChars>("printBlackNameChars", "先手名の文字数：", 1, 40),
-          number<&Settings::printWhiteNameChars>("printWhiteNameChars", "後手名の文字数：", 1, 40),
+         {text<&Settings::printPositionFormat>("printPositionFormat", TR_NOOP("局面印刷書式：")),
+          text<&Settings::printRecordFormat>("printRecordFormat", TR_NOOP("棋譜印刷書式：")),
+          number<&Settings::printColumns>("printColumns", TR_NOOP("手数／行："), 1, 20),
+          number<&Settings::printLineSpacing>("printLineSpacing", TR_NOOP("行間隔："), 0, 100,
+                                              "/10 mm"),
+          number<&Settings::printLeftMargin>("printLeftMargin", TR_NOOP("左端余白："), 0, 100,
+                                             "mm"),
+          number<&Settings::printTopMargin>("printTopMargin", TR_NOOP("上端余白："), 0, 100, "mm"),
+          check<&Settings::printComments>("printComments", TR_NOOP("棋譜のコメントを印刷(&C)")),
+          check<&Settings::printNamesVertical>("printNamesVertical",
+                                               TR_NOOP("対局者名の縦書き(&T)")),
+          number<&Settings::printBlackNameChars>("printBlackNameChars", TR_NOOP("先手名の文字数："),
+                                                 1, 40),
+          number<&Settings::printWhiteNameChars>("printWhiteNameChars", TR_NOOP("後手名の文字数："),
+                                                 1, 40),
           check<&Settings::printUnicode>("printUnicode", "Unicode(&U)")}});
 
-    pages.push_back({"印刷2", PageKind::Fonts, {}});
+    pages.push_back({TR_NOOP("印刷2"), PageKind::Fonts, {}});
 
     pages.push_back(
-        {"動作",
+        {TR_NOOP("動作"),
          PageKind::Plain,
-         {choice<&Settings::moveTextStyle>("moveTextStyle", "指し手表記",
-                                           {"▲△Vesk", "▲▽Vesk", "▲△伝統", "▲▽伝統"}),
-          text<&Settings::saveNameTemplate>("saveNameTemplate", "棋譜保存初期名："),
-          check<&Settings::confirmSave>("confirmSave", "棋譜を消す際に確認する(&C)"),
+         {choice<&Settings::moveTextStyle>(
+              "moveTextStyle", TR_NOOP("指し手表記"),
+              {"▲△Vesk", "▲▽Vesk", TR_NOOP("▲△伝統"), TR_NOOP("▲▽伝統")}),
+          text<&Settings::saveNameTemplate>("saveNameTemplate", TR_NOOP("棋譜保存初期名：")),
+          check<&Settings::confirmSave>("confirmSave", TR_NOOP("棋譜を消す際に確認する(&C)")),
           check<&Settings::offerReplayAfterLoad>("offerReplayAfterLoad",
-                                                 "再開、再現時の棋譜読み込み選択(&S)"),
-          check<&Settings::checkRules>("checkRules", "ルールチェック(&R)"),
+                                                 TR_NOOP("再開、再現時の棋譜読み込み選択(&S)")),
+          check<&Settings::checkRules>("checkRules", TR_NOOP("ルールチェック(&R)")),
           check<&Settings::previewTwoColour>("previewTwoColour",
-                                             "ﾌﾟﾚﾋﾞｭｰのﾋﾞｯﾄﾏｯﾌﾟを２値にする(&B)"),
+                                             TR_NOOP("ﾌﾟﾚﾋﾞｭｰのﾋﾞｯﾄﾏｯﾌﾟを２値にする(&B)")),
           check<&Settings::detectRepetitionInReplay>("detectRepetitionInReplay",
-                                                     "再現時の千日手検出(&P)"),
+                                                     TR_NOOP("再現時の千日手検出(&P)")),
           choice<&Settings::positionAfterLoad>(
-              "positionAfterLoad", "棋譜読み込み後局面",
-              {"開始", "最終", "中断は最終", "保存時局面", "最初のしおり"}),
+              "positionAfterLoad", TR_NOOP("棋譜読み込み後局面"),
+              {TR_NOOP("開始"), TR_NOOP("最終"), TR_NOOP("中断は最終"), TR_NOOP("保存時局面"),
+               TR_NOOP("最初のしおり")}),
           path<&Settings::databaseProgram>(
-              "databaseProgram", "棋譜データベース：",
-              {"参照(&K)...", "棋譜データベースプログラムの指定", "プログラム (*)"}),
+              "databaseProgram", TR_NOOP("棋譜データベース："),
+              {TR_NOOP("参照(&K)..."), TR_NOOP("棋譜データベースプログラムの指定"),
+               TR_NOOP("プログラム (*)")}),
           path<&Settings::problemDatabaseProgram>(
-              "problemDatabaseProgram", "詰将棋データベース：",
-              {"参照(&T)...", "詰将棋データベースプログラムの指定", "プログラム (*)"})}});
+              "problemDatabaseProgram", TR_NOOP("詰将棋データベース："),
+              {TR_NOOP("参照(&T)..."), TR_NOOP("詰将棋データベースプログラムの指定"),
+               TR_NOOP("プログラム (*)")})}});
 
-    pages.push_back({"画像",
-                     PageKind::Plain,
-                     {check<&Settings::previewTwoColour>("previewTwoColourImage",
-                                                         "ﾌﾟﾚﾋﾞｭｰのﾋﾞｯﾄﾏｯﾌﾟを２値にする(&B)"),
-                      text<&Settings::imageNameFormat>("imageNameFormat", "画像ファイル名：")},
-                     {},
-                     imageNameNotes()});
+    pages.push_back(
+        {TR_NOOP("画像"),
+         PageKind::Plain,
+         {check<&Settings::previewTwoColour>("previewTwoColourImage",
+                                             TR_NOOP("ﾌﾟﾚﾋﾞｭｰのﾋﾞｯﾄﾏｯﾌﾟを２値にする(&B)")),
+          text<&Settings::imageNameFormat>("imageNameFormat", TR_NOOP("画像ファイル名："))},
+         {},
+         imageNameNotes()});
 
     SettingControl speed = number<&Settings::replaySpeed>(
-        "replaySpeed", "再現速度", kMinReplayInterval, kMaxReplayInterval, "ms");
+        "replaySpeed", TR_NOOP("再現速度"), kMinReplayInterval, kMaxReplayInterval, "ms");
     speed.kind = ControlKind::Slider;
     speed.displayScale = 100;
     pages.push_back(
-        {"再現",
+        {TR_NOOP("再現"),
          PageKind::Plain,
-         {speed, number<&Settings::animationSpeed>("animationSpeed", "ｱﾆﾒｰｼｮﾝ：", 0, 3),
-          choice<&Settings::stopAtComments>("stopAtComments", "コメントで停止", kStopChoices),
+         {speed, number<&Settings::animationSpeed>("animationSpeed", TR_NOOP("ｱﾆﾒｰｼｮﾝ："), 0, 3),
+          choice<&Settings::stopAtComments>("stopAtComments", TR_NOOP("コメントで停止"),
+                                            kStopChoices),
           enabledWhen(number<&Settings::commentWaitMs>("commentWaitMs", "", 0, 60000, "ms"),
                       [](const Settings& s) { return s.stopAtComments == ReplayStop::Wait; }),
-          choice<&Settings::stopAtBranches>("stopAtBranches", "分岐で停止", kStopChoices),
+          choice<&Settings::stopAtBranches>("stopAtBranches", TR_NOOP("分岐で停止"), kStopChoices),
           enabledWhen(number<&Settings::branchWaitMs>("branchWaitMs", "", 0, 60000, "ms"),
                       [](const Settings& s) { return s.stopAtBranches == ReplayStop::Wait; })}});
 
-    pages.push_back(
-        {"履歴",
-         PageKind::Plain,
-         {number<&Settings::historyCount>("historyCount", "履歴数：", 0, 20),
-          enabledWhen(
-              choice<&Settings::playerHistory>("playerHistory", "対局者：", kHistoryChoices),
-              historyOn),
-          enabledWhen(choice<&Settings::eventHistory>("eventHistory", "棋　戦：", kHistoryChoices),
-                      historyOn),
-          enabledWhen(
-              choice<&Settings::openingHistory>("openingHistory", "戦　型：", kHistoryChoices),
-              historyOn),
-          enabledWhen(choice<&Settings::timeLimitHistory>("timeLimitHistory", "持ち時間：",
-                                                          kHistoryChoices),
-                      historyOn),
-          enabledWhen(choice<&Settings::placeHistory>("placeHistory", "場所：", kHistoryChoices),
-                      historyOn),
-          enabledWhen(choice<&Settings::publicationHistory>("publicationHistory", "掲載：",
-                                                            kHistoryChoices),
-                      historyOn),
-          enabledWhen(
-              choice<&Settings::userHistory>("userHistory", "ユーザ定義：", kHistoryChoices),
-              historyOn)}});
-
-    pages.push_back({"英語",
+    pages.push_back({TR_NOOP("履歴"),
                      PageKind::Plain,
-                     {choice<&Settings::englishNumbering>(
-                          "englishNumbering", "棋譜形式",
-                          {"チェス式手数(&C)", "将棋式手数(&S)", "手数なし(&N)"}),
-                      text<&Settings::englishDiagramFormat>("englishDiagramFormat", "盤面書式："),
-                      number<&Settings::englishColumns>("englishColumns", "手／行：", 1, 99)}});
+                     {number<&Settings::historyCount>("historyCount", TR_NOOP("履歴数："), 0, 20),
+                      enabledWhen(choice<&Settings::playerHistory>(
+                                      "playerHistory", TR_NOOP("対局者："), kHistoryChoices),
+                                  historyOn),
+                      enabledWhen(choice<&Settings::eventHistory>(
+                                      "eventHistory", TR_NOOP("棋　戦："), kHistoryChoices),
+                                  historyOn),
+                      enabledWhen(choice<&Settings::openingHistory>(
+                                      "openingHistory", TR_NOOP("戦　型："), kHistoryChoices),
+                                  historyOn),
+                      enabledWhen(choice<&Settings::timeLimitHistory>(
+                                      "timeLimitHistory", TR_NOOP("持ち時間："), kHistoryChoices),
+                                  historyOn),
+                      enabledWhen(choice<&Settings::placeHistory>("placeHistory", TR_NOOP("場所："),
+                                                                  kHistoryChoices),
+                                  historyOn),
+                      enabledWhen(choice<&Settings::publicationHistory>(
+                                      "publicationHistory", TR_NOOP("掲載："), kHistoryChoices),
+                                  historyOn),
+                      enabledWhen(choice<&Settings::userHistory>(
+                                      "userHistory", TR_NOOP("ユーザ定義："), kHistoryChoices),
+                                  historyOn)}});
 
-    pages.push_back({"初期", PageKind::Desktop, {}});
+    pages.push_back(
+        {TR_NOOP("英語"),
+         PageKind::Plain,
+         {choice<&Settings::englishNumbering>(
+              "englishNumbering", TR_NOOP("棋譜形式"),
+              {TR_NOOP("チェス式手数(&C)"), TR_NOOP("将棋式手数(&S)"), TR_NOOP("手数なし(&N)")}),
+          text<&Settings::englishDiagramFormat>("englishDiagramFormat", TR_NOOP("盤面書式：")),
+          number<&Settings::englishColumns>("englishColumns", TR_NOOP("手／行："), 1, 99)}});
+
+    pages.push_back({TR_NOOP("初期"), PageKind::Desktop, {}});
     pages.push_back({"FTP", PageKind::Ftp, {}});
     return pages;
 }
@@ -324,19 +347,19 @@ std::vector<SettingsPage> buildPages() {
 }  // namespace
 
 std::vector<std::string_view> imageNameNotes() {
-    return {"%M ドキュメントフォルダのパス（/付き）",
-            "%E デスクトップのパス（/付き）",
-            "%P ピクチャフォルダのパス（/付き）",
-            "%K 棋譜ファイルのフォルダ（/付き）",
-            "%f 棋譜ファイル名（フォルダ・拡張子なし）",
-            "%F 棋譜ファイル名（フォルダ付き・拡張子なし）",
-            "%D Tavrel のフォルダ（/付き）",
-            "%N 手数",
-            "%B 先手（下手）名",
-            "%W 後手（上手）名",
-            "%Y 日付（20261211 の形）",
-            "%y 日付（26Dec11 の形）",
-            "%T 時刻（235959 の形）"};
+    return {TR_NOOP("%M ドキュメントフォルダのパス（/付き）"),
+            TR_NOOP("%E デスクトップのパス（/付き）"),
+            TR_NOOP("%P ピクチャフォルダのパス（/付き）"),
+            TR_NOOP("%K 棋譜ファイルのフォルダ（/付き）"),
+            TR_NOOP("%f 棋譜ファイル名（フォルダ・拡張子なし）"),
+            TR_NOOP("%F 棋譜ファイル名（フォルダ付き・拡張子なし）"),
+            TR_NOOP("%D Tavrel のフォルダ（/付き）"),
+            TR_NOOP("%N 手数"),
+            TR_NOOP("%B 先手（下手）名"),
+            TR_NOOP("%W 後手（上手）名"),
+            TR_NOOP("%Y 日付（20261211 の形）"),
+            TR_NOOP("%y 日付（26Dec11 の形）"),
+            TR_NOOP("%T 時刻（235959 の形）")};
 }
 
 const std::vector<SettingsPage>& settingsPages() {
@@ -384,7 +407,8 @@ bool controlEnabled(const SettingControl& control, const Settings& draft) {
 // ---- Sound page ----
 
 std::vector<std::string_view> pieceSoundChoices() {
-    return {"なし", "ﾋﾞｰﾌﾟ", "駒音1", "駒音2", "外部WAVE"};
+    return {TR_NOOP("なし"), TR_NOOP("ﾋﾞｰﾌﾟ"), TR_NOOP("駒音1"), TR_NOOP("駒音2"),
+            TR_NOOP("外部WAVE")};
 }
 
 bool userWaveEnabled(const Settings& draft) { return draft.pieceSound == PieceSoundKind::UserWave; }
@@ -400,20 +424,19 @@ void testPieceSound(const Settings& stored, const Settings& draft, const PieceSo
 // ---- Messages ----
 
 std::string cannotWriteMessage(std::string_view path) {
-    return std::string(path) + std::string(" に書き込めません。");
+    return core::formatMessage(core::translate("%s に書き込めません。"), {path});
 }
 
 std::string associatedMessage() {
-    return std::string("棋譜・局面ファイルを本プログラムと対応付けしました。");
+    return core::translate("棋譜・局面ファイルを本プログラムと対応付けしました。");
 }
 
 std::string shortcutCreatedMessage() {
-    return std::string("デスクトップにショートカットを作成しました。");
+    return core::translate("デスクトップにショートカットを作成しました。");
 }
 
 std::string environmentNotSavedMessage(std::string_view path) {
-    return std::string("環境ファイル(") + std::string(path) +
-           std::string(")を保存できませんでした。");
+    return core::formatMessage(core::translate("環境ファイル(%s)を保存できませんでした。"), {path});
 }
 
 // ---- FTP page ----
