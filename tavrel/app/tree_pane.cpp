@@ -119,7 +119,7 @@ TreePane::TreePane(Document& doc, QWidget* parent)
     QAction* fileAction = m_databaseMenu->addAction(desktop::translated("ファイルを選ぶ..."));
     fileAction->setObjectName(QStringLiteral("treeDatabaseFile"));
     connect(fileAction, &QAction::triggered, this, &TreePane::chooseDatabase);
-    m_dalmirAction = m_databaseMenu->addAction(qs(kDalmirSourceText));
+    m_dalmirAction = m_databaseMenu->addAction(desktop::translated(kDalmirSourceText));
     m_dalmirAction->setObjectName(QStringLiteral("treeDatabaseDalmir"));
     m_databaseMenu->setToolTipsVisible(true);
     connect(m_dalmirAction, &QAction::triggered, this, [this] { (void)followDalmir(); });
@@ -228,9 +228,10 @@ void TreePane::load(const QString& path) {
                 --m_opening;
                 m_db = db;
                 const QString name = QFileInfo(path).fileName();
-                m_source->setText(!db              ? QString()
-                                  : m_followDalmir ? qs(kDalmirSourceText) + qs(": ") + name
-                                                   : name);
+                m_source->setText(!db ? QString()
+                                  : m_followDalmir
+                                      ? desktop::translated(kDalmirSourceText) + qs(": ") + name
+                                      : name);
                 if (!message.empty()) m_source->setText(desktop::fromUtf8(message));
                 if (!m_notice.isEmpty()) m_source->setText(m_source->text() + "\n" + m_notice);
                 m_state.clear();

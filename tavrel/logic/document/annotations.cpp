@@ -5,6 +5,7 @@
 
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/view/record_list_text.h"
 #include "tavrel/settings/list_file.h"
 
@@ -64,18 +65,18 @@ std::string positionName(const core::RecordStore& store, core::NodeIndex node,
     }
     char ply[32];
     std::snprintf(ply, sizeof ply, "%d", store.plyOf(node));
-    return std::string("第") + ply + std::string("手、") +
+    return std::string(core::translate("第")) + ply + std::string(core::translate("手、")) +
            displayMoveText(store.node(node), previous, style);
 }
 
 std::string commentCaption(const core::RecordStore& store, core::NodeIndex node,
                            const Settings& settings) {
-    return positionName(store, node, settings) + std::string("のコメント");
+    return positionName(store, node, settings) + std::string(core::translate("のコメント"));
 }
 
 std::string timeCaption(const core::RecordStore& store, core::NodeIndex node,
                         const Settings& settings) {
-    return positionName(store, node, settings) + std::string("の消費時間");
+    return positionName(store, node, settings) + std::string(core::translate("の消費時間"));
 }
 
 bool storeComment(Document& doc, int ply, std::string_view edited) {
@@ -85,10 +86,12 @@ bool storeComment(Document& doc, int ply, std::string_view edited) {
             doc.ui().documentChanged();
             return true;
         case core::CommentResult::TooLong:
-            refused(doc, "コメントが長すぎるので保存できませんでした。", "エラー");
+            refused(doc, core::translate("コメントが長すぎるので保存できませんでした。"),
+                    core::translate("エラー"));
             return false;
         case core::CommentResult::OutOfMemory:
-            refused(doc, "メモリ不足のため、コメントを保存できませんでした。", "エラー");
+            refused(doc, core::translate("メモリ不足のため、コメントを保存できませんでした。"),
+                    core::translate("エラー"));
             return false;
         case core::CommentResult::NoNode:
             return false;
@@ -98,8 +101,8 @@ bool storeComment(Document& doc, int ply, std::string_view edited) {
 
 bool deleteCommentAsking(Document& doc, int ply) {
     if (doc.store().comment(ply).empty()) return false;
-    if (doc.ui().ask(std::string("コメントを削除しますか？"), std::string("コメント削除の確認"),
-                     false) != Answer::Yes) {
+    if (doc.ui().ask(std::string(core::translate("コメントを削除しますか？")),
+                     std::string(core::translate("コメント削除の確認")), false) != Answer::Yes) {
         return false;
     }
     if (doc.store().deleteComment(ply) != core::EditResult::Ok) return false;
@@ -133,8 +136,8 @@ bool storeThinkingTime(Document& doc, core::NodeIndex node, int minutes, int sec
     long long total = static_cast<long long>(std::max(minutes, 0)) * 60 + std::max(seconds, 0);
     if (total > 65535) {
         total = 65535;
-        doc.ui().setStatusText(
-            std::string("消費時間は65535秒(1092分15秒)までなので、65535秒にしました。"));
+        doc.ui().setStatusText(std::string(
+            core::translate("消費時間は65535秒(1092分15秒)までなので、65535秒にしました。")));
     }
     if (doc.store().setSeconds(node, static_cast<std::uint16_t>(total)) != core::EditResult::Ok) {
         return false;
@@ -173,10 +176,12 @@ bool BookmarkEditSession::registerName(core::NodeIndex node, std::string_view na
         case core::BookmarkResult::Ok:
             break;
         case core::BookmarkResult::DuplicateName:
-            refused(m_doc, "同名のしおりがあります。", "しおり登録エラー");
+            refused(m_doc, core::translate("同名のしおりがあります。"),
+                    core::translate("しおり登録エラー"));
             return false;
         case core::BookmarkResult::TableFull:
-            refused(m_doc, "しおりの数の上限を超えました。", "しおり登録エラー");
+            refused(m_doc, core::translate("しおりの数の上限を超えました。"),
+                    core::translate("しおり登録エラー"));
             return false;
         case core::BookmarkResult::NoNode:
             return false;
@@ -194,7 +199,7 @@ bool BookmarkEditSession::registerName(core::NodeIndex node, std::string_view na
 
 bool BookmarkEditSession::deleteOf(core::NodeIndex node) {
     if (!m_doc.store().deleteBookmarkOf(node)) {
-        refused(m_doc, "しおり削除エラー", "しおり削除エラー");
+        refused(m_doc, core::translate("しおり削除エラー"), core::translate("しおり削除エラー"));
         return false;
     }
     m_doc.ui().documentChanged();

@@ -3,6 +3,7 @@
 #include "core/classify/classifier.h"
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
@@ -16,13 +17,13 @@ AutoOpeningText autoOpeningText(const core::RecordStore& store) {
         case core::ClassifyStatus::Handicap:
             break;
         case core::ClassifyStatus::CustomStart:
-            summary = std::string("（任意の開始局面のため分類しません）");
+            summary = std::string(core::translate("（任意の開始局面のため分類しません）"));
             break;
         case core::ClassifyStatus::TooShort:
-            summary = std::string("（手数が少ないため分類できません）");
+            summary = std::string(core::translate("（手数が少ないため分類できません）"));
             break;
     }
-    text.shown = std::string("自動戦型：") + summary;
+    text.shown = std::string(core::translate("自動戦型：")) + summary;
     if (c.status == core::ClassifyStatus::Classified) {
         const std::string black = core::sideLabel(c.black);
         const std::string white = core::sideLabel(c.white);

@@ -15,6 +15,7 @@
 #include "core/templates/record_saver.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/title.h"
 #include "tavrel/logic/output/text_options.h"
 #include "tavrel/settings/engine_options.h"
@@ -98,7 +99,8 @@ void Document::warningSound() {
 
 void Document::notAvailableYet(const std::string& feature) {
     warningSound();
-    m_ui.showMessage(feature + std::string("は、この版ではまだ使用できません。"), programCaption());
+    m_ui.showMessage(feature + std::string(core::translate("は、この版ではまだ使用できません。")),
+                     programCaption());
 }
 
 core::ReadOptions Document::readOptionsFor(const std::string& path) const {
@@ -110,9 +112,9 @@ core::ReadOptions Document::readOptionsFor(const std::string& path) const {
 void Document::showWarnings(const std::vector<std::string>& warnings) {
     if (warnings.empty()) return;
     if (warnings.size() > kWarningsInAMessage) {
-        m_ui.showMessageList(
-            core::formatMessageUtf8("警告が%s件あります。", {std::to_string(warnings.size())}),
-            programCaption(), warnings);
+        m_ui.showMessageList(core::formatMessageUtf8(core::translate("警告が%s件あります。"),
+                                                     {std::to_string(warnings.size())}),
+                             programCaption(), warnings);
         return;
     }
     std::string text;
@@ -156,7 +158,8 @@ void Document::dropMovesWhileEditing() {
     m_store.restoreStartPosition(m_store.position());
     m_store.markDirty();
     warningSound();
-    m_ui.showMessage(std::string("局面編集中なので、棋譜は消しました。"), std::string("警告"));
+    m_ui.showMessage(std::string(core::translate("局面編集中なので、棋譜は消しました。")),
+                     std::string(core::translate("警告")));
 }
 
 CommandResult Document::loadRecordFile(const std::string& path) {
@@ -175,8 +178,9 @@ CommandResult Document::loadRecordFile(const std::string& path) {
         // The record shown stays as it was, under its own names.
         warningSound();
         m_ui.showMessage(
-            core::formatMessageUtf8("棋譜ファイル(%s)から棋譜を読み込めませんでした。\n%s",
-                                    {pathToText(path), reason}),
+            core::formatMessageUtf8(
+                core::translate("棋譜ファイル(%s)から棋譜を読み込めませんでした。\n%s"),
+                {pathToText(path), reason}),
             core::captionReadError());
         return CommandResult::Failed;
     }
@@ -210,10 +214,11 @@ bool Document::confirmOverwriteOfPartialSource(const std::string& path) {
     if (!isPartialSource(path)) return true;
     warningSound();
     const std::string question = core::formatMessageUtf8(
-        "棋譜(%s)は一部しか読み込めていません。\n%s\n"
-        "上書きすると、読み込めなかった部分は失われます。上書きしますか？",
+        core::translate("棋譜(%s)は一部しか読み込めていません。\n%s\n"
+                        "上書きすると、読み込めなかった部分は失われます。上書きしますか？"),
         {pathToText(m_partialSource), m_partialReason});
-    if (m_ui.askDefaultNo(question, std::string("棋譜保存")) != Answer::Yes) return false;
+    if (m_ui.askDefaultNo(question, std::string(core::translate("棋譜保存"))) != Answer::Yes)
+        return false;
     // The file now holds what the user chose to keep.
     m_partialSource.clear();
     m_partialReason.clear();
@@ -250,7 +255,7 @@ bool Document::fileGaveNothing(const std::string& path, std::string& reason) {
         core::decodeRecordBytes(std::move(*bytes), core::lowerExtension(path));
     if (!tookNothing(trial, decoded.text)) return false;
     reason = tried.message.empty() ? trial.readingError() : tried.message;
-    if (reason.empty()) reason = std::string("棋譜も局面も見つかりませんでした。");
+    if (reason.empty()) reason = std::string(core::translate("棋譜も局面も見つかりませんでした。"));
     return true;
 }
 
@@ -258,7 +263,8 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
     if (askSaveBeforeDiscard(true) == Answer::Cancel) return CommandResult::Cancelled;
     if (!text) {
         warningSound();
-        m_ui.showMessage(std::string("クリップボードが使用できません。"), std::string("エラー"));
+        m_ui.showMessage(std::string(core::translate("クリップボードが使用できません。")),
+                         std::string(core::translate("エラー")));
         return CommandResult::Failed;
     }
     bool editing = isEditing(m_mode);
@@ -272,8 +278,10 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
         if (failed || (tried.result == core::ReadResult::Ok && tookNothing(trial, *text))) {
             warningSound();
             std::string reason = trial.readingError();
-            if (reason.empty()) reason = std::string("棋譜も局面も見つかりませんでした。");
-            m_ui.showMessage(std::string("棋譜・局面読込みエラー\n") + reason, programCaption());
+            if (reason.empty())
+                reason = std::string(core::translate("棋譜も局面も見つかりませんでした。"));
+            m_ui.showMessage(std::string(core::translate("棋譜・局面読込みエラー\n")) + reason,
+                             programCaption());
             return CommandResult::Failed;
         }
     }
@@ -294,7 +302,8 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
     }
     switch (report.result) {
         case core::ReadResult::Ok:
-            m_ui.setStatusText(std::string("クリップボードから棋譜、局面を読み込みました。"));
+            m_ui.setStatusText(
+                std::string(core::translate("クリップボードから棋譜、局面を読み込みました。")));
             return CommandResult::Done;
         case core::ReadResult::CapacityReached:
             warningSound();
@@ -302,8 +311,9 @@ CommandResult Document::pasteRecord(const std::optional<std::string>& text) {
             return CommandResult::Failed;
         default:
             warningSound();
-            m_ui.showMessage(std::string("棋譜・局面読込みエラー\n") + m_store.readingError(),
-                             programCaption());
+            m_ui.showMessage(
+                std::string(core::translate("棋譜・局面読込みエラー\n")) + m_store.readingError(),
+                programCaption());
             return CommandResult::Failed;
     }
 }
@@ -320,8 +330,9 @@ Answer Document::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
                                    : m_settings.recordFolder +
                                          (hasNoFile(m_recordName) ? todayName() : m_recordName) +
                                          "." + std::string(saveFilterExtension(format));
-    Answer a = m_ui.ask(core::formatMessageUtf8("棋譜(%s)を保存しますか？", {proposed}),
-                        std::string("棋譜保存"), true);
+    Answer a =
+        m_ui.ask(core::formatMessageUtf8(core::translate("棋譜(%s)を保存しますか？"), {proposed}),
+                 std::string(core::translate("棋譜保存")), true);
     if (a != Answer::Yes) return a;
     if (ownFile) {
         // saveInPlace shows its own messages; the record is still unsaved when it fails or the
@@ -337,13 +348,14 @@ Answer Document::askSaveBeforeDiscard(bool onlyWithConfirmSetting) {
     if (r == core::WriteResult::Cancelled) return Answer::Cancel;  // said so already
     if (r != core::WriteResult::Ok) {
         warningSound();
-        m_ui.showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {proposed}),
+        m_ui.showMessage(core::formatMessageUtf8(core::translate("棋譜保存エラー(%s)"), {proposed}),
                          programCaption());
         // The record is still unsaved: whatever was about to discard it must not go on.
         return Answer::Cancel;
     }
     m_store.markClean();
-    m_ui.setStatusText(core::formatMessageUtf8("棋譜ファイル(%s)を出力しました。", {proposed}));
+    m_ui.setStatusText(
+        core::formatMessageUtf8(core::translate("棋譜ファイル(%s)を出力しました。"), {proposed}));
     m_ui.documentChanged();
     return Answer::Yes;
 }
@@ -387,8 +399,9 @@ core::WriteResult Document::writeFile(SaveFormat format, const std::string& path
     const std::string utf8Path =
         std::string(core::withoutExtension(path)) + "." + std::string(core::extensionOf(*utf8));
     const Answer a = m_ui.ask(
-        message + "\n" + core::formatMessageUtf8("%s に保存しますか？", {pathToText(utf8Path)}),
-        std::string("棋譜保存"), false);
+        message + "\n" +
+            core::formatMessageUtf8(core::translate("%s に保存しますか？"), {pathToText(utf8Path)}),
+        std::string(core::translate("棋譜保存")), false);
     if (a != Answer::Yes) return core::WriteResult::Cancelled;
     r = core::saveRecordFile(m_store, *utf8, utf8Path, options, expander);
     if (r == core::WriteResult::Ok) m_writtenPath = utf8Path;
@@ -423,8 +436,9 @@ std::optional<core::WriteResult> Document::saveInPlace() {
     std::string shown = pathToText(m_recordPath);
     if (!canWrite(*format)) {
         warningSound();
-        m_ui.showMessage(core::formatMessageUtf8(
-                             position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
+        m_ui.showMessage(core::formatMessageUtf8(position ? core::translate("局面保存エラー(%s)")
+                                                          : core::translate("棋譜保存エラー(%s)"),
+                                                 {shown}),
                          programCaption());
         return core::WriteResult::Unsupported;
     }
@@ -434,14 +448,16 @@ std::optional<core::WriteResult> Document::saveInPlace() {
     if (r == core::WriteResult::Cancelled) return r;  // said so already
     if (r != core::WriteResult::Ok) {
         warningSound();
-        m_ui.showMessage(core::formatMessageUtf8(
-                             position ? "局面保存エラー(%s)" : "棋譜保存エラー(%s)", {shown}),
+        m_ui.showMessage(core::formatMessageUtf8(position ? core::translate("局面保存エラー(%s)")
+                                                          : core::translate("棋譜保存エラー(%s)"),
+                                                 {shown}),
                          programCaption());
         return r;
     }
-    m_ui.setStatusText(core::formatMessageUtf8(
-        position ? "局面ファイル(%s)を出力しました。" : "棋譜ファイル(%s)を保存しました。",
-        {shown}));
+    m_ui.setStatusText(
+        core::formatMessageUtf8(position ? core::translate("局面ファイル(%s)を出力しました。")
+                                         : core::translate("棋譜ファイル(%s)を保存しました。"),
+                                {shown}));
     return r;
 }
 

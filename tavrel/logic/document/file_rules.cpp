@@ -7,6 +7,7 @@
 
 #include "core/base/path_text.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
@@ -38,7 +39,7 @@ std::string sortKey(std::string_view name) {
 }  // namespace
 
 const std::string& newRecordName() {
-    static const std::string name = std::string("新規棋譜");
+    static const std::string name = std::string(core::translate("新規棋譜"));
     return name;
 }
 

@@ -9,20 +9,22 @@
 #include "core/base/version.h"
 #include "core/formats/record_loader.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/play/position_editor.h"
 
 namespace tavrel {
 
 namespace {
 
-constexpr std::array<const char*, kOpenFilterCount> kOpenFilters = {"棋譜(*.kif *.KIF)",
-                                                                    "棋譜(*.ki2 *.KI2)",
-                                                                    "局面(*.bod *.BOD)",
-                                                                    "CSA棋譜(*.csa *.CSA)",
-                                                                    "棋譜(*.kif *.ki2 *.KIF *.KI2)",
-                                                                    "JSON棋譜(*.jkf *.JKF)",
-                                                                    "USI(*.usi *.sfen)",
-                                                                    "すべてのﾌｧｲﾙ (*)"};
+constexpr std::array<const char*, kOpenFilterCount> kOpenFilters = {
+    TR_NOOP("棋譜(*.kif *.KIF)"),
+    TR_NOOP("棋譜(*.ki2 *.KI2)"),
+    TR_NOOP("局面(*.bod *.BOD)"),
+    TR_NOOP("CSA棋譜(*.csa *.CSA)"),
+    TR_NOOP("棋譜(*.kif *.ki2 *.KIF *.KI2)"),
+    TR_NOOP("JSON棋譜(*.jkf *.JKF)"),
+    "USI(*.usi *.sfen)",
+    TR_NOOP("すべてのﾌｧｲﾙ (*)")};
 
 // The names of the files in a folder (hidden ones too; links to files count, broken links and
 // folders do not), at most kMaxFolderEntries, in the order the folder gives them. Empty when the
@@ -44,7 +46,7 @@ std::vector<std::string> folderFileNames(const std::string& folder) {
 
 std::string openFilterText(int filter) {
     if (filter < 1 || filter > kOpenFilterCount) return {};
-    return std::string(kOpenFilters[static_cast<std::size_t>(filter - 1)]);
+    return std::string(core::translate(kOpenFilters[static_cast<std::size_t>(filter - 1)]));
 }
 
 CommandResult openRecordFile(Document& doc, const std::string& path) {
@@ -57,7 +59,7 @@ CommandResult openRecord(Document& doc) {
     if (doc.askSaveBeforeDiscard(true) == Answer::Cancel) return CommandResult::Cancelled;
     if (!doc.openFilter()) doc.setOpenFilter(initialOpenFilter(doc.settings().standardFormat));
     FileDialogRequest request;
-    request.title = std::string("棋譜・局面ファイルの読み込み");
+    request.title = std::string(core::translate("棋譜・局面ファイルの読み込み"));
     request.folder = doc.recordFolder();
     for (int f = 1; f <= kOpenFilterCount; ++f) request.filters.push_back(openFilterText(f));
     request.selected = static_cast<int>(*doc.openFilter()) - 1;
@@ -102,12 +104,14 @@ void dropFile(Document& doc, const std::string& path) {
     }
     if (isPlaying(doc.mode())) {
         doc.warningSound();
-        ui.showMessage(std::string("対局中は、ドロップできません。"), programCaption());
+        ui.showMessage(std::string(core::translate("対局中は、ドロップできません。")),
+                       programCaption());
         return;
     }
     if (doc.mode() == ViewerMode::PrintPreview) {
         doc.warningSound();
-        ui.showMessage(std::string("プレビュー中は、ドロップできません。"), programCaption());
+        ui.showMessage(std::string(core::translate("プレビュー中は、ドロップできません。")),
+                       programCaption());
         return;
     }
     if (doc.modified()) {
@@ -116,7 +120,7 @@ void dropFile(Document& doc, const std::string& path) {
     }
     (void)doc.loadRecordFile(path);  // shows its own message
     ui.documentChanged();
-    ui.setStatusText(pathToText(path) + std::string(" がドロップされました。"));
+    ui.setStatusText(pathToText(path) + std::string(core::translate(" がドロップされました。")));
     doc.warningSound();
 }
 
@@ -162,13 +166,13 @@ std::optional<PrintRequest> processCommandLine(
         if (autoReplay) {
             autoReplay(cl.autoReplayThenClose);
         } else {
-            doc.notAvailableYet(std::string("連続再現"));
+            doc.notAvailableYet(std::string(core::translate("連続再現")));
         }
     } else if (resume) {
         if (resumeGame) {
             resumeGame();
         } else {
-            doc.notAvailableYet(std::string("中断局面から再開"));
+            doc.notAvailableYet(std::string(core::translate("中断局面から再開")));
         }
     } else if (cl.editPosition) {
         // Shows its own message.

@@ -5,12 +5,14 @@
 
 #include "core/base/version.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
 bool confirmClose(Document& doc) {
-    if (isEditing(doc.mode()) && doc.ui().ask(std::string("プログラムを終了しますか？"),
-                                              std::string("終了確認"), false) != Answer::Yes) {
+    if (isEditing(doc.mode()) &&
+        doc.ui().ask(std::string(core::translate("プログラムを終了しますか？")),
+                     std::string(core::translate("終了確認")), false) != Answer::Yes) {
         return false;
     }
     return doc.askSaveBeforeDiscard(false) != Answer::Cancel;
@@ -32,7 +34,7 @@ std::vector<std::string> helpIndexCandidates(const std::string& programFolder) {
             programFolder + "../share/tavrel/help/tavrel/index.html"};
 }
 
-std::string versionCaption() { return std::string("バージョン情報"); }
+std::string versionCaption() { return std::string(core::translate("バージョン情報")); }
 
 std::string versionText() {
     return std::string(core::kProgramName) + " " + std::string(core::kProgramVersion);

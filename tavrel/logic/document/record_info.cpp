@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
@@ -26,32 +27,36 @@ constexpr std::array<ListField, kUserInfoCount> kUserLists = {
 
 std::vector<RecordInfoField> eventInfoFields(bool withTimeUsed) {
     std::vector<RecordInfoField> fields = {
-        field(HeaderField::Title, "表題：", HistoryField::Title, ListField::Title),
-        field(HeaderField::Event, "棋戦：", HistoryField::Event, ListField::Event),
-        field(HeaderField::Opening, "戦型：", HistoryField::Opening, ListField::Opening),
-        field(HeaderField::TimeLimit, "持ち時間：", HistoryField::TimeLimit, ListField::TimeLimit),
+        field(HeaderField::Title, core::translate("表題："), HistoryField::Title, ListField::Title),
+        field(HeaderField::Event, core::translate("棋戦："), HistoryField::Event, ListField::Event),
+        field(HeaderField::Opening, core::translate("戦型："), HistoryField::Opening,
+              ListField::Opening),
+        field(HeaderField::TimeLimit, core::translate("持ち時間："), HistoryField::TimeLimit,
+              ListField::TimeLimit),
     };
     if (withTimeUsed) {
-        fields.push_back(
-            field(HeaderField::TimeUsed, "消費時間：", std::nullopt, ListField::TimeUsed));
+        fields.push_back(field(HeaderField::TimeUsed, core::translate("消費時間："), std::nullopt,
+                               ListField::TimeUsed));
     }
-    fields.push_back(field(HeaderField::Place, "場所：", HistoryField::Place, ListField::Place));
-    fields.push_back(field(HeaderField::PublishedIn, "掲載：", HistoryField::Publication,
-                           ListField::Publication));
+    fields.push_back(field(HeaderField::Place, core::translate("場所："), HistoryField::Place,
+                           ListField::Place));
+    fields.push_back(field(HeaderField::PublishedIn, core::translate("掲載："),
+                           HistoryField::Publication, ListField::Publication));
     return fields;
 }
 
 std::vector<RecordInfoField> dateInfoFields() {
     return {
-        field(HeaderField::StartDateTime, "開始日時：", std::nullopt, ListField::StartDate),
-        field(HeaderField::EndDateTime, "終了日時：", std::nullopt, std::nullopt),
+        field(HeaderField::StartDateTime, core::translate("開始日時："), std::nullopt,
+              ListField::StartDate),
+        field(HeaderField::EndDateTime, core::translate("終了日時："), std::nullopt, std::nullopt),
     };
 }
 
 std::string userFieldLabel(const Settings& settings, int n) {
     const std::string& name = settings.userInfoNames[static_cast<std::size_t>(n)];
-    if (name.empty()) return std::string("（未定義）");
-    return name + std::string("：");
+    if (name.empty()) return std::string(core::translate("（未定義）"));
+    return name + std::string(core::translate("："));
 }
 
 std::vector<RecordInfoField> userInfoFields(const Settings& settings) {
@@ -77,18 +82,24 @@ std::vector<RecordInfoField> recordInfoFields(const Settings& settings) {
 
 std::vector<RecordInfoField> problemInfoFields() {
     return {
-        field(HeaderField::WorkNumber, "作品番号：", HistoryField::ProblemNumber, std::nullopt),
-        field(HeaderField::WorkName, "作品名：", HistoryField::ProblemName, std::nullopt),
-        field(HeaderField::Author, "作者：", HistoryField::Author, std::nullopt),
-        field(HeaderField::Magazine, "発表誌：", HistoryField::Magazine, std::nullopt),
-        field(HeaderField::PublicationDate, "発表年月：", HistoryField::PublishedDate,
+        field(HeaderField::WorkNumber, core::translate("作品番号："), HistoryField::ProblemNumber,
               std::nullopt),
-        field(HeaderField::Source, "出典：", HistoryField::Source, std::nullopt),
-        field(HeaderField::MoveCount, "手数：", HistoryField::MoveCount, std::nullopt),
-        field(HeaderField::Completeness, "完全性：", HistoryField::Completeness, std::nullopt),
-        field(HeaderField::Classification, "分類：", HistoryField::Category, std::nullopt),
-        field(HeaderField::Award, "受賞：", HistoryField::Award, std::nullopt),
-        field(HeaderField::Remarks, "備考：", HistoryField::Remarks, std::nullopt),
+        field(HeaderField::WorkName, core::translate("作品名："), HistoryField::ProblemName,
+              std::nullopt),
+        field(HeaderField::Author, core::translate("作者："), HistoryField::Author, std::nullopt),
+        field(HeaderField::Magazine, core::translate("発表誌："), HistoryField::Magazine,
+              std::nullopt),
+        field(HeaderField::PublicationDate, core::translate("発表年月："),
+              HistoryField::PublishedDate, std::nullopt),
+        field(HeaderField::Source, core::translate("出典："), HistoryField::Source, std::nullopt),
+        field(HeaderField::MoveCount, core::translate("手数："), HistoryField::MoveCount,
+              std::nullopt),
+        field(HeaderField::Completeness, core::translate("完全性："), HistoryField::Completeness,
+              std::nullopt),
+        field(HeaderField::Classification, core::translate("分類："), HistoryField::Category,
+              std::nullopt),
+        field(HeaderField::Award, core::translate("受賞："), HistoryField::Award, std::nullopt),
+        field(HeaderField::Remarks, core::translate("備考："), HistoryField::Remarks, std::nullopt),
     };
 }
 
@@ -120,12 +131,13 @@ std::string infoCutMessage(const InfoApplyReport& report) {
     for (const std::string& label : report.cutLabels) {
         std::string_view name = label;
         // The labels end with the full-width colon.
-        const std::string colon = std::string("：");
+        const std::string colon = std::string(core::translate("："));
         if (name.ends_with(colon)) name.remove_suffix(colon.size());
-        if (!names.empty()) names += std::string("、");
+        if (!names.empty()) names += std::string(core::translate("、"));
         names += name;
     }
-    return names + std::string("は100バイトを超えたので、100バイトまでにしました。");
+    return names +
+           std::string(core::translate("は100バイトを超えたので、100バイトまでにしました。"));
 }
 
 std::string startDateWarning(std::string_view text, int todayYear, int todayMonth, int todayDay) {
@@ -146,12 +158,12 @@ std::string startDateWarning(std::string_view text, int todayYear, int todayMont
                                            std::chrono::month{static_cast<unsigned>(month)},
                                            std::chrono::day{static_cast<unsigned>(day)}};
     if (!separators || year < 0 || month < 0 || day < 0 || !date.ok()) {
-        return std::string("開始日時が異常です。");
+        return std::string(core::translate("開始日時が異常です。"));
     }
     const std::chrono::year_month_day today{std::chrono::year{todayYear},
                                             std::chrono::month{static_cast<unsigned>(todayMonth)},
                                             std::chrono::day{static_cast<unsigned>(todayDay)}};
-    if (date > today) return std::string("開始日時が未来です。");
+    if (date > today) return std::string(core::translate("開始日時が未来です。"));
     return {};
 }
 

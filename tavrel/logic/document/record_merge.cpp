@@ -4,6 +4,7 @@
 
 #include "core/formats/kif_reader.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
@@ -47,8 +48,8 @@ CommandResult mergeFromClipboard(Document& doc, const std::optional<std::string>
     doc.ui().documentChanged();
     if (!text) {
         doc.warningSound();
-        doc.ui().showMessage(std::string("クリップボードが使用できません。"),
-                             std::string("エラー"));
+        doc.ui().showMessage(std::string(core::translate("クリップボードが使用できません。")),
+                             std::string(core::translate("エラー")));
         return CommandResult::Failed;
     }
     const core::ReadOptions options = doc.readOptionsFor(textToPath(doc.recordName()));
@@ -69,7 +70,8 @@ CommandResult mergeFromClipboard(Document& doc, const std::optional<std::string>
     doc.ui().documentChanged();
     switch (report.result) {
         case core::ReadResult::Ok:
-            doc.ui().setStatusText(std::string("クリップボードから棋譜を読み込み、合成しました。"));
+            doc.ui().setStatusText(
+                std::string(core::translate("クリップボードから棋譜を読み込み、合成しました。")));
             return CommandResult::Done;
         case core::ReadResult::CapacityReached:
             doc.warningSound();
@@ -77,8 +79,9 @@ CommandResult mergeFromClipboard(Document& doc, const std::optional<std::string>
             return CommandResult::Failed;
         default:
             doc.warningSound();
-            doc.ui().showMessage(std::string("棋譜・盤面読込みエラー\n") + store.readingError(),
-                                 programCaption());
+            doc.ui().showMessage(
+                std::string(core::translate("棋譜・盤面読込みエラー\n")) + store.readingError(),
+                programCaption());
             return CommandResult::Failed;
     }
 }

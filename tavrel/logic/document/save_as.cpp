@@ -7,15 +7,17 @@
 #include "core/base/path_text.h"
 #include "core/base/version.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
 namespace {
 
 constexpr std::array<const char*, kSaveFilterCount> kSaveFilters = {
-    "棋譜(*.kif)",         "棋譜(*.ki2)",          "CSA棋譜(*.csa)",  "局面(*.bod)",
-    "英語表記棋譜(*.gam)", "英語表記局面(*.txt)",  "JSON棋譜(*.jkf)", "棋譜 UTF-8(*.kifu)",
-    "棋譜 UTF-8(*.ki2u)",  "CSA棋譜 UTF-8(*.csau)"};
+    TR_NOOP("棋譜(*.kif)"),          TR_NOOP("棋譜(*.ki2)"),         TR_NOOP("CSA棋譜(*.csa)"),
+    TR_NOOP("局面(*.bod)"),          TR_NOOP("英語表記棋譜(*.gam)"), TR_NOOP("英語表記局面(*.txt)"),
+    TR_NOOP("JSON棋譜(*.jkf)"),      TR_NOOP("棋譜 UTF-8(*.kifu)"),  TR_NOOP("棋譜 UTF-8(*.ki2u)"),
+    TR_NOOP("CSA棋譜 UTF-8(*.csau)")};
 
 // Whether a dialog's path names no file: no name after the last '/', or an existing folder.
 bool isInvalidName(const std::string& path) {
@@ -33,7 +35,7 @@ bool fileExists(const std::string& path) {
 std::string saveFilterText(SaveFormat filter) {
     const int n = saveFilterNumber(filter);
     if (n == 0) return {};
-    return std::string(kSaveFilters[static_cast<std::size_t>(n - 1)]);
+    return std::string(core::translate(kSaveFilters[static_cast<std::size_t>(n - 1)]));
 }
 
 SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat format) {
@@ -41,7 +43,8 @@ SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat forma
     bool position = format == SaveFormat::Bod || format == SaveFormat::EnglishPosition;
     std::string shown = pathToText(path);
     if (isInvalidName(path)) {
-        ui.showMessage(std::string("ファイル名(") + shown + std::string(")が無効です。"),
+        ui.showMessage(std::string(core::translate("ファイル名(")) + shown +
+                           std::string(core::translate(")が無効です。")),
                        programCaption());
         return SaveAsResult::InvalidName;
     }
@@ -49,17 +52,22 @@ SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat forma
         // The question says what would be lost, instead of the plain one below.
         if (!doc.confirmOverwriteOfPartialSource(path)) return SaveAsResult::KeptExisting;
     } else if (fileExists(path)) {
-        std::string question = std::string(position ? "同名の局面(" : "同名の棋譜(") + shown +
-                               std::string(")があります。書き換えますか？");
-        if (ui.ask(question, std::string(position ? "局面保存" : "棋譜保存"), false) !=
-            Answer::Yes) {
+        std::string question = std::string(position ? core::translate("同名の局面(")
+                                                    : core::translate("同名の棋譜(")) +
+                               shown +
+                               std::string(core::translate(")があります。書き換えますか？"));
+        if (ui.ask(
+                question,
+                std::string(position ? core::translate("局面保存") : core::translate("棋譜保存")),
+                false) != Answer::Yes) {
             return SaveAsResult::KeptExisting;
         }
     }
     if ((format == SaveFormat::Csa || format == SaveFormat::CsaUtf8) &&
         doc.store().hasVariations()) {
-        if (ui.ask(std::string("CSA形式では分岐を保存できませんが、継続しますか？"),
-                   std::string("CSA形式棋譜保存"), false) != Answer::Yes) {
+        if (ui.ask(
+                std::string(core::translate("CSA形式では分岐を保存できませんが、継続しますか？")),
+                std::string(core::translate("CSA形式棋譜保存")), false) != Answer::Yes) {
             return SaveAsResult::Stopped;
         }
     }
@@ -71,14 +79,17 @@ SaveAsResult saveAsFile(Document& doc, const std::string& path, SaveFormat forma
     if (written == core::WriteResult::Cancelled) return SaveAsResult::Stopped;  // said so already
     if (written != core::WriteResult::Ok) {
         doc.warningSound();
-        ui.showMessage(std::string(position ? "局面保存エラー(" : "棋譜保存エラー(") + shown + ")",
+        ui.showMessage(std::string(position ? core::translate("局面保存エラー(")
+                                            : core::translate("棋譜保存エラー(")) +
+                           shown + ")",
                        programCaption());
         return SaveAsResult::Failed;
     }
     shown = pathToText(doc.recordPath().empty() || position ? path : doc.recordPath());
-    ui.setStatusText(position
-                         ? std::string("局面ファイル(") + shown + std::string(")を出力しました。")
-                         : std::string("棋譜ファイル(") + shown + std::string(")を保存しました。"));
+    ui.setStatusText(position ? std::string(core::translate("局面ファイル(")) + shown +
+                                    std::string(core::translate(")を出力しました。"))
+                              : std::string(core::translate("棋譜ファイル(")) + shown +
+                                    std::string(core::translate(")を保存しました。")));
     ui.documentChanged();
     return SaveAsResult::Saved;
 }
@@ -89,7 +100,8 @@ void saveAs(Document& doc, SaveAsKind kind) {
                                 : initialSaveFilter(doc.mode(), doc.saveFilter(), doc.recordPath(),
                                                     doc.settings().standardFormat);
     FileDialogRequest request;
-    request.title = std::string(ki2Only ? "KI2形式棋譜ファイルの保存" : "棋譜・局面ファイルの保存");
+    request.title = std::string(ki2Only ? core::translate("KI2形式棋譜ファイルの保存")
+                                        : core::translate("棋譜・局面ファイルの保存"));
     request.folder = doc.recordFolder();
     request.name = hasNoFile(doc.recordName()) ? textToPath(todayName())
                                                : std::string(core::fileNameOf(doc.recordPath()));

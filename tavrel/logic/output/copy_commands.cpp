@@ -8,6 +8,7 @@
 #include "core/templates/text_exports.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/output/export_text.h"
 #include "tavrel/settings/engine_options.h"
 
@@ -20,8 +21,10 @@ constexpr std::size_t kLargeBuffer = 16u * 1024u * 1024u;
 
 }  // namespace
 
-std::string msgOutOfMemory() { return std::string("メモリ不足です。"); }
-std::string msgClipboardBusy() { return std::string("クリップボードが使用できません。"); }
+std::string msgOutOfMemory() { return std::string(core::translate("メモリ不足です。")); }
+std::string msgClipboardBusy() {
+    return std::string(core::translate("クリップボードが使用できません。"));
+}
 
 std::size_t copyBufferSize(CopyProduct product) {
     switch (product) {
@@ -50,20 +53,21 @@ std::string copiedMessage(CopyProduct product) {
         case CopyProduct::Ki2Line:
             return core::msgKi2Copied(core::Ki2ClipboardMode::CurrentLine);
         case CopyProduct::EnglishRecord:
-            return std::string("クリップボードへ英語表記棋譜を出力しました。");
+            return std::string(core::translate("クリップボードへ英語表記棋譜を出力しました。"));
         case CopyProduct::Position:
         case CopyProduct::PositionHtml:
-            return std::string("クリップボードへ盤面を出力しました。");
+            return std::string(core::translate("クリップボードへ盤面を出力しました。"));
         case CopyProduct::EnglishPosition:
-            return std::string("クリップボードへ英語表記局面を出力しました。");
+            return std::string(core::translate("クリップボードへ英語表記局面を出力しました。"));
         case CopyProduct::Mail1:
-            return std::string("クリップボードへメール(1)を出力しました。");
+            return std::string(core::translate("クリップボードへメール(1)を出力しました。"));
         case CopyProduct::Mail2:
-            return std::string("クリップボードへメール(2)を出力しました。");
+            return std::string(core::translate("クリップボードへメール(2)を出力しました。"));
         case CopyProduct::DharmaWin:
-            return std::string("クリップボードへ棋譜(dharma/Win用)を出力しました。");
+            return std::string(
+                core::translate("クリップボードへ棋譜(dharma/Win用)を出力しました。"));
         case CopyProduct::VariationDiagram:
-            return std::string("クリップボードへ棋譜の変化図を出力しました。");
+            return std::string(core::translate("クリップボードへ棋譜の変化図を出力しました。"));
         case CopyProduct::Short:
             break;
     }
@@ -120,7 +124,7 @@ std::string productText(Document& doc, CopyProduct product) {
             DocumentUi& ui = doc.ui();
             return core::variationDiagramText(
                 expander, ex.options().variationTree, [&ui](int alternative) {
-                    ui.setStatusText(core::formatMessageUtf8("変化図出力中... %d",
+                    ui.setStatusText(core::formatMessageUtf8(core::translate("変化図出力中... %d"),
                                                              {std::to_string(alternative)}));
                 });
         }

@@ -6,6 +6,7 @@
 #include "core/base/path_text.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/file_rules.h"
 #include "tavrel/logic/document/save_as.h"
 
@@ -25,7 +26,7 @@ FtpJob ftpJob(const std::string& localPath, const FtpSetting& setting) {
 }
 
 std::string uploadStartStatus(const std::string& localPath, const FtpSetting& setting) {
-    return core::formatMessageUtf8("FTP転送開始(%s → %s)。",
+    return core::formatMessageUtf8(core::translate("FTP転送開始(%s → %s)。"),
                                    {pathToText(localPath), setting.server});
 }
 
@@ -34,7 +35,7 @@ UploadOutcome transferRecord(FtpTransport& transport, const std::string& localPa
     UploadOutcome outcome;
     if (!transport.available()) {
         outcome.result = UploadResult::NoConnection;
-        outcome.message = std::string("インターネットが使用できません。");
+        outcome.message = std::string(core::translate("インターネットが使用できません。"));
         return outcome;
     }
     if (setting.server.empty() || setting.user.empty()) {
@@ -47,25 +48,26 @@ UploadOutcome transferRecord(FtpTransport& transport, const std::string& localPa
     const std::string pathText = pathToText(localPath);
     switch (outcome.result) {
         case UploadResult::Done:
-            outcome.status =
-                core::formatMessageUtf8("FTP転送しました(%s → %s)。", {pathText, setting.server});
+            outcome.status = core::formatMessageUtf8(core::translate("FTP転送しました(%s → %s)。"),
+                                                     {pathText, setting.server});
             break;
         case UploadResult::NoConnection:
-            outcome.message =
-                core::formatMessageUtf8("サーバ(%s)に接続できません。", {setting.server});
+            outcome.message = core::formatMessageUtf8(
+                core::translate("サーバ(%s)に接続できません。"), {setting.server});
             outcome.status = outcome.message;
             break;
         case UploadResult::FolderFailed:
-            outcome.message =
-                core::formatMessageUtf8("ディレクトリの変更に失敗しました(%s)。", {setting.folder});
+            outcome.message = core::formatMessageUtf8(
+                core::translate("ディレクトリの変更に失敗しました(%s)。"), {setting.folder});
             break;
         case UploadResult::UploadFailed:
-            outcome.message =
-                core::formatMessageUtf8("ファイルのFTP転送に失敗しました(%s)。", {pathText});
+            outcome.message = core::formatMessageUtf8(
+                core::translate("ファイルのFTP転送に失敗しました(%s)。"), {pathText});
             break;
         case UploadResult::RenameFailed:
-            outcome.message = core::formatMessageUtf8("ファイル名の変更に失敗しました(%s)。",
-                                                      {pathToText(job.finalName)});
+            outcome.message =
+                core::formatMessageUtf8(core::translate("ファイル名の変更に失敗しました(%s)。"),
+                                        {pathToText(job.finalName)});
             break;
     }
     return outcome;
@@ -103,8 +105,8 @@ std::optional<std::string> prepareFtpUpload(Document& doc) {
     }
     std::error_code error;
     if (!std::filesystem::is_regular_file(doc.recordPath(), error)) return std::nullopt;
-    if (doc.ui().ask(std::string("棋譜ファイルをFTPでサーバへ送信しますか？"),
-                     std::string("FTP送信"), false) != Answer::Yes) {
+    if (doc.ui().ask(std::string(core::translate("棋譜ファイルをFTPでサーバへ送信しますか？")),
+                     std::string(core::translate("FTP送信")), false) != Answer::Yes) {
         return std::nullopt;
     }
     return doc.recordPath();

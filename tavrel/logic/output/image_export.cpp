@@ -7,14 +7,17 @@
 #include "core/templates/template_expander.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/file_rules.h"
 #include "tavrel/logic/output/export_text.h"
 
 namespace tavrel {
 
 std::vector<std::string> imageFilterTexts() {
-    return {std::string("GIF形式(*.gif)"), std::string("JPEG形式(*.jpg)"),
-            std::string("BMP形式(*.bmp)"), std::string("PNG形式(*.png)")};
+    return {std::string(core::translate("GIF形式(*.gif)")),
+            std::string(core::translate("JPEG形式(*.jpg)")),
+            std::string(core::translate("BMP形式(*.bmp)")),
+            std::string(core::translate("PNG形式(*.png)"))};
 }
 
 const char* imageExtension(ImageFormat format) {
@@ -90,9 +93,11 @@ ImageCapture imageCapture(ViewerMode mode, const Settings& settings, int clientW
 void reportImageSaved(DocumentUi& ui, const std::string& path, bool ok) {
     const std::string shown = pathToText(path);
     if (ok) {
-        ui.setStatusText(core::formatMessageUtf8("画像ファイル(%s)を出力しました。", {shown}));
+        ui.setStatusText(
+            core::formatMessageUtf8(core::translate("画像ファイル(%s)を出力しました。"), {shown}));
     } else {
-        ui.showMessage(core::formatMessageUtf8("画像ファイル(%s)の保存に失敗しました。", {shown}),
+        ui.showMessage(core::formatMessageUtf8(
+                           core::translate("画像ファイル(%s)の保存に失敗しました。"), {shown}),
                        programCaption());
     }
 }
@@ -100,7 +105,7 @@ void reportImageSaved(DocumentUi& ui, const std::string& path, bool ok) {
 FileDialogRequest imageDialogRequest(const std::string& proposed,
                                      std::optional<ImageFormat> remembered) {
     FileDialogRequest r;
-    r.title = std::string("画像の保存");
+    r.title = std::string(core::translate("画像の保存"));
     r.folder = std::string(core::folderOf(proposed));
     r.name = std::string(core::fileNameOf(proposed));
     r.filters = imageFilterTexts();
@@ -121,9 +126,10 @@ std::optional<std::string> chooseImagePath(Document& doc, const DesktopFolders& 
     std::string path = withImageExtension(choice->path, format);
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) {
-        std::string question =
-            core::formatMessageUtf8("%s は既に存在します。\n上書きしますか？", {pathToText(path)});
-        if (doc.ui().ask(question, std::string("画像の保存"), false) != Answer::Yes) {
+        std::string question = core::formatMessageUtf8(
+            core::translate("%s は既に存在します。\n上書きしますか？"), {pathToText(path)});
+        if (doc.ui().ask(question, std::string(core::translate("画像の保存")), false) !=
+            Answer::Yes) {
             return std::nullopt;
         }
     }

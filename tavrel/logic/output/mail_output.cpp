@@ -7,6 +7,7 @@
 #include "core/base/safe_file.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/file_rules.h"
 #include "tavrel/logic/document/save_as.h"
 #include "tavrel/logic/output/copy_commands.h"
@@ -25,8 +26,9 @@ std::string withSlash(std::string folder) {
 const char* extensionOf(MailText text) { return text == MailText::One ? ".mal" : ".ma2"; }
 
 void failMailLink(Document& doc) {
-    doc.ui().showMessage(std::string("メールの作成に失敗しました。本文が長過ぎたと思われます。"),
-                         programCaption());
+    doc.ui().showMessage(
+        std::string(core::translate("メールの作成に失敗しました。本文が長過ぎたと思われます。")),
+        programCaption());
 }
 
 }  // namespace
@@ -72,7 +74,8 @@ MailResult writeMailFileAt(Document& doc, MailText text, const std::string& path
         if (std::filesystem::exists(path, ec)) {
             std::optional<std::string> old = core::readFile(path);
             if (!old) {
-                doc.ui().showMessage(core::formatMessageUtf8("メール保存エラー(%s)", {shown}), {});
+                doc.ui().showMessage(
+                    core::formatMessageUtf8(core::translate("メール保存エラー(%s)"), {shown}), {});
                 return MailResult::Failed;
             }
             bytes = core::ownTextFileText(*old);
@@ -80,12 +83,15 @@ MailResult writeMailFileAt(Document& doc, MailText text, const std::string& path
     }
     bytes += mailFileText(doc, text);
     if (core::writeFileAtomically(path, core::ownTextFileBytes(bytes)) != core::WriteResult::Ok) {
-        doc.ui().showMessage(core::formatMessageUtf8("メール保存エラー(%s)", {shown}), {});
+        doc.ui().showMessage(
+            core::formatMessageUtf8(core::translate("メール保存エラー(%s)"), {shown}), {});
         return MailResult::Failed;
     }
     doc.ui().setStatusText(
-        append ? core::formatMessageUtf8("メールファイルを(%s)に追加しました。", {shown})
-               : core::formatMessageUtf8("メールファイル(%s)を出力しました。", {shown}));
+        append ? core::formatMessageUtf8(core::translate("メールファイルを(%s)に追加しました。"),
+                                         {shown})
+               : core::formatMessageUtf8(core::translate("メールファイル(%s)を出力しました。"),
+                                         {shown}));
     return MailResult::Ok;
 }
 
@@ -96,10 +102,11 @@ MailResult writeMailFile(Document& doc, MailText text) {
 
 MailResult writeMailFileWithDialog(Document& doc) {
     FileDialogRequest request;
-    request.title = std::string("メール作成");
+    request.title = std::string(core::translate("メール作成"));
     request.folder = withSlash(textToPath(doc.settings().mailFolder));
     request.name = std::string(core::fileNameOf(mailFilePath(doc, MailText::One)));
-    request.filters = {std::string("メール１(*.mal)"), std::string("メール２(*.ma2)")};
+    request.filters = {std::string(core::translate("メール１(*.mal)")),
+                       std::string(core::translate("メール２(*.ma2)"))};
     request.selected = 0;
     std::optional<FileChoice> choice = doc.ui().chooseSaveFile(request);
     if (!choice || choice->path.empty()) return MailResult::Cancelled;
@@ -135,7 +142,7 @@ MailResult openMailLink(Document& doc, ExportUi& desktop) {
 }
 
 MailResult sendRecordByMail(Document& doc, ExportUi& desktop) {
-    const std::string failed = std::string("メールの作成に失敗しました。");
+    const std::string failed = std::string(core::translate("メールの作成に失敗しました。"));
     MailMessage mail;
     {
         ExportExpander ex(doc);

@@ -4,6 +4,7 @@
 
 #include "core/formats/usi.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "usi/record_analysis.h"
 
 namespace tavrel {
@@ -11,7 +12,7 @@ namespace tavrel {
 namespace {
 
 const std::string& gameCaption() {
-    static const std::string caption = std::string("対局");
+    static const std::string caption = std::string(core::translate("対局"));
     return caption;
 }
 
@@ -146,7 +147,8 @@ void EngineGame::bestMove(core::SideByte side, const usi::UsiBestMove& best) {
             if (!move) {
                 // The session checks the move against the position it searched; this one is
                 // the record's, so a mismatch is still possible in principle.
-                warning(side, std::string("エンジンの指し手が正しくありません：") + best.move);
+                warning(side, std::string(core::translate("エンジンの指し手が正しくありません：")) +
+                                  best.move);
                 return;
             }
             // A piece the user was holding goes back first.

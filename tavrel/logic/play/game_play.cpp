@@ -7,6 +7,7 @@
 #include "core/rules/position.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/file_rules.h"
 #include "tavrel/logic/document/record_info.h"
 #include "tavrel/logic/document/save_as.h"
@@ -73,12 +74,14 @@ void autoSave(Document& doc) {
     core::WriteResult r = doc.writeRecord(format, target);
     if (r != core::WriteResult::Ok) {
         doc.warningSound();
-        doc.ui().showMessage(core::formatMessageUtf8("棋譜保存エラー(%s)", {shown}),
-                             programCaption());
+        doc.ui().showMessage(
+            core::formatMessageUtf8(core::translate("棋譜保存エラー(%s)"), {shown}),
+            programCaption());
         return;
     }
     doc.store().markClean();
-    doc.ui().setStatusText(core::formatMessageUtf8("棋譜ファイル(%s)を出力しました。", {shown}));
+    doc.ui().setStatusText(
+        core::formatMessageUtf8(core::translate("棋譜ファイル(%s)を出力しました。"), {shown}));
 }
 
 }  // namespace
@@ -126,8 +129,9 @@ bool recordFull(const core::RecordStore& store) {
 }
 
 std::string recordFullMessage(const core::RecordStore& store) {
-    return core::formatMessageUtf8("棋譜の大きさが限界(%d手)に達しましたので、対局を中止します。",
-                                   {std::to_string(store.capacity() - 1)});
+    return core::formatMessageUtf8(
+        core::translate("棋譜の大きさが限界(%d手)に達しましたので、対局を中止します。"),
+        {std::to_string(store.capacity() - 1)});
 }
 
 void enterPlay(Document& doc, MoveClock& clock) {
@@ -173,8 +177,8 @@ void offerGameSave(Document& doc) {
         }
         return;
     }
-    if (doc.ui().ask(std::string("棋譜を保存しますか？"), std::string("棋譜の保存"), false) !=
-        Answer::Yes) {
+    if (doc.ui().ask(std::string(core::translate("棋譜を保存しますか？")),
+                     std::string(core::translate("棋譜の保存")), false) != Answer::Yes) {
         return;
     }
     if (doc.resumed() && doc.settings().autoSaveResume == 1) {
@@ -195,11 +199,13 @@ std::vector<core::HandicapType> offeredHandicaps() {
 }
 
 std::string blackNameLabel(core::HandicapType handicap) {
-    return std::string(handicap == core::kHandicapEven ? "先手：" : "下手：");
+    return std::string(handicap == core::kHandicapEven ? core::translate("先手：")
+                                                       : core::translate("下手："));
 }
 
 std::string whiteNameLabel(core::HandicapType handicap) {
-    return std::string(handicap == core::kHandicapEven ? "後手：" : "上手：");
+    return std::string(handicap == core::kHandicapEven ? core::translate("後手：")
+                                                       : core::translate("上手："));
 }
 
 std::pair<std::string, std::string> undecidedNames(core::HandicapType handicap) {
@@ -301,8 +307,9 @@ bool resumeGame(Document& doc, MoveClock& clock, bool askForOpen,
     if (askForOpen) {
         if (store.moveCount() > 0) {
             if (doc.settings().offerReplayAfterLoad == 1) {
-                Answer a = doc.ui().ask(std::string("新しい棋譜を読み込みますか？"),
-                                        std::string("再開"), true);
+                Answer a =
+                    doc.ui().ask(std::string(core::translate("新しい棋譜を読み込みますか？")),
+                                 std::string(core::translate("再開")), true);
                 if (a == Answer::Cancel) return false;
                 if (a == Answer::Yes && open() != CommandResult::Done) return false;
             }

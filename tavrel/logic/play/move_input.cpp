@@ -4,6 +4,7 @@
 #include "core/rules/legality.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/view/info_lines.h"
 
 namespace tavrel {
@@ -32,11 +33,11 @@ std::string moveText(const core::Position& pos, int origin, int destination,
 std::string refusalText(int legalityResult) {
     switch (static_cast<core::MoveCheckResult>(legalityResult)) {
         case core::MoveCheckResult::SecondPawn:
-            return std::string("二歩です。");
+            return std::string(core::translate("二歩です。"));
         case core::MoveCheckResult::PawnDropMate:
-            return std::string(" 打歩詰です。");
+            return std::string(core::translate(" 打歩詰です。"));
         default:
-            return std::string("動きが正しくありません。");
+            return std::string(core::translate("動きが正しくありません。"));
     }
 }
 
@@ -223,10 +224,11 @@ void MoveInput::putDownInPlay(const BoardGeometry&, const BoardHit& hit, Modifie
                 return;
             } else if (!modifiers.ctrl) {
                 std::string text = moveText(pos, origin, destination, m_doc.settings());
-                const char* format =
-                    side == core::kSideBlack ? "▲%s：成りますか？" : "△%s：成りますか？";
+                const char* format = side == core::kSideBlack
+                                         ? core::translate("▲%s：成りますか？")
+                                         : core::translate("△%s：成りますか？");
                 Answer a = m_doc.ui().ask(core::formatMessageUtf8(format, {text}),
-                                          std::string("成／不成選択"), false);
+                                          std::string(core::translate("成／不成選択")), false);
                 if (a == Answer::Yes) destination |= core::kPromoteFlag;
             }
             break;

@@ -7,6 +7,7 @@
 #include "core/rules/legality.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/play/game_play.h"
 #include "tavrel/settings/engine_options.h"
 
@@ -116,9 +117,9 @@ PlayResult checkRepetition(Document& doc, MoveClock& clock, PlayKind kind) {
     if (!wantMessage && !wantEnd) return PlayResult::Done;
     int count = store.repetitionCount();
     if (wantMessage && count > 3) {
-        doc.ui().showMessage(
-            core::formatMessageUtf8("%d 手で千日手です。", {std::to_string(store.currentPly())}),
-            programCaption());
+        doc.ui().showMessage(core::formatMessageUtf8(core::translate("%d 手で千日手です。"),
+                                                     {std::to_string(store.currentPly())}),
+                             programCaption());
     }
     if (!wantEnd || count < 4) return PlayResult::Done;
     if (kind != PlayKind::Entered) return PlayResult::Repetition;
@@ -127,7 +128,7 @@ PlayResult checkRepetition(Document& doc, MoveClock& clock, PlayKind kind) {
     clock.stop();
     doc.ui().documentChanged();
     doc.warningSound();
-    doc.ui().showMessage(std::string("千日手です。"), programCaption());
+    doc.ui().showMessage(std::string(core::translate("千日手です。")), programCaption());
     return PlayResult::Repetition;
 }
 
@@ -227,8 +228,9 @@ PlayResult playMove(Document& doc, MoveClock& clock, PlayKind kind, PackedMove m
         bool overwrite = !doc.addsVariations();
         if (overwrite && same == core::kNoNode &&
             overwritesContinuation(store, from, static_cast<std::uint8_t>(to))) {
-            Answer a = doc.ui().ask(std::string("棋譜を書き換えます。いいですか？"),
-                                    std::string("棋譜書き換え確認"), false);
+            Answer a =
+                doc.ui().ask(std::string(core::translate("棋譜を書き換えます。いいですか？")),
+                             std::string(core::translate("棋譜書き換え確認")), false);
             if (a != Answer::Yes) return PlayResult::Refused;
         }
         if (overwrite && same != core::kNoNode && !terminal) {

@@ -5,6 +5,7 @@
 
 #include "core/rules/legality.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
@@ -73,7 +74,7 @@ TypedMove parseTypedMove(std::string_view input, const core::Position& pos) {
     int origin = 0;
     if (text.size() >= 3 && !isDigit19(text[2])) {
         if (destination == 0 || pos.cells[static_cast<std::size_t>(destination)] != 0) {
-            return error("エラー  打てません。");
+            return error(core::translate("エラー  打てません。"));
         }
         std::string name = text.substr(2, 2);
         for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -81,14 +82,15 @@ TypedMove parseTypedMove(std::string_view input, const core::Position& pos) {
         for (const PieceName& p : kPieceNames) {
             if (name == p.name) type = p.type;
         }
-        if (type < core::kPawn || type > core::kRook) return error("エラー　駒の名前が違います。");
+        if (type < core::kPawn || type > core::kRook)
+            return error(core::translate("エラー　駒の名前が違います。"));
         origin = core::findHandSlot(pos, side, type);
-        if (origin == 0) return error("エラー　駒がありません。");
+        if (origin == 0) return error(core::translate("エラー　駒がありません。"));
     } else {
         origin = squareAt(text, 2);
         if (destination == 0 || origin == 0 ||
             !core::belongsTo(pos.cells[static_cast<std::size_t>(origin)], side)) {
-            return error("エラー　動けません。");
+            return error(core::translate("エラー　動けません。"));
         }
     }
     int to = destination;
@@ -99,7 +101,7 @@ TypedMove parseTypedMove(std::string_view input, const core::Position& pos) {
         to |= core::kPromoteFlag;
     }
     if (core::checkMove(pos, origin, to, side) != core::MoveCheckResult::Legal) {
-        return error("ルール　エラー");
+        return error(core::translate("ルール　エラー"));
     }
     TypedMove m;
     m.kind = TypedKind::Move;

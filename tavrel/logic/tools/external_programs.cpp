@@ -6,6 +6,7 @@
 #include "core/base/path_text.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/file_rules.h"
 #include "tavrel/logic/output/copy_commands.h"
 #include "tavrel/logic/view/menu_state.h"
@@ -31,9 +32,9 @@ void ProgramStarter::start(const std::string& program, const std::string& server
     }
     if (!m_link.start(program, {})) {
         m_doc.warningSound();
-        m_doc.ui().showMessage(
-            core::formatMessageUtf8("起動に失敗しました。(%s)", {pathToText(program)}),
-            programCaption());
+        m_doc.ui().showMessage(core::formatMessageUtf8(core::translate("起動に失敗しました。(%s)"),
+                                                       {pathToText(program)}),
+                               programCaption());
         if (auto callback = std::exchange(m_done, {})) callback(false);
         return;
     }
@@ -129,7 +130,7 @@ void registerInDatabase(Document& doc, ExportUi& clipboard, ProgramStarter& star
                         const ProgramPlaces& places) {
     if (!registerInDatabaseEnabled(doc) || !opensForReading(doc.recordPath())) return;
     if (copyText(doc.ui(), clipboard, CopyProduct::Short, pathToText(doc.recordPath()),
-                 std::string("エラー")) != CopyResult::Ok) {
+                 std::string(core::translate("エラー"))) != CopyResult::Ok) {
         return;
     }
     starter.start(places.dalmir, places.dalmirServer, core::DatabaseRequest::RegisterRecord);
@@ -277,9 +278,9 @@ bool runTool(Document& doc, ProgramLink& link, int index, const ToolContext& con
     if (link.start(textToPath(tool.command), toolArguments(tool.arguments, context))) return true;
     const std::string parameters = expandToolArguments(tool.arguments, context);
     doc.warningSound();
-    doc.ui().showMessage(
-        core::formatMessageUtf8("起動に失敗しました。(%s %s)", {tool.command, parameters}),
-        programCaption());
+    doc.ui().showMessage(core::formatMessageUtf8(core::translate("起動に失敗しました。(%s %s)"),
+                                                 {tool.command, parameters}),
+                         programCaption());
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "tavrel/logic/tools/sounds.h"
 
 #include "core/text/message_format.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/document.h"
 
 namespace tavrel {
@@ -8,7 +9,8 @@ namespace tavrel {
 const char* builtInSoundName(int which) { return which == 0 ? "komaoto" : "komaoto2"; }
 
 std::string builtInSoundMissingMessage(int which) {
-    return core::formatMessageUtf8("%s が読み込めません。", {builtInSoundName(which)});
+    return core::formatMessageUtf8(core::translate("%s が読み込めません。"),
+                                   {builtInSoundName(which)});
 }
 
 void warningSound(const Settings& settings, SoundPlayer& player) {
@@ -33,7 +35,8 @@ void pieceSound(PieceSoundKind kind, const std::string& userWave, const Settings
         case PieceSoundKind::UserWave:
             if (!player.playFile(textToPath(userWave))) {
                 ui.showMessage(
-                    core::formatMessageUtf8("WAVEファイル(%s)の再生に失敗しました。", {userWave}),
+                    core::formatMessageUtf8(
+                        core::translate("WAVEファイル(%s)の再生に失敗しました。"), {userWave}),
                     programCaption());
             }
             return;

@@ -1,20 +1,22 @@
 #include "tavrel/logic/tree/dalmir_source.h"
 
+#include "core/text/translation.h"
+
 namespace tavrel {
 
 namespace {
 
-constexpr const char* kNotRunning = "Dalmirが起動していません。";
-constexpr const char* kNoDatabase = "Dalmirでデータベースが開かれていません。";
+constexpr const char* kNotRunning = TR_NOOP("Dalmirが起動していません。");
+constexpr const char* kNoDatabase = TR_NOOP("Dalmirでデータベースが開かれていません。");
 
 }  // namespace
 
 DalmirSourceItem dalmirSourceItem(const core::OpenDatabaseState& state) {
     switch (state.program) {
         case core::DatabaseProgram::NotRunning:
-            return {false, kNotRunning};
+            return {false, core::translate(kNotRunning)};
         case core::DatabaseProgram::NoDatabase:
-            return {false, kNoDatabase};
+            return {false, core::translate(kNoDatabase)};
         case core::DatabaseProgram::Open:
             break;
     }
@@ -32,13 +34,14 @@ DalmirFollower::Step DalmirFollower::refresh(const core::OpenDatabaseState& stat
     switch (state.program) {
         case core::DatabaseProgram::NotRunning:
             // What was read stays: it is still the file it was.
-            step.notice =
-                m_open ? std::string(kNotRunning) + "前に開いていたデータベースを表示しています。"
-                       : kNotRunning;
+            step.notice = m_open
+                              ? std::string(core::translate(kNotRunning)) +
+                                    core::translate("前に開いていたデータベースを表示しています。")
+                              : core::translate(kNotRunning);
             return step;
         case core::DatabaseProgram::NoDatabase:
             close();
-            step.notice = kNoDatabase;
+            step.notice = core::translate(kNoDatabase);
             return step;
         case core::DatabaseProgram::Open:
             break;
@@ -46,7 +49,7 @@ DalmirFollower::Step DalmirFollower::refresh(const core::OpenDatabaseState& stat
     if (stamp < 0) {
         // A new database Dalmir has not written yet: nothing on disk to read.
         close();
-        step.notice = "Dalmirのデータベースはまだ保存されていません。";
+        step.notice = core::translate("Dalmirのデータベースはまだ保存されていません。");
         return step;
     }
     if (!m_open || state.path != m_path || stamp != m_stamp) {
@@ -56,7 +59,8 @@ DalmirFollower::Step DalmirFollower::refresh(const core::OpenDatabaseState& stat
         m_stamp = stamp;
     }
     if (!state.saved) {
-        step.notice = "Dalmirに保存されていない変更があります。保存された内容を表示しています。";
+        step.notice = core::translate(
+            "Dalmirに保存されていない変更があります。保存された内容を表示しています。");
     }
     return step;
 }

@@ -9,10 +9,11 @@
 #include <string>
 
 #include "core/ipc/open_database.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
-inline constexpr const char* kDalmirSourceText = "Dalmirで開いているデータベース";
+inline constexpr const char* kDalmirSourceText = TR_NOOP("Dalmirで開いているデータベース");
 
 struct DalmirSourceItem {
     bool enabled = false;

@@ -8,6 +8,7 @@
 #include "core/formats/usi.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "dalmir/model/table/export_rows.h"
 #include "dalmir/model/table/fs_paths.h"
 
@@ -226,8 +227,8 @@ std::string TreePaneState::cellText(int row, TreeColumn column) const {
 }
 
 std::string TreePaneState::statusText() const {
-    if (m_running) return std::string("計算中...");
-    return core::formatMessageUtf8("局数 %s（終局 %s）",
+    if (m_running) return std::string(core::translate("計算中..."));
+    return core::formatMessageUtf8(core::translate("局数 %s（終局 %s）"),
                                    {std::to_string(m_records), std::to_string(m_ended)});
 }
 

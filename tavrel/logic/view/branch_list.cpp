@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/view/navigation.h"
 
 namespace tavrel {
@@ -67,9 +68,11 @@ std::vector<BranchMenuEntry> branchMenuEntries(const core::RecordStore& store, i
     plain.userMarks = false;
     std::string text = displayMoveText(store.node(node), previousDestination(store), plain);
     std::vector<BranchMenuEntry> e;
-    e.push_back({BranchMenuCommand::Replay, std::string("連続再現(&G) ") + text});
-    if (row >= 1) e.push_back({BranchMenuCommand::MakeFirst, std::string("先頭へ(&T) ") + text});
-    e.push_back({BranchMenuCommand::Delete, std::string("削除(&D) ") + text});
+    e.push_back({BranchMenuCommand::Replay, std::string(core::translate("連続再現(&G) ")) + text});
+    if (row >= 1)
+        e.push_back(
+            {BranchMenuCommand::MakeFirst, std::string(core::translate("先頭へ(&T) ")) + text});
+    e.push_back({BranchMenuCommand::Delete, std::string(core::translate("削除(&D) ")) + text});
     return e;
 }
 

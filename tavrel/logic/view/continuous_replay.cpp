@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
@@ -44,14 +45,17 @@ int slowerInterval(int interval) {
 std::string replaySpeedText(int interval) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%2.1f", clampedInterval(interval) * 0.1);
-    return std::string("再現速度： ") + buf + std::string(" 秒／手");
+    return std::string(core::translate("再現速度： ")) + buf +
+           std::string(core::translate(" 秒／手"));
 }
 
 int replayDisplayFlag(int interval) {
     return clampedInterval(interval) < 4 ? kDisplayByHand : kDisplayAnimated;
 }
 
-std::string replayPauseMessage() { return std::string("一時停止（スペースキーで連続再現を再開）"); }
+std::string replayPauseMessage() {
+    return std::string(core::translate("一時停止（スペースキーで連続再現を再開）"));
+}
 
 ReplayStops replayStops(const Settings& settings) {
     return {settings.stopAtComments, settings.commentWaitMs, settings.stopAtBranches,

@@ -2,6 +2,7 @@
 
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/document.h"
 
 namespace tavrel {
@@ -39,8 +40,8 @@ PlayCommandStates playCommandStates(ViewerMode mode, const core::RecordStore& st
 }
 
 std::string editingEntryText(ViewerMode mode) {
-    return std::string(isEditing(mode) ? "局面編集の終了(&E)\tCtrl+E"
-                                       : "局面編集の開始(&E)\tCtrl+E");
+    return std::string(isEditing(mode) ? core::translate("局面編集の終了(&E)\tCtrl+E")
+                                       : core::translate("局面編集の開始(&E)\tCtrl+E"));
 }
 
 std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::RecordStore& store,
@@ -49,33 +50,34 @@ std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::Record
     std::vector<ContextEntry> e;
     auto add = [&](Command c, const char* utf8) { e.push_back({c, std::string(utf8)}); };
     if (isPlaying(mode)) {
-        add(Command::Suspend, "中断(&Q)");
-        if (resignAllowed(store, settings)) add(Command::Resign, "投了(&G)");
-        add(Command::EndInput, "入力終了(&E)");
-        if (store.currentPly() > 1) add(Command::TakeBack, "入力の取り消し(&R)");
-        add(Command::SuspendMail, "中断し、メールを出力(&W)");
-        add(Command::Mate, "詰み(&T)");
-        if (shift) add(Command::Repetition, "千日手(&S)");
+        add(Command::Suspend, core::translate("中断(&Q)"));
+        if (resignAllowed(store, settings)) add(Command::Resign, core::translate("投了(&G)"));
+        add(Command::EndInput, core::translate("入力終了(&E)"));
+        if (store.currentPly() > 1) add(Command::TakeBack, core::translate("入力の取り消し(&R)"));
+        add(Command::SuspendMail, core::translate("中断し、メールを出力(&W)"));
+        add(Command::Mate, core::translate("詰み(&T)"));
+        if (shift) add(Command::Repetition, core::translate("千日手(&S)"));
     } else if (mode == ViewerMode::Viewing) {
-        add(Command::PreviewPosition, "局面の印刷プレビュー(&P)");
-        add(Command::Editing, "局面編集の開始(&B)");
-        if (store.bookmarkCount() > 0) add(Command::GoToBookmark, "しおりへ移動(&G)...");
+        add(Command::PreviewPosition, core::translate("局面の印刷プレビュー(&P)"));
+        add(Command::Editing, core::translate("局面編集の開始(&B)"));
+        if (store.bookmarkCount() > 0)
+            add(Command::GoToBookmark, core::translate("しおりへ移動(&G)..."));
         if (store.currentPly() > 0 && store.bookmarkOf(store.current()) < 0) {
-            add(Command::AddBookmark, "しおりの登録(&R)");
+            add(Command::AddBookmark, core::translate("しおりの登録(&R)"));
         }
     } else if (mode == ViewerMode::PrintPreview) {
-        add(Command::SaveImage, "名前を付けて、画像を保存(&I)...");
-        e.push_back(
-            {Command::SaveImageNamed, core::formatMessageUtf8("画像を保存(%s)", {imageName})});
-        add(Command::CopyBitmap, "ビットマップのコピー(&B)");
+        add(Command::SaveImage, core::translate("名前を付けて、画像を保存(&I)..."));
+        e.push_back({Command::SaveImageNamed,
+                     core::formatMessageUtf8(core::translate("画像を保存(%s)"), {imageName})});
+        add(Command::CopyBitmap, core::translate("ビットマップのコピー(&B)"));
     } else if (isEditing(mode)) {
-        add(Command::Editing, "局面編集の終了(&E)");
+        add(Command::Editing, core::translate("局面編集の終了(&E)"));
         e.push_back({std::nullopt, {}});
-        add(Command::EvenSetup, "平手初期配置(&H)");
-        add(Command::MateSetup, "詰将棋用配置(&M)");
-        add(Command::AllToBox, "全ての駒を駒箱へ(&K)");
-        add(Command::Flip, "先後反転(&I)");
-        add(Command::ChangeSide, "手番変更(&T)");
+        add(Command::EvenSetup, core::translate("平手初期配置(&H)"));
+        add(Command::MateSetup, core::translate("詰将棋用配置(&M)"));
+        add(Command::AllToBox, core::translate("全ての駒を駒箱へ(&K)"));
+        add(Command::Flip, core::translate("先後反転(&I)"));
+        add(Command::ChangeSide, core::translate("手番変更(&T)"));
     }
     return e;
 }
@@ -83,7 +85,7 @@ std::vector<ContextEntry> contextMenuEntries(ViewerMode mode, const core::Record
 std::vector<RecentMenuEntry> recentMenuEntries(const RecentFileList& list) {
     std::vector<RecentMenuEntry> entries;
     if (list.entries().empty()) {
-        entries.push_back({std::string("最近使ったファイル"), std::nullopt});
+        entries.push_back({std::string(core::translate("最近使ったファイル")), std::nullopt});
     }
     for (int i = 0; i < list.count(); ++i) {
         const std::string& path = list.entries()[static_cast<std::size_t>(i)];
@@ -95,7 +97,8 @@ std::vector<RecentMenuEntry> recentMenuEntries(const RecentFileList& list) {
 std::string toolMenuText(const Settings& settings, int index) {
     if (index < 0 || index >= kToolCount) return {};
     const std::string& text = settings.tools[static_cast<std::size_t>(index)].menu;
-    return text.empty() ? std::string("ツールメニュー") + std::to_string(index + 1) : text;
+    return text.empty() ? std::string(core::translate("ツールメニュー")) + std::to_string(index + 1)
+                        : text;
 }
 
 }  // namespace tavrel

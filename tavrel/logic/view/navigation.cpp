@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/open_commands.h"
 
 namespace tavrel {
@@ -140,11 +141,13 @@ void jumpToPly(Document& doc, int n) {
 }
 
 std::string stepForwardMenuText(bool arrowsAct) {
-    return std::string(arrowsAct ? "１手進める(&F)\t→" : "１手進める(&F)");
+    return std::string(arrowsAct ? core::translate("１手進める(&F)\t→")
+                                 : core::translate("１手進める(&F)"));
 }
 
 std::string stepBackMenuText(bool arrowsAct) {
-    return std::string(arrowsAct ? "１手戻す(&B)\t←" : "１手戻す(&B)");
+    return std::string(arrowsAct ? core::translate("１手戻す(&B)\t←")
+                                 : core::translate("１手戻す(&B)"));
 }
 
 bool arrowKeysStep(ViewerMode mode) {
@@ -163,8 +166,8 @@ void chooseReplayMode(Document& doc) {
     }
     if (doc.store().moveCount() > 0) {
         if (doc.settings().offerReplayAfterLoad == 1) {
-            Answer a = doc.ui().ask(std::string("新しい棋譜を読み込みますか？"),
-                                    std::string("再現"), true);
+            Answer a = doc.ui().ask(std::string(core::translate("新しい棋譜を読み込みますか？")),
+                                    std::string(core::translate("再現")), true);
             if (a == Answer::Cancel) return;
             if (a == Answer::Yes && openRecord(doc) != CommandResult::Done) return;
         }
@@ -175,7 +178,7 @@ void chooseReplayMode(Document& doc) {
         doc.setMode(ViewerMode::Replaying);
         doc.ui().documentChanged();
     } else {
-        doc.ui().setStatusText(std::string("指し手がありません。"));
+        doc.ui().setStatusText(std::string(core::translate("指し手がありません。")));
         doc.warningSound();
     }
 }

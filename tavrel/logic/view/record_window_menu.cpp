@@ -2,6 +2,7 @@
 
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
@@ -44,26 +45,32 @@ std::vector<RecordMenuEntry> recordMenuEntries(ViewerMode mode, const core::Reco
                                                const RecordListStyle& style) {
     std::vector<RecordMenuEntry> e;
     if (!isPlaying(mode) && store.lineEnd() > 0) {
-        e.push_back({RecordMenuCommand::JumpToPly, std::string("指定手数へ(&J)...")});
+        e.push_back(
+            {RecordMenuCommand::JumpToPly, std::string(core::translate("指定手数へ(&J)..."))});
     }
     if (store.bookmarkCount() > 0) {
-        e.push_back({RecordMenuCommand::GoToBookmark, std::string("しおりへ移動(&B)...")});
+        e.push_back(
+            {RecordMenuCommand::GoToBookmark, std::string(core::translate("しおりへ移動(&B)..."))});
     }
-    e.push_back({RecordMenuCommand::SwitchForm, form == RecordListForm::Branches
-                                                    ? std::string("消費時間を表示する(&S)")
-                                                    : std::string("分岐を表示する(&H)")});
+    e.push_back(
+        {RecordMenuCommand::SwitchForm, form == RecordListForm::Branches
+                                            ? std::string(core::translate("消費時間を表示する(&S)"))
+                                            : std::string(core::translate("分岐を表示する(&H)"))});
     std::string text = targetText(store, target.node, style);
     bool move = target.node != core::kRootNode;
     if (form == RecordListForm::Branches && move &&
         store.node(store.parentOf(target.node)).next != target.node) {
-        e.push_back({RecordMenuCommand::MakeFirst, std::string("先頭へ(&T) ") + text});
+        e.push_back(
+            {RecordMenuCommand::MakeFirst, std::string(core::translate("先頭へ(&T) ")) + text});
     }
-    e.push_back({RecordMenuCommand::EditComment, std::string("コメントの編集(&C)... ") + text});
+    e.push_back({RecordMenuCommand::EditComment,
+                 std::string(core::translate("コメントの編集(&C)... ")) + text});
     if (move)
-        e.push_back({RecordMenuCommand::EditTime, std::string("消費時間の編集(&T)... ") + text});
+        e.push_back({RecordMenuCommand::EditTime,
+                     std::string(core::translate("消費時間の編集(&T)... ")) + text});
     if (move) {
         e.push_back({RecordMenuCommand::Separator, {}});
-        e.push_back({RecordMenuCommand::Delete, std::string("削除(&D) ") + text});
+        e.push_back({RecordMenuCommand::Delete, std::string(core::translate("削除(&D) ")) + text});
     }
     return e;
 }
