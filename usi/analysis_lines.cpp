@@ -5,6 +5,7 @@
 
 #include "core/formats/usi.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace usi {
 
@@ -128,8 +129,8 @@ void AnalysisLines::add(const UsiInfo& info) {
 }
 
 std::string AnalysisLines::totalsText() const {
-    static const std::string depth = std::string("深さ ");
-    static const std::string nodes = std::string("  ノード ");
+    static const std::string depth = std::string(core::translate("深さ "));
+    static const std::string nodes = std::string(core::translate("  ノード "));
     std::string s = depth + (m_depth >= 0 ? std::to_string(m_depth) : std::string("-"));
     if (m_selDepth >= 0) s += "/" + std::to_string(m_selDepth);
     s += nodes + (m_nodes >= 0 ? std::to_string(m_nodes) : std::string("-"));

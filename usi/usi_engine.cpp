@@ -6,6 +6,7 @@
 #include "core/formats/usi.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace usi {
 
@@ -168,7 +169,8 @@ void UsiEngine::receive(std::string_view line) {
 }
 
 void UsiEngine::garbage(std::string_view line) {
-    static const std::string format = std::string("エンジンから読めない行があります：%s");
+    static const std::string format =
+        std::string(core::translate("エンジンから読めない行があります：%s"));
     m_events.engineWarning(core::formatMessage(format, {quoted(line)}));
 }
 
@@ -188,7 +190,8 @@ void UsiEngine::searchEnded(std::string_view line) {
     }
     if (!best ||
         (best->kind == UsiBestMove::Kind::Move && !core::legalUsiMove(m_position, best->move))) {
-        static const std::string format = std::string("エンジンの指し手が正しくありません：%s");
+        static const std::string format =
+            std::string(core::translate("エンジンの指し手が正しくありません：%s"));
         m_events.engineWarning(core::formatMessage(format, {quoted(line)}));
         return;
     }
@@ -204,8 +207,10 @@ void UsiEngine::exited(int exitCode, bool crashed) {
     m_state = State::Ended;
     m_deadline = -1;
     m_pending.reset();
-    static const std::string crashFormat = std::string("エンジンが異常終了しました");
-    static const std::string exitFormat = std::string("エンジンが終了しました（終了コード %d）");
+    static const std::string crashFormat =
+        std::string(core::translate("エンジンが異常終了しました"));
+    static const std::string exitFormat =
+        std::string(core::translate("エンジンが終了しました（終了コード %d）"));
     m_events.engineFailed(crashed ? crashFormat
                                   : core::formatMessage(exitFormat, {std::to_string(exitCode)}));
 }
@@ -215,7 +220,7 @@ void UsiEngine::startFailed(const std::string& reason) {
     m_state = State::Ended;
     m_deadline = -1;
     m_pending.reset();
-    static const std::string format = std::string("エンジンを起動できません：%s");
+    static const std::string format = std::string(core::translate("エンジンを起動できません：%s"));
     m_events.engineFailed(core::formatMessage(format, {reason}));
 }
 
@@ -223,7 +228,7 @@ void UsiEngine::outputClosed() {
     if (m_state == State::NotStarted || m_state == State::Quitting || m_state == State::Ended) {
         return;
     }
-    static const std::string message = std::string("エンジンが出力を閉じました");
+    static const std::string message = std::string(core::translate("エンジンが出力を閉じました"));
     fail(message);
 }
 
@@ -259,7 +264,8 @@ void UsiEngine::tick() {
         stop();
         return;
     }
-    static const std::string format = std::string("エンジンが応答しません（%sがありません）");
+    static const std::string format =
+        std::string(core::translate("エンジンが応答しません（%sがありません）"));
     fail(core::formatMessage(format, {awaitedAnswer(m_state)}));
 }
 
