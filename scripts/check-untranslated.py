@@ -46,7 +46,7 @@ def unmarked(path, format_words):
             continue
         if token[1:-1] in format_words:
             continue
-        before = text[max(0, m.start() - 40):m.start()].rstrip()
+        before = text[max(0, m.start() - 400):m.start()].rstrip()
         # A literal continued from the line before belongs to the same call.
         while before.endswith('"'):
             start = before.rfind('"', 0, len(before) - 1)

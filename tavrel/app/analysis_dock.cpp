@@ -7,6 +7,7 @@
 #include "core/formats/usi_reader.h"
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/app/board_widget.h"
 #include "tavrel/platform/qt_text.h"
 #include "tavrel/platform/usi_process.h"
@@ -15,8 +16,6 @@
 namespace tavrel {
 
 namespace {
-
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr int kRefreshMs = 100;  // at most ten redraws a second
 
@@ -89,10 +88,11 @@ QVariant AnalysisModel::data(const QModelIndex& index, int role) const {
 
 QVariant AnalysisModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const kTitles[ColumnCount] = {"順位",   "評価値", "先手から", "深さ",
-                                                     "ノード", "NPS",    "読み筋"};
+    static const char* const kTitles[ColumnCount] = {
+        TR_NOOP("順位"), TR_NOOP("評価値"), TR_NOOP("先手から"), TR_NOOP("深さ"), TR_NOOP("ノード"),
+        "NPS",           TR_NOOP("読み筋")};
     if (section < 0 || section >= ColumnCount) return {};
-    return qs(kTitles[section]);
+    return desktop::translated(kTitles[section]);
 }
 
 AnalysisDock::AnalysisDock(Document& doc, QWidget* parent)
@@ -283,7 +283,8 @@ void AnalysisDock::preview(int row, int moves) {
     std::vector<core::MoveNode> nodes = usi::pvNodes(m_lines.position(), pv, &illegalAt);
     m_previewPv.assign(pv.begin(), pv.begin() + static_cast<std::ptrdiff_t>(nodes.size()));
     if (illegalAt >= 0) {
-        static const std::string format = std::string("読み筋に指せない手があります：%s");
+        static const std::string format =
+            std::string(core::translate("読み筋に指せない手があります：%s"));
         m_status->setText(
             fromUtf8(core::formatMessage(format, {pv[static_cast<std::size_t>(illegalAt)]})));
     }

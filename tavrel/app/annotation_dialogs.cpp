@@ -6,13 +6,12 @@
 #include <QVBoxLayout>
 
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/platform/qt_text.h"
 
 namespace tavrel {
 
 namespace {
-
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // OK and キャンセル, connected to the dialog's accept and reject.
 QDialogButtonBox* okCancel(QDialog* dialog) {
@@ -131,8 +130,8 @@ void AddBookmarkDialog::accept() {
     if (name.empty()) return;
     if (!m_session.registerName(m_node, name, m_histories, m_folder)) return;
     if (name.size() < typed.size()) {
-        m_session.document().ui().setStatusText(
-            std::string("しおりの名前は255バイトまでなので、超えた分は切り捨てました。"));
+        m_session.document().ui().setStatusText(std::string(
+            core::translate("しおりの名前は255バイトまでなので、超えた分は切り捨てました。")));
     }
     QDialog::accept();
 }
@@ -163,23 +162,23 @@ EditBookmarksDialog::EditBookmarksDialog(BookmarkEditSession& session, QWidget* 
     row->addWidget(m_list, 1);
     auto* side = new QVBoxLayout;
     auto add = [this, side](const char* text, std::function<void()> run) {
-        auto* b = new QPushButton(qs(text), this);
+        auto* b = new QPushButton(desktop::translated(text), this);
         side->addWidget(b);
         connect(b, &QPushButton::clicked, this, std::move(run));
     };
-    add("上へ(&U)", [this] {
+    add(TR_NOOP("上へ(&U)"), [this] {
         const int i = m_list->currentRow();
         if (m_session.moveUp(i)) refill(i - 1);
     });
-    add("下へ(&D)", [this] {
+    add(TR_NOOP("下へ(&D)"), [this] {
         const int i = m_list->currentRow();
         if (m_session.moveDown(i)) refill(i + 1);
     });
-    add("削除(&X)", [this] {
+    add(TR_NOOP("削除(&X)"), [this] {
         const int i = m_list->currentRow();
         if (m_session.deleteAt(i)) refill(i);
     });
-    add("すべて削除(&A)", [this] {
+    add(TR_NOOP("すべて削除(&A)"), [this] {
         m_session.deleteAll();
         refill(0);
     });

@@ -10,6 +10,8 @@
 #include <cmath>
 
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
+#include "desktop/qt_text.h"
 #include "tavrel/logic/view/board_hit.h"
 #include "tavrel/logic/view/move_animation.h"
 #include "tavrel/platform/setting_font.h"
@@ -52,7 +54,7 @@ std::string BoardWidget::reloadPictures() {
         }
         loaded = !image.isNull() && m_pictures.buildFromImage(image);
         if (!loaded) {
-            message = m_settings.pieceBitmap + std::string(" が読み込めません。");
+            message = m_settings.pieceBitmap + std::string(core::translate(" が読み込めません。"));
             m_settings.externalPieces = 0;
         }
     }
@@ -220,7 +222,8 @@ void BoardWidget::drawStand(QPainter& p, const BoardGeometry& g, core::SideByte 
 
     // Side label: "先手"/"後手", or "下手"/"上手" in a handicap game.
     bool handicap = m_store.handicap() != core::kHandicapEven;
-    const char* label = black ? (handicap ? "下手" : "先手") : (handicap ? "上手" : "後手");
+    const char* label = black ? (handicap ? TR_NOOP("下手") : TR_NOOP("先手"))
+                              : (handicap ? TR_NOOP("上手") : TR_NOOP("後手"));
     QRect box = qrect(g.labelRect(stand));
     if (m_settings.emphasiseSideToMove != 0 && m_store.position().sideToMove == side) {
         p.fillRect(box, QColor(255, 255, 200));
@@ -229,7 +232,7 @@ void BoardWidget::drawStand(QPainter& p, const BoardGeometry& g, core::SideByte 
     font.setPixelSize(13);
     p.setFont(font);
     p.setPen(QColor(0, 0, 0));
-    p.drawText(box, Qt::AlignCenter, QString::fromUtf8(label));
+    p.drawText(box, Qt::AlignCenter, desktop::translated(label));
 }
 
 void BoardWidget::drawInformation(QPainter& p, const BoardGeometry& g) const {

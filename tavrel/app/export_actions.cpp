@@ -17,6 +17,7 @@
 #include <QStandardPaths>
 
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "desktop/qt_text.h"
 #include "tavrel/app/print_preview_view.h"
 #include "tavrel/logic/output/copy_commands.h"
@@ -168,7 +169,8 @@ void ExportActions::copyBitmap() {
         return;
     }
     clip->setImage(image);
-    m_doc.ui().setStatusText(std::string("クリップボードへビットマップを出力しました。"));
+    m_doc.ui().setStatusText(
+        std::string(core::translate("クリップボードへビットマップを出力しました。")));
 }
 
 void ExportActions::saveImage(const std::string& path) {
@@ -194,8 +196,9 @@ CommandResult ExportActions::print(PrintKind kind, bool direct) {
     if (direct) {
         const QPrinterInfo target = QPrinterInfo::defaultPrinter();
         if (target.isNull()) {
-            m_doc.ui().showMessage(std::string("プリンタがインストールされていません。"),
-                                   programCaption());
+            m_doc.ui().showMessage(
+                std::string(core::translate("プリンタがインストールされていません。")),
+                programCaption());
             return CommandResult::Cancelled;
         }
         printer.setPrinterName(target.printerName());
@@ -209,7 +212,8 @@ CommandResult ExportActions::print(PrintKind kind, bool direct) {
     const int r = printDocument(printer, m_doc, kind);
     m_window->setEnabled(true);
     if (r != 0) {
-        m_doc.ui().showMessage(std::string("印刷エラー(StartDoc)"), programCaption());
+        m_doc.ui().showMessage(std::string(core::translate("印刷エラー(StartDoc)")),
+                               programCaption());
         return CommandResult::Failed;
     }
     return CommandResult::Done;

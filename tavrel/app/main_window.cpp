@@ -18,6 +18,7 @@
 #include "core/base/path_text.h"
 #include "core/base/version.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "desktop/desktop_integration.h"
 #include "desktop/qt_text.h"
 #include "tavrel/app/main_window_engine.h"
@@ -43,7 +44,6 @@ namespace tavrel {
 namespace {
 
 QString qtext(std::string_view cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 std::string nativePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString fromNative(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -413,7 +413,7 @@ void MainWindow::buildToolbars() {
     // Each toolbar is shown as its number of the setting ツールバー says, and says so back.
     auto toolbar = [this](const char* title, const QString& name, std::size_t slot, Command toggle,
                           std::initializer_list<Command> commands) {
-        QToolBar* bar = addToolBar(qs(title));
+        QToolBar* bar = addToolBar(desktop::translated(title));
         bar->setObjectName(name);
         for (Command c : commands) {
             // The menus keep their texts; the toolbar shows the vector icon, the text as a tip.
@@ -430,12 +430,13 @@ void MainWindow::buildToolbars() {
             [bar] { return !bar->isHidden(); });
         return bar;
     };
-    m_toolbar = toolbar("メインツールバー", QStringLiteral("mainToolbar"), 0, Command::MainToolbar,
-                        {Command::Open, Command::Save, Command::Paste, Command::Turn});
-    m_replayToolbar =
-        toolbar("再現ツールバー", QStringLiteral("replayToolbar"), 1, Command::ReplayToolbar,
-                {Command::ToStart, Command::ReplayBack, Command::StepBack, Command::ReplayStop,
-                 Command::StepForward, Command::ReplayForward, Command::ToEnd});
+    m_toolbar =
+        toolbar(TR_NOOP("メインツールバー"), QStringLiteral("mainToolbar"), 0, Command::MainToolbar,
+                {Command::Open, Command::Save, Command::Paste, Command::Turn});
+    m_replayToolbar = toolbar(
+        TR_NOOP("再現ツールバー"), QStringLiteral("replayToolbar"), 1, Command::ReplayToolbar,
+        {Command::ToStart, Command::ReplayBack, Command::StepBack, Command::ReplayStop,
+         Command::StepForward, Command::ReplayForward, Command::ToEnd});
 }
 
 void MainWindow::rebuildRecentMenu() {

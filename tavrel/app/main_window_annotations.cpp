@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/app/annotation_dialogs.h"
 #include "tavrel/app/comment_window.h"
 #include "tavrel/app/main_window.h"
@@ -133,7 +134,8 @@ void MainWindow::editCommentDialog(core::NodeIndex node) {
     for (;;) {
         CommentDialog dialog(commentCaption(store, node, m_settings), typed, this);
         if (first && dialog.shownCut()) {
-            setStatusText(std::string("コメントが長いので、32766バイトまでを表示しています。"));
+            setStatusText(std::string(
+                core::translate("コメントが長いので、32766バイトまでを表示しています。")));
         }
         first = false;
         const int choice = dialog.exec();
@@ -215,7 +217,7 @@ void MainWindow::infoDialog(bool problem) {
     documentChanged();
     std::string status = infoCutMessage(report);
     if (status.empty() && report.historyWriteFailed) {
-        status = std::string("履歴ファイルを書き込めませんでした。");
+        status = std::string(core::translate("履歴ファイルを書き込めませんでした。"));
     }
     if (!status.empty()) setStatusText(status);
     const std::string& start = m_doc.store().header(core::HeaderField::StartDateTime);
@@ -225,7 +227,7 @@ void MainWindow::infoDialog(bool problem) {
             startDateWarning(start, today.year(), today.month(), today.day());
         if (!warning.empty()) {
             m_doc.warningSound();
-            showMessage(warning, std::string("警告"));
+            showMessage(warning, std::string(core::translate("警告")));
         }
     }
 }
@@ -241,7 +243,7 @@ void MainWindow::editListFile(ListField field) {
         &failed);
     if (r == 0) return;
     beep();
-    showMessage(listEditFailedMessage(failed), std::string("エラー"));
+    showMessage(listEditFailedMessage(failed), std::string(core::translate("エラー")));
 }
 
 }  // namespace tavrel

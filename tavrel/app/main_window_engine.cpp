@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/text/translation.h"
 #include "tavrel/app/engine_dialogs.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/platform/engine_store.h"
@@ -38,7 +39,7 @@ public:
         finish(options);
     }
     void engineFailed(const std::string& message) override {
-        m_ui.showMessage(message, std::string("エンジン設定"));
+        m_ui.showMessage(message, std::string(core::translate("エンジン設定")));
         finish({});
     }
 
@@ -198,7 +199,8 @@ void EngineWindows::editEngines() {
 void EngineWindows::analyseRecord() {
     if (m_analysis) return;
     if (m_engines.empty()) {
-        m_ui.showMessage(std::string("エンジンが登録されていません"), std::string("棋譜解析"));
+        m_ui.showMessage(std::string(core::translate("エンジンが登録されていません")),
+                         std::string(core::translate("棋譜解析")));
         return;
     }
     RecordAnalysisDialog dialog(&m_window);
@@ -255,7 +257,7 @@ void EngineWindows::analysisChanged() {
         fitUnderBoard(m_window, m_graphDock);
     }
     documentChanged();
-    if (!message.empty()) m_ui.showMessage(message, std::string("棋譜解析"));
+    if (!message.empty()) m_ui.showMessage(message, std::string(core::translate("棋譜解析")));
     Q_EMIT recordAnalysisFinished();
 }
 

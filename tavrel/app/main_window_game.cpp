@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 
+#include "core/text/translation.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/main_window_engine.h"
 #include "tavrel/logic/document/open_commands.h"
@@ -71,7 +72,8 @@ void MainWindow::startEngineGame(const GamePlayers& players) {
         }
         if (!entry) {
             // The list changed under the sheet: that side is left to the user.
-            showMessage(std::string("エンジンが登録されていません：") + name, std::string("対局"));
+            showMessage(std::string(core::translate("エンジンが登録されていません：")) + name,
+                        std::string(core::translate("対局")));
             continue;
         }
         m_gameProcesses[i] = std::make_unique<UsiProcess>(m_engineGame->events(side));

@@ -7,6 +7,8 @@
 #include <QEvent>
 #include <QScreen>
 
+#include "core/text/translation.h"
+#include "desktop/qt_text.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/app/main_window_engine.h"
 #include "tavrel/logic/view/pane_layout.h"
@@ -16,8 +18,6 @@
 namespace tavrel {
 
 namespace {
-
-QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // A pane shown or hidden by its own code (the branch list by its setting, the record list by its
 // command) takes its dock along; a dock closed with its button says so.
@@ -47,7 +47,7 @@ private:
 };
 
 QDockWidget* paneDock(QMainWindow* window, QWidget* pane, const char* title, const char* name) {
-    auto* dock = new QDockWidget(qs(title), window);
+    auto* dock = new QDockWidget(desktop::translated(title), window);
     dock->setObjectName(QString::fromLatin1(name));
     pane->setWindowFlags(Qt::Widget);
     pane->hide();
@@ -63,13 +63,13 @@ void MainWindow::setUpPanes() {
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks |
                    QMainWindow::AllowTabbedDocks);
     // The record list and the branch list at the right of the board, one above the other.
-    m_recordDock = paneDock(this, m_recordWindow, "棋譜", "recordDock");
+    m_recordDock = paneDock(this, m_recordWindow, TR_NOOP("棋譜"), "recordDock");
     connect(m_recordWindow, &QWidget::windowTitleChanged, m_recordDock, &QWidget::setWindowTitle);
     m_recordDock->setWindowTitle(m_recordWindow->windowTitle());
     // Owned by the window and deleted before the docks go (~MainWindow).
     m_dockFollowers.push_back(new DockFollower(this, m_recordDock, {}));
     addDockWidget(Qt::RightDockWidgetArea, m_recordDock);
-    m_branchDock = paneDock(this, m_branchWindow, "分岐", "branchDock");
+    m_branchDock = paneDock(this, m_branchWindow, TR_NOOP("分岐"), "branchDock");
     m_dockFollowers.push_back(new DockFollower(this, m_branchDock, [this] {
         // Closing the pane while it is always shown turns it off, as closing the window did.
         if (m_settings.branchWindow.mode == BranchWindowMode::Always) {

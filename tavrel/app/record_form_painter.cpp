@@ -7,6 +7,7 @@
 #include "core/notation/piece_text.h"
 #include "core/templates/template_expander.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "desktop/qt_text.h"
 #include "tavrel/app/print_painter.h"
 #include "tavrel/logic/output/print_layout.h"
@@ -97,16 +98,17 @@ void drawHeader(FormSheet& f, const core::RecordStore& store, const Settings& se
     const QString names[2] = {
         cutName(store.playerName(core::PlayerField::Black), settings.printBlackNameChars),
         cutName(store.playerName(core::PlayerField::White), settings.printWhiteNameChars)};
-    const char* const captions[2] = {handicap ? "下手 ▲" : "先手 ▲",
-                                     handicap ? "上手 △" : "後手 △"};
+    const char* const captions[2] = {handicap ? TR_NOOP("下手 ▲") : TR_NOOP("先手 ▲"),
+                                     handicap ? TR_NOOP("上手 △") : TR_NOOP("後手 △")};
     for (int side = 0; side < 2; ++side) {
         const double left = side * third + 2;
         f.font(13);
         if (settings.printNamesVertical == 0) {
-            f.text(left, 2 * kBand, third - 2, kBand, qs(captions[side]) + names[side]);
+            f.text(left, 2 * kBand, third - 2, kBand,
+                   desktop::translated(captions[side]) + names[side]);
             continue;
         }
-        f.text(left, 2 * kBand, 16, kBand, qs(captions[side]));
+        f.text(left, 2 * kBand, 16, kBand, desktop::translated(captions[side]));
         const int count = static_cast<int>(names[side].size());
         const double step = count > 0 ? std::min(5.0, (kBand - 1) / count) : 0;
         for (int i = 0; i < count; ++i) {

@@ -18,6 +18,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "core/text/translation.h"
 #include "desktop/language.h"
 #include "tavrel/platform/qt_text.h"
 #include "tavrel/platform/setting_font.h"
@@ -264,15 +265,15 @@ QWidget* SettingsDialog::buildFontsPage() {
     auto* w = new QWidget;
     auto* form = new QFormLayout(w);
     auto add = [&](const char* text, const char* name, FontSetting Settings::*member) {
-        auto* button = new QPushButton(QString::fromUtf8(text), w);
+        auto* button = new QPushButton(desktop::translated(text), w);
         button->setObjectName(QString::fromLatin1(name));
         auto* shown = new QLabel(fontText(m_draft.*member), w);
         form->addRow(button, shown);
         connect(button, &QPushButton::clicked, this,
                 [this, member, shown] { chooseFont(m_draft.*member, shown); });
     };
-    add("盤上駒フォント(&B)...", "printFont", &Settings::printFont);
-    add("持ち駒フォント(&M)...", "printHandFont", &Settings::printHandFont);
+    add(TR_NOOP("盤上駒フォント(&B)..."), "printFont", &Settings::printFont);
+    add(TR_NOOP("持ち駒フォント(&M)..."), "printHandFont", &Settings::printHandFont);
     return w;
 }
 
@@ -289,9 +290,9 @@ QWidget* SettingsDialog::buildDesktopPage() {
     auto* v = new QVBoxLayout(w);
     auto add = [&](const char* text, const char* button, const char* name,
                    std::function<void()> Hooks::*hook) {
-        auto* label = new QLabel(QString::fromUtf8(text), w);
+        auto* label = new QLabel(desktop::translated(text), w);
         label->setWordWrap(true);
-        auto* b = new QPushButton(QString::fromUtf8(button), w);
+        auto* b = new QPushButton(desktop::translated(button), w);
         b->setObjectName(QString::fromLatin1(name));
         connect(b, &QPushButton::clicked, this, [this, hook] {
             if (m_hooks.*hook) (m_hooks.*hook)();
@@ -301,10 +302,11 @@ QWidget* SettingsDialog::buildDesktopPage() {
         row->addWidget(b);
         v->addLayout(row);
     };
-    add("ボタンを押すと、棋譜(KIF/KI2/CSA)、局面(BOD)ファイルを本プログラムと対応付けします。",
-        "実行(&E)", "associate", &Hooks::associate);
-    add("ボタンを押すと、本プログラムのショートカットをデスクトップに作成します。", "作成(&C)",
-        "shortcut", &Hooks::shortcut);
+    add(TR_NOOP(
+            "ボタンを押すと、棋譜(KIF/KI2/CSA)、局面(BOD)ファイルを本プログラムと対応付けします。"),
+        TR_NOOP("実行(&E)"), "associate", &Hooks::associate);
+    add(TR_NOOP("ボタンを押すと、本プログラムのショートカットをデスクトップに作成します。"),
+        TR_NOOP("作成(&C)"), "shortcut", &Hooks::shortcut);
     v->addStretch(1);
     return w;
 }
@@ -319,13 +321,13 @@ QWidget* SettingsDialog::buildFtpPage() {
     left->addWidget(m_ftpList, 1);
     auto* buttons = new QHBoxLayout;
     auto button = [&](const char* text, const char* name) {
-        auto* b = new QPushButton(QString::fromUtf8(text), w);
+        auto* b = new QPushButton(desktop::translated(text), w);
         b->setObjectName(QString::fromLatin1(name));
         buttons->addWidget(b);
         return b;
     };
-    QPushButton* add = button("新規作成(&N)", "ftpNew");
-    m_ftpRemove = button("削除(&E)", "ftpRemove");
+    QPushButton* add = button(TR_NOOP("新規作成(&N)"), "ftpNew");
+    m_ftpRemove = button(TR_NOOP("削除(&E)"), "ftpRemove");
     m_ftpUp = button("↑(&U)", "ftpUp");
     m_ftpDown = button("↓(&D)", "ftpDown");
     left->addLayout(buttons);
@@ -333,11 +335,11 @@ QWidget* SettingsDialog::buildFtpPage() {
 
     auto* form = new QFormLayout;
     const std::pair<const char*, FtpPageModel::Field> fields[] = {
-        {"設定名", FtpPageModel::Field::Name},
-        {"接続先のサーバ名", FtpPageModel::Field::Server},
-        {"ユーザ名", FtpPageModel::Field::User},
-        {"パスワード", FtpPageModel::Field::Password},
-        {"送信先ディレクトリ", FtpPageModel::Field::Folder}};
+        {TR_NOOP("設定名"), FtpPageModel::Field::Name},
+        {TR_NOOP("接続先のサーバ名"), FtpPageModel::Field::Server},
+        {TR_NOOP("ユーザ名"), FtpPageModel::Field::User},
+        {TR_NOOP("パスワード"), FtpPageModel::Field::Password},
+        {TR_NOOP("送信先ディレクトリ"), FtpPageModel::Field::Folder}};
     const char* names[] = {"ftpName", "ftpServer", "ftpUser", "ftpPassword", "ftpFolder"};
     for (std::size_t i = 0; i < std::size(fields); ++i) {
         auto* edit = new QLineEdit(w);
@@ -352,7 +354,7 @@ QWidget* SettingsDialog::buildFtpPage() {
                 m_loading = false;
             }
         });
-        form->addRow(QString::fromUtf8(fields[i].first), edit);
+        form->addRow(desktop::translated(fields[i].first), edit);
         m_ftpFields.push_back(edit);
     }
     m_ftpPassive = new QCheckBox(desktop::translated("PSVモード(&P)"), w);

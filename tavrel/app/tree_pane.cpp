@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/base/safe_file.h"
+#include "core/text/translation.h"
 #include "desktop/program_link.h"
 #include "desktop/qt_text.h"
 
@@ -19,8 +20,9 @@ namespace {
 
 QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
-constexpr const char* kTitles[] = {"指し手", "局数", "先手勝率",   "先手勝", "後手勝",
-                                   "引分",   "他",   "最終対局日", "定跡",   "棋譜"};
+constexpr const char* kTitles[] = {
+    TR_NOOP("指し手"), TR_NOOP("局数"), TR_NOOP("先手勝率"),   TR_NOOP("先手勝"), TR_NOOP("後手勝"),
+    TR_NOOP("引分"),   TR_NOOP("他"),   TR_NOOP("最終対局日"), TR_NOOP("定跡"),   TR_NOOP("棋譜")};
 static_assert(std::size(kTitles) == static_cast<std::size_t>(TreeColumn::ColumnCount));
 
 }  // namespace
@@ -62,7 +64,7 @@ QVariant TreePaneModel::headerData(int section, Qt::Orientation orientation, int
         section >= static_cast<int>(TreeColumn::ColumnCount)) {
         return {};
     }
-    return qs(kTitles[section]);
+    return desktop::translated(kTitles[section]);
 }
 
 void TreePaneModel::sort(int column, Qt::SortOrder order) {

@@ -5,7 +5,9 @@
 #include <optional>
 
 #include "core/base/safe_file.h"
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/settings/setting_line.h"
 
 namespace tavrel {
@@ -95,8 +97,8 @@ int EditListFile(const std::string& folder, ListField field, const OpenWithDefau
 }
 
 std::string listEditFailedMessage(std::string_view fileNameUtf8) {
-    return std::string("テキストファイル(") + std::string(fileNameUtf8) +
-           std::string(")の編集に失敗しました。");
+    return core::formatMessage(core::translate("テキストファイル(%s)の編集に失敗しました。"),
+                               {fileNameUtf8});
 }
 
 }  // namespace tavrel

@@ -5,7 +5,9 @@
 #include "core/formats/kif_writer.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "tavrel/logic/document/auto_opening.h"
 #include "tavrel/logic/output/text_options.h"
 
@@ -62,10 +64,11 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
     lines[1] = context.blackClock ? *context.blackClock : consumedText(store, core::kSideBlack);
     lines[2] = std::string(core::kMarkWhite) + store.playerName(core::PlayerField::White);
     lines[3] = context.whiteClock ? *context.whiteClock : consumedText(store, core::kSideWhite);
-    lines[4] = std::string(core::kKeyHandicap) + std::string(core::handicapName(store.handicap()));
+    lines[4] = std::string(core::translate("手合割：")) +
+               std::string(core::handicapName(store.handicap()));
     char ply[16];
     std::snprintf(ply, sizeof ply, "%3d", store.currentPly());
-    lines[5] = std::string("手　数：") + ply + "     ";
+    lines[5] = std::string(core::translate("手　数：")) + ply + "     ";
 
     core::NodeIndex cur = store.current();
     if (cur == core::kRootNode) {
@@ -82,16 +85,19 @@ InfoLines informationLines(const core::RecordStore& store, const Settings& setti
                 if (!p.isTerminal()) previous = p.destination();
             }
             bool byBlack = core::moverOf(node) == core::kSideBlack;
-            lines[6] = (byBlack ? black : white) + lastMoveText(node, previous, settings) +
-                       std::string("まで　");
+            lines[6] = core::formatMessage(
+                core::translate("%sまで　"),
+                {(byBlack ? black : white) + lastMoveText(node, previous, settings)});
         }
     }
     bool blackToMove = store.position().sideToMove == core::kSideBlack;
     // A terminal entry (投了, 千日手 ...) is no move: the side that would move is still the one
     // before it, though the store counted it as a ply.
     if (cur != core::kRootNode && store.node(cur).isTerminal()) blackToMove = !blackToMove;
-    lines[7] = std::string(handicap ? (blackToMove ? core::kLowerToMove : core::kUpperToMove)
-                                    : (blackToMove ? core::kBlackToMove : core::kWhiteToMove));
+    // The record's own words, "先手番" ..., shown in the program's language.
+    lines[7] = std::string(
+        handicap ? (blackToMove ? core::translate("下手番") : core::translate("上手番"))
+                 : (blackToMove ? core::translate("先手番") : core::translate("後手番")));
 
     const auto& formats =
         core::isMatingProblem(store) ? settings.problemInfoFormats : settings.infoFormats;

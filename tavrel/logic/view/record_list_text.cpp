@@ -4,6 +4,7 @@
 
 #include "core/notation/piece_text.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace tavrel {
 
@@ -136,7 +137,7 @@ std::vector<RecordListRow> recordListRows(const core::RecordStore& store, Record
         l += commentMark;
         l += core::kWordStartPosition;
         l += rootBookmark >= 0 ? '&' : ' ';
-        l += std::string("==       消費時間(1手/累積)");
+        l += std::string(core::translate("==       消費時間(1手/累積)"));
         lines.push_back({l, false, core::kRootNode});
     } else {
         std::string l = " ==";
@@ -148,7 +149,7 @@ std::vector<RecordListRow> recordListRows(const core::RecordStore& store, Record
         } else {
             l += ' ';
         }
-        l += std::string("==  分岐                     ");
+        l += std::string(core::translate("==  分岐                     "));
         lines.push_back({l, false, core::kRootNode});
     }
 
