@@ -224,15 +224,25 @@ void BoardWidget::drawStand(QPainter& p, const BoardGeometry& g, core::SideByte 
     bool handicap = m_store.handicap() != core::kHandicapEven;
     const char* label = black ? (handicap ? TR_NOOP("下手") : TR_NOOP("先手"))
                               : (handicap ? TR_NOOP("上手") : TR_NOOP("後手"));
+    const QString text = desktop::translated(label);
+    QFont font(qtext(std::string("ＭＳ 明朝")));
+    font.setPixelSize(13);
+    // The box holds two Japanese characters; a longer word (English) widens it about its
+    // centre, within the stand.
     QRect box = qrect(g.labelRect(stand));
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
+    if (advance > box.width()) {
+        const QRect standBox = qrect(g.standRect(stand));
+        const int width = std::min(advance + 4, standBox.width());
+        box = QRect(box.center().x() - width / 2, box.top(), width, box.height())
+                  .intersected(QRect(standBox.left(), box.top(), standBox.width(), box.height()));
+    }
     if (m_settings.emphasiseSideToMove != 0 && m_store.position().sideToMove == side) {
         p.fillRect(box, QColor(255, 255, 200));
     }
-    QFont font(qtext(std::string("ＭＳ 明朝")));
-    font.setPixelSize(13);
     p.setFont(font);
     p.setPen(QColor(0, 0, 0));
-    p.drawText(box, Qt::AlignCenter, desktop::translated(label));
+    p.drawText(box, Qt::AlignCenter, text);
 }
 
 void BoardWidget::drawInformation(QPainter& p, const BoardGeometry& g) const {

@@ -1,6 +1,7 @@
 #include "tavrel/logic/document/title.h"
 
 #include "core/base/version.h"
+#include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "core/text/translation.h"
 #include "tavrel/logic/document/file_rules.h"
@@ -40,10 +41,10 @@ std::string titleText(const TitleInput& in) {
 }
 
 std::string recordWindowCaption(int currentPly, int lineEnd) {
-    std::string text = std::string(core::translate("棋譜 ")) + std::to_string(currentPly) +
-                       std::string(core::translate("手"));
+    std::string text =
+        core::formatMessage(core::translate("棋譜 %s手"), {std::to_string(currentPly)});
     if (currentPly < lineEnd)
-        text += " / " + std::to_string(lineEnd) + std::string(core::translate("手"));
+        text += core::formatMessage(core::translate(" / %s手"), {std::to_string(lineEnd)});
     return text;
 }
 
