@@ -62,9 +62,12 @@ function(add_test_program name dir)
         TAVREL_TEST_DATA="${TAVREL_TEST_DATA}"
         TAVREL_INTEROP_DATA="${TAVREL_INTEROP_DATA}"
         TAVREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    # The tests read the programs' own (Japanese) texts: the C locale keeps them so whatever the
+    # developer's locale, for the programs the tests start too.
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+                   ENVIRONMENT_MODIFICATION "LC_ALL=set:C.UTF-8")
 endfunction()
 
 # A layer library made of every source below DIR, linked to DEPS. A layer that has no sources

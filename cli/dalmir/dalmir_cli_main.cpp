@@ -24,6 +24,7 @@
 #include "core/formats/kif_reader.h"
 #include "core/formats/record_loader.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 #include "dalmir/model/analysis/evaluation_store.h"
 #include "dalmir/model/analysis/move_losses.h"
 #include "dalmir/model/registration/error_log.h"
@@ -452,7 +453,8 @@ int runAdd(Database& db, Registrar& registrar, const Options& o, CliHost& host) 
                 host.printError(cli::withSystemReason(core::msgFileMissing(shown), skipped.fsPath));
             } else if (folder) {
                 // A single file's refusal has been told by the registration itself.
-                host.printError(std::string("棋譜を登録できませんでした。") + "(" + shown + ")");
+                host.printError(std::string(core::translate("棋譜を登録できませんでした。")) + "(" +
+                                shown + ")");
             }
         }
         failed = failed || run.counts.errors > 0 || run.counts.warnings > 0 || !run.skipped.empty();
@@ -530,7 +532,7 @@ int runUpdate(Database& db, Registrar& registrar, const Options& o, const CliHos
 int runRemove(Database& db, Registrar& registrar, const Options& o, CliHost& host) {
     if (o.args.size() != 2) return usage("remove needs DB and DIR");
     if (o.args[1].empty()) {
-        host.printError(std::string("フォルダが指定されていません。"));
+        host.printError(std::string(core::translate("フォルダが指定されていません。")));
         return cli::kExitUsage;
     }
     DeleteKind kind = o.kind ? static_cast<DeleteKind>(*o.kind) : DeleteKind::All;
@@ -656,7 +658,7 @@ std::optional<SearchReport> search(Searcher& searcher, const std::optional<std::
 int printHits(const Database& db, const SearchReport& r, const Options& o, const CliHost& host,
               bool withNextMove) {
     if (r.hits == 0) {
-        host.printError(std::string("検出できませんでした。"));
+        host.printError(std::string(core::translate("検出できませんでした。")));
     } else {
         printList(db, o, host, withNextMove);
     }
@@ -756,7 +758,7 @@ int runStats(Database& db, Searcher& searcher, const Options& o, const CliHost& 
         int exitCode = cli::kExitOk;
         std::optional<SearchReport> r = search(searcher, o.position, o.sequence, o, host, exitCode);
         if (!r) return exitCode;
-        if (r->hits == 0) host.printError(std::string("検出できませんでした。"));
+        if (r->hits == 0) host.printError(std::string(core::translate("検出できませんでした。")));
     }
     const IndexTable& table = db.table();
     std::string report;

@@ -12,6 +12,7 @@
 #include "core/templates/english_exports.h"
 #include "core/templates/position_text.h"
 #include "core/templates/template_test_fixture.h"
+#include "core/text/translation.h"
 #include "tests/support/temp_folder.h"
 
 namespace core {
@@ -38,6 +39,24 @@ protected:
     testsupport::TempFolder folder;
     RecordWriteOptions writeOptions;
 };
+
+// A record file is the same whatever the language of the program that writes it.
+TEST_F(RecordSaverTest, EveryFormatIsWrittenTheSameInEnglish) {
+    const SaveFormat formats[] = {SaveFormat::Kif, SaveFormat::Ki2,     SaveFormat::Csa,
+                                  SaveFormat::Bod, SaveFormat::KifUtf8, SaveFormat::Ki2Utf8,
+                                  SaveFormat::Jkf, SaveFormat::Usi,     SaveFormat::CsaUtf8};
+    std::vector<std::string> japanese;
+    for (SaveFormat f : formats)
+        japanese.push_back(savedFile(store, f, writeOptions, expander).bytes);
+    const std::string locale = std::string(TAVREL_BINARY_DIR) + "/tavrel/locale";
+    ASSERT_TRUE(useLanguage(Language::English, "tavrel", locale));
+    ASSERT_STRNE(translate("棋譜保存"), "棋譜保存");  // the catalogue answers
+    for (std::size_t i = 0; i < std::size(formats); ++i) {
+        EXPECT_EQ(savedFile(store, formats[i], writeOptions, expander).bytes, japanese[i])
+            << extensionOf(formats[i]);
+    }
+    useLanguage(Language::Japanese, "tavrel", locale);
+}
 
 TEST(RecordSaver, FormatOfOutputPath) {
     const std::pair<const char*, std::optional<SaveFormat>> cases[] = {

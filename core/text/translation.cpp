@@ -54,7 +54,10 @@ Language systemLanguage(const EnvironmentLookup& getenv) {
     if (locale.empty()) locale = value("LANG");
     std::string_view language = languagePart(locale);
     if (language.empty() || language == "C" || language == "POSIX") return Language::Japanese;
-    std::string_view list = value("LANGUAGE");
+    // A program of ours that turned itself to English set LANGUAGE for gettext and kept the
+    // user's own value aside: a program it starts reads the user's.
+    const char* kept = getenv(kKeptLanguageVariable);
+    std::string_view list = kept ? std::string_view(kept) : value("LANGUAGE");
     if (!list.empty()) {
         std::string_view first = languagePart(list.substr(0, list.find(':')));
         if (!first.empty()) language = first;
@@ -102,6 +105,10 @@ bool useLanguage(Language language, const std::string& domain, const std::string
     const char* messages = std::setlocale(LC_MESSAGES, nullptr);
     if (!messages || std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0) {
         std::setlocale(LC_MESSAGES, "C.UTF-8");
+    }
+    if (!std::getenv(kKeptLanguageVariable)) {
+        const char* own = std::getenv("LANGUAGE");
+        ::setenv(kKeptLanguageVariable, own ? own : "", 1);
     }
     ::setenv("LANGUAGE", "en", 1);
     if (!::bindtextdomain(domain.c_str(), localeFolder.c_str())) return false;

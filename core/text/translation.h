@@ -24,6 +24,9 @@ LanguageChoice languageChoiceFromWord(std::string_view word);
 // LC_ALL, LC_MESSAGES, LANG. Japanese for a Japanese locale and where no locale is set ("C",
 // "POSIX" or nothing: the programs' texts as they always were); English for every other.
 using EnvironmentLookup = std::function<const char*(const char*)>;
+// Where useLanguage keeps the user's LANGUAGE when it sets its own for gettext; read in its place
+// by systemLanguage, so that a program started by an English one still follows the user's locale.
+inline constexpr const char* kKeptLanguageVariable = "TAVREL_USER_LANGUAGE";
 Language systemLanguage(const EnvironmentLookup& getenv);
 Language systemLanguage();
 

@@ -41,6 +41,12 @@ TEST(TranslationTest, TheLocaleChoosesJapaneseOrEnglish) {
         {{{"LANG", "en_US.UTF-8"}, {"LC_MESSAGES", "ja_JP.UTF-8"}}, Language::Japanese},
         {{{"LANG", "ja_JP.UTF-8"}, {"LC_ALL", "en_GB.UTF-8"}}, Language::English},
         {{{"LANG", "ja_JP.UTF-8"}, {"LC_ALL", ""}}, Language::Japanese},
+        // Started by a program of ours that chose English for itself: the user's own LANGUAGE
+        // (here none) counts, not the "en" it set for gettext.
+        {{{"LANG", "ja_JP.UTF-8"}, {"LANGUAGE", "en"}, {kKeptLanguageVariable, ""}},
+         Language::Japanese},
+        {{{"LANG", "ja_JP.UTF-8"}, {"LANGUAGE", "en"}, {kKeptLanguageVariable, "en_GB"}},
+         Language::English},
     };
     for (const Case& c : cases) {
         std::string shown;
@@ -82,6 +88,7 @@ TEST(TranslationTest, TheCataloguesAreFoundBesideTheProgramOrUnderShare) {
 // themselves.
 TEST(TranslationTest, EnglishComesFromTheBuiltCatalogue) {
     const std::string folder = std::string(TAVREL_BINARY_DIR) + "/tavrel/locale";
+    const Language locale = systemLanguage();
     EXPECT_FALSE(useLanguage(Language::English, "no-such-catalogue", folder));
     EXPECT_EQ(currentLanguage(), Language::Japanese);
 
@@ -91,6 +98,8 @@ TEST(TranslationTest, EnglishComesFromTheBuiltCatalogue) {
     const char* unknown = "どこにもない文";
     EXPECT_EQ(translate(unknown), unknown);
     EXPECT_STREQ(translatePlural("一つ", "二つ以上", 2), "二つ以上");
+    // The LANGUAGE set for gettext is not what a program started from here reads.
+    EXPECT_EQ(systemLanguage(), locale);
 
     ASSERT_TRUE(useLanguage(Language::Japanese, "tavrel", folder));
     const char* text = "システム既定";
