@@ -54,7 +54,7 @@ std::string commentFromEditing(std::string_view edited) {
 std::string positionName(const core::RecordStore& store, core::NodeIndex node,
                          const Settings& settings) {
     if (node == core::kRootNode || !store.isInUse(node)) {
-        return std::string(core::kWordStartPosition);
+        return std::string(core::translate("開始局面"));
     }
     RecordListStyle style = recordListStyle(settings);
     style.userMarks = false;
