@@ -32,6 +32,24 @@ void storeLanguageChoice(const QString& product, core::LanguageChoice choice) {
     s.sync();
 }
 
+core::EnglishSides storedEnglishSides(const QString& product) {
+    QSettings s = profile(product);
+    return core::englishSidesFromWord(
+        s.value(QStringLiteral("Language/EnglishSides")).toString().toStdString());
+}
+
+void storeEnglishSides(const QString& product, core::EnglishSides sides) {
+    QSettings s = profile(product);
+    const std::string_view word = core::englishSidesWord(sides);
+    s.setValue(QStringLiteral("Language/EnglishSides"),
+               QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size())));
+    s.sync();
+}
+
+std::array<QString, 2> englishSidesTexts() {
+    return {QStringLiteral("Black / White"), QStringLiteral("Sente / Gote")};
+}
+
 core::Language setUpLanguage(core::LanguageChoice choice, const std::string& domain) {
     core::Language language = core::chosenLanguage(choice, core::systemLanguage());
     if (language == core::Language::English) {

@@ -15,6 +15,13 @@ namespace desktop {
 core::LanguageChoice storedLanguageChoice(const QString& product);
 void storeLanguageChoice(const QString& product, core::LanguageChoice choice);
 
+// The names of the players in English (section "Language", value "EnglishSides"), taking effect
+// at the next start like the language.
+core::EnglishSides storedEnglishSides(const QString& product);
+void storeEnglishSides(const QString& product, core::EnglishSides sides);
+// "Black / White", "Sente / Gote", in the order of EnglishSides.
+std::array<QString, 2> englishSidesTexts();
+
 // Turns the program's texts (catalogue `domain`, looked for beside the program) and Qt's own to
 // the language the choice and the locale give. Call after the QApplication exists and before
 // any window is made; a change of the setting takes effect at the next start.

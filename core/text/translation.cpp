@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
 
 namespace core {
 
@@ -15,6 +18,23 @@ namespace {
 std::atomic<Language> g_language{Language::Japanese};
 // The bound domain; written once at start-up before any translate().
 std::string g_domain;
+
+std::atomic<EnglishSides> g_sides{EnglishSides::BlackWhite};
+
+// The English texts with the sides renamed, made once each and kept for the program's life (the
+// callers hold the pointers). Workers translate too: the table is locked.
+const char* renamedSides(const char* english) {
+    static std::mutex lock;
+    static std::unordered_map<const char*, std::unique_ptr<std::string>> made;
+    std::lock_guard<std::mutex> hold(lock);
+    std::unique_ptr<std::string>& text = made[english];
+    if (!text) text = std::make_unique<std::string>(withEnglishSides(english, g_sides));
+    return text->c_str();
+}
+
+bool isWordByte(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
 
 // The language part of a locale name ("ja_JP.UTF-8" → "ja").
 std::string_view languagePart(std::string_view locale) {
@@ -120,14 +140,53 @@ bool useLanguage(Language language, const std::string& domain, const std::string
 
 Language currentLanguage() { return g_language; }
 
+std::string_view englishSidesWord(EnglishSides sides) {
+    return sides == EnglishSides::SenteGote ? "sente-gote" : "black-white";
+}
+
+EnglishSides englishSidesFromWord(std::string_view word) {
+    return word == "sente-gote" ? EnglishSides::SenteGote : EnglishSides::BlackWhite;
+}
+
+void useEnglishSides(EnglishSides sides) { g_sides = sides; }
+
+std::string withEnglishSides(std::string_view english, EnglishSides sides) {
+    if (sides == EnglishSides::BlackWhite) return std::string(english);
+    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
+        {"Black", "Sente"}, {"White", "Gote"},  {"black", "sente"},
+        {"white", "gote"},  {"BLACK", "SENTE"}, {"WHITE", "GOTE"}};
+    std::string out;
+    out.reserve(english.size());
+    std::size_t i = 0;
+    while (i < english.size()) {
+        bool replaced = false;
+        if (i == 0 || !isWordByte(english[i - 1])) {
+            for (const auto& [from, to] : kWords) {
+                const std::size_t end = i + from.size();
+                if (english.substr(i, from.size()) == from &&
+                    (end == english.size() || !isWordByte(english[end]))) {
+                    out += to;
+                    i = end;
+                    replaced = true;
+                    break;
+                }
+            }
+        }
+        if (!replaced) out += english[i++];
+    }
+    return out;
+}
+
 const char* translate(const char* japanese) {
     if (g_language == Language::Japanese) return japanese;
-    return ::dgettext(g_domain.c_str(), japanese);
+    const char* english = ::dgettext(g_domain.c_str(), japanese);
+    return g_sides == EnglishSides::BlackWhite ? english : renamedSides(english);
 }
 
 const char* translatePlural(const char* one, const char* many, unsigned long n) {
     if (g_language == Language::Japanese) return n == 1 ? one : many;
-    return ::dngettext(g_domain.c_str(), one, many, n);
+    const char* english = ::dngettext(g_domain.c_str(), one, many, n);
+    return g_sides == EnglishSides::BlackWhite ? english : renamedSides(english);
 }
 
 }  // namespace core

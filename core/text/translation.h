@@ -44,6 +44,15 @@ bool useLanguage(Language language, const std::string& domain, const std::string
 
 Language currentLanguage();
 
+// How the English texts name the players: "Black"/"White" (the default), or "Sente"/"Gote" as
+// many English-speaking players say. Only the English texts change.
+enum class EnglishSides { BlackWhite, SenteGote };
+std::string_view englishSidesWord(EnglishSides sides);     // "black-white", "sente-gote"
+EnglishSides englishSidesFromWord(std::string_view word);  // an unknown word is BlackWhite
+void useEnglishSides(EnglishSides sides);
+// The words "Black" and "White" (any case, whole words) of an English text as `sides` names them.
+std::string withEnglishSides(std::string_view english, EnglishSides sides);
+
 // The text in the current language; the Japanese text itself when it is Japanese or the
 // catalogue has no translation. The result lives as long as the program.
 const char* translate(const char* japanese);

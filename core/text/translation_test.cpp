@@ -55,6 +55,20 @@ TEST(TranslationTest, TheLocaleChoosesJapaneseOrEnglish) {
     }
 }
 
+TEST(TranslationTest, SenteAndGoteReplaceWholeWordsOnly) {
+    EXPECT_EQ(withEnglishSides("Black's view; White wins", EnglishSides::SenteGote),
+              "Sente's view; Gote wins");
+    EXPECT_EQ(withEnglishSides("Swap black and white", EnglishSides::SenteGote),
+              "Swap sente and gote");
+    EXPECT_EQ(withEnglishSides("Blackboard, Whitehall, BLACK", EnglishSides::SenteGote),
+              "Blackboard, Whitehall, SENTE");
+    EXPECT_EQ(withEnglishSides("Black ▲", EnglishSides::BlackWhite), "Black ▲");
+    for (EnglishSides s : {EnglishSides::BlackWhite, EnglishSides::SenteGote}) {
+        EXPECT_EQ(englishSidesFromWord(englishSidesWord(s)), s);
+    }
+    EXPECT_EQ(englishSidesFromWord("?"), EnglishSides::BlackWhite);
+}
+
 TEST(TranslationTest, TheSettingOverridesTheLocaleAndIsStoredAsAWord) {
     EXPECT_EQ(chosenLanguage(LanguageChoice::System, Language::English), Language::English);
     EXPECT_EQ(chosenLanguage(LanguageChoice::System, Language::Japanese), Language::Japanese);
@@ -101,7 +115,16 @@ TEST(TranslationTest, EnglishComesFromTheBuiltCatalogue) {
     // The LANGUAGE set for gettext is not what a program started from here reads.
     EXPECT_EQ(systemLanguage(), locale);
 
+    // Sente and Gote for the players where the user asks for them, in English only.
+    useEnglishSides(EnglishSides::SenteGote);
+    EXPECT_STREQ(translate("先手番"), "Sente to move");
+    useEnglishSides(EnglishSides::BlackWhite);
+    EXPECT_STREQ(translate("先手番"), "Black to move");
+
     ASSERT_TRUE(useLanguage(Language::Japanese, "tavrel", folder));
+    useEnglishSides(EnglishSides::SenteGote);
+    EXPECT_STREQ(translate("先手番"), "先手番");
+    useEnglishSides(EnglishSides::BlackWhite);
     const char* text = "システム既定";
     EXPECT_EQ(translate(text), text);
 }

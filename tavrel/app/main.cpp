@@ -25,6 +25,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Tavrel"));
     QApplication::setWindowIcon(desktop::programIcon(QStringLiteral("tavrel")));
     const QString product = QStringLiteral("Tavrel");
+    core::useEnglishSides(desktop::storedEnglishSides(product));
     desktop::setUpLanguage(desktop::storedLanguageChoice(product), "tavrel");
 
     desktop::InstanceLock instance(product);

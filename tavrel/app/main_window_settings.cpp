@@ -42,9 +42,14 @@ void MainWindow::settingsDialog() {
     SettingsDialog dialog(m_settings, std::move(hooks), this);
     const core::LanguageChoice language = desktop::storedLanguageChoice(m_context.profileName);
     dialog.setLanguageChoice(language);
+    const core::EnglishSides sides = desktop::storedEnglishSides(m_context.profileName);
+    dialog.setEnglishSides(sides);
     if (dialog.exec() != QDialog::Accepted) return;
     if (dialog.languageChoice() != language) {
         desktop::storeLanguageChoice(m_context.profileName, dialog.languageChoice());
+    }
+    if (dialog.englishSides() != sides) {
+        desktop::storeEnglishSides(m_context.profileName, dialog.englishSides());
     }
     // Shows its own message.
     (void)acceptSettingsDialog(dialog.draft());

@@ -48,7 +48,8 @@ SettingsDialog::SettingsDialog(const Settings& stored, Hooks hooks, QWidget* par
       m_draft(stored),
       m_hooks(std::move(hooks)),
       m_tabs(new QTabWidget(this)),
-      m_language(new QComboBox(this)) {
+      m_language(new QComboBox(this)),
+      m_englishSides(new QComboBox(this)) {
     setWindowTitle(desktop::translated("設定"));
     setObjectName(QStringLiteral("settingsDialog"));
     auto* layout = new QVBoxLayout(this);
@@ -81,6 +82,9 @@ SettingsDialog::SettingsDialog(const Settings& stored, Hooks hooks, QWidget* par
     for (const QString& text : desktop::languageChoiceTexts()) m_language->addItem(text);
     auto* languageRow = new QFormLayout;
     languageRow->addRow(desktop::translated("言語(&G)"), m_language);
+    m_englishSides->setObjectName(QStringLiteral("englishSides"));
+    for (const QString& text : desktop::englishSidesTexts()) m_englishSides->addItem(text);
+    languageRow->addRow(desktop::translated("英語での先手・後手："), m_englishSides);
     languageRow->addRow(QString(), new QLabel(desktop::languageChangeNote(), this));
     layout->addLayout(languageRow);
     auto* buttons = new QDialogButtonBox(
@@ -103,6 +107,14 @@ void SettingsDialog::setLanguageChoice(core::LanguageChoice choice) {
 
 core::LanguageChoice SettingsDialog::languageChoice() const {
     return static_cast<core::LanguageChoice>(std::max(0, m_language->currentIndex()));
+}
+
+void SettingsDialog::setEnglishSides(core::EnglishSides sides) {
+    m_englishSides->setCurrentIndex(static_cast<int>(sides));
+}
+
+core::EnglishSides SettingsDialog::englishSides() const {
+    return static_cast<core::EnglishSides>(std::max(0, m_englishSides->currentIndex()));
 }
 
 QWidget* SettingsDialog::buildPage(const SettingsPage& page) {

@@ -40,6 +40,9 @@ public:
     // "言語": kept in the profile, not in the environment file.
     void setLanguageChoice(core::LanguageChoice choice);
     core::LanguageChoice languageChoice() const;
+    // "英語での先手・後手": how the English texts name the players.
+    void setEnglishSides(core::EnglishSides sides);
+    core::EnglishSides englishSides() const;
     QTabWidget* tabs() { return m_tabs; }
 
 private:
@@ -63,6 +66,7 @@ private:
     Hooks m_hooks;
     QTabWidget* m_tabs;
     QComboBox* m_language;
+    QComboBox* m_englishSides;
     std::vector<Bound> m_bound;
     bool m_loading = false;
 
