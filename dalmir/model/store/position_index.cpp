@@ -834,14 +834,15 @@ std::string positionIndexPath(std::string_view fsPath) {
     return std::string(core::withoutExtension(fsPath)) + ".DPX";
 }
 
-core::WriteResult writePositionIndex(const std::string& fsPath, const PositionIndex& index) {
+core::WriteResult writePositionIndex(const std::string& fsPath, const PositionIndex& index,
+                                     const core::WriteStep& step) {
     const std::string path = positionIndexPath(fsPath);
     // The file the index was read from, unchanged since: nothing to write.
     if (!index.sourcePath().empty() && index.fileUnchanged()) {
         std::error_code ec;
         if (std::filesystem::equivalent(index.sourcePath(), path, ec)) return core::WriteResult::Ok;
     }
-    return core::writeFileAtomically(path, index.bytes());
+    return core::writeFileAtomically(path, index.bytes(), core::FileAccess::Keep, step);
 }
 
 std::string positionIndexNotice(PositionIndexReadResult result, std::string_view storedPath) {
