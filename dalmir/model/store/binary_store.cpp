@@ -421,8 +421,12 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
     count.setTotal(3 * kixBytes + 2 * dlbBytes + laterBytes);
     count.advance(kixBytes + dlbBytes);
     std::optional<std::string> stored = storedFromFileSystem(kix);
-    result.index =
-        loadDls(db.table(), stored ? *stored : kix, dlsText(files->kix.view()), defaultSortOrder);
+    {
+        // The file's bytes go as soon as they are text: the records are read from the text.
+        std::string text = dlsText(files->kix.view());
+        files->kix = core::LargeBytes();
+        result.index = loadDls(db.table(), stored ? *stored : kix, text, defaultSortOrder);
+    }
     count.advance(2 * kixBytes);
     result.generation = result.index.generation;
     db.setBinary(true);
