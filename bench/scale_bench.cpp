@@ -193,6 +193,8 @@ void openAndList(benchmark::State& state, bool binary) {
         records = db.table().size();
         state.counters["index_used"] = db.positionIndex() != nullptr;
         benchmark::DoNotOptimize(db.table().displayOrder().data());
+        // What the opened database holds, beside the peak of opening it.
+        state.counters["open_MB"] = benchcorpus::residentMegabytes();
     }
     state.counters["records"] = records;
     state.counters["peak_MB"] = peakMegabytes();
