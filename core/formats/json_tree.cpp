@@ -6,10 +6,33 @@
 
 namespace core {
 
+namespace {
+
+// Member names are short: compared byte by byte here rather than through a library call each.
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
+// Byte order, as the library's object keeps its names.
+bool nameBefore(std::string_view a, std::string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        if (a[i] != b[i])
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+    }
+    return a.size() < b.size();
+}
+
+}  // namespace
+
 const JsonValue* JsonValue::find(std::string_view name) const {
     if (m_kind != Kind::Object) return nullptr;
     for (const JsonValue& member : children()) {
-        if (member.m_key == name) return &member;
+        if (sameName(member.m_key, name)) return &member;
     }
     return nullptr;
 }
@@ -321,11 +344,24 @@ bool QuickParser::container(JsonValue& v, bool object, int depth) {
     if (object) {
         // Ascending names, the last of a name given twice kept.
         const auto byKey = [](const JsonValue& a, const JsonValue& b) {
-            return JsonTreeBuilder::keyOf(a) < JsonTreeBuilder::keyOf(b);
+            return nameBefore(JsonTreeBuilder::keyOf(a), JsonTreeBuilder::keyOf(b));
         };
-        if (!std::is_sorted(begin, end, byKey)) std::stable_sort(begin, end, byKey);
+        if (!std::is_sorted(begin, end, byKey)) {
+            if (end - begin <= 16) {
+                // The few members of a record's object: sorted in place, keeping their order
+                // among equal names, without the buffer a stable sort takes.
+                for (auto it = begin + 1; it != end; ++it) {
+                    JsonValue member = *it;
+                    auto at = it;
+                    for (; at != begin && byKey(member, *(at - 1)); --at) *at = *(at - 1);
+                    *at = member;
+                }
+            } else {
+                std::stable_sort(begin, end, byKey);
+            }
+        }
         const auto sameKey = [](const JsonValue& a, const JsonValue& b) {
-            return JsonTreeBuilder::keyOf(a) == JsonTreeBuilder::keyOf(b);
+            return sameName(JsonTreeBuilder::keyOf(a), JsonTreeBuilder::keyOf(b));
         };
         if (std::adjacent_find(begin, end, sameKey) != end) {
             auto out = begin;
