@@ -189,10 +189,28 @@ WriteResult StreamedFile::commit() {
 
 WriteResult writeFileAtomically(const std::string& path, std::string_view bytes,
                                 FileAccess access) {
+    return writeFileAtomically(path, bytes, access, {});
+}
+
+WriteResult writeFileAtomically(const std::string& path, std::string_view bytes, FileAccess access,
+                                const WriteStep& step) {
+    // Pieces small enough that a cancel is answered at once, large enough to cost nothing.
+    constexpr std::size_t kPiece = std::size_t{8} << 20;
     StreamedFile file;
     if (WriteResult r = file.open(path, access); r != WriteResult::Ok) return r;
-    // A failed write is remembered and reported by commit().
-    (void)file.write(bytes);
+    if (!step) {
+        // A failed write is remembered and reported by commit().
+        (void)file.write(bytes);
+        return file.commit();
+    }
+    // The temporary file goes with `file` when the write stops.
+    if (!step(0)) return WriteResult::Cancelled;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t n = std::min(kPiece, bytes.size() - at);
+        if (!file.write(bytes.substr(at, n))) break;  // commit() reports it
+        at += n;
+        if (!step(at)) return WriteResult::Cancelled;
+    }
     return file.commit();
 }
 
@@ -200,11 +218,11 @@ std::string stagedPathOf(const std::string& path) {
     return saveTarget(path).value_or(path) + ".new";
 }
 
-WriteResult stageFile(const std::string& path, std::string_view bytes) {
+WriteResult stageFile(const std::string& path, std::string_view bytes, const WriteStep& step) {
     const std::optional<std::string> target = saveTarget(path);
     if (!target) return WriteResult::CannotCreate;
     const std::string staged = *target + ".new";
-    WriteResult r = writeFileAtomically(staged, bytes);
+    WriteResult r = writeFileAtomically(staged, bytes, FileAccess::Keep, step);
     if (r != WriteResult::Ok) return r;
     struct stat old {};
     if (::stat(target->c_str(), &old) == 0 && S_ISREG(old.st_mode) &&

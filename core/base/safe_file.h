@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,14 @@ enum class FileAccess : uint8_t { Keep, OwnerOnly };
 [[nodiscard]] WriteResult writeFileAtomically(const std::string& path, std::string_view bytes,
                                               FileAccess access = FileAccess::Keep);
 
+// Told of a long write's progress: called before the first byte and after each piece written,
+// with the bytes written so far. False stops the write, which then gives Cancelled, the old
+// file untouched and the temporary file removed.
+using WriteStep = std::function<bool(std::size_t written)>;
+// writeFileAtomically in pieces, asking step (when given) as it goes.
+[[nodiscard]] WriteResult writeFileAtomically(const std::string& path, std::string_view bytes,
+                                              FileAccess access, const WriteStep& step);
+
 // The same crash-safe write for outputs too large to hold (exports): the bytes come piece by
 // piece into the temporary file, and commit() puts it in place only when complete. The object
 // owns the temporary file and removes it unless commit() succeeded.
@@ -86,7 +95,9 @@ private:
 // commitStaged then renames the staged file over the target and syncs the folder. A crash
 // between the commits of several files leaves each of them either old or new: their content
 // must tell which belong together, and a reader may look for the staged file to complete a set.
-[[nodiscard]] WriteResult stageFile(const std::string& path, std::string_view bytes);
+// step as for writeFileAtomically: Cancelled leaves no staged file.
+[[nodiscard]] WriteResult stageFile(const std::string& path, std::string_view bytes,
+                                    const WriteStep& step = {});
 [[nodiscard]] WriteResult commitStaged(const std::string& path);
 // "TARGET.new" beside the file a save of path writes (the end of its symbolic links).
 std::string stagedPathOf(const std::string& path);

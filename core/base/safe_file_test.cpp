@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace core {
 namespace {
@@ -56,6 +57,35 @@ TEST_F(SafeFileTest, WritesAndReadsBack) {
     ASSERT_EQ(writeFileAtomically(path("empty"), ""), WriteResult::Ok);
     EXPECT_EQ(readFile(path("empty")), "");
     EXPECT_TRUE(others("r.kif").size() == 1);  // only "empty" besides it
+}
+
+// A write told in pieces: stopped at any step the old file stays and no temporary file is
+// left; let go on, it tells every byte before the file is in place. A staged file stopped so
+// leaves no staged file either.
+TEST_F(SafeFileTest, AWriteStoppedByItsStepKeepsTheOldFile) {
+    ASSERT_EQ(writeFileAtomically(path("db"), "old"), WriteResult::Ok);
+    const std::string bytes((std::size_t{9} << 20) + 5, 'x');  // two pieces
+    for (int stopAt = 1; stopAt <= 3; ++stopAt) {
+        SCOPED_TRACE(stopAt);
+        int steps = 0;
+        const WriteStep step = [&](std::size_t) { return ++steps < stopAt; };
+        EXPECT_EQ(writeFileAtomically(path("db"), bytes, FileAccess::Keep, step),
+                  WriteResult::Cancelled);
+        EXPECT_EQ(readFile(path("db"), bytes.size() + 1), "old");
+        EXPECT_TRUE(others("db").empty());
+    }
+    std::vector<std::size_t> told;
+    const WriteStep tell = [&](std::size_t written) {
+        told.push_back(written);
+        return true;
+    };
+    ASSERT_EQ(writeFileAtomically(path("db"), bytes, FileAccess::Keep, tell), WriteResult::Ok);
+    EXPECT_EQ(told, (std::vector<std::size_t>{0, std::size_t{8} << 20, bytes.size()}));
+    EXPECT_EQ(readFile(path("db"), bytes.size()), bytes);
+
+    EXPECT_EQ(stageFile(path("pair"), "new", [](std::size_t) { return false; }),
+              WriteResult::Cancelled);
+    EXPECT_TRUE(others("db").empty());
 }
 
 TEST_F(SafeFileTest, KeepsPermissionsOfTheOldFile) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "core/base/safe_file.h"
 #include "core/formats/csa_codes.h"
 #include "core/formats/jkf_format.h"
+#include "core/formats/json_tree.h"
 #include "core/formats/rule_warning.h"
 #include "core/notation/notation.h"
 #include "core/notation/piece_text.h"
@@ -20,8 +20,6 @@
 namespace core {
 
 namespace {
-
-using Json = nlohmann::json;
 
 constexpr std::size_t kErrorTextBytes = 250;
 constexpr std::size_t kDatabaseHeaderBytes = 59;
@@ -73,12 +71,34 @@ std::string pointerToken(std::string_view key) {
     return s;
 }
 
-std::string child(const std::string& pointer, std::string_view key) {
-    return pointer + "/" + pointerToken(key);
-}
-std::string child(const std::string& pointer, std::size_t index) {
-    return pointer + "/" + std::to_string(index);
-}
+// The JSON pointer of a field, written out only when an error names it: a chain of parts, each
+// on the stack of the code reading that field, so that reading a move costs no strings.
+class Where {
+public:
+    // A pointer given whole ("" the document, "/initial/data" ...).
+    explicit Where(std::string_view whole) : m_whole(whole) {}
+    Where(const Where& parent, std::string_view key) : m_parent(&parent), m_key(key) {}
+    Where(const Where& parent, std::size_t index)
+        : m_parent(&parent), m_index(index), m_isIndex(true) {}
+
+    std::string text() const {
+        std::vector<const Where*> chain;
+        for (const Where* w = this; w != nullptr; w = w->m_parent) chain.push_back(w);
+        std::string s(chain.back()->m_whole);
+        for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) {
+            s += '/';
+            s += (*it)->m_isIndex ? std::to_string((*it)->m_index) : pointerToken((*it)->m_key);
+        }
+        return s;
+    }
+
+private:
+    const Where* m_parent = nullptr;
+    std::string_view m_whole;
+    std::string_view m_key;
+    std::size_t m_index = 0;
+    bool m_isIndex = false;
+};
 
 // Handicap type of a name as KIF writes it after "手合割：", compared without padding.
 std::optional<HandicapType> handicapOfName(std::string_view name) {
@@ -165,11 +185,6 @@ public:
             readDocument(bytes);
         } catch (const Stop&) {
             // The report says why; what was read stays.
-        } catch (const Json::exception&) {
-            // Every access is checked first; should one slip through, it is a bad file.
-            m_store.setReadingError(texts().notJson);
-            m_report.message = texts().notJson;
-            m_report.result = ReadResult::LineFailed;
         }
         finish();
     }
@@ -203,6 +218,10 @@ private:
         m_store.markClean();
     }
 
+    [[noreturn]] void fail(const Where& where, const std::string& detail,
+                           ReadResult result = ReadResult::LineFailed) {
+        fail(where.text(), detail, result);
+    }
     [[noreturn]] void fail(const std::string& where, const std::string& detail,
                            ReadResult result = ReadResult::LineFailed) {
         std::string text = (where.empty() ? std::string("/") : where) + ": " + detail;
@@ -211,33 +230,31 @@ private:
         m_report.result = result;
         throw Stop{};
     }
-    [[noreturn]] void failAtPly(const std::string& where, const std::string& tail) {
+    [[noreturn]] void failAtPly(const Where& where, const std::string& tail) {
         fail(where, std::to_string(m_store.currentPly() + 1) + tail);
     }
 
     // The document's strings are UTF-8 (the parser refuses anything else): kept as they are.
     std::string text(std::string_view utf8) { return std::string(utf8); }
 
-    const Json& require(const Json& object, std::string_view key, const std::string& pointer) {
-        auto it = object.find(key);
-        if (it == object.end()) fail(child(pointer, key), texts().missing);
-        return *it;
+    const JsonValue& require(const JsonValue& object, std::string_view key, const Where& pointer) {
+        const JsonValue* found = object.find(key);
+        if (found == nullptr) fail(Where(pointer, key), texts().missing);
+        return *found;
     }
-    const Json* optional(const Json& object, std::string_view key) {
-        auto it = object.find(key);
-        return it == object.end() ? nullptr : &*it;
+    static const JsonValue* optional(const JsonValue& object, std::string_view key) {
+        return object.find(key);
     }
-    void expect(bool ok, const std::string& pointer) {
+    void expect(bool ok, const Where& pointer) {
         if (!ok) fail(pointer, texts().wrongType);
     }
-    int integer(const Json& j, const std::string& pointer, int low, int high) {
-        expect(j.is_number_integer() || j.is_number_unsigned(), pointer);
-        if (j.is_number_unsigned()
-                ? j.get<std::uint64_t>() > static_cast<std::uint64_t>(high)
-                : (j.get<std::int64_t>() < low || j.get<std::int64_t>() > high)) {
+    int integer(const JsonValue& j, const Where& pointer, int low, int high) {
+        expect(j.isInteger(), pointer);
+        if (j.isUnsigned() ? j.unsignedValue() > static_cast<std::uint64_t>(high)
+                           : (j.integer() < low || j.integer() > high)) {
             fail(pointer, texts().badValue);
         }
-        return static_cast<int>(j.get<std::int64_t>());
+        return static_cast<int>(j.integer());
     }
 
     void readDocument(std::string_view bytes) {
@@ -245,28 +262,25 @@ private:
         if (std::size_t at = tooDeepAt(bytes, kMaxJsonDepth); at != std::string_view::npos) {
             fail(placeText(bytes, at), texts().tooDeep);
         }
-        Json doc;
-        try {
-            doc = Json::parse(bytes.begin(), bytes.end());
-        } catch (const Json::parse_error& e) {
-            fail(placeText(bytes, e.byte > 0 ? e.byte - 1 : 0), texts().notJson);
-        }
-        expect(doc.is_object(), "");
-        if (const Json* h = optional(doc, "header")) readHeader(*h, "/header");
+        if (!m_tree.parse(bytes)) fail(placeText(bytes, m_tree.errorAt()), texts().notJson);
+        const JsonValue& doc = m_tree.root();
+        const Where root("");
+        expect(doc.isObject(), root);
+        if (const JsonValue* h = optional(doc, "header")) readHeader(*h, Where("/header"));
         readInitial(optional(doc, "initial"));
-        const Json& moves = require(doc, "moves", "");
-        expect(moves.is_array(), "/moves");
+        const JsonValue& moves = require(doc, "moves", root);
+        const Where movesAt("/moves");
+        expect(moves.isArray(), movesAt);
         if (!moves.empty()) {
-            const Json& first = moves[0];
-            expect(first.is_object(), "/moves/0");
+            const JsonValue& first = moves[0];
+            const Where firstAt(movesAt, std::size_t{0});
+            expect(first.isObject(), firstAt);
             // The first entry stands for the start position unless it holds a move.
             if (!first.contains("move") && !first.contains("special")) {
-                readNotes(first, "/moves/0", kRootNode);
-                m_path = "/moves";
-                readLine(moves, 1, 0);
+                readNotes(first, firstAt, kRootNode);
+                readLine(moves, movesAt, 1, 0);
             } else {
-                m_path = "/moves";
-                readLine(moves, 0, 0);
+                readLine(moves, movesAt, 0, 0);
             }
         }
     }
@@ -282,14 +296,13 @@ private:
         return std::to_string(line) + texts().line + std::to_string(column) + texts().column;
     }
 
-    void readHeader(const Json& h, const std::string& pointer) {
-        expect(h.is_object(), pointer);
+    void readHeader(const JsonValue& h, const Where& pointer) {
+        expect(h.isObject(), pointer);
         const Texts& t = texts();
-        for (auto it = h.begin(); it != h.end(); ++it) {
-            const std::string where = child(pointer, it.key());
-            expect(it.value().is_string(), where);
-            const std::string key = text(it.key());
-            std::string value = text(it.value().get<std::string>());
+        for (const JsonValue& member : h.children()) {
+            expect(member.isString(), Where(pointer, member.key()));
+            const std::string key = text(member.key());
+            std::string value = text(member.text());
             if (database()) value = std::string(cutToBytes(value, kDatabaseHeaderBytes));
             if (key == t.handicapKey) {
                 m_handicapName = handicapOfName(value);
@@ -332,60 +345,63 @@ private:
         }
     }
 
-    void readInitial(const Json* initial) {
+    void readInitial(const JsonValue* initial) {
         Position& p = m_store.position();
         if (initial == nullptr) {
             setStandard(m_handicapName.value_or(kHandicapEven));
             return;
         }
-        expect(initial->is_object(), "/initial");
-        const Json& preset = require(*initial, "preset", "/initial");
-        expect(preset.is_string(), "/initial/preset");
-        if (auto type = handicapOfJkfPreset(preset.get<std::string>())) {
+        const Where initialAt("/initial");
+        expect(initial->isObject(), initialAt);
+        const JsonValue& preset = require(*initial, "preset", initialAt);
+        const Where presetAt("/initial/preset");
+        expect(preset.isString(), presetAt);
+        if (auto type = handicapOfJkfPreset(preset.text())) {
             setStandard(*type);
             return;
         }
-        if (preset.get<std::string>() != "OTHER") fail("/initial/preset", texts().badValue);
-        const Json& data = require(*initial, "data", "/initial");
-        expect(data.is_object(), "/initial/data");
-        const int color =
-            integer(require(data, "color", "/initial/data"), "/initial/data/color", 0, 1);
-        const Json& board = require(data, "board", "/initial/data");
-        expect(board.is_array() && board.size() == 9, "/initial/data/board");
+        if (preset.text() != "OTHER") fail(presetAt, texts().badValue);
+        const JsonValue& data = require(*initial, "data", initialAt);
+        const Where dataAt("/initial/data");
+        expect(data.isObject(), dataAt);
+        const int color = integer(require(data, "color", dataAt), Where(dataAt, "color"), 0, 1);
+        const JsonValue& board = require(data, "board", dataAt);
+        const Where boardAt("/initial/data/board");
+        expect(board.isArray() && board.size() == 9, boardAt);
         clearPosition(p);
         for (int file = 1; file <= 9; ++file) {
-            const std::string column =
-                child("/initial/data/board", static_cast<std::size_t>(file - 1));
-            const Json& cells = board[static_cast<std::size_t>(file - 1)];
-            expect(cells.is_array() && cells.size() == 9, column);
+            const Where column(boardAt, static_cast<std::size_t>(file - 1));
+            const JsonValue& cells = board[static_cast<std::size_t>(file - 1)];
+            expect(cells.isArray() && cells.size() == 9, column);
             for (int rank = 1; rank <= 9; ++rank) {
-                const std::string where = child(column, static_cast<std::size_t>(rank - 1));
-                const Json& cell = cells[static_cast<std::size_t>(rank - 1)];
-                expect(cell.is_object(), where);
+                const Where where(column, static_cast<std::size_t>(rank - 1));
+                const JsonValue& cell = cells[static_cast<std::size_t>(rank - 1)];
+                expect(cell.isObject(), where);
                 if (cell.empty()) continue;
                 const int side =
-                    integer(require(cell, "color", where), child(where, "color"), 0, 1);
-                const Json& kind = require(cell, "kind", where);
-                expect(kind.is_string(), child(where, "kind"));
-                const int type = csaPieceType(kind.get<std::string>());
-                if (type == 0 || kind.get<std::string>().size() != 2) {
-                    fail(child(where, "kind"), texts().badValue);
-                }
+                    integer(require(cell, "color", where), Where(where, "color"), 0, 1);
+                const JsonValue& kind = require(cell, "kind", where);
+                const Where kindAt(where, "kind");
+                expect(kind.isString(), kindAt);
+                const int type = csaPieceType(kind.text());
+                if (type == 0 || kind.text().size() != 2) fail(kindAt, texts().badValue);
                 p.cells[makeSquare(file, rank)] =
                     makePiece(side == 0 ? kSideBlack : kSideWhite, type);
             }
         }
-        const Json& hands = require(data, "hands", "/initial/data");
-        expect(hands.is_array() && hands.size() == 2, "/initial/data/hands");
+        const JsonValue& hands = require(data, "hands", dataAt);
+        const Where handsAt("/initial/data/hands");
+        expect(hands.isArray() && hands.size() == 2, handsAt);
         for (std::size_t s = 0; s < 2; ++s) {
-            const std::string where = child("/initial/data/hands", s);
-            expect(hands[s].is_object(), where);
-            for (auto it = hands[s].begin(); it != hands[s].end(); ++it) {
-                const int type = csaPieceType(it.key());
-                if (type < kPawn || type > kRook || it.key().size() != 2) {
-                    fail(child(where, it.key()), texts().badValue);
+            const Where where(handsAt, s);
+            expect(hands[s].isObject(), where);
+            for (const JsonValue& member : hands[s].children()) {
+                const std::string_view name = member.key();
+                const int type = csaPieceType(name);
+                if (type < kPawn || type > kRook || name.size() != 2) {
+                    fail(Where(where, name), texts().badValue);
                 }
-                const int count = integer(it.value(), child(where, it.key()), 0, 18);
+                const int count = integer(member, Where(where, name), 0, 18);
                 for (int n = 0; n < count && p.handEnd < kHandSlotEnd; ++n) {
                     p.cells[p.handEnd] = makePiece(s == 0 ? kSideBlack : kSideWhite, type);
                     ++p.handEnd;
@@ -419,89 +435,71 @@ private:
     }
 
     // Comments, time and bookmark of an entry, given to node.
-    void readNotes(const Json& entry, const std::string& pointer, NodeIndex node) {
-        if (const Json* c = optional(entry, "comments")) {
-            const std::string where = child(pointer, "comments");
-            expect(c->is_array(), where);
+    void readNotes(const JsonValue& entry, const Where& pointer, NodeIndex node) {
+        if (const JsonValue* c = optional(entry, "comments")) {
+            const Where where(pointer, "comments");
+            expect(c->isArray(), where);
             for (std::size_t i = 0; i < c->size(); ++i) {
-                expect((*c)[i].is_string(), child(where, i));
+                expect((*c)[i].isString(), Where(where, i));
                 // A line beyond the comment's size limit is not stored; reading goes on.
-                (void)m_store.appendCommentTo(node, text((*c)[i].get<std::string>()));
+                (void)m_store.appendCommentTo(node, text((*c)[i].text()));
             }
         }
-        if (const Json* b = optional(entry, "bookmark")) {
-            expect(b->is_string(), child(pointer, "bookmark"));
+        if (const JsonValue* b = optional(entry, "bookmark")) {
+            expect(b->isString(), Where(pointer, "bookmark"));
             // A duplicate name or a full table leaves this bookmark out; reading goes on.
-            if (!database()) (void)m_store.setBookmark(node, text(b->get<std::string>()));
+            if (!database()) (void)m_store.setBookmark(node, text(b->text()));
         }
     }
 
-    std::uint16_t seconds(const Json& entry, const std::string& pointer) {
-        const Json* time = optional(entry, "time");
+    std::uint16_t seconds(const JsonValue& entry, const Where& pointer) {
+        const JsonValue* time = optional(entry, "time");
         if (time == nullptr) return 0;
-        const std::string where = child(pointer, "time");
-        expect(time->is_object(), where);
-        const Json& now = require(*time, "now", where);
-        const std::string nowAt = child(where, "now");
-        expect(now.is_object(), nowAt);
+        const Where where(pointer, "time");
+        expect(time->isObject(), where);
+        const JsonValue& now = require(*time, "now", where);
+        const Where nowAt(where, "now");
+        expect(now.isObject(), nowAt);
         long total = 0;
         for (auto [key, factor] :
              {std::pair{"h", 3600L}, std::pair{"m", 60L}, std::pair{"s", 1L}}) {
-            if (const Json* v = optional(now, key)) {
-                total += factor * integer(*v, child(nowAt, key), 0, 1000000);
+            if (const JsonValue* v = optional(now, key)) {
+                total += factor * integer(*v, Where(nowAt, key), 0, 1000000);
             }
         }
         return static_cast<std::uint16_t>(std::min(total, 65535L));
     }
 
-    int square(const Json& j, const std::string& pointer) {
-        expect(j.is_object(), pointer);
-        const int x = integer(require(j, "x", pointer), child(pointer, "x"), 1, 9);
-        const int y = integer(require(j, "y", pointer), child(pointer, "y"), 1, 9);
+    int square(const JsonValue& j, const Where& pointer) {
+        expect(j.isObject(), pointer);
+        const int x = integer(require(j, "x", pointer), Where(pointer, "x"), 1, 9);
+        const int y = integer(require(j, "y", pointer), Where(pointer, "y"), 1, 9);
         return makeSquare(x, y);
     }
 
-    // The JSON pointer of the line being read, kept once for the whole tree of forks: each level
-    // appends its part and takes it off again, so deep forks cost no copies of their path.
-    class PathPart {
-    public:
-        PathPart(std::string& path, std::string_view part) : m_path(path), m_size(path.size()) {
-            m_path += '/';
-            m_path += part;
-        }
-        ~PathPart() { m_path.resize(m_size); }
-        PathPart(const PathPart&) = delete;
-        PathPart& operator=(const PathPart&) = delete;
-
-    private:
-        std::string& m_path;
-        std::size_t m_size;
-    };
-
     // One line of play from moves[first] on, after the current node; then the forks its moves
-    // carry, each from the position before the move they stand for. m_path is the pointer of
+    // carry, each from the position before the move they stand for. movesAt is the pointer of
     // moves.
-    void readLine(const Json& moves, std::size_t first, int depth) {
-        if (depth > m_store.capacity()) fail(m_path, texts().tooDeep);
+    void readLine(const JsonValue& moves, const Where& movesAt, std::size_t first, int depth) {
+        if (depth > m_store.capacity()) fail(movesAt, texts().tooDeep);
         struct Forks {
-            const Json* forks;
+            const JsonValue* forks;
             NodeIndex parent;
             std::size_t entry;  // the index of the entry that carries them
         };
         std::vector<Forks> pending;
         bool ended = false;
         for (std::size_t i = first; i < moves.size(); ++i) {
-            const PathPart part(m_path, std::to_string(i));
-            const std::string& where = m_path;
-            const Json& entry = moves[i];
-            expect(entry.is_object(), where);
+            const Where where(movesAt, i);
+            const JsonValue& entry = moves[i];
+            expect(entry.isObject(), where);
             const NodeIndex parent = m_store.current();
-            if (const Json* forks = optional(entry, "forks")) {
-                expect(forks->is_array(), child(where, "forks"));
+            if (const JsonValue* forks = optional(entry, "forks")) {
+                expect(forks->isArray(), Where(where, "forks"));
                 if (!forks->empty()) pending.push_back({forks, parent, i});
             }
-            const Json* move = optional(entry, "move");
-            const Json* special = optional(entry, "special");
+            const JsonValue* move = optional(entry, "move");
+            const JsonValue* special = optional(entry, "special");
             if (move == nullptr && special == nullptr) {
                 // An entry with notes only belongs to the move before it.
                 readNotes(entry, where, parent);
@@ -510,9 +508,9 @@ private:
             if (ended) failAtPly(where, texts().afterEnd);
             NodeIndex node = kNoNode;
             if (move != nullptr) {
-                node = addMove(*move, child(where, "move"), seconds(entry, where));
+                node = addMove(*move, Where(where, "move"), seconds(entry, where));
             } else {
-                node = addSpecial(*special, child(where, "special"), seconds(entry, where));
+                node = addSpecial(*special, Where(where, "special"), seconds(entry, where));
                 ended = true;
             }
             if (node != kNoNode) readNotes(entry, where, node);
@@ -522,14 +520,14 @@ private:
             return;
         }
         for (const Forks& f : pending) {
-            const PathPart entry(m_path, std::to_string(f.entry));
-            const PathPart forks(m_path, "forks");
+            const Where entry(movesAt, f.entry);
+            const Where forks(entry, "forks");
             for (std::size_t k = 0; k < f.forks->size(); ++k) {
-                const PathPart line(m_path, std::to_string(k));
-                const Json& fork = (*f.forks)[k];
-                expect(fork.is_array(), m_path);
-                if (m_store.goTo(f.parent) != EditResult::Ok) fail(m_path, texts().badValue);
-                readLine(fork, 0, depth + 1);
+                const Where line(forks, k);
+                const JsonValue& fork = (*f.forks)[k];
+                expect(fork.isArray(), line);
+                if (m_store.goTo(f.parent) != EditResult::Ok) fail(line, texts().badValue);
+                readLine(fork, line, 0, depth + 1);
             }
         }
     }
@@ -541,10 +539,10 @@ private:
         }
     }
 
-    NodeIndex addSpecial(const Json& special, const std::string& pointer, std::uint16_t secs) {
-        expect(special.is_string(), pointer);
+    NodeIndex addSpecial(const JsonValue& special, const Where& pointer, std::uint16_t secs) {
+        expect(special.isString(), pointer);
         const SideByte toMove = m_store.moverOfPly(m_store.currentPly() + 1);
-        const std::string& word = special.get_ref<const std::string&>();
+        const std::string_view word = special.text();
         std::optional<TerminalCode> code = terminalOfJkfSpecial(word, toMove);
         if (!code) {
             if (!database()) m_report.warnings.push_back(texts().unknownSpecial + text(word));
@@ -563,39 +561,39 @@ private:
         return kNoNode;
     }
 
-    NodeIndex addMove(const Json& move, const std::string& pointer, std::uint16_t secs) {
-        expect(move.is_object(), pointer);
+    NodeIndex addMove(const JsonValue& move, const Where& pointer, std::uint16_t secs) {
+        expect(move.isObject(), pointer);
         const Texts& t = texts();
         Position& p = m_store.position();
         const int ply = m_store.currentPly() + 1;
         const SideByte side = m_store.moverOfPly(ply);
-        if (const Json* c = optional(move, "color")) {
-            const int color = integer(*c, child(pointer, "color"), 0, 1);
+        if (const JsonValue* c = optional(move, "color")) {
+            const int color = integer(*c, Where(pointer, "color"), 0, 1);
             if ((color == 0 ? kSideBlack : kSideWhite) != side) failAtPly(pointer, t.badMove);
         }
-        const Json& pieceJson = require(move, "piece", pointer);
-        expect(pieceJson.is_string(), child(pointer, "piece"));
-        const std::string& code = pieceJson.get_ref<const std::string&>();
+        const JsonValue& pieceJson = require(move, "piece", pointer);
+        expect(pieceJson.isString(), Where(pointer, "piece"));
+        const std::string_view code = pieceJson.text();
         const int type = code.size() == 2 ? csaPieceType(code) : 0;
-        if (type == 0) fail(child(pointer, "piece"), t.badValue);
+        if (type == 0) fail(Where(pointer, "piece"), t.badValue);
         bool promote = false;
-        if (const Json* pr = optional(move, "promote")) {
-            expect(pr->is_boolean(), child(pointer, "promote"));
-            promote = pr->get<bool>();
+        if (const JsonValue* pr = optional(move, "promote")) {
+            expect(pr->isBoolean(), Where(pointer, "promote"));
+            promote = pr->boolean();
         }
         bool same = false;
-        if (const Json* s = optional(move, "same")) {
-            expect(s->is_boolean(), child(pointer, "same"));
-            same = s->get<bool>();
+        if (const JsonValue* s = optional(move, "same")) {
+            expect(s->isBoolean(), Where(pointer, "same"));
+            same = s->boolean();
         }
-        std::string relative;
-        if (const Json* r = optional(move, "relative")) {
-            expect(r->is_string(), child(pointer, "relative"));
-            relative = r->get<std::string>();
+        std::string_view relative;
+        if (const JsonValue* r = optional(move, "relative")) {
+            expect(r->isString(), Where(pointer, "relative"));
+            relative = r->text();
         }
         int destination = 0;
-        if (const Json* to = optional(move, "to")) {
-            destination = square(*to, child(pointer, "to"));
+        if (const JsonValue* to = optional(move, "to")) {
+            destination = square(*to, Where(pointer, "to"));
         } else if (same) {
             const NodeIndex previous = m_store.current();
             if (previous == kRootNode || m_store.node(previous).isTerminal()) {
@@ -603,13 +601,13 @@ private:
             }
             destination = m_store.node(previous).destination();
         } else {
-            fail(child(pointer, "to"), t.missing);
+            fail(Where(pointer, "to"), t.missing);
         }
 
         int origin = 0;
-        if (const Json* from = optional(move, "from")) {
-            origin = square(*from, child(pointer, "from"));
-        } else if (relative.find('H') == std::string::npos) {
+        if (const JsonValue* from = optional(move, "from")) {
+            origin = square(*from, Where(pointer, "from"));
+        } else if (relative.find('H') == std::string_view::npos) {
             origin = findOrigin(p, destination, makePiece(side, type), directionText(relative));
         }
         if (origin == 0) {
@@ -643,7 +641,7 @@ private:
     RecordStore& m_store;
     const ReadOptions& m_options;
     ReadReport& m_report;
-    std::string m_path;  // the pointer of the line readLine is reading
+    JsonTree m_tree;
     AddMode m_savedAddMode = AddMode::Branch;
     std::optional<HandicapType> m_handicapName;
 };

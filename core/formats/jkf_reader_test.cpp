@@ -287,6 +287,21 @@ TEST(JkfReaderTest, DeepForksStopCleanly) {
     }
 }
 
+// Escaped characters read as the characters they stand for, and a header key given twice keeps
+// its last value, as JSON means them.
+TEST(JkfReaderTest, EscapesAndRepeatedKeysReadAsJsonMeansThem) {
+    RecordStore store;
+    ReadReport r = readJkfText(
+        store,
+        R"({"header":{"棋戦":"一","棋戦":"\u4e8c"},"moves":[{"comments":["\"引用\"\u3042\/"]},)"
+        R"({"move":{"from":{"x":7,"y":7},"to":{"x":7,"y":6},"piece":"FU"}}]})",
+        {});
+    ASSERT_EQ(r.result, ReadResult::Ok) << readable(r.message);
+    EXPECT_EQ(store.header(HeaderField::Event), "二");
+    EXPECT_EQ(store.comment(0), "\"引用\"あ/\n");
+    EXPECT_EQ(mainLineLength(store), 1);
+}
+
 TEST(JkfReaderTest, UnknownSpecialWarnsAndOddEndsMapBySide) {
     RecordStore store;
     ReadReport r = readJkfText(

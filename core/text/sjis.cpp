@@ -163,14 +163,17 @@ inline char* putUtf8(char* p, char32_t cp) {
 }
 
 // Decodes CP932 bytes, appending to out; each byte that starts no character is handled by
-// `bad(out)`; returns false when bad asks to stop. A byte becomes at most three: the buffer is
-// made that large once and cut to what was written.
+// `bad(out)`; returns false when bad asks to stop. An ASCII byte stays one, any other becomes at
+// most three: the buffer is made that large once and cut to what was written (a text of a few
+// hundred megabytes, mostly ASCII, then takes little more than its own size while it is made).
 template <class Bad>
 bool decodeInto(std::string_view s, std::string& out, Bad&& bad) {
     const Cp932Table& t = table();
     const std::size_t n = s.size();
     const std::size_t start = out.size();
-    out.resize(start + n * 3);
+    const auto ascii = static_cast<std::size_t>(std::count_if(
+        s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+    out.resize(start + ascii + (n - ascii) * 3);
     char* p = out.data() + start;
     std::size_t i = 0;
     bool ok = true;

@@ -112,6 +112,11 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     statusBar()->addPermanentWidget(m_cancel);
     connect(m_cancel, &QPushButton::clicked, this, [this] { cancelOperation(); });
 
+    // A worker that knows its size shows its share; the others a busy bar.
+    connect(&m_runner, &OperationRunner::percentChanged, this, [this](int percent) {
+        m_progress->setRange(0, 100);
+        m_progress->setValue(percent);
+    });
     connect(&m_runner, &OperationRunner::statusChanged, this,
             [this](const QString& text) { m_panes[0]->setText(text); });
     connect(&m_runner, &OperationRunner::messageShown, this,

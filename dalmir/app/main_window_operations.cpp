@@ -39,6 +39,7 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
     m_view->clearSelection();
     m_model->setFrozen(true);
     m_view->setEnabled(false);
+    m_progress->setRange(0, 0);
     m_progress->show();
     m_cancel->setText(cancelText);
     m_cancel->setVisible(!cancelText.isEmpty());
@@ -81,6 +82,7 @@ bool MainWindow::runInBackground(BackgroundJob job) {
     settleTree();
     m_background = job.kind;
     m_backgroundText = fromUtf8(backgroundStatusText(job.kind, job.path));
+    m_progress->setRange(0, 0);
     m_backgroundCancellable = job.cancellable;
     // The list stays as it is and answers: the worker saves the database (changing only its
     // file name and saved state) or reads another one; the commands that would change it, or

@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -25,8 +26,10 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <map>
 #include <semaphore>
 
+#include "core/base/safe_file.h"
 #include "core/text/sjis.h"
 #include "dalmir/app/player_report_dialog.h"
 #include "dalmir/app/qt_text.h"
@@ -1114,11 +1117,11 @@ TEST_F(MainWindowTest, WindowAnswersWhileTheDatabaseIsSaved) {
     view->selectRow(3);
     window->database().setModified();
 
+    // The save waits at its first look at Cancel; the later ones go on.
     std::binary_semaphore gate{0};
     std::atomic<bool> held{false};
     window->runner().setStepHook([&] {
-        held = true;
-        gate.acquire();
+        if (!held.exchange(true)) gate.acquire();
     });
     QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
     ASSERT_EQ(window->backgroundWork(), BackgroundWork::Saving);
@@ -1153,6 +1156,62 @@ TEST_F(MainWindowTest, WindowAnswersWhileTheDatabaseIsSaved) {
     EXPECT_EQ(back.table().size(), 20);
 }
 
+// A save shows its share done and Cancel; Cancel pressed while the pair is being written stops
+// it: the old files stay byte for byte, no staged or temporary file is left and the database
+// stays modified.
+TEST_F(MainWindowTest, ASaveCancelledWhileWritingKeepsTheOldPair) {
+    const std::string path = writeBinaryDatabase(20);
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(path)));
+    showActive(*window);
+    window->database().setModified();
+    const auto contents = [this] {
+        std::map<std::string, std::string> out;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            out[entry.path().filename().string()] =
+                core::readFile(entry.path().string()).value_or("?");
+        }
+        return out;
+    };
+    const auto before = contents();
+    auto* cancel = window->findChild<QPushButton*>(QStringLiteral("operationCancel"));
+    auto* progress = window->statusBar()->findChild<QProgressBar*>();
+    ASSERT_NE(cancel, nullptr);
+    ASSERT_NE(progress, nullptr);
+
+    // Held where the DLB starts to be written (the second look at Cancel).
+    std::binary_semaphore gate{0};
+    std::atomic<int> polls{0};
+    std::atomic<bool> held{false};
+    window->runner().setStepHook([&] {
+        if (++polls == 2) {
+            held = true;
+            gate.acquire();
+        }
+    });
+    QTest::keyClick(window->listView(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(window->backgroundWork(), BackgroundWork::Saving);
+    while (!held) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    QApplication::processEvents();
+    EXPECT_TRUE(cancel->isVisible());
+    EXPECT_EQ(progress->maximum(), 100);
+    EXPECT_GE(progress->value(), 0);
+    cancel->click();
+    gate.release();
+    waitForOperation(*window);
+
+    EXPECT_EQ(window->backgroundWork(), BackgroundWork::None);
+    EXPECT_TRUE(window->database().isModified());
+    EXPECT_EQ(contents(), before);
+    EXPECT_TRUE(window->statusPane(0).contains(QString::fromUtf8("の保存を中止しました。")))
+        << window->statusPane(0).toStdString();
+    // The next save writes it.
+    window->runner().setStepHook({});
+    QTest::keyClick(window->listView(), Qt::Key_S, Qt::ControlModifier);
+    waitForOperation(*window);
+    EXPECT_FALSE(window->database().isModified());
+}
+
 // A save that fails while the window waits to close keeps the window and the changes.
 TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowOpen) {
     const std::string path = writeBinaryDatabase(3);
@@ -1161,7 +1220,10 @@ TEST_F(MainWindowTest, AFailedSaveKeepsTheWindowOpen) {
     showActive(*window);
     window->database().setModified();
     std::binary_semaphore gate{0};
-    window->runner().setStepHook([&] { gate.acquire(); });
+    std::atomic<bool> held{false};
+    window->runner().setStepHook([&] {
+        if (!held.exchange(true)) gate.acquire();
+    });
     // The pair can't be written: a folder stands where the new DLB goes.
     const std::string blocked = folder.file("blocked.dlb");
     std::filesystem::create_directories(blocked);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QMetaObject>
 #include <QPointer>
+#include <algorithm>
 
 #include "dalmir/app/qt_text.h"
 
@@ -29,6 +30,7 @@ bool OperationRunner::start(Job job, std::function<void()> done) {
     if (m_worker.joinable()) m_worker.join();
     m_busy = true;
     m_cancel = false;
+    m_percent = -1;
     m_worker = std::thread([this, job = std::move(job), done = std::move(done)]() mutable {
         job(*this);
         QMetaObject::invokeMethod(
@@ -53,6 +55,15 @@ void OperationRunner::status(std::string_view text) {
 bool OperationRunner::cancelRequested() {
     if (m_stepHook) m_stepHook();
     return m_cancel;
+}
+
+void OperationRunner::progress(uint64_t done, uint64_t total) {
+    if (total == 0) return;
+    const int percent = static_cast<int>(std::min<uint64_t>(done, total) * 100 / total);
+    // Only a change crosses to the window: a write told every few megabytes stays cheap.
+    if (m_percent.exchange(percent) == percent) return;
+    QMetaObject::invokeMethod(
+        this, [this, percent] { Q_EMIT percentChanged(percent); }, Qt::QueuedConnection);
 }
 
 void OperationRunner::message(std::string_view text) {

@@ -44,6 +44,7 @@ public:
     // OperationHost, called on the worker.
     void status(std::string_view text) override;
     bool cancelRequested() override;
+    void progress(uint64_t done, uint64_t total) override;
     void message(std::string_view text) override;
     void beep() override;
     model::ReadErrorAnswer askReadError(std::string_view question, bool withEditor) override;
@@ -58,6 +59,8 @@ public:
 
 Q_SIGNALS:
     void statusChanged(const QString& text);
+    // The share of the work done, 0 to 100; told when it changes.
+    void percentChanged(int percent);
     void messageShown(const QString& text);
     // A record file the user wants to see in the editor (a file-system path).
     void editorRequested(const QByteArray& fsPath);
@@ -72,6 +75,7 @@ private:
     std::thread m_worker;
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_closing{false};
+    std::atomic<int> m_percent{-1};  // the share last told, -1 before any
     bool m_busy = false;
     std::mutex m_questionMutex;
     std::optional<std::promise<int>> m_pending;

@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dalmir/logic/app_settings.h"
@@ -59,6 +61,9 @@ struct RecordingDalmirUi : DalmirUi {
     struct Host : model::OperationHost {
         bool cancel = false;
         bool cancelRequested() override { return cancel; }
+        // The progress told, done and total.
+        std::vector<std::pair<uint64_t, uint64_t>> steps;
+        void progress(uint64_t done, uint64_t total) override { steps.emplace_back(done, total); }
     } backgroundHost;
 
     void showMessage(const std::string& text) override {

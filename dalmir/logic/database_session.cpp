@@ -91,7 +91,7 @@ void DatabaseSession::open(const std::string& fsPath, Then then) {
             return;
         }
         opening->stamp = model::databaseStamp(fsPath);
-        opening->report = model::openDatabase(opening->db, fsPath, sort);
+        opening->report = model::openDatabase(opening->db, fsPath, sort, &host);
         // Sorted here too: at a million records the order takes longer than a window may wait.
         if (!isFatalOpenResult(opening->report.code)) resortList(opening->db.table());
         // The reading itself can't stop halfway; a cancel asked meanwhile drops what was read.
@@ -187,15 +187,11 @@ void DatabaseSession::save(const std::string& fsPath, Then then) {
     BackgroundJob job;
     job.kind = BackgroundWork::Saving;
     job.path = core::toUtf8Lossy(target);
-    // Once the writing has begun it runs to its end: the safe savers leave the old files
-    // whole until the new ones are complete, and a half-done save has nothing to keep.
-    job.cancellable = false;
+    // Cancel stops the writing until the new files replace the old ones: the old files stay
+    // whole, the temporary ones go and the database stays modified.
+    job.cancellable = true;
     job.work = [&db = m_db, target, saving](model::OperationHost& host) {
-        if (host.cancelRequested()) {
-            saving->result = core::WriteResult::Cancelled;
-            return;
-        }
-        saving->result = model::saveDatabase(db, target, &saving->problem);
+        saving->result = model::saveDatabase(db, target, &saving->problem, &host);
     };
     job.done = [this, target, saving, then] {
         m_lock.release();

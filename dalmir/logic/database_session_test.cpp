@@ -373,7 +373,7 @@ TEST_F(DatabaseSessionTest, ConfirmationGoesOnOnlyAfterTheSaveHasWritten) {
     EXPECT_EQ(confirmed(), std::nullopt);
     ASSERT_EQ(ui.held.size(), 1u);
     EXPECT_EQ(ui.held[0].kind, BackgroundWork::Saving);
-    EXPECT_FALSE(ui.held[0].cancellable);
+    EXPECT_TRUE(ui.held[0].cancellable);
     EXPECT_TRUE(lock.isHeld());
     ui.finishHeld();
     EXPECT_EQ(m_outcome, true);
@@ -425,6 +425,34 @@ TEST_F(DatabaseSessionTest, ConfirmationGoesOnOnlyAfterTheSaveHasWritten) {
 
 // Opening another database after Yes: the opening starts only when the save has written; a
 // failed save never opens it, and the changes stay.
+// The worker tells how far an opening and a save have come, ending at the whole, for the
+// window's share.
+TEST_F(DatabaseSessionTest, OpeningsAndSavesTellTheirProgress) {
+    const std::string path = savedDatabase("p.dls", 3);
+    auto& steps = ui.backgroundHost.steps;
+    const auto endsWhole = [&steps] {
+        ASSERT_FALSE(steps.empty());
+        EXPECT_EQ(steps.back().first, steps.back().second);
+        EXPECT_GT(steps.back().second, 0u);
+        steps.clear();
+    };
+    ASSERT_EQ(opened(path), true);
+    endsWhole();
+    ASSERT_GE(addRecord("new.KIF"), 0);
+    db.setModified();
+    ASSERT_EQ(saved(), true);
+    endsWhole();
+
+    // The same for a binary pair.
+    db.setBinary(true);
+    const std::string pair = folder.file("p.DLB");
+    ASSERT_EQ(saved(pair), true);
+    endsWhole();
+    ASSERT_EQ(opened(pair), true);
+    endsWhole();
+    EXPECT_EQ(db.table().size(), 4);
+}
+
 TEST_F(DatabaseSessionTest, OpeningAfterAskingWaitsForTheSave) {
     const std::string other = savedDatabase("other.dls", 4);
     const std::string mine = savedDatabase("mine.dls", 1);

@@ -91,9 +91,20 @@ uint32_t dlbGeneration(std::string_view bytes) {
 }
 
 core::WriteResult writePair(const std::string& dlbPath, std::string_view dlb,
-                            const std::string& kixPath, std::string_view kix) {
-    core::WriteResult code = core::stageFile(dlbPath, dlb);
-    if (code == core::WriteResult::Ok) code = core::stageFile(kixPath, kix);
+                            const std::string& kixPath, std::string_view kix,
+                            ProgressCount* progress) {
+    const auto stage = [progress](const std::string& path, std::string_view bytes) {
+        const core::WriteResult r =
+            core::stageFile(path, bytes, progress ? progress->writeStep(true) : core::WriteStep{});
+        if (progress != nullptr && r == core::WriteResult::Ok) progress->advance(bytes.size());
+        return r;
+    };
+    core::WriteResult code = stage(dlbPath, dlb);
+    if (code == core::WriteResult::Ok) code = stage(kixPath, kix);
+    // The last moment to stop: the old pair is still whole.
+    if (code == core::WriteResult::Ok && progress != nullptr && progress->cancelRequested()) {
+        code = core::WriteResult::Cancelled;
+    }
     if (code == core::WriteResult::Ok) code = core::commitStaged(dlbPath);
     if (code != core::WriteResult::Ok) {
         // Nothing was switched: the old pair stands, and the staged files go.
@@ -286,39 +297,52 @@ DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveLis
     return result;
 }
 
-core::WriteResult saveBinary(Database& db, const std::string& fsPath, std::string* problem) {
+core::WriteResult saveBinary(Database& db, const std::string& fsPath, std::string* problem,
+                             OperationHost* host) {
     if (overwritesPartialSource(db, fsPath)) return core::WriteResult::NotReadWhole;
     std::string dlb = existingPairPath(fsPath, "DLB");
     std::string kix = existingPairPath(fsPath, "KIX");
     std::optional<std::string> storedKix = storedFromFileSystem(kix);
     if (!storedKix) return core::WriteResult::BadPath;
+    ProgressCount progress(host);
+    if (progress.cancelRequested()) return core::WriteResult::Cancelled;
     IndexTable& table = db.table();
     db.lists().resize(table.size());
+    // The table names the KIX it is written as; a save that writes nothing names the old file.
+    const std::string formerPath = table.path();
     table.setPath(*storedKix);
+    const auto unsaved = [&table, &formerPath](core::WriteResult r) {
+        table.setPath(formerPath);
+        return r;
+    };
     const uint32_t generation = nextGeneration(dlb, db.generation());
     std::optional<std::string> kixBytes =
         dlsFileBytes(formatDls(table, DlsWriteMode::AllSlots, {}, generation), problem);
-    if (!kixBytes) return core::WriteResult::Unencodable;
-    core::WriteResult code =
-        writePair(dlb, formatDlb(db.lists(), table.size(), generation), kix, *kixBytes);
-    if (code == core::WriteResult::Ok) {
-        db.setGeneration(generation);
-        db.setPartialSource({});
-        db.setModified(false);
-        // The index is optional: a failure to write it leaves the old file, which the next
-        // opening finds stale and searches without.
-        // The index made to describe the lists as they are now: records removed or reordered
-        // since are renumbered in it and only new lists replayed; built afresh when there is
-        // none.
-        std::shared_ptr<const PositionIndex> index = db.attachedPositionIndex();
-        if (db.positionIndex() == nullptr) {
-            index = index ? PositionIndex::update(*index, db.lists().origins(), table, db.lists())
-                          : PositionIndex::build(table, db.lists());
-        }
+    if (!kixBytes) return unsaved(core::WriteResult::Unencodable);
+    const std::string dlbBytes = formatDlb(db.lists(), table.size(), generation);
+    // The index made to describe the lists as they are now: records removed or reordered since
+    // are renumbered in it and only new lists replayed; built afresh when there is none. Made
+    // before the pair is written, so that a save stopped while writing keeps it for the next.
+    std::shared_ptr<const PositionIndex> index = db.attachedPositionIndex();
+    const bool remade = db.positionIndex() == nullptr;
+    // The sizes in bytes: the index's work and file taken as the earlier one's, or the DLB's.
+    const uint64_t indexBytes = index ? index->bytes().size() : dlbBytes.size();
+    progress.setTotal((remade ? indexBytes : 0) + dlbBytes.size() + kixBytes->size() + indexBytes);
+    if (remade) {
+        index = index ? PositionIndex::update(*index, db.lists().origins(), table, db.lists())
+                      : PositionIndex::build(table, db.lists());
         db.setPositionIndex(index);
-        // The index is optional: without it searches scan.
-        if (index) (void)writePositionIndex(dlb, *index);
+        progress.advance(indexBytes);
     }
+    core::WriteResult code = writePair(dlb, dlbBytes, kix, *kixBytes, &progress);
+    if (code != core::WriteResult::Ok) return unsaved(code);
+    db.setGeneration(generation);
+    db.setPartialSource({});
+    db.setModified(false);
+    // The index is optional: a failure to write it leaves the old file, which the next opening
+    // finds stale and searches without.
+    if (index) (void)writePositionIndex(dlb, *index, progress.writeStep(false));
+    progress.advance(indexBytes);
     return code;
 }
 
@@ -363,7 +387,10 @@ std::optional<PairFiles> readPair(const std::string& kixPath, const std::string&
 
 }  // namespace
 
-BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder) {
+BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int defaultSortOrder,
+                            ProgressCount* progress, uint64_t laterBytes) {
+    ProgressCount none(nullptr);
+    ProgressCount& count = progress != nullptr ? *progress : none;
     BinaryLoadReport result;
     std::string kix = existingPairPath(fsPath, "KIX");
     std::string dlb = existingPairPath(fsPath, "DLB");
@@ -388,9 +415,19 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
         result.code = OpenResult::CannotOpen;
         return result;
     }
+    // Reading the files, then the KIX's records (twice the work of its bytes), then the lists.
+    const uint64_t kixBytes = files->kix.size();
+    const uint64_t dlbBytes = files->dlb.size();
+    count.setTotal(3 * kixBytes + 2 * dlbBytes + laterBytes);
+    count.advance(kixBytes + dlbBytes);
     std::optional<std::string> stored = storedFromFileSystem(kix);
-    result.index =
-        loadDls(db.table(), stored ? *stored : kix, dlsText(files->kix.view()), defaultSortOrder);
+    {
+        // The file's bytes go as soon as they are text: the records are read from the text.
+        std::string text = dlsText(files->kix.view());
+        files->kix = core::LargeBytes();
+        result.index = loadDls(db.table(), stored ? *stored : kix, text, defaultSortOrder);
+    }
+    count.advance(2 * kixBytes);
     result.generation = result.index.generation;
     db.setBinary(true);
     db.setGeneration(std::max(result.index.generation, dlbGeneration(files->dlb.view())));
@@ -406,6 +443,7 @@ BinaryLoadReport loadBinary(Database& db, const std::string& fsPath, int default
     }
     result.lists =
         parseDlb(std::move(files->dlb), db.table().size(), db.table().capacity(), db.lists());
+    count.advance(dlbBytes);
     if (result.lists.code == DlbReadResult::Truncated ||
         result.lists.code == DlbReadResult::Damaged) {
         result.code = OpenResult::ReadFailed;

@@ -33,9 +33,12 @@ std::string existingPairPath(std::string_view fsPath, std::string_view upperExte
 // Writes a DLB and its KIX so that they change as a pair: both are staged complete (as
 // "NAME.new"), then the DLB and then the KIX are renamed into place. Killed between the two
 // renames, the new DLB stands beside the old KIX and the staged new KIX, which loadBinary
-// pairs by their generations.
+// pairs by their generations. With a progress count, the writing is told to it and stops at its
+// host's cancel until both files are staged: Cancelled then, the old pair whole and the staged
+// files removed.
 [[nodiscard]] core::WriteResult writePair(const std::string& dlbPath, std::string_view dlb,
-                                          const std::string& kixPath, std::string_view kix);
+                                          const std::string& kixPath, std::string_view kix,
+                                          ProgressCount* progress = nullptr);
 // The generation for the next save of the pair at dlbPath: a random identifier, never 0 and
 // never that of `loaded`, of the DLB or of the staged DLB on disk, so that a DLB pairs only with
 // the KIX of its own save (not with another database's, nor an earlier save's). Files written
@@ -68,10 +71,14 @@ DlbReadReport parseDlb(std::string_view bytes, int records, int capacity, MoveLi
 DlbReadReport parseDlb(core::LargeBytes file, int records, int capacity, MoveList& lists);
 
 // Writes "%s.DLB" from the lists and then "%s.KIX" with every slot (fsPath without its
-// extension). The table's path becomes the KIX. BadPath when the KIX path holds characters the
-// index can't store; NotReadWhole, writing nothing, over a pair that was not read whole.
+// extension), then the position index. The table's path becomes the KIX. BadPath when the KIX
+// path holds characters the index can't store; NotReadWhole, writing nothing, over a pair that
+// was not read whole. host (optional) is told the progress in bytes; its cancel stops the save
+// until the pair is switched: Cancelled, the old files whole, no staged file left, the
+// database as it was (modified, its path unchanged).
 [[nodiscard]] core::WriteResult saveBinary(Database& db, const std::string& fsPath,
-                                           std::string* problem = nullptr);
+                                           std::string* problem = nullptr,
+                                           OperationHost* host = nullptr);
 
 struct [[nodiscard]] BinaryLoadReport {
     // CannotOpen, or ReadFailed when the DLB is damaged or no DLB matches the KIX's generation
@@ -92,8 +99,12 @@ struct [[nodiscard]] BinaryLoadReport {
 // two files' generations differ (a save killed between its renames, or one running now), the
 // staged file of the other generation completes the pair; failing that the reading is tried
 // again, and then the records are kept without lists ("データ異常").
+// progress (optional) is given the total (the files' bytes, weighted by the work each takes,
+// and laterBytes more that the caller counts after) and told how far the reading has come.
 [[nodiscard]] BinaryLoadReport loadBinary(Database& db, const std::string& fsPath,
-                                          int defaultSortOrder = 0);
+                                          int defaultSortOrder = 0,
+                                          ProgressCount* progress = nullptr,
+                                          uint64_t laterBytes = 0);
 
 struct [[nodiscard]] ConvertReport {
     // CannotCreate, WriteFailed, BadPath, NotReadWhole (over the pair db was opened from in

@@ -6,12 +6,14 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/base/path_text.h"
 #include "core/base/safe_file.h"
 #include "core/text/sjis.h"
 #include "dalmir/model/registration/registration.h"
+#include "dalmir/model/store/database.h"
 #include "tests/support/test_records.h"
 
 namespace dalmir::model {
@@ -269,6 +271,78 @@ TEST_F(BinaryStoreTest, CancellingAConversionWritesNothing) {
 
 // Saving reports why nothing was written, with the codes every writer shares, and leaves the
 // database modified.
+// A host that asks to stop at its n-th poll (never when 0) and keeps the progress it is told.
+struct StoppingHost : OperationHost {
+    int stopAt = 0;
+    int polls = 0;
+    std::vector<std::pair<uint64_t, uint64_t>> steps;
+    bool cancelRequested() override { return ++polls == stopAt; }
+    void progress(uint64_t done, uint64_t total) override { steps.emplace_back(done, total); }
+};
+
+// Every file of a folder by name, with its bytes.
+std::map<std::string, std::string> folderContents(const std::string& folder) {
+    std::map<std::string, std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        out[entry.path().filename().string()] = core::readFile(entry.path().string()).value_or("?");
+    }
+    return out;
+}
+
+// A save stopped at any moment before the new pair replaces the old one leaves the old files
+// byte for byte, no staged or temporary file, and the database modified under its old name;
+// the save that runs to its end tells its progress up to the whole.
+TEST_F(BinaryStoreTest, ASaveStoppedWhileWritingKeepsTheOldFilesWhole) {
+    Database db;
+    db.reset(true);
+    add(db, {files.write("a.kif", kifRecord(kPromotionAndDrops)),
+             files.write("b.kif", kifRecord({"７六歩(77)", "３四歩(33)"}))});
+    ASSERT_EQ(saveBinary(db, files.file("games.DLB")), core::WriteResult::Ok);
+    add(db, {files.write("c.kif", kifRecord({"２六歩(27)", "８四歩(83)", "投了"}))});
+    db.setModified();
+    const std::map<std::string, std::string> before = folderContents(files.path());
+    const std::string name = db.table().path();
+
+    int stopAt = 1;
+    for (;; ++stopAt) {
+        SCOPED_TRACE(stopAt);
+        ASSERT_LT(stopAt, 50);
+        StoppingHost stopping;
+        stopping.stopAt = stopAt;
+        const core::WriteResult r = saveDatabase(db, files.file("other.DLB"), nullptr, &stopping);
+        if (r == core::WriteResult::Ok) {
+            // Told ascending, up to the whole.
+            ASSERT_FALSE(stopping.steps.empty());
+            for (std::size_t i = 1; i < stopping.steps.size(); ++i) {
+                EXPECT_GE(stopping.steps[i].first, stopping.steps[i - 1].first);
+            }
+            EXPECT_EQ(stopping.steps.back().first, stopping.steps.back().second);
+            break;
+        }
+        ASSERT_EQ(r, core::WriteResult::Cancelled);
+        EXPECT_EQ(folderContents(files.path()), before);
+        EXPECT_TRUE(db.isModified());
+        EXPECT_EQ(db.table().path(), name);
+    }
+    // Before anything, after the DLB and after the KIX at least.
+    EXPECT_GE(stopAt, 4);
+    Database back;
+    ASSERT_EQ(openDatabase(back, files.file("other.DLB")).code, OpenResult::Ok);
+    EXPECT_EQ(back.table().size(), 3);
+    EXPECT_NE(back.positionIndex(), nullptr);
+
+    // A text database stopped after its bytes were written but before they replaced the file.
+    db.setBinary(false);
+    db.setModified();
+    StoppingHost stopping;
+    stopping.stopAt = 3;
+    const std::map<std::string, std::string> binary = folderContents(files.path());
+    EXPECT_EQ(saveDatabase(db, files.file("games.DLS"), nullptr, &stopping),
+              core::WriteResult::Cancelled);
+    EXPECT_EQ(folderContents(files.path()), binary);
+    EXPECT_TRUE(db.isModified());
+}
+
 TEST_F(BinaryStoreTest, SavingToAPathThatCannotBeWrittenFailsWithItsReason) {
     for (bool binary : {false, true}) {
         SCOPED_TRACE(binary ? "binary" : "text");

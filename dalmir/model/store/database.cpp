@@ -25,6 +25,13 @@ std::string storedOrRaw(const std::string& fsPath) {
     return stored ? std::move(*stored) : fsPath;
 }
 
+// A file's size; 0 when it has none.
+uint64_t fileBytes(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    return ec ? 0 : static_cast<uint64_t>(size);
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
     return a == b || std::filesystem::equivalent(a, b, ec);
@@ -146,14 +153,19 @@ void attachLabels(Database& db, const std::string& fsPath, OpenReport& report) {
 
 }  // namespace
 
-OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder) {
+OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSortOrder,
+                        OperationHost* host) {
     OpenReport result;
+    ProgressCount progress(host);
     switch (databaseKindOf(fsPath)) {
         case DatabaseKind::Unknown:
             result.code = OpenResult::NotDatabase;
             return result;
         case DatabaseKind::Binary: {
-            BinaryLoadReport loaded = loadBinary(db, fsPath, defaultSortOrder);
+            std::string indexPath = positionIndexPath(fsPath);
+            const uint64_t indexBytes = fileBytes(indexPath);
+            BinaryLoadReport loaded =
+                loadBinary(db, fsPath, defaultSortOrder, &progress, indexBytes);
             result.index = std::move(loaded.index);
             if (!loaded.lists.message.empty()) result.notices.push_back(loaded.lists.message);
             result.code = loaded.code;
@@ -161,8 +173,8 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
             db.setPartialSource(result.whole ? std::string() : fsPath);
             db.setModified(false);
             PositionIndexReadResult read = PositionIndexReadResult::Missing;
-            std::string indexPath = positionIndexPath(fsPath);
             db.setPositionIndex(PositionIndex::open(indexPath, db.table(), db.lists(), read));
+            progress.advance(indexBytes);
             result.indexNotice = positionIndexNotice(read, storedOrRaw(indexPath));
             attachLabels(db, fsPath, result);
             return result;
@@ -176,8 +188,12 @@ OpenReport openDatabase(Database& db, const std::string& fsPath, int defaultSort
         return result;
     }
     db.setBinary(false);
+    // Read: a third; the records: the rest.
+    progress.setTotal(3 * content->size());
+    progress.advance(content->size());
     result.index =
         loadDls(db.table(), storedOrRaw(fsPath), dlsText(content->view()), defaultSortOrder);
+    progress.advance(2 * content->size());
     if (result.index.noIndexFile()) {
         // The notes about its lines say nothing of a file that is no database.
         result.index.messages.clear();
@@ -216,18 +232,32 @@ bool overwritesPartialSource(const Database& db, const std::string& fsPath) {
     return !db.partialSource().empty() && isSameDatabase(fsPath, db.partialSource());
 }
 
-core::WriteResult saveDatabase(Database& db, const std::string& fsPath, std::string* problem) {
+core::WriteResult saveDatabase(Database& db, const std::string& fsPath, std::string* problem,
+                               OperationHost* host) {
     if (overwritesPartialSource(db, fsPath)) return core::WriteResult::NotReadWhole;
     core::WriteResult r = core::WriteResult::Ok;
     if (db.isBinary()) {
-        r = saveBinary(db, fsPath, problem);
+        r = saveBinary(db, fsPath, problem, host);
     } else {
         std::optional<std::string> stored = storedFromFileSystem(fsPath);
         if (!stored) return core::WriteResult::BadPath;
+        ProgressCount progress(host);
+        if (progress.cancelRequested()) return core::WriteResult::Cancelled;
+        // The table names the file it is written as; a save that writes nothing, the old one.
+        const std::string formerPath = db.table().path();
         db.table().setPath(*stored);
         std::optional<std::string> bytes = dlsFileBytes(formatDls(db.table()), problem);
-        if (!bytes) return core::WriteResult::Unencodable;
-        r = core::writeFileAtomically(fsPath, *bytes);
+        if (bytes) {
+            progress.setTotal(bytes->size());
+            r = core::writeFileAtomically(fsPath, *bytes, core::FileAccess::Keep,
+                                          progress.writeStep(true));
+        } else {
+            r = core::WriteResult::Unencodable;
+        }
+        if (r != core::WriteResult::Ok) {
+            db.table().setPath(formerPath);
+            return r;
+        }
     }
     if (r != core::WriteResult::Ok) return r;
     // The labels are saved with the records; a failure to keep them is reported as a failed

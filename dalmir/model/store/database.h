@@ -15,6 +15,7 @@
 #include "dalmir/model/table/dls_file.h"
 #include "dalmir/model/table/index_table.h"
 #include "dalmir/model/table/move_list.h"
+#include "dalmir/model/table/operation_host.h"
 
 namespace dalmir::model {
 
@@ -111,8 +112,9 @@ struct [[nodiscard]] OpenReport {
 // Opens a database file (file-system path). The table's path becomes the index file's path in
 // stored form: the DLS, or the KIX of a binary pair. The database is then unmodified.
 // Every record line is read, beyond the table's capacity if need be.
+// host (optional) is told the progress in bytes of the files.
 [[nodiscard]] OpenReport openDatabase(Database& db, const std::string& fsPath,
-                                      int defaultSortOrder = 0);
+                                      int defaultSortOrder = 0, OperationHost* host = nullptr);
 
 // Whether writing fsPath would replace the file (or binary pair) the database was opened from
 // while that file was not read whole. Every save checks it first and writes nothing then.
@@ -124,9 +126,12 @@ bool overwritesPartialSource(const Database& db, const std::string& fsPath);
 // path. BadPath when the path holds characters the index can't store; NotReadWhole, writing
 // nothing, when fsPath names the file the database was opened from and that file was not read
 // whole; Unencodable, writing nothing, when a field holds a character Shift-JIS cannot hold
-// (*problem then says which: msgCannotHoldInDls).
+// (*problem then says which: msgCannotHoldInDls). host (optional) is told the progress, and its
+// cancel stops the save until the new files replace the old: Cancelled, the old files whole and
+// no temporary file left, the database still modified and its path unchanged.
 [[nodiscard]] core::WriteResult saveDatabase(Database& db, const std::string& fsPath,
-                                             std::string* problem = nullptr);
+                                             std::string* problem = nullptr,
+                                             OperationHost* host = nullptr);
 
 // What the stored files of a database are now: the size and modification time of the DLS, or
 // of the DLB and the KIX (a missing file counts as such). Another program's save changes it.

@@ -255,6 +255,48 @@ void putRice(unsigned char* base, uint64_t& at, uint64_t gap, uint32_t k) {
     if (k > 0) putBits(base, at, low, k);
 }
 
+// Writes putRice's codes one after the other from a byte on, a word at a time: each store holds
+// the bits so far and zeros after them, so the bytes need no zeroing first and are never read.
+// A store reaches at most 8 bytes past the last bit written.
+class RiceWriter {
+public:
+    explicit RiceWriter(unsigned char* at) : m_p(at) {}
+
+    void rice(uint64_t gap, uint32_t k) {
+        uint64_t q = gap >> k;
+        const uint64_t low = gap & ((uint64_t{1} << k) - 1);
+        if (q + 1 + k <= 56) {
+            put(((uint64_t{1} << q) - 1) | (low << (q + 1)), static_cast<unsigned>(q + 1 + k));
+            return;
+        }
+        while (q >= 56) {
+            put((uint64_t{1} << 56) - 1, 56);
+            q -= 56;
+        }
+        put((uint64_t{1} << q) - 1, static_cast<unsigned>(q) + 1);
+        if (k > 0) put(low, k);
+    }
+    uint64_t bits() const { return m_bits; }
+
+private:
+    // At most 56 bits, none above n.
+    void put(uint64_t value, unsigned n) {
+        m_acc |= value << m_held;
+        m_held += n;
+        std::memcpy(m_p, &m_acc, 8);
+        const unsigned bytes = m_held / 8;  // at most 7
+        m_p += bytes;
+        m_acc >>= 8 * bytes;
+        m_held %= 8;
+        m_bits += n;
+    }
+
+    unsigned char* m_p;
+    uint64_t m_acc = 0;
+    unsigned m_held = 0;  // bits in m_acc not yet past m_p
+    uint64_t m_bits = 0;
+};
+
 // Reads the codes of putRice between two bit places of the data, never beyond them.
 class BitReader {
 public:
@@ -351,6 +393,32 @@ void slotEntries(uint32_t slot, uint8_t handicap, std::span<const ListMove> move
         for (uint32_t tags = state[b].tags; tags != 0; tags &= tags - 1) {
             add(b, (uint64_t{slot} << kTagBits) | static_cast<uint64_t>(std::countr_zero(tags)));
         }
+    }
+}
+
+// Whether the first n values run backwards slot by slot (the tags of one slot ascending), as the
+// values of a reversed order are renumbered.
+bool descendingSlots(std::vector<uint64_t>::iterator values, std::size_t n) {
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((values[i] >> kTagBits) >= (values[i - 1] >> kTagBits) &&
+            !((values[i] >> kTagBits) == (values[i - 1] >> kTagBits) &&
+              values[i] > values[i - 1])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Puts values that run backwards slot by slot into ascending order.
+void reverseSlots(std::vector<uint64_t>::iterator values, std::size_t n) {
+    std::reverse(values, values + static_cast<std::ptrdiff_t>(n));
+    // The tags of each slot now descend: turned round again.
+    for (std::size_t i = 0; i < n;) {
+        std::size_t j = i + 1;
+        while (j < n && (values[j] >> kTagBits) == (values[i] >> kTagBits)) ++j;
+        std::reverse(values + static_cast<std::ptrdiff_t>(i),
+                     values + static_cast<std::ptrdiff_t>(j));
+        i = j;
     }
 }
 
@@ -504,7 +572,8 @@ std::shared_ptr<const PositionIndex> PositionIndex::build(const IndexTable& tabl
         st.next = v + 1;
     });
     writeHeader(out, slots, bits, k, listsFingerprint(table, lists), entries);
-    if (!index->attach(out.data(), out.size())) return nullptr;
+    // The checksum was just taken of these bytes.
+    if (!index->attach(out.data(), out.size(), false)) return nullptr;
     return index;
 }
 
@@ -614,7 +683,6 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
     halves[1].roomBytes = roomBytes;
     core::parallelFor(2, core::workerCount(2), [&](unsigned, std::size_t h) {
         Half& half = halves[h];
-        std::size_t zeroed = 0;
         std::vector<uint64_t> values;
         auto next = static_cast<std::size_t>(
             std::lower_bound(added.begin(), added.end(),
@@ -637,7 +705,13 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
             for (; next < added.size() && added[next].first == b; ++next) {
                 values.push_back(added[next].second);
             }
-            if (!ascending || merged > 0) {
+            if (!ascending && merged == 0 && descendingSlots(values.begin(), renumbered)) {
+                // A reversed order: the renumbered values run backwards, slot by slot.
+                reverseSlots(values.begin(), renumbered);
+                std::inplace_merge(values.begin(),
+                                   values.begin() + static_cast<std::ptrdiff_t>(renumbered),
+                                   values.end());
+            } else if (!ascending || merged > 0) {
                 std::sort(values.begin(), values.end());
                 values.erase(std::unique(values.begin(), values.end()), values.end());
             } else if (renumbered < values.size()) {
@@ -648,30 +722,34 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
             }
             half.offsets.push_back(at / 8);
             half.counts.push_back(static_cast<uint32_t>(values.size()));
-            // The codes are written into zeroed bytes: zeroed as the writing comes near, so
-            // that the room not needed in the end is never touched.
+            // The most the codes can reach, with the writer's last store: within the room
+            // unless the values are not what they should be.
             const auto reach = static_cast<std::size_t>(
                 (at + values.size() * (k + 1) + (limit >> k) + 64) / 8 + 16);
-            if (reach > zeroed) {
-                const std::size_t upTo =
-                    std::min(half.roomBytes, std::max(reach, zeroed + (std::size_t{1} << 20)));
-                std::memset(half.data + zeroed, 0, upTo - zeroed);
-                zeroed = upTo;
+            if (reach > half.roomBytes) {
+                half.read = false;
+                return;
             }
+            RiceWriter writer(half.data + at / 8);
             uint64_t from = 0;
             for (const uint64_t v : values) {
-                putRice(half.data, at, v - from, k);
+                // Never so (the values ascend): a fault is built afresh rather than written.
+                if (v < from) {
+                    half.read = false;
+                    return;
+                }
+                writer.rice(v - from, k);
                 from = v + 1;
             }
-            at = (at + 7) / 8 * 8;
+            at = (at + writer.bits() + 7) / 8 * 8;
             half.entries += values.size();
         }
         half.offsets.push_back(at / 8);
-        // Zero past the end, for the words the last code's store touched and the padding.
+        // Zero past the end: the padding (the last store wrote zeros there or not at all).
         const std::size_t end = std::min(half.roomBytes, static_cast<std::size_t>(at / 8) + 16);
-        if (end > zeroed) std::memset(half.data + zeroed, 0, end - zeroed);
+        std::memset(half.data + at / 8, 0, end - static_cast<std::size_t>(at / 8));
     });
-    // A damaged earlier index: start afresh.
+    // A damaged earlier index (or values out of order): start afresh.
     if (!halves[0].read || !halves[1].read) return build(table, lists);
     const uint64_t firstBytes = halves[0].offsets.back();
     const uint64_t secondBytes = halves[1].offsets.back();
@@ -693,7 +771,8 @@ std::shared_ptr<const PositionIndex> PositionIndex::update(const PositionIndex& 
     const uint64_t entries = halves[0].entries + halves[1].entries;
     out.resize(room.dataAt + dataBytes);
     writeHeader(out, slots, bits, k, listsFingerprint(table, lists), entries);
-    if (!index->attach(out.data(), out.size())) return nullptr;
+    // The checksum was just taken of these bytes.
+    if (!index->attach(out.data(), out.size(), false)) return nullptr;
     return index;
 }
 
@@ -834,14 +913,15 @@ std::string positionIndexPath(std::string_view fsPath) {
     return std::string(core::withoutExtension(fsPath)) + ".DPX";
 }
 
-core::WriteResult writePositionIndex(const std::string& fsPath, const PositionIndex& index) {
+core::WriteResult writePositionIndex(const std::string& fsPath, const PositionIndex& index,
+                                     const core::WriteStep& step) {
     const std::string path = positionIndexPath(fsPath);
     // The file the index was read from, unchanged since: nothing to write.
     if (!index.sourcePath().empty() && index.fileUnchanged()) {
         std::error_code ec;
         if (std::filesystem::equivalent(index.sourcePath(), path, ec)) return core::WriteResult::Ok;
     }
-    return core::writeFileAtomically(path, index.bytes());
+    return core::writeFileAtomically(path, index.bytes(), core::FileAccess::Keep, step);
 }
 
 std::string positionIndexNotice(PositionIndexReadResult result, std::string_view storedPath) {

@@ -149,7 +149,8 @@ std::string positionIndexPath(std::string_view fsPath);
 // Writes the index crash-safe beside the pair at fsPath (nothing when it is the unchanged file
 // the index was read from).
 [[nodiscard]] core::WriteResult writePositionIndex(const std::string& fsPath,
-                                                   const PositionIndex& index);
+                                                   const PositionIndex& index,
+                                                   const core::WriteStep& step = {});
 
 // The status text for an index that was found but not used: "局面インデックス(%s)が
 // 壊れているため、使わずに検索します。" or "...が古いため、...".

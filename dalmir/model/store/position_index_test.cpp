@@ -320,7 +320,7 @@ TEST_F(PositionIndexTest, AnIndexUpdatedThroughChangesIsTheIndexBuiltAfresh) {
     auto pick = [&] { return static_cast<int>(rng() % static_cast<unsigned>(db.table().size())); };
     for (int round = 0; round < 60; ++round) {
         SCOPED_TRACE(round);
-        switch (rng() % 6) {
+        switch (rng() % 7) {
             case 0:
                 addRandomGames(db, rng, 1 + static_cast<int>(rng() % 5));
                 break;
@@ -339,6 +339,14 @@ TEST_F(PositionIndexTest, AnIndexUpdatedThroughChangesIsTheIndexBuiltAfresh) {
                 std::shuffle(order.begin(), order.end(), rng);
                 order.resize(order.size() - rng() % 4);  // some left out, as 表示分のみ does
                 db.keepSlots(order);
+                break;
+            }
+            case 5: {
+                // The order turned round (a sort reversed), with new records after it.
+                std::vector<int32_t> order(static_cast<std::size_t>(db.table().size()));
+                std::iota(order.rbegin(), order.rend(), 0);
+                db.keepSlots(order);
+                if (rng() % 2 == 0) addRandomGames(db, rng, 2);
                 break;
             }
             case 4: {

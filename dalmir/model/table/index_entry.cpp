@@ -31,7 +31,19 @@ void IndexEntry::setText(IndexText field, std::string_view text) {
     auto f = static_cast<std::size_t>(field);
     std::size_t b = begin(f);
     std::size_t oldLength = m_ends[f] - b;
-    m_texts.replace(b, oldLength, text);
+    const std::size_t size = m_texts.size() - oldLength + text.size();
+    if (size > m_texts.capacity()) {
+        // Grown to the size needed, not doubled: a label given to each of a million entries
+        // would otherwise double the memory of their texts.
+        std::string grown;
+        grown.reserve(size);
+        grown.append(m_texts, 0, b);
+        grown.append(text);
+        grown.append(m_texts, b + oldLength);
+        m_texts = std::move(grown);
+    } else {
+        m_texts.replace(b, oldLength, text);
+    }
     for (std::size_t i = f; i < kIndexTextCount; ++i) {
         m_ends[i] = static_cast<uint16_t>(m_ends[i] - oldLength + text.size());
     }

@@ -5,8 +5,12 @@
 // answers "go on".
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "core/base/safe_file.h"
 
 namespace dalmir::model {
 
@@ -57,6 +61,9 @@ public:
     // Polled at every progress step; the window processes pending events here. True ends the
     // operation.
     virtual bool cancelRequested() { return false; }
+    // How far an operation of known size has come: done of total (any unit, such as bytes), for
+    // the share the window shows. Called from the worker, as often as the operation likes.
+    virtual void progress(uint64_t /*done*/, uint64_t /*total*/) {}
     // A message box with the product caption, such as the full-table message.
     virtual void message(std::string_view /*text*/) {}
     virtual void beep() {}
@@ -95,6 +102,41 @@ public:
     // Moves a record file to the trash (with the shell's confirmation when confirm); false when
     // it was not moved.
     virtual bool moveToTrash(std::string_view /*fsPath*/, bool /*confirm*/) { return false; }
+};
+
+// The progress of an opening or a save of known size, counted in bytes and told to its host (when
+// there is one) as done of total. The total may be an estimate: done is told no larger than it.
+class ProgressCount {
+public:
+    explicit ProgressCount(OperationHost* host) : m_host(host) {}
+
+    void setTotal(uint64_t total) {
+        m_total = total;
+        tell(m_done);
+    }
+    void advance(uint64_t n) {
+        m_done += n;
+        tell(m_done);
+    }
+    bool cancelRequested() { return m_host != nullptr && m_host->cancelRequested(); }
+    // A step for a file write of `bytes` counted from here on; it stops the write on a cancel
+    // when cancellable. advance() by the bytes when the write has returned.
+    core::WriteStep writeStep(bool cancellable) {
+        if (m_host == nullptr) return {};
+        return [this, cancellable, from = m_done](std::size_t written) {
+            tell(from + written);
+            return !cancellable || !m_host->cancelRequested();
+        };
+    }
+
+private:
+    void tell(uint64_t done) {
+        if (m_host != nullptr && m_total > 0) m_host->progress(std::min(done, m_total), m_total);
+    }
+
+    OperationHost* m_host;
+    uint64_t m_total = 0;
+    uint64_t m_done = 0;
 };
 
 }  // namespace dalmir::model
