@@ -1,4 +1,4 @@
-#include "tavrel/app/piece_pictures.h"
+#include "desktop/board/piece_pictures.h"
 
 #include <QFont>
 #include <QLinearGradient>
@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <cmath>
 
-namespace tavrel {
+namespace board {
 
 namespace {
 
@@ -198,9 +198,9 @@ QImage PiecePictures::sizedTinted(bool black, int code, const QColor& face, Cell
     return img;
 }
 
-QImage woodGrain(WoodChoice wood) {
-    if (wood != WoodChoice::Grain1 && wood != WoodChoice::Grain2) return QImage();
-    const int kind = wood == WoodChoice::Grain1 ? 0 : 1;
+QImage woodGrain(Wood wood) {
+    if (wood != Wood::Grain1 && wood != Wood::Grain2) return QImage();
+    const int kind = wood == Wood::Grain1 ? 0 : 1;
     constexpr int kSize = 256;
     QImage img(kSize, kSize, QImage::Format_RGB32);
     // Base colours of the two woods: a pale one and a deeper reddish one.
@@ -222,4 +222,4 @@ QImage woodGrain(WoodChoice wood) {
     return img;
 }
 
-}  // namespace tavrel
+}  // namespace board
