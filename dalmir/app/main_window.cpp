@@ -150,6 +150,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     applyFonts();
     clipboardChanged();
     setUpTreeDock();
+    setUpBoardDock();
     refreshList();
     resize(900, 600);
 }

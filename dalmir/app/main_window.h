@@ -44,6 +44,7 @@ class QToolBar;
 
 namespace dalmir {
 
+class BoardDock;
 class TreeDock;
 
 struct DalmirContext {
@@ -177,6 +178,7 @@ public:
 
     model::Database& database() { return m_db; }
     TreeDock* treeDock() { return m_treeDock; }
+    BoardDock* boardDock() { return m_boardDock; }
     // Stops the tree dock's worker before the database changes.
     void settleTree();
     QTableView* listView() { return m_view; }
@@ -200,6 +202,11 @@ protected:
 private:
     void setUpTreeDock();  // main_window_tree.cpp
     TreeDock* m_treeDock = nullptr;
+    // The board pane and the list's keys (main_window_board.cpp).
+    void setUpBoardDock();
+    // The slot of the current row, -1 without one.
+    int currentSlot() const;
+    BoardDock* m_boardDock = nullptr;
     // DalmirUi
     void showMessage(const std::string& text) override;
     void showMessageList(const std::string& text, const std::vector<std::string>& lines) override;
