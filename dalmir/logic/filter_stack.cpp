@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/text/translation.h"
+#include "dalmir/logic/sort_order.h"
 #include "dalmir/model/table/index_codes.h"
 
 namespace dalmir {
@@ -154,6 +155,18 @@ bool FilterStack::remove(std::size_t index) {
 void FilterStack::clear() {
     m_filters.clear();
     m_base.clear();
+    m_baseSort = -1;
+}
+
+void FilterStack::show(model::IndexTable& table) {
+    const int code = table.settings().sortOrder;
+    if (m_baseSort != code || static_cast<int>(m_base.size()) != table.size()) {
+        table.rebuildDisplayOrder();
+        resortList(table);
+        m_base = table.displayOrder();
+        m_baseSort = code;
+    }
+    table.displayOrder() = apply(table.size());
 }
 
 SlotSet FilterStack::combined(int size) const {
@@ -322,9 +335,14 @@ bool readField(FilterDefinition& d, std::string_view key, const std::string& val
 
 }  // namespace
 
-std::string saveFilterStack(const std::vector<Filter>& filters) {
+std::string saveFilterStack(const std::vector<Filter>& filters, int* skipped) {
     std::string out;
+    if (skipped) *skipped = 0;
     for (const Filter& f : filters) {
+        if (!f.savable) {
+            if (skipped) ++*skipped;
+            continue;
+        }
         const FilterDefinition& d = f.definition;
         const model::HeaderCriteria& c = d.header;
         out += kindName(d.kind);

@@ -67,6 +67,9 @@ struct Filter {
     std::string label;  // the chip's text (UTF-8)
     bool enabled = true;
     SlotSet hits;  // over every slot of the database
+    // False when the definition does not say everything the hits came from (a header search
+    // narrowed further by game end, material or comments): such a filter is not saved.
+    bool savable = true;
 };
 
 // The slots of the table a header or result definition keeps; nullopt for a position or a
@@ -84,7 +87,10 @@ public:
 
     // The full list order the filters narrow: every slot in the list's sort order. Set when the
     // first filter is added and again after a sort or a change of the records.
-    void setBase(std::vector<int32_t> order) { m_base = std::move(order); }
+    void setBase(std::vector<int32_t> order) {
+        m_base = std::move(order);
+        m_baseSort = -1;
+    }
     const std::vector<int32_t>& base() const { return m_base; }
 
     void add(Filter filter);
@@ -92,6 +98,13 @@ public:
     bool setEnabled(std::size_t index, bool enabled);
     bool remove(std::size_t index);
     void clear();
+
+    // Makes the table's list the stack's: every slot in the table's sort order (sorted again
+    // only when the order or the records changed since the last time), narrowed by the
+    // switched on filters.
+    void show(model::IndexTable& table);
+    // The base must be sorted again (records were added, removed or changed).
+    void invalidateBase() { m_baseSort = -1; }
 
     // The slots every switched on filter keeps (all of size slots when none is on).
     SlotSet combined(int size) const;
@@ -101,11 +114,13 @@ public:
 private:
     std::vector<Filter> m_filters;
     std::vector<int32_t> m_base;
+    int m_baseSort = -1;  // the sort order m_base was made with; -1: none
 };
 
 // A stack's definitions as one line of text each, for the settings; and back. Lines that can't
-// be read are reported in `bad` (1-based line numbers), never dropped silently.
-std::string saveFilterStack(const std::vector<Filter>& filters);
+// be read are reported in `bad` (1-based line numbers), never dropped silently. Filters that are
+// not savable are left out and counted in *skipped.
+std::string saveFilterStack(const std::vector<Filter>& filters, int* skipped = nullptr);
 struct FilterStackRead {
     std::vector<Filter> filters;  // hits empty: evaluate them against the database
     std::vector<int> bad;

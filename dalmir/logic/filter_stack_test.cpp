@@ -129,6 +129,29 @@ TEST(FilterStack, EveryPairAndTripleMatchesDirectFilteringAndSwitchingOneOff) {
     }
 }
 
+// The list the stack shows follows the table's sort order, also after it changed.
+TEST(FilterStack, ShowsTheListInTheTablesOrder) {
+    std::mt19937 rng(3);
+    IndexTable table = randomTable(rng, 200);
+    FilterStack stack;
+    const std::vector<FilterDefinition> defs = definitions();
+    stack.add(filterOf(defs[0], table));
+    stack.add(filterOf(defs[3], table));
+    ASSERT_TRUE(sortDisplayOrder(table, 2));
+    std::vector<int32_t> all = table.displayOrder();
+    table.displayOrder().resize(3);  // a narrowed list: the stack starts from every record
+    stack.show(table);
+    EXPECT_EQ(table.displayOrder(), direct(table, all, {defs[0], defs[3]}));
+    EXPECT_TRUE(table.isConsistent());
+    ASSERT_TRUE(stack.setEnabled(0, false));
+    ASSERT_TRUE(sortDisplayOrder(table, 3));
+    table.rebuildDisplayOrder();
+    ASSERT_TRUE(sortDisplayOrder(table, 3));
+    all = table.displayOrder();
+    stack.show(table);
+    EXPECT_EQ(table.displayOrder(), direct(table, all, {defs[3]}));
+}
+
 TEST(FilterStack, SavedStackRecallsTheSameListAndKeepsWhatIsOff) {
     std::mt19937 rng(7);
     IndexTable table = randomTable(rng, 300);
@@ -143,8 +166,15 @@ TEST(FilterStack, SavedStackRecallsTheSameListAndKeepsWhatIsOff) {
     ASSERT_TRUE(stack.setEnabled(2, false));
     const std::vector<int32_t> before = stack.apply(table.size());
 
-    const FilterStackRead read = readFilterStack(saveFilterStack(stack.filters()));
+    int skipped = -1;
+    const FilterStackRead read = readFilterStack(saveFilterStack(stack.filters(), &skipped));
+    EXPECT_EQ(skipped, 0);
     EXPECT_TRUE(read.bad.empty());
+    // A filter whose definition says less than its hits is counted, not written.
+    std::vector<Filter> partial = stack.filters();
+    partial[0].savable = false;
+    EXPECT_EQ(readFilterStack(saveFilterStack(partial, &skipped)).filters.size(), defs.size() - 1);
+    EXPECT_EQ(skipped, 1);
     ASSERT_EQ(read.filters.size(), defs.size());
     FilterStack recalled;
     recalled.setBase(table.displayOrder());
