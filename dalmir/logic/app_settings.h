@@ -57,11 +57,16 @@ struct AppSettings {
     bool historyOpening = true;
     SettingsDate dateFrom{1980, 1, 1};
     SettingsDate dateTo{2002, 12, 31};
+    // The filter stacks saved by name: the name and the stack's text (saveFilterStack).
+    std::vector<std::pair<std::string, std::string>> filterStacks;
     // "言語": the locale's, Japanese or English; read at start-up.
     core::LanguageChoice language = core::LanguageChoice::System;
 
     bool operator==(const AppSettings&) const = default;
 };
+
+// The most filter stacks kept by name.
+inline constexpr int kMaxFilterStacks = 50;
 
 // A string store keyed "Section/key" (QSettings in the program, a map in tests).
 struct SettingsStore {

@@ -48,6 +48,7 @@ TEST(AppSettingsTest, WrittenSettingsReadBack) {
     s.maxRecords = 5000000;  // well beyond a million
     s.dateFrom = {1999, 4, 1};
     s.language = core::LanguageChoice::English;
+    s.filterStacks = {{"羽生の矢倉", "header\t1\tblack=羽生\n"}, {"二", "result\t0\tresult=1\n"}};
     MapStore stored;
     writeSettings(s, stored.store());
     EXPECT_EQ(stored.values["View/language"], "en");
