@@ -69,7 +69,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     m_view->horizontalHeader()->setHighlightSections(false);
     // The last column takes what the others leave: the list fills the window at any size.
     m_view->horizontalHeader()->setStretchLastSection(true);
-    setCentralWidget(m_view);
+    setCentralWidget(setUpFilterBar());
     connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         clickHeader(section, QApplication::keyboardModifiers() & Qt::ShiftModifier);
     });
@@ -484,6 +484,7 @@ void MainWindow::pasteRecords() { pasteText(QApplication::clipboard()->text()); 
 
 void MainWindow::undo() {
     if (!isEnabled(Command::Undo)) return;
+    dropFilters();
     // Puts back a copy as large as the database: on the worker.
     startOperation(
         {}, [this](model::OperationHost&) { (void)m_undo.undo(m_db); }, {}, UndoUse::Leave);
@@ -513,6 +514,7 @@ void MainWindow::copyListInfo() {
 }
 
 void MainWindow::showAll() {
+    dropFilters();
     m_undo.keep(m_db);
     m_db.table().rebuildDisplayOrder();
     resortList(m_db.table());

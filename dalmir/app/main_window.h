@@ -19,6 +19,7 @@
 #include "dalmir/logic/command_state.h"
 #include "dalmir/logic/dalmir_ui.h"
 #include "dalmir/logic/database_session.h"
+#include "dalmir/logic/filter_stack.h"
 #include "dalmir/logic/folder_delete_form.h"
 #include "dalmir/logic/player_report_view.h"
 #include "dalmir/logic/position_search_form.h"
@@ -45,6 +46,7 @@ class QToolBar;
 namespace dalmir {
 
 class BoardDock;
+class FilterBar;
 class TreeDock;
 
 struct DalmirContext {
@@ -207,6 +209,35 @@ private:
     // The slot of the current row, -1 without one.
     int currentSlot() const;
     BoardDock* m_boardDock = nullptr;
+
+    // The filter stack above the list (main_window_filters.cpp).
+public:
+    const FilterStack& filters() const { return m_filters; }
+    FilterBar* filterBar() { return m_filterBar; }
+    // Switches filter index on or off, removes it, or recalls a stack saved by name; false
+    // when an operation runs or there is no such filter or name.
+    bool setFilterEnabled(int index, bool on);
+    bool removeFilter(int index);
+    bool recallFilters(const QString& name);
+    // Saves the stack under name (replacing one of that name).
+    void saveFilters(const QString& name);
+    // Adds the filter of a statistics row, evaluated over every record.
+    bool addFilter(const FilterDefinition& definition);
+
+private:
+    QWidget* setUpFilterBar();
+    // The search about to run looks at every record, so that its filter holds all its hits;
+    // the list before it is kept for a search that finds nothing.
+    void searchAllRecords();
+    // The end of a search: its hits (the list) become a filter, and the stack makes the list.
+    void addSearchFilter(FilterDefinition definition, bool savable, int hits);
+    // The list changed otherwise (another operation, 元に戻す, 全棋譜表示): the chips go.
+    void dropFilters();
+    void showFilters();
+    FilterStack m_filters;
+    FilterBar* m_filterBar = nullptr;
+    std::vector<int32_t> m_orderBeforeSearch;
+    bool m_keepFilters = false;
     // DalmirUi
     void showMessage(const std::string& text) override;
     void showMessageList(const std::string& text, const std::vector<std::string>& lines) override;

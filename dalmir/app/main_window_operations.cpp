@@ -34,6 +34,10 @@ QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job job,
                                 std::function<void()> done, UndoUse undo) {
     settleTree();
+    // Only the searches keep the chips (they add theirs); whatever else changes the list or
+    // the records makes them stale.
+    if (undo != UndoUse::Leave && !m_keepFilters) dropFilters();
+    m_keepFilters = false;
     if (undo == UndoUse::Keep) m_undo.keep(m_db);
     if (undo == UndoUse::Forget) m_undo.forget();
     m_view->clearSelection();
@@ -146,13 +150,19 @@ bool MainWindow::startPositionSearch(const QString& clipboardText,
         return false;
     }
     auto report = std::make_shared<model::SearchReport>();
+    m_keepFilters = true;
     startOperation(
         qs("局面検索の中止(&Q)"),
         [this, position = target.position, options, report](model::OperationHost&) {
+            searchAllRecords();
             *report = m_searcher->findPosition(position, options);
         },
-        resorting([this, report] {
+        resorting([this, report, options] {
             if (!report->error.empty()) showMessage(fromUtf8(report->error));
+            FilterDefinition definition;
+            definition.kind = FilterKind::Position;
+            definition.options = options;
+            addSearchFilter(definition, false, report->cancelled ? 0 : report->hits);
         }));
     return true;
 }
@@ -160,29 +170,48 @@ bool MainWindow::startPositionSearch(const QString& clipboardText,
 bool MainWindow::startHeaderSearch(const model::HeaderCriteria& criteria,
                                    const model::RecordConditions& conditions) {
     if (isBusy()) return false;
+    auto report = std::make_shared<model::SearchReport>();
+    auto narrowed = std::make_shared<bool>(false);
+    m_keepFilters = true;
     startOperation(
         qs("検索の中止(&Q)"),
         // The hits become the listed records, shown when the search ends.
-        [this, criteria, conditions](model::OperationHost& host) {
+        [this, criteria, conditions, report, narrowed](model::OperationHost& host) {
+            searchAllRecords();
             const model::SearchReport headers = m_searcher->findByHeader(criteria);
+            *report = headers;
             if (needsRecordSearch(headers, conditions)) {
-                (void)model::findByRecordConditions(m_db, m_extractor, host, conditions);
+                const auto more =
+                    model::findByRecordConditions(m_db, m_extractor, host, conditions);
+                (void)more;
+                report->hits = static_cast<int>(m_db.table().displayOrder().size());
+                *narrowed = true;
             }
         },
-        resorting());
+        resorting([this, criteria, report, narrowed] {
+            FilterDefinition definition;
+            definition.header = criteria;
+            addSearchFilter(definition, !*narrowed, report->hits);
+        }));
     return true;
 }
 
 bool MainWindow::startSequenceSearch(const QString& pattern) {
     if (isBusy()) return false;
     auto report = std::make_shared<model::SearchReport>();
+    m_keepFilters = true;
     startOperation(
         qs("手順検索の中止(&Q)"),
         [this, text = toUtf8(pattern), report](model::OperationHost&) {
+            searchAllRecords();
             *report = m_searcher->findSequence(text);
         },
-        resorting([this, report] {
+        resorting([this, report, text = toUtf8(pattern)] {
             if (!report->error.empty()) showMessage(fromUtf8(report->error));
+            FilterDefinition definition;
+            definition.kind = FilterKind::Sequence;
+            definition.text = text;
+            addSearchFilter(definition, false, report->cancelled ? 0 : report->hits);
         }));
     return true;
 }
