@@ -25,6 +25,7 @@
 #include "dalmir/logic/position_search_form.h"
 #include "dalmir/logic/recent_databases.h"
 #include "dalmir/logic/statistics_choice.h"
+#include "dalmir/logic/statistics_table.h"
 #include "dalmir/logic/undo.h"
 #include "dalmir/model/registration/error_log.h"
 #include "dalmir/model/registration/registration.h"
@@ -121,6 +122,10 @@ public:
     void showAll();
     // The last statistics report (tests).
     const QString& lastReport() const { return m_lastReport; }
+    // The table of the last statistics that has one (tests).
+    const std::optional<StatisticsTable>& lastTable() const { return m_lastTable; }
+    // 対局者一覧: every player of the listed records as a table.
+    bool startPlayersTable();
     // The player report over the listed records, with the alias list at aliasesPath (the
     // user's list when empty); false when an operation runs or the list could not be read.
     bool startPlayerReport(const QString& player, const std::string& aliasesPath = {});
@@ -236,6 +241,9 @@ private:
     void showFilters();
     FilterStack m_filters;
     FilterBar* m_filterBar = nullptr;
+    std::optional<StatisticsTable> m_lastTable;
+    // A statistics table in its window, its rows adding filters.
+    void showStatisticsTable(const QString& title, const StatisticsTable& table);
     std::vector<int32_t> m_orderBeforeSearch;
     bool m_keepFilters = false;
     // DalmirUi

@@ -12,6 +12,7 @@
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/player_report_dialog.h"
 #include "dalmir/app/qt_text.h"
+#include "dalmir/app/statistics_dialog.h"
 #include "dalmir/logic/copy_files.h"
 #include "dalmir/logic/opening_label_command.h"
 #include "dalmir/logic/record_files.h"
@@ -253,20 +254,50 @@ bool MainWindow::startStatistics(int which, const QString& player) {
 bool MainWindow::startStatistics(StatisticsKind kind, const QString& player) {
     if (isBusy()) return false;
     auto text = std::make_shared<std::string>();
+    auto table = std::make_shared<std::optional<StatisticsTable>>();
     startOperation(
         qs("統計計算の中止(&Q)"),
-        [this, kind, name = toUtf8(player), text](model::OperationHost&) {
+        [this, kind, name = toUtf8(player), text, table](model::OperationHost&) {
             *text = statisticsReport(kind, m_db.table(), m_playerStatistics, name);
+            // One player's record stays text; the others are tables too.
+            if (kind != StatisticsKind::Player) *table = statisticsTable(kind, m_db.table());
         },
-        [this, kind, text] {
+        [this, kind, text, table] {
             m_lastReport = fromUtf8(*text);
+            m_lastTable = *table;
             if (m_context.quiet) return;
+            if (*table) return showStatisticsTable(fromUtf8(statisticsTitle(kind)), **table);
             auto* dialog = new ReportDialog(fromUtf8(statisticsTitle(kind)), m_lastReport, this);
             dialog->setAttribute(Qt::WA_DeleteOnClose);
             dialog->open();
         },
         UndoUse::Leave);
     return true;
+}
+
+bool MainWindow::startPlayersTable() {
+    if (isBusy()) return false;
+    auto table = std::make_shared<std::optional<StatisticsTable>>();
+    startOperation(
+        qs("統計計算の中止(&Q)"),
+        [this, table](model::OperationHost&) {
+            *table = statisticsTable(StatisticsKind::Player, m_db.table());
+        },
+        [this, table] {
+            m_lastTable = *table;
+            if (m_context.quiet || !*table) return;
+            showStatisticsTable(desktop::translated("対局者一覧"), **table);
+        },
+        UndoUse::Leave);
+    return true;
+}
+
+void MainWindow::showStatisticsTable(const QString& title, const StatisticsTable& table) {
+    auto* dialog = new StatisticsDialog(title, table, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &StatisticsDialog::filterRequested, this,
+            [this](const FilterDefinition& filter) { (void)addFilter(filter); });
+    dialog->open();
 }
 
 bool MainWindow::startPlayerReport(const QString& player, const std::string& aliasesPath) {

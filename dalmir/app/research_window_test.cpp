@@ -12,6 +12,7 @@
 #include "dalmir/app/filter_bar.h"
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/qt_text.h"
+#include "dalmir/app/statistics_dialog.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_records.h"
@@ -167,6 +168,36 @@ TEST_F(ResearchWindowTest, SearchesAddChipsThatCombineAndSwitchOff) {
     ASSERT_TRUE(window->recallFilters(QStringLiteral("p1")));
     EXPECT_EQ(window->listModel()->rowCount(), 20);
     EXPECT_FALSE(window->recallFilters(QStringLiteral("none")));
+}
+
+// A click on a player's row of the table lists what the header search for the player lists.
+TEST_F(ResearchWindowTest, AStatisticsRowClickFiltersAsTheHeaderSearch) {
+    auto window = makeWindow();
+    ASSERT_TRUE(window->openFile(fromFsPath(writeDatabase(45))));
+    ASSERT_TRUE(window->startPlayersTable());
+    waitForOperation(*window);
+    ASSERT_TRUE(window->lastTable().has_value());
+    StatisticsDialog dialog(QStringLiteral("t"), *window->lastTable());
+    QObject::connect(&dialog, &StatisticsDialog::filterRequested, window.get(),
+                     [&](const FilterDefinition& f) { (void)window->addFilter(f); });
+    QTableView* view = dialog.view();
+    // Sorted by name descending: p2 first.
+    view->sortByColumn(0, Qt::DescendingOrder);
+    ASSERT_EQ(view->model()->index(0, 0).data().toString(), QStringLiteral("p2"));
+    EXPECT_EQ(view->model()->index(0, 1).data().toInt(), 15);
+    dialog.show();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(0, 1)).center());
+    ASSERT_EQ(window->filters().filters().size(), 1u);
+    const std::vector<int32_t> byClick = window->database().table().displayOrder();
+
+    window->showAll();
+    model::HeaderCriteria search;
+    search.playerA = "p2";
+    ASSERT_TRUE(window->startHeaderSearch(search));
+    waitForOperation(*window);
+    EXPECT_EQ(window->database().table().displayOrder(), byClick);
+    EXPECT_EQ(byClick.size(), 15u);
 }
 
 }  // namespace
