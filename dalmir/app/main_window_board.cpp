@@ -48,6 +48,8 @@ void MainWindow::setUpBoardDock() {
     m_boardDock = new BoardDock(this);
     addDockWidget(Qt::RightDockWidgetArea, m_boardDock);
     if (m_treeDock != nullptr) splitDockWidget(m_boardDock, m_treeDock, Qt::Vertical);
+    // The list keeps most of the width; the board gets a pane of its own size beside it.
+    resizeDocks({m_boardDock}, {m_boardDock->board()->sizeHint().width() + 16}, Qt::Horizontal);
     QAction* toggle = m_boardDock->toggleViewAction();
     toggle->setText(desktop::translated("盤面(&B)"));
     m_viewMenu->addAction(toggle);
