@@ -103,7 +103,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     }
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 0);
-    m_progress->setMaximumWidth(160);
+    m_progress->setMaximumWidth(260);
     m_progress->hide();
     m_cancel = new QPushButton(qs("中止"), this);
     m_cancel->setObjectName(QStringLiteral("operationCancel"));
@@ -114,6 +114,14 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
 
     connect(&m_runner, &OperationRunner::statusChanged, this,
             [this](const QString& text) { m_panes[0]->setText(text); });
+    // A run that knows its total shows the count and the percentage; others a busy bar.
+    connect(&m_runner, &OperationRunner::progressChanged, this, [this](int done, int total) {
+        if (total <= 0) return;
+        m_progress->setRange(0, total);
+        m_progress->setValue(std::clamp(done, 0, total));
+        m_progress->setFormat(QStringLiteral("%v / %m (%p%)"));
+        m_progress->setTextVisible(true);
+    });
     connect(&m_runner, &OperationRunner::messageShown, this,
             [this](const QString& text) { showMessage(text); });
     connect(&m_runner, &OperationRunner::editorRequested, this, [this](const QByteArray& path) {

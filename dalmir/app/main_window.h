@@ -242,6 +242,9 @@ private:
     FilterStack m_filters;
     FilterBar* m_filterBar = nullptr;
     std::optional<StatisticsTable> m_lastTable;
+    // The picture of the list, greyed, over it while an operation has the records.
+    void showListPicture();
+    QLabel* m_listPicture = nullptr;
     // A statistics table in its window, its rows adding filters.
     void showStatisticsTable(const QString& title, const StatisticsTable& table);
     std::vector<int32_t> m_orderBeforeSearch;

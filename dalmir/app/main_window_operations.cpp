@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -42,8 +44,12 @@ void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job 
     if (undo == UndoUse::Keep) m_undo.keep(m_db);
     if (undo == UndoUse::Forget) m_undo.forget();
     m_view->clearSelection();
+    // The list stays in sight, greyed, while the worker has the records.
+    showListPicture();
     m_model->setFrozen(true);
     m_view->setEnabled(false);
+    m_progress->setRange(0, 0);
+    m_progress->setTextVisible(false);
     m_progress->show();
     m_cancel->setText(cancelText);
     m_cancel->setVisible(!cancelText.isEmpty());
@@ -63,7 +69,24 @@ std::function<void()> MainWindow::resorting(std::function<void()> then) {
     };
 }
 
+void MainWindow::showListPicture() {
+    if (m_listPicture == nullptr) {
+        m_listPicture = new QLabel(m_view);
+        m_listPicture->setObjectName(QStringLiteral("listPicture"));
+    }
+    QPixmap shot = m_view->grab();
+    {
+        QPainter p(&shot);
+        p.fillRect(shot.rect(), QColor(255, 255, 255, 140));
+    }
+    m_listPicture->setPixmap(shot);
+    m_listPicture->setGeometry(m_view->rect());
+    m_listPicture->show();
+    m_listPicture->raise();
+}
+
 void MainWindow::finishOperation() {
+    if (m_listPicture != nullptr) m_listPicture->hide();
     m_progress->hide();
     m_cancel->hide();
     statusBar()->setVisible(m_statusBarToggle->isChecked());
@@ -279,7 +302,7 @@ bool MainWindow::startPlayersTable() {
     if (isBusy()) return false;
     auto table = std::make_shared<std::optional<StatisticsTable>>();
     startOperation(
-        qs("統計計算の中止(&Q)"),
+        desktop::translated("統計計算の中止(&Q)"),
         [this, table](model::OperationHost&) {
             *table = statisticsTable(StatisticsKind::Player, m_db.table());
         },

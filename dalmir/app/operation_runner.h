@@ -43,6 +43,7 @@ public:
 
     // OperationHost, called on the worker.
     void status(std::string_view text) override;
+    void progress(int done, int total) override;
     bool cancelRequested() override;
     void message(std::string_view text) override;
     void beep() override;
@@ -58,6 +59,7 @@ public:
 
 Q_SIGNALS:
     void statusChanged(const QString& text);
+    void progressChanged(int done, int total);
     void messageShown(const QString& text);
     // A record file the user wants to see in the editor (a file-system path).
     void editorRequested(const QByteArray& fsPath);

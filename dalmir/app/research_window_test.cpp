@@ -2,6 +2,7 @@
 // the filter chips above the list.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTableView>
@@ -137,8 +138,22 @@ TEST_F(ResearchWindowTest, SearchesAddChipsThatCombineAndSwitchOff) {
     for (const auto& line : testsupport::kifRecord({"７六歩(77)"})) {
         target += QString::fromStdString(line) + QStringLiteral("\n");
     }
+    int lastDone = -1, lastTotal = -1;
+    QObject::connect(&window->runner(), &OperationRunner::progressChanged, window.get(),
+                     [&](int done, int total) {
+                         lastDone = done;
+                         lastTotal = total;
+                     });
     ASSERT_TRUE(window->startPositionSearch(target));
+    // While the worker has the records the list is a greyed picture, not blank.
+    auto* picture = window->listView()->findChild<QLabel*>(QStringLiteral("listPicture"));
+    ASSERT_NE(picture, nullptr);
+    EXPECT_FALSE(picture->isHidden());
     waitForOperation(*window);
+    EXPECT_TRUE(picture->isHidden());
+    // The search reported how far it was out of every record.
+    EXPECT_EQ(lastTotal, 60);
+    EXPECT_GE(lastDone, 0);
     // p1 is i % 3 == 1; ▲７六歩 is i even: i % 6 == 4.
     EXPECT_EQ(window->listModel()->rowCount(), 10);
     ASSERT_EQ(window->filterBar()->chips().size(), 2u);
