@@ -104,7 +104,8 @@ std::string filterLabel(const FilterDefinition& d) {
             addPart(out, core::translate("先手"), c.black);
             addPart(out, core::translate("後手"), c.white);
             std::string players = c.playerA;
-            if (!c.playerB.empty()) players += (players.empty() ? "" : "・") + c.playerB;
+            if (!c.playerB.empty())
+                players += (players.empty() ? "" : core::translate("・")) + c.playerB;
             addPart(out, core::translate("対局者"), players);
             addPart(out, core::translate("棋戦"), c.event);
             addPart(out, core::translate("戦型"), c.opening);
@@ -117,8 +118,8 @@ std::string filterLabel(const FilterDefinition& d) {
                         model::handicapText(static_cast<uint8_t>(c.handicap - 1)));
             }
             if (c.fromOn || c.toOn) {
-                std::string range =
-                    (c.fromOn ? dateText(c.from) : "") + "〜" + (c.toOn ? dateText(c.to) : "");
+                std::string range = (c.fromOn ? dateText(c.from) : "") + core::translate("〜") +
+                                    (c.toOn ? dateText(c.to) : "");
                 addPart(out, core::translate("日付"), range);
             }
             if (out.empty()) out = core::translate("全棋譜");
