@@ -172,6 +172,10 @@ void writeSettings(const AppSettings& s, const SettingsStore& store) {
     }
 }
 
+SettingsDate offeredDateTo(const AppSettings& settings, SettingsDate today) {
+    return settings.dateTo.year == 0 ? today : settings.dateTo;
+}
+
 InputHistory::InputHistory(int limit) : m_limit(std::clamp(limit, 0, kMaxHistoryEntries)) {}
 
 void InputHistory::setLimit(int limit) {
