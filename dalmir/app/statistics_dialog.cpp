@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "dalmir/app/qt_text.h"
 
