@@ -337,6 +337,15 @@ void MainWindow::refreshState() {
     updateOpenDatabaseNote();
     m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
     m_panes[2]->setText(fromUtf8(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
+    // The sorted column shows its arrow.
+    const int code = m_db.table().settings().sortOrder;
+    for (int section = 0; section < m_model->columnCount(); ++section) {
+        if (m_model->columnOfSection(section) != sortColumn(code)) continue;
+        m_view->horizontalHeader()->setSortIndicatorShown(true);
+        m_view->horizontalHeader()->setSortIndicator(
+            section, sortsDescending(code) ? Qt::DescendingOrder : Qt::AscendingOrder);
+        break;
+    }
     setWindowTitle(fromUtf8(dalmir::windowTitle(m_db)) + qs(" - Dalmir"));
 }
 

@@ -2,6 +2,7 @@
 // the filter chips above the list.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -110,6 +111,19 @@ TEST_F(ResearchWindowTest, BoardPaneFollowsTheSelectionStepsAndOpensTheViewerAtI
     QTest::keyClick(dock->board(), Qt::Key_Enter);
     ASSERT_EQ(started.size(), 2u);
     EXPECT_EQ(started[1].last(), QStringLiteral("+1"));
+
+    // The sorted column shows its arrow: the date, newest first.
+    int dateSection = -1;
+    for (int sec = 0; sec < window->listModel()->columnCount(); ++sec) {
+        if (window->listModel()->columnOfSection(sec) == 6) dateSection = sec;
+    }
+    ASSERT_GE(dateSection, 0);
+    window->clickHeader(dateSection, false);
+    EXPECT_TRUE(list->horizontalHeader()->isSortIndicatorShown());
+    EXPECT_EQ(list->horizontalHeader()->sortIndicatorSection(), dateSection);
+    EXPECT_EQ(list->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    window->clickHeader(dateSection, false);
+    EXPECT_EQ(list->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
 
     // Home/End and Ctrl+Home/End go to the first and last row; the pane follows.
     QTest::keyClick(list, Qt::Key_End);
