@@ -51,7 +51,6 @@ constexpr std::array<std::string_view, 16> kHandicapNames{
     "八枚落ち", "十枚落ち", "その他　", "",
 };
 
-constexpr std::string_view kKingAlt = "王";
 constexpr std::string_view kDashNumeral = "－";
 constexpr std::string_view kLongVowelNumeral = "ー";
 constexpr std::string_view kKatakanaNi = "ニ";

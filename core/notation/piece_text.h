@@ -17,6 +17,9 @@ namespace core {
 // "全"; writers that need "成香" and the like spell them out).
 extern const std::array<std::string_view, 16> kPieceKanji;
 
+// The king's other form, as the second player's king is often written.
+inline constexpr std::string_view kKingAlt = "王";
+
 // "０".."９", index = value.
 extern const std::array<std::string_view, 10> kFullWidthDigits;
 

@@ -69,7 +69,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     m_view->horizontalHeader()->setHighlightSections(false);
     // The last column takes what the others leave: the list fills the window at any size.
     m_view->horizontalHeader()->setStretchLastSection(true);
-    setCentralWidget(m_view);
+    setCentralWidget(setUpFilterBar());
     connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         clickHeader(section, QApplication::keyboardModifiers() & Qt::ShiftModifier);
     });
@@ -103,7 +103,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     }
     m_progress = new QProgressBar(this);
     m_progress->setRange(0, 0);
-    m_progress->setMaximumWidth(160);
+    m_progress->setMaximumWidth(260);
     m_progress->hide();
     m_cancel = new QPushButton(qs("中止"), this);
     m_cancel->setObjectName(QStringLiteral("operationCancel"));
@@ -116,9 +116,19 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     connect(&m_runner, &OperationRunner::percentChanged, this, [this](int percent) {
         m_progress->setRange(0, 100);
         m_progress->setValue(percent);
+        m_progress->setFormat(QStringLiteral("%p%"));
+        m_progress->setTextVisible(true);
     });
     connect(&m_runner, &OperationRunner::statusChanged, this,
             [this](const QString& text) { m_panes[0]->setText(text); });
+    // A run that knows its total shows the count and the percentage; others a busy bar.
+    connect(&m_runner, &OperationRunner::progressChanged, this, [this](int done, int total) {
+        if (total <= 0) return;
+        m_progress->setRange(0, total);
+        m_progress->setValue(std::clamp(done, 0, total));
+        m_progress->setFormat(QStringLiteral("%v / %m (%p%)"));
+        m_progress->setTextVisible(true);
+    });
     connect(&m_runner, &OperationRunner::messageShown, this,
             [this](const QString& text) { showMessage(text); });
     connect(&m_runner, &OperationRunner::editorRequested, this, [this](const QByteArray& path) {
@@ -155,6 +165,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     applyFonts();
     clipboardChanged();
     setUpTreeDock();
+    setUpBoardDock();
     refreshList();
     resize(900, 600);
 }
@@ -333,6 +344,15 @@ void MainWindow::refreshState() {
     updateOpenDatabaseNote();
     m_panes[1]->setText(fromUtf8(recordCountText(m_db.table())));
     m_panes[2]->setText(fromUtf8(sortStatusText(m_db.table().settings().sortOrder, m_userNames)));
+    // The sorted column shows its arrow.
+    const int code = m_db.table().settings().sortOrder;
+    for (int section = 0; section < m_model->columnCount(); ++section) {
+        if (m_model->columnOfSection(section) != sortColumn(code)) continue;
+        m_view->horizontalHeader()->setSortIndicatorShown(true);
+        m_view->horizontalHeader()->setSortIndicator(
+            section, sortsDescending(code) ? Qt::DescendingOrder : Qt::AscendingOrder);
+        break;
+    }
     setWindowTitle(fromUtf8(dalmir::windowTitle(m_db)) + qs(" - Dalmir"));
 }
 
@@ -488,6 +508,7 @@ void MainWindow::pasteRecords() { pasteText(QApplication::clipboard()->text()); 
 
 void MainWindow::undo() {
     if (!isEnabled(Command::Undo)) return;
+    dropFilters();
     // Puts back a copy as large as the database: on the worker.
     startOperation(
         {}, [this](model::OperationHost&) { (void)m_undo.undo(m_db); }, {}, UndoUse::Leave);
@@ -517,6 +538,7 @@ void MainWindow::copyListInfo() {
 }
 
 void MainWindow::showAll() {
+    dropFilters();
     m_undo.keep(m_db);
     m_db.table().rebuildDisplayOrder();
     resortList(m_db.table());

@@ -19,11 +19,13 @@
 #include "dalmir/logic/command_state.h"
 #include "dalmir/logic/dalmir_ui.h"
 #include "dalmir/logic/database_session.h"
+#include "dalmir/logic/filter_stack.h"
 #include "dalmir/logic/folder_delete_form.h"
 #include "dalmir/logic/player_report_view.h"
 #include "dalmir/logic/position_search_form.h"
 #include "dalmir/logic/recent_databases.h"
 #include "dalmir/logic/statistics_choice.h"
+#include "dalmir/logic/statistics_table.h"
 #include "dalmir/logic/undo.h"
 #include "dalmir/model/registration/error_log.h"
 #include "dalmir/model/registration/registration.h"
@@ -44,6 +46,8 @@ class QToolBar;
 
 namespace dalmir {
 
+class BoardDock;
+class FilterBar;
 class TreeDock;
 
 struct DalmirContext {
@@ -118,6 +122,10 @@ public:
     void showAll();
     // The last statistics report (tests).
     const QString& lastReport() const { return m_lastReport; }
+    // The table of the last statistics that has one (tests).
+    const std::optional<StatisticsTable>& lastTable() const { return m_lastTable; }
+    // 対局者一覧: every player of the listed records as a table.
+    bool startPlayersTable();
     // The player report over the listed records, with the alias list at aliasesPath (the
     // user's list when empty); false when an operation runs or the list could not be read.
     bool startPlayerReport(const QString& player, const std::string& aliasesPath = {});
@@ -177,6 +185,7 @@ public:
 
     model::Database& database() { return m_db; }
     TreeDock* treeDock() { return m_treeDock; }
+    BoardDock* boardDock() { return m_boardDock; }
     // Stops the tree dock's worker before the database changes.
     void settleTree();
     QTableView* listView() { return m_view; }
@@ -200,6 +209,46 @@ protected:
 private:
     void setUpTreeDock();  // main_window_tree.cpp
     TreeDock* m_treeDock = nullptr;
+    // The board pane and the list's keys (main_window_board.cpp).
+    void setUpBoardDock();
+    // The slot of the current row, -1 without one.
+    int currentSlot() const;
+    BoardDock* m_boardDock = nullptr;
+
+    // The filter stack above the list (main_window_filters.cpp).
+public:
+    const FilterStack& filters() const { return m_filters; }
+    FilterBar* filterBar() { return m_filterBar; }
+    // Switches filter index on or off, removes it, or recalls a stack saved by name; false
+    // when an operation runs or there is no such filter or name.
+    bool setFilterEnabled(int index, bool on);
+    bool removeFilter(int index);
+    bool recallFilters(const QString& name);
+    // Saves the stack under name (replacing one of that name).
+    void saveFilters(const QString& name);
+    // Adds the filter of a statistics row, evaluated over every record.
+    bool addFilter(const FilterDefinition& definition);
+
+private:
+    QWidget* setUpFilterBar();
+    // The search about to run looks at every record, so that its filter holds all its hits;
+    // the list before it is kept for a search that finds nothing.
+    void searchAllRecords();
+    // The end of a search: its hits (the list) become a filter, and the stack makes the list.
+    void addSearchFilter(FilterDefinition definition, bool savable, int hits);
+    // The list changed otherwise (another operation, 元に戻す, 全棋譜表示): the chips go.
+    void dropFilters();
+    void showFilters();
+    FilterStack m_filters;
+    FilterBar* m_filterBar = nullptr;
+    std::optional<StatisticsTable> m_lastTable;
+    // The picture of the list, greyed, over it while an operation has the records.
+    void showListPicture();
+    QLabel* m_listPicture = nullptr;
+    // A statistics table in its window, its rows adding filters.
+    void showStatisticsTable(const QString& title, const StatisticsTable& table);
+    std::vector<int32_t> m_orderBeforeSearch;
+    bool m_keepFilters = false;
     // DalmirUi
     void showMessage(const std::string& text) override;
     void showMessageList(const std::string& text, const std::vector<std::string>& lines) override;

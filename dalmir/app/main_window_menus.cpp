@@ -161,6 +161,8 @@ void MainWindow::buildMenus() {
                [this] { menuPlayerStatistics(); });
     addCommand(tools, Command::Statistics, qs("対局者レポート(&Y)..."), {},
                [this] { menuPlayerReport(); });
+    addCommand(tools, Command::Statistics, desktop::translated("対局者一覧(&W)..."), {},
+               [this] { startPlayersTable(); });
     addCommand(tools, Command::Statistics, qs("次の手分析(&N)..."), QKeySequence(qs("Ctrl+M")),
                [this] { startStatistics(StatisticsKind::NextMoves); });
     addCommand(tools, Command::Statistics, qs("戦型分析(&O)..."), {},

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -12,6 +14,7 @@
 #include "dalmir/app/main_window.h"
 #include "dalmir/app/player_report_dialog.h"
 #include "dalmir/app/qt_text.h"
+#include "dalmir/app/statistics_dialog.h"
 #include "dalmir/logic/copy_files.h"
 #include "dalmir/logic/opening_label_command.h"
 #include "dalmir/logic/record_files.h"
@@ -34,12 +37,19 @@ QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 void MainWindow::startOperation(const QString& cancelText, OperationRunner::Job job,
                                 std::function<void()> done, UndoUse undo) {
     settleTree();
+    // Only the searches keep the chips (they add theirs); whatever else changes the list or
+    // the records makes them stale.
+    if (undo != UndoUse::Leave && !m_keepFilters) dropFilters();
+    m_keepFilters = false;
     if (undo == UndoUse::Keep) m_undo.keep(m_db);
     if (undo == UndoUse::Forget) m_undo.forget();
     m_view->clearSelection();
+    // The list stays in sight, greyed, while the worker has the records.
+    showListPicture();
     m_model->setFrozen(true);
     m_view->setEnabled(false);
     m_progress->setRange(0, 0);
+    m_progress->setTextVisible(false);
     m_progress->show();
     m_cancel->setText(cancelText);
     m_cancel->setVisible(!cancelText.isEmpty());
@@ -59,7 +69,24 @@ std::function<void()> MainWindow::resorting(std::function<void()> then) {
     };
 }
 
+void MainWindow::showListPicture() {
+    if (m_listPicture == nullptr) {
+        m_listPicture = new QLabel(m_view);
+        m_listPicture->setObjectName(QStringLiteral("listPicture"));
+    }
+    QPixmap shot = m_view->grab();
+    {
+        QPainter p(&shot);
+        p.fillRect(shot.rect(), QColor(255, 255, 255, 140));
+    }
+    m_listPicture->setPixmap(shot);
+    m_listPicture->setGeometry(m_view->rect());
+    m_listPicture->show();
+    m_listPicture->raise();
+}
+
 void MainWindow::finishOperation() {
+    if (m_listPicture != nullptr) m_listPicture->hide();
     m_progress->hide();
     m_cancel->hide();
     statusBar()->setVisible(m_statusBarToggle->isChecked());
@@ -148,13 +175,19 @@ bool MainWindow::startPositionSearch(const QString& clipboardText,
         return false;
     }
     auto report = std::make_shared<model::SearchReport>();
+    m_keepFilters = true;
     startOperation(
         qs("局面検索の中止(&Q)"),
         [this, position = target.position, options, report](model::OperationHost&) {
+            searchAllRecords();
             *report = m_searcher->findPosition(position, options);
         },
-        resorting([this, report] {
+        resorting([this, report, options] {
             if (!report->error.empty()) showMessage(fromUtf8(report->error));
+            FilterDefinition definition;
+            definition.kind = FilterKind::Position;
+            definition.options = options;
+            addSearchFilter(definition, false, report->cancelled ? 0 : report->hits);
         }));
     return true;
 }
@@ -162,29 +195,48 @@ bool MainWindow::startPositionSearch(const QString& clipboardText,
 bool MainWindow::startHeaderSearch(const model::HeaderCriteria& criteria,
                                    const model::RecordConditions& conditions) {
     if (isBusy()) return false;
+    auto report = std::make_shared<model::SearchReport>();
+    auto narrowed = std::make_shared<bool>(false);
+    m_keepFilters = true;
     startOperation(
         qs("検索の中止(&Q)"),
         // The hits become the listed records, shown when the search ends.
-        [this, criteria, conditions](model::OperationHost& host) {
+        [this, criteria, conditions, report, narrowed](model::OperationHost& host) {
+            searchAllRecords();
             const model::SearchReport headers = m_searcher->findByHeader(criteria);
+            *report = headers;
             if (needsRecordSearch(headers, conditions)) {
-                (void)model::findByRecordConditions(m_db, m_extractor, host, conditions);
+                const auto more =
+                    model::findByRecordConditions(m_db, m_extractor, host, conditions);
+                (void)more;
+                report->hits = static_cast<int>(m_db.table().displayOrder().size());
+                *narrowed = true;
             }
         },
-        resorting());
+        resorting([this, criteria, report, narrowed] {
+            FilterDefinition definition;
+            definition.header = criteria;
+            addSearchFilter(definition, !*narrowed, report->hits);
+        }));
     return true;
 }
 
 bool MainWindow::startSequenceSearch(const QString& pattern) {
     if (isBusy()) return false;
     auto report = std::make_shared<model::SearchReport>();
+    m_keepFilters = true;
     startOperation(
         qs("手順検索の中止(&Q)"),
         [this, text = toUtf8(pattern), report](model::OperationHost&) {
+            searchAllRecords();
             *report = m_searcher->findSequence(text);
         },
-        resorting([this, report] {
+        resorting([this, report, text = toUtf8(pattern)] {
             if (!report->error.empty()) showMessage(fromUtf8(report->error));
+            FilterDefinition definition;
+            definition.kind = FilterKind::Sequence;
+            definition.text = text;
+            addSearchFilter(definition, false, report->cancelled ? 0 : report->hits);
         }));
     return true;
 }
@@ -226,20 +278,50 @@ bool MainWindow::startStatistics(int which, const QString& player) {
 bool MainWindow::startStatistics(StatisticsKind kind, const QString& player) {
     if (isBusy()) return false;
     auto text = std::make_shared<std::string>();
+    auto table = std::make_shared<std::optional<StatisticsTable>>();
     startOperation(
         qs("統計計算の中止(&Q)"),
-        [this, kind, name = toUtf8(player), text](model::OperationHost&) {
+        [this, kind, name = toUtf8(player), text, table](model::OperationHost&) {
             *text = statisticsReport(kind, m_db.table(), m_playerStatistics, name);
+            // One player's record stays text; the others are tables too.
+            if (kind != StatisticsKind::Player) *table = statisticsTable(kind, m_db.table());
         },
-        [this, kind, text] {
+        [this, kind, text, table] {
             m_lastReport = fromUtf8(*text);
+            m_lastTable = *table;
             if (m_context.quiet) return;
+            if (*table) return showStatisticsTable(fromUtf8(statisticsTitle(kind)), **table);
             auto* dialog = new ReportDialog(fromUtf8(statisticsTitle(kind)), m_lastReport, this);
             dialog->setAttribute(Qt::WA_DeleteOnClose);
             dialog->open();
         },
         UndoUse::Leave);
     return true;
+}
+
+bool MainWindow::startPlayersTable() {
+    if (isBusy()) return false;
+    auto table = std::make_shared<std::optional<StatisticsTable>>();
+    startOperation(
+        desktop::translated("統計計算の中止(&Q)"),
+        [this, table](model::OperationHost&) {
+            *table = statisticsTable(StatisticsKind::Player, m_db.table());
+        },
+        [this, table] {
+            m_lastTable = *table;
+            if (m_context.quiet || !*table) return;
+            showStatisticsTable(desktop::translated("対局者一覧"), **table);
+        },
+        UndoUse::Leave);
+    return true;
+}
+
+void MainWindow::showStatisticsTable(const QString& title, const StatisticsTable& table) {
+    auto* dialog = new StatisticsDialog(title, table, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &StatisticsDialog::filterRequested, this,
+            [this](const FilterDefinition& filter) { (void)addFilter(filter); });
+    dialog->open();
 }
 
 bool MainWindow::startPlayerReport(const QString& player, const std::string& aliasesPath) {

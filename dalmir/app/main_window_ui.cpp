@@ -135,6 +135,7 @@ void MainWindow::runLater(int ms, std::function<void()> run) {
 }
 
 void MainWindow::listReplaced() {
+    dropFilters();
     m_view->clearSelection();
     refreshList();
 }

@@ -52,6 +52,11 @@ void OperationRunner::status(std::string_view text) {
         this, [this, q] { Q_EMIT statusChanged(q); }, Qt::QueuedConnection);
 }
 
+void OperationRunner::countProgress(int done, int total) {
+    QMetaObject::invokeMethod(
+        this, [this, done, total] { Q_EMIT progressChanged(done, total); }, Qt::QueuedConnection);
+}
+
 bool OperationRunner::cancelRequested() {
     if (m_stepHook) m_stepHook();
     return m_cancel;

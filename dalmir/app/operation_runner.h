@@ -43,6 +43,7 @@ public:
 
     // OperationHost, called on the worker.
     void status(std::string_view text) override;
+    void countProgress(int done, int total) override;
     bool cancelRequested() override;
     void progress(uint64_t done, uint64_t total) override;
     void message(std::string_view text) override;
@@ -61,6 +62,8 @@ Q_SIGNALS:
     void statusChanged(const QString& text);
     // The share of the work done, 0 to 100; told when it changes.
     void percentChanged(int percent);
+    // Items done of a known total (a search's records); told at each step.
+    void progressChanged(int done, int total);
     void messageShown(const QString& text);
     // A record file the user wants to see in the editor (a file-system path).
     void editorRequested(const QByteArray& fsPath);

@@ -147,8 +147,10 @@ HeaderSearchDialog::HeaderSearchDialog(AppSettings& settings, InputHistories& hi
         QDate(settings.dateFrom.year, settings.dateFrom.month, settings.dateFrom.day), this);
     m_form->addRow(m_fromOn, m_from);
     m_toOn = new QCheckBox(qs("日以前"), this);
-    m_to = new QDateEdit(QDate(settings.dateTo.year, settings.dateTo.month, settings.dateTo.day),
-                         this);
+    const QDate today = QDate::currentDate();
+    const SettingsDate to =
+        offeredDateTo(settings, SettingsDate{today.year(), today.month(), today.day()});
+    m_to = new QDateEdit(QDate(to.year, to.month, to.day), this);
     m_form->addRow(m_toOn, m_to);
     m_ignoreBlanks = new QCheckBox(qs("対局者名の空白を無視する"), this);
     m_form->addRow(m_ignoreBlanks);
@@ -215,7 +217,10 @@ model::HeaderCriteria HeaderSearchDialog::criteria() {
     c.to = indexDate(m_to->date());
     c.ignoreBlanks = m_ignoreBlanks->isChecked();
     m_settings.dateFrom = {m_from->date().year(), m_from->date().month(), m_from->date().day()};
-    m_settings.dateTo = {m_to->date().year(), m_to->date().month(), m_to->date().day()};
+    // A 日以前 date is kept only when it was used: otherwise the dialog goes on offering today.
+    if (c.toOn) {
+        m_settings.dateTo = {m_to->date().year(), m_to->date().month(), m_to->date().day()};
+    }
     return c;
 }
 

@@ -113,6 +113,14 @@ AppSettings readSettings(const SettingsStore& store) {
     r.flag("Option/history_senkei", s.historyOpening);
     r.date("Option/date_from", s.dateFrom);
     r.date("Option/date_to", s.dateTo);
+    int stacks = 0;
+    r.number("Filters/count", stacks);
+    for (int k = 0; k < std::clamp(stacks, 0, kMaxFilterStacks); ++k) {
+        std::pair<std::string, std::string> stack;
+        r.text("Filters/name" + std::to_string(k + 1), stack.first);
+        r.text("Filters/stack" + std::to_string(k + 1), stack.second);
+        if (!stack.first.empty()) s.filterStacks.push_back(std::move(stack));
+    }
     std::string language;
     r.text("View/language", language);
     s.language = core::languageChoiceFromWord(language);
@@ -154,6 +162,18 @@ void writeSettings(const AppSettings& s, const SettingsStore& store) {
     w.date("Option/date_from", s.dateFrom);
     w.date("Option/date_to", s.dateTo);
     w.text("View/language", std::string(core::languageChoiceWord(s.language)));
+    const int stacks = std::min(static_cast<int>(s.filterStacks.size()), kMaxFilterStacks);
+    w.number("Filters/count", stacks);
+    for (int k = 0; k < stacks; ++k) {
+        w.text("Filters/name" + std::to_string(k + 1),
+               s.filterStacks[static_cast<std::size_t>(k)].first);
+        w.text("Filters/stack" + std::to_string(k + 1),
+               s.filterStacks[static_cast<std::size_t>(k)].second);
+    }
+}
+
+SettingsDate offeredDateTo(const AppSettings& settings, SettingsDate today) {
+    return settings.dateTo.year == 0 ? today : settings.dateTo;
 }
 
 InputHistory::InputHistory(int limit) : m_limit(std::clamp(limit, 0, kMaxHistoryEntries)) {}

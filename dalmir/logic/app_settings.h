@@ -56,12 +56,21 @@ struct AppSettings {
     bool historyEvent = true;
     bool historyOpening = true;
     SettingsDate dateFrom{1980, 1, 1};
-    SettingsDate dateTo{2002, 12, 31};
+    // 日以前: {0, 0, 0} (never chosen) offers the day the dialog opens.
+    SettingsDate dateTo{0, 0, 0};
+    // The filter stacks saved by name: the name and the stack's text (saveFilterStack).
+    std::vector<std::pair<std::string, std::string>> filterStacks;
     // "言語": the locale's, Japanese or English; read at start-up.
     core::LanguageChoice language = core::LanguageChoice::System;
 
     bool operator==(const AppSettings&) const = default;
 };
+
+// The 日以前 date the search dialog offers: the one last chosen, or today when none was.
+SettingsDate offeredDateTo(const AppSettings& settings, SettingsDate today);
+
+// The most filter stacks kept by name.
+inline constexpr int kMaxFilterStacks = 50;
 
 // A string store keyed "Section/key" (QSettings in the program, a map in tests).
 struct SettingsStore {

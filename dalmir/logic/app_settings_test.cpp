@@ -34,7 +34,7 @@ TEST(AppSettingsTest, DefaultsWhenNothingIsStored) {
     EXPECT_TRUE(s.findReversed);
     EXPECT_FALSE(s.findIgnoreEdges);
     EXPECT_EQ(s.historyCount, 20);
-    EXPECT_EQ(s.dateTo, (SettingsDate{2002, 12, 31}));
+    EXPECT_EQ(s.dateTo, (SettingsDate{0, 0, 0}));
 }
 
 TEST(AppSettingsTest, WrittenSettingsReadBack) {
@@ -48,6 +48,7 @@ TEST(AppSettingsTest, WrittenSettingsReadBack) {
     s.maxRecords = 5000000;  // well beyond a million
     s.dateFrom = {1999, 4, 1};
     s.language = core::LanguageChoice::English;
+    s.filterStacks = {{"羽生の矢倉", "header\t1\tblack=羽生\n"}, {"二", "result\t0\tresult=1\n"}};
     MapStore stored;
     writeSettings(s, stored.store());
     EXPECT_EQ(stored.values["View/language"], "en");
@@ -59,6 +60,14 @@ TEST(AppSettingsTest, WrittenSettingsReadBack) {
 }
 
 // A value that is empty or not a number keeps the default; numbers out of range are bounded.
+// The search dialog offers today until a 日以前 date was chosen, then that one.
+TEST(AppSettingsTest, TheOfferedEndDateIsTodayUntilOneWasChosen) {
+    AppSettings s;
+    EXPECT_EQ(offeredDateTo(s, {2026, 12, 11}), (SettingsDate{2026, 12, 11}));
+    s.dateTo = {2002, 12, 31};
+    EXPECT_EQ(offeredDateTo(s, {2026, 12, 11}), (SettingsDate{2002, 12, 31}));
+}
+
 TEST(AppSettingsTest, BadValuesKeepTheDefaults) {
     MapStore stored;
     stored.values = {{"Tool/replay_opt", ""},          {"View/default_sort", "x"},
@@ -70,7 +79,7 @@ TEST(AppSettingsTest, BadValuesKeepTheDefaults) {
     EXPECT_EQ(s.defaultSort, 0);
     EXPECT_EQ(s.printTopMargin, 12);
     EXPECT_EQ(s.historyCount, 20);
-    EXPECT_EQ(s.dateTo, (SettingsDate{2002, 12, 31}));
+    EXPECT_EQ(s.dateTo, (SettingsDate{0, 0, 0}));
     EXPECT_EQ(s.listFont.size, -12);
     EXPECT_FALSE(s.findReversed);
     EXPECT_EQ(s.maxRecords, 100000);

@@ -62,14 +62,23 @@ void launchRecords(model::Database& db, DalmirUi& ui, LaunchCommand command,
     }
     const bool replay = command == LaunchCommand::Replay;
     for (const int slot : slots) {
-        model::IndexEntry& entry = db.table().entry(slot);
-        const int move = replay ? replayMove(entry) : 0;
-        if (launchRecord(db, ui, command, slot, move, tools) && replay &&
-            db.table().settings().replayMark && !(entry.marks & model::kMarkUser1)) {
-            entry.marks |= model::kMarkUser1;
-            db.setModified();
+        if (replay) {
+            (void)launchReplayAt(db, ui, slot, replayMove(db.table().entry(slot)), tools);
+        } else {
+            (void)launchRecord(db, ui, command, slot, 0, tools);
         }
     }
+}
+
+bool launchReplayAt(model::Database& db, DalmirUi& ui, int slot, int move,
+                    const ToolSettings& tools) {
+    if (!launchRecord(db, ui, LaunchCommand::Replay, slot, move, tools)) return false;
+    model::IndexEntry& entry = db.table().entry(slot);
+    if (db.table().settings().replayMark && !(entry.marks & model::kMarkUser1)) {
+        entry.marks |= model::kMarkUser1;
+        db.setModified();
+    }
+    return true;
 }
 
 void launchComparison(model::Database& db, DalmirUi& ui, const std::vector<int>& rows,

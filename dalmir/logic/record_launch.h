@@ -23,6 +23,11 @@ bool launchRecord(model::Database& db, DalmirUi& ui, LaunchCommand command, int 
 void launchRecords(model::Database& db, DalmirUi& ui, LaunchCommand command,
                    const std::vector<int>& slots, const ToolSettings& tools);
 
+// The viewer for one record at a move (the board pane's ply), with 再現マーク as
+// launchRecords gives it. False when nothing started.
+bool launchReplayAt(model::Database& db, DalmirUi& ui, int slot, int move,
+                    const ToolSettings& tools);
+
 // 二つの棋譜の違いを調べる on the first two rows: identical records beep and say so on the
 // status line; different ones open in the viewer at their first difference, the second a
 // moment after the first, which takes its record from the clipboard at its start.

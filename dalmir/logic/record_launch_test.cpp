@@ -46,6 +46,18 @@ TEST_F(RecordLaunchTest, ReplaysMarkTheRecordsStarted) {
     EXPECT_EQ(db.table().entry(first).marks, 0);
 }
 
+// The board pane opens the viewer at the ply it shows, with the same mark.
+TEST_F(RecordLaunchTest, ReplayAtAPlyPassesThePlyAndMarks) {
+    const std::string a = folder.writeBytes("a.kif", "x");
+    const int first = addRecord(a);
+    db.table().settings().replayMark = true;
+    EXPECT_TRUE(launchReplayAt(db, ui, first, 37, tools));
+    EXPECT_EQ(ui.started, (std::vector<Args>{{"viewer", "/R", a, "+37"}}));
+    EXPECT_TRUE(db.table().entry(first).marks & model::kMarkUser1);
+    EXPECT_FALSE(launchReplayAt(db, ui, 99, 1, tools));
+    EXPECT_EQ(ui.started.size(), 1u);
+}
+
 // A binary record whose file is gone replays from its move list on the clipboard; the other
 // commands need the file and say it is missing.
 TEST_F(RecordLaunchTest, AMissingFileReplaysFromTheClipboard) {

@@ -105,6 +105,11 @@ int sortColumn(int code) {
     return model::kFirstUserColumn + (code - kFixedSortOrderCount) / 2;
 }
 
+bool sortsDescending(int code) {
+    if (!isValidSortOrder(code) || code == 0) return false;
+    return code == 1 || !isFirstOfPair(code);
+}
+
 std::string sortOrderName(int code, const model::UserFieldNames& userNames) {
     if (!isValidSortOrder(code)) return {};
     if (code == 0) return std::string("登録順");

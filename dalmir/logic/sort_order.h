@@ -26,6 +26,10 @@ std::string sortStatusText(int code, const model::UserFieldNames& userNames);
 // The list column an order sorts by; 0 (No.) for the two registration orders.
 int sortColumn(int code);
 
+// Whether the order runs from the largest (newest) down: the header's arrow points down. 登録が
+// 新しい順 does; 登録順 and invalid codes don't.
+bool sortsDescending(int code);
+
 // Sorts the display order by the order's keys, stably: rows with equal keys keep their current
 // relative order. 登録順 lists the listed slots in slot order, 登録が新しい順 in reverse. Stores
 // the code as the table's 表示順. An invalid code changes nothing and returns false.

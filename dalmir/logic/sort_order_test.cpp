@@ -150,5 +150,16 @@ TEST(SortOrderTest, HeaderClicks) {
     EXPECT_EQ(headerClickOrder(22, 0, false, names), -1);
 }
 
+// The header's arrow: down for the descending and newest-first orders.
+TEST(SortOrderTest, DescendingOrdersPointTheArrowDown) {
+    EXPECT_FALSE(sortsDescending(0));
+    EXPECT_TRUE(sortsDescending(1));
+    EXPECT_FALSE(sortsDescending(14));  // 対局日、古い順
+    EXPECT_TRUE(sortsDescending(15));   // 対局日、新しい順
+    EXPECT_TRUE(sortsDescending(kFixedSortOrderCount + 1));
+    EXPECT_FALSE(sortsDescending(-1));
+    EXPECT_FALSE(sortsDescending(kSortOrderCount + 1));
+}
+
 }  // namespace
 }  // namespace dalmir

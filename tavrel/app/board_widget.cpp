@@ -22,10 +22,7 @@ namespace {
 
 QString qtext(std::string_view cp932) { return QString::fromStdString(core::toUtf8Lossy(cp932)); }
 
-QRect qrect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-
-const char* const kFileDigits[10] = {"", "１", "２", "３", "４", "５", "６", "７", "８", "９"};
-const char* const kRankKanji[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+using board::qrect;
 
 }  // namespace
 
@@ -115,52 +112,21 @@ int BoardWidget::lastSquare() const {
     return n.isTerminal() ? 0 : n.destination();
 }
 
-void BoardWidget::fillArea(QPainter& p, const QRect& r, const QImage& grain,
-                           const Rgb& plain) const {
-    if (!grain.isNull()) {
-        p.fillRect(r, QBrush(grain));
-    } else {
-        p.fillRect(r, toColour(plain));
-    }
+board::BoardLook BoardWidget::look() const {
+    board::BoardLook look;
+    look.pictures = &m_pictures;
+    look.boardGrain = m_boardGrain;
+    look.standGrain = m_standGrain;
+    look.boardColour = toColour(m_settings.boardColour);
+    look.standColour = toColour(m_settings.pieceBoxColour);
+    look.coordinateFont = settingFont(m_settings.coordinateFont);
+    look.labelFont = QFont(qtext(std::string("ＭＳ 明朝")));
+    look.labelFont.setPixelSize(13);
+    return look;
 }
 
 void BoardWidget::drawBoard(QPainter& p, const BoardGeometry& g) const {
-    CellSize c = g.cell();
-    QRect board = qrect(g.boardRect());
-    fillArea(p, board, m_boardGrain, m_settings.boardColour);
-    // Lines run through the middle of the gaps between the squares.
-    p.setPen(QPen(QColor(40, 25, 10), 1));
-    Point first = g.squareTopLeft(m_turned ? 1 : 9, m_turned ? 9 : 1);
-    for (int i = 0; i <= 9; ++i) {
-        int x = first.x - 2 + i * (c.w + 3);
-        int y = first.y - 2 + i * (c.h + 3);
-        p.drawLine(x, first.y - 2, x, first.y - 2 + 9 * (c.h + 3));
-        p.drawLine(first.x - 2, y, first.x - 2 + 9 * (c.w + 3), y);
-    }
-    p.setPen(QPen(QColor(40, 25, 10), 2));
-    p.drawRect(QRect(first.x - 2, first.y - 2, 9 * (c.w + 3), 9 * (c.h + 3)));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(40, 25, 10));
-    for (Point s : g.starPoints()) {
-        p.drawRect(QRect(s.x - 1, s.y - 2, 3, 5));
-        p.drawRect(QRect(s.x - 2, s.y - 1, 5, 3));
-    }
-    p.setBrush(Qt::NoBrush);
-
-    // Coordinates: file digits above the board, rank numerals at its right.
-    p.setFont(settingFont(m_settings.coordinateFont));
-    p.setPen(QColor(20, 20, 20));
-    for (int f = 1; f <= 9; ++f) {
-        Rect sq = g.squareRect(f, m_turned ? 9 : 1);
-        p.drawText(QRect(sq.left, 0, sq.width(), 13), Qt::AlignCenter,
-                   QString::fromUtf8(kFileDigits[f]));
-    }
-    for (int r = 1; r <= 9; ++r) {
-        Rect sq = g.squareRect(m_turned ? 9 : 1, r);
-        p.drawText(QRect(board.right() + 1, sq.top, 12 * c.w + 75 - board.right() - 1, sq.height()),
-                   Qt::AlignCenter, QString::fromUtf8(kRankKanji[r]));
-    }
-
+    board::paintGrid(p, g, look());
     int last = lastSquare();
     const LastPieceEmphasis emphasis = m_settings.lastPieceEmphasis;
     QColor lastColour = toColour(m_settings.lastPieceColour);
@@ -195,54 +161,14 @@ void BoardWidget::drawBoard(QPainter& p, const BoardGeometry& g) const {
 
 void BoardWidget::drawStand(QPainter& p, const BoardGeometry& g, core::SideByte side,
                             const core::HandCounts& hands) const {
-    Stand stand = g.standOf(side);
-    fillArea(p, qrect(g.standRect(stand)), m_standGrain, m_settings.pieceBoxColour);
-    p.setPen(QPen(QColor(90, 60, 30), 1));
-    p.drawRect(qrect(g.standRect(stand)).adjusted(0, 0, -1, -1));
-
-    bool black = side == core::kSideBlack;
-    bool pictureSet = black != m_turned;
-    std::array<int, 9> slotOf = standSlots(g, hands, side);
-    QFont countFont = settingFont(m_settings.coordinateFont);
-    countFont.setBold(true);
-    p.setFont(countFont);
-    for (int type = 1; type <= core::kKing; ++type) {
-        int slot = slotOf[static_cast<std::size_t>(type)];
-        if (slot == 0) continue;
-        Point at = g.handSlotTopLeft(stand, slot);
-        drawPicture(p, g, pictureSet, pictureCode(core::makePiece(side, type)), at);
-        int count = hands.count(side, type);
-        if (count > 1) {
-            QRect badge(at.x + g.cell().w - 11, at.y + g.cell().h - 12, 13, 12);
-            p.fillRect(badge, QColor(255, 255, 255, 200));
-            p.setPen(QColor(0, 0, 0));
-            p.drawText(badge, Qt::AlignCenter, QString::number(count));
-        }
-    }
-
     // Side label: "先手"/"後手", or "下手"/"上手" in a handicap game.
-    bool handicap = m_store.handicap() != core::kHandicapEven;
+    const bool black = side == core::kSideBlack;
+    const bool handicap = m_store.handicap() != core::kHandicapEven;
     const char* label = black ? (handicap ? TR_NOOP("下手") : TR_NOOP("先手"))
                               : (handicap ? TR_NOOP("上手") : TR_NOOP("後手"));
-    const QString text = desktop::translated(label);
-    QFont font(qtext(std::string("ＭＳ 明朝")));
-    font.setPixelSize(13);
-    // The box holds two Japanese characters; a longer word (English) widens it about its
-    // centre, within the stand.
-    QRect box = qrect(g.labelRect(stand));
-    const int advance = QFontMetrics(font).horizontalAdvance(text);
-    if (advance > box.width()) {
-        const QRect standBox = qrect(g.standRect(stand));
-        const int width = std::min(advance + 4, standBox.width());
-        box = QRect(box.center().x() - width / 2, box.top(), width, box.height())
-                  .intersected(QRect(standBox.left(), box.top(), standBox.width(), box.height()));
-    }
-    if (m_settings.emphasiseSideToMove != 0 && m_store.position().sideToMove == side) {
-        p.fillRect(box, QColor(255, 255, 200));
-    }
-    p.setFont(font);
-    p.setPen(QColor(0, 0, 0));
-    p.drawText(box, Qt::AlignCenter, text);
+    board::paintStand(p, g, look(), side, hands, desktop::translated(label),
+                      m_settings.emphasiseSideToMove != 0 && m_store.position().sideToMove == side,
+                      devicePixelRatioF());
 }
 
 void BoardWidget::drawInformation(QPainter& p, const BoardGeometry& g) const {
@@ -271,24 +197,8 @@ void BoardWidget::drawInformation(QPainter& p, const BoardGeometry& g) const {
 
 void BoardWidget::drawPicture(QPainter& p, const BoardGeometry& g, bool pictureSet, int code,
                               Point designTopLeft, const QColor* tint) const {
-    if (g.view() == ViewScale{} && devicePixelRatioF() == 1.0) {
-        p.drawImage(designTopLeft.x, designTopLeft.y,
-                    tint ? m_pictures.tinted(pictureSet, code, *tint)
-                         : m_pictures.picture(pictureSet, code));
-        return;
-    }
-    // Scaled: the piece is drawn at its size on screen, not scaled as a bitmap.
-    const Point at = g.toClient(designTopLeft);
-    const CellSize cell = g.clientCell();
-    const qreal ratio = devicePixelRatioF();
-    p.save();
-    p.resetTransform();
-    if (tint) {
-        p.drawImage(at.x, at.y, m_pictures.sizedTinted(pictureSet, code, *tint, cell, ratio));
-    } else {
-        p.drawImage(at.x, at.y, m_pictures.sized(pictureSet, code, cell, ratio));
-    }
-    p.restore();
+    board::paintPicture(p, g, m_pictures, pictureSet, code, designTopLeft, devicePixelRatioF(),
+                        tint);
 }
 
 void BoardWidget::drawPiece(QPainter& p, const BoardGeometry& g, core::PieceByte piece,
@@ -342,15 +252,7 @@ void BoardWidget::draw(QPainter& p) const {
     // Everything but the pieces is drawn in design pixels through the view's transform: lines
     // and text stay vectors at any size. At 100% the transform is the identity.
     p.save();
-    if (!(g.view() == ViewScale{})) {
-        // A scaled picture is smoothed; one only moved stays pixel for pixel.
-        if (g.scale() != 1.0) {
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-        }
-        p.translate(g.view().origin.x, g.view().origin.y);
-        p.scale(g.scale(), g.scale());
-    }
+    board::applyView(p, g);
     drawBoard(p, g);
     core::HandCounts hands = core::countHand(m_store.position());
     const std::optional<HeldPiece>* held = m_input ? &m_input->held() : nullptr;

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "core/record/record_store.h"
+#include "desktop/board/board_painter.h"
 #include "tavrel/app/piece_pictures.h"
 #include "tavrel/logic/play/move_input.h"
 #include "tavrel/logic/view/board_geometry.h"
@@ -94,7 +95,8 @@ private:
     void drawStand(QPainter& p, const BoardGeometry& g, core::SideByte side,
                    const core::HandCounts& hands) const;
     void drawInformation(QPainter& p, const BoardGeometry& g) const;
-    void fillArea(QPainter& p, const QRect& r, const QImage& grain, const Rgb& plain) const;
+    // The pictures, grains, colours and fonts the shared drawing takes, from the settings.
+    board::BoardLook look() const;
     // The destination square of the current move, 0 at the start or a terminal entry.
     int lastSquare() const;
     void drawBox(QPainter& p, const BoardGeometry& g) const;

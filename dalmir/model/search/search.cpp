@@ -340,6 +340,7 @@ SearchReport Searcher::run(const char* statusUtf8, const char* progressUtf8, boo
             std::snprintf(buf, sizeof buf, "%4d", k);
             m_host.status(core::formatMessage(
                 progress, {buf, std::to_string(total), std::to_string(hits.size())}));
+            m_host.countProgress(k, total);
             if (m_host.cancelRequested()) {
                 m_host.beep();
                 result.cancelled = true;

@@ -58,6 +58,9 @@ public:
 
     // A progress or result text for the first pane of the status bar.
     virtual void status(std::string_view /*text*/) {}
+    // How far a run is where its total is known: done of total items (the window's bar shows
+    // the count and the percentage).
+    virtual void countProgress(int /*done*/, int /*total*/) {}
     // Polled at every progress step; the window processes pending events here. True ends the
     // operation.
     virtual bool cancelRequested() { return false; }

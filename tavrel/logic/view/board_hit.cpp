@@ -60,19 +60,6 @@ Point designPointer(const BoardGeometry& g, Point from, PointerMove move);
 
 }  // namespace
 
-std::array<int, 9> standSlots(const BoardGeometry& g, const core::HandCounts& hands,
-                              core::SideByte side) {
-    std::array<int, 9> slots{};
-    std::array<int, 8> kinds = g.handSlots(hands, side);
-    int highest = 0;
-    for (int t = 1; t <= 7; ++t) {
-        slots[static_cast<std::size_t>(t)] = kinds[static_cast<std::size_t>(t)];
-        highest = std::max(highest, kinds[static_cast<std::size_t>(t)]);
-    }
-    if (hands.count(side, core::kKing) > 0) slots[core::kKing] = highest + 1;
-    return slots;
-}
-
 Rect pieceBoxRect(const BoardGeometry& g) {
     CellSize c = g.cell();
     return Rect{2, 5 * c.h + 27, 3 * c.w + 29, 9 * c.h + 54};

@@ -23,11 +23,6 @@ struct BoardHit {
     friend bool operator==(const BoardHit&, const BoardHit&) = default;
 };
 
-// Slot numbers of the kinds in a side's hand as drawn (index = type 1..7, and 8 for a king held
-// while editing, which follows the other kinds); 0 for kinds not held.
-std::array<int, 9> standSlots(const BoardGeometry& g, const core::HandCounts& hands,
-                              core::SideByte side);
-
 // The piece box shown while editing: below the top-left stand, left of the board. Its slots
 // hold the kinds in the order king, rook, bishop, gold, silver, knight, lance, pawn in two
 // columns.

@@ -1,9 +1,9 @@
-#include "tavrel/logic/view/board_geometry.h"
+#include "core/board/board_geometry.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace tavrel {
+namespace board {
 
 namespace {
 
@@ -221,4 +221,17 @@ int validBoardSize(int value) {
     return kBoardSizeFit;
 }
 
-}  // namespace tavrel
+std::array<int, 9> standSlots(const BoardGeometry& g, const core::HandCounts& hands,
+                              core::SideByte side) {
+    std::array<int, 9> slots{};
+    std::array<int, 8> kinds = g.handSlots(hands, side);
+    int highest = 0;
+    for (int t = 1; t <= 7; ++t) {
+        slots[static_cast<std::size_t>(t)] = kinds[static_cast<std::size_t>(t)];
+        highest = std::max(highest, kinds[static_cast<std::size_t>(t)]);
+    }
+    if (hands.count(side, core::kKing) > 0) slots[core::kKing] = highest + 1;
+    return slots;
+}
+
+}  // namespace board

@@ -1,30 +1,35 @@
-#include "tavrel/app/piece_pictures.h"
+#include "desktop/board/piece_pictures.h"
 
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
+#include <string_view>
 
-namespace tavrel {
+#include "core/notation/piece_text.h"
+
+namespace board {
 
 namespace {
 
-// One kanji per picture code; promoted pieces in their one-character forms.
-const char* const kKanji[16] = {"王", "歩", "香", "桂", "銀", "金", "角", "飛",
-                                "玉", "と", "杏", "圭", "全", "金", "馬", "龍"};
+// One kanji per picture code (0 the king's other form, 8 the king); promoted pieces in their
+// one-character forms.
+std::string_view pieceKanji(int code) {
+    return code == 0 ? core::kKingAlt : core::kPieceKanji[static_cast<std::size_t>(code & 15)];
+}
 // The standard sets write the promoted lance, knight and silver in two characters, one above
 // the other; the one-character set (一文字) keeps 杏, 圭 and 全.
-const char* twoCharacterForm(int code) {
+std::string_view twoCharacterForm(int code) {
     switch (code) {
         case 10:
-            return "成香";
+            return core::kPromotedLanceName;
         case 11:
-            return "成桂";
+            return core::kPromotedKnightName;
         case 12:
-            return "成銀";
+            return core::kPromotedSilverName;
         default:
-            return nullptr;
+            return {};
     }
 }
 
@@ -97,13 +102,15 @@ QImage PiecePictures::drawPiece(int code, bool upsideDown, const QColor& face, i
     p.setPen(isPromotedCode(code) ? QColor(190, 20, 20) : QColor(20, 15, 10));
     QRectF textRect(left, shoulder - (bottom - shoulder) * 0.25, right - left,
                     (bottom - shoulder) * 1.2);
-    const char* twoCharacters = m_set == kOneCharacterPieceSet ? nullptr : twoCharacterForm(code);
-    if (twoCharacters) {
+    const std::string_view twoCharacters =
+        m_set == kOneCharacterPieceSet ? std::string_view() : twoCharacterForm(code);
+    if (!twoCharacters.empty()) {
         // Two smaller characters stacked in the piece's face.
         QFont small = font;
         small.setPixelSize(std::max(6, static_cast<int>((bottom - top) * 0.42)));
         p.setFont(small);
-        const QString text = QString::fromUtf8(twoCharacters);
+        const QString text =
+            QString::fromUtf8(twoCharacters.data(), static_cast<qsizetype>(twoCharacters.size()));
         const double half = (bottom - shoulder * 0.6) / 2;
         const double from = shoulder * 0.6;
         p.drawText(QRectF(left, from, right - left, half), Qt::AlignHCenter | Qt::AlignBottom,
@@ -111,7 +118,9 @@ QImage PiecePictures::drawPiece(int code, bool upsideDown, const QColor& face, i
         p.drawText(QRectF(left, from + half, right - left, half), Qt::AlignHCenter | Qt::AlignTop,
                    text.mid(1));
     } else {
-        p.drawText(textRect, Qt::AlignCenter, QString::fromUtf8(kKanji[code & 15]));
+        const std::string_view kanji = pieceKanji(code);
+        p.drawText(textRect, Qt::AlignCenter,
+                   QString::fromUtf8(kanji.data(), static_cast<qsizetype>(kanji.size())));
     }
     return img;
 }
@@ -198,9 +207,9 @@ QImage PiecePictures::sizedTinted(bool black, int code, const QColor& face, Cell
     return img;
 }
 
-QImage woodGrain(WoodChoice wood) {
-    if (wood != WoodChoice::Grain1 && wood != WoodChoice::Grain2) return QImage();
-    const int kind = wood == WoodChoice::Grain1 ? 0 : 1;
+QImage woodGrain(Wood wood) {
+    if (wood != Wood::Grain1 && wood != Wood::Grain2) return QImage();
+    const int kind = wood == Wood::Grain1 ? 0 : 1;
     constexpr int kSize = 256;
     QImage img(kSize, kSize, QImage::Format_RGB32);
     // Base colours of the two woods: a pale one and a deeper reddish one.
@@ -222,4 +231,4 @@ QImage woodGrain(WoodChoice wood) {
     return img;
 }
 
-}  // namespace tavrel
+}  // namespace board
