@@ -1,5 +1,6 @@
 #include "dalmir/logic/command_state.h"
 
+#include "core/text/translation.h"
 #include "dalmir/model/store/database.h"
 
 namespace dalmir {
@@ -115,6 +116,10 @@ std::string backgroundStatusText(BackgroundWork work, std::string_view path) {
             return name +
                    "を開いています。開き終わるまで、データベースを変更するコマンドは使え"
                    "ません。";
+        case BackgroundWork::Analysing:
+            return name + core::translate(
+                              "の棋譜を解析しています。解析が終わるまで、データベースを変更する"
+                              "コマンドは使えません。");
     }
     return {};
 }

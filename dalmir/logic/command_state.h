@@ -61,7 +61,7 @@ enum class Command : int {
 // reads another database. During an opening the commands that read the list without changing
 // it stay; during a save the list answers (selection, scrolling) but no command reads the
 // records' paths, which the save's new file name changes.
-enum class BackgroundWork : uint8_t { None, Saving, Opening };
+enum class BackgroundWork : uint8_t { None, Saving, Opening, Analysing };
 
 // What the enabling depends on.
 struct WindowState {

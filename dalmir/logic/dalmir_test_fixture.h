@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dalmir/logic/app_settings.h"
@@ -56,9 +58,13 @@ struct RecordingDalmirUi : DalmirUi {
     bool holdsBackground = false;
     bool refusesBackground = false;
     std::vector<BackgroundJob> held;
+    // Cancel may be pressed from another thread (an engine's, in the analysis tests); the
+    // status lines of the work are kept.
     struct Host : model::OperationHost {
-        bool cancel = false;
-        bool cancelRequested() override { return cancel; }
+        std::atomic<bool> cancel{false};
+        std::vector<std::string> statuses;
+        bool cancelRequested() override { return cancel.load(); }
+        void status(std::string_view text) override { statuses.emplace_back(text); }
     } backgroundHost;
 
     void showMessage(const std::string& text) override {
@@ -137,8 +143,10 @@ struct RecordingDalmirUi : DalmirUi {
     }
     bool runInBackground(BackgroundJob job) override {
         if (refusesBackground) return false;
-        events.push_back(
-            std::string(job.kind == BackgroundWork::Saving ? "saving: " : "opening: ") + job.path);
+        events.push_back(std::string(job.kind == BackgroundWork::Saving      ? "saving: "
+                                     : job.kind == BackgroundWork::Analysing ? "analysing: "
+                                                                             : "opening: ") +
+                         job.path);
         if (holdsBackground) {
             held.push_back(std::move(job));
         } else {

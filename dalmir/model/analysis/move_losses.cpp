@@ -132,6 +132,11 @@ ExtraColumns analysisColumns(const Database& db, const EvaluationStore& store,
     return c;
 }
 
+std::string markThresholdsText(const MarkThresholds& t) {
+    return std::to_string(t.slack) + ',' + std::to_string(t.dubious) + ',' +
+           std::to_string(t.blunder) + ',' + std::to_string(t.cap);
+}
+
 std::optional<MarkThresholds> parseMarkThresholds(std::string_view text) {
     std::vector<int> numbers;
     while (true) {

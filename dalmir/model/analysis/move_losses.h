@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,7 +33,11 @@ struct MarkThresholds {
 
     // Whether slack <= dubious <= blunder, all above 0, and cap at least blunder.
     bool valid() const;
+    friend bool operator==(const MarkThresholds&, const MarkThresholds&) = default;
 };
+
+// "S,D,B,CAP": the form parseMarkThresholds reads.
+std::string markThresholdsText(const MarkThresholds& t);
 
 MoveMark markOf(int loss, const MarkThresholds& t);
 
