@@ -53,6 +53,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     setWindowIcon(desktop::programIcon(QStringLiteral("dalmir")));
     applySettings();
     m_searcher = std::make_unique<model::Searcher>(m_db, m_extractor, m_runner);
+    setUpAnalysis();
     m_db.table().settings().sortOrder = m_settings.defaultSort;
 
     m_model = new ListModel(m_db, m_userNames, this);
@@ -596,8 +597,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (m_background == BackgroundWork::Opening) {
-        // What is being read is dropped; the window closes when the reading has stopped.
+    if (m_background == BackgroundWork::Opening || m_background == BackgroundWork::Analysing) {
+        // What is being read is dropped, an analysis keeps what it stored; the window closes
+        // when the worker has stopped.
         m_closeAfterWork = true;
         cancelOperation();
         event->ignore();

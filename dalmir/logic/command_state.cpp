@@ -99,6 +99,9 @@ bool isEnabled(Command command, const WindowState& s) {
             return idle && s.binary && s.selected >= 2;
         case Command::Undo:
             return idle && s.canUndo;
+        case Command::Analyse:
+            // The evaluations are kept beside the database's file.
+            return idle && s.titled && s.listed > 0;
     }
     return false;
 }
