@@ -53,10 +53,10 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     setWindowIcon(desktop::programIcon(QStringLiteral("dalmir")));
     applySettings();
     m_searcher = std::make_unique<model::Searcher>(m_db, m_extractor, m_runner);
-    setUpAnalysis();
     m_db.table().settings().sortOrder = m_settings.defaultSort;
 
     m_model = new ListModel(m_db, m_userNames, this);
+    setUpAnalysis();
     m_view = new QTableView(this);
     m_view->setModel(m_model);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -386,6 +386,15 @@ void MainWindow::openFiles(const QStringList& files) {
 
 void MainWindow::clickHeader(int section, bool shift) {
     if (isBusy()) return;
+    if (const int figure = m_model->analysisColumnOfSection(section); figure >= 0) {
+        m_analysisDescending = shift || !m_analysisDescending;
+        m_analysisColumns.sortListed(m_db.table(), static_cast<std::size_t>(figure),
+                                     m_analysisDescending);
+        m_view->clearSelection();
+        m_model->rebuild();
+        refreshState();
+        return;
+    }
     const int column = m_model->columnOfSection(section);
     if (isLabelColumn(column)) {
         // Each click turns the order round; shift asks for descending at once.

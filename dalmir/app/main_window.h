@@ -344,6 +344,11 @@ private:
     std::unique_ptr<DatabaseAnalysisCommand> m_analysis;
     // The evaluation store of the database shown, as the last analysis left it.
     std::shared_ptr<const model::EvaluationStore> m_evaluations;
+    AnalysisListColumns m_analysisColumns;
+    bool m_analysisDescending = false;
+    // The analysis columns over m_evaluations with the thresholds of the settings.
+    void showEvaluations(std::shared_ptr<const model::EvaluationStore> store);
+    void evaluationsRead(std::shared_ptr<const model::EvaluationStore> store) override;
     ListModel* m_model = nullptr;
     bool m_labelsDescending = true;  // the label column's last order (the first click ascends)
     QTableView* m_view = nullptr;

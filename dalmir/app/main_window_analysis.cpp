@@ -13,9 +13,19 @@ void MainWindow::setUpAnalysis() {
     m_analysis = std::make_unique<DatabaseAnalysisCommand>(
         m_db, ui, childProcessSessions(), steadyMilliseconds, std::thread::hardware_concurrency());
     m_analysis->setStoreChanged([this](std::shared_ptr<const model::EvaluationStore> store) {
-        m_evaluations = std::move(store);
-        refreshList();
+        showEvaluations(std::move(store));
     });
+    m_model->setAnalysisColumns(&m_analysisColumns);
+}
+
+void MainWindow::showEvaluations(std::shared_ptr<const model::EvaluationStore> store) {
+    m_evaluations = std::move(store);
+    m_analysisColumns.reset(&m_db, m_evaluations, m_settings.analysis.thresholds);
+    refreshList();
+}
+
+void MainWindow::evaluationsRead(std::shared_ptr<const model::EvaluationStore> store) {
+    showEvaluations(std::move(store));
 }
 
 void MainWindow::menuAnalyse() {
