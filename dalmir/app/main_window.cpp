@@ -262,9 +262,16 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
 
 void MainWindow::placeColumns() {
     m_placingColumns = true;
-    for (int section = 0; section < m_model->columnCount(); ++section) {
+    const int indexColumns = static_cast<int>(m_model->columns().size());
+    for (int section = 0; section < indexColumns; ++section) {
         m_view->setColumnWidth(section,
                                m_model->columns()[static_cast<std::size_t>(section)].width);
+    }
+    // The analysis columns after them are as wide as their headers.
+    for (int section = indexColumns; section < m_model->columnCount(); ++section) {
+        const QString header =
+            m_model->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString();
+        m_view->setColumnWidth(section, m_view->fontMetrics().horizontalAdvance(header) + 16);
     }
     m_placingColumns = false;
 }
