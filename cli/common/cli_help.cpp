@@ -174,10 +174,7 @@ constexpr OptionHelp kReportOptions[] = {
      "the alias list, lines \"正式名 = 別名, 別名\" (default: "
      "$XDG_CONFIG_HOME/dalmir/player_aliases.txt when it exists)",
      ""},
-    {"--marks S,D,B[,CAP]",
-     "the least loss in centipawns of a 緩手, a 疑問手 and a 悪手 in the player's analysed moves "
-     "(default 100,200,400), and the cap of scores and losses (default 1000)",
-     ""},
+    {"--marks S,D,B[,CAP]", "the thresholds of the marked moves, as for export", ""},
 };
 constexpr OptionHelp kPositionOptions[] = {
     {"--ply N", "the position at ply N of RECORD's main line instead of its end", ""},
@@ -291,7 +288,7 @@ constexpr CommandHelp kDalmirCommands[] = {
      "A player's report: games, wins, losses and draws in all, as Black and as White, by year, "
      "by the player's own opening and the opponent's, by opponent, and the longest streaks; for "
      "a database analysed with the analyse command, the player's analysed games and moves, "
-     "their average loss and the 悪手, 疑問手 and 緩手 among them.",
+     "their average loss and how many of them are marked.",
      kReportOptions},
     {"tree", "DB",
      "The opening tree of a position: one row per next move the records' main lines play there "

@@ -199,9 +199,8 @@ void SettingsDialog::accept() {
     thresholds.blunder = m_thresholds[2]->value();
     thresholds.cap = m_thresholds[3]->value();
     if (!thresholds.valid()) {
-        QMessageBox::warning(this, qs("設定"),
-                             desktop::translated("損失の下限は 緩手 ≦ 疑問手 ≦ 悪手 ≦ 上限 の順に"
-                                                 "してください。"));
+        QMessageBox::warning(this, windowTitle(),
+                             desktop::translated("損失は 緩手≦疑問手≦悪手≦上限 にしてください。"));
         return;
     }
     m_settings.analysis.thresholds = thresholds;

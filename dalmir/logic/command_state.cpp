@@ -120,9 +120,9 @@ std::string backgroundStatusText(BackgroundWork work, std::string_view path) {
                    "を開いています。開き終わるまで、データベースを変更するコマンドは使え"
                    "ません。";
         case BackgroundWork::Analysing:
-            return name + core::translate(
-                              "の棋譜を解析しています。解析が終わるまで、データベースを変更する"
-                              "コマンドは使えません。");
+            return name + core::translate("の棋譜を解析しています。") +
+                   core::translate(
+                       "解析が終わるまで、データベースを変更するコマンドは使えません。");
     }
     return {};
 }

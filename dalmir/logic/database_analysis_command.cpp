@@ -82,10 +82,9 @@ std::string storeOpenProblem(model::AppendOpenResult r, const std::string& path)
             return fill(core::translate("評価値ファイル(%1)は、ほかの解析が書き込み中です。"),
                         {shown});
         case model::AppendOpenResult::NotStore:
-            return fill(
-                core::translate("ファイル(%1)は、この版の評価値ファイルではありません。そのままに"
-                                "しておきます。"),
-                {shown});
+            return fill(core::translate("ファイル(%1)は、この版の評価値ファイルではありません。"),
+                        {shown}) +
+                   core::translate("そのままにしておきます。");
         case model::AppendOpenResult::CannotLock:
         case model::AppendOpenResult::CannotWrite:
         case model::AppendOpenResult::CannotRead:
@@ -225,10 +224,11 @@ bool DatabaseAnalysisCommand::start(const AnalysisRequest& request,
                 {std::to_string(report.tornBytes)}));
         }
         if (report.result == model::EvaluationReadResult::Damaged) {
-            run->notes.push_back(fill(
-                core::translate("評価値ファイルの壊れた部分(%1バイト)は読めませんでした。元の"
-                                "ファイルは %2 として残しました。"),
-                {std::to_string(report.damagedBytes), core::toUtf8Lossy(appender.damagedCopy())}));
+            run->notes.push_back(
+                fill(core::translate("評価値ファイルの壊れた部分(%1バイト)は読めませんでした。"),
+                     {std::to_string(report.damagedBytes)}) +
+                fill(core::translate("元のファイルは %1 として残しました。"),
+                     {core::toUtf8Lossy(appender.damagedCopy())}));
         }
         if (!run->snapshot.isBinary()) {
             run->unread = model::readMainLines(run->snapshot, run->slots);
@@ -279,20 +279,20 @@ bool DatabaseAnalysisCommand::start(const AnalysisRequest& request,
         }
         for (const std::string& p : run->problems) lines.push_back(p);
         if (run->writeFailed) {
-            lines.push_back(fill(core::translate("評価値ファイル(%1)に書き込めませんでした。"
-                                                 "書き込めた局面は残っています。"),
-                                 {core::toUtf8Lossy(run->storePath)}));
+            lines.push_back(fill(core::translate("評価値ファイル(%1)に書き込めませんでした。"),
+                                 {core::toUtf8Lossy(run->storePath)}) +
+                            core::translate("書き込めた局面は残っています。"));
         }
         const model::AnalysisProgress& p = run->progress;
+        const char* stopped = core::translate("%1局面のうち%2局面を解析し、保存しました。");
+        const char* finished =
+            core::translate("%1局面のうち%2局面を解析しました(解析済みの%3局面を除く)。");
         const std::string summary =
-            run->cancelled
-                ? fill(core::translate("解析を中止しました。%1局面のうち%2局面を解析し、保存し"
-                                       "ました。"),
-                       {std::to_string(p.total), std::to_string(p.done)})
-                : fill(core::translate("解析が終わりました。%1局面のうち%2局面を解析しました"
-                                       "(解析済みの%3局面を除く)。"),
-                       {std::to_string(p.total), std::to_string(p.done),
-                        std::to_string(run->known)});
+            run->cancelled ? core::translate("解析を中止しました。") +
+                                 fill(stopped, {std::to_string(p.total), std::to_string(p.done)})
+                           : core::translate("解析が終わりました。") +
+                                 fill(finished, {std::to_string(p.total), std::to_string(p.done),
+                                                 std::to_string(run->known)});
         m_ui.setStatusText(summary);
         const bool missing = !run->cancelled && p.done < p.total;
         if (missing) {

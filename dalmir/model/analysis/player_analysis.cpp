@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "core/text/translation.h"
+
 namespace dalmir::model {
 
 namespace {
@@ -40,11 +42,19 @@ std::string playerAnalysisText(const PlayerAnalysis& a) {
     if (a.games == 0) return {};
     char average[32] = "-";
     if (auto v = a.moves.averageLoss()) std::snprintf(average, sizeof average, "%.1f", *v);
-    return "\n解析\n  " + std::to_string(a.games) + "局 " + std::to_string(a.moves.scored) +
-           "手  平均損失 " + average + "  悪手 " +
-           std::to_string(marked(a.moves, MoveMark::Blunder)) + "  疑問手 " +
-           std::to_string(marked(a.moves, MoveMark::Dubious)) + "  緩手 " +
-           std::to_string(marked(a.moves, MoveMark::Slack)) + "\n";
+    std::string line = core::translate("%1局 %2手  平均損失 %3  悪手 %4  疑問手 %5  緩手 %6");
+    int n = 1;
+    for (const std::string& value :
+         {std::to_string(a.games), std::to_string(a.moves.scored), std::string(average),
+          std::to_string(marked(a.moves, MoveMark::Blunder)),
+          std::to_string(marked(a.moves, MoveMark::Dubious)),
+          std::to_string(marked(a.moves, MoveMark::Slack))}) {
+        const std::string mark = "%" + std::to_string(n++);
+        if (const std::size_t at = line.find(mark); at != std::string::npos) {
+            line.replace(at, mark.size(), value);
+        }
+    }
+    return "\n" + std::string(core::translate("解析")) + "\n  " + line + "\n";
 }
 
 std::string withPlayerAnalysisJson(const std::string& reportJson, const PlayerAnalysis& a) {
