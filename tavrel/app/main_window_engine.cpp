@@ -207,6 +207,11 @@ void EngineWindows::followDatabase() {
     (void)m_evaluations.follow(path, stamp);
 }
 
+std::vector<std::string> EngineWindows::storedMoveMarks() const {
+    if (m_evaluations.store() == nullptr) return {};
+    return tavrel::storedMoveMarks(m_doc.store(), *m_evaluations.store(), {});
+}
+
 void EngineWindows::writeStoredAnalysis() {
     followDatabase();
     if (m_evaluations.store() == nullptr) {

@@ -67,6 +67,9 @@ public:
     // own); the graph draws them where the record's comments have no score.
     void setDalmirProbe(std::unique_ptr<core::OpenDatabaseProbe> probe);
     const DatabaseEvaluations& databaseEvaluations() const { return m_evaluations; }
+    // The marks of the record's main-line moves by those evaluations (the default thresholds);
+    // empty without them.
+    std::vector<std::string> storedMoveMarks() const;
     // Writes the stored evaluations of the main line into its comments, in the lines the
     // whole-record analysis writes.
     void writeStoredAnalysis();

@@ -58,4 +58,13 @@ std::vector<std::string> storedMoveMarks(const core::RecordStore& record,
     return marks;
 }
 
+void addMoveMarks(std::vector<RecordListRow>& rows, const core::RecordStore& record,
+                  const std::vector<std::string>& marks) {
+    for (std::size_t line = 1; line < rows.size() && line <= marks.size(); ++line) {
+        const std::string& mark = marks[line - 1];
+        if (mark.empty() || record.isInVariation(rows[line].node)) continue;
+        rows[line].text += "  " + mark;
+    }
+}
+
 }  // namespace tavrel

@@ -12,6 +12,7 @@
 #include "core/record/record_store.h"
 #include "dalmir/model/analysis/evaluation_store.h"
 #include "dalmir/model/analysis/move_losses.h"
+#include "tavrel/logic/view/record_list_text.h"
 
 namespace tavrel {
 
@@ -42,5 +43,10 @@ std::vector<std::optional<int>> graphScores(const core::RecordStore& record,
 std::vector<std::string> storedMoveMarks(const core::RecordStore& record,
                                          const dalmir::model::EvaluationStore& store,
                                          const dalmir::model::MarkThresholds& thresholds);
+
+// The record window's lines with the mark of each main-line move after its text ("  悪手");
+// lines of a variation keep theirs.
+void addMoveMarks(std::vector<RecordListRow>& rows, const core::RecordStore& record,
+                  const std::vector<std::string>& marks);
 
 }  // namespace tavrel

@@ -75,6 +75,20 @@ TEST_F(StoredEvaluationsTest, MovesAreMarkedByTheThresholds) {
     EXPECT_TRUE(storedMoveMarks(record, model::EvaluationStore{}, {}).empty());
 }
 
+TEST_F(StoredEvaluationsTest, TheRecordWindowShowsEachMovesMark) {
+    const std::vector<std::string> marks = storedMoveMarks(record, store, {});
+    std::vector<RecordListRow> rows = recordListRows(record, RecordListForm{}, RecordListStyle{});
+    ASSERT_EQ(rows.size(), 4u);
+    const std::string second = rows[2].text;
+    addMoveMarks(rows, record, marks);
+    EXPECT_EQ(rows[2].text, second + "  疑問手");
+    EXPECT_EQ(rows[1].text.find("手  "), std::string::npos);  // a move without a mark
+    // Fewer marks than lines (the last position was not analysed): nothing beyond them.
+    rows.resize(2);
+    addMoveMarks(rows, record, {});
+    EXPECT_EQ(rows[1].text.find("手  "), std::string::npos);
+}
+
 TEST_F(StoredEvaluationsTest, TheStoreBesideTheDatabaseIsReadWhenItChanged) {
     testsupport::TempFolder folder("stored_evaluations");
     const std::string db = folder.file("games.dlb");
