@@ -299,7 +299,9 @@ constexpr CommandHelp kDalmirCommands[] = {
      kTreeOptions},
     {"book", "DB -o FILE",
      "An opening book from the records: every position of their first plies with the moves "
-     "played there and their counts (value and depth 0), in the text format of the engines "
+     "played there and their counts (value and depth 0; for a database analysed with the "
+     "analyse command, the stored score of the position each move leads to, for its player, and "
+     "its depth), in the text format of the engines "
      "(#YANEURAOU-DB2016 1.00). The moves are sorted through temporary files beside FILE "
      "(removed when the command ends, however it ends), so memory stays bounded whatever the "
      "number of records.",

@@ -5,6 +5,7 @@
 #include "dalmir/app/analyse_dialog.h"
 #include "dalmir/app/analysis_engines.h"
 #include "dalmir/app/main_window.h"
+#include "dalmir/app/tree_dock.h"
 
 namespace dalmir {
 
@@ -21,6 +22,7 @@ void MainWindow::setUpAnalysis() {
 void MainWindow::showEvaluations(std::shared_ptr<const model::EvaluationStore> store) {
     m_evaluations = std::move(store);
     m_analysisColumns.reset(&m_db, m_evaluations, m_settings.analysis.thresholds);
+    if (m_treeDock) m_treeDock->setEvaluations(m_evaluations, m_settings.analysis.thresholds);
     refreshList();
 }
 
