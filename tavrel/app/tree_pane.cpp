@@ -19,8 +19,10 @@ namespace {
 
 QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
-constexpr const char* kTitles[] = {"指し手", "局数", "先手勝率",   "先手勝", "後手勝",
-                                   "引分",   "他",   "最終対局日", "定跡",   "棋譜"};
+// The titles are translated where they are shown (a title without an English text stays).
+constexpr const char* kTitles[] = {"指し手",         "局数", "先手勝率",   "先手勝", "後手勝",
+                                   "引分",           "他",   "最終対局日", "定跡",   "棋譜",
+                                   TR_NOOP("評価値")};
 static_assert(std::size(kTitles) == static_cast<std::size_t>(TreeColumn::ColumnCount));
 
 }  // namespace
@@ -62,7 +64,7 @@ QVariant TreePaneModel::headerData(int section, Qt::Orientation orientation, int
         section >= static_cast<int>(TreeColumn::ColumnCount)) {
         return {};
     }
-    return qs(kTitles[section]);
+    return desktop::translated(kTitles[section]);
 }
 
 void TreePaneModel::sort(int column, Qt::SortOrder order) {
