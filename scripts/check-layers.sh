@@ -25,8 +25,9 @@ model_registration="$model_store dalmir/model/registration"
 model_search="$model_registration dalmir/model/search"
 model_all="$model_search dalmir/model/tree"
 model_analysis="$model_all $usi dalmir/model/analysis"
-# Tavrel's tree pane reads a database's opening tree itself.
-tavrel_logic="$core_all $usi tavrel/settings tavrel/logic $model_all"
+# Tavrel's tree pane reads a database's opening tree itself, and a record opened from a database
+# its stored evaluations.
+tavrel_logic="$core_all $usi tavrel/settings tavrel/logic $model_analysis"
 
 declare -A allowed=(
     [core/base]="$core_base"
@@ -51,8 +52,8 @@ declare -A allowed=(
     [dalmir/model/search]="$model_search"
     [dalmir/model/tree]="$model_all"
     [dalmir/model/analysis]="$model_analysis"
-    [dalmir/logic]="$model_all dalmir/logic"
-    [dalmir/app]="$model_all dalmir/logic desktop dalmir/app"
+    [dalmir/logic]="$model_analysis dalmir/logic"
+    [dalmir/app]="$model_analysis dalmir/logic desktop cli/common dalmir/app"
     [cli/common]="$core_all $usi cli/common"
     [cli/tavrel]="$tavrel_logic cli/common cli/tavrel"
     [cli/dalmir]="$model_analysis cli/common cli/dalmir"

@@ -174,6 +174,7 @@ constexpr OptionHelp kReportOptions[] = {
      "the alias list, lines \"正式名 = 別名, 別名\" (default: "
      "$XDG_CONFIG_HOME/dalmir/player_aliases.txt when it exists)",
      ""},
+    {"--marks S,D,B[,CAP]", "the thresholds of the marked moves, as for export", ""},
 };
 constexpr OptionHelp kPositionOptions[] = {
     {"--ply N", "the position at ply N of RECORD's main line instead of its end", ""},
@@ -285,7 +286,9 @@ constexpr CommandHelp kDalmirCommands[] = {
      kClassifyOptions2},
     {"report", "DB",
      "A player's report: games, wins, losses and draws in all, as Black and as White, by year, "
-     "by the player's own opening and the opponent's, by opponent, and the longest streaks.",
+     "by the player's own opening and the opponent's, by opponent, and the longest streaks; for "
+     "a database analysed with the analyse command, the player's analysed games and moves, "
+     "their average loss and how many of them are marked.",
      kReportOptions},
     {"tree", "DB",
      "The opening tree of a position: one row per next move the records' main lines play there "
@@ -296,7 +299,9 @@ constexpr CommandHelp kDalmirCommands[] = {
      kTreeOptions},
     {"book", "DB -o FILE",
      "An opening book from the records: every position of their first plies with the moves "
-     "played there and their counts (value and depth 0), in the text format of the engines "
+     "played there and their counts (value and depth 0; for a database analysed with the "
+     "analyse command, the stored score of the position each move leads to, for its player, and "
+     "its depth), in the text format of the engines "
      "(#YANEURAOU-DB2016 1.00). The moves are sorted through temporary files beside FILE "
      "(removed when the command ends, however it ends), so memory stays bounded whatever the "
      "number of records.",

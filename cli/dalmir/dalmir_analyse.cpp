@@ -148,42 +148,23 @@ bool openStore(const std::string& path, EvaluationStore& store, EvaluationAppend
     return true;
 }
 
-struct JobOutcome {
-    std::string problem;  // why the engine could not run, or its last message
-    bool failed = false;
-};
-
-// How often in a row an engine may fail (crash, hang, leave) without storing a position before
-// its job gives up; each failure costs the position it was searching.
-constexpr int kMaxFailuresInARow = 3;
-
-// One engine program working through the queue until it is empty or the run stops; a program
-// that fails is started again, so that one position that crashes it does not end the job.
-void runJob(const AnalyseCommandLine& c, const fs::path& program, AnalysisQueue& queue,
-            const AnalysisLimits& limits, JobOutcome& outcome) {
-    int failures = 0;
-    while (!queue.cancelled()) {
+// One session of the engine program as a child process, fed until it ends.
+EngineSessionRunner childSession(const AnalyseCommandLine& c, const fs::path& program) {
+    return [&c, program](AnalysisJob& job, std::string& reason) {
         ChildProcess child;
-        std::string reason;
         if (!child.start(program.string(), {program.string()}, program.parent_path().string(),
                          reason)) {
-            outcome.problem = c.engine + ": " + reason;
-            outcome.failed = true;
-            return;
+            reason = c.engine + ": " + reason;
+            return false;
         }
-        AnalysisJob job(queue, limits, steadyMs);
         ChildLink link(child);
         usi::UsiEngine engine(link, job, steadyMs);
         engine.setStartOptions(c.options);
         job.attach(engine);
         engine.start();
         runEngine(child, engine, steadyMs, 1000, [&job] { job.poll(); });
-        if (!job.message().empty()) outcome.problem = job.message();
-        if (!job.engineFailed()) return;
-        outcome.failed = true;
-        failures = job.stored() > 0 ? 1 : failures + 1;
-        if (failures >= kMaxFailuresInARow) return;
-    }
+        return true;
+    };
 }
 
 int runAnalyse(const AnalyseCommandLine& c) {
@@ -231,30 +212,20 @@ int runAnalyse(const AnalyseCommandLine& c) {
     ::sigaction(SIGTERM, &action, &oldTerm);
 
     const std::int64_t started = steadyMs();
-    std::vector<JobOutcome> outcomes(jobs);
-    std::atomic<std::size_t> running{jobs};
-    std::vector<std::thread> threads;
-    for (std::size_t j = 0; j < jobs; ++j) {
-        threads.emplace_back([&, j] {
-            runJob(c, program, queue, limits, outcomes[j]);
-            running.fetch_sub(1);
-        });
-    }
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
     std::int64_t lastShown = started;
     bool shown = false;
-    while (running.load() > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        if (g_interrupted.load()) queue.cancel();
-        const std::int64_t now = steadyMs();
-        if (now - lastShown >= (terminal ? 500 : 5000)) {
-            lastShown = now;
-            shown = true;
-            std::fprintf(stderr, terminal ? "\r%s\033[K" : "%s\n",
-                         progressLine(queue.progress(), now - started).c_str());
-        }
-    }
-    for (std::thread& t : threads) t.join();
+    const std::vector<AnalysisJobOutcome> outcomes =
+        runAnalysisJobs(queue, limits, steadyMs, childSession(c, program), jobs, 100, [&] {
+            if (g_interrupted.load()) queue.cancel();
+            const std::int64_t now = steadyMs();
+            if (now - lastShown >= (terminal ? 500 : 5000)) {
+                lastShown = now;
+                shown = true;
+                std::fprintf(stderr, terminal ? "\r%s\033[K" : "%s\n",
+                             progressLine(queue.progress(), now - started).c_str());
+            }
+        });
     ::sigaction(SIGINT, &oldInt, nullptr);
     ::sigaction(SIGTERM, &oldTerm, nullptr);
     if (shown && terminal) std::fputc('\n', stderr);
@@ -263,7 +234,7 @@ int runAnalyse(const AnalyseCommandLine& c) {
 
     bool failed = unread > 0;
     std::set<std::string> told;
-    for (const JobOutcome& o : outcomes) {
+    for (const AnalysisJobOutcome& o : outcomes) {
         failed = failed || o.failed;
         if (!o.problem.empty() && told.insert(o.problem).second) say(o.problem, c.sjis);
     }

@@ -325,6 +325,28 @@ TEST_F(DalmirAnalyseTest, TheExportGainsEachSidesMarkedMovesAndAverageLoss) {
     EXPECT_EQ(run({"export", db, "--marks", "300,200,100"}).exitCode, 2);
 }
 
+// The same engine: every move of either player is a 疑問手 that loses 200.
+TEST_F(DalmirAnalyseTest, ThePlayerReportGainsThePlayersAnalysedMoves) {
+    const std::string db = textDatabase("games.dls");
+    cli::RunReport r = run({"report", db, "--player", "谷川浩司"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.find("解析"), std::string::npos);  // nothing analysed yet
+
+    ASSERT_EQ(analyse(db).exitCode, 0);
+    r = run({"report", db, "--player", "谷川浩司"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // c.kif has no move of White's.
+    EXPECT_NE(r.out.find("\n解析\n  2局 4手  平均損失 200.0  悪手 0  疑問手 4  緩手 0\n"),
+              std::string::npos)
+        << r.out;
+    r = run({"report", db, "--player", "羽生善治", "--format", "json", "--marks", "50,100,150"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\"analysis\":{\"games\":3,\"scored_moves\":6,\"average_loss\":200.0,"
+                         "\"blunders\":6,\"dubious\":0,\"slack\":0}"),
+              std::string::npos)
+        << r.out;
+}
+
 TEST_F(DalmirAnalyseTest, ProblemsOfTheCall) {
     const std::string db = textDatabase("games.dls");
     EXPECT_EQ(run({"analyse", db}).exitCode, 2);

@@ -27,6 +27,7 @@
 #include "core/text/translation.h"
 #include "dalmir/model/analysis/evaluation_store.h"
 #include "dalmir/model/analysis/move_losses.h"
+#include "dalmir/model/analysis/player_analysis.h"
 #include "dalmir/model/registration/error_log.h"
 #include "dalmir/model/registration/folder_census.h"
 #include "dalmir/model/registration/opening_labelling.h"
@@ -701,7 +702,7 @@ int runClassify(Database& db, RecordExtractor& extractor, const Options& o, CliH
 }
 
 // The player's report over every record of the database.
-int runReport(const Database& db, const Options& o, const CliHost& host) {
+int runReport(Database& db, const Options& o, const CliHost& host) {
     if (o.args.size() != 1) return usage("report needs DB only");
     if (o.players.size() != 1 || o.players[0].empty()) {
         return usage("report needs one --player NAME");
@@ -723,8 +724,27 @@ int runReport(const Database& db, const Options& o, const CliHost& host) {
         }
         aliases = std::move(*read);
     }
-    PlayerReport report = playerReport(db.table(), cli::argumentText(o.players[0]), aliases);
+    const std::string name = cli::argumentText(o.players[0]);
+    PlayerReport report = playerReport(db.table(), name, aliases);
     std::string out = o.json ? playerReportJson(report) : playerReportText(report);
+    // A database analysed with the analyse command: the player's analysed moves too.
+    const std::string storePath = evaluationStorePath(o.args[0]);
+    std::error_code ec;
+    if (fs::exists(storePath, ec)) {
+        EvaluationStore store;
+        const EvaluationReadReport r = store.read(storePath);
+        if (r.result == EvaluationReadResult::NotStore ||
+            r.result == EvaluationReadResult::CannotRead) {
+            std::fprintf(stderr, "dalmir-cli: cannot read the evaluations of %s\n",
+                         storePath.c_str());
+            return cli::kExitFile;
+        }
+        for (int slot : readMainLines(db)) {
+            host.printError(std::string(db.table().entry(slot).path()));
+        }
+        const PlayerAnalysis a = playerAnalysis(db, name, aliases, store, o.marks);
+        out = o.json ? withPlayerAnalysisJson(out, a) : out + playerAnalysisText(a);
+    }
     if (o.encoding == cli::Encoding::Sjis) out = core::utf8ToCp932(out).text;
     std::fwrite(out.data(), 1, out.size(), stdout);
     return cli::kExitOk;

@@ -9,6 +9,8 @@
 #include "core/base/safe_file.h"
 #include "core/formats/usi_reader.h"
 #include "core/text/sjis.h"
+#include "dalmir/model/analysis/evaluation_store.h"
+#include "dalmir/model/analysis/move_losses.h"
 #include "dalmir/model/search/search.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/table/export_rows.h"
@@ -347,6 +349,25 @@ int runBook(const Settings& s) {
     options.side = s.side;
     options.winnerOnly = s.winnerOnly;
     options.header = s.header;
+    // A database analysed with the analyse command gives each move the stored score of the
+    // position it leads to, and its depth.
+    EvaluationStore store;
+    const std::string storePath = evaluationStorePath(s.dbPath);
+    std::error_code ec;
+    if (std::filesystem::exists(storePath, ec)) {
+        const EvaluationReadReport read = store.read(storePath);
+        if (read.result == EvaluationReadResult::NotStore ||
+            read.result == EvaluationReadResult::CannotRead) {
+            std::fprintf(stderr, "%s: cannot read the evaluations of %s\n", kProgram,
+                         storePath.c_str());
+            return kExitFile;
+        }
+        if (store.size() > 0) {
+            options.evaluate = [&store](const ReplayBoard& board, std::span<BookMove> moves) {
+                evaluateBookMoves(store, board, moves, MarkThresholds{});
+            };
+        }
+    }
     // Made through sorted runs in temporary files beside the book, so that memory stays within
     // a few chunks above the database however many records go in.
     const BookStreamResult r = writeBook(db, db.table().displayOrder(), options, *s.output);

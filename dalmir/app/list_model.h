@@ -6,6 +6,7 @@
 #include <QAbstractTableModel>
 #include <vector>
 
+#include "dalmir/logic/analysis_list_columns.h"
 #include "dalmir/logic/list_commands.h"
 #include "dalmir/model/store/database.h"
 
@@ -25,6 +26,10 @@ public:
     // The index column (0..21) of a section; -1 when out of range.
     int columnOfSection(int section) const;
     const std::vector<ListColumnView>& columns() const { return m_columns; }
+    // The analysis columns shown after the index columns (null: none); they outlive the model.
+    void setAnalysisColumns(AnalysisListColumns* columns) { m_analysis = columns; }
+    // The analysis column of a section; -1 when it is none.
+    int analysisColumnOfSection(int section) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -35,6 +40,7 @@ private:
     const model::Database& m_db;
     const model::UserFieldNames& m_userNames;
     std::vector<ListColumnView> m_columns;
+    AnalysisListColumns* m_analysis = nullptr;
     bool m_frozen = false;
 };
 

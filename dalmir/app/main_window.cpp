@@ -56,6 +56,7 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
     m_db.table().settings().sortOrder = m_settings.defaultSort;
 
     m_model = new ListModel(m_db, m_userNames, this);
+    setUpAnalysis();
     m_view = new QTableView(this);
     m_view->setModel(m_model);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -277,9 +278,16 @@ void MainWindow::runRequest(core::DatabaseRequest request) {
 
 void MainWindow::placeColumns() {
     m_placingColumns = true;
-    for (int section = 0; section < m_model->columnCount(); ++section) {
+    const int indexColumns = static_cast<int>(m_model->columns().size());
+    for (int section = 0; section < indexColumns; ++section) {
         m_view->setColumnWidth(section,
                                m_model->columns()[static_cast<std::size_t>(section)].width);
+    }
+    // The analysis columns after them are as wide as their headers.
+    for (int section = indexColumns; section < m_model->columnCount(); ++section) {
+        const QString header =
+            m_model->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString();
+        m_view->setColumnWidth(section, m_view->fontMetrics().horizontalAdvance(header) + 16);
     }
     m_placingColumns = false;
 }
@@ -410,6 +418,15 @@ void MainWindow::openFiles(const QStringList& files) {
 
 void MainWindow::clickHeader(int section, bool shift) {
     if (isBusy()) return;
+    if (const int figure = m_model->analysisColumnOfSection(section); figure >= 0) {
+        m_analysisDescending = shift || !m_analysisDescending;
+        m_analysisColumns.sortListed(m_db.table(), static_cast<std::size_t>(figure),
+                                     m_analysisDescending);
+        m_view->clearSelection();
+        m_model->rebuild();
+        refreshState();
+        return;
+    }
     const int column = m_model->columnOfSection(section);
     if (isLabelColumn(column)) {
         // Each click turns the order round; shift asks for descending at once.
@@ -623,8 +640,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (m_background == BackgroundWork::Opening) {
-        // What is being read is dropped; the window closes when the reading has stopped.
+    if (m_background == BackgroundWork::Opening || m_background == BackgroundWork::Analysing) {
+        // What is being read is dropped, an analysis keeps what it stored; the window closes
+        // when the worker has stopped.
         m_closeAfterWork = true;
         cancelOperation();
         event->ignore();

@@ -18,6 +18,7 @@
 #include "dalmir/logic/app_settings.h"
 #include "dalmir/logic/command_state.h"
 #include "dalmir/logic/dalmir_ui.h"
+#include "dalmir/logic/database_analysis_command.h"
 #include "dalmir/logic/database_session.h"
 #include "dalmir/logic/filter_stack.h"
 #include "dalmir/logic/folder_delete_form.h"
@@ -349,6 +350,9 @@ private:
     void menuPlayerStatistics();
     void menuPlayerReport();
     void menuOpeningLabels();
+    // 棋譜の解析: the dialog, then the run on the worker.
+    void setUpAnalysis();
+    void menuAnalyse();
     void menuPrint();
     void menuPreview();
     void menuPdf();
@@ -386,6 +390,14 @@ private:
     model::DuplicateCriteria m_addDuplicates;
     std::unique_ptr<model::Searcher> m_searcher;
     OperationRunner m_runner;
+    std::unique_ptr<DatabaseAnalysisCommand> m_analysis;
+    // The evaluation store of the database shown, as the last analysis left it.
+    std::shared_ptr<const model::EvaluationStore> m_evaluations;
+    AnalysisListColumns m_analysisColumns;
+    bool m_analysisDescending = false;
+    // The analysis columns over m_evaluations with the thresholds of the settings.
+    void showEvaluations(std::shared_ptr<const model::EvaluationStore> store);
+    void evaluationsRead(std::shared_ptr<const model::EvaluationStore> store) override;
     ListModel* m_model = nullptr;
     bool m_labelsDescending = true;  // the label column's last order (the first click ascends)
     QTableView* m_view = nullptr;

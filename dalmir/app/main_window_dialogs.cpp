@@ -238,7 +238,7 @@ void MainWindow::menuSettings() {
     if (dialog.exec() != QDialog::Accepted) return;
     if (!(before == m_db.table().settings())) m_db.setModified();
     applySettings();
-    refreshList();
+    showEvaluations(m_evaluations);  // the thresholds may have changed
     if (m_context.storeSettings) m_context.storeSettings();
 }
 

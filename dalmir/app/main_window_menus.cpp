@@ -171,6 +171,8 @@ void MainWindow::buildMenus() {
                [this] { startStatistics(StatisticsKind::Handicaps); });
     addCommand(tools, Command::UpdateAll, qs("自動戦型を付ける(&L)..."), {},
                [this] { menuOpeningLabels(); });
+    addCommand(tools, Command::Analyse, desktop::translated("棋譜の解析(&A)..."), {},
+               [this] { menuAnalyse(); });
     tools->addSeparator();
     addCommand(tools, Command::Settings, qs("設定(&C)..."), QKeySequence(Qt::Key_F2),
                [this] { menuSettings(); });

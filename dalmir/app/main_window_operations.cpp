@@ -332,8 +332,9 @@ bool MainWindow::startPlayerReport(const QString& player, const std::string& ali
     auto view = std::make_shared<PlayerReportView>();
     startOperation(
         qs("統計計算の中止(&Q)"),
-        [this, name = toUtf8(player), aliases = std::move(*aliases), view](model::OperationHost&) {
-            *view = playerReportView(m_db.table(), name, aliases);
+        [this, name = toUtf8(player), aliases = std::move(*aliases), view, store = m_evaluations,
+         thresholds = m_settings.analysis.thresholds](model::OperationHost&) {
+            *view = playerReportView(m_db, name, aliases, store.get(), thresholds);
         },
         [this, view] {
             m_lastPlayerReport = *view;

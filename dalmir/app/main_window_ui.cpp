@@ -137,7 +137,8 @@ void MainWindow::runLater(int ms, std::function<void()> run) {
 void MainWindow::listReplaced() {
     dropFilters();
     m_view->clearSelection();
-    refreshList();
+    // Another database (or a new one): its own evaluations come with it, if any.
+    showEvaluations(nullptr);
 }
 
 void MainWindow::askNonBlocking(const QString& text, const QStringList& buttons,

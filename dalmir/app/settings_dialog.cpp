@@ -168,12 +168,42 @@ SettingsDialog::SettingsDialog(AppSettings& settings, model::IndexSettings& data
     historyForm->addRow(qs("戦　型："), m_historyOpening);
     tabs->addTab(histories, qs("履歴"));
 
+    // The marks of the analysed moves in the list, the export and the player report.
+    auto* analysis = new QWidget(tabs);
+    auto* analysisForm = new QFormLayout(analysis);
+    const model::MarkThresholds& t = settings.analysis.thresholds;
+    const std::array<std::pair<const char*, int>, 4> thresholds{{
+        {TR_NOOP("緩手（損失の下限）："), t.slack},
+        {TR_NOOP("疑問手（損失の下限）："), t.dubious},
+        {TR_NOOP("悪手（損失の下限）："), t.blunder},
+        {TR_NOOP("損失の上限："), t.cap},
+    }};
+    for (std::size_t k = 0; k < thresholds.size(); ++k) {
+        m_thresholds[k] = new QSpinBox(analysis);
+        m_thresholds[k]->setObjectName(QStringLiteral("threshold%1").arg(k));
+        m_thresholds[k]->setRange(1, 100000);
+        m_thresholds[k]->setValue(thresholds[k].second);
+        analysisForm->addRow(desktop::translated(thresholds[k].first), m_thresholds[k]);
+    }
+    tabs->addTab(analysis, desktop::translated("解析"));
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs);
     layout->addWidget(okCancel(this));
 }
 
 void SettingsDialog::accept() {
+    model::MarkThresholds thresholds;
+    thresholds.slack = m_thresholds[0]->value();
+    thresholds.dubious = m_thresholds[1]->value();
+    thresholds.blunder = m_thresholds[2]->value();
+    thresholds.cap = m_thresholds[3]->value();
+    if (!thresholds.valid()) {
+        QMessageBox::warning(this, windowTitle(),
+                             desktop::translated("損失は 緩手≦疑問手≦悪手≦上限 にしてください。"));
+        return;
+    }
+    m_settings.analysis.thresholds = thresholds;
     const auto language =
         static_cast<core::LanguageChoice>(std::max(0, m_language->currentIndex()));
     m_settings.language = language;

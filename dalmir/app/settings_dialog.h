@@ -47,6 +47,8 @@ private:
     QCheckBox* m_historyPlayer;
     QCheckBox* m_historyEvent;
     QCheckBox* m_historyOpening;
+    // The least loss (centipawns) of 緩手, 疑問手 and 悪手, and the cap of losses.
+    std::array<QSpinBox*, 4> m_thresholds{};
 };
 
 class ColumnsDialog : public QDialog {

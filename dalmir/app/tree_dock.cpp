@@ -86,7 +86,8 @@ void TreeDock::finished(uint64_t generation, model::ReplayBoard board, int hitPl
         m_board = board;
         m_lines->clear();
         m_caption->setText(qs("%1 手目の局面：%2 局").arg(hitPly).arg(m_tree.records));
-        for (const std::string& text : treeRowTexts(m_tree, *m_board)) {
+        for (const std::string& text :
+             treeRowTexts(m_tree, *m_board, m_evaluations.get(), m_thresholds)) {
             m_lines->addItem(fromUtf8(text));
         }
     }

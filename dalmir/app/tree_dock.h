@@ -11,8 +11,10 @@
 #include <QPushButton>
 #include <QThreadPool>
 #include <atomic>
+#include <memory>
 #include <optional>
 
+#include "dalmir/model/analysis/move_losses.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/tree/opening_tree.h"
 
@@ -28,6 +30,12 @@ public:
     // Shows the tree of the slot's position (nothing for -1 or a slot without one), once the
     // worker has computed it; db must stay unchanged until settle() or the result.
     void showFor(const model::Database& db, int slot);
+    // The stored evaluations whose scores the rows show (null: none), from the next tree on.
+    void setEvaluations(std::shared_ptr<const model::EvaluationStore> store,
+                        const model::MarkThresholds& thresholds) {
+        m_evaluations = std::move(store);
+        m_thresholds = thresholds;
+    }
     // Stops the computation running and drops the one waiting: the database may change.
     void settle();
     // Waits until no computation runs or waits and its result is shown (for the tests).
@@ -44,6 +52,8 @@ Q_SIGNALS:
     void listRequested();
 
 private:
+    std::shared_ptr<const model::EvaluationStore> m_evaluations;
+    model::MarkThresholds m_thresholds;
     struct Request {
         const model::Database* db = nullptr;
         model::ReplayBoard board;

@@ -124,6 +124,20 @@ AppSettings readSettings(const SettingsStore& store) {
     std::string language;
     r.text("View/language", language);
     s.language = core::languageChoiceFromWord(language);
+    r.text("Analysis/engine", s.analysis.engine);
+    r.flag("Analysis/by_nodes", s.analysis.byNodes);
+    r.number("Analysis/byoyomi", s.analysis.byoyomiMs);
+    r.number("Analysis/nodes", s.analysis.nodes);
+    r.number("Analysis/jobs", s.analysis.jobs);
+    r.number("Analysis/max_ply", s.analysis.maxPly);
+    std::string thresholds;
+    r.text("Analysis/thresholds", thresholds);
+    if (auto t = model::parseMarkThresholds(thresholds)) s.analysis.thresholds = *t;
+    const AnalysisSettings defaults;
+    if (s.analysis.byoyomiMs < 1) s.analysis.byoyomiMs = defaults.byoyomiMs;
+    if (s.analysis.nodes < 1) s.analysis.nodes = defaults.nodes;
+    if (s.analysis.jobs < 0) s.analysis.jobs = defaults.jobs;
+    if (s.analysis.maxPly < -1) s.analysis.maxPly = defaults.maxPly;
     s.historyCount = std::clamp(s.historyCount, 0, kMaxHistoryEntries);
     if (s.defaultSort < 0 || s.defaultSort >= 44) s.defaultSort = 0;
     return s;
@@ -162,6 +176,13 @@ void writeSettings(const AppSettings& s, const SettingsStore& store) {
     w.date("Option/date_from", s.dateFrom);
     w.date("Option/date_to", s.dateTo);
     w.text("View/language", std::string(core::languageChoiceWord(s.language)));
+    w.text("Analysis/engine", s.analysis.engine);
+    w.number("Analysis/by_nodes", s.analysis.byNodes ? 1 : 0);
+    w.number("Analysis/byoyomi", s.analysis.byoyomiMs);
+    w.number("Analysis/nodes", s.analysis.nodes);
+    w.number("Analysis/jobs", s.analysis.jobs);
+    w.number("Analysis/max_ply", s.analysis.maxPly);
+    w.text("Analysis/thresholds", model::markThresholdsText(s.analysis.thresholds));
     const int stacks = std::min(static_cast<int>(s.filterStacks.size()), kMaxFilterStacks);
     w.number("Filters/count", stacks);
     for (int k = 0; k < stacks; ++k) {

@@ -12,6 +12,7 @@
 
 #include "core/text/translation.h"
 #include "dalmir/logic/launch_command.h"
+#include "dalmir/model/analysis/move_losses.h"
 #include "dalmir/model/table/index_table.h"
 
 namespace dalmir {
@@ -31,6 +32,20 @@ struct SettingsDate {
     int day = 0;
 
     bool operator==(const SettingsDate&) const = default;
+};
+
+// The engine analysis of a database: the last choices of its dialog, and the thresholds of the
+// marks the list, the export and the player report use.
+struct AnalysisSettings {
+    std::string engine;  // the engine program (file-system path)
+    bool byNodes = false;
+    int byoyomiMs = 1000;
+    int nodes = 100000;
+    int jobs = 0;     // 0: one per core
+    int maxPly = -1;  // -1: to the end of the main line
+    model::MarkThresholds thresholds;
+
+    bool operator==(const AnalysisSettings&) const = default;
 };
 
 struct AppSettings {
@@ -62,6 +77,7 @@ struct AppSettings {
     std::vector<std::pair<std::string, std::string>> filterStacks;
     // "言語": the locale's, Japanese or English; read at start-up.
     core::LanguageChoice language = core::LanguageChoice::System;
+    AnalysisSettings analysis;
 
     bool operator==(const AppSettings&) const = default;
 };

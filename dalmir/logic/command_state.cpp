@@ -1,5 +1,6 @@
 #include "dalmir/logic/command_state.h"
 
+#include "core/text/translation.h"
 #include "dalmir/model/store/database.h"
 
 namespace dalmir {
@@ -98,6 +99,9 @@ bool isEnabled(Command command, const WindowState& s) {
             return idle && s.binary && s.selected >= 2;
         case Command::Undo:
             return idle && s.canUndo;
+        case Command::Analyse:
+            // The evaluations are kept beside the database's file.
+            return idle && s.titled && s.listed > 0;
     }
     return false;
 }
@@ -115,6 +119,10 @@ std::string backgroundStatusText(BackgroundWork work, std::string_view path) {
             return name +
                    "を開いています。開き終わるまで、データベースを変更するコマンドは使え"
                    "ません。";
+        case BackgroundWork::Analysing:
+            return name + core::translate("の棋譜を解析しています。") +
+                   core::translate(
+                       "解析が終わるまで、データベースを変更するコマンドは使えません。");
     }
     return {};
 }

@@ -55,13 +55,15 @@ enum class Command : int {
     ColumnsDialog,
     CompareTwo,  // 二つの棋譜の違いを調べる
     Undo,
+    Analyse,  // 棋譜の解析
 };
 
 // Work on a worker that leaves the list usable: a save writes the database's files, an opening
 // reads another database. During an opening the commands that read the list without changing
 // it stay; during a save the list answers (selection, scrolling) but no command reads the
-// records' paths, which the save's new file name changes.
-enum class BackgroundWork : uint8_t { None, Saving, Opening };
+// records' paths, which the save's new file name changes. An analysis reads a copy of the
+// records it was given; the window's commands that read stay, as during an opening.
+enum class BackgroundWork : uint8_t { None, Saving, Opening, Analysing };
 
 // What the enabling depends on.
 struct WindowState {

@@ -46,7 +46,7 @@ TEST(CommandStateTest, Enabling) {
     // While a long operation runs nothing else starts.
     all.busy = true;
     all.canUndo = true;
-    for (int c = 0; c <= static_cast<int>(Command::Undo); ++c) {
+    for (int c = 0; c <= static_cast<int>(Command::Analyse); ++c) {
         EXPECT_FALSE(isEnabled(static_cast<Command>(c), all)) << c;
     }
 }
@@ -62,6 +62,25 @@ TEST(CommandStateTest, CompareAndUndo) {
     s.selected = 2;
     s.binary = false;  // a text database keeps no moves to compare
     EXPECT_FALSE(isEnabled(Command::CompareTwo, s));
+}
+
+// The evaluations lie beside the database's file: an untitled one has nowhere to keep them;
+// while an analysis runs, nothing that changes the database starts.
+TEST(CommandStateTest, AnalyseNeedsAFileAndRecords) {
+    WindowState s;
+    s.listed = 3;
+    s.registered = 3;
+    EXPECT_FALSE(isEnabled(Command::Analyse, s));
+    s.titled = true;
+    EXPECT_TRUE(isEnabled(Command::Analyse, s));
+    s.listed = 0;
+    EXPECT_FALSE(isEnabled(Command::Analyse, s));
+    s.listed = 3;
+    s.selected = 1;
+    s.background = BackgroundWork::Analysing;
+    EXPECT_FALSE(isEnabled(Command::Analyse, s));
+    EXPECT_FALSE(isEnabled(Command::Delete, s));
+    EXPECT_TRUE(isEnabled(Command::Replay, s));
 }
 
 // While a worker opens another database the list stays usable for reading: the commands that

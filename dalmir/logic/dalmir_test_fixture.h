@@ -6,11 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -58,9 +60,13 @@ struct RecordingDalmirUi : DalmirUi {
     bool holdsBackground = false;
     bool refusesBackground = false;
     std::vector<BackgroundJob> held;
+    // Cancel may be pressed from another thread (an engine's, in the analysis tests); the
+    // status lines of the work are kept.
     struct Host : model::OperationHost {
-        bool cancel = false;
-        bool cancelRequested() override { return cancel; }
+        std::atomic<bool> cancel{false};
+        std::vector<std::string> statuses;
+        bool cancelRequested() override { return cancel.load(); }
+        void status(std::string_view text) override { statuses.emplace_back(text); }
         // The progress told, done and total.
         std::vector<std::pair<uint64_t, uint64_t>> steps;
         void progress(uint64_t done, uint64_t total) override { steps.emplace_back(done, total); }
@@ -142,8 +148,10 @@ struct RecordingDalmirUi : DalmirUi {
     }
     bool runInBackground(BackgroundJob job) override {
         if (refusesBackground) return false;
-        events.push_back(
-            std::string(job.kind == BackgroundWork::Saving ? "saving: " : "opening: ") + job.path);
+        events.push_back(std::string(job.kind == BackgroundWork::Saving      ? "saving: "
+                                     : job.kind == BackgroundWork::Analysing ? "analysing: "
+                                                                             : "opening: ") +
+                         job.path);
         if (holdsBackground) {
             held.push_back(std::move(job));
         } else {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,10 @@
 #include "dalmir/model/table/operation_host.h"
 
 namespace dalmir {
+
+namespace model {
+class EvaluationStore;
+}
 
 enum class Answer { Yes, No, Cancel };
 
@@ -86,6 +91,9 @@ public:
     virtual void listReplaced() = 0;
     // The title, the status panes and the command states are drawn again (the list stays).
     virtual void stateChanged() = 0;
+    // The evaluations kept beside the database just opened, after listReplaced (null when it
+    // has none).
+    virtual void evaluationsRead(std::shared_ptr<const model::EvaluationStore> /*store*/) {}
     // The database just opened has 自動更新 on: every record file is read again, silently
     // keeping the entries whose files are gone.
     virtual void startAutoUpdate() {}

@@ -8,6 +8,7 @@
 #include "dalmir/logic/command_state.h"
 #include "dalmir/logic/list_commands.h"
 #include "dalmir/logic/sort_order.h"
+#include "dalmir/model/analysis/evaluation_store.h"
 #include "dalmir/model/table/fs_paths.h"
 #include "dalmir/model/tree/tree_index.h"
 
@@ -78,6 +79,7 @@ void DatabaseSession::open(const std::string& fsPath, Then then) {
         model::Database db;
         model::DatabaseStamp stamp;
         model::OpenReport report;
+        std::shared_ptr<model::EvaluationStore> evaluations;
         bool cancelled = false;
     };
     auto opening = std::make_shared<Opening>(m_settings.maxRecords);
@@ -93,13 +95,21 @@ void DatabaseSession::open(const std::string& fsPath, Then then) {
         opening->stamp = model::databaseStamp(fsPath);
         opening->report = model::openDatabase(opening->db, fsPath, sort, &host);
         // Sorted here too: at a million records the order takes longer than a window may wait.
-        if (!isFatalOpenResult(opening->report.code)) resortList(opening->db.table());
+        if (!isFatalOpenResult(opening->report.code)) {
+            resortList(opening->db.table());
+            // The evaluations of an earlier analysis, for the list's analysis columns; a store
+            // that can't be read is only left unused (the analysis says why when it runs).
+            auto store = std::make_shared<model::EvaluationStore>();
+            (void)store->read(model::evaluationStorePath(fsPath));
+            if (store->size() > 0) opening->evaluations = std::move(store);
+        }
         // The reading itself can't stop halfway; a cancel asked meanwhile drops what was read.
         opening->cancelled = host.cancelRequested();
     };
     job.done = [this, opening, fsPath, then] {
         const bool ok =
             !opening->cancelled && finishOpen(fsPath, opening->db, opening->stamp, opening->report);
+        if (ok) m_ui.evaluationsRead(std::move(opening->evaluations));
         if (opening->cancelled) m_ui.setStatusText(openCancelledMessage(fsPath));
         if (then) then(ok);
     };

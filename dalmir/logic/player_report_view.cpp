@@ -37,4 +37,16 @@ PlayerReportView playerReportView(const model::IndexTable& table, std::string_vi
     return view;
 }
 
+PlayerReportView playerReportView(const model::Database& db, std::string_view name,
+                                  const model::PlayerAliases& aliases,
+                                  const model::EvaluationStore* store,
+                                  const model::MarkThresholds& thresholds) {
+    PlayerReportView view = playerReportView(db.table(), name, aliases);
+    if (store != nullptr) {
+        view.text +=
+            model::playerAnalysisText(model::playerAnalysis(db, name, aliases, *store, thresholds));
+    }
+    return view;
+}
+
 }  // namespace dalmir

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dalmir/logic/dalmir_ui.h"
+#include "dalmir/model/analysis/player_analysis.h"
 #include "dalmir/model/search/player_report.h"
 
 namespace dalmir {
@@ -38,5 +39,11 @@ struct PlayerReportView {
 // The report over the table's listed records for the name.
 PlayerReportView playerReportView(const model::IndexTable& table, std::string_view nameCp932,
                                   const model::PlayerAliases& aliases);
+// The same with the player's analysed moves after it when the database has stored evaluations
+// (store may be null: none).
+PlayerReportView playerReportView(const model::Database& db, std::string_view name,
+                                  const model::PlayerAliases& aliases,
+                                  const model::EvaluationStore* store,
+                                  const model::MarkThresholds& thresholds);
 
 }  // namespace dalmir

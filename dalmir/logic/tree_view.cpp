@@ -2,6 +2,7 @@
 
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
+#include "core/text/translation.h"
 
 namespace dalmir {
 
@@ -30,6 +31,22 @@ std::vector<std::string> treeRowTexts(const model::OpeningTree& tree,
     };
     for (const model::TreeRow& r : tree.rows) line(model::moveNotation(board, r.move), r);
     if (tree.ended.count > 0) line(std::string("（終局）"), tree.ended);
+    return out;
+}
+
+std::vector<std::string> treeRowTexts(const model::OpeningTree& tree,
+                                      const model::ReplayBoard& board,
+                                      const model::EvaluationStore* store,
+                                      const model::MarkThresholds& thresholds) {
+    std::vector<std::string> out = treeRowTexts(tree, board);
+    if (store == nullptr) return out;
+    for (std::size_t k = 0; k < tree.rows.size() && k < out.size(); ++k) {
+        const std::optional<int> score =
+            model::storedScoreAfter(*store, board, tree.rows[k].move, thresholds);
+        if (!score) continue;
+        out[k] += core::translate("  評価値 ") + std::string(*score > 0 ? "+" : "") +
+                  std::to_string(*score);
+    }
     return out;
 }
 

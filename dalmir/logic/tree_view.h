@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dalmir/model/analysis/move_losses.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/tree/opening_tree.h"
 
@@ -21,6 +22,13 @@ std::optional<model::ReplayBoard> treePositionOf(const model::Database& db, int 
 // The lines the tree dock shows: "７六歩(77)  12局  先手勝 6  後手勝 5  引分 1  他 0".
 std::vector<std::string> treeRowTexts(const model::OpeningTree& tree,
                                       const model::ReplayBoard& board);
+
+// The same with the stored score of the position each move leads to, from its player's view,
+// after the figures ("  評価値 +120") where the store holds one (store may be null).
+std::vector<std::string> treeRowTexts(const model::OpeningTree& tree,
+                                      const model::ReplayBoard& board,
+                                      const model::EvaluationStore* store,
+                                      const model::MarkThresholds& thresholds);
 
 // Makes the records behind row (the row index of tree.rows, or tree.rows.size() for those that
 // ended at the position) the list, in their slot order, with their hit ply and next move.

@@ -54,6 +54,38 @@ TEST_F(TreeViewTest, ThePositionIsWhereTheLastSearchFoundTheRecord) {
     EXPECT_FALSE(treePositionOf(db, -1));
 }
 
+// Rows show the stored score of the position each move leads to, from its player's view (the
+// store keeps the side to move's), held within the cap; rows without one stay as they were.
+TEST_F(TreeViewTest, RowsShowTheStoredScoreOfWhereTheirMoveLeads) {
+    auto start = treePositionOf(db, 0);
+    ASSERT_TRUE(start);
+    model::TreeMaker maker(db);
+    const model::OpeningTree tree = maker.treeOf(*start, {});
+    model::EvaluationStore store;
+    const auto engine = store.engineIndex({"E", "byoyomi 1"});
+    const auto put = [&](const char* word, int sideToMove) {
+        model::ReplayBoard after = *start;
+        model::ListMove m;
+        ASSERT_TRUE(model::listMoveOfUsi(after, word, m));
+        model::ReplayStep step;
+        ASSERT_TRUE(model::playListMove(after, m, step));
+        model::Evaluation e;
+        e.position = model::packBoard(after);
+        e.score = {usi::UsiScore::Kind::Centipawns, sideToMove, false, usi::UsiScore::Bound::Exact};
+        e.engine = engine;
+        store.put(e);
+    };
+    put("7g7f", -120);  // White to move is 120 behind: worth +120 to Black
+    put("2g2f", 5000);
+    const auto plain = treeRowTexts(tree, *start);
+    const auto scored = treeRowTexts(tree, *start, &store, {});
+    ASSERT_EQ(scored.size(), plain.size());
+    EXPECT_EQ(scored[0], plain[0] + "  評価値 +120");
+    EXPECT_EQ(scored[1], plain[1] + "  評価値 -1000");
+    EXPECT_EQ(scored[2], plain[2]);  // 5g5f: not analysed
+    EXPECT_EQ(treeRowTexts(tree, *start, nullptr, {}), plain);
+}
+
 TEST_F(TreeViewTest, RowsReadAndListTheirRecords) {
     auto start = treePositionOf(db, 0);
     ASSERT_TRUE(start);

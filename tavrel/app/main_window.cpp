@@ -277,7 +277,10 @@ void MainWindow::documentChanged() {
     followEditingMode();
     refreshAll();
     followNavigationWindows();
-    if (m_engines) m_engines->documentChanged();
+    if (m_engines) {
+        m_engines->documentChanged();
+        m_recordWindow->setMoveMarks(m_engines->storedMoveMarks());
+    }
     if (m_treePane) m_treePane->positionChanged();
     followGameClock();
     followAnnotationWindows();

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QMainWindow>
@@ -15,6 +16,9 @@
 #include <QVBoxLayout>
 
 #include "core/text/translation.h"
+#include "dalmir/model/analysis/stored_analysis.h"
+#include "desktop/program_link.h"
+#include "desktop/qt_text.h"
 #include "tavrel/app/engine_dialogs.h"
 #include "tavrel/app/main_window.h"
 #include "tavrel/platform/engine_store.h"
@@ -111,6 +115,7 @@ void EngineWindows::bindCommands(const CommandBinder& bind) {
             [dock = dock] { return !dock->isHidden(); });
     }
     bind(Command::AnalyseRecord, [this] { analyseRecord(); }, {});
+    bind(Command::WriteStoredAnalysis, [this] { writeStoredAnalysis(); }, {});
     bind(Command::EngineSettings, [this] { editEngines(); }, {});
     bind(Command::EngineLog, [this] { showEngineLog(); }, {});
 }
@@ -173,7 +178,56 @@ void EngineWindows::documentChanged() {
     m_dock->positionChanged();
     const core::RecordStore& store = m_doc.store();
     const bool onMainLine = !store.isInVariation(store.current());
-    m_graph->setScores(usi::mainLineScores(store), onMainLine ? store.currentPly() : -1);
+    followDatabase();
+    m_graph->setScores(graphScores(store, m_evaluations.store()),
+                       onMainLine ? store.currentPly() : -1);
+}
+
+void EngineWindows::setDalmirProbe(std::unique_ptr<core::OpenDatabaseProbe> probe) {
+    m_dalmirProbe = std::move(probe);
+    documentChanged();
+}
+
+void EngineWindows::followDatabase() {
+    if (!m_dalmirProbe) {
+        m_dalmirProbe = std::make_unique<core::NoteFileProbe>(
+            core::userOpenDatabaseNotePath(desktop::currentUserId()), desktop::currentUserId());
+    }
+    const core::OpenDatabaseState state = core::openDatabaseState(*m_dalmirProbe);
+    const std::string path =
+        state.program == core::DatabaseProgram::Open ? state.path : std::string();
+    std::int64_t stamp = -1;
+    if (!path.empty()) {
+        const QFileInfo info(desktop::fromFsPath(DatabaseEvaluations::storePathOf(path)));
+        if (info.isFile()) {
+            stamp = info.lastModified().toMSecsSinceEpoch() * 1000 + info.size() % 1000;
+        }
+    }
+    (void)m_evaluations.follow(path, stamp);
+}
+
+std::vector<std::string> EngineWindows::storedMoveMarks() const {
+    if (m_evaluations.store() == nullptr) return {};
+    return tavrel::storedMoveMarks(m_doc.store(), *m_evaluations.store(), {});
+}
+
+void EngineWindows::writeStoredAnalysis() {
+    followDatabase();
+    if (m_evaluations.store() == nullptr) {
+        m_ui.showMessage(core::translate("Dalmirで開いているデータベースに解析結果がありません。"),
+                         core::translate("棋譜解析"));
+        return;
+    }
+    core::NotationOptions notation;
+    notation.dragonAsRyu = m_doc.settings().dragonNotation != 0;
+    const int written =
+        dalmir::model::writeStoredAnalysis(m_doc.store(), *m_evaluations.store(), notation);
+    if (written == 0) {
+        m_ui.showMessage(core::translate("この棋譜の局面の解析結果はありません。"),
+                         core::translate("棋譜解析"));
+        return;
+    }
+    Q_EMIT recordChanged();
 }
 
 void EngineWindows::jumpToPly(int ply) {

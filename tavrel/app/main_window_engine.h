@@ -11,10 +11,12 @@
 #include <memory>
 #include <vector>
 
+#include "core/ipc/open_database.h"
 #include "tavrel/app/analysis_dock.h"
 #include "tavrel/app/analysis_graph.h"
 #include "tavrel/logic/document/document.h"
 #include "tavrel/logic/play/engine_log.h"
+#include "tavrel/logic/tree/stored_evaluations.h"
 #include "tavrel/logic/view/command_table.h"
 #include "usi/engine_list.h"
 #include "usi/record_analysis.h"
@@ -61,6 +63,16 @@ public:
     void startRecordAnalysis(const usi::EngineEntry& engine,
                              const usi::RecordAnalysisOptions& options);
     const usi::RecordAnalysis* recordAnalysis() const { return m_analysis.get(); }
+    // The evaluations kept beside the database Dalmir has open (tests give a note of their
+    // own); the graph draws them where the record's comments have no score.
+    void setDalmirProbe(std::unique_ptr<core::OpenDatabaseProbe> probe);
+    const DatabaseEvaluations& databaseEvaluations() const { return m_evaluations; }
+    // The marks of the record's main-line moves by those evaluations (the default thresholds);
+    // empty without them.
+    std::vector<std::string> storedMoveMarks() const;
+    // Writes the stored evaluations of the main line into its comments, in the lines the
+    // whole-record analysis writes.
+    void writeStoredAnalysis();
     QProgressDialog* progress() { return m_progress; }
 
 Q_SIGNALS:
@@ -71,6 +83,8 @@ Q_SIGNALS:
 private:
     void analysisChanged();
     void jumpToPly(int ply);
+    // Reads Dalmir's note and the store beside its database when they changed.
+    void followDatabase();
 
     QMainWindow& m_window;
     std::uint32_t m_recordSerial = 0;
@@ -86,6 +100,8 @@ private:
     QPointer<QProgressDialog> m_progress;
     std::shared_ptr<EngineLog> m_log = std::make_shared<EngineLog>();
     QPointer<QDialog> m_logDialog;
+    std::unique_ptr<core::OpenDatabaseProbe> m_dalmirProbe;
+    DatabaseEvaluations m_evaluations;
 };
 
 }  // namespace tavrel

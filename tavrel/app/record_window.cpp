@@ -9,6 +9,7 @@
 
 #include "core/text/sjis.h"
 #include "tavrel/logic/document/title.h"
+#include "tavrel/logic/tree/stored_evaluations.h"
 #include "tavrel/logic/view/pane_layout.h"
 #include "tavrel/platform/setting_font.h"
 
@@ -157,6 +158,13 @@ bool RecordWindow::sameLine() const {
     return m_store.node(m_lineNodes.back().node).next == core::kNoNode;
 }
 
+void RecordWindow::setMoveMarks(std::vector<std::string> marks) {
+    if (marks == m_marks) return;
+    m_marks = std::move(marks);
+    invalidate();
+    refresh();
+}
+
 void RecordWindow::refresh() {
     int ply = m_store.currentPly();
     if (sameLine()) {
@@ -164,6 +172,7 @@ void RecordWindow::refresh() {
     } else {
         RecordListStyle style = recordListStyle(m_settings);
         std::vector<RecordListRow> rows = recordListRows(m_store, form(), style);
+        addMoveMarks(rows, m_store, m_marks);
         m_lineNodes.clear();
         m_lineNodes.reserve(rows.size());
         for (const RecordListRow& r : rows) m_lineNodes.push_back(keyOf(r.node));

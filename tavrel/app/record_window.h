@@ -8,6 +8,7 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QWidget>
+#include <string>
 #include <vector>
 
 #include "core/record/record_store.h"
@@ -55,6 +56,9 @@ public:
     // Wide enough for the longest line shown (and at least for a long line of a record) without
     // a horizontal scroll bar.
     QSize sizeHint() const override;
+    // The marks of the main line's moves to show after them (stored evaluations), ply 1 first;
+    // the lines are built again.
+    void setMoveMarks(std::vector<std::string> marks);
 
 Q_SIGNALS:
     void plyChosen(int ply);
@@ -67,6 +71,7 @@ private:
 
     const core::RecordStore& m_store;
     const Settings& m_settings;
+    std::vector<std::string> m_marks;
     QListView* m_view;
     RecordListModel* m_model;
     // What a line was built from: its node and what of the node its text shows. A record read

@@ -20,9 +20,10 @@ namespace {
 
 QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
-constexpr const char* kTitles[] = {
-    TR_NOOP("指し手"), TR_NOOP("局数"), TR_NOOP("先手勝率"),   TR_NOOP("先手勝"), TR_NOOP("後手勝"),
-    TR_NOOP("引分"),   TR_NOOP("他"),   TR_NOOP("最終対局日"), TR_NOOP("定跡"),   TR_NOOP("棋譜")};
+constexpr const char* kTitles[] = {TR_NOOP("指し手"), TR_NOOP("局数"),       TR_NOOP("先手勝率"),
+                                   TR_NOOP("先手勝"), TR_NOOP("後手勝"),     TR_NOOP("引分"),
+                                   TR_NOOP("他"),     TR_NOOP("最終対局日"), TR_NOOP("定跡"),
+                                   TR_NOOP("棋譜"),   TR_NOOP("評価値")};
 static_assert(std::size(kTitles) == static_cast<std::size_t>(TreeColumn::ColumnCount));
 
 }  // namespace

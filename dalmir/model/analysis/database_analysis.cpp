@@ -1,6 +1,9 @@
 #include "dalmir/model/analysis/database_analysis.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <thread>
 #include <unordered_map>
 
 #include "core/formats/usi.h"
@@ -303,6 +306,64 @@ void AnalysisJob::poll() {
         m_capStopped = true;
         m_engine->stop();
     }
+}
+
+AnalysisJobOutcome runAnalysisJob(AnalysisQueue& queue, const AnalysisLimits& limits,
+                                  const AnalysisJob::Clock& clock,
+                                  const EngineSessionRunner& session) {
+    AnalysisJobOutcome outcome;
+    int failures = 0;
+    while (!queue.cancelled()) {
+        AnalysisJob job(queue, limits, clock);
+        std::string reason;
+        if (!session(job, reason)) {
+            outcome.problem = reason;
+            outcome.failed = true;
+            return outcome;
+        }
+        if (!job.message().empty()) outcome.problem = job.message();
+        if (!job.engineFailed()) return outcome;
+        outcome.failed = true;
+        failures = job.stored() > 0 ? 1 : failures + 1;
+        if (failures >= kMaxEngineFailuresInARow) return outcome;
+    }
+    return outcome;
+}
+
+std::vector<AnalysisJobOutcome> runAnalysisJobs(AnalysisQueue& queue, const AnalysisLimits& limits,
+                                                const AnalysisJob::Clock& clock,
+                                                const EngineSessionRunner& session,
+                                                std::size_t jobs, int tickMs,
+                                                const std::function<void()>& tick) {
+    std::vector<AnalysisJobOutcome> outcomes(jobs);
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::size_t running = jobs;
+    std::vector<std::thread> threads;
+    threads.reserve(jobs);
+    for (std::size_t j = 0; j < jobs; ++j) {
+        threads.emplace_back([&, j] {
+            outcomes[j] = runAnalysisJob(queue, limits, clock, session);
+            const std::lock_guard lock(mutex);
+            --running;
+            ended.notify_all();
+        });
+    }
+    {
+        std::unique_lock lock(mutex);
+        while (running > 0) {
+            if (ended.wait_for(lock, std::chrono::milliseconds(tickMs),
+                               [&running] { return running == 0; })) {
+                break;
+            }
+            lock.unlock();
+            if (tick) tick();
+            lock.lock();
+        }
+    }
+    for (std::thread& t : threads) t.join();
+    if (tick) tick();
+    return outcomes;
 }
 
 }  // namespace dalmir::model

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -151,5 +152,35 @@ private:
     bool m_failed = false;
     int m_stored = 0;
 };
+
+// Runs one session of an engine program for a job: starts the program with the job as the
+// session's events (attach it to the session before starting), runs the session to its end and
+// calls job.poll() now and then meanwhile. False, with the system's reason, when the program
+// could not be started. Called on the job's own thread.
+using EngineSessionRunner = std::function<bool(AnalysisJob& job, std::string& reason)>;
+
+struct AnalysisJobOutcome {
+    std::string problem;  // why the program could not run, or the last thing its engine said
+    bool failed = false;  // the program could not start, or failed at least once
+};
+
+// How often in a row an engine may fail (crash, hang, leave) without storing a position before
+// its job gives up; each failure costs the position it was searching.
+inline constexpr int kMaxEngineFailuresInARow = 3;
+
+// One engine program working through the queue until it is empty or the run stops; a program
+// that fails is started again, so that one position that crashes it does not end the job.
+AnalysisJobOutcome runAnalysisJob(AnalysisQueue& queue, const AnalysisLimits& limits,
+                                  const AnalysisJob::Clock& clock,
+                                  const EngineSessionRunner& session);
+
+// Runs `jobs` engine programs on threads of their own until the queue is empty or the run is
+// stopped, calling tick on the calling thread about every tickMs meanwhile (to show progress
+// and pass on a cancel) and once more when all have ended. Gives each job's outcome.
+std::vector<AnalysisJobOutcome> runAnalysisJobs(AnalysisQueue& queue, const AnalysisLimits& limits,
+                                                const AnalysisJob::Clock& clock,
+                                                const EngineSessionRunner& session,
+                                                std::size_t jobs, int tickMs,
+                                                const std::function<void()>& tick);
 
 }  // namespace dalmir::model

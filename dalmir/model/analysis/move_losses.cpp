@@ -132,6 +132,37 @@ ExtraColumns analysisColumns(const Database& db, const EvaluationStore& store,
     return c;
 }
 
+std::optional<int> storedScoreAfter(const EvaluationStore& store, const ReplayBoard& board,
+                                    ListMove move, const MarkThresholds& t) {
+    ReplayBoard after = board;
+    ReplayStep step;
+    if (move.isClosing() || !playListMove(after, move, step)) return std::nullopt;
+    const Evaluation* e = store.find(after);
+    if (e == nullptr) return std::nullopt;
+    const std::optional<int> score = sideToMoveScore(*e);
+    if (!score) return std::nullopt;
+    return -std::clamp(*score, -t.cap, t.cap);
+}
+
+void evaluateBookMoves(const EvaluationStore& store, const ReplayBoard& board,
+                       std::span<BookMove> moves, const MarkThresholds& t) {
+    for (BookMove& m : moves) {
+        const std::optional<int> value = storedScoreAfter(store, board, m.move, t);
+        if (!value) continue;
+        ReplayBoard after = board;
+        ReplayStep step;
+        (void)playListMove(after, m.move, step);
+        const Evaluation* e = store.find(after);
+        m.value = *value;
+        m.depth = e != nullptr ? std::max(e->depth, 0) : 0;
+    }
+}
+
+std::string markThresholdsText(const MarkThresholds& t) {
+    return std::to_string(t.slack) + ',' + std::to_string(t.dubious) + ',' +
+           std::to_string(t.blunder) + ',' + std::to_string(t.cap);
+}
+
 std::optional<MarkThresholds> parseMarkThresholds(std::string_view text) {
     std::vector<int> numbers;
     while (true) {

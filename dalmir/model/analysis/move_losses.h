@@ -9,12 +9,14 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "dalmir/model/analysis/evaluation_store.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/table/export_rows.h"
+#include "dalmir/model/tree/opening_book.h"
 
 namespace dalmir::model {
 
@@ -32,7 +34,11 @@ struct MarkThresholds {
 
     // Whether slack <= dubious <= blunder, all above 0, and cap at least blunder.
     bool valid() const;
+    friend bool operator==(const MarkThresholds&, const MarkThresholds&) = default;
 };
+
+// "S,D,B,CAP": the form parseMarkThresholds reads.
+std::string markThresholdsText(const MarkThresholds& t);
 
 MoveMark markOf(int loss, const MarkThresholds& t);
 
@@ -47,6 +53,16 @@ struct MoveLoss {
     std::optional<int> loss;  // nullopt when a position either side of the move lacks a score
     MoveMark mark = MoveMark::None;
 };
+
+// The stored score of the position a move leads to, from the view of the side that played it;
+// nullopt when the move can't be played there or the store holds no score of that position.
+std::optional<int> storedScoreAfter(const EvaluationStore& store, const ReplayBoard& board,
+                                    ListMove move, const MarkThresholds& t);
+
+// An opening book's moves of a position given their value (storedScoreAfter, for the side that
+// plays them) and the depth of that score where the store holds the position they lead to.
+void evaluateBookMoves(const EvaluationStore& store, const ReplayBoard& board,
+                       std::span<BookMove> moves, const MarkThresholds& t);
 
 // The moves of a main line from the start of the handicap code, up to a closing entry or a move
 // that cannot be played.

@@ -98,6 +98,25 @@ TEST(MoveLossesTest, AMoveWithoutBothScoresHasNoLossAndNoMark) {
     EXPECT_EQ(sum.unscored, 2);
 }
 
+// A book's move is worth the stored score of where it leads to the side that plays it, with that
+// score's depth; a move whose position the store lacks keeps 0 and 0.
+TEST(MoveLossesTest, BookMovesTakeTheStoredScoreOfWhereTheyLead) {
+    Scored s({"7g7f", "3c3d"}, {50, -30, 250});
+    ReplayBoard start;
+    ASSERT_TRUE(startBoard(0, start));
+    std::vector<BookMove> moves(2);
+    moves[0].move = s.moves[0];  // 7g7f: White to move at -30, so +30 for Black
+    moves[0].count = 3;
+    ASSERT_TRUE(listMoveOfUsi(start, "2g2f", moves[1].move));
+    evaluateBookMoves(s.store, start, moves, MarkThresholds{});
+    EXPECT_EQ(moves[0].value, 30);
+    EXPECT_EQ(moves[0].depth, 0);  // the store holds no depth for it
+    EXPECT_EQ(moves[0].count, 3);
+    EXPECT_EQ(moves[1].value, 0);
+    EXPECT_EQ(storedScoreAfter(s.store, start, s.moves[0], MarkThresholds{}), 30);
+    EXPECT_FALSE(storedScoreAfter(s.store, start, moves[1].move, MarkThresholds{}));
+}
+
 TEST(MoveLossesTest, MatesCountFromTheSideToMoveAndAreCapped) {
     Evaluation e;
     e.score = {usi::UsiScore::Kind::Mate, 3, false, usi::UsiScore::Bound::Exact};

@@ -275,6 +275,7 @@ OpeningBook makeBook(const Database& db, const std::vector<int32_t>& slots,
                 m.ponder = next->moves.front().move;
             }
         }
+        if (options.evaluate) options.evaluate(p.board, p.moves);
     }
     return book;
 }
@@ -562,6 +563,8 @@ private:
                 moves[i].ponder = moveAt(r, m + 3);
                 moves[i].count = static_cast<int>(numberAt(r, m + 5, 4));
             }
+            ReplayBoard board;
+            if (m_options.evaluate && boardOfSfen(key, board)) m_options.evaluate(board, moves);
             appendPositionText(out, key, static_cast<int>(numberAt(r, at, 2)), moves);
             if (out.size() >= (std::size_t{1} << 20)) {
                 if (!m_sink(out)) return sinkFailed();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,9 @@ struct BookOptions {
     BookSide side = BookSide::Both;  // whose moves go into the book
     bool winnerOnly = false;         // only the winner's moves of decided games
     HeaderCriteria header;           // the records counted, as 条件検索 picks them
+    // Fills in the value and depth of each move of a position (given as the board of its SFEN
+    // key), from stored evaluations say; none leaves them 0.
+    std::function<void(const ReplayBoard& board, std::span<BookMove> moves)> evaluate;
 };
 
 struct OpeningBook {

@@ -240,12 +240,20 @@ void TreeMaker::collect(const ReplayBoard& target, std::vector<TreeHit>& out) {
 }
 
 std::vector<int> readMainLines(Database& db) {
+    if (db.isBinary()) return {};
+    std::vector<int32_t> slots(static_cast<std::size_t>(db.table().size()));
+    for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<int32_t>(i);
+    return readMainLines(db, slots);
+}
+
+std::vector<int> readMainLines(Database& db, std::span<const int32_t> slots) {
     std::vector<int> unread;
     if (db.isBinary()) return unread;
     RecordExtractor extractor;
     std::vector<ListMove> list;
     const IndexTable& table = db.table();
-    for (int slot = 0; slot < table.size(); ++slot) {
+    for (const int32_t slot : slots) {
+        if (slot < 0 || slot >= table.size()) continue;
         IndexEntry scratch;
         const std::string fsPath =
             locateFile(fileSystemFromStored(table.resolve(table.entry(slot).path())));

@@ -124,6 +124,8 @@ bool firstVisit(const ReplayBoard& start, std::span<const ListMove> moves,
 // database holds them already). Returns the slots whose files could not be read; they keep no
 // line and so reach no position.
 std::vector<int> readMainLines(Database& db);
+// The same for these slots only.
+std::vector<int> readMainLines(Database& db, std::span<const int32_t> slots);
 
 // The USI text of a list move ("7g7f", "P*5e", "8h2b+"); empty for a closing entry.
 std::string usiMoveText(ListMove move);

@@ -9,6 +9,7 @@
 #include "core/text/message_format.h"
 #include "core/text/sjis.h"
 #include "core/text/translation.h"
+#include "dalmir/model/analysis/move_losses.h"
 #include "dalmir/model/table/export_rows.h"
 #include "dalmir/model/table/fs_paths.h"
 
@@ -40,6 +41,9 @@ std::shared_ptr<const TreeDatabase> TreeDatabase::open(const std::string& fsPath
     } else {
         (void)dm::readMainLines(tree->m_db);
     }
+    auto evaluations = std::make_shared<dm::EvaluationStore>();
+    (void)evaluations->read(dm::evaluationStorePath(fsPath));
+    if (evaluations->size() > 0) tree->m_evaluations = std::move(evaluations);
     result = OpenResult::Ok;
     return tree;
 }
@@ -73,6 +77,9 @@ TreePaneResult computeTreeRows(const TreeDatabase* db, const dm::OpeningBook* bo
                 row.bestPath = dm::locateFile(
                     dm::fileSystemFromStored(table.resolve(table.entry(r.bestSlot).path())));
                 row.bestPly = r.bestPly;
+            }
+            if (db->evaluations() != nullptr) {
+                row.stored = dm::storedScoreAfter(*db->evaluations(), board, r.move, {});
             }
             out.rows.push_back(std::move(row));
         }
@@ -176,6 +183,8 @@ void TreePaneState::sortRows() {
                 return dm::searchDateKey(r.lastDate);
             case TreeColumn::Book:
                 return r.bookCount;
+            case TreeColumn::Evaluation:
+                return r.stored ? *r.stored : -1e9;
             default:
                 return 0;
         }
@@ -221,6 +230,9 @@ std::string TreePaneState::cellText(int row, TreeColumn column) const {
             return r.bookCount < 0 ? std::string() : std::to_string(r.bookCount);
         case TreeColumn::Record:
             return std::string(std::filesystem::path(r.bestPath).filename().string());
+        case TreeColumn::Evaluation:
+            if (!r.stored) return {};
+            return (*r.stored > 0 ? "+" : "") + std::to_string(*r.stored);
         default:
             return {};
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/record/record_store.h"
+#include "dalmir/model/analysis/evaluation_store.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/tree/opening_book.h"
 #include "dalmir/model/tree/opening_tree.h"
@@ -32,10 +33,13 @@ public:
     const dalmir::model::Database& database() const { return m_db; }
     const dalmir::model::TreeIndex* treeIndex() const { return m_index.get(); }
     const std::string& path() const { return m_path; }
+    // The evaluations an analysis stored beside the database; null when none.
+    const dalmir::model::EvaluationStore* evaluations() const { return m_evaluations.get(); }
 
 private:
     TreeDatabase() = default;
     dalmir::model::Database m_db;
+    std::shared_ptr<const dalmir::model::EvaluationStore> m_evaluations;
     std::shared_ptr<const dalmir::model::TreeIndex> m_index;
     std::string m_path;
 };
@@ -53,6 +57,8 @@ struct TreePaneRow {
     int bestPly = 0;
     int bookCount = -1;  // the book's count; -1 when the book does not have the move
     int bookValue = 0;
+    // The stored score of the position the move leads to, for the side that plays it.
+    std::optional<int> stored;
     // Black's score: wins and half the draws over the decided and drawn games; -1 without any.
     double blackScore() const;
 };
@@ -67,7 +73,8 @@ enum class TreeColumn : int {
     Other,
     LastDate,
     Book,
-    Record,  // the file name of the record a double click opens
+    Record,      // the file name of the record a double click opens
+    Evaluation,  // the stored score of where the move leads
     ColumnCount
 };
 

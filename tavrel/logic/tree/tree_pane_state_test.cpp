@@ -201,6 +201,43 @@ TEST(TreePaneMove, AClickFollowsBranchesOrExtendsTheRecord) {
     EXPECT_EQ(store.currentPly(), 3);
 }
 
+// An analysed database: each row shows the stored score of where its move leads, for the side
+// that plays it; a row whose position was not analysed shows nothing and sorts last.
+TEST_F(TreePaneTest, RowsShowTheStoredScoreBesideAnAnalysedDatabase) {
+    dm::EvaluationStore store;
+    const auto engine = store.engineIndex({"E", "byoyomi 1"});
+    dm::ReplayBoard after = start();
+    dm::ListMove m;
+    ASSERT_TRUE(dm::listMoveOfUsi(after, "7g7f", m));
+    dm::ReplayStep step;
+    ASSERT_TRUE(dm::playListMove(after, m, step));
+    dm::Evaluation e;
+    e.position = dm::packBoard(after);
+    e.score = {usi::UsiScore::Kind::Centipawns, -80, false, usi::UsiScore::Bound::Exact};
+    e.engine = engine;
+    store.put(e);
+    folder.writeBytes("games.DEV", store.bytes());
+    TreeDatabase::OpenResult r = TreeDatabase::OpenResult::CannotOpen;
+    std::string message;
+    const auto analysed = TreeDatabase::open(path, r, message);
+    ASSERT_TRUE(analysed);
+    ASSERT_NE(analysed->evaluations(), nullptr);
+
+    TreePaneState state;
+    const auto generation = state.request(start());
+    ASSERT_TRUE(generation);
+    TreePaneResult rows = computeTreeRows(analysed.get(), nullptr, start());
+    rows.generation = *generation;
+    std::optional<uint64_t> next;
+    ASSERT_TRUE(state.finish(std::move(rows), next));
+    state.sortBy(TreeColumn::Evaluation, true);
+    ASSERT_EQ(state.rows().size(), 2u);
+    EXPECT_EQ(state.rows()[0].usi, "7g7f");
+    EXPECT_EQ(state.cellText(0, TreeColumn::Evaluation), "+80");
+    EXPECT_EQ(state.cellText(1, TreeColumn::Evaluation), "");
+    EXPECT_EQ(opened->evaluations(), nullptr);  // opened before the store was there
+}
+
 TEST(TreeDatabaseOpen, RefusesWhatIsNotADatabase) {
     testsupport::TempFolder folder;
     TreeDatabase::OpenResult r = TreeDatabase::OpenResult::Ok;

@@ -117,6 +117,7 @@ std::vector<CommandEntry> buildTable() {
     add(Command::AnalysisView, TR_NOOP("検討(&A)"));
     add(Command::GraphView, TR_NOOP("評価値グラフ(&G)"));
     add(Command::AnalyseRecord, TR_NOOP("棋譜解析(&R)..."));
+    add(Command::WriteStoredAnalysis, TR_NOOP("データベースの解析結果をコメントに書き込む(&W)"));
     add(Command::EngineSettings, TR_NOOP("エンジン設定(&S)..."));
     add(Command::EngineLog, TR_NOOP("エンジンの通信(&L)..."));
 
@@ -422,6 +423,7 @@ bool isEnabled(Command command, const Document& doc, const CommandActivity& acti
         case Command::AnalysisView:
         case Command::GraphView:
         case Command::AnalyseRecord:
+        case Command::WriteStoredAnalysis:
         case Command::EngineSettings:
         case Command::EngineLog:
         case Command::ReplayStop:

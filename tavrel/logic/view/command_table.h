@@ -103,6 +103,7 @@ enum class Command : int {
     AnalysisView,
     GraphView,
     AnalyseRecord,
+    WriteStoredAnalysis,  // the evaluations Dalmir's analysis stored, into the comments
     EngineSettings,
     EngineLog,  // エンジンの通信: the engines' traffic
     // 表示
