@@ -50,30 +50,13 @@ void say(const std::string& utf8, bool sjis) {
                  printable(utf8, sjis ? Encoding::Sjis : Encoding::Utf8).c_str());
 }
 
-// "1:02:03" or "2:03".
-std::string duration(std::int64_t seconds) {
-    char text[32];
-    if (seconds >= 3600) {
-        std::snprintf(
-            text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-            static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    } else {
-        std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
-                      static_cast<long long>(seconds % 60));
-    }
-    return text;
-}
-
 // The progress line: records and positions through, positions per second and the time left.
 std::string progressLine(const AnalysisProgress& p, std::int64_t elapsedMs) {
-    const std::size_t through = p.done + p.failed;
-    const double rate = elapsedMs > 0 ? 1000.0 * static_cast<double>(through) / elapsedMs : 0.0;
-    std::string left = "?";
-    if (rate > 0)
-        left = duration(static_cast<std::int64_t>(static_cast<double>(p.total - through) / rate));
+    const AnalysisPace pace = analysisPace(p, elapsedMs);
     char text[160];
     std::snprintf(text, sizeof text, "records %d/%d  positions %zu/%zu  %.1f/s  left %s",
-                  p.recordsDone, p.records, through, p.total, rate, left.c_str());
+                  p.recordsDone, p.records, pace.through, p.total, pace.perSecond,
+                  pace.left.c_str());
     return text;
 }
 

@@ -53,24 +53,6 @@ private:
     iconv_t m_cd;
 };
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // The code point of every two-byte CP932 character, indexed by its two bytes (lead byte high);
 // 0 for a pair that is no character. Built once from the system's converter; the user-defined
 // marks are set explicitly, whatever the converter does with the user-defined area.
@@ -212,6 +194,24 @@ bool decodeInto(std::string_view s, std::string& out, Bad&& bad) {
 }
 
 }  // namespace
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
 
 std::size_t charCount(std::string_view s) {
     std::size_t n = 0;
@@ -474,8 +474,9 @@ std::string firstNonCp932Char(std::string_view s) {
 }
 
 std::string utf8Of(char32_t codePoint) {
-    char bytes[3];
-    return std::string(bytes, putUtf8(bytes, codePoint));
+    std::string out;
+    appendUtf8(out, codePoint);
+    return out;
 }
 
 std::string codePointName(std::string_view character) {

@@ -144,8 +144,9 @@ std::string ownTextFileText(std::string_view bytes);
 // The first character of the UTF-8 text s that CP932 cannot hold (UTF-8); empty when none.
 std::string firstNonCp932Char(std::string_view s);
 
-// The UTF-8 form of a code point of the Basic Multilingual Plane (below U+10000).
+// The UTF-8 form of a code point (below U+110000; no check of surrogates).
 std::string utf8Of(char32_t codePoint);
+void appendUtf8(std::string& out, char32_t codePoint);
 
 // "U+1F642" for a character (UTF-8), for messages that name a character that may not show.
 std::string codePointName(std::string_view character);

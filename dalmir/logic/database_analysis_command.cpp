@@ -39,20 +39,6 @@ std::string fill(const char* text, std::initializer_list<std::string_view> args)
     return out;
 }
 
-// "1:02:03" or "2:03".
-std::string duration(std::int64_t seconds) {
-    char text[32];
-    if (seconds >= 3600) {
-        std::snprintf(
-            text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
-            static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
-    } else {
-        std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
-                      static_cast<long long>(seconds % 60));
-    }
-    return text;
-}
-
 // What a run leaves for the GUI thread.
 struct AnalysisRun {
     explicit AnalysisRun(std::size_t records)
@@ -136,15 +122,12 @@ std::optional<std::string> analysisRequestProblem(const AnalysisRequest& r) {
 }
 
 std::string analysisProgressText(const model::AnalysisProgress& p, std::int64_t elapsedMs) {
-    const std::size_t through = p.done + p.failed;
-    const double rate = elapsedMs > 0 ? 1000.0 * static_cast<double>(through) / elapsedMs : 0.0;
-    std::string left = "?";
-    if (rate > 0 && p.total >= through) {
-        left = duration(static_cast<std::int64_t>(static_cast<double>(p.total - through) / rate));
-    }
+    const model::AnalysisPace pace = model::analysisPace(p, elapsedMs);
+    const std::size_t through = pace.through;
+    const std::string& left = pace.left;
     const int percent = p.total > 0 ? static_cast<int>(100 * through / p.total) : 100;
     char speed[32];
-    std::snprintf(speed, sizeof speed, "%.1f", rate);
+    std::snprintf(speed, sizeof speed, "%.1f", pace.perSecond);
     return fill(core::translate("解析中 棋譜 %1/%2 局面 %3/%4 (%5%) %6局面/秒 残り %7"),
                 {std::to_string(p.recordsDone), std::to_string(p.records), std::to_string(through),
                  std::to_string(p.total), std::to_string(percent), speed, left});

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <thread>
 #include <unordered_map>
 
@@ -164,6 +165,28 @@ void AnalysisQueue::failed(std::size_t item) {
 bool AnalysisQueue::writeFailed() const {
     std::lock_guard lock(m_mutex);
     return m_writeFailed;
+}
+
+AnalysisPace analysisPace(const AnalysisProgress& p, std::int64_t elapsedMs) {
+    AnalysisPace pace;
+    pace.through = p.done + p.failed;
+    pace.perSecond =
+        elapsedMs > 0 ? 1000.0 * static_cast<double>(pace.through) / static_cast<double>(elapsedMs)
+                      : 0.0;
+    pace.left = "?";
+    if (pace.perSecond > 0 && p.total >= pace.through) {
+        const auto seconds =
+            static_cast<long long>(static_cast<double>(p.total - pace.through) / pace.perSecond);
+        char text[32];
+        if (seconds >= 3600) {
+            std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600,
+                          seconds / 60 % 60, seconds % 60);
+        } else {
+            std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+        }
+        pace.left = text;
+    }
+    return pace;
 }
 
 AnalysisProgress AnalysisQueue::progress() const {

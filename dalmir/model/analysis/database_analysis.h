@@ -68,6 +68,15 @@ struct AnalysisProgress {
     int records = 0;
 };
 
+// How fast a run goes `elapsedMs` into it: items through (analysed or failed), items per second,
+// and the time left as "1:02:03" or "2:03" ("?" before anything is through).
+struct AnalysisPace {
+    std::size_t through = 0;
+    double perSecond = 0;
+    std::string left;
+};
+AnalysisPace analysisPace(const AnalysisProgress& p, std::int64_t elapsedMs);
+
 // The items of a plan handed out to the jobs; results go into the store and its file.
 class AnalysisQueue {
 public:
