@@ -24,6 +24,7 @@
 
 #include "core/base/safe_file.h"
 #include "core/ipc/open_database.h"
+#include "dalmir/app/board_dock.h"
 #include "dalmir/app/qt_text.h"
 #include "dalmir/logic/desktop_views.h"
 #include "dalmir/logic/launch_command.h"
@@ -172,6 +173,11 @@ MainWindow::MainWindow(DalmirContext context, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
+    // The docks hide as the window's widgets go: by then nothing of the window may answer them.
+    if (m_boardDock != nullptr) disconnect(m_boardDock, nullptr, this, nullptr);
+    if (m_view != nullptr && m_view->selectionModel() != nullptr) {
+        disconnect(m_view->selectionModel(), nullptr, this, nullptr);
+    }
     settleTree();
     m_runner.cancel();
     if (!m_notePath.empty()) ::unlink(m_notePath.c_str());
