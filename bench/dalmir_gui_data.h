@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 
+#include "dalmir/app/main_window.h"
 #include "dalmir/model/store/database.h"
 #include "dalmir/model/table/index_entry.h"
 
@@ -69,6 +72,28 @@ inline void fillBinary(dalmir::model::Database& db, int records) {
         e.moveCount = 3;
         (void)db.append(std::move(e), std::move(list));
     }
+}
+
+// A binary pair of `records` generated records, written once per size; empty when it could not
+// be written.
+inline const std::string& binaryDatabase(int records) {
+    static std::map<int, std::string> written;
+    auto it = written.find(records);
+    if (it != written.end()) return it->second;
+    dalmir::model::Database db(records);
+    fillBinary(db, records);
+    std::string path = tempPath(std::to_string(records) + ".dlb");
+    if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) path.clear();
+    return written.emplace(records, path).first->second;
+}
+
+// A quiet window's context for a database of up to `records` (at least 200,000).
+inline dalmir::DalmirContext context(dalmir::AppSettings& settings, int records = 0) {
+    dalmir::DalmirContext c;
+    settings.maxRecords = std::max(records, 200000);
+    c.settings = &settings;
+    c.quiet = true;
+    return c;
 }
 
 }  // namespace benchdalmir

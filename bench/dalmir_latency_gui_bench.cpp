@@ -35,20 +35,10 @@
 namespace {
 
 using benchdalmir::app;
+using benchdalmir::binaryDatabase;
+using benchdalmir::context;
 using benchdalmir::generatedEntry;
 using benchdalmir::tempPath;
-
-// A binary pair of n records, written once per size.
-const std::string& binaryDatabase(int records) {
-    static std::map<int, std::string> written;
-    auto it = written.find(records);
-    if (it != written.end()) return it->second;
-    dalmir::model::Database db(records);
-    benchdalmir::fillBinary(db, records);
-    std::string path = tempPath(std::to_string(records) + ".dlb");
-    if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) path.clear();
-    return written.emplace(records, path).first->second;
-}
 
 // The longest gap between two ticks of a 5 ms timer on the GUI thread.
 class LatencyProbe {
@@ -79,14 +69,6 @@ private:
     qint64 m_last = 0;
     qint64 m_worst = 0;
 };
-
-dalmir::DalmirContext context(dalmir::AppSettings& settings, int records) {
-    dalmir::DalmirContext c;
-    settings.maxRecords = std::max(records, 200000);
-    c.settings = &settings;
-    c.quiet = true;
-    return c;
-}
 
 QAction* menuAction(dalmir::MainWindow& window, const QString& text) {
     for (QAction* menu : window.menuBar()->actions()) {

@@ -20,26 +20,9 @@
 namespace {
 
 using benchdalmir::app;
+using benchdalmir::binaryDatabase;
+using benchdalmir::context;
 using benchdalmir::tempPath;
-
-const std::string& binaryDatabase(int records) {
-    static std::map<int, std::string> written;
-    auto it = written.find(records);
-    if (it != written.end()) return it->second;
-    dalmir::model::Database db(records);
-    benchdalmir::fillBinary(db, records);
-    std::string path = tempPath("research_" + std::to_string(records) + ".dlb");
-    if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) path.clear();
-    return written.emplace(records, path).first->second;
-}
-
-dalmir::DalmirContext context(dalmir::AppSettings& settings, int records) {
-    dalmir::DalmirContext c;
-    settings.maxRecords = std::max(records, 200000);
-    c.settings = &settings;
-    c.quiet = true;
-    return c;
-}
 
 // Selecting rows one after another: each time until the board pane's picture is drawn.
 void BM_SelectRowToBoardPicture(benchmark::State& state) {

@@ -26,6 +26,7 @@
 namespace {
 
 using benchdalmir::app;
+using benchdalmir::context;
 using benchdalmir::generatedEntry;
 using benchdalmir::tempPath;
 
@@ -35,14 +36,6 @@ std::string writeDls(int records) {
     const std::string path = tempPath(std::to_string(records) + ".DLS");
     if (dalmir::model::saveDatabase(db, path) != core::WriteResult::Ok) return {};
     return path;
-}
-
-dalmir::DalmirContext context(dalmir::AppSettings& settings) {
-    dalmir::DalmirContext c;
-    settings.maxRecords = 200000;
-    c.settings = &settings;
-    c.quiet = true;
-    return c;
 }
 
 void BM_OpenDls100000AndShowList(benchmark::State& state) {
